@@ -1,0 +1,37 @@
+# add_velmar_test(<name> SOURCES a.cpp b.cpp LIBS lib... [LABELS unit|integration|dbus|audio|video]
+#                 [TIMEOUT s] [GUI] [QT])
+#
+# GoogleTest by default, with a main that makes a QCoreApplication (GUI: a
+# QApplication, for widget tests). QT: a Qt Test executable with its own main.
+#
+# Builds one test executable and registers it with CTest. Every test runs
+# offscreen, with a fresh settings folder, and with a time-out. Tests labelled
+# dbus run inside a private session bus of their own.
+find_package(GTest REQUIRED)
+
+function(add_velmar_test name)
+  cmake_parse_arguments(T "QT;GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 120)
+  endif()
+  add_executable(${name} ${T_SOURCES})
+  if(T_QT)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test)
+  elseif(T_GUI)
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock velmar_testmain_gui)
+  else()
+    target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gmock velmar_testmain)
+  endif()
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  set(cmd $<TARGET_FILE:${name}>)
+  if("dbus" IN_LIST T_LABELS)
+    set(cmd dbus-run-session -- ${cmd})
+  endif()
+  add_test(NAME ${name}
+           COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-fresh-home.sh ${cmd}
+           WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set_tests_properties(${name} PROPERTIES
+    TIMEOUT ${T_TIMEOUT}
+    LABELS "${T_LABELS}"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMAR_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+endfunction()
