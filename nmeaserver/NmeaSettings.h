@@ -1,0 +1,98 @@
+#pragma once
+// The NMEA server's settings records and their file "NMEA.INI" in the
+// settings folder.
+//
+// Plain value types; the main form owns the one instance and reads and writes
+// it on the user-interface thread. Readers get copies of what they need when
+// they start.
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <vector>
+
+namespace velmar::nmeaserver {
+
+class IniFile;
+
+inline constexpr char SettingsFileName[] = "NMEA.INI";
+
+// One serial port: read or not, at what speed.
+struct THREADDATA {
+    bool Enable = false;
+    QString PortName;        // device path; also the port's section name
+    int32_t BaudRate = 0;    // 0 until the operator sets it
+};
+
+struct SIMSETTINGS {
+    bool Simulate = false;
+    float Latitude = 51.4f;      // decimal degrees, south negative
+    float Longitude = -4.0f;     // decimal degrees, west negative
+    float Speed = 7.5f;          // knots
+    float Heading = 220.0f;      // degrees true
+    QString Initials = QStringLiteral("GP");     // talker of RMC and GGA
+    float Interval = 0.5f;       // seconds per cycle
+    QString HDTInitials = QStringLiteral("HE");
+    QString HDMInitials = QStringLiteral("HC");
+};
+
+struct UdpSettings {
+    static constexpr uint16_t DefaultPort = 8010;
+    uint16_t UDPPort = DefaultPort;
+    bool SendUDPData = false;
+};
+
+struct DATADUMPINFO {
+    bool DumpData = false;
+    bool DumpALLStrings = false;
+    int32_t DumpInterval = 30;   // least seconds between two dumps of one name
+    QString Directory;
+};
+
+// Display types of the main form.
+enum DisplayType { ScrollAll = 1, ShowPosition = 2, OneOfEach = 3 };
+
+struct DisplaySettings {
+    int Type = ShowPosition;
+    int Top = 1;
+    int Left = 1;
+    int Height = 0;    // 0: the form keeps its designed size
+    int Width = 0;
+    QString FontName;  // the caller puts the display font's values here before loading
+    int FontSize = 0;
+    int FontColour = 0;
+    bool FontBold = false;
+    bool FontItalic = false;
+    bool FontUnderline = false;
+
+    bool hasBounds() const { return Height > 0 && Width > 0; }
+};
+
+struct NmeaSettings {
+    DisplaySettings Display;
+    std::vector<THREADDATA> Ports;   // sorted by PortName
+    SIMSETTINGS Sim;
+    UdpSettings Udp;
+    DATADUMPINFO Dump;
+
+    // Builds the port list: the ports present now, and every port the file
+    // names by a device path (a port that is unplugged, a /dev/serial/by-id
+    // link, a pseudo-terminal), sorted by byte value. Call before load().
+    void setPorts(const QStringList& presentPorts, const IniFile& file);
+
+    // Every key, each with the record's current value as its default, so a
+    // missing key or a bad value leaves that value as it is.
+    void load(const IniFile& file);
+    // writeBounds: false while the form is maximised or minimised, so the
+    // stored normal bounds stay.
+    void save(IniFile& file, bool writeBounds) const;
+};
+
+// The settings file's path in the settings folder.
+QString settingsFilePath();
+
+// Test hook: the read time-out of the serial readers in milliseconds (10 s;
+// a port is silent after two of them). VELMAR_NMEA_READ_TIMEOUT_MS shortens it.
+int readTimeoutMs();
+
+} // namespace velmar::nmeaserver

@@ -1,0 +1,125 @@
+#include "nmeaserver/SentenceStore.h"
+
+#include "nmeaserver/TimeText.h"
+
+#include <QLoggingCategory>
+
+#include <algorithm>
+
+namespace velmar::nmeaserver {
+
+Q_LOGGING_CATEGORY(lcStore, "velmar.nmeaserver.store")
+
+namespace {
+constexpr int TypeOffset = 2;     // talker letters come first
+constexpr int TypeLength = 3;
+constexpr int FullNameLength = 5;
+// Whole seconds are compared after adding a tenth, so a sentence that comes
+// every N seconds with a little jitter is dumped every N seconds, not 2N.
+constexpr double DumpSlackSeconds = 0.1;
+} // namespace
+
+bool DataThing::IsType(const QByteArray& type) const
+{
+    return type.size() == TypeLength && Name.size() >= TypeOffset + TypeLength
+        && Name.mid(TypeOffset, TypeLength) == type;
+}
+
+QByteArray sentenceName(const QByteArray& text)
+{
+    const qsizetype comma = text.indexOf(',');
+    if (comma < 2)
+        return {};
+    return text.mid(1, comma - 1);
+}
+
+QByteArray stripLineEnd(const QByteArray& text)
+{
+    qsizetype n = text.size();
+    while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n'))
+        --n;
+    return text.left(n);
+}
+
+SentenceStore::SentenceStore(Clock clock) : m_clock(std::move(clock)) {}
+
+SentenceStore::Stored SentenceStore::StoreSentence(const QByteArray& text, const QString& source)
+{
+    const QByteArray name = sentenceName(text);
+    if (name.isEmpty())
+        return {};   // nothing to serve it under; a growing list of "0" entries helps no one
+    const auto it = std::find_if(m_entries.begin(), m_entries.end(),
+                                 [&](const DataThing& e) { return e.Name == name; });
+    Stored result;
+    DataThing* entry = nullptr;
+    if (it != m_entries.end()) {
+        entry = &*it;
+        result.known = true;
+    } else {
+        DataThing fresh;
+        fresh.Name = name;
+        fresh.Index = m_entries.empty() ? 0 : m_entries.front().Index + 1;
+        m_entries.push_front(fresh);
+        entry = &m_entries.front();
+    }
+    // The first sentence of a name is dumped too: it may be the only one
+    // before the instrument falls silent.
+    maybeDump(*entry, text);
+    entry->Text = text;
+    entry->Received = m_clock();
+    entry->Source = source;
+    result.entry = entry;
+    return result;
+}
+
+bool SentenceStore::dumpDue(const DataThing& entry, const platform::SystemTime& now) const
+{
+    if (m_dump.DumpALLStrings || entry.LastDump == platform::SystemTime{})
+        return true;
+    const auto whole = static_cast<long long>(secondsBetween(now, entry.LastDump) + DumpSlackSeconds);
+    return whole >= m_dump.DumpInterval;
+}
+
+void SentenceStore::maybeDump(DataThing& entry, const QByteArray& text)
+{
+    if (!m_dump.DumpData)
+        return;
+    const platform::SystemTime now = m_clock();
+    if (!dumpDue(entry, now))
+        return;
+    entry.LastDump = now;
+    if (!m_file.write(m_dump.Directory, now, text))
+        qCDebug(lcStore) << "dump file not written:" << DumpFile::pathFor(m_dump.Directory, now);
+}
+
+const DataThing* SentenceStore::FindSentence(const QByteArray& name) const
+{
+    for (const DataThing& e : m_entries) {
+        if (name.size() == FullNameLength && e.Name == name)
+            return &e;
+        if (name.size() == TypeLength && e.IsType(name))
+            return &e;
+    }
+    return nullptr;
+}
+
+const DataThing* SentenceStore::findItem(const QString& item) const
+{
+    const QByteArray wanted = item.toLatin1();
+    for (const DataThing& e : m_entries)
+        if (e.Name.compare(wanted, Qt::CaseInsensitive) == 0)
+            return &e;
+    return nullptr;
+}
+
+void SentenceStore::ClearSentences()
+{
+    m_entries.clear();
+}
+
+void SentenceStore::clearSource(const QString& source)
+{
+    m_entries.remove_if([&](const DataThing& e) { return e.Source == source; });
+}
+
+} // namespace velmar::nmeaserver

@@ -1,0 +1,114 @@
+#include "nmeaserver/IniFile.h"
+#include "nmeaserver/NmeaSettings.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace velmar::nmeaserver;
+
+TEST(NmeaSettings, DefaultsWithoutAFile)
+{
+    IniFile file(QTemporaryDir().path() + "/NMEA.INI");
+    EXPECT_FALSE(file.load());
+    NmeaSettings s;
+    s.setPorts({"/dev/ttyS0"}, file);
+    s.load(file);
+    EXPECT_EQ(s.Display.Type, ShowPosition);
+    EXPECT_FALSE(s.Display.hasBounds());
+    ASSERT_EQ(s.Ports.size(), 1u);
+    EXPECT_FALSE(s.Ports[0].Enable);
+    EXPECT_EQ(s.Ports[0].BaudRate, 0);
+    EXPECT_FALSE(s.Sim.Simulate);
+    EXPECT_FALSE(s.Udp.SendUDPData);
+    EXPECT_EQ(s.Udp.UDPPort, 8010);
+    EXPECT_FALSE(s.Dump.DumpData);
+    EXPECT_EQ(s.Dump.DumpInterval, 30);
+    EXPECT_EQ(s.Sim.Initials, "GP");
+    EXPECT_FLOAT_EQ(s.Sim.Latitude, 51.4f);
+}
+
+TEST(NmeaSettings, WriteThenReadKeepsEveryValueAndTheFileLayout)
+{
+    QTemporaryDir dir;
+    const QString path = dir.path() + "/NMEA.INI";
+    NmeaSettings s;
+    IniFile empty;
+    s.setPorts({"/dev/ttyUSB0", "/dev/ttyS0"}, empty);
+    s.Display = {OneOfEach, 20, 30, 400, 600, "DejaVu Sans", 14, 255, true, false, true};
+    ASSERT_EQ(s.Ports[0].PortName, "/dev/ttyS0");   // byte order: S before U
+    s.Ports[0].Enable = true;
+    s.Ports[0].BaudRate = 4800;
+    s.Sim = {true, -33.25f, 151.5f, 0.0f, 355.0f, "II", 2.0f, "IN", "IN"};
+    s.Udp = {9000, true};
+    s.Dump = {true, true, 15, "/data/nmea"};
+    {
+        IniFile out(path);
+        s.save(out, true);
+        ASSERT_TRUE(out.save());
+    }
+
+    IniFile in(path);
+    ASSERT_TRUE(in.load());
+    NmeaSettings r;
+    r.setPorts({"/dev/ttyS0"}, in);   // the USB adapter is unplugged now
+    r.load(in);
+    ASSERT_EQ(r.Ports.size(), 2u);
+    EXPECT_EQ(r.Ports[0].PortName, "/dev/ttyS0");
+    EXPECT_TRUE(r.Ports[0].Enable);
+    EXPECT_EQ(r.Ports[0].BaudRate, 4800);
+    EXPECT_EQ(r.Ports[1].PortName, "/dev/ttyUSB0");
+    EXPECT_FALSE(r.Ports[1].Enable);
+    EXPECT_EQ(r.Display.Type, OneOfEach);
+    EXPECT_EQ(r.Display.Height, 400);
+    EXPECT_EQ(r.Display.FontName, "DejaVu Sans");
+    EXPECT_TRUE(r.Display.FontBold);
+    EXPECT_FALSE(r.Display.FontItalic);
+    EXPECT_TRUE(r.Display.FontUnderline);
+    EXPECT_TRUE(r.Sim.Simulate);
+    EXPECT_FLOAT_EQ(r.Sim.Latitude, -33.25f);
+    EXPECT_FLOAT_EQ(r.Sim.Heading, 355.0f);
+    EXPECT_EQ(r.Sim.HDMInitials, "IN");
+    EXPECT_FLOAT_EQ(r.Sim.Interval, 2.0f);
+    EXPECT_EQ(r.Udp.UDPPort, 9000);
+    EXPECT_TRUE(r.Udp.SendUDPData);
+    EXPECT_TRUE(r.Dump.DumpALLStrings);
+    EXPECT_EQ(r.Dump.DumpInterval, 15);
+    EXPECT_EQ(r.Dump.Directory, "/data/nmea");
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray text = f.readAll();
+    EXPECT_TRUE(text.contains("[DumpData]\nDirectory=/data/nmea\n"));
+    EXPECT_TRUE(text.contains("[DataDump]\nDumpData=1\nDumpALLStrings=1\nDumpInterval=15\n"));
+    EXPECT_TRUE(text.contains("[/dev/ttyS0]\nBaudRate=4800\nEnable=1\n"));
+    EXPECT_TRUE(text.contains("Latitude=-33.25\n"));
+    EXPECT_TRUE(text.contains("[UDPPORT]\nUDPPort=9000\nSendUDPData=1\n"));
+}
+
+TEST(NmeaSettings, BadValuesKeepDefaultsAndStoredBoundsSurviveAMaximisedForm)
+{
+    IniFile f;
+    f.parse("[display]\r\ntype=3\r\nTop=5\r\nLeft=6\r\nHeight=300\r\nWidth=500\r\n"
+            "[UDPPORT]\r\nUDPPort=70000\r\nSendUDPData=yes\r\n"
+            "[Simulation]\r\nLatitude=fifty\r\nInitials=II\r\n"
+            "[DataDump]\r\nDumpInterval=\r\n");
+    NmeaSettings s;
+    s.load(f);
+    EXPECT_EQ(s.Display.Type, OneOfEach) << "names compare without regard to case";
+    EXPECT_EQ(s.Udp.UDPPort, 8010) << "a port outside 1..65535 is refused";
+    EXPECT_FALSE(s.Udp.SendUDPData);
+    EXPECT_FLOAT_EQ(s.Sim.Latitude, 51.4f);
+    EXPECT_EQ(s.Sim.Initials, "II");
+    EXPECT_EQ(s.Dump.DumpInterval, 30);
+
+    s.Display.Height = 999;
+    s.save(f, false);
+    EXPECT_EQ(f.readInteger("Display", "Height", 0), 300);
+    s.Udp.UDPPort = 0;
+    f.writeInteger("UDPPORT", "UDPPort", 0);
+    NmeaSettings t;
+    t.load(f);
+    EXPECT_EQ(t.Udp.UDPPort, 8010);
+}
