@@ -1,0 +1,176 @@
+#include "sound/PipeProtocol.h"
+#include "sound/SamplePipe.h"
+
+#include "pipeserver/PipeSettings.h"
+#include "platform/Folders.h"
+#include "platform/MessageBus.h"
+
+#include <QDir>
+
+#include <gtest/gtest.h>
+
+using namespace velmar::sound;
+using velmar::platform::MessageBus;
+using velmar::platform::SystemTime;
+
+TEST(PipeProtocol, MessagesAreRegisteredInOrderUnderTheirNames)
+{
+    const PipeMessageIds first = RegisterPipeMessages();
+    const PipeMessageIds& again = RegisterPipeMessages();
+    const uint all[] = {first.PipeMsgPipeCommand,  first.PipeMsgNewSettings,  first.PipeMsgIconNotification,
+                        first.PipeMsgPoroiseStatus, first.PipeMsgLastFillTime, first.PipeMsgGetIpDevice,
+                        first.PipeMsgStartSection, first.PipeMsgStopSection,  first.PipeMsgAvailBytes,
+                        first.PipeMsgStartRun,     first.PipeMsgGetADCStatus, first.PipeMsgSampleSettings};
+    for (std::size_t i = 0; i < std::size(all); ++i) {
+        EXPECT_GE(all[i], MessageBus::FirstRegisteredMessage);
+        EXPECT_EQ(MessageBus::messageName(all[i]), QString::fromLatin1(PipeMessageNames[i]));
+    }
+    EXPECT_EQ(again.PipeMsgSampleSettings, first.PipeMsgSampleSettings);
+    EXPECT_EQ(&again, &PipeMessages());
+}
+
+TEST(PipeProtocol, PipeCommandsAndRoutes)
+{
+    struct Row { quint64 w; qint64 l; bool valid; };
+    for (const Row& r : {Row{3, 32, true}, Row{4, 1, true}, Row{3, 4, true}, Row{4, 2, true}, Row{3, 8, false},
+                         Row{3, 3, false}, Row{3, 16, false}, Row{3, 0, false}, Row{5, 1, false}, Row{0, 1, false},
+                         Row{3, 32 + (qint64(1) << 32), false}}) {
+        SCOPED_TRACE(testing::Message() << r.w << "," << r.l);
+        EXPECT_EQ(IsValidPipeCommand(r.w, r.l), r.valid);
+    }
+    EXPECT_EQ(QString::fromLatin1(PipeRouteOfBit(4)->label), QStringLiteral("Quintra Click"));
+    EXPECT_EQ(QString::fromLatin1(PipeRouteOfBit(2)->pipeName), QStringLiteral("\\\\.\\pipe\\WhistlePipe"));
+    EXPECT_EQ(PipeSocketPathOfBit(32), velmar::platform::pipeFolder() + QStringLiteral("/AutorecPipe"));
+    EXPECT_TRUE(PipeSocketPathOfBit(8).isEmpty());
+    EXPECT_EQ(PelvanePipeBufferBytes(2, 48000, 6), 1152000);
+    EXPECT_EQ(DeckPipeBufferBytes(2, 96000), 384000);
+}
+
+TEST(PipeProtocol, SectionTimeTravelsAsOleDateBytes)
+{
+    const SystemTime t{2010, 12, 3, 8, 12, 0, 0, 0};
+    EXPECT_DOUBLE_EQ(SystemTimeToOleDate(t), 40520.5);
+    EXPECT_DOUBLE_EQ(SystemTimeToOleDate(SystemTime{1899, 12, 6, 30, 0, 0, 0, 0}), 0.0);
+    const auto [w, l] = SectionTimeParameters(t);
+    EXPECT_LE(w, 0xFFFFFFFFu);
+    EXPECT_DOUBLE_EQ(SectionTimeFromParameters(w, l), 40520.5);
+}
+
+TEST(PipeProtocol, PorpoiseStatusReplies)
+{
+    using A = PelvaneAcquisition;
+    struct Row { const char* legend; int channel; int routed; A state; bool inScan; int device; std::optional<qint64> spot; qint64 reply; };
+    const Row rows[] = {
+        {"too few porpoise channels", 2, 2, A::Running, true, 5, {}, 0xFFFF},
+        {"idle NI board reads the channel", 1, 2, A::Idle, false, 5, 1234, 1234},
+        {"idle sound card", 1, 2, A::Idle, false, 1, {}, 0xFFFF},
+        {"running, in scan", 0, 1, A::Running, true, 1, {}, 0xFFFFF},
+        {"running board, in scan", 0, 1, A::Running, true, 3, {}, 0xFFFFFF},
+        {"running, not in scan", 0, 1, A::Running, false, 1, {}, 0xFFFF},
+        {"starting", 0, 1, A::Starting, true, 1, {}, 0xFFFF},
+        {"stopping", 0, 1, A::Stopping, true, 1, {}, 0xFFFF},
+        {"other state", 0, 1, A::Other, true, 1, {}, 567},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.legend);
+        EXPECT_EQ(PorpoiseStatusReply(r.channel, r.routed, r.state, r.inScan, r.device, r.spot), r.reply);
+    }
+}
+
+namespace {
+struct FakeWorld {
+    int looksUntilRunning = 0;   // -1: never
+    bool startable = true;
+    int looks = 0;
+    int waits = 0;
+    int minimised = 0;
+    QStringList started;
+    QStringList messages;
+
+    PelvaneLauncher launcher()
+    {
+        PelvaneLauncher l;
+        l.isRunning = [this] { return looksUntilRunning >= 0 && looks++ >= looksUntilRunning; };
+        l.start = [this](const QString& path) { started << path; return startable; };
+        l.wait = [this](int ms) { EXPECT_EQ(ms, 100); ++waits; };
+        l.minimise = [this] { ++minimised; };
+        l.showMessage = [this](const QString& text, const QString& caption) { messages << caption + "|" + text; };
+        return l;
+    }
+};
+} // namespace
+
+TEST(PipeProtocol, EnsurePelvaneRunning)
+{
+    FakeWorld running;
+    EXPECT_TRUE(EnsurePelvaneRunning(running.launcher()));
+    EXPECT_TRUE(running.started.isEmpty());
+    EXPECT_EQ(running.minimised, 0);
+
+    FakeWorld fresh;
+    fresh.looksUntilRunning = 4;
+    EXPECT_TRUE(EnsurePelvaneRunning(fresh.launcher()));
+    EXPECT_EQ(fresh.started, QStringList{QStringLiteral("pelvane.exe")});
+    EXPECT_EQ(fresh.waits, 3);
+    EXPECT_EQ(fresh.minimised, 1);
+
+    FakeWorld missing;
+    missing.looksUntilRunning = -1;
+    missing.startable = false;
+    EXPECT_FALSE(EnsurePelvaneRunning(missing.launcher()));
+    EXPECT_EQ(missing.messages, QStringList{QStringLiteral("Error|Can't find Pelvane Programme")});
+
+    FakeWorld silent;
+    silent.looksUntilRunning = -1;
+    EXPECT_FALSE(EnsurePelvaneRunning(silent.launcher()));
+    EXPECT_EQ(silent.waits, 50);
+    EXPECT_EQ(silent.messages, QStringList{QStringLiteral("Error|Can't find Pelvane Window")});
+
+    const QDir programs(velmar::platform::executableFolder());
+    EXPECT_EQ(PelvaneProgramFile(QStringLiteral("pelvane.exe")), programs.filePath(QStringLiteral("Pelvane")));
+    EXPECT_EQ(PelvaneProgramFile(QStringLiteral("/opt/velmar/bin/Pelvane")), QStringLiteral("/opt/velmar/bin/Pelvane"));
+    EXPECT_TRUE(PelvaneProgramFile(QString()).isEmpty());
+}
+
+TEST(SamplePipe, ServerWritesWithoutWaitingForItsReader)
+{
+    const QString name = QStringLiteral("\\\\.\\pipe\\AutorecPipe");
+    SamplePipeServer server;
+    ASSERT_TRUE(server.create(name, 4096)) << server.errorString().toStdString();
+    EXPECT_EQ(server.write(QByteArray(100, 'a')), -1); // no reader yet
+
+    SamplePipeReader reader;
+    ASSERT_TRUE(reader.open(name, 1000));
+    QByteArray block;
+    for (int i = 0; i < 1000; ++i)
+        block += char(i);
+    EXPECT_EQ(server.write(block), 1000);
+    QByteArray got;
+    for (int tries = 0; got.size() < 1000 && tries < 1000; ++tries)
+        got += reader.read(4096);
+    EXPECT_EQ(got, block);
+
+    // Nobody reads: the pipe fills, then takes only part of a write, then nothing.
+    const QByteArray big(64 * 1024, 'z');
+    qint64 taken = 0;
+    bool partial = false;
+    for (int i = 0; i < 200 && !partial; ++i) {
+        const qint64 n = server.write(big);
+        ASSERT_GE(n, 0);
+        taken += n;
+        partial = n < big.size();
+    }
+    EXPECT_TRUE(partial);
+    EXPECT_LE(server.pendingBytes(), 4096);
+    EXPECT_GT(reader.bytesAvailable(), 0);
+
+    reader.close();
+    qint64 afterClose = 0;
+    for (int i = 0; i < 100 && afterClose >= 0; ++i)
+        afterClose = server.write(QByteArray(10, 'q'));
+    EXPECT_EQ(afterClose, -1); // the reader has gone
+
+    SamplePipeReader late;
+    server.close();
+    EXPECT_FALSE(late.open(name, 100));
+}
