@@ -75,6 +75,7 @@ bool DdeServer::start()
         return false;
     }
     m_connectionName = name;
+    flushBeforeQuit(name, m_root);
     bus.noteLocalName(m_busName, true);
     localServers().insert(m_busName, this);
     return true;

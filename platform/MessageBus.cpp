@@ -67,6 +67,26 @@ const char* const MessagesIntrospection =
 
 } // namespace
 
+void flushToBus(const QDBusConnection& connection)
+{
+    // The daemon handles a connection's messages in order, so once it has
+    // answered a ping, everything sent before has been handed on.
+    const QDBusMessage ping = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+        QStringLiteral("org.freedesktop.DBus.Peer"), QStringLiteral("Ping"));
+    const QDBusMessage reply = connection.call(ping, QDBus::Block, BusDaemonTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        qCWarning(busLog) << "bus did not confirm delivery:" << reply.errorMessage();
+}
+
+void flushBeforeQuit(const QString& connectionName, QObject* context)
+{
+    // Replies given just before the program leaves would otherwise be lost.
+    if (auto* app = QCoreApplication::instance())
+        QObject::connect(app, &QCoreApplication::aboutToQuit, context,
+                         [connectionName] { flushToBus(QDBusConnection(connectionName)); });
+}
+
 namespace detail {
 
 // Object "/" of one connection: answers org.velmar.Messages for every name the
@@ -155,6 +175,7 @@ MessageBus::MessageBus()
         return;
     }
     bus.interface()->setTimeout(BusDaemonTimeoutMs);
+    flushBeforeQuit(bus.name(), this);
     m_root = exportRoot(bus, nullptr, this);
     if (!bus.connect(QString(), MessagesPath, MessagesInterface, BroadcastMember, this,
                      SLOT(onBroadcastSignal(QDBusMessage))))
@@ -278,7 +299,11 @@ bool MessageBus::post(const QString& busName, const QString& message, quint64 wP
     call.setAutoStartService(false);
     call << message << QVariant::fromValue<qulonglong>(wParam) << QVariant::fromValue<qlonglong>(lParam);
     // A method call sent without a reply wanted goes out flagged no-reply.
-    return QDBusConnection::sessionBus().send(call);
+    // The sender may end right after posting; the post must not go with it.
+    if (!QDBusConnection::sessionBus().send(call))
+        return false;
+    flushToBus(QDBusConnection::sessionBus());
+    return true;
 }
 
 void MessageBus::broadcast(const QString& message, quint64 wParam, qint64 lParam)
@@ -292,7 +317,10 @@ void MessageBus::broadcast(const QString& message, quint64 wParam, qint64 lParam
     }
     QDBusMessage signal = QDBusMessage::createSignal(MessagesPath, MessagesInterface, BroadcastMember);
     signal << message << QVariant::fromValue<qulonglong>(wParam) << QVariant::fromValue<qlonglong>(lParam);
-    if (!QDBusConnection::sessionBus().send(signal))
+    // A second copy of a program broadcasts and ends at once.
+    if (QDBusConnection::sessionBus().send(signal))
+        flushToBus(QDBusConnection::sessionBus());
+    else
         qCWarning(busLog) << "broadcast" << message << "not sent";
 }
 

@@ -39,6 +39,13 @@ Q_DECLARE_LOGGING_CATEGORY(busLog) // "velmar.platform.bus"
 class DdeServer;
 namespace detail { class BusRoot; }
 
+// Returns once the bus daemon has taken everything sent so far on the
+// connection (bounded wait).
+void flushToBus(const QDBusConnection& connection);
+// Flushes the named connection when the application is about to quit, for as
+// long as context lives.
+void flushBeforeQuit(const QString& connectionName, QObject* context);
+
 class MessageBus : public QObject {
     Q_OBJECT
 public:
@@ -72,9 +79,11 @@ public:
     std::optional<qint64> send(const QString& busName, const QString& message, quint64 wParam,
                                qint64 lParam, int timeoutMs);
     // PostMessage: no reply awaited; false when it could not be queued (no
-    // bus, or nobody owns the name).
+    // bus, or nobody owns the name). Returns once the bus holds the message,
+    // so the sender may end at once.
     bool post(const QString& busName, const QString& message, quint64 wParam, qint64 lParam);
-    // Broadcast to every program of the suite, this one included.
+    // Broadcast to every program of the suite, this one included. Returns
+    // once the bus holds the signal, so the sender may end at once.
     void broadcast(const QString& message, quint64 wParam, qint64 lParam);
 
     using Handler = std::function<qint64(quint64 wParam, qint64 lParam)>;

@@ -4,14 +4,15 @@
 // process boundary.
 //
 //   bus_peer [--own NAME]... [--mutex NAME] [--dde SERVICE]
+//   bus_peer --broadcast-and-leave MESSAGE   (broadcasts MESSAGE (1, 2), ends)
+//   bus_peer --post-and-leave NAME           (posts "Add" (1, 2) to NAME, ends)
 //
 // Messages it answers on every name it owns:
 //   "Add" (w, l)          -> w + l
 //   "PleaseBroadcast" (w, l) -> broadcasts "FromPeer" (w, l), answers 1
 //   "PleaseAdvise" (w, l) -> advises item "Level" on topic "Strings" with the
 //                            bytes of w as 8 little-endian bytes, answers 1
-//   "Quit"                -> leaves (post it: the reply to a send may be
-//                            lost as the program ends)
+//   "Quit"                -> leaves, answers 1
 // DDE (when --dde is given): topics "System" and "Strings" are accepted;
 // requests of "Status" answer "OK" with its NUL, "Binary" the 256 byte
 // values, anything else no data; pokes are printed and accepted on "Strings"
@@ -67,6 +68,12 @@ int main(int argc, char** argv)
             mutex = std::make_unique<NamedMutex>(value);
             say(mutex->existsElsewhere() ? QStringLiteral("exists") : QStringLiteral("free"));
             say(mutex->tryCreate() ? QStringLiteral("held") : QStringLiteral("refused"));
+        } else if (option == QLatin1String("--broadcast-and-leave")) {
+            // As a second copy of a program does before it ends.
+            bus.broadcast(value, 1, 2);
+            return 0;
+        } else if (option == QLatin1String("--post-and-leave")) {
+            return bus.post(value, QStringLiteral("Add"), 1, 2) ? 0 : 1;
         } else if (option == QLatin1String("--dde")) {
             dde = std::make_unique<DdeServer>(value);
             dde->onConnect = [](const QString& topic) {

@@ -112,13 +112,39 @@ TEST(MessageBusTwoProcesses, SendPostAndBroadcastCrossTheBoundary)
     EXPECT_LT(clock.elapsed(), SendBoundMs);
     peer.resume();
 
-    // Posted: a program that leaves at once may never deliver a reply.
-    EXPECT_TRUE(bus().post(name, QStringLiteral("Quit"), 0, 0));
+    // The reply still arrives though the program quits at once.
+    EXPECT_EQ(bus().send(name, QStringLiteral("Quit"), 0, 0, 1000), 1);
     EXPECT_TRUE(peer.waitForExit());
     while (owners.isEmpty() || owners.last().at(1).toBool())
         ASSERT_TRUE(owners.wait(SendBoundMs)) << "no notice that the program went";
     EXPECT_EQ(owners.last().at(0).toString(), name);
     EXPECT_FALSE(bus().isNameOwned(name));
+}
+
+TEST(MessageBusTwoProcesses, MessagesOfAProgramThatEndsAtOnceArrive)
+{
+    // A second copy broadcasts "VelmarOnTop" and ends straight away.
+    QSignalSpy broadcasts(&bus(), &MessageBus::broadcastReceived);
+    BusPeerProcess second({QStringLiteral("--broadcast-and-leave"), QStringLiteral("VelmarOnTop")});
+    ASSERT_TRUE(second.waitForExit());
+    while (broadcasts.isEmpty())
+        ASSERT_TRUE(broadcasts.wait(SendBoundMs)) << "the broadcast was lost";
+    EXPECT_EQ(broadcasts.at(0).at(0).toString(), QStringLiteral("VelmarOnTop"));
+
+    const QString name = windowClassBusName(QStringLiteral("PostTarget"));
+    ASSERT_TRUE(bus().ownName(name));
+    int received = 0;
+    bus().setHandler(QStringLiteral("Add"), [&](quint64, qint64) { ++received; return qint64(0); });
+    BusPeerProcess poster({QStringLiteral("--post-and-leave"), name});
+    ASSERT_TRUE(poster.waitForExit());
+    EXPECT_EQ(poster.exitCode(), 0);
+    QElapsedTimer clock;
+    clock.start();
+    while (received == 0 && clock.elapsed() < SendBoundMs)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    EXPECT_EQ(received, 1) << "the post was lost";
+    bus().setHandler(QStringLiteral("Add"), {});
+    bus().releaseName(name);
 }
 
 TEST(NamedMutexTwoProcesses, OneHolderAtATime)
