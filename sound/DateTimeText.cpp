@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QDebug>
 #include <QFileInfo>
+#include <QLoggingCategory>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +16,8 @@
 namespace velmar::sound {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcTimeText, "velmar.sound.timetext")
 
 constexpr int SecondsPerDay = 86400;
 // Days from 1 January 1970 back to day 0 of OLE dates, 30 December 1899.
@@ -39,7 +42,7 @@ void report(const QString& text, const QString& caption)
     if (DateTextMessageHandler h = messageHandler.load())
         h(text, caption);
     else
-        qWarning().noquote() << caption << ":" << text;
+        qCWarning(lcTimeText).noquote() << caption << ":" << text;
 }
 
 bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
