@@ -7,6 +7,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusReply>
+#include <QDBusServiceWatcher>
 #include <QHash>
 
 #include <algorithm>
@@ -76,6 +77,8 @@ bool DdeServer::start()
     }
     m_connectionName = name;
     flushBeforeQuit(name, m_root);
+    m_clientWatcher = new QDBusServiceWatcher(QString(), connection, QDBusServiceWatcher::WatchForUnregistration, m_root);
+    connect(m_clientWatcher, &QDBusServiceWatcher::serviceUnregistered, this, &DdeServer::clientLeft);
     bus.noteLocalName(m_busName, true);
     localServers().insert(m_busName, this);
     return true;
@@ -90,8 +93,10 @@ void DdeServer::stop()
     QDBusConnection connection(m_connectionName);
     connection.unregisterObject(RootPath);
     connection.interface()->unregisterService(m_busName);
-    delete m_root;
+    delete m_root;  // and the client watcher with it
     m_root = nullptr;
+    m_clientWatcher = nullptr;
+    m_conversations.clear();
     QDBusConnection::disconnectFromBus(m_connectionName);
     m_connectionName.clear();
 }
@@ -111,9 +116,52 @@ void DdeServer::advise(const QString& topic, const QString& item, const QByteArr
         qCWarning(busLog) << "DDE advise" << topic << item << "not sent";
 }
 
-bool DdeServer::answerConnect(const QString& topic) const
+bool DdeServer::answerConnect(const QString& topic, const QString& client)
 {
-    return onConnect ? onConnect(topic) : true;
+    const bool accepted = onConnect ? onConnect(topic) : true;
+    if (!accepted)
+        return false;
+    QStringList& open = m_conversations[client];
+    open.append(topic);
+    if (!client.isEmpty() && open.size() == 1 && m_clientWatcher) {
+        m_clientWatcher->addWatchedService(client);
+        // It may have left before the watch was in place.
+        const QDBusReply<bool> present =
+            QDBusConnection(m_connectionName).interface()->isServiceRegistered(client);
+        if (present.isValid() && !present.value())
+            QMetaObject::invokeMethod(this, [this, client] { clientLeft(client); }, Qt::QueuedConnection);
+    }
+    return true;
+}
+
+void DdeServer::answerDisconnect(const QString& topic, const QString& client)
+{
+    auto it = m_conversations.find(client);
+    if (it == m_conversations.end())
+        return;
+    // Only a conversation that was opened can end, so a stray Disconnect
+    // never unbalances a count kept by the handlers.
+    const auto open = std::find_if(it->begin(), it->end(), [&](const QString& t) { return ddeNamesEqual(t, topic); });
+    if (open == it->end())
+        return;
+    it->erase(open);
+    if (it->isEmpty()) {
+        m_conversations.erase(it);
+        if (m_clientWatcher && !client.isEmpty())
+            m_clientWatcher->removeWatchedService(client);
+    }
+    if (onDisconnect)
+        onDisconnect(topic);
+}
+
+void DdeServer::clientLeft(const QString& client)
+{
+    const QStringList open = m_conversations.take(client);
+    if (m_clientWatcher)
+        m_clientWatcher->removeWatchedService(client);
+    for (const QString& topic : open)
+        if (onDisconnect)
+            onDisconnect(topic);
 }
 
 std::optional<QByteArray> DdeServer::answerRequest(const QString& topic, const QString& item) const
@@ -148,7 +196,15 @@ bool DdeServer::answerBusCall(const QDBusMessage& message, const QDBusConnection
         if (signature != QLatin1String("s"))
             wrongArgs();
         else
-            replyBool(answerConnect(args.at(0).toString()));
+            replyBool(answerConnect(args.at(0).toString(), message.service()));
+    } else if (member == QLatin1String("Disconnect")) {
+        if (signature != QLatin1String("s")) {
+            wrongArgs();
+        } else {
+            answerDisconnect(args.at(0).toString(), message.service());
+            if (message.isReplyRequired())
+                replyBool(true);
+        }
     } else if (member == QLatin1String("Request")) {
         if (signature != QLatin1String("ss")) {
             wrongArgs();
@@ -180,6 +236,10 @@ QString DdeServer::introspection()
         "    <method name=\"Connect\">\n"
         "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
         "      <arg type=\"b\" direction=\"out\"/>\n"
+        "    </method>\n"
+        "    <method name=\"Disconnect\">\n"
+        "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
+        "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
         "    </method>\n"
         "    <method name=\"Request\">\n"
         "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
@@ -250,8 +310,22 @@ bool boolAnswer(const QDBusMessage& reply)
 bool DdeClient::connectTopic(const QString& topic, int timeoutMs)
 {
     if (DdeServer* local = DdeServer::localServer(m_busName))
-        return local->answerConnect(topic);
+        return local->answerConnect(topic, QString());
     return boolAnswer(call(QStringLiteral("Connect"), {topic}, timeoutMs));
+}
+
+void DdeClient::disconnectTopic(const QString& topic)
+{
+    if (DdeServer* local = DdeServer::localServer(m_busName)) {
+        local->answerDisconnect(topic, QString());
+        return;
+    }
+    if (!MessageBus::instance().connected())
+        return;
+    QDBusMessage message = QDBusMessage::createMethodCall(m_busName, RootPath, DdeInterface, QStringLiteral("Disconnect"));
+    message.setAutoStartService(false);
+    message << topic;
+    QDBusConnection::sessionBus().send(message);
 }
 
 std::optional<QByteArray> DdeClient::request(const QString& topic, const QString& item, int timeoutMs)

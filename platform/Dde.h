@@ -2,7 +2,8 @@
 // DDE over the session bus.
 //
 // A server of service S owns org.velmar.dde.S and serves interface
-// org.velmar.Dde on its object "/": Connect(topic s) -> b,
+// org.velmar.Dde on its object "/": Connect(topic s) -> b, Disconnect(topic s)
+// (no reply; ends a conversation that Connect opened),
 // Request(topic s, item s) -> ay (error org.velmar.Dde.NoData when there is no
 // data), Poke(topic s, item s, data ay) -> b, Execute(topic s, command ay) -> b,
 // and the signal Advise(topic s, item s, data ay) for hot links. Data travel as
@@ -13,6 +14,7 @@
 // its event loop. Client calls block for at most their time-out; a client and
 // a server of the same process talk directly, so neither waits on the other.
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
 
@@ -21,6 +23,7 @@
 
 class QDBusConnection;
 class QDBusMessage;
+class QDBusServiceWatcher;
 
 namespace velmar::platform {
 
@@ -48,13 +51,20 @@ public:
     std::function<std::optional<QByteArray>(const QString& topic, const QString& item)> onRequest; // nullopt -> org.velmar.Dde.NoData
     std::function<bool(const QString& topic, const QString& item, const QByteArray& data)> onPoke;
     std::function<bool(const QString& topic, const QByteArray& command)> onExecute;
+    // A conversation this server accepted has ended: its client disconnected
+    // it, or left the bus (ended or crashed) with it still open. Called once
+    // per accepted Connect; not called by stop().
+    std::function<void(const QString& topic)> onDisconnect;
     void advise(const QString& topic, const QString& item, const QByteArray& data);  // hot-link signal
 
 private:
     friend class DdeClient;
     friend class detail::BusRoot;
 
-    bool answerConnect(const QString& topic) const;
+    // client: the caller's unique bus name, empty for this process.
+    bool answerConnect(const QString& topic, const QString& client);
+    void answerDisconnect(const QString& topic, const QString& client);
+    void clientLeft(const QString& client);
     std::optional<QByteArray> answerRequest(const QString& topic, const QString& item) const;
     bool answerPoke(const QString& topic, const QString& item, const QByteArray& data) const;
     bool answerExecute(const QString& topic, const QByteArray& command) const;
@@ -67,6 +77,8 @@ private:
     QString m_busName;
     QString m_connectionName;  // empty while stopped
     QObject* m_root = nullptr;
+    QDBusServiceWatcher* m_clientWatcher = nullptr;
+    QHash<QString, QStringList> m_conversations;  // open topics by client
 };
 
 class DdeClient : public QObject {
@@ -77,6 +89,9 @@ public:
     bool serverPresent() const;
     // True when the server accepts a conversation on the topic.
     bool connectTopic(const QString& topic, int timeoutMs);
+    // Ends a conversation that connectTopic opened (nothing awaited). A
+    // client that ends without it has its conversations ended by the bus.
+    void disconnectTopic(const QString& topic);
     // nullopt: no data, no server or time-out.
     std::optional<QByteArray> request(const QString& topic, const QString& item, int timeoutMs);
     bool poke(const QString& topic, const QString& item, const QByteArray& data, int timeoutMs);

@@ -4,6 +4,8 @@
 // process boundary.
 //
 //   bus_peer [--own NAME]... [--mutex NAME] [--dde SERVICE]
+//   bus_peer --dde-client SERVICE [--connect TOPIC | --disconnect TOPIC]...
+//                                            (a DDE client, steps in order)
 //   bus_peer --broadcast-and-leave MESSAGE   (broadcasts MESSAGE (1, 2), ends)
 //   bus_peer --post-and-leave NAME           (posts "Add" (1, 2) to NAME, ends)
 //
@@ -58,6 +60,7 @@ int main(int argc, char** argv)
 
     std::unique_ptr<NamedMutex> mutex;
     std::unique_ptr<DdeServer> dde;
+    std::unique_ptr<DdeClient> client;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i + 1 < args.size(); i += 2) {
         const QString& option = args.at(i);
@@ -74,6 +77,14 @@ int main(int argc, char** argv)
             return 0;
         } else if (option == QLatin1String("--post-and-leave")) {
             return bus.post(value, QStringLiteral("Add"), 1, 2) ? 0 : 1;
+        } else if (option == QLatin1String("--dde-client")) {
+            client = std::make_unique<DdeClient>(value);
+        } else if (option == QLatin1String("--connect") && client) {
+            const bool ok = client->connectTopic(value, 2000);
+            say((ok ? QStringLiteral("connected ") : QStringLiteral("refused ")) + value);
+        } else if (option == QLatin1String("--disconnect") && client) {
+            client->disconnectTopic(value);
+            say(QStringLiteral("disconnected ") + value);
         } else if (option == QLatin1String("--dde")) {
             dde = std::make_unique<DdeServer>(value);
             dde->onConnect = [](const QString& topic) {

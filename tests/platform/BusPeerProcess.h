@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QStringList>
+#include <QTest>
 
 #include <csignal>
 
@@ -30,17 +31,13 @@ public:
     }
 
     // The next report line (without its newline), or an empty text when none
-    // came within the bound or the program ended.
+    // came within the bound or the program ended. Our own event loop runs
+    // meanwhile, so the peer may call us while we wait.
     QString nextLine(int boundMs = 10000)
     {
-        QElapsedTimer clock;
-        clock.start();
-        while (!m_process.canReadLine()) {
-            const int left = boundMs - int(clock.elapsed());
-            if (left <= 0 || !m_process.waitForReadyRead(left))
-                return m_process.canReadLine() ? readOne() : QString();
-        }
-        return readOne();
+        QTest::qWaitFor([this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
+                        boundMs);
+        return m_process.canReadLine() ? readOne() : QString();
     }
 
     // Skips report lines until one equals line; false when it never came.

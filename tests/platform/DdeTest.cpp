@@ -135,3 +135,47 @@ TEST(Dde, ClientOfAServerInAnotherProcess)
     peer.resume();
     EXPECT_EQ(client.request(QStringLiteral("System"), QStringLiteral("Status"), DdeTimeoutMs), QByteArray("OK", 3));
 }
+
+TEST(Dde, ConversationsEndByDisconnectOrWhenTheClientGoes)
+{
+    DdeServer server(QStringLiteral("Velmar2000"));
+    int open = 0;
+    QStringList ended;
+    server.onConnect = [&](const QString& topic) {
+        const bool ok = ddeNamesEqual(topic, QStringLiteral("System"));
+        open += ok ? 1 : 0;
+        return ok;
+    };
+    server.onDisconnect = [&](const QString& topic) {
+        --open;
+        ended << topic;
+    };
+    ASSERT_TRUE(server.start());
+    const QString clientArgs = QStringLiteral("--dde-client");
+
+    BusPeerProcess tidy({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System"),
+                         QStringLiteral("--connect"), QStringLiteral("Other"), QStringLiteral("--disconnect"),
+                         QStringLiteral("Other"), QStringLiteral("--disconnect"), QStringLiteral("system"),
+                         QStringLiteral("--disconnect"), QStringLiteral("System")});
+    EXPECT_EQ(tidy.nextLine(), QStringLiteral("connected System"));
+    EXPECT_EQ(tidy.nextLine(), QStringLiteral("refused Other"));
+    ASSERT_TRUE(tidy.waitFor(QStringLiteral("ready")));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return ended.size() == 1; }, WaitBoundMs));
+    EXPECT_EQ(ended, QStringList{QStringLiteral("system")}) << "one end per accepted conversation, as the client named it";
+    EXPECT_EQ(open, 0);
+
+    BusPeerProcess first({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System")});
+    BusPeerProcess second({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System"),
+                           QStringLiteral("--connect"), QStringLiteral("SYSTEM")});
+    ASSERT_TRUE(first.waitFor(QStringLiteral("ready")));
+    ASSERT_TRUE(second.waitFor(QStringLiteral("ready")));
+    EXPECT_EQ(open, 3);
+
+    // Clients that end without disconnecting: their conversations end too.
+    first.crash();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return open == 2; }, WaitBoundMs));
+    second.crash();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return open == 0; }, WaitBoundMs));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(open, 0) << "never below zero";
+}
