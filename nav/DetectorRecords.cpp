@@ -1,6 +1,10 @@
 #include "nav/DetectorRecords.h"
 
-#include <bit>
+#include "store/LittleEndian.h"
+
+#include <QStringDecoder>
+
+#include <algorithm>
 #include <cstring>
 
 namespace velmar::nav {
@@ -16,27 +20,25 @@ public:
     explicit FieldReader(const uint8_t* data) : m_data(data) {}
 
     void u8(std::size_t at, uint8_t& v) { v = m_data[at]; }
-    void i16(std::size_t at, int16_t& v) { v = int16_t(word(at)); }
-    void u32(std::size_t at, uint32_t& v) { v = dword(at); }
-    void i32(std::size_t at, int32_t& v) { v = int32_t(dword(at)); }
-    void f32(std::size_t at, float& v) { v = std::bit_cast<float>(dword(at)); }
+    void i16(std::size_t at, int16_t& v) { v = int16_t(store::getLe16(m_data + at)); }
+    void u32(std::size_t at, uint32_t& v) { v = store::getLe32(m_data + at); }
+    void i32(std::size_t at, int32_t& v) { v = int32_t(store::getLe32(m_data + at)); }
+    void f32(std::size_t at, float& v) { v = store::getLeFloat(m_data + at); }
     void time(std::size_t at, SystemTime& v) { v = *SystemTime::fromBytes(m_data + at, SystemTime::ByteSize); }
     void text(std::size_t at, int width, QString& v)
     {
         const char* start = reinterpret_cast<const char*>(m_data + at);
         const void* zero = std::memchr(start, 0, std::size_t(width));
         const qsizetype length = zero ? static_cast<const char*>(zero) - start : width;
-        v = QString::fromLatin1(start, length);
+        // UTF-8 from our own programs; anything else is taken as Latin-1 so
+        // that no byte is lost.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        v = utf8.decode(QByteArrayView(start, length));
+        if (utf8.hasError())
+            v = QString::fromLatin1(start, length);
     }
 
 private:
-    uint16_t word(std::size_t at) const { return uint16_t(m_data[at] | (m_data[at + 1] << 8)); }
-    uint32_t dword(std::size_t at) const
-    {
-        return uint32_t(m_data[at]) | (uint32_t(m_data[at + 1]) << 8) | (uint32_t(m_data[at + 2]) << 16)
-            | (uint32_t(m_data[at + 3]) << 24);
-    }
-
     const uint8_t* m_data;
 };
 
@@ -46,33 +48,28 @@ public:
     explicit FieldWriter(QByteArray& out) : m_out(out) {}
 
     void u8(std::size_t at, const uint8_t& v) { m_out[qsizetype(at)] = char(v); }
-    void i16(std::size_t at, const int16_t& v) { word(at, uint16_t(v)); }
-    void u32(std::size_t at, const uint32_t& v) { dword(at, v); }
-    void i32(std::size_t at, const int32_t& v) { dword(at, uint32_t(v)); }
-    void f32(std::size_t at, const float& v) { dword(at, std::bit_cast<uint32_t>(v)); }
+    void i16(std::size_t at, const int16_t& v) { store::putLe16(bytes(at), uint16_t(v)); }
+    void u32(std::size_t at, const uint32_t& v) { store::putLe32(bytes(at), v); }
+    void i32(std::size_t at, const int32_t& v) { store::putLe32(bytes(at), uint32_t(v)); }
+    void f32(std::size_t at, const float& v) { store::putLeFloat(bytes(at), v); }
     void time(std::size_t at, const SystemTime& v)
     {
-        const auto bytes = v.toBytes();
-        std::memcpy(m_out.data() + at, bytes.data(), bytes.size());
+        const auto raw = v.toBytes();
+        std::memcpy(bytes(at), raw.data(), raw.size());
     }
     void text(std::size_t at, int width, const QString& v)
     {
-        // Leave room for the terminating zero, which the zeroed buffer holds.
-        const QByteArray bytes = v.toLatin1().left(width - 1);
-        std::memcpy(m_out.data() + at, bytes.constData(), std::size_t(bytes.size()));
+        // UTF-8, cut on a character boundary so that the terminating zero
+        // (already in the zeroed buffer) still fits.
+        const QByteArray utf8 = v.toUtf8();
+        qsizetype length = std::min<qsizetype>(utf8.size(), width - 1);
+        while (length > 0 && length < utf8.size() && (uint8_t(utf8[length]) & 0xC0) == 0x80)
+            --length;
+        std::memcpy(bytes(at), utf8.constData(), std::size_t(length));
     }
 
 private:
-    void word(std::size_t at, uint16_t v)
-    {
-        m_out[qsizetype(at)] = char(v & 0xff);
-        m_out[qsizetype(at + 1)] = char(v >> 8);
-    }
-    void dword(std::size_t at, uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            m_out[qsizetype(at) + i] = char((v >> (8 * i)) & 0xff);
-    }
+    uint8_t* bytes(std::size_t at) { return reinterpret_cast<uint8_t*>(m_out.data()) + at; }
 
     QByteArray& m_out;
 };

@@ -8,8 +8,9 @@
 // laying a struct over the bytes. A record shorter than its size is refused;
 // bytes beyond the size are ignored. Decoding starts from a zeroed record, and
 // each text field is read up to its terminating zero but never past its
-// width. encode writes the same layout (texts cut to leave their terminating
-// zero, unread gaps zero), for tests and stand-in detectors.
+// width (UTF-8, or Latin-1 when the bytes are not UTF-8). encode writes the
+// same layout (texts as UTF-8 cut to leave their terminating zero, unread
+// gaps zero), for tests and stand-in detectors.
 //
 // Plain values: any thread.
 #include "platform/SystemTime.h"

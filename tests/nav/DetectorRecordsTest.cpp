@@ -338,6 +338,18 @@ TEST(DetectorRecords, TextFillingItsWidthIsReadUpToTheWidthOnly)
     EXPECT_EQ(r->fileName, "next");
 }
 
+TEST(DetectorRecords, TextIsUtf8OrElseLatin1AndIsCutOnACharacterBoundary)
+{
+    QByteArray bytes = Bytes(46).text(0, "Canon \xe9t\xe9").b;  // Latin-1 from an old detector
+    EXPECT_EQ(NewSeismicRecord::decode(bytes)->detector, QString::fromUtf8("Canon \u00e9t\u00e9"));
+    bytes = Bytes(46).text(0, "Canon \xc3\xa9t\xc3\xa9").b;  // UTF-8
+    EXPECT_EQ(NewSeismicRecord::decode(bytes)->detector, QString::fromUtf8("Canon \u00e9t\u00e9"));
+
+    NewSeismicRecord r;
+    r.detector = QString::fromUtf8("seventeen letters \u00e9");  // 18 bytes, then an é that needs 2 more
+    EXPECT_EQ(NewSeismicRecord::decode(r.encode())->detector, "seventeen letters ");
+}
+
 TEST(DetectorRecords, EncodedTextKeepsItsTerminatingZeroWithinItsWidth)
 {
     NewSeismicRecord r;
