@@ -1,0 +1,234 @@
+#include "nmeaserver/NmeaServer.h"
+
+#include "nmeaserver/IniFile.h"
+#include "nmeaserver/ReaderStatus.h"
+#include "nmeaserver/SerialPortWorker.h"
+
+#include <QLoggingCategory>
+
+namespace velmar::nmeaserver {
+
+Q_LOGGING_CATEGORY(lcServer, "velmar.nmeaserver")
+
+namespace {
+const QString StatusItem = QStringLiteral("Status");
+const QStringList Topics = {QStringLiteral("System"), QStringLiteral("strings"), QStringLiteral("Command")};
+
+bool namesEqual(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QByteArray withNul(QByteArray text)
+{
+    text.append('\0');
+    return text;
+}
+} // namespace
+
+NmeaServer::NmeaServer(SentenceStore::Clock clock, QObject* parent)
+    : QObject(parent), m_store(std::move(clock)), m_simulator(std::make_unique<SerialThread>(SimulatorName))
+{
+    m_restartTimer.setSingleShot(true);
+    m_restartTimer.setInterval(RestartDelayMs);
+    connect(&m_restartTimer, &QTimer::timeout, this, &NmeaServer::StartPorts);
+    connect(m_simulator.get(), &SerialThread::sentenceReceived, this, &NmeaServer::OnRawSentence);
+    connect(m_simulator.get(), &SerialThread::statusChanged, this, &NmeaServer::OnPortStatus);
+}
+
+NmeaServer::~NmeaServer()
+{
+    shutDown();
+}
+
+void NmeaServer::initialise(const QStringList& presentPorts)
+{
+    IniFile file(settingsFilePath());
+    file.load();
+    m_settings.setPorts(presentPorts, file);
+    m_settings.load(file);
+    m_store.setDumpInfo(m_settings.Dump);
+
+    m_readers.clear();
+    for (const THREADDATA& port : m_settings.Ports) {
+        auto reader = std::make_unique<SerialThread>(port.PortName);
+        connect(reader.get(), &SerialThread::sentenceReceived, this, &NmeaServer::OnRawSentence);
+        connect(reader.get(), &SerialThread::statusChanged, this, &NmeaServer::OnPortStatus);
+        m_readers.push_back(std::move(reader));
+    }
+    m_restartTimer.start();
+}
+
+bool NmeaServer::saveSettings(bool writeBounds)
+{
+    // Read first, so that keys we do not know and the stored bounds of a
+    // maximised form stay as they are.
+    IniFile file(settingsFilePath());
+    file.load();
+    m_settings.save(file, writeBounds);
+    if (!file.save()) {
+        qCWarning(lcServer) << "settings not written:" << file.path();
+        return false;
+    }
+    return true;
+}
+
+void NmeaServer::StartPorts()
+{
+    if (!m_udp.isOpen() && m_settings.Udp.SendUDPData)
+        m_udp.OpenUdp(m_settings.Udp.UDPPort);
+    else if (m_udp.isOpen() && !m_settings.Udp.SendUDPData)
+        m_udp.CloseUdp();
+
+    if (m_settings.Sim.Simulate)
+        m_simulator->Start(m_simulatorFactory ? [this] { return m_simulatorFactory(m_settings.Sim); } : SerialThread::WorkerFactory());
+    else
+        m_simulator->Stop();
+
+    for (size_t i = 0; i < m_readers.size(); ++i) {
+        const THREADDATA& port = m_settings.Ports[i];
+        if (!port.Enable || m_settings.Sim.Simulate)
+            m_readers[i]->Stop();
+        else
+            startReader(*m_readers[i], port);
+    }
+}
+
+void NmeaServer::startReader(SerialThread& reader, const THREADDATA& port)
+{
+    const QString name = port.PortName;
+    const int baud = port.BaudRate;
+    const int timeoutMs = readTimeoutMs();
+    reader.Start([=]() -> ReaderWorker* { return new SerialPortWorker(name, baud, timeoutMs); });
+}
+
+void NmeaServer::StopPorts(const std::optional<QString>& portName)
+{
+    m_simulator->Stop();
+    for (const auto& reader : m_readers)
+        if (!portName || reader->name() == *portName)
+            reader->Stop();
+}
+
+void NmeaServer::applyPortSettings(bool writeBounds)
+{
+    m_store.ClearSentences();
+    emit sentencesCleared();
+    saveSettings(writeBounds);
+    StartPorts();
+}
+
+void NmeaServer::applySimulationSettings(bool writeBounds)
+{
+    m_store.ClearSentences();
+    emit sentencesCleared();
+    saveSettings(writeBounds);
+    StopPorts();
+    m_restartTimer.start();
+}
+
+void NmeaServer::applyUdpSettings()
+{
+    if (m_settings.Udp.SendUDPData)
+        m_udp.OpenUdp(m_settings.Udp.UDPPort);
+    else
+        m_udp.CloseUdp();
+}
+
+void NmeaServer::applyDumpSettings()
+{
+    m_store.setDumpInfo(m_settings.Dump);
+}
+
+void NmeaServer::shutDown()
+{
+    m_restartTimer.stop();
+    StopPorts();
+    m_store.dumpFile().close();
+    m_udp.CloseUdp();
+}
+
+void NmeaServer::OnRawSentence(const QString& source, const QByteArray& text)
+{
+    if (text.isEmpty())
+        return;
+    // The datagram carries the sentence exactly as read.
+    if (m_udp.isOpen())
+        m_udp.send(text);
+    if (text.size() < 2)
+        return;
+    const SentenceStore::Stored stored = m_store.StoreSentence(stripLineEnd(text), source);
+    if (!stored.entry)
+        return;
+    if (stored.known)
+        OnPortStatus(source, StatusCollecting);
+    emit sentenceStored(*stored.entry);
+}
+
+void NmeaServer::clearSource(const QString& source)
+{
+    m_store.clearSource(source);
+    emit sentencesCleared();
+}
+
+void NmeaServer::OnPortStatus(const QString& source, int code)
+{
+    const bool simulating = source == SimulatorName;
+    emit statusTextChanged(statusText(code, source, simulating, m_settings.Sim.Initials));
+    if (const auto value = statusValueAfter(code))
+        m_statusValue = *value;
+
+    switch (code) {
+    case StatusPortError:
+        // Only this port has stopped; it is tried again with the next start,
+        // and the other ports read on.
+        m_restartTimer.start();
+        break;
+    case StatusTimeOut:
+    case StatusOverflow:
+        clearSource(source);
+        StopPorts(source);
+        m_restartTimer.start();
+        break;
+    case StatusIdle:
+        clearSource(source);
+        break;
+    default:
+        break;
+    }
+}
+
+bool NmeaServer::ddeConnect(const QString& topic)
+{
+    for (const QString& t : Topics) {
+        if (namesEqual(t, topic)) {
+            AddDdeConnections(1);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<QByteArray> NmeaServer::ddeRequest(const QString& /*topic*/, const QString& item) const
+{
+    if (namesEqual(item, StatusItem)) {
+        const QByteArray word = statusWord(m_statusValue);
+        if (word.isEmpty())
+            return std::nullopt;
+        return withNul(word);
+    }
+    if (const DataThing* entry = m_store.findItem(item))
+        return withNul(entry->Text);
+    return std::nullopt;
+}
+
+void NmeaServer::AddDdeConnections(int delta)
+{
+    m_connections += delta;
+    if (m_connections <= 0)
+        m_connections = 0;
+    const QString format = m_connections == 1 ? QStringLiteral("%1 Connection") : QStringLiteral("%1 Connections");
+    emit connectionsTextChanged(format.arg(m_connections));
+}
+
+} // namespace velmar::nmeaserver

@@ -1,0 +1,95 @@
+#pragma once
+// The NMEA server without its windows: the port readers and the simulator,
+// the sentence path (UDP, store, dump files), the reaction to each reader
+// state, the restart timer, the settings and the answers of the DDE service.
+// The main form shows what it reports and edits its settings.
+//
+// Lives on the user-interface thread; the readers reach it through queued
+// signals only.
+#include "nmeaserver/NmeaSettings.h"
+#include "nmeaserver/SentenceStore.h"
+#include "nmeaserver/SerialThread.h"
+#include "nmeaserver/UdpOutput.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace velmar::nmeaserver {
+
+class NmeaServer : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int RestartDelayMs = 1000;
+
+    explicit NmeaServer(SentenceStore::Clock clock = &platform::SystemTime::nowUtc, QObject* parent = nullptr);
+    ~NmeaServer() override;
+
+    // Builds the port list from the ports present and the settings file, reads
+    // the file (the display font's values already in settings().Display serve
+    // as its defaults), makes one reader per port and arms the restart timer:
+    // the ports start one second later.
+    void initialise(const QStringList& presentPorts);
+    // Makes the simulator's worker from a copy of the simulation settings.
+    using SimulatorFactory = std::function<ReaderWorker*(const SIMSETTINGS&)>;
+    void setSimulatorFactory(SimulatorFactory factory) { m_simulatorFactory = std::move(factory); }
+    NmeaSettings& settings() { return m_settings; }
+    bool saveSettings(bool writeBounds);
+
+    void StartPorts();
+    // Stops the simulator and the reader of that port, or every reader.
+    void StopPorts(const std::optional<QString>& portName = std::nullopt);
+    // After new port settings: empty the store, write the file, start again.
+    void applyPortSettings(bool writeBounds);
+    // After new simulation settings: empty the store, write the file, stop
+    // everything and start it all again a second later.
+    void applySimulationSettings(bool writeBounds);
+    // After the UDP dialog: open or close the output as SendUDPData says.
+    void applyUdpSettings();
+    void applyDumpSettings();
+    // Program end: readers stopped, dump file and UDP output closed.
+    void shutDown();
+
+    // The DDE service "NMEA".
+    bool ddeConnect(const QString& topic);
+    std::optional<QByteArray> ddeRequest(const QString& topic, const QString& item) const;
+    int connectionCount() const { return m_connections; }
+    void AddDdeConnections(int delta);
+
+    int statusValue() const { return m_statusValue; }
+    const SentenceStore& store() const { return m_store; }
+    const UdpOutput& udp() const { return m_udp; }
+    bool restartPending() const { return m_restartTimer.isActive(); }
+
+    // The sentence path and the reader states, public for the tests that
+    // drive them without a port.
+    void OnRawSentence(const QString& source, const QByteArray& text);
+    void OnPortStatus(const QString& source, int code);
+
+signals:
+    void statusTextChanged(const QString& text);
+    void connectionsTextChanged(const QString& text);
+    void sentenceStored(const velmar::nmeaserver::DataThing& entry);
+    void sentencesCleared();
+
+private:
+    void startReader(SerialThread& reader, const THREADDATA& port);
+    void clearSource(const QString& source);
+
+    NmeaSettings m_settings;
+    SentenceStore m_store;
+    UdpOutput m_udp;
+    std::vector<std::unique_ptr<SerialThread>> m_readers;   // one per port, same order
+    std::unique_ptr<SerialThread> m_simulator;
+    SimulatorFactory m_simulatorFactory;
+    QTimer m_restartTimer;
+    int m_statusValue = 0;
+    int m_connections = 0;
+};
+
+} // namespace velmar::nmeaserver

@@ -1,0 +1,88 @@
+#include "nmeaserver/SerialThread.h"
+
+#include <QLoggingCategory>
+#include <QThread>
+
+namespace velmar::nmeaserver {
+
+Q_LOGGING_CATEGORY(lcReader, "velmar.nmeaserver.serial")
+
+namespace {
+// Stopping a worker closes its device and nothing more; this bounds the one
+// wait at program end.
+constexpr unsigned long ExitWaitMs = 5000;
+}
+
+SerialThread::SerialThread(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
+
+SerialThread::~SerialThread()
+{
+    m_pendingStart = nullptr;
+    if (!m_thread)
+        return;
+    Stop();
+    // The worker's signals must not reach a facade that is gone.
+    disconnect(m_worker, nullptr, this, nullptr);
+    disconnect(m_thread, nullptr, this, nullptr);
+    if (!m_thread->wait(ExitWaitMs))
+        qCWarning(lcReader) << "reader" << m_name << "did not end in time";
+    else {
+        delete m_worker;
+        delete m_thread;
+    }
+}
+
+void SerialThread::Start(WorkerFactory factory)
+{
+    if (m_thread) {
+        if (m_stopping)
+            m_pendingStart = std::move(factory);
+        return;
+    }
+    m_worker = factory ? factory() : nullptr;
+    if (m_worker)
+        launch();
+}
+
+void SerialThread::launch()
+{
+    m_stopping = false;
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("reader ") + m_name);
+    m_worker->moveToThread(m_thread);
+    connect(m_thread, &QThread::started, m_worker, &ReaderWorker::start);
+    connect(m_worker, &ReaderWorker::finished, m_thread, &QThread::quit);
+    connect(m_worker, &ReaderWorker::sentence, this,
+            [this](const QByteArray& text) { emit sentenceReceived(m_name, text); });
+    connect(m_worker, &ReaderWorker::status, this,
+            [this](int code) { emit statusChanged(m_name, code); });
+    connect(m_thread, &QThread::finished, this, &SerialThread::onThreadFinished);
+    m_thread->start();
+}
+
+void SerialThread::Stop()
+{
+    m_pendingStart = nullptr;
+    if (!m_thread || m_stopping)
+        return;
+    m_stopping = true;
+    QMetaObject::invokeMethod(m_worker, &ReaderWorker::stop, Qt::QueuedConnection);
+}
+
+void SerialThread::onThreadFinished()
+{
+    // Deleted here, not on its thread: a Stop() that raced with the worker's
+    // own ending may still name it, and a finished thread handles no events.
+    delete m_worker;
+    m_thread->deleteLater();
+    m_thread = nullptr;
+    m_worker = nullptr;
+    m_stopping = false;
+    if (m_pendingStart) {
+        WorkerFactory f = std::move(m_pendingStart);
+        m_pendingStart = nullptr;
+        Start(std::move(f));
+    }
+}
+
+} // namespace velmar::nmeaserver

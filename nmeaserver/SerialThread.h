@@ -1,0 +1,74 @@
+#pragma once
+// One port reader (or the simulator) and the thread it runs on.
+//
+// The worker object lives on its own thread and owns its device; it hands
+// whole sentences and its state changes to the user-interface thread through
+// queued signals. SerialThread is the facade on the user-interface thread:
+// Start makes a thread when none runs (on a running reader it changes
+// nothing), Stop asks the worker to end and returns at once. The worker then
+// reports StatusIdle, and the thread goes away by itself. Only the destructor
+// waits, and only for a worker that has already been told to stop.
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+
+class QThread;
+
+namespace velmar::nmeaserver {
+
+// Base of the workers. Lives on the reader thread; start() and stop() are
+// called there through queued invocations.
+class ReaderWorker : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+public slots:
+    virtual void start() = 0;
+    // Ends the worker: closes its device, reports StatusIdle, emits finished.
+    // A worker frees its device and timers on its own thread before it emits
+    // finished; the facade deletes the worker after the thread has ended.
+    virtual void stop() = 0;
+
+signals:
+    void sentence(const QByteArray& text);   // raw, from its start character, CR included
+    void status(int code);
+    void finished();
+};
+
+class SerialThread : public QObject {
+    Q_OBJECT
+public:
+    using WorkerFactory = std::function<ReaderWorker*()>;
+
+    // name: the port's name, or SimulatorName; reported with each signal.
+    SerialThread(const QString& name, QObject* parent = nullptr);
+    ~SerialThread() override;
+
+    const QString& name() const { return m_name; }
+
+    // factory makes the worker of the next run; its settings are copied into
+    // it, so later changes take effect only when the reader next starts.
+    void Start(WorkerFactory factory);
+    void Stop();
+    // A thread exists (running, or told to stop and not yet ended).
+    bool isRunning() const { return m_thread != nullptr; }
+
+signals:
+    void sentenceReceived(const QString& name, const QByteArray& text);
+    void statusChanged(const QString& name, int code);
+
+private:
+    void launch();
+    void onThreadFinished();
+
+    QString m_name;
+    QThread* m_thread = nullptr;
+    ReaderWorker* m_worker = nullptr;
+    bool m_stopping = false;
+    WorkerFactory m_pendingStart;   // a Start that came while the old thread was ending
+};
+
+} // namespace velmar::nmeaserver

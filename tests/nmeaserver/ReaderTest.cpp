@@ -1,0 +1,96 @@
+#include "PtyPair.h"
+
+#include "nmeaserver/ReaderStatus.h"
+#include "nmeaserver/SerialPortWorker.h"
+#include "nmeaserver/SerialThread.h"
+
+#include <QElapsedTimer>
+
+#include <gtest/gtest.h>
+
+using namespace velmar::nmeaserver;
+
+namespace {
+
+struct Recorder {
+    QList<QByteArray> sentences;
+    QList<int> statuses;
+    explicit Recorder(SerialThread& t)
+    {
+        QObject::connect(&t, &SerialThread::sentenceReceived,
+                         [this](const QString&, const QByteArray& s) { sentences << s; });
+        QObject::connect(&t, &SerialThread::statusChanged, [this](const QString&, int c) { statuses << c; });
+    }
+};
+
+SerialThread::WorkerFactory worker(const QString& port, int baud, int timeoutMs)
+{
+    return [=]() -> ReaderWorker* { return new SerialPortWorker(port, baud, timeoutMs); };
+}
+
+} // namespace
+
+// A reader on the port end of a fresh pair, reading.
+class SerialReader : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(pty.ready());
+        reader.Start(worker(pty.port(), 4800, 60000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return rec.statuses.contains(StatusStarting); }, 10000));
+    }
+    PtyPair pty;
+    SerialThread reader{pty.port()};
+    Recorder rec{reader};
+};
+
+TEST_F(SerialReader, ReadsSentencesFromAPortStopsWithoutBlockingAndTimesOut)
+{
+    reader.Start(worker("/nonexistent", 4800, 60000));   // a running reader goes on unchanged
+    // Bit 7 is the unchecked parity bit of 7-bit data.
+    QByteArray parity = "$GPGGA,2\r\n";
+    parity[3] = char(parity[3] | 0x80);
+    ASSERT_TRUE(pty.write("junk\r\n$GPRMC,0\r\n$GPRMC,1\r\n!AIVDM,1\r\n" + parity + "$"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rec.sentences.size() >= 3; }, 10000));
+    EXPECT_EQ(rec.sentences, QList<QByteArray>({"$GPRMC,1\r", "!AIVDM,1\r", "$GPGGA,2\r"}));
+
+    QElapsedTimer clock;
+    clock.start();
+    reader.Stop();
+    EXPECT_LT(clock.elapsed(), 100) << "Stop returns at once";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning(); }, 10000));
+    EXPECT_EQ(rec.statuses.last(), StatusIdle);
+
+    // The same port again with a short time-out: silence ends the reader.
+    rec.statuses.clear();
+    reader.Start(worker(pty.port(), 4800, 100));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning() && !rec.statuses.isEmpty(); }, 10000));
+    EXPECT_EQ(rec.statuses, QList<int>({StatusStarting, StatusTimeOut}));
+}
+
+TEST_F(SerialReader, OverflowBadPortsAndRefusedSettingsEndTheReader)
+{
+    ASSERT_TRUE(pty.write(QByteArray(300, 'U')));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning(); }, 10000));
+    EXPECT_EQ(rec.statuses, QList<int>({StatusStarting, StatusOverflow}));
+
+    rec.statuses.clear();
+    reader.Start(worker(pty.folder() + "/missing", 4800, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning(); }, 10000));
+    EXPECT_EQ(rec.statuses, QList<int>({StatusPortError}));
+
+    // A rate never set is refused, and the port is closed again: the next
+    // reader can open it.
+    rec.statuses.clear();
+    reader.Start(worker(pty.port(), 0, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning(); }, 10000));
+    EXPECT_EQ(rec.statuses, QList<int>({StatusPortError}));
+    reader.Start(worker(pty.port(), 9600, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rec.statuses.size() == 2; }, 10000));
+    EXPECT_EQ(rec.statuses.last(), StatusStarting);
+    reader.Stop();
+    // A Start while the old thread is still ending starts a new one after it.
+    reader.Start(worker(pty.port(), 9600, 60000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rec.statuses.size() == 4; }, 10000));
+    EXPECT_EQ(rec.statuses.mid(2), QList<int>({StatusIdle, StatusStarting}));
+}
