@@ -1,5 +1,7 @@
 #include "shell/ProgramClock.h"
 
+#include "sound/DateTimeText.h"
+
 namespace velmar::shell {
 
 using platform::SystemTime;
@@ -178,6 +180,22 @@ void SetProgramClockSource(int32_t source)
 int32_t GetProgramClockSource()
 {
     return ProgramClock::instance().source();
+}
+
+QString ProgramClockText(const SystemTime& time, quint32 runMode)
+{
+    constexpr int dateInWords = 1;
+    if (runMode == RunModeOffline)
+        return sound::FormatTimeStamp(time);
+    return sound::FormatDateString(time, 0, dateInWords) + u' ' + sound::FormatTimeString(time, 0);
+}
+
+std::optional<SystemTime> ParseStartRunText(const QString& text)
+{
+    const SystemTime start = sound::ParseTimeStamp(text.left(StartRunTextLength));
+    if (!sound::CheckSystemTime(start))
+        return std::nullopt;
+    return SystemTime::fromTimePoint(start.toTimePoint());  // fills the day of week
 }
 
 } // namespace velmar::shell

@@ -15,6 +15,8 @@
 #include "platform/SystemTime.h"
 #include "shell/RunMode.h"
 
+#include <QString>
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -115,5 +117,21 @@ void ToProgramTime(platform::SystemTime* time);
 void SetProgramClockDeck(DeckTimeSourcePtr deck);
 void SetProgramClockSource(int32_t source);
 int32_t GetProgramClockSource();
+
+// The clock strip's text of a time: in offline logging the program time as
+// "YYYY-MM-DD hh:mm:ss" (the form "Start Run" reads back), in the other modes
+// date and time as "08 Dec 2010 14:03:05". Any thread.
+QString ProgramClockText(const platform::SystemTime& time, quint32 runMode);
+
+// Caption of the message that refuses a typed start time; its text is the
+// text that was read.
+inline constexpr const char* InvalidStartTimeCaption = "Invalid Start Time String";
+// Characters of the clock strip that "Start Run" reads.
+inline constexpr int StartRunTextLength = 21;
+
+// "Start Run": the first StartRunTextLength characters of the clock strip read
+// as year, month, day, hour, minute and second; nothing unless that is a real
+// date and time after 1950. Any thread.
+std::optional<platform::SystemTime> ParseStartRunText(const QString& text);
 
 } // namespace velmar::shell

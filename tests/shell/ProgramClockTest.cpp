@@ -182,6 +182,30 @@ TEST_F(ProgramClockTest, ProcessFunctionsDriveTheProcessClock)
     RunMode = RunModeOnline;
 }
 
+TEST(ProgramClockText, OfflineShowsTheFormStartRunReadsBack)
+{
+    const SystemTime t = at(2010, 12, 8, 14, 3, 5, 900);
+    EXPECT_EQ(ProgramClockText(t, RunModeOffline), "2010-12-08 14:03:05");
+    EXPECT_EQ(ProgramClockText(t, RunModeOnline), "08 Dec 2010 14:03:05");
+    EXPECT_EQ(ParseStartRunText(ProgramClockText(t, RunModeOffline)), at(2010, 12, 8, 14, 3, 5));
+}
+
+TEST(ProgramClockText, StartRunRefusesWhatIsNoDateAndTime)
+{
+    const std::pair<const char*, bool> cases[] = {
+        {"2024-02-29 23:59:59", true},
+        {"2024/02/29 00:00:00 and more text", true},  // only the first 21 characters count
+        {"2023-02-30 10:00:00", false},               // 30 February
+        {"1950-06-01 10:00:00", false},               // not after 1950
+        {"2023-13-01 10:00:00", false},
+        {"2023-01-01 24:00:00", false},
+        {"2023-01-01 10:60:00", false},
+        {"", false},
+    };
+    for (const auto& [text, valid] : cases)
+        EXPECT_EQ(ParseStartRunText(text).has_value(), valid) << text;
+}
+
 // A recorder thread reads the clock while the user-interface thread replaces
 // its start time: every read must be one whole start time or the other.
 TEST(ProgramClockThreads, ReaderNeverSeesAHalfReplacedStartTime)
