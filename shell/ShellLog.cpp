@@ -1,0 +1,5 @@
+#include "shell/ShellLog.h"
+
+namespace velmar::shell {
+Q_LOGGING_CATEGORY(shellLog, "velmar.shell")
+}

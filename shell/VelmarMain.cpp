@@ -1,0 +1,117 @@
+#include "shell/VelmarMain.h"
+
+#include "platform/BusNames.h"
+#include "platform/MessageBus.h"
+#include "platform/SingleInstance.h"
+#include "shell/ProgramFolder.h"
+#include "shell/RunMode.h"
+#include "shell/ShellLog.h"
+#include "shell/TVelmarApp.h"
+#include "store/ProgramSettings.h"
+
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+#include <QThread>
+#include <QTimer>
+
+namespace velmar::shell {
+
+using platform::MessageBus;
+using platform::NamedMutex;
+
+namespace {
+
+// The program file itself, wherever it was started from (a relative path or
+// a name found on PATH would not tell the folder).
+QString ProgramPath(const QStringList& arguments)
+{
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    if (!self.isEmpty())
+        return self;
+    return arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).absoluteFilePath();
+}
+
+void ShowAlreadyRunning()
+{
+    // Tests start copies that must not wait for an operator.
+    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL")) {
+        qCWarning(shellLog).noquote() << AlreadyRunningCaption << ":" << AlreadyRunningText;
+        return;
+    }
+    QMessageBox::warning(nullptr, QLatin1String(AlreadyRunningCaption),
+                         QLatin1String(AlreadyRunningText), QMessageBox::Ok);
+}
+
+// Test hook: end the event loop by itself after the given time.
+void ArmQuitTimer(QObject* context)
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("VELMAR_QUIT_AFTER_MS", &ok);
+    if (ok && ms >= 0)
+        QTimer::singleShot(ms, context, [] { QCoreApplication::exit(0); });
+}
+
+} // namespace
+
+bool StartProgramDetached(const QString& programPath)
+{
+    return QProcess::startDetached(programPath, {});
+}
+
+bool RestartAfterDatabaseChange(const QString& programPath, NamedMutex& lock, const ProgramStarter& start)
+{
+    if (store::TheProgramSettings.RestartMode == 0)
+        return false;
+    QString error;
+    if (!store::WriteProgramSettings(&error))
+        qCWarning(shellLog) << "settings block not written before restart:" << error;
+    lock.release();
+    if (!start(programPath))
+        qCWarning(shellLog) << "could not start" << programPath << "again";
+    return true;
+}
+
+int VelmarMain(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+
+    RunMode = RunModeFromArguments(arguments);
+    const QString programPath = ProgramPath(arguments);
+    SetProgramPath(programPath);
+
+    // The application object comes first on Linux: the bus connection and
+    // the warning box need it. Its constructor reads RunMode.
+    TVelmarApp app(argc, argv);
+
+    if (RunMode == RunModeOffline)
+        QThread::currentThread()->setPriority(QThread::HighPriority);
+    MessageBus::registerWindowMessage(QLatin1String(OnTopMessageName));
+
+    NamedMutex lock{QString::fromLatin1(SingleInstanceMutexName)};
+    if (RunMode == RunModeOnline) {
+        // Two copies started at the same moment both find the lock free;
+        // the one that fails to take it gives way as well.
+        if (lock.existsElsewhere() || (!lock.tryCreate() && lock.existsElsewhere())) {
+            ShowAlreadyRunning();
+            MessageBus& bus = MessageBus::instance();
+            bus.broadcast(QLatin1String(OnTopMessageName), 0, 0);
+            // A round trip to the bus daemon after the signal: the daemon has
+            // passed the signal on before it answers, so exiting now loses
+            // nothing.
+            bus.isNameOwned(platform::mutexBusName(QLatin1String(SingleInstanceMutexName)));
+            return 0;
+        }
+    }
+
+    ArmQuitTimer(&app);
+    QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
+    const int result = app.Run();
+
+    RestartAfterDatabaseChange(programPath, lock);
+    return result;
+}
+
+} // namespace velmar::shell
