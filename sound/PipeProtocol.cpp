@@ -4,6 +4,7 @@
 #include "platform/BusNames.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
+#include "sound/DateTimeText.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +12,6 @@
 #include <QProcess>
 #include <QThread>
 
-#include <chrono>
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcPipe, "velmar.sound.pipe")
@@ -25,9 +25,6 @@ PipeMessageIds& ids()
     return registered;
 }
 
-// 30 December 1899, day 0 of OLE automation dates.
-constexpr std::chrono::sys_days OleEpoch = std::chrono::sys_days(std::chrono::year(1899) / 12 / 30);
-constexpr double SecondsPerDay = 86400.0;
 } // namespace
 
 const PipeMessageIds& RegisterPipeMessages()
@@ -89,16 +86,10 @@ qint64 DeckPipeBufferBytes(int channels, int sampleRate)
     return qint64(channels) * 2 * sampleRate;
 }
 
-double SystemTimeToOleDate(const platform::SystemTime& time)
-{
-    using namespace std::chrono;
-    const auto sinceEpoch = time.toTimePoint() - OleEpoch;
-    return double(duration_cast<milliseconds>(sinceEpoch).count()) / 1000.0 / SecondsPerDay;
-}
-
 std::pair<quint64, qint64> SectionTimeParameters(const platform::SystemTime& time)
 {
-    const double date = SystemTimeToOleDate(time);
+    double date = 0;
+    SystemTimeToVariantTime(time, date);
     uint64_t bits;
     std::memcpy(&bits, &date, sizeof bits);
     // The double's bytes in memory order (little-endian): first four, last four.

@@ -105,7 +105,6 @@ qint64 DeckPipeBufferBytes(int channels, int sampleRate);
 // The section start of "PipeMsgStartSection": the time as an OLE automation
 // date (days since 30 December 1899), its eight bytes split into wParam (the
 // first four) and lParam (the last four).
-double SystemTimeToOleDate(const platform::SystemTime& time);
 std::pair<quint64, qint64> SectionTimeParameters(const platform::SystemTime& time);
 double SectionTimeFromParameters(quint64 wParam, qint64 lParam);
 

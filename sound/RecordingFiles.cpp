@@ -2,6 +2,7 @@
 
 #include "pipeserver/PipeSettings.h"
 #include "platform/Folders.h"
+#include "sound/DateTimeText.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -10,8 +11,6 @@
 #include <QLoggingCategory>
 #include <QRegularExpression>
 #include <QStorageInfo>
-
-#include <chrono>
 
 #include <unistd.h>
 
@@ -40,22 +39,6 @@ int dateNumber(const platform::SystemTime& t)
 int timeOfDayNumber(const platform::SystemTime& t)
 {
     return t.wHour * 10000 + t.wMinute * 100 + t.wSecond;
-}
-
-// Whole seconds from a to b, milliseconds not counted.
-qint64 secondsBetween(const platform::SystemTime& from, const platform::SystemTime& to)
-{
-    using namespace std::chrono;
-    platform::SystemTime a = from, b = to;
-    a.wMilliseconds = b.wMilliseconds = 0;
-    return duration_cast<seconds>(b.toTimePoint() - a.toTimePoint()).count();
-}
-
-QString hoursMinutesSeconds(qint64 seconds)
-{
-    seconds = std::max<qint64>(seconds, 0);
-    return QStringLiteral("%1:%2:%3")
-        .arg(zeroPadded(seconds / 3600, 2), zeroPadded(seconds / 60 % 60, 2), zeroPadded(seconds % 60, 2));
 }
 
 // The minutes of an automatic cycle's recording time that fit in `minutes` of
@@ -127,13 +110,6 @@ QString TapeCutName(int cut)
     return QStringLiteral("Cut_") + zeroPadded(cut, 4);
 }
 
-QString TimeStampText(const platform::SystemTime& t)
-{
-    return QStringLiteral("%1-%2-%3 %4:%5:%6")
-        .arg(zeroPadded(t.wYear, 4), zeroPadded(t.wMonth, 2), zeroPadded(t.wDay, 2), zeroPadded(t.wHour, 2),
-             zeroPadded(t.wMinute, 2), zeroPadded(t.wSecond, 2));
-}
-
 QString RecordingFilePath(const RECORDINGINFO& recording)
 {
     return QDir(RecordingFolderPath(recording.OutputDirectory)).filePath(recording.FileName);
@@ -143,7 +119,7 @@ bool MakeRecordingFileName(RECORDINGINFO& r, const platform::SystemTime& time, c
                            bool automaticWindowOpen, const RecordingServices& services)
 {
     r.FileTime = time;
-    r.StartTime = TimeStampText(time);
+    r.StartTime = FormatTimeStamp(time);
     r.MediaName = r.MediaFolderName();
     if (!triggerReason.isEmpty())
         r.Comment = triggerReason;
@@ -229,8 +205,8 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
     FileClosedResult result;
     const platform::SystemTime now = services.programTime();
     r.FileTime = fileStart;
-    r.StartTime = TimeStampText(fileStart);
-    r.Duration = int32_t(secondsBetween(fileStart, now));
+    r.StartTime = FormatTimeStamp(fileStart);
+    r.Duration = int32_t(SecondsBetween(now, fileStart));
 
     const QDir output(RecordingFolderPath(r.OutputDirectory));
     const QString lastFile = output.filePath(r.FileName);
@@ -315,7 +291,7 @@ TimeLeft DiskTimeLeft(const RECORDINGINFO& r, qint64 freeMegabytes, int diskWarn
 
 QString TapeUsedLineText(const RECORDINGINFO& r, double secondsUsed)
 {
-    return QStringLiteral("%1 Used on Tape %2").arg(hoursMinutesSeconds(qint64(secondsUsed)), r.MediaName);
+    return QStringLiteral("%1 Used on Tape %2").arg(FormatSecondsHms(int(std::max(secondsUsed, 0.0))), r.MediaName);
 }
 
 TimeLeft TapeTimeLeft(const RECORDINGINFO& r, RecorderDisplayMode mode)

@@ -46,8 +46,6 @@ QString TimeFileName(const QString& initials, int date, int timeOfDay, int lette
 QString SequenceFileName(const QString& initials, int date, int sequence);
 // "Cut_%4.4d": the external tape machine's name of a cut.
 QString TapeCutName(int cut);
-// "YYYY-MM-DD hh:mm:ss".
-QString TimeStampText(const platform::SystemTime& time);
 
 // Sets the recording's start (FileTime, StartTime), MediaName, Comment (the
 // trigger reason, else "Automatic Recording" while the automatic cycle's

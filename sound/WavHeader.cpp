@@ -1,5 +1,8 @@
 #include "sound/WavHeader.h"
 
+#include "sound/DateTimeText.h"
+#include "sound/RecordingInfo.h"
+
 #include <QIODevice>
 #include <QtEndian>
 
@@ -409,6 +412,23 @@ bool ReadAiffFileHeader(WAVHEADER& header, QIODevice* file, FileMessage* message
         return true;
     say(message, error, QStringLiteral("Error Reading Aif File"));
     return false;
+}
+
+bool WavHeaderToRecordingInfo(const WAVHEADER& header, RECORDINGINFO& recording)
+{
+    // The start-time text of a recording whose creation date is no date.
+    constexpr int MaxStartTextLength = 21;
+    recording.Clear();
+    const QString created = header.creationDate();
+    SystemTime start;
+    if (InterpretTimeString(created, &start))
+        recording.StartTime = FormatTimeStamp(start);
+    else
+        recording.StartTime = created.left(MaxStartTextLength);
+    recording.Duration = int32_t(header.Duration());
+    recording.nChannels = header.Channels;
+    recording.SampleRate = header.SampleRate;
+    return true;
 }
 
 } // namespace velmar::sound

@@ -49,8 +49,6 @@ TEST(PipeProtocol, PipeCommandsAndRoutes)
 TEST(PipeProtocol, SectionTimeTravelsAsOleDateBytes)
 {
     const SystemTime t{2010, 12, 3, 8, 12, 0, 0, 0};
-    EXPECT_DOUBLE_EQ(SystemTimeToOleDate(t), 40520.5);
-    EXPECT_DOUBLE_EQ(SystemTimeToOleDate(SystemTime{1899, 12, 6, 30, 0, 0, 0, 0}), 0.0);
     const auto [w, l] = SectionTimeParameters(t);
     EXPECT_LE(w, 0xFFFFFFFFu);
     EXPECT_DOUBLE_EQ(SectionTimeFromParameters(w, l), 40520.5);

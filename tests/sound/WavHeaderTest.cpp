@@ -1,5 +1,7 @@
 #include "sound/WavHeader.h"
 
+#include "sound/RecordingInfo.h"
+
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -321,4 +323,27 @@ TEST(AiffHeader, AwkwardFiles)
         EXPECT_EQ(h.DataOffset(), row.offset);
         EXPECT_EQ(f.pos(), row.offset);
     }
+}
+
+TEST(WavHeader, DescribesARecording)
+{
+    WAVHEADER h;
+    h.Channels = 2;
+    h.SampleRate = 48000;
+    h.BytesPerSecond = 192000;
+    h.DataSize = 192000 * 90 + 1000;
+    h.setCreationDate(QStringLiteral("08 Dec 2010 14:03:05"));
+    RECORDINGINFO r;
+    r.FileName = QStringLiteral("left over");
+    EXPECT_TRUE(WavHeaderToRecordingInfo(h, r));
+    EXPECT_EQ(r.StartTime, QStringLiteral("2010-12-08 14:03:05"));
+    EXPECT_EQ(r.Duration, 90);
+    EXPECT_EQ(r.nChannels, 2);
+    EXPECT_EQ(r.SampleRate, 48000u);
+    EXPECT_TRUE(r.FileName.isEmpty());
+    EXPECT_FALSE(r.DeviceValid);
+
+    h.setCreationDate(QStringLiteral("Recorded from the bow array"));
+    WavHeaderToRecordingInfo(h, r);
+    EXPECT_EQ(r.StartTime, QStringLiteral("Recorded from the bow"));
 }
