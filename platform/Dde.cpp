@@ -65,6 +65,7 @@ bool DdeServer::start()
         QDBusConnection::disconnectFromBus(name);
         return false;
     }
+    connection.interface()->setTimeout(BusDaemonTimeoutMs);
     m_root = bus.exportRoot(connection, this, this);
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply = connection.interface()->registerService(
         m_busName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);

@@ -28,10 +28,6 @@ const QString SendMember = QStringLiteral("Send");
 const QString BroadcastMember = QStringLiteral("Broadcast");
 const QString MessageSignature = QStringLiteral("stx");
 
-// Calls to the bus daemon itself (claiming and looking up names) answer at
-// once; this only bounds a daemon that has hung.
-constexpr int BusDaemonTimeoutMs = 5000;
-
 QString folded(const QString& name)
 {
     return name.toCaseFolded();

@@ -39,6 +39,10 @@ Q_DECLARE_LOGGING_CATEGORY(busLog) // "velmar.platform.bus"
 class DdeServer;
 namespace detail { class BusRoot; }
 
+// Calls to the bus daemon itself (claiming and looking up names) answer at
+// once; this only bounds a daemon that has hung.
+constexpr int BusDaemonTimeoutMs = 5000;
+
 // Returns once the bus daemon has taken everything sent so far on the
 // connection (bounded wait).
 void flushToBus(const QDBusConnection& connection);
