@@ -1,9 +1,68 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the suite: the NMEA server on
-# its simulator (when no serial port is configured) and Velmar in online
-# logging on a SQLite survey database in the user's data folder.
+# Installs what is missing, builds, and starts the suite: the NMEA server (its
+# simulator runs when no serial port is configured) and Velmar, in online
+# logging unless an option says otherwise (-s, -p, -t are passed to Velmar).
+#
+# The programs find one another on the D-Bus session bus; without one (a bare
+# console or ssh session) the suite gets a private bus of its own. Without a
+# display the programs run without windows (QT_QPA_PLATFORM=offscreen).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/build.sh
-exec build/bin/Velmar "$@"
+
+if [ -z "${VELMAR_RUN_ON_BUS:-}" ]; then
+  scripts/install-deps.sh
+  scripts/build.sh
+  if [ -z "${DBUS_SESSION_BUS_ADDRESS:-}" ]; then
+    VELMAR_RUN_ON_BUS=1 exec dbus-run-session -- "$0" "$@"
+  fi
+fi
+
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+  echo "No display: the suite runs without windows; stop it with Ctrl+C." >&2
+  export QT_QPA_PLATFORM=offscreen
+fi
+
+nmea_pid=""
+if [ -x build/bin/NMEA ]; then
+  build/bin/NMEA &
+  nmea_pid=$!
+fi
+stop_nmea() {
+  if [ -n "$nmea_pid" ]; then
+    kill "$nmea_pid" 2>/dev/null || true
+    wait "$nmea_pid" 2>/dev/null || true
+  fi
+}
+trap stop_nmea EXIT INT TERM
+
+settings_folder() {
+  if [ -n "${VELMAR_HOME:-}" ]; then echo "$VELMAR_HOME"
+  else echo "${XDG_CONFIG_HOME:-$HOME/.config}/velmar"; fi
+}
+# RestartMode of the settings block (offset 4148): non-zero while a copy
+# started after a database change has not taken over yet.
+restart_pending() {
+  local block
+  block="$(settings_folder)/Velmar2000.dat"
+  [ -f "$block" ] || return 1
+  local mode
+  mode=$(od -An -t d4 -j 4148 -N 4 "$block" | tr -d ' ')
+  [ -n "$mode" ] && [ "$mode" != 0 ]
+}
+velmar_running() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.NameHasOwner string:org.velmar.mutex.Velmar 2>/dev/null | grep -q 'boolean true'
+}
+
+set +e
+build/bin/Velmar "$@"
+rc=$?
+set -e
+
+# After a database change Velmar starts a new copy of itself and ends; the
+# bus and the NMEA server stay for as long as that copy runs.
+if restart_pending; then
+  for _ in $(seq 1 100); do velmar_running && break; sleep 0.1; done
+  while velmar_running; do sleep 1; done
+fi
+exit $rc

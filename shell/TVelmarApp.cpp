@@ -18,6 +18,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QStatusBar>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -205,6 +206,12 @@ bool TVelmarApp::KeyMessage(QKeyEvent* key)
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         if (menu && menu->activeAction()) {
             SetHelpMode(true);
+            // A menu closed without a command (Escape, a submenu left) must
+            // not leave help mode on: it would swallow every mouse move.
+            // The command of a chosen item comes before this queued check.
+            connect(menu, &QMenu::aboutToHide, this, [this] {
+                QTimer::singleShot(0, this, [this] { SetHelpMode(false); });
+            }, Qt::SingleShotConnection);
             postEvent(menu, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
             return true;
         }

@@ -1,6 +1,5 @@
 #include "shell/VelmarMain.h"
 
-#include "platform/BusNames.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/ProgramFolder.h"
@@ -96,12 +95,7 @@ int VelmarMain(int argc, char** argv)
         // the one that fails to take it gives way as well.
         if (lock.existsElsewhere() || (!lock.tryCreate() && lock.existsElsewhere())) {
             ShowAlreadyRunning();
-            MessageBus& bus = MessageBus::instance();
-            bus.broadcast(QLatin1String(OnTopMessageName), 0, 0);
-            // A round trip to the bus daemon after the signal: the daemon has
-            // passed the signal on before it answers, so exiting now loses
-            // nothing.
-            bus.isNameOwned(platform::mutexBusName(QLatin1String(SingleInstanceMutexName)));
+            MessageBus::instance().broadcast(QLatin1String(OnTopMessageName), 0, 0);
             return 0;
         }
     }

@@ -291,6 +291,29 @@ TEST_F(AppTest, F1OnAHighlightedMenuItemOpensHelpInsteadOfRunningIt)
     EXPECT_EQ(helpRequests.size(), 1u);
 }
 
+TEST_F(AppTest, F1OnASubmenuThatClosesWithoutACommandLeavesHelpModeOff)
+{
+    TSDIDecFrame* frame = ShowFrame(RunModeOnline);
+    int helpRequests = 0;
+    shellHooks().showHelp = [&](QWidget*, const QString&, int, quint64) { return ++helpRequests, true; };
+    QAction* newUserForm = FindAction(Command::NewUserForm);
+    ASSERT_NE(newUserForm, nullptr);
+    auto* submenu = qobject_cast<QMenu*>(newUserForm->parent());
+    auto* fileMenu = qobject_cast<QMenu*>(submenu->menuAction()->parent());
+    ASSERT_NE(fileMenu, nullptr);
+    fileMenu->popup(frame->mapToGlobal(QPoint(10, 10)));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(fileMenu));
+    fileMenu->setActiveAction(submenu->menuAction());
+    QTest::keyClick(fileMenu->windowHandle(), Qt::Key_F1);
+    EXPECT_TRUE(app().HelpMode());
+    Drain();
+    fileMenu->hide();
+    submenu->hide();
+    Drain();
+    EXPECT_FALSE(app().HelpMode());
+    EXPECT_EQ(helpRequests, 0);
+}
+
 TEST_F(AppTest, InitialShowMaximisesExceptWhenAlteringSettings)
 {
     TSDIDecFrame* frame = ShowFrame(RunModeOffline);
