@@ -1,6 +1,6 @@
 #include "nmeaserver/DumpFile.h"
 
-#include "nmeaserver/TimeText.h"
+#include "sound/DateTimeText.h"
 #include "platform/Folders.h"
 
 #include <QDir>
@@ -31,7 +31,7 @@ bool DumpFile::write(const QString& directory, const platform::SystemTime& utc, 
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
             return false;
     }
-    const QByteArray line = dumpTimeStamp(utc) + ',' + sentence + "\r\n";
+    const QByteArray line = sound::FormatTimeStamp(utc).toLatin1() + ',' + sentence + "\r\n";
     if (m_file.write(line) != line.size() || !m_file.flush()) {
         close();
         return false;
