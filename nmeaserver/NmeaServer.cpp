@@ -11,13 +11,9 @@ namespace velmar::nmeaserver {
 Q_LOGGING_CATEGORY(lcServer, "velmar.nmeaserver")
 
 namespace {
+const QString DdeService = QStringLiteral("NMEA");
 const QString StatusItem = QStringLiteral("Status");
 const QStringList Topics = {QStringLiteral("System"), QStringLiteral("strings"), QStringLiteral("Command")};
-
-bool namesEqual(const QString& a, const QString& b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
 
 QByteArray withNul(QByteArray text)
 {
@@ -27,8 +23,15 @@ QByteArray withNul(QByteArray text)
 } // namespace
 
 NmeaServer::NmeaServer(SentenceStore::Clock clock, QObject* parent)
-    : QObject(parent), m_store(std::move(clock)), m_simulator(std::make_unique<SerialThread>(SimulatorName))
+    : QObject(parent), m_store(std::move(clock)), m_simulator(std::make_unique<SerialThread>(SimulatorName)),
+      m_dde(DdeService)
 {
+    m_dde.onConnect = [this](const QString& topic) { return ddeConnect(topic); };
+    m_dde.onDisconnect = [this](const QString&) { AddDdeConnections(-1); };
+    m_dde.onRequest = [this](const QString& topic, const QString& item) { return ddeRequest(topic, item); };
+    // Pokes are acknowledged and their data dropped; commands are refused.
+    m_dde.onPoke = [](const QString&, const QString&, const QByteArray&) { return true; };
+    m_dde.onExecute = [](const QString&, const QByteArray&) { return false; };
     m_restartTimer.setSingleShot(true);
     m_restartTimer.setInterval(RestartDelayMs);
     connect(&m_restartTimer, &QTimer::timeout, this, &NmeaServer::StartPorts);
@@ -142,6 +145,7 @@ void NmeaServer::applyDumpSettings()
 
 void NmeaServer::shutDown()
 {
+    CloseNmeaDde();
     m_restartTimer.stop();
     StopPorts();
     m_store.dumpFile().close();
@@ -198,10 +202,23 @@ void NmeaServer::OnPortStatus(const QString& source, int code)
     }
 }
 
+bool NmeaServer::InitNmeaDde()
+{
+    if (m_dde.start())
+        return true;
+    qCWarning(lcServer) << "DDE service" << DdeService << "not available";
+    return false;
+}
+
+void NmeaServer::CloseNmeaDde()
+{
+    m_dde.stop();
+}
+
 bool NmeaServer::ddeConnect(const QString& topic)
 {
     for (const QString& t : Topics) {
-        if (namesEqual(t, topic)) {
+        if (platform::ddeNamesEqual(t, topic)) {
             AddDdeConnections(1);
             return true;
         }
@@ -211,7 +228,7 @@ bool NmeaServer::ddeConnect(const QString& topic)
 
 std::optional<QByteArray> NmeaServer::ddeRequest(const QString& /*topic*/, const QString& item) const
 {
-    if (namesEqual(item, StatusItem)) {
+    if (platform::ddeNamesEqual(item, StatusItem)) {
         const QByteArray word = statusWord(m_statusValue);
         if (word.isEmpty())
             return std::nullopt;

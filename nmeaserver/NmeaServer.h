@@ -10,6 +10,7 @@
 #include "nmeaserver/SentenceStore.h"
 #include "nmeaserver/SerialThread.h"
 #include "nmeaserver/UdpOutput.h"
+#include "platform/Dde.h"
 
 #include <QObject>
 #include <QStringList>
@@ -55,7 +56,10 @@ public:
     // Program end: readers stopped, dump file and UDP output closed.
     void shutDown();
 
-    // The DDE service "NMEA".
+    // The DDE service "NMEA": claims its bus name; false when there is no
+    // session bus or another server holds it (the program goes on without DDE).
+    bool InitNmeaDde();
+    void CloseNmeaDde();
     bool ddeConnect(const QString& topic);
     std::optional<QByteArray> ddeRequest(const QString& topic, const QString& item) const;
     int connectionCount() const { return m_connections; }
@@ -88,6 +92,7 @@ private:
     std::unique_ptr<SerialThread> m_simulator;
     SimulatorFactory m_simulatorFactory;
     QTimer m_restartTimer;
+    platform::DdeServer m_dde;
     int m_statusValue = 0;
     int m_connections = 0;
 };

@@ -1,0 +1,324 @@
+#include "nmeaserver/NmeaWindow.h"
+
+#include "nmeaserver/NmeaServer.h"
+#include "nmeaserver/UdpOutputDialog.h"
+#include "platform/Folders.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontDialog>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QUrl>
+
+namespace velmar::nmeaserver {
+
+namespace {
+constexpr int StatusPanelWidth = 500;
+constexpr int ConnectionsPanelWidth = 50;
+enum Column { NameColumn, TimeColumn, DataColumn };
+const QString HelpFile = QStringLiteral("NMEA Server Help.html");
+
+QTableWidget* makeList(const QString& name)
+{
+    auto* list = new QTableWidget(0, 3);
+    list->setObjectName(name);
+    list->setHorizontalHeaderLabels({QStringLiteral("Name"), QStringLiteral("Time"), QStringLiteral("Data")});
+    list->verticalHeader()->hide();
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    list->setWordWrap(false);
+    list->horizontalHeader()->setStretchLastSection(true);
+    return list;
+}
+
+QString timeText(const platform::SystemTime& t)
+{
+    return QString::asprintf("%2.2d:%2.2d:%2.2d", t.wHour, t.wMinute, t.wSecond);
+}
+
+void setRow(QTableWidget* list, int row, const DataThing& entry)
+{
+    const QString texts[] = {QString::fromLatin1(entry.Name), timeText(entry.Received), QString::fromLatin1(entry.Text)};
+    for (int c = NameColumn; c <= DataColumn; ++c) {
+        QTableWidgetItem* item = list->item(row, c);
+        if (!item) {
+            item = new QTableWidgetItem;
+            list->setItem(row, c, item);
+        }
+        item->setText(texts[c]);
+    }
+}
+
+// Colours are kept as the Windows COLORREF integers of the settings file
+// (0x00BBGGRR).
+QColor fromColourRef(int c)
+{
+    return QColor(c & 0xff, (c >> 8) & 0xff, (c >> 16) & 0xff);
+}
+} // namespace
+
+TTNMEAWindow::TTNMEAWindow(NmeaServer& server, QWidget* parent) : QMainWindow(parent), m_server(server)
+{
+    setObjectName(QStringLiteral("TNMEAWindow"));
+    setWindowTitle(QStringLiteral("NMEA Server"));
+    resize(DesignWidth, DesignHeight);
+
+    m_status = new QLabel;
+    m_status->setObjectName(QStringLiteral("Status"));
+    m_status->setFixedWidth(StatusPanelWidth);
+    m_connections = new QLabel;
+    m_connections->setObjectName(QStringLiteral("Connections"));
+    m_connections->setMinimumWidth(ConnectionsPanelWidth);
+    statusBar()->addWidget(m_status);
+    statusBar()->addWidget(m_connections, 1);
+
+    m_listAll = makeList(QStringLiteral("ListAll"));
+    m_listOne = makeList(QStringLiteral("ListOne"));
+    m_listOne->setSortingEnabled(true);
+    m_listOne->sortByColumn(NameColumn, Qt::AscendingOrder);
+    m_position = new QWidget;
+    m_position->setObjectName(QStringLiteral("PositionWindow"));
+    m_position->setAutoFillBackground(true);
+    QPalette white = m_position->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    m_position->setPalette(white);
+    m_position->setCursor(Qt::CrossCursor);
+
+    auto* stack = new QStackedWidget;
+    stack->addWidget(m_listAll);
+    stack->addWidget(m_listOne);
+    stack->addWidget(m_position);
+    setCentralWidget(stack);
+
+    buildMenus();
+
+    connect(&server, &NmeaServer::statusTextChanged, m_status, &QLabel::setText);
+    connect(&server, &NmeaServer::connectionsTextChanged, m_connections, &QLabel::setText);
+    connect(&server, &NmeaServer::sentenceStored, this, &TTNMEAWindow::showSentence);
+    connect(&server, &NmeaServer::sentencesCleared, this, [this] { m_position->update(); });
+}
+
+void TTNMEAWindow::buildMenus()
+{
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addAction(QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), this, &QWidget::close);
+
+    QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
+    // The port, simulation, clock and dump dialogs are not part of this
+    // program yet; their settings are read from and kept in NMEA.INI.
+    settings->addAction(QStringLiteral("Com Port ..."))->setEnabled(false);
+    settings->addAction(QStringLiteral("UDP Output"), this, &TTNMEAWindow::udpOutput);
+    settings->addAction(QStringLiteral("Simulation Settings ..."))->setEnabled(false);
+    settings->addAction(QStringLiteral("Set System Time ..."))->setEnabled(false);
+    settings->addAction(QStringLiteral("Data Dump ..."))->setEnabled(false);
+
+    QMenu* display = menuBar()->addMenu(QStringLiteral("&Display"));
+    m_displayGroup = new QActionGroup(this);
+    const std::pair<QString, int> types[] = {
+        {QStringLiteral("Scroll All Strings"), ScrollAll},
+        {QStringLiteral("Display One of Each String"), OneOfEach},
+        {QStringLiteral("Show Position"), ShowPosition},
+    };
+    for (const auto& [caption, type] : types) {
+        QAction* a = display->addAction(caption, this, [this, type = type] { setDisplayType(type); });
+        a->setCheckable(true);
+        a->setData(type);
+        m_displayGroup->addAction(a);
+    }
+    display->addAction(QStringLiteral("Font ..."), this, &TTNMEAWindow::chooseFont);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->addAction(QStringLiteral("Contents"), this, [] {
+        const QString path = platform::dataFile(HelpFile);
+        if (QFileInfo::exists(path))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    });
+    help->addAction(QStringLiteral("About"), this, [this] {
+        QMessageBox::about(this, QStringLiteral("About NMEA Server"),
+                           QStringLiteral("NMEA Server\nVersion %1").arg(QApplication::applicationVersion()));
+    });
+}
+
+void TTNMEAWindow::applyDisplaySettings()
+{
+    const DisplaySettings& d = m_server.settings().Display;
+    if (d.hasBounds()) {
+        resize(d.Width, d.Height);
+        move(d.Left, d.Top);
+    }
+    QFont font = m_listAll->font();
+    if (!d.FontName.isEmpty())
+        font.setFamily(d.FontName);
+    if (d.FontSize > 0)
+        font.setPointSize(d.FontSize);
+    font.setBold(d.FontBold);
+    font.setItalic(d.FontItalic);
+    font.setUnderline(d.FontUnderline);
+    applyFont(font, d.FontColour);
+    ShowDisplayMode();
+}
+
+void TTNMEAWindow::applyFont(const QFont& font, int colour)
+{
+    for (QWidget* w : {static_cast<QWidget*>(m_listAll), static_cast<QWidget*>(m_listOne), m_position}) {
+        w->setFont(font);
+        QPalette p = w->palette();
+        p.setColor(QPalette::Text, fromColourRef(colour));
+        p.setColor(QPalette::WindowText, fromColourRef(colour));
+        w->setPalette(p);
+    }
+}
+
+void TTNMEAWindow::chooseFont()
+{
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, m_listAll->font(), this);
+    if (!ok)
+        return;
+    DisplaySettings& d = m_server.settings().Display;
+    d.FontName = font.family();
+    d.FontSize = font.pointSize();
+    d.FontBold = font.bold();
+    d.FontItalic = font.italic();
+    d.FontUnderline = font.underline();
+    applyFont(font, d.FontColour);
+    m_listAll->resizeColumnsToContents();
+    m_listOne->resizeColumnsToContents();
+}
+
+void TTNMEAWindow::setDisplayType(int type)
+{
+    m_server.settings().Display.Type = type;
+    ShowDisplayMode();
+}
+
+void TTNMEAWindow::ShowDisplayMode()
+{
+    const int type = m_server.settings().Display.Type;
+    for (QAction* a : m_displayGroup->actions())
+        a->setChecked(a->data().toInt() == type);
+    auto* stack = static_cast<QStackedWidget*>(centralWidget());
+    if (type == ScrollAll)
+        stack->setCurrentWidget(m_listAll);
+    else if (type == OneOfEach)
+        stack->setCurrentWidget(m_listOne);
+    else
+        stack->setCurrentWidget(m_position);
+}
+
+void TTNMEAWindow::showSentence(const DataThing& entry)
+{
+    switch (m_server.settings().Display.Type) {
+    case ScrollAll: scrollAll(entry); break;
+    case OneOfEach: oneOfEach(entry); break;
+    default: break;   // the position display follows the store itself
+    }
+}
+
+void TTNMEAWindow::scrollAll(const DataThing& entry)
+{
+    const int rowHeight = std::max(1, m_listAll->verticalHeader()->defaultSectionSize());
+    const int visible = m_listAll->viewport()->height() / rowHeight;
+    while (m_listAll->rowCount() > visible)
+        m_listAll->removeRow(m_listAll->rowCount() - 1);
+    if (visible <= 0)
+        return;
+    // Newest at the bottom: when the list is full the oldest row goes.
+    if (m_listAll->rowCount() == visible)
+        m_listAll->removeRow(0);
+    const int row = m_listAll->rowCount();
+    m_listAll->insertRow(row);
+    setRow(m_listAll, row, entry);
+}
+
+void TTNMEAWindow::oneOfEach(const DataThing& entry)
+{
+    const QString name = QString::fromLatin1(entry.Name);
+    int row = -1;
+    for (int r = 0; r < m_listOne->rowCount(); ++r) {
+        if (m_listOne->item(r, NameColumn) && m_listOne->item(r, NameColumn)->text() == name) {
+            row = r;
+            break;
+        }
+    }
+    m_listOne->setSortingEnabled(false);
+    if (row < 0) {
+        row = m_listOne->rowCount();
+        m_listOne->insertRow(row);
+    }
+    setRow(m_listOne, row, entry);
+    QTableWidgetItem* nameItem = m_listOne->item(row, NameColumn);
+    m_listOne->setSortingEnabled(true);
+    m_listOne->setCurrentItem(nameItem);
+    if (entry.Text.size() > m_longestText) {
+        m_longestText = int(entry.Text.size());
+        m_listOne->resizeColumnsToContents();
+    }
+}
+
+void TTNMEAWindow::udpOutput()
+{
+    TUDPOut dialog(this, m_server.settings().Udp);
+    if (dialog.exec() == QDialog::Accepted)
+        m_server.applyUdpSettings();
+}
+
+void TTNMEAWindow::bringToFront()
+{
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+bool TTNMEAWindow::boundsAreNormal() const
+{
+    return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+}
+
+void TTNMEAWindow::storeBounds()
+{
+    DisplaySettings& d = m_server.settings().Display;
+    const QRect r = frameGeometry();
+    d.Top = r.top();
+    d.Left = r.left();
+    d.Height = r.height();
+    d.Width = r.width();
+}
+
+void TTNMEAWindow::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    // Refilled with as many rows as now fit.
+    m_listAll->setRowCount(0);
+}
+
+void TTNMEAWindow::closeEvent(QCloseEvent* event)
+{
+    const bool normal = boundsAreNormal();
+    if (normal)
+        storeBounds();
+    m_server.saveSettings(normal);
+    if (m_server.connectionCount() > 0) {
+        QApplication::beep();
+        const auto answer = QMessageBox::question(this, QStringLiteral("NMEA server warning"),
+                                                  QStringLiteral("The server is currently in use. Close anyway ?"),
+                                                  QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+        if (answer != QMessageBox::Yes) {
+            event->ignore();
+            return;
+        }
+    }
+    m_server.shutDown();
+    event->accept();
+}
+
+} // namespace velmar::nmeaserver

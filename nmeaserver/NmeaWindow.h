@@ -1,0 +1,62 @@
+#pragma once
+// The NMEA server's main form: status bar, the three displays (scroll all,
+// one of each, position) and the menus. The logic lives in NmeaServer; this
+// form shows what it reports and hands it the operator's choices.
+//
+// User-interface thread only.
+#include "nmeaserver/SentenceStore.h"
+
+#include <QMainWindow>
+
+class QLabel;
+class QTableWidget;
+class QActionGroup;
+
+namespace velmar::nmeaserver {
+
+class NmeaServer;
+
+class TTNMEAWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int DesignWidth = 696;
+    static constexpr int DesignHeight = 480;
+
+    explicit TTNMEAWindow(NmeaServer& server, QWidget* parent = nullptr);
+
+    // Takes the display settings that the server read from the file: type,
+    // bounds, font.
+    void applyDisplaySettings();
+    void ShowDisplayMode();
+    // The widget of the position display; its owner may fill it.
+    QWidget* positionWindow() const { return m_position; }
+    // Brings the program to the front, restored (another copy was started).
+    void bringToFront();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildMenus();
+    void showSentence(const DataThing& entry);
+    void scrollAll(const DataThing& entry);
+    void oneOfEach(const DataThing& entry);
+    void setDisplayType(int type);
+    void chooseFont();
+    void applyFont(const QFont& font, int colour);
+    void udpOutput();
+    void storeBounds();
+    bool boundsAreNormal() const;
+
+    NmeaServer& m_server;
+    QLabel* m_status = nullptr;
+    QLabel* m_connections = nullptr;
+    QTableWidget* m_listAll = nullptr;
+    QTableWidget* m_listOne = nullptr;
+    QWidget* m_position = nullptr;
+    QActionGroup* m_displayGroup = nullptr;
+    int m_longestText = 0;
+};
+
+} // namespace velmar::nmeaserver

@@ -1,0 +1,124 @@
+// The NMEA program as a whole: a pseudo-terminal for its port, a private
+// session bus for its DDE service, a UDP listener and a dump folder.
+#include "PtyPair.h"
+
+#include "nmeaserver/IniFile.h"
+#include "nmeaserver/NmeaSettings.h"
+#include "platform/Dde.h"
+
+#include <QHostAddress>
+#include <QProcess>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <gtest/gtest.h>
+
+using namespace velmar;
+
+namespace {
+
+QString nmeaProgram()
+{
+    return qEnvironmentVariable("VELMAR_BIN_DIR") + "/NMEA";
+}
+
+void startNmea(QProcess& p)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELMAR_NMEA_READ_TIMEOUT_MS", "500");
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    p.setProcessEnvironment(env);
+    p.setProcessChannelMode(QProcess::ForwardedChannels);
+    p.start(nmeaProgram(), {});
+}
+
+std::optional<QByteArray> ask(platform::DdeClient& dde, const QString& item)
+{
+    return dde.request("strings", item, 500);
+}
+
+QByteArray z(const QByteArray& s) { return s + '\0'; }
+
+} // namespace
+
+TEST(NmeaProgram, ServesDumpsAndSendsOnWhatThePortReads)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready());
+    QUdpSocket listener;
+    ASSERT_TRUE(listener.bind(QHostAddress::LocalHost, 0));
+    const QString dumpFolder = pty.folder() + "/dump";
+    {
+        nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+        ini.writeInteger(pty.port(), "BaudRate", 4800);
+        ini.writeBool(pty.port(), "Enable", true);
+        ini.writeInteger("UDPPORT", "UDPPort", listener.localPort());
+        ini.writeBool("UDPPORT", "SendUDPData", true);
+        ini.writeBool("DataDump", "DumpData", true);
+        ini.writeBool("DataDump", "DumpALLStrings", true);
+        ini.writeString("DumpData", "Directory", dumpFolder);
+        ASSERT_TRUE(ini.save());
+    }
+
+    QProcess nmea;
+    startNmea(nmea);
+    ASSERT_TRUE(nmea.waitForStarted(10000));
+    platform::DdeClient dde("NMEA");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, 20000));
+    ASSERT_TRUE(dde.connectTopic("System", 1000));
+    EXPECT_FALSE(dde.connectTopic("Other", 1000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Status", 500) == z("Starting"); }, 20000));
+
+    // An instrument: one RMC, then a GGA every 100 ms until it falls silent.
+    ASSERT_TRUE(pty.write("$GPRMC,first\r\n$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r\n"));
+    int count = 0;
+    QTimer heartbeat;
+    QObject::connect(&heartbeat, &QTimer::timeout, [&] { pty.write("$GPGGA," + QByteArray::number(count++) + "\r\n"); });
+    heartbeat.start(100);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Status", 500) == z("OK"); }, 20000));
+    EXPECT_EQ(ask(dde, "gprmc"), z("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A"));
+    EXPECT_FALSE(ask(dde, "GPXXX"));
+
+    QList<QByteArray> datagrams;
+    while (datagrams.size() < 3 && listener.waitForReadyRead(5000)) {
+        while (listener.hasPendingDatagrams()) {
+            QByteArray d(int(listener.pendingDatagramSize()), 0);
+            listener.readDatagram(d.data(), d.size());
+            datagrams << d;
+        }
+    }
+    ASSERT_GE(datagrams.size(), 3);
+    EXPECT_EQ(datagrams[0], z("$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r"));
+    EXPECT_EQ(datagrams[1], z("$GPGGA,0\r"));
+    EXPECT_EQ(datagrams[2], z("$GPGGA,1\r"));
+
+    // Two copies: the second ends at once and the first serves on.
+    QProcess second;
+    startNmea(second);
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(nmea.state(), QProcess::Running);
+
+    // The instrument falls silent: the port times out, its sentences go, and
+    // one second later it starts again.
+    heartbeat.stop();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Status", 500) == z("TimeOut"); }, 20000));
+    EXPECT_FALSE(ask(dde, "GPRMC"));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Status", 500) == z("Starting"); }, 20000));
+
+    nmea.terminate();
+    EXPECT_TRUE(nmea.waitForFinished(10000));
+
+    QDir dir(dumpFolder);
+    const QStringList files = dir.entryList({"NMEA_*.asc"}, QDir::Files);
+    ASSERT_EQ(files.size(), 1);
+    QFile dump(dir.filePath(files[0]));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = dump.readAll().split('\n');
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_TRUE(lines[0].endsWith(",$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A\r")) << lines[0].constData();
+    EXPECT_TRUE(lines[1].endsWith(",$GPGGA,0\r")) << lines[1].constData();
+    EXPECT_EQ(lines[0].indexOf(','), 19) << "yyyy-mm-dd hh:mm:ss";
+}
