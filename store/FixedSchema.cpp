@@ -393,7 +393,8 @@ bool DbCheckTable(SQLHSTMT statement, const TableDefinition& definition, const Q
                       QStringLiteral("Error"), DbIcon::Stop);
         }
     }
-    if (shell::RunMode == shell::RunModeShowData && definition.GetName() != u"GpsData" && definition.GetName() != u"UDF_ThingsHeard"
+    const QString name = definition.GetName();
+    if (shell::RunMode == shell::RunModeShowData && name != u"GpsData" && name != u"UDF_ThingsHeard"
         && s.gpsIndexCheck)
         s.gpsIndexCheck(table);
     return true;
@@ -543,7 +544,8 @@ bool DbSqlTypesMatch(int columnType, int controlType)
 {
     if (columnType == controlType)
         return true;
-    return (columnType == SQL_CHAR && controlType == SQL_VARCHAR) || (columnType == SQL_VARCHAR && controlType == SQL_CHAR);
+    return (columnType == SQL_CHAR && controlType == SQL_VARCHAR)
+        || (columnType == SQL_VARCHAR && controlType == SQL_CHAR);
 }
 
 int DbCountRows(SQLHSTMT statement)

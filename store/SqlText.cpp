@@ -2,6 +2,9 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <limits>
+
 namespace velmar::store {
 
 namespace {
@@ -64,6 +67,20 @@ QString CutToWidth(const QString& text, int width)
     for (int chars = 0; units < text.size() && chars < width; ++chars)
         units += (text.at(units).isHighSurrogate() && units + 1 < text.size()) ? 2 : 1;
     return text.left(units);
+}
+
+int LeadingInteger(const QString& text)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?\\d+"));
+    const auto m = re.match(text);
+    if (!m.hasMatch())
+        return 0;
+    bool ok = false;
+    const qlonglong v = m.captured(0).trimmed().toLongLong(&ok);
+    if (!ok) // more digits than 64 bits hold
+        return m.captured(0).contains(QLatin1Char('-')) ? std::numeric_limits<int>::min()
+                                                        : std::numeric_limits<int>::max();
+    return int(std::clamp<qlonglong>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 QString FormatReal(double value)

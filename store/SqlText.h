@@ -28,6 +28,10 @@ int CharTypeLength(const QString& accessType);
 // SQLite keeps whatever it is given, so widths are kept here.
 QString CutToWidth(const QString& text, int width);
 
+// The integer a text begins with (after blanks, with an optional sign), as C's
+// atoi reads it, limited to the int range; 0 when it begins with none.
+int LeadingInteger(const QString& text);
+
 // A real number as SQL text: always "." as the decimal point, whatever locale.
 QString FormatReal(double value);
 

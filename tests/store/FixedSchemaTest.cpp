@@ -11,21 +11,7 @@ using namespace velmar::store::test;
 
 namespace {
 
-class FixedSchemaTest : public StoreTest {
-protected:
-    void SetUp() override
-    {
-        StoreTest::SetUp();
-        file = path(QStringLiteral("survey.sqlite"));
-        ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
-    }
-    bool exec(const QString& sql)
-    {
-        SqlStatement st(GetDbConnection());
-        return st.execDirect(sql);
-    }
-    QString file;
-};
+using FixedSchemaTest = OpenDbTest;
 
 } // namespace
 

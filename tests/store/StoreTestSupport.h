@@ -4,6 +4,7 @@
 // direct SQLite reader used as an independent view of the files written.
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
+#include "store/SqlText.h"
 
 #include <QDir>
 #include <QStringList>
@@ -65,6 +66,24 @@ protected:
 
     QTemporaryDir dir;
     RecordingSink sink;
+};
+
+// The same with a fresh survey database open.
+class OpenDbTest : public StoreTest {
+protected:
+    void SetUp() override
+    {
+        StoreTest::SetUp();
+        file = path(QStringLiteral("survey.sqlite"));
+        ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+    }
+    // Runs a statement on the open database.
+    bool exec(const QString& sql)
+    {
+        SqlStatement st(GetDbConnection());
+        return st.execDirect(sql);
+    }
+    QString file;
 };
 
 // Reads a database file directly through SQLite, bypassing the layer under test.
