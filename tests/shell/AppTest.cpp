@@ -348,7 +348,9 @@ TEST_F(AppTest, RecentFilesKeepNineMostRecentFirstInTheSettingsFolder)
 {
     for (int i = 1; i <= 10; ++i)
         app().SaveMenuChoice(QStringLiteral("/data/survey%1.sqlite").arg(i));
-    app().SaveMenuChoice(QStringLiteral("/data/survey5.sqlite"));
+    // The database page reaches the list through its own interface.
+    velmar::store::RecentDatabaseList& forDatabasePage = app();
+    forDatabasePage.saveMenuChoice(QStringLiteral("/data/survey5.sqlite"));
     app().SaveMenuChoice(QString());
 
     const TRecentFiles reread(QLatin1String(RecentFilesName), RecentFilesCount);
@@ -358,6 +360,7 @@ TEST_F(AppTest, RecentFilesKeepNineMostRecentFirstInTheSettingsFolder)
     EXPECT_EQ(texts[1], QStringLiteral("/data/survey10.sqlite"));
     EXPECT_EQ(texts.count(QStringLiteral("/data/survey5.sqlite")), 1);
     EXPECT_FALSE(texts.contains(QStringLiteral("/data/survey1.sqlite")));
+    EXPECT_EQ(forDatabasePage.entries(), texts);
     EXPECT_EQ(reread.GetMenuText(TRecentFiles::FirstMenuId + 1), texts[1]);
     EXPECT_EQ(reread.GetMenuText(TRecentFiles::FirstMenuId + 9), QString());
     EXPECT_TRUE(reread.FileName().startsWith(qEnvironmentVariable("VELMAR_HOME")));
