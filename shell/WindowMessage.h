@@ -31,6 +31,7 @@ private:
 };
 
 // Queues the message for the receiver; false when there is no receiver.
+// Any thread may post (a worker thread's relay to the application object).
 bool postWindowMessage(QObject* receiver, uint message, quint64 wParam, qint64 lParam);
 
 // Delivers the message now, on the calling thread (which must be the
