@@ -414,6 +414,12 @@ bool ReadAiffFileHeader(WAVHEADER& header, QIODevice* file, FileMessage* message
     return false;
 }
 
+QString RecordingCreationDate(const SystemTime& start)
+{
+    constexpr int DayMonthYear = 1;
+    return FormatDateString(start, 0, DayMonthYear) + QLatin1Char(' ') + FormatTimeString(start, 0);
+}
+
 bool WavHeaderToRecordingInfo(const WAVHEADER& header, RECORDINGINFO& recording)
 {
     // The start-time text of a recording whose creation date is no date.

@@ -8,6 +8,8 @@
 // Plain value type and free functions; any thread may use them on its own
 // header and file. Readers never show anything: they hand back the message
 // (text and caption) for the caller's window to show.
+#include "platform/SystemTime.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -91,6 +93,9 @@ QString ReadAiffHeader(WAVHEADER& header, QIODevice* file);
 // ReadAiffHeader with the message to show on failure (caption "Error Reading
 // Aif File").
 bool ReadAiffFileHeader(WAVHEADER& header, QIODevice* file, FileMessage* message);
+
+// The ICRD text of a recording that starts at `start`: "08 Dec 2010 14:03:05".
+QString RecordingCreationDate(const platform::SystemTime& start);
 
 // Clears the recording and fills its start time, duration, channels and
 // sample rate from the header. Always true.

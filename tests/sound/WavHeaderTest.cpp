@@ -332,7 +332,8 @@ TEST(WavHeader, DescribesARecording)
     h.SampleRate = 48000;
     h.BytesPerSecond = 192000;
     h.DataSize = 192000 * 90 + 1000;
-    h.setCreationDate(QStringLiteral("08 Dec 2010 14:03:05"));
+    h.setCreationDate(RecordingCreationDate(velmar::platform::SystemTime{2010, 12, 3, 8, 14, 3, 5, 0}));
+    EXPECT_EQ(h.creationDate(), QStringLiteral("08 Dec 2010 14:03:05"));
     RECORDINGINFO r;
     r.FileName = QStringLiteral("left over");
     EXPECT_TRUE(WavHeaderToRecordingInfo(h, r));
