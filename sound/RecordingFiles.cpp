@@ -3,9 +3,9 @@
 #include "pipeserver/PipeSettings.h"
 #include "platform/Folders.h"
 #include "sound/DateTimeText.h"
+#include "store/Utilities.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -176,27 +176,10 @@ bool MoveRecordingFile(const QString& from, const QString& to)
     return true;
 }
 
-qint64 SumWavFileSizes(const QString& folder)
-{
-    qint64 sum = 0;
-    QDirIterator it(folder, {QStringLiteral("*.wav")}, QDir::Files | QDir::Hidden);
-    while (it.hasNext()) {
-        it.next();
-        sum += it.fileInfo().size();
-    }
-    return sum;
-}
-
-int CountSubFolders(const QString& folder, const QString& name)
-{
-    const QStringList entries = QDir(folder).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    return int(std::count_if(entries.begin(), entries.end(), [&name](const QString& e) { return e != name; }));
-}
-
 QString FoldersLineText(const RECORDINGINFO& r)
 {
     return QStringLiteral("%1 Directories require backing up and deleting")
-        .arg(CountSubFolders(RecordingFolderPath(r.OutputDirectory), r.MediaFolderName()));
+        .arg(store::CountSubFolders(RecordingFolderPath(r.OutputDirectory), r.MediaFolderName()));
 }
 
 FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& fileStart,
@@ -215,7 +198,7 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
         QString folder = output.filePath(r.MediaName);
         if (!ensureFolder(folder))
             services.showMessage(folder, UnableToCreate);
-        const qint64 folderBytes = SumWavFileSizes(folder);
+        const qint64 folderBytes = store::SumWavFileSizes(folder);
         const QFileInfo closed(lastFile);
         qint64 fileBytes = 0;
         if (closed.isFile())

@@ -76,11 +76,6 @@ FileClosedResult OnFileClosed(RECORDINGINFO& recording, const platform::SystemTi
 // and only then the original deleted. Never overwrites an existing file.
 bool MoveRecordingFile(const QString& from, const QString& to);
 
-// Sum of the sizes of the "*.wav" files of a folder (any case), in 64 bits.
-qint64 SumWavFileSizes(const QString& folder);
-// Sub-folders of folder other than name.
-int CountSubFolders(const QString& folder, const QString& name);
-
 // "%d Directories require backing up and deleting": the media folders other
 // than the current one.
 QString FoldersLineText(const RECORDINGINFO& recording);

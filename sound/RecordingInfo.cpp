@@ -1,5 +1,7 @@
 #include "sound/RecordingInfo.h"
 
+#include "store/Utilities.h"
+
 #include <algorithm>
 
 namespace velmar::sound {
@@ -10,13 +12,6 @@ constexpr qint64 Megabyte = 1 << 20;
 // fit in 32 bits whatever MaxSingle says.
 constexpr qint64 MaxSingleMegabytes = 4095;
 
-QString trimRight(const QString& text)
-{
-    qsizetype n = text.size();
-    while (n > 0 && text[n - 1] == QLatin1Char(' '))
-        --n;
-    return text.left(n);
-}
 } // namespace
 
 void RECORDINGINFO::Clear()
@@ -42,7 +37,7 @@ void RECORDINGINFO::Clear()
 void RECORDINGINFO::TrimTexts()
 {
     for (QString* text : {&Name, &OutputDirectory, &MediaInitials, &FileInitials, &Copyright, &DeviceName})
-        *text = trimRight(*text);
+        store::TrimRight(*text);
 }
 
 QString RECORDINGINFO::MediaFolderName() const
