@@ -154,6 +154,12 @@ bool MakeRecordingFileName(RECORDINGINFO& r, const platform::SystemTime& time, c
     return true;
 }
 
+QString SetLastFileName(RECORDINGINFO& r, const QString& path, int length)
+{
+    r.FileName = store::FileNameTail(path).left(RECORDINGINFO::FileNameSize - 1);
+    return path.left(std::max(length, 0));
+}
+
 bool MoveRecordingFile(const QString& from, const QString& to)
 {
     if (QFileInfo::exists(to))

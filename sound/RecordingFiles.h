@@ -59,6 +59,14 @@ bool MakeRecordingFileName(RECORDINGINFO& recording, const platform::SystemTime&
 // The full path of the file being written: output folder and FileName.
 QString RecordingFilePath(const RECORDINGINFO& recording);
 
+// The longest last-file path a recorder keeps.
+inline constexpr int LastFileSize = 309;
+
+// A file name reported by the recorder thread: returns the last file (path cut
+// to `length` characters) and sets FileName to its part after the last
+// separator, cut to the field's width.
+QString SetLastFileName(RECORDINGINFO& recording, const QString& path, int length = LastFileSize);
+
 struct FileClosedResult {
     QString finalPath;          // where the file now lies
     bool mediaChanged = false;  // a new media folder was begun

@@ -163,6 +163,14 @@ void WAVHEADER::setCopyright(const QString& text) { setText(Icop, text); }
 QString WAVHEADER::creationDate() const { return textOf(Icrd); }
 void WAVHEADER::setCreationDate(const QString& text) { setText(Icrd, text); }
 
+void WAVHEADER::setDataBytes(qint64 bytes)
+{
+    bytes = std::clamp<qint64>(bytes, 0, MaxDataBytes);
+    if (BlockAlign > 0 && bytes == MaxDataBytes)
+        bytes -= bytes % BlockAlign;
+    DataSize = uint32_t(bytes);
+}
+
 double WAVHEADER::Duration() const
 {
     return BytesPerSecond ? double(DataSize) / double(BytesPerSecond) : 0.0;

@@ -65,6 +65,10 @@ struct WAVHEADER {
     QString creationDate() const;
     void setCreationDate(const QString& text);
 
+    // Sets the data size from a count of sample bytes, never past what the
+    // 32-bit header fields can describe (whole frames kept).
+    void setDataBytes(qint64 bytes);
+
     // Seconds of sound: data size / bytes per second (0 when that is 0).
     double Duration() const;
     // Offset of the first sample in the file.

@@ -107,6 +107,16 @@ TEST_F(RecordingFilesTest, SequenceNamesRestartEachDay)
     EXPECT_EQ(rec.FileDate, 20101209);
 }
 
+TEST_F(RecordingFilesTest, LastFileReportedByTheThread)
+{
+    const QString path = out(QStringLiteral("Rec20101208_140305_A.wav"));
+    EXPECT_EQ(SetLastFileName(rec, path), path);
+    EXPECT_EQ(rec.FileName, QStringLiteral("Rec20101208_140305_A.wav"));
+    EXPECT_EQ(RecordingFilePath(rec), path);
+    EXPECT_EQ(SetLastFileName(rec, QStringLiteral("c:\\AutorecFiles\\x.wav"), 5), QStringLiteral("c:\\Au"));
+    EXPECT_EQ(rec.FileName, QStringLiteral("x.wav"));
+}
+
 TEST_F(RecordingFilesTest, OutputFolderIsMadeOrRefused)
 {
     rec.OutputDirectory = out(QStringLiteral("deeper/still"));

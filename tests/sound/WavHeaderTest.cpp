@@ -113,13 +113,19 @@ TEST(WavHeader, WrittenHeaderHasFixedLayoutAndRewritesInPlace)
     EXPECT_EQ(first.mid(124, 4), "data");
     EXPECT_EQ(qFromLittleEndian<uint32_t>(first.constData() + 128), 1000u);
 
-    h.DataSize = 998;
+    h.setDataBytes(998);
     ASSERT_TRUE(WriteWavHeader(h, &f));
     f.seek(0);
     const QByteArray second = f.readAll();
     EXPECT_EQ(second.mid(132), body);
     EXPECT_EQ(qFromLittleEndian<uint32_t>(second.constData() + 4), 1122u);
     EXPECT_FALSE(WriteWavHeader(h, nullptr));
+
+    // A recording that ran past 4 GiB still gets sizes that fit their fields.
+    h.setDataBytes(qint64(5) << 30);
+    EXPECT_EQ(h.DataSize, 0xFFFFFFFFu - 124 - (0xFFFFFFFFu - 124) % 4);
+    EXPECT_EQ(qFromLittleEndian<uint32_t>(h.toBytes().constData() + 4), h.DataSize + 124);
+    EXPECT_GE(h.RiffSize, h.DataSize);
 }
 
 // A recording as the recorder makes it: header, samples appended, header
