@@ -1,3 +1,4 @@
+#include "sound/PelvanePipeClient.h"
 #include "sound/PipeProtocol.h"
 #include "sound/SamplePipe.h"
 
@@ -171,4 +172,42 @@ TEST(SamplePipe, ServerWritesWithoutWaitingForItsReader)
     SamplePipeReader late;
     server.close();
     EXPECT_FALSE(late.open(name, 100));
+}
+
+// Pelvane as the consumer sees it: the pipe exists when the open command has
+// been answered, and goes after the close command.
+TEST(SamplePipe, ConsumerOpensReadsAndClosesItsPipe)
+{
+    SamplePipeServer pelvane;
+    QStringList commands;
+    auto messenger = [&](const QString& message, quint64 w, qint64 l) -> std::optional<qint64> {
+        commands << QStringLiteral("%1 %2 %3").arg(message).arg(w).arg(l);
+        if (!IsValidPipeCommand(w, l))
+            return 0;
+        if (w == PipeCommandOpen && !pelvane.isCreated())
+            pelvane.create(QString::fromLatin1(PipeRouteOfBit(l)->pipeName), 1 << 16);
+        return 0;
+    };
+    {
+        PelvanePipeClient recorder(32, messenger);
+        ASSERT_TRUE(recorder.open());
+        EXPECT_EQ(commands, QStringList{QStringLiteral("PipeMsgPipeCommand 3 32")});
+        EXPECT_EQ(pelvane.socketPath(), PipeSocketPathOfBit(32));
+        const QByteArray block(4800, 'x');
+        EXPECT_EQ(pelvane.write(block), block.size());
+        QByteArray got;
+        for (int tries = 0; got.size() < block.size() && tries < 1000; ++tries)
+            got += recorder.read(block.size());
+        EXPECT_EQ(got, block);
+    } // the destructor closes
+    EXPECT_EQ(commands.last(), QStringLiteral("PipeMsgPipeCommand 4 32"));
+
+    // Pelvane answers but no pipe appears: the consumer closes again.
+    commands.clear();
+    PelvanePipeClient whistle(2, messenger);
+    EXPECT_FALSE(whistle.open(100));
+    EXPECT_EQ(commands, (QStringList{QStringLiteral("PipeMsgPipeCommand 3 2"), QStringLiteral("PipeMsgPipeCommand 4 2")}));
+    // Pelvane not answering at all.
+    PelvanePipeClient silent(4, [](const QString&, quint64, qint64) { return std::optional<qint64>(); });
+    EXPECT_FALSE(silent.open(100));
 }
