@@ -354,3 +354,42 @@ TEST(WavHeader, DescribesARecording)
     WavHeaderToRecordingInfo(h, r);
     EXPECT_EQ(r.StartTime, QStringLiteral("Recorded from the bow"));
 }
+
+// Damaged headers of every kind: the readers never read past the file, never
+// hang, and whatever they accept lies inside the file.
+TEST(SoundFileReaders, DamagedHeadersAreReadSafely)
+{
+    const QByteArray frames = samples(64, 2);
+    const QByteArray wavFile = wav(chunk("LIST", "INFO" + chunk("ICOP", "abc")) + fmtChunk(1, 2, 8000, 16)
+                                   + chunk("fact", "abcde") + chunk("data", frames));
+    const QByteArray aiffBody = chunk("COMM", be16(2) + be32(64) + be16(16) + QByteArray::fromHex("400CFA00000000000000"), true)
+                                + chunk("SSND", be32(0) + be32(0) + frames, true);
+    const QByteArray aiffFile = "FORM" + be32(uint32_t(aiffBody.size() + 4)) + "AIFF" + aiffBody;
+    TempFile t;
+    uint32_t seed = 12345;
+    auto next = [&seed] { seed = seed * 1664525u + 1013904223u; return seed >> 8; };
+    for (const QByteArray& original : {wavFile, aiffFile}) {
+        for (int round = 0; round < 300; ++round) {
+            QByteArray bytes = original;
+            const int changes = 1 + int(next() % 4);
+            for (int c = 0; c < changes; ++c) {
+                const int at = int(next() % uint32_t(std::min<int>(bytes.size(), 80)));
+                bytes[at] = char(next());
+            }
+            if (next() % 4 == 0)
+                bytes.truncate(int(next() % uint32_t(bytes.size())));
+            SCOPED_TRACE(bytes.toHex().left(200).toStdString());
+            QFile f(writeFile(t, bytes));
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            WAVHEADER h;
+            const bool ok = original.startsWith("RIFF") ? ReadWavHeader(h, &f) : ReadAiffHeader(h, &f).isEmpty();
+            if (!ok)
+                continue;
+            EXPECT_GE(h.DataOffset(), 0);
+            EXPECT_LE(h.DataOffset() + qint64(h.DataSize), qint64(bytes.size()));
+            EXPECT_GE(h.Channels, 1);
+            EXPECT_GE(h.SampleRate, 1u);
+            EXPECT_EQ(f.pos(), h.DataOffset());
+        }
+    }
+}
