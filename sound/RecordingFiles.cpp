@@ -48,6 +48,15 @@ double cycleFactor(const RECORDINGINFO& r)
     return r.RecordDuration > 0 ? double(qint64(r.RecordInterval) * 60 / r.RecordDuration) : 1.0;
 }
 
+// Messages go to the recorder window, or to the log when there is none.
+void say(const RecordingServices& services, const QString& text, const QString& caption)
+{
+    if (services.showMessage)
+        services.showMessage(text, caption);
+    else
+        qCWarning(lcRecordingFiles).noquote() << caption << text;
+}
+
 bool ensureFolder(const QString& folder)
 {
     return QFileInfo(folder).isDir() || QDir().mkpath(folder);
@@ -132,7 +141,7 @@ bool MakeRecordingFileName(RECORDINGINFO& r, const platform::SystemTime& time, c
 
     const QDir output(RecordingFolderPath(r.OutputDirectory));
     if (!ensureFolder(output.path())) {
-        services.showMessage(output.path(), UnableToCreate);
+        say(services, output.path(), UnableToCreate);
         return false;
     }
     const QDir media(output.filePath(r.MediaName));
@@ -192,7 +201,7 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
                               const RecordingServices& services)
 {
     FileClosedResult result;
-    const platform::SystemTime now = services.programTime();
+    const platform::SystemTime now = services.programTime ? services.programTime() : platform::SystemTime::nowUtc();
     r.FileTime = fileStart;
     r.StartTime = FormatTimeStamp(fileStart);
     r.Duration = int32_t(SecondsBetween(now, fileStart));
@@ -203,14 +212,14 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
     if (r.DeviceType != pipeserver::DeviceExternalTape && r.SmartFolders) {
         QString folder = output.filePath(r.MediaName);
         if (!ensureFolder(folder))
-            services.showMessage(folder, UnableToCreate);
+            say(services, folder, UnableToCreate);
         const qint64 folderBytes = store::SumWavFileSizes(folder);
         const QFileInfo closed(lastFile);
         qint64 fileBytes = 0;
         if (closed.isFile())
             fileBytes = closed.size();
         else
-            services.showMessage(QStringLiteral("Cannot get size of %1").arg(r.FileName), QString());
+            say(services, QStringLiteral("Cannot get size of %1").arg(r.FileName), QString());
 
         if (r.FolderLimitBytes() < folderBytes + fileBytes) {
             ++r.MediaNumber;
@@ -220,17 +229,18 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
             r.MediaName = r.MediaFolderName();
             folder = output.filePath(r.MediaName);
             if (QFileInfo(folder).isDir())
-                services.showMessage(folder, QStringLiteral("Warning, output directory already exists"));
+                say(services, folder, QStringLiteral("Warning, output directory already exists"));
             else if (!QDir().mkpath(folder))
-                services.showMessage(folder, QStringLiteral("Warning can't create output directory"));
+                say(services, folder, QStringLiteral("Warning can't create output directory"));
         }
         const QString target = QDir(folder).filePath(r.FileName);
         if (MoveRecordingFile(lastFile, target))
             result.finalPath = target;
         else
-            services.showMessage(target, QStringLiteral("Cannot move file to new directory"));
+            say(services, target, QStringLiteral("Cannot move file to new directory"));
     }
-    services.bookRecording(r);
+    if (services.bookRecording)
+        services.bookRecording(r);
     r.Comment.clear();
     return result;
 }

@@ -21,6 +21,8 @@
 
 namespace velmar::sound {
 
+// Every function may be left empty: the clock is then the computer's UTC
+// clock, messages go to the log, and nothing else happens.
 struct RecordingServices {
     // The program clock (GetProgramTime).
     std::function<platform::SystemTime()> programTime;
