@@ -4,8 +4,6 @@
 #include "store/DbMessages.h"
 #include "store/SqlText.h"
 
-#include <QMetaObject>
-
 #include <sqlext.h>
 
 #include <deque>
@@ -276,41 +274,6 @@ bool DbAddRecorder()
     RECORDINGINFO record;
     record.RecorderId = DbCountRecorders();
     return DbWriteRecorder(record);
-}
-
-int DbWriteRecording(const RECORDINGINFO& r)
-{
-    if (!IsDbOpen())
-        return 0;
-    BoundStatement s(QStringLiteral("INSERT INTO \"Recordings\" (\"DeckNo\", \"Start Time\", \"Duration\", \"GpsIndex\", "
-                                    "\"GPSTime\", \"Media Name\", \"Media Type\", \"File Name\", \"Device Type\", "
-                                    "\"Device Name\", \"Sample Rate\", \"nChannels\", \"Comment\") "
-                                    "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
-    s.addInt(r.RecorderId);
-    s.addText(r.StartTime, RECORDINGINFO::TimeTextSize - 1);
-    s.addInt(r.Duration);
-    s.addInt(r.GpsIndex);
-    s.addText(r.GpsTime, RECORDINGINFO::TimeTextSize - 1);
-    s.addText(r.MediaName, 50);
-    s.addText(r.MediaType, 50);
-    s.addText(r.FileName, 50);
-    s.addText(r.DeviceTypeText, 20);
-    s.addText(r.DeviceNameText, 32);
-    s.addInt(r.SampleRate);
-    s.addInt(r.nChannels);
-    s.addText(r.Comment, 100);
-    const SQLRETURN result = s.execute();
-    if (!sqlSucceeded(result))
-        DbBeep();
-    return result;
-}
-
-RecordingBooker::RecordingBooker(QObject* parent) : QObject(parent) {}
-
-void RecordingBooker::book(RECORDINGINFO booking)
-{
-    QMetaObject::invokeMethod(
-        this, [booking = std::move(booking)] { DbWriteRecording(booking); }, Qt::QueuedConnection);
 }
 
 } // namespace velmar::sound

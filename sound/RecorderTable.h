@@ -1,14 +1,11 @@
 #pragma once
-// The recorders' rows of the survey table UDC_TapeRecorders (one row per
-// recorder, RecorderId 0, 1, 2 ... without gaps) and the Recordings row of
-// each closed recording file.
+// The recorders' rows of the survey table UDC_TapeRecorders: one row per
+// recorder, RecorderId 0, 1, 2 ... without gaps, read and written by keyed
+// statements on RecorderId. (Each closed file's Recordings row is written by
+// the data layer's DbWriteRecording.)
 //
-// User-interface thread only: the database connection belongs to it. Recorder
-// threads book their closed files through RecordingBooker, which hands each
-// booking, as its own copy, to the user-interface thread.
+// User-interface thread only: the database connection belongs to it.
 #include "sound/RecordingInfo.h"
-
-#include <QObject>
 
 namespace velmar::sound {
 
@@ -31,18 +28,5 @@ bool DbDeleteRecorder(const RECORDINGINFO& record);
 int DbCountRecorders();
 // Adds a row with the defaults, numbered DbCountRecorders().
 bool DbAddRecorder();
-
-// Inserts the Recordings row of a closed file. Without a database it does
-// nothing and returns 0; a failing insert beeps. Returns the ODBC result.
-int DbWriteRecording(const RECORDINGINFO& recording);
-
-// Made on the user-interface thread; book() may be called from any thread and
-// writes the booking's Recordings row on the user-interface thread.
-class RecordingBooker : public QObject {
-    Q_OBJECT
-public:
-    explicit RecordingBooker(QObject* parent = nullptr);
-    void book(RECORDINGINFO booking);
-};
 
 } // namespace velmar::sound
