@@ -3,6 +3,7 @@
 #include "nmeaserver/IniFile.h"
 #include "nmeaserver/ReaderStatus.h"
 #include "nmeaserver/SerialPortWorker.h"
+#include "nmeaserver/ShipSimulator.h"
 
 #include <QLoggingCategory>
 
@@ -32,6 +33,7 @@ NmeaServer::NmeaServer(SentenceStore::Clock clock, QObject* parent)
     // Pokes are acknowledged and their data dropped; commands are refused.
     m_dde.onPoke = [](const QString&, const QString&, const QByteArray&) { return true; };
     m_dde.onExecute = [](const QString&, const QByteArray&) { return false; };
+    m_simulatorFactory = [](const SIMSETTINGS& sim) -> ReaderWorker* { return new SimulatorWorker(sim); };
     m_restartTimer.setSingleShot(true);
     m_restartTimer.setInterval(RestartDelayMs);
     connect(&m_restartTimer, &QTimer::timeout, this, &NmeaServer::StartPorts);

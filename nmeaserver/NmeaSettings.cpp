@@ -72,7 +72,13 @@ void NmeaSettings::load(const IniFile& f)
         port.Enable = f.readBool(port.PortName, QStringLiteral("Enable"), port.Enable);
     }
 
-    Sim.Simulate = f.readBool(Simulation, QStringLiteral("Simulate"), Sim.Simulate);
+    // A server that has never been told what to read simulates: the suite
+    // then has a GPS feed out of the box. Once the file says, it holds.
+    const bool anyPortEnabled = std::any_of(Ports.begin(), Ports.end(), [](const THREADDATA& p) { return p.Enable; });
+    if (f.hasKey(Simulation, QStringLiteral("Simulate")))
+        Sim.Simulate = f.readBool(Simulation, QStringLiteral("Simulate"), Sim.Simulate);
+    else if (!anyPortEnabled)
+        Sim.Simulate = true;
     const int udpPort = f.readInteger(UdpSection, QStringLiteral("UDPPort"), Udp.UDPPort);
     if (udpPort >= 1 && udpPort <= 65535)
         Udp.UDPPort = uint16_t(udpPort);

@@ -81,7 +81,8 @@ struct NmeaSettings {
     void setPorts(const QStringList& presentPorts, const IniFile& file);
 
     // Every key, each with the record's current value as its default, so a
-    // missing key or a bad value leaves that value as it is.
+    // missing key or a bad value leaves that value as it is. Without a
+    // "Simulate" key and with no port enabled, the simulator runs.
     void load(const IniFile& file);
     // writeBounds: false while the form is maximised or minimised, so the
     // stored normal bounds stay.

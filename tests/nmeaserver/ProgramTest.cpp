@@ -122,3 +122,24 @@ TEST(NmeaProgram, ServesDumpsAndSendsOnWhatThePortReads)
     EXPECT_TRUE(lines[1].endsWith(",$GPGGA,0\r")) << lines[1].constData();
     EXPECT_EQ(lines[0].indexOf(','), 19) << "yyyy-mm-dd hh:mm:ss";
 }
+
+TEST(NmeaProgram, NeverConfiguredItServesASimulatedShip)
+{
+    QFile::remove(nmeaserver::settingsFilePath());
+    QProcess nmea;
+    startNmea(nmea);
+    ASSERT_TRUE(nmea.waitForStarted(10000));
+    platform::DdeClient dde("NMEA");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Status", 500) == z("OK"); }, 20000));
+    const auto rmc = ask(dde, "GPRMC");
+    ASSERT_TRUE(rmc);
+    EXPECT_TRUE(rmc->startsWith("$GPRMC,")) << rmc->constData();
+    EXPECT_TRUE(rmc->endsWith('\0'));
+    EXPECT_EQ(rmc->at(rmc->size() - 4), '*') << "checked: ends with *HH";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return ask(dde, "AIVDM").has_value(); }, 20000));
+    EXPECT_TRUE(ask(dde, "HEHDT"));
+    EXPECT_TRUE(ask(dde, "SDVHW"));
+
+    nmea.terminate();
+    EXPECT_TRUE(nmea.waitForFinished(10000));
+}

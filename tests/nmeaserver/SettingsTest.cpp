@@ -20,7 +20,7 @@ TEST(NmeaSettings, DefaultsWithoutAFile)
     ASSERT_EQ(s.Ports.size(), 1u);
     EXPECT_FALSE(s.Ports[0].Enable);
     EXPECT_EQ(s.Ports[0].BaudRate, 0);
-    EXPECT_FALSE(s.Sim.Simulate);
+    EXPECT_TRUE(s.Sim.Simulate) << "never configured: a simulated feed";
     EXPECT_FALSE(s.Udp.SendUDPData);
     EXPECT_EQ(s.Udp.UDPPort, 8010);
     EXPECT_FALSE(s.Dump.DumpData);
@@ -102,6 +102,19 @@ TEST(NmeaSettings, BadValuesKeepDefaultsAndStoredBoundsSurviveAMaximisedForm)
     EXPECT_FLOAT_EQ(s.Sim.Latitude, 51.4f);
     EXPECT_EQ(s.Sim.Initials, "II");
     EXPECT_EQ(s.Dump.DumpInterval, 30);
+    EXPECT_TRUE(s.Sim.Simulate);
+
+    // A port that is enabled, or a file that says so, turns the default off.
+    NmeaSettings withPort;
+    IniFile portFile;
+    portFile.parse("[/dev/ttyUSB0]\nEnable=1\n");
+    withPort.setPorts({}, portFile);
+    withPort.load(portFile);
+    EXPECT_FALSE(withPort.Sim.Simulate);
+    portFile.parse("[Simulation]\nSimulate=0\n");
+    NmeaSettings told;
+    told.load(portFile);
+    EXPECT_FALSE(told.Sim.Simulate);
 
     s.Display.Height = 999;
     s.save(f, false);
