@@ -121,4 +121,24 @@ void LoadSettingsFromDb()
     forEachMirroredField(TheProgramSettings, Loader{ini});
 }
 
+void WriteSerialSettings(const QString& section, const SerialLineSettings& settings)
+{
+    TDbIniFile ini;
+    ini.WriteInteger(section, QStringLiteral("BaudRate"), settings.BaudRate);
+    ini.WriteInteger(section, QStringLiteral("Parity"), settings.Parity);
+    ini.WriteInteger(section, QStringLiteral("ByteSize"), settings.ByteSize);
+    ini.WriteInteger(section, QStringLiteral("StopBits"), settings.StopBits);
+}
+
+SerialLineSettings ReadSerialSettings(const QString& section, const SerialLineSettings& settings)
+{
+    TDbIniFile ini;
+    SerialLineSettings read = settings;
+    read.BaudRate = ini.ReadInteger(section, QStringLiteral("BaudRate"), settings.BaudRate);
+    read.Parity = ini.ReadInteger(section, QStringLiteral("Parity"), settings.Parity);
+    read.ByteSize = ini.ReadInteger(section, QStringLiteral("ByteSize"), settings.ByteSize);
+    read.StopBits = ini.ReadInteger(section, QStringLiteral("StopBits"), settings.StopBits);
+    return read;
+}
+
 } // namespace velmar::store

@@ -24,6 +24,9 @@ public:
     void setTableCheckText(const QString& text) override;
     void endTableCheck() override;
 
+    // The table-check window while a check runs, else nullptr.
+    CheckTableDialog* checkDialog() const { return m_checkDialog.get(); }
+
 private:
     std::unique_ptr<CheckTableDialog> m_checkDialog;
 };

@@ -3,7 +3,9 @@
 #include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
 #include "store/ui/DatabaseDialog.h"
+#include "store/ui/CheckTableDialog.h"
 #include "store/ui/NewTableDialog.h"
+#include "store/ui/QtDbMessageSink.h"
 
 #include <QComboBox>
 #include <QFileInfo>
@@ -142,4 +144,34 @@ TEST(NewTableDialog, NamesItsKindAndRefusesNamesThatCannotBeTables)
     EXPECT_EQ(NewTableDialog(nullptr, kCmdNewStaticPointsTable).findChild<QLineEdit*>()->text(),
               QStringLiteral("Sightings"));
     setDbMessageSink(nullptr);
+}
+
+TEST(QtDbMessageSink, ShowsEachTableWhileTheFixedTablesAreChecked)
+{
+    // Message boxes are recorded rather than run: they would wait for a click.
+    class Sink : public QtDbMessageSink {
+    public:
+        void showMessage(QObject*, const QString& text, const QString&, DbIcon) override { messages << text; }
+        void setTableCheckText(const QString& text) override
+        {
+            QtDbMessageSink::setTableCheckText(text);
+            shown << checkDialog()->text();
+            visible = visible && checkDialog()->isVisible()
+                && checkDialog()->windowTitle() == QStringLiteral("Checking Database Tables");
+        }
+        QStringList messages;
+        QStringList shown;
+        bool visible = true;
+    } sink;
+    QTemporaryDir dir;
+    CloseDB();
+    SetBlankDatabaseTemplate(blankTemplate());
+    setDbMessageSink(&sink);
+    ASSERT_EQ(OpenDB(nullptr, dir.filePath(QStringLiteral("s.sqlite"))), kOpenDbOk);
+    CloseDB();
+    setDbMessageSink(nullptr);
+    EXPECT_EQ(sink.shown, FixedTablesAtOpen());
+    EXPECT_TRUE(sink.visible);
+    EXPECT_EQ(sink.checkDialog(), nullptr);
+    EXPECT_TRUE(sink.messages.empty());
 }

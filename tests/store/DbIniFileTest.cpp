@@ -150,3 +150,15 @@ TEST_F(DbIniFileTest, TheBlocksMirroredFieldsRoundTrip)
     EXPECT_TRUE(sink.messages.empty());
     TheProgramSettings = saved;
 }
+
+TEST_F(DbIniFileTest, SerialLineSettingsRoundTrip)
+{
+    const SerialLineSettings defaults;
+    const SerialLineSettings read = ReadSerialSettings(QStringLiteral("Panel COM3"), defaults);
+    EXPECT_EQ(read, defaults);
+    EXPECT_EQ(rows().size(), 4);
+    const SerialLineSettings chosen{4800, 2, 7, 2};
+    WriteSerialSettings(QStringLiteral("Panel COM3"), chosen);
+    EXPECT_EQ(ReadSerialSettings(QStringLiteral("panel com3"), defaults), chosen);
+    EXPECT_EQ(rows().size(), 4);
+}
