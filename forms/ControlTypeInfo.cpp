@@ -111,13 +111,13 @@ void CONTROLTYPEINFO::SetLengths()
         {COL_LENGTH, Length},         {COL_HEIGHT, Height},     {COL_MINVALUE, MinValue},
         {COL_MAXVALUE, MaxValue},     {COL_NMEAPOSITION, NmeaPosition}, {COL_ADCCHANNEL, AdcChannel},
         {COL_ADCGAIN, AdcGain},       {COL_ANALOGMULTIPLY, AnalogMultiply}, {COL_ANALOGADD, AnalogAdd},
-        {COL_REQUIRED, Required},     {COL_READONLY, ReadOnly}, {COL_AUTOUPDATE, AutoUpdate},
-        {COL_AUTOCLEAR, AutoClear},   {COL_FORCEGPS, ForceGps}, {COL_PLOT, Plot},
     };
     for (const auto& [column, value] : numbers)
         if (value != 0)
             nullColumns.reset(std::size_t(column));
-    nullColumns.reset(COL_ORDER);
+    // Order, the flags and AutoUpdate are always written.
+    for (int column : {COL_ORDER, COL_REQUIRED, COL_READONLY, COL_AUTOUPDATE, COL_AUTOCLEAR, COL_FORCEGPS, COL_PLOT})
+        nullColumns.reset(std::size_t(column));
 }
 
 void CONTROLTYPEINFO::CheckAutoUpdate()
