@@ -1,33 +1,705 @@
 #include "shell/TV2000Window.h"
 
 #include "shell/MainWindowMessages.h"
+#include "shell/RunMode.h"
+#include "shell/TrafficLight.h"
 #include "shell/WindowMessage.h"
+#include "store/ProgramSettings.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QPainter>
+#include <QScreen>
+#include <QTimerEvent>
+
+#include <algorithm>
+
+Q_LOGGING_CATEGORY(lcMainWindow, "velmar.shell.mainwindow")
 
 namespace velmar::shell {
 
-TV2000Window::TV2000Window(QWidget* parent) : QWidget(parent)
+using velmar::store::TheProgramSettings;
+
+namespace {
+
+// How long the main window waits for the counter thread to end before it
+// gives up on restarting it.
+constexpr int CounterThreadStopTimeoutMs = 5000;
+constexpr int MaxRecorderNameBytes = 80;
+
+int g_recorderCount = 0;
+int g_grabberCount = 0;
+QPointer<TV2000Window> g_mainWindow;
+
+MainWindowHooks& Hooks() { return mainWindowHooks(); }
+
+// Neutral answers of hooks nobody has filled yet.
+template <typename R, typename F, typename... A>
+R Call(const F& f, R fallback, A&&... args)
 {
-    // The construction of the main window comes next: settings block,
-    // database choice and the child objects of each run mode.
+    return f ? f(std::forward<A>(args)...) : fallback;
+}
+template <typename F, typename... A>
+void Run(const F& f, A&&... args)
+{
+    if (f)
+        f(std::forward<A>(args)...);
 }
 
-void TV2000Window::SetupWindow()
+bool Online() { return RunMode == RunModeOnline; }
+bool ShowingData() { return RunMode == RunModeShowData; }
+bool Offline() { return RunMode == RunModeOffline; }
+bool Logging() { return Online() || Offline(); }
+bool AlteringSettings() { return RunMode == RunModeAlterSettings; }
+
+} // namespace
+
+MainWindowHooks& mainWindowHooks()
 {
-    // No child windows yet, so the wanted client height is 0.
-    postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
+    static MainWindowHooks hooks;
+    return hooks;
 }
 
-bool TV2000Window::CanClose()
+int GetRecorderCount() { return g_recorderCount; }
+void SetRecorderCount(int count) { g_recorderCount = std::clamp(count, 0, MaxRecorders); }
+int GetGrabberCount() { return g_grabberCount; }
+TV2000Window* MainWindowHandle() { return g_mainWindow.data(); }
+
+QString GetRecorderName(int index)
 {
+    if (!g_mainWindow)
+        return QString();
+    AutoRecorder* r = g_mainWindow->Recorder(index);
+    return r ? r->GetRecorderName().left(MaxRecorderNameBytes - 1) : QString();
+}
+
+QFont FontFromLogFont(const velmar::store::LogFont& lf)
+{
+    QFont f(lf.lfFaceName.text());
+    // Negative heights are character heights, positive ones cell heights;
+    // Qt's pixel size is the nearer of the two.
+    if (lf.lfHeight != 0)
+        f.setPixelSize(std::abs(lf.lfHeight));
+    if (lf.lfWeight > 0)
+        f.setWeight(QFont::Weight(std::clamp(int(lf.lfWeight), 1, 1000)));
+    f.setItalic(lf.lfItalic != 0);
+    f.setUnderline(lf.lfUnderline != 0);
+    f.setStrikeOut(lf.lfStrikeOut != 0);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+// ---- construction
+
+TV2000Window::TV2000Window(QWidget* parent)
+    : QWidget(parent)
+    , NightDayWindow(this)
+{
+    g_mainWindow = this;
+    if (NightDayApp* app = NightDayApp::Instance())
+        app->SetNightDayMainWindow(this);
+    ReadSettingsBlock();
+
+    m_detectorDisplay = ShowingData() ? DetectorsNotShown : TheProgramSettings.DetectorsPosition;
+    Run(Hooks().readPipeSettings);
+    SetDisplayFont(FontFromLogFont(TheProgramSettings.DisplayLogFont));
+    SetStatusBlackAndWhiteSource([] { return TheProgramSettings.BlackAndWhite; });
+    setFont(DisplayFont());
+    const QFontMetrics fm(DisplayFont());
+    m_cells = FontCells{fm.height(), fm.averageCharWidth()};
+
+    if (!ChooseDatabase())
+        return;
+
+    Run(Hooks().loadSettingsFromDb);
+    SetRecorderCount(Call(Hooks().dbCountRecorders, 0));
+    g_grabberCount = TheProgramSettings.NGrabbers;
+    RestartCounterThread();
+    if (!AlteringSettings())
+        CreateChildObjects();
+    TheProgramSettings.RestartMode = 0;
+}
+
+TV2000Window::~TV2000Window()
+{
+    for (GrabberForm* g : m_grabbers)
+        FreeGrabberForm(g);
+    m_grabbers.clear();
+    delete m_trafficLight.data();
+    if (g_mainWindow == this)
+        g_mainWindow = nullptr;
+}
+
+void TV2000Window::ReadSettingsBlock()
+{
+    QString error;
+    if (velmar::store::ReadProgramSettings(&error)) {
+        m_firstRun = false;
+        TheProgramSettings.FirstRunPending = false;
+        if (TheProgramSettings.RestartMode != 0)
+            RunMode = quint32(TheProgramSettings.RestartMode);
+        return;
+    }
+    if (!error.isEmpty())
+        Ask(error, QString::fromLatin1(velmar::store::SettingsFileErrorCaption), QMessageBox::Ok);
+    TheProgramSettings = velmar::store::ProgramSettings();
+    WriteBlock();
+    m_firstRun = true;
+    TheProgramSettings.FirstRunPending = true;
+    Ask(QStringLiteral("This is either the first time you have run this software, or\n"
+                       "you have installed an updated version"),
+        QStringLiteral("Programme Setup"), QMessageBox::Ok);
+    ProgrammeSetup();
+}
+
+void TV2000Window::ProgrammeSetup()
+{
+    const int before = GetRecorderCount();
+    Run(Hooks().programmeSetup, this);
+    // The audio page of the set-up changes the live recorder count; the rows
+    // are brought in line once the database is open and the tabs exist.
+    if (GetRecorderCount() != before)
+        m_setupRecorderCount = GetRecorderCount();
+    m_firstRun = false;
+    TheProgramSettings.FirstRunPending = false;
+    WriteBlock();
+}
+
+bool TV2000Window::ChooseDatabase()
+{
+    if (m_firstRun)
+        return true;
+    Run(Hooks().addRecentFile, TheProgramSettings.DatabasePath.text());
+    if (TheProgramSettings.RestartMode == 0) {
+        m_dbConfirmed = Call(Hooks().databaseSheet, true, this);
+        if (!m_dbConfirmed) {
+            PostQuit();
+            return false;
+        }
+    }
+    const QString path = TheProgramSettings.DatabasePath.text();
+    if (Call(Hooks().openDB, 0, path, nullptr) == 0) {
+        if (TheProgramSettings.RestartMode != 0)
+            m_dbConfirmed = true;
+        return true;
+    }
+    Run(Hooks().addRecentFile, path);
+    m_dbConfirmed = Call(Hooks().databaseSheet, true, this);
+    if (!Call(Hooks().isDbOpen, true)) {
+        m_dbConfirmed = false;
+        Ask(QStringLiteral("A valid database must be open before the programme can execute"),
+            ProgramName, QMessageBox::Ok);
+        PostQuit();
+        return false;
+    }
     return true;
 }
 
-bool TV2000Window::Command(int)
+void TV2000Window::RestartCounterThread()
 {
-    return false;
+    MainWindowHooks& h = Hooks();
+    if (Call(h.counterThreadRunning, false)) {
+        Run(h.counterThreadQuit);
+        if (!Call(h.counterThreadWait, true, CounterThreadStopTimeoutMs)) {
+            // Two readers of one board would fight over it: leave it be.
+            qCWarning(lcMainWindow) << "counter thread did not stop; not restarted";
+            return;
+        }
+    }
+    if (Logging() && TheProgramSettings.ButtonDeviceType != 0 && TheProgramSettings.ButtonOutputPort != 0)
+        Run(h.counterThreadStart);
 }
+
+void TV2000Window::CreateChildObjects()
+{
+    MainWindowHooks& h = Hooks();
+    m_tabPane = new QFrame(this);
+    m_tabPane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
+    m_tabs = new TMyTabControl(this, MainTabControlId, 100, 100, 300, 300);
+    connect(m_tabs, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
+
+    m_map = Call(h.makeMap, static_cast<QWidget*>(nullptr), this);
+    if (Logging()) {
+        m_trafficLight = new TTrafficLight(this);
+        connect(m_trafficLight, &TTrafficLight::activateMainWindow, this, [this] { EvBringToFront(); });
+    }
+    if (m_detectorDisplay != DetectorsNotShown) {
+        m_detectorForm = Call(h.makeDetectorForm, static_cast<QWidget*>(nullptr), this);
+        m_whistleForm = Call(h.makeWhistleForm, static_cast<QWidget*>(nullptr), this);
+    }
+    if (Call(h.userFormDbTableExists, false, QStringLiteral("UDF_ThingsHeard")))
+        m_heardForm = Call(h.makeHeardForm, static_cast<QWidget*>(nullptr), this);
+    m_commentWindow = Call(h.makeCommentWindow, static_cast<QWidget*>(nullptr), this);
+
+    for (int i = 0; i < GetRecorderCount(); ++i) {
+        if (Logging() && h.makeRecorder)
+            m_recorders[i] = h.makeRecorder(this, i);
+        if ((ShowingData() || Offline()) && h.makeDeck) {
+            m_decks[i] = h.makeDeck(this, i);
+            if (m_decks[i])
+                Run(h.setProgramClockDeck, m_decks[i].get());
+        }
+    }
+    if (Online()) {
+        const int n = std::min(GetGrabberCount(), MaxGrabberForms);
+        for (int i = 0; i < n; ++i)
+            m_grabbers.push_back(CreateGrabberForm(this, i));
+    }
+    CreateClockStrip();
+}
+
+void TV2000Window::CreateClockStrip()
+{
+    const int option = TheProgramSettings.TimesAdjacent;
+    m_clock = LayoutClockStrip(RunMode, option, LeftMargin(m_detectorDisplay, Call(Hooks().detectorPanelWidth, 0)),
+                               m_cells);
+    auto* box = new TMyGroupBox(this, -1, QStringLiteral("PC Time"), m_clock.groupBox.x(), m_clock.groupBox.y(),
+                                m_clock.groupBox.width(), m_clock.groupBox.height());
+    box->lower();
+    auto place = [](QWidget* w, const QRect& r) { w->setGeometry(r); };
+
+    auto* l1 = new TMyStatic(this, IdClockLabel1, ShowingData() ? QStringLiteral("Start:") : QStringLiteral("GMT:"),
+                             0, 0, 0, 0);
+    place(l1, m_clock.label1);
+    auto* e1 = new TMyEdit(this, IdClockEdit1, QString(), 0, 0, 0, 0, Offline());
+    place(e1, m_clock.edit1);
+    if (m_clock.label2) {
+        auto* l2 = new TMyStatic(this, IdClockLabel2, ShowingData() ? QStringLiteral("End:") : QStringLiteral("Local:"),
+                                 0, 0, 0, 0);
+        place(l2, *m_clock.label2);
+        auto* e2 = new TMyEdit(this, IdClockEdit2, QString(), 0, 0, 0, 0);
+        place(e2, *m_clock.edit2);
+    }
+    if (m_clock.startRun) {
+        auto* start = new TMyButton(this, IdStartRun, QStringLiteral("Start Run"), 0, 0, 0, 0);
+        place(start, *m_clock.startRun);
+        auto* stop = new TMyButton(this, IdStopRun, QStringLiteral("Stop Run"), 0, 0, 0, 0);
+        place(stop, *m_clock.stopRun);
+    }
+    if (Online() && TheProgramSettings.ShowBottomControls) {
+        m_bottom[0] = new TMyEdit(this, IdStatusNmea, QStringLiteral("NMEA OK"), 0, 0, 0, 0);
+        m_bottom[1] = new TMyEdit(this, IdStatusDatum, QStringLiteral("Map Datum"), 0, 0, 0, 0);
+        m_bottom[2] = new TMyEdit(this, IdStatusPower, QStringLiteral("Power OFF"), 0, 0, 0, 0);
+        m_bottom[3] = new TMyEdit(this, IdStatusCable, QStringLiteral("Cable Disconnected"), 0, 0, 0, 0);
+    }
+}
+
+// ---- set-up
+
+void TV2000Window::SetupWindow()
+{
+    MainWindowHooks& h = Hooks();
+    g_mainWindow = this;
+    if (!m_dbConfirmed)
+        return;
+    if (AlteringSettings()) {
+        postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
+        window()->setWindowTitle(ProgramName + QStringLiteral(" - Alter Settings"));
+        PostToSelf(MsgAfterStart);
+        return;
+    }
+    if (Logging()) {
+        Run(h.initDde);
+        Run(h.startDetectorListener, this);
+    }
+    PostToSelf(MsgWeatherStation);
+
+    for (int i = 0; i < MaxRecorders; ++i) {
+        if (m_decks[i])
+            m_decks[i]->CreateWindow();
+    }
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(pal);
+
+    m_mapTab = m_tabs->addTab(QStringLiteral("Map"));
+    m_commentsTab = m_tabs->addTab(QStringLiteral("Comments"));
+    if (m_detectorDisplay == DetectorsOnTab)
+        m_detectorsTab = m_tabs->addTab(QStringLiteral("Detectors"));
+    if (m_detectorDisplay != DetectorsNotShown)
+        m_whistlesTab = m_tabs->addTab(QStringLiteral("Whistles"));
+    if (m_heardForm)
+        m_heardTab = m_tabs->addTab(QStringLiteral("Things Heard"));
+    m_fixedTabs = m_tabs->count();
+
+    for (int i = 0; i < GetRecorderCount(); ++i) {
+        if (Logging() && m_recorders[i]) {
+            m_recorders[i]->SetNumber(i);
+            m_recorders[i]->TabIndex = m_tabs->addTab(m_recorders[i]->GetRecorderName().left(MaxRecorderNameBytes - 1));
+        }
+        if ((ShowingData() || Offline()) && m_decks[i])
+            m_decks[i]->TabIndex = m_tabs->addTab(QStringLiteral("Wav Player %1").arg(i));
+    }
+    if (Online()) {
+        for (std::size_t i = 0; i < m_grabbers.size(); ++i) {
+            if (m_grabbers[i])
+                SetGrabberFormTab(m_grabbers[i], m_tabs->addTab(QStringLiteral("Grabber %1").arg(i)));
+        }
+    }
+    m_firstFreeTab = m_tabs->count();
+    int tabCount = m_firstFreeTab;
+    if (Online())
+        tabCount = Call(h.loadButtonForms, tabCount, m_tabs, tabCount);
+    Call(h.loadUserForms, 0, m_tabs, tabCount);
+
+    Run(h.dbReadStaticObjects);
+    if (Logging())
+        Run(h.createTopControls, this, m_clock.topControlsOrigin);
+    for (auto& r : m_recorders) {
+        if (r)
+            r->CreateTriggerBoxes();
+    }
+    if (Online()) {
+        Run(h.pollGps);
+        m_timerClock.start(1000, this);
+        Run(h.updateClockTexts);
+        Run(h.updateCounts);
+        m_timerGps.start(std::max(1, TheProgramSettings.MaxInterval) * 1000, this);
+        m_timerPurge.start(PurgePeriodMs, this);
+    }
+    if (Logging()) {
+        Run(h.updateProgramStatus);
+        m_timerStatus.start(1000, this);
+    }
+    postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
+    ShowSelectedTab();
+
+    const QString db = TheProgramSettings.DatabasePath.text();
+    QString title = QStringLiteral("%1 - %2").arg(ProgramName, db);
+    if (ShowingData())
+        title += QStringLiteral(" - (Show Data)");
+    else if (Offline())
+        title += QStringLiteral(" - (Offline Logging)");
+    window()->setWindowTitle(title);
+
+    Run(h.loadMapFile, TheProgramSettings.MapFile.text());
+    if (m_map)
+        Run(h.buildPlotMenu, m_map);
+
+    // The remaining child windows come to life: the recorders' set-up
+    // starts their acquisition threads.
+    for (auto& r : m_recorders) {
+        if (r)
+            r->CreateWindow();
+    }
+    if (m_trafficLight)
+        m_trafficLight->show();
+
+    if (ShowingData())
+        PostToSelf(MsgLoadShownData);
+    PostToSelf(MsgAfterStart);
+    if (!TheProgramSettings.NoStartupNotice)
+        QMetaObject::invokeMethod(this, [this] { Command(CmNavigationWarning); }, Qt::QueuedConnection);
+    PostToSelf(MsgAutoStart);
+
+    if (m_setupRecorderCount) {
+        SetRecorderCount(*m_setupRecorderCount);
+        m_setupRecorderCount.reset();
+        UpdateRecorderTabs();
+    }
+    Layout();
+}
+
+long TV2000Window::EvAutoStart()
+{
+    if (Online()) {
+        for (auto& r : m_recorders) {
+            if (r)
+                r->AutoStartCheck();
+        }
+    }
+    for (GrabberForm* g : m_grabbers)
+        StartGrabberForm(g, 1);
+    return 0;
+}
+
+// ---- closing
+
+bool TV2000Window::CanClose()
+{
+    MainWindowHooks& h = Hooks();
+    if (Call(h.countUserFormWindows, 0) > 0) {
+        Ask(QStringLiteral("You must close or save all Pop-Up and Sub-Tab forms before closing velmar"), ProgramName,
+            QMessageBox::Ok);
+        return false;
+    }
+    int busy = 0;
+    for (int i = 0; i < MaxRecorders; ++i) {
+        if (m_recorders[i] && !m_recorders[i]->CanClose())
+            ++busy;
+        if (m_decks[i] && !m_decks[i]->CanClose())
+            ++busy;
+    }
+    const QString exitCaption = QStringLiteral("Exit Velmar 2010");
+    if (busy > 0) {
+        if (Ask(QStringLiteral("One or more Mavrels are still recording / playing.\n"
+                               "They must be stopped before exiting Velmar"),
+                exitCaption, QMessageBox::Ok | QMessageBox::Cancel)
+            != QMessageBox::Ok)
+            return false;
+        for (int i = 0; i < MaxRecorders; ++i) {
+            if (m_recorders[i])
+                m_recorders[i]->StopRecording(1);
+            if (m_decks[i])
+                m_decks[i]->StopPlayback();
+        }
+    } else if (Online()) {
+        if (Ask(QStringLiteral("Are you sure you want to exit Velmar ?"), exitCaption,
+                QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+            != QMessageBox::Yes)
+            return false;
+    }
+    if (Online()) {
+        for (GrabberForm* g : m_grabbers)
+            FreeGrabberForm(g);
+        m_grabbers.clear();
+    }
+    StopMainTimers();
+    Run(h.saveUserFormPlotMenus);
+    Run(h.saveSettingsToDb);
+    Run(h.closeDB);
+    WriteBlock();
+    Run(h.closeDde);
+    return true;
+}
+
+void TV2000Window::StopMainTimers()
+{
+    m_timerClock.stop();
+    m_timerGps.stop();
+    m_timerPurge.stop();
+}
+
+// ---- tabs
+
+AutoRecorder* TV2000Window::Recorder(int slot) const
+{
+    return slot >= 0 && slot < MaxRecorders ? m_recorders[slot].get() : nullptr;
+}
+
+Deck* TV2000Window::DeckAt(int slot) const
+{
+    return slot >= 0 && slot < MaxRecorders ? m_decks[slot].get() : nullptr;
+}
+
+GrabberForm* TV2000Window::Grabber(int index) const
+{
+    return index >= 0 && index < int(m_grabbers.size()) ? m_grabbers[index] : nullptr;
+}
+
+void TV2000Window::ShowSelectedTab()
+{
+    if (!m_tabs)
+        return;
+    MainWindowHooks& h = Hooks();
+    const int s = m_tabs->currentIndex();
+    if (m_detectorDisplay != DetectorsNotShown) {
+        if (m_detectorForm)
+            m_detectorForm->setVisible(s == m_detectorsTab || m_detectorDisplay == DetectorsDownLeftSide);
+        if (m_whistleForm)
+            m_whistleForm->setVisible(s == m_whistlesTab);
+    }
+    if (m_map)
+        m_map->setVisible(s == m_mapTab);
+    if (m_commentWindow)
+        m_commentWindow->setVisible(s == m_commentsTab);
+    if (m_heardForm)
+        m_heardForm->setVisible(s == m_heardTab);
+    for (int i = 0; i < MaxRecorders; ++i) {
+        if (m_recorders[i] && m_recorders[i]->Widget())
+            m_recorders[i]->Widget()->setVisible(s == m_recorders[i]->TabIndex);
+        if (m_decks[i] && m_decks[i]->Widget())
+            m_decks[i]->Widget()->setVisible(s == m_decks[i]->TabIndex);
+    }
+    if (Online()) {
+        for (GrabberForm* g : m_grabbers)
+            ShowGrabberForm(g, g && s == GetGrabberFormTab(g));
+    }
+    Run(h.buttonFormsSelectTab, s);
+    Run(h.userFormsSelectTab, s);
+}
+
+long TV2000Window::EvTabKey(int key)
+{
+    if (!m_tabs)
+        return 0;
+    if (key == Qt::Key_PageUp)
+        key = VkPrior;
+    else if (key == Qt::Key_PageDown)
+        key = VkNext;
+    const int s = m_tabs->currentIndex();
+    QTabBar* sub = Call(Hooks().findUserFormSubTabs, static_cast<QTabBar*>(nullptr), s);
+    const int subCount = sub ? sub->count() : 0;
+    const TabKeyResult r = EvaluateTabKey(key, s, m_tabs->count(), sub ? sub->currentIndex() : -1, subCount);
+    if (r.subMoved)
+        sub->setCurrentIndex(r.subTab);
+    else if (r.mainTab != s)
+        m_tabs->setCurrentIndex(r.mainTab);
+    ShowSelectedTab();
+    return 0;
+}
+
+// Every stored tab index at or after `from` moves by delta: recorders, decks,
+// grabber forms, panels and user forms alike, so that no page is left
+// pointing at its neighbour's tab.
+void TV2000Window::ShiftTabs(int from, int delta)
+{
+    for (int i = 0; i < MaxRecorders; ++i) {
+        if (m_recorders[i] && m_recorders[i]->TabIndex >= from)
+            m_recorders[i]->TabIndex += delta;
+        if (m_decks[i] && m_decks[i]->TabIndex >= from)
+            m_decks[i]->TabIndex += delta;
+    }
+    for (GrabberForm* g : m_grabbers) {
+        if (g && GetGrabberFormTab(g) >= from)
+            SetGrabberFormTab(g, GetGrabberFormTab(g) + delta);
+    }
+    if (m_firstFreeTab >= from)
+        m_firstFreeTab += delta;
+    Run(Hooks().moveFormTabs, from, delta);
+}
+
+// A new recorder's tab goes after the recorder and deck tabs of the slots
+// before it (offline logging interleaves recorders and decks).
+int TV2000Window::RecorderInsertPosition(int slot) const
+{
+    int position = m_fixedTabs;
+    for (int i = 0; i < slot && i < MaxRecorders; ++i) {
+        if (m_recorders[i] && m_recorders[i]->TabIndex >= 0)
+            position = std::max(position, m_recorders[i]->TabIndex + 1);
+        if (m_decks[i] && m_decks[i]->TabIndex >= 0)
+            position = std::max(position, m_decks[i]->TabIndex + 1);
+    }
+    return position;
+}
+
+void TV2000Window::AddRecorderTab(int slot, int position)
+{
+    AutoRecorder* r = m_recorders[slot].get();
+    ShiftTabs(position, +1);
+    r->SetNumber(slot);
+    m_tabs->insertTab(position, r->GetRecorderName().left(MaxRecorderNameBytes - 1));
+    r->TabIndex = position;
+}
+
+void TV2000Window::UpdateRecorderTabs()
+{
+    if (!m_tabs)
+        return;
+    MainWindowHooks& h = Hooks();
+    const int rows = std::min(Call(h.dbCountRecorders, 0), MaxRecorders);
+    const int count = GetRecorderCount();
+    for (int i = rows; i < count; ++i) {
+        Run(h.dbAddRecorder, i);
+        if (!h.makeRecorder)
+            continue;
+        m_recorders[i] = h.makeRecorder(this, i);
+        if (!m_recorders[i])
+            continue;
+        AddRecorderTab(i, RecorderInsertPosition(i));
+        m_recorders[i]->CreateWindow();
+        Layout();
+        m_recorders[i]->CreateTriggerBoxes();
+        ShowSelectedTab();
+    }
+    for (int i = rows - 1; i >= count; --i)
+        RemoveRecorder(i);
+}
+
+void TV2000Window::RemoveRecorder(int slot)
+{
+    std::unique_ptr<AutoRecorder> r = std::move(m_recorders[slot]);
+    if (!r) {
+        qCWarning(lcMainWindow) << "recorder" << slot << "has no object; its row is kept";
+        return;
+    }
+    const QByteArray record = r->SettingsRecord();
+    const int tab = r->TabIndex;
+    r.reset();
+    Run(Hooks().dbDeleteRecorder, record);
+    if (tab >= 0) {
+        m_tabs->removeTab(tab);
+        ShiftTabs(tab + 1, -1);
+    }
+    ShowSelectedTab();
+}
+
+// ---- layout and painting
+
+void TV2000Window::Layout()
+{
+    if (!m_dbConfirmed || AlteringSettings() || !m_tabs)
+        return;
+    MainWindowHooks& h = Hooks();
+    MainLayoutInput in;
+    in.runMode = RunMode;
+    in.font = m_cells;
+    in.leftMargin = LeftMargin(m_detectorDisplay, Call(h.detectorPanelWidth, 0));
+    in.tabTop = m_clock.tabTop;
+    in.client = size();
+    in.bottomControls = TheProgramSettings.ShowBottomControls;
+    in.tabRows = 1;
+    in.tabHeaderHeight = m_tabs->count() > 0 ? m_tabs->tabRect(0).height() : m_tabs->sizeHint().height();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        in.desktopWidth = screen->geometry().width();
+    if (m_trafficLight)
+        in.trafficLightWidth = m_trafficLight->GetWidthForHeight(TrafficLightHeight);
+    const MainLayoutGeometry g = LayoutMainWindow(in);
+
+    m_tabs->setGeometry(g.tabControl.x(), g.tabControl.y(), g.tabControl.width(), in.tabHeaderHeight);
+    m_tabPane->setGeometry(g.tabControl.adjusted(0, in.tabHeaderHeight - 1, 0, 0));
+    m_tabPane->lower();
+    Run(h.userFormsPlaceWarnings, g.firstWarning);
+
+    if (m_detectorForm)
+        Run(h.placeDetectorForm, m_detectorForm, g.page);
+    for (QWidget* w : {m_whistleForm, m_heardForm, m_commentWindow}) {
+        if (w)
+            w->setGeometry(g.page);
+    }
+    for (int i = 0; i < MaxRecorders; ++i) {
+        if (m_recorders[i] && m_recorders[i]->Widget())
+            m_recorders[i]->Widget()->setGeometry(CentreIn(g.page, m_recorders[i]->Widget()->size(), false));
+        if (m_decks[i] && m_decks[i]->Widget())
+            m_decks[i]->Widget()->setGeometry(CentreIn(g.page, m_decks[i]->Widget()->size(), true));
+    }
+    if (Online()) {
+        for (GrabberForm* f : m_grabbers)
+            PlaceGrabberForm(f, this, g.grabber);
+    }
+    if (m_trafficLight)
+        m_trafficLight->setGeometry(g.trafficLight);
+    if (m_map)
+        m_map->setGeometry(g.map);
+    if (g.nmea && m_bottom[0]) {
+        m_bottom[0]->setGeometry(*g.nmea);
+        m_bottom[1]->setGeometry(*g.mapDatum);
+        m_bottom[2]->setGeometry(*g.power);
+        m_bottom[3]->setGeometry(*g.cable);
+    }
+    const QRect display = g.page;
+    Run(h.buttonFormsLayout, display);
+    Run(h.userFormsLayout, display);
+}
+
+void TV2000Window::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    if (!AlteringSettings())
+        Layout();
+}
+
+void TV2000Window::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.setPen(Qt::black);
+    p.drawLine(0, 0, width() - 1, 0);
+}
+
+// ---- messages, commands and timers
 
 bool TV2000Window::event(QEvent* event)
 {
@@ -39,9 +711,115 @@ bool TV2000Window::event(QEvent* event)
     return QWidget::event(event);
 }
 
-qint64 TV2000Window::WindowMessage(uint, quint64, qint64)
+qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64)
+{
+    switch (message) {
+    case MsgTabKey:
+        return EvTabKey(int(wParam));
+    case MsgSelectTab:
+        if (m_tabs) {
+            m_tabs->setCurrentIndex(int(wParam));
+            ShowSelectedTab();
+        }
+        return 0;
+    case MsgAutoStart:
+        return EvAutoStart();
+    case MsgBringToFront:
+        EvBringToFront();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+bool TV2000Window::Command(int id)
+{
+    if (id == CmSelectFirstRecorder && m_tabs) {
+        if (m_recorders[0] && m_recorders[0]->TabIndex >= 0)
+            m_tabs->setCurrentIndex(m_recorders[0]->TabIndex);
+        else if (m_decks[0] && m_decks[0]->TabIndex >= 0)
+            m_tabs->setCurrentIndex(m_decks[0]->TabIndex);
+        ShowSelectedTab();
+        return true;
+    }
+    return false;
+}
+
+void TV2000Window::EvBringToFront()
+{
+    QWidget* frame = window();
+    if (frame->isMinimized())
+        frame->showNormal();
+    frame->raise();
+    frame->activateWindow();
+}
+
+long TV2000Window::EvNightDay(int scheme, long lParam)
+{
+    // The map and the detector panel are children of this window, so the
+    // broadcast to all children reaches theirs too.
+    return NightDayWindow::EvNightDay(scheme, lParam);
+}
+
+long TV2000Window::EvStatusPopup(int, const QPoint&)
 {
     return 0;
+}
+
+void TV2000Window::timerEvent(QTimerEvent* e)
+{
+    MainWindowHooks& h = Hooks();
+    const int id = e->timerId();
+    if (id == m_timerClock.timerId()) {
+        Run(h.updateClockTexts);
+    } else if (id == m_timerStatus.timerId()) {
+        Run(h.updateProgramStatus);
+        Run(h.updateCounts);
+    } else if (id == m_timerGps.timerId()) {
+        Run(h.pollGpsIfDue);
+    } else if (id == m_timerPurge.timerId()) {
+        Run(h.purgeOldDetections);
+    } else {
+        QWidget::timerEvent(e);
+    }
+}
+
+// Writes the settings block; a failure is shown, never passed over.
+void TV2000Window::WriteBlock()
+{
+    QString error;
+    const bool ok = Hooks().writeProgramSettings ? Hooks().writeProgramSettings()
+                                                 : velmar::store::WriteProgramSettings(&error);
+    if (!ok && !error.isEmpty())
+        Ask(error, QString::fromLatin1(velmar::store::SettingsFileErrorCaption), QMessageBox::Ok);
+}
+
+void TV2000Window::PostQuit()
+{
+    m_quitPosted = true;
+    if (Hooks().postQuit)
+        Hooks().postQuit();
+    else
+        postQuitMessage();
+}
+
+void TV2000Window::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
+{
+    postWindowMessage(this, message, wParam, lParam);
+}
+
+QMessageBox::StandardButton TV2000Window::Ask(const QString& text, const QString& caption,
+                                               QMessageBox::StandardButtons buttons)
+{
+    if (Hooks().askUser)
+        return Hooks().askUser(this, text, caption, buttons);
+    // Copies started by tests must not wait for an operator.
+    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL")) {
+        qCWarning(lcMainWindow).noquote() << caption << ":" << text;
+        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    }
+    QMessageBox box(QMessageBox::NoIcon, caption, text, buttons, this);
+    return QMessageBox::StandardButton(box.exec());
 }
 
 } // namespace velmar::shell

@@ -1,34 +1,187 @@
 #pragma once
-// TV2000Window: the client window of Velmar's main frame, owner of almost
-// everything the operator sees.
+// TV2000Window: the client window of Velmar's main frame and the owner of
+// almost everything the operator sees. Its constructor reads the settings
+// block (running the first-run set-up when there is none), lets the operator
+// confirm the survey database and makes the child objects of the run mode;
+// SetupWindow brings windows, threads, tabs and timers to life in a fixed
+// order; CanClose runs the exit checks and the shut-down sequence.
 //
-// Only the frame's side of it stands here: set-up, the close check, command
-// and message entry points. The construction of the main window (settings
-// block, database choice, child windows, tabs, timers) comes next and fills
-// these in. User-interface thread only.
+// Tabs: a tab strip (id 31000) whose pages are sibling windows, shown when
+// the selected tab equals the tab index each page object stores.
+//
+// Subsystems around the main window are reached through mainWindowHooks()
+// (MainWindowPorts.h) and GrabberForms.h; one that is not there does nothing.
+//
+// User-interface thread only. The window owns its recorders, decks and
+// grabber forms; child windows belong to it through Qt parenthood.
+#include "shell/GrabberForms.h"
+#include "shell/MainLayout.h"
+#include "shell/MainWindowPorts.h"
+#include "shell/MyControls.h"
+#include "shell/NightDay.h"
+#include "shell/TrafficLight.h"
+
+#include <QBasicTimer>
+#include <QPointer>
 #include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QFrame;
+
+namespace velmar::store {
+struct LogFont;
+}
 
 namespace velmar::shell {
 
-class TV2000Window : public QWidget {
+// Control ids of the main window.
+inline constexpr int IdClockLabel1 = 31010;
+inline constexpr int IdClockLabel2 = 31011;
+inline constexpr int IdClockEdit1 = 31012;
+inline constexpr int IdClockEdit2 = 31013;
+inline constexpr int IdStartRun = 31016;
+inline constexpr int IdStopRun = 31017;
+inline constexpr int IdStatusNmea = 31142;
+inline constexpr int IdStatusPower = 31143;
+inline constexpr int IdStatusCable = 31144;
+inline constexpr int IdStatusDatum = 31145;
+
+// Timers of the main window.
+inline constexpr int TimerClock = 555;
+inline constexpr int TimerProgramStatus = 556;
+inline constexpr int TimerGps = 557;
+inline constexpr int TimerPurge = 558;
+inline constexpr int PurgePeriodMs = 60000;
+
+// Private messages the main window handles here.
+inline constexpr unsigned MsgBringToFront = 1030;      // WM_USER+6
+inline constexpr unsigned MsgSelectTab = 1051;         // WM_USER+27
+inline constexpr unsigned MsgLoadShownData = 1056;     // WM_USER+32
+inline constexpr unsigned MsgWeatherStation = 1061;    // WM_USER+37
+inline constexpr unsigned MsgAfterStart = 1068;        // WM_USER+44
+inline constexpr unsigned MsgAutoStart = 1077;         // WM_USER+53
+inline constexpr int CmNavigationWarning = 30034;
+inline constexpr int CmSelectFirstRecorder = 31096;
+
+inline constexpr int MaxRecorders = 255;
+inline constexpr int MaxGrabberForms = 128;
+
+// Recorder count in force, grabber count, and the recorder names.
+int GetRecorderCount();
+void SetRecorderCount(int count); // the audio page changes the live count
+QString GetRecorderName(int index);
+int GetGrabberCount();
+
+class TV2000Window;
+// The main window, once built; null otherwise.
+TV2000Window* MainWindowHandle();
+
+// The display font described by a stored font record.
+QFont FontFromLogFont(const velmar::store::LogFont& lf);
+
+class TV2000Window : public QWidget, public NightDayWindow, public StatusPopupTarget {
     Q_OBJECT
 public:
+    inline static const QString ProgramName = QStringLiteral("Velmar 2010");
+
     explicit TV2000Window(QWidget* parent = nullptr);
+    ~TV2000Window() override;
 
-    // Called once the frame around the window exists; asks the application
-    // for the initial show.
+    // Called once the frame around the window exists.
     virtual void SetupWindow();
-
-    // True when the program may end.
+    // True when the program may end; runs the shut-down when it may.
     virtual bool CanClose();
-
     // A menu command; true when the main window handled it.
     virtual bool Command(int id);
 
+    long EvNightDay(int scheme, long lParam) override;
+    long EvStatusPopup(int controlId, const QPoint& screenPoint) override;
+
+    void Layout();
+    void ShowSelectedTab();
+    void UpdateRecorderTabs();
+    long EvTabKey(int key);
+    long EvAutoStart();
+    void EvBringToFront();
+
+    bool DatabaseConfirmed() const { return m_dbConfirmed; }
+    bool QuitPosted() const { return m_quitPosted; }
+    TMyTabControl* TabControl() const { return m_tabs; }
+    int FixedTabCount() const { return m_fixedTabs; }
+    int FirstFreeTab() const { return m_firstFreeTab; }
+    AutoRecorder* Recorder(int slot) const;
+    Deck* DeckAt(int slot) const;
+    GrabberForm* Grabber(int index) const;
+    TTrafficLight* TrafficLight() const { return m_trafficLight; }
+    QWidget* MapWindow() const { return m_map; }
+    QWidget* DetectorForm() const { return m_detectorForm; }
+    int DetectorDisplay() const { return m_detectorDisplay; }
+    FontCells Cells() const { return m_cells; }
+
 protected:
     bool event(QEvent* event) override;
-    // A private message (WindowMessageEvent); the answer for a sent one.
+    // A private message; the answer for a sent one.
     virtual qint64 WindowMessage(uint message, quint64 wParam, qint64 lParam);
+    void resizeEvent(QResizeEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void timerEvent(QTimerEvent* e) override;
+
+private:
+    void ReadSettingsBlock();
+    void ProgrammeSetup();
+    bool ChooseDatabase();
+    void RestartCounterThread();
+    void CreateChildObjects();
+    void CreateClockStrip();
+    void AddRecorderTab(int slot, int position);
+    void RemoveRecorder(int slot);
+    void ShiftTabs(int from, int delta);
+    int RecorderInsertPosition(int slot) const;
+    void StopMainTimers();
+    void PostQuit();
+    void WriteBlock();
+    QMessageBox::StandardButton Ask(const QString& text, const QString& caption,
+                                    QMessageBox::StandardButtons buttons);
+    void PostToSelf(unsigned message, quint64 wParam = 0, qint64 lParam = 0);
+
+    bool m_firstRun = false;
+    bool m_dbConfirmed = false;
+    bool m_quitPosted = false;
+    std::optional<int> m_setupRecorderCount; // chosen in the first-run set-up
+    int m_detectorDisplay = DetectorsNotShown;
+    FontCells m_cells;
+    ClockStripGeometry m_clock;
+
+    TMyTabControl* m_tabs = nullptr;
+    QFrame* m_tabPane = nullptr;
+    QWidget* m_map = nullptr;
+    QWidget* m_detectorForm = nullptr;
+    QWidget* m_whistleForm = nullptr;
+    QWidget* m_heardForm = nullptr;
+    QWidget* m_commentWindow = nullptr;
+    QPointer<TTrafficLight> m_trafficLight;
+    std::array<TMyEdit*, 4> m_bottom{}; // NMEA, datum, power, cable
+
+    std::array<std::unique_ptr<AutoRecorder>, MaxRecorders> m_recorders;
+    std::array<std::unique_ptr<Deck>, MaxRecorders> m_decks;
+    std::vector<GrabberForm*> m_grabbers;
+
+    int m_mapTab = -1;
+    int m_commentsTab = -1;
+    int m_detectorsTab = -1;
+    int m_whistlesTab = -1;
+    int m_heardTab = -1;
+    int m_fixedTabs = 0;
+    int m_firstFreeTab = 0;
+
+    QBasicTimer m_timerClock;
+    QBasicTimer m_timerStatus;
+    QBasicTimer m_timerGps;
+    QBasicTimer m_timerPurge;
 };
 
 } // namespace velmar::shell

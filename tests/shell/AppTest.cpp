@@ -91,6 +91,8 @@ protected:
         EXPECT_TRUE(QTest::qWaitForWindowExposed(frame));
         frame->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(frame));
+        // Keys go to the frame itself, not to a read-out of the main window.
+        frame->setFocus();
         app().GetClientWindow()->installEventFilter(&recorder);
         frame->installEventFilter(&keys);
         return frame;

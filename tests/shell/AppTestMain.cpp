@@ -6,6 +6,9 @@
 
 int main(int argc, char** argv)
 {
+    // The main window's message boxes (first run, exit question) are logged
+    // instead of waiting for an operator.
+    qputenv("VELMAR_NO_MODAL", "1");
     velmar::shell::TVelmarApp app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

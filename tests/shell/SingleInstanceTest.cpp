@@ -24,6 +24,7 @@ constexpr int WaitMs = 20000;
 // A copy of the real program with its log read as it comes.
 class Velmar {
 public:
+    // noModal: message boxes are logged instead of waiting for an operator.
     explicit Velmar(const QStringList& arguments, bool noModal = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -82,7 +83,7 @@ bool LockTaken()
 TEST(SingleInstance, SecondOnlineCopyGivesWayAndBringsTheFirstToTheTop)
 {
     ASSERT_TRUE(platform::MessageBus::instance().connected());
-    Velmar first({});
+    Velmar first({}, true);
     ASSERT_TRUE(first.WaitForLog(InLoopOnline)) << first.Log().toStdString();
     EXPECT_TRUE(LockTaken());
 
@@ -99,7 +100,7 @@ TEST(SingleInstance, SecondOnlineCopyGivesWayAndBringsTheFirstToTheTop)
 
 TEST(SingleInstance, OtherRunModesRunAlongsideAndNeverTakeTheLock)
 {
-    Velmar online({});
+    Velmar online({}, true);
     ASSERT_TRUE(online.WaitForLog(InLoopOnline)) << online.Log().toStdString();
 
     // Upper case works the same.

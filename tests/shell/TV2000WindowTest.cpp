@@ -1,0 +1,389 @@
+// The main window: tabs made by run mode and settings, recorder-tab re-sync,
+// the exit checks and shut-down order, start-up paths, and a rendering.
+#include "MainWindowFakes.h"
+#include "ShellTestUtil.h"
+
+#include "shell/MainWindowMessages.h"
+#include "shell/MyControls.h"
+#include "shell/TrafficLight.h"
+#include "shell/TV2000Window.h"
+#include "shell/WindowMessage.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTabBar>
+#include <gtest/gtest.h>
+
+using namespace velmar::shell;
+using namespace velmar::shell::test;
+using velmar::store::ProgramSettings;
+using velmar::store::TheProgramSettings;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        world.Install();
+        SetRecorderCount(0);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        mainWindowHooks() = MainWindowHooks{};
+        SetGrabberFormFactory({});
+        RunMode = RunModeOnline;
+    }
+
+    TV2000Window& Make(unsigned mode, const std::function<void(ProgramSettings&)>& edit = [](ProgramSettings&) {})
+    {
+        RunMode = mode;
+        WriteSettings(edit);
+        window = std::make_unique<TV2000Window>();
+        window->resize(1000, 700);
+        window->SetupWindow();
+        return *window;
+    }
+
+    // Every stored tab index names the tab of its own page.
+    void ExpectIndicesConsistent(const char* legend)
+    {
+        const QTabBar* tabs = window->TabControl();
+        for (int i = 0; i < MaxRecorders; ++i) {
+            if (AutoRecorder* r = window->Recorder(i))
+                EXPECT_EQ(tabs->tabText(r->TabIndex), QStringLiteral("Wav Recorder %1").arg(i)) << legend;
+            if (Deck* d = window->DeckAt(i))
+                EXPECT_EQ(tabs->tabText(d->TabIndex), QStringLiteral("Wav Player %1").arg(i)) << legend;
+        }
+        for (int i = 0; GrabberForm* g = window->Grabber(i); ++i)
+            EXPECT_EQ(tabs->tabText(GetGrabberFormTab(g)), QStringLiteral("Grabber %1").arg(i)) << legend;
+        for (const FormTab& f : world.forms)
+            EXPECT_EQ(tabs->tabText(f.index), f.text) << legend;
+    }
+
+    World world;
+    std::unique_ptr<TV2000Window> window;
+};
+
+struct ModeRow {
+    const char* legend;
+    unsigned mode;
+    int detectorDisplay;
+    int rows;
+    int grabbers;
+    bool heardTable;
+    std::vector<QString> tabs;
+    bool trafficLight;
+    bool detectorForm;
+};
+
+class RunModeTabs : public MainWindowTest, public ::testing::WithParamInterface<ModeRow> {};
+
+TEST_P(RunModeTabs, TabsFollowRunModeAndSettings)
+{
+    const ModeRow& row = GetParam();
+    world.rows = row.rows;
+    world.heardTable = row.heardTable;
+    TV2000Window& w = Make(row.mode, [&](ProgramSettings& s) {
+        s.DetectorsPosition = uint8_t(row.detectorDisplay);
+        s.NGrabbers = uint8_t(row.grabbers);
+    });
+    EXPECT_EQ(TabTexts(w), row.tabs) << row.legend;
+    EXPECT_EQ(w.TrafficLight() != nullptr, row.trafficLight) << row.legend;
+    EXPECT_EQ(w.DetectorForm() != nullptr, row.detectorForm) << row.legend;
+    ExpectIndicesConsistent(row.legend);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, RunModeTabs,
+    ::testing::Values(
+        ModeRow{"online, everything on tabs", RunModeOnline, 2, 1, 2, true,
+                {"Map", "Comments", "Detectors", "Whistles", "Things Heard", "Wav Recorder 0", "Grabber 0",
+                 "Grabber 1", "Panel", "Form A"},
+                true, true},
+        ModeRow{"online, detectors down the left side", RunModeOnline, 1, 0, 0, false,
+                {"Map", "Comments", "Whistles", "Panel", "Form A"}, true, true},
+        ModeRow{"show data: no detectors, no light, no panels", RunModeShowData, 2, 2, 3, false,
+                {"Map", "Comments", "Wav Player 0", "Wav Player 1", "Form A"}, false, false},
+        ModeRow{"offline logging with two recorders", RunModeOffline, 0, 2, 1, false,
+                {"Map", "Comments", "Wav Recorder 0", "Wav Player 0", "Wav Recorder 1", "Wav Player 1", "Form A"},
+                true, false}));
+
+TEST_F(MainWindowTest, OfflineLastDeckDrivesTheClock)
+{
+    world.rows = 2;
+    TV2000Window& w = Make(RunModeOffline);
+    ASSERT_NE(world.clockDeck, nullptr);
+    EXPECT_EQ(world.clockDeck, w.DeckAt(1));
+    EXPECT_EQ(window->windowTitle(), "Velmar 2010 - /surveys/season.sqlite - (Offline Logging)");
+}
+
+TEST_F(MainWindowTest, AlteringSettingsMakesNoChildren)
+{
+    TV2000Window& w = Make(RunModeAlterSettings);
+    EXPECT_EQ(w.TabControl(), nullptr);
+    EXPECT_EQ(w.TrafficLight(), nullptr);
+    EXPECT_EQ(w.windowTitle(), "Velmar 2010 - Alter Settings");
+    EXPECT_EQ(world.At("init dde"), -1);
+}
+
+TEST_F(MainWindowTest, RecorderResyncKeepsEveryTabIndexRight)
+{
+    world.rows = 1;
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.NGrabbers = 2; });
+    const std::vector<QString> before = TabTexts(w);
+
+    SetRecorderCount(3);
+    w.UpdateRecorderTabs();
+    EXPECT_EQ(world.rows, 3);
+    EXPECT_EQ(TabTexts(w), (std::vector<QString>{"Map", "Comments", "Wav Recorder 0", "Wav Recorder 1",
+                                                 "Wav Recorder 2", "Grabber 0", "Grabber 1", "Panel", "Form A"}));
+    ExpectIndicesConsistent("raised to 3");
+    EXPECT_EQ(w.FirstFreeTab(), 7);
+
+    // Showing a grabber tab shows that grabber form and no recorder.
+    w.TabControl()->setCurrentIndex(GetGrabberFormTab(w.Grabber(1)));
+    EXPECT_TRUE(static_cast<FakeGrabber*>(w.Grabber(1))->widget->isVisibleTo(&w));
+    EXPECT_FALSE(w.Recorder(2)->Widget()->isVisibleTo(&w));
+
+    SetRecorderCount(1);
+    w.UpdateRecorderTabs();
+    EXPECT_EQ(world.rows, 1);
+    EXPECT_GE(world.At("delete row 2"), 0);
+    EXPECT_LT(world.At("delete row 2"), world.At("delete row 1")); // from the last one down
+    EXPECT_EQ(TabTexts(w), before);
+    ExpectIndicesConsistent("back to 1");
+    EXPECT_EQ(w.Recorder(1), nullptr);
+}
+
+TEST_F(MainWindowTest, OfflineResyncPutsTheNewRecorderAfterTheLastDeck)
+{
+    world.rows = 2;
+    TV2000Window& w = Make(RunModeOffline);
+    SetRecorderCount(3);
+    w.UpdateRecorderTabs();
+    EXPECT_EQ(TabTexts(w), (std::vector<QString>{"Map", "Comments", "Wav Recorder 0", "Wav Player 0",
+                                                 "Wav Recorder 1", "Wav Player 1", "Wav Recorder 2", "Form A"}));
+    ExpectIndicesConsistent("offline raised");
+}
+
+struct CloseRow {
+    const char* legend;
+    unsigned mode;
+    int popupForms;
+    bool recording;
+    std::vector<QMessageBox::StandardButton> answers;
+    bool closes;
+    std::vector<QString> questions;
+    bool stopsRecorder;
+};
+
+const QString PopupText = "You must close or save all Pop-Up and Sub-Tab forms before closing velmar";
+const QString BusyText = "One or more Mavrels are still recording / playing.\nThey must be stopped before exiting Velmar";
+const QString SureText = "Are you sure you want to exit Velmar ?";
+
+class CloseDecisions : public MainWindowTest, public ::testing::WithParamInterface<CloseRow> {};
+
+TEST_P(CloseDecisions, AsksAndDecides)
+{
+    const CloseRow& row = GetParam();
+    world.rows = 1;
+    TV2000Window& w = Make(row.mode);
+    world.popupForms = row.popupForms;
+    if (row.recording)
+        world.recorders.at(0)->recording = true;
+    world.answers.assign(row.answers.begin(), row.answers.end());
+    world.questions.clear();
+    world.log.clear();
+
+    EXPECT_EQ(w.CanClose(), row.closes) << row.legend;
+    EXPECT_EQ(world.questions, row.questions) << row.legend;
+    EXPECT_EQ(world.At("stop recorder 0") >= 0, row.stopsRecorder) << row.legend;
+    EXPECT_EQ(world.At("close db") >= 0, row.closes) << row.legend;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CloseDecisions,
+    ::testing::Values(
+        CloseRow{"pop-up form open: refused, nothing stopped", RunModeOnline, 1, true, {}, false, {PopupText}, false},
+        CloseRow{"online, idle, Yes", RunModeOnline, 0, false, {QMessageBox::Yes}, true, {SureText}, false},
+        CloseRow{"online, idle, No", RunModeOnline, 0, false, {QMessageBox::No}, false, {SureText}, false},
+        CloseRow{"online, idle, Cancel", RunModeOnline, 0, false, {QMessageBox::Cancel}, false, {SureText}, false},
+        CloseRow{"recording, Cancel keeps running", RunModeOnline, 0, true, {QMessageBox::Cancel}, false, {BusyText},
+                 false},
+        CloseRow{"recording, OK stops and exits without asking again", RunModeOnline, 0, true, {QMessageBox::Ok},
+                 true, {BusyText}, true},
+        CloseRow{"offline, idle: no question", RunModeOffline, 0, false, {}, true, {}, false}));
+
+TEST_F(MainWindowTest, ShutdownClosesDatabaseThenWritesBlockLast)
+{
+    world.rows = 1;
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.NGrabbers = 1; });
+    world.answers = {QMessageBox::Yes};
+    world.log.clear();
+    RemoveSettings();
+    ASSERT_TRUE(w.CanClose());
+    const std::vector<std::string> expected{"free grabber 0", "save plot menus", "save settings rows", "close db",
+                                            "write block", "close dde"};
+    EXPECT_EQ(world.log, expected);
+    EXPECT_TRUE(QFileInfo::exists(velmar::store::ProgramSettingsFilePath()));
+}
+
+TEST_F(MainWindowTest, CancelledDatabaseSheetEndsTheProgram)
+{
+    world.databaseSheetAnswer = false;
+    TV2000Window& w = Make(RunModeOnline);
+    EXPECT_TRUE(w.QuitPosted());
+    EXPECT_FALSE(w.DatabaseConfirmed());
+    EXPECT_EQ(w.TabControl(), nullptr);
+    EXPECT_EQ(world.At("open db"), -1);
+    EXPECT_EQ(world.At("init dde"), -1); // set-up did nothing
+}
+
+TEST_F(MainWindowTest, NoDatabaseAfterTheSecondSheetEndsTheProgram)
+{
+    world.openResult = 1;
+    world.dbOpen = false;
+    TV2000Window& w = Make(RunModeOnline);
+    EXPECT_TRUE(w.QuitPosted());
+    ASSERT_EQ(world.questions.size(), 1u);
+    EXPECT_EQ(world.questions[0], "A valid database must be open before the programme can execute");
+    EXPECT_EQ(world.At("load settings rows"), -1);
+}
+
+TEST_F(MainWindowTest, RestartResumesWithoutTheSheet)
+{
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.RestartMode = int32_t(RunModeOffline); });
+    EXPECT_EQ(RunMode, RunModeOffline);
+    EXPECT_EQ(world.At("database sheet"), -1);
+    EXPECT_TRUE(w.DatabaseConfirmed());
+    EXPECT_EQ(TheProgramSettings.RestartMode, 0);
+    EXPECT_NE(w.DeckAt(0), nullptr);
+}
+
+TEST_F(MainWindowTest, FirstRunKeepsTheRecorderCountChosenInSetup)
+{
+    RunMode = RunModeOnline;
+    RemoveSettings();
+    world.rows = 1;
+    world.setupRecorderCount = 2;
+    window = std::make_unique<TV2000Window>();
+    window->SetupWindow();
+    ASSERT_GE(world.questions.size(), 1u);
+    EXPECT_TRUE(world.questions[0].startsWith("This is either the first time"));
+    EXPECT_LT(world.At("write block"), world.At("programme setup"));
+    EXPECT_LT(world.At("programme setup"), world.At("database sheet"));
+    EXPECT_EQ(GetRecorderCount(), 2);
+    EXPECT_EQ(world.rows, 2);
+    EXPECT_NE(window->Recorder(1), nullptr);
+    EXPECT_FALSE(TheProgramSettings.FirstRunPending);
+}
+
+TEST_F(MainWindowTest, CounterThreadThatWillNotStopIsNotStartedTwice)
+{
+    world.counterRunning = true;
+    world.counterStops = false;
+    Make(RunModeOnline, [](ProgramSettings& s) {
+        s.ButtonDeviceType = 3;
+        s.ButtonOutputPort = 1;
+    });
+    EXPECT_GE(world.At("counter wait 5000"), 0);
+    EXPECT_EQ(world.At("counter start"), -1);
+
+    world.log.clear();
+    world.counterStops = true;
+    window.reset();
+    Make(RunModeOnline, [](ProgramSettings& s) {
+        s.ButtonDeviceType = 3;
+        s.ButtonOutputPort = 1;
+    });
+    EXPECT_LT(world.At("counter quit"), world.At("counter start"));
+}
+
+TEST_F(MainWindowTest, TabKeysAndSelectFirstRecorder)
+{
+    world.rows = 1;
+    TV2000Window& w = Make(RunModeOnline);
+    QTabBar* tabs = w.TabControl();
+    tabs->setCurrentIndex(0);
+    sendWindowMessage(&w, MsgTabKey, Qt::Key_PageUp, 0);
+    EXPECT_EQ(tabs->currentIndex(), 0);
+    sendWindowMessage(&w, MsgTabKey, Qt::Key_PageDown, 0);
+    EXPECT_EQ(tabs->currentIndex(), 1);
+    EXPECT_TRUE(w.findChild<QLabel*>()->parentWidget() == &w);
+    tabs->setCurrentIndex(tabs->count() - 1);
+    sendWindowMessage(&w, MsgTabKey, Qt::Key_PageDown, 0);
+    EXPECT_EQ(tabs->currentIndex(), tabs->count() - 1);
+
+    EXPECT_TRUE(w.Command(CmSelectFirstRecorder));
+    EXPECT_EQ(tabs->currentIndex(), w.Recorder(0)->TabIndex);
+    EXPECT_TRUE(w.Recorder(0)->Widget()->isVisibleTo(&w));
+    EXPECT_FALSE(world.map->isVisibleTo(&w));
+
+    sendWindowMessage(&w, MsgSelectTab, 0, 0);
+    EXPECT_TRUE(world.map->isVisibleTo(&w));
+}
+
+TEST_F(MainWindowTest, AutoStartArmsRecordersAndStartsCameras)
+{
+    world.rows = 2;
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.NGrabbers = 1; });
+    world.log.clear();
+    sendWindowMessage(&w, MsgAutoStart, 0, 0);
+    EXPECT_EQ(world.log, (std::vector<std::string>{"auto start 0", "auto start 1", "start grabber 0"}));
+}
+
+TEST_F(MainWindowTest, OnlineWindowRendering)
+{
+    world.rows = 1;
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) {
+        s.ShowBottomControls = true;
+        s.TimesAdjacent = 1;
+        s.DetectorsPosition = 2;
+    });
+    w.show();
+    FindMyEdit(&w, IdStatusNmea)->SetColourCode(1);
+    FindMyEdit(&w, IdStatusDatum)->SetColourCode(6);
+    FindMyEdit(&w, IdStatusPower)->SetColourCode(2);
+    FindMyEdit(&w, IdStatusCable)->SetColourCode(3);
+    FindMyEdit(&w, IdClockEdit1)->setText("2026-12-10 13:20:00");
+    Drain();
+    const QImage shot = w.grab().toImage();
+    const QString path = QDir(QCoreApplication::applicationDirPath()).filePath("main_window_online.png");
+    ASSERT_TRUE(shot.save(path));
+
+    auto sample = [&](int id) {
+        const QRect r = FindMyEdit(&w, id)->geometry();
+        return shot.pixelColor(r.left() + 5, r.center().y());
+    };
+    EXPECT_EQ(sample(IdStatusNmea), QColor(Qt::white));
+    EXPECT_EQ(sample(IdStatusDatum), QColor(255, 255, 215));
+    EXPECT_EQ(sample(IdStatusPower), QColor(225, 128, 128));
+    EXPECT_EQ(sample(IdStatusCable), QColor(0, 255, 0));
+    // The map shows on its tab inside the tab control.
+    const QRect map = world.map->geometry();
+    EXPECT_EQ(shot.pixelColor(map.center()), QColor(200, 230, 255));
+    EXPECT_GT(map.top(), w.TabControl()->geometry().bottom());
+    // The bottom row sits under the tab control.
+    EXPECT_GT(FindMyEdit(&w, IdStatusNmea)->geometry().top(), map.bottom());
+}
+
+} // namespace
+
+namespace {
+
+TEST(GrabberForms, NullFormsAndNoFactoryDoNothing)
+{
+    SetGrabberFormFactory({});
+    EXPECT_EQ(CreateGrabberForm(nullptr, 0), nullptr);
+    SetGrabberFormTab(nullptr, 3);
+    EXPECT_EQ(GetGrabberFormTab(nullptr), -1);
+    PlaceGrabberForm(nullptr, nullptr, QRect(0, 0, 10, 10));
+    ShowGrabberForm(nullptr, true);
+    StartGrabberForm(nullptr, 1);
+    GrabberFormGrab(nullptr, "Button 7");
+    FreeGrabberForm(nullptr);
+}
+
+} // namespace
