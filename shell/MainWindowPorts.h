@@ -97,7 +97,8 @@ struct MainWindowHooks {
     std::function<void()> pollGps;
     std::function<void()> pollGpsIfDue;
     std::function<void()> updateProgramStatus;
-    std::function<void()> updateClockTexts;
+    // The clock text goes to the comment window too (offline logging).
+    std::function<void(const QString& text)> commentClockText;
     std::function<void()> updateCounts;
     std::function<void()> purgeOldDetections;
     std::function<void(const QString& mapFile)> loadMapFile;

@@ -1,12 +1,15 @@
 #include "shell/TV2000Window.h"
 
+#include "platform/MessageBus.h"
 #include "shell/MainWindowMessages.h"
+#include "shell/ProgramClock.h"
 #include "shell/RunMode.h"
 #include "shell/TrafficLight.h"
 #include "shell/WindowMessage.h"
 #include "store/ProgramSettings.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLoggingCategory>
@@ -100,12 +103,20 @@ TV2000Window::TV2000Window(QWidget* parent)
     g_mainWindow = this;
     if (NightDayApp* app = NightDayApp::Instance())
         app->SetNightDayMainWindow(this);
+    m_detectorStatusMessage = platform::MessageBus::registerWindowMessage(QStringLiteral("DetectorStatusMessage"));
+    m_detectorCommandMessage = platform::MessageBus::registerWindowMessage(QStringLiteral("DetectorCommandMessage"));
     ReadSettingsBlock();
 
     m_detectorDisplay = ShowingData() ? DetectorsNotShown : TheProgramSettings.DetectorsPosition;
     Run(Hooks().readPipeSettings);
     SetDisplayFont(FontFromLogFont(TheProgramSettings.DisplayLogFont));
     SetStatusBlackAndWhiteSource([] { return TheProgramSettings.BlackAndWhite; });
+    for (ProgramStatusSlot& slot : m_statusSlots) {
+        slot.status = ProgramStatusUnknown;
+        GetProgramTime(&slot.time);
+        slot.earlier = platform::SystemTime::fromTimePoint(slot.time.toTimePoint()
+                                                           - std::chrono::seconds(ProgramStatusHeadStartS));
+    }
     setFont(DisplayFont());
     const QFontMetrics fm(DisplayFont());
     m_cells = FontCells{fm.height(), fm.averageCharWidth()};
@@ -355,7 +366,7 @@ void TV2000Window::SetupWindow()
     if (Online()) {
         Run(h.pollGps);
         m_timerClock.start(1000, this);
-        Run(h.updateClockTexts);
+        UpdateClock();
         Run(h.updateCounts);
         m_timerGps.start(std::max(1, TheProgramSettings.MaxInterval) * 1000, this);
         m_timerPurge.start(PurgePeriodMs, this);
@@ -488,6 +499,30 @@ Deck* TV2000Window::DeckAt(int slot) const
 GrabberForm* TV2000Window::Grabber(int index) const
 {
     return index >= 0 && index < int(m_grabbers.size()) ? m_grabbers[index] : nullptr;
+}
+
+void TV2000Window::UpdateClock()
+{
+    platform::SystemTime now;
+    GetProgramTime(&now);
+    const QString text = ProgramClockText(now, RunMode);
+    if (TMyEdit* gmt = FindMyEdit(this, IdClockEdit1))
+        gmt->setText(text);
+    if (Offline()) {
+        Run(Hooks().commentClockText, text);
+        return;
+    }
+    if (TMyEdit* local = FindMyEdit(this, IdClockEdit2)) {
+        const QDateTime t = QDateTime::currentDateTime();
+        platform::SystemTime l;
+        l.wYear = uint16_t(t.date().year());
+        l.wMonth = uint16_t(t.date().month());
+        l.wDay = uint16_t(t.date().day());
+        l.wHour = uint16_t(t.time().hour());
+        l.wMinute = uint16_t(t.time().minute());
+        l.wSecond = uint16_t(t.time().second());
+        local->setText(ProgramClockText(l, RunMode));
+    }
 }
 
 void TV2000Window::ShowSelectedTab()
@@ -771,7 +806,7 @@ void TV2000Window::timerEvent(QTimerEvent* e)
     MainWindowHooks& h = Hooks();
     const int id = e->timerId();
     if (id == m_timerClock.timerId()) {
-        Run(h.updateClockTexts);
+        UpdateClock();
     } else if (id == m_timerStatus.timerId()) {
         Run(h.updateProgramStatus);
         Run(h.updateCounts);

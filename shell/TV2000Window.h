@@ -20,6 +20,7 @@
 #include "shell/MyControls.h"
 #include "shell/NightDay.h"
 #include "shell/TrafficLight.h"
+#include "platform/SystemTime.h"
 
 #include <QBasicTimer>
 #include <QPointer>
@@ -83,6 +84,17 @@ TV2000Window* MainWindowHandle();
 // The display font described by a stored font record.
 QFont FontFromLogFont(const velmar::store::LogFont& lf);
 
+// What the main window last knew of one detector program (status code and
+// two times); the program-status cycle keeps them.
+struct ProgramStatusSlot {
+    quint32 status = 0;
+    velmar::platform::SystemTime time;
+    velmar::platform::SystemTime earlier;
+};
+inline constexpr int ProgramStatusSlots = 6;
+inline constexpr quint32 ProgramStatusUnknown = 16384;
+inline constexpr int ProgramStatusHeadStartS = 20;
+
 class TV2000Window : public QWidget, public NightDayWindow, public StatusPopupTarget {
     Q_OBJECT
 public:
@@ -102,6 +114,8 @@ public:
     long EvStatusPopup(int controlId, const QPoint& screenPoint) override;
 
     void Layout();
+    // Timer 555: the program time (and local time) in the clock strip.
+    void UpdateClock();
     void ShowSelectedTab();
     void UpdateRecorderTabs();
     long EvTabKey(int key);
@@ -121,6 +135,9 @@ public:
     QWidget* DetectorForm() const { return m_detectorForm; }
     int DetectorDisplay() const { return m_detectorDisplay; }
     FontCells Cells() const { return m_cells; }
+    uint DetectorStatusMessageId() const { return m_detectorStatusMessage; }
+    uint DetectorCommandMessageId() const { return m_detectorCommandMessage; }
+    ProgramStatusSlot& StatusSlot(int i) { return m_statusSlots.at(std::size_t(i)); }
 
 protected:
     bool event(QEvent* event) override;
@@ -148,6 +165,9 @@ private:
                                     QMessageBox::StandardButtons buttons);
     void PostToSelf(unsigned message, quint64 wParam = 0, qint64 lParam = 0);
 
+    uint m_detectorStatusMessage = 0;
+    uint m_detectorCommandMessage = 0;
+    std::array<ProgramStatusSlot, ProgramStatusSlots> m_statusSlots;
     bool m_firstRun = false;
     bool m_dbConfirmed = false;
     bool m_quitPosted = false;

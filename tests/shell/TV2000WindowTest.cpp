@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTabBar>
 #include <gtest/gtest.h>
 
@@ -323,6 +324,35 @@ TEST_F(MainWindowTest, TabKeysAndSelectFirstRecorder)
 
     sendWindowMessage(&w, MsgSelectTab, 0, 0);
     EXPECT_TRUE(world.map->isVisibleTo(&w));
+}
+
+TEST_F(MainWindowTest, ClockStripStatusSlotsAndDetectorMessages)
+{
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.TimesAdjacent = 1; });
+    const QRegularExpression dateTime(R"(^\d\d \w{3} \d{4} \d\d:\d\d:\d\d$)");
+    EXPECT_TRUE(dateTime.match(FindMyEdit(&w, IdClockEdit1)->text()).hasMatch()) << FindMyEdit(&w, IdClockEdit1)->text().toStdString();
+    EXPECT_TRUE(dateTime.match(FindMyEdit(&w, IdClockEdit2)->text()).hasMatch());
+
+    for (int i = 0; i < ProgramStatusSlots; ++i) {
+        const ProgramStatusSlot& slot = w.StatusSlot(i);
+        EXPECT_EQ(slot.status, ProgramStatusUnknown);
+        EXPECT_EQ(slot.time.toTimePoint() - slot.earlier.toTimePoint(), std::chrono::seconds(20));
+    }
+    EXPECT_NE(w.DetectorStatusMessageId(), 0u);
+    EXPECT_NE(w.DetectorStatusMessageId(), w.DetectorCommandMessageId());
+}
+
+TEST_F(MainWindowTest, OfflineClockTextGoesToTheCommentsToo)
+{
+    QString toComments;
+    mainWindowHooks().commentClockText = [&](const QString& t) { toComments = t; };
+    TV2000Window& w = Make(RunModeOffline);
+    w.UpdateClock();
+    EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$)").match(toComments).hasMatch())
+        << toComments.toStdString();
+    EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), toComments);
+    EXPECT_FALSE(FindMyEdit(&w, IdClockEdit1)->isReadOnly()); // the start time is typed here
+    EXPECT_NE(w.findChild<TMyButton*>(), nullptr);
 }
 
 TEST_F(MainWindowTest, AutoStartArmsRecordersAndStartsCameras)
