@@ -355,6 +355,31 @@ TEST_F(MainWindowTest, OfflineClockTextGoesToTheCommentsToo)
     EXPECT_NE(w.findChild<TMyButton*>(), nullptr);
 }
 
+TEST_F(MainWindowTest, GrabberFormsStopAt128)
+{
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.NGrabbers = 130; });
+    EXPECT_EQ(GetGrabberCount(), 130);
+    EXPECT_NE(w.Grabber(MaxGrabberForms - 1), nullptr);
+    EXPECT_EQ(w.Grabber(MaxGrabberForms), nullptr);
+    EXPECT_EQ(TabTexts(w).at(w.FixedTabCount() + 1 + 127), "Grabber 127");
+    ExpectIndicesConsistent("128 grabbers");
+}
+
+TEST_F(MainWindowTest, NightSchemeReachesTheMainWindowsControls)
+{
+    NightDayApp app;
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.ShowBottomControls = true; });
+    app.CmNight();
+    Drain();
+    EXPECT_EQ(w.NightDayScheme(), NightScheme);
+    EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(FindMyEdit(&w, IdStatusCable)->palette().color(QPalette::Window), QColor(Qt::black));
+    EXPECT_EQ(w.TabControl()->palette().color(QPalette::Window), QColor(Qt::black));
+    app.CmDay();
+    Drain();
+    EXPECT_EQ(w.TabControl()->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
 TEST_F(MainWindowTest, AutoStartArmsRecordersAndStartsCameras)
 {
     world.rows = 2;
