@@ -380,6 +380,42 @@ TEST_F(MainWindowTest, NightSchemeReachesTheMainWindowsControls)
     EXPECT_EQ(w.TabControl()->palette().color(QPalette::Window), QColor(Qt::white));
 }
 
+TEST_F(MainWindowTest, DetectorColumnDownTheLeftSide)
+{
+    mainWindowHooks().detectorPanelWidth = [] { return 120; };
+    QRect placedIn;
+    mainWindowHooks().placeDetectorForm = [&](QWidget*, const QRect& page) { placedIn = page; };
+    TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.DetectorsPosition = 1; });
+    w.show();
+    EXPECT_EQ(w.TabControl()->x(), 128);
+    EXPECT_EQ(placedIn.x(), 128);
+    for (int i = 0; i < w.TabControl()->count(); ++i) {
+        w.TabControl()->setCurrentIndex(i);
+        EXPECT_TRUE(w.DetectorForm()->isVisible()) << i;
+    }
+}
+
+TEST_F(MainWindowTest, PageKeysMoveAmongSubTabsFirst)
+{
+    QTabBar sub;
+    for (const char* t : {"Sighting", "Effort", "Weather"})
+        sub.addTab(t);
+    int formTab = -1;
+    mainWindowHooks().findUserFormSubTabs = [&](int tab) { return tab == formTab ? &sub : nullptr; };
+    TV2000Window& w = Make(RunModeOnline);
+    formTab = world.forms.back().index;
+    QTabBar* tabs = w.TabControl();
+    tabs->setCurrentIndex(formTab);
+    sub.setCurrentIndex(1);
+
+    sendWindowMessage(&w, MsgTabKey, VkPrior, 0);
+    EXPECT_EQ(sub.currentIndex(), 0);
+    EXPECT_EQ(tabs->currentIndex(), formTab);
+    sendWindowMessage(&w, MsgTabKey, VkPrior, 0);
+    EXPECT_EQ(sub.currentIndex(), 0);
+    EXPECT_EQ(tabs->currentIndex(), formTab - 1);
+}
+
 TEST_F(MainWindowTest, AutoStartArmsRecordersAndStartsCameras)
 {
     world.rows = 2;
