@@ -34,7 +34,8 @@ struct DbConnectionState {
     QString driverName;
     bool driverLookedUp = false;
     QString templateOverride;
-    std::vector<DbCloseListener> closeListeners;
+    std::vector<std::pair<int, DbCloseListener>> closeListeners;
+    int nextListenerId = 1;
 };
 
 DbConnectionState& state()
@@ -148,7 +149,7 @@ void CloseDB()
     auto& s = state();
     if (!s.connected)
         return;
-    for (const auto& listener : s.closeListeners)
+    for (const auto& [id, listener] : s.closeListeners)
         listener();
     // SQLite compacts inside the connection, so before it goes.
     CompactDB();
@@ -284,9 +285,18 @@ void ShowSqlError(QObject* owner, SQLSMALLINT handleType, SQLHANDLE handle)
                   QString::fromUtf8(reinterpret_cast<const char*>(sqlState)));
 }
 
-void AddDbCloseListener(DbCloseListener listener)
+int AddDbCloseListener(DbCloseListener listener)
 {
-    state().closeListeners.push_back(std::move(listener));
+    auto& s = state();
+    const int id = s.nextListenerId++;
+    s.closeListeners.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void RemoveDbCloseListener(int id)
+{
+    auto& listeners = state().closeListeners;
+    std::erase_if(listeners, [id](const auto& entry) { return entry.first == id; });
 }
 
 bool DbWriteBlankTemplate(const QString& path)

@@ -77,8 +77,10 @@ void ShowSqlError(QObject* owner, SQLSMALLINT handleType, SQLHANDLE handle);
 
 // Called by CloseDB just before the connection goes, so that statements kept
 // prepared across calls (the record writers') are freed while it is valid.
+// Returns an id for RemoveDbCloseListener.
 using DbCloseListener = std::function<void()>;
-void AddDbCloseListener(DbCloseListener listener);
+int AddDbCloseListener(DbCloseListener listener);
+void RemoveDbCloseListener(int id);
 
 // Makes a blank survey database at path (which must not exist) from the fixed
 // schema, without the template: the build uses it to make the template.

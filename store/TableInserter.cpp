@@ -38,7 +38,6 @@ struct TableInserter::Slot {
 TableInserter::TableInserter(const TableDefinition& definition, const QString& tableName)
     : m_definition(definition)
     , m_table(tableName.isEmpty() ? definition.GetName() : tableName)
-    , m_alive(std::make_shared<bool>(true))
 {
     for (int i = 0; i < definition.GetCount(); ++i) {
         const QString type = definition.GetColumnType(i).trimmed().toUpper();
@@ -62,11 +61,7 @@ TableInserter::TableInserter(const TableDefinition& definition, const QString& t
         }
         m_slots.push_back(std::move(s));
     }
-    std::weak_ptr<bool> alive = m_alive;
-    AddDbCloseListener([this, alive] {
-        if (alive.lock())
-            release();
-    });
+    m_closeListener = AddDbCloseListener([this] { release(); });
 }
 
 TableInserter::TableInserter(const char* fixedTable)
@@ -76,7 +71,7 @@ TableInserter::TableInserter(const char* fixedTable)
 
 TableInserter::~TableInserter()
 {
-    m_alive.reset();
+    RemoveDbCloseListener(m_closeListener);
     if (IsDbOpen())
         release();
 }

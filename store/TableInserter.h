@@ -61,7 +61,7 @@ private:
     QString m_table;
     std::vector<std::unique_ptr<Slot>> m_slots;
     SQLHSTMT m_statement = SQL_NULL_HSTMT;
-    std::shared_ptr<bool> m_alive;
+    int m_closeListener = 0;
 };
 
 } // namespace velmar::store
