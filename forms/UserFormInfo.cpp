@@ -9,6 +9,7 @@
 #include "store/ProgramSettings.h"
 #include "store/RecordReaders.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <algorithm>
@@ -174,6 +175,14 @@ void bindRowValues(detail::ParamStatement& s, const CONTROLTYPEINFO& row)
     text(COL_SENDCONTROLNAME, row.SendControlName, w);
     text(COL_CONTROLONSUBFORM, row.ControlOnSubform, w);
     text(COL_GETCONTROLDATA, row.GetControlData, w);
+}
+
+// The number a text begins with (blanks and a sign allowed), 0 for none.
+int leadingNumber(const QString& text)
+{
+    static const QRegularExpression number(QStringLiteral("^\\s*([-+]?\\d+)"));
+    const auto match = number.match(text);
+    return match.hasMatch() ? match.captured(1).toInt() : 0;
 }
 
 bool onlineLogging()
@@ -647,7 +656,7 @@ void TUserFormInfo::InitCounters()
             // Default holds the next number to give (every increment writes
             // it back), and the first window's set-up increments once: start
             // one below so that number is not skipped after a restart.
-            const int next = std::max(0, row->Default.trimmed().toInt());
+            const int next = std::max(0, leadingNumber(row->Default));
             row->counterValue = std::max(0, next - 1);
         } else {
             row->counterValue = store::DbGetLastValue(DataTable, row->DbTitle, QString(), true);

@@ -69,9 +69,12 @@ TEST_F(DataTableTest, DataTableIsMadeFromTheDefinitionAndCompletedLater)
 TEST_F(DataTableTest, ChangedColumnFormatsAreReportedAndTolerated)
 {
     ASSERT_TRUE(execSql(QStringLiteral("CREATE TABLE \"EffortLog\" (\"Index\" INTEGER PRIMARY KEY, "
-                                       "\"Observer\" VARCHAR(5), \"Sea State\" INTEGER, \"Extra\" TEXT)")));
+                                       "\"Observer\" VARCHAR(5), \"Sea State\" INTEGER, \"Extra\" VARCHAR(10), \"Notes\" TEXT)")));
+    // Neither a short column for an NMEACHAR control nor a TEXT column for a
+    // CHAR control is a changed format.
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\", \"DbTitle\", "
-                                       "\"Length\") VALUES (6, 'NMEACHAR', 'Ship', 'Extra', 40)")));
+                                       "\"Length\") VALUES (6, 'NMEACHAR', 'Ship', 'Extra', 40), "
+                                       "(7, 'CHAR', 'Notes', '', 200)")));
     shell::RunMode = shell::RunModeOffline;
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     ASSERT_EQ(sink.messages.size(), 2u) << sink.texts().join(QLatin1Char('\n')).toStdString();
@@ -85,6 +88,19 @@ TEST_F(DataTableTest, ChangedColumnFormatsAreReportedAndTolerated)
     // The table was completed all the same.
     DirectDb db(dbFile);
     EXPECT_TRUE(db.columns(QStringLiteral("EffortLog")).contains(QStringLiteral("GpsTime TIMESTAMP")));
+}
+
+TEST_F(DataTableTest, ShowDataModeChecksTheTablesGpsReferences)
+{
+    QStringList checked;
+    setDataTableGpsCheck([&](const QString& table, const QString& dataSet) { checked << table + "/" + dataSet; });
+    shell::RunMode = shell::RunModeOffline;
+    { TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0); }
+    EXPECT_TRUE(checked.isEmpty());
+    shell::RunMode = shell::RunModeShowData;
+    { TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0); }
+    setDataTableGpsCheck({});
+    EXPECT_EQ(checked, QStringList{QStringLiteral("EffortLog/GpsData")});
 }
 
 TEST_F(DataTableTest, FormsSharingATableEachAddTheirColumns)
@@ -154,6 +170,11 @@ TEST_F(DataTableTest, LastValuesSkipAutoClearRows)
     ASSERT_TRUE(last.has_value());
     EXPECT_EQ((*last)[0], QStringLiteral("Bo"));
     EXPECT_TRUE((*last)[1].isNull());
+    // A form whose only value control is AutoClear reads nothing back.
+    ASSERT_TRUE(execSql(QStringLiteral("DELETE FROM \"UDF_Effort\" WHERE \"Title\" IN ('Observer', 'F9')")));
+    TUserFormInfo cleared(QStringLiteral("UDF_Effort"), 0);
+    EXPECT_FALSE(DbLoadLastValues(cleared).has_value());
+    EXPECT_TRUE(sink.messages.empty());
 }
 
 TEST_F(DataTableTest, TextsAreCutToTheirColumnAndARefusedStoreIsReported)

@@ -190,6 +190,8 @@ TEST_F(FormsTest, CounterStartValuesDoNotSkipANumberAtRestart)
 {
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\", \"Default\") "
                                        "VALUES (10, 'COUNTER', 'Leg', '-3')")));
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\", \"Default\") "
+                                       "VALUES (12, 'COUNTER', 'Tape', ' 12b')")));
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\") "
                                        "VALUES (11, 'COUNTER', 'Watch')")));
     shell::RunMode = shell::RunModeOffline;
@@ -203,6 +205,12 @@ TEST_F(FormsTest, CounterStartValuesDoNotSkipANumberAtRestart)
     EXPECT_EQ(sightings.FindRowByTitle(QStringLiteral("Sighting No"))->counterValue + 1, 5);
     EXPECT_EQ(effort.FindRowByTitle(QStringLiteral("Leg"))->counterValue, 0) << "a negative Default counts as 0";
     EXPECT_EQ(effort.FindRowByTitle(QStringLiteral("Watch"))->counterValue, 17) << "the largest stored so far";
+    EXPECT_EQ(effort.FindRowByTitle(QStringLiteral("Tape"))->counterValue + 1, 12) << "the number Default begins with";
+
+    // Show-data mode and settings mode set no counters.
+    shell::RunMode = shell::RunModeShowData;
+    TUserFormInfo shown(QStringLiteral("UDF_Effort"), 2);
+    EXPECT_EQ(shown.FindRowByTitle(QStringLiteral("Watch"))->counterValue, 0);
 }
 
 TEST_F(FormsTest, WriteBacksUpdateTheRowOrInsertWithTheLowestFreeOrder)
