@@ -8,6 +8,8 @@
 
 #include <sqlext.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstring>
 
 namespace velmar::store {
@@ -220,6 +222,16 @@ QString TDbIniFile::IntegerText(int value)
 
 QString TDbIniFile::RealText(double value)
 {
+    // Most reals come from 32-bit fields: written with 15 digits, 0.1 would
+    // read "0.100000001490116" in the table. The shortest text that reads
+    // back as the same float says the same and stays editable.
+    const float single = float(value);
+    if (double(single) == value && std::isfinite(single)) {
+        char text[32];
+        const auto result = std::to_chars(text, text + sizeof text, single);
+        if (result.ec == std::errc())
+            return QString::fromLatin1(text, result.ptr - text);
+    }
     // Up to 15 significant digits, always with "." whatever the locale.
     return QString::number(value, 'g', 15);
 }

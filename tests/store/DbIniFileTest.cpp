@@ -105,7 +105,13 @@ TEST_F(DbIniFileTest, RealsUseAPointUnderACommaLocale)
         EXPECT_TRUE(ini.WriteString(QStringLiteral("EffortLine"), QStringLiteral("Old"), QStringLiteral("3,75")));
         EXPECT_DOUBLE_EQ(ini.ReadFloat(QStringLiteral("EffortLine"), QStringLiteral("HydrophoneLength"), 0), 250.5);
         EXPECT_DOUBLE_EQ(ini.ReadFloat(QStringLiteral("EffortLine"), QStringLiteral("Old"), 0), 3.75);
+        // A 32-bit field's value is written as the float it is.
+        EXPECT_TRUE(ini.WriteFloat(QStringLiteral("EffortLine"), QStringLiteral("Single"), 0.1f));
+        EXPECT_EQ(float(ini.ReadFloat(QStringLiteral("EffortLine"), QStringLiteral("Single"), 0)), 0.1f);
     }
+    EXPECT_EQ(TDbIniFile::RealText(0.1f), QStringLiteral("0.1"));
+    EXPECT_EQ(TDbIniFile::RealText(1e-300), QStringLiteral("1e-300"));
+    EXPECT_EQ(TDbIniFile::RealText(2.0 / 3.0), QStringLiteral("0.666666666666667"));
     QLocale::setDefault(QLocale::c());
     EXPECT_EQ(rows().first(), QStringLiteral("1|EffortLine|HydrophoneLength|250.5"));
 }
