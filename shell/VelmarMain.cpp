@@ -2,6 +2,8 @@
 
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
+#include "shell/MainWindowPorts.h"
+#include "shell/MainWindowStore.h"
 #include "shell/ProgramFolder.h"
 #include "shell/RunMode.h"
 #include "shell/ShellLog.h"
@@ -100,6 +102,7 @@ int VelmarMain(int argc, char** argv)
         }
     }
 
+    BindSurveyDatabase(mainWindowHooks());
     ArmQuitTimer(&app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
     const int result = app.Run();

@@ -2,6 +2,7 @@
 // the second gives way and brings the first to the top; copies in other run
 // modes run alongside. And the restart after a database change.
 #include "platform/BusNames.h"
+#include "platform/Folders.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/VelmarMain.h"
@@ -21,12 +22,25 @@ namespace {
 
 constexpr int WaitMs = 20000;
 
+// The copies share one settings block naming a survey database, which the
+// first copy makes from the blank template; without one a copy would end.
+void NameSurveyDatabase()
+{
+    if (QFile::exists(store::ProgramSettingsFilePath()))
+        return;
+    store::ProgramSettings settings;
+    settings.FirstRunPending = false;
+    settings.DatabasePath.setText(platform::settingsFile(QStringLiteral("survey.sqlite")));
+    ASSERT_TRUE(store::WriteProgramSettingsFile(store::ProgramSettingsFilePath(), settings));
+}
+
 // A copy of the real program with its log read as it comes.
 class Velmar {
 public:
     // noModal: message boxes are logged instead of waiting for an operator.
     explicit Velmar(const QStringList& arguments, bool noModal = false)
     {
+        NameSurveyDatabase();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         if (noModal)
             env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
