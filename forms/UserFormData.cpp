@@ -3,6 +3,7 @@
 #include "forms/ControlKeywords.h"
 #include "forms/FormSql.h"
 #include "shell/RunMode.h"
+#include "sound/DateTimeText.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
@@ -11,6 +12,7 @@
 #include "store/TableDefinition.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QStringList>
 
 #include <cmath>
@@ -74,6 +76,48 @@ bool columnFits(const CONTROLTYPEINFO& row, int columnType, const QString& typeN
         && typeName.compare(store::SqliteColumnType(row.ColumnTypeText()).section(QLatin1Char('('), 0, 0),
                             Qt::CaseInsensitive)
         == 0;
+}
+
+// The text a value is stored as, or nullopt when its column cannot hold it.
+// Access refused such values; SQLite would keep a word in a number column.
+// Texts are kept to their column's width; time stamps are stored in the one
+// form the loads order and compare by.
+std::optional<QString> storedValue(const CONTROLTYPEINFO& row, const QString& value)
+{
+    static const QRegularExpression wholeNumber(QStringLiteral("^[-+]?\\d+$"));
+    const QString trimmed = value.trimmed();
+    switch (row.SqlType()) {
+    case SQL_CHAR: return store::CutToWidth(value, row.ColumnLength());
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
+    case SQL_BIT: {
+        if (!wholeNumber.match(trimmed).hasMatch())
+            return std::nullopt;
+        bool ok = false;
+        const qlonglong n = trimmed.toLongLong(&ok);
+        const qlonglong limit = row.SqlType() == SQL_SMALLINT ? 32767 : 2147483647;
+        if (!ok || n > limit || n < -limit - 1)
+            return std::nullopt;
+        return QString::number(n);
+    }
+    case SQL_REAL:
+    case SQL_DOUBLE: {
+        bool ok = false;
+        const double x = trimmed.toDouble(&ok);
+        if (!ok || !std::isfinite(x))
+            return std::nullopt;
+        return trimmed;
+    }
+    case SQL_TIMESTAMP: {
+        if (row.typeCode == CT_TIME)
+            return sound::CheckTimeString(trimmed) ? std::optional<QString>(trimmed) : std::nullopt;
+        platform::SystemTime time;
+        if (!sound::ReadDateTimeString(trimmed, &time))
+            return std::nullopt;
+        return sound::FormatTimeStamp(time);
+    }
+    default: return value;
+    }
 }
 
 // The value of the value row whose Title is `title`, or a null text.
@@ -206,19 +250,20 @@ int DbStoreRecord(const TUserFormInfo& form, const FormValues& values, const Gps
     QString text = QStringLiteral("INSERT INTO %1 ( GpsIndex , GpsTime ").arg(quoted(form.DataTable));
     QString marks = QStringLiteral(" ) VALUES ( ? , ? ");
     std::vector<QString> included;
+    bool ok = true;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         if (!hasText(values, i))
             continue;
         text += QStringLiteral(", ") + quoted(rows[i]->DbTitle);
         marks += QStringLiteral(", ? ");
-        // Texts are kept to their column's width; SQLite would keep any length.
-        included.push_back(rows[i]->SqlType() == SQL_CHAR ? store::CutToWidth(values[i], rows[i]->ColumnLength())
-                                                           : values[i]);
+        const auto value = storedValue(*rows[i], values[i]);
+        ok = ok && value.has_value();
+        included.push_back(value.value_or(QString()));
     }
     text += marks + QStringLiteral(" )");
 
     detail::ParamStatement statement(store::GetDbConnection());
-    bool ok = statement.prepare(text);
+    ok = statement.prepare(text) && ok;
     statement.addInt(reference.index);
     statement.addText(reference.time);
     for (const QString& value : included)

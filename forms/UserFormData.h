@@ -45,7 +45,10 @@ void setDataTableGpsCheck(std::function<void(const QString& table, const QString
 // Inserts one record. The reference the form window took is used when its
 // index is not 0, else the newest stored fix (GetLastGpsIndex). Values
 // without text are left out (their columns stay NULL); texts are cut to the
-// column width. Returns kStoreOk or kStoreFailed (reported, with a beep).
+// column width; time stamps are stored as "YYYY-MM-DD hh:mm:ss". A value its
+// column cannot hold (a word for a number, a short beyond 32767, a date that
+// does not read) stores nothing. Returns kStoreOk or kStoreFailed (reported,
+// with a beep).
 int DbStoreRecord(const TUserFormInfo& form, const FormValues& values, const GpsReference& taken,
                   bool pollGps);
 

@@ -195,6 +195,33 @@ TEST_F(DataTableTest, TextsAreCutToTheirColumnAndARefusedStoreIsReported)
     EXPECT_EQ(sink.beeps, 1);
 }
 
+TEST_F(DataTableTest, ValuesTheirColumnsCannotHoldAreRefused)
+{
+    TUserFormInfo form(QStringLiteral("UDF_Sightings"), 0);
+    struct Case {
+        std::size_t field;
+        const char* value;
+        bool stored;
+        const char* readBack;
+    } cases[] = {
+        {2, " 7 ", true, "7"},      {2, "-12", true, "-12"},  {2, "abc", false, ""},   {2, "1.5", false, ""},
+        {2, "99999999999", false, ""}, {3, "-.5", true, "-0.5"}, {3, "1e3", true, "1000.0"}, {3, "1,5", false, ""},
+        {0, "2026-06-01 10:00:30", true, "2026-06-01 10:00:30"}, {0, "2026-6-1 9:05", true, "2026-06-01 09:05:00"},
+        {0, "yesterday", false, ""}, {5, "1", true, "1"},     {5, "yes", false, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        sink.messages.clear();
+        FormValues values(7);
+        values[c.field] = QString::fromLatin1(c.value);
+        const int result = DbStoreRecord(form, values, {1, "2026-06-01 10:00:00"}, false);
+        EXPECT_EQ(result, c.stored ? kStoreOk : kStoreFailed);
+        EXPECT_EQ(sink.messages.size(), c.stored ? 0u : 1u);
+        if (c.stored)
+            EXPECT_EQ(DbLoadLastValues(form)->at(c.field), QString::fromLatin1(c.readBack));
+    }
+}
+
 TEST_F(DataTableTest, LoadQueriesSelectThePeriodOrTheRowsBefore)
 {
     TUserFormInfo form(QStringLiteral("UDF_Effort"), 0);
