@@ -103,6 +103,7 @@ int VelmarMain(int argc, char** argv)
     }
 
     BindSurveyDatabase(mainWindowHooks());
+    mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     ArmQuitTimer(&app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
     const int result = app.Run();
