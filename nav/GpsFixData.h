@@ -1,8 +1,8 @@
 #pragma once
 // GpsFixData: one GPS fix (time, position, course, speed, headings) as the
 // main program keeps it, and GPSTHING, the node that keeps a fix in its data
-// set's time-ordered list. Plain values, copied whole; the lists, searches
-// and sentence parsing that use them live elsewhere.
+// set's time-ordered list. Plain values, copied whole; the lists and searches
+// live in GpsFixList.h, the sentence parsers in NmeaSentence.h.
 //
 // Positions are held as NMEA values (degrees x 100 + minutes, always
 // positive) with their hemisphere letters; the accessors give signed minutes
@@ -72,14 +72,28 @@ struct GpsFixData {
     int SentenceHours() const { return sentenceTime / 10000; }
     int SentenceMinutes() const { return (sentenceTime % 10000) / 100; }
     int SentenceSeconds() const { return sentenceTime % 100; }
+
+    // Seconds from earlier's sentence time to fix's, one midnight allowed
+    // (a negative difference gets a day added).
+    static int SecondsSince(const GpsFixData& fix, const GpsFixData& earlier);
+
+    // "51°05.123´N": the fix's NMEA value and letter (no letter when cleared).
+    static QString FormatLatitudeText(const GpsFixData& fix);
+    static QString FormatLongitudeText(const GpsFixData& fix);
+    // "hh:mm:ss" of the sentence time.
+    static QString FormatSentenceTime(const GpsFixData& fix);
 };
 
-// One fix in a data set's list, oldest to newest. Created with new by the
-// list code and freed by its purge.
+// Position texts of signed degrees: letter 'N' ('E') only above 0.
+QString FormatLatitude(double degrees);
+QString FormatLongitude(double degrees);
+
+// One fix in a data set's list, oldest to newest. Created and freed by the
+// fix list (GpsFixList.h) only.
 struct GPSTHING {
     GpsFixData fix;
     int32_t secondsFromShowStart = 0;  // show-data mode only
-    uint32_t tickCount = 0;            // tick count at creation
+    uint64_t tickCount = 0;            // monotonic milliseconds at creation
     GPSTHING* newer = nullptr;
     GPSTHING* older = nullptr;
     int32_t Index = 0;                 // the fix's Index in its GPS table

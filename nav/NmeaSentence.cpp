@@ -1,0 +1,262 @@
+#include "nav/NmeaSentence.h"
+
+#include "nav/GpsGeometry.h"
+#include "shell/ProgramClock.h"
+
+#include <limits>
+
+namespace velmar::nav {
+
+namespace {
+
+constexpr int SentenceNameLength = 5;  // two talker letters and the type
+constexpr double LargestSentenceTime = 240000.0;
+constexpr float LargestLatitude = 9000.0f;   // ddmm.mmm
+constexpr float LargestLongitude = 18000.0f; // dddmm.mmm
+constexpr int ChecksumDigits = 2;
+constexpr double SecondsPerHour = 3600.0;
+
+// The sentence without the NUL, carriage return and line feed that may trail it.
+QByteArray trimmedSentence(const QByteArray& sentence)
+{
+    QByteArray s = sentence;
+    while (!s.isEmpty() && (s.back() == '\0' || s.back() == '\r' || s.back() == '\n'))
+        s.chop(1);
+    return s;
+}
+
+// Fields between the leading "$" and the checksum; nothing for a sentence
+// that is no sentence or whose checksum does not match.
+std::optional<QList<QByteArray>> sentenceFields(const QByteArray& sentence)
+{
+    const QByteArray s = trimmedSentence(sentence);
+    if (s.size() < 2 || s.front() != '$' || !NmeaChecksumOk(s))
+        return std::nullopt;
+    const qsizetype star = s.indexOf('*');
+    return s.mid(1, star < 0 ? -1 : star - 1).split(',');
+}
+
+bool nameIs(const QByteArray& name, const char* type)
+{
+    return name.size() == SentenceNameLength && name.endsWith(type);
+}
+
+// The sentence time field: empty sets the no-time flag, else hhmmss(.ss)
+// truncated to whole seconds.
+bool readTime(GpsFixData& fix, const QByteArray& field)
+{
+    if (field.isEmpty()) {
+        fix.noTime = 1;
+        fix.sentenceTime = 0;
+        return true;
+    }
+    bool ok = false;
+    const double t = field.toDouble(&ok);
+    if (!ok || t < 0 || t >= LargestSentenceTime)
+        return false;
+    fix.sentenceTime = int32_t(t);
+    return true;
+}
+
+bool readFloat(const QByteArray& field, float& value, float largest)
+{
+    bool ok = false;
+    const double v = field.toDouble(&ok);
+    if (!ok || v < 0 || v > largest)
+        return false;
+    value = float(v);
+    return true;
+}
+
+enum class PositionFields { Absent, Present, Bad };
+
+// Latitude, its letter, longitude, its letter from four consecutive fields.
+// All four empty is a sentence without a position (no fix).
+PositionFields readPosition(GpsFixData& fix, const QList<QByteArray>& f, int first)
+{
+    const QByteArray& lat = f[first];
+    const QByteArray& ns = f[first + 1];
+    const QByteArray& lon = f[first + 2];
+    const QByteArray& ew = f[first + 3];
+    if (lat.isEmpty() && ns.isEmpty() && lon.isEmpty() && ew.isEmpty())
+        return PositionFields::Absent;
+    if (ns != "N" && ns != "S")
+        return PositionFields::Bad;
+    if (ew != "E" && ew != "W")
+        return PositionFields::Bad;
+    if (!readFloat(lat, fix.latitude, LargestLatitude) || !readFloat(lon, fix.longitude, LargestLongitude))
+        return PositionFields::Bad;
+    fix.latitudeLetter = ns.front();
+    fix.longitudeLetter = ew.front();
+    return PositionFields::Present;
+}
+
+void setStatus(GpsFixData& fix, char letter)
+{
+    fix.statusLetter = letter;
+    fix.valid = letter == 'A' ? 1 : 0;
+    fix.statusCode = letter == 'A' ? GpsFixData::StatusCodeValid
+                   : letter == 'V' ? GpsFixData::StatusCodeVoid
+                                   : GpsFixData::StatusCodeOther;
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+} // namespace
+
+bool NmeaChecksumOk(const QByteArray& sentence)
+{
+    const QByteArray s = trimmedSentence(sentence);
+    const qsizetype star = s.indexOf('*');
+    if (star < 0)
+        return true;
+    if (s.size() - star - 1 != ChecksumDigits)
+        return false;
+    const int high = hexDigit(s[star + 1]);
+    const int low = hexDigit(s[star + 2]);
+    if (high < 0 || low < 0)
+        return false;
+    uint8_t sum = 0;
+    for (qsizetype i = (s.startsWith('$') || s.startsWith('!')) ? 1 : 0; i < star; ++i)
+        sum ^= uint8_t(s[i]);
+    return sum == uint8_t(high * 16 + low);
+}
+
+std::optional<QByteArray> GetNmeaField(const QByteArray& sentence, int n, int maxLength)
+{
+    const QByteArray s = trimmedSentence(sentence);
+    if (s.isEmpty() || n < 0)
+        return std::nullopt;
+    qsizetype start = 1;
+    for (int i = 0; i < n; ++i) {
+        const qsizetype comma = s.indexOf(',', start);
+        if (comma < 0)
+            return std::nullopt;
+        start = comma + 1;
+    }
+    qsizetype end = s.indexOf(',', start);
+    if (end < 0)
+        end = s.indexOf('*', start);
+    if (end < 0)
+        end = s.size();
+    const QByteArray field = s.mid(start, end - start);
+    if (maxLength > 0 && field.size() >= maxLength)
+        return std::nullopt;
+    return field;
+}
+
+bool GpsSentenceParser::ParseRMC(GpsFixData& fix, const QByteArray& sentence)
+{
+    enum { Name, Time, Status, Lat, Speed = 7, Course = 8, Required = 8 };
+    fix.noTime = 0;
+    shell::GetProgramTime(&fix.programTime);
+
+    const auto fields = sentenceFields(sentence);
+    if (!fields || fields->size() < Required || !nameIs(fields->at(Name), "RMC"))
+        return false;
+    const QList<QByteArray>& f = *fields;
+    if (!readTime(fix, f[Time]) || f[Status].size() != 1)
+        return false;
+    setStatus(fix, f[Status].front());
+
+    const PositionFields position = readPosition(fix, f, Lat);
+    if (position == PositionFields::Bad || (position == PositionFields::Absent && fix.valid))
+        return false;
+    if (f[Speed].isEmpty()) {
+        if (position == PositionFields::Present)
+            return false;
+        fix.speed = 0;
+    } else if (!readFloat(f[Speed], fix.speed, std::numeric_limits<float>::max())) {
+        return false;
+    }
+
+    const bool hasCourse = f.size() > Course && !f[Course].isEmpty();
+    if (hasCourse) {
+        float course = 0;
+        if (!readFloat(f[Course], course, 360.0f))
+            return false;
+        fix.course = course;
+    } else if (fix.valid && m_previousRmc.valid) {
+        // Only a leg between two real positions has a course; the cleared
+        // fix at 0,0 before the first one has none.
+        double course = 0;
+        GpsLegDistance(fix, m_previousRmc, &course);
+        fix.course = float(course);
+    } else {
+        fix.course = 0;
+    }
+
+    fix.courseReference = 'T';
+    fix.speedUnit = 'N';
+    m_previousRmc = fix;
+    return true;
+}
+
+bool GpsSentenceParser::ParseGGA(GpsFixData& fix, const QByteArray& sentence)
+{
+    enum { Name, Time, Lat, Quality = 6, Satellites = 7, Required = 8 };
+    const auto fields = sentenceFields(sentence);
+    if (!fields || fields->size() < Required || !nameIs(fields->at(Name), "GGA"))
+        return false;
+    const QList<QByteArray>& f = *fields;
+    fix.noTime = 0;
+    if (!readTime(fix, f[Time]))
+        return false;
+    bool ok = false;
+    const int quality = f[Quality].toInt(&ok);
+    if (!ok || quality < 0)
+        return false;
+    if (!f[Satellites].isEmpty()) {
+        f[Satellites].toInt(&ok);
+        if (!ok)
+            return false;
+    }
+    setStatus(fix, quality >= 1 ? 'A' : 'V');
+
+    const PositionFields position = readPosition(fix, f, Lat);
+    if (position == PositionFields::Bad || (position == PositionFields::Absent && fix.valid))
+        return false;
+
+    shell::GetProgramTime(&fix.programTime);
+
+    if (fix.valid && m_previousGga.valid && !fix.noTime && !m_previousGga.noTime) {
+        const int seconds = GpsFixData::SecondsSince(fix, m_previousGga);
+        if (seconds != 0) {
+            double course = 0;
+            const double distance = GpsLegDistance(fix, m_previousGga, &course);
+            fix.course = float(course);
+            fix.speed = float(distance / seconds * SecondsPerHour);
+            fix.courseReference = 'T';
+            fix.speedUnit = 'N';
+        }
+    }
+    m_previousGga = fix;
+    return true;
+}
+
+GpsSentenceParser& TheGpsSentenceParser()
+{
+    static GpsSentenceParser parser;
+    return parser;
+}
+
+bool ParseRMC(GpsFixData& fix, const QByteArray& sentence)
+{
+    return TheGpsSentenceParser().ParseRMC(fix, sentence);
+}
+
+bool ParseGGA(GpsFixData& fix, const QByteArray& sentence)
+{
+    return TheGpsSentenceParser().ParseGGA(fix, sentence);
+}
+
+} // namespace velmar::nav
