@@ -604,6 +604,17 @@ bool TUserFormInfo::StoreFormColour(int32_t colour)
     });
 }
 
+std::array<int32_t, 12> TUserFormInfo::CustomColours()
+{
+    constexpr int kStep = 16;
+    std::array<int32_t, 12> colours{};
+    for (std::size_t i = 0; i < colours.size(); ++i) {
+        const int level = 255 - kStep * int(i);
+        colours[i] = store::MakeColour(level, level, level);
+    }
+    return colours;
+}
+
 CONTROLTYPEINFO* TUserFormInfo::FindRowByType(int typeCode) const
 {
     for (const auto& row : m_rows)

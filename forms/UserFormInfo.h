@@ -23,6 +23,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -108,6 +109,9 @@ public:
     bool StoreFont(const store::LogFont& font);
     // The operator's choice of background colour, written back as FORMCOLOUR.
     bool StoreFormColour(int32_t colour);
+    // The twelve custom colours the colour dialog offers: white, then each a
+    // step of 16 darker in red, green and blue.
+    static std::array<int32_t, 12> CustomColours();
 
     CONTROLTYPEINFO* FindRowByType(int typeCode) const;
     // Appends an empty row (Order 0) and returns it.

@@ -5,6 +5,7 @@
 #include "forms/ControlKeywords.h"
 #include "forms/ControlTypeInfo.h"
 #include "forms/HotKeyCode.h"
+#include "forms/UserFormInfo.h"
 
 #include <QString>
 
@@ -180,6 +181,14 @@ TEST(HotKeyCode, KeyCodesFromTitles)
         EXPECT_EQ(code, c.code) << c.text;
         EXPECT_EQ(QtKeyFromHotKeyCode(code), c.qtKey) << c.text;
     }
+}
+
+TEST(FormColours, CustomColoursStepDownFromWhite)
+{
+    const auto colours = TUserFormInfo::CustomColours();
+    EXPECT_EQ(colours.front(), store::MakeColour(255, 255, 255));
+    EXPECT_EQ(colours[1], store::MakeColour(239, 239, 239));
+    EXPECT_EQ(colours.back(), store::MakeColour(79, 79, 79));
 }
 
 TEST(ControlIds, NeverCollideWithFixedCommands)
