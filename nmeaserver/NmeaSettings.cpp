@@ -79,9 +79,8 @@ void NmeaSettings::load(const IniFile& f)
         Sim.Simulate = f.readBool(Simulation, QStringLiteral("Simulate"), Sim.Simulate);
     else if (!anyPortEnabled)
         Sim.Simulate = true;
-    const int udpPort = f.readInteger(UdpSection, QStringLiteral("UDPPort"), Udp.UDPPort);
-    if (udpPort >= 1 && udpPort <= 65535)
-        Udp.UDPPort = uint16_t(udpPort);
+    if (const auto port = parseUdpPort(f.readString(UdpSection, QStringLiteral("UDPPort"), QString())))
+        Udp.UDPPort = *port;
     Udp.SendUDPData = f.readBool(UdpSection, QStringLiteral("SendUDPData"), Udp.SendUDPData);
 
     const SIMSETTINGS defaults;
@@ -139,6 +138,15 @@ void NmeaSettings::save(IniFile& f, bool writeBounds) const
     f.writeBool(DataDump, QStringLiteral("DumpALLStrings"), Dump.DumpALLStrings);
     f.writeInteger(DataDump, QStringLiteral("DumpInterval"), Dump.DumpInterval);
     f.writeString(DumpDirectorySection, QStringLiteral("Directory"), Dump.Directory);
+}
+
+std::optional<uint16_t> parseUdpPort(const QString& text)
+{
+    bool ok = false;
+    const int port = text.trimmed().toInt(&ok);
+    if (!ok || port < 1 || port > 65535)
+        return std::nullopt;
+    return uint16_t(port);
 }
 
 QString settingsFilePath()

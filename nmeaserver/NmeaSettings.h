@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 namespace velmar::nmeaserver {
@@ -88,6 +89,9 @@ struct NmeaSettings {
     // stored normal bounds stay.
     void save(IniFile& file, bool writeBounds) const;
 };
+
+// A UDP port typed by the operator: a whole number from 1 to 65535, or nothing.
+std::optional<uint16_t> parseUdpPort(const QString& text);
 
 // The settings file's path in the settings folder.
 QString settingsFilePath();

@@ -284,14 +284,27 @@ bool TTNMEAWindow::boundsAreNormal() const
     return !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
 }
 
-void TTNMEAWindow::storeBounds()
+void TTNMEAWindow::saveSettings()
 {
-    DisplaySettings& d = m_server.settings().Display;
-    const QRect r = frameGeometry();
-    d.Top = r.top();
-    d.Left = r.left();
-    d.Height = r.height();
-    d.Width = r.width();
+    const bool normal = boundsAreNormal();
+    if (normal) {
+        DisplaySettings& d = m_server.settings().Display;
+        const QRect r = frameGeometry();
+        d.Top = r.top();
+        d.Left = r.left();
+        d.Height = r.height();
+        d.Width = r.width();
+    }
+    m_server.saveSettings(normal);
+}
+
+void TTNMEAWindow::endSession()
+{
+    saveSettings();
+    m_server.shutDown();
+    m_ended = true;
+    // exit(), not quit(): quitting closes the windows, which would ask again.
+    QCoreApplication::exit(0);
 }
 
 void TTNMEAWindow::resizeEvent(QResizeEvent* event)
@@ -303,10 +316,11 @@ void TTNMEAWindow::resizeEvent(QResizeEvent* event)
 
 void TTNMEAWindow::closeEvent(QCloseEvent* event)
 {
-    const bool normal = boundsAreNormal();
-    if (normal)
-        storeBounds();
-    m_server.saveSettings(normal);
+    if (m_ended) {
+        event->accept();
+        return;
+    }
+    saveSettings();
     if (m_server.connectionCount() > 0) {
         QApplication::beep();
         const auto answer = QMessageBox::question(this, QStringLiteral("NMEA server warning"),

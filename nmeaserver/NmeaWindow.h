@@ -32,6 +32,9 @@ public:
     QWidget* positionWindow() const { return m_position; }
     // Brings the program to the front, restored (another copy was started).
     void bringToFront();
+    // The session ends: settings written, readers stopped, the program ends,
+    // without the question about connected clients.
+    void endSession();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -46,7 +49,7 @@ private:
     void chooseFont();
     void applyFont(const QFont& font, int colour);
     void udpOutput();
-    void storeBounds();
+    void saveSettings();
     bool boundsAreNormal() const;
 
     NmeaServer& m_server;
@@ -57,6 +60,7 @@ private:
     QWidget* m_position = nullptr;
     QActionGroup* m_displayGroup = nullptr;
     int m_longestText = 0;
+    bool m_ended = false;
 };
 
 } // namespace velmar::nmeaserver

@@ -51,7 +51,9 @@ void SerialThread::launch()
     m_thread->setObjectName(QStringLiteral("reader ") + m_name);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::started, m_worker, &ReaderWorker::start);
-    connect(m_worker, &ReaderWorker::finished, m_thread, &QThread::quit);
+    // Direct: the thread must end even when the user-interface thread no
+    // longer runs its event loop (program end).
+    connect(m_worker, &ReaderWorker::finished, m_thread, &QThread::quit, Qt::DirectConnection);
     connect(m_worker, &ReaderWorker::sentence, this,
             [this](const QByteArray& text) { emit sentenceReceived(m_name, text); });
     connect(m_worker, &ReaderWorker::status, this,

@@ -46,16 +46,15 @@ void TUDPOut::sendUDPDataClick()
 
 bool TUDPOut::okButtonClick()
 {
-    bool ok = false;
-    const int port = m_port->text().trimmed().toInt(&ok);
     // A port outside 16 bits used to wrap round to another port silently.
-    if (!ok || port < 1 || port > 65535) {
+    const auto port = parseUdpPort(m_port->text());
+    if (!port) {
         QMessageBox::warning(this, QStringLiteral("Error"),
                              QStringLiteral("'%1' is not a UDP port: enter a number from 1 to 65535").arg(m_port->text()));
         return false;
     }
     m_settings.SendUDPData = m_send->isChecked();
-    m_settings.UDPPort = uint16_t(port);
+    m_settings.UDPPort = *port;
     return true;
 }
 

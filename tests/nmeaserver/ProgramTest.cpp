@@ -140,6 +140,13 @@ TEST(NmeaProgram, NeverConfiguredItServesASimulatedShip)
     EXPECT_TRUE(ask(dde, "HEHDT"));
     EXPECT_TRUE(ask(dde, "SDVHW"));
 
+    // Ended by its session, it writes its settings and goes.
     nmea.terminate();
     EXPECT_TRUE(nmea.waitForFinished(10000));
+    EXPECT_EQ(nmea.exitStatus(), QProcess::NormalExit);
+    nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+    ASSERT_TRUE(ini.load());
+    EXPECT_TRUE(ini.readBool("Simulation", "Simulate", false));
+    EXPECT_EQ(ini.readInteger("UDPPORT", "UDPPort", 0), 8010);
+    EXPECT_FALSE(dde.serverPresent());
 }

@@ -125,3 +125,16 @@ TEST(NmeaSettings, BadValuesKeepDefaultsAndStoredBoundsSurviveAMaximisedForm)
     t.load(f);
     EXPECT_EQ(t.Udp.UDPPort, 8010);
 }
+
+TEST(NmeaSettings, UdpPortsAreWholeNumbersFrom1To65535)
+{
+    EXPECT_EQ(parseUdpPort("8010"), 8010);
+    EXPECT_EQ(parseUdpPort(" 1 "), 1);
+    EXPECT_EQ(parseUdpPort("65535"), 65535);
+    EXPECT_FALSE(parseUdpPort("70000")) << "no silent wrap to 4464";
+    EXPECT_FALSE(parseUdpPort("65536"));
+    EXPECT_FALSE(parseUdpPort("0"));
+    EXPECT_FALSE(parseUdpPort("-1"));
+    EXPECT_FALSE(parseUdpPort("80a"));
+    EXPECT_FALSE(parseUdpPort(""));
+}
