@@ -361,17 +361,18 @@ TEST(DetectorRecords, EncodedTextKeepsItsTerminatingZeroWithinItsWidth)
     EXPECT_EQ(NewSeismicRecord::decode(bytes)->channel, 0x0102);
 }
 
-TEST(DetectorRecords, NodeKeysAndAgeStampsComeFromTheirRecords)
+TEST(DetectorRecords, NodeKeysComeFromTheirRecordsAndAgesFromTheReceiver)
 {
     PorpoiseEvent p;
     p.record.number = 4;
     p.record.runId = 1;
     p.record.tickCount = 55;
+    p.receiptTick = 0x1'0000'0001;
     PorpoiseEventRecord sameNumberOtherRun = p.record;
     sameNumberOtherRun.runId = 2;
     EXPECT_FALSE(p.Key() == PorpoiseEvent::KeyOf(sameNumberOtherRun));
     EXPECT_TRUE(p.Key() == PorpoiseEvent::KeyOf(p.record));
-    EXPECT_EQ(p.AgeStamp(), 55u);
+    EXPECT_EQ(p.AgeStamp(), 0x1'0000'0001u);
 
     RCEvent c;
     c.record.eventKey = 7;
@@ -383,7 +384,8 @@ TEST(DetectorRecords, NodeKeysAndAgeStampsComeFromTheirRecords)
     RWEVENT rw;
     rw.record.receiptTick1 = 1;
     rw.record.receiptTick2 = 2;
-    EXPECT_EQ(rw.AgeStamp(), 2u);
+    rw.receiptTick = 3;
+    EXPECT_EQ(rw.AgeStamp(), 3u);
 
     THINGHEARD heard;
     heard.name = "Common dolphin whistles";

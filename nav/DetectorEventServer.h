@@ -1,0 +1,113 @@
+#pragma once
+// DetectorEventServer: the main program's DDE service "Velmar2000", into
+// which the detector programs (whistle, porpoise, click, seismic and right
+// whale detectors) poke their packed records, and through which outside
+// programs fill user forms (topic "UDFSERVICE").
+//
+// Each event record is decoded field by field (DetectorRecords.h), turned
+// into a node of its recent list (a new one, or the existing node of the same
+// event updated), linked to the newest GPS fix, and then posted (queued, so
+// the poke is answered first) to the dispatch as a DetectionKey. A record
+// shorter than its layout is refused with a message and creates nothing; the
+// poke is still acknowledged, as detectors expect.
+//
+// Started once per run by the main window (online and offline logging).
+// User-interface thread only: pokes arrive inside its event loop.
+#include "nav/RecentLists.h"
+#include "platform/SystemTime.h"
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace velmar::platform { class DdeServer; }
+
+namespace velmar::nav {
+
+inline constexpr const char* DdeServiceName = "Velmar2000";
+inline constexpr const char* DdeTopicSystem = "System";
+inline constexpr const char* DdeTopicEvents = "EventsService";
+inline constexpr const char* DdeTopicUserForms = "UDFSERVICE";
+// Acknowledged and ignored.
+inline constexpr const char* DdeItemPorpoise = "Porpoise";
+
+// Message box shown when the service cannot start.
+inline constexpr const char* DdeStartFailedText = "Could not initilaise DDE";
+inline constexpr const char* DdeStartFailedCaption = " Very Odd Error";
+// Caption of the boxes that refuse a short record.
+inline constexpr const char* InvalidRecordCaption = "Error";
+
+// The box text that refuses a record of this kind ("Invalid Whistle data", ...).
+QString InvalidRecordText(DetectionKind kind);
+
+class DetectorEventServer : public QObject {
+    Q_OBJECT
+public:
+    struct Hooks {
+        // Command 30057: poll the NMEA server now when the interval is due, so
+        // the new node links to a fresh fix. Runs before the node is made.
+        std::function<void()> pollGpsIfDue;
+        // A time read from the detector's computer clock, shifted into program
+        // time (no change outside offline logging). Default ToProgramTime.
+        std::function<void(platform::SystemTime*)> toProgramTime;
+        // Stores a whistle event that a newer one closes (DbWriteWhistleEvent).
+        std::function<void(const WHISTLEEVENT&)> writeWhistleEvent;
+        // Receives each new or updated node; called from the event loop after
+        // the poke has been answered.
+        std::function<void(DetectionKey)> post;
+        // A message box with the stop icon; called from the event loop after
+        // the poke has been answered. Default: a warning in the log.
+        std::function<void(const QString& text, const QString& caption)> showError;
+        // The system's default sound (an execute).
+        std::function<void()> beep;
+        // Pokes on topic "UDFSERVICE": the user forms' answer (true when
+        // processed). Unset: not processed.
+        std::function<bool(const QString& item, const QByteArray& data)> userFormPoke;
+    };
+
+    explicit DetectorEventServer(QObject* parent = nullptr);
+    ~DetectorEventServer() override;
+
+    // The server of this process, which the main window starts and stops.
+    static DetectorEventServer& instance();
+
+    Hooks hooks;
+
+    // Registers the service. A second call while running returns true at
+    // once. When the service cannot start, shows "Could not initilaise DDE"
+    // and returns false; the program runs on without it.
+    bool InitDde();
+    void CloseDde();
+    bool isRunning() const;
+
+    // The answers to the bus's transactions (also called directly by tests).
+    bool Connect(const QString& topic) const;
+    bool Execute(const QString& topic, const QByteArray& command);
+    // False: the item was not processed.
+    bool Poke(const QString& topic, const QString& item, const QByteArray& data);
+
+private:
+    void OnNewWhistles(const QByteArray& data);
+    void OnNewSeismic(const QByteArray& data);
+    void OnNewRCEvent(const QByteArray& data);
+    void OnPorpoiseEvent(const QByteArray& data);
+    void OnNewWhistleEvent(const QByteArray& data);
+    void OnRightWhaleEvent(const QByteArray& data);
+
+    // Decodes the record, or queues the refusal box and returns nothing.
+    template <class Record>
+    std::optional<Record> Decode(const QByteArray& data, DetectionKind kind);
+    // Poll GPS and shift the record's time stamp: steps 2 and 3 of every
+    // accepted record.
+    void Prepare(platform::SystemTime& stamp);
+    void Post(DetectionKind kind, uint64_t serial);
+    void Later(std::function<void()> work);
+
+    std::unique_ptr<platform::DdeServer> m_server;
+};
+
+} // namespace velmar::nav

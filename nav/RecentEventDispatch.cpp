@@ -1,0 +1,260 @@
+#include "nav/RecentEventDispatch.h"
+
+#include "shell/RunMode.h"
+#include "store/ProgramSettings.h"
+
+#include <chrono>
+
+namespace velmar::nav {
+
+namespace {
+
+constexpr uint64_t MsPerMinute = 60000;
+
+uint64_t minutesToMs(int32_t minutes)
+{
+    return minutes > 0 ? uint64_t(minutes) * MsPerMinute : 0;
+}
+
+// "-" for a count of 0, else the text of the newest event's time.
+QString timeOrDash(int count, const QString& timeText)
+{
+    return count ? timeText : QStringLiteral("-");
+}
+
+unsigned colourOf(int count)
+{
+    return count ? StatusAlert : StatusNormal;
+}
+
+} // namespace
+
+QString StatusTimeText(const platform::SystemTime& time)
+{
+    return QString::asprintf("%2.2d:%2.2d:%2.2d", int(time.wHour), int(time.wMinute), int(time.wSecond));
+}
+
+std::optional<RecorderTrigger> TriggerFor(DetectionKind kind, int32_t clickSpecies)
+{
+    switch (kind) {
+    case KindWhistle: return RecorderTrigger{1, 60, QStringLiteral("Single Whistle")};
+    case KindPorpoiseEvent: return RecorderTrigger{0, 60, QStringLiteral("Porpoise Event")};
+    case KindClickEvent:
+        if (clickSpecies == NewRCEventRecord::SpeciesSpermWhale)
+            return RecorderTrigger{3, 120, QStringLiteral("QuintraClick Sperm Whale")};
+        if (clickSpecies == NewRCEventRecord::SpeciesDolphin)
+            return RecorderTrigger{4, 120, QStringLiteral("QuintraClick Dolphin")};
+        return RecorderTrigger{4, 120, QStringLiteral("QuintraClick Unknown")};
+    case KindWhistleEvent: return RecorderTrigger{2, 120, QStringLiteral("Whistle Event")};
+    case KindRightWhaleEvent: return RecorderTrigger{2, 120, QStringLiteral("Right Whale Event")};
+    case KindThingHeard:
+    case KindSeismic: break;
+    }
+    return std::nullopt;
+}
+
+template <class Node>
+void RecentEventDispatch::Store(Node& node, const std::function<void(const Node&)>& write)
+{
+    if (write)
+        write(node);
+}
+
+void RecentEventDispatch::Trigger(DetectionKind kind, int32_t clickSpecies)
+{
+    if (const auto trigger = TriggerFor(kind, clickSpecies); trigger && ports.triggerRecorders)
+        ports.triggerRecorders(*trigger);
+}
+
+void RecentEventDispatch::OnDetection(DetectionKey key)
+{
+    const auto kind = DetectionKind(key.kind);
+    const Writers& w = ports.writers;
+    switch (kind) {
+    case KindWhistle: {
+        WHISTLEDETECTION* node = WhistleDetections.FindBySerial(key.serial);
+        if (!node)
+            return;
+        Store(*node, w.whistle);
+        Trigger(kind);
+        break;
+    }
+    case KindPorpoiseEvent: {
+        PorpoiseEvent* node = PorpoiseEvents.FindBySerial(key.serial);
+        if (!node)
+            return;
+        // Updates may repeat the final state; its row is written once.
+        if (node->record.state == PorpoiseEventRecord::StateFinal && !node->stored) {
+            Store(*node, w.porpoiseEvent);
+            node->stored = true;
+        }
+        Trigger(kind);
+        break;
+    }
+    case KindClickEvent: {
+        RCEvent* node = RCEvents.FindBySerial(key.serial);
+        if (!node)
+            return;
+        if (node->record.state == NewRCEventRecord::StateFinal && !node->stored) {
+            Store(*node, w.clickEvent);
+            node->stored = true;
+        }
+        Trigger(kind, node->record.species);
+        break;
+    }
+    case KindThingHeard: {
+        THINGHEARD* node = ThingsHeard.FindBySerial(key.serial);
+        if (!node)
+            return;
+        Store(*node, w.thingHeard);
+        break;
+    }
+    case KindSeismic: {
+        SEISMIC* node = Seismics.FindBySerial(key.serial);
+        if (!node)
+            return;
+        Store(*node, w.seismic);
+        return;  // seismic reports trigger nothing and are not drawn
+    }
+    case KindWhistleEvent: {
+        WHISTLEEVENT* node = WhistleEvents.FindBySerial(key.serial);
+        if (!node)
+            return;
+        // Stored already when a newer event closed it while it was open.
+        if (!node->IsOpen() && !node->stored) {
+            Store(*node, w.whistleEvent);
+            node->stored = true;
+        }
+        Trigger(kind);
+        break;
+    }
+    case KindRightWhaleEvent: {
+        RWEVENT* node = RightWhaleEvents.FindBySerial(key.serial);
+        if (!node)
+            return;
+        Store(*node, w.rightWhaleEvent);
+        Trigger(kind);
+        break;
+    }
+    default:
+        return;
+    }
+    if (ports.toMap)
+        ports.toMap(key);
+}
+
+void RecentEventDispatch::OnThingHeard(const QString& text, int16_t strength)
+{
+    if (ports.listeningEffortStatus && ports.listeningEffortStatus() == ListeningEffortOff) {
+        const bool yes = ports.askYesNo
+            && ports.askYesNo(QString::fromLatin1(ListeningQuestion), QString::fromLatin1(ListeningCaption));
+        if (yes && ports.setListeningEffortNote)
+            ports.setListeningEffortNote(QString::fromLatin1(ListeningLateNote));
+        if (ports.setListeningEffortFull)
+            ports.setListeningEffortFull();
+    }
+    THINGHEARD* node = NewThingHeard(text, strength, 0, nullptr);
+    if (ports.pollGpsIfDue)
+        ports.pollGpsIfDue();
+    node->fix = NewestFix();
+    OnDetection({KindThingHeard, node->serial});
+}
+
+void RecentEventDispatch::SetEdit(int id, const QString& text, unsigned colour)
+{
+    if (ports.setStatusEdit)
+        ports.setStatusEdit(id, text, colour);
+}
+
+int RecentEventDispatch::CountHeard(uint64_t ageMs)
+{
+    const int heard = CountThingsHeard(ageMs);
+    SetEdit(HeardCountEdit, QString::number(heard), colourOf(heard));
+    SetEdit(HeardTimeEdit, timeOrDash(heard, heard ? StatusTimeText(ThingsHeard.newest->programTime) : QString()),
+            colourOf(heard));
+    return heard;
+}
+
+int RecentEventDispatch::CountDetectorPanel(uint64_t ageMs)
+{
+    const int whistles = CountWhistleEvents(ageMs) + CountRightWhaleEvents(ageMs);
+    QString whistleTime;
+    if (const WHISTLEEVENT* e = WhistleEvents.newest)
+        whistleTime = e->IsActive() ? QStringLiteral("Active") : StatusTimeText(e->programTime);
+    else if (const RWEVENT* rw = RightWhaleEvents.newest)
+        whistleTime = StatusTimeText(rw->programTime);
+    SetEdit(WhistleCountEdit, QString::number(whistles), colourOf(whistles));
+    SetEdit(WhistleTimeEdit, timeOrDash(whistles, whistleTime), colourOf(whistles));
+
+    const int porpoises = CountPorpoiseEvents(ageMs);
+    SetEdit(PorpoiseCountEdit, QString::number(porpoises), colourOf(porpoises));
+    SetEdit(PorpoiseTimeEdit,
+            timeOrDash(porpoises, porpoises ? StatusTimeText(PorpoiseEvents.newest->record.eventStart) : QString()),
+            colourOf(porpoises));
+
+    const int clicks = CountRCEvents(ageMs);
+    QString clickTime;
+    if (clicks) {
+        const NewRCEventRecord& r = RCEvents.newest->record;
+        // The end of the event: its time plus its whole seconds.
+        platform::SystemTime end = r.eventTime;
+        if (end.isValid())
+            end = platform::SystemTime::fromTimePoint(end.toTimePoint()
+                                                      + std::chrono::seconds(int64_t(r.duration)));
+        clickTime = StatusTimeText(end);
+    }
+    SetEdit(ClickCountEdit, QString::number(clicks), colourOf(clicks));
+    SetEdit(ClickTimeEdit, timeOrDash(clicks, clickTime), colourOf(clicks));
+
+    const bool shooting = IsShootingActive();
+    const unsigned seismicColour = shooting ? StatusAlert : StatusNormal;
+    SetEdit(SeismicStateEdit, shooting ? QStringLiteral("Shooting") : QStringLiteral("Quiet"), seismicColour);
+    SetEdit(SeismicTimeEdit, Seismics.newest ? StatusTimeText(Seismics.newest->record.pcTime) : QStringLiteral("-"),
+            seismicColour);
+
+    return whistles + porpoises + clicks;
+}
+
+void RecentEventDispatch::UpdateCounts()
+{
+    const uint64_t ageMs =
+        minutesToMs(ports.warningMinutes ? ports.warningMinutes() : store::TheProgramSettings.WarningTime);
+    int total = 0;
+    if (ports.thingsHeardFormExists && ports.thingsHeardFormExists())
+        total += CountHeard(ageMs);
+    else
+        total += CountThingsHeard(ageMs);
+    if (!ports.detectorPanelExists || !ports.detectorPanelExists())
+        return;
+    total += CountDetectorPanel(ageMs);
+
+    const quint32 mode = ports.runMode ? ports.runMode() : shell::RunMode;
+    if ((mode == shell::RunModeOnline || mode == shell::RunModeOffline) && ports.setTrafficLight)
+        ports.setTrafficLight(total ? TrafficLightRecent : TrafficLightQuiet);
+}
+
+bool RecentEventDispatch::PurgeOldEvents()
+{
+    const uint64_t ageMs =
+        minutesToMs(ports.displayMinutes ? ports.displayMinutes() : store::TheProgramSettings.DisplayTime);
+    // A display time of 0 would mean "purge everything" to the lists; the
+    // settings never allow it, and it must not empty the map every minute.
+    if (ageMs == 0)
+        return false;
+    int dropped = PurgeWhistleDetections(ageMs);
+    dropped += PurgePorpoiseEvents(ageMs);
+    dropped += PurgeRCEvents(ageMs);
+    dropped += PurgeThingsHeard(ageMs);
+    if (ports.purgeGpsFixes)
+        dropped += ports.purgeGpsFixes(ageMs);
+    dropped += PurgeRightWhaleEvents(ageMs);
+    dropped += PurgeWhistleEvents(ageMs);
+    if (ports.purgeUserPlotThings)
+        dropped += ports.purgeUserPlotThings(ageMs);
+    PurgeSeismics(ageMs);
+    if (dropped && ports.redrawMap)
+        ports.redrawMap();
+    return dropped != 0;
+}
+
+} // namespace velmar::nav

@@ -1,0 +1,125 @@
+// The detector event service on a private session bus, poked by the stand-in
+// detector from a second process.
+#include "EventsFixture.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+
+using namespace eventstest;
+using namespace knownrecords;
+
+namespace {
+
+class BusEvents : public EventsFixture {
+protected:
+    void SetUp() override
+    {
+        EventsFixture::SetUp();
+        ASSERT_TRUE(server.InitDde());
+        ASSERT_TRUE(server.InitDde());  // a second call: already running
+    }
+    void TearDown() override
+    {
+        server.CloseDde();
+        EventsFixture::TearDown();
+    }
+
+    // Runs the stand-in detector while our event loop serves its pokes;
+    // returns its report line, or an empty text when it failed.
+    QString runDetector(const QStringList& args)
+    {
+        QProcess detector;
+        detector.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/stand_in_detector"));
+        detector.setArguments(args);
+        detector.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        detector.start();
+        const bool ended = QTest::qWaitFor([&] { return detector.state() == QProcess::NotRunning; }, 90'000);
+        if (!ended) {
+            detector.kill();
+            detector.waitForFinished(5000);
+            return {};
+        }
+        pump();
+        if (detector.exitStatus() != QProcess::NormalExit || detector.exitCode() != 0)
+            return {};
+        return QString::fromUtf8(detector.readAllStandardOutput()).trimmed();
+    }
+};
+
+TEST_F(BusEvents, PokesFromAnotherProgramReachTheWriters)
+{
+    ASSERT_EQ(runDetector({"known"}), "poked 6");
+    ASSERT_EQ(stored.size(), 6u);
+    const auto known = allKnownPokes();
+    for (std::size_t i = 0; i < known.size(); ++i) {
+        SCOPED_TRACE(known[i].item);
+        EXPECT_EQ(stored[i].kind, known[i].kind);
+        if (known[i].kind != KindRightWhaleEvent) {  // its tick words are the receiver's
+            EXPECT_EQ(stored[i].bytes, known[i].bytes);
+        }
+        EXPECT_EQ(stored[i].fix, &fixA);
+    }
+    EXPECT_TRUE(errors.empty());
+}
+
+TEST_F(BusEvents, RandomBytesOfEveryLengthNeverBringTheServiceDown)
+{
+    const QString report = runDetector({"random", "20261210"});
+    // Six event items and "Porpoise" are acknowledged whatever their bytes;
+    // the unknown item never is.
+    EXPECT_EQ(report, QString("poked %1").arg(301 * 7));
+    EXPECT_TRUE(server.isRunning());
+    // Every short record was refused with its box, and nothing of one kept.
+    int shortPokes = 0;
+    for (const KnownPoke& p : allKnownPokes())
+        shortPokes += int(std::min<std::size_t>(p.size, 301));
+    EXPECT_EQ(errors.size(), std::size_t(shortPokes));
+
+    stored.clear();
+    ASSERT_EQ(runDetector({"known"}), "poked 6");
+    EXPECT_GE(stored.size(), 1u);
+}
+
+TEST_F(BusEvents, UserFormPokesGoToTheFormsOnly)
+{
+    int formPokes = 0;
+    server.hooks.userFormPoke = [&](const QString&, const QByteArray&) {
+        ++formPokes;
+        return true;
+    };
+    ASSERT_EQ(runDetector({"udf"}), "poked 6");
+    EXPECT_EQ(formPokes, 6);
+    EXPECT_EQ(nodeCount(), 0);
+    EXPECT_TRUE(posted.empty());
+}
+
+// The poke of the README, as any D-Bus client sends it.
+TEST_F(BusEvents, AGdbusPokeIsARecordLikeAnyOther)
+{
+    const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
+    if (gdbus.isEmpty())
+        GTEST_SKIP() << "gdbus is not installed";
+    QStringList bytes;
+    for (char c : seismic().encode())
+        bytes << QString::asprintf("byte 0x%02x", unsigned(uint8_t(c)));
+    QProcess call;
+    call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/",
+                       "--method", "org.velmar.Dde.Poke", "EventsService", "NewSeismic",
+                       "[" + bytes.join(", ") + "]"});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return call.state() == QProcess::NotRunning; }, 30'000));
+    pump();
+    EXPECT_EQ(QString::fromUtf8(call.readAllStandardOutput()).trimmed(), "(true,)");
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].bytes, seismic().encode());
+}
+
+TEST_F(BusEvents, ASecondServiceOfTheSameNameCannotStart)
+{
+    DetectorEventServer second;
+    std::vector<QString> boxes;
+    second.hooks.showError = [&](const QString& text, const QString& caption) { boxes.push_back(caption + text); };
+    EXPECT_FALSE(second.InitDde());
+    EXPECT_EQ(boxes, std::vector<QString>{" Very Odd ErrorCould not initilaise DDE"});
+}
+
+} // namespace
