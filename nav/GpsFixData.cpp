@@ -19,7 +19,8 @@ constexpr QChar MinuteMark{0x00B4};
 double signedMinutes(float nmeaValue, char letter, char positiveLetter)
 {
     const double minutes = NmeaDegrees(nmeaValue) * MinutesPerDegree + NmeaMinutes(nmeaValue);
-    return letter == positiveLetter ? minutes : -minutes;
+    // No position is 0, never -0.
+    return letter == positiveLetter || minutes == 0 ? minutes : -minutes;
 }
 
 float nmeaFromDegrees(double degrees)
