@@ -185,6 +185,15 @@ TEST_F(PollFixture, NoFixIsStoredButNotAppended)
     EXPECT_EQ(readout.panels[0].latitude->text, QStringLiteral("No Data"));
 }
 
+TEST_F(PollFixture, DatumSentenceWithoutCommaShowsNoMapDatum)
+{
+    startServer(serving(QStringLiteral("OK"), {ValidRmc, "$PGRMM"}));
+    GpsPoller poller(readout, fixes, hooks());
+    poller.PollGps();
+    EXPECT_EQ(stored.size(), 1u);
+    EXPECT_EQ(readout.datums, std::vector<QString>{QStringLiteral("No Map Datum")});
+}
+
 TEST_F(PollFixture, PollIfDueKeepsTheLeastInterval)
 {
     startServer(serving(QStringLiteral("OK"), {ValidRmc}));
