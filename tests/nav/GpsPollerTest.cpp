@@ -5,6 +5,7 @@
 #include "nav/GpsFixList.h"
 #include "nav/GpsPoller.h"
 #include "nav/ProgramLinks.h"
+#include "platform/Folders.h"
 #include "shell/RunMode.h"
 #include "store/ProgramSettings.h"
 
@@ -276,6 +277,41 @@ TEST_F(PollFixture, AbsentServerIsStartedOnceAndPolledWhenItAppears)
     for (const QByteArray& line : pidFile.readAll().split('\n'))
         if (const int pid = line.toInt(); pid > 0)
             ::kill(pid, SIGTERM);
+}
+
+TEST(ProgramLinks, AFailedPathIsTriedAgainBesideTheMainProgram)
+{
+    using velmar::store::ProgramNmea;
+    auto& path = velmar::store::TheProgramSettings.ProgramPaths[std::size_t(
+        velmar::store::ProgramTypeIndex(ProgramNmea))];
+    QStringList tried;
+    bool besideStarts = true;
+    SetProgramLauncher([&](const QString& program) {
+        tried << program;
+        return tried.size() > 1 && besideStarts;
+    });
+    const QString folder = velmar::platform::executableFolder();
+
+    path.setText(QStringLiteral("C:\\Velmar\\NMEA.exe"));
+    EXPECT_TRUE(StartProgram(ProgramNmea));
+    EXPECT_EQ(tried, (QStringList{QStringLiteral("C:/Velmar/NMEA.exe"), folder + QStringLiteral("/NMEA")}));
+    EXPECT_EQ(path.text(), folder + QStringLiteral("/NMEA"));
+
+    // Failing there too: false, and the path stays replaced.
+    tried.clear();
+    besideStarts = false;
+    path.setText(QStringLiteral("/opt/old/NMEA"));
+    EXPECT_FALSE(StartProgram(ProgramNmea));
+    EXPECT_EQ(tried.size(), 2);
+    EXPECT_EQ(path.text(), folder + QStringLiteral("/NMEA"));
+
+    // Nothing to try beside the main program, and no program of that type.
+    tried.clear();
+    path.setText(QString());
+    EXPECT_FALSE(StartProgram(ProgramNmea));
+    EXPECT_EQ(tried.size(), 1);
+    EXPECT_FALSE(StartProgram(64));
+    SetProgramLauncher({});
 }
 
 TEST(GpsReadoutTexts, StatusAndDatumTexts)
