@@ -2,6 +2,8 @@
 
 #include "platform/Dde.h"
 #include "shell/ProgramClock.h"
+#include "store/EventWriters.h"
+#include "store/RecordWriters.h"
 
 #include <QLoggingCategory>
 #include <QMetaObject>
@@ -26,7 +28,11 @@ QString InvalidRecordText(DetectionKind kind)
     return QString();
 }
 
-DetectorEventServer::DetectorEventServer(QObject* parent) : QObject(parent) {}
+DetectorEventServer::DetectorEventServer(QObject* parent) : QObject(parent)
+{
+    hooks.pollGpsIfDue = store::RequestGpsPoll;
+    hooks.writeWhistleEvent = [](const WHISTLEEVENT& event) { store::DbWriteWhistleEvent(event); };
+}
 
 DetectorEventServer::~DetectorEventServer()
 {

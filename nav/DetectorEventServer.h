@@ -50,11 +50,13 @@ public:
     struct Hooks {
         // Command 30057: poll the NMEA server now when the interval is due, so
         // the new node links to a fresh fix. Runs before the node is made.
+        // Default: the poll the main window installs for the writers.
         std::function<void()> pollGpsIfDue;
         // A time read from the detector's computer clock, shifted into program
         // time (no change outside offline logging). Default ToProgramTime.
         std::function<void(platform::SystemTime*)> toProgramTime;
-        // Stores a whistle event that a newer one closes (DbWriteWhistleEvent).
+        // Stores a whistle event that a newer one closes (default
+        // DbWriteWhistleEvent).
         std::function<void(const WHISTLEEVENT&)> writeWhistleEvent;
         // Receives each new or updated node; called from the event loop after
         // the poke has been answered.

@@ -1,6 +1,9 @@
 #include "nav/RecentEventDispatch.h"
 
+#include "nav/GpsFixList.h"
 #include "shell/RunMode.h"
+#include "store/EventWriters.h"
+#include "store/RecordWriters.h"
 #include "store/ProgramSettings.h"
 
 #include <chrono>
@@ -51,6 +54,20 @@ std::optional<RecorderTrigger> TriggerFor(DetectionKind kind, int32_t clickSpeci
     case KindSeismic: break;
     }
     return std::nullopt;
+}
+
+RecentEventDispatch::RecentEventDispatch()
+{
+    Writers& w = ports.writers;
+    w.whistle = [](const WHISTLEDETECTION& n) { store::DbWriteWhistle(n); };
+    w.porpoiseEvent = [](const PorpoiseEvent& n) { store::DbWritePorpoiseEvent(n); };
+    w.clickEvent = [](const RCEvent& n) { store::DbWriteQuintraEvent(n); };
+    w.thingHeard = [](const THINGHEARD& n) { store::DbWriteThingHeard(n); };
+    w.seismic = [](const SEISMIC& n) { store::DbWriteSeismic(n); };
+    w.whistleEvent = [](const WHISTLEEVENT& n) { store::DbWriteWhistleEvent(n); };
+    w.rightWhaleEvent = [](const RWEVENT& n) { store::DbWriteRightWhaleEvent(n); };
+    ports.pollGpsIfDue = store::RequestGpsPoll;
+    ports.purgeGpsFixes = PurgeGpsFixes;
 }
 
 template <class Node>

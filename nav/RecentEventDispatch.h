@@ -64,6 +64,7 @@ std::optional<RecorderTrigger> TriggerFor(DetectionKind kind, int32_t clickSpeci
 
 class RecentEventDispatch {
 public:
+    // Each stores its node in its table (store/EventWriters.h by default).
     struct Writers {
         std::function<void(const WHISTLEDETECTION&)> whistle;          // DbWriteWhistle
         std::function<void(const PorpoiseEvent&)> porpoiseEvent;       // DbWritePorpoiseEvent
@@ -112,6 +113,11 @@ public:
         std::function<int32_t()> displayMinutes;
         std::function<int32_t()> warningMinutes;
     };
+
+    // Ports on the program's own parts where they exist: the database
+    // writers, the GPS poll the writers use (command 30057) and the purge of
+    // the GPS fix lists.
+    RecentEventDispatch();
 
     Ports ports;
 

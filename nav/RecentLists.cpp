@@ -1,5 +1,6 @@
 #include "nav/RecentLists.h"
 
+#include "nav/GpsFixList.h"
 #include "shell/ProgramClock.h"
 
 #include <chrono>
@@ -42,9 +43,17 @@ platform::SystemTime programTimeNow()
     return t;
 }
 
+// Links to fixes of the program's fix list are let go when it frees them.
+void listenToFixList()
+{
+    static const int listener = TheGpsFixList().AddFreeListener([](const GPSTHING* fix) { ReleaseFix(fix); });
+    (void)listener;
+}
+
 template <class Node>
 Node* append(RecentList<Node>& list, Node* node)
 {
+    listenToFixList();
     node->serial = nextSerial();
     node->older = list.newest;
     node->newer = nullptr;
@@ -140,8 +149,35 @@ void SetRecentTickSource(std::function<uint64_t()> source)
 
 GPSTHING* NewestFix()
 {
-    const auto& source = fixSource();
-    return source ? source() : nullptr;
+    if (const auto& source = fixSource())
+        return source();
+    return GetLastGpsFix(0);
+}
+
+void ReleaseFix(const GPSTHING* fix)
+{
+    const auto drop = [fix](GPSTHING*& link) {
+        if (link == fix)
+            link = nullptr;
+    };
+    for (WHISTLEDETECTION* n = WhistleDetections.newest; n; n = n->older)
+        drop(n->fix);
+    for (THINGHEARD* n = ThingsHeard.newest; n; n = n->older)
+        drop(n->fix);
+    for (SEISMIC* n = Seismics.newest; n; n = n->older)
+        drop(n->fix);
+    for (WHISTLEEVENT* n = WhistleEvents.newest; n; n = n->older)
+        drop(n->fix);
+    for (RWEVENT* n = RightWhaleEvents.newest; n; n = n->older)
+        drop(n->fix);
+    for (PorpoiseEvent* n = PorpoiseEvents.newest; n; n = n->older) {
+        drop(n->firstFix);
+        drop(n->latestFix);
+    }
+    for (RCEvent* n = RCEvents.newest; n; n = n->older) {
+        drop(n->firstFix);
+        drop(n->latestFix);
+    }
 }
 
 void SetNewestFixSource(std::function<GPSTHING*()> source)

@@ -42,10 +42,13 @@ uint64_t RecentTickCount();
 // Replaces the clock; an empty function restores the steady clock.
 void SetRecentTickSource(std::function<uint64_t()> source);
 
-// The newest GPS fix of data set 0, or null. The GPS fix list sets the
-// source; until it does there is no fix.
+// The newest GPS fix of data set 0 (GetLastGpsFix), or null. Tests set
+// their own source; an empty function restores the program's fix list.
 GPSTHING* NewestFix();
 void SetNewestFixSource(std::function<GPSTHING*()> source);
+// Every link to the fix becomes null. The program's fix list calls it for
+// each fix it frees, so no node points at a freed fix.
+void ReleaseFix(const GPSTHING* fix);
 
 // A doubly linked list of one kind: oldest and newest node.
 template <class Node>

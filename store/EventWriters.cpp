@@ -188,7 +188,7 @@ bool DbWriteWhistle(const nav::WHISTLEDETECTION& whistle)
         return false;
     const nav::NewWhistlesRecord& r = whistle.record;
     w.setTime("PCTime", r.pcTime);
-    w.setInt("WhistleNumber", 0);
+    w.setInt("WhistleNumber", r.whistleNumber);
     stampCrossReference(w, "GpsIndex");
     w.setReal("SectionTime", r.sectionTime);
     w.setInt("Channel", r.channel);
