@@ -1,0 +1,672 @@
+#include "forms/ui/TUserForm.h"
+
+#include "forms/ControlIds.h"
+#include "forms/ControlKeywords.h"
+#include "forms/ui/FormMetrics.h"
+#include "shell/MyControls.h"
+#include "shell/RunMode.h"
+#include "shell/TrafficLight.h"
+#include "sound/DateTimeText.h"
+#include "store/ProgramSettings.h"
+#include "store/RecordWriters.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimerEvent>
+
+#include <algorithm>
+#include <chrono>
+
+namespace velmar::forms {
+
+namespace {
+
+constexpr int kMargin = 20;
+constexpr int kHintTop = 24;
+// Pop-up windows of one form open stepped by this much.
+constexpr int kCascade = 20;
+constexpr int kReminderBarWidth = 100;
+constexpr int kReminderBarHeight = 10;
+
+UserFormHost g_host;
+std::vector<TUserForm*> g_windows;
+
+bool showingData()
+{
+    return shell::RunMode == shell::RunModeShowData;
+}
+
+QFont formFont(const store::LogFont& lf)
+{
+    QFont f(lf.lfFaceName.text());
+    if (lf.lfHeight != 0)
+        f.setPixelSize(std::abs(lf.lfHeight));
+    if (lf.lfWeight > 0)
+        f.setWeight(QFont::Weight(std::clamp(int(lf.lfWeight), 1, 1000)));
+    f.setItalic(lf.lfItalic != 0);
+    f.setStyleHint(QFont::SansSerif);
+    return f;
+}
+
+QColor colourOf(int32_t ref)
+{
+    return QColor(ref & 0xff, (ref >> 8) & 0xff, (ref >> 16) & 0xff);
+}
+
+qint64 secondsNow()
+{
+    using namespace std::chrono;
+    return duration_cast<seconds>(UserFormTime().toTimePoint().time_since_epoch()).count();
+}
+
+} // namespace
+
+void setUserFormHost(UserFormHost host)
+{
+    g_host = std::move(host);
+}
+
+const UserFormHost& userFormHost()
+{
+    return g_host;
+}
+
+TUserForm::TUserForm(QWidget* parent, TUserFormInfo* form) : QWidget(parent), NightDayWindow(this), m_form(form)
+{
+    if (IsPopupKind() && m_form->FormKind == kPopupForm) {
+        setWindowFlags(Qt::Window | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+        setAttribute(Qt::WA_DeleteOnClose);
+    }
+    g_windows.push_back(this);
+    setFont(formFont(m_form->Font));
+    MeasureFormFont(font());
+    if (IsPopupKind() && m_form->ForceGps) {
+        store::RequestGpsPoll();
+        TakeGpsReference();
+    }
+    BuildControls(true);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colourOf(m_form->BackgroundColour));
+    setPalette(p);
+    m_canClose = !m_form->NoCancel;
+}
+
+TUserForm::~TUserForm()
+{
+    // The controls go first, while their UserControls still exist; focus
+    // changes on the way check nothing.
+    m_destroying = true;
+    qDeleteAll(findChildren<QWidget*>(Qt::FindDirectChildrenOnly));
+    g_windows.erase(std::remove(g_windows.begin(), g_windows.end(), this), g_windows.end());
+    m_controls.clear();
+}
+
+bool TUserForm::IsPopupKind() const
+{
+    return m_form->FormKind == kPopupForm || m_form->FormKind == kSubTabForm;
+}
+
+std::vector<TUserForm*> TUserForm::OpenRecordWindows()
+{
+    std::vector<TUserForm*> out;
+    for (TUserForm* w : g_windows)
+        if (w->IsPopupKind())
+            out.push_back(w);
+    return out;
+}
+
+void TUserForm::BuildControls(bool create)
+{
+    m_x = kMargin;
+    m_y = kMargin + RowHeight(3);
+    m_widest = 0;
+    int lineHeight = 0;
+    std::size_t next = 0;
+    for (const auto& rowPtr : m_form->Rows()) {
+        CONTROLTYPEINFO* row = rowPtr.get();
+        if (HasDataField(row->typeCode)) {
+            if (create) {
+                m_controls.push_back(std::make_unique<UserControl>(this, row, NextControlIds(2), m_x, m_y));
+                if (row->Plot)
+                    ++m_plotCount;
+            } else if (next < m_controls.size()) {
+                m_controls[next]->Move(m_x, m_y);
+            }
+            UserControl* c = m_controls[create ? m_controls.size() - 1 : next].get();
+            ++next;
+            m_x = c->Right();
+            m_widest = std::max(m_widest, m_x);
+            lineHeight = std::max(lineHeight, c->Height());
+        } else if (row->typeCode == CT_HSPACE) {
+            m_x += EditWidth(row->Length);
+        } else if (row->typeCode == CT_VSPACE) {
+            m_y += RowHeight(row->Length) / 5;
+        } else if (row->typeCode == CT_AUTORECORD) {
+            m_triggerName = row->Title.isEmpty() ? QString::fromLatin1(kDefaultTriggerName) : row->Title.left(49);
+            m_recordSeconds = row->Length;
+        }
+        for (int n = 0; n < row->newLineCount; ++n) {
+            m_y += std::max(RowHeight(1), lineHeight);
+            lineHeight = 0;
+            m_y += RowHeight(1) / 4;
+            m_x = kMargin;
+        }
+    }
+    if (create && m_form->InterpolateGps && !m_form->InterpolationControl.isEmpty()
+        && FindControl(m_form->InterpolationControl) == nullptr) {
+        FormMessage(this, QStringLiteral("No Time control specified for form - Can't Interpolate"),
+                    m_form->DefinitionTable);
+        m_form->InterpolateGps = 0;
+    }
+    if (create) {
+        m_hint = new TUserHint(this, NextControlIds(), kMargin, kMargin, EditWidth(80), RowHeight(1));
+        m_prompt = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(1), EditWidth(55), RowHeight(1));
+        m_lastSaved = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(2), EditWidth(50),
+                                    RowHeight(1), true);
+        const bool blackAndWhite = store::TheProgramSettings.BlackAndWhite;
+        if (!blackAndWhite) {
+            m_hint->setStyleSheet(QStringLiteral("color: rgb(225,0,0)"));
+            m_prompt->setStyleSheet(QStringLiteral("color: rgb(0,128,0)"));
+            m_lastSaved->setStyleSheet(QStringLiteral("color: rgb(0,128,0)"));
+        }
+    }
+    m_y += RowHeight(1) + lineHeight;
+    m_buttonY = m_y;
+    if (create) {
+        QString first = QStringLiteral("Store"), second = QStringLiteral("Clear");
+        int firstId = CM_USERFORM_STORE, secondId = CM_USERFORM_CLEAR;
+        if (showingData()) {
+            first = QStringLiteral("Prev'");
+            second = QStringLiteral("Next");
+            firstId = CM_USERFORM_PREV;
+            secondId = CM_USERFORM_NEXT;
+        } else if (IsPopupKind()) {
+            first = QStringLiteral("Ok");
+            second = QStringLiteral("Cancel");
+        }
+        m_store = new QPushButton(first, this);
+        m_clear = new QPushButton(second, this);
+        shell::SetControlId(m_store, firstId);
+        shell::SetControlId(m_clear, secondId);
+        m_store->setDefault(!showingData());
+        if (!showingData()) {
+            connect(m_store, &QPushButton::clicked, this, &TUserForm::CmStore);
+            connect(m_clear, &QPushButton::clicked, this, &TUserForm::CmClear);
+        }
+        m_propertyBox = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
+        shell::SetControlId(m_propertyBox, CM_USERFORM_PROPERTYEDITS);
+        connect(m_propertyBox, &QCheckBox::toggled, this, [this](bool on) { m_propertyEdits = on; });
+    }
+    m_propertyBox->setGeometry(kMargin, m_y, EditWidth(23), RowHeight(1));
+    m_totalHeight = RowHeight(2) + m_y + kMargin;
+    if (m_form->HotKeyId != 0) {
+        m_y += RowHeight(2) + RowHeight(1) / 2;
+        const QString text = m_form->HotKeyTarget.isEmpty()
+                                 ? QStringLiteral("Press Ctrl-%1 to automatically open this form").arg(m_form->HotKeyText)
+                                 : QStringLiteral("Press Ctrl-%1 to automatically open this form and fill in the %2 field")
+                                       .arg(m_form->HotKeyText, m_form->HotKeyTarget);
+        if (create)
+            m_hotKeyHint = new QLabel(text, this);
+        m_hotKeyHint->setGeometry(kMargin, m_y, StaticWidth(int(text.size())), RowHeight(1));
+        m_totalHeight = RowHeight(1) + m_y + kMargin;
+    }
+    setMinimumSize(m_widest + kMargin, m_totalHeight);
+    PlaceButtons(width());
+}
+
+void TUserForm::Relayout()
+{
+    setFont(formFont(m_form->Font));
+    MeasureFormFont(font());
+    BuildControls(false);
+    if (m_form->FormKind == kPopupForm)
+        resize(m_widest + kMargin, m_totalHeight);
+    PlaceButtons(width());
+}
+
+void TUserForm::PlaceButtons(int w)
+{
+    if (m_store == nullptr)
+        return;
+    const int c = EditWidth(10);
+    m_store->setGeometry(w / 2 - 3 * c / 2, m_buttonY, c, RowHeight(2));
+    m_clear->setGeometry(w / 2 + c / 2, m_buttonY, c, RowHeight(2));
+    const int d = w / 2 - 2 - kMargin;
+    m_lastSaved->setGeometry(w - kMargin - d, kHintTop, d, RowHeight(1));
+    m_hint->setGeometry(kMargin, kHintTop, d, RowHeight(1));
+    m_prompt->setGeometry(kMargin, kHintTop + RowHeight(1), d, RowHeight(1));
+}
+
+void TUserForm::resizeEvent(QResizeEvent* e)
+{
+    QWidget::resizeEvent(e);
+    PlaceButtons(width());
+}
+
+void TUserForm::SetupWindow()
+{
+    const bool online = shell::RunMode == shell::RunModeOnline;
+    const bool logging = online || shell::RunMode == shell::RunModeOffline;
+    if (online) {
+        if (m_form->StoreOnTimer && m_form->TimerInterval > 0) {
+            StartTimer(kStoreTimer, m_form->TimerInterval * 1000);
+            QMetaObject::invokeMethod(this, [this] { EvTimer(kStoreTimer); }, Qt::QueuedConnection);
+        }
+        if (m_form->ReminderInterval > 0) {
+            StartTimer(kReminderTimer, 1000);
+            SetReminderNow(secondsNow());
+            m_reminderBar = new shell::TFlashWarning(parentWidget() ? parentWidget() : this, 0, QString(), 0, 0,
+                                                     kReminderBarWidth, kReminderBarHeight);
+            QMetaObject::invokeMethod(this, [this] { EvTimer(kReminderTimer); }, Qt::QueuedConnection);
+        }
+        if (const auto last = DbLoadLastValues(*m_form)) {
+            const auto rows = m_form->ValueRows();
+            for (std::size_t i = 0; i < rows.size() && i < last->size(); ++i)
+                for (const auto& c : m_controls)
+                    if (c->Row() == rows[i] && !rows[i]->AutoClear)
+                        c->SetValue((*last)[i]);
+        }
+    }
+    if (logging) {
+        for (const auto& c : m_controls) {
+            if (c->Row()->typeCode != CT_COUNTER)
+                continue;
+            if (IsPopupKind())
+                c->SetCounter(c->Row()->counterValue, false);
+            c->IncrementCounter();
+        }
+    }
+    m_propertyBox->setChecked(m_propertyEdits);
+    if (IsPopupKind()) {
+        for (const auto& c : m_controls)
+            if (c->Row()->AutoUpdate < 0)
+                c->AutoFill();
+        if (m_form->FormKind == kPopupForm)
+            resize(m_widest + kMargin, m_totalHeight);
+        int n = 0, count = 0;
+        for (TUserForm* w : g_windows)
+            if (w->m_form == m_form)
+                ++count;
+        for (TUserForm* w : g_windows)
+            if (w->m_form == m_form)
+                w->setWindowTitle(QStringLiteral("%1, %2 of %3").arg(m_form->FormName).arg(++n).arg(count));
+    }
+    const bool hideClear = IsPopupKind() && (m_form->NoClear || m_form->NoCancel);
+    m_clear->setVisible(!hideClear);
+    if (shell::RunMode != shell::RunModeOffline)
+        for (const auto& c : m_controls)
+            if (c->Row()->ReadOnly)
+                c->SetReadOnly(true);
+    QMetaObject::invokeMethod(this, [this] { ClearControls(false); }, Qt::QueuedConnection);
+}
+
+void TUserForm::TakeGpsReference()
+{
+    QString time;
+    m_gps.index = store::GetLastGpsIndex(&time);
+    m_gps.time = time;
+}
+
+FormValues TUserForm::CollectValues() const
+{
+    FormValues values;
+    for (CONTROLTYPEINFO* row : m_form->ValueRows()) {
+        QString value;
+        for (const auto& c : m_controls)
+            if (c->Row() == row && c->HasValue())
+                value = c->Buffer();
+        values.push_back(value);
+    }
+    return values;
+}
+
+bool TUserForm::Store(bool pollGps, CheckOrigin origin)
+{
+    for (const auto& c : m_controls) {
+        QWidget* focus = c->Row()->typeCode == CT_SUBFORM ? c->SecondControl() : c->ValueControl();
+        bool hasValue = false;
+        if (!c->GetValue(&hasValue)) {
+            FormMessage(this, RequiredMessage(c->Row()->Title), QString::fromLatin1(kCannotStoreCaption));
+            focus->setFocus();
+            return false;
+        }
+        const int code = c->Validate();
+        if (code >= VALUE_NOT_DATETIME) {
+            FormMessage(this, ValidationMessage(code, c->Buffer(), c->Row()->Title),
+                        QString::fromLatin1(kDataFormatErrorCaption));
+            focus->setFocus();
+            return false;
+        }
+        if (hasValue && store::TheProgramSettings.FormErrorChecking != 0 && !c->CheckRange(false, origin)) {
+            focus->setFocus();
+            return false;
+        }
+    }
+    // The main window polls the GPS first (when due), so the record carries
+    // the newest fix.
+    if (pollGps)
+        store::RequestGpsPoll();
+    // A failed insert is reported by the data layer; the values stay on
+    // screen so nothing typed is lost.
+    if (DbStoreRecord(*m_form, CollectValues(), m_gps, false) != kStoreOk)
+        return false;
+    if ((m_plotCount > 0 || m_form->HasPlotAll) && g_host.recordStored)
+        g_host.recordStored(this);
+    if (m_form->FormName == store::TheProgramSettings.EffortForm.text() && g_host.appendEffort)
+        g_host.appendEffort(this);
+    m_lastSaved->setText(
+        QStringLiteral("%1 form last saved at %2").arg(m_form->FormName, sound::FormatTimeString(UserFormTime(), 0)));
+    if (m_trigger != 0 && m_recordSeconds != 0 && g_host.triggerRecorders)
+        g_host.triggerRecorders(m_trigger, m_recordSeconds, m_form->FormName);
+    m_gps = GpsReference{};
+    emit stored();
+    return true;
+}
+
+void TUserForm::FillAndStore(bool pollGps)
+{
+    for (const auto& c : m_controls)
+        c->AutoFill();
+    Store(pollGps, CheckOrigin::Automatic);
+}
+
+void TUserForm::CmStore()
+{
+    if (showingData())
+        return;
+    if (!Store(true))
+        return;
+    if (IsPopupKind()) {
+        m_canClose = true;
+        m_closingAfterStore = true;
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    } else {
+        for (const auto& c : m_controls)
+            if (c->Row()->typeCode == CT_COUNTER)
+                c->IncrementCounter();
+        ClearControls(false);
+    }
+    if (m_form->ReminderInterval > 0) {
+        AdvanceReminder(secondsNow());
+        EvTimer(kReminderTimer);
+    }
+}
+
+void TUserForm::CmClear()
+{
+    ClearControls(true);
+    if (IsPopupKind())
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+}
+
+void TUserForm::ClearControls(bool all)
+{
+    for (const auto& c : m_controls)
+        if (all || (c->Row()->AutoClear && c->Row()->AutoUpdate >= 0))
+            c->Clear();
+    SetEdited(false);
+    m_hasUserEdits = false;
+    FocusFirstControl();
+}
+
+void TUserForm::SetEdited(bool state)
+{
+    if (showingData() || state == m_edited)
+        return;
+    m_edited = state;
+    m_prompt->setText(state ? QStringLiteral("Press \"Store\" to save %1 data, \"Clear\" to clear form")
+                                  .arg(m_form->FormName)
+                            : QString());
+    m_store->setEnabled(state || IsPopupKind());
+}
+
+void TUserForm::FocusFirstControl()
+{
+    if (!m_timersActive || m_closingAfterStore)
+        return;
+    for (const auto& c : m_controls) {
+        const CONTROLTYPEINFO* row = c->Row();
+        if (row->typeCode == CT_COUNTER || row->AutoUpdate != 0 || row->ReadOnly)
+            continue;
+        (row->typeCode == CT_SUBFORM ? c->SecondControl() : c->ValueControl())->setFocus();
+        return;
+    }
+}
+
+void TUserForm::StartTimer(int id, int ms)
+{
+    StopTimer(id);
+    const int qtId = startTimer(ms);
+    m_qtTimerOf.insert(id, qtId);
+    m_timerOfQt.insert(qtId, id);
+}
+
+void TUserForm::StopTimer(int id)
+{
+    if (const auto it = m_qtTimerOf.find(id); it != m_qtTimerOf.end()) {
+        killTimer(*it);
+        m_timerOfQt.remove(*it);
+        m_qtTimerOf.erase(it);
+    }
+}
+
+void TUserForm::timerEvent(QTimerEvent* e)
+{
+    if (const auto it = m_timerOfQt.find(e->timerId()); it != m_timerOfQt.end())
+        EvTimer(*it);
+    else
+        QWidget::timerEvent(e);
+}
+
+void TUserForm::ActivateTimers(bool on)
+{
+    m_timersActive = on;
+    if (showingData())
+        return;
+    for (std::size_t n = 0; n < m_controls.size(); ++n) {
+        const CONTROLTYPEINFO* row = m_controls[n]->Row();
+        const int id = kFirstControlTimer + int(n);
+        const bool refresh = row->AutoUpdate > 0 && row->topStripEdit == nullptr && !row->autoNmea;
+        if (!on) {
+            if (refresh)
+                StopTimer(id);
+            continue;
+        }
+        if (refresh) {
+            StartTimer(id, row->AutoUpdate * 1000);
+            EvTimer(id);
+        } else if (row->AutoUpdate < 0 && !(m_form->FormKind == kTabForm && m_edited)) {
+            m_controls[n]->AutoFill();
+        }
+    }
+    bool nmea = false;
+    for (const auto& c : m_controls)
+        nmea = nmea || (c->Row()->AutoUpdate > 0 && c->Row()->autoNmea);
+    if (on && nmea) {
+        m_nmeaTicks = 0;
+        StartTimer(kNmeaTimer, 1000);
+        EvTimer(kNmeaTimer);
+    } else if (!on) {
+        StopTimer(kNmeaTimer);
+    }
+    if (on)
+        FocusFirstControl();
+}
+
+void TUserForm::EvTimer(int id)
+{
+    if (id == kStoreTimer) {
+        FillAndStore(true);
+    } else if (id == kReminderTimer) {
+        UpdateReminder();
+    } else if (id == kNmeaTimer) {
+        for (const auto& c : m_controls)
+            if (c->Row()->AutoUpdate > 0 && c->Row()->autoNmea)
+                c->AutoFill();
+        ++m_nmeaTicks;
+    } else if (id >= kFirstControlTimer && std::size_t(id - kFirstControlTimer) < m_controls.size()) {
+        m_controls[std::size_t(id - kFirstControlTimer)]->AutoFill();
+    }
+}
+
+void TUserForm::SetReminderNow(qint64 now)
+{
+    const qint64 b = qint64(m_form->ReminderInterval) * 60;
+    if (b <= 0 || store::TheProgramSettings.SimpleWarningTimes) {
+        m_reminderDue = now;
+        return;
+    }
+    const qint64 rest = now % b;
+    m_reminderDue = now - rest + (rest > b / 2 ? b : 0);
+}
+
+void TUserForm::AdvanceReminder(qint64 now)
+{
+    const qint64 b = qint64(m_form->ReminderInterval) * 60;
+    if (b <= 0)
+        return;
+    if (store::TheProgramSettings.SimpleWarningTimes) {
+        m_reminderDue = now + b;
+        return;
+    }
+    m_reminderDue = ((now + b) / b) * b;
+    while (m_reminderDue - now < b / 2)
+        m_reminderDue += b;
+}
+
+void TUserForm::UpdateReminder()
+{
+    if (m_reminderBar == nullptr)
+        return;
+    const qint64 now = secondsNow();
+    if (now > m_reminderDue)
+        m_reminderBar->SetWarning(QStringLiteral("%1 Overdue").arg(m_form->FormName), true);
+    else
+        m_reminderBar->SetWarning(
+            QStringLiteral("%1 due in %2 minutes").arg(m_form->FormName).arg((m_reminderDue - now + 30) / 60), false);
+}
+
+bool TUserForm::FillFromButton(UserControl* first, int number, UserControl* second, const QString& text)
+{
+    if (first)
+        first->SetValue(QString::number(number));
+    if (second)
+        second->SetValue(text);
+    if (m_form->TabIndex < 0)
+        ActivateTimers(true);
+    else if (g_host.selectTab)
+        g_host.selectTab(m_form->TabIndex);
+    return true;
+}
+
+UserControl* TUserForm::FindControl(const QString& title) const
+{
+    for (const auto& c : m_controls)
+        if (c->Row()->Title.compare(title, Qt::CaseInsensitive) == 0)
+            return c.get();
+    return nullptr;
+}
+
+UserControl* TUserForm::FindControlByOrder(int order) const
+{
+    for (const auto& c : m_controls)
+        if (c->Row()->Order == order)
+            return c.get();
+    return nullptr;
+}
+
+void TUserForm::SetRecorderTrigger(int trigger, int link)
+{
+    m_trigger = trigger;
+    m_recorderLink = link;
+}
+
+void TUserForm::RefreshControls()
+{
+    for (const auto& c : m_controls)
+        c->SetValue(std::nullopt);
+}
+
+void TUserForm::CmSubForm(UserControl* control)
+{
+    if (!g_host.findForm || !g_host.openSubForm)
+        return;
+    TUserFormInfo* sub = g_host.findForm(control->Row()->Topic);
+    if (sub == nullptr)
+        return;
+    TUserForm* window = g_host.openSubForm(sub, control->Row()->Plot ? this : parentWidget());
+    update();
+    if (window == nullptr)
+        return;
+    const CONTROLTYPEINFO* row = control->Row();
+    UserControl* from = FindControl(row->SendControlName);
+    UserControl* to = window->FindControl(row->ControlOnSubform);
+    if (from && to)
+        to->SetText(from->ShownText().left(128));
+    if (UserControl* back = window->FindControl(row->GetControlData))
+        control->SetText(back->ShownText());
+}
+
+QString TUserForm::HintText() const
+{
+    return m_hint->text();
+}
+
+QString TUserForm::PromptText() const
+{
+    return m_prompt->text();
+}
+
+QString TUserForm::LastSavedText() const
+{
+    return m_lastSaved->text();
+}
+
+void TUserForm::ShowHintText(const QString& text)
+{
+    if (!showingData())
+        m_hint->setText(text);
+}
+
+void TUserForm::FocusNeighbour(QWidget* from, bool forward, int steps)
+{
+    std::vector<QWidget*> order;
+    for (const auto& c : m_controls)
+        for (QWidget* w : {c->ValueControl(), c->SecondControl()})
+            if (w && w->isEnabled() && w->focusPolicy() != Qt::NoFocus)
+                order.push_back(w);
+    const auto it = std::find(order.begin(), order.end(), from);
+    if (it == order.end() || order.empty())
+        return;
+    const int size = int(order.size());
+    int i = int(it - order.begin());
+    i = ((i + (forward ? steps : -steps)) % size + size) % size;
+    order[std::size_t(i)]->setFocus();
+}
+
+void TUserForm::keyPressEvent(QKeyEvent* e)
+{
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        CmStore();
+        return;
+    }
+    if (e->key() == Qt::Key_Escape)
+        return;
+    QWidget::keyPressEvent(e);
+}
+
+void TUserForm::closeEvent(QCloseEvent* e)
+{
+    if (!m_canClose) {
+        e->ignore();
+        return;
+    }
+    QWidget::closeEvent(e);
+}
+
+
+} // namespace velmar::forms
