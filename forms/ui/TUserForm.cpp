@@ -119,6 +119,24 @@ std::vector<TUserForm*> TUserForm::OpenRecordWindows()
     return out;
 }
 
+bool TUserForm::CloseRecordWindowsForExit(QWidget* owner)
+{
+    const std::vector<TUserForm*> open = OpenRecordWindows();
+    if (open.empty())
+        return true;
+    if (AskForm(owner, QStringLiteral("%1 Pop-Up or Sub-Tab forms have not been saved.\n\nClose them without saving "
+                                      "and exit Velmar ?").arg(open.size()),
+                QStringLiteral("Velmar"))
+        != QMessageBox::Yes)
+        return false;
+    for (TUserForm* w : open) {
+        w->m_canClose = true;
+        w->m_closingAfterStore = true;
+        w->close();
+    }
+    return true;
+}
+
 void TUserForm::BuildControls(bool create)
 {
     m_x = kMargin;

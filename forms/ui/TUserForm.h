@@ -132,6 +132,11 @@ public:
     bool ChecksFocus() const { return !m_destroying && isVisible() && !m_closingAfterStore; }
     // Every open pop-up and sub-tab window of any form.
     static std::vector<TUserForm*> OpenRecordWindows();
+    // At program exit: with record windows open, asks whether to close them
+    // without storing; yes closes every one of them, NOCANCEL ones too, so
+    // no form can keep the program from ending. False keeps the program
+    // running.
+    static bool CloseRecordWindowsForExit(QWidget* owner);
 
 signals:
     void stored();

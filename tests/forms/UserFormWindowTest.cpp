@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -177,6 +178,47 @@ TEST_F(UserFormWindowTest, PopupFormStoresAndCloses)
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(rows(QStringLiteral("GpsIndex, Count")), QStringList{QStringLiteral("2|4")})
         << "the record carries the fix taken when the window opened";
+}
+
+TEST_F(UserFormWindowTest, NoCancelPopupDoesNotKeepTheProgramFromEnding)
+{
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (30, 'POPUP')")));
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (31, 'NOCANCEL')")));
+    info = std::make_unique<TUserFormInfo>(QStringLiteral("UDF_Sightings"), -1);
+    QPointer<TUserForm> w = new TUserForm(nullptr, info.get());
+    w->SetupWindow();
+    w->show();
+    int answer = QMessageBox::No;
+    QStringList asked;
+    setFormQuestion([&](QWidget*, const QString& text, const QString&) {
+        asked << text;
+        return answer;
+    });
+    EXPECT_FALSE(TUserForm::CloseRecordWindowsForExit(nullptr));
+    EXPECT_FALSE(w.isNull());
+    answer = QMessageBox::Yes;
+    EXPECT_TRUE(TUserForm::CloseRecordWindowsForExit(nullptr));
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+    EXPECT_EQ(asked.size(), 2);
+    EXPECT_TRUE(rows(QStringLiteral("Count")).isEmpty());
+    setFormQuestion({});
+}
+
+TEST_F(UserFormWindowTest, ReminderDueTimesAfterAStore)
+{
+    auto w = openSightings();
+    info->ReminderInterval = 30;
+    const qint64 day = 20000LL * 86400;
+    auto at = [day](int h, int m) { return day + h * 3600 + m * 60; };
+    w->AdvanceReminder(at(10, 14));
+    EXPECT_EQ(w->ReminderDue(), at(10, 30));
+    w->AdvanceReminder(at(10, 16));
+    EXPECT_EQ(w->ReminderDue(), at(11, 0));
+    w->SetReminderNow(at(10, 16));
+    EXPECT_EQ(w->ReminderDue(), at(10, 30)) << "set-up takes the nearest multiple";
+    info->ReminderInterval = 0;
+    w->AdvanceReminder(at(10, 16)); // no interval: nothing to divide by
 }
 
 TEST_F(UserFormWindowTest, PictureOfTheSampleForm)
