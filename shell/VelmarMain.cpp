@@ -3,6 +3,7 @@
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/MainWindowEvents.h"
 #include "shell/MainWindowStore.h"
 #include "shell/ProgramFolder.h"
 #include "shell/RunMode.h"
@@ -103,6 +104,7 @@ int VelmarMain(int argc, char** argv)
     }
 
     BindSurveyDatabase(mainWindowHooks());
+    BindDetectorEvents(mainWindowHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     ArmQuitTimer(&app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });

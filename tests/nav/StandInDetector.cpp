@@ -23,7 +23,7 @@ using namespace knownrecords;
 
 namespace {
 
-constexpr int TimeoutMs = 5000;
+constexpr int TimeoutMs = 20000;  // generous: test machines may be busy
 
 int pokeKnown(velmar::platform::DdeClient& client, const QString& topic)
 {

@@ -1,0 +1,37 @@
+#include "shell/MainWindowEvents.h"
+
+#include "nav/DetectorEventServer.h"
+#include "nav/RecentEventDispatch.h"
+#include "shell/MainWindowPorts.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace velmar::shell {
+
+nav::RecentEventDispatch& TheRecentEventDispatch()
+{
+    static nav::RecentEventDispatch dispatch;
+    return dispatch;
+}
+
+void BindDetectorEvents(MainWindowHooks& hooks)
+{
+    nav::DetectorEventServer& server = nav::DetectorEventServer::instance();
+    server.hooks.post = [](nav::DetectionKey key) { TheRecentEventDispatch().OnDetection(key); };
+    server.hooks.showError = [](const QString& text, const QString& caption) {
+        QMessageBox::critical(QApplication::activeWindow(), caption, text);
+    };
+    server.hooks.beep = [] { QApplication::beep(); };
+    hooks.initDde = [] { nav::DetectorEventServer::instance().InitDde(); };
+    hooks.closeDde = [] { nav::DetectorEventServer::instance().CloseDde(); };
+    hooks.updateCounts = [] { TheRecentEventDispatch().UpdateCounts(); };
+    hooks.purgeOldDetections = [] { TheRecentEventDispatch().PurgeOldEvents(); };
+    // The service goes with the application object, also on the restart
+    // path that skips the main window's own shutdown.
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &server, [] {
+        nav::DetectorEventServer::instance().CloseDde();
+    });
+}
+
+} // namespace velmar::shell
