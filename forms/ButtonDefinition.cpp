@@ -1,0 +1,191 @@
+#include "forms/ButtonDefinition.h"
+
+#include "forms/ControlKeywords.h"
+#include "forms/FormSql.h"
+#include "forms/HotKeyCode.h"
+#include "store/DbConnection.h"
+#include "store/DbMessages.h"
+#include "store/SqlText.h"
+#include "store/Utilities.h"
+
+namespace velmar::forms {
+
+namespace {
+
+constexpr const char* kColumnNames[ButtonColumnCount] = {
+    "Order", "Type", "Code", "Name", "Recording", "Recorder", "Kelvor", "Form", "Button Index", "Form Ctrl",
+    "Ctrl Data", "Hot Key", "Broadcast", "External", "OutputChannel", "PulseType", "PulseLength", "PlaySound",
+    "WaitSound", "SoundCardNumber", "SoundCardName", "OnBroadcast", "AutoNextButton", "AutoNextTime", "Default",
+    "OptionFlags", "SerialCommand", "SendCarriageReturn",
+};
+
+// Widths of the text columns as the panel keeps them in memory.
+constexpr int kNameWidth = 50;
+constexpr int kShortTextWidth = 50; // Code and "Hot Key" are read into 50
+constexpr int kPulseWidth = 20;
+constexpr int kSoundWidth = 255;
+constexpr int kCardNameWidth = 31;
+constexpr int kSerialWidth = 80;
+
+constexpr const char* kPulseNames[] = {"GOHI", "GOLO", "HILO", "LOHI"};
+
+// The highest function key a panel can name.
+constexpr int kLastFunctionKey = 24;
+
+QString selectText(const QString& table)
+{
+    QStringList columns;
+    for (const char* c : kColumnNames)
+        columns << store::QuoteIdentifier(QString::fromLatin1(c));
+    return QStringLiteral("SELECT %1 FROM %2 ORDER BY \"Order\" ASC")
+        .arg(columns.join(QStringLiteral(", ")), store::QuoteIdentifier(table));
+}
+
+void readRow(SQLHSTMT h, ButtonDefinition& row)
+{
+    using detail::columnDouble;
+    using detail::columnInt;
+    using detail::columnText;
+    auto text = [&](int column, int width) {
+        QString value = columnText(h, column + 1);
+        row.present[std::size_t(column)] = !value.isNull();
+        value = store::CutToWidth(value, width);
+        store::TrimRight(value);
+        return value;
+    };
+    auto integer = [&](int column) -> qint64 {
+        const auto value = columnInt(h, column + 1);
+        row.present[std::size_t(column)] = value.has_value();
+        return value.value_or(0);
+    };
+    auto real = [&](int column) -> float {
+        const auto value = columnDouble(h, column + 1);
+        row.present[std::size_t(column)] = value.has_value();
+        return float(value.value_or(0));
+    };
+    row.Order = int16_t(integer(BcOrder));
+    row.Type = text(BcType, kNameWidth);
+    row.Code = text(BcCode, kShortTextWidth);
+    row.Name = text(BcName, kNameWidth);
+    row.Recording = int16_t(integer(BcRecording));
+    row.Recorder = int16_t(integer(BcRecorder));
+    row.Kelvor = int16_t(integer(BcKelvor));
+    row.Form = text(BcForm, kNameWidth);
+    row.ButtonIndex = text(BcButtonIndex, kNameWidth);
+    row.FormCtrl = text(BcFormCtrl, kNameWidth);
+    row.CtrlData = text(BcCtrlData, kNameWidth);
+    row.HotKey = text(BcHotKey, kShortTextWidth);
+    row.Broadcast = int32_t(integer(BcBroadcast));
+    row.External = int32_t(integer(BcExternal));
+    row.OutputChannel = int16_t(integer(BcOutputChannel));
+    row.PulseType = text(BcPulseType, kPulseWidth);
+    row.PulseLength = real(BcPulseLength);
+    row.PlaySound = text(BcPlaySound, kSoundWidth);
+    row.WaitSound = uint8_t(integer(BcWaitSound) != 0);
+    row.SoundCardNumber = int32_t(integer(BcSoundCardNumber));
+    row.SoundCardName = text(BcSoundCardName, kCardNameWidth);
+    row.OnBroadcast = int32_t(integer(BcOnBroadcast));
+    row.AutoNextButton = int32_t(integer(BcAutoNextButton));
+    row.AutoNextTime = real(BcAutoNextTime);
+    row.Default = uint8_t(integer(BcDefault) != 0);
+    row.OptionFlags = int32_t(integer(BcOptionFlags));
+    row.SerialCommand = text(BcSerialCommand, kSerialWidth);
+    row.SendCarriageReturn = uint8_t(integer(BcSendCarriageReturn) != 0);
+}
+
+} // namespace
+
+const char* ButtonColumnName(int column)
+{
+    return column >= 0 && column < ButtonColumnCount ? kColumnNames[column] : "";
+}
+
+int PulseTypeFromName(const QString& name)
+{
+    for (int i = 0; i < 4; ++i)
+        if (name.compare(QLatin1String(kPulseNames[i]), Qt::CaseInsensitive) == 0)
+            return i + 1;
+    return PulseNone;
+}
+
+QString PulseTypeName(int code)
+{
+    return code >= PulseGoHi && code <= PulseLoHi ? QString::fromLatin1(kPulseNames[code - 1])
+                                                  : QStringLiteral("NONE");
+}
+
+int ButtonHotKeyCode(const QString& text)
+{
+    // A lone "F" is the letter: read as a function key number it would be
+    // key 111, the numeric pad's divide key, which nobody could guess.
+    if (text.size() >= 2 && text.at(0) == QLatin1Char('F')) {
+        bool ok = false;
+        const int n = text.mid(1).toInt(&ok);
+        if (ok && n >= 1 && n <= kLastFunctionKey && text.at(1).isDigit())
+            return kVkF1 - 1 + n;
+        return 0;
+    }
+    if (text.size() == 1)
+        return HotKeyCodeFromText(text);
+    return 0;
+}
+
+bool IsButtonFormTable(const QString& tableName)
+{
+    return tableName.startsWith(QLatin1String(kButtonTablePrefix), Qt::CaseInsensitive);
+}
+
+QString ButtonFormName(const QString& tableName)
+{
+    return tableName.mid(int(qstrlen(kButtonTablePrefix)));
+}
+
+QStringList ButtonFormTables()
+{
+    QStringList tables;
+    store::SqlStatement statement(store::GetDbConnection());
+    if (!statement.isValid())
+        return tables;
+    QByteArray type("'TABLE'");
+    if (!store::sqlSucceeded(SQLTables(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
+                                       reinterpret_cast<SQLCHAR*>(type.data()), SQL_NTS)))
+        return tables;
+    constexpr int kTableNameColumn = 3;
+    while (store::sqlSucceeded(SQLFetch(statement.handle()))) {
+        const QString name = detail::columnText(statement.handle(), kTableNameColumn);
+        if (IsButtonFormTable(name))
+            tables << name;
+    }
+    return tables;
+}
+
+bool ButtonDefinition::isButton() const
+{
+    return kind == CT_BUTTON || isRadio();
+}
+
+bool ButtonDefinition::isRadio() const
+{
+    return kind == CT_PUSHRADIOBUTTON || kind == CT_RADIOBUTTON;
+}
+
+std::vector<ButtonDefinition> ReadButtonDefinition(const QString& definitionTable)
+{
+    std::vector<ButtonDefinition> rows;
+    const QString text = selectText(definitionTable);
+    store::SqlStatement statement(store::GetDbConnection());
+    if (!statement.isValid() || !statement.execDirect(text)) {
+        store::DbMessage(store::DbOwnerWindow(), text, QString::fromLatin1(kButtonDefinitionErrorCaption));
+        return rows;
+    }
+    while (store::sqlSucceeded(SQLFetch(statement.handle()))) {
+        ButtonDefinition row;
+        readRow(statement.handle(), row);
+        row.kind = ControlTypeFromName(row.Type);
+        row.pulseCode = PulseTypeFromName(row.PulseType);
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+} // namespace velmar::forms

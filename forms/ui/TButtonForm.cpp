@@ -1,0 +1,605 @@
+#include "forms/ui/TButtonForm.h"
+
+#include "forms/ButtonPorts.h"
+#include "forms/ButtonPressLog.h"
+#include "forms/ControlIds.h"
+#include "forms/ControlKeywords.h"
+#include "forms/UserFormInfo.h"
+#include "shell/MyControls.h"
+#include "shell/RunMode.h"
+#include "shell/WindowMessage.h"
+#include "store/DbConnection.h"
+#include "store/DbMessages.h"
+#include "store/FixedSchema.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace velmar::forms {
+
+namespace {
+
+Q_LOGGING_CATEGORY(panelLog, "velmar.forms.buttons")
+
+constexpr int kLayoutMargin = 20;
+constexpr int kStaticGap = 10;
+constexpr int kPointsPerInch = 72;
+constexpr int kCheckBoxChars = 23;
+
+std::vector<TButtonForm*>& panels()
+{
+    static std::vector<TButtonForm*> list;
+    return list;
+}
+
+// Files and rows already reported, so that a press repeated all day shows
+// each problem once.
+std::set<QString>& reportedSounds()
+{
+    static std::set<QString> s;
+    return s;
+}
+
+// Layout metrics of a font: W the average character width x 12 / 10, H the
+// font height.
+struct Metrics {
+    int w = 8;
+    int h = 16;
+    explicit Metrics(const QFont& font)
+    {
+        const QFontMetrics fm(font);
+        w = fm.averageCharWidth() * 12 / 10;
+        h = fm.height();
+    }
+    int EditWidth(int n) const { return w * (n + 2); }
+    int StaticWidth(int n) const { return n == 0 ? 0 : w * (n + 1); }
+    int RowHeight(int k) const { return k * (h + 4) + 4; }
+};
+
+QString buttonMessageName()
+{
+    return QString::fromLatin1(kButtonMessageName);
+}
+
+} // namespace
+
+// ---- construction and layout
+
+TButtonForm::TButtonForm(QWidget* parent, int tabIndex, const QString& definitionTable)
+    : QWidget(parent)
+    , TabIndex(tabIndex)
+    , m_definitionTable(definitionTable)
+    , m_panelName(ButtonFormName(definitionTable))
+{
+    panels().push_back(this);
+    setObjectName(m_panelName);
+    m_log = std::make_unique<ButtonPressLog>(m_panelName);
+    m_font = QApplication::font();
+    ReadDefinition();
+    LayoutRows();
+}
+
+TButtonForm::~TButtonForm()
+{
+    auto& list = panels();
+    list.erase(std::remove(list.begin(), list.end(), this), list.end());
+}
+
+void TButtonForm::ReadDefinition()
+{
+    m_rows = ReadButtonDefinition(m_definitionTable);
+    m_controls.assign(m_rows.size(), nullptr);
+}
+
+void TButtonForm::LayoutRows()
+{
+    Metrics m(m_font);
+    int x = kLayoutMargin;
+    int y = kLayoutMargin;
+    int lineHeight = 0;
+    QGroupBox* box = nullptr;
+    QRect boxRect;
+    int group = -1;
+    int serialPort = -1;
+
+    auto closeBox = [&] {
+        box->setGeometry(boxRect);
+        box = nullptr;
+    };
+
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        ButtonDefinition& row = m_rows[std::size_t(i)];
+        switch (row.kind) {
+        case CT_FONT:
+            if (!row.Name.isEmpty() && row.Recording != 0) {
+                QFont f(row.Name);
+                f.setPixelSize(std::max(1, int(std::lround(double(row.Recording) * fontResolution() / kPointsPerInch))));
+                if (row.Recorder > 0)
+                    f.setWeight(QFont::Weight(std::clamp(int(row.Recorder), 1, 1000)));
+                f.setItalic((row.Kelvor & 0xFF) != 0);
+                m_font = f;
+                m = Metrics(m_font);
+            }
+            break;
+        case CT_NEWLINE:
+            y += std::max(lineHeight, m.RowHeight(1));
+            lineHeight = 0;
+            y += m.RowHeight(1) / 4;
+            x = kLayoutMargin + (box ? m.EditWidth(1) : 0);
+            break;
+        case CT_STATIC: {
+            const int width = m.StaticWidth(int(row.Name.size()));
+            auto* label = new shell::TMyStatic(this, -1, row.Name, x, y, width, m.RowHeight(1), 0, true);
+            m_controls[std::size_t(i)] = label;
+            lineHeight = m.RowHeight(1);
+            x += width + kStaticGap;
+            break;
+        }
+        case CT_BUTTON:
+        case CT_PUSHRADIOBUTTON:
+        case CT_RADIOBUTTON: {
+            const QString caption = row.HotKey.isEmpty()
+                                        ? row.Name
+                                        : QStringLiteral("%1\nCtrl - %2").arg(row.Name, row.HotKey);
+            row.serialPort = serialPort;
+            row.group = group;
+            QAbstractButton* button = nullptr;
+            if (row.kind == CT_RADIOBUTTON) {
+                button = new QRadioButton(caption, this);
+            } else {
+                auto* push = new QPushButton(caption, this);
+                push->setCheckable(row.kind == CT_PUSHRADIOBUTTON);
+                button = push;
+            }
+            // Groups are kept by the panel (a press clears its group only),
+            // not by Qt's exclusive siblings, which would span the panel.
+            button->setAutoExclusive(false);
+            button->setGeometry(x, y, m.EditWidth(int(row.Name.size())), m.RowHeight(2));
+            row.controlId = NextControlIds();
+            button->setProperty("controlId", row.controlId);
+            m_controls[std::size_t(i)] = button;
+            const int id = row.controlId;
+            connect(button, &QAbstractButton::clicked, this, [this, id] {
+                const int r = RowOfControl(id);
+                if (r >= 0 && m_rows[std::size_t(r)].isRadio())
+                    Press(id); // selects it and clears the others of its group
+                else
+                    CmButton(id);
+            });
+            x += m.EditWidth(int(row.Name.size()) + 1);
+            lineHeight = m.RowHeight(2);
+            if (box) {
+                boxRect.setRight(std::max(boxRect.right(), x + m.EditWidth(1)));
+                boxRect.setBottom(y + m.RowHeight(3));
+            }
+            RegisterHotKey(row);
+            if (row.isSet(BcExternal) && row.External != 0)
+                ExternalMask |= 1u << (row.External & 31);
+            break;
+        }
+        case CT_BUTTONGROUP:
+            if (box) {
+                closeBox();
+                y = boxRect.bottom() + m.RowHeight(1);
+            }
+            box = new QGroupBox(row.Name, this);
+            box->lower();
+            boxRect = QRect(x, y, m.EditWidth(int(row.Name.size())), m.RowHeight(3));
+            box->setGeometry(x, y, m.EditWidth(int(row.Name.size())), m.RowHeight(2));
+            m_controls[std::size_t(i)] = box;
+            x += m.EditWidth(1);
+            y += m.RowHeight(1);
+            group = i;
+            break;
+        case CT_SERIALPORT:
+            // The port itself is opened by the serial side of the panels;
+            // the rows that follow send to it.
+            serialPort = i;
+            row.group = group;
+            break;
+        case CT_ENDBUTTONGROUP:
+            if (box) {
+                closeBox();
+                lineHeight = boxRect.bottom() - y;
+            }
+            group = -1;
+            break;
+        default:
+            break;
+        }
+    }
+    y += std::max(lineHeight, m.RowHeight(1));
+    if (box) {
+        closeBox();
+        y = boxRect.bottom() + m.RowHeight(1);
+    }
+    m_enableEdits = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
+    m_enableEdits->setProperty("controlId", kEnablePropertyEditsId);
+    m_enableEdits->setGeometry(kLayoutMargin, y, m.EditWidth(kCheckBoxChars), m.RowHeight(1));
+}
+
+void TButtonForm::RegisterHotKey(ButtonDefinition& row)
+{
+    row.hotKeyText = row.HotKey;
+    const int code = ButtonHotKeyCode(row.HotKey);
+    if (code <= 0)
+        return;
+    HotKeyRegistrar* registrar = hotKeyRegistrar();
+    if (registrar && registrar->registerHotKey(code, code)) {
+        row.hotKeyId = code;
+        return;
+    }
+    store::DbMessage(this,
+                     QStringLiteral("The hot key Ctrl - %1 of the button %2 is already in use or is no key.")
+                         .arg(row.HotKey, row.Name),
+                     QString::fromLatin1(kInvalidHotKeyCaption));
+}
+
+void TButtonForm::SetupWindow()
+{
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->setFont(m_font);
+    for (const ButtonDefinition& row : m_rows)
+        if (row.Default && row.controlId != 0)
+            Press(row.controlId);
+}
+
+// ---- look-ups
+
+QAbstractButton* TButtonForm::ButtonOf(int row) const
+{
+    return qobject_cast<QAbstractButton*>(ControlOf(row));
+}
+
+QWidget* TButtonForm::ControlOf(int row) const
+{
+    return row >= 0 && row < int(m_controls.size()) ? m_controls[std::size_t(row)] : nullptr;
+}
+
+int TButtonForm::PressIndex() const
+{
+    return m_log->PressIndex();
+}
+
+int TButtonForm::RowOfControl(int controlId) const
+{
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        if (m_rows[std::size_t(i)].controlId == controlId && controlId != 0)
+            return i;
+    return -1;
+}
+
+int TButtonForm::RowOfOrder(int32_t order) const
+{
+    for (int i = 0; i < int(m_rows.size()); ++i)
+        if (m_rows[std::size_t(i)].Order == order)
+            return i;
+    return -1;
+}
+
+// ---- press routes
+
+void TButtonForm::Press(int controlId, const BroadcastChain& chain)
+{
+    const int r = RowOfControl(controlId);
+    if (r < 0)
+        return;
+    SelectRadio(r);
+    QMetaObject::invokeMethod(this, [this, controlId, chain] { CmButton(controlId, chain); }, Qt::QueuedConnection);
+}
+
+void TButtonForm::SelectRadio(int r)
+{
+    const ButtonDefinition& row = m_rows[std::size_t(r)];
+    if (!row.isRadio())
+        return;
+    ButtonOf(r)->setChecked(true);
+    // Radio rows outside a group box are never cleared.
+    if (row.group >= 0)
+        for (int i = 0; i < int(m_rows.size()); ++i)
+            if (i != r && m_rows[std::size_t(i)].isRadio() && m_rows[std::size_t(i)].group == row.group)
+                ButtonOf(i)->setChecked(false);
+}
+
+void TButtonForm::CmButton(int controlId, const BroadcastChain& chain)
+{
+    const int r = RowOfControl(controlId);
+    if (r < 0)
+        return;
+    if (m_rows[std::size_t(r)].isRadio() && !ButtonOf(r)->isChecked())
+        return;
+    DoActions(r, false, chain);
+}
+
+bool TButtonForm::OnHotKey(int id)
+{
+    for (const ButtonDefinition& row : m_rows)
+        if (row.hotKeyId == id && id > 0) {
+            // A radio row's key selects it first, so that the key always
+            // presses (as a broadcast or a default press does).
+            SelectRadio(RowOfControl(row.controlId));
+            CmButton(row.controlId);
+            return true;
+        }
+    return false;
+}
+
+void TButtonForm::OnExternalInput(int bit, int level)
+{
+    if (level != 0)
+        return;
+    for (int i = 0; i < int(m_rows.size()); ++i) {
+        const ButtonDefinition& row = m_rows[std::size_t(i)];
+        if (row.isButton() && row.isSet(BcExternal) && row.External == bit) {
+            DoActions(i, true);
+            return;
+        }
+    }
+}
+
+void TButtonForm::OnBroadcast(int32_t code, qint64 lParam, const BroadcastChain& chain)
+{
+    if (code == 0 || lParam == 2)
+        return;
+    for (const ButtonDefinition& row : m_rows) {
+        if (!row.isButton() || !row.isSet(BcOnBroadcast) || row.OnBroadcast != code)
+            continue;
+        if (row.isSet(BcBroadcast) && chain.count(row.Broadcast)) {
+            qCInfo(panelLog) << "button" << row.Name << "of" << m_panelName << "not pressed again by broadcast"
+                             << code << ": its own broadcast started this chain";
+            continue;
+        }
+        Press(row.controlId, chain);
+    }
+}
+
+bool TButtonForm::event(QEvent* event)
+{
+    if (event->type() == shell::WindowMessageEvent::eventType()) {
+        const auto* m = static_cast<shell::WindowMessageEvent*>(event);
+        if (m->message() == kMsgExternalButton) {
+            OnExternalInput(int(m->wParam()), int(m->lParam()));
+            return true;
+        }
+    }
+    return QWidget::event(event);
+}
+
+// ---- the actions of a press
+
+void TButtonForm::DoActions(int r, bool external, const BroadcastChain& chain)
+{
+    if (r < 0 || r >= int(m_rows.size()))
+        return;
+    ButtonPressPorts& ports = buttonPressPorts();
+    ButtonDefinition& row = m_rows[std::size_t(r)];
+    const bool repeat = row.group >= 0 && m_rows[std::size_t(row.group)].lastPressed == r;
+
+    if (ports.pollGps)
+        ports.pollGps();
+
+    int recordingIndex = 0;
+    if (row.Recording > 0) {
+        const QString reason =
+            QStringLiteral("%1 button rec %2, code %3").arg(m_panelName).arg(PressIndex()).arg(row.CtrlData);
+        if (ports.triggerRecorder)
+            recordingIndex = ports.triggerRecorder(row.Recorder, row.Recording, reason).value_or(0);
+    }
+
+    if (row.isSet(BcKelvor) && row.Kelvor >= 0 && ports.grab)
+        ports.grab(row.Kelvor, QStringLiteral("Button %1").arg(row.Code));
+
+    const platform::SystemTime pressTime = ports.programTime ? ports.programTime() : platform::SystemTime();
+    const bool stored = m_log->Write(pressTime, row.Code, external, recordingIndex);
+
+    LinkToForm(r, stored);
+
+    if (row.isSet(BcBroadcast)) {
+        if (chain.count(row.Broadcast)) {
+            qCInfo(panelLog) << "broadcast" << row.Broadcast << "of" << row.Name << "not sent again in its own chain";
+        } else {
+            if (ports.broadcast) {
+                ports.broadcast(buttonMessageName(), quint64(quint32(row.Broadcast)), 1);
+                ports.broadcast(buttonMessageName(), quint64(quint32(row.Broadcast)), 2);
+            }
+            BroadcastChain next = chain;
+            next.insert(row.Broadcast);
+            PostToButtonForms(row.Broadcast, 1, next);
+        }
+    }
+
+    if (row.AutoNextButton != 0 && (!repeat || (row.OptionFlags & kRepeatArmsNext))) {
+        const int ms = int(row.AutoNextTime * 1000.0f);
+        if (RowOfOrder(row.AutoNextButton) >= 0)
+            ArmTimer(row.controlId, ms);
+    }
+
+    if (!(repeat && (row.OptionFlags & kRepeatNoOutputs))) {
+        if (row.isSet(BcOutputChannel) && row.pulseCode != PulseNone) {
+            const int lengthMs = int(row.PulseLength * 1000.0f);
+            const bool sent = ports.requestDigitalOutput
+                              && ports.requestDigitalOutput(row.OutputChannel, 1, row.pulseCode, lengthMs);
+            if (!sent) {
+                qCWarning(panelLog) << "pulse of" << row.Name << "on output" << row.OutputChannel
+                                    << "not sent: no board output in this run";
+                const QString key = m_panelName + QLatin1Char('/') + QString::number(r) + QStringLiteral("/out");
+                if (reportedSounds().insert(key).second)
+                    store::DbMessage(this,
+                                     QStringLiteral("The pulse of the button %1 on output %2 cannot be sent: "
+                                                    "no measurement board output is available.")
+                                         .arg(row.Name)
+                                         .arg(row.OutputChannel),
+                                     QStringLiteral("Digital Output"));
+            }
+        }
+        if (row.serialPort >= 0 && (!row.SerialCommand.isEmpty() || row.SendCarriageReturn) && ports.sendSerialCommand)
+            ports.sendSerialCommand(row);
+    }
+
+    if (!(repeat && (row.OptionFlags & kRepeatNoSound)) && !row.PlaySound.isEmpty())
+        PlaySound(row);
+
+    if (row.group >= 0)
+        m_rows[std::size_t(row.group)].lastPressed = r;
+}
+
+void TButtonForm::ResolveForms()
+{
+    m_formsNotResolved = false;
+    const auto& find = buttonPressPorts().findUserForm;
+    for (ButtonDefinition& row : m_rows)
+        row.linkedForm = (find && !row.Form.isEmpty()) ? find(row.Form) : nullptr;
+}
+
+bool TButtonForm::LinkToForm(int r, bool stored)
+{
+    if (m_formsNotResolved)
+        ResolveForms();
+    const ButtonDefinition& row = m_rows[std::size_t(r)];
+    if (!row.linkedForm)
+        return false;
+    // A press that was not stored has no number: the form must not be
+    // handed the number of the press before it.
+    const QString indexText = stored ? QString::number(PressIndex()) : QString();
+    return row.linkedForm->FillFromButton(row.ButtonIndex, indexText, row.FormCtrl, row.CtrlData);
+}
+
+void TButtonForm::PlaySound(const ButtonDefinition& row)
+{
+    const QString file = QString(row.PlaySound).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    QString error;
+    if (!QFileInfo::exists(file))
+        error = QStringLiteral("The sound file %1 of the button %2 does not exist.").arg(file, row.Name);
+    else if (const auto& play = buttonPressPorts().playSound; play && !play(file, &error) && error.isEmpty())
+        error = QStringLiteral("The sound file %1 cannot be played.").arg(file);
+    if (error.isEmpty())
+        return;
+    qCWarning(panelLog) << error;
+    if (reportedSounds().insert(file).second)
+        store::DbMessage(this, error, QStringLiteral("Button Sound"));
+}
+
+// ---- automatic next press
+
+void TButtonForm::ArmTimer(int controlId, int ms)
+{
+    QTimer*& timer = m_timers[controlId];
+    if (!timer) {
+        timer = new QTimer(this);
+        timer->setSingleShot(true);
+        connect(timer, &QTimer::timeout, this, [this, controlId] { EvTimer(controlId); });
+    }
+    m_timerDelays[controlId] = ms;
+    timer->start(ms);
+}
+
+int TButtonForm::ArmedTimerMs(int controlId) const
+{
+    const auto it = m_timers.find(controlId);
+    if (it == m_timers.end() || !it->second->isActive())
+        return -1;
+    return m_timerDelays.at(controlId);
+}
+
+void TButtonForm::EvTimer(int controlId)
+{
+    if (const auto it = m_timers.find(controlId); it != m_timers.end())
+        it->second->stop();
+    const int r = RowOfControl(controlId);
+    if (r < 0)
+        return;
+    const int next = RowOfOrder(m_rows[std::size_t(r)].AutoNextButton);
+    if (next >= 0 && m_rows[std::size_t(next)].controlId != 0)
+        Press(m_rows[std::size_t(next)].controlId);
+}
+
+// ---- the panel list
+
+const std::vector<TButtonForm*>& ButtonFormList()
+{
+    return panels();
+}
+
+int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
+{
+    if (shell::RunMode != shell::RunModeOnline || !store::IsDbOpen())
+        return firstTab;
+    store::BuildFixedSchema();
+    int tab = firstTab;
+    for (const QString& table : ButtonFormTables()) {
+        store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableButtonForm);
+        auto* panel = new TButtonForm(parent, tab, table);
+        if (tabs)
+            tabs->insertTab(tab, panel->PanelName());
+        panel->hide();
+        panel->SetupWindow();
+        ++tab;
+    }
+    return tab;
+}
+
+bool ButtonFormsSelectTab(int tab)
+{
+    bool matched = false;
+    for (TButtonForm* p : panels()) {
+        p->Visible = p->TabIndex == tab;
+        p->setVisible(p->Visible);
+        if (p->Visible) {
+            matched = true;
+            p->update();
+        }
+    }
+    return matched;
+}
+
+void ButtonFormsLayout(const QRect& area)
+{
+    for (TButtonForm* p : panels())
+        p->setGeometry(area);
+}
+
+bool ButtonFormsOnHotKey(int id)
+{
+    for (TButtonForm* p : panels())
+        if (p->OnHotKey(id))
+            return true;
+    return false;
+}
+
+void PostToButtonForms(int32_t code, qint64 lParam, const BroadcastChain& chain)
+{
+    for (TButtonForm* p : panels())
+        QMetaObject::invokeMethod(p, [p, code, lParam, chain] { p->OnBroadcast(code, lParam, chain); },
+                                  Qt::QueuedConnection);
+}
+
+void ButtonFormsMoveTabs(int from, int delta)
+{
+    for (TButtonForm* p : panels())
+        if (p->TabIndex >= from)
+            p->TabIndex += delta;
+}
+
+void DeleteButtonForms()
+{
+    while (!panels().empty())
+        delete panels().back();
+    reportedSounds().clear();
+}
+
+} // namespace velmar::forms

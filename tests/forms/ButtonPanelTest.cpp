@@ -1,0 +1,508 @@
+// Button panels built from a sample definition table, and what a press does:
+// its row in the press log, the linked form, the broadcast, the order of its
+// actions, the repeat rules of grouped buttons and the reports of what could
+// not be done.
+#include "forms/ButtonDefinition.h"
+#include "forms/ButtonPorts.h"
+#include "forms/ControlIds.h"
+#include "forms/ControlKeywords.h"
+#include "forms/ui/TButtonForm.h"
+#include "store/FixedSchema.h"
+#include "store/RecordWriters.h"
+#include "tests/forms/FormsTestSupport.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+namespace velmar::forms::test {
+namespace {
+
+struct Broadcast {
+    QString message;
+    quint64 w;
+    qint64 l;
+    bool operator==(const Broadcast&) const = default;
+};
+
+struct FakeForm : ButtonLinkedForm {
+    bool FillFromButton(const QString& indexTitle, const QString& indexText, const QString& dataTitle,
+                        const QString& ctrlData) override
+    {
+        calls << QStringList{indexTitle, indexText, dataTitle, ctrlData}.join(QLatin1Char('|'));
+        return true;
+    }
+    QStringList calls;
+};
+
+// A row of the sample definition: Order, Type, Name, then extra columns.
+struct SampleRow {
+    int order;
+    const char* type;
+    const char* name;
+    QString extra; // ", \"Code\"='X', ..." assignments after the insert
+};
+
+class ButtonPanelTest : public FormsTest {
+protected:
+    void SetUp() override
+    {
+        FormsTest::SetUp();
+        ResetControlIds();
+        ResetButtonPressPorts();
+        store::SetLastGpsReference(7, QStringLiteral("2026-12-10 10:00:00"));
+        ButtonPressPorts& p = buttonPressPorts();
+        p.programTime = [] {
+            platform::SystemTime t;
+            t.wYear = 2026, t.wMonth = 12, t.wDay = 10, t.wHour = 10, t.wMinute = 0, t.wSecond = 5;
+            return t;
+        };
+        p.pollGps = [this] { ++polls; };
+        p.broadcast = [this](const QString& m, quint64 w, qint64 l) { broadcasts.push_back({m, w, l}); };
+        p.findUserForm = [this](const QString& name) -> ButtonLinkedForm* {
+            return name.compare(QLatin1String("Sightings"), Qt::CaseInsensitive) == 0 ? &form : nullptr;
+        };
+    }
+    void TearDown() override
+    {
+        DeleteButtonForms();
+        ResetButtonPressPorts();
+        FormsTest::TearDown();
+    }
+
+    // Makes "UDB_<panel>" from the template and fills it.
+    void definePanel(const QString& panel, const std::vector<SampleRow>& rows)
+    {
+        const QString table = QStringLiteral("UDB_") + panel;
+        ASSERT_TRUE(store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableButtonForm));
+        for (const SampleRow& r : rows) {
+            ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"%1\" (\"Order\", \"Type\", \"Name\") VALUES (%2, '%3', '%4')")
+                                    .arg(table)
+                                    .arg(r.order)
+                                    .arg(QLatin1String(r.type), QLatin1String(r.name))));
+            if (!r.extra.isEmpty())
+                ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"Order\" = %3")
+                                        .arg(table, r.extra)
+                                        .arg(r.order)));
+        }
+    }
+
+    void defineSample()
+    {
+        definePanel(QStringLiteral("Watch"),
+                    {
+                        {1, "BUTTONGROUP", "Behaviour", {}},
+                        {2, "RADIOBUTTON", "Feeding", "\"Code\"='FEED'"},
+                        {3, "RADIOBUTTON", "Resting", "\"Code\"='REST'"},
+                        {4, "ENDBUTTONGROUP", "", {}},
+                        {5, "NEWLINE", "", {}},
+                        {6, "BUTTON", "Sighting",
+                         "\"Code\"='SIGHT', \"Hot Key\"='S', \"Form\"='sightings', \"Button Index\"='Press', "
+                         "\"Form Ctrl\"='What', \"Ctrl Data\"='dolphin', \"Broadcast\"=5"},
+                        {7, "BUTTON", "Record", "\"Code\"='REC', \"Recording\"=30, \"Recorder\"=0, \"Kelvor\"=2, "
+                                                "\"Ctrl Data\"='song'"},
+                        {8, "STATIC", "Notes", {}},
+                        {9, "BUTTON", "Echo", "\"Code\"='ECHO', \"OnBroadcast\"=5"},
+                    });
+    }
+
+    // Builds every panel of the database; returns the one of that name (the
+    // first when no name is given).
+    TButtonForm* load(const QString& name = QString())
+    {
+        tabs = std::make_unique<QTabBar>();
+        host = std::make_unique<QWidget>();
+        LoadButtonForms(host.get(), tabs.get(), 0);
+        for (TButtonForm* p : ButtonFormList())
+            if (name.isEmpty() || p->PanelName() == name)
+                return p;
+        return nullptr;
+    }
+
+    int rowOf(TButtonForm* p, const QString& name)
+    {
+        for (int i = 0; i < int(p->Rows().size()); ++i)
+            if (p->Rows()[std::size_t(i)].Name == name)
+                return i;
+        return -1;
+    }
+
+    QStringList log(const QString& table)
+    {
+        store::test::DirectDb db(dbFile);
+        return db.rows(QStringLiteral("SELECT \"GpsIndex\", \"GPSTime\", \"DateTime\", \"Code\", \"External\", "
+                                      "\"RecordingIndex\" FROM \"%1\" ORDER BY \"Index\"")
+                           .arg(table));
+    }
+
+    static void settle()
+    {
+        for (int i = 0; i < 10; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    int polls = 0;
+    std::vector<Broadcast> broadcasts;
+    FakeForm form;
+    std::unique_ptr<QTabBar> tabs;
+    std::unique_ptr<QWidget> host;
+};
+
+TEST_F(ButtonPanelTest, PanelIsBuiltAsDefined)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->PanelName(), QStringLiteral("Watch"));
+    ASSERT_EQ(tabs->count(), 1);
+    EXPECT_EQ(tabs->tabText(0), QStringLiteral("Watch"));
+
+    auto* sighting = p->ButtonOf(rowOf(p, QStringLiteral("Sighting")));
+    ASSERT_NE(sighting, nullptr);
+    EXPECT_EQ(sighting->text(), QStringLiteral("Sighting\nCtrl - S"));
+    EXPECT_EQ(p->Rows()[std::size_t(rowOf(p, QStringLiteral("Sighting")))].hotKeyId, 'S');
+    EXPECT_TRUE(hotKeys.taken.count('S'));
+
+    auto* feeding = qobject_cast<QRadioButton*>(p->ButtonOf(rowOf(p, QStringLiteral("Feeding"))));
+    ASSERT_NE(feeding, nullptr);
+    auto* box = qobject_cast<QGroupBox*>(p->ControlOf(rowOf(p, QStringLiteral("Behaviour"))));
+    ASSERT_NE(box, nullptr);
+    EXPECT_EQ(box->title(), QStringLiteral("Behaviour"));
+    EXPECT_TRUE(box->geometry().contains(feeding->geometry().center()));
+    // The line after the group starts below the box.
+    EXPECT_GT(sighting->geometry().top(), box->geometry().top());
+    EXPECT_NE(p->findChild<QCheckBox*>(), nullptr);
+    EXPECT_EQ(p->Rows()[std::size_t(rowOf(p, QStringLiteral("Feeding")))].group, rowOf(p, QStringLiteral("Behaviour")));
+    EXPECT_EQ(p->Rows()[std::size_t(rowOf(p, QStringLiteral("Echo")))].group, -1);
+}
+
+TEST_F(ButtonPanelTest, PrefixInLowerCaseIsAPanel)
+{
+    definePanel(QStringLiteral("Low"), {{1, "BUTTON", "One", "\"Code\"='ONE'"}});
+    ASSERT_TRUE(execSql(QStringLiteral("ALTER TABLE \"UDB_Low\" RENAME TO \"udb_Sightings\"")));
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->PanelName(), QStringLiteral("Sightings"));
+}
+
+TEST_F(ButtonPanelTest, ClickStoresOneRowWithTimeGpsAndCode)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    p->ButtonOf(rowOf(p, QStringLiteral("Sighting")))->click();
+    EXPECT_EQ(log(QStringLiteral("Watch")),
+              QStringList{QStringLiteral("7|2026-12-10 10:00:00|2026-12-10 10:00:05|SIGHT|0|0")});
+    EXPECT_EQ(p->PressIndex(), 1);
+    // Once before the actions and once right before the row is stored.
+    EXPECT_EQ(polls, 2);
+}
+
+TEST_F(ButtonPanelTest, LinkedFormReceivesPressIndexAndCtrlData)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    QAbstractButton* b = p->ButtonOf(rowOf(p, QStringLiteral("Sighting")));
+    b->click();
+    b->click();
+    EXPECT_EQ(form.calls, (QStringList{QStringLiteral("Press|1|What|dolphin"), QStringLiteral("Press|2|What|dolphin")}));
+}
+
+TEST_F(ButtonPanelTest, FailedInsertHandsTheFormNoStaleNumber)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    QAbstractButton* b = p->ButtonOf(rowOf(p, QStringLiteral("Sighting")));
+    b->click();
+    ASSERT_TRUE(execSql(QStringLiteral("DROP TABLE \"Watch\"")));
+    b->click();
+    ASSERT_EQ(form.calls.size(), 2);
+    EXPECT_EQ(form.calls[1], QStringLiteral("Press||What|dolphin"));
+    EXPECT_EQ(p->PressIndex(), 1);
+    EXPECT_EQ(sink.beeps, 1);
+}
+
+TEST_F(ButtonPanelTest, RadioGroupKeepsOneButtonDown)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    QAbstractButton* feeding = p->ButtonOf(rowOf(p, QStringLiteral("Feeding")));
+    QAbstractButton* resting = p->ButtonOf(rowOf(p, QStringLiteral("Resting")));
+    QTest::mouseClick(feeding, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(feeding->isChecked());
+    QTest::mouseClick(resting, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(resting->isChecked());
+    EXPECT_FALSE(feeding->isChecked());
+    // A second click on the selected one keeps it down.
+    QTest::mouseClick(resting, Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(resting->isChecked());
+    EXPECT_EQ(log(QStringLiteral("Watch")).size(), 3);
+}
+
+TEST_F(ButtonPanelTest, RecordingStartsBeforeTheRowIsStoredAndItsIndexIsInTheRow)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    QStringList steps;
+    buttonPressPorts().triggerRecorder = [&](int recorder, int seconds, const QString& reason) -> std::optional<int> {
+        steps << QStringLiteral("record %1 %2 %3 rows=%4").arg(recorder).arg(seconds).arg(reason).arg(log("Watch").size());
+        return 42;
+    };
+    buttonPressPorts().grab = [&](int grabber, const QString& reason) {
+        steps << QStringLiteral("grab %1 %2 rows=%3").arg(grabber).arg(reason).arg(log("Watch").size());
+        return true;
+    };
+    p->ButtonOf(rowOf(p, QStringLiteral("Record")))->click();
+    EXPECT_EQ(steps, (QStringList{QStringLiteral("record 0 30 Watch button rec 0, code song rows=0"),
+                                  QStringLiteral("grab 2 Button REC rows=0")}));
+    EXPECT_EQ(log(QStringLiteral("Watch")),
+              QStringList{QStringLiteral("7|2026-12-10 10:00:00|2026-12-10 10:00:05|REC|0|42")});
+}
+
+TEST_F(ButtonPanelTest, WithoutRecorderOrGrabberThePressIsStillStored)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    buttonPressPorts().triggerRecorder = [](int, int, const QString&) -> std::optional<int> { return std::nullopt; };
+    p->ButtonOf(rowOf(p, QStringLiteral("Record")))->click();
+    EXPECT_EQ(log(QStringLiteral("Watch")),
+              QStringList{QStringLiteral("7|2026-12-10 10:00:00|2026-12-10 10:00:05|REC|0|0")});
+}
+
+TEST_F(ButtonPanelTest, BroadcastGoesOutTwiceAndPressesAnsweringRowsOnce)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    p->ButtonOf(rowOf(p, QStringLiteral("Sighting")))->click();
+    settle();
+    const QString name = QStringLiteral("VelmarButtonMessage");
+    EXPECT_EQ(broadcasts, (std::vector<Broadcast>{{name, 5, 1}, {name, 5, 2}}));
+    QStringList codes;
+    for (const QString& r : log(QStringLiteral("Watch")))
+        codes << r.section(QLatin1Char('|'), 3, 3);
+    EXPECT_EQ(codes, (QStringList{QStringLiteral("SIGHT"), QStringLiteral("ECHO")}));
+}
+
+TEST_F(ButtonPanelTest, CodeZeroAndSecondCopyAreIgnored)
+{
+    defineSample();
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    p->OnBroadcast(5, 2);
+    p->OnBroadcast(0, 1);
+    settle();
+    EXPECT_TRUE(log(QStringLiteral("Watch")).isEmpty());
+}
+
+TEST_F(ButtonPanelTest, RowsAnsweringEachOtherDoNotPressWithoutEnd)
+{
+    definePanel(QStringLiteral("Loop"),
+                {
+                    {1, "BUTTON", "Self", "\"Code\"='SELF', \"Broadcast\"=9, \"OnBroadcast\"=9"},
+                    {2, "BUTTON", "Ping", "\"Code\"='PING', \"Broadcast\"=3, \"OnBroadcast\"=4"},
+                    {3, "BUTTON", "Pong", "\"Code\"='PONG', \"Broadcast\"=4, \"OnBroadcast\"=3"},
+                });
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    p->ButtonOf(0)->click();
+    settle();
+    EXPECT_EQ(log(QStringLiteral("Loop")).size(), 1);
+    p->ButtonOf(1)->click();
+    settle();
+    QStringList codes;
+    for (const QString& r : log(QStringLiteral("Loop")))
+        codes << r.section(QLatin1Char('|'), 3, 3);
+    EXPECT_EQ(codes, (QStringList{QStringLiteral("SELF"), QStringLiteral("PING"), QStringLiteral("PONG")}));
+}
+
+TEST_F(ButtonPanelTest, RepeatPressOfAGroupedButtonFollowsOptionFlags)
+{
+    for (int flags : {0, 7}) {
+        SCOPED_TRACE(flags);
+        DeleteButtonForms();
+        const QString panel = QStringLiteral("Rep%1").arg(flags);
+        const QString extra = QStringLiteral("\"Code\"='A', \"AutoNextButton\"=5, \"AutoNextTime\"=2.5, "
+                                             "\"OutputChannel\"=3, \"PulseType\"='hilo', \"PulseLength\"=0.2, "
+                                             "\"OptionFlags\"=%1")
+                                  .arg(flags);
+        definePanel(panel, {{1, "BUTTONGROUP", "G", {}},
+                            {2, "PUSHRADIOBUTTON", "A", extra},
+                            {3, "PUSHRADIOBUTTON", "B", "\"Code\"='B'"},
+                            {4, "ENDBUTTONGROUP", "", {}},
+                            {5, "BUTTON", "Next", "\"Code\"='N'"}});
+        TButtonForm* p = load(panel);
+        ASSERT_NE(p, nullptr);
+        std::vector<int> pulses;
+        buttonPressPorts().requestDigitalOutput = [&](int bit, int count, int code, int ms) {
+            pulses.push_back(bit * 1000000 + count * 10000 + code * 1000 + ms);
+            return true;
+        };
+        const int a = p->Rows()[1].controlId;
+        const int b = p->Rows()[2].controlId;
+        p->Press(a);
+        settle();
+        EXPECT_EQ(p->ArmedTimerMs(a), 2500);
+        p->EvTimer(a); // the armed press, without waiting for it
+        settle();
+        EXPECT_EQ(p->ArmedTimerMs(a), -1);
+        p->Press(a); // repeat press
+        settle();
+        EXPECT_EQ(p->ArmedTimerMs(a), flags ? 2500 : -1);
+        // Bit 2 is "don't send repeat digital signals", as the editor names it.
+        EXPECT_EQ(pulses.size(), flags ? 1u : 2u);
+        p->Press(b);
+        settle();
+        p->Press(a); // a normal press again
+        settle();
+        EXPECT_EQ(p->ArmedTimerMs(a), 2500);
+        EXPECT_EQ(pulses.size(), flags ? 2u : 3u);
+        EXPECT_EQ(pulses.front(), 3 * 1000000 + 1 * 10000 + 3 * 1000 + 200);
+        QStringList codes;
+        for (const QString& r : log(panel))
+            codes << r.section(QLatin1Char('|'), 3, 3);
+        // Every press is logged, the repeat press too.
+        EXPECT_EQ(codes, (QStringList{"A", "N", "A", "B", "A"}));
+    }
+}
+
+TEST_F(ButtonPanelTest, AutoNextNamingNoRowArmsNothing)
+{
+    definePanel(QStringLiteral("Auto"), {{1, "BUTTON", "A", "\"AutoNextButton\"=99, \"AutoNextTime\"=1"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    p->ButtonOf(0)->click();
+    EXPECT_EQ(p->ArmedTimerMs(p->Rows()[0].controlId), -1);
+}
+
+TEST_F(ButtonPanelTest, OutputThatCannotBeSentIsReportedOnce)
+{
+    definePanel(QStringLiteral("Out"), {{1, "BUTTON", "Pulse", "\"OutputChannel\"=1, \"PulseType\"='GOHI'"},
+                                        {2, "BUTTON", "NoPulse", "\"PulseType\"='GOHI'"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    buttonPressPorts().requestDigitalOutput = [](int, int, int, int) { return false; };
+    p->ButtonOf(0)->click();
+    p->ButtonOf(0)->click();
+    p->ButtonOf(1)->click(); // a NULL OutputChannel sends no pulse at all
+    EXPECT_EQ(captions(), QStringList{QStringLiteral("Digital Output")});
+    EXPECT_EQ(log(QStringLiteral("Out")).size(), 3);
+}
+
+TEST_F(ButtonPanelTest, MissingSoundIsReportedOnceAndThePressStored)
+{
+    definePanel(QStringLiteral("Snd"), {{1, "BUTTON", "Beep", "\"PlaySound\"='/no/such/file.wav'"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    int played = 0;
+    buttonPressPorts().playSound = [&](const QString&, QString*) { return ++played, true; };
+    p->ButtonOf(0)->click();
+    p->ButtonOf(0)->click();
+    EXPECT_EQ(captions(), QStringList{QStringLiteral("Button Sound")});
+    EXPECT_EQ(played, 0);
+    EXPECT_EQ(log(QStringLiteral("Snd")).size(), 2);
+}
+
+TEST_F(ButtonPanelTest, ExternalSwitchStoresExternalOnItsFallingEdge)
+{
+    definePanel(QStringLiteral("Ext"), {{1, "BUTTON", "Foot", "\"Code\"='FOOT', \"External\"=3"},
+                                        {2, "BUTTON", "Far", "\"Code\"='FAR', \"External\"=35"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->ExternalMask, 1u << 3);
+    p->OnExternalInput(3, 1);
+    p->OnExternalInput(3, 0);
+    EXPECT_EQ(log(QStringLiteral("Ext")),
+              QStringList{QStringLiteral("7|2026-12-10 10:00:00|2026-12-10 10:00:05|FOOT|1|0")});
+}
+
+TEST_F(ButtonPanelTest, HotKeysPressTheirRowAndTheSecondTakerIsRefused)
+{
+    definePanel(QStringLiteral("Keys"), {{1, "BUTTON", "One", "\"Code\"='ONE', \"Hot Key\"='F'"},
+                                         {2, "BUTTON", "Two", "\"Code\"='TWO', \"Hot Key\"='f'"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->Rows()[0].hotKeyId, 'F');
+    EXPECT_EQ(p->Rows()[1].hotKeyId, 0);
+    EXPECT_EQ(captions(), QStringList{QString::fromLatin1(kInvalidHotKeyCaption)});
+    EXPECT_TRUE(ButtonFormsOnHotKey('F'));
+    EXPECT_FALSE(ButtonFormsOnHotKey('G'));
+    EXPECT_EQ(log(QStringLiteral("Keys")).size(), 1);
+}
+
+TEST_F(ButtonPanelTest, DefaultRadioStartsSelectedAndPressesOnce)
+{
+    definePanel(QStringLiteral("Def"), {{1, "BUTTONGROUP", "G", {}},
+                                        {2, "RADIOBUTTON", "On", "\"Code\"='ON', \"Default\"=1"},
+                                        {3, "RADIOBUTTON", "Off", "\"Code\"='OFF'"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    settle();
+    EXPECT_TRUE(p->ButtonOf(1)->isChecked());
+    EXPECT_EQ(log(QStringLiteral("Def")).size(), 1);
+}
+
+TEST_F(ButtonPanelTest, NoPanelsOutsideOnlineLogging)
+{
+    defineSample();
+    shell::RunMode = shell::RunModeOffline;
+    tabs = std::make_unique<QTabBar>();
+    EXPECT_EQ(LoadButtonForms(nullptr, tabs.get(), 3), 3);
+    EXPECT_TRUE(ButtonFormList().empty());
+}
+
+TEST_F(ButtonPanelTest, SelectTabShowsOnlyItsPanel)
+{
+    defineSample();
+    definePanel(QStringLiteral("Zed"), {{1, "BUTTON", "Z", {}}});
+    tabs = std::make_unique<QTabBar>();
+    host = std::make_unique<QWidget>();
+    EXPECT_EQ(LoadButtonForms(host.get(), tabs.get(), 0), 2);
+    ASSERT_EQ(ButtonFormList().size(), 2u);
+    EXPECT_TRUE(ButtonFormsSelectTab(1));
+    EXPECT_FALSE(ButtonFormList()[0]->Visible);
+    EXPECT_TRUE(ButtonFormList()[1]->Visible);
+    EXPECT_FALSE(ButtonFormsSelectTab(5));
+}
+
+struct HotKeyCase {
+    const char* text;
+    int code;
+};
+
+TEST(ButtonHotKeyCode, Table)
+{
+    const HotKeyCase cases[] = {
+        {"F1", 112}, {"F12", 123}, {"F24", 135}, {"F", 'F'}, {"f", 'F'}, {"x", 'X'}, {"7", '7'},
+        {"", 0},     {"AB", 0},    {"F0", 0},    {"F25", 0}, {"Fx", 0},
+    };
+    for (const HotKeyCase& c : cases)
+        EXPECT_EQ(ButtonHotKeyCode(QString::fromLatin1(c.text)), c.code) << c.text;
+}
+
+TEST(ButtonPulseType, NamesAndCodes)
+{
+    EXPECT_EQ(PulseTypeFromName(QStringLiteral("gohi")), PulseGoHi);
+    EXPECT_EQ(PulseTypeFromName(QStringLiteral("LOHI")), PulseLoHi);
+    EXPECT_EQ(PulseTypeFromName(QStringLiteral("pulse")), PulseNone);
+    EXPECT_EQ(PulseTypeName(PulseHiLo), QStringLiteral("HILO"));
+    EXPECT_EQ(PulseTypeName(9), QStringLiteral("NONE"));
+}
+
+} // namespace
+} // namespace velmar::forms::test
