@@ -1,6 +1,7 @@
 #include "shell/TV2000Window.h"
 
 #include "platform/MessageBus.h"
+#include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
 #include "shell/ProgramClock.h"
 #include "shell/RunMode.h"
@@ -13,6 +14,7 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTimerEvent>
@@ -101,6 +103,7 @@ TV2000Window::TV2000Window(QWidget* parent)
     , NightDayWindow(this)
 {
     g_mainWindow = this;
+    m_commands = std::make_unique<TMainCommands>(*this);
     if (NightDayApp* app = NightDayApp::Instance())
         app->SetNightDayMainWindow(this);
     m_detectorStatusMessage = platform::MessageBus::registerWindowMessage(QStringLiteral("DetectorStatusMessage"));
@@ -404,6 +407,8 @@ void TV2000Window::SetupWindow()
     PostToSelf(MsgAfterStart);
     if (!TheProgramSettings.NoStartupNotice)
         QMetaObject::invokeMethod(this, [this] { Command(CmNavigationWarning); }, Qt::QueuedConnection);
+    if (auto* bar = window()->findChild<QMenuBar*>())
+        m_commands->AttachMenuBar(bar);
     PostToSelf(MsgAutoStart);
 
     if (m_setupRecorderCount) {
@@ -529,6 +534,7 @@ void TV2000Window::ShowSelectedTab()
 {
     if (!m_tabs)
         return;
+    m_commands->UpdateEnablers();
     MainWindowHooks& h = Hooks();
     const int s = m_tabs->currentIndex();
     if (m_detectorDisplay != DetectorsNotShown) {
@@ -746,7 +752,7 @@ bool TV2000Window::event(QEvent* event)
     return QWidget::event(event);
 }
 
-qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64)
+qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64 lParam)
 {
     switch (message) {
     case MsgTabKey:
@@ -762,8 +768,10 @@ qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64)
     case MsgBringToFront:
         EvBringToFront();
         return 0;
-    default:
-        return 0;
+    default: {
+        bool handled = false;
+        return m_commands->Message(message, wParam, lParam, handled);
+    }
     }
 }
 
@@ -777,7 +785,7 @@ bool TV2000Window::Command(int id)
         ShowSelectedTab();
         return true;
     }
-    return false;
+    return m_commands->Command(id);
 }
 
 void TV2000Window::EvBringToFront()
@@ -796,9 +804,9 @@ long TV2000Window::EvNightDay(int scheme, long lParam)
     return NightDayWindow::EvNightDay(scheme, lParam);
 }
 
-long TV2000Window::EvStatusPopup(int, const QPoint&)
+long TV2000Window::EvStatusPopup(int controlId, const QPoint& screenPoint)
 {
-    return 0;
+    return m_commands->EvStatusPopup(controlId, screenPoint);
 }
 
 void TV2000Window::timerEvent(QTimerEvent* e)

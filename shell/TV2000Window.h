@@ -78,6 +78,7 @@ QString GetRecorderName(int index);
 int GetGrabberCount();
 
 class TV2000Window;
+class TMainCommands;
 // The main window, once built; null otherwise.
 TV2000Window* MainWindowHandle();
 
@@ -109,6 +110,8 @@ public:
     virtual bool CanClose();
     // A menu command; true when the main window handled it.
     virtual bool Command(int id);
+    // Menu commands, sheets, messages and animation timers (MainCommands.h).
+    TMainCommands& Commands() { return *m_commands; }
 
     long EvNightDay(int scheme, long lParam) override;
     long EvStatusPopup(int controlId, const QPoint& screenPoint) override;
@@ -148,6 +151,7 @@ protected:
     void timerEvent(QTimerEvent* e) override;
 
 private:
+    friend class TMainCommands;
     void ReadSettingsBlock();
     void ProgrammeSetup();
     bool ChooseDatabase();
@@ -198,6 +202,7 @@ private:
     int m_fixedTabs = 0;
     int m_firstFreeTab = 0;
 
+    std::unique_ptr<TMainCommands> m_commands;
     QBasicTimer m_timerClock;
     QBasicTimer m_timerStatus;
     QBasicTimer m_timerGps;

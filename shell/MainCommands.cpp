@@ -1,0 +1,822 @@
+#include "shell/MainCommands.h"
+
+#include "shell/CommandIds.h"
+#include "shell/MainTimers.h"
+#include "shell/MainWindowMessages.h"
+#include "shell/MyControls.h"
+#include "shell/ProgramClock.h"
+#include "shell/RunMode.h"
+#include "shell/TV2000Window.h"
+#include "shell/TVelmarApp.h"
+#include "shell/WindowMessage.h"
+#include "shell/ui/AnimateDialog.h"
+#include "shell/ui/DataKeepDialog.h"
+#include "shell/ui/DatabasePage.h"
+#include "shell/ui/HtmlHelp.h"
+#include "shell/ui/IOBoardDialog.h"
+#include "shell/ui/LiableDlg.h"
+#include "shell/ui/MapOptsDialog.h"
+#include "shell/ui/MessageBoxSeam.h"
+#include "shell/ui/ProgContDialog.h"
+#include "shell/ui/ProgLocDialog.h"
+#include "shell/ui/ShowTapeDialog.h"
+#include "shell/ui/ShowTimesDialog.h"
+#include "shell/ui/SpermPlotDialog.h"
+#include "sound/DateTimeText.h"
+#include "store/FixedSchema.h"
+#include "store/ProgramSettings.h"
+#include "store/RecordWriters.h"
+#include "store/ui/NewTableDialog.h"
+
+#include <QAction>
+#include <QFontDialog>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QTimer>
+#include <QUrl>
+
+namespace velmar::shell {
+
+using store::TheProgramSettings;
+
+namespace {
+
+constexpr const char* WebAddress = "https://www.tivrel.org/velmar";
+constexpr const char* OnlineHelpAddress = "https://www.tivrel.org/velmar/help";
+constexpr const char* PrintDocumentName = "Velmar 2010 Map";
+// The I/O sheet starts the user forms' counters one second after the
+// threads, once the counter thread runs again.
+constexpr int CounterStartDelayMs = 1000;
+
+template <class F, class... A>
+void Run(const F& f, A&&... a)
+{
+    if (f)
+        f(std::forward<A>(a)...);
+}
+
+template <class R, class F, class... A>
+R Call(const F& f, R fallback, A&&... a)
+{
+    return f ? f(std::forward<A>(a)...) : fallback;
+}
+
+void Tell(QWidget* owner, const QString& text, const QString& caption,
+             QMessageBox::Icon icon = QMessageBox::NoIcon)
+{
+    ui::ShowMessageBox(owner, text, caption, icon);
+}
+
+store::LogFont LogFontFromFont(const QFont& font, const store::LogFont& old)
+{
+    store::LogFont lf = old;
+    lf.lfHeight = -(font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF() * 96.0 / 72.0));
+    lf.lfWidth = 0;
+    lf.lfWeight = font.weight();
+    lf.lfItalic = font.italic() ? 1 : 0;
+    lf.lfUnderline = font.underline() ? 1 : 0;
+    lf.lfStrikeOut = font.strikeOut() ? 1 : 0;
+    lf.lfCharSet = 0; // ANSI only
+    lf.lfFaceName.setText(font.family());
+    return lf;
+}
+
+class LocalRecentList : public store::RecentDatabaseList {
+public:
+    QStringList entries() const override { return m_entries; }
+    void saveMenuChoice(const QString& path) override
+    {
+        m_entries.removeAll(path);
+        m_entries.prepend(path);
+    }
+
+private:
+    QStringList m_entries;
+};
+
+} // namespace
+
+MainCommandHooks& mainCommandHooks()
+{
+    static MainCommandHooks hooks;
+    return hooks;
+}
+
+TMainCommands::TMainCommands(TV2000Window& window) : m_window(window)
+{
+    MainTimers& timers = m_timers;
+    timers.SetWork(TimerAnimationStep, [this] {
+        QWidget* map = Map();
+        if (!map || sendWindowMessage(map, MsgMapAnimation, AnimationStep, 0) == 0)
+            PostToSelf(MsgCommand, Command::StopAnimation);
+    });
+    timers.SetWork(TimerAnimationFix, [this] {
+        if (QWidget* map = Map())
+            sendWindowMessage(map, MsgMapAnimation, AnimationShowFix, 0);
+    });
+}
+
+TMainCommands::~TMainCommands() = default;
+
+QWidget* TMainCommands::Map() const
+{
+    return m_window.MapWindow();
+}
+
+void TMainCommands::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
+{
+    postWindowMessage(&m_window, message, wParam, lParam);
+}
+
+void TMainCommands::SelectTab(int index)
+{
+    if (TMyTabControl* tabs = m_window.TabControl(); tabs && index >= 0) {
+        tabs->setCurrentIndex(index);
+        m_window.ShowSelectedTab();
+    }
+}
+
+void TMainCommands::RunSheet(ui::SettingsSheet& sheet, int* result)
+{
+    const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet) : sheet.Execute();
+    if (result)
+        *result = r;
+}
+
+void TMainCommands::AddPageByName(ui::SettingsSheet& sheet, const QString& name)
+{
+    if (ui::SettingsPage* page = Call(mainCommandHooks().makePage, static_cast<ui::SettingsPage*>(nullptr), name))
+        sheet.AddPage(page);
+}
+
+// ---- enablers
+
+bool TMainCommands::IsEnabled(int id) const
+{
+    const TMyTabControl* tabs = m_window.TabControl();
+    const int selected = tabs ? tabs->currentIndex() : -1;
+    switch (id) {
+    case Command::PrintMap:
+        return selected == 0;
+    case Command::UpdateGpsReferences:
+        return RunMode != RunModeOnline;
+    case Command::ExportFormData:
+        return selected >= 0 && selected >= m_window.FirstFreeTab();
+    case Command::StartRun:
+        return GetProgramClockSource() == ClockSourceFrozen;
+    case Command::StopRun:
+        return GetProgramClockSource() == ClockSourceManual;
+    default:
+        return true;
+    }
+}
+
+void TMainCommands::AttachMenuBar(QMenuBar* bar)
+{
+    m_menuBar = bar;
+    if (!bar)
+        return;
+    for (QMenu* menu : bar->findChildren<QMenu*>())
+        QObject::connect(menu, &QMenu::aboutToShow, bar, [this] { UpdateEnablers(); });
+    UpdateEnablers();
+}
+
+void TMainCommands::UpdateEnablers()
+{
+    if (m_menuBar) {
+        for (QAction* action : m_menuBar->findChildren<QAction*>()) {
+            bool ok = false;
+            const int id = action->data().toInt(&ok);
+            if (ok && id)
+                action->setEnabled(IsEnabled(id));
+        }
+    }
+    for (int id : {Command::StartRun, Command::StopRun})
+        for (QWidget* w : m_window.findChildren<QWidget*>())
+            if (ControlIdOf(w) == id)
+                w->setEnabled(IsEnabled(id));
+}
+
+// ---- commands
+
+bool TMainCommands::Command(int id)
+{
+    MainCommandHooks& h = mainCommandHooks();
+    QWidget* self = &m_window;
+    if (!IsEnabled(id))
+        return true; // a disabled command arriving anyway does nothing
+    switch (id) {
+    case Command::DatabaseFile:
+        CmDatabaseFile();
+        return true;
+    case Command::OpenDatabase:
+        ui::OpenUrl(QUrl::fromLocalFile(TheProgramSettings.DatabasePath.text()));
+        return true;
+    case Command::PrintMap:
+        CmPrintMap();
+        return true;
+    case Command::PrinterSetup:
+        if (h.printDialog)
+            h.printDialog(self, Printer(), true);
+        else {
+            QPrintDialog dialog(&Printer(), self);
+            dialog.exec();
+        }
+        return true;
+    case Command::UpdateGpsReferences:
+        Run(h.checkGpsReferences, self);
+        return true;
+    case Command::ExportFormData:
+        Run(h.exportUserFormData, self, m_window.TabControl() ? m_window.TabControl()->currentIndex() : -1);
+        return true;
+    case Command::CopyTableData:
+        Run(h.transferEffortDialog, self);
+        return true;
+    case Command::NewStaticPointsTable:
+    case Command::NewUserForm:
+    case Command::NewStaticLinesTable:
+    case Command::NewButtonsForm:
+        CmNewTable(id);
+        return true;
+    case Command::DataControl: {
+        ui::SettingsSheet sheet(self, QStringLiteral("Data Control"));
+        sheet.AddPage(new ui::DataKeepDialog);
+        RunSheet(sheet);
+        return true;
+    }
+    case Command::GpsControl:
+        CmGpsControl();
+        return true;
+    case Command::FlashWarnings:
+        Run(h.flashWarningTypeDialog, self);
+        return true;
+    case Command::ProgrammeControl: {
+        ui::SettingsSheet sheet(self, QStringLiteral("Programme Control"));
+        sheet.AddPage(new ui::ProgLocDialog);
+        sheet.AddPage(new ui::ProgContDialog(GetRecorderCount()));
+        RunSheet(sheet);
+        return true;
+    }
+    case Command::ErrorChecking:
+        Run(h.errorCheckingDialog, self);
+        return true;
+    case Command::IoSelections:
+        CmIoSheet();
+        return true;
+    case Command::DisplayOptions:
+        CmDisplaySheet();
+        return true;
+    case Command::ZoomStepSize:
+        Run(h.zoomStepSizeDialog, self);
+        return true;
+    case Command::MenuStyle:
+        if (QWidget* map = Map())
+            postWindowMessage(map, MsgCommand, Command::MenuStyle, 0);
+        return true;
+    case Command::Font:
+        CmFont();
+        return true;
+    case Command::ShowTimes:
+        ShowTimesSheet();
+        return true;
+    case Command::RescanDatabase:
+        ReloadData();
+        return true;
+    case Command::Statistics:
+        Run(h.statisticsDialog, self);
+        return true;
+    case Command::Animate:
+        CmAnimate();
+        return true;
+    case Command::StopAnimation:
+        CmStopAnimation();
+        return true;
+    case Command::NavigationWarning: {
+        ui::LiableDlg dialog(self);
+        if (h.runDialog)
+            h.runDialog(self, dialog);
+        else
+            dialog.exec();
+        return true;
+    }
+    case Command::WebPage:
+        ui::OpenUrl(QUrl(QString::fromLatin1(WebAddress)));
+        return true;
+    case Command::OnlineHelpPage:
+        ui::OpenUrl(QUrl(QString::fromLatin1(OnlineHelpAddress)));
+        return true;
+    case Command::StartRun:
+        CmStartRun();
+        return true;
+    case Command::StopRun:
+        CmStopRun();
+        return true;
+    case Command::PopupStart:
+    case Command::PopupStop:
+    case Command::PopupShow:
+        CmProgramPopup(id);
+        return true;
+    case Command::ShowPorpoiseProgramme:
+    case Command::ShowWhistleProgramme:
+    case Command::ShowClickProgramme:
+        Run(h.showProgramme, id);
+        return true;
+    case Command::SelectThingsHeard:
+        if (m_window.m_heardForm)
+            SelectTab(m_window.m_heardTab);
+        return true;
+    case Command::PollGpsIfDue:
+        Run(mainWindowHooks().pollGpsIfDue);
+        return true;
+    case Command::PollGps:
+        Run(mainWindowHooks().pollGps);
+        return true;
+    default:
+        if (id >= Command::ListeningFirst && id <= Command::ListeningLast) {
+            Run(h.setListeningStatus, id);
+            return true;
+        }
+        return false;
+    }
+}
+
+bool TMainCommands::DatabaseSheet()
+{
+    store::RecentDatabaseList* recent = GetVelmarApp();
+    LocalRecentList local;
+    ui::SettingsSheet sheet(&m_window, QStringLiteral("Database File"));
+    sheet.AddPage(new ui::DatabasePage(recent ? *recent : local));
+    int result = 0;
+    RunSheet(sheet, &result);
+    return result == 1;
+}
+
+void TMainCommands::CmDatabaseFile()
+{
+    const store::ProgramSettings before = TheProgramSettings;
+    DatabaseSheet();
+    const QString oldPath = before.DatabasePath.text();
+    const QString newPath = TheProgramSettings.DatabasePath.text();
+    if (QString::localeAwareCompare(oldPath.toLower(), newPath.toLower()) == 0 || RunMode == RunModeAlterSettings)
+        return;
+    Tell(&m_window, QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"),
+            QStringLiteral("Velmar 2010"), QMessageBox::Warning);
+    TheProgramSettings.RestartMode = qint32(RunMode);
+    m_window.PostQuit();
+}
+
+void TMainCommands::CmGpsControl()
+{
+    const int before = TheProgramSettings.MaxInterval;
+    const bool ok = Call(mainCommandHooks().gpsControlDialog, false, &m_window);
+    if (ok && before != TheProgramSettings.MaxInterval && RunMode == RunModeOnline) {
+        Run(mainWindowHooks().pollGpsIfDue);
+        m_window.m_timerGps.start(std::max(1, TheProgramSettings.MaxInterval) * 1000, &m_window);
+    }
+}
+
+void TMainCommands::CmIoSheet()
+{
+    MainCommandHooks& h = mainCommandHooks();
+    ui::SettingsSheet sheet(&m_window, QStringLiteral("Analogue and Digital I/O board"));
+    sheet.AddPage(new ui::IOBoardDialog);
+    sheet.AddPage(new ui::ButtonBoardDialog);
+    if (Call(h.loadWeatherDll, false))
+        AddPageByName(sheet, QStringLiteral("DavisPortDlg"));
+    int result = 0;
+    RunSheet(sheet, &result);
+    PostToSelf(MsgWeatherStation);
+    if (result == 0)
+        return;
+    Run(h.restartButtonThread);
+    m_window.RestartCounterThread();
+    QTimer::singleShot(CounterStartDelayMs, &m_window, [] { Run(mainCommandHooks().startUserFormCounters); });
+}
+
+void TMainCommands::CmDisplaySheet()
+{
+    const store::ProgramSettings before = TheProgramSettings;
+    ui::SettingsSheet sheet(&m_window, QStringLiteral("Display Settings"));
+    sheet.AddPage(new ui::MapOptsDialog);
+    sheet.AddPage(new ui::ShowTapeDialog(GetRecorderCount(), [](int n) { SetRecorderCount(n); }));
+    AddPageByName(sheet, QStringLiteral("MapFileDialog"));
+    sheet.AddPage(new ui::SpermPlotDialog);
+    AddPageByName(sheet, QStringLiteral("EffortDlg"));
+    AddPageByName(sheet, QStringLiteral("NavigateDialog"));
+    RunSheet(sheet);
+    if (RunMode == RunModeAlterSettings)
+        return;
+    if (before.DetectorsPosition != TheProgramSettings.DetectorsPosition
+        || before.TimesAdjacent != TheProgramSettings.TimesAdjacent) {
+        Tell(&m_window, QStringLiteral("You must restart the programme before this change takes effect"),
+                QStringLiteral("Display Options"), QMessageBox::Critical);
+        return;
+    }
+    m_window.UpdateRecorderTabs();
+    if (TheProgramSettings.NGrabbers != GetGrabberCount()) {
+        Tell(&m_window,
+                RunMode == RunModeOnline
+                    ? QStringLiteral("New Camera forms will only be created when Velmar is restarted\n\n"
+                                     "Remember that each grabber form may contian multiple cameras")
+                    : QStringLiteral("Camera forms are only available when Velmar is running in normal (Velmar) mode"),
+                TV2000Window::ProgramName);
+    }
+    if (QWidget* map = Map())
+        postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
+}
+
+void TMainCommands::CmFont()
+{
+    QFont font = FontFromLogFont(TheProgramSettings.DisplayLogFont);
+    bool ok = false;
+    if (mainCommandHooks().fontDialog)
+        ok = mainCommandHooks().fontDialog(&m_window, font);
+    else
+        font = QFontDialog::getFont(&ok, font, &m_window);
+    if (!ok)
+        return;
+    TheProgramSettings.DisplayLogFont = LogFontFromFont(font, TheProgramSettings.DisplayLogFont);
+    Tell(&m_window,
+            QStringLiteral("The New font you have selected will not take effect until next time you start the programme"),
+            TV2000Window::ProgramName);
+}
+
+void TMainCommands::CmNewTable(int id)
+{
+    QString name;
+    bool ok = false;
+    if (mainCommandHooks().newTableDialog) {
+        ok = mainCommandHooks().newTableDialog(&m_window, id, name);
+    } else {
+        store::NewTableDialog dialog(&m_window, id);
+        ok = dialog.exec() == QDialog::Accepted;
+        name = store::NewTableDialog::tableName();
+    }
+    if (!ok)
+        return;
+    while (name.endsWith(QLatin1Char(' ')))
+        name.chop(1);
+    if (!name.isEmpty())
+        store::DbCreateUserTable(id, name);
+}
+
+int TMainCommands::ShowTimesSheet()
+{
+    ui::SettingsSheet sheet(&m_window, QStringLiteral("ShowData Options"));
+    QWidget* self = &m_window;
+    sheet.AddPage(new ui::ShowTimesDialog([self] { sendWindowMessage(self, MsgShowData, 0, 0); }));
+    int result = 0;
+    RunSheet(sheet, &result);
+    return result;
+}
+
+QPrinter& TMainCommands::Printer()
+{
+    if (!m_printer)
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *m_printer;
+}
+
+void TMainCommands::CmPrintMap()
+{
+    QPrinter& printer = Printer();
+    bool ok = false;
+    if (mainCommandHooks().printDialog) {
+        ok = mainCommandHooks().printDialog(&m_window, printer, false);
+    } else {
+        QPrintDialog dialog(&printer, &m_window);
+        ok = dialog.exec() == QDialog::Accepted;
+    }
+    if (!ok)
+        return;
+    // Copies are made here, one page each, as the map draws every page
+    // itself; the printer is not asked to repeat the document.
+    const int copies = std::max(1, printer.copyCount());
+    printer.setCopyCount(1);
+    printer.setDocName(QString::fromLatin1(PrintDocumentName));
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        printer.setCopyCount(copies);
+        return; // nothing printed, nothing reported
+    }
+    for (int copy = 0; copy < copies; ++copy) {
+        if (copy > 0)
+            printer.newPage();
+        if (mainCommandHooks().printMap && Map()) {
+            painter.save();
+            mainCommandHooks().printMap(Map(), painter, printer);
+            painter.restore();
+        } else {
+            // Without a map the page keeps its frame and title.
+            const QRect page = painter.viewport().adjusted(0, 0, -1, -1);
+            painter.drawRect(page);
+            painter.drawText(page, Qt::AlignHCenter | Qt::AlignTop, QString::fromLatin1(PrintDocumentName));
+        }
+    }
+    painter.end();
+    printer.setCopyCount(copies);
+}
+
+void TMainCommands::CmAnimate()
+{
+    ui::AnimateDialog dialog(&m_window);
+    const bool ok = mainCommandHooks().runDialog ? mainCommandHooks().runDialog(&m_window, dialog)
+                                                 : dialog.exec() == QDialog::Accepted;
+    if (!ok || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))
+        return;
+    m_timers.Start(TimerAnimationStep, AnimationStepMs);
+    m_timers.Start(TimerAnimationFix, AnimationFixMs);
+}
+
+void TMainCommands::CmStopAnimation()
+{
+    m_timers.Stop(TimerAnimationStep);
+    m_timers.Stop(TimerAnimationFix);
+    if (QWidget* map = Map())
+        postWindowMessage(map, MsgMapAnimation, AnimationStop, 0);
+}
+
+void TMainCommands::CmStartRun()
+{
+    TMyEdit* edit = FindMyEdit(&m_window, IdClockEdit1);
+    const QString text = edit ? edit->text().left(StartRunTextLength) : QString();
+    const auto start = ParseStartRunText(text);
+    if (!start) {
+        Tell(&m_window, text, QString::fromLatin1(InvalidStartTimeCaption), QMessageBox::Critical);
+        return;
+    }
+    ProgramClock::instance().startRun(*start, nullptr);
+    m_window.m_timerClock.start(1000, &m_window);
+    if (m_window.m_commentWindow)
+        sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 2, 0);
+    UpdateEnablers();
+}
+
+void TMainCommands::CmStopRun()
+{
+    m_window.m_timerClock.stop();
+    ProgramClock::instance().stopRun();
+    if (m_window.m_commentWindow)
+        sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 3, 0);
+    UpdateEnablers();
+}
+
+void TMainCommands::CmProgramPopup(int id)
+{
+    MainCommandHooks& h = mainCommandHooks();
+    const int action = id - Command::RecorderLongRecording;
+    const quint32 status = Call(h.getProgramStatus, StatusNotRunning, m_popupTarget);
+    if (m_popupTarget == PopupLongRecording) {
+        if (!m_window.Recorder(0))
+            return;
+        if (id == Command::PopupShow) {
+            m_window.Command(Command::SelectFirstRecorder);
+            return;
+        }
+        for (int i = 0; i < MaxRecorders; ++i)
+            if (AutoRecorder* r = m_window.Recorder(i))
+                if (QWidget* w = r->Widget())
+                    postWindowMessage(w, Command::RecorderLongRecording, id == Command::PopupStart ? 1 : 2, 0);
+        return;
+    }
+    if ((status == StatusNotRunning || status == StatusNotFound) && id != Command::PopupStop) {
+        Run(h.startProgram, m_popupTarget, 1);
+        if (id != Command::PopupShow)
+            PostToSelf(MsgBringToFront);
+    }
+    Run(h.sendDetectorCommand, m_popupTarget, action, 0);
+}
+
+// ---- status pop-up
+
+long TMainCommands::EvStatusPopup(int buttonId, const QPoint& screenPoint)
+{
+    int target = 0;
+    switch (buttonId) {
+    case Command::ShowPorpoiseProgramme: target = 1; break;
+    case Command::ShowWhistleProgramme: target = 2; break;
+    case Command::ShowClickProgramme: target = 4; break;
+    case Command::SelectFirstRecorder: target = PopupLongRecording; break;
+    default: return 0;
+    }
+    m_popupTarget = target;
+    QMenu menu(&m_window);
+    const bool recording = target == PopupLongRecording;
+    auto add = [&](int id, const char* text) { menu.addAction(QString::fromLatin1(text))->setData(id); };
+    add(Command::PopupShow, recording ? "S&how Form" : "S&how Detector");
+    menu.addSeparator();
+    add(Command::PopupStart, recording ? "&Start Long Recording" : "&Start Detector");
+    add(Command::PopupStop, recording ? "S&top Long Recording" : "S&top Detector");
+    QAction* chosen = mainCommandHooks().runPopup ? mainCommandHooks().runPopup(menu, screenPoint)
+                                                  : menu.exec(screenPoint);
+    if (chosen)
+        Command(chosen->data().toInt());
+    return 0;
+}
+
+// ---- messages
+
+qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool& handled)
+{
+    MainCommandHooks& h = mainCommandHooks();
+    handled = true;
+    switch (message) {
+    case MsgCommand:
+        handled = m_window.Command(int(wParam));
+        return 0;
+    case MsgDetectorStatus:
+        Run(h.setProgramStatus, wParam, lParam);
+        return 0;
+    case MsgStatusPopup: {
+        const auto* point = reinterpret_cast<const QPoint*>(lParam);
+        return EvStatusPopup(int(wParam), point ? *point : QPoint());
+    }
+    case MsgDdeEvent:
+        Run(h.ddeEvent, wParam, lParam);
+        return 0;
+    case MsgThingsHeard:
+        Run(h.thingsHeard, wParam, lParam);
+        return 0;
+    case MsgShowData:
+        EvShowData();
+        return 0;
+    case MsgEffortReload:
+        ClearEffortLists();
+        if (!Call(h.rebuildEffortSegments, false))
+            LoadEffortLists();
+        Run(h.redrawMap, false, true);
+        return 0;
+    case MsgArrowKey: {
+        const TMyTabControl* tabs = m_window.TabControl();
+        if (!tabs || tabs->currentIndex() != 0)
+            return 0;
+        if (Map())
+            postWindowMessage(Map(), MsgArrowKey, wParam, lParam);
+        return 1;
+    }
+    case MsgWeatherWindow:
+        m_weatherWindow = reinterpret_cast<QWidget*>(lParam);
+        if (m_weatherWindow)
+            postWindowMessage(m_weatherWindow, MsgWeatherStart, 0, 0);
+        return 0;
+    case MsgWeatherStation:
+        EvWeatherStation();
+        return 0;
+    case MsgMapFileLoaded:
+        if (Map())
+            Run(h.mapCheckTrack);
+        return 0;
+    case MsgDeviceChange: {
+        Deck* deck = m_window.DeckAt(0);
+        return deck && deck->Widget() ? sendWindowMessage(deck->Widget(), message, wParam, lParam) : 0;
+    }
+    case MsgDeckTimeText: {
+        const QString text = QString::fromUtf8(reinterpret_cast<const char*>(wParam));
+        if (TMyEdit* edit = FindMyEdit(&m_window, IdClockEdit1))
+            edit->setText(text);
+        if (m_window.m_commentWindow)
+            sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 1, qint64(wParam));
+        if (const auto* time = reinterpret_cast<const platform::SystemTime*>(lParam); time && Map())
+            Run(h.mapNewGpsFix, *time);
+        return 1;
+    }
+    case MsgDeckPlaying:
+        Run(h.deckPlaying, wParam != 0, int(lParam));
+        return 0;
+    case MsgDeckDetectorText: {
+        QWidget* panel = m_window.DetectorForm();
+        if (!panel)
+            return 0;
+        if (TMyEdit* e = FindMyEdit(panel, 31552))
+            e->setText(QString::fromUtf8(reinterpret_cast<const char*>(wParam)));
+        if (TMyEdit* e = FindMyEdit(panel, 31559))
+            e->setText(sound::FormatSecondsHms(int(lParam)));
+        return 1;
+    }
+    case MsgRecordingState:
+        return m_window.m_commentWindow ? sendWindowMessage(m_window.m_commentWindow, message, wParam, lParam) : 0;
+    case MsgMapItem:
+        if (Map())
+            Run(h.mapItem, qint64(wParam));
+        return 0;
+    default:
+        handled = false;
+        return 0;
+    }
+}
+
+void TMainCommands::EvWeatherStation()
+{
+    MainCommandHooks& h = mainCommandHooks();
+    if (!Call(h.loadWeatherDll, false))
+        return;
+    const bool exists = Call(h.weatherWindowExists, false);
+    if (TheProgramSettings.CollectWeather && RunMode == RunModeOnline) {
+        if (!exists)
+            Run(h.startWeatherThread, &m_window);
+    } else if (exists && m_weatherWindow) {
+        postWindowMessage(m_weatherWindow, MsgWeatherStop, 0, 0);
+    }
+}
+
+// ---- shown data
+
+void TMainCommands::EvShowData()
+{
+    if (m_showDataFirst) {
+        m_showDataFirst = false;
+        if (ShowTimesSheet() == 0)
+            return; // cancelled: nothing loaded; the next message loads without asking
+    }
+    if (TMyEdit* e = FindMyEdit(&m_window, IdClockEdit1))
+        e->setText(sound::FormatTimeStamp(TheProgramSettings.StartTime));
+    if (TMyEdit* e = FindMyEdit(&m_window, IdClockEdit2))
+        e->setText(sound::FormatTimeStamp(TheProgramSettings.EndTime));
+    ReloadData();
+}
+
+void TMainCommands::ReloadData()
+{
+    MainCommandHooks& h = mainCommandHooks();
+    TVelmarApp* app = GetVelmarApp();
+    auto status = [app](const QString& text) {
+        if (app)
+            app->SetStatusText(text);
+    };
+    Run(h.clearShownData);
+    Run(h.clearComments);
+    ClearEffortLists();
+    if (!Call(mainWindowHooks().isDbOpen, false))
+        return;
+    status(QStringLiteral("Loading GPS data from database ..."));
+    if (Call(h.loadAllGpsData, 0) <= 0) {
+        status(QStringLiteral("No Data Loaded"));
+        return;
+    }
+    status(QStringLiteral("Loading Sperm Whale data from database ..."));
+    Run(h.loadSpermData);
+    status(QStringLiteral("Loading Porpoise data from database ..."));
+    Run(h.loadPorpoiseEvents);
+    status(QStringLiteral("Loading User Form data from database ..."));
+    Run(h.loadAllUserFormData);
+    status(QStringLiteral("Loading Comments from database ..."));
+    Run(h.reloadComments);
+    status(QStringLiteral("Loading Things Heard data from database ..."));
+    if (m_window.m_heardForm)
+        Run(h.reloadThingsHeard);
+    if (!Call(h.rebuildEffortSegments, false))
+        LoadEffortLists();
+    for (int i = 0; i < MaxRecorders; ++i)
+        if (Deck* d = m_window.DeckAt(i); d && d->Widget())
+            postWindowMessage(d->Widget(), MsgShowData, 0, 0);
+    status(QString());
+    Run(h.redrawMap, true, true);
+    Run(h.showEmptyGpsData);
+}
+
+void TMainCommands::ClearEffortLists()
+{
+    for (EffortList& list : m_effort)
+        EffortList().swap(list);
+}
+
+void TMainCommands::LoadEffortLists()
+{
+    if (!TheProgramSettings.EffortYes)
+        return;
+    for (int source = 0; source < 4; ++source)
+        Run(mainCommandHooks().dbGetEffortData, source, m_effort[std::size_t(source)]);
+}
+
+void TMainCommands::AddEffortPoint(int list, const EffortPoint& point)
+{
+    if (list >= 0 && list < EffortListCount)
+        m_effort[std::size_t(list)].push_back(point);
+}
+
+void TMainCommands::AddEffortChange(int list, quint32 status)
+{
+    quint32 colour;
+    if (status == StatusEffortOn)
+        colour = 0x0000FF; // blue
+    else if (status == StatusEffortPaused)
+        colour = 0x00FFFF; // cyan
+    else
+        colour = m_window.palette().color(QPalette::Button).rgb() & 0xFFFFFF;
+    AddEffortPoint(list, EffortPoint{store::GetLastGpsIndex(), colour, 0});
+}
+
+const EffortList* TMainCommands::GetEffortLine() const
+{
+    const int source = Call(mainCommandHooks().effortSourceIndex, 0);
+    if (source < 0)
+        return Call(mainCommandHooks().effortFormLine, static_cast<const EffortList*>(nullptr));
+    if (source >= EffortListCount)
+        return nullptr;
+    return &m_effort[std::size_t(source)];
+}
+
+} // namespace velmar::shell

@@ -1,0 +1,143 @@
+// The main window's commands: enablers by run mode and tab, the database
+// change and its restart, printing the map, and the animation timers.
+#include "MainWindowFakes.h"
+#include "PagesTestSupport.h"
+#include "ShellTestUtil.h"
+
+#include "shell/CommandIds.h"
+#include "shell/MainCommands.h"
+#include "shell/TV2000Window.h"
+
+#include <QFile>
+#include <QPrinter>
+#include <QTemporaryDir>
+
+namespace velmar::shell::test {
+namespace {
+
+using store::TheProgramSettings;
+
+class MainCommandsTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        world.Install();
+        SetRecorderCount(0);
+        // Nothing modal may wait for an operator.
+        mainCommandHooks().runSheet = [](ui::SettingsSheet&) { return 0; };
+        mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return false; };
+    }
+    void TearDown() override
+    {
+        window.reset();
+        mainWindowHooks() = MainWindowHooks{};
+        mainCommandHooks() = MainCommandHooks{};
+        SetGrabberFormFactory({});
+        RunMode = RunModeOnline;
+    }
+    TV2000Window& Make(unsigned mode)
+    {
+        RunMode = mode;
+        WriteSettings([](store::ProgramSettings&) {});
+        window = std::make_unique<TV2000Window>();
+        window->resize(1000, 700);
+        window->SetupWindow();
+        return *window;
+    }
+    MessageRecorder messages;
+    World world;
+    std::unique_ptr<TV2000Window> window;
+};
+
+struct EnablerRow {
+    const char* legend;
+    unsigned mode;
+    int tab; // -1: the first free tab
+    bool printMap, gpsReferences, exportData;
+};
+
+class EnablerTest : public MainCommandsTest, public ::testing::WithParamInterface<EnablerRow> {};
+
+TEST_P(EnablerTest, ByModeAndTab)
+{
+    const EnablerRow& r = GetParam();
+    world.forms = {{QStringLiteral("Form A"), -1}};
+    TV2000Window& w = Make(r.mode);
+    ASSERT_NE(w.TabControl(), nullptr);
+    const int tab = r.tab < 0 ? w.FirstFreeTab() : r.tab;
+    ASSERT_LT(tab, w.TabControl()->count()) << r.legend;
+    w.TabControl()->setCurrentIndex(tab);
+    TMainCommands& c = w.Commands();
+    EXPECT_EQ(c.IsEnabled(Command::PrintMap), r.printMap) << r.legend;
+    EXPECT_EQ(c.IsEnabled(Command::UpdateGpsReferences), r.gpsReferences) << r.legend;
+    EXPECT_EQ(c.IsEnabled(Command::ExportFormData), r.exportData) << r.legend;
+    EXPECT_TRUE(c.IsEnabled(Command::CopyTableData)) << r.legend;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, EnablerTest,
+                         ::testing::Values(EnablerRow{"online, map", RunModeOnline, 0, true, false, false},
+                                           EnablerRow{"online, comments", RunModeOnline, 1, false, false, false},
+                                           EnablerRow{"online, form", RunModeOnline, -1, false, false, true},
+                                           EnablerRow{"show data, map", RunModeShowData, 0, true, true, false},
+                                           EnablerRow{"show data, form", RunModeShowData, -1, false, true, true},
+                                           EnablerRow{"offline, comments", RunModeOffline, 1, false, true, false}));
+
+TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
+{
+    TV2000Window& w = Make(RunModeShowData);
+    QString chosen = QStringLiteral("/SURVEYS/Season.sqlite"); // same file, other case
+    mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
+        TheProgramSettings.DatabasePath.setText(chosen);
+        return 1;
+    };
+    EXPECT_TRUE(w.Command(Command::DatabaseFile));
+    EXPECT_EQ(TheProgramSettings.RestartMode, 0);
+    EXPECT_EQ(world.At("quit"), -1);
+
+    chosen = QStringLiteral("/surveys/next.sqlite");
+    EXPECT_TRUE(w.Command(Command::DatabaseFile));
+    EXPECT_EQ(TheProgramSettings.RestartMode, int(RunModeShowData));
+    EXPECT_NE(world.At("quit"), -1);
+    EXPECT_EQ(messages.texts.last(),
+              QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"));
+}
+
+TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
+{
+    TV2000Window& w = Make(RunModeOnline);
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("map.pdf"));
+    mainCommandHooks().printDialog = [&](QWidget*, QPrinter& printer, bool) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        printer.setCopyCount(3);
+        return true;
+    };
+    w.TabControl()->setCurrentIndex(0);
+    EXPECT_TRUE(w.Command(Command::PrintMap));
+    QFile f(pdf);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") + bytes.count("/Type /Page "), 3)
+        << bytes.count("/Type /Page");
+}
+
+TEST_F(MainCommandsTest, AnimationTimersRunUntilTheMapRunsOut)
+{
+    TV2000Window& w = Make(RunModeShowData);
+    mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return true; };
+    MainTimers& timers = w.Commands().Timers();
+    timers.SetManual(true);
+    EXPECT_TRUE(w.Command(Command::Animate));
+    ASSERT_NE(w.MapWindow(), nullptr);
+    EXPECT_EQ(timers.Period(TimerAnimationStep), AnimationStepMs);
+    EXPECT_EQ(timers.Period(TimerAnimationFix), AnimationFixMs);
+    // The stand-in map answers 0 to a step: the animation has ended.
+    timers.Tick(TimerAnimationStep);
+    Drain();
+    EXPECT_FALSE(timers.IsRunning(TimerAnimationStep));
+    EXPECT_FALSE(timers.IsRunning(TimerAnimationFix));
+}
+
+} // namespace
+} // namespace velmar::shell::test
