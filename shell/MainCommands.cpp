@@ -84,6 +84,13 @@ store::LogFont LogFontFromFont(const QFont& font, const store::LogFont& old)
     return lf;
 }
 
+// Copies started by scripts (VELMAR_NO_MODAL) never wait for an operator:
+// their dialogs and sheets end at once as cancelled.
+bool NoModal()
+{
+    return qEnvironmentVariableIsSet("VELMAR_NO_MODAL");
+}
+
 class LocalRecentList : public store::RecentDatabaseList {
 public:
     QStringList entries() const override { return m_entries; }
@@ -141,7 +148,7 @@ void TMainCommands::SelectTab(int index)
 
 void TMainCommands::RunSheet(ui::SettingsSheet& sheet, int* result)
 {
-    const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet) : sheet.Execute();
+    const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet) : NoModal() ? 0 : sheet.Execute();
     if (result)
         *result = r;
 }
@@ -298,7 +305,7 @@ bool TMainCommands::Command(int id)
         ui::LiableDlg dialog(self);
         if (h.runDialog)
             h.runDialog(self, dialog);
-        else
+        else if (!NoModal())
             dialog.exec();
         return true;
     }
@@ -524,7 +531,7 @@ void TMainCommands::CmAnimate()
 {
     ui::AnimateDialog dialog(&m_window);
     const bool ok = mainCommandHooks().runDialog ? mainCommandHooks().runDialog(&m_window, dialog)
-                                                 : dialog.exec() == QDialog::Accepted;
+                                                 : !NoModal() && dialog.exec() == QDialog::Accepted;
     if (!ok || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))
         return;
     m_timers.Start(TimerAnimationStep, AnimationStepMs);

@@ -1,5 +1,7 @@
 #include "MainWindowFakes.h"
 
+#include "shell/MainCommands.h"
+
 #include <QLabel>
 
 namespace velmar::shell::test {
@@ -61,6 +63,10 @@ int World::At(const std::string& s) const
 
 void World::Install()
 {
+    // The main window's commands open sheets and dialogs; none may wait for
+    // an operator in these tests.
+    mainCommandHooks().runSheet = [](ui::SettingsSheet&) { return 0; };
+    mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return false; };
     MainWindowHooks& h = mainWindowHooks();
     h = MainWindowHooks{};
     h.openDB = [this](const QString&, QWidget*) {
