@@ -2,12 +2,14 @@
 
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
+#include "shell/DatabaseSheet.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowStore.h"
 #include "shell/ProgramFolder.h"
 #include "shell/RunMode.h"
 #include "shell/ShellLog.h"
+#include "shell/TSDIDecFrame.h"
 #include "shell/TVelmarApp.h"
 #include "store/ProgramSettings.h"
 
@@ -45,13 +47,20 @@ void ShowAlreadyRunning()
                          QLatin1String(AlreadyRunningText), QMessageBox::Ok);
 }
 
-// Test hook: end the event loop by itself after the given time.
-void ArmQuitTimer(QObject* context)
+// Test hook: end the program by itself after the given time. The frame is
+// closed first, so the exit checks and the shut-down (database closed and
+// compacted, settings block written) run as when the operator closes it;
+// with VELMAR_NO_MODAL their questions take their default answers.
+void ArmQuitTimer(TVelmarApp& app)
 {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("VELMAR_QUIT_AFTER_MS", &ok);
     if (ok && ms >= 0)
-        QTimer::singleShot(ms, context, [] { QCoreApplication::exit(0); });
+        QTimer::singleShot(ms, &app, [&app] {
+            if (QWidget* frame = app.GetMainWindow())
+                frame->close();
+            QCoreApplication::exit(0);
+        });
 }
 
 } // namespace
@@ -106,7 +115,8 @@ int VelmarMain(int argc, char** argv)
     BindSurveyDatabase(mainWindowHooks());
     BindDetectorEvents(mainWindowHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
-    ArmQuitTimer(&app);
+    mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
+    ArmQuitTimer(app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
     const int result = app.Run();
 
