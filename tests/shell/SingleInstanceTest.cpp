@@ -42,6 +42,8 @@ public:
     {
         NameSurveyDatabase();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // No operator confirms the "Database File" sheet at start.
+        env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
         if (noModal)
             env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
         m_process.setProcessEnvironment(env);
