@@ -104,6 +104,9 @@ struct MainWindowHooks {
     std::function<void(const QString& mapFile)> loadMapFile;
     std::function<void(QWidget* map)> buildPlotMenu;
 
+    // The hot-key service on the main window, before any panel or form takes
+    // its key.
+    std::function<void(QWidget* mainWindow)> installHotKeys;
     // Button panels and user forms: their tabs follow the fixed, recorder,
     // deck and grabber tabs. loadButtonForms returns the tab count after it,
     // loadUserForms how many tabs it added.

@@ -355,6 +355,7 @@ void TV2000Window::SetupWindow()
     }
     m_firstFreeTab = m_tabs->count();
     int tabCount = m_firstFreeTab;
+    Run(h.installHotKeys, this);
     if (Online())
         tabCount = Call(h.loadButtonForms, tabCount, m_tabs, tabCount);
     Call(h.loadUserForms, 0, m_tabs, tabCount);

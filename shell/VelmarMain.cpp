@@ -1,5 +1,6 @@
 #include "shell/VelmarMain.h"
 
+#include "forms/ui/UserFormList.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
@@ -8,6 +9,7 @@
 #include "shell/MainWindowStore.h"
 #include "shell/ProgramFolder.h"
 #include "shell/RunMode.h"
+#include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TVelmarApp.h"
@@ -114,6 +116,7 @@ int VelmarMain(int argc, char** argv)
 
     BindSurveyDatabase(mainWindowHooks());
     BindDetectorEvents(mainWindowHooks());
+    forms::BindUserForms(mainWindowHooks(), shellHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     ArmQuitTimer(app);

@@ -1,0 +1,313 @@
+// The user forms as a set inside a stand-in main window: tabs after the fixed
+// tabs, sub-tab groups, pop-ups, hot keys (panels first), the tab keys among
+// sub-tabs, the plot menus kept in MenuCheck, and the poked-data fields.
+#include "FakeFormWindow.h"
+#include "FormsTestSupport.h"
+
+#include "forms/HotKeyCode.h"
+#include "forms/HotKeyService.h"
+#include "forms/UserFormDdeInput.h"
+#include "forms/UserFormPlotMenu.h"
+#include "forms/ui/UserFormList.h"
+#include "shell/MainLayout.h"
+#include "shell/ShellHooks.h"
+
+#include <QTabBar>
+
+#include <gtest/gtest.h>
+
+namespace velmar::forms::test {
+namespace {
+
+QString formListScript()
+{
+    return QString::fromLocal8Bit(qgetenv("VELMAR_SOURCE_DIR")) + QStringLiteral("/tests/data/forms/form_list.sql");
+}
+
+constexpr int kFixedTabs = 2;
+
+class FormListTest : public FormsTest {
+protected:
+    void SetUp() override
+    {
+        FormsTest::SetUp();
+        QString failed;
+        ASSERT_TRUE(execSql(QStringLiteral("DROP TABLE \"UDF_Sightings\"")));
+        ASSERT_TRUE(execSql(QStringLiteral("DROP TABLE \"UDF_Effort\"")));
+        ASSERT_TRUE(execSql(QStringLiteral("DELETE FROM \"Lookup\"")));
+        ASSERT_TRUE(applyScript(formListScript(), &failed)) << failed.toStdString();
+        setUserFormWindowFactory([this](QWidget* parent, TUserFormInfo& form, bool popup) {
+            auto* w = new FakeFormWindow(popup ? nullptr : parent, form, popup);
+            windows.push_back(w);
+            return w;
+        });
+        tabs = new QTabBar(&mainWindow);
+        tabs->addTab(QStringLiteral("Map"));
+        tabs->addTab(QStringLiteral("Comments"));
+        mainWindow.resize(800, 600);
+    }
+    void TearDown() override
+    {
+        UnloadUserForms();
+        setUserFormWindowFactory({});
+        shell::shellHooks().buttonFormsOnHotKey = {};
+        FormsTest::TearDown();
+    }
+    int load() { return LoadUserForms(&mainWindow, tabs, kFixedTabs); }
+    QStringList tabTexts() const
+    {
+        QStringList t;
+        for (int i = 0; i < tabs->count(); ++i)
+            t << tabs->tabText(i);
+        return t;
+    }
+    FakeFormWindow* windowOf(const char* form, int n = 0)
+    {
+        return static_cast<FakeFormWindow*>(GetFormWindow(*FindUserForm(QLatin1String(form)), n));
+    }
+
+    QWidget mainWindow;
+    QTabBar* tabs = nullptr;
+    std::vector<QPointer<FakeFormWindow>> windows;
+};
+
+TEST_F(FormListTest, FormTabsFollowTheFixedTabsAndSubTabFormsShareTheirGroupTab)
+{
+    EXPECT_EQ(load(), kFixedTabs + 2);
+    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(QLatin1Char('\n')).toStdString();
+
+    // One main tab per tab form and per sub-tab group, in list order.
+    QStringList expected{QStringLiteral("Map"), QStringLiteral("Comments")};
+    for (TUserFormInfo* f : UserFormList()) {
+        if (f->FormKind == kTabForm)
+            expected << f->FormName;
+        else if (f->FormKind == kSubTabForm && f->FormName == QLatin1String("Acoustic"))
+            expected << QStringLiteral("Listening (0)");
+    }
+    EXPECT_EQ(tabTexts(), expected);
+
+    TUserFormInfo* sightings = FindUserForm(QStringLiteral("SIGHTINGS"));
+    ASSERT_NE(sightings, nullptr);
+    EXPECT_EQ(FindUserFormByTab(sightings->TabIndex), sightings);
+    EXPECT_EQ(tabs->tabText(sightings->TabIndex), QStringLiteral("Sightings"));
+    EXPECT_EQ(FindUserForm(QStringLiteral("Incident"))->TabIndex, -1);
+    EXPECT_EQ(FindUserForm(QStringLiteral("Acoustic"))->TabIndex, FindUserForm(QStringLiteral("Clicks"))->TabIndex);
+    EXPECT_EQ(FindUserForm(QStringLiteral("Nothing")), nullptr);
+    EXPECT_EQ(FindUserFormByTab(0), nullptr);
+
+    // Only the tab form has a window at start.
+    ASSERT_EQ(windows.size(), 1u);
+    EXPECT_EQ(windowOf("Sightings"), windows[0]);
+    EXPECT_EQ(CountUserFormWindows(), 0);
+
+    EXPECT_TRUE(UserFormsSelectTab(sightings->TabIndex));
+    EXPECT_TRUE(windows[0]->isVisibleTo(&mainWindow));
+    EXPECT_TRUE(windows[0]->timersOn);
+    EXPECT_FALSE(UserFormsSelectTab(0));
+    EXPECT_FALSE(windows[0]->isVisibleTo(&mainWindow));
+    EXPECT_FALSE(windows[0]->timersOn);
+
+    // A recorder tab added before the forms moves them along.
+    const int groupTab = FindUserForm(QStringLiteral("Clicks"))->TabIndex;
+    MoveUserFormTabs(kFixedTabs, 1);
+    EXPECT_EQ(FindUserForm(QStringLiteral("Clicks"))->TabIndex, groupTab + 1);
+    EXPECT_NE(FindUserFormSubTabs(groupTab + 1), nullptr);
+    EXPECT_EQ(FindUserFormSubTabs(groupTab), nullptr);
+}
+
+TEST_F(FormListTest, HotKeysOpenOrBringFormsForwardAfterThePanelsDeclined)
+{
+    HotKeyService* service = InstallHotKeyService(&mainWindow);
+    load();
+    TUserFormInfo* acoustic = FindUserForm(QStringLiteral("Acoustic"));
+    const int s = HotKeyCodeFromText(QStringLiteral("s"));
+    const int a = HotKeyCodeFromText(QStringLiteral("a"));
+    const int i = HotKeyCodeFromText(QStringLiteral("i"));
+    EXPECT_EQ(FindUserForm(QStringLiteral("Sightings"))->HotKeyId, s);
+    EXPECT_TRUE(service->isRegistered(s));
+
+    // A panel that takes the key keeps it from the forms.
+    std::vector<int> offered;
+    shell::shellHooks().buttonFormsOnHotKey = [&](int key) {
+        offered.push_back(key);
+        return key == s;
+    };
+    emit service->hotKeyPressed(s);
+    EXPECT_EQ(offered, std::vector<int>{s});
+    EXPECT_EQ(windowOf("Sightings")->activations, 0);
+    shell::shellHooks().buttonFormsOnHotKey = {};
+
+    // The tab form: filled and brought forward; with unsaved edits only
+    // brought forward, and the key is not taken.
+    EXPECT_TRUE(UserFormsOnHotKey(&mainWindow, s));
+    EXPECT_EQ(windowOf("Sightings")->fills, 1);
+    windowOf("Sightings")->edited = true;
+    EXPECT_FALSE(UserFormsOnHotKey(&mainWindow, s));
+    EXPECT_EQ(windowOf("Sightings")->activations, 2);
+    EXPECT_EQ(windowOf("Sightings")->fills, 1);
+
+    // Pop-ups: a new window per key press.
+    emit service->hotKeyPressed(i);
+    EXPECT_TRUE(UserFormsOnHotKey(&mainWindow, i));
+    TUserFormInfo* incident = FindUserForm(QStringLiteral("Incident"));
+    ASSERT_EQ(FormWindowCount(*incident), 2);
+    EXPECT_TRUE(windowOf("Incident", 1)->popup);
+    EXPECT_EQ(windowOf("Incident", 1)->fills, 1);
+    EXPECT_TRUE(windowOf("Incident", 1)->isVisible());
+
+    // Sub-tab forms: a new sub-tab, selected with its group's main tab.
+    EXPECT_TRUE(UserFormsOnHotKey(&mainWindow, a));
+    windowOf("Acoustic")->label = QStringLiteral("Ac H2");
+    EXPECT_TRUE(UserFormsOnHotKey(&mainWindow, a));
+    QTabBar* strip = FindUserFormSubTabs(acoustic->TabIndex);
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(tabs->currentIndex(), acoustic->TabIndex);
+    EXPECT_EQ(tabs->tabText(acoustic->TabIndex), QStringLiteral("Listening (2)"));
+    EXPECT_EQ(strip->tabText(0), QStringLiteral("Acoustic"));
+    EXPECT_EQ(strip->currentIndex(), 1);
+    EXPECT_EQ(CountUserFormWindows(), 4);
+    EXPECT_FALSE(windowOf("Acoustic", 0)->isVisibleTo(&mainWindow));
+    EXPECT_TRUE(windowOf("Acoustic", 1)->isVisibleTo(&mainWindow));
+
+    // A closed sub-tab takes its tab with it; the later one moves up.
+    delete windowOf("Acoustic", 0);
+    EXPECT_EQ(tabs->tabText(acoustic->TabIndex), QStringLiteral("Listening (1)"));
+    EXPECT_EQ(windowOf("Acoustic", 0)->SubTabIndex, 0);
+    EXPECT_EQ(CountUserFormWindows(), 3);
+    EXPECT_FALSE(UserFormsOnHotKey(&mainWindow, HotKeyCodeFromText(QStringLiteral("q"))));
+}
+
+TEST_F(FormListTest, TabKeysWalkTheSubTabsBeforeTheMainTabs)
+{
+    load();
+    TUserFormInfo* clicks = FindUserForm(QStringLiteral("Clicks"));
+    OpenUserFormWindow(&mainWindow, FindUserForm(QStringLiteral("Acoustic")));
+    OpenUserFormWindow(&mainWindow, clicks);
+    QTabBar* strip = FindUserFormSubTabs(clicks->TabIndex);
+    ASSERT_NE(strip, nullptr);
+    ASSERT_EQ(strip->count(), 2);
+    strip->setCurrentIndex(0);
+    const auto next = shell::EvaluateTabKey(shell::VkNext, clicks->TabIndex, tabs->count(), strip->currentIndex(),
+                                            strip->count());
+    EXPECT_TRUE(next.subMoved);
+    EXPECT_EQ(next.subTab, 1);
+    strip->setCurrentIndex(next.subTab);
+    EXPECT_TRUE(windowOf("Clicks")->isVisibleTo(&mainWindow));
+    EXPECT_FALSE(windowOf("Acoustic")->isVisibleTo(&mainWindow));
+}
+
+TEST_F(FormListTest, LayoutPutsSubTabWindowsBelowTheirStrip)
+{
+    load();
+    TUserFormInfo* clicks = FindUserForm(QStringLiteral("Clicks"));
+    OpenUserFormWindow(&mainWindow, clicks);
+    const QRect area(10, 40, 600, 400);
+    UserFormsLayout(area);
+    EXPECT_EQ(windowOf("Sightings")->geometry(), area);
+    QTabBar* strip = FindUserFormSubTabs(clicks->TabIndex);
+    EXPECT_EQ(strip->geometry().topLeft(), area.topLeft());
+    const QRect page = windowOf("Clicks")->geometry();
+    EXPECT_GT(page.top(), strip->geometry().bottom());
+    EXPECT_EQ(page.left(), area.left() + 2);
+    EXPECT_EQ(page.right(), area.right() - 2);
+    EXPECT_EQ(page.bottom(), area.bottom() - 2);
+}
+
+TEST_F(FormListTest, PlotMenuTicksAreKeptAndRestoredAtTheNextStart)
+{
+    load();
+    TUserFormInfo* sightings = FindUserForm(QStringLiteral("Sightings"));
+    const auto& menu = PlotMenuOf(*sightings);
+    QStringList texts;
+    for (const PlotMenuItem& item : menu)
+        texts << item.text;
+    EXPECT_EQ(texts, (QStringList{"All Species", "", "Harbour porpoise", "Minke whale", "Range", "Plot All"}));
+    EXPECT_EQ(sightings->FirstPlotId, menu.front().id);
+    EXPECT_EQ(sightings->LastPlotId, menu.back().id);
+    EXPECT_EQ(sightings->PlotAllId, menu.back().id);
+
+    EXPECT_TRUE(HandleUserFormPlotMenu(menu[2].id));
+    EXPECT_TRUE(HandleUserFormPlotMenu(sightings->PlotAllId));
+    EXPECT_TRUE(HandleUserFormPlotMenu(menu[4].id));
+    EXPECT_TRUE(HandleUserFormPlotMenu(menu[4].id)); // ticked and unticked again
+    EXPECT_FALSE(HandleUserFormPlotMenu(menu.back().id + 1000));
+    EXPECT_EQ(CountPlotSelections(*sightings), 2);
+    EXPECT_EQ(PlotMenuCheckText(*sightings), QStringLiteral("uucuuc"));
+
+    SaveUserFormPlotMenus();
+    UnloadUserForms();
+    load();
+    sightings = FindUserForm(QStringLiteral("Sightings"));
+    EXPECT_EQ(PlotMenuCheckText(*sightings), QStringLiteral("uucuuc"));
+    EXPECT_TRUE(sightings->PlotSelected);
+    const CONTROLTYPEINFO* species = sightings->FindRowByTitle(QStringLiteral("Species"));
+    ASSERT_EQ(species->lookup.size(), 3u);
+    EXPECT_TRUE(species->lookup[1].plotSelected);
+    EXPECT_FALSE(species->lookup[2].plotSelected);
+    EXPECT_EQ(CountPlotSelections(*sightings), 2);
+
+    // A stored row longer than the menu is cut to the menu.
+    UnloadUserForms();
+    DbClearMenuChecks();
+    DbWriteMenuCheck(QStringLiteral("Sightings"), QString(40, QLatin1Char('c')));
+    load();
+    sightings = FindUserForm(QStringLiteral("Sightings"));
+    EXPECT_EQ(PlotMenuCheckText(*sightings), QStringLiteral("cucccc"));
+    EXPECT_EQ(CountPlotSelections(*sightings), 5);
+}
+
+TEST_F(FormListTest, ButtonEditorListsFormsAndTheirFields)
+{
+    load();
+    QStringList names;
+    for (TUserFormInfo* f : UserFormList())
+        names << f->FormName;
+    EXPECT_EQ(UserFormNameList(), names.join(QLatin1Char('\r')) + QLatin1Char('\r'));
+    EXPECT_EQ(UserFormFieldList(QStringLiteral("sightings")), QStringLiteral("Count\rSpecies\rComment\rRange\r"));
+    EXPECT_EQ(UserFormFieldList(QStringLiteral("Nothing")), QString());
+}
+
+TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
+{
+    load();
+    FakeFormWindow* w = windowOf("Sightings");
+    int stored = -1;
+    w->onStored = [&](int result) { stored = result; };
+    EXPECT_TRUE(UserFormDdePoke(QStringLiteral("sightings"), QByteArray("12, HP ,,3.5")));
+    EXPECT_EQ(w->values, (FormValues{"12", "HP ", QString(), "3.5"}));
+    EXPECT_EQ(w->stores, 0); // after the poke is answered
+    QCoreApplication::processEvents();
+    EXPECT_EQ(stored, kStoreOk);
+
+    // Forms without DDEENABLE, other topics and oversized data are refused.
+    EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Incident"), QByteArray("x")));
+    EXPECT_FALSE(UserFormDdeHandler(QStringLiteral("EventsService"), QStringLiteral("Sightings"), "1"));
+    EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Sightings"), QByteArray(kMaxUserFormPokeBytes + 1, '7')));
+    EXPECT_TRUE(UserFormDdeHandler(QStringLiteral("udfservice"), QStringLiteral("Sightings"),
+                                   QByteArray("1,MW,") + QByteArray(500, 'x')));
+    EXPECT_EQ(w->values[2], QString(10, QLatin1Char('x')));
+}
+
+struct SplitCase {
+    const char* legend;
+    QByteArray data;
+    std::vector<QString> fields;
+};
+
+TEST(PokedFields, SplitAtCommasWithLeadingBlanksSkipped)
+{
+    const SplitCase cases[] = {
+        {"empty", QByteArray(), {}},
+        {"one", "12", {"12"}},
+        {"blanks and empties", "12, A ,,3.5", {"12", "A ", "", "3.5"}},
+        {"trailing comma", "1,", {"1", ""}},
+        {"ends at a zero byte", QByteArray("1,2\0,3", 6), {"1", "2"}},
+        {"UTF-8", "caf\xc3\xa9", {QString::fromUtf8("caf\xc3\xa9")}},
+        {"Latin-1", "caf\xe9", {QString::fromLatin1("caf\xe9")}},
+    };
+    for (const SplitCase& c : cases)
+        EXPECT_EQ(SplitPokedFields(c.data), c.fields) << c.legend;
+}
+
+} // namespace
+} // namespace velmar::forms::test

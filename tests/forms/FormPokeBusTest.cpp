@@ -1,0 +1,112 @@
+// Two processes on a private session bus: a client pokes values into a form
+// of a stand-in Velmar ("Velmar2000", topic "UDFSERVICE") and the form stores
+// them; oversized and malformed pokes are refused or cut and the program
+// keeps serving. Also the README's gdbus command.
+#include "FormsTestSupport.h"
+
+#include "forms/UserFormDdeInput.h"
+#include "platform/Dde.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace velmar::forms::test {
+namespace {
+
+using store::test::DirectDb;
+
+constexpr int kBoundMs = 10000;
+
+class FormPokeBusTest : public FormsTest {
+protected:
+    void SetUp() override
+    {
+        FormsTest::SetUp();
+        const QString script = QString::fromLocal8Bit(qgetenv("VELMAR_SOURCE_DIR"))
+                               + QStringLiteral("/tests/data/forms/form_list.sql");
+        ASSERT_TRUE(execSql(QStringLiteral("DROP TABLE \"UDF_Sightings\"")));
+        ASSERT_TRUE(execSql(QStringLiteral("DELETE FROM \"Lookup\"")));
+        QString failed;
+        ASSERT_TRUE(applyScript(script, &failed)) << failed.toStdString();
+        store::CloseDB();
+        server.setProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/form_poke_server"));
+        server.setArguments({dbFile});
+        server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        server.start();
+        ASSERT_EQ(nextLine(), QStringLiteral("ready"));
+    }
+    void TearDown() override
+    {
+        if (server.state() != QProcess::NotRunning) {
+            server.kill();
+            server.waitForFinished(kBoundMs);
+        }
+        FormsTest::TearDown();
+    }
+    QString nextLine()
+    {
+        QTest::qWaitFor([this] { return server.canReadLine() || server.state() == QProcess::NotRunning; },
+                        kBoundMs);
+        return server.canReadLine() ? QString::fromUtf8(server.readLine()).trimmed() : QString();
+    }
+    bool poke(const QString& item, const QByteArray& data)
+    {
+        return client.poke(QLatin1String(kUserFormDdeTopic), item, data, kBoundMs);
+    }
+    QStringList sightings() const
+    {
+        return DirectDb(dbFile).rows(
+            QStringLiteral("SELECT \"Count\", \"Species\", \"Comment\", \"Range\" FROM \"Sightings\" ORDER BY \"Index\""));
+    }
+
+    QProcess server;
+    platform::DdeClient client{QLatin1String(kUserFormDdeService)};
+};
+
+TEST_F(FormPokeBusTest, PokedValuesReachTheFormAndAreStored)
+{
+    ASSERT_TRUE(client.connectTopic(QStringLiteral("UDFSERVICE"), kBoundMs));
+    ASSERT_TRUE(poke(QStringLiteral("Sightings"), "12, HP ,,3.5"));
+    EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
+    EXPECT_EQ(sightings(), QStringList{"12|HP|NULL|3.5"});
+
+    // A form that does not take pokes, a form that does not exist.
+    EXPECT_FALSE(poke(QStringLiteral("Incident"), "note"));
+    EXPECT_FALSE(poke(QStringLiteral("Nothing"), "1"));
+
+    // Oversized data is refused whole; an over-long field is cut to its
+    // control; bytes after a zero byte are not read.
+    EXPECT_FALSE(poke(QStringLiteral("Sightings"), QByteArray(kMaxUserFormPokeBytes + 1, ',')));
+    ASSERT_TRUE(poke(QStringLiteral("sightings"), QByteArray("3,MW,") + QByteArray(1000, 'y')));
+    EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
+    ASSERT_TRUE(poke(QStringLiteral("SIGHTINGS"), QByteArray("4\0,zz,junk", 10)));
+    EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
+    // A word where a number belongs: the form refuses the record and runs on.
+    ASSERT_TRUE(poke(QStringLiteral("Sightings"), "many,HP"));
+    EXPECT_EQ(nextLine(), QStringLiteral("stored 4"));
+
+    EXPECT_EQ(sightings(), (QStringList{"12|HP|NULL|3.5", "3|MW|" + QString(10, QLatin1Char('y')) + "|NULL",
+                                        "4|NULL|NULL|NULL"}));
+    EXPECT_EQ(server.state(), QProcess::Running);
+}
+
+TEST_F(FormPokeBusTest, TheReadmeGdbusCommandReachesAForm)
+{
+    const QString gdbus = QStandardPaths::findExecutable(QStringLiteral("gdbus"));
+    if (gdbus.isEmpty())
+        GTEST_SKIP() << "gdbus is not installed";
+    QProcess call;
+    call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/",
+                       "--method", "org.velmar.Dde.Poke", "UDFSERVICE", "Sightings", "b'7,HP,from gdbus'"});
+    ASSERT_TRUE(call.waitForFinished(kBoundMs));
+    EXPECT_EQ(QString::fromUtf8(call.readAllStandardOutput()).trimmed(), QStringLiteral("(true,)"))
+        << call.readAllStandardError().toStdString();
+    EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
+    EXPECT_EQ(sightings(), QStringList{"7|HP|from gdbus|NULL"});
+}
+
+} // namespace
+} // namespace velmar::forms::test
