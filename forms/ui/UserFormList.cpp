@@ -1,7 +1,10 @@
 #include "forms/ui/UserFormList.h"
 
 #include "forms/HotKeyService.h"
+#include "forms/UserFormDdeInput.h"
 #include "forms/UserFormPlotMenu.h"
+#include "nav/DetectorEventServer.h"
+#include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MyControls.h"
 #include "shell/ShellHooks.h"
@@ -493,6 +496,9 @@ HotKeyService* InstallHotKeyService(QWidget* mainWindow)
 void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
 {
     state().shellHooks = &shellHooks;
+    if (!state().factory)
+        setUserFormWindowFactory(MakeUserFormWindow);
+    nav::DetectorEventServer::instance().hooks.userFormPoke = UserFormDdePoke;
     hooks.installHotKeys = [](QWidget* mainWindow) { InstallHotKeyService(mainWindow); };
     hooks.loadUserForms = [](QTabBar* tabs, int firstTab) {
         QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;

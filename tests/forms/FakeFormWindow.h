@@ -43,6 +43,9 @@ public:
     {
         const int result = DbStoreRecord(m_form, values, {}, false);
         ++stores;
+        // A stored record clears the window, as the real one does.
+        if (result == kStoreOk)
+            values.assign(values.size(), QString());
         if (onStored)
             onStored(result);
     }

@@ -10,8 +10,10 @@
 #include "forms/UserFormPlotMenu.h"
 #include "forms/ui/UserFormList.h"
 #include "shell/MainLayout.h"
+#include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
 
+#include <QCoreApplication>
 #include <QTabBar>
 
 #include <gtest/gtest.h>
@@ -117,6 +119,7 @@ TEST_F(FormListTest, FormTabsFollowTheFixedTabsAndSubTabFormsShareTheirGroupTab)
 
 TEST_F(FormListTest, HotKeysOpenOrBringFormsForwardAfterThePanelsDeclined)
 {
+    BindUserForms(shell::mainWindowHooks(), shell::shellHooks());
     HotKeyService* service = InstallHotKeyService(&mainWindow);
     load();
     TUserFormInfo* acoustic = FindUserForm(QStringLiteral("Acoustic"));
@@ -278,6 +281,7 @@ TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
     EXPECT_EQ(w->stores, 0); // after the poke is answered
     QCoreApplication::processEvents();
     EXPECT_EQ(stored, kStoreOk);
+    EXPECT_EQ(w->values[0], QString());
 
     // Forms without DDEENABLE, other topics and oversized data are refused.
     EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Incident"), QByteArray("x")));
@@ -285,7 +289,8 @@ TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
     EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Sightings"), QByteArray(kMaxUserFormPokeBytes + 1, '7')));
     EXPECT_TRUE(UserFormDdeHandler(QStringLiteral("udfservice"), QStringLiteral("Sightings"),
                                    QByteArray("1,MW,") + QByteArray(500, 'x')));
-    EXPECT_EQ(w->values[2], QString(10, QLatin1Char('x')));
+    // The control's buffer of 10 holds 9 characters and its terminator.
+    EXPECT_EQ(w->values[2], QString(9, QLatin1Char('x')));
 }
 
 struct SplitCase {

@@ -69,7 +69,7 @@ protected:
 TEST_F(FormPokeBusTest, PokedValuesReachTheFormAndAreStored)
 {
     ASSERT_TRUE(client.connectTopic(QStringLiteral("UDFSERVICE"), kBoundMs));
-    ASSERT_TRUE(poke(QStringLiteral("Sightings"), "12, HP ,,3.5"));
+    ASSERT_TRUE(poke(QStringLiteral("Sightings"), "12, HP,,3.5"));
     EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
     EXPECT_EQ(sightings(), QStringList{"12|HP|NULL|3.5"});
 
@@ -78,7 +78,8 @@ TEST_F(FormPokeBusTest, PokedValuesReachTheFormAndAreStored)
     EXPECT_FALSE(poke(QStringLiteral("Nothing"), "1"));
 
     // Oversized data is refused whole; an over-long field is cut to its
-    // control; bytes after a zero byte are not read.
+    // control (9 characters and the terminator); bytes after a zero byte are
+    // not read.
     EXPECT_FALSE(poke(QStringLiteral("Sightings"), QByteArray(kMaxUserFormPokeBytes + 1, ',')));
     ASSERT_TRUE(poke(QStringLiteral("sightings"), QByteArray("3,MW,") + QByteArray(1000, 'y')));
     EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
@@ -88,7 +89,7 @@ TEST_F(FormPokeBusTest, PokedValuesReachTheFormAndAreStored)
     ASSERT_TRUE(poke(QStringLiteral("Sightings"), "many,HP"));
     EXPECT_EQ(nextLine(), QStringLiteral("stored 4"));
 
-    EXPECT_EQ(sightings(), (QStringList{"12|HP|NULL|3.5", "3|MW|" + QString(10, QLatin1Char('y')) + "|NULL",
+    EXPECT_EQ(sightings(), (QStringList{"12|HP|NULL|3.5", "3|MW|" + QString(9, QLatin1Char('y')) + "|NULL",
                                         "4|NULL|NULL|NULL"}));
     EXPECT_EQ(server.state(), QProcess::Running);
 }
@@ -100,12 +101,12 @@ TEST_F(FormPokeBusTest, TheReadmeGdbusCommandReachesAForm)
         GTEST_SKIP() << "gdbus is not installed";
     QProcess call;
     call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/",
-                       "--method", "org.velmar.Dde.Poke", "UDFSERVICE", "Sightings", "b'7,HP,from gdbus'"});
+                       "--method", "org.velmar.Dde.Poke", "UDFSERVICE", "Sightings", "b'7,HP,by gdbus'"});
     ASSERT_TRUE(call.waitForFinished(kBoundMs));
     EXPECT_EQ(QString::fromUtf8(call.readAllStandardOutput()).trimmed(), QStringLiteral("(true,)"))
         << call.readAllStandardError().toStdString();
     EXPECT_EQ(nextLine(), QStringLiteral("stored 0"));
-    EXPECT_EQ(sightings(), QStringList{"7|HP|from gdbus|NULL"});
+    EXPECT_EQ(sightings(), QStringList{"7|HP|by gdbus|NULL"});
 }
 
 } // namespace

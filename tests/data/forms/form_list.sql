@@ -19,6 +19,6 @@ INSERT INTO "UDF_Acoustic" ("Order", "Type", "Title", "PostTitle", "Plot") VALUE
 INSERT INTO "UDF_Acoustic" ("Order", "Type", "Title") VALUES (3, 'HOTKEY', 'a');
 CREATE TABLE "UDF_Clicks" ("Order" SMALLINT PRIMARY KEY, "Type" VARCHAR(50), "Title" VARCHAR(50), "PostTitle" VARCHAR(50), "DbTitle" VARCHAR(50), "Default" VARCHAR(50), "Length" SMALLINT, "Height" SMALLINT, "Topic" VARCHAR(50), "MinValue" REAL, "MaxValue" REAL, "NMEA String" VARCHAR(50), "NMEA Position" SMALLINT, "ADC Channel" SMALLINT, "ADC Gain" SMALLINT, "Analog Multiply" REAL, "Analog Add" REAL, "Required" BIT, "ReadOnly" BIT, "AutoUpdate" SMALLINT, "AutoClear" BIT, "ForceGps" BIT, "Plot" BIT, "Hint" VARCHAR(100), "Colour" VARCHAR(20), "Send Control Name" VARCHAR(50), "Control on Subform" VARCHAR(50), "Get Control Data" VARCHAR(50));
 INSERT INTO "UDF_Clicks" ("Order", "Type", "Title") VALUES (1, 'INTEGER', 'Trains');
-INSERT INTO "UDF_Clicks" ("Order", "Type", "Title", "Plot") VALUES (2, 'SUBTABS', 'LISTENING', '', 1);
+INSERT INTO "UDF_Clicks" ("Order", "Type", "Title", "Plot") VALUES (2, 'SUBTABS', 'LISTENING', 1);
 INSERT INTO "Lookup" ("Topic", "Code", "Text", "Selectable", "Colour", "Symbol", "Order") VALUES ('Species', 'HP', 'Harbour porpoise', 'y', 'Red', 'Circle', 1);
 INSERT INTO "Lookup" ("Topic", "Code", "Text", "Selectable", "Colour", "Symbol", "Order") VALUES ('Species', 'MW', 'Minke whale', 'y', '', '', 2);

@@ -1,0 +1,93 @@
+#include "forms/ui/UserFormWindowPort.h"
+
+#include "forms/ui/TUserForm.h"
+#include "forms/ui/UserControl.h"
+
+#include <QTimer>
+
+namespace velmar::forms {
+
+TUserFormPort::TUserFormPort(TUserForm* window)
+    : QObject(window)
+    , m_window(window)
+{
+}
+
+QObject* TUserFormPort::Object() { return m_window; }
+TUserFormInfo& TUserFormPort::Form() { return *m_window->Form(); }
+bool TUserFormPort::HasEdits() const { return m_window->Edited(); }
+
+void TUserFormPort::ActivateFromHotKey(bool fill)
+{
+    const TUserFormInfo& form = *m_window->Form();
+    if (form.FormKind == kTabForm && form.TabIndex >= 0 && userFormHost().selectTab)
+        userFormHost().selectTab(form.TabIndex);
+    m_window->raise();
+    m_window->activateWindow();
+    if (!fill)
+        return;
+    for (const auto& control : m_window->Controls())
+        if (!form.HotKeyTarget.isEmpty()
+            && control->Row()->DbTitle.compare(form.HotKeyTarget, Qt::CaseInsensitive) == 0)
+            control->AutoFill();
+}
+
+void TUserFormPort::ActivateTimers(bool on) { m_window->ActivateTimers(on); }
+
+QString TUserFormPort::SubTabLabel() const
+{
+    const TUserFormInfo& form = *m_window->Form();
+    if (form.SubTabLabelTitle.isEmpty())
+        return QString();
+    const UserControl* label = m_window->FindControl(form.SubTabLabelTitle);
+    if (!label || label->ShownText().isEmpty())
+        return QString();
+    return form.SubTabPrefix + label->ShownText();
+}
+
+UserControl* TUserFormPort::valueControl(int valueIndex) const
+{
+    const std::vector<CONTROLTYPEINFO*> rows = m_window->Form()->ValueRows();
+    if (valueIndex < 0 || valueIndex >= int(rows.size()))
+        return nullptr;
+    for (const auto& control : m_window->Controls())
+        if (control->Row() == rows[std::size_t(valueIndex)])
+            return control.get();
+    return nullptr;
+}
+
+void TUserFormPort::SetValueText(int valueIndex, const QString& text)
+{
+    if (UserControl* c = valueControl(valueIndex))
+        c->SetText(text);
+}
+
+void TUserFormPort::AutoFillValue(int valueIndex)
+{
+    if (UserControl* c = valueControl(valueIndex))
+        c->AutoFill();
+}
+
+void TUserFormPort::PostStore()
+{
+    QTimer::singleShot(0, m_window, [w = m_window] { w->CmStore(); });
+}
+
+void TUserFormPort::FillAndStore(bool pollGps) { m_window->FillAndStore(pollGps); }
+
+void TUserFormPort::SetTableLetter(const QString& letter)
+{
+    m_window->SetLetter(letter.isEmpty() ? '\0' : char(letter.at(0).toLatin1()));
+}
+
+UserFormWindow* MakeUserFormWindow(QWidget* parent, TUserFormInfo& form, bool popup)
+{
+    auto* window = new TUserForm(parent, &form);
+    auto* port = new TUserFormPort(window);
+    window->SetupWindow();
+    if (!popup)
+        window->hide();
+    return port;
+}
+
+} // namespace velmar::forms

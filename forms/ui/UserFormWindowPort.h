@@ -1,0 +1,46 @@
+#pragma once
+// The form list's view of a TUserForm: a small child object of the window
+// that answers what the list, the hot keys and the session-bus input ask of
+// it, and the factory that makes form windows with it (installed by
+// BindUserForms).
+//
+// User-interface thread only. The port belongs to its window and dies with it.
+#include "forms/UserFormWindows.h"
+
+#include <QObject>
+#include <QPointer>
+
+class QWidget;
+
+namespace velmar::forms {
+
+class TUserForm;
+class UserControl;
+
+class TUserFormPort : public QObject, public UserFormWindow {
+public:
+    explicit TUserFormPort(TUserForm* window);
+
+    QObject* Object() override;
+    TUserFormInfo& Form() override;
+    bool HasEdits() const override;
+    void ActivateFromHotKey(bool fill) override;
+    void ActivateTimers(bool on) override;
+    QString SubTabLabel() const override;
+    void SetValueText(int valueIndex, const QString& text) override;
+    void AutoFillValue(int valueIndex) override;
+    void PostStore() override;
+    void FillAndStore(bool pollGps) override;
+    void SetTableLetter(const QString& letter) override;
+
+private:
+    UserControl* valueControl(int valueIndex) const;
+
+    TUserForm* m_window;
+};
+
+// Makes a TUserForm (a pop-up window owned by parent, or a child window of
+// parent), sets it up and returns its port.
+UserFormWindow* MakeUserFormWindow(QWidget* parent, TUserFormInfo& form, bool popup);
+
+} // namespace velmar::forms
