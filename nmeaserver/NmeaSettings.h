@@ -35,6 +35,8 @@ struct SIMSETTINGS {
     float Interval = 0.5f;       // seconds per cycle
     QString HDTInitials = QStringLiteral("HE");
     QString HDMInitials = QStringLiteral("HC");
+
+    bool operator==(const SIMSETTINGS&) const = default;
 };
 
 struct UdpSettings {

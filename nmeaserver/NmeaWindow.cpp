@@ -1,6 +1,10 @@
 #include "nmeaserver/NmeaWindow.h"
 
 #include "nmeaserver/NmeaServer.h"
+#include "nmeaserver/PositionWindow.h"
+#include "nmeaserver/ReaderStatus.h"
+#include "nmeaserver/SetTime.h"
+#include "nmeaserver/SettingsDialogs.h"
 #include "nmeaserver/UdpOutputDialog.h"
 #include "platform/Folders.h"
 
@@ -85,13 +89,7 @@ TTNMEAWindow::TTNMEAWindow(NmeaServer& server, QWidget* parent) : QMainWindow(pa
     m_listOne = makeList(QStringLiteral("ListOne"));
     m_listOne->setSortingEnabled(true);
     m_listOne->sortByColumn(NameColumn, Qt::AscendingOrder);
-    m_position = new QWidget;
-    m_position->setObjectName(QStringLiteral("PositionWindow"));
-    m_position->setAutoFillBackground(true);
-    QPalette white = m_position->palette();
-    white.setColor(QPalette::Window, Qt::white);
-    m_position->setPalette(white);
-    m_position->setCursor(Qt::CrossCursor);
+    m_position = new TPositionWindow(server.store());
 
     auto* stack = new QStackedWidget;
     stack->addWidget(m_listAll);
@@ -104,7 +102,20 @@ TTNMEAWindow::TTNMEAWindow(NmeaServer& server, QWidget* parent) : QMainWindow(pa
     connect(&server, &NmeaServer::statusTextChanged, m_status, &QLabel::setText);
     connect(&server, &NmeaServer::connectionsTextChanged, m_connections, &QLabel::setText);
     connect(&server, &NmeaServer::sentenceStored, this, &TTNMEAWindow::showSentence);
-    connect(&server, &NmeaServer::sentencesCleared, this, [this] { m_position->update(); });
+    connect(&server, &NmeaServer::sentencesCleared, this, [this] { m_position->ShowRmc(); });
+    m_position->ShowRmc();
+
+    m_minimiseTimer.setSingleShot(true);
+    m_minimiseTimer.setInterval(MinimiseDelayMs);
+    connect(&m_minimiseTimer, &QTimer::timeout, this, &QWidget::showMinimized);
+    setSetTimeForm(new TSetTime(this));
+}
+
+void TTNMEAWindow::setSetTimeForm(TSetTime* form)
+{
+    delete m_setTime;
+    m_setTime = form;
+    connect(m_setTime, &TSetTime::clockSetDone, &m_minimiseTimer, qOverload<>(&QTimer::start));
 }
 
 void TTNMEAWindow::buildMenus()
@@ -113,13 +124,11 @@ void TTNMEAWindow::buildMenus()
     file->addAction(QStringLiteral("Exit"), QKeySequence(QStringLiteral("Ctrl+E")), this, &QWidget::close);
 
     QMenu* settings = menuBar()->addMenu(QStringLiteral("&Settings"));
-    // The port, simulation, clock and dump dialogs are not part of this
-    // program yet; their settings are read from and kept in NMEA.INI.
-    settings->addAction(QStringLiteral("Com Port ..."))->setEnabled(false);
+    settings->addAction(QStringLiteral("Com Port ..."), this, &TTNMEAWindow::portSettings);
     settings->addAction(QStringLiteral("UDP Output"), this, &TTNMEAWindow::udpOutput);
-    settings->addAction(QStringLiteral("Simulation Settings ..."))->setEnabled(false);
-    settings->addAction(QStringLiteral("Set System Time ..."))->setEnabled(false);
-    settings->addAction(QStringLiteral("Data Dump ..."))->setEnabled(false);
+    settings->addAction(QStringLiteral("Simulation Settings ..."), this, &TTNMEAWindow::simulationSettings);
+    settings->addAction(QStringLiteral("Set System Time ..."), this, &TTNMEAWindow::setSystemTime);
+    settings->addAction(QStringLiteral("Data Dump ..."), this, &TTNMEAWindow::dumpSettings);
 
     QMenu* display = menuBar()->addMenu(QStringLiteral("&Display"));
     m_displayGroup = new QActionGroup(this);
@@ -169,8 +178,10 @@ void TTNMEAWindow::applyDisplaySettings()
 
 void TTNMEAWindow::applyFont(const QFont& font, int colour)
 {
-    for (QWidget* w : {static_cast<QWidget*>(m_listAll), static_cast<QWidget*>(m_listOne), m_position}) {
-        w->setFont(font);
+    m_position->SetDisplayFont(font);
+    for (QWidget* w : {static_cast<QWidget*>(m_listAll), static_cast<QWidget*>(m_listOne), static_cast<QWidget*>(m_position)}) {
+        if (w != m_position)
+            w->setFont(font);
         QPalette p = w->palette();
         p.setColor(QPalette::Text, fromColourRef(colour));
         p.setColor(QPalette::WindowText, fromColourRef(colour));
@@ -217,11 +228,65 @@ void TTNMEAWindow::ShowDisplayMode()
 
 void TTNMEAWindow::showSentence(const DataThing& entry)
 {
+    if (entry.IsType("RMC"))
+        newRmc(entry);
     switch (m_server.settings().Display.Type) {
     case ScrollAll: scrollAll(entry); break;
     case OneOfEach: oneOfEach(entry); break;
-    default: break;   // the position display follows the store itself
+    default: break;   // the position display shows every RMC as it comes
     }
+}
+
+void TTNMEAWindow::newRmc(const DataThing& entry)
+{
+    const auto arrived = std::chrono::steady_clock::now();
+    m_position->ShowRmc(&entry);
+    // The first RMC after start sets the PC clock by itself. The simulator's
+    // ship takes its time from the PC clock, cut to whole seconds: setting
+    // the clock from it would only put it back.
+    if (!m_rmcSeen && entry.Source != SimulatorName) {
+        m_rmcSeen = true;
+        m_setTime->SetTargetWindow(true);
+        m_setTime->show();
+        m_setTime->ArmClockSet(true);
+    }
+    if (m_setTime->isVisible())
+        m_setTime->NewRmc(entry.Text, arrived);
+}
+
+void TTNMEAWindow::setSystemTime()
+{
+    m_setTime->show();
+    m_setTime->raise();
+}
+
+void TTNMEAWindow::portSettings()
+{
+    NmeaSettings& s = m_server.settings();
+    const SIMSETTINGS before = s.Sim;
+    TPortSettings dialog(this, s.Ports, s.Sim);
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    // The simulation dialog reached from here changes the ship even when the
+    // port dialog is cancelled; the simulator takes it on its restart.
+    if (!(s.Sim == before))
+        m_server.applySimulationSettings(boundsAreNormal());
+    else if (ok)
+        m_server.applyPortSettings(boundsAreNormal());
+}
+
+void TTNMEAWindow::simulationSettings()
+{
+    TSimSettings dialog(this, m_server.settings().Sim);
+    if (dialog.exec() == QDialog::Accepted)
+        m_server.applySimulationSettings(boundsAreNormal());
+}
+
+void TTNMEAWindow::dumpSettings()
+{
+    if (!m_dumpDialog)
+        m_dumpDialog = new TDumpDialog(this, m_server.settings().Dump);
+    if (m_dumpDialog->exec() == QDialog::Accepted)
+        m_server.applyDumpSettings();
 }
 
 void TTNMEAWindow::scrollAll(const DataThing& entry)

@@ -7,6 +7,7 @@
 #include "nmeaserver/SentenceStore.h"
 
 #include <QMainWindow>
+#include <QTimer>
 
 class QLabel;
 class QTableWidget;
@@ -15,6 +16,9 @@ class QActionGroup;
 namespace velmar::nmeaserver {
 
 class NmeaServer;
+class TPositionWindow;
+class TSetTime;
+class TDumpDialog;
 
 class TTNMEAWindow : public QMainWindow {
     Q_OBJECT
@@ -28,8 +32,12 @@ public:
     // bounds, font.
     void applyDisplaySettings();
     void ShowDisplayMode();
-    // The widget of the position display; its owner may fill it.
-    QWidget* positionWindow() const { return m_position; }
+    static constexpr int MinimiseDelayMs = 2000;
+
+    TPositionWindow* positionWindow() const { return m_position; }
+    TSetTime* setTimeForm() const { return m_setTime; }
+    // Replaces the clock form (tests inject one with their own clock setter).
+    void setSetTimeForm(TSetTime* form);
     // Brings the program to the front, restored (another copy was started).
     void bringToFront();
     // The session ends: settings written, readers stopped, the program ends,
@@ -49,6 +57,11 @@ private:
     void chooseFont();
     void applyFont(const QFont& font, int colour);
     void udpOutput();
+    void portSettings();
+    void simulationSettings();
+    void dumpSettings();
+    void setSystemTime();
+    void newRmc(const DataThing& entry);
     void saveSettings();
     bool boundsAreNormal() const;
 
@@ -57,7 +70,11 @@ private:
     QLabel* m_connections = nullptr;
     QTableWidget* m_listAll = nullptr;
     QTableWidget* m_listOne = nullptr;
-    QWidget* m_position = nullptr;
+    TPositionWindow* m_position = nullptr;
+    TSetTime* m_setTime = nullptr;
+    TDumpDialog* m_dumpDialog = nullptr;   // made once: it keeps what was typed
+    QTimer m_minimiseTimer;
+    bool m_rmcSeen = false;
     QActionGroup* m_displayGroup = nullptr;
     int m_longestText = 0;
     bool m_ended = false;

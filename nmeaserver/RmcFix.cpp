@@ -1,0 +1,91 @@
+#include "nmeaserver/RmcFix.h"
+
+#include <QList>
+
+#include <cmath>
+
+namespace velmar::nmeaserver {
+
+namespace {
+enum Field { Name, TimeField, StatusField, Lat, LatHemi, Lon, LonHemi, SpeedField, CourseField, DateField };
+constexpr int NameLength = 5;
+
+bool number(const QByteArray& field, float& out)
+{
+    bool ok = false;
+    const double v = field.toDouble(&ok);
+    if (ok)
+        out = float(v);
+    return ok;
+}
+
+bool letter(const QByteArray& field, char& out)
+{
+    if (field.size() != 1)
+        return false;
+    out = field[0];
+    return true;
+}
+
+// A whole number at the start of the field, as the date is read: what follows
+// it (a checksum on a short sentence) does not matter.
+bool leadingInteger(const QByteArray& field, int32_t& out)
+{
+    qsizetype end = 0;
+    if (end < field.size() && (field[end] == '-' || field[end] == '+'))
+        ++end;
+    const qsizetype digits = end;
+    while (end < field.size() && field[end] >= '0' && field[end] <= '9')
+        ++end;
+    if (end == digits)
+        return false;
+    bool ok = false;
+    out = field.left(end).toInt(&ok);
+    return ok;
+}
+} // namespace
+
+RmcFix newRmcFix()
+{
+    RmcFix fix;
+    fix.ParsedAt = platform::SystemTime::nowUtc();
+    return fix;
+}
+
+bool ParseRmc(RmcFix& fix, const QByteArray& text)
+{
+    fix.NoTime = false;
+    QList<QByteArray> f = text.mid(1).split(',');
+    if (f.size() < CourseField + 1 || f[Name].size() != NameLength)
+        return false;
+    const bool noTime = f[TimeField].isEmpty();
+    float time = 0;
+    if (!noTime && !number(f[TimeField], time))
+        return false;
+    if (!letter(f[StatusField], fix.Status) || !number(f[Lat], fix.Latitude)
+        || !letter(f[LatHemi], fix.LatHemisphere[0]) || !number(f[Lon], fix.Longitude)
+        || !letter(f[LonHemi], fix.LonHemisphere[0]) || !number(f[SpeedField], fix.Speed))
+        return false;
+    if (noTime) {
+        // Without a time the course must be there, and the date is not read.
+        if (!number(f[CourseField], fix.Course))
+            return false;
+        fix.NoTime = true;
+    } else {
+        if (!f[CourseField].isEmpty() && !number(f[CourseField], fix.Course))
+            return false;
+        if (f.size() <= DateField || !leadingInteger(f[DateField], fix.Date))
+            return false;
+        // The fraction is read from the text: a float cannot hold hhmmss.ss.
+        const QByteArray timeText = f[TimeField];
+        const qsizetype dot = timeText.indexOf('.');
+        fix.Time = int32_t(timeText.left(dot < 0 ? timeText.size() : dot).toInt());
+        fix.Milliseconds = dot < 0 ? 0 : int32_t(std::lround(("0" + timeText.mid(dot)).toDouble() * 1000.0));
+        fix.Milliseconds = std::min(fix.Milliseconds, 999);
+    }
+    fix.Valid = fix.Status == 'A';
+    fix.ParsedAt = platform::SystemTime::nowUtc();
+    return true;
+}
+
+} // namespace velmar::nmeaserver
