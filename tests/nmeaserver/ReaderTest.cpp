@@ -57,7 +57,9 @@ TEST_F(SerialReader, ReadsSentencesFromAPortStopsWithoutBlockingAndTimesOut)
     QElapsedTimer clock;
     clock.start();
     reader.Stop();
-    EXPECT_LT(clock.elapsed(), 100) << "Stop returns at once";
+    // A stop that waited for the reader thread would take its whole join time
+    // (seconds); a loaded machine may still need a moment to return.
+    EXPECT_LT(clock.elapsed(), 1000) << "Stop returns at once";
     EXPECT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning(); }, 10000));
     EXPECT_EQ(rec.statuses.last(), StatusIdle);
 
