@@ -270,9 +270,9 @@ void BuildFixedSchema()
     Schema& s = schema();
     if (s.built)
         return;
-    for (const TableSpec& spec : schemaSpecs()) {
-        auto definition = std::make_unique<TableDefinition>(QString::fromLatin1(spec.name));
-        for (const ColumnSpec& c : spec.columns)
+    for (const TableSpec& layout : schemaSpecs()) {
+        auto definition = std::make_unique<TableDefinition>(QString::fromLatin1(layout.name));
+        for (const ColumnSpec& c : layout.columns)
             definition->AddItem(QString::fromLatin1(c.name), QString::fromLatin1(c.type), c.primaryKey);
         s.byName[definition->GetName()] = definition.get();
         s.definitions.push_back(std::move(definition));
