@@ -6,6 +6,7 @@
 #include "shell/DatabaseSheet.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MainWindowEvents.h"
+#include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
 #include "shell/ProgramFolder.h"
 #include "shell/RunMode.h"
@@ -116,6 +117,7 @@ int VelmarMain(int argc, char** argv)
 
     BindSurveyDatabase(mainWindowHooks());
     BindDetectorEvents(mainWindowHooks());
+    BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };

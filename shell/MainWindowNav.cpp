@@ -1,0 +1,124 @@
+#include "shell/MainWindowNav.h"
+
+#include "forms/UserFormData.h"
+#include "forms/ui/UserFormList.h"
+#include "nav/GpsFixList.h"
+#include "nav/GpsPoller.h"
+#include "shell/MainWindowPorts.h"
+#include "shell/MyControls.h"
+#include "shell/ShellLog.h"
+#include "shell/TV2000Window.h"
+#include "store/RecordWriters.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace velmar::shell {
+
+namespace {
+
+std::vector<QWidget*> MainWindowAndMap()
+{
+    TV2000Window* window = MainWindowHandle();
+    if (!window)
+        return {};
+    return {window, window->MapWindow()};
+}
+
+nav::GpsPoller::Hooks PollerHooks()
+{
+    nav::GpsPoller::Hooks hooks;
+    hooks.userFormsStoreOnGps = forms::UserFormsStoreOnGps;
+    return hooks;
+}
+
+// Owned by the application object, so the poll ends with it and no bus
+// signal reaches a poller after the event loop is gone.
+class Navigation : public QObject {
+public:
+    explicit Navigation(QObject* parent)
+        : QObject(parent)
+        , poller(readout, nav::TheGpsFixList(), PollerHooks())
+    {
+    }
+
+    MainWindowGpsReadout readout;
+    nav::GpsPoller poller;
+};
+
+} // namespace
+
+MainWindowGpsReadout::MainWindowGpsReadout(Holders holders)
+    : m_holders(holders ? std::move(holders) : Holders(MainWindowAndMap))
+{
+}
+
+void MainWindowGpsReadout::Show(int id, const nav::ReadoutText& text)
+{
+    for (QWidget* holder : m_holders()) {
+        if (TMyEdit* edit = holder ? FindMyEdit(holder, id) : nullptr) {
+            edit->setText(text.text);
+            edit->SetColourCode(unsigned(text.colour));
+            return;
+        }
+    }
+}
+
+void MainWindowGpsReadout::ShowNmeaStatus(const nav::ReadoutText& status)
+{
+    Show(nav::ControlNmeaStatus, status);
+}
+
+void MainWindowGpsReadout::ShowGpsPanel(const nav::GpsPanelTexts& panel)
+{
+    const std::pair<int, const std::optional<nav::ReadoutText>*> boxes[] = {
+        {nav::ControlNmeaStatus, &panel.status},   {nav::ControlLatitude, &panel.latitude},
+        {nav::ControlLongitude, &panel.longitude}, {nav::ControlCourse, &panel.course},
+        {nav::ControlSpeed, &panel.speed},         {nav::ControlFixTime, &panel.time},
+        {nav::ControlTrueHeading, &panel.trueHeading}, {nav::ControlMagHeading, &panel.magHeading},
+    };
+    for (const auto& [id, text] : boxes) {
+        if (*text)
+            Show(id, **text);
+    }
+}
+
+void MainWindowGpsReadout::ShowMapDatum(const QString& datum)
+{
+    Show(nav::ControlMapDatum, nav::ReadoutText{datum, nav::ColourNormal});
+}
+
+void MainWindowGpsReadout::ShowMessage(const QString& text, const QString& caption)
+{
+    qCWarning(shellLog).noquote() << caption << ":" << text;
+    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL") || m_box)
+        return;
+    std::vector<QWidget*> holders = m_holders();
+    m_box = new QMessageBox(QMessageBox::Warning, caption, text, QMessageBox::Ok,
+                            holders.empty() ? nullptr : holders.front());
+    m_box->setAttribute(Qt::WA_DeleteOnClose);
+    m_box->setModal(false);
+    m_box->show();
+}
+
+nav::GpsPoller& BindNavigation(MainWindowHooks& hooks)
+{
+    static QPointer<Navigation> navigation;
+    if (!navigation)
+        navigation = new Navigation(QCoreApplication::instance());
+    nav::GpsPoller* poller = &navigation->poller;
+    const auto pollIfDue = [n = navigation] {
+        if (n)
+            n->poller.PollGpsIfDue();
+    };
+    hooks.pollGps = [n = navigation] {
+        if (n)
+            n->poller.PollGps();
+    };
+    hooks.pollGpsIfDue = pollIfDue;
+    store::SetGpsPollRequest(pollIfDue);
+    forms::setPollGpsHandler(pollIfDue);
+    return *poller;
+}
+
+} // namespace velmar::shell
