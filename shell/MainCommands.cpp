@@ -114,7 +114,7 @@ MainCommandHooks& mainCommandHooks()
 
 TMainCommands::TMainCommands(TV2000Window& window) : m_window(window)
 {
-    MainTimers& timers = m_timers;
+    MainTimers& timers = Timers();
     timers.SetWork(TimerAnimationStep, [this] {
         QWidget* map = Map();
         if (!map || sendWindowMessage(map, MsgMapAnimation, AnimationStep, 0) == 0)
@@ -127,6 +127,11 @@ TMainCommands::TMainCommands(TV2000Window& window) : m_window(window)
 }
 
 TMainCommands::~TMainCommands() = default;
+
+MainTimers& TMainCommands::Timers()
+{
+    return m_window.Timers();
+}
 
 QWidget* TMainCommands::Map() const
 {
@@ -381,7 +386,7 @@ void TMainCommands::CmGpsControl()
     const bool ok = Call(mainCommandHooks().gpsControlDialog, false, &m_window);
     if (ok && before != TheProgramSettings.MaxInterval && RunMode == RunModeOnline) {
         Run(mainWindowHooks().pollGpsIfDue);
-        m_window.m_timerGps.start(std::max(1, TheProgramSettings.MaxInterval) * 1000, &m_window);
+        m_window.RestartGpsTimer();
     }
 }
 
@@ -534,14 +539,14 @@ void TMainCommands::CmAnimate()
                                                  : !NoModal() && dialog.exec() == QDialog::Accepted;
     if (!ok || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))
         return;
-    m_timers.Start(TimerAnimationStep, AnimationStepMs);
-    m_timers.Start(TimerAnimationFix, AnimationFixMs);
+    Timers().Start(TimerAnimationStep, AnimationStepMs);
+    Timers().Start(TimerAnimationFix, AnimationFixMs);
 }
 
 void TMainCommands::CmStopAnimation()
 {
-    m_timers.Stop(TimerAnimationStep);
-    m_timers.Stop(TimerAnimationFix);
+    Timers().Stop(TimerAnimationStep);
+    Timers().Stop(TimerAnimationFix);
     if (QWidget* map = Map())
         postWindowMessage(map, MsgMapAnimation, AnimationStop, 0);
 }
@@ -556,7 +561,7 @@ void TMainCommands::CmStartRun()
         return;
     }
     ProgramClock::instance().startRun(*start, nullptr);
-    m_window.m_timerClock.start(1000, &m_window);
+    Timers().Start(TimerClock, ClockPeriodMs);
     if (m_window.m_commentWindow)
         sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 2, 0);
     UpdateEnablers();
@@ -564,7 +569,7 @@ void TMainCommands::CmStartRun()
 
 void TMainCommands::CmStopRun()
 {
-    m_window.m_timerClock.stop();
+    Timers().Stop(TimerClock);
     ProgramClock::instance().stopRun();
     if (m_window.m_commentWindow)
         sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 3, 0);

@@ -225,7 +225,8 @@ public:
 
     // The printer the print commands use (a PDF printer in tests).
     QPrinter& Printer();
-    MainTimers& Timers() { return m_timers; }
+    // The main window's timers (MainTimers.h).
+    MainTimers& Timers();
 
 private:
     QWidget* Map() const;
@@ -246,7 +247,6 @@ private:
     QWidget* m_weatherWindow = nullptr;
     std::array<EffortList, EffortListCount> m_effort;
     std::unique_ptr<QPrinter> m_printer;
-    MainTimers m_timers;
 };
 
 } // namespace velmar::shell

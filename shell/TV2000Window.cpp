@@ -17,9 +17,9 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
-#include <QTimerEvent>
 
 #include <algorithm>
+#include <limits>
 
 Q_LOGGING_CATEGORY(lcMainWindow, "velmar.shell.mainwindow")
 
@@ -103,6 +103,13 @@ TV2000Window::TV2000Window(QWidget* parent)
     , NightDayWindow(this)
 {
     g_mainWindow = this;
+    m_timers.SetWork(TimerClock, [this] { UpdateClock(); });
+    m_timers.SetWork(TimerProgramStatus, [] {
+        Run(Hooks().updateProgramStatus);
+        Run(Hooks().updateCounts);
+    });
+    m_timers.SetWork(TimerGps, [] { Run(Hooks().pollGpsIfDue); });
+    m_timers.SetWork(TimerPurge, [] { Run(Hooks().purgeOldDetections); });
     m_commands = std::make_unique<TMainCommands>(*this);
     if (NightDayApp* app = NightDayApp::Instance())
         app->SetNightDayMainWindow(this);
@@ -369,15 +376,15 @@ void TV2000Window::SetupWindow()
     }
     if (Online()) {
         Run(h.pollGps);
-        m_timerClock.start(1000, this);
+        m_timers.Start(TimerClock, ClockPeriodMs);
         UpdateClock();
         Run(h.updateCounts);
-        m_timerGps.start(std::max(1, TheProgramSettings.MaxInterval) * 1000, this);
-        m_timerPurge.start(PurgePeriodMs, this);
+        RestartGpsTimer();
+        m_timers.Start(TimerPurge, PurgePeriodMs);
     }
     if (Logging()) {
         Run(h.updateProgramStatus);
-        m_timerStatus.start(1000, this);
+        m_timers.Start(TimerProgramStatus, ProgramStatusPeriodMs);
     }
     postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
     ShowSelectedTab();
@@ -483,11 +490,23 @@ bool TV2000Window::CanClose()
     return true;
 }
 
+// The program-status timer keeps running until the window goes.
 void TV2000Window::StopMainTimers()
 {
-    m_timerClock.stop();
-    m_timerGps.stop();
-    m_timerPurge.stop();
+    m_timers.Stop(TimerClock);
+    m_timers.Stop(TimerGps);
+    m_timers.Stop(TimerPurge);
+}
+
+int GpsPeriodMs(int maxIntervalS)
+{
+    constexpr int longestS = std::numeric_limits<int>::max() / 1000;
+    return std::clamp(maxIntervalS, 1, longestS) * 1000;
+}
+
+void TV2000Window::RestartGpsTimer()
+{
+    m_timers.Start(TimerGps, GpsPeriodMs(TheProgramSettings.MaxInterval));
 }
 
 // ---- tabs
@@ -808,24 +827,6 @@ long TV2000Window::EvNightDay(int scheme, long lParam)
 long TV2000Window::EvStatusPopup(int controlId, const QPoint& screenPoint)
 {
     return m_commands->EvStatusPopup(controlId, screenPoint);
-}
-
-void TV2000Window::timerEvent(QTimerEvent* e)
-{
-    MainWindowHooks& h = Hooks();
-    const int id = e->timerId();
-    if (id == m_timerClock.timerId()) {
-        UpdateClock();
-    } else if (id == m_timerStatus.timerId()) {
-        Run(h.updateProgramStatus);
-        Run(h.updateCounts);
-    } else if (id == m_timerGps.timerId()) {
-        Run(h.pollGpsIfDue);
-    } else if (id == m_timerPurge.timerId()) {
-        Run(h.purgeOldDetections);
-    } else {
-        QWidget::timerEvent(e);
-    }
 }
 
 // Writes the settings block; a failure is shown, never passed over.

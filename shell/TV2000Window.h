@@ -16,13 +16,13 @@
 // grabber forms; child windows belong to it through Qt parenthood.
 #include "shell/GrabberForms.h"
 #include "shell/MainLayout.h"
+#include "shell/MainTimers.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MyControls.h"
 #include "shell/NightDay.h"
 #include "shell/TrafficLight.h"
 #include "platform/SystemTime.h"
 
-#include <QBasicTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -51,12 +51,17 @@ inline constexpr int IdStatusPower = 31143;
 inline constexpr int IdStatusCable = 31144;
 inline constexpr int IdStatusDatum = 31145;
 
-// Timers of the main window.
+// Timers of the main window (the animation's 559 and 560: MainCommands.h).
 inline constexpr int TimerClock = 555;
 inline constexpr int TimerProgramStatus = 556;
 inline constexpr int TimerGps = 557;
 inline constexpr int TimerPurge = 558;
+inline constexpr int ClockPeriodMs = 1000;
+inline constexpr int ProgramStatusPeriodMs = 1000;
 inline constexpr int PurgePeriodMs = 60000;
+// The GPS timer's period: the longest interval between readings, at least
+// one second; an interval too long for a timer is cut to the longest one.
+int GpsPeriodMs(int maxIntervalS);
 
 // Private messages the main window handles here.
 inline constexpr unsigned MsgBringToFront = 1030;      // WM_USER+6
@@ -112,6 +117,10 @@ public:
     virtual bool Command(int id);
     // Menu commands, sheets, messages and animation timers (MainCommands.h).
     TMainCommands& Commands() { return *m_commands; }
+    // Timers 555 to 560; tests make them manual before SetupWindow.
+    MainTimers& Timers() { return m_timers; }
+    // Timer 557 again with the interval now in the settings block.
+    void RestartGpsTimer();
 
     long EvNightDay(int scheme, long lParam) override;
     long EvStatusPopup(int controlId, const QPoint& screenPoint) override;
@@ -148,7 +157,6 @@ protected:
     virtual qint64 WindowMessage(uint message, quint64 wParam, qint64 lParam);
     void resizeEvent(QResizeEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
-    void timerEvent(QTimerEvent* e) override;
 
 private:
     friend class TMainCommands;
@@ -203,10 +211,8 @@ private:
     int m_firstFreeTab = 0;
 
     std::unique_ptr<TMainCommands> m_commands;
-    QBasicTimer m_timerClock;
-    QBasicTimer m_timerStatus;
-    QBasicTimer m_timerGps;
-    QBasicTimer m_timerPurge;
+    // After the commands: their timer work goes before they do.
+    MainTimers m_timers;
 };
 
 } // namespace velmar::shell

@@ -4,6 +4,7 @@
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
+#include "shell/HelpAndAbout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowNav.h"
@@ -119,6 +120,7 @@ int VelmarMain(int argc, char** argv)
     BindDetectorEvents(mainWindowHooks());
     BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
+    BindHelpAndAbout(shellHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     ArmQuitTimer(app);
