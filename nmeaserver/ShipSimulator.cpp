@@ -33,11 +33,15 @@ double nmeaValue(double minutes)
     return whole * 100.0 + (d - whole * MinutesPerDegree);
 }
 
-// The sentence with its checksum put before the carriage return.
+// Every line ends as a real instrument's does, so listeners that wait for
+// the line feed (gpsd, a terminal, a logger) take each sentence at once.
+constexpr char LineEnd[] = "\r\n";
+
+// The sentence with its checksum and line end.
 QByteArray finish(const QString& fields)
 {
     const QByteArray body = fields.toLatin1();
-    return body + '*' + nmeaChecksum(body) + '\r';
+    return body + '*' + nmeaChecksum(body) + LineEnd;
 }
 
 const char* talker(const QString& initials)
@@ -103,7 +107,7 @@ QList<QByteArray> ShipSimulator::cycle(const platform::SystemTime& t)
                                     latValue, ns, lonValue, ew));
     out << finish(QString::asprintf("$SDVHW,%d,T,%d,M,%3.1f,N,%3.1f,K,", int(h), int(m),
                                     speed, speed * KilometresPerNauticalMile));
-    out << QByteArray(AisSentences[size_t(m_aisIndex)]);
+    out << QByteArray(AisSentences[size_t(m_aisIndex)]) + LineEnd;
     m_aisIndex = (m_aisIndex + 1) % AisSentenceCount;
 
     m_lat += m_north * dt;

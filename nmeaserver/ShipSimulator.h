@@ -5,7 +5,8 @@
 // speed and heading of the simulation settings.
 //
 // Pure logic, no thread and no clock of its own: SimulatorWorker drives it.
-// Every sentence carries a checksum computed over its own fields.
+// Every sentence carries a checksum computed over its own fields and ends
+// with CR LF.
 #include "nmeaserver/NmeaSettings.h"
 #include "nmeaserver/SerialThread.h"
 #include "platform/SystemTime.h"
@@ -39,7 +40,8 @@ public:
     explicit ShipSimulator(const SIMSETTINGS& settings, std::function<int()> random = {});
 
     // The sentences of one cycle at UTC time t, in the order they are sent:
-    // RMC, HDT, HDM, GGA, VHW, and the next stored AIS line. Then the ship
+    // RMC, HDT, HDM, GGA, VHW, and the next stored AIS line, each with its
+    // CR LF. Then the ship
     // moves on by one interval.
     QList<QByteArray> cycle(const platform::SystemTime& t);
 

@@ -50,7 +50,8 @@ TEST_F(SerialReader, ReadsSentencesFromAPortStopsWithoutBlockingAndTimesOut)
     // Bit 7 is the unchecked parity bit of 7-bit data.
     QByteArray parity = "$GPGGA,2\r\n";
     parity[3] = char(parity[3] | 0x80);
-    ASSERT_TRUE(pty.write("junk\r\n$GPRMC,0\r\n$GPRMC,1\r\n!AIVDM,1\r\n" + parity + "$"));
+    // The last line is handed on at its line end, with no sentence after it.
+    ASSERT_TRUE(pty.write("junk\r\n$GPRMC,0\r\n$GPRMC,1\r\n!AIVDM,1\r\n" + parity));
     ASSERT_TRUE(QTest::qWaitFor([&] { return rec.sentences.size() >= 3; }, 10000));
     EXPECT_EQ(rec.sentences, QList<QByteArray>({"$GPRMC,1\r", "!AIVDM,1\r", "$GPGGA,2\r"}));
 

@@ -69,23 +69,22 @@ TEST(ShipSimulator, DefaultShipSailsSouthWestWithCheckedSentences)
     ShipSimulator ship{SIMSETTINGS{}};
     const QList<QByteArray> first = ship.cycle(Noon);
     ASSERT_EQ(first.size(), ShipSimulator::SentencesPerCycle);
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(first[i].endsWith('\r')) << first[i].constData();
-        EXPECT_TRUE(checksumHolds(first[i])) << first[i].constData();
+    for (int i = 0; i < ShipSimulator::SentencesPerCycle; ++i) {
+        EXPECT_TRUE(first[i].endsWith("*" + nmeaChecksum(first[i]) + "\r\n")) << first[i].constData();
     }
     EXPECT_TRUE(first[0].startsWith("$GPRMC,120000,A,5124.000,N,00400.000,W,07.5,220,101226,0.0,R,S*")) << first[0].constData();
     EXPECT_TRUE(first[1].startsWith("$HEHDT,220.0,T*"));
     EXPECT_TRUE(first[2].startsWith("$HCHDM,227.2,M*"));
     EXPECT_TRUE(first[3].startsWith("$GPGGA,120000,5124.000,N,00400.000,W,1,04,24.4,19.7,M,,,,0000*"));
     EXPECT_TRUE(first[4].startsWith("$SDVHW,220,T,227,M,7.5,N,13.9,K,*"));
-    EXPECT_EQ(first[5], QByteArray(AisSentences[0]));
+    EXPECT_EQ(first[5], QByteArray(AisSentences[0]) + "\r\n");
 
     const QList<QByteArray> second = ship.cycle(Noon);
     const double dLat = minutesOf(field(second[0], 3), field(second[0], 4)) - minutesOf(field(first[0], 3), field(first[0], 4));
     EXPECT_NEAR(ship.latitudeMinutes() - double(51.4f) * 60.0, 2 * -0.000798, 0.00001);
     EXPECT_NEAR(ship.longitudeMinutes() + double(4.0f) * 60.0, 2 * -0.001073, 0.00001);
     EXPECT_NEAR(dLat, 0.0, 0.0011) << "three decimals of a minute";
-    EXPECT_EQ(second[5], QByteArray(AisSentences[1]));
+    EXPECT_EQ(second[5], QByteArray(AisSentences[1]) + "\r\n");
 }
 
 TEST(ShipSimulator, StoppedShipWrappedHeadingsAndRepeatingTraffic)
@@ -103,9 +102,11 @@ TEST(ShipSimulator, StoppedShipWrappedHeadingsAndRepeatingTraffic)
     EXPECT_TRUE(c[4].startsWith("$SDVHW,355,T,2,M,0.0,N,0.0,K,*"));
     EXPECT_DOUBLE_EQ(ship.latitudeMinutes(), 51.4f * 60.0);
 
+    // Every line of a whole round of traffic is checked and ends with CR LF.
     for (int i = 1; i < AisSentenceCount; ++i)
-        ship.cycle(Noon);
-    EXPECT_EQ(ship.cycle(Noon)[5], QByteArray(AisSentences[0])) << "after 97 cycles the traffic repeats";
+        for (const QByteArray& line : ship.cycle(Noon))
+            EXPECT_TRUE(line.endsWith("*" + nmeaChecksum(line) + "\r\n")) << line.constData();
+    EXPECT_EQ(ship.cycle(Noon)[5], QByteArray(AisSentences[0]) + "\r\n") << "after 97 cycles the traffic repeats";
 
     s.Interval = 0;
     EXPECT_DOUBLE_EQ(ShipSimulator(s).interval(), ShipSimulator::MinimumInterval);

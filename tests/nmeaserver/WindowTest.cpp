@@ -1,13 +1,23 @@
 #include "nmeaserver/IniFile.h"
 #include "nmeaserver/NmeaServer.h"
 #include "nmeaserver/NmeaWindow.h"
+#include "nmeaserver/PositionWindow.h"
+#include "nmeaserver/ReaderStatus.h"
+#include "nmeaserver/ShipSimulator.h"
 
+#include <QDir>
+#include <QFile>
 #include <QHeaderView>
+#include <QImage>
+#include <QLabel>
 #include <QTableWidget>
+
+#include <chrono>
 
 #include <gtest/gtest.h>
 
 using namespace velmar::nmeaserver;
+using velmar::platform::SystemTime;
 
 namespace {
 QString cell(QTableWidget* list, int row, int column)
@@ -57,4 +67,52 @@ TEST(NmeaWindow, ScrollAllKeepsTheNewestThatFitOneOfEachKeepsOneRowPerName)
     ASSERT_TRUE(ini.load());
     EXPECT_EQ(ini.readInteger("Display", "Type", 0), OneOfEach);
     EXPECT_GT(ini.readInteger("Display", "Width", 0), 0);
+}
+
+// What scripts/run.sh shows a new user: NMEA never configured simulates and
+// shows the ship in its position window. The simulator's cycles are fed with
+// made-up times, five minutes apart; both views are saved as pictures in the
+// build folder for a person to look at.
+TEST(NmeaWindow, NeverConfiguredItShowsTheSimulatedShipMoving)
+{
+    QFile::remove(settingsFilePath());
+    NmeaServer server;
+    server.initialise({});
+    ASSERT_TRUE(server.settings().Sim.Simulate);
+    TTNMEAWindow window(server);
+    window.applyDisplaySettings();
+    window.show();
+    TPositionWindow* position = window.positionWindow();
+    ASSERT_TRUE(position->isVisible()) << "the position display is the first one shown";
+
+    ShipSimulator ship(server.settings().Sim);
+    const auto start = SystemTime{2026, 12, 4, 10, 12, 0, 0, 0}.toTimePoint();
+    const auto step = std::chrono::milliseconds(int(ship.interval() * 1000));
+    const int cyclesInFiveMinutes = int(300 / ship.interval());
+    auto texts = [&] {
+        return QStringList{position->lat_edit->text(), position->long_edit->text(), position->time_edit->text()};
+    };
+    auto sail = [&](int firstCycle, int cycles) {
+        for (int i = firstCycle; i < firstCycle + cycles; ++i)
+            for (const QByteArray& line : ship.cycle(SystemTime::fromTimePoint(start + i * step)))
+                server.OnRawSentence(SimulatorName, line);
+    };
+
+    sail(0, 1);
+    const QStringList first = texts();
+    const QImage before = position->grab().toImage();
+    sail(1, cyclesInFiveMinutes);
+    const QStringList later = texts();
+    const QImage after = position->grab().toImage();
+    EXPECT_TRUE(before.save(QDir::current().filePath("nmea_position_start.png")));
+    EXPECT_TRUE(after.save(QDir::current().filePath("nmea_position_5min.png")));
+
+    EXPECT_EQ(first[0], QString::fromUtf8("51\u00B024.000\u00B4N"));
+    EXPECT_EQ(first[1], QString::fromUtf8("004\u00B000.000\u00B4W"));
+    EXPECT_EQ(first[2], "GMT:  10/12/26 12:00:00");
+    // 7.5 knots on 220 degrees for five minutes: 0.479' south, 0.644' west.
+    EXPECT_EQ(later[0], QString::fromUtf8("51\u00B023.521\u00B4N"));
+    EXPECT_EQ(later[1], QString::fromUtf8("004\u00B000.644\u00B4W"));
+    EXPECT_EQ(later[2], "GMT:  10/12/26 12:05:00");
+    EXPECT_NE(before, after) << "the window shows it";
 }
