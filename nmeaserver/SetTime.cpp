@@ -1,5 +1,6 @@
 #include "nmeaserver/SetTime.h"
 
+#include "nmeaserver/Checksum.h"
 #include "nmeaserver/RmcFix.h"
 #include "sound/DateTimeText.h"
 
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace velmar::nmeaserver {
@@ -110,9 +112,15 @@ void TSetTime::PCTimerTimer()
 
 void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_point arrived)
 {
+    // A sentence garbled on the line must never set the clock: one whose
+    // checksum fails is passed over, and the next good one is taken.
+    if (!nmeaChecksumHolds(text))
+        return;
     RmcFix fix = newRmcFix();
     ParseRmc(fix, text);
-    if (fix.NoTime) {
+    const bool timeInRange = fix.Time >= 0 && fix.Time / 10000 < 24 && (fix.Time % 10000) / 100 < 60
+        && fix.Time % 100 < 60;
+    if (fix.NoTime || !timeInRange) {
         gpsTime->setText(QStringLiteral("Error"));
         if (++m_errorCount > MaxTimeErrors)
             close();
@@ -133,7 +141,10 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
         m_setDone = false;
         return;
     }
-    if (t.wMonth == 0) {
+    // No date, or digits that make no day of the calendar (31 February).
+    const std::chrono::year_month_day day{std::chrono::year(t.wYear), std::chrono::month(t.wMonth),
+                                          std::chrono::day(t.wDay)};
+    if (t.wMonth == 0 || t.wDay > 31 || !day.ok()) {
         gpsTime->setText(QStringLiteral("No Date Info"));
         button_setnow->setEnabled(false);
         m_setDone = false;

@@ -52,14 +52,6 @@ const char* talker(const QString& initials)
 }
 } // namespace
 
-QByteArray nmeaChecksum(const QByteArray& sentence)
-{
-    quint8 sum = 0;
-    for (qsizetype i = 1; i < sentence.size() && sentence[i] != '*'; ++i)
-        sum ^= quint8(sentence[i]);
-    return QByteArray::number(sum, 16).toUpper().rightJustified(2, '0');
-}
-
 ShipSimulator::ShipSimulator(const SIMSETTINGS& settings, std::function<int()> random)
     : m_settings(settings), m_random(std::move(random))
 {

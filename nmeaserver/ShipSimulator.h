@@ -7,6 +7,7 @@
 // Pure logic, no thread and no clock of its own: SimulatorWorker drives it.
 // Every sentence carries a checksum computed over its own fields and ends
 // with CR LF.
+#include "nmeaserver/Checksum.h"
 #include "nmeaserver/NmeaSettings.h"
 #include "nmeaserver/SerialThread.h"
 #include "platform/SystemTime.h"
@@ -23,10 +24,6 @@ namespace velmar::nmeaserver {
 
 inline constexpr int AisSentenceCount = 97;
 extern const std::array<const char*, AisSentenceCount> AisSentences;
-
-// "*HH" of a sentence: XOR of the characters between its start character and
-// the "*" (or its end).
-QByteArray nmeaChecksum(const QByteArray& sentence);
 
 class ShipSimulator {
 public:

@@ -1,3 +1,4 @@
+#include "nmeaserver/Checksum.h"
 #include "nmeaserver/NmeaServer.h"
 #include "nmeaserver/NmeaWindow.h"
 #include "nmeaserver/PositionWindow.h"
@@ -157,6 +158,47 @@ TEST(SetTime, YearsNoFixAndAWeekApart)
     for (int i = 0; i < 3; ++i)
         form->NewRmc("$GPRMC,,A,5124.000,N,00400.000,W,07.5,220");
     EXPECT_FALSE(form->isVisible());
+}
+
+TEST(SetTime, GarbledRmcsNeverSetTheClock)
+{
+    QByteArray garbled = Example;
+    garbled[9] = '6';   // 123619: one digit changed on the line, checksum still *6A
+    struct Row {
+        QByteArray sentence;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {garbled, ""},
+        {rmc("101159", "011326"), "No Date Info"},   // month 13
+        {rmc("101159", "300226"), "No Date Info"},   // 30 February
+        {rmc("251159", "041226"), "Error"},
+        {rmc("106159", "041226"), "Error"},
+    };
+    for (const Row& row : rows) {
+        ClockFixture f;
+        auto form = f.make();
+        form->show();
+        form->ArmClockSet(true);
+        form->NewRmc(row.sentence);
+        form->NewRmc(row.sentence);
+        EXPECT_EQ(form->gpsTime->text(), row.shown) << row.sentence.constData();
+        EXPECT_TRUE(f.setTo.empty()) << row.sentence.constData();
+        EXPECT_FALSE(form->button_setnow->isEnabled()) << row.sentence.constData();
+    }
+
+    // The same sentence with its checksum intact is taken; lower-case hex too.
+    ClockFixture f;
+    f.pcNow = SystemTime{1994, 3, 3, 23, 12, 0, 0, 0};
+    auto form = f.make();
+    form->show();
+    form->ArmClockSet(true);
+    form->NewRmc(Example);
+    QByteArray lowerCase = rmc("123520", "230394");
+    lowerCase += "*" + nmeaChecksum(lowerCase).toLower();
+    form->NewRmc(lowerCase);
+    ASSERT_EQ(f.setTo.size(), 1u);
+    EXPECT_EQ(f.setTo[0], SystemTime({1994, 3, 3, 23, 12, 35, 20, 0}).toTimePoint());
 }
 
 TEST(SettingsDialogs, PortRowsSimulationAndDumpChecks)
