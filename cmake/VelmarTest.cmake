@@ -5,7 +5,8 @@
 # QApplication, for widget tests). QT: a Qt Test executable with its own main.
 #
 # Builds one test executable and registers it with CTest. Every test runs
-# offscreen, with a fresh settings folder, and with a time-out. Tests labelled
+# offscreen, with a fresh settings folder, and with a time-out; the programs a
+# main program would start are not started (VELMAR_PROGRAM_START=off). Tests labelled
 # dbus run inside a private session bus of their own.
 find_package(GTest REQUIRED)
 
@@ -33,5 +34,5 @@ function(add_velmar_test name)
   set_tests_properties(${name} PROPERTIES
     TIMEOUT ${T_TIMEOUT}
     LABELS "${T_LABELS}"
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMAR_NMEA_CLOCK_SET=off;VELMAR_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VELMAR_NMEA_CLOCK_SET=off;VELMAR_PROGRAM_START=off;VELMAR_BIN_DIR=${CMAKE_BINARY_DIR}/bin;VELMAR_SOURCE_DIR=${CMAKE_SOURCE_DIR}")
 endfunction()

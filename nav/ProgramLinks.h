@@ -3,7 +3,9 @@
 // the NMEA server) from the paths of the settings block.
 //
 // Nothing here waits for a started program to appear: callers watch its bus
-// name (MessageBus::watchName) and go on when it is there.
+// name (MessageBus::watchName) and go on when it is there. With
+// VELMAR_PROGRAM_START=off in the environment (the test suite sets it) no
+// program is started, as if none could be.
 //
 // User-interface thread only (it may change the settings block's path).
 #include <QString>

@@ -10,6 +10,7 @@
 #include "store/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
+#include "tests/nav/ShipGpsLog.h"
 #include "tests/nmeaserver/PtyPair.h"
 #include "tests/store/StoreTestSupport.h"
 
@@ -29,29 +30,6 @@ struct FakeReadout : GpsReadout {
     void ShowMapDatum(const QString& datum) override { datums.push_back(datum); }
     void ShowMessage(const QString&, const QString&) override {}
 };
-
-// The log's seconds: the sentences of each, as the instrument sends them.
-std::vector<QList<QByteArray>> readLog()
-{
-    QFile f(qEnvironmentVariable("VELMAR_SOURCE_DIR") + QStringLiteral("/tests/data/nav/ship_gps_log.nmea"));
-    std::vector<QList<QByteArray>> seconds(1);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray& raw : f.readAll().split('\n')) {
-        const QByteArray line = raw.trimmed();
-        if (line.startsWith('#'))
-            continue;
-        if (line.isEmpty()) {
-            if (!seconds.back().isEmpty())
-                seconds.emplace_back();
-            continue;
-        }
-        seconds.back() << line;
-    }
-    if (seconds.back().isEmpty())
-        seconds.pop_back();
-    return seconds;
-}
 
 class GpsEndToEnd : public store::test::OpenDbTest {
 protected:
@@ -85,7 +63,7 @@ protected:
 
 TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
 {
-    const std::vector<QList<QByteArray>> log = readLog();
+    const std::vector<QList<QByteArray>> log = navtest::readShipGpsLog();
     ASSERT_EQ(log.size(), 6u);
     shell::RunMode = shell::RunModeOnline;
     store::TheProgramSettings = store::ProgramSettings();

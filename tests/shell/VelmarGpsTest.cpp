@@ -5,6 +5,9 @@
 #include "nav/GpsFixData.h"
 #include "nav/GpsReadout.h"
 #include "nav/NmeaSentence.h"
+#include "nmeaserver/IniFile.h"
+#include "nmeaserver/NmeaSettings.h"
+#include "platform/Dde.h"
 #include "platform/SystemTime.h"
 #include "shell/MainWindowNav.h"
 #include "shell/MyControls.h"
@@ -13,6 +16,8 @@
 #include "store/ProgramSettings.h"
 
 #include "tests/nav/NmeaTestSentences.h"
+#include "tests/nav/ShipGpsLog.h"
+#include "tests/nmeaserver/PtyPair.h"
 #include "tests/store/StoreTestSupport.h"
 
 #include <QDir>
@@ -77,6 +82,10 @@ protected:
             if (const qint64 pid = line.section(QLatin1Char(' '), 1).toLongLong(); pid > 0)
                 ::kill(pid_t(pid), SIGTERM);
         }
+        if (velmar.state() != QProcess::NotRunning) {
+            velmar.kill();
+            velmar.waitForFinished(10000);
+        }
         qputenv("VELMAR_HOME", m_oldHome);
     }
 
@@ -93,30 +102,44 @@ protected:
         serverProgram = script;
     }
 
-    // Runs Velmar in online logging for runMs with a one-second GPS timer.
-    QByteArray RunVelmar(int runMs)
+    // Velmar in online logging for runMs with a one-second GPS timer.
+    void StartVelmar(int runMs)
     {
         TheProgramSettings = store::ProgramSettings();
         TheProgramSettings.DatabasePath.setText(survey);
         TheProgramSettings.FirstRunPending = 0;
         TheProgramSettings.MaxInterval = 1;
         TheProgramSettings.MinInterval = 1;
+        TheProgramSettings.ReadHdt = true;
         TheProgramSettings.ProgramPaths[std::size_t(store::ProgramTypeIndex(store::ProgramNmea))].setText(serverProgram);
-        EXPECT_TRUE(store::WriteProgramSettings());
+        ASSERT_TRUE(store::WriteProgramSettings());
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
         env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
         env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QString::number(runMs));
-        QProcess velmar;
+        // The server program here is ours (TearDown ends what it started).
+        env.remove(QStringLiteral("VELMAR_PROGRAM_START"));
         velmar.setProcessEnvironment(env);
         velmar.setProcessChannelMode(QProcess::MergedChannels);
         velmar.start(BinDir() + QStringLiteral("/Velmar"), {});
-        EXPECT_TRUE(velmar.waitForFinished(60000));
+        ASSERT_TRUE(velmar.waitForStarted(10000));
+    }
+
+    // Waits for the end it set itself; its output.
+    QByteArray FinishVelmar()
+    {
+        EXPECT_TRUE(velmar.waitForFinished(90000));
         const QByteArray output = velmar.readAll();
         EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
         EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
         return output;
+    }
+
+    QByteArray RunVelmar(int runMs)
+    {
+        StartVelmar(runMs);
+        return FinishVelmar();
     }
 
     QStringList StartLines() const
@@ -130,6 +153,7 @@ protected:
     QStringList Rows(const QString& sql) const { return store::test::DirectDb(survey).rows(sql); }
 
     QTemporaryDir home;
+    QProcess velmar;
     QString survey;
     QString startsFile;
     QString serverProgram = QStringLiteral("/nonexistent/NMEA");
@@ -192,6 +216,69 @@ TEST_F(VelmarGps, AStartedServerIsPolledAsSoonAsItAppears)
     ASSERT_FALSE(rows.isEmpty()) << output.toStdString();
     for (const QString& row : rows)
         EXPECT_EQ(row, QStringLiteral("51.08538|-1.50833"));
+}
+
+// The whole road: a ship's log written into a pseudo-terminal, read by the
+// NMEA program that Velmar starts itself, polled by Velmar every second.
+TEST_F(VelmarGps, TheShipsLogThroughTheNmeaProgramBecomesTheRows)
+{
+    const std::vector<QList<QByteArray>> log = navtest::readShipGpsLog();
+    ASSERT_EQ(log.size(), 6u);
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready());
+    nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+    ini.writeInteger(pty.port(), "BaudRate", 4800);
+    ini.writeBool(pty.port(), "Enable", true);
+    ini.writeBool("UDPPORT", "SendUDPData", false);
+    ini.writeBool("DataDump", "DumpData", false);
+    ASSERT_TRUE(ini.save());
+    SetServerProgram(QStringLiteral("exec '%1/NMEA'").arg(BinDir()));
+
+    StartVelmar(30000);
+    platform::DdeClient server(QStringLiteral("NMEA"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.serverPresent(); }, 30000));
+    EXPECT_EQ(StartLines().size(), 1);
+
+    // The port opens mid-line: the server drops what it first reads.
+    ASSERT_TRUE(pty.write("$GPTXT,01,01,02,ANTSTATUS=OK*3B\r\n"));
+    // Each second goes in once Velmar has stored the one before (the server
+    // says "Starting" over the first, so that one is never stored).
+    bool first = true;
+    for (const QList<QByteArray>& second : log) {
+        for (const QByteArray& sentence : second)
+            ASSERT_TRUE(pty.write(sentence + "\r\n"));
+        const QByteArray rmc = second.front();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return server.request(QStringLiteral("strings"), QStringLiteral("GPRMC"), 500) == rmc + '\0'; },
+            20000));
+        const QString time = QString::fromLatin1(rmc.split(',').at(1).split('.').front());
+        if (!first)
+            ASSERT_TRUE(QTest::qWaitFor(
+                [&] {
+                    return Rows(QStringLiteral("SELECT COUNT(*) FROM GpsData WHERE GPSTime = '%1'").arg(time))
+                        != QStringList{QStringLiteral("0")};
+                },
+                20000))
+                << time.toStdString();
+        first = false;
+    }
+    const QByteArray output = FinishVelmar();
+
+    // Every reading is a row: each second as often as Velmar read it.
+    QStringList seconds;
+    for (const QString& row : Rows(QStringLiteral(
+             "SELECT GPSTime, DataStatus, printf('%.4f', Latitude), printf('%.4f', Longitude), "
+             "printf('%.1f', TrueHeading) FROM GpsData ORDER BY \"Index\""))) {
+        if (seconds.isEmpty() || seconds.back() != row)
+            seconds << row;
+    }
+    EXPECT_EQ(seconds.join(QLatin1Char('\n')).toStdString(),
+              "101501|V|0.0000|0.0000|44.5\n101502|A|50.1167|-5.5000|45.0\n101503|A|50.1167|-5.4999|45.5\n"
+              "101504|A|50.1167|-5.4999|46.0\n101505|A|50.1168|-5.4998|46.5")
+        << output.toStdString();
+    // The form's record of each reading points at that reading's row.
+    EXPECT_EQ(Rows(QStringLiteral("SELECT GpsIndex FROM Watch ORDER BY \"Index\"")),
+              Rows(QStringLiteral("SELECT \"Index\" FROM GpsData ORDER BY \"Index\"")));
 }
 
 // The read-outs: the link's state on the main window, the fix on the map;
