@@ -35,6 +35,8 @@
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QStyle>
+#include <QToolButton>
 #include <QTimer>
 #include <QUrl>
 
@@ -714,10 +716,37 @@ qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool&
         if (Map())
             Run(h.mapItem, qint64(wParam));
         return 0;
+    case MsgAfterStart:
+        AddWebButton();
+        return 0;
     default:
         handled = false;
         return 0;
     }
+}
+
+// The web button at the right end of the frame's menu bar; it runs its
+// command as the menu items do, so F1 on it asks for help instead.
+void TMainCommands::AddWebButton()
+{
+    QMenuBar* bar = m_window.window()->findChild<QMenuBar*>();
+    if (!bar)
+        return;
+    auto* button = new QToolButton(bar);
+    button->setAutoRaise(true);
+    auto* action = new QAction(m_window.style()->standardIcon(QStyle::SP_DriveNetIcon),
+                               QStringLiteral("Tivrel on the web..."), button);
+    action->setData(Command::WebPage);
+    button->setDefaultAction(action);
+    QObject::connect(action, &QAction::triggered, &m_window, [this] {
+        if (TVelmarApp* app = GetVelmarApp())
+            app->ProcessCommand(Command::WebPage);
+        else
+            m_window.Command(Command::WebPage);
+    });
+    delete bar->cornerWidget(Qt::TopRightCorner);
+    bar->setCornerWidget(button, Qt::TopRightCorner);
+    bar->update();
 }
 
 void TMainCommands::EvWeatherStation()

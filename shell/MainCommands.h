@@ -239,6 +239,7 @@ private:
     void CmDisplaySheet();
     void CmFont();
     void CmNewTable(int id);
+    void AddWebButton();
 
     TV2000Window& m_window;
     QPointer<QMenuBar> m_menuBar;

@@ -10,13 +10,18 @@
 #include "shell/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/TSDIDecFrame.h"
+#include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
 #include "shell/ui/HtmlHelp.h"
+#include "shell/WindowMessage.h"
 #include "shell/ui/TOrvidAboutDlg.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenuBar>
+#include <QToolButton>
 #include <QTest>
 #include <QUrl>
 
@@ -52,13 +57,17 @@ protected:
     static TVelmarApp& app() { return *GetVelmarApp(); }
 
     // A command chosen while F1 is held down asks for its help.
-    void CommandWithF1(int id)
+    void WithF1(const std::function<void()>& choose)
     {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
         QKeyEvent release(QEvent::KeyRelease, Qt::Key_F1, Qt::NoModifier);
         QCoreApplication::sendEvent(frame->windowHandle(), &press);
-        app().ProcessCommand(id);
+        choose();
         QCoreApplication::sendEvent(frame->windowHandle(), &release);
+    }
+    void CommandWithF1(int id)
+    {
+        WithF1([id] { app().ProcessCommand(id); });
     }
     QString Opened() const { return opened.isEmpty() ? QString() : QFileInfo(opened.last().toLocalFile()).fileName(); }
 
@@ -129,6 +138,26 @@ TEST_F(HelpAboutTest, AboutCommandOpensTheAboutBox)
     EXPECT_EQ(owner, frame);
     EXPECT_TRUE(versionLine.contains(QStringLiteral(" Version "))) << versionLine.toStdString();
     EXPECT_TRUE(opened.isEmpty());
+}
+
+TEST_F(HelpAboutTest, WebButtonAtTheEndOfTheMenuBarOpensTheWebPageOrItsHelp)
+{
+    sendWindowMessage(app().GetClientWindow(), MsgAfterStart, 0, 0);
+    sendWindowMessage(app().GetClientWindow(), MsgAfterStart, 0, 0);
+    auto* button = qobject_cast<QToolButton*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
+    ASSERT_NE(button, nullptr);
+    int webButtons = 0;
+    for (const QToolButton* b : frame->menuBar()->findChildren<QToolButton*>())
+        webButtons += b->defaultAction() && b->defaultAction()->data().toInt() == Command::WebPage;
+    EXPECT_EQ(webButtons, 1);
+    EXPECT_FALSE(button->icon().isNull());
+
+    button->click();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened[0].scheme(), QStringLiteral("https"));
+
+    WithF1([button] { button->click(); });
+    EXPECT_EQ(Opened(), QStringLiteral("20065.html"));
 }
 
 } // namespace

@@ -1,0 +1,354 @@
+// The main window's private messages and the commands of its status pop-up:
+// what each message does in which state (with or without the child window it
+// addresses), the weather station, the first show-data message, and the
+// pop-up's start, stop and show.
+#include "MainWindowFakes.h"
+#include "PagesTestSupport.h"
+#include "ShellTestUtil.h"
+
+#include "shell/CommandIds.h"
+#include "shell/MainCommands.h"
+#include "shell/MainWindowMessages.h"
+#include "shell/MyControls.h"
+#include "shell/TV2000Window.h"
+#include "shell/WindowMessage.h"
+
+#include <QAction>
+#include <QMenu>
+
+namespace velmar::shell::test {
+namespace {
+
+using store::TheProgramSettings;
+
+// Logs the private messages that reach a window as "<name> <message>
+// <wParam>" and answers them; a child's messages stop here, the main
+// window's go on to it.
+class MessageLog : public QObject {
+public:
+    MessageLog(World& world, std::string name, QObject* target, bool consume, qint64 answer = 0)
+        : m_world(world), m_name(std::move(name)), m_consume(consume), m_answer(answer)
+    {
+        target->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        if (e->type() != WindowMessageEvent::eventType())
+            return false;
+        auto* m = static_cast<WindowMessageEvent*>(e);
+        m_world.Log(m_name + " " + std::to_string(m->message()) + " " + std::to_string(m->wParam()));
+        if (m_consume)
+            m->setResult(m_answer);
+        return m_consume;
+    }
+
+private:
+    World& m_world;
+    std::string m_name;
+    bool m_consume;
+    qint64 m_answer;
+};
+
+class MainMessagesTest : public ::testing::Test {
+protected:
+    void SetUp() override { SetRecorderCount(0); }
+    void InstallHooks()
+    {
+        world.Install();
+        MainCommandHooks& c = mainCommandHooks();
+        c.setProgramStatus = [this](quint64 p, qint64 s) { Log("status", p, s); };
+        c.ddeEvent = [this](quint64 k, qint64 r) { Log("dde", k, r); };
+        c.thingsHeard = [this](quint64 w, qint64 l) { Log("heard", w, l); };
+        c.mapCheckTrack = [this] { world.Log("check track"); };
+        c.mapItem = [this](qint64 item) { Log("map item", item); };
+        c.mapNewGpsFix = [this](const platform::SystemTime& t) { Log("new fix", t.wSecond); };
+        c.deckPlaying = [this](bool playing, int deck) { Log("deck playing", playing, deck); };
+        c.redrawMap = [this](bool refit, bool reset) { Log("redraw", refit, reset); };
+        c.startProgram = [this](int p, int how) { Log("start program", p, how); };
+        c.sendDetectorCommand = [this](int p, int action, int value) { Log("detector command", p, action, value); };
+        c.getProgramStatus = [this](int) { return programStatus; };
+        c.startWeatherThread = [this](QWidget*) { world.Log("start weather"); };
+        c.loadWeatherDll = [this] { return weatherDll; };
+        c.weatherWindowExists = [this] { return weatherWindowExists; };
+        mainWindowHooks().makeDetectorForm = [](QWidget* parent) {
+            auto* panel = new QWidget(parent);
+            new TMyEdit(panel, 31552, QString(), 0, 0, 80, 20);
+            new TMyEdit(panel, 31559, QString(), 0, 20, 80, 20);
+            return panel;
+        };
+    }
+    void TearDown() override
+    {
+        logs.clear();
+        window.reset();
+        mainWindowHooks() = MainWindowHooks{};
+        mainCommandHooks() = MainCommandHooks{};
+        SetGrabberFormFactory({});
+        RunMode = RunModeOnline;
+    }
+    template <class... A>
+    void Log(const std::string& what, A... a)
+    {
+        std::string line = what;
+        ((line += " " + std::to_string(a)), ...);
+        world.Log(line);
+    }
+    // The window with its map, comment window and first deck logged; a child
+    // the row leaves out is never made.
+    TV2000Window& Make(unsigned mode, bool withMap = true, bool withComments = true,
+                       const std::function<void()>& hooks = {})
+    {
+        logs.clear();
+        window.reset();
+        world.map = nullptr;
+        InstallHooks();
+        if (hooks)
+            hooks();
+        RunMode = mode;
+        if (!withMap)
+            mainWindowHooks().makeMap = nullptr;
+        mainWindowHooks().makeCommentWindow = [this, withComments](QWidget* parent) -> QWidget* {
+            if (!withComments)
+                return nullptr;
+            auto* w = new QWidget(parent);
+            logs.push_back(std::make_unique<MessageLog>(world, "comments", w, true, commentAnswer));
+            return w;
+        };
+        WriteSettings([&](store::ProgramSettings& s) {
+            s.DetectorsPosition = DetectorsOnTab;
+            s.CollectWeather = collectWeather;
+        });
+        window = std::make_unique<TV2000Window>();
+        window->resize(1000, 700);
+        window->SetupWindow();
+        Drain();
+        if (withMap && world.map)
+            logs.push_back(std::make_unique<MessageLog>(world, "map", world.map, true));
+        if (Deck* d = window->DeckAt(0))
+            logs.push_back(std::make_unique<MessageLog>(world, "deck", d->Widget(), true, deckAnswer));
+        logs.push_back(std::make_unique<MessageLog>(world, "self", window.get(), false));
+        world.log.clear();
+        return *window;
+    }
+    // The log without the lines that start with prefix.
+    std::vector<std::string> LogWithout(const std::string& prefix) const
+    {
+        std::vector<std::string> lines;
+        for (const std::string& line : world.log)
+            if (line.rfind(prefix, 0) != 0)
+                lines.push_back(line);
+        return lines;
+    }
+
+    MessageRecorder messages;
+    World world;
+    std::vector<std::unique_ptr<MessageLog>> logs;
+    std::unique_ptr<TV2000Window> window;
+    qint64 commentAnswer = 5;
+    qint64 deckAnswer = 6;
+    quint32 programStatus = StatusNotRunning;
+    bool collectWeather = false;
+    bool weatherDll = true;
+    bool weatherWindowExists = false;
+};
+
+const char deckClockText[] = "2010-06-01 10:00:05";
+const platform::SystemTime deckTime = [] {
+    platform::SystemTime t;
+    t.wYear = 2010;
+    t.wSecond = 5;
+    return t;
+}();
+
+struct MessageRow {
+    const char* legend;
+    unsigned mode;
+    bool withMap, withComments;
+    int tab;
+    unsigned message;
+    quint64 wParam;
+    qint64 lParam;
+    qint64 result;
+    std::vector<std::string> effects;
+};
+
+TEST_F(MainMessagesTest, EachMessageReachesItsTargetOrAnswersZeroWithoutIt)
+{
+    const auto text = quint64(reinterpret_cast<quintptr>(deckClockText));
+    const auto time = qint64(reinterpret_cast<quintptr>(&deckTime));
+    const std::string textArg = std::to_string(text);
+    const MessageRow rows[] = {
+        {"arrow key on the map tab", RunModeShowData, true, true, 0, MsgArrowKey, VkLeft, 1, 1, {"map 1057 37"}},
+        {"arrow key on another tab", RunModeShowData, true, true, 1, MsgArrowKey, VkLeft, 1, 0, {}},
+        {"arrow key on the map tab, no map", RunModeShowData, false, true, 0, MsgArrowKey, VkLeft, 1, 1, {}},
+        {"map file loaded", RunModeOnline, true, true, 0, MsgMapFileLoaded, 0, 0, 0, {"check track"}},
+        {"map file loaded, no map", RunModeOnline, false, true, 0, MsgMapFileLoaded, 0, 0, 0, {}},
+        {"map item", RunModeOnline, true, true, 0, MsgMapItem, 7, 0, 0, {"map item 7"}},
+        {"map item, no map", RunModeOnline, false, true, 0, MsgMapItem, 7, 0, 0, {}},
+        {"deck time", RunModeShowData, true, true, 0, MsgDeckTimeText, text, time, 1, {"comments 1065 1", "new fix 5"}},
+        {"deck time, no map nor comments", RunModeShowData, false, false, 0, MsgDeckTimeText, text, time, 1, {}},
+        {"recording state", RunModeOnline, true, true, 0, MsgRecordingState, 2, 0, 5, {"comments 1069 2"}},
+        {"recording state, no comments", RunModeOnline, true, false, 0, MsgRecordingState, 2, 0, 0, {}},
+        {"device change, a deck", RunModeShowData, true, true, 0, MsgDeviceChange, 7, 0, 6, {"deck 537 7"}},
+        {"device change, no deck", RunModeOnline, true, true, 0, MsgDeviceChange, 7, 0, 0, {}},
+        {"deck detector text, a panel", RunModeOnline, true, true, 0, MsgDeckDetectorText, text, 3725, 1, {}},
+        {"deck detector text, no panel", RunModeShowData, true, true, 0, MsgDeckDetectorText, text, 3725, 0, {}},
+        {"deck playing", RunModeShowData, true, true, 0, MsgDeckPlaying, 1, 0, 0, {"deck playing 1 0"}},
+        {"detector status", RunModeOnline, true, true, 0, MsgDetectorStatus, 4, 131072, 0, {"status 4 131072"}},
+        {"detector event", RunModeOnline, true, true, 0, MsgDdeEvent, 3, 9, 0, {"dde 3 9"}},
+        {"thing heard", RunModeOnline, true, true, 0, MsgThingsHeard, 1, 2, 0, {"heard 1 2"}},
+        {"effort reload", RunModeShowData, true, true, 0, MsgEffortReload, 0, 0, 0, {"redraw 0 1"}},
+        {"a message nobody handles", RunModeOnline, true, true, 0, 1999, 0, 0, 0, {}},
+    };
+    for (const MessageRow& r : rows) {
+        TV2000Window& w = Make(r.mode, r.withMap, r.withComments);
+        w.TabControl()->setCurrentIndex(r.tab);
+        world.log.clear();
+        EXPECT_EQ(sendWindowMessage(&w, r.message, r.wParam, r.lParam), r.result) << r.legend;
+        Drain();
+        EXPECT_EQ(LogWithout("self "), r.effects) << r.legend;
+
+        if (r.message == MsgDeckTimeText)
+            EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), QString::fromLatin1(deckClockText)) << r.legend;
+        if (r.message == MsgDeckDetectorText && w.DetectorForm()) {
+            EXPECT_EQ(FindMyEdit(w.DetectorForm(), 31552)->text(), QString::fromLatin1(deckClockText));
+            EXPECT_EQ(FindMyEdit(w.DetectorForm(), 31559)->text(), QStringLiteral("01:02:05"));
+        }
+    }
+}
+
+TEST_F(MainMessagesTest, WeatherStationRunsOnlyWhenEnabledInOnlineLogging)
+{
+    struct Row {
+        const char* legend;
+        unsigned mode;
+        bool enabled, library, windowExists;
+        std::vector<std::string> effects;
+    };
+    const Row rows[] = {
+        {"enabled, online, not running", RunModeOnline, true, true, false, {"start weather"}},
+        {"enabled, online, running", RunModeOnline, true, true, true, {}},
+        {"turned off while online", RunModeOnline, false, true, true, {"weather 1062 0"}},
+        {"enabled, show data", RunModeShowData, true, true, true, {"weather 1062 0"}},
+        {"no weather library", RunModeOnline, true, false, false, {}},
+    };
+    for (const Row& r : rows) {
+        collectWeather = r.enabled;
+        weatherDll = r.library;
+        weatherWindowExists = false;
+        TV2000Window& w = Make(r.mode);
+        QObject weatherWindow;
+        MessageLog weatherLog(world, "weather", &weatherWindow, true);
+        // The weather thread announces its window, which is told to start.
+        EXPECT_EQ(sendWindowMessage(&w, MsgWeatherWindow, 0, qint64(reinterpret_cast<quintptr>(&weatherWindow))), 0);
+        Drain();
+        EXPECT_EQ(LogWithout("self "), std::vector<std::string>{"weather 1060 0"}) << r.legend;
+
+        world.log.clear();
+        weatherWindowExists = r.windowExists;
+        sendWindowMessage(&w, MsgWeatherStation, 0, 0);
+        Drain();
+        EXPECT_EQ(LogWithout("self "), r.effects) << r.legend;
+    }
+}
+
+TEST_F(MainMessagesTest, FirstShowDataCancelledLoadsNothingAndTheNextLoadsWithoutAsking)
+{
+    int sheets = 0;
+    QString clockText;
+    // The set-up's own show-data message meets a cancelled options sheet.
+    TV2000Window& w = Make(RunModeShowData, true, true, [&] {
+        mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
+            clockText = FindMyEdit(window.get(), IdClockEdit1)->text();
+            return ++sheets, 0;
+        };
+        mainCommandHooks().loadAllGpsData = [this] { return world.Log("load gps"), 3; };
+        mainCommandHooks().loadSpermData = [this] { world.Log("load sperm"); };
+    });
+    EXPECT_EQ(sheets, 1);
+    EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), clockText);
+
+    sendWindowMessage(&w, MsgShowData, 0, 0);
+    EXPECT_EQ(sheets, 1);
+    EXPECT_EQ(LogWithout("self "), (std::vector<std::string>{"load gps", "load sperm", "redraw 1 1"}));
+    EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), QStringLiteral("0000-00-00 00:00:00"));
+
+    // An empty database: nothing after the GPS data is loaded.
+    world.log.clear();
+    mainCommandHooks().loadAllGpsData = [this] { return world.Log("load gps"), 0; };
+    sendWindowMessage(&w, MsgShowData, 0, 0);
+    EXPECT_EQ(LogWithout("self "), std::vector<std::string>{"load gps"});
+}
+
+struct PopupRow {
+    const char* legend;
+    int button;            // the status button pressed
+    quint32 status;        // of the program behind it
+    int choice;            // pop-up command chosen
+    std::vector<std::string> effects;
+};
+
+TEST_F(MainMessagesTest, PopupCommandsStartStopAndShowTheProgramOfTheirButton)
+{
+    const PopupRow rows[] = {
+        {"start a porpoise detector that is not running", Command::ShowPorpoiseProgramme, StatusNotRunning,
+         Command::PopupStart, {"start program 1 1", "detector command 1 1 0", "self 1030 0"}},
+        {"start a whistle detector already running", Command::ShowWhistleProgramme, 2, Command::PopupStart,
+         {"detector command 2 1 0"}},
+        {"show a click detector not found: started, not brought forward", Command::ShowClickProgramme,
+         StatusNotFound, Command::PopupShow, {"start program 4 1", "detector command 4 3 0"}},
+        {"stop a detector that is not running", Command::ShowPorpoiseProgramme, StatusNotRunning,
+         Command::PopupStop, {"detector command 1 2 0"}},
+        {"start long recording", Command::SelectFirstRecorder, StatusNotRunning, Command::PopupStart,
+         {"recorder 30060 1"}},
+        {"stop long recording", Command::SelectFirstRecorder, StatusNotRunning, Command::PopupStop,
+         {"recorder 30060 2"}},
+    };
+    for (const PopupRow& r : rows) {
+        programStatus = r.status;
+        TV2000Window& w = Make(RunModeOnline);
+        ASSERT_NE(w.Recorder(0), nullptr);
+        MessageLog recorderLog(world, "recorder", w.Recorder(0)->Widget(), true);
+        QStringList items;
+        mainCommandHooks().runPopup = [&](QMenu& menu, const QPoint&) -> QAction* {
+            QAction* chosen = nullptr;
+            for (QAction* a : menu.actions()) {
+                if (!a->isSeparator())
+                    items << a->text();
+                if (a->data().toInt() == r.choice)
+                    chosen = a;
+            }
+            return chosen;
+        };
+        const QPoint at(10, 10);
+        EXPECT_EQ(sendWindowMessage(&w, MsgStatusPopup, quint64(r.button), qint64(reinterpret_cast<quintptr>(&at))), 0);
+        Drain();
+        EXPECT_EQ(LogWithout("self 1027 "), r.effects) << r.legend;
+        const QStringList expected = r.button == Command::SelectFirstRecorder
+                                         ? QStringList{"S&how Form", "&Start Long Recording", "S&top Long Recording"}
+                                         : QStringList{"S&how Detector", "&Start Detector", "S&top Detector"};
+        EXPECT_EQ(items, expected) << r.legend;
+    }
+}
+
+TEST_F(MainMessagesTest, PopupOfAnotherButtonOrWithoutRecordersDoesNothing)
+{
+    int menus = 0;
+    world.rows = 0;
+    TV2000Window& w = Make(RunModeOnline);
+    mainCommandHooks().runPopup = [&](QMenu& menu, const QPoint&) { return ++menus, menu.actions().first(); };
+    const QPoint at(10, 10);
+    EXPECT_EQ(sendWindowMessage(&w, MsgStatusPopup, 31000, qint64(reinterpret_cast<quintptr>(&at))), 0);
+    EXPECT_EQ(menus, 0);
+    // Long recording without a recorder: the menu shows, its command finds
+    // nothing to do.
+    sendWindowMessage(&w, MsgStatusPopup, quint64(Command::SelectFirstRecorder), qint64(reinterpret_cast<quintptr>(&at)));
+    Drain();
+    EXPECT_EQ(menus, 1);
+    EXPECT_EQ(LogWithout("self 1027 "), std::vector<std::string>{});
+}
+
+} // namespace
+} // namespace velmar::shell::test
