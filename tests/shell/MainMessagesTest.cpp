@@ -1,7 +1,8 @@
 // The main window's private messages and the commands of its status pop-up:
 // what each message does in which state (with or without the child window it
-// addresses), the weather station, the first show-data message, and the
-// pop-up's start, stop and show.
+// addresses), the weather station, the first show-data message, the
+// pop-up's start, stop and show, and what the display and I/O sheets do once
+// they close.
 #include "MainWindowFakes.h"
 #include "PagesTestSupport.h"
 #include "ShellTestUtil.h"
@@ -348,6 +349,74 @@ TEST_F(MainMessagesTest, PopupOfAnotherButtonOrWithoutRecordersDoesNothing)
     Drain();
     EXPECT_EQ(menus, 1);
     EXPECT_EQ(LogWithout("self 1027 "), std::vector<std::string>{});
+}
+
+struct DisplayRow {
+    const char* legend;
+    unsigned mode;
+    std::function<void(store::ProgramSettings&)> change;
+    QStringList texts; // after the first sheet; a second one without change repeats the grabber message
+    bool mapTold;
+};
+
+TEST_F(MainMessagesTest, DisplaySheetTellsWhatItsChangesNeed)
+{
+    const QString restart = QStringLiteral("You must restart the programme before this change takes effect");
+    const QString newCameras = QStringLiteral(
+        "New Camera forms will only be created when Velmar is restarted\n\n"
+        "Remember that each grabber form may contian multiple cameras");
+    const QString noCameras =
+        QStringLiteral("Camera forms are only available when Velmar is running in normal (Velmar) mode");
+    const DisplayRow rows[] = {
+        {"closed without changes", RunModeOnline, [](store::ProgramSettings&) {}, {}, true},
+        {"detector display", RunModeOnline, [](store::ProgramSettings& s) { s.DetectorsPosition = 1; }, {restart},
+         false},
+        {"clock strip", RunModeShowData, [](store::ProgramSettings& s) { s.TimesAdjacent = 1; }, {restart}, false},
+        {"cameras in online logging", RunModeOnline, [](store::ProgramSettings& s) { s.NGrabbers = 2; },
+         {newCameras}, true},
+        {"cameras in offline logging", RunModeOffline, [](store::ProgramSettings& s) { s.NGrabbers = 2; },
+         {noCameras}, true},
+        {"altering settings", RunModeAlterSettings, [](store::ProgramSettings& s) { s.DetectorsPosition = 1; }, {},
+         false},
+    };
+    for (const DisplayRow& r : rows) {
+        TV2000Window& w = Make(r.mode);
+        bool changed = false;
+        mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
+            if (!changed)
+                r.change(TheProgramSettings);
+            changed = true;
+            return 1;
+        };
+        messages.texts.clear();
+        ASSERT_TRUE(w.Command(Command::DisplayOptions)) << r.legend;
+        Drain();
+        EXPECT_EQ(messages.texts, r.texts) << r.legend;
+        EXPECT_EQ(world.At("map 1029 0") >= 0, r.mapTold) << r.legend;
+
+        messages.texts.clear();
+        w.Command(Command::DisplayOptions);
+        const bool camerasDiffer = r.texts.contains(newCameras) || r.texts.contains(noCameras);
+        EXPECT_EQ(messages.texts, camerasDiffer ? r.texts : QStringList{}) << r.legend << " (second sheet)";
+    }
+}
+
+TEST_F(MainMessagesTest, IoSheetRestartsTheButtonThreadsOnlyAfterChanges)
+{
+    weatherDll = false;
+    for (const int result : {0, 1}) {
+        world.counterRunning = true;
+        TV2000Window& w = Make(RunModeOnline, true, true, [&] {
+            mainCommandHooks().restartButtonThread = [this] { world.Log("restart button thread"); };
+        });
+        mainCommandHooks().runSheet = [&](ui::SettingsSheet&) { return result; };
+        ASSERT_TRUE(w.Command(Command::IoSelections));
+        Drain();
+        // The weather station is looked at again in any case.
+        EXPECT_NE(world.At("self 1061 0"), -1) << result;
+        EXPECT_EQ(world.At("restart button thread") >= 0, result != 0);
+        EXPECT_EQ(world.At("counter quit") >= 0, result != 0);
+    }
 }
 
 } // namespace
