@@ -1,5 +1,6 @@
 #include "shell/MainWindowNav.h"
 
+#include "forms/AutoFillSources.h"
 #include "forms/UserFormData.h"
 #include "forms/ui/UserFormList.h"
 #include "nav/GpsFixList.h"
@@ -32,6 +33,57 @@ nav::GpsPoller::Hooks PollerHooks()
     return hooks;
 }
 
+// The user forms' NMEA fields are read through the poll's own client, so a
+// field read that comes while another is under way fails at once instead of
+// nesting. What is not NMEA goes to the sources installed before.
+class NmeaFieldSources final : public forms::AutoFillSources {
+public:
+    NmeaFieldSources(nav::NmeaClient& client, forms::AutoFillSources& others)
+        : m_client(client)
+        , m_others(others)
+    {
+    }
+
+    std::optional<double> nmeaFloat(const QString& sentence, int position) override
+    {
+        double value = 0;
+        return m_client.DdeGetNmeaFloat(sentence, position, value, FieldWidth) ? std::optional(value) : std::nullopt;
+    }
+    std::optional<int> nmeaInt(const QString& sentence, int position) override
+    {
+        int32_t value = 0;
+        return m_client.DdeGetNmeaInt(sentence, position, value, FieldWidth) ? std::optional(int(value))
+                                                                             : std::nullopt;
+    }
+    std::optional<QString> nmeaString(const QString& sentence, int position) override
+    {
+        QString text;
+        return m_client.DdeGetNmeaString(sentence, position, text, FieldWidth) ? std::optional(text)
+                                                                               : std::nullopt;
+    }
+    std::optional<double> readVoltage(int boardType, int boardNumber, int channel, int gain) override
+    {
+        return m_others.readVoltage(boardType, boardNumber, channel, gain);
+    }
+    std::optional<int> readDigitalLine(int boardType, int boardNumber, int line) override
+    {
+        return m_others.readDigitalLine(boardType, boardNumber, line);
+    }
+    bool boardLibraryBound() override { return m_others.boardLibraryBound(); }
+    void requestDigitalOutput(int line, int count) override { m_others.requestDigitalOutput(line, count); }
+    std::optional<QString> weatherValue(int item) override { return m_others.weatherValue(item); }
+
+    forms::AutoFillSources& Others() { return m_others; }
+
+private:
+    // A field can be no longer than the sentence it comes from; the form's
+    // control cuts it to its own length.
+    static constexpr int FieldWidth = nav::NmeaClient::SentenceBufferSize;
+
+    nav::NmeaClient& m_client;
+    forms::AutoFillSources& m_others;
+};
+
 // Owned by the application object, so the poll ends with it and no bus
 // signal reaches a poller after the event loop is gone.
 class Navigation : public QObject {
@@ -39,11 +91,19 @@ public:
     explicit Navigation(QObject* parent)
         : QObject(parent)
         , poller(readout, nav::TheGpsFixList(), PollerHooks())
+        , fields(poller.client(), forms::autoFillSources())
     {
+        forms::setAutoFillSources(&fields);
+    }
+    ~Navigation() override
+    {
+        if (&forms::autoFillSources() == &fields)
+            forms::setAutoFillSources(&fields.Others());
     }
 
     MainWindowGpsReadout readout;
     nav::GpsPoller poller;
+    NmeaFieldSources fields;
 };
 
 } // namespace

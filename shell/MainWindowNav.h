@@ -3,7 +3,8 @@
 // poll and poll-if-due entries (commands 30058 and 30057, the start-up poll
 // and the GPS timer), the poll request that every record writer and user
 // form sends before it stores, the user forms that store with each GPS
-// reading, and the GPS read-outs of the main window and its map.
+// reading, the NMEA fields the user forms fill themselves with, and the GPS
+// read-outs of the main window and its map.
 //
 // The minute purge of fixes runs with the purge of detections
 // (MainWindowEvents.h), over the same fix list the poller appends to.

@@ -2,6 +2,7 @@
 // survey database of its own and a private session bus, with a stand-in NMEA
 // server (or none). What it stores is read back from the file afterwards.
 // Also the read-outs on the main window's and the map's boxes.
+#include "forms/AutoFillSources.h"
 #include "nav/GpsFixData.h"
 #include "nav/GpsReadout.h"
 #include "nav/NmeaSentence.h"
@@ -10,6 +11,7 @@
 #include "platform/Dde.h"
 #include "platform/SystemTime.h"
 #include "shell/MainWindowNav.h"
+#include "shell/MainWindowPorts.h"
 #include "shell/MyControls.h"
 #include "shell/RunMode.h"
 #include "store/DbConnection.h"
@@ -279,6 +281,36 @@ TEST_F(VelmarGps, TheShipsLogThroughTheNmeaProgramBecomesTheRows)
     // The form's record of each reading points at that reading's row.
     EXPECT_EQ(Rows(QStringLiteral("SELECT GpsIndex FROM Watch ORDER BY \"Index\"")),
               Rows(QStringLiteral("SELECT \"Index\" FROM GpsData ORDER BY \"Index\"")));
+}
+
+// The NMEA controls of the user forms fill from the server's newest
+// sentences, field by field.
+TEST(FormNmeaFields, FieldsOfTheNewestSentences)
+{
+    QProcess server;
+    server.start(QStringLiteral(NMEA_STANDIN),
+                 {QStringLiteral("--status"), QStringLiteral("OK"), QStringLiteral("--sentence"),
+                  QString::fromLatin1(withChecksum("$HEHDT,271.5,T")), QStringLiteral("--sentence"),
+                  QString::fromLatin1(withChecksum("$GPGGA,101530,5105.123,N,00130.500,W,1,08,0.9,12.0,M,,,,"))});
+    ASSERT_TRUE(server.waitForReadyRead(10000));
+    ASSERT_EQ(server.readLine().trimmed(), QByteArray("ready"));
+    shell::MainWindowHooks hooks;
+    shell::BindNavigation(hooks);
+    forms::AutoFillSources& fields = forms::autoFillSources();
+
+    EXPECT_EQ(fields.nmeaFloat(QStringLiteral("HEHDT"), 1), std::optional(271.5));
+    EXPECT_EQ(fields.nmeaString(QStringLiteral("HEHDT"), 2), std::optional(QStringLiteral("T")));
+    EXPECT_EQ(fields.nmeaInt(QStringLiteral("GPGGA"), 7), std::optional(8));
+    EXPECT_EQ(fields.nmeaString(QStringLiteral("GPGGA"), 13), std::optional(QString()));
+    // No value: a word for a number, a field past the end, a sentence the
+    // server never had.
+    EXPECT_EQ(fields.nmeaFloat(QStringLiteral("HEHDT"), 2), std::nullopt);
+    EXPECT_EQ(fields.nmeaString(QStringLiteral("HEHDT"), 4), std::nullopt);
+    EXPECT_EQ(fields.nmeaInt(QStringLiteral("GPRMC"), 1), std::nullopt);
+    // What is not NMEA is not answered here.
+    EXPECT_EQ(fields.readVoltage(3, 0, 0, 0), std::nullopt);
+    server.terminate();
+    server.waitForFinished(5000);
 }
 
 // The read-outs: the link's state on the main window, the fix on the map;
