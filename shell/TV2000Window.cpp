@@ -444,6 +444,8 @@ long TV2000Window::EvAutoStart()
 
 bool TV2000Window::CanClose()
 {
+    if (m_shutDown)
+        return true;
     MainWindowHooks& h = Hooks();
     if (Call(h.countUserFormWindows, 0) > 0) {
         Ask(QStringLiteral("You must close or save all Pop-Up and Sub-Tab forms before closing velmar"), ProgramName,
@@ -476,6 +478,23 @@ bool TV2000Window::CanClose()
             != QMessageBox::Yes)
             return false;
     }
+    ShutDown();
+    return true;
+}
+
+void TV2000Window::ShutDown()
+{
+    if (m_shutDown)
+        return;
+    m_shutDown = true;
+    MainWindowHooks& h = Hooks();
+    // Nothing may go on writing into files that are about to close.
+    for (int i = 0; i < MaxRecorders; ++i) {
+        if (m_recorders[i] && !m_recorders[i]->CanClose())
+            m_recorders[i]->StopRecording(1);
+        if (m_decks[i] && !m_decks[i]->CanClose())
+            m_decks[i]->StopPlayback();
+    }
     if (Online()) {
         for (GrabberForm* g : m_grabbers)
             FreeGrabberForm(g);
@@ -487,7 +506,6 @@ bool TV2000Window::CanClose()
     Run(h.closeDB);
     WriteBlock();
     Run(h.closeDde);
-    return true;
 }
 
 // The program-status timer keeps running until the window goes.

@@ -113,6 +113,12 @@ public:
     virtual void SetupWindow();
     // True when the program may end; runs the shut-down when it may.
     virtual bool CanClose();
+    // The shut-down without the exit questions (the session or the system
+    // is ending the program): recordings stopped, the settings saved, the
+    // database closed and compacted, the settings block written. Runs once;
+    // CanClose answers true afterwards.
+    void ShutDown();
+    bool IsShutDown() const { return m_shutDown; }
     // A menu command; true when the main window handled it.
     virtual bool Command(int id);
     // Menu commands, sheets, messages and animation timers (MainCommands.h).
@@ -181,6 +187,7 @@ private:
     uint m_detectorCommandMessage = 0;
     std::array<ProgramStatusSlot, ProgramStatusSlots> m_statusSlots;
     bool m_firstRun = false;
+    bool m_shutDown = false;
     bool m_dbConfirmed = false;
     bool m_quitPosted = false;
     std::optional<int> m_setupRecorderCount; // chosen in the first-run set-up

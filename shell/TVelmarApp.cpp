@@ -1,6 +1,7 @@
 #include "shell/TVelmarApp.h"
 
 #include "platform/MessageBus.h"
+#include "platform/TerminationSignals.h"
 #include "shell/CommandIds.h"
 #include "shell/MainWindowMessages.h"
 #include "shell/Menus.h"
@@ -124,6 +125,19 @@ int TVelmarApp::Run()
     if (TV2000Window* client = GetClientWindow())
         client->SetupWindow();
     m_frame->show();
+    // From here on a session that ends (logout, shutdown, kill, Ctrl+C)
+    // ends the program as closing it does, without the exit questions that
+    // nobody would answer: the survey database is closed and compacted and
+    // the settings block written. During the start-up sheets the signals
+    // keep their default action, as nothing has been logged yet.
+    platform::CatchTerminationSignals(this, [this] {
+        if (TV2000Window* client = GetClientWindow())
+            client->ShutDown();
+        if (m_frame)
+            m_frame->close();
+        exit(0);
+    });
+    qCInfo(shellLog) << "main window shown";
     return exec();
 }
 

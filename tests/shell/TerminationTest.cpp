@@ -1,0 +1,82 @@
+// A logging session that the system ends (logout, shutdown, kill, Ctrl+C)
+// must leave the same files as one the operator closes: the survey database
+// closed and compacted, the settings block written, and the program gone
+// with a normal exit, without waiting for an answer nobody gives.
+#include "store/ProgramSettings.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+
+using velmar::store::ProgramSettings;
+using velmar::store::TheProgramSettings;
+
+namespace {
+
+bool WaitForOutput(QProcess& p, const QByteArray& text, QByteArray& seen, int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!seen.contains(text) && clock.elapsed() < ms && p.state() == QProcess::Running) {
+        p.waitForReadyRead(100);
+        seen += p.readAll();
+    }
+    return seen.contains(text);
+}
+
+class Termination : public ::testing::TestWithParam<int> {};
+
+TEST_P(Termination, EndsLikeAClose)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VELMAR_HOME"), home.path());
+    env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
+    // Boxes are logged instead of shown, so the log tells whether an exit
+    // question was asked: a signal must not ask one.
+    env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess velmar;
+    velmar.setProcessEnvironment(env);
+    velmar.setProcessChannelMode(QProcess::MergedChannels);
+    velmar.start(QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")) + QStringLiteral("/Velmar"), {});
+    ASSERT_TRUE(velmar.waitForStarted(30000));
+    QByteArray output;
+    ASSERT_TRUE(WaitForOutput(velmar, "main window shown", output, 60000)) << output.toStdString();
+
+    ::kill(pid_t(velmar.processId()), GetParam());
+    const bool ended = velmar.waitForFinished(30000);
+    output += velmar.readAll();
+    if (!ended) {
+        velmar.kill();
+        velmar.waitForFinished();
+    }
+    ASSERT_TRUE(ended) << output.toStdString();
+    EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
+    EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
+    EXPECT_FALSE(output.contains("Are you sure you want to exit")) << output.toStdString();
+
+    const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
+    ASSERT_TRUE(QFileInfo::exists(survey));
+    EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal")) &&
+                 QFileInfo(survey + QStringLiteral("-wal")).size() > 0)
+        << "database not closed";
+
+    qputenv("VELMAR_HOME", home.path().toLocal8Bit());
+    TheProgramSettings = ProgramSettings();
+    ASSERT_TRUE(velmar::store::ReadProgramSettings());
+    EXPECT_EQ(TheProgramSettings.DatabasePath.text(), survey);
+    EXPECT_FALSE(TheProgramSettings.FirstRunPending);
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, Termination, ::testing::Values(SIGTERM, SIGINT, SIGHUP));
+
+} // namespace
