@@ -5,43 +5,16 @@
 #include "platform/MessageBus.h"
 #include "platform/SerialPortList.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QMessageBox>
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace velmar;
 
 namespace {
 const QString MutexName = QStringLiteral("NMEA Server");
 const QString OnTopMessage = QStringLiteral("NMEAOnTop");
-
-// A session that ends (logout, the run script's kill, Ctrl+C) ends the server
-// as closing its window does, settings written, without asking: the signal
-// handler only wakes the event loop through this pair.
-int signalPipe[2] = {-1, -1};
-
-void onTerminationSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const auto n = ::write(signalPipe[0], &byte, 1);
-}
-
-void catchTerminationSignals()
-{
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
-        return;
-    struct sigaction action {};
-    action.sa_handler = onTerminationSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGINT, SIGHUP})
-        sigaction(sig, &action, nullptr);
-}
 } // namespace
 
 int main(int argc, char** argv)
@@ -70,13 +43,9 @@ int main(int argc, char** argv)
                          if (message.compare(OnTopMessage, Qt::CaseInsensitive) == 0)
                              window.bringToFront();
                      });
-    catchTerminationSignals();
-    QSocketNotifier terminations(signalPipe[1], QSocketNotifier::Read);
-    QObject::connect(&terminations, &QSocketNotifier::activated, &window, [&window] {
-        char byte;
-        [[maybe_unused]] const auto n = ::read(signalPipe[1], &byte, 1);
-        window.endSession();
-    });
+    // A session that ends (logout, the run script's kill, Ctrl+C) ends the
+    // server as closing its window does, settings written, without asking.
+    platform::CatchTerminationSignals(&window, [&window] { window.endSession(); });
 
     window.show();
     return app.exec();
