@@ -1,7 +1,9 @@
 // A logging session that the system ends (logout, shutdown, kill, Ctrl+C)
 // must leave the same files as one the operator closes: the survey database
 // closed and compacted, the settings block written, and the program gone
-// with a normal exit, without waiting for an answer nobody gives.
+// with a normal exit, without waiting for an answer nobody gives. Each run
+// has a bus of its own: another online Velmar on the bus would make this one
+// give way at start.
 #include "store/ProgramSettings.h"
 
 #include <QDir>
