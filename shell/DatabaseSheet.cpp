@@ -1,15 +1,13 @@
 #include "shell/DatabaseSheet.h"
 
+#include "shell/ShellLog.h"
+#include "shell/ui/DatabasePage.h"
+#include "shell/ui/SettingsSheet.h"
 #include "store/ProgramSettings.h"
-#include "store/ui/DatabaseDialog.h"
 
 #include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QDir>
-#include <QPushButton>
 #include <QStandardPaths>
-#include <QVBoxLayout>
 
 namespace velmar::shell {
 
@@ -17,9 +15,9 @@ namespace {
 
 const QString DefaultDatabaseName = QStringLiteral("Survey.sqlite");
 
-// A first start has an empty settings block and often an empty recent list:
-// offer the default file rather than an empty box the operator has to fill.
-void OfferDefault(store::DatabaseDialog& page)
+} // namespace
+
+void OfferDefaultDatabase(store::DatabaseDialog& page)
 {
     if (!store::TheProgramSettings.DatabasePath.text().isEmpty())
         return;
@@ -32,37 +30,6 @@ void OfferDefault(store::DatabaseDialog& page)
     combo->insertItem(0, path);
     combo->setCurrentIndex(0);
 }
-
-class DatabaseFileSheet : public QDialog {
-public:
-    DatabaseFileSheet(QWidget* parent, store::RecentDatabaseList& recent)
-        : QDialog(parent)
-        , m_page(new store::DatabaseDialog(recent, this))
-    {
-        setWindowTitle(QStringLiteral("Database File"));
-        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-        auto* layout = new QVBoxLayout(this);
-        layout->addWidget(m_page);
-        layout->addWidget(buttons);
-        connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-        connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-        OfferDefault(*m_page);
-        resize(560, sizeHint().height());
-    }
-
-    // OK: the page's check (which opens the database), then the settings
-    // block is written. A failed check keeps the sheet open.
-    void accept() override
-    {
-        if (m_page->Apply())
-            done(1);
-    }
-
-private:
-    store::DatabaseDialog* m_page;
-};
-
-} // namespace
 
 QString DefaultDatabasePath()
 {
@@ -82,14 +49,40 @@ bool AcceptSheetsUnattended()
     return qEnvironmentVariableIsSet("VELMAR_ACCEPT_SHEETS");
 }
 
+std::unique_ptr<ui::SettingsSheet> MakeDatabaseSheet(QWidget* parent, store::RecentDatabaseList& recent)
+{
+    auto sheet = std::make_unique<ui::SettingsSheet>(parent, QStringLiteral("Database File"));
+    auto* page = new ui::DatabasePage(recent);
+    sheet->AddPage(page);
+    OfferDefaultDatabase(*page->Dialog());
+    sheet->resize(640, sheet->sizeHint().height());
+    return sheet;
+}
+
+int RunStartupSheet(ui::SettingsSheet& sheet)
+{
+    if (!AcceptSheetsUnattended())
+        return sheet.Execute();
+    // The log tells a script which pages the sheet went through.
+    const auto note = [&sheet] { qCInfo(shellLog).noquote() << "start-up page:" << sheet.CurrentPage()->Title(); };
+    note();
+    for (int i = 1; i < sheet.PageCount(); ++i) {
+        if (!sheet.SelectPage(i)) {
+            sheet.reject();
+            return sheet.result();
+        }
+        note();
+    }
+    sheet.accept();
+    if (sheet.result() != 1)
+        sheet.reject();
+    return sheet.result();
+}
+
 bool DatabaseSheet(QWidget* parent, store::RecentDatabaseList& recent)
 {
-    DatabaseFileSheet sheet(parent, recent);
-    if (AcceptSheetsUnattended()) {
-        sheet.accept();
-        return sheet.result() == 1;
-    }
-    return sheet.exec() == 1;
+    const std::unique_ptr<ui::SettingsSheet> sheet = MakeDatabaseSheet(parent, recent);
+    return RunStartupSheet(*sheet) == 1;
 }
 
 } // namespace velmar::shell

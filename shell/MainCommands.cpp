@@ -1,6 +1,7 @@
 #include "shell/MainCommands.h"
 
 #include "shell/CommandIds.h"
+#include "shell/DatabaseSheet.h"
 #include "shell/MainTimers.h"
 #include "shell/MainWindowMessages.h"
 #include "shell/MyControls.h"
@@ -361,10 +362,9 @@ bool TMainCommands::DatabaseSheet()
 {
     store::RecentDatabaseList* recent = GetVelmarApp();
     LocalRecentList local;
-    ui::SettingsSheet sheet(&m_window, QStringLiteral("Database File"));
-    sheet.AddPage(new ui::DatabasePage(recent ? *recent : local));
+    const std::unique_ptr<ui::SettingsSheet> sheet = MakeDatabaseSheet(&m_window, recent ? *recent : local);
     int result = 0;
-    RunSheet(sheet, &result);
+    RunSheet(*sheet, &result);
     return result == 1;
 }
 

@@ -10,6 +10,7 @@
 #include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
 #include "shell/ProgramFolder.h"
+#include "shell/ProgrammeSetup.h"
 #include "shell/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
@@ -123,6 +124,7 @@ int VelmarMain(int argc, char** argv)
     BindHelpAndAbout(shellHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
+    mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
     ArmQuitTimer(app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
     const int result = app.Run();

@@ -1,7 +1,11 @@
 // Velmar's start for a new user and after a database change: the first-run
-// path, the "Database File" sheet with its default survey file, cancelling
-// it, the restart that skips it, and the real program end to end.
+// set-up and its choices, the "Database File" sheet with its default survey
+// file, cancelling it, the restart that skips it, and the real program end
+// to end.
 #include "shell/DatabaseSheet.h"
+#include "shell/MainCommands.h"
+#include "shell/MyControls.h"
+#include "shell/ProgrammeSetup.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MainWindowStore.h"
 #include "shell/RecentFiles.h"
@@ -11,11 +15,17 @@
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
+#include "shell/ui/DataKeepDialog.h"
+#include "shell/ui/MessageBoxSeam.h"
+#include "shell/ui/SettingsSheet.h"
+#include "shell/ui/ShowTapeDialog.h"
+#include "sound/RecorderTable.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -59,6 +69,29 @@ void ExpectFixedTables(const QString& path)
         EXPECT_TRUE(tables.contains(name)) << name.toStdString() << " missing in " << path.toStdString();
 }
 
+// The pages of the first-run set-up that this program has, in their order.
+const QStringList FirstRunPages = {
+    QStringLiteral("Select Database (you must open a database before continuing)"),
+    QStringLiteral("General Display options"),
+    QStringLiteral("Audio and Cameras"),
+    QStringLiteral("Select a board for digital and analogue i/o"),
+    QStringLiteral("Enter the locations of the detector programmes"),
+    QStringLiteral("Select which programmes are started and stopped automatically"),
+    QStringLiteral("Enter how long data should be stored for"),
+};
+
+QString BuildFile(const QString& name)
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+void SetEdit(QWidget* page, int id, const QString& text)
+{
+    auto* edit = page->findChild<QLineEdit*>(QString::number(id));
+    ASSERT_NE(edit, nullptr) << id;
+    edit->setText(text);
+}
+
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -85,12 +118,21 @@ protected:
             return QMessageBox::Ok;
         };
         h.postQuit = [this] { ++quits; };
+        // The navigation warning the window posts at start.
+        mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return true; };
+        ui::setMessageBoxHandler([this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                                        QMessageBox::StandardButtons) {
+            questions << text;
+            return QMessageBox::Ok;
+        });
     }
     void TearDown() override
     {
         window.reset();
         velmar::store::CloseDB();
         mainWindowHooks() = MainWindowHooks{};
+        ui::setMessageBoxHandler({});
+        mainCommandHooks() = MainCommandHooks{};
         qunsetenv("VELMAR_ACCEPT_SHEETS");
         qputenv("VELMAR_HOME", m_oldHome);
         RunMode = RunModeOnline;
@@ -114,6 +156,122 @@ protected:
 private:
     QByteArray m_oldHome;
 };
+
+// An operator at the first-run set-up: the wizard shows its pages in order;
+// finishing it keeps what was entered (recorders, cameras, data times) and
+// the database chosen on its first page, and the "Database File" sheet
+// follows. Cancelling it still leaves a written block with the flag cleared.
+TEST_F(StartupTest, FirstRunSetUpKeepsItsChoicesOrIsCancelled)
+{
+    mainWindowHooks().programmeSetup = [this](QWidget* parent) { ProgrammeSetup(parent, *recent); };
+    for (const bool finish : {true, false}) {
+        SCOPED_TRACE(finish ? "finished" : "cancelled");
+        QTemporaryDir fresh;
+        ASSERT_TRUE(fresh.isValid());
+        qputenv("VELMAR_HOME", fresh.path().toLocal8Bit());
+        window.reset();
+        velmar::store::CloseDB();
+        TheProgramSettings = ProgramSettings();
+        SetRecorderCount(0);
+        questions.clear();
+        sheets = 0;
+        quits = 0;
+        QStringList titles;
+        bool shot = false;
+        QTimer operatorAtKeyboard;
+        operatorAtKeyboard.setInterval(0);
+        QObject::connect(&operatorAtKeyboard, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* sheet = qobject_cast<ui::SettingsSheet*>(modal); sheet && sheet->IsWizard()) {
+                if (!shot && finish) {
+                    shot = sheet->grab().toImage().save(BuildFile(QStringLiteral("first_run_setup.png")));
+                }
+                if (!finish) {
+                    titles << sheet->windowTitle();
+                    sheet->reject();
+                    return;
+                }
+                for (;;) {
+                    ui::SettingsPage* page = sheet->CurrentPage();
+                    titles << sheet->windowTitle();
+                    if (qobject_cast<ui::ShowTapeDialog*>(page)) {
+                        SetEdit(page, ui::ShowTapeDialog::IdSlots, QStringLiteral("2"));
+                        SetEdit(page, ui::ShowTapeDialog::IdCameraForms, QStringLiteral("3"));
+                    }
+                    if (qobject_cast<ui::DataKeepDialog*>(page)) {
+                        SetEdit(page, ui::DataKeepDialog::IdDisplayTime, QStringLiteral("90"));
+                        SetEdit(page, ui::DataKeepDialog::IdWarningTime, QStringLiteral("15"));
+                    }
+                    if (sheet->CurrentIndex() + 1 == sheet->PageCount())
+                        break;
+                    sheet->Next();
+                }
+                sheet->accept();
+            } else if (auto* dialog = qobject_cast<QDialog*>(modal);
+                       dialog && dialog->windowTitle() == QStringLiteral("Database File")) {
+                dialog->accept();
+            }
+        });
+        operatorAtKeyboard.start();
+        TV2000Window& w = Start();
+        operatorAtKeyboard.stop();
+
+        ASSERT_FALSE(questions.isEmpty());
+        EXPECT_EQ(questions[0], QStringLiteral("This is either the first time you have run this software, or\n"
+                                               "you have installed an updated version"));
+        EXPECT_EQ(titles, finish ? FirstRunPages : FirstRunPages.mid(0, 1));
+        EXPECT_EQ(sheets, 1);
+        EXPECT_EQ(quits, 0);
+        ASSERT_TRUE(w.DatabaseConfirmed());
+        const QString survey = DefaultDatabasePath();
+        EXPECT_EQ(velmar::store::GetDbPath(), survey);
+
+        // The block on disk, as the next start reads it.
+        TheProgramSettings = ProgramSettings();
+        ASSERT_TRUE(velmar::store::ReadProgramSettings());
+        EXPECT_FALSE(TheProgramSettings.FirstRunPending);
+        EXPECT_EQ(TheProgramSettings.DatabasePath.text(), survey);
+        const ProgramSettings defaults;
+        EXPECT_EQ(TheProgramSettings.NGrabbers, finish ? 3 : defaults.NGrabbers);
+        EXPECT_EQ(TheProgramSettings.DisplayTime, finish ? 90 : defaults.DisplayTime);
+        EXPECT_EQ(TheProgramSettings.WarningTime, finish ? 15 : defaults.WarningTime);
+        // The recorders chosen survive the database's own (empty) count.
+        EXPECT_EQ(GetRecorderCount(), finish ? 2 : 0);
+        EXPECT_EQ(velmar::sound::DbCountRecorders(), finish ? 2 : 0);
+
+        if (finish) {
+            // The main window of the new installation: its tabs and its clock.
+            EXPECT_TRUE(shot);
+            ASSERT_NE(w.TabControl(), nullptr);
+            EXPECT_EQ(w.TabControl()->tabText(0), QStringLiteral("Map"));
+            EXPECT_EQ(w.TabControl()->tabText(1), QStringLiteral("Comments"));
+            TMyEdit* clock = FindMyEdit(&w, IdClockEdit1);
+            ASSERT_NE(clock, nullptr);
+            EXPECT_FALSE(clock->text().isEmpty());
+            w.show();
+            QCoreApplication::processEvents();
+            EXPECT_TRUE(w.grab().toImage().save(BuildFile(QStringLiteral("first_run_main_window.png"))));
+        }
+        window.reset();
+        velmar::store::CloseDB();
+    }
+}
+
+// The map file page comes from the map's subsystem; when it is there, it is
+// the set-up's second page, under the set-up's own title.
+TEST_F(StartupTest, SetUpTakesTheMapFilePageWhenThereIsOne)
+{
+    MainCommandHooks& h = mainCommandHooks();
+    h.makePage = [](const QString& name) {
+        return name == QStringLiteral("MapFileDialog") ? new ui::SettingsPage(QStringLiteral("Map File")) : nullptr;
+    };
+    const std::unique_ptr<ui::SettingsSheet> sheet = MakeProgrammeSetupSheet(nullptr, *recent);
+    ASSERT_EQ(sheet->PageCount(), FirstRunPages.size() + 1);
+    EXPECT_EQ(sheet->Page(1)->Title(), QStringLiteral("Select Map File (optional)"));
+    EXPECT_EQ(sheet->Page(2)->Title(), FirstRunPages[1]);
+    EXPECT_TRUE(sheet->IsWizard());
+    EXPECT_EQ(sheet->windowTitle(), FirstRunPages[0]);
+}
 
 TEST_F(StartupTest, NewUserGetsTheDefaultSurveyDatabase)
 {
@@ -216,6 +374,18 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
     ASSERT_TRUE(velmar::store::ReadProgramSettings());
     EXPECT_EQ(TheProgramSettings.DatabasePath.text(), survey);
     EXPECT_FALSE(TheProgramSettings.FirstRunPending);
+
+    // The first-run message, the set-up's pages, then the "Database File"
+    // sheet's page, in this order.
+    EXPECT_TRUE(output.contains("Programme Setup : This is either the first time")) << output.toStdString();
+    QStringList pages;
+    const QByteArray marker = "start-up page: ";
+    for (const QByteArray& line : output.split('\n')) {
+        const qsizetype at = line.indexOf(marker);
+        if (at >= 0)
+            pages << QString::fromUtf8(line.mid(at + marker.size())).trimmed();
+    }
+    EXPECT_EQ(pages, FirstRunPages + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
 }
 
 } // namespace

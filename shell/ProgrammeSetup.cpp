@@ -1,0 +1,76 @@
+#include "shell/ProgrammeSetup.h"
+
+#include "shell/DatabaseSheet.h"
+#include "shell/MainCommands.h"
+#include "shell/TV2000Window.h"
+#include "shell/ui/DataKeepDialog.h"
+#include "shell/ui/DatabasePage.h"
+#include "shell/ui/IOBoardDialog.h"
+#include "shell/ui/MapOptsDialog.h"
+#include "shell/ui/ProgContDialog.h"
+#include "shell/ui/ProgLocDialog.h"
+#include "shell/ui/SettingsSheet.h"
+#include "shell/ui/ShowTapeDialog.h"
+#include "store/ProgramSettings.h"
+
+#include <QStackedWidget>
+
+#include <algorithm>
+
+namespace velmar::shell {
+
+namespace {
+
+void AddPage(ui::SettingsSheet& sheet, ui::SettingsPage* page, const QString& title = QString())
+{
+    if (!page)
+        return;
+    if (!title.isEmpty())
+        page->SetTitle(title);
+    sheet.AddPage(page);
+}
+
+} // namespace
+
+std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, store::RecentDatabaseList& recent)
+{
+    auto sheet = std::make_unique<ui::SettingsSheet>(parent, QStringLiteral("Programme Setup"),
+                                                     ui::SettingsSheet::Style::Wizard);
+    auto* database = new ui::DatabasePage(recent);
+    AddPage(*sheet, database, QStringLiteral("Select Database (you must open a database before continuing)"));
+    // A new installation names no database yet: offer the default file, as
+    // the "Database File" sheet does.
+    OfferDefaultDatabase(*database->Dialog());
+    const auto& makePage = mainCommandHooks().makePage;
+    AddPage(*sheet, makePage ? makePage(QStringLiteral("MapFileDialog")) : nullptr,
+            QStringLiteral("Select Map File (optional)"));
+    AddPage(*sheet, new ui::MapOptsDialog, QStringLiteral("General Display options"));
+    AddPage(*sheet, new ui::ShowTapeDialog(GetRecorderCount(), [](int n) { SetRecorderCount(n); }));
+    AddPage(*sheet, new ui::IOBoardDialog, QStringLiteral("Select a board for digital and analogue i/o"));
+    AddPage(*sheet, new ui::ProgLocDialog, QStringLiteral("Enter the locations of the detector programmes"));
+    AddPage(*sheet, new ui::ProgContDialog(GetRecorderCount()),
+            QStringLiteral("Select which programmes are started and stopped automatically"));
+    AddPage(*sheet, new ui::DataKeepDialog, QStringLiteral("Enter how long data should be stored for"));
+
+    // A wizard has no list of pages: its caption names the page in front.
+    ui::SettingsSheet* s = sheet.get();
+    const auto caption = [s] {
+        if (const ui::SettingsPage* page = s->CurrentPage())
+            s->setWindowTitle(page->Title());
+    };
+    if (auto* stack = sheet->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        QObject::connect(stack, &QStackedWidget::currentChanged, sheet.get(), caption);
+    caption();
+    sheet->resize(640, std::max(420, sheet->sizeHint().height()));
+    return sheet;
+}
+
+int ProgrammeSetup(QWidget* parent, store::RecentDatabaseList& recent)
+{
+    if (const auto& gps = mainCommandHooks().gpsControlDialog)
+        gps(parent);
+    const std::unique_ptr<ui::SettingsSheet> sheet = MakeProgrammeSetupSheet(parent, recent);
+    return RunStartupSheet(*sheet);
+}
+
+} // namespace velmar::shell
