@@ -1,8 +1,10 @@
 #include "forms/UserFormInfo.h"
 
 #include "forms/ControlKeywords.h"
+#include "forms/ExternalCounters.h"
 #include "forms/FormSql.h"
 #include "forms/HotKeyCode.h"
+#include "forms/UserPlotThing.h" // PlotThings go with the form
 #include "shell/RunMode.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
@@ -286,8 +288,10 @@ TUserFormInfo::TUserFormInfo(const QString& definitionTable, int tabIndex)
             LoadLookupList(*row);
     if (FormKind == kPopupForm || Hidden)
         TabIndex = -1;
-    if (loggingMode())
+    if (loggingMode()) {
         InitCounters();
+        StartFormCounters(*this);
+    }
 }
 
 TUserFormInfo::~TUserFormInfo()

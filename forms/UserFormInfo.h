@@ -67,6 +67,7 @@ int fontResolution();
 void setCheckTableProgress(bool shown);
 
 class TUserFormInfo;
+struct USERPLOTTHING;
 // Every form description in the order the definition tables were found.
 const std::vector<TUserFormInfo*>& UserFormList();
 
@@ -183,6 +184,8 @@ public:
     int32_t AutoRecordLength = 0;
     // Called when the form font changes (the open windows lay out again).
     std::vector<std::function<void()>> FontListeners;
+    // The form's records as map items, oldest first (UserPlotThing.h).
+    std::vector<std::unique_ptr<USERPLOTTHING>> PlotThings;
 
 private:
     void ApplyHotKey(const CONTROLTYPEINFO& row);

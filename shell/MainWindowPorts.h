@@ -114,6 +114,9 @@ struct MainWindowHooks {
     std::function<int(QTabBar* tabs, int firstTab)> loadUserForms;
     std::function<void(QWidget* parent, const QPoint& origin)> createTopControls;
     std::function<int()> countUserFormWindows;
+    // At exit: open pop-up and sub-tab forms are closed after the operator
+    // agrees; false keeps the program running.
+    std::function<bool(QWidget* owner)> userFormsCanClose;
     std::function<void()> saveUserFormPlotMenus;
     std::function<void(const QRect& area)> buttonFormsLayout;
     std::function<void(const QRect& area)> userFormsLayout;

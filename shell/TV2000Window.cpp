@@ -447,11 +447,8 @@ bool TV2000Window::CanClose()
     if (m_shutDown)
         return true;
     MainWindowHooks& h = Hooks();
-    if (Call(h.countUserFormWindows, 0) > 0) {
-        Ask(QStringLiteral("You must close or save all Pop-Up and Sub-Tab forms before closing velmar"), ProgramName,
-            QMessageBox::Ok);
+    if (!Call(h.userFormsCanClose, true, this))
         return false;
-    }
     int busy = 0;
     for (int i = 0; i < MaxRecorders; ++i) {
         if (m_recorders[i] && !m_recorders[i]->CanClose())

@@ -1,10 +1,12 @@
 #include "shell/VelmarMain.h"
 
+#include "forms/ui/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
 #include "shell/HelpAndAbout.h"
+#include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowNav.h"
@@ -122,6 +124,7 @@ int VelmarMain(int argc, char** argv)
     BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     BindHelpAndAbout(shellHooks());
+    forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports);
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };

@@ -2,7 +2,9 @@
 
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
+#include "forms/UserPlotThing.h"
 #include "forms/ui/FormMetrics.h"
+#include "nav/GpsFixList.h"
 #include "shell/MyControls.h"
 #include "shell/RunMode.h"
 #include "shell/TrafficLight.h"
@@ -12,13 +14,19 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QColorDialog>
+#include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimerEvent>
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 
 namespace velmar::forms {
 
@@ -32,6 +40,7 @@ constexpr int kReminderBarWidth = 100;
 constexpr int kReminderBarHeight = 10;
 
 UserFormHost g_host;
+UserFormChoosers g_choosers;
 std::vector<TUserForm*> g_windows;
 
 bool showingData()
@@ -56,6 +65,51 @@ QColor colourOf(int32_t ref)
     return QColor(ref & 0xff, (ref >> 8) & 0xff, (ref >> 16) & 0xff);
 }
 
+// The form font as the operator chose it, in the terms the FONT row keeps.
+store::LogFont logFontOf(const QFont& f, const store::LogFont& base)
+{
+    store::LogFont lf = base;
+    lf.lfFaceName.setText(f.family());
+    const int pixels = f.pixelSize() > 0 ? f.pixelSize()
+                                         : int(std::lround(f.pointSizeF() * fontResolution() / 72.0));
+    lf.lfHeight = -pixels;
+    lf.lfWeight = int32_t(f.weight());
+    lf.lfItalic = f.italic() ? 1 : 0;
+    return lf;
+}
+
+QString askExportFile(QWidget* owner, const QString& proposed)
+{
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setNameFilter(QStringLiteral("Text Files (*.txt)"));
+    dialog.setDefaultSuffix(QStringLiteral("txt"));
+    dialog.selectFile(proposed);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return QString();
+    return dialog.selectedFiles().constFirst();
+}
+
+bool askFont(QWidget* owner, store::LogFont& font)
+{
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, formFont(font), owner);
+    if (ok)
+        font = logFontOf(chosen, font);
+    return ok;
+}
+
+bool askColour(QWidget* owner, int32_t& colour, const std::array<int32_t, 12>& custom)
+{
+    for (std::size_t i = 0; i < custom.size(); ++i)
+        QColorDialog::setCustomColor(int(i), colourOf(custom[i]));
+    const QColor chosen = QColorDialog::getColor(colourOf(colour), owner);
+    if (!chosen.isValid())
+        return false;
+    colour = store::MakeColour(chosen.red(), chosen.green(), chosen.blue());
+    return true;
+}
+
 qint64 secondsNow()
 {
     using namespace std::chrono;
@@ -74,6 +128,11 @@ const UserFormHost& userFormHost()
     return g_host;
 }
 
+void setUserFormChoosers(UserFormChoosers choosers)
+{
+    g_choosers = std::move(choosers);
+}
+
 TUserForm::TUserForm(QWidget* parent, TUserFormInfo* form) : QWidget(parent), NightDayWindow(this), m_form(form)
 {
     if (IsPopupKind() && m_form->FormKind == kPopupForm) {
@@ -89,9 +148,7 @@ TUserForm::TUserForm(QWidget* parent, TUserFormInfo* form) : QWidget(parent), Ni
     }
     BuildControls(true);
     setAutoFillBackground(true);
-    QPalette p = palette();
-    p.setColor(QPalette::Window, colourOf(m_form->BackgroundColour));
-    setPalette(p);
+    ApplyBackground();
     m_canClose = !m_form->NoCancel;
 }
 
@@ -108,6 +165,11 @@ TUserForm::~TUserForm()
 bool TUserForm::IsPopupKind() const
 {
     return m_form->FormKind == kPopupForm || m_form->FormKind == kSubTabForm;
+}
+
+const std::vector<TUserForm*>& TUserForm::AllWindows()
+{
+    return g_windows;
 }
 
 std::vector<TUserForm*> TUserForm::OpenRecordWindows()
@@ -211,13 +273,11 @@ void TUserForm::BuildControls(bool create)
         shell::SetControlId(m_store, firstId);
         shell::SetControlId(m_clear, secondId);
         m_store->setDefault(!showingData());
-        if (!showingData()) {
-            connect(m_store, &QPushButton::clicked, this, &TUserForm::CmStore);
-            connect(m_clear, &QPushButton::clicked, this, &TUserForm::CmClear);
-        }
+        connect(m_store, &QPushButton::clicked, this, [this, firstId] { Command(firstId); });
+        connect(m_clear, &QPushButton::clicked, this, [this, secondId] { Command(secondId); });
         m_propertyBox = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
         shell::SetControlId(m_propertyBox, CM_USERFORM_PROPERTYEDITS);
-        connect(m_propertyBox, &QCheckBox::toggled, this, [this](bool on) { m_propertyEdits = on; });
+        connect(m_propertyBox, &QCheckBox::toggled, this, [this] { Command(CM_USERFORM_PROPERTYEDITS); });
     }
     m_propertyBox->setGeometry(kMargin, m_y, EditWidth(23), RowHeight(1));
     m_totalHeight = RowHeight(2) + m_y + kMargin;
@@ -372,8 +432,8 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
     // screen so nothing typed is lost.
     if (DbStoreRecord(*m_form, CollectValues(), m_gps, false) != kStoreOk)
         return false;
-    if ((m_plotCount > 0 || m_form->HasPlotAll) && g_host.recordStored)
-        g_host.recordStored(this);
+    if (m_plotCount > 0 || m_form->HasPlotAll)
+        AddPlotThing(CollectValues(), m_rowGpsIndex);
     if (m_form->FormName == store::TheProgramSettings.EffortForm.text() && g_host.appendEffort)
         g_host.appendEffort(this);
     m_lastSaved->setText(
@@ -686,5 +746,176 @@ void TUserForm::closeEvent(QCloseEvent* e)
     QWidget::closeEvent(e);
 }
 
+void TUserForm::ApplyBackground()
+{
+    QPalette p = palette();
+    p.setColor(QPalette::Window, colourOf(m_form->BackgroundColour));
+    setPalette(p);
+    update();
+}
+
+void TUserForm::AddPlotThing(const FormValues& values, int32_t gpsIndex)
+{
+    const bool online = shell::RunMode == shell::RunModeOnline;
+    PlotThingSource source;
+    source.values = values;
+    source.fix = online ? nav::GetLastGpsFix(0) : nav::FindGpsFixByIndex(gpsIndex, m_form->GpsDataSet);
+    source.created = online ? nav::MonotonicMilliseconds() : 0;
+    source.showingData = showingData();
+    source.magneticVariation = store::TheProgramSettings.MagneticVariation;
+    AddUserPlotThing(*m_form, source);
+}
+
+int TUserForm::LoadRows(int firstGpsIndex, int lastGpsIndex)
+{
+    m_loaded = DbLoadUserFormData(*m_form, firstGpsIndex, lastGpsIndex);
+    m_row = 0;
+    m_rowIndex = 0;
+    m_rowGpsIndex = 0;
+    for (const LoadedRow& row : m_loaded)
+        AddPlotThing(row.values, row.gpsIndex);
+    UpdateBrowseButtons();
+    return LoadedCount();
+}
+
+int TUserForm::LoadShownData()
+{
+    const nav::GPSTHING* first = nav::GetFirstGpsFix(m_form->GpsDataSet);
+    const nav::GPSTHING* last = nav::GetLastGpsFix(m_form->GpsDataSet);
+    if (first == nullptr || last == nullptr) {
+        // No fixes shown: no record can be placed in the period.
+        m_loaded.clear();
+        m_row = 0;
+        UpdateBrowseButtons();
+        return 0;
+    }
+    return LoadRows(first->Index, last->Index);
+}
+
+void TUserForm::ShowRow(int row)
+{
+    m_row = row;
+    const LoadedRow& loaded = m_loaded[std::size_t(row - 1)];
+    m_rowIndex = loaded.index;
+    m_rowGpsIndex = loaded.gpsIndex;
+    const auto rows = m_form->ValueRows();
+    for (const auto& c : m_controls) {
+        c->Clear();
+        const auto at = std::find(rows.begin(), rows.end(), c->Row());
+        const std::size_t i = std::size_t(at - rows.begin());
+        const QString value = i < loaded.values.size() ? loaded.values[i] : QString();
+        // A NULL column shows empty, not the row's Default.
+        if (!value.isNull())
+            c->SetValue(value);
+        else if (c->Row()->typeCode != CT_TIMESTAMP)
+            c->SetValue(QString());
+    }
+    UpdateBrowseButtons();
+}
+
+void TUserForm::UpdateBrowseButtons()
+{
+    if (!showingData())
+        return;
+    m_store->setEnabled(m_row > 1);
+    m_clear->setEnabled(m_row < LoadedCount());
+}
+
+void TUserForm::ShowFirstRow()
+{
+    for (const auto& c : m_controls)
+        c->Clear();
+    m_row = 0;
+    m_hint->setText(QStringLiteral("%1 records loaded from database").arg(LoadedCount()));
+    if (!m_loaded.empty())
+        ShowRow(1);
+    UpdateBrowseButtons();
+}
+
+void TUserForm::CmPrev()
+{
+    if (m_row > 1)
+        ShowRow(m_row - 1);
+}
+
+void TUserForm::CmNext()
+{
+    if (m_row < LoadedCount())
+        ShowRow(m_row + 1);
+}
+
+void TUserForm::CmDump()
+{
+    if (m_loaded.empty()) {
+        FormMessage(this, QStringLiteral("No Data loaded"), m_form->FormName);
+        return;
+    }
+    const QString proposed = QStringLiteral("%1.txt").arg(m_form->FormName);
+    const QString path = g_choosers.exportFile ? g_choosers.exportFile(this, proposed) : askExportFile(this, proposed);
+    if (path.isEmpty())
+        return;
+    ExportUserFormData(*m_form, m_loaded, path);
+}
+
+void TUserForm::Command(int id)
+{
+    switch (id) {
+    case 1:
+    case CM_USERFORM_STORE: CmStore(); break;
+    case CM_USERFORM_CLEAR: CmClear(); break;
+    case CM_USERFORM_PREV: CmPrev(); break;
+    case CM_USERFORM_NEXT: CmNext(); break;
+    case CM_USERFORM_DUMP: CmDump(); break;
+    case CM_USERFORM_PROPERTYEDITS: m_propertyEdits = m_propertyBox->isChecked(); break;
+    case CM_USERFORM_FONT: ChooseFont(); break;
+    case CM_USERFORM_COLOUR: ChooseColour(); break;
+    default: break;
+    }
+}
+
+std::unique_ptr<QMenu> TUserForm::MakePropertyMenu()
+{
+    if (!m_propertyEdits)
+        return nullptr;
+    auto menu = std::make_unique<QMenu>(this);
+    for (const auto& [text, id] : {std::pair{"&Font...", CM_USERFORM_FONT}, std::pair{"&Colour...", CM_USERFORM_COLOUR}}) {
+        QAction* action = menu->addAction(QString::fromLatin1(text));
+        action->setData(id);
+        // Queued: the menu is gone before a dialog opens over the window.
+        connect(action, &QAction::triggered, this, [this, id] { Command(id); }, Qt::QueuedConnection);
+    }
+    return menu;
+}
+
+void TUserForm::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (auto menu = MakePropertyMenu())
+        menu->exec(e->globalPos());
+}
+
+void TUserForm::ChooseFont()
+{
+    store::LogFont font = m_form->Font;
+    const bool chosen = g_choosers.font ? g_choosers.font(this, font) : askFont(this, font);
+    if (!chosen)
+        return;
+    m_form->StoreFont(font);
+    for (TUserForm* w : g_windows)
+        if (w->m_form == m_form)
+            w->Relayout();
+}
+
+void TUserForm::ChooseColour()
+{
+    int32_t colour = m_form->BackgroundColour;
+    const auto custom = TUserFormInfo::CustomColours();
+    const bool chosen = g_choosers.colour ? g_choosers.colour(this, colour, custom) : askColour(this, colour, custom);
+    if (!chosen)
+        return;
+    m_form->StoreFormColour(colour);
+    for (TUserForm* w : g_windows)
+        if (w->m_form == m_form)
+            w->ApplyBackground();
+}
 
 } // namespace velmar::forms

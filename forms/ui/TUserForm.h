@@ -20,10 +20,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <array>
 #include <memory>
 #include <vector>
 
 class QCheckBox;
+class QMenu;
 class QPushButton;
 
 namespace velmar::shell {
@@ -50,12 +52,13 @@ inline constexpr int kAutoFillMessage = 1024 + 15;
 inline constexpr int kClearControlsMessage = 1024 + 28;
 // The trigger name of an AUTORECORD row without a Title.
 inline constexpr const char* kDefaultTriggerName = "zzzzrecordzzzz";
+// The entries of the form's pop-up menu while property edits are on.
+inline constexpr int CM_USERFORM_FONT = 34000;
+inline constexpr int CM_USERFORM_COLOUR = 34001;
 
 // What a form window asks of the rest of the program. Every entry may be
 // left empty: the window then does without.
 struct UserFormHost {
-    // A stored record as a map item (message 1072 to the main window).
-    std::function<void(TUserForm* window)> recordStored;
     // An effort segment for the newest GPS index (the EffortForm).
     std::function<void(TUserForm* window)> appendEffort;
     // The main window selects the tab of a tab form (WM_USER+27).
@@ -69,6 +72,16 @@ struct UserFormHost {
 };
 void setUserFormHost(UserFormHost host);
 const UserFormHost& userFormHost();
+
+// The operator's choices a form window asks for: the export file (empty when
+// cancelled), the form font and the background colour (false when
+// cancelled). Tests install answers; without them the standard dialogs ask.
+struct UserFormChoosers {
+    std::function<QString(QWidget* owner, const QString& proposedName)> exportFile;
+    std::function<bool(QWidget* owner, store::LogFont& font)> font;
+    std::function<bool(QWidget* owner, int32_t& colour, const std::array<int32_t, 12>& custom)> colour;
+};
+void setUserFormChoosers(UserFormChoosers choosers);
 
 class TUserForm : public QWidget, public shell::NightDayWindow {
     Q_OBJECT
@@ -96,6 +109,25 @@ public:
     void SetRecorderTrigger(int trigger, int link);
     void RefreshControls();
     void CmSubForm(UserControl* control);
+    // Show-data browsing: the rows of the shown period (GpsIndex from first
+    // to last), each also a map item; the window is left on no row.
+    int LoadRows(int firstGpsIndex, int lastGpsIndex);
+    // The rows of the fixes loaded for the form's GPS data set (none without
+    // fixes).
+    int LoadShownData();
+    void ShowFirstRow();
+    void CmPrev();
+    void CmNext();
+    // Exports the loaded rows to a text file the operator names.
+    void CmDump();
+    int LoadedCount() const { return int(m_loaded.size()); }
+    int CurrentRow() const { return m_row; }
+    // The form's commands by id (buttons, the property-edits box, the menu).
+    void Command(int id);
+    // The pop-up menu of the window: null unless property edits are on.
+    std::unique_ptr<QMenu> MakePropertyMenu();
+    void ChooseFont();
+    void ChooseColour();
     // The window's reminder: due time in seconds since 1970.
     qint64 ReminderDue() const { return m_reminderDue; }
     void SetReminderNow(qint64 now);
@@ -130,6 +162,8 @@ public:
     // Whether focus changes should check the values now (not while the
     // window is hidden, closed or destroyed).
     bool ChecksFocus() const { return !m_destroying && isVisible() && !m_closingAfterStore; }
+    // Every open window of any form, in the order they were made.
+    static const std::vector<TUserForm*>& AllWindows();
     // Every open pop-up and sub-tab window of any form.
     static std::vector<TUserForm*> OpenRecordWindows();
     // At program exit: with record windows open, asks whether to close them
@@ -146,6 +180,7 @@ protected:
     void keyPressEvent(QKeyEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
     void BuildControls(bool create);
@@ -154,6 +189,10 @@ private:
     void StopTimer(int id);
     void UpdateReminder();
     FormValues CollectValues() const;
+    void ShowRow(int row);
+    void UpdateBrowseButtons();
+    void AddPlotThing(const FormValues& values, int32_t gpsIndex);
+    void ApplyBackground();
 
     TUserFormInfo* m_form;
     char m_letter = 0;
@@ -186,6 +225,11 @@ private:
     bool m_canClose = true;
     bool m_closingAfterStore = false;
     bool m_destroying = false;
+    // Show data: the loaded rows and the one shown (1-based, 0 none).
+    std::vector<LoadedRow> m_loaded;
+    int m_row = 0;
+    int32_t m_rowIndex = 0;
+    int32_t m_rowGpsIndex = 0;
     // Our timer ids to Qt's and back.
     QHash<int, int> m_qtTimerOf;
     QHash<int, int> m_timerOfQt;

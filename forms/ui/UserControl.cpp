@@ -3,6 +3,7 @@
 #include "forms/AutoFillSources.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
+#include "forms/UserPlotThing.h"
 #include "forms/WeatherKeywords.h"
 #include "forms/ui/FormMetrics.h"
 #include "forms/ui/TUserForm.h"
@@ -748,6 +749,11 @@ void UserControl::UpdateTopStrip()
 int UserControl::FindLookupCode(const QString& text, QString* canonical) const
 {
     return forms::FindLookupCode(*m_row, text, canonical);
+}
+
+int32_t UserControl::EffortColour(int* state) const
+{
+    return EffortColourOf(*m_row, m_buffer, m_hasValue, state);
 }
 
 void UserControl::ShowHint()

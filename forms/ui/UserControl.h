@@ -140,6 +140,8 @@ public:
     void ResetCounter();
     void UpdateTopStrip();
     int FindLookupCode(const QString& text, QString* canonical = nullptr) const;
+    // The colour and state of the value read last, for the effort line.
+    int32_t EffortColour(int* state) const;
     void ShowHint();
 
     // F1 in one of the control's edits or its list.

@@ -1,17 +1,25 @@
 // The user-form window offscreen, on the sample survey: typing a record and
 // storing it with its program time and GPS reference, a required field left
 // empty, the counter, a pop-up form that stores and closes, F1 on an
-// injected clock, a failed insert that keeps the values, and a picture of
-// the laid-out form.
+// injected clock, a failed insert that keeps the values, stores on the form's
+// timer, hot-key and panel fills, browsing and exporting the shown rows, the
+// font and colour menu, and a picture of the laid-out form.
 #include "FormsTestSupport.h"
 
+#include "forms/UserPlotThing.h"
 #include "forms/ui/TUserForm.h"
+#include "forms/ui/TUserFormHooks.h"
+#include "forms/ui/UserFormWindowPort.h"
+#include "shell/MainCommands.h"
+#include "shell/MainWindowPorts.h"
 #include "store/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
@@ -219,6 +227,214 @@ TEST_F(UserFormWindowTest, ReminderDueTimesAfterAStore)
     EXPECT_EQ(w->ReminderDue(), at(10, 30)) << "set-up takes the nearest multiple";
     info->ReminderInterval = 0;
     w->AdvanceReminder(at(10, 16)); // no interval: nothing to divide by
+}
+
+TEST_F(UserFormWindowTest, TimerStoresFillTheRecordAndNeverWaitForAnAnswer)
+{
+    ASSERT_TRUE(execSql(QStringLiteral(
+        "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"AutoUpdate\") VALUES (30, 'READONTIMER', 60)")));
+    ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Required\" = 0 WHERE \"Title\" = 'Count'")));
+    store::TheProgramSettings.FormErrorWarnings = 1; // manual saves only
+    auto w = openSightings();
+    // The store timer ticks once as the window opens.
+    EXPECT_EQ(rows(QStringLiteral("SightTime, Count")), QStringList{QStringLiteral("2026-06-01 10:15:30|NULL")});
+
+    // A tick a minute later: the time is filled again; an out-of-range count
+    // is logged but nobody is asked, so the record is stored.
+    setUserFormClock([] {
+        platform::SystemTime t = fixedTime();
+        t.wMinute = 16;
+        return t;
+    });
+    edit(*w, "Count")->setText(QStringLiteral("900"));
+    w->EvTimer(kStoreTimer);
+    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(rows(QStringLiteral("SightTime, Count")),
+              (QStringList{QStringLiteral("2026-06-01 10:15:30|NULL"), QStringLiteral("2026-06-01 10:16:30|900")}));
+    EXPECT_EQ(store::test::DirectDb(dbFile).rows(QStringLiteral("SELECT \"Value\" FROM \"UserFormErrors\"")),
+              QStringList{QStringLiteral("900")});
+}
+
+TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
+{
+    ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Topic\" = 'SightTime' WHERE \"Type\" = 'HOTKEY'")));
+    info = std::make_unique<TUserFormInfo>(QStringLiteral("UDF_Sightings"), 3);
+    UserFormWindow* port = MakeUserFormWindow(nullptr, *info, false);
+    std::unique_ptr<TUserForm> w(qobject_cast<TUserForm*>(port->Object()));
+    ASSERT_NE(w, nullptr);
+    QApplication::processEvents();
+    std::vector<int> selected;
+    setUserFormHost({{}, [&](int tab) { selected.push_back(tab); }, {}, {}, {}});
+
+    port->ActivateFromHotKey(false);
+    EXPECT_TRUE(edit(*w, "Time")->text().isEmpty()) << "a form with edits is only brought forward";
+    port->ActivateFromHotKey(true);
+    EXPECT_EQ(edit(*w, "Time")->text(), QStringLiteral("2026-06-01"));
+    EXPECT_EQ(edit(*w, "Time", true)->text(), QStringLiteral("10:15:30"));
+    EXPECT_TRUE(edit(*w, "Count")->text().isEmpty()) << "only the target is filled";
+
+    // A panel's link: its press number and text, then the form's tab.
+    EXPECT_TRUE(w->FillFromButton(w->FindControl(QStringLiteral("Count")), 14, w->FindControl(QStringLiteral("comment")),
+                                  QStringLiteral("panel row")));
+    EXPECT_EQ(edit(*w, "Count")->text(), QStringLiteral("14"));
+    EXPECT_EQ(edit(*w, "Comment")->text(), QStringLiteral("panel row"));
+    EXPECT_EQ(selected, (std::vector<int>{3, 3, 3})) << "each brings the form's tab forward";
+    setUserFormHost({});
+}
+
+class ShowDataWindowTest : public UserFormWindowTest {
+protected:
+    void SetUp() override
+    {
+        UserFormWindowTest::SetUp();
+        TUserFormInfo makesTheTable(QStringLiteral("UDF_Sightings"), 0);
+        for (const char* values : {"1, '2026-06-01 10:00:00', 'HP', 2, 'first'",
+                                   "2, '2026-06-01 10:01:00', 'BND', 7, NULL",
+                                   "0, '1900-01-01 00:00:00', 'MW', 1, 'no fix'"})
+            ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"Sightings\" (GpsIndex, GpsTime, Species, Count, Comment) "
+                                               "VALUES (%1)")
+                                    .arg(QString::fromLatin1(values))));
+        ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Default\" = 'none' WHERE \"Title\" = 'Comment'")));
+        shell::RunMode = shell::RunModeShowData;
+    }
+    void TearDown() override
+    {
+        setUserFormChoosers({});
+        UserFormWindowTest::TearDown();
+    }
+};
+
+TEST_F(ShowDataWindowTest, BrowsesTheLoadedRowsAndExportsThem)
+{
+    auto w = openSightings();
+    EXPECT_EQ(w->StoreButton()->text(), QStringLiteral("Prev'"));
+    EXPECT_EQ(w->ClearButton()->text(), QStringLiteral("Next"));
+    EXPECT_EQ(w->LoadRows(1, 2), 2) << "the row without a fix is never loaded";
+    EXPECT_EQ(UserPlotThings(*info).size(), 2u) << "each loaded row is a map item";
+    w->ShowFirstRow();
+    EXPECT_EQ(w->HintText(), QStringLiteral("2 records loaded from database"));
+    auto shown = [&] {
+        return QStringList{edit(*w, "Species")->text(), edit(*w, "Count")->text(), edit(*w, "Comment")->text()};
+    };
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("HP"), QStringLiteral("2"), QStringLiteral("first")}));
+    EXPECT_FALSE(w->StoreButton()->isEnabled());
+
+    w->ClearButton()->click();
+    EXPECT_EQ(w->CurrentRow(), 2);
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("BND"), QStringLiteral("7"), QString()}))
+        << "a NULL column shows empty, not the Default";
+    EXPECT_FALSE(w->ClearButton()->isEnabled());
+    w->CmNext();
+    EXPECT_EQ(w->CurrentRow(), 2);
+    w->StoreButton()->click();
+    EXPECT_EQ(shown()[0], QStringLiteral("HP"));
+    EXPECT_EQ(rows(QStringLiteral("Count")).size(), 3) << "browsing stores nothing";
+
+    QString proposed;
+    const QString file = path(QStringLiteral("export.txt"));
+    setUserFormChoosers({[&](QWidget*, const QString& name) {
+                             proposed = name;
+                             return file;
+                         },
+                         {},
+                         {}});
+    ExportUserFormData(info->TabIndex); // the main window's export command, for the form's tab
+    EXPECT_EQ(proposed, QStringLiteral("Sightings.txt"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_EQ(lines.size(), 4) << "heading, two rows, the last line end";
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("   Latitude;  Longitude")));
+    EXPECT_TRUE(lines[1].contains(QStringLiteral("first")));
+    EXPECT_EQ(w->CurrentRow(), 1);
+}
+
+TEST_F(ShowDataWindowTest, NothingLoadedNothingExported)
+{
+    auto w = openSightings();
+    EXPECT_EQ(w->LoadShownData(), 0) << "no fixes in memory, no shown period";
+    w->ShowFirstRow();
+    EXPECT_EQ(w->HintText(), QStringLiteral("0 records loaded from database"));
+    EXPECT_FALSE(w->StoreButton()->isEnabled());
+    EXPECT_FALSE(w->ClearButton()->isEnabled());
+    bool asked = false;
+    setUserFormChoosers({[&](QWidget*, const QString&) {
+                             asked = true;
+                             return QString();
+                         },
+                         {},
+                         {}});
+    w->Command(CM_USERFORM_DUMP);
+    EXPECT_FALSE(asked);
+    EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Sightings: No Data loaded")});
+}
+
+TEST_F(UserFormWindowTest, PropertyMenuChoosesFontAndColour)
+{
+    auto w = openSightings();
+    EXPECT_EQ(w->MakePropertyMenu(), nullptr) << "no menu until property edits are on";
+    w->PropertyEditsBox()->click();
+    const auto menu = w->MakePropertyMenu();
+    ASSERT_NE(menu, nullptr);
+    QStringList texts;
+    for (QAction* a : menu->actions())
+        texts << a->text();
+    EXPECT_EQ(texts, (QStringList{QStringLiteral("&Font..."), QStringLiteral("&Colour...")}));
+
+    int32_t offeredWhite = 0;
+    bool chooseFont = true;
+    setUserFormChoosers({{},
+                         [&](QWidget*, store::LogFont& font) {
+                             font.lfHeight = -24;
+                             font.lfWeight = 400;
+                             return chooseFont;
+                         },
+                         [&](QWidget*, int32_t& colour, const std::array<int32_t, 12>& custom) {
+                             offeredWhite = custom[0];
+                             colour = store::MakeColour(10, 20, 30);
+                             return true;
+                         }});
+    menu->actions()[1]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(offeredWhite, store::MakeColour(255, 255, 255));
+    EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
+    auto formRow = [&](const char* type, const char* columns) {
+        return store::test::DirectDb(dbFile).rows(QStringLiteral("SELECT %1 FROM \"UDF_Sightings\" WHERE \"Type\" = '%2'")
+                                                      .arg(QString::fromLatin1(columns), QString::fromLatin1(type)));
+    };
+    EXPECT_EQ(formRow("FORMCOLOUR", "Colour"), QStringList{QStringLiteral("RGB(010,020,030)")});
+
+    const int widest = w->Widest();
+    menu->actions()[0]->trigger();
+    QApplication::processEvents();
+    EXPECT_EQ(formRow("FONT", "Title, Length, Height"), QStringList{QStringLiteral("DejaVu Sans|18|400")});
+    EXPECT_GT(w->Widest(), widest) << "the window is laid out again in the larger font";
+
+    chooseFont = false;
+    w->Command(CM_USERFORM_FONT);
+    EXPECT_EQ(formRow("FONT", "Length"), QStringList{QStringLiteral("18")}) << "a cancelled choice changes nothing";
+    setUserFormChoosers({});
+}
+
+TEST_F(UserFormWindowTest, MainWindowEntriesReachTheForms)
+{
+    shell::MainWindowHooks hooks;
+    shell::MainCommandHooks commands;
+    nav::RecentEventDispatch::Ports events;
+    bool cleared = false;
+    commands.clearShownData = [&] { cleared = true; };
+    BindUserFormWindows(hooks, commands, events);
+    ASSERT_TRUE(hooks.userFormsCanClose && commands.loadAllUserFormData && commands.exportUserFormData
+                && commands.startUserFormCounters && events.purgeUserPlotThings);
+    EXPECT_TRUE(hooks.userFormsCanClose(nullptr)) << "no pop-up form open";
+
+    auto w = openSightings();
+    PlotThingSource source;
+    source.values = FormValues(info->ValueRows().size());
+    AddUserPlotThing(*info, source);
+    commands.clearShownData();
+    EXPECT_TRUE(cleared) << "what was bound before still runs";
+    EXPECT_TRUE(UserPlotThings(*info).empty());
 }
 
 TEST_F(UserFormWindowTest, PictureOfTheSampleForm)

@@ -121,6 +121,13 @@ void World::Install()
         return 1;
     };
     h.countUserFormWindows = [this] { return popupForms; };
+    // The forms ask their own question before the main window's.
+    h.userFormsCanClose = [this](QWidget* owner) {
+        return popupForms == 0
+               || mainWindowHooks().askUser(owner, QStringLiteral("close unsaved forms ?"), QString(),
+                                            QMessageBox::Yes | QMessageBox::No)
+                      == QMessageBox::Yes;
+    };
     h.moveFormTabs = [this](int from, int delta) {
         for (FormTab& f : forms) {
             if (f.index >= from)

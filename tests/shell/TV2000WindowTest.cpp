@@ -180,7 +180,7 @@ struct CloseRow {
     bool stopsRecorder;
 };
 
-const QString PopupText = "You must close or save all Pop-Up and Sub-Tab forms before closing velmar";
+const QString PopupText = "close unsaved forms ?";
 const QString BusyText = "One or more Mavrels are still recording / playing.\nThey must be stopped before exiting Velmar";
 const QString SureText = "Are you sure you want to exit Velmar ?";
 
@@ -207,7 +207,10 @@ TEST_P(CloseDecisions, AsksAndDecides)
 INSTANTIATE_TEST_SUITE_P(
     Table, CloseDecisions,
     ::testing::Values(
-        CloseRow{"pop-up form open: refused, nothing stopped", RunModeOnline, 1, true, {}, false, {PopupText}, false},
+        CloseRow{"pop-up form open, kept: refused, nothing stopped", RunModeOnline, 1, true, {QMessageBox::No}, false,
+                 {PopupText}, false},
+        CloseRow{"pop-up form open, let go: the usual question follows", RunModeOnline, 1, false,
+                 {QMessageBox::Yes, QMessageBox::Yes}, true, {PopupText, SureText}, false},
         CloseRow{"online, idle, Yes", RunModeOnline, 0, false, {QMessageBox::Yes}, true, {SureText}, false},
         CloseRow{"online, idle, No", RunModeOnline, 0, false, {QMessageBox::No}, false, {SureText}, false},
         CloseRow{"online, idle, Cancel", RunModeOnline, 0, false, {QMessageBox::Cancel}, false, {SureText}, false},

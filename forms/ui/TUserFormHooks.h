@@ -1,0 +1,26 @@
+#pragma once
+// The main window's entries that reach the user-form windows themselves: the
+// exit check of open pop-up and sub-tab forms, the show-data load and export
+// of the tab forms, the external counters, and the forms' map items in the
+// detector purge and the clearing of the shown data.
+//
+// User-interface thread only.
+#include "nav/RecentEventDispatch.h"
+
+namespace velmar::shell {
+struct MainWindowHooks;
+struct MainCommandHooks;
+}
+
+namespace velmar::forms {
+
+// Every tab-form window whose form is not HIDDEN loads the rows of the
+// shown period and shows the first.
+void LoadAllUserFormData();
+// The tab-form window on main tab `tab` exports its loaded rows.
+void ExportUserFormData(int tab);
+
+void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
+                         nav::RecentEventDispatch::Ports& events);
+
+} // namespace velmar::forms
