@@ -333,6 +333,29 @@ QString BuildLoadQuery(const TUserFormInfo& form, int mode, int firstGpsIndex, i
     return text;
 }
 
+std::optional<LoadedRow> DbLoadRowBefore(const TUserFormInfo& form, int firstGpsIndex)
+{
+    SQLHDBC connection = store::GetDbConnection();
+    if (connection == SQL_NULL_HDBC)
+        return std::nullopt;
+    const QString text = BuildLoadQuery(form, kLoadBefore, firstGpsIndex, 0);
+    store::SqlStatement statement(connection);
+    if (!statement.execDirect(text)) {
+        store::DbMessage(store::DbOwnerWindow(), text, QStringLiteral("Error in UserForm->MakeEffortData"));
+        return std::nullopt;
+    }
+    if (!store::sqlSucceeded(SQLFetch(statement.handle())))
+        return std::nullopt;
+    LoadedRow row;
+    row.index = int32_t(columnInt(statement.handle(), 1).value_or(0));
+    row.gpsIndex = int32_t(columnInt(statement.handle(), 2).value_or(0));
+    const std::size_t valueCount = form.ValueRows().size();
+    row.values.resize(valueCount);
+    for (std::size_t i = 0; i < valueCount; ++i)
+        row.values[i] = columnText(statement.handle(), int(i) + 3);
+    return row;
+}
+
 std::vector<LoadedRow> DbLoadUserFormData(const TUserFormInfo& form, int firstGpsIndex, int lastGpsIndex,
                                           const LoadProgress& progress)
 {

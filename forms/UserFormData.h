@@ -68,6 +68,9 @@ struct LoadedRow {
     int32_t gpsIndex = 0;
     FormValues values;
 };
+// The newest record before the shown period (GpsIndex below first), or
+// nothing; a failed query is reported ("Error in UserForm->MakeEffortData").
+std::optional<LoadedRow> DbLoadRowBefore(const TUserFormInfo& form, int firstGpsIndex);
 // Progress of a load: (rows so far, total); (0, 0) at the end.
 using LoadProgress = std::function<void(int done, int total)>;
 // The records of the shown period (GpsIndex from first to last), ordered by

@@ -68,6 +68,16 @@ void setCheckTableProgress(bool shown);
 
 class TUserFormInfo;
 struct USERPLOTTHING;
+
+// One change of the effort line along the track: from the fix with this
+// GPS index on, the effort form's colour and state (0 no effort, 3 effort,
+// or a look-up item's index).
+struct EffortSegment {
+    int32_t gpsIndex = 0;
+    int32_t colour = 0;
+    int32_t state = 0;
+    bool operator==(const EffortSegment&) const = default;
+};
 // Every form description in the order the definition tables were found.
 const std::vector<TUserFormInfo*>& UserFormList();
 
@@ -186,6 +196,8 @@ public:
     std::vector<std::function<void()>> FontListeners;
     // The form's records as map items, oldest first (UserPlotThing.h).
     std::vector<std::unique_ptr<USERPLOTTHING>> PlotThings;
+    // The effort line of the effort form (UserPlotThing.h).
+    std::vector<EffortSegment> EffortSegments;
 
 private:
     void ApplyHotKey(const CONTROLTYPEINFO& row);

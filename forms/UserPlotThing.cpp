@@ -3,6 +3,8 @@
 #include "forms/ControlKeywords.h"
 #include "forms/UserControlChecks.h"
 #include "nav/GpsFixData.h"
+#include "nav/GpsFixList.h"
+#include "store/ProgramSettings.h"
 #include "sound/DateTimeText.h"
 
 #include <QStringList>
@@ -263,6 +265,7 @@ int PurgeUserPlotThings(uint64_t ageMs, uint64_t uptimeMs)
         if (ageMs == 0) {
             dropped += int(items.size());
             items.clear();
+            form->EffortSegments.clear();
             continue;
         }
         if (ageMs >= uptimeMs)
@@ -285,6 +288,38 @@ int ClearUserPlotThings()
 void DropUserPlotThings(TUserFormInfo& form)
 {
     form.PlotThings.clear();
+}
+
+TUserFormInfo* FindEffortForm()
+{
+    const QString name = store::TheProgramSettings.EffortForm.text();
+    if (name.isEmpty())
+        return nullptr;
+    for (TUserFormInfo* form : UserFormList())
+        if (form->FormName.compare(name, Qt::CaseInsensitive) == 0)
+            return form->FindRowByTitle(store::TheProgramSettings.EffortControl.text()) ? form : nullptr;
+    return nullptr;
+}
+
+void AppendEffortSegment(TUserFormInfo& form, int32_t gpsIndex, const FormValues& values)
+{
+    auto& line = form.EffortSegments;
+    if (line.empty()) {
+        const nav::GPSTHING* oldest = nav::GetFirstGpsFix(0);
+        line.push_back(EffortSegment{oldest ? oldest->Index : 0, 0, 0});
+    }
+    EffortSegment segment{gpsIndex, 0, 1};
+    const QString control = store::TheProgramSettings.EffortControl.text();
+    const auto rows = form.ValueRows();
+    for (std::size_t i = 0; i < rows.size() && i < values.size(); ++i) {
+        if (control.isEmpty() || rows[i]->Title.compare(control, Qt::CaseInsensitive) != 0)
+            continue;
+        int state = 0;
+        segment.colour = EffortColourOf(*rows[i], values[i], !values[i].isEmpty(), &state);
+        segment.state = state;
+        break;
+    }
+    line.push_back(segment);
 }
 
 void setUserPlotPort(UserPlotPort port)

@@ -86,11 +86,22 @@ USERPLOTTHING& AddUserPlotThing(TUserFormInfo& form, const PlotThingSource& sour
 // The form's items, oldest first.
 const std::vector<std::unique_ptr<USERPLOTTHING>>& UserPlotThings(const TUserFormInfo& form);
 // For each form: with an age below the uptime, the items older than age
-// milliseconds go, oldest first; age 0 drops them all. Returns how many went.
+// milliseconds go, oldest first; age 0 drops them all, and the effort line
+// too. Returns how many items went.
 int PurgeUserPlotThings(uint64_t ageMs, uint64_t uptimeMs);
 int ClearUserPlotThings();
 // Forgets the form's items (the form is going).
 void DropUserPlotThings(TUserFormInfo& form);
+
+// The effort form: the first form named by the EffortForm setting (case
+// ignored), when it has a row titled exactly as the EffortControl setting;
+// else null.
+TUserFormInfo* FindEffortForm();
+// Appends a change of effort at a GPS index. A new line starts with the
+// oldest fix of the first data set, no colour, state 0. The change has state
+// 1 and no colour unless the values (ValueRows order) hold the control titled
+// EffortControl (case ignored): then that value's effort colour and state.
+void AppendEffortSegment(TUserFormInfo& form, int32_t gpsIndex, const FormValues& values);
 
 // The map's side: told of every new item (the main window's message 1072).
 struct UserPlotPort {

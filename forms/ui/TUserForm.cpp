@@ -434,8 +434,8 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
         return false;
     if (m_plotCount > 0 || m_form->HasPlotAll)
         AddPlotThing(CollectValues(), m_rowGpsIndex);
-    if (m_form->FormName == store::TheProgramSettings.EffortForm.text() && g_host.appendEffort)
-        g_host.appendEffort(this);
+    if (m_form->FormName == store::TheProgramSettings.EffortForm.text())
+        AppendEffortSegment(*m_form, store::GetLastGpsIndex(), CollectValues());
     m_lastSaved->setText(
         QStringLiteral("%1 form last saved at %2").arg(m_form->FormName, sound::FormatTimeString(UserFormTime(), 0)));
     if (m_trigger != 0 && m_recordSeconds != 0 && g_host.triggerRecorders)
@@ -769,6 +769,7 @@ void TUserForm::AddPlotThing(const FormValues& values, int32_t gpsIndex)
 int TUserForm::LoadRows(int firstGpsIndex, int lastGpsIndex)
 {
     m_loaded = DbLoadUserFormData(*m_form, firstGpsIndex, lastGpsIndex);
+    m_firstGpsIndex = firstGpsIndex;
     m_row = 0;
     m_rowIndex = 0;
     m_rowGpsIndex = 0;
@@ -790,6 +791,17 @@ int TUserForm::LoadShownData()
         return 0;
     }
     return LoadRows(first->Index, last->Index);
+}
+
+void TUserForm::RebuildEffortSegments()
+{
+    m_form->EffortSegments.clear();
+    if (m_loaded.empty())
+        return;
+    if (const auto before = DbLoadRowBefore(*m_form, m_firstGpsIndex))
+        AppendEffortSegment(*m_form, before->gpsIndex, before->values);
+    for (const LoadedRow& row : m_loaded)
+        AppendEffortSegment(*m_form, row.gpsIndex, row.values);
 }
 
 void TUserForm::ShowRow(int row)

@@ -59,8 +59,6 @@ inline constexpr int CM_USERFORM_COLOUR = 34001;
 // What a form window asks of the rest of the program. Every entry may be
 // left empty: the window then does without.
 struct UserFormHost {
-    // An effort segment for the newest GPS index (the EffortForm).
-    std::function<void(TUserForm* window)> appendEffort;
     // The main window selects the tab of a tab form (WM_USER+27).
     std::function<void(int tabIndex)> selectTab;
     // TriggerRecorders (trigger number, length, form name).
@@ -120,6 +118,9 @@ public:
     void CmNext();
     // Exports the loaded rows to a text file the operator names.
     void CmDump();
+    // The effort line again from the newest record before the shown period
+    // and the loaded rows (show-data reload of the effort form).
+    void RebuildEffortSegments();
     int LoadedCount() const { return int(m_loaded.size()); }
     int CurrentRow() const { return m_row; }
     // The form's commands by id (buttons, the property-edits box, the menu).
@@ -230,6 +231,7 @@ private:
     int m_row = 0;
     int32_t m_rowIndex = 0;
     int32_t m_rowGpsIndex = 0;
+    int m_firstGpsIndex = 0;
     // Our timer ids to Qt's and back.
     QHash<int, int> m_qtTimerOf;
     QHash<int, int> m_timerOfQt;

@@ -41,6 +41,20 @@ void ExportUserFormData(int tab)
         }
 }
 
+bool RebuildEffortSegments()
+{
+    TUserFormInfo* form = FindEffortForm();
+    if (form == nullptr)
+        return false;
+    form->EffortSegments.clear();
+    for (TUserForm* w : TUserForm::AllWindows())
+        if (w->Form() == form) {
+            w->RebuildEffortSegments();
+            break;
+        }
+    return true;
+}
+
 void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
                          nav::RecentEventDispatch::Ports& events)
 {
@@ -48,6 +62,16 @@ void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks&
     commands.loadAllUserFormData = [] { LoadAllUserFormData(); };
     commands.exportUserFormData = [](QWidget*, int tab) { ExportUserFormData(tab); };
     commands.startUserFormCounters = [] { StartUserFormCounters(); };
+    commands.rebuildEffortSegments = [] { return RebuildEffortSegments(); };
+    commands.effortFormLine = [] {
+        // The shell keeps its own copy of the line in its own terms.
+        static shell::EffortList line;
+        line.clear();
+        if (const TUserFormInfo* form = FindEffortForm())
+            for (const EffortSegment& s : form->EffortSegments)
+                line.push_back(shell::EffortPoint{s.gpsIndex, quint32(s.colour), s.state});
+        return static_cast<const shell::EffortList*>(&line);
+    };
     commands.clearShownData = [previous = commands.clearShownData] {
         if (previous)
             previous();

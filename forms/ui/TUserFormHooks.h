@@ -19,6 +19,9 @@ namespace velmar::forms {
 void LoadAllUserFormData();
 // The tab-form window on main tab `tab` exports its loaded rows.
 void ExportUserFormData(int tab);
+// The effort form's line made again from its first window's rows; false
+// when there is no effort form.
+bool RebuildEffortSegments();
 
 void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
                          nav::RecentEventDispatch::Ports& events);

@@ -6,6 +6,7 @@
 // font and colour menu, and a picture of the laid-out form.
 #include "FormsTestSupport.h"
 
+#include "forms/UserControlChecks.h"
 #include "forms/UserPlotThing.h"
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/TUserFormHooks.h"
@@ -264,7 +265,9 @@ TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
     ASSERT_NE(w, nullptr);
     QApplication::processEvents();
     std::vector<int> selected;
-    setUserFormHost({{}, [&](int tab) { selected.push_back(tab); }, {}, {}, {}});
+    UserFormHost host;
+    host.selectTab = [&](int tab) { selected.push_back(tab); };
+    setUserFormHost(host);
 
     port->ActivateFromHotKey(false);
     EXPECT_TRUE(edit(*w, "Time")->text().isEmpty()) << "a form with edits is only brought forward";
@@ -280,6 +283,38 @@ TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
     EXPECT_EQ(edit(*w, "Comment")->text(), QStringLiteral("panel row"));
     EXPECT_EQ(selected, (std::vector<int>{3, 3, 3})) << "each brings the form's tab forward";
     setUserFormHost({});
+}
+
+TEST_F(UserFormWindowTest, EffortFormStoresMakeTheEffortLine)
+{
+    store::TheProgramSettings.EffortForm.setText(QStringLiteral("Sightings"));
+    store::TheProgramSettings.EffortControl.setText(QStringLiteral("Species"));
+    auto w = openSightings();
+    ASSERT_EQ(FindEffortForm(), info.get());
+    const CONTROLTYPEINFO& species = *info->FindRowByTitle(QStringLiteral("Species"));
+    const int bnd = FindLookupCode(species, QStringLiteral("BND"));
+
+    QTest::keyClicks(edit(*w, "Species"), QStringLiteral("bnd"));
+    QTest::keyClicks(edit(*w, "Count"), QStringLiteral("3"));
+    w->CmStore();
+    edit(*w, "Count")->setText(QStringLiteral("4"));
+    edit(*w, "Species")->clear();
+    w->CmStore();
+    EXPECT_EQ(info->EffortSegments,
+              (std::vector<EffortSegment>{{0, 0, 0},
+                                          {2, species.lookup[std::size_t(bnd)].colour, bnd},
+                                          {2, kNoEffortColour, 0}}))
+        << "a new line starts at the oldest fix (none in memory here); each store adds the newest fix";
+
+    shell::MainWindowHooks hooks;
+    shell::MainCommandHooks commands;
+    nav::RecentEventDispatch::Ports events;
+    BindUserFormWindows(hooks, commands, events);
+    const shell::EffortList* line = commands.effortFormLine();
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->size(), 3u);
+    ClearUserPlotThings();
+    EXPECT_TRUE(info->EffortSegments.empty());
 }
 
 class ShowDataWindowTest : public UserFormWindowTest {
@@ -367,6 +402,23 @@ TEST_F(ShowDataWindowTest, NothingLoadedNothingExported)
     w->Command(CM_USERFORM_DUMP);
     EXPECT_FALSE(asked);
     EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Sightings: No Data loaded")});
+}
+
+TEST_F(ShowDataWindowTest, EffortLineIsRebuiltFromTheRowBeforeAndTheLoadedRows)
+{
+    store::TheProgramSettings.EffortForm.setText(QStringLiteral("sightings"));
+    store::TheProgramSettings.EffortControl.setText(QStringLiteral("Species"));
+    auto w = openSightings();
+    ASSERT_EQ(w->LoadRows(2, 2), 1);
+    ASSERT_TRUE(RebuildEffortSegments());
+    const CONTROLTYPEINFO& species = *info->FindRowByTitle(QStringLiteral("Species"));
+    const int hp = FindLookupCode(species, QStringLiteral("HP"));
+    const int bnd = FindLookupCode(species, QStringLiteral("BND"));
+    EXPECT_EQ(info->EffortSegments, (std::vector<EffortSegment>{{0, 0, 0},
+                                                                 {1, species.lookup[std::size_t(hp)].colour, hp},
+                                                                 {2, species.lookup[std::size_t(bnd)].colour, bnd}}));
+    store::TheProgramSettings.EffortControl.setText(QStringLiteral("No such control"));
+    EXPECT_FALSE(RebuildEffortSegments()) << "without its control the form is no effort form";
 }
 
 TEST_F(UserFormWindowTest, PropertyMenuChoosesFontAndColour)
