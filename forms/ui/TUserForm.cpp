@@ -110,6 +110,25 @@ bool askColour(QWidget* owner, int32_t& colour, const std::array<int32_t, 12>& c
     return true;
 }
 
+// Where an exported record lies: from the fix in memory (the shown track),
+// so the time between fixes and the distance astern count as they do on the
+// map; from the database when the fix is not in memory.
+std::optional<RecordPosition> locateOnShownTrack(const LocateRequest& request)
+{
+    const nav::GPSTHING* fix = nav::FindGpsFixByIndex(request.gpsIndex, 0);
+    if (fix == nullptr)
+        return DbLocateRecord(request);
+    platform::SystemTime time;
+    const bool timed = !request.interpolationTime.isEmpty()
+                       && sound::InterpretTimeString(request.interpolationTime, &time);
+    nav::DetectionPosition second;
+    const nav::DetectionPosition first =
+        nav::GpsLocateDetection(fix, timed ? &time : nullptr, request.hydrophoneLength, request.range,
+                                request.bearing, request.bearingReference,
+                                store::TheProgramSettings.MagneticVariation, &second);
+    return RecordPosition{first.latitude, first.longitude, second.latitude, second.longitude};
+}
+
 qint64 secondsNow()
 {
     using namespace std::chrono;
@@ -866,7 +885,7 @@ void TUserForm::CmDump()
     const QString path = g_choosers.exportFile ? g_choosers.exportFile(this, proposed) : askExportFile(this, proposed);
     if (path.isEmpty())
         return;
-    ExportUserFormData(*m_form, m_loaded, path);
+    ExportUserFormData(*m_form, m_loaded, path, locateOnShownTrack);
 }
 
 void TUserForm::Command(int id)

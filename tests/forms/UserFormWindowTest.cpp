@@ -11,6 +11,7 @@
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/TUserFormHooks.h"
 #include "forms/ui/UserFormWindowPort.h"
+#include "nav/GpsFixList.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
 #include "store/ProgramSettings.h"
@@ -419,6 +420,33 @@ TEST_F(ShowDataWindowTest, EffortLineIsRebuiltFromTheRowBeforeAndTheLoadedRows)
                                                                  {2, species.lookup[std::size_t(bnd)].colour, bnd}}));
     store::TheProgramSettings.EffortControl.setText(QStringLiteral("No such control"));
     EXPECT_FALSE(RebuildEffortSegments()) << "without its control the form is no effort form";
+}
+
+TEST_F(ShowDataWindowTest, ShownTrackPlacesTheExportedRecords)
+{
+    // The shown track in memory lies elsewhere than the survey's GpsData, so
+    // the export shows which one placed the records.
+    nav::GpsFixData fix;
+    fix.SetLatitude(50.0);
+    fix.SetLongitude(-4.0);
+    fix.SetTrueHeading(0);
+    nav::TheGpsFixList().Append(fix, 1, 0);
+    fix.SetLatitude(50.01);
+    nav::TheGpsFixList().Append(fix, 2, 0);
+    auto w = openSightings();
+    EXPECT_EQ(w->LoadShownData(), 2) << "the period of the fixes in memory";
+    w->ShowFirstRow();
+    const QString file = path(QStringLiteral("track.txt"));
+    setUserFormChoosers({[&](QWidget*, const QString&) { return file; }, {}, {}});
+    w->Command(CM_USERFORM_DUMP);
+    nav::PurgeGpsFixes(0);
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
+    ASSERT_GE(lines.size(), 3);
+    // 926 m north (no bearing typed) of each fix.
+    EXPECT_TRUE(lines[1].startsWith(QString::asprintf("%11.5f;%11.5f", 50.0 + 0.5 / 60, -4.0))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].startsWith(QString::asprintf("%11.5f", 50.01 + 0.5 / 60))) << lines[2].toStdString();
 }
 
 TEST_F(UserFormWindowTest, PropertyMenuChoosesFontAndColour)
