@@ -124,7 +124,9 @@ int VelmarMain(int argc, char** argv)
     BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     BindHelpAndAbout(shellHooks());
-    forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports);
+    forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
+                               {[&app](const QString& text) { app.SetStatusText(text); },
+                                [&app](int done, int total) { app.SetProgress(done, total); }});
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };

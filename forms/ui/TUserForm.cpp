@@ -785,9 +785,9 @@ void TUserForm::AddPlotThing(const FormValues& values, int32_t gpsIndex)
     AddUserPlotThing(*m_form, source);
 }
 
-int TUserForm::LoadRows(int firstGpsIndex, int lastGpsIndex)
+int TUserForm::LoadRows(int firstGpsIndex, int lastGpsIndex, const LoadProgress& progress)
 {
-    m_loaded = DbLoadUserFormData(*m_form, firstGpsIndex, lastGpsIndex);
+    m_loaded = DbLoadUserFormData(*m_form, firstGpsIndex, lastGpsIndex, progress);
     m_firstGpsIndex = firstGpsIndex;
     m_row = 0;
     m_rowIndex = 0;
@@ -798,7 +798,7 @@ int TUserForm::LoadRows(int firstGpsIndex, int lastGpsIndex)
     return LoadedCount();
 }
 
-int TUserForm::LoadShownData()
+int TUserForm::LoadShownData(const LoadProgress& progress)
 {
     const nav::GPSTHING* first = nav::GetFirstGpsFix(m_form->GpsDataSet);
     const nav::GPSTHING* last = nav::GetLastGpsFix(m_form->GpsDataSet);
@@ -809,7 +809,7 @@ int TUserForm::LoadShownData()
         UpdateBrowseButtons();
         return 0;
     }
-    return LoadRows(first->Index, last->Index);
+    return LoadRows(first->Index, last->Index, progress);
 }
 
 void TUserForm::RebuildEffortSegments()

@@ -109,10 +109,10 @@ public:
     void CmSubForm(UserControl* control);
     // Show-data browsing: the rows of the shown period (GpsIndex from first
     // to last), each also a map item; the window is left on no row.
-    int LoadRows(int firstGpsIndex, int lastGpsIndex);
+    int LoadRows(int firstGpsIndex, int lastGpsIndex, const LoadProgress& progress = {});
     // The rows of the fixes loaded for the form's GPS data set (none without
     // fixes).
-    int LoadShownData();
+    int LoadShownData(const LoadProgress& progress = {});
     void ShowFirstRow();
     void CmPrev();
     void CmNext();

@@ -22,12 +22,14 @@ std::vector<TUserForm*> tabWindows()
 
 } // namespace
 
-void LoadAllUserFormData()
+void LoadAllUserFormData(const UserFormLoadReport& report)
 {
     for (TUserForm* w : tabWindows()) {
         if (w->Form()->Hidden)
             continue;
-        w->LoadShownData();
+        if (report.statusText)
+            report.statusText(QStringLiteral("Loading %1 data from database").arg(w->Form()->FormName));
+        w->LoadShownData(report.progress);
         w->ShowFirstRow();
     }
 }
@@ -56,10 +58,10 @@ bool RebuildEffortSegments()
 }
 
 void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
-                         nav::RecentEventDispatch::Ports& events)
+                         nav::RecentEventDispatch::Ports& events, UserFormLoadReport report)
 {
     hooks.userFormsCanClose = [](QWidget* owner) { return TUserForm::CloseRecordWindowsForExit(owner); };
-    commands.loadAllUserFormData = [] { LoadAllUserFormData(); };
+    commands.loadAllUserFormData = [report] { LoadAllUserFormData(report); };
     commands.exportUserFormData = [](QWidget*, int tab) { ExportUserFormData(tab); };
     commands.startUserFormCounters = [] { StartUserFormCounters(); };
     commands.rebuildEffortSegments = [] { return RebuildEffortSegments(); };

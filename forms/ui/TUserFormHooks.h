@@ -7,6 +7,10 @@
 // User-interface thread only.
 #include "nav/RecentEventDispatch.h"
 
+#include <QString>
+
+#include <functional>
+
 namespace velmar::shell {
 struct MainWindowHooks;
 struct MainCommandHooks;
@@ -14,9 +18,16 @@ struct MainCommandHooks;
 
 namespace velmar::forms {
 
+// How a show-data load is reported: the status-bar text and the gauge
+// (rows so far, total; 0, 0 at the end). Either may be left empty.
+struct UserFormLoadReport {
+    std::function<void(const QString& text)> statusText;
+    std::function<void(int done, int total)> progress;
+};
+
 // Every tab-form window whose form is not HIDDEN loads the rows of the
 // shown period and shows the first.
-void LoadAllUserFormData();
+void LoadAllUserFormData(const UserFormLoadReport& report = {});
 // The tab-form window on main tab `tab` exports its loaded rows.
 void ExportUserFormData(int tab);
 // The effort form's line made again from its first window's rows; false
@@ -24,6 +35,6 @@ void ExportUserFormData(int tab);
 bool RebuildEffortSegments();
 
 void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
-                         nav::RecentEventDispatch::Ports& events);
+                         nav::RecentEventDispatch::Ports& events, UserFormLoadReport report = {});
 
 } // namespace velmar::forms

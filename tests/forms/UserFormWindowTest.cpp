@@ -439,6 +439,18 @@ TEST_F(ShowDataWindowTest, ShownTrackPlacesTheExportedRecords)
     const QString file = path(QStringLiteral("track.txt"));
     setUserFormChoosers({[&](QWidget*, const QString&) { return file; }, {}, {}});
     w->Command(CM_USERFORM_DUMP);
+    QStringList reported;
+    shell::MainWindowHooks hooks;
+    shell::MainCommandHooks commands;
+    nav::RecentEventDispatch::Ports events;
+    BindUserFormWindows(hooks, commands, events,
+                        {[&](const QString& text) { reported << text; },
+                         [&](int done, int total) { reported << QStringLiteral("%1/%2").arg(done).arg(total); }});
+    w->CmNext();
+    commands.loadAllUserFormData(); // the show-data reload: every tab form again, from its first row
+    EXPECT_EQ(reported, (QStringList{QStringLiteral("Loading Sightings data from database"), QStringLiteral("1/2"),
+                                     QStringLiteral("0/0")}));
+    EXPECT_EQ(w->CurrentRow(), 1);
     nav::PurgeGpsFixes(0);
     QFile f(file);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
