@@ -3,6 +3,7 @@
 #include "nav/DetectorEventServer.h"
 #include "nav/RecentEventDispatch.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/ui/MessageBoxSeam.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -20,7 +21,8 @@ void BindDetectorEvents(MainWindowHooks& hooks)
     nav::DetectorEventServer& server = nav::DetectorEventServer::instance();
     server.hooks.post = [](nav::DetectionKey key) { TheRecentEventDispatch().OnDetection(key); };
     server.hooks.showError = [](const QString& text, const QString& caption) {
-        QMessageBox::critical(QApplication::activeWindow(), caption, text);
+        // Through the seam, so that scripted runs log it instead of waiting.
+        ui::ShowMessageBox(QApplication::activeWindow(), text, caption, QMessageBox::Critical);
     };
     server.hooks.beep = [] { QApplication::beep(); };
     hooks.initDde = [] { nav::DetectorEventServer::instance().InitDde(); };

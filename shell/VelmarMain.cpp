@@ -58,16 +58,30 @@ void ShowAlreadyRunning()
 // closed first, so the exit checks and the shut-down (database closed and
 // compacted, settings block written) run as when the operator closes it;
 // with VELMAR_NO_MODAL their questions take their default answers.
+// The time may run out while a start-up step still waits in a loop of its
+// own (the NMEA server being started, say): an exit asked for then would be
+// lost and the main loop never end, so the timer tries again until the main
+// window is up.
+void ArmQuitTimer(TVelmarApp& app, int ms)
+{
+    constexpr int RetryMs = 100;
+    QTimer::singleShot(ms, &app, [&app] {
+        QWidget* frame = app.GetMainWindow();
+        if (!frame || !frame->isVisible()) {
+            ArmQuitTimer(app, RetryMs);
+            return;
+        }
+        frame->close();
+        QCoreApplication::exit(0);
+    });
+}
+
 void ArmQuitTimer(TVelmarApp& app)
 {
     bool ok = false;
     const int ms = qEnvironmentVariableIntValue("VELMAR_QUIT_AFTER_MS", &ok);
     if (ok && ms >= 0)
-        QTimer::singleShot(ms, &app, [&app] {
-            if (QWidget* frame = app.GetMainWindow())
-                frame->close();
-            QCoreApplication::exit(0);
-        });
+        ArmQuitTimer(app, ms);
 }
 
 } // namespace

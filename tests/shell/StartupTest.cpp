@@ -345,47 +345,55 @@ TEST_F(StartupTest, RestartAfterADatabaseChangeOpensTheStoredDatabase)
 // settings block written.
 TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
 {
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VELMAR_HOME"), home.path());
-    env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QStringLiteral("1500"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    QProcess velmar;
-    velmar.setProcessEnvironment(env);
-    velmar.setProcessChannelMode(QProcess::MergedChannels);
-    velmar.start(BinDir() + QStringLiteral("/Velmar"), {});
-    ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
-    const QByteArray output = velmar.readAll();
-    EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
-    EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
+    // Also on a desktop without a session bus: the detector service cannot
+    // start, which is told, and the program still comes up and ends.
+    for (const bool bus : {true, false}) {
+        SCOPED_TRACE(bus ? "session bus" : "no session bus");
+        QTemporaryDir home;
+        ASSERT_TRUE(home.isValid());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VELMAR_HOME"), home.path());
+        env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QStringLiteral("1500"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        if (!bus)
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                       QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
+        QProcess velmar;
+        velmar.setProcessEnvironment(env);
+        velmar.setProcessChannelMode(QProcess::MergedChannels);
+        velmar.start(BinDir() + QStringLiteral("/Velmar"), {});
+        ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
+        const QByteArray output = velmar.readAll();
+        EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
+        EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
 
-    const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
-    ASSERT_TRUE(QFileInfo::exists(survey)) << output.toStdString();
-    ExpectFixedTables(survey);
-    // Closed and compacted: no write-ahead log left behind.
-    EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal")) &&
-                 QFileInfo(survey + QStringLiteral("-wal")).size() > 0);
+        const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
+        ASSERT_TRUE(QFileInfo::exists(survey)) << output.toStdString();
+        ExpectFixedTables(survey);
+        // Closed and compacted: no write-ahead log left behind.
+        EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal")) &&
+                     QFileInfo(survey + QStringLiteral("-wal")).size() > 0);
 
-    qputenv("VELMAR_HOME", home.path().toLocal8Bit());
-    TheProgramSettings = ProgramSettings();
-    ASSERT_TRUE(velmar::store::ReadProgramSettings());
-    EXPECT_EQ(TheProgramSettings.DatabasePath.text(), survey);
-    EXPECT_FALSE(TheProgramSettings.FirstRunPending);
+        qputenv("VELMAR_HOME", home.path().toLocal8Bit());
+        TheProgramSettings = ProgramSettings();
+        ASSERT_TRUE(velmar::store::ReadProgramSettings());
+        EXPECT_EQ(TheProgramSettings.DatabasePath.text(), survey);
+        EXPECT_FALSE(TheProgramSettings.FirstRunPending);
 
-    // The first-run message, the set-up's pages, then the "Database File"
-    // sheet's page, in this order.
-    EXPECT_TRUE(output.contains("Programme Setup : This is either the first time")) << output.toStdString();
-    QStringList pages;
-    const QByteArray marker = "start-up page: ";
-    for (const QByteArray& line : output.split('\n')) {
-        const qsizetype at = line.indexOf(marker);
-        if (at >= 0)
-            pages << QString::fromUtf8(line.mid(at + marker.size())).trimmed();
+        // The first-run message, the set-up's pages, then the "Database File"
+        // sheet's page, in this order.
+        EXPECT_TRUE(output.contains("Programme Setup : This is either the first time")) << output.toStdString();
+        QStringList pages;
+        const QByteArray marker = "start-up page: ";
+        for (const QByteArray& line : output.split('\n')) {
+            const qsizetype at = line.indexOf(marker);
+            if (at >= 0)
+                pages << QString::fromUtf8(line.mid(at + marker.size())).trimmed();
+        }
+        EXPECT_EQ(pages, FirstRunPages + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
     }
-    EXPECT_EQ(pages, FirstRunPages + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
 }
 
 } // namespace
