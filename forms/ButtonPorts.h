@@ -1,7 +1,7 @@
 #pragma once
 // What a button press reaches outside its panel: the GPS poll, the program
 // clock, the recorders, the camera forms, the board's digital outputs, the
-// serial ports, the sound output, the user forms and the session bus. The
+// sound output, the user forms and the session bus. The
 // program installs the real ones at start-up (InstallButtonPanels); tests put
 // fakes in. An empty entry makes its step of the press do nothing (no
 // recorder, no grabber, nothing sent), and the press is stored all the same.
@@ -46,8 +46,6 @@ struct ButtonPressPorts {
     // Queues a pulse on an output bit; false when it cannot be sent (no board,
     // a run mode without outputs).
     std::function<bool(int bit, int count, int pulseCode, int lengthMs)> requestDigitalOutput;
-    // Sends the row's serial command on its port; false when it could not be.
-    std::function<bool(const ButtonDefinition& row)> sendSerialCommand;
     // Plays a sound file; false with a reason when it cannot be played.
     std::function<bool(const QString& file, QString* error)> playSound;
     // The user form of that name (any case), or null.

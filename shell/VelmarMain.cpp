@@ -1,5 +1,6 @@
 #include "shell/VelmarMain.h"
 
+#include "forms/ui/ButtonPanelsInstall.h"
 #include "forms/ui/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
 #include "platform/MessageBus.h"
@@ -137,6 +138,7 @@ int VelmarMain(int argc, char** argv)
     BindDetectorEvents(mainWindowHooks());
     BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
+    forms::InstallButtonPanels();
     BindHelpAndAbout(shellHooks());
     forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },

@@ -1,12 +1,16 @@
 #include "forms/ui/TButtonForm.h"
 
+#include "forms/ButtonDigitalIo.h"
 #include "forms/ButtonPorts.h"
 #include "forms/ButtonPressLog.h"
+#include "forms/ButtonSerialPort.h"
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
+#include "platform/Folders.h"
 #include "shell/MyControls.h"
 #include "shell/RunMode.h"
+#include "shell/TV2000Window.h"
 #include "shell/WindowMessage.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
@@ -17,6 +21,7 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QRadioButton>
@@ -36,6 +41,11 @@ constexpr int kLayoutMargin = 20;
 constexpr int kStaticGap = 10;
 constexpr int kPointsPerInch = 72;
 constexpr int kCheckBoxChars = 23;
+// The received-text box of a SERIALPORT row: 80 characters by 7 rows, and
+// never more than 40 lines kept.
+constexpr int kReceivedTextChars = 80;
+constexpr int kReceivedTextRows = 7;
+constexpr int kReceivedTextLines = 40;
 
 std::vector<TButtonForm*>& panels()
 {
@@ -203,10 +213,26 @@ void TButtonForm::LayoutRows()
             group = i;
             break;
         case CT_SERIALPORT:
-            // The port itself is opened by the serial side of the panels;
-            // the rows that follow send to it.
-            serialPort = i;
+            OpenButtonSerialPort(i);
+            serialPort = i; // the rows that follow send to it
             row.group = group;
+            if (row.OptionFlags & kShowReceivedText) {
+                auto* received = new QPlainTextEdit(this);
+                received->setReadOnly(true);
+                received->setMaximumBlockCount(kReceivedTextLines);
+                received->setGeometry(x, y, m.EditWidth(kReceivedTextChars), m.RowHeight(kReceivedTextRows));
+                row.controlId = NextControlIds();
+                received->setProperty("controlId", row.controlId);
+                m_controls[std::size_t(i)] = received;
+                if (ButtonSerialPort* port = m_ports[i])
+                    connect(port, &ButtonSerialPort::textReceived, received, [received](const QString& text) {
+                        AppendReceivedText(received, text);
+                    });
+                x += m.EditWidth(kReceivedTextChars + 1);
+                lineHeight = m.RowHeight(kReceivedTextRows);
+                if (box)
+                    boxRect.setRight(std::max(boxRect.right(), x + m.EditWidth(1)));
+            }
             break;
         case CT_ENDBUTTONGROUP:
             if (box) {
@@ -447,8 +473,8 @@ void TButtonForm::DoActions(int r, bool external, const BroadcastChain& chain)
                                      QStringLiteral("Digital Output"));
             }
         }
-        if (row.serialPort >= 0 && (!row.SerialCommand.isEmpty() || row.SendCarriageReturn) && ports.sendSerialCommand)
-            ports.sendSerialCommand(row);
+        if (row.serialPort >= 0 && (!row.SerialCommand.isEmpty() || row.SendCarriageReturn))
+            SendSerialCommand(row);
     }
 
     if (!(repeat && (row.OptionFlags & kRepeatNoSound)) && !row.PlaySound.isEmpty())
@@ -481,7 +507,7 @@ bool TButtonForm::LinkToForm(int r, bool stored)
 
 void TButtonForm::PlaySound(const ButtonDefinition& row)
 {
-    const QString file = QString(row.PlaySound).replace(QLatin1Char('\\'), QLatin1Char('/'));
+    const QString file = platform::toLocalPath(row.PlaySound);
     QString error;
     if (!QFileInfo::exists(file))
         error = QStringLiteral("The sound file %1 of the button %2 does not exist.").arg(file, row.Name);
@@ -490,8 +516,51 @@ void TButtonForm::PlaySound(const ButtonDefinition& row)
     if (error.isEmpty())
         return;
     qCWarning(panelLog) << error;
-    if (reportedSounds().insert(file).second)
+    // Keyed by the text: a missing file is told once per file, a machine
+    // without sound output once for the run.
+    if (reportedSounds().insert(error).second)
         store::DbMessage(this, error, QStringLiteral("Button Sound"));
+}
+
+// ---- serial ports
+
+void TButtonForm::OpenButtonSerialPort(int r)
+{
+    const ButtonDefinition& row = m_rows[std::size_t(r)];
+    ButtonSerialPort*& port = m_ports[r];
+    if (!port)
+        port = new ButtonSerialPort(row.Name, this);
+    QString error;
+    if (port->Open(row.OptionFlags & kShowReceivedText, ButtonSerialPort::LineSettingsFor(row.Name), &error))
+        return;
+    // A port that cannot be opened is told each time; the panel works on and
+    // its buttons send nothing. One that opens but takes no line settings is
+    // dropped silently.
+    if (!error.isEmpty()) {
+        qCWarning(panelLog) << "serial port" << row.Name << "of" << m_panelName << "not opened:" << error;
+        store::DbMessage(this, row.Name, QString::fromLatin1(kCantOpenCommPortCaption), store::DbIcon::Stop);
+    }
+}
+
+void TButtonForm::SendSerialCommand(const ButtonDefinition& row)
+{
+    const auto it = m_ports.find(row.serialPort);
+    if (it != m_ports.end() && it->second)
+        it->second->SendCommand(row.SerialCommand, row.SendCarriageReturn);
+}
+
+ButtonSerialPort* TButtonForm::SerialPortOf(int row) const
+{
+    const auto it = m_ports.find(row);
+    return it == m_ports.end() ? nullptr : it->second;
+}
+
+void AppendReceivedText(QPlainTextEdit* box, const QString& text)
+{
+    // At the end whatever the operator clicked, so that lines stay in order.
+    box->moveCursor(QTextCursor::End);
+    box->insertPlainText(text);
+    box->moveCursor(QTextCursor::End);
 }
 
 // ---- automatic next press
@@ -550,7 +619,27 @@ int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
         panel->SetupWindow();
         ++tab;
     }
+    ButtonFormsStartButtonThread(false);
     return tab;
+}
+
+void ButtonFormsStartButtonThread(bool restart)
+{
+    uint32_t mask = 0;
+    for (const TButtonForm* p : panels())
+        mask |= p->ExternalMask;
+    // Every panel hears every change, in list order, as the thread's posts.
+    ExternalInputDelivery deliver = [](int bit, int level) {
+        for (TButtonForm* p : panels())
+            shell::postWindowMessage(p, kMsgExternalButton, quint64(bit), level);
+    };
+    BoardReport report = [](const QString& text, const QString& caption, bool ownedByMainWindow) {
+        store::DbMessage(ownedByMainWindow ? shell::MainWindowHandle() : nullptr, text, caption, store::DbIcon::Stop);
+    };
+    if (restart)
+        RestartButtonThread(mask, deliver, report);
+    else
+        StartButtonThread(mask, deliver, report);
 }
 
 bool ButtonFormsSelectTab(int tab)

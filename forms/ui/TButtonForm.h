@@ -26,12 +26,14 @@
 class QAbstractButton;
 class QCheckBox;
 class QGroupBox;
+class QPlainTextEdit;
 class QTabBar;
 class QTimer;
 
 namespace velmar::forms {
 
 class ButtonPressLog;
+class ButtonSerialPort;
 
 // The codes already broadcast by the presses that led to this one: a row is
 // never pressed again by a code its own chain of presses has sent, so two
@@ -87,6 +89,8 @@ public:
     // The delay of the armed automatic press of a row's control id, -1 when
     // none is armed.
     int ArmedTimerMs(int controlId) const;
+    // The port a SERIALPORT row opened, or null.
+    ButtonSerialPort* SerialPortOf(int row) const;
 
 protected:
     bool event(QEvent* event) override;
@@ -103,6 +107,8 @@ private:
     void ResolveForms();
     void PlaySound(const ButtonDefinition& row);
     void ArmTimer(int controlId, int ms);
+    void OpenButtonSerialPort(int row);
+    void SendSerialCommand(const ButtonDefinition& row);
 
     QString m_definitionTable;
     QString m_panelName;
@@ -114,6 +120,7 @@ private:
     QCheckBox* m_enableEdits = nullptr;
     std::map<int, QTimer*> m_timers;
     std::map<int, int> m_timerDelays;
+    std::map<int, ButtonSerialPort*> m_ports; // by SERIALPORT row; children of the panel
 };
 
 // Builds a panel for every "UDB_" table of the open database as a page of
@@ -121,6 +128,9 @@ private:
 // other modes or without a database nothing is made). Returns the tab index
 // after the last panel.
 int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab);
+// Starts (or, after the board settings changed, restarts) the external-button
+// thread with the external inputs of every panel.
+void ButtonFormsStartButtonThread(bool restart);
 // Shows the panel of that tab, hides the others; true when one matched.
 bool ButtonFormsSelectTab(int tab);
 // Every panel takes the area of the tab pages.
@@ -132,6 +142,9 @@ void PostToButtonForms(int32_t code, qint64 lParam, const BroadcastChain& chain 
 // Tab indices at or after `from` move by delta.
 void ButtonFormsMoveTabs(int from, int delta);
 const std::vector<TButtonForm*>& ButtonFormList();
+// Adds text a port received at the end of its box (the box keeps its last
+// lines only).
+void AppendReceivedText(QPlainTextEdit* box, const QString& text);
 // Frees every panel (tests).
 void DeleteButtonForms();
 

@@ -4,18 +4,25 @@
 // not be done.
 #include "forms/ButtonDefinition.h"
 #include "forms/ButtonPorts.h"
+#include "forms/ButtonSerialPort.h"
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/ui/TButtonForm.h"
+#include "sound/ButtonSound.h"
 #include "store/FixedSchema.h"
 #include "store/RecordWriters.h"
 #include "tests/forms/FormsTestSupport.h"
+#include "tests/nmeaserver/PtyPair.h"
 
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QFile>
 #include <QGroupBox>
+#include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QSerialPort>
 #include <QTabBar>
 #include <QTest>
 
@@ -478,6 +485,133 @@ TEST_F(ButtonPanelTest, SelectTabShowsOnlyItsPanel)
     EXPECT_FALSE(ButtonFormList()[0]->Visible);
     EXPECT_TRUE(ButtonFormList()[1]->Visible);
     EXPECT_FALSE(ButtonFormsSelectTab(5));
+}
+
+TEST_F(ButtonPanelTest, SerialCommandsGoOutAndReceivedTextIsShown)
+{
+    PtyPair pair;
+    ASSERT_TRUE(pair.ready());
+    definePanel(QStringLiteral("Ser"),
+                {{1, "SERIALPORT", "PORT", "\"OptionFlags\"=8"},
+                 {2, "BUTTON", "Hello", "\"Code\"='HI', \"SerialCommand\"='HELLO', \"SendCarriageReturn\"=1"},
+                 {3, "BUTTON", "Cr", "\"Code\"='CR', \"SendCarriageReturn\"=1"},
+                 {4, "BUTTON", "Quiet", "\"Code\"='Q'"}});
+    ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDB_Ser\" SET \"Name\"='%1' WHERE \"Order\"=1").arg(pair.port())));
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    EXPECT_TRUE(captions().isEmpty());
+    ASSERT_NE(p->SerialPortOf(0), nullptr);
+    EXPECT_TRUE(p->SerialPortOf(0)->IsOpen());
+
+    QSerialPort instrument(pair.folder() + QStringLiteral("/instrument"));
+    ASSERT_TRUE(instrument.open(QIODevice::ReadWrite));
+    for (int row = 1; row <= 3; ++row)
+        p->ButtonOf(row)->click();
+    QByteArray received;
+    (void)QTest::qWaitFor([&] {
+        received += instrument.readAll();
+        return received.size() >= 7;
+    }, 10000);
+    EXPECT_EQ(received, QByteArray("HELLO\r\r"));
+    EXPECT_EQ(log(QStringLiteral("Ser")).size(), 3);
+
+    // The box keeps the newest 40 lines.
+    auto* box = qobject_cast<QPlainTextEdit*>(p->ControlOf(0));
+    ASSERT_NE(box, nullptr);
+    QByteArray lines;
+    for (int i = 1; i <= 45; ++i)
+        lines += "reply " + QByteArray::number(i) + "\n";
+    instrument.write(lines);
+    instrument.flush();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return box->toPlainText().contains(QStringLiteral("reply 45\n")); }, 10000));
+    EXPECT_LE(box->document()->blockCount(), 40);
+    EXPECT_FALSE(box->toPlainText().contains(QStringLiteral("reply 1\n")));
+}
+
+TEST_F(ButtonPanelTest, PortThatCannotOpenIsReportedAndThePanelWorks)
+{
+    definePanel(QStringLiteral("Bad"), {{1, "SERIALPORT", "/no/such/port", {}},
+                                        {2, "BUTTON", "Send", "\"Code\"='S', \"SerialCommand\"='X'"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(captions(), QStringList{QString::fromLatin1(kCantOpenCommPortCaption)});
+    p->ButtonOf(1)->click();
+    EXPECT_EQ(log(QStringLiteral("Bad")).size(), 1);
+}
+
+// A WAV file of 16-bit mono samples, written by hand so that the reader is
+// checked against the format rather than against itself.
+void writeWav(const QString& file, int frames, int sampleRate = 8000)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    QDataStream out(&f);
+    out.setByteOrder(QDataStream::LittleEndian);
+    const quint32 dataBytes = quint32(frames) * 2;
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + dataBytes);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(1) << quint32(sampleRate) << quint32(sampleRate * 2) << quint16(2)
+        << quint16(16);
+    out.writeRawData("data", 4);
+    out << dataBytes;
+    for (int i = 0; i < frames; ++i)
+        out << qint16((i % 16) * 1000);
+}
+
+TEST_F(ButtonPanelTest, SoundFilesAreReadOrRefusedWithAReason)
+{
+    const QString good = path(QStringLiteral("beep.wav"));
+    const QString empty = path(QStringLiteral("empty.wav"));
+    const QString nonsense = path(QStringLiteral("nonsense.wav"));
+    writeWav(good, 800);
+    writeWav(empty, 0);
+    QFile junk(nonsense);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("this is no sound file at all");
+    junk.close();
+
+    sound::SoundSamples samples;
+    QString error;
+    ASSERT_TRUE(sound::LoadSoundFile(good, samples, &error)) << error.toStdString();
+    EXPECT_EQ(samples.channels, 1);
+    EXPECT_EQ(samples.sampleRate, 8000);
+    ASSERT_EQ(samples.samples.size(), 800u);
+    EXPECT_FLOAT_EQ(samples.samples[1], 1000.0f / 32768.0f);
+    for (const QString& bad : {empty, nonsense, path(QStringLiteral("missing.wav"))}) {
+        error.clear();
+        EXPECT_FALSE(sound::LoadSoundFile(bad, samples, &error)) << bad.toStdString();
+        EXPECT_TRUE(error.contains(bad)) << error.toStdString();
+    }
+}
+
+// On a machine without sound output (a build server) presses with two
+// different sounds are told once, and every press is stored.
+TEST_F(ButtonPanelTest, SoundThroughTheRealOutputNeverFailsThePress)
+{
+    writeWav(path(QStringLiteral("a.wav")), 400);
+    writeWav(path(QStringLiteral("b.wav")), 400);
+    definePanel(QStringLiteral("Snd"), {{1, "BUTTON", "A", QStringLiteral("\"PlaySound\"='%1'").arg(path(QStringLiteral("a.wav")))},
+                                        {2, "BUTTON", "B", QStringLiteral("\"PlaySound\"='%1'").arg(path(QStringLiteral("b.wav")))}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    auto player = std::make_shared<sound::ButtonSoundPlayer>();
+    buttonPressPorts().playSound = [player](const QString& file, QString* error) { return player->Play(file, error); };
+    p->ButtonOf(0)->click();
+    p->ButtonOf(1)->click();
+    p->ButtonOf(0)->click();
+    EXPECT_EQ(log(QStringLiteral("Snd")).size(), 3);
+    EXPECT_LE(sink.messages.size(), 1u);
+    for (const auto& m : sink.messages)
+        EXPECT_EQ(m.text, QLatin1String(sound::kNoSoundOutputText));
+    player->Stop();
+}
+
+TEST(ButtonSerialCommand, BytesWritten)
+{
+    EXPECT_EQ(SerialCommandBytes(QStringLiteral("ABCDE"), true), QByteArray("ABCDE\r"));
+    EXPECT_EQ(SerialCommandBytes(QString(), true), QByteArray("\r"));
+    EXPECT_EQ(SerialCommandBytes(QStringLiteral("GO"), false), QByteArray("GO"));
 }
 
 struct HotKeyCase {
