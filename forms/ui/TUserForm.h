@@ -160,6 +160,8 @@ public:
     // The focus moves to the next or previous control of the form.
     void FocusNeighbour(QWidget* from, bool forward, int steps = 1);
     bool ClosingAfterStore() const { return m_closingAfterStore; }
+    // Whether one of the window's timers (500, 501, 555 + n, 600) runs.
+    bool TimerRunning(int id) const { return m_qtTimerOf.contains(id); }
     // Whether focus changes should check the values now (not while the
     // window is hidden, closed or destroyed).
     bool ChecksFocus() const { return !m_destroying && isVisible() && !m_closingAfterStore; }

@@ -257,6 +257,33 @@ TEST_F(UserFormWindowTest, TimerStoresFillTheRecordAndNeverWaitForAnAnswer)
               QStringList{QStringLiteral("900")});
 }
 
+TEST_F(UserFormWindowTest, RefreshTimersRunWhileTheTabIsShownAndAlwaysForTheTopStrip)
+{
+    // Time refreshes every second (AutoUpdate 1).
+    info = std::make_unique<TUserFormInfo>(QStringLiteral("UDF_Sightings"), 0);
+    const int timeTimer = kFirstControlTimer + 0;
+    {
+        TUserForm w(nullptr, info.get());
+        w.SetupWindow();
+        EXPECT_FALSE(w.TimerRunning(timeTimer));
+        w.ActivateTimers(true);
+        EXPECT_TRUE(w.TimerRunning(timeTimer));
+        w.ActivateTimers(false);
+        EXPECT_FALSE(w.TimerRunning(timeTimer));
+    }
+    // Mirrored in the top strip it refreshes from the start and goes on when
+    // the tab is left.
+    QObject stripEdit;
+    info->FindRowByTitle(QStringLiteral("Time"))->topStripEdit = &stripEdit;
+    TUserForm w(nullptr, info.get());
+    w.SetupWindow();
+    EXPECT_TRUE(w.TimerRunning(timeTimer));
+    w.ActivateTimers(true);
+    w.ActivateTimers(false);
+    EXPECT_TRUE(w.TimerRunning(timeTimer));
+    info->FindRowByTitle(QStringLiteral("Time"))->topStripEdit = nullptr;
+}
+
 TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
 {
     ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Topic\" = 'SightTime' WHERE \"Type\" = 'HOTKEY'")));
