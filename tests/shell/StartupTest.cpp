@@ -15,7 +15,9 @@
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
+#include "shell/CommandIds.h"
 #include "shell/ui/DataKeepDialog.h"
+#include "shell/ui/DatabasePage.h"
 #include "shell/ui/MessageBoxSeam.h"
 #include "shell/ui/SettingsSheet.h"
 #include "shell/ui/ShowTapeDialog.h"
@@ -295,6 +297,26 @@ TEST_F(StartupTest, NewUserGetsTheDefaultSurveyDatabase)
     TheProgramSettings = ProgramSettings();
     ASSERT_TRUE(velmar::store::ReadProgramSettings());
     EXPECT_EQ(TheProgramSettings.DatabasePath.text(), expected);
+}
+
+// The menu's "Database File" command shows the sheet of the start-up, with
+// its one database page.
+TEST_F(StartupTest, TheMenuShowsTheStartUpDatabaseSheet)
+{
+    qputenv("VELMAR_ACCEPT_SHEETS", "1");
+    TV2000Window& w = Start();
+    ASSERT_TRUE(w.DatabaseConfirmed());
+    QString title;
+    std::vector<bool> databasePages;
+    mainCommandHooks().runSheet = [&](ui::SettingsSheet& sheet) {
+        title = sheet.windowTitle();
+        for (int i = 0; i < sheet.PageCount(); ++i)
+            databasePages.push_back(qobject_cast<ui::DatabasePage*>(sheet.Page(i)) != nullptr);
+        return 0;
+    };
+    EXPECT_TRUE(w.Command(Command::DatabaseFile));
+    EXPECT_EQ(title, QStringLiteral("Database File"));
+    EXPECT_EQ(databasePages, std::vector<bool>{true});
 }
 
 TEST_F(StartupTest, CancellingTheSheetEndsTheProgramWithTheSettingsWritten)
