@@ -8,6 +8,8 @@
 #include "store/SqlText.h"
 #include "store/Utilities.h"
 
+#include <QStringList>
+
 namespace velmar::forms {
 
 namespace {
@@ -93,7 +95,100 @@ void readRow(SQLHSTMT h, ButtonDefinition& row)
     row.SendCarriageReturn = uint8_t(integer(BcSendCarriageReturn) != 0);
 }
 
+// Widths of the text columns in the table, which a written-back text is cut
+// to; 0 for the columns that are no text.
+constexpr int kTableWidths[ButtonColumnCount] = {
+    0, 50, 5, 50, 0, 0, 0, 50, 50, 50, 50, 5, 0, 0, 0, 20, 0, 255, 0, 0, 32, 0, 0, 0, 0, 0, 80, 0,
+};
+
+// The row's value of a column as an SQL literal; NULL for a column the row
+// does not hold.
+QString literal(const ButtonDefinition& row, int column)
+{
+    if (!row.isSet(column))
+        return QStringLiteral("NULL");
+    auto text = [&](const QString& value) {
+        return QLatin1Char('\'') + store::CutToWidth(value, kTableWidths[column]).replace(QLatin1Char('\''), QStringLiteral("''"))
+               + QLatin1Char('\'');
+    };
+    switch (column) {
+    case BcOrder: return QString::number(row.Order);
+    case BcType: return text(row.Type);
+    case BcCode: return text(row.Code);
+    case BcName: return text(row.Name);
+    case BcRecording: return QString::number(row.Recording);
+    case BcRecorder: return QString::number(row.Recorder);
+    case BcKelvor: return QString::number(row.Kelvor);
+    case BcForm: return text(row.Form);
+    case BcButtonIndex: return text(row.ButtonIndex);
+    case BcFormCtrl: return text(row.FormCtrl);
+    case BcCtrlData: return text(row.CtrlData);
+    case BcHotKey: return text(row.HotKey);
+    case BcBroadcast: return QString::number(row.Broadcast);
+    case BcExternal: return QString::number(row.External);
+    case BcOutputChannel: return QString::number(row.OutputChannel);
+    case BcPulseType: return text(row.PulseType);
+    case BcPulseLength: return store::FormatReal(row.PulseLength);
+    case BcPlaySound: return text(row.PlaySound);
+    case BcWaitSound: return QString::number(row.WaitSound);
+    case BcSoundCardNumber: return QString::number(row.SoundCardNumber);
+    case BcSoundCardName: return text(row.SoundCardName);
+    case BcOnBroadcast: return QString::number(row.OnBroadcast);
+    case BcAutoNextButton: return QString::number(row.AutoNextButton);
+    case BcAutoNextTime: return store::FormatReal(row.AutoNextTime);
+    case BcDefault: return QString::number(row.Default);
+    case BcOptionFlags: return QString::number(row.OptionFlags);
+    case BcSerialCommand: return text(row.SerialCommand);
+    case BcSendCarriageReturn: return QString::number(row.SendCarriageReturn);
+    default: return QStringLiteral("NULL");
+    }
+}
+
 } // namespace
+
+void PrepareForWrite(ButtonDefinition& row)
+{
+    row.present[BcOrder] = true;
+    switch (row.kind) {
+    case CT_BUTTON: row.Type = QStringLiteral("BUTTON"); break;
+    case CT_PUSHRADIOBUTTON: row.Type = QStringLiteral("PUSHRADIOBUTTON"); break;
+    case CT_RADIOBUTTON: row.Type = QStringLiteral("RADIOBUTTON"); break;
+    default: break;
+    }
+    row.present[BcType] = true;
+    row.PulseType = PulseTypeName(row.pulseCode);
+    row.present[BcPulseType] = true;
+}
+
+bool WriteBackButtonRow(const QString& definitionTable, ButtonDefinition& row)
+{
+    PrepareForWrite(row);
+    const QString table = store::QuoteIdentifier(definitionTable);
+    qint64 key = 0;
+    {
+        // The first row of that "Order" as the panel reads them.
+        store::SqlStatement find(store::GetDbConnection());
+        const QString text = QStringLiteral("SELECT rowid FROM %1 WHERE \"Order\" = %2 ORDER BY rowid LIMIT 1")
+                                 .arg(table)
+                                 .arg(row.Order);
+        if (!find.isValid() || !find.execDirect(text) || !store::sqlSucceeded(SQLFetch(find.handle())))
+            return false;
+        key = detail::columnInt(find.handle(), 1).value_or(0);
+    }
+    QStringList assignments;
+    for (int c = 0; c < ButtonColumnCount; ++c)
+        assignments << store::QuoteIdentifier(QString::fromLatin1(kColumnNames[c])) + QStringLiteral(" = ")
+                           + literal(row, c);
+    store::SqlStatement update(store::GetDbConnection());
+    if (!update.isValid()
+        || !update.execDirect(QStringLiteral("UPDATE %1 SET %2 WHERE rowid = %3")
+                                  .arg(table, assignments.join(QStringLiteral(", ")))
+                                  .arg(key))) {
+        store::DbMessage(store::DbOwnerWindow(), QString::fromLatin1(kCantUpdateButtonTableText), definitionTable);
+        return false;
+    }
+    return true;
+}
 
 const char* ButtonColumnName(int column)
 {

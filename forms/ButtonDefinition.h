@@ -21,6 +21,7 @@ class ButtonLinkedForm;
 inline constexpr const char* kButtonTablePrefix = "UDB_";
 inline constexpr const char* kButtonDefinitionErrorCaption = "Error in Button Form Definition Table";
 inline constexpr const char* kInvalidHotKeyCaption = "Invalid Hot Key Number";
+inline constexpr const char* kCantUpdateButtonTableText = "Can't update UDB table with new info";
 
 // Columns of the definition table, in the order they are read.
 enum ButtonColumn : int {
@@ -112,5 +113,14 @@ struct ButtonDefinition {
 // statement text is shown under kButtonDefinitionErrorCaption and no row is
 // returned.
 std::vector<ButtonDefinition> ReadButtonDefinition(const QString& definitionTable);
+
+// Readies an edited row for its table: "Order" and Type are always written
+// (Type from the kind of a button row), PulseType as the name of its code.
+void PrepareForWrite(ButtonDefinition& row);
+// Writes an edited row over the first table row with the same "Order" (the
+// columns the row does not hold become NULL). False without a message when
+// no row has that "Order"; false after kCantUpdateButtonTableText when the
+// update fails. The in-memory row keeps the edit either way.
+bool WriteBackButtonRow(const QString& definitionTable, ButtonDefinition& row);
 
 } // namespace velmar::forms

@@ -522,6 +522,13 @@ void TButtonForm::PlaySound(const ButtonDefinition& row)
         store::DbMessage(this, error, QStringLiteral("Button Sound"));
 }
 
+bool TButtonForm::WriteBackRow(int row)
+{
+    if (row < 0 || row >= int(m_rows.size()))
+        return false;
+    return WriteBackButtonRow(m_definitionTable, m_rows[std::size_t(row)]);
+}
+
 // ---- serial ports
 
 void TButtonForm::OpenButtonSerialPort(int r)

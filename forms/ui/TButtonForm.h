@@ -89,6 +89,8 @@ public:
     // The delay of the armed automatic press of a row's control id, -1 when
     // none is armed.
     int ArmedTimerMs(int controlId) const;
+    // Writes an edited row back into the definition table; true on success.
+    bool WriteBackRow(int row);
     // The port a SERIALPORT row opened, or null.
     ButtonSerialPort* SerialPortOf(int row) const;
 

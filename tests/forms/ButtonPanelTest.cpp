@@ -487,6 +487,33 @@ TEST_F(ButtonPanelTest, SelectTabShowsOnlyItsPanel)
     EXPECT_FALSE(ButtonFormsSelectTab(5));
 }
 
+TEST_F(ButtonPanelTest, EditedRowIsWrittenBackOverItsOrder)
+{
+    definePanel(QStringLiteral("Edit"), {{1, "BUTTON", "A", {}}, {2, "RADIOBUTTON", "R", {}}, {3, "BUTTON", "C", {}}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    ButtonDefinition& a = p->Rows()[std::size_t(rowOf(p, QStringLiteral("A")))];
+    a.Code = QStringLiteral("O'NEILL");
+    a.present[BcCode] = true;
+    a.pulseCode = PulseHiLo;
+    a.PulseLength = 0.25f;
+    a.present[BcPulseLength] = true;
+    a.Type = QStringLiteral("button");
+    EXPECT_TRUE(p->WriteBackRow(rowOf(p, QStringLiteral("A"))));
+    p->Rows()[std::size_t(rowOf(p, QStringLiteral("R")))].pulseCode = 9;
+    EXPECT_TRUE(p->WriteBackRow(rowOf(p, QStringLiteral("R"))));
+
+    store::test::DirectDb db(dbFile);
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Order\", \"Type\", \"Name\", \"Code\", \"PulseType\", \"PulseLength\" "
+                                     "FROM \"UDB_Edit\" ORDER BY rowid")),
+              (QStringList{"1|BUTTON|A|O'NEI|HILO|0.25", "2|RADIOBUTTON|R|NULL|NONE|NULL", "3|BUTTON|C|NULL|NULL|NULL"}));
+
+    // A row whose "Order" the table no longer has fails without a word.
+    a.Order = 9;
+    EXPECT_FALSE(p->WriteBackRow(rowOf(p, QStringLiteral("A"))));
+    EXPECT_TRUE(captions().isEmpty());
+}
+
 TEST_F(ButtonPanelTest, SerialCommandsGoOutAndReceivedTextIsShown)
 {
     PtyPair pair;

@@ -104,7 +104,9 @@ TEST(ButtonPanelEndToEnd, DefaultPressIsStoredFillsTheFormAndIsHeard)
     env.insert(QStringLiteral("VELMAR_HOME"), home.path());
     env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
     env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
-    env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QStringLiteral("20000"));
+    // Only a backstop: the test ends the program itself once it has seen
+    // the press.
+    env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QStringLiteral("120000"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     QProcess velmar;
     velmar.setProcessEnvironment(env);
@@ -123,6 +125,7 @@ TEST(ButtonPanelEndToEnd, DefaultPressIsStoredFillsTheFormAndIsHeard)
     EXPECT_TRUE(client.poke(QLatin1String(velmar::forms::kUserFormDdeTopic), QStringLiteral("Sightings"), ",,3",
                             kBoundMs));
 
+    velmar.terminate(); // ends as the operator's close does
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     const std::string output = velmar.readAll().toStdString();
     EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output;
