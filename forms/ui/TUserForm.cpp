@@ -40,6 +40,8 @@ constexpr int kReminderBarWidth = 100;
 constexpr int kReminderBarHeight = 10;
 
 UserFormHost g_host;
+// Where each form's last pop-up window was put, so the next opens beside it.
+QHash<const TUserFormInfo*, QRect> g_lastPopupPlace;
 UserFormChoosers g_choosers;
 std::vector<TUserForm*> g_windows;
 
@@ -382,12 +384,17 @@ void TUserForm::SetupWindow()
         for (const auto& c : m_controls)
             if (c->Row()->AutoUpdate < 0)
                 c->AutoFill();
-        if (m_form->FormKind == kPopupForm)
-            resize(m_widest + kMargin, m_totalHeight);
         int n = 0, count = 0;
         for (TUserForm* w : g_windows)
             if (w->m_form == m_form)
                 ++count;
+        if (m_form->FormKind == kPopupForm) {
+            if (count > 1 && g_lastPopupPlace.contains(m_form))
+                setGeometry(g_lastPopupPlace.value(m_form).translated(kCascade, kCascade));
+            else
+                resize(m_widest + kMargin, m_totalHeight);
+            g_lastPopupPlace.insert(m_form, geometry());
+        }
         for (TUserForm* w : g_windows)
             if (w->m_form == m_form)
                 w->setWindowTitle(QStringLiteral("%1, %2 of %3").arg(m_form->FormName).arg(++n).arg(count));

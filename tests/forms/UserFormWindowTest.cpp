@@ -176,6 +176,7 @@ TEST_F(UserFormWindowTest, PopupFormStoresAndCloses)
     QApplication::processEvents();
     EXPECT_EQ(w->TakenGps().index, 2) << "ForceGps takes the fix when the window opens";
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Sightings, 1 of 1"));
+
     EXPECT_FALSE(w->ClearButton()->isVisible()) << "NOCANCEL hides Cancel";
 
     // Closing before a store is refused; after it the window goes.
@@ -188,6 +189,20 @@ TEST_F(UserFormWindowTest, PopupFormStoresAndCloses)
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(rows(QStringLiteral("GpsIndex, Count")), QStringList{QStringLiteral("2|4")})
         << "the record carries the fix taken when the window opened";
+}
+
+TEST_F(UserFormWindowTest, SecondPopupOpensSteppedFromTheFirst)
+{
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (30, 'POPUP')")));
+    info = std::make_unique<TUserFormInfo>(QStringLiteral("UDF_Sightings"), -1);
+    TUserForm first(nullptr, info.get());
+    first.SetupWindow();
+    const QRect placed = first.geometry();
+    TUserForm second(nullptr, info.get());
+    second.SetupWindow();
+    EXPECT_EQ(second.geometry(), placed.translated(20, 20));
+    EXPECT_EQ(first.windowTitle(), QStringLiteral("Sightings, 1 of 2"));
+    EXPECT_EQ(second.windowTitle(), QStringLiteral("Sightings, 2 of 2"));
 }
 
 TEST_F(UserFormWindowTest, NoCancelPopupDoesNotKeepTheProgramFromEnding)
