@@ -16,6 +16,8 @@
 
 #include <vector>
 
+class QWidget;
+
 namespace velmar::forms {
 
 class UserFormWindow {
@@ -42,6 +44,11 @@ public:
     virtual void FillAndStore(bool pollGps) = 0;
     // The letter that tells apart windows storing into one table ("A", "B"...).
     virtual void SetTableLetter(const QString& letter) = 0;
+    // The read-only and timer rules again, after the top strip came to
+    // mirror some of the controls (those with an AutoUpdate refresh always).
+    virtual void ApplyTopStripRules() {}
+    // The save-reminder bar the main window stacks at its top, or null.
+    virtual QWidget* ReminderBar() { return nullptr; }
 
     int SubTabIndex = -1;
 };

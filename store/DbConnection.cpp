@@ -97,8 +97,11 @@ bool connectTo(const QString& path, bool showFailure)
         // SQLite opens any file lazily: read the schema once so that a file
         // that is no database fails here, not in every later statement.
         if (ok) {
-            SqlStatement probe(s.connection);
-            ok = probe.execDirect(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            // The probe's handle goes before the disconnect frees it.
+            {
+                SqlStatement probe(s.connection);
+                ok = probe.execDirect(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+            }
             if (!ok)
                 SQLDisconnect(s.connection);
         }

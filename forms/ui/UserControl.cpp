@@ -7,6 +7,7 @@
 #include "forms/WeatherKeywords.h"
 #include "forms/ui/FormMetrics.h"
 #include "forms/ui/TUserForm.h"
+#include "forms/ui/TopControls.h"
 #include "shell/MyControls.h"
 #include "shell/ProgramClock.h"
 #include "shell/RunMode.h"
@@ -743,7 +744,7 @@ void UserControl::ResetCounter()
 void UserControl::UpdateTopStrip()
 {
     if (auto* edit = qobject_cast<QLineEdit*>(m_row->topStripEdit))
-        edit->setText(ShownText());
+        edit->setText(TopStripText(*this));
 }
 
 int UserControl::FindLookupCode(const QString& text, QString* canonical) const

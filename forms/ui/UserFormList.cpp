@@ -4,10 +4,14 @@
 #include "forms/UserFormDdeInput.h"
 #include "forms/UserFormPlotMenu.h"
 #include "nav/DetectorEventServer.h"
+#include "forms/UserFormDb.h"
+#include "forms/ui/TUserForm.h"
+#include "forms/ui/TopControls.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MyControls.h"
 #include "shell/ShellHooks.h"
+#include "shell/TrafficLight.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
@@ -127,8 +131,12 @@ UserFormWindow* makeWindow(QWidget* parent, TUserFormInfo& form, bool popup)
     if (!state().factory)
         return nullptr;
     UserFormWindow* w = state().factory(parent, form, popup);
-    if (w)
+    if (w) {
         AddFormWindow(form, w);
+        // A window opened after the top strip was built refreshes its
+        // mirrored controls as the earlier ones do.
+        w->ApplyTopStripRules();
+    }
     return w;
 }
 
@@ -235,6 +243,7 @@ int LoadUserForms(QWidget* mainWindow, QTabBar* tabs, int nextTab)
 void UnloadUserForms()
 {
     ListState& s = state();
+    ClearTopControls();
     for (TUserFormInfo* form : UserFormList())
         while (UserFormWindow* w = GetFormWindow(*form, 0)) {
             RemoveFormWindow(w);
@@ -389,6 +398,20 @@ void UserFormsLayout(const QRect& area)
     }
 }
 
+void UserFormsPlaceWarnings(int left, int top, int right)
+{
+    int y = top;
+    for (UserFormWindow* w : TabFormWindows()) {
+        QWidget* bar = w->ReminderBar();
+        if (!bar)
+            continue;
+        const auto* flash = qobject_cast<shell::TFlashWarning*>(bar);
+        const int height = flash ? flash->GetTextHeight() : bar->fontMetrics().height();
+        bar->setGeometry(left, y, right - left, height);
+        y += height;
+    }
+}
+
 QTabBar* FindUserFormSubTabs(int tab)
 {
     for (const SubTabGroup& g : state().groups)
@@ -499,6 +522,19 @@ void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
     if (!state().factory)
         setUserFormWindowFactory(MakeUserFormWindow);
     nav::DetectorEventServer::instance().hooks.userFormPoke = UserFormDdePoke;
+    // What the form windows ask of the rest of the program; entries other
+    // parts fill stay as they are.
+    UserFormHost host = userFormHost();
+    host.selectTab = [](int tab) {
+        if (state().mainTabs && tab >= 0 && tab < state().mainTabs->count())
+            state().mainTabs->setCurrentIndex(tab);
+    };
+    host.findForm = [](const QString& name) { return FindUserForm(name); };
+    host.openSubForm = [](TUserFormInfo* form, QWidget* parent) -> TUserForm* {
+        UserFormWindow* w = OpenUserFormWindow(parent, form);
+        return w ? qobject_cast<TUserForm*>(w->Object()) : nullptr;
+    };
+    setUserFormHost(host);
     hooks.installHotKeys = [](QWidget* mainWindow) { InstallHotKeyService(mainWindow); };
     hooks.loadUserForms = [](QTabBar* tabs, int firstTab) {
         QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;
@@ -514,6 +550,11 @@ void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
         MoveUserFormTabs(from, delta);
     };
     hooks.findUserFormSubTabs = [](int tab) { return FindUserFormSubTabs(tab); };
+    hooks.userFormDbTableExists = [](const QString& table) { return UserFormDbTableExists(table); };
+    hooks.createTopControls = [](QWidget* parent, const QPoint& origin) { CreateTopControls(parent, origin); };
+    hooks.userFormsPlaceWarnings = [](const QRect& firstBar) {
+        UserFormsPlaceWarnings(firstBar.left(), firstBar.top(), firstBar.left() + firstBar.width());
+    };
     shellHooks.userFormsOnHotKey = [](QWidget* frame, int key) { return UserFormsOnHotKey(frame, key); };
 }
 

@@ -59,6 +59,9 @@ UserFormWindow* OpenUserFormWindow(QWidget* parent, TUserFormInfo* form);
 bool UserFormsSelectTab(int tab);
 // Places every form window and sub-tab strip in the tab area.
 void UserFormsLayout(const QRect& area);
+// Stacks the save-reminder bars of the tab forms from (left, top) down, each
+// right - left wide and as high as its text.
+void UserFormsPlaceWarnings(int left, int top, int right);
 // The sub-tab strip on a main tab, or null.
 QTabBar* FindUserFormSubTabs(int tab);
 // Every form tab index at or after `from` moves by delta.

@@ -1,11 +1,44 @@
 #include "forms/ui/UserFormWindowPort.h"
 
 #include "forms/ui/TUserForm.h"
+#include "forms/ControlKeywords.h"
 #include "forms/ui/UserControl.h"
+#include "shell/RunMode.h"
+#include "shell/TrafficLight.h"
 
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QTimer>
 
+#include <limits>
+
 namespace velmar::forms {
+
+namespace {
+
+// Two hot-key fills closer than this are one key held down.
+constexpr qint64 kHotKeyRepeatMs = 100;
+
+std::function<qint64()> g_hotKeyTicks;
+qint64 g_lastHotKeyFill = std::numeric_limits<qint64>::min() / 2;
+
+qint64 hotKeyTicks()
+{
+    if (g_hotKeyTicks)
+        return g_hotKeyTicks();
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock.elapsed();
+}
+
+} // namespace
+
+void setHotKeyFillTicks(std::function<qint64()> ticks)
+{
+    g_hotKeyTicks = std::move(ticks);
+    g_lastHotKeyFill = std::numeric_limits<qint64>::min() / 2;
+}
 
 TUserFormPort::TUserFormPort(TUserForm* window)
     : QObject(window)
@@ -29,8 +62,30 @@ void TUserFormPort::ActivateFromHotKey(bool fill)
     for (const auto& control : m_window->Controls())
         if (!form.HotKeyTarget.isEmpty()
             && control->Row()->DbTitle.compare(form.HotKeyTarget, Qt::CaseInsensitive) == 0)
-            control->AutoFill();
+            fillFromHotKey(*control);
 }
+
+void TUserFormPort::fillFromHotKey(UserControl& control)
+{
+    QWidget* focus = QApplication::focusWidget();
+    const bool focused = focus && control.OwnsWidget(focus);
+    if (control.Row()->typeCode == CT_LOOKUP) {
+        if (focused && control.List())
+            control.List()->showPopup();
+        return;
+    }
+    control.AutoFill();
+    if (!focused)
+        return;
+    // A key held down repeats: the focus moves on once, not per repeat.
+    const qint64 now = hotKeyTicks();
+    const bool moveOn = now - g_lastHotKeyFill > kHotKeyRepeatMs;
+    g_lastHotKeyFill = now;
+    if (moveOn)
+        m_window->FocusNeighbour(focus, true,
+                                 control.Row()->typeCode == CT_TIMESTAMP && focus == control.ValueControl() ? 2 : 1);
+}
+
 
 void TUserFormPort::ActivateTimers(bool on) { m_window->ActivateTimers(on); }
 
@@ -79,6 +134,29 @@ void TUserFormPort::SetTableLetter(const QString& letter)
 {
     m_window->SetLetter(letter.isEmpty() ? '\0' : char(letter.at(0).toLatin1()));
 }
+
+void TUserFormPort::ApplyTopStripRules()
+{
+    if (shell::RunMode == shell::RunModeOffline)
+        return;
+    const auto& controls = m_window->Controls();
+    for (std::size_t n = 0; n < controls.size(); ++n) {
+        const CONTROLTYPEINFO* row = controls[n]->Row();
+        if (row->ReadOnly)
+            controls[n]->SetReadOnly(true);
+        if (row->AutoUpdate <= 0 || row->topStripEdit == nullptr)
+            continue;
+        QTimer*& timer = m_stripTimers[int(n)];
+        if (!timer) {
+            timer = new QTimer(this);
+            const int id = kFirstControlTimer + int(n);
+            connect(timer, &QTimer::timeout, m_window, [w = m_window, id] { w->EvTimer(id); });
+        }
+        timer->start(row->AutoUpdate * 1000);
+    }
+}
+
+QWidget* TUserFormPort::ReminderBar() { return m_window->ReminderBar(); }
 
 UserFormWindow* MakeUserFormWindow(QWidget* parent, TUserFormInfo& form, bool popup)
 {

@@ -10,6 +10,10 @@
 #include <QObject>
 #include <QPointer>
 
+#include <functional>
+#include <map>
+
+class QTimer;
 class QWidget;
 
 namespace velmar::forms {
@@ -32,12 +36,24 @@ public:
     void PostStore() override;
     void FillAndStore(bool pollGps) override;
     void SetTableLetter(const QString& letter) override;
+    void ApplyTopStripRules() override;
+    QWidget* ReminderBar() override;
 
 private:
     UserControl* valueControl(int valueIndex) const;
+    // A hot-key target: a look-up with the focus opens its list; another
+    // control fills itself, and with the focus in it the focus moves on.
+    void fillFromHotKey(UserControl& control);
 
     TUserForm* m_window;
+    // The refresh timers of controls mirrored in the top strip, by control
+    // position; they run whether or not the window's tab is shown.
+    std::map<int, QTimer*> m_stripTimers;
 };
+
+// The tick clock (milliseconds) of the hot-key fills; tests install their
+// own, an empty function restores the real one.
+void setHotKeyFillTicks(std::function<qint64()> ticks);
 
 // Makes a TUserForm (a pop-up window owned by parent, or a child window of
 // parent), sets it up and returns its port.

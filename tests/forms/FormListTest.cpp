@@ -9,11 +9,14 @@
 #include "forms/UserFormDdeInput.h"
 #include "forms/UserFormPlotMenu.h"
 #include "forms/ui/UserFormList.h"
+#include "forms/ui/UserFormPlotMenus.h"
 #include "shell/MainLayout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
+#include "store/ProgramSettings.h"
 
 #include <QCoreApplication>
+#include <QMenu>
 #include <QTabBar>
 
 #include <gtest/gtest.h>
@@ -257,6 +260,51 @@ TEST_F(FormListTest, PlotMenuTicksAreKeptAndRestoredAtTheNextStart)
     sightings = FindUserForm(QStringLiteral("Sightings"));
     EXPECT_EQ(PlotMenuCheckText(*sightings), QStringLiteral("cucccc"));
     EXPECT_EQ(CountPlotSelections(*sightings), 5);
+}
+
+TEST_F(FormListTest, TheMapOffersEachFormsPlotMenuWithItsTicks)
+{
+    load();
+    const store::ProgramSettings saved = store::TheProgramSettings;
+    TUserFormInfo* sightings = FindUserForm(QStringLiteral("Sightings"));
+    const auto& items = PlotMenuOf(*sightings);
+    QMenu map;
+    store::TheProgramSettings.LookupPopup = 0;
+    EXPECT_GE(AddUserFormPlotMenus(&map), 1);
+    QMenu* sub = nullptr;
+    for (QAction* a : map.actions())
+        if (a->menu() && a->text() == QLatin1String("Sightings"))
+            sub = a->menu();
+    ASSERT_NE(sub, nullptr);
+    ASSERT_EQ(sub->actions().size(), qsizetype(items.size()));
+    EXPECT_TRUE(sub->actions()[1]->isSeparator());
+    EXPECT_EQ(sub->actions()[2]->text(), QStringLiteral("Harbour porpoise"));
+
+    // A choice ticks the item in the menu and in the form's plot choices.
+    sub->actions()[2]->trigger();
+    EXPECT_TRUE(sub->actions()[2]->isChecked());
+    EXPECT_TRUE(items[2].checked);
+    EXPECT_TRUE(sightings->FindRowByTitle(QStringLiteral("Species"))->lookup[1].plotSelected);
+    sub->actions()[2]->trigger();
+    EXPECT_FALSE(items[2].checked);
+    EXPECT_FALSE(sub->actions()[2]->isChecked());
+
+    // With look-up selections in a box each form is one entry that opens it.
+    int boxes = 0;
+    setLookupCheckBoxesHandler([&](TUserFormInfo& form) { boxes += &form == sightings ? 1 : 0; });
+    store::TheProgramSettings.LookupPopup = 1;
+    QMenu styled;
+    AddUserFormPlotMenus(&styled);
+    QAction* entry = nullptr;
+    for (QAction* a : styled.actions())
+        if (a->text() == QLatin1String("Sightings..."))
+            entry = a;
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(entry->menu(), nullptr);
+    entry->trigger();
+    EXPECT_EQ(boxes, 1);
+    setLookupCheckBoxesHandler({});
+    store::TheProgramSettings = saved;
 }
 
 TEST_F(FormListTest, ButtonEditorListsFormsAndTheirFields)
