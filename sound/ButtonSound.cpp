@@ -68,6 +68,18 @@ bool LoadSoundFile(const QString& file, SoundSamples& out, QString* error)
     return true;
 }
 
+QStringList SoundOutputDeviceNames()
+{
+    QStringList names;
+    if (Pa_Initialize() != paNoError)
+        return names;
+    for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i)
+        if (const PaDeviceInfo* info = Pa_GetDeviceInfo(i); info && info->maxOutputChannels > 0)
+            names << QString::fromLocal8Bit(info->name);
+    Pa_Terminate();
+    return names;
+}
+
 struct ButtonSoundPlayer::Stream {
     SoundSamples sound;
     std::size_t position = 0; // frames played; the callback's alone while the stream runs

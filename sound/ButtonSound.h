@@ -11,6 +11,7 @@
 // samples and touches nothing else.
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -34,6 +35,10 @@ inline constexpr const char* kNoSoundOutputText = "No sound output is available:
 // Reads a sound file; false with a reason when it cannot be read, holds no
 // sound or is larger than kMaxButtonSoundSamples.
 bool LoadSoundFile(const QString& file, SoundSamples& out, QString* error);
+
+// The names of the system's sound output devices, in device order (the
+// button editor's list of sound cards); empty without sound output.
+QStringList SoundOutputDeviceNames();
 
 class ButtonSoundPlayer : public QObject {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include "forms/ButtonDigitalIo.h"
 #include "forms/ButtonPorts.h"
+#include "forms/ui/ButtonInfoDialog.h"
 #include "forms/ui/TButtonForm.h"
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/UserControl.h"
@@ -98,6 +99,9 @@ void InstallButtonPanels()
         return player.Play(file, error);
     };
     p.findUserForm = [](const QString& formName) { return linkOf(formName); };
+    buttonEditor() = [](QWidget* owner, ButtonDefinition& row, TButtonForm& panel) {
+        return ShowButtonInfoDialog(owner, row, panel);
+    };
     p.requestDigitalOutput = [](int bit, int count, int pulseCode, int lengthMs) {
         return RequestDigitalOutput(bit, count, pulseCode, lengthMs);
     };

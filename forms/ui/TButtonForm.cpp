@@ -18,11 +18,14 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QPlainTextEdit>
 #include <QLoggingCategory>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
@@ -114,6 +117,7 @@ void TButtonForm::ReadDefinition()
 
 void TButtonForm::LayoutRows()
 {
+    m_settingsMenu = new QMenu(this);
     Metrics m(m_font);
     int x = kLayoutMargin;
     int y = kLayoutMargin;
@@ -196,6 +200,9 @@ void TButtonForm::LayoutRows()
             RegisterHotKey(row);
             if (row.isSet(BcExternal) && row.External != 0)
                 ExternalMask |= 1u << (row.External & 31);
+            AddSettingsEntry(i, QStringLiteral("%1 button settings ...").arg(row.Name));
+            if (row.isRadio())
+                button->installEventFilter(this);
             break;
         }
         case CT_BUTTONGROUP:
@@ -211,10 +218,13 @@ void TButtonForm::LayoutRows()
             x += m.EditWidth(1);
             y += m.RowHeight(1);
             group = i;
+            if (i > 0)
+                m_settingsMenu->addSeparator();
             break;
         case CT_SERIALPORT:
             OpenButtonSerialPort(i);
             serialPort = i; // the rows that follow send to it
+            AddSettingsEntry(i, QStringLiteral("%1 port settings ...").arg(row.Name));
             row.group = group;
             if (row.OptionFlags & kShowReceivedText) {
                 auto* received = new QPlainTextEdit(this);
@@ -527,6 +537,76 @@ bool TButtonForm::WriteBackRow(int row)
     if (row < 0 || row >= int(m_rows.size()))
         return false;
     return WriteBackButtonRow(m_definitionTable, m_rows[std::size_t(row)]);
+}
+
+// ---- property edits
+
+void TButtonForm::AddSettingsEntry(int row, const QString& text)
+{
+    QAction* action = m_settingsMenu->addAction(text);
+    action->setData(kSettingsEntryBase + row);
+    connect(action, &QAction::triggered, this, [this, row] { SettingsEntry(row); });
+}
+
+bool TButtonForm::PropertyEditsEnabled() const
+{
+    return m_enableEdits && m_enableEdits->isChecked();
+}
+
+void TButtonForm::SettingsEntry(int r)
+{
+    if (r < 0 || r >= int(m_rows.size()))
+        return;
+    if (m_rows[std::size_t(r)].isButton()) {
+        m_editRow = r;
+        EditChosenRow();
+    } else if (m_rows[std::size_t(r)].kind == CT_SERIALPORT) {
+        // The port dialog of the serial side is not part of this program yet.
+        qCInfo(panelLog) << "no port settings dialog for" << m_rows[std::size_t(r)].Name;
+    }
+}
+
+void TButtonForm::EditChosenRow()
+{
+    if (m_editRow < 0 || m_editRow >= int(m_rows.size()))
+        return;
+    const auto& edit = buttonEditor();
+    if (edit && edit(this, m_rows[std::size_t(m_editRow)], *this))
+        WriteBackRow(m_editRow);
+}
+
+void TButtonForm::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!PropertyEditsEnabled() || childAt(event->pos()) != nullptr)
+        return QWidget::contextMenuEvent(event);
+    m_settingsMenu->popup(event->globalPos());
+}
+
+bool TButtonForm::eventFilter(QObject* watched, QEvent* event)
+{
+    // A right press on a radio button chooses its row; with edits enabled a
+    // one-entry menu offers to edit it.
+    if (event->type() == QEvent::MouseButtonPress
+        && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+        const int r = RowOfControl(watched->property("controlId").toInt());
+        if (r >= 0) {
+            m_editRow = r;
+            if (PropertyEditsEnabled()) {
+                auto* menu = new QMenu(this);
+                menu->setAttribute(Qt::WA_DeleteOnClose);
+                menu->addAction(QStringLiteral("&Edit Properties"), this, [this] { EditChosenRow(); });
+                menu->popup(static_cast<QMouseEvent*>(event)->globalPosition().toPoint());
+            }
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+ButtonEditor& buttonEditor()
+{
+    static ButtonEditor editor;
+    return editor;
 }
 
 // ---- serial ports

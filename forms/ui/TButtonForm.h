@@ -18,6 +18,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -26,6 +27,7 @@
 class QAbstractButton;
 class QCheckBox;
 class QGroupBox;
+class QMenu;
 class QPlainTextEdit;
 class QTabBar;
 class QTimer;
@@ -42,6 +44,8 @@ using BroadcastChain = std::set<int32_t>;
 
 // The fixed id of the "Enable Property Edits" box.
 inline constexpr int kEnablePropertyEditsId = 30055;
+// Commands of the settings menu: this base plus the row's index.
+inline constexpr int kSettingsEntryBase = 35000;
 // Message from the external-button thread: wParam the input bit, lParam the
 // new level.
 inline constexpr unsigned kMsgExternalButton = 1073; // WM_USER+49
@@ -91,11 +95,18 @@ public:
     int ArmedTimerMs(int controlId) const;
     // Writes an edited row back into the definition table; true on success.
     bool WriteBackRow(int row);
+    // The settings menu's entry of a row: a button row is edited (and
+    // written back on OK).
+    void SettingsEntry(int row);
+    QMenu* SettingsMenu() const { return m_settingsMenu; }
+    bool PropertyEditsEnabled() const;
     // The port a SERIALPORT row opened, or null.
     ButtonSerialPort* SerialPortOf(int row) const;
 
 protected:
     bool event(QEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void ReadDefinition();
@@ -110,6 +121,8 @@ private:
     void PlaySound(const ButtonDefinition& row);
     void ArmTimer(int controlId, int ms);
     void OpenButtonSerialPort(int row);
+    void AddSettingsEntry(int row, const QString& text);
+    void EditChosenRow();
     void SendSerialCommand(const ButtonDefinition& row);
 
     QString m_definitionTable;
@@ -120,10 +133,17 @@ private:
     QFont m_font;
     bool m_formsNotResolved = true;
     QCheckBox* m_enableEdits = nullptr;
+    QMenu* m_settingsMenu = nullptr;
+    int m_editRow = -1; // the row chosen for editing
     std::map<int, QTimer*> m_timers;
     std::map<int, int> m_timerDelays;
     std::map<int, ButtonSerialPort*> m_ports; // by SERIALPORT row; children of the panel
 };
+
+// The button editor: edits a row of a panel, true on OK. The program installs
+// the "Button Settings" form; empty, nothing is edited.
+using ButtonEditor = std::function<bool(QWidget* owner, ButtonDefinition& row, TButtonForm& panel)>;
+ButtonEditor& buttonEditor();
 
 // Builds a panel for every "UDB_" table of the open database as a page of
 // `parent`, with a tab in `tabs` from firstTab on (online logging only; in

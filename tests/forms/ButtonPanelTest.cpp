@@ -7,6 +7,7 @@
 #include "forms/ButtonSerialPort.h"
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
+#include "forms/ui/ButtonInfoDialog.h"
 #include "forms/ui/TButtonForm.h"
 #include "sound/ButtonSound.h"
 #include "store/FixedSchema.h"
@@ -19,7 +20,10 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QFile>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QSerialPort>
@@ -632,6 +636,123 @@ TEST_F(ButtonPanelTest, SoundThroughTheRealOutputNeverFailsThePress)
     for (const auto& m : sink.messages)
         EXPECT_EQ(m.text, QLatin1String(sound::kNoSoundOutputText));
     player->Stop();
+}
+
+// The "Button Settings" form on a row of a sample panel: what it accepts,
+// what it refuses (the row then untouched), and the panel's edit path.
+class ButtonEditorTest : public ButtonPanelTest {
+protected:
+    void SetUp() override
+    {
+        ButtonPanelTest::SetUp();
+        definePanel(QStringLiteral("Ed"),
+                    {{1, "SERIALPORT", "/no/such/port", {}},
+                     {2, "BUTTON", "A", "\"Code\"='A', \"AutoNextButton\"=77, \"AutoNextTime\"=1"},
+                     {3, "BUTTON", "B", "\"Code\"='B', \"Form\"='Sightings', \"Ctrl Data\"='x'"}});
+        panel = load();
+        ASSERT_NE(panel, nullptr);
+        sink.messages.clear();
+    }
+    ButtonDefinition& row(const char* name) { return panel->Rows()[std::size_t(rowOf(panel, QLatin1String(name)))]; }
+
+    TButtonForm* panel = nullptr;
+};
+
+TEST_F(ButtonEditorTest, EntriesAreCheckedInOrderAndARefusalLeavesTheRowAlone)
+{
+    struct Case {
+        const char* legend;
+        std::function<void(TButtonInfoDlg&)> edit;
+        const char* refusal; // null: accepted
+    };
+    const Case cases[] = {
+        {"code of five", [](TButtonInfoDlg& d) { d.buttonCode->setText(QStringLiteral("ABCDE")); }, nullptr},
+        {"code of six", [](TButtonInfoDlg& d) { d.buttonCode->setText(QStringLiteral("ABCDEF")); },
+         "Button code length exceds 5 characters"},
+        {"hot key of six", [](TButtonInfoDlg& d) { d.buttonHotkey->setText(QStringLiteral("F12345")); },
+         "Button HotKey length exceds 5 characters"},
+        {"name of 49", [](TButtonInfoDlg& d) { d.buttonName->setText(QString(49, QLatin1Char('n'))); }, nullptr},
+        {"name of 50", [](TButtonInfoDlg& d) { d.buttonName->setText(QString(50, QLatin1Char('n'))); },
+         "Button name length exceds 50 characters"},
+        {"set high needs no length",
+         [](TButtonInfoDlg& d) {
+             d.pulseGOHI->setChecked(true);
+             d.pulseChannel->setText(QStringLiteral("3"));
+             d.pulseLength->clear();
+         },
+         nullptr},
+        {"a pulse needs a length",
+         [](TButtonInfoDlg& d) {
+             d.pulseHILO->setChecked(true);
+             d.pulseChannel->setText(QStringLiteral("3"));
+             d.pulseLength->clear();
+         },
+         "You have not specified a pulse length"},
+        {"no number", [](TButtonInfoDlg& d) {
+             d.sendBroadcast->setChecked(true);
+             d.wParam->setText(QStringLiteral("five"));
+         }, "'five' is not a valid number"},
+    };
+    ButtonDefinition& b = row("B"); // renamed on the way
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        sink.messages.clear();
+        const ButtonDefinition before = b;
+        TButtonInfoDlg dialog(nullptr, b, *panel);
+        c.edit(dialog);
+        EXPECT_EQ(dialog.ReadControls(), c.refusal == nullptr);
+        if (c.refusal) {
+            ASSERT_EQ(sink.messages.size(), 1u);
+            EXPECT_EQ(sink.messages[0].text, QLatin1String(c.refusal));
+            EXPECT_EQ(b.Code, before.Code);
+            EXPECT_EQ(b.Name, before.Name);
+        }
+    }
+    EXPECT_EQ(b.Name, QString(49, QLatin1Char('n')));
+    EXPECT_EQ(b.Code, QStringLiteral("ABCDE"));
+    EXPECT_EQ(b.pulseCode, PulseGoHi);
+    EXPECT_EQ(b.OutputChannel, 3);
+}
+
+TEST_F(ButtonEditorTest, NextButtonThatIsNoRowIsShownUnchosenAndRefused)
+{
+    TButtonInfoDlg dialog(nullptr, row("A"), *panel);
+    EXPECT_TRUE(dialog.autoNext->isChecked());
+    EXPECT_EQ(dialog.nextButton->count(), 2);
+    EXPECT_EQ(dialog.nextButton->currentIndex(), -1);
+    EXPECT_FALSE(dialog.serialCommand->isEnabled()); // its port did not open
+    EXPECT_FALSE(dialog.ReadControls());
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].text, QStringLiteral("You have not specified a button for the next action"));
+
+    dialog.nextButton->setCurrentIndex(1);
+    dialog.formName->setCurrentIndex(0); // "- none -"
+    dialog.grabberNumber->setCurrentIndex(0); // "No Frame Grabbing"
+    EXPECT_TRUE(dialog.ReadControls());
+    EXPECT_EQ(row("A").AutoNextButton, 3);
+    EXPECT_TRUE(row("A").Form.isEmpty());
+    EXPECT_FALSE(row("A").isSet(BcForm));
+    EXPECT_FALSE(row("A").isSet(BcKelvor));
+}
+
+TEST_F(ButtonEditorTest, SettingsEntryEditsTheRowAndWritesItBack)
+{
+    QStringList entries;
+    for (QAction* a : panel->SettingsMenu()->actions())
+        entries << a->text();
+    EXPECT_EQ(entries, (QStringList{"/no/such/port port settings ...", "A button settings ...", "B button settings ..."}));
+
+    buttonEditor() = [](QWidget*, ButtonDefinition& r, TButtonForm&) {
+        r.Code = QStringLiteral("EDIT");
+        return true;
+    };
+    panel->SettingsEntry(rowOf(panel, QStringLiteral("B")));
+    buttonEditor() = {};
+    EXPECT_EQ(store::test::DirectDb(dbFile).rows(QStringLiteral("SELECT \"Code\" FROM \"UDB_Ed\" WHERE \"Order\"=3")),
+              QStringList{QStringLiteral("EDIT")});
+    // The press takes the edit at once.
+    panel->ButtonOf(rowOf(panel, QStringLiteral("B")))->click();
+    EXPECT_EQ(log(QStringLiteral("Ed")).last().section(QLatin1Char('|'), 3, 3), QStringLiteral("EDIT"));
 }
 
 TEST(ButtonSerialCommand, BytesWritten)
