@@ -355,7 +355,9 @@ void TButtonForm::SelectRadio(int r)
 void TButtonForm::CmButton(int controlId, const BroadcastChain& chain)
 {
     const int r = RowOfControl(controlId);
-    if (r < 0)
+    // The received-text box of a port row has a control id too, but is no
+    // button: an automatic next press naming its row presses nothing.
+    if (r < 0 || !m_rows[std::size_t(r)].isButton())
         return;
     if (m_rows[std::size_t(r)].isRadio() && !ButtonOf(r)->isChecked())
         return;

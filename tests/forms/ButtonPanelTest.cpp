@@ -544,6 +544,8 @@ TEST_F(ButtonPanelTest, SerialCommandsGoOutAndReceivedTextIsShown)
         return received.size() >= 7;
     }, 10000);
     EXPECT_EQ(received, QByteArray("HELLO\r\r"));
+    p->Press(p->Rows()[0].controlId); // the port row's box is no button
+    settle();
     EXPECT_EQ(log(QStringLiteral("Ser")).size(), 3);
 
     // The box keeps the newest 40 lines.
