@@ -144,21 +144,19 @@ QString literal(const ButtonDefinition& row, int column)
     }
 }
 
-} // namespace
-
+// Readies an edited row for its table: "Order" and Type are always written
+// (Type from the kind of a button row), PulseType as the name of its code.
 void PrepareForWrite(ButtonDefinition& row)
 {
     row.present[BcOrder] = true;
-    switch (row.kind) {
-    case CT_BUTTON: row.Type = QStringLiteral("BUTTON"); break;
-    case CT_PUSHRADIOBUTTON: row.Type = QStringLiteral("PUSHRADIOBUTTON"); break;
-    case CT_RADIOBUTTON: row.Type = QStringLiteral("RADIOBUTTON"); break;
-    default: break;
-    }
+    if (row.isButton())
+        row.Type = ControlTypeName(row.kind);
     row.present[BcType] = true;
     row.PulseType = PulseTypeName(row.pulseCode);
     row.present[BcPulseType] = true;
 }
+
+} // namespace
 
 bool WriteBackButtonRow(const QString& definitionTable, ButtonDefinition& row)
 {

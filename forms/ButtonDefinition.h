@@ -114,9 +114,6 @@ struct ButtonDefinition {
 // returned.
 std::vector<ButtonDefinition> ReadButtonDefinition(const QString& definitionTable);
 
-// Readies an edited row for its table: "Order" and Type are always written
-// (Type from the kind of a button row), PulseType as the name of its code.
-void PrepareForWrite(ButtonDefinition& row);
 // Writes an edited row over the first table row with the same "Order" (the
 // columns the row does not hold become NULL). False without a message when
 // no row has that "Order"; false after kCantUpdateButtonTableText when the

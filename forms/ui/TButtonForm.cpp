@@ -633,9 +633,8 @@ void TButtonForm::OpenButtonSerialPort(int r)
 
 void TButtonForm::SendSerialCommand(const ButtonDefinition& row)
 {
-    const auto it = m_ports.find(row.serialPort);
-    if (it != m_ports.end() && it->second)
-        it->second->SendCommand(row.SerialCommand, row.SendCarriageReturn);
+    if (ButtonSerialPort* port = SerialPortOf(row.serialPort))
+        port->SendCommand(row.SerialCommand, row.SendCarriageReturn);
 }
 
 ButtonSerialPort* TButtonForm::SerialPortOf(int row) const
