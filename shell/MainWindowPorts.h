@@ -113,7 +113,6 @@ struct MainWindowHooks {
     std::function<int(QTabBar* tabs, int firstTab)> loadButtonForms;
     std::function<int(QTabBar* tabs, int firstTab)> loadUserForms;
     std::function<void(QWidget* parent, const QPoint& origin)> createTopControls;
-    std::function<int()> countUserFormWindows;
     // At exit: open pop-up and sub-tab forms are closed after the operator
     // agrees; false keeps the program running.
     std::function<bool(QWidget* owner)> userFormsCanClose;

@@ -13,8 +13,6 @@
 #include "shell/ui/ShowTapeDialog.h"
 #include "store/ProgramSettings.h"
 
-#include <QStackedWidget>
-
 #include <algorithm>
 
 namespace velmar::shell {
@@ -52,15 +50,6 @@ std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, stor
             QStringLiteral("Select which programmes are started and stopped automatically"));
     AddPage(*sheet, new ui::DataKeepDialog, QStringLiteral("Enter how long data should be stored for"));
 
-    // A wizard has no list of pages: its caption names the page in front.
-    ui::SettingsSheet* s = sheet.get();
-    const auto caption = [s] {
-        if (const ui::SettingsPage* page = s->CurrentPage())
-            s->setWindowTitle(page->Title());
-    };
-    if (auto* stack = sheet->findChild<QStackedWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        QObject::connect(stack, &QStackedWidget::currentChanged, sheet.get(), caption);
-    caption();
     sheet->resize(640, std::max(420, sheet->sizeHint().height()));
     return sheet;
 }

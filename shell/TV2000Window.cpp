@@ -463,12 +463,7 @@ bool TV2000Window::CanClose()
                 exitCaption, QMessageBox::Ok | QMessageBox::Cancel)
             != QMessageBox::Ok)
             return false;
-        for (int i = 0; i < MaxRecorders; ++i) {
-            if (m_recorders[i])
-                m_recorders[i]->StopRecording(1);
-            if (m_decks[i])
-                m_decks[i]->StopPlayback();
-        }
+        // The shut-down below stops them.
     } else if (Online()) {
         if (Ask(QStringLiteral("Are you sure you want to exit Velmar ?"), exitCaption,
                 QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)

@@ -540,7 +540,6 @@ void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
         QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;
         return LoadUserForms(mainWindow, tabs, firstTab) - firstTab;
     };
-    hooks.countUserFormWindows = [] { return CountUserFormWindows(); };
     hooks.saveUserFormPlotMenus = [] { SaveUserFormPlotMenus(); };
     hooks.userFormsLayout = [](const QRect& area) { UserFormsLayout(area); };
     hooks.userFormsSelectTab = [](int tab) { UserFormsSelectTab(tab); };

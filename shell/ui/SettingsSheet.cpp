@@ -103,8 +103,12 @@ void SettingsSheet::Activate(int index)
     m_listGuard = true;
     m_list->setCurrentRow(index);
     m_listGuard = false;
-    if (IsWizard())
+    if (IsWizard()) {
         SetWizardButtons(WizardBack | WizardNext);
+        // A wizard has no list of pages: its caption names the page in front.
+        if (!Page(index)->Title().isEmpty())
+            setWindowTitle(Page(index)->Title());
+    }
     Page(index)->SetActive();
 }
 

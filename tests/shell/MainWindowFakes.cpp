@@ -120,7 +120,6 @@ void World::Install()
         forms.push_back({QStringLiteral("Form A"), tabs->addTab(QStringLiteral("Form A"))});
         return 1;
     };
-    h.countUserFormWindows = [this] { return popupForms; };
     // The forms ask their own question before the main window's.
     h.userFormsCanClose = [this](QWidget* owner) {
         return popupForms == 0

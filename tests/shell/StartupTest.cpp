@@ -2,6 +2,7 @@
 // set-up and its choices, the "Database File" sheet with its default survey
 // file, cancelling it, the restart that skips it, and the real program end
 // to end.
+#include "ScriptedVelmar.h"
 #include "shell/DatabaseSheet.h"
 #include "shell/MainCommands.h"
 #include "shell/MyControls.h"
@@ -373,19 +374,14 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
         SCOPED_TRACE(bus ? "session bus" : "no session bus");
         QTemporaryDir home;
         ASSERT_TRUE(home.isValid());
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("VELMAR_HOME"), home.path());
-        env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
-        env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
-        env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QStringLiteral("1500"));
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 1500);
         if (!bus)
             env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                        QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
         QProcess velmar;
         velmar.setProcessEnvironment(env);
         velmar.setProcessChannelMode(QProcess::MergedChannels);
-        velmar.start(BinDir() + QStringLiteral("/Velmar"), {});
+        velmar.start(velmar::shell::test::VelmarProgramPath(), {});
         ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
         const QByteArray output = velmar.readAll();
         EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();

@@ -4,6 +4,7 @@
 // with a normal exit, without waiting for an answer nobody gives. Each run
 // has a bus of its own: another online Velmar on the bus would make this one
 // give way at start.
+#include "ScriptedVelmar.h"
 #include "store/ProgramSettings.h"
 
 #include <QDir>
@@ -39,17 +40,13 @@ TEST_P(Termination, EndsLikeAClose)
 {
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("VELMAR_HOME"), home.path());
-    env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
     // Boxes are logged instead of shown, so the log tells whether an exit
     // question was asked: a signal must not ask one.
-    env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    const QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path());
     QProcess velmar;
     velmar.setProcessEnvironment(env);
     velmar.setProcessChannelMode(QProcess::MergedChannels);
-    velmar.start(QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")) + QStringLiteral("/Velmar"), {});
+    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
     ASSERT_TRUE(velmar.waitForStarted(30000));
     QByteArray output;
     ASSERT_TRUE(WaitForOutput(velmar, "main window shown", output, 60000)) << output.toStdString();
