@@ -13,7 +13,6 @@ constexpr int SentenceNameLength = 5;  // two talker letters and the type
 constexpr double LargestSentenceTime = 240000.0;
 constexpr float LargestLatitude = 9000.0f;   // ddmm.mmm
 constexpr float LargestLongitude = 18000.0f; // dddmm.mmm
-constexpr int ChecksumDigits = 2;
 constexpr double SecondsPerHour = 3600.0;
 
 // The sentence without the NUL, carriage return and line feed that may trail it.
@@ -100,36 +99,7 @@ void setStatus(GpsFixData& fix, char letter)
                                    : GpsFixData::StatusCodeOther;
 }
 
-int hexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 } // namespace
-
-bool NmeaChecksumOk(const QByteArray& sentence)
-{
-    const QByteArray s = trimmedSentence(sentence);
-    const qsizetype star = s.indexOf('*');
-    if (star < 0)
-        return true;
-    if (s.size() - star - 1 != ChecksumDigits)
-        return false;
-    const int high = hexDigit(s[star + 1]);
-    const int low = hexDigit(s[star + 2]);
-    if (high < 0 || low < 0)
-        return false;
-    uint8_t sum = 0;
-    for (qsizetype i = (s.startsWith('$') || s.startsWith('!')) ? 1 : 0; i < star; ++i)
-        sum ^= uint8_t(s[i]);
-    return sum == uint8_t(high * 16 + low);
-}
 
 std::optional<QByteArray> GetNmeaField(const QByteArray& sentence, int n, int maxLength)
 {

@@ -10,6 +10,7 @@
 //
 // User-interface thread only (the parser keeps the previous fix of each kind).
 #include "nav/GpsFixData.h"
+#include "nav/NmeaChecksum.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,11 +18,6 @@
 #include <optional>
 
 namespace velmar::nav {
-
-// True when the sentence carries no checksum, or a "*hh" that matches the
-// exclusive or of the characters between "$" and "*". Trailing carriage
-// return, line feed and NUL are ignored.
-bool NmeaChecksumOk(const QByteArray& sentence);
 
 // Field n of a sentence (0 is the sentence name without "$", 1 the first data
 // field), ending at the next ",", else at "*", else at the end. Nothing when

@@ -14,13 +14,4 @@ QByteArray nmeaChecksum(const QByteArray& sentence)
     return QByteArray::number(sum, 16).toUpper().rightJustified(ChecksumDigits, '0');
 }
 
-bool nmeaChecksumHolds(const QByteArray& sentence)
-{
-    const qsizetype star = sentence.indexOf('*');
-    if (star < 0)
-        return true;
-    const QByteArray given = sentence.mid(star + 1).trimmed();
-    return given.size() == ChecksumDigits && given.toUpper() == nmeaChecksum(sentence);
-}
-
 } // namespace velmar::nmeaserver

@@ -23,6 +23,8 @@
 #include <QTableWidget>
 #include <QUrl>
 
+#include <initializer_list>
+
 namespace velmar::nmeaserver {
 
 namespace {
@@ -178,10 +180,10 @@ void TTNMEAWindow::applyDisplaySettings()
 
 void TTNMEAWindow::applyFont(const QFont& font, int colour)
 {
+    m_listAll->setFont(font);
+    m_listOne->setFont(font);
     m_position->SetDisplayFont(font);
-    for (QWidget* w : {static_cast<QWidget*>(m_listAll), static_cast<QWidget*>(m_listOne), static_cast<QWidget*>(m_position)}) {
-        if (w != m_position)
-            w->setFont(font);
+    for (QWidget* w : std::initializer_list<QWidget*>{m_listAll, m_listOne, m_position}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Text, fromColourRef(colour));
         p.setColor(QPalette::WindowText, fromColourRef(colour));

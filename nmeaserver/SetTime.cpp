@@ -1,6 +1,6 @@
 #include "nmeaserver/SetTime.h"
 
-#include "nmeaserver/Checksum.h"
+#include "nav/NmeaChecksum.h"
 #include "nmeaserver/RmcFix.h"
 #include "sound/DateTimeText.h"
 
@@ -114,7 +114,7 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
 {
     // A sentence garbled on the line must never set the clock: one whose
     // checksum fails is passed over, and the next good one is taken.
-    if (!nmeaChecksumHolds(text))
+    if (!nav::NmeaChecksumOk(text))
         return;
     RmcFix fix = newRmcFix();
     ParseRmc(fix, text);
@@ -144,7 +144,7 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
     // No date, or digits that make no day of the calendar (31 February).
     const std::chrono::year_month_day day{std::chrono::year(t.wYear), std::chrono::month(t.wMonth),
                                           std::chrono::day(t.wDay)};
-    if (t.wMonth == 0 || t.wDay > 31 || !day.ok()) {
+    if (!day.ok()) {
         gpsTime->setText(QStringLiteral("No Date Info"));
         button_setnow->setEnabled(false);
         m_setDone = false;
