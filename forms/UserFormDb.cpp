@@ -3,6 +3,7 @@
 #include "platform/Folders.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
+#include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
 #include "store/SqlText.h"
 
@@ -15,8 +16,6 @@ namespace velmar::forms {
 namespace {
 
 constexpr const char* kOpenCaption = "OpenUserFormDb";
-constexpr int kCatalogNameChars = 256;
-constexpr int kCatalogTableNameColumn = 3;
 
 } // namespace
 
@@ -96,22 +95,7 @@ bool UserFormDbTableExists(const QString& name)
     SQLHDBC dbc = SQL_NULL_HDBC;
     if (!OpenUserFormDb(store::DbOwnerWindow(), &env, &dbc))
         return false;
-    bool found = false;
-    {
-        store::SqlStatement statement(dbc);
-        QByteArray type("'TABLE'");
-        if (statement.isValid()
-            && store::sqlSucceeded(SQLTables(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
-                                             reinterpret_cast<SQLCHAR*>(type.data()), SQL_NTS))) {
-            SQLCHAR table[kCatalogNameChars];
-            SQLLEN indicator = 0;
-            SQLBindCol(statement.handle(), kCatalogTableNameColumn, SQL_C_CHAR, table, sizeof table, &indicator);
-            while (!found && store::sqlSucceeded(SQLFetch(statement.handle())))
-                found = indicator != SQL_NULL_DATA
-                        && QString::fromUtf8(reinterpret_cast<const char*>(table)).compare(name, Qt::CaseInsensitive)
-                               == 0;
-        }
-    }
+    const bool found = store::DbTableExists(dbc, name);
     CloseUserFormDb(env, dbc);
     return found;
 }

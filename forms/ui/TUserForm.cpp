@@ -401,19 +401,25 @@ void TUserForm::SetupWindow()
     }
     const bool hideClear = IsPopupKind() && (m_form->NoClear || m_form->NoCancel);
     m_clear->setVisible(!hideClear);
-    if (shell::RunMode != shell::RunModeOffline) {
-        for (const auto& c : m_controls)
-            if (c->Row()->ReadOnly)
-                c->SetReadOnly(true);
-        // Fields mirrored in the top strip refresh whether or not the form's
-        // tab is shown: the strip is always in view.
-        for (std::size_t n = 0; n < m_controls.size(); ++n) {
-            const CONTROLTYPEINFO* row = m_controls[n]->Row();
-            if (row->AutoUpdate > 0 && row->topStripEdit != nullptr)
-                StartTimer(kFirstControlTimer + int(n), row->AutoUpdate * 1000);
-        }
-    }
+    ApplyTopStripRules();
     QMetaObject::invokeMethod(this, [this] { ClearControls(false); }, Qt::QueuedConnection);
+}
+
+void TUserForm::ApplyTopStripRules()
+{
+    if (shell::RunMode == shell::RunModeOffline)
+        return;
+    for (const auto& c : m_controls)
+        if (c->Row()->ReadOnly)
+            c->SetReadOnly(true);
+    // Fields mirrored in the top strip refresh whether or not the form's
+    // tab is shown: the strip is always in view. The control's own timer id
+    // is reused, so a field that also refreshed with its tab keeps one timer.
+    for (std::size_t n = 0; n < m_controls.size(); ++n) {
+        const CONTROLTYPEINFO* row = m_controls[n]->Row();
+        if (row->AutoUpdate > 0 && row->topStripEdit != nullptr)
+            StartTimer(kFirstControlTimer + int(n), row->AutoUpdate * 1000);
+    }
 }
 
 void TUserForm::TakeGpsReference()

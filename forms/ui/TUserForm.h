@@ -90,6 +90,10 @@ public:
 
     // Counters, preset values, timers, placement; call once after construction.
     void SetupWindow();
+    // Read-only rows become read-only and fields mirrored in the top strip
+    // refresh on their own timer (not in offline mode); again whenever the
+    // strip came to mirror more fields.
+    void ApplyTopStripRules();
     bool CanClose() const { return m_canClose; }
 
     bool Store(bool pollGps, CheckOrigin origin = CheckOrigin::Operator);

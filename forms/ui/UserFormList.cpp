@@ -1,5 +1,6 @@
 #include "forms/ui/UserFormList.h"
 
+#include "forms/FormSql.h"
 #include "forms/HotKeyService.h"
 #include "forms/UserFormDdeInput.h"
 #include "forms/UserFormPlotMenu.h"
@@ -33,7 +34,6 @@ namespace velmar::forms {
 
 namespace {
 
-constexpr int kCatalogNameChars = 128;
 constexpr int kCatalogTableNameColumn = 3;
 // Below the strip's tab row the pages keep a small gap, as the tab area does.
 constexpr int kPageGap = 5;
@@ -91,16 +91,8 @@ QStringList formTables()
     if (!store::sqlSucceeded(SQLTables(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0,
                                        reinterpret_cast<SQLCHAR*>(type.data()), SQL_NTS)))
         return names;
-    SQLCHAR found[kCatalogNameChars];
-    SQLLEN indicator = 0;
-    SQLBindCol(statement.handle(), kCatalogTableNameColumn, SQL_C_CHAR, found, kCatalogNameChars, &indicator);
     while (store::sqlSucceeded(SQLFetch(statement.handle()))) {
-        if (indicator == SQL_NULL_DATA)
-            continue;
-        const QString name = QString::fromUtf8(reinterpret_cast<const char*>(found),
-                                               std::min<int>(int(qstrnlen(reinterpret_cast<const char*>(found),
-                                                                              kCatalogNameChars)),
-                                                             kCatalogNameChars));
+        const QString name = detail::columnText(statement.handle(), kCatalogTableNameColumn);
         if (IsUserFormTable(name) && UserFormShownInMode(name))
             names << name;
     }

@@ -3,7 +3,6 @@
 #include "forms/ui/TUserForm.h"
 #include "forms/ControlKeywords.h"
 #include "forms/ui/UserControl.h"
-#include "shell/RunMode.h"
 #include "shell/TrafficLight.h"
 
 #include <QApplication>
@@ -135,26 +134,7 @@ void TUserFormPort::SetTableLetter(const QString& letter)
     m_window->SetLetter(letter.isEmpty() ? '\0' : char(letter.at(0).toLatin1()));
 }
 
-void TUserFormPort::ApplyTopStripRules()
-{
-    if (shell::RunMode == shell::RunModeOffline)
-        return;
-    const auto& controls = m_window->Controls();
-    for (std::size_t n = 0; n < controls.size(); ++n) {
-        const CONTROLTYPEINFO* row = controls[n]->Row();
-        if (row->ReadOnly)
-            controls[n]->SetReadOnly(true);
-        if (row->AutoUpdate <= 0 || row->topStripEdit == nullptr)
-            continue;
-        QTimer*& timer = m_stripTimers[int(n)];
-        if (!timer) {
-            timer = new QTimer(this);
-            const int id = kFirstControlTimer + int(n);
-            connect(timer, &QTimer::timeout, m_window, [w = m_window, id] { w->EvTimer(id); });
-        }
-        timer->start(row->AutoUpdate * 1000);
-    }
-}
+void TUserFormPort::ApplyTopStripRules() { m_window->ApplyTopStripRules(); }
 
 QWidget* TUserFormPort::ReminderBar() { return m_window->ReminderBar(); }
 

@@ -11,9 +11,7 @@
 #include <QPointer>
 
 #include <functional>
-#include <map>
 
-class QTimer;
 class QWidget;
 
 namespace velmar::forms {
@@ -46,9 +44,6 @@ private:
     void fillFromHotKey(UserControl& control);
 
     TUserForm* m_window;
-    // The refresh timers of controls mirrored in the top strip, by control
-    // position; they run whether or not the window's tab is shown.
-    std::map<int, QTimer*> m_stripTimers;
 };
 
 // The tick clock (milliseconds) of the hot-key fills; tests install their

@@ -17,9 +17,10 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTabBar>
-#include <QTimer>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace velmar::forms::test {
 namespace {
@@ -166,9 +167,11 @@ TEST_F(TopControlsTest, ValuesShownOrStoredInTheFormAreMirrored)
     UserFormsSelectTab(0);
     const int seconds = row(*w, "Time").AutoUpdate;
     ASSERT_GT(seconds, 0);
-    bool refreshing = false;
-    for (QTimer* t : w->findChildren<QTimer*>())
-        refreshing = refreshing || (t->isActive() && t->interval() == seconds * 1000);
+    const auto& controls = w->Controls();
+    const auto time = std::find_if(controls.begin(), controls.end(),
+                                   [&](const auto& c) { return c->Row() == &row(*w, "Time"); });
+    ASSERT_NE(time, controls.end());
+    const bool refreshing = w->TimerRunning(kFirstControlTimer + int(time - controls.begin()));
     EXPECT_TRUE(refreshing);
 }
 
