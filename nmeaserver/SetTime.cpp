@@ -141,10 +141,12 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
         m_setDone = false;
         return;
     }
-    // No date, or digits that make no day of the calendar (31 February).
+    // No date, more digits than ddmmyy (the day would wrap in 16 bits), or
+    // digits that make no day of the calendar (31 February).
+    const bool sixDigits = fix.Date >= 0 && fix.Date <= 999999;
     const std::chrono::year_month_day day{std::chrono::year(t.wYear), std::chrono::month(t.wMonth),
                                           std::chrono::day(t.wDay)};
-    if (!day.ok()) {
+    if (!sixDigits || !day.ok()) {
         gpsTime->setText(QStringLiteral("No Date Info"));
         button_setnow->setEnabled(false);
         m_setDone = false;

@@ -172,6 +172,7 @@ TEST(SetTime, GarbledRmcsNeverSetTheClock)
         {garbled, ""},
         {rmc("101159", "011326"), "No Date Info"},   // month 13
         {rmc("101159", "300226"), "No Date Info"},   // 30 February
+        {rmc("101159", "655370194"), "No Date Info"}, // too many digits: would wrap to 1 January 1994
         {rmc("251159", "041226"), "Error"},
         {rmc("106159", "041226"), "Error"},
     };
