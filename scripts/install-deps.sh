@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build ccache pkg-config git
   libgtest-dev libgmock-dev
-  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev libqt6svg6-dev qt6-tools-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-serialport-dev qt6-svg-dev qt6-tools-dev-tools
   unixodbc unixodbc-dev libsqliteodbc libsqlite3-dev sqlite3
   portaudio19-dev libjack-jackd2-dev jackd2
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
