@@ -16,6 +16,7 @@
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
+#include "store/SqlText.h"
 #include "shell/CommandIds.h"
 #include "shell/ui/DataKeepDialog.h"
 #include "shell/ui/DatabasePage.h"
@@ -27,6 +28,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
@@ -70,6 +72,28 @@ void ExpectFixedTables(const QString& path)
     const QStringList tables = TablesOf(path);
     for (const QString& name : velmar::store::FixedTablesAtOpen())
         EXPECT_TRUE(tables.contains(name)) << name.toStdString() << " missing in " << path.toStdString();
+}
+
+// The real program run by a script to its own end.
+struct Ended {
+    bool ended = false;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int code = -1;
+    QByteArray output;
+};
+
+Ended RunToEnd(const QProcessEnvironment& env)
+{
+    QProcess velmar;
+    velmar.setProcessEnvironment(env);
+    velmar.setProcessChannelMode(QProcess::MergedChannels);
+    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
+    Ended run;
+    run.ended = velmar.waitForFinished(60000);
+    run.status = velmar.exitStatus();
+    run.code = velmar.exitCode();
+    run.output = velmar.readAll();
+    return run;
 }
 
 // The pages of the first-run set-up that this program has, in their order.
@@ -378,14 +402,11 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
         if (!bus)
             env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                        QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
-        QProcess velmar;
-        velmar.setProcessEnvironment(env);
-        velmar.setProcessChannelMode(QProcess::MergedChannels);
-        velmar.start(velmar::shell::test::VelmarProgramPath(), {});
-        ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
-        const QByteArray output = velmar.readAll();
-        EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
-        EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
+        const Ended run = RunToEnd(env);
+        ASSERT_TRUE(run.ended) << run.output.toStdString();
+        const QByteArray& output = run.output;
+        EXPECT_EQ(run.status, QProcess::NormalExit) << output.toStdString();
+        EXPECT_EQ(run.code, 0) << output.toStdString();
 
         const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
         ASSERT_TRUE(QFileInfo::exists(survey)) << output.toStdString();
@@ -412,6 +433,44 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
         }
         EXPECT_EQ(pages, FirstRunPages + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
     }
+}
+
+// The data layer's messages reach the operator in the running program, not
+// only the log: a form definition the program refuses at start-up is told,
+// as the test hook records every box shown.
+TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    qputenv("VELMAR_HOME", home.path().toLocal8Bit());
+    const QString survey = QDir(home.path()).filePath(QStringLiteral("Survey.sqlite"));
+    velmar::store::SetBlankDatabaseTemplate(BinDir() + QStringLiteral("/BlankVelmar._sqlite"));
+    ASSERT_EQ(velmar::store::OpenDB(nullptr, survey), velmar::store::kOpenDbOk);
+    // A form named after the survey's "Comments" table.
+    velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDF_Comments"),
+                                    velmar::store::kUserTableUserForm);
+    velmar::store::SqlStatement row(velmar::store::GetDbConnection());
+    ASSERT_TRUE(row.execDirect(QStringLiteral(
+        "INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
+    velmar::store::CloseDB();
+    TheProgramSettings = ProgramSettings();
+    TheProgramSettings.FirstRunPending = false;
+    TheProgramSettings.DatabasePath.setText(survey);
+    ASSERT_TRUE(velmar::store::WriteProgramSettings());
+
+    const QString log = home.filePath(QStringLiteral("messages.log"));
+    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 1500);
+    env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), log);
+    const Ended run = RunToEnd(env);
+    ASSERT_TRUE(run.ended) << run.output.toStdString();
+    const QByteArray& output = run.output;
+    EXPECT_EQ(run.code, 0) << output.toStdString();
+    QFile shown(log);
+    ASSERT_TRUE(shown.open(QIODevice::ReadOnly)) << output.toStdString();
+    const QString lines = QString::fromUtf8(shown.readAll());
+    EXPECT_TRUE(lines.contains(QStringLiteral("Error in Form Definition Table : The form \"Comments\" would store its "
+                                              "data in the survey table \"Comments\".")))
+        << lines.toStdString() << output.toStdString();
 }
 
 } // namespace
