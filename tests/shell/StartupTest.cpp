@@ -13,6 +13,7 @@
 #include "shell/RunMode.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
+#include "platform/Dde.h"
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
@@ -33,6 +34,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -436,8 +438,9 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
 }
 
 // The data layer's messages reach the operator in the running program, not
-// only the log: a form definition the program refuses at start-up is told,
-// as the test hook records every box shown.
+// only the log: a form definition the program refuses at start-up, and a
+// record a form refuses to store (a required field left empty), are told, as
+// the test hook records every box shown.
 TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
 {
     QTemporaryDir home;
@@ -446,12 +449,18 @@ TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
     const QString survey = QDir(home.path()).filePath(QStringLiteral("Survey.sqlite"));
     velmar::store::SetBlankDatabaseTemplate(BinDir() + QStringLiteral("/BlankVelmar._sqlite"));
     ASSERT_EQ(velmar::store::OpenDB(nullptr, survey), velmar::store::kOpenDbOk);
-    // A form named after the survey's "Comments" table.
-    velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDF_Comments"),
-                                    velmar::store::kUserTableUserForm);
-    velmar::store::SqlStatement row(velmar::store::GetDbConnection());
-    ASSERT_TRUE(row.execDirect(QStringLiteral(
+    // A form named after the survey's "Comments" table, and a form that
+    // takes pokes and needs its count.
+    for (const char* table : {"UDF_Comments", "UDF_Sightings"})
+        velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QLatin1String(table),
+                                        velmar::store::kUserTableUserForm);
+    velmar::store::SqlStatement rows(velmar::store::GetDbConnection());
+    ASSERT_TRUE(rows.execDirect(QStringLiteral(
         "INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
+    velmar::store::SqlStatement form(velmar::store::GetDbConnection());
+    ASSERT_TRUE(form.execDirect(QStringLiteral(
+        "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Required\") "
+        "VALUES (1, 'INTEGER', 'Count', 1), (2, 'CHAR', 'Note', 0), (3, 'DDEENABLE', '', 0)")));
     velmar::store::CloseDB();
     TheProgramSettings = ProgramSettings();
     TheProgramSettings.FirstRunPending = false;
@@ -459,17 +468,25 @@ TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
     ASSERT_TRUE(velmar::store::WriteProgramSettings());
 
     const QString log = home.filePath(QStringLiteral("messages.log"));
-    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 1500);
+    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 3000);
     env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), log);
-    const Ended run = RunToEnd(env);
-    ASSERT_TRUE(run.ended) << run.output.toStdString();
-    const QByteArray& output = run.output;
-    EXPECT_EQ(run.code, 0) << output.toStdString();
+    QProcess velmar;
+    velmar.setProcessEnvironment(env);
+    velmar.setProcessChannelMode(QProcess::MergedChannels);
+    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
+    velmar::platform::DdeClient dde(QStringLiteral("Velmar2000"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, 30000)) << velmar.readAll().toStdString();
+    EXPECT_FALSE(dde.poke(QStringLiteral("UDFSERVICE"), QStringLiteral("Sightings"), ",a note", 10000));
+    ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
+    const QByteArray output = velmar.readAll();
+    EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
     QFile shown(log);
     ASSERT_TRUE(shown.open(QIODevice::ReadOnly)) << output.toStdString();
     const QString lines = QString::fromUtf8(shown.readAll());
     EXPECT_TRUE(lines.contains(QStringLiteral("Error in Form Definition Table : The form \"Comments\" would store its "
                                               "data in the survey table \"Comments\".")))
+        << lines.toStdString() << output.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral(" : The Field Count must be completed")))
         << lines.toStdString() << output.toStdString();
 }
 
