@@ -159,8 +159,9 @@ TEST(NmeaProgram, AnUnpluggedSecondPortDoesNotInterruptTheGps)
     QElapsedTimer span;
     span.start();
     while (span.elapsed() < 4000) {
-        const auto status = dde.request("System", "Status", 500);
-        seen << QString::fromLatin1(status.value_or("(none)"));
+        // A request that a busy machine lets time out tells nothing.
+        if (const auto status = dde.request("System", "Status", 500))
+            seen << QString::fromLatin1(*status);
         QTest::qWait(20);
     }
     seen.removeDuplicates();

@@ -468,7 +468,7 @@ TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
     ASSERT_TRUE(velmar::store::WriteProgramSettings());
 
     const QString log = home.filePath(QStringLiteral("messages.log"));
-    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 3000);
+    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path());
     env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), log);
     QProcess velmar;
     velmar.setProcessEnvironment(env);
@@ -477,12 +477,17 @@ TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
     velmar::platform::DdeClient dde(QStringLiteral("Velmar2000"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, 30000)) << velmar.readAll().toStdString();
     EXPECT_FALSE(dde.poke(QStringLiteral("UDFSERVICE"), QStringLiteral("Sightings"), ",a note", 10000));
+    const auto shownLines = [&log] {
+        QFile shown(log);
+        return shown.open(QIODevice::ReadOnly) ? QString::fromUtf8(shown.readAll()) : QString();
+    };
+    // The box comes once the poke is answered.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownLines().contains(QStringLiteral("must be completed")); }, 30000));
+    velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
     const QByteArray output = velmar.readAll();
     EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
-    QFile shown(log);
-    ASSERT_TRUE(shown.open(QIODevice::ReadOnly)) << output.toStdString();
-    const QString lines = QString::fromUtf8(shown.readAll());
+    const QString lines = shownLines();
     EXPECT_TRUE(lines.contains(QStringLiteral("Error in Form Definition Table : The form \"Comments\" would store its "
                                               "data in the survey table \"Comments\".")))
         << lines.toStdString() << output.toStdString();
