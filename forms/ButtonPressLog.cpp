@@ -3,6 +3,7 @@
 #include "forms/ButtonPorts.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
+#include "store/EventWriters.h"
 #include "store/FixedSchema.h"
 #include "store/RecordReaders.h"
 #include "store/RecordWriters.h"
@@ -31,6 +32,8 @@ ButtonPressLog::~ButtonPressLog() = default;
 bool ButtonPressLog::Write(const platform::SystemTime& pressTime, const QString& code, bool external,
                            int recordingIndex)
 {
+    if (!store::ProgramClockSetOrTell())
+        return false;
     if (const auto& poll = buttonPressPorts().pollGps)
         poll();
     QString gpsTime;

@@ -35,18 +35,21 @@ std::vector<QString> SplitPokedFields(const QByteArray& data)
     return fields;
 }
 
-void FillFromDde(UserFormWindow& window, const QByteArray& data)
+bool FillFromDde(UserFormWindow& window, const QByteArray& data)
 {
     const std::vector<QString> fields = SplitPokedFields(data);
     const std::vector<CONTROLTYPEINFO*> rows = window.Form().ValueRows();
-    for (std::size_t i = 0; i < rows.size() && i < fields.size(); ++i) {
-        const int index = int(i);
-        if (!fields[i].isEmpty())
-            window.SetValueText(index, fields[i].left(std::max(1, rows[i]->FieldLength() - 1)));
-        else if (rows[i]->AutoUpdate > 0)
-            window.AutoFillValue(index);
-    }
-    window.PostStore();
+    // Stored before the answer: a sender told true has its row, and the next
+    // poke cannot overwrite values still waiting to be stored.
+    return window.StoreFilled([&] {
+        for (std::size_t i = 0; i < rows.size() && i < fields.size(); ++i) {
+            const int index = int(i);
+            if (!fields[i].isEmpty())
+                window.SetValueText(index, fields[i].left(std::max(1, rows[i]->FieldLength() - 1)));
+            else if (rows[i]->AutoUpdate > 0)
+                window.AutoFillValue(index);
+        }
+    });
 }
 
 bool UserFormDdePoke(const QString& item, const QByteArray& data)
@@ -61,8 +64,7 @@ bool UserFormDdePoke(const QString& item, const QByteArray& data)
         UserFormWindow* window = GetFormWindow(*form, 0);
         if (!window)
             continue;
-        FillFromDde(*window, data);
-        return true;
+        return FillFromDde(*window, data);
     }
     return false;
 }

@@ -32,12 +32,13 @@ std::vector<QString> SplitPokedFields(const QByteArray& data);
 // Fills the window's value controls from the data and has it store the
 // record. A non-empty field goes into its control (cut to the control's
 // length), an empty one leaves it alone or lets an AutoUpdate control fill
-// itself, and controls past the end of the data are left alone.
-void FillFromDde(UserFormWindow& window, const QByteArray& data);
+// itself, and controls past the end of the data are left alone. True once
+// the row is stored; false (the window as it was) when it is refused.
+bool FillFromDde(UserFormWindow& window, const QByteArray& data);
 
 // A poke on topic "UDFSERVICE": the first DDE-enabled form named by the item
-// (any case) that has a window takes it. False when no form does or when the
-// data is refused.
+// (any case) that has a window takes it. True once its row is stored; false
+// when no form takes it or the record is refused (nothing stored).
 bool UserFormDdePoke(const QString& item, const QByteArray& data);
 
 // The same for any topic, as a DDE server's poke handler: false for topics

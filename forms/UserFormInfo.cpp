@@ -8,6 +8,7 @@
 #include "shell/RunMode.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
+#include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
 #include "store/RecordReaders.h"
 
@@ -280,6 +281,17 @@ TUserFormInfo::TUserFormInfo(const QString& definitionTable, int tabIndex)
     FormName = DefinitionTable.mid(kPrefixLength);
     DataTable = FormName;
     ReadDefinition();
+    // A form storing into a fixed table would alter its columns and mix
+    // its records into the survey's own: such a definition is refused.
+    if (store::IsFixedTableName(DataTable)) {
+        Refused = true;
+        store::DbMessage(store::DbOwnerWindow(),
+                         QStringLiteral("The form \"%1\" would store its data in the survey table \"%2\".\n\n"
+                                        "Forms may not use the survey's own tables: the form is not loaded.")
+                             .arg(FormName, DataTable),
+                         QString::fromLatin1(kDefinitionErrorCaption), store::DbIcon::Stop);
+        return;
+    }
     if (globals().checkTableProgress && store::dbMessageSink())
         store::dbMessageSink()->setTableCheckText(DataTable);
     DbCheckDataTable();

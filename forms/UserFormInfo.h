@@ -138,6 +138,9 @@ public:
     void InitCounters();
 
     int TabIndex = -1;
+    // Set when the definition names one of the survey's fixed tables as its
+    // data table: the form was told about and must not be loaded.
+    bool Refused = false;
     QString DefinitionTable;
     QString FormName;
     QString DataTable;

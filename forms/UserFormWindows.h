@@ -14,6 +14,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QWidget;
@@ -37,9 +38,12 @@ public:
     // One value control (in ValueRows order): its text, or its automatic fill.
     virtual void SetValueText(int valueIndex, const QString& text) = 0;
     virtual void AutoFillValue(int valueIndex) = 0;
-    // Stores the record as if the operator pressed Enter, once the current
-    // event is handled (validation and messages included).
-    virtual void PostStore() = 0;
+    // Runs fill (SetValueText, AutoFillValue) and stores the record now, as
+    // if the operator pressed Enter (validation included). True once the row
+    // is stored; false with nothing stored and every control put back as it
+    // was before fill. Messages the store shows come after the caller has
+    // returned, so a bus client is answered without waiting for an operator.
+    virtual bool StoreFilled(const std::function<void()>& fill) = 0;
     // Fills every automatic field and stores.
     virtual void FillAndStore(bool pollGps) = 0;
     // The letter that tells apart windows storing into one table ("A", "B"...).

@@ -132,13 +132,21 @@ std::optional<Record> DetectorEventServer::Decode(const QByteArray& data, Detect
     std::optional<Record> record = Record::decode(data);
     if (!record) {
         qCWarning(lcEvents) << "refused" << Record::ItemName << "of" << data.size() << "bytes, needs" << Record::Size;
-        const QString text = InvalidRecordText(kind);
-        Later([this, text] {
-            if (hooks.showError)
-                hooks.showError(text, QString::fromLatin1(InvalidRecordCaption));
-        });
+        ShowRefusal(InvalidRecordText(kind));
+    } else if (!HasPossibleTimes(*record)) {
+        qCWarning(lcEvents) << "refused" << Record::ItemName << "with an impossible time";
+        ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": impossible time in \"%1\"").arg(Record::ItemName));
+        record.reset();
     }
     return record;
+}
+
+void DetectorEventServer::ShowRefusal(const QString& text)
+{
+    Later([this, text] {
+        if (hooks.showError)
+            hooks.showError(text, QString::fromLatin1(InvalidRecordCaption));
+    });
 }
 
 void DetectorEventServer::Prepare(platform::SystemTime& stamp)

@@ -108,6 +108,8 @@ private:
     void Prepare(platform::SystemTime& stamp);
     void Post(DetectionKind kind, uint64_t serial);
     void Later(std::function<void()> work);
+    // The refusal box of a record, shown once the poke is answered.
+    void ShowRefusal(const QString& text);
 
     std::unique_ptr<platform::DdeServer> m_server;
 };

@@ -256,6 +256,47 @@ void RightWhaleEventRecord::layout(IO& io)
     io.i32(222, maxInList);
 }
 
+namespace {
+
+// Years a stored PCTime text shows in its four digits (a SYSTEMTIME starts
+// at 1601).
+constexpr int kFirstPossibleYear = 1601;
+constexpr int kLastPossibleYear = 9999;
+
+// Visits a record's fields and notes any impossible time among them.
+class TimeCheck {
+public:
+    template <class T> void u8(std::size_t, const T&) {}
+    template <class T> void i16(std::size_t, const T&) {}
+    template <class T> void u32(std::size_t, const T&) {}
+    template <class T> void i32(std::size_t, const T&) {}
+    template <class T> void f32(std::size_t, const T&) {}
+    void text(std::size_t, int, const QString&) {}
+    void time(std::size_t, const SystemTime& v)
+    {
+        possible = possible && v.isValid() && v.wYear >= kFirstPossibleYear && v.wYear <= kLastPossibleYear;
+    }
+    bool possible = true;
+};
+
+} // namespace
+
+template <class Record>
+bool HasPossibleTimes(const Record& record)
+{
+    TimeCheck check;
+    Record copy = record;
+    copy.layout(check);
+    return check.possible;
+}
+
+template bool HasPossibleTimes(const NewWhistlesRecord&);
+template bool HasPossibleTimes(const NewSeismicRecord&);
+template bool HasPossibleTimes(const NewRCEventRecord&);
+template bool HasPossibleTimes(const PorpoiseEventRecord&);
+template bool HasPossibleTimes(const NewWhistleEventRecord&);
+template bool HasPossibleTimes(const RightWhaleEventRecord&);
+
 template struct PackedRecord<NewWhistlesRecord>;
 template struct PackedRecord<NewSeismicRecord>;
 template struct PackedRecord<NewRCEventRecord>;

@@ -243,4 +243,10 @@ struct RightWhaleEventRecord : PackedRecord<RightWhaleEventRecord> {
     bool operator==(const RightWhaleEventRecord&) const = default;
 };
 
+// True when every time stamp of the record is a real time that its PCTime
+// text can show (a month 13 or a year 51999 is not): a record that fails is
+// refused like a short one.
+template <class Record>
+bool HasPossibleTimes(const Record& record);
+
 } // namespace velmar::nav

@@ -111,7 +111,11 @@ void GpsPoller::PollGps()
         return;
     }
 
-    m_readout.ShowGpsPanel(GpsPanelTextsFor(&fix, mode));
+    GpsPanelTexts panel = GpsPanelTextsFor(&fix, mode);
+    // A simulated ship stored as survey data must never pass unnoticed.
+    if (m_client.DdeNmeaSimulating())
+        panel.status = SimulatedGpsText();
+    m_readout.ShowGpsPanel(panel);
     const bool stored = m_hooks.storeFix(fix);
     m_hooks.userFormsStoreOnGps();
     QString datum;

@@ -14,6 +14,11 @@ QString letter(char c)
 
 } // namespace
 
+ReadoutText SimulatedGpsText()
+{
+    return {QStringLiteral("SIMULATED GPS"), ColourAlarm};
+}
+
 ReadoutText NmeaStatusText(uint32_t code)
 {
     switch (code) {

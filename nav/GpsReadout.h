@@ -73,6 +73,8 @@ struct GpsPanelTexts {
 
 // "NMEA OK", "No Prog'", ... with their colour codes; "?????" for others.
 ReadoutText NmeaStatusText(uint32_t code);
+// The status box while the NMEA server simulates: "SIMULATED GPS" in alarm.
+ReadoutText SimulatedGpsText();
 // The panel for a fix (nothing: a cleared fix). A fix without a position
 // reads "No Data", and its status "No Satellites" when the receiver said
 // "V". runMode decides whether the time box shows the sentence time (online

@@ -83,6 +83,16 @@ uint32_t NmeaClient::DdeGetNmeaStatus()
     return NmeaUnknownText;
 }
 
+bool NmeaClient::DdeNmeaSimulating()
+{
+    if (!m_client->connectTopic(SystemTopic, RequestTimeoutMs))
+        return false;
+    const std::optional<QByteArray> data =
+        m_client->request(SystemTopic, QStringLiteral("Simulating"), RequestTimeoutMs);
+    m_client->disconnectTopic(SystemTopic);
+    return data && data->startsWith('1');
+}
+
 uint32_t NmeaClient::DdeGetGPSData(GpsFixData& fix, const NmeaSentenceChoice& choice)
 {
     uint32_t result = NmeaOk;

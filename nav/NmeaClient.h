@@ -55,6 +55,8 @@ public:
     // NmeaPortError, NmeaUnknownText; NmeaNoProgram when no conversation
     // opens, NmeaNoData when it does not answer.
     uint32_t DdeGetNmeaStatus();
+    // True when the server says its sentences come from its simulator.
+    bool DdeNmeaSimulating();
 
     // Reads and parses the chosen position sentence into fix (cleared by the
     // caller), then the heading sentences that are chosen. NmeaOk,

@@ -85,7 +85,7 @@ QStringList IniFile::sections() const
 const QString* IniFile::find(const QString& section, const QString& key) const
 {
     for (const Section& s : m_sections) {
-        if (s.name.compare(section, Qt::CaseInsensitive) != 0)
+        if (s.name != section)
             continue;
         for (const Entry& e : s.entries)
             if (e.key.compare(key, Qt::CaseInsensitive) == 0)
@@ -97,7 +97,7 @@ const QString* IniFile::find(const QString& section, const QString& key) const
 IniFile::Section& IniFile::section(const QString& name)
 {
     for (Section& s : m_sections)
-        if (s.name.compare(name, Qt::CaseInsensitive) == 0)
+        if (s.name == name)
             return s;
     m_sections.push_back({name, {}});
     return m_sections.back();

@@ -2,8 +2,9 @@
 // A settings file in the Windows profile format ("[Section]" lines followed
 // by "Key=Value" lines), read and written whole.
 //
-// Section and key names compare without regard to case, as the profile
-// functions did; sections and keys keep the order in which they first
+// Key names compare without regard to case, as the profile functions did.
+// Section names compare exactly: they are device paths, and /dev/ttyS0 and
+// /dev/ttys0 are two ports. Sections and keys keep the order in which they first
 // appeared, so a file written by us reads like the old one. Names may hold
 // any character but "]" (sections) and "=" (keys), so device paths such as
 // /dev/ttyUSB0 serve as section names.

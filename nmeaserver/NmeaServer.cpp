@@ -14,6 +14,8 @@ Q_LOGGING_CATEGORY(lcServer, "velmar.nmeaserver")
 namespace {
 const QString DdeService = QStringLiteral("NMEA");
 const QString StatusItem = QStringLiteral("Status");
+// "1" while the simulator is on: clients show that the ship is not real.
+const QString SimulatingItem = QStringLiteral("Simulating");
 const QStringList Topics = {QStringLiteral("System"), QStringLiteral("strings"), QStringLiteral("Command")};
 
 QByteArray withNul(QByteArray text)
@@ -55,6 +57,8 @@ void NmeaServer::initialise(const QStringList& presentPorts)
     m_store.setDumpInfo(m_settings.Dump);
 
     m_readers.clear();
+    m_sourceStatus.clear();
+    m_sourceTexts.clear();
     for (const THREADDATA& port : m_settings.Ports) {
         auto reader = std::make_unique<SerialThread>(port.PortName);
         connect(reader.get(), &SerialThread::sentenceReceived, this, &NmeaServer::OnRawSentence);
@@ -180,9 +184,21 @@ void NmeaServer::clearSource(const QString& source)
 void NmeaServer::OnPortStatus(const QString& source, int code)
 {
     const bool simulating = source == SimulatorName;
-    emit statusTextChanged(statusText(code, source, simulating, m_settings.Sim.Initials));
-    if (const auto value = statusValueAfter(code))
+    // Each port keeps its own state and text: an unplugged second instrument
+    // must neither hide nor interrupt the GPS port that delivers.
+    const QString text = statusText(code, source, simulating, m_settings.Sim.Initials);
+    if (text.isEmpty())
+        m_sourceTexts.erase(source);
+    else
+        m_sourceTexts[source] = text;
+    QStringList texts;
+    for (const auto& [name, shown] : m_sourceTexts)
+        texts << shown;
+    emit statusTextChanged(texts.join(QStringLiteral(" | ")));
+    if (const auto value = statusValueAfter(code)) {
         m_statusValue = *value;
+        m_sourceStatus[source] = *value;
+    }
 
     switch (code) {
     case StatusPortError:
@@ -231,14 +247,24 @@ bool NmeaServer::ddeConnect(const QString& topic)
 std::optional<QByteArray> NmeaServer::ddeRequest(const QString& /*topic*/, const QString& item) const
 {
     if (platform::ddeNamesEqual(item, StatusItem)) {
-        const QByteArray word = statusWord(m_statusValue);
+        const QByteArray word = statusWord(statusValue());
         if (word.isEmpty())
             return std::nullopt;
         return withNul(word);
     }
+    if (platform::ddeNamesEqual(item, SimulatingItem))
+        return withNul(m_settings.Sim.Simulate ? "1" : "0");
     if (const DataThing* entry = m_store.findItem(item))
         return withNul(entry->Text);
     return std::nullopt;
+}
+
+int NmeaServer::statusValue() const
+{
+    for (const auto& [source, value] : m_sourceStatus)
+        if (value == DdeStatusOK)
+            return DdeStatusOK;
+    return m_statusValue;
 }
 
 void NmeaServer::AddDdeConnections(int delta)

@@ -17,6 +17,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -65,7 +66,9 @@ public:
     int connectionCount() const { return m_connections; }
     void AddDdeConnections(int delta);
 
-    int statusValue() const { return m_statusValue; }
+    // What the item "Status" answers: OK while any source delivers, else the
+    // newest state of any source.
+    int statusValue() const;
     const SentenceStore& store() const { return m_store; }
     const UdpOutput& udp() const { return m_udp; }
     bool restartPending() const { return m_restartTimer.isActive(); }
@@ -93,7 +96,9 @@ private:
     SimulatorFactory m_simulatorFactory;
     QTimer m_restartTimer;
     platform::DdeServer m_dde;
-    int m_statusValue = 0;
+    int m_statusValue = 0;                       // the newest state of any source
+    std::map<QString, int> m_sourceStatus;       // each source's own state
+    std::map<QString, QString> m_sourceTexts;    // each source's status-bar text
     int m_connections = 0;
 };
 

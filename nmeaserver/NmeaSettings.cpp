@@ -3,9 +3,15 @@
 #include "nmeaserver/IniFile.h"
 #include "platform/Folders.h"
 
+#include <QLocale>
+#include <QLoggingCategory>
 #include <QtGlobal>
 
 #include <algorithm>
+#include <cmath>
+#include <functional>
+
+Q_LOGGING_CATEGORY(lcSettings, "velmar.nmeaserver.settings")
 
 namespace velmar::nmeaserver {
 
@@ -24,11 +30,64 @@ bool isDevicePath(const QString& name)
     return name.startsWith(u'/');
 }
 
-float readFloat(const IniFile& f, const QString& s, const QString& k, float def)
+void logBadValue(const QString& section, const QString& key, const QString& value, const QString& def)
 {
-    return float(f.readFloat(s, k, double(def)));
+    qCWarning(lcSettings).noquote() << QStringLiteral("%1 [%2] %3=%4 is not valid: %5 used instead")
+                                           .arg(QString::fromLatin1(SettingsFileName), section, key, value, def);
+}
+
+// The value of a key the file holds, or its default when the key is missing
+// or the value fails the dialog's check.
+float readReal(const IniFile& f, const QString& s, const QString& k, float def, RealBounds bounds)
+{
+    if (!f.hasKey(s, k))
+        return def;
+    const QString text = f.readString(s, k, QString());
+    if (const auto v = parseBoundedReal(text, bounds))
+        return *v;
+    logBadValue(s, k, text, QString::number(def));
+    return def;
+}
+
+int readInteger(const IniFile& f, const QString& s, const QString& k, int def, const std::function<bool(int)>& ok)
+{
+    if (!f.hasKey(s, k))
+        return def;
+    const QString text = f.readString(s, k, QString());
+    bool isNumber = false;
+    const int v = text.toInt(&isNumber);
+    if (isNumber && ok(v))
+        return v;
+    logBadValue(s, k, text, QString::number(def));
+    return def;
+}
+
+QString readInitials(const IniFile& f, const QString& s, const QString& k, const QString& def)
+{
+    const QString text = f.readString(s, k, def);
+    if (text.size() == InitialsLength)
+        return text;
+    logBadValue(s, k, text, def);
+    return def;
 }
 } // namespace
+
+const std::vector<int>& BaudRates()
+{
+    static const std::vector<int> rates{1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    return rates;
+}
+
+std::optional<float> parseBoundedReal(const QString& text, RealBounds bounds)
+{
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text.trimmed(), &ok);
+    // Compared as stored: 0.1 held in a float is a little under 0.1.
+    const float stored = float(v);
+    if (!ok || !std::isfinite(v) || stored < float(bounds.low) || stored > float(bounds.high))
+        return std::nullopt;
+    return stored;
+}
 
 void NmeaSettings::setPorts(const QStringList& presentPorts, const IniFile& file)
 {
@@ -55,7 +114,8 @@ void NmeaSettings::setPorts(const QStringList& presentPorts, const IniFile& file
 void NmeaSettings::load(const IniFile& f)
 {
     DisplaySettings& d = Display;
-    d.Type = f.readInteger(DisplaySection, QStringLiteral("Type"), ShowPosition);
+    d.Type = readInteger(f, DisplaySection, QStringLiteral("Type"), ShowPosition,
+                         [](int v) { return v >= ScrollAll && v <= OneOfEach; });
     d.Top = f.readInteger(DisplaySection, QStringLiteral("Top"), 1);
     d.Left = f.readInteger(DisplaySection, QStringLiteral("Left"), 1);
     d.Height = f.readInteger(DisplaySection, QStringLiteral("Height"), 0);
@@ -68,34 +128,33 @@ void NmeaSettings::load(const IniFile& f)
     d.FontUnderline = d.FontUnderline || f.readBool(DisplaySection, QStringLiteral("FontUnderline"), false);
 
     for (THREADDATA& port : Ports) {
-        port.BaudRate = f.readInteger(port.PortName, QStringLiteral("BaudRate"), port.BaudRate);
+        port.BaudRate = readInteger(f, port.PortName, QStringLiteral("BaudRate"), port.BaudRate, [](int v) {
+            // 0: never set by the operator.
+            return v == 0 || std::find(BaudRates().begin(), BaudRates().end(), v) != BaudRates().end();
+        });
         port.Enable = f.readBool(port.PortName, QStringLiteral("Enable"), port.Enable);
     }
 
-    // A server that has never been told what to read simulates: the suite
-    // then has a GPS feed out of the box. Once the file says, it holds.
-    const bool anyPortEnabled = std::any_of(Ports.begin(), Ports.end(), [](const THREADDATA& p) { return p.Enable; });
-    if (f.hasKey(Simulation, QStringLiteral("Simulate")))
-        Sim.Simulate = f.readBool(Simulation, QStringLiteral("Simulate"), Sim.Simulate);
-    else if (!anyPortEnabled)
-        Sim.Simulate = true;
-    if (const auto port = parseUdpPort(f.readString(UdpSection, QStringLiteral("UDPPort"), QString())))
-        Udp.UDPPort = *port;
+    // Never on unasked: a simulated ship must not be logged as survey data.
+    Sim.Simulate = f.readBool(Simulation, QStringLiteral("Simulate"), Sim.Simulate);
+    Udp.UDPPort = uint16_t(readInteger(f, UdpSection, QStringLiteral("UDPPort"), Udp.UDPPort,
+                                       [](int v) { return parseUdpPort(QString::number(v)).has_value(); }));
     Udp.SendUDPData = f.readBool(UdpSection, QStringLiteral("SendUDPData"), Udp.SendUDPData);
 
     const SIMSETTINGS defaults;
-    Sim.Latitude = readFloat(f, Simulation, QStringLiteral("Latitude"), defaults.Latitude);
-    Sim.Longitude = readFloat(f, Simulation, QStringLiteral("Longitude"), defaults.Longitude);
-    Sim.Speed = readFloat(f, Simulation, QStringLiteral("Speed"), defaults.Speed);
-    Sim.Heading = readFloat(f, Simulation, QStringLiteral("Heading"), defaults.Heading);
-    Sim.Initials = f.readString(Simulation, QStringLiteral("Initials"), defaults.Initials);
-    Sim.Interval = readFloat(f, Simulation, QStringLiteral("Interval"), defaults.Interval);
-    Sim.HDTInitials = f.readString(Simulation, QStringLiteral("HDTInitials"), defaults.HDTInitials);
-    Sim.HDMInitials = f.readString(Simulation, QStringLiteral("HDMInitials"), defaults.HDMInitials);
+    Sim.Latitude = readReal(f, Simulation, QStringLiteral("Latitude"), defaults.Latitude, LatitudeBounds);
+    Sim.Longitude = readReal(f, Simulation, QStringLiteral("Longitude"), defaults.Longitude, LongitudeBounds);
+    Sim.Speed = readReal(f, Simulation, QStringLiteral("Speed"), defaults.Speed, SpeedBounds);
+    Sim.Heading = readReal(f, Simulation, QStringLiteral("Heading"), defaults.Heading, HeadingBounds);
+    Sim.Initials = readInitials(f, Simulation, QStringLiteral("Initials"), defaults.Initials);
+    Sim.Interval = readReal(f, Simulation, QStringLiteral("Interval"), defaults.Interval, IntervalBounds);
+    Sim.HDTInitials = readInitials(f, Simulation, QStringLiteral("HDTInitials"), defaults.HDTInitials);
+    Sim.HDMInitials = readInitials(f, Simulation, QStringLiteral("HDMInitials"), defaults.HDMInitials);
 
     Dump.DumpData = f.readBool(DataDump, QStringLiteral("DumpData"), Dump.DumpData);
     Dump.DumpALLStrings = f.readBool(DataDump, QStringLiteral("DumpALLStrings"), Dump.DumpALLStrings);
-    Dump.DumpInterval = f.readInteger(DataDump, QStringLiteral("DumpInterval"), Dump.DumpInterval);
+    Dump.DumpInterval =
+        readInteger(f, DataDump, QStringLiteral("DumpInterval"), Dump.DumpInterval, [](int v) { return v >= 0; });
     Dump.Directory = f.readString(DumpDirectorySection, QStringLiteral("Directory"), Dump.Directory);
 }
 

@@ -84,8 +84,8 @@ struct NmeaSettings {
     void setPorts(const QStringList& presentPorts, const IniFile& file);
 
     // Every key, each with the record's current value as its default, so a
-    // missing key or a bad value leaves that value as it is. Without a
-    // "Simulate" key and with no port enabled, the simulator runs.
+    // missing key or a bad value leaves that value as it is (the simulator
+    // stays off until the file or the operator turns it on).
     void load(const IniFile& file);
     // writeBounds: false while the form is maximised or minimised, so the
     // stored normal bounds stay.
@@ -94,6 +94,23 @@ struct NmeaSettings {
 
 // A UDP port typed by the operator: a whole number from 1 to 65535, or nothing.
 std::optional<uint16_t> parseUdpPort(const QString& text);
+
+// The checks of the settings dialogs, which the file's values pass too: a
+// value read from "NMEA.INI" that fails gets its default and a log line.
+inline constexpr int DefaultBaudRate = 4800;
+const std::vector<int>& BaudRates();
+inline constexpr int InitialsLength = 2;
+struct RealBounds {
+    double low;
+    double high;
+};
+inline constexpr RealBounds LatitudeBounds{-90, 90};
+inline constexpr RealBounds LongitudeBounds{-180, 180};
+inline constexpr RealBounds SpeedBounds{0, 100};          // knots
+inline constexpr RealBounds HeadingBounds{0, 360};        // degrees
+inline constexpr RealBounds IntervalBounds{0.1, 3600};    // seconds; 0 would post without pause
+// A number in the C locale within the bounds; "nan" and "inf" are none.
+std::optional<float> parseBoundedReal(const QString& text, RealBounds bounds);
 
 // The settings file's path in the settings folder.
 QString settingsFilePath();

@@ -19,8 +19,6 @@
 namespace velmar::nmeaserver {
 
 namespace {
-constexpr int InitialsLength = 2;
-constexpr double MinimumInterval = 0.1;   // seconds; 0 or less would post without pause
 
 QDialogButtonBox* okCancel(QDialog* dialog, const QString& ok, const QString& okName, const QString& cancel,
                            const QString& cancelName)
@@ -49,13 +47,12 @@ QString twoDigitsThreeDecimals(double v)
     return (v < 0 ? QStringLiteral("-") : QString()) + QString::asprintf("%06.3f", std::fabs(v));
 }
 
-bool toReal(const QLineEdit* e, float& out)
+bool toReal(const QLineEdit* e, float& out, RealBounds bounds)
 {
-    bool ok = false;
-    const double v = QLocale::c().toDouble(e->text().trimmed(), &ok);
-    if (ok)
-        out = float(v);
-    return ok;
+    const std::optional<float> v = parseBoundedReal(e->text(), bounds);
+    if (v)
+        out = *v;
+    return v.has_value();
 }
 } // namespace
 
@@ -63,8 +60,7 @@ bool toReal(const QLineEdit* e, float& out)
 
 const std::vector<int>& TPortSettings::baudRates()
 {
-    static const std::vector<int> rates{1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
-    return rates;
+    return BaudRates();
 }
 
 TPortSettings::TPortSettings(QWidget* owner, std::vector<THREADDATA>& ports, SIMSETTINGS& sim)
@@ -200,18 +196,16 @@ bool TSimSettings::okbuttonClick()
 {
     // Each value is stored as soon as it converts; the first that does not
     // keeps the dialog open.
-    if (!toReal(Lat, m_sim.Latitude) || !toReal(Long, m_sim.Longitude) || !toReal(Speed, m_sim.Speed)
-        || !toReal(Heading, m_sim.Heading))
+    if (!toReal(Lat, m_sim.Latitude, LatitudeBounds) || !toReal(Long, m_sim.Longitude, LongitudeBounds)
+        || !toReal(Speed, m_sim.Speed, SpeedBounds) || !toReal(Heading, m_sim.Heading, HeadingBounds))
         return false;
     m_sim.Initials = Initials->text();
     if (m_sim.Initials.size() != InitialsLength)
         return false;
     float interval = 0;
-    if (!toReal(Interval, interval))
-        return false;
-    if (!(interval >= float(MinimumInterval) - 1e-6f)) {
+    if (!toReal(Interval, interval, IntervalBounds)) {
         QMessageBox::warning(this, QStringLiteral("Simulation Settings"),
-                             QStringLiteral("The output interval must be at least %1 s").arg(MinimumInterval));
+                             QStringLiteral("The output interval must be at least %1 s").arg(IntervalBounds.low));
         return false;
     }
     m_sim.Interval = interval;

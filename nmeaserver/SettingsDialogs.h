@@ -22,7 +22,7 @@ namespace velmar::nmeaserver {
 class TPortSettings : public QDialog {
     Q_OBJECT
 public:
-    static constexpr int DefaultBaud = 4800;
+    static constexpr int DefaultBaud = DefaultBaudRate;
     static const std::vector<int>& baudRates();
 
     TPortSettings(QWidget* owner, std::vector<THREADDATA>& ports, SIMSETTINGS& sim);

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the suite: the NMEA server (its
-# simulator runs when no serial port is configured) and Velmar, in online
+# Installs what is missing, builds, and starts the suite: the NMEA server (told
+# to simulate when the settings folder has no NMEA settings yet) and Velmar, in online
 # logging unless an option says otherwise (-s, -p, -t are passed to Velmar).
 #
 # The programs find one another on the D-Bus session bus; without one (a bare
@@ -22,6 +22,21 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
   export QT_QPA_PLATFORM=offscreen
 fi
 
+settings_folder() {
+  if [ -n "${VELMAR_HOME:-}" ]; then echo "$VELMAR_HOME"
+  else echo "${XDG_CONFIG_HOME:-$HOME/.config}/velmar"; fi
+}
+
+# A settings folder without NMEA settings gets a simulated ship, so a first
+# run shows something moving; the programs themselves never simulate unasked.
+nmea_ini="$(settings_folder)/NMEA.INI"
+if [ ! -e "$nmea_ini" ]; then
+  mkdir -p "$(settings_folder)"
+  printf '[Simulation]\nSimulate=1\n' > "$nmea_ini"
+  echo "No NMEA settings yet: NMEA SIMULATES a ship (not survey data). Turn it off under" \
+       "\"Settings > Com Port ...\" (untick \"Simulate Data\") in $nmea_ini." >&2
+fi
+
 nmea_pid=""
 if [ -x build/bin/NMEA ]; then
   build/bin/NMEA &
@@ -35,10 +50,6 @@ stop_nmea() {
 }
 trap stop_nmea EXIT INT TERM
 
-settings_folder() {
-  if [ -n "${VELMAR_HOME:-}" ]; then echo "$VELMAR_HOME"
-  else echo "${XDG_CONFIG_HOME:-$HOME/.config}/velmar"; fi
-}
 # RestartMode of the settings block (offset 4148): non-zero while a copy
 # started after a database change has not taken over yet.
 restart_pending() {

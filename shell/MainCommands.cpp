@@ -30,6 +30,7 @@
 #include "store/ui/NewTableDialog.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMenu>
 #include <QMenuBar>
@@ -368,17 +369,29 @@ bool TMainCommands::DatabaseSheet()
     return result == 1;
 }
 
+// File names differ by letter case on Linux: "survey.sqlite" and
+// "Survey.sqlite" are two surveys. Two names of one file (a link, "./") are
+// one.
+bool SameDatabaseFile(const QString& a, const QString& b)
+{
+    const QString canonicalA = QFileInfo(a).canonicalFilePath();
+    return a == b || (!canonicalA.isEmpty() && canonicalA == QFileInfo(b).canonicalFilePath());
+}
+
 void TMainCommands::CmDatabaseFile()
 {
     const store::ProgramSettings before = TheProgramSettings;
     DatabaseSheet();
     const QString oldPath = before.DatabasePath.text();
     const QString newPath = TheProgramSettings.DatabasePath.text();
-    if (QString::localeAwareCompare(oldPath.toLower(), newPath.toLower()) == 0 || RunMode == RunModeAlterSettings)
+    if (SameDatabaseFile(oldPath, newPath) || RunMode == RunModeAlterSettings)
         return;
     Tell(&m_window, QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"),
             QStringLiteral("Velmar 2010"), QMessageBox::Warning);
     TheProgramSettings.RestartMode = qint32(RunMode);
+    // The normal shut-down first: settings rows saved, the survey closed and
+    // compacted, and the block written with the mode to resume.
+    m_window.ShutDown();
     m_window.PostQuit();
 }
 

@@ -298,6 +298,8 @@ void TV2000Window::CreateClockStrip()
         place(start, *m_clock.startRun);
         auto* stop = new TMyButton(this, IdStopRun, QStringLiteral("Stop Run"), 0, 0, 0, 0);
         place(stop, *m_clock.stopRun);
+        connect(start, &QPushButton::clicked, this, [this] { Command(IdStartRun); });
+        connect(stop, &QPushButton::clicked, this, [this] { Command(IdStopRun); });
     }
     if (Online() && TheProgramSettings.ShowBottomControls) {
         m_bottom[0] = new TMyEdit(this, IdStatusNmea, QStringLiteral("NMEA OK"), 0, 0, 0, 0);

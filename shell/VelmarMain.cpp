@@ -19,11 +19,16 @@
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TVelmarApp.h"
+#include "shell/ui/MessageBoxSeam.h"
 #include "store/ProgramSettings.h"
+#include "store/ui/QtDbMessageSink.h"
+
+#include <QApplication>
 
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
 
@@ -43,6 +48,21 @@ QString ProgramPath(const QStringList& arguments)
         return self;
     return arguments.isEmpty() ? QString() : QFileInfo(arguments.first()).absoluteFilePath();
 }
+
+// The data layer's messages (a refused store, "Error Opening Database", the
+// column warnings) reach the operator as the shell's own boxes do; without
+// it they would only be logged.
+class OperatorDbMessages : public store::QtDbMessageSink {
+public:
+    void showMessage(QObject* owner, const QString& text, const QString& caption, store::DbIcon icon) override
+    {
+        static constexpr QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
+                                                      QMessageBox::Warning, QMessageBox::Information};
+        ui::ShowMessageBox(qobject_cast<QWidget*>(owner), text,
+                           caption.isEmpty() ? QApplication::applicationDisplayName() : caption,
+                           icons[int(icon)]);
+    }
+};
 
 void ShowAlreadyRunning()
 {
@@ -90,9 +110,19 @@ void ArmQuitTimer(TVelmarApp& app)
 
 } // namespace
 
-bool StartProgramDetached(const QString& programPath)
+bool StartProgramDetached(const QString& programPath, const QStringList& arguments)
 {
-    return QProcess::startDetached(programPath, {});
+    return QProcess::startDetached(programPath, arguments);
+}
+
+QStringList RunModeArguments(quint32 runMode)
+{
+    switch (runMode) {
+    case RunModeShowData: return {QStringLiteral("-s")};
+    case RunModeOffline: return {QStringLiteral("-p")};
+    case RunModeAlterSettings: return {QStringLiteral("-t")};
+    default: return {};
+    }
 }
 
 bool RestartAfterDatabaseChange(const QString& programPath, NamedMutex& lock, const ProgramStarter& start)
@@ -103,7 +133,7 @@ bool RestartAfterDatabaseChange(const QString& programPath, NamedMutex& lock, co
     if (!store::WriteProgramSettings(&error))
         qCWarning(shellLog) << "settings block not written before restart:" << error;
     lock.release();
-    if (!start(programPath))
+    if (!start(programPath, RunModeArguments(quint32(store::TheProgramSettings.RestartMode))))
         qCWarning(shellLog) << "could not start" << programPath << "again";
     return true;
 }
@@ -121,6 +151,10 @@ int VelmarMain(int argc, char** argv)
     // The application object comes first on Linux: the bus connection and
     // the warning box need it. Its constructor reads RunMode.
     TVelmarApp app(argc, argv);
+
+    OperatorDbMessages operatorMessages;
+    store::setDbMessageSink(&operatorMessages);
+    const auto sinkGone = qScopeGuard([] { store::setDbMessageSink(nullptr); });
 
     if (RunMode == RunModeOffline)
         QThread::currentThread()->setPriority(QThread::HighPriority);

@@ -25,14 +25,19 @@ inline constexpr const char* AlreadyRunningText =
 // copy gives way to the running one.
 int VelmarMain(int argc, char** argv);
 
-// Starts a program file with no arguments, detached; true when it started.
-using ProgramStarter = std::function<bool(const QString& programPath)>;
-bool StartProgramDetached(const QString& programPath);
+// Starts a program file with its arguments, detached; true when it started.
+using ProgramStarter = std::function<bool(const QString& programPath, const QStringList& arguments)>;
+bool StartProgramDetached(const QString& programPath, const QStringList& arguments);
+
+// The command-line option of a run mode ("-s", "-p", "-t"; none online).
+QStringList RunModeArguments(quint32 runMode);
 
 // After the event loop: when the settings block asks for a restart
 // (RestartMode non-zero), writes the block, releases the single-instance
-// lock and starts the program again with no option, in this order, so that
-// the new copy finds both. True when a restart was asked for.
+// lock and starts the program again with the option of the mode it resumes,
+// in this order, so that the new copy finds both (a show-data copy started
+// without its option would meet a running online copy and give way). True
+// when a restart was asked for.
 bool RestartAfterDatabaseChange(const QString& programPath, platform::NamedMutex& lock,
                                 const ProgramStarter& start = StartProgramDetached);
 

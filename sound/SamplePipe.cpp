@@ -9,6 +9,21 @@
 
 namespace velmar::sound {
 
+namespace {
+
+constexpr int kListenerProbeMs = 200;
+
+bool ServerListensOn(const QString& path)
+{
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    const bool listening = probe.waitForConnected(kListenerProbeMs);
+    probe.abort();
+    return listening;
+}
+
+} // namespace
+
 SamplePipeServer::SamplePipeServer() = default;
 
 SamplePipeServer::~SamplePipeServer()
@@ -20,6 +35,12 @@ bool SamplePipeServer::create(const QString& windowsPipeName, qint64 outBufferBy
 {
     close();
     const QString path = PipeSocketPath(windowsPipeName);
+    // Only a socket nobody listens on is left over from an earlier run;
+    // a live one belongs to another program's pipe, which must go on.
+    if (ServerListensOn(path)) {
+        m_error = QStringLiteral("The pipe %1 is already served by another program (%2)").arg(windowsPipeName, path);
+        return false;
+    }
     QLocalServer::removeServer(path);
     m_server = std::make_unique<QLocalServer>();
     m_server->setSocketOptions(QLocalServer::UserAccessOption);

@@ -25,8 +25,10 @@ public:
     SamplePipeServer(const SamplePipeServer&) = delete;
     SamplePipeServer& operator=(const SamplePipeServer&) = delete;
 
-    // Creates the pipe (a stale socket of an earlier run is replaced). The out
-    // buffer is how many written bytes may wait for the reader.
+    // Creates the pipe (a stale socket of an earlier run, one nobody listens
+    // on, is replaced). False, with errorString() saying why, when another
+    // server listens on it. The out buffer is how many written bytes may wait
+    // for the reader.
     bool create(const QString& windowsPipeName, qint64 outBufferBytes);
     bool isCreated() const;
     QString errorString() const;

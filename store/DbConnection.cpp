@@ -237,17 +237,17 @@ bool FixDatabaseExtension(SQLHENV environment, QString& path, bool add)
     const qsizetype nameStart = std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\'))) + 1;
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     if (dot >= nameStart) {
+        // "Survey.SQLITE" is the survey it names, not a new one beside it.
         const QString extension = path.mid(dot);
-        if (extension == QLatin1String(kOtherDbExtension) || extension == wanted)
+        if (extension.compare(QLatin1String(kOtherDbExtension), Qt::CaseInsensitive) == 0
+            || extension.compare(wanted, Qt::CaseInsensitive) == 0)
             return true;
-        if (!add)
-            return false;
-        path = path.left(dot) + wanted;
-        return true;
     }
-    if (!add)
+    // A blank survey under another name would quietly stand in for the file
+    // the operator named.
+    if (!add || QFileInfo::exists(path))
         return false;
-    path += wanted;
+    path = (dot >= nameStart ? path.left(dot) : path) + wanted;
     return true;
 }
 

@@ -57,10 +57,11 @@ QString getAccessDriverName(SQLHENV environment);
 // True when the ODBC driver list holds a driver described exactly as `name`.
 bool DriverInstalled(SQLHENV environment, const QString& name);
 
-// Keeps a file name usable as a survey database: ".sqlite" and ".db" are kept;
-// with `add` set another extension is replaced by ".sqlite" and a name
-// without one gets it appended. False when no driver is installed, the path
-// is empty, or the extension is wrong and `add` is clear.
+// Keeps a file name usable as a survey database: ".sqlite" and ".db" (in any
+// letter case) are kept; with `add` set another extension is replaced by
+// ".sqlite" and a name without one gets it appended. False when no driver is
+// installed, the path is empty, or the extension is wrong and `add` is clear
+// or the named file exists (it is never swapped for a blank survey).
 bool FixDatabaseExtension(SQLHENV environment, QString& path, bool add);
 
 // Copies the blank template to path (never over an existing file) and makes

@@ -46,6 +46,8 @@ QString charText(char c)
 // Runs the insert; a failure beeps and is logged.
 bool store(TableInserter& writer, const char* name)
 {
+    if (!ProgramClockSetOrTell())
+        return false;
     const SQLRETURN r = writer.execute();
     if (sqlSucceeded(r))
         return true;
@@ -111,6 +113,19 @@ SQLRETURN writeRecordingNow(const sound::RECORDINGINFO& r)
 }
 
 } // namespace
+
+bool ProgramClockSetOrTell()
+{
+    if (shell::RunMode != shell::RunModeOffline)
+        return true;
+    platform::SystemTime now;
+    shell::GetProgramTime(&now);
+    if (now.isValid())
+        return true;
+    DbMessage(DbOwnerWindow(), QString::fromLatin1(kClockNotSetText), QString::fromLatin1(kClockNotSetCaption),
+              DbIcon::Exclamation);
+    return false;
+}
 
 bool DbWriteGpsData(const nav::GpsFixData& fix)
 {

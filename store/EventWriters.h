@@ -24,6 +24,16 @@ struct RECORDINGINFO;
 
 namespace velmar::store {
 
+// In offline logging, false until the program clock has a time (the operator
+// pressed "Start Run" or a deck plays), with the operator told once per
+// refused record: a record stored before would have no time. True in the
+// other modes. Every writer of a timed record asks it first.
+bool ProgramClockSetOrTell();
+inline constexpr const char* kClockNotSetCaption = "Programme Clock Not Set";
+inline constexpr const char* kClockNotSetText =
+    "The programme clock has no time yet: type the start time and press \"Start Run\".\n\n"
+    "The record has not been stored.";
+
 // Stores a fix. Only when it is stored does the cross reference move: its
 // Index becomes the one the database gave the row, its time the fix's PC time.
 // A failed insert shows the fix ("DbWriteGpsData") and changes nothing.

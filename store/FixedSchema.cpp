@@ -288,6 +288,16 @@ const TableDefinition* FixedTableDefinition(const QString& name)
     return it == byName.end() ? nullptr : it->second;
 }
 
+bool IsFixedTableName(const QString& name)
+{
+    BuildFixedSchema();
+    const QString trimmed = name.trimmed();
+    for (const auto& [fixed, definition] : schema().byName)
+        if (fixed.compare(trimmed, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 QStringList FixedTablesAtOpen()
 {
     QStringList names;

@@ -39,6 +39,9 @@ inline constexpr int kCmdNewButtonFormTable = 31943;
 void BuildFixedSchema();
 // A definition of the schema by its name (exact), or nullptr.
 const TableDefinition* FixedTableDefinition(const QString& name);
+// True when the name is one of the survey's fixed tables in any letter case
+// (SQLite's table names ignore case).
+bool IsFixedTableName(const QString& name);
 // The names of the 24 tables checked at open, in the order they are checked.
 QStringList FixedTablesAtOpen();
 

@@ -9,9 +9,12 @@
 #include "shell/RunMode.h"
 #include "shell/TrafficLight.h"
 #include "sound/DateTimeText.h"
+#include "store/DbMessages.h"
+#include "store/EventWriters.h"
 #include "store/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -22,6 +25,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -464,6 +468,9 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
             return false;
         }
     }
+    // Offline, a record before "Start Run" would have no time.
+    if (!store::ProgramClockSetOrTell())
+        return false;
     // The main window polls the GPS first (when due), so the record carries
     // the newest fix.
     if (pollGps)
@@ -492,12 +499,12 @@ void TUserForm::FillAndStore(bool pollGps)
     Store(pollGps, CheckOrigin::Automatic);
 }
 
-void TUserForm::CmStore()
+bool TUserForm::CmStore()
 {
     if (showingData())
-        return;
+        return false;
     if (!Store(true))
-        return;
+        return false;
     if (IsPopupKind()) {
         m_canClose = true;
         m_closingAfterStore = true;
@@ -512,6 +519,66 @@ void TUserForm::CmStore()
         AdvanceReminder(secondsNow());
         EvTimer(kReminderTimer);
     }
+    return true;
+}
+
+namespace {
+
+// Holds the messages of a store made for another program and shows them
+// once its answer has gone: a modal box inside the answer would keep the
+// sender waiting for an operator and let the next poke in meanwhile.
+class HeldMessages : public store::DbMessageSink {
+public:
+    HeldMessages() : m_next(store::dbMessageSink()) { store::setDbMessageSink(this); }
+    ~HeldMessages() override
+    {
+        store::setDbMessageSink(m_next);
+        for (const Held& m : m_held)
+            QTimer::singleShot(0, qApp, [m] {
+                if (m.beep)
+                    store::DbBeep();
+                else
+                    store::DbMessage(nullptr, m.text, m.caption, m.icon);
+            });
+    }
+    void showMessage(QObject*, const QString& text, const QString& caption, store::DbIcon icon) override
+    {
+        m_held.push_back({false, text, caption, icon});
+    }
+    void beep() override { m_held.push_back({true, {}, {}, store::DbIcon::None}); }
+
+private:
+    struct Held {
+        bool beep;
+        QString text;
+        QString caption;
+        store::DbIcon icon;
+    };
+    store::DbMessageSink* m_next;
+    std::vector<Held> m_held;
+};
+
+} // namespace
+
+bool TUserForm::StoreFilled(const std::function<void()>& fill)
+{
+    if (showingData())
+        return false;
+    std::vector<UserControl::Snapshot> before;
+    for (const auto& c : m_controls)
+        before.push_back(c->Save());
+    const bool edited = m_edited;
+    const bool userEdits = m_hasUserEdits;
+    const HeldMessages held;
+    fill();
+    if (CmStore())
+        return true;
+    // Refused: nothing of the fill may stay for the next store to pick up.
+    for (std::size_t n = 0; n < m_controls.size(); ++n)
+        m_controls[n]->Restore(before[n]);
+    SetEdited(edited);
+    m_hasUserEdits = userEdits;
+    return false;
 }
 
 void TUserForm::CmClear()

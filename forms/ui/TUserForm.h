@@ -21,6 +21,7 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -98,7 +99,11 @@ public:
 
     bool Store(bool pollGps, CheckOrigin origin = CheckOrigin::Operator);
     void FillAndStore(bool pollGps);
-    void CmStore();
+    // True when the record was stored.
+    bool CmStore();
+    // UserFormWindow::StoreFilled: fill, store now, or put every control
+    // back when the record is refused; messages wait until the caller is done.
+    bool StoreFilled(const std::function<void()>& fill);
     void CmClear();
     void ClearControls(bool all);
     void SetEdited(bool state);

@@ -17,6 +17,8 @@
 #include "store/RecordWriters.h"
 
 #include <QAbstractItemView>
+#include <QCheckBox>
+#include <QSignalBlocker>
 #include <QApplication>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -579,6 +581,48 @@ void UserControl::SetText(const QString& text)
             ValueEdit()->setText(text);
         break;
     }
+}
+
+UserControl::Snapshot UserControl::Save() const
+{
+    Snapshot s;
+    if (TUserEdit* e = ValueEdit())
+        s.value = e->text();
+    if (TUserEdit* t = TimeEdit())
+        s.time = t->text();
+    if (auto* second = qobject_cast<QLineEdit*>(m_second))
+        s.second = second->text();
+    if (auto* box = qobject_cast<QCheckBox*>(m_value))
+        s.checked = box->isChecked();
+    if (TUserListBox* list = List())
+        s.listIndex = list->currentIndex();
+    s.buffer = m_buffer;
+    s.lookupIndex = m_lookupIndex;
+    s.hasValue = m_hasValue;
+    s.edited = m_edited;
+    return s;
+}
+
+void UserControl::Restore(const Snapshot& s)
+{
+    if (TUserEdit* e = ValueEdit())
+        e->setText(s.value);
+    if (TUserEdit* t = TimeEdit())
+        t->setText(s.time);
+    if (auto* second = qobject_cast<QLineEdit*>(m_second))
+        second->setText(s.second);
+    if (auto* box = qobject_cast<QCheckBox*>(m_value)) {
+        const QSignalBlocker quiet(box);
+        box->setChecked(s.checked);
+    }
+    if (TUserListBox* list = List()) {
+        const QSignalBlocker quiet(list);
+        list->setCurrentIndex(s.listIndex);
+    }
+    m_buffer = s.buffer;
+    m_lookupIndex = s.lookupIndex;
+    m_hasValue = s.hasValue;
+    m_edited = s.edited;
 }
 
 void UserControl::Clear()

@@ -131,6 +131,20 @@ public:
     // Writes a text straight into the window control(s).
     void SetText(const QString& text);
     void Clear();
+    // Everything the control shows and holds, to put it back whole.
+    struct Snapshot {
+        QString value;
+        QString time;
+        QString second;
+        bool checked = false;
+        int listIndex = -1;
+        QString buffer;
+        int lookupIndex = 0;
+        bool hasValue = false;
+        bool edited = false;
+    };
+    Snapshot Save() const;
+    void Restore(const Snapshot& snapshot);
     // Fills the control from its source; false (and left as it was) when the
     // source has no value.
     bool AutoFill();

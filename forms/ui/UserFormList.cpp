@@ -198,6 +198,8 @@ int LoadUserForms(QWidget* mainWindow, QTabBar* tabs, int nextTab)
             sink->setTableCheckText(table);
         store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableUserForm);
         auto form = std::make_unique<TUserFormInfo>(table, -1);
+        if (form->Refused)
+            continue;
         BuildPlotMenu(*form);
         RestorePlotMenu(*form);
         s.forms.push_back(std::move(form));

@@ -122,9 +122,9 @@ void TUserFormPort::AutoFillValue(int valueIndex)
         c->AutoFill();
 }
 
-void TUserFormPort::PostStore()
+bool TUserFormPort::StoreFilled(const std::function<void()>& fill)
 {
-    QTimer::singleShot(0, m_window, [w = m_window] { w->CmStore(); });
+    return m_window->StoreFilled(fill);
 }
 
 void TUserFormPort::FillAndStore(bool pollGps) { m_window->FillAndStore(pollGps); }

@@ -31,7 +31,7 @@ public:
     QString SubTabLabel() const override;
     void SetValueText(int valueIndex, const QString& text) override;
     void AutoFillValue(int valueIndex) override;
-    void PostStore() override;
+    bool StoreFilled(const std::function<void()>& fill) override;
     void FillAndStore(bool pollGps) override;
     void SetTableLetter(const QString& letter) override;
     void ApplyTopStripRules() override;

@@ -1,5 +1,6 @@
 #include "shell/ui/MessageBoxSeam.h"
 
+#include <QFile>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcMessageBox, "velmar.shell.messagebox")
@@ -32,6 +33,12 @@ void setMessageBoxHandler(MessageBoxHandler h)
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
                                            QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)
 {
+    // Test hook: every box the operator is shown, one line each in this file.
+    if (const QString log = qEnvironmentVariable("VELMAR_MESSAGE_LOG"); !log.isEmpty()) {
+        QFile file(log);
+        if (file.open(QIODevice::Append | QIODevice::Text))
+            file.write((caption + QStringLiteral(" : ") + QString(text).replace(u'\n', u' ') + u'\n').toUtf8());
+    }
     if (handler())
         return handler()(owner, text, caption, icon, buttons);
     if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL")) {

@@ -6,6 +6,7 @@
 #include "store/ProgramSettings.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,10 +55,17 @@ bool DatabaseDialog::OpenChosenDatabase()
 {
     QString name = m_combo->currentText().left(kMaxNameLength);
     if (!FixDatabaseExtension(nullptr, name, true)) {
+        if (!name.isEmpty() && QFileInfo::exists(name)) {
+            DbMessage(this, name + QStringLiteral("\n\nis not a survey database (.sqlite or .db)"), kErrorOpening);
+            return false;
+        }
         if (shell::RunMode != shell::RunModeAlterSettings)
             DbMessage(this, QStringLiteral("No Database"), QString());
         return true;
     }
+    // Stored relative, the next start from another folder would open (or
+    // create) another file.
+    name = QFileInfo(name).absoluteFilePath();
     m_combo->setEditText(name);
     if (name == TheProgramSettings.DatabasePath.text())
         return true;

@@ -32,14 +32,19 @@ public:
     QString SubTabLabel() const override { return label; }
     void SetValueText(int valueIndex, const QString& text) override { values.at(std::size_t(valueIndex)) = text; }
     void AutoFillValue(int valueIndex) override { values.at(std::size_t(valueIndex)) = QStringLiteral("auto"); }
-    void PostStore() override
+    bool StoreFilled(const std::function<void()>& fill) override
     {
-        QTimer::singleShot(0, this, [this] { Store(); });
+        const FormValues before = values;
+        fill();
+        if (Store() == kStoreOk)
+            return true;
+        values = before;
+        return false;
     }
     void FillAndStore(bool) override { Store(); }
     void SetTableLetter(const QString& l) override { letter = l; }
 
-    void Store()
+    int Store()
     {
         const int result = DbStoreRecord(m_form, values, {}, false);
         ++stores;
@@ -48,6 +53,7 @@ public:
             values.assign(values.size(), QString());
         if (onStored)
             onStored(result);
+        return result;
     }
 
     TUserFormInfo& m_form;

@@ -13,6 +13,7 @@
 #include "shell/MainLayout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
+#include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
 
 #include <QCoreApplication>
@@ -318,6 +319,8 @@ TEST_F(FormListTest, ButtonEditorListsFormsAndTheirFields)
     EXPECT_EQ(UserFormFieldList(QStringLiteral("Nothing")), QString());
 }
 
+// The answer to a poke tells whether its row is stored: it is stored before
+// the answer, and a refused one leaves the window as it was.
 TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
 {
     load();
@@ -325,11 +328,21 @@ TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
     int stored = -1;
     w->onStored = [&](int result) { stored = result; };
     EXPECT_TRUE(UserFormDdePoke(QStringLiteral("sightings"), QByteArray("12, HP ,,3.5")));
-    EXPECT_EQ(w->values, (FormValues{"12", "HP ", QString(), "3.5"}));
-    EXPECT_EQ(w->stores, 0); // after the poke is answered
-    QCoreApplication::processEvents();
+    EXPECT_EQ(w->stores, 1);
     EXPECT_EQ(stored, kStoreOk);
     EXPECT_EQ(w->values[0], QString());
+    store::test::DirectDb db(dbFile);
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT Count, Species, Comment, Range FROM Sightings")),
+              QStringList{QStringLiteral("12|HP |NULL|3.5")});
+
+    // A value the table refuses: nothing stored, the typed values kept.
+    w->values = {QStringLiteral("7"), QString(), QString(), QString()};
+    ASSERT_TRUE(execSql(QStringLiteral("CREATE TRIGGER NoMore BEFORE INSERT ON Sightings BEGIN "
+                                       "SELECT RAISE(ABORT, 'full'); END")));
+    EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Sightings"), QByteArray("99,MW")));
+    EXPECT_EQ(w->values, (FormValues{"7", QString(), QString(), QString()}));
+    ASSERT_TRUE(execSql(QStringLiteral("DROP TRIGGER NoMore")));
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT count(*) FROM Sightings")), QStringList{QStringLiteral("1")});
 
     // Forms without DDEENABLE, other topics and oversized data are refused.
     EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Incident"), QByteArray("x")));
@@ -338,7 +351,41 @@ TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
     EXPECT_TRUE(UserFormDdeHandler(QStringLiteral("udfservice"), QStringLiteral("Sightings"),
                                    QByteArray("1,MW,") + QByteArray(500, 'x')));
     // The control's buffer of 10 holds 9 characters and its terminator.
-    EXPECT_EQ(w->values[2], QString(9, QLatin1Char('x')));
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT Comment FROM Sightings ORDER BY \"Index\" DESC LIMIT 1")),
+              QStringList{QString(9, QLatin1Char('x'))});
+}
+
+// A form may never alter or fill one of the survey's own tables, whether it
+// is named after one or names one as its data table (in any case).
+TEST_F(FormListTest, AFormStoringIntoAFixedTableIsRefused)
+{
+    for (const char* table : {"UDF_Comments", "UDF_Fixes"})
+        store::DbCheckUserTable(store::GetDbConnection(), QLatin1String(table), store::kUserTableUserForm);
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") "
+                                       "VALUES (1, 'CHAR', 'Remark', 20), (2, 'DDEENABLE', '', 0)")));
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Fixes\" (\"Order\", \"Type\", \"Title\", \"DbTitle\") "
+                                       "VALUES (1, 'INTEGER', 'Satellites', ''), (2, 'DBTABLENAME', '', 'gpsdata')")));
+    store::test::DirectDb db(dbFile);
+    const QStringList commentsBefore = db.columns(QStringLiteral("Comments"));
+    const QStringList gpsBefore = db.columns(QStringLiteral("GpsData"));
+    sink.messages.clear();
+
+    load();
+    EXPECT_EQ(FindUserForm(QStringLiteral("Comments")), nullptr);
+    EXPECT_EQ(FindUserForm(QStringLiteral("Fixes")), nullptr);
+    ASSERT_NE(FindUserForm(QStringLiteral("Sightings")), nullptr);
+    EXPECT_FALSE(tabTexts().contains(QStringLiteral("Fixes")));
+    ASSERT_EQ(sink.messages.size(), 2u) << captions().join(u'\n').toStdString();
+    for (const auto& m : sink.messages) {
+        EXPECT_EQ(m.caption, QString::fromLatin1(kDefinitionErrorCaption));
+        EXPECT_TRUE(m.text.contains(QStringLiteral("not loaded"))) << m.text.toStdString();
+    }
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("\"Comments\""))) << sink.messages[0].text.toStdString();
+    EXPECT_TRUE(sink.messages[1].text.contains(QStringLiteral("\"gpsdata\""))) << sink.messages[1].text.toStdString();
+    EXPECT_EQ(db.columns(QStringLiteral("Comments")), commentsBefore);
+    EXPECT_EQ(db.columns(QStringLiteral("GpsData")), gpsBefore);
+    EXPECT_FALSE(UserFormDdePoke(QStringLiteral("Comments"), QByteArray("a remark")));
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT count(*) FROM Comments")), QStringList{QStringLiteral("0")});
 }
 
 struct SplitCase {

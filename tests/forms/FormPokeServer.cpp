@@ -1,13 +1,16 @@
 // A stand-in for Velmar's session-bus input of the user forms: opens the
 // survey database given on the command line, loads its forms with stand-in
 // windows, serves "UDFSERVICE" of service "Velmar2000", and prints
-// "ready" once serving and "stored <result>" after each store.
+// "ready" once serving and "stored <result>" after each store. With
+// --real-windows the forms get the program's own windows instead (nothing is
+// printed per store; the rows tell).
 //
-//   form_poke_server DATABASE
+//   form_poke_server DATABASE [--real-windows]
 #include "FakeFormWindow.h"
 
 #include "forms/UserFormDdeInput.h"
 #include "forms/ui/UserFormList.h"
+#include "forms/ui/UserFormWindowPort.h"
 #include "platform/Dde.h"
 #include "shell/RunMode.h"
 #include "store/DbConnection.h"
@@ -28,7 +31,10 @@ int main(int argc, char** argv)
     if (store::OpenDB(nullptr, QString::fromLocal8Bit(argv[1])) != store::kOpenDbOk)
         return 3;
     QWidget mainWindow;
-    forms::setUserFormWindowFactory([](QWidget* parent, forms::TUserFormInfo& form, bool popup) {
+    if (argc > 2 && QByteArray(argv[2]) == "--real-windows")
+        forms::setUserFormWindowFactory(forms::MakeUserFormWindow);
+    else
+        forms::setUserFormWindowFactory([](QWidget* parent, forms::TUserFormInfo& form, bool popup) {
         auto* w = new forms::test::FakeFormWindow(popup ? nullptr : parent, form, popup);
         w->onStored = [](int result) {
             std::printf("stored %d\n", result);

@@ -192,6 +192,42 @@ TEST_F(EventsFixture, AStoredOpenWhistleEventNeverBlocksThePurge)
     EXPECT_EQ(PurgeWhistleEvents(60'000), 3);
 }
 
+// A time no clock can show would be stored as a garbled PCTime text.
+TEST_F(EventsFixture, RecordsWithAnImpossibleTimeAreRefusedLikeShortOnes)
+{
+    struct Bad {
+        const char* legend;
+        std::size_t at;  // offset within the SYSTEMTIME
+        uint16_t value;
+    };
+    const Bad bads[] = {{"month 13", 2, 13}, {"year 51999", 0, 51999}, {"day 32", 6, 32},
+                        {"hour 24", 8, 24}, {"year 0", 0, 0}};
+    int second = 0;
+    for (const KnownPoke& p : allKnownPokes()) {
+        const auto known = knownTime(++second).toBytes();
+        const qsizetype timeAt =
+            p.bytes.indexOf(QByteArray(reinterpret_cast<const char*>(known.data()), qsizetype(known.size())));
+        ASSERT_GE(timeAt, 0) << p.item;
+        for (const Bad& b : bads) {
+            SCOPED_TRACE(std::string(p.item) + ", " + b.legend);
+            errors.clear();
+            stored.clear();
+            PurgeAllDetections();
+            QByteArray bytes = p.bytes;
+            bytes[timeAt + qsizetype(b.at)] = char(b.value & 0xFF);
+            bytes[timeAt + qsizetype(b.at) + 1] = char(b.value >> 8);
+            // Acknowledged, as a short record is, so the detector does not retry it.
+            EXPECT_TRUE(poke(p.item, bytes));
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_TRUE(errors[0].contains(QString::fromLatin1(p.item))) << errors[0].toStdString();
+            EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Error: Invalid "))) << errors[0].toStdString();
+            EXPECT_EQ(nodeCount(), 0);
+            EXPECT_TRUE(stored.empty());
+            EXPECT_TRUE(posted.empty());
+        }
+    }
+}
+
 TEST_F(EventsFixture, EventTimesAreAllShiftedAlikeInOfflineLogging)
 {
     server.hooks.toProgramTime = [](SystemTime* t) {

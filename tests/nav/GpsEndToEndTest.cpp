@@ -17,6 +17,8 @@
 #include <QFile>
 #include <QProcess>
 
+#include <memory>
+
 using namespace velmar;
 using namespace velmar::nav;
 
@@ -42,9 +44,10 @@ protected:
         OpenDbTest::TearDown();
     }
 
-    void startNmea(const QString& port)
+    void startNmea(const QString& port, bool simulate = false)
     {
         nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+        ini.writeBool("Simulation", "Simulate", simulate);
         ini.writeInteger(port, "BaudRate", 4800);
         ini.writeBool(port, "Enable", true);
         ini.writeBool("UDPPORT", "SendUDPData", false);
@@ -58,7 +61,22 @@ protected:
         ASSERT_TRUE(m_nmea.waitForStarted(10000));
     }
 
+    // The poller on the test's own clock, made at the first use.
+    GpsPoller& poller()
+    {
+        if (!m_poller) {
+            GpsPoller::Hooks hooks;
+            hooks.tickNow = [this] { return now; };
+            m_poller = std::make_unique<GpsPoller>(readout, fixes, hooks);
+        }
+        return *m_poller;
+    }
+
     QProcess m_nmea;
+    uint64_t now = 0;
+    GpsFixList fixes{[this] { return now; }};
+    FakeReadout readout;
+    std::unique_ptr<GpsPoller> m_poller;
 };
 
 TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
@@ -75,13 +93,6 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
     startNmea(pty.port());
     platform::DdeClient server(QStringLiteral("NMEA"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return server.serverPresent(); }, 20000));
-
-    uint64_t now = 0;
-    GpsFixList fixes{[&] { return now; }};
-    FakeReadout readout;
-    GpsPoller::Hooks hooks;
-    hooks.tickNow = [&] { return now; };
-    GpsPoller poller(readout, fixes, hooks);
 
     // The port opens mid-line: the server drops what it first reads.
     ASSERT_TRUE(pty.write("$GPTXT,01,01,02,ANTSTATUS=OK*3B\r\n"));
@@ -108,7 +119,7 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
             << " / " << server.request(QStringLiteral("strings"), QStringLiteral("HEHDT"), 500).value_or("none").constData()
             << " / " << server.request(QStringLiteral("System"), QStringLiteral("Status"), 500).value_or("none").constData();
         now += interval;
-        poller.PollGpsIfDue();
+        poller().PollGpsIfDue();
         first = false;
     }
 
@@ -138,6 +149,26 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
     EXPECT_FALSE(readout.panels[0].status);
     EXPECT_EQ(readout.panels[1].status->text, QStringLiteral("No Satellites"));
     EXPECT_EQ(readout.panels[5].status->text, QStringLiteral("GPS OK"));
+    EXPECT_EQ(server.request(QStringLiteral("System"), QStringLiteral("Simulating"), 500), QByteArray("0\0", 2));
+}
+
+// A server told to simulate: its fixes reach the panel marked plainly as not
+// real.
+TEST_F(GpsEndToEnd, ASimulatedShipIsShownAsSuch)
+{
+    shell::RunMode = shell::RunModeOnline;
+    store::TheProgramSettings = store::ProgramSettings();
+    startNmea(QStringLiteral("/dev/null-port"), true);
+    platform::DdeClient server(QStringLiteral("NMEA"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return server.request(QStringLiteral("System"), QStringLiteral("Status"), 500) == QByteArray("OK\0", 3); },
+        20000));
+    poller().PollGps();
+    ASSERT_EQ(readout.panels.size(), 1u);
+    ASSERT_TRUE(readout.panels[0].status);
+    EXPECT_EQ(*readout.panels[0].status, SimulatedGpsText());
+    EXPECT_EQ(readout.panels[0].status->colour, ColourAlarm);
+    EXPECT_EQ(readout.panels[0].status->text, QStringLiteral("SIMULATED GPS"));
 }
 
 } // namespace

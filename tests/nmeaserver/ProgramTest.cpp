@@ -6,6 +6,8 @@
 #include "nmeaserver/NmeaSettings.h"
 #include "platform/Dde.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QHostAddress>
 #include <QProcess>
 #include <QTimer>
@@ -125,9 +127,59 @@ TEST(NmeaProgram, ServesDumpsAndSendsOnWhatThePortReads)
     EXPECT_EQ(lines[0].indexOf(','), 19) << "yyyy-mm-dd hh:mm:ss";
 }
 
-TEST(NmeaProgram, NeverConfiguredItServesASimulatedShip)
+// A GPS on a pseudo-terminal beside an enabled port whose instrument is
+// unplugged: every status read during many retries of the dead port says
+// "OK", so a client stores every fix.
+TEST(NmeaProgram, AnUnpluggedSecondPortDoesNotInterruptTheGps)
+{
+    PtyPair pty;
+    ASSERT_TRUE(pty.ready());
+    const QString unplugged = pty.folder() + "/unplugged";
+    {
+        QFile::remove(nmeaserver::settingsFilePath());
+        nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+        for (const QString& port : {pty.port(), unplugged}) {
+            ini.writeInteger(port, "BaudRate", 4800);
+            ini.writeBool(port, "Enable", true);
+        }
+        ASSERT_TRUE(ini.save());
+    }
+    QProcess nmea;
+    startNmea(nmea);
+    platform::DdeClient dde("NMEA");
+    const QByteArray rmc = "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*6A";
+    QTimer gps;
+    QObject::connect(&gps, &QTimer::timeout, [&] { pty.write(rmc + "\r\n"); });
+    gps.start(50);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Status", 500) == z("OK"); }, 20000));
+
+    // The dead port is tried again about every second; read the status for
+    // several of its retries.
+    QStringList seen;
+    QElapsedTimer span;
+    span.start();
+    while (span.elapsed() < 4000) {
+        // A request that a busy machine lets time out tells nothing.
+        if (const auto status = dde.request("System", "Status", 500))
+            seen << QString::fromLatin1(*status);
+        QTest::qWait(20);
+    }
+    seen.removeDuplicates();
+    EXPECT_EQ(seen, QStringList{QStringLiteral("OK") + QChar(0)});
+    EXPECT_EQ(ask(dde, "GPRMC"), z(rmc));
+    nmea.terminate();
+    EXPECT_TRUE(nmea.waitForFinished(10000));
+}
+
+// What scripts/run.sh sets up for a settings folder without NMEA settings.
+TEST(NmeaProgram, ToldToSimulateItServesASimulatedShip)
 {
     QFile::remove(nmeaserver::settingsFilePath());
+    {
+        nmeaserver::IniFile told(nmeaserver::settingsFilePath());
+        told.writeBool("Simulation", "Simulate", true);
+        ASSERT_TRUE(told.save());
+    }
     QProcess nmea;
     startNmea(nmea);
     ASSERT_TRUE(nmea.waitForStarted(10000));

@@ -33,14 +33,39 @@ TEST(NmeaServer, StatusItemFollowsTheReadersAndSentencesAreServedByName)
     EXPECT_EQ(texts.last(), "Collecting NMEA data on port /dev/ttyS0");
 
     server.OnPortStatus("Sim", StatusSimulating);
-    EXPECT_EQ(texts.last(), "Simulating GPRMC and AIS Data");
+    EXPECT_EQ(texts.last(), "Collecting NMEA data on port /dev/ttyS0 | Simulating GPRMC and AIS Data")
+        << "each source shows its own state";
+    server.OnPortStatus("Sim", StatusIdle);
     server.OnPortStatus("/dev/ttyS0", StatusPortError);
-    EXPECT_EQ(texts.last(), "Can't open comm port /dev/ttyS0");
+    EXPECT_EQ(texts.last(), "Can't open comm port /dev/ttyS0 | Port Sim Idle");
     EXPECT_EQ(server.ddeRequest("System", "Status"), z("Port Error"));
     EXPECT_TRUE(server.restartPending()) << "a port that cannot be opened is tried again";
     server.OnPortStatus("/dev/ttyS0", 99);
-    EXPECT_EQ(texts.last(), "");
+    EXPECT_EQ(texts.last(), "Port Sim Idle");
     EXPECT_EQ(server.ddeRequest("System", "Status"), z("Port Error"));
+}
+
+// An unplugged second instrument beside the GPS: clients read "OK" as long
+// as the GPS delivers, and each port shows its own state.
+TEST(NmeaServer, StatusIsOkWhileAnyPortDelivers)
+{
+    NmeaServer server;
+    server.initialise({});
+    QStringList texts;
+    QObject::connect(&server, &NmeaServer::statusTextChanged, [&](const QString& t) { texts << t; });
+    server.OnPortStatus("/dev/ttyUSB0", StatusStarting);
+    server.OnRawSentence("/dev/ttyUSB0", "$GPRMC,1\r");
+    server.OnRawSentence("/dev/ttyUSB0", "$GPRMC,2\r");
+    for (int second = 0; second < 5; ++second) {
+        server.OnPortStatus("/dev/ttyUSB1", StatusPortError);
+        EXPECT_EQ(server.ddeRequest("System", "Status"), z("OK")) << second;
+        server.OnRawSentence("/dev/ttyUSB0", "$GPRMC,3\r");
+        EXPECT_EQ(server.ddeRequest("System", "Status"), z("OK")) << second;
+    }
+    EXPECT_EQ(texts.last(), "Collecting NMEA data on port /dev/ttyUSB0 | Can't open comm port /dev/ttyUSB1");
+    // The GPS falls silent too: now the clients are told.
+    server.OnPortStatus("/dev/ttyUSB0", StatusTimeOut);
+    EXPECT_EQ(server.ddeRequest("System", "Status"), z("TimeOut"));
 }
 
 TEST(NmeaServer, ASilentPortTakesOnlyItsOwnSentences)

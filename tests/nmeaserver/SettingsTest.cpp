@@ -2,6 +2,7 @@
 #include "nmeaserver/NmeaSettings.h"
 
 #include <QFile>
+#include <functional>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -20,7 +21,7 @@ TEST(NmeaSettings, DefaultsWithoutAFile)
     ASSERT_EQ(s.Ports.size(), 1u);
     EXPECT_FALSE(s.Ports[0].Enable);
     EXPECT_EQ(s.Ports[0].BaudRate, 0);
-    EXPECT_TRUE(s.Sim.Simulate) << "never configured: a simulated feed";
+    EXPECT_FALSE(s.Sim.Simulate) << "no simulated ship unless asked for";
     EXPECT_FALSE(s.Udp.SendUDPData);
     EXPECT_EQ(s.Udp.UDPPort, 8010);
     EXPECT_FALSE(s.Dump.DumpData);
@@ -90,31 +91,26 @@ TEST(NmeaSettings, WriteThenReadKeepsEveryValueAndTheFileLayout)
 TEST(NmeaSettings, BadValuesKeepDefaultsAndStoredBoundsSurviveAMaximisedForm)
 {
     IniFile f;
-    f.parse("[display]\r\ntype=3\r\nTop=5\r\nLeft=6\r\nHeight=300\r\nWidth=500\r\n"
+    f.parse("[Display]\r\ntype=3\r\nTop=5\r\nLeft=6\r\nHeight=300\r\nWidth=500\r\n"
             "[UDPPORT]\r\nUDPPort=70000\r\nSendUDPData=yes\r\n"
             "[Simulation]\r\nLatitude=fifty\r\nInitials=II\r\n"
             "[DataDump]\r\nDumpInterval=\r\n");
     NmeaSettings s;
     s.load(f);
-    EXPECT_EQ(s.Display.Type, OneOfEach) << "names compare without regard to case";
+    EXPECT_EQ(s.Display.Type, OneOfEach) << "keys compare without regard to case";
     EXPECT_EQ(s.Udp.UDPPort, 8010) << "a port outside 1..65535 is refused";
     EXPECT_FALSE(s.Udp.SendUDPData);
     EXPECT_FLOAT_EQ(s.Sim.Latitude, 51.4f);
     EXPECT_EQ(s.Sim.Initials, "II");
     EXPECT_EQ(s.Dump.DumpInterval, 30);
-    EXPECT_TRUE(s.Sim.Simulate);
+    EXPECT_FALSE(s.Sim.Simulate);
 
-    // A port that is enabled, or a file that says so, turns the default off.
-    NmeaSettings withPort;
-    IniFile portFile;
-    portFile.parse("[/dev/ttyUSB0]\nEnable=1\n");
-    withPort.setPorts({}, portFile);
-    withPort.load(portFile);
-    EXPECT_FALSE(withPort.Sim.Simulate);
-    portFile.parse("[Simulation]\nSimulate=0\n");
+    // Only the file turns the simulator on.
+    IniFile simFile;
+    simFile.parse("[Simulation]\nSimulate=1\n");
     NmeaSettings told;
-    told.load(portFile);
-    EXPECT_FALSE(told.Sim.Simulate);
+    told.load(simFile);
+    EXPECT_TRUE(told.Sim.Simulate);
 
     s.Display.Height = 999;
     s.save(f, false);
@@ -124,6 +120,66 @@ TEST(NmeaSettings, BadValuesKeepDefaultsAndStoredBoundsSurviveAMaximisedForm)
     NmeaSettings t;
     t.load(f);
     EXPECT_EQ(t.Udp.UDPPort, 8010);
+}
+
+// A hand-edited file: every number is held to its dialog's check, and a bad
+// one gets its default and a log line instead of reaching the simulator.
+TEST(NmeaSettings, HandEditedNumbersAreCheckedAsTheirDialogsCheckThem)
+{
+    struct Row {
+        const char* legend;
+        const char* text;
+        std::function<bool(const NmeaSettings&)> holds;
+    };
+    const SIMSETTINGS d;
+    const Row rows[] = {
+        {"interval nan", "[Simulation]\nInterval=nan\n", [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
+        {"interval inf", "[Simulation]\nInterval=inf\n", [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
+        {"interval 0", "[Simulation]\nInterval=0\n", [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
+        {"interval 0.1", "[Simulation]\nInterval=0.1\n", [](const NmeaSettings& s) { return s.Sim.Interval == 0.1f; }},
+        {"latitude 91", "[Simulation]\nLatitude=91\n", [&](const NmeaSettings& s) { return s.Sim.Latitude == d.Latitude; }},
+        {"latitude -90", "[Simulation]\nLatitude=-90\n", [](const NmeaSettings& s) { return s.Sim.Latitude == -90.0f; }},
+        {"longitude -nan", "[Simulation]\nLongitude=-nan\n", [&](const NmeaSettings& s) { return s.Sim.Longitude == d.Longitude; }},
+        {"speed -3", "[Simulation]\nSpeed=-3\n", [&](const NmeaSettings& s) { return s.Sim.Speed == d.Speed; }},
+        {"speed 1e30", "[Simulation]\nSpeed=1e30\n", [&](const NmeaSettings& s) { return s.Sim.Speed == d.Speed; }},
+        {"heading 361", "[Simulation]\nHeading=361\n", [&](const NmeaSettings& s) { return s.Sim.Heading == d.Heading; }},
+        {"initials of three", "[Simulation]\nInitials=GPS\nHDTInitials=H\n",
+         [&](const NmeaSettings& s) { return s.Sim.Initials == d.Initials && s.Sim.HDTInitials == d.HDTInitials; }},
+        {"baud 4801", "[/dev/ttyUSB0]\nBaudRate=4801\nEnable=1\n",
+         [](const NmeaSettings& s) { return s.Ports.at(0).BaudRate == 0 && s.Ports.at(0).Enable; }},
+        {"baud 9600", "[/dev/ttyUSB0]\nBaudRate=9600\n", [](const NmeaSettings& s) { return s.Ports.at(0).BaudRate == 9600; }},
+        {"dump interval -5", "[DataDump]\nDumpInterval=-5\n", [](const NmeaSettings& s) { return s.Dump.DumpInterval == 30; }},
+        {"display type 9", "[Display]\nType=9\n", [](const NmeaSettings& s) { return s.Display.Type == ShowPosition; }},
+    };
+    for (const Row& r : rows) {
+        IniFile f;
+        f.parse(r.text);
+        NmeaSettings s;
+        s.setPorts({}, f);
+        s.load(f);
+        EXPECT_TRUE(r.holds(s)) << r.legend;
+    }
+}
+
+// Device paths differ by case: two sections, two ports, both kept on save.
+TEST(NmeaSettings, PortSectionsCompareExactly)
+{
+    IniFile f;
+    f.parse("[/dev/ttys0]\nBaudRate=9600\nEnable=1\n[/dev/ttyS0]\nBaudRate=4800\nEnable=0\n");
+    NmeaSettings s;
+    s.setPorts({QStringLiteral("/dev/ttyS0")}, f);
+    s.load(f);
+    ASSERT_EQ(s.Ports.size(), 2u);
+    EXPECT_EQ(s.Ports[0].PortName, "/dev/ttyS0");
+    EXPECT_FALSE(s.Ports[0].Enable) << "[/dev/ttys0] does not enable /dev/ttyS0";
+    EXPECT_EQ(s.Ports[0].BaudRate, 4800);
+    EXPECT_EQ(s.Ports[1].PortName, "/dev/ttys0");
+    EXPECT_TRUE(s.Ports[1].Enable);
+    IniFile out;
+    s.save(out, true);
+    const QByteArray text = out.toText();
+    EXPECT_TRUE(text.contains("[/dev/ttyS0]\nBaudRate=4800\nEnable=0\n")) << text.constData();
+    EXPECT_TRUE(text.contains("[/dev/ttys0]\nBaudRate=9600\nEnable=1\n")) << text.constData();
 }
 
 TEST(NmeaSettings, UdpPortsAreWholeNumbersFrom1To65535)

@@ -69,13 +69,18 @@ TEST(NmeaWindow, ScrollAllKeepsTheNewestThatFitOneOfEachKeepsOneRowPerName)
     EXPECT_GT(ini.readInteger("Display", "Width", 0), 0);
 }
 
-// What scripts/run.sh shows a new user: NMEA never configured simulates and
-// shows the ship in its position window. The simulator's cycles are fed with
+// What scripts/run.sh shows a new user: NMEA told to simulate (run.sh does
+// so for a new settings folder) shows the ship in its position window. The simulator's cycles are fed with
 // made-up times, five minutes apart; both views are saved as pictures in the
 // build folder for a person to look at.
-TEST(NmeaWindow, NeverConfiguredItShowsTheSimulatedShipMoving)
+TEST(NmeaWindow, ToldToSimulateItShowsTheSimulatedShipMoving)
 {
     QFile::remove(settingsFilePath());
+    {
+        IniFile told(settingsFilePath());
+        told.writeBool("Simulation", "Simulate", true);
+        ASSERT_TRUE(told.save());
+    }
     NmeaServer server;
     server.initialise({});
     ASSERT_TRUE(server.settings().Sim.Simulate);

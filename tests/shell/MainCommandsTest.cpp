@@ -6,10 +6,13 @@
 
 #include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
+#include "shell/MyControls.h"
+#include "shell/ProgramClock.h"
 #include "shell/TV2000Window.h"
 
 #include <QFile>
 #include <QPrinter>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 namespace velmar::shell::test {
@@ -84,22 +87,69 @@ INSTANTIATE_TEST_SUITE_P(Rows, EnablerTest,
 
 TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
 {
+    QTemporaryDir dir;
+    const QString open = dir.filePath(QStringLiteral("season.sqlite"));
+    QFile(open).open(QIODevice::WriteOnly);
+    QFile::link(open, dir.filePath(QStringLiteral("link.sqlite")));
+    TheProgramSettings.DatabasePath.setText(open);
     TV2000Window& w = Make(RunModeShowData);
-    QString chosen = QStringLiteral("/SURVEYS/Season.sqlite"); // same file, other case
+    QString chosen;
     mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
         TheProgramSettings.DatabasePath.setText(chosen);
         return 1;
     };
-    EXPECT_TRUE(w.Command(Command::DatabaseFile));
-    EXPECT_EQ(TheProgramSettings.RestartMode, 0);
-    EXPECT_EQ(world.At("quit"), -1);
+    // Other names of the open file are no change.
+    for (const QString& same : {dir.filePath(QStringLiteral("link.sqlite")),
+                                dir.path() + QStringLiteral("/./season.sqlite")}) {
+        TheProgramSettings.DatabasePath.setText(open);
+        chosen = same;
+        EXPECT_TRUE(w.Command(Command::DatabaseFile));
+        EXPECT_EQ(TheProgramSettings.RestartMode, 0) << same.toStdString();
+        EXPECT_EQ(world.At("quit"), -1) << same.toStdString();
+    }
 
-    chosen = QStringLiteral("/surveys/next.sqlite");
+    // On Linux a name differing only in case is another survey.
+    TheProgramSettings.DatabasePath.setText(open);
+    chosen = dir.filePath(QStringLiteral("Season.sqlite"));
     EXPECT_TRUE(w.Command(Command::DatabaseFile));
     EXPECT_EQ(TheProgramSettings.RestartMode, int(RunModeShowData));
     EXPECT_NE(world.At("quit"), -1);
+    // The normal shut-down runs before the program ends for its restart.
+    EXPECT_NE(world.At("save settings rows"), -1);
+    EXPECT_NE(world.At("close db"), -1);
+    EXPECT_LT(world.At("close db"), world.At("quit"));
     EXPECT_EQ(messages.texts.last(),
               QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"));
+}
+
+// Offline logging: the clock strip's buttons run their commands.
+TEST_F(MainCommandsTest, StartRunAndStopRunButtonsDriveTheProgramClock)
+{
+    TV2000Window& w = Make(RunModeOffline);
+    QPushButton* start = nullptr;
+    QPushButton* stop = nullptr;
+    for (QPushButton* b : w.findChildren<QPushButton*>()) {
+        if (ControlIdOf(b) == IdStartRun)
+            start = b;
+        if (ControlIdOf(b) == IdStopRun)
+            stop = b;
+    }
+    ASSERT_NE(start, nullptr);
+    ASSERT_NE(stop, nullptr);
+    SetProgramStartTime(velmar::platform::SystemTime{}, nullptr);
+    SetProgramClockSource(ClockSourceFrozen);
+    FindMyEdit(&w, IdClockEdit1)->setText(QStringLiteral("2026-05-06 07:08:09"));
+    start->setEnabled(true);
+    start->click();
+    EXPECT_EQ(GetProgramClockSource(), ClockSourceManual);
+    velmar::platform::SystemTime now;
+    GetProgramTime(&now);
+    EXPECT_EQ(now.wYear, 2026);
+    EXPECT_EQ(now.wHour, 7);
+    EXPECT_TRUE(stop->isEnabled());
+    stop->click();
+    EXPECT_EQ(GetProgramClockSource(), ClockSourceFrozen);
+    EXPECT_TRUE(start->isEnabled());
 }
 
 TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)

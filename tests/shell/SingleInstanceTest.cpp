@@ -5,6 +5,7 @@
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
+#include "shell/RunMode.h"
 #include "shell/VelmarMain.h"
 #include "store/ProgramSettings.h"
 
@@ -148,9 +149,10 @@ TEST(Restart, BlockIsWrittenAndLockReleasedBeforeTheNewCopyStarts)
 
     int starts = 0;
     const bool restarted = shell::RestartAfterDatabaseChange(
-        QStringLiteral("/opt/velmar/Velmar"), lock, [&](const QString& path) {
+        QStringLiteral("/opt/velmar/Velmar"), lock, [&](const QString& path, const QStringList& arguments) {
             ++starts;
             EXPECT_EQ(path, QStringLiteral("/opt/velmar/Velmar"));
+            EXPECT_EQ(arguments, QStringList{QStringLiteral("-s")});
             store::ProgramSettings onDisk;
             EXPECT_TRUE(store::ReadProgramSettingsFile(store::ProgramSettingsFilePath(), onDisk));
             EXPECT_EQ(onDisk.RestartMode, 2);
@@ -170,10 +172,40 @@ TEST(Restart, NothingHappensWithoutARestartMode)
     QFile::remove(store::ProgramSettingsFilePath());
     int starts = 0;
     EXPECT_FALSE(shell::RestartAfterDatabaseChange(QStringLiteral("/opt/velmar/Velmar"), lock,
-                                                  [&](const QString&) { return ++starts, true; }));
+                                                  [&](const QString&, const QStringList&) { return ++starts, true; }));
     EXPECT_EQ(starts, 0);
     EXPECT_TRUE(lock.isHeld());
     EXPECT_FALSE(QFile::exists(store::ProgramSettingsFilePath()));
+}
+
+// A show-data copy that changed database while an online copy runs comes
+// back in show data, not as a second online copy that gives way.
+TEST(Restart, AShowDataCopyResumesBesideARunningOnlineCopy)
+{
+    Velmar online({}, true);
+    ASSERT_TRUE(online.WaitForLog(InLoopOnline)) << online.Log().toStdString();
+
+    platform::NamedMutex lock(QLatin1String(shell::SingleInstanceMutexName));
+    store::TheProgramSettings = store::ProgramSettings();
+    ASSERT_TRUE(store::ReadProgramSettings());
+    store::TheProgramSettings.RestartMode = int32_t(shell::RunModeShowData);
+    std::unique_ptr<Velmar> resumed;
+    EXPECT_TRUE(shell::RestartAfterDatabaseChange(
+        qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"), lock,
+        [&](const QString&, const QStringList& arguments) {
+            resumed = std::make_unique<Velmar>(arguments, true);
+            return true;
+        }));
+    ASSERT_TRUE(resumed);
+    ASSERT_TRUE(resumed->WaitForLog(InLoopShowData)) << resumed->Log().toStdString();
+    EXPECT_FALSE(resumed->Log().contains(QStringLiteral("already running")));
+    EXPECT_EQ(online.Process().state(), QProcess::Running);
+    // Ended, the resumed copy leaves no restart pending behind.
+    resumed->Process().terminate();
+    ASSERT_TRUE(resumed->Finish());
+    store::TheProgramSettings = store::ProgramSettings();
+    ASSERT_TRUE(store::ReadProgramSettings());
+    EXPECT_EQ(store::TheProgramSettings.RestartMode, 0);
 }
 
 } // namespace

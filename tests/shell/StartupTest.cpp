@@ -13,9 +13,11 @@
 #include "shell/RunMode.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
+#include "platform/Dde.h"
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "store/ProgramSettings.h"
+#include "store/SqlText.h"
 #include "shell/CommandIds.h"
 #include "shell/ui/DataKeepDialog.h"
 #include "shell/ui/DatabasePage.h"
@@ -27,10 +29,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -70,6 +74,28 @@ void ExpectFixedTables(const QString& path)
     const QStringList tables = TablesOf(path);
     for (const QString& name : velmar::store::FixedTablesAtOpen())
         EXPECT_TRUE(tables.contains(name)) << name.toStdString() << " missing in " << path.toStdString();
+}
+
+// The real program run by a script to its own end.
+struct Ended {
+    bool ended = false;
+    QProcess::ExitStatus status = QProcess::CrashExit;
+    int code = -1;
+    QByteArray output;
+};
+
+Ended RunToEnd(const QProcessEnvironment& env)
+{
+    QProcess velmar;
+    velmar.setProcessEnvironment(env);
+    velmar.setProcessChannelMode(QProcess::MergedChannels);
+    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
+    Ended run;
+    run.ended = velmar.waitForFinished(60000);
+    run.status = velmar.exitStatus();
+    run.code = velmar.exitCode();
+    run.output = velmar.readAll();
+    return run;
 }
 
 // The pages of the first-run set-up that this program has, in their order.
@@ -378,14 +404,11 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
         if (!bus)
             env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
                        QStringLiteral("unix:path=") + home.filePath(QStringLiteral("no-bus")));
-        QProcess velmar;
-        velmar.setProcessEnvironment(env);
-        velmar.setProcessChannelMode(QProcess::MergedChannels);
-        velmar.start(velmar::shell::test::VelmarProgramPath(), {});
-        ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
-        const QByteArray output = velmar.readAll();
-        EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
-        EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
+        const Ended run = RunToEnd(env);
+        ASSERT_TRUE(run.ended) << run.output.toStdString();
+        const QByteArray& output = run.output;
+        EXPECT_EQ(run.status, QProcess::NormalExit) << output.toStdString();
+        EXPECT_EQ(run.code, 0) << output.toStdString();
 
         const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
         ASSERT_TRUE(QFileInfo::exists(survey)) << output.toStdString();
@@ -412,6 +435,64 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
         }
         EXPECT_EQ(pages, FirstRunPages + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
     }
+}
+
+// The data layer's messages reach the operator in the running program, not
+// only the log: a form definition the program refuses at start-up, and a
+// record a form refuses to store (a required field left empty), are told, as
+// the test hook records every box shown.
+TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    qputenv("VELMAR_HOME", home.path().toLocal8Bit());
+    const QString survey = QDir(home.path()).filePath(QStringLiteral("Survey.sqlite"));
+    velmar::store::SetBlankDatabaseTemplate(BinDir() + QStringLiteral("/BlankVelmar._sqlite"));
+    ASSERT_EQ(velmar::store::OpenDB(nullptr, survey), velmar::store::kOpenDbOk);
+    // A form named after the survey's "Comments" table, and a form that
+    // takes pokes and needs its count.
+    for (const char* table : {"UDF_Comments", "UDF_Sightings"})
+        velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QLatin1String(table),
+                                        velmar::store::kUserTableUserForm);
+    velmar::store::SqlStatement rows(velmar::store::GetDbConnection());
+    ASSERT_TRUE(rows.execDirect(QStringLiteral(
+        "INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
+    velmar::store::SqlStatement form(velmar::store::GetDbConnection());
+    ASSERT_TRUE(form.execDirect(QStringLiteral(
+        "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Required\") "
+        "VALUES (1, 'INTEGER', 'Count', 1), (2, 'CHAR', 'Note', 0), (3, 'DDEENABLE', '', 0)")));
+    velmar::store::CloseDB();
+    TheProgramSettings = ProgramSettings();
+    TheProgramSettings.FirstRunPending = false;
+    TheProgramSettings.DatabasePath.setText(survey);
+    ASSERT_TRUE(velmar::store::WriteProgramSettings());
+
+    const QString log = home.filePath(QStringLiteral("messages.log"));
+    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path());
+    env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), log);
+    QProcess velmar;
+    velmar.setProcessEnvironment(env);
+    velmar.setProcessChannelMode(QProcess::MergedChannels);
+    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
+    velmar::platform::DdeClient dde(QStringLiteral("Velmar2000"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, 30000)) << velmar.readAll().toStdString();
+    EXPECT_FALSE(dde.poke(QStringLiteral("UDFSERVICE"), QStringLiteral("Sightings"), ",a note", 10000));
+    const auto shownLines = [&log] {
+        QFile shown(log);
+        return shown.open(QIODevice::ReadOnly) ? QString::fromUtf8(shown.readAll()) : QString();
+    };
+    // The box comes once the poke is answered.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return shownLines().contains(QStringLiteral("must be completed")); }, 30000));
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(60000)) << velmar.readAll().toStdString();
+    const QByteArray output = velmar.readAll();
+    EXPECT_EQ(velmar.exitCode(), 0) << output.toStdString();
+    const QString lines = shownLines();
+    EXPECT_TRUE(lines.contains(QStringLiteral("Error in Form Definition Table : The form \"Comments\" would store its "
+                                              "data in the survey table \"Comments\".")))
+        << lines.toStdString() << output.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral(" : The Field Count must be completed")))
+        << lines.toStdString() << output.toStdString();
 }
 
 } // namespace

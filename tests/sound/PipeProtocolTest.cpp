@@ -7,6 +7,12 @@
 #include "platform/MessageBus.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QThread>
+
+#include <csignal>
 
 #include <gtest/gtest.h>
 
@@ -172,6 +178,40 @@ TEST(SamplePipe, ServerWritesWithoutWaitingForItsReader)
     SamplePipeReader late;
     server.close();
     EXPECT_FALSE(late.open(name, 100));
+}
+
+// Another program's pipe (here socat listening on the socket) is never taken
+// over; a socket left by a program that died is.
+TEST(SamplePipe, OnlyAStaleSocketIsReplaced)
+{
+    const QString name = QStringLiteral("\\\\.\\pipe\\QuintraPipe");
+    const QString path = PipeSocketPath(name);
+    QFile::remove(path);
+    QProcess owner;
+    owner.start(QStringLiteral("socat"), {QStringLiteral("UNIX-LISTEN:") + path + QStringLiteral(",fork"),
+                                          QStringLiteral("SYSTEM:cat")});
+    ASSERT_TRUE(owner.waitForStarted());
+    for (int i = 0; i < 500 && !QFileInfo::exists(path); ++i)
+        QThread::msleep(10);
+    ASSERT_TRUE(QFileInfo::exists(path));
+
+    SamplePipeServer second;
+    EXPECT_FALSE(second.create(name, 4096));
+    EXPECT_TRUE(second.errorString().contains(QStringLiteral("already served by another program")))
+        << second.errorString().toStdString();
+    EXPECT_TRUE(second.errorString().contains(name));
+    EXPECT_FALSE(second.isCreated());
+    EXPECT_TRUE(QFileInfo::exists(path));
+    EXPECT_EQ(owner.state(), QProcess::Running);
+
+    // Killed, the owner leaves its socket behind with nobody listening.
+    ::kill(pid_t(owner.processId()), SIGKILL);
+    owner.waitForFinished();
+    ASSERT_TRUE(QFileInfo::exists(path));
+    SamplePipeServer next;
+    ASSERT_TRUE(next.create(name, 4096)) << next.errorString().toStdString();
+    SamplePipeReader reader;
+    EXPECT_TRUE(reader.open(name, 1000));
 }
 
 // Pelvane as the consumer sees it: the pipe exists when the open command has

@@ -105,6 +105,63 @@ TEST_F(DatabaseDialogTest, BrowsedFilesGoToTheTopOfTheListWithTheirExtension)
     EXPECT_EQ(recent.list.first(), path(QStringLiteral("other.sqlite")));
 }
 
+TEST_F(DatabaseDialogTest, AnExistingSurveyIsOpenedWhateverTheCaseOfItsExtension)
+{
+    for (const char* name : {"Survey.SQLITE", "Old.DB"}) {
+        const QString file = path(QString::fromLatin1(name));
+        ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+        {
+            DirectDb db(file);
+            db.exec(QStringLiteral("CREATE TABLE Kept (x INTEGER)"));
+        }
+        ASSERT_EQ(OpenDB(nullptr, current), kOpenDbOk);
+        DatabaseDialog page(recent);
+        EXPECT_TRUE(leaveWith(page, file)) << name;
+        EXPECT_EQ(GetDbPath(), file) << name;
+        EXPECT_EQ(TheProgramSettings.DatabasePath.text(), file) << name;
+        EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Kept'")),
+                  QStringList{QStringLiteral("Kept")})
+            << name;
+        EXPECT_FALSE(QFileInfo::exists(path(QString::fromLatin1(name)).section(u'.', 0, -2) + ".sqlite")) << name;
+    }
+}
+
+TEST_F(DatabaseDialogTest, AnExistingFileOfAnotherKindIsNeverSwappedForABlankSurvey)
+{
+    for (const char* name : {"notes.txt", "survey"}) {
+        const QString file = path(QString::fromLatin1(name));
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("field notes");
+        f.close();
+        sink.messages.clear();
+        DatabaseDialog page(recent);
+        EXPECT_FALSE(leaveWith(page, file)) << name;
+        ASSERT_EQ(sink.messages.size(), 1u) << name;
+        EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Error Opening Database"));
+        EXPECT_TRUE(sink.messages[0].text.startsWith(file)) << sink.messages[0].text.toStdString();
+        EXPECT_EQ(GetDbPath(), current);
+        EXPECT_EQ(TheProgramSettings.DatabasePath.text(), current);
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("notes.sqlite"))));
+        EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("survey.sqlite"))));
+    }
+}
+
+TEST_F(DatabaseDialogTest, ARelativeNameIsStoredAsAnAbsolutePath)
+{
+    const QString before = QDir::currentPath();
+    QDir().mkpath(path(QStringLiteral("work")));
+    ASSERT_TRUE(QDir::setCurrent(path(QStringLiteral("work"))));
+    DatabaseDialog page(recent);
+    const bool left = leaveWith(page, QStringLiteral("relative"));
+    QDir::setCurrent(before);
+    EXPECT_TRUE(left);
+    const QString made = path(QStringLiteral("work/relative.sqlite"));
+    EXPECT_EQ(TheProgramSettings.DatabasePath.text(), made);
+    EXPECT_EQ(GetDbPath(), made);
+    EXPECT_EQ(page.comboBox()->currentText(), made);
+}
+
 TEST(NewTableDialog, NamesItsKindAndRefusesNamesThatCannotBeTables)
 {
     RecordingSink sink;

@@ -262,6 +262,30 @@ TEST_F(EventWritersTest, RefusedWritesAndNoDatabase)
     EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("kept")));
 }
 
+// Offline, before "Start Run" the clock has no time: a record would be
+// stored without one, so it is refused and the operator told.
+TEST_F(EventWritersTest, OfflineRecordsWaitForTheProgramClock)
+{
+    shell::SetProgramStartTime(SystemTime{}, nullptr);
+    EXPECT_FALSE(DbWriteComment(kProgramTime, QStringLiteral("too early")));
+    EXPECT_FALSE(DbWriteEffort(ProgramWhistle, 2));
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[0].caption, QString::fromLatin1(kClockNotSetCaption));
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("\"Start Run\"")));
+    EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT count(*) FROM Comments")), QStringList{QStringLiteral("0")});
+
+    shell::ProgramClock::instance().startRun(kProgramTime, nullptr);
+    EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("timed")));
+    shell::ProgramClock::instance().stopRun();
+    EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("frozen at the start")));
+    EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT count(*) FROM Comments")), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(sink.messages.size(), 2u);
+
+    shell::RunMode = shell::RunModeOnline;
+    shell::SetProgramStartTime(SystemTime{}, nullptr);
+    EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("online: the computer's clock")));
+}
+
 TEST_F(EventWritersTest, ARecorderThreadsRowIsStoredOnTheUserInterfaceThread)
 {
     sound::RECORDINGINFO recording;
