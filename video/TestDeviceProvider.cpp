@@ -7,15 +7,21 @@
 namespace velmar::video {
 
 namespace {
-constexpr int testRateHundredths = 3000;
-constexpr int testRate = 30;
+// Rates as a webcam offers them: 5 to 30 frames per second.
+constexpr int minRate = 5;
+constexpr int maxRate = 30;
+constexpr int hundredths = 100;
 
 QString capsText(const DeviceDescription& d)
 {
     QStringList structures;
     for (const CapsEntry& c : d.formats)
         structures << CapsOfFormatName(c.formatName)
-                          + QStringLiteral(",width=%1,height=%2,framerate=%3/1").arg(c.size.width).arg(c.size.height).arg(testRate);
+                          + QStringLiteral(",width=%1,height=%2,framerate=[%3/1,%4/1]")
+                                .arg(c.size.width)
+                                .arg(c.size.height)
+                                .arg(minRate)
+                                .arg(maxRate);
     return structures.join(QStringLiteral("; "));
 }
 } // namespace
@@ -37,7 +43,7 @@ void TestDeviceProvider::addVideoDevice(const QString& path, const QString& frie
     d.friendlyName = friendlyName;
     d.category = DeviceCategory::VideoInput;
     for (const VideoSize& s : sizes)
-        d.formats << CapsEntry{formatName, s, s, s, testRateHundredths, testRateHundredths};
+        d.formats << CapsEntry{formatName, s, s, s, minRate * hundredths, maxRate * hundredths};
     m_devices << d;
     emit devicesChanged();
 }
