@@ -1,5 +1,6 @@
 #include "CaptureGraph.h"
 
+#include "DeviceSettings.h"
 #include "ProcessLog.h"
 
 #include <QRandomGenerator>
@@ -317,6 +318,86 @@ void ListFilterChain(GstElement* element, int depth, QStringList& list)
         ListFilterChain(e, depth + 1, list);
         gst_object_unref(e);
     }
+}
+
+} // namespace velmar::video
+
+
+namespace velmar::video {
+
+namespace {
+const QString stateValue = QStringLiteral("WDMState");
+const QString stateSizeValue = QStringLiteral("WDMStateSize");
+
+bool storable(const GParamSpec* spec)
+{
+    return (spec->flags & G_PARAM_READWRITE) == G_PARAM_READWRITE && !(spec->flags & G_PARAM_CONSTRUCT_ONLY)
+        && g_strcmp0(spec->name, "name") != 0 && g_strcmp0(spec->name, "parent") != 0;
+}
+} // namespace
+
+bool SaveFilterState(GstElement* filter, const QString& keyPath)
+{
+    if (!filter || keyPath.isEmpty())
+        return false;
+    WriteLog(cfGrey, QStringLiteral("VfwState: not available"));
+    QByteArray state;
+    guint count = 0;
+    GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(filter), &count);
+    for (guint i = 0; i < count; ++i) {
+        if (!storable(specs[i]))
+            continue;
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, specs[i]->value_type);
+        g_object_get_property(G_OBJECT(filter), specs[i]->name, &value);
+        if (!g_param_value_defaults(specs[i], &value)) {
+            if (gchar* text = gst_value_serialize(&value)) {
+                state += QByteArray(specs[i]->name) + '=' + QByteArray(text) + '\n';
+                g_free(text);
+            }
+        }
+        g_value_unset(&value);
+    }
+    g_free(specs);
+    TRegistry2 reg;
+    reg.openKey(keyPath, true);
+    reg.writeBinaryData(stateValue, state);
+    reg.writeInteger(stateSizeValue, int(state.size()));
+    reg.sync();
+    return true;
+}
+
+bool LoadFilterState(GstElement* filter, const QString& keyPath)
+{
+    if (!filter || keyPath.isEmpty())
+        return false;
+    WriteLog(cfGrey, QStringLiteral("VfwState: not available"));
+    TRegistry2 reg;
+    int size = 0;
+    QByteArray state;
+    if (!reg.openKey(keyPath, false) || !reg.readInteger(stateSizeValue, size)
+        || !reg.readBinaryData(stateValue, state, size))
+        return false;
+    bool ok = true;
+    for (const QByteArray& line : state.split('\n')) {
+        const int eq = int(line.indexOf('='));
+        if (eq <= 0)
+            continue;
+        const QByteArray name = line.left(eq);
+        GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(filter), name.constData());
+        if (!spec || !storable(spec)) {
+            ok = false;
+            continue;
+        }
+        GValue value = G_VALUE_INIT;
+        g_value_init(&value, spec->value_type);
+        if (gst_value_deserialize(&value, line.mid(eq + 1).constData()))
+            g_object_set_property(G_OBJECT(filter), name.constData(), &value);
+        else
+            ok = false;
+        g_value_unset(&value);
+    }
+    return ok;
 }
 
 } // namespace velmar::video

@@ -78,3 +78,15 @@ void RemoveDownstream(GstBin* bin, GstPad* pad);
 void ListFilterChain(GstElement* element, int depth, QStringList& list);
 
 } // namespace velmar::video
+
+namespace velmar::video {
+
+// A filter's private state kept in the stored settings under its key, so a
+// setting made once comes back next time: the element's writable
+// properties that differ from their defaults, as "WDMState" and
+// "WDMStateSize". A codec state of the Video for Windows kind ("VfwState")
+// does not exist here: reported as not available in the process log.
+bool SaveFilterState(GstElement* filter, const QString& keyPath);
+bool LoadFilterState(GstElement* filter, const QString& keyPath);
+
+} // namespace velmar::video

@@ -1,5 +1,6 @@
 #include "FileOps.h"
 
+#include "ProcessLog.h"
 #include "platform/Folders.h"
 
 #include <QDir>
@@ -149,6 +150,18 @@ void ChannelsToVolumeBalance(ChannelVolumes c, int& volume, int& balance)
         volume = c.right;
         balance = int(std::lround(balanceSpan - double(c.left) / c.right * balanceSpan));
     }
+}
+
+bool MixerLineMute(int, int, bool, bool&)
+{
+    WriteLog(cfRed, QStringLiteral("mixer line mute: not available"));
+    return false;
+}
+
+bool SpeakerVolumeBalance(int&, int&, bool)
+{
+    WriteLog(cfRed, QStringLiteral("speaker volume and balance: not available"));
+    return false;
 }
 
 QString TemporaryFolder()

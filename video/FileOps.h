@@ -41,6 +41,12 @@ struct ChannelVolumes {
 ChannelVolumes VolumeBalanceToChannels(int volume, int balance);
 void ChannelsToVolumeBalance(ChannelVolumes channels, int& volume, int& balance);
 
+// The mixer of the original design (winmm speaker and line controls) has no
+// counterpart here: these write "not available" to the process log and
+// return false, leaving the values unchanged.
+bool MixerLineMute(int mixerId, int lineId, bool set, bool& value);
+bool SpeakerVolumeBalance(int& volume, int& balance, bool set);
+
 // An absolute folder for the component's scratch files, under the user's
 // settings folder (created when missing).
 QString TemporaryFolder();

@@ -516,6 +516,10 @@ bool TOmbrix::discoverVideoDevice()
         for (int n = 0; n < m_subtypes.count(); ++n)
             reg.writeString(numberedValue(subtypeValue, n), m_subtypes.entries().at(n));
         reg.sync();
+        // Video for Windows capture dialogs do not exist here.
+        for (const char* dialog : {"_VfwCaptureDialogFormat", "_VfwCaptureDialogSource", "_VfwCaptureDialogDisplay"})
+            m_videoSettings.setValue(dialog, false);
+        WriteLog(cfGrey, QStringLiteral("Video for Windows capture dialogs: not available"));
         m_videoSettings.setValue("_DeviceDiscovered", true);
         m_videoSettings.setValue("_IsDigitalVideoIn", m_isDV);
         WriteLogYesNo(m_isDV, cfBlue, QStringLiteral("Digital video in"));
@@ -583,6 +587,37 @@ bool TOmbrix::StopRecording()
         return false;
     PostCommand(WMStopGraph);
     return true;
+}
+
+void TOmbrix::RefreshPreview(const QString& reason)
+{
+    if (!m_autoRefreshPreview || m_videoDevice < 0)
+        return;
+    if (!CheckState(as_Preview | 1, sevError, true))
+        return;
+    if (m_currentState == cs_Preview || m_previewFailed) {
+        WriteLog(cfPurple, QStringLiteral("REFRESHING PREVIEW FROM ") + reason);
+        StartPreview();
+    }
+}
+
+int TOmbrix::CurrentFrameRate() const
+{
+    GstElement* pipeline = Pipeline();
+    GstElement* caps = pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), "Video Caps") : nullptr;
+    if (!caps)
+        return 0;
+    int rate = 0;
+    GstPad* pad = gst_element_get_static_pad(caps, "src");
+    if (GstCaps* current = gst_pad_get_current_caps(pad)) {
+        int num = 0, den = 0;
+        if (gst_structure_get_fraction(gst_caps_get_structure(current, 0), "framerate", &num, &den) && den > 0)
+            rate = int((int64_t(num) * hundredths + den / 2) / den);
+        gst_caps_unref(current);
+    }
+    gst_object_unref(pad);
+    gst_object_unref(caps);
+    return rate;
 }
 
 bool TOmbrix::freezeSettings()

@@ -80,6 +80,8 @@ public:
     bool AudioRecording() const { return m_audioRecording; }
     void setAudioRecording(bool on) { m_audioRecording = on; }
     TMultiplexedRole MultiplexedRole() const { return m_multiplexedRole; }
+    bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
+    void setAutoRefreshPreview(bool on) { m_autoRefreshPreview = on; }
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
     void setVideoStreamConfigSize(int width, int height) { m_configuredSize = {width, height}; }
 
@@ -95,6 +97,8 @@ public:
     QStringList VideoSizeList() const { return m_sizes.entries(); }
     qint64 FrameCount() const { return m_framesDelivered.load(); }
     QString CurrentSourceCaps() const { return m_sourceCaps; }
+    // The frame rate the device delivers now, in hundredths; 0 when not known.
+    int CurrentFrameRate() const;
     // The running graph, nullptr when none (diagnosis and tests).
     GstElement* Pipeline() const { return m_graph ? m_graph->pipeline() : nullptr; }
 
@@ -103,6 +107,8 @@ public:
     bool StopPreview();
     bool StartRecording();
     bool StopRecording();
+    // Starts the preview again when a setting that needs a new graph changed.
+    void RefreshPreview(const QString& reason);
 
     // Internal commands and events (used by the sync manager and the graph code).
     void PostCommand(int code);
@@ -199,6 +205,7 @@ private:
     int m_notificationSleepTime = -1;
     bool m_audioDeviceRendering = false;
     bool m_audioRecording = false;
+    bool m_autoRefreshPreview = true;
     TMultiplexedRole m_multiplexedRole = mr_NotMultiplexed;
     video::VideoSize m_configuredSize;
 

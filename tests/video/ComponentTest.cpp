@@ -4,6 +4,7 @@
 #include "video/CaptureGraph.h"
 #include "video/DeviceSettings.h"
 #include "video/Ombrix.h"
+#include "video/ProcessLog.h"
 #include "video/SyncManager.h"
 #include "video/TestDeviceProvider.h"
 
@@ -347,9 +348,85 @@ TEST_F(Component, ScratchFilesAndNumbers)
     EXPECT_EQ(m_manager->tempFileForKey("v~f"), a);
     EXPECT_NE(m_manager->tempFileForKey("v~a"), a);
     EXPECT_TRUE(QFile::exists(a));
+    EXPECT_TRUE(TLog::fileName().startsWith(QString::fromLocal8Bit(qgetenv("VELMAR_HOME"))));
+    EXPECT_TRUE(TRegistry2::fileName().startsWith('/'));
     TSyncManager::destroy();
     EXPECT_FALSE(QFile::exists(a));
     m_manager = TSyncManager::ensure();
+}
+
+TEST_F(Component, SynchronisedComponentsStartTogether)
+{
+    m_provider->addVideoDevice("/dev/test1", "Second Camera", {{320, 240}});
+    settleDeviceChange();
+    TOmbrix a, b;
+    a.setVideoDevice(0);
+    b.setVideoDevice(1);
+    a.setSynchronized(true);
+    b.setSynchronized(true);
+    EXPECT_TRUE(a.StartPreview());
+    EXPECT_EQ(a.GraphState(), gs_WaitForSync);
+    for (int i = 0; i < 4; ++i)
+        m_manager->tick();
+    EXPECT_EQ(a.GraphState(), gs_WaitForSync) << "waits for the other one";
+    EXPECT_TRUE(b.StartPreview());
+    for (int i = 0; i < 4 && a.GraphState() == gs_WaitForSync; ++i)
+        m_manager->tick();
+    EXPECT_EQ(a.GraphState(), gs_CanActivate);
+    EXPECT_EQ(b.GraphState(), gs_CanActivate);
+    ASSERT_TRUE(runUntil(a, [&] { return a.FrameCount() > 0; }));
+    ASSERT_TRUE(runUntil(b, [&] { return b.FrameCount() > 0; }));
+    EXPECT_EQ(a.GraphState(), gs_Active);
+}
+
+TEST_F(Component, RefreshesPreviewAndReadsTheDeliveredRate)
+{
+    TOmbrix c;
+    c.setVideoDevice(0);
+    c.setFrameRate(25);
+    ASSERT_TRUE(c.StartPreview());
+    ASSERT_TRUE(runUntil(c, [&] { return c.FrameCount() > 0; }));
+    EXPECT_EQ(c.CurrentFrameRate(), 2500);
+    GstElement* before = c.Pipeline();
+    gst_object_ref(before);
+    c.setVideoSize(2);
+    c.RefreshPreview("test");
+    EXPECT_EQ(c.CurrentState(), cs_Preview);
+    EXPECT_NE(c.Pipeline(), before) << "a new graph for the new size";
+    EXPECT_TRUE(c.CurrentSourceCaps().contains("width=640"));
+    gst_object_unref(before);
+    c.setAutoRefreshPreview(false);
+    before = c.Pipeline();
+    c.RefreshPreview("off");
+    EXPECT_EQ(c.Pipeline(), before);
+}
+
+TEST_F(Component, FilterStateComesBack)
+{
+    GstElement* source = gst_element_factory_make("videotestsrc", nullptr);
+    g_object_set(source, "pattern", 18 /* ball */, "is-live", TRUE, nullptr);
+    const QString key = TRegistry2::deviceKeyPath("testcompressor");
+    ASSERT_TRUE(SaveFilterState(source, key));
+    GstElement* again = gst_element_factory_make("videotestsrc", nullptr);
+    ASSERT_TRUE(LoadFilterState(again, key));
+    int pattern = 0;
+    gboolean live = FALSE;
+    g_object_get(again, "pattern", &pattern, "is-live", &live, nullptr);
+    EXPECT_EQ(pattern, 18);
+    EXPECT_TRUE(live);
+    EXPECT_FALSE(LoadFilterState(again, TRegistry2::deviceKeyPath("never saved")));
+    gst_object_unref(gst_object_ref_sink(source));
+    gst_object_unref(gst_object_ref_sink(again));
+}
+
+TEST(SystemDevices, TheDeviceMonitorAnswersWithoutDevices)
+{
+    gst_init(nullptr, nullptr);
+    const auto provider = createSystemDeviceProvider();
+    for (const DeviceDescription& d : provider->devices(DeviceCategory::VideoInput))
+        EXPECT_FALSE(d.path.isEmpty());
+    EXPECT_EQ(provider->createSource("/dev/no-such-camera", DeviceCategory::VideoInput), nullptr);
+    EXPECT_FALSE(listCompressors(DeviceCategory::VideoCompressor).isEmpty()) << "the base plugins have encoders";
 }
 
 TEST(GraphPads, FindAndRemoveDownstream)

@@ -102,6 +102,10 @@ TEST(FileOps, NamesListsAndVolumes)
     ChannelsToVolumeBalance({0, 50000}, volume, balance);
     EXPECT_EQ(volume, 50000);
     EXPECT_EQ(balance, 32767);
+    bool mute = true;
+    EXPECT_FALSE(MixerLineMute(0, 0, false, mute)) << "no mixer here";
+    EXPECT_TRUE(mute);
+    EXPECT_FALSE(SpeakerVolumeBalance(volume, balance, true));
     QTemporaryDir dir;
     EXPECT_TRUE(ForceDirectories(dir.path() + "/a/b/c/"));
     EXPECT_TRUE(DirectoryExists(dir.path() + "/a/b/c"));
