@@ -401,6 +401,19 @@ bool TOmbrix::BindVideoDevice()
         WriteLog(cfBlue, QStringLiteral("call change video device"));
         emit OnVideoDeviceSelected();
         WriteLog(cfBlue, QStringLiteral("end call change video device"));
+        if (m_associateDevices) {
+            // The audio device last used with this camera comes back with it;
+            // one that is not installed now leaves the choice alone.
+            TDevices* audio = AudioDeviceCatalogue();
+            const QString associated = m_videoSettings.value("_AudioDeviceAssociated").toString();
+            const int index = audio && !associated.isEmpty() ? int(audio->nameList().indexOf(associated)) : -1;
+            if (index >= 0) {
+                setAudioDevice(index);
+                BindAudioDevice();
+            } else if (associated.isEmpty() && audio && m_boundAudio >= 0) {
+                m_videoSettings.setValue("_AudioDeviceAssociated", audio->nameAt(m_boundAudio));
+            }
+        }
     }
     m_bindingVideo = false;
     m_videoBound = true;
@@ -430,6 +443,8 @@ bool TOmbrix::BindAudioDevice()
         m_audioSettings.setValue("_DeviceDiscovered", true);
     }
     saveAudioSettings();
+    if (discovered && m_associateDevices && m_boundVideo >= 0)
+        m_videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_boundAudio));
     if (discovered)
         emit OnAudioDeviceSelected();
     busyOff();

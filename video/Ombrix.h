@@ -80,6 +80,8 @@ public:
     bool AudioRecording() const { return m_audioRecording; }
     void setAudioRecording(bool on) { m_audioRecording = on; }
     TMultiplexedRole MultiplexedRole() const { return m_multiplexedRole; }
+    bool AssociateAudioAndVideoDevices() const { return m_associateDevices; }
+    void setAssociateAudioAndVideoDevices(bool on) { m_associateDevices = on; }
     bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
     void setAutoRefreshPreview(bool on) { m_autoRefreshPreview = on; }
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
@@ -206,6 +208,7 @@ private:
     bool m_audioDeviceRendering = false;
     bool m_audioRecording = false;
     bool m_autoRefreshPreview = true;
+    bool m_associateDevices = false;
     TMultiplexedRole m_multiplexedRole = mr_NotMultiplexed;
     video::VideoSize m_configuredSize;
 

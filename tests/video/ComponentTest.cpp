@@ -243,6 +243,44 @@ TEST_F(Component, DeviceSettingsSurviveARestartOfTheComponent)
         EXPECT_FALSE(l.at(2).toString().startsWith("one-time")) << "formats come from the stored settings";
 }
 
+TEST_F(Component, AudioDeviceFollowsItsCamera)
+{
+    {
+        TOmbrix c;
+        // Device changes are handled on a component's tick.
+        m_provider->addAudioDevice("test-audio-1", "Camera Microphone");
+        settleDeviceChange();
+        c.setAssociateAudioAndVideoDevices(true);
+        c.setVideoDevice(0);
+        ASSERT_TRUE(c.BindVideoDevice());
+        c.setAudioDevice(1);
+        ASSERT_TRUE(c.BindAudioDevice());
+    }
+    TOmbrix c;
+    c.setAssociateAudioAndVideoDevices(true);
+    QSignalSpy audioSelected(&c, &TOmbrix::OnAudioDeviceSelected);
+    c.setVideoDevice(0);
+    ASSERT_TRUE(c.BindVideoDevice());
+    EXPECT_EQ(c.AudioDevice(), 1);
+    EXPECT_EQ(audioSelected.count(), 1);
+
+    // Not installed now: the audio choice stays as it is.
+    m_provider->removeDevice("test-audio-1");
+    settleDeviceChange();
+    TSyncManager::destroy();
+    auto provider = std::make_unique<TestDeviceProvider>();
+    provider->addVideoDevice("/dev/test0", "Test Camera", {{320, 240}});
+    provider->addAudioDevice("test-audio-0", "Test Microphone");
+    SetDeviceProvider(std::move(provider));
+    m_manager = TSyncManager::ensure();
+    TOmbrix d;
+    d.setAssociateAudioAndVideoDevices(true);
+    d.setAudioDevice(0);
+    d.setVideoDevice(0);
+    ASSERT_TRUE(d.BindVideoDevice());
+    EXPECT_EQ(d.AudioDevice(), 0);
+}
+
 TEST_F(Component, AbortingGraphErrorStopsAndIsReported)
 {
     TOmbrix c;
