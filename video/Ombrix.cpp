@@ -709,6 +709,7 @@ bool TOmbrix::RestartGraph(int target)
             WriteLog(cfDefault, QStringLiteral("build graph failed"));
             break;
         }
+        buildAudioSource();
         if (!finishGraph())
             break;
         WriteLog(cfPurple, QStringLiteral("Preview BUILDOWN END"));
@@ -854,6 +855,54 @@ bool TOmbrix::buildPreviewChain()
     if (pin)
         gst_object_unref(pin);
     return ok;
+}
+
+void TOmbrix::buildAudioSource()
+{
+    // Audio goes with a preview only when it is rendered; a recording's audio
+    // is the recording part's business.
+    if (m_currentState != cs_Preview || !m_audioDeviceRendering)
+        return;
+    TDevices* audio = AudioDeviceCatalogue();
+    if (!audio || audio->count() == 0) {
+        Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
+        return;
+    }
+    int index = m_audioDevice;
+    if (index < 0 || index >= audio->count())
+        index = 0;
+    const TCapDeviceInfo* entry = audio->entry(index);
+    DeviceProvider* provider = CurrentDeviceProvider();
+    GstElement* source = provider && entry->isConnected ? provider->createSource(entry->path, DeviceCategory::AudioInput)
+                                                        : nullptr;
+    const QString name = QString::number(index) + QLatin1Char(' ') + audio->nameAt(index);
+    if (!source || !m_graph->addFilter(source, name)) {
+        Report(true, sevWarning, QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
+               e_bind_moniker_to_filter);
+        return;
+    }
+    Report(true, sevInfo, QStringLiteral("using ") + audio->title() + QStringLiteral(": ") + audio->nameAt(index),
+           i_binding_device_or_compressor);
+    GstPad* pin = gst_element_get_static_pad(source, "src");
+    bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
+    GstElement* renderer = ok ? m_graph->createFilter("autoaudiosink", QStringLiteral("Audio Renderer")) : nullptr;
+    ok = renderer && m_graph->addFilter(renderer, QStringLiteral("Audio Renderer"));
+    if (ok) {
+        GstPad* input = gst_element_get_static_pad(renderer, "sink");
+        ok = m_graph->connect(pin, input);
+        gst_object_unref(input);
+    }
+    if (pin)
+        gst_object_unref(pin);
+    if (!ok) {
+        // The video goes on without its sound.
+        if (GstPad* src = gst_element_get_static_pad(source, "src")) {
+            RemoveDownstream(GST_BIN(m_graph->pipeline()), src);
+            gst_object_unref(src);
+        }
+        gst_bin_remove(GST_BIN(m_graph->pipeline()), source);
+        Report(true, sevWarning, QStringLiteral("render audio stream"), e_render_audio_stream);
+    }
 }
 
 bool TOmbrix::finishGraph()

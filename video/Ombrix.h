@@ -177,6 +177,7 @@ private:
     bool freezeSettings();
     bool buildBaseGraph();
     bool buildPreviewChain();
+    void buildAudioSource();
     bool finishGraph();
     void setBuiltGraphState();
     bool changeGraphState(GstState state, const QString& reason);

@@ -281,6 +281,41 @@ TEST_F(Component, AudioDeviceFollowsItsCamera)
     EXPECT_EQ(d.AudioDevice(), 0);
 }
 
+TEST_F(Component, RenderedAudioGoesWithThePreview)
+{
+    TOmbrix c;
+    c.setVideoDevice(0);
+    c.setAudioDevice(0);
+    c.setAudioDeviceRendering(true);
+    ASSERT_TRUE(c.StartPreview());
+    GstElement* renderer = gst_bin_get_by_name(GST_BIN(c.Pipeline()), "Audio Renderer");
+    EXPECT_NE(renderer, nullptr);
+    if (renderer)
+        gst_object_unref(renderer);
+    ASSERT_TRUE(runUntil(c, [&] { return c.FrameCount() > 2; }));
+    EXPECT_EQ(c.CurrentState(), cs_Preview);
+
+    // Without any audio device the preview goes on after a warning.
+    c.StopPreview();
+    m_provider->removeDevice("test-audio-0");
+    settleDeviceChange();
+    TSyncManager::destroy();
+    auto provider = std::make_unique<TestDeviceProvider>();
+    provider->addVideoDevice("/dev/test0", "Test Camera", {{320, 240}});
+    SetDeviceProvider(std::move(provider));
+    m_manager = TSyncManager::ensure();
+    TOmbrix d;
+    QSignalSpy logs(&d, &TOmbrix::OnLog);
+    d.setVideoDevice(0);
+    d.setAudioDeviceRendering(true);
+    ASSERT_TRUE(d.StartPreview());
+    bool warned = false;
+    for (const QList<QVariant>& l : logs)
+        warned = warned || (l.at(2) == "no audio device found" && l.at(1) == "WARNING");
+    EXPECT_TRUE(warned);
+    ASSERT_TRUE(runUntil(d, [&] { return d.FrameCount() > 0; }));
+}
+
 TEST_F(Component, AbortingGraphErrorStopsAndIsReported)
 {
     TOmbrix c;
