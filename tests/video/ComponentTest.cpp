@@ -146,8 +146,9 @@ TEST_F(Component, StartStopRestartFiftyTimesLeaksNothing)
     }
     // The last references go when GStreamer's threads let go of them.
     EXPECT_TRUE(runUntil(c, [&] { return CaptureGraph::liveElements() == 0; })) << CaptureGraph::liveElements();
-    // GStreamer keeps a couple of idle pool threads; they must not grow.
-    EXPECT_LE(threadCount(), threads + 2);
+    // GStreamer's pools keep a few idle threads for a while (more on a busy
+    // machine); a leak would add one or more per start, fifty at least.
+    EXPECT_LE(threadCount(), threads + 4);
 }
 
 TEST_F(Component, DeviceRemovedWhilePreviewingIsLostOnce)
