@@ -1,5 +1,7 @@
 #include "TaskWorker.h"
 
+#include <pthread.h>
+
 namespace velmar::video {
 
 TDualThread::TDualThread(const QString& name, int periodMs, TNotificationMethod mode, std::function<void()> step)
@@ -74,6 +76,8 @@ void TDualThread::timerStep()
 
 void TDualThread::threadLoop()
 {
+    // Named so that a look at the process shows whose thread it is.
+    pthread_setname_np(pthread_self(), QByteArray("video " + m_name.toLatin1()).left(15).constData());
     while (!m_terminated) {
         if (m_threadStepping)
             m_step();

@@ -3,12 +3,14 @@
 // starts without leaks.
 #include "video/CaptureGraph.h"
 #include "video/DeviceSettings.h"
+#include "video/FileOps.h"
 #include "video/Ombrix.h"
 #include "video/ProcessLog.h"
 #include "video/SyncManager.h"
 #include "video/TestDeviceProvider.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,6 +24,18 @@ using namespace velmar::video;
 
 namespace {
 constexpr int waitLimitMs = 10000;
+
+int threadsNamed(const QByteArray& name)
+{
+    int n = 0;
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& t : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(t + "/comm"));
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            ++n;
+    }
+    return n;
+}
 
 int threadCount()
 {
@@ -393,6 +407,45 @@ TEST_F(Component, StartChecksAndMissingDevices)
     EXPECT_EQ(c.CurrentState(), cs_Down);
 }
 
+TEST_F(Component, WithoutAnyCameraTheStartSaysSo)
+{
+    TSyncManager::destroy();
+    SetDeviceProvider(std::make_unique<TestDeviceProvider>());
+    m_manager = TSyncManager::ensure();
+    TLog::instance().enable();
+    TOmbrix c;
+    QSignalSpy logs(&c, &TOmbrix::OnLog);
+    QSignalSpy none(&c, &TOmbrix::OnNoVideoDevices);
+    c.ReportResult(false, 0, "a trace", e_trace_log);
+    EXPECT_TRUE(logs.isEmpty()) << "a trace goes to the process log only";
+    EXPECT_FALSE(c.BindVideoDevice());
+    EXPECT_EQ(none.count(), 1);
+    const int linesBefore = int(TLog::instance().lines().size());
+    EXPECT_FALSE(c.RestartGraph(cs_Preview));
+    ASSERT_EQ(logs.count(), 1);
+    EXPECT_EQ(logs.first().at(2).toString(), "no video capture device");
+    for (const QString& line : TLog::instance().lines().mid(linesBefore))
+        EXPECT_FALSE(line.contains("BEGIN RestartGraph"));
+    TLog::instance().reset();
+}
+
+TEST_F(Component, StaleScratchFilesOfEarlierDaysGo)
+{
+    TSyncManager::destroy();
+    const QString folder = TemporaryFolder();
+    QFile old(folder + "/v~f1A2B.tmp"), today(folder + "/v~f3C4D.tmp");
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(today.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(old.setFileTime(QDateTime::currentDateTime().addDays(-1), QFileDevice::FileModificationTime));
+    old.close();
+    today.close();
+    auto provider = std::make_unique<TestDeviceProvider>();
+    SetDeviceProvider(std::move(provider));
+    m_manager = TSyncManager::ensure();
+    EXPECT_FALSE(QFile::exists(old.fileName()));
+    EXPECT_TRUE(QFile::exists(today.fileName()));
+}
+
 TEST_F(Component, ThreadModeRunsCommandsOnItsThreadAndStopsOnDestruction)
 {
     auto c = std::make_unique<TOmbrix>();
@@ -409,9 +462,9 @@ TEST_F(Component, ThreadModeRunsCommandsOnItsThreadAndStopsOnDestruction)
     while (!delivered && limit.elapsed() < waitLimitMs)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(delivered, QCoreApplication::instance()->thread()) << "the host hears it on its own thread";
-    const int threads = threadCount();
+    EXPECT_EQ(threadsNamed("video task"), 1);
     c.reset(); // waits for the worker thread
-    EXPECT_EQ(threadCount(), threads - 1);
+    EXPECT_EQ(threadsNamed("video task"), 0);
 }
 
 TEST_F(Component, ScratchFilesAndNumbers)
