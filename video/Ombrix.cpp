@@ -278,7 +278,7 @@ void TOmbrix::onBusMessage(GstMessage* message)
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS)
         return;
-    GraphMessage m{m_generation.load(), type == GST_MESSAGE_ERROR, postedBy(message, m_sourceElement), false, {}};
+    GraphMessage m{m_generation.load(), type == GST_MESSAGE_ERROR, postedBy(message, m_sourceElement.load()), false, {}};
     if (type == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gchar* debug = nullptr;
@@ -610,7 +610,7 @@ void TOmbrix::RefreshPreview(const QString& reason)
         return;
     if (!CheckState(as_Preview | 1, sevError, true))
         return;
-    if (m_currentState == cs_Preview || m_previewFailed) {
+    if (m_currentState == cs_Preview || (m_previewFailed && m_deviceLost)) {
         WriteLog(cfPurple, QStringLiteral("REFRESHING PREVIEW FROM ") + reason);
         StartPreview();
     }
@@ -910,10 +910,10 @@ bool TOmbrix::finishGraph()
     m_framesDelivered = 0;
     m_lastFrameReported = -1;
     m_graphFailed = false;
-    if (TLog::instance().isEnabled() && m_sourceElement) {
+    if (TLog::instance().isEnabled() && m_sourceElement.load()) {
         QStringList chain;
         WriteLog(cfGreen, QStringLiteral("video tree"));
-        ListFilterChain(m_sourceElement, 0, chain);
+        ListFilterChain(m_sourceElement.load(), 0, chain);
         WriteLog(cfGreen, QStringLiteral("video tree end"));
     }
     return m_graph->exists();

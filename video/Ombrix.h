@@ -270,7 +270,7 @@ private:
     QMutex m_messageLock;
     QList<GraphMessage> m_messages;
     std::atomic<quint64> m_generation{0};
-    GstElement* m_sourceElement = nullptr; // owned by the graph
+    std::atomic<GstElement*> m_sourceElement{nullptr}; // owned by the graph; read by GStreamer's threads
     std::atomic<qint64> m_framesDelivered{0};
     qint64 m_lastFrameReported = -1;
     bool m_periodicBusy = false;
