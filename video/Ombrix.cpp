@@ -530,6 +530,11 @@ bool TOmbrix::discoverVideoDevice()
             reg.writeString(numberedValue(formatValue, n), m_sizes.entries().at(n));
         for (int n = 0; n < m_subtypes.count(); ++n)
             reg.writeString(numberedValue(subtypeValue, n), m_subtypes.entries().at(n));
+        // Values of a longer list stored before would be read back as part of this one.
+        for (int n = m_sizes.count(); reg.valueExists(numberedValue(formatValue, n)); ++n)
+            reg.deleteValue(numberedValue(formatValue, n));
+        for (int n = m_subtypes.count(); reg.valueExists(numberedValue(subtypeValue, n)); ++n)
+            reg.deleteValue(numberedValue(subtypeValue, n));
         reg.sync();
         // Video for Windows capture dialogs do not exist here.
         for (const char* dialog : {"_VfwCaptureDialogFormat", "_VfwCaptureDialogSource", "_VfwCaptureDialogDisplay"})

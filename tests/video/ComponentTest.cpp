@@ -331,6 +331,38 @@ TEST_F(Component, RenderedAudioGoesWithThePreview)
     ASSERT_TRUE(runUntil(d, [&] { return d.FrameCount() > 0; }));
 }
 
+TEST_F(Component, StoredFormatListsAreReadOrDiscoveredAgain)
+{
+    const QString key = TRegistry2::deviceKeyPath("devtest0Test Camera");
+    {
+        // Sizes without formats: the device is discovered again.
+        TRegistry2 reg;
+        reg.openKey(key, true);
+        for (int n = 0; n < 5; ++n)
+            reg.writeString(QString("FMT%1").arg(n, 3, 10, QChar('0')), QString(" %1x100").arg(100 + n));
+        reg.sync();
+    }
+    {
+        TOmbrix c;
+        QSignalSpy logs(&c, &TOmbrix::OnLog);
+        c.setVideoDevice(0);
+        ASSERT_TRUE(c.BindVideoDevice());
+        EXPECT_EQ(c.VideoSizes(), "default\n320x240\n640x480");
+        ASSERT_FALSE(logs.isEmpty());
+        EXPECT_TRUE(logs.first().at(2).toString().startsWith("one-time video device discovery:"));
+    }
+    TRegistry2 reg;
+    reg.openKey(key, false);
+    EXPECT_FALSE(reg.valueExists("FMT003")) << "the longer old list is gone";
+    // An empty value is passed over and reading goes on.
+    reg.writeString("FMT001", "");
+    reg.sync();
+    TOmbrix c;
+    c.setVideoDevice(0);
+    ASSERT_TRUE(c.BindVideoDevice());
+    EXPECT_EQ(c.VideoSizes(), "default\n640x480");
+}
+
 TEST_F(Component, AbortingGraphErrorStopsAndIsReported)
 {
     TOmbrix c;
