@@ -124,9 +124,13 @@ bool CaptureGraph::addFilter(GstElement* element, const QString& name)
     }
     gst_object_set_name(GST_OBJECT(element), name.toUtf8().constData());
     track(element);
-    if (!gst_bin_add(GST_BIN(m_pipeline), element))
-        return false;
-    return true;
+    if (gst_bin_add(GST_BIN(m_pipeline), element))
+        return true;
+    // Refused (a name taken twice): the element is ours to drop.
+    if (g_object_is_floating(element))
+        gst_object_unref(gst_object_ref_sink(element));
+    WriteLog(cfRed, QStringLiteral("rejected: ") + name);
+    return false;
 }
 
 bool CaptureGraph::connect(GstPad* output, GstPad* input)
