@@ -80,7 +80,7 @@ struct Setting {
     int binarySize = 0;
 };
 
-// The tables of Part "device settings": video (57 values), audio (13) and
+// The tables of named values kept per device: video (57 values), audio (13) and
 // last use (2). Values before "DummyMAYNOTBESAVED" are what discovery found
 // out; the rest are the user's choices.
 class TDeviceSettings {
