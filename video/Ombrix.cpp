@@ -1,0 +1,1006 @@
+#include "Ombrix.h"
+
+#include "DeviceCatalogue.h"
+#include "MediaFormats.h"
+#include "ProcessLog.h"
+#include "StreamConfig.h"
+#include "SyncManager.h"
+
+#include <QLoggingCategory>
+
+#include <gst/app/gstappsink.h>
+
+Q_LOGGING_CATEGORY(lcOmbrix, "velmar.video.component")
+
+namespace velmar::video {
+
+namespace {
+constexpr int defaultNotificationPeriodMs = 15;
+constexpr int hundredths = 100;
+constexpr int lastQueuedCommand = WMProcessNotifyEvent;
+constexpr int lastCommand = WMOpenPlayer;
+const char* const formatValue = "FMT%1";
+const char* const subtypeValue = "SUB%1";
+constexpr int formatDigits = 3;
+
+QString numberedValue(const char* pattern, int n)
+{
+    return QString::fromLatin1(pattern).arg(n, formatDigits, 10, QLatin1Char('0'));
+}
+
+// Whether a message comes from the element or something inside it.
+bool postedBy(GstMessage* message, GstElement* element)
+{
+    if (!element)
+        return false;
+    for (GstObject* o = GST_MESSAGE_SRC(message); o; o = GST_OBJECT_PARENT(o))
+        if (o == GST_OBJECT(element))
+            return true;
+    return false;
+}
+
+// Busy cursor count of the process: the busy state ends with the last component.
+int g_busyCount = 0;
+} // namespace
+
+TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
+{
+    TSyncManager* manager = TSyncManager::ensure();
+    m_uniqueId = manager->addInstance(this);
+    m_videoSettings.setDefaults();
+    m_audioSettings.setDefaults();
+    m_lastUse.load(TRegistry2::rootKeyPath(), true);
+    m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
+    m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
+                                             [this] { TaskStep(); });
+    m_initialised = true;
+    m_worker->start();
+    WriteLog(cfGrey, QStringLiteral("component created: ") + QString::number(m_uniqueId));
+}
+
+TOmbrix::~TOmbrix()
+{
+    if (TSyncManager* manager = TSyncManager::instance())
+        manager->removeInstance(this);
+    m_destroying = true;
+    // No event reaches the host during tear-down.
+    blockSignals(true);
+    m_worker->halt(true);
+    m_worker.reset();
+    ClearGraph(true);
+    m_commands.clear();
+    m_events.clear();
+    saveVideoSettings();
+    saveAudioSettings();
+    m_lastUse.save(TRegistry2::rootKeyPath());
+    if (m_busy)
+        busyOff();
+}
+
+void TOmbrix::setVideoDevice(int index)
+{
+    if (index == m_videoDevice)
+        return;
+    saveVideoSettings();
+    m_videoDevice = index;
+}
+
+void TOmbrix::setAudioDevice(int index)
+{
+    if (index == m_audioDevice)
+        return;
+    saveAudioSettings();
+    m_audioDevice = index;
+}
+
+void TOmbrix::setNotificationMethod(TNotificationMethod method)
+{
+    m_notificationMethod = method;
+    if (m_worker)
+        m_worker->setMode(method);
+}
+
+void TOmbrix::setNotificationSleepTime(int ms)
+{
+    m_notificationSleepTime = ms;
+    if (m_worker)
+        m_worker->setPeriod(ms < 0 ? defaultNotificationPeriodMs : ms);
+}
+
+QString TOmbrix::VideoSizes() const
+{
+    QStringList lines;
+    for (int i = 0; i < m_sizes.count(); ++i)
+        lines << (i == 0 ? QStringLiteral("default") : m_sizes.entries().at(i).trimmed());
+    return lines.join(QLatin1Char('\n'));
+}
+
+QString TOmbrix::VideoSubtypes() const
+{
+    QStringList lines;
+    for (int i = 0; i < m_subtypes.count(); ++i)
+        lines << (i == 0 ? QStringLiteral("default") : m_subtypes.entries().at(i).trimmed());
+    return lines.join(QLatin1Char('\n'));
+}
+
+// ---------------------------------------------------------------- reporting
+
+bool TOmbrix::ReportResult(bool success, int severity, const QString& message, TLogType code)
+{
+    if (!m_initialised)
+        return false;
+    if (TLog::instance().isEnabled()) {
+        const QString sev = success ? QString() : severityText(severity);
+        WriteLog(success || severity == sevInfo ? cfDefault : cfRed,
+                 QString::number(code) + QLatin1Char(' ') + sev + QStringLiteral(": ") + message);
+    }
+    if (!success && severity >= sevInfo && !m_destroying)
+        emit OnLog(code, severityText(severity), message);
+    if (!success && severity >= sevWarning)
+        qCDebug(lcOmbrix) << m_uniqueId << severityText(severity) << message;
+    return success;
+}
+
+bool TOmbrix::Report(bool condition, int severity, const QString& message, TLogType code)
+{
+    if (condition)
+        ReportResult(false, severity, message, code);
+    return condition;
+}
+
+bool TOmbrix::CheckState(int allowed, int severity, bool needDevice)
+{
+    const QList<StateReport> reports
+        = CheckStateReports({allowed, needDevice, isCaptureDeviceSource(), m_videoDevice, m_currentState});
+    for (const StateReport& r : reports)
+        Report(true, severity, r.message, r.code);
+    return reports.isEmpty();
+}
+
+// --------------------------------------------------------- commands, events
+
+void TOmbrix::PostCommand(int code)
+{
+    if (code < 0 || code > lastCommand)
+        return;
+    if (code <= lastQueuedCommand)
+        m_commands.addItem(code);
+    else
+        ExecuteCommand(code);
+}
+
+void TOmbrix::ExecuteCommand(int code)
+{
+    switch (code) {
+    case WMDeviceLost: {
+        if (m_graphActive || m_runState != 0)
+            StopAll();
+        // One device-lost event per loss: the graph's error and the
+        // catalogue's removal both report the same unplugging.
+        const bool wasLost = m_deviceLost.exchange(true);
+        m_previewFailed = true;
+        if (!wasLost)
+            QueueEventNotification(TEventKind::DeviceLost);
+        break;
+    }
+    case WMProcessNotifyEvent:
+        processNotifyEvents();
+        break;
+    case WMStopGraph:
+        if (m_graphActive || m_runState != 0)
+            StopAll();
+        break;
+    case WMStartPreview:
+        if (RestartGraph(cs_Preview))
+            QueueEventNotification(TEventKind::PreviewStarted);
+        break;
+    case WMStartRecording:
+        RestartGraph(cs_Recording);
+        break;
+    default:
+        // The player, TV tuning and reencoding commands belong to parts of
+        // the component that are not in this library.
+        ReportResult(false, sevTrace, QStringLiteral("command not available: ") + QString::number(code), e_failed);
+        break;
+    }
+}
+
+void TOmbrix::QueueEventNotification(TEventKind kind)
+{
+    if (!TSyncManager::instance())
+        return;
+    if (m_eventSynchrone)
+        deliverEvent(kind);
+    else
+        m_events.addItem(kind);
+}
+
+void TOmbrix::deliverEvent(TEventKind kind)
+{
+    if (m_destroying)
+        return;
+    switch (kind) {
+    case TEventKind::PreviewStarted:
+        emit OnPreviewStarted();
+        break;
+    case TEventKind::RecordingStarted:
+        emit OnRecordingStarted();
+        break;
+    case TEventKind::ReencodingStarted:
+        emit OnReencodingStarted();
+        break;
+    case TEventKind::PlayerOpened:
+        emit OnPlayerOpened();
+        break;
+    case TEventKind::DeviceLost:
+        emit OnDeviceLost();
+        break;
+    }
+}
+
+void TOmbrix::TaskStep()
+{
+    if (m_destroying)
+        return;
+    if (const auto event = m_events.takeFirst())
+        deliverEvent(*event);
+    if (!m_commandRunning) {
+        if (const auto command = m_commands.takeFirst()) {
+            m_commandRunning = true;
+            ExecuteCommand(*command);
+            m_commandRunning = false;
+        }
+    }
+    if (m_graphState == gs_CanActivate) {
+        m_graphState = gs_Activating;
+        ActivateGraph();
+    }
+    if (m_graphActive)
+        periodicStep();
+}
+
+void TOmbrix::periodicStep()
+{
+    if (m_periodicBusy)
+        return;
+    m_periodicBusy = true;
+    const qint64 delivered = m_framesDelivered.load();
+    if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
+        m_lastFrameReported = delivered;
+        emit OnFrameProgress(delivered, 0);
+    }
+    m_periodicBusy = false;
+}
+
+void TOmbrix::onBusMessage(GstMessage* message)
+{
+    // GStreamer's threads: only hand the message over.
+    const GstMessageType type = GST_MESSAGE_TYPE(message);
+    if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS)
+        return;
+    GraphMessage m{m_generation.load(), type == GST_MESSAGE_ERROR, postedBy(message, m_sourceElement.load()), false, {}};
+    if (type == GST_MESSAGE_ERROR) {
+        GError* error = nullptr;
+        gchar* debug = nullptr;
+        gst_message_parse_error(message, &error, &debug);
+        m.resourceError = error && error->domain == GST_RESOURCE_ERROR;
+        m.text = QString::fromUtf8(error ? error->message : "unknown error");
+        if (error)
+            g_error_free(error);
+        g_free(debug);
+    } else {
+        m.text = QStringLiteral("end of stream");
+    }
+    {
+        QMutexLocker locker(&m_messageLock);
+        m_messages << m;
+    }
+    PostCommand(WMProcessNotifyEvent);
+}
+
+void TOmbrix::processNotifyEvents()
+{
+    QList<GraphMessage> messages;
+    {
+        QMutexLocker locker(&m_messageLock);
+        messages.swap(m_messages);
+    }
+    for (const GraphMessage& m : std::as_const(messages)) {
+        if (m.generation != m_generation.load() || m_runState == 0)
+            continue; // from a graph that is gone
+        if (m.error && m.fromSource && m.resourceError && isCaptureDeviceSource()) {
+            WriteLog(cfRed, QStringLiteral("device lost: ") + m.text);
+            ExecuteCommand(WMDeviceLost);
+            return;
+        }
+        // An aborting error: the graph is stopped and the host told why.
+        m_graphFailed = true;
+        Report(true, sevError, QStringLiteral("graph error: ") + m.text, e_graph_error);
+        StopAll();
+        return;
+    }
+}
+
+// ------------------------------------------------------------ busy cursor
+
+void TOmbrix::busyOn()
+{
+    ++g_busyCount;
+    WriteLog(cfGrey, QStringLiteral("cursor + ") + QString::number(g_busyCount));
+    m_busy = true;
+}
+
+void TOmbrix::busyOff()
+{
+    g_busyCount = std::max(0, g_busyCount - 1);
+    WriteLog(cfGrey, QStringLiteral("cursor - ") + QString::number(g_busyCount));
+    m_busy = false;
+}
+
+// -------------------------------------------------------------- devices
+
+QString TOmbrix::deviceKey(TDevices* catalogue, int index) const
+{
+    return catalogue && catalogue->entry(index) ? TRegistry2::deviceKeyPath(catalogue->deviceRegistryKey(index))
+                                                : QString();
+}
+
+void TOmbrix::saveVideoSettings()
+{
+    if (!isCaptureDeviceSource() || m_boundVideo < 0 || !m_videoSettings.value("_DeviceDiscovered").toBool())
+        return;
+    m_videoSettings.setValue("VideoSize", m_videoSize);
+    m_videoSettings.setValue("VideoSubtype", m_videoSubtype);
+    const QString key = deviceKey(VideoDeviceCatalogue(), m_boundVideo);
+    if (!key.isEmpty())
+        m_videoSettings.save(key);
+}
+
+void TOmbrix::saveAudioSettings()
+{
+    if (!isCaptureDeviceSource() || m_boundAudio < 0 || !m_audioSettings.value("_DeviceDiscovered").toBool())
+        return;
+    const QString key = deviceKey(AudioDeviceCatalogue(), m_boundAudio);
+    if (!key.isEmpty())
+        m_audioSettings.save(key);
+}
+
+bool TOmbrix::BindVideoDevice()
+{
+    if (!BootstrapDone() || m_videoSource != vs_VideoCaptureDevice)
+        return false;
+    TDevices* catalogue = VideoDeviceCatalogue();
+    if (!catalogue || catalogue->count() == 0) {
+        emit OnNoVideoDevices();
+        return false;
+    }
+    if (m_videoDevice < 0)
+        return false;
+    const IndexReport check = CheckIndex(m_videoDevice, catalogue->count(), catalogue->title());
+    if (check.reported)
+        Report(true, check.severity, check.message, check.code);
+    if (check.reported || m_bindingVideo)
+        return false;
+
+    busyOn();
+    saveVideoSettings();
+    m_bindingVideo = true;
+    m_boundVideo = m_videoDevice;
+    m_videoSettings.setDefaults();
+    if (!m_videoSettings.load(deviceKey(catalogue, m_boundVideo), m_storeDeviceSettings))
+        m_videoSettings.setDefaults();
+    else if (m_storeDeviceSettings) {
+        m_videoSize = m_videoSettings.value("VideoSize").toInt();
+        m_videoSubtype = m_videoSettings.value("VideoSubtype").toInt();
+    }
+    m_isDV = catalogue->entry(m_boundVideo)->isDV;
+    m_formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
+    saveVideoSettings();
+    busyOff();
+    if (m_formatsKnown) {
+        WriteLog(cfBlue, QStringLiteral("call change video device"));
+        emit OnVideoDeviceSelected();
+        WriteLog(cfBlue, QStringLiteral("end call change video device"));
+        if (m_associateDevices) {
+            // The audio device last used with this camera comes back with it;
+            // one that is not installed now leaves the choice alone.
+            TDevices* audio = AudioDeviceCatalogue();
+            const QString associated = m_videoSettings.value("_AudioDeviceAssociated").toString();
+            const int index = audio && !associated.isEmpty() ? int(audio->nameList().indexOf(associated)) : -1;
+            if (index >= 0) {
+                setAudioDevice(index);
+                BindAudioDevice();
+            } else if (associated.isEmpty() && audio && m_boundAudio >= 0) {
+                m_videoSettings.setValue("_AudioDeviceAssociated", audio->nameAt(m_boundAudio));
+            }
+        }
+    }
+    m_bindingVideo = false;
+    m_videoBound = true;
+    return m_formatsKnown;
+}
+
+bool TOmbrix::BindAudioDevice()
+{
+    TDevices* catalogue = AudioDeviceCatalogue();
+    if (!BootstrapDone() || m_videoSource != vs_VideoCaptureDevice || !catalogue || catalogue->count() == 0
+        || m_audioDevice < 0)
+        return false;
+    const IndexReport check = CheckIndex(m_audioDevice, catalogue->count(), catalogue->title());
+    if (check.reported)
+        Report(true, check.severity, check.message, check.code);
+    if (check.reported || m_bindingAudio)
+        return false;
+    m_bindingAudio = true;
+    busyOn();
+    saveAudioSettings();
+    m_boundAudio = m_audioDevice;
+    m_audioSettings.setDefaults();
+    m_audioSettings.load(deviceKey(catalogue, m_boundAudio), m_storeDeviceSettings);
+    bool discovered = m_audioSettings.value("_DeviceDiscovered").toBool();
+    if (!discovered && discoverAudioDevice()) {
+        discovered = true;
+        m_audioSettings.setValue("_DeviceDiscovered", true);
+    }
+    saveAudioSettings();
+    if (discovered && m_associateDevices && m_boundVideo >= 0)
+        m_videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_boundAudio));
+    if (discovered)
+        emit OnAudioDeviceSelected();
+    busyOff();
+    m_bindingAudio = false;
+    m_audioBound = true;
+    return discovered;
+}
+
+void TOmbrix::BindMissingDevices()
+{
+    if (!m_videoBound)
+        BindVideoDevice();
+    if (!m_audioBound)
+        BindAudioDevice();
+}
+
+void TOmbrix::FirstBind()
+{
+    if (m_firstBindDone)
+        return;
+    m_firstBindDone = true;
+    if (m_boundVideo != m_videoDevice) {
+        BindAudioDevice();
+        BindVideoDevice();
+    }
+}
+
+bool TOmbrix::loadFormatsFromRegistry()
+{
+    TRegistry2 reg;
+    if (!isCaptureDeviceSource() || m_boundVideo < 0)
+        return false;
+    reg.openKey(deviceKey(VideoDeviceCatalogue(), m_boundVideo), true);
+    m_sizes.clear();
+    m_subtypes.clear();
+    QString text;
+    for (int n = 0; reg.readString(numberedValue(formatValue, n), text); ++n)
+        if (!text.isEmpty())
+            m_sizes.addText(text);
+    for (int n = 0; reg.readString(numberedValue(subtypeValue, n), text); ++n)
+        if (!text.isEmpty())
+            m_subtypes.entries() << text;
+    if (m_sizes.count() > 0 && m_subtypes.count() > 0)
+        return true;
+    WriteLog(cfRed, QStringLiteral("ERROR when loading from registry: Formats or Subtypes empty"));
+    return false;
+}
+
+bool TOmbrix::discoverVideoDevice()
+{
+    TDevices* catalogue = VideoDeviceCatalogue();
+    const TCapDeviceInfo* device = catalogue ? catalogue->entry(m_boundVideo) : nullptr;
+    if (!device)
+        return false;
+    const QString name = catalogue->nameAt(m_boundVideo);
+    Report(true, sevInfo, QStringLiteral("one-time video device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
+           i_begin_discovering_device);
+    m_discovering = true;
+    m_sizes.clear();
+    m_subtypes.clear();
+    ClearGraph(false);
+    bool ok = false;
+    if (!device->isConnected || device->formats.isEmpty()) {
+        WriteLog(cfRed, QStringLiteral("ERROR: NO OUPTUT PIN FOUND IN FORMAT DISCOVERING"));
+    } else {
+        // The device's caps stand for its stream capabilities.
+        WriteLog(cfBlue, QStringLiteral("CapAvail: looping capabilities ") + QString::number(device->formats.size()));
+        for (const CapsEntry& c : device->formats) {
+            WriteLog(cfGrey, QStringLiteral("seen: ") + c.formatName.toLower());
+            if (m_subtypes.add(c.formatName))
+                Report(true, sevInfo, QStringLiteral("video format: ") + c.formatName.toLower(), i_discovering_device);
+            const int before = m_sizes.count();
+            m_sizes.addWalkedSizes(c.size, c.minSize, c.maxSize);
+            if (m_sizes.count() != before)
+                Report(true, sevInfo, QStringLiteral("video sizes: ") + QString::number(m_sizes.count() - 1),
+                       i_discovering_device);
+        }
+        FixDefaults(m_sizes, m_subtypes, m_isDV ? DeviceFormatKind::DV : DeviceFormatKind::Capture);
+        WriteLog(cfBlue, QStringLiteral("END Discovering formats for ") + name);
+        TRegistry2 reg;
+        reg.openKey(deviceKey(catalogue, m_boundVideo), true);
+        for (int n = 0; n < m_sizes.count(); ++n)
+            reg.writeString(numberedValue(formatValue, n), m_sizes.entries().at(n));
+        for (int n = 0; n < m_subtypes.count(); ++n)
+            reg.writeString(numberedValue(subtypeValue, n), m_subtypes.entries().at(n));
+        // Values of a longer list stored before would be read back as part of this one.
+        for (int n = m_sizes.count(); reg.valueExists(numberedValue(formatValue, n)); ++n)
+            reg.deleteValue(numberedValue(formatValue, n));
+        for (int n = m_subtypes.count(); reg.valueExists(numberedValue(subtypeValue, n)); ++n)
+            reg.deleteValue(numberedValue(subtypeValue, n));
+        reg.sync();
+        // Video for Windows capture dialogs do not exist here.
+        for (const char* dialog : {"_VfwCaptureDialogFormat", "_VfwCaptureDialogSource", "_VfwCaptureDialogDisplay"})
+            m_videoSettings.setValue(dialog, false);
+        WriteLog(cfGrey, QStringLiteral("Video for Windows capture dialogs: not available"));
+        m_videoSettings.setValue("_DeviceDiscovered", true);
+        m_videoSettings.setValue("_IsDigitalVideoIn", m_isDV);
+        WriteLogYesNo(m_isDV, cfBlue, QStringLiteral("Digital video in"));
+        ok = m_sizes.count() > 0 && m_subtypes.count() > 0;
+    }
+    Report(true, sevInfo, QStringLiteral("end of device discovery"), i_end_discovering_device);
+    m_discovering = false;
+    return ok;
+}
+
+bool TOmbrix::discoverAudioDevice()
+{
+    TDevices* catalogue = AudioDeviceCatalogue();
+    const QString name = catalogue ? catalogue->nameAt(m_boundAudio) : QString();
+    WriteLog(cfBlue, QStringLiteral("BEGIN Discovering ") + name);
+    Report(true, sevInfo, QStringLiteral("one-time audio device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
+           i_begin_discovering_device);
+    // Input pins and crossbars of a sound card are not GStreamer's model:
+    // the device has one input and no crossbar.
+    m_audioSettings.setValue("AIsSoundCard", false);
+    m_audioSettings.setValue("AudioInputs", QString());
+    m_audioSettings.setValue("AudioInput", 0);
+    WriteLogYesNo(false, cfBlue, QStringLiteral("audio crossbar available on audio device"));
+    WriteLog(cfBlue, QStringLiteral("END Discovering ") + name);
+    Report(true, sevInfo, QStringLiteral("end of device discovery"), i_end_discovering_device);
+    return true;
+}
+
+void TOmbrix::FireDeviceArrivalOrRemoval(bool arrival, bool video, const QString& name, int index)
+{
+    emit OnDeviceArrivalOrRemoval(arrival, video, name, index);
+}
+
+// ------------------------------------------------------------- start, stop
+
+bool TOmbrix::StartPreview()
+{
+    if (!CheckState(as_Preview | 1, sevError, true))
+        return false;
+    BindMissingDevices();
+    PostCommand(WMStartPreview);
+    return m_currentState == cs_Preview;
+}
+
+bool TOmbrix::StopPreview()
+{
+    if (Report(m_currentState != cs_Preview, sevWarning, QStringLiteral("not previewing"), e_not_previewing))
+        return false;
+    PostCommand(WMStopGraph);
+    return true;
+}
+
+bool TOmbrix::StartRecording()
+{
+    if (!CheckState(as_Preview | as_Recording | 1, sevError, true))
+        return false;
+    BindMissingDevices();
+    PostCommand(WMStartRecording);
+    return m_currentState == cs_Recording;
+}
+
+bool TOmbrix::StopRecording()
+{
+    if (Report(m_currentState != cs_Recording, sevWarning, QStringLiteral("not recording"), e_not_recording))
+        return false;
+    PostCommand(WMStopGraph);
+    return true;
+}
+
+void TOmbrix::RefreshPreview(const QString& reason)
+{
+    if (!m_autoRefreshPreview || m_videoDevice < 0)
+        return;
+    if (!CheckState(as_Preview | 1, sevError, true))
+        return;
+    if (m_currentState == cs_Preview || (m_previewFailed && m_deviceLost)) {
+        WriteLog(cfPurple, QStringLiteral("REFRESHING PREVIEW FROM ") + reason);
+        StartPreview();
+    }
+}
+
+int TOmbrix::CurrentFrameRate() const
+{
+    GstElement* pipeline = Pipeline();
+    GstElement* caps = pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), "Video Caps") : nullptr;
+    if (!caps)
+        return 0;
+    int rate = 0;
+    GstPad* pad = gst_element_get_static_pad(caps, "src");
+    if (GstCaps* current = gst_pad_get_current_caps(pad)) {
+        int num = 0, den = 0;
+        if (gst_structure_get_fraction(gst_caps_get_structure(current, 0), "framerate", &num, &den) && den > 0)
+            rate = int((int64_t(num) * hundredths + den / 2) / den);
+        gst_caps_unref(current);
+    }
+    gst_object_unref(pad);
+    gst_object_unref(caps);
+    return rate;
+}
+
+bool TOmbrix::freezeSettings()
+{
+    ClearGraph(false);
+    m_frozen.frameGrabber = m_frameGrabber;
+    m_frozen.videoRenderer = m_videoRenderer;
+    m_frozen.videoSource = m_videoSource;
+    m_frozen.audioRecording = m_audioRecording;
+    m_frozen.rateHundredths = int(std::lround(m_frameRate * hundredths));
+    m_frozen.subtypeIndex = m_videoSubtype;
+    m_frozen.frozen = true;
+    return true;
+}
+
+bool TOmbrix::RestartGraph(int target)
+{
+    TDevices* catalogue = VideoDeviceCatalogue();
+    const int deviceCount = catalogue ? catalogue->count() : 0;
+    if (!TSyncManager::instance() || (target != cs_Preview && target != cs_Recording) || !m_initialised
+        || (isCaptureDeviceSource() && m_videoDevice >= deviceCount) || !IsDirectX8OrHigherInstalled())
+        return false;
+    if (isCaptureDeviceSource() && deviceCount == 0) {
+        Report(true, sevError, QStringLiteral("no video capture device"), e_no_video_input_device);
+        return false;
+    }
+    if (m_restarting)
+        return false;
+    m_restarting = true;
+    WriteLog(cfPurple, QStringLiteral("BEGIN RestartGraph ") + QString::number(target));
+
+    bool result = false;
+    do {
+        StopAll();
+        if (isCaptureDeviceSource()) {
+            if (m_boundVideo != m_videoDevice && !BindVideoDevice())
+                break;
+            if (m_boundAudio != m_audioDevice)
+                BindAudioDevice();
+            if (!m_formatsKnown)
+                break;
+        }
+        emit OnReinitializing();
+        busyOn();
+        m_currentState = TCurrentState(target);
+        if (target != cs_Preview)
+            m_previewFailed = false;
+        if (!freezeSettings())
+            break;
+        m_currentState = TCurrentState(target);
+        if (TLog::instance().isEnabled() && isCaptureDeviceSource()) {
+            for (auto [index, cat] : {std::pair{m_videoDevice, VideoDeviceCatalogue()},
+                                      std::pair{m_audioDevice, AudioDeviceCatalogue()}}) {
+                if (cat && index >= 0 && index < cat->count())
+                    WriteLog(cfBlue, QStringLiteral("current ") + cat->title() + QStringLiteral(": ") + cat->nameAt(index));
+                else if (cat)
+                    WriteLog(cfBlue, QStringLiteral("no ") + cat->title() + QStringLiteral(" available."));
+            }
+            WriteLogYesNo(m_audioRecording, cfBlue, QStringLiteral("capture audio"));
+            WriteLogYesNo(m_audioDeviceRendering, cfBlue, QStringLiteral("render audio"));
+        }
+        if (!buildBaseGraph())
+            break;
+        bool chain = false;
+        if (target == cs_Preview) {
+            chain = buildPreviewChain();
+        } else {
+            // Recording files and their chains are built by the recording
+            // part of the component, which this library does not hold yet.
+            Report(true, sevError, QStringLiteral("recording is not available in this version"),
+                   e_failed_to_start_recording);
+        }
+        if (!chain) {
+            WriteLog(cfDefault, QStringLiteral("build graph failed"));
+            break;
+        }
+        buildAudioSource();
+        if (!finishGraph())
+            break;
+        WriteLog(cfPurple, QStringLiteral("Preview BUILDOWN END"));
+        setBuiltGraphState();
+        result = true;
+    } while (false);
+
+    WriteLog(cfPurple, QStringLiteral("END RestartGraph"));
+    if (!result) {
+        ClearGraph(true);
+        if (target == cs_Preview) {
+            m_previewFailed = true;
+            Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
+        } else {
+            m_recordingActive = false;
+            Report(true, sevError, QStringLiteral("failed to start Recording"), e_failed_to_start_recording);
+        }
+        m_currentState = cs_Down;
+    }
+    if (m_busy)
+        busyOff();
+    m_restarting = false;
+    if (m_graphState == gs_CanActivate) {
+        m_graphState = gs_Activating;
+        result = ActivateGraph() && result;
+    }
+    if (result)
+        m_deviceLost = false;
+    return result;
+}
+
+bool TOmbrix::buildBaseGraph()
+{
+    WriteLog(cfBlue, QStringLiteral("creating base graph"));
+    if (!BootstrapDone() || !m_frozen.frozen)
+        return !Report(true, sevError, QStringLiteral("current params not set"), e_set_filter_graph);
+    if (m_frozen.videoSource != vs_VideoCaptureDevice) {
+        // Files, images, bitmaps and external sources are other parts of the
+        // component; a capture device is the one source built here.
+        return !Report(true, sevError, QStringLiteral("video source not available in this version"), e_failed);
+    }
+    WriteLog(cfBlue, QStringLiteral("creating device graph"));
+    m_generation = m_graph->generation() + 1;
+    if (!m_graph->create())
+        return !Report(true, sevError, QStringLiteral("DirectX 8 or higher required!"), e_set_filter_graph);
+    m_generation = m_graph->generation();
+    m_graphState = gs_Building;
+
+    TDevices* catalogue = VideoDeviceCatalogue();
+    int index = m_boundVideo;
+    if (index == -1)
+        return !Report(true, sevWarning, catalogue->title() + QStringLiteral(" not selected!"), e_index_out_of_range);
+    if (index < 0 || index >= catalogue->count()) {
+        Report(true, sevError, catalogue->title() + QStringLiteral(" index out of range, index 0 used instead"),
+               e_index_out_of_range);
+        index = m_boundVideo = 0;
+    }
+    const QString deviceName = catalogue->nameAt(index);
+    if (catalogue->inUse(index))
+        return !Report(true, sevError, deviceName + QStringLiteral(" is already in use"), e_device_in_use_in_another_graph);
+    Report(true, sevInfo,
+           QStringLiteral("using ") + catalogue->title() + QStringLiteral(":\r\n") + deviceName
+               + QStringLiteral("\r\non input ") + m_videoSettings.value("VideoInputName").toString(),
+           i_binding_device_or_compressor);
+    const TCapDeviceInfo* entry = catalogue->entry(index);
+    DeviceProvider* provider = CurrentDeviceProvider();
+    GstElement* source = provider && entry->isConnected ? provider->createSource(entry->path, DeviceCategory::VideoInput)
+                                                        : nullptr;
+    const QString filterName = QString::number(index) + QLatin1Char(' ') + deviceName;
+    if (!source || !m_graph->addFilter(source, filterName))
+        return !Report(true, sevError, QStringLiteral("bind ") + deviceName + QStringLiteral(" device moniker to filter"),
+                       e_bind_moniker_to_filter);
+    m_sourceElement = source;
+    catalogue->setInUse(index, true);
+    m_inUseIndex = index;
+    WriteLog(cfBlue, QStringLiteral("device graph created"));
+
+    // The chosen size, format and rate, as the device's caps allow them.
+    SizeContext sizes{&m_sizes, m_videoSize, m_configuredSize, m_isDV, m_videoSettings.value("_IsDVPal").toBool()};
+    if (m_videoSize >= m_sizes.count()) {
+        m_videoSize = 0;
+        Report(true, sevError, QStringLiteral("VideoSize index out of range, default size used"), e_index_out_of_range);
+    }
+    video::VideoSize size;
+    SizeOfIndex(sizes, -1, size);
+    const QString subtype = ChooseSubtype(m_subtypes.entries(), m_frozen.subtypeIndex, m_frozen.frameGrabber != fg_Disabled);
+    const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_frozen.rateHundredths);
+    WriteLog(cfBlue, QStringLiteral("video stream config ") + QString::number(choice.step));
+    if (choice.step == 0)
+        ReportResult(false, sevTrace, QStringLiteral("failed to set video format"), e_set_format);
+    m_sourceCaps = choice.caps;
+    GstElement* capsFilter = m_graph->createFilter("capsfilter", QStringLiteral("Video Caps"));
+    if (!capsFilter || !m_graph->addFilter(capsFilter, QStringLiteral("Video Caps")))
+        return !Report(true, sevError, QStringLiteral("rejected: Video Caps"), e_add_filter);
+    if (!choice.caps.isEmpty()) {
+        GstCaps* caps = gst_caps_from_string(choice.caps.toUtf8().constData());
+        g_object_set(capsFilter, "caps", caps, nullptr);
+        gst_caps_unref(caps);
+    }
+    if (!gst_element_link(source, capsFilter))
+        return !Report(true, sevError, QStringLiteral("set format: ") + choice.caps, e_set_format);
+    WriteLog(cfBlue, QStringLiteral("sizes"));
+    WriteLog(cfBlue, m_sizes.entries().join(QLatin1Char('|')));
+    WriteLog(cfBlue, QStringLiteral("base graph created"));
+    return true;
+}
+
+bool TOmbrix::buildPreviewChain()
+{
+    GstElement* caps = gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Video Caps");
+    if (!caps)
+        return false;
+    GstPad* pin = gst_element_get_static_pad(caps, "src");
+    gst_object_unref(caps);
+    bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Preview Queue"), pin);
+    // Frames go to the frame grabber's sink unless neither display nor
+    // grabbing wants them.
+    const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
+    GstElement* sink = wanted ? m_graph->createFilter("appsink", QStringLiteral("Frame Grabber"))
+                              : m_graph->createFilter("fakesink", QStringLiteral("Null Renderer"));
+    const QString sinkName = wanted ? QStringLiteral("Frame Grabber") : QStringLiteral("Null Renderer");
+    ok = ok && sink && m_graph->addFilter(sink, sinkName);
+    if (ok && wanted) {
+        g_object_set(sink, "sync", FALSE, "max-buffers", 1, "drop", TRUE, nullptr);
+        GstAppSinkCallbacks callbacks{};
+        callbacks.new_sample = [](GstAppSink* appsink, gpointer data) -> GstFlowReturn {
+            // A streaming thread: count and let the sample go; a slow host
+            // drops frames instead of queueing them.
+            if (GstSample* sample = gst_app_sink_pull_sample(appsink))
+                gst_sample_unref(sample);
+            ++static_cast<TOmbrix*>(data)->m_framesDelivered;
+            return GST_FLOW_OK;
+        };
+        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
+    } else if (ok) {
+        g_object_set(sink, "sync", FALSE, nullptr);
+    }
+    if (ok) {
+        GstPad* input = gst_element_get_static_pad(sink, "sink");
+        ok = m_graph->connect(pin, input);
+        gst_object_unref(input);
+    }
+    if (pin)
+        gst_object_unref(pin);
+    return ok;
+}
+
+void TOmbrix::buildAudioSource()
+{
+    // Audio goes with a preview only when it is rendered; a recording's audio
+    // is the recording part's business.
+    if (m_currentState != cs_Preview || !m_audioDeviceRendering)
+        return;
+    TDevices* audio = AudioDeviceCatalogue();
+    if (!audio || audio->count() == 0) {
+        Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
+        return;
+    }
+    int index = m_audioDevice;
+    if (index < 0 || index >= audio->count())
+        index = 0;
+    const TCapDeviceInfo* entry = audio->entry(index);
+    DeviceProvider* provider = CurrentDeviceProvider();
+    GstElement* source = provider && entry->isConnected ? provider->createSource(entry->path, DeviceCategory::AudioInput)
+                                                        : nullptr;
+    const QString name = QString::number(index) + QLatin1Char(' ') + audio->nameAt(index);
+    if (!source || !m_graph->addFilter(source, name)) {
+        Report(true, sevWarning, QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
+               e_bind_moniker_to_filter);
+        return;
+    }
+    Report(true, sevInfo, QStringLiteral("using ") + audio->title() + QStringLiteral(": ") + audio->nameAt(index),
+           i_binding_device_or_compressor);
+    GstPad* pin = gst_element_get_static_pad(source, "src");
+    bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
+    GstElement* renderer = ok ? m_graph->createFilter("autoaudiosink", QStringLiteral("Audio Renderer")) : nullptr;
+    ok = renderer && m_graph->addFilter(renderer, QStringLiteral("Audio Renderer"));
+    if (ok) {
+        GstPad* input = gst_element_get_static_pad(renderer, "sink");
+        ok = m_graph->connect(pin, input);
+        gst_object_unref(input);
+    }
+    if (pin)
+        gst_object_unref(pin);
+    if (!ok) {
+        // The video goes on without its sound.
+        if (GstPad* src = gst_element_get_static_pad(source, "src")) {
+            RemoveDownstream(GST_BIN(m_graph->pipeline()), src);
+            gst_object_unref(src);
+        }
+        gst_bin_remove(GST_BIN(m_graph->pipeline()), source);
+        Report(true, sevWarning, QStringLiteral("render audio stream"), e_render_audio_stream);
+    }
+}
+
+bool TOmbrix::finishGraph()
+{
+    m_framesDelivered = 0;
+    m_lastFrameReported = -1;
+    m_graphFailed = false;
+    if (TLog::instance().isEnabled() && m_sourceElement.load()) {
+        QStringList chain;
+        WriteLog(cfGreen, QStringLiteral("video tree"));
+        ListFilterChain(m_sourceElement.load(), 0, chain);
+        WriteLog(cfGreen, QStringLiteral("video tree end"));
+    }
+    return m_graph->exists();
+}
+
+void TOmbrix::setBuiltGraphState()
+{
+    m_graphState = m_synchronized && m_multiplexedRole != mr_MultiplexedSlave ? gs_WaitForSync : gs_CanActivate;
+}
+
+bool TOmbrix::changeGraphState(GstState state, const QString& reason)
+{
+    const bool ok = m_graph->setState(state, reason);
+    // A failed change leaves the run state as asked: the graph's own error
+    // message then stops it through StopAll.
+    m_runState = state == GST_STATE_PLAYING ? 2 : state == GST_STATE_PAUSED ? 1 : 0;
+    m_graphActive = m_runState != 0;
+    return ok;
+}
+
+bool TOmbrix::ActivateGraph()
+{
+    WriteLog(cfBlue, QStringLiteral("begin activate graph"));
+    bool ok = false;
+    if (m_currentState == cs_Preview)
+        ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bprev"));
+    WriteLog(cfBlue, QStringLiteral("end activate graph"));
+    if (ok)
+        m_graphState = gs_Active;
+    else if (m_currentState == cs_Preview)
+        Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
+    return ok;
+}
+
+void TOmbrix::StopAll()
+{
+    if ((m_runState == 0 && !m_graphActive) || m_stopping)
+        return;
+    m_stopping = true;
+    busyOn();
+    const TCurrentState ended = m_currentState;
+    switch (m_currentState) {
+    case cs_Preview:
+        ClearGraph(true);
+        break;
+    case cs_Recording: {
+        const bool wasRunning = m_recordingActive && !m_graphFailed;
+        ClearGraph(true);
+        emit OnRecordingCompleted(m_lastUse.value("_LastRecordingFileName").toString(), wasRunning);
+        break;
+    }
+    default:
+        ClearGraph(true);
+        break;
+    }
+    busyOff();
+    if (ended != cs_Down)
+        emit OnInactive();
+    m_stopping = false;
+}
+
+void TOmbrix::ClearGraph(bool endState)
+{
+    WriteLog(cfBlue, QStringLiteral("begin clear"));
+    m_graphActive = false;
+    if (m_graph && m_graph->exists())
+        changeGraphState(GST_STATE_NULL, QStringLiteral("clear"));
+    m_runState = 0;
+    if (endState) {
+        m_currentState = cs_Down;
+        m_frozen.frozen = false;
+    }
+    if (m_graph)
+        m_graph->clear();
+    m_sourceElement = nullptr;
+    m_sourceCaps.clear();
+    m_graphState = gs_None;
+    m_recordingActive = false;
+    if (TDevices* catalogue = VideoDeviceCatalogue())
+        catalogue->setInUse(m_inUseIndex, false);
+    m_inUseIndex = -1;
+    WriteLog(cfBlue, QStringLiteral("all cleared"));
+}
+
+} // namespace velmar::video
