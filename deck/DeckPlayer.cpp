@@ -102,6 +102,7 @@ bool DeckPlayer::start(const DeckStart& s)
     m_gain = GainFactor(m_settings.GainDb);
     m_framesRead = 0;
     m_framesSent = 0;
+    m_endOfData = false;
     m_position.store(0);
     m_blocks.clear();
     m_framesWritten = 0;
@@ -226,8 +227,10 @@ std::size_t DeckPlayer::readPlay(int16_t* buffer, std::size_t frames)
             if (bytes == wanted)
                 continue;
         }
-        if (!takeNextFile())
+        if (m_endOfData || !takeNextFile()) {
+            m_endOfData = true;   // the chain has ended: the deck is not asked again
             break;
+        }
     }
     if (m_header.FileFormat == sound::FormatAiff)
         SwapSampleBytes(buffer, got * std::size_t(m_routing.fileChannels));
@@ -373,8 +376,6 @@ void DeckPlayer::beginWindUp()
         return;
     m_windingUp = true;
     m_pumping = false;
-    if (state() != DeckStopping)
-        setState(DeckStopping);
     postEndOfData();
     m_waitIndex = 0;
     m_waitQuestions = 0;

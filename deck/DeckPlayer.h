@@ -163,6 +163,7 @@ private:
     uint32_t m_startFrame = 0;
     uint32_t m_framesRead = 0;
     uint32_t m_framesSent = 0;
+    bool m_endOfData = false;
 
     std::unique_ptr<AudioOutput> m_output;
     std::size_t m_blockFrames = 0;
