@@ -80,8 +80,9 @@ public:
     // range and truncated toward zero.
     void FilterFrame16(int16_t* frame);
     // A block of interleaved frames in place, as FilterFrame16 on each frame
-    // in turn, but without per-frame history shifting. The playing path uses
-    // this one.
+    // in turn (to within rounding), but section by section over chunks of
+    // frames. The playing path uses this one. A filter runs either frame by
+    // frame or by blocks: the two keep their histories apart.
     void FilterBlock16(int16_t* samples, std::size_t frames);
 
 private:
@@ -91,8 +92,10 @@ private:
     std::vector<double> m_work;
     // The sections' coefficients and state laid out for FilterBlock16:
     // per section {a1, a2, b1, b2}, per section and channel {x1, x2, y1, y2}.
+    static constexpr std::size_t ChunkFrames = 1024;
     std::vector<double> m_coeffs;
     std::vector<double> m_state;
+    std::vector<double> m_chunk;   // ChunkFrames frames of work
 };
 
 // A double limited to the int16 range and truncated toward zero.
