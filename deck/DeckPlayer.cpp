@@ -8,12 +8,15 @@
 #include "sound/SamplePipe.h"
 
 #include <QIODevice>
+#include <QLoggingCategory>
 
 #include <algorithm>
 
 namespace velmar::deck {
 
 using sound::PipeMessageNames;
+
+Q_LOGGING_CATEGORY(lcDeck, "velmar.deck.engine")
 
 namespace {
 
@@ -147,8 +150,10 @@ bool DeckPlayer::openDetector(Detector& d, const std::pair<quint64, qint64>& sec
     if (d.click) {
         // The click detector says first whether it takes piped input at all.
         const auto accepted = m_link.send(d.windowClass, GetIpDevice(), m_engineId, rate, DetectorSendTimeoutMs);
-        if (accepted.value_or(0) != sound::GetIpDeviceAccepted)
+        if (accepted.value_or(0) != sound::GetIpDeviceAccepted) {
+            qCInfo(lcDeck) << "the click detector does not take piped input";
             return false;
+        }
         m_link.send(d.windowClass, StartSection(), section.first, section.second, DetectorSendTimeoutMs);
         const auto format = m_link.send(d.windowClass, SampleSettings(), quint64(rate), d.channels, DetectorSendTimeoutMs);
         if (format.value_or(0) != sound::SampleSettingsAccepted)
@@ -159,8 +164,10 @@ bool DeckPlayer::openDetector(Detector& d, const std::pair<quint64, qint64>& sec
     }
     d.pipeBytes = sound::DeckPipeBufferBytes(d.channels, rate);
     d.pipe = std::make_unique<sound::SamplePipeServer>();
-    if (!d.pipe->create(d.pipeName, d.pipeBytes))
+    if (!d.pipe->create(d.pipeName, d.pipeBytes)) {
+        qCWarning(lcDeck) << "cannot create the pipe" << d.pipeName << ":" << d.pipe->errorString();
         return false;
+    }
     m_link.send(d.windowClass, StartRun(), m_routing.speakerCount() > 0 ? 1 : 0, 0, DetectorSendTimeoutMs);
     return true;
 }
@@ -203,8 +210,10 @@ bool DeckPlayer::takeNextFile()
     // would reach the speakers and the detectors as noise.
     sound::WAVHEADER header;
     const bool read = sound::ReadWavHeader(header, next) || (next->seek(0) && sound::ReadAiffHeader(header, next).isEmpty());
-    if (!read || !sameFormat(header, m_header) || !next->seek(header.DataOffset()))
+    if (!read || !sameFormat(header, m_header) || !next->seek(header.DataOffset())) {
+        qCInfo(lcDeck) << "next track not joined: its format differs from the playing one (or cannot be read)";
         return false;
+    }
     m_file = next;
     return true;
 }
