@@ -9,6 +9,8 @@
 #include <QBuffer>
 #include <QtEndian>
 
+#include <functional>
+
 #include <map>
 #include <vector>
 
@@ -72,12 +74,15 @@ public:
     std::map<QString, bool> presentClasses;
     std::map<std::pair<QString, QString>, qint64> answers;
     std::vector<Call> calls;
+    std::function<void(const Call&)> onCall;   // sees every message as it goes out
 
     bool present(const QString& windowClass) override { return presentClasses[windowClass]; }
     std::optional<qint64> send(const QString& windowClass, const QString& message, quint64 w, qint64 l,
                                int) override
     {
         calls.push_back({windowClass, message, w, l, false});
+        if (onCall)
+            onCall(calls.back());
         if (!presentClasses[windowClass])
             return std::nullopt;
         auto it = answers.find({windowClass, message});
@@ -86,6 +91,8 @@ public:
     void post(const QString& windowClass, const QString& message, quint64 w, qint64 l) override
     {
         calls.push_back({windowClass, message, w, l, true});
+        if (onCall)
+            onCall(calls.back());
     }
     // The messages sent or posted to one detector, in order.
     QStringList messagesTo(const QString& windowClass) const

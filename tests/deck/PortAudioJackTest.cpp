@@ -3,11 +3,13 @@
 #include "DeckFakes.h"
 
 #include "deck/DeckEngine.h"
+#include "sound/SamplePipe.h"
 
 #include <QCoreApplication>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include <portaudio.h>
 
@@ -78,29 +80,58 @@ private:
 
 } // namespace
 
-TEST(DeckPortAudio, HalfASecondPlaysThroughJacksDummyDriver)
+TEST(DeckPortAudio, FilteredSpeakersThroughJacksDummyDriverAndAnUnfilteredPipe)
 {
     JackServer jack;
     if (!jack.start())
         GTEST_SKIP() << "no JACK server with the dummy driver could be started";
 
-    DeckEngine engine(std::make_unique<FakeDetectors>());   // PortAudio output
+    // A whistle detector that connects to its pipe when the run starts and
+    // keeps reading it.
+    const QString whistle = QString::fromLatin1(WhistleDetectorClass);
+    auto detectors = std::make_unique<FakeDetectors>();
+    detectors->willing(whistle);
+    velmar::sound::SamplePipeReader reader;
+    QByteArray received;
+    auto drain = [&] {
+        for (QByteArray got = reader.read(1 << 20); !got.isEmpty(); got = reader.read(1 << 20))
+            received += got;
+    };
+    detectors->onCall = [&](const FakeDetectors::Call& call) {
+        if (call.message == QLatin1String("PipeMsgStartRun"))
+            reader.open(QString::fromLatin1(WhistlePipeName), 5000);
+        else if (call.message == QLatin1String("PipeMsgAvailBytes"))
+            drain();
+    };
+    QTimer reading;
+    QObject::connect(&reading, &QTimer::timeout, drain);
+    reading.start(10);
+
+    DeckEngine engine(std::move(detectors));   // PortAudio output
     QSignalSpy states(&engine, &DeckEngine::stateChanged);
     QSignalSpy levels(&engine, &DeckEngine::levels);
     QSignalSpy messages(&engine, &DeckEngine::message);
-    std::vector<int16_t> samples(48000);   // 0.5 s of stereo
+    // Half a second: channel 0 a tone at half the sample rate, channel 1 DC.
+    std::vector<int16_t> samples(48000);
     for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = int16_t(i % 2 ? 8000 : 16000);
+        samples[i] = int16_t(i % 2 ? 8000 : (i / 2) % 2 ? 16000 : -16000);
     SoundFile file(makeWav(2, 48000, samples));
     DeckSettings d;
     d.LeftMask = 1;
     d.RightMask = 2;
-    d.ClickMask = d.WhistleMask = 0;
+    d.ClickMask = 0;
+    d.WhistleMask = 3;
     d.PlaybackRate = 48000;
     d.PlaybackDevice = jack.device();
-    engine.start(DeckStart{file.header, &file.buffer, 0, d, {}});
+    FilterSpec lowPass;
+    lowPass.FilterType = FilterButterworth;
+    lowPass.Band = BandLowPass;
+    lowPass.LowPassHz = 1000;
+    lowPass.Order = 4;
+    engine.start(DeckStart{file.header, &file.buffer, 0, d, lowPass});
     for (int i = 0; i < 100 && !(states.size() > 0 && states.last().at(0).toInt() == DeckStopped); ++i)
         states.wait(100);
+    drain();
     ASSERT_TRUE(messages.isEmpty()) << messages.at(0).at(0).toString().toStdString();
     std::vector<int> seen;
     for (const auto& s : states)
@@ -110,5 +141,10 @@ TEST(DeckPortAudio, HalfASecondPlaysThroughJacksDummyDriver)
     ASSERT_EQ(levels.size(), 10);   // blocks of 1/20 s
     const auto last = levels.last().at(0).value<BlockLevels>();
     EXPECT_EQ(last.FilePeaks[0], 16000);
-    EXPECT_EQ(last.SpeakerPeaks[1], 8000);
+    EXPECT_EQ(last.FilePeaks[1], 8000);
+    EXPECT_LT(last.SpeakerPeaks[0], 100);   // the tone is filtered out of the speakers
+    EXPECT_NEAR(last.SpeakerPeaks[1], 8000, 2);
+    // The detector heard the file as it is.
+    EXPECT_TRUE(received == makeWav(2, 48000, samples).mid(velmar::sound::WAVHEADER::ByteSize))
+        << received.size() << " bytes received";
 }
