@@ -5,7 +5,6 @@
 #include "platform/MessageBus.h"
 
 #include <QCoreApplication>
-#include <QPointer>
 #include <QTimer>
 
 #include <future>
