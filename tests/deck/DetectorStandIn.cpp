@@ -1,0 +1,78 @@
+// deck_detector_stand_in: a detector program in miniature for the deck's
+// tests. It owns the bus name of a detector's input window class, answers
+// the pipe messages a deck sends, reads the deck's pipe as it is fed and, at
+// the end of the data, writes every byte it read to a file.
+//
+//   deck_detector_stand_in WINDOWCLASS PIPENAME OUTFILE
+//
+// Prints "ready" once the name is owned. Ends on "StandInQuit" or after a
+// minute.
+#include "platform/BusNames.h"
+#include "platform/MessageBus.h"
+#include "sound/PipeProtocol.h"
+#include "sound/SamplePipe.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+#include <QTimer>
+
+using namespace velmar;
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    if (args.size() != 3)
+        return 2;
+    const QString pipeName = args[1];
+    const QString outFile = args[2];
+    auto& bus = platform::MessageBus::instance();
+    if (!bus.ownName(platform::windowClassBusName(args[0])))
+        return 1;
+
+    sound::SamplePipeReader reader;
+    QByteArray received;
+    qint64 running = 0;
+    auto readAll = [&] {
+        while (reader.isOpen()) {
+            const QByteArray got = reader.read(1 << 20);
+            if (got.isEmpty())
+                break;
+            received += got;
+        }
+    };
+    QTimer poll;
+    poll.setInterval(5);
+    QObject::connect(&poll, &QTimer::timeout, readAll);
+
+    bus.setHandler(QStringLiteral("PipeMsgGetIpDevice"), [](quint64, qint64) { return sound::GetIpDeviceAccepted; });
+    bus.setHandler(QStringLiteral("PipeMsgSampleSettings"),
+                   [](quint64, qint64) { return sound::SampleSettingsAccepted; });
+    bus.setHandler(QStringLiteral("PipeMsgStartSection"), [](quint64, qint64) { return qint64(0); });
+    bus.setHandler(QStringLiteral("PipeMsgStartRun"), [&](quint64, qint64) {
+        received.clear();
+        running = reader.open(pipeName, 5000) ? 1 : 0;
+        poll.start();
+        return qint64(0);
+    });
+    bus.setHandler(QStringLiteral("PipeMsgAvailBytes"), [&](quint64 wParam, qint64) {
+        readAll();
+        if (wParam == sound::AvailBytesEndOfData && running) {
+            poll.stop();
+            QFile f(outFile);
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                f.write(received);
+            running = 0;
+        }
+        return reader.bytesAvailable();
+    });
+    bus.setHandler(QStringLiteral("PipeMsgGetADCStatus"), [&](quint64, qint64) { return running; });
+    bus.setHandler(QStringLiteral("StandInQuit"), [](quint64, qint64) {
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return qint64(1);
+    });
+    QTimer::singleShot(60000, &app, &QCoreApplication::quit);
+    QTextStream(stdout) << "ready" << Qt::endl;
+    return app.exec();
+}

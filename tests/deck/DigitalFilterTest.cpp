@@ -1,0 +1,216 @@
+// The speaker filters against responses known from the design formulas, and
+// the fast block cascade against the section-by-section reference.
+#include "deck/DigitalFilter.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+using namespace velmar::deck;
+
+namespace {
+
+constexpr double Pi = std::numbers::pi;
+
+FilterSpec spec(int type, int band, int highHz, int lowHz, int order, float ripple = 2.0f)
+{
+    FilterSpec s;
+    s.FilterType = int16_t(type);
+    s.Band = int16_t(band);
+    s.HighPassHz = highHz;
+    s.LowPassHz = lowHz;
+    s.Order = order;
+    s.RippleDb = ripple;
+    return s;
+}
+
+double w(double hz, double rate) { return 2.0 * Pi * hz / rate; }
+
+} // namespace
+
+TEST(DigitalFilter, ButterworthLowPassOrderTwoAtAQuarterOfTheRate)
+{
+    const FilterSpec s = spec(FilterButterworth, BandLowPass, 2000, 12000, 2);
+    const FilterDesign d = DesignFilter(s, 48000);
+    ASSERT_EQ(d.count(), 2);
+    EXPECT_NEAR(d.poles[0].real(), 0.0, 1e-12);
+    EXPECT_NEAR(std::abs(d.poles[0].imag()), std::sqrt(2.0) - 1.0, 1e-12);
+    EXPECT_NEAR(d.poles[1].imag(), -d.poles[0].imag(), 1e-12);
+    EXPECT_EQ(d.zeros[0], Complex(-1.0, 0.0));
+
+    DigitalFilter f(s, 1, 48000);
+    ASSERT_EQ(f.sectionCount(), 1);
+    const FilterPair& p = f.section(0);
+    EXPECT_EQ(p.order(), 2);
+    EXPECT_NEAR(p.a1, 0.0, 1e-12);
+    EXPECT_NEAR(p.a2, -0.171572875, 1e-9);
+    EXPECT_DOUBLE_EQ(p.b1, 2.0);
+    EXPECT_DOUBLE_EQ(p.b2, 1.0);
+    EXPECT_NEAR(f.referenceGain(), 4.0 / (1.0 + 0.171572875), 1e-8);
+
+    double frame = 1000.0;
+    for (int i = 0; i < 200; ++i) {
+        frame = 1000.0;
+        f.FilterFrame(&frame);
+    }
+    EXPECT_NEAR(frame, 1000.0, 1e-6);   // DC passes with gain 1
+}
+
+TEST(DigitalFilter, SectionsAndPolesOfEachDesign)
+{
+    struct Case {
+        const char* legend;
+        FilterSpec spec;
+        int poles, sections, firstOrderSections;
+    } cases[] = {
+        {"Butterworth low pass order 5", spec(1, 2, 0, 5000, 5), 5, 3, 1},
+        {"Butterworth high pass order 4", spec(1, 1, 3000, 0, 4), 4, 2, 0},
+        {"Chebyshev low pass order 5", spec(2, 2, 0, 5000, 5), 5, 3, 1},
+        {"Butterworth band pass order 3", spec(1, 3, 2000, 10000, 3), 6, 3, 0},
+        {"Butterworth band pass order 8", spec(1, 3, 2000, 15000, 8), 16, 8, 0},
+        {"Butterworth band pass order 16", spec(1, 3, 2000, 15000, 16), 32, 16, 0},
+        {"no filter", spec(0, 2, 0, 5000, 5), 0, 0, 0},
+        {"unknown band", spec(1, 4, 2000, 5000, 5), 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        const FilterDesign d = DesignFilter(c.spec, 48000);
+        EXPECT_EQ(d.count(), c.poles);
+        DigitalFilter f(c.spec, 2, 48000);
+        EXPECT_EQ(f.sectionCount(), c.sections);
+        int firstOrder = 0;
+        for (int i = 0; i < f.sectionCount(); ++i)
+            firstOrder += f.section(i).order() == 1 ? 1 : 0;
+        EXPECT_EQ(firstOrder, c.firstOrderSections);
+        if (c.spec.Band == BandPass) {
+            for (int i = 0; i < d.count(); ++i)
+                EXPECT_EQ(d.zeros[std::size_t(i)].real(), i % 2 == 0 ? 1.0 : -1.0);
+        }
+        if (c.poles == 0) {
+            EXPECT_EQ(f.referenceGain(), 1.0);
+        }
+        for (const Complex& p : d.poles)
+            EXPECT_LT(std::abs(p), 1.0);   // stable
+    }
+}
+
+TEST(DigitalFilter, GainAtTheBandEdges)
+{
+    const double rate = 48000;
+    const double halfPower = 1.0 / std::sqrt(2.0);
+    struct Case {
+        const char* legend;
+        FilterSpec spec;
+        std::vector<double> edgesHz;
+        double edgeGain;   // relative to the reference gain
+    } cases[] = {
+        {"Butterworth low pass", spec(1, 2, 0, 5000, 4), {5000}, halfPower},
+        {"Butterworth high pass", spec(1, 1, 3000, 0, 5), {3000}, halfPower},
+        {"Butterworth band pass", spec(1, 3, 2000, 10000, 4), {2000, 10000}, halfPower},
+        {"Chebyshev low pass, odd order", spec(2, 2, 0, 6000, 5, 1.0f), {6000}, std::pow(10.0, -1.0 / 20)},
+        {"Chebyshev low pass, even order", spec(2, 2, 0, 6000, 4, 3.0f), {6000}, std::pow(10.0, -3.0 / 20)},
+        {"Chebyshev high pass, even order", spec(2, 1, 4000, 0, 6, 0.5f), {4000}, std::pow(10.0, -0.5 / 20)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        const FilterDesign d = DesignFilter(c.spec, rate);
+        const double reference = FilterReferenceGain(c.spec, rate, d);
+        for (double edge : c.edgesHz)
+            EXPECT_NEAR(FilterGainAt(d, w(edge, rate)) / reference, c.edgeGain, 1e-3) << edge << " Hz";
+    }
+    // A Chebyshev filter of even order is normalised to its ripple peak: DC,
+    // in a trough, lies the ripple below unity.
+    const FilterSpec even = spec(2, 2, 0, 6000, 4, 3.0f);
+    const FilterDesign d = DesignFilter(even, rate);
+    EXPECT_NEAR(FilterGainAt(d, 0) / FilterReferenceGain(even, rate, d), std::pow(10.0, -3.0 / 20), 1e-9);
+}
+
+TEST(DigitalFilter, PhaseOfAFirstOrderLowPass)
+{
+    const FilterDesign d = DesignFilter(spec(1, 2, 0, 12000, 1), 48000);
+    ASSERT_EQ(d.count(), 1);
+    EXPECT_NEAR(FilterPhaseAt(d, 0.0), 0.0, 1e-12);
+    // One pole at 0, one zero at -1: H = (z + 1) / z, phase -w/2.
+    EXPECT_NEAR(FilterPhaseAt(d, Pi / 2), -Pi / 4, 1e-9);
+}
+
+TEST(DigitalFilter, EdgesMustLieBelowHalfTheSampleRate)
+{
+    struct Case {
+        const char* legend;
+        FilterSpec spec;
+        bool designable;
+    } cases[] = {
+        {"low pass just below half the rate", spec(1, 2, 0, 23999, 4), true},
+        {"low pass at half the rate", spec(1, 2, 0, 24000, 4), false},
+        {"low pass above half the rate", spec(1, 2, 0, 40000, 4), false},
+        {"high pass at 0 Hz", spec(1, 1, 0, 0, 4), false},
+        {"band pass reaching past half the rate", spec(2, 3, 2000, 30000, 4), false},
+        {"band pass with its edges swapped", spec(1, 3, 10000, 2000, 4), false},
+        {"order 0", spec(1, 2, 0, 5000, 0), false},
+        {"high pass ignores the low pass edge", spec(1, 1, 2000, 90000, 4), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        EXPECT_EQ(FilterSpecProblem(c.spec, 48000).isEmpty(), c.designable);
+        EXPECT_EQ(DesignFilter(c.spec, 48000).count() > 0, c.designable);
+    }
+}
+
+TEST(DigitalFilter, BlockCascadeFollowsTheReferenceAndSaturates)
+{
+    // A loud square wave through a sharp low pass rings past full scale: the
+    // samples must clip there, never wrap round to the other sign.
+    for (int channels : {1, 2, 3, 4, 8}) {
+        SCOPED_TRACE(channels);
+        const FilterSpec s = spec(FilterChebyshev, BandLowPass, 0, 3000, 8, 3.0f);
+        DigitalFilter reference(s, channels, 48000);
+        DigitalFilter block(s, channels, 48000);
+        const int frames = 4800;
+        std::vector<int16_t> samples(std::size_t(frames * channels));
+        for (int f = 0; f < frames; ++f)
+            for (int c = 0; c < channels; ++c)
+                samples[std::size_t(f * channels + c)] = int16_t(((f / (40 + c)) % 2 ? 32767 : -32768));
+        std::vector<int16_t> expected = samples;
+        bool clipped = false;
+        std::vector<double> frame(static_cast<std::size_t>(channels), 0.0);
+        for (int f = 0; f < frames; ++f) {
+            for (int c = 0; c < channels; ++c)
+                frame[std::size_t(c)] = expected[std::size_t(f * channels + c)];
+            reference.FilterFrame(frame.data());
+            for (int c = 0; c < channels; ++c) {
+                clipped = clipped || std::abs(frame[std::size_t(c)]) > 32768.0;
+                expected[std::size_t(f * channels + c)] = SaturateToInt16(frame[std::size_t(c)]);
+            }
+        }
+        EXPECT_TRUE(clipped);
+        block.FilterBlock16(samples.data(), 1000);   // in two blocks: the state carries over
+        block.FilterBlock16(samples.data() + 1000 * channels, std::size_t(frames - 1000));
+        for (std::size_t i = 0; i < samples.size(); ++i)
+            ASSERT_NEAR(samples[i], expected[i], 1) << "sample " << i;
+    }
+}
+
+TEST(DigitalFilter, SaturationToSixteenBits)
+{
+    struct Case {
+        double in;
+        int16_t out;
+    } cases[] = {{0.0, 0}, {1.9, 1}, {-1.9, -1}, {32766.99, 32766}, {32767.0, 32767}, {40000.0, 32767},
+                 {-32768.0, -32768}, {-32768.7, -32768}, {-1e9, -32768}, {std::nan(""), 0}};
+    for (const Case& c : cases)
+        EXPECT_EQ(SaturateToInt16(c.in), c.out) << c.in;
+    // FilterFrame16 limits too.
+    DigitalFilter f(spec(FilterChebyshev, BandLowPass, 0, 3000, 8, 3.0f), 1, 48000);
+    int16_t peak = 0, trough = 0;
+    for (int i = 0; i < 4800; ++i) {
+        int16_t s = int16_t((i / 40) % 2 ? 32767 : -32768);
+        f.FilterFrame16(&s);
+        peak = std::max(peak, s);
+        trough = std::min(trough, s);
+    }
+    EXPECT_EQ(peak, 32767);
+    EXPECT_EQ(trough, -32768);
+}
