@@ -1,0 +1,227 @@
+#include "map/MapLayers.h"
+
+#include "nav/GpsFixData.h"
+
+#include <chrono>
+
+namespace velmar::map {
+
+namespace {
+
+// More grid lines than this cannot be told apart on any screen or page.
+constexpr double MaxGridLines = 4000;
+
+constexpr int MaxColourValue = 255;
+// The blue of the deepest contour pen is this much below the first.
+constexpr int ContourBlueRange = 63;
+const QColor ContourSecondColour{0, 255, 255};
+
+constexpr QChar MinutesMark{0xb4};
+constexpr QChar DegreeSign{0xb0};
+
+int64_t Milliseconds(const nav::GpsFixData& fix)
+{
+    return fix.programTime.toTimePoint().time_since_epoch().count();
+}
+
+// Follows one data set's fixes, stretch by stretch, remembering the last
+// drawn fix so that gaps are measured from it.
+class TrackWalker {
+public:
+    TrackWalker(const nav::GPSTHING* first, const MapProjection& projection, const QRect& clip,
+                double maxGapSeconds)
+        : m_fix(first)
+        , m_projection(projection)
+        , m_clip(clip)
+        , m_maxGapMs(maxGapSeconds * 1000.0)
+    {
+    }
+
+    bool AtEnd() const { return m_fix == nullptr; }
+
+    // Walks to the first fix whose index is above endIndex (all when none
+    // is given), drawing into the stretch unless it is invisible.
+    void Walk(TrackStretch* stretch, std::optional<int32_t> endIndex)
+    {
+        PolylineBuilder builder(m_clip);
+        if (stretch && m_joined)
+            builder.MoveTo(m_lastPixel);
+        for (; m_fix; m_fix = m_fix->newer) {
+            const nav::GPSTHING& t = *m_fix;
+            if (endIndex && t.Index > *endIndex)
+                break;
+            if (!t.fix.valid)
+                continue;
+            if (!stretch) {
+                // A passed-over stretch leaves a gap: the next drawn fix starts anew.
+                m_joined = false;
+                continue;
+            }
+            const QPoint p = m_projection.ToPixel(t.fix.GetLatitude(), t.fix.GetLongitude());
+            const int64_t ms = Milliseconds(t.fix);
+            if (m_joined && double(ms - m_lastMs) < m_maxGapMs)
+                builder.LineTo(p);
+            else
+                builder.MoveTo(p);
+            m_joined = true;
+            m_lastPixel = p;
+            m_lastMs = ms;
+            m_lastIndex = t.Index;
+        }
+        if (stretch)
+            stretch->lines = builder.Take();
+    }
+
+    int32_t LastIndex() const { return m_lastIndex; }
+
+private:
+    const nav::GPSTHING* m_fix;
+    const MapProjection& m_projection;
+    QRect m_clip;
+    double m_maxGapMs;
+    bool m_joined = false;
+    QPoint m_lastPixel;
+    int64_t m_lastMs = 0;
+    int32_t m_lastIndex = -1;
+};
+
+} // namespace
+
+QColor ColourFromValue(int32_t value)
+{
+    const auto v = uint32_t(value);
+    return QColor(int(v & 0xff), int((v >> 8) & 0xff), int((v >> 16) & 0xff));
+}
+
+std::vector<int> GridValues(double from, double to, int step)
+{
+    std::vector<int> values;
+    if (step < 1 || !std::isfinite(from) || !std::isfinite(to) || (to - from) / step > MaxGridLines)
+        return values;
+    for (double v = std::trunc(from / step) * step; v <= to; v += step) {
+        if (v >= from)
+            values.push_back(int(v));
+    }
+    return values;
+}
+
+QString BorderLabel(int minutes)
+{
+    const int part = minutes % 60;
+    if (part != 0)
+        return QStringLiteral("%1").arg(std::abs(part), 2, 10, QLatin1Char('0')) + MinutesMark;
+    return QString::number(std::abs(int(std::floor(minutes / 60.0)))) + DegreeSign;
+}
+
+std::vector<QColor> MakeContourPens(int shownLevels, int32_t coastColour, bool night, QColor nightForeground)
+{
+    std::vector<QColor> pens;
+    if (shownLevels <= 0)
+        return pens;
+    pens.push_back(night && coastColour == 0 ? nightForeground : ColourFromValue(coastColour));
+    if (shownLevels > 1)
+        pens.push_back(ContourSecondColour);
+    if (shownLevels > 2) {
+        const int steps = shownLevels - 2;
+        const int greenStep = MaxColourValue / steps, blueStep = ContourBlueRange / steps;
+        int green = MaxColourValue, blue = MaxColourValue;
+        for (int i = 2; i < shownLevels; ++i) {
+            green -= greenStep;
+            blue -= blueStep;
+            pens.emplace_back(0, green & 0xff, blue & 0xff);
+        }
+    }
+    return pens;
+}
+
+int CountShownLevels(const std::vector<bool>& showFlags, int levelCount)
+{
+    int n = 0;
+    for (int i = 0; i < levelCount && i < int(showFlags.size()); ++i)
+        n += showFlags[std::size_t(i)] ? 1 : 0;
+    return n;
+}
+
+int ContourPenIndex(int position, const std::vector<bool>& showFlags)
+{
+    return CountShownLevels(showFlags, position);
+}
+
+void PolylineBuilder::MoveTo(QPoint p)
+{
+    Flush();
+    m_current = p;
+    m_hasCurrent = true;
+}
+
+void PolylineBuilder::LineTo(QPoint p)
+{
+    if (!m_hasCurrent) {
+        MoveTo(p);
+        return;
+    }
+    if (p == m_current)
+        return;
+    if (!SegmentVisible(m_current, p, m_clip)) {
+        MoveTo(p);
+        return;
+    }
+    if (m_line.empty())
+        m_line.push_back(m_current);
+    m_line.push_back(p);
+    m_current = p;
+}
+
+void PolylineBuilder::Flush()
+{
+    if (m_line.size() >= 2)
+        m_lines.push_back(std::move(m_line));
+    m_line.clear();
+}
+
+std::vector<std::vector<QPoint>> PolylineBuilder::Take()
+{
+    Flush();
+    return std::move(m_lines);
+}
+
+TrackDrawing BuildTrack(const nav::GPSTHING* first, const MapProjection& projection, const QRect& clip,
+                        const TrackOptions& options)
+{
+    TrackDrawing drawing;
+    if (!first)
+        return drawing;
+    TrackWalker walker(first, projection, clip, options.maxGapSeconds);
+    int32_t colour = options.lineColour;
+    const auto walkStretch = [&](std::optional<int32_t> endIndex) {
+        if (colour == ColourClear) {
+            walker.Walk(nullptr, endIndex);
+            return;
+        }
+        TrackStretch stretch;
+        stretch.colour = colour;
+        walker.Walk(&stretch, endIndex);
+        if (!stretch.lines.empty())
+            drawing.stretches.push_back(std::move(stretch));
+    };
+    for (const EffortChange& change : options.effort) {
+        if (walker.AtEnd())
+            break;
+        walkStretch(change.gpsIndex);
+        if (options.effortColours)
+            colour = change.colour;
+    }
+    if (!walker.AtEnd())
+        walkStretch(std::nullopt);
+    drawing.lastDrawnIndex = walker.LastIndex();
+    return drawing;
+}
+
+std::vector<QPoint> ShipSymbolPoints(QPoint c)
+{
+    const int x = c.x(), y = c.y();
+    return {{x - 5, y - 5}, {x + 5, y + 5}, {x + 5, y - 5}, {x - 5, y + 5},
+            {x + 5, y + 5}, {x + 5, y - 5}, {x - 5, y - 5}, {x - 5, y + 5}};
+}
+
+} // namespace velmar::map
