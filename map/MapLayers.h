@@ -51,13 +51,13 @@ int CountShownLevels(const std::vector<bool>& showFlags, int levelCount);
 // number of shown levels before it (so the lowest shown level has pen 0).
 int ContourPenIndex(int position, const std::vector<bool>& showFlags);
 
-// Whether a segment's bounding box reaches into the clip rectangle (right
-// and bottom edges as a window's: one past the last pixel).
+// Whether a segment's bounding box reaches the clip rectangle. A segment
+// that only ends on the clip's first column or row still puts a pixel there.
 inline bool SegmentVisible(QPoint a, QPoint b, const QRect& clip)
 {
     const int minX = a.x() < b.x() ? a.x() : b.x(), maxX = a.x() < b.x() ? b.x() : a.x();
     const int minY = a.y() < b.y() ? a.y() : b.y(), maxY = a.y() < b.y() ? b.y() : a.y();
-    return minX < clip.x() + clip.width() && maxX > clip.x() && maxY > clip.y() && minY < clip.y() + clip.height();
+    return minX < clip.x() + clip.width() && maxX >= clip.x() && maxY >= clip.y() && minY < clip.y() + clip.height();
 }
 
 // Polylines of pixels. Points that follow one another in one pixel are

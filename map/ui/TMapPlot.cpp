@@ -60,6 +60,7 @@ TMapPlot::TMapPlot(QWidget* parent, MapView* view, MapPlotSources sources)
     , m_sources(std::move(sources))
     , m_clickColours(LoadClickColours(platform::settingsFile(QString::fromLatin1(ClickColourFileName))))
 {
+    m_ownView.Margin = store::TheProgramSettings.MapMargin;
     setCursor(Qt::CrossCursor);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -271,9 +272,12 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
             options.effort = effort;
             options.effortColours = s.EffortYes;
         }
-        const TrackDrawing drawing = BuildTrack(first, m_projection, clip, options);
+        // A wide pen reaches into the clip from a little outside it.
+        const int width = std::max(1, s.TrackPenWidth);
+        const TrackDrawing drawing = BuildTrack(first, m_projection, clip.adjusted(-width, -width, width, width),
+                                                options);
         for (const TrackStretch& stretch : drawing.stretches) {
-            painter.setPen(CosmeticPen(ColourFromValue(stretch.colour), std::max(1, s.TrackPenWidth)));
+            painter.setPen(CosmeticPen(ColourFromValue(stretch.colour), width));
             DrawLines(painter, stretch.lines);
         }
         m_resumeFix[i].reset();  // the walk reached the end of the list
