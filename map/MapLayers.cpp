@@ -1,8 +1,7 @@
 #include "map/MapLayers.h"
 
-#include "nav/GpsFixData.h"
+#include <optional>
 
-#include <chrono>
 
 namespace velmar::map {
 
@@ -19,25 +18,20 @@ const QColor ContourSecondColour{0, 255, 255};
 constexpr QChar MinutesMark{0xb4};
 constexpr QChar DegreeSign{0xb0};
 
-int64_t Milliseconds(const nav::GpsFixData& fix)
-{
-    return fix.programTime.toTimePoint().time_since_epoch().count();
-}
-
-// Follows one data set's fixes, stretch by stretch, remembering the last
+// Follows one data set's points, stretch by stretch, remembering the last
 // drawn fix so that gaps are measured from it.
 class TrackWalker {
 public:
-    TrackWalker(const nav::GPSTHING* first, const MapProjection& projection, const QRect& clip,
+    TrackWalker(const std::vector<TrackPoint>& points, const MapProjection& projection, const QRect& clip,
                 double maxGapSeconds)
-        : m_fix(first)
+        : m_points(points)
         , m_projection(projection)
         , m_clip(clip)
         , m_maxGapMs(maxGapSeconds * 1000.0)
     {
     }
 
-    bool AtEnd() const { return m_fix == nullptr; }
+    bool AtEnd() const { return m_next >= m_points.size(); }
 
     // Walks to the first fix whose index is above endIndex (all when none
     // is given), drawing into the stretch unless it is invisible.
@@ -46,27 +40,27 @@ public:
         PolylineBuilder builder(m_clip);
         if (stretch && m_joined)
             builder.MoveTo(m_lastPixel);
-        for (; m_fix; m_fix = m_fix->newer) {
-            const nav::GPSTHING& t = *m_fix;
-            if (endIndex && t.Index > *endIndex)
+        const std::size_t count = m_points.size();
+        for (; m_next < count; ++m_next) {
+            const TrackPoint& t = m_points[m_next];
+            if (endIndex && t.gpsIndex > *endIndex)
                 break;
-            if (!t.fix.valid)
+            if (!t.valid)
                 continue;
             if (!stretch) {
                 // A passed-over stretch leaves a gap: the next drawn fix starts anew.
                 m_joined = false;
                 continue;
             }
-            const QPoint p = m_projection.ToPixel(t.fix.GetLatitude(), t.fix.GetLongitude());
-            const int64_t ms = Milliseconds(t.fix);
-            if (m_joined && double(ms - m_lastMs) < m_maxGapMs)
+            const QPoint p = m_projection.ToPixel(t.latitude, t.longitude);
+            if (m_joined && double(t.milliseconds - m_lastMs) < m_maxGapMs)
                 builder.LineTo(p);
             else
                 builder.MoveTo(p);
             m_joined = true;
             m_lastPixel = p;
-            m_lastMs = ms;
-            m_lastIndex = t.Index;
+            m_lastMs = t.milliseconds;
+            m_lastIndex = t.gpsIndex;
         }
         if (stretch)
             stretch->lines = builder.Take();
@@ -75,7 +69,8 @@ public:
     int32_t LastIndex() const { return m_lastIndex; }
 
 private:
-    const nav::GPSTHING* m_fix;
+    const std::vector<TrackPoint>& m_points;
+    std::size_t m_next = 0;
     const MapProjection& m_projection;
     QRect m_clip;
     double m_maxGapMs;
@@ -147,51 +142,17 @@ int ContourPenIndex(int position, const std::vector<bool>& showFlags)
     return CountShownLevels(showFlags, position);
 }
 
-void PolylineBuilder::MoveTo(QPoint p)
-{
-    Flush();
-    m_current = p;
-    m_hasCurrent = true;
-}
-
-void PolylineBuilder::LineTo(QPoint p)
-{
-    if (!m_hasCurrent) {
-        MoveTo(p);
-        return;
-    }
-    if (p == m_current)
-        return;
-    if (!SegmentVisible(m_current, p, m_clip)) {
-        MoveTo(p);
-        return;
-    }
-    if (m_line.empty())
-        m_line.push_back(m_current);
-    m_line.push_back(p);
-    m_current = p;
-}
-
-void PolylineBuilder::Flush()
-{
-    if (m_line.size() >= 2)
-        m_lines.push_back(std::move(m_line));
-    m_line.clear();
-}
-
 std::vector<std::vector<QPoint>> PolylineBuilder::Take()
 {
     Flush();
     return std::move(m_lines);
 }
 
-TrackDrawing BuildTrack(const nav::GPSTHING* first, const MapProjection& projection, const QRect& clip,
+TrackDrawing BuildTrack(const std::vector<TrackPoint>& points, const MapProjection& projection, const QRect& clip,
                         const TrackOptions& options)
 {
     TrackDrawing drawing;
-    if (!first)
-        return drawing;
-    TrackWalker walker(first, projection, clip, options.maxGapSeconds);
+    TrackWalker walker(points, projection, clip, options.maxGapSeconds);
     int32_t colour = options.lineColour;
     const auto walkStretch = [&](std::optional<int32_t> endIndex) {
         if (colour == ColourClear) {

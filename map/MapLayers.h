@@ -8,6 +8,7 @@
 // Plain functions over values; the plot (map/ui/TMapPlot.h) paints what they
 // return. User-interface thread, like the fix lists they read.
 #include "map/MapView.h"
+#include "map/TrackCache.h"
 
 #include <QColor>
 #include <QPoint>
@@ -16,10 +17,6 @@
 
 #include <cstdint>
 #include <vector>
-
-namespace velmar::nav {
-struct GPSTHING;
-}
 
 namespace velmar::map {
 
@@ -70,14 +67,36 @@ public:
     {
     }
     // Starts a new line at p.
-    void MoveTo(QPoint p);
+    void MoveTo(QPoint p)
+    {
+        Flush();
+        m_current = p;
+        m_hasCurrent = true;
+    }
     // Joins p to the current point when the segment is visible; else moves.
-    void LineTo(QPoint p);
+    void LineTo(QPoint p)
+    {
+        if (p == m_current && m_hasCurrent)
+            return;
+        if (!m_hasCurrent || !SegmentVisible(m_current, p, m_clip)) {
+            MoveTo(p);
+            return;
+        }
+        if (m_line.empty())
+            m_line.push_back(m_current);
+        m_line.push_back(p);
+        m_current = p;
+    }
     // The lines so far (each of at least two points); clears them.
     std::vector<std::vector<QPoint>> Take();
 
 private:
-    void Flush();
+    void Flush()
+    {
+        if (m_line.size() >= 2)
+            m_lines.push_back(std::move(m_line));
+        m_line.clear();
+    }
 
     QRect m_clip;
     QPoint m_current;
@@ -113,13 +132,14 @@ struct TrackDrawing {
     int32_t lastDrawnIndex = -1;
 };
 
-// Walks a data set's fixes from `first` to the newest: invalid fixes are
+// Walks a data set's points from the oldest to the newest: invalid fixes are
 // passed over; a fix joins the previous drawn one when the segment is visible
 // and less than the maximum gap later, else the line breaks there. The effort
 // list divides the walk: each stretch ends at the first fix whose index is
 // above its entry's index; after an entry the pen is that entry's colour
-// when effort colouring is on, and a "Clear" stretch is passed over.
-TrackDrawing BuildTrack(const nav::GPSTHING* first, const MapProjection& projection, const QRect& clip,
+// when effort colouring is on, and a "Clear" stretch is passed over (the
+// next drawn fix starts a new line).
+TrackDrawing BuildTrack(const std::vector<TrackPoint>& points, const MapProjection& projection, const QRect& clip,
                         const TrackOptions& options);
 
 // The ship marker: an 11 x 11 square with both diagonals, as one line

@@ -66,9 +66,14 @@ TMapPlot::TMapPlot(QWidget* parent, MapView* view, MapPlotSources sources)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    // The drawing's copy of the tracks is read again once the purge frees a fix.
+    m_freeListener = Fixes().AddFreeListener([this](const nav::GPSTHING*) { m_trackCache.Invalidate(); });
 }
 
-TMapPlot::~TMapPlot() = default;
+TMapPlot::~TMapPlot()
+{
+    Fixes().RemoveFreeListener(m_freeListener);
+}
 
 nav::GpsFixList& TMapPlot::Fixes() const
 {
@@ -262,8 +267,8 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
     const std::vector<EffortChange> effort = m_sources.effortLine ? m_sources.effortLine() : std::vector<EffortChange>{};
     painter.save();
     for (std::size_t i = 0; i < sets.size(); ++i) {
-        const nav::GPSTHING* first = fixes.First(int(i));
-        if (!first)
+        const std::vector<TrackPoint>& points = m_trackCache.Points(fixes, int(i));
+        if (points.empty())
             continue;
         TrackOptions options;
         options.lineColour = sets[i].lineColour;
@@ -274,7 +279,7 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
         }
         // A wide pen reaches into the clip from a little outside it.
         const int width = std::max(1, s.TrackPenWidth);
-        const TrackDrawing drawing = BuildTrack(first, m_projection, clip.adjusted(-width, -width, width, width),
+        const TrackDrawing drawing = BuildTrack(points, m_projection, clip.adjusted(-width, -width, width, width),
                                                 options);
         for (const TrackStretch& stretch : drawing.stretches) {
             painter.setPen(CosmeticPen(ColourFromValue(stretch.colour), width));

@@ -15,6 +15,7 @@
 #include "map/MapFiles.h"
 #include "map/MapLayers.h"
 #include "map/MapView.h"
+#include "map/TrackCache.h"
 
 #include <QFont>
 #include <QWidget>
@@ -118,6 +119,8 @@ private:
     std::optional<FixRef> m_shipFix;
     std::optional<QPoint> m_shipDrawnAt;
     QSize m_fittedSize;
+    TrackCache m_trackCache;
+    int m_freeListener = 0;
 };
 
 // Finds the plot in a map window (or the plot itself) and prints it on the

@@ -94,7 +94,7 @@ TEST(MapLayersTest, TrackBreaksAtALongGap)
     track.Add(90, 10, 0).Add(90, 20, 60).Add(90, 30, 660).Add(90, 40, 720);
     TrackOptions options;
     options.maxGapSeconds = 300;
-    const TrackDrawing d = BuildTrack(track.First(), UnitProjection(), Plot, options);
+    const TrackDrawing d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, options);
     EXPECT_EQ(AllLines(d), (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}}, {{30, 10}, {40, 10}}}));
     EXPECT_EQ(d.lastDrawnIndex, 4);
 }
@@ -103,7 +103,7 @@ TEST(MapLayersTest, InvalidFixesArePassedOver)
 {
     FixListBuilder track;
     track.Add(90, 10, 0).Add(50, 50, 1, false).Add(90, 20, 2);
-    const TrackDrawing d = BuildTrack(track.First(), UnitProjection(), Plot, {});
+    const TrackDrawing d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, {});
     EXPECT_EQ(AllLines(d), (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}}}));
 }
 
@@ -120,7 +120,7 @@ TEST(MapLayersTest, EffortColoursAndClearStretches)
     options.effortColours = true;
     // From fix 2 red; from 4 Clear; from 5 green.
     options.effort = {{2, red}, {4, ColourClear}, {5, green}};
-    TrackDrawing d = BuildTrack(track.First(), UnitProjection(), Plot, options);
+    TrackDrawing d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, options);
     ASSERT_EQ(d.stretches.size(), 3u);
     EXPECT_EQ(d.stretches[0].colour, 0x808080);
     EXPECT_EQ(d.stretches[0].lines, (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}}}));
@@ -132,12 +132,12 @@ TEST(MapLayersTest, EffortColoursAndClearStretches)
 
     // A Clear last stretch: the rest of the track is not drawn.
     options.effort = {{3, ColourClear}};
-    d = BuildTrack(track.First(), UnitProjection(), Plot, options);
+    d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, options);
     EXPECT_EQ(AllLines(d), (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}, {30, 10}}}));
 
     // Without effort colouring the list changes nothing.
     options.effortColours = false;
-    d = BuildTrack(track.First(), UnitProjection(), Plot, options);
+    d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, options);
     EXPECT_EQ(AllLines(d).size(), 2u);
     EXPECT_EQ(AllLines(d).front().front(), QPoint(10, 10));
     EXPECT_EQ(AllLines(d).back().back(), QPoint(70, 10));
@@ -149,7 +149,7 @@ TEST(MapLayersTest, OffScreenStretchesAndSamePixelFixesCostNoDrawing)
     track.Add(90, 10, 0).Add(90, 10.2, 1).Add(90, 10.4, 2).Add(90, 20, 3);  // three fixes in one pixel
     track.Add(90, 500, 4).Add(90, 600, 5).Add(90, 700, 6);                   // far east of the plot
     track.Add(90, 30, 7).Add(90, 40, 8);
-    const TrackDrawing d = BuildTrack(track.First(), UnitProjection(), Plot, {});
+    const TrackDrawing d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, {});
     // The leg back into the plot crosses it and is kept; the ones outside are not.
     EXPECT_EQ(AllLines(d), (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}, {500, 10}},
                                                              {{700, 10}, {30, 10}, {40, 10}}}));
@@ -161,6 +161,34 @@ TEST(MapLayersTest, ShipSymbol)
     ASSERT_EQ(s.size(), 8u);
     EXPECT_EQ(s.front(), QPoint(45, 35));
     EXPECT_EQ(s.back(), QPoint(45, 45));
+}
+
+} // namespace
+
+namespace {
+
+TEST(TrackCacheTest, FollowsTheFixList)
+{
+    FixListBuilder track;
+    track.Add(90, 10, 0).Add(90, 20, 1);
+    TrackCache cache;
+    EXPECT_EQ(cache.Points(track.List(), 0).size(), 2u);
+    EXPECT_TRUE(cache.Points(track.List(), 3).empty()) << "a set without fixes";
+    EXPECT_EQ(cache.DataSetCount(), 4);
+
+    // New fixes are added at the newest end.
+    track.Add(90, 30, 2).Add(90, 40, 3);
+    const std::vector<TrackPoint>& points = cache.Points(track.List(), 0);
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_EQ(points.back().gpsIndex, 4);
+    EXPECT_DOUBLE_EQ(points.back().longitude, 40);
+
+    // After a purge the set is read again.
+    track.List().Purge(0);
+    cache.Invalidate();
+    EXPECT_TRUE(cache.Points(track.List(), 0).empty());
+    track.Add(80, 10, 10);
+    EXPECT_EQ(cache.Points(track.List(), 0).size(), 1u);
 }
 
 } // namespace
