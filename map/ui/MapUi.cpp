@@ -4,6 +4,8 @@
 #include "map/MapMessages.h"
 #include "map/StaticObjects.h"
 #include "map/ui/TMapPlot.h"
+#include "nav/GpsFixList.h"
+#include "nav/GpsPoller.h"
 #include "store/DbConnection.h"
 
 #include <QPointer>
@@ -51,6 +53,18 @@ void BindMap(MapEntries entries, MapEnvironment environment)
         plot->update();
     };
     entries.printMap = PrintMapPlot;
+
+    if (environment.poller) {
+        QObject::connect(environment.poller, &nav::GpsPoller::newFix, environment.poller,
+                         [](const nav::GPSTHING* fix) {
+                             TMapPlot* plot = thePlot();
+                             if (!plot)
+                                 return;
+                             if (fix && fix == nav::TheGpsFixList().First(0))
+                                 plot->FitView();
+                             plot->update();
+                         });
+    }
 }
 
 } // namespace velmar::map

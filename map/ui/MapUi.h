@@ -13,6 +13,10 @@ class QPainter;
 class QPrinter;
 class QWidget;
 
+namespace velmar::nav {
+class GpsPoller;
+}
+
 namespace velmar::map {
 
 struct MapEntries {
@@ -27,6 +31,9 @@ struct MapEnvironment {
     std::function<int()> runMode;
     // The modeless progress text of a long load; an empty text closes it.
     std::function<void(const QString& text)> progress;
+    // The GPS poll: each new fix of data set 0 is drawn (the first one
+    // fits the view to it).
+    nav::GpsPoller* poller = nullptr;
 };
 
 // Fills the entries; the map's messages go to the data layer's message seam.

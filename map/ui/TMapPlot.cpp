@@ -1,6 +1,5 @@
 #include "map/ui/TMapPlot.h"
 
-#include "map/StaticObjects.h"
 #include "nav/GpsDataSets.h"
 #include "nav/GpsFixList.h"
 #include "platform/Folders.h"
@@ -20,6 +19,8 @@
 #include <QPainterPath>
 #include <QPrinter>
 #include <QSvgGenerator>
+
+Q_LOGGING_CATEGORY(lcMapPlot, "velmar.map.plot")
 
 namespace velmar::map {
 
@@ -90,6 +91,11 @@ MapFeatures& TMapPlot::Features() const
     return m_sources.features ? *m_sources.features : TheMapFeatures();
 }
 
+const std::vector<StaticPointsGroup>& TMapPlot::Statics() const
+{
+    return m_sources.staticGroups ? *m_sources.staticGroups : StaticGroups();
+}
+
 int TMapPlot::CurrentRunMode() const
 {
     return m_sources.runMode ? m_sources.runMode() : RunModeOnline;
@@ -151,6 +157,17 @@ void TMapPlot::paintEvent(QPaintEvent* event)
     QPainter painter(this);
     painter.setPen(m_night ? Qt::white : Qt::black);
     DrawMap(painter, rect(), event->rect(), false);
+    qCDebug(lcMapPlot).noquote() << QStringLiteral("drawn %1x%2: %3 fixes, %4 track points, %5 chart features, %6 static groups, ship %7")
+                                        .arg(width())
+                                        .arg(height())
+                                        .arg(m_drawnFixes)
+                                        .arg(m_drawnTrackPoints)
+                                        .arg(Features().CountMapFeatures())
+                                        .arg(Statics().size())
+                                        .arg(m_shipDrawnAt ? QStringLiteral("at %1,%2")
+                                                                 .arg(m_shipDrawnAt->x())
+                                                                 .arg(m_shipDrawnAt->y())
+                                                           : QStringLiteral("not drawn"));
 }
 
 void TMapPlot::DrawMap(QPainter& painter, const QRect& rect, const QRect& clip, bool frame)
@@ -161,6 +178,8 @@ void TMapPlot::DrawMap(QPainter& painter, const QRect& rect, const QRect& clip, 
     painter.setBackground(m_night ? Qt::black : Qt::white);
     painter.setRenderHint(QPainter::Antialiasing, false);
     m_projection = MapProjection::FromView(*m_view, rect.size());
+    m_shipDrawnAt.reset();
+    m_drawnFixes = m_drawnTrackPoints = 0;
     const store::ProgramSettings& s = store::TheProgramSettings;
 
     DrawStaticGroups(painter, true);
@@ -284,7 +303,10 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
         for (const TrackStretch& stretch : drawing.stretches) {
             painter.setPen(CosmeticPen(ColourFromValue(stretch.colour), width));
             DrawLines(painter, stretch.lines);
+            for (const std::vector<QPoint>& line : stretch.lines)
+                m_drawnTrackPoints += int(line.size());
         }
+        m_drawnFixes += int(points.size());
         m_resumeFix[i].reset();  // the walk reached the end of the list
     }
     painter.restore();
@@ -318,7 +340,7 @@ void TMapPlot::DrawStaticGroups(QPainter& painter, bool drawFirst)
 {
     const QFontMetrics metrics(painter.font());
     const int textHeight = metrics.height();
-    for (const StaticPointsGroup& group : StaticGroups()) {
+    for (const StaticPointsGroup& group : Statics()) {
         if (!group.shown || group.drawFirst != drawFirst)
             continue;
         painter.save();

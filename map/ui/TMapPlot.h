@@ -15,9 +15,11 @@
 #include "map/MapFiles.h"
 #include "map/MapLayers.h"
 #include "map/MapView.h"
+#include "map/StaticObjects.h"
 #include "map/TrackCache.h"
 
 #include <QFont>
+#include <QLoggingCategory>
 #include <QWidget>
 
 #include <array>
@@ -28,6 +30,8 @@
 class QMimeData;
 class QPainter;
 class QPrinter;
+
+Q_DECLARE_LOGGING_CATEGORY(lcMapPlot)
 
 namespace velmar::nav {
 class GpsFixList;
@@ -50,6 +54,7 @@ struct MapPlotSources {
     std::function<std::vector<nav::GpsDataSet>()> dataSets;
     std::function<std::vector<EffortChange>()> effortLine;
     MapFeatures* features = nullptr;
+    const std::vector<StaticPointsGroup>* staticGroups = nullptr;
     std::function<int()> runMode;
 };
 
@@ -106,6 +111,7 @@ private:
     nav::GpsFixList& Fixes() const;
     std::vector<nav::GpsDataSet> DataSets() const;
     MapFeatures& Features() const;
+    const std::vector<StaticPointsGroup>& Statics() const;
     int CurrentRunMode() const;
 
     MapView m_ownView;
@@ -120,6 +126,8 @@ private:
     std::optional<QPoint> m_shipDrawnAt;
     QSize m_fittedSize;
     TrackCache m_trackCache;
+    int m_drawnFixes = 0;
+    int m_drawnTrackPoints = 0;
     int m_freeListener = 0;
 };
 

@@ -49,6 +49,7 @@ protected:
         MapPlotSources sources;
         sources.fixes = &fixes.List();
         sources.features = &features;
+        sources.staticGroups = &statics;
         sources.dataSets = [sets] {
             std::vector<velmar::nav::GpsDataSet> list(static_cast<std::size_t>(sets));
             for (auto& s : list)
@@ -85,6 +86,7 @@ protected:
     MapMessageHandlers before;
     QStringList messages;
     MapFeatures features;
+    std::vector<StaticPointsGroup> statics;
 };
 
 // A small chart and a track that curves along it.
@@ -93,6 +95,54 @@ void FixtureChart(MapFeatures& features, const std::function<QString(const QStri
     features.ReadMapMapFile(write("coast.map", "50.30 -1.30\n50.25 -1.10\n50.20 -1.00\n50.10 -0.95\n"
                                                "x\n50.00 -1.40\n50.05 -1.35\n"));
     features.ReadAscMapFile(write("depth.asc", "100 4 50.28 -1.35 50.20 -1.20 50.12 -1.10 50.05 -1.02\n"));
+}
+
+StaticItem Item(float lat, float lon, int code, int32_t line, int32_t fill, int size = 0)
+{
+    StaticItem item;
+    item.latitude = lat;
+    item.longitude = lon;
+    item.code = code;
+    item.lineColour = line;
+    item.fillColour = fill;
+    item.size = size;
+    return item;
+}
+
+// A survey block drawn first, filled, and two buoys drawn on top.
+std::vector<StaticPointsGroup> FixtureStatics()
+{
+    const int32_t blue = 0xff0000, red = 0xff, paleYellow = 255 | (255 << 8) | (192 << 16);
+    StaticPointsGroup block;
+    block.shown = true;
+    block.drawFirst = true;
+    block.type = StaticLines;
+    block.lineColour = blue;
+    block.fillColour = paleYellow;
+    block.items = {Item(50.08f, -1.25f, StaticLineStart, blue, paleYellow),
+                   Item(50.08f, -1.15f, StaticLineContinue, blue, paleYellow),
+                   Item(50.15f, -1.15f, StaticLineContinue, blue, paleYellow),
+                   Item(50.15f, -1.25f, StaticLineContinue, blue, paleYellow),
+                   Item(50.22f, -1.28f, StaticLineStart, blue, paleYellow),
+                   Item(50.22f, -1.05f, StaticLineContinue, blue, paleYellow)};
+
+    StaticPointsGroup buoys;
+    buoys.shown = true;
+    buoys.type = StaticPoints;
+    buoys.lineColour = red;
+    buoys.fillColour = -1;
+    buoys.symbol = 8;
+    buoys.size = 6;
+    buoys.items = {Item(50.18f, -1.05f, buoys.symbol, red, -1, buoys.size),
+                   Item(50.06f, -1.2f, buoys.symbol, red, -1, buoys.size)};
+    StaticPointsGroup hidden = buoys;
+    hidden.shown = false;
+    hidden.lineColour = 0xff00;
+    for (StaticItem& item : hidden.items) {
+        item.latitude += 0.02f;
+        item.lineColour = hidden.lineColour;
+    }
+    return {block, buoys, hidden};
 }
 
 void FixtureTrack(FixListBuilder& track)
@@ -122,6 +172,7 @@ TEST_F(MapPlotTest, FixtureChartAndTrackMatchTheReferencePicture)
     TheProgramSettings.ShowContour[0] = TheProgramSettings.ShowContour[1] = true;
     TheProgramSettings.MapMargin = 2;
     FixtureChart(features, [this](const QString& n, const QByteArray& b) { return Write(n, b); });
+    statics = FixtureStatics();
     FixListBuilder track;
     FixtureTrack(track);
     auto plot = MakePlot(track, QSize(240, 160));
@@ -135,7 +186,8 @@ TEST_F(MapPlotTest, FixtureChartAndTrackMatchTheReferencePicture)
     const QImage expected = QImage(reference).convertToFormat(QImage::Format_RGB32);
     ASSERT_EQ(expected.size(), image.size()) << reference.toStdString();
     EXPECT_EQ(DifferentPixels(image, expected, 36), 0);
-    // The layers are there: grey track, cyan contour, black coast and ship.
+    // The layers are there: grey track, cyan contour, black coast and ship,
+    // the block filled under them, the buoys, not the hidden group.
     const auto has = [&](QColor c) {
         for (int y = 0; y < image.height(); ++y)
             for (int x = 0; x < image.width(); ++x)
@@ -147,6 +199,10 @@ TEST_F(MapPlotTest, FixtureChartAndTrackMatchTheReferencePicture)
     EXPECT_TRUE(has(QColor(0, 255, 255)));
     EXPECT_TRUE(has(Qt::black));
     EXPECT_TRUE(has(QColor(192, 192, 192)));
+    EXPECT_TRUE(has(QColor(255, 255, 192)));
+    EXPECT_TRUE(has(QColor(0, 0, 255)));
+    EXPECT_TRUE(has(QColor(255, 0, 0)));
+    EXPECT_FALSE(has(QColor(0, 255, 0)));
 }
 
 TEST_F(MapPlotTest, LongTrackDrawsAsThePlainPolylineOfItsPoints)
