@@ -18,6 +18,8 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPrinter>
+#include <QScrollBar>
+#include <QStyle>
 #include <QSvgGenerator>
 
 Q_LOGGING_CATEGORY(lcMapPlot, "velmar.map.plot")
@@ -32,6 +34,7 @@ constexpr int RunModeShowData = 2;
 constexpr int CmdZoomIn = 30040;
 constexpr int CmdZoomOut = 30041;
 constexpr int CmdCentreShip = 30046;
+constexpr int CmdHideShip = 30059;
 constexpr int DefaultFontPixels = 12;
 constexpr int BoldWeight = 700;
 // GDI's text alignment codes of the static points.
@@ -67,6 +70,19 @@ TMapPlot::TMapPlot(QWidget* parent, MapView* view, MapPlotSources sources)
     QPalette pal = palette();
     pal.setColor(QPalette::Window, Qt::white);
     setPalette(pal);
+    m_hBar = new QScrollBar(Qt::Horizontal, this);
+    m_vBar = new QScrollBar(Qt::Vertical, this);
+    for (QScrollBar* bar : {m_hBar, m_vBar}) {
+        bar->setSingleStep(1);
+        bar->setPageStep(ScrollPage);
+        bar->hide();
+        ScrollBarState& state = bar == m_hBar ? m_view->horizontal : m_view->vertical;
+        connect(bar, &QScrollBar::valueChanged, this, [this, &state](int value) {
+            state.position = value;
+            update();
+        });
+    }
+    SyncScrollBars();
     // The drawing's copy of the tracks is read again once the purge frees a fix.
     m_freeListener = Fixes().AddFreeListener([this](const nav::GPSTHING*) { m_trackCache.Invalidate(); });
 }
@@ -114,12 +130,65 @@ QFont TMapPlot::MapFont() const
     return mapFont;
 }
 
+QRect TMapPlot::PlotArea() const
+{
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    QRect area = rect();
+    if (m_vBar && m_vBar->isVisibleTo(this))
+        area.setRight(area.right() - extent);
+    if (m_hBar && m_hBar->isVisibleTo(this))
+        area.setBottom(area.bottom() - extent);
+    return area;
+}
+
+void TMapPlot::SyncScrollBars()
+{
+    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    for (QScrollBar* bar : {m_hBar, m_vBar}) {
+        const ScrollBarState& state = bar == m_hBar ? m_view->horizontal : m_view->vertical;
+        const QSignalBlocker quiet(bar);
+        bar->setRange(0, state.maximum);
+        bar->setValue(state.position);
+        bar->setVisible(state.shown);
+    }
+    const QRect area = PlotArea();
+    m_hBar->setGeometry(0, area.bottom() + 1, area.width(), extent);
+    m_vBar->setGeometry(area.right() + 1, 0, extent, area.height());
+    update();
+}
+
+void TMapPlot::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    SyncScrollBars();
+}
+
+void TMapPlot::Command(int id)
+{
+    switch (id) {
+    case CmdZoomIn: m_view->ZoomIn(store::TheProgramSettings.ZoomStep); break;
+    case CmdZoomOut:
+        if (m_view->ZoomOut(store::TheProgramSettings.ZoomStep))
+            FitView();
+        break;
+    case CmdCentreShip:
+        if (m_shipFix) {
+            if (const nav::GPSTHING* t = Fixes().FindByIndex(m_shipFix->gpsIndex, m_shipFix->dataSet))
+                m_view->CentreOn(t->fix.GetLatitude(), t->fix.GetLongitude());
+        }
+        break;
+    case CmdHideShip: m_shipFix.reset(); break;
+    default: m_view->Nudge(id); break;
+    }
+    SyncScrollBars();
+}
+
 void TMapPlot::FitView()
 {
     TrackBounds bounds;
     for (const nav::GPSTHING* t = Fixes().First(0); t; t = t->newer)
         bounds.Add(t->fix.GetLatitude(), t->fix.GetLongitude());
-    m_view->FitView(bounds, Features().MapCentre(), size());
+    m_view->FitView(bounds, Features().MapCentre(), PlotArea().size());
     m_fittedSize = size();
 }
 
@@ -156,10 +225,12 @@ void TMapPlot::paintEvent(QPaintEvent* event)
         FitView();
     QPainter painter(this);
     painter.setPen(m_night ? Qt::white : Qt::black);
-    DrawMap(painter, rect(), event->rect(), false);
+    const QRect area = PlotArea();
+    painter.setClipRect(area);
+    DrawMap(painter, area, event->rect() & area, false);
     qCDebug(lcMapPlot).noquote() << QStringLiteral("drawn %1x%2: %3 fixes, %4 track points, %5 chart features, %6 static groups, ship %7")
-                                        .arg(width())
-                                        .arg(height())
+                                        .arg(area.width())
+                                        .arg(area.height())
                                         .arg(m_drawnFixes)
                                         .arg(m_drawnTrackPoints)
                                         .arg(Features().CountMapFeatures())
@@ -405,7 +476,7 @@ void TMapPlot::DrawStaticGroups(QPainter& painter, bool drawFirst)
 
 QMimeData* TMapPlot::CopyData()
 {
-    const QRect area(QPoint(0, 0), size());
+    const QRect area(QPoint(0, 0), PlotArea().size());
     auto* data = new QMimeData;
 
     QBuffer svg;
@@ -445,7 +516,7 @@ void TMapPlot::CopyPlot()
 
 void TMapPlot::PrintPlot(QPainter& painter, const QRect& page)
 {
-    const QRect area(QPoint(0, 0), size());
+    const QRect area(QPoint(0, 0), PlotArea().size());
     if (area.isEmpty() || page.isEmpty())
         return;
     const double scale = std::min(double(page.width()) / area.width(), double(page.height()) / area.height());
@@ -460,33 +531,19 @@ void TMapPlot::PrintPlot(QPainter& painter, const QRect& page)
 void TMapPlot::contextMenuEvent(QContextMenuEvent* event)
 {
     QMenu menu(this);
-    const auto relay = [this](int command) {
-        switch (command) {
-        case CmdZoomIn: m_view->ZoomIn(store::TheProgramSettings.ZoomStep); break;
-        case CmdZoomOut:
-            if (m_view->ZoomOut(store::TheProgramSettings.ZoomStep))
-                FitView();
-            break;
-        case CmdCentreShip:
-            if (m_shipFix) {
-                if (const nav::GPSTHING* t = Fixes().FindByIndex(m_shipFix->gpsIndex, m_shipFix->dataSet))
-                    m_view->CentreOn(t->fix.GetLatitude(), t->fix.GetLongitude());
-            }
-            break;
-        default: m_view->Nudge(command); break;
-        }
-        update();
+    const auto item = [&](const char* text, int id) {
+        menu.addAction(QString::fromLatin1(text), this, [this, id] { Command(id); });
     };
-    menu.addAction(QStringLiteral("Zoom &In"), this, [relay] { relay(CmdZoomIn); });
-    menu.addAction(QStringLiteral("Zoom &Out"), this, [relay] { relay(CmdZoomOut); });
-    menu.addAction(QStringLiteral("Centre Ship"), this, [relay] { relay(CmdCentreShip); });
+    item("Zoom &In", CmdZoomIn);
+    item("Zoom &Out", CmdZoomOut);
+    item("Centre Ship", CmdCentreShip);
     if (CurrentRunMode() == RunModeShowData)
-        menu.addAction(QStringLiteral("Hide Ship"), this, [this] { SelectShipFix(std::nullopt); });
+        item("Hide Ship", CmdHideShip);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Nudge &Up"), this, [relay] { relay(CmdNudgeUp); });
-    menu.addAction(QStringLiteral("Nudge &Down"), this, [relay] { relay(CmdNudgeDown); });
-    menu.addAction(QStringLiteral("Nudge &Left"), this, [relay] { relay(CmdNudgeLeft); });
-    menu.addAction(QStringLiteral("Nudge &Right"), this, [relay] { relay(CmdNudgeRight); });
+    item("Nudge &Up", CmdNudgeUp);
+    item("Nudge &Down", CmdNudgeDown);
+    item("Nudge &Left", CmdNudgeLeft);
+    item("Nudge &Right", CmdNudgeRight);
     menu.addSeparator();
     menu.addAction(QStringLiteral("&Copy"), this, [this] { CopyPlot(); });
     menu.exec(event->globalPos());

@@ -30,6 +30,7 @@
 class QMimeData;
 class QPainter;
 class QPrinter;
+class QScrollBar;
 
 Q_DECLARE_LOGGING_CATEGORY(lcMapPlot)
 
@@ -74,6 +75,14 @@ public:
 
     // Fits the view to data set 0 (or the chart) for the plot's size.
     void FitView();
+    // The view commands of the plot's menu: zoom in and out, centre on the
+    // ship, nudges, and hiding the ship.
+    void Command(int id);
+    // The part of the window the map is drawn in: all of it but the scroll
+    // bars, which are shown only while the map is zoomed in.
+    QRect PlotArea() const;
+    QScrollBar* HorizontalBar() const { return m_hBar; }
+    QScrollBar* VerticalBar() const { return m_vBar; }
     // Draws every data set from its oldest fix again.
     void ResetDrawing();
     // The fix shown as the ship outside online logging; none hides it.
@@ -99,8 +108,11 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Puts the view's scroll positions on the bars and lays them out.
+    void SyncScrollBars();
     void DrawGrid(QPainter& painter, const QRect& rect);
     void DrawBorderScale(QPainter& painter, const QRect& rect);
     void DrawCoastline(QPainter& painter, const QRect& clip);
@@ -129,6 +141,8 @@ private:
     int m_drawnFixes = 0;
     int m_drawnTrackPoints = 0;
     int m_freeListener = 0;
+    QScrollBar* m_hBar = nullptr;
+    QScrollBar* m_vBar = nullptr;
 };
 
 // Finds the plot in a map window (or the plot itself) and prints it on the

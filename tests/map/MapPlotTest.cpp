@@ -12,6 +12,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPrinter>
+#include <QScrollBar>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -289,6 +290,32 @@ TEST_F(MapPlotTest, ShipMarker)
     fixes.List().Purge(0);
     image = Render(*shown);
     EXPECT_NE(image.pixelColor(corner(*shown, 3001, -59)), QColor(Qt::black));
+}
+
+TEST_F(MapPlotTest, ZoomShowsScrollBarsThatMoveTheView)
+{
+    FixListBuilder track;
+    FixtureTrack(track);
+    auto plot = MakePlot(track, QSize(300, 200));
+    EXPECT_FALSE(plot->HorizontalBar()->isVisibleTo(plot.get()));
+    EXPECT_EQ(plot->PlotArea(), QRect(0, 0, 300, 200));
+    const double wholeLeft = plot->View().ViewLeft();
+
+    plot->Command(30040);  // "Zoom &In"
+    ASSERT_TRUE(plot->HorizontalBar()->isVisibleTo(plot.get()));
+    ASSERT_TRUE(plot->VerticalBar()->isVisibleTo(plot.get()));
+    EXPECT_EQ(plot->HorizontalBar()->maximum(), 40);
+    EXPECT_EQ(plot->HorizontalBar()->value(), 20);
+    EXPECT_LT(plot->PlotArea().width(), 300);
+    const double centredLeft = plot->View().ViewLeft();
+    plot->HorizontalBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(plot->View().horizontal.position, 30);
+    EXPECT_GT(plot->View().ViewLeft(), centredLeft);
+
+    // Out beyond the whole view: the bars go and the margin grows.
+    plot->Command(30041);
+    EXPECT_FALSE(plot->HorizontalBar()->isVisibleTo(plot.get()));
+    EXPECT_LT(plot->View().ViewLeft(), wholeLeft);
 }
 
 TEST_F(MapPlotTest, CopyHoldsSvgAndPng)
