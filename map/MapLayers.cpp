@@ -1,5 +1,8 @@
 #include "map/MapLayers.h"
 
+#include "store/Utilities.h"
+
+#include <algorithm>
 #include <optional>
 
 
@@ -176,6 +179,22 @@ TrackDrawing BuildTrack(const std::vector<TrackPoint>& points, const MapProjecti
         walkStretch(std::nullopt);
     drawing.lastDrawnIndex = walker.LastIndex();
     return drawing;
+}
+
+QPoint StaticTextOrigin(QPoint p, int size, int hAlign, int vAlign, QSize text)
+{
+    const int s = std::max(1, size / 2);
+    int x = p.x() + s;
+    if (hAlign == store::AlignRightOrBottom)
+        x = p.x() - s - text.width();
+    else if (hAlign == store::AlignCentre)
+        x = p.x() - text.width() / 2;
+    int y = p.y() + s;
+    if (vAlign == store::AlignRightOrBottom)
+        y = p.y() + s - text.height();
+    else if (vAlign == store::AlignCentre)
+        y = p.y() - text.height() / 2;
+    return {x, y};
 }
 
 std::vector<QPoint> ShipSymbolPoints(QPoint c)

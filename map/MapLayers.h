@@ -13,6 +13,7 @@
 #include <QColor>
 #include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 #include <cstdint>
@@ -141,6 +142,13 @@ struct TrackDrawing {
 // next drawn fix starts a new line).
 TrackDrawing BuildTrack(const std::vector<TrackPoint>& points, const MapProjection& projection, const QRect& clip,
                         const TrackOptions& options);
+
+// The top-left corner of a static point's text of that size, for a symbol
+// of `size` at p: left-aligned (code 0) it starts half the symbol right of
+// it, right-aligned (2) it ends half the symbol left of it, centred (6) it is
+// centred on it; vertically it starts half the symbol below (0), ends there
+// (2) or is centred on p (6). Another code is taken as left and top.
+QPoint StaticTextOrigin(QPoint p, int size, int hAlign, int vAlign, QSize text);
 
 // The ship marker: an 11 x 11 square with both diagonals, as one line
 // sequence around the centre.

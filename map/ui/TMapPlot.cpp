@@ -37,9 +37,6 @@ constexpr int CmdCentreShip = 30046;
 constexpr int CmdHideShip = 30059;
 constexpr int DefaultFontPixels = 12;
 constexpr int BoldWeight = 700;
-// GDI's text alignment codes of the static points.
-constexpr int TextAlignRight = 2;
-constexpr int TextAlignCentre = 6;
 constexpr char CopyDescription[] = "Velmar 2010";
 
 QPen CosmeticPen(const QColor& colour, int width = 1)
@@ -432,7 +429,6 @@ void TMapPlot::DrawStaticGroups(QPainter& painter, bool drawFirst)
         };
         bool firstItem = true;
         for (const StaticItem& item : group.items) {
-            const int s = std::max(1, item.size / 2);
             const QPoint p = m_projection.ToPixel(item.latitude * MinutesPerDegree, item.longitude * MinutesPerDegree);
             if (item.code == StaticLineStart) {
                 endPath();
@@ -451,22 +447,9 @@ void TMapPlot::DrawStaticGroups(QPainter& painter, bool drawFirst)
             pathFill = item.fillColour;
             firstItem = false;
             if (!item.text.isEmpty()) {
-                int x = p.x();
-                if (item.hAlign == 0)
-                    x = p.x() + s;
-                else if (item.hAlign == TextAlignRight)
-                    x = p.x() - s;
-                int y = p.y() + s;
-                if (item.vAlign == TextAlignRight)
-                    y = p.y() + s - textHeight;
-                else if (item.vAlign == TextAlignCentre)
-                    y = p.y() - textHeight / 2;
                 const int width = metrics.horizontalAdvance(item.text);
-                if (item.hAlign == TextAlignRight)
-                    x -= width;
-                else if (item.hAlign == TextAlignCentre)
-                    x -= width / 2;
-                painter.drawText(QRect(x, y, width + 1, textHeight), Qt::AlignLeft | Qt::AlignTop, item.text);
+                const QPoint at = StaticTextOrigin(p, item.size, item.hAlign, item.vAlign, QSize(width, textHeight));
+                painter.drawText(QRect(at, QSize(width + 1, textHeight)), Qt::AlignLeft | Qt::AlignTop, item.text);
             }
         }
         endPath();

@@ -155,6 +155,19 @@ TEST(MapLayersTest, OffScreenStretchesAndSamePixelFixesCostNoDrawing)
                                                              {{700, 10}, {30, 10}, {40, 10}}}));
 }
 
+TEST(MapLayersTest, StaticTextPlaces)
+{
+    const QSize text(30, 12);
+    const QPoint p(100, 50);
+    // Right-aligned, size 8: the text ends 4 pixels left of the symbol;
+    // centred vertically on it.
+    EXPECT_EQ(StaticTextOrigin(p, 8, 2, 6, text), QPoint(100 - 4 - 30, 50 - 6));
+    EXPECT_EQ(StaticTextOrigin(p, 8, 0, 0, text), QPoint(104, 54));
+    EXPECT_EQ(StaticTextOrigin(p, 8, 6, 2, text), QPoint(85, 54 - 12));
+    // An unknown alignment and a size below 2 (half of it is at least 1).
+    EXPECT_EQ(StaticTextOrigin(p, 0, -1, -1, text), QPoint(101, 51));
+}
+
 TEST(MapLayersTest, ShipSymbol)
 {
     const std::vector<QPoint> s = ShipSymbolPoints({50, 40});
