@@ -86,7 +86,7 @@ std::optional<QByteArray> ReadWholeFile(const QString& path, const char* caption
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        MapMessage(QStringLiteral("Cannot open file %1").arg(path), QString::fromLatin1(caption));
+        MapMessage(QStringLiteral("Cannot open file %1").arg(path), QString::fromLatin1(caption), store::DbIcon::Stop);
         return std::nullopt;
     }
     return file.readAll();
@@ -122,14 +122,18 @@ int MapFeatures::ReadAscMapFile(const QString& path)
     if (!text)
         return 0;
     MapTokenizer tokens(*text);
+    // Reading ends at what cannot be read; what came before stays.
+    const auto Unreadable = [&](const QString& what) {
+        MapMessage(QStringLiteral("%1: no contour %2 at byte %3; the features before it are kept")
+                       .arg(path, what)
+                       .arg(tokens.Offset(*text)),
+                   QString::fromLatin1(Caption), store::DbIcon::Stop);
+    };
     int headers = 0;
     while (!tokens.AtEnd()) {
         int level = 0, count = 0;
         if (!tokens.ReadInt(level) || !tokens.ReadInt(count) || count < 0) {
-            MapMessage(QStringLiteral("%1: no contour header at byte %2; the features before it are kept")
-                           .arg(path)
-                           .arg(tokens.Offset(*text)),
-                       QString::fromLatin1(Caption));
+            Unreadable(QStringLiteral("header"));
             break;
         }
         ++headers;
@@ -145,10 +149,7 @@ int MapFeatures::ReadAscMapFile(const QString& path)
             feature.points.push_back({float(latitude * MinutesPerDegree), float(longitude * MinutesPerDegree)});
         }
         if (bad) {
-            MapMessage(QStringLiteral("%1: no contour point at byte %2; the features before it are kept")
-                           .arg(path)
-                           .arg(tokens.Offset(*text)),
-                       QString::fromLatin1(Caption));
+            Unreadable(QStringLiteral("point"));
             break;
         }
     }

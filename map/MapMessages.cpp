@@ -1,6 +1,5 @@
 #include "map/MapMessages.h"
 
-#include "store/DbMessages.h"
 
 namespace velmar::map {
 
@@ -26,12 +25,12 @@ const MapMessageHandlers& mapMessageHandlers()
     return handlers();
 }
 
-void MapMessage(const QString& text, const QString& caption)
+void MapMessage(const QString& text, const QString& caption, store::DbIcon icon)
 {
     if (handlers().message)
         handlers().message(text, caption);
     else
-        store::DbMessage(nullptr, text, caption, store::DbIcon::Exclamation);
+        store::DbMessage(nullptr, text, caption, icon);
 }
 
 void MapProgress(const QString& text)

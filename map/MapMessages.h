@@ -6,6 +6,8 @@
 // message boxes go through the data layer's message seam (store/DbMessages.h),
 // which the program shows and tests record; the progress text goes to the
 // handler the program binds (map/ui/MapUi.h). User-interface thread only.
+#include "store/DbMessages.h"
+
 #include <QString>
 
 #include <functional>
@@ -25,7 +27,7 @@ struct MapMessageHandlers {
 MapMessageHandlers SetMapMessageHandlers(MapMessageHandlers handlers);
 const MapMessageHandlers& mapMessageHandlers();
 
-void MapMessage(const QString& text, const QString& caption);
+void MapMessage(const QString& text, const QString& caption, store::DbIcon icon = store::DbIcon::None);
 void MapProgress(const QString& text);
 
 } // namespace velmar::map
