@@ -45,10 +45,20 @@ const std::vector<TrackPoint>& TrackCache::Points(const nav::GpsFixList& list, i
     Set& set = m_sets[std::size_t(dataSet)];
     const nav::GPSTHING* first = list.First(dataSet);
     const nav::GPSTHING* last = list.Last(dataSet);
-    if (!set.read || set.points.empty() || !first || !SameFix(set.points.front(), *first)) {
+    if (!set.read || set.points.empty() || !first) {
         set.points = TrackPointsFrom(first);
         set.read = true;
         return set.points;
+    }
+    // The purge frees the oldest fixes: those points go from the front.
+    if (!SameFix(set.points.front(), *first)) {
+        const auto kept = std::find_if(set.points.begin(), set.points.end(),
+                                       [first](const TrackPoint& p) { return SameFix(p, *first); });
+        if (kept == set.points.end()) {
+            set.points = TrackPointsFrom(first);
+            return set.points;
+        }
+        set.points.erase(set.points.begin(), kept);
     }
     // Fixes come only at the newest end: find the newest one held and add those after it.
     std::vector<const nav::GPSTHING*> added;

@@ -4,9 +4,11 @@
 // long track reads memory in order instead of following the fix list node by
 // node and converting every position again.
 //
-// The arrays follow the fix list: new fixes are appended at the next use; a
-// freed fix (the purge) makes the owner call Invalidate, and the next use
-// reads the set again. Nothing here keeps a pointer to a fix beyond one call.
+// The arrays follow the fix list by comparing each set's oldest and newest
+// fix (GPS index and time) with theirs at every use: fixes the purge freed
+// at the old end are dropped, new fixes at the newest end are added, and
+// anything else reads the set again. Nothing here keeps a pointer to a fix
+// beyond one call.
 //
 // User-interface thread only, like the fix lists.
 #include <cstdint>
@@ -34,7 +36,7 @@ class TrackCache {
 public:
     // The data set's points, brought in step with the list.
     const std::vector<TrackPoint>& Points(const nav::GpsFixList& list, int dataSet);
-    // A fix was freed: every set is read again at its next use.
+    // Every set is read again at its next use.
     void Invalidate() { m_sets.clear(); }
     // Number of data sets held.
     int DataSetCount() const { return int(m_sets.size()); }

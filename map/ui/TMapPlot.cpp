@@ -80,14 +80,9 @@ TMapPlot::TMapPlot(QWidget* parent, MapView* view, MapPlotSources sources)
         });
     }
     SyncScrollBars();
-    // The drawing's copy of the tracks is read again once the purge frees a fix.
-    m_freeListener = Fixes().AddFreeListener([this](const nav::GPSTHING*) { m_trackCache.Invalidate(); });
 }
 
-TMapPlot::~TMapPlot()
-{
-    Fixes().RemoveFreeListener(m_freeListener);
-}
+TMapPlot::~TMapPlot() = default;
 
 nav::GpsFixList& TMapPlot::Fixes() const
 {

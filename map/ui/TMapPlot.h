@@ -140,7 +140,6 @@ private:
     TrackCache m_trackCache;
     int m_drawnFixes = 0;
     int m_drawnTrackPoints = 0;
-    int m_freeListener = 0;
     QScrollBar* m_hBar = nullptr;
     QScrollBar* m_vBar = nullptr;
 };

@@ -196,12 +196,28 @@ TEST(TrackCacheTest, FollowsTheFixList)
     EXPECT_EQ(points.back().gpsIndex, 4);
     EXPECT_DOUBLE_EQ(points.back().longitude, 40);
 
-    // After a purge the set is read again.
+    // The oldest fixes purged go from the front.
+    uint64_t now = 0;
+    FixListBuilder aging([&now] { return now; });
+    TrackCache agingCache;
+    aging.Add(90, 10, 0);
+    now = 10000;
+    aging.Add(90, 20, 10).Add(90, 30, 20);
+    now = 20000;
+    EXPECT_EQ(agingCache.Points(aging.List(), 0).size(), 3u);
+    ASSERT_GT(aging.List().Purge(5000), 0);
+    ASSERT_NE(aging.First(), nullptr);
+    const std::vector<TrackPoint>& kept = agingCache.Points(aging.List(), 0);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_EQ(kept.front().gpsIndex, aging.First()->Index);
+    EXPECT_EQ(kept.back().gpsIndex, 3);
+
+    // Everything purged, then a new track.
     track.List().Purge(0);
-    cache.Invalidate();
     EXPECT_TRUE(cache.Points(track.List(), 0).empty());
     track.Add(80, 10, 10);
-    EXPECT_EQ(cache.Points(track.List(), 0).size(), 1u);
+    ASSERT_EQ(cache.Points(track.List(), 0).size(), 1u);
+    EXPECT_DOUBLE_EQ(cache.Points(track.List(), 0).front().latitude, 80);
 }
 
 } // namespace

@@ -9,8 +9,8 @@ namespace maptest {
 
 class FixListBuilder {
 public:
-    FixListBuilder()
-        : m_list([] { return uint64_t(0); })
+    explicit FixListBuilder(velmar::nav::GpsFixList::TickNow tickNow = [] { return uint64_t(0); })
+        : m_list(std::move(tickNow))
     {
     }
     // latitude and longitude in minutes; seconds after a fixed start.
