@@ -178,8 +178,8 @@ void TMapPlot::Command(int id)
 void TMapPlot::FitView()
 {
     TrackBounds bounds;
-    for (const nav::GPSTHING* t = Fixes().First(0); t; t = t->newer)
-        bounds.Add(t->fix.GetLatitude(), t->fix.GetLongitude());
+    for (const TrackPoint& p : m_trackCache.Points(Fixes(), 0))
+        bounds.Add(p.latitude, p.longitude);
     m_view->FitView(bounds, Features().MapCentre(), PlotArea().size());
     m_fittedSize = size();
 }
