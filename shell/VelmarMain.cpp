@@ -19,8 +19,8 @@
 #include "shell/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
-#include "shell/TV2000Window.h"
 #include "shell/TSDIDecFrame.h"
+#include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
 #include "store/ProgramSettings.h"
 
