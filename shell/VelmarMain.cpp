@@ -3,6 +3,7 @@
 #include "forms/ui/ButtonPanelsInstall.h"
 #include "forms/ui/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
+#include "map/ui/MapUi.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
@@ -12,12 +13,14 @@
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
+#include "shell/MessageInfo.h"
 #include "shell/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
 #include "shell/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
+#include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
 #include "shell/ui/MessageBoxSeam.h"
 #include "store/ProgramSettings.h"
@@ -173,10 +176,17 @@ int VelmarMain(int argc, char** argv)
 
     BindSurveyDatabase(mainWindowHooks());
     BindDetectorEvents(mainWindowHooks());
-    BindNavigation(mainWindowHooks());
+    nav::GpsPoller& poller = BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     forms::InstallButtonPanels();
     BindHelpAndAbout(shellHooks());
+    map::BindMap({mainWindowHooks().makeMap, mainWindowHooks().loadMapFile, mainWindowHooks().dbReadStaticObjects,
+                  mainCommandHooks().redrawMap, mainCommandHooks().printMap},
+                 {[] { return int(RunMode); },
+                  [](const QString& text) {
+                      text.isEmpty() ? CloseMessageInfo() : ShowMessageInfo(MainWindowHandle(), text);
+                  },
+                  &poller});
     forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});
