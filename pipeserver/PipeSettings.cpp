@@ -246,6 +246,11 @@ QString ParseChannelList(PipeSettings& settings, const QString& text)
     list.fill(PipeSettings::UnusedSlot);
     std::array<int16_t, PipeSettings::MaxChannels> occurrences{};
     for (int i = 0; i < entries.size(); ++i) {
+        // A channel is a number, not an amount: "+3" or "-0" is a typing slip
+        // that would otherwise pass as channel 3 or 0.
+        const QStringView entry = entries[i].trimmed();
+        if (entry.startsWith(u'+') || entry.startsWith(u'-'))
+            return QStringLiteral("Channel numbers take no sign: \"%1\".").arg(entry.toString());
         const long long c = leadingNumber(entries[i]);
         if (c < 0 || c >= PipeSettings::MaxChannels)
             return QStringLiteral("Channel %1 is not a hardware channel: channels are numbered 0 to %2.")

@@ -1,0 +1,36 @@
+#include "pipeserver/AcquisitionThread.h"
+
+#include <QMetaObject>
+
+namespace velmar::pipeserver {
+
+AcquisitionThread::AcquisitionThread(AcquisitionEngine::DeviceFactory factory, AcquisitionEngine::Clock clock)
+    : m_engine(new AcquisitionEngine(std::move(factory), std::move(clock)))
+{
+    m_thread.setObjectName(QStringLiteral("PipeADC"));
+    m_engine->moveToThread(&m_thread);
+    m_thread.start(QThread::HighestPriority);
+}
+
+AcquisitionThread::~AcquisitionThread()
+{
+    AcquisitionEngine* engine = m_engine;
+    call<bool>(
+        [](AcquisitionEngine& e) {
+            e.shutDown();
+            return true;
+        },
+        EngineCallTimeoutMs);
+    QMetaObject::invokeMethod(engine, [engine] { delete engine; }, Qt::QueuedConnection);
+    m_thread.quit();
+    if (!m_thread.wait(EngineCallTimeoutMs))
+        qCWarning(lcEngine) << "the acquisition thread did not end";
+}
+
+void AcquisitionThread::post(std::function<void(AcquisitionEngine&)> fn) const
+{
+    AcquisitionEngine* engine = m_engine;
+    QMetaObject::invokeMethod(engine, [engine, fn = std::move(fn)] { fn(*engine); }, Qt::QueuedConnection);
+}
+
+} // namespace velmar::pipeserver
