@@ -31,6 +31,8 @@ struct JackInput::State {
     std::vector<int16_t> scratch;
     std::unique_ptr<RingInput> ring;
     std::atomic<bool> serverGone{false};
+    std::atomic<int> xruns{0};
+    int reportedXruns = 0;
 };
 
 namespace {
@@ -46,6 +48,16 @@ int process(jack_nframes_t frames, void* arg)
             s->scratch[f * k + i] = toSample(in[f]);
     }
     s->ring->push(s->scratch.data(), frames * k);
+    return 0;
+}
+
+// A cycle of the graph that did not finish in time: the server drops it for
+// every reader, so the streams have a gap that the operator must hear of.
+int xrun(void* arg)
+{
+    auto* s = static_cast<JackInput::State*>(arg);
+    s->xruns.fetch_add(1);
+    s->ring->raiseFlag();
     return 0;
 }
 
@@ -126,6 +138,14 @@ void JackInput::start(const PipeSettings& settings, DeviceEvents& events)
     m_state->ring->setOnFlag([state, &events] {
         if (state->serverGone)
             events.deviceStatus(QStringLiteral("The JACK server has gone: no more samples"));
+        const int xruns = state->xruns.load();
+        if (xruns != state->reportedXruns) {
+            state->reportedXruns = xruns;
+            qCWarning(lcJack) << "JACK xruns:" << xruns;
+            events.deviceStatus(QStringLiteral("JACK xruns: %1 (samples lost)").arg(xruns));
+        }
+        if (const qint64 lost = state->ring->lostSamples())
+            events.deviceStatus(QStringLiteral("%1 samples lost: the acquisition thread fell behind").arg(lost));
     });
     for (int slot = 0; slot < scanLength; ++slot) {
         jack_port_t* port = jack_port_register(m_state->client, QByteArray("in_" + QByteArray::number(slot + 1)).constData(),
@@ -139,6 +159,7 @@ void JackInput::start(const PipeSettings& settings, DeviceEvents& events)
     }
     jack_set_process_callback(m_state->client, process, state);
     jack_on_shutdown(m_state->client, shutdown, state);
+    jack_set_xrun_callback(m_state->client, xrun, state);
     if (!m_state->ring->isOK() || jack_activate(m_state->client) != 0) {
         close();
         events.deviceStartFailed(QStringLiteral("The JACK client could not be started."), Caption);

@@ -47,7 +47,7 @@ bool RingInput::push(const int16_t* samples, std::size_t count)
     const std::size_t used = (head + size - tail) % size;
     if (count > size - 1 - used) {
         m_lost.fetch_add(qint64(count), std::memory_order_relaxed);
-        ring();
+        raiseFlag();
         return false;
     }
     const std::size_t first = std::min(count, size - head);
