@@ -125,7 +125,7 @@ void PortAudioInput::start(const PipeSettings& settings, DeviceEvents& events)
     in.sampleFormat = paInt16;
     in.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighInputLatency;
     const unsigned long frames = unsigned(bufferBytes / 2 / settings.ScanLength);
-    PaError err = Pa_OpenStream(&m_state->stream, &in, nullptr, settings.SampleRate, frames, paClipOff, callback,
+    PaError err = Pa_OpenStream(&m_state->stream, &in, nullptr, settings.SampleRate, frames, paClipOff | paDitherOff, callback,
                                 m_state.get());
     if (err == paNoError)
         err = Pa_StartStream(m_state->stream);

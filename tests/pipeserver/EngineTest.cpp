@@ -116,6 +116,9 @@ TEST_F(EngineFixture, StatesFollowTheFirstOpenAndTheLastCloseAndStartsWaitForIdl
     engine.openOutputPipe(RouteAutorec);
     EXPECT_EQ(script->starts, 1);
     auto reader = connectTo(RouteAutorec);
+    next = 100;
+    deliver(2);   // the tail of the stopping device: not for the new consumer
+    next = 0;
     stopped();
     EXPECT_EQ(engine.adcState(), AdcStarting);
     EXPECT_EQ(script->starts, 2);

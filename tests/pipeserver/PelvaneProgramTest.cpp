@@ -7,17 +7,23 @@
 #include "sound/PipeProtocol.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <portaudio.h>
 
 using namespace velmar;
 using namespace velmar::pipeserver;
 
 namespace {
 
-const QString JackServer = QStringLiteral("velmar-pelvane-%1").arg(QCoreApplication::applicationPid());
+// A server of its own for each test: one that has just ended may not have
+// let go of its name yet.
+QString JackServer;
+int jackServers = 0;
 
 QProcessEnvironment childEnvironment()
 {
@@ -74,6 +80,21 @@ protected:
         stop(ramp);
         stop(jack);
     }
+    void startJack(const QStringList& rampArgs)
+    {
+        JackServer = QStringLiteral("velmar-pelvane-%1-%2").arg(QCoreApplication::applicationPid()).arg(++jackServers);
+        start(jack, "jackd", {"-r", "-n", JackServer, "-d", "dummy", "-r", "48000", "-p", "1024", "-C", "2", "-P", "0"});
+        bool rampReady = false;
+        for (int attempt = 0; attempt < 50 && !rampReady; ++attempt) {
+            start(ramp, QStringLiteral(PELVANE_JACK_RAMP), rampArgs);
+            rampReady = ramp.waitForReadyRead(2000) && ramp.readLine().startsWith("ready");
+            if (!rampReady) {
+                stop(ramp);
+                QTest::qWait(200);
+            }
+        }
+        ASSERT_TRUE(rampReady) << "no JACK server";
+    }
     QString output()
     {
         return QString::fromLocal8Bit(program.readAllStandardError());
@@ -127,17 +148,7 @@ TEST_F(PelvaneProgram, OneCopyAnswersThePipeMessagesAndSaysWhyItCannotSample)
 
 TEST_F(PelvaneProgram, StreamsAJackServerToSeveralConsumersWithWholeFramesAtThePublishedRate)
 {
-    start(jack, "jackd", {"-r", "-n", JackServer, "-d", "dummy", "-r", "48000", "-p", "1024", "-C", "2", "-P", "0"});
-    bool rampReady = false;
-    for (int attempt = 0; attempt < 50 && !rampReady; ++attempt) {
-        start(ramp, QStringLiteral(PELVANE_JACK_RAMP), {"4"});
-        rampReady = ramp.waitForReadyRead(2000) && ramp.readLine().startsWith("ready");
-        if (!rampReady) {
-            stop(ramp);
-            QTest::qWait(200);
-        }
-    }
-    ASSERT_TRUE(rampReady) << "no JACK server";
+    startJack({"4"});
 
     PipeSettings settings;
     settings.DeviceType = DeviceAsio;
@@ -189,4 +200,40 @@ TEST_F(PelvaneProgram, StreamsAJackServerToSeveralConsumersWithWholeFramesAtTheP
     }
     xruns += ofThisStart;
     EXPECT_LE(gaps(recorderSays) + gaps(whistleSays), 2 * xruns) << log.toStdString();
+}
+
+TEST_F(PelvaneProgram, StreamsASoundCardThroughPortAudio)
+{
+    startJack({"2", "PortAudio.*:in_", "pa"});
+    // The sound card that PortAudio makes of the JACK server.
+    qputenv("JACK_DEFAULT_SERVER", JackServer.toLocal8Bit());
+    qputenv("JACK_NO_AUDIO_RESERVATION", "1");
+    ASSERT_EQ(Pa_Initialize(), paNoError);
+    int jackCard = -1;
+    for (int i = 0, inputs = 0; i < Pa_GetDeviceCount() && jackCard < 0; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info->maxInputChannels <= 0)
+            continue;
+        if (Pa_GetHostApiInfo(info->hostApi)->type == paJACK)
+            jackCard = inputs;
+        ++inputs;
+    }
+    Pa_Terminate();
+    ASSERT_GE(jackCard, 0) << "PortAudio without its JACK host API";
+
+    PipeSettings settings;   // sound card, channels 0 and 1 to the recorder
+    settings.DeviceNumber = jackCard;
+    for (auto& c : settings.ChannelSettings)
+        c.Routing = 0;
+    settings.ChannelSettings[0].Routing = RouteAutorec;
+    settings.ChannelSettings[1].Routing = RouteAutorec;
+    CheckPipeConsistency(settings);
+    startPelvane(settings);
+
+    QProcess recorder;
+    start(recorder, QStringLiteral(PELVANE_PIPE_CONSUMER), {"32", "6"});
+    ASSERT_TRUE(recorder.waitForFinished(30000));
+    const QString says = QString::fromLocal8Bit(recorder.readAllStandardOutput());
+    EXPECT_EQ(recorder.exitCode(), 0) << says.toStdString() << output().toStdString();
+    EXPECT_TRUE(says.contains("announced 48000 channels 0,1 misaligned 0 gaps")) << says.toStdString();
 }

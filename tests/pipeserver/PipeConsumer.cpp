@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -54,7 +55,8 @@ int main(int argc, char** argv)
     QByteArray pending;
     qint64 frames = 0, badChannel = 0, badStep = 0;
     int lastCounter = -1;
-    qint64 firstFrameMs = -1, countedFrames = 0;
+    qint64 firstFrameMs = -1, countedFrames = 0, settleUntilMs = -1;
+    constexpr qint64 SettleMs = 300;
     std::vector<int> expectedChannel(std::size_t(channels), -1);
     while (clock.elapsed() < seconds * 1000) {
         if (pipe.bytesAvailable() == 0) {
@@ -66,6 +68,19 @@ int main(int argc, char** argv)
         qsizetype at = 0;
         for (; at + frameBytes <= pending.size(); at += frameBytes) {
             const auto* s = reinterpret_cast<const int16_t*>(pending.constData() + at);
+            // The stream may begin with silence until the ramp is connected
+            // to the device; it is read from a moment after the ramp arrives.
+            if (settleUntilMs < 0) {
+                if (std::all_of(s, s + channels, [](int16_t v) { return v == 0; }))
+                    continue;
+                settleUntilMs = clock.elapsed() + SettleMs;
+            }
+            if (clock.elapsed() < settleUntilMs)
+                continue;
+            if (firstFrameMs < 0)
+                firstFrameMs = clock.elapsed();
+            else
+                ++countedFrames;
             const int counter = (uint16_t(s[0]) >> 4) & 0xFFF;
             for (int c = 0; c < channels; ++c) {
                 const int channel = uint16_t(s[c]) & 0xF;
@@ -79,10 +94,6 @@ int main(int argc, char** argv)
                              lastCounter, counter);
             lastCounter = counter;
             ++frames;
-            if (firstFrameMs < 0 && clock.elapsed() > 500)
-                firstFrameMs = clock.elapsed();
-            else if (firstFrameMs >= 0)
-                ++countedFrames;
         }
         pending.remove(0, at);
     }

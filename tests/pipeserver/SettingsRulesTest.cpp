@@ -72,6 +72,9 @@ TEST(SettingsRules, ChannelsPageAndApply)
     check = CopyRouting(s, ticks);
     EXPECT_TRUE(check.question);
     EXPECT_EQ(check.caption, "Channel List Warning");
+    // The gain check stopped early; the multipliers written are the streams' all the same.
+    ASSERT_TRUE(CheckForApply(s).accepted);
+    EXPECT_EQ(s.RateMultipliers, (std::array<int32_t, 4>{0, 0, 0, 2}));
 
     // Channels of one pipe in a different order from frame to frame: refused.
     ASSERT_TRUE(ParseChannelList(s, "0,1,1,0").isEmpty());
