@@ -2,6 +2,9 @@
 
 #include <QMetaObject>
 
+#include <pthread.h>
+#include <sched.h>
+
 namespace velmar::pipeserver {
 
 AcquisitionThread::AcquisitionThread(AcquisitionEngine::DeviceFactory factory, AcquisitionEngine::Clock clock)
@@ -10,6 +13,14 @@ AcquisitionThread::AcquisitionThread(AcquisitionEngine::DeviceFactory factory, A
     m_thread.setObjectName(QStringLiteral("PipeADC"));
     m_engine->moveToThread(&m_thread);
     m_thread.start(QThread::HighestPriority);
+    // Qt's priorities do nothing under Linux's default scheduling: ask for a
+    // low real-time priority (below a JACK server's), where the system allows it.
+    post([](AcquisitionEngine&) {
+        sched_param param{};
+        param.sched_priority = AcquisitionRealTimePriority;
+        if (const int e = pthread_setschedparam(pthread_self(), SCHED_FIFO, &param); e != 0)
+            qCInfo(lcEngine) << "the acquisition thread runs without real-time priority:" << strerror(e);
+    });
 }
 
 AcquisitionThread::~AcquisitionThread()

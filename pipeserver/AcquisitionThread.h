@@ -54,5 +54,8 @@ private:
 // How long the user-interface thread waits for the engine: opening a device
 // may take a while, but never longer than a consumer waits for its answer.
 inline constexpr int EngineCallTimeoutMs = 8000;
+// The acquisition thread's real-time priority where it may have one: above
+// ordinary programs, below a JACK server's own threads.
+inline constexpr int AcquisitionRealTimePriority = 5;
 
 } // namespace velmar::pipeserver

@@ -5,8 +5,10 @@
 // first frame reaches the reader (p50, p99, max), the frames and bytes
 // dropped, and the CPU time of the acquisition thread.
 //
-// Usage: bench_pelvane_fanout [seconds]   (run by hand; the settings and the
-// pipes go to a temporary folder)
+// Usage: bench_pelvane_fanout [seconds [rt]]   (run by hand; the settings and
+// the pipes go to a temporary folder). With "rt" the readers run at a
+// real-time priority just below the acquisition thread's, which shows the
+// delay that is Pelvane's own on a loaded machine.
 #include "pipeserver/AcquisitionThread.h"
 #include "sound/PipeProtocol.h"
 
@@ -15,6 +17,8 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -113,8 +117,15 @@ int connectTo(const QString& path)
     return fd;
 }
 
+bool readersRealTime = false;
+
 void readLoop(Reader& r, int fd, const std::atomic<bool>& done)
 {
+    if (readersRealTime) {
+        sched_param param{};
+        param.sched_priority = AcquisitionRealTimePriority - 1;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+    }
     std::vector<char> buffer(1 << 20);
     std::vector<char> partial;
     uint64_t last = 0;
@@ -159,6 +170,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int seconds = argc > 1 ? std::atoi(argv[1]) : 60;
+    readersRealTime = argc > 2 && std::strcmp(argv[2], "rt") == 0;
     QTemporaryDir home, runtime;
     qputenv("VELMAR_HOME", home.path().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
@@ -221,8 +233,8 @@ int main(int argc, char** argv)
     rusage after{};
     getrusage(RUSAGE_SELF, &after);
 
-    std::printf("%d s, %d channels at %d Hz, a block every %d ms, to 4 pipes (one reader stalled)\n", seconds, Channels,
-                Rate, BlockMs);
+    std::printf("%d s, %d channels at %d Hz, a block every %d ms, to 4 pipes (one reader stalled)%s\n", seconds,
+                Channels, Rate, BlockMs, readersRealTime ? ", readers at real-time priority" : "");
     std::printf("%-14s %9s %9s %9s %12s %14s %14s\n", "pipe", "p50 ms", "p99 ms", "max ms", "MB read", "frames dropped",
                 "bytes dropped");
     for (std::size_t i = 0; i < readers.size(); ++i) {
