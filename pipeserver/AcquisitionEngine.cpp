@@ -8,11 +8,6 @@ Q_LOGGING_CATEGORY(velmar::pipeserver::lcEngine, "velmar.pipeserver.engine")
 
 namespace velmar::pipeserver {
 
-namespace {
-constexpr uint32_t PipeBitsInOrder[PipeSettings::PipeCount] = {RoutePorpoise, RouteWhistle, RouteQuintra,
-                                                               RouteAutorec};
-} // namespace
-
 AcquisitionEngine::AcquisitionEngine(DeviceFactory factory, Clock clock, QObject* parent)
     : QObject(parent), m_factory(std::move(factory)), m_clock(std::move(clock))
 {
@@ -105,14 +100,14 @@ void AcquisitionEngine::reportPipe(int index, int state)
     if (m_reportedState[index] == state)
         return;
     m_reportedState[index] = state;
-    emit pipeStateChanged(PipeBitsInOrder[index], state);
+    emit pipeStateChanged(PipeRoutingBits[index], state);
 }
 
 void AcquisitionEngine::endPipe(int index)
 {
     if (!m_outlets[index])
         return;
-    m_closedCounters[index] = counters(PipeBitsInOrder[index]);
+    m_closedCounters[index] = counters(PipeRoutingBits[index]);
     m_closedCounters[index].open = false;
     m_outlets[index].reset();
     m_carries[index] = PipeCarry{};

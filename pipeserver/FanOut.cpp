@@ -1,25 +1,12 @@
 #include "pipeserver/FanOut.h"
 
+#include "sound/PipeProtocol.h"
+
 #include <QtEndian>
 
 #include <algorithm>
 
 namespace velmar::pipeserver {
-
-namespace {
-constexpr uint32_t PipeBitsInOrder[PipeSettings::PipeCount] = {RoutePorpoise, RouteWhistle, RouteQuintra,
-                                                               RouteAutorec};
-
-const char* labelOfBit(uint32_t bit)
-{
-    switch (bit) {
-    case RoutePorpoise: return "Porpoise Detector";
-    case RouteWhistle: return "Whistle Detector";
-    case RouteQuintra: return "Quintra Click";
-    default: return "Velmar Mavrel";
-    }
-}
-} // namespace
 
 const PipeStreamLayout* StreamLayout::pipe(uint32_t bit) const
 {
@@ -59,9 +46,9 @@ StreamLayoutResult MakeStreamLayout(const PipeSettings& settings)
     }
     for (int p = 0; p < PipeSettings::PipeCount; ++p) {
         PipeStreamLayout& pipe = stream.pipes[p];
-        pipe.bit = PipeBitsInOrder[p];
+        pipe.bit = PipeRoutingBits[p];
         pipe.placeInFrame.fill(-1);
-        const QString label = QString::fromLatin1(labelOfBit(pipe.bit));
+        const QString label = QString::fromLatin1(sound::PipeRouteOfBit(pipe.bit)->label);
         std::vector<int> routed;   // the pipe's channels in scan order, one entry per sample
         for (int slot = 0; slot < settings.ScanLength; ++slot)
             if (settings.ChannelSettings[settings.ScanList[slot]].Routing & pipe.bit)

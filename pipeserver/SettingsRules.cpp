@@ -8,8 +8,6 @@ namespace {
 constexpr int RateDigits = 7;
 constexpr int ChannelListCharacters = 39;
 constexpr int BufferDigits = 2;
-constexpr uint32_t PipeBitsInOrder[PipeSettings::PipeCount] = {RoutePorpoise, RouteWhistle, RouteQuintra,
-                                                               RouteAutorec};
 
 PageCheck refuse(const QString& message, const QString& caption = {})
 {
@@ -78,7 +76,7 @@ PageCheck CopyRouting(PipeSettings& copy, const std::array<std::array<bool, 4>, 
             continue;
         for (int p = 0; p < PipeSettings::PipeCount; ++p)
             if (ticks[c][p])
-                s.ChannelSettings[c].Routing |= PipeBitsInOrder[p];
+                s.ChannelSettings[c].Routing |= PipeRoutingBits[p];
     }
     const StreamLayoutResult made = MakeStreamLayout(s);
     if (!made.layout)

@@ -94,7 +94,7 @@ SettingsSheet::SettingsSheet(Publisher publish, QWidget* parent) : QDialog(paren
     for (int c = 0; c < PipeSettings::MaxChannels; ++c)
         for (int p = 0; p < PipeSettings::PipeCount; ++p)
             m_ticks[c][p]->setChecked(s.Occurrences[c] > 0
-                                      && (s.ChannelSettings[c].Routing & uint32_t(p == 3 ? RouteAutorec : 1u << p)));
+                                      && (s.ChannelSettings[c].Routing & PipeRoutingBits[p]));
     connect(m_device, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_driverSettings->setEnabled(index >= 0 && index < m_devices.size() && m_devices[index].deviceType == DeviceAsio);
     });
