@@ -25,16 +25,18 @@ AcquisitionThread::AcquisitionThread(AcquisitionEngine::DeviceFactory factory, A
 
 AcquisitionThread::~AcquisitionThread()
 {
-    AcquisitionEngine* engine = m_engine;
+    // The pipes and the device go on their own thread; the engine itself,
+    // with nothing of that thread left in it, once the thread has ended.
     call<bool>(
         [](AcquisitionEngine& e) {
             e.shutDown();
             return true;
         },
         EngineCallTimeoutMs);
-    QMetaObject::invokeMethod(engine, [engine] { delete engine; }, Qt::QueuedConnection);
     m_thread.quit();
-    if (!m_thread.wait(EngineCallTimeoutMs))
+    if (m_thread.wait(EngineCallTimeoutMs))
+        delete m_engine;
+    else
         qCWarning(lcEngine) << "the acquisition thread did not end";
 }
 
