@@ -5,9 +5,9 @@
 // frame is lost or doubled, and the rate is what "PipeDat.dat" says.
 //
 // Usage: pelvane_pipe_consumer <bit> <seconds> [stall]
-// Prints "frames N rate R announced A channels C" and, with "latency", the
-// block-to-reader delays; ends 0 when the stream was sound. "stall" opens the
-// pipe and never reads it.
+// Prints "frames N rate R announced A channels C misplaced M torn T gaps G";
+// ends 0 when every sample was in its channel's place and the rate was the
+// announced one. "stall" opens the pipe and never reads it.
 #include "pipeserver/PipeSettings.h"
 #include "platform/MessageBus.h"
 #include "sound/PelvanePipeClient.h"
@@ -53,7 +53,10 @@ int main(int argc, char** argv)
     if (channels <= 0)
         return 4;
     QByteArray pending;
-    qint64 frames = 0, badChannel = 0, badStep = 0;
+    // A sample in another channel's place is the split's fault; a frame whose
+    // channels come from different periods ("torn") and a jump in the count
+    // ("gap") are the JACK server's, when a cycle did not finish in time.
+    qint64 frames = 0, badChannel = 0, badStep = 0, tornFrames = 0;
     int lastCounter = -1;
     qint64 firstFrameMs = -1, countedFrames = 0, settleUntilMs = -1;
     constexpr qint64 SettleMs = 300;
@@ -82,13 +85,16 @@ int main(int argc, char** argv)
             else
                 ++countedFrames;
             const int counter = (uint16_t(s[0]) >> 4) & 0xFFF;
+            bool torn = false;
             for (int c = 0; c < channels; ++c) {
                 const int channel = uint16_t(s[c]) & 0xF;
                 if (expectedChannel[std::size_t(c)] < 0)
                     expectedChannel[std::size_t(c)] = channel;
-                if (channel != expectedChannel[std::size_t(c)] || ((uint16_t(s[c]) >> 4) & 0xFFF) != counter)
+                if (channel != expectedChannel[std::size_t(c)])
                     ++badChannel;
+                torn = torn || ((uint16_t(s[c]) >> 4) & 0xFFF) != counter;
             }
+            tornFrames += torn ? 1 : 0;
             if (lastCounter >= 0 && counter != (lastCounter + 1) % 4096 && ++badStep <= 3)
                 std::fprintf(stderr, "gap at frame %lld (%d ms): %d -> %d\n", (long long)frames, int(clock.elapsed()),
                              lastCounter, counter);
@@ -105,10 +111,11 @@ int main(int argc, char** argv)
     QStringList order;
     for (int c : expectedChannel)
         order << QString::number(c);
-    std::printf("frames %lld rate %.0f announced %d channels %s misaligned %lld gaps %lld\n", (long long)frames, rate,
-                announced, qPrintable(order.join(',')), (long long)badChannel, (long long)badStep);
+    std::printf("frames %lld rate %.0f announced %d channels %s misplaced %lld torn %lld gaps %lld\n", (long long)frames,
+                rate, announced, qPrintable(order.join(',')), (long long)badChannel, (long long)tornFrames,
+                (long long)badStep);
     const bool rateOK = announced > 0 && rate > announced * 0.9 && rate < announced * 1.1;
-    // Gaps are the JACK server's to explain (its xruns); misplaced channels
-    // and a wrong rate are never right.
+    // Gaps and torn frames are the JACK server's to explain (its xruns);
+    // misplaced channels and a wrong rate are never right.
     return frames > 0 && badChannel == 0 && rateOK ? 0 : 1;
 }
