@@ -116,7 +116,7 @@ PelvaneDialog::PelvaneDialog(AcquisitionThread& acquisition, Clock clock, QWidge
 
     const PipeSettings copy = ThePipeSettings();
     m_acquisition.post([copy](AcquisitionEngine& e) { e.setSettings(copy); });
-    updateStatus();
+    updateStatus(true);
     for (uint bit : {1u, 4u, 2u, 32u})
         showPipeState(bit, PipeIdle);
 }
@@ -177,13 +177,15 @@ int PelvaneDialog::adcState()
     return m_acquisition.call<int>([](AcquisitionEngine& e) { return e.adcState(); }, EngineCallTimeoutMs).value_or(-1);
 }
 
-void PelvaneDialog::updateStatus()
+void PelvaneDialog::updateStatus(bool readDevice)
 {
     const PipeSettings& s = ThePipeSettings();
-    const auto device = DeviceLine(s);
-    if (!device)
-        showMessage(QStringLiteral("Unknown input device"), QStringLiteral("Error"));
-    m_lines["device"]->setText(device.value_or(QStringLiteral("Unknown input device %1").arg(s.DeviceType)));
+    if (readDevice) {
+        const auto device = DeviceLine(s);
+        if (!device)
+            showMessage(QStringLiteral("Unknown input device"), QStringLiteral("Error"));
+        m_lines["device"]->setText(device.value_or(QStringLiteral("Unknown input device %1").arg(s.DeviceType)));
+    }
     m_lines["channels"]->setText(QStringLiteral("Sampling Channels %1").arg(FormatChannelList(s)));
     m_lines["format"]->setText(QStringLiteral("%1 bit data at %2 Hz").arg(s.Bits).arg(s.SampleRate));
     if (m_clock() - m_lastStatusTick > StatusHoldMs)
@@ -231,7 +233,7 @@ void PelvaneDialog::cmSettings()
     SettingsSheet sheet([this] { return publishSettings(); }, this);
     connect(&sheet, &SettingsSheet::message, this, &PelvaneDialog::showMessage);
     sheet.exec();
-    updateStatus();
+    updateStatus(true);
     const PipeSettings copy = ThePipeSettings();
     m_acquisition.post([copy](AcquisitionEngine& e) { e.setSettings(copy); });
 }

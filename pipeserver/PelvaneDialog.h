@@ -45,7 +45,10 @@ public:
 
     // 0 idle, 1 running, 2 starting, 3 stopping; -1 when the engine did not answer.
     int adcState();
-    void updateStatus();
+    // Rewrites the lines from the live record; the device line only when
+    // asked (its name comes from the device layers, which are not asked
+    // while a device samples).
+    void updateStatus(bool readDevice = false);
     void showPipeState(uint bit, int state);
     void showStatusText(const QString& text);
 

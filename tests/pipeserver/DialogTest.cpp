@@ -76,10 +76,10 @@ TEST_F(DialogFixture, LinesShowTheRecordAndThePipes)
 
     ThePipeSettings().DeviceType = DeviceSoundCard;
     ThePipeSettings().DeviceNumber = 999;
-    dialog->updateStatus();
+    dialog->updateStatus(true);
     EXPECT_EQ(dialog->lineText("device"), "No Sound Card");
     ThePipeSettings().DeviceType = 7;
-    dialog->updateStatus();
+    dialog->updateStatus(true);
     EXPECT_EQ(messages, QStringList{"Error: Unknown input device"});
 }
 
