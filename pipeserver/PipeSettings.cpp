@@ -25,7 +25,6 @@ constexpr int16_t MaxBits = 32;
 constexpr const char* DefaultProgramPath = "pelvane.exe";
 constexpr const char* FileName = "PipeDat.dat";
 
-constexpr uint32_t PipeBits[PipeSettings::PipeCount] = {RoutePorpoise, RouteWhistle, RouteQuintra, RouteAutorec};
 
 template <std::size_t N>
 void writeRaw(QDataStream& out, const std::array<uint8_t, N>& a)
@@ -197,7 +196,7 @@ QString PipeSettings::problems() const
 int PipeIndexOfBit(uint32_t routingBit)
 {
     for (int p = 0; p < PipeSettings::PipeCount; ++p)
-        if (PipeBits[p] == routingBit)
+        if (PipeRoutingBits[p] == routingBit)
             return p;
     return -1;
 }
@@ -246,6 +245,11 @@ QString ParseChannelList(PipeSettings& settings, const QString& text)
     list.fill(PipeSettings::UnusedSlot);
     std::array<int16_t, PipeSettings::MaxChannels> occurrences{};
     for (int i = 0; i < entries.size(); ++i) {
+        // A channel is a number, not an amount: "+3" or "-0" is a typing slip
+        // that would otherwise pass as channel 3 or 0.
+        const QStringView entry = entries[i].trimmed();
+        if (entry.startsWith(u'+') || entry.startsWith(u'-'))
+            return QStringLiteral("Channel numbers take no sign: \"%1\".").arg(entry.toString());
         const long long c = leadingNumber(entries[i]);
         if (c < 0 || c >= PipeSettings::MaxChannels)
             return QStringLiteral("Channel %1 is not a hardware channel: channels are numbered 0 to %2.")
@@ -283,7 +287,7 @@ int CheckPipeConsistency(PipeSettings& settings)
     for (int c = 0; c < PipeSettings::MaxChannels; ++c) {
         const PipeChannelSettings& channel = settings.ChannelSettings[c];
         for (int p = 0; p < PipeSettings::PipeCount; ++p) {
-            if (!(channel.Routing & PipeBits[p]))
+            if (!(channel.Routing & PipeRoutingBits[p]))
                 continue;
             if (settings.RateMultipliers[p] == 0)
                 settings.RateMultipliers[p] = settings.Occurrences[c];

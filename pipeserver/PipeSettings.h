@@ -97,6 +97,11 @@ struct PipeSettings {
     bool operator==(const PipeSettings&) const = default;
 };
 
+// The routing bits in the pipes' order (porpoise, whistle, click, recorder),
+// which is also the order of RateMultipliers.
+inline constexpr std::array<uint32_t, PipeSettings::PipeCount> PipeRoutingBits = {RoutePorpoise, RouteWhistle,
+                                                                                   RouteQuintra, RouteAutorec};
+
 // The pipe's index in RateMultipliers for a routing bit, or -1.
 int PipeIndexOfBit(uint32_t routingBit);
 

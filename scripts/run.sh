@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the suite: the NMEA server (told
-# to simulate when the settings folder has no NMEA settings yet) and Velmar, in online
+# to simulate when the settings folder has no NMEA settings yet), the pipe
+# server Pelvane when one of the survey's recorders takes its input piped from
+# it, and Velmar, in online
 # logging unless an option says otherwise (-s, -p, -t are passed to Velmar).
 #
 # The programs find one another on the D-Bus session bus; without one (a bare
@@ -42,14 +44,40 @@ if [ -x build/bin/NMEA ]; then
   build/bin/NMEA &
   nmea_pid=$!
 fi
-stop_nmea() {
-  if [ -n "$nmea_pid" ]; then
-    kill "$nmea_pid" 2>/dev/null || true
-    wait "$nmea_pid" 2>/dev/null || true
-  fi
+pelvane_pid=""
+stop_servers() {
+  for pid in "$pelvane_pid" "$nmea_pid"; do
+    if [ -n "$pid" ]; then
+      kill "$pid" 2>/dev/null || true
+      wait "$pid" 2>/dev/null || true
+    fi
+  done
 }
-trap stop_nmea EXIT INT TERM
+trap stop_servers EXIT INT TERM
 
+# The survey database named in Velmar's settings block (DatabasePath, offset
+# 1680, 280 bytes), with Windows separators turned round.
+survey_database() {
+  local block
+  block="$(settings_folder)/Velmar2000.dat"
+  [ -f "$block" ] || return 1
+  dd if="$block" bs=1 skip=1680 count=280 2>/dev/null | tr '\000' '\n' | head -n 1 | tr '\\' /
+}
+# A recorder whose input is piped from Pelvane (device kind 6) needs the pipe
+# server running before Velmar starts recording.
+recorder_uses_pipe() {
+  local db
+  db=$(survey_database) || return 1
+  [ -f "$db" ] || return 1
+  command -v sqlite3 >/dev/null || return 1
+  local n
+  n=$(sqlite3 -readonly "$db" 'SELECT COUNT(*) FROM "UDC_TapeRecorders" WHERE "DeviceType" = 6' 2>/dev/null) || return 1
+  [ "${n:-0}" -gt 0 ]
+}
+if [ -x build/bin/Pelvane ] && recorder_uses_pipe; then
+  build/bin/Pelvane &
+  pelvane_pid=$!
+fi
 # RestartMode of the settings block (offset 4148): non-zero while a copy
 # started after a database change has not taken over yet.
 restart_pending() {

@@ -85,7 +85,7 @@ bool SamplePipeServer::hasReader()
     return m_reader != nullptr;
 }
 
-qint64 SamplePipeServer::write(const char* data, qint64 bytes)
+qint64 SamplePipeServer::room()
 {
     if (!hasReader())
         return -1;
@@ -93,8 +93,15 @@ qint64 SamplePipeServer::write(const char* data, qint64 bytes)
     m_reader->flush();
     if (m_reader->state() != QLocalSocket::ConnectedState)
         return -1;
-    const qint64 room = std::max<qint64>(m_outBufferBytes - m_reader->bytesToWrite(), 0);
-    const qint64 taken = std::min(bytes, room);
+    return std::max<qint64>(m_outBufferBytes - m_reader->bytesToWrite(), 0);
+}
+
+qint64 SamplePipeServer::write(const char* data, qint64 bytes)
+{
+    const qint64 free = room();
+    if (free < 0)
+        return -1;
+    const qint64 taken = std::min(bytes, free);
     if (taken > 0 && m_reader->write(data, taken) != taken)
         return -1;
     m_reader->flush();

@@ -40,6 +40,9 @@ public:
     // is connected: none yet, or it has gone. Never waits.
     qint64 write(const char* data, qint64 bytes);
     qint64 write(const QByteArray& bytes) { return write(bytes.constData(), bytes.size()); }
+    // How many bytes a write may take now without passing the out buffer;
+    // -1 when no reader is connected. Passes on what the socket holds first.
+    qint64 room();
     // Bytes written but not yet taken by the reader's side of the socket.
     qint64 pendingBytes() const;
 

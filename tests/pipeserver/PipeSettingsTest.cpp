@@ -171,7 +171,7 @@ TEST(PipeSettings, ChannelListTexts)
 
 TEST(PipeSettings, ChannelListsThatDoNotFitAreRefused)
 {
-    for (const char* text : {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,0", "0,16", "-1", "0,99999999999"}) {
+    for (const char* text : {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,0", "0,16", "-1", "0,99999999999", "+3", "0,-0", " +1"}) {
         SCOPED_TRACE(text);
         PipeSettings s;
         EXPECT_FALSE(ParseChannelList(s, QString::fromLatin1(text)).isEmpty());
