@@ -280,6 +280,18 @@ bool ShowDataReader::DbLoadGpsData(const QString& table, int dataSet, GpsFixSink
     return true;
 }
 
+// Every column of an event table inside the main track's range, in event
+// order (then by the counter column, when the table has one).
+QString ShowDataReader::EventQuery(const QString& table) const
+{
+    QString counter;
+    QString query = QStringLiteral("SELECT %1 FROM %2").arg(AllColumns(table, &counter), QuoteIdentifier(table))
+        + RangeWhere("GPSTime") + QStringLiteral(" ORDER BY \"GPSTime\"");
+    if (!counter.isEmpty())
+        query += QStringLiteral(", ") + QuoteIdentifier(counter);
+    return query;
+}
+
 QString ShowDataReader::RangeWhere(const char* gpsTimeColumn) const
 {
     const ShownIndexRange r = MainRange();
@@ -292,12 +304,7 @@ QString ShowDataReader::RangeWhere(const char* gpsTimeColumn) const
 bool ShowDataReader::DbLoadSpermData(DetectorEventSink& sink)
 {
     const QString table = QStringLiteral("QuintraEvents");
-    QString counter;
-    const QString columns = AllColumns(table, &counter);
-    QString query = QStringLiteral("SELECT %1 FROM %2").arg(columns, QuoteIdentifier(table)) + RangeWhere("GPSTime")
-        + QStringLiteral(" ORDER BY \"GPSTime\"");
-    if (!counter.isEmpty())
-        query += QStringLiteral(", ") + QuoteIdentifier(counter);
+    const QString query = EventQuery(table);
     const qint64 total = CountRows(query);
     SqlStatement statement(store::GetDbConnection());
     if (!statement.execDirect(query)) {
@@ -346,11 +353,7 @@ bool ShowDataReader::DbLoadSpermData(DetectorEventSink& sink)
 bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
 {
     const QString table = QStringLiteral("PorpoiseEvents");
-    QString counter;
-    QString query = QStringLiteral("SELECT %1 FROM %2").arg(AllColumns(table, &counter), QuoteIdentifier(table))
-        + RangeWhere("GPSTime") + QStringLiteral(" ORDER BY \"GPSTime\"");
-    if (!counter.isEmpty())
-        query += QStringLiteral(", ") + QuoteIdentifier(counter);
+    const QString query = EventQuery(table);
     const qint64 total = CountRows(query);
     SqlStatement statement(store::GetDbConnection());
     if (!statement.execDirect(query)) {

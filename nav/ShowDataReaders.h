@@ -123,6 +123,7 @@ private:
     void Progress(qint64 done, qint64 total) const;
     void Status(const QString& text) const;
     QString RangeWhere(const char* gpsTimeColumn) const;
+    QString EventQuery(const QString& table) const;
 
     platform::SystemTime m_start;
     platform::SystemTime m_end;
