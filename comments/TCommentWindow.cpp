@@ -140,6 +140,10 @@ TComment::TComment(QWidget* parent)
 QStringList TComment::VisualLines() const
 {
     QTextDocument* doc = document();
+    // A hidden edit has not laid its text out at its width yet (a comment
+    // stored while another tab is shown).
+    if (!isVisible())
+        doc->setTextWidth(contentsRect().width());
     // Lays out the whole document at the edit's width now.
     doc->documentLayout()->documentSize();
     QStringList lines;
@@ -152,9 +156,8 @@ QStringList TComment::VisualLines() const
         }
         for (int i = 0; i < layout->lineCount(); ++i) {
             const QTextLine line = layout->lineAt(i);
-            QString piece = text.mid(line.textStart(), line.textLength());
             // The blank a line wraps at belongs to the line it ends.
-            lines << piece;
+            lines << text.mid(line.textStart(), line.textLength());
         }
     }
     return lines;
