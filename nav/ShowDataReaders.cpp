@@ -31,7 +31,8 @@ constexpr qint64 kGpsProgressStep = 500;
 constexpr qint64 kEventProgressStep = 100;
 // Widths the rows are read to (as the list view and the forms show them).
 constexpr int kCommentTimeWidth = 21;
-constexpr int kCommentWidth = 99;
+// The whole comment column: a stored piece may fill all 100 characters.
+constexpr int kCommentWidth = 100;
 constexpr int kRecordingWidth = 49;
 constexpr int kTextBufferSize = 256;
 

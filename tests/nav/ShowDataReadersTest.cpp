@@ -203,14 +203,16 @@ TEST_F(ShowDataDb, PiecesOfOneCommentShareItsTimeAndShowItOnce)
         "INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Comment\", \"Recording\") VALUES "
         "('2028-02-29 10:01:05', 2, '2028-02-29 10:01:00', 'first piece', 'Rec1.wav'), "
         "('2028-02-29 10:01:05', 2, '2028-02-29 10:01:00', 'second piece', ''), "
-        "('2028-02-29 10:00:30', 1, '2028-02-29 10:00:00', 'earlier   ', NULL)")));
+        "('2028-02-29 10:00:30', 1, '2028-02-29 10:00:00', 'earlier   ', NULL), "
+        "('2028-02-29 10:02:00', 4, '2028-02-29 10:02:00', printf('%.100c', 'x'), '')")));
     Fixes fixes;
     ShowDataReader reader = Reader();
     ASSERT_TRUE(reader.DbLoadAllGpsData(fixes));
     Comments comments;
-    EXPECT_EQ(reader.DbLoadComments(comments), 3);
+    EXPECT_EQ(reader.DbLoadComments(comments), 4);
+    // A piece that fills the whole column is shown whole.
     EXPECT_EQ(comments.rows, (QStringList{"0|2028-02-29 10:00:30|earlier|", "1|2028-02-29 10:01:05|first piece|Rec1.wav",
-                                          "2||second piece|"}));
+                                          "2||second piece|", "3|2028-02-29 10:02:00|" + QString(100, 'x') + "|"}));
 }
 
 TEST_F(ShowDataDb, EffortPointsStartUnpaintedAndTakeTheColourOfTheirStatus)
