@@ -287,6 +287,10 @@ void TCommentWindow::StoreComment()
         time = m_context.programTime();
     }
     const QString stamp = sound::FormatTimeStamp(time);
+    // A hidden panel has not had its resize yet: its edit's width follows
+    // the panel's now, so the lines are those the operator will see.
+    if (!isVisible())
+        Layout();
     const bool linked = m_link && m_link->isChecked();
     const QStringList lines = m_comment->VisualLines();
 

@@ -6,6 +6,7 @@
 #include "nav/GpsFixList.h"
 #include "nav/ShowDataSinks.h"
 #include "nav/ui/NoGpsRefDlg.h"
+#include "shell/DatabaseSheet.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MyControls.h"
@@ -22,6 +23,7 @@
 #include "store/RecordWriters.h"
 
 #include <QClipboard>
+#include <QLabel>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -106,6 +108,29 @@ public:
     }
 };
 
+// As the operator does it: the Comments tab chosen, the text typed, "Store
+// Comment" pressed.
+void TypeCommentWhenShown(TCommentWindow* panel, const QString& typed)
+{
+    constexpr int PollMs = 50;
+    QTimer::singleShot(PollMs, panel, [panel, typed] {
+        TV2000Window* main = MainWindowHandle();
+        if (!main || !main->window()->isVisible() || !main->TabControl()) {
+            TypeCommentWhenShown(panel, typed);
+            return;
+        }
+        TMyTabControl* tabs = main->TabControl();
+        for (int i = 0; i < tabs->count(); ++i)
+            if (tabs->tabText(i) == u"Comments")
+                tabs->setCurrentIndex(i);
+        main->ShowSelectedTab();
+        if (!panel->CommentEdit())
+            return;
+        panel->CommentEdit()->setPlainText(typed);
+        panel->Command(1);
+    });
+}
+
 QWidget* MakeCommentWindow(QWidget* parent)
 {
     comments::CommentPanelContext context;
@@ -126,12 +151,9 @@ QWidget* MakeCommentWindow(QWidget* parent)
     auto* panel = new TCommentWindow(parent, std::move(context));
     panel->installEventFilter(new PanelMessages(panel));
     State().panel = panel;
-    // Test hook: a comment typed and stored as soon as the program runs.
+    // Test hook: a comment typed and stored once the main window is up.
     if (const QString typed = qEnvironmentVariable("VELMAR_TYPE_COMMENT"); !typed.isEmpty())
-        QTimer::singleShot(0, panel, [panel, typed] {
-            panel->CommentEdit()->setPlainText(typed);
-            panel->Command(1);
-        });
+        TypeCommentWhenShown(panel, typed);
     return panel;
 }
 
@@ -140,12 +162,17 @@ nav::ui::GpsReferenceUi CrossReferenceUi()
     nav::ui::GpsReferenceUi ui;
     ui.showStop = ShowStop;
     ui.runDialog = [](QDialog& dialog) {
-        if (NoModal()) {
-            qCWarning(shellLog).noquote() << dialog.windowTitle() << ":"
-                                          << dialog.findChild<QLabel*>()->text();
-            return int(QDialog::Rejected);
+        if (!NoModal())
+            return dialog.exec();
+        auto* check = qobject_cast<nav::ui::NoGpsRefDlg*>(&dialog);
+        qCWarning(shellLog).noquote() << dialog.windowTitle() << ":" << (check ? check->Text()->text() : QString());
+        // Unattended copies that accept sheets take the offered fill too.
+        if (check && AcceptSheetsUnattended()) {
+            const int result = check->RunToEnd();
+            qCInfo(shellLog).noquote() << "cross references filled:" << result;
+            return result;
         }
-        return dialog.exec();
+        return int(QDialog::Rejected);
     };
     ui.showTable = [](const QString& table) {
         if (store::DbMessageSink* sink = store::dbMessageSink())

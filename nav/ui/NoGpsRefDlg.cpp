@@ -120,6 +120,14 @@ void NoGpsRefDlg::FillStep()
         EndFill();
 }
 
+int NoGpsRefDlg::RunToEnd()
+{
+    CmOk();
+    while (m_running)
+        FillStep();
+    return result();
+}
+
 void NoGpsRefDlg::EndFill()
 {
     m_timer.stop();

@@ -54,6 +54,9 @@ public:
     void CmCancel();
     // One step of a running fill (the timer's work).
     void FillStep();
+    // Ok with the column as chosen, and every step at once (no operator):
+    // the dialog's result.
+    int RunToEnd();
 
     bool Running() const { return m_running; }
     QComboBox* Columns() const { return m_columns; }

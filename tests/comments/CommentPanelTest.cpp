@@ -174,6 +174,7 @@ TEST(CommentPanel, AWrappedLineIsStoredAsTheLinesTheEditShows)
     Recorded r;
     TCommentWindow panel(nullptr, Context(r, PanelOnline, 0));
     panel.resize(300, 600);
+    panel.show();
     EXPECT_EQ(panel.LinkCheck(), nullptr); // no recorder, no link box
     panel.CommentEdit()->setPlainText(Words(120));
     const QStringList lines = panel.CommentEdit()->VisualLines();

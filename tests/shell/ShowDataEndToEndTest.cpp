@@ -136,4 +136,29 @@ TEST_F(ShowDataEndToEnd, ACommentTypedInTheCommentsTabIsStoredInPieces)
     EXPECT_EQ(rows[0], typed + QStringLiteral("|19|"));
 }
 
+TEST_F(ShowDataEndToEnd, RowsStoredWithoutAGpsReferenceAreGivenOneWhenTheSurveyIsShown)
+{
+    {
+        DirectDb db(survey);
+        ASSERT_TRUE(db.exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+            "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
+            "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 60) || ' seconds'), 10.0, 'A' FROM n")));
+        // Comments typed while nothing was read from the GPS.
+        ASSERT_TRUE(db.exec(QStringLiteral(
+            "INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Comment\") VALUES "
+            "('2026-03-01 00:30:30', 0, '1900-01-01 00:00:00', 'half past'), "
+            "('2026-03-01 00:00:10', 0, '1900-01-01 00:00:00', 'before the track')")));
+    }
+    WriteSettings(At(2026, 3, 1), At(2026, 3, 2));
+    const QByteArray output =
+        Run({QStringLiteral("-s")}, velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 500));
+    EXPECT_TRUE(output.contains("2 Rows of table Comments do not contain a valid Gps cross reference"))
+        << output.toStdString();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT \"Comment\", \"GpsIndex\", \"GPSTime\" FROM \"Comments\" ORDER BY \"PCTime\"")),
+              (QStringList{"before the track|-1|1900-01-01 00:00:00", "half past|30|2026-03-01 00:30:00"}));
+    // Filled before the load: the comment on the track is listed.
+    EXPECT_TRUE(output.contains("comments listed: 1")) << output.toStdString();
+}
+
 } // namespace
