@@ -50,6 +50,19 @@ struct Comments : CommentListSink {
     QStringList rows;
 };
 
+struct Heard : HeardSink {
+    void AddHeard(const QString& time, int32_t index, const QString& species, int strength,
+                  const QString& comment) override
+    {
+        rows << QStringLiteral("heard %1 %2 %3 %4 %5").arg(time).arg(index).arg(species).arg(strength).arg(comment);
+    }
+    void AddEffort(const QString& time, const QString& status, const QString& comment) override
+    {
+        rows << QStringLiteral("effort %1 %2 %3").arg(time, status, comment);
+    }
+    QStringList rows;
+};
+
 struct Effort : EffortSink {
     void AddEffortPoint(int program, int32_t index, uint32_t colour, int state) override
     {
@@ -231,6 +244,24 @@ TEST_F(ShowDataDb, EffortPointsStartUnpaintedAndTakeTheColourOfTheirStatus)
     reader.DbGetEffortData(4, none, 1);
     reader.DbGetEffortData(0, none, std::nullopt);
     EXPECT_TRUE(none.rows.isEmpty());
+}
+
+TEST_F(ShowDataDb, ThingsHeardAndListeningEffortOfTheRangeGoToTheHeardForm)
+{
+    ASSERT_TRUE(exec(QStringLiteral(
+        "INSERT INTO \"ThingsHeard\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Species\", \"Strength\", "
+        "\"Comment\") VALUES ('2028-02-29 10:01:10', 2, '2028-02-29 10:01:00', 'Sperm ', 3, 'faint'), "
+        "('2028-03-01 10:00:10', 6, '2028-03-01 10:00:00', 'Dolphin', 1, '')")));
+    ASSERT_TRUE(exec(QStringLiteral("INSERT INTO \"ListeningEffort\" (\"PCTime\", \"Status\", \"GPSIndex\", "
+                                    "\"GPSTime\", \"Comment\") VALUES ('2028-02-29 10:00:05', 'Start', 1, "
+                                    "'2028-02-29 10:00:00', 'watch 1')")));
+    Fixes fixes;
+    ShowDataReader reader = Reader();
+    ASSERT_TRUE(reader.DbLoadAllGpsData(fixes));
+    Heard heard;
+    reader.DbLoadHeardData(heard);
+    EXPECT_EQ(heard.rows, (QStringList{"heard 2028-02-29 10:01:10 2 Sperm 3 faint",
+                                       "effort 2028-02-29 10:00:05 Start watch 1"}));
 }
 
 TEST_F(ShowDataDb, LastValueOfAnEmptyTableIsZeroAndATextCountsAsItsLeadingNumber)
