@@ -5,7 +5,7 @@
 #include "nav/GpsDataSets.h"
 #include "nav/GpsFixList.h"
 #include "nav/ShowDataSinks.h"
-#include "nav/ui/NoGpsRefDlg.h"
+#include "gpsref/NoGpsRefDlg.h"
 #include "shell/DatabaseSheet.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
@@ -157,14 +157,14 @@ QWidget* MakeCommentWindow(QWidget* parent)
     return panel;
 }
 
-nav::ui::GpsReferenceUi CrossReferenceUi()
+gpsref::GpsReferenceUi CrossReferenceUi()
 {
-    nav::ui::GpsReferenceUi ui;
+    gpsref::GpsReferenceUi ui;
     ui.showStop = ShowStop;
     ui.runDialog = [](QDialog& dialog) {
         if (!NoModal())
             return dialog.exec();
-        auto* check = qobject_cast<nav::ui::NoGpsRefDlg*>(&dialog);
+        auto* check = qobject_cast<gpsref::NoGpsRefDlg*>(&dialog);
         qCWarning(shellLog).noquote() << dialog.windowTitle() << ":" << (check ? check->Text()->text() : QString());
         // Unattended copies that accept sheets take the offered fill too.
         if (check && AcceptSheetsUnattended()) {
@@ -183,14 +183,14 @@ nav::ui::GpsReferenceUi CrossReferenceUi()
 
 void CheckGpsReferences(QWidget* parent)
 {
-    std::vector<nav::ui::TableAndTrack> forms;
+    std::vector<gpsref::TableAndTrack> forms;
     for (const forms::TUserFormInfo* form : forms::UserFormList())
         if (form)
             forms.push_back({form->DataTable, form->GpsDataSetTable});
     store::DbMessageSink* sink = store::dbMessageSink();
     if (sink)
         sink->beginTableCheck();
-    nav::ui::DbCheckGpsReferences(parent, forms, CrossReferenceUi());
+    gpsref::DbCheckGpsReferences(parent, forms, CrossReferenceUi());
     if (sink)
         sink->endTableCheck();
 }
@@ -257,7 +257,7 @@ void BindShowData(MainWindowHooks& hooks, MainCommandHooks& commands)
     };
     commands.checkGpsReferences = CheckGpsReferences;
     store::SetGpsIndexCheck([](const QString& table) {
-        nav::ui::CheckGpsIndexes(MainWindowHandle(), table, QString::fromLatin1(forms::kMainGpsDataSet),
+        gpsref::CheckGpsIndexes(MainWindowHandle(), table, QString::fromLatin1(forms::kMainGpsDataSet),
                                  CrossReferenceUi());
     });
 }

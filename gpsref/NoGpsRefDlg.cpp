@@ -1,4 +1,4 @@
-#include "nav/ui/NoGpsRefDlg.h"
+#include "gpsref/NoGpsRefDlg.h"
 
 #include "nav/ShowDataReaders.h"
 
@@ -8,7 +8,12 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-namespace velmar::nav::ui {
+namespace velmar::gpsref {
+
+using nav::CountRowsWithoutGpsReference;
+using nav::EventTimeColumns;
+using nav::GpsReferenceFill;
+using nav::ProgressPercent;
 
 namespace {
 
@@ -186,4 +191,4 @@ void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& use
         CheckGpsIndexes(parent, t.table, t.gpsTable, ui);
 }
 
-} // namespace velmar::nav::ui
+} // namespace velmar::gpsref

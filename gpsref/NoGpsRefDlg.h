@@ -23,7 +23,7 @@ class QLabel;
 class QProgressBar;
 class QPushButton;
 
-namespace velmar::nav::ui {
+namespace velmar::gpsref {
 
 inline constexpr int IdNoGpsRefText = 31910;
 inline constexpr int IdNoGpsRefColumns = 31911;
@@ -77,7 +77,7 @@ private:
     GpsReferenceUi m_ui;
     bool m_running = false;
     bool m_stopRequested = false;
-    std::unique_ptr<GpsReferenceFill> m_fill;
+    std::unique_ptr<nav::GpsReferenceFill> m_fill;
     QTimer m_timer;
     QLabel* m_text = nullptr;
     QComboBox* m_columns = nullptr;
@@ -103,4 +103,4 @@ void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& use
 // The fixed tables the menu command checks, in order.
 QStringList GpsReferenceTables();
 
-} // namespace velmar::nav::ui
+} // namespace velmar::gpsref

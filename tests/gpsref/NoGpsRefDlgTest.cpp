@@ -1,7 +1,7 @@
 // The cross-reference dialog on a seeded survey: the event-time column it
 // offers, a fill stepped by hand (the timer's work) with Stop after the first
 // transaction and Ok again for the rest, and the check over the fixed tables.
-#include "nav/ui/NoGpsRefDlg.h"
+#include "gpsref/NoGpsRefDlg.h"
 
 #include "tests/store/StoreTestSupport.h"
 
@@ -14,7 +14,7 @@
 
 using namespace velmar;
 using namespace velmar::nav;
-using namespace velmar::nav::ui;
+using namespace velmar::gpsref;
 
 namespace {
 
