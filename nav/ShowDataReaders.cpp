@@ -117,6 +117,31 @@ int ColumnNumber(const QString& table, const char* column)
     return 0;
 }
 
+using ColumnOf = std::function<int(const char* name)>;
+using EventRow = std::function<void(SQLHSTMT h, const ColumnOf& column)>;
+
+// Runs the query of an event table and hands each row over with the
+// positions of the table's columns. False when the query failed (shown).
+bool ReadEventRows(const QString& table, const QString& query,
+                   const std::function<void(qint64 done, qint64 total)>& progress, const EventRow& row)
+{
+    const qint64 total = CountRows(query);
+    SqlStatement statement(store::GetDbConnection());
+    if (!statement.execDirect(query)) {
+        ShowQueryError(query, QString::fromLatin1(kCaptionSqlError));
+        return false;
+    }
+    const ColumnOf column = [&table](const char* name) { return ColumnNumber(table, name); };
+    qint64 done = 0;
+    while (sqlSucceeded(SQLFetch(statement.handle()))) {
+        row(statement.handle(), column);
+        if (++done % kEventProgressStep == 0)
+            progress(done, std::max(total, done));
+    }
+    progress(0, 0);
+    return true;
+}
+
 // The bound row of the GPS reader: the track tables are the big ones, so
 // their rows land in fixed buffers without a call per column.
 struct GpsRowBuffer {
@@ -305,17 +330,8 @@ QString ShowDataReader::RangeWhere(const char* gpsTimeColumn) const
 bool ShowDataReader::DbLoadSpermData(DetectorEventSink& sink)
 {
     const QString table = QStringLiteral("QuintraEvents");
-    const QString query = EventQuery(table);
-    const qint64 total = CountRows(query);
-    SqlStatement statement(store::GetDbConnection());
-    if (!statement.execDirect(query)) {
-        ShowQueryError(query, QString::fromLatin1(kCaptionSqlError));
-        return false;
-    }
-    const SQLHSTMT h = statement.handle();
-    auto col = [&](const char* name) { return ColumnNumber(table, name); };
-    qint64 done = 0;
-    while (sqlSucceeded(SQLFetch(h))) {
+    return ReadEventRows(table, EventQuery(table), [this](qint64 d, qint64 t) { Progress(d, t); },
+                         [&](SQLHSTMT h, const ColumnOf& col) {
         NewRCEventRecord r;
         const QString eventTime = Text(h, col("EventTime"));
         r.sectionSeconds = int32_t(GetInt(h, col("Section Seconds")).value_or(0));
@@ -344,25 +360,12 @@ bool ShowDataReader::DbLoadSpermData(DetectorEventSink& sink)
                                  .arg(eventTime, gpsTime)
                                  .arg(gpsIndex),
                              QStringLiteral("DbLoadSpermData"));
-        if (++done % kEventProgressStep == 0)
-            Progress(done, std::max(total, done));
-    }
-    Progress(0, 0);
-    return true;
+    });
 }
 
 bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
 {
     const QString table = QStringLiteral("PorpoiseEvents");
-    const QString query = EventQuery(table);
-    const qint64 total = CountRows(query);
-    SqlStatement statement(store::GetDbConnection());
-    if (!statement.execDirect(query)) {
-        ShowQueryError(query, QString::fromLatin1(kCaptionSqlError));
-        return false;
-    }
-    const SQLHSTMT h = statement.handle();
-    auto col = [&](const char* name) { return ColumnNumber(table, name); };
     // A NULL column keeps what the record held before the first row.
     PorpoiseEventRecord r;
     r.maxBearing = 180.0f;
@@ -370,20 +373,20 @@ bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
     r.otherBearing = 999.0f;
     r.chi2 = -1.0f;
     r.fitProb = -1.0f;
-    auto real = [&](const char* name, float& field) {
-        if (auto v = GetReal(h, col(name)))
-            field = float(*v);
-    };
-    auto integer = [&](const char* name, auto& field) {
-        if (auto v = GetInt(h, col(name)))
-            field = std::remove_reference_t<decltype(field)>(*v);
-    };
-    auto text = [&](const char* name, QString& field, int width) {
-        if (auto v = GetText(h, col(name)))
-            field = v->left(width - 1);
-    };
-    qint64 done = 0;
-    while (sqlSucceeded(SQLFetch(h))) {
+    return ReadEventRows(table, EventQuery(table), [this](qint64 d, qint64 t) { Progress(d, t); },
+                         [&](SQLHSTMT h, const ColumnOf& col) {
+        auto real = [&](const char* name, float& field) {
+            if (auto v = GetReal(h, col(name)))
+                field = float(*v);
+        };
+        auto integer = [&](const char* name, auto& field) {
+            if (auto v = GetInt(h, col(name)))
+                field = std::remove_reference_t<decltype(field)>(*v);
+        };
+        auto text = [&](const char* name, QString& field, int width) {
+            if (auto v = GetText(h, col(name)))
+                field = v->left(width - 1);
+        };
         if (auto v = GetText(h, col("EventStart")))
             r.eventStart = sound::ParseTimeStamp(*v);
         integer("Number", r.number);
@@ -418,11 +421,7 @@ bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
         real("FitProb", r.fitProb);
         integer("StoreClicks", r.storeClicks);
         sink.AddPorpoiseEvent(r, gpsIndex);
-        if (++done % kEventProgressStep == 0)
-            Progress(done, std::max(total, done));
-    }
-    Progress(0, 0);
-    return true;
+    });
 }
 
 int ShowDataReader::DbLoadComments(CommentListSink& sink)
