@@ -157,7 +157,10 @@ void TMainCommands::SelectTab(int index)
 
 void TMainCommands::RunSheet(ui::SettingsSheet& sheet, int* result)
 {
-    const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet) : NoModal() ? 0 : sheet.Execute();
+    // Unattended copies take a sheet as it stands when asked to accept sheets.
+    const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet)
+                  : NoModal()                 ? int(AcceptSheetsUnattended() && sheet.ApplyNow())
+                                              : sheet.Execute();
     if (result)
         *result = r;
 }

@@ -19,6 +19,7 @@
 #include "shell/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
+#include "shell/ShowDataWiring.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
@@ -190,6 +191,7 @@ int VelmarMain(int argc, char** argv)
     forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});
+    BindShowData(mainWindowHooks(), mainCommandHooks());
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
