@@ -454,13 +454,16 @@ TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
     for (const char* table : {"UDF_Comments", "UDF_Sightings"})
         velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QLatin1String(table),
                                         velmar::store::kUserTableUserForm);
-    velmar::store::SqlStatement rows(velmar::store::GetDbConnection());
-    ASSERT_TRUE(rows.execDirect(QStringLiteral(
-        "INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
-    velmar::store::SqlStatement form(velmar::store::GetDbConnection());
-    ASSERT_TRUE(form.execDirect(QStringLiteral(
-        "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Required\") "
-        "VALUES (1, 'INTEGER', 'Count', 1), (2, 'CHAR', 'Note', 0), (3, 'DDEENABLE', '', 0)")));
+    {
+        // The statements end before the connection they were made on.
+        velmar::store::SqlStatement rows(velmar::store::GetDbConnection());
+        ASSERT_TRUE(rows.execDirect(QStringLiteral(
+            "INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
+        velmar::store::SqlStatement form(velmar::store::GetDbConnection());
+        ASSERT_TRUE(form.execDirect(QStringLiteral(
+            "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Required\") "
+            "VALUES (1, 'INTEGER', 'Count', 1), (2, 'CHAR', 'Note', 0), (3, 'DDEENABLE', '', 0)")));
+    }
     velmar::store::CloseDB();
     TheProgramSettings = ProgramSettings();
     TheProgramSettings.FirstRunPending = false;
