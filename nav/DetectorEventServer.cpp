@@ -132,6 +132,11 @@ std::optional<Record> DetectorEventServer::Decode(const QByteArray& data, Detect
     std::optional<Record> record = Record::decode(data);
     if (!record) {
         qCWarning(lcEvents) << "refused" << Record::ItemName << "of" << data.size() << "bytes, needs" << Record::Size;
+    } else if (!record->valuesValid()) {
+        qCWarning(lcEvents) << "refused" << Record::ItemName << ": a value is no number or out of range";
+        record.reset();
+    }
+    if (!record) {
         const QString text = InvalidRecordText(kind);
         Later([this, text] {
             if (hooks.showError)

@@ -339,6 +339,24 @@ TEST_F(FormListTest, PokedDataFillsTheFirstWindowOfAnEnabledFormAndStores)
                                    QByteArray("1,MW,") + QByteArray(500, 'x')));
     // The control's buffer of 10 holds 9 characters and its terminator.
     EXPECT_EQ(w->values[2], QString(9, QLatin1Char('x')));
+    // Characters, not halves of one: a character beyond the first plane is
+    // kept whole or left out, never cut to a lone surrogate stored as "?".
+    const QByteArray face = "\xF0\x9F\x98\x80";
+    EXPECT_TRUE(UserFormDdePoke(QStringLiteral("Sightings"), "1,MW,xxxxxxxx" + face + face));
+    EXPECT_EQ(w->values[2], QStringLiteral("xxxxxxxx") + QString::fromUtf8(face));
+}
+
+// Forms still loaded when the program ends leave the form list without
+// touching anything already destroyed (AddressSanitizer sees it).
+TEST_F(FormListTest, FormsStillLoadedAtExitEndCleanly)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            load();
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 struct SplitCase {
