@@ -10,6 +10,8 @@
 #include "store/FixedSchema.h"
 #include "store/SqlText.h"
 
+#include <sqlext.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -65,6 +67,21 @@ QString literal(const QString& value)
     return QLatin1Char('\'') + QString(value).replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
 }
 
+QStringList tableNames()
+{
+    store::SqlStatement s(store::GetDbConnection());
+    QStringList names;
+    if (!s.execDirect(QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table'")))
+        return names;
+    while (store::sqlSucceeded(SQLFetch(s.handle()))) {
+        char name[512] = {};
+        SQLLEN length = 0;
+        if (store::sqlSucceeded(SQLGetData(s.handle(), 1, SQL_C_CHAR, name, sizeof name, &length)))
+            names << QString::fromUtf8(name);
+    }
+    return names;
+}
+
 struct Survey {
     QTemporaryDir dir;
     QString file() const { return dir.filePath(QStringLiteral("survey.sqlite")); }
@@ -86,10 +103,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
     }();
     (void)app;
 
-    // A fresh survey each time, so no input sees what an earlier one changed.
-    store::CloseDB();
-    QFile::remove(survey->file());
-    FUZZ_CHECK(store::OpenDB(nullptr, survey->file()) == store::kOpenDbOk);
+    // One survey for the run (opening one takes long); the tables an input
+    // made are dropped after it, so the next starts from the same tables.
+    static const QStringList startTables = [] {
+        FUZZ_CHECK(store::OpenDB(nullptr, survey->file()) == store::kOpenDbOk);
+        return tableNames();
+    }();
 
     QStringList columns;
     QStringList names;
@@ -121,5 +140,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
             FUZZ_CHECK(row->FieldLength() >= 0);
     }
     FUZZ_CHECK(forms::UserFormList().empty());
+    for (const QString& table : tableNames())
+        if (!startTables.contains(table))
+            FUZZ_CHECK(exec(QStringLiteral("DROP TABLE %1").arg(store::QuoteIdentifier(table))));
     return 0;
 }
