@@ -1,5 +1,8 @@
-# add_velmar_test(<name> SOURCES a.cpp b.cpp LIBS lib... [LABELS unit|integration|dbus|audio|video]
+# add_velmar_test(<name> SOURCES a.cpp b.cpp LIBS lib... [LABELS unit|integration|dbus|audio|video|slow]
 #                 [TIMEOUT s] [GUI] [QT])
+#
+# slow: a test that drives real programs through many seconds of their own
+# timers or thousands of bus calls; `ctest -LE slow` leaves them out of a quick run.
 #
 # GoogleTest by default, with a main that makes a QCoreApplication (GUI: a
 # QApplication, for widget tests). QT: a Qt Test executable with its own main.

@@ -1,5 +1,7 @@
 #include "forms/UserFormDdeInput.h"
 
+#include "store/SqlText.h"
+
 #include <QLoggingCategory>
 #include <QStringDecoder>
 
@@ -45,7 +47,7 @@ bool FillFromDde(UserFormWindow& window, const QByteArray& data)
         for (std::size_t i = 0; i < rows.size() && i < fields.size(); ++i) {
             const int index = int(i);
             if (!fields[i].isEmpty())
-                window.SetValueText(index, fields[i].left(std::max(1, rows[i]->FieldLength() - 1)));
+                window.SetValueText(index, store::CutToWidth(fields[i], std::max(1, rows[i]->FieldLength() - 1)));
             else if (rows[i]->AutoUpdate > 0)
                 window.AutoFillValue(index);
         }

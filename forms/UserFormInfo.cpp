@@ -45,8 +45,11 @@ struct Globals {
 
 Globals& globals()
 {
-    static Globals g;
-    return g;
+    // Never destroyed: forms owned by other static objects (the form list)
+    // leave the list in their destructors at exit, whatever the order in
+    // which statics are destroyed.
+    static Globals* const g = new Globals;
+    return *g;
 }
 
 QString trimmedRight(QString text)

@@ -137,6 +137,10 @@ std::optional<Record> DetectorEventServer::Decode(const QByteArray& data, Detect
         qCWarning(lcEvents) << "refused" << Record::ItemName << "with an impossible time";
         ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": impossible time in \"%1\"").arg(Record::ItemName));
         record.reset();
+    } else if (!record->valuesValid()) {
+        qCWarning(lcEvents) << "refused" << Record::ItemName << ": a value is no number or out of range";
+        ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": a value out of range in \"%1\"").arg(Record::ItemName));
+        record.reset();
     }
     return record;
 }

@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace velmar::nav {
@@ -74,7 +75,70 @@ private:
     QByteArray& m_out;
 };
 
+// Visits the record's fields and notes whether every real one is finite.
+class FiniteCheck {
+public:
+    void u8(std::size_t, const uint8_t&) {}
+    void i16(std::size_t, const int16_t&) {}
+    void u32(std::size_t, const uint32_t&) {}
+    void i32(std::size_t, const int32_t&) {}
+    void f32(std::size_t, const float& v) { m_finite = m_finite && std::isfinite(v); }
+    void time(std::size_t, const SystemTime&) {}
+    void text(std::size_t, int, const QString&) {}
+    bool finite() const { return m_finite; }
+
+private:
+    bool m_finite = true;
+};
+
+template <class Record>
+bool allFinite(const Record& record)
+{
+    FiniteCheck check;
+    Record copy = record;
+    copy.layout(check);
+    return check.finite();
+}
+
+// No detector reports an event or a sound that lasts longer than a day; a
+// duration beyond that would overflow the time arithmetic of the panels.
+bool durationInRange(float seconds)
+{
+    constexpr float LongestDuration = 24.0f * 60.0f * 60.0f;
+    return seconds >= 0.0f && seconds <= LongestDuration;
+}
+
 } // namespace
+
+bool NewWhistlesRecord::valuesValid() const
+{
+    return allFinite(*this) && durationInRange(duration);
+}
+
+bool NewSeismicRecord::valuesValid() const
+{
+    return allFinite(*this);
+}
+
+bool NewRCEventRecord::valuesValid() const
+{
+    return allFinite(*this) && durationInRange(duration);
+}
+
+bool PorpoiseEventRecord::valuesValid() const
+{
+    return allFinite(*this) && durationInRange(duration);
+}
+
+bool NewWhistleEventRecord::valuesValid() const
+{
+    return allFinite(*this) && durationInRange(duration);
+}
+
+bool RightWhaleEventRecord::valuesValid() const
+{
+    return allFinite(*this) && durationInRange(duration);
+}
 
 template <class Derived>
 std::optional<Derived> PackedRecord<Derived>::decode(const uint8_t* data, std::size_t size)

@@ -8,7 +8,9 @@
 // laying a struct over the bytes. A record shorter than its size is refused;
 // bytes beyond the size are ignored. Decoding starts from a zeroed record, and
 // each text field is read up to its terminating zero but never past its
-// width (UTF-8, or Latin-1 when the bytes are not UTF-8). encode writes the
+// width (UTF-8, or Latin-1 when the bytes are not UTF-8). valuesValid says
+// whether the values can be used at all (the receiver refuses a record that
+// fails it, as it refuses a short one). encode writes the
 // same layout (texts as UTF-8 cut to leave their terminating zero, unread
 // gaps zero), for tests and stand-in detectors.
 //
@@ -69,6 +71,9 @@ struct NewWhistlesRecord : PackedRecord<NewWhistlesRecord> {
     float correlation = 0;
 
     template <class IO> void layout(IO& io);
+    // Every number a number (no NaN or infinity) and every duration within a
+    // day: a record that fails is refused like a short one.
+    bool valuesValid() const;
     bool operator==(const NewWhistlesRecord&) const = default;
 };
 
@@ -85,6 +90,9 @@ struct NewSeismicRecord : PackedRecord<NewSeismicRecord> {
     float amplitude2 = 0;
 
     template <class IO> void layout(IO& io);
+    // Every number a number (no NaN or infinity) and every duration within a
+    // day: a record that fails is refused like a short one.
+    bool valuesValid() const;
     bool operator==(const NewSeismicRecord&) const = default;
 };
 
@@ -117,6 +125,9 @@ struct NewRCEventRecord : PackedRecord<NewRCEventRecord> {
     int32_t eventNumber = 0;   // second part of the event key
 
     template <class IO> void layout(IO& io);
+    // Every number a number (no NaN or infinity) and every duration within a
+    // day: a record that fails is refused like a short one.
+    bool valuesValid() const;
     bool operator==(const NewRCEventRecord&) const = default;
 };
 
@@ -167,6 +178,9 @@ struct PorpoiseEventRecord : PackedRecord<PorpoiseEventRecord> {
     float fitProb = 0;
 
     template <class IO> void layout(IO& io);
+    // Every number a number (no NaN or infinity) and every duration within a
+    // day: a record that fails is refused like a short one.
+    bool valuesValid() const;
     bool operator==(const PorpoiseEventRecord&) const = default;
 };
 
@@ -199,6 +213,9 @@ struct NewWhistleEventRecord : PackedRecord<NewWhistleEventRecord> {
     int16_t fileSection = 0;
 
     template <class IO> void layout(IO& io);
+    // Every number a number (no NaN or infinity) and every duration within a
+    // day: a record that fails is refused like a short one.
+    bool valuesValid() const;
     bool operator==(const NewWhistleEventRecord&) const = default;
 };
 
@@ -240,6 +257,9 @@ struct RightWhaleEventRecord : PackedRecord<RightWhaleEventRecord> {
     int32_t maxInList = 0;
 
     template <class IO> void layout(IO& io);
+    // Every number a number (no NaN or infinity) and every duration within a
+    // day: a record that fails is refused like a short one.
+    bool valuesValid() const;
     bool operator==(const RightWhaleEventRecord&) const = default;
 };
 

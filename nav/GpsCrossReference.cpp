@@ -242,8 +242,12 @@ bool GpsReferenceFill::Start()
         const QByteArray lastBytes = last.toLatin1();
         while (sqlSucceeded(SQLFetch(h))) {
             Track::Fix f{index, {}, ind[2] == SQL_NULL_DATA ? 0.0f : float(speed)};
-            if (ind[1] != SQL_NULL_DATA)
-                std::strncpy(f.time.data(), time.data(), f.time.size() - 1);
+            if (ind[1] != SQL_NULL_DATA) {
+                // The time text is cut to its stored width and always ends.
+                const std::size_t n = std::min(std::strlen(time.data()), f.time.size() - 1);
+                std::memcpy(f.time.data(), time.data(), n);
+                f.time[n] = '\0';
+            }
             // Before the first event only the newest fix matters.
             if (std::strcmp(f.time.data(), firstBytes.constData()) <= 0 && !m_track->fixes.empty()
                 && std::strcmp(m_track->fixes.back().time.data(), firstBytes.constData()) <= 0)

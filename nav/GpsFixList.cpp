@@ -3,8 +3,10 @@
 #include "shell/RunMode.h"
 #include "sound/DateTimeText.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 namespace velmar::nav {
 
@@ -57,8 +59,15 @@ GPSTHING* GpsFixList::Append(const GpsFixData& fix, int32_t gpsIndex, int32_t da
     node->Index = gpsIndex;
     node->dataSet = dataSet;
     node->tickCount = m_tickNow();
-    if (shell::RunMode == shell::RunModeShowData)
-        node->secondsFromShowStart = int32_t(sound::SecondsBetween(fix.programTime, m_showStart));
+    if (shell::RunMode == shell::RunModeShowData) {
+        // A stored fix decades from the shown start (a damaged time) is as far
+        // as the count goes, not a wrapped one.
+        const double seconds = sound::SecondsBetween(fix.programTime, m_showStart);
+        node->secondsFromShowStart = std::isfinite(seconds)
+            ? int32_t(std::clamp(seconds, double(std::numeric_limits<int32_t>::min()),
+                                 double(std::numeric_limits<int32_t>::max())))
+            : 0;
+    }
 
     GPSTHING*& newest = m_newest[std::size_t(dataSet)];
     node->older = newest;

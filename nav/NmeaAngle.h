@@ -9,7 +9,8 @@
 
 namespace velmar::nav {
 
-// Whole degrees: value x 0.01, cut toward zero.
+// Whole degrees: value x 0.01, cut toward zero. A value that is no number
+// (NaN, infinite) or more than 360 degrees splits into 0 degrees, 0 minutes.
 int32_t NmeaDegrees(float value);
 
 // Minutes: value - 100 x NmeaDegrees(value).

@@ -4,6 +4,9 @@
 #include "platform/Dde.h"
 #include "store/ProgramSettings.h"
 
+#include <cmath>
+#include <limits>
+
 namespace velmar::nav {
 
 namespace {
@@ -118,11 +121,12 @@ uint32_t NmeaClient::DdeGetGPSData(GpsFixData& fix, const NmeaSentenceChoice& ch
         result = read ? NmeaOk : NmeaBadString;
     }
 
-    double heading = 0;
-    if (choice.readHdt && DdeGetNmeaFloat(choice.hdtTalker + QStringLiteral("HDT"), 1, heading, HeadingFieldWidth))
-        fix.SetTrueHeading(float(heading));
-    if (choice.readHdm && DdeGetNmeaFloat(choice.hdmTalker + QStringLiteral("HDM"), 1, heading, HeadingFieldWidth))
-        fix.SetMagHeading(float(heading));
+    if (choice.readHdt)
+        if (const auto heading = RequestHeading(choice.hdtTalker, "HDT"))
+            fix.SetTrueHeading(*heading);
+    if (choice.readHdm)
+        if (const auto heading = RequestHeading(choice.hdmTalker, "HDM"))
+            fix.SetMagHeading(*heading);
     return result;
 }
 
@@ -156,7 +160,11 @@ bool NmeaClient::DdeGetNmeaInt(const QString& item, int n, int32_t& value, int w
     const std::optional<QByteArray> field = NumberField(item, n, width);
     if (!field)
         return false;
-    value = int32_t(field->trimmed().toLong());
+    const qlonglong v = field->trimmed().toLongLong();
+    // A number too large for the value is no reading rather than a wrapped one.
+    if (v < std::numeric_limits<int32_t>::min() || v > std::numeric_limits<int32_t>::max())
+        return false;
+    value = int32_t(v);
     return true;
 }
 
@@ -167,11 +175,17 @@ bool NmeaClient::DdeGetNmeaFloat(const QString& item, int n, double& value, int 
         return false;
     bool ok = false;
     const double v = field->trimmed().toDouble(&ok);
-    // A field that is no number is not a reading.
-    if (!ok)
+    // A field that is no number is not a reading; neither is "nan" or "inf".
+    if (!ok || !std::isfinite(v))
         return false;
     value = v;
     return true;
+}
+
+std::optional<float> NmeaClient::RequestHeading(const QString& talker, const char* type)
+{
+    const std::optional<QByteArray> sentence = DdeRequestNmeaSentence(talker + QLatin1String(type));
+    return sentence ? ParseHeading(*sentence, type) : std::nullopt;
 }
 
 bool NmeaClient::DdeGetNmeaString(const QString& item, int n, QString& text, int size)

@@ -88,6 +88,9 @@ private:
     void DropStrings();
     std::optional<QByteArray> RequestOnStrings(const QString& item);
     std::optional<QByteArray> NumberField(const QString& item, int n, int width);
+    // The heading of the newest HDT or HDM sentence of that talker, checked
+    // whole (checksum, range) as the position sentences are.
+    std::optional<float> RequestHeading(const QString& talker, const char* type);
 
     std::unique_ptr<platform::DdeClient> m_client;
     bool m_stringsOpen = false;

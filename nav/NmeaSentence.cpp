@@ -1,8 +1,10 @@
 #include "nav/NmeaSentence.h"
 
 #include "nav/GpsGeometry.h"
+#include "nav/NmeaFields.h"
 #include "shell/ProgramClock.h"
 
+#include <cmath>
 #include <limits>
 
 namespace velmar::nav {
@@ -10,9 +12,10 @@ namespace velmar::nav {
 namespace {
 
 constexpr int SentenceNameLength = 5;  // two talker letters and the type
-constexpr double LargestSentenceTime = 240000.0;
 constexpr float LargestLatitude = 9000.0f;   // ddmm.mmm
 constexpr float LargestLongitude = 18000.0f; // dddmm.mmm
+constexpr double MinutesPerDegree = 60.0;
+constexpr float LargestHeading = 360.0f;
 constexpr double SecondsPerHour = 3600.0;
 
 // The sentence without the NUL, carriage return and line feed that may trail it.
@@ -49,22 +52,31 @@ bool readTime(GpsFixData& fix, const QByteArray& field)
         fix.sentenceTime = 0;
         return true;
     }
-    bool ok = false;
-    const double t = field.toDouble(&ok);
-    if (!ok || t < 0 || t >= LargestSentenceTime)
+    const std::optional<NmeaTimeField> time = ReadNmeaTimeField(field);
+    if (!time)
         return false;
-    fix.sentenceTime = int32_t(t);
+    fix.sentenceTime = time->hhmmss;
     return true;
 }
 
+// A plain decimal number from 0 to largest: a float that does not round
+// above largest either.
 bool readFloat(const QByteArray& field, float& value, float largest)
 {
-    bool ok = false;
-    const double v = field.toDouble(&ok);
-    if (!ok || v < 0 || v > largest)
+    const std::optional<double> v = ReadNmeaNumber(field);
+    if (!v || *v < 0 || *v > largest || float(*v) > largest)
         return false;
-    value = float(v);
+    value = float(*v);
     return true;
+}
+
+// ddmm.mmm or dddmm.mmm: no more than 59.999... minutes.
+bool readAngle(const QByteArray& field, float& value, float largest)
+{
+    if (!readFloat(field, value, largest))
+        return false;
+    const double minutes = double(value) - 100.0 * std::floor(double(value) / 100.0);
+    return minutes < MinutesPerDegree;
 }
 
 enum class PositionFields { Absent, Present, Bad };
@@ -83,7 +95,7 @@ PositionFields readPosition(GpsFixData& fix, const QList<QByteArray>& f, int fir
         return PositionFields::Bad;
     if (ew != "E" && ew != "W")
         return PositionFields::Bad;
-    if (!readFloat(lat, fix.latitude, LargestLatitude) || !readFloat(lon, fix.longitude, LargestLongitude))
+    if (!readAngle(lat, fix.latitude, LargestLatitude) || !readAngle(lon, fix.longitude, LargestLongitude))
         return PositionFields::Bad;
     fix.latitudeLetter = ns.front();
     fix.longitudeLetter = ew.front();
@@ -152,7 +164,7 @@ bool GpsSentenceParser::ParseRMC(GpsFixData& fix, const QByteArray& sentence)
     const bool hasCourse = f.size() > Course && !f[Course].isEmpty();
     if (hasCourse) {
         float course = 0;
-        if (!readFloat(f[Course], course, 360.0f))
+        if (!readFloat(f[Course], course, LargestHeading))
             return false;
         fix.course = course;
     } else if (fix.valid && m_previousRmc.valid) {
@@ -211,6 +223,18 @@ bool GpsSentenceParser::ParseGGA(GpsFixData& fix, const QByteArray& sentence)
     }
     m_previousGga = fix;
     return true;
+}
+
+std::optional<float> ParseHeading(const QByteArray& sentence, const char* type)
+{
+    enum { Name, Heading, Required };
+    const auto fields = sentenceFields(sentence);
+    if (!fields || fields->size() < Required || !nameIs(fields->at(Name), type))
+        return std::nullopt;
+    float heading = 0;
+    if (!readFloat(fields->at(Heading), heading, LargestHeading))
+        return std::nullopt;
+    return heading;
 }
 
 GpsSentenceParser& TheGpsSentenceParser()

@@ -25,6 +25,11 @@ namespace velmar::nav {
 // longer (maxLength <= 0: no limit).
 std::optional<QByteArray> GetNmeaField(const QByteArray& sentence, int n, int maxLength = 0);
 
+// The heading of an HDT or HDM sentence (type "HDT" or "HDM"), 0-360
+// degrees. Nothing for a sentence of another type, a checksum that does not
+// match, or a heading that is no plain number in that range.
+std::optional<float> ParseHeading(const QByteArray& sentence, const char* type);
+
 // The two position parsers with their memory of the previous fix each: an RMC
 // without course takes the course of the leg from the previous RMC fix, and a
 // GGA takes course and speed from the leg since the previous GGA fix.

@@ -215,7 +215,9 @@ int RecentEventDispatch::CountDetectorPanel(uint64_t ageMs)
         const NewRCEventRecord& r = RCEvents.newest->record;
         // The end of the event: its time plus its whole seconds.
         platform::SystemTime end = r.eventTime;
-        if (end.isValid())
+        // The receiver refuses records without a usable duration; this only
+        // keeps the arithmetic defined should one come another way.
+        if (end.isValid() && r.valuesValid())
             end = platform::SystemTime::fromTimePoint(end.toTimePoint()
                                                       + std::chrono::seconds(int64_t(r.duration)));
         clickTime = StatusTimeText(end);

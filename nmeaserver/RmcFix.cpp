@@ -1,8 +1,11 @@
 #include "nmeaserver/RmcFix.h"
 
+#include "nav/NmeaFields.h"
+
 #include <QList>
 
 #include <cmath>
+#include <optional>
 
 namespace velmar::nmeaserver {
 
@@ -10,13 +13,14 @@ namespace {
 enum Field { Name, TimeField, StatusField, Lat, LatHemi, Lon, LonHemi, SpeedField, CourseField, DateField };
 constexpr int NameLength = 5;
 
+// A plain decimal that a float holds: "nan", "inf" and exponents are no numbers.
 bool number(const QByteArray& field, float& out)
 {
-    bool ok = false;
-    const double v = field.toDouble(&ok);
-    if (ok)
-        out = float(v);
-    return ok;
+    const std::optional<double> v = nav::ReadNmeaNumber(field);
+    if (!v || !std::isfinite(float(*v)))
+        return false;
+    out = float(*v);
+    return true;
 }
 
 bool letter(const QByteArray& field, char& out)
@@ -59,9 +63,13 @@ bool ParseRmc(RmcFix& fix, const QByteArray& text)
     if (f.size() < CourseField + 1 || f[Name].size() != NameLength)
         return false;
     const bool noTime = f[TimeField].isEmpty();
-    float time = 0;
-    if (!noTime && !number(f[TimeField], time))
+    // The clock form sets the computer's clock from this field: anything but
+    // hhmmss[.d+] within the day is no time at all.
+    const std::optional<nav::NmeaTimeField> time = nav::ReadNmeaTimeField(f[TimeField]);
+    if (!noTime && !time) {
+        fix.NoTime = true;
         return false;
+    }
     if (!letter(f[StatusField], fix.Status) || !number(f[Lat], fix.Latitude)
         || !letter(f[LatHemi], fix.LatHemisphere[0]) || !number(f[Lon], fix.Longitude)
         || !letter(f[LonHemi], fix.LonHemisphere[0]) || !number(f[SpeedField], fix.Speed))
@@ -76,12 +84,8 @@ bool ParseRmc(RmcFix& fix, const QByteArray& text)
             return false;
         if (f.size() <= DateField || !leadingInteger(f[DateField], fix.Date))
             return false;
-        // The fraction is read from the text: a float cannot hold hhmmss.ss.
-        const QByteArray timeText = f[TimeField];
-        const qsizetype dot = timeText.indexOf('.');
-        fix.Time = int32_t(timeText.left(dot < 0 ? timeText.size() : dot).toInt());
-        fix.Milliseconds = dot < 0 ? 0 : int32_t(std::lround(("0" + timeText.mid(dot)).toDouble() * 1000.0));
-        fix.Milliseconds = std::min(fix.Milliseconds, 999);
+        fix.Time = time->hhmmss;
+        fix.Milliseconds = time->milliseconds;
     }
     fix.Valid = fix.Status == 'A';
     fix.ParsedAt = platform::SystemTime::nowUtc();

@@ -32,8 +32,10 @@ RmcFix newRmcFix();
 
 // Reads the text (from its start character on) in one of three forms: all
 // fields; an empty course; or no time and no date (NoTime). The name must be
-// five characters; the checksum is not looked at. False when no form fits;
-// the fix may then hold the fields read before the one that failed.
+// five characters; the checksum is not looked at. The time is hhmmss or
+// hhmmss.d+ (hours 0-23, minutes and seconds 0-59); numbers are plain
+// decimals. False when no form fits; the fix may then hold the fields read
+// before the one that failed, and a time field that is no time sets NoTime.
 bool ParseRmc(RmcFix& fix, const QByteArray& text);
 
 } // namespace velmar::nmeaserver

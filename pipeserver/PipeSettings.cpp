@@ -185,6 +185,12 @@ QString PipeSettings::problems() const
             return QStringLiteral("occurrence count of channel %1 disagrees with the scan list").arg(c);
     if (NiInputConfig < 0 || NiInputConfig > 2)
         return QStringLiteral("NI input configuration %1 out of range").arg(NiInputConfig);
+    for (int c = 0; c < MaxChannels; ++c) {
+        constexpr std::array<int16_t, 8> gainCodes{-1, 1, 2, 5, 10, 20, 50, 100};
+        const int16_t gain = ChannelSettings[c].Gain;
+        if (std::find(gainCodes.begin(), gainCodes.end(), gain) == gainCodes.end())
+            return QStringLiteral("gain code %1 of channel %2 is none of -1, 1, 2, 5, 10, 20, 50, 100").arg(gain).arg(c);
+    }
     for (int32_t m : RateMultipliers)
         if (m < 0 || m > MaxChannels)
             return QStringLiteral("rate multiplier %1 out of range").arg(m);

@@ -15,6 +15,7 @@ packages=(
   libjpeg62-turbo-dev libsndfile1-dev sox
   dbus dbus-x11 socat gpsd gpsd-clients python3
   fonts-dejavu-core
+  clang libclang-rt-14-dev
 )
 
 missing=()

@@ -138,12 +138,23 @@ bool readListChunk(WAVHEADER& header, QIODevice* file, uint32_t listSize, FileMe
     return file->seek(listEnd + (listSize & 1));
 }
 
+// Whether a frame of 16-bit samples and a second of them fit the header's
+// 16-bit block alignment and 32-bit byte rate (computed in 64 bits: 32768
+// channels would wrap to a 0-byte frame, and a rate past 2^30 to a byte
+// rate of a few bytes).
+bool frameFitsHeader(qint64 channels, qint64 sampleRate)
+{
+    const qint64 frameBytes = channels * (RequiredBits / 8);
+    return channels >= 1 && sampleRate >= 1 && frameBytes <= UINT16_MAX && frameBytes * sampleRate <= UINT32_MAX;
+}
+
 bool acceptedFormat(const WAVHEADER& h, const QByteArray& fmt)
 {
     bool pcm = h.FormatTag == WAVHEADER::FormatPcm;
     if (h.FormatTag == WAVHEADER::FormatExtensible && fmt.size() >= ExtensibleFmtBytes)
         pcm = qFromLittleEndian<uint16_t>(fmt.constData() + ExtensibleSubFormatAt) == WAVHEADER::FormatPcm;
-    return pcm && h.BitsPerSample == RequiredBits && h.Channels >= 1 && h.SampleRate >= 1;
+    return pcm && h.BitsPerSample == RequiredBits && h.Channels >= 1 && h.SampleRate >= 1
+        && frameFitsHeader(h.Channels, h.SampleRate);
 }
 
 // The sample bytes the file really holds after the first sample, in whole
@@ -280,7 +291,7 @@ bool ReadWavHeader(WAVHEADER& header, QIODevice* file, FileMessage* message)
     // The samples are read as interleaved 16-bit frames whatever the stored
     // alignment and rate claim.
     header.BlockAlign = uint16_t(header.Channels * 2);
-    header.BytesPerSecond = header.BlockAlign * header.SampleRate;
+    header.BytesPerSecond = uint32_t(qint64(header.BlockAlign) * header.SampleRate);
     if (!file->seek(fmtStart + paddedSize(*fmtSize)))
         return false;
 
@@ -381,7 +392,7 @@ QString ReadAiffHeader(WAVHEADER& header, QIODevice* file)
         return QStringLiteral("Can't convert SANE 80-bit Inf or NaN to double.");
     if (sampleBits != int16_t(RequiredBits))
         return QStringLiteral("AIFF file has %1 bit samples; only 16 bit samples can be read.").arg(sampleBits);
-    if (channels < 1 || *rate < 1.0 || *rate > double(UINT32_MAX))
+    if (channels < 1 || *rate < 1.0 || *rate > double(UINT32_MAX) || !frameFitsHeader(channels, qint64(*rate)))
         return QStringLiteral("AIFF file has %1 channels at %2 Hz.").arg(channels).arg(*rate);
 
     const auto ssnd = findAiffChunk(file, fileLength, "SSND");
@@ -403,7 +414,7 @@ QString ReadAiffHeader(WAVHEADER& header, QIODevice* file)
     header.SampleRate = uint32_t(*rate);
     header.BitsPerSample = RequiredBits;
     header.BlockAlign = uint16_t(channels * 2);
-    header.BytesPerSecond = header.BlockAlign * header.SampleRate;
+    header.BytesPerSecond = uint32_t(qint64(header.BlockAlign) * header.SampleRate);
     const qint64 stated = qint64(*ssndSize) - AiffSsndHeaderBytes - *sampleOffset;
     if (stated <= 0 || firstSample + stated > fileLength)
         header.DataSize = realDataSize(fileLength, firstSample, header.BlockAlign);

@@ -1,6 +1,7 @@
 #include "TableInserter.h"
 
 #include "DbConnection.h"
+#include "DbMessages.h"
 #include "FixedSchema.h"
 #include "RecordWriters.h"
 #include "SqlText.h"
@@ -9,7 +10,9 @@
 
 #include <sqlext.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace velmar::store {
 
@@ -91,13 +94,10 @@ void TableInserter::setInt(const char* column, int32_t value)
     Slot* s = slot(column);
     if (!s)
         return;
-    s->int32 = value;
-    s->int16 = SQLSMALLINT(value);
-    s->real = value;
-    s->bit = value != 0;
-    s->indicator = 0;
     if (s->kind == Slot::Kind::Text)
         setText(column, QString::number(value));
+    else
+        setReal(column, value);
 }
 
 void TableInserter::setReal(const char* column, double value)
@@ -106,11 +106,38 @@ void TableInserter::setReal(const char* column, double value)
     if (!s)
         return;
     s->real = value;
-    s->int32 = SQLINTEGER(value);
-    s->int16 = SQLSMALLINT(value);
     s->indicator = 0;
-    if (s->kind == Slot::Kind::Text)
+    switch (s->kind) {
+    case Slot::Kind::Int32:
+    case Slot::Kind::Int16: {
+        // Cut toward zero as an integer column stores it; a value the column
+        // cannot hold (NaN, beyond its range) is stored as no value.
+        const double lowest = s->kind == Slot::Kind::Int32 ? std::numeric_limits<SQLINTEGER>::min()
+                                                           : std::numeric_limits<SQLSMALLINT>::min();
+        const double highest = s->kind == Slot::Kind::Int32 ? std::numeric_limits<SQLINTEGER>::max()
+                                                            : std::numeric_limits<SQLSMALLINT>::max();
+        const double whole = std::trunc(value);
+        if (!(whole >= lowest && whole <= highest)) {
+            qCWarning(lcStore) << "no value stored in" << m_table << s->name << ": " << value
+                                  << "does not fit an integer column";
+            s->indicator = SQL_NULL_DATA;
+            break;
+        }
+        s->int32 = SQLINTEGER(whole);
+        s->int16 = SQLSMALLINT(s->kind == Slot::Kind::Int16 ? whole : 0);
+        break;
+    }
+    case Slot::Kind::Bit:
+        s->bit = value != 0;
+        if (std::isnan(value))
+            s->indicator = SQL_NULL_DATA;
+        break;
+    case Slot::Kind::Real:
+        break;
+    case Slot::Kind::Text:
         setText(column, FormatReal(value));
+        break;
+    }
 }
 
 void TableInserter::setBit(const char* column, bool value)

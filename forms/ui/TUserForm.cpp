@@ -1001,7 +1001,7 @@ std::unique_ptr<QMenu> TUserForm::MakePropertyMenu()
         QAction* action = menu->addAction(QString::fromLatin1(text));
         action->setData(id);
         // Queued: the menu is gone before a dialog opens over the window.
-        connect(action, &QAction::triggered, this, [this, id] { Command(id); }, Qt::QueuedConnection);
+        connect(action, &QAction::triggered, this, [this, id = id] { Command(id); }, Qt::QueuedConnection);
     }
     return menu;
 }

@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     });
     forms::LoadUserForms(&mainWindow, nullptr, 0);
 
-    platform::DdeServer server(QLatin1String(forms::kUserFormDdeService));
+    platform::DdeServer server{QLatin1String(forms::kUserFormDdeService)};
     server.onConnect = [](const QString& topic) {
         return platform::ddeNamesEqual(topic, QLatin1String(forms::kUserFormDdeTopic));
     };

@@ -4,7 +4,10 @@
 #include "EventsFixture.h"
 
 #include "nav/ClickEventRange.h"
+#include "store/LittleEndian.h"
 #include "store/ProgramSettings.h"
+
+#include <limits>
 
 using namespace eventstest;
 using namespace knownrecords;
@@ -75,6 +78,45 @@ TEST_F(EventsFixture, ShortRecordsAreRefusedLongerOnesReadAsFarAsTheirLayout)
         EXPECT_TRUE(errors.empty());
         ASSERT_FALSE(stored.empty());
         EXPECT_EQ(stored.back().bytes, expectedRow(p, now));
+    }
+}
+
+TEST_F(EventsFixture, RecordsWithValuesThatAreNoNumbersOrOutOfRangeAreRefusedLikeShortOnes)
+{
+    // Per kind: the offset of one real field that is no duration, and of the
+    // duration (none for seismic reports).
+    const std::map<DetectionKind, std::pair<int, int>> offsets{
+        {KindWhistle, {124, 28}},        {KindSeismic, {42, -1}},          {KindClickEvent, {34, 16}},
+        {KindPorpoiseEvent, {232, 36}},  {KindWhistleEvent, {17, 61}},     {KindRightWhaleEvent, {214, 16}},
+    };
+    const auto withFloat = [](QByteArray bytes, int at, float value) {
+        velmar::store::putLeFloat(reinterpret_cast<uint8_t*>(bytes.data()) + at, value);
+        return bytes;
+    };
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    for (const KnownPoke& p : allKnownPokes()) {
+        SCOPED_TRACE(p.item);
+        const auto [anyReal, duration] = offsets.at(p.kind);
+        std::vector<QByteArray> bad{withFloat(p.bytes, anyReal, nan), withFloat(p.bytes, anyReal, inf),
+                                    withFloat(p.bytes, anyReal, -inf)};
+        if (duration >= 0)
+            for (float seconds : {nan, 1e17f, 1e30f, -1.0f, 86400.5f})
+                bad.push_back(withFloat(p.bytes, duration, seconds));
+        for (const QByteArray& bytes : bad) {
+            errors.clear();
+            stored.clear();
+            PurgeAllDetections();
+            EXPECT_TRUE(poke(p.item, bytes));
+            EXPECT_EQ(errors.size(), 1u);
+            EXPECT_EQ(nodeCount(), 0);
+            EXPECT_TRUE(stored.empty());
+        }
+        if (duration >= 0) {
+            errors.clear();
+            EXPECT_TRUE(poke(p.item, withFloat(p.bytes, duration, 86400.0f)));
+            EXPECT_TRUE(errors.empty());
+        }
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace velmar::nav;
 
 TEST(NmeaAngle, SplitsDegreesAndMinutes)
@@ -15,6 +17,12 @@ TEST(NmeaAngle, SplitsDegreesAndMinutes)
         {59.5f, 0, 59.5f},
         {0.0f, 0, 0.0f},
         {-130.5f, -1, -30.5f},   // cut toward zero, not floored
+        {36000.0f, 360, 0.0f},
+        {std::nanf(""), 0, 0.0f},   // no wrapped count of degrees from a value that is none
+        {INFINITY, 0, 0.0f},
+        {-INFINITY, 0, 0.0f},
+        {1e30f, 0, 0.0f},
+        {-3e9f, 0, 0.0f},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(NmeaDegrees(r.value), r.degrees) << r.value;

@@ -83,6 +83,20 @@ TEST(NmeaSentence, RmcTable)
         {"a GGA sentence", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", false},
         {"no dollar", "GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false},
         {"empty text", "", false},
+        // Texts a general number reader takes are bad strings, not values.
+        {"time nan", "$GPRMC,nan,A,4807.038,N,01131.000,E,022.4,084.4,230394,,", false},
+        {"time as an exponent", "$GPRMC,1e5,A,4807.038,N,01131.000,E,022.4,084.4,230394,,", false},
+        {"time 24:00:00", "$GPRMC,240000,A,4807.038,N,01131.000,E,022.4,084.4,230394,,", false},
+        {"time with minute 60", "$GPRMC,126019,A,4807.038,N,01131.000,E,022.4,084.4,230394,,", false},
+        {"latitude nan", "$GPRMC,123519,A,nan,N,01131.000,E,022.4,084.4,230394,,", false},
+        {"longitude inf", "$GPRMC,123519,A,4807.038,N,inf,E,022.4,084.4,230394,,", false},
+        {"latitude with 60 minutes", "$GPRMC,123519,A,4860.000,N,01131.000,E,022.4,084.4,230394,,", false},
+        {"longitude beyond 180", "$GPRMC,123519,A,4807.038,N,18000.001,E,022.4,084.4,230394,,", false},
+        {"speed nan", "$GPRMC,123519,A,4807.038,N,01131.000,E,nan,084.4,230394,,", false},
+        {"speed infinite", "$GPRMC,123519,A,4807.038,N,01131.000,E,infinity,084.4,230394,,", false},
+        {"speed beyond a float", "$GPRMC,123519,A,4807.038,N,01131.000,E,1e39,084.4,230394,,", false},
+        {"course nan", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,nan,230394,,", false},
+        {"course in hex", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,0x10,230394,,", false},
     };
     for (const auto& c : cases) {
         GpsSentenceParser parser;
@@ -105,6 +119,9 @@ TEST(NmeaSentence, GgaTable)
         {"fix without position", "$GPGGA,123519,,,,,1,08,0.9,545.4,M,46.9,M,,", false},
         {"checksum of another text", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,*00", false},
         {"an RMC sentence", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", false},
+        {"time nan", "$GPGGA,nan,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", false},
+        {"latitude nan", "$GPGGA,123519,nan,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", false},
+        {"longitude -inf", "$GPGGA,123519,4807.038,N,-inf,E,1,08,0.9,545.4,M,46.9,M,,", false},
     };
     for (const auto& c : cases) {
         GpsSentenceParser parser;
@@ -164,6 +181,32 @@ TEST(NmeaSentence, SecondsSinceCountsOneMidnight)
     EXPECT_EQ(GpsFixData::SecondsSince(a, b), 86398);
     b.sentenceTime = 235959;
     EXPECT_EQ(GpsFixData::SecondsSince(b, a), 0);
+}
+
+TEST(NmeaSentence, HeadingTable)
+{
+    struct Row {
+        const char* legend;
+        QByteArray sentence;
+        const char* type;
+        std::optional<float> heading;
+    };
+    const Row rows[] = {
+        {"true heading", withChecksum("$HEHDT,271.5,T"), "HDT", 271.5f},
+        {"magnetic heading, no checksum", "$HCHDM,005.0,M", "HDM", 5.0f},
+        {"north as 360", withChecksum("$HEHDT,360.0,T"), "HDT", 360.0f},
+        {"checksum of another text", "$HEHDT,271.5,T*00", "HDT", std::nullopt},
+        {"another sentence", withChecksum("$HEHDM,271.5,M"), "HDT", std::nullopt},
+        {"empty heading", withChecksum("$HEHDT,,T"), "HDT", std::nullopt},
+        {"nan", withChecksum("$HEHDT,nan,T"), "HDT", std::nullopt},
+        {"inf", withChecksum("$HEHDT,inf,T"), "HDT", std::nullopt},
+        {"beyond a turn", withChecksum("$HEHDT,360.1,T"), "HDT", std::nullopt},
+        {"negative", withChecksum("$HEHDT,-1.0,T"), "HDT", std::nullopt},
+        {"exponent", withChecksum("$HEHDT,2e2,T"), "HDT", std::nullopt},
+        {"no field", withChecksum("$HEHDT"), "HDT", std::nullopt},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(ParseHeading(r.sentence, r.type), r.heading) << r.legend;
 }
 
 TEST(NmeaSentence, FieldsAndChecksums)

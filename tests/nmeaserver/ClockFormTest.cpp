@@ -175,6 +175,15 @@ TEST(SetTime, GarbledRmcsNeverSetTheClock)
         {rmc("101159", "655370194"), "No Date Info"}, // too many digits: would wrap to 1 January 1994
         {rmc("251159", "041226"), "Error"},
         {rmc("106159", "041226"), "Error"},
+        {rmc("1e5", "041226"), "Error"},                    // read as a number: 00:00:00
+        {rmc("101159.4294961760e7", "041226"), "Error"},    // a fraction that wraps to 60 s
+        {rmc("101160", "041226"), "Error"},
+        {rmc("240000", "041226"), "Error"},
+        {rmc("-10159", "041226"), "Error"},
+        {rmc("10115", "041226"), "Error"},
+        {rmc("101159.", "041226"), "Error"},
+        {rmc("nan", "041226"), "Error"},
+        {rmc(" 101159", "041226"), "Error"},
     };
     for (const Row& row : rows) {
         ClockFixture f;

@@ -35,6 +35,16 @@ TEST(ParseRmc, FormsOfTheSentence)
          false, false, 0, 0, 0, 0.0f, 'N', false},
         {"a time with neither course nor date", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,,",
          false, false, 0, 0, 0, 0.0f, 'N', false},
+        {"milliseconds rounded, never 1000", "$GPRMC,235959.9996,A,4807.038,N,01131.000,E,022.4,084.4,230394,,",
+         true, false, 235959, 999, 230394, 84.4f, 'N', true},
+        {"a long fraction", "$GPRMC,000000.0004999999999,A,4807.038,N,01131.000,E,022.4,084.4,230394,,",
+         true, false, 0, 0, 230394, 84.4f, 'N', true},
+        {"speed nan", "$GPRMC,123519,A,4807.038,N,01131.000,E,nan,084.4,230394,,",
+         false, false, 0, 0, 0, 0.0f, 'N', false},
+        {"latitude inf", "$GPRMC,123519,A,inf,N,01131.000,E,022.4,084.4,230394,,",
+         false, false, 0, 0, 0, 0.0f, 'N', false},
+        {"course beyond a float", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,1e39,230394,,",
+         false, false, 0, 0, 0, 0.0f, 'N', false},
     };
     for (const Row& row : rows) {
         RmcFix fix = newRmcFix();

@@ -120,6 +120,9 @@ TEST(PipeSettings, UnusableFilesLeaveTheRecordAsItWas)
         {"scan length beyond list", [&] { return with32(82, 3); }},
         {"occurrences disagree", [&] { return with(50, 2); }},
         {"multiplier 17", [&] { return with32(764, 17); }},
+        {"gain code -1025", [&] { return with(188 + 8, -1025); }},
+        {"gain code 0 on the last channel", [&] { return with(188 + 15 * 36 + 8, 0); }},
+        {"gain code 3", [&] { return with(188 + 36 + 8, 3); }},
         {"path without end", [&] { QByteArray b = good; b.replace(780, 300, QByteArray(300, 'p')); return b; }},
     };
     for (const Row& row : rows) {

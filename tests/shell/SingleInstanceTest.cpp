@@ -143,7 +143,7 @@ TEST(SingleInstance, OtherRunModesRunAlongsideAndNeverTakeTheLock)
 
 TEST(Restart, BlockIsWrittenAndLockReleasedBeforeTheNewCopyStarts)
 {
-    platform::NamedMutex lock(QLatin1String(shell::SingleInstanceMutexName));
+    platform::NamedMutex lock{QLatin1String(shell::SingleInstanceMutexName)};
     ASSERT_TRUE(lock.tryCreate());
     store::TheProgramSettings.RestartMode = 2;
 
@@ -166,7 +166,7 @@ TEST(Restart, BlockIsWrittenAndLockReleasedBeforeTheNewCopyStarts)
 
 TEST(Restart, NothingHappensWithoutARestartMode)
 {
-    platform::NamedMutex lock(QLatin1String(shell::SingleInstanceMutexName));
+    platform::NamedMutex lock{QLatin1String(shell::SingleInstanceMutexName)};
     ASSERT_TRUE(lock.tryCreate());
     store::TheProgramSettings.RestartMode = 0;
     QFile::remove(store::ProgramSettingsFilePath());

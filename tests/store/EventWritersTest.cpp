@@ -9,10 +9,12 @@
 #include "store/RecordReaders.h"
 #include "store/RecordWriters.h"
 #include "store/TableDefinition.h"
+#include "store/TableInserter.h"
 
 #include <QCoreApplication>
 
 #include <functional>
+#include <limits>
 #include <thread>
 
 using namespace velmar;
@@ -328,4 +330,51 @@ TEST_F(EventWritersTest, LastValueReadsNumbersFromTheNewestRows)
     EXPECT_EQ(DbGetLastValue(QStringLiteral("No Table"), QStringLiteral("Index")), 0);
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Can't execute SQL statement"));
+}
+
+TEST_F(EventWritersTest, RealsReachIntegerColumnsOnlyWhenTheyFit)
+{
+    ASSERT_TRUE(exec(QStringLiteral(
+        "CREATE TABLE \"Numbers\" (\"L\" INTEGER, \"S\" SMALLINT, \"D\" DOUBLE, \"B\" BIT, \"T\" VARCHAR(20))")));
+    TableDefinition definition(QStringLiteral("Numbers"));
+    definition.AddItem(QStringLiteral("L"), QStringLiteral("LONG"));
+    definition.AddItem(QStringLiteral("S"), QStringLiteral("SHORT"));
+    definition.AddItem(QStringLiteral("D"), QStringLiteral("DOUBLE"));
+    definition.AddItem(QStringLiteral("B"), QStringLiteral("BIT"));
+    definition.AddItem(QStringLiteral("T"), QStringLiteral("CHAR(20)"));
+    TableInserter insert(definition);
+    struct Row {
+        double value;
+        const char* stored;  // L|S|D|B as read back
+    };
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const Row rows[] = {
+        {12.7, "12|12|12.7|1"},
+        {-12.7, "-12|-12|-12.7|1"},
+        {0, "0|0|0.0|0"},
+        {32767.9, "32767|32767|32767.9|1"},
+        {-32768, "-32768|-32768|-32768.0|1"},
+        {32768, "32768|NULL|32768.0|1"},
+        {2147483647.5, "2147483647|NULL|2147483647.5|1"},
+        {2147483648.0, "NULL|NULL|2147483648.0|1"},
+        {-2147483649.0, "NULL|NULL|-2147483649.0|1"},
+        {1e30, "NULL|NULL|1.0e+30|1"},
+        {nan, "NULL|NULL|NULL|NULL"},
+    };
+    DirectDb db(file);
+    for (const Row& r : rows) {
+        ASSERT_TRUE(exec(QStringLiteral("DELETE FROM \"Numbers\"")));
+        for (const char* column : {"L", "S", "D", "B"})
+            insert.setReal(column, r.value);
+        ASSERT_TRUE(sqlSucceeded(insert.execute())) << r.value << insert.lastError().toStdString();
+        EXPECT_EQ(db.rows(QStringLiteral("SELECT \"L\", \"S\", \"D\", \"B\" FROM \"Numbers\"")).value(0),
+                  QLatin1String(r.stored))
+            << r.value;
+    }
+    // The same range check for an integer given as such.
+    ASSERT_TRUE(exec(QStringLiteral("DELETE FROM \"Numbers\"")));
+    insert.setInt("S", 40000);
+    insert.setInt("L", 40000);
+    ASSERT_TRUE(sqlSucceeded(insert.execute()));
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"L\", \"S\" FROM \"Numbers\"")).value(0), QStringLiteral("40000|NULL"));
 }
