@@ -15,6 +15,7 @@
 #include "shell/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
 #include "shell/RunMode.h"
+#include "shell/RecorderWiring.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
@@ -176,6 +177,7 @@ int VelmarMain(int argc, char** argv)
     BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     forms::InstallButtonPanels();
+    BindRecorders();
     BindHelpAndAbout(shellHooks());
     forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },
