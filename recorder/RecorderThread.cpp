@@ -14,9 +14,10 @@ RecorderThread::RecorderThread(InputFactory factory, sound::RecordingServices se
 {
     qRegisterMetaType<sound::RECORDINGINFO>();
     m_thread.setObjectName(QStringLiteral("recorder"));
-    m_engine->moveToThread(&m_thread);
+    // The timer moves with its parent, so it is made before the move.
     auto* timer = new QTimer(m_engine);
     timer->setInterval(DrainIntervalMs);
+    m_engine->moveToThread(&m_thread);
     QObject::connect(timer, &QTimer::timeout, m_engine, &RecorderEngine::tick);
     QObject::connect(&m_thread, &QThread::started, timer, qOverload<>(&QTimer::start));
     QObject::connect(&m_thread, &QThread::finished, m_engine, &QObject::deleteLater);

@@ -393,7 +393,7 @@ void TAutoRec::StopRecording(bool wait)
             m_thread->stop();
     }
     if (wasActive)
-        m_rec.SecondsUsed += float(sound::SecondsBetween(m_startTime, Now()));
+        m_rec.SecondsUsed += float(sound::SecondsBetween(Now(), m_startTime));
     m_settings->setEnabled(true);
 }
 
@@ -495,7 +495,7 @@ void TAutoRec::Refresh()
 {
     const platform::SystemTime now = Now();
     m_cycle = CycleAt(sound::SecondsOfDay(now), m_rec.RecordInterval, m_rec.RecordDuration);
-    if (m_triggerActive && sound::SecondsBetween(m_triggerStop, now) >= 0)
+    if (m_triggerActive && sound::SecondsBetween(now, m_triggerStop) >= 0)
         EndTrigger(true);
     Update();
 
@@ -508,7 +508,7 @@ void TAutoRec::Refresh()
     in.bufferedSeconds = m_buffered;
     in.cycle = m_cycle;
     in.intervalMinutes = m_rec.RecordInterval;
-    in.elapsedSeconds = int(sound::SecondsBetween(m_startTime, now));
+    in.elapsedSeconds = int(sound::SecondsBetween(now, m_startTime));
     in.triggerActive = m_triggerActive;
     in.triggerReason = m_triggerReason;
     in.triggerStopText = sound::FormatTimeString(m_triggerStop, 0);
