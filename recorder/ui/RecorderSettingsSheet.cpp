@@ -49,7 +49,8 @@ uint32_t MinSampleRateOfKind(int kind)
     return kind == KindPiped ? 10 : 1;
 }
 
-RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, AskFunction ask, QWidget* parent)
+RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, AskFunction ask, QWidget* parent,
+                                             std::optional<std::vector<SoundCardInfo>> cards)
     : QDialog(parent)
     , m_rec(recording)
     , m_ask(std::move(ask))
@@ -78,7 +79,7 @@ RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, As
     m_devices = new QComboBox(this);
     m_devices->setObjectName(Name(IdDevice));
     int i = 0;
-    for (const SoundCardInfo& card : ListSoundCards())
+    for (const SoundCardInfo& card : cards ? *cards : ListSoundCards())
         m_devices->addItem(card.name, QVariant::fromValue(QList<int>{KindSoundCard, i++, card.maxChannels}));
     m_devices->addItem(PipedEntry, QVariant::fromValue(QList<int>{KindPiped, 0, MaxChannelsOfKind(KindPiped)}));
     sf->addRow(QStringLiteral("Input Device"), m_devices);

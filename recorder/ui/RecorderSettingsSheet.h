@@ -5,12 +5,15 @@
 // the recording; a failing check keeps the sheet open on that page.
 //
 // User-interface thread only.
+#include "recorder/InputBackend.h"
 #include "sound/RecordingInfo.h"
 
 #include <QDialog>
 #include <QMessageBox>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -33,7 +36,9 @@ inline constexpr int MaxSingleMegabytesLimit = 4095;
 class RecorderSettingsSheet : public QDialog {
     Q_OBJECT
 public:
-    RecorderSettingsSheet(sound::RECORDINGINFO& recording, AskFunction ask, QWidget* parent = nullptr);
+    // The sound cards listed are the system's unless given.
+    RecorderSettingsSheet(sound::RECORDINGINFO& recording, AskFunction ask, QWidget* parent = nullptr,
+                          std::optional<std::vector<SoundCardInfo>> cards = std::nullopt);
 
     // Control access by the design's ids (tests and the sheet itself).
     QLineEdit* Edit(int id) const;
