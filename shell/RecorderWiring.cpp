@@ -1,6 +1,8 @@
 #include "shell/RecorderWiring.h"
 
 #include "forms/ButtonPorts.h"
+#include "forms/UserFormInfo.h"
+#include "forms/ui/TUserForm.h"
 #include "nav/RecentEventDispatch.h"
 #include "recorder/ui/TAutoRec.h"
 #include "shell/MainCommands.h"
@@ -15,6 +17,7 @@
 #include "store/RecordWriters.h"
 
 #include <QEvent>
+#include <QHash>
 
 namespace velmar::shell {
 namespace {
@@ -23,6 +26,14 @@ using recorder::ui::TAutoRec;
 
 constexpr int DetectorModeEdit = 31552;
 constexpr int DetectorStateEdit = 31559;
+
+// Each user form's trigger bit: the same for every recorder, in the order of
+// the user-form list, from the first bit after the detectors'.
+QHash<QString, int>& FormTriggerBits()
+{
+    static QHash<QString, int> bits;
+    return bits;
+}
 
 // The main window's view of one recorder window.
 class RecorderTab : public AutoRecorder, public QObject {
@@ -40,7 +51,17 @@ public:
     void SetNumber(int number) override { m_window->SetRecorderNumber(number); }
     QString GetRecorderName() override { return m_window->GetRecorderName(); }
     void CreateWindow() override { m_window->SetupWindow(); }
-    void CreateTriggerBoxes() override {}
+    void CreateTriggerBoxes() override
+    {
+        QStringList names;
+        for (const forms::TUserFormInfo* form : forms::UserFormList())
+            if (!form->FormName.isEmpty())
+                names << form->FormName;
+        const int made = m_window->CreateTriggerBoxes(names);
+        FormTriggerBits().clear();
+        for (int i = 0; i < made; ++i)
+            FormTriggerBits().insert(names[i], recorder::FixedTriggerBits + i);
+    }
     bool CanClose() override { return m_window->CanClose(); }
     void StopRecording(int how) override { m_window->StopRecording(how != 0); }
     void AutoStartCheck() override { m_window->SetEnableBuffer(m_window->Recording().EnableBuffer); }
@@ -111,6 +132,12 @@ void BindRecorders()
     TheRecentEventDispatch().ports.triggerRecorders = [](const nav::RecorderTrigger& t) {
         TAutoRec::TriggerRecorders(t.formBit, t.seconds, t.reason);
     };
+    forms::UserFormHost forms = forms::userFormHost();
+    forms.recorderTrigger = [](const QString& formName) { return FormTriggerBits().value(formName, 0); };
+    forms.triggerRecorders = [](int bit, int seconds, const QString& formName) {
+        TAutoRec::TriggerRecorders(bit, seconds, formName);
+    };
+    forms::setUserFormHost(forms);
     forms::buttonPressPorts().triggerRecorder = [](int recorder, int seconds,
                                                    const QString& reason) -> std::optional<int> {
         TAutoRec* r = TAutoRec::Recorder(recorder);

@@ -177,11 +177,11 @@ int VelmarMain(int argc, char** argv)
     BindNavigation(mainWindowHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     forms::InstallButtonPanels();
-    BindRecorders();
     BindHelpAndAbout(shellHooks());
     forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});
+    BindRecorders();
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
