@@ -5,6 +5,7 @@
 #include "recorder/ui/RecorderSettingsSheet.h"
 #include "sound/DateTimeText.h"
 #include "sound/NewMediaDialog.h"
+#include "sound/PipeProtocol.h"
 #include "sound/RecorderTable.h"
 #include "store/EventWriters.h"
 #include "store/RecordReaders.h"
@@ -359,6 +360,12 @@ void TAutoRec::Start(int startType)
 {
     m_startTime = Now();
     if ((m_rec.DeviceType & 0xFF) == KindPiped) {
+        // Pelvane is started here, on this thread; the recorder thread then
+        // only asks it for the pipe. Without it the recorder stays idle.
+        if (!sound::EnsurePelvaneRunning()) {
+            m_deviceFailed = true;
+            return;
+        }
         pipeserver::PipeSettings pipe;
         pipeserver::ReadPipeSettings(pipe);
         m_rec.SampleRate = uint32_t(pipeserver::AutorecPipeSampleRate(pipe));

@@ -1,13 +1,17 @@
 #include "FakeInput.h"
+#include "recorder/PipedInput.h"
 #include "recorder/RecorderEngine.h"
 #include "recorder/RecorderLogic.h"
 #include "recorder/SampleRing.h"
 #include "sound/DateTimeText.h"
+#include "sound/PipeProtocol.h"
+#include "sound/SamplePipe.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
@@ -221,6 +225,55 @@ TEST_F(RecorderEngineTest, AnOpenFileStaysReadableWithoutItsClose)
     EXPECT_EQ(f.channels, 2);
     EXPECT_GE(f.frames(), (7 - HeaderRefreshSeconds) * 48000);
     engine->stop();
+}
+
+TEST_F(RecorderEngineTest, PipedDataIsReadFromPelvanesRecorderPipe)
+{
+    velmar::sound::SamplePipeServer pipe;
+    ASSERT_TRUE(pipe.create(QStringLiteral("\\\\.\\pipe\\AutorecPipe"), 1 << 22)) << pipe.errorString().toStdString();
+    QStringList commands;
+    auto messenger = [&](const QString& message, quint64 w, qint64 l) -> std::optional<qint64> {
+        commands << QStringLiteral("%1 %2 %3").arg(message).arg(w).arg(l);
+        return 1;
+    };
+    RecorderEngine piped([&](int kind) -> std::unique_ptr<InputBackend> {
+        return kind == KindPiped ? std::make_unique<PipedInput>(messenger) : nullptr;
+    }, services);
+    rec.DeviceType = KindPiped;
+    rec.nChannels = 3;
+    rec.SampleRate = 1000;
+    ASSERT_TRUE(velmar::sound::MakeRecordingFileName(rec, clock, {}, false, services));
+    piped.start(rec, RECORDINGINFO::StartRecord);
+    ASSERT_EQ(piped.status(), StatusRunning);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pipe.hasReader(); }, 5000));
+    // One second of three channels, written in pieces that split frames.
+    std::vector<int16_t> frames(3000);
+    for (int i = 0; i < 1000; ++i)
+        frames[std::size_t(3 * i)] = int16_t(i), frames[std::size_t(3 * i + 1)] = 1, frames[std::size_t(3 * i + 2)] = 2;
+    const char* bytes = reinterpret_cast<const char*>(frames.data());
+    for (int at = 0; at < 6000; at += 1001)
+        pipe.write(bytes + at, std::min(1001, 6000 - at));
+    ASSERT_TRUE(QTest::qWaitFor([&] { piped.tick(); return piped.fileBytes() >= 6000; }, 5000));
+    piped.stop();
+    EXPECT_EQ(commands, (QStringList{"PipeMsgPipeCommand 3 32", "PipeMsgPipeCommand 4 32"}));
+    ASSERT_EQ(bookings.size(), 1u);
+    const SoundFile f = ReadSound(QDir(dir.path()).filePath(bookings[0].FileName));
+    ASSERT_EQ(f.frames(), 1000);
+    EXPECT_EQ(f.samples[3 * 999], 999);
+    EXPECT_EQ(f.samples[3 * 999 + 2], 2) << "channels in place";
+}
+
+TEST_F(RecorderEngineTest, WithoutPelvaneThePipedInputReportsAndStaysStopped)
+{
+    RecorderEngine piped([&](int) {
+        return std::make_unique<PipedInput>([](const QString&, quint64, qint64) { return std::optional<qint64>(); });
+    }, services);
+    QObject::connect(&piped, &RecorderEngine::message,
+                     [this](const QString& text, const QString& caption) { messages << caption + '|' + text; });
+    rec.DeviceType = KindPiped;
+    piped.start(rec, RECORDINGINFO::StartBufferOnly);
+    EXPECT_EQ(piped.status(), StatusStopped);
+    EXPECT_TRUE(messages.contains("Error|Can't find Pelvaner")) << messages.join('\n').toStdString();
 }
 
 TEST(RecorderSizes, BlocksAreWholeFramesAndBuffersWholeBlocks)
