@@ -85,6 +85,27 @@ StatusLine StatusText(const StatusInput& in)
     return {};
 }
 
+QStringList RepairStoredRecording(sound::RECORDINGINFO& r)
+{
+    const sound::RECORDINGINFO defaults;
+    QStringList changed;
+    auto repair = [&changed](auto& field, auto value, bool bad, const char* name) {
+        if (bad) {
+            field = value;
+            changed << QString::fromLatin1(name);
+        }
+    };
+    repair(r.nChannels, defaults.nChannels, r.nChannels < 1 || r.nChannels > 32, "nChannels");
+    repair(r.SampleRate, defaults.SampleRate, r.SampleRate < 1 || r.SampleRate > 1000000, "SampleRate");
+    repair(r.RecordInterval, defaults.RecordInterval, r.RecordInterval < 1, "RecordInterval");
+    repair(r.RecordDuration, defaults.RecordDuration, r.RecordDuration < 1, "RecordDuration");
+    repair(r.BufferLength, defaults.BufferLength, r.BufferLength < 0, "BufferLength");
+    repair(r.MaxSingle, defaults.MaxSingle, r.MaxSingle < 1 || r.MaxSingle > 4095, "MaxSingle");
+    repair(r.FolderSize, defaults.FolderSize, r.FolderSize < 1, "FolderSize");
+    repair(r.nBits, defaults.nBits, r.nBits != 16, "nBits");
+    return changed;
+}
+
 double LevelDb(int peak, int bits)
 {
     if (peak <= 1)

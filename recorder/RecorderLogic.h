@@ -3,8 +3,10 @@
 // what a refresh does about it, the automatic cycle's window, the status
 // line and the level meter's decibels. Pure functions, any thread.
 #include "platform/SystemTime.h"
+#include "sound/RecordingInfo.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace velmar::recorder {
 
@@ -57,5 +59,10 @@ double LevelDb(int peak, int bits);
 inline constexpr int FixedTriggerBits = 5;
 inline constexpr int MaxTriggerBits = 32;
 inline constexpr int MaxUserFormTriggers = MaxTriggerBits - FixedTriggerBits;
+
+// Puts back the defaults of stored values the recorder divides by or sizes
+// with (channels, rate, cycle times, buffer, file and folder limits) when a
+// row holds unusable ones; returns the names of the fields changed.
+QStringList RepairStoredRecording(sound::RECORDINGINFO& recording);
 
 } // namespace velmar::recorder

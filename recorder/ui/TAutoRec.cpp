@@ -247,6 +247,11 @@ void TAutoRec::SetupWindow()
 
     sound::DbReadRecorder(m_rec);
     m_rec.DeviceValid = true;
+    if (const QStringList repaired = RepairStoredRecording(m_rec); !repaired.isEmpty())
+        Ask(QStringLiteral("The stored settings of %1 held unusable values; these take their defaults until the "
+                           "settings are changed: %2")
+                .arg(GetRecorderName(), repaired.join(QStringLiteral(", "))),
+            QStringLiteral("WAV Recorder %1 : %2").arg(m_rec.RecorderId).arg(m_rec.Name), QMessageBox::Warning);
     if (m_rec.BufferLength == 0)
         m_rec.BufferLength = DefaultBufferSeconds;
     CheckDevice();

@@ -287,6 +287,20 @@ TEST(RecorderSizes, BlocksAreWholeFramesAndBuffersWholeBlocks)
     EXPECT_EQ(PreTriggerBytes(BlockBytes(192000, 4), 192000, 4, 3600), qint64(192000) * 8 * 3600);
 }
 
+TEST(RecorderLogicTest, UnusableStoredValuesTakeTheirDefaults)
+{
+    RECORDINGINFO r;
+    r.nChannels = 0;
+    r.SampleRate = 0;
+    r.RecordInterval = 0;
+    r.RecordDuration = -5;
+    r.MaxSingle = 5000;
+    EXPECT_EQ(RepairStoredRecording(r),
+              (QStringList{"nChannels", "SampleRate", "RecordInterval", "RecordDuration", "MaxSingle"}));
+    EXPECT_EQ(r, RECORDINGINFO{});
+    EXPECT_TRUE(RepairStoredRecording(r).isEmpty());
+}
+
 TEST(SampleRingTest, TakesWholeFramesAndDropsWhatDoesNotFit)
 {
     SampleRing ring(10, 3);   // rounded up to 12 samples, four frames
