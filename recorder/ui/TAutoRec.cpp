@@ -399,9 +399,11 @@ void TAutoRec::StopRecording(bool wait)
     m_state = StateIdle;
     m_stopping = true;
     if (m_thread) {
-        if (wait)
-            m_thread->stopAndWait(StopWaitMs);
-        else
+        if (wait) {
+            if (!m_thread->stopAndWait(StopWaitMs))
+                qWarning("velmar: recorder %d did not stop within %d ms", m_rec.RecorderId, StopWaitMs);
+            m_deviceStatus = m_thread->status();
+        } else
             m_thread->stop();
     }
     if (wasActive)

@@ -16,6 +16,7 @@ struct FakeDevice {
     int starts = 0;
     int stops = 0;
     bool running = false;
+    bool openedTwice = false;   // a start while the device was running
     qint64 frame = 0;   // frames pushed so far: the value of the next frame
 
     // Frame f carries f (mod 30000) on channel 0, its negation on channel 1
@@ -39,6 +40,7 @@ public:
     bool start(AcquisitionSettings& settings, SampleRing& ring) override
     {
         ++m_device.starts;
+        m_device.openedTwice |= m_device.running;
         if (m_device.failStart)
             return fail(QStringLiteral("The device is busy"), QStringLiteral("Error starting Soundcard"));
         m_device.ring = &ring;

@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -152,6 +153,31 @@ TEST_F(RecorderWindowTest, AFailingDeviceIsReportedOnceAndLeavesTheRecorderIdle)
     device.failStart = false;
     window->ModeCommand(ModeContinuous);
     ASSERT_TRUE(DeviceStatusBecomes(StatusRunning));
+}
+
+TEST_F(RecorderWindowTest, AStartRightAfterAStopWaitsForTheStop)
+{
+    window->ModeCommand(ModeContinuous);
+    window->ModeCommand(ModeOff);
+    window->ModeCommand(ModeContinuous);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return device.starts == 2 && window->DeviceStatus() == StatusRunning; }, 10000));
+    EXPECT_FALSE(device.openedTwice);
+    EXPECT_EQ(device.stops, 1);
+    window->StopRecording(true);
+    EXPECT_EQ(window->DeviceStatus(), StatusStopped) << "a stop with wait returns stopped";
+    EXPECT_FALSE(device.running);
+}
+
+TEST_F(RecorderWindowTest, LevelsShowDecibelsOfFullScale)
+{
+    RecorderEngine* e = window->Thread()->engine();
+    QMetaObject::invokeMethod(e, [e] { emit e->levelsMeasured({32767, 0, 3277}, 3); });
+    auto* left = window->findChild<QProgressBar*>("level0");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return left->value() == 0; }, 10000));
+    EXPECT_EQ(left->property("colour").toString(), "red");
+    EXPECT_EQ(window->findChild<QProgressBar*>("level1")->value(), -60);
+    EXPECT_EQ(window->findChild<QProgressBar*>("level2")->value(), -19) << "-19.99 dB truncated";
+    EXPECT_EQ(window->findChild<QProgressBar*>("level2")->property("colour").toString(), "navy");
 }
 
 TEST_F(RecorderWindowTest, UserFormTriggersAreCappedAtTheMaskWidth)
