@@ -12,6 +12,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -403,6 +404,9 @@ void TAutoRec::StopRecording(bool wait)
             if (!m_thread->stopAndWait(StopWaitMs))
                 qWarning("velmar: recorder %d did not stop within %d ms", m_rec.RecorderId, StopWaitMs);
             m_deviceStatus = m_thread->status();
+            // The closed file's booking and messages are queued to this
+            // window; they must reach the database before it closes.
+            QCoreApplication::sendPostedEvents(this, QEvent::MetaCall);
         } else
             m_thread->stop();
     }

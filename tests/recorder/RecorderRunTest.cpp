@@ -217,6 +217,31 @@ TEST_F(RecorderRun, RecordsTenSecondsAndBooksTheFile)
     EXPECT_LE(s.frames, 12 * kRate) << output;
 }
 
+TEST_F(RecorderRun, ClosingTheProgramWhileRecordingClosesAndBooksTheFile)
+{
+    Start(60);
+    ASSERT_FALSE(HasFatalFailure());
+    (void)QTest::qWaitFor(
+        [&] {
+            const QString f = WavFile();
+            return velmar.state() == QProcess::NotRunning
+                   || (!f.isEmpty() && QFileInfo(f).size() > 132 + 3 * kBytesPerSecond);
+        },
+        90000);
+    ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
+    velmar.terminate();   // as the operator's close
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    const QString file = WavFile();
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.frames * 4, QFileInfo(file).size() - 132) << "the header counts every sample written" << output;
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"File Name\" FROM \"Recordings\"")),
+              QStringList{QFileInfo(file).fileName()})
+        << output;
+}
+
 TEST_F(RecorderRun, AKilledRecordingStaysReadable)
 {
     Start(60);
