@@ -208,6 +208,13 @@ void RecorderEngine::consumeBlock(const int16_t* samples, qint64 bytes)
             split();
         if (m_file.isOpen()) {
             const qint64 written = m_file.write(reinterpret_cast<const char*>(samples), bytes);
+            if (written < bytes && !m_writeFailed) {
+                // A full or failing disk: said once per file, the sound that
+                // did not fit is not counted in the header.
+                m_writeFailed = true;
+                emit message(QStringLiteral("%1\n%2").arg(m_file.fileName(), m_file.errorString()),
+                             QStringLiteral("Can't write to file"));
+            }
             if (written > 0) {
                 m_dataBytes += written;
                 m_sinceRefresh += written;
@@ -287,6 +294,7 @@ bool RecorderEngine::openFile(bool withBuffer)
     }
     m_dataBytes = 0;
     m_sinceRefresh = 0;
+    m_writeFailed = false;
     sound::WriteWavHeader(m_header, &m_file);
     if (useBuffer) {
         const qint64 size = qint64(m_buffer.size());

@@ -75,7 +75,6 @@ signals:
     // The recording after a file was closed and booked (media number, file
     // counters); the window takes its counters over.
     void fileClosed(const velmar::sound::RECORDINGINFO& recording, const QString& finalPath);
-    void fileTooLarge();
     void message(const QString& text, const QString& caption);
 
 private:
@@ -111,8 +110,7 @@ private:
     qint64 m_dataBytes = 0;
     qint64 m_sinceRefresh = 0;
     platform::SystemTime m_fileStart;
-    qint64 m_sinceSizeCheck = 0;
-    bool m_tooLargeSent = false;
+    bool m_writeFailed = false;
 };
 
 } // namespace velmar::recorder

@@ -9,11 +9,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 #include <sndfile.h>
 
 using namespace velmar::recorder;
@@ -179,6 +183,30 @@ TEST_F(RecorderEngineTest, WithoutLimitSingleFilesAreNotSplit)
         advance(1);
     engine->stop();
     EXPECT_EQ(bookings.size(), 1u);
+}
+
+TEST_F(RecorderEngineTest, AFullDiskIsReportedOnceAndTheFileCountsOnlyWhatWasWritten)
+{
+    // The process may write files of at most 1 MB: as a disk that fills up.
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit small = before;
+    small.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    startRecording(RECORDINGINFO::StartRecord);
+    for (int i = 0; i < 8; ++i)
+        advance(1);
+    engine->stop();
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldSignal);
+
+    EXPECT_EQ(messages.filter("Can't write to file|").size(), 1) << messages.join('\n').toStdString();
+    ASSERT_EQ(bookings.size(), 1u);
+    const QString path = QDir(dir.path()).filePath(bookings[0].FileName);
+    const SoundFile f = ReadSound(path);
+    EXPECT_GT(f.frames(), 0);
+    EXPECT_EQ(f.frames() * 4 + 132, QFileInfo(path).size());
 }
 
 TEST_F(RecorderEngineTest, LevelsOfTheFirstEightChannels)
