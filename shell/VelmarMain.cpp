@@ -17,6 +17,7 @@
 #include "shell/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
 #include "shell/RunMode.h"
+#include "shell/RecorderWiring.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/ShowDataWiring.h"
@@ -192,6 +193,7 @@ int VelmarMain(int argc, char** argv)
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});
     BindShowData(mainWindowHooks(), mainCommandHooks());
+    BindRecorders();
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };

@@ -485,8 +485,10 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
         AppendEffortSegment(*m_form, store::GetLastGpsIndex(), CollectValues());
     m_lastSaved->setText(
         QStringLiteral("%1 form last saved at %2").arg(m_form->FormName, sound::FormatTimeString(UserFormTime(), 0)));
-    if (m_trigger != 0 && m_recordSeconds != 0 && g_host.triggerRecorders)
-        g_host.triggerRecorders(m_trigger, m_recordSeconds, m_form->FormName);
+    const int trigger =
+        m_trigger != 0 ? m_trigger : g_host.recorderTrigger ? g_host.recorderTrigger(m_form->FormName) : 0;
+    if (trigger != 0 && m_recordSeconds != 0 && g_host.triggerRecorders)
+        g_host.triggerRecorders(trigger, m_recordSeconds, m_form->FormName);
     m_gps = GpsReference{};
     emit stored();
     return true;

@@ -64,6 +64,9 @@ struct UserFormHost {
     std::function<void(int tabIndex)> selectTab;
     // TriggerRecorders (trigger number, length, form name).
     std::function<void(int trigger, int seconds, const QString& formName)> triggerRecorders;
+    // The recorders' trigger bit of a form (0: none), given by the recorders
+    // when they make their trigger boxes.
+    std::function<int(const QString& formName)> recorderTrigger;
     // Opens a sub-form window (SUBFORM button); the new window or null.
     std::function<TUserForm*(TUserFormInfo* form, QWidget* parent)> openSubForm;
     // Finds a form by name (SUBFORM Topic).

@@ -16,6 +16,8 @@
 #include "shell/MainWindowPorts.h"
 #include "store/ProgramSettings.h"
 #include "store/RecordWriters.h"
+#include "store/DbConnection.h"
+#include "store/SqlText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,6 +30,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 namespace velmar::forms::test {
 namespace {
@@ -117,6 +121,26 @@ TEST_F(UserFormWindowTest, TypedRecordIsStoredWithProgramTimeAndGpsReference)
                   QStringLiteral("SELECT \"Default\" FROM \"UDF_Sightings\" WHERE Type = 'COUNTER'")),
               QStringList{QStringLiteral("6")});
     EXPECT_FALSE(w->Edited());
+}
+
+TEST_F(UserFormWindowTest, AStoreTriggersTheRecordersOnTheFormsBit)
+{
+    store::SqlStatement insert(store::GetDbConnection());
+    ASSERT_TRUE(insert.execDirect(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", "
+                                                 "\"Length\") VALUES (99, 'AUTORECORD', 'Sighting', 30)")));
+    const UserFormHost before = userFormHost();
+    UserFormHost host = before;
+    std::vector<std::tuple<int, int, QString>> triggers;
+    host.recorderTrigger = [](const QString& form) { return form == QLatin1String("Sightings") ? 6 : 0; };
+    host.triggerRecorders = [&](int bit, int seconds, const QString& form) { triggers.emplace_back(bit, seconds, form); };
+    setUserFormHost(host);
+    auto w = openSightings();
+    QTest::keyClicks(edit(*w, "Species"), QStringLiteral("bnd"));
+    QTest::keyClicks(edit(*w, "Count"), QStringLiteral("1"));
+    w->StoreButton()->click();
+    setUserFormHost(before);
+    EXPECT_EQ(triggers, (std::vector<std::tuple<int, int, QString>>{{6, 30, QStringLiteral("Sightings")}}))
+        << sink.texts().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(UserFormWindowTest, RefusedEntriesStopTheStoreAndKeepTheValues)

@@ -1,0 +1,30 @@
+#pragma once
+// Piped data: Pelvane's recorder pipe, asked for over the bus and read by
+// polling on the recorder thread.
+#include "recorder/InputBackend.h"
+#include "sound/PelvanePipeClient.h"
+
+#include <memory>
+#include <optional>
+
+namespace velmar::recorder {
+
+class PipedInput : public InputBackend {
+public:
+    // The messenger reaches Pelvane (the session bus by default).
+    explicit PipedInput(sound::PelvanePipeClient::Messenger messenger = sound::PelvanePipeClient::busMessenger());
+    ~PipedInput() override;
+    bool start(AcquisitionSettings& settings, SampleRing& ring) override;
+    void stop() override;
+    void poll(SampleRing& ring) override;
+    qint64 position() const override { return m_frames; }
+
+private:
+    sound::PelvanePipeClient::Messenger m_messenger;
+    std::unique_ptr<sound::PelvanePipeClient> m_client;
+    QByteArray m_partial;   // bytes short of a whole sample
+    int m_channels = 0;
+    qint64 m_frames = 0;
+};
+
+} // namespace velmar::recorder

@@ -1,0 +1,341 @@
+#include "recorder/RecorderEngine.h"
+
+#include "sound/DateTimeText.h"
+
+#include <QLoggingCategory>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+Q_LOGGING_CATEGORY(lcRecorder, "velmar.sound.recorder")
+
+namespace velmar::recorder {
+namespace {
+
+const QString CantOpenFileCaption = QStringLiteral("Can't open file");
+const QString MemoryCaption = QStringLiteral("Memory Warning");
+
+qint64 BytesPerSecond(uint32_t rate, int channels)
+{
+    return qint64(rate) * qint64(std::max(1, channels)) * 2;
+}
+
+} // namespace
+
+qint64 BlockBytes(uint32_t sampleRate, int channels)
+{
+    return std::max<qint64>(1, sampleRate / 10) * std::max(1, channels) * 2;
+}
+
+qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int bufferSeconds)
+{
+    const qint64 wanted = BytesPerSecond(sampleRate, channels) * std::max(0, bufferSeconds);
+    if (blockBytes <= 0)
+        return wanted;
+    qint64 n = std::max<qint64>(4, wanted / blockBytes);
+    if (n * blockBytes < wanted)
+        ++n;
+    return n * blockBytes;
+}
+
+RecorderEngine::RecorderEngine(InputFactory factory, sound::RecordingServices services, QObject* parent)
+    : QObject(parent)
+    , m_factory(std::move(factory))
+    , m_services(std::move(services))
+{
+}
+
+RecorderEngine::~RecorderEngine()
+{
+    stop();
+}
+
+platform::SystemTime RecorderEngine::now() const
+{
+    if (m_services.programTime)
+        return m_services.programTime();
+    return platform::SystemTime::nowUtc();
+}
+
+void RecorderEngine::setStatus(int status)
+{
+    if (m_status.exchange(status) != status)
+        emit statusChanged(status);
+}
+
+void RecorderEngine::start(const sound::RECORDINGINFO& recording, int startType)
+{
+    m_recording = recording;
+    m_recording.StartType = startType;
+    if (startType < sound::RECORDINGINFO::StartRecord || startType > sound::RECORDINGINFO::StartRecordWithBuffer)
+        return;
+    if (status() == StatusRunning) {
+        // The device keeps running; only the sink changes.
+        closeFile();
+        if (startType == sound::RECORDINGINFO::StartBufferOnly)
+            allocateBuffer();
+        else
+            openFile(startType == sound::RECORDINGINFO::StartRecordWithBuffer);
+        return;
+    }
+    if (!startDevice())
+        return;
+    if (startType == sound::RECORDINGINFO::StartBufferOnly)
+        allocateBuffer();
+    else
+        openFile(false);
+}
+
+bool RecorderEngine::startDevice()
+{
+    stopDevice();
+    setStatus(StatusStarting);
+    m_settings = {m_recording.DeviceType & 0xFF, m_recording.DeviceNumber, m_recording.nChannels,
+                  m_recording.SampleRate, m_recording.DeviceName};
+    auto failed = [this](const QString& text, const QString& caption) {
+        m_input.reset();
+        m_ring.reset();
+        setStatus(StatusStopped);
+        emit message(text, caption);
+        return false;
+    };
+    if (m_settings.channels < 1 || m_settings.sampleRate < 1)
+        return failed(QStringLiteral("Sampling %1 channels at %2 Hz is not possible")
+                          .arg(m_settings.channels)
+                          .arg(m_settings.sampleRate),
+                      QStringLiteral("Error"));
+    m_input = m_factory ? m_factory(m_settings.kind) : nullptr;
+    if (!m_input)
+        return failed(QStringLiteral("Input device kind %1 cannot be used on this system").arg(m_settings.kind),
+                      QStringLiteral("Error"));
+    m_blockBytes = BlockBytes(m_settings.sampleRate, m_settings.channels);
+    try {
+        const qint64 ringSamples = BytesPerSecond(m_settings.sampleRate, m_settings.channels) / 2 * SampleRingSeconds;
+        m_ring = std::make_unique<SampleRing>(std::size_t(std::max(ringSamples, m_blockBytes)), m_settings.channels);
+        m_block.assign(std::size_t(m_blockBytes / 2), 0);
+    } catch (const std::bad_alloc&) {
+        return failed(QStringLiteral("Not enough memory to sample %1 channels at %2 Hz")
+                          .arg(m_settings.channels)
+                          .arg(m_settings.sampleRate),
+                      MemoryCaption);
+    }
+    if (!m_input->start(m_settings, *m_ring))
+        return failed(m_input->errorText(), m_input->errorCaption());
+    setStatus(StatusRunning);
+    return true;
+}
+
+void RecorderEngine::stop()
+{
+    freeBuffer();
+    if (m_input) {
+        setStatus(StatusStopping);
+        m_input->stop();
+        // What the device delivered before it stopped still belongs to the file.
+        tick();
+        std::size_t n = m_ring ? m_ring->pop(m_block.data(), m_block.size()) : 0;
+        if (n > 0)
+            consumeBlock(m_block.data(), qint64(n) * 2);
+        m_input.reset();
+    }
+    closeFile();
+    m_ring.reset();
+    setStatus(StatusStopped);
+}
+
+void RecorderEngine::stopDevice()
+{
+    if (m_input) {
+        m_input->stop();
+        m_input.reset();
+    }
+    m_ring.reset();
+}
+
+void RecorderEngine::split()
+{
+    if (!m_file.isOpen())
+        return;
+    const QString reason = m_recording.Comment;
+    closeFile();
+    if (!sound::MakeRecordingFileName(m_recording, now(), reason, false, m_services))
+        return;
+    openFile(false);
+}
+
+void RecorderEngine::tick()
+{
+    if (!m_input || !m_ring)
+        return;
+    m_input->poll(*m_ring);
+    const std::size_t blockSamples = m_block.size();
+    while (m_ring->available() >= blockSamples) {
+        m_ring->pop(m_block.data(), blockSamples);
+        consumeBlock(m_block.data(), m_blockBytes);
+    }
+}
+
+void RecorderEngine::consumeBlock(const int16_t* samples, qint64 bytes)
+{
+    if (m_recording.StartType == sound::RECORDINGINFO::StartBufferOnly && !m_buffer.empty()) {
+        const qint64 size = qint64(m_buffer.size());
+        const char* from = reinterpret_cast<const char*>(samples);
+        qint64 left = std::min(bytes, size);
+        from += bytes - left;
+        while (left > 0) {
+            const qint64 n = std::min(left, size - m_bufWrite);
+            std::memcpy(m_buffer.data() + m_bufWrite, from, std::size_t(n));
+            m_bufWrite = (m_bufWrite + n) % size;
+            from += n;
+            left -= n;
+        }
+        m_bufFill = std::min(size, m_bufFill + bytes);
+        const int seconds = int(m_bufFill / BytesPerSecond(m_recording.SampleRate, m_recording.nChannels));
+        if (seconds != m_lastBufferSeconds) {
+            m_lastBufferSeconds = seconds;
+            emit bufferedSeconds(seconds);
+        }
+    } else if (m_file.isOpen()) {
+        // Split before the file could pass its limit: the WAV header's sizes
+        // are 32 bits, and every file ends on a whole block.
+        const qint64 limit = m_recording.LimitSingle ? m_recording.SingleFileLimitBytes()
+                                                     : sound::WAVHEADER::MaxDataBytes;
+        if (m_dataBytes > 0 && m_dataBytes + bytes > std::min(limit, sound::WAVHEADER::MaxDataBytes))
+            split();
+        if (m_file.isOpen()) {
+            const qint64 written = m_file.write(reinterpret_cast<const char*>(samples), bytes);
+            if (written < bytes && !m_writeFailed) {
+                // A full or failing disk: said once per file, the sound that
+                // did not fit is not counted in the header.
+                m_writeFailed = true;
+                emit message(QStringLiteral("%1\n%2").arg(m_file.fileName(), m_file.errorString()),
+                             QStringLiteral("Can't write to file"));
+            }
+            if (written > 0) {
+                m_dataBytes += written;
+                m_sinceRefresh += written;
+            }
+            if (m_sinceRefresh >= BytesPerSecond(m_recording.SampleRate, m_recording.nChannels) * HeaderRefreshSeconds)
+                refreshHeader();
+        }
+    }
+    if (status() == StatusRunning)
+        measureLevels(samples, bytes);
+}
+
+void RecorderEngine::measureLevels(const int16_t* samples, qint64 bytes)
+{
+    const int channels = std::max(1, m_recording.nChannels);
+    const int shown = std::min(channels, LevelChannels);
+    QList<int> levels(shown, 0);
+    const qint64 frames = bytes / 2 / channels;
+    for (qint64 f = 0; f < frames; ++f)
+        for (int c = 0; c < shown; ++c)
+            levels[c] = std::max(levels[c], std::min(32767, std::abs(int(samples[f * channels + c]))));
+    emit levelsMeasured(levels, channels);
+}
+
+void RecorderEngine::allocateBuffer()
+{
+    freeBuffer();
+    const qint64 bytes = PreTriggerBytes(BlockBytes(m_recording.SampleRate, m_recording.nChannels),
+                                         m_recording.SampleRate, m_recording.nChannels, m_recording.BufferLength);
+    try {
+        m_buffer.assign(std::size_t(bytes), 0);
+    } catch (const std::bad_alloc&) {
+        m_buffer.clear();
+        emit message(QStringLiteral("Not enough memory for a buffer of %1 seconds").arg(m_recording.BufferLength),
+                     MemoryCaption);
+    }
+    m_bufWrite = 0;
+    m_bufFill = 0;
+}
+
+void RecorderEngine::freeBuffer()
+{
+    const bool had = !m_buffer.empty();
+    m_buffer.clear();
+    m_buffer.shrink_to_fit();
+    m_bufWrite = 0;
+    m_bufFill = 0;
+    if (had || m_lastBufferSeconds > 0)
+        emit bufferedSeconds(0);
+    m_lastBufferSeconds = 0;
+}
+
+bool RecorderEngine::openFile(bool withBuffer)
+{
+    const qint64 perSecond = BytesPerSecond(m_recording.SampleRate, m_recording.nChannels);
+    m_header = sound::WAVHEADER{};
+    m_header.Channels = uint16_t(m_recording.nChannels);
+    m_header.SampleRate = m_recording.SampleRate;
+    m_header.BytesPerSecond = uint32_t(perSecond);
+    m_header.BlockAlign = uint16_t(m_recording.nChannels * 2);
+    m_header.BitsPerSample = 16;
+    m_header.DataSize = 0;
+    const bool useBuffer = withBuffer && !m_buffer.empty();
+    m_fileStart = now();
+    if (useBuffer)
+        m_fileStart = sound::AddSecondsToTime(m_fileStart, -double(m_bufFill / perSecond));
+    m_header.setCreationDate(sound::RecordingCreationDate(m_fileStart));
+    m_header.setCopyright(m_recording.Copyright);
+
+    const QString path = sound::RecordingFilePath(m_recording);
+    m_file.setFileName(path);
+    // An existing file is never overwritten.
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        emit message(path, CantOpenFileCaption);
+        freeBuffer();
+        return false;
+    }
+    m_dataBytes = 0;
+    m_sinceRefresh = 0;
+    m_writeFailed = false;
+    sound::WriteWavHeader(m_header, &m_file);
+    if (useBuffer) {
+        const qint64 size = qint64(m_buffer.size());
+        if (m_bufWrite == 0 || m_bufFill < size) {
+            m_file.write(m_buffer.data(), m_bufFill);
+        } else {
+            m_file.write(m_buffer.data() + m_bufWrite, size - m_bufWrite);
+            m_file.write(m_buffer.data(), m_bufWrite);
+        }
+        m_dataBytes = m_bufFill;
+        m_recording.StartType = sound::RECORDINGINFO::StartRecord;
+    }
+    m_recording.StartType = sound::RECORDINGINFO::StartRecord;
+    freeBuffer();
+    refreshHeader();
+    emit fileStarted(path);
+    return true;
+}
+
+void RecorderEngine::refreshHeader()
+{
+    if (!m_file.isOpen())
+        return;
+    const qint64 end = m_file.pos();
+    m_header.setDataBytes(m_dataBytes);
+    sound::WriteWavHeader(m_header, &m_file);
+    m_file.seek(end);
+    m_file.flush();
+    // The data must reach the disk, not only the page cache, for a power cut.
+    ::fdatasync(m_file.handle());
+    m_sinceRefresh = 0;
+}
+
+void RecorderEngine::closeFile()
+{
+    if (!m_file.isOpen())
+        return;
+    refreshHeader();
+    m_file.close();
+    const sound::FileClosedResult result = sound::OnFileClosed(m_recording, m_fileStart, m_services);
+    emit fileClosed(m_recording, result.finalPath);
+}
+
+} // namespace velmar::recorder

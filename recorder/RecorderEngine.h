@@ -1,0 +1,116 @@
+#pragma once
+// The recorder thread of one recorder: it drives the input device, drains
+// the sample ring in blocks of a tenth of a second and writes them into WAV
+// files, or, between recordings, into the pre-trigger buffer that heads the
+// next file. It splits files that pass the size limit, keeps each open file
+// readable after a crash (header sizes rewritten and data flushed every few
+// seconds), measures peak levels and books every closed file.
+//
+// The engine lives on its own thread (RecorderThread moves it there); every
+// slot runs on that thread and every signal reaches the recorder window
+// queued. Tests drive it on their own thread through tick(). It keeps its
+// own copy of the recording; the window learns the changes from the signals.
+#include "recorder/InputBackend.h"
+#include "sound/RecordingFiles.h"
+#include "sound/RecordingInfo.h"
+#include "sound/WavHeader.h"
+
+#include <QFile>
+#include <QList>
+#include <QObject>
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+namespace velmar::recorder {
+
+// Device status: 0 stopped, 1 running, 2 starting, 3 stopping.
+enum DeviceStatus : int { StatusStopped = 0, StatusRunning = 1, StatusStarting = 2, StatusStopping = 3 };
+
+// Seconds between two header rewrites of an open file.
+inline constexpr int HeaderRefreshSeconds = 2;
+// Levels reported: the first eight channels.
+inline constexpr int LevelChannels = 8;
+// Seconds the sample ring between device and thread holds.
+inline constexpr int SampleRingSeconds = 3;
+
+// Bytes of one block: a tenth of a second of whole frames.
+qint64 BlockBytes(uint32_t sampleRate, int channels);
+// Bytes of the pre-trigger buffer: a whole number of blocks, at least four.
+qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int bufferSeconds);
+
+class RecorderEngine : public QObject {
+    Q_OBJECT
+public:
+    RecorderEngine(InputFactory factory, sound::RecordingServices services, QObject* parent = nullptr);
+    ~RecorderEngine() override;
+
+    // Any thread.
+    int status() const { return m_status.load(); }
+
+    // Test access, engine thread only.
+    qint64 bufferBytes() const { return m_bufFill; }
+    qint64 bufferCapacity() const { return qint64(m_buffer.size()); }
+    bool fileOpen() const { return m_file.isOpen(); }
+    qint64 fileBytes() const { return m_dataBytes; }
+    QString filePath() const { return m_file.fileName(); }
+
+public slots:
+    // Start types of RECORDINGINFO: record, fill the buffer only, record
+    // with the buffer first. The device keeps running when it is running.
+    void start(const velmar::sound::RECORDINGINFO& recording, int startType);
+    // Closes the file, frees the buffer and stops the device.
+    void stop();
+    // Closes the file and goes on in a new one.
+    void split();
+    // Drains the sample ring (the thread's 0.1 s timer calls it).
+    void tick();
+
+signals:
+    void statusChanged(int status);
+    void levelsMeasured(const QList<int>& levels, int channels);
+    void bufferedSeconds(int seconds);
+    void fileStarted(const QString& path);
+    // The recording after a file was closed and booked (media number, file
+    // counters); the window takes its counters over.
+    void fileClosed(const velmar::sound::RECORDINGINFO& recording, const QString& finalPath);
+    void message(const QString& text, const QString& caption);
+
+private:
+    void setStatus(int status);
+    bool startDevice();
+    void stopDevice();
+    bool openFile(bool withBuffer);
+    void closeFile();
+    void refreshHeader();
+    void allocateBuffer();
+    void freeBuffer();
+    void consumeBlock(const int16_t* samples, qint64 bytes);
+    void measureLevels(const int16_t* samples, qint64 bytes);
+    platform::SystemTime now() const;
+
+    InputFactory m_factory;
+    sound::RecordingServices m_services;
+    sound::RECORDINGINFO m_recording;
+    AcquisitionSettings m_settings;
+    std::unique_ptr<InputBackend> m_input;
+    std::unique_ptr<SampleRing> m_ring;
+    std::vector<int16_t> m_block;
+    qint64 m_blockBytes = 0;
+    std::atomic<int> m_status{StatusStopped};
+
+    std::vector<char> m_buffer;   // pre-trigger buffer
+    qint64 m_bufWrite = 0;
+    qint64 m_bufFill = 0;
+    int m_lastBufferSeconds = -1;
+
+    QFile m_file;
+    sound::WAVHEADER m_header;
+    qint64 m_dataBytes = 0;
+    qint64 m_sinceRefresh = 0;
+    platform::SystemTime m_fileStart;
+    bool m_writeFailed = false;
+};
+
+} // namespace velmar::recorder

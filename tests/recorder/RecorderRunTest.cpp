@@ -1,0 +1,270 @@
+// The real Velmar, offscreen, records from a JACK server with the dummy
+// driver through PortAudio: a button panel's start-up default press
+// triggers a 10 s recording on recorder 0, whose file libsndfile opens and
+// whose Recordings row points at it. A second run is killed mid-recording
+// and its file still opens with all but the last seconds.
+#include "recorder/InputBackend.h"
+#include "store/DbConnection.h"
+#include "store/FixedSchema.h"
+#include "store/SqlText.h"
+#include "tests/store/StoreTestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <csignal>
+
+namespace {
+
+using velmar::store::test::DirectDb;
+
+constexpr int kBoundMs = 60000;
+constexpr int kRate = 48000;
+constexpr qint64 kBytesPerSecond = kRate * 2 * 2;
+
+QString BinDir() { return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")); }
+
+bool Exec(const QString& sql)
+{
+    velmar::store::SqlStatement s(velmar::store::GetDbConnection());
+    return s.execDirect(sql);
+}
+
+// A JACK server of the test's own, with the dummy driver (no sound card).
+class DummyJack {
+public:
+    DummyJack()
+    {
+        m_name = QStringLiteral("velmar-rec-%1").arg(QCoreApplication::applicationPid());
+        qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
+        qputenv("JACK_NO_AUDIO_RESERVATION", "1");
+        m_jack.setProcessChannelMode(QProcess::MergedChannels);
+        m_jack.start(QStringLiteral("jackd"), {"-r", "-n", m_name, "-d", "dummy", "-r", QString::number(kRate), "-C",
+                                               "2", "-P", "2", "-p", "1024"});
+        m_jack.waitForStarted(kBoundMs);
+    }
+    ~DummyJack()
+    {
+        m_jack.terminate();
+        if (!m_jack.waitForFinished(10000))
+            m_jack.kill();
+        m_jack.waitForFinished(10000);
+    }
+    QString name() const { return m_name; }
+    // The PortAudio input number of the JACK device, once the server is up.
+    int device()
+    {
+        int found = -1;
+        (void)QTest::qWaitFor(
+            [&] {
+                const auto cards = velmar::recorder::ListSoundCards();
+                for (std::size_t i = 0; i < cards.size(); ++i)
+                    if (cards[i].name.startsWith(QStringLiteral("JACK")))
+                        found = int(i);
+                return found >= 0 || m_jack.state() == QProcess::NotRunning;
+            },
+            20000);
+        return found;
+    }
+    QString output() { return QString::fromLocal8Bit(m_jack.readAll()); }
+
+private:
+    QString m_name;
+    QProcess m_jack;
+};
+
+// The survey: recorder 0 on the JACK device writing into `folder`, and a
+// panel whose default button triggers `seconds` of recording on it.
+void MakeSurvey(const QString& file, int device, const QString& folder, int seconds)
+{
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
+    ASSERT_TRUE(QFile::copy(BinDir() + QStringLiteral("/BlankVelmar._sqlite"), file));
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
+    ASSERT_EQ(velmar::store::OpenDB(nullptr, file), velmar::store::kOpenDbOk);
+    ASSERT_TRUE(Exec(QStringLiteral(
+        "INSERT INTO \"UDC_TapeRecorders\" (\"RecorderId\", \"Name\", \"DeviceType\", \"DeviceNumber\", "
+        "\"SampleRate\", \"nChannels\", \"nBits\", \"OutputDirectory\", \"RecordInterval\", \"RecordDuration\", "
+        "\"MediaInitials\", \"FileInitials\", \"TimeFileName\", \"Copyright\", \"MediaNumber\", \"SmartFolders\", "
+        "\"FolderSize\", \"LimitSingle\", \"MaxSingle\", \"EnableBuffer\", \"BufferLength\", \"ChannelGain\", "
+        "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', 1, %1, %2, 2, 16, '%3', 120, 20, "
+        "'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '')")
+                         .arg(device)
+                         .arg(kRate)
+                         .arg(folder)));
+    ASSERT_TRUE(velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDB_Watch"),
+                                                velmar::store::kUserTableButtonForm));
+    ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO \"UDB_Watch\" (\"Order\", \"Type\", \"Name\", \"Code\", "
+                                    "\"Recording\", \"Recorder\", \"Default\") VALUES (1, 'BUTTON', 'Record', 'REC', "
+                                    "%1, 0, 1)")
+                         .arg(seconds)));
+    velmar::store::CloseDB();
+}
+
+struct Sound {
+    int rate = 0;
+    int channels = 0;
+    qint64 frames = -1;
+};
+
+Sound OpenSound(const QString& path)
+{
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
+    if (!f)
+        return {};
+    sf_close(f);
+    return {info.samplerate, info.channels, qint64(info.frames)};
+}
+
+class RecorderRun : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("jackd")).isEmpty())
+            GTEST_SKIP() << "jackd is not installed (scripts/install-deps.sh)";
+        ASSERT_TRUE(home.isValid());
+        device = jack.device();
+        ASSERT_GE(device, 0) << jack.output().toStdString();
+        folder = QDir(home.path()).filePath(QStringLiteral("rec"));
+        survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
+    }
+
+    void Start(int seconds)
+    {
+        MakeSurvey(survey, device, folder, seconds);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("VELMAR_HOME"), home.path());
+        env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VELMAR_NO_MODAL"), QStringLiteral("1"));
+        env.insert(QStringLiteral("VELMAR_QUIT_AFTER_MS"), QStringLiteral("150000"));
+        env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), QDir(home.path()).filePath(QStringLiteral("messages.txt")));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        velmar.setProcessEnvironment(env);
+        velmar.setProcessChannelMode(QProcess::MergedChannels);
+        velmar.start(BinDir() + QStringLiteral("/Velmar"), {});
+        ASSERT_TRUE(velmar.waitForStarted(kBoundMs));
+    }
+
+    QString Messages() const
+    {
+        QFile f(QDir(home.path()).filePath(QStringLiteral("messages.txt")));
+        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    QString WavFile() const
+    {
+        const QStringList files = QDir(folder).entryList({QStringLiteral("*.wav")}, QDir::Files);
+        return files.isEmpty() ? QString() : QDir(folder).filePath(files.first());
+    }
+
+    QTemporaryDir home;
+    DummyJack jack;
+    int device = -1;
+    QString folder;
+    QString survey;
+    QProcess velmar;
+};
+
+TEST_F(RecorderRun, RecordsTenSecondsAndBooksTheFile)
+{
+    Start(10);
+    ASSERT_FALSE(HasFatalFailure());
+    // The file is closed once it stops growing (a recording file grows with
+    // every block); the survey is read after the program has ended.
+    qint64 lastSize = -1;
+    QElapsedTimer still;
+    (void)QTest::qWaitFor(
+        [&] {
+            if (velmar.state() == QProcess::NotRunning)
+                return true;
+            const QString f = WavFile();
+            const qint64 size = f.isEmpty() ? -1 : QFileInfo(f).size();
+            if (size != lastSize) {
+                lastSize = size;
+                still.restart();
+            }
+            return size > 9 * kBytesPerSecond && still.elapsed() > 3000;
+        },
+        90000);
+    const bool ranThrough = velmar.state() == QProcess::Running;
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    EXPECT_TRUE(ranThrough) << "exit " << velmar.exitCode() << ' ' << output;
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    const QStringList rows = db.rows(QStringLiteral(
+        "SELECT \"File Name\", \"Sample Rate\", \"nChannels\", \"DeckNo\", \"Comment\" FROM \"Recordings\""));
+    ASSERT_EQ(rows.size(), 1) << output;
+    const QString file = WavFile();
+    ASSERT_FALSE(file.isEmpty()) << rows.join(";").toStdString() << output;
+    const QStringList row = rows[0].split(QLatin1Char('|'));
+    EXPECT_EQ(row.mid(0, 4), (QStringList{QFileInfo(file).fileName(), "48000", "2", "0"})) << output;
+    EXPECT_TRUE(row.value(4).startsWith(QStringLiteral("Watch button rec"))) << rows[0].toStdString();
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.rate, kRate);
+    EXPECT_EQ(s.channels, 2);
+    // The trigger ends on the half-second refresh after its 10 s.
+    EXPECT_GE(s.frames, 9 * kRate) << output;
+    EXPECT_LE(s.frames, 12 * kRate) << output;
+}
+
+TEST_F(RecorderRun, ClosingTheProgramWhileRecordingClosesAndBooksTheFile)
+{
+    Start(60);
+    ASSERT_FALSE(HasFatalFailure());
+    (void)QTest::qWaitFor(
+        [&] {
+            const QString f = WavFile();
+            return velmar.state() == QProcess::NotRunning
+                   || (!f.isEmpty() && QFileInfo(f).size() > 132 + 3 * kBytesPerSecond);
+        },
+        90000);
+    ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
+    velmar.terminate();   // as the operator's close
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    const QString file = WavFile();
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.frames * 4, QFileInfo(file).size() - 132) << "the header counts every sample written" << output;
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"File Name\" FROM \"Recordings\"")),
+              QStringList{QFileInfo(file).fileName()})
+        << output;
+}
+
+TEST_F(RecorderRun, AKilledRecordingStaysReadable)
+{
+    Start(60);
+    ASSERT_FALSE(HasFatalFailure());
+    // Wait for more than 8 s of sound in the file, then kill the program.
+    (void)QTest::qWaitFor(
+        [&] {
+            const QString f = WavFile();
+            return velmar.state() == QProcess::NotRunning
+                   || (!f.isEmpty() && QFileInfo(f).size() > 132 + 8 * kBytesPerSecond);
+        },
+        90000);
+    ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
+    ::kill(pid_t(velmar.processId()), SIGKILL);
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    const QString file = WavFile();
+    const qint64 onDisk = QFileInfo(file).size();
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.rate, kRate);
+    EXPECT_EQ(s.channels, 2);
+    EXPECT_GE(s.frames * 4, onDisk - 132 - 5 * kBytesPerSecond);
+    EXPECT_GE(s.frames, 3 * kRate) << output;
+}
+
+} // namespace
