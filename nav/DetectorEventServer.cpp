@@ -1,7 +1,7 @@
 #include "nav/DetectorEventServer.h"
 
 #include "platform/Dde.h"
-#include "shell/ProgramClock.h"
+#include "platform/ProgramClock.h"
 #include "store/EventWriters.h"
 #include "store/RecordWriters.h"
 

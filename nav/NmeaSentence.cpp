@@ -1,7 +1,7 @@
 #include "nav/NmeaSentence.h"
 
 #include "nav/GpsGeometry.h"
-#include "shell/ProgramClock.h"
+#include "platform/ProgramClock.h"
 
 #include <limits>
 

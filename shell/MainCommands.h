@@ -11,7 +11,7 @@
 //
 // User-interface thread only.
 #include "shell/MainTimers.h"
-#include "shell/ui/SettingsSheet.h"
+#include "widgets/SettingsSheet.h"
 
 #include <QColor>
 #include <QPoint>

@@ -3,11 +3,11 @@
 #include "platform/MessageBus.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
-#include "shell/ProgramClock.h"
-#include "shell/RunMode.h"
-#include "shell/TrafficLight.h"
-#include "shell/WindowMessage.h"
-#include "store/ProgramSettings.h"
+#include "platform/ProgramClock.h"
+#include "platform/RunMode.h"
+#include "widgets/TrafficLight.h"
+#include "platform/WindowMessage.h"
+#include "settings/ProgramSettings.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -15,12 +15,12 @@
 // User-interface thread only. The window owns its recorders, decks and
 // grabber forms; child windows belong to it through Qt parenthood.
 #include "shell/GrabberForms.h"
-#include "shell/MainLayout.h"
+#include "widgets/MainLayout.h"
 #include "shell/MainTimers.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
-#include "shell/NightDay.h"
-#include "shell/TrafficLight.h"
+#include "widgets/MyControls.h"
+#include "widgets/NightDay.h"
+#include "widgets/TrafficLight.h"
 #include "platform/SystemTime.h"
 
 #include <QPointer>

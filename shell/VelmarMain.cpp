@@ -1,7 +1,7 @@
 #include "shell/VelmarMain.h"
 
-#include "forms/ui/ButtonPanelsInstall.h"
-#include "forms/ui/TUserFormHooks.h"
+#include "shell/ButtonPanelsInstall.h"
+#include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
@@ -12,14 +12,14 @@
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
-#include "shell/ProgramFolder.h"
+#include "platform/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TVelmarApp.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFileInfo>
 #include <QMessageBox>

@@ -2,13 +2,13 @@
 
 #include "DbConnection.h"
 #include "DbMessages.h"
-#include "ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "RecordWriters.h"
 #include "SqlText.h"
 #include "TableInserter.h"
-#include "shell/ProgramClock.h"
-#include "shell/RunMode.h"
-#include "sound/DateTimeText.h"
+#include "platform/ProgramClock.h"
+#include "platform/RunMode.h"
+#include "platform/DateTimeText.h"
 #include "sound/RecordingInfo.h"
 
 #include <QCoreApplication>

@@ -5,11 +5,11 @@
 #include "forms/UserPlotThing.h"
 #include "forms/ui/FormMetrics.h"
 #include "nav/GpsFixList.h"
-#include "shell/MyControls.h"
-#include "shell/RunMode.h"
-#include "shell/TrafficLight.h"
-#include "sound/DateTimeText.h"
-#include "store/ProgramSettings.h"
+#include "widgets/MyControls.h"
+#include "platform/RunMode.h"
+#include "widgets/TrafficLight.h"
+#include "platform/DateTimeText.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include <QCheckBox>

@@ -14,7 +14,7 @@
 #include "forms/UserFormData.h"
 #include "forms/UserFormInfo.h"
 #include "forms/ui/UserControl.h"
-#include "shell/NightDay.h"
+#include "widgets/NightDay.h"
 
 #include <QHash>
 #include <QPointer>

@@ -9,7 +9,7 @@
 #include "forms/UserFormDdeInput.h"
 #include "forms/ui/UserFormList.h"
 #include "platform/Dde.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "store/DbConnection.h"
 
 #include <QApplication>

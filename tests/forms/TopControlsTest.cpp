@@ -10,7 +10,7 @@
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
+#include "widgets/MyControls.h"
 #include "shell/ShellHooks.h"
 
 #include <QApplication>

@@ -9,12 +9,12 @@
 #include "forms/UserControlChecks.h"
 #include "forms/UserPlotThing.h"
 #include "forms/ui/TUserForm.h"
-#include "forms/ui/TUserFormHooks.h"
+#include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "nav/GpsFixList.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include <QAction>

@@ -4,7 +4,7 @@
 #include "EventsFixture.h"
 
 #include "nav/ClickEventRange.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 using namespace eventstest;
 using namespace knownrecords;

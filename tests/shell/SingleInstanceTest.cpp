@@ -6,7 +6,7 @@
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/VelmarMain.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QProcess>

@@ -4,10 +4,10 @@
 #include "ShellTestUtil.h"
 
 #include "shell/MainWindowMessages.h"
-#include "shell/MyControls.h"
-#include "shell/TrafficLight.h"
+#include "widgets/MyControls.h"
+#include "widgets/TrafficLight.h"
 #include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 
 #include <QDir>
 #include <QFileInfo>
