@@ -3,7 +3,7 @@
 #include "forms/ControlKeywords.h"
 #include "platform/DateTimeText.h"
 #include "store/DbMessages.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "settings/ProgramSettings.h"
 
 #include <cmath>

@@ -2,7 +2,7 @@
 
 #include "platform/Dde.h"
 #include "platform/ProgramClock.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
 
 #include <QLoggingCategory>

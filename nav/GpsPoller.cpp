@@ -5,7 +5,7 @@
 #include "platform/BusNames.h"
 #include "platform/MessageBus.h"
 #include "platform/RunMode.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 

@@ -2,7 +2,7 @@
 
 #include "nav/GpsFixList.h"
 #include "platform/RunMode.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
 #include "settings/ProgramSettings.h"
 

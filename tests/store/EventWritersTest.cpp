@@ -3,7 +3,7 @@
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
 #include "sound/RecordingInfo.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "store/FixedSchema.h"
 #include "settings/ProgramSettings.h"
 #include "store/RecordReaders.h"
