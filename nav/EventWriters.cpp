@@ -9,23 +9,13 @@
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
 #include "platform/DateTimeText.h"
-#include "sound/RecordingInfo.h"
-
-#include <QCoreApplication>
-#include <QThread>
 
 #include <sqlext.h>
-
-#include <chrono>
-#include <future>
-#include <memory>
 
 namespace velmar::store {
 
 namespace {
 
-// How long a recorder thread waits for its row to be stored.
-constexpr std::chrono::seconds kRecordingWriteTimeout{10};
 // UserFormErrors keeps 49 characters of each text.
 constexpr int kUserFormErrorTextWidth = 49;
 // Section number the detector effort tables store (no file section known).
@@ -82,32 +72,6 @@ int lastInsertedRow()
     SQLLEN indicator = 0;
     SQLBindCol(st.handle(), 1, SQL_C_SLONG, &value, 0, &indicator);
     return sqlSucceeded(SQLFetch(st.handle())) ? int(value) : 0;
-}
-
-SQLRETURN writeRecordingNow(const sound::RECORDINGINFO& r)
-{
-    static TableInserter w("Recordings");
-    if (!IsDbOpen())
-        return SQL_ERROR;
-    w.setInt("DeckNo", r.RecorderId);
-    w.setText("Start Time", r.StartTime);
-    w.setInt("Duration", r.Duration);
-    w.setInt("GpsIndex", r.GpsIndex);
-    w.setText("GPSTime", r.GpsTime);
-    w.setText("Media Name", r.MediaName);
-    w.setText("Media Type", r.MediaType);
-    w.setText("File Name", r.FileName);
-    w.setText("Device Type", r.DeviceTypeText);
-    w.setText("Device Name", r.DeviceNameText);
-    w.setInt("Sample Rate", int32_t(r.SampleRate));
-    w.setInt("nChannels", r.nChannels);
-    w.setText("Comment", r.Comment);
-    const SQLRETURN result = w.execute();
-    if (!sqlSucceeded(result)) {
-        DbBeep();
-        qCWarning(lcStore).noquote() << "DbWriteRecording could not store a row:" << w.lastError();
-    }
-    return result;
 }
 
 } // namespace
@@ -438,23 +402,6 @@ bool DbWriteUserFormError(const QString& table, const QString& field, const QStr
     w.setText("Field", CutToWidth(field, kUserFormErrorTextWidth));
     w.setText("Value", CutToWidth(value, kUserFormErrorTextWidth));
     return store(w, "DbWriteUserFormError");
-}
-
-SQLRETURN DbWriteRecording(const sound::RECORDINGINFO& recording)
-{
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app || QThread::currentThread() == app->thread())
-        return writeRecordingNow(recording);
-    // The connection belongs to the user-interface thread: hand the row over
-    // and wait for it, but never without a bound.
-    auto result = std::make_shared<std::promise<SQLRETURN>>();
-    std::future<SQLRETURN> done = result->get_future();
-    QMetaObject::invokeMethod(
-        app, [result, copy = recording] { result->set_value(writeRecordingNow(copy)); }, Qt::QueuedConnection);
-    if (done.wait_for(kRecordingWriteTimeout) == std::future_status::ready)
-        return done.get();
-    qCWarning(lcStore) << "DbWriteRecording: the user-interface thread did not store the row in time";
-    return SQL_ERROR;
 }
 
 } // namespace velmar::store

@@ -7,9 +7,8 @@
 // returns false, and the row is lost; nothing is retried. With no database
 // open the writers return false at once, without a beep.
 //
-// User-interface thread only, except DbWriteRecording, which a recorder's
-// acquisition thread may call (it is carried over to the user-interface
-// thread).
+// User-interface thread only. (The Recordings rows are written by
+// sound/RecordingWriter.h.)
 #include "nav/DetectionRecords.h"
 #include "nav/GpsFixData.h"
 #include "platform/SystemTime.h"
@@ -17,10 +16,6 @@
 #include <QString>
 
 #include <sql.h>
-
-namespace velmar::sound {
-struct RECORDINGINFO;
-}
 
 namespace velmar::store {
 
@@ -46,9 +41,5 @@ bool DbWriteHydrophoneState(int power, int cable);
 // A comment (cut to 100 characters) with the recording it belongs to, if any.
 bool DbWriteComment(const platform::SystemTime& time, const QString& comment, const QString& recording = QString());
 bool DbWriteUserFormError(const QString& table, const QString& field, const QString& value);
-// A Recordings row, with the cross reference the recorder took at the start.
-// The driver's result: SQL_SUCCESS or SQL_SUCCESS_WITH_INFO when stored,
-// SQL_ERROR when it failed or no database is open.
-SQLRETURN DbWriteRecording(const sound::RECORDINGINFO& recording);
 
 } // namespace velmar::store

@@ -2,7 +2,7 @@
 
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
-#include "sound/RecordingInfo.h"
+#include "sound/RecordingWriter.h"
 #include "nav/EventWriters.h"
 #include "store/FixedSchema.h"
 #include "settings/ProgramSettings.h"
