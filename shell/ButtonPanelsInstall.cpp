@@ -100,7 +100,11 @@ void InstallButtonPanels()
     };
     p.findUserForm = [](const QString& formName) { return linkOf(formName); };
     buttonEditor() = [](QWidget* owner, ButtonDefinition& row, TButtonForm& panel) {
-        return ShowButtonInfoDialog(owner, row, panel);
+        ButtonTargets targets;
+        for (int n = 0; n < shell::GetRecorderCount(); ++n)
+            targets.recorderNames << shell::GetRecorderName(n);
+        targets.grabberCount = shell::GetGrabberCount();
+        return ShowButtonInfoDialog(owner, row, panel, targets);
     };
     p.requestDigitalOutput = [](int bit, int count, int pulseCode, int lengthMs) {
         return RequestDigitalOutput(bit, count, pulseCode, lengthMs);

@@ -2,10 +2,21 @@
 
 #include "forms/ExternalCounters.h"
 #include "forms/UserPlotThing.h"
+#include "forms/UserFormDb.h"
+#include "forms/UserFormDdeInput.h"
+#include "forms/UserFormPlotMenu.h"
 #include "forms/ui/TUserForm.h"
+#include "forms/ui/TopControls.h"
+#include "forms/ui/UserFormList.h"
+#include "forms/ui/UserFormPlotMenus.h"
+#include "forms/ui/UserFormWindowPort.h"
+#include "nav/DetectorEventServer.h"
 #include "nav/GpsFixList.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/ShellHooks.h"
+
+#include <QTabBar>
 
 namespace velmar::forms {
 
@@ -82,6 +93,45 @@ void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks&
     events.purgeUserPlotThings = [](uint64_t ageMs) {
         return PurgeUserPlotThings(ageMs, nav::MonotonicMilliseconds());
     };
+}
+
+void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
+{
+    SetHotKeyFirstTaker([&shellHooks](int key) {
+        return shellHooks.buttonFormsOnHotKey && shellHooks.buttonFormsOnHotKey(key);
+    });
+    UseDefaultUserFormWindowFactory();
+    nav::DetectorEventServer::instance().hooks.userFormPoke = UserFormDdePoke;
+    // What the form windows ask of the rest of the program; entries other
+    // parts fill stay as they are.
+    UserFormHost host = userFormHost();
+    host.selectTab = [](int tab) { SelectMainTab(tab); };
+    host.findForm = [](const QString& name) { return FindUserForm(name); };
+    host.openSubForm = [](TUserFormInfo* form, QWidget* parent) -> TUserForm* {
+        UserFormWindow* w = OpenUserFormWindow(parent, form);
+        return w ? qobject_cast<TUserForm*>(w->Object()) : nullptr;
+    };
+    setUserFormHost(host);
+    hooks.installHotKeys = [](QWidget* mainWindow) { InstallHotKeyService(mainWindow); };
+    hooks.loadUserForms = [](QTabBar* tabs, int firstTab) {
+        QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;
+        return LoadUserForms(mainWindow, tabs, firstTab) - firstTab;
+    };
+    hooks.saveUserFormPlotMenus = [] { SaveUserFormPlotMenus(); };
+    hooks.userFormsLayout = [](const QRect& area) { UserFormsLayout(area); };
+    hooks.userFormsSelectTab = [](int tab) { UserFormsSelectTab(tab); };
+    hooks.moveFormTabs = [previous = hooks.moveFormTabs](int from, int delta) {
+        if (previous)
+            previous(from, delta);
+        MoveUserFormTabs(from, delta);
+    };
+    hooks.findUserFormSubTabs = [](int tab) { return FindUserFormSubTabs(tab); };
+    hooks.userFormDbTableExists = [](const QString& table) { return UserFormDbTableExists(table); };
+    hooks.createTopControls = [](QWidget* parent, const QPoint& origin) { CreateTopControls(parent, origin); };
+    hooks.userFormsPlaceWarnings = [](const QRect& firstBar) {
+        UserFormsPlaceWarnings(firstBar.left(), firstBar.top(), firstBar.left() + firstBar.width());
+    };
+    shellHooks.userFormsOnHotKey = [](QWidget* frame, int key) { return UserFormsOnHotKey(frame, key); };
 }
 
 } // namespace velmar::forms

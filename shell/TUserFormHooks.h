@@ -14,6 +14,7 @@
 namespace velmar::shell {
 struct MainWindowHooks;
 struct MainCommandHooks;
+struct ShellHooks;
 }
 
 namespace velmar::forms {
@@ -33,6 +34,9 @@ void ExportUserFormData(int tab);
 // The effort form's line made again from its first window's rows; false
 // when there is no effort form.
 bool RebuildEffortSegments();
+
+// Fills the main window's entries for the user forms.
+void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks);
 
 void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
                          nav::RecentEventDispatch::Ports& events, UserFormLoadReport report = {});

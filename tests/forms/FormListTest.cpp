@@ -13,6 +13,7 @@
 #include "widgets/MainLayout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
+#include "shell/TUserFormHooks.h"
 #include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>

@@ -12,6 +12,7 @@
 #include "shell/MainWindowPorts.h"
 #include "widgets/MyControls.h"
 #include "shell/ShellHooks.h"
+#include "shell/TUserFormHooks.h"
 
 #include <QApplication>
 #include <QCheckBox>
