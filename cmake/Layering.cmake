@@ -1,5 +1,9 @@
 # The layering of the source tree, checked at every configure and by a test.
 #
+if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
+  cmake_minimum_required(VERSION 3.25)
+endif()
+
 # Each row is one layer, bottom first. A folder includes headers of and links
 # libraries of folders on lower rows only; folders on the same row stay apart
 # (a row such as "nav sound video" holds independent subsystems). A new
