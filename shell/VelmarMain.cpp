@@ -15,6 +15,7 @@
 #include "platform/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
 #include "platform/RunMode.h"
+#include "shell/ServiceTable.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
@@ -151,6 +152,7 @@ int VelmarMain(int argc, char** argv)
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
     ArmQuitTimer(app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
+    QTimer::singleShot(0, &app, [] { ReportServiceBindings(mainWindowHooks(), mainCommandHooks(), shellHooks()); });
     const int result = app.Run();
 
     RestartAfterDatabaseChange(programPath, lock);
