@@ -190,7 +190,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
-    void BuildControls(bool create);
+    // Makes the controls, hints, buttons and boxes of the form once.
+    void CreateControls();
+    // Places them for the form's font (again after a font change).
+    void LayoutControls();
     void PlaceButtons(int w);
     void StartTimer(int id, int ms);
     void StopTimer(int id);
