@@ -30,8 +30,6 @@ struct SystemTime;
 
 namespace velmar::shell {
 
-// Message number a right-clicked status button sends its parent.
-inline constexpr int StatusPopupMessage = 1027; // WM_USER+3
 // Timer of a blinking status static, and its period.
 inline constexpr int BlinkTimerId = 555;
 inline constexpr int BlinkPeriodMs = 1000;

@@ -13,9 +13,6 @@
 
 namespace velmar::shell {
 
-// Message the light sends its parent when clicked.
-inline constexpr int TrafficLightClickMessage = 1030; // WM_USER+6
-
 inline constexpr int LampRed = 1;
 inline constexpr int LampAmber = 2;
 inline constexpr int LampGreen = 4;
