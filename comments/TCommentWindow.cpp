@@ -1,6 +1,6 @@
 #include "comments/TCommentWindow.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QCheckBox>

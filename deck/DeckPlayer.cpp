@@ -3,7 +3,7 @@
 #include "deck/AudioOutput.h"
 #include "deck/DigitalFilter.h"
 #include "deck/LogWriter.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "sound/PipeProtocol.h"
 #include "sound/SamplePipe.h"
 

@@ -1,6 +1,6 @@
 #include "deck/LogWriter.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QFile>
 

@@ -6,7 +6,7 @@
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/SqlText.h"
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "forms/ButtonDigitalIo.h"
 
-#include "shell/RunMode.h"
-#include "store/ProgramSettings.h"
+#include "platform/RunMode.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>

@@ -18,6 +18,8 @@
 // Threads: the functions at namespace level are for the user-interface
 // thread. ExternalButtonIo and PulseTrain are plain objects used by the
 // threads and by tests.
+#include "platform/MessageIds.h"
+
 #include <QString>
 
 #include <cstdint>
@@ -46,12 +48,7 @@ inline constexpr int kDigitalIn = 2;
 DigitalBoard* digitalBoard();
 void setDigitalBoard(DigitalBoard* board);
 
-// Messages of the two threads (values WM_USER + n of the design).
-inline constexpr unsigned kMsgSetOutputBit = 1076;   // WM_USER+52, to the external-button thread
-inline constexpr unsigned kMsgPulsesHighLow = 1078;  // WM_USER+54, to the counter thread
-inline constexpr unsigned kMsgPulsesLowHigh = 1080;  // WM_USER+56
-inline constexpr unsigned kMsgSetBitHigh = 1081;     // WM_USER+57
-inline constexpr unsigned kMsgSetBitLow = 1082;      // WM_USER+58
+// The messages of the two threads are in platform/MessageIds.h.
 
 // The board settings of the "Buttons" section, copied when a thread starts.
 struct ButtonBoardSettings {

@@ -1,7 +1,7 @@
 #include "forms/ButtonPorts.h"
 
 #include "platform/MessageBus.h"
-#include "shell/ProgramClock.h"
+#include "platform/ProgramClock.h"
 #include "store/RecordWriters.h"
 
 namespace velmar::forms {

@@ -3,7 +3,7 @@
 #include "forms/ButtonPorts.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "store/FixedSchema.h"
 #include "store/RecordReaders.h"
 #include "store/RecordWriters.h"

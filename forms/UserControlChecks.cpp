@@ -1,10 +1,10 @@
 #include "forms/UserControlChecks.h"
 
 #include "forms/ControlKeywords.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "store/DbMessages.h"
-#include "store/EventWriters.h"
-#include "store/ProgramSettings.h"
+#include "nav/EventWriters.h"
+#include "settings/ProgramSettings.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -2,12 +2,12 @@
 
 #include "forms/ControlKeywords.h"
 #include "forms/FormSql.h"
-#include "shell/RunMode.h"
-#include "sound/DateTimeText.h"
+#include "platform/RunMode.h"
+#include "platform/DateTimeText.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 #include "store/TableDefinition.h"
 

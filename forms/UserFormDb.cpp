@@ -4,7 +4,7 @@
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/SqlText.h"
 
 #include <QFileInfo>

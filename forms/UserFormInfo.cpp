@@ -5,11 +5,12 @@
 #include "forms/FormSql.h"
 #include "forms/HotKeyCode.h"
 #include "forms/UserPlotThing.h" // PlotThings go with the form
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordReaders.h"
 
 #include <QRegularExpression>

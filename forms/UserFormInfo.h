@@ -18,8 +18,8 @@
 // (UserFormList) when made and leaves it when destroyed; whoever makes a form
 // owns it.
 #include "forms/ControlTypeInfo.h"
-#include "store/LogFont.h"
-#include "store/Utilities.h"
+#include "settings/LogFont.h"
+#include "platform/Utilities.h"
 
 #include <QString>
 

@@ -3,7 +3,7 @@
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormData.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <map>
 

@@ -4,8 +4,8 @@
 #include "forms/UserControlChecks.h"
 #include "nav/GpsFixData.h"
 #include "nav/GpsFixList.h"
-#include "store/ProgramSettings.h"
-#include "sound/DateTimeText.h"
+#include "settings/ProgramSettings.h"
+#include "platform/DateTimeText.h"
 
 #include <QStringList>
 

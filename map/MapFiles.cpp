@@ -4,7 +4,7 @@
 #include "map/MapMessages.h"
 #include "map/MapView.h"
 
-#include "store/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 #include <QFile>
 #include <QFileInfo>

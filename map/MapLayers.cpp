@@ -1,6 +1,6 @@
 #include "map/MapLayers.h"
 
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <algorithm>
 #include <optional>

@@ -3,9 +3,9 @@
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/SqlText.h"
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <sqlext.h>
 

@@ -1,6 +1,6 @@
 #include "nav/ClickEventRange.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 namespace velmar::nav {
 

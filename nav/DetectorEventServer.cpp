@@ -1,8 +1,8 @@
 #include "nav/DetectorEventServer.h"
 
 #include "platform/Dde.h"
-#include "shell/ProgramClock.h"
-#include "store/EventWriters.h"
+#include "platform/ProgramClock.h"
+#include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
 
 #include <QLoggingCategory>

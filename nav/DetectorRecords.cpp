@@ -1,6 +1,6 @@
 #include "nav/DetectorRecords.h"
 
-#include "store/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 #include <QStringDecoder>
 

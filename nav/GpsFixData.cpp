@@ -1,7 +1,7 @@
 #include "nav/GpsFixData.h"
 
-#include "nav/NmeaAngle.h"
-#include "shell/ProgramClock.h"
+#include "nmea/NmeaAngle.h"
+#include "platform/ProgramClock.h"
 
 #include <cmath>
 

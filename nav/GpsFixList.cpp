@@ -1,7 +1,7 @@
 #include "nav/GpsFixList.h"
 
-#include "shell/RunMode.h"
-#include "sound/DateTimeText.h"
+#include "platform/RunMode.h"
+#include "platform/DateTimeText.h"
 
 #include <algorithm>
 #include <chrono>

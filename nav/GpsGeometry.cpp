@@ -1,6 +1,6 @@
 #include "nav/GpsGeometry.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <cmath>
 #include <numbers>

@@ -4,9 +4,9 @@
 #include "nav/ProgramLinks.h"
 #include "platform/BusNames.h"
 #include "platform/MessageBus.h"
-#include "shell/RunMode.h"
-#include "store/EventWriters.h"
-#include "store/ProgramSettings.h"
+#include "platform/RunMode.h"
+#include "nav/EventWriters.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include <QLoggingCategory>

@@ -1,7 +1,7 @@
 #include "nav/GpsReadout.h"
 
-#include "shell/RunMode.h"
-#include "sound/DateTimeText.h"
+#include "platform/RunMode.h"
+#include "platform/DateTimeText.h"
 
 namespace velmar::nav {
 

@@ -2,7 +2,7 @@
 
 #include "nav/NmeaSentence.h"
 #include "platform/Dde.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <cmath>
 #include <limits>

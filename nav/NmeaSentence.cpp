@@ -1,8 +1,9 @@
 #include "nav/NmeaSentence.h"
 
 #include "nav/GpsGeometry.h"
-#include "nav/NmeaFields.h"
-#include "shell/ProgramClock.h"
+#include "nmea/NmeaFields.h"
+#include "platform/ProgramClock.h"
+#include "platform/ProgramClock.h"
 
 #include <cmath>
 #include <limits>

@@ -10,7 +10,7 @@
 //
 // User-interface thread only (the parser keeps the previous fix of each kind).
 #include "nav/GpsFixData.h"
-#include "nav/NmeaChecksum.h"
+#include "nmea/NmeaChecksum.h"
 
 #include <QByteArray>
 #include <QList>

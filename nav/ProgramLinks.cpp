@@ -1,8 +1,8 @@
 #include "nav/ProgramLinks.h"
 
 #include "platform/Folders.h"
-#include "shell/ProgramFolder.h"
-#include "store/ProgramSettings.h"
+#include "platform/ProgramFolder.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFileInfo>
 #include <QLoggingCategory>

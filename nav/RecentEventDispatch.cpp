@@ -1,10 +1,10 @@
 #include "nav/RecentEventDispatch.h"
 
 #include "nav/GpsFixList.h"
-#include "shell/RunMode.h"
-#include "store/EventWriters.h"
+#include "platform/RunMode.h"
+#include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <chrono>
 

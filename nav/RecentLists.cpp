@@ -1,7 +1,7 @@
 #include "nav/RecentLists.h"
 
 #include "nav/GpsFixList.h"
-#include "shell/ProgramClock.h"
+#include "platform/ProgramClock.h"
 
 #include <chrono>
 

@@ -1,14 +1,14 @@
 #include "nav/ShowDataReaders.h"
 
 #include "nav/GpsDataSets.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
 #include "store/RecordWriters.h"
 #include "store/SqlText.h"
 #include "store/TableDefinition.h"
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <sqlext.h>
 

@@ -1,6 +1,6 @@
 #include "nmeaserver/DumpFile.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "platform/Folders.h"
 
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "nmeaserver/NmeaServer.h"
 
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/ReaderStatus.h"
 #include "nmeaserver/SerialPortWorker.h"
 #include "nmeaserver/ShipSimulator.h"

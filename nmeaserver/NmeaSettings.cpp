@@ -1,6 +1,6 @@
 #include "nmeaserver/NmeaSettings.h"
 
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "platform/Folders.h"
 
 #include <QLocale>

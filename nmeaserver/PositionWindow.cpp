@@ -1,6 +1,6 @@
 #include "nmeaserver/PositionWindow.h"
 
-#include "nav/NmeaAngle.h"
+#include "nmea/NmeaAngle.h"
 
 #include <QFontMetrics>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "nmeaserver/RmcFix.h"
 
-#include "nav/NmeaFields.h"
+#include "nmea/NmeaFields.h"
 
 #include <QList>
 

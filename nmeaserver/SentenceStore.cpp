@@ -1,6 +1,6 @@
 #include "nmeaserver/SentenceStore.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QLoggingCategory>
 

@@ -1,8 +1,8 @@
 #include "nmeaserver/SetTime.h"
 
-#include "nav/NmeaChecksum.h"
+#include "nmea/NmeaChecksum.h"
 #include "nmeaserver/RmcFix.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -7,7 +7,7 @@
 // DeviceEvents::deviceBlock on the acquisition thread. Devices whose driver
 // calls back on a thread of its own copy into a SampleRing there and drain it
 // on the acquisition thread (RingInput).
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 
 #include <QString>
 

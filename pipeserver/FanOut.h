@@ -9,7 +9,7 @@
 // samples of a frame that a block leaves unfinished wait in the pipe's carry.
 //
 // Pure functions over values, callable from any thread.
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 
 #include <QByteArray>
 #include <QString>

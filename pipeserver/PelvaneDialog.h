@@ -9,7 +9,7 @@
 // User-interface thread only. The acquisition thread is the caller's and
 // must outlive the dialog.
 #include "pipeserver/AcquisitionThread.h"
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 
 #include <QWidget>
 

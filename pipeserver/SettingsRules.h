@@ -4,7 +4,7 @@
 // becomes, and the message when it is refused.
 //
 // Pure functions, any thread.
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 
 #include <QString>
 

@@ -7,7 +7,7 @@
 // An Apply whose write failed keeps the sheet open.
 //
 // User-interface thread only; run while acquisition is idle.
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "pipeserver/backend/InputDevices.h"
 
 #include <QDialog>

@@ -1,6 +1,6 @@
 #include "recorder/RecorderEngine.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QLoggingCategory>
 

@@ -1,6 +1,6 @@
 #include "recorder/RecorderLogic.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <algorithm>
 #include <cmath>

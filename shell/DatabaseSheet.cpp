@@ -2,8 +2,8 @@
 
 #include "shell/ShellLog.h"
 #include "shell/ui/DatabasePage.h"
-#include "shell/ui/SettingsSheet.h"
-#include "store/ProgramSettings.h"
+#include "widgets/SettingsSheet.h"
+#include "settings/ProgramSettings.h"
 
 #include <QComboBox>
 #include <QDir>

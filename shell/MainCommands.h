@@ -10,8 +10,9 @@
 // neutral value (no dialog shown, status unknown, nothing loaded).
 //
 // User-interface thread only.
+#include "platform/MessageIds.h"
 #include "shell/MainTimers.h"
-#include "shell/ui/SettingsSheet.h"
+#include "widgets/SettingsSheet.h"
 
 #include <QColor>
 #include <QPoint>
@@ -57,26 +58,7 @@ inline constexpr int StopRun = 31017;
 inline constexpr int RecorderLongRecording = 30060;
 } // namespace Command
 
-// Private messages handled here (WM_USER numbering kept).
-inline constexpr unsigned MsgCommand = 0x0111;          // WM_COMMAND: wParam the command id
-inline constexpr unsigned MsgDeviceChange = 0x0219;     // WM_DEVICECHANGE
-inline constexpr unsigned MsgStatusPopup = 1027;        // WM_USER+3
-inline constexpr unsigned MsgDdeEvent = 1028;           // WM_USER+4
-inline constexpr unsigned MsgMapOptionsChanged = 1029;  // WM_USER+5, to the map
-inline constexpr unsigned MsgThingsHeard = 1040;        // WM_USER+16
-inline constexpr unsigned MsgShowData = 1056;           // WM_USER+32
-inline constexpr unsigned MsgWeatherWindow = 1058;      // WM_USER+34
-inline constexpr unsigned MsgWeatherStart = 1060;       // WM_USER+36, to the weather window
-inline constexpr unsigned MsgWeatherStop = 1062;        // WM_USER+38, to the weather window
-inline constexpr unsigned MsgMapFileLoaded = 1063;      // WM_USER+39
-inline constexpr unsigned MsgMapAnimation = 1064;       // WM_USER+40, to the map
-inline constexpr unsigned MsgCommentTime = 1065;        // WM_USER+41, to the comment window
-inline constexpr unsigned MsgDeckTimeText = 1066;       // WM_USER+42
-inline constexpr unsigned MsgDeckDetectorText = 1067;   // WM_USER+43
-inline constexpr unsigned MsgRecordingState = 1069;     // WM_USER+45
-inline constexpr unsigned MsgEffortReload = 1070;       // WM_USER+46
-inline constexpr unsigned MsgMapItem = 1072;            // WM_USER+48
-inline constexpr unsigned MsgDeckPlaying = 1129;        // WM_USER+105
+// The private messages handled here are in platform/MessageIds.h.
 
 // The animation timers (show data).
 inline constexpr int TimerAnimationStep = 559;

@@ -3,7 +3,7 @@
 #include "nav/DetectorEventServer.h"
 #include "nav/RecentEventDispatch.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/ui/MessageBoxSeam.h"
+#include "widgets/MessageBoxSeam.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,6 +1,6 @@
 #include "shell/MainWindowMessages.h"
 
-#include "shell/MainLayout.h"
+#include "widgets/MainLayout.h"
 
 #include <Qt>
 

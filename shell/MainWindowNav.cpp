@@ -6,7 +6,7 @@
 #include "nav/GpsFixList.h"
 #include "nav/GpsPoller.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
+#include "widgets/MyControls.h"
 #include "shell/ShellLog.h"
 #include "shell/TV2000Window.h"
 #include "store/RecordWriters.h"

@@ -9,7 +9,7 @@
 // User-interface thread only. Windows a factory returns become children of
 // the main window (Qt ownership); recorders and decks are owned by the main
 // window.
-#include "shell/NightDay.h"
+#include "widgets/NightDay.h"
 
 #include <QByteArray>
 #include <QMessageBox>

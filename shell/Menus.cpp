@@ -1,8 +1,8 @@
 #include "shell/Menus.h"
 
 #include "shell/CommandIds.h"
-#include "shell/NightDay.h"
-#include "shell/RunMode.h"
+#include "widgets/NightDay.h"
+#include "platform/RunMode.h"
 
 #include <QMenu>
 #include <QMenuBar>

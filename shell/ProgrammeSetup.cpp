@@ -9,9 +9,9 @@
 #include "shell/ui/MapOptsDialog.h"
 #include "shell/ui/ProgContDialog.h"
 #include "shell/ui/ProgLocDialog.h"
-#include "shell/ui/SettingsSheet.h"
+#include "widgets/SettingsSheet.h"
 #include "shell/ui/ShowTapeDialog.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <algorithm>
 

@@ -8,12 +8,12 @@
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
-#include "shell/ProgramClock.h"
+#include "widgets/MyControls.h"
+#include "platform/ProgramClock.h"
 #include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
-#include "shell/ui/MessageBoxSeam.h"
-#include "store/ProgramSettings.h"
+#include "platform/WindowMessage.h"
+#include "widgets/MessageBoxSeam.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include <QEvent>

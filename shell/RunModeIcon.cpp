@@ -1,6 +1,6 @@
 #include "shell/RunModeIcon.h"
 
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 
 #include <QPainter>
 #include <QPixmap>

@@ -1,13 +1,14 @@
 #include "shell/TV2000Window.h"
 
 #include "platform/MessageBus.h"
+#include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
-#include "shell/ProgramClock.h"
-#include "shell/RunMode.h"
-#include "shell/TrafficLight.h"
-#include "shell/WindowMessage.h"
-#include "store/ProgramSettings.h"
+#include "platform/ProgramClock.h"
+#include "platform/RunMode.h"
+#include "widgets/TrafficLight.h"
+#include "platform/WindowMessage.h"
+#include "settings/ProgramSettings.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -122,7 +123,7 @@ TV2000Window::TV2000Window(QWidget* parent)
     SetDisplayFont(FontFromLogFont(TheProgramSettings.DisplayLogFont));
     SetStatusBlackAndWhiteSource([] { return TheProgramSettings.BlackAndWhite; });
     for (ProgramStatusSlot& slot : m_statusSlots) {
-        slot.status = ProgramStatusUnknown;
+        slot.status = StatusNotRunning;
         GetProgramTime(&slot.time);
         slot.earlier = platform::SystemTime::fromTimePoint(slot.time.toTimePoint()
                                                            - std::chrono::seconds(ProgramStatusHeadStartS));
@@ -413,10 +414,10 @@ void TV2000Window::SetupWindow()
         m_trafficLight->show();
 
     if (ShowingData())
-        PostToSelf(MsgLoadShownData);
+        PostToSelf(MsgShowData);
     PostToSelf(MsgAfterStart);
     if (!TheProgramSettings.NoStartupNotice)
-        QMetaObject::invokeMethod(this, [this] { Command(CmNavigationWarning); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(this, [this] { Command(Command::NavigationWarning); }, Qt::QueuedConnection);
     if (auto* bar = window()->findChild<QMenuBar*>())
         m_commands->AttachMenuBar(bar);
     PostToSelf(MsgAutoStart);
@@ -809,7 +810,7 @@ qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64 lParam)
 
 bool TV2000Window::Command(int id)
 {
-    if (id == CmSelectFirstRecorder && m_tabs) {
+    if (id == Command::SelectFirstRecorder && m_tabs) {
         if (m_recorders[0] && m_recorders[0]->TabIndex >= 0)
             m_tabs->setCurrentIndex(m_recorders[0]->TabIndex);
         else if (m_decks[0] && m_decks[0]->TabIndex >= 0)

@@ -15,12 +15,13 @@
 // User-interface thread only. The window owns its recorders, decks and
 // grabber forms; child windows belong to it through Qt parenthood.
 #include "shell/GrabberForms.h"
-#include "shell/MainLayout.h"
+#include "widgets/MainLayout.h"
+#include "platform/MessageIds.h"
 #include "shell/MainTimers.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
-#include "shell/NightDay.h"
-#include "shell/TrafficLight.h"
+#include "widgets/MyControls.h"
+#include "widgets/NightDay.h"
+#include "widgets/TrafficLight.h"
 #include "platform/SystemTime.h"
 
 #include <QPointer>
@@ -63,15 +64,7 @@ inline constexpr int PurgePeriodMs = 60000;
 // one second; an interval too long for a timer is cut to the longest one.
 int GpsPeriodMs(int maxIntervalS);
 
-// Private messages the main window handles here.
-inline constexpr unsigned MsgBringToFront = 1030;      // WM_USER+6
-inline constexpr unsigned MsgSelectTab = 1051;         // WM_USER+27
-inline constexpr unsigned MsgLoadShownData = 1056;     // WM_USER+32
-inline constexpr unsigned MsgWeatherStation = 1061;    // WM_USER+37
-inline constexpr unsigned MsgAfterStart = 1068;        // WM_USER+44
-inline constexpr unsigned MsgAutoStart = 1077;         // WM_USER+53
-inline constexpr int CmNavigationWarning = 30034;
-inline constexpr int CmSelectFirstRecorder = 31096;
+// The private messages the main window handles are in platform/MessageIds.h.
 
 inline constexpr int MaxRecorders = 255;
 inline constexpr int MaxGrabberForms = 128;
@@ -98,7 +91,6 @@ struct ProgramStatusSlot {
     velmar::platform::SystemTime earlier;
 };
 inline constexpr int ProgramStatusSlots = 6;
-inline constexpr quint32 ProgramStatusUnknown = 16384;
 inline constexpr int ProgramStatusHeadStartS = 20;
 
 class TV2000Window : public QWidget, public NightDayWindow, public StatusPopupTarget {

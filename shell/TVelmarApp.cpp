@@ -5,14 +5,14 @@
 #include "shell/CommandIds.h"
 #include "shell/MainWindowMessages.h"
 #include "shell/Menus.h"
-#include "shell/ProgramFolder.h"
-#include "shell/RunMode.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RunMode.h"
 #include "shell/RunModeIcon.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMenu>

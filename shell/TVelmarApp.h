@@ -7,7 +7,7 @@
 // One per process, made by VelmarMain and alive for the whole run. Every
 // method is for the user-interface thread only. The frame and the main
 // window belong to the application object.
-#include "shell/NightDay.h"
+#include "widgets/NightDay.h"
 #include "shell/RecentFiles.h"
 
 #include <QApplication>

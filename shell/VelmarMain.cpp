@@ -1,7 +1,7 @@
 #include "shell/VelmarMain.h"
 
-#include "forms/ui/ButtonPanelsInstall.h"
-#include "forms/ui/TUserFormHooks.h"
+#include "shell/ButtonPanelsInstall.h"
+#include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
 #include "map/ui/MapUi.h"
 #include "platform/MessageBus.h"
@@ -13,22 +13,26 @@
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
-#include "shell/MessageInfo.h"
-#include "shell/ProgramFolder.h"
+#include "widgets/MessageInfo.h"
+#include "platform/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/RecorderWiring.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RunMode.h"
+#include "shell/ServiceTable.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/ShowDataWiring.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
-#include "shell/ui/MessageBoxSeam.h"
-#include "store/ProgramSettings.h"
+#include "widgets/MessageBoxSeam.h"
+#include "settings/ProgramSettings.h"
 #include "store/ui/QtDbMessageSink.h"
 
 #include <QApplication>
+#include "settings/ProgramSettings.h"
 
 #include <QFileInfo>
 #include <QMessageBox>
@@ -199,6 +203,7 @@ int VelmarMain(int argc, char** argv)
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
     ArmQuitTimer(app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
+    QTimer::singleShot(0, &app, [] { ReportServiceBindings(mainWindowHooks(), mainCommandHooks(), shellHooks()); });
     const int result = app.Run();
 
     RestartAfterDatabaseChange(programPath, lock);

@@ -1,10 +1,10 @@
 #include "sound/PipeProtocol.h"
 
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "platform/BusNames.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QDir>
 #include <QFileInfo>

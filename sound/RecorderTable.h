@@ -2,7 +2,7 @@
 // The recorders' rows of the survey table UDC_TapeRecorders: one row per
 // recorder, RecorderId 0, 1, 2 ... without gaps, read and written by keyed
 // statements on RecorderId. (Each closed file's Recordings row is written by
-// the data layer's DbWriteRecording.)
+// DbWriteRecording in sound/RecordingWriter.h.)
 //
 // User-interface thread only: the database connection belongs to it.
 #include "sound/RecordingInfo.h"

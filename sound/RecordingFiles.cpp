@@ -1,9 +1,9 @@
 #include "sound/RecordingFiles.h"
 
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "platform/Folders.h"
-#include "sound/DateTimeText.h"
-#include "store/Utilities.h"
+#include "platform/DateTimeText.h"
+#include "platform/Utilities.h"
 
 #include <QDir>
 #include <QFile>

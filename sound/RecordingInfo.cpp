@@ -1,6 +1,6 @@
 #include "sound/RecordingInfo.h"
 
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "sound/WavHeader.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "sound/RecordingInfo.h"
 
 #include <QIODevice>

@@ -3,7 +3,7 @@
 #include "DbMessages.h"
 #include "FixedSchema.h"
 #include "RecordWriters.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "SqlText.h"
 #include "platform/Folders.h"
 

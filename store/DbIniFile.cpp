@@ -4,7 +4,7 @@
 #include "DbMessages.h"
 #include "FixedSchema.h"
 #include "SqlText.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <sqlext.h>
 

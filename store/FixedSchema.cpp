@@ -2,7 +2,7 @@
 
 #include "DbConnection.h"
 #include "DbMessages.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "SqlText.h"
 #include "TableDefinition.h"
 

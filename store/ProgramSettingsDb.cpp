@@ -1,7 +1,7 @@
 #include "ProgramSettingsDb.h"
 
 #include "DbIniFile.h"
-#include "ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 namespace velmar::store {
 

@@ -6,7 +6,7 @@
 #include "RecordWriters.h"
 #include "SqlText.h"
 #include "TableDefinition.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <sqlext.h>
 

@@ -7,7 +7,7 @@
 #include "map/MapFiles.h"
 #include "map/ui/TMapPlot.h"
 #include "nav/GpsFixList.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 // Both runs start from a copy of the blank template in a temporary folder.
 #include "nav/GpsFixData.h"
 #include "store/DbConnection.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
 
 #include <QCoreApplication>

@@ -4,7 +4,6 @@
 #include "forms/ControlKeywords.h"
 #include "forms/ui/TButtonForm.h"
 #include "forms/ui/UserFormList.h"
-#include "shell/TV2000Window.h"
 #include "sound/ButtonSound.h"
 #include "store/DbMessages.h"
 
@@ -78,10 +77,12 @@ QHBoxLayout* line(QWidget* page, std::initializer_list<QWidget*> widgets)
 
 } // namespace
 
-TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonForm& panel)
+TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonForm& panel,
+                               const ButtonTargets& targets)
     : QDialog(owner)
     , m_row(row)
     , m_panel(panel)
+    , m_targets(targets)
 {
     setWindowTitle(QStringLiteral("Button Settings"));
     resize(kClientWidth, kClientHeight);
@@ -245,11 +246,11 @@ void TButtonInfoDlg::FormCreate()
 
     makeRecording->setChecked(r.isSet(BcRecording));
     recordingLength->setText(r.Recording < 0 ? QString() : QString::number(r.Recording));
-    for (int n = 0; n < shell::GetRecorderCount(); ++n)
-        waveRecorder->addItem(QStringLiteral("Wav %1 - %2").arg(n).arg(shell::GetRecorderName(n)));
+    for (int n = 0; n < m_targets.recorderNames.size(); ++n)
+        waveRecorder->addItem(QStringLiteral("Wav %1 - %2").arg(n).arg(m_targets.recorderNames[n]));
     waveRecorder->setCurrentIndex(r.Recorder < waveRecorder->count() ? r.Recorder : -1);
     grabberNumber->addItem(QStringLiteral("No Frame Grabbing"));
-    for (int n = 0; n < shell::GetGrabberCount(); ++n)
+    for (int n = 0; n < m_targets.grabberCount; ++n)
         grabberNumber->addItem(QStringLiteral("Kelvor %1").arg(n));
     if (r.isSet(BcKelvor))
         grabberNumber->setCurrentIndex(r.Kelvor + 1 < grabberNumber->count() ? r.Kelvor + 1 : -1);
@@ -479,9 +480,9 @@ bool TButtonInfoDlg::ReadControls()
     return true;
 }
 
-bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& panel)
+bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& panel, const ButtonTargets& targets)
 {
-    TButtonInfoDlg dialog(owner, row, panel);
+    TButtonInfoDlg dialog(owner, row, panel, targets);
     dialog.PageControl1->setCurrentIndex(lastPage());
     const int result = dialog.exec();
     lastPage() = dialog.PageControl1->currentIndex();

@@ -11,6 +11,7 @@
 #include "forms/ButtonDefinition.h"
 
 #include <QDialog>
+#include <QStringList>
 
 class QCheckBox;
 class QComboBox;
@@ -23,10 +24,17 @@ namespace velmar::forms {
 
 class TButtonForm;
 
+// What the running program offers a button: its recorders by name and the
+// number of its frame grabbers (the caller knows them; the form lists them).
+struct ButtonTargets {
+    QStringList recorderNames;
+    int grabberCount = 0;
+};
+
 class TButtonInfoDlg : public QDialog {
     Q_OBJECT
 public:
-    TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonForm& panel);
+    TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonForm& panel, const ButtonTargets& targets = {});
 
     // Checks every entry in order; the first refusal is shown and the row is
     // left untouched (false). Otherwise the row takes the edit (true).
@@ -87,10 +95,12 @@ private:
 
     ButtonDefinition& m_row;
     TButtonForm& m_panel;
+    ButtonTargets m_targets;
 };
 
 // Opens the form on a row of a panel, on the page it last closed on; true
 // when it ended with OK (the row then holds the edit).
-bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& panel);
+bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& panel,
+                          const ButtonTargets& targets = {});
 
 } // namespace velmar::forms

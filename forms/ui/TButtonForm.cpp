@@ -8,15 +8,15 @@
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
 #include "platform/Folders.h"
-#include "shell/MyControls.h"
-#include "shell/RunMode.h"
-#include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
+#include "widgets/MyControls.h"
+#include "platform/RunMode.h"
+#include "platform/WindowMessage.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
 
 #include <QApplication>
+#include <QPointer>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFileInfo>
@@ -54,6 +54,14 @@ std::vector<TButtonForm*>& panels()
 {
     static std::vector<TButtonForm*> list;
     return list;
+}
+
+// The window the panels were built in: the board's reports about the main
+// window are owned by it.
+QPointer<QWidget>& panelsOwner()
+{
+    static QPointer<QWidget> owner;
+    return owner;
 }
 
 // Files and rows already reported, so that a press repeated all day shows
@@ -697,6 +705,7 @@ int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
     if (shell::RunMode != shell::RunModeOnline || !store::IsDbOpen())
         return firstTab;
     store::BuildFixedSchema();
+    panelsOwner() = parent;
     int tab = firstTab;
     for (const QString& table : ButtonFormTables()) {
         store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableButtonForm);
@@ -722,7 +731,7 @@ void ButtonFormsStartButtonThread(bool restart)
             shell::postWindowMessage(p, kMsgExternalButton, quint64(bit), level);
     };
     BoardReport report = [](const QString& text, const QString& caption, bool ownedByMainWindow) {
-        store::DbMessage(ownedByMainWindow ? shell::MainWindowHandle() : nullptr, text, caption, store::DbIcon::Stop);
+        store::DbMessage(ownedByMainWindow ? panelsOwner().data() : nullptr, text, caption, store::DbIcon::Stop);
     };
     if (restart)
         RestartButtonThread(mask, deliver, report);

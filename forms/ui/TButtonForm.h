@@ -13,6 +13,7 @@
 // User-interface thread only. Panels are children of the window given to
 // LoadButtonForms (Qt ownership).
 #include "forms/ButtonDefinition.h"
+#include "platform/MessageIds.h"
 
 #include <QFont>
 #include <QRect>
@@ -46,9 +47,6 @@ using BroadcastChain = std::set<int32_t>;
 inline constexpr int kEnablePropertyEditsId = 30055;
 // Commands of the settings menu: this base plus the row's index.
 inline constexpr int kSettingsEntryBase = 35000;
-// Message from the external-button thread: wParam the input bit, lParam the
-// new level.
-inline constexpr unsigned kMsgExternalButton = 1073; // WM_USER+49
 
 class TButtonForm : public QWidget {
     Q_OBJECT

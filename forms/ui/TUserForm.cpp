@@ -5,13 +5,18 @@
 #include "forms/UserPlotThing.h"
 #include "forms/ui/FormMetrics.h"
 #include "nav/GpsFixList.h"
-#include "shell/MyControls.h"
-#include "shell/RunMode.h"
-#include "shell/TrafficLight.h"
-#include "sound/DateTimeText.h"
+#include "widgets/MyControls.h"
+#include "platform/RunMode.h"
+#include "widgets/TrafficLight.h"
+#include "platform/DateTimeText.h"
 #include "store/DbMessages.h"
-#include "store/EventWriters.h"
-#include "store/ProgramSettings.h"
+#include "nav/EventWriters.h"
+#include "settings/ProgramSettings.h"
+#include "widgets/MyControls.h"
+#include "platform/RunMode.h"
+#include "widgets/TrafficLight.h"
+#include "platform/DateTimeText.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include <QApplication>
@@ -171,7 +176,8 @@ TUserForm::TUserForm(QWidget* parent, TUserFormInfo* form) : QWidget(parent), Ni
         store::RequestGpsPoll();
         TakeGpsReference();
     }
-    BuildControls(true);
+    CreateControls();
+    LayoutControls();
     setAutoFillBackground(true);
     ApplyBackground();
     m_canClose = !m_form->NoCancel;
@@ -224,7 +230,65 @@ bool TUserForm::CloseRecordWindowsForExit(QWidget* owner)
     return true;
 }
 
-void TUserForm::BuildControls(bool create)
+void TUserForm::CreateControls()
+{
+    // Made where the first control goes; LayoutControls places them.
+    for (const auto& rowPtr : m_form->Rows()) {
+        CONTROLTYPEINFO* row = rowPtr.get();
+        if (!HasDataField(row->typeCode))
+            continue;
+        m_controls.push_back(
+            std::make_unique<UserControl>(this, row, NextControlIds(2), kMargin, kMargin + RowHeight(3)));
+        if (row->Plot)
+            ++m_plotCount;
+    }
+    if (m_form->InterpolateGps && !m_form->InterpolationControl.isEmpty()
+        && FindControl(m_form->InterpolationControl) == nullptr) {
+        FormMessage(this, QStringLiteral("No Time control specified for form - Can't Interpolate"),
+                    m_form->DefinitionTable);
+        m_form->InterpolateGps = 0;
+    }
+    m_hint = new TUserHint(this, NextControlIds(), kMargin, kMargin, EditWidth(80), RowHeight(1));
+    m_prompt = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(1), EditWidth(55), RowHeight(1));
+    m_lastSaved = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(2), EditWidth(50),
+                                RowHeight(1), true);
+    const bool blackAndWhite = store::TheProgramSettings.BlackAndWhite;
+    if (!blackAndWhite) {
+        m_hint->setStyleSheet(QStringLiteral("color: rgb(225,0,0)"));
+        m_prompt->setStyleSheet(QStringLiteral("color: rgb(0,128,0)"));
+        m_lastSaved->setStyleSheet(QStringLiteral("color: rgb(0,128,0)"));
+    }
+    QString first = QStringLiteral("Store"), second = QStringLiteral("Clear");
+    int firstId = CM_USERFORM_STORE, secondId = CM_USERFORM_CLEAR;
+    if (showingData()) {
+        first = QStringLiteral("Prev'");
+        second = QStringLiteral("Next");
+        firstId = CM_USERFORM_PREV;
+        secondId = CM_USERFORM_NEXT;
+    } else if (IsPopupKind()) {
+        first = QStringLiteral("Ok");
+        second = QStringLiteral("Cancel");
+    }
+    m_store = new QPushButton(first, this);
+    m_clear = new QPushButton(second, this);
+    shell::SetControlId(m_store, firstId);
+    shell::SetControlId(m_clear, secondId);
+    m_store->setDefault(!showingData());
+    connect(m_store, &QPushButton::clicked, this, [this, firstId] { Command(firstId); });
+    connect(m_clear, &QPushButton::clicked, this, [this, secondId] { Command(secondId); });
+    m_propertyBox = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
+    shell::SetControlId(m_propertyBox, CM_USERFORM_PROPERTYEDITS);
+    connect(m_propertyBox, &QCheckBox::toggled, this, [this] { Command(CM_USERFORM_PROPERTYEDITS); });
+    if (m_form->HotKeyId != 0) {
+        const QString text = m_form->HotKeyTarget.isEmpty()
+                                 ? QStringLiteral("Press Ctrl-%1 to automatically open this form").arg(m_form->HotKeyText)
+                                 : QStringLiteral("Press Ctrl-%1 to automatically open this form and fill in the %2 field")
+                                       .arg(m_form->HotKeyText, m_form->HotKeyTarget);
+        m_hotKeyHint = new QLabel(text, this);
+    }
+}
+
+void TUserForm::LayoutControls()
 {
     m_x = kMargin;
     m_y = kMargin + RowHeight(3);
@@ -234,18 +298,14 @@ void TUserForm::BuildControls(bool create)
     for (const auto& rowPtr : m_form->Rows()) {
         CONTROLTYPEINFO* row = rowPtr.get();
         if (HasDataField(row->typeCode)) {
-            if (create) {
-                m_controls.push_back(std::make_unique<UserControl>(this, row, NextControlIds(2), m_x, m_y));
-                if (row->Plot)
-                    ++m_plotCount;
-            } else if (next < m_controls.size()) {
-                m_controls[next]->Move(m_x, m_y);
+            if (next < m_controls.size()) {
+                UserControl* c = m_controls[next].get();
+                c->Move(m_x, m_y);
+                m_x = c->Right();
+                m_widest = std::max(m_widest, m_x);
+                lineHeight = std::max(lineHeight, c->Height());
             }
-            UserControl* c = m_controls[create ? m_controls.size() - 1 : next].get();
             ++next;
-            m_x = c->Right();
-            m_widest = std::max(m_widest, m_x);
-            lineHeight = std::max(lineHeight, c->Height());
         } else if (row->typeCode == CT_HSPACE) {
             m_x += EditWidth(row->Length);
         } else if (row->typeCode == CT_VSPACE) {
@@ -261,60 +321,13 @@ void TUserForm::BuildControls(bool create)
             m_x = kMargin;
         }
     }
-    if (create && m_form->InterpolateGps && !m_form->InterpolationControl.isEmpty()
-        && FindControl(m_form->InterpolationControl) == nullptr) {
-        FormMessage(this, QStringLiteral("No Time control specified for form - Can't Interpolate"),
-                    m_form->DefinitionTable);
-        m_form->InterpolateGps = 0;
-    }
-    if (create) {
-        m_hint = new TUserHint(this, NextControlIds(), kMargin, kMargin, EditWidth(80), RowHeight(1));
-        m_prompt = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(1), EditWidth(55), RowHeight(1));
-        m_lastSaved = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(2), EditWidth(50),
-                                    RowHeight(1), true);
-        const bool blackAndWhite = store::TheProgramSettings.BlackAndWhite;
-        if (!blackAndWhite) {
-            m_hint->setStyleSheet(QStringLiteral("color: rgb(225,0,0)"));
-            m_prompt->setStyleSheet(QStringLiteral("color: rgb(0,128,0)"));
-            m_lastSaved->setStyleSheet(QStringLiteral("color: rgb(0,128,0)"));
-        }
-    }
     m_y += RowHeight(1) + lineHeight;
     m_buttonY = m_y;
-    if (create) {
-        QString first = QStringLiteral("Store"), second = QStringLiteral("Clear");
-        int firstId = CM_USERFORM_STORE, secondId = CM_USERFORM_CLEAR;
-        if (showingData()) {
-            first = QStringLiteral("Prev'");
-            second = QStringLiteral("Next");
-            firstId = CM_USERFORM_PREV;
-            secondId = CM_USERFORM_NEXT;
-        } else if (IsPopupKind()) {
-            first = QStringLiteral("Ok");
-            second = QStringLiteral("Cancel");
-        }
-        m_store = new QPushButton(first, this);
-        m_clear = new QPushButton(second, this);
-        shell::SetControlId(m_store, firstId);
-        shell::SetControlId(m_clear, secondId);
-        m_store->setDefault(!showingData());
-        connect(m_store, &QPushButton::clicked, this, [this, firstId] { Command(firstId); });
-        connect(m_clear, &QPushButton::clicked, this, [this, secondId] { Command(secondId); });
-        m_propertyBox = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
-        shell::SetControlId(m_propertyBox, CM_USERFORM_PROPERTYEDITS);
-        connect(m_propertyBox, &QCheckBox::toggled, this, [this] { Command(CM_USERFORM_PROPERTYEDITS); });
-    }
     m_propertyBox->setGeometry(kMargin, m_y, EditWidth(23), RowHeight(1));
     m_totalHeight = RowHeight(2) + m_y + kMargin;
-    if (m_form->HotKeyId != 0) {
+    if (m_hotKeyHint) {
         m_y += RowHeight(2) + RowHeight(1) / 2;
-        const QString text = m_form->HotKeyTarget.isEmpty()
-                                 ? QStringLiteral("Press Ctrl-%1 to automatically open this form").arg(m_form->HotKeyText)
-                                 : QStringLiteral("Press Ctrl-%1 to automatically open this form and fill in the %2 field")
-                                       .arg(m_form->HotKeyText, m_form->HotKeyTarget);
-        if (create)
-            m_hotKeyHint = new QLabel(text, this);
-        m_hotKeyHint->setGeometry(kMargin, m_y, StaticWidth(int(text.size())), RowHeight(1));
+        m_hotKeyHint->setGeometry(kMargin, m_y, StaticWidth(int(m_hotKeyHint->text().size())), RowHeight(1));
         m_totalHeight = RowHeight(1) + m_y + kMargin;
     }
     setMinimumSize(m_widest + kMargin, m_totalHeight);
@@ -325,7 +338,7 @@ void TUserForm::Relayout()
 {
     setFont(formFont(m_form->Font));
     MeasureFormFont(font());
-    BuildControls(false);
+    LayoutControls();
     if (m_form->FormKind == kPopupForm)
         resize(m_widest + kMargin, m_totalHeight);
     PlaceButtons(width());

@@ -14,7 +14,7 @@
 #include "forms/UserFormData.h"
 #include "forms/UserFormInfo.h"
 #include "forms/ui/UserControl.h"
-#include "shell/NightDay.h"
+#include "widgets/NightDay.h"
 
 #include <QHash>
 #include <QPointer>
@@ -198,7 +198,10 @@ protected:
     void contextMenuEvent(QContextMenuEvent* e) override;
 
 private:
-    void BuildControls(bool create);
+    // Makes the controls, hints, buttons and boxes of the form once.
+    void CreateControls();
+    // Places them for the form's font (again after a font change).
+    void LayoutControls();
     void PlaceButtons(int w);
     void StartTimer(int id, int ms);
     void StopTimer(int id);

@@ -8,11 +8,11 @@
 #include "forms/ui/FormMetrics.h"
 #include "forms/ui/UserControl.h"
 #include "forms/ui/UserFormList.h"
-#include "shell/MyControls.h"
+#include "widgets/MyControls.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/SqlText.h"
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <QPointer>
 

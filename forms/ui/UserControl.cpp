@@ -8,12 +8,12 @@
 #include "forms/ui/FormMetrics.h"
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/TopControls.h"
-#include "shell/MyControls.h"
-#include "shell/ProgramClock.h"
-#include "shell/RunMode.h"
-#include "sound/DateTimeText.h"
+#include "widgets/MyControls.h"
+#include "platform/ProgramClock.h"
+#include "platform/RunMode.h"
+#include "platform/DateTimeText.h"
 #include "store/DbMessages.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include <QAbstractItemView>

@@ -9,10 +9,8 @@
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/TopControls.h"
 #include "forms/ui/UserFormWindowPort.h"
-#include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
-#include "shell/ShellHooks.h"
-#include "shell/TrafficLight.h"
+#include "widgets/MyControls.h"
+#include "widgets/TrafficLight.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "store/FixedSchema.h"
@@ -55,7 +53,7 @@ struct ListState {
     QPointer<QWidget> mainWindow;
     UserFormWindowFactory factory;
     QPointer<HotKeyService> hotKeys;
-    shell::ShellHooks* shellHooks = nullptr;
+    std::function<bool(int key)> firstHotKeyTaker;
     QRect area;
 };
 
@@ -497,9 +495,8 @@ HotKeyService* InstallHotKeyService(QWidget* mainWindow)
     s.hotKeys = service;
     setHotKeyRegistrar(service);
     QObject::connect(service, &HotKeyService::hotKeyPressed, mainWindow, [mainWindow](int id) {
-        const shell::ShellHooks* hooks = state().shellHooks;
-        const bool taken = (hooks && hooks->buttonFormsOnHotKey && hooks->buttonFormsOnHotKey(id))
-                           || UserFormsOnHotKey(mainWindow, id);
+        const auto& first = state().firstHotKeyTaker;
+        const bool taken = (first && first(id)) || UserFormsOnHotKey(mainWindow, id);
         if (taken) {
             QWidget* frame = mainWindow->window();
             frame->show();
@@ -510,45 +507,18 @@ HotKeyService* InstallHotKeyService(QWidget* mainWindow)
     return service;
 }
 
-void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
+void SetHotKeyFirstTaker(std::function<bool(int key)> taker) { state().firstHotKeyTaker = std::move(taker); }
+
+void SelectMainTab(int tab)
 {
-    state().shellHooks = &shellHooks;
+    if (state().mainTabs && tab >= 0 && tab < state().mainTabs->count())
+        state().mainTabs->setCurrentIndex(tab);
+}
+
+void UseDefaultUserFormWindowFactory()
+{
     if (!state().factory)
         setUserFormWindowFactory(MakeUserFormWindow);
-    nav::DetectorEventServer::instance().hooks.userFormPoke = UserFormDdePoke;
-    // What the form windows ask of the rest of the program; entries other
-    // parts fill stay as they are.
-    UserFormHost host = userFormHost();
-    host.selectTab = [](int tab) {
-        if (state().mainTabs && tab >= 0 && tab < state().mainTabs->count())
-            state().mainTabs->setCurrentIndex(tab);
-    };
-    host.findForm = [](const QString& name) { return FindUserForm(name); };
-    host.openSubForm = [](TUserFormInfo* form, QWidget* parent) -> TUserForm* {
-        UserFormWindow* w = OpenUserFormWindow(parent, form);
-        return w ? qobject_cast<TUserForm*>(w->Object()) : nullptr;
-    };
-    setUserFormHost(host);
-    hooks.installHotKeys = [](QWidget* mainWindow) { InstallHotKeyService(mainWindow); };
-    hooks.loadUserForms = [](QTabBar* tabs, int firstTab) {
-        QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;
-        return LoadUserForms(mainWindow, tabs, firstTab) - firstTab;
-    };
-    hooks.saveUserFormPlotMenus = [] { SaveUserFormPlotMenus(); };
-    hooks.userFormsLayout = [](const QRect& area) { UserFormsLayout(area); };
-    hooks.userFormsSelectTab = [](int tab) { UserFormsSelectTab(tab); };
-    hooks.moveFormTabs = [previous = hooks.moveFormTabs](int from, int delta) {
-        if (previous)
-            previous(from, delta);
-        MoveUserFormTabs(from, delta);
-    };
-    hooks.findUserFormSubTabs = [](int tab) { return FindUserFormSubTabs(tab); };
-    hooks.userFormDbTableExists = [](const QString& table) { return UserFormDbTableExists(table); };
-    hooks.createTopControls = [](QWidget* parent, const QPoint& origin) { CreateTopControls(parent, origin); };
-    hooks.userFormsPlaceWarnings = [](const QRect& firstBar) {
-        UserFormsPlaceWarnings(firstBar.left(), firstBar.top(), firstBar.left() + firstBar.width());
-    };
-    shellHooks.userFormsOnHotKey = [](QWidget* frame, int key) { return UserFormsOnHotKey(frame, key); };
 }
 
 } // namespace velmar::forms

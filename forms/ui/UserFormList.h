@@ -23,11 +23,6 @@
 class QTabBar;
 class QWidget;
 
-namespace velmar::shell {
-struct MainWindowHooks;
-struct ShellHooks;
-}
-
 namespace velmar::forms {
 
 class HotKeyService;
@@ -87,7 +82,12 @@ QString UserFormFieldList(const QString& formName);
 // comes to the top when one takes it.
 HotKeyService* InstallHotKeyService(QWidget* mainWindow);
 
-// Fills the main window's entries for the user forms.
-void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks);
+// What is offered each hot key before the forms (the button panels): the
+// forms get the key when it declines or when none is set.
+void SetHotKeyFirstTaker(std::function<bool(int key)> taker);
+// Makes that tab of the main tab row current, when there is one.
+void SelectMainTab(int tab);
+// The form windows are made by MakeUserFormWindow unless a factory is set.
+void UseDefaultUserFormWindowFactory();
 
 } // namespace velmar::forms

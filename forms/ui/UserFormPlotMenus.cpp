@@ -1,7 +1,7 @@
 #include "forms/ui/UserFormPlotMenus.h"
 
 #include "forms/UserFormPlotMenu.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QMenu>
 

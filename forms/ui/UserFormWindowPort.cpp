@@ -3,7 +3,7 @@
 #include "forms/ui/TUserForm.h"
 #include "forms/ControlKeywords.h"
 #include "forms/ui/UserControl.h"
-#include "shell/TrafficLight.h"
+#include "widgets/TrafficLight.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

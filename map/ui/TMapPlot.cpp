@@ -3,8 +3,8 @@
 #include "nav/GpsDataSets.h"
 #include "nav/GpsFixList.h"
 #include "platform/Folders.h"
-#include "store/PlotSymbols.h"
-#include "store/ProgramSettings.h"
+#include "widgets/PlotSymbols.h"
+#include "settings/ProgramSettings.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -1,6 +1,6 @@
 #include "recorder/ui/RecorderSettingsSheet.h"
 
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "recorder/InputBackend.h"
 #include "sound/RecordingFiles.h"
 

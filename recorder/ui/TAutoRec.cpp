@@ -1,13 +1,14 @@
 #include "recorder/ui/TAutoRec.h"
 
-#include "pipeserver/InputDeviceNames.h"
-#include "pipeserver/PipeSettings.h"
+#include "settings/InputDeviceNames.h"
+#include "settings/PipeSettings.h"
 #include "recorder/ui/RecorderSettingsSheet.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "sound/NewMediaDialog.h"
 #include "sound/PipeProtocol.h"
 #include "sound/RecorderTable.h"
-#include "store/EventWriters.h"
+#include "sound/RecordingWriter.h"
+#include "nav/EventWriters.h"
 #include "store/RecordReaders.h"
 
 #include <QButtonGroup>

@@ -1,8 +1,8 @@
 #include "shell/ui/AnimateDialog.h"
 
-#include "shell/ui/MessageBoxSeam.h"
+#include "widgets/MessageBoxSeam.h"
 #include "shell/ui/ProgramSettingsPage.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "shell/ui/DataKeepDialog.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFormLayout>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // The database page (store's DatabaseDialog) as a page of a settings sheet:
 // leaving the page opens the chosen database, Apply also writes the block.
 // User-interface thread only.
-#include "shell/ui/SettingsSheet.h"
+#include "widgets/SettingsSheet.h"
 #include "store/ui/DatabaseDialog.h"
 
 namespace velmar::shell::ui {

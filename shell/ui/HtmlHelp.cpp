@@ -1,6 +1,6 @@
 #include "shell/ui/HtmlHelp.h"
 
-#include "shell/ui/MessageBoxSeam.h"
+#include "widgets/MessageBoxSeam.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -1,8 +1,8 @@
 #include "shell/ui/IOBoardDialog.h"
 
 #include "shell/ui/BoardLibrary.h"
-#include "shell/ui/MessageBoxSeam.h"
-#include "store/ProgramSettings.h"
+#include "widgets/MessageBoxSeam.h"
+#include "settings/ProgramSettings.h"
 
 #include <QComboBox>
 #include <QFormLayout>

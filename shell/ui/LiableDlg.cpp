@@ -1,6 +1,6 @@
 #include "shell/ui/LiableDlg.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCheckBox>
 #include <QLabel>

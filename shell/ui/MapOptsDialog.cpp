@@ -1,6 +1,6 @@
 #include "shell/ui/MapOptsDialog.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QGroupBox>
 #include <QRadioButton>

@@ -1,7 +1,7 @@
 #include "shell/ui/ProgContDialog.h"
 
-#include "shell/RunMode.h"
-#include "store/ProgramSettings.h"
+#include "platform/RunMode.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 #include "shell/ui/ProgLocDialog.h"
 
-#include "shell/ui/MessageBoxSeam.h"
-#include "store/ProgramSettings.h"
-#include "store/Utilities.h"
+#include "widgets/MessageBoxSeam.h"
+#include "settings/ProgramSettings.h"
+#include "platform/Utilities.h"
 
 #include <QFileDialog>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 #include "shell/ui/ProgramSettingsPage.h"
 
-#include "shell/ui/MessageBoxSeam.h"
-#include "store/ProgramSettings.h"
+#include "widgets/MessageBoxSeam.h"
+#include "settings/ProgramSettings.h"
 #include "store/SqlText.h"
 
 #include <QCheckBox>

@@ -6,7 +6,7 @@
 // the C-style reading of numbers that the pages' edit boxes use.
 //
 // User-interface thread only.
-#include "shell/ui/SettingsSheet.h"
+#include "widgets/SettingsSheet.h"
 
 #include <QString>
 

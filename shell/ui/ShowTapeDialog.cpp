@@ -1,6 +1,6 @@
 #include "shell/ui/ShowTapeDialog.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -1,7 +1,7 @@
 #include "shell/ui/ShowTimesDialog.h"
 
-#include "sound/DateTimeText.h"
-#include "store/ProgramSettings.h"
+#include "platform/DateTimeText.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFormLayout>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "shell/ui/SpermPlotDialog.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

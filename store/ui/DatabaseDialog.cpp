@@ -1,9 +1,9 @@
 #include "DatabaseDialog.h"
 
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QComboBox>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 // digital input port, output bits and pulse trains, with a scripted board in
 // place of the measurement library.
 #include "forms/ButtonDigitalIo.h"
-#include "shell/RunMode.h"
-#include "store/ProgramSettings.h"
+#include "platform/RunMode.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QMutex>

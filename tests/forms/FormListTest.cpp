@@ -10,11 +10,13 @@
 #include "forms/UserFormPlotMenu.h"
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormPlotMenus.h"
-#include "shell/MainLayout.h"
+#include "widgets/MainLayout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
+#include "shell/TUserFormHooks.h"
+#include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>
 #include <QMenu>

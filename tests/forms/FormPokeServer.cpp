@@ -12,7 +12,7 @@
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "platform/Dde.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "store/DbConnection.h"
 
 #include <QApplication>

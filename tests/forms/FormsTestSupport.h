@@ -3,7 +3,7 @@
 // template, the sample survey's definition tables applied to it, a message
 // recorder, and a hot-key service stand-in that refuses keys already taken.
 #include "forms/UserFormInfo.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "store/DbConnection.h"
 #include "store/SqlText.h"
 #include "tests/store/StoreTestSupport.h"

@@ -9,6 +9,7 @@
 #include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
+#include "shell/TUserFormHooks.h"
 
 #include <QAbstractItemView>
 #include <QApplication>

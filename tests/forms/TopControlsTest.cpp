@@ -10,8 +10,9 @@
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/MyControls.h"
+#include "widgets/MyControls.h"
 #include "shell/ShellHooks.h"
+#include "shell/TUserFormHooks.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -3,7 +3,7 @@
 // with its UserFormErrors row and the repeat rule.
 #include "forms/ControlKeywords.h"
 #include "forms/UserControlChecks.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "tests/store/StoreTestSupport.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "FormsTestSupport.h"
 
 #include "forms/UserFormDb.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -6,7 +6,7 @@
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // saved, and the file written out reads back as the same file.
 #include "FuzzCheck.h"
 
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/NmeaSettings.h"
 
 #include <cstdint>

@@ -3,8 +3,8 @@
 // a real time, a real position and real numbers.
 #include "FuzzCheck.h"
 
-#include "nav/NmeaAngle.h"
-#include "nav/NmeaFields.h"
+#include "nmea/NmeaAngle.h"
+#include "nmea/NmeaFields.h"
 #include "nav/NmeaSentence.h"
 #include "nmeaserver/RmcFix.h"
 

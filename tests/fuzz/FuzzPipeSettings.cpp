@@ -2,7 +2,7 @@
 // writes back byte for byte; problems() judges it without failing.
 #include "FuzzCheck.h"
 
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 
 #include <cstdint>
 

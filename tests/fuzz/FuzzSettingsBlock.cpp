@@ -2,7 +2,7 @@
 // record that reads back the same after it is written out again.
 #include "FuzzCheck.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <cstdint>
 

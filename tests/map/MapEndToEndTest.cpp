@@ -5,7 +5,7 @@
 // program polls; the plot's drawing log says what it drew.
 #include "platform/SystemTime.h"
 #include "store/DbConnection.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include "tests/nav/NmeaTestSentences.h"
 #include "tests/shell/ScriptedVelmar.h"

@@ -6,7 +6,7 @@
 #include "map/MapMessages.h"
 #include "map/ui/TMapPlot.h"
 #include "nav/GpsFixData.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QMimeData>

@@ -1,7 +1,7 @@
 // Static map objects read from a survey database made by the test.
 #include "map/StaticObjects.h"
 
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "tests/store/StoreTestSupport.h"
 
 using namespace velmar::map;

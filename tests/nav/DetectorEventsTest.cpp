@@ -4,8 +4,9 @@
 #include "EventsFixture.h"
 
 #include "nav/ClickEventRange.h"
-#include "store/LittleEndian.h"
-#include "store/ProgramSettings.h"
+#include "platform/LittleEndian.h"
+#include "settings/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <limits>
 

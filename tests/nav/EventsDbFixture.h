@@ -6,7 +6,7 @@
 #include "tests/store/StoreTestSupport.h"
 
 #include "nav/GpsFixList.h"
-#include "store/EventWriters.h"
+#include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
 
 #include <QVariant>

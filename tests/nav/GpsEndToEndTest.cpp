@@ -3,11 +3,11 @@
 // interval and stored in a temporary survey database.
 #include "nav/GpsFixList.h"
 #include "nav/GpsPoller.h"
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/NmeaSettings.h"
 #include "platform/Dde.h"
-#include "shell/RunMode.h"
-#include "store/ProgramSettings.h"
+#include "platform/RunMode.h"
+#include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 
 #include "tests/nav/ShipGpsLog.h"

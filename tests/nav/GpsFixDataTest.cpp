@@ -1,6 +1,6 @@
 #include "nav/GpsFixData.h"
 
-#include "shell/ProgramClock.h"
+#include "platform/ProgramClock.h"
 
 #include <gtest/gtest.h>
 

@@ -6,8 +6,8 @@
 #include "nav/GpsPoller.h"
 #include "nav/ProgramLinks.h"
 #include "platform/Folders.h"
-#include "shell/RunMode.h"
-#include "store/ProgramSettings.h"
+#include "platform/RunMode.h"
+#include "settings/ProgramSettings.h"
 
 #include "NmeaTestSentences.h"
 

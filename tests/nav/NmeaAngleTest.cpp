@@ -1,4 +1,4 @@
-#include "nav/NmeaAngle.h"
+#include "nmea/NmeaAngle.h"
 
 #include <gtest/gtest.h>
 

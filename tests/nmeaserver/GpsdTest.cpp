@@ -2,7 +2,7 @@
 // takes the program's UDP output and must report a fix where the simulated
 // ship is, and decode its AIS traffic. gpsd is one of the suite's Debian
 // packages (scripts/install-deps.sh), so its absence is a failure, not a skip.
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/NmeaSettings.h"
 
 #include <QElapsedTimer>

@@ -2,7 +2,7 @@
 // session bus for its DDE service, a UDP listener and a dump folder.
 #include "PtyPair.h"
 
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/NmeaSettings.h"
 #include "platform/Dde.h"
 

@@ -1,4 +1,4 @@
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/NmeaSettings.h"
 
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "nmeaserver/IniFile.h"
+#include "settings/IniFile.h"
 #include "nmeaserver/NmeaServer.h"
 #include "nmeaserver/NmeaWindow.h"
 #include "nmeaserver/PositionWindow.h"

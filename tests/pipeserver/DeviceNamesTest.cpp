@@ -1,5 +1,5 @@
-#include "pipeserver/InputDeviceNames.h"
-#include "pipeserver/PathText.h"
+#include "settings/InputDeviceNames.h"
+#include "settings/PathText.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // one copy at a time, its pipe commands and status replies, and (on a JACK
 // server with the dummy driver) whole, continuous frames at the published
 // rate in every consumer's pipe.
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "platform/MessageBus.h"
 #include "sound/PipeProtocol.h"
 

@@ -8,7 +8,7 @@
 // Prints "frames N rate R announced A channels C misplaced M torn T gaps G";
 // ends 0 when every sample was in its channel's place and the rate was the
 // announced one. "stall" opens the pipe and never reads it.
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "platform/MessageBus.h"
 #include "sound/PelvanePipeClient.h"
 

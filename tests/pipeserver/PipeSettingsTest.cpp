@@ -1,4 +1,4 @@
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 
 #include <QFile>
 #include <QtEndian>

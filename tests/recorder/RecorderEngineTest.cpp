@@ -3,7 +3,7 @@
 #include "recorder/RecorderEngine.h"
 #include "recorder/RecorderLogic.h"
 #include "recorder/SampleRing.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "sound/PipeProtocol.h"
 #include "sound/SamplePipe.h"
 

@@ -2,10 +2,10 @@
 // the automatic cycle, triggers, message 30060, a failing device, the trigger
 // boxes, and the settings sheet's checks.
 #include "FakeInput.h"
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "recorder/ui/RecorderSettingsSheet.h"
 #include "recorder/ui/TAutoRec.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

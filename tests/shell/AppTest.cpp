@@ -2,14 +2,14 @@
 // the pre-filter (keys, relayed messages, F1 help, hot keys), the initial
 // show and the recent-files list.
 #include "shell/CommandIds.h"
-#include "shell/MainLayout.h"
+#include "widgets/MainLayout.h"
 #include "shell/MainWindowMessages.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 
 #include <QKeyEvent>
 #include <QMenu>

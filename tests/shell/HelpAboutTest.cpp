@@ -6,14 +6,14 @@
 #include "shell/CommandIds.h"
 #include "shell/HelpAndAbout.h"
 #include "shell/MainCommands.h"
-#include "shell/ProgramFolder.h"
-#include "shell/RunMode.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RunMode.h"
 #include "shell/ShellHooks.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
 #include "shell/ui/HtmlHelp.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 #include "shell/ui/TOrvidAboutDlg.h"
 
 #include <QAction>

@@ -6,8 +6,8 @@
 
 #include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
-#include "shell/MyControls.h"
-#include "shell/ProgramClock.h"
+#include "widgets/MyControls.h"
+#include "platform/ProgramClock.h"
 #include "shell/TV2000Window.h"
 
 #include <QFile>

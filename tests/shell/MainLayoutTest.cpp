@@ -1,5 +1,5 @@
 // Layout of the main window as pure functions, and tab navigation by keys.
-#include "shell/MainLayout.h"
+#include "widgets/MainLayout.h"
 
 #include <gtest/gtest.h>
 

@@ -10,9 +10,9 @@
 #include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
-#include "shell/MyControls.h"
+#include "widgets/MyControls.h"
 #include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 
 #include <QAction>
 #include <QMenu>

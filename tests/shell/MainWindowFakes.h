@@ -5,9 +5,9 @@
 // can check the order of steps.
 #include "shell/GrabberForms.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/TV2000Window.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QTabBar>

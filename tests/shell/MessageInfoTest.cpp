@@ -1,5 +1,5 @@
 // The one modeless message box and the one progress box.
-#include "shell/MessageInfo.h"
+#include "widgets/MessageInfo.h"
 
 #include <QCoreApplication>
 #include <QLabel>

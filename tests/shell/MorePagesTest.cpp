@@ -2,7 +2,7 @@
 // audio and cameras, show times, sperm plot, and the two IO board pages.
 #include "PagesTestSupport.h"
 
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/ui/BoardLibrary.h"
 #include "shell/ui/IOBoardDialog.h"
 #include "shell/ui/ProgContDialog.h"
@@ -10,7 +10,7 @@
 #include "shell/ui/ShowTapeDialog.h"
 #include "shell/ui/ShowTimesDialog.h"
 #include "shell/ui/SpermPlotDialog.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
 // Status controls: colour codes, the shared blink phase, lookups by id.
-#include "shell/MyControls.h"
+#include "widgets/MyControls.h"
 #include "ShellTestUtil.h"
 
 #include "platform/SystemTime.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Night/day scheme: every control follows a switch, whenever it was made.
-#include "shell/MyControls.h"
-#include "shell/NightDay.h"
+#include "widgets/MyControls.h"
+#include "widgets/NightDay.h"
 #include "ShellTestUtil.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "shell/ui/DataKeepDialog.h"
 #include "shell/ui/MapOptsDialog.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QLineEdit>

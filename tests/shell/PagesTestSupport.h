@@ -1,9 +1,9 @@
 #pragma once
 // Shared pieces of the settings-page tests: recorded message boxes with
 // scripted answers, and a fresh settings block for every test.
-#include "shell/ui/MessageBoxSeam.h"
+#include "widgets/MessageBoxSeam.h"
 #include "shell/ui/ProgramSettingsPage.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QStringList>
 

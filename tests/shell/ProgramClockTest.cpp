@@ -1,4 +1,4 @@
-#include "shell/ProgramClock.h"
+#include "platform/ProgramClock.h"
 
 #include <gtest/gtest.h>
 

@@ -9,8 +9,8 @@
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/RecorderWiring.h"
-#include "shell/WindowMessage.h"
-#include "shell/ui/MessageBoxSeam.h"
+#include "platform/WindowMessage.h"
+#include "widgets/MessageBoxSeam.h"
 
 #include <QCoreApplication>
 

@@ -1,7 +1,7 @@
 // Run-mode selection from the command line, and the program folder and help
 // path taken from the program path.
-#include "shell/ProgramFolder.h"
-#include "shell/RunMode.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RunMode.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // and Apply, and is never reported as applied.
 #include "PagesTestSupport.h"
 
-#include "shell/ui/SettingsSheet.h"
+#include "widgets/SettingsSheet.h"
 
 #include <QPushButton>
 

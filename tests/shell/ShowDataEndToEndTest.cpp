@@ -4,7 +4,7 @@
 // logging a comment typed into the Comments tab becomes rows that SQLite
 // reads back from the file.
 #include "store/DbConnection.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include "tests/shell/ScriptedVelmar.h"
 #include "tests/store/StoreTestSupport.h"

@@ -4,10 +4,10 @@
 #include "comments/TCommentWindow.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/ShowDataWiring.h"
 #include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

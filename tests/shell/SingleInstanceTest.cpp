@@ -5,9 +5,9 @@
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
-#include "shell/RunMode.h"
+#include "platform/RunMode.h"
 #include "shell/VelmarMain.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QFile>
 #include <QProcess>

@@ -3,11 +3,13 @@
 #include "MainWindowFakes.h"
 #include "ShellTestUtil.h"
 
+#include "shell/CommandIds.h"
+#include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
-#include "shell/MyControls.h"
-#include "shell/TrafficLight.h"
+#include "widgets/MyControls.h"
+#include "widgets/TrafficLight.h"
 #include "shell/TV2000Window.h"
-#include "shell/WindowMessage.h"
+#include "platform/WindowMessage.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -320,7 +322,7 @@ TEST_F(MainWindowTest, TabKeysAndSelectFirstRecorder)
     sendWindowMessage(&w, MsgTabKey, Qt::Key_PageDown, 0);
     EXPECT_EQ(tabs->currentIndex(), tabs->count() - 1);
 
-    EXPECT_TRUE(w.Command(CmSelectFirstRecorder));
+    EXPECT_TRUE(w.Command(Command::SelectFirstRecorder));
     EXPECT_EQ(tabs->currentIndex(), w.Recorder(0)->TabIndex);
     EXPECT_TRUE(w.Recorder(0)->Widget()->isVisibleTo(&w));
     EXPECT_FALSE(world.map->isVisibleTo(&w));
@@ -338,7 +340,7 @@ TEST_F(MainWindowTest, ClockStripStatusSlotsAndDetectorMessages)
 
     for (int i = 0; i < ProgramStatusSlots; ++i) {
         const ProgramStatusSlot& slot = w.StatusSlot(i);
-        EXPECT_EQ(slot.status, ProgramStatusUnknown);
+        EXPECT_EQ(slot.status, StatusNotRunning);
         EXPECT_EQ(slot.time.toTimePoint() - slot.earlier.toTimePoint(), std::chrono::seconds(20));
     }
     EXPECT_NE(w.DetectorStatusMessageId(), 0u);

@@ -5,7 +5,7 @@
 // has a bus of its own: another online Velmar on the bus would make this one
 // give way at start.
 #include "ScriptedVelmar.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include <QDir>
 #include <QElapsedTimer>

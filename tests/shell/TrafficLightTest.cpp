@@ -1,6 +1,6 @@
 // Traffic light lamps and the flashing warning's colours.
-#include "shell/MyControls.h"
-#include "shell/TrafficLight.h"
+#include "widgets/MyControls.h"
+#include "widgets/TrafficLight.h"
 #include "ShellTestUtil.h"
 
 #include <QSignalSpy>

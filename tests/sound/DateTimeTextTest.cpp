@@ -1,4 +1,4 @@
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QDir>
 #include <QLocale>

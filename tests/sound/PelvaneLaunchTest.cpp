@@ -1,5 +1,5 @@
 // The launcher on a private session bus, with a stand-in pipe server.
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "platform/MessageBus.h"
 #include "sound/PipeProtocol.h"
 

@@ -2,7 +2,7 @@
 #include "sound/PipeProtocol.h"
 #include "sound/SamplePipe.h"
 
-#include "pipeserver/PipeSettings.h"
+#include "settings/PipeSettings.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
 

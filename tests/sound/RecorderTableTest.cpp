@@ -1,6 +1,6 @@
 #include "sound/RecorderTable.h"
 #include "sound/RecordingFiles.h"
-#include "store/EventWriters.h"
+#include "sound/RecordingWriter.h"
 
 #include "tests/store/StoreTestSupport.h"
 

@@ -1,7 +1,7 @@
 #include "StoreTestSupport.h"
 
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/ui/DatabaseDialog.h"
 #include "store/ui/CheckTableDialog.h"
 #include "store/ui/NewTableDialog.h"

@@ -1,7 +1,7 @@
 #include "StoreTestSupport.h"
 
 #include "store/DbIniFile.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/ProgramSettingsDb.h"
 
 #include <QLocale>

@@ -1,4 +1,4 @@
-#include "store/PlotSymbols.h"
+#include "widgets/PlotSymbols.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 
 #include "platform/Folders.h"
-#include "store/LittleEndian.h"
+#include "platform/LittleEndian.h"
 
 #include <QCoreApplication>
 #include <QFile>

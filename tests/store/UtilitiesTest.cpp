@@ -1,4 +1,4 @@
-#include "store/Utilities.h"
+#include "platform/Utilities.h"
 
 #include <QDir>
 #include <QFile>

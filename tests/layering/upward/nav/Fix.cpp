@@ -1,0 +1,2 @@
+// Two subsystems of one layer must stay apart.
+#include "sound/Wave.h"

@@ -1,0 +1,3 @@
+#pragma once
+// A platform header that reaches up into the shell.
+#include "shell/MainWindow.h"
