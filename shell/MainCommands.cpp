@@ -74,20 +74,6 @@ void Tell(QWidget* owner, const QString& text, const QString& caption,
     ui::ShowMessageBox(owner, text, caption, icon);
 }
 
-store::LogFont LogFontFromFont(const QFont& font, const store::LogFont& old)
-{
-    store::LogFont lf = old;
-    lf.lfHeight = -(font.pixelSize() > 0 ? font.pixelSize() : qRound(font.pointSizeF() * 96.0 / 72.0));
-    lf.lfWidth = 0;
-    lf.lfWeight = font.weight();
-    lf.lfItalic = font.italic() ? 1 : 0;
-    lf.lfUnderline = font.underline() ? 1 : 0;
-    lf.lfStrikeOut = font.strikeOut() ? 1 : 0;
-    lf.lfCharSet = 0; // ANSI only
-    lf.lfFaceName.setText(font.family());
-    return lf;
-}
-
 // Copies started by scripts (VELMAR_NO_MODAL) never wait for an operator:
 // their dialogs and sheets end at once as cancelled.
 bool NoModal()

@@ -81,22 +81,6 @@ QString GetRecorderName(int index)
     return r ? r->GetRecorderName().left(MaxRecorderNameBytes - 1) : QString();
 }
 
-QFont FontFromLogFont(const velmar::store::LogFont& lf)
-{
-    QFont f(lf.lfFaceName.text());
-    // Negative heights are character heights, positive ones cell heights;
-    // Qt's pixel size is the nearer of the two.
-    if (lf.lfHeight != 0)
-        f.setPixelSize(std::abs(lf.lfHeight));
-    if (lf.lfWeight > 0)
-        f.setWeight(QFont::Weight(std::clamp(int(lf.lfWeight), 1, 1000)));
-    f.setItalic(lf.lfItalic != 0);
-    f.setUnderline(lf.lfUnderline != 0);
-    f.setStrikeOut(lf.lfStrikeOut != 0);
-    f.setStyleHint(QFont::SansSerif);
-    return f;
-}
-
 // ---- construction
 
 TV2000Window::TV2000Window(QWidget* parent)

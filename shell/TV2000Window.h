@@ -15,6 +15,7 @@
 // User-interface thread only. The window owns its recorders, decks and
 // grabber forms; child windows belong to it through Qt parenthood.
 #include "shell/GrabberForms.h"
+#include "widgets/FontConversion.h"
 #include "widgets/MainLayout.h"
 #include "platform/MessageIds.h"
 #include "shell/MainTimers.h"
@@ -80,8 +81,6 @@ class TMainCommands;
 // The main window, once built; null otherwise.
 TV2000Window* MainWindowHandle();
 
-// The display font described by a stored font record.
-QFont FontFromLogFont(const velmar::store::LogFont& lf);
 
 // What the main window last knew of one detector program (status code and
 // two times); the program-status cycle keeps them.

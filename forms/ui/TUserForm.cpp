@@ -5,6 +5,7 @@
 #include "forms/UserPlotThing.h"
 #include "forms/ui/FormMetrics.h"
 #include "nav/GpsFixList.h"
+#include "widgets/FontConversion.h"
 #include "widgets/MyControls.h"
 #include "platform/RunMode.h"
 #include "widgets/TrafficLight.h"
@@ -59,34 +60,9 @@ bool showingData()
     return shell::RunMode == shell::RunModeShowData;
 }
 
-QFont formFont(const store::LogFont& lf)
-{
-    QFont f(lf.lfFaceName.text());
-    if (lf.lfHeight != 0)
-        f.setPixelSize(std::abs(lf.lfHeight));
-    if (lf.lfWeight > 0)
-        f.setWeight(QFont::Weight(std::clamp(int(lf.lfWeight), 1, 1000)));
-    f.setItalic(lf.lfItalic != 0);
-    f.setStyleHint(QFont::SansSerif);
-    return f;
-}
-
 QColor colourOf(int32_t ref)
 {
     return QColor(ref & 0xff, (ref >> 8) & 0xff, (ref >> 16) & 0xff);
-}
-
-// The form font as the operator chose it, in the terms the FONT row keeps.
-store::LogFont logFontOf(const QFont& f, const store::LogFont& base)
-{
-    store::LogFont lf = base;
-    lf.lfFaceName.setText(f.family());
-    const int pixels = f.pixelSize() > 0 ? f.pixelSize()
-                                         : int(std::lround(f.pointSizeF() * fontResolution() / 72.0));
-    lf.lfHeight = -pixels;
-    lf.lfWeight = int32_t(f.weight());
-    lf.lfItalic = f.italic() ? 1 : 0;
-    return lf;
 }
 
 QString askExportFile(QWidget* owner, const QString& proposed)
@@ -104,9 +80,9 @@ QString askExportFile(QWidget* owner, const QString& proposed)
 bool askFont(QWidget* owner, store::LogFont& font)
 {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, formFont(font), owner);
+    const QFont chosen = QFontDialog::getFont(&ok, shell::FontFromLogFont(font), owner);
     if (ok)
-        font = logFontOf(chosen, font);
+        font = shell::LogFontFromFont(chosen, font, fontResolution());
     return ok;
 }
 
@@ -170,7 +146,7 @@ TUserForm::TUserForm(QWidget* parent, TUserFormInfo* form) : QWidget(parent), Ni
         setAttribute(Qt::WA_DeleteOnClose);
     }
     g_windows.push_back(this);
-    setFont(formFont(m_form->Font));
+    setFont(shell::FontFromLogFont(m_form->Font));
     MeasureFormFont(font());
     if (IsPopupKind() && m_form->ForceGps) {
         store::RequestGpsPoll();
@@ -336,7 +312,7 @@ void TUserForm::LayoutControls()
 
 void TUserForm::Relayout()
 {
-    setFont(formFont(m_form->Font));
+    setFont(shell::FontFromLogFont(m_form->Font));
     MeasureFormFont(font());
     LayoutControls();
     if (m_form->FormKind == kPopupForm)
