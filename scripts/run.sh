@@ -2,6 +2,7 @@
 # Installs what is missing, builds, and starts the suite: the NMEA server (told
 # to simulate when the settings folder has no NMEA settings yet) and Velmar, in online
 # logging unless an option says otherwise (-s, -p, -t are passed to Velmar).
+# "scripts/run.sh mavrel" starts the standalone deck Mavrel instead.
 #
 # The programs find one another on the D-Bus session bus; without one (a bare
 # console or ssh session) the suite gets a private bus of its own. Without a
@@ -20,6 +21,10 @@ fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display: the suite runs without windows; stop it with Ctrl+C." >&2
   export QT_QPA_PLATFORM=offscreen
+fi
+
+if [ "${1:-}" = mavrel ]; then
+  exec build/bin/Mavrel
 fi
 
 settings_folder() {

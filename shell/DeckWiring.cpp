@@ -17,7 +17,6 @@
 #include <QFileDialog>
 #include <QPointer>
 #include <QTimer>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <array>
@@ -156,13 +155,7 @@ public:
         // as a double click on it would.
         const QString play = qEnvironmentVariable("VELMAR_DECK_PLAY");
         if (m_index == 0 && !play.isEmpty())
-            QTimer::singleShot(0, m_deck, [deck = m_deck, play] {
-                const auto found = deck->list()->findItems(play, Qt::MatchExactly, 0);
-                if (found.isEmpty())
-                    return;
-                deck->list()->setCurrentItem(found.front());
-                deck->listDoubleClicked();
-            });
+            QTimer::singleShot(0, m_deck, [deck = m_deck, play] { deck->playListedFile(play); });
     }
     bool CanClose() override { return m_deck->CanClose(); }
     void StopPlayback() override { m_deck->StopPlayback(); }

@@ -386,6 +386,16 @@ void TMavrelDlgClient::listDoubleClicked()
     openAndPlay(*path);
 }
 
+bool TMavrelDlgClient::playListedFile(const QString& name)
+{
+    const auto found = m_list->findItems(name, Qt::MatchExactly, 0);
+    if (found.isEmpty())
+        return false;
+    m_list->setCurrentItem(found.front());
+    listDoubleClicked();
+    return true;
+}
+
 void TMavrelDlgClient::listClicked()
 {
     if (!m_playList.empty() && m_lastState != 0) {

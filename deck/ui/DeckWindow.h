@@ -115,6 +115,9 @@ public:
     void sliderReleased();
     void sortByColumn(int column);
     void refreshFileList();
+    // Selects the listed file of this name and plays it, as a double click on
+    // it would; false when it is not listed.
+    bool playListedFile(const QString& name);
 
     // What the window shows (tests and the program alike).
     QTreeWidget* list() const { return m_list; }
