@@ -32,6 +32,17 @@ namespace {
 std::atomic<int> g_lastDeckState{0};
 
 constexpr int PositionIntervalMs = 100;
+constexpr int VolumePollMs = 2000;
+
+// The mounted volumes, to notice media that come and go.
+QStringList mountedVolumes()
+{
+    QStringList roots;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        roots << v.rootPath();
+    roots.sort();
+    return roots;
+}
 constexpr int SliderRange = 1000;
 
 QString timeText(const platform::SystemTime& t) { return sound::FormatTimeStamp(t); }
@@ -144,6 +155,17 @@ TMavrelDlgClient::TMavrelDlgClient(QWidget* parent, quint32 runMode, DeckWindowS
 
     m_positionTimer.setInterval(PositionIntervalMs);
     connect(&m_positionTimer, &QTimer::timeout, this, [this] { showPosition(); });
+    // Linux cannot be asked to keep a disk while the deck plays from it; the
+    // list is only made again when media come or go.
+    m_volumes = mountedVolumes();
+    m_volumeTimer.setInterval(VolumePollMs);
+    connect(&m_volumeTimer, &QTimer::timeout, this, [this] {
+        if (QStringList now = mountedVolumes(); now != m_volumes) {
+            m_volumes = std::move(now);
+            devicesChanged();
+        }
+    });
+    m_volumeTimer.start();
     m_nextTrackTimer.setSingleShot(true);
     connect(&m_nextTrackTimer, &QTimer::timeout, this, [this] { nextTrackTimer(); });
 
@@ -197,6 +219,7 @@ TMavrelDlgClient::~TMavrelDlgClient()
 {
     m_positionTimer.stop();
     m_nextTrackTimer.stop();
+    m_volumeTimer.stop();
     m_transport.reset();   // the engine goes before the files it reads
     {
         std::lock_guard lock(m_clockMutex);

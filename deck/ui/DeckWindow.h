@@ -13,6 +13,7 @@
 #include "deck/DeckPlayer.h"
 #include "deck/ui/DeckLogic.h"
 
+#include <QStringList>
 #include <QTimer>
 #include <QWidget>
 
@@ -191,6 +192,8 @@ private:
 
     QTimer m_positionTimer;   // 555
     QTimer m_nextTrackTimer;  // 556
+    QTimer m_volumeTimer;     // media coming and going
+    QStringList m_volumes;
 
     QPushButton *m_play, *m_playListButton, *m_pause, *m_rewind, *m_ff, *m_rew, *m_options, *m_selectFolder;
     QSlider* m_slider;

@@ -50,18 +50,16 @@ QStringList storedTimes(const QString& survey)
     return times;
 }
 
-TEST(DeckOfflineLogging, ARecordPokedDuringReplayCarriesTheRecordingsTime)
-{
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
-    ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("tapes")));
-    const QString tapes = home.filePath(QStringLiteral("tapes"));
-
-    // Two seconds of a recording that began at 2010-12-08 14:03:05.
-    const int rate = 8000, channels = 2;
-    std::vector<int16_t> samples(std::size_t(2 * rate * channels), 1000);
-    QByteArray wav = makeWav(channels, rate, samples);
+// A survey with one recorder slot (one deck), a form that takes pokes, a
+// recording of the deck's folder and a detector stand-in that reads it.
+class DeckInVelmar : public ::testing::Test {
+protected:
+    void SetUp() override
     {
+        ASSERT_TRUE(home.isValid());
+        ASSERT_TRUE(QDir(home.path()).mkdir(QStringLiteral("tapes")));
+        // Two seconds of a recording that began at 2010-12-08 14:03:05.
+        QByteArray wav = makeWav(channels, rate, samples);
         velmar::sound::WAVHEADER h;
         QBuffer b(&wav);
         b.open(QIODevice::ReadWrite);
@@ -69,77 +67,117 @@ TEST(DeckOfflineLogging, ARecordPokedDuringReplayCarriesTheRecordingsTime)
         h.setCreationDate(velmar::sound::RecordingCreationDate({2010, 12, 3, 8, 14, 3, 5, 0}));
         b.seek(0);
         ASSERT_TRUE(velmar::sound::WriteWavHeader(h, &b));
+        QFile f(QDir(tapes()).filePath(QLatin1String(recording)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(wav);
+        f.close();
+
+        qputenv("VELMAR_HOME", home.path().toLocal8Bit());
+        // Pipes of our own: other runs on this machine use the same pipe names.
+        QDir(home.path()).mkdir(QStringLiteral("run"));
+        QFile::setPermissions(home.filePath(QStringLiteral("run")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
+        velmar::store::SetBlankDatabaseTemplate(binDir() + QStringLiteral("/BlankVelmar._sqlite"));
+        ASSERT_EQ(velmar::store::OpenDB(nullptr, survey()), velmar::store::kOpenDbOk);
+        ASSERT_TRUE(velmar::sound::DbAddRecorder());
+        velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDF_Sightings"),
+                                        velmar::store::kUserTableUserForm);
+        {
+            velmar::store::SqlStatement form(velmar::store::GetDbConnection());
+            ASSERT_TRUE(form.execDirect(QStringLiteral(
+                "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"AutoUpdate\") "
+                "VALUES (1, 'TIMESTAMP', 'Seen', 1), (2, 'INTEGER', 'Count', 0), (3, 'DDEENABLE', '', 0)")));
+            velmar::store::SqlStatement recordings(velmar::store::GetDbConnection());
+            ASSERT_TRUE(recordings.execDirect(QStringLiteral(
+                "INSERT INTO \"Recordings\" (\"Start Time\", \"Duration\", \"GpsIndex\", \"Media Name\", "
+                "\"File Name\", \"Sample Rate\", \"nChannels\", \"Comment\") "
+                "VALUES ('2010-12-08 14:03:05', 2, 1, 'DISK1', '%1', 8000, 2, 'first')").arg(QLatin1String(recording))));
+        }
+        velmar::store::CloseDB();
+        velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
+        velmar::store::TheProgramSettings.FirstRunPending = false;
+        velmar::store::TheProgramSettings.DatabasePath.setText(survey());
+        velmar::store::TheProgramSettings.StartTime = {2010, 12, 3, 8, 14, 0, 0, 0};
+        velmar::store::TheProgramSettings.EndTime = {2010, 12, 3, 8, 15, 0, 0, 0};
+        ASSERT_TRUE(velmar::store::WriteProgramSettings());
+
+        detector.start(QStringLiteral(DETECTOR_STAND_IN),
+                       {QString::fromLatin1(velmar::deck::WhistleDetectorClass),
+                        QString::fromLatin1(velmar::deck::WhistlePipeName), received()});
+        ASSERT_TRUE(detector.waitForReadyRead(20000));
     }
-    QFile f(QDir(tapes).filePath(QStringLiteral("Rec20101208_140305.wav")));
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(wav);
-    f.close();
-
-    // The deck lists that folder and plays to the whistle detector only.
-    velmar::deck::DeckSettingsFile deck;
-    deck.deck.setFolder(tapes);
-    deck.deck.LeftMask = deck.deck.RightMask = deck.deck.ClickMask = 0;
-    deck.deck.WhistleMask = 3;
-    ASSERT_TRUE(velmar::deck::WriteDeckSettings(deck, home.filePath(QStringLiteral("TapeSet.dat"))).ok);
-
-    // A survey with one recorder slot (one deck) and a form that takes pokes.
-    qputenv("VELMAR_HOME", home.path().toLocal8Bit());
-    const QString survey = home.filePath(QStringLiteral("Survey.sqlite"));
-    velmar::store::SetBlankDatabaseTemplate(binDir() + QStringLiteral("/BlankVelmar._sqlite"));
-    ASSERT_EQ(velmar::store::OpenDB(nullptr, survey), velmar::store::kOpenDbOk);
-    ASSERT_TRUE(velmar::sound::DbAddRecorder());
-    velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDF_Sightings"),
-                                    velmar::store::kUserTableUserForm);
+    void TearDown() override
     {
-        velmar::store::SqlStatement form(velmar::store::GetDbConnection());
-        ASSERT_TRUE(form.execDirect(QStringLiteral(
-            "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"AutoUpdate\") "
-            "VALUES (1, 'TIMESTAMP', 'Seen', 1), (2, 'INTEGER', 'Count', 0), (3, 'DDEENABLE', '', 0)")));
+        velmar.terminate();
+        velmar.waitForFinished(60000);
+        velmar::platform::MessageBus::instance().send(
+            velmar::platform::windowClassBusName(QString::fromLatin1(velmar::deck::WhistleDetectorClass)),
+            QStringLiteral("StandInQuit"), 0, 0, 5000);
+        detector.waitForFinished(10000);
     }
-    velmar::store::CloseDB();
-    velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
-    velmar::store::TheProgramSettings.FirstRunPending = false;
-    velmar::store::TheProgramSettings.DatabasePath.setText(survey);
-    ASSERT_TRUE(velmar::store::WriteProgramSettings());
+    // The deck lists the folder or the period and plays to the whistle
+    // detector only.
+    void writeDeckSettings(bool byPeriod)
+    {
+        velmar::deck::DeckSettingsFile deck;
+        deck.deck.setFolder(tapes());
+        deck.deck.LeftMask = deck.deck.RightMask = deck.deck.ClickMask = 0;
+        deck.deck.WhistleMask = 3;
+        deck.deck.ListByPeriod = byPeriod ? 1 : 0;
+        ASSERT_TRUE(velmar::deck::WriteDeckSettings(deck, home.filePath(QStringLiteral("TapeSet.dat"))).ok);
+    }
+    void startVelmar(const QString& mode)
+    {
+        QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path());
+        env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), home.filePath(QStringLiteral("messages.log")));
+        env.insert(QStringLiteral("VELMAR_DECK_PLAY"), QLatin1String(recording));
+        velmar.setProcessEnvironment(env);
+        velmar.setProcessChannelMode(QProcess::MergedChannels);
+        velmar.start(velmar::shell::test::VelmarProgramPath(), {mode});
+    }
+    // The whole recording reached the detector.
+    void expectPlayed()
+    {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received()); }, 60000)) << velmar.readAll().toStdString();
+        EXPECT_EQ(QFile(received()).size(), qint64(samples.size() * 2));
+    }
+    QString tapes() const { return home.filePath(QStringLiteral("tapes")); }
+    QString survey() const { return home.filePath(QStringLiteral("Survey.sqlite")); }
+    QString received() const { return home.filePath(QStringLiteral("received.raw")); }
 
-    const QString received = home.filePath(QStringLiteral("received.raw"));
-    QProcess detector;
-    detector.start(QStringLiteral(DETECTOR_STAND_IN), {QString::fromLatin1(velmar::deck::WhistleDetectorClass),
-                                                       QString::fromLatin1(velmar::deck::WhistlePipeName), received});
-    ASSERT_TRUE(detector.waitForReadyRead(20000));
+    static constexpr const char* recording = "Rec20101208_140305.wav";
+    static constexpr int rate = 8000, channels = 2;
+    std::vector<int16_t> samples = std::vector<int16_t>(std::size_t(2 * rate * channels), 1000);
+    QTemporaryDir home;
+    QProcess detector, velmar;
+};
 
-    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path());
-    env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), home.filePath(QStringLiteral("messages.log")));
-    env.insert(QStringLiteral("VELMAR_DECK_PLAY"), QStringLiteral("Rec20101208_140305.wav"));
-    QProcess velmar;
-    velmar.setProcessEnvironment(env);
-    velmar.setProcessChannelMode(QProcess::MergedChannels);
-    velmar.start(velmar::shell::test::VelmarProgramPath(), {QStringLiteral("-p")});
-
-    // The whole recording reaches the detector; the deck then stops and the
-    // clock stands at the end of the recording.
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received); }, 60000)) << velmar.readAll().toStdString();
-    EXPECT_EQ(QFile(received).size(), qint64(samples.size() * 2));
+TEST_F(DeckInVelmar, ARecordPokedDuringOfflineReplayCarriesTheRecordingsTime)
+{
+    writeDeckSettings(false);
+    startVelmar(QStringLiteral("-p"));
+    expectPlayed();
+    // The deck has stopped at the end: the clock stands two seconds after the
+    // recording's start. A poke may come before the deck's stop reaches the
+    // clock; the position is the same then.
     velmar::platform::DdeClient dde(QStringLiteral("Velmar2000"));
     ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, 30000));
-    bool taken = false;
-    // The poke is refused until the deck has reported its stop (the clock
-    // has no time before the first play); try until it is taken.
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        taken = dde.poke(QStringLiteral("UDFSERVICE"), QStringLiteral("Sightings"), ",7", 10000);
-        return taken;
-    }, 30000));
-
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return dde.poke(QStringLiteral("UDFSERVICE"), QStringLiteral("Sightings"), ",7", 10000); }, 30000));
     velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(60000));
-    velmar::platform::MessageBus::instance().send(
-        velmar::platform::windowClassBusName(QString::fromLatin1(velmar::deck::WhistleDetectorClass)),
-        QStringLiteral("StandInQuit"), 0, 0, 5000);
-    detector.waitForFinished(10000);
 
-    const QStringList times = storedTimes(survey);
+    const QStringList times = storedTimes(survey());
     ASSERT_EQ(times.size(), 1) << times.join(QLatin1Char(' ')).toStdString();
     EXPECT_TRUE(times.front().startsWith(QStringLiteral("2010-12-08 14:03:07"))) << times.front().toStdString();
+}
+
+TEST_F(DeckInVelmar, ShowDataListsAndPlaysTheRecordingsOfThePeriod)
+{
+    writeDeckSettings(true);
+    startVelmar(QStringLiteral("-s"));
+    expectPlayed();
 }
 
 } // namespace

@@ -153,11 +153,20 @@ TEST_F(DeckWindowTest, FolderListingPathsSortAndOpening)
               makeAiff(1, 8000, std::vector<int16_t>(8000, 5)));
     writeFile(tape(QStringLiteral("CAPS.WAV")), wavAt(1, {2009, 1, 4, 1, 0, 0, 0, 0}));
     writeFile(tape(QStringLiteral("notes.txt")), "x");
+    // Folders are folders whatever else they are: hidden, read-only.
+    writeFile(tape(QStringLiteral(".hidden/h.wav")), wavAt(1, {2011, 1, 6, 7, 0, 0, 0, 0}));
+    QFile::setPermissions(tape(QStringLiteral(".hidden")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     const auto flat = ListFolder(dir.filePath(QStringLiteral("tapes")), false);
     ASSERT_EQ(flat.size(), 2u);   // the sub-folder is not entered
     auto all = ListFolder(dir.filePath(QStringLiteral("tapes")), true);
-    ASSERT_EQ(all.size(), 3u);
+    QFile::setPermissions(tape(QStringLiteral(".hidden")),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    ASSERT_EQ(all.size(), 4u);
+    const auto hidden = std::find_if(all.begin(), all.end(), [](const DeckListItem& i) { return i.name == "h.wav"; });
+    ASSERT_NE(hidden, all.end());
+    EXPECT_EQ(hidden->folder, QStringLiteral(".\\.hidden\\"));
+    all.erase(hidden);
     const auto aif = std::find_if(all.begin(), all.end(), [](const DeckListItem& i) { return i.name.endsWith(".aif"); });
     ASSERT_NE(aif, all.end());
     EXPECT_EQ(aif->folder, QStringLiteral(".\\day2\\"));

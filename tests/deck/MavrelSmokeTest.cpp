@@ -33,6 +33,11 @@ protected:
     {
         ASSERT_TRUE(home.isValid());
         QDir(home.path()).mkdir(QStringLiteral("tapes"));
+        // Pipes of our own: other runs on this machine use the same pipe names.
+        QDir(home.path()).mkdir(QStringLiteral("run"));
+        QFile::setPermissions(home.filePath(QStringLiteral("run")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", home.filePath(QStringLiteral("run")).toLocal8Bit());
         QFile f(home.filePath(QStringLiteral("tapes/Rec20120229_101500.wav")));
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(makeWav(channels, rate, samples));
