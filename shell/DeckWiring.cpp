@@ -1,7 +1,7 @@
 #include "shell/DeckWiring.h"
 
 #include "deck/DeckEngine.h"
-#include "deck/ui/DeckWindow.h"
+#include "deck/ui/TMavrelDlgClient.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ProgramClock.h"

@@ -3,7 +3,7 @@
 // speakers and into the detector programs' pipes, and keeping its play log.
 #include "deck/DeckEngine.h"
 #include "deck/LogWriter.h"
-#include "deck/ui/DeckWindow.h"
+#include "deck/ui/TMavrelDlgClient.h"
 #include "shell/ui/MessageBoxSeam.h"
 
 #include <QApplication>

@@ -5,8 +5,8 @@
 
 #include "deck/ui/DeckLogic.h"
 #include "deck/ui/DeckOptionPages.h"
-#include "deck/ui/DeckWindow.h"
-#include "deck/ui/FilterDialog.h"
+#include "deck/ui/TMavrelDlgClient.h"
+#include "deck/ui/DigFilterDialog.h"
 #include "sound/DateTimeText.h"
 
 #include <QCheckBox>

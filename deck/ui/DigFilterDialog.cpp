@@ -1,4 +1,4 @@
-#include "deck/ui/FilterDialog.h"
+#include "deck/ui/DigFilterDialog.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "deck/ui/DeckWindow.h"
+#include "deck/ui/TMavrelDlgClient.h"
 
 #include "deck/DeckEngine.h"
 #include "deck/ui/ColourGauge.h"
 #include "deck/ui/DeckOptionPages.h"
-#include "deck/ui/FilterDialog.h"
+#include "deck/ui/DigFilterDialog.h"
 #include "sound/DateTimeText.h"
 
 #include <QButtonGroup>
