@@ -140,7 +140,7 @@ protected:
     void expectPlayed()
     {
         ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received()); }, 60000)) << velmar.readAll().toStdString();
-        EXPECT_EQ(QFile(received()).size(), qint64(samples.size() * 2));
+        EXPECT_EQ(QFile(received()).size(), qint64(samples.size() * 2)) << velmar.readAll().toStdString();
     }
     QString tapes() const { return home.filePath(QStringLiteral("tapes")); }
     QString survey() const { return home.filePath(QStringLiteral("Survey.sqlite")); }

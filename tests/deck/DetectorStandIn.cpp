@@ -63,9 +63,13 @@ int main(int argc, char** argv)
         readAll();
         if (wParam == sound::AvailBytesEndOfData && running) {
             poll.stop();
-            QFile f(outFile);
-            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                f.write(received);
+            // Whole or not at all: a test that sees the file reads all of it.
+            QFile f(outFile + QStringLiteral(".part"));
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(received) == received.size()) {
+                f.close();
+                QFile::remove(outFile);
+                f.rename(outFile);
+            }
             running = neverStops ? 1 : 0;
         }
         return reader.bytesAvailable();
