@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 using namespace decktest;
@@ -375,6 +377,30 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
     EXPECT_EQ(GainTickStep(300.0 / 50), 10);
     EXPECT_EQ(PhaseTickStep(300.0 / 360), 90);
     EXPECT_EQ(LinearFrequencyStep(0.001), 10000);
+
+    // The response plot's columns: the cut-off of a low pass lies 3 dB down,
+    // phases stay in [-180, 180), and the log scale runs from its start to fs/2.
+    FilterSpec low;
+    low.FilterType = FilterButterworth;
+    low.Band = BandLowPass;
+    low.LowPassHz = 6000;
+    low.Order = 4;
+    const FilterDesign lowDesign = DesignFilter(low, 48000);
+    FilterDisplaySettings linear;
+    const auto columns = ResponseColumns(lowDesign, 48000, 25, linear);
+    ASSERT_EQ(columns.size(), 25u);
+    EXPECT_DOUBLE_EQ(columns[6].frequency, 6000.0);
+    const double reference = 20 * std::log10(FilterReferenceGain(low, 48000, lowDesign));
+    EXPECT_NEAR(columns[6].gainDb - reference, -3.0, 0.2);
+    for (const auto& c : columns)
+        EXPECT_TRUE(c.phaseDegrees >= -180 && c.phaseDegrees < 180) << c.phaseDegrees;
+    FilterDisplaySettings logScale;
+    logScale.LogFrequency = 1;
+    logScale.StartFrequencyHz = 100;
+    const auto logColumns = ResponseColumns(lowDesign, 48000, 3, logScale);
+    EXPECT_DOUBLE_EQ(logColumns[0].frequency, 100.0);
+    EXPECT_NEAR(logColumns[1].frequency, std::sqrt(100.0 * 24000.0), 1e-6);
+    EXPECT_NEAR(logColumns[2].frequency, 24000.0, 1e-6);
 
     FilterSpec spec;
     spec.FilterType = FilterButterworth;
