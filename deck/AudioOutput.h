@@ -7,6 +7,7 @@
 // implementation's device callback may run on a thread of its own and then
 // only takes frames from a ring the engine fills.
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -33,5 +34,8 @@ public:
 // PortAudio output; device numbers count the system's output devices in
 // PortAudio's order.
 std::unique_ptr<AudioOutput> MakePortAudioOutput();
+// The names of those output devices, in the same order (PlaybackDevice
+// numbers index this list).
+QStringList PortAudioOutputNames();
 
 } // namespace velmar::deck

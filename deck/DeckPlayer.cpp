@@ -165,7 +165,14 @@ bool DeckPlayer::openDetector(Detector& d, const std::pair<quint64, qint64>& sec
     d.pipeBytes = sound::DeckPipeBufferBytes(d.channels, rate);
     d.pipe = std::make_unique<sound::SamplePipeServer>();
     if (!d.pipe->create(d.pipeName, d.pipeBytes)) {
+        // Most often another deck (a second Mavrel, or Velmar's) is playing
+        // into the same pipe: the operator must know this detector gets
+        // nothing from this playback.
         qCWarning(lcDeck) << "cannot create the pipe" << d.pipeName << ":" << d.pipe->errorString();
+        m_host.message(QStringLiteral("The pipe %1 to the detector cannot be made (%2); another deck may be "
+                                      "playing into it. This playback does not reach that detector.")
+                           .arg(d.pipeName, d.pipe->errorString()),
+                       QString::fromLatin1(PipeProblemCaption));
         return false;
     }
     m_link.send(d.windowClass, StartRun(), m_routing.speakerCount() > 0 ? 1 : 0, 0, DetectorSendTimeoutMs);

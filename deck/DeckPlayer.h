@@ -57,6 +57,7 @@ inline constexpr const char* WhistlePipeName = "\\\\.\\pipe\\WhistlePipe";
 
 inline constexpr const char* SoundCardErrorCaption = "Error starting Soundcard";
 inline constexpr const char* FilterProblemCaption = "Digital Filter";
+inline constexpr const char* PipeProblemCaption = "Detector Pipe";
 inline constexpr const char* DetectorWaitFailureText = "MavrelWaitDetectorEnd failure - wated < 50 counts";
 
 // How the engine reaches the detector programs (found by window class).

@@ -132,4 +132,18 @@ std::unique_ptr<AudioOutput> MakePortAudioOutput()
     return std::make_unique<PortAudioOutput>();
 }
 
+QStringList PortAudioOutputNames()
+{
+    QStringList names;
+    if (Pa_Initialize() != paNoError)
+        return names;
+    for (PaDeviceIndex i = 0; i < Pa_GetDeviceCount(); ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info && info->maxOutputChannels > 0)
+            names << QString::fromUtf8(info->name);
+    }
+    Pa_Terminate();
+    return names;
+}
+
 } // namespace velmar::deck

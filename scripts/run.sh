@@ -4,6 +4,7 @@
 # server Pelvane when one of the survey's recorders takes its input piped from
 # it, and Velmar, in online
 # logging unless an option says otherwise (-s, -p, -t are passed to Velmar).
+# "scripts/run.sh mavrel" starts the standalone deck Mavrel instead.
 #
 # The programs find one another on the D-Bus session bus; without one (a bare
 # console or ssh session) the suite gets a private bus of its own. Without a
@@ -22,6 +23,10 @@ fi
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   echo "No display: the suite runs without windows; stop it with Ctrl+C." >&2
   export QT_QPA_PLATFORM=offscreen
+fi
+
+if [ "${1:-}" = mavrel ]; then
+  exec build/bin/Mavrel
 fi
 
 settings_folder() {

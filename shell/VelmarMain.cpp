@@ -7,6 +7,7 @@
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
+#include "shell/DeckWiring.h"
 #include "shell/HelpAndAbout.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
@@ -183,6 +184,7 @@ int VelmarMain(int argc, char** argv)
     BindSurveyDatabase(mainWindowHooks());
     BindDetectorEvents(mainWindowHooks());
     nav::GpsPoller& poller = BindNavigation(mainWindowHooks());
+    BindDecks(mainWindowHooks(), mainCommandHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     forms::InstallButtonPanels();
     BindHelpAndAbout(shellHooks());

@@ -3,8 +3,10 @@
 // the pipe messages a deck sends, reads the deck's pipe as it is fed and, at
 // the end of the data, writes every byte it read to a file.
 //
-//   deck_detector_stand_in WINDOWCLASS PIPENAME OUTFILE
+//   deck_detector_stand_in WINDOWCLASS PIPENAME OUTFILE [never-stops]
 //
+// With "never-stops" it keeps reporting a running detector after the end of
+// the data, as a detector that hangs would.
 // Prints "ready" once the name is owned. Ends on "StandInQuit" or after a
 // minute.
 #include "platform/BusNames.h"
@@ -23,8 +25,9 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 3)
+    if (args.size() != 3 && !(args.size() == 4 && args[3] == QLatin1String("never-stops")))
         return 2;
+    const bool neverStops = args.size() == 4;
     const QString pipeName = args[1];
     const QString outFile = args[2];
     auto& bus = platform::MessageBus::instance();
@@ -60,10 +63,14 @@ int main(int argc, char** argv)
         readAll();
         if (wParam == sound::AvailBytesEndOfData && running) {
             poll.stop();
-            QFile f(outFile);
-            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                f.write(received);
-            running = 0;
+            // Whole or not at all: a test that sees the file reads all of it.
+            QFile f(outFile + QStringLiteral(".part"));
+            if (f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(received) == received.size()) {
+                f.close();
+                QFile::remove(outFile);
+                f.rename(outFile);
+            }
+            running = neverStops ? 1 : 0;
         }
         return reader.bytesAvailable();
     });
