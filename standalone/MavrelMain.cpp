@@ -4,7 +4,7 @@
 #include "deck/DeckEngine.h"
 #include "deck/LogWriter.h"
 #include "deck/ui/TMavrelDlgClient.h"
-#include "shell/ui/MessageBoxSeam.h"
+#include "widgets/MessageBoxSeam.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "deck/ui/DeckLogic.h"
 
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 #include "sound/RecordingInfo.h"
 
 #include <QDir>

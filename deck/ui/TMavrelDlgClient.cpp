@@ -4,7 +4,7 @@
 #include "deck/ui/ColourGauge.h"
 #include "deck/ui/DeckOptionPages.h"
 #include "deck/ui/DigFilterDialog.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

@@ -12,7 +12,7 @@
 #include "sound/RecorderTable.h"
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
-#include "store/ProgramSettings.h"
+#include "settings/ProgramSettings.h"
 #include "store/SqlText.h"
 
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "deck/ui/DeckOptionPages.h"
 #include "deck/ui/TMavrelDlgClient.h"
 #include "deck/ui/DigFilterDialog.h"
-#include "sound/DateTimeText.h"
+#include "platform/DateTimeText.h"
 
 #include <QCheckBox>
 #include <QDir>
