@@ -26,7 +26,6 @@ using store::SqlStatement;
 namespace {
 
 constexpr const char* kCaptionSqlError = "Can't execute SQL statement";
-constexpr const char* kCaptionUserForm = "DbLoadUserFormData";
 constexpr qint64 kGpsProgressStep = 500;
 constexpr qint64 kEventProgressStep = 100;
 // Widths the rows are read to (as the list view and the forms show them).

@@ -196,7 +196,7 @@ void NiDaqMxInput::start(const PipeSettings& settings, DeviceEvents& events)
     m_state->scanLength = settings.ScanLength;
     m_state->block.resize(std::size_t(m_state->blockFrames) * std::size_t(settings.ScanLength));
     State* state = m_state.get();
-    QObject::connect(&m_state->poll, &QTimer::timeout, [this, state, &events, &mx] {
+    QObject::connect(&m_state->poll, &QTimer::timeout, [state, &events, &mx] {
         uint32_t available = 0;
         if (mx.GetReadAvailSampPerChan(state->task, &available) < 0 || available < uint32_t(state->blockFrames))
             return;

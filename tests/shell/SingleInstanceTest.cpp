@@ -185,7 +185,7 @@ TEST(Restart, AShowDataCopyResumesBesideARunningOnlineCopy)
     Velmar online({}, true);
     ASSERT_TRUE(online.WaitForLog(InLoopOnline)) << online.Log().toStdString();
 
-    platform::NamedMutex lock(QLatin1String(shell::SingleInstanceMutexName));
+    platform::NamedMutex lock{QLatin1String(shell::SingleInstanceMutexName)};
     store::TheProgramSettings = store::ProgramSettings();
     ASSERT_TRUE(store::ReadProgramSettings());
     store::TheProgramSettings.RestartMode = int32_t(shell::RunModeShowData);
