@@ -70,9 +70,11 @@ bool StartProgram(int programType)
         return false;
     }
     const QString beside = mainProgramFolder() + QLatin1Char('/') + name;
-    path.setText(beside);
-    if (launcher()(beside))
+    // The operator's path stays unless the one beside this program works.
+    if (launcher()(beside)) {
+        path.setText(beside);
         return true;
+    }
     qCWarning(linksLog) << "cannot start program" << configured << "nor" << beside;
     return false;
 }

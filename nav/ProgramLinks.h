@@ -22,7 +22,8 @@ void SetProgramLauncher(ProgramLauncher launcher);
 // Starts the program of a program type (ProgramNmea, ProgramPorpoise, ...)
 // from its configured path. When that fails, the same file name in the main
 // program's folder is tried and, when it starts, becomes the configured path
-// (as it does when it fails too). False when nothing started; no message.
+// (a failing configured path is kept otherwise). False when nothing started;
+// no message.
 bool StartProgram(int programType);
 
 } // namespace velmar::nav

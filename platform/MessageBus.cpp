@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QDBusPendingCallWatcher>
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusServiceWatcher>
@@ -279,6 +280,38 @@ std::optional<qint64> MessageBus::send(const QString& busName, const QString& me
         return std::nullopt;
     }
     return reply.arguments().at(0).toLongLong();
+}
+
+void MessageBus::sendAsync(const QString& busName, const QString& message, quint64 wParam, qint64 lParam,
+                           int timeoutMs, QObject* context, SendDone done)
+{
+    if (!m_connected || ownsName(busName)) {
+        const bool own = m_connected;
+        QTimer::singleShot(0, context, [this, own, message, wParam, lParam, done = std::move(done)] {
+            if (own)
+                done(SendOutcome::Answered, dispatch(message, wParam, lParam));
+            else
+                done(SendOutcome::NoOwner, 0);
+        });
+        return;
+    }
+    QDBusMessage call = QDBusMessage::createMethodCall(busName, RootPath, MessagesInterface, SendMember);
+    call.setAutoStartService(false);
+    call << message << QVariant::fromValue<qulonglong>(wParam) << QVariant::fromValue<qlonglong>(lParam);
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call, std::max(timeoutMs, 1)), context);
+    connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, done = std::move(done)] {
+        watcher->deleteLater();
+        const QDBusMessage reply = watcher->reply();
+        if (reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QStringLiteral("x")) {
+            done(SendOutcome::Answered, reply.arguments().at(0).toLongLong());
+            return;
+        }
+        const QString error = reply.errorName();
+        const bool noOwner = error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+            || error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+        done(noOwner ? SendOutcome::NoOwner : SendOutcome::Failed, 0);
+    });
 }
 
 bool MessageBus::post(const QString& busName, const QString& message, quint64 wParam, qint64 lParam)

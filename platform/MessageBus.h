@@ -82,6 +82,13 @@ public:
     // answers 0, as an unhandled message does on Windows.
     std::optional<qint64> send(const QString& busName, const QString& message, quint64 wParam,
                                qint64 lParam, int timeoutMs);
+    // SendMessageTimeout without blocking: done runs later on this thread
+    // with the answer, NoOwner when nobody holds the name, Failed on time-out
+    // or error. Nothing runs when context is gone first.
+    enum class SendOutcome { Answered, NoOwner, Failed };
+    using SendDone = std::function<void(SendOutcome outcome, qint64 answer)>;
+    void sendAsync(const QString& busName, const QString& message, quint64 wParam, qint64 lParam, int timeoutMs,
+                   QObject* context, SendDone done);
     // PostMessage: no reply awaited; false when it could not be queued (no
     // bus, or nobody owns the name). Returns once the bus holds the message,
     // so the sender may end at once.

@@ -297,13 +297,13 @@ TEST(ProgramLinks, AFailedPathIsTriedAgainBesideTheMainProgram)
     EXPECT_EQ(tried, (QStringList{QStringLiteral("C:/Velmar/NMEA.exe"), folder + QStringLiteral("/NMEA")}));
     EXPECT_EQ(path.text(), folder + QStringLiteral("/NMEA"));
 
-    // Failing there too: false, and the path stays replaced.
+    // Failing there too: false, and the operator's path is kept.
     tried.clear();
     besideStarts = false;
     path.setText(QStringLiteral("/opt/old/NMEA"));
     EXPECT_FALSE(StartProgram(ProgramNmea));
     EXPECT_EQ(tried.size(), 2);
-    EXPECT_EQ(path.text(), folder + QStringLiteral("/NMEA"));
+    EXPECT_EQ(path.text(), QStringLiteral("/opt/old/NMEA"));
 
     // Nothing to try beside the main program, and no program of that type.
     tried.clear();
