@@ -1,5 +1,4 @@
 #include "recorder/PortAudioInput.h"
-#include "recorder/PipedInput.h"
 
 #include <portaudio.h>
 
@@ -135,15 +134,6 @@ std::vector<SoundCardInfo> ListSoundCards()
         list.push_back({DeviceLabel(i), Pa_GetDeviceInfo(i)->maxInputChannels});
     ReleasePortAudio();
     return list;
-}
-
-std::unique_ptr<InputBackend> MakeSystemInput(int kind)
-{
-    if (kind == KindSoundCard)
-        return std::make_unique<PortAudioInput>();
-    if (kind == KindPiped)
-        return std::make_unique<PipedInput>();
-    return nullptr;
 }
 
 } // namespace velmar::recorder

@@ -18,6 +18,7 @@ namespace {
 
 const QString CantOpenFileCaption = QStringLiteral("Can't open file");
 const QString MemoryCaption = QStringLiteral("Memory Warning");
+constexpr std::size_t MinRingBlocks = 3;
 
 qint64 BytesPerSecond(uint32_t rate, int channels)
 {
@@ -29,6 +30,13 @@ qint64 BytesPerSecond(uint32_t rate, int channels)
 qint64 BlockBytes(uint32_t sampleRate, int channels)
 {
     return std::max<qint64>(1, sampleRate / 10) * std::max(1, channels) * 2;
+}
+
+std::size_t RingSamples(uint32_t sampleRate, int channels, std::size_t deviceBlockSamples)
+{
+    const std::size_t seconds = std::size_t(BytesPerSecond(sampleRate, channels) / 2) * SampleRingSeconds;
+    const std::size_t blocks = std::max(std::size_t(BlockBytes(sampleRate, channels) / 2), deviceBlockSamples);
+    return std::max(seconds, blocks * MinRingBlocks);
 }
 
 qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int bufferSeconds)
@@ -74,7 +82,10 @@ void RecorderEngine::start(const sound::RECORDINGINFO& recording, int startType)
     if (startType < sound::RECORDINGINFO::StartRecord || startType > sound::RECORDINGINFO::StartRecordWithBuffer)
         return;
     if (status() == StatusRunning) {
-        // The device keeps running; only the sink changes.
+        // The device keeps running; only the sink changes (a device without
+        // samples has none).
+        if (m_input && !m_input->samples())
+            return;
         closeFile();
         if (startType == sound::RECORDINGINFO::StartBufferOnly)
             allocateBuffer();
@@ -82,7 +93,7 @@ void RecorderEngine::start(const sound::RECORDINGINFO& recording, int startType)
             openFile(startType == sound::RECORDINGINFO::StartRecordWithBuffer);
         return;
     }
-    if (!startDevice())
+    if (!startDevice() || !m_input->samples())
         return;
     if (startType == sound::RECORDINGINFO::StartBufferOnly)
         allocateBuffer();
@@ -100,7 +111,9 @@ bool RecorderEngine::startDevice()
         m_input.reset();
         m_ring.reset();
         setStatus(StatusStopped);
-        emit message(text, caption);
+        // An empty text: the operator has just said no to the device.
+        if (!text.isEmpty())
+            emit message(text, caption);
         return false;
     };
     if (m_settings.channels < 1 || m_settings.sampleRate < 1)
@@ -112,10 +125,23 @@ bool RecorderEngine::startDevice()
     if (!m_input)
         return failed(QStringLiteral("Input device kind %1 cannot be used on this system").arg(m_settings.kind),
                       QStringLiteral("Error"));
+    m_input->setAsk(m_services.askYesNo);
+    if (!m_input->prepare(m_settings))
+        return failed(m_input->errorText(), m_input->errorCaption());
+    if (m_settings.sampleRate < 1)
+        return failed(QStringLiteral("The device gave no sample rate"), QStringLiteral("Error"));
+    if (m_settings.sampleRate != m_recording.SampleRate) {
+        // Before any header is written: the files and their rows carry the
+        // rate the sound really has.
+        qCInfo(lcRecorder) << "the device samples at" << m_settings.sampleRate << "Hz, not"
+                           << m_recording.SampleRate;
+        m_recording.SampleRate = m_settings.sampleRate;
+        emit sampleRateGranted(m_settings.sampleRate);
+    }
     m_blockBytes = BlockBytes(m_settings.sampleRate, m_settings.channels);
     try {
-        const qint64 ringSamples = BytesPerSecond(m_settings.sampleRate, m_settings.channels) / 2 * SampleRingSeconds;
-        m_ring = std::make_unique<SampleRing>(std::size_t(std::max(ringSamples, m_blockBytes)), m_settings.channels);
+        m_ring = std::make_unique<SampleRing>(
+            RingSamples(m_settings.sampleRate, m_settings.channels, m_input->blockSamples()), m_settings.channels);
         m_block.assign(std::size_t(m_blockBytes / 2), 0);
     } catch (const std::bad_alloc&) {
         return failed(QStringLiteral("Not enough memory to sample %1 channels at %2 Hz")
@@ -172,6 +198,8 @@ void RecorderEngine::tick()
     if (!m_input || !m_ring)
         return;
     m_input->poll(*m_ring);
+    if (const QString problem = m_input->takeProblem(); !problem.isEmpty())
+        emit message(problem, QStringLiteral("Input device"));
     const std::size_t blockSamples = m_block.size();
     while (m_ring->available() >= blockSamples) {
         m_ring->pop(m_block.data(), blockSamples);

@@ -37,6 +37,10 @@ inline constexpr int SampleRingSeconds = 3;
 
 // Bytes of one block: a tenth of a second of whole frames.
 qint64 BlockBytes(uint32_t sampleRate, int channels);
+// Samples of the ring between device and thread: SampleRingSeconds of sound,
+// and never fewer than three of the blocks either side moves at once, so
+// that a slow rate still has room for whole blocks.
+std::size_t RingSamples(uint32_t sampleRate, int channels, std::size_t deviceBlockSamples);
 // Bytes of the pre-trigger buffer: a whole number of blocks, at least four.
 qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int bufferSeconds);
 
@@ -69,6 +73,9 @@ public slots:
 
 signals:
     void statusChanged(int status);
+    // The device samples at another rate than the recording asked for; the
+    // recording (and every file from now on) has this rate.
+    void sampleRateGranted(uint32_t rate);
     void levelsMeasured(const QList<int>& levels, int channels);
     void bufferedSeconds(int seconds);
     void fileStarted(const QString& path);

@@ -1,5 +1,6 @@
 #include "shell/VelmarMain.h"
 
+#include "shell/BoardWiring.h"
 #include "shell/ButtonPanelsInstall.h"
 #include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
@@ -159,7 +160,9 @@ int VelmarMain(int argc, char** argv)
     SetProgramPath(programPath);
 
     // The application object comes first on Linux: the bus connection and
-    // the warning box need it. Its constructor reads RunMode.
+    // the warning box need it. Its constructor reads RunMode and binds the
+    // board library, whose hook is set before it.
+    BindBoards(shellHooks());
     TVelmarApp app(argc, argv);
 
     OperatorDbMessages operatorMessages;

@@ -30,6 +30,9 @@ struct RecordingServices {
     std::function<void(int32_t& gpsIndex, QString& gpsTime)> gpsReference;
     // A message box owned by the recorder window (text, caption).
     std::function<void(const QString& text, const QString& caption)> showMessage;
+    // A yes/no question in a message box owned by the recorder window; true
+    // for yes. Asked from the recorder thread, it waits a bounded time.
+    std::function<bool(const QString& text, const QString& caption)> askYesNo;
     // Writes the program's settings block.
     std::function<bool()> writeProgramSettings;
     // Inserts the Recordings row of a closed file (DbWriteRecording); the

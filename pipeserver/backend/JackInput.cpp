@@ -1,13 +1,13 @@
 #include "pipeserver/backend/JackInput.h"
 
 #include "pipeserver/backend/RingInput.h"
+#include "sound/SampleConversion.h"
 
 #include <jack/jack.h>
 
 #include <QLoggingCategory>
 
 #include <algorithm>
-#include <cmath>
 #include <vector>
 
 Q_LOGGING_CATEGORY(lcJack, "velmar.pipeserver.jack")
@@ -17,12 +17,6 @@ namespace velmar::pipeserver {
 namespace {
 const QString Caption = QStringLiteral("JACK");
 constexpr jack_nframes_t MaxPeriodFrames = 16384;
-
-int16_t toSample(float x)
-{
-    const float scaled = std::nearbyint(x * 32768.0f);
-    return int16_t(std::clamp(scaled, -32768.0f, 32767.0f));
-}
 } // namespace
 
 struct JackInput::State {
@@ -42,11 +36,9 @@ int process(jack_nframes_t frames, void* arg)
     const std::size_t k = s->ports.size();
     if (frames > MaxPeriodFrames)
         return 0;
-    for (std::size_t i = 0; i < k; ++i) {
-        const auto* in = static_cast<const float*>(jack_port_get_buffer(s->ports[i], frames));
-        for (jack_nframes_t f = 0; f < frames; ++f)
-            s->scratch[f * k + i] = toSample(in[f]);
-    }
+    for (std::size_t i = 0; i < k; ++i)
+        sound::ConvertSamples(sound::AsioFloat32LSB, jack_port_get_buffer(s->ports[i], frames), frames,
+                              s->scratch.data() + i, k);
     s->ring->push(s->scratch.data(), frames * k);
     return 0;
 }

@@ -9,6 +9,7 @@
 // Acquisition thread only (the device names: the user-interface thread while
 // acquisition is idle).
 #include "pipeserver/AcquisitionDevice.h"
+#include "sound/boards/NiDaqLibrary.h"
 
 #include <QString>
 
@@ -17,11 +18,10 @@
 
 namespace velmar::pipeserver {
 
-class NiDaqMxLibrary;
-
-// The process's NI-DAQmx library; `file` names it on the first call only
-// (empty: the Linux names "libnidaqmx.so.1", "libnidaqmx.so").
-NiDaqMxLibrary& TheNiDaqMxLibrary(const QString& file = {});
+// The process's NI-DAQmx library (shared with Velmar's binding); `file`
+// names it on the first call only (empty: the Linux names
+// "libnidaqmx.so.1", "libnidaqmx.so").
+sound::NiDaqMxLibrary& TheNiDaqMxLibrary(const QString& file = {});
 bool NiMxIsLoaded();
 // "Dev<n>"'s product type followed by " (mx)", or nothing.
 std::optional<QString> NiMxDeviceName(int n);

@@ -17,9 +17,10 @@
 namespace velmar::recorder::ui {
 namespace {
 
-constexpr int KindExternalTape = 8;
 constexpr int MemoryWarningMegabytes = 49;
 const QString PipedEntry = QStringLiteral("External Piped Data");
+// The reason a listed input cannot be used (empty when it can).
+constexpr int UnavailableRole = Qt::UserRole + 1;
 
 enum Id : int {
     IdName = 31592, IdDevice = 31560, IdRate = 31561, IdChannels = 31562, IdInterval = 31563, IdDuration = 31564,
@@ -82,6 +83,10 @@ RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, As
     for (const SoundCardInfo& card : cards ? *cards : ListSoundCards())
         m_devices->addItem(card.name, QVariant::fromValue(QList<int>{KindSoundCard, i++, card.maxChannels}));
     m_devices->addItem(PipedEntry, QVariant::fromValue(QList<int>{KindPiped, 0, MaxChannelsOfKind(KindPiped)}));
+    for (const OtherInputInfo& input : ListOtherInputs()) {
+        m_devices->addItem(input.name, QVariant::fromValue(QList<int>{input.kind, input.device, input.maxChannels}));
+        m_devices->setItemData(m_devices->count() - 1, input.unavailable, UnavailableRole);
+    }
     sf->addRow(QStringLiteral("Input Device"), m_devices);
     edit(sf, QStringLiteral("Sample Rate"), IdRate, QString::number(m_rec.SampleRate), 7);
     edit(sf, QStringLiteral("Channels"), IdChannels, QString::number(m_rec.nChannels), 4);
@@ -90,12 +95,17 @@ RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, As
     edit(sf, QStringLiteral("Length (seconds)"), IdBuffer, QString::number(m_rec.BufferLength), 5);
     m_pages->addTab(sampling, QStringLiteral("Sampling"));
     const int kind = m_rec.DeviceType & 0xFF;
-    int select = 0;
+    int select = -1;
+    int sameKind = 0;
     for (int row = 0; row < m_devices->count(); ++row) {
         const QList<int> d = m_devices->itemData(row).value<QList<int>>();
-        if (d[0] == kind && (kind != KindSoundCard || d[1] == m_rec.DeviceNumber))
+        if (d[0] == kind && (kind == KindPiped || d[1] == m_rec.DeviceNumber) && select < 0)
             select = row;
+        if (d[0] == kind && kind != KindSoundCard)
+            sameKind = row;
     }
+    if (select < 0)
+        select = sameKind;
     m_devices->setCurrentIndex(select);
     connect(m_devices, &QComboBox::currentIndexChanged, this, &RecorderSettingsSheet::DeviceChanged);
 
@@ -148,7 +158,7 @@ void RecorderSettingsSheet::DeviceChanged()
 {
     const QList<int> d = m_devices->currentData().value<QList<int>>();
     const int kind = d.value(0);
-    const bool editable = kind != KindPiped && kind != KindExternalTape;
+    const bool editable = kind != KindPiped && kind != KindTapeMachine;
     Edit(IdRate)->setEnabled(editable);
     Edit(IdChannels)->setEnabled(editable);
     if (kind == KindPiped) {
@@ -172,6 +182,10 @@ bool RecorderSettingsSheet::CheckSampling()
     const int kind = d.value(0);
     if (kind == 0) {
         Ask(QStringLiteral("No valid input device"));
+        return false;
+    }
+    if (const QString why = m_devices->currentData(UnavailableRole).toString(); !why.isEmpty()) {
+        Ask(why, QStringLiteral("Input device not available"));
         return false;
     }
     r.DeviceType = kind;

@@ -12,6 +12,7 @@
 #include "store/RecordReaders.h"
 
 #include <QButtonGroup>
+#include <QSemaphore>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -30,6 +31,8 @@ namespace velmar::recorder::ui {
 namespace {
 
 constexpr int RefreshMs = 500;
+// How long the recorder thread waits for the operator's yes or no.
+constexpr int AskYesNoWaitMs = 120000;
 constexpr int DefaultBufferSeconds = 60;
 constexpr int TriggerReasonSize = 100;
 constexpr int ColourAlarm = 2;
@@ -128,6 +131,20 @@ sound::RecordingServices TAutoRec::ThreadServices()
     };
     s.showMessage = [this](const QString& text, const QString& caption) {
         QMetaObject::invokeMethod(this, [this, text, caption] { Ask(text, caption); }, Qt::QueuedConnection);
+    };
+    s.askYesNo = [this](const QString& text, const QString& caption) {
+        // The recorder thread waits for the answer, a bounded time: an
+        // unanswered question counts as no.
+        auto answer = std::make_shared<QSemaphore>();
+        auto yes = std::make_shared<std::atomic<bool>>(false);
+        QMetaObject::invokeMethod(
+            this,
+            [this, text, caption, answer, yes] {
+                *yes = Ask(text, caption, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                answer->release();
+            },
+            Qt::QueuedConnection);
+        return answer->tryAcquire(1, AskYesNoWaitMs) && yes->load();
     };
     s.writeProgramSettings = [this] {
         QMetaObject::invokeMethod(this, [this] { if (m_host.writeProgramSettings) m_host.writeProgramSettings(); },
@@ -243,6 +260,10 @@ void TAutoRec::SetupWindow()
     connect(e, &RecorderEngine::bufferedSeconds, this, &TAutoRec::OnBuffered);
     connect(e, &RecorderEngine::fileStarted, this, &TAutoRec::OnFileStarted);
     connect(e, &RecorderEngine::fileClosed, this, &TAutoRec::OnFileClosed);
+    connect(e, &RecorderEngine::sampleRateGranted, this, [this](uint32_t rate) {
+        m_rec.SampleRate = rate;
+        ShowSettings();
+    });
     connect(e, &RecorderEngine::message, this, [this](const QString& text, const QString& caption) {
         Ask(text, caption, QMessageBox::Warning);
     });
@@ -596,6 +617,15 @@ void TAutoRec::CheckDevice()
                     .arg(m_rec.Name),
                 caption, QMessageBox::Warning);
     }
+    if (const int kind = m_rec.DeviceType & 0xFF; kind != KindSoundCard && kind != KindPiped) {
+        // A board kind whose library is missing cannot record here.
+        for (const OtherInputInfo& input : ListOtherInputs())
+            if (input.kind == kind && !input.unavailable.isEmpty()) {
+                m_rec.DeviceValid = false;
+                Ask(input.unavailable, caption, QMessageBox::Critical);
+                break;
+            }
+    }
     setStyleSheet(m_rec.DeviceValid ? QString() : QStringLiteral("TAutoRec { background: rgb(255,0,0); }"));
     setAutoFillBackground(!m_rec.DeviceValid);
     if (!m_rec.DeviceValid) {
@@ -613,6 +643,8 @@ void TAutoRec::ShowSettings()
                                .value_or(QString());
     if (kind == KindPiped) {
         m_rec.DeviceNameText = QStringLiteral("Pelvane");
+    } else if (kind != KindSoundCard) {
+        m_rec.DeviceNameText = m_rec.DeviceName.left(sound::RECORDINGINFO::DeviceNameTextSize - 1);
     } else {
         const auto cards = ListSoundCards();
         m_rec.DeviceNameText = std::size_t(std::max(0, m_rec.DeviceNumber)) < cards.size()

@@ -17,6 +17,7 @@ struct FakeDevice {
     int stops = 0;
     bool running = false;
     bool openedTwice = false;   // a start while the device was running
+    uint32_t grantedRate = 0;   // the rate the device really samples at (0: as asked)
     qint64 frame = 0;   // frames pushed so far: the value of the next frame
 
     // Frame f carries f (mod 30000) on channel 0, its negation on channel 1
@@ -37,6 +38,12 @@ struct FakeDevice {
 class FakeInput : public InputBackend {
 public:
     explicit FakeInput(FakeDevice& device) : m_device(device) {}
+    bool prepare(AcquisitionSettings& settings) override
+    {
+        if (m_device.grantedRate)
+            settings.sampleRate = m_device.grantedRate;
+        return true;
+    }
     bool start(AcquisitionSettings& settings, SampleRing& ring) override
     {
         ++m_device.starts;

@@ -241,6 +241,25 @@ TEST_F(RecorderEngineTest, AFailedStartIsReportedAndLeavesStatusStopped)
     EXPECT_EQ(engine->status(), StatusStopped);
 }
 
+TEST_F(RecorderEngineTest, AGrantedRateIsTheRateOfTheFileAndItsRow)
+{
+    device.grantedRate = 44100;
+    QSignalSpy granted(engine.get(), &RecorderEngine::sampleRateGranted);
+    startRecording(RECORDINGINFO::StartRecord);
+    ASSERT_EQ(engine->status(), StatusRunning);
+    ASSERT_EQ(granted.size(), 1);
+    EXPECT_EQ(granted.first().at(0).toUInt(), 44100u);
+    const QString path = engine->filePath();
+    device.pushSeconds(2, 44100);
+    engine->tick();
+    engine->stop();
+    const SoundFile f = ReadSound(path);
+    EXPECT_EQ(f.rate, 44100);
+    EXPECT_EQ(f.frames(), 2 * 44100);
+    ASSERT_EQ(bookings.size(), 1u);
+    EXPECT_EQ(bookings[0].SampleRate, 44100u);
+}
+
 TEST_F(RecorderEngineTest, AnOpenFileStaysReadableWithoutItsClose)
 {
     startRecording(RECORDINGINFO::StartRecord);

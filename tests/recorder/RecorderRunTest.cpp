@@ -22,6 +22,8 @@
 
 #include <csignal>
 
+#include <jack/jack.h>
+
 namespace {
 
 using velmar::store::test::DirectDb;
@@ -41,13 +43,13 @@ bool Exec(const QString& sql)
 // A JACK server of the test's own, with the dummy driver (no sound card).
 class DummyJack {
 public:
-    DummyJack()
+    explicit DummyJack(int rate = kRate)
     {
-        m_name = QStringLiteral("velmar-rec-%1").arg(QCoreApplication::applicationPid());
+        m_name = QStringLiteral("velmar-rec-%1-%2").arg(QCoreApplication::applicationPid()).arg(rate);
         qputenv("JACK_DEFAULT_SERVER", m_name.toLocal8Bit());
         qputenv("JACK_NO_AUDIO_RESERVATION", "1");
         m_jack.setProcessChannelMode(QProcess::MergedChannels);
-        m_jack.start(QStringLiteral("jackd"), {"-r", "-n", m_name, "-d", "dummy", "-r", QString::number(kRate), "-C",
+        m_jack.start(QStringLiteral("jackd"), {"-r", "-n", m_name, "-d", "dummy", "-r", QString::number(rate), "-C",
                                                "2", "-P", "2", "-p", "1024"});
         m_jack.waitForStarted(kBoundMs);
     }
@@ -75,6 +77,19 @@ public:
         return found;
     }
     QString output() { return QString::fromLocal8Bit(m_jack.readAll()); }
+    // True once a client can join the server.
+    bool up()
+    {
+        return QTest::qWaitFor(
+            [&] {
+                jack_client_t* c = jack_client_open("velmar_test_probe", JackNoStartServer, nullptr);
+                if (c)
+                    jack_client_close(c);
+                return c != nullptr || m_jack.state() == QProcess::NotRunning;
+            },
+            20000)
+               && m_jack.state() == QProcess::Running;
+    }
 
 private:
     QString m_name;
@@ -83,7 +98,8 @@ private:
 
 // The survey: recorder 0 on the JACK device writing into `folder`, and a
 // panel whose default button triggers `seconds` of recording on it.
-void MakeSurvey(const QString& file, int device, const QString& folder, int seconds)
+void MakeSurvey(const QString& file, int device, const QString& folder, int seconds, int deviceType = 1,
+                const QString& deviceName = {}, int rate = kRate)
 {
     ASSERT_TRUE(QDir().mkpath(QFileInfo(file).absolutePath()));
     ASSERT_TRUE(QFile::copy(BinDir() + QStringLiteral("/BlankVelmar._sqlite"), file));
@@ -94,11 +110,13 @@ void MakeSurvey(const QString& file, int device, const QString& folder, int seco
         "\"SampleRate\", \"nChannels\", \"nBits\", \"OutputDirectory\", \"RecordInterval\", \"RecordDuration\", "
         "\"MediaInitials\", \"FileInitials\", \"TimeFileName\", \"Copyright\", \"MediaNumber\", \"SmartFolders\", "
         "\"FolderSize\", \"LimitSingle\", \"MaxSingle\", \"EnableBuffer\", \"BufferLength\", \"ChannelGain\", "
-        "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', 1, %1, %2, 2, 16, '%3', 120, 20, "
-        "'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '')")
+        "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', %4, %1, %2, 2, 16, '%3', 120, 20, "
+        "'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '%5')")
                          .arg(device)
-                         .arg(kRate)
-                         .arg(folder)));
+                         .arg(rate)
+                         .arg(folder)
+                         .arg(deviceType)
+                         .arg(deviceName)));
     ASSERT_TRUE(velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDB_Watch"),
                                                 velmar::store::kUserTableButtonForm));
     ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO \"UDB_Watch\" (\"Order\", \"Type\", \"Name\", \"Code\", "
@@ -137,9 +155,9 @@ protected:
         survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
     }
 
-    void Start(int seconds)
+    void Start(int seconds, int deviceType = 1, int deviceNumber = -1, const QString& deviceName = {}, int rate = kRate)
     {
-        MakeSurvey(survey, device, folder, seconds);
+        MakeSurvey(survey, deviceNumber < 0 ? device : deviceNumber, folder, seconds, deviceType, deviceName, rate);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VELMAR_HOME"), home.path());
         env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
@@ -157,6 +175,41 @@ protected:
     {
         QFile f(QDir(home.path()).filePath(QStringLiteral("messages.txt")));
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    // The file is closed once it stops growing (a recording file grows with
+    // every block); the survey is read after the program has ended. True
+    // when the program still runs.
+    bool WaitForClosedFile(qint64 atLeastBytes)
+    {
+        qint64 lastSize = -1;
+        QElapsedTimer still;
+        (void)QTest::qWaitFor(
+            [&] {
+                if (velmar.state() == QProcess::NotRunning)
+                    return true;
+                const QString f = WavFile();
+                const qint64 size = f.isEmpty() ? -1 : QFileInfo(f).size();
+                if (size != lastSize) {
+                    lastSize = size;
+                    still.restart();
+                }
+                return size > atLeastBytes && still.elapsed() > 3000;
+            },
+            90000);
+        return velmar.state() == QProcess::Running;
+    }
+
+    // Waits for the file of at least that many bytes to be closed, ends the
+    // program and returns the file (empty when the program ended early or
+    // made none); `output` is what it said.
+    QString RecordedFile(qint64 atLeastBytes, std::string& output)
+    {
+        const bool ranThrough = WaitForClosedFile(atLeastBytes);
+        velmar.terminate();
+        const bool ended = velmar.waitForFinished(kBoundMs);
+        output = velmar.readAll().toStdString() + Messages().toStdString();
+        return ranThrough && ended ? WavFile() : QString();
     }
 
     QString WavFile() const
@@ -177,24 +230,7 @@ TEST_F(RecorderRun, RecordsTenSecondsAndBooksTheFile)
 {
     Start(10);
     ASSERT_FALSE(HasFatalFailure());
-    // The file is closed once it stops growing (a recording file grows with
-    // every block); the survey is read after the program has ended.
-    qint64 lastSize = -1;
-    QElapsedTimer still;
-    (void)QTest::qWaitFor(
-        [&] {
-            if (velmar.state() == QProcess::NotRunning)
-                return true;
-            const QString f = WavFile();
-            const qint64 size = f.isEmpty() ? -1 : QFileInfo(f).size();
-            if (size != lastSize) {
-                lastSize = size;
-                still.restart();
-            }
-            return size > 9 * kBytesPerSecond && still.elapsed() > 3000;
-        },
-        90000);
-    const bool ranThrough = velmar.state() == QProcess::Running;
+    const bool ranThrough = WaitForClosedFile(9 * kBytesPerSecond);
     velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
@@ -265,6 +301,125 @@ TEST_F(RecorderRun, AKilledRecordingStaysReadable)
     EXPECT_EQ(s.channels, 2);
     EXPECT_GE(s.frames * 4, onDisk - 132 - 5 * kBytesPerSecond);
     EXPECT_GE(s.frames, 3 * kRate) << output;
+}
+
+TEST_F(RecorderRun, RecordsFromAJackServerAtTheServersRate)
+{
+    // The ASIO kind: the recorder asks for 48000 Hz, the server runs at
+    // 32000 Hz, and the file, its header and its row all say 32000.
+    constexpr int kServerRate = 32000;
+    DummyJack server(kServerRate);
+    ASSERT_TRUE(server.up()) << server.output().toStdString();
+    Start(10, 11, 0, QStringLiteral("JACK"));
+    ASSERT_FALSE(HasFatalFailure());
+    std::string output;
+    const QString file = RecordedFile(9 * kServerRate * 4, output);
+    ASSERT_FALSE(file.isEmpty()) << output;
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.rate, kServerRate) << output;
+    EXPECT_EQ(s.channels, 2);
+    EXPECT_GE(s.frames, 9 * kServerRate) << output;
+    EXPECT_LE(s.frames, 12 * kServerRate) << output;
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"File Name\", \"Sample Rate\" FROM \"Recordings\"")),
+              QStringList{QFileInfo(file).fileName() + "|32000"})
+        << output;
+}
+
+} // namespace
+
+namespace {
+
+// The samples of a WAV file, interleaved.
+std::vector<int16_t> ReadSamples(const QString& path)
+{
+    SF_INFO info{};
+    SNDFILE* f = sf_open(path.toLocal8Bit().constData(), SFM_READ, &info);
+    if (!f)
+        return {};
+    std::vector<int16_t> samples(std::size_t(info.frames * info.channels));
+    sf_read_short(f, samples.data(), sf_count_t(samples.size()));
+    sf_close(f);
+    return samples;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RecorderRun, RecordsFromAMeasurementComputingBoardAndSaysWhenItsLibraryIsMissing)
+{
+    // The stand-in board's scan moves on 3000 samples at each of the
+    // recorder's polls, ten a second: 15000 frames a second of 2 channels,
+    // sample n of the scan being n mod 32768.
+    constexpr int kBoardRate = 15000;
+    qputenv("VELMAR_CB_LIBRARY", STANDIN_CB);
+    Start(10, 3, 0, QStringLiteral("PCI-DAS1602/16"), kBoardRate);
+    qunsetenv("VELMAR_CB_LIBRARY");
+    ASSERT_FALSE(HasFatalFailure());
+    std::string output;
+    const QString file = RecordedFile(2 * kBoardRate * 4, output);
+    ASSERT_FALSE(file.isEmpty()) << output;
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.rate, kBoardRate);
+    EXPECT_EQ(s.channels, 2);
+    const std::vector<int16_t> samples = ReadSamples(file);
+    ASSERT_GT(samples.size(), 4096u) << output;
+    for (std::size_t i = 1; i < samples.size(); ++i)
+        ASSERT_EQ(samples[i], int16_t((samples[i - 1] + 1) % 32768)) << "sample " << i << " of the board's scan";
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"File Name\", \"Sample Rate\" FROM \"Recordings\"")),
+              QStringList{QFileInfo(file).fileName() + "|15000"})
+        << output;
+
+    // Without the library the recorder says so and records nothing.
+    QFile::remove(survey);
+    QDir(folder).removeRecursively();
+    qputenv("VELMAR_CB_LIBRARY", "/nonexistent/libcbw.so");
+    Start(10, 3, 0, QStringLiteral("PCI-DAS1602/16"));
+    qunsetenv("VELMAR_CB_LIBRARY");
+    (void)QTest::qWaitFor([&] { return Messages().contains("are not available") || velmar.state() == QProcess::NotRunning; },
+                          60000);
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    EXPECT_TRUE(Messages().contains("Measurement Computing boards are not available: the Universal Library "
+                                    "(/nonexistent/libcbw.so) is not installed."))
+        << Messages().toStdString();
+    EXPECT_TRUE(WavFile().isEmpty());
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RecorderRun, SwitchesTheTapeMachineThroughTheBoardsAuxiliaryPort)
+{
+    const QString log = QDir(home.path()).filePath(QStringLiteral("board.log"));
+    qputenv("VELMAR_CB_LIBRARY", STANDIN_CB);
+    qputenv("STANDIN_CB_LOG", log.toLocal8Bit());
+    Start(10, 8, 0, QStringLiteral("Tape machine on PCI-DAS1602/16"));
+    qunsetenv("VELMAR_CB_LIBRARY");
+    qunsetenv("STANDIN_CB_LOG");
+    ASSERT_FALSE(HasFatalFailure());
+    const auto lines = [&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split('\n', Qt::SkipEmptyParts)
+                                           : QStringList();
+    };
+    // The ten seconds' trigger starts the machine, and its end stops it.
+    (void)QTest::qWaitFor([&] { return lines().contains("out 0 1 6 0") || velmar.state() == QProcess::NotRunning; },
+                          60000);
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    QStringList bits = lines();
+    bits.removeIf([](const QString& line) { return !line.startsWith("out "); });
+    EXPECT_EQ(bits, (QStringList{"out 0 1 4 1", "out 0 1 5 1", "out 0 1 5 0", "out 0 1 4 0", "out 0 1 6 1",
+                                 "out 0 1 6 0"}))
+        << output;
+    EXPECT_TRUE(WavFile().isEmpty()) << "the machine records, not the program";
 }
 
 } // namespace

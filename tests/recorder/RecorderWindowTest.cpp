@@ -289,6 +289,23 @@ TEST_F(RecorderSheetTest, PipedDataTakesPelvanesValuesAndRefusesRatesBelowTenHer
     EXPECT_EQ(asked.back().text, "Sample rate must be at least 10Hz");
 }
 
+TEST_F(RecorderSheetTest, BoardsWithoutTheirLibraryAreListedAsNotAvailableAndRefused)
+{
+    RecorderSettingsSheet& s = Sheet();
+    EXPECT_GE(s.Devices()->findText("JACK"), 0);
+    for (const char* name : {"Measurement Computing board (not available)", "Tape machine (not available)",
+                             "NI-DAQ board (not available)", "NI-DAQmx device (through Pelvane)"}) {
+        const int row = s.Devices()->findText(name);
+        ASSERT_GE(row, 0) << name;
+        s.Devices()->setCurrentIndex(row);
+        s.Edit(31562)->setText("1");
+        asked.clear();
+        EXPECT_FALSE(s.CheckSampling()) << name;
+        ASSERT_EQ(asked.size(), 1u) << name;
+        EXPECT_TRUE(asked[0].text.contains("Pelvane") || asked[0].text.contains("not available")) << name;
+    }
+}
+
 TEST_F(RecorderSheetTest, OutputChecks)
 {
     RecorderSettingsSheet& s = Sheet();
