@@ -2,8 +2,14 @@
 // driver through PortAudio: a button panel's start-up default press
 // triggers a 10 s recording on recorder 0, whose file libsndfile opens and
 // whose Recordings row points at it. A second run is killed mid-recording
-// and its file still opens with all but the last seconds.
+// and its file still opens with all but the last seconds. The other inputs
+// end to end: a JACK client (the ASIO kind) at the server's rate, a
+// Measurement Computing board and the tape machine over the stand-in
+// library (and the board's missing library said), and an external switch
+// on the board's input port pressing a panel button.
 #include "recorder/InputBackend.h"
+#include "settings/ProgramSettings.h"
+#include "sound/boards/CbLibrary.h"
 #include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "store/SqlText.h"
@@ -158,6 +164,11 @@ protected:
     void Start(int seconds, int deviceType = 1, int deviceNumber = -1, const QString& deviceName = {}, int rate = kRate)
     {
         MakeSurvey(survey, deviceNumber < 0 ? device : deviceNumber, folder, seconds, deviceType, deviceName, rate);
+        Launch();
+    }
+
+    void Launch()
+    {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("VELMAR_HOME"), home.path());
         env.insert(QStringLiteral("VELMAR_ACCEPT_SHEETS"), QStringLiteral("1"));
@@ -420,6 +431,59 @@ TEST_F(RecorderRun, SwitchesTheTapeMachineThroughTheBoardsAuxiliaryPort)
                                  "out 0 1 6 0"}))
         << output;
     EXPECT_TRUE(WavFile().isEmpty()) << "the machine records, not the program";
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(RecorderRun, AnExternalSwitchOnTheBoardsInputPortPressesItsButton)
+{
+    // The settings block names the survey and the board of the external
+    // buttons; the panel's button listens to bit 3 of the input port, which
+    // the stand-in board reads from a file.
+    velmar::store::ProgramSettings settings;
+    settings.FirstRunPending = false;
+    settings.DatabasePath.setText(survey);
+    settings.ButtonDeviceType = 3;
+    settings.ButtonDeviceNumber = 0;
+    settings.ButtonInputPort = velmar::sound::CbFirstPortA;
+    settings.ButtonSampleRate = 100;
+    ASSERT_TRUE(velmar::store::WriteProgramSettingsFile(QDir(home.path()).filePath("Velmar2000.dat"), settings));
+    const QString port = QDir(home.path()).filePath(QStringLiteral("port.txt"));
+    const auto setPort = [&](int value) {
+        QFile f(port);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(QByteArray::number(value));
+    };
+    setPort(8);
+    qputenv("VELMAR_CB_LIBRARY", STANDIN_CB);
+    qputenv("STANDIN_CB_DIN", port.toLocal8Bit());
+    MakeSurvey(survey, device, folder, 0);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(velmar::store::OpenDB(nullptr, survey), velmar::store::kOpenDbOk);
+    ASSERT_TRUE(Exec(QStringLiteral("UPDATE \"UDB_Watch\" SET \"External\" = 3, \"Default\" = 0")));
+    velmar::store::CloseDB();
+    Launch();
+    qunsetenv("VELMAR_CB_LIBRARY");
+    qunsetenv("STANDIN_CB_DIN");
+    ASSERT_FALSE(HasFatalFailure());
+    // Once the panel is up (its data table exists), the switch closes.
+    (void)QTest::qWaitFor([&] { return velmar.state() == QProcess::NotRunning || DirectDb(survey).rows(
+                                           QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Watch'")).size() == 1; },
+                          60000);
+    QTest::qWait(1000);
+    setPort(0);
+    (void)QTest::qWaitFor([&] { return velmar.state() == QProcess::NotRunning || DirectDb(survey).rows(
+                                           QStringLiteral("SELECT \"Code\" FROM \"Watch\"")).size() == 1; },
+                          30000);
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Watch\"")), QStringList{"REC|1"})
+        << output;
 }
 
 } // namespace

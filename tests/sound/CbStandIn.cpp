@@ -5,7 +5,8 @@
 // so a reading tells which range it was made on. A background scan grants
 // STANDIN_CB_GRANT Hz when set, and each status query moves the scan on by
 // 3000 samples, sample n of the scan being n mod 32768. Digital calls are
-// logged, one line each, to STANDIN_CB_LOG.
+// logged, one line each, to STANDIN_CB_LOG; a port reads the number in the
+// file STANDIN_CB_DIN (5 without one).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +71,13 @@ int cbDBitIn(int board, int port, int bit, uint16_t* value)
 int cbDIn(int, int, uint16_t* value)
 {
     *value = 0x5;
+    if (const char* path = std::getenv("STANDIN_CB_DIN"))
+        if (FILE* f = std::fopen(path, "r")) {
+            unsigned v = 0;
+            if (std::fscanf(f, "%u", &v) == 1)
+                *value = uint16_t(v);
+            std::fclose(f);
+        }
     return 0;
 }
 
