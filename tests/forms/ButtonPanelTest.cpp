@@ -3,6 +3,7 @@
 // actions, the repeat rules of grouped buttons and the reports of what could
 // not be done.
 #include "forms/ButtonDefinition.h"
+#include "forms/ButtonDigitalIo.h"
 #include "forms/ButtonPorts.h"
 #include "forms/ButtonSerialPort.h"
 #include "forms/ControlIds.h"
@@ -11,6 +12,7 @@
 #include "forms/ui/ButtonPortDialog.h"
 #include "forms/ui/TButtonForm.h"
 #include "sound/ButtonSound.h"
+#include "settings/ProgramSettings.h"
 #include "store/FixedSchema.h"
 #include "store/RecordWriters.h"
 #include "tests/forms/FormsTestSupport.h"
@@ -441,6 +443,18 @@ TEST_F(ButtonPanelTest, ExternalSwitchStoresExternalOnItsFallingEdge)
     p->OnExternalInput(3, 0);
     EXPECT_EQ(log(QStringLiteral("Ext")),
               QStringList{QStringLiteral("7|2026-12-10 10:00:00|2026-12-10 10:00:05|FOOT|1|0")});
+}
+
+TEST_F(ButtonPanelTest, ExternalSwitchesWithoutABoardLibraryAreToldOnce)
+{
+    definePanel(QStringLiteral("Ext"), {{1, "BUTTON", "Foot", "\"Code\"='FOOT', \"External\"=3"}});
+    store::TheProgramSettings.ButtonDeviceType = kMeasurementComputingBoard;
+    ASSERT_NE(load(), nullptr);
+    ButtonFormsStartButtonThread(true);
+    store::TheProgramSettings.ButtonDeviceType = 0;
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].caption, QLatin1String(kExternalButtonErrorCaption));
+    EXPECT_EQ(sink.messages[0].text, QLatin1String(kExternalButtonsUnavailableText));
 }
 
 TEST_F(ButtonPanelTest, HotKeysPressTheirRowAndTheSecondTakerIsRefused)
