@@ -22,10 +22,13 @@
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/MyControls.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTimer>
+
+#include <functional>
 
 namespace velmar::shell {
 
@@ -100,25 +103,34 @@ forms::HeardFormPorts FormPorts()
     return p;
 }
 
-// Test hook: a strength button of a species pressed once the main window is
-// up, as the operator's click would.
-void PressWhenShown(forms::THeardForm* form, const QString& species, int strength)
+// Test hooks: once the main window is up, its tab of that caption is
+// selected (as the operator's click would) and `then` runs.
+void SelectTabWhenShown(QObject* context, const QString& caption, std::function<void()> then)
 {
     constexpr int PollMs = 50;
-    QTimer::singleShot(PollMs, form, [form, species, strength] {
+    QTimer::singleShot(PollMs, context, [context, caption, then] {
         TV2000Window* main = MainWindowHandle();
         if (!main || !main->window()->isVisible() || !main->TabControl()) {
-            PressWhenShown(form, species, strength);
+            SelectTabWhenShown(context, caption, then);
             return;
         }
         TMyTabControl* tabs = main->TabControl();
         for (int i = 0; i < tabs->count(); ++i)
-            if (tabs->tabText(i) == u"Things Heard")
+            if (tabs->tabText(i) == caption)
                 tabs->setCurrentIndex(i);
         main->ShowSelectedTab();
-        qCInfo(shellLog).noquote() << "tab" << tabs->tabText(tabs->currentIndex()) << "shown:" << form->isVisible();
-        const int row = nav::TheHeardSpecies().FindSpecies(species);
-        QPushButton* button = form->StrengthButton(row, strength);
+        qCInfo(shellLog).noquote() << "tab" << tabs->tabText(tabs->currentIndex()) << "selected";
+        if (then)
+            then();
+    });
+}
+
+// A strength button of a species pressed on the "Things Heard" tab.
+void PressWhenShown(forms::THeardForm* form, const QString& species, int strength)
+{
+    SelectTabWhenShown(form, QStringLiteral("Things Heard"), [form, species, strength] {
+        qCInfo(shellLog).noquote() << "Things Heard shown:" << form->isVisible();
+        QPushButton* button = form->StrengthButton(nav::TheHeardSpecies().FindSpecies(species), strength);
         qCInfo(shellLog).noquote() << "pressing" << species << strength << (button ? "" : "(no such button)");
         if (button)
             button->click();
@@ -206,6 +218,8 @@ void BindThingsHeard(MainWindowHooks& hooks, MainCommandHooks& commands)
     store::SetListeningEffortReasonSource([] { return forms::ListeningEffortReason(); });
     BindDispatch();
     BindBoardLibrary();
+    if (const QString tab = qEnvironmentVariable("VELMAR_SHOW_TAB"); !tab.isEmpty())
+        SelectTabWhenShown(qApp, tab, {});
 }
 
 } // namespace velmar::shell

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QLoggingCategory>
 #include <QTimerEvent>
 
 #include <algorithm>
@@ -13,6 +14,8 @@
 namespace velmar::forms {
 
 namespace {
+
+Q_LOGGING_CATEGORY(whistleLog, "velmar.forms.whistles")
 
 constexpr uint64_t kMsPerMinute = 60000;
 
@@ -93,6 +96,18 @@ void TWhistleForm::Refresh()
     const int harmonics = nav::CountRightWhaleEvents(ageMs);
     const nav::RWEVENT* harmonic = nav::RightWhaleEvents.newest;
     ShowCount(this, kHarmonicCountEdit, kHarmonicTimeEdit, harmonics, harmonic ? &harmonic->programTime : nullptr);
+
+    // Each change of the read-out goes to the log, for whoever watches it.
+    QStringList shown;
+    for (int id : {kWhistleCountEdit, kWhistleTimeEdit, kWhistleEventCountEdit, kWhistleEventTimeEdit,
+                   kHarmonicCountEdit, kHarmonicTimeEdit})
+        shown << shell::FindMyEdit(this, id)->text();
+    const QString text = QStringLiteral("whistles %1 (%2), whistle events %3 (%4), harmonic events %5 (%6)")
+                             .arg(shown[0], shown[1], shown[2], shown[3], shown[4], shown[5]);
+    if (text != m_lastShown) {
+        m_lastShown = text;
+        qCInfo(whistleLog).noquote() << "whistle counts:" << text;
+    }
 }
 
 void TWhistleForm::showEvent(QShowEvent* event)

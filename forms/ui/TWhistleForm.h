@@ -7,6 +7,7 @@
 //
 // User-interface thread only; a child of the window given (Qt ownership).
 #include <QBasicTimer>
+#include <QString>
 #include <QWidget>
 
 #include <cstdint>
@@ -44,6 +45,7 @@ private:
 
     std::function<int32_t()> m_warningMinutes;
     QBasicTimer m_timer;
+    QString m_lastShown; // the read-out last logged
 };
 
 } // namespace velmar::forms

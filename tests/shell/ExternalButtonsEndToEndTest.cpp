@@ -19,6 +19,7 @@ namespace {
 
 using velmar::shell::test::ExecSql;
 using velmar::shell::test::OpenBlankSurvey;
+using velmar::shell::test::StartScriptedVelmar;
 using velmar::store::test::DirectDb;
 
 constexpr int kBoundMs = 60000;
@@ -51,20 +52,17 @@ TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
         return;
     const QString outputs = QDir(home.path()).filePath(QStringLiteral("outputs.txt"));
 
-    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 120000);
-    env.insert(QStringLiteral("VELMAR_PROGRAM_START"), QStringLiteral("off"));
-    env.insert(QStringLiteral("VELMAR_CB_LIBRARY"), QStringLiteral(CB_STANDIN));
     // The switch is open for the first two seconds of reads (the panels and
     // both threads are up by then), then closed for good.
     QStringList inputs(200, QStringLiteral("0008"));
     inputs << QStringLiteral("0000");
-    env.insert(QStringLiteral("CB_STANDIN_INPUTS"), inputs.join(u','));
-    env.insert(QStringLiteral("CB_STANDIN_OUTPUTS"), outputs);
     QProcess velmar;
-    velmar.setProcessEnvironment(env);
-    velmar.setProcessChannelMode(QProcess::MergedChannels);
-    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
-    ASSERT_TRUE(velmar.waitForStarted(kBoundMs));
+    StartScriptedVelmar(velmar, home.path(),
+                        {{QStringLiteral("VELMAR_CB_LIBRARY"), QStringLiteral(CB_STANDIN)},
+                         {QStringLiteral("CB_STANDIN_INPUTS"), inputs.join(u',')},
+                         {QStringLiteral("CB_STANDIN_OUTPUTS"), outputs}});
+    if (testing::Test::HasFatalFailure())
+        return;
 
     auto outputLines = [&] {
         QFile f(outputs);

@@ -1,8 +1,13 @@
 // The real Velmar, offscreen, on a survey with UDF_ThingsHeard: the "Things
 // Heard" tab is there, a strength press (the test hook clicks the button)
 // stores its ThingsHeard row, and since listening effort was off the effort
-// goes to full with the note that it was set after hearing something.
+// goes to full with the note that it was set after hearing something. With
+// the detector display on, the "Whistles" tab counts a whistle the detector
+// pokes.
+#include "platform/Dde.h"
+#include "settings/ProgramSettings.h"
 #include "store/FixedSchema.h"
+#include "tests/nav/KnownRecords.h"
 #include "tests/shell/EndToEndSurvey.h"
 #include "tests/shell/ScriptedVelmar.h"
 #include "tests/store/StoreTestSupport.h"
@@ -19,6 +24,7 @@ namespace {
 
 using velmar::shell::test::ExecSql;
 using velmar::shell::test::OpenBlankSurvey;
+using velmar::shell::test::StartScriptedVelmar;
 using velmar::store::test::DirectDb;
 
 constexpr int kBoundMs = 60000;
@@ -45,14 +51,11 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
     if (testing::Test::HasFatalFailure())
         return;
 
-    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 120000);
-    env.insert(QStringLiteral("VELMAR_PRESS_HEARD"), QStringLiteral("Dolphin/2"));
-    env.insert(QStringLiteral("VELMAR_PROGRAM_START"), QStringLiteral("off"));
     QProcess velmar;
-    velmar.setProcessEnvironment(env);
-    velmar.setProcessChannelMode(QProcess::MergedChannels);
-    velmar.start(velmar::shell::test::VelmarProgramPath(), {});
-    ASSERT_TRUE(velmar.waitForStarted(kBoundMs));
+    StartScriptedVelmar(velmar, home.path(),
+                        {{QStringLiteral("VELMAR_PRESS_HEARD"), QStringLiteral("Dolphin/2")}});
+    if (testing::Test::HasFatalFailure())
+        return;
 
     QByteArray output;
     (void)QTest::qWaitFor([&] {
@@ -65,7 +68,7 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     output += velmar.readAll();
     EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
-    EXPECT_TRUE(output.contains("tab Things Heard shown: true")) << output.toStdString();
+    EXPECT_TRUE(output.contains("Things Heard shown: true")) << output.toStdString();
 
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
@@ -76,6 +79,52 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
     EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Status\", \"Comment\" FROM \"ListeningEffort\"")),
               QStringList{QStringLiteral("Start|Effort set AFTER hearing something")})
         << output.toStdString();
+}
+
+TEST(HeardEndToEnd, WhistlesTabCountsAPokedWhistle)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
+    OpenBlankSurvey(survey);
+    if (testing::Test::HasFatalFailure())
+        return;
+    ASSERT_TRUE(ExecSql(QStringLiteral("INSERT INTO \"UDC_Settings\" (\"Section\", \"Identifier\", \"Data\") "
+                                       "VALUES ('Display', 'DetectorsPosition', '2')")));
+    velmar::store::CloseDB();
+    // The detector display is taken from the settings block before the
+    // survey's rows are read.
+    qputenv("VELMAR_HOME", home.path().toLocal8Bit());
+    velmar::store::ProgramSettings& settings = velmar::store::TheProgramSettings;
+    settings = velmar::store::ProgramSettings();
+    settings.FirstRunPending = false;
+    settings.DatabasePath.setText(survey);
+    settings.DetectorsPosition = 2;
+    ASSERT_TRUE(velmar::store::WriteProgramSettings());
+
+    QProcess velmar;
+    StartScriptedVelmar(velmar, home.path(),
+                        {{QStringLiteral("VELMAR_SHOW_TAB"), QStringLiteral("Whistles")}});
+    if (testing::Test::HasFatalFailure())
+        return;
+
+    QByteArray output;
+    const auto seen = [&](const char* text) {
+        return QTest::qWaitFor([&] {
+            output += velmar.readAll();
+            return output.contains(text) || velmar.state() == QProcess::NotRunning;
+        }, kBoundMs) && output.contains(text);
+    };
+    EXPECT_TRUE(seen("tab Whistles selected")) << output.toStdString();
+    EXPECT_TRUE(seen("whistle counts: whistles 0 (-)")) << output.toStdString();
+    velmar::platform::DdeClient dde(QStringLiteral("Velmar2000"));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, kBoundMs));
+    EXPECT_TRUE(dde.poke(QStringLiteral("EventsService"), QLatin1String(velmar::nav::NewWhistlesRecord::ItemName),
+                         knownrecords::whistle().encode(), kBoundMs));
+    // Counted at the next refresh of the read-out, within its two seconds.
+    EXPECT_TRUE(seen("whistle counts: whistles 1 (09:26:01)")) << output.toStdString();
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
 }
 
 } // namespace
