@@ -75,6 +75,8 @@ using BoardReport = std::function<void(const QString& text, const QString& capti
 
 inline constexpr const char* kExternalButtonErrorCaption = "External button Error";
 inline constexpr const char* kOutputBitErrorCaption = "Error - unable to set output bit";
+inline constexpr const char* kExternalButtonsUnavailableText =
+    "External buttons are not available: no Measurement Computing board library is loaded.";
 
 // The external-button thread's work on the board. Each of the two reports
 // (input and output) is made once per object, that is once per run of the

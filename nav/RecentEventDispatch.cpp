@@ -1,6 +1,7 @@
 #include "nav/RecentEventDispatch.h"
 
 #include "nav/GpsFixList.h"
+#include "nav/HeardSpecies.h"
 #include "platform/RunMode.h"
 #include "nav/EventWriters.h"
 #include "store/RecordWriters.h"
@@ -170,7 +171,9 @@ void RecentEventDispatch::OnThingHeard(const QString& text, int16_t strength)
         if (ports.setListeningEffortFull)
             ports.setListeningEffortFull();
     }
-    THINGHEARD* node = NewThingHeard(text, strength, 0, nullptr);
+    // The species index goes with the record, so the map draws it in its
+    // species' colour (an unknown species, -1, is not drawn).
+    THINGHEARD* node = NewThingHeard(text, strength, TheHeardSpecies().FindSpecies(text), nullptr);
     if (ports.pollGpsIfDue)
         ports.pollGpsIfDue();
     node->fix = NewestFix();

@@ -209,6 +209,11 @@ struct EffortListSink : nav::EffortSink {
 
 } // namespace
 
+nav::ShowDataReader& ShownDataReader()
+{
+    return Reader();
+}
+
 void BindShowData(MainWindowHooks& hooks, MainCommandHooks& commands)
 {
     hooks.makeCommentWindow = MakeCommentWindow;

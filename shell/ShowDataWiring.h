@@ -7,11 +7,18 @@
 //
 // Everything the main window needs of these is set here, in one place.
 // User-interface thread only.
+namespace velmar::nav {
+class ShowDataReader;
+}
+
 namespace velmar::shell {
 
 struct MainWindowHooks;
 struct MainCommandHooks;
 
 void BindShowData(MainWindowHooks& hooks, MainCommandHooks& commands);
+// The reader of the last load of the shown data, whose ranges select the
+// events the other lists load.
+nav::ShowDataReader& ShownDataReader();
 
 } // namespace velmar::shell

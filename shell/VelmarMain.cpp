@@ -9,6 +9,7 @@
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
 #include "shell/DeckWiring.h"
+#include "shell/HeardWiring.h"
 #include "shell/HelpAndAbout.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
@@ -202,6 +203,7 @@ int VelmarMain(int argc, char** argv)
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});
     BindShowData(mainWindowHooks(), mainCommandHooks());
+    BindThingsHeard(mainWindowHooks(), mainCommandHooks());
     BindRecorders();
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };

@@ -7,6 +7,7 @@
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
+#include "forms/ui/ButtonPortDialog.h"
 #include "platform/Folders.h"
 #include "widgets/MyControls.h"
 #include "platform/RunMode.h"
@@ -571,9 +572,34 @@ void TButtonForm::SettingsEntry(int r)
         m_editRow = r;
         EditChosenRow();
     } else if (m_rows[std::size_t(r)].kind == CT_SERIALPORT) {
-        // The port dialog of the serial side is not part of this program yet.
-        qCInfo(panelLog) << "no port settings dialog for" << m_rows[std::size_t(r)].Name;
+        CmPortSettings(r);
     }
+}
+
+void TButtonForm::CmPortSettings(int r)
+{
+    if (r < 0 || r >= int(m_rows.size()) || m_rows[std::size_t(r)].kind != CT_SERIALPORT)
+        return;
+    ButtonDefinition& row = m_rows[std::size_t(r)];
+    store::SerialLineSettings line = ButtonSerialPort::LineSettingsFor(row.Name);
+    const auto& edit = buttonPortEditor();
+    if (!edit || !edit(this, row, line))
+        return;
+    WriteBackRow(r);
+    store::WriteSerialSettings(row.Name, line);
+    // Another device is another port; the buttons that send to this row find
+    // the new one by the row.
+    ButtonSerialPort*& port = m_ports[r];
+    if (port && port->PortName() != row.Name) {
+        delete port;
+        port = nullptr;
+    }
+    const bool fresh = port == nullptr;
+    OpenButtonSerialPort(r);
+    auto* received = qobject_cast<QPlainTextEdit*>(m_controls[std::size_t(r)]);
+    if (fresh && received && m_ports[r])
+        connect(m_ports[r], &ButtonSerialPort::textReceived, received,
+                [received](const QString& text) { AppendReceivedText(received, text); });
 }
 
 void TButtonForm::EditChosenRow()
@@ -616,6 +642,12 @@ bool TButtonForm::eventFilter(QObject* watched, QEvent* event)
 ButtonEditor& buttonEditor()
 {
     static ButtonEditor editor;
+    return editor;
+}
+
+ButtonPortEditor& buttonPortEditor()
+{
+    static ButtonPortEditor editor = ShowButtonPortDialog;
     return editor;
 }
 
@@ -733,6 +765,15 @@ void ButtonFormsStartButtonThread(bool restart)
     BoardReport report = [](const QString& text, const QString& caption, bool ownedByMainWindow) {
         store::DbMessage(ownedByMainWindow ? panelsOwner().data() : nullptr, text, caption, store::DbIcon::Stop);
     };
+    // Switches set up for a board whose library is not there are told about
+    // once, not left silent.
+    const ButtonBoardSettings settings = ButtonBoardSettings::FromProgramSettings();
+    static bool unavailableShown = false;
+    if (mask && settings.deviceType == kMeasurementComputingBoard && !digitalBoard() && !unavailableShown
+        && (shell::RunMode == shell::RunModeOnline || shell::RunMode == shell::RunModeOffline)) {
+        unavailableShown = true;
+        report(QLatin1String(kExternalButtonsUnavailableText), QLatin1String(kExternalButtonErrorCaption), true);
+    }
     if (restart)
         RestartButtonThread(mask, deliver, report);
     else

@@ -14,6 +14,7 @@
 // LoadButtonForms (Qt ownership).
 #include "forms/ButtonDefinition.h"
 #include "platform/MessageIds.h"
+#include "store/ProgramSettingsDb.h"
 
 #include <QFont>
 #include <QRect>
@@ -94,8 +95,12 @@ public:
     // Writes an edited row back into the definition table; true on success.
     bool WriteBackRow(int row);
     // The settings menu's entry of a row: a button row is edited (and
-    // written back on OK).
+    // written back on OK), a serial port row gets its port settings.
     void SettingsEntry(int row);
+    // The port settings of a SERIALPORT row: on OK the row is written back,
+    // the line settings stored under the port name and the port reopened for
+    // every button that sends to it.
+    void CmPortSettings(int row);
     QMenu* SettingsMenu() const { return m_settingsMenu; }
     bool PropertyEditsEnabled() const;
     // The port a SERIALPORT row opened, or null.
@@ -142,6 +147,12 @@ private:
 // the "Button Settings" form; empty, nothing is edited.
 using ButtonEditor = std::function<bool(QWidget* owner, ButtonDefinition& row, TButtonForm& panel)>;
 ButtonEditor& buttonEditor();
+// The port dialog of a SERIALPORT row: edits the row's Name and OptionFlags
+// and the line settings; true on OK. The panel's own dialog unless the
+// program installs another; empty, nothing is edited.
+using ButtonPortEditor =
+    std::function<bool(QWidget* owner, ButtonDefinition& row, store::SerialLineSettings& line)>;
+ButtonPortEditor& buttonPortEditor();
 
 // Builds a panel for every "UDB_" table of the open database as a page of
 // `parent`, with a tab in `tabs` from firstTab on (online logging only; in

@@ -3,13 +3,16 @@
 // actions, the repeat rules of grouped buttons and the reports of what could
 // not be done.
 #include "forms/ButtonDefinition.h"
+#include "forms/ButtonDigitalIo.h"
 #include "forms/ButtonPorts.h"
 #include "forms/ButtonSerialPort.h"
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/ui/ButtonInfoDialog.h"
+#include "forms/ui/ButtonPortDialog.h"
 #include "forms/ui/TButtonForm.h"
 #include "sound/ButtonSound.h"
+#include "settings/ProgramSettings.h"
 #include "store/FixedSchema.h"
 #include "store/RecordWriters.h"
 #include "tests/forms/FormsTestSupport.h"
@@ -442,6 +445,18 @@ TEST_F(ButtonPanelTest, ExternalSwitchStoresExternalOnItsFallingEdge)
               QStringList{QStringLiteral("7|2026-12-10 10:00:00|2026-12-10 10:00:05|FOOT|1|0")});
 }
 
+TEST_F(ButtonPanelTest, ExternalSwitchesWithoutABoardLibraryAreToldOnce)
+{
+    definePanel(QStringLiteral("Ext"), {{1, "BUTTON", "Foot", "\"Code\"='FOOT', \"External\"=3"}});
+    store::TheProgramSettings.ButtonDeviceType = kMeasurementComputingBoard;
+    ASSERT_NE(load(), nullptr);
+    ButtonFormsStartButtonThread(true);
+    store::TheProgramSettings.ButtonDeviceType = 0;
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].caption, QLatin1String(kExternalButtonErrorCaption));
+    EXPECT_EQ(sink.messages[0].text, QLatin1String(kExternalButtonsUnavailableText));
+}
+
 TEST_F(ButtonPanelTest, HotKeysPressTheirRowAndTheSecondTakerIsRefused)
 {
     definePanel(QStringLiteral("Keys"), {{1, "BUTTON", "One", "\"Code\"='ONE', \"Hot Key\"='F'"},
@@ -755,6 +770,69 @@ TEST_F(ButtonEditorTest, SettingsEntryEditsTheRowAndWritesItBack)
     // The press takes the edit at once.
     panel->ButtonOf(rowOf(panel, QStringLiteral("B")))->click();
     EXPECT_EQ(log(QStringLiteral("Ed")).last().section(QLatin1Char('|'), 3, 3), QStringLiteral("EDIT"));
+}
+
+TEST_F(ButtonEditorTest, PortSettingsEntryReopensThePortForItsButtons)
+{
+    PtyPair pair;
+    ASSERT_TRUE(pair.ready());
+    buttonPortEditor() = [&](QWidget*, ButtonDefinition& r, store::SerialLineSettings& line) {
+        r.Name = pair.port();
+        line.BaudRate = 4800;
+        return true;
+    };
+    panel->SettingsEntry(0);
+    buttonPortEditor() = ShowButtonPortDialog;
+    EXPECT_EQ(store::test::DirectDb(dbFile).rows(QStringLiteral("SELECT \"Name\" FROM \"UDB_Ed\" WHERE \"Order\"=1")),
+              QStringList{pair.port()});
+    EXPECT_EQ(store::ReadSerialSettings(pair.port(), {}).BaudRate, 4800);
+    ASSERT_NE(panel->SerialPortOf(0), nullptr);
+    EXPECT_TRUE(panel->SerialPortOf(0)->IsOpen());
+
+    // The buttons laid out after the row send on the reopened port.
+    QSerialPort instrument(pair.folder() + QStringLiteral("/instrument"));
+    ASSERT_TRUE(instrument.open(QIODevice::ReadWrite));
+    row("B").SerialCommand = QStringLiteral("GO");
+    panel->ButtonOf(rowOf(panel, QStringLiteral("B")))->click();
+    QByteArray received;
+    (void)QTest::qWaitFor([&] {
+        received += instrument.readAll();
+        return received.size() >= 2;
+    }, 10000);
+    EXPECT_EQ(received, QByteArray("GO"));
+}
+
+TEST_F(ButtonEditorTest, PortDialogChoosesAPortAndItsLineValues)
+{
+    ButtonDefinition r = row("A");
+    r.Name = QStringLiteral("com3");
+    r.OptionFlags = 8 | 2;
+    store::SerialLineSettings line{4800, 2, 7, 0};
+    {
+        ButtonPortDialog dialog(nullptr, r, line, {QStringLiteral("COM1"), QStringLiteral("COM3")});
+        EXPECT_EQ(dialog.PortList()->currentText(), QStringLiteral("COM3"));
+        EXPECT_TRUE(dialog.ShowIncoming()->isChecked());
+        EXPECT_EQ(dialog.BaudRate()->currentText(), QStringLiteral("4800"));
+        EXPECT_EQ(dialog.DataBits()->currentText(), QStringLiteral("7"));
+        EXPECT_EQ(dialog.Parity()->currentText(), QStringLiteral("Even"));
+        EXPECT_EQ(dialog.StopBits()->currentText(), QStringLiteral("1 stop bit"));
+        dialog.accept();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    }
+    EXPECT_EQ(r.Name, QStringLiteral("COM3"));
+    EXPECT_EQ(r.OptionFlags, 8); // other bits cleared
+
+    // A baud rate not in the list, or no port, keeps the dialog open.
+    line.BaudRate = 12345;
+    ButtonPortDialog noRate(nullptr, r, line, {QStringLiteral("COM3")});
+    noRate.accept();
+    EXPECT_NE(noRate.result(), QDialog::Accepted);
+    noRate.BaudRate()->setCurrentIndex(0);
+    noRate.PortList()->setCurrentIndex(-1);
+    noRate.accept();
+    EXPECT_NE(noRate.result(), QDialog::Accepted);
+    ASSERT_FALSE(sink.messages.empty());
+    EXPECT_EQ(sink.messages.back().text, QLatin1String(kNoPortSelectedText));
 }
 
 TEST(ButtonSerialCommand, BytesWritten)

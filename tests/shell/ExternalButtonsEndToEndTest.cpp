@@ -1,0 +1,88 @@
+// The real Velmar with the board library's stand-in: a switch on input bit 3
+// presses the panel's button (its press log row says External 1), and the
+// press's output bit goes out through the counter and external-button
+// threads to the board.
+#include "store/FixedSchema.h"
+#include "tests/shell/EndToEndSurvey.h"
+#include "tests/shell/ScriptedVelmar.h"
+#include "tests/store/StoreTestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using velmar::shell::test::ExecSql;
+using velmar::shell::test::OpenBlankSurvey;
+using velmar::shell::test::StartScriptedVelmar;
+using velmar::store::test::DirectDb;
+
+constexpr int kBoundMs = 60000;
+
+void MakeSurvey(const QString& file)
+{
+    OpenBlankSurvey(file);
+    if (testing::Test::HasFatalFailure())
+        return;
+    ASSERT_TRUE(velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDB_Ext"),
+                                                velmar::store::kUserTableButtonForm));
+    ASSERT_TRUE(ExecSql(QStringLiteral(
+        "INSERT INTO \"UDB_Ext\" (\"Order\", \"Type\", \"Name\", \"Code\", \"External\", \"OutputChannel\", "
+        "\"PulseType\") VALUES (1, 'BUTTON', 'Switch', 'SW', 3, 5, 'GOHI')")));
+    for (const char* row : {"('Buttons', 'ButtonDeviceType', '3')", "('Buttons', 'ButtonInputPort', '10')",
+                            "('Buttons', 'ButtonOutputPort', '11')", "('Buttons', 'ButtonSampleRate', '100')",
+                            "('Buttons', 'ButtonCountRate', '10')"})
+        ASSERT_TRUE(ExecSql(QStringLiteral("INSERT INTO \"UDC_Settings\" (\"Section\", \"Identifier\", \"Data\") VALUES ")
+                         + QLatin1String(row)));
+    velmar::store::CloseDB();
+}
+
+TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
+{
+    QTemporaryDir home;
+    ASSERT_TRUE(home.isValid());
+    const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
+    MakeSurvey(survey);
+    if (testing::Test::HasFatalFailure())
+        return;
+    const QString outputs = QDir(home.path()).filePath(QStringLiteral("outputs.txt"));
+
+    // The switch is open for the first two seconds of reads (the panels and
+    // both threads are up by then), then closed for good.
+    QStringList inputs(200, QStringLiteral("0008"));
+    inputs << QStringLiteral("0000");
+    QProcess velmar;
+    StartScriptedVelmar(velmar, home.path(),
+                        {{QStringLiteral("VELMAR_CB_LIBRARY"), QStringLiteral(CB_STANDIN)},
+                         {QStringLiteral("CB_STANDIN_INPUTS"), inputs.join(u',')},
+                         {QStringLiteral("CB_STANDIN_OUTPUTS"), outputs}});
+    if (testing::Test::HasFatalFailure())
+        return;
+
+    auto outputLines = [&] {
+        QFile f(outputs);
+        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
+                                           : QStringList();
+    };
+    QByteArray output;
+    (void)QTest::qWaitFor([&] {
+        output += velmar.readAll();
+        return !outputLines().isEmpty() || velmar.state() == QProcess::NotRunning;
+    }, kBoundMs);
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    output += velmar.readAll();
+
+    EXPECT_EQ(outputLines(), QStringList{QStringLiteral("5 1")}) << output.toStdString();
+    DirectDb db(survey);
+    ASSERT_TRUE(db.ok());
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Ext\"")), QStringList{QStringLiteral("SW|1")})
+        << output.toStdString();
+}
+
+} // namespace
