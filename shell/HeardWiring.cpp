@@ -1,7 +1,6 @@
 #include "shell/HeardWiring.h"
 
 #include "comments/TCommentWindow.h"
-#include "forms/CbDigitalLibrary.h"
 #include "forms/ui/THeardForm.h"
 #include "forms/ui/TWhistleForm.h"
 #include "nav/DetectorLinks.h"
@@ -17,7 +16,6 @@
 #include "shell/ShellLog.h"
 #include "shell/ShowDataWiring.h"
 #include "shell/TV2000Window.h"
-#include "shell/ui/BoardLibrary.h"
 #include "store/RecordWriters.h"
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/MyControls.h"
@@ -146,36 +144,6 @@ QWidget* MakeHeardForm(QWidget* parent)
     return form;
 }
 
-// The board pages list Measurement Computing boards through the bound
-// library.
-class CbBoards : public ui::BoardLibrary {
-public:
-    explicit CbBoards(forms::CbDigitalLibrary& library)
-        : m_library(library)
-    {
-    }
-    bool CbIsLoaded() override { return true; }
-    QString CbBoardName(int board) override { return m_library.BoardName(board); }
-    std::optional<int> CbDigitalPortType(int board, int device) override
-    {
-        return m_library.DigitalPortType(board, device);
-    }
-
-private:
-    forms::CbDigitalLibrary& m_library;
-};
-
-void BindBoardLibrary()
-{
-    if (RunMode == RunModeShowData)
-        return;
-    forms::CbDigitalLibrary& library = forms::LoadCbLibrary();
-    if (!library.IsLoaded())
-        return;
-    static CbBoards boards(library);
-    ui::setBoardLibrary(&boards);
-}
-
 void BindDispatch()
 {
     nav::RecentEventDispatch::Ports& p = TheRecentEventDispatch().ports;
@@ -217,7 +185,6 @@ void BindThingsHeard(MainWindowHooks& hooks, MainCommandHooks& commands)
         commands.setListeningStatus = [](int id) { ListeningLinks().SetListeningStatus(id); };
     store::SetListeningEffortReasonSource([] { return forms::ListeningEffortReason(); });
     BindDispatch();
-    BindBoardLibrary();
     if (const QString tab = qEnvironmentVariable("VELMAR_SHOW_TAB"); !tab.isEmpty())
         SelectTabWhenShown(qApp, tab, {});
 }

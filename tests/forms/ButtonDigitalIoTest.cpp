@@ -2,7 +2,6 @@
 // digital input port, output bits and pulse trains, with a scripted board in
 // place of the measurement library.
 #include "forms/ButtonDigitalIo.h"
-#include "forms/CbDigitalLibrary.h"
 #include "platform/RunMode.h"
 #include "settings/ProgramSettings.h"
 
@@ -233,42 +232,6 @@ TEST_F(ButtonThreadsTest, NothingRunsWithoutABoardOrOutsideLogging)
     store::TheProgramSettings.ButtonDeviceType = 1;
     StartButtonThread(1, {}, {});
     EXPECT_FALSE(ButtonThreadRunning());
-}
-
-// The board library bound from a file, as the program binds it: a switch
-// read through it, an output error reported in the library's words, and a
-// file that is missing or lacks the entry points binds nothing.
-TEST(CbDigitalLibraryTest, BindsTheDigitalEntryPoints)
-{
-    qputenv("CB_STANDIN_INPUTS", "0008,0000");
-    CbDigitalLibrary library{QStringLiteral(CB_STANDIN)};
-    ASSERT_TRUE(library.IsLoaded()) << library.ErrorText().toStdString();
-    EXPECT_EQ(library.BoardName(0), QStringLiteral("Stand-in board"));
-    EXPECT_EQ(library.DigitalPortType(0, 1), 11);
-
-    ButtonBoardSettings settings;
-    settings.inputPort = 10;
-    settings.outputPort = 11;
-    QStringList reports;
-    ExternalButtonIo io(library, settings, 1u << 3,
-                        [&](const QString& text, const QString&, bool) { reports << text; });
-    io.Configure();
-    EXPECT_EQ(io.Poll(), (std::vector<ExternalButtonIo::Change>{{3, 0}}));
-    EXPECT_TRUE(io.SetDigitalOutputBit(5, 1));
-    EXPECT_FALSE(io.SetDigitalOutputBit(99, 1));
-    ASSERT_EQ(reports.size(), 1);
-    EXPECT_TRUE(reports[0].startsWith(QStringLiteral("Stand-in error 8"))) << reports[0].toStdString();
-    qunsetenv("CB_STANDIN_INPUTS");
-
-    CbDigitalLibrary missing{QStringLiteral("/no/such/libcbw.so")};
-    EXPECT_FALSE(missing.IsLoaded());
-    EXPECT_FALSE(missing.ErrorText().isEmpty());
-    uint16_t value = 0;
-    EXPECT_NE(missing.DIn(0, 10, &value), 0);
-
-    CbDigitalLibrary other{QStringLiteral("libm.so.6")};
-    EXPECT_FALSE(other.IsLoaded());
-    EXPECT_TRUE(other.ErrorText().contains(QStringLiteral("cbDIn"))) << other.ErrorText().toStdString();
 }
 
 } // namespace

@@ -50,26 +50,41 @@ TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
     MakeSurvey(survey);
     if (testing::Test::HasFatalFailure())
         return;
-    const QString outputs = QDir(home.path()).filePath(QStringLiteral("outputs.txt"));
+    const QString log = QDir(home.path()).filePath(QStringLiteral("board.log"));
+    const QString input = QDir(home.path()).filePath(QStringLiteral("board.in"));
+    auto setInput = [&](int value) {
+        QFile f(input);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(QByteArray::number(value)) > 0;
+    };
 
-    // The switch is open for the first two seconds of reads (the panels and
-    // both threads are up by then), then closed for good.
-    QStringList inputs(200, QStringLiteral("0008"));
-    inputs << QStringLiteral("0000");
+    // The switch is open (bit 3 high) until the panels and both threads are
+    // up, then closed for good.
+    ASSERT_TRUE(setInput(0x8));
     QProcess velmar;
     StartScriptedVelmar(velmar, home.path(),
                         {{QStringLiteral("VELMAR_CB_LIBRARY"), QStringLiteral(CB_STANDIN)},
-                         {QStringLiteral("CB_STANDIN_INPUTS"), inputs.join(u',')},
-                         {QStringLiteral("CB_STANDIN_OUTPUTS"), outputs}});
+                         {QStringLiteral("STANDIN_CB_DIN"), input},
+                         {QStringLiteral("STANDIN_CB_LOG"), log}});
     if (testing::Test::HasFatalFailure())
         return;
 
+    // The output bits the board was given: "out board port bit value" lines.
     auto outputLines = [&] {
-        QFile f(outputs);
-        return f.open(QIODevice::ReadOnly) ? QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts)
-                                           : QStringList();
+        QFile f(log);
+        QStringList lines;
+        if (f.open(QIODevice::ReadOnly))
+            for (const QString& line : QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts))
+                if (line.startsWith(QStringLiteral("out ")))
+                    lines << line.section(u' ', 3);
+        return lines;
     };
     QByteArray output;
+    (void)QTest::qWaitFor([&] {
+        output += velmar.readAll();
+        return QFile::exists(log) || velmar.state() == QProcess::NotRunning;
+    }, kBoundMs);
+    QTest::qWait(2000);
+    ASSERT_TRUE(setInput(0));
     (void)QTest::qWaitFor([&] {
         output += velmar.readAll();
         return !outputLines().isEmpty() || velmar.state() == QProcess::NotRunning;
