@@ -78,7 +78,11 @@ void TMapKey::DrawKey(QPainter& painter, const QRect& rect, bool frame)
         painter.drawEllipse(QRect(QPoint(EffortLineFrom, sy - MarkerHalf), QPoint(EffortLineTo, sy + MarkerHalf)));
     };
     for (const KeyEntry& e : Entries()) {
-        const int sy = y + t / 2;
+        // Samples of lines run under their text; symbols and short lines
+        // stand beside it.
+        const bool under = e.kind == KeyEntry::Ship || e.kind == KeyEntry::Porpoises || e.kind == KeyEntry::Whistles
+                           || e.kind == KeyEntry::Sperms || e.kind == KeyEntry::Aural || e.kind == KeyEntry::Contour;
+        const int sy = under ? y + t + 2 : y + t / 2;
         const QColor colour = ColourFromValue(e.colour);
         int step = t + t / 2;
         switch (e.kind) {
