@@ -314,6 +314,8 @@ void TMapWindow::BuildPlotMenu()
     item(acoustic, "&Porpoises", CmdPlotPorpoises, s.PlotPorpoises);
     item(acoustic, "&Whistles", CmdPlotWhistles, s.PlotWhistles)->setEnabled(RunMode() == RunModeOnline);
     item(acoustic, "S&perm Whales", CmdPlotSperms, s.PlotSperms);
+    if (m_sources.addHeardPlotMenu)
+        m_sources.addHeardPlotMenu(acoustic);
     m_plotMenu->addMenu(acoustic);
     if (m_sources.addUserFormPlotMenus)
         m_sources.addUserFormPlotMenus(m_plotMenu);

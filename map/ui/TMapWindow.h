@@ -55,6 +55,10 @@ struct MapWindowSources {
     std::function<std::vector<KeyEntry>()> formKeyEntries;
     // Adds the user forms' plot menus; returns how many.
     std::function<int(QMenu* menu)> addUserFormPlotMenus;
+    // Adds the things-heard form's plot menu ("&Things Heard", its first
+    // item "Everything..." with the id CmdPlotHeard) when that form exists;
+    // its other items toggle the form's species.
+    std::function<void(QMenu* acousticDetections)> addHeardPlotMenu;
     // The "Display Settings" sheet with the one named page ("MapFileDialog",
     // "EffortDlg"); the menu-style dialog.
     std::function<void(QWidget* parent, const QString& page)> displaySettings;
