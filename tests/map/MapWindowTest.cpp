@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
@@ -301,6 +302,20 @@ TEST_F(MapWindowTest, ADetectionWhoseFixWasFreedIsNotDrawn)
     w.OnNewDetection(velmar::nav::DetectionKey{velmar::nav::KindPorpoiseEvent, event->serial});
     const QImage image = w.Plot()->grab().toImage();
     EXPECT_EQ(Count(image, QColor(255, 0, 0)), 0);
+}
+
+TEST_F(MapWindowTest, CopiesAreSvgAndPng)
+{
+    FixListBuilder fixes;
+    fixes.Add(3000, -60, 0);
+    auto w = MakeWindow(Sources(fixes, 1));
+    for (QMimeData* data : {w->CopyData(), w->Key()->CopyData()}) {
+        EXPECT_FALSE(data->data("image/png").isEmpty());
+        EXPECT_FALSE(data->data("image/svg+xml").isEmpty());
+        delete data;
+    }
+    std::unique_ptr<QMimeData> key(w->Key()->CopyData());
+    EXPECT_TRUE(key->data("image/svg+xml").contains("Map Plot"));
 }
 
 TEST_F(MapWindowTest, KeyListsTheShownLayers)
