@@ -1,6 +1,7 @@
 #include "map/ui/TMapWindow.h"
 
 #include "map/MapLayers.h"
+#include "map/MapMessages.h"
 #include "map/StaticObjects.h"
 #include "map/ui/MapPicture.h"
 #include "map/ui/TMapKey.h"
@@ -360,8 +361,12 @@ void TMapWindow::Command(int id)
         return;
     case CmdMenuStyle: {
         const bool before = store::TheProgramSettings.LookupPopup;
-        if (m_sources.menuStyleDialog)
-            m_sources.menuStyleDialog(this);
+        if (!m_sources.menuStyleDialog) {
+            MapMessage(QStringLiteral("The menu style form is not part of this programme yet"),
+                       QStringLiteral("Menu Style"));
+            return;
+        }
+        m_sources.menuStyleDialog(this);
         if (before != store::TheProgramSettings.LookupPopup)
             BuildPlotMenu();
         return;
