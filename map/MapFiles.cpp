@@ -260,12 +260,17 @@ MapFeatures& TheMapFeatures()
     return features;
 }
 
-std::array<QColor, ClickColourCount + 1> LoadClickColours(const QString& path)
+std::array<QColor, ClickColourCount + 1> LoadClickColours(const QString& path, const QString& fallback)
 {
     std::array<QColor, ClickColourCount + 1> colours;
     colours.fill(DefaultClickColour);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    bool opened = file.open(QIODevice::ReadOnly);
+    if (!opened && !fallback.isEmpty()) {
+        file.setFileName(fallback);
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
         MapMessage(QStringLiteral("Unable to open sperm whale colour file: %1").arg(path), QStringLiteral("Orvid"));
         return colours;
     }

@@ -95,8 +95,10 @@ inline constexpr const char* ClickColourFileName = "RTCOLS.DAT";
 inline constexpr int ClickColourCount = 12;
 
 // Colours 1 to 12 of the click events by Whale Id (entry 0 unused). Every
-// entry not read from the file stays green. A file that cannot be opened or
-// read is shown; a short file is not.
-std::array<QColor, ClickColourCount + 1> LoadClickColours(const QString& path);
+// entry not read from the file stays green. A settings folder without the
+// file reads the fallback (the default file that ships with the suite); only
+// when neither can be opened is that shown. A file that cannot be read is
+// shown; a short file is not.
+std::array<QColor, ClickColourCount + 1> LoadClickColours(const QString& path, const QString& fallback = {});
 
 } // namespace velmar::map

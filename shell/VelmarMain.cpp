@@ -16,6 +16,7 @@
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
+#include "shell/MapWiring.h"
 #include "widgets/MessageInfo.h"
 #include "platform/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
@@ -199,6 +200,7 @@ int VelmarMain(int argc, char** argv)
                       text.isEmpty() ? CloseMessageInfo() : ShowMessageInfo(MainWindowHandle(), text);
                   },
                   &poller});
+    BindMapWindowWiring(mainWindowHooks(), mainCommandHooks());
     forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});

@@ -6,6 +6,7 @@
 #include "map/ui/TMapPlot.h"
 #include "nav/GpsFixList.h"
 #include "nav/GpsPoller.h"
+#include "nav/RecentLists.h"
 #include "store/DbConnection.h"
 
 #include <QPointer>
@@ -14,13 +15,45 @@ namespace velmar::map {
 
 namespace {
 
-QPointer<TMapPlot>& thePlot()
+QPointer<TMapWindow>& theWindow()
 {
-    static QPointer<TMapPlot> plot;
-    return plot;
+    static QPointer<TMapWindow> window;
+    return window;
+}
+
+MapWindowSources& theSources()
+{
+    static MapWindowSources sources;
+    return sources;
 }
 
 } // namespace
+
+TMapWindow* TheMapWindow()
+{
+    return theWindow();
+}
+
+void BindMapWindow(MapWindowEntries entries, MapWindowSources sources)
+{
+    theSources() = std::move(sources);
+    entries.buildPlotMenu = [](QWidget* map) {
+        if (TMapWindow* window = FindMapWindow(map))
+            window->BuildPlotMenu();
+    };
+    entries.mapCheckTrack = [] {
+        if (TMapWindow* window = theWindow())
+            window->CheckTrack();
+    };
+    entries.mapNewGpsFix = [](const platform::SystemTime& time) {
+        if (TMapWindow* window = theWindow())
+            window->NewGpsFix(time);
+    };
+    entries.detectionToMap = [](nav::DetectionKey key) {
+        if (TMapWindow* window = theWindow())
+            window->OnNewDetection(key);
+    };
+}
 
 void BindMap(MapEntries entries, MapEnvironment environment)
 {
@@ -29,40 +62,28 @@ void BindMap(MapEntries entries, MapEnvironment environment)
     SetMapMessageHandlers(std::move(handlers));
 
     entries.makeMap = [runMode = environment.runMode](QWidget* parent) -> QWidget* {
-        MapPlotSources sources;
-        sources.runMode = runMode;
-        thePlot() = new TMapPlot(parent, nullptr, std::move(sources));
-        return thePlot();
+        MapWindowSources sources = theSources();
+        sources.plot.runMode = runMode;
+        theWindow() = new TMapWindow(parent, std::move(sources));
+        return theWindow();
     };
     entries.loadMapFile = [](const QString& path) {
         TheMapFeatures().LoadMapFile(path);
-        if (TMapPlot* plot = thePlot()) {
-            plot->FitView();
-            plot->update();
-        }
+        if (TMapWindow* window = theWindow())
+            window->Redraw(true, false);
     };
     entries.dbReadStaticObjects = [] { DbReadStaticObjects(store::DbOwnerWindow()); };
     entries.redrawMap = [](bool refit, bool reset) {
-        TMapPlot* plot = thePlot();
-        if (!plot)
-            return;
-        if (refit)
-            plot->FitView();
-        if (reset)
-            plot->ResetDrawing();
-        plot->update();
+        if (TMapWindow* window = theWindow())
+            window->Redraw(refit, reset);
     };
     entries.printMap = PrintMapPlot;
 
     if (environment.poller) {
         QObject::connect(environment.poller, &nav::GpsPoller::newFix, environment.poller,
                          [](const nav::GPSTHING* fix) {
-                             TMapPlot* plot = thePlot();
-                             if (!plot)
-                                 return;
-                             if (fix && fix == nav::TheGpsFixList().First(0))
-                                 plot->FitView();
-                             plot->update();
+                             if (TMapWindow* window = theWindow())
+                                 window->OnNewFix(fix);
                          });
     }
 }

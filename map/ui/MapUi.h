@@ -5,6 +5,8 @@
 //
 // User-interface thread only. The map widget made belongs to the parent the
 // main window gives it.
+#include "map/ui/TMapWindow.h"
+
 #include <QString>
 
 #include <functional>
@@ -15,6 +17,7 @@ class QWidget;
 
 namespace velmar::nav {
 class GpsPoller;
+struct DetectionKey;
 }
 
 namespace velmar::map {
@@ -38,5 +41,22 @@ struct MapEnvironment {
 
 // Fills the entries; the map's messages go to the data layer's message seam.
 void BindMap(MapEntries entries, MapEnvironment environment);
+
+// What else waits for the map window: its plot menu after the map file is
+// loaded, the track check (message 1063), the fix shown at a deck's time and
+// the detections of the event dispatch (message 1028).
+struct MapWindowEntries {
+    std::function<void(QWidget* map)>& buildPlotMenu;
+    std::function<void()>& mapCheckTrack;
+    std::function<void(const platform::SystemTime& time)>& mapNewGpsFix;
+    std::function<void(nav::DetectionKey key)>& detectionToMap;
+};
+
+// Fills those entries and keeps the sources the map window is made with
+// (before the main window makes it).
+void BindMapWindow(MapWindowEntries entries, MapWindowSources sources);
+
+// The running program's map window, or null.
+TMapWindow* TheMapWindow();
 
 } // namespace velmar::map

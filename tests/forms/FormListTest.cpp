@@ -18,6 +18,10 @@
 #include "shell/TUserFormHooks.h"
 #include "settings/ProgramSettings.h"
 
+#include "forms/UserFormMapKey.h"
+#include "forms/ui/LookupCheckBoxes.h"
+
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QMenu>
 #include <QTabBar>
@@ -309,6 +313,37 @@ TEST_F(FormListTest, TheMapOffersEachFormsPlotMenuWithItsTicks)
     EXPECT_EQ(boxes, 1);
     setLookupCheckBoxesHandler({});
     store::TheProgramSettings = saved;
+}
+
+// The look-up check boxes work on the form's plot menu, and the map's key
+// lists what the form plots: "All Species" with the items drawn in colours
+// of their own, then each other chosen control.
+TEST_F(FormListTest, LookupCheckBoxesAndTheMapKeyEntries)
+{
+    load();
+    TUserFormInfo* sightings = FindUserForm(QStringLiteral("Sightings"));
+    const auto& items = PlotMenuOf(*sightings);
+    EXPECT_TRUE(UserFormKeyEntries({sightings}).empty()) << "nothing chosen, nothing listed";
+    int redraws = 0;
+    LookupCheckBoxes boxes(nullptr, *sightings, [&] { ++redraws; }, 2000);
+    EXPECT_EQ(boxes.windowTitle(), QStringLiteral("Select Sightings to plot"));
+    EXPECT_EQ(boxes.Columns(), 1);
+    ASSERT_NE(boxes.BoxFor(items[0].id), nullptr);
+    EXPECT_EQ(boxes.BoxFor(items[1].id), nullptr) << "a separator gets no box";
+    EXPECT_EQ(boxes.Apply(), 0);
+    EXPECT_EQ(redraws, 0) << "no change, no redraw";
+    boxes.BoxFor(items[0].id)->setChecked(true);
+    boxes.BoxFor(items[4].id)->setChecked(true);
+    EXPECT_EQ(boxes.Apply(), 2);
+    EXPECT_EQ(redraws, 1);
+    EXPECT_TRUE(items[0].checked);
+    QStringList texts;
+    for (const FormKeyEntry& e : UserFormKeyEntries({sightings}))
+        texts << e.text;
+    EXPECT_EQ(texts, (QStringList{"All Species", "Harbour porpoise", "Range"}));
+    // Many items on a short screen spread over columns.
+    LookupCheckBoxes narrow(nullptr, *sightings, {}, 80);
+    EXPECT_GT(narrow.Columns(), 1);
 }
 
 TEST_F(FormListTest, ButtonEditorListsFormsAndTheirFields)

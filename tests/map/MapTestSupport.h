@@ -21,8 +21,15 @@ public:
         velmar::nav::GpsFixData fix(velmar::platform::SystemTime::fromTimePoint(
             time_point_cast<milliseconds>(start + seconds * 1s)));
         fix.SetPosition(latitude, longitude);
+        fix.SetTrueHeading(m_heading);
         fix.valid = valid ? 1 : 0;
         m_list.Append(fix, ++m_index, dataSet);
+        return *this;
+    }
+    // The true heading of the fixes added from now on.
+    FixListBuilder& Heading(float degrees)
+    {
+        m_heading = degrees;
         return *this;
     }
     const velmar::nav::GPSTHING* First(int dataSet = 0) const { return m_list.First(dataSet); }
@@ -31,6 +38,7 @@ public:
 private:
     velmar::nav::GpsFixList m_list;
     int32_t m_index = 0;
+    float m_heading = velmar::nav::GpsFixData::NoHeading;
 };
 
 } // namespace maptest

@@ -1,0 +1,175 @@
+#include "shell/MapWiring.h"
+
+#include "forms/UserFormInfo.h"
+#include "forms/UserFormMapKey.h"
+#include "forms/UserFormPlotMenu.h"
+#include "forms/UserPlotThing.h"
+#include "forms/ui/LookupCheckBoxes.h"
+#include "forms/ui/UserFormPlotMenus.h"
+#include "map/ui/MapUi.h"
+#include "nav/GpsFixList.h"
+#include "nav/RecentEventDispatch.h"
+#include "shell/MainCommands.h"
+#include "shell/MainWindowEvents.h"
+#include "shell/MainWindowPorts.h"
+#include "shell/TV2000Window.h"
+#include "widgets/MessageBoxSeam.h"
+#include "widgets/SettingsSheet.h"
+
+#include <QApplication>
+#include <QTimer>
+
+namespace velmar::shell {
+
+namespace {
+
+bool NoModal()
+{
+    return qEnvironmentVariableIsSet("VELMAR_NO_MODAL");
+}
+
+void RedrawMap(bool refit, bool reset)
+{
+    if (map::TMapWindow* window = map::TheMapWindow())
+        window->Redraw(refit, reset);
+}
+
+map::MapRecord RecordOf(const forms::USERPLOTTHING& item, int32_t colour, int32_t symbol)
+{
+    const forms::TUserFormInfo& form = *item.form;
+    map::MapRecord r;
+    r.hasFix = item.gpsIndex != 0;
+    r.fix = map::FixRef{form.GpsDataSet, item.gpsIndex};
+    r.hasTime = item.hasTime;
+    r.time = item.time;
+    if (item.range)
+        r.range = *item.range;
+    if (item.bearing)
+        r.bearing = *item.bearing;
+    if (item.heading)
+        r.heading = *item.heading;
+    r.colour = colour;
+    r.symbolSize = form.Symbol.size;
+    r.symbolNumber = symbol != 0 ? symbol : form.Symbol.symbol;
+    r.filled = form.Symbol.filled != 0;
+    r.line = form.Symbol.lineFlag != 0;
+    r.bearingType = form.BearingReference;
+    r.mark = map::HeadingMark{form.HeadingReference, double(form.HeadingLength), double(form.HeadingWidth),
+                              form.HeadingColour, form.HeadingPlot != 0, form.HeadingUnits};
+    r.interpolate = form.InterpolateGps != 0;
+    r.hydrophoneLength = form.HydrophoneLength;
+    r.label1 = item.GetLabel(1);
+    r.label2 = item.GetLabel(2);
+    r.lineCount = item.lineCount;
+    r.widestLine = item.widestLine;
+    return r;
+}
+
+std::vector<map::MapRecord> PlottedRecords()
+{
+    std::vector<map::MapRecord> out;
+    for (const forms::TUserFormInfo* form : forms::UserFormList())
+        for (const auto& item : form->PlotThings) {
+            int32_t colour = 0, symbol = 0;
+            if (item->GetPlotStyle(&colour, &symbol))
+                out.push_back(RecordOf(*item, colour, symbol));
+        }
+    return out;
+}
+
+std::vector<map::EffortChange> EffortLine()
+{
+    std::vector<map::EffortChange> out;
+    TV2000Window* window = MainWindowHandle();
+    const EffortList* line = window ? window->Commands().GetEffortLine() : nullptr;
+    if (line)
+        for (const EffortPoint& p : *line)
+            out.push_back({p.gpsIndex, int32_t(p.colour)});
+    return out;
+}
+
+void DisplaySettings(QWidget* parent, const QString& page)
+{
+    ui::SettingsPage* made = mainCommandHooks().makePage ? mainCommandHooks().makePage(page) : nullptr;
+    if (!made) {
+        ui::ShowMessageBox(parent, QStringLiteral("The %1 page is not available in this programme").arg(page),
+                           QStringLiteral("Display Settings"), QMessageBox::Warning);
+        return;
+    }
+    ui::SettingsSheet sheet(parent, QStringLiteral("Display Settings"));
+    sheet.AddPage(made);
+    if (mainCommandHooks().runSheet)
+        mainCommandHooks().runSheet(sheet);
+    else if (!NoModal())
+        sheet.Execute();
+}
+
+// Test hook: VELMAR_MAP_SNAPSHOT names a PNG file that holds what the map
+// window shows, written again twice a second.
+void ArmMapSnapshots()
+{
+    constexpr int SnapshotMs = 500;
+    const QString path = qEnvironmentVariable("VELMAR_MAP_SNAPSHOT");
+    if (path.isEmpty())
+        return;
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [path] {
+        if (map::TMapWindow* window = map::TheMapWindow())
+            window->grab().save(path, "PNG");
+    });
+    timer->start(SnapshotMs);
+}
+
+} // namespace
+
+void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
+{
+    map::MapWindowSources sources;
+    sources.plot.userRecords = PlottedRecords;
+    sources.plot.effortLine = EffortLine;
+    sources.effortSource = [] { return mainCommandHooks().effortSourceIndex ? mainCommandHooks().effortSourceIndex() : -1; };
+    sources.effortControl = []() -> std::optional<map::KeyEffortControl> {
+        const std::optional<forms::EffortKeyControl> c = forms::EffortKeyControlOf(forms::FindEffortForm());
+        if (!c)
+            return std::nullopt;
+        return map::KeyEffortControl{c->lookup, c->title, c->colour, c->items};
+    };
+    sources.formKeyEntries = [] {
+        std::vector<map::KeyEntry> out;
+        for (const forms::FormKeyEntry& f : forms::UserFormKeyEntries(forms::UserFormList())) {
+            map::KeyEntry e;
+            e.kind = map::KeyEntry::Symbol;
+            e.text = f.text;
+            e.colour = f.colour;
+            e.symbol = f.symbol;
+            e.size = f.size;
+            e.filled = f.filled;
+            out.push_back(e);
+        }
+        return out;
+    };
+    sources.addUserFormPlotMenus = [](QMenu* menu) { return forms::AddUserFormPlotMenus(menu); };
+    sources.displaySettings = DisplaySettings;
+    map::BindMapWindow({hooks.buildPlotMenu, commands.mapCheckTrack, commands.mapNewGpsFix,
+                        TheRecentEventDispatch().ports.toMap},
+                       std::move(sources));
+
+    forms::setPlotChangedHandler([] { RedrawMap(false, true); });
+    forms::setLookupCheckBoxesHandler([](forms::TUserFormInfo& form) {
+        forms::LookupCheckBoxes dialog(MainWindowHandle(), form, [] { RedrawMap(false, true); });
+        if (mainCommandHooks().runDialog)
+            mainCommandHooks().runDialog(MainWindowHandle(), dialog);
+        else if (!NoModal())
+            dialog.exec();
+    });
+    forms::setUserPlotPort({[](forms::USERPLOTTHING& item) {
+        map::TMapWindow* window = map::TheMapWindow();
+        if (!window || !item.form)
+            return;
+        const nav::GPSTHING* fix = nav::FindGpsFixByIndex(item.gpsIndex, item.form->GpsDataSet);
+        window->PlotUserRecord(fix, item.bearing.value_or(0), item.range.value_or(0));
+    }});
+    ArmMapSnapshots();
+}
+
+} // namespace velmar::shell
