@@ -10,6 +10,7 @@
 #include "forms/UserFormPlotMenu.h"
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormPlotMenus.h"
+#include "forms/ui/LookupCheckBoxes.h"
 #include "widgets/MainLayout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
@@ -19,6 +20,7 @@
 #include "settings/ProgramSettings.h"
 
 #include <QCoreApplication>
+#include <QCheckBox>
 #include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -309,6 +311,52 @@ TEST_F(FormListTest, TheMapOffersEachFormsPlotMenuWithItsTicks)
     EXPECT_EQ(boxes, 1);
     setLookupCheckBoxesHandler({});
     store::TheProgramSettings = saved;
+}
+
+// The look-up check boxes: one per non-empty menu item, applied to the
+// menu's ticks; an Apply without a change tells the map nothing, and Cancel
+// keeps what an earlier Apply did.
+TEST_F(FormListTest, LookupCheckBoxesWorkOnTheMenuTicks)
+{
+    load();
+    TUserFormInfo* sightings = FindUserForm(QStringLiteral("Sightings"));
+    const auto& items = PlotMenuOf(*sightings);
+    int separators = 0;
+    for (const PlotMenuItem& item : items)
+        separators += item.kind == PlotMenuItem::Separator ? 1 : 0;
+    int redraws = 0;
+    {
+        LookupCheckBoxes boxes(&mainWindow, *sightings, [&] { ++redraws; });
+        EXPECT_EQ(boxes.windowTitle(), QStringLiteral("Select Sightings to plot"));
+        EXPECT_EQ(boxes.findChildren<QCheckBox*>().size(), qsizetype(items.size()) - separators);
+        EXPECT_FALSE(boxes.ApplyBoxes());
+        EXPECT_EQ(redraws, 0);
+        boxes.Box(items[2].id)->setChecked(true);
+        EXPECT_TRUE(boxes.ApplyBoxes());
+        EXPECT_EQ(redraws, 1);
+        EXPECT_TRUE(items[2].checked);
+        EXPECT_TRUE(sightings->FindRowByTitle(QStringLiteral("Species"))->lookup[1].plotSelected);
+        boxes.Box(items[2].id)->setChecked(false);
+        boxes.reject();
+    }
+    EXPECT_TRUE(items[2].checked) << "Cancel keeps the applied choice";
+    LookupCheckBoxes again(&mainWindow, *sightings, [&] { ++redraws; });
+    EXPECT_TRUE(again.Box(items[2].id)->isChecked());
+    SetPlotMenuCheck(*sightings, items[2].id, false);
+    ReadPlotMenu(*sightings);
+}
+
+TEST(LookupCheckBoxGrid, ColumnsForTheScreenHeight)
+{
+    struct Row {
+        int items, pitch, height, columns, rows;
+    };
+    for (const Row& r : {Row{10, 20, 700, 1, 10}, Row{0, 20, 700, 1, 0}, Row{60, 20, 700, 2, 30},
+                         Row{100, 20, 700, 3, 34}, Row{5, 20, 50, 4, 2}})
+        EXPECT_EQ((std::pair{LookupCheckBoxGrid(r.items, r.pitch, r.height).columns,
+                             LookupCheckBoxGrid(r.items, r.pitch, r.height).rows}),
+                  (std::pair{r.columns, r.rows}))
+            << r.items << " items";
 }
 
 TEST_F(FormListTest, ButtonEditorListsFormsAndTheirFields)
