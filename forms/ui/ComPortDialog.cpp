@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -18,8 +17,6 @@
 namespace velmar::forms {
 
 namespace {
-
-constexpr int kMaxWindowsPort = 256;
 
 std::vector<LineChoice> numbers(std::initializer_list<int32_t> values)
 {
@@ -102,26 +99,6 @@ QStringList ComPortChoices(const QStringList& present, const QString& stored)
     if (!stored.isEmpty() && !listed)
         ports.prepend(stored);
     return ports;
-}
-
-bool IsWindowsPortName(const QString& name)
-{
-    static const QRegularExpression re(QStringLiteral("^com(\\d+)$"), QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(name.trimmed());
-    if (!m.hasMatch())
-        return false;
-    const int n = m.captured(1).toInt();
-    return n >= 1 && n <= kMaxWindowsPort;
-}
-
-QString WindowsPortMessage(const QString& name, const QStringList& present)
-{
-    const QString choices = present.isEmpty()
-                                ? QStringLiteral("/dev/ttyUSB0, /dev/ttyS0 or /dev/serial/by-id/...")
-                                : present.join(QStringLiteral(", "));
-    return QStringLiteral("%1 is the name of a Windows serial port and cannot be opened on this computer.\n"
-                          "Choose one of its serial ports: %2")
-        .arg(name, choices);
 }
 
 std::optional<store::SerialLineSettings> CheckLineChoice(const store::SerialLineSettings& line, int baud,
@@ -218,8 +195,8 @@ void TComPortDialog::accept()
                                   QMessageBox::Warning);
         return;
     }
-    if (IsWindowsPortName(port)) {
-        shell::ui::ShowMessageBox(this, WindowsPortMessage(port, m_present), QLatin1String(kNoComPortCaption),
+    if (platform::isWindowsPortName(port)) {
+        shell::ui::ShowMessageBox(this, platform::windowsPortNameMessage(port, m_present), QLatin1String(kNoComPortCaption),
                                   QMessageBox::Warning);
         return;
     }

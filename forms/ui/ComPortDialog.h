@@ -42,10 +42,6 @@ int LineChoiceIndex(const std::vector<LineChoice>& choices, int32_t value);
 // The ports the list offers: those present, sorted; a stored name that is
 // not among them (a Windows name) is offered too, as stored.
 QStringList ComPortChoices(const QStringList& present, const QString& stored);
-// Whether a name is a Windows port name ("COM1" to "COM256", any case).
-bool IsWindowsPortName(const QString& name);
-// The message "Ok" shows for a Windows port name.
-QString WindowsPortMessage(const QString& name, const QStringList& present);
 
 // The four chosen entries (-1 for none) into the line settings; none while
 // any list has no choice. Other members stay as they were.

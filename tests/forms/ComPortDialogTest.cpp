@@ -1,5 +1,6 @@
 // The serial port forms of a button panel's SERIALPORT row.
 #include "forms/ui/ComPortDialog.h"
+#include "platform/SerialPortList.h"
 #include "widgets/FormRunner.h"
 #include "widgets/MessageBoxSeam.h"
 
@@ -32,9 +33,9 @@ TEST(ComPortChoices, PresentPortsSortedAndAStoredNameAsStored)
     EXPECT_EQ(ComPortChoices(present, QStringLiteral("COM3")).value(0), QStringLiteral("COM3"));
     EXPECT_EQ(ComPortChoices({}, QString()), QStringList());
     for (const char* name : {"COM1", "com3", "COM256"})
-        EXPECT_TRUE(IsWindowsPortName(QLatin1String(name))) << name;
+        EXPECT_TRUE(platform::isWindowsPortName(QLatin1String(name))) << name;
     for (const char* name : {"COM0", "COM257", "/dev/ttyS0", "COMX"})
-        EXPECT_FALSE(IsWindowsPortName(QLatin1String(name))) << name;
+        EXPECT_FALSE(platform::isWindowsPortName(QLatin1String(name))) << name;
 }
 
 TEST(LineSettings, ListsSelectTheStoredValues)
