@@ -21,6 +21,7 @@ namespace {
 
 constexpr int ClientWidth = 439;
 constexpr int ClientHeight = 489;
+constexpr int ProgressPaintRows = 500;
 
 QComboBox* List(QWidget* parent, const char* name, bool editable = false)
 {
@@ -158,9 +159,13 @@ bool TTransferEffortData::Start()
             return false;
     }
     progressBar->setValue(0);
+    // No events are handled while the transaction is open (a GPS reading
+    // stored meanwhile would share its fate); the bar is painted directly.
     const TransferOutcome outcome = TransferColumn(db, r, create, [this](int done, int total) {
         progressBar->setMaximum(std::max(total, 1));
         progressBar->setValue(done);
+        if (done % ProgressPaintRows == 0 || done == total)
+            progressBar->repaint();
     });
     if (!outcome.ok) {
         progressBar->setValue(0);

@@ -148,6 +148,24 @@ TEST_F(TransferDbTest, FillsTheColumnOnlyAndKeepsTypesAndLongTexts)
                            QStringLiteral("integer:25"), QStringLiteral("integer:35")}));
 }
 
+// Keys as the tables hold them: a text join column orders "10" before "9",
+// and of two source rows with one key the later "Index" wins.
+TEST_F(TransferDbTest, TextKeysAndTiesAsStored)
+{
+    Exec("CREATE TABLE \"Watch\" (\"Index\" INTEGER PRIMARY KEY, \"K\" VARCHAR(10), \"V\" VARCHAR(10))");
+    Exec("INSERT INTO \"Watch\" (\"Index\", \"K\", \"V\") VALUES (1, '9', 'nine'), (2, '10', 'ten'), "
+         "(4, '10', 'ten later'), (3, '10', 'ten first')");
+    Exec("CREATE TABLE \"Log\" (\"Index\" INTEGER PRIMARY KEY, \"K\" VARCHAR(10), \"V\" VARCHAR(10))");
+    Exec("INSERT INTO \"Log\" (\"Index\", \"K\") VALUES (1, '10'), (2, '5'), (3, '9'), (4, '095')");
+    const EffortTransferRequest r{QStringLiteral("Watch"), QStringLiteral("V"),   QStringLiteral("K"),
+                                  QStringLiteral("Log"),   QStringLiteral("V"),   QStringLiteral("K"),
+                                  QStringLiteral("Log")};
+    const TransferOutcome out = TransferColumn(store::GetDbConnection(), r, std::nullopt);
+    ASSERT_TRUE(out.ok) << out.message.toStdString();
+    EXPECT_EQ(Column("Log", "V"), (QStringList{QStringLiteral("text:ten later"), QStringLiteral("text:ten later"),
+                                                QStringLiteral("text:nine"), QStringLiteral("null:")}));
+}
+
 TEST_F(TransferDbTest, AFailureHalfWayLeavesTheColumnAsItWas)
 {
     // The last source value breaks the destination's check at the last row.
