@@ -1,5 +1,7 @@
 #include "forms/ButtonSerialPort.h"
 
+#include "platform/SerialPortList.h"
+
 #include <QLoggingCategory>
 #include <QSerialPort>
 
@@ -77,6 +79,12 @@ store::SerialLineSettings ButtonSerialPort::LineSettingsFor(const QString& portN
 bool ButtonSerialPort::Open(bool readToo, const store::SerialLineSettings& line, QString* error)
 {
     Close();
+    // A Windows name from an old survey is kept as stored, never guessed.
+    if (platform::isWindowsPortName(m_portName)) {
+        if (error)
+            *error = platform::windowsPortNameMessage(m_portName, platform::serialPortNames());
+        return false;
+    }
     auto* port = new QSerialPort(m_portName, this);
     if (!port->open(readToo ? QIODevice::ReadWrite : QIODevice::WriteOnly)) {
         if (error)

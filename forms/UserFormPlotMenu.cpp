@@ -123,6 +123,21 @@ void SaveUserFormPlotMenus()
         SavePlotMenu(*form);
 }
 
+bool SetPlotMenuCheck(const TUserFormInfo& form, int id, bool checked)
+{
+    auto it = menus().find(&form);
+    if (it == menus().end())
+        return false;
+    for (PlotMenuItem& item : it->second) {
+        if (item.id != id || item.kind == PlotMenuItem::Separator)
+            continue;
+        const bool changed = item.checked != checked;
+        item.checked = checked;
+        return changed;
+    }
+    return false;
+}
+
 bool ReadPlotMenu(TUserFormInfo& form)
 {
     for (const PlotMenuItem& item : PlotMenuOf(form)) {

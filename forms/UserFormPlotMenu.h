@@ -45,6 +45,9 @@ QString PlotMenuCheckText(const TUserFormInfo& form);
 void SavePlotMenu(const TUserFormInfo& form);
 // Empties MenuCheck, then writes one row per form (at program exit).
 void SaveUserFormPlotMenus();
+// Sets the tick of the item with that id (separators keep theirs); true
+// when the tick changed.
+bool SetPlotMenuCheck(const TUserFormInfo& form, int id, bool checked);
 // Copies every tick into the flag it stands for.
 bool ReadPlotMenu(TUserFormInfo& form);
 // Sets the tick of the form's item with that id (not a separator); false

@@ -2,8 +2,11 @@
 
 #include "shell/MainCommands.h"
 #include "shell/ShellHooks.h"
+#include "shell/ShellLog.h"
 #include "shell/ui/HtmlHelp.h"
 #include "shell/ui/TOrvidAboutDlg.h"
+
+#include <QUrl>
 
 namespace velmar::shell {
 
@@ -22,7 +25,15 @@ void BindHelpAndAbout(ShellHooks& hooks)
             mainCommandHooks().runDialog(parent, dialog);
         else if (!qEnvironmentVariableIsSet("VELMAR_NO_MODAL"))
             dialog.exec();
+        else
+            qCInfo(shellLog).noquote() << "dialog not shown:" << dialog.windowTitle();
     };
+    // Copies started by scripts open no browser: the page is only logged.
+    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL"))
+        ui::setUrlOpener([](const QUrl& url) {
+            qCInfo(shellLog).noquote() << "page not opened:" << url.toString();
+            return true;
+        });
 }
 
 } // namespace velmar::shell

@@ -4,6 +4,7 @@
 #include "shell/DatabaseSheet.h"
 #include "shell/MainTimers.h"
 #include "shell/MainWindowMessages.h"
+#include "shell/ShellLog.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
@@ -75,10 +76,15 @@ void Tell(QWidget* owner, const QString& text, const QString& caption,
 }
 
 // Copies started by scripts (VELMAR_NO_MODAL) never wait for an operator:
-// their dialogs and sheets end at once as cancelled.
+// their dialogs and sheets end at once as cancelled, and the log says so.
 bool NoModal()
 {
     return qEnvironmentVariableIsSet("VELMAR_NO_MODAL");
+}
+
+void NotShown(const QString& what)
+{
+    qCInfo(shellLog).noquote() << "dialog not shown:" << what;
 }
 
 class LocalRecentList : public store::RecentDatabaseList {
@@ -144,6 +150,12 @@ void TMainCommands::SelectTab(int index)
 void TMainCommands::RunSheet(ui::SettingsSheet& sheet, int* result)
 {
     // Unattended copies take a sheet as it stands when asked to accept sheets.
+    if (NoModal() && !mainCommandHooks().runSheet) {
+        QStringList pages;
+        for (int i = 0; i < sheet.PageCount(); ++i)
+            pages << sheet.Page(i)->Title();
+        qCInfo(shellLog).noquote() << "sheet:" << sheet.windowTitle() << "pages:" << pages.join(QStringLiteral(", "));
+    }
     const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet)
                   : NoModal()                 ? int(AcceptSheetsUnattended() && sheet.ApplyNow())
                                               : sheet.Execute();
@@ -226,6 +238,8 @@ bool TMainCommands::Command(int id)
     case Command::PrinterSetup:
         if (h.printDialog)
             h.printDialog(self, Printer(), true);
+        else if (NoModal())
+            NotShown(QStringLiteral("Printer Setup"));
         else {
             QPrintDialog dialog(&Printer(), self);
             dialog.exec();
@@ -278,8 +292,12 @@ bool TMainCommands::Command(int id)
         Run(h.zoomStepSizeDialog, self);
         return true;
     case Command::MenuStyle:
-        if (QWidget* map = Map())
-            postWindowMessage(map, MsgCommand, Command::MenuStyle, 0);
+        // The map's plot menus follow the style; the map draws again.
+        if (Call(h.menuStyleDialog, false, self)) {
+            Run(mainWindowHooks().buildPlotMenu, Map());
+            if (QWidget* map = Map())
+                postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
+        }
         return true;
     case Command::Font:
         CmFont();
@@ -291,7 +309,11 @@ bool TMainCommands::Command(int id)
         ReloadData();
         return true;
     case Command::Statistics:
-        Run(h.statisticsDialog, self);
+        if (h.statisticsDialog)
+            h.statisticsDialog(self);
+        else
+            Tell(self, QStringLiteral("The track statistics are not available in this version of the programme"),
+                 TV2000Window::ProgramName);
         return true;
     case Command::Animate:
         CmAnimate();
@@ -305,6 +327,8 @@ bool TMainCommands::Command(int id)
             h.runDialog(self, dialog);
         else if (!NoModal())
             dialog.exec();
+        else
+            NotShown(dialog.windowTitle());
         return true;
     }
     case Command::WebPage:
@@ -450,6 +474,8 @@ void TMainCommands::CmFont()
     bool ok = false;
     if (mainCommandHooks().fontDialog)
         ok = mainCommandHooks().fontDialog(&m_window, font);
+    else if (NoModal())
+        NotShown(QStringLiteral("Font"));
     else
         font = QFontDialog::getFont(&ok, font, &m_window);
     if (!ok)
@@ -466,6 +492,8 @@ void TMainCommands::CmNewTable(int id)
     bool ok = false;
     if (mainCommandHooks().newTableDialog) {
         ok = mainCommandHooks().newTableDialog(&m_window, id, name);
+    } else if (NoModal()) {
+        NotShown(QStringLiteral("New Database Object"));
     } else {
         store::NewTableDialog dialog(&m_window, id);
         ok = dialog.exec() == QDialog::Accepted;
@@ -502,6 +530,8 @@ void TMainCommands::CmPrintMap()
     bool ok = false;
     if (mainCommandHooks().printDialog) {
         ok = mainCommandHooks().printDialog(&m_window, printer, false);
+    } else if (NoModal()) {
+        NotShown(QStringLiteral("Print"));
     } else {
         QPrintDialog dialog(&printer, &m_window);
         ok = dialog.exec() == QDialog::Accepted;
@@ -539,6 +569,8 @@ void TMainCommands::CmPrintMap()
 void TMainCommands::CmAnimate()
 {
     ui::AnimateDialog dialog(&m_window);
+    if (!mainCommandHooks().runDialog && NoModal())
+        NotShown(dialog.windowTitle());
     const bool ok = mainCommandHooks().runDialog ? mainCommandHooks().runDialog(&m_window, dialog)
                                                  : !NoModal() && dialog.exec() == QDialog::Accepted;
     if (!ok || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))

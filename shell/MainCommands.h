@@ -95,6 +95,9 @@ struct MainCommandHooks {
     std::function<void(QWidget* parent)> flashWarningTypeDialog;
     std::function<void(QWidget* parent)> errorCheckingDialog;
     std::function<void(QWidget* parent)> zoomStepSizeDialog;
+    // How look-up selections are offered; the plot menus are built again
+    // after OK.
+    std::function<bool(QWidget* parent)> menuStyleDialog;
     std::function<void(QWidget* parent)> transferEffortDialog;
     std::function<void(QWidget* parent)> statisticsDialog;
     std::function<void(QWidget* parent, int tab)> exportUserFormData;

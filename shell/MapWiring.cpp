@@ -4,7 +4,7 @@
 #include "forms/UserFormMapKey.h"
 #include "forms/UserFormPlotMenu.h"
 #include "forms/UserPlotThing.h"
-#include "forms/ui/LookupCheckBoxes.h"
+#include "shell/ui/SmallForms.h"
 #include "forms/ui/UserFormPlotMenus.h"
 #include "map/ui/MapUi.h"
 #include "nav/GpsFixList.h"
@@ -150,18 +150,12 @@ void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
     };
     sources.addUserFormPlotMenus = [](QMenu* menu) { return forms::AddUserFormPlotMenus(menu); };
     sources.displaySettings = DisplaySettings;
+    sources.menuStyleDialog = [](QWidget* parent) { ui::ShowMenuStyleDialog(parent); };
     map::BindMapWindow({hooks.buildPlotMenu, commands.mapCheckTrack, commands.mapNewGpsFix,
                         TheRecentEventDispatch().ports.toMap},
                        std::move(sources));
 
     forms::setPlotChangedHandler([] { RedrawMap(false, true); });
-    forms::setLookupCheckBoxesHandler([](forms::TUserFormInfo& form) {
-        forms::LookupCheckBoxes dialog(MainWindowHandle(), form, [] { RedrawMap(false, true); });
-        if (mainCommandHooks().runDialog)
-            mainCommandHooks().runDialog(MainWindowHandle(), dialog);
-        else if (!NoModal())
-            dialog.exec();
-    });
     forms::setUserPlotPort({[](forms::USERPLOTTHING& item) {
         map::TMapWindow* window = map::TheMapWindow();
         if (!window || !item.form)

@@ -2,6 +2,7 @@
 
 #include "shell/BoardWiring.h"
 #include "shell/ButtonPanelsInstall.h"
+#include "shell/CommandIds.h"
 #include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
 #include "map/ui/MapUi.h"
@@ -25,6 +26,7 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RunMode.h"
 #include "shell/ServiceTable.h"
+#include "shell/SettingsPagesInstall.h"
 #include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/ShowDataWiring.h"
@@ -35,7 +37,9 @@
 #include "settings/ProgramSettings.h"
 #include "store/ui/QtDbMessageSink.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QMenuBar>
 #include "settings/ProgramSettings.h"
 
 #include <QFileInfo>
@@ -121,6 +125,40 @@ void ArmQuitTimer(TVelmarApp& app)
         ArmQuitTimer(app, ms);
 }
 
+// Test hook: once the main window is up, run the commands of
+// VELMAR_RUN_COMMANDS (ids separated by commas, or "menu" for every item of
+// the menu bar but Exit) one after another, as if chosen from the menu.
+// Each is logged before it runs, so a script sees what it opened.
+void RunScriptedCommands(TVelmarApp& app)
+{
+    const QString list = qEnvironmentVariable("VELMAR_RUN_COMMANDS");
+    if (list.isEmpty())
+        return;
+    constexpr int PollMs = 50;
+    QTimer::singleShot(PollMs, &app, [&app, list] {
+        QWidget* frame = app.GetMainWindow();
+        if (!frame || !frame->isVisible()) {
+            RunScriptedCommands(app);
+            return;
+        }
+        std::vector<std::pair<int, QString>> commands;
+        if (list == QLatin1String("menu")) {
+            if (auto* bar = frame->findChild<QMenuBar*>())
+                for (QAction* action : bar->findChildren<QAction*>())
+                    if (const int id = action->data().toInt(); id != 0 && id != Command::Exit)
+                        commands.emplace_back(id, action->text());
+        } else {
+            for (const QString& id : list.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                commands.emplace_back(id.trimmed().toInt(), QString());
+        }
+        for (const auto& [id, text] : commands) {
+            qCInfo(shellLog).noquote() << "command" << id << text;
+            app.ProcessCommand(id);
+        }
+        qCInfo(shellLog) << "commands done";
+    });
+}
+
 } // namespace
 
 bool StartProgramDetached(const QString& programPath, const QStringList& arguments)
@@ -193,6 +231,7 @@ int VelmarMain(int argc, char** argv)
     forms::BindUserForms(mainWindowHooks(), shellHooks());
     forms::InstallButtonPanels();
     BindHelpAndAbout(shellHooks());
+    BindSettingsPages(mainCommandHooks());
     map::BindMap({mainWindowHooks().makeMap, mainWindowHooks().loadMapFile, mainWindowHooks().dbReadStaticObjects,
                   mainCommandHooks().redrawMap, mainCommandHooks().printMap},
                  {[] { return int(RunMode); },
@@ -211,6 +250,7 @@ int VelmarMain(int argc, char** argv)
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
     ArmQuitTimer(app);
+    RunScriptedCommands(app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
     QTimer::singleShot(0, &app, [] { ReportServiceBindings(mainWindowHooks(), mainCommandHooks(), shellHooks()); });
     const int result = app.Run();

@@ -127,9 +127,13 @@ TMyButton::TMyButton(QWidget* parent, int id, const QString& text, int x, int y,
 void TMyButton::mousePressEvent(QMouseEvent* e)
 {
     if (e->button() == Qt::RightButton) {
-        if (m_reportRightClick) {
-            if (auto* target = dynamic_cast<StatusPopupTarget*>(parentWidget()))
+        // A panel between the button and the main window (the detector
+        // panel) passes the request on to its parent.
+        for (QWidget* w = m_reportRightClick ? parentWidget() : nullptr; w; w = w->parentWidget()) {
+            if (auto* target = dynamic_cast<StatusPopupTarget*>(w)) {
                 target->EvStatusPopup(ControlIdOf(this), e->globalPosition().toPoint());
+                break;
+            }
         }
         return;
     }

@@ -1,110 +1,123 @@
 #include "forms/ui/LookupCheckBoxes.h"
 
-#include "forms/UserFormInfo.h"
 #include "forms/UserFormPlotMenu.h"
-#include "widgets/MyControls.h"
 
 #include <QCheckBox>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace velmar::forms {
 
 namespace {
 
-constexpr int ScreenReserve = 50;
-constexpr int BoxWidthChars = 22;
-constexpr int MaxTextChars = 38;
+// The desktop's height less the room the task bar takes.
+constexpr int kScreenMargin = 50;
+constexpr int kExtraRows = 5;
+constexpr int kBoxWidthChars = 22;
+constexpr int kLeftChars = 3;
+constexpr int kMarginChars = 6;
+constexpr int kButtonWidthChars = 10;
+
+QPushButton* button(QWidget* parent, const QString& text, const char* name)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QLatin1String(name));
+    return b;
+}
 
 } // namespace
 
-LookupCheckBoxes::LookupCheckBoxes(QWidget* parent, TUserFormInfo& form, std::function<void()> plotChanged,
-                                   int screenHeight)
-    : QDialog(parent)
-    , m_form(form)
-    , m_plotChanged(std::move(plotChanged))
+LookupGrid LookupCheckBoxGrid(int items, int pitch, int usableHeight)
 {
-    setWindowTitle(QStringLiteral("Select %1 to plot").arg(form.FormName));
-    const QFontMetrics metrics(font());
-    const int h = metrics.height();
-    const int w = metrics.averageCharWidth();
-    const int s = h + h / 2;
-    if (screenHeight <= 0) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        screenHeight = screen ? screen->geometry().height() : 768;
-    }
-    const int d = screenHeight - ScreenReserve;
+    LookupGrid g;
+    if (items <= 0)
+        return g;
+    const int needed = (items + kExtraRows) * pitch;
+    g.columns = 1;
+    while (needed / g.columns > usableHeight && g.columns < items)
+        ++g.columns;
+    g.rows = (items + g.columns - 1) / g.columns;
+    return g;
+}
+
+LookupCheckBoxes::LookupCheckBoxes(QWidget* parent, TUserFormInfo& form, std::function<void()> changed)
+    : QDialog(parent), m_form(form), m_changed(std::move(changed))
+{
+    setWindowTitle(tr("Select %1 to plot").arg(form.FormName));
+    QPushButton* ok = button(this, tr("Ok"), "Ok");
+    QPushButton* cancel = button(this, tr("Cancel"), "Cancel");
+    QPushButton* apply = button(this, tr("Apply"), "Apply");
+    const QFontMetrics fm(cancel->font());
+    const int h = fm.height();
+    const int w = fm.averageCharWidth();
+    const int pitch = h + h / 2;
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const QRect desktop = screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+    const int usable = desktop.height() - kScreenMargin;
 
     std::vector<const PlotMenuItem*> items;
     for (const PlotMenuItem& item : PlotMenuOf(form))
-        if (!item.text.isEmpty())
+        if (item.kind != PlotMenuItem::Separator && !item.text.isEmpty())
             items.push_back(&item);
-    const int n = int(items.size());
-    int k = 1;
-    while ((n + 5) * s / k > d && k < n)
-        ++k;
-    m_columns = k;
-    const int rows = n > 0 ? (n + k - 1) / k : 0;
+    m_grid = LookupCheckBoxGrid(int(items.size()), pitch, usable);
 
     int lowest = h;
-    for (int i = 0; i < n; ++i) {
-        const int column = rows > 0 ? i / rows : 0;
-        const int row = rows > 0 ? i % rows : 0;
-        auto* box = new QCheckBox(items[std::size_t(i)]->text.left(MaxTextChars), this);
-        shell::SetControlId(box, items[std::size_t(i)]->id);
-        const int y = h + row * s;
-        box->setGeometry(3 * w + column * BoxWidthChars * w, y, BoxWidthChars * w, h);
+    for (int i = 0; i < int(items.size()); ++i) {
+        const int column = m_grid.rows > 0 ? i / m_grid.rows : 0;
+        const int row = m_grid.rows > 0 ? i % m_grid.rows : 0;
+        auto* box = new QCheckBox(items[std::size_t(i)]->text.left(MaxBoxText), this);
+        box->setObjectName(QString::number(items[std::size_t(i)]->id));
+        const int y = h + row * pitch;
+        box->setGeometry(kLeftChars * w + column * kBoxWidthChars * w, y, kBoxWidthChars * w, h);
         box->setChecked(items[std::size_t(i)]->checked);
         lowest = std::max(lowest, y);
     }
     const int buttonsY = lowest + 2 * (h / 2) + h;
-    const int buttonWidth = 10 * w;
-    int x = 3 * w;
-    const auto button = [&](const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setGeometry(x, buttonsY, buttonWidth, 2 * h);
-        x += buttonWidth + 2 * w;
-        return b;
-    };
-    connect(button(QStringLiteral("Ok")), &QPushButton::clicked, this, [this] {
-        Apply();
-        accept();
-    });
-    connect(button(QStringLiteral("Cancel")), &QPushButton::clicked, this, &QDialog::reject);
-    QPushButton* apply = button(QStringLiteral("Apply"));
-    shell::SetControlId(apply, LookupApplyId);
-    connect(apply, &QPushButton::clicked, this, [this] { Apply(); });
-    setFixedSize(std::max(k * BoxWidthChars * w + 6 * w, x + 5), std::max((rows + 5) * s, buttonsY + 3 * h));
+    int x = kLeftChars * w;
+    for (QPushButton* b : {ok, cancel, apply}) {
+        b->setGeometry(x, buttonsY, kButtonWidthChars * w, 2 * h);
+        x += (kButtonWidthChars + 2) * w;
+    }
+    const int width = std::max(m_grid.columns * kBoxWidthChars * w + kMarginChars * w, x + 5);
+    const int height = std::max((m_grid.rows + kExtraRows) * pitch, buttonsY + 3 * h);
+    resize(width, height);
+    move(desktop.left() + (desktop.width() - width) / 2, desktop.top() + (usable - height) / 2);
+
+    ok->setDefault(true);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(apply, &QPushButton::clicked, this, [this] { ApplyBoxes(); });
 }
 
-QCheckBox* LookupCheckBoxes::BoxFor(int id) const
+QCheckBox* LookupCheckBoxes::Box(int id) const
 {
-    for (QCheckBox* box : findChildren<QCheckBox*>())
-        if (shell::ControlIdOf(box) == id)
-            return box;
-    return nullptr;
+    return findChild<QCheckBox*>(QString::number(id));
 }
 
-int LookupCheckBoxes::Apply()
+bool LookupCheckBoxes::ApplyBoxes()
 {
-    int changed = 0;
-    for (const PlotMenuItem& item : std::vector<PlotMenuItem>(PlotMenuOf(m_form))) {
-        if (item.text.isEmpty())
+    int changes = 0;
+    for (const PlotMenuItem& item : PlotMenuOf(m_form)) {
+        if (item.kind == PlotMenuItem::Separator || item.text.isEmpty())
             continue;
-        QCheckBox* box = BoxFor(item.id);
-        if (!box)
-            continue;
-        if (box->isChecked() != item.checked)
-            ++changed;
-        SetPlotMenuCheck(m_form, item.id, box->isChecked());
+        if (const QCheckBox* box = Box(item.id))
+            changes += SetPlotMenuCheck(m_form, item.id, box->isChecked()) ? 1 : 0;
     }
-    if (changed > 0) {
-        ReadPlotMenu(m_form);
-        if (m_plotChanged)
-            m_plotChanged();
-    }
-    return changed;
+    if (changes == 0)
+        return false;
+    ReadPlotMenu(m_form);
+    if (m_changed)
+        m_changed();
+    return true;
+}
+
+void LookupCheckBoxes::accept()
+{
+    ApplyBoxes();
+    QDialog::accept();
 }
 
 } // namespace velmar::forms

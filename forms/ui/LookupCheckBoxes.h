@@ -1,39 +1,52 @@
 #pragma once
-// LookupCheckBoxes: "Select <form> to plot", the user form's plot menu as
-// one check box per item (separators left out), in as many columns as the
-// screen height needs, with "Ok", "Cancel" and "Apply". The menu's ticks are
-// the data: Apply (and Ok) copies the boxes into them, and when any changed
-// the form reads its plot choices again and the map is told to redraw.
+// "Select To Plot": a user form's plot choices as one check box per item of
+// its plot menu, in as many columns as the screen height needs, with "Ok",
+// "Cancel" and "Apply". The menu's ticks are the data: "Apply" and "Ok" put
+// the boxes into the ticks, and when any tick changed the form re-reads its
+// plot flags and the map is told to draw again.
 //
-// User-interface thread only; run modally by its caller.
+// User-interface thread only.
+#include "forms/UserFormInfo.h"
+
 #include <QDialog>
 
 #include <functional>
 
 class QCheckBox;
+class QPushButton;
 
 namespace velmar::forms {
 
-class TUserFormInfo;
-
-inline constexpr int LookupApplyId = 37010;
+// Columns and rows of check boxes for items boxes at a row pitch, on a
+// screen of usable height: the fewest columns with (items + 5) x pitch /
+// columns not above the height, each filled top to bottom.
+struct LookupGrid {
+    int columns = 1;
+    int rows = 0;
+};
+LookupGrid LookupCheckBoxGrid(int items, int pitch, int usableHeight);
 
 class LookupCheckBoxes : public QDialog {
     Q_OBJECT
 public:
-    // screenHeight: the desktop's height (0: the screen's).
-    LookupCheckBoxes(QWidget* parent, TUserFormInfo& form, std::function<void()> plotChanged, int screenHeight = 0);
+    static constexpr int IdApply = 37010;
+    static constexpr int MaxBoxText = 38;
 
-    // Copies the boxes into the menu; returns how many ticks changed.
-    int Apply();
+    // changed: the map draws the form's records again.
+    LookupCheckBoxes(QWidget* parent, TUserFormInfo& form, std::function<void()> changed);
+
     // The box of a menu item's id, or null.
-    QCheckBox* BoxFor(int id) const;
-    int Columns() const { return m_columns; }
+    QCheckBox* Box(int id) const;
+    LookupGrid Grid() const { return m_grid; }
+
+    // The boxes into the menu; true when any tick changed.
+    bool ApplyBoxes();
+    void accept() override;
 
 private:
     TUserFormInfo& m_form;
-    std::function<void()> m_plotChanged;
-    int m_columns = 1;
+    std::function<void()> m_changed;
+    LookupGrid m_grid;
 };
 
 } // namespace velmar::forms

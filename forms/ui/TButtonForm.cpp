@@ -11,6 +11,7 @@
 #include "platform/Folders.h"
 #include "widgets/MyControls.h"
 #include "platform/RunMode.h"
+#include "platform/SerialPortList.h"
 #include "platform/WindowMessage.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
@@ -667,7 +668,8 @@ void TButtonForm::OpenButtonSerialPort(int r)
     // dropped silently.
     if (!error.isEmpty()) {
         qCWarning(panelLog) << "serial port" << row.Name << "of" << m_panelName << "not opened:" << error;
-        store::DbMessage(this, row.Name, QString::fromLatin1(kCantOpenCommPortCaption), store::DbIcon::Stop);
+        store::DbMessage(this, platform::isWindowsPortName(row.Name) ? error : row.Name,
+                         QString::fromLatin1(kCantOpenCommPortCaption), store::DbIcon::Stop);
     }
 }
 

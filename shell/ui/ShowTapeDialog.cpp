@@ -38,19 +38,21 @@ ShowTapeDialog::ShowTapeDialog(int recorderCount, std::function<void(int)> setRe
 
 bool ShowTapeDialog::StoreSettings()
 {
+    // Both counts are checked before either is taken: a refused camera count
+    // never leaves a new recorder count behind.
     const int slotCount = LeadingIntegerOf(m_slots->text(), EditLimit - 1);
     if (slotCount < 0 || slotCount > MaxCount) {
         Message(tr("Number of Mavrels is out of range (0 to 255)"));
         return false;
     }
-    if (m_setRecorderCount)
-        m_setRecorderCount(slotCount);
-    TheProgramSettings.IdSoundCardsByName = m_soundCards->isChecked();
     const int cameras = LeadingIntegerOf(m_cameras->text(), EditLimit - 1);
     if (cameras < 0 || cameras > MaxCount) {
         Message(tr("Number of Kelvors is out of range (0 to 255)"));
         return false;
     }
+    if (m_setRecorderCount)
+        m_setRecorderCount(slotCount);
+    TheProgramSettings.IdSoundCardsByName = m_soundCards->isChecked();
     TheProgramSettings.NGrabbers = uint8_t(cameras);
     TheProgramSettings.IdCamerasByName = m_camerasByName->isChecked();
     return true;

@@ -587,6 +587,21 @@ TEST_F(ButtonPanelTest, PortThatCannotOpenIsReportedAndThePanelWorks)
     EXPECT_EQ(log(QStringLiteral("Bad")).size(), 1);
 }
 
+// A port named as on Windows is kept as stored and refused with a message
+// that says why and what to choose instead.
+TEST_F(ButtonPanelTest, AWindowsPortNameIsRefusedWithAClearMessage)
+{
+    definePanel(QStringLiteral("Old"), {{1, "SERIALPORT", "COM3", {}},
+                                        {2, "BUTTON", "Send", "\"Code\"='S', \"SerialCommand\"='X'"}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].caption, QString::fromLatin1(kCantOpenCommPortCaption));
+    EXPECT_TRUE(sink.messages[0].text.startsWith(QStringLiteral("COM3 is the name of a Windows serial port")))
+        << sink.messages[0].text.toStdString();
+    EXPECT_EQ(p->Rows()[0].Name, QStringLiteral("COM3"));
+}
+
 // A WAV file of 16-bit mono samples, written by hand so that the reader is
 // checked against the format rather than against itself.
 void writeWav(const QString& file, int frames, int sampleRate = 8000)

@@ -10,6 +10,7 @@
 #include "forms/UserFormPlotMenu.h"
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormPlotMenus.h"
+#include "forms/ui/LookupCheckBoxes.h"
 #include "widgets/MainLayout.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/ShellHooks.h"
@@ -23,6 +24,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QCheckBox>
 #include <QMenu>
 #include <QTabBar>
 #include <QTemporaryDir>
@@ -315,35 +317,70 @@ TEST_F(FormListTest, TheMapOffersEachFormsPlotMenuWithItsTicks)
     store::TheProgramSettings = saved;
 }
 
-// The look-up check boxes work on the form's plot menu, and the map's key
-// lists what the form plots: "All Species" with the items drawn in colours
-// of their own, then each other chosen control.
-TEST_F(FormListTest, LookupCheckBoxesAndTheMapKeyEntries)
+// The look-up check boxes: one per non-empty menu item, applied to the
+// menu's ticks; an Apply without a change tells the map nothing, and Cancel
+// keeps what an earlier Apply did.
+TEST_F(FormListTest, LookupCheckBoxesWorkOnTheMenuTicks)
+{
+    load();
+    TUserFormInfo* sightings = FindUserForm(QStringLiteral("Sightings"));
+    const auto& items = PlotMenuOf(*sightings);
+    int separators = 0;
+    for (const PlotMenuItem& item : items)
+        separators += item.kind == PlotMenuItem::Separator ? 1 : 0;
+    int redraws = 0;
+    {
+        LookupCheckBoxes boxes(&mainWindow, *sightings, [&] { ++redraws; });
+        EXPECT_EQ(boxes.windowTitle(), QStringLiteral("Select Sightings to plot"));
+        EXPECT_EQ(boxes.findChildren<QCheckBox*>().size(), qsizetype(items.size()) - separators);
+        EXPECT_FALSE(boxes.ApplyBoxes());
+        EXPECT_EQ(redraws, 0);
+        boxes.Box(items[2].id)->setChecked(true);
+        EXPECT_TRUE(boxes.ApplyBoxes());
+        EXPECT_EQ(redraws, 1);
+        EXPECT_TRUE(items[2].checked);
+        EXPECT_TRUE(sightings->FindRowByTitle(QStringLiteral("Species"))->lookup[1].plotSelected);
+        boxes.Box(items[2].id)->setChecked(false);
+        boxes.reject();
+    }
+    EXPECT_TRUE(items[2].checked) << "Cancel keeps the applied choice";
+    LookupCheckBoxes again(&mainWindow, *sightings, [&] { ++redraws; });
+    EXPECT_TRUE(again.Box(items[2].id)->isChecked());
+    SetPlotMenuCheck(*sightings, items[2].id, false);
+    ReadPlotMenu(*sightings);
+}
+
+TEST(LookupCheckBoxGrid, ColumnsForTheScreenHeight)
+{
+    struct Row {
+        int items, pitch, height, columns, rows;
+    };
+    for (const Row& r : {Row{10, 20, 700, 1, 10}, Row{0, 20, 700, 1, 0}, Row{60, 20, 700, 2, 30},
+                         Row{100, 20, 700, 3, 34}, Row{5, 20, 50, 4, 2}})
+        EXPECT_EQ((std::pair{LookupCheckBoxGrid(r.items, r.pitch, r.height).columns,
+                             LookupCheckBoxGrid(r.items, r.pitch, r.height).rows}),
+                  (std::pair{r.columns, r.rows}))
+            << r.items << " items";
+}
+
+// The map's key lists what the form plots: "All Species" with the items
+// drawn in colours of their own, then each other chosen control.
+TEST_F(FormListTest, MapKeyEntriesListWhatTheFormPlots)
 {
     load();
     TUserFormInfo* sightings = FindUserForm(QStringLiteral("Sightings"));
     const auto& items = PlotMenuOf(*sightings);
     EXPECT_TRUE(UserFormKeyEntries({sightings}).empty()) << "nothing chosen, nothing listed";
-    int redraws = 0;
-    LookupCheckBoxes boxes(nullptr, *sightings, [&] { ++redraws; }, 2000);
-    EXPECT_EQ(boxes.windowTitle(), QStringLiteral("Select Sightings to plot"));
-    EXPECT_EQ(boxes.Columns(), 1);
-    ASSERT_NE(boxes.BoxFor(items[0].id), nullptr);
-    EXPECT_EQ(boxes.BoxFor(items[1].id), nullptr) << "a separator gets no box";
-    EXPECT_EQ(boxes.Apply(), 0);
-    EXPECT_EQ(redraws, 0) << "no change, no redraw";
-    boxes.BoxFor(items[0].id)->setChecked(true);
-    boxes.BoxFor(items[4].id)->setChecked(true);
-    EXPECT_EQ(boxes.Apply(), 2);
-    EXPECT_EQ(redraws, 1);
-    EXPECT_TRUE(items[0].checked);
+    SetPlotMenuCheck(*sightings, items[0].id, true);
+    SetPlotMenuCheck(*sightings, items[4].id, true);
+    ReadPlotMenu(*sightings);
     QStringList texts;
     for (const FormKeyEntry& e : UserFormKeyEntries({sightings}))
         texts << e.text;
     EXPECT_EQ(texts, (QStringList{"All Species", "Harbour porpoise", "Range"}));
-    // Many items on a short screen spread over columns.
-    LookupCheckBoxes narrow(nullptr, *sightings, {}, 80);
-    EXPECT_GT(narrow.Columns(), 1);
+    SetPlotMenuCheck(*sightings, items[0].id, false);
+    SetPlotMenuCheck(*sightings, items[4].id, false);
+    ReadPlotMenu(*sightings);
 }
 
 TEST_F(FormListTest, ButtonEditorListsFormsAndTheirFields)

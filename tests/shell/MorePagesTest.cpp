@@ -171,8 +171,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TapeCase{"slots 256", "256", "1", "Number of Mavrels is out of range (0 to 255)", -1, 1},
                       TapeCase{"slots 999", "999", "1", "Number of Mavrels is out of range (0 to 255)", -1, 1},
                       TapeCase{"negative slots", "-1", "1", "Number of Mavrels is out of range (0 to 255)", -1, 1},
-                      TapeCase{"cameras out of range keeps new slots", "3", "300",
-                               "Number of Kelvors is out of range (0 to 255)", 3, 1}));
+                      TapeCase{"cameras out of range stores no slots either", "3", "300",
+                               "Number of Kelvors is out of range (0 to 255)", -1, 1}));
 
 // --------------------------------------------------------------- Show times
 

@@ -238,6 +238,13 @@ TEST(MyButton, RightClickReportsToParentOnlyWhenAsked)
     QTest::mouseClick(reporting, Qt::RightButton, {}, QPoint(5, 5));
     EXPECT_EQ(parent.id, 31142);
     EXPECT_EQ(parent.point, reporting->mapToGlobal(QPoint(5, 5)));
+
+    // A status button on a panel inside the window reaches the window.
+    auto* panel = new QWidget(&parent);
+    auto* inner = new TMyButton(panel, 31026, "Porpoise", 0, 0, 80, 24, false, true);
+    panel->show();
+    QTest::mouseClick(inner, Qt::RightButton, {}, QPoint(3, 3));
+    EXPECT_EQ(parent.id, 31026);
 }
 
 TEST(Lookups, FindByIdAndClass)

@@ -434,7 +434,22 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
             if (at >= 0)
                 pages << QString::fromUtf8(line.mid(at + marker.size())).trimmed();
         }
-        EXPECT_EQ(pages, FirstRunPages + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
+        // The real program has the map's page too, after the database's.
+        QStringList expected = FirstRunPages;
+        expected.insert(1, QStringLiteral("Select Map File (optional)"));
+        EXPECT_EQ(pages, expected + QStringList{QStringLiteral("Output Database")}) << output.toStdString();
+        // The GPS form comes first, before the wizard's pages.
+        const qsizetype gps = output.indexOf("form: GPS Settings ended with OK");
+        EXPECT_GE(gps, 0) << output.toStdString();
+        EXPECT_LT(gps, output.indexOf("start-up page:")) << output.toStdString();
+
+        // The next start takes the block as it stands: no set-up again.
+        const Ended next = RunToEnd(env);
+        ASSERT_TRUE(next.ended) << next.output.toStdString();
+        EXPECT_EQ(next.code, 0) << next.output.toStdString();
+        EXPECT_FALSE(next.output.contains("Programme Setup")) << next.output.toStdString();
+        EXPECT_FALSE(next.output.contains("form: GPS Settings")) << next.output.toStdString();
+        EXPECT_TRUE(next.output.contains("start-up page: Output Database")) << next.output.toStdString();
     }
 }
 
