@@ -4,15 +4,17 @@
 #include "forms/UserFormMapKey.h"
 #include "forms/UserFormPlotMenu.h"
 #include "forms/UserPlotThing.h"
-#include "shell/ui/SmallForms.h"
+#include "forms/ui/THeardForm.h"
 #include "forms/ui/UserFormPlotMenus.h"
 #include "map/ui/MapUi.h"
 #include "nav/GpsFixList.h"
+#include "nav/HeardSpecies.h"
 #include "nav/RecentEventDispatch.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/TV2000Window.h"
+#include "shell/ui/SmallForms.h"
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/SettingsSheet.h"
 
@@ -127,6 +129,10 @@ void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
     map::MapWindowSources sources;
     sources.plot.userRecords = PlottedRecords;
     sources.plot.effortLine = EffortLine;
+    sources.plot.heardPlotStyle = [](const nav::THINGHEARD& thing) -> std::optional<int32_t> {
+        const nav::HeardSpeciesList::PlotStyle style = nav::HeardFormPlotStyle(thing);
+        return style.plotted ? std::optional<int32_t>(style.colour) : std::nullopt;
+    };
     sources.effortSource = [] { return mainCommandHooks().effortSourceIndex ? mainCommandHooks().effortSourceIndex() : -1; };
     sources.effortControl = []() -> std::optional<map::KeyEffortControl> {
         const std::optional<forms::EffortKeyControl> c = forms::EffortKeyControlOf(forms::FindEffortForm());
@@ -149,6 +155,7 @@ void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
         return out;
     };
     sources.addUserFormPlotMenus = [](QMenu* menu) { return forms::AddUserFormPlotMenus(menu); };
+    sources.addHeardPlotMenu = [](QMenu* acoustic) { forms::AddHeardFormPlotMenu(acoustic); };
     sources.displaySettings = DisplaySettings;
     sources.menuStyleDialog = [](QWidget* parent) { ui::ShowMenuStyleDialog(parent); };
     map::BindMapWindow({hooks.buildPlotMenu, commands.mapCheckTrack, commands.mapNewGpsFix,
