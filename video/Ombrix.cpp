@@ -1,14 +1,14 @@
 #include "Ombrix.h"
 
 #include "DeviceCatalogue.h"
+#include "DisplayForm.h"
 #include "MediaFormats.h"
 #include "ProcessLog.h"
 #include "StreamConfig.h"
 #include "SyncManager.h"
 
+#include <QDir>
 #include <QLoggingCategory>
-
-#include <gst/app/gstappsink.h>
 
 Q_LOGGING_CATEGORY(lcOmbrix, "velmar.video.component")
 
@@ -50,6 +50,9 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_videoSettings.setDefaults();
     m_audioSettings.setDefaults();
     m_lastUse.load(TRegistry2::rootKeyPath(), true);
+    m_storagePath = QDir::currentPath();
+    setTextOverlay_String(DefaultOverlayTemplate());
+    createWindows();
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
     m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
                                              [this] { TaskStep(); });
@@ -68,6 +71,8 @@ TOmbrix::~TOmbrix()
     m_worker->halt(true);
     m_worker.reset();
     ClearGraph(true);
+    for (auto& form : m_forms)
+        delete form.data();
     m_commands.clear();
     m_events.clear();
     saveVideoSettings();
@@ -264,10 +269,19 @@ void TOmbrix::periodicStep()
     if (m_periodicBusy)
         return;
     m_periodicBusy = true;
-    const qint64 delivered = m_framesDelivered.load();
-    if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
-        m_lastFrameReported = delivered;
-        emit OnFrameProgress(delivered, 0);
+    if (m_frozen.frameGrabber != fg_Disabled) {
+        // A frame handed over by the frame tap: progress, then captures.
+        if (m_frameReady) {
+            takeFrame();
+            frameProgressStep();
+            m_frameReady = false;
+        }
+    } else {
+        const qint64 delivered = m_framesDelivered.load();
+        if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
+            m_lastFrameReported = delivered;
+            emit OnFrameProgress(delivered, 0);
+        }
     }
     m_periodicBusy = false;
 }
@@ -649,6 +663,11 @@ bool TOmbrix::freezeSettings()
     m_frozen.audioRecording = m_audioRecording;
     m_frozen.rateHundredths = int(std::lround(m_frameRate * hundredths));
     m_frozen.subtypeIndex = m_videoSubtype;
+    m_frozen.withoutOverlay = m_captureWithoutOverlay;
+    m_frozen.display = m_videoRenderer != vr_None;
+    if (m_frameGrabber != fg_Disabled)
+        chooseRgbFormat();
+    resetCaptureState();
     m_frozen.frozen = true;
     return true;
 }
@@ -830,29 +849,14 @@ bool TOmbrix::buildPreviewChain()
     GstPad* pin = gst_element_get_static_pad(caps, "src");
     gst_object_unref(caps);
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Preview Queue"), pin);
-    // Frames go to the frame grabber's sink unless neither display nor
-    // grabbing wants them.
+    // Frames pass the frame tap unless neither display nor grabbing wants them.
     const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
-    GstElement* sink = wanted ? m_graph->createFilter("appsink", QStringLiteral("Frame Grabber"))
-                              : m_graph->createFilter("fakesink", QStringLiteral("Null Renderer"));
-    const QString sinkName = wanted ? QStringLiteral("Frame Grabber") : QStringLiteral("Null Renderer");
-    ok = ok && sink && m_graph->addFilter(sink, sinkName);
-    if (ok && wanted) {
-        g_object_set(sink, "sync", FALSE, "max-buffers", 1, "drop", TRUE, nullptr);
-        GstAppSinkCallbacks callbacks{};
-        callbacks.new_sample = [](GstAppSink* appsink, gpointer data) -> GstFlowReturn {
-            // A streaming thread: count and let the sample go; a slow host
-            // drops frames instead of queueing them.
-            if (GstSample* sample = gst_app_sink_pull_sample(appsink))
-                gst_sample_unref(sample);
-            ++static_cast<TOmbrix*>(data)->m_framesDelivered;
-            return GST_FLOW_OK;
-        };
-        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
-    } else if (ok) {
-        g_object_set(sink, "sync", FALSE, nullptr);
-    }
+    if (ok && wanted)
+        ok = buildGrabberChain(pin);
+    GstElement* sink = ok ? m_graph->createFilter("fakesink", QStringLiteral("Null Renderer")) : nullptr;
+    ok = ok && sink && m_graph->addFilter(sink, QStringLiteral("Null Renderer"));
     if (ok) {
+        g_object_set(sink, "sync", FALSE, nullptr);
         GstPad* input = gst_element_get_static_pad(sink, "sink");
         ok = m_graph->connect(pin, input);
         gst_object_unref(input);
@@ -946,9 +950,11 @@ bool TOmbrix::ActivateGraph()
     if (m_currentState == cs_Preview)
         ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bprev"));
     WriteLog(cfBlue, QStringLiteral("end activate graph"));
-    if (ok)
+    if (ok) {
         m_graphState = gs_Active;
-    else if (m_currentState == cs_Preview)
+        m_displayActive = m_frozen.display;
+        layoutDisplays();
+    } else if (m_currentState == cs_Preview)
         Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
     return ok;
 }
@@ -984,8 +990,16 @@ void TOmbrix::ClearGraph(bool endState)
 {
     WriteLog(cfBlue, QStringLiteral("begin clear"));
     m_graphActive = false;
+    hideDisplays();
     if (m_graph && m_graph->exists())
         changeGraphState(GST_STATE_NULL, QStringLiteral("clear"));
+    if (GstElement* tap = m_graph && m_graph->exists()
+                              ? gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Frame Grabber")
+                              : nullptr) {
+        SetFrameTapHandler(tap, nullptr);
+        gst_object_unref(tap);
+    }
+    resetCaptureState();
     m_runState = 0;
     if (endState) {
         m_currentState = cs_Down;
