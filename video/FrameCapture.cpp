@@ -395,7 +395,9 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
 
 void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
 {
-    if (m_destroying || !m_graphActive)
+    // Frames may come while the graph is still starting (a pushed picture
+    // prerolls); they count from the first.
+    if (m_destroying)
         return;
     const qint64 number = ++m_framesDelivered;
     const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(streamTime, 0));

@@ -51,6 +51,7 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_audioSettings.setDefaults();
     m_lastUse.load(TRegistry2::rootKeyPath(), true);
     m_storagePath = QDir::currentPath();
+    m_imagesFolder = m_storagePath;
     setTextOverlay_String(DefaultOverlayTemplate());
     createWindows();
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
@@ -322,6 +323,13 @@ void TOmbrix::processNotifyEvents()
     for (const GraphMessage& m : std::as_const(messages)) {
         if (m.generation != m_generation.load() || m_runState == 0)
             continue; // from a graph that is gone
+        if (!m.error && !isCaptureDeviceSource()) {
+            // The pictures ran out: everything stops.
+            WriteLog(cfBlue, QStringLiteral("end of stream"));
+            StopAll();
+            emit OnPlayerEndOfStream();
+            return;
+        }
         if (m.error && m.fromSource && m.resourceError && isCaptureDeviceSource()) {
             WriteLog(cfRed, QStringLiteral("device lost: ") + m.text);
             ExecuteCommand(WMDeviceLost);
@@ -770,9 +778,11 @@ bool TOmbrix::buildBaseGraph()
     WriteLog(cfBlue, QStringLiteral("creating base graph"));
     if (!BootstrapDone() || !m_frozen.frozen)
         return !Report(true, sevError, QStringLiteral("current params not set"), e_set_filter_graph);
+    if (m_frozen.videoSource == vs_VideoFromImages || m_frozen.videoSource == vs_VideoFromBitmaps)
+        return buildPushSource();
     if (m_frozen.videoSource != vs_VideoCaptureDevice) {
-        // Files, images, bitmaps and external sources are other parts of the
-        // component; a capture device is the one source built here.
+        // Files, streams and external sources are other parts of the
+        // component.
         return !Report(true, sevError, QStringLiteral("video source not available in this version"), e_failed);
     }
     WriteLog(cfBlue, QStringLiteral("creating device graph"));
@@ -856,7 +866,8 @@ bool TOmbrix::buildPreviewChain()
     GstElement* sink = ok ? m_graph->createFilter("fakesink", QStringLiteral("Null Renderer")) : nullptr;
     ok = ok && sink && m_graph->addFilter(sink, QStringLiteral("Null Renderer"));
     if (ok) {
-        g_object_set(sink, "sync", FALSE, nullptr);
+        // A camera paces itself; pictures are shown at their frame rate.
+        g_object_set(sink, "sync", m_frozen.videoSource != vs_VideoCaptureDevice, nullptr);
         GstPad* input = gst_element_get_static_pad(sink, "sink");
         ok = m_graph->connect(pin, input);
         gst_object_unref(input);
@@ -1008,6 +1019,7 @@ void TOmbrix::ClearGraph(bool endState)
     if (m_graph)
         m_graph->clear();
     m_sourceElement = nullptr;
+    m_push.reset();
     m_sourceCaps.clear();
     m_graphState = gs_None;
     m_recordingActive = false;

@@ -22,6 +22,7 @@
 #include "DisplayForm.h"
 #include "FrameOverlay.h"
 #include "FrameTap.h"
+#include "ImageFiles.h"
 #include "LogTypes.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
@@ -59,6 +60,15 @@ enum TWMCommandOrNotification : int {
 // Events queued for delivery, named by what they are (never by who handles
 // them), so a handler shared by several events receives each as itself.
 enum class TEventKind { PreviewStarted, RecordingStarted, ReencodingStarted, PlayerOpened, DeviceLost };
+
+// Progress of a long operation: a percentage (-1 at its start and end), a
+// position (-1 for a refused item) and a text.
+struct TProgressInfo {
+    int Percent = -1;
+    qint64 Position = 0;
+    qint64 Other = 0;
+    QString Text;
+};
 
 // A captured frame as the host receives it; the picture is the host's copy.
 struct TFrameData {
@@ -189,6 +199,26 @@ public:
     TVideoRotation VideoProcessing_Rotation() const { return m_processing.rotation; }
     void setVideoProcessing_Rotation(TVideoRotation r);
 
+    // --- video from images and bitmaps ---
+    QString VideoFromImages_SourceDirectory() const { return m_imagesFolder; }
+    void setVideoFromImages_SourceDirectory(const QString& folder) { m_imagesFolder = folder; }
+    // A name without a folder lies in the component's scratch folder.
+    QString VideoFromImages_TemporaryFile() const { return m_imagesFile; }
+    void setVideoFromImages_TemporaryFile(const QString& name) { m_imagesFile = name; }
+    TFileSort VideoFromImages_BitmapsSortedBy() const { return m_imagesSort; }
+    void setVideoFromImages_BitmapsSortedBy(TFileSort sort);
+    bool VideoFromImages_RepeatIndefinitely() const { return m_imagesRepeat; }
+    void setVideoFromImages_RepeatIndefinitely(bool on) { m_imagesRepeat = on; }
+    // Packs the folder's BMP or JPEG pictures of the first picture's size and
+    // format into the temporary file; true when at least one was written.
+    bool VideoFromImages_CreateSetOfBitmaps();
+    // The host's pictures for vs_VideoFromBitmaps, asked for on the streaming
+    // thread: the first gives the format, each later one a frame (a null
+    // picture or *endOfData ends the video).
+    using BitmapFormatNeeded = std::function<QImage()>;
+    using BitmapNextFrameNeeded = std::function<QImage(bool* endOfData)>;
+    void setVideoFromBitmapsHandlers(BitmapFormatNeeded format, BitmapNextFrameNeeded next);
+
     // --- display windows ---
     TVideoWindow& Display() { return *m_windows[0]; }
     TVideoWindow& DualDisplay() { return *m_windows[1]; }
@@ -301,6 +331,8 @@ signals:
     void OnFrameCaptureCompleted(const velmar::video::TFrameData& frameData, int destType, const QString& fileName,
                                  bool success);
     void OnResizeVideo(int sourceWidth, int sourceHeight);
+    void OnBitmapsLoadingProgress(const velmar::video::TProgressInfo& progressInfo);
+    void OnPlayerEndOfStream();
     void OnColorKeyChange(quint32 colorKey);
     // Display windows: window 0 is the main display, 1 the dual display.
     void OnClick();
@@ -365,6 +397,11 @@ private:
     QString autoFileName(int kind, const QString& extension);
     void resetCaptureState();
     void chooseRgbFormat();
+
+    // Pictures as the source (ImageSource.cpp).
+    bool buildPushSource();
+    QString imagesFilePath() const;
+    void progress(int percent, qint64 position, const QString& text);
 
     // Display windows (Display.cpp).
     void createWindows();
@@ -521,6 +558,17 @@ private:
         TVideoRotation rotation = rt_0_deg;
     } m_processing;
 
+    // Pictures as the source.
+    QString m_imagesFolder;
+    QString m_imagesFile = QStringLiteral("SetOfBitmaps01.dat");
+    TFileSort m_imagesSort = fs_TimeAsc;
+    bool m_imagesRepeat = false;
+    bool m_makingSet = false;
+    BitmapFormatNeeded m_bitmapFormat;
+    BitmapNextFrameNeeded m_bitmapNext;
+    struct PushState;
+    std::shared_ptr<PushState> m_push; // the running graph's source state
+
     // Display windows.
     std::array<std::unique_ptr<TVideoWindow>, 2> m_windows;
     std::array<QPointer<TDisplayForm>, 2> m_forms;
@@ -543,3 +591,4 @@ private:
 } // namespace velmar::video
 
 Q_DECLARE_METATYPE(velmar::video::TFrameData)
+Q_DECLARE_METATYPE(velmar::video::TProgressInfo)

@@ -1,8 +1,9 @@
 // Frames of a test camera through the frame tap, offscreen: the preview
 // window shows them stamped with the time, bursts and single captures reach
 // the host on the user-interface thread, JPEG and BMP files are written, a
-// stalled camera makes the synchronous capture give up in time, and the
-// display window's mouse and key events reach the host.
+// stalled camera makes the synchronous capture give up in time, the
+// display window's mouse and key events reach the host, and the frame tap
+// never reads a frame beyond its buffer.
 #include "video/DisplayForm.h"
 #include "video/Ombrix.h"
 #include "video/PictureCodec.h"
@@ -20,6 +21,8 @@
 #include <QWidget>
 #include <QtEndian>
 #include <gtest/gtest.h>
+
+#include <gst/app/gstappsrc.h>
 
 using namespace velmar::video;
 
@@ -266,4 +269,130 @@ TEST_F(Capture, DisplayWindowEventsReachTheHost)
     EXPECT_EQ(keys.at(1), QChar(27));
     EXPECT_FALSE(m_component->Display().GetBool(vwFullScreen));
     EXPECT_EQ(form->parentWidget(), &panel);
+}
+
+namespace {
+struct CountingHandler : FrameTapHandler {
+    int frames = 0;
+    QSize size;
+    void tapFrame(QImage& frame, qint64) override
+    {
+        ++frames;
+        size = frame.size();
+    }
+};
+} // namespace
+
+TEST(FrameTap, DropsFramesTheirBufferCannotHold)
+{
+    gst_init(nullptr, nullptr);
+    ASSERT_TRUE(RegisterFrameTap());
+    GError* error = nullptr;
+    GstElement* pipeline = gst_parse_launch(
+        "appsrc name=src format=time caps=video/x-raw,format=BGRx,width=4,height=4,framerate=25/1 "
+        "! velmarframetap name=tap ! fakesink",
+        &error);
+    ASSERT_EQ(error, nullptr);
+    GstElement* src = gst_bin_get_by_name(GST_BIN(pipeline), "src");
+    GstElement* tap = gst_bin_get_by_name(GST_BIN(pipeline), "tap");
+    EXPECT_EQ(FrameTapVersion(tap), frameTapVersion);
+    CountingHandler handler;
+    SetFrameTapHandler(tap, &handler);
+    gst_element_set_state(pipeline, GST_STATE_PLAYING);
+    // A buffer of 10 bytes for a 4 x 4 frame of 64, then a whole one.
+    for (gsize size : {gsize(10), gsize(64)}) {
+        GstBuffer* buffer = gst_buffer_new_allocate(nullptr, size, nullptr);
+        gst_buffer_memset(buffer, 0, 0x80, size);
+        GST_BUFFER_PTS(buffer) = 0;
+        EXPECT_EQ(gst_app_src_push_buffer(GST_APP_SRC(src), buffer), GST_FLOW_OK);
+    }
+    gst_app_src_end_of_stream(GST_APP_SRC(src));
+    GstBus* bus = gst_element_get_bus(pipeline);
+    GstMessage* end = gst_bus_timed_pop_filtered(bus, 5 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    ASSERT_NE(end, nullptr);
+    EXPECT_EQ(GST_MESSAGE_TYPE(end), GST_MESSAGE_EOS);
+    gst_message_unref(end);
+    gst_object_unref(bus);
+    EXPECT_EQ(handler.frames, 1) << "only the whole frame reaches the handler";
+    EXPECT_EQ(handler.size, QSize(4, 4));
+    gst_element_set_state(pipeline, GST_STATE_NULL);
+    SetFrameTapHandler(tap, nullptr);
+    gst_object_unref(tap);
+    gst_object_unref(src);
+    gst_object_unref(pipeline);
+}
+
+namespace {
+// A picture red above, blue below, written as a 24-bit BMP file.
+void writeBmp(const QString& name, QSize size)
+{
+    QImage picture(size, QImage::Format_BGR888);
+    picture.fill(Qt::blue);
+    for (int y = 0; y < size.height() / 2; ++y)
+        for (int x = 0; x < size.width(); ++x)
+            picture.setPixelColor(x, y, Qt::red);
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(EncodeBmp(picture));
+}
+} // namespace
+
+TEST_F(Capture, PicturesOfAFolderPlayAsVideo)
+{
+    const QString folder = m_dir.filePath("pictures");
+    QDir().mkpath(folder);
+    writeBmp(folder + "/a.bmp", {32, 24});
+    writeBmp(folder + "/b.bmp", {32, 24});
+    writeBmp(folder + "/c.bmp", {16, 16});
+    QSignalSpy progress(m_component.get(), &TOmbrix::OnBitmapsLoadingProgress);
+    m_component->setVideoFromImages_SourceDirectory(folder);
+    m_component->setVideoFromImages_TemporaryFile(m_dir.filePath("set.dat"));
+    m_component->setVideoFromImages_BitmapsSortedBy(fs_NameAsc);
+    ASSERT_TRUE(m_component->VideoFromImages_CreateSetOfBitmaps());
+    ASSERT_FALSE(progress.isEmpty());
+    EXPECT_EQ(progress.last().at(0).value<TProgressInfo>().Text, "2 bitmaps written to " + m_dir.filePath("set.dat"));
+    bool mismatch = false;
+    for (const QList<QVariant>& p : progress)
+        mismatch = mismatch || p.at(0).value<TProgressInfo>().Text == "SIZE/FORMAT MISMATCH: c.bmp";
+    EXPECT_TRUE(mismatch) << "the picture of another size is left out";
+
+    QSignalSpy ended(m_component.get(), &TOmbrix::OnPlayerEndOfStream);
+    m_component->setVideoSource(vs_VideoFromImages);
+    m_component->setFrameRate(50);
+    m_component->setVideoFromImages_RepeatIndefinitely(true);
+    ASSERT_TRUE(m_component->StartPreview());
+    ASSERT_TRUE(runUntil([&] { return m_component->DeliveredFrames() > 4; })) << "the two pictures loop";
+    QImage frame;
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
+                     [&](const TFrameData& data, int, const QString&, bool) { frame = data.Bitmap; });
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    ASSERT_EQ(frame.size(), QSize(32, 24));
+    EXPECT_EQ(frame.pixelColor(16, 2), QColor(Qt::red)) << "the top row first";
+    EXPECT_EQ(frame.pixelColor(16, 21), QColor(Qt::blue));
+    m_component->StopPreview();
+
+    // Played once, the video ends by itself.
+    m_component->setVideoFromImages_RepeatIndefinitely(false);
+    ASSERT_TRUE(m_component->StartPreview());
+    ASSERT_TRUE(runUntil([&] { return ended.count() == 1; }));
+    EXPECT_EQ(m_component->CurrentState(), cs_Down);
+    EXPECT_EQ(m_component->DeliveredFrames(), 2);
+}
+
+TEST_F(Capture, PicturesFromTheHostPlayAsVideo)
+{
+    int asked = 0;
+    m_component->setVideoFromBitmapsHandlers([] { return QImage(8, 8, QImage::Format_RGB32); },
+                                             [&](bool* endOfData) {
+                                                 *endOfData = ++asked > 3;
+                                                 QImage picture(8, 8, QImage::Format_RGB32);
+                                                 picture.fill(Qt::green);
+                                                 return picture;
+                                             });
+    QSignalSpy ended(m_component.get(), &TOmbrix::OnPlayerEndOfStream);
+    m_component->setVideoSource(vs_VideoFromBitmaps);
+    m_component->setFrameRate(100);
+    ASSERT_TRUE(m_component->StartPreview());
+    ASSERT_TRUE(runUntil([&] { return ended.count() == 1; }));
+    EXPECT_EQ(m_component->DeliveredFrames(), 3);
 }
