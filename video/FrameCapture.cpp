@@ -421,10 +421,18 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
                 break;
             }
             taken = taken || m_captureRequested || m_burstPending;
+            if (m_pauseOnNextFrame) {
+                m_pauseOnNextFrame = false;
+                m_pausedOnFrame = true;
+                taken = true;
+            }
         }
     }
     // Captures carry the overlays unless asked not to; the display always does.
     const bool overlaysFirst = !m_frozen.withoutOverlay;
+    const bool sampleAfterOverlays = m_frozen.sampleVideo == sc_AfterOnDraw;
+    if (m_frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
+        sampleFrame(frame, info);
     if (overlaysFirst)
         drawOverlays(frame, info);
     if (eligible) {
@@ -433,6 +441,8 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     }
     if (!overlaysFirst)
         drawOverlays(frame, info);
+    if (sampleAfterOverlays)
+        sampleFrame(frame, info);
     if (eligible) {
         QMutexLocker locker(&m_frameLock);
         m_published = std::move(m_work);
@@ -475,13 +485,23 @@ void TOmbrix::frameProgressStep()
     emit OnFrameProgress(m_current.info.frameNumber, 0);
     if (!m_grabberSynchrone)
         captureStep();
+    bool pause = false;
+    {
+        QMutexLocker locker(&m_frameLock);
+        pause = std::exchange(m_pausedOnFrame, false);
+    }
+    // The frame just handed over is the one the paused preview holds.
+    if (pause && m_runState == 2)
+        changeGraphState(GST_STATE_PAUSED, QStringLiteral("cspnf"));
     m_inFrameProgress = false;
 }
 
 void TOmbrix::captureStep()
 {
-    if (m_current.image.isNull())
+    if (m_current.image.isNull()) {
+        serveSamples();
         return;
+    }
     bool request = false;
     bool burst = false;
     bool burstOn = false;
@@ -504,6 +524,58 @@ void TOmbrix::captureStep()
         capture(dest, file, true, true);
     else if (burst)
         capture(m_burstType, QString(), burstOn, false);
+    serveSamples();
+}
+
+void TOmbrix::setSampleCapture_Video(TSampleCapture where)
+{
+    if (where >= sc_Disabled && where <= sc_AfterCompression)
+        m_sampleVideo = where;
+}
+
+void TOmbrix::setSampleCapture_Audio(TSampleCapture where)
+{
+    if (where >= sc_Disabled && where <= sc_AfterCompression)
+        m_sampleAudio = where;
+}
+
+void TOmbrix::sampleFrame(const QImage& frame, const TFrameInfo& info)
+{
+    TSampleData sample;
+    sample.ActualDataLength = frame.sizeInBytes();
+    sample.Width = frame.width();
+    sample.Height = frame.height();
+    sample.BitCount = frame.depth();
+    sample.Stride = int(frame.bytesPerLine());
+    sample.Format = QStringLiteral("video/x-raw, format=%1, width=%2, height=%3")
+                        .arg(QLatin1String(TapCapsFormat(m_frozen.rgbFormat)))
+                        .arg(frame.width())
+                        .arg(frame.height());
+    sample.StartTime = info.frameTime;
+    sample.EndTime = info.frameTime;
+    if (!m_frozen.sampleAsync) {
+        // At once, on this thread, over the frame itself.
+        sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(frame.constBits()),
+                                                qsizetype(frame.sizeInBytes()));
+        if (!m_destroying)
+            emit OnSampleCapture_Video(sample);
+        return;
+    }
+    // Only the newest sample waits; a host still busy with one drops others.
+    QMutexLocker locker(&m_sampleLock);
+    sample.Buffer = QByteArray(reinterpret_cast<const char*>(frame.constBits()), qsizetype(frame.sizeInBytes()));
+    m_pendingSample = std::move(sample);
+}
+
+void TOmbrix::serveSamples()
+{
+    std::optional<TSampleData> sample;
+    {
+        QMutexLocker locker(&m_sampleLock);
+        sample.swap(m_pendingSample);
+    }
+    if (sample && !m_destroying)
+        emit OnSampleCapture_Video(*sample);
 }
 
 QString TOmbrix::autoFileName(int kind, const QString& extension)
@@ -580,12 +652,18 @@ void TOmbrix::resetCaptureState()
         QMutexLocker locker(&m_frameLock);
         m_captureRequested = false;
         m_burstPending = false;
+        m_pauseOnNextFrame = false;
+        m_pausedOnFrame = false;
         m_burst.loadForGraph(m_burstCount, m_burstInterval);
         m_published = FrameRecord();
         m_work = FrameRecord();
     }
     m_frameReady = false;
     m_current = FrameRecord();
+    {
+        QMutexLocker locker(&m_sampleLock);
+        m_pendingSample.reset();
+    }
     // A waiting synchronous capture returns without a frame.
     m_syncResult = false;
     m_syncWaiting = false;

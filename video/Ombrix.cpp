@@ -631,6 +631,56 @@ bool TOmbrix::StopRecording()
     return true;
 }
 
+bool TOmbrix::Stop()
+{
+    if (m_currentState == cs_Down)
+        return false;
+    m_previewFailed = false;
+    PostCommand(WMStopGraph);
+    return true;
+}
+
+bool TOmbrix::Cancel()
+{
+    if (m_currentState == cs_Down)
+        return false;
+    ClearGraph(true);
+    return true;
+}
+
+bool TOmbrix::PausePreview()
+{
+    if (!CheckState(as_Preview, sevError, true) || m_runState != 2)
+        return false;
+    if (m_frozen.frameGrabber != fg_Disabled) {
+        // The next frame that reaches the frame grabber is the one held.
+        QMutexLocker locker(&m_frameLock);
+        m_pauseOnNextFrame = true;
+        return true;
+    }
+    changeGraphState(GST_STATE_PAUSED, QStringLiteral("pause preview"));
+    return true;
+}
+
+bool TOmbrix::ResumePreview()
+{
+    if (!CheckState(as_Preview, sevError, true) || m_runState != 1)
+        return false;
+    changeGraphState(GST_STATE_PLAYING, QStringLiteral("resume preview"));
+    return true;
+}
+
+bool TOmbrix::ResetPreview()
+{
+    TDevices* catalogue = VideoDeviceCatalogue();
+    if (isCaptureDeviceSource() && m_videoDevice >= (catalogue ? catalogue->count() : 0))
+        return !Report(true, sevError, QStringLiteral("video device index out of range"), e_index_out_of_range);
+    if (m_currentState != cs_Preview || m_runState != 2)
+        return false;
+    changeGraphState(GST_STATE_PAUSED, QStringLiteral("reset"));
+    return changeGraphState(GST_STATE_PLAYING, QStringLiteral("reset"));
+}
+
 void TOmbrix::RefreshPreview(const QString& reason)
 {
     if (!m_autoRefreshPreview || m_videoDevice < 0)
@@ -673,6 +723,8 @@ bool TOmbrix::freezeSettings()
     m_frozen.subtypeIndex = m_videoSubtype;
     m_frozen.withoutOverlay = m_captureWithoutOverlay;
     m_frozen.display = m_videoRenderer != vr_None;
+    m_frozen.sampleVideo = m_sampleVideo;
+    m_frozen.sampleAsync = m_sampleAsync;
     if (m_frameGrabber != fg_Disabled)
         chooseRgbFormat();
     resetCaptureState();

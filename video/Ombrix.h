@@ -70,6 +70,15 @@ struct TProgressInfo {
     QString Text;
 };
 
+// A media sample handed to the host: valid only during the event.
+struct TSampleData {
+    QByteArray Buffer; // the sample's bytes
+    qint64 ActualDataLength = 0;
+    QString Format;    // the media type, as caps text
+    int Width = 0, Height = 0, BitCount = 0, Stride = 0;
+    qint64 StartTime = 0, EndTime = 0; // 100-ns units
+};
+
 // A captured frame as the host receives it; the picture is the host's copy.
 struct TFrameData {
     QImage Bitmap;
@@ -156,6 +165,16 @@ public:
     // The longest CaptureFrameSyncTo waits for its frame.
     int CaptureFrameSyncTimeOutMs() const { return m_syncTimeOutMs; }
     void setCaptureFrameSyncTimeOutMs(int ms);
+    // Video samples for the host as they pass the frame grabber (after the
+    // overlays with sc_AfterOnDraw); audio samples are not offered.
+    TSampleCapture SampleCapture_Video() const { return m_sampleVideo; }
+    void setSampleCapture_Video(TSampleCapture where);
+    TSampleCapture SampleCapture_Audio() const { return m_sampleAudio; }
+    void setSampleCapture_Audio(TSampleCapture where);
+    // On: the newest sample reaches the host on the worker's thread (others
+    // are dropped); off: every sample, at once on the streaming thread.
+    bool SampleCaptureAsyncEvent() const { return m_sampleAsync; }
+    void setSampleCaptureAsyncEvent(bool on) { m_sampleAsync = on; }
     QString Last_CaptureFrameTo_FileName() const { return m_lastCaptureFile; }
     QString Last_BurstFrameCapture_FileName() const { return m_lastBurstFile; }
 
@@ -274,6 +293,16 @@ public:
     bool StopPreview();
     bool StartRecording();
     bool StopRecording();
+    // Stops whatever runs; false when idle.
+    bool Stop();
+    // Clears the graph at once, without the completion events.
+    bool Cancel();
+    // The preview holds its last frame (the frame grabber's, when one runs)
+    // until ResumePreview.
+    bool PausePreview();
+    bool ResumePreview();
+    // Stops and runs the same preview graph again.
+    bool ResetPreview();
     // Starts the preview again when a setting that needs a new graph changed.
     void RefreshPreview(const QString& reason);
     // A frame for the host: at once when the graph is paused, else from the
@@ -331,6 +360,7 @@ signals:
     void OnFrameCaptureCompleted(const velmar::video::TFrameData& frameData, int destType, const QString& fileName,
                                  bool success);
     void OnResizeVideo(int sourceWidth, int sourceHeight);
+    void OnSampleCapture_Video(const velmar::video::TSampleData& sampleData);
     void OnBitmapsLoadingProgress(const velmar::video::TProgressInfo& progressInfo);
     void OnPlayerEndOfStream();
     void OnColorKeyChange(quint32 colorKey);
@@ -396,6 +426,8 @@ private:
     void capture(TFrameCaptureDest dest, QString fileName, bool save, bool isRequest);
     QString autoFileName(int kind, const QString& extension);
     void resetCaptureState();
+    void sampleFrame(const QImage& frame, const TFrameInfo& info);
+    void serveSamples();
     void chooseRgbFormat();
 
     // Pictures as the source (ImageSource.cpp).
@@ -447,6 +479,8 @@ private:
         TFrameGrabberRGBFormat rgbFormat = fgf_Default;
         bool withoutOverlay = false;
         bool display = false;
+        TSampleCapture sampleVideo = sc_Disabled;
+        bool sampleAsync = true;
     } m_frozen;
 
     // State.
@@ -529,12 +563,21 @@ private:
     BurstSchedule m_burst;         // under the frame lock
     bool m_burstPending = false;   // under the frame lock
     bool m_captureRequested = false; // under the frame lock
+    bool m_pauseOnNextFrame = false; // under the frame lock
+    bool m_pausedOnFrame = false;    // under the frame lock
     TFrameCaptureDest m_requestDest = fc_TBitmap;
     QString m_requestFile;
     std::atomic<bool> m_syncWaiting{false};
     std::atomic<bool> m_syncResult{false};
     bool m_inSyncCapture = false;
     bool m_inFrameProgress = false;
+
+    // Video samples for the host; the pending one under the sample lock.
+    TSampleCapture m_sampleVideo = sc_Disabled;
+    TSampleCapture m_sampleAudio = sc_Disabled;
+    bool m_sampleAsync = true;
+    QMutex m_sampleLock;
+    std::optional<TSampleData> m_pendingSample;
 
     // Overlays: the template in use and its values, copied per frame under
     // the overlay lock.
@@ -592,3 +635,4 @@ private:
 
 Q_DECLARE_METATYPE(velmar::video::TFrameData)
 Q_DECLARE_METATYPE(velmar::video::TProgressInfo)
+Q_DECLARE_METATYPE(velmar::video::TSampleData)

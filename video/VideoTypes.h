@@ -30,5 +30,6 @@ enum TVideoRotation : int {
     rt_0_deg, rt_90_deg, rt_180_deg, rt_270_deg, rt_0_deg_mirror, rt_90_deg_mirror, rt_180_deg_mirror, rt_270_deg_mirror
 };
 enum TLogoLayout : int { lg_Centered, lg_Stretched, lg_Repeated };
+enum TSampleCapture : int { sc_Disabled, sc_Unsplitted, sc_Native, sc_AfterOnDraw, sc_AfterCompression };
 
 } // namespace velmar::video

@@ -396,3 +396,45 @@ TEST_F(Capture, PicturesFromTheHostPlayAsVideo)
     ASSERT_TRUE(runUntil([&] { return ended.count() == 1; }));
     EXPECT_EQ(m_component->DeliveredFrames(), 3);
 }
+
+TEST_F(Capture, PausedPreviewHoldsItsFrame)
+{
+    QSignalSpy completed(m_component.get(), &TOmbrix::OnFrameCaptureCompleted);
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(m_component->PausePreview());
+    runUntil([] { return false; }, 300);
+    const qint64 held = m_component->DeliveredFrames();
+    runUntil([] { return false; }, 300);
+    EXPECT_EQ(m_component->DeliveredFrames(), held) << "no frames while paused";
+    EXPECT_FALSE(m_component->PausePreview()) << "already paused";
+    EXPECT_TRUE(m_component->CaptureFrameTo(fc_TBitmap, QString()));
+    EXPECT_EQ(completed.count(), 1) << "at once, from the held frame";
+    ASSERT_TRUE(m_component->ResumePreview());
+    EXPECT_TRUE(runUntil([&] { return m_component->DeliveredFrames() > held + 2; }));
+}
+
+TEST_F(Capture, VideoSamplesReachTheHost)
+{
+    QList<TSampleData> samples;
+    QList<bool> onUiThread;
+    QObject::connect(m_component.get(), &TOmbrix::OnSampleCapture_Video, [&](const TSampleData& sample) {
+        onUiThread << (QThread::currentThread() == qApp->thread());
+        TSampleData copy = sample;
+        copy.Buffer.detach();
+        samples << copy;
+    });
+    m_component->setSampleCapture_Video(sc_AfterOnDraw);
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(runUntil([&] { return samples.size() >= 3; }));
+    EXPECT_FALSE(onUiThread.contains(false)) << "the newest sample, on the worker's thread";
+    EXPECT_EQ(samples.first().Width, 320);
+    EXPECT_EQ(samples.first().Buffer.size(), 320 * 240 * 4);
+
+    m_component->StopPreview();
+    m_component->setSampleCaptureAsyncEvent(false);
+    samples.clear();
+    onUiThread.clear();
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(runUntil([&] { return samples.size() >= 3; }));
+    EXPECT_FALSE(onUiThread.contains(true)) << "every sample, at once on the streaming thread";
+}
