@@ -121,6 +121,7 @@ void TOmbrix::setLogoDisplayed(bool on)
     if (on == m_logoDisplayed || m_destroying)
         return;
     m_logoDisplayed = on;
+    layoutDisplays();
     for (const auto& f : m_forms)
         if (f)
             f->update();
@@ -137,6 +138,7 @@ bool TOmbrix::SetLogoFromImage(const QImage& image)
     if (image.isNull())
         return false;
     m_logo = image;
+    layoutDisplays();
     for (const auto& f : m_forms)
         if (f)
             f->update();
@@ -212,6 +214,8 @@ void TOmbrix::layoutDisplays()
     if (!widgetsAvailable() || m_destroying || !m_windows[0])
         return;
     const bool wanted = displaysWanted();
+    // Without video the main display shows the logo in the panel.
+    const bool logo = !wanted && m_logoDisplayed && !m_logo.isNull() && m_panel;
     // Both windows show the video only when both are active and window
     // transparency is off.
     const bool dual = m_windows[0]->GetBool(vwActive) && m_windows[1]->GetBool(vwActive) && !m_colorKeyEnabled;
@@ -220,7 +224,8 @@ void TOmbrix::layoutDisplays()
                e_incompatible_options);
     for (size_t i = 0; i < m_windows.size(); ++i) {
         TVideoWindow& w = *m_windows[i];
-        const bool shown = wanted && w.GetBool(vwActive) && (i == 0 || dual || !m_windows[0]->GetBool(vwActive));
+        const bool shown = (wanted && w.GetBool(vwActive) && (i == 0 || dual || !m_windows[0]->GetBool(vwActive)))
+                           || (i == 0 && logo && w.GetBool(vwEmbedded));
         TDisplayForm* form = m_forms[i];
         if (!shown) {
             if (form)
@@ -232,7 +237,7 @@ void TOmbrix::layoutDisplays()
             form->setBackground(m_backgroundColor);
             m_forms[i] = form;
         }
-        const bool full = w.GetBool(vwFullScreen);
+        const bool full = w.GetBool(vwFullScreen) && wanted;
         const bool embedded = w.GetBool(vwEmbedded) && !full;
         if (embedded) {
             if (!m_panel) {

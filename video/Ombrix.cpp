@@ -1078,6 +1078,7 @@ void TOmbrix::ClearGraph(bool endState)
     if (TDevices* catalogue = VideoDeviceCatalogue())
         catalogue->setInUse(m_inUseIndex, false);
     m_inUseIndex = -1;
+    layoutDisplays();
     WriteLog(cfBlue, QStringLiteral("all cleared"));
 }
 

@@ -438,3 +438,30 @@ TEST_F(Capture, VideoSamplesReachTheHost)
     ASSERT_TRUE(runUntil([&] { return samples.size() >= 3; }));
     EXPECT_FALSE(onUiThread.contains(true)) << "every sample, at once on the streaming thread";
 }
+
+TEST_F(Capture, LogoShowsWhileThereIsNoVideo)
+{
+    QWidget panel;
+    panel.resize(100, 100);
+    panel.show();
+    m_component->setPanel(&panel);
+    EXPECT_FALSE(m_component->SetLogoFromBMPFile(m_dir.filePath("missing.bmp")));
+    writeBmp(m_dir.filePath("logo.bmp"), {32, 24});
+    ASSERT_TRUE(m_component->SetLogoFromBMPFile(m_dir.filePath("logo.bmp")));
+    m_component->setLogoLayout(lg_Stretched);
+    m_component->setLogoDisplayed(true);
+    TDisplayForm* form = m_component->DisplayForm(0);
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->isVisible());
+    QImage shown = form->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(50, 10), QColor(Qt::red));
+    EXPECT_EQ(shown.pixelColor(50, 90), QColor(Qt::blue));
+
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(runUntil([&] { return !form->frame().isNull(); }));
+    m_component->StopPreview();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->frame().isNull());
+    shown = form->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(50, 10), QColor(Qt::red)) << "the logo again";
+}
