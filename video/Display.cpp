@@ -40,12 +40,30 @@ QRect wholeScreen()
     return s ? s->virtualGeometry() : QRect(0, 0, 640, 480);
 }
 
+constexpr int monitorsMax = 10;
+
 QPoint monitorOrigin(int monitor)
 {
     const QList<QRect> rects = monitorRects();
     return monitor >= 0 && monitor < rects.size() ? rects.at(monitor).topLeft() : QPoint();
 }
 } // namespace
+
+int MonitorsCount()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? int(std::min<qsizetype>(QGuiApplication::screens().size(), monitorsMax))
+               : 0;
+}
+
+bool MonitorBounds(int index, QRect* bounds)
+{
+    if (index < 0 || index >= MonitorsCount())
+        return false;
+    if (bounds)
+        *bounds = QGuiApplication::screens().at(index)->geometry();
+    return true;
+}
 
 void TOmbrix::createWindows()
 {
@@ -279,6 +297,16 @@ void TOmbrix::displayMouse(TDisplayForm* form, int kind, QMouseEvent* event)
     const bool moving = w.GetBool(vwMouseMovesWindow) && !w.GetBool(vwFullScreen) && !w.GetBool(vwEmbedded);
     const QPoint global = event->globalPosition().toPoint();
     const QPoint at = event->position().toPoint();
+    if (!m_graphActive) {
+        // The logo: no window of the video, positions as received.
+        if (kind == TDisplayForm::Down)
+            emit OnMouseDown(-1, event->button(), event->modifiers(), at.x(), at.y());
+        else if (kind == TDisplayForm::Move)
+            emit OnMouseMove(-1, event->modifiers(), at.x(), at.y());
+        else
+            emit OnMouseUp(-1, event->button(), event->modifiers(), at.x(), at.y());
+        return;
+    }
     if (moving) {
         // A floating window follows the mouse; the host sees no events.
         if (kind == TDisplayForm::Down) {

@@ -25,13 +25,16 @@ constexpr int sequentialDigits = 6;
 constexpr int maxFrameBuffers = 10;
 constexpr int percent = 100;
 
-int screenDepth()
+} // namespace
+
+int ScreenColorDepth()
 {
     auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
     QScreen* screen = app ? QGuiApplication::primaryScreen() : nullptr;
     return screen ? screen->depth() : 32;
 }
 
+namespace {
 bool guiAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
 
 // The frame being drawn by the overlay handler running on this thread.
@@ -354,7 +357,7 @@ void TOmbrix::chooseRgbFormat()
     const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
                            || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
                            || (m_processing.rotation % 2) == 1;
-    m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, screenDepth(), mustBeRgb);
+    m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
 }
 
 bool TOmbrix::buildGrabberChain(GstPad*& pin)
@@ -402,6 +405,10 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     const qint64 number = ++m_framesDelivered;
     const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(streamTime, 0));
     const bool grabbing = m_frozen.frameGrabber != fg_Disabled;
+    // Without the frame grabber, frame progress follows the frame times,
+    // thinned to about fifteen a second.
+    if (!grabbing && m_frameTimes.take(quint32(m_tick.elapsed())))
+        m_newFrame = true;
 
     bool eligible = false;
     bool taken = false;
@@ -632,8 +639,9 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
             error.clear();
             success = !fileName.isEmpty()
                       && (bmp ? WriteBmpFile(picture, fileName, &error) : WriteJpegFile(picture, fileName, m_jpeg, &error));
+            // The host learns of it from the event's success; the log keeps why.
             if (!success && !error.isEmpty())
-                Report(true, sevError, error, e_failed_to_create_file);
+                ReportResult(false, sevTrace, error, e_failed_to_create_file);
             break;
         }
         }

@@ -50,6 +50,7 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_videoSettings.setDefaults();
     m_audioSettings.setDefaults();
     m_lastUse.load(TRegistry2::rootKeyPath(), true);
+    m_tick.start();
     m_storagePath = QDir::currentPath();
     m_imagesFolder = m_storagePath;
     setTextOverlay_String(DefaultOverlayTemplate());
@@ -277,7 +278,7 @@ void TOmbrix::periodicStep()
             frameProgressStep();
             m_frameReady = false;
         }
-    } else {
+    } else if (m_newFrame.exchange(false)) {
         const qint64 delivered = m_framesDelivered.load();
         if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
             m_lastFrameReported = delivered;

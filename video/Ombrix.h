@@ -19,6 +19,7 @@
 #include "BurstSchedule.h"
 #include "CaptureGraph.h"
 #include "DeviceSettings.h"
+#include "DisplayGeometry.h"
 #include "DisplayForm.h"
 #include "FrameOverlay.h"
 #include "FrameTap.h"
@@ -32,6 +33,7 @@
 #include "VideoTypes.h"
 #include "VideoWindow.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QMutex>
 #include <QObject>
@@ -85,6 +87,14 @@ struct TFrameData {
     qint32 FrameNumber = 0;
     qint64 FrameTime = 0; // 100-ns units
 };
+
+// The monitors a display window can be placed on (at most ten): how many
+// there are, and the area of one; false for an index beyond them. 0 and
+// false without a graphical application.
+int MonitorsCount();
+bool MonitorBounds(int index, QRect* bounds);
+// Bits per pixel of the screen (32 without a graphical application).
+int ScreenColorDepth();
 
 class TOmbrix : public QObject, private FrameTapHandler {
     Q_OBJECT
@@ -560,6 +570,9 @@ private:
     FrameRecord m_published;
     FrameRecord m_current;
     std::atomic<bool> m_frameReady{false};
+    FrameTimeThinner m_frameTimes; // the streaming thread's
+    QElapsedTimer m_tick;
+    std::atomic<bool> m_newFrame{false};
     BurstSchedule m_burst;         // under the frame lock
     bool m_burstPending = false;   // under the frame lock
     bool m_captureRequested = false; // under the frame lock

@@ -465,3 +465,27 @@ TEST_F(Capture, LogoShowsWhileThereIsNoVideo)
     shown = form->grab().toImage();
     EXPECT_EQ(shown.pixelColor(50, 10), QColor(Qt::red)) << "the logo again";
 }
+
+TEST_F(Capture, WithoutTheFrameGrabberProgressIsThinned)
+{
+    EXPECT_EQ(MonitorsCount(), 1);
+    QRect bounds;
+    EXPECT_TRUE(MonitorBounds(0, &bounds));
+    EXPECT_FALSE(bounds.isEmpty());
+    for (int index : {1, 10, -1})
+        EXPECT_FALSE(MonitorBounds(index, &bounds)) << index;
+
+    m_component->setFrameGrabber(fg_Disabled);
+    m_component->setFrameRate(30);
+    QSignalSpy progress(m_component.get(), &TOmbrix::OnFrameProgress);
+    ASSERT_TRUE(startPreview());
+    const qint64 first = m_component->DeliveredFrames();
+    progress.clear();
+    QElapsedTimer took;
+    took.start();
+    runUntil([] { return false; }, 1000);
+    const qint64 frames = m_component->DeliveredFrames() - first;
+    ASSERT_GT(frames, 20);
+    EXPECT_GT(progress.count(), 0);
+    EXPECT_LE(progress.count(), took.elapsed() / 66 + 1) << frames << " frames";
+}
