@@ -88,7 +88,7 @@ void TOmbrix::setFrameBuffers(int n)
 
 bool TOmbrix::BurstMode() const
 {
-    QMutexLocker locker(const_cast<QMutex*>(&m_frameLock));
+    QMutexLocker locker(&m_frameLock);
     return m_burst.isOn();
 }
 
@@ -103,12 +103,14 @@ void TOmbrix::setBurstMode(bool on)
 
 void TOmbrix::setBurstCount(int n)
 {
+    QMutexLocker locker(&m_frameLock);
     if (n >= 0)
         m_burstCount = n;
 }
 
 void TOmbrix::setBurstInterval(int n)
 {
+    QMutexLocker locker(&m_frameLock);
     if (n >= 0)
         m_burstInterval = n;
 }
@@ -466,7 +468,7 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
             QMetaObject::invokeMethod(this, [this] { updateDisplays(); }, Qt::QueuedConnection);
     }
 
-    if (eligible && m_grabberSynchrone) {
+    if (eligible && m_frozen.grabberSynchrone) {
         takeFrame();
         captureStep();
         return;
@@ -490,7 +492,7 @@ void TOmbrix::frameProgressStep()
         return;
     m_inFrameProgress = true;
     emit OnFrameProgress(m_current.info.frameNumber, 0);
-    if (!m_grabberSynchrone)
+    if (!m_frozen.grabberSynchrone)
         captureStep();
     bool pause = false;
     {

@@ -726,6 +726,7 @@ bool TOmbrix::freezeSettings()
     m_frozen.display = m_videoRenderer != vr_None;
     m_frozen.sampleVideo = m_sampleVideo;
     m_frozen.sampleAsync = m_sampleAsync;
+    m_frozen.grabberSynchrone = m_grabberSynchrone;
     if (m_frameGrabber != fg_Disabled)
         chooseRgbFormat();
     resetCaptureState();

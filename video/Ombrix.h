@@ -491,6 +491,7 @@ private:
         bool display = false;
         TSampleCapture sampleVideo = sc_Disabled;
         bool sampleAsync = true;
+        bool grabberSynchrone = false;
     } m_frozen;
 
     // State.
@@ -550,8 +551,8 @@ private:
     int m_captureZoom = 100;
     bool m_grabberSynchrone = false;
     int m_frameBuffers = 5;
-    int m_burstCount = 3;
-    int m_burstInterval = 0;
+    int m_burstCount = 3;    // under the frame lock
+    int m_burstInterval = 0; // under the frame lock
     TFrameCaptureDest m_burstType = fc_TBitmap;
     JpegOptions m_jpeg;
     TAutoFileName m_autoFileName = fn_Sequential;
@@ -565,7 +566,7 @@ private:
     // Frame records and capture state: the work record belongs to the
     // streaming thread, the published one is handed over under the frame
     // lock, the current one belongs to the capture step.
-    QMutex m_frameLock;
+    mutable QMutex m_frameLock;
     FrameRecord m_work;
     FrameRecord m_published;
     FrameRecord m_current;

@@ -489,3 +489,19 @@ TEST_F(Capture, WithoutTheFrameGrabberProgressIsThinned)
     EXPECT_GT(progress.count(), 0);
     EXPECT_LE(progress.count(), took.elapsed() / 66 + 1) << frames << " frames";
 }
+
+TEST_F(Capture, SynchroneGrabberCapturesOnTheStreamingThread)
+{
+    std::atomic<int> captures{0};
+    std::atomic<bool> onUiThread{false};
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted, m_component.get(),
+                     [&](const TFrameData&, int, const QString&, bool) {
+                         onUiThread = onUiThread || QThread::currentThread() == qApp->thread();
+                         ++captures;
+                     }, Qt::DirectConnection);
+    m_component->setFrameGrabberSynchrone(true);
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(m_component->CaptureFrameTo(fc_TBitmap, QString()));
+    ASSERT_TRUE(runUntil([&] { return captures.load() == 1; }));
+    EXPECT_FALSE(onUiThread.load());
+}
