@@ -505,3 +505,28 @@ TEST_F(Capture, SynchroneGrabberCapturesOnTheStreamingThread)
     ASSERT_TRUE(runUntil([&] { return captures.load() == 1; }));
     EXPECT_FALSE(onUiThread.load());
 }
+
+TEST_F(Capture, HostAndShapeOverlaysAreDrawnIntoTheFrames)
+{
+    QImage red(10, 10, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    EXPECT_FALSE(m_component->DrawBitmapOverFrame(red, 0, 0, 10, 10)) << "outside the overlay handler";
+    std::atomic<bool> drawn{false};
+    m_component->setFrameOverlayHandler([&](const TFrameInfo&, QPainter&) {
+        drawn = m_component->DrawBitmapOverFrame(red, 300, 220, 10, 10);
+    });
+    TShapeOverlay box;
+    box.bounds = QRect(0, 200, 20, 20);
+    box.brushColor = Qt::black;
+    EXPECT_TRUE(m_component->ShapeOverlayList(box, true));
+    EXPECT_FALSE(m_component->ShapeOverlayList(box, true)) << "already in the list";
+
+    ASSERT_TRUE(startPreview());
+    QImage frame;
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
+                     [&](const TFrameData& data, int, const QString&, bool) { frame = data.Bitmap; });
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    EXPECT_TRUE(drawn.load());
+    EXPECT_EQ(frame.pixelColor(305, 225), QColor(Qt::red));
+    EXPECT_EQ(frame.pixelColor(10, 210), QColor(Qt::black));
+}
