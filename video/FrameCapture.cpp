@@ -192,11 +192,11 @@ TextOverlayStyle TOmbrix::TextOverlay_Style() const
 void TOmbrix::setTextOverlay_Style(const TextOverlayStyle& style)
 {
     QMutexLocker locker(&m_overlayLock);
-    const TTextOverlayAlign align = style.align;
+    const TTextOverlayAlign before = m_textStyle.align;
     m_textStyle = style;
     // An alignment beyond right keeps the one before.
-    if (align < tf_Left || align > tf_Right)
-        m_textStyle.align = tf_Left;
+    if (style.align < tf_Left || style.align > tf_Right)
+        m_textStyle.align = before;
 }
 
 void TOmbrix::SetTextOverlayCustomVar(int index, const QString& text)

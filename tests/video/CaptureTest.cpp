@@ -530,3 +530,31 @@ TEST_F(Capture, HostAndShapeOverlaysAreDrawnIntoTheFrames)
     EXPECT_EQ(frame.pixelColor(305, 225), QColor(Qt::red));
     EXPECT_EQ(frame.pixelColor(10, 210), QColor(Qt::black));
 }
+
+TEST_F(Capture, DualDisplayFloatsAndFollowsTheMouse)
+{
+    QWidget panel;
+    panel.resize(320, 240);
+    panel.show();
+    m_component->setPanel(&panel);
+    m_component->DualDisplay().SetBool(vwActive, true);
+    QSignalSpy down(m_component.get(), &TOmbrix::OnMouseDown);
+    ASSERT_TRUE(startPreview());
+    TDisplayForm* dual = m_component->DisplayForm(1);
+    ASSERT_NE(dual, nullptr);
+    ASSERT_TRUE(runUntil([&] { return dual->paintedFrames() > 0 && m_component->DisplayForm(0)->paintedFrames() > 0; }));
+    EXPECT_EQ(dual->parentWidget(), nullptr) << "floating";
+    EXPECT_EQ(dual->size(), QSize(320, 240)) << "sized to the video";
+    EXPECT_EQ(dual->pos(), QPoint(400, 10));
+
+    // A floating window is dragged, and the host sees no mouse events.
+    QTest::mousePress(dual, Qt::LeftButton, {}, QPoint(10, 10));
+    QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), dual->mapToGlobal(QPointF(30, 25)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(dual, &move);
+    QTest::mouseRelease(dual, Qt::LeftButton, {}, QPoint(30, 25));
+    EXPECT_EQ(down.count(), 0);
+    EXPECT_EQ(dual->pos(), QPoint(420, 25));
+    EXPECT_EQ(m_component->DualDisplay().GetInt(vwLeft), 420);
+    EXPECT_EQ(m_component->DualDisplay().GetInt(vwTop), 25);
+}
