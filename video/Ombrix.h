@@ -241,9 +241,10 @@ public:
     // Packs the folder's BMP or JPEG pictures of the first picture's size and
     // format into the temporary file; true when at least one was written.
     bool VideoFromImages_CreateSetOfBitmaps();
-    // The host's pictures for vs_VideoFromBitmaps, asked for on the streaming
-    // thread: the first gives the format, each later one a frame (a null
-    // picture or *endOfData ends the video).
+    // The host's pictures for vs_VideoFromBitmaps: the format's picture is
+    // asked for when the graph is built (the host's thread), each frame on
+    // the streaming thread (a null picture, one of another size, or
+    // *endOfData ends the video).
     using BitmapFormatNeeded = std::function<QImage()>;
     using BitmapNextFrameNeeded = std::function<QImage(bool* endOfData)>;
     void setVideoFromBitmapsHandlers(BitmapFormatNeeded format, BitmapNextFrameNeeded next);

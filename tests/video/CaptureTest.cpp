@@ -558,3 +558,26 @@ TEST_F(Capture, DualDisplayFloatsAndFollowsTheMouse)
     EXPECT_EQ(m_component->DualDisplay().GetInt(vwLeft), 420);
     EXPECT_EQ(m_component->DualDisplay().GetInt(vwTop), 25);
 }
+
+TEST_F(Capture, TheFirstPictureDecidesBetweenBmpAndJpeg)
+{
+    const QString folder = m_dir.filePath("mixed");
+    QDir().mkpath(folder);
+    QImage picture(16, 16, QImage::Format_RGB32);
+    picture.fill(Qt::green);
+    ASSERT_TRUE(WriteJpegFile(picture, folder + "/a.jpg", {}, nullptr));
+    writeBmp(folder + "/b.bmp", {16, 16});
+    writeBmp(folder + "/c.bmp", {16, 16});
+    QSignalSpy progress(m_component.get(), &TOmbrix::OnBitmapsLoadingProgress);
+    m_component->setVideoFromImages_SourceDirectory(folder);
+    m_component->setVideoFromImages_TemporaryFile(m_dir.filePath("mixed.dat"));
+    ASSERT_TRUE(m_component->VideoFromImages_CreateSetOfBitmaps());
+    EXPECT_EQ(progress.last().at(0).value<TProgressInfo>().Text, "1 bitmaps written to " + m_dir.filePath("mixed.dat"));
+
+    m_component->setVideoFromImages_SourceDirectory(m_dir.filePath("empty"));
+    QSignalSpy logs(m_component.get(), &TOmbrix::OnLog);
+    EXPECT_FALSE(m_component->VideoFromImages_CreateSetOfBitmaps());
+    ASSERT_FALSE(logs.isEmpty());
+    EXPECT_EQ(logs.last().at(2).toString(),
+              "sorry, there is no BMP or JPEG files in \"" + m_dir.filePath("empty") + "/\"");
+}
