@@ -712,10 +712,10 @@ bool TOmbrix::CaptureFrameSyncTo(TFrameCaptureDest dest, const QString& fileName
 {
     // Nested waits, and waits inside a frame event (whose frames could never
     // arrive while it runs), are refused.
-    if (m_inSyncCapture || m_periodicBusy || m_inFrameProgress) {
-        Report(true, sevWarning, QStringLiteral("frame capture already waiting"), e_failed);
-        return false;
-    }
+    if (m_inSyncCapture)
+        return !Report(true, sevWarning, QStringLiteral("frame capture already waiting"), e_failed);
+    if (m_periodicBusy || m_inFrameProgress)
+        return !Report(true, sevWarning, QStringLiteral("frame capture cannot wait inside a frame event"), e_failed);
     m_syncResult = false;
     m_syncWaiting = true;
     if (!CaptureFrameTo(dest, fileName)) {

@@ -581,3 +581,28 @@ TEST_F(Capture, TheFirstPictureDecidesBetweenBmpAndJpeg)
     EXPECT_EQ(logs.last().at(2).toString(),
               "sorry, there is no BMP or JPEG files in \"" + m_dir.filePath("empty") + "/\"");
 }
+
+TEST_F(Capture, SynchronousCaptureNeverNests)
+{
+    QSignalSpy logs(m_component.get(), &TOmbrix::OnLog);
+    QList<bool> nested;
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameProgress, [&] {
+        if (nested.isEmpty())
+            nested << m_component->CaptureFrameSyncTo(fc_TBitmap, QString());
+    });
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted, [&] {
+        nested << m_component->CaptureFrameSyncTo(fc_TBitmap, QString());
+    });
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(runUntil([&] { return !nested.isEmpty(); }));
+    EXPECT_FALSE(nested.first()) << "inside a frame event";
+    EXPECT_TRUE(logs.last().at(2).toString() == "frame capture cannot wait inside a frame event");
+    QObject::disconnect(m_component.get(), &TOmbrix::OnFrameProgress, nullptr, nullptr);
+
+    QElapsedTimer took;
+    took.start();
+    EXPECT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    EXPECT_LT(took.elapsed(), 2000);
+    ASSERT_EQ(nested.size(), 2);
+    EXPECT_FALSE(nested.last()) << "while one waits";
+}
