@@ -578,13 +578,48 @@ void TOmbrix::sampleFrame(const QImage& frame, const TFrameInfo& info)
 
 void TOmbrix::serveSamples()
 {
-    std::optional<TSampleData> sample;
+    std::optional<TSampleData> video;
+    std::optional<TSampleData> audio;
     {
         QMutexLocker locker(&m_sampleLock);
-        sample.swap(m_pendingSample);
+        video.swap(m_pendingSample);
+        audio.swap(m_pendingAudioSample);
     }
-    if (sample && !m_destroying)
-        emit OnSampleCapture_Video(*sample);
+    if (video && !m_destroying)
+        emit OnSampleCapture_Video(*video);
+    if (audio && !m_destroying)
+        emit OnSampleCapture_Audio(*audio);
+}
+
+void TOmbrix::audioSample(GstPad* pad, GstBuffer* buffer)
+{
+    if (m_destroying)
+        return;
+    GstMapInfo map;
+    if (!gst_buffer_map(buffer, &map, GST_MAP_READ))
+        return;
+    TSampleData sample;
+    sample.ActualDataLength = qint64(map.size);
+    if (GstCaps* caps = pad ? gst_pad_get_current_caps(pad) : nullptr) {
+        gchar* text = gst_caps_to_string(caps);
+        sample.Format = QString::fromUtf8(text);
+        g_free(text);
+        gst_caps_unref(caps);
+    }
+    const GstClockTime pts = GST_BUFFER_PTS(buffer);
+    const GstClockTime duration = GST_BUFFER_DURATION(buffer);
+    sample.StartTime = GST_CLOCK_TIME_IS_VALID(pts) ? qint64(pts / 100) : -1;
+    sample.EndTime = GST_CLOCK_TIME_IS_VALID(pts) && GST_CLOCK_TIME_IS_VALID(duration) ? qint64((pts + duration) / 100)
+                                                                                      : sample.StartTime;
+    if (!m_frozen.sampleAsync) {
+        sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
+        emit OnSampleCapture_Audio(sample);
+    } else {
+        sample.Buffer = QByteArray(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
+        QMutexLocker locker(&m_sampleLock);
+        m_pendingAudioSample = std::move(sample);
+    }
+    gst_buffer_unmap(buffer, &map);
 }
 
 QString TOmbrix::autoFileName(int kind, const QString& extension)
@@ -673,6 +708,7 @@ void TOmbrix::resetCaptureState()
     {
         QMutexLocker locker(&m_sampleLock);
         m_pendingSample.reset();
+        m_pendingAudioSample.reset();
     }
     // A waiting synchronous capture returns without a frame.
     m_syncResult = false;

@@ -725,6 +725,7 @@ bool TOmbrix::freezeSettings()
     m_frozen.withoutOverlay = m_captureWithoutOverlay;
     m_frozen.display = m_videoRenderer != vr_None;
     m_frozen.sampleVideo = m_sampleVideo;
+    m_frozen.sampleAudio = m_sampleAudio;
     m_frozen.sampleAsync = m_sampleAsync;
     m_frozen.grabberSynchrone = m_grabberSynchrone;
     if (m_frameGrabber != fg_Disabled)
@@ -959,6 +960,22 @@ void TOmbrix::buildAudioSource()
            i_binding_device_or_compressor);
     GstPad* pin = gst_element_get_static_pad(source, "src");
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
+    if (ok && m_frozen.sampleAudio != sc_Disabled) {
+        // The host's audio samples, taken on their way to the renderer.
+        ok = m_graph->insertFilterInline("identity", QStringLiteral("GRB_Sample"), pin);
+        if (ok) {
+            GstElement* grabber = gst_pad_get_parent_element(pin);
+            g_object_set(grabber, "signal-handoffs", TRUE, nullptr);
+            g_signal_connect(grabber, "handoff",
+                             G_CALLBACK(+[](GstElement* element, GstBuffer* buffer, gpointer data) {
+                                 GstPad* input = gst_element_get_static_pad(element, "sink");
+                                 static_cast<TOmbrix*>(data)->audioSample(input, buffer);
+                                 gst_object_unref(input);
+                             }),
+                             this);
+            gst_object_unref(grabber);
+        }
+    }
     GstElement* renderer = ok ? m_graph->createFilter("autoaudiosink", QStringLiteral("Audio Renderer")) : nullptr;
     ok = renderer && m_graph->addFilter(renderer, QStringLiteral("Audio Renderer"));
     if (ok) {

@@ -176,7 +176,8 @@ public:
     int CaptureFrameSyncTimeOutMs() const { return m_syncTimeOutMs; }
     void setCaptureFrameSyncTimeOutMs(int ms);
     // Video samples for the host as they pass the frame grabber (after the
-    // overlays with sc_AfterOnDraw); audio samples are not offered.
+    // overlays with sc_AfterOnDraw); audio samples as they reach the audio
+    // renderer of a preview that renders its sound.
     TSampleCapture SampleCapture_Video() const { return m_sampleVideo; }
     void setSampleCapture_Video(TSampleCapture where);
     TSampleCapture SampleCapture_Audio() const { return m_sampleAudio; }
@@ -372,6 +373,7 @@ signals:
                                  bool success);
     void OnResizeVideo(int sourceWidth, int sourceHeight);
     void OnSampleCapture_Video(const velmar::video::TSampleData& sampleData);
+    void OnSampleCapture_Audio(const velmar::video::TSampleData& sampleData);
     void OnBitmapsLoadingProgress(const velmar::video::TProgressInfo& progressInfo);
     void OnPlayerEndOfStream();
     void OnColorKeyChange(quint32 colorKey);
@@ -439,6 +441,7 @@ private:
     void resetCaptureState();
     void sampleFrame(const QImage& frame, const TFrameInfo& info);
     void serveSamples();
+    void audioSample(GstPad* pad, GstBuffer* buffer);
     void chooseRgbFormat();
 
     // Pictures as the source (ImageSource.cpp).
@@ -491,6 +494,7 @@ private:
         bool withoutOverlay = false;
         bool display = false;
         TSampleCapture sampleVideo = sc_Disabled;
+        TSampleCapture sampleAudio = sc_Disabled;
         bool sampleAsync = true;
         bool grabberSynchrone = false;
     } m_frozen;
@@ -593,6 +597,7 @@ private:
     bool m_sampleAsync = true;
     QMutex m_sampleLock;
     std::optional<TSampleData> m_pendingSample;
+    std::optional<TSampleData> m_pendingAudioSample;
 
     // Overlays: the template in use and its values, copied per frame under
     // the overlay lock.
