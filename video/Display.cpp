@@ -12,6 +12,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QScreen>
 
@@ -264,6 +265,14 @@ void TOmbrix::layoutDisplays()
             }
             if (form->parentWidget() != m_panel)
                 form->setParent(m_panel, Qt::Widget);
+            // A panel that no layout manages takes the video's size.
+            QWidget* host = m_panel->parentWidget();
+            const bool managed = host && host->layout() && host->layout()->indexOf(m_panel) >= 0;
+            if (wanted && w.GetBool(vwAutoSize) && !managed && m_sourceSize.isValid() && !m_layingOut) {
+                m_layingOut = true;
+                m_panel->resize(ZoomedVideoSize(m_sourceSize, m_previewZoom));
+                m_layingOut = false;
+            }
             form->setGeometry(m_panel->rect());
         } else {
             Qt::WindowFlags flags = Qt::Window | Qt::FramelessWindowHint;

@@ -649,6 +649,7 @@ private:
     std::atomic<bool> m_displayPosted{false};
     std::atomic<bool> m_displayActive{false};
     QPoint m_dragStart{-1, -1};
+    bool m_layingOut = false;
 };
 
 } // namespace velmar::video

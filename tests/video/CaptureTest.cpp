@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
+#include <QVBoxLayout>
 #include <QWidget>
 #include <QtEndian>
 #include <gtest/gtest.h>
@@ -101,7 +102,7 @@ protected:
 TEST_F(Capture, PreviewWindowShowsTheStampedFrames)
 {
     QWidget panel;
-    panel.resize(320, 240);
+    panel.resize(200, 150);
     panel.show();
     m_component->setPanel(&panel);
     stampTime();
@@ -113,6 +114,7 @@ TEST_F(Capture, PreviewWindowShowsTheStampedFrames)
     EXPECT_EQ(form->parentWidget(), &panel);
     EXPECT_EQ(form->geometry(), panel.rect());
     EXPECT_EQ(m_component->VideoSourceWidth(), 320);
+    EXPECT_EQ(panel.size(), QSize(320, 240)) << "sized to the video";
 
     const QImage shown = form->grab().toImage();
     EXPECT_NE(shown.pixelColor(160, 120), QColor(Qt::black)) << "the picture, not the background";
@@ -227,9 +229,14 @@ TEST_F(Capture, SynchronousCaptureFromAStalledCameraGivesUp)
 
 TEST_F(Capture, DisplayWindowEventsReachTheHost)
 {
+    // A panel laid out by its form keeps its size.
+    QWidget form640;
+    auto* layout = new QVBoxLayout(&form640);
+    layout->setContentsMargins(0, 0, 0, 0);
     QWidget panel;
-    panel.resize(640, 480);
-    panel.show();
+    layout->addWidget(&panel);
+    form640.resize(640, 480);
+    form640.show();
     m_component->setPanel(&panel);
     ASSERT_TRUE(startPreview());
     TDisplayForm* form = m_component->DisplayForm(0);
