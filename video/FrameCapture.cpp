@@ -256,9 +256,32 @@ bool TOmbrix::DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int w
     return true;
 }
 
+void TOmbrix::setFramePixelsHandler(FramePixelsHandler handler)
+{
+    QMutexLocker locker(&m_overlayLock);
+    m_pixelsHandler = std::move(handler);
+    m_pixelsHandlerSet = bool(m_pixelsHandler);
+}
+
 void TOmbrix::drawOverlays(QImage& frame, const TFrameInfo& info)
 {
-    if (m_destroying || !overlayNeeded())
+    if (m_destroying)
+        return;
+    drawBuiltInOverlays(frame, info);
+    if (!m_pixelsHandlerSet)
+        return;
+    FramePixelsHandler pixels;
+    {
+        QMutexLocker locker(&m_overlayLock);
+        pixels = m_pixelsHandler;
+    }
+    if (pixels)
+        pixels(info, frame);
+}
+
+void TOmbrix::drawBuiltInOverlays(QImage& frame, const TFrameInfo& info)
+{
+    if (!overlayNeeded())
         return;
     QList<TOverlayItem> items;
     TOverlayCustomVars custom;

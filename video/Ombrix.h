@@ -206,6 +206,10 @@ public:
     // Draws on every frame after the built-in overlays (the streaming thread).
     using FrameOverlayHandler = std::function<void(const TFrameInfo& info, QPainter& painter)>;
     void setFrameOverlayHandler(FrameOverlayHandler handler);
+    // Changes the frame's pixels itself after the overlays (the streaming
+    // thread); the picture lies over the frame's buffer.
+    using FramePixelsHandler = std::function<void(const TFrameInfo& info, QImage& frame)>;
+    void setFramePixelsHandler(FramePixelsHandler handler);
     // Only inside the frame overlay handler.
     bool DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height);
 
@@ -432,6 +436,7 @@ private:
     bool buildGrabberChain(GstPad*& pin);
     void applyProcessingToGraph();
     void drawOverlays(QImage& frame, const TFrameInfo& info);
+    void drawBuiltInOverlays(QImage& frame, const TFrameInfo& info);
     bool overlayNeeded() const;
     void takeFrame();
     void frameProgressStep();
@@ -611,6 +616,8 @@ private:
     bool m_shapeOverlayEnabled = false;
     QList<TShapeOverlay> m_shapes;
     FrameOverlayHandler m_overlayHandler;
+    FramePixelsHandler m_pixelsHandler;
+    std::atomic<bool> m_pixelsHandlerSet{false};
     std::atomic<bool> m_overlayNeeded{false};
     void recomputeOverlayNeeded();
 

@@ -528,12 +528,16 @@ TEST_F(Capture, HostAndShapeOverlaysAreDrawnIntoTheFrames)
     EXPECT_TRUE(m_component->ShapeOverlayList(box, true));
     EXPECT_FALSE(m_component->ShapeOverlayList(box, true)) << "already in the list";
 
+    m_component->setFramePixelsHandler([](const TFrameInfo&, QImage& frame) {
+        frame.setPixelColor(0, 0, Qt::white);
+    });
     ASSERT_TRUE(startPreview());
     QImage frame;
     QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
                      [&](const TFrameData& data, int, const QString&, bool) { frame = data.Bitmap; });
     ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
     EXPECT_TRUE(drawn.load());
+    EXPECT_EQ(frame.pixelColor(0, 0), QColor(Qt::white)) << "the host's own pixels";
     EXPECT_EQ(frame.pixelColor(305, 225), QColor(Qt::red));
     EXPECT_EQ(frame.pixelColor(10, 210), QColor(Qt::black));
 }
