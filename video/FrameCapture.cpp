@@ -334,6 +334,11 @@ void TOmbrix::applyProcessingToGraph()
                      1.0 + std::clamp(m_processing.saturation, -100, 100) / 100.0, nullptr);
         gst_object_unref(balance);
     }
+    if (GstElement* deinterlace = gst_bin_get_by_name(GST_BIN(pipeline), "Deinterlacer")) {
+        // Forced, or passed through.
+        g_object_set(deinterlace, "mode", m_processing.deinterlacing == di_Disabled ? 2 : 1, nullptr);
+        gst_object_unref(deinterlace);
+    }
     if (GstElement* flip = gst_bin_get_by_name(GST_BIN(pipeline), "Video Flip")) {
         g_object_set(flip, "method",
                      VideoFlipMethod(m_processing.rotation, m_processing.flipHorizontal, m_processing.flipVertical),
@@ -362,6 +367,17 @@ VELMAR_PROCESSING_SETTER(FlipHorizontal, flipHorizontal, bool)
 VELMAR_PROCESSING_SETTER(FlipVertical, flipVertical, bool)
 #undef VELMAR_PROCESSING_SETTER
 
+void TOmbrix::setVideoProcessing_Deinterlacing(TVideoDeinterlacing d)
+{
+    if (d < di_Disabled || d > di_FullSize || d == m_processing.deinterlacing)
+        return;
+    const bool halfSizeChanged = d == di_HalfSize || m_processing.deinterlacing == di_HalfSize;
+    m_processing.deinterlacing = d;
+    applyProcessingToGraph();
+    if (halfSizeChanged)
+        RefreshPreview(QStringLiteral("VideoProcessing_Deinterlacing"));
+}
+
 void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 {
     if (r < rt_0_deg || r > rt_270_deg_mirror || r == m_processing.rotation)
@@ -381,7 +397,7 @@ void TOmbrix::chooseRgbFormat()
                                 : QString();
     const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
                            || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
-                           || (m_processing.rotation % 2) == 1;
+                           || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize;
     m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
 }
 
@@ -392,7 +408,27 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
     // Brightness, contrast, saturation and hue, then flips and turns, then
     // the frame tap in the grabber's RGB format.
     bool ok = m_graph->insertFilterInline("videoconvert", QStringLiteral("Color Space Converter"), pin)
-              && m_graph->insertFilterInline("videobalance", QStringLiteral("Video Balance"), pin)
+              && m_graph->insertFilterInline("deinterlace", QStringLiteral("Deinterlacer"), pin);
+    if (ok && m_processing.deinterlacing == di_HalfSize) {
+        // One field of each frame: half the height.
+        int height = 0;
+        if (GstCaps* source = gst_caps_from_string(m_sourceCaps.toUtf8().constData())) {
+            if (!gst_caps_is_empty(source))
+                gst_structure_get_int(gst_caps_get_structure(source, 0), "height", &height);
+            gst_caps_unref(source);
+        }
+        if (height > 1) {
+            ok = m_graph->insertFilterInline("videoscale", QStringLiteral("Half Size Scaler"), pin)
+                 && m_graph->insertFilterInline("capsfilter", QStringLiteral("Half Size Caps"), pin);
+            if (GstElement* caps = ok ? gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Half Size Caps") : nullptr) {
+                GstCaps* half = gst_caps_new_simple("video/x-raw", "height", G_TYPE_INT, height / 2, nullptr);
+                g_object_set(caps, "caps", half, nullptr);
+                gst_caps_unref(half);
+                gst_object_unref(caps);
+            }
+        }
+    }
+    ok = ok && m_graph->insertFilterInline("videobalance", QStringLiteral("Video Balance"), pin)
               && m_graph->insertFilterInline("videoflip", QStringLiteral("Video Flip"), pin)
               && m_graph->insertFilterInline("videoconvert", QStringLiteral("Grabber Converter"), pin)
               && m_graph->insertFilterInline("capsfilter", QStringLiteral("Grabber Caps"), pin);

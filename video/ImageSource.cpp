@@ -217,6 +217,9 @@ bool TOmbrix::buildPushSource()
                                         "width", G_TYPE_INT, state->width, "height", G_TYPE_INT, state->height,
                                         "framerate", GST_TYPE_FRACTION, num, den, nullptr);
     g_object_set(source, "caps", caps, "format", GST_FORMAT_TIME, "stream-type", GST_APP_STREAM_TYPE_STREAM, nullptr);
+    gchar* capsText = gst_caps_to_string(caps);
+    m_sourceCaps = QString::fromUtf8(capsText);
+    g_free(capsText);
     gst_caps_unref(caps);
     GstAppSrcCallbacks callbacks{};
     callbacks.need_data = [](GstAppSrc* src, guint, gpointer data) {
@@ -243,7 +246,6 @@ bool TOmbrix::buildPushSource()
                               [](gpointer data) { delete static_cast<std::shared_ptr<PushState>*>(data); });
     m_push = state;
     m_sourceElement = source;
-    m_sourceCaps = QStringLiteral("%1x%2").arg(state->width).arg(state->height);
 
     GstElement* capsFilter = m_graph->createFilter("capsfilter", QStringLiteral("Video Caps"));
     if (!capsFilter || !m_graph->addFilter(capsFilter, QStringLiteral("Video Caps")) || !gst_element_link(source, capsFilter))

@@ -230,6 +230,9 @@ public:
     void setVideoProcessing_FlipHorizontal(bool on);
     bool VideoProcessing_FlipVertical() const { return m_processing.flipVertical; }
     void setVideoProcessing_FlipVertical(bool on);
+    // Half size keeps one field: a new graph of half the height.
+    TVideoDeinterlacing VideoProcessing_Deinterlacing() const { return m_processing.deinterlacing; }
+    void setVideoProcessing_Deinterlacing(TVideoDeinterlacing d);
     TVideoRotation VideoProcessing_Rotation() const { return m_processing.rotation; }
     void setVideoProcessing_Rotation(TVideoRotation r);
 
@@ -626,6 +629,7 @@ private:
         int brightness = 0, contrast = 0, saturation = 0, hue = 0;
         bool grayScale = false, invertColors = false, flipHorizontal = false, flipVertical = false;
         TVideoRotation rotation = rt_0_deg;
+        TVideoDeinterlacing deinterlacing = di_Disabled;
     } m_processing;
 
     // Pictures as the source.

@@ -29,6 +29,7 @@ enum TTextOverlayAlign : int { tf_Left, tf_Center, tf_Right };
 enum TVideoRotation : int {
     rt_0_deg, rt_90_deg, rt_180_deg, rt_270_deg, rt_0_deg_mirror, rt_90_deg_mirror, rt_180_deg_mirror, rt_270_deg_mirror
 };
+enum TVideoDeinterlacing : int { di_Disabled, di_HalfSize, di_FullSize };
 enum TLogoLayout : int { lg_Centered, lg_Stretched, lg_Repeated };
 enum TSampleCapture : int { sc_Disabled, sc_Unsplitted, sc_Native, sc_AfterOnDraw, sc_AfterCompression };
 

@@ -617,3 +617,20 @@ TEST_F(Capture, SynchronousCaptureNeverNests)
     ASSERT_EQ(nested.size(), 2);
     EXPECT_FALSE(nested.last()) << "while one waits";
 }
+
+TEST_F(Capture, HalfSizeDeinterlacingKeepsOneField)
+{
+    QImage frame;
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
+                     [&](const TFrameData& data, int, const QString&, bool) { frame = data.Bitmap; });
+    m_component->setVideoProcessing_Deinterlacing(di_HalfSize);
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    EXPECT_EQ(frame.size(), QSize(320, 120));
+
+    // Leaving half size builds the graph again at the full height.
+    m_component->setVideoProcessing_Deinterlacing(di_FullSize);
+    ASSERT_TRUE(runUntil([&] { return m_component->DeliveredFrames() > 2; }));
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    EXPECT_EQ(frame.size(), QSize(320, 240));
+}
