@@ -52,8 +52,8 @@ QImage::Format TapImageFormat(const char* capsFormat);
 // be 24 or 32 bits; the default follows the device's format, else the screen.
 TFrameGrabberRGBFormat GrabberRgbFormat(TFrameGrabberRGBFormat requested, const QString& subtype, int screenDepth,
                                         bool mustBeRgb);
-// The flip method (GStreamer's videoflip numbering) of a rotation followed
-// by the horizontal and vertical flips.
+// The flip method (GStreamer's videoflip numbering) of a rotation (a mirrored
+// one mirrors first, then turns) followed by the horizontal and vertical flips.
 int VideoFlipMethod(TVideoRotation rotation, bool flipHorizontal, bool flipVertical);
 
 // Grey scale and inversion of a frame in place (32- and 24-bit frames).

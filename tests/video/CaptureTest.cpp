@@ -634,3 +634,50 @@ TEST_F(Capture, HalfSizeDeinterlacingKeepsOneField)
     ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
     EXPECT_EQ(frame.size(), QSize(320, 240));
 }
+
+TEST(FrameTap, TurnsAndFlipsComposeIntoOneFlipMethod)
+{
+    // GStreamer's videoflip: 0 none, 1 clockwise, 2 half turn, 3 counter-
+    // clockwise, 4 horizontal, 5 vertical, 6 upper-left diagonal, 7 upper-right
+    // diagonal. A mirrored turn mirrors first, then turns.
+    struct Case {
+        TVideoRotation rotation;
+        bool horizontal, vertical;
+        int method;
+    } cases[] = {
+        {rt_0_deg, false, false, 0},        {rt_90_deg, false, false, 1},        {rt_180_deg, false, false, 2},
+        {rt_270_deg, false, false, 3},      {rt_0_deg, true, false, 4},          {rt_0_deg, false, true, 5},
+        {rt_0_deg, true, true, 2},          {rt_0_deg_mirror, false, false, 4},  {rt_0_deg_mirror, true, false, 0},
+        {rt_90_deg_mirror, false, false, 7}, {rt_270_deg_mirror, false, false, 6}, {rt_180_deg, false, true, 4},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(VideoFlipMethod(c.rotation, c.horizontal, c.vertical), c.method)
+            << c.rotation << c.horizontal << c.vertical;
+}
+
+TEST_F(Capture, GreyScaleAndInversionChangeTheFrames)
+{
+    QImage frame;
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
+                     [&](const TFrameData& data, int, const QString&, bool) { frame = data.Bitmap; });
+    ASSERT_TRUE(startPreview());
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    const QColor yellow = frame.pixelColor(70, 10); // the second bar
+    ASSERT_GT(yellow.red(), 150);
+    ASSERT_LT(yellow.blue(), 50);
+
+    m_component->setVideoProcessing_GrayScale(true);
+    ASSERT_TRUE(runUntil([&] { return m_component->DeliveredFrames() > 2; }));
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    QColor c = frame.pixelColor(70, 10);
+    EXPECT_EQ(c.red(), c.green());
+    EXPECT_EQ(c.green(), c.blue());
+
+    m_component->setVideoProcessing_GrayScale(false);
+    m_component->setVideoProcessing_InvertColors(true);
+    ASSERT_TRUE(runUntil([&] { return m_component->DeliveredFrames() > 2; }));
+    ASSERT_TRUE(m_component->CaptureFrameSyncTo(fc_TBitmap, QString()));
+    c = frame.pixelColor(70, 10);
+    EXPECT_LT(c.red(), 100);
+    EXPECT_GT(c.blue(), 200);
+}
