@@ -12,6 +12,7 @@
 #include "video/TestDeviceProvider.h"
 
 #include <QApplication>
+#include <QScreen>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
@@ -269,6 +270,7 @@ TEST_F(Capture, DisplayWindowEventsReachTheHost)
     // The key pressed now, and Escape leaves full screen at once.
     m_component->Display().SetBool(vwFullScreen, true);
     EXPECT_EQ(form->parentWidget(), nullptr);
+    EXPECT_EQ(form->geometry(), QGuiApplication::primaryScreen()->geometry()) << "covers its monitor";
     QTest::keyClick(form, Qt::Key_A);
     QTest::keyClick(form, Qt::Key_Escape);
     ASSERT_EQ(keys.size(), 2);
