@@ -1,14 +1,14 @@
 #include "Ombrix.h"
 
 #include "DeviceCatalogue.h"
+#include "DisplayForm.h"
 #include "MediaFormats.h"
 #include "ProcessLog.h"
 #include "StreamConfig.h"
 #include "SyncManager.h"
 
+#include <QDir>
 #include <QLoggingCategory>
-
-#include <gst/app/gstappsink.h>
 
 Q_LOGGING_CATEGORY(lcOmbrix, "velmar.video.component")
 
@@ -50,6 +50,11 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_videoSettings.setDefaults();
     m_audioSettings.setDefaults();
     m_lastUse.load(TRegistry2::rootKeyPath(), true);
+    m_tick.start();
+    m_storagePath = QDir::currentPath();
+    m_imagesFolder = m_storagePath;
+    setTextOverlay_String(DefaultOverlayTemplate());
+    createWindows();
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
     m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
                                              [this] { TaskStep(); });
@@ -68,6 +73,8 @@ TOmbrix::~TOmbrix()
     m_worker->halt(true);
     m_worker.reset();
     ClearGraph(true);
+    for (auto& form : m_forms)
+        delete form.data();
     m_commands.clear();
     m_events.clear();
     saveVideoSettings();
@@ -264,10 +271,19 @@ void TOmbrix::periodicStep()
     if (m_periodicBusy)
         return;
     m_periodicBusy = true;
-    const qint64 delivered = m_framesDelivered.load();
-    if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
-        m_lastFrameReported = delivered;
-        emit OnFrameProgress(delivered, 0);
+    if (m_frozen.frameGrabber != fg_Disabled) {
+        // A frame handed over by the frame tap: progress, then captures.
+        if (m_frameReady) {
+            takeFrame();
+            frameProgressStep();
+            m_frameReady = false;
+        }
+    } else if (m_newFrame.exchange(false)) {
+        const qint64 delivered = m_framesDelivered.load();
+        if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
+            m_lastFrameReported = delivered;
+            emit OnFrameProgress(delivered, 0);
+        }
     }
     m_periodicBusy = false;
 }
@@ -308,6 +324,13 @@ void TOmbrix::processNotifyEvents()
     for (const GraphMessage& m : std::as_const(messages)) {
         if (m.generation != m_generation.load() || m_runState == 0)
             continue; // from a graph that is gone
+        if (!m.error && !isCaptureDeviceSource()) {
+            // The pictures ran out: everything stops.
+            WriteLog(cfBlue, QStringLiteral("end of stream"));
+            StopAll();
+            emit OnPlayerEndOfStream();
+            return;
+        }
         if (m.error && m.fromSource && m.resourceError && isCaptureDeviceSource()) {
             WriteLog(cfRed, QStringLiteral("device lost: ") + m.text);
             ExecuteCommand(WMDeviceLost);
@@ -609,6 +632,56 @@ bool TOmbrix::StopRecording()
     return true;
 }
 
+bool TOmbrix::Stop()
+{
+    if (m_currentState == cs_Down)
+        return false;
+    m_previewFailed = false;
+    PostCommand(WMStopGraph);
+    return true;
+}
+
+bool TOmbrix::Cancel()
+{
+    if (m_currentState == cs_Down)
+        return false;
+    ClearGraph(true);
+    return true;
+}
+
+bool TOmbrix::PausePreview()
+{
+    if (!CheckState(as_Preview, sevError, true) || m_runState != 2)
+        return false;
+    if (m_frozen.frameGrabber != fg_Disabled) {
+        // The next frame that reaches the frame grabber is the one held.
+        QMutexLocker locker(&m_frameLock);
+        m_pauseOnNextFrame = true;
+        return true;
+    }
+    changeGraphState(GST_STATE_PAUSED, QStringLiteral("pause preview"));
+    return true;
+}
+
+bool TOmbrix::ResumePreview()
+{
+    if (!CheckState(as_Preview, sevError, true) || m_runState != 1)
+        return false;
+    changeGraphState(GST_STATE_PLAYING, QStringLiteral("resume preview"));
+    return true;
+}
+
+bool TOmbrix::ResetPreview()
+{
+    TDevices* catalogue = VideoDeviceCatalogue();
+    if (isCaptureDeviceSource() && m_videoDevice >= (catalogue ? catalogue->count() : 0))
+        return !Report(true, sevError, QStringLiteral("video device index out of range"), e_index_out_of_range);
+    if (m_currentState != cs_Preview || m_runState != 2)
+        return false;
+    changeGraphState(GST_STATE_PAUSED, QStringLiteral("reset"));
+    return changeGraphState(GST_STATE_PLAYING, QStringLiteral("reset"));
+}
+
 void TOmbrix::RefreshPreview(const QString& reason)
 {
     if (!m_autoRefreshPreview || m_videoDevice < 0)
@@ -649,6 +722,15 @@ bool TOmbrix::freezeSettings()
     m_frozen.audioRecording = m_audioRecording;
     m_frozen.rateHundredths = int(std::lround(m_frameRate * hundredths));
     m_frozen.subtypeIndex = m_videoSubtype;
+    m_frozen.withoutOverlay = m_captureWithoutOverlay;
+    m_frozen.display = m_videoRenderer != vr_None;
+    m_frozen.sampleVideo = m_sampleVideo;
+    m_frozen.sampleAudio = m_sampleAudio;
+    m_frozen.sampleAsync = m_sampleAsync;
+    m_frozen.grabberSynchrone = m_grabberSynchrone;
+    if (m_frameGrabber != fg_Disabled)
+        chooseRgbFormat();
+    resetCaptureState();
     m_frozen.frozen = true;
     return true;
 }
@@ -751,9 +833,11 @@ bool TOmbrix::buildBaseGraph()
     WriteLog(cfBlue, QStringLiteral("creating base graph"));
     if (!BootstrapDone() || !m_frozen.frozen)
         return !Report(true, sevError, QStringLiteral("current params not set"), e_set_filter_graph);
+    if (m_frozen.videoSource == vs_VideoFromImages || m_frozen.videoSource == vs_VideoFromBitmaps)
+        return buildPushSource();
     if (m_frozen.videoSource != vs_VideoCaptureDevice) {
-        // Files, images, bitmaps and external sources are other parts of the
-        // component; a capture device is the one source built here.
+        // Files, streams and external sources are other parts of the
+        // component.
         return !Report(true, sevError, QStringLiteral("video source not available in this version"), e_failed);
     }
     WriteLog(cfBlue, QStringLiteral("creating device graph"));
@@ -830,29 +914,15 @@ bool TOmbrix::buildPreviewChain()
     GstPad* pin = gst_element_get_static_pad(caps, "src");
     gst_object_unref(caps);
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Preview Queue"), pin);
-    // Frames go to the frame grabber's sink unless neither display nor
-    // grabbing wants them.
+    // Frames pass the frame tap unless neither display nor grabbing wants them.
     const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
-    GstElement* sink = wanted ? m_graph->createFilter("appsink", QStringLiteral("Frame Grabber"))
-                              : m_graph->createFilter("fakesink", QStringLiteral("Null Renderer"));
-    const QString sinkName = wanted ? QStringLiteral("Frame Grabber") : QStringLiteral("Null Renderer");
-    ok = ok && sink && m_graph->addFilter(sink, sinkName);
-    if (ok && wanted) {
-        g_object_set(sink, "sync", FALSE, "max-buffers", 1, "drop", TRUE, nullptr);
-        GstAppSinkCallbacks callbacks{};
-        callbacks.new_sample = [](GstAppSink* appsink, gpointer data) -> GstFlowReturn {
-            // A streaming thread: count and let the sample go; a slow host
-            // drops frames instead of queueing them.
-            if (GstSample* sample = gst_app_sink_pull_sample(appsink))
-                gst_sample_unref(sample);
-            ++static_cast<TOmbrix*>(data)->m_framesDelivered;
-            return GST_FLOW_OK;
-        };
-        gst_app_sink_set_callbacks(GST_APP_SINK(sink), &callbacks, this, nullptr);
-    } else if (ok) {
-        g_object_set(sink, "sync", FALSE, nullptr);
-    }
+    if (ok && wanted)
+        ok = buildGrabberChain(pin);
+    GstElement* sink = ok ? m_graph->createFilter("fakesink", QStringLiteral("Null Renderer")) : nullptr;
+    ok = ok && sink && m_graph->addFilter(sink, QStringLiteral("Null Renderer"));
     if (ok) {
+        // A camera paces itself; pictures are shown at their frame rate.
+        g_object_set(sink, "sync", m_frozen.videoSource != vs_VideoCaptureDevice, nullptr);
         GstPad* input = gst_element_get_static_pad(sink, "sink");
         ok = m_graph->connect(pin, input);
         gst_object_unref(input);
@@ -890,6 +960,22 @@ void TOmbrix::buildAudioSource()
            i_binding_device_or_compressor);
     GstPad* pin = gst_element_get_static_pad(source, "src");
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
+    if (ok && m_frozen.sampleAudio != sc_Disabled) {
+        // The host's audio samples, taken on their way to the renderer.
+        ok = m_graph->insertFilterInline("identity", QStringLiteral("GRB_Sample"), pin);
+        if (ok) {
+            GstElement* grabber = gst_pad_get_parent_element(pin);
+            g_object_set(grabber, "signal-handoffs", TRUE, nullptr);
+            g_signal_connect(grabber, "handoff",
+                             G_CALLBACK(+[](GstElement* element, GstBuffer* buffer, gpointer data) {
+                                 GstPad* input = gst_element_get_static_pad(element, "sink");
+                                 static_cast<TOmbrix*>(data)->audioSample(input, buffer);
+                                 gst_object_unref(input);
+                             }),
+                             this);
+            gst_object_unref(grabber);
+        }
+    }
     GstElement* renderer = ok ? m_graph->createFilter("autoaudiosink", QStringLiteral("Audio Renderer")) : nullptr;
     ok = renderer && m_graph->addFilter(renderer, QStringLiteral("Audio Renderer"));
     if (ok) {
@@ -946,9 +1032,11 @@ bool TOmbrix::ActivateGraph()
     if (m_currentState == cs_Preview)
         ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bprev"));
     WriteLog(cfBlue, QStringLiteral("end activate graph"));
-    if (ok)
+    if (ok) {
         m_graphState = gs_Active;
-    else if (m_currentState == cs_Preview)
+        m_displayActive = m_frozen.display;
+        layoutDisplays();
+    } else if (m_currentState == cs_Preview)
         Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
     return ok;
 }
@@ -984,8 +1072,16 @@ void TOmbrix::ClearGraph(bool endState)
 {
     WriteLog(cfBlue, QStringLiteral("begin clear"));
     m_graphActive = false;
+    hideDisplays();
     if (m_graph && m_graph->exists())
         changeGraphState(GST_STATE_NULL, QStringLiteral("clear"));
+    if (GstElement* tap = m_graph && m_graph->exists()
+                              ? gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Frame Grabber")
+                              : nullptr) {
+        SetFrameTapHandler(tap, nullptr);
+        gst_object_unref(tap);
+    }
+    resetCaptureState();
     m_runState = 0;
     if (endState) {
         m_currentState = cs_Down;
@@ -994,12 +1090,14 @@ void TOmbrix::ClearGraph(bool endState)
     if (m_graph)
         m_graph->clear();
     m_sourceElement = nullptr;
+    m_push.reset();
     m_sourceCaps.clear();
     m_graphState = gs_None;
     m_recordingActive = false;
     if (TDevices* catalogue = VideoDeviceCatalogue())
         catalogue->setInUse(m_inUseIndex, false);
     m_inUseIndex = -1;
+    layoutDisplays();
     WriteLog(cfBlue, QStringLiteral("all cleared"));
 }
 

@@ -2,28 +2,51 @@
 // TOmbrix, the video capture component: it finds the capture devices, binds
 // the chosen one (its stored settings and its lists of sizes and formats),
 // builds a capture graph for each start, runs and stops it, and reports what
-// it does through its events and the process log. Frames go to a sink whose
-// count drives the frame-progress event; showing them, recording and grabbing
-// build on this object.
+// it does through its events and the process log. Frames pass the frame tap,
+// which stamps the overlays on them, shows them in the display windows and
+// hands them to frame captures (single, synchronous or in bursts) that end as
+// a picture, a BMP file or a JPEG file.
 //
 // Threads: made, used and destroyed on the user-interface thread. With
 // NotificationMethod nm_Timer (the default) its worker steps on a timer of
 // that thread, so every event fires there; with nm_Thread the worker runs on
 // a thread of its own and the events are delivered to receivers in their own
 // threads (connect with a context object). GStreamer's threads only queue
-// messages for the worker.
+// messages for the worker, copy frames under the frame lock and draw the
+// overlays; the host's overlay handler runs there (FrameGrabberSynchrone
+// moves the capture step there too). The display windows live on the
+// user-interface thread.
+#include "BurstSchedule.h"
 #include "CaptureGraph.h"
 #include "DeviceSettings.h"
+#include "DisplayGeometry.h"
+#include "DisplayForm.h"
+#include "FrameOverlay.h"
+#include "FrameTap.h"
+#include "ImageFiles.h"
 #include "LogTypes.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
+#include "OverlayTemplate.h"
+#include "PictureCodec.h"
 #include "VideoFormatLists.h"
 #include "VideoTypes.h"
+#include "VideoWindow.h"
 
+#include <QElapsedTimer>
+#include <QImage>
 #include <QMutex>
 #include <QObject>
+#include <QPointer>
+#include <array>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
+
+class QKeyEvent;
+class QMouseEvent;
+class QPainter;
 
 namespace velmar::video {
 
@@ -40,7 +63,40 @@ enum TWMCommandOrNotification : int {
 // them), so a handler shared by several events receives each as itself.
 enum class TEventKind { PreviewStarted, RecordingStarted, ReencodingStarted, PlayerOpened, DeviceLost };
 
-class TOmbrix : public QObject {
+// Progress of a long operation: a percentage (-1 at its start and end), a
+// position (-1 for a refused item) and a text.
+struct TProgressInfo {
+    int Percent = -1;
+    qint64 Position = 0;
+    qint64 Other = 0;
+    QString Text;
+};
+
+// A media sample handed to the host: valid only during the event.
+struct TSampleData {
+    QByteArray Buffer; // the sample's bytes
+    qint64 ActualDataLength = 0;
+    QString Format;    // the media type, as caps text
+    int Width = 0, Height = 0, BitCount = 0, Stride = 0;
+    qint64 StartTime = 0, EndTime = 0; // 100-ns units
+};
+
+// A captured frame as the host receives it; the picture is the host's copy.
+struct TFrameData {
+    QImage Bitmap;
+    qint32 FrameNumber = 0;
+    qint64 FrameTime = 0; // 100-ns units
+};
+
+// The monitors a display window can be placed on (at most ten): how many
+// there are, and the area of one; false for an index beyond them. 0 and
+// false without a graphical application.
+int MonitorsCount();
+bool MonitorBounds(int index, QRect* bounds);
+// Bits per pixel of the screen (32 without a graphical application).
+int ScreenColorDepth();
+
+class TOmbrix : public QObject, private FrameTapHandler {
     Q_OBJECT
 public:
     explicit TOmbrix(QObject* owner = nullptr);
@@ -60,7 +116,7 @@ public:
     TVideoSource VideoSource() const { return m_videoSource; }
     void setVideoSource(TVideoSource source) { m_videoSource = source; }
     TFrameGrabber FrameGrabber() const { return m_frameGrabber; }
-    void setFrameGrabber(TFrameGrabber g) { m_frameGrabber = g; }
+    void setFrameGrabber(TFrameGrabber g);
     TVideoRenderer VideoRenderer() const { return m_videoRenderer; }
     void setVideoRenderer(TVideoRenderer r) { m_videoRenderer = r; }
     bool AutoStartPreview() const { return m_autoStartPreview; }
@@ -84,6 +140,151 @@ public:
     void setAssociateAudioAndVideoDevices(bool on) { m_associateDevices = on; }
     bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
     void setAutoRefreshPreview(bool on) { m_autoRefreshPreview = on; }
+    // --- frame capture ---
+    TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return m_rgbFormat; }
+    void setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format);
+    TFrameGrabberRGBFormat FrameGrabberCurrentRGBFormat() const { return m_frozen.rgbFormat; }
+    bool FrameCaptureWithoutOverlay() const { return m_captureWithoutOverlay; }
+    void setFrameCaptureWithoutOverlay(bool on);
+    int FrameCaptureZoomSize() const { return m_captureZoom; }
+    void setFrameCaptureZoomSize(int percent);
+    bool FrameGrabberSynchrone() const { return m_grabberSynchrone; }
+    void setFrameGrabberSynchrone(bool on) { m_grabberSynchrone = on; }
+    int FrameBuffers() const { return m_frameBuffers; }
+    void setFrameBuffers(int n);
+    bool BurstMode() const;
+    void setBurstMode(bool on);
+    int BurstCount() const { return m_burstCount; }
+    void setBurstCount(int n);
+    int BurstInterval() const { return m_burstInterval; }
+    void setBurstInterval(int n);
+    TFrameCaptureDest BurstType() const { return m_burstType; }
+    void setBurstType(TFrameCaptureDest type);
+    int JPEGQuality() const { return m_jpeg.quality; }
+    void setJPEGQuality(int quality);
+    TJPEGPerformance JPEGPerformance() const { return m_jpeg.performance; }
+    void setJPEGPerformance(TJPEGPerformance p);
+    bool JPEGProgressiveDisplay() const { return m_jpeg.progressive; }
+    void setJPEGProgressiveDisplay(bool on) { m_jpeg.progressive = on; }
+    TAutoFileName AutoFileName() const { return m_autoFileName; }
+    void setAutoFileName(TAutoFileName kind);
+    QString AutoFilePrefix() const { return m_autoFilePrefix; }
+    void setAutoFilePrefix(const QString& prefix);
+    QString StoragePath() const { return m_storagePath; }
+    void setStoragePath(const QString& path);
+    // The longest CaptureFrameSyncTo waits for its frame.
+    int CaptureFrameSyncTimeOutMs() const { return m_syncTimeOutMs; }
+    void setCaptureFrameSyncTimeOutMs(int ms);
+    // Video samples for the host as they pass the frame grabber (after the
+    // overlays with sc_AfterOnDraw); audio samples as they reach the audio
+    // renderer of a preview that renders its sound.
+    TSampleCapture SampleCapture_Video() const { return m_sampleVideo; }
+    void setSampleCapture_Video(TSampleCapture where);
+    TSampleCapture SampleCapture_Audio() const { return m_sampleAudio; }
+    void setSampleCapture_Audio(TSampleCapture where);
+    // On: the newest sample reaches the host on the worker's thread (others
+    // are dropped); off: every sample, at once on the streaming thread.
+    bool SampleCaptureAsyncEvent() const { return m_sampleAsync; }
+    void setSampleCaptureAsyncEvent(bool on) { m_sampleAsync = on; }
+    QString Last_CaptureFrameTo_FileName() const { return m_lastCaptureFile; }
+    QString Last_BurstFrameCapture_FileName() const { return m_lastBurstFile; }
+
+    // --- overlays ---
+    bool TextOverlay_Enabled() const { return m_textOverlayEnabled; }
+    void setTextOverlay_Enabled(bool on);
+    QString TextOverlay_String() const { return m_textOverlayString; }
+    void setTextOverlay_String(const QString& text);
+    TextOverlayStyle TextOverlay_Style() const;
+    // Left, top, right, alignment, background, transparency, font and colour.
+    void setTextOverlay_Style(const TextOverlayStyle& style);
+    void SetTextOverlayCustomVar(int index, const QString& text);
+    std::optional<TShapeOverlay> ShapeOverlay() const;
+    void setShapeOverlay(const std::optional<TShapeOverlay>& shape);
+    bool ShapeOverlayEnabled() const { return m_shapeOverlayEnabled; }
+    void setShapeOverlayEnabled(bool on);
+    bool ShapeOverlayList(const TShapeOverlay& shape, bool add);
+    // Draws on every frame after the built-in overlays (the streaming thread).
+    using FrameOverlayHandler = std::function<void(const TFrameInfo& info, QPainter& painter)>;
+    void setFrameOverlayHandler(FrameOverlayHandler handler);
+    // Changes the frame's pixels itself after the overlays (the streaming
+    // thread); the picture lies over the frame's buffer.
+    using FramePixelsHandler = std::function<void(const TFrameInfo& info, QImage& frame)>;
+    void setFramePixelsHandler(FramePixelsHandler handler);
+    // Only inside the frame overlay handler.
+    bool DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height);
+
+    // --- video processing ---
+    int VideoProcessing_Brightness() const { return m_processing.brightness; }
+    void setVideoProcessing_Brightness(int v);
+    int VideoProcessing_Contrast() const { return m_processing.contrast; }
+    void setVideoProcessing_Contrast(int v);
+    int VideoProcessing_Saturation() const { return m_processing.saturation; }
+    void setVideoProcessing_Saturation(int v);
+    int VideoProcessing_Hue() const { return m_processing.hue; }
+    void setVideoProcessing_Hue(int v);
+    bool VideoProcessing_GrayScale() const { return m_processing.grayScale; }
+    void setVideoProcessing_GrayScale(bool on);
+    bool VideoProcessing_InvertColors() const { return m_processing.invertColors; }
+    void setVideoProcessing_InvertColors(bool on);
+    bool VideoProcessing_FlipHorizontal() const { return m_processing.flipHorizontal; }
+    void setVideoProcessing_FlipHorizontal(bool on);
+    bool VideoProcessing_FlipVertical() const { return m_processing.flipVertical; }
+    void setVideoProcessing_FlipVertical(bool on);
+    // Half size keeps one field: a new graph of half the height.
+    TVideoDeinterlacing VideoProcessing_Deinterlacing() const { return m_processing.deinterlacing; }
+    void setVideoProcessing_Deinterlacing(TVideoDeinterlacing d);
+    TVideoRotation VideoProcessing_Rotation() const { return m_processing.rotation; }
+    void setVideoProcessing_Rotation(TVideoRotation r);
+
+    // --- video from images and bitmaps ---
+    QString VideoFromImages_SourceDirectory() const { return m_imagesFolder; }
+    void setVideoFromImages_SourceDirectory(const QString& folder) { m_imagesFolder = folder; }
+    // A name without a folder lies in the component's scratch folder.
+    QString VideoFromImages_TemporaryFile() const { return m_imagesFile; }
+    void setVideoFromImages_TemporaryFile(const QString& name) { m_imagesFile = name; }
+    TFileSort VideoFromImages_BitmapsSortedBy() const { return m_imagesSort; }
+    void setVideoFromImages_BitmapsSortedBy(TFileSort sort);
+    bool VideoFromImages_RepeatIndefinitely() const { return m_imagesRepeat; }
+    void setVideoFromImages_RepeatIndefinitely(bool on) { m_imagesRepeat = on; }
+    // Packs the folder's BMP or JPEG pictures of the first picture's size and
+    // format into the temporary file; true when at least one was written.
+    bool VideoFromImages_CreateSetOfBitmaps();
+    // The host's pictures for vs_VideoFromBitmaps: the format's picture is
+    // asked for when the graph is built (the host's thread), each frame on
+    // the streaming thread (a null picture, one of another size, or
+    // *endOfData ends the video).
+    using BitmapFormatNeeded = std::function<QImage()>;
+    using BitmapNextFrameNeeded = std::function<QImage(bool* endOfData)>;
+    void setVideoFromBitmapsHandlers(BitmapFormatNeeded format, BitmapNextFrameNeeded next);
+
+    // --- display windows ---
+    TVideoWindow& Display() { return *m_windows[0]; }
+    TVideoWindow& DualDisplay() { return *m_windows[1]; }
+    // The host's widget in which an embedded display sits (the component's area).
+    void setPanel(QWidget* panel);
+    QWidget* Panel() const { return m_panel; }
+    // The window showing display 0 or 1; nullptr while none is made.
+    TDisplayForm* DisplayForm(int window) const;
+    QColor BackgroundColor() const { return m_backgroundColor; }
+    void setBackgroundColor(const QColor& color);
+    int PreviewZoomSize() const { return m_previewZoom; }
+    void setPreviewZoomSize(int percent);
+    bool TranslateMouseCoordinates() const { return m_translateMouse; }
+    void setTranslateMouseCoordinates(bool on) { m_translateMouse = on; }
+    bool ColorKeyEnabled() const { return m_colorKeyEnabled; }
+    void setColorKeyEnabled(bool on);
+    void SetColorKeys(quint32 low, quint32 high);
+    bool LogoDisplayed() const { return m_logoDisplayed; }
+    void setLogoDisplayed(bool on);
+    TLogoLayout LogoLayout() const { return m_logoLayout; }
+    void setLogoLayout(TLogoLayout layout);
+    bool SetLogoFromBMPFile(const QString& fileName);
+    bool SetLogoFromJPEGFile(const QString& fileName);
+    bool SetLogoFromImage(const QImage& image);
+    QImage Logo() const { return m_logo; }
+    int VideoSourceWidth() const { return m_sourceSize.width(); }
+    int VideoSourceHeight() const { return m_sourceSize.height(); }
+
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
     void setVideoStreamConfigSize(int width, int height) { m_configuredSize = {width, height}; }
 
@@ -101,6 +302,8 @@ public:
     QString CurrentSourceCaps() const { return m_sourceCaps; }
     // The frame rate the device delivers now, in hundredths; 0 when not known.
     int CurrentFrameRate() const;
+    qint64 DeliveredFrames() const { return m_framesDelivered.load(); }
+    bool InFrameProgressEvent() const { return m_inFrameProgress; }
     // The running graph, nullptr when none (diagnosis and tests).
     GstElement* Pipeline() const { return m_graph ? m_graph->pipeline() : nullptr; }
 
@@ -109,8 +312,24 @@ public:
     bool StopPreview();
     bool StartRecording();
     bool StopRecording();
+    // Stops whatever runs; false when idle.
+    bool Stop();
+    // Clears the graph at once, without the completion events.
+    bool Cancel();
+    // The preview holds its last frame (the frame grabber's, when one runs)
+    // until ResumePreview.
+    bool PausePreview();
+    bool ResumePreview();
+    // Stops and runs the same preview graph again.
+    bool ResetPreview();
     // Starts the preview again when a setting that needs a new graph changed.
     void RefreshPreview(const QString& reason);
+    // A frame for the host: at once when the graph is paused, else from the
+    // next frame. False (nothing reported) when refused.
+    bool CaptureFrameTo(TFrameCaptureDest dest, const QString& fileName);
+    // The same, waiting for the capture while the host's events run; false
+    // when refused, when the capture failed or when no frame came in time.
+    bool CaptureFrameSyncTo(TFrameCaptureDest dest, const QString& fileName);
 
     // Internal commands and events (used by the sync manager and the graph code).
     void PostCommand(int code);
@@ -157,8 +376,28 @@ signals:
     void OnAudioDeviceSelected();
     void OnNoVideoDevices();
     void OnFrameProgress(qint64 frameNumber, qint64 droppedFrameCount);
+    void OnFrameCaptureCompleted(const velmar::video::TFrameData& frameData, int destType, const QString& fileName,
+                                 bool success);
+    void OnResizeVideo(int sourceWidth, int sourceHeight);
+    void OnSampleCapture_Video(const velmar::video::TSampleData& sampleData);
+    void OnSampleCapture_Audio(const velmar::video::TSampleData& sampleData);
+    void OnBitmapsLoadingProgress(const velmar::video::TProgressInfo& progressInfo);
+    void OnPlayerEndOfStream();
+    void OnColorKeyChange(quint32 colorKey);
+    // Display windows: window 0 is the main display, 1 the dual display.
+    void OnClick();
+    void OnDblClick();
+    void OnMouseDown(int videoWindow, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseUp(int videoWindow, Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void OnMouseMove(int videoWindow, Qt::KeyboardModifiers shift, int x, int y);
+    // The handler may change *key.
+    void OnKeyPress(int videoWindow, QChar* key, int physicalKey, Qt::KeyboardModifiers shiftState);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    friend class TDisplayForm;
     struct GraphMessage {
         quint64 generation;
         bool error;
@@ -191,6 +430,43 @@ private:
     void onBusMessage(GstMessage* message);
     QString deviceKey(TDevices* catalogue, int index) const;
 
+    // Frames (FrameCapture.cpp).
+    struct FrameRecord {
+        QImage image;
+        TFrameInfo info;
+    };
+    void tapFrame(QImage& frame, qint64 streamTime) override;
+    bool buildGrabberChain(GstPad*& pin);
+    void applyProcessingToGraph();
+    void drawOverlays(QImage& frame, const TFrameInfo& info);
+    void drawBuiltInOverlays(QImage& frame, const TFrameInfo& info);
+    bool overlayNeeded() const;
+    void takeFrame();
+    void frameProgressStep();
+    void captureStep();
+    void capture(TFrameCaptureDest dest, QString fileName, bool save, bool isRequest);
+    QString autoFileName(int kind, const QString& extension);
+    void resetCaptureState();
+    void sampleFrame(const QImage& frame, const TFrameInfo& info);
+    void serveSamples();
+    void audioSample(GstPad* pad, GstBuffer* buffer);
+    void chooseRgbFormat();
+
+    // Pictures as the source (ImageSource.cpp).
+    bool buildPushSource();
+    QString imagesFilePath() const;
+    void progress(int percent, qint64 position, const QString& text);
+
+    // Display windows (Display.cpp).
+    void createWindows();
+    void onWindowChanged(TVideoWindow& window, TVideoWindowNotify index, int value);
+    void updateDisplays();
+    void layoutDisplays();
+    void hideDisplays();
+    bool displaysWanted() const;
+    void displayMouse(TDisplayForm* form, int kind, QMouseEvent* event);
+    void displayKey(TDisplayForm* form, QKeyEvent* event);
+
     // Published values.
     int m_videoDevice = -1;
     int m_audioDevice = -1;
@@ -222,6 +498,13 @@ private:
         int rateHundredths = 0;
         int subtypeIndex = -1;
         bool audioRecording = false;
+        TFrameGrabberRGBFormat rgbFormat = fgf_Default;
+        bool withoutOverlay = false;
+        bool display = false;
+        TSampleCapture sampleVideo = sc_Disabled;
+        TSampleCapture sampleAudio = sc_Disabled;
+        bool sampleAsync = true;
+        bool grabberSynchrone = false;
     } m_frozen;
 
     // State.
@@ -274,6 +557,114 @@ private:
     std::atomic<qint64> m_framesDelivered{0};
     qint64 m_lastFrameReported = -1;
     bool m_periodicBusy = false;
+
+    // Frame capture settings.
+    TFrameGrabberRGBFormat m_rgbFormat = fgf_Default;
+    bool m_captureWithoutOverlay = false;
+    int m_captureZoom = 100;
+    bool m_grabberSynchrone = false;
+    int m_frameBuffers = 5;
+    int m_burstCount = 3;    // under the frame lock
+    int m_burstInterval = 0; // under the frame lock
+    TFrameCaptureDest m_burstType = fc_TBitmap;
+    JpegOptions m_jpeg;
+    TAutoFileName m_autoFileName = fn_Sequential;
+    QString m_autoFilePrefix = QStringLiteral("om");
+    QString m_storagePath;
+    bool m_storagePathChanged = true;
+    int m_syncTimeOutMs = 5000;
+    QString m_lastCaptureFile;
+    QString m_lastBurstFile;
+
+    // Frame records and capture state: the work record belongs to the
+    // streaming thread, the published one is handed over under the frame
+    // lock, the current one belongs to the capture step.
+    mutable QMutex m_frameLock;
+    FrameRecord m_work;
+    FrameRecord m_published;
+    FrameRecord m_current;
+    std::atomic<bool> m_frameReady{false};
+    FrameTimeThinner m_frameTimes; // the streaming thread's
+    QElapsedTimer m_tick;
+    std::atomic<bool> m_newFrame{false};
+    BurstSchedule m_burst;         // under the frame lock
+    bool m_burstPending = false;   // under the frame lock
+    bool m_captureRequested = false; // under the frame lock
+    bool m_pauseOnNextFrame = false; // under the frame lock
+    bool m_pausedOnFrame = false;    // under the frame lock
+    TFrameCaptureDest m_requestDest = fc_TBitmap;
+    QString m_requestFile;
+    std::atomic<bool> m_syncWaiting{false};
+    std::atomic<bool> m_syncResult{false};
+    bool m_inSyncCapture = false;
+    bool m_inFrameProgress = false;
+
+    // Video samples for the host; the pending one under the sample lock.
+    TSampleCapture m_sampleVideo = sc_Disabled;
+    TSampleCapture m_sampleAudio = sc_Disabled;
+    bool m_sampleAsync = true;
+    QMutex m_sampleLock;
+    std::optional<TSampleData> m_pendingSample;
+    std::optional<TSampleData> m_pendingAudioSample;
+
+    // Overlays: the template in use and its values, copied per frame under
+    // the overlay lock.
+    mutable QMutex m_overlayLock;
+    bool m_textOverlayEnabled = false;
+    QString m_textOverlayString;
+    QList<TOverlayItem> m_overlayItems;
+    TOverlayCustomVars m_customVars;
+    TextOverlayStyle m_textStyle;
+    std::optional<TShapeOverlay> m_shapeOverlay;
+    bool m_shapeOverlayEnabled = false;
+    QList<TShapeOverlay> m_shapes;
+    FrameOverlayHandler m_overlayHandler;
+    FramePixelsHandler m_pixelsHandler;
+    std::atomic<bool> m_pixelsHandlerSet{false};
+    std::atomic<bool> m_overlayNeeded{false};
+    void recomputeOverlayNeeded();
+
+    // Video processing values.
+    struct Processing {
+        int brightness = 0, contrast = 0, saturation = 0, hue = 0;
+        bool grayScale = false, invertColors = false, flipHorizontal = false, flipVertical = false;
+        TVideoRotation rotation = rt_0_deg;
+        TVideoDeinterlacing deinterlacing = di_Disabled;
+    } m_processing;
+
+    // Pictures as the source.
+    QString m_imagesFolder;
+    QString m_imagesFile = QStringLiteral("SetOfBitmaps01.dat");
+    TFileSort m_imagesSort = fs_TimeAsc;
+    bool m_imagesRepeat = false;
+    bool m_makingSet = false;
+    BitmapFormatNeeded m_bitmapFormat;
+    BitmapNextFrameNeeded m_bitmapNext;
+    struct PushState;
+    std::shared_ptr<PushState> m_push; // the running graph's source state
+
+    // Display windows.
+    std::array<std::unique_ptr<TVideoWindow>, 2> m_windows;
+    std::array<QPointer<TDisplayForm>, 2> m_forms;
+    QPointer<QWidget> m_panel;
+    QColor m_backgroundColor = Qt::black;
+    int m_previewZoom = 100;
+    bool m_translateMouse = true;
+    bool m_colorKeyEnabled = false;
+    bool m_logoDisplayed = false;
+    TLogoLayout m_logoLayout = lg_Stretched;
+    QImage m_logo;
+    QSize m_sourceSize;
+    QMutex m_displayLock;
+    QImage m_displayFrame;           // under the display lock
+    std::atomic<bool> m_displayPosted{false};
+    std::atomic<bool> m_displayActive{false};
+    QPoint m_dragStart{-1, -1};
+    bool m_layingOut = false;
 };
 
 } // namespace velmar::video
+
+Q_DECLARE_METATYPE(velmar::video::TFrameData)
+Q_DECLARE_METATYPE(velmar::video::TProgressInfo)
+Q_DECLARE_METATYPE(velmar::video::TSampleData)

@@ -78,6 +78,19 @@ QList<DeviceDescription> TestDeviceProvider::devices(DeviceCategory category) co
     return result;
 }
 
+void TestDeviceProvider::stallDevice(const QString& path)
+{
+    for (GstElement* source : m_sources.value(path)) {
+        GstPad* pad = gst_element_get_static_pad(source, "src");
+        if (!pad)
+            continue;
+        gst_pad_add_probe(
+            pad, GST_PAD_PROBE_TYPE_BUFFER, [](GstPad*, GstPadProbeInfo*, gpointer) { return GST_PAD_PROBE_DROP; },
+            nullptr, nullptr);
+        gst_object_unref(pad);
+    }
+}
+
 GstElement* TestDeviceProvider::createSource(const QString& path, DeviceCategory category)
 {
     for (const DeviceDescription& d : std::as_const(m_devices)) {

@@ -2,7 +2,7 @@
 // A device provider of test sources: each device is a live videotestsrc or
 // audiotestsrc limited to the sizes it is given. Devices can be plugged and
 // unplugged at run time; unplugging one posts a read error from its running
-// sources, as a camera pulled from its socket does.
+// sources, as a camera pulled from its socket does, and a device can stall.
 //
 // Scripted runs and tests use it in place of the system's devices.
 // User-interface thread only.
@@ -27,6 +27,9 @@ public:
     void addAudioDevice(const QString& path, const QString& friendlyName);
     // Removes a device: its running sources report a read error.
     void removeDevice(const QString& path);
+    // The device's running sources deliver no more frames, as a camera that
+    // hangs without an error.
+    void stallDevice(const QString& path);
 
     QList<DeviceDescription> devices(DeviceCategory category) const override;
     GstElement* createSource(const QString& path, DeviceCategory category) override;

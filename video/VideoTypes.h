@@ -19,3 +19,18 @@ enum TCompressionType : int { ct_Video, ct_Audio, ct_AudioVideo };
 enum AllowedState : int { as_Preview = 2, as_Recording = 4, as_Player = 8, as_Reencoding = 16 };
 
 } // namespace velmar::video
+
+namespace velmar::video {
+
+enum TFrameCaptureDest : int { fc_TBitmap, fc_BmpFile, fc_JpegFile };
+enum TFrameGrabberRGBFormat : int { fgf_Default, fgf_RGB32, fgf_RGB24, fgf_RGB565, fgf_RGB555, fgf_RGB8 };
+enum TAutoFileName : int { fn_Sequential, fn_DateTime };
+enum TTextOverlayAlign : int { tf_Left, tf_Center, tf_Right };
+enum TVideoRotation : int {
+    rt_0_deg, rt_90_deg, rt_180_deg, rt_270_deg, rt_0_deg_mirror, rt_90_deg_mirror, rt_180_deg_mirror, rt_270_deg_mirror
+};
+enum TVideoDeinterlacing : int { di_Disabled, di_HalfSize, di_FullSize };
+enum TLogoLayout : int { lg_Centered, lg_Stretched, lg_Repeated };
+enum TSampleCapture : int { sc_Disabled, sc_Unsplitted, sc_Native, sc_AfterOnDraw, sc_AfterCompression };
+
+} // namespace velmar::video

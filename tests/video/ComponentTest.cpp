@@ -619,3 +619,20 @@ TEST(GraphPads, FindAndRemoveDownstream)
     gst_object_unref(caps);
     gst_object_unref(pipeline);
 }
+
+TEST_F(Component, AudioSamplesReachTheHost)
+{
+    TOmbrix c;
+    c.setVideoDevice(0);
+    c.setAudioDevice(0);
+    c.setAudioDeviceRendering(true);
+    c.setSampleCapture_Audio(sc_Native);
+    QStringList formats;
+    QObject::connect(&c, &TOmbrix::OnSampleCapture_Audio, [&](const TSampleData& sample) {
+        if (sample.ActualDataLength > 0)
+            formats << sample.Format;
+    });
+    ASSERT_TRUE(c.StartPreview());
+    ASSERT_TRUE(runUntil(c, [&] { return formats.size() > 2; }));
+    EXPECT_TRUE(formats.first().startsWith("audio/x-raw")) << formats.first().toStdString();
+}
