@@ -1,6 +1,7 @@
 #include "DeviceControls.h"
 
 #include "MediaFormats.h"
+#include "VideoFormatLists.h"
 #include "platform/LittleEndian.h"
 
 #include <algorithm>
@@ -116,8 +117,11 @@ void TDeviceControls::attach(std::unique_ptr<V4l2Device> device, bool readRanges
     for (const StandardName& s : standardNames)
         if (supported & s.bits)
             m_standardNames << QString::fromLatin1(s.name);
+    // The input stored for the device stays chosen while the device has it.
+    const bool storedInput = m_videoInput >= 0 && m_videoInput < m_inputs.size() && !m_videoInputName.isEmpty()
+                             && m_inputs[m_videoInput].name == m_videoInputName;
     int current = 0;
-    if (m_device->getInput(current) && current >= 0 && current < m_inputs.size()) {
+    if (!storedInput && m_device->getInput(current) && current >= 0 && current < m_inputs.size()) {
         m_videoInput = current;
         m_videoInputName = m_inputs[current].name;
     }
@@ -447,6 +451,19 @@ QString TDeviceControls::VideoInputs() const
     for (const V4l2Input& i : m_inputs)
         names << i.name;
     return names.join(QStringLiteral("\r\n"));
+}
+
+int TDeviceControls::VideoInputIndex(const QString& name) const
+{
+    QStringList names;
+    for (const V4l2Input& i : m_inputs)
+        names << i.name;
+    return IndexOfName(names, name);
+}
+
+int TDeviceControls::AnalogVideoStandardIndex(const QString& name) const
+{
+    return IndexOfName(m_standardNames, name);
 }
 
 int TDeviceControls::InputPhysicalType(int index) const

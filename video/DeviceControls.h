@@ -151,6 +151,9 @@ public:
     bool CrossbarConnectInput(int selector, int input, int output);
     bool CrossbarGetInputConnected(int selector, int output, int& input) const;
     int InputPhysicalType(int index) const;
+    // Name lookups with the patterns of the component ("*composite*", "S-VIDEO*"); -1 when none.
+    int VideoInputIndex(const QString& name) const;
+    int AnalogVideoStandardIndex(const QString& name) const;
 
     // --- TV tuner ---
     bool IsTVTunerAvailable() const { return tunerInput() >= 0; }

@@ -13,8 +13,10 @@
 // threads (connect with a context object). GStreamer's threads only queue
 // messages for the worker.
 #include "CaptureGraph.h"
+#include "DeviceControls.h"
 #include "DeviceSettings.h"
 #include "LogTypes.h"
+#include "MotionDetector.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "VideoFormatLists.h"
@@ -22,6 +24,7 @@
 
 #include <QMutex>
 #include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 
@@ -35,6 +38,25 @@ enum TWMCommandOrNotification : int {
     WMPlayerSetTrackBarPosition, WMProcessStartTVAutoScan, WMProcessContinueTVAutoScan, WMStopGraph,
     WMStartPreview, WMPlayStartByStep, WMStartRecording, WMStartReencoding, WMOpenPlayer
 };
+
+// The device and encoder dialogs.
+enum TDialog : int {
+    dlg_VideoDevice, dlg_VideoCompressor, dlg_AudioCompressor, dlg_StreamConfig, dlg_VfwFormat, dlg_VfwSource,
+    dlg_vfwDisplay, dlg_VideoCrossbar, dlg_AudioCrossbar, dlg_TVTuner, dlg_TVAudio, dlg_AudioDevice
+};
+
+// Dialogs are windows: a program with windows installs the code that shows
+// them (video/ui); without it the component reports that it has none.
+class TOmbrix;
+class VideoDialogs {
+public:
+    virtual ~VideoDialogs() = default;
+    // True when the user confirmed the dialog.
+    virtual bool showDeviceDialog(TOmbrix& component, TDialog dialog) = 0;
+    virtual bool showGridDialog(TOmbrix& component) = 0;
+    virtual QObject* enumGridDialogControls(TOmbrix& component, bool restart) = 0;
+};
+void SetVideoDialogs(VideoDialogs* dialogs);
 
 // Events queued for delivery, named by what they are (never by who handles
 // them), so a handler shared by several events receives each as itself.
@@ -142,6 +164,23 @@ public:
     // The sync manager's device-change events.
     void FireDeviceArrivalOrRemoval(bool arrival, bool video, const QString& name, int index);
 
+    // --- device hardware, dialogs and the motion detector (OmbrixDevice.cpp) ---
+    // The bound device's adjustments, inputs, standards and tuner.
+    TDeviceControls& DeviceControls() { return *m_controls; }
+    TImplMotionDetector& MotionDetector() { return m_motionDetector; }
+    // The path of the bound video device; empty when none.
+    QString BoundVideoDevicePath() const;
+    bool setVideoInput(int index) { return m_controls->setVideoInput(index) >= 0; }
+    bool ShowDialog(TDialog dialog);
+    bool IsDialogAvailable(TDialog dialog) const;
+    bool MotionDetector_ShowGridDialog();
+    QObject* MotionDetector_EnumGridDialogControls(bool restart);
+    bool TVStartAutoScan();
+    bool TVStopAutoScan() { return m_controls->TVStopAutoScan(); }
+    // DV transport needs FireWire DV hardware, which this component does not drive.
+    bool IsDVCommandAvailAvailable() const { return false; }
+    bool SendDVCommand(int) { return false; }
+
 signals:
     void OnLog(int logType, const QString& severity, const QString& message);
     void OnPreviewStarted();
@@ -157,6 +196,9 @@ signals:
     void OnAudioDeviceSelected();
     void OnNoVideoDevices();
     void OnFrameProgress(qint64 frameNumber, qint64 droppedFrameCount);
+    void OnTVChannelSelected(const velmar::video::TTVChannelInfo& channelInfo);
+    void OnTVChannelScanStarted(int minChannel, int maxChannel);
+    void OnTVChannelScanCompleted();
 
 private:
     struct GraphMessage {
@@ -190,6 +232,9 @@ private:
     void busyOff();
     void onBusMessage(GstMessage* message);
     QString deviceKey(TDevices* catalogue, int index) const;
+    void connectDeviceControls();
+    void bindDeviceControls();
+    void applyDeviceControls();
 
     // Published values.
     int m_videoDevice = -1;
@@ -274,6 +319,11 @@ private:
     std::atomic<qint64> m_framesDelivered{0};
     qint64 m_lastFrameReported = -1;
     bool m_periodicBusy = false;
+
+    // Device hardware and motion.
+    TDeviceControls* m_controls = nullptr; // child
+    QTimer* m_tuningStep = nullptr;        // child
+    TImplMotionDetector m_motionDetector;
 };
 
 } // namespace velmar::video
