@@ -1,0 +1,189 @@
+#include "VideoDialogsUi.h"
+
+#include "GridDialog.h"
+#include "PropertyDialog.h"
+#include "video/DeviceCatalogue.h"
+#include "video/SyncManager.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QPointer>
+#include <QRegularExpression>
+
+#include <gst/gst.h>
+
+namespace velmar::video {
+
+namespace {
+constexpr int largestChannel = 9999;
+constexpr int largestCountryCode = 999;
+constexpr double largestFrameRate = 1000.0;
+const char* const enumIndexProperty = "velmarEnumIndex";
+
+QHash<TOmbrix*, QPointer<TfrmGridDialog>>& gridDialogs()
+{
+    static QHash<TOmbrix*, QPointer<TfrmGridDialog>> dialogs;
+    return dialogs;
+}
+
+PropertyItem choiceItem(const QString& key, const QString& caption, const QStringList& entries, int value)
+{
+    PropertyItem item;
+    item.key = key;
+    item.caption = caption;
+    item.kind = PropertyItem::Choice;
+    item.maximum = entries.size() - 1;
+    item.choices = entries;
+    item.value = value;
+    return item;
+}
+
+PropertyItem numberItem(const QString& key, const QString& caption, PropertyItem::Kind kind, double maximum,
+                        const QVariant& value)
+{
+    PropertyItem item;
+    item.key = key;
+    item.caption = caption;
+    item.kind = kind;
+    item.maximum = maximum;
+    item.value = value;
+    return item;
+}
+
+QStringList linesOf(const QString& text) { return text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts); }
+
+class QtVideoDialogs : public VideoDialogs {
+public:
+    bool showDeviceDialog(TOmbrix& c, TDialog dialog) override
+    {
+        switch (dialog) {
+        case dlg_VideoDevice:
+            return showVideoDevice(c);
+        case dlg_StreamConfig: {
+            ListPropertySource source(
+                {choiceItem(QStringLiteral("VideoSize"), QStringLiteral("Video size"), linesOf(c.VideoSizes()), c.VideoSize()),
+                 choiceItem(QStringLiteral("VideoSubtype"), QStringLiteral("Video subtype"), linesOf(c.VideoSubtypes()),
+                            c.VideoSubtype()),
+                 numberItem(QStringLiteral("FrameRate"), QStringLiteral("Frame rate"), PropertyItem::Real,
+                            largestFrameRate, c.FrameRate())},
+                [&c](const QString& key, const QVariant& v) {
+                    if (key == QLatin1String("VideoSize"))
+                        c.setVideoSize(v.toInt());
+                    else if (key == QLatin1String("VideoSubtype"))
+                        c.setVideoSubtype(v.toInt());
+                    else
+                        c.setFrameRate(v.toDouble());
+                    return true;
+                });
+            return run(c, QStringLiteral("Stream format"), source);
+        }
+        case dlg_VideoCrossbar: {
+            TDeviceControls& d = c.DeviceControls();
+            ListPropertySource source({choiceItem(QStringLiteral("VideoInput"), QStringLiteral("Video input"),
+                                                  linesOf(d.VideoInputs()), d.VideoInput())},
+                                      [&c](const QString&, const QVariant& v) { return c.setVideoInput(v.toInt()); });
+            return run(c, QStringLiteral("Video crossbar"), source);
+        }
+        case dlg_TVTuner: {
+            TDeviceControls& d = c.DeviceControls();
+            ListPropertySource source(
+                {numberItem(QStringLiteral("TVChannel"), QStringLiteral("Channel"), PropertyItem::Integer, largestChannel,
+                            d.TVChannel()),
+                 numberItem(QStringLiteral("TVCountryCode"), QStringLiteral("Country code"), PropertyItem::Integer,
+                            largestCountryCode, d.TVCountryCode()),
+                 choiceItem(QStringLiteral("TVTunerInputType"), QStringLiteral("Input type"),
+                            {QStringLiteral("Cable"), QStringLiteral("Antenna")}, d.TVTunerInputType())},
+                [&d](const QString& key, const QVariant& v) {
+                    if (key == QLatin1String("TVChannel"))
+                        d.setTVChannel(v.toInt());
+                    else if (key == QLatin1String("TVCountryCode"))
+                        d.setTVCountryCode(v.toInt());
+                    else
+                        d.setTVTunerInputType(v.toInt());
+                    return true;
+                });
+            return run(c, QStringLiteral("TV tuner"), source);
+        }
+        default:
+            c.Report(true, sevWarning, QStringLiteral("no dialog for this device"), e_no_dialog_for_this_compressor);
+            return false;
+        }
+    }
+
+    bool showGridDialog(TOmbrix& c) override { return GridDialogOf(c)->showFor(&c.MotionDetector()); }
+
+    QObject* enumGridDialogControls(TOmbrix& c, bool restart) override
+    {
+        TfrmGridDialog* dialog = GridDialogOf(c);
+        if (restart) {
+            dialog->setProperty(enumIndexProperty, 0);
+            return dialog;
+        }
+        QList<QObject*> owned;
+        for (QObject* child : dialog->children())
+            if (!child->objectName().isEmpty())
+                owned << child;
+        const int index = dialog->property(enumIndexProperty).toInt();
+        dialog->setProperty(enumIndexProperty, index + 1);
+        return owned.value(index, nullptr);
+    }
+
+private:
+    static QString deviceTitle(TOmbrix& c)
+    {
+        TDevices* catalogue = VideoDeviceCatalogue();
+        return catalogue ? catalogue->nameAt(c.BoundVideoDevice()) : QString();
+    }
+
+    static bool run(TOmbrix& c, const QString& title, PropertySource& source)
+    {
+        TPropertyDialog dialog(title, source, QApplication::activeWindow());
+        if (dialog.exec() != QDialog::Accepted)
+            return false;
+        for (const QString& caption : dialog.refused())
+            c.Report(true, sevWarning, QStringLiteral("cannot set ") + caption, e_failed);
+        return true;
+    }
+
+    static bool showVideoDevice(TOmbrix& c)
+    {
+        if (V4l2Device* device = c.DeviceControls().device()) {
+            V4l2PropertySource source(*device);
+            return run(c, deviceTitle(c), source);
+        }
+        // Without device controls, the running source's own properties.
+        GstElement* pipeline = c.Pipeline();
+        const QString name = QString::number(c.BoundVideoDevice()) + QLatin1Char(' ') + deviceTitle(c);
+        GstElement* element = pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), name.toUtf8().constData()) : nullptr;
+        if (!element) {
+            c.Report(true, sevWarning, QStringLiteral("no dialog for this device"), e_no_dialog_for_this_compressor);
+            return false;
+        }
+        ElementPropertySource source(element);
+        gst_object_unref(element);
+        return run(c, deviceTitle(c), source);
+    }
+};
+} // namespace
+
+void InstallVideoDialogs()
+{
+    static QtVideoDialogs dialogs;
+    SetVideoDialogs(&dialogs);
+}
+
+TfrmGridDialog* GridDialogOf(TOmbrix& component)
+{
+    QPointer<TfrmGridDialog>& dialog = gridDialogs()[&component];
+    if (!dialog) {
+        dialog = new TfrmGridDialog;
+        TOmbrix* key = &component;
+        QObject::connect(&component, &QObject::destroyed, [key, d = dialog.data()] {
+            gridDialogs().remove(key);
+            delete d;
+        });
+    }
+    return dialog;
+}
+
+} // namespace velmar::video
