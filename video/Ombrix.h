@@ -19,6 +19,7 @@
 #include "MotionDetector.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
+#include "ThirdPartyFilters.h"
 #include "VideoFormatLists.h"
 #include "VideoTypes.h"
 
@@ -55,6 +56,8 @@ public:
     virtual bool showDeviceDialog(TOmbrix& component, TDialog dialog) = 0;
     virtual bool showGridDialog(TOmbrix& component) = 0;
     virtual QObject* enumGridDialogControls(TOmbrix& component, bool restart) = 0;
+    // The settings of an element (an added filter) that is not in a running graph.
+    virtual bool showElementDialog(TOmbrix& component, GstElement* element, const QString& title) = 0;
 };
 void SetVideoDialogs(VideoDialogs* dialogs);
 
@@ -177,6 +180,13 @@ public:
     QObject* MotionDetector_EnumGridDialogControls(bool restart);
     bool TVStartAutoScan();
     bool TVStopAutoScan() { return m_controls->TVStopAutoScan(); }
+    // Filters the host adds to the graphs, by place (TThirdPartyFilterList) and index.
+    int ThirdPartyFilter_AddToList(int place, const QString& classId, const QString& name, bool enabled, bool saveState);
+    bool ThirdPartyFilter_RemoveFromList(int place, int index) { return m_addedFilters.RemoveFromList(place, index); }
+    bool ThirdPartyFilter_Enable(int place, int index, bool on) { return m_addedFilters.Enable(place, index, on); }
+    bool ThirdPartyFilter_ClearList(int place) { return m_addedFilters.ClearList(place); }
+    bool ThirdPartyFilter_ShowDialog(int place, int index);
+    const TThirdPartyFilters& ThirdPartyFilters() const { return m_addedFilters; }
     // DV transport needs FireWire DV hardware, which this component does not drive.
     bool IsDVCommandAvailAvailable() const { return false; }
     bool SendDVCommand(int) { return false; }
@@ -324,6 +334,7 @@ private:
     TDeviceControls* m_controls = nullptr; // child
     QTimer* m_tuningStep = nullptr;        // child
     TImplMotionDetector m_motionDetector;
+    TThirdPartyFilters m_addedFilters;
 };
 
 } // namespace velmar::video

@@ -151,6 +151,39 @@ QObject* TOmbrix::MotionDetector_EnumGridDialogControls(bool restart)
     return g_dialogs ? g_dialogs->enumGridDialogControls(*this, restart) : nullptr;
 }
 
+int TOmbrix::ThirdPartyFilter_AddToList(int place, const QString& classId, const QString& name, bool enabled,
+                                        bool saveState)
+{
+    QString duplicate;
+    const int index = m_addedFilters.AddToList(place, classId, name, enabled, saveState, duplicate);
+    if (index < 0 && !duplicate.isNull())
+        Report(true, sevError, QStringLiteral("filter inserted more than 1 time: ") + duplicate,
+               e_third_party_filter_already_inserted);
+    return index;
+}
+
+bool TOmbrix::ThirdPartyFilter_ShowDialog(int place, int index)
+{
+    const TThirdPartyFilterEntry* entry = m_addedFilters.entry(place, index);
+    if (!entry)
+        return false;
+    GstElement* filter = gst_element_factory_make(entry->classId.toUtf8().constData(), nullptr);
+    if (!filter) {
+        WriteLog(cfRed, QStringLiteral("cannot create filter ") + entry->classId);
+        return false;
+    }
+    gst_object_ref_sink(filter);
+    const QString stateKey = TRegistry2::rootKeyPath() + QStringLiteral("/ThirdPartyFilters/") + entry->classId;
+    if (entry->saveState)
+        LoadFilterState(filter, stateKey);
+    if (!g_dialogs)
+        Report(true, sevWarning, QStringLiteral("no dialog in this program"), e_no_dialog_for_this_compressor);
+    else if (g_dialogs->showElementDialog(*this, filter, entry->name) && entry->saveState)
+        SaveFilterState(filter, stateKey);
+    gst_object_unref(filter);
+    return true;
+}
+
 bool TOmbrix::TVStartAutoScan()
 {
     if (m_controls->IsTVAutoTuneRunning())

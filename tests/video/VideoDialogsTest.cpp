@@ -13,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -260,4 +261,44 @@ TEST_F(ComponentDialogs, GridDialogOfTheComponent)
     while (c.MotionDetector_EnumGridDialogControls(false))
         ++controls;
     EXPECT_GE(controls, 10);
+}
+
+TEST_F(ComponentDialogs, AddedFilterListsAndTheirDialog)
+{
+    TOmbrix c;
+    QSignalSpy logs(&c, &TOmbrix::OnLog);
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_VideoPreview, "videobalance", "Balance", true, true), 0);
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_VideoPreview, "videobalance", "Again", true, false), -1);
+    ASSERT_EQ(logs.count(), 1);
+    EXPECT_EQ(logs.last().at(2).toString(), "filter inserted more than 1 time: Balance");
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_VideoPreview, "videoflip", "Flip", true, false), 1);
+
+    // A freed entry before a listed one does not let that one in twice.
+    EXPECT_TRUE(c.ThirdPartyFilter_RemoveFromList(tpf_VideoPreview, 0));
+    EXPECT_FALSE(c.ThirdPartyFilter_Enable(tpf_VideoPreview, 0, true)) << "a free entry";
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_VideoPreview, "videoflip", "Flip", true, false), -1);
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_VideoPreview, "videobalance", "Balance", true, true), 0);
+
+    for (int i = 2; i < 10; ++i)
+        EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_AudioRender, QString("f%1").arg(i), "", true, false), i - 2);
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_AudioRender, "f10", "", true, false), 8);
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_AudioRender, "f11", "", true, false), 9);
+    const int before = logs.count();
+    EXPECT_EQ(c.ThirdPartyFilter_AddToList(tpf_AudioRender, "f12", "", true, false), -1) << "full";
+    EXPECT_EQ(logs.count(), before) << "without a message";
+
+    // The dialog of a filter whose state is kept: what is set comes back next time.
+    whenShown<TPropertyDialog>([](TPropertyDialog* d) {
+        qobject_cast<QDoubleSpinBox*>(d->editor("saturation"))->setValue(1.5);
+        d->accept();
+    });
+    EXPECT_TRUE(c.ThirdPartyFilter_ShowDialog(tpf_VideoPreview, 0));
+    double shown = 0;
+    whenShown<TPropertyDialog>([&shown](TPropertyDialog* d) {
+        shown = qobject_cast<QDoubleSpinBox*>(d->editor("saturation"))->value();
+        d->reject();
+    });
+    EXPECT_TRUE(c.ThirdPartyFilter_ShowDialog(tpf_VideoPreview, 0));
+    EXPECT_DOUBLE_EQ(shown, 1.5);
+    EXPECT_FALSE(c.ThirdPartyFilter_ShowDialog(tpf_VideoPreview, 5)) << "a free entry";
 }

@@ -128,6 +128,12 @@ public:
         return owned.value(index, nullptr);
     }
 
+    bool showElementDialog(TOmbrix& c, GstElement* element, const QString& title) override
+    {
+        ElementPropertySource source(element);
+        return run(c, title, source);
+    }
+
 private:
     static QString deviceTitle(TOmbrix& c)
     {
