@@ -174,6 +174,11 @@ public:
     // The path of the bound video device; empty when none.
     QString BoundVideoDevicePath() const;
     bool setVideoInput(int index) { return m_controls->setVideoInput(index) >= 0; }
+    // Indexes into the compressor catalogues; an index the catalogue does not have is refused.
+    int VideoCompressor() const { return m_videoCompressor; }
+    void setVideoCompressor(int index);
+    int AudioCompressor() const { return m_audioCompressor; }
+    void setAudioCompressor(int index);
     bool ShowDialog(TDialog dialog);
     bool IsDialogAvailable(TDialog dialog) const;
     bool MotionDetector_ShowGridDialog();
@@ -335,6 +340,8 @@ private:
     QTimer* m_tuningStep = nullptr;        // child
     TImplMotionDetector m_motionDetector;
     TThirdPartyFilters m_addedFilters;
+    int m_videoCompressor = 0;
+    int m_audioCompressor = 0;
 };
 
 } // namespace velmar::video

@@ -28,6 +28,17 @@ bool restartsPreview(TDialog dialog)
         return false;
     }
 }
+// A compressor index is stored only when its catalogue has it.
+void selectCompressor(TOmbrix& c, int& field, int index, TDevices* catalogue)
+{
+    if (index == field || !catalogue)
+        return;
+    const IndexReport check = CheckIndex(index, catalogue->count(), catalogue->title());
+    if (check.reported)
+        c.Report(true, check.severity, check.message, check.code);
+    else
+        field = index;
+}
 } // namespace
 
 void SetVideoDialogs(VideoDialogs* dialogs) { g_dialogs = dialogs; }
@@ -149,6 +160,16 @@ bool TOmbrix::MotionDetector_ShowGridDialog()
 QObject* TOmbrix::MotionDetector_EnumGridDialogControls(bool restart)
 {
     return g_dialogs ? g_dialogs->enumGridDialogControls(*this, restart) : nullptr;
+}
+
+void TOmbrix::setVideoCompressor(int index)
+{
+    selectCompressor(*this, m_videoCompressor, index, VideoCompressorCatalogue());
+}
+
+void TOmbrix::setAudioCompressor(int index)
+{
+    selectCompressor(*this, m_audioCompressor, index, AudioCompressorCatalogue());
 }
 
 int TOmbrix::ThirdPartyFilter_AddToList(int place, const QString& classId, const QString& name, bool enabled,

@@ -302,3 +302,36 @@ TEST_F(ComponentDialogs, AddedFilterListsAndTheirDialog)
     EXPECT_DOUBLE_EQ(shown, 1.5);
     EXPECT_FALSE(c.ThirdPartyFilter_ShowDialog(tpf_VideoPreview, 5)) << "a free entry";
 }
+
+TEST_F(ComponentDialogs, CompressorChoiceAndDialog)
+{
+    TOmbrix c;
+    QSignalSpy logs(&c, &TOmbrix::OnLog);
+    TDevices* catalogue = VideoCompressorCatalogue();
+    ASSERT_NE(catalogue, nullptr);
+    int theora = -1;
+    for (int i = 0; i < catalogue->count(); ++i)
+        if (catalogue->entry(i)->classId == "theoraenc")
+            theora = i;
+    ASSERT_GE(theora, 0) << "the Theora encoder of the base plug-ins";
+
+    c.setVideoCompressor(catalogue->count() + 5);
+    EXPECT_EQ(c.VideoCompressor(), 0) << "refused";
+    ASSERT_FALSE(logs.isEmpty());
+    EXPECT_EQ(logs.last().at(2).toString(), "index of video compressor out of range");
+    c.setVideoCompressor(theora);
+    EXPECT_EQ(c.VideoCompressor(), theora);
+
+    whenShown<TPropertyDialog>([](TPropertyDialog* d) {
+        qobject_cast<QSpinBox*>(d->editor("quality"))->setValue(20);
+        d->accept();
+    });
+    EXPECT_TRUE(c.ShowDialog(dlg_VideoCompressor));
+    int shown = 0;
+    whenShown<TPropertyDialog>([&shown](TPropertyDialog* d) {
+        shown = qobject_cast<QSpinBox*>(d->editor("quality"))->value();
+        d->reject();
+    });
+    EXPECT_FALSE(c.ShowDialog(dlg_VideoCompressor));
+    EXPECT_EQ(shown, 20) << "the compressor's state comes back";
+}

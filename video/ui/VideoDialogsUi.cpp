@@ -104,6 +104,12 @@ public:
                 });
             return run(c, QStringLiteral("TV tuner"), source);
         }
+        case dlg_VideoCompressor:
+            return showCompressor(c, VideoCompressorCatalogue(), c.VideoCompressor(),
+                                  QStringLiteral("no dialog for this video compressor"));
+        case dlg_AudioCompressor:
+            return showCompressor(c, AudioCompressorCatalogue(), c.AudioCompressor(),
+                                  QStringLiteral("no dialog for this audio compressor"));
         default:
             c.Report(true, sevWarning, QStringLiteral("no dialog for this device"), e_no_dialog_for_this_compressor);
             return false;
@@ -149,6 +155,28 @@ private:
         for (const QString& caption : dialog.refused())
             c.Report(true, sevWarning, QStringLiteral("cannot set ") + caption, e_failed);
         return true;
+    }
+
+    // A compressor's settings, with its state kept under its catalogue entry.
+    static bool showCompressor(TOmbrix& c, TDevices* catalogue, int index, const QString& noDialog)
+    {
+        const TCapDeviceInfo* entry = catalogue ? catalogue->entry(index) : nullptr;
+        GstElement* element = entry ? gst_element_factory_make(entry->classId.toUtf8().constData(), nullptr) : nullptr;
+        if (!element) {
+            c.Report(true, sevWarning, noDialog, e_no_dialog_for_this_compressor);
+            return false;
+        }
+        gst_object_ref_sink(element);
+        const QString key = TRegistry2::deviceKeyPath(catalogue->deviceRegistryKey(index));
+        LoadFilterState(element, key);
+        ElementPropertySource source(element);
+        bool confirmed = false;
+        if (source.items().isEmpty())
+            c.Report(true, sevWarning, noDialog, e_no_dialog_for_this_compressor);
+        else if ((confirmed = run(c, catalogue->nameAt(index), source)))
+            SaveFilterState(element, key);
+        gst_object_unref(element);
+        return confirmed;
     }
 
     static bool showVideoDevice(TOmbrix& c)
