@@ -125,7 +125,12 @@ void TDeviceControls::attach(std::unique_ptr<V4l2Device> device, bool readRanges
         m_videoInput = current;
         m_videoInputName = m_inputs[current].name;
     }
-    if (m_device->getStandard(m_standard)) {
+    // The standard stored for the device, else the one it uses now.
+    const int stored = m_standardNames.indexOf(AnalogStandardNames(uint32_t(m_storedStandard)).value(0));
+    if (stored >= 0) {
+        m_standardIndex = stored;
+        m_standard = bitsOfStandard(m_standardNames[stored]);
+    } else if (m_device->getStandard(m_standard)) {
         for (int i = 0; i < m_standardNames.size(); ++i)
             if (bitsOfStandard(m_standardNames[i]) & m_standard) {
                 m_standardIndex = i;
@@ -180,6 +185,7 @@ void TDeviceControls::loadFrom(const TDeviceSettings& s)
     m_channel = s.value("TVChannel").toInt();
     m_countryCode = s.value("TVCountryCode").toInt();
     m_inputType = s.value("TVInputType").toInt();
+    m_storedStandard = s.value("ANTVFormat").toInt();
 }
 
 void TDeviceControls::storeTo(TDeviceSettings& s) const
@@ -194,6 +200,8 @@ void TDeviceControls::storeTo(TDeviceSettings& s) const
     s.setValue("TVChannel", m_channel);
     s.setValue("TVCountryCode", m_countryCode);
     s.setValue("TVInputType", m_inputType);
+    if (!m_standardNames.isEmpty())
+        s.setValue("ANTVFormat", int(AnalogStandardFromName(m_standardNames.value(AnalogVideoStandard()))));
 }
 
 // ------------------------------------------------- quality and camera control
@@ -423,6 +431,12 @@ QString TDeviceControls::AnalogVideoStandards() const { return m_standardNames.j
 int TDeviceControls::AnalogVideoStandard() const
 {
     return m_standardIndex >= 0 && m_standardIndex < m_standardNames.size() ? m_standardIndex : 0;
+}
+
+void TDeviceControls::ApplyAnalogVideoStandard()
+{
+    if (m_device && IsAnalogVideoDecoderAvailable())
+        m_device->setStandard(bitsOfStandard(m_standardNames.value(AnalogVideoStandard())));
 }
 
 bool TDeviceControls::setAnalogVideoStandard(int index)

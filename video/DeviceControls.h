@@ -134,6 +134,8 @@ public:
     int AnalogVideoStandard() const;
     // False (after its report) for an index outside the list.
     bool setAnalogVideoStandard(int index);
+    // Gives the chosen standard to the decoder (when a graph is built).
+    void ApplyAnalogVideoStandard();
 
     // --- inputs (the crossbar) ---
     QString VideoInputs() const;
@@ -229,6 +231,7 @@ private:
     QString m_videoInputName;
     int m_standardIndex = 0;
     quint64 m_standard = 0;
+    int m_storedStandard = 0; // the component's standard bit kept with the device
 
     int m_channel = 0;
     int m_countryCode = 0;

@@ -96,6 +96,7 @@ void TOmbrix::applyDeviceControls()
         else if (m_controls->IsTVTunerAvailable())
             m_controls->TuneChannel(-1);
     }
+    m_controls->ApplyAnalogVideoStandard();
     if (m_storeDeviceSettings && !m_discovering) {
         m_controls->ApplyVideoQualityValues();
         m_controls->ApplyCameraControlValues();

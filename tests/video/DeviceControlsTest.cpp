@@ -236,6 +236,20 @@ TEST(DeviceControls, AnalogStandardsOfTheDecoder)
     EXPECT_EQ(lines, 525);
     int v = 0;
     EXPECT_FALSE(c.VDECGetOutputEnable(v));
+    EXPECT_EQ(c.AnalogVideoStandardIndex("secam*"), 2);
+
+    // The standard chosen is kept with the device and given back to it.
+    ASSERT_TRUE(c.setAnalogVideoStandard(2));
+    TDeviceSettings settings(TDeviceSettings::Video);
+    settings.setDefaults();
+    c.storeTo(settings);
+    auto other = tvCardState();
+    TDeviceControls again;
+    again.loadFrom(settings);
+    again.attach(std::make_unique<FakeV4l2Device>(other), true);
+    EXPECT_EQ(again.AnalogVideoStandard(), 2);
+    again.ApplyAnalogVideoStandard();
+    EXPECT_EQ(other->standard, V4L2_STD_SECAM_L);
 }
 
 TEST(DeviceControls, TunerTunesTheFrequenciesTheUserGives)

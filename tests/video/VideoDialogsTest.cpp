@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -192,6 +193,7 @@ protected:
         TRegistry2::DeleteSettingsKey();
         auto provider = std::make_unique<TestDeviceProvider>();
         provider->addVideoDevice("/dev/test0", "Test Camera", {{320, 240}});
+        provider->addVideoDevice("/dev/test1", "Plain Camera", {{320, 240}});
         SetDeviceProvider(std::move(provider));
         TSyncManager::ensure();
         SetV4l2Opener([this](const QString& path) -> std::unique_ptr<V4l2Device> {
@@ -334,4 +336,33 @@ TEST_F(ComponentDialogs, CompressorChoiceAndDialog)
     });
     EXPECT_FALSE(c.ShowDialog(dlg_VideoCompressor));
     EXPECT_EQ(shown, 20) << "the compressor's state comes back";
+}
+
+TEST_F(ComponentDialogs, ADeviceWithoutControlsShowsItsRunningSource)
+{
+    TOmbrix c;
+    QSignalSpy logs(&c, &TOmbrix::OnLog);
+    c.setVideoDevice(1);
+    ASSERT_TRUE(c.BindVideoDevice());
+    EXPECT_EQ(c.DeviceControls().device(), nullptr);
+    EXPECT_FALSE(c.ShowDialog(dlg_VideoDevice)) << "nothing running to show";
+    EXPECT_EQ(logs.last().at(2).toString(), "no dialog for this device");
+
+    ASSERT_TRUE(c.StartPreview());
+    QElapsedTimer limit;
+    limit.start();
+    while (c.GraphState() != gs_Active && limit.elapsed() < 10000) {
+        c.TaskStep();
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    ASSERT_EQ(c.GraphState(), gs_Active);
+    QString pattern;
+    whenShown<TPropertyDialog>([&pattern](TPropertyDialog* d) {
+        if (auto* combo = qobject_cast<QComboBox*>(d->editor("pattern")))
+            pattern = combo->currentText();
+        d->reject();
+    });
+    EXPECT_FALSE(c.ShowDialog(dlg_VideoDevice));
+    EXPECT_EQ(pattern, "smpte") << "the test source's own settings";
+    c.StopPreview();
 }

@@ -104,6 +104,8 @@ public:
                 });
             return run(c, QStringLiteral("TV tuner"), source);
         }
+        case dlg_AudioDevice:
+            return showRunningSource(c, AudioDeviceCatalogue(), c.AudioDevice());
         case dlg_VideoCompressor:
             return showCompressor(c, VideoCompressorCatalogue(), c.VideoCompressor(),
                                   QStringLiteral("no dialog for this video compressor"));
@@ -186,16 +188,35 @@ private:
             return run(c, deviceTitle(c), source);
         }
         // Without device controls, the running source's own properties.
+        return showRunningSource(c, VideoDeviceCatalogue(), c.BoundVideoDevice());
+    }
+
+    // The properties of a device's source element in the running graph.
+    static bool showRunningSource(TOmbrix& c, TDevices* catalogue, int index)
+    {
+        const QString title = catalogue ? catalogue->nameAt(index) : QString();
+        const QString name = QString::number(index) + QLatin1Char(' ') + title;
         GstElement* pipeline = c.Pipeline();
-        const QString name = QString::number(c.BoundVideoDevice()) + QLatin1Char(' ') + deviceTitle(c);
         GstElement* element = pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), name.toUtf8().constData()) : nullptr;
         if (!element) {
             c.Report(true, sevWarning, QStringLiteral("no dialog for this device"), e_no_dialog_for_this_compressor);
             return false;
         }
+        // A source made as a bin keeps its device element inside.
+        if (GST_IS_BIN(element)) {
+            GstIterator* it = gst_bin_iterate_sources(GST_BIN(element));
+            GValue item = G_VALUE_INIT;
+            if (gst_iterator_next(it, &item) == GST_ITERATOR_OK) {
+                GstElement* inner = GST_ELEMENT(gst_object_ref(g_value_get_object(&item)));
+                gst_object_unref(element);
+                element = inner;
+                g_value_unset(&item);
+            }
+            gst_iterator_free(it);
+        }
         ElementPropertySource source(element);
         gst_object_unref(element);
-        return run(c, deviceTitle(c), source);
+        return run(c, title, source);
     }
 };
 } // namespace
