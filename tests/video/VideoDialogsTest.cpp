@@ -194,9 +194,12 @@ protected:
         auto provider = std::make_unique<TestDeviceProvider>();
         provider->addVideoDevice("/dev/test0", "Test Camera", {{320, 240}});
         provider->addVideoDevice("/dev/test1", "Plain Camera", {{320, 240}});
+        provider->addVideoDevice("/dev/test2", "TV Card", {{320, 240}});
         SetDeviceProvider(std::move(provider));
         TSyncManager::ensure();
         SetV4l2Opener([this](const QString& path) -> std::unique_ptr<V4l2Device> {
+            if (path == "/dev/test2")
+                return std::make_unique<FakeV4l2Device>(m_card);
             return path == "/dev/test0" ? std::make_unique<FakeV4l2Device>(m_camera) : nullptr;
         });
         InstallVideoDialogs();
@@ -207,6 +210,7 @@ protected:
         TSyncManager::destroy();
     }
     std::shared_ptr<FakeV4l2State> m_camera = webcamState();
+    std::shared_ptr<FakeV4l2State> m_card = tvCardState();
 };
 
 TEST_F(ComponentDialogs, DeviceDialogChangesAreKeptWithTheDevice)
@@ -365,4 +369,35 @@ TEST_F(ComponentDialogs, ADeviceWithoutControlsShowsItsRunningSource)
     EXPECT_FALSE(c.ShowDialog(dlg_VideoDevice));
     EXPECT_EQ(pattern, "smpte") << "the test source's own settings";
     c.StopPreview();
+}
+
+TEST_F(ComponentDialogs, TunerScanOfTheComponent)
+{
+    TOmbrix c;
+    QSignalSpy logs(&c, &TOmbrix::OnLog);
+    QSignalSpy tuned(&c, &TOmbrix::OnTVChannelSelected);
+    QSignalSpy started(&c, &TOmbrix::OnTVChannelScanStarted);
+    QSignalSpy completed(&c, &TOmbrix::OnTVChannelScanCompleted);
+    c.setVideoDevice(2);
+    ASSERT_TRUE(c.BindVideoDevice());
+    TDeviceControls& tv = c.DeviceControls();
+    ASSERT_TRUE(tv.IsTVTunerAvailable());
+    EXPECT_TRUE(c.IsDialogAvailable(dlg_TVTuner));
+    EXPECT_FALSE(c.TVStartAutoScan());
+    EXPECT_EQ(logs.last().at(2).toString(), "TV tuner input not selected!");
+
+    tv.TVSetChannelFrequencyOverride(21, 471250000);
+    tv.TVSetChannelFrequencyOverride(22, 479250000);
+    ASSERT_TRUE(c.setVideoInput(0));
+    EXPECT_EQ(tuned.count(), 0) << "channel 0 has no frequency";
+    ASSERT_TRUE(c.TVStartAutoScan());
+    ASSERT_EQ(started.count(), 1);
+    EXPECT_EQ(started.first().at(0).toInt(), 21);
+    EXPECT_EQ(started.first().at(1).toInt(), 22);
+    // The steps the component's timer would post.
+    for (int i = 0; i < 3 && completed.isEmpty(); ++i)
+        c.ExecuteCommand(WMProcessContinueTVAutoScan);
+    EXPECT_EQ(tuned.count(), 2);
+    EXPECT_EQ(completed.count(), 1);
+    EXPECT_EQ(m_card->frequency, 479250000u);
 }
