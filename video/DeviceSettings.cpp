@@ -168,6 +168,14 @@ bool TRegistry2::valueExists(const QString& name)
     return m_settings->contains(full(name));
 }
 
+QStringList TRegistry2::valueNames()
+{
+    m_settings->beginGroup(m_key);
+    const QStringList names = m_settings->childKeys();
+    m_settings->endGroup();
+    return names;
+}
+
 bool TRegistry2::deleteValue(const QString& name)
 {
     m_settings->remove(full(name));

@@ -8,6 +8,7 @@
 // QSettings serialises access to the file.
 #include <QByteArray>
 #include <QSettings>
+#include <QStringList>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -43,6 +44,8 @@ public:
     bool deleteKey(const QString& path);
     bool valueExists(const QString& name);
     bool deleteValue(const QString& name);
+    // The names of the values of the open key.
+    QStringList valueNames();
 
     void writeString(const QString& name, const QString& value);
     void writeInteger(const QString& name, int value);

@@ -58,6 +58,8 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
     m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
                                              [this] { TaskStep(); });
+    m_controls = new TDeviceControls(this);
+    connectDeviceControls();
     m_initialised = true;
     m_worker->start();
     WriteLog(cfGrey, QStringLiteral("component created: ") + QString::number(m_uniqueId));
@@ -203,6 +205,10 @@ void TOmbrix::ExecuteCommand(int code)
         break;
     case WMStartRecording:
         RestartGraph(cs_Recording);
+        break;
+    case WMProcessContinueTVAutoScan:
+        if (!m_controls->TVScanStep() && m_tuningStep)
+            m_tuningStep->stop();
         break;
     default:
         // The player, TV tuning and reencoding commands belong to parts of
@@ -374,6 +380,7 @@ void TOmbrix::saveVideoSettings()
         return;
     m_videoSettings.setValue("VideoSize", m_videoSize);
     m_videoSettings.setValue("VideoSubtype", m_videoSubtype);
+    m_controls->storeTo(m_videoSettings);
     const QString key = deviceKey(VideoDeviceCatalogue(), m_boundVideo);
     if (!key.isEmpty())
         m_videoSettings.save(key);
@@ -418,6 +425,7 @@ bool TOmbrix::BindVideoDevice()
     }
     m_isDV = catalogue->entry(m_boundVideo)->isDV;
     m_formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
+    bindDeviceControls();
     saveVideoSettings();
     busyOff();
     if (m_formatsKnown) {
@@ -874,6 +882,7 @@ bool TOmbrix::buildBaseGraph()
     m_sourceElement = source;
     catalogue->setInUse(index, true);
     m_inUseIndex = index;
+    applyDeviceControls();
     WriteLog(cfBlue, QStringLiteral("device graph created"));
 
     // The chosen size, format and rate, as the device's caps allow them.
@@ -1086,6 +1095,11 @@ void TOmbrix::ClearGraph(bool endState)
     if (endState) {
         m_currentState = cs_Down;
         m_frozen.frozen = false;
+    }
+    // What the device's adjustments are now, after a dialog or another program changed them.
+    if (m_sourceElement.load() && m_controls) {
+        m_controls->ReadVideoQualityRanges();
+        m_controls->ReadCameraControlRanges();
     }
     if (m_graph)
         m_graph->clear();

@@ -18,6 +18,7 @@
 // user-interface thread.
 #include "BurstSchedule.h"
 #include "CaptureGraph.h"
+#include "DeviceControls.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
 #include "DisplayForm.h"
@@ -25,10 +26,12 @@
 #include "FrameTap.h"
 #include "ImageFiles.h"
 #include "LogTypes.h"
+#include "MotionDetector.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
 #include "PictureCodec.h"
+#include "ThirdPartyFilters.h"
 #include "VideoFormatLists.h"
 #include "VideoTypes.h"
 #include "VideoWindow.h"
@@ -39,6 +42,7 @@
 #include <QObject>
 #include <QPointer>
 #include <array>
+#include <QTimer>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -58,6 +62,27 @@ enum TWMCommandOrNotification : int {
     WMPlayerSetTrackBarPosition, WMProcessStartTVAutoScan, WMProcessContinueTVAutoScan, WMStopGraph,
     WMStartPreview, WMPlayStartByStep, WMStartRecording, WMStartReencoding, WMOpenPlayer
 };
+
+// The device and encoder dialogs.
+enum TDialog : int {
+    dlg_VideoDevice, dlg_VideoCompressor, dlg_AudioCompressor, dlg_StreamConfig, dlg_VfwFormat, dlg_VfwSource,
+    dlg_vfwDisplay, dlg_VideoCrossbar, dlg_AudioCrossbar, dlg_TVTuner, dlg_TVAudio, dlg_AudioDevice
+};
+
+// Dialogs are windows: a program with windows installs the code that shows
+// them (video/ui); without it the component reports that it has none.
+class TOmbrix;
+class VideoDialogs {
+public:
+    virtual ~VideoDialogs() = default;
+    // True when the user confirmed the dialog.
+    virtual bool showDeviceDialog(TOmbrix& component, TDialog dialog) = 0;
+    virtual bool showGridDialog(TOmbrix& component) = 0;
+    virtual QObject* enumGridDialogControls(TOmbrix& component, bool restart) = 0;
+    // The settings of an element (an added filter) that is not in a running graph.
+    virtual bool showElementDialog(TOmbrix& component, GstElement* element, const QString& title) = 0;
+};
+void SetVideoDialogs(VideoDialogs* dialogs);
 
 // Events queued for delivery, named by what they are (never by who handles
 // them), so a handler shared by several events receives each as itself.
@@ -361,6 +386,35 @@ public:
     // The sync manager's device-change events.
     void FireDeviceArrivalOrRemoval(bool arrival, bool video, const QString& name, int index);
 
+    // --- device hardware, dialogs and the motion detector (OmbrixDevice.cpp) ---
+    // The bound device's adjustments, inputs, standards and tuner.
+    TDeviceControls& DeviceControls() { return *m_controls; }
+    TImplMotionDetector& MotionDetector() { return m_motionDetector; }
+    // The path of the bound video device; empty when none.
+    QString BoundVideoDevicePath() const;
+    bool setVideoInput(int index) { return m_controls->setVideoInput(index) >= 0; }
+    // Indexes into the compressor catalogues; an index the catalogue does not have is refused.
+    int VideoCompressor() const { return m_videoCompressor; }
+    void setVideoCompressor(int index);
+    int AudioCompressor() const { return m_audioCompressor; }
+    void setAudioCompressor(int index);
+    bool ShowDialog(TDialog dialog);
+    bool IsDialogAvailable(TDialog dialog) const;
+    bool MotionDetector_ShowGridDialog();
+    QObject* MotionDetector_EnumGridDialogControls(bool restart);
+    bool TVStartAutoScan();
+    bool TVStopAutoScan() { return m_controls->TVStopAutoScan(); }
+    // Filters the host adds to the graphs, by place (TThirdPartyFilterList) and index.
+    int ThirdPartyFilter_AddToList(int place, const QString& classId, const QString& name, bool enabled, bool saveState);
+    bool ThirdPartyFilter_RemoveFromList(int place, int index) { return m_addedFilters.RemoveFromList(place, index); }
+    bool ThirdPartyFilter_Enable(int place, int index, bool on) { return m_addedFilters.Enable(place, index, on); }
+    bool ThirdPartyFilter_ClearList(int place) { return m_addedFilters.ClearList(place); }
+    bool ThirdPartyFilter_ShowDialog(int place, int index);
+    const TThirdPartyFilters& ThirdPartyFilters() const { return m_addedFilters; }
+    // DV transport needs FireWire DV hardware, which this component does not drive.
+    bool IsDVCommandAvailAvailable() const { return false; }
+    bool SendDVCommand(int) { return false; }
+
 signals:
     void OnLog(int logType, const QString& severity, const QString& message);
     void OnPreviewStarted();
@@ -395,6 +449,9 @@ signals:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void OnTVChannelSelected(const velmar::video::TTVChannelInfo& channelInfo);
+    void OnTVChannelScanStarted(int minChannel, int maxChannel);
+    void OnTVChannelScanCompleted();
 
 private:
     friend class TDisplayForm;
@@ -429,6 +486,9 @@ private:
     void busyOff();
     void onBusMessage(GstMessage* message);
     QString deviceKey(TDevices* catalogue, int index) const;
+    void connectDeviceControls();
+    void bindDeviceControls();
+    void applyDeviceControls();
 
     // Frames (FrameCapture.cpp).
     struct FrameRecord {
@@ -661,6 +721,13 @@ private:
     std::atomic<bool> m_displayActive{false};
     QPoint m_dragStart{-1, -1};
     bool m_layingOut = false;
+    // Device hardware and motion.
+    TDeviceControls* m_controls = nullptr; // child
+    QTimer* m_tuningStep = nullptr;        // child
+    TImplMotionDetector m_motionDetector;
+    TThirdPartyFilters m_addedFilters;
+    int m_videoCompressor = 0;
+    int m_audioCompressor = 0;
 };
 
 } // namespace velmar::video
