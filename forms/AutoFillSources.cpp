@@ -43,6 +43,46 @@ std::optional<QString> AutoFillSources::weatherValue(int)
     return std::nullopt;
 }
 
+std::optional<double> ForwardingAutoFillSources::nmeaFloat(const QString& sentence, int position)
+{
+    return m_others.nmeaFloat(sentence, position);
+}
+
+std::optional<int> ForwardingAutoFillSources::nmeaInt(const QString& sentence, int position)
+{
+    return m_others.nmeaInt(sentence, position);
+}
+
+std::optional<QString> ForwardingAutoFillSources::nmeaString(const QString& sentence, int position)
+{
+    return m_others.nmeaString(sentence, position);
+}
+
+std::optional<double> ForwardingAutoFillSources::readVoltage(int boardType, int boardNumber, int channel, int gain)
+{
+    return m_others.readVoltage(boardType, boardNumber, channel, gain);
+}
+
+std::optional<int> ForwardingAutoFillSources::readDigitalLine(int boardType, int boardNumber, int line)
+{
+    return m_others.readDigitalLine(boardType, boardNumber, line);
+}
+
+bool ForwardingAutoFillSources::boardLibraryBound()
+{
+    return m_others.boardLibraryBound();
+}
+
+void ForwardingAutoFillSources::requestDigitalOutput(int line, int count)
+{
+    m_others.requestDigitalOutput(line, count);
+}
+
+std::optional<QString> ForwardingAutoFillSources::weatherValue(int item)
+{
+    return m_others.weatherValue(item);
+}
+
 void setAutoFillSources(AutoFillSources* sources)
 {
     g_sources = sources;

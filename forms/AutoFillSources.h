@@ -38,6 +38,27 @@ public:
     virtual std::optional<QString> weatherValue(int item);
 };
 
+// Sources that answer what they know themselves and pass every other
+// question on to the sources installed before them.
+class ForwardingAutoFillSources : public AutoFillSources {
+public:
+    explicit ForwardingAutoFillSources(AutoFillSources& others) : m_others(others) {}
+
+    std::optional<double> nmeaFloat(const QString& sentence, int position) override;
+    std::optional<int> nmeaInt(const QString& sentence, int position) override;
+    std::optional<QString> nmeaString(const QString& sentence, int position) override;
+    std::optional<double> readVoltage(int boardType, int boardNumber, int channel, int gain) override;
+    std::optional<int> readDigitalLine(int boardType, int boardNumber, int line) override;
+    bool boardLibraryBound() override;
+    void requestDigitalOutput(int line, int count) override;
+    std::optional<QString> weatherValue(int item) override;
+
+    AutoFillSources& Others() { return m_others; }
+
+private:
+    AutoFillSources& m_others;
+};
+
 void setAutoFillSources(AutoFillSources* sources);
 // The installed sources, or ones that have no value for anything.
 AutoFillSources& autoFillSources();

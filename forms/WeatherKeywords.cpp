@@ -14,8 +14,7 @@ struct WeatherItem {
     int sqlType;
 };
 
-// Total rain is read as a float but has always been stored in a SMALLINT
-// column; existing survey databases have that column type.
+// Total rain is a real value: its fractions are kept.
 constexpr std::array<WeatherItem, 8> kItems{{
     {"OUTSIDETEMP", WEATHER_OUTSIDETEMP, 6, SQL_REAL},
     {"INSIDETEMP", WEATHER_INSIDETEMP, 6, SQL_REAL},
@@ -24,7 +23,7 @@ constexpr std::array<WeatherItem, 8> kItems{{
     {"BAROMETER", WEATHER_BAROMETER, 6, SQL_REAL},
     {"WINDSPEED", WEATHER_WINDSPEED, 5, SQL_REAL},
     {"WINDDIRECTION", WEATHER_WINDDIRECTION, 4, SQL_SMALLINT},
-    {"TOTALRAIN", WEATHER_TOTALRAIN, 6, SQL_SMALLINT},
+    {"TOTALRAIN", WEATHER_TOTALRAIN, 6, SQL_REAL},
 }};
 
 const WeatherItem* itemOf(int code)

@@ -294,6 +294,8 @@ void DetectorLinks::AutoStartStopPrograms()
     const int run = GetRunState();
     if (run == RunStateLeave)
         return;
+    if (run != m_lastRunState)
+        qCInfo(detectorLog) << "automatic start and stop: run state" << run;
     for (int id : {ProgramIdPorpoise, ProgramIdWhistle, ProgramIdClick, ProgramIdListening, ProgramIdAutoRecording})
         AutoStartStopProgram(m_lastRunState, run, id);
     m_lastRunState = run;

@@ -246,8 +246,8 @@ void RecentEventDispatch::UpdateCounts()
         total += CountHeard(ageMs);
     else
         total += CountThingsHeard(ageMs);
-    if (!ports.detectorPanelExists || !ports.detectorPanelExists())
-        return;
+    // The light follows the counts whether or not the panel is shown; the
+    // panel's boxes are simply not there to fill.
     total += CountDetectorPanel(ageMs);
 
     const quint32 mode = ports.runMode ? ports.runMode() : shell::RunMode;

@@ -1,6 +1,7 @@
 #include "nav/ShowDataReaders.h"
 
 #include "nav/GpsDataSets.h"
+#include "nav/ProgramStatus.h"
 #include "platform/DateTimeText.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
@@ -498,8 +499,8 @@ void ShowDataReader::DbGetEffortData(int program, EffortSink& sink, std::optiona
         ShowQueryError(query, QString::fromLatin1(kCaptionSqlError));
         return;
     }
-    // No effort at the start of the track.
-    sink.AddEffortPoint(program, *firstFixIndex, 0, 0);
+    // No known effort at the start of the track.
+    sink.AddEffortPoint(program, *firstFixIndex, 0, EffortCategoryUnknown);
     // Colours as the effort lists hold them: 0xRRGGBB.
     constexpr uint32_t cyan = 0x00FFFFu;
     constexpr uint32_t blue = 0x0000FFu;
@@ -508,12 +509,9 @@ void ShowDataReader::DbGetEffortData(int program, EffortSink& sink, std::optiona
         const SQLHSTMT h = statement.handle();
         const int32_t index = int32_t(GetInt(h, 1).value_or(0));
         const QString status = Text(h, 2);
-        if (status == u"Half")
-            sink.AddEffortPoint(program, index, cyan, 2);
-        else if (status == u"Start")
-            sink.AddEffortPoint(program, index, blue, 3);
-        else
-            sink.AddEffortPoint(program, index, grey, 1);
+        const int category = EffortCategoryOfStatusText(status);
+        const uint32_t colour = category == EffortCategoryOn ? blue : category == EffortCategoryHalf ? cyan : grey;
+        sink.AddEffortPoint(program, index, colour, category);
     }
 }
 

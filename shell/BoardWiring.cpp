@@ -2,6 +2,8 @@
 
 #include "forms/AutoFillSources.h"
 #include "forms/ButtonDigitalIo.h"
+#include "nav/HydrophoneMonitor.h"
+#include "shell/DetectorWiring.h"
 #include "shell/ui/BoardLibrary.h"
 #include "sound/boards/CbLibrary.h"
 #include "sound/boards/NiDaqLibrary.h"
@@ -120,6 +122,27 @@ private:
     forms::AutoFillSources& m_others;
 };
 
+// The hydrophone's power and cable lines read through the bound board.
+class HydrophoneBoardInput final : public nav::DigitalInput {
+public:
+    explicit HydrophoneBoardInput(forms::AutoFillSources& fields) : m_fields(fields) {}
+    bool Prepare(int boardType, int boardNumber, const std::vector<int>&) override
+    {
+        if (boardType == BoardKindMeasurementComputing)
+            return sound::CbIsLoaded();
+        if (boardType == BoardKindNiDaq)
+            return sound::TheNiDaq(Report).NiDaqIsLoaded();
+        return false;
+    }
+    std::optional<int> ReadLine(int boardType, int boardNumber, int line) override
+    {
+        return m_fields.readDigitalLine(boardType, boardNumber, line);
+    }
+
+private:
+    forms::AutoFillSources& m_fields;
+};
+
 } // namespace
 
 void BindBoards(ShellHooks& hooks)
@@ -132,6 +155,8 @@ void BindBoards(ShellHooks& hooks)
         ui::setBoardLibrary(&library);
         forms::setDigitalBoard(loaded ? &digital : nullptr);
         forms::setAutoFillSources(&fields);
+        static HydrophoneBoardInput hydrophone(fields);
+        SetHydrophoneInput(&hydrophone);
         return loaded;
     };
 }

@@ -5,6 +5,7 @@
 #include "shell/MainTimers.h"
 #include "shell/MainWindowMessages.h"
 #include "shell/ShellLog.h"
+#include "nav/ProgramStatus.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
@@ -881,7 +882,7 @@ void TMainCommands::AddEffortChange(int list, quint32 status)
         colour = 0x00FFFF; // cyan
     else
         colour = m_window.palette().color(QPalette::Button).rgb() & 0xFFFFFF;
-    AddEffortPoint(list, EffortPoint{store::GetLastGpsIndex(), colour, 0});
+    AddEffortPoint(list, EffortPoint{store::GetLastGpsIndex(), colour, nav::EffortCategoryOfStatus(status)});
 }
 
 const EffortList* TMainCommands::GetEffortLine() const

@@ -36,11 +36,11 @@ nav::GpsPoller::Hooks PollerHooks()
 // The user forms' NMEA fields are read through the poll's own client, so a
 // field read that comes while another is under way fails at once instead of
 // nesting. What is not NMEA goes to the sources installed before.
-class NmeaFieldSources final : public forms::AutoFillSources {
+class NmeaFieldSources final : public forms::ForwardingAutoFillSources {
 public:
     NmeaFieldSources(nav::NmeaClient& client, forms::AutoFillSources& others)
-        : m_client(client)
-        , m_others(others)
+        : ForwardingAutoFillSources(others)
+        , m_client(client)
     {
     }
 
@@ -61,27 +61,12 @@ public:
         return m_client.DdeGetNmeaString(sentence, position, text, FieldWidth) ? std::optional(text)
                                                                                : std::nullopt;
     }
-    std::optional<double> readVoltage(int boardType, int boardNumber, int channel, int gain) override
-    {
-        return m_others.readVoltage(boardType, boardNumber, channel, gain);
-    }
-    std::optional<int> readDigitalLine(int boardType, int boardNumber, int line) override
-    {
-        return m_others.readDigitalLine(boardType, boardNumber, line);
-    }
-    bool boardLibraryBound() override { return m_others.boardLibraryBound(); }
-    void requestDigitalOutput(int line, int count) override { m_others.requestDigitalOutput(line, count); }
-    std::optional<QString> weatherValue(int item) override { return m_others.weatherValue(item); }
-
-    forms::AutoFillSources& Others() { return m_others; }
-
 private:
     // A field can be no longer than the sentence it comes from; the form's
     // control cuts it to its own length.
     static constexpr int FieldWidth = nav::NmeaClient::SentenceBufferSize;
 
     nav::NmeaClient& m_client;
-    forms::AutoFillSources& m_others;
 };
 
 // Owned by the application object, so the poll ends with it and no bus

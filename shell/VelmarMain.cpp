@@ -10,6 +10,7 @@
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
 #include "shell/DeckWiring.h"
+#include "shell/DetectorWiring.h"
 #include "shell/HeardWiring.h"
 #include "shell/HelpAndAbout.h"
 #include "shell/MainCommands.h"
@@ -226,6 +227,7 @@ int VelmarMain(int argc, char** argv)
 
     BindSurveyDatabase(mainWindowHooks());
     BindDetectorEvents(mainWindowHooks());
+    BindDetectorLinks(mainWindowHooks(), mainCommandHooks());
     nav::GpsPoller& poller = BindNavigation(mainWindowHooks());
     BindDecks(mainWindowHooks(), mainCommandHooks());
     forms::BindUserForms(mainWindowHooks(), shellHooks());

@@ -447,11 +447,12 @@ signals:
     // The handler may change *key.
     void OnKeyPress(int videoWindow, QChar* key, int physicalKey, Qt::KeyboardModifiers shiftState);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnTVChannelSelected(const velmar::video::TTVChannelInfo& channelInfo);
     void OnTVChannelScanStarted(int minChannel, int maxChannel);
     void OnTVChannelScanCompleted();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     friend class TDisplayForm;

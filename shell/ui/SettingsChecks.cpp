@@ -159,7 +159,7 @@ int GetEffortSourceIndex(const ProgramSettings& s)
 {
     const QString source = s.EffortForm.text();
     for (int i = 0; i < FixedEffortSources; ++i)
-        if (source == QLatin1String(EffortSourceNames[i]))
+        if (source.compare(QLatin1String(EffortSourceNames[i]), Qt::CaseInsensitive) == 0)
             return i;
     return -1;
 }

@@ -3,10 +3,13 @@
 // the pipe messages a deck sends, reads the deck's pipe as it is fed and, at
 // the end of the data, writes every byte it read to a file.
 //
-//   deck_detector_stand_in WINDOWCLASS PIPENAME OUTFILE [never-stops]
+//   deck_detector_stand_in WINDOWCLASS PIPENAME OUTFILE [never-stops|real-time]
 //
 // With "never-stops" it keeps reporting a running detector after the end of
-// the data, as a detector that hangs would.
+// the data, as a detector that hangs would. With "real-time" it reads no
+// faster than 32000 bytes a second (two channels at 8 kHz), as a detector
+// that keeps pace with the sound would, so a deck without speakers plays in
+// real time.
 // Prints "ready" once the name is owned. Ends on "StandInQuit" or after a
 // minute.
 #include "platform/BusNames.h"
@@ -15,6 +18,7 @@
 #include "sound/SamplePipe.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTextStream>
 #include <QTimer>
@@ -25,9 +29,14 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.size() != 3 && !(args.size() == 4 && args[3] == QLatin1String("never-stops")))
+    const QString option = args.value(3);
+    if (args.size() < 3 || args.size() > 4
+        || !(option.isEmpty() || option == QLatin1String("never-stops") || option == QLatin1String("real-time")))
         return 2;
-    const bool neverStops = args.size() == 4;
+    const bool neverStops = option == QLatin1String("never-stops");
+    const bool realTime = option == QLatin1String("real-time");
+    constexpr qint64 RealTimeBytesPerSecond = 32000;
+    QElapsedTimer sinceStart;
     const QString pipeName = args[1];
     const QString outFile = args[2];
     auto& bus = platform::MessageBus::instance();
@@ -39,7 +48,11 @@ int main(int argc, char** argv)
     qint64 running = 0;
     auto readAll = [&] {
         while (reader.isOpen()) {
-            const QByteArray got = reader.read(1 << 20);
+            const qint64 budget = realTime ? sinceStart.elapsed() * RealTimeBytesPerSecond / 1000 - received.size()
+                                           : qint64(1 << 20);
+            if (budget <= 0)
+                break;
+            const QByteArray got = reader.read(std::min<qint64>(budget, 1 << 20));
             if (got.isEmpty())
                 break;
             received += got;
@@ -56,6 +69,7 @@ int main(int argc, char** argv)
     bus.setHandler(QStringLiteral("PipeMsgStartRun"), [&](quint64, qint64) {
         received.clear();
         running = reader.open(pipeName, 5000) ? 1 : 0;
+        sinceStart.start();
         poll.start();
         return qint64(0);
     });

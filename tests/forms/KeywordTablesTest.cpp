@@ -79,7 +79,7 @@ TEST(ControlTypeInfo, SqlTypeAndSizesByValueType)
         {CT_DIGITAL, 0, "", SQL_BIT, 1, 1, "BIT"},
         {CT_DAVISWEATHER, 0, "windspeed", SQL_REAL, 5, 5, "SINGLE"},
         {CT_DAVISWEATHER, 0, "OUTSIDEHUM", SQL_SMALLINT, 4, 4, "SHORT"},
-        {CT_DAVISWEATHER, 0, "TOTALRAIN", SQL_SMALLINT, 6, 6, "SHORT"},
+        {CT_DAVISWEATHER, 0, "TOTALRAIN", SQL_REAL, 6, 6, "SINGLE"},  // rain fractions kept
         {CT_DAVISWEATHER, 0, "SUNSHINE", 0, 0, 0, ""},
         {CT_HOTKEY, 10, "", 0, 0, 0, ""},
         {CT_NONE, 10, "", 0, 0, 0, ""},

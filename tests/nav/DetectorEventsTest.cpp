@@ -501,11 +501,11 @@ TEST_F(CountsTest, RecentEventsShowTheirCountsTimesAndTheWarningLight)
     EXPECT_EQ(text(WhistleCountEdit), "1");
     EXPECT_EQ(light, TrafficLightRecent);
 
-    // Without the detector panel the light is left alone.
+    // Without the detector panel the light still follows the counts.
     panel = false;
     light = 0;
     dispatch.UpdateCounts();
-    EXPECT_EQ(light, 0);
+    EXPECT_EQ(light, TrafficLightRecent);
 }
 
 TEST_F(EventsFixture, ThePurgeDropsWhatIsOlderThanTheDisplayTimeAndRedrawsTheMap)

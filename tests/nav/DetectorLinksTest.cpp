@@ -1,6 +1,7 @@
 // The detector links with a fake detector: the status table, the crash rule
 // and the run time on an injected clock.
 #include "nav/DetectorLinks.h"
+#include "settings/ProgramSettings.h"
 
 #include <gtest/gtest.h>
 
@@ -94,4 +95,74 @@ TEST_F(FakeDetector, AShortStopContinuesTheRunTime)
     cycle(StatusIdle);
     cycle(StatusRunning, 11);  // 11 s: a new run
     EXPECT_EQ(runTimes.last(), QStringLiteral("00:00"));
+}
+
+TEST(AutoStartStop, DecisionOverRunStateFlagsAndLastCode)
+{
+    struct Case {
+        const char* legend;
+        int last, run;
+        int32_t flags;
+        quint32 code;
+        const char* actions;
+    };
+    const Case cases[] = {
+        {"power on starts an absent detector", 2, 1, velmar::store::AutoStart, StatusNoProgram, "start"},
+        {"power on commands an idle one", 2, 1, velmar::store::AutoStart, StatusIdle, "command 1"},
+        {"a running one is left running", 2, 1, velmar::store::AutoStart, StatusRunning, ""},
+        {"no change of run state, nothing", 1, 1, velmar::store::AutoStart, StatusIdle, ""},
+        {"without its start flag, nothing", 2, 1, velmar::store::AutoStop, StatusIdle, ""},
+        {"power off stops an active one", 1, 2, velmar::store::AutoStop, StatusRunning, "command 2"},
+        {"power off leaves an idle one", 1, 2, velmar::store::AutoStop, StatusIdle, ""},
+        {"a crashed one is restarted", 1, 1, velmar::store::AutoStart, StatusCrashed, "start"},
+        {"a crashed one without start flag stays", 1, 1, velmar::store::AutoStop, StatusCrashed, ""},
+    };
+    for (const Case& c : cases) {
+        DetectorLinks links;
+        QStringList actions;
+        links.ports.runMode = [] { return quint32(1); };
+        links.ports.startProgram = [&](int) {
+            actions << "start";
+            return true;
+        };
+        links.ports.sendCommand = [&](int, int command) {
+            actions << QStringLiteral("command %1").arg(command);
+            return true;
+        };
+        velmar::store::TheProgramSettings.ProgramAutoControl[0] = c.flags;
+        links.SetProgramStatus(ProgramIdPorpoise, c.code);
+        links.AutoStartStopProgram(c.last, c.run, ProgramIdPorpoise);
+        EXPECT_EQ(actions.join(','), QString::fromLatin1(c.actions)) << c.legend;
+    }
+    velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
+}
+
+TEST_F(FakeDetector, ACrashedDetectorIsRestartedWithBackOffNotEveryCycle)
+{
+    int starts = 0;
+    links.ports.startProgram = [&](int) {
+        ++starts;
+        return true;
+    };
+    velmar::store::TheProgramSettings.ProgramAutoControl[0] = velmar::store::AutoStart;
+    cycle(StatusRunning);
+    cycle(StatusNoProgram);
+    for (int i = 0; i < 10; ++i)
+        links.AutoStartStopProgram(1, 1, ProgramIdPorpoise);
+    // At once, then after one and after two skipped cycles (the next after four).
+    EXPECT_EQ(starts, 3);
+    velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
+}
+
+TEST_F(FakeDetector, ListeningFullTwiceLogsOneChange)
+{
+    std::vector<int> listening;
+    links.ports.writeEffort = [&](int id, int effortClass) {
+        if (id == ProgramIdListening)
+            listening.push_back(effortClass);
+    };
+    links.SetListeningStatus(CmListeningFull);
+    links.SetListeningStatus(CmListeningFull);
+    links.SetListeningStatus(CmListeningHalf);
+    EXPECT_EQ(listening, (std::vector<int>{EffortClassStart, EffortClassHalf}));
 }

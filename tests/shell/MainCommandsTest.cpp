@@ -152,6 +152,18 @@ TEST_F(MainCommandsTest, StartRunAndStopRunButtonsDriveTheProgramClock)
     EXPECT_TRUE(start->isEnabled());
 }
 
+TEST_F(MainCommandsTest, LiveEffortChangesCarryTheCategoryTheStatisticsCount)
+{
+    TV2000Window& w = Make(RunModeOnline);
+    TMainCommands& c = w.Commands();
+    for (quint32 status : {2u, 0x100000u, 1u, 0x20000u})
+        c.AddEffortChange(0, status);
+    std::vector<qint32> states;
+    for (const EffortPoint& p : c.EffortListAt(0))
+        states.push_back(p.state);
+    EXPECT_EQ(states, (std::vector<qint32>{1, 2, 3, 3}));  // on, half, off, off
+}
+
 TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
 {
     TV2000Window& w = Make(RunModeOnline);

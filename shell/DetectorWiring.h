@@ -1,0 +1,33 @@
+#pragma once
+// The detector programs, the hydrophone monitor, the weather station and the
+// track statistics in the main window: the detector status panel (down the
+// left side or on its tab), the one-second status cycle with its effort rows
+// and automatic start and stop, the status reports and commands of the
+// detectors, the power and cable boxes, the event counts and the traffic
+// light, the weather values of the user forms with the weather thread and its
+// page, and the "Effort Statistics" command.
+//
+// Called once at start-up by the entry function, before the navigation is
+// bound (whose user-form sources pass weather questions on to these).
+// User-interface thread.
+namespace velmar::nav {
+class DetectorLinks;
+class DigitalInput;
+class HydrophoneMonitor;
+} // namespace velmar::nav
+
+namespace velmar::shell {
+
+struct MainWindowHooks;
+struct MainCommandHooks;
+
+void BindDetectorLinks(MainWindowHooks& window, MainCommandHooks& commands);
+
+// The links and the monitor of this process (tests look at them).
+nav::DetectorLinks& TheDetectorLinks();
+nav::HydrophoneMonitor& TheHydrophoneMonitor();
+// The board lines the monitor reads; null (the default) until the board
+// bindings install theirs.
+void SetHydrophoneInput(nav::DigitalInput* input);
+
+} // namespace velmar::shell
