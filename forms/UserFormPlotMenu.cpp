@@ -158,19 +158,6 @@ bool ReadPlotMenu(TUserFormInfo& form)
     return true;
 }
 
-bool SetPlotMenuCheck(TUserFormInfo& form, int id, bool checked)
-{
-    auto it = menus().find(&form);
-    if (it == menus().end())
-        return false;
-    for (PlotMenuItem& item : it->second)
-        if (item.id == id && item.kind != PlotMenuItem::Separator) {
-            item.checked = checked;
-            return true;
-        }
-    return false;
-}
-
 bool TogglePlotItem(TUserFormInfo& form, int id)
 {
     if (store::TheProgramSettings.LookupPopup) {

@@ -50,9 +50,6 @@ void SaveUserFormPlotMenus();
 bool SetPlotMenuCheck(const TUserFormInfo& form, int id, bool checked);
 // Copies every tick into the flag it stands for.
 bool ReadPlotMenu(TUserFormInfo& form);
-// Sets the tick of the form's item with that id (not a separator); false
-// when the form has no such item.
-bool SetPlotMenuCheck(TUserFormInfo& form, int id, bool checked);
 // Inverts the tick of the item (when the form has a form-wide item) and
 // copies the ticks into the flags; with look-up selections in a pop-up box,
 // that box is shown instead. True when the id is the form's.

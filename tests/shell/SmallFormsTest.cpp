@@ -207,7 +207,7 @@ TEST(EffortSource, Index)
 {
     ProgramSettings s;
     const std::pair<const char*, int> rows[] = {{"Porpoise Detector", 0}, {"Quintra Click", 2}, {"Listening", 3},
-                                                {"listening", -1},        {"", -1},              {"Sightings", -1}};
+                                                {"listening", 3},         {"", -1},              {"Sightings", -1}};
     for (const auto& [name, index] : rows) {
         s.EffortForm.setText(QString::fromLatin1(name));
         EXPECT_EQ(GetEffortSourceIndex(s), index) << name;
