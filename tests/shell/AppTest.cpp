@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -321,6 +322,11 @@ TEST_F(AppTest, InitialShowMaximisesExceptWhenAlteringSettings)
     TSDIDecFrame* frame = ShowFrame(RunModeOffline);
     sendWindowMessage(&app(), MsgInitialShow, 0, 0);
     EXPECT_TRUE(frame->isMaximized());
+    // Restored, it opens at a sensible size for the screen.
+    frame->showNormal();
+    const QSize screen = frame->screen()->availableGeometry().size();
+    EXPECT_GE(frame->width(), screen.width() / 2);
+    EXPECT_GE(frame->height(), screen.height() / 2);
 
     frame = ShowFrame(RunModeAlterSettings);
     frame->setGeometry(40, 50, 640, 480);
