@@ -307,10 +307,11 @@ bool PostDigitalOutput(int /*board*/, int bit, int value)
     if (!digitalBoard())
         return false;
     ButtonThreadState& s = buttonThread();
-    if (s.worker.Running())
-        s.worker.Post([io = s.io, bit, value] { io->SetDigitalOutputBit(int16_t(bit), int16_t(value)); });
-    else
+    if (!s.worker.Running()) {
         qCInfo(digitalLog) << "output bit" << bit << "not set: the external-button thread does not run";
+        return false;
+    }
+    s.worker.Post([io = s.io, bit, value] { io->SetDigitalOutputBit(int16_t(bit), int16_t(value)); });
     return true;
 }
 

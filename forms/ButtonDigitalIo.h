@@ -136,7 +136,8 @@ void RestartButtonThread(uint32_t mask, ExternalInputDelivery deliver, BoardRepo
 void StopButtonThread();
 bool ButtonThreadRunning();
 // Queues one output bit for the external-button thread; false when no board
-// library is bound. Used by the counter thread and the recorders.
+// library is bound or that thread does not run (nothing was queued). Used by
+// the counter thread and the recorders.
 bool PostDigitalOutput(int board, int bit, int value);
 
 // What the counter thread shows while it sends more than two pulses: the

@@ -19,6 +19,7 @@ constexpr int kVkOem4 = 0xDB;      // [{
 constexpr int kVkOem5 = 0xDC;      // backslash |
 constexpr int kVkOem6 = 0xDD;      // ]}
 constexpr int kVkOem7 = 0xDE;      // '"
+constexpr int kFunctionKeys = 24;  // F1 (112) to F24 (135)
 
 struct PunctuationKey {
     char plain;
@@ -72,7 +73,8 @@ int QtKeyFromHotKeyCode(int code)
 {
     if ((code >= 'A' && code <= 'Z') || (code >= '0' && code <= '9'))
         return code; // Qt::Key_A.. and Qt::Key_0.. are the ASCII codes
-    if (code >= kVkF1 && code < kVkF1 + 9)
+    // F1 to F24 for a panel's "Hot Key"; a form's title names F1 to F9 only.
+    if (code >= kVkF1 && code < kVkF1 + kFunctionKeys)
         return Qt::Key_F1 + (code - kVkF1);
     switch (code) {
     case kVkSpace: return Qt::Key_Space;

@@ -290,13 +290,16 @@ void DropUserPlotThings(TUserFormInfo& form)
     form.PlotThings.clear();
 }
 
-TUserFormInfo* FindEffortForm()
+bool IsEffortFormName(const QString& formName)
 {
     const QString name = store::TheProgramSettings.EffortForm.text();
-    if (name.isEmpty())
-        return nullptr;
+    return !name.isEmpty() && formName.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+TUserFormInfo* FindEffortForm()
+{
     for (TUserFormInfo* form : UserFormList())
-        if (form->FormName.compare(name, Qt::CaseInsensitive) == 0)
+        if (IsEffortFormName(form->FormName))
             return form->FindRowByTitle(store::TheProgramSettings.EffortControl.text()) ? form : nullptr;
     return nullptr;
 }

@@ -97,6 +97,9 @@ void DropUserPlotThings(TUserFormInfo& form);
 // ignored), when it has a row titled exactly as the EffortControl setting;
 // else null.
 TUserFormInfo* FindEffortForm();
+// True when formName is the one the EffortForm setting names (case ignored,
+// the one rule for the effort form everywhere); false for an empty setting.
+bool IsEffortFormName(const QString& formName);
 // Appends a change of effort at a GPS index. A new line starts with the
 // oldest fix of the first data set, no colour, state 0. The change has state
 // 1 and no colour unless the values (ValueRows order) hold the control titled

@@ -1,8 +1,7 @@
 #include "nmea/NmeaFields.h"
 
-#include <QByteArray>
-
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 
 namespace velmar::nav {
@@ -41,10 +40,10 @@ std::optional<double> ReadNmeaNumber(QByteArrayView field)
     }
     if (digits == 0)
         return std::nullopt;
-    bool ok = false;
-    const double value = field.toByteArray().toDouble(&ok);
+    double value = 0;
+    const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
     // Only a field of hundreds of digits could still overflow.
-    if (!ok || !std::isfinite(value))
+    if (error != std::errc() || end != field.data() + field.size() || !std::isfinite(value))
         return std::nullopt;
     return value;
 }
@@ -66,8 +65,9 @@ std::optional<NmeaTimeField> ReadNmeaTimeField(QByteArrayView field)
     NmeaTimeField time;
     time.hhmmss = hours * 10000 + minutes * 100 + seconds;
     if (field.size() > TimeDigits) {
-        // "0." and the fraction's digits: a value in [0, 1) however many digits.
-        const double fraction = ("0" + field.sliced(TimeDigits).toByteArray()).toDouble();
+        // "." and the fraction's digits: a value in [0, 1) however many digits.
+        double fraction = 0;
+        std::from_chars(field.data() + TimeDigits, field.data() + field.size(), fraction);
         time.milliseconds = std::min(int32_t(std::lround(fraction * 1000.0)), int32_t(LargestMilliseconds));
     }
     return time;

@@ -7,6 +7,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 namespace velmar::nmeaserver {
 
 Q_LOGGING_CATEGORY(lcServer, "velmar.nmeaserver")
@@ -30,7 +32,9 @@ NmeaServer::NmeaServer(SentenceStore::Clock clock, QObject* parent)
       m_dde(DdeService)
 {
     m_dde.onConnect = [this](const QString& topic) { return ddeConnect(topic); };
-    m_dde.onDisconnect = [this](const QString&) { AddDdeConnections(-1); };
+    // The status bar counts the programs that talk to the server, not the
+    // conversations they open and close as they poll.
+    m_dde.onClientsChanged = [this](int clients) { SetDdeClients(clients); };
     m_dde.onRequest = [this](const QString& topic, const QString& item) { return ddeRequest(topic, item); };
     // Pokes are acknowledged and their data dropped; commands are refused.
     m_dde.onPoke = [](const QString&, const QString&, const QByteArray&) { return true; };
@@ -39,8 +43,13 @@ NmeaServer::NmeaServer(SentenceStore::Clock clock, QObject* parent)
     m_restartTimer.setSingleShot(true);
     m_restartTimer.setInterval(RestartDelayMs);
     connect(&m_restartTimer, &QTimer::timeout, this, &NmeaServer::StartPorts);
-    connect(m_simulator.get(), &SerialThread::sentenceReceived, this, &NmeaServer::OnRawSentence);
-    connect(m_simulator.get(), &SerialThread::statusChanged, this, &NmeaServer::OnPortStatus);
+    connectReader(*m_simulator);
+}
+
+void NmeaServer::connectReader(SerialThread& reader)
+{
+    connect(&reader, &SerialThread::sentencesReceived, this, &NmeaServer::OnSentences);
+    connect(&reader, &SerialThread::statusChanged, this, &NmeaServer::OnPortStatus);
 }
 
 NmeaServer::~NmeaServer()
@@ -61,8 +70,7 @@ void NmeaServer::initialise(const QStringList& presentPorts)
     m_sourceTexts.clear();
     for (const THREADDATA& port : m_settings.Ports) {
         auto reader = std::make_unique<SerialThread>(port.PortName);
-        connect(reader.get(), &SerialThread::sentenceReceived, this, &NmeaServer::OnRawSentence);
-        connect(reader.get(), &SerialThread::statusChanged, this, &NmeaServer::OnPortStatus);
+        connectReader(*reader);
         m_readers.push_back(std::move(reader));
     }
     m_restartTimer.start();
@@ -160,19 +168,45 @@ void NmeaServer::shutDown()
 
 void NmeaServer::OnRawSentence(const QString& source, const QByteArray& text)
 {
+    const DataThing* rmc = handleSentence(source, text);
+    batchHandled(rmc);
+}
+
+void NmeaServer::OnSentences(const QString& source, const SentenceBatch& batch)
+{
+    const DataThing* rmc = nullptr;
+    for (size_t i = 0; i < batch.size(); ++i)
+        if (const DataThing* entry = handleSentence(source, QByteArrayView(batch[i].data(), qsizetype(batch[i].size()))))
+            rmc = entry;
+    batchHandled(rmc);
+}
+
+void NmeaServer::batchHandled(const DataThing* newestRmc)
+{
+    emit sentencesStored();
+    // Last, when the whole batch has gone out: the clock form may ask the
+    // operator, and sentences that come meanwhile must follow these.
+    if (newestRmc)
+        emit rmcStored(*newestRmc);
+}
+
+const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayView text)
+{
     if (text.isEmpty())
-        return;
+        return nullptr;
     // The datagram carries the sentence exactly as read.
     if (m_udp.isOpen())
         m_udp.send(text);
     if (text.size() < 2)
-        return;
-    const SentenceStore::Stored stored = m_store.StoreSentence(stripLineEnd(text), source);
+        return nullptr;
+    const QByteArrayView stripped = withoutLineEnd(text);
+    const SentenceStore::Stored stored = m_store.StoreSentence(stripped, source);
     if (!stored.entry)
-        return;
-    if (stored.known)
+        return nullptr;
+    if (stored.known && !(m_lastStatusCode == StatusCollecting && m_lastStatusSource == source))
         OnPortStatus(source, StatusCollecting);
-    emit sentenceStored(*stored.entry);
+    m_recent.add(stripped, stored.entry->Name.size(), stored.entry->Received);
+    return stored.entry->IsType("RMC") ? stored.entry : nullptr;
 }
 
 void NmeaServer::clearSource(const QString& source)
@@ -183,6 +217,8 @@ void NmeaServer::clearSource(const QString& source)
 
 void NmeaServer::OnPortStatus(const QString& source, int code)
 {
+    m_lastStatusSource = source;
+    m_lastStatusCode = code;
     const bool simulating = source == SimulatorName;
     // Each port keeps its own state and text: an unplugged second instrument
     // must neither hide nor interrupt the GPS port that delivers.
@@ -236,10 +272,8 @@ void NmeaServer::CloseNmeaDde()
 bool NmeaServer::ddeConnect(const QString& topic)
 {
     for (const QString& t : Topics) {
-        if (platform::ddeNamesEqual(t, topic)) {
-            AddDdeConnections(1);
+        if (platform::ddeNamesEqual(t, topic))
             return true;
-        }
     }
     return false;
 }
@@ -267,11 +301,9 @@ int NmeaServer::statusValue() const
     return m_statusValue;
 }
 
-void NmeaServer::AddDdeConnections(int delta)
+void NmeaServer::SetDdeClients(int clients)
 {
-    m_connections += delta;
-    if (m_connections <= 0)
-        m_connections = 0;
+    m_connections = std::max(0, clients);
     const QString format = m_connections == 1 ? QStringLiteral("%1 Connection") : QStringLiteral("%1 Connections");
     emit connectionsTextChanged(format.arg(m_connections));
 }

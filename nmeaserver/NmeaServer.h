@@ -5,7 +5,8 @@
 // The main form shows what it reports and edits its settings.
 //
 // Lives on the user-interface thread; the readers reach it through queued
-// signals only.
+// signals only, each carrying every sentence that waited. The windows learn
+// once per batch that sentences were stored, never once per sentence.
 #include "nmeaserver/NmeaSettings.h"
 #include "nmeaserver/SentenceStore.h"
 #include "nmeaserver/SerialThread.h"
@@ -64,32 +65,48 @@ public:
     bool ddeConnect(const QString& topic);
     std::optional<QByteArray> ddeRequest(const QString& topic, const QString& item) const;
     int connectionCount() const { return m_connections; }
-    void AddDdeConnections(int delta);
+    // The number of programs on the bus that use the service.
+    void SetDdeClients(int clients);
 
     // What the item "Status" answers: OK while any source delivers, else the
     // newest state of any source.
     int statusValue() const;
     const SentenceStore& store() const { return m_store; }
+    const RecentSentences& recent() const { return m_recent; }
     const UdpOutput& udp() const { return m_udp; }
     bool restartPending() const { return m_restartTimer.isActive(); }
 
     // The sentence path and the reader states, public for the tests that
     // drive them without a port.
     void OnRawSentence(const QString& source, const QByteArray& text);
+    void OnSentences(const QString& source, const SentenceBatch& batch);
     void OnPortStatus(const QString& source, int code);
 
 signals:
     void statusTextChanged(const QString& text);
     void connectionsTextChanged(const QString& text);
-    void sentenceStored(const velmar::nmeaserver::DataThing& entry);
+    // After a batch of sentences: the store and recent() hold them.
+    void sentencesStored();
+    // The newest RMC sentence of a batch, after the batch (the clock form
+    // times them).
+    void rmcStored(const velmar::nmeaserver::DataThing& entry);
     void sentencesCleared();
 
 private:
+    // The stored entry when the sentence was an RMC, else null.
+    const DataThing* handleSentence(const QString& source, QByteArrayView text);
+    void batchHandled(const DataThing* newestRmc);
+    void connectReader(SerialThread& reader);
     void startReader(SerialThread& reader, const THREADDATA& port);
     void clearSource(const QString& source);
 
     NmeaSettings m_settings;
     SentenceStore m_store;
+    RecentSentences m_recent;
+    // The last state given to OnPortStatus: a sentence that would give it
+    // again changes nothing and costs nothing.
+    QString m_lastStatusSource;
+    int m_lastStatusCode = -1;
     UdpOutput m_udp;
     std::vector<std::unique_ptr<SerialThread>> m_readers;   // one per port, same order
     std::unique_ptr<SerialThread> m_simulator;

@@ -51,16 +51,18 @@ QString timeText(const platform::SystemTime& t)
     return QString::asprintf("%2.2d:%2.2d:%2.2d", t.wHour, t.wMinute, t.wSecond);
 }
 
-void setRow(QTableWidget* list, int row, const DataThing& entry)
+void setRow(QTableWidget* list, int row, QByteArrayView name, const platform::SystemTime& received,
+            QByteArrayView text)
 {
-    const QString texts[] = {QString::fromLatin1(entry.Name), timeText(entry.Received), QString::fromLatin1(entry.Text)};
+    const QString texts[] = {QString::fromLatin1(name), timeText(received), QString::fromLatin1(text)};
     for (int c = NameColumn; c <= DataColumn; ++c) {
         QTableWidgetItem* item = list->item(row, c);
         if (!item) {
             item = new QTableWidgetItem;
             list->setItem(row, c, item);
         }
-        item->setText(texts[c]);
+        if (item->text() != texts[c])
+            item->setText(texts[c]);
     }
 }
 
@@ -103,7 +105,10 @@ TTNMEAWindow::TTNMEAWindow(NmeaServer& server, QWidget* parent) : QMainWindow(pa
 
     connect(&server, &NmeaServer::statusTextChanged, m_status, &QLabel::setText);
     connect(&server, &NmeaServer::connectionsTextChanged, m_connections, &QLabel::setText);
-    connect(&server, &NmeaServer::sentenceStored, this, &TTNMEAWindow::showSentence);
+    connect(&server, &NmeaServer::sentencesStored, this, &TTNMEAWindow::sentencesStored);
+    connect(&server, &NmeaServer::rmcStored, this, &TTNMEAWindow::newRmc);
+    m_refreshTimer.setSingleShot(true);
+    connect(&m_refreshTimer, &QTimer::timeout, this, &TTNMEAWindow::refresh);
     connect(&server, &NmeaServer::sentencesCleared, this, [this] { m_position->ShowRmc(); });
     m_position->ShowRmc();
 
@@ -148,11 +153,16 @@ void TTNMEAWindow::buildMenus()
     display->addAction(QStringLiteral("Font ..."), this, &TTNMEAWindow::chooseFont);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-    help->addAction(QStringLiteral("Contents"), this, [] {
-        const QString path = platform::dataFile(HelpFile);
-        if (QFileInfo::exists(path))
-            QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-    });
+    // Offered only where the help page ships beside the program.
+    const QString helpPath = platform::dataFile(HelpFile);
+    if (QFileInfo::exists(helpPath)) {
+        help->addAction(QStringLiteral("Contents"), this, [this, helpPath] {
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(helpPath)))
+                QMessageBox::information(this, QStringLiteral("NMEA Server"),
+                                         QStringLiteral("No program to show web pages could be started; the help "
+                                                        "is in %1").arg(helpPath));
+        });
+    }
     help->addAction(QStringLiteral("About"), this, [this] {
         QMessageBox::about(this, QStringLiteral("About NMEA Server"),
                            QStringLiteral("NMEA Server\nVersion %1").arg(QApplication::applicationVersion()));
@@ -228,21 +238,34 @@ void TTNMEAWindow::ShowDisplayMode()
         stack->setCurrentWidget(m_position);
 }
 
-void TTNMEAWindow::showSentence(const DataThing& entry)
+void TTNMEAWindow::sentencesStored()
 {
-    if (entry.IsType("RMC"))
-        newRmc(entry);
+    // However fast the sentences come, the lists are redrawn a few times a
+    // second; the store and the recent list keep up on their own.
+    if (m_refreshTimer.isActive())
+        return;
+    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= RefreshIntervalMs)
+        refresh();
+    else
+        m_refreshTimer.start(int(RefreshIntervalMs - m_sinceRefresh.elapsed()));
+}
+
+void TTNMEAWindow::refresh()
+{
+    m_sinceRefresh.start();
+    showNewestRmc();
     switch (m_server.settings().Display.Type) {
-    case ScrollAll: scrollAll(entry); break;
-    case OneOfEach: oneOfEach(entry); break;
-    default: break;   // the position display shows every RMC as it comes
+    case ScrollAll: scrollAll(); break;
+    case OneOfEach: oneOfEach(); break;
+    default: break;   // the position display shows the newest RMC
     }
+    m_shownTotal = m_server.recent().total();
 }
 
 void TTNMEAWindow::newRmc(const DataThing& entry)
 {
     const auto arrived = std::chrono::steady_clock::now();
-    m_position->ShowRmc(&entry);
+    m_newestRmcName = entry.Name;
     // The first RMC after start sets the PC clock by itself. The simulator's
     // ship takes its time from the PC clock, cut to whole seconds: setting
     // the clock from it would only put it back.
@@ -254,6 +277,15 @@ void TTNMEAWindow::newRmc(const DataThing& entry)
     }
     if (m_setTime->isVisible())
         m_setTime->NewRmc(entry.Text, arrived);
+}
+
+void TTNMEAWindow::showNewestRmc()
+{
+    if (m_newestRmcName.isEmpty())
+        return;
+    if (const DataThing* entry = m_server.store().FindSentence(m_newestRmcName))
+        m_position->ShowRmc(entry);
+    m_newestRmcName.clear();
 }
 
 void TTNMEAWindow::setSystemTime()
@@ -291,45 +323,61 @@ void TTNMEAWindow::dumpSettings()
         m_server.applyDumpSettings();
 }
 
-void TTNMEAWindow::scrollAll(const DataThing& entry)
+void TTNMEAWindow::scrollAll()
 {
     const int rowHeight = std::max(1, m_listAll->verticalHeader()->defaultSectionSize());
     const int visible = m_listAll->viewport()->height() / rowHeight;
-    while (m_listAll->rowCount() > visible)
+    const RecentSentences& recent = m_server.recent();
+    const int capacity = std::min(visible, RecentSentences::Capacity);
+    const int fresh = int(std::min<quint64>(recent.total() - m_shownTotal, quint64(capacity)));
+    while (m_listAll->rowCount() > capacity)
         m_listAll->removeRow(m_listAll->rowCount() - 1);
-    if (visible <= 0)
+    if (capacity <= 0 || fresh <= 0)
         return;
-    // Newest at the bottom: when the list is full the oldest row goes.
-    if (m_listAll->rowCount() == visible)
+    // Newest at the bottom: when the list is full the oldest rows go.
+    const int keep = std::min(m_listAll->rowCount(), capacity - fresh);
+    while (m_listAll->rowCount() > keep)
         m_listAll->removeRow(0);
-    const int row = m_listAll->rowCount();
-    m_listAll->insertRow(row);
-    setRow(m_listAll, row, entry);
+    for (int back = fresh - 1; back >= 0; --back) {
+        const RecentSentences::Sentence& s = recent.newest(back);
+        const int row = m_listAll->rowCount();
+        m_listAll->insertRow(row);
+        setRow(m_listAll, row, s.name(), s.received, s.view());
+    }
 }
 
-void TTNMEAWindow::oneOfEach(const DataThing& entry)
+void TTNMEAWindow::oneOfEach()
 {
-    const QString name = QString::fromLatin1(entry.Name);
-    int row = -1;
-    for (int r = 0; r < m_listOne->rowCount(); ++r) {
-        if (m_listOne->item(r, NameColumn) && m_listOne->item(r, NameColumn)->text() == name) {
-            row = r;
-            break;
+    const RecentSentences& recent = m_server.recent();
+    if (recent.total() == m_shownTotal)
+        return;
+    m_listOne->setSortingEnabled(false);
+    QTableWidgetItem* newestItem = nullptr;
+    const QByteArrayView newestName = recent.newest(0).name();
+    for (const DataThing& entry : m_server.store().entries()) {
+        const QString name = QString::fromLatin1(entry.Name);
+        int row = -1;
+        for (int r = 0; r < m_listOne->rowCount(); ++r) {
+            if (m_listOne->item(r, NameColumn) && m_listOne->item(r, NameColumn)->text() == name) {
+                row = r;
+                break;
+            }
+        }
+        if (row < 0) {
+            row = m_listOne->rowCount();
+            m_listOne->insertRow(row);
+        }
+        setRow(m_listOne, row, entry.Name, entry.Received, entry.Text);
+        if (QByteArrayView(entry.Name) == newestName)
+            newestItem = m_listOne->item(row, NameColumn);
+        if (entry.Text.size() > m_longestText) {
+            m_longestText = int(entry.Text.size());
+            m_listOne->resizeColumnsToContents();
         }
     }
-    m_listOne->setSortingEnabled(false);
-    if (row < 0) {
-        row = m_listOne->rowCount();
-        m_listOne->insertRow(row);
-    }
-    setRow(m_listOne, row, entry);
-    QTableWidgetItem* nameItem = m_listOne->item(row, NameColumn);
     m_listOne->setSortingEnabled(true);
-    m_listOne->setCurrentItem(nameItem);
-    if (entry.Text.size() > m_longestText) {
-        m_longestText = int(entry.Text.size());
-        m_listOne->resizeColumnsToContents();
-    }
+    if (newestItem)
+        m_listOne->setCurrentItem(newestItem);
 }
 
 void TTNMEAWindow::udpOutput()
@@ -355,12 +403,14 @@ void TTNMEAWindow::saveSettings()
 {
     const bool normal = boundsAreNormal();
     if (normal) {
+        // Saved as they are restored: the position of the frame, the size
+        // inside it. A frame size saved and restored as the inside would
+        // grow the window by its frame at every start.
         DisplaySettings& d = m_server.settings().Display;
-        const QRect r = frameGeometry();
-        d.Top = r.top();
-        d.Left = r.left();
-        d.Height = r.height();
-        d.Width = r.width();
+        d.Top = pos().y();
+        d.Left = pos().x();
+        d.Height = height();
+        d.Width = width();
     }
     m_server.saveSettings(normal);
 }

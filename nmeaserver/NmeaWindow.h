@@ -6,6 +6,7 @@
 // User-interface thread only.
 #include "nmeaserver/SentenceStore.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QTimer>
 
@@ -33,6 +34,7 @@ public:
     void applyDisplaySettings();
     void ShowDisplayMode();
     static constexpr int MinimiseDelayMs = 2000;
+    static constexpr int RefreshIntervalMs = 200;
 
     TPositionWindow* positionWindow() const { return m_position; }
     TSetTime* setTimeForm() const { return m_setTime; }
@@ -50,9 +52,10 @@ protected:
 
 private:
     void buildMenus();
-    void showSentence(const DataThing& entry);
-    void scrollAll(const DataThing& entry);
-    void oneOfEach(const DataThing& entry);
+    void sentencesStored();
+    void refresh();
+    void scrollAll();
+    void oneOfEach();
     void setDisplayType(int type);
     void chooseFont();
     void applyFont(const QFont& font, int colour);
@@ -62,6 +65,7 @@ private:
     void dumpSettings();
     void setSystemTime();
     void newRmc(const DataThing& entry);
+    void showNewestRmc();
     void saveSettings();
     bool boundsAreNormal() const;
 
@@ -74,6 +78,11 @@ private:
     TSetTime* m_setTime = nullptr;
     TDumpDialog* m_dumpDialog = nullptr;   // made once: it keeps what was typed
     QTimer m_minimiseTimer;
+    // The lists and the position follow the sentences at most this often.
+    QTimer m_refreshTimer;
+    QElapsedTimer m_sinceRefresh;
+    quint64 m_shownTotal = 0;      // sentences of the recent list already shown
+    QByteArray m_newestRmcName;    // an RMC came since the last refresh
     bool m_rmcSeen = false;
     QActionGroup* m_displayGroup = nullptr;
     int m_longestText = 0;

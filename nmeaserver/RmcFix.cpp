@@ -2,19 +2,42 @@
 
 #include "nmea/NmeaFields.h"
 
-#include <QList>
-
+#include <charconv>
 #include <cmath>
 #include <optional>
 
 namespace velmar::nmeaserver {
 
 namespace {
-enum Field { Name, TimeField, StatusField, Lat, LatHemi, Lon, LonHemi, SpeedField, CourseField, DateField };
+enum Field { Name, TimeField, StatusField, Lat, LatHemi, Lon, LonHemi, SpeedField, CourseField, DateField,
+             FieldsRead };
 constexpr int NameLength = 5;
 
+// The text split at its commas, without copying: the fields up to the date,
+// and how many there are in all.
+struct Fields {
+    QByteArrayView field[FieldsRead];
+    int count = 0;
+};
+
+Fields splitFields(QByteArrayView text)
+{
+    Fields f;
+    qsizetype begin = 0;
+    for (;;) {
+        qsizetype comma = text.indexOf(',', begin);
+        const qsizetype end = comma < 0 ? text.size() : comma;
+        if (f.count < FieldsRead)
+            f.field[f.count] = text.sliced(begin, end - begin);
+        ++f.count;
+        if (comma < 0)
+            return f;
+        begin = comma + 1;
+    }
+}
+
 // A plain decimal that a float holds: "nan", "inf" and exponents are no numbers.
-bool number(const QByteArray& field, float& out)
+bool number(QByteArrayView field, float& out)
 {
     const std::optional<double> v = nav::ReadNmeaNumber(field);
     if (!v || !std::isfinite(float(*v)))
@@ -23,7 +46,7 @@ bool number(const QByteArray& field, float& out)
     return true;
 }
 
-bool letter(const QByteArray& field, char& out)
+bool letter(QByteArrayView field, char& out)
 {
     if (field.size() != 1)
         return false;
@@ -33,19 +56,21 @@ bool letter(const QByteArray& field, char& out)
 
 // A whole number at the start of the field, as the date is read: what follows
 // it (a checksum on a short sentence) does not matter.
-bool leadingInteger(const QByteArray& field, int32_t& out)
+bool leadingInteger(QByteArrayView field, int32_t& out)
 {
-    qsizetype end = 0;
-    if (end < field.size() && (field[end] == '-' || field[end] == '+'))
-        ++end;
-    const qsizetype digits = end;
-    while (end < field.size() && field[end] >= '0' && field[end] <= '9')
-        ++end;
-    if (end == digits)
+    const char* begin = field.data();
+    const char* end = begin + field.size();
+    if (begin != end && *begin == '+') {
+        ++begin;
+        if (begin != end && *begin == '-')
+            return false;
+    }
+    int32_t value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (error != std::errc() || stop == begin)
         return false;
-    bool ok = false;
-    out = field.left(end).toInt(&ok);
-    return ok;
+    out = value;
+    return true;
 }
 } // namespace
 
@@ -56,11 +81,12 @@ RmcFix newRmcFix()
     return fix;
 }
 
-bool ParseRmc(RmcFix& fix, const QByteArray& text)
+bool ParseRmc(RmcFix& fix, QByteArrayView text)
 {
     fix.NoTime = false;
-    QList<QByteArray> f = text.mid(1).split(',');
-    if (f.size() < CourseField + 1 || f[Name].size() != NameLength)
+    const Fields split = splitFields(text.isEmpty() ? text : text.sliced(1));
+    const QByteArrayView* f = split.field;
+    if (split.count < CourseField + 1 || f[Name].size() != NameLength)
         return false;
     const bool noTime = f[TimeField].isEmpty();
     // The clock form sets the computer's clock from this field: anything but
@@ -82,7 +108,7 @@ bool ParseRmc(RmcFix& fix, const QByteArray& text)
     } else {
         if (!f[CourseField].isEmpty() && !number(f[CourseField], fix.Course))
             return false;
-        if (f.size() <= DateField || !leadingInteger(f[DateField], fix.Date))
+        if (split.count <= DateField || !leadingInteger(f[DateField], fix.Date))
             return false;
         fix.Time = time->hhmmss;
         fix.Milliseconds = time->milliseconds;

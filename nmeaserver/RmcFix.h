@@ -6,6 +6,7 @@
 #include "platform/SystemTime.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <cstdint>
 
@@ -36,6 +37,6 @@ RmcFix newRmcFix();
 // hhmmss.d+ (hours 0-23, minutes and seconds 0-59); numbers are plain
 // decimals. False when no form fits; the fix may then hold the fields read
 // before the one that failed, and a time field that is no time sets NoTime.
-bool ParseRmc(RmcFix& fix, const QByteArray& text);
+bool ParseRmc(RmcFix& fix, QByteArrayView text);
 
 } // namespace velmar::nmeaserver

@@ -1,7 +1,5 @@
 #include "nmeaserver/SentenceFramer.h"
 
-#include <cstring>
-
 namespace velmar::nmeaserver {
 
 namespace {
@@ -19,46 +17,52 @@ bool IsSentenceStart(char c)
 
 void SentenceFramer::reset()
 {
-    m_buffer.fill(0);
+    m_current = 0;
     m_index = 0;
+    m_textEnd = -1;
     m_startCount = 0;
     m_handedOut = true;
 }
 
 bool SentenceFramer::sentenceWaiting() const
 {
-    return !m_handedOut && m_startCount > StartsBeforePosting && IsSentenceStart(m_buffer[0]);
+    return !m_handedOut && m_startCount > StartsBeforePosting && m_index > 0
+        && IsSentenceStart(m_buffers[m_current][0]);
 }
 
-QByteArray SentenceFramer::takeSentence()
+std::string_view SentenceFramer::takeSentence()
 {
     m_handedOut = true;
-    // The text ends at the first NUL: a line feed leaves its place zero.
-    return QByteArray(m_buffer.data(), int(strnlen(m_buffer.data(), BufferSize)));
+    const int length = m_textEnd >= 0 ? m_textEnd : m_index;
+    return std::string_view(m_buffers[m_current].data(), std::size_t(length));
 }
 
 SentenceFramer::Result SentenceFramer::feed(char byte)
 {
     Result result;
     if (IsSentenceStart(byte)) {
-        // A line that never ended is cut here.
+        // A line that never ended is cut here. Its text stays where it is,
+        // and the new sentence is collected in the other buffer.
         if (sentenceWaiting()) {
             result.event = Event::Sentence;
             result.sentence = takeSentence();
+            m_current ^= 1;
         }
-        m_buffer.fill(0);
         ++m_startCount;
         m_index = 0;
+        m_textEnd = -1;
         m_handedOut = false;
     }
     if (byte == LineFeed) {
-        // Not stored: its zero ends the text. It may stand right after a full
+        // Not stored: it ends the text. It may stand right after a full
         // 255-character text. Bytes after it up to the next start character
         // still count toward the limit, so noise at a wrong baud rate that
         // happens to hold line ends still overflows.
         if (m_index > MaxTextLength) {
             result.event = Event::Overflow;
         } else {
+            if (m_textEnd < 0)
+                m_textEnd = m_index;
             ++m_index;
             if (sentenceWaiting()) {
                 result.event = Event::Sentence;
@@ -69,7 +73,9 @@ SentenceFramer::Result SentenceFramer::feed(char byte)
         if (m_index >= MaxTextLength) {
             result.event = Event::Overflow;
         } else {
-            m_buffer[m_index++] = byte;
+            if (byte == '\0' && m_textEnd < 0)
+                m_textEnd = m_index;
+            m_buffers[m_current][std::size_t(m_index++)] = byte;
             if (byte == CarriageReturn && sentenceWaiting()) {
                 result.event = Event::Sentence;
                 result.sentence = takeSentence();
@@ -77,7 +83,7 @@ SentenceFramer::Result SentenceFramer::feed(char byte)
         }
     }
     if (result.event == Event::Overflow)
-        result.sentence.clear();
+        result.sentence = {};
     return result;
 }
 

@@ -9,12 +9,15 @@
 // been mid-line. Bytes between a line end and the next start character are
 // lost. At most 255 characters are collected between two start characters;
 // one more is an overflow (most often a wrong baud rate), after which the
-// reader gives up on the port.
+// reader gives up on the port. A NUL, like a line feed, ends the text.
+//
+// A sentence handed out is a view into the framer's own buffers, good until
+// the next byte is fed: nothing is allocated per sentence.
 //
 // Owned and used by one reader thread at a time; no shared state.
-#include <QByteArray>
-
 #include <array>
+#include <cstddef>
+#include <string_view>
 
 namespace velmar::nmeaserver {
 
@@ -22,29 +25,67 @@ bool IsSentenceStart(char c);
 
 class SentenceFramer {
 public:
-    static constexpr int BufferSize = 256;           // one NUL always remains
+    static constexpr int BufferSize = 256;
     static constexpr int MaxTextLength = BufferSize - 1;
 
     enum class Event { None, Sentence, Overflow };
     struct Result {
         Event event = Event::None;
-        QByteArray sentence;   // for Event::Sentence
+        std::string_view sentence;   // for Event::Sentence
     };
 
     // One byte from the port. After an overflow the framer must be reset
     // before it is fed again.
     Result feed(char byte);
+
+    // A block of bytes: sink(std::string_view) for each sentence in turn.
+    // False at an overflow (the bytes after it are not looked at).
+    template <class Sink>
+    bool feed(const char* data, std::size_t size, Sink&& sink);
+
     // Back to the state right after the port opened.
     void reset();
 
 private:
+    static bool isSpecial(char c) { return c == '$' || c == '!' || c == '\r' || c == '\n' || c == '\0'; }
     bool sentenceWaiting() const;
-    QByteArray takeSentence();
+    std::string_view takeSentence();
 
-    std::array<char, BufferSize> m_buffer{};
-    int m_index = 0;
+    std::array<char, BufferSize> m_buffers[2]{};
+    int m_current = 0;     // the buffer being filled; the other holds the last sentence cut at a start
+    int m_index = 0;       // bytes counted since the last start character
+    int m_textEnd = -1;    // where a line feed or NUL ended the text, -1 while it runs on
     int m_startCount = 0;
     bool m_handedOut = true;   // nothing collected is still to be handed out
 };
+
+template <class Sink>
+bool SentenceFramer::feed(const char* data, std::size_t size, Sink&& sink)
+{
+    std::size_t i = 0;
+    while (i < size) {
+        // Plain text runs are copied whole; only the five special characters
+        // go through the byte-wise rules.
+        if (!isSpecial(data[i]) && m_index < MaxTextLength) {
+            std::size_t run = i;
+            const std::size_t room = std::size_t(MaxTextLength - m_index);
+            const std::size_t limit = size - i < room ? size : i + room;
+            while (run < limit && !isSpecial(data[run]))
+                ++run;
+            char* out = m_buffers[m_current].data() + m_index;
+            for (std::size_t k = i; k < run; ++k)
+                *out++ = data[k];
+            m_index += int(run - i);
+            i = run;
+            continue;
+        }
+        const Result r = feed(data[i++]);
+        if (r.event == Event::Sentence)
+            sink(r.sentence);
+        else if (r.event == Event::Overflow)
+            return false;
+    }
+    return true;
+}
 
 } // namespace velmar::nmeaserver

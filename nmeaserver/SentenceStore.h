@@ -12,12 +12,17 @@
 #include "platform/SystemTime.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <list>
 
 namespace velmar::nmeaserver {
+
+// The longest sentence text the readers hand on.
+inline constexpr int MaxSentenceLength = 255;
 
 struct DataThing {
     QByteArray Name;
@@ -28,12 +33,41 @@ struct DataThing {
     QString Source;                    // port of the newest sentence
 
     // Characters 3 to 5 of the name equal the three letters exactly ("RMC").
-    bool IsType(const QByteArray& type) const;
+    bool IsType(QByteArrayView type) const;
+};
+
+// The newest sentences of all names in the order they came, as many as a
+// window can show; older ones are overwritten. Copies into room of its own,
+// so adding allocates nothing.
+class RecentSentences {
+public:
+    static constexpr int Capacity = 256;
+    struct Sentence {
+        char text[MaxSentenceLength];
+        int length = 0;
+        int nameLength = 0;   // the name follows the start character
+        platform::SystemTime received;
+
+        QByteArrayView name() const { return QByteArrayView(text + 1, nameLength); }
+        QByteArrayView view() const { return QByteArrayView(text, length); }
+    };
+
+    void add(QByteArrayView text, qsizetype nameLength, const platform::SystemTime& received);
+    // How many were added since the start.
+    quint64 total() const { return m_total; }
+    // back 0 is the newest; back < min(total(), Capacity).
+    const Sentence& newest(int back) const;
+
+private:
+    std::array<Sentence, Capacity> m_ring;
+    quint64 m_total = 0;
 };
 
 // The name of a sentence, or empty when it has no comma or no name.
+QByteArrayView nameOf(QByteArrayView text);
 QByteArray sentenceName(const QByteArray& text);
 // The text without the line end it was received with (CR and LF at the end only).
+QByteArrayView withoutLineEnd(QByteArrayView text);
 QByteArray stripLineEnd(const QByteArray& text);
 
 class SentenceStore {
@@ -48,8 +82,9 @@ public:
         const DataThing* entry = nullptr;   // null: the text has no name
         bool known = false;                 // the name was stored before
     };
-    // Stores a sentence (already stripped of its line end) and dumps it when due.
-    Stored StoreSentence(const QByteArray& text, const QString& source);
+    // Stores a sentence (already stripped of its line end) and dumps it when
+    // due. A name seen before is stored without allocating.
+    Stored StoreSentence(QByteArrayView text, const QString& source);
 
     // A three-letter type finds the newest entry of that type on any talker
     // ("RMC" finds GPRMC or IIRMC); a five-letter name finds that name
@@ -67,7 +102,7 @@ public:
 
 private:
     bool dumpDue(const DataThing& entry, const platform::SystemTime& now) const;
-    void maybeDump(DataThing& entry, const QByteArray& text);
+    void maybeDump(DataThing& entry, QByteArrayView text, const platform::SystemTime& now);
 
     Clock m_clock;
     DATADUMPINFO m_dump;

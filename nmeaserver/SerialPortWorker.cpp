@@ -4,7 +4,10 @@
 
 #include <QLoggingCategory>
 #include <QSerialPort>
+#include <QSet>
 #include <QTimer>
+
+#include <mutex>
 
 namespace velmar::nmeaserver {
 
@@ -14,6 +17,30 @@ namespace {
 constexpr int ReadsBeforeTimeOut = 2;
 constexpr qint64 InputQueueBytes = 4096;
 constexpr char ParityBit = char(0x80);
+
+// Ports whose last open failed. A missing port is tried every second: its
+// failure is logged once, and once more when it opens again.
+std::mutex failingMutex;
+QSet<QString>& failingPorts()
+{
+    static QSet<QString> ports;
+    return ports;
+}
+
+bool noteOpenFailed(const QString& port)
+{
+    std::lock_guard lock(failingMutex);
+    if (failingPorts().contains(port))
+        return false;
+    failingPorts().insert(port);
+    return true;
+}
+
+bool noteOpened(const QString& port)
+{
+    std::lock_guard lock(failingMutex);
+    return failingPorts().remove(port);
+}
 }
 
 SerialPortWorker::SerialPortWorker(const QString& portName, int baudRate, int readTimeoutMs)
@@ -32,7 +59,9 @@ bool SerialPortWorker::OpenPort()
     m_port = new QSerialPort;
     m_port->setPortName(m_portName);
     if (!m_port->open(QIODevice::ReadOnly)) {
-        qCInfo(lcReader) << "cannot open" << m_portName << m_port->errorString();
+        if (noteOpenFailed(m_portName))
+            qCInfo(lcReader) << "cannot open" << m_portName << m_port->errorString()
+                             << "(tried again every second, logged again when it opens)";
         ClosePort();
         return false;
     }
@@ -45,10 +74,13 @@ bool SerialPortWorker::OpenPort()
         && m_port->setStopBits(QSerialPort::OneStop)
         && m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!settingsTaken) {
-        qCInfo(lcReader) << "line settings refused on" << m_portName << m_baudRate << m_port->errorString();
+        if (noteOpenFailed(m_portName))
+            qCInfo(lcReader) << "line settings refused on" << m_portName << m_baudRate << m_port->errorString();
         ClosePort();
         return false;
     }
+    if (noteOpened(m_portName))
+        qCInfo(lcReader) << m_portName << "opens again";
     // Pseudo-terminals and some adapters have no modem lines; that is no reason
     // not to read them.
     m_port->setDataTerminalReady(false);
@@ -101,23 +133,42 @@ void SerialPortWorker::onReadyRead()
 {
     if (m_ended || !m_port)
         return;
-    const QByteArray bytes = m_port->readAll();
-    if (bytes.isEmpty())
-        return;
-    m_silence->start();
-    for (char byte : bytes) {
-        const SentenceFramer::Result r = m_framer.feed(char(byte & ~ParityBit));
-        if (r.event == SentenceFramer::Event::Sentence) {
-            emit sentence(r.sentence);
-        } else if (r.event == SentenceFramer::Event::Overflow) {
+    char chunk[InputQueueBytes];
+    while (m_port && !m_ended) {
+        if (queueFull()) {
+            m_paused = true;
+            return;
+        }
+        m_paused = false;
+        const qint64 n = m_port->read(chunk, sizeof chunk);
+        if (n <= 0)
+            return;
+        m_silence->start();
+        for (qint64 i = 0; i < n; ++i)
+            chunk[i] = char(chunk[i] & ~ParityBit);
+        const bool whole = m_framer.feed(chunk, size_t(n), [this](std::string_view s) { m_batch.append(s); });
+        // What came before an overflow is handed on first.
+        deliver(m_batch);
+        if (!whole) {
             end(StatusOverflow);
             return;
         }
     }
 }
 
+void SerialPortWorker::resume()
+{
+    if (m_paused)
+        onReadyRead();
+}
+
 void SerialPortWorker::onSilence()
 {
+    // A port not read because its sentences still wait is not silent.
+    if (m_paused) {
+        m_silence->start();
+        return;
+    }
     end(StatusTimeOut);
 }
 

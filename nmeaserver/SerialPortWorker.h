@@ -7,7 +7,8 @@
 // parity and bit 7 (the parity bit) is cleared from every byte. No flow
 // control; DTR and RTS are left low where the device has them.
 //
-// Lives on its reader thread (SerialThread); the port is opened there.
+// Lives on its reader thread (SerialThread); the port is opened there. While
+// the user-interface thread has not taken what waits, the port is not read.
 #include "nmeaserver/SentenceFramer.h"
 #include "nmeaserver/SerialThread.h"
 
@@ -25,6 +26,7 @@ public:
 
     void start() override;
     void stop() override;
+    void resume() override;
 
 private:
     bool OpenPort();
@@ -40,6 +42,8 @@ private:
     QSerialPort* m_port = nullptr;
     QTimer* m_silence = nullptr;
     SentenceFramer m_framer;
+    SentenceBatch m_batch;
+    bool m_paused = false;   // the queue was full: the port is not read until resumed
     bool m_ended = false;
 };
 

@@ -13,6 +13,12 @@ namespace {
 constexpr unsigned long ExitWaitMs = 5000;
 }
 
+void ReaderWorker::deliver(SentenceBatch& batch)
+{
+    if (m_queue->handOver(batch))
+        emit sentencesWaiting();
+}
+
 SerialThread::SerialThread(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
 
 SerialThread::~SerialThread()
@@ -49,13 +55,13 @@ void SerialThread::launch()
     m_stopping = false;
     m_thread = new QThread;
     m_thread->setObjectName(QStringLiteral("reader ") + m_name);
+    m_worker->setQueue(m_queue);
     m_worker->moveToThread(m_thread);
     connect(m_thread, &QThread::started, m_worker, &ReaderWorker::start);
     // Direct: the thread must end even when the user-interface thread no
     // longer runs its event loop (program end).
     connect(m_worker, &ReaderWorker::finished, m_thread, &QThread::quit, Qt::DirectConnection);
-    connect(m_worker, &ReaderWorker::sentence, this,
-            [this](const QByteArray& text) { emit sentenceReceived(m_name, text); });
+    connect(m_worker, &ReaderWorker::sentencesWaiting, this, &SerialThread::takeSentences);
     connect(m_worker, &ReaderWorker::status, this,
             [this](int code) { emit statusChanged(m_name, code); });
     connect(m_thread, &QThread::finished, this, &SerialThread::onThreadFinished);
@@ -69,6 +75,22 @@ void SerialThread::Stop()
         return;
     m_stopping = true;
     QMetaObject::invokeMethod(m_worker, &ReaderWorker::stop, Qt::QueuedConnection);
+}
+
+void SerialThread::takeSentences()
+{
+    // The batch is borrowed for the call: a receiver that runs a nested event
+    // loop (a dialog) may take the next batch before this one is handled.
+    SentenceBatch batch;
+    batch.swap(m_taken);
+    const bool resume = m_queue->take(batch);
+    if (!batch.empty())
+        emit sentencesReceived(m_name, batch);
+    batch.clear();
+    m_taken.swap(batch);
+    // The worker is deleted on this thread only, so it is still there.
+    if (resume && m_worker && !m_stopping)
+        QMetaObject::invokeMethod(m_worker, &ReaderWorker::resume, Qt::QueuedConnection);
 }
 
 void SerialThread::onThreadFinished()

@@ -2,17 +2,19 @@
 // One port reader (or the simulator) and the thread it runs on.
 //
 // The worker object lives on its own thread and owns its device; it hands
-// whole sentences and its state changes to the user-interface thread through
-// queued signals. SerialThread is the facade on the user-interface thread:
+// whole sentences to the user-interface thread in batches through a bounded
+// queue (SentenceQueue), and its state changes through queued signals. SerialThread is the facade on the user-interface thread:
 // Start makes a thread when none runs (on a running reader it changes
 // nothing), Stop asks the worker to end and returns at once. The worker then
 // reports StatusIdle, and the thread goes away by itself. Only the destructor
 // waits, and only for a worker that has already been told to stop.
-#include <QByteArray>
+#include "nmeaserver/SentenceQueue.h"
+
 #include <QObject>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QThread;
 
@@ -31,11 +33,27 @@ public slots:
     // A worker frees its device and timers on its own thread before it emits
     // finished; the facade deletes the worker after the thread has ended.
     virtual void stop() = 0;
+    // The queue has room again after the worker found it full.
+    virtual void resume() {}
+
+public:
+    // Given by the facade before the worker starts.
+    void setQueue(std::shared_ptr<SentenceQueue> queue) { m_queue = std::move(queue); }
 
 signals:
-    void sentence(const QByteArray& text);   // raw, from its start character, CR included
+    // Sentences wait in the queue; sent once until they have been taken.
+    void sentencesWaiting();
     void status(int code);
     void finished();
+
+protected:
+    // Hands the batch's sentences (raw, from the start character, CR
+    // included) to the user-interface thread; the batch is left empty.
+    void deliver(SentenceBatch& batch);
+    bool queueFull() { return m_queue->full(); }
+
+private:
+    std::shared_ptr<SentenceQueue> m_queue;
 };
 
 class SerialThread : public QObject {
@@ -57,12 +75,18 @@ public:
     bool isRunning() const { return m_thread != nullptr; }
 
 signals:
-    void sentenceReceived(const QString& name, const QByteArray& text);
+    // Every sentence that waited, in the order read; the batch is good for
+    // the time of the call.
+    void sentencesReceived(const QString& name, const velmar::nmeaserver::SentenceBatch& batch);
     void statusChanged(const QString& name, int code);
 
 private:
     void launch();
     void onThreadFinished();
+    void takeSentences();
+
+    std::shared_ptr<SentenceQueue> m_queue = std::make_shared<SentenceQueue>();
+    SentenceBatch m_taken;   // room kept from one batch to the next
 
     QString m_name;
     QThread* m_thread = nullptr;

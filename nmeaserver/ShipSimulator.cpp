@@ -126,7 +126,9 @@ void SimulatorWorker::tick()
         return;
     if (m_pending.isEmpty())
         m_pending = m_ship.cycle(platform::SystemTime::nowUtc());
-    emit sentence(m_pending.takeFirst());
+    const QByteArray next = m_pending.takeFirst();
+    m_batch.append(std::string_view(next.constData(), size_t(next.size())));
+    deliver(m_batch);
 }
 
 void SimulatorWorker::stop()

@@ -71,6 +71,7 @@ private:
 
     ShipSimulator m_ship;
     QList<QByteArray> m_pending;
+    SentenceBatch m_batch;
     QTimer* m_timer = nullptr;
     bool m_ended = false;
 };

@@ -4,7 +4,15 @@
 #include <QLoggingCategory>
 #include <QUdpSocket>
 
+#include <algorithm>
+#include <cstring>
+
 namespace velmar::nmeaserver {
+
+namespace {
+// A sentence of the longest the readers hand on, its line end and the NUL.
+constexpr qsizetype MaxDatagram = 260;
+}
 
 Q_LOGGING_CATEGORY(lcUdp, "velmar.nmeaserver.udp")
 
@@ -30,13 +38,16 @@ void UdpOutput::CloseUdp()
     m_socket.reset();
 }
 
-bool UdpOutput::send(const QByteArray& rawSentence)
+bool UdpOutput::send(QByteArrayView rawSentence)
 {
     if (!m_open)
         return false;
-    QByteArray datagram = rawSentence;
-    datagram.append('\0');
-    if (m_socket->writeDatagram(datagram, QHostAddress(QHostAddress::LocalHost), m_port) != datagram.size()) {
+    // Made on the stack: one datagram per sentence allocates nothing.
+    char datagram[MaxDatagram];
+    const qsizetype length = std::min<qsizetype>(rawSentence.size(), MaxDatagram - 1);
+    std::memcpy(datagram, rawSentence.data(), size_t(length));
+    datagram[length] = '\0';
+    if (m_socket->writeDatagram(datagram, length + 1, m_to, m_port) != length + 1) {
         // Nobody listening is not a failure for UDP; this is a real error.
         qCInfo(lcUdp) << "UDP output closed:" << m_socket->errorString();
         m_open = false;

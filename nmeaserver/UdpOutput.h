@@ -4,7 +4,8 @@
 //
 // User-interface thread only. A failed send closes the output without a
 // message; the next start of the ports opens it again.
-#include <QByteArray>
+#include <QByteArrayView>
+#include <QHostAddress>
 
 #include <cstdint>
 #include <memory>
@@ -25,9 +26,10 @@ public:
     uint16_t port() const { return m_port; }
 
     // Sends one sentence while open; false when closed or the send failed.
-    bool send(const QByteArray& rawSentence);
+    bool send(QByteArrayView rawSentence);
 
 private:
+    QHostAddress m_to{QHostAddress::LocalHost};
     std::unique_ptr<QUdpSocket> m_socket;
     uint16_t m_port = 0;
     bool m_open = false;

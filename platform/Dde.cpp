@@ -98,6 +98,7 @@ void DdeServer::stop()
     m_root = nullptr;
     m_clientWatcher = nullptr;
     m_conversations.clear();
+    m_clients.clear();
     QDBusConnection::disconnectFromBus(m_connectionName);
     m_connectionName.clear();
 }
@@ -122,9 +123,11 @@ bool DdeServer::answerConnect(const QString& topic, const QString& client)
     const bool accepted = onConnect ? onConnect(topic) : true;
     if (!accepted)
         return false;
-    QStringList& open = m_conversations[client];
-    open.append(topic);
-    if (!client.isEmpty() && open.size() == 1 && m_clientWatcher) {
+    m_conversations[client].append(topic);
+    if (!client.isEmpty() && !m_clients.contains(client) && m_clientWatcher) {
+        m_clients.insert(client);
+        if (onClientsChanged)
+            onClientsChanged(clientCount());
         m_clientWatcher->addWatchedService(client);
         // It may have left before the watch was in place.
         const QDBusReply<bool> present =
@@ -146,11 +149,9 @@ void DdeServer::answerDisconnect(const QString& topic, const QString& client)
     if (open == it->end())
         return;
     it->erase(open);
-    if (it->isEmpty()) {
+    // The client stays watched (and counted) until it leaves the bus.
+    if (it->isEmpty())
         m_conversations.erase(it);
-        if (m_clientWatcher && !client.isEmpty())
-            m_clientWatcher->removeWatchedService(client);
-    }
     if (onDisconnect)
         onDisconnect(topic);
 }
@@ -163,6 +164,8 @@ void DdeServer::clientLeft(const QString& client)
     for (const QString& topic : open)
         if (onDisconnect)
             onDisconnect(topic);
+    if (m_clients.remove(client) && onClientsChanged)
+        onClientsChanged(clientCount());
 }
 
 std::optional<QByteArray> DdeServer::answerRequest(const QString& topic, const QString& item) const

@@ -15,6 +15,7 @@
 // a server of the same process talk directly, so neither waits on the other.
 #include <QByteArray>
 #include <QHash>
+#include <QSet>
 #include <QObject>
 #include <QString>
 
@@ -55,6 +56,11 @@ public:
     // it, or left the bus (ended or crashed) with it still open. Called once
     // per accepted Connect; not called by stop().
     std::function<void(const QString& topic)> onDisconnect;
+    // The number of bus clients has changed: programs that opened a
+    // conversation and are still on the bus, whether or not one is open now
+    // (a client that polls opens and closes them all the time).
+    std::function<void(int clients)> onClientsChanged;
+    int clientCount() const { return int(m_clients.size()); }
     void advise(const QString& topic, const QString& item, const QByteArray& data);  // hot-link signal
 
 private:
@@ -79,6 +85,7 @@ private:
     QObject* m_root = nullptr;
     QDBusServiceWatcher* m_clientWatcher = nullptr;
     QHash<QString, QStringList> m_conversations;  // open topics by client
+    QSet<QString> m_clients;                      // watched until they leave the bus
 };
 
 class DdeClient : public QObject {

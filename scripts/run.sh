@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the suite: the NMEA server (told
-# to simulate when the settings folder has no NMEA settings yet), the pipe
-# server Pelvane when one of the survey's recorders takes its input piped from
-# it, and Velmar, in online
-# logging unless an option says otherwise (-s, -p, -t are passed to Velmar).
+# Installs what is missing, builds, and starts the suite: the NMEA server when
+# logging (told to simulate when the settings folder has no NMEA settings
+# yet), the pipe server Pelvane when one of the survey's recorders takes its
+# input piped from it, and Velmar, in online logging unless an option says
+# otherwise (-s, -p, -t are passed to Velmar). What it started, and an NMEA
+# server that Velmar started again, ends with it.
 # "scripts/run.sh mavrel" starts the standalone deck Mavrel instead.
 #
 # The programs find one another on the D-Bus session bus; without one (a bare
@@ -34,24 +35,47 @@ settings_folder() {
   else echo "${XDG_CONFIG_HOME:-$HOME/.config}/velmar"; fi
 }
 
-# A settings folder without NMEA settings gets a simulated ship, so a first
-# run shows something moving; the programs themselves never simulate unasked.
-nmea_ini="$(settings_folder)/NMEA.INI"
-if [ ! -e "$nmea_ini" ]; then
-  mkdir -p "$(settings_folder)"
-  printf '[Simulation]\nSimulate=1\n' > "$nmea_ini"
-  echo "No NMEA settings yet: NMEA SIMULATES a ship (not survey data). Turn it off under" \
-       "\"Settings > Com Port ...\" (untick \"Simulate Data\") in $nmea_ini." >&2
-fi
+# Showing stored data (-s) and altering the settings (-t) read no instruments:
+# the NMEA server is started for logging only.
+needs_nmea=1
+for arg in "$@"; do
+  case "$arg" in -s|-t) needs_nmea="" ;; esac
+done
+
+# The bus name the running NMEA server owns, and that program's process id.
+nmea_bus_pid() {
+  dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+    org.freedesktop.DBus.GetConnectionUnixProcessID string:org.velmar.mutex.NMEA_Server 2>/dev/null |
+    awk '/uint32/ { print $2 }' || true
+}
+# An NMEA server that was running before this script is not ours to stop.
+nmea_was_running=""
+[ -n "$(nmea_bus_pid)" ] && nmea_was_running=1
 
 nmea_pid=""
-if [ -x build/bin/NMEA ]; then
+if [ -n "$needs_nmea" ] && [ -x build/bin/NMEA ]; then
+  # A settings folder without NMEA settings gets a simulated ship, so a first
+  # run shows something moving; the programs themselves never simulate unasked.
+  nmea_ini="$(settings_folder)/NMEA.INI"
+  if [ ! -e "$nmea_ini" ]; then
+    mkdir -p "$(settings_folder)"
+    printf '[Simulation]\nSimulate=1\n' > "$nmea_ini"
+    echo "No NMEA settings yet: NMEA SIMULATES a ship (not survey data). Turn it off under" \
+         "\"Settings > Com Port ...\" (untick \"Simulate Data\") in $nmea_ini." >&2
+  fi
   build/bin/NMEA &
   nmea_pid=$!
 fi
 pelvane_pid=""
 stop_servers() {
-  for pid in "$pelvane_pid" "$nmea_pid"; do
+  # Velmar starts the NMEA server again when it dies: that copy is stopped
+  # too, found by its process id on the bus.
+  local restarted=""
+  if [ -z "$nmea_was_running" ]; then
+    restarted=$(nmea_bus_pid)
+    if [ "$restarted" = "$nmea_pid" ]; then restarted=""; fi
+  fi
+  for pid in "$pelvane_pid" "$nmea_pid" "$restarted"; do
     if [ -n "$pid" ]; then
       kill "$pid" 2>/dev/null || true
       wait "$pid" 2>/dev/null || true

@@ -231,7 +231,7 @@ bool TMainCommands::Command(int id)
         CmDatabaseFile();
         return true;
     case Command::OpenDatabase:
-        ui::OpenUrl(QUrl::fromLocalFile(TheProgramSettings.DatabasePath.text()));
+        ui::OpenUrlOrSay(self, QUrl::fromLocalFile(TheProgramSettings.DatabasePath.text()));
         return true;
     case Command::PrintMap:
         CmPrintMap();
@@ -333,10 +333,10 @@ bool TMainCommands::Command(int id)
         return true;
     }
     case Command::WebPage:
-        ui::OpenUrl(QUrl(QString::fromLatin1(WebAddress)));
+        ui::OpenUrlOrSay(self, QUrl(QString::fromLatin1(WebAddress)));
         return true;
     case Command::OnlineHelpPage:
-        ui::OpenUrl(QUrl(QString::fromLatin1(OnlineHelpAddress)));
+        ui::OpenUrlOrSay(self, QUrl(QString::fromLatin1(OnlineHelpAddress)));
         return true;
     case Command::StartRun:
         CmStartRun();
@@ -504,8 +504,17 @@ void TMainCommands::CmNewTable(int id)
         return;
     while (name.endsWith(QLatin1Char(' ')))
         name.chop(1);
-    if (!name.isEmpty())
-        store::DbCreateUserTable(id, name);
+    if (name.isEmpty()) {
+        Tell(&m_window, QStringLiteral("No name was given: nothing has been made"), TV2000Window::ProgramName);
+        return;
+    }
+    // A failure has been shown by the data layer. The new object's window is
+    // made with the others at start-up: the operator is told when it comes.
+    if (store::DbCreateUserTable(id, name))
+        Tell(&m_window,
+             QStringLiteral("\"%1\" has been added to the database. Its window opens when the programme next starts")
+                 .arg(name),
+             TV2000Window::ProgramName, QMessageBox::Information);
 }
 
 int TMainCommands::ShowTimesSheet()

@@ -15,7 +15,9 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLoggingCategory>
+#include <QMainWindow>
 #include <QMenuBar>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QScreen>
 
@@ -29,6 +31,26 @@ namespace velmar::shell {
 using velmar::store::TheProgramSettings;
 
 namespace {
+
+// Where the traffic light hides nothing: the free right end of the frame's
+// menu bar (between its last menu and the corner button), on the screen. A
+// window without a menu bar offers its own top right.
+QRect LightArea(const QWidget* client)
+{
+    constexpr int Gap = 8;
+    if (const auto* frame = qobject_cast<const QMainWindow*>(client->window()); frame && frame->menuWidget()) {
+        const QMenuBar* bar = frame->menuBar();
+        int left = 0;
+        for (QAction* a : bar->actions())
+            left = std::max(left, bar->actionGeometry(a).right() + 1 + Gap);
+        int right = bar->width();
+        if (const QWidget* corner = bar->cornerWidget(Qt::TopRightCorner); corner && corner->isVisible())
+            right = corner->geometry().left();
+        right -= Gap;
+        return QRect(bar->mapToGlobal(QPoint(left, 0)), QSize(std::max(0, right - left), bar->height()));
+    }
+    return QRect(client->mapToGlobal(QPoint(0, 0)), QSize(client->width(), TrafficLightHeight));
+}
 
 // How long the main window waits for the counter thread to end before it
 // gives up on restarting it.
@@ -701,10 +723,14 @@ void TV2000Window::Layout()
     in.bottomControls = TheProgramSettings.ShowBottomControls;
     in.tabRows = 1;
     in.tabHeaderHeight = m_tabs->count() > 0 ? m_tabs->tabRect(0).height() : m_tabs->sizeHint().height();
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        in.desktopWidth = screen->geometry().width();
-    if (m_trafficLight)
+    if (m_trafficLight) {
         in.trafficLightWidth = m_trafficLight->GetWidthForHeight(TrafficLightHeight);
+        in.lightArea = LightArea(this);
+        if (window() != this && m_watchedFrame != window()) {
+            m_watchedFrame = window();
+            m_watchedFrame->installEventFilter(this);
+        }
+    }
     const MainLayoutGeometry g = LayoutMainWindow(in);
 
     m_tabs->setGeometry(g.tabControl.x(), g.tabControl.y(), g.tabControl.width(), in.tabHeaderHeight);
@@ -741,6 +767,15 @@ void TV2000Window::Layout()
     const QRect display = g.page;
     Run(h.buttonFormsLayout, display);
     Run(h.userFormsLayout, display);
+}
+
+bool TV2000Window::eventFilter(QObject* watched, QEvent* e)
+{
+    if (watched == m_watchedFrame && e->type() == QEvent::Move && m_trafficLight) {
+        const auto* move = static_cast<QMoveEvent*>(e);
+        m_trafficLight->move(m_trafficLight->pos() + move->pos() - move->oldPos());
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void TV2000Window::resizeEvent(QResizeEvent* e)

@@ -154,6 +154,8 @@ protected:
     virtual qint64 WindowMessage(uint message, quint64 wParam, qint64 lParam);
     void resizeEvent(QResizeEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
+    // The traffic light follows the frame when it moves.
+    bool eventFilter(QObject* watched, QEvent* e) override;
 
 private:
     friend class TMainCommands;
@@ -194,6 +196,7 @@ private:
     QWidget* m_heardForm = nullptr;
     QWidget* m_commentWindow = nullptr;
     QPointer<TTrafficLight> m_trafficLight;
+    QPointer<QWidget> m_watchedFrame;   // the frame whose moves the light follows
     std::array<TMyEdit*, 4> m_bottom{}; // NMEA, datum, power, cable
 
     std::array<std::unique_ptr<AutoRecorder>, MaxRecorders> m_recorders;

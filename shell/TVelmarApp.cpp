@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -336,6 +337,11 @@ bool TVelmarApp::event(QEvent* event)
     return QApplication::event(event);
 }
 
+namespace {
+// The normal (restored) window's share of the screen, in percent.
+constexpr int kNormalScreenShare = 80;
+} // namespace
+
 void TVelmarApp::InitialShow(qint64 clientHeight)
 {
     if (!m_frame)
@@ -350,6 +356,18 @@ void TVelmarApp::InitialShow(qint64 clientHeight)
         m_frame->resize(m_frame->width(), height);
         m_frame->show();
         return;
+    }
+    // Restored for the first time (or shown by a desktop without a window
+    // manager, which cannot maximise) the window keeps its normal size: a
+    // sensible share of the screen, centred, not the few pixels of a window
+    // never sized.
+    if (const QScreen* screen = m_frame->screen()) {
+        const QRect available = screen->availableGeometry();
+        const QSize normal = available.size() * kNormalScreenShare / 100;
+        if (m_frame->width() < normal.width() || m_frame->height() < normal.height()) {
+            m_frame->resize(normal);
+            m_frame->move(available.center() - QPoint(normal.width() / 2, normal.height() / 2));
+        }
     }
     m_frame->showMaximized();
 }

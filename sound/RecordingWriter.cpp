@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QThread>
 
+#include <atomic>
 #include <chrono>
 #include <future>
 #include <memory>
@@ -16,8 +17,10 @@ namespace velmar::store {
 
 namespace {
 
-// How long a recorder thread waits for its row to be stored.
-constexpr std::chrono::seconds kRecordingWriteTimeout{10};
+// A row handed over waits for the user-interface thread, which writes it
+// only while its sender still waits; a sender that gave up has reported the
+// row as not stored, so it must never appear later.
+enum HandOver { Waiting, Writing, Abandoned };
 
 SQLRETURN writeRecordingNow(const sound::RECORDINGINFO& r)
 {
@@ -47,7 +50,7 @@ SQLRETURN writeRecordingNow(const sound::RECORDINGINFO& r)
 
 } // namespace
 
-SQLRETURN DbWriteRecording(const sound::RECORDINGINFO& recording)
+SQLRETURN DbWriteRecording(const sound::RECORDINGINFO& recording, std::chrono::milliseconds timeout)
 {
     QCoreApplication* app = QCoreApplication::instance();
     if (!app || QThread::currentThread() == app->thread())
@@ -55,11 +58,24 @@ SQLRETURN DbWriteRecording(const sound::RECORDINGINFO& recording)
     // The connection belongs to the user-interface thread: hand the row over
     // and wait for it, but never without a bound.
     auto result = std::make_shared<std::promise<SQLRETURN>>();
+    auto state = std::make_shared<std::atomic<int>>(Waiting);
     std::future<SQLRETURN> done = result->get_future();
     QMetaObject::invokeMethod(
-        app, [result, copy = recording] { result->set_value(writeRecordingNow(copy)); }, Qt::QueuedConnection);
-    if (done.wait_for(kRecordingWriteTimeout) == std::future_status::ready)
+        app,
+        [result, state, copy = recording] {
+            int expected = Waiting;
+            if (state->compare_exchange_strong(expected, Writing))
+                result->set_value(writeRecordingNow(copy));
+        },
+        Qt::QueuedConnection);
+    if (done.wait_for(timeout) == std::future_status::ready)
         return done.get();
+    int expected = Waiting;
+    if (!state->compare_exchange_strong(expected, Abandoned)) {
+        // The insert began just now: its own busy time-out bounds it.
+        if (done.wait_for(std::chrono::milliseconds(2 * kBusyTimeoutMs)) == std::future_status::ready)
+            return done.get();
+    }
     qCWarning(lcStore) << "DbWriteRecording: the user-interface thread did not store the row in time";
     return SQL_ERROR;
 }

@@ -24,6 +24,16 @@ constexpr SQLSMALLINT kDriverAttributesSize = 256;
 // Buffers of SQLGetDiagRec.
 constexpr SQLSMALLINT kSqlStateSize = 6;
 constexpr SQLSMALLINT kDiagMessageSize = 256;
+// A close compacts only when at least this share (1/n) of the file's pages
+// lies free: below it the file shrinks too little to repay rewriting it.
+constexpr qint64 kWorthwhileFreeShare = 4;
+
+// The size of the open file in pages, and how many of them lie free.
+struct PageCounts {
+    qint64 pages = -1;
+    qint64 free = -1;
+    bool operator==(const PageCounts&) const = default;
+};
 
 struct DbConnectionState {
     SQLHENV environment = SQL_NULL_HENV;
@@ -36,12 +46,42 @@ struct DbConnectionState {
     QString templateOverride;
     std::vector<std::pair<int, DbCloseListener>> closeListeners;
     int nextListenerId = 1;
+    PageCounts atOpen;   // unchanged at close: the session wrote nothing
 };
 
 DbConnectionState& state()
 {
     static DbConnectionState s;
     return s;
+}
+
+qint64 pragmaNumber(SQLHDBC connection, const QString& pragma)
+{
+    SqlStatement statement(connection);
+    if (!statement.execDirect(QStringLiteral("PRAGMA ") + pragma))
+        return -1;
+    SQLBIGINT value = 0;
+    SQLLEN indicator = 0;
+    if (!sqlSucceeded(SQLFetch(statement.handle()))
+        || !sqlSucceeded(SQLGetData(statement.handle(), 1, SQL_C_SBIGINT, &value, 0, &indicator))
+        || indicator == SQL_NULL_DATA)
+        return -1;
+    return value;
+}
+
+PageCounts pageCounts(SQLHDBC connection)
+{
+    return {pragmaNumber(connection, QStringLiteral("page_count")),
+            pragmaNumber(connection, QStringLiteral("freelist_count"))};
+}
+
+// Reads leave both counts as they were; a write that changes nothing on the
+// free list frees nothing worth compacting either.
+bool compactingWorthwhile(const PageCounts& atOpen, const PageCounts& now)
+{
+    if (now == atOpen || now.pages <= 0 || now.free < 0)
+        return false;
+    return now.free * kWorthwhileFreeShare >= now.pages;
 }
 
 bool allocEnvironment(SQLHENV& env)
@@ -120,6 +160,7 @@ bool connectTo(const QString& path, bool showFailure)
     pragma.execDirect(QStringLiteral("PRAGMA journal_mode=WAL"));
     SqlStatement sync(s.connection);
     sync.execDirect(QStringLiteral("PRAGMA synchronous=FULL"));
+    s.atOpen = pageCounts(s.connection);
     return true;
 }
 
@@ -154,8 +195,10 @@ void CloseDB()
         return;
     for (const auto& [id, listener] : s.closeListeners)
         listener();
-    // SQLite compacts inside the connection, so before it goes.
-    CompactDB();
+    // SQLite compacts inside the connection, so before it goes. Rewriting the
+    // whole file takes long on a season's survey: only when it pays.
+    if (compactingWorthwhile(s.atOpen, pageCounts(s.connection)))
+        CompactDB();
     SQLDisconnect(s.connection);
     freeHandles();
 }

@@ -35,12 +35,14 @@ inline constexpr const char* kBlankDatabaseTemplate = "BlankVelmar._sqlite";
 // How long a statement waits for a lock held by the user-form connection.
 inline constexpr int kBusyTimeoutMs = 2000;
 
-// Opens the database file at path, closing (and compacting) any open one
+// Opens the database file at path, closing (see CloseDB) any open one
 // first. A missing file is made from the blank template. Returns kOpenDbOk,
 // kOpenDbFailed or kOpenDbEmptyPath. `owner` parents the data layer's message
 // boxes until the next OpenDB.
 int OpenDB(QObject* owner, const QString& path);
-// Compacts, disconnects and frees; nothing when no database is connected.
+// Disconnects and frees; nothing when no database is connected. Compacts
+// first when this session changed the file and a quarter or more of its pages
+// lie free; a session that only read leaves the file as it found it.
 void CloseDB();
 // Compacts the open database (VACUUM). False when none is open or it failed.
 bool CompactDB();

@@ -434,7 +434,7 @@ bool DbCheckUserTable(SQLHDBC connection, const QString& tableName, int kind)
     return true;
 }
 
-void DbCreateUserTable(int command, const QString& name)
+bool DbCreateUserTable(int command, const QString& name)
 {
     BuildFixedSchema();
     QString table = name;
@@ -450,19 +450,19 @@ void DbCreateUserTable(int command, const QString& name)
         templateName = "ButtonForm";
         table = QStringLiteral("UDB_") + name;
         break;
-    default: return;
+    default: return false;
     }
     SQLHDBC connection = GetDbConnection();
     if (connection == SQL_NULL_HDBC) {
         DbMessage(DbOwnerWindow(), QStringLiteral("You have not opened a database file"), QStringLiteral("Warning"));
-        return;
+        return false;
     }
     if (command == kCmdNewUserFormTable && DbTableExists(connection, table)) {
         DbMessage(DbOwnerWindow(), name, QStringLiteral("Table Already Exists"), DbIcon::Stop);
-        return;
+        return false;
     }
     SqlStatement statement(connection);
-    DbCreateTable(statement.handle(), definitionOf(templateName), table);
+    return DbCreateTable(statement.handle(), definitionOf(templateName), table);
 }
 
 bool DbTableExists(SQLHDBC connection, const QString& tableName)

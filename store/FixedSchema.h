@@ -49,7 +49,8 @@ void DbCheckFixedTables();
 bool DbCheckTable(SQLHSTMT statement, const TableDefinition& definition, const QString& tableName = QString());
 bool DbCheckGpsDataSetTables(SQLHSTMT statement);
 bool DbCheckUserTable(SQLHDBC connection, const QString& tableName, int kind);
-void DbCreateUserTable(int command, const QString& name);
+// True when the table was made; a failure has been shown.
+bool DbCreateUserTable(int command, const QString& name);
 
 bool DbTableExists(SQLHDBC connection, const QString& tableName);
 // The column's 1-based position, or -1 when the table has no such column

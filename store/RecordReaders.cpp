@@ -6,8 +6,6 @@
 
 #include <sqlext.h>
 
-#include <algorithm>
-
 namespace velmar::store {
 
 namespace {
@@ -17,9 +15,14 @@ constexpr SQLLEN kValueTextSize = 20;
 
 int DbGetLastValue(const QString& table, const QString& column, const QString& orderColumn, bool takeMaximum)
 {
+    // One row from the database either way: the newest through the order
+    // column's key, or the largest that SQLite finds itself. Reading the
+    // whole table back row by row grows with the survey.
     const QString order = orderColumn.isEmpty() ? QStringLiteral("Index") : orderColumn;
-    const QString text = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 DESC")
-                             .arg(QuoteIdentifier(column), QuoteIdentifier(table), QuoteIdentifier(order));
+    const QString text = takeMaximum
+        ? QStringLiteral("SELECT max(CAST(%1 AS INTEGER)) FROM %2").arg(QuoteIdentifier(column), QuoteIdentifier(table))
+        : QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 DESC LIMIT 1")
+              .arg(QuoteIdentifier(column), QuoteIdentifier(table), QuoteIdentifier(order));
     SqlStatement statement(GetDbConnection());
     if (!statement.execDirect(text)) {
         DbMessage(DbOwnerWindow(), text, QStringLiteral("Can't execute SQL statement"), DbIcon::Stop);
@@ -28,16 +31,9 @@ int DbGetLastValue(const QString& table, const QString& column, const QString& o
     SQLCHAR value[kValueTextSize];
     SQLLEN indicator = 0;
     SQLBindCol(statement.handle(), 1, SQL_C_CHAR, value, kValueTextSize, &indicator);
-    auto current = [&] {
-        return indicator == SQL_NULL_DATA ? 0 : LeadingInteger(QString::fromUtf8(reinterpret_cast<const char*>(value)));
-    };
-    if (!sqlSucceeded(SQLFetch(statement.handle())))
+    if (!sqlSucceeded(SQLFetch(statement.handle())) || indicator == SQL_NULL_DATA)
         return 0;
-    int result = current();
-    if (takeMaximum)
-        while (sqlSucceeded(SQLFetch(statement.handle())))
-            result = std::max(result, current());
-    return result;
+    return LeadingInteger(QString::fromUtf8(reinterpret_cast<const char*>(value)));
 }
 
 } // namespace velmar::store

@@ -80,8 +80,9 @@ MainLayoutGeometry LayoutMainWindow(const MainLayoutInput& in)
     g.grabber = QRect(g.tabControl.left() + 2, g.tabControl.top() + in.tabHeaderHeight + 2,
                       g.page.width(), g.page.height());
 
-    const int lightRight = in.desktopWidth / 2;
-    g.trafficLight = Ltrb(lightRight - in.trafficLightWidth, 0, lightRight, TrafficLightHeight);
+    const int lightTop = in.lightArea.top() + (in.lightArea.height() - TrafficLightHeight) / 2;
+    g.trafficLight = QRect(in.lightArea.right() + 1 - in.trafficLightWidth, lightTop, in.trafficLightWidth,
+                           TrafficLightHeight);
 
     g.map = Ltrb(g.tabControl.left() + 8, g.tabControl.top() + in.tabHeaderHeight + 8,
                  g.tabControl.left() + g.tabControl.width() - 8,

@@ -60,7 +60,9 @@ struct MainLayoutInput {
     bool bottomControls = false;
     int tabRows = 1;
     int tabHeaderHeight = 0;   // height of tab 0's header
-    int desktopWidth = 0;
+    // Where the traffic light may sit, in screen coordinates: the free right
+    // end of the main window's menu bar, where it hides nothing.
+    QRect lightArea;
     int trafficLightWidth = 0; // as the light asks for TrafficLightHeight
 };
 
@@ -72,7 +74,7 @@ struct MainLayoutGeometry {
     QRect map;
     QRect grabber;     // grabber forms (online logging)
     QRect firstWarning; // the user forms stack their reminder bars from here
-    QRect trafficLight; // screen coordinates
+    QRect trafficLight; // screen coordinates: right in lightArea, centred in its height
     // Bottom status row, online logging with the row shown.
     std::optional<QRect> nmea, mapDatum, power, cable;
 };

@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
+#include <utility>
+
 namespace velmar::shell {
 
 namespace {
@@ -14,12 +17,46 @@ struct SchemeState {
     QColor foreground = Qt::black;
     QColor highlight = Qt::black;
     QPen pen = QPen(QColor(Qt::black), 1);
+    std::optional<QPalette> dayPalette;   // the application's own, while night rules
 };
 
 SchemeState& State()
 {
     static SchemeState s;
     return s;
+}
+
+// Every window and control of the program at night: dark backgrounds and
+// light text, so nothing turns black on black.
+QPalette NightPalette(const QPalette& day)
+{
+    QPalette p = day;
+    const QColor dark(Qt::black), panel(40, 40, 40), light(Qt::white), dim(128, 128, 128);
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, dark}, {QPalette::Base, dark},
+                                       {QPalette::AlternateBase, QColor(20, 20, 20)}, {QPalette::Button, panel},
+                                       {QPalette::ToolTipBase, dark}, {QPalette::WindowText, light},
+                                       {QPalette::Text, light}, {QPalette::ButtonText, light},
+                                       {QPalette::ToolTipText, light}, {QPalette::BrightText, QColor(255, 0, 0)},
+                                       {QPalette::Highlight, QColor(160, 0, 0)}, {QPalette::HighlightedText, light},
+                                       {QPalette::PlaceholderText, dim}, {QPalette::Light, QColor(90, 90, 90)},
+                                       {QPalette::Midlight, QColor(70, 70, 70)}, {QPalette::Mid, panel},
+                                       {QPalette::Dark, QColor(20, 20, 20)}, {QPalette::Shadow, dark}})
+        p.setColor(role, colour);
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        p.setColor(QPalette::Disabled, role, dim);
+    return p;
+}
+
+void ApplyApplicationScheme(int scheme)
+{
+    SchemeState& s = State();
+    if (scheme == NightScheme && !s.dayPalette) {
+        s.dayPalette = QApplication::palette();
+        QApplication::setPalette(NightPalette(*s.dayPalette));
+    } else if (scheme == DayScheme && s.dayPalette) {
+        QApplication::setPalette(*s.dayPalette);
+        s.dayPalette.reset();
+    }
 }
 
 NightDayApp* g_app = nullptr;
@@ -56,13 +93,16 @@ QColor GetNightDayHighlightColour() { return State().highlight; }
 NightDayApp::NightDayApp()
 {
     g_app = this;
+    ApplyApplicationScheme(DayScheme);
     State() = SchemeState{};
 }
 
 NightDayApp::~NightDayApp()
 {
-    if (g_app == this)
+    if (g_app == this) {
+        ApplyApplicationScheme(DayScheme);
         g_app = nullptr;
+    }
 }
 
 NightDayApp* NightDayApp::Instance() { return g_app; }
@@ -96,6 +136,7 @@ long NightDayApp::EvNightDay(int scheme, long lParam)
         s.highlight = Qt::black;
     }
     s.pen = QPen(s.foreground, 1);
+    ApplyApplicationScheme(scheme);
     if (g_mainWindow)
         PostToWindow(g_mainWindow, scheme, lParam);
     return 0;
@@ -143,6 +184,9 @@ long NightDayChild::EvNightDay(int scheme, long)
     if (scheme == NightScheme || scheme == DayScheme) {
         QPalette p = m_control->palette();
         p.setColor(QPalette::Window, scheme == NightScheme ? Qt::black : Qt::white);
+        // Its text stays readable on the new background.
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            p.setColor(role, scheme == NightScheme ? Qt::white : Qt::black);
         m_control->setPalette(p);
         m_control->setAutoFillBackground(true);
     }

@@ -470,7 +470,7 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
         return false;
     if (m_plotCount > 0 || m_form->HasPlotAll)
         AddPlotThing(CollectValues(), m_rowGpsIndex);
-    if (m_form->FormName == store::TheProgramSettings.EffortForm.text())
+    if (IsEffortFormName(m_form->FormName))
         AppendEffortSegment(*m_form, store::GetLastGpsIndex(), CollectValues());
     m_lastSaved->setText(
         QStringLiteral("%1 form last saved at %2").arg(m_form->FormName, sound::FormatTimeString(UserFormTime(), 0)));

@@ -44,7 +44,7 @@ bool ShowHelp(QWidget* owner, const QString& helpPath, int command, quint64 data
         }
         return false;
     }
-    return OpenUrl(QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()));
+    return OpenUrlOrSay(owner, QUrl::fromLocalFile(QFileInfo(page).absoluteFilePath()));
 }
 
 void CloseHelp()
@@ -62,6 +62,17 @@ bool OpenUrl(const QUrl& url)
     if (opener())
         return opener()(url);
     return QDesktopServices::openUrl(url);
+}
+
+bool OpenUrlOrSay(QWidget* owner, const QUrl& url)
+{
+    if (OpenUrl(url))
+        return true;
+    const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
+    ShowMessageBox(owner,
+                   QObject::tr("No program could be started to open %1: this desktop has no launcher for it").arg(where),
+                   QObject::tr("Error"), QMessageBox::Warning);
+    return false;
 }
 
 } // namespace velmar::shell::ui

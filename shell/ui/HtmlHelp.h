@@ -36,5 +36,8 @@ void CloseHelp();
 using UrlOpener = std::function<bool(const QUrl& url)>;
 void setUrlOpener(UrlOpener opener);
 bool OpenUrl(const QUrl& url);
+// OpenUrl, and when no program takes the address (a machine without a
+// desktop launcher) the operator is told so and where it is.
+bool OpenUrlOrSay(QWidget* owner, const QUrl& url);
 
 } // namespace velmar::shell::ui

@@ -225,6 +225,7 @@ TEST_F(ButtonThreadsTest, NothingRunsWithoutABoardOrOutsideLogging)
     EXPECT_FALSE(PostDigitalOutput(0, 1, 1));
 
     setDigitalBoard(&board);
+    EXPECT_FALSE(PostDigitalOutput(0, 1, 1)) << "a board but no thread to set the bit: nothing posted";
     shell::RunMode = shell::RunModeShowData;
     StartButtonThread(1, {}, {});
     EXPECT_FALSE(ButtonThreadRunning());

@@ -101,10 +101,11 @@ protected:
                                     .arg(table)
                                     .arg(r.order)
                                     .arg(QLatin1String(r.type), QLatin1String(r.name))));
-            if (!r.extra.isEmpty())
+            if (!r.extra.isEmpty()) {
                 ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"Order\" = %3")
                                         .arg(table, r.extra)
                                         .arg(r.order)));
+            }
         }
     }
 

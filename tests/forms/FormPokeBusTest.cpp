@@ -54,8 +54,9 @@ protected:
     }
     QString nextLine()
     {
-        QTest::qWaitFor([this] { return server.canReadLine() || server.state() == QProcess::NotRunning; },
-                        kBoundMs);
+        // Whether a line came is read from the process below.
+        (void)QTest::qWaitFor([this] { return server.canReadLine() || server.state() == QProcess::NotRunning; },
+                              kBoundMs);
         return server.canReadLine() ? QString::fromUtf8(server.readLine()).trimmed() : QString();
     }
     bool poke(const QString& item, const QByteArray& data)

@@ -181,6 +181,10 @@ TEST(HotKeyCode, KeyCodesFromTitles)
         EXPECT_EQ(code, c.code) << c.text;
         EXPECT_EQ(QtKeyFromHotKeyCode(code), c.qtKey) << c.text;
     }
+    // A panel's "Hot Key" names F10 to F24 as well: the service maps them all.
+    const std::pair<int, int> functionKeys[] = {{121, Qt::Key_F10}, {123, Qt::Key_F12}, {135, Qt::Key_F24}, {136, 0}};
+    for (const auto& [code, qtKey] : functionKeys)
+        EXPECT_EQ(QtKeyFromHotKeyCode(code), qtKey) << code;
 }
 
 TEST(FormColours, CustomColoursStepDownFromWhite)

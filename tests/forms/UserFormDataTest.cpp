@@ -217,8 +217,9 @@ TEST_F(DataTableTest, ValuesTheirColumnsCannotHoldAreRefused)
         const int result = DbStoreRecord(form, values, {1, "2026-06-01 10:00:00"}, false);
         EXPECT_EQ(result, c.stored ? kStoreOk : kStoreFailed);
         EXPECT_EQ(sink.messages.size(), c.stored ? 0u : 1u);
-        if (c.stored)
+        if (c.stored) {
             EXPECT_EQ(DbLoadLastValues(form)->at(c.field), QString::fromLatin1(c.readBack));
+        }
     }
 }
 

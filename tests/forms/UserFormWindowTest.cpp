@@ -354,7 +354,9 @@ TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
 
 TEST_F(UserFormWindowTest, EffortFormStoresMakeTheEffortLine)
 {
-    store::TheProgramSettings.EffortForm.setText(QStringLiteral("Sightings"));
+    // The setting names the form in other letters: one rule, without case,
+    // finds it and makes its stores extend the line.
+    store::TheProgramSettings.EffortForm.setText(QStringLiteral("SIGHTINGS"));
     store::TheProgramSettings.EffortControl.setText(QStringLiteral("Species"));
     auto w = openSightings();
     ASSERT_EQ(FindEffortForm(), info.get());

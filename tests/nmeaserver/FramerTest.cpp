@@ -27,7 +27,7 @@ Outcome run(const std::vector<std::string>& chunks)
         for (size_t i = 0; i < chunk.size() && out.overflowAt < 0; ++i) {
             const auto r = framer.feed(chunk[i]);
             if (r.event == SentenceFramer::Event::Sentence)
-                out.perChunk.back().push_back(r.sentence.toStdString());
+                out.perChunk.back().push_back(std::string(r.sentence));
             if (r.event == SentenceFramer::Event::Overflow)
                 out.overflowAt = offset + int(i);
         }
@@ -98,7 +98,7 @@ TEST(SentenceFramer, ResetForgetsTheSentenceUnderWay)
     for (char c : std::string("2\r\n$D,3\r\n$E,4\r\n")) {
         const auto r = framer.feed(c);
         if (r.event == SentenceFramer::Event::Sentence)
-            got.push_back(r.sentence.toStdString());
+            got.push_back(std::string(r.sentence));
     }
     EXPECT_EQ(got, (std::vector<std::string>{"$E,4\r"}));
 }

@@ -5,8 +5,11 @@
 #include "nmeaserver/SerialThread.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace velmar::nmeaserver;
 
@@ -14,11 +17,15 @@ namespace {
 
 struct Recorder {
     QList<QByteArray> sentences;
+    QList<int> batchSizes;
     QList<int> statuses;
     explicit Recorder(SerialThread& t)
     {
-        QObject::connect(&t, &SerialThread::sentenceReceived,
-                         [this](const QString&, const QByteArray& s) { sentences << s; });
+        QObject::connect(&t, &SerialThread::sentencesReceived, [this](const QString&, const SentenceBatch& b) {
+            batchSizes << int(b.size());
+            for (size_t i = 0; i < b.size(); ++i)
+                sentences << QByteArray(b[i].data(), qsizetype(b[i].size()));
+        });
         QObject::connect(&t, &SerialThread::statusChanged, [this](const QString&, int c) { statuses << c; });
     }
 };
@@ -69,6 +76,27 @@ TEST_F(SerialReader, ReadsSentencesFromAPortStopsWithoutBlockingAndTimesOut)
     reader.Start(worker(pty.port(), 4800, 100));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !reader.isRunning() && !rec.statuses.isEmpty(); }, 10000));
     EXPECT_EQ(rec.statuses, QList<int>({StatusStarting, StatusTimeOut}));
+}
+
+TEST_F(SerialReader, StopsReadingWhileItsSentencesWaitAndLosesNoneOfThem)
+{
+    constexpr int Count = 5000;
+    QByteArray all;
+    for (int i = 0; i <= Count; ++i)
+        all += "$GPGGA," + QByteArray::number(i) + "\r\n";
+    bool written = false;
+    std::thread writer([&] { written = pty.write(all); });
+    // Nothing is taken meanwhile: the reader must stop at the queue's bound
+    // (and one read more), and the writer wait.
+    QThread::msleep(500);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return rec.sentences.size() >= Count; }, 20000));
+    writer.join();
+    EXPECT_TRUE(written);
+    ASSERT_FALSE(rec.batchSizes.isEmpty());
+    EXPECT_LE(rec.batchSizes.first(), int(SentenceQueue::Capacity) + 4096 / 10);
+    ASSERT_EQ(rec.sentences.size(), Count);
+    for (int i = 0; i < Count; ++i)
+        ASSERT_EQ(rec.sentences[i], "$GPGGA," + QByteArray::number(i + 1) + "\r") << i;
 }
 
 TEST_F(SerialReader, OverflowBadPortsAndRefusedSettingsEndTheReader)

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QTableWidget>
+#include <QTest>
 
 #include <chrono>
 
@@ -23,6 +24,12 @@ namespace {
 QString cell(QTableWidget* list, int row, int column)
 {
     return list->item(row, column) ? list->item(row, column)->text() : QString();
+}
+
+// The window follows the sentences a few times a second.
+void settle()
+{
+    QTest::qWait(2 * TTNMEAWindow::RefreshIntervalMs);
 }
 }
 
@@ -41,6 +48,7 @@ TEST(NmeaWindow, ScrollAllKeepsTheNewestThatFitOneOfEachKeepsOneRowPerName)
     window.ShowDisplayMode();
     for (int i = 0; i < 200; ++i)
         server.OnRawSentence("/dev/ttyS0", "$GPGGA," + QByteArray::number(i) + "\r");
+    settle();
     const int visible = all->viewport()->height() / all->verticalHeader()->defaultSectionSize();
     ASSERT_GT(visible, 0);
     EXPECT_EQ(all->rowCount(), visible);
@@ -55,6 +63,7 @@ TEST(NmeaWindow, ScrollAllKeepsTheNewestThatFitOneOfEachKeepsOneRowPerName)
     server.OnRawSentence("/dev/ttyS0", "$GPRMC,a\r");
     server.OnRawSentence("/dev/ttyS0", "$GPGGA,b\r");
     server.OnRawSentence("/dev/ttyS0", "$GPRMC,c\r");
+    settle();
     ASSERT_EQ(one->rowCount(), 2);
     EXPECT_EQ(cell(one, 0, 0), "GPGGA");
     EXPECT_EQ(cell(one, 1, 0), "GPRMC");
@@ -104,9 +113,11 @@ TEST(NmeaWindow, ToldToSimulateItShowsTheSimulatedShipMoving)
     };
 
     sail(0, 1);
+    settle();
     const QStringList first = texts();
     const QImage before = position->grab().toImage();
     sail(1, cyclesInFiveMinutes);
+    settle();
     const QStringList later = texts();
     const QImage after = position->grab().toImage();
     EXPECT_TRUE(before.save(QDir::current().filePath("nmea_position_start.png")));

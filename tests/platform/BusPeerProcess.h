@@ -35,8 +35,9 @@ public:
     // meanwhile, so the peer may call us while we wait.
     QString nextLine(int boundMs = 10000)
     {
-        QTest::qWaitFor([this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
-                        boundMs);
+        // Whether it came is read from the process below.
+        (void)QTest::qWaitFor(
+            [this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; }, boundMs);
         return m_process.canReadLine() ? readOne() : QString();
     }
 

@@ -150,6 +150,8 @@ TEST(Dde, ConversationsEndByDisconnectOrWhenTheClientGoes)
         --open;
         ended << topic;
     };
+    int clients = 0;
+    server.onClientsChanged = [&](int n) { clients = n; };
     ASSERT_TRUE(server.start());
     const QString clientArgs = QStringLiteral("--dde-client");
 
@@ -163,6 +165,7 @@ TEST(Dde, ConversationsEndByDisconnectOrWhenTheClientGoes)
     EXPECT_TRUE(QTest::qWaitFor([&] { return ended.size() == 1; }, WaitBoundMs));
     EXPECT_EQ(ended, QStringList{QStringLiteral("system")}) << "one end per accepted conversation, as the client named it";
     EXPECT_EQ(open, 0);
+    EXPECT_EQ(clients, 1) << "a program with no conversation open is still a client while on the bus";
 
     BusPeerProcess first({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System")});
     BusPeerProcess second({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System"),
@@ -170,10 +173,12 @@ TEST(Dde, ConversationsEndByDisconnectOrWhenTheClientGoes)
     ASSERT_TRUE(first.waitFor(QStringLiteral("ready")));
     ASSERT_TRUE(second.waitFor(QStringLiteral("ready")));
     EXPECT_EQ(open, 3);
+    EXPECT_EQ(clients, 3);
 
     // Clients that end without disconnecting: their conversations end too.
     first.crash();
     EXPECT_TRUE(QTest::qWaitFor([&] { return open == 2; }, WaitBoundMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clients == 2; }, WaitBoundMs));
     second.crash();
     EXPECT_TRUE(QTest::qWaitFor([&] { return open == 0; }, WaitBoundMs));
     QCoreApplication::processEvents();

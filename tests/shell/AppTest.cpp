@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -321,6 +322,11 @@ TEST_F(AppTest, InitialShowMaximisesExceptWhenAlteringSettings)
     TSDIDecFrame* frame = ShowFrame(RunModeOffline);
     sendWindowMessage(&app(), MsgInitialShow, 0, 0);
     EXPECT_TRUE(frame->isMaximized());
+    // Restored, it opens at a sensible size for the screen.
+    frame->showNormal();
+    const QSize screen = frame->screen()->availableGeometry().size();
+    EXPECT_GE(frame->width(), screen.width() / 2);
+    EXPECT_GE(frame->height(), screen.height() / 2);
 
     frame = ShowFrame(RunModeAlterSettings);
     frame->setGeometry(40, 50, 640, 480);
@@ -331,6 +337,30 @@ TEST_F(AppTest, InitialShowMaximisesExceptWhenAlteringSettings)
     EXPECT_EQ(frame->width(), before.width());
     EXPECT_LE(frame->height(), frame->menuBar()->sizeHint().height()
                                    + app().GetStatusBar()->sizeHint().height());
+}
+
+TEST_F(AppTest, TheTrafficLightSitsInTheMenuBarAndMovesWithTheWindow)
+{
+    TSDIDecFrame* frame = ShowFrame(RunModeOffline);
+    auto* client = qobject_cast<TV2000Window*>(app().GetClientWindow());
+    if (!client || !client->TrafficLight())
+        GTEST_SKIP() << "no main window with a traffic light in this mode";
+    frame->showNormal();
+    frame->setGeometry(60, 80, 900, 600);
+    client->resize(client->width(), client->height() + 1);   // laid out anew
+    QCoreApplication::processEvents();
+    TTrafficLight* light = client->TrafficLight();
+    const QRect bar(frame->menuBar()->mapToGlobal(QPoint(0, 0)), frame->menuBar()->size());
+    EXPECT_TRUE(bar.contains(light->geometry())) << "in the menu bar, not over the title or the desktop's top";
+    for (QAction* a : frame->menuBar()->actions()) {
+        const QRect menu(frame->menuBar()->mapToGlobal(frame->menuBar()->actionGeometry(a).topLeft()),
+                         frame->menuBar()->actionGeometry(a).size());
+        EXPECT_FALSE(menu.intersects(light->geometry())) << a->text().toStdString();
+    }
+    const QPoint before = light->pos();
+    frame->move(frame->pos() + QPoint(40, 30));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(light->pos(), before + QPoint(40, 30));
 }
 
 TEST(VirtualKey, QtKeysMapToTheDesignsKeyCodes)

@@ -40,7 +40,7 @@ protected:
         BindHelpAndAbout(shellHooks());
         ui::setUrlOpener([this](const QUrl& url) {
             opened << url;
-            return true;
+            return launcher;
         });
         app().InitMainWindow();
         frame = app().GetMainWindow();
@@ -74,6 +74,7 @@ protected:
     TSDIDecFrame* frame = nullptr;
     QList<QUrl> opened;
     MessageRecorder messages;
+    bool launcher = true;   // false: the desktop has nothing to open a page with
 };
 
 TEST_F(HelpAboutTest, HelpMenuAndF1OpenThePageOfTheirCommand)
@@ -158,6 +159,13 @@ TEST_F(HelpAboutTest, WebButtonAtTheEndOfTheMenuBarOpensTheWebPageOrItsHelp)
 
     WithF1([button] { button->click(); });
     EXPECT_EQ(Opened(), QStringLiteral("20065.html"));
+
+    // Without a desktop launcher the operator is told, not left waiting.
+    launcher = false;
+    button->click();
+    ASSERT_EQ(messages.texts.size(), 1);
+    EXPECT_TRUE(messages.texts[0].startsWith(QStringLiteral("No program could be started to open https")))
+        << messages.texts[0].toStdString();
 }
 
 } // namespace

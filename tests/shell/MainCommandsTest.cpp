@@ -5,6 +5,7 @@
 #include "ShellTestUtil.h"
 
 #include "shell/CommandIds.h"
+#include "store/DbConnection.h"
 #include "shell/MainCommands.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
@@ -120,6 +121,28 @@ TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
     EXPECT_LT(world.At("close db"), world.At("quit"));
     EXPECT_EQ(messages.texts.last(),
               QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"));
+}
+
+TEST_F(MainCommandsTest, NewDatabaseObjectSaysWhatWasMade)
+{
+    QTemporaryDir dir;
+    store::SetBlankDatabaseTemplate(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/BlankVelmar._sqlite"));
+    ASSERT_EQ(store::OpenDB(nullptr, dir.filePath(QStringLiteral("survey.sqlite"))), store::kOpenDbOk);
+    TV2000Window& w = Make(RunModeOnline);
+    QString typed;
+    mainCommandHooks().newTableDialog = [&](QWidget*, int, QString& name) {
+        name = typed;
+        return true;
+    };
+    typed = QStringLiteral("Sightings  ");
+    EXPECT_TRUE(w.Command(Command::NewUserForm));
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_EQ(messages.texts.last(), QStringLiteral("\"Sightings\" has been added to the database. Its window opens "
+                                                    "when the programme next starts"));
+    typed = QStringLiteral("   ");
+    EXPECT_TRUE(w.Command(Command::NewUserForm));
+    EXPECT_EQ(messages.texts.last(), QStringLiteral("No name was given: nothing has been made"));
+    store::CloseDB();
 }
 
 // Offline logging: the clock strip's buttons run their commands.

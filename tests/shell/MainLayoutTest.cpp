@@ -64,7 +64,7 @@ TEST(MainLayout, OnlineWithBottomRow)
     in.client = QSize(1000, 700);
     in.bottomControls = true;
     in.tabHeaderHeight = 24;
-    in.desktopWidth = 1920;
+    in.lightArea = QRect(300, 120, 660, 24);   // the menu bar's free end, on the screen
     in.trafficLightWidth = 150;
     const MainLayoutGeometry g = LayoutMainWindow(in);
     EXPECT_EQ(g.tabControl, QRect(8, 59, 984, 613));
@@ -72,7 +72,7 @@ TEST(MainLayout, OnlineWithBottomRow)
     EXPECT_EQ(g.map, QRect(16, 91, 968, 576));
     EXPECT_EQ(g.grabber, QRect(10, 85, 984, 583));
     EXPECT_EQ(g.firstWarning, QRect(782, 8, 210, 13));
-    EXPECT_EQ(g.trafficLight, QRect(810, 0, 150, 18));
+    EXPECT_EQ(g.trafficLight, QRect(810, 123, 150, 18)) << "moves with the window, hides no menu";
     EXPECT_EQ(g.cable, QRect(860, 675, 132, 21));
     EXPECT_EQ(g.power, QRect(725, 675, 132, 21));
     EXPECT_EQ(g.mapDatum, QRect(614, 675, 108, 21));

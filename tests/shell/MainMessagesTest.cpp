@@ -211,8 +211,9 @@ TEST_F(MainMessagesTest, EachMessageReachesItsTargetOrAnswersZeroWithoutIt)
         Drain();
         EXPECT_EQ(LogWithout("self "), r.effects) << r.legend;
 
-        if (r.message == MsgDeckTimeText)
+        if (r.message == MsgDeckTimeText) {
             EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), QString::fromLatin1(deckClockText)) << r.legend;
+        }
         if (r.message == MsgDeckDetectorText && w.DetectorForm()) {
             EXPECT_EQ(FindMyEdit(w.DetectorForm(), 31552)->text(), QString::fromLatin1(deckClockText));
             EXPECT_EQ(FindMyEdit(w.DetectorForm(), 31559)->text(), QStringLiteral("01:02:05"));

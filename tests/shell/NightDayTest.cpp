@@ -3,7 +3,12 @@
 #include "widgets/NightDay.h"
 #include "ShellTestUtil.h"
 
+#include <QApplication>
+#include <QLabel>
+
 #include <gtest/gtest.h>
+
+#include <utility>
 
 using namespace velmar::shell;
 using velmar::shell::test::Drain;
@@ -47,13 +52,22 @@ TEST(NightDay, ControlsMadeBeforeAndAfterASwitchFollowIt)
     auto* after = new TMyEdit(&main, 3, "", 0, 0, 10, 10);
     Drain();
     EXPECT_EQ(Back(after), QColor(Qt::black));
+    // Text stays readable, on the scheme's controls and on every other one.
+    EXPECT_EQ(before->palette().color(QPalette::WindowText), QColor(Qt::white));
+    QLabel plain(QStringLiteral("any other window"));
+    for (const auto& [back, text] : {std::pair{QPalette::Window, QPalette::WindowText},
+                                     {QPalette::Base, QPalette::Text}, {QPalette::Button, QPalette::ButtonText}})
+        EXPECT_GT(plain.palette().color(text).lightness() - plain.palette().color(back).lightness(), 128);
 
     // The scheme leaves a read-out's colour code alone.
     after->SetColourCode(2);
     EXPECT_EQ(after->Background(), QColor(225, 128, 128));
 
+    const QPalette night = QApplication::palette();
     app.CmDay();
     Drain();
+    EXPECT_NE(QApplication::palette(), night) << "the application's own colours again";
+    EXPECT_EQ(before->palette().color(QPalette::WindowText), QColor(Qt::black));
     EXPECT_EQ(Back(before), QColor(Qt::white));
     EXPECT_EQ(Back(after), QColor(Qt::white));
     EXPECT_EQ(GetNightDayHighlightColour(), QColor(Qt::black));

@@ -54,10 +54,12 @@ protected:
     {
         const QTabBar* tabs = window->TabControl();
         for (int i = 0; i < MaxRecorders; ++i) {
-            if (AutoRecorder* r = window->Recorder(i))
+            if (AutoRecorder* r = window->Recorder(i)) {
                 EXPECT_EQ(tabs->tabText(r->TabIndex), QStringLiteral("Wav Recorder %1").arg(i)) << legend;
-            if (Deck* d = window->DeckAt(i))
+            }
+            if (Deck* d = window->DeckAt(i)) {
                 EXPECT_EQ(tabs->tabText(d->TabIndex), QStringLiteral("Wav Player %1").arg(i)) << legend;
+            }
         }
         for (int i = 0; GrabberForm* g = window->Grabber(i); ++i)
             EXPECT_EQ(tabs->tabText(GetGrabberFormTab(g)), QStringLiteral("Grabber %1").arg(i)) << legend;

@@ -256,7 +256,7 @@ TEST_F(VelmarGps, TheShipsLogThroughTheNmeaProgramBecomesTheRows)
             [&] { return server.request(QStringLiteral("strings"), QStringLiteral("GPRMC"), 500) == rmc + '\0'; },
             20000));
         const QString time = QString::fromLatin1(rmc.split(',').at(1).split('.').front());
-        if (!first)
+        if (!first) {
             ASSERT_TRUE(QTest::qWaitFor(
                 [&] {
                     return Rows(QStringLiteral("SELECT COUNT(*) FROM GpsData WHERE GPSTime = '%1'").arg(time))
@@ -264,6 +264,7 @@ TEST_F(VelmarGps, TheShipsLogThroughTheNmeaProgramBecomesTheRows)
                 },
                 20000))
                 << time.toStdString();
+        }
         first = false;
     }
     velmar.terminate();

@@ -50,7 +50,7 @@ TEST_F(DbConnectionTest, ReopeningAnUnchangedDatabaseWarnsOfNothing)
 {
     const QString file = path(QStringLiteral("survey.sqlite"));
     ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
-    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk); // closes, compacts and checks again
+    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk); // closes and checks again
     CloseDB();
     ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
     EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(u'\n').toStdString();
@@ -161,6 +161,58 @@ TEST_F(DbConnectionTest, CloseTwiceIsHarmlessAndCompacts)
     // Without compaction the deleted rows' pages would sit on the free list.
     EXPECT_EQ(db.rows(QStringLiteral("PRAGMA freelist_count")), QStringList{"0"});
     EXPECT_LT(QFileInfo(file).size(), 200 * 1024);
+}
+
+TEST_F(DbConnectionTest, CloseLeavesTheFileWhenNothingWasWrittenOrLittleLiesFree)
+{
+    const QString file = path(QStringLiteral("survey.sqlite"));
+    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+    CloseDB();
+    {
+        // Another program left a third of the file free.
+        DirectDb db(file);
+        ASSERT_TRUE(db.ok());
+        db.rows(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                               "INSERT INTO \"Comments\" (\"Comment\") SELECT printf('%0100d', i) FROM n"));
+        db.rows(QStringLiteral("DELETE FROM \"Comments\" WHERE \"Index\" <= 2000"));
+        db.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    const auto freePages = [&] { return DirectDb(file).rows(QStringLiteral("PRAGMA freelist_count")).value(0).toInt(); };
+    const int leftFree = freePages();
+    ASSERT_GT(leftFree, 40);
+
+    // Only reading.
+    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+    {
+        SqlStatement st(GetDbConnection());
+        ASSERT_TRUE(st.execDirect(QStringLiteral("SELECT count(*) FROM \"Comments\"")));
+    }
+    CloseDB();
+    EXPECT_EQ(freePages(), leftFree);
+
+    // Writing, and freeing enough: compacted.
+    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+    {
+        SqlStatement st(GetDbConnection());
+        ASSERT_TRUE(st.execDirect(QStringLiteral("DELETE FROM \"Comments\" WHERE \"Index\" <= 2100")));
+    }
+    CloseDB();
+    EXPECT_EQ(freePages(), 0);
+
+    // Writing, with a few pages free in a big file: left as it is.
+    {
+        DirectDb db(file);
+        db.rows(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 20000) "
+                               "INSERT INTO \"Comments\" (\"Comment\") SELECT printf('%0100d', i) FROM n"));
+        db.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+    {
+        SqlStatement st(GetDbConnection());
+        ASSERT_TRUE(st.execDirect(QStringLiteral("DELETE FROM \"Comments\" WHERE \"Index\" > 2100 AND \"Index\" <= 2400")));
+    }
+    CloseDB();
+    EXPECT_GT(freePages(), 0);
 }
 
 TEST(FixDatabaseExtension, KeepsOrMendsTheExtension)

@@ -299,6 +299,14 @@ TEST_F(EventWritersTest, ARecorderThreadsRowIsStoredOnTheUserInterfaceThread)
     recorder.join();
     EXPECT_TRUE(sqlSucceeded(SQLRETURN(result.load())));
     EXPECT_TRUE(newestRow(QStringLiteral("Recordings")).contains(QStringLiteral("|from thread.wav|")));
+
+    // A row that waited in vain was reported as not stored: it never comes.
+    recording.FileName = QStringLiteral("too late.wav");
+    std::thread late([&] { result = DbWriteRecording(recording, std::chrono::milliseconds(50)); });
+    late.join();
+    EXPECT_EQ(result.load(), SQL_ERROR);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(newestRow(QStringLiteral("Recordings")).contains(QStringLiteral("too late")));
 }
 
 TEST(DbBuildInsert, ListsEveryColumnButTheCounter)

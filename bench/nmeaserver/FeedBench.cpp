@@ -1,0 +1,398 @@
+// The NMEA program and gpsd, each in turn, read a pseudo-terminal that is
+// fed as fast as it takes the bytes (or paced at a baud rate): GGA sentences
+// numbered in one field. The NMEA program passes each on by UDP, gpsd to a
+// client that watches its raw sentences. Reports per program the sentences
+// written and delivered per second, the latency from the write to the output
+// (median, 99th percentile, largest), its CPU share and its memory.
+//   bench_nmea_feed [seconds] [baud]      (default 5 s, flat out; baud 38400 paces)
+// Runs on a private session bus of its own when none is there. gpsd reads as
+// the user "nobody" when this runs as root, as in the tests.
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long long nowNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
+}
+
+std::string sentence(unsigned long seq)
+{
+    char body[128];
+    std::snprintf(body, sizeof body, "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,%lu,0000", seq);
+    unsigned sum = 0;
+    for (const char* p = body; *p; ++p)
+        sum ^= unsigned(static_cast<unsigned char>(*p));
+    char line[160];
+    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
+    return line;
+}
+
+// The number in the 14th field, or -1.
+long sequenceOf(const char* text, size_t length)
+{
+    int commas = 0;
+    size_t i = 0;
+    for (; i < length && commas < 13; ++i)
+        if (text[i] == ',')
+            ++commas;
+    if (commas < 13 || i >= length || text[i] < '0' || text[i] > '9')
+        return -1;
+    return std::strtol(text + i, nullptr, 10);
+}
+
+struct ProcessUse {
+    double cpuSeconds = 0;
+    long rssKb = 0;
+    long peakKb = 0;
+};
+
+ProcessUse processUse(pid_t pid)
+{
+    ProcessUse use;
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat)), {});
+    const size_t close = text.rfind(')');
+    if (close != std::string::npos) {
+        // Fields after the name: state is the 3rd field; utime and stime the 14th and 15th.
+        const char* p = text.c_str() + close + 2;
+        unsigned long long v[13] = {};
+        for (int f = 0; f < 13 && *p; ++f) {
+            v[f] = std::strtoull(p, const_cast<char**>(&p), 10);
+            while (*p == ' ')
+                ++p;
+            if (f == 0)   // the state letter
+                ++p;
+        }
+        use.cpuSeconds = double(v[11] + v[12]) / double(sysconf(_SC_CLK_TCK));
+    }
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            use.rssKb = std::atol(line.c_str() + 6);
+        if (line.rfind("VmHWM:", 0) == 0)
+            use.peakKb = std::atol(line.c_str() + 6);
+    }
+    return use;
+}
+
+pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env)
+{
+    const pid_t pid = fork();
+    if (pid == 0) {
+        for (const std::string& e : env)
+            putenv(strdup(e.c_str()));
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        if (!std::getenv("BENCH_VERBOSE"))
+            dup2(null, STDERR_FILENO);
+        std::vector<char*> argv;
+        for (const std::string& a : args)
+            argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execvp(argv[0], argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+struct Pty {
+    int master = -1;
+    int slave = -1;
+    std::string name;
+    bool open()
+    {
+        char path[128];
+        if (openpty(&master, &slave, path, nullptr, nullptr) != 0)
+            return false;
+        termios t{};
+        tcgetattr(slave, &t);
+        cfmakeraw(&t);
+        tcsetattr(slave, TCSANOW, &t);
+        chmod(path, 0666);
+        name = path;
+        return true;
+    }
+    ~Pty()
+    {
+        if (master >= 0)
+            close(master);
+        if (slave >= 0)
+            close(slave);
+    }
+};
+
+bool writeAll(int fd, const std::string& s)
+{
+    size_t done = 0;
+    while (done < s.size()) {
+        const ssize_t n = write(fd, s.data() + done, s.size() - done);
+        if (n < 0)
+            return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+// Where a program's sentences come out: one per datagram or one per line.
+struct Output {
+    int fd = -1;
+    bool lines = false;
+    std::string pending;
+    // Calls f(text, length) for each sentence that arrived within timeoutMs.
+    template <class F>
+    void read(int timeoutMs, F&& f)
+    {
+        pollfd p{fd, POLLIN, 0};
+        if (poll(&p, 1, timeoutMs) <= 0)
+            return;
+        char buffer[65536];
+        for (;;) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n <= 0)
+                return;
+            if (!lines) {
+                f(buffer, size_t(n));
+                continue;
+            }
+            pending.append(buffer, size_t(n));
+            size_t start = 0;
+            for (size_t eol; (eol = pending.find('\n', start)) != std::string::npos; start = eol + 1)
+                if (pending[start] == '$')
+                    f(pending.data() + start, eol - start);
+            pending.erase(0, start);
+        }
+    }
+};
+
+struct Figures {
+    double written = 0, delivered = 0, p50 = 0, p99 = 0, worst = 0, cpu = 0;
+    long rssStartKb = 0, rssEndKb = 0, peakKb = 0;
+    long long sent = 0, received = 0;
+};
+
+bool run(pid_t pid, int master, Output& out, double seconds, int baud, Figures& fig)
+{
+    // Until the program reads: warm-up sentences numbered 0.
+    bool ready = false;
+    for (int i = 0; i < 300 && !ready; ++i) {
+        writeAll(master, sentence(0));
+        out.read(100, [&](const char*, size_t) { ready = true; });
+    }
+    if (!ready)
+        return false;
+    while ([&] { bool more = false; out.read(300, [&](const char*, size_t) { more = true; }); return more; }())
+        ;
+
+    const size_t most = size_t(seconds * 3e6) + 16;
+    std::vector<std::atomic<long long>> sentAt(most);
+    std::atomic<long long> sentCount{0};
+    std::atomic<bool> stop{false};
+    const ProcessUse before = processUse(pid);
+    const long long start = nowNs();
+    std::thread writer([&] {
+        const double bytesPerSecond = baud / 10.0;
+        double bytesSent = 0;
+        for (size_t seq = 1; seq < most && !stop; ++seq) {
+            const std::string s = sentence(seq);
+            if (baud > 0) {
+                const long long due = start + (long long)(bytesSent / bytesPerSecond * 1e9);
+                while (nowNs() < due)
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+            sentAt[seq].store(nowNs());
+            if (!writeAll(master, s))
+                break;
+            bytesSent += double(s.size());
+            sentCount = (long long)seq;
+        }
+    });
+    std::vector<long long> latencies;
+    latencies.reserve(most);
+    const long long end = start + (long long)(seconds * 1e9);
+    long long lastArrival = start;
+    auto take = [&](const char* text, size_t length) {
+        const long seq = sequenceOf(text, length);
+        if (seq <= 0 || size_t(seq) >= most)
+            return;
+        const long long t = nowNs();
+        latencies.push_back(t - sentAt[size_t(seq)].load());
+        lastArrival = t;
+    };
+    while (nowNs() < end)
+        out.read(50, take);
+    stop = true;
+    const long long writerEnd = nowNs();
+    // Unblock a writer waiting on a full terminal, then collect the rest.
+    const long long drainUntil = nowNs() + 2000000000LL;
+    while (nowNs() < drainUntil)
+        out.read(50, take);
+    writer.join();
+    const ProcessUse after = processUse(pid);
+
+    fig.sent = sentCount;
+    fig.received = (long long)latencies.size();
+    fig.written = double(fig.sent) / ((writerEnd - start) / 1e9);
+    fig.delivered = double(fig.received) / ((std::max(lastArrival, writerEnd) - start) / 1e9);
+    std::sort(latencies.begin(), latencies.end());
+    if (!latencies.empty()) {
+        fig.p50 = latencies[latencies.size() / 2] / 1e6;
+        fig.p99 = latencies[std::min(latencies.size() - 1, latencies.size() * 99 / 100)] / 1e6;
+        fig.worst = latencies.back() / 1e6;
+    }
+    fig.cpu = 100.0 * (after.cpuSeconds - before.cpuSeconds) / ((nowNs() - start) / 1e9);
+    fig.rssStartKb = before.rssKb;
+    fig.rssEndKb = after.rssKb;
+    fig.peakKb = after.peakKb;
+    return true;
+}
+
+void stopProgram(pid_t pid)
+{
+    kill(pid, SIGTERM);
+    for (int i = 0; i < 50; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) == pid)
+            return;
+        usleep(100000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+int boundSocket(int type, sockaddr_in& address)
+{
+    const int fd = socket(AF_INET, type, 0);
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return -1;
+    return fd;
+}
+
+bool benchNmea(const std::string& folder, double seconds, int baud, Figures& fig)
+{
+    Pty pty;
+    if (!pty.open())
+        return false;
+    sockaddr_in address{};
+    Output out;
+    out.fd = boundSocket(SOCK_DGRAM, address);
+    const int big = 16 << 20;
+    setsockopt(out.fd, SOL_SOCKET, SO_RCVBUFFORCE, &big, sizeof big);
+    std::ofstream ini(folder + "/NMEA.INI");
+    ini << "[" << pty.name << "]\r\nBaudRate=38400\r\nEnable=1\r\n"
+        << "[UDPPORT]\r\nUDPPort=" << ntohs(address.sin_port) << "\r\nSendUDPData=1\r\n"
+        << "[Simulation]\r\nSimulate=0\r\n"
+        << "[Display]\r\nType=" << (std::getenv("BENCH_DISPLAY") ? std::getenv("BENCH_DISPLAY") : "1") << "\r\n";   // 1, the scrolling list: the most drawing
+    ini.close();
+    const pid_t pid = spawn({NMEA_PROGRAM}, {"VELMAR_HOME=" + folder, "QT_QPA_PLATFORM=offscreen",
+                                             "VELMAR_NMEA_CLOCK_SET=off", "VELMAR_PROGRAM_START=off"});
+    const bool ok = run(pid, pty.master, out, seconds, baud, fig);
+    stopProgram(pid);
+    close(out.fd);
+    return ok;
+}
+
+bool benchGpsd(const std::string& folder, double seconds, int baud, Figures& fig)
+{
+    Pty pty;
+    if (!pty.open())
+        return false;
+    sockaddr_in address{};
+    const int probe = boundSocket(SOCK_STREAM, address);
+    close(probe);
+    const std::string port = std::to_string(ntohs(address.sin_port));
+    chmod(folder.c_str(), 0777);
+    std::vector<std::string> args = {"gpsd", "-N", "-n", "-b", "-F", folder + "/gpsd.sock", "-S", port, pty.name};
+    if (geteuid() == 0)
+        args.insert(args.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    const pid_t pid = spawn(args, {});
+    Output out;
+    out.lines = true;
+    out.fd = socket(AF_INET, SOCK_STREAM, 0);
+    bool connected = false;
+    for (int i = 0; i < 100 && !connected; ++i) {
+        connected = connect(out.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+        if (!connected)
+            usleep(100000);
+    }
+    const std::string watch = "?WATCH={\"enable\":true,\"raw\":1}\n";
+    const bool ok = connected && send(out.fd, watch.data(), watch.size(), 0) == ssize_t(watch.size())
+        && run(pid, pty.master, out, seconds, baud, fig);
+    close(out.fd);
+    stopProgram(pid);
+    return ok;
+}
+
+void print(const char* name, const Figures& f)
+{
+    std::printf("%-5s %10.0f %10.0f %8lld %8.2f %8.2f %8.2f %6.1f %8.1f %8.1f %8.1f\n", name, f.written, f.delivered,
+                f.sent - f.received, f.p50, f.p99, f.worst, f.cpu, f.rssStartKb / 1024.0, f.rssEndKb / 1024.0,
+                f.peakKb / 1024.0);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
+        std::vector<char*> again = {const_cast<char*>("dbus-run-session"), const_cast<char*>("--")};
+        for (int i = 0; i < argc; ++i)
+            again.push_back(argv[i]);
+        again.push_back(nullptr);
+        execvp(again[0], again.data());
+        std::perror("dbus-run-session");
+        return 1;
+    }
+    signal(SIGPIPE, SIG_IGN);
+    const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 5.0;
+    const int baud = argc > 2 ? std::atoi(argv[2]) : 0;
+    char folderTemplate[] = "/tmp/nmea-feed-XXXXXX";
+    const std::string folder = mkdtemp(folderTemplate);
+
+    Figures nmea, gpsd;
+    const bool nmeaOk = benchNmea(folder, seconds, baud, nmea);
+    const bool gpsdOk = benchGpsd(folder, seconds, baud, gpsd);
+    std::printf("feed: %s for %.0f s\n", baud > 0 ? (std::to_string(baud) + " baud").c_str() : "flat out", seconds);
+    std::printf("%-5s %10s %10s %8s %8s %8s %8s %6s %8s %8s %8s\n", "", "written/s", "deliv./s", "lost", "p50 ms",
+                "p99 ms", "max ms", "CPU %", "RSS0 MB", "RSS1 MB", "peak MB");
+    if (nmeaOk)
+        print("NMEA", nmea);
+    else
+        std::printf("NMEA  did not pass the sentences on\n");
+    if (gpsdOk)
+        print("gpsd", gpsd);
+    else
+        std::printf("gpsd  did not pass the sentences on (is it installed?)\n");
+    if (nmeaOk && gpsdOk && gpsd.delivered > 0)
+        std::printf("ratio NMEA / gpsd: rate %.2f, p99 latency %.2f, CPU %.2f\n", nmea.delivered / gpsd.delivered,
+                    gpsd.p99 > 0 ? nmea.p99 / gpsd.p99 : 0.0, gpsd.cpu > 0 ? nmea.cpu / gpsd.cpu : 0.0);
+    return nmeaOk && gpsdOk ? 0 : 1;
+}
