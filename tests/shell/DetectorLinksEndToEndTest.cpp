@@ -98,7 +98,7 @@ protected:
     QStringList waitForRows(const QString& sql, const QStringList& expected)
     {
         QStringList seen;
-        QTest::qWaitFor(
+        (void)QTest::qWaitFor(
             [&] {
                 seen = rows(sql);
                 return seen == expected || velmar.state() == QProcess::NotRunning;
@@ -180,7 +180,7 @@ TEST_F(DetectorsInVelmar, TheDeckPlayingInOfflineLoggingStartsAndStopsTheDetecto
     env.insert(QStringLiteral("VELMAR_DECK_PLAY"), recording);
     startVelmar({QStringLiteral("-p")}, env);
 
-    QTest::qWaitFor([&] { return commands().size() >= 2 || velmar.state() == QProcess::NotRunning; }, WaitMs);
+    (void)QTest::qWaitFor([&] { return commands().size() >= 2 || velmar.state() == QProcess::NotRunning; }, WaitMs);
     EXPECT_EQ(commands(), (QStringList{QStringLiteral("command 1"), QStringLiteral("command 2")}))
         << velmar.readAll().toStdString();
     EXPECT_TRUE(QFile::exists(home.filePath(QStringLiteral("received.raw")))) << "the deck played";
@@ -209,7 +209,7 @@ TEST_F(DetectorsInVelmar, TheWeatherStationFillsTheFormsWeatherControl)
     // The first reading comes once the weather thread is up: poke until a
     // stored record carries it.
     QStringList stored;
-    QTest::qWaitFor(
+    (void)QTest::qWaitFor(
         [&] {
             dde.poke(QStringLiteral("UDFSERVICE"), QStringLiteral("Weather"), ",", 10000);
             stored = rows(QStringLiteral("SELECT \"Wind\" FROM \"Weather\" WHERE \"Wind\" IS NOT NULL"));

@@ -107,8 +107,9 @@ TEST(SettingsFormsEndToEnd, EveryMenuCommandRunsInEachRunMode)
         int current = 0;
         int lines = 0;
         const auto close = [&] {
-            if (current != 0 && !quiet.contains(current))
+            if (current != 0 && !quiet.contains(current)) {
                 EXPECT_GT(lines, 0) << "command " << current << " left no trace\n" << log;
+            }
         };
         for (const QByteArray& line : output.split('\n')) {
             const qsizetype at = line.indexOf("velmar.shell: command ");
