@@ -14,6 +14,9 @@ public:
     // The messenger reaches Pelvane (the session bus by default).
     explicit PipedInput(sound::PelvanePipeClient::Messenger messenger = sound::PelvanePipeClient::busMessenger());
     ~PipedInput() override;
+    // Asks Pelvane for the pipe and waits for its first samples: the rate
+    // and channels are then those Pelvane's device really runs at.
+    bool prepare(AcquisitionSettings& settings) override;
     bool start(AcquisitionSettings& settings, SampleRing& ring) override;
     void stop() override;
     void poll(SampleRing& ring) override;
