@@ -7,7 +7,7 @@
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
-#include "forms/ui/ButtonPortDialog.h"
+#include "forms/ui/ComPortDialog.h"
 #include "platform/Folders.h"
 #include "widgets/MyControls.h"
 #include "platform/RunMode.h"
@@ -648,7 +648,7 @@ ButtonEditor& buttonEditor()
 
 ButtonPortEditor& buttonPortEditor()
 {
-    static ButtonPortEditor editor = ShowButtonPortDialog;
+    static ButtonPortEditor editor = ShowComPortDialog;
     return editor;
 }
 

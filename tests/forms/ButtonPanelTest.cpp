@@ -9,7 +9,7 @@
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/ui/ButtonInfoDialog.h"
-#include "forms/ui/ButtonPortDialog.h"
+#include "forms/ui/ComPortDialog.h"
 #include "forms/ui/TButtonForm.h"
 #include "sound/ButtonSound.h"
 #include "settings/ProgramSettings.h"
@@ -798,7 +798,7 @@ TEST_F(ButtonEditorTest, PortSettingsEntryReopensThePortForItsButtons)
         return true;
     };
     panel->SettingsEntry(0);
-    buttonPortEditor() = ShowButtonPortDialog;
+    buttonPortEditor() = ShowComPortDialog;
     EXPECT_EQ(store::test::DirectDb(dbFile).rows(QStringLiteral("SELECT \"Name\" FROM \"UDB_Ed\" WHERE \"Order\"=1")),
               QStringList{pair.port()});
     EXPECT_EQ(store::ReadSerialSettings(pair.port(), {}).BaudRate, 4800);
@@ -816,39 +816,6 @@ TEST_F(ButtonEditorTest, PortSettingsEntryReopensThePortForItsButtons)
         return received.size() >= 2;
     }, 10000);
     EXPECT_EQ(received, QByteArray("GO"));
-}
-
-TEST_F(ButtonEditorTest, PortDialogChoosesAPortAndItsLineValues)
-{
-    ButtonDefinition r = row("A");
-    r.Name = QStringLiteral("com3");
-    r.OptionFlags = 8 | 2;
-    store::SerialLineSettings line{4800, 2, 7, 0};
-    {
-        ButtonPortDialog dialog(nullptr, r, line, {QStringLiteral("COM1"), QStringLiteral("COM3")});
-        EXPECT_EQ(dialog.PortList()->currentText(), QStringLiteral("COM3"));
-        EXPECT_TRUE(dialog.ShowIncoming()->isChecked());
-        EXPECT_EQ(dialog.BaudRate()->currentText(), QStringLiteral("4800"));
-        EXPECT_EQ(dialog.DataBits()->currentText(), QStringLiteral("7"));
-        EXPECT_EQ(dialog.Parity()->currentText(), QStringLiteral("Even"));
-        EXPECT_EQ(dialog.StopBits()->currentText(), QStringLiteral("1 stop bit"));
-        dialog.accept();
-        EXPECT_EQ(dialog.result(), QDialog::Accepted);
-    }
-    EXPECT_EQ(r.Name, QStringLiteral("COM3"));
-    EXPECT_EQ(r.OptionFlags, 8); // other bits cleared
-
-    // A baud rate not in the list, or no port, keeps the dialog open.
-    line.BaudRate = 12345;
-    ButtonPortDialog noRate(nullptr, r, line, {QStringLiteral("COM3")});
-    noRate.accept();
-    EXPECT_NE(noRate.result(), QDialog::Accepted);
-    noRate.BaudRate()->setCurrentIndex(0);
-    noRate.PortList()->setCurrentIndex(-1);
-    noRate.accept();
-    EXPECT_NE(noRate.result(), QDialog::Accepted);
-    ASSERT_FALSE(sink.messages.empty());
-    EXPECT_EQ(sink.messages.back().text, QLatin1String(kNoPortSelectedText));
 }
 
 TEST(ButtonSerialCommand, BytesWritten)
