@@ -14,6 +14,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <algorithm>
+
 namespace velmar::comments {
 
 namespace {
@@ -363,7 +365,9 @@ void TCommentWindow::Layout()
     } else {
         m_list->setGeometry(QRect(QPoint(l + kMargin, t + kTopMargin), QPoint(r - kMargin, b - kTopMargin)));
     }
-    const int cw = m_list->viewport()->width();
+    // The list's own width: a list on a hidden tab has not laid out its
+    // viewport yet, and its columns would stay a few pixels wide.
+    const int cw = std::max(0, m_list->width() - 2 * m_list->frameWidth());
     m_list->setColumnWidth(0, cw / 5);
     m_list->setColumnWidth(1, 3 * (cw / 5));
     m_list->setColumnWidth(2, cw / 5);

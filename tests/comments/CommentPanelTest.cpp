@@ -169,6 +169,19 @@ TEST(CommentPanel, AThreeLineLinkedCommentShowsAndStoresTheRecordingOnce)
     EXPECT_TRUE(panel.isVisible());
 }
 
+// Columns follow the list's width from the first showing: a panel laid out
+// on a hidden tab left them a few pixels wide ("Dat", "Comme").
+TEST(CommentPanel, ColumnsShareTheListsWidthFromTheFirstShowing)
+{
+    Recorded r;
+    TCommentWindow panel(nullptr, Context(r, PanelOnline));
+    panel.resize(1000, 600);
+    panel.show();
+    const int width = panel.List()->width();
+    EXPECT_GT(panel.List()->columnWidth(1), width / 2);
+    EXPECT_GT(panel.List()->columnWidth(0), width / 6);
+}
+
 TEST(CommentPanel, AWrappedLineIsStoredAsTheLinesTheEditShows)
 {
     Recorded r;
