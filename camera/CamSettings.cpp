@@ -2,6 +2,7 @@
 
 #include <QStandardPaths>
 #include <algorithm>
+#include <variant>
 
 namespace velmar::camera {
 
@@ -25,28 +26,98 @@ QString GrabberSettingsSection(int instance)
     return QStringLiteral("Grabber Settings %1").arg(instance);
 }
 
+namespace {
+
+// A stored key and the field it holds. A double that is 0 or 1 may be
+// stored as a Boolean.
+template <typename Record>
+struct Key {
+    const char* name;
+    std::variant<int Record::*, double Record::*, bool Record::*, QString Record::*> field;
+    bool doubleAsBool = false;
+};
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+
+template <typename Record, std::size_t N>
+void ReadKeys(CamSettingsStore& store, const QString& section, Record& r, const Key<Record> (&keys)[N])
+{
+    for (const Key<Record>& k : keys) {
+        const QString key = QLatin1String(k.name);
+        std::visit(Overloaded{
+                       [&](int Record::*f) { r.*f = store.readInt(section, key, r.*f); },
+                       [&](double Record::*f) {
+                           r.*f = k.doubleAsBool ? (store.readBool(section, key, r.*f != 0) ? 1 : 0)
+                                                 : store.readDouble(section, key, r.*f);
+                       },
+                       [&](bool Record::*f) { r.*f = store.readBool(section, key, r.*f); },
+                       [&](QString Record::*f) { r.*f = store.readString(section, key, r.*f); },
+                   },
+                   k.field);
+    }
+}
+
+template <typename Record, std::size_t N>
+void WriteKeys(CamSettingsStore& store, const QString& section, const Record& r, const Key<Record> (&keys)[N])
+{
+    for (const Key<Record>& k : keys) {
+        const QString key = QLatin1String(k.name);
+        std::visit(Overloaded{
+                       [&](int Record::*f) { store.writeInt(section, key, r.*f); },
+                       [&](double Record::*f) {
+                           if (k.doubleAsBool)
+                               store.writeBool(section, key, r.*f != 0);
+                           else
+                               store.writeDouble(section, key, r.*f);
+                       },
+                       [&](bool Record::*f) { store.writeBool(section, key, r.*f); },
+                       [&](QString Record::*f) { store.writeString(section, key, r.*f); },
+                   },
+                   k.field);
+    }
+}
+
+using C = TCamSettings;
+const Key<C> kCameraKeys[] = {
+    {"CameraNumber", &C::CameraNumber},
+    {"FrameRate", &C::FrameRate},
+    {"DVReduceFrameRate", &C::DVReduceFrameRate},
+    {"VideoSize", &C::VideoSize},
+    {"VideoInput", &C::VideoInput},
+    {"AudioDevice", &C::AudioDevice},
+    {"GrabAudio", &C::GrabAudio},
+    {"FrameGrabberRGBFormat", &C::FrameGrabberRGBFormat},
+    {"grabSingle", &C::grabSingle},
+    {"grabPreSeconds", &C::grabPreSeconds},
+    {"grabPostSeconds", &C::grabPostSeconds},
+    {"grabFullRate", &C::grabFullRate, true},
+    {"grabFrameRate", &C::grabFrameRate},
+    {"outputDirectory", &C::outputDirectory},
+    {"outputInitials", &C::outputInitials},
+    {"CopyToClipboard", &C::CopyToClipboard},
+    {"outputFormat", &C::outputFormat},
+    {"jpegQuality", &C::jpegQuality},
+    {"CameraName", &C::CameraName},
+};
+
+using G = TGrabberSettings;
+const Key<G> kGrabberKeys[] = {
+    {"nCameras", &G::nCameras},
+    {"TimerOn", &G::TimerOn},
+    {"Interval", &G::Interval},
+    {"Random", &G::Random},
+    {"Single", &G::Single},
+};
+
+} // namespace
+
 void LoadCamSettings(CamSettingsStore& store, const QString& section, TCamSettings& s)
 {
     const TCamSettings held = s;
-    s.CameraNumber = store.readInt(section, QStringLiteral("CameraNumber"), s.CameraNumber);
-    s.FrameRate = store.readDouble(section, QStringLiteral("FrameRate"), s.FrameRate);
-    s.DVReduceFrameRate = store.readBool(section, QStringLiteral("DVReduceFrameRate"), s.DVReduceFrameRate);
-    s.VideoSize = store.readInt(section, QStringLiteral("VideoSize"), s.VideoSize);
-    s.VideoInput = store.readInt(section, QStringLiteral("VideoInput"), s.VideoInput);
-    s.AudioDevice = store.readInt(section, QStringLiteral("AudioDevice"), s.AudioDevice);
-    s.GrabAudio = store.readBool(section, QStringLiteral("GrabAudio"), s.GrabAudio);
-    s.FrameGrabberRGBFormat = store.readInt(section, QStringLiteral("FrameGrabberRGBFormat"), s.FrameGrabberRGBFormat);
-    s.grabSingle = store.readBool(section, QStringLiteral("grabSingle"), s.grabSingle);
-    s.grabPreSeconds = store.readDouble(section, QStringLiteral("grabPreSeconds"), s.grabPreSeconds);
-    s.grabPostSeconds = store.readDouble(section, QStringLiteral("grabPostSeconds"), s.grabPostSeconds);
-    s.grabFullRate = store.readBool(section, QStringLiteral("grabFullRate"), s.grabFullRate != 0) ? 1 : 0;
-    s.grabFrameRate = store.readDouble(section, QStringLiteral("grabFrameRate"), s.grabFrameRate);
-    s.outputDirectory = store.readString(section, QStringLiteral("outputDirectory"), s.outputDirectory);
-    s.outputInitials = store.readString(section, QStringLiteral("outputInitials"), s.outputInitials);
-    s.CopyToClipboard = store.readBool(section, QStringLiteral("CopyToClipboard"), s.CopyToClipboard);
-    s.outputFormat = store.readInt(section, QStringLiteral("outputFormat"), s.outputFormat);
-    s.jpegQuality = store.readInt(section, QStringLiteral("jpegQuality"), s.jpegQuality);
-    s.CameraName = store.readString(section, QStringLiteral("CameraName"), s.CameraName);
+    ReadKeys(store, section, s, kCameraKeys);
     // A rate that is no rate, or a time before nothing, is not taken.
     if (!(s.grabFrameRate > 0))
         s.grabFrameRate = held.grabFrameRate;
@@ -58,45 +129,21 @@ void LoadCamSettings(CamSettingsStore& store, const QString& section, TCamSettin
 
 void SaveCamSettings(CamSettingsStore& store, const QString& section, const TCamSettings& s)
 {
-    store.writeInt(section, QStringLiteral("CameraNumber"), s.CameraNumber);
-    store.writeDouble(section, QStringLiteral("FrameRate"), s.FrameRate);
-    store.writeBool(section, QStringLiteral("DVReduceFrameRate"), s.DVReduceFrameRate);
-    store.writeInt(section, QStringLiteral("VideoSize"), s.VideoSize);
-    store.writeInt(section, QStringLiteral("VideoInput"), s.VideoInput);
-    store.writeInt(section, QStringLiteral("AudioDevice"), s.AudioDevice);
-    store.writeBool(section, QStringLiteral("GrabAudio"), s.GrabAudio);
-    store.writeInt(section, QStringLiteral("FrameGrabberRGBFormat"), s.FrameGrabberRGBFormat);
-    store.writeBool(section, QStringLiteral("grabSingle"), s.grabSingle);
-    store.writeDouble(section, QStringLiteral("grabPreSeconds"), s.grabPreSeconds);
-    store.writeDouble(section, QStringLiteral("grabPostSeconds"), s.grabPostSeconds);
-    store.writeBool(section, QStringLiteral("grabFullRate"), s.grabFullRate != 0);
-    store.writeDouble(section, QStringLiteral("grabFrameRate"), s.grabFrameRate);
-    store.writeString(section, QStringLiteral("outputDirectory"), s.outputDirectory);
-    store.writeString(section, QStringLiteral("outputInitials"), s.outputInitials);
-    store.writeBool(section, QStringLiteral("CopyToClipboard"), s.CopyToClipboard);
-    store.writeInt(section, QStringLiteral("outputFormat"), s.outputFormat);
-    store.writeInt(section, QStringLiteral("jpegQuality"), s.jpegQuality);
-    store.writeString(section, QStringLiteral("CameraName"), s.CameraName);
+    WriteKeys(store, section, s, kCameraKeys);
 }
 
 void LoadGrabberSettings(CamSettingsStore& store, const QString& section, TGrabberSettings& s)
 {
-    s.nCameras = std::clamp(store.readInt(section, QStringLiteral("nCameras"), s.nCameras), 1, MaxCamerasPerForm);
-    s.TimerOn = store.readBool(section, QStringLiteral("TimerOn"), s.TimerOn);
-    const double interval = store.readDouble(section, QStringLiteral("Interval"), s.Interval);
-    if (interval > 0)
-        s.Interval = interval;
-    s.Random = store.readBool(section, QStringLiteral("Random"), s.Random);
-    s.Single = store.readBool(section, QStringLiteral("Single"), s.Single);
+    const TGrabberSettings held = s;
+    ReadKeys(store, section, s, kGrabberKeys);
+    s.nCameras = std::clamp(s.nCameras, 1, MaxCamerasPerForm);
+    if (!(s.Interval > 0))
+        s.Interval = held.Interval;
 }
 
 void SaveGrabberSettings(CamSettingsStore& store, const QString& section, const TGrabberSettings& s)
 {
-    store.writeInt(section, QStringLiteral("nCameras"), s.nCameras);
-    store.writeBool(section, QStringLiteral("TimerOn"), s.TimerOn);
-    store.writeDouble(section, QStringLiteral("Interval"), s.Interval);
-    store.writeBool(section, QStringLiteral("Random"), s.Random);
-    store.writeBool(section, QStringLiteral("Single"), s.Single);
+    WriteKeys(store, section, s, kGrabberKeys);
 }
 
 QString OutputFolder(const TCamSettings& settings)
