@@ -1,5 +1,6 @@
 #include "CamerGrab.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QMenuBar>
@@ -54,6 +55,10 @@ void TCamerGrab::CreateUnits()
             qWarning("%s", qPrintable(text));
         });
         unit->SetCameraNumber(position);
+        // The item goes with its unit.
+        auto* item = new QAction(QStringLiteral("Camera %1...").arg(position), unit);
+        connect(item, &QAction::triggered, unit, &TVideoUnit::VideoDblClick);
+        m_settingsMenu->addAction(item);
         m_row->addWidget(unit);
         m_units[position] = unit;
     }

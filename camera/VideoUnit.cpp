@@ -1,5 +1,7 @@
 #include "VideoUnit.h"
 
+#include "CameraSettingsDialog.h"
+
 #include "video/PictureCodec.h"
 #include "video/SyncManager.h"
 
@@ -87,6 +89,20 @@ int TVideoUnit::FindVideoDevice(const QString& name)
         if (names[i] == name)
             return i;
     return -1;
+}
+
+bool TVideoUnit::VideoDblClick()
+{
+    TCameraSettings dialog(this, m_settings, VideoDevices().split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+    const bool ok = dialog.exec() == QDialog::Accepted;
+    if (ok) {
+        m_settings = dialog.settings();
+        if (!SaveSettings())
+            emit report(QStringLiteral("Camera %1: the settings could not be saved").arg(m_unitNumber));
+    }
+    m_failing = false;
+    SetupGrabber(true);
+    return ok;
 }
 
 bool TVideoUnit::SetupGrabber(bool start)

@@ -58,6 +58,10 @@ public:
     bool StartSequence(const QString& reason);
     bool GrabOneFrame(const QString& reason);
 
+    // The settings dialog, modal; the camera restarts whatever the answer,
+    // and on OK the settings are saved. True on OK.
+    bool VideoDblClick();
+
     TCamSettings& Settings() { return m_settings; }
     const GrabSequencer& sequencer() const { return m_sequencer; }
     int savedFrames() const { return m_savedFrames; }
