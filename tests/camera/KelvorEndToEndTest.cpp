@@ -1,9 +1,11 @@
 // The real Kelvor, offscreen, on the test's bus with a test camera: a button
 // press broadcast by Velmar (sent twice, lParam 1 and 2) saves one frame in
-// the camera's output folder, and the next press one more.
+// the camera's output folder, and the next press one more; a folder that
+// cannot be written is reported once, not for every frame.
 #include "platform/MessageBus.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -14,6 +16,23 @@
 namespace {
 
 using velmar::platform::MessageBus;
+
+// Kelvor on the test's bus with one test camera whose section holds `camera`.
+void StartKelvor(QProcess& kelvor, const QMap<QString, QString>& camera)
+{
+    {
+        QSettings ini(qEnvironmentVariable("VELMAR_HOME") + "/Kelvor.ini", QSettings::IniFormat);
+        ini.clear();
+        for (auto it = camera.begin(); it != camera.end(); ++it)
+            ini.setValue("Camera Grab Unit 0/" + it.key(), it.value());
+    }
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("VELMAR_TEST_CAMERAS", "1");
+    kelvor.setProcessEnvironment(env);
+    kelvor.start(qEnvironmentVariable("VELMAR_BIN_DIR") + "/Kelvor");
+    ASSERT_TRUE(kelvor.waitForStarted());
+    QTest::qWait(3000); // the camera's preview starts
+}
 
 QStringList Frames(const QString& folder)
 {
@@ -37,24 +56,12 @@ bool WaitFor(const std::function<bool()>& condition, int ms)
 TEST(KelvorEndToEnd, GrabsOncePerButtonPressOfVelmar)
 {
     ASSERT_TRUE(MessageBus::instance().connected());
-    const QString home = qEnvironmentVariable("VELMAR_HOME");
-    ASSERT_FALSE(home.isEmpty());
+    ASSERT_FALSE(qEnvironmentVariable("VELMAR_HOME").isEmpty());
     QTemporaryDir out;
-    {
-        QSettings ini(home + "/Kelvor.ini", QSettings::IniFormat);
-        ini.setValue("Camera Grab Unit 0/CameraName", "Test Camera 0 (WDM)"); // as the component lists it
-        ini.setValue("Camera Grab Unit 0/grabSingle", "1");
-        ini.setValue("Camera Grab Unit 0/outputDirectory", out.path());
-    }
-
     QProcess kelvor;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VELMAR_TEST_CAMERAS", "1");
-    kelvor.setProcessEnvironment(env);
     kelvor.setProcessChannelMode(QProcess::ForwardedChannels);
-    kelvor.start(qEnvironmentVariable("VELMAR_BIN_DIR") + "/Kelvor");
-    ASSERT_TRUE(kelvor.waitForStarted());
-    QTest::qWait(3000); // the camera's preview starts
+    // The camera's name as the component lists it.
+    StartKelvor(kelvor, {{"CameraName", "Test Camera 0 (WDM)"}, {"grabSingle", "1"}, {"outputDirectory", out.path()}});
 
     auto& bus = MessageBus::instance();
     for (int press = 1; press <= 2; ++press) {
@@ -70,4 +77,22 @@ TEST(KelvorEndToEnd, GrabsOncePerButtonPressOfVelmar)
 
     kelvor.terminate();
     kelvor.waitForFinished(5000);
+}
+
+TEST(KelvorEndToEnd, AFolderThatCannotBeWrittenIsReportedOnce)
+{
+    ASSERT_TRUE(MessageBus::instance().connected());
+    QTemporaryDir dir;
+    const QString notAFolder = dir.filePath("plain-file");
+    QFile(notAFolder).open(QIODevice::WriteOnly);
+    QProcess kelvor;
+    StartKelvor(kelvor, {{"CameraName", "Test Camera 0 (WDM)"}, {"grabSingle", "1"}, {"outputDirectory", notAFolder}});
+    for (int press = 0; press < 3; ++press) {
+        MessageBus::instance().broadcast("VelmarButtonMessage", 5, 1);
+        QTest::qWait(1500);
+    }
+    kelvor.terminate();
+    kelvor.waitForFinished(5000);
+    const QString errors = QString::fromLocal8Bit(kelvor.readAllStandardError());
+    EXPECT_EQ(errors.count("frame not saved"), 1) << errors.toStdString();
 }
