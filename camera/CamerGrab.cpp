@@ -1,5 +1,7 @@
 #include "CamerGrab.h"
 
+#include "GrabberSettingsDialog.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -26,6 +28,7 @@ TCamerGrab::TCamerGrab(CamSettingsStore& store, GrabLogger* logger, bool cameras
     auto* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     m_settingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
+    m_settingsMenu->addAction(QStringLiteral("Setup ..."), this, &TCamerGrab::Timers1Click);
 
     auto* client = new QWidget(this);
     auto* column = new QVBoxLayout(client);
@@ -43,6 +46,20 @@ TCamerGrab::TCamerGrab(CamSettingsStore& store, GrabLogger* logger, bool cameras
 }
 
 TCamerGrab::~TCamerGrab() = default;
+
+bool TCamerGrab::Timers1Click()
+{
+    TGrabberSettingsDlg dialog(this, m_settings);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    m_settings = dialog.settings();
+    SaveGrabberSettings(m_store, GrabberSettingsSection(m_instance), m_settings);
+    if (!m_store.flush())
+        statusBar()->showMessage(QStringLiteral("The grabber settings could not be saved"));
+    CreateUnits();
+    StartGrabTimer();
+    return true;
+}
 
 void TCamerGrab::CreateUnits()
 {

@@ -28,6 +28,9 @@ public:
     const TGrabberSettings& Settings() const { return m_settings; }
 
     void GrabAll(const QString& reason);
+    // "Setup ...": the grabber settings dialog; on OK the settings are saved
+    // and the cameras made again. True on OK.
+    bool Timers1Click();
     void StartCameras(bool start);
 
 private:

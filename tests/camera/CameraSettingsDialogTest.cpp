@@ -1,10 +1,12 @@
-// The camera settings dialog: values that make no sense keep it open with a
+// The camera and grabber settings dialogs: values that make no sense keep it open with a
 // message and change nothing; OK hands over the checked values; Cancel
 // leaves the settings as they were.
 #include "camera/CameraSettingsDialog.h"
+#include "camera/GrabberSettingsDialog.h"
 #include "widgets/MessageBoxSeam.h"
 
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -86,4 +88,28 @@ TEST(CameraSettingsDialog, OkTakesTheValuesAndCancelLeavesThemAsTheyWere)
         EXPECT_DOUBLE_EQ(dialog.settings().grabFrameRate, before.grabFrameRate);
     }
     EXPECT_TRUE(boxes.shown.size() == 1);
+}
+
+TEST(GrabberSettingsDialog, CamerasHeldToOneToFourAndABadIntervalRefused)
+{
+    Boxes boxes;
+    TGrabberSettings before;
+    before.nCameras = 9;
+    TGrabberSettingsDlg dialog(nullptr, before);
+    auto* cameras = dialog.findChild<QSpinBox*>("nCameras");
+    ASSERT_NE(cameras, nullptr);
+    EXPECT_EQ(cameras->value(), 4);
+    cameras->setValue(0);
+    EXPECT_EQ(cameras->value(), 1);
+    dialog.findChild<QLineEdit*>("Interval")->setText("0");
+    dialog.open();
+    dialog.accept();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(dialog.settings().nCameras, 9) << "nothing taken before OK succeeds";
+    dialog.findChild<QLineEdit*>("Interval")->setText("30");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.settings().nCameras, 1);
+    EXPECT_DOUBLE_EQ(dialog.settings().Interval, 30.0);
 }
