@@ -2,6 +2,8 @@
 
 #include "GrabberSettingsDialog.h"
 
+#include "widgets/MessageBoxSeam.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QHBoxLayout>
@@ -29,6 +31,8 @@ TCamerGrab::TCamerGrab(CamSettingsStore& store, GrabLogger* logger, bool cameras
     file->addAction(QStringLiteral("E&xit"), this, &QWidget::close);
     m_settingsMenu = menuBar()->addMenu(QStringLiteral("Settings"));
     m_settingsMenu->addAction(QStringLiteral("Setup ..."), this, &TCamerGrab::Timers1Click);
+    auto* help = menuBar()->addMenu(QStringLiteral("Help"));
+    help->addAction(QStringLiteral("About..."), this, &TCamerGrab::About1Click);
 
     auto* client = new QWidget(this);
     auto* column = new QVBoxLayout(client);
@@ -46,6 +50,17 @@ TCamerGrab::TCamerGrab(CamSettingsStore& store, GrabLogger* logger, bool cameras
 }
 
 TCamerGrab::~TCamerGrab() = default;
+
+void TCamerGrab::About1Click()
+{
+    // The program's name and version; both empty when it has no version.
+    const QString version = QCoreApplication::applicationVersion();
+    const QString product = version.isEmpty() ? QString() : QCoreApplication::applicationName();
+    velmar::shell::ui::ShowMessageBox(this,
+                                      product + QLatin1Char('\n')
+                                          + (version.isEmpty() ? QString() : QStringLiteral("Version ") + version),
+                                      QStringLiteral("About Kelvor"));
+}
 
 bool TCamerGrab::Timers1Click()
 {

@@ -31,6 +31,7 @@ public:
     // "Setup ...": the grabber settings dialog; on OK the settings are saved
     // and the cameras made again. True on OK.
     bool Timers1Click();
+    void About1Click();
     void StartCameras(bool start);
 
 private:

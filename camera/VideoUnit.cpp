@@ -54,6 +54,7 @@ TVideoUnit::TVideoUnit(QWidget* parent, CamSettingsStore& store, int instance, G
     m_ombrix.setPanel(m_video);
     m_ombrix.setJPEGQuality(100);
     connect(&m_ombrix, &TOmbrix::OnFrameCaptureCompleted, this, &TVideoUnit::frameCaptureCompleted);
+    connect(&m_ombrix, &TOmbrix::OnDblClick, this, &TVideoUnit::VideoDblClick);
 }
 
 TVideoUnit::~TVideoUnit()

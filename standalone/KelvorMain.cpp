@@ -39,6 +39,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvor"));
+    QApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
     UseTestCameras();
 
     velmar::camera::IniSettingsStore store(velmar::platform::settingsFile(QStringLiteral("Kelvor.ini")));
