@@ -15,7 +15,7 @@ set(VELMAR_LAYERS
   "store"                                 # ODBC layer, schema, inserters
   "nav sound video"                       # subsystems without windows
   "widgets"                               # shared widgets
-  "forms map deck recorder comments gpsref" # windows of the subsystems (no shell)
+  "forms map deck recorder comments gpsref camera" # windows of the subsystems (no shell)
   "shell"                                 # the main window, its services and the start-up wiring
   "nmeaserver pipeserver standalone"      # the programs of the suite
 )

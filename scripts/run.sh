@@ -5,7 +5,8 @@
 # input piped from it, and Velmar, in online logging unless an option says
 # otherwise (-s, -p, -t are passed to Velmar). What it started, and an NMEA
 # server that Velmar started again, ends with it.
-# "scripts/run.sh mavrel" starts the standalone deck Mavrel instead.
+# "scripts/run.sh mavrel" starts the standalone deck Mavrel instead, and
+# "scripts/run.sh kelvor" the standalone camera program Kelvor.
 #
 # The programs find one another on the D-Bus session bus; without one (a bare
 # console or ssh session) the suite gets a private bus of its own. Without a
@@ -28,6 +29,9 @@ fi
 
 if [ "${1:-}" = mavrel ]; then
   exec build/bin/Mavrel
+fi
+if [ "${1:-}" = kelvor ]; then
+  exec build/bin/Kelvor
 fi
 
 settings_folder() {

@@ -1,0 +1,56 @@
+#pragma once
+// A grabber: up to four camera units side by side with a common trigger —
+// the "Grab Frame(s)" button, the grab timer, and the triggers of its host.
+#include "CamSettings.h"
+#include "VideoUnit.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+
+class QMenu;
+class QHBoxLayout;
+
+namespace velmar::camera {
+
+class TCamerGrab : public QMainWindow {
+    Q_OBJECT
+public:
+    // `camerasByName`: every camera finds its device by its stored name.
+    // `instance` < 0 stores the cameras under sections without the form's number.
+    TCamerGrab(CamSettingsStore& store, GrabLogger* logger, bool camerasByName, bool cameraSectionsNumbered,
+               QWidget* parent = nullptr);
+    ~TCamerGrab() override;
+
+    int InstanceNumber() const { return m_instance; }
+    int UnitCount() const { return m_unitCount; }
+    TVideoUnit* Unit(int position) const { return m_units[position]; }
+    const TGrabberSettings& Settings() const { return m_settings; }
+
+    void GrabAll(const QString& reason);
+    // "Setup ...": the grabber settings dialog; on OK the settings are saved
+    // and the cameras made again. True on OK.
+    bool Timers1Click();
+    void About1Click();
+    void StartCameras(bool start);
+
+private:
+    void CreateUnits();
+    void StartGrabTimer();
+    int NextInterval();
+    void GrabTimerTimer();
+
+    CamSettingsStore& m_store;
+    GrabLogger* const m_logger;
+    const bool m_byName;
+    const bool m_numbered;
+    const int m_instance;
+    TGrabberSettings m_settings;
+    std::array<TVideoUnit*, MaxCamerasPerForm> m_units{};
+    int m_unitCount = 0;
+    QHBoxLayout* m_row;
+    QMenu* m_settingsMenu;
+    QTimer m_grabTimer;
+};
+
+} // namespace velmar::camera
