@@ -201,7 +201,7 @@ TEST_F(PipedRecorderRun, RecordsPelvanesPipeWithItsRateAndChannelsInPlace)
                 lastSize = size;
                 still.restart();
             }
-            return size > 9LL * kRate * 4 && still.elapsed() > 3000;
+            return size > 8LL * kRate * 4 && still.elapsed() > 3000;
         },
         120000);
     const bool ranThrough = velmar.state() == QProcess::Running;
@@ -220,7 +220,9 @@ TEST_F(PipedRecorderRun, RecordsPelvanesPipeWithItsRateAndChannelsInPlace)
     sf_close(sf);
     EXPECT_EQ(info.samplerate, kRate) << "Pelvane's published rate, not the row's";
     ASSERT_EQ(info.channels, 2) << output;
-    EXPECT_GE(read, 9LL * kRate) << output;
+    // JACK's dummy driver runs late on a loaded machine and delivers a little
+    // less than the 10 s of the trigger.
+    EXPECT_GE(read, 8LL * kRate) << output;
     EXPECT_LE(read, 12LL * kRate) << output;
 
     // Every sample names its channel in its low bits; the ramp steps by one
