@@ -6,6 +6,7 @@
 #include "shell/MainWindowMessages.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
+#include "widgets/MessageBoxSeam.h"
 #include "widgets/TrafficLight.h"
 #include "platform/WindowMessage.h"
 #include "settings/ProgramSettings.h"
@@ -423,7 +424,11 @@ void TV2000Window::SetupWindow()
         PostToSelf(MsgShowData);
     PostToSelf(MsgAfterStart);
     if (!TheProgramSettings.NoStartupNotice)
-        QMetaObject::invokeMethod(this, [this] { Command(Command::NavigationWarning); }, Qt::QueuedConnection);
+        // After whatever sheet the start opens first (the show times in
+        // show data), not on top of it.
+        QMetaObject::invokeMethod(
+            this, [this] { ui::WhenNoModalWindow(this, [this] { Command(Command::NavigationWarning); }); },
+            Qt::QueuedConnection);
     if (auto* bar = window()->findChild<QMenuBar*>())
         m_commands->AttachMenuBar(bar);
     PostToSelf(MsgAutoStart);
