@@ -282,8 +282,12 @@ void TV2000Window::CreateChildObjects()
 void TV2000Window::CreateClockStrip()
 {
     const int option = TheProgramSettings.TimesAdjacent;
+    int labelWidth = 0;
+    const QFontMetrics fm(DisplayFont());
+    for (const char* text : {"GMT:", "Local:", "Start:", "End:"})
+        labelWidth = std::max(labelWidth, fm.horizontalAdvance(QLatin1String(text)) + 2 * fm.averageCharWidth());
     m_clock = LayoutClockStrip(RunMode, option, LeftMargin(m_detectorDisplay, Call(Hooks().detectorPanelWidth, 0)),
-                               m_cells);
+                               m_cells, labelWidth);
     auto* box = new TMyGroupBox(this, -1, QStringLiteral("PC Time"), m_clock.groupBox.x(), m_clock.groupBox.y(),
                                 m_clock.groupBox.width(), m_clock.groupBox.height());
     box->lower();
