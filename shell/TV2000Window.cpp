@@ -6,6 +6,7 @@
 #include "shell/MainWindowMessages.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
+#include "widgets/MessageBoxSeam.h"
 #include "widgets/TrafficLight.h"
 #include "platform/WindowMessage.h"
 #include "settings/ProgramSettings.h"
@@ -281,8 +282,12 @@ void TV2000Window::CreateChildObjects()
 void TV2000Window::CreateClockStrip()
 {
     const int option = TheProgramSettings.TimesAdjacent;
+    int labelWidth = 0;
+    const QFontMetrics fm(DisplayFont());
+    for (const char* text : {"GMT:", "Local:", "Start:", "End:"})
+        labelWidth = std::max(labelWidth, fm.horizontalAdvance(QLatin1String(text)) + 2 * fm.averageCharWidth());
     m_clock = LayoutClockStrip(RunMode, option, LeftMargin(m_detectorDisplay, Call(Hooks().detectorPanelWidth, 0)),
-                               m_cells);
+                               m_cells, labelWidth);
     auto* box = new TMyGroupBox(this, -1, QStringLiteral("PC Time"), m_clock.groupBox.x(), m_clock.groupBox.y(),
                                 m_clock.groupBox.width(), m_clock.groupBox.height());
     box->lower();
@@ -423,7 +428,11 @@ void TV2000Window::SetupWindow()
         PostToSelf(MsgShowData);
     PostToSelf(MsgAfterStart);
     if (!TheProgramSettings.NoStartupNotice)
-        QMetaObject::invokeMethod(this, [this] { Command(Command::NavigationWarning); }, Qt::QueuedConnection);
+        // After whatever sheet the start opens first (the show times in
+        // show data), not on top of it.
+        QMetaObject::invokeMethod(
+            this, [this] { ui::WhenNoModalWindow(this, [this] { Command(Command::NavigationWarning); }); },
+            Qt::QueuedConnection);
     if (auto* bar = window()->findChild<QMenuBar*>())
         m_commands->AttachMenuBar(bar);
     PostToSelf(MsgAutoStart);

@@ -22,27 +22,29 @@ int LeftMargin(int detectorDisplay, int detectorPanelWidth)
     return detectorDisplay == DetectorsDownLeftSide ? detectorPanelWidth + Margin : Margin;
 }
 
-ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int M, FontCells f)
+ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int M, FontCells f, int labelWidth)
 {
     const int h = f.h;
     const int w = f.w;
     const int H = f.ControlHeight();
+    const int L = std::max(8 * w, labelWidth);
     ClockStripGeometry g;
     int rowTop = h + 11;
     const int x0 = M + 10;
-    g.label1 = QRect(x0, rowTop, 8 * w, H);
-    g.edit1 = QRect(g.label1.x() + 8 * w + Gap, rowTop, 26 * w, H);
+    g.label1 = QRect(x0, rowTop, L, H);
+    g.edit1 = QRect(g.label1.x() + L + Gap, rowTop, 26 * w, H);
 
     const bool secondPair = runMode == ShowData || (runMode == Online && timesOption != TimesGmtOnly);
     const bool sameRow = runMode != Online || timesOption == TimesAdjacentOption;
     if (secondPair) {
-        int x = g.edit1.x() + 25 * w + Gap;
+        // The second label starts clear of the first box.
+        int x = g.edit1.x() + g.edit1.width() + Gap;
         if (!sameRow) {
             x = x0;
             rowTop += H + Gap;
         }
-        g.label2 = QRect(x, rowTop, 8 * w, H);
-        g.edit2 = QRect(x + 8 * w + Gap, rowTop, 26 * w, H);
+        g.label2 = QRect(x, rowTop, L, H);
+        g.edit2 = QRect(x + L + Gap, rowTop, 26 * w, H);
     }
     if (runMode == Offline) {
         g.startRun = QRect(g.edit1.x() + 27 * w + 6, rowTop, 16 * w, H);
@@ -51,7 +53,8 @@ ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int M, Fo
     // The box goes round every clock control: wide whenever a second pair or
     // the run buttons share the first row.
     const bool wide = (secondPair && sameRow) || runMode == Offline;
-    const int boxWidth = wide ? 68 * w + 49 : 34 * w + 23;
+    const int extra = L - 8 * w;
+    const int boxWidth = wide ? 68 * w + 49 + 2 * extra : 34 * w + 23 + extra;
     g.groupBox = QRect(M, 8, boxWidth, (rowTop + H + 6) - 8);
     g.topControlsOrigin = QPoint(M + boxWidth + Gap, 8);
     g.tabTop = rowTop + H + 14;

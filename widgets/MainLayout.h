@@ -49,7 +49,10 @@ struct ClockStripGeometry {
     int tabTop = 0;
 };
 
-ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int leftMargin, FontCells f);
+// labelWidth: the widest clock label's text in the display font; the label
+// column is never narrower than eight characters.
+ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int leftMargin, FontCells f,
+                                    int labelWidth = 0);
 
 struct MainLayoutInput {
     unsigned runMode = 1;

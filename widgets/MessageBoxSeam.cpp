@@ -1,6 +1,8 @@
 #include "widgets/MessageBoxSeam.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QTimer>
 #include <QLoggingCategory>
 
 Q_LOGGING_CATEGORY(lcMessageBox, "velmar.shell.messagebox")
@@ -47,6 +49,17 @@ QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& text, 
     }
     QMessageBox box(icon, caption, text, buttons, owner);
     return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+void WhenNoModalWindow(QObject* context, std::function<void()> run)
+{
+    constexpr int RetryMs = 100;
+    if (QApplication::activeModalWidget()) {
+        QTimer::singleShot(RetryMs, context,
+                           [context, run = std::move(run)]() mutable { WhenNoModalWindow(context, std::move(run)); });
+        return;
+    }
+    run();
 }
 
 } // namespace velmar::shell::ui

@@ -13,6 +13,7 @@
 
 #include <functional>
 
+class QObject;
 class QWidget;
 
 namespace velmar::shell::ui {
@@ -28,5 +29,10 @@ void setMessageBoxHandler(MessageBoxHandler handler);
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
                                            QMessageBox::Icon icon = QMessageBox::NoIcon,
                                            QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// Runs run at once when no modal window is up, else once the last one has
+// closed, so that boxes queued at start come one after the other instead of
+// on top of each other. Nothing runs when context goes first.
+void WhenNoModalWindow(QObject* context, std::function<void()> run);
 
 } // namespace velmar::shell::ui

@@ -5,9 +5,11 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QPainter>
 #include <QTimerEvent>
 
+#include <algorithm>
 #include <chrono>
 
 namespace velmar::shell {
@@ -39,6 +41,26 @@ const QColor Alarm(225, 128, 128);
 void TakeDisplayFont(QWidget* w)
 {
     w->setFont(DisplayFont());
+}
+
+// Callers size statics from the metrics of the form's own font; a label in
+// a larger display font grows until every word and line of its text shows.
+void GrowToWrappedText(QLabel* label)
+{
+    const QString text = label->text();
+    if (text.trimmed().isEmpty())
+        return;
+    const QFontMetrics fm(label->font());
+    int widest = 0;
+    for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+        widest = std::max(widest, fm.horizontalAdvance(word));
+    const QMargins m = label->contentsMargins();
+    const int width = std::max(label->width(), widest + m.left() + m.right() + 2 * label->margin() + 1);
+    const int textWidth = width - m.left() - m.right() - 2 * label->margin();
+    const int high = fm.boundingRect(QRect(0, 0, textWidth, 1 << 20), Qt::TextWordWrap, text).height();
+    const int height = std::max(label->height(), high + m.top() + m.bottom() + 2 * label->margin());
+    if (width != label->width() || height != label->height())
+        label->resize(width, height);
 }
 
 QWidget* FindChildById(QWidget* window, int id)
@@ -211,6 +233,14 @@ TMyStatic::TMyStatic(QWidget* parent, int id, const QString& text, int x, int y,
     setAlignment((rightAlign ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
     setWordWrap(true);
     TakeDisplayFont(this);
+    GrowToWrappedText(this);
+}
+
+void TMyStatic::changeEvent(QEvent* e)
+{
+    QLabel::changeEvent(e);
+    if (e->type() == QEvent::FontChange)
+        GrowToWrappedText(this);
 }
 
 void TMyStatic::SetTextIfChanged(const QString& newText)

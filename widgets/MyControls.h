@@ -155,6 +155,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* e) override;
     void timerEvent(QTimerEvent* e) override;
+    // A font taken over later still leaves the whole text shown.
+    void changeEvent(QEvent* e) override;
 
 private:
     void RebuildBrushes(bool force);

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -216,6 +217,11 @@ TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonFor
         if (!file.isEmpty())
             soundFileName->setText(file);
     });
+    // Every page's tab shows its whole title: the dialog widens to the tab
+    // row rather than cutting or scrolling it.
+    PageControl1->setUsesScrollButtons(false);
+    PageControl1->tabBar()->setElideMode(Qt::ElideNone);
+    resize(sizeHint().expandedTo(QSize(kClientWidth, kClientHeight)));
     FormCreate();
 }
 

@@ -90,6 +90,16 @@ struct Metrics {
     int RowHeight(int k) const { return k * (h + 4) + 4; }
 };
 
+// The widest line of a caption in font.
+int CaptionWidth(const QFont& font, const QString& caption)
+{
+    const QFontMetrics fm(font);
+    int widest = 0;
+    for (const QString& line : caption.split(QLatin1Char('\n')))
+        widest = std::max(widest, fm.horizontalAdvance(line));
+    return widest;
+}
+
 QString buttonMessageName()
 {
     return QString::fromLatin1(kButtonMessageName);
@@ -189,7 +199,11 @@ void TButtonForm::LayoutRows()
             // Groups are kept by the panel (a press clears its group only),
             // not by Qt's exclusive siblings, which would span the panel.
             button->setAutoExclusive(false);
-            button->setGeometry(x, y, m.EditWidth(int(row.Name.size())), m.RowHeight(2));
+            // Drawn in the font the layout measured, and never narrower
+            // than the caption's widest line.
+            button->setFont(m_font);
+            const int width = std::max(m.EditWidth(int(row.Name.size())), CaptionWidth(m_font, caption) + 2 * m.w);
+            button->setGeometry(x, y, width, m.RowHeight(2));
             row.controlId = NextControlIds();
             button->setProperty("controlId", row.controlId);
             m_controls[std::size_t(i)] = button;
@@ -201,7 +215,7 @@ void TButtonForm::LayoutRows()
                 else
                     CmButton(id);
             });
-            x += m.EditWidth(int(row.Name.size()) + 1);
+            x += width + m.w;
             lineHeight = m.RowHeight(2);
             if (box) {
                 boxRect.setRight(std::max(boxRect.right(), x + m.EditWidth(1)));
@@ -272,7 +286,10 @@ void TButtonForm::LayoutRows()
     }
     m_enableEdits = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
     m_enableEdits->setProperty("controlId", kEnablePropertyEditsId);
-    m_enableEdits->setGeometry(kLayoutMargin, y, m.EditWidth(kCheckBoxChars), m.RowHeight(1));
+    m_enableEdits->setFont(m_font);
+    m_enableEdits->setGeometry(kLayoutMargin, y,
+                               std::max(m.EditWidth(kCheckBoxChars), m_enableEdits->sizeHint().width()),
+                               m.RowHeight(1));
 }
 
 void TButtonForm::RegisterHotKey(ButtonDefinition& row)

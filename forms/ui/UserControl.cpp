@@ -345,11 +345,14 @@ void UserControl::Layout(int x, int y, bool create)
     };
     // Captions are drawn on the form's own background.
     auto makeStatic = [&](QLabel*& s, const QString& text, bool right) {
-        const int width = StaticWidth(int(text.size()));
         if (create) {
             s = new QLabel(text, m_form);
             s->setAlignment((right ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignVCenter);
         }
+        // Characters of a proportional font may be wider than the average.
+        const int width = text.isEmpty() ? 0
+                                         : std::max(StaticWidth(int(text.size())),
+                                                    s->fontMetrics().horizontalAdvance(text) + MetricW() / 2);
         s->setGeometry(x, y, width, h);
         x += width;
     };
@@ -386,7 +389,8 @@ void UserControl::Layout(int x, int y, bool create)
             list->setMaxVisibleItems(std::max(int(m_row->Height), kMinListLines));
             m_second = list;
         }
-        place(m_second, EditWidth(m_row->FieldLength()));
+        // Wide enough for the longest "code - text" of the list.
+        place(m_second, std::max(EditWidth(m_row->FieldLength()), m_second->sizeHint().width()));
         break;
     }
     case CT_TIME: makeEdit(m_value, FILTER_NONE, kTimeEditCharacters, EditWidth(9)); break;

@@ -48,6 +48,32 @@ constexpr Readout Readouts[] = {
     {nav::ControlMagHeading, "Mag Heading", 17},
 };
 
+// The read-outs share the row above the plot. A window narrower than their
+// natural widths narrows them alike, so that the last one is not cut off by
+// the window's (or, maximised, the screen's) edge; none becomes narrower
+// than its caption.
+void PlaceReadouts(QWidget* window, int charWidth, int rowHeight)
+{
+    constexpr int Gap = 3;
+    const int left = 22 * charWidth;
+    const int room = std::max(0, window->width() - left - 4 * charWidth);
+    int natural = 0;
+    for (const Readout& r : Readouts)
+        natural += r.widthChars * charWidth + Gap;
+    int x = left;
+    for (const Readout& r : Readouts) {
+        TMyEdit* edit = FindMyEdit(window, r.id);
+        if (!edit)
+            continue;
+        int w = r.widthChars * charWidth;
+        if (natural > room)
+            w = std::max((w + Gap) * room / natural - Gap,
+                         edit->fontMetrics().horizontalAdvance(QString::fromLatin1(r.text)) + charWidth);
+        edit->setGeometry(x, 2, w, rowHeight);
+        x += w + Gap;
+    }
+}
+
 bool& PlotFlag(int id)
 {
     store::ProgramSettings& s = store::TheProgramSettings;
@@ -135,6 +161,7 @@ QRect TMapWindow::PlotRect() const
 
 void TMapWindow::Layout()
 {
+    PlaceReadouts(this, m_charWidth, m_rowHeight);
     m_plot->setGeometry(PlotRect());
     const int top = m_controlsHeight + m_textHeight * 3 / 2;
     const int h = height() - 3 * m_textHeight - m_controlsHeight - 3 * m_textHeight;

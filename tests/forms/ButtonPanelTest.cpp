@@ -16,9 +16,11 @@
 #include "store/FixedSchema.h"
 #include "store/RecordWriters.h"
 #include "tests/forms/FormsTestSupport.h"
+#include "tests/support/CutTexts.h"
 #include "tests/nmeaserver/PtyPair.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QDataStream>
@@ -196,6 +198,34 @@ TEST_F(ButtonPanelTest, PanelIsBuiltAsDefined)
     EXPECT_NE(p->findChild<QCheckBox*>(), nullptr);
     EXPECT_EQ(p->Rows()[std::size_t(rowOf(p, QStringLiteral("Feeding")))].group, rowOf(p, QStringLiteral("Behaviour")));
     EXPECT_EQ(p->Rows()[std::size_t(rowOf(p, QStringLiteral("Echo")))].group, -1);
+}
+
+// At a large font, and after a font row of the panel, every caption of the
+// panel and of its button editor's pages and tabs shows whole.
+TEST_F(ButtonPanelTest, AtALargeFontNoCaptionIsCut)
+{
+    const QFont before = QApplication::font();
+    QFont large(QStringLiteral("Sans Serif"));
+    large.setPixelSize(26);
+    QApplication::setFont(large);
+    definePanel(QStringLiteral("Big"), {{1, "BUTTON", "Sighting", "\"Hot Key\"='S'"},
+                                        {2, "RADIOBUTTON", "Feeding", {}},
+                                        {3, "STATIC", "Comment", {}},
+                                        {4, "NEWLINE", "", {}},
+                                        {5, "FONT", "Sans Serif", "\"Recording\"=22"},
+                                        {6, "BUTTON", "Harbour porpoise", {}},
+                                        {7, "BUTTON", "MMMMWWWW", {}}});
+    TButtonForm* p = load();
+    ASSERT_NE(p, nullptr);
+    p->resize(3000, 1200);
+    p->show();
+    QApplication::processEvents();
+    EXPECT_EQ(velmar::test::CutTexts(p), QStringList());
+    TButtonInfoDlg dialog(nullptr, p->Rows()[0], *p);
+    dialog.show();
+    QApplication::processEvents();
+    EXPECT_EQ(velmar::test::CutTexts(&dialog), QStringList());
+    QApplication::setFont(before);
 }
 
 TEST_F(ButtonPanelTest, PrefixInLowerCaseIsAPanel)

@@ -5,6 +5,7 @@
 // timer, hot-key and panel fills, browsing and exporting the shown rows, the
 // font and colour menu, and a picture of the laid-out form.
 #include "FormsTestSupport.h"
+#include "tests/support/CutTexts.h"
 
 #include "forms/UserControlChecks.h"
 #include "forms/UserPlotThing.h"
@@ -607,6 +608,21 @@ TEST_F(UserFormWindowTest, PictureOfTheSampleForm)
     const QString file = QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")) + QStringLiteral("/../sample_form.png");
     EXPECT_TRUE(w->grab().save(file));
     EXPECT_GT(w->minimumWidth(), 200);
+}
+
+// At a large font every caption of the sample form shows whole, the
+// look-up texts ("HP - Harbour porpoise") too.
+TEST_F(UserFormWindowTest, AtALargeFontNoTextIsCut)
+{
+    const QFont before = QApplication::font();
+    QFont large(QStringLiteral("Sans Serif"));
+    large.setPixelSize(26);
+    QApplication::setFont(large);
+    auto w = openSightings();
+    w->resize(w->minimumSize().expandedTo(QSize(1600, 900)));
+    QApplication::processEvents();
+    EXPECT_EQ(velmar::test::CutTexts(w.get()), QStringList());
+    QApplication::setFont(before);
 }
 
 } // namespace

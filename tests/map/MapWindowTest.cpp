@@ -5,6 +5,7 @@
 #include "MapTestSupport.h"
 
 #include "map/MapMessages.h"
+#include "nav/GpsReadout.h"
 #include "map/ui/TMapKey.h"
 #include "map/ui/TMapPlot.h"
 #include "map/ui/TMapWindow.h"
@@ -124,6 +125,28 @@ TEST_F(MapWindowTest, MenusByRunMode)
         EXPECT_EQ(whistles->isEnabled(), c.runMode == 1) << c.runMode;
         EXPECT_EQ(texts, (QStringList{"Map &File...", "&Effort Line...", "", "&Ships Track", "&Map", "&Grid",
                                       "&Acoustic Detections"}));
+    }
+}
+
+// In a window no wider than a small screen every read-out box stays inside
+// it, side by side, in each run mode.
+TEST_F(MapWindowTest, ReadoutsFitANarrowWindow)
+{
+    for (int runMode : {1, 2, 3}) {
+        FixListBuilder fixes;
+        auto w = MakeWindow(Sources(fixes, runMode));
+        w->resize(800, 600);
+        QApplication::processEvents();
+        int right = 0;
+        for (int id : {velmar::nav::ControlLatitude, velmar::nav::ControlLongitude, velmar::nav::ControlCourse,
+                       velmar::nav::ControlSpeed, velmar::nav::ControlFixTime, velmar::nav::ControlTrueHeading,
+                       velmar::nav::ControlMagHeading}) {
+            const QWidget* box = velmar::shell::FindMyEdit(w.get(), id);
+            ASSERT_NE(box, nullptr) << id;
+            EXPECT_GE(box->x(), right) << id;
+            right = box->geometry().right() + 1;
+        }
+        EXPECT_LE(right, w->width()) << runMode;
     }
 }
 

@@ -46,10 +46,10 @@ INSTANTIATE_TEST_SUITE_P(
     Modes, ClockStrip,
     ::testing::Values(
         ClockRow{"online, GMT only", 1, 0, None, None, None, QRect(8, 8, 227, 43), 59},
-        ClockRow{"online, adjacent", 1, 1, QRect(222, 24, 48, 21), None, None, QRect(8, 8, 457, 43), 59},
+        ClockRow{"online, adjacent", 1, 1, QRect(228, 24, 48, 21), None, None, QRect(8, 8, 457, 43), 59},
         ClockRow{"online, one above the other", 1, 2, QRect(18, 48, 48, 21), None, None,
                  QRect(8, 8, 227, 67), 83},
-        ClockRow{"show data ignores the option", 2, 2, QRect(222, 24, 48, 21), None, None,
+        ClockRow{"show data ignores the option", 2, 2, QRect(228, 24, 48, 21), None, None,
                  QRect(8, 8, 457, 43), 59},
         ClockRow{"offline: run buttons", 3, 1, None, QRect(237, 24, 96, 21), QRect(345, 24, 96, 21),
                  QRect(8, 8, 457, 43), 59}));
@@ -91,6 +91,20 @@ TEST(MainLayout, DetectorColumnMovesTheMargin)
     EXPECT_EQ(LeftMargin(DetectorsOnTab, 120), 8);
     EXPECT_EQ(LeftMargin(DetectorsNotShown, 120), 8);
     EXPECT_EQ(LayoutClockStrip(1, 0, 128, Font).label1.x(), 138);
+}
+
+// Labels wider than eight characters of a large font push their boxes and
+// the frame out; no control overlaps the next.
+TEST(MainLayout, WideClockLabelsMoveTheirBoxes)
+{
+    for (unsigned mode : {1u, 2u}) {
+        const ClockStripGeometry g = LayoutClockStrip(mode, TimesAdjacentOption, 8, Font, 70);
+        EXPECT_EQ(g.label1.width(), 70);
+        EXPECT_GE(g.edit1.left(), g.label1.right() + 1);
+        EXPECT_GE(g.label2->left(), g.edit1.right() + 1);
+        EXPECT_GE(g.edit2->left(), g.label2->right() + 1);
+        EXPECT_GE(g.groupBox.right(), g.edit2->right());
+    }
 }
 
 TEST(MainLayout, CentringKeepsDecksInsideThePage)

@@ -1,7 +1,10 @@
 // The one modeless message box and the one progress box.
+#include "widgets/MessageBoxSeam.h"
 #include "widgets/MessageInfo.h"
 
 #include <QCoreApplication>
+#include <QDialog>
+#include <QTest>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -71,6 +74,25 @@ TEST(ProgressInfo, UpdatesNeedABoxAndKeepTheLabelWithoutText)
     CloseProgressInfo();
     UpdateProgressInfo(1, QString("x"));
     EXPECT_EQ(ProgressInfoBox(), nullptr);
+}
+
+// A box queued while another modal window is up waits until it has closed.
+TEST(MessageInfo, ABoxQueuedBehindAModalWindowWaitsForItToClose)
+{
+    QDialog first;
+    first.setModal(true);
+    first.show();
+    int shown = 0;
+    QObject context;
+    velmar::shell::ui::WhenNoModalWindow(&context, [&shown] { ++shown; });
+    QTest::qWait(300);
+    EXPECT_EQ(shown, 0);
+    first.close();
+    EXPECT_TRUE(QTest::qWaitFor([&shown] { return shown == 1; }, 2000));
+    QTest::qWait(300);
+    EXPECT_EQ(shown, 1);
+    velmar::shell::ui::WhenNoModalWindow(&context, [&shown] { ++shown; }); // none up: at once
+    EXPECT_EQ(shown, 2);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // Status controls: colour codes, the shared blink phase, lookups by id.
 #include "widgets/MyControls.h"
 #include "ShellTestUtil.h"
+#include "tests/support/CutTexts.h"
 
 #include "platform/SystemTime.h"
 #include "platform/RunMode.h"
@@ -245,6 +246,26 @@ TEST(MyButton, RightClickReportsToParentOnlyWhenAsked)
     panel->show();
     QTest::mouseClick(inner, Qt::RightButton, {}, QPoint(3, 3));
     EXPECT_EQ(parent.id, 31026);
+}
+
+// A static sized from a smaller font's metrics still shows all its text in
+// a large display font: one word whole, wrapped lines all there.
+TEST(MyStatic, GrowsToItsTextInTheDisplayFont)
+{
+    const QFont before = DisplayFont();
+    QFont large(QStringLiteral("Sans Serif"));
+    large.setPixelSize(28);
+    SetDisplayFont(large);
+    QWidget parent;
+    auto* word = new TMyStatic(&parent, -1, "Comment", 0, 0, 30, 12);
+    auto* lines = new TMyStatic(&parent, -1, "Rows of the table have no cross reference", 0, 40, 200, 14);
+    auto* blank = new TMyStatic(&parent, -1, "", 0, 80, 30, 12);
+    parent.show();
+    EXPECT_EQ(velmar::test::CutTexts(&parent), QStringList());
+    EXPECT_EQ(word->pos(), QPoint(0, 2));
+    EXPECT_EQ(lines->width(), 200);
+    EXPECT_EQ(blank->size(), QSize(30, 12));
+    SetDisplayFont(before);
 }
 
 TEST(Lookups, FindByIdAndClass)

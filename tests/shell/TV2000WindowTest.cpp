@@ -2,6 +2,7 @@
 // the exit checks and shut-down order, start-up paths, and a rendering.
 #include "MainWindowFakes.h"
 #include "ShellTestUtil.h"
+#include "tests/support/CutTexts.h"
 
 #include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
@@ -122,6 +123,33 @@ TEST_F(MainWindowTest, OfflineLastDeckDrivesTheClock)
     ASSERT_NE(world.clockDeck, nullptr);
     EXPECT_EQ(world.clockDeck, w.DeckAt(1));
     EXPECT_EQ(window->windowTitle(), "Velmar 2010 - /surveys/season.sqlite - (Offline Logging)");
+}
+
+// At a large display font every clock label shows whole and clear of the
+// box before it, in each run mode that shows two clocks or the run buttons.
+TEST_F(MainWindowTest, AtALargeFontNoTextIsCutAndNoLabelCoversABox)
+{
+    for (unsigned mode : {RunModeOnline, RunModeShowData, RunModeOffline}) {
+        SCOPED_TRACE(mode);
+        TV2000Window& w = Make(mode, [](ProgramSettings& s) {
+            s.DisplayLogFont.lfHeight = -26;
+            s.DisplayLogFont.lfFaceName.setText(QStringLiteral("Sans Serif"));
+            s.TimesAdjacent = TimesAdjacentOption;
+        });
+        w.resize(1800, 900);
+        w.show();
+        Drain();
+        EXPECT_EQ(velmar::test::CutTexts(&w), QStringList());
+        const QWidget* gmt = FindMyEdit(&w, IdClockEdit1);
+        const QWidget* local = nullptr;
+        for (auto* label : w.findChildren<TMyStatic*>(Qt::FindDirectChildrenOnly))
+            if (ControlIdOf(label) == IdClockLabel2)
+                local = label;
+        ASSERT_NE(gmt, nullptr);
+        if (local)
+            EXPECT_FALSE(local->geometry().intersects(gmt->geometry()));
+        window.reset();
+    }
 }
 
 TEST_F(MainWindowTest, AlteringSettingsMakesNoChildren)
