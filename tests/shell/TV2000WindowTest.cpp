@@ -146,8 +146,9 @@ TEST_F(MainWindowTest, AtALargeFontNoTextIsCutAndNoLabelCoversABox)
             if (ControlIdOf(label) == IdClockLabel2)
                 local = label;
         ASSERT_NE(gmt, nullptr);
-        if (local)
+        if (local) {
             EXPECT_FALSE(local->geometry().intersects(gmt->geometry()));
+        }
         window.reset();
     }
 }
