@@ -41,6 +41,8 @@ template <class... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 template <typename Record, std::size_t N>
 void ReadKeys(CamSettingsStore& store, const QString& section, Record& r, const Key<Record> (&keys)[N])
