@@ -32,7 +32,6 @@ using shell::TMyEdit;
 namespace {
 
 constexpr int RunModeOnline = 1;
-constexpr int RunModeShowData = 2;
 constexpr int MarkerMargin = 7;
 constexpr char CopyDescription[] = "Velmar 2010";
 
