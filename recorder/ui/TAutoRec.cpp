@@ -23,6 +23,8 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
+
+#include <cmath>
 #include <QVBoxLayout>
 
 #include <map>
@@ -548,7 +550,10 @@ void TAutoRec::Refresh()
     in.bufferedSeconds = m_buffered;
     in.cycle = m_cycle;
     in.intervalMinutes = m_rec.RecordInterval;
-    in.elapsedSeconds = int(sound::SecondsBetween(now, m_startTime));
+    // Before the first start the start time is unset: no elapsed time, never
+    // a count of centuries that no int holds.
+    const double elapsed = double(sound::SecondsBetween(now, m_startTime));
+    in.elapsedSeconds = std::isfinite(elapsed) && std::abs(elapsed) < 1e9 ? int(elapsed) : 0;
     in.triggerActive = m_triggerActive;
     in.triggerReason = m_triggerReason;
     in.triggerStopText = sound::FormatTimeString(m_triggerStop, 0);

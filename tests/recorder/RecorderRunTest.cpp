@@ -478,9 +478,11 @@ TEST_F(RecorderRun, AnExternalSwitchOnTheBoardsInputPortPressesItsButton)
     (void)QTest::qWaitFor([&] { return velmar.state() == QProcess::NotRunning || DirectDb(survey).rows(
                                            QStringLiteral("SELECT \"Code\" FROM \"Watch\"")).size() == 1; },
                           30000);
+    const bool ranThrough = velmar.state() == QProcess::Running;
     velmar.terminate();
-    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    velmar.waitForFinished(kBoundMs);
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    ASSERT_TRUE(ranThrough) << "exit " << velmar.exitCode() << ' ' << output;
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
     EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Watch\"")), QStringList{"REC|1"})
