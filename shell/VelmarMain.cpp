@@ -2,6 +2,7 @@
 
 #include "shell/BoardWiring.h"
 #include "shell/ButtonPanelsInstall.h"
+#include "shell/CameraWiring.h"
 #include "shell/CommandIds.h"
 #include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
@@ -248,6 +249,7 @@ int VelmarMain(int argc, char** argv)
     BindShowData(mainWindowHooks(), mainCommandHooks());
     BindThingsHeard(mainWindowHooks(), mainCommandHooks());
     BindRecorders();
+    BindCameras();
     mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
     mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
     mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };

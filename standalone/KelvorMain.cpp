@@ -4,10 +4,9 @@
 // broadcasts on the bus ("VelmarButtonMessage").
 #include "camera/CamerGrab.h"
 #include "camera/IniSettingsStore.h"
+#include "camera/TestCameras.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
-#include "video/SyncManager.h"
-#include "video/TestDeviceProvider.h"
 
 #include <QApplication>
 
@@ -19,20 +18,6 @@ using velmar::platform::MessageBus;
 // 2; the second of the pair is the same press.
 constexpr qint64 kRepeatOfPress = 2;
 
-// Scripted runs: $VELMAR_TEST_CAMERAS test cameras ("Test Camera 0", ...)
-// in place of the system's devices.
-void UseTestCameras()
-{
-    const int count = qEnvironmentVariableIntValue("VELMAR_TEST_CAMERAS");
-    if (count <= 0)
-        return;
-    auto provider = std::make_unique<velmar::video::TestDeviceProvider>();
-    for (int i = 0; i < count; ++i)
-        provider->addVideoDevice(QStringLiteral("/dev/test%1").arg(i), QStringLiteral("Test Camera %1").arg(i),
-                                 {{320, 240}});
-    velmar::video::SetDeviceProvider(std::move(provider));
-}
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -40,7 +25,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kelvor"));
     QApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
-    UseTestCameras();
+    velmar::camera::UseTestCamerasWhenAsked();
 
     velmar::camera::IniSettingsStore store(velmar::platform::settingsFile(QStringLiteral("Kelvor.ini")));
     // No survey database: nothing is logged, and each camera finds its device by name.
