@@ -259,8 +259,8 @@ TEST_F(UserFormWindowTest, ReminderDueTimesAfterAStore)
 {
     auto w = openSightings();
     info->ReminderInterval = 30;
-    const qint64 day = 20000LL * 86400;
-    auto at = [day](int h, int m) { return day + h * 3600 + m * 60; };
+    constexpr qint64 day = 20000LL * 86400;
+    auto at = [](int h, int m) { return day + h * 3600 + m * 60; };
     w->AdvanceReminder(at(10, 14));
     EXPECT_EQ(w->ReminderDue(), at(10, 30));
     w->AdvanceReminder(at(10, 16));
