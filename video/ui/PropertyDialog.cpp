@@ -76,40 +76,40 @@ QList<PropertyItem> ElementPropertySource::items()
 {
     QList<PropertyItem> list;
     guint count = 0;
-    GParamSpec** specs = g_object_class_list_properties(G_OBJECT_GET_CLASS(m_element), &count);
+    GParamSpec** properties = g_object_class_list_properties(G_OBJECT_GET_CLASS(m_element), &count);
     for (guint i = 0; i < count; ++i) {
-        GParamSpec* spec = specs[i];
-        const bool writable = (spec->flags & G_PARAM_WRITABLE) && !(spec->flags & G_PARAM_CONSTRUCT_ONLY);
-        if (!(spec->flags & G_PARAM_READABLE) || !writable || g_str_equal(spec->name, "name"))
+        GParamSpec* property = properties[i];
+        const bool writable = (property->flags & G_PARAM_WRITABLE) && !(property->flags & G_PARAM_CONSTRUCT_ONLY);
+        if (!(property->flags & G_PARAM_READABLE) || !writable || g_str_equal(property->name, "name"))
             continue;
         PropertyItem item;
-        item.key = QString::fromUtf8(spec->name);
-        item.caption = QString::fromUtf8(g_param_spec_get_nick(spec));
+        item.key = QString::fromUtf8(property->name);
+        item.caption = QString::fromUtf8(g_param_spec_get_nick(property));
         GValue v = G_VALUE_INIT;
-        g_value_init(&v, spec->value_type);
-        g_object_get_property(G_OBJECT(m_element), spec->name, &v);
-        if (G_IS_PARAM_SPEC_BOOLEAN(spec)) {
+        g_value_init(&v, property->value_type);
+        g_object_get_property(G_OBJECT(m_element), property->name, &v);
+        if (G_IS_PARAM_SPEC_BOOLEAN(property)) {
             item.kind = PropertyItem::Boolean;
             item.value = bool(g_value_get_boolean(&v));
-        } else if (G_IS_PARAM_SPEC_INT(spec)) {
-            const auto* p = G_PARAM_SPEC_INT(spec);
+        } else if (G_IS_PARAM_SPEC_INT(property)) {
+            const auto* p = G_PARAM_SPEC_INT(property);
             item.minimum = p->minimum;
             item.maximum = p->maximum;
             item.value = g_value_get_int(&v);
-        } else if (G_IS_PARAM_SPEC_UINT(spec)) {
-            const auto* p = G_PARAM_SPEC_UINT(spec);
+        } else if (G_IS_PARAM_SPEC_UINT(property)) {
+            const auto* p = G_PARAM_SPEC_UINT(property);
             item.minimum = p->minimum;
             item.maximum = clampInt(p->maximum);
             item.value = int(clampInt(g_value_get_uint(&v)));
-        } else if (G_IS_PARAM_SPEC_DOUBLE(spec) || G_IS_PARAM_SPEC_FLOAT(spec)) {
+        } else if (G_IS_PARAM_SPEC_DOUBLE(property) || G_IS_PARAM_SPEC_FLOAT(property)) {
             item.kind = PropertyItem::Real;
-            const bool isDouble = G_IS_PARAM_SPEC_DOUBLE(spec);
-            item.minimum = isDouble ? G_PARAM_SPEC_DOUBLE(spec)->minimum : G_PARAM_SPEC_FLOAT(spec)->minimum;
-            item.maximum = isDouble ? G_PARAM_SPEC_DOUBLE(spec)->maximum : G_PARAM_SPEC_FLOAT(spec)->maximum;
+            const bool isDouble = G_IS_PARAM_SPEC_DOUBLE(property);
+            item.minimum = isDouble ? G_PARAM_SPEC_DOUBLE(property)->minimum : G_PARAM_SPEC_FLOAT(property)->minimum;
+            item.maximum = isDouble ? G_PARAM_SPEC_DOUBLE(property)->maximum : G_PARAM_SPEC_FLOAT(property)->maximum;
             item.value = isDouble ? g_value_get_double(&v) : double(g_value_get_float(&v));
-        } else if (G_IS_PARAM_SPEC_ENUM(spec)) {
+        } else if (G_IS_PARAM_SPEC_ENUM(property)) {
             item.kind = PropertyItem::Choice;
-            GEnumClass* e = G_PARAM_SPEC_ENUM(spec)->enum_class;
+            GEnumClass* e = G_PARAM_SPEC_ENUM(property)->enum_class;
             item.minimum = e->minimum;
             item.maximum = e->maximum;
             for (int n = e->minimum; n <= e->maximum; ++n) {
@@ -117,7 +117,7 @@ QList<PropertyItem> ElementPropertySource::items()
                 item.choices << (ev ? QString::fromUtf8(ev->value_nick) : QString());
             }
             item.value = g_value_get_enum(&v);
-        } else if (G_IS_PARAM_SPEC_STRING(spec)) {
+        } else if (G_IS_PARAM_SPEC_STRING(property)) {
             item.kind = PropertyItem::Text;
             item.value = QString::fromUtf8(g_value_get_string(&v));
         } else {
@@ -127,31 +127,31 @@ QList<PropertyItem> ElementPropertySource::items()
         g_value_unset(&v);
         list << item;
     }
-    g_free(specs);
+    g_free(properties);
     return list;
 }
 
 bool ElementPropertySource::write(const QString& key, const QVariant& value)
 {
     const QByteArray name = key.toUtf8();
-    GParamSpec* spec = g_object_class_find_property(G_OBJECT_GET_CLASS(m_element), name.constData());
-    if (!spec)
+    GParamSpec* property = g_object_class_find_property(G_OBJECT_GET_CLASS(m_element), name.constData());
+    if (!property)
         return false;
     GValue v = G_VALUE_INIT;
-    g_value_init(&v, spec->value_type);
-    if (G_IS_PARAM_SPEC_BOOLEAN(spec))
+    g_value_init(&v, property->value_type);
+    if (G_IS_PARAM_SPEC_BOOLEAN(property))
         g_value_set_boolean(&v, value.toBool());
-    else if (G_IS_PARAM_SPEC_INT(spec))
+    else if (G_IS_PARAM_SPEC_INT(property))
         g_value_set_int(&v, value.toInt());
-    else if (G_IS_PARAM_SPEC_UINT(spec))
+    else if (G_IS_PARAM_SPEC_UINT(property))
         g_value_set_uint(&v, value.toUInt());
-    else if (G_IS_PARAM_SPEC_DOUBLE(spec))
+    else if (G_IS_PARAM_SPEC_DOUBLE(property))
         g_value_set_double(&v, value.toDouble());
-    else if (G_IS_PARAM_SPEC_FLOAT(spec))
+    else if (G_IS_PARAM_SPEC_FLOAT(property))
         g_value_set_float(&v, value.toFloat());
-    else if (G_IS_PARAM_SPEC_ENUM(spec))
+    else if (G_IS_PARAM_SPEC_ENUM(property))
         g_value_set_enum(&v, value.toInt());
-    else if (G_IS_PARAM_SPEC_STRING(spec))
+    else if (G_IS_PARAM_SPEC_STRING(property))
         g_value_set_string(&v, value.toString().toUtf8().constData());
     else {
         g_value_unset(&v);
