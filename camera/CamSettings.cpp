@@ -107,11 +107,8 @@ const Key<C> kCameraKeys[] = {
 
 using G = TGrabberSettings;
 const Key<G> kGrabberKeys[] = {
-    {"nCameras", &G::nCameras},
-    {"TimerOn", &G::TimerOn},
-    {"Interval", &G::Interval},
-    {"Random", &G::Random},
-    {"Single", &G::Single},
+    {"nCameras", &G::nCameras}, {"TimerOn", &G::TimerOn}, {"Interval", &G::Interval},
+    {"Random", &G::Random},     {"Single", &G::Single},
 };
 
 } // namespace
@@ -153,7 +150,7 @@ QString OutputFolder(const TCamSettings& settings)
     if (!settings.outputDirectory.trimmed().isEmpty())
         return settings.outputDirectory;
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/velmar/Camera Grabs");
+         + QStringLiteral("/velmar/Camera Grabs");
 }
 
 } // namespace velmar::camera

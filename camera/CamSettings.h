@@ -22,7 +22,7 @@ struct TCamSettings {
     bool grabSingle = false;
     double grabPreSeconds = 5.0;
     double grabPostSeconds = 5.0;
-    double grabFullRate = 0;   // 0 or 1
+    double grabFullRate = 0;    // 0 or 1
     double grabFrameRate = 0.1; // frames per second
     int DisplayScale = 0;       // not stored
     QString outputDirectory;
@@ -45,6 +45,8 @@ struct TGrabberSettings {
 };
 
 inline constexpr int MaxCamerasPerForm = 4;
+// The preallocated capture file a camera asks for in AVI mode.
+inline constexpr int PreallocSizeMB = 250;
 
 // Typed keys of named sections. A read of a missing or unreadable value
 // yields the default.

@@ -16,7 +16,10 @@ Q_LOGGING_CATEGORY(grabLog, "velmar.camera.grabs")
 constexpr int kTextWidth = 50;
 } // namespace
 
-CameraGrabLog::CameraGrabLog() { store::BuildFixedSchema(); }
+CameraGrabLog::CameraGrabLog()
+{
+    store::BuildFixedSchema();
+}
 
 CameraGrabLog::~CameraGrabLog() = default;
 
@@ -30,8 +33,8 @@ void CameraGrabLog::logGrab(const GrabRecord& r)
         gpsTime = QString::fromLatin1(store::kNoGpsTime);
     m_insert->setInt("GpsIndex", gpsIndex);
     m_insert->setText("GPSTime", gpsTime);
-    m_insert->setText("DateTime", QDateTime::fromMSecsSinceEpoch(r.utcMs, Qt::UTC)
-                                      .toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+    m_insert->setText("DateTime",
+                      QDateTime::fromMSecsSinceEpoch(r.utcMs, Qt::UTC).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
     m_insert->setText("FileName", store::CutToWidth(r.fileName, kTextWidth));
     m_insert->setInt("GrabberForm", r.grabberForm);
     m_insert->setInt("CameraNumber", r.cameraNumber);
@@ -46,8 +49,7 @@ void CameraGrabLog::logGrab(const GrabRecord& r)
     if (m_failing)
         return;
     m_failing = true;
-    qCWarning(grabLog).noquote() << "grab of" << r.fileName << "not stored in CameraGrabs:"
-                                         << m_insert->lastError();
+    qCWarning(grabLog).noquote() << "grab of" << r.fileName << "not stored in CameraGrabs:" << m_insert->lastError();
     store::DbBeep();
 }
 

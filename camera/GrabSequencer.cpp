@@ -40,8 +40,7 @@ bool GrabSequencer::onFrame(const QImage& frame, quint32 tickMs, qint64 nowMs)
         }
         noteSaveTick(tickMs);
         return true;
-    case Idle:
-        return false;
+    case Idle: return false;
     }
     return false;
 }

@@ -32,7 +32,8 @@ TGrabberSettingsDlg::TGrabberSettingsDlg(QWidget* parent, const TGrabberSettings
     m_on = new QCheckBox(QStringLiteral("Grab images on timer"), timer);
     m_on->setChecked(settings.TimerOn);
     timerForm->addRow(m_on);
-    m_interval = new QLineEdit(QString::number(settings.Interval, 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$"))), timer);
+    m_interval = new QLineEdit(
+        QString::number(settings.Interval, 'f', 2).remove(QRegularExpression(QStringLiteral("\\.?0+$"))), timer);
     m_interval->setObjectName(QStringLiteral("Interval"));
     timerForm->addRow(QStringLiteral("Interval (seconds)"), m_interval);
     m_random = new QCheckBox(QStringLiteral("Random"), timer);
@@ -57,8 +58,9 @@ void TGrabberSettingsDlg::accept()
     const double interval = m_interval->text().trimmed().toDouble(&ok);
     if (!ok || !(interval > 0)) {
         velmar::shell::ui::ShowMessageBox(
-            this, QStringLiteral("'%1' is not a valid interval: it must be a number of seconds above 0.")
-                      .arg(m_interval->text()),
+            this,
+            QStringLiteral("'%1' is not a valid interval: it must be a number of seconds above 0.")
+                .arg(m_interval->text()),
             windowTitle(), QMessageBox::Critical);
         return;
     }

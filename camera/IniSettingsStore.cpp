@@ -2,7 +2,9 @@
 
 namespace velmar::camera {
 
-IniSettingsStore::IniSettingsStore(const QString& fileName) : m_file(fileName, QSettings::IniFormat) {}
+IniSettingsStore::IniSettingsStore(const QString& fileName) : m_file(fileName, QSettings::IniFormat)
+{
+}
 
 QString IniSettingsStore::path(const QString& section, const QString& key) const
 {

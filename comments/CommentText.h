@@ -39,7 +39,7 @@ QString RecordingLinkName(const QString& reported);
 
 // One row of the comment list as the copy reads it.
 struct CommentListRow {
-    QString date;      // a time, or a ditto mark on continuation rows
+    QString date; // a time, or a ditto mark on continuation rows
     QString comment;
     QString recording;
 };

@@ -30,7 +30,10 @@ constexpr int kTopMargin = 6;
 constexpr int kRectInset = 2;
 const QString kDitto = QStringLiteral("\"");
 
-void SetId(QWidget* w, int id) { w->setProperty(kControlIdProperty, id); }
+void SetId(QWidget* w, int id)
+{
+    w->setProperty(kControlIdProperty, id);
+}
 
 } // namespace
 
@@ -51,8 +54,7 @@ QMenu* MakeCopyMenu(QWidget* parent, bool anyRows, bool anySelected, const std::
 // ---- the lists
 
 TExtListWindow::TExtListWindow(QWidget* parent, int id, std::function<void(const QString&)> setClipboardText)
-    : QTreeWidget(parent)
-    , m_setClipboardText(std::move(setClipboardText))
+    : QTreeWidget(parent), m_setClipboardText(std::move(setClipboardText))
 {
     SetId(this, id);
     setColumnCount(3);
@@ -94,8 +96,7 @@ void TExtListWindow::contextMenuEvent(QContextMenuEvent* event)
 }
 
 TExtListBox::TExtListBox(QWidget* parent, int id, std::function<void(const QString&)> setClipboardText)
-    : QListWidget(parent)
-    , m_setClipboardText(std::move(setClipboardText))
+    : QListWidget(parent), m_setClipboardText(std::move(setClipboardText))
 {
     SetId(this, id);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -125,8 +126,7 @@ void TExtListBox::contextMenuEvent(QContextMenuEvent* event)
 
 // ---- the edit
 
-TComment::TComment(QWidget* parent)
-    : QTextEdit(parent)
+TComment::TComment(QWidget* parent) : QTextEdit(parent)
 {
     SetId(this, IdCommentEdit);
     setAcceptRichText(false);
@@ -168,8 +168,7 @@ QStringList TComment::VisualLines() const
 // ---- the panel
 
 TCommentWindow::TCommentWindow(QWidget* parent, CommentPanelContext context)
-    : QWidget(parent)
-    , m_context(std::move(context))
+    : QWidget(parent), m_context(std::move(context))
 {
     setAutoFillBackground(true);
     setFont(m_context.displayFont);
@@ -218,8 +217,7 @@ void TCommentWindow::ClearComments()
     m_list->clear();
 }
 
-void TCommentWindow::AddCommentRow(int itemData, const QString& time, const QString& comment,
-                                   const QString& recording)
+void TCommentWindow::AddCommentRow(int itemData, const QString& time, const QString& comment, const QString& recording)
 {
     auto* item = new QTreeWidgetItem({time, comment, recording});
     item->setData(0, Qt::UserRole, itemData);

@@ -89,7 +89,8 @@ void PlayBlock(int16_t* samples, std::size_t frames, const DeckRouting& routing,
     const int metered = std::min(channels, BlockLevels::FileMeters);
     for (std::size_t f = 0; f < frames; ++f)
         for (int c = 0; c < metered; ++c)
-            levels.FilePeaks[std::size_t(c)] = std::max(levels.FilePeaks[std::size_t(c)], samples[f * std::size_t(channels) + std::size_t(c)]);
+            levels.FilePeaks[std::size_t(c)] = std::max(levels.FilePeaks[std::size_t(c)],
+                                                        samples[f * std::size_t(channels) + std::size_t(c)]);
 
     if (filter)
         filter->FilterBlock16(samples, frames);

@@ -27,7 +27,8 @@ std::optional<R> callOn(QObject* context, std::function<R()> call, int timeoutMs
         return call();
     auto promise = std::make_shared<std::promise<R>>();
     std::future<R> future = promise->get_future();
-    if (!QMetaObject::invokeMethod(context, [promise, call] { promise->set_value(call()); }, Qt::QueuedConnection))
+    if (!QMetaObject::invokeMethod(
+            context, [promise, call] { promise->set_value(call()); }, Qt::QueuedConnection))
         return std::nullopt;
     if (future.wait_for(std::chrono::milliseconds(timeoutMs)) != std::future_status::ready)
         return std::nullopt;
@@ -43,8 +44,8 @@ public:
     std::optional<qint64> send(const QString& windowClass, const QString& message, quint64 wParam, qint64 lParam,
                                int timeoutMs) override
     {
-        return platform::MessageBus::instance().send(platform::windowClassBusName(windowClass), message, wParam,
-                                                     lParam, timeoutMs);
+        return platform::MessageBus::instance().send(platform::windowClassBusName(windowClass), message, wParam, lParam,
+                                                     timeoutMs);
     }
     void post(const QString& windowClass, const QString& message, quint64 wParam, qint64 lParam) override
     {
@@ -58,8 +59,10 @@ public:
     ForwardingDetectorLink(QObject* ui, DetectorLink& link) : m_ui(ui), m_link(link) {}
     bool present(const QString& windowClass) override
     {
-        return callOn<bool>(m_ui, [this, windowClass] { return m_link.present(windowClass); },
-                            DetectorSendTimeoutMs + UiThreadMarginMs).value_or(false);
+        return callOn<bool>(
+                   m_ui, [this, windowClass] { return m_link.present(windowClass); },
+                   DetectorSendTimeoutMs + UiThreadMarginMs)
+            .value_or(false);
     }
     std::optional<qint64> send(const QString& windowClass, const QString& message, quint64 wParam, qint64 lParam,
                                int timeoutMs) override
@@ -71,8 +74,8 @@ public:
     }
     void post(const QString& windowClass, const QString& message, quint64 wParam, qint64 lParam) override
     {
-        QMetaObject::invokeMethod(m_ui, [=, this] { m_link.post(windowClass, message, wParam, lParam); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            m_ui, [=, this] { m_link.post(windowClass, message, wParam, lParam); }, Qt::QueuedConnection);
     }
 
 private:
@@ -98,9 +101,18 @@ public:
         m_pump.setInterval(PipePumpIntervalMs);
         m_service.setInterval(OutputServiceIntervalMs);
         m_windUp.setInterval(DetectorWaitIntervalMs);
-        connect(&m_pump, &QTimer::timeout, this, [this] { m_player.pumpTick(); updateTimers(); });
-        connect(&m_service, &QTimer::timeout, this, [this] { m_player.serviceOutput(); updateTimers(); });
-        connect(&m_windUp, &QTimer::timeout, this, [this] { m_player.windUpStep(); updateTimers(); });
+        connect(&m_pump, &QTimer::timeout, this, [this] {
+            m_player.pumpTick();
+            updateTimers();
+        });
+        connect(&m_service, &QTimer::timeout, this, [this] {
+            m_player.serviceOutput();
+            updateTimers();
+        });
+        connect(&m_windUp, &QTimer::timeout, this, [this] {
+            m_player.windUpStep();
+            updateTimers();
+        });
     }
 
     void start(const DeckStart& s)
@@ -126,7 +138,8 @@ public:
     QIODevice* nextFile(uint32_t framesRead) override
     {
         return callOn<QIODevice*>(
-                   &m_engine, [this, framesRead] { return m_engine.nextFile ? m_engine.nextFile(framesRead) : nullptr; },
+                   &m_engine,
+                   [this, framesRead] { return m_engine.nextFile ? m_engine.nextFile(framesRead) : nullptr; },
                    DetectorSendTimeoutMs)
             .value_or(nullptr);
     }
@@ -168,19 +181,22 @@ DeckEngine::DeckEngine(std::unique_ptr<DetectorLink> detectors, DeckPlayer::Outp
 
 DeckEngine::~DeckEngine()
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
     m_thread.quit();
     m_thread.wait();
 }
 
 void DeckEngine::start(const DeckStart& s)
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker, s] { w->start(s); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker, s] { w->start(s); }, Qt::QueuedConnection);
 }
 
 void DeckEngine::stop()
 {
-    QMetaObject::invokeMethod(m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_worker, [w = m_worker] { w->stop(); }, Qt::QueuedConnection);
 }
 
 int DeckEngine::state() const

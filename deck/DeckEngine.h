@@ -54,7 +54,7 @@ private:
     friend class EngineWorker;
     QThread m_thread;
     std::unique_ptr<DetectorLink> m_detectors;
-    EngineWorker* m_worker = nullptr;   // lives on m_thread
+    EngineWorker* m_worker = nullptr; // lives on m_thread
 };
 
 } // namespace velmar::deck

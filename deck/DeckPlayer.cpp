@@ -25,12 +25,36 @@ QString pipeMessage(int number)
 {
     return QString::fromLatin1(PipeMessageNames[std::size_t(number - 1)]);
 }
-const QString& GetIpDevice() { static const QString s = pipeMessage(6); return s; }
-const QString& StartSection() { static const QString s = pipeMessage(7); return s; }
-const QString& AvailBytes() { static const QString s = pipeMessage(9); return s; }
-const QString& StartRun() { static const QString s = pipeMessage(10); return s; }
-const QString& GetAdcStatus() { static const QString s = pipeMessage(11); return s; }
-const QString& SampleSettings() { static const QString s = pipeMessage(12); return s; }
+const QString& GetIpDevice()
+{
+    static const QString s = pipeMessage(6);
+    return s;
+}
+const QString& StartSection()
+{
+    static const QString s = pipeMessage(7);
+    return s;
+}
+const QString& AvailBytes()
+{
+    static const QString s = pipeMessage(9);
+    return s;
+}
+const QString& StartRun()
+{
+    static const QString s = pipeMessage(10);
+    return s;
+}
+const QString& GetAdcStatus()
+{
+    static const QString s = pipeMessage(11);
+    return s;
+}
+const QString& SampleSettings()
+{
+    static const QString s = pipeMessage(12);
+    return s;
+}
 
 bool sameFormat(const sound::WAVHEADER& a, const sound::WAVHEADER& b)
 {
@@ -44,7 +68,7 @@ struct DeckPlayer::Detector {
     QString windowClass;
     QString pipeName;
     bool click = false;
-    bool known = false;   // taking part in this playback
+    bool known = false; // taking part in this playback
     uint32_t mask = 0;
     int channels = 0;
     qint64 pipeBytes = 0;
@@ -155,7 +179,8 @@ bool DeckPlayer::openDetector(Detector& d, const std::pair<quint64, qint64>& sec
             return false;
         }
         m_link.send(d.windowClass, StartSection(), section.first, section.second, DetectorSendTimeoutMs);
-        const auto format = m_link.send(d.windowClass, SampleSettings(), quint64(rate), d.channels, DetectorSendTimeoutMs);
+        const auto format = m_link.send(d.windowClass, SampleSettings(), quint64(rate), d.channels,
+                                        DetectorSendTimeoutMs);
         if (format.value_or(0) != sound::SampleSettingsAccepted)
             return false;
     } else {
@@ -216,7 +241,8 @@ bool DeckPlayer::takeNextFile()
     // Only a file of the same format continues the stream; anything else
     // would reach the speakers and the detectors as noise.
     sound::WAVHEADER header;
-    const bool read = sound::ReadWavHeader(header, next) || (next->seek(0) && sound::ReadAiffHeader(header, next).isEmpty());
+    const bool read = sound::ReadWavHeader(header, next)
+                   || (next->seek(0) && sound::ReadAiffHeader(header, next).isEmpty());
     if (!read || !sameFormat(header, m_header) || !next->seek(header.DataOffset())) {
         qCInfo(lcDeck) << "next track not joined: its format differs from the playing one (or cannot be read)";
         return false;
@@ -244,7 +270,7 @@ std::size_t DeckPlayer::readPlay(int16_t* buffer, std::size_t frames)
                 continue;
         }
         if (m_endOfData || !takeNextFile()) {
-            m_endOfData = true;   // the chain has ended: the deck is not asked again
+            m_endOfData = true; // the chain has ended: the deck is not asked again
             break;
         }
     }
@@ -261,10 +287,9 @@ bool DeckPlayer::startSoundOutput()
     m_speakerBuffer.assign(m_blockFrames * std::size_t(speakers), 0);
     setState(DeckStarting);
     m_output = m_makeOutput ? m_makeOutput() : nullptr;
-    const QString error = m_output
-        ? m_output->open(m_settings.PlaybackDevice, speakers, int(m_settings.PlaybackRate),
-                         m_blockFrames * DeckBuffersQueued)
-        : QStringLiteral("No sound output is available.");
+    const QString error = m_output ? m_output->open(m_settings.PlaybackDevice, speakers, int(m_settings.PlaybackRate),
+                                                    m_blockFrames * DeckBuffersQueued)
+                                   : QStringLiteral("No sound output is available.");
     if (!error.isEmpty()) {
         m_output.reset();
         m_host.message(error, QString::fromLatin1(SoundCardErrorCaption));
@@ -298,7 +323,7 @@ std::size_t DeckPlayer::queueBlock()
     }
     PlayBlock(m_readBuffer.data(), frames, m_routing, m_filter.get(), m_gain, m_speakerBuffer.data(), block.levels);
     if (!m_output->write(m_speakerBuffer.data(), frames))
-        return 0;   // cannot happen: never more than the queue holds is written
+        return 0; // cannot happen: never more than the queue holds is written
     m_framesWritten += frames;
     block.endFrame = m_framesWritten;
     m_blocks.push_back(std::move(block));
@@ -335,8 +360,9 @@ void DeckPlayer::pumpTick()
         if (!d->pipeOpen())
             continue;
         // A detector that does not answer is taken as one whose pipe is full.
-        const qint64 unread = m_link.send(d->windowClass, AvailBytes(), sound::AvailBytesQuery, 0,
-                                          DetectorSendTimeoutMs).value_or(d->pipeBytes);
+        const qint64 unread = m_link
+                                  .send(d->windowClass, AvailBytes(), sound::AvailBytesQuery, 0, DetectorSendTimeoutMs)
+                                  .value_or(d->pipeBytes);
         const qint64 frames = std::max<qint64>(d->pipeBytes - unread, 0) / d->channels / 2;
         freeFrames = freeFrames < 0 ? frames : std::min(freeFrames, frames);
     }
@@ -408,7 +434,7 @@ void DeckPlayer::windUpStep()
             const auto status = m_link.send(d.windowClass, GetAdcStatus(), 0, 0, AdcStatusTimeoutMs);
             if (!status || *status != sound::AdcStatusStopped) {
                 if (++m_waitQuestions < DetectorWaitQuestions)
-                    return;   // ask again at the next step
+                    return; // ask again at the next step
                 WriteLogLine(QString::fromLatin1(DetectorWaitFailureText), true);
             }
         }

@@ -30,7 +30,9 @@
 
 class QIODevice;
 
-namespace velmar::sound { class SamplePipeServer; }
+namespace velmar::sound {
+class SamplePipeServer;
+}
 
 namespace velmar::deck {
 
@@ -40,12 +42,12 @@ class DigitalFilter;
 enum DeckState : int32_t { DeckStopped = 0, DeckPlaying = 1, DeckStarting = 2, DeckStopping = 4 };
 
 // Pacing and waiting, as the deck has always done them.
-inline constexpr int DeckBuffersQueued = 20;          // blocks of 1/20 s: about one second queued
+inline constexpr int DeckBuffersQueued = 20; // blocks of 1/20 s: about one second queued
 inline constexpr int DeckBlocksPerSecond = 20;
-inline constexpr int PipeChunksPerSecond = 10;        // timer mode tops up in tenths of a second
+inline constexpr int PipeChunksPerSecond = 10; // timer mode tops up in tenths of a second
 inline constexpr int PipePumpIntervalMs = 20;
 inline constexpr int DetectorWaitIntervalMs = 100;
-inline constexpr int DetectorWaitQuestions = 52;      // about five seconds
+inline constexpr int DetectorWaitQuestions = 52; // about five seconds
 inline constexpr int AdcStatusTimeoutMs = 50;
 // Our bound on every other question to a detector (Windows waited forever).
 inline constexpr int DetectorSendTimeoutMs = 2000;
@@ -89,7 +91,7 @@ struct DeckStart {
     sound::WAVHEADER header;   // the open file's, as the deck read it
     QIODevice* file = nullptr; // owned by the deck
     uint32_t startFrame = 0;
-    DeckSettings deck;         // copies taken at the start
+    DeckSettings deck; // copies taken at the start
     FilterSpec filter;
 };
 
@@ -129,7 +131,7 @@ public:
 private:
     struct Detector;
     struct Block {
-        uint64_t endFrame = 0;   // output frames written up to the end of this block
+        uint64_t endFrame = 0; // output frames written up to the end of this block
         BlockLevels levels;
         QByteArray click, whistle;
     };
@@ -174,7 +176,7 @@ private:
     std::vector<int16_t> m_speakerBuffer;
     bool m_pumping = false;
 
-    std::vector<std::unique_ptr<Detector>> m_detectors;   // click, whistle
+    std::vector<std::unique_ptr<Detector>> m_detectors; // click, whistle
     bool m_windingUp = false;
     std::size_t m_waitIndex = 0;
     int m_waitQuestions = 0;

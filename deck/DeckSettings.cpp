@@ -86,8 +86,8 @@ struct Io {
 void deckFields(QDataStream& s, DeckSettings& d, bool writing)
 {
     Io io{s, writing};
-    io(d.LeftMask)(d.RightMask)(d.ClickMask)(d.WhistleMask)(d.PlaybackRate)(d.PlayAtFileRate)(d.PlaybackDevice)
-      (d.Folder)(d.JoinTracks)(d.InterTrackDelay)(d.Reserved)(d.LastFileRate)(d.GainDb)(d.ListByPeriod);
+    io(d.LeftMask)(d.RightMask)(d.ClickMask)(d.WhistleMask)(d.PlaybackRate)(d.PlayAtFileRate)(d.PlaybackDevice)(
+        d.Folder)(d.JoinTracks)(d.InterTrackDelay)(d.Reserved)(d.LastFileRate)(d.GainDb)(d.ListByPeriod);
 }
 
 void filterFields(QDataStream& s, FilterSpec& f, bool writing)
@@ -140,8 +140,8 @@ QByteArray DeckSettings::toBytes() const
 std::optional<DeckSettings> DeckSettings::fromBytes(const QByteArray& bytes)
 {
     auto d = recordFromBytes<DeckSettings>(bytes, deckFields);
-    if (!d || std::memchr(d->Folder.data(), 0, d->Folder.size()) == nullptr
-        || !std::isfinite(d->InterTrackDelay) || !std::isfinite(d->GainDb))
+    if (!d || std::memchr(d->Folder.data(), 0, d->Folder.size()) == nullptr || !std::isfinite(d->InterTrackDelay)
+        || !std::isfinite(d->GainDb))
         return std::nullopt;
     return d;
 }

@@ -29,7 +29,7 @@ struct DeckSettings {
     uint32_t PlaybackRate = 44100;
     uint8_t PlayAtFileRate = 1;
     int32_t PlaybackDevice = 0;
-    std::array<char, FolderSize> Folder{};   // zero-terminated
+    std::array<char, FolderSize> Folder{}; // zero-terminated
     uint8_t JoinTracks = 0;
     float InterTrackDelay = 0.0f;
     std::array<uint8_t, ReservedSize> Reserved{};
@@ -91,8 +91,8 @@ struct FilterDisplaySettings {
 
 // The three records of the file.
 struct DeckSettingsFile {
-    static constexpr std::size_t ByteSize =
-        DeckSettings::ByteSize + FilterSpec::ByteSize + FilterDisplaySettings::ByteSize;
+    static constexpr std::size_t ByteSize = DeckSettings::ByteSize + FilterSpec::ByteSize
+                                          + FilterDisplaySettings::ByteSize;
 
     DeckSettings deck;
     FilterSpec filter;

@@ -14,8 +14,14 @@ constexpr double Pi = std::numbers::pi;
 // first-order section.
 constexpr double RealPoleLimit = 1e-14;
 
-bool usesHighPassEdge(int band) { return band == BandHighPass || band == BandPass; }
-bool usesLowPassEdge(int band) { return band == BandLowPass || band == BandPass; }
+bool usesHighPassEdge(int band)
+{
+    return band == BandHighPass || band == BandPass;
+}
+bool usesLowPassEdge(int band)
+{
+    return band == BandLowPass || band == BandPass;
+}
 
 // Prototype pole angles for k = 0 .. 2N-1.
 double prototypeAngle(int k, int order)
@@ -32,7 +38,7 @@ std::vector<Complex> bandPassTransform(const std::vector<Complex>& prototype, do
     zeros.clear();
     for (const Complex& p : prototype) {
         const Complex a = (alpha / 2.0) * (1.0 + p);
-        const Complex s = std::sqrt(a * a - p);   // principal root
+        const Complex s = std::sqrt(a * a - p); // principal root
         poles.push_back(a + s);
         zeros.emplace_back(1.0, 0.0);
         poles.push_back(a - s);
@@ -45,11 +51,11 @@ std::vector<Complex> bandPassTransform(const std::vector<Complex>& prototype, do
 
 int16_t SaturateToInt16(double value)
 {
-    if (!(value > -32768.0))   // also NaN
+    if (!(value > -32768.0)) // also NaN
         return std::isnan(value) ? 0 : int16_t(-32768);
     if (value >= 32767.0)
         return 32767;
-    return int16_t(value);   // truncates toward zero
+    return int16_t(value); // truncates toward zero
 }
 
 QString FilterSpecProblem(const FilterSpec& spec, double sampleRate)
@@ -172,8 +178,8 @@ double FilterReferenceGain(const FilterSpec& spec, double sampleRate, const Filt
 }
 
 FilterPair::FilterPair(int channels, Complex pole, Complex zero, bool secondOrder)
-    : m_channels(channels), m_order(secondOrder ? 2 : 1),
-      m_x(std::size_t(channels) * 3, 0.0), m_y(std::size_t(channels) * 3, 0.0)
+    : m_channels(channels), m_order(secondOrder ? 2 : 1), m_x(std::size_t(channels) * 3, 0.0),
+      m_y(std::size_t(channels) * 3, 0.0)
 {
     if (secondOrder) {
         a1 = 2.0 * pole.real();
@@ -213,7 +219,7 @@ DigitalFilter::DigitalFilter(const FilterSpec& spec, int channels, double sample
     for (int i = 0; i < design.count(); ++i) {
         const Complex& pole = design.poles[std::size_t(i)];
         if (pole.imag() < 0.0)
-            continue;   // the conjugate's section covers it
+            continue; // the conjugate's section covers it
         m_sections.emplace_back(m_channels, pole, design.zeros[std::size_t(i)], pole.imag() > RealPoleLimit);
     }
     for (const FilterPair& s : m_sections) {
@@ -296,7 +302,7 @@ void runSections2(double* work, std::size_t frames, int stride, const double* k,
         a2[s] = Double2{k[4 * s + 1], k[4 * s + 1]};
         b1[s] = Double2{k[4 * s + 2], k[4 * s + 2]};
         b2[s] = Double2{k[4 * s + 3], k[4 * s + 3]};
-        const double* l = states[s];   // the first channel's four values, then the second's
+        const double* l = states[s]; // the first channel's four values, then the second's
         x1[s] = Double2{l[0], l[4]};
         x2[s] = Double2{l[1], l[5]};
         y1[s] = Double2{l[2], l[6]};
@@ -335,7 +341,7 @@ using Double4 = double __attribute__((vector_size(32)));
 
 template <int S>
 __attribute__((target("avx"))) void runSections4(double* work, std::size_t frames, int stride, const double* k,
-                                                    double* const* states)
+                                                 double* const* states)
 {
     Double4 a1[S], a2[S], b1[S], b2[S];
     Double4 x1[S], x2[S], y1[S], y2[S];
@@ -344,7 +350,7 @@ __attribute__((target("avx"))) void runSections4(double* work, std::size_t frame
         a2[s] = Double4{k[4 * s + 1], k[4 * s + 1], k[4 * s + 1], k[4 * s + 1]};
         b1[s] = Double4{k[4 * s + 2], k[4 * s + 2], k[4 * s + 2], k[4 * s + 2]};
         b2[s] = Double4{k[4 * s + 3], k[4 * s + 3], k[4 * s + 3], k[4 * s + 3]};
-        const double* l = states[s];   // channels 0..3, four values each
+        const double* l = states[s]; // channels 0..3, four values each
         x1[s] = Double4{l[0], l[4], l[8], l[12]};
         x2[s] = Double4{l[1], l[5], l[9], l[13]};
         y1[s] = Double4{l[2], l[6], l[10], l[14]};
@@ -383,8 +389,13 @@ bool haveAvx()
 }
 #else
 template <int S>
-void runSections4(double*, std::size_t, int, const double*, double* const*) {}
-bool haveAvx() { return false; }
+void runSections4(double*, std::size_t, int, const double*, double* const*)
+{
+}
+bool haveAvx()
+{
+    return false;
+}
 #endif
 
 } // namespace

@@ -22,7 +22,7 @@ using Complex = std::complex<double>;
 
 struct FilterDesign {
     std::vector<Complex> poles;
-    std::vector<Complex> zeros;   // zeros[i] goes with poles[i]
+    std::vector<Complex> zeros; // zeros[i] goes with poles[i]
     int count() const { return int(poles.size()); }
 };
 
@@ -95,7 +95,7 @@ private:
     static constexpr std::size_t ChunkFrames = 1024;
     std::vector<double> m_coeffs;
     std::vector<double> m_state;
-    std::vector<double> m_chunk;   // ChunkFrames frames of work
+    std::vector<double> m_chunk; // ChunkFrames frames of work
 };
 
 // A double limited to the int16 range and truncated toward zero.

@@ -36,8 +36,8 @@ bool WriteLogLine(const QString& text, bool withTime)
     if (!logFile)
         return false;
     const QString line = withTime
-        ? QStringLiteral("%1 - %2").arg(sound::FormatTimeStamp(platform::SystemTime::nowUtc()), text)
-        : text;
+                           ? QStringLiteral("%1 - %2").arg(sound::FormatTimeStamp(platform::SystemTime::nowUtc()), text)
+                           : text;
     logFile->write(line.toLocal8Bit() + "\r\n");
     logFile->flush();
     return true;

@@ -69,7 +69,7 @@ public:
     void reset() override
     {
         if (m_stream)
-            Pa_AbortStream(m_stream);   // the callback has returned for good
+            Pa_AbortStream(m_stream); // the callback has returned for good
         m_read.store(m_write.load());
     }
 

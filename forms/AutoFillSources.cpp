@@ -36,7 +36,9 @@ bool AutoFillSources::boardLibraryBound()
     return false;
 }
 
-void AutoFillSources::requestDigitalOutput(int, int) {}
+void AutoFillSources::requestDigitalOutput(int, int)
+{
+}
 
 std::optional<QString> AutoFillSources::weatherValue(int)
 {

@@ -15,10 +15,13 @@ namespace velmar::forms {
 namespace {
 
 constexpr const char* kColumnNames[ButtonColumnCount] = {
-    "Order", "Type", "Code", "Name", "Recording", "Recorder", "Kelvor", "Form", "Button Index", "Form Ctrl",
-    "Ctrl Data", "Hot Key", "Broadcast", "External", "OutputChannel", "PulseType", "PulseLength", "PlaySound",
-    "WaitSound", "SoundCardNumber", "SoundCardName", "OnBroadcast", "AutoNextButton", "AutoNextTime", "Default",
-    "OptionFlags", "SerialCommand", "SendCarriageReturn",
+    "Order",         "Type",        "Code",           "Name",
+    "Recording",     "Recorder",    "Kelvor",         "Form",
+    "Button Index",  "Form Ctrl",   "Ctrl Data",      "Hot Key",
+    "Broadcast",     "External",    "OutputChannel",  "PulseType",
+    "PulseLength",   "PlaySound",   "WaitSound",      "SoundCardNumber",
+    "SoundCardName", "OnBroadcast", "AutoNextButton", "AutoNextTime",
+    "Default",       "OptionFlags", "SerialCommand",  "SendCarriageReturn",
 };
 
 // Widths of the text columns as the panel keeps them in memory.
@@ -38,33 +41,17 @@ QString selectText(const QString& table)
 {
     QStringList columns;
     for (const char* c : kColumnNames)
-        columns << store::QuoteIdentifier(QString::fromLatin1(c));
-    return QStringLiteral("SELECT %1 FROM %2 ORDER BY \"Order\" ASC")
-        .arg(columns.join(QStringLiteral(", ")), store::QuoteIdentifier(table));
+        columns << QString::fromLatin1(c);
+    return detail::definitionSelectText(columns, table);
 }
 
 void readRow(SQLHSTMT h, ButtonDefinition& row)
 {
-    using detail::columnDouble;
-    using detail::columnInt;
-    using detail::columnText;
-    auto text = [&](int column, int width) {
-        QString value = columnText(h, column + 1);
-        row.present[std::size_t(column)] = !value.isNull();
-        value = store::CutToWidth(value, width);
-        store::TrimRight(value);
-        return value;
-    };
-    auto integer = [&](int column) -> qint64 {
-        const auto value = columnInt(h, column + 1);
-        row.present[std::size_t(column)] = value.has_value();
-        return value.value_or(0);
-    };
-    auto real = [&](int column) -> float {
-        const auto value = columnDouble(h, column + 1);
-        row.present[std::size_t(column)] = value.has_value();
-        return float(value.value_or(0));
-    };
+    const detail::DefinitionRowReader read(
+        h, [&row](int column, bool present) { row.present[std::size_t(column)] = present; });
+    auto text = [&](int column, int width) { return read.text(column, width); };
+    auto integer = [&](int column) { return read.integer(column).value_or(0); };
+    auto real = [&](int column) { return float(read.real(column).value_or(0)); };
     row.Order = int16_t(integer(BcOrder));
     row.Type = text(BcType, kNameWidth);
     row.Code = text(BcCode, kShortTextWidth);
@@ -108,8 +95,9 @@ QString literal(const ButtonDefinition& row, int column)
     if (!row.isSet(column))
         return QStringLiteral("NULL");
     auto text = [&](const QString& value) {
-        return QLatin1Char('\'') + store::CutToWidth(value, kTableWidths[column]).replace(QLatin1Char('\''), QStringLiteral("''"))
-               + QLatin1Char('\'');
+        return QLatin1Char('\'')
+             + store::CutToWidth(value, kTableWidths[column]).replace(QLatin1Char('\''), QStringLiteral("''"))
+             + QLatin1Char('\'');
     };
     switch (column) {
     case BcOrder: return QString::number(row.Order);
@@ -203,8 +191,7 @@ int PulseTypeFromName(const QString& name)
 
 QString PulseTypeName(int code)
 {
-    return code >= PulseGoHi && code <= PulseLoHi ? QString::fromLatin1(kPulseNames[code - 1])
-                                                  : QStringLiteral("NONE");
+    return code >= PulseGoHi && code <= PulseLoHi ? QString::fromLatin1(kPulseNames[code - 1]) : QStringLiteral("NONE");
 }
 
 int ButtonHotKeyCode(const QString& text)

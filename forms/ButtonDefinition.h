@@ -25,10 +25,35 @@ inline constexpr const char* kCantUpdateButtonTableText = "Can't update UDB tabl
 
 // Columns of the definition table, in the order they are read.
 enum ButtonColumn : int {
-    BcOrder, BcType, BcCode, BcName, BcRecording, BcRecorder, BcKelvor, BcForm, BcButtonIndex, BcFormCtrl,
-    BcCtrlData, BcHotKey, BcBroadcast, BcExternal, BcOutputChannel, BcPulseType, BcPulseLength, BcPlaySound,
-    BcWaitSound, BcSoundCardNumber, BcSoundCardName, BcOnBroadcast, BcAutoNextButton, BcAutoNextTime, BcDefault,
-    BcOptionFlags, BcSerialCommand, BcSendCarriageReturn, ButtonColumnCount
+    BcOrder,
+    BcType,
+    BcCode,
+    BcName,
+    BcRecording,
+    BcRecorder,
+    BcKelvor,
+    BcForm,
+    BcButtonIndex,
+    BcFormCtrl,
+    BcCtrlData,
+    BcHotKey,
+    BcBroadcast,
+    BcExternal,
+    BcOutputChannel,
+    BcPulseType,
+    BcPulseLength,
+    BcPlaySound,
+    BcWaitSound,
+    BcSoundCardNumber,
+    BcSoundCardName,
+    BcOnBroadcast,
+    BcAutoNextButton,
+    BcAutoNextTime,
+    BcDefault,
+    BcOptionFlags,
+    BcSerialCommand,
+    BcSendCarriageReturn,
+    ButtonColumnCount
 };
 // The column names as the table has them.
 const char* ButtonColumnName(int column);
@@ -93,15 +118,15 @@ struct ButtonDefinition {
     std::array<bool, ButtonColumnCount> present{};
 
     // Run-time state.
-    int kind = 0;          // ControlTypeFromName(Type)
-    int hotKeyId = 0;      // registered hot key, 0 when none
+    int kind = 0;     // ControlTypeFromName(Type)
+    int hotKeyId = 0; // registered hot key, 0 when none
     QString hotKeyText;
-    int controlId = 0;     // 0 when the row has no control
+    int controlId = 0; // 0 when the row has no control
     int pulseCode = PulseNone;
     ButtonLinkedForm* linkedForm = nullptr;
-    int group = -1;        // index of the BUTTONGROUP row, -1 outside a group
-    int serialPort = -1;   // index of the SERIALPORT row it sends to, -1 when none
-    int lastPressed = -1;  // BUTTONGROUP rows: index of the row pressed last
+    int group = -1;       // index of the BUTTONGROUP row, -1 outside a group
+    int serialPort = -1;  // index of the SERIALPORT row it sends to, -1 when none
+    int lastPressed = -1; // BUTTONGROUP rows: index of the row pressed last
 
     bool isSet(int column) const { return present.at(std::size_t(column)); }
     // A push button or one of the two radio kinds.

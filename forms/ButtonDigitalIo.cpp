@@ -23,10 +23,9 @@ constexpr int kBitsPerPort = 16;
 constexpr int kWordBits = 16;
 constexpr uint64_t kCountMask = 0xFFFF;
 
-const QString kAfterTheProblem = QStringLiteral(
-    "\nThe board is possibly unplugged or is incorrectly configured."
-    "\nCheck connections and run the MeasurementComputing Instacal utility"
-    "\n\nAfter rectifying the problem, you may need to restart Velmar");
+const QString kAfterTheProblem = QStringLiteral("\nThe board is possibly unplugged or is incorrectly configured."
+                                                "\nCheck connections and run the MeasurementComputing Instacal utility"
+                                                "\n\nAfter rectifying the problem, you may need to restart Velmar");
 
 DigitalBoard*& boundBoard()
 {
@@ -163,10 +162,7 @@ int DefaultHalfPeriodMs(int countRate)
 
 ExternalButtonIo::ExternalButtonIo(DigitalBoard& board, const ButtonBoardSettings& settings, uint32_t mask,
                                    BoardReport report)
-    : m_board(board)
-    , m_settings(settings)
-    , m_mask(mask)
-    , m_report(std::move(report))
+    : m_board(board), m_settings(settings), m_mask(mask), m_report(std::move(report))
 {
 }
 
@@ -237,14 +233,9 @@ std::vector<PulseStep> PulseTrain(unsigned message, uint64_t wParam, int64_t lPa
         }
         break;
     }
-    case kMsgSetBitHigh:
-        steps.push_back({bit, 1, 0});
-        break;
-    case kMsgSetBitLow:
-        steps.push_back({bit, 0, 0});
-        break;
-    default:
-        break;
+    case kMsgSetBitHigh: steps.push_back({bit, 1, 0}); break;
+    case kMsgSetBitLow: steps.push_back({bit, 0, 0}); break;
+    default: break;
     }
     return steps;
 }
@@ -341,7 +332,7 @@ bool RequestDigitalOutput(int bit, int count, int type, int lengthMs)
     const uint64_t wParam = (uint64_t(uint16_t(bit)) << kWordBits) + uint64_t(uint16_t(count));
     const std::vector<PulseStep> steps = PulseTrain(message, wParam, lengthMs, t.countRate);
     const bool showProgress = (message == kMsgPulsesHighLow || message == kMsgPulsesLowHigh)
-                              && count > kProgressBoxAboveCount && t.progress;
+                           && count > kProgressBoxAboveCount && t.progress;
     t.worker.Post([steps, showProgress, count, progress = t.progress] {
         if (showProgress)
             onUiThread([progress, count] { progress(-1, count); });

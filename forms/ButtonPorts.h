@@ -2,7 +2,7 @@
 // What a button press reaches outside its panel: the GPS poll, the program
 // clock, the recorders, the camera forms, the board's digital outputs, the
 // sound output, the user forms and the session bus. The
-// program installs the real ones at start-up (InstallButtonPanels); tests put
+// program installs the real ones at start-up (BindButtonPanels); tests put
 // fakes in. An empty entry makes its step of the press do nothing (no
 // recorder, no grabber, nothing sent), and the press is stored all the same.
 //

@@ -19,8 +19,7 @@ Q_LOGGING_CATEGORY(pressLog, "velmar.forms.buttons")
 constexpr int kCodeWidth = 5;
 } // namespace
 
-ButtonPressLog::ButtonPressLog(const QString& logName)
-    : m_name(logName)
+ButtonPressLog::ButtonPressLog(const QString& logName) : m_name(logName)
 {
     store::BuildFixedSchema();
     store::DbCheckUserTable(store::GetDbConnection(), m_name, store::kUserTableButtonData);

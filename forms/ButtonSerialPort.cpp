@@ -55,9 +55,7 @@ QByteArray SerialCommandBytes(const QString& command, bool carriageReturn)
     return bytes;
 }
 
-ButtonSerialPort::ButtonSerialPort(const QString& portName, QObject* parent)
-    : QObject(parent)
-    , m_portName(portName)
+ButtonSerialPort::ButtonSerialPort(const QString& portName, QObject* parent) : QObject(parent), m_portName(portName)
 {
 }
 
@@ -93,8 +91,8 @@ bool ButtonSerialPort::Open(bool readToo, const store::SerialLineSettings& line,
         return false;
     }
     const bool set = port->setBaudRate(line.BaudRate) && port->setDataBits(dataBitsOf(line.ByteSize))
-                     && port->setParity(parityOf(line.Parity)) && port->setStopBits(stopBitsOf(line.StopBits))
-                     && port->setFlowControl(QSerialPort::NoFlowControl);
+                  && port->setParity(parityOf(line.Parity)) && port->setStopBits(stopBitsOf(line.StopBits))
+                  && port->setFlowControl(QSerialPort::NoFlowControl);
     if (!set) {
         qCWarning(buttonSerialLog) << "port" << m_portName << "does not take its line settings:" << port->errorString();
         if (error)

@@ -121,10 +121,8 @@ bool HasDataField(int code)
     case CT_ANALOG:
     case CT_DIGITAL:
     case CT_DAVISWEATHER:
-    case CT_SUBFORM:
-        return true;
-    default:
-        return false;
+    case CT_SUBFORM: return true;
+    default: return false;
     }
 }
 
@@ -138,10 +136,8 @@ bool IsAutoFillType(int code)
     case CT_TIME:
     case CT_ANALOG:
     case CT_DIGITAL:
-    case CT_DAVISWEATHER:
-        return true;
-    default:
-        return false;
+    case CT_DAVISWEATHER: return true;
+    default: return false;
     }
 }
 

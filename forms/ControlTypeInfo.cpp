@@ -12,12 +12,34 @@ namespace velmar::forms {
 namespace {
 
 constexpr const char* kColumnNames[DefinitionColumnCount] = {
-    "Order",         "Type",          "Title",       "PostTitle",       "DbTitle",
-    "Default",       "Length",        "Height",      "Topic",           "MinValue",
-    "MaxValue",      "NMEA String",   "NMEA Position", "ADC Channel",   "ADC Gain",
-    "Analog Multiply", "Analog Add",  "Required",    "ReadOnly",        "AutoUpdate",
-    "AutoClear",     "ForceGps",      "Plot",        "Hint",            "Colour",
-    "Send Control Name", "Control on Subform", "Get Control Data",
+    "Order",
+    "Type",
+    "Title",
+    "PostTitle",
+    "DbTitle",
+    "Default",
+    "Length",
+    "Height",
+    "Topic",
+    "MinValue",
+    "MaxValue",
+    "NMEA String",
+    "NMEA Position",
+    "ADC Channel",
+    "ADC Gain",
+    "Analog Multiply",
+    "Analog Add",
+    "Required",
+    "ReadOnly",
+    "AutoUpdate",
+    "AutoClear",
+    "ForceGps",
+    "Plot",
+    "Hint",
+    "Colour",
+    "Send Control Name",
+    "Control on Subform",
+    "Get Control Data",
 };
 
 // Timestamps are "YYYY-MM-DD hh:mm:ss" with room to spare; times "hh:mm:ss".
@@ -99,18 +121,24 @@ QString CONTROLTYPEINFO::ColumnTypeText() const
 
 void CONTROLTYPEINFO::SetLengths()
 {
-    const QString* texts[] = {&Type, &Title, &PostTitle, &DbTitle, &Default, &Topic, &NmeaString,
-                              &Hint, &Colour, &SendControlName, &ControlOnSubform, &GetControlData};
-    const int textColumns[] = {COL_TYPE, COL_TITLE, COL_POSTTITLE, COL_DBTITLE, COL_DEFAULT, COL_TOPIC,
-                               COL_NMEASTRING, COL_HINT, COL_COLOUR, COL_SENDCONTROLNAME,
-                               COL_CONTROLONSUBFORM, COL_GETCONTROLDATA};
+    const QString* texts[] = {&Type,       &Title, &PostTitle, &DbTitle,         &Default,          &Topic,
+                              &NmeaString, &Hint,  &Colour,    &SendControlName, &ControlOnSubform, &GetControlData};
+    const int textColumns[] = {COL_TYPE,    COL_TITLE,           COL_POSTTITLE,        COL_DBTITLE,
+                               COL_DEFAULT, COL_TOPIC,           COL_NMEASTRING,       COL_HINT,
+                               COL_COLOUR,  COL_SENDCONTROLNAME, COL_CONTROLONSUBFORM, COL_GETCONTROLDATA};
     for (std::size_t i = 0; i < std::size(textColumns); ++i)
         if (!texts[i]->isEmpty())
             nullColumns.reset(std::size_t(textColumns[i]));
     const std::pair<int, double> numbers[] = {
-        {COL_LENGTH, Length},         {COL_HEIGHT, Height},     {COL_MINVALUE, MinValue},
-        {COL_MAXVALUE, MaxValue},     {COL_NMEAPOSITION, NmeaPosition}, {COL_ADCCHANNEL, AdcChannel},
-        {COL_ADCGAIN, AdcGain},       {COL_ANALOGMULTIPLY, AnalogMultiply}, {COL_ANALOGADD, AnalogAdd},
+        {COL_LENGTH, Length},
+        {COL_HEIGHT, Height},
+        {COL_MINVALUE, MinValue},
+        {COL_MAXVALUE, MaxValue},
+        {COL_NMEAPOSITION, NmeaPosition},
+        {COL_ADCCHANNEL, AdcChannel},
+        {COL_ADCGAIN, AdcGain},
+        {COL_ANALOGMULTIPLY, AnalogMultiply},
+        {COL_ANALOGADD, AnalogAdd},
     };
     for (const auto& [column, value] : numbers)
         if (value != 0)

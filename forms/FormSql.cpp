@@ -1,9 +1,10 @@
 #include "forms/FormSql.h"
 
+#include "platform/Utilities.h"
+
 namespace velmar::forms::detail {
 
-ParamStatement::ParamStatement(SQLHDBC connection)
-    : m_statement(connection)
+ParamStatement::ParamStatement(SQLHDBC connection) : m_statement(connection)
 {
 }
 
@@ -12,7 +13,7 @@ bool ParamStatement::prepare(const QString& text)
     m_text = text;
     m_textBytes = store::toSqlBytes(text);
     m_prepared = m_statement.isValid()
-        && store::sqlSucceeded(
+              && store::sqlSucceeded(
                      SQLPrepare(m_statement.handle(), reinterpret_cast<SQLCHAR*>(m_textBytes.data()), SQL_NTS));
     return m_prepared;
 }
@@ -23,16 +24,15 @@ void ParamStatement::addText(const QString& text)
     const auto number = SQLUSMALLINT(m_params.size());
     if (text.isNull()) {
         p.indicator = SQL_NULL_DATA;
-        m_bindFailed |= !store::sqlSucceeded(SQLBindParameter(m_statement.handle(), number, SQL_PARAM_INPUT,
-                                                              SQL_C_CHAR, SQL_VARCHAR, 1, 0, nullptr, 0,
-                                                              &p.indicator));
+        m_bindFailed |= !store::sqlSucceeded(SQLBindParameter(m_statement.handle(), number, SQL_PARAM_INPUT, SQL_C_CHAR,
+                                                              SQL_VARCHAR, 1, 0, nullptr, 0, &p.indicator));
         return;
     }
     p.bytes = store::toSqlBytes(text);
     p.indicator = p.bytes.size();
-    m_bindFailed |= !store::sqlSucceeded(SQLBindParameter(
-        m_statement.handle(), number, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, SQLULEN(qMax<qsizetype>(1, p.bytes.size())),
-        0, p.bytes.data(), p.bytes.size() + 1, &p.indicator));
+    m_bindFailed |= !store::sqlSucceeded(SQLBindParameter(m_statement.handle(), number, SQL_PARAM_INPUT, SQL_C_CHAR,
+                                                          SQL_VARCHAR, SQLULEN(qMax<qsizetype>(1, p.bytes.size())), 0,
+                                                          p.bytes.data(), p.bytes.size() + 1, &p.indicator));
 }
 
 void ParamStatement::addInt(qint64 value)
@@ -40,8 +40,8 @@ void ParamStatement::addInt(qint64 value)
     Param& p = m_params.emplace_back();
     p.integer = value;
     m_bindFailed |= !store::sqlSucceeded(SQLBindParameter(m_statement.handle(), SQLUSMALLINT(m_params.size()),
-                                                          SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0,
-                                                          &p.integer, 0, nullptr));
+                                                          SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &p.integer,
+                                                          0, nullptr));
 }
 
 void ParamStatement::addDouble(double value)
@@ -49,8 +49,8 @@ void ParamStatement::addDouble(double value)
     Param& p = m_params.emplace_back();
     p.real = value;
     m_bindFailed |= !store::sqlSucceeded(SQLBindParameter(m_statement.handle(), SQLUSMALLINT(m_params.size()),
-                                                          SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &p.real,
-                                                          0, nullptr));
+                                                          SQL_PARAM_INPUT, SQL_C_DOUBLE, SQL_DOUBLE, 0, 0, &p.real, 0,
+                                                          nullptr));
 }
 
 void ParamStatement::addNull()
@@ -80,8 +80,8 @@ QString columnText(SQLHSTMT statement, int column)
     char chunk[512];
     for (;;) {
         SQLLEN indicator = 0;
-        const SQLRETURN r =
-            SQLGetData(statement, SQLUSMALLINT(column), SQL_C_CHAR, chunk, SQLLEN(sizeof chunk), &indicator);
+        const SQLRETURN r = SQLGetData(statement, SQLUSMALLINT(column), SQL_C_CHAR, chunk, SQLLEN(sizeof chunk),
+                                       &indicator);
         if (r == SQL_NO_DATA)
             break;
         if (!store::sqlSucceeded(r))
@@ -90,8 +90,8 @@ QString columnText(SQLHSTMT statement, int column)
             return QString();
         // With info the chunk was full: all but its terminating null counts.
         const qsizetype got = (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof chunk))
-            ? qsizetype(sizeof chunk - 1)
-            : qsizetype(indicator);
+                                ? qsizetype(sizeof chunk - 1)
+                                : qsizetype(indicator);
         value.append(chunk, got);
         if (r == SQL_SUCCESS)
             break;
@@ -117,6 +117,38 @@ std::optional<double> columnDouble(SQLHSTMT statement, int column)
         || indicator == SQL_NULL_DATA)
         return std::nullopt;
     return v;
+}
+
+QString DefinitionRowReader::text(int column, int width) const
+{
+    const QString value = columnText(m_statement, column + 1);
+    m_seen(column, !value.isNull());
+    QString cut = store::CutToWidth(value, width);
+    store::TrimRight(cut);
+    return cut;
+}
+
+std::optional<qint64> DefinitionRowReader::integer(int column) const
+{
+    const auto value = columnInt(m_statement, column + 1);
+    m_seen(column, value.has_value());
+    return value;
+}
+
+std::optional<double> DefinitionRowReader::real(int column) const
+{
+    const auto value = columnDouble(m_statement, column + 1);
+    m_seen(column, value.has_value());
+    return value;
+}
+
+QString definitionSelectText(const QStringList& columns, const QString& table)
+{
+    QStringList quoted;
+    for (const QString& c : columns)
+        quoted << store::QuoteIdentifier(c);
+    return QStringLiteral("SELECT %1 FROM %2 ORDER BY \"Order\" ASC")
+        .arg(quoted.join(QStringLiteral(", ")), store::QuoteIdentifier(table));
 }
 
 } // namespace velmar::forms::detail

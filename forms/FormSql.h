@@ -7,8 +7,10 @@
 #include "store/SqlText.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <optional>
 
 namespace velmar::forms::detail {
@@ -48,5 +50,25 @@ private:
 QString columnText(SQLHSTMT statement, int column);
 std::optional<qint64> columnInt(SQLHSTMT statement, int column);
 std::optional<double> columnDouble(SQLHSTMT statement, int column);
+
+// A fetched row of a definition table (button panels' and user forms' alike)
+// read by the 0-based place of each column in the select list. Every read
+// tells `seen` whether the column held a value or NULL.
+class DefinitionRowReader {
+public:
+    using Seen = std::function<void(int column, bool present)>;
+    DefinitionRowReader(SQLHSTMT statement, Seen seen) : m_statement(statement), m_seen(std::move(seen)) {}
+    // Cut to width characters, trailing blanks dropped; null for NULL.
+    QString text(int column, int width) const;
+    std::optional<qint64> integer(int column) const;
+    std::optional<double> real(int column) const;
+
+private:
+    SQLHSTMT m_statement;
+    Seen m_seen;
+};
+
+// "SELECT <columns> FROM <table> ORDER BY "Order" ASC", every name quoted.
+QString definitionSelectText(const QStringList& columns, const QString& table);
 
 } // namespace velmar::forms::detail

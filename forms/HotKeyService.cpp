@@ -9,9 +9,7 @@
 
 namespace velmar::forms {
 
-HotKeyService::HotKeyService(QWidget* window)
-    : QObject(window)
-    , m_window(window)
+HotKeyService::HotKeyService(QWidget* window) : QObject(window), m_window(window)
 {
     // Sees the focused control's claim on a key before the shortcut map does.
     QCoreApplication::instance()->installEventFilter(this);

@@ -102,7 +102,7 @@ std::optional<QString> FilterLastCharacter(int filter, const QString& text)
         return std::nullopt;
     const QChar last = text.back();
     const bool allowed = isDigit(last) || last == QLatin1Char('-')
-                         || (filter == FILTER_DECIMAL && last == QLatin1Char('.'));
+                      || (filter == FILTER_DECIMAL && last == QLatin1Char('.'));
     if (allowed)
         return std::nullopt;
     return text.left(text.size() - 1);
@@ -194,9 +194,7 @@ QString ValidationMessage(int code, const QString& value, const QString& title)
         format = "%1 is not a valid date time entry for %2\n\nDates and times must be in the format "
                  "YYYY-MM-DD HH:MM:SS";
         break;
-    case VALUE_NOT_TIME:
-        format = "%1 is not a valid time entry for %2\n\nTimes must be in the format HH:MM:SS";
-        break;
+    case VALUE_NOT_TIME: format = "%1 is not a valid time entry for %2\n\nTimes must be in the format HH:MM:SS"; break;
     case VALUE_NOT_INTEGER:
         format = "%1 is not a valid entry for %2\n\nInteger numbers may only contain a minius sign '-' and the "
                  "digits 0-9";

@@ -75,7 +75,7 @@ bool columnFits(const CONTROLTYPEINFO& row, int columnType, const QString& typeN
     return !typeName.isEmpty()
         && typeName.compare(store::SqliteColumnType(row.ColumnTypeText()).section(QLatin1Char('('), 0, 0),
                             Qt::CaseInsensitive)
-        == 0;
+               == 0;
 }
 
 // The text a value is stored as, or nullopt when its column cannot hold it.
@@ -206,16 +206,15 @@ bool TUserFormInfo::DbCheckDataTable()
         int position = store::DbGetColumnInfo(connection, DataTable, row.DbTitle, &typeName, &columnType, &columnSize);
         if (position < 0) {
             store::DbAddUserColumn(DataTable, row.DbTitle, row.SqlType(), row.ColumnLength());
-            position =
-                store::DbGetColumnInfo(connection, DataTable, row.DbTitle, &typeName, &columnType, &columnSize);
+            position = store::DbGetColumnInfo(connection, DataTable, row.DbTitle, &typeName, &columnType, &columnSize);
         }
         if (position < 0) {
             store::DbMessage(owner, row.DbTitle, QStringLiteral("Unable to create Column"));
             return false;
         }
         row.dataColumn = int16_t(position);
-        const bool shortText =
-            row.typeCode == CT_CHAR && !isUnboundedText(columnType) && columnSize < row.ColumnLength();
+        const bool shortText = row.typeCode == CT_CHAR && !isUnboundedText(columnType)
+                            && columnSize < row.ColumnLength();
         if (!columnFits(row, columnType, typeName) || shortText) {
             const QString required = store::SqlTypeText(row.SqlType(), row.ColumnLength());
             store::DbMessage(owner,
@@ -316,8 +315,7 @@ QString BuildLoadQuery(const TUserFormInfo& form, int mode, int firstGpsIndex, i
     QStringList columns{QStringLiteral("\"Index\""), QStringLiteral("\"GpsIndex\"")};
     for (const CONTROLTYPEINFO* row : form.ValueRows())
         columns << quoted(row->DbTitle);
-    QString text =
-        QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), quoted(form.DataTable));
+    QString text = QStringLiteral("SELECT %1 FROM %2").arg(columns.join(QStringLiteral(", ")), quoted(form.DataTable));
     const QString noFix = QString::fromLatin1(store::kNoGpsTime);
     if (mode == kLoadBefore)
         text += QStringLiteral(" WHERE \"GpsIndex\" < %1 AND \"GpsTime\" > '%2' ORDER BY \"GpsTime\" DESC, "
@@ -464,7 +462,7 @@ QString ExportField(const QString& text, int width)
 {
     const QString padded = text.rightJustified(width, QLatin1Char(' '));
     const bool needsQuotes = padded.contains(QLatin1Char(';')) || padded.contains(QLatin1Char('"'))
-        || padded.contains(QLatin1Char('\r')) || padded.contains(QLatin1Char('\n'));
+                          || padded.contains(QLatin1Char('\r')) || padded.contains(QLatin1Char('\n'));
     if (!needsQuotes)
         return QStringLiteral("; ") + padded;
     QString inner = QStringLiteral(" ") + padded;
@@ -570,7 +568,8 @@ void DbClearMenuChecks()
 {
     store::SqlStatement statement(store::GetDbConnection());
     if (!statement.isValid()) {
-        store::DbMessage(store::DbOwnerWindow(), QStringLiteral("no hSQLFetch handle"), QStringLiteral("DbDeleteEvent"));
+        store::DbMessage(store::DbOwnerWindow(), QStringLiteral("no hSQLFetch handle"),
+                         QStringLiteral("DbDeleteEvent"));
         return;
     }
     const QString sql = QStringLiteral("DELETE FROM \"MenuCheck\"");

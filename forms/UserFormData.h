@@ -49,8 +49,7 @@ void setDataTableGpsCheck(std::function<void(const QString& table, const QString
 // column cannot hold (a word for a number, a short beyond 32767, a date that
 // does not read) stores nothing. Returns kStoreOk or kStoreFailed (reported,
 // with a beep).
-int DbStoreRecord(const TUserFormInfo& form, const FormValues& values, const GpsReference& taken,
-                  bool pollGps);
+int DbStoreRecord(const TUserFormInfo& form, const FormValues& values, const GpsReference& taken, bool pollGps);
 
 // The newest record's values of the rows that are not AutoClear (the other
 // entries stay null); nullopt when no row was read or nothing is selected.
@@ -91,7 +90,7 @@ struct RecordPosition {
 struct LocateRequest {
     QString dataSetTable;
     int32_t gpsIndex = 0;
-    QString interpolationTime; // the text of the interpolation control, empty when none
+    QString interpolationTime;   // the text of the interpolation control, empty when none
     double hydrophoneLength = 0; // nautical miles astern
     double range = 0;            // nautical miles
     double bearing = 0;          // degrees

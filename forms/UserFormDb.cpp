@@ -48,9 +48,8 @@ bool OpenUserFormDb(QObject* owner, SQLHENV* environment, SQLHDBC* connection)
     // The driver cuts a value at ";": such a path would name another file.
     bool ok = !driver.isEmpty() && !path.contains(QLatin1Char(';'));
     if (ok) {
-        QByteArray in = store::toSqlBytes(QStringLiteral("DRIVER=%1;Database=%2;Timeout=%3")
-                                              .arg(driver, path)
-                                              .arg(store::kBusyTimeoutMs));
+        QByteArray in = store::toSqlBytes(
+            QStringLiteral("DRIVER=%1;Database=%2;Timeout=%3").arg(driver, path).arg(store::kBusyTimeoutMs));
         SQLCHAR out[256];
         SQLSMALLINT outLength = 0;
         ok = store::sqlSucceeded(SQLDriverConnect(dbc, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out,

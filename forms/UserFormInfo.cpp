@@ -74,32 +74,20 @@ QString definitionSelectText(const QString& table)
 {
     QStringList columns;
     for (int c = 0; c < DefinitionColumnCount; ++c)
-        columns << store::QuoteIdentifier(QString::fromLatin1(DefinitionColumnName(c)));
-    return QStringLiteral("SELECT %1 FROM %2 ORDER BY \"Order\" ASC")
-        .arg(columns.join(QStringLiteral(", ")), store::QuoteIdentifier(table));
+        columns << QString::fromLatin1(DefinitionColumnName(c));
+    return detail::definitionSelectText(columns, table);
 }
 
 // Reads the fetched row into a fresh definition row.
 void readRow(SQLHSTMT h, CONTROLTYPEINFO& row)
 {
-    auto text = [&](int column, int width) {
-        const QString value = columnText(h, column + 1);
-        if (value.isNull())
+    const detail::DefinitionRowReader read(h, [&row](int column, bool present) {
+        if (!present)
             row.nullColumns.set(std::size_t(column));
-        return trimmedRight(store::CutToWidth(value, width));
-    };
-    auto integer = [&](int column) {
-        const auto value = columnInt(h, column + 1);
-        if (!value)
-            row.nullColumns.set(std::size_t(column));
-        return value;
-    };
-    auto real = [&](int column) {
-        const auto value = columnDouble(h, column + 1);
-        if (!value)
-            row.nullColumns.set(std::size_t(column));
-        return float(value.value_or(0.0));
-    };
+    });
+    auto text = [&](int column, int width) { return read.text(column, width); };
+    auto integer = [&](int column) { return read.integer(column); };
+    auto real = [&](int column) { return float(read.real(column).value_or(0.0)); };
     auto flag = [&](int column) { return uint8_t(integer(column).value_or(0) != 0 ? 1 : 0); };
     const int w = CONTROLTYPEINFO::TextWidth;
     row.Order = toShort(integer(COL_ORDER));
@@ -262,8 +250,8 @@ bool UserFormShownInMode(const QString& tableName)
         return true;
     // The same rule as the keyword table: exact text, trailing blanks ignored.
     detail::ParamStatement s(connection);
-    const QString text = QStringLiteral("SELECT \"Type\" FROM %1 WHERE rtrim(\"Type\", ' ') = ?")
-                             .arg(store::QuoteIdentifier(tableName));
+    const QString text =
+        QStringLiteral("SELECT \"Type\" FROM %1 WHERE rtrim(\"Type\", ' ') = ?").arg(store::QuoteIdentifier(tableName));
     if (!s.prepare(text)) {
         store::DbMessage(store::DbOwnerWindow(), text, QString::fromLatin1(kDefinitionErrorCaption));
         return true;
@@ -276,8 +264,7 @@ bool UserFormShownInMode(const QString& tableName)
     return !store::sqlSucceeded(SQLFetch(s.handle()));
 }
 
-TUserFormInfo::TUserFormInfo(const QString& definitionTable, int tabIndex)
-    : TabIndex(tabIndex)
+TUserFormInfo::TUserFormInfo(const QString& definitionTable, int tabIndex) : TabIndex(tabIndex)
 {
     Font = store::TheProgramSettings.DisplayLogFont;
     globals().forms.push_back(this);
@@ -361,9 +348,7 @@ void TUserFormInfo::ApplyFormKeyword(CONTROLTYPEINFO& row)
     if (HasDataField(row.typeCode))
         return;
     switch (row.typeCode) {
-    case CT_FONT:
-        SetFontFromRow(row);
-        break;
+    case CT_FONT: SetFontFromRow(row); break;
     case CT_NEWLINE:
         if (!m_rows.empty())
             ++m_rows.back()->newLineCount;
@@ -381,26 +366,18 @@ void TUserFormInfo::ApplyFormKeyword(CONTROLTYPEINFO& row)
             SubTabLabelTitle = row.Topic;
         }
         break;
-    case CT_HIDDEN:
-        Hidden = 1;
-        break;
-    case CT_READWITHGPS:
-        StoreWithGps = 1;
-        break;
+    case CT_HIDDEN: Hidden = 1; break;
+    case CT_READWITHGPS: StoreWithGps = 1; break;
     case CT_READONTIMER:
         StoreOnTimer = 1;
         TimerInterval = row.AutoUpdate;
         break;
-    case CT_AUTOALERT:
-        ReminderInterval = row.AutoUpdate;
-        break;
+    case CT_AUTOALERT: ReminderInterval = row.AutoUpdate; break;
     case CT_DBTABLENAME:
         if (!row.DbTitle.isEmpty())
             DataTable = store::CutToWidth(row.DbTitle, kNameWidth);
         break;
-    case CT_HOTKEY:
-        ApplyHotKey(row);
-        break;
+    case CT_HOTKEY: ApplyHotKey(row); break;
     case CT_BEARING:
         BearingControl = row.Title;
         BearingReference = BearingTypeFromName(row.Topic);
@@ -414,9 +391,7 @@ void TUserFormInfo::ApplyFormKeyword(CONTROLTYPEINFO& row)
         if (RangeSource == RANGE_FIXED)
             FixedRange = float(FixedRangeToMiles(row.Length, RangeUnits));
         break;
-    case CT_BLOBSIZE:
-        store::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), store::SymbolCircle, 1, 1);
-        break;
+    case CT_BLOBSIZE: store::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), store::SymbolCircle, 1, 1); break;
     case CT_SYMBOLTYPE:
         store::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), store::SymbolFromName(row.Title), row.Plot,
                               Symbol.lineFlag);
@@ -425,9 +400,7 @@ void TUserFormInfo::ApplyFormKeyword(CONTROLTYPEINFO& row)
         InterpolateGps = 1;
         InterpolationControl = row.Title;
         break;
-    case CT_HYDROPHONELENGTH:
-        HydrophoneLength = float(HydrophoneLengthToMiles(row.Length));
-        break;
+    case CT_HYDROPHONELENGTH: HydrophoneLength = float(HydrophoneLengthToMiles(row.Length)); break;
     case CT_PLOT:
         HasPlotAll = 1;
         PlotColour = row.colourValue;
@@ -454,21 +427,14 @@ void TUserFormInfo::ApplyFormKeyword(CONTROLTYPEINFO& row)
         AutoRecordTrigger = row.Title.isEmpty() ? QStringLiteral("zzzzrecordzzzz") : row.Title;
         AutoRecordLength = row.Length;
         break;
-    case CT_NOCANCEL:
-        NoCancel = 1;
-        break;
-    case CT_NOCLEAR:
-        NoClear = 1;
-        break;
+    case CT_NOCANCEL: NoCancel = 1; break;
+    case CT_NOCLEAR: NoClear = 1; break;
     case CT_FORMCOLOUR:
         if (row.colourValue >= 0)
             BackgroundColour = row.colourValue;
         break;
-    case CT_SETTABNUMBER:
-        FixedTabNumber = row.Length;
-        break;
-    default:
-        break;
+    case CT_SETTABNUMBER: FixedTabNumber = row.Length; break;
+    default: break;
     }
 }
 

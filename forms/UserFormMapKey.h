@@ -33,7 +33,7 @@ struct EffortKeyControl {
     bool lookup = false;
     QString title;
     int32_t colour = 0;
-    std::vector<std::pair<QString, int32_t>> items;  // look-up items from item 1 on
+    std::vector<std::pair<QString, int32_t>> items; // look-up items from item 1 on
 };
 // The effort form's control (FindEffortForm), none without an effort form.
 std::optional<EffortKeyControl> EffortKeyControlOf(const TUserFormInfo* effortForm);

@@ -44,7 +44,10 @@ void setLookupCheckBoxesHandler(std::function<void(TUserFormInfo&)> handler)
     handlers().lookupCheckBoxes = std::move(handler);
 }
 
-void setPlotChangedHandler(std::function<void()> handler) { handlers().plotChanged = std::move(handler); }
+void setPlotChangedHandler(std::function<void()> handler)
+{
+    handlers().plotChanged = std::move(handler);
+}
 
 const std::vector<PlotMenuItem>& PlotMenuOf(const TUserFormInfo& form)
 {
@@ -114,7 +117,10 @@ QString PlotMenuCheckText(const TUserFormInfo& form)
     return text;
 }
 
-void SavePlotMenu(const TUserFormInfo& form) { DbWriteMenuCheck(form.FormName, PlotMenuCheckText(form)); }
+void SavePlotMenu(const TUserFormInfo& form)
+{
+    DbWriteMenuCheck(form.FormName, PlotMenuCheckText(form));
+}
 
 void SaveUserFormPlotMenus()
 {
@@ -142,17 +148,12 @@ bool ReadPlotMenu(TUserFormInfo& form)
 {
     for (const PlotMenuItem& item : PlotMenuOf(form)) {
         switch (item.kind) {
-        case PlotMenuItem::PlotAll:
-            form.PlotSelected = item.checked;
-            break;
+        case PlotMenuItem::PlotAll: form.PlotSelected = item.checked; break;
         case PlotMenuItem::LookupItem:
             item.row->lookup[std::size_t(item.lookupIndex)].plotSelected = item.checked;
             break;
-        case PlotMenuItem::Row:
-            item.row->plotSelected = item.checked;
-            break;
-        case PlotMenuItem::Separator:
-            break;
+        case PlotMenuItem::Row: item.row->plotSelected = item.checked; break;
+        case PlotMenuItem::Separator: break;
         }
     }
     return true;
@@ -200,6 +201,9 @@ bool HandleUserFormPlotMenu(int id)
     return false;
 }
 
-void DropPlotMenu(const TUserFormInfo& form) { menus().erase(&form); }
+void DropPlotMenu(const TUserFormInfo& form)
+{
+    menus().erase(&form);
+}
 
 } // namespace velmar::forms

@@ -57,7 +57,10 @@ int FormWindowCount(const TUserFormInfo& form)
     return it == formLists().end() ? 0 : int(it->second.size());
 }
 
-const std::vector<UserFormWindow*>& TabFormWindows() { return tabWindows(); }
+const std::vector<UserFormWindow*>& TabFormWindows()
+{
+    return tabWindows();
+}
 
 void AddTabFormWindow(UserFormWindow* window)
 {

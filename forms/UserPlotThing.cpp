@@ -100,7 +100,7 @@ std::optional<QString> labelLine(const CONTROLTYPEINFO& row, const QString& valu
     }
     case CT_CHECKBOX:
         return QStringLiteral("%1 : %2").arg(title, value.trimmed() == QLatin1String("1") ? QStringLiteral("true")
-                                                                                              : QStringLiteral("false"));
+                                                                                          : QStringLiteral("false"));
     default: return std::nullopt;
     }
 }
@@ -121,8 +121,7 @@ int32_t EffortColourOf(const CONTROLTYPEINFO& row, const QString& value, bool ha
     }
     if (type == CT_TIMESTAMP || type == CT_NMEACHAR || type == CT_CHAR || type == CT_TIME || type == CT_DAVISWEATHER)
         effort = hasValue && !value.isEmpty();
-    else if (type == CT_INTEGER || type == CT_SHORT || type == CT_NMEAINT || type == CT_COUNTER
-             || type == CT_CHECKBOX)
+    else if (type == CT_INTEGER || type == CT_SHORT || type == CT_NMEAINT || type == CT_COUNTER || type == CT_CHECKBOX)
         effort = hasValue && wholeOf(value) >= 1;
     else if (type == CT_SINGLE || type == CT_DOUBLE || type == CT_NMEAFLOAT)
         effort = hasValue && decimalOf(value) != 0;
@@ -158,8 +157,8 @@ bool USERPLOTTHING::GetPlotStyle(int32_t* colour, int32_t* symbol) const
                 return v.value && v.value->trimmed() == QLatin1String("1");
         } else if (row.plotSelected && v.value) {
             const bool nonZero = isWholeType(v.typeCode)   ? wholeOf(*v.value) != 0
-                                 : isDecimalType(v.typeCode) ? decimalOf(*v.value) != 0
-                                                             : false;
+                               : isDecimalType(v.typeCode) ? decimalOf(*v.value) != 0
+                                                           : false;
             if (nonZero) {
                 *colour = row.colourValue;
                 return true;
@@ -209,9 +208,9 @@ USERPLOTTHING& AddUserPlotThing(TUserFormInfo& form, const PlotThingSource& sour
         range = *item->range;
     if (item->bearing)
         bearing = *item->bearing;
-    item->position1 = nav::GpsLocateDetection(source.fix, item->hasTime ? &item->time : nullptr,
-                                              form.HydrophoneLength, range, bearing, form.BearingReference,
-                                              source.magneticVariation, &item->position2);
+    item->position1 = nav::GpsLocateDetection(source.fix, item->hasTime ? &item->time : nullptr, form.HydrophoneLength,
+                                              range, bearing, form.BearingReference, source.magneticVariation,
+                                              &item->position2);
 
     QStringList body{form.FormName};
     const auto rows = form.ValueRows();
@@ -235,11 +234,11 @@ USERPLOTTHING& AddUserPlotThing(TUserFormInfo& form, const PlotThingSource& sour
     }
     const QString bodyText = body.join(kCrlf);
     item->label1 = QStringLiteral("%1, %2").arg(nav::FormatLatitude(item->position1.latitude),
-                                               nav::FormatLongitude(item->position1.longitude))
-                   + kCrlf + bodyText;
+                                                nav::FormatLongitude(item->position1.longitude))
+                 + kCrlf + bodyText;
     item->label2 = QStringLiteral("%1, %2").arg(nav::FormatLatitude(item->position2.latitude),
-                                               nav::FormatLongitude(item->position2.longitude))
-                   + kCrlf + bodyText;
+                                                nav::FormatLongitude(item->position2.longitude))
+                 + kCrlf + bodyText;
     const QStringList lines = item->label1.split(kCrlf);
     item->lineCount = int(lines.size());
     for (const QString& line : lines)

@@ -1,6 +1,7 @@
 #include "gpsref/NoGpsRefDlg.h"
 
 #include "nav/ShowDataReaders.h"
+#include "widgets/DialogService.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -21,26 +22,25 @@ const char* const kControlIdProperty = "velmarControlId";
 constexpr int kEventColumnWidth = 49;
 const QString kMainTrack = QStringLiteral("GpsData");
 
-void SetId(QWidget* w, int id) { w->setProperty(kControlIdProperty, id); }
+void SetId(QWidget* w, int id)
+{
+    w->setProperty(kControlIdProperty, id);
+}
 
 } // namespace
 
 QStringList GpsReferenceTables()
 {
-    return {QStringLiteral("Hydrophone"),    QStringLiteral("ListeningEffort"), QStringLiteral("WhistleEffort"),
-            QStringLiteral("PorpoiseEffort"), QStringLiteral("QuintraEffort"),  QStringLiteral("Whistles"),
-            QStringLiteral("ThingsHeard"),    QStringLiteral("Seismics"),       QStringLiteral("Comments"),
-            QStringLiteral("QuintraEvents"),  QStringLiteral("PorpoiseEvents"), QStringLiteral("WhistleEvents"),
-            QStringLiteral("Harmonic Events"), QStringLiteral("Recordings"),    QStringLiteral("CameraGrabs")};
+    return {QStringLiteral("Hydrophone"),      QStringLiteral("ListeningEffort"), QStringLiteral("WhistleEffort"),
+            QStringLiteral("PorpoiseEffort"),  QStringLiteral("QuintraEffort"),   QStringLiteral("Whistles"),
+            QStringLiteral("ThingsHeard"),     QStringLiteral("Seismics"),        QStringLiteral("Comments"),
+            QStringLiteral("QuintraEvents"),   QStringLiteral("PorpoiseEvents"),  QStringLiteral("WhistleEvents"),
+            QStringLiteral("Harmonic Events"), QStringLiteral("Recordings"),      QStringLiteral("CameraGrabs")};
 }
 
 NoGpsRefDlg::NoGpsRefDlg(QWidget* parent, const QString& table, int rowCount, const QString& gpsTable,
                          GpsReferenceUi ui)
-    : QDialog(parent)
-    , m_table(table)
-    , m_rowCount(rowCount)
-    , m_gpsTable(gpsTable)
-    , m_ui(std::move(ui))
+    : QDialog(parent), m_table(table), m_rowCount(rowCount), m_gpsTable(gpsTable), m_ui(std::move(ui))
 {
     setWindowTitle(QStringLiteral("No GPS Cross References"));
     m_text = new QLabel(QStringLiteral("%1 Rows of table %2 do not contain a valid Gps cross reference Click Ok to "
@@ -179,11 +179,10 @@ void CheckGpsIndexes(QWidget* parent, const QString& table, const QString& gpsTa
     if (ui.runDialog)
         ui.runDialog(dialog);
     else
-        dialog.exec();
+        shell::ui::Dialogs().RunDialog(dialog);
 }
 
-void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables,
-                          const GpsReferenceUi& ui)
+void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables, const GpsReferenceUi& ui)
 {
     for (const QString& table : GpsReferenceTables())
         CheckGpsIndexes(parent, table, kMainTrack, ui);

@@ -36,7 +36,7 @@ inline constexpr int IdNoGpsRefCancel = 31915;
 struct GpsReferenceUi {
     // A message box with the stop icon.
     std::function<void(QWidget* owner, const QString& text, const QString& caption)> showStop;
-    // Runs the dialog modally; its result. Empty: exec().
+    // Runs the dialog modally; its result. Empty: the dialog service runs it.
     std::function<int(QDialog& dialog)> runDialog;
     // The table name shown while the check goes through the tables.
     std::function<void(const QString& table)> showTable;
@@ -98,8 +98,7 @@ struct TableAndTrack {
     QString table;
     QString gpsTable;
 };
-void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables,
-                          const GpsReferenceUi& ui);
+void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables, const GpsReferenceUi& ui);
 // The fixed tables the menu command checks, in order.
 QStringList GpsReferenceTables();
 

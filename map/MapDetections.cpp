@@ -22,7 +22,7 @@ constexpr int AreaMargin = 2;
 constexpr double BarbAngle = 135.0;
 constexpr QChar DegreeSign{0xB0};
 constexpr QChar MinutesMark{0xB4};
-constexpr int MetricKilometreFrom = 3000;  // metres: from here the read-out says km
+constexpr int MetricKilometreFrom = 3000; // metres: from here the read-out says km
 
 QPoint Blend(QPoint a, QPoint b, double f)
 {
@@ -42,7 +42,7 @@ QString PositionText(double latitude, double longitude)
         const int degrees = int(a / MinutesPerDegree);
         const double minutes = a - degrees * MinutesPerDegree;
         return QString::asprintf("%2.2d", degrees) + DegreeSign + QString::asprintf("%7.3f", minutes) + MinutesMark
-               + letter;
+             + letter;
     };
     return part(latitude, 'N', 'S') + QStringLiteral("     ") + part(longitude, 'E', 'W');
 }
@@ -187,8 +187,7 @@ std::optional<Placement> PlaceDetection(const nav::GPSTHING* fix, double distanc
     Placement place{PixelOf(fix, projection), fix->fix.GetHeading(magneticVariation)};
     double d = 0;
     const nav::GPSTHING* current = fix;
-    if (interpolate && time
-        && std::fabs(sound::SecondsBetween(*time, fix->fix.programTime)) >= InterpolationSeconds) {
+    if (interpolate && time && std::fabs(sound::SecondsBetween(*time, fix->fix.programTime)) >= InterpolationSeconds) {
         const nav::GPSTHING* a = fix;
         while (a->older && sound::SecondsBetween(a->fix.programTime, *time) > 0)
             a = a->older;
@@ -308,8 +307,8 @@ std::vector<int> FollowShipCounter::OnFix(QPoint p, const QRect& plot, bool foll
     return commands;
 }
 
-QString PointerReadoutText(double latitude, double longitude, std::optional<QPoint> ship, QPoint pointer,
-                           double yScale, int lengthUnits)
+QString PointerReadoutText(double latitude, double longitude, std::optional<QPoint> ship, QPoint pointer, double yScale,
+                           int lengthUnits)
 {
     QString text = PositionText(latitude, longitude);
     if (!ship)

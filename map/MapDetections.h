@@ -59,7 +59,7 @@ struct HeadingMark {
     int reference = 0;
     double length = 0;
     double width = 0;
-    int32_t colour = -1;  // negative: the pen in use
+    int32_t colour = -1; // negative: the pen in use
     bool fill = false;
     int units = MarkPixels;
 };
@@ -80,12 +80,12 @@ std::optional<ArrowGeometry> HeadingArrow(QPoint q, const HeadingMark& mark, dou
 // One item to draw, placed.
 struct DetectionItem {
     QPoint position;
-    double heading = 0;  // the ship's heading at the item
+    double heading = 0; // the ship's heading at the item
     int bearingType = 0;
-    std::optional<double> range;    // nautical miles
-    std::optional<double> bearing;  // degrees
-    int symbolNumber = 0;           // 0: no symbol
-    bool line = false;              // bearing lines drawn
+    std::optional<double> range;   // nautical miles
+    std::optional<double> bearing; // degrees
+    int symbolNumber = 0;          // 0: no symbol
+    bool line = false;             // bearing lines drawn
     HeadingMark mark;
     std::optional<double> headingValue;
 };
@@ -155,8 +155,8 @@ inline constexpr int FollowShipNudges = 3;
 
 // The read-out at a pointer: its position, and with the ship's marker at
 // ship, range (nautical miles or metric) and bearing from the ship.
-QString PointerReadoutText(double latitude, double longitude, std::optional<QPoint> ship, QPoint pointer,
-                           double yScale, int lengthUnits);
+QString PointerReadoutText(double latitude, double longitude, std::optional<QPoint> ship, QPoint pointer, double yScale,
+                           int lengthUnits);
 
 // The nearest of the points to p within maxPixels (squared distance; the
 // first found wins a tie); none when none is that close.

@@ -25,11 +25,7 @@ constexpr int ColourRecordBytes = 4;
 // consumes nothing, so the caller decides whether to skip or stop.
 class MapTokenizer {
 public:
-    explicit MapTokenizer(const QByteArray& text)
-        : m_p(text.constData())
-        , m_end(text.constData() + text.size())
-    {
-    }
+    explicit MapTokenizer(const QByteArray& text) : m_p(text.constData()), m_end(text.constData() + text.size()) {}
 
     bool AtEnd()
     {
@@ -54,8 +50,8 @@ public:
 private:
     void SkipBlanks()
     {
-        while (m_p < m_end && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r' || *m_p == '\f'
-                               || *m_p == '\v'))
+        while (m_p < m_end
+               && (*m_p == ' ' || *m_p == '\t' || *m_p == '\n' || *m_p == '\r' || *m_p == '\f' || *m_p == '\v'))
             ++m_p;
     }
 

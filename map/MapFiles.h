@@ -32,8 +32,8 @@ inline constexpr int MaxContourLevels = 29;
 inline constexpr int ProgressEvery = 100;
 
 struct MapPoint {
-    float latitude = 0;   // minutes
-    float longitude = 0;  // minutes
+    float latitude = 0;  // minutes
+    float longitude = 0; // minutes
 };
 
 struct MapFeature {
@@ -44,7 +44,7 @@ struct MapFeature {
 
 struct ContourFlag {
     int value = 0;
-    int creationIndex = 0;  // 0 for the first level met in the file, ...
+    int creationIndex = 0; // 0 for the first level met in the file, ...
 };
 
 class MapFeatures {
@@ -85,7 +85,7 @@ private:
     int m_levelsMade = 0;
     std::optional<QPointF> m_centre;
     QString m_lastPath;
-    QString m_fileName;  // shown in the progress text
+    QString m_fileName; // shown in the progress text
 };
 
 MapFeatures& TheMapFeatures();

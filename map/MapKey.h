@@ -15,12 +15,12 @@ namespace velmar::map {
 
 struct KeyEntry {
     enum Kind {
-        Ship,           // sample line, ship marker, "Ship"
-        EffortSource,   // the effort source's text
-        EffortLine,     // a 2-pixel line in colour and its text
+        Ship,         // sample line, ship marker, "Ship"
+        EffortSource, // the effort source's text
+        EffortLine,   // a 2-pixel line in colour and its text
         Porpoises,
         Whistles,
-        Sperms,         // split into the click colours when clickColours
+        Sperms, // split into the click colours when clickColours
         Aural,
         StaticGroup,    // the group's symbol or line, its name
         Symbol,         // a user-form entry: symbol in colour, its text
@@ -29,13 +29,13 @@ struct KeyEntry {
     };
     Kind kind = Ship;
     QString text;
-    int32_t colour = 0;   // colour value (red in the low byte)
-    int32_t fill = -1;    // static groups: negative for no fill
+    int32_t colour = 0; // colour value (red in the low byte)
+    int32_t fill = -1;  // static groups: negative for no fill
     int symbol = 0;
     int size = 0;
     bool filled = false;
-    bool lines = false;   // static groups of type LINES
-    int contourPen = -1;  // Contour: the level's pen
+    bool lines = false;  // static groups of type LINES
+    int contourPen = -1; // Contour: the level's pen
     bool clickColours = false;
     bool operator==(const KeyEntry&) const = default;
 };
@@ -61,17 +61,17 @@ struct KeyStaticGroup {
 struct KeyInputs {
     bool plotTrack = false;
     bool effortYes = false;
-    int effortSource = -1;  // 0 to 3 a detector or listening; else a form
+    int effortSource = -1; // 0 to 3 a detector or listening; else a form
     std::optional<KeyEffortControl> effortControl;
     bool plotPorpoises = false;
     bool plotWhistles = false;
     bool plotSperms = false;
     bool plotHeard = false;
     bool clickColours = false;
-    std::vector<KeyStaticGroup> staticGroups;  // the shown ones, in group order
-    std::vector<KeyEntry> formEntries;         // Symbol entries, in form order
+    std::vector<KeyStaticGroup> staticGroups; // the shown ones, in group order
+    std::vector<KeyEntry> formEntries;        // Symbol entries, in form order
     bool plotMap = false;
-    std::vector<int> shownLevels;              // ascending level values
+    std::vector<int> shownLevels; // ascending level values
 };
 
 std::vector<KeyEntry> BuildKeyEntries(const KeyInputs& inputs);

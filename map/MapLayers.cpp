@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-
 namespace velmar::map {
 
 namespace {
@@ -27,10 +26,7 @@ class TrackWalker {
 public:
     TrackWalker(const std::vector<TrackPoint>& points, const MapProjection& projection, const QRect& clip,
                 double maxGapSeconds)
-        : m_points(points)
-        , m_projection(projection)
-        , m_clip(clip)
-        , m_maxGapMs(maxGapSeconds * 1000.0)
+        : m_points(points), m_projection(projection), m_clip(clip), m_maxGapMs(maxGapSeconds * 1000.0)
     {
     }
 

@@ -63,10 +63,7 @@ inline bool SegmentVisible(QPoint a, QPoint b, const QRect& clip)
 // line, so an off-screen stretch costs no drawing.
 class PolylineBuilder {
 public:
-    explicit PolylineBuilder(const QRect& clip)
-        : m_clip(clip)
-    {
-    }
+    explicit PolylineBuilder(const QRect& clip) : m_clip(clip) {}
     // Starts a new line at p.
     void MoveTo(QPoint p)
     {
@@ -120,10 +117,10 @@ struct TrackStretch {
 };
 
 struct TrackOptions {
-    int32_t lineColour = 0;       // the data set's colour
-    double maxGapSeconds = 300;   // a longer gap between fixes breaks the line
-    bool effortColours = false;   // colour the stretches by the effort list
-    std::vector<EffortChange> effort;  // data set 0 only
+    int32_t lineColour = 0;           // the data set's colour
+    double maxGapSeconds = 300;       // a longer gap between fixes breaks the line
+    bool effortColours = false;       // colour the stretches by the effort list
+    std::vector<EffortChange> effort; // data set 0 only
 };
 
 // What the walk of a data set leaves: its stretches, and the last fix drawn

@@ -1,6 +1,5 @@
 #include "map/MapMessages.h"
 
-
 namespace velmar::map {
 
 namespace {

@@ -66,7 +66,7 @@ private:
 struct ScrollBarState {
     int position = 1;
     int maximum = 2;
-    double fraction = 0.5;  // the position kept across zoom changes
+    double fraction = 0.5; // the position kept across zoom changes
     bool shown = false;
 };
 
@@ -143,7 +143,7 @@ struct MapProjection {
     static int Truncate(double pixels)
     {
         constexpr double Bound = 1 << 24;
-        if (!(pixels > -Bound))  // also NaN
+        if (!(pixels > -Bound)) // also NaN
             return -int(Bound);
         if (pixels > Bound)
             return int(Bound);

@@ -180,16 +180,16 @@ int DbReadStaticObjects(QObject* owner)
         StaticPointsGroup group;
         group.index = int32_t(list.size());
         group.name = row.name.left(StaticTextWidth);
-        group.type = row.type.compare(QStringLiteral("POINTS"), Qt::CaseInsensitive) == 0  ? StaticPoints
-                     : row.type.compare(QStringLiteral("LINES"), Qt::CaseInsensitive) == 0 ? StaticLines
-                                                                                            : StaticOther;
+        group.type = row.type.compare(QStringLiteral("POINTS"), Qt::CaseInsensitive) == 0 ? StaticPoints
+                   : row.type.compare(QStringLiteral("LINES"), Qt::CaseInsensitive) == 0  ? StaticLines
+                                                                                          : StaticOther;
         group.symbol = store::SymbolFromName(row.symbol);
         group.size = row.size;
         group.lineColour = store::ColourFromName(row.line);
         group.fillColour = store::ColourFromName(row.fill);
         group.drawFirst = row.drawFirst;
         group.shown = group.index < StaticSavedGroups
-                      && (uint32_t(store::TheProgramSettings.PlotStatics) >> group.index) & 1u;
+                   && (uint32_t(store::TheProgramSettings.PlotStatics) >> group.index) & 1u;
         if (group.type == StaticPoints)
             ReadPoints(owner, connection, tableName, group);
         else if (group.type == StaticLines)

@@ -29,9 +29,9 @@ inline constexpr int StaticSavedGroups = 32;
 inline constexpr int StaticTextWidth = 20;
 
 struct StaticItem {
-    float latitude = 0;   // decimal degrees as stored
+    float latitude = 0; // decimal degrees as stored
     float longitude = 0;
-    int32_t code = 0;     // points: the group's symbol; lines: StaticLineStart or StaticLineContinue
+    int32_t code = 0; // points: the group's symbol; lines: StaticLineStart or StaticLineContinue
     int32_t lineColour = 0;
     int32_t fillColour = 0;
     int32_t size = 0;

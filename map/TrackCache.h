@@ -17,13 +17,13 @@
 namespace velmar::nav {
 class GpsFixList;
 struct GPSTHING;
-}
+} // namespace velmar::nav
 
 namespace velmar::map {
 
 struct TrackPoint {
-    double latitude = 0;   // minutes
-    double longitude = 0;  // minutes
+    double latitude = 0;  // minutes
+    double longitude = 0; // minutes
     int64_t milliseconds = 0;
     int32_t gpsIndex = 0;
     bool valid = false;

@@ -35,7 +35,7 @@ struct WHISTLEDETECTION {
     NewWhistlesRecord record;
     // Kept beside the record rather than in the record's unread slot.
     GPSTHING* fix = nullptr;
-    uint64_t creationTick = 0;  // age stamp
+    uint64_t creationTick = 0; // age stamp
     uint64_t serial = 0;
     WHISTLEDETECTION* older = nullptr;
     WHISTLEDETECTION* newer = nullptr;
@@ -45,9 +45,9 @@ struct WHISTLEDETECTION {
 
 // An aural detection entered by hand or loaded from the ThingsHeard table.
 struct THINGHEARD {
-    static constexpr int NameWidth = 20;  // the name fits 19 characters
+    static constexpr int NameWidth = 20; // the name fits 19 characters
 
-    uint64_t creationTick = 0;  // age stamp
+    uint64_t creationTick = 0; // age stamp
     uint64_t serial = 0;
     QString name;
     int16_t strength = 0;
@@ -63,7 +63,7 @@ struct THINGHEARD {
 };
 
 struct SEISMIC {
-    uint64_t receiptTick = 0;  // age stamp
+    uint64_t receiptTick = 0; // age stamp
     uint64_t serial = 0;
     NewSeismicRecord record;
     GPSTHING* fix = nullptr;
@@ -78,7 +78,7 @@ struct WHISTLEEVENT {
     GPSTHING* fix = nullptr;
     // Program time at creation, at each update and at closing.
     platform::SystemTime programTime;
-    uint64_t receiptTick = 0;  // age stamp: at creation and each update
+    uint64_t receiptTick = 0; // age stamp: at creation and each update
     uint64_t serial = 0;
     // Written to WhistleEvents: when closed, or when a newer event arrived
     // while it was still open. A stored event is never stored again and no
@@ -100,10 +100,10 @@ struct WHISTLEEVENT {
 };
 
 struct RWEVENT {
-    RightWhaleEventRecord record;  // both tick words hold the receipt tick
+    RightWhaleEventRecord record; // both tick words hold the receipt tick
     GPSTHING* fix = nullptr;
-    platform::SystemTime programTime;  // at creation
-    uint64_t receiptTick = 0;          // age stamp; its low 32 bits are in the record
+    platform::SystemTime programTime; // at creation
+    uint64_t receiptTick = 0;         // age stamp; its low 32 bits are in the record
     uint64_t serial = 0;
     RWEVENT* older = nullptr;
     RWEVENT* newer = nullptr;
@@ -119,13 +119,13 @@ struct PorpoiseEventKey {
 };
 
 struct PorpoiseEvent {
-    GPSTHING* firstFix = nullptr;   // newest fix at creation
-    GPSTHING* latestFix = nullptr;  // newest fix at the last update
+    GPSTHING* firstFix = nullptr;  // newest fix at creation
+    GPSTHING* latestFix = nullptr; // newest fix at the last update
     uint8_t flag = 0;
     PorpoiseEventRecord record;
-    uint64_t receiptTick = 0;  // age stamp: at creation and each update
+    uint64_t receiptTick = 0; // age stamp: at creation and each update
     uint64_t serial = 0;
-    bool stored = false;       // its final state was written to PorpoiseEvents
+    bool stored = false; // its final state was written to PorpoiseEvents
     PorpoiseEvent* newer = nullptr;
     PorpoiseEvent* older = nullptr;
 
@@ -150,9 +150,9 @@ struct RCEventBase {
     GPSTHING* firstFix = nullptr;
     GPSTHING* latestFix = nullptr;
     uint8_t flag = 0;
-    uint64_t receiptTick = 0;  // age stamp: at creation and each update
+    uint64_t receiptTick = 0; // age stamp: at creation and each update
     uint64_t serial = 0;
-    bool stored = false;       // its final state was written to QuintraEvents
+    bool stored = false; // its final state was written to QuintraEvents
 
     RCEventKey Key() const { return {record.eventKey, record.eventNumber}; }
     static RCEventKey KeyOf(const NewRCEventRecord& r) { return {r.eventKey, r.eventNumber}; }

@@ -24,7 +24,9 @@
 #include <memory>
 #include <optional>
 
-namespace velmar::platform { class DdeServer; }
+namespace velmar::platform {
+class DdeServer;
+}
 
 namespace velmar::nav {
 

@@ -57,8 +57,7 @@ QString DetectorWindowClass(int programId)
     }
 }
 
-DetectorLinks::DetectorLinks(QObject* parent)
-    : QObject(parent)
+DetectorLinks::DetectorLinks(QObject* parent) : QObject(parent)
 {
     ports.now = [] {
         platform::SystemTime t;
@@ -99,10 +98,10 @@ platform::SystemTime DetectorLinks::Now() const
 void DetectorLinks::QueryBus(int programId, std::function<void(quint32)> done)
 {
     platform::MessageBus::instance().sendAsync(
-        platform::windowClassBusName(DetectorWindowClass(programId)), StatusMessage, 0, 0, StatusQueryTimeoutMs,
-        this, [done = std::move(done)](platform::MessageBus::SendOutcome outcome, qint64 answer) {
+        platform::windowClassBusName(DetectorWindowClass(programId)), StatusMessage, 0, 0, StatusQueryTimeoutMs, this,
+        [done = std::move(done)](platform::MessageBus::SendOutcome outcome, qint64 answer) {
             using Outcome = platform::MessageBus::SendOutcome;
-            done(outcome == Outcome::Answered ? quint32(answer)
+            done(outcome == Outcome::Answered  ? quint32(answer)
                  : outcome == Outcome::NoOwner ? StatusNoProgram
                                                : StatusUnknown);
         });
@@ -129,7 +128,7 @@ void DetectorLinks::PollProgram(int programId)
         return;
     }
     if (s.pending)
-        return;  // the last question is still out: never two at once
+        return; // the last question is still out: never two at once
     if (s.firstCycle) {
         s.previous = StatusNoProgram;
         s.firstCycle = false;
@@ -178,8 +177,7 @@ void DetectorLinks::ShowRunTime(int programId, quint32 code)
     qint64 runTime = -1;
     if (isRunning(code)) {
         const platform::SystemTime now = Now();
-        if (!isRunning(s.previous)
-            && (!s.runStop || !s.runStart || secondsBetween(*s.runStop, now) > RunTimeContinueS))
+        if (!isRunning(s.previous) && (!s.runStop || !s.runStart || secondsBetween(*s.runStop, now) > RunTimeContinueS))
             s.runStart = now;
         runTime = s.runStart ? secondsBetween(*s.runStart, now) : 0;
     } else if (isRunning(s.previous)) {
@@ -228,9 +226,9 @@ bool DetectorLinks::SendDetectorCommand(int programId, int command)
 void DetectorLinks::ShowProgramme(int command)
 {
     const int id = command == CmShowPorpoiseProgramme ? ProgramIdPorpoise
-        : command == CmShowWhistleProgramme         ? ProgramIdWhistle
-        : command == CmShowClickProgramme           ? ProgramIdClick
-                                                    : 0;
+                 : command == CmShowWhistleProgramme  ? ProgramIdWhistle
+                 : command == CmShowClickProgramme    ? ProgramIdClick
+                                                      : 0;
     if (!id)
         return;
     if (slot(id).last == StatusNoProgram) {
@@ -267,8 +265,8 @@ bool DetectorLinks::StartListener()
     });
     const bool owned = bus.ownName(platform::windowClassBusName(QLatin1String(ListenerWindowClass)));
     if (!owned)
-        qCWarning(detectorLog) << "status reports of the detectors cannot reach this program:"
-                               << ListenerWindowClass << "is held by another program";
+        qCWarning(detectorLog) << "status reports of the detectors cannot reach this program:" << ListenerWindowClass
+                               << "is held by another program";
     return owned;
 }
 
@@ -310,8 +308,8 @@ void DetectorLinks::StartAndCommand(int programId)
     }
     // The started program is told to start once it answers (not waiting here).
     if (ports.startProgram && ports.startProgram(programId))
-        s.startCommandUntil =
-            platform::SystemTime::fromTimePoint(Now().toTimePoint() + std::chrono::seconds(StartWaitS));
+        s.startCommandUntil = platform::SystemTime::fromTimePoint(Now().toTimePoint()
+                                                                  + std::chrono::seconds(StartWaitS));
 }
 
 void DetectorLinks::AutoStartStopProgram(int lastRunState, int runState, int programId)

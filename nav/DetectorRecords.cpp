@@ -330,11 +330,26 @@ constexpr int kLastPossibleYear = 9999;
 // Visits a record's fields and notes any impossible time among them.
 class TimeCheck {
 public:
-    template <class T> void u8(std::size_t, const T&) {}
-    template <class T> void i16(std::size_t, const T&) {}
-    template <class T> void u32(std::size_t, const T&) {}
-    template <class T> void i32(std::size_t, const T&) {}
-    template <class T> void f32(std::size_t, const T&) {}
+    template <class T>
+    void u8(std::size_t, const T&)
+    {
+    }
+    template <class T>
+    void i16(std::size_t, const T&)
+    {
+    }
+    template <class T>
+    void u32(std::size_t, const T&)
+    {
+    }
+    template <class T>
+    void i32(std::size_t, const T&)
+    {
+    }
+    template <class T>
+    void f32(std::size_t, const T&)
+    {
+    }
     void text(std::size_t, int, const QString&) {}
     void time(std::size_t, const SystemTime& v)
     {

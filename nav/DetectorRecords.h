@@ -70,7 +70,8 @@ struct NewWhistlesRecord : PackedRecord<NewWhistlesRecord> {
     int16_t channel = 0;
     float correlation = 0;
 
-    template <class IO> void layout(IO& io);
+    template <class IO>
+    void layout(IO& io);
     // Every number a number (no NaN or infinity) and every duration within a
     // day: a record that fails is refused like a short one.
     bool valuesValid() const;
@@ -89,7 +90,8 @@ struct NewSeismicRecord : PackedRecord<NewSeismicRecord> {
     float amplitude1 = 0;
     float amplitude2 = 0;
 
-    template <class IO> void layout(IO& io);
+    template <class IO>
+    void layout(IO& io);
     // Every number a number (no NaN or infinity) and every duration within a
     // day: a record that fails is refused like a short one.
     bool valuesValid() const;
@@ -120,11 +122,12 @@ struct NewRCEventRecord : PackedRecord<NewRCEventRecord> {
     float firstIci = 0;
     float meanRange = 0;
     int32_t state = 0;
-    int32_t eventKey = 0;      // first part of the event key
-    uint32_t tickCount = 0;    // the sender's tick count
-    int32_t eventNumber = 0;   // second part of the event key
+    int32_t eventKey = 0;    // first part of the event key
+    uint32_t tickCount = 0;  // the sender's tick count
+    int32_t eventNumber = 0; // second part of the event key
 
-    template <class IO> void layout(IO& io);
+    template <class IO>
+    void layout(IO& io);
     // Every number a number (no NaN or infinity) and every duration within a
     // day: a record that fails is refused like a short one.
     bool valuesValid() const;
@@ -138,15 +141,15 @@ struct PorpoiseEventRecord : PackedRecord<PorpoiseEventRecord> {
     static constexpr int SpeciesCodeWidth = 6;
     static constexpr int CommentWidth = 51;
     static constexpr int FileNameWidth = 51;
-    static constexpr float NoBearing = 990.0f;  // this or more
+    static constexpr float NoBearing = 990.0f; // this or more
     static constexpr int32_t StateFinal = 3;
 
     // offset 0: four bytes the receiver does not read
-    int32_t number = 0;        // first part of the event key
+    int32_t number = 0; // first part of the event key
     platform::SystemTime eventStart;
-    int32_t runId = 0;         // second part of the event key
+    int32_t runId = 0; // second part of the event key
     int32_t state = 0;
-    uint32_t tickCount = 0;    // the sender's tick count
+    uint32_t tickCount = 0; // the sender's tick count
     float duration = 0;
     int16_t startSection = 0;
     int16_t endSection = 0;
@@ -177,7 +180,8 @@ struct PorpoiseEventRecord : PackedRecord<PorpoiseEventRecord> {
     float chi2 = 0;
     float fitProb = 0;
 
-    template <class IO> void layout(IO& io);
+    template <class IO>
+    void layout(IO& io);
     // Every number a number (no NaN or infinity) and every duration within a
     // day: a record that fails is refused like a short one.
     bool valuesValid() const;
@@ -190,7 +194,7 @@ struct NewWhistleEventRecord : PackedRecord<NewWhistleEventRecord> {
     static constexpr const char* ItemName = "NewWhislteEvent";
     static constexpr int TextWidth = 20;
 
-    uint8_t open = 0;          // 0 closed, anything else open
+    uint8_t open = 0; // 0 closed, anything else open
     int32_t nWhistles = 0;
     int32_t aveFrequency = 0;
     int32_t minFrequency = 0;
@@ -205,14 +209,15 @@ struct NewWhistleEventRecord : PackedRecord<NewWhistleEventRecord> {
     float maxAmplitude = 0;
     float aveAmplitude = 0;
     int32_t eventKey = 0;
-    uint32_t tickCount = 0;    // the sender's tick count
+    uint32_t tickCount = 0; // the sender's tick count
     float duration = 0;
     platform::SystemTime eventStart;
     QString species;
     QString fileName;
     int16_t fileSection = 0;
 
-    template <class IO> void layout(IO& io);
+    template <class IO>
+    void layout(IO& io);
     // Every number a number (no NaN or infinity) and every duration within a
     // day: a record that fails is refused like a short one.
     bool valuesValid() const;
@@ -244,8 +249,8 @@ struct RightWhaleEventRecord : PackedRecord<RightWhaleEventRecord> {
     QString fileName;
     int16_t fileSection = 0;
     platform::SystemTime eventStart;
-    uint32_t receiptTick1 = 0;  // the receiver writes its tick count into both
-    uint32_t receiptTick2 = 0;  // this one is the event's age stamp
+    uint32_t receiptTick1 = 0; // the receiver writes its tick count into both
+    uint32_t receiptTick2 = 0; // this one is the event's age stamp
     QString parameterSet;
     int32_t noGoodBearingWsls = 0;
     float accurateBearing = 0;
@@ -256,7 +261,8 @@ struct RightWhaleEventRecord : PackedRecord<RightWhaleEventRecord> {
     int32_t numGoodBearingWsls2 = 0;
     int32_t maxInList = 0;
 
-    template <class IO> void layout(IO& io);
+    template <class IO>
+    void layout(IO& io);
     // Every number a number (no NaN or infinity) and every duration within a
     // day: a record that fails is refused like a short one.
     bool valuesValid() const;

@@ -141,9 +141,7 @@ bool DbWriteEffort(int programType, int status)
     case ProgramWhistle: w = &whistle; break;
     case ProgramClick: w = &quintra; break;
     case ProgramListening: w = &listening; break;
-    default:
-        DbBeep();
-        return false;
+    default: DbBeep(); return false;
     }
     RequestGpsPoll();
     if (shell::RunMode == shell::RunModeOffline)
@@ -270,7 +268,7 @@ bool DbWriteQuintraEvent(const nav::RCEventBase& event)
     w.setInt("nClicks", r.nClicks);
     w.setText("Species", r.species == nav::NewRCEventRecord::SpeciesSpermWhale ? QStringLiteral("Sperm Whale")
                          : r.species == nav::NewRCEventRecord::SpeciesDolphin  ? QStringLiteral("Dolphin")
-                                                                                : QStringLiteral("Unknown"));
+                                                                               : QStringLiteral("Unknown"));
     w.setInt("Event Number", r.eventNumber);
     w.setInt("Whale Id", r.whaleId);
     w.setReal("Mean Bearing", r.meanBearing);

@@ -17,8 +17,8 @@
 namespace velmar::nav {
 
 using store::QuoteIdentifier;
-using store::sqlSucceeded;
 using store::SqlStatement;
+using store::sqlSucceeded;
 
 namespace {
 
@@ -28,7 +28,10 @@ constexpr std::size_t kTimeTextSize = 32;
 constexpr int kSqlTimestamp = 11; // ODBC 2 code of TIMESTAMP columns
 constexpr int kCatalogTextSize = 128;
 
-QString NoFixTime() { return QString::fromLatin1(store::kNoGpsTime); }
+QString NoFixTime()
+{
+    return QString::fromLatin1(store::kNoGpsTime);
+}
 
 QString DiagnosticText(SQLSMALLINT type, SQLHANDLE handle)
 {
@@ -57,8 +60,7 @@ void BindNullable(SQLHSTMT h, SQLUSMALLINT number, const std::optional<double>& 
 
 // ---- the search
 
-GpsTimeSearch::GpsTimeSearch(NextFix next)
-    : m_next(std::move(next))
+GpsTimeSearch::GpsTimeSearch(NextFix next) : m_next(std::move(next))
 {
     m_previous.index = NoGpsFixIndex;
     m_previous.pcTime = NoFixTime();
@@ -113,8 +115,7 @@ QStringList EventTimeColumns(const QString& table)
     SqlStatement columns(store::GetDbConnection());
     const QByteArray name = store::toSqlBytes(table);
     if (!sqlSucceeded(SQLColumns(columns.handle(), nullptr, 0, nullptr, 0,
-                                 reinterpret_cast<SQLCHAR*>(const_cast<char*>(name.constData())), SQL_NTS, nullptr,
-                                 0)))
+                                 reinterpret_cast<SQLCHAR*>(const_cast<char*>(name.constData())), SQL_NTS, nullptr, 0)))
         return names;
     SQLCHAR column[kCatalogTextSize];
     SQLSMALLINT type = 0;
@@ -153,9 +154,7 @@ struct GpsReferenceFill::Track {
 };
 
 GpsReferenceFill::GpsReferenceFill(const QString& table, const QString& eventColumn, const QString& gpsTable)
-    : m_table(table)
-    , m_eventColumn(eventColumn)
-    , m_gpsTable(gpsTable)
+    : m_table(table), m_eventColumn(eventColumn), m_gpsTable(gpsTable)
 {
     m_porpoise = table.compare(u"PorpoiseEvents", Qt::CaseInsensitive) == 0;
     m_eventIsGpsTime = eventColumn.compare(u"GpsTime", Qt::CaseInsensitive) == 0;
@@ -173,8 +172,8 @@ bool GpsReferenceFill::Start()
     SQLHDBC db = store::GetDbConnection();
     // Rows are written back by their key; a table without "Index" by rowid.
     m_keyColumn = store::DbGetColumnInfo(db, m_table, QStringLiteral("Index"), nullptr, nullptr, nullptr) > 0
-        ? QuoteIdentifier(QStringLiteral("Index"))
-        : QStringLiteral("rowid");
+                    ? QuoteIdentifier(QStringLiteral("Index"))
+                    : QStringLiteral("rowid");
     const QString t = QuoteIdentifier(m_table);
     const QString e = QuoteIdentifier(m_eventColumn);
     QString query;
@@ -296,8 +295,8 @@ bool GpsReferenceFill::Step(int maxRows)
             QByteArray time = found.time.toLatin1();
             SQLLEN timeLength = time.size();
             if (!m_eventIsGpsTime)
-                SQLBindParameter(h, p++, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, SQLULEN(time.size()), 0,
-                                 time.data(), time.size() + 1, &timeLength);
+                SQLBindParameter(h, p++, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, SQLULEN(time.size()), 0, time.data(),
+                                 time.size() + 1, &timeLength);
             std::array<double, 4> v{};
             std::array<SQLLEN, 4> vi{};
             if (m_porpoise) {

@@ -44,8 +44,8 @@ QString trimmedText(const SQLCHAR* bytes, SQLLEN indicator)
 
 void readTable(std::vector<GpsDataSet>& list)
 {
-    const QString text = QStringLiteral(
-        "SELECT TableName, LineColour, EffortTable, EffortControl FROM GpsDataSets where Show = 'Y' ORDER By \"Order\"");
+    const QString text = QStringLiteral("SELECT TableName, LineColour, EffortTable, EffortControl FROM GpsDataSets "
+                                        "where Show = 'Y' ORDER By \"Order\"");
     store::SqlStatement statement(store::GetDbConnection());
     if (!statement.execDirect(text)) {
         store::DbMessage(store::DbOwnerWindow(), text, QStringLiteral("Error Reading GpsDataSets Table"));

@@ -57,8 +57,7 @@ QString degreesText(double degrees, char positive, char negative)
 {
     const double a = std::fabs(degrees);
     const double d = std::floor(a);
-    return positionText(int(d), (a - d) * MinutesPerDegree,
-                        letterText(degrees > 0 ? positive : negative));
+    return positionText(int(d), (a - d) * MinutesPerDegree, letterText(degrees > 0 ? positive : negative));
 }
 
 float nmeaFromMinutes(double minutes)
@@ -75,8 +74,7 @@ GpsFixData::GpsFixData()
     shell::GetProgramTime(&programTime);
 }
 
-GpsFixData::GpsFixData(const platform::SystemTime& time)
-    : programTime(time)
+GpsFixData::GpsFixData(const platform::SystemTime& time) : programTime(time)
 {
 }
 
@@ -122,8 +120,8 @@ double GpsFixData::GetHeading(double magneticVariation) const
 int GpsFixData::SecondsSince(const GpsFixData& fix, const GpsFixData& earlier)
 {
     int seconds = (fix.SentenceSeconds() - earlier.SentenceSeconds())
-        + 60 * (fix.SentenceMinutes() - earlier.SentenceMinutes())
-        + 3600 * (fix.SentenceHours() - earlier.SentenceHours());
+                + 60 * (fix.SentenceMinutes() - earlier.SentenceMinutes())
+                + 3600 * (fix.SentenceHours() - earlier.SentenceHours());
     if (seconds < 0)
         seconds += SecondsPerDay;
     return seconds;

@@ -21,24 +21,24 @@ struct GpsFixData {
     // Marker of a heading that no instrument reported.
     static constexpr float NoHeading = -99999.0f;
     // Status codes of a fix, from its status letter.
-    static constexpr int16_t StatusCodeValid = 0;  // "A"
-    static constexpr int16_t StatusCodeVoid = 3;   // "V"
-    static constexpr int16_t StatusCodeOther = 4;  // any other letter
+    static constexpr int16_t StatusCodeValid = 0; // "A"
+    static constexpr int16_t StatusCodeVoid = 3;  // "V"
+    static constexpr int16_t StatusCodeOther = 4; // any other letter
 
-    uint8_t valid = 0;           // 1 when the sentence reported a valid position
-    float latitude = 0;          // ddmm.mmm
-    char latitudeLetter = 0;     // 'N', 'S', or 0 when cleared
-    float longitude = 0;         // dddmm.mmm
-    char longitudeLetter = 0;    // 'E', 'W', or 0 when cleared
-    float speed = 0;             // knots over ground
-    int32_t sentenceTime = 0;    // UTC of the sentence as hhmmss
+    uint8_t valid = 0;        // 1 when the sentence reported a valid position
+    float latitude = 0;       // ddmm.mmm
+    char latitudeLetter = 0;  // 'N', 'S', or 0 when cleared
+    float longitude = 0;      // dddmm.mmm
+    char longitudeLetter = 0; // 'E', 'W', or 0 when cleared
+    float speed = 0;          // knots over ground
+    int32_t sentenceTime = 0; // UTC of the sentence as hhmmss
     platform::SystemTime programTime;
     char courseReference = 'T';
     char speedUnit = 'N';
     int16_t statusCode = 0;
-    char statusLetter = 0;       // the sentence's status letter, 0 when cleared
-    uint8_t noTime = 0;          // 1 when the sentence carried no time
-    float course = 0;            // degrees over ground
+    char statusLetter = 0; // the sentence's status letter, 0 when cleared
+    uint8_t noTime = 0;    // 1 when the sentence carried no time
+    float course = 0;      // degrees over ground
     float trueHeading = NoHeading;
     float magHeading = NoHeading;
 
@@ -92,11 +92,11 @@ QString FormatLongitude(double degrees);
 // fix list (GpsFixList.h) only.
 struct GPSTHING {
     GpsFixData fix;
-    int32_t secondsFromShowStart = 0;  // show-data mode only
-    uint64_t tickCount = 0;            // monotonic milliseconds at creation
+    int32_t secondsFromShowStart = 0; // show-data mode only
+    uint64_t tickCount = 0;           // monotonic milliseconds at creation
     GPSTHING* newer = nullptr;
     GPSTHING* older = nullptr;
-    int32_t Index = 0;                 // the fix's Index in its GPS table
+    int32_t Index = 0; // the fix's Index in its GPS table
     int32_t dataSet = 0;
 };
 
@@ -106,7 +106,7 @@ struct GpsDataSet {
     QString tableName;
     QString effortTable;
     QString effortControl;
-    int32_t lineColour = 0;  // colour value (red in the low byte)
+    int32_t lineColour = 0; // colour value (red in the low byte)
 };
 
 } // namespace velmar::nav

@@ -25,13 +25,11 @@ uint64_t MonotonicMilliseconds()
     return uint64_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
-GpsFixList::GpsFixList()
-    : GpsFixList(MonotonicMilliseconds)
+GpsFixList::GpsFixList() : GpsFixList(MonotonicMilliseconds)
 {
 }
 
-GpsFixList::GpsFixList(TickNow tickNow)
-    : m_tickNow(std::move(tickNow))
+GpsFixList::GpsFixList(TickNow tickNow) : m_tickNow(std::move(tickNow))
 {
 }
 
@@ -64,9 +62,9 @@ GPSTHING* GpsFixList::Append(const GpsFixData& fix, int32_t gpsIndex, int32_t da
         // as the count goes, not a wrapped one.
         const double seconds = sound::SecondsBetween(fix.programTime, m_showStart);
         node->secondsFromShowStart = std::isfinite(seconds)
-            ? int32_t(std::clamp(seconds, double(std::numeric_limits<int32_t>::min()),
-                                 double(std::numeric_limits<int32_t>::max())))
-            : 0;
+                                       ? int32_t(std::clamp(seconds, double(std::numeric_limits<int32_t>::min()),
+                                                            double(std::numeric_limits<int32_t>::max())))
+                                       : 0;
     }
 
     GPSTHING*& newest = m_newest[std::size_t(dataSet)];

@@ -88,23 +88,22 @@ double InterpolateHeading(double from, double to, double fraction)
 
 double GpsLegDistance(const GpsFixData& fix, const GpsFixData& previous, double* course)
 {
-    return legFromMinutes(previous.GetLatitude(), previous.GetLongitude(), fix.GetLatitude(),
-                          fix.GetLongitude(), course);
+    return legFromMinutes(previous.GetLatitude(), previous.GetLongitude(), fix.GetLatitude(), fix.GetLongitude(),
+                          course);
 }
 
 double GpsRangeBearing(const GpsFixData* from, const GpsFixData* to, double* bearing)
 {
     if (!from || !to)
         return 0;
-    return legFromMinutes(from->GetLatitude(), from->GetLongitude(), to->GetLatitude(), to->GetLongitude(),
-                          bearing);
+    return legFromMinutes(from->GetLatitude(), from->GetLongitude(), to->GetLatitude(), to->GetLongitude(), bearing);
 }
 
 double TrackDistanceNm(double lat1, double lon1, double lat2, double lon2)
 {
     const double dLat = (lat1 - lat2) * MinutesPerDegree;
     const double dLon = WrapLongitudeDifference(lon1 - lon2) * MinutesPerDegree
-        * std::cos((lat1 + lat2) * DegreesToRadians / 2);
+                      * std::cos((lat1 + lat2) * DegreesToRadians / 2);
     return std::sqrt(dLat * dLat + dLon * dLon);
 }
 
@@ -125,9 +124,8 @@ DetectionPosition ProjectPosition(const DetectionPosition& point, double range, 
     return moved;
 }
 
-DetectionPosition GpsLocateDetection(const GPSTHING* fix, const platform::SystemTime* time,
-                                     double distanceAstern, std::optional<double> range,
-                                     std::optional<double> bearing, int bearingType,
+DetectionPosition GpsLocateDetection(const GPSTHING* fix, const platform::SystemTime* time, double distanceAstern,
+                                     std::optional<double> range, std::optional<double> bearing, int bearingType,
                                      double magneticVariation, DetectionPosition* secondPosition)
 {
     if (!fix) {
@@ -202,17 +200,13 @@ DetectionPosition GpsLocateDetection(const GPSTHING* fix, const platform::System
     double trueBearing = *bearing;
     double secondBearing = *bearing;
     switch (bearingType) {
-    case BearingMagnetic:
-        trueBearing = *bearing + magneticVariation;
-        break;
-    case BearingRelative:
-        trueBearing = *bearing + heading;
-        break;
+    case BearingMagnetic: trueBearing = *bearing + magneticVariation; break;
+    case BearingRelative: trueBearing = *bearing + heading; break;
     case BearingRelativeEither:
         trueBearing = heading + *bearing;
         secondBearing = heading - *bearing;
         break;
-    default:  // true, and a form's fixed bearing
+    default: // true, and a form's fixed bearing
         break;
     }
     if (*range <= 0)

@@ -56,10 +56,8 @@ DetectionPosition ProjectPosition(const DetectionPosition& point, double range, 
 // by the bearing type. With BearingRelativeEither, secondPosition receives
 // the mirror position on the other side; otherwise it equals the result.
 // No fix: (0, 0).
-DetectionPosition GpsLocateDetection(const GPSTHING* fix, const platform::SystemTime* time,
-                                     double distanceAstern, std::optional<double> range,
-                                     std::optional<double> bearing, int bearingType,
-                                     double magneticVariation,
-                                     DetectionPosition* secondPosition = nullptr);
+DetectionPosition GpsLocateDetection(const GPSTHING* fix, const platform::SystemTime* time, double distanceAstern,
+                                     std::optional<double> range, std::optional<double> bearing, int bearingType,
+                                     double magneticVariation, DetectionPosition* secondPosition = nullptr);
 
 } // namespace velmar::nav

@@ -55,14 +55,9 @@ GpsPoller::GpsPoller(GpsReadout& readout, GpsFixList& fixes, QObject* parent)
 }
 
 GpsPoller::GpsPoller(GpsReadout& readout, GpsFixList& fixes, Hooks hooks, QObject* parent)
-    : QObject(parent)
-    , m_readout(readout)
-    , m_fixes(fixes)
-    , m_hooks(withDefaults(std::move(hooks)))
+    : QObject(parent), m_readout(readout), m_fixes(fixes), m_hooks(withDefaults(std::move(hooks)))
 {
-    m_client.messageBox = [this](const QString& text, const QString& caption) {
-        m_readout.ShowMessage(text, caption);
-    };
+    m_client.messageBox = [this](const QString& text, const QString& caption) { m_readout.ShowMessage(text, caption); };
     connect(&platform::MessageBus::instance(), &platform::MessageBus::nameOwnerChanged, this,
             &GpsPoller::OnNameOwnerChanged);
 }

@@ -55,8 +55,7 @@ GpsPanelTexts GpsPanelTextsFor(const GpsFixData* given, quint32 runMode)
     panel.longitude = ReadoutText{GpsFixData::FormatLongitudeText(fix), ColourNormal};
     panel.course = ReadoutText{QString::asprintf("COG %4.1f °", double(fix.course)) + letter(fix.courseReference),
                                ColourNormal};
-    panel.speed = ReadoutText{QString::asprintf("SOG %4.2f ", double(fix.speed)) + letter(fix.speedUnit),
-                              ColourNormal};
+    panel.speed = ReadoutText{QString::asprintf("SOG %4.2f ", double(fix.speed)) + letter(fix.speedUnit), ColourNormal};
     panel.time = ReadoutText{runMode == shell::RunModeOnline
                                  ? QStringLiteral("Last Fix ") + GpsFixData::FormatSentenceTime(fix)
                                  : sound::FormatTimeStamp(fix.programTime),

@@ -21,7 +21,7 @@ enum NmeaStatus : uint32_t {
     NmeaOk = 2,
     NmeaStarting = 64,
     NmeaNoProgram = 0x4000,
-    NmeaCrashed = 0x20000,   // also: a map datum sentence without a comma
+    NmeaCrashed = 0x20000, // also: a map datum sentence without a comma
     NmeaTimeOut = 0x40000,
     NmeaPortError = 0x80000,
     NmeaUnknownText = 0x200000,

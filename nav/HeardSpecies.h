@@ -43,12 +43,12 @@ bool IsHeardGapRow(const HeardSpeciesRow& row);
 
 struct HeardSpecies {
     QString title;
-    QString species;   // cut to the column width
+    QString species; // cut to the column width
     int baseId = 0;
     int topStrength = -1; // -1: no buttons
     bool gap = false;
     bool plot = false;
-    int32_t colour = -1;  // platform colour value, -1 none
+    int32_t colour = -1; // platform colour value, -1 none
 };
 
 class HeardSpeciesList {

@@ -65,7 +65,7 @@ void HydrophoneMonitor::CheckPowerAndCable()
         if (watched & WatchCableLine)
             lines.push_back(cableLine);
         m_ready = input && (type == BoardMeasurementComputing || type == BoardNiDaq)
-            && input->Prepare(type, number, lines);
+               && input->Prepare(type, number, lines);
     }
     if (m_ready && input && watched != 0) {
         // A line that cannot be read leaves its state undetermined.

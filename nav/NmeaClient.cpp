@@ -54,8 +54,7 @@ NmeaSentenceChoice NmeaSentenceChoice::FromProgramSettings()
 }
 
 NmeaClient::NmeaClient(QObject* parent)
-    : QObject(parent)
-    , m_client(std::make_unique<platform::DdeClient>(QString::fromLatin1(Service)))
+    : QObject(parent), m_client(std::make_unique<platform::DdeClient>(QString::fromLatin1(Service)))
 {
 }
 
@@ -90,8 +89,8 @@ bool NmeaClient::DdeNmeaSimulating()
 {
     if (!m_client->connectTopic(SystemTopic, RequestTimeoutMs))
         return false;
-    const std::optional<QByteArray> data =
-        m_client->request(SystemTopic, QStringLiteral("Simulating"), RequestTimeoutMs);
+    const std::optional<QByteArray> data = m_client->request(SystemTopic, QStringLiteral("Simulating"),
+                                                             RequestTimeoutMs);
     m_client->disconnectTopic(SystemTopic);
     return data && data->startsWith('1');
 }
@@ -117,7 +116,7 @@ uint32_t NmeaClient::DdeGetGPSData(GpsFixData& fix, const NmeaSentenceChoice& ch
         result = NmeaNoData;
     } else {
         const bool read = choice.sentence == NmeaSentenceChoice::UseRMC ? ParseRMC(fix, *sentence)
-                                                                         : ParseGGA(fix, *sentence);
+                                                                        : ParseGGA(fix, *sentence);
         result = read ? NmeaOk : NmeaBadString;
     }
 

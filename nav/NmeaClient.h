@@ -19,7 +19,9 @@
 #include <memory>
 #include <optional>
 
-namespace velmar::platform { class DdeClient; }
+namespace velmar::platform {
+class DdeClient;
+}
 
 namespace velmar::nav {
 

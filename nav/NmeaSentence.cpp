@@ -12,7 +12,7 @@ namespace velmar::nav {
 
 namespace {
 
-constexpr int SentenceNameLength = 5;  // two talker letters and the type
+constexpr int SentenceNameLength = 5;        // two talker letters and the type
 constexpr float LargestLatitude = 9000.0f;   // ddmm.mmm
 constexpr float LargestLongitude = 18000.0f; // dddmm.mmm
 constexpr double MinutesPerDegree = 60.0;

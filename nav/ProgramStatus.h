@@ -29,7 +29,7 @@ inline constexpr quint32 StatusRunning = 2;
 inline constexpr quint32 StatusNoProgram = 0x4000;
 inline constexpr quint32 StatusCrashed = 0x20000;
 inline constexpr quint32 StatusHalf = 0x100000;
-inline constexpr quint32 StatusUnknown = 0x200000;  // no answer within the time-out
+inline constexpr quint32 StatusUnknown = 0x200000; // no answer within the time-out
 
 // Effort classes an effort row is written with.
 inline constexpr int EffortClassStart = 1;

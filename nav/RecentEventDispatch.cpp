@@ -132,7 +132,7 @@ void RecentEventDispatch::OnDetection(DetectionKey key)
         if (!node)
             return;
         Store(*node, w.seismic);
-        return;  // seismic reports trigger nothing and are not drawn
+        return; // seismic reports trigger nothing and are not drawn
     }
     case KindWhistleEvent: {
         WHISTLEEVENT* node = WhistleEvents.FindBySerial(key.serial);
@@ -154,8 +154,7 @@ void RecentEventDispatch::OnDetection(DetectionKey key)
         Trigger(kind);
         break;
     }
-    default:
-        return;
+    default: return;
     }
     if (ports.toMap)
         ports.toMap(key);
@@ -165,7 +164,7 @@ void RecentEventDispatch::OnThingHeard(const QString& text, int16_t strength)
 {
     if (ports.listeningEffortStatus && ports.listeningEffortStatus() == ListeningEffortOff) {
         const bool yes = ports.askYesNo
-            && ports.askYesNo(QString::fromLatin1(ListeningQuestion), QString::fromLatin1(ListeningCaption));
+                      && ports.askYesNo(QString::fromLatin1(ListeningQuestion), QString::fromLatin1(ListeningCaption));
         if (yes && ports.setListeningEffortNote)
             ports.setListeningEffortNote(QString::fromLatin1(ListeningLateNote));
         if (ports.setListeningEffortFull)
@@ -221,8 +220,7 @@ int RecentEventDispatch::CountDetectorPanel(uint64_t ageMs)
         // The receiver refuses records without a usable duration; this only
         // keeps the arithmetic defined should one come another way.
         if (end.isValid() && r.valuesValid())
-            end = platform::SystemTime::fromTimePoint(end.toTimePoint()
-                                                      + std::chrono::seconds(int64_t(r.duration)));
+            end = platform::SystemTime::fromTimePoint(end.toTimePoint() + std::chrono::seconds(int64_t(r.duration)));
         clickTime = StatusTimeText(end);
     }
     SetEdit(ClickCountEdit, QString::number(clicks), colourOf(clicks));
@@ -239,8 +237,8 @@ int RecentEventDispatch::CountDetectorPanel(uint64_t ageMs)
 
 void RecentEventDispatch::UpdateCounts()
 {
-    const uint64_t ageMs =
-        minutesToMs(ports.warningMinutes ? ports.warningMinutes() : store::TheProgramSettings.WarningTime);
+    const uint64_t ageMs = minutesToMs(ports.warningMinutes ? ports.warningMinutes()
+                                                            : store::TheProgramSettings.WarningTime);
     int total = 0;
     if (ports.thingsHeardFormExists && ports.thingsHeardFormExists())
         total += CountHeard(ageMs);
@@ -257,8 +255,8 @@ void RecentEventDispatch::UpdateCounts()
 
 bool RecentEventDispatch::PurgeOldEvents()
 {
-    const uint64_t ageMs =
-        minutesToMs(ports.displayMinutes ? ports.displayMinutes() : store::TheProgramSettings.DisplayTime);
+    const uint64_t ageMs = minutesToMs(ports.displayMinutes ? ports.displayMinutes()
+                                                            : store::TheProgramSettings.DisplayTime);
     // A display time of 0 would mean "purge everything" to the lists; the
     // settings never allow it, and it must not empty the map every minute.
     if (ageMs == 0)

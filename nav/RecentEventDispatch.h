@@ -39,8 +39,8 @@ inline constexpr unsigned StatusNormal = 1;
 inline constexpr unsigned StatusAlert = 2;
 
 // Traffic-light states the counts set (lamp bits).
-inline constexpr int TrafficLightRecent = 1;  // red: something within the warning time
-inline constexpr int TrafficLightQuiet = 4;   // green
+inline constexpr int TrafficLightRecent = 1; // red: something within the warning time
+inline constexpr int TrafficLightQuiet = 4;  // green
 
 // The aural-detection question and the listening-effort note.
 inline constexpr const char* ListeningQuestion = "Set Listening Effort status to full ?";
@@ -66,13 +66,13 @@ class RecentEventDispatch {
 public:
     // Each stores its node in its table (store/EventWriters.h by default).
     struct Writers {
-        std::function<void(const WHISTLEDETECTION&)> whistle;          // DbWriteWhistle
-        std::function<void(const PorpoiseEvent&)> porpoiseEvent;       // DbWritePorpoiseEvent
-        std::function<void(const RCEvent&)> clickEvent;                // DbWriteQuintraEvent
-        std::function<void(const THINGHEARD&)> thingHeard;             // DbWriteThingHeard
-        std::function<void(const SEISMIC&)> seismic;                   // DbWriteSeismic
-        std::function<void(const WHISTLEEVENT&)> whistleEvent;         // DbWriteWhistleEvent
-        std::function<void(const RWEVENT&)> rightWhaleEvent;           // DbWriteRightWhaleEvent
+        std::function<void(const WHISTLEDETECTION&)> whistle;    // DbWriteWhistle
+        std::function<void(const PorpoiseEvent&)> porpoiseEvent; // DbWritePorpoiseEvent
+        std::function<void(const RCEvent&)> clickEvent;          // DbWriteQuintraEvent
+        std::function<void(const THINGHEARD&)> thingHeard;       // DbWriteThingHeard
+        std::function<void(const SEISMIC&)> seismic;             // DbWriteSeismic
+        std::function<void(const WHISTLEEVENT&)> whistleEvent;   // DbWriteWhistleEvent
+        std::function<void(const RWEVENT&)> rightWhaleEvent;     // DbWriteRightWhaleEvent
     };
 
     struct Ports {
@@ -99,7 +99,7 @@ public:
         std::function<bool()> detectorPanelExists;
         std::function<void(int editId, const QString& text, unsigned colourCode)> setStatusEdit;
         std::function<void(int state)> setTrafficLight;
-        std::function<quint32()> runMode;  // default: the process's RunMode
+        std::function<quint32()> runMode; // default: the process's RunMode
 
         // Purge: GPS fixes of every data set and the user forms' map items
         // older than the age (each returns how many it dropped), then the

@@ -321,23 +321,56 @@ WHISTLEEVENT* CloseOpenWhistleEvent(const WhistleEventWriter& write)
     return event;
 }
 
-int CountWhistleDetections(uint64_t ageMs) { return countNodes(WhistleDetections, ageMs); }
-int CountThingsHeard(uint64_t ageMs) { return countNodes(ThingsHeard, ageMs); }
-int CountRightWhaleEvents(uint64_t ageMs) { return countNodes(RightWhaleEvents, ageMs); }
-int CountPorpoiseEvents(uint64_t ageMs) { return countNodes(PorpoiseEvents, ageMs); }
-int CountRCEvents(uint64_t ageMs) { return countNodes(RCEvents, ageMs); }
+int CountWhistleDetections(uint64_t ageMs)
+{
+    return countNodes(WhistleDetections, ageMs);
+}
+int CountThingsHeard(uint64_t ageMs)
+{
+    return countNodes(ThingsHeard, ageMs);
+}
+int CountRightWhaleEvents(uint64_t ageMs)
+{
+    return countNodes(RightWhaleEvents, ageMs);
+}
+int CountPorpoiseEvents(uint64_t ageMs)
+{
+    return countNodes(PorpoiseEvents, ageMs);
+}
+int CountRCEvents(uint64_t ageMs)
+{
+    return countNodes(RCEvents, ageMs);
+}
 
 int CountWhistleEvents(uint64_t ageMs)
 {
     return countNodes(WhistleEvents, ageMs, [](const WHISTLEEVENT& e) { return !e.IsActive(); });
 }
 
-int PurgeWhistleDetections(uint64_t ageMs) { return purgeNodes(WhistleDetections, ageMs); }
-int PurgeThingsHeard(uint64_t ageMs) { return purgeNodes(ThingsHeard, ageMs); }
-int PurgeSeismics(uint64_t ageMs) { return purgeNodes(Seismics, ageMs); }
-int PurgeRightWhaleEvents(uint64_t ageMs) { return purgeNodes(RightWhaleEvents, ageMs); }
-int PurgePorpoiseEvents(uint64_t ageMs) { return purgeNodes(PorpoiseEvents, ageMs); }
-int PurgeRCEvents(uint64_t ageMs) { return purgeNodes(RCEvents, ageMs); }
+int PurgeWhistleDetections(uint64_t ageMs)
+{
+    return purgeNodes(WhistleDetections, ageMs);
+}
+int PurgeThingsHeard(uint64_t ageMs)
+{
+    return purgeNodes(ThingsHeard, ageMs);
+}
+int PurgeSeismics(uint64_t ageMs)
+{
+    return purgeNodes(Seismics, ageMs);
+}
+int PurgeRightWhaleEvents(uint64_t ageMs)
+{
+    return purgeNodes(RightWhaleEvents, ageMs);
+}
+int PurgePorpoiseEvents(uint64_t ageMs)
+{
+    return purgeNodes(PorpoiseEvents, ageMs);
+}
+int PurgeRCEvents(uint64_t ageMs)
+{
+    return purgeNodes(RCEvents, ageMs);
+}
 
 int PurgeWhistleEvents(uint64_t ageMs)
 {

@@ -21,13 +21,13 @@ namespace velmar::nav {
 
 // wParam of message 1028: what kind of node a message is about.
 enum DetectionKind : int32_t {
-    KindWhistle = 1,          // WHISTLEDETECTION, item "NewWhistles"
-    KindPorpoiseEvent = 2,    // PorpoiseEvent, item "PorpoiseEvent"
-    KindClickEvent = 3,       // RCEvent, item "NewRCEvent"
-    KindThingHeard = 4,       // THINGHEARD, entered by hand
-    KindSeismic = 5,          // SEISMIC, item "NewSeismic"
-    KindWhistleEvent = 6,     // WHISTLEEVENT, item "NewWhislteEvent"
-    KindRightWhaleEvent = 7,  // RWEVENT, item "RightWhaleEvent"
+    KindWhistle = 1,         // WHISTLEDETECTION, item "NewWhistles"
+    KindPorpoiseEvent = 2,   // PorpoiseEvent, item "PorpoiseEvent"
+    KindClickEvent = 3,      // RCEvent, item "NewRCEvent"
+    KindThingHeard = 4,      // THINGHEARD, entered by hand
+    KindSeismic = 5,         // SEISMIC, item "NewSeismic"
+    KindWhistleEvent = 6,    // WHISTLEEVENT, item "NewWhislteEvent"
+    KindRightWhaleEvent = 7, // RWEVENT, item "RightWhaleEvent"
 };
 
 // A node as messages name it: its kind and its serial.

@@ -21,8 +21,8 @@
 namespace velmar::nav {
 
 using store::QuoteIdentifier;
-using store::sqlSucceeded;
 using store::SqlStatement;
+using store::sqlSucceeded;
 
 namespace {
 
@@ -36,7 +36,10 @@ constexpr int kCommentWidth = 100;
 constexpr int kRecordingWidth = 49;
 constexpr int kTextBufferSize = 256;
 
-QString noFixTime() { return QString::fromLatin1(store::kNoGpsTime); }
+QString noFixTime()
+{
+    return QString::fromLatin1(store::kNoGpsTime);
+}
 
 void ShowQueryError(const QString& text, const QString& caption)
 {
@@ -48,8 +51,7 @@ std::optional<QString> GetText(SQLHSTMT h, int column)
 {
     std::array<char, kTextBufferSize> buffer{};
     SQLLEN indicator = 0;
-    if (!sqlSucceeded(SQLGetData(h, SQLUSMALLINT(column), SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()),
-                                 &indicator))
+    if (!sqlSucceeded(SQLGetData(h, SQLUSMALLINT(column), SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()), &indicator))
         || indicator == SQL_NULL_DATA)
         return std::nullopt;
     QString text = QString::fromUtf8(buffer.data());
@@ -147,8 +149,22 @@ bool ReadEventRows(const QString& table, const QString& query,
 // The bound row of the GPS reader: the track tables are the big ones, so
 // their rows land in fixed buffers without a call per column.
 struct GpsRowBuffer {
-    enum Column { Index = 1, PCTime, Latitude, Longitude, GPSTime, Heading, HeadingType, Speed, SpeedType,
-                  GPSError, DataStatus, TrueHeading, MagneticHeading, Count = MagneticHeading };
+    enum Column {
+        Index = 1,
+        PCTime,
+        Latitude,
+        Longitude,
+        GPSTime,
+        Heading,
+        HeadingType,
+        Speed,
+        SpeedType,
+        GPSError,
+        DataStatus,
+        TrueHeading,
+        MagneticHeading,
+        Count = MagneticHeading
+    };
     SQLINTEGER index = 0;
     std::array<char, 32> pcTime{};
     double latitude = 0, longitude = 0;
@@ -229,9 +245,7 @@ int32_t ClickSpeciesCode(const QString& stored)
 
 ShowDataReader::ShowDataReader(const platform::SystemTime& start, const platform::SystemTime& end,
                                ReaderProgress progress)
-    : m_start(start)
-    , m_end(end)
-    , m_progress(std::move(progress))
+    : m_start(start), m_end(end), m_progress(std::move(progress))
 {
 }
 
@@ -314,7 +328,7 @@ QString ShowDataReader::EventQuery(const QString& table) const
 {
     QString counter;
     QString query = QStringLiteral("SELECT %1 FROM %2").arg(AllColumns(table, &counter), QuoteIdentifier(table))
-        + RangeWhere("GPSTime") + QStringLiteral(" ORDER BY \"GPSTime\"");
+                  + RangeWhere("GPSTime") + QStringLiteral(" ORDER BY \"GPSTime\"");
     if (!counter.isEmpty())
         query += QStringLiteral(", ") + QuoteIdentifier(counter);
     return query;
@@ -332,37 +346,38 @@ QString ShowDataReader::RangeWhere(const char* gpsTimeColumn) const
 bool ShowDataReader::DbLoadSpermData(DetectorEventSink& sink)
 {
     const QString table = QStringLiteral("QuintraEvents");
-    return ReadEventRows(table, EventQuery(table), [this](qint64 d, qint64 t) { Progress(d, t); },
-                         [&](SQLHSTMT h, const ColumnOf& col) {
-        NewRCEventRecord r;
-        const QString eventTime = Text(h, col("EventTime"));
-        r.sectionSeconds = int32_t(GetInt(h, col("Section Seconds")).value_or(0));
-        const int32_t gpsIndex = int32_t(GetInt(h, col("GpsIndex")).value_or(0));
-        const QString gpsTime = Text(h, col("GPSTime"));
-        r.duration = float(GetReal(h, col("Duration")).value_or(0));
-        r.nClicks = int32_t(GetInt(h, col("nClicks")).value_or(0));
-        r.species = ClickSpeciesCode(Text(h, col("Species")));
-        r.eventNumber = int32_t(GetInt(h, col("Event Number")).value_or(0));
-        r.whaleId = int16_t(GetInt(h, col("Whale Id")).value_or(0));
-        r.meanBearing = float(GetReal(h, col("Mean Bearing")).value_or(0));
-        r.firstBearing = float(GetReal(h, col("First Bearing")).value_or(0));
-        r.lastBearing = float(GetReal(h, col("Last Bearing")).value_or(0));
-        r.meanIci = float(GetReal(h, col("Mean ICI")).value_or(0));
-        r.firstIci = float(GetReal(h, col("First ICI")).value_or(0));
-        r.lastIci = float(GetReal(h, col("Last ICI")).value_or(0));
-        r.meanRange = float(GetReal(h, col("Mean Range")).value_or(0));
-        r.meanAmplitude = float(GetReal(h, col("Mean Amplitude")).value_or(0));
-        r.state = NewRCEventRecord::StateFinal;
-        // The event key of a stored event: milliseconds of section time at
-        // its start (the event number keeps the stored one).
-        r.eventKey = int32_t(std::trunc(double(r.sectionSeconds) * 1000.0));
-        if (!sink.AddClickEvent(r, gpsIndex))
-            store::DbMessage(nullptr,
-                             QStringLiteral("Can't find GPS data at %1, Gps Time / index %2 %3")
-                                 .arg(eventTime, gpsTime)
-                                 .arg(gpsIndex),
-                             QStringLiteral("DbLoadSpermData"));
-    });
+    return ReadEventRows(
+        table, EventQuery(table), [this](qint64 d, qint64 t) { Progress(d, t); },
+        [&](SQLHSTMT h, const ColumnOf& col) {
+            NewRCEventRecord r;
+            const QString eventTime = Text(h, col("EventTime"));
+            r.sectionSeconds = int32_t(GetInt(h, col("Section Seconds")).value_or(0));
+            const int32_t gpsIndex = int32_t(GetInt(h, col("GpsIndex")).value_or(0));
+            const QString gpsTime = Text(h, col("GPSTime"));
+            r.duration = float(GetReal(h, col("Duration")).value_or(0));
+            r.nClicks = int32_t(GetInt(h, col("nClicks")).value_or(0));
+            r.species = ClickSpeciesCode(Text(h, col("Species")));
+            r.eventNumber = int32_t(GetInt(h, col("Event Number")).value_or(0));
+            r.whaleId = int16_t(GetInt(h, col("Whale Id")).value_or(0));
+            r.meanBearing = float(GetReal(h, col("Mean Bearing")).value_or(0));
+            r.firstBearing = float(GetReal(h, col("First Bearing")).value_or(0));
+            r.lastBearing = float(GetReal(h, col("Last Bearing")).value_or(0));
+            r.meanIci = float(GetReal(h, col("Mean ICI")).value_or(0));
+            r.firstIci = float(GetReal(h, col("First ICI")).value_or(0));
+            r.lastIci = float(GetReal(h, col("Last ICI")).value_or(0));
+            r.meanRange = float(GetReal(h, col("Mean Range")).value_or(0));
+            r.meanAmplitude = float(GetReal(h, col("Mean Amplitude")).value_or(0));
+            r.state = NewRCEventRecord::StateFinal;
+            // The event key of a stored event: milliseconds of section time at
+            // its start (the event number keeps the stored one).
+            r.eventKey = int32_t(std::trunc(double(r.sectionSeconds) * 1000.0));
+            if (!sink.AddClickEvent(r, gpsIndex))
+                store::DbMessage(nullptr,
+                                 QStringLiteral("Can't find GPS data at %1, Gps Time / index %2 %3")
+                                     .arg(eventTime, gpsTime)
+                                     .arg(gpsIndex),
+                                 QStringLiteral("DbLoadSpermData"));
+        });
 }
 
 bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
@@ -375,61 +390,62 @@ bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
     r.otherBearing = 999.0f;
     r.chi2 = -1.0f;
     r.fitProb = -1.0f;
-    return ReadEventRows(table, EventQuery(table), [this](qint64 d, qint64 t) { Progress(d, t); },
-                         [&](SQLHSTMT h, const ColumnOf& col) {
-        auto real = [&](const char* name, float& field) {
-            if (auto v = GetReal(h, col(name)))
-                field = float(*v);
-        };
-        auto integer = [&](const char* name, auto& field) {
-            if (auto v = GetInt(h, col(name)))
-                field = std::remove_reference_t<decltype(field)>(*v);
-        };
-        auto text = [&](const char* name, QString& field, int width) {
-            if (auto v = GetText(h, col(name)))
-                field = v->left(width - 1);
-        };
-        if (auto v = GetText(h, col("EventStart")))
-            r.eventStart = sound::ParseTimeStamp(*v);
-        integer("Number", r.number);
-        const int32_t gpsIndex = int32_t(GetInt(h, col("GpsIndex")).value_or(0));
-        text("FileName", r.fileName, PorpoiseEventRecord::FileNameWidth);
-        real("Duration", r.duration);
-        text("SpeciesCode", r.speciesCode, PorpoiseEventRecord::SpeciesCodeWidth);
-        integer("Confidence", r.confidence);
-        integer("nPorpoiseClicks", r.nPorpoiseClicks);
-        integer("nBroadBandClicks", r.nBroadBandClicks);
-        integer("nOtherClicks", r.nOtherClicks);
-        real("MinBearing", r.minBearing);
-        real("MaxBearing", r.maxBearing);
-        text("Comment", r.comment, PorpoiseEventRecord::CommentWidth);
-        integer("StartSection", r.startSection);
-        integer("EndSection", r.endSection);
-        real("BackgroundDC", r.backgroundDc);
-        real("BackgroundAC", r.backgroundAc);
-        real("PorpoiseBearing", r.porpoiseBearing);
-        real("OtherBearing", r.otherBearing);
-        integer("StartADCTime", r.startAdcTime);
-        integer("EndADCTime", r.endAdcTime);
-        integer("Automatic", r.automatic);
-        real("TimeABeam", r.timeABeam);
-        real("SecsOffBeam", r.secsOffBeam);
-        real("RangeOffBeam", r.rangeOffBeam);
-        real("InitialBearing", r.initialBearing);
-        real("InitialRange", r.initialRange);
-        real("SigTimeABeam", r.sigTimeABeam);
-        real("SigSecsOff", r.sigSecsOff);
-        real("Chi2", r.chi2);
-        real("FitProb", r.fitProb);
-        integer("StoreClicks", r.storeClicks);
-        sink.AddPorpoiseEvent(r, gpsIndex);
-    });
+    return ReadEventRows(
+        table, EventQuery(table), [this](qint64 d, qint64 t) { Progress(d, t); },
+        [&](SQLHSTMT h, const ColumnOf& col) {
+            auto real = [&](const char* name, float& field) {
+                if (auto v = GetReal(h, col(name)))
+                    field = float(*v);
+            };
+            auto integer = [&](const char* name, auto& field) {
+                if (auto v = GetInt(h, col(name)))
+                    field = std::remove_reference_t<decltype(field)>(*v);
+            };
+            auto text = [&](const char* name, QString& field, int width) {
+                if (auto v = GetText(h, col(name)))
+                    field = v->left(width - 1);
+            };
+            if (auto v = GetText(h, col("EventStart")))
+                r.eventStart = sound::ParseTimeStamp(*v);
+            integer("Number", r.number);
+            const int32_t gpsIndex = int32_t(GetInt(h, col("GpsIndex")).value_or(0));
+            text("FileName", r.fileName, PorpoiseEventRecord::FileNameWidth);
+            real("Duration", r.duration);
+            text("SpeciesCode", r.speciesCode, PorpoiseEventRecord::SpeciesCodeWidth);
+            integer("Confidence", r.confidence);
+            integer("nPorpoiseClicks", r.nPorpoiseClicks);
+            integer("nBroadBandClicks", r.nBroadBandClicks);
+            integer("nOtherClicks", r.nOtherClicks);
+            real("MinBearing", r.minBearing);
+            real("MaxBearing", r.maxBearing);
+            text("Comment", r.comment, PorpoiseEventRecord::CommentWidth);
+            integer("StartSection", r.startSection);
+            integer("EndSection", r.endSection);
+            real("BackgroundDC", r.backgroundDc);
+            real("BackgroundAC", r.backgroundAc);
+            real("PorpoiseBearing", r.porpoiseBearing);
+            real("OtherBearing", r.otherBearing);
+            integer("StartADCTime", r.startAdcTime);
+            integer("EndADCTime", r.endAdcTime);
+            integer("Automatic", r.automatic);
+            real("TimeABeam", r.timeABeam);
+            real("SecsOffBeam", r.secsOffBeam);
+            real("RangeOffBeam", r.rangeOffBeam);
+            real("InitialBearing", r.initialBearing);
+            real("InitialRange", r.initialRange);
+            real("SigTimeABeam", r.sigTimeABeam);
+            real("SigSecsOff", r.sigSecsOff);
+            real("Chi2", r.chi2);
+            real("FitProb", r.fitProb);
+            integer("StoreClicks", r.storeClicks);
+            sink.AddPorpoiseEvent(r, gpsIndex);
+        });
 }
 
 int ShowDataReader::DbLoadComments(CommentListSink& sink)
 {
     const QString query = QStringLiteral("SELECT \"PCTime\", \"Comment\", \"Recording\" FROM \"Comments\"")
-        + RangeWhere("GpsTime") + QStringLiteral(" ORDER BY \"PCTime\", \"Index\"");
+                        + RangeWhere("GpsTime") + QStringLiteral(" ORDER BY \"PCTime\", \"Index\"");
     const qint64 total = CountRows(query);
     SqlStatement statement(store::GetDbConnection());
     if (!statement.execDirect(query)) {
@@ -445,8 +461,7 @@ int ShowDataReader::DbLoadComments(CommentListSink& sink)
         const QString recording = Text(h, 3, kRecordingWidth);
         // A long comment is stored in pieces that share their time.
         const bool continuation = item > 0 && time == previousTime;
-        sink.AddCommentRow(item, continuation ? QString() : time, comment,
-                           continuation ? QString() : recording);
+        sink.AddCommentRow(item, continuation ? QString() : time, comment, continuation ? QString() : recording);
         previousTime = time;
         if (++item % kEventProgressStep == 0)
             Progress(item, std::max<qint64>(total, item));
@@ -459,7 +474,7 @@ void ShowDataReader::DbLoadHeardData(HeardSink& sink)
 {
     const QString heard = QStringLiteral("SELECT \"PCTime\", \"GpsIndex\", \"Species\", \"Strength\", \"Comment\" "
                                          "FROM \"ThingsHeard\"")
-        + RangeWhere("GpsTime") + QStringLiteral(" ORDER BY \"Index\"");
+                        + RangeWhere("GpsTime") + QStringLiteral(" ORDER BY \"Index\"");
     {
         SqlStatement statement(store::GetDbConnection());
         if (!statement.execDirect(heard))
@@ -467,12 +482,12 @@ void ShowDataReader::DbLoadHeardData(HeardSink& sink)
         else
             while (sqlSucceeded(SQLFetch(statement.handle()))) {
                 const SQLHSTMT h = statement.handle();
-                sink.AddHeard(Text(h, 1), int32_t(GetInt(h, 2).value_or(0)), Text(h, 3),
-                              int(GetInt(h, 4).value_or(0)), Text(h, 5));
+                sink.AddHeard(Text(h, 1), int32_t(GetInt(h, 2).value_or(0)), Text(h, 3), int(GetInt(h, 4).value_or(0)),
+                              Text(h, 5));
             }
     }
     const QString effort = QStringLiteral("SELECT \"PCTime\", \"Status\", \"Comment\" FROM \"ListeningEffort\"")
-        + RangeWhere("GpsTime") + QStringLiteral(" ORDER BY \"Index\"");
+                         + RangeWhere("GpsTime") + QStringLiteral(" ORDER BY \"Index\"");
     SqlStatement statement(store::GetDbConnection());
     if (!statement.execDirect(effort)) {
         ShowQueryError(effort, QString::fromLatin1(kCaptionSqlError));
@@ -493,7 +508,7 @@ void ShowDataReader::DbGetEffortData(int program, EffortSink& sink, std::optiona
     const QString table = QString::fromLatin1(tables[program]);
     Status(QStringLiteral("Loadding data from %1").arg(table));
     const QString query = QStringLiteral("SELECT \"GpsIndex\", \"Status\" FROM %1").arg(QuoteIdentifier(table))
-        + RangeWhere("GPSTime") + QStringLiteral(" ORDER BY \"PCTime\", \"Index\"");
+                        + RangeWhere("GPSTime") + QStringLiteral(" ORDER BY \"PCTime\", \"Index\"");
     SqlStatement statement(store::GetDbConnection());
     if (!statement.execDirect(query)) {
         ShowQueryError(query, QString::fromLatin1(kCaptionSqlError));

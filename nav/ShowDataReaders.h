@@ -48,8 +48,7 @@ public:
 class CommentListSink {
 public:
     virtual ~CommentListSink() = default;
-    virtual void AddCommentRow(int itemData, const QString& time, const QString& comment,
-                               const QString& recording) = 0;
+    virtual void AddCommentRow(int itemData, const QString& time, const QString& comment, const QString& recording) = 0;
 };
 
 // Receives the things heard and the listening effort.
@@ -93,8 +92,7 @@ inline constexpr int EffortProgramCount = 4; // PorpoiseEffort, WhistleEffort, Q
 class ShowDataReader {
 public:
     // The shown-data window (start and end of the settings block).
-    ShowDataReader(const platform::SystemTime& start, const platform::SystemTime& end,
-                   ReaderProgress progress = {});
+    ShowDataReader(const platform::SystemTime& start, const platform::SystemTime& end, ReaderProgress progress = {});
 
     // Every data set of the survey (DbReadGpsDataSets order, the main track
     // first): its fixes inside the window. False when no database is open or

@@ -9,8 +9,7 @@ namespace {
 constexpr int kMainTrack = 0;
 }
 
-ProgramFixSink::ProgramFixSink(const platform::SystemTime& showStart)
-    : m_showStart(showStart)
+ProgramFixSink::ProgramFixSink(const platform::SystemTime& showStart) : m_showStart(showStart)
 {
 }
 
@@ -39,8 +38,17 @@ void ProgramEventSink::AddPorpoiseEvent(const PorpoiseEventRecord& record, int32
     NewPorpoiseEvent(record, FindGpsFixByIndex(gpsIndex, kMainTrack));
 }
 
-void ClearGpsFixes() { PurgeGpsFixes(0); }
-void ClearRCEvents() { PurgeRCEvents(0); }
-void ClearPorpoiseEvents() { PurgePorpoiseEvents(0); }
+void ClearGpsFixes()
+{
+    PurgeGpsFixes(0);
+}
+void ClearRCEvents()
+{
+    PurgeRCEvents(0);
+}
+void ClearPorpoiseEvents()
+{
+    PurgePorpoiseEvents(0);
+}
 
 } // namespace velmar::nav

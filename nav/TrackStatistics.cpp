@@ -95,7 +95,7 @@ QString StatisticsClipboardText(const TrackStatistics& statistics)
     auto line = [&text](const TrackAmount& amount) {
         const QStringList values = StatisticsTexts(amount);
         text += amount.name + QLatin1Char('\t') + values[0] + QLatin1Char('\t') + values[1] + QLatin1Char('\t')
-            + values[2] + QLatin1Char('\n');
+              + values[2] + QLatin1Char('\n');
     };
     line(statistics.total);
     for (const TrackAmount& amount : statistics.categories)

@@ -20,7 +20,7 @@ inline constexpr double KmPerNauticalMile = 1.852;
 
 // One stored fix of the track (data set 0), oldest first.
 struct TrackPoint {
-    int32_t index = 0;  // Index in GpsData
+    int32_t index = 0; // Index in GpsData
     GpsFixData fix;
 };
 
@@ -33,12 +33,12 @@ struct EffortMark {
 
 struct TrackAmount {
     QString name;
-    double miles = 0;    // nautical miles
+    double miles = 0; // nautical miles
     double seconds = 0;
 };
 
 struct TrackStatistics {
-    TrackAmount total;                  // "Total Track"
+    TrackAmount total;                   // "Total Track"
     std::vector<TrackAmount> categories; // empty without a breakdown
 };
 

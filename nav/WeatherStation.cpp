@@ -223,10 +223,7 @@ void ReadWeatherValues(int port)
 }
 
 WeatherThread::WeatherThread(int port, QObject* parent)
-    : QObject(parent)
-    , m_port(port)
-    , m_thread(new QThread)
-    , m_worker(new QObject)
+    : QObject(parent), m_port(port), m_thread(new QThread), m_worker(new QObject)
 {
     setAll(WeatherNoValue);
     m_thread->setObjectName(QStringLiteral("weather"));

@@ -15,7 +15,7 @@ bool isAngle(float scaled)
 {
     return std::isfinite(scaled) && std::fabs(scaled) <= LargestDegrees;
 }
-}
+} // namespace
 
 int32_t NmeaDegrees(float value)
 {

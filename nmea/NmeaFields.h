@@ -22,8 +22,8 @@ std::optional<double> ReadNmeaNumber(QByteArrayView field);
 // A UTC time field hhmmss or hhmmss.d+ with hours 0-23, minutes and seconds
 // 0-59.
 struct NmeaTimeField {
-    int32_t hhmmss = 0;        // hours x 10000 + minutes x 100 + seconds
-    int32_t milliseconds = 0;  // the fraction rounded to 0-999
+    int32_t hhmmss = 0;       // hours x 10000 + minutes x 100 + seconds
+    int32_t milliseconds = 0; // the fraction rounded to 0-999
 };
 std::optional<NmeaTimeField> ReadNmeaTimeField(QByteArrayView field);
 

@@ -14,8 +14,7 @@ DumpFile::~DumpFile()
 
 QString DumpFile::pathFor(const QString& directory, const platform::SystemTime& t)
 {
-    return platform::toLocalPath(directory)
-        + QString::asprintf("/NMEA_%4.4d%2.2d%2.2d.asc", t.wYear, t.wMonth, t.wDay);
+    return platform::toLocalPath(directory) + QString::asprintf("/NMEA_%4.4d%2.2d%2.2d.asc", t.wYear, t.wMonth, t.wDay);
 }
 
 bool DumpFile::write(const QString& directory, const platform::SystemTime& utc, const QByteArray& sentence)

@@ -98,7 +98,8 @@ void NmeaServer::StartPorts()
         m_udp.CloseUdp();
 
     if (m_settings.Sim.Simulate)
-        m_simulator->Start(m_simulatorFactory ? [this] { return m_simulatorFactory(m_settings.Sim); } : SerialThread::WorkerFactory());
+        m_simulator->Start(m_simulatorFactory ? [this] { return m_simulatorFactory(m_settings.Sim); }
+                                              : SerialThread::WorkerFactory());
     else
         m_simulator->Stop();
 
@@ -176,7 +177,8 @@ void NmeaServer::OnSentences(const QString& source, const SentenceBatch& batch)
 {
     const DataThing* rmc = nullptr;
     for (size_t i = 0; i < batch.size(); ++i)
-        if (const DataThing* entry = handleSentence(source, QByteArrayView(batch[i].data(), qsizetype(batch[i].size()))))
+        if (const DataThing* entry = handleSentence(source,
+                                                    QByteArrayView(batch[i].data(), qsizetype(batch[i].size()))))
             rmc = entry;
     batchHandled(rmc);
 }
@@ -248,11 +250,8 @@ void NmeaServer::OnPortStatus(const QString& source, int code)
         StopPorts(source);
         m_restartTimer.start();
         break;
-    case StatusIdle:
-        clearSource(source);
-        break;
-    default:
-        break;
+    case StatusIdle: clearSource(source); break;
+    default: break;
     }
 }
 

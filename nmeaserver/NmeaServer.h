@@ -108,14 +108,14 @@ private:
     QString m_lastStatusSource;
     int m_lastStatusCode = -1;
     UdpOutput m_udp;
-    std::vector<std::unique_ptr<SerialThread>> m_readers;   // one per port, same order
+    std::vector<std::unique_ptr<SerialThread>> m_readers; // one per port, same order
     std::unique_ptr<SerialThread> m_simulator;
     SimulatorFactory m_simulatorFactory;
     QTimer m_restartTimer;
     platform::DdeServer m_dde;
-    int m_statusValue = 0;                       // the newest state of any source
-    std::map<QString, int> m_sourceStatus;       // each source's own state
-    std::map<QString, QString> m_sourceTexts;    // each source's status-bar text
+    int m_statusValue = 0;                    // the newest state of any source
+    std::map<QString, int> m_sourceStatus;    // each source's own state
+    std::map<QString, QString> m_sourceTexts; // each source's status-bar text
     int m_connections = 0;
 };
 

@@ -74,7 +74,8 @@ QString readInitials(const IniFile& f, const QString& s, const QString& k, const
 
 const std::vector<int>& BaudRates()
 {
-    static const std::vector<int> rates{1200, 2400, 4800, 9600, 14400, 19200, 38400, 56000, 57600, 115200, 128000, 256000};
+    static const std::vector<int> rates{1200,  2400,  4800,  9600,   14400,  19200,
+                                        38400, 56000, 57600, 115200, 128000, 256000};
     return rates;
 }
 
@@ -95,9 +96,7 @@ void NmeaSettings::setPorts(const QStringList& presentPorts, const IniFile& file
     for (const QString& section : file.sections())
         if (isDevicePath(section) && !names.contains(section))
             names << section;
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.toUtf8() < b.toUtf8();
-    });
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
     names.erase(std::unique(names.begin(), names.end()), names.end());
     std::vector<THREADDATA> ports;
     for (const QString& name : names) {
@@ -153,8 +152,8 @@ void NmeaSettings::load(const IniFile& f)
 
     Dump.DumpData = f.readBool(DataDump, QStringLiteral("DumpData"), Dump.DumpData);
     Dump.DumpALLStrings = f.readBool(DataDump, QStringLiteral("DumpALLStrings"), Dump.DumpALLStrings);
-    Dump.DumpInterval =
-        readInteger(f, DataDump, QStringLiteral("DumpInterval"), Dump.DumpInterval, [](int v) { return v >= 0; });
+    Dump.DumpInterval = readInteger(f, DataDump, QStringLiteral("DumpInterval"), Dump.DumpInterval,
+                                    [](int v) { return v >= 0; });
     Dump.Directory = f.readString(DumpDirectorySection, QStringLiteral("Directory"), Dump.Directory);
 }
 

@@ -21,18 +21,18 @@ inline constexpr char SettingsFileName[] = "NMEA.INI";
 // One serial port: read or not, at what speed.
 struct THREADDATA {
     bool Enable = false;
-    QString PortName;        // device path; also the port's section name
-    int32_t BaudRate = 0;    // 0 until the operator sets it
+    QString PortName;     // device path; also the port's section name
+    int32_t BaudRate = 0; // 0 until the operator sets it
 };
 
 struct SIMSETTINGS {
     bool Simulate = false;
-    float Latitude = 51.4f;      // decimal degrees, south negative
-    float Longitude = -4.0f;     // decimal degrees, west negative
-    float Speed = 7.5f;          // knots
-    float Heading = 220.0f;      // degrees true
-    QString Initials = QStringLiteral("GP");     // talker of RMC and GGA
-    float Interval = 0.5f;       // seconds per cycle
+    float Latitude = 51.4f;                  // decimal degrees, south negative
+    float Longitude = -4.0f;                 // decimal degrees, west negative
+    float Speed = 7.5f;                      // knots
+    float Heading = 220.0f;                  // degrees true
+    QString Initials = QStringLiteral("GP"); // talker of RMC and GGA
+    float Interval = 0.5f;                   // seconds per cycle
     QString HDTInitials = QStringLiteral("HE");
     QString HDMInitials = QStringLiteral("HC");
 
@@ -48,7 +48,7 @@ struct UdpSettings {
 struct DATADUMPINFO {
     bool DumpData = false;
     bool DumpALLStrings = false;
-    int32_t DumpInterval = 30;   // least seconds between two dumps of one name
+    int32_t DumpInterval = 30; // least seconds between two dumps of one name
     QString Directory;
 };
 
@@ -59,9 +59,9 @@ struct DisplaySettings {
     int Type = ShowPosition;
     int Top = 1;
     int Left = 1;
-    int Height = 0;    // 0: the form keeps its designed size
+    int Height = 0; // 0: the form keeps its designed size
     int Width = 0;
-    QString FontName;  // the caller puts the display font's values here before loading
+    QString FontName; // the caller puts the display font's values here before loading
     int FontSize = 0;
     int FontColour = 0;
     bool FontBold = false;
@@ -73,7 +73,7 @@ struct DisplaySettings {
 
 struct NmeaSettings {
     DisplaySettings Display;
-    std::vector<THREADDATA> Ports;   // sorted by PortName
+    std::vector<THREADDATA> Ports; // sorted by PortName
     SIMSETTINGS Sim;
     UdpSettings Udp;
     DATADUMPINFO Dump;
@@ -106,9 +106,9 @@ struct RealBounds {
 };
 inline constexpr RealBounds LatitudeBounds{-90, 90};
 inline constexpr RealBounds LongitudeBounds{-180, 180};
-inline constexpr RealBounds SpeedBounds{0, 100};          // knots
-inline constexpr RealBounds HeadingBounds{0, 360};        // degrees
-inline constexpr RealBounds IntervalBounds{0.1, 3600};    // seconds; 0 would post without pause
+inline constexpr RealBounds SpeedBounds{0, 100};       // knots
+inline constexpr RealBounds HeadingBounds{0, 360};     // degrees
+inline constexpr RealBounds IntervalBounds{0.1, 3600}; // seconds; 0 would post without pause
 // A number in the C locale within the bounds; "nan" and "inf" are none.
 std::optional<float> parseBoundedReal(const QString& text, RealBounds bounds);
 

@@ -14,15 +14,18 @@
 #include <QDesktopServices>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QUrl>
 
+#include <algorithm>
 #include <initializer_list>
 
 namespace velmar::nmeaserver {
@@ -51,8 +54,7 @@ QString timeText(const platform::SystemTime& t)
     return QString::asprintf("%2.2d:%2.2d:%2.2d", t.wHour, t.wMinute, t.wSecond);
 }
 
-void setRow(QTableWidget* list, int row, QByteArrayView name, const platform::SystemTime& received,
-            QByteArrayView text)
+void setRow(QTableWidget* list, int row, QByteArrayView name, const platform::SystemTime& received, QByteArrayView text)
 {
     const QString texts[] = {QString::fromLatin1(name), timeText(received), QString::fromLatin1(text)};
     for (int c = NameColumn; c <= DataColumn; ++c) {
@@ -160,7 +162,8 @@ void TTNMEAWindow::buildMenus()
             if (!QDesktopServices::openUrl(QUrl::fromLocalFile(helpPath)))
                 QMessageBox::information(this, QStringLiteral("NMEA Server"),
                                          QStringLiteral("No program to show web pages could be started; the help "
-                                                        "is in %1").arg(helpPath));
+                                                        "is in %1")
+                                             .arg(helpPath));
         });
     }
     help->addAction(QStringLiteral("About"), this, [this] {
@@ -172,9 +175,17 @@ void TTNMEAWindow::buildMenus()
 void TTNMEAWindow::applyDisplaySettings()
 {
     const DisplaySettings& d = m_server.settings().Display;
+    const QRect saved(d.Left, d.Top, d.Width, d.Height);
+    const QScreen* screen = d.hasBounds() ? QGuiApplication::screenAt(saved.center()) : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect();
     if (d.hasBounds()) {
-        resize(d.Width, d.Height);
-        move(d.Left, d.Top);
+        const QRect bounds = BoundsOnScreen(saved, available);
+        resize(bounds.size());
+        move(bounds.topLeft());
+    } else if (available.isValid()) {
+        resize(QSize(DesignWidth, DesignHeight).boundedTo(available.size()));
     }
     QFont font = m_listAll->font();
     if (!d.FontName.isEmpty())
@@ -186,6 +197,16 @@ void TTNMEAWindow::applyDisplaySettings()
     font.setUnderline(d.FontUnderline);
     applyFont(font, d.FontColour);
     ShowDisplayMode();
+}
+
+QRect TTNMEAWindow::BoundsOnScreen(const QRect& saved, const QRect& available)
+{
+    if (!available.isValid())
+        return saved;
+    const QSize size = saved.size().boundedTo(available.size());
+    const int left = std::clamp(saved.left(), available.left(), available.right() + 1 - size.width());
+    const int top = std::clamp(saved.top(), available.top(), available.bottom() + 1 - size.height());
+    return QRect(QPoint(left, top), size);
 }
 
 void TTNMEAWindow::applyFont(const QFont& font, int colour)
@@ -240,14 +261,14 @@ void TTNMEAWindow::ShowDisplayMode()
 
 void TTNMEAWindow::sentencesStored()
 {
-    // However fast the sentences come, the lists are redrawn a few times a
-    // second; the store and the recent list keep up on their own.
-    if (m_refreshTimer.isActive())
+    // However fast the sentences come, the lists are redrawn at most a few
+    // times a second, and not at all while nobody can see them (minimised
+    // after the clock was set, the usual state at sea): the store and the
+    // recent list keep up on their own.
+    if (m_refreshTimer.isActive() || !isVisible() || isMinimized())
         return;
-    if (!m_sinceRefresh.isValid() || m_sinceRefresh.elapsed() >= RefreshIntervalMs)
-        refresh();
-    else
-        m_refreshTimer.start(int(RefreshIntervalMs - m_sinceRefresh.elapsed()));
+    const qint64 since = m_sinceRefresh.isValid() ? m_sinceRefresh.elapsed() : RefreshIntervalMs;
+    m_refreshTimer.start(int(std::max<qint64>(0, RefreshIntervalMs - since)));
 }
 
 void TTNMEAWindow::refresh()
@@ -257,7 +278,7 @@ void TTNMEAWindow::refresh()
     switch (m_server.settings().Display.Type) {
     case ScrollAll: scrollAll(); break;
     case OneOfEach: oneOfEach(); break;
-    default: break;   // the position display shows the newest RMC
+    default: break; // the position display shows the newest RMC
     }
     m_shownTotal = m_server.recent().total();
 }
@@ -330,18 +351,17 @@ void TTNMEAWindow::scrollAll()
     const RecentSentences& recent = m_server.recent();
     const int capacity = std::min(visible, RecentSentences::Capacity);
     const int fresh = int(std::min<quint64>(recent.total() - m_shownTotal, quint64(capacity)));
-    while (m_listAll->rowCount() > capacity)
-        m_listAll->removeRow(m_listAll->rowCount() - 1);
+    if (m_listAll->rowCount() > capacity)
+        m_listAll->setRowCount(std::max(0, capacity));
     if (capacity <= 0 || fresh <= 0)
         return;
-    // Newest at the bottom: when the list is full the oldest rows go.
-    const int keep = std::min(m_listAll->rowCount(), capacity - fresh);
-    while (m_listAll->rowCount() > keep)
-        m_listAll->removeRow(0);
-    for (int back = fresh - 1; back >= 0; --back) {
-        const RecentSentences::Sentence& s = recent.newest(back);
-        const int row = m_listAll->rowCount();
-        m_listAll->insertRow(row);
+    // Newest at the bottom; when the list is full the oldest rows go. Every
+    // row takes the texts of the row below it: the rows stay, only their
+    // texts change.
+    const int rows = std::min(capacity, m_listAll->rowCount() + fresh);
+    m_listAll->setRowCount(rows);
+    for (int row = 0; row < rows; ++row) {
+        const RecentSentences::Sentence& s = recent.newest(rows - 1 - row);
         setRow(m_listAll, row, s.name(), s.received, s.view());
     }
 }
@@ -422,6 +442,20 @@ void TTNMEAWindow::endSession()
     m_ended = true;
     // exit(), not quit(): quitting closes the windows, which would ask again.
     QCoreApplication::exit(0);
+}
+
+void TTNMEAWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    // Restored: what came while minimised is shown.
+    if (event->type() == QEvent::WindowStateChange && !isMinimized())
+        sentencesStored();
+}
+
+void TTNMEAWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    sentencesStored();
 }
 
 void TTNMEAWindow::resizeEvent(QResizeEvent* event)

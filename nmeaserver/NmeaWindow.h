@@ -30,11 +30,17 @@ public:
     explicit TTNMEAWindow(NmeaServer& server, QWidget* parent = nullptr);
 
     // Takes the display settings that the server read from the file: type,
-    // bounds, font.
+    // bounds, font. The window opens where it was and as large as it was,
+    // brought onto the screen it was on (or the first screen) when the file
+    // was written for a larger one; without stored bounds, at its design
+    // size where the screen has room for it.
     void applyDisplaySettings();
+    // The saved bounds (frame position, inside size) made to fit the
+    // screen's available area: no larger, moved in as far as needed.
+    static QRect BoundsOnScreen(const QRect& saved, const QRect& available);
     void ShowDisplayMode();
     static constexpr int MinimiseDelayMs = 2000;
-    static constexpr int RefreshIntervalMs = 200;
+    static constexpr int RefreshIntervalMs = 500;
 
     TPositionWindow* positionWindow() const { return m_position; }
     TSetTime* setTimeForm() const { return m_setTime; }
@@ -49,6 +55,8 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildMenus();
@@ -76,13 +84,13 @@ private:
     QTableWidget* m_listOne = nullptr;
     TPositionWindow* m_position = nullptr;
     TSetTime* m_setTime = nullptr;
-    TDumpDialog* m_dumpDialog = nullptr;   // made once: it keeps what was typed
+    TDumpDialog* m_dumpDialog = nullptr; // made once: it keeps what was typed
     QTimer m_minimiseTimer;
     // The lists and the position follow the sentences at most this often.
     QTimer m_refreshTimer;
     QElapsedTimer m_sinceRefresh;
-    quint64 m_shownTotal = 0;      // sentences of the recent list already shown
-    QByteArray m_newestRmcName;    // an RMC came since the last refresh
+    quint64 m_shownTotal = 0;   // sentences of the recent list already shown
+    QByteArray m_newestRmcName; // an RMC came since the last refresh
     bool m_rmcSeen = false;
     QActionGroup* m_displayGroup = nullptr;
     int m_longestText = 0;

@@ -12,7 +12,7 @@ namespace velmar::nmeaserver {
 namespace {
 constexpr int Margin = 10;
 constexpr QChar DegreeSign(0xB0);
-constexpr QChar MinuteSign(0xB4);   // the acute accent stands for the minute sign
+constexpr QChar MinuteSign(0xB4); // the acute accent stands for the minute sign
 
 QString angleText(const char* format, float value, const char* hemisphere)
 {
@@ -65,9 +65,9 @@ QString TPositionWindow::timeText(const RmcFix& fix)
     if (fix.NoTime)
         return QStringLiteral("No valid time in RMC String");
     return QStringLiteral("GMT:  ")
-           + QString::asprintf("%2.2d/%2.2d/%2.2d", fix.Date / 10000, (fix.Date % 10000) / 100, fix.Date % 100)
-           + QLatin1Char(' ')
-           + QString::asprintf("%2.2d:%2.2d:%2.2d", fix.Time / 10000, (fix.Time % 10000) / 100, fix.Time % 100);
+         + QString::asprintf("%2.2d/%2.2d/%2.2d", fix.Date / 10000, (fix.Date % 10000) / 100, fix.Date % 100)
+         + QLatin1Char(' ')
+         + QString::asprintf("%2.2d:%2.2d:%2.2d", fix.Time / 10000, (fix.Time % 10000) / 100, fix.Time % 100);
 }
 
 void TPositionWindow::ShowRmc(const DataThing* entry)

@@ -8,13 +8,13 @@
 namespace velmar::nmeaserver {
 
 enum ReaderStatus {
-    StatusPortError = 1,    // the port cannot be opened or refuses its line settings
-    StatusTimeOut = 2,      // no byte within two read time-outs
-    StatusIdle = 3,         // the reader or the simulator has ended
-    StatusStarting = 4,     // the port is open and reading starts
-    StatusCollecting = 5,   // a sentence was stored under a name already known
-    StatusOverflow = 6,     // more than 255 characters without a start
-    StatusSimulating = 7,   // the simulator has started
+    StatusPortError = 1,  // the port cannot be opened or refuses its line settings
+    StatusTimeOut = 2,    // no byte within two read time-outs
+    StatusIdle = 3,       // the reader or the simulator has ended
+    StatusStarting = 4,   // the port is open and reading starts
+    StatusCollecting = 5, // a sentence was stored under a name already known
+    StatusOverflow = 6,   // more than 255 characters without a start
+    StatusSimulating = 7, // the simulator has started
 };
 
 // Status values of the server as the DDE item "Status" reports them.

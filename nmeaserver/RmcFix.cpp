@@ -9,8 +9,7 @@
 namespace velmar::nmeaserver {
 
 namespace {
-enum Field { Name, TimeField, StatusField, Lat, LatHemi, Lon, LonHemi, SpeedField, CourseField, DateField,
-             FieldsRead };
+enum Field { Name, TimeField, StatusField, Lat, LatHemi, Lon, LonHemi, SpeedField, CourseField, DateField, FieldsRead };
 constexpr int NameLength = 5;
 
 // The text split at its commas, without copying: the fields up to the date,

@@ -13,19 +13,19 @@
 namespace velmar::nmeaserver {
 
 struct RmcFix {
-    bool Valid = false;          // the status field is "A"
-    float Latitude = 0;          // as sent, ddmm.mmm
-    char LatHemisphere[2] = {};  // "N" or "S", empty without a fix
-    float Longitude = 0;         // as sent, dddmm.mmm
+    bool Valid = false;         // the status field is "A"
+    float Latitude = 0;         // as sent, ddmm.mmm
+    char LatHemisphere[2] = {}; // "N" or "S", empty without a fix
+    float Longitude = 0;        // as sent, dddmm.mmm
     char LonHemisphere[2] = {};
-    float Course = 0;            // degrees true
-    float Speed = 0;             // knots
-    int32_t Time = 0;            // UTC hhmmss
-    int32_t Milliseconds = 0;    // the fraction of a second the time was sent with
-    int32_t Date = 0;            // ddmmyy
+    float Course = 0;         // degrees true
+    float Speed = 0;          // knots
+    int32_t Time = 0;         // UTC hhmmss
+    int32_t Milliseconds = 0; // the fraction of a second the time was sent with
+    int32_t Date = 0;         // ddmmyy
     char Status = 0;
     platform::SystemTime ParsedAt;
-    bool NoTime = false;         // the sentence had no time; Time means nothing
+    bool NoTime = false; // the sentence had no time; Time means nothing
 };
 
 // A fresh record: all zero except ParsedAt (UTC now).

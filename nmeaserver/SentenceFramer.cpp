@@ -8,7 +8,7 @@ constexpr char CarriageReturn = '\r';
 // Sentences are handed out from the second one on: the first start
 // character seen after opening may belong to a line already under way.
 constexpr int StartsBeforePosting = 1;
-}
+} // namespace
 
 bool IsSentenceStart(char c)
 {

@@ -31,7 +31,7 @@ public:
     enum class Event { None, Sentence, Overflow };
     struct Result {
         Event event = Event::None;
-        std::string_view sentence;   // for Event::Sentence
+        std::string_view sentence; // for Event::Sentence
     };
 
     // One byte from the port. After an overflow the framer must be reset
@@ -52,11 +52,11 @@ private:
     std::string_view takeSentence();
 
     std::array<char, BufferSize> m_buffers[2]{};
-    int m_current = 0;     // the buffer being filled; the other holds the last sentence cut at a start
-    int m_index = 0;       // bytes counted since the last start character
-    int m_textEnd = -1;    // where a line feed or NUL ended the text, -1 while it runs on
+    int m_current = 0;  // the buffer being filled; the other holds the last sentence cut at a start
+    int m_index = 0;    // bytes counted since the last start character
+    int m_textEnd = -1; // where a line feed or NUL ended the text, -1 while it runs on
     int m_startCount = 0;
-    bool m_handedOut = true;   // nothing collected is still to be handed out
+    bool m_handedOut = true; // nothing collected is still to be handed out
 };
 
 template <class Sink>

@@ -12,7 +12,7 @@ namespace velmar::nmeaserver {
 Q_LOGGING_CATEGORY(lcStore, "velmar.nmeaserver.store")
 
 namespace {
-constexpr int TypeOffset = 2;     // talker letters come first
+constexpr int TypeOffset = 2; // talker letters come first
 constexpr int TypeLength = 3;
 constexpr int FullNameLength = 5;
 // Whole seconds are compared after adding a tenth, so a sentence that comes
@@ -83,13 +83,15 @@ void assign(QByteArray& to, QByteArrayView from)
 }
 } // namespace
 
-SentenceStore::SentenceStore(Clock clock) : m_clock(std::move(clock)) {}
+SentenceStore::SentenceStore(Clock clock) : m_clock(std::move(clock))
+{
+}
 
 SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QString& source)
 {
     const QByteArrayView name = nameOf(text);
     if (name.isEmpty())
-        return {};   // nothing to serve it under; a growing list of "0" entries helps no one
+        return {}; // nothing to serve it under; a growing list of "0" entries helps no one
     const auto it = std::find_if(m_entries.begin(), m_entries.end(),
                                  [&](const DataThing& e) { return sameBytes(e.Name, name); });
     Stored result;

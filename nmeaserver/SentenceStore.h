@@ -26,11 +26,11 @@ inline constexpr int MaxSentenceLength = 255;
 
 struct DataThing {
     QByteArray Name;
-    QByteArray Text;                   // without line end
-    platform::SystemTime Received;     // UTC of the newest sentence
-    platform::SystemTime LastDump;     // all zero before the first dump
-    int32_t Index = 0;                 // order in which the names were first seen
-    QString Source;                    // port of the newest sentence
+    QByteArray Text;               // without line end
+    platform::SystemTime Received; // UTC of the newest sentence
+    platform::SystemTime LastDump; // all zero before the first dump
+    int32_t Index = 0;             // order in which the names were first seen
+    QString Source;                // port of the newest sentence
 
     // Characters 3 to 5 of the name equal the three letters exactly ("RMC").
     bool IsType(QByteArrayView type) const;
@@ -45,7 +45,7 @@ public:
     struct Sentence {
         char text[MaxSentenceLength];
         int length = 0;
-        int nameLength = 0;   // the name follows the start character
+        int nameLength = 0; // the name follows the start character
         platform::SystemTime received;
 
         QByteArrayView name() const { return QByteArrayView(text + 1, nameLength); }
@@ -79,8 +79,8 @@ public:
     const DATADUMPINFO& dumpInfo() const { return m_dump; }
 
     struct Stored {
-        const DataThing* entry = nullptr;   // null: the text has no name
-        bool known = false;                 // the name was stored before
+        const DataThing* entry = nullptr; // null: the text has no name
+        bool known = false;               // the name was stored before
     };
     // Stores a sentence (already stripped of its line end) and dumps it when
     // due. A name seen before is stored without allocating.
@@ -106,7 +106,7 @@ private:
 
     Clock m_clock;
     DATADUMPINFO m_dump;
-    std::list<DataThing> m_entries;   // newest name first
+    std::list<DataThing> m_entries; // newest name first
     DumpFile m_file;
 };
 

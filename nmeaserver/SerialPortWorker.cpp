@@ -41,7 +41,7 @@ bool noteOpened(const QString& port)
     std::lock_guard lock(failingMutex);
     return failingPorts().remove(port);
 }
-}
+} // namespace
 
 SerialPortWorker::SerialPortWorker(const QString& portName, int baudRate, int readTimeoutMs)
     : m_portName(portName), m_baudRate(baudRate), m_readTimeoutMs(readTimeoutMs)
@@ -67,12 +67,10 @@ bool SerialPortWorker::OpenPort()
     }
     // A rate of 0 (never set) or one the driver refuses is a port error of
     // its own: the port is closed again rather than read at a wrong speed.
-    const bool settingsTaken = m_baudRate > 0
-        && m_port->setBaudRate(m_baudRate)
-        && m_port->setDataBits(QSerialPort::Data8)
-        && m_port->setParity(QSerialPort::NoParity)
-        && m_port->setStopBits(QSerialPort::OneStop)
-        && m_port->setFlowControl(QSerialPort::NoFlowControl);
+    const bool settingsTaken = m_baudRate > 0 && m_port->setBaudRate(m_baudRate)
+                            && m_port->setDataBits(QSerialPort::Data8) && m_port->setParity(QSerialPort::NoParity)
+                            && m_port->setStopBits(QSerialPort::OneStop)
+                            && m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!settingsTaken) {
         if (noteOpenFailed(m_portName))
             qCInfo(lcReader) << "line settings refused on" << m_portName << m_baudRate << m_port->errorString();
@@ -120,9 +118,9 @@ void SerialPortWorker::start()
     m_silence->setSingleShot(true);
     m_silence->setInterval(m_readTimeoutMs * ReadsBeforeTimeOut);
     connect(m_silence, &QTimer::timeout, this, &SerialPortWorker::onSilence);
+    m_lastData.start();
     connect(m_port, &QSerialPort::readyRead, this, &SerialPortWorker::onReadyRead);
-    connect(m_port, &QSerialPort::errorOccurred, this,
-            [this](QSerialPort::SerialPortError e) { onError(int(e)); });
+    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { onError(int(e)); });
     emit status(StatusStarting);
     m_silence->start();
     if (m_port->bytesAvailable() > 0)
@@ -143,7 +141,8 @@ void SerialPortWorker::onReadyRead()
         const qint64 n = m_port->read(chunk, sizeof chunk);
         if (n <= 0)
             return;
-        m_silence->start();
+        // Not a timer restart per read: the timer looks at this when it fires.
+        m_lastData.start();
         for (qint64 i = 0; i < n; ++i)
             chunk[i] = char(chunk[i] & ~ParityBit);
         const bool whole = m_framer.feed(chunk, size_t(n), [this](std::string_view s) { m_batch.append(s); });
@@ -165,8 +164,12 @@ void SerialPortWorker::resume()
 void SerialPortWorker::onSilence()
 {
     // A port not read because its sentences still wait is not silent.
-    if (m_paused) {
-        m_silence->start();
+    if (m_paused)
+        m_lastData.start();
+    const qint64 silentMs = qint64(m_readTimeoutMs) * ReadsBeforeTimeOut;
+    const qint64 quiet = m_lastData.elapsed();
+    if (quiet < silentMs) {
+        m_silence->start(int(silentMs - quiet));
         return;
     }
     end(StatusTimeOut);

@@ -12,6 +12,8 @@
 #include "nmeaserver/SentenceFramer.h"
 #include "nmeaserver/SerialThread.h"
 
+#include <QElapsedTimer>
+
 class QSerialPort;
 class QTimer;
 
@@ -41,9 +43,10 @@ private:
     int m_readTimeoutMs;
     QSerialPort* m_port = nullptr;
     QTimer* m_silence = nullptr;
+    QElapsedTimer m_lastData; // since the port last gave bytes
     SentenceFramer m_framer;
     SentenceBatch m_batch;
-    bool m_paused = false;   // the queue was full: the port is not read until resumed
+    bool m_paused = false; // the queue was full: the port is not read until resumed
     bool m_ended = false;
 };
 

@@ -11,7 +11,7 @@ namespace {
 // Stopping a worker closes its device and nothing more; this bounds the one
 // wait at program end.
 constexpr unsigned long ExitWaitMs = 5000;
-}
+} // namespace
 
 void ReaderWorker::deliver(SentenceBatch& batch)
 {
@@ -19,7 +19,9 @@ void ReaderWorker::deliver(SentenceBatch& batch)
         emit sentencesWaiting();
 }
 
-SerialThread::SerialThread(const QString& name, QObject* parent) : QObject(parent), m_name(name) {}
+SerialThread::SerialThread(const QString& name, QObject* parent) : QObject(parent), m_name(name)
+{
+}
 
 SerialThread::~SerialThread()
 {
@@ -62,8 +64,7 @@ void SerialThread::launch()
     // longer runs its event loop (program end).
     connect(m_worker, &ReaderWorker::finished, m_thread, &QThread::quit, Qt::DirectConnection);
     connect(m_worker, &ReaderWorker::sentencesWaiting, this, &SerialThread::takeSentences);
-    connect(m_worker, &ReaderWorker::status, this,
-            [this](int code) { emit statusChanged(m_name, code); });
+    connect(m_worker, &ReaderWorker::status, this, [this](int code) { emit statusChanged(m_name, code); });
     connect(m_thread, &QThread::finished, this, &SerialThread::onThreadFinished);
     m_thread->start();
 }

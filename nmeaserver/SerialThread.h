@@ -3,11 +3,10 @@
 //
 // The worker object lives on its own thread and owns its device; it hands
 // whole sentences to the user-interface thread in batches through a bounded
-// queue (SentenceQueue), and its state changes through queued signals. SerialThread is the facade on the user-interface thread:
-// Start makes a thread when none runs (on a running reader it changes
-// nothing), Stop asks the worker to end and returns at once. The worker then
-// reports StatusIdle, and the thread goes away by itself. Only the destructor
-// waits, and only for a worker that has already been told to stop.
+// queue (SentenceQueue), and its state changes through queued signals. SerialThread is the facade on the user-interface
+// thread: Start makes a thread when none runs (on a running reader it changes nothing), Stop asks the worker to end and
+// returns at once. The worker then reports StatusIdle, and the thread goes away by itself. Only the destructor waits,
+// and only for a worker that has already been told to stop.
 #include "nmeaserver/SentenceQueue.h"
 
 #include <QObject>
@@ -86,13 +85,13 @@ private:
     void takeSentences();
 
     std::shared_ptr<SentenceQueue> m_queue = std::make_shared<SentenceQueue>();
-    SentenceBatch m_taken;   // room kept from one batch to the next
+    SentenceBatch m_taken; // room kept from one batch to the next
 
     QString m_name;
     QThread* m_thread = nullptr;
     ReaderWorker* m_worker = nullptr;
     bool m_stopping = false;
-    WorkerFactory m_pendingStart;   // a Start that came while the old thread was ending
+    WorkerFactory m_pendingStart; // a Start that came while the old thread was ending
 };
 
 } // namespace velmar::nmeaserver

@@ -18,7 +18,7 @@
 namespace velmar::nmeaserver {
 
 namespace {
-constexpr int CenturyPivot = 90;   // two-digit years below it are 20xx
+constexpr int CenturyPivot = 90; // two-digit years below it are 20xx
 
 QLineEdit* readOnlyEdit(const QString& name)
 {
@@ -50,7 +50,7 @@ TSetTime::TSetTime(QWidget* parent, Clock clock, Steady steady, ClockSetter sett
                                         QStringLiteral("The Computer and GPS clocks differ by over a week, do "
                                                        "you really want to update the PC clock ?"),
                                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
-                   == QMessageBox::Yes;
+                == QMessageBox::Yes;
         };
     }
 
@@ -119,7 +119,7 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
     RmcFix fix = newRmcFix();
     ParseRmc(fix, text);
     const bool timeInRange = fix.Time >= 0 && fix.Time / 10000 < 24 && (fix.Time % 10000) / 100 < 60
-        && fix.Time % 100 < 60;
+                          && fix.Time % 100 < 60;
     if (fix.NoTime || !timeInRange) {
         gpsTime->setText(QStringLiteral("Error"));
         if (++m_errorCount > MaxTimeErrors)

@@ -27,12 +27,12 @@ public:
     static constexpr int PCTimerMs = 500;
     static constexpr int CloseTimerMs = 2000;
     static constexpr int MaxTimeErrors = 2;
-    static constexpr int64_t WarnDifferenceSeconds = 604800;   // one week
+    static constexpr int64_t WarnDifferenceSeconds = 604800; // one week
 
-    using Clock = std::function<platform::SystemTime()>;                 // UTC now
+    using Clock = std::function<platform::SystemTime()>; // UTC now
     using Steady = std::function<std::chrono::steady_clock::time_point()>;
-    using ClockSetter = std::function<QString(UtcTime)>;                 // empty: set
-    using Confirmer = std::function<bool()>;                             // the week question
+    using ClockSetter = std::function<QString(UtcTime)>; // empty: set
+    using Confirmer = std::function<bool()>;             // the week question
 
     explicit TSetTime(QWidget* parent, Clock clock = &platform::SystemTime::nowUtc,
                       Steady steady = &std::chrono::steady_clock::now, ClockSetter setter = &setSystemClock,

@@ -101,7 +101,10 @@ TPortSettings::TPortSettings(QWidget* owner, std::vector<THREADDATA>& ports, SIM
 
     auto* buttons = okCancel(this, QStringLiteral("Ok"), QStringLiteral("okButton"), QStringLiteral("Cancel"),
                              QStringLiteral("cancelButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { okButtonClick(); accept(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        okButtonClick();
+        accept();
+    });
     connect(simulateData, &QCheckBox::clicked, this, &TPortSettings::ShowDependentControls);
     connect(simulationButton, &QPushButton::clicked, this, [this] {
         TSimSettings dialog(this, m_sim);
@@ -172,7 +175,10 @@ TSimSettings::TSimSettings(QWidget* owner, SIMSETTINGS& sim) : QDialog(owner), m
 
     auto* buttons = okCancel(this, QStringLiteral("OK"), QStringLiteral("okbutton"), QStringLiteral("Cancel"),
                              QStringLiteral("cancelbutton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { if (okbuttonClick()) accept(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (okbuttonClick())
+            accept();
+    });
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(start);
     layout->addWidget(format);
@@ -250,7 +256,10 @@ TDumpDialog::TDumpDialog(QWidget* owner, DATADUMPINFO& dump) : QDialog(owner), m
 
     auto* buttons = okCancel(this, QStringLiteral("Ok"), QStringLiteral("okButton"), QStringLiteral("Cancel"),
                              QStringLiteral("cancelBuitton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { if (okButtonClick()) accept(); });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (okButtonClick())
+            accept();
+    });
     connect(DoDump, &QCheckBox::clicked, this, [this] {
         if (!DoDump->isChecked())
             dumpAll->setChecked(false);
@@ -294,7 +303,8 @@ bool TDumpDialog::okButtonClick()
 
 void TDumpDialog::dirSelectClick()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Output directory"), Directory->text());
+    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Output directory"),
+                                                             Directory->text());
     if (!folder.isEmpty())
         Directory->setText(folder);
 }

@@ -16,8 +16,14 @@ constexpr double MinutesPerDegree = 60.0;
 constexpr double SecondsPerHour = 3600.0;
 constexpr double FullCircle = 360.0;
 
-double radians(double degrees) { return degrees * std::numbers::pi / 180.0; }
-double degrees(double radians) { return radians * 180.0 / std::numbers::pi; }
+double radians(double degrees)
+{
+    return degrees * std::numbers::pi / 180.0;
+}
+double degrees(double radians)
+{
+    return radians * 180.0 / std::numbers::pi;
+}
 
 double intoCircle(double a)
 {
@@ -88,17 +94,17 @@ QList<QByteArray> ShipSimulator::cycle(const platform::SystemTime& t)
     const double m = intoCircle(h + MagneticVariation);
 
     QList<QByteArray> out;
-    out << finish(QString::asprintf("$%2sRMC,%2.2d%2.2d%2.2d,A,%08.3f,%c,%09.3f,%c,%04.1f,%3.3d,%2.2d%2.2d%2.2d,0.0,R,S",
-                                    talker(m_settings.Initials), t.wHour, t.wMinute, t.wSecond,
-                                    latValue, ns, lonValue, ew, speed, int(course),
-                                    t.wDay, t.wMonth, t.wYear % 100));
+    out << finish(
+        QString::asprintf("$%2sRMC,%2.2d%2.2d%2.2d,A,%08.3f,%c,%09.3f,%c,%04.1f,%3.3d,%2.2d%2.2d%2.2d,0.0,R,S",
+                          talker(m_settings.Initials), t.wHour, t.wMinute, t.wSecond, latValue, ns, lonValue, ew, speed,
+                          int(course), t.wDay, t.wMonth, t.wYear % 100));
     out << finish(QString::asprintf("$%2sHDT,%05.1f,T", talker(m_settings.HDTInitials), h));
     out << finish(QString::asprintf("$%2sHDM,%05.1f,M", talker(m_settings.HDMInitials), m));
     out << finish(QString::asprintf("$%2sGGA,%2.2d%2.2d%2.2d,%08.3f,%c,%09.3f,%c,1,04,24.4,19.7,M,,,,0000",
-                                    talker(m_settings.Initials), t.wHour, t.wMinute, t.wSecond,
-                                    latValue, ns, lonValue, ew));
-    out << finish(QString::asprintf("$SDVHW,%d,T,%d,M,%3.1f,N,%3.1f,K,", int(h), int(m),
-                                    speed, speed * KilometresPerNauticalMile));
+                                    talker(m_settings.Initials), t.wHour, t.wMinute, t.wSecond, latValue, ns, lonValue,
+                                    ew));
+    out << finish(QString::asprintf("$SDVHW,%d,T,%d,M,%3.1f,N,%3.1f,K,", int(h), int(m), speed,
+                                    speed * KilometresPerNauticalMile));
     out << QByteArray(AisSentences[size_t(m_aisIndex)]) + LineEnd;
     m_aisIndex = (m_aisIndex + 1) % AisSentenceCount;
 
@@ -107,7 +113,9 @@ QList<QByteArray> ShipSimulator::cycle(const platform::SystemTime& t)
     return out;
 }
 
-SimulatorWorker::SimulatorWorker(const SIMSETTINGS& settings) : m_ship(settings) {}
+SimulatorWorker::SimulatorWorker(const SIMSETTINGS& settings) : m_ship(settings)
+{
+}
 
 void SimulatorWorker::start()
 {

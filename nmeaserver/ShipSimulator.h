@@ -28,7 +28,7 @@ extern const std::array<const char*, AisSentenceCount> AisSentences;
 class ShipSimulator {
 public:
     static constexpr int SentencesPerCycle = 6;
-    static constexpr double MagneticVariation = 7.2;   // added for HDM
+    static constexpr double MagneticVariation = 7.2; // added for HDM
     static constexpr double KilometresPerNauticalMile = 1.852;
     // An interval of 0 or below would post without pause; this is the least.
     static constexpr double MinimumInterval = 0.1;
@@ -50,10 +50,10 @@ public:
 private:
     SIMSETTINGS m_settings;
     std::function<int()> m_random;
-    double m_lat = 0;     // minutes of arc, south negative
-    double m_lon = 0;     // minutes of arc, west negative
-    double m_north = 0;   // minutes of latitude per second
-    double m_east = 0;    // minutes of longitude per second, fixed for the start latitude
+    double m_lat = 0;   // minutes of arc, south negative
+    double m_lon = 0;   // minutes of arc, west negative
+    double m_north = 0; // minutes of latitude per second
+    double m_east = 0;  // minutes of longitude per second, fixed for the start latitude
     int m_aisIndex = 0;
 };
 

@@ -12,7 +12,7 @@ namespace velmar::nmeaserver {
 namespace {
 // A sentence of the longest the readers hand on, its line end and the NUL.
 constexpr qsizetype MaxDatagram = 260;
-}
+} // namespace
 
 Q_LOGGING_CATEGORY(lcUdp, "velmar.nmeaserver.udp")
 

@@ -28,8 +28,12 @@ TUDPOut::TUDPOut(QWidget* owner, UdpSettings& settings) : QDialog(owner), m_sett
     QPushButton* ok = buttons->addButton(QStringLiteral("Ok"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
-    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole)->setObjectName(QStringLiteral("cancelButton"));
-    connect(buttons, &QDialogButtonBox::accepted, this, [this] { if (okButtonClick()) accept(); });
+    buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole)
+        ->setObjectName(QStringLiteral("cancelButton"));
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (okButtonClick())
+            accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(m_send, &QCheckBox::clicked, this, &TUDPOut::sendUDPDataClick);
 
@@ -49,8 +53,9 @@ bool TUDPOut::okButtonClick()
     // A port outside 16 bits used to wrap round to another port silently.
     const auto port = parseUdpPort(m_port->text());
     if (!port) {
-        QMessageBox::warning(this, QStringLiteral("Error"),
-                             QStringLiteral("'%1' is not a UDP port: enter a number from 1 to 65535").arg(m_port->text()));
+        QMessageBox::warning(
+            this, QStringLiteral("Error"),
+            QStringLiteral("'%1' is not a UDP port: enter a number from 1 to 65535").arg(m_port->text()));
         return false;
     }
     m_settings.SendUDPData = m_send->isChecked();

@@ -2,6 +2,7 @@
 
 #include "sound/PipeProtocol.h"
 
+#include <QMetaMethod>
 #include <QMetaObject>
 
 Q_LOGGING_CATEGORY(velmar::pipeserver::lcEngine, "velmar.pipeserver.engine")
@@ -64,9 +65,9 @@ void AcquisitionEngine::openOutputPipe(uint32_t bit)
     const int channels = pipe ? pipe->channels : CountRoutedChannels(m_settings, bit);
     const int multiplier = pipe ? std::max(pipe->multiplier, 1) : 1;
     auto outlet = std::make_unique<PipeOutlet>(bit);
-    if (!outlet->create(sound::PelvanePipeBufferBytes(channels, m_settings.SampleRate * multiplier,
-                                                      m_settings.BufferSeconds),
-                        m_clock())) {
+    if (!outlet->create(
+            sound::PelvanePipeBufferBytes(channels, m_settings.SampleRate * multiplier, m_settings.BufferSeconds),
+            m_clock())) {
         // Nobody could read such a pipe: it is not counted as open, so it
         // does not start the device for nothing.
         qCWarning(lcEngine) << "pipe" << route->pipeName << "not made:" << outlet->errorString();
@@ -133,6 +134,7 @@ void AcquisitionEngine::startAcquisition()
     }
     ++m_deviceGeneration;
     m_nextSlot = 0;
+    m_holdForRate = false;
     setAdcState(AdcStarting);
     m_device->start(m_settings, *this);
 }
@@ -147,6 +149,10 @@ void AcquisitionEngine::stopAcquisition()
 
 void AcquisitionEngine::deviceStarted(int sampleRate)
 {
+    // Blocks may follow before the turn below: none goes out at a rate the
+    // consumers cannot know yet.
+    if (m_state == AdcStarting && sampleRate != m_settings.SampleRate)
+        m_holdForRate = true;
     later([this, sampleRate] {
         if (m_state != AdcStarting)
             return;
@@ -154,7 +160,10 @@ void AcquisitionEngine::deviceStarted(int sampleRate)
         if (sampleRate != m_settings.SampleRate) {
             qCWarning(lcEngine) << "device runs at" << sampleRate << "Hz, settings say" << m_settings.SampleRate;
             m_settings.SampleRate = sampleRate;
-            emit sampleRateFound(sampleRate);
+            if (isSignalConnected(QMetaMethod::fromSignal(&AcquisitionEngine::sampleRateFound)))
+                emit sampleRateFound(sampleRate);
+            else
+                m_holdForRate = false;
         }
         if (m_openPipes == 0)
             stopAcquisition();
@@ -191,9 +200,14 @@ void AcquisitionEngine::deviceStopped(const QString& error)
     });
 }
 
+void AcquisitionEngine::ratePublished()
+{
+    m_holdForRate = false;
+}
+
 void AcquisitionEngine::deviceBlock(const int16_t* samples, qsizetype count)
 {
-    if (m_state == AdcRunning || m_state == AdcStarting)
+    if ((m_state == AdcRunning || m_state == AdcStarting) && !m_holdForRate)
         distributeBlock(samples, count);
 }
 
@@ -213,11 +227,8 @@ void AcquisitionEngine::distributeBlock(const int16_t* samples, qsizetype count)
             continue;
         const QByteArray frames = SplitBlock(samples, count, m_nextSlot, *m_layout, pipe, m_carries[index]);
         switch (m_outlets[index]->write(frames, pipe.frameBytes(), now)) {
-        case PipeOutlet::Result::Written:
-            reportPipe(index, PipeFilling);
-            break;
-        case PipeOutlet::Result::Waiting:
-            break;
+        case PipeOutlet::Result::Written: reportPipe(index, PipeFilling); break;
+        case PipeOutlet::Result::Waiting: break;
         case PipeOutlet::Result::Gone:
             reportPipe(index, PipeError);
             closeOutputPipe(pipe.bit);

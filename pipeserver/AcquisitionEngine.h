@@ -45,7 +45,7 @@ public:
     // Makes the device for a record, or nothing for a kind that has no
     // device here (the engine says so).
     using DeviceFactory = std::function<std::unique_ptr<AcquisitionDevice>(const PipeSettings&)>;
-    using Clock = std::function<qint64()>;   // milliseconds, steady
+    using Clock = std::function<qint64()>; // milliseconds, steady
 
     AcquisitionEngine(DeviceFactory factory, Clock clock, QObject* parent = nullptr);
     ~AcquisitionEngine() override;
@@ -58,6 +58,10 @@ public:
     PipeCounters counters(uint32_t bit) const;
     // Tick count of the last NI-DAQ buffer transfer: no such device here.
     qint64 lastFillTime() const { return 0; }
+    // The rate the device found is in "PipeDat.dat" now: the pipes are fed
+    // (until then they get nothing, so that no consumer reads samples whose
+    // rate the file does not yet tell).
+    void ratePublished();
     // Stops the device and closes every pipe (the program ends).
     void shutDown();
 
@@ -70,7 +74,8 @@ signals:
     void pipeStateChanged(uint bit, int state);
     void statusText(const QString& text);
     void message(const QString& text, const QString& caption);
-    // The device runs at another rate than the settings say.
+    // The device runs at another rate than the settings say; the pipes are
+    // held until ratePublished() (at once when nothing listens).
     void sampleRateFound(int sampleRate);
 
 private:
@@ -92,10 +97,11 @@ private:
     DeviceFactory m_factory;
     Clock m_clock;
     PipeSettings m_settings;
-    std::optional<StreamLayout> m_layout;   // of the acquisition in progress
+    std::optional<StreamLayout> m_layout; // of the acquisition in progress
     std::unique_ptr<AcquisitionDevice> m_device;
     quint64 m_deviceGeneration = 0;
     int m_state = AdcIdle;
+    bool m_holdForRate = false; // the device's rate is not yet published
     uint32_t m_openPipes = 0;
     int m_nextSlot = 0;
     std::array<std::unique_ptr<PipeOutlet>, PipeSettings::PipeCount> m_outlets;

@@ -43,7 +43,8 @@ AcquisitionThread::~AcquisitionThread()
 void AcquisitionThread::post(std::function<void(AcquisitionEngine&)> fn) const
 {
     AcquisitionEngine* engine = m_engine;
-    QMetaObject::invokeMethod(engine, [engine, fn = std::move(fn)] { fn(*engine); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        engine, [engine, fn = std::move(fn)] { fn(*engine); }, Qt::QueuedConnection);
 }
 
 } // namespace velmar::pipeserver

@@ -19,7 +19,7 @@ namespace velmar::pipeserver {
 class AcquisitionThread {
 public:
     AcquisitionThread(AcquisitionEngine::DeviceFactory factory, AcquisitionEngine::Clock clock);
-    ~AcquisitionThread();   // closes the pipes, stops the device, ends the thread
+    ~AcquisitionThread(); // closes the pipes, stops the device, ends the thread
     AcquisitionThread(const AcquisitionThread&) = delete;
     AcquisitionThread& operator=(const AcquisitionThread&) = delete;
 

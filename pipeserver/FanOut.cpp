@@ -31,7 +31,8 @@ StreamLayoutResult MakeStreamLayout(const PipeSettings& settings)
                              .arg(MaxSampleRate);
         return result;
     }
-    if (settings.BufferSeconds < PipeSettings::MinBufferSeconds || settings.BufferSeconds > PipeSettings::MaxBufferSeconds) {
+    if (settings.BufferSeconds < PipeSettings::MinBufferSeconds
+        || settings.BufferSeconds > PipeSettings::MaxBufferSeconds) {
         result.problem = QStringLiteral("Buffer Length must be between 3 and 30 seconds");
         return result;
     }
@@ -49,16 +50,16 @@ StreamLayoutResult MakeStreamLayout(const PipeSettings& settings)
         pipe.bit = PipeRoutingBits[p];
         pipe.placeInFrame.fill(-1);
         const QString label = QString::fromLatin1(sound::PipeRouteOfBit(pipe.bit)->label);
-        std::vector<int> routed;   // the pipe's channels in scan order, one entry per sample
+        std::vector<int> routed; // the pipe's channels in scan order, one entry per sample
         for (int slot = 0; slot < settings.ScanLength; ++slot)
             if (settings.ChannelSettings[settings.ScanList[slot]].Routing & pipe.bit)
                 routed.push_back(settings.ScanList[slot]);
         pipe.channels = CountRoutedChannels(settings, pipe.bit);
         for (int c = 0; c < PipeSettings::MaxChannels; ++c) {
-            if ((settings.ChannelSettings[c].Routing & pipe.bit) && std::find(routed.begin(), routed.end(), c) == routed.end()) {
-                result.problem = QStringLiteral("Channel %1 goes to the %2 but is not in the channel list.")
-                                     .arg(c)
-                                     .arg(label);
+            if ((settings.ChannelSettings[c].Routing & pipe.bit)
+                && std::find(routed.begin(), routed.end(), c) == routed.end()) {
+                result.problem =
+                    QStringLiteral("Channel %1 goes to the %2 but is not in the channel list.").arg(c).arg(label);
                 return result;
             }
         }
@@ -67,7 +68,8 @@ StreamLayoutResult MakeStreamLayout(const PipeSettings& settings)
         const auto occurs = [&routed](int c) { return std::count(routed.begin(), routed.end(), c); };
         for (int c : routed) {
             if (occurs(c) != occurs(routed.front())) {
-                result.problem = QStringLiteral("The channels going to the %1 are sampled at different rates.").arg(label);
+                result.problem =
+                    QStringLiteral("The channels going to the %1 are sampled at different rates.").arg(label);
                 return result;
             }
         }
@@ -75,8 +77,10 @@ StreamLayoutResult MakeStreamLayout(const PipeSettings& settings)
         // of the first frame, or the consumer would mix its channels up.
         for (std::size_t i = 0; i < routed.size(); ++i) {
             if (routed[i] != routed[i % std::size_t(pipe.channels)]) {
-                result.problem = QStringLiteral("The channel list does not give the %1 its channels in the same order in every frame.")
-                                     .arg(label);
+                result.problem =
+                    QStringLiteral(
+                        "The channel list does not give the %1 its channels in the same order in every frame.")
+                        .arg(label);
                 return result;
             }
         }

@@ -28,8 +28,8 @@ inline constexpr int MaxSampleRate = 1'000'000;
 
 struct PipeStreamLayout {
     uint32_t bit = 0;
-    int channels = 0;     // samples per frame: the channels routed to the pipe
-    int multiplier = 0;   // frames per scan
+    int channels = 0;   // samples per frame: the channels routed to the pipe
+    int multiplier = 0; // frames per scan
     // Per scan slot: the sample's place within its frame, or -1 when the
     // slot's channel does not go to this pipe.
     std::array<int8_t, PipeSettings::MaxChannels> placeInFrame{};
@@ -39,14 +39,14 @@ struct PipeStreamLayout {
 
 struct StreamLayout {
     int scanLength = 0;
-    std::array<PipeStreamLayout, PipeSettings::PipeCount> pipes{};   // porpoise, whistle, click, recorder
+    std::array<PipeStreamLayout, PipeSettings::PipeCount> pipes{}; // porpoise, whistle, click, recorder
 
     const PipeStreamLayout* pipe(uint32_t bit) const;
 };
 
 struct StreamLayoutResult {
     std::optional<StreamLayout> layout;
-    QString problem;   // why the record cannot be streamed, for the operator
+    QString problem; // why the record cannot be streamed, for the operator
 };
 
 // The layout of the record's streams. Refused (with the reason) when a pipe's

@@ -60,7 +60,8 @@ QString TrayTip(int adcState)
 }
 
 PelvaneDialog::PelvaneDialog(AcquisitionThread& acquisition, Clock clock, QWidget* parent)
-    : QWidget(parent), m_acquisition(acquisition), m_clock(std::move(clock)), m_lastStatusTick(m_clock() - StatusHoldMs - 1)
+    : QWidget(parent), m_acquisition(acquisition), m_clock(std::move(clock)),
+      m_lastStatusTick(m_clock() - StatusHoldMs - 1)
 {
     setWindowTitle(QString::fromLatin1(sound::PelvaneTitle));
     m_messages = [this](const QString& text, const QString& caption) {
@@ -162,11 +163,11 @@ qint64 PelvaneDialog::porpoiseStatus(int n)
         if ((s.ChannelSettings[c].Routing & RoutePorpoise) && seen++ == n)
             channel = c;
     const int state = adcState();
-    const sound::PelvaneAcquisition acquisition = state == AdcIdle       ? sound::PelvaneAcquisition::Idle
-                                                  : state == AdcRunning  ? sound::PelvaneAcquisition::Running
-                                                  : state == AdcStarting ? sound::PelvaneAcquisition::Starting
-                                                  : state == AdcStopping ? sound::PelvaneAcquisition::Stopping
-                                                                         : sound::PelvaneAcquisition::Other;
+    const sound::PelvaneAcquisition acquisition = state == AdcIdle     ? sound::PelvaneAcquisition::Idle
+                                                : state == AdcRunning  ? sound::PelvaneAcquisition::Running
+                                                : state == AdcStarting ? sound::PelvaneAcquisition::Starting
+                                                : state == AdcStopping ? sound::PelvaneAcquisition::Stopping
+                                                                       : sound::PelvaneAcquisition::Other;
     const bool inScan = channel >= 0 && s.Occurrences[channel] > 0;
     // No device here gives a spot reading (an NI-DAQ board would).
     return sound::PorpoiseStatusReply(n, CountPorpoiseChannels(s), acquisition, inScan, s.DeviceType, std::nullopt);
@@ -247,6 +248,7 @@ void PelvaneDialog::onSampleRateFound(int rate)
     updateStatus();
     if (!publishSettings())
         showMessage(QStringLiteral("Problem writing to defaults file"), QStringLiteral("Error"));
+    m_acquisition.post([](AcquisitionEngine& e) { e.ratePublished(); });
 }
 
 bool PelvaneDialog::publishSettings()

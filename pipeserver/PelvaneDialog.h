@@ -24,7 +24,7 @@ namespace velmar::pipeserver {
 class PelvaneDialog : public QWidget {
     Q_OBJECT
 public:
-    using Clock = std::function<qint64()>;   // milliseconds, steady
+    using Clock = std::function<qint64()>; // milliseconds, steady
     using MessageSink = std::function<void(const QString& text, const QString& caption)>;
 
     // A status text holds the status line this long before the state word
@@ -52,7 +52,7 @@ public:
     void showPipeState(uint bit, int state);
     void showStatusText(const QString& text);
 
-    QString lineText(const QString& name) const;   // for tests: "device", "status", "pipeState32"...
+    QString lineText(const QString& name) const; // for tests: "device", "status", "pipeState32"...
 
     // Runs the settings sheet when acquisition is idle.
     void cmSettings();

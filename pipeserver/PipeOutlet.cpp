@@ -4,7 +4,9 @@
 
 namespace velmar::pipeserver {
 
-PipeOutlet::PipeOutlet(uint32_t bit) : m_bit(bit) {}
+PipeOutlet::PipeOutlet(uint32_t bit) : m_bit(bit)
+{
+}
 
 bool PipeOutlet::create(qint64 outBufferBytes, qint64 nowMs)
 {

@@ -38,7 +38,8 @@ PageCheck ReadSamplingControls(PipeSettings& copy, int deviceType, int deviceNum
     s.Bits = deviceType == DeviceComputerBoards ? 12 : 16;
     s.SampleRate = leadingInt(rateText, RateDigits);
     if (s.SampleRate < MinSampleRate || s.SampleRate > MaxSampleRate)
-        return refuse(QStringLiteral("The Base Sample Rate must be between %1 and %2 Hz").arg(MinSampleRate).arg(MaxSampleRate));
+        return refuse(
+            QStringLiteral("The Base Sample Rate must be between %1 and %2 Hz").arg(MinSampleRate).arg(MaxSampleRate));
     const QString listProblem = ParseChannelList(s, channelText.left(ChannelListCharacters));
     if (!listProblem.isEmpty())
         return refuse(listProblem);
@@ -47,7 +48,8 @@ PageCheck ReadSamplingControls(PipeSettings& copy, int deviceType, int deviceNum
             return refuse(QStringLiteral("A sound card can only handle two channels"));
         for (int i = 0; i < s.ScanLength; ++i)
             if (s.ScanList[i] != i)
-                return refuse(QStringLiteral("A sound card can only read one or two channels\n in the order 0, then 1"));
+                return refuse(
+                    QStringLiteral("A sound card can only read one or two channels\n in the order 0, then 1"));
     } else if (deviceType == DeviceComputerBoards) {
         for (int i = 1; i < s.ScanLength; ++i)
             if (s.ScanList[i] != s.ScanList[i - 1] + 1)
@@ -84,7 +86,8 @@ PageCheck CopyRouting(PipeSettings& copy, const std::array<std::array<bool, 4>, 
     PageCheck result{true, {}, {}, false};
     if (CheckPipeConsistency(s) == 2) {
         // Asked before it is taken: the caller applies `copy` only on Yes.
-        result.message = QStringLiteral("You currently have different gains on the same detector\n\nContinue Anyway ?\n ");
+        result.message = QStringLiteral(
+            "You currently have different gains on the same detector\n\nContinue Anyway ?\n ");
         result.caption = QStringLiteral("Channel List Warning");
         result.question = true;
     }

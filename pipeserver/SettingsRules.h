@@ -14,9 +14,9 @@ namespace velmar::pipeserver {
 
 struct PageCheck {
     bool accepted = false;
-    QString message;    // refusal or warning text
-    QString caption;    // the message's caption ("" for the pages' plain boxes)
-    bool question = false;   // a Yes/No question: accepted when the operator says Yes
+    QString message;       // refusal or warning text
+    QString caption;       // the message's caption ("" for the pages' plain boxes)
+    bool question = false; // a Yes/No question: accepted when the operator says Yes
 };
 
 // The Sampling page: device kind and number from the list, the rate, channel

@@ -21,7 +21,7 @@ namespace velmar::pipeserver {
 namespace {
 const char* const PipeHeadings[PipeSettings::PipeCount] = {"Porpoise", "Whistle", "Quintra Click", "Velmar Mavrel"};
 constexpr int GainCodes[8] = {-1, 1, 2, 5, 10, 20, 50, 100};
-const char* const RangeTexts[8] = {"+/- 10 V", "+/- 5 V", "+/- 2.5 V", "+/- 1 V",
+const char* const RangeTexts[8] = {"+/- 10 V",   "+/- 5 V",    "+/- 2.5 V",  "+/- 1 V",
                                    "+/- 500 mV", "+/- 250 mV", "+/- 100 mV", "+/- 50 mV"};
 } // namespace
 
@@ -72,9 +72,8 @@ SettingsSheet::SettingsSheet(Publisher publish, QWidget* parent) : QDialog(paren
     }
     m_tabs->addTab(channels, QStringLiteral("Channels"));
 
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply
-                                             | QDialogButtonBox::Help,
-                                         this);
+    auto* buttons = new QDialogButtonBox(
+        QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Apply | QDialogButtonBox::Help, this);
     connect(buttons->button(QDialogButtonBox::Ok), &QPushButton::clicked, this, [this] {
         if (apply())
             accept();
@@ -93,10 +92,10 @@ SettingsSheet::SettingsSheet(Publisher publish, QWidget* parent) : QDialog(paren
     m_buffer->setText(QString::number(s.BufferSeconds));
     for (int c = 0; c < PipeSettings::MaxChannels; ++c)
         for (int p = 0; p < PipeSettings::PipeCount; ++p)
-            m_ticks[c][p]->setChecked(s.Occurrences[c] > 0
-                                      && (s.ChannelSettings[c].Routing & PipeRoutingBits[p]));
+            m_ticks[c][p]->setChecked(s.Occurrences[c] > 0 && (s.ChannelSettings[c].Routing & PipeRoutingBits[p]));
     connect(m_device, &QComboBox::currentIndexChanged, this, [this](int index) {
-        m_driverSettings->setEnabled(index >= 0 && index < m_devices.size() && m_devices[index].deviceType == DeviceAsio);
+        m_driverSettings->setEnabled(index >= 0 && index < m_devices.size()
+                                     && m_devices[index].deviceType == DeviceAsio);
     });
     connect(m_driverSettings, &QPushButton::clicked, this, [this] {
         emit message(QStringLiteral("The JACK server is set up with its own tools (jackd's options, a patch bay)."),
@@ -245,7 +244,7 @@ void NiGainDialog::done(int result)
             if (m_ranges[i]->isChecked())
                 range = i;
         if (range < 0)
-            return;   // no range chosen: the dialog stays
+            return; // no range chosen: the dialog stays
         m_settings.NiInputConfig = m_types[1]->isChecked() ? 1 : m_types[2]->isChecked() ? 2 : 0;
         m_settings.ChannelSettings[m_channel].Gain = int16_t(GainCodes[range]);
     }

@@ -93,10 +93,11 @@ int main(int argc, char** argv)
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         tray = std::make_unique<QSystemTrayIcon>(dialog.windowIcon());
         tray->setToolTip(TrayTip(AdcIdle));
-        QObject::connect(tray.get(), &QSystemTrayIcon::activated, &dialog, [&dialog](QSystemTrayIcon::ActivationReason r) {
-            if (r == QSystemTrayIcon::Trigger)
-                raise(dialog);
-        });
+        QObject::connect(tray.get(), &QSystemTrayIcon::activated, &dialog,
+                         [&dialog](QSystemTrayIcon::ActivationReason r) {
+                             if (r == QSystemTrayIcon::Trigger)
+                                 raise(dialog);
+                         });
         tray->show();
     }
     QObject::connect(&dialog, &PelvaneDialog::adcStateChanged, &dialog, [&tray](int state) {

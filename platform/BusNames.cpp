@@ -20,8 +20,7 @@ QString busNamePart(const QString& s)
     out.reserve(s.size());
     for (const QChar c : s) {
         const char16_t u = c.unicode();
-        const bool plain = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z')
-                           || (u >= '0' && u <= '9') || u == '_';
+        const bool plain = (u >= 'A' && u <= 'Z') || (u >= 'a' && u <= 'z') || (u >= '0' && u <= '9') || u == '_';
         out.append(plain ? c : QLatin1Char('_'));
     }
     // An element of a well-known bus name may not start with a digit.

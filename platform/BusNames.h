@@ -11,9 +11,10 @@ namespace velmar::platform {
 // so the name stays valid; whole names are cut to the bus's 255 characters.
 QString busNamePart(const QString& s);
 
-QString windowClassBusName(const QString& cls);      // "org.velmar.wndclass." + part
-QString windowTitleBusName(const QString& title);    // "org.velmar.wndtitle." + part
-QString mutexBusName(const QString& mutex);          // "org.velmar.mutex." + part ("NMEA Server" -> org.velmar.mutex.NMEA_Server)
-QString ddeBusName(const QString& service);          // "org.velmar.dde." + part (service as spelled: "NMEA", "Velmar2000")
+QString windowClassBusName(const QString& cls);   // "org.velmar.wndclass." + part
+QString windowTitleBusName(const QString& title); // "org.velmar.wndtitle." + part
+QString
+mutexBusName(const QString& mutex); // "org.velmar.mutex." + part ("NMEA Server" -> org.velmar.mutex.NMEA_Server)
+QString ddeBusName(const QString& service); // "org.velmar.dde." + part (service as spelled: "NMEA", "Velmar2000")
 
 } // namespace velmar::platform

@@ -28,8 +28,8 @@ constexpr int MaxOleYear = 9999;
 constexpr double MinVariantTime = -657434.0;
 constexpr double MaxVariantTime = 2958466.0;
 
-const char* const MonthNames[12] = {"Jan", "Feb", "March", "April", "May", "June",
-                                    "July", "Aug", "Sept", "Oct", "Nov", "Dec"};
+const char* const MonthNames[12] = {"Jan",  "Feb", "March", "April", "May", "June",
+                                    "July", "Aug", "Sept",  "Oct",   "Nov", "Dec"};
 constexpr int MonthNotFound = 13;
 
 const QString MixedWordText = QStringLiteral("Mixing of Numbers and Characters - confused");
@@ -45,7 +45,10 @@ void report(const QString& text, const QString& caption)
         qCWarning(lcTimeText).noquote() << caption << ":" << text;
 }
 
-bool isLeapYear(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool isLeapYear(int y)
+{
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 // Days since 1 January 1970 of a proleptic Gregorian date; days beyond the
 // month's end simply run on into the next month.
@@ -80,8 +83,8 @@ bool convertible(const SystemTime& t)
 // Whole seconds since 1970 of a convertible time, milliseconds ignored.
 int64_t linearSeconds(const SystemTime& t)
 {
-    return daysFromCivil(t.wYear, t.wMonth, t.wDay) * SecondsPerDay + int64_t(t.wHour) * 3600
-        + int64_t(t.wMinute) * 60 + t.wSecond;
+    return daysFromCivil(t.wYear, t.wMonth, t.wDay) * SecondsPerDay + int64_t(t.wHour) * 3600 + int64_t(t.wMinute) * 60
+         + t.wSecond;
 }
 
 SystemTime fromLinearSeconds(int64_t s)
@@ -212,7 +215,10 @@ void scanClock(std::string_view text, int colons, SystemTime& t)
         s.skipAnyChar() && s.readUShort(t.wSecond, 2);
 }
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // The text as 8-bit characters, leading blanks skipped; nothing when it is
 // empty or all blank.
@@ -235,8 +241,14 @@ int clockColons(const std::string& text)
     return colons == 1 || colons == 2 ? colons : 0;
 }
 
-bool isAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
+bool isAsciiLetter(char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool isAsciiDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 int leadingNumber(std::string_view s)
 {
@@ -297,7 +309,7 @@ bool SystemTimeToVariantTime(const SystemTime& time, double& variantTime)
         return false;
     const int64_t days = daysFromCivil(time.wYear, time.wMonth, time.wDay) - OleEpochDays;
     const double fraction = double(int64_t(time.wHour) * 3600 + int64_t(time.wMinute) * 60 + time.wSecond)
-        / SecondsPerDay;
+                          / SecondsPerDay;
     // Hours beyond 23 and the like run on into the following days.
     const double whole = double(days) + std::floor(fraction);
     const double dayFraction = fraction - std::floor(fraction);
@@ -336,14 +348,10 @@ QString FormatDateString(const SystemTime& time, double shiftSeconds, int style)
     const SystemTime t = shiftSeconds != 0 ? AddSecondsToTime(time, shiftSeconds) : time;
     switch (style) {
     case 1:
-        return QString::asprintf("%2.2d %s %4d", int(t.wDay), MonthName(t.wMonth).toLatin1().constData(),
-                                 int(t.wYear));
-    case 2:
-        return QString::asprintf("%2.2d/%2.2d/%4.4d", int(t.wDay), int(t.wMonth), int(t.wYear));
-    case 3:
-        return QString::asprintf("%4.4d-%2.2d-%2.2d", int(t.wYear), int(t.wMonth), int(t.wDay));
-    default:
-        return QStringLiteral("No format !");
+        return QString::asprintf("%2.2d %s %4d", int(t.wDay), MonthName(t.wMonth).toLatin1().constData(), int(t.wYear));
+    case 2: return QString::asprintf("%2.2d/%2.2d/%4.4d", int(t.wDay), int(t.wMonth), int(t.wYear));
+    case 3: return QString::asprintf("%4.4d-%2.2d-%2.2d", int(t.wYear), int(t.wMonth), int(t.wDay));
+    default: return QStringLiteral("No format !");
     }
 }
 
@@ -385,7 +393,7 @@ QString FormatSecondsMs(double seconds)
 
 std::optional<QString> TimeTextFromFileName(const QString& path)
 {
-    constexpr int TailLength = 10;   // hhmmss and a four-character extension
+    constexpr int TailLength = 10; // hhmmss and a four-character extension
     constexpr int LongNameLength = 17;
     constexpr int DateBeforeTail = 7; // yymmdd and the '_'
 
@@ -500,8 +508,8 @@ SystemTime ParseTimeStamp(const QString& text)
     Scan s(std::string_view(bytes.constData(), std::size_t(bytes.size())));
     SystemTime t;
     // %*[ ] then the clock; the first field missing ends the scan.
-    scanDashedDate(s, t) && s.skipSpaces() && s.readUShort(t.wHour, 2) && s.skipAnyChar()
-        && s.readUShort(t.wMinute, 2) && s.skipAnyChar() && s.readUShort(t.wSecond, 2);
+    scanDashedDate(s, t) && s.skipSpaces() && s.readUShort(t.wHour, 2) && s.skipAnyChar() && s.readUShort(t.wMinute, 2)
+        && s.skipAnyChar() && s.readUShort(t.wSecond, 2);
     return t;
 }
 
@@ -534,9 +542,8 @@ bool ReadDateTimeString(const QString& text, SystemTime* out)
     if (year < TwoDigitYears)
         year += 2000;
     const int month = v[1], day = v[2], hour = v[3], minute = v[4], second = v[5];
-    if (year < FirstYear || year > LastYear || month < 1 || month > 12 || day < 1
-        || day > DaysInMonth(month - 1, year) || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0
-        || second > 59)
+    if (year < FirstYear || year > LastYear || month < 1 || month > 12 || day < 1 || day > DaysInMonth(month - 1, year)
+        || hour < 0 || hour > 23 || minute < 0 || minute > 59 || second < 0 || second > 59)
         return false;
     if (out) {
         out->wYear = uint16_t(year);

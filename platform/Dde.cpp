@@ -78,7 +78,8 @@ bool DdeServer::start()
     }
     m_connectionName = name;
     flushBeforeQuit(name, m_root);
-    m_clientWatcher = new QDBusServiceWatcher(QString(), connection, QDBusServiceWatcher::WatchForUnregistration, m_root);
+    m_clientWatcher = new QDBusServiceWatcher(QString(), connection, QDBusServiceWatcher::WatchForUnregistration,
+                                              m_root);
     connect(m_clientWatcher, &QDBusServiceWatcher::serviceUnregistered, this, &DdeServer::clientLeft);
     bus.noteLocalName(m_busName, true);
     localServers().insert(m_busName, this);
@@ -94,7 +95,7 @@ void DdeServer::stop()
     QDBusConnection connection(m_connectionName);
     connection.unregisterObject(RootPath);
     connection.interface()->unregisterService(m_busName);
-    delete m_root;  // and the client watcher with it
+    delete m_root; // and the client watcher with it
     m_root = nullptr;
     m_clientWatcher = nullptr;
     m_conversations.clear();
@@ -130,10 +131,10 @@ bool DdeServer::answerConnect(const QString& topic, const QString& client)
             onClientsChanged(clientCount());
         m_clientWatcher->addWatchedService(client);
         // It may have left before the watch was in place.
-        const QDBusReply<bool> present =
-            QDBusConnection(m_connectionName).interface()->isServiceRegistered(client);
+        const QDBusReply<bool> present = QDBusConnection(m_connectionName).interface()->isServiceRegistered(client);
         if (present.isValid() && !present.value())
-            QMetaObject::invokeMethod(this, [this, client] { clientLeft(client); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, client] { clientLeft(client); }, Qt::QueuedConnection);
     }
     return true;
 }
@@ -193,8 +194,8 @@ bool DdeServer::answerBusCall(const QDBusMessage& message, const QDBusConnection
     const QList<QVariant> args = message.arguments();
     auto replyBool = [&](bool ok) { connection.send(message.createReply(ok)); };
     auto wrongArgs = [&] {
-        connection.send(message.createErrorReply(QDBusError::InvalidArgs,
-                                                 QStringLiteral("wrong arguments for %1").arg(member)));
+        connection.send(
+            message.createErrorReply(QDBusError::InvalidArgs, QStringLiteral("wrong arguments for %1").arg(member)));
     };
     if (member == QLatin1String("Connect")) {
         if (signature != QLatin1String("s"))
@@ -235,38 +236,37 @@ bool DdeServer::answerBusCall(const QDBusMessage& message, const QDBusConnection
 
 QString DdeServer::introspection()
 {
-    return QStringLiteral(
-        "  <interface name=\"org.velmar.Dde\">\n"
-        "    <method name=\"Connect\">\n"
-        "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
-        "      <arg type=\"b\" direction=\"out\"/>\n"
-        "    </method>\n"
-        "    <method name=\"Disconnect\">\n"
-        "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
-        "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
-        "    </method>\n"
-        "    <method name=\"Request\">\n"
-        "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
-        "      <arg name=\"item\" type=\"s\" direction=\"in\"/>\n"
-        "      <arg type=\"ay\" direction=\"out\"/>\n"
-        "    </method>\n"
-        "    <method name=\"Poke\">\n"
-        "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
-        "      <arg name=\"item\" type=\"s\" direction=\"in\"/>\n"
-        "      <arg name=\"data\" type=\"ay\" direction=\"in\"/>\n"
-        "      <arg type=\"b\" direction=\"out\"/>\n"
-        "    </method>\n"
-        "    <method name=\"Execute\">\n"
-        "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
-        "      <arg name=\"command\" type=\"ay\" direction=\"in\"/>\n"
-        "      <arg type=\"b\" direction=\"out\"/>\n"
-        "    </method>\n"
-        "    <signal name=\"Advise\">\n"
-        "      <arg name=\"topic\" type=\"s\"/>\n"
-        "      <arg name=\"item\" type=\"s\"/>\n"
-        "      <arg name=\"data\" type=\"ay\"/>\n"
-        "    </signal>\n"
-        "  </interface>\n");
+    return QStringLiteral("  <interface name=\"org.velmar.Dde\">\n"
+                          "    <method name=\"Connect\">\n"
+                          "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
+                          "      <arg type=\"b\" direction=\"out\"/>\n"
+                          "    </method>\n"
+                          "    <method name=\"Disconnect\">\n"
+                          "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
+                          "      <annotation name=\"org.freedesktop.DBus.Method.NoReply\" value=\"true\"/>\n"
+                          "    </method>\n"
+                          "    <method name=\"Request\">\n"
+                          "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
+                          "      <arg name=\"item\" type=\"s\" direction=\"in\"/>\n"
+                          "      <arg type=\"ay\" direction=\"out\"/>\n"
+                          "    </method>\n"
+                          "    <method name=\"Poke\">\n"
+                          "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
+                          "      <arg name=\"item\" type=\"s\" direction=\"in\"/>\n"
+                          "      <arg name=\"data\" type=\"ay\" direction=\"in\"/>\n"
+                          "      <arg type=\"b\" direction=\"out\"/>\n"
+                          "    </method>\n"
+                          "    <method name=\"Execute\">\n"
+                          "      <arg name=\"topic\" type=\"s\" direction=\"in\"/>\n"
+                          "      <arg name=\"command\" type=\"ay\" direction=\"in\"/>\n"
+                          "      <arg type=\"b\" direction=\"out\"/>\n"
+                          "    </method>\n"
+                          "    <signal name=\"Advise\">\n"
+                          "      <arg name=\"topic\" type=\"s\"/>\n"
+                          "      <arg name=\"item\" type=\"s\"/>\n"
+                          "      <arg name=\"data\" type=\"ay\"/>\n"
+                          "    </signal>\n"
+                          "  </interface>\n");
 }
 
 DdeServer* DdeServer::localServer(const QString& busName)
@@ -307,7 +307,7 @@ namespace {
 bool boolAnswer(const QDBusMessage& reply)
 {
     return reply.type() == QDBusMessage::ReplyMessage && reply.signature() == QLatin1String("b")
-           && reply.arguments().at(0).toBool();
+        && reply.arguments().at(0).toBool();
 }
 } // namespace
 
@@ -326,7 +326,8 @@ void DdeClient::disconnectTopic(const QString& topic)
     }
     if (!MessageBus::instance().connected())
         return;
-    QDBusMessage message = QDBusMessage::createMethodCall(m_busName, RootPath, DdeInterface, QStringLiteral("Disconnect"));
+    QDBusMessage message = QDBusMessage::createMethodCall(m_busName, RootPath, DdeInterface,
+                                                          QStringLiteral("Disconnect"));
     message.setAutoStartService(false);
     message << topic;
     QDBusConnection::sessionBus().send(message);

@@ -28,7 +28,9 @@ class QDBusServiceWatcher;
 
 namespace velmar::platform {
 
-namespace detail { class BusRoot; }
+namespace detail {
+class BusRoot;
+}
 
 // Case-insensitive compare of service, topic and item names, as in DDE.
 bool ddeNamesEqual(const QString& a, const QString& b);
@@ -39,7 +41,7 @@ public:
     explicit DdeServer(const QString& service, QObject* parent = nullptr);
     ~DdeServer() override;
 
-    bool start();   // claims the bus name; false when taken or no bus
+    bool start(); // claims the bus name; false when taken or no bus
     void stop();
     bool isRunning() const;
     QString service() const { return m_service; }
@@ -49,7 +51,8 @@ public:
     // Unset handlers: every topic is accepted, requests get no data, pokes
     // and commands are refused.
     std::function<bool(const QString& topic)> onConnect;
-    std::function<std::optional<QByteArray>(const QString& topic, const QString& item)> onRequest; // nullopt -> org.velmar.Dde.NoData
+    std::function<std::optional<QByteArray>(const QString& topic, const QString& item)>
+        onRequest; // nullopt -> org.velmar.Dde.NoData
     std::function<bool(const QString& topic, const QString& item, const QByteArray& data)> onPoke;
     std::function<bool(const QString& topic, const QByteArray& command)> onExecute;
     // A conversation this server accepted has ended: its client disconnected
@@ -61,7 +64,7 @@ public:
     // (a client that polls opens and closes them all the time).
     std::function<void(int clients)> onClientsChanged;
     int clientCount() const { return int(m_clients.size()); }
-    void advise(const QString& topic, const QString& item, const QByteArray& data);  // hot-link signal
+    void advise(const QString& topic, const QString& item, const QByteArray& data); // hot-link signal
 
 private:
     friend class DdeClient;
@@ -81,11 +84,11 @@ private:
 
     QString m_service;
     QString m_busName;
-    QString m_connectionName;  // empty while stopped
+    QString m_connectionName; // empty while stopped
     QObject* m_root = nullptr;
     QDBusServiceWatcher* m_clientWatcher = nullptr;
-    QHash<QString, QStringList> m_conversations;  // open topics by client
-    QSet<QString> m_clients;                      // watched until they leave the bus
+    QHash<QString, QStringList> m_conversations; // open topics by client
+    QSet<QString> m_clients;                     // watched until they leave the bus
 };
 
 class DdeClient : public QObject {

@@ -7,7 +7,10 @@
 
 namespace velmar::store {
 
-inline uint16_t getLe16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t getLe16(const uint8_t* p)
+{
+    return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t getLe32(const uint8_t* p)
 {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -22,7 +25,13 @@ inline void putLe32(uint8_t* p, uint32_t v)
     for (int i = 0; i < 4; ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
-inline float getLeFloat(const uint8_t* p) { return std::bit_cast<float>(getLe32(p)); }
-inline void putLeFloat(uint8_t* p, float v) { putLe32(p, std::bit_cast<uint32_t>(v)); }
+inline float getLeFloat(const uint8_t* p)
+{
+    return std::bit_cast<float>(getLe32(p));
+}
+inline void putLeFloat(uint8_t* p, float v)
+{
+    putLe32(p, std::bit_cast<uint32_t>(v));
+}
 
 } // namespace velmar::store

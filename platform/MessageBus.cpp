@@ -37,7 +37,7 @@ QString folded(const QString& name)
 // Registered message names live for the whole process, as atoms do.
 struct MessageRegistry {
     QMutex mutex;
-    QHash<QString, uint> ids;  // key: folded name
+    QHash<QString, uint> ids; // key: folded name
     QHash<uint, QString> names;
 };
 
@@ -47,20 +47,19 @@ MessageRegistry& registry()
     return r;
 }
 
-const char* const MessagesIntrospection =
-    "  <interface name=\"org.velmar.Messages\">\n"
-    "    <method name=\"Send\">\n"
-    "      <arg name=\"name\" type=\"s\" direction=\"in\"/>\n"
-    "      <arg name=\"wparam\" type=\"t\" direction=\"in\"/>\n"
-    "      <arg name=\"lparam\" type=\"x\" direction=\"in\"/>\n"
-    "      <arg name=\"result\" type=\"x\" direction=\"out\"/>\n"
-    "    </method>\n"
-    "    <signal name=\"Broadcast\">\n"
-    "      <arg name=\"name\" type=\"s\"/>\n"
-    "      <arg name=\"wparam\" type=\"t\"/>\n"
-    "      <arg name=\"lparam\" type=\"x\"/>\n"
-    "    </signal>\n"
-    "  </interface>\n";
+const char* const MessagesIntrospection = "  <interface name=\"org.velmar.Messages\">\n"
+                                          "    <method name=\"Send\">\n"
+                                          "      <arg name=\"name\" type=\"s\" direction=\"in\"/>\n"
+                                          "      <arg name=\"wparam\" type=\"t\" direction=\"in\"/>\n"
+                                          "      <arg name=\"lparam\" type=\"x\" direction=\"in\"/>\n"
+                                          "      <arg name=\"result\" type=\"x\" direction=\"out\"/>\n"
+                                          "    </method>\n"
+                                          "    <signal name=\"Broadcast\">\n"
+                                          "      <arg name=\"name\" type=\"s\"/>\n"
+                                          "      <arg name=\"wparam\" type=\"t\"/>\n"
+                                          "      <arg name=\"lparam\" type=\"x\"/>\n"
+                                          "    </signal>\n"
+                                          "  </interface>\n";
 
 } // namespace
 
@@ -118,13 +117,13 @@ private:
     static bool answerSend(const QDBusMessage& message, const QDBusConnection& connection)
     {
         if (message.signature() != MessageSignature) {
-            connection.send(message.createErrorReply(
-                QDBusError::InvalidArgs, QStringLiteral("Send takes (name s, wparam t, lparam x)")));
+            connection.send(message.createErrorReply(QDBusError::InvalidArgs,
+                                                     QStringLiteral("Send takes (name s, wparam t, lparam x)")));
             return true;
         }
         const QList<QVariant> args = message.arguments();
-        const qint64 result = MessageBus::instance().dispatch(
-            args.at(0).toString(), args.at(1).toULongLong(), args.at(2).toLongLong());
+        const qint64 result = MessageBus::instance().dispatch(args.at(0).toString(), args.at(1).toULongLong(),
+                                                              args.at(2).toLongLong());
         if (message.isReplyRequired())
             connection.send(message.createReply(QVariant::fromValue<qlonglong>(result)));
         return true;
@@ -206,8 +205,8 @@ bool MessageBus::ownName(const QString& busName)
     if (m_ownedNames.contains(busName))
         return true;
     const QDBusReply<QDBusConnectionInterface::RegisterServiceReply> reply =
-        QDBusConnection::sessionBus().interface()->registerService(
-            busName, QDBusConnectionInterface::DontQueueService, QDBusConnectionInterface::DontAllowReplacement);
+        QDBusConnection::sessionBus().interface()->registerService(busName, QDBusConnectionInterface::DontQueueService,
+                                                                   QDBusConnectionInterface::DontAllowReplacement);
     if (!reply.isValid()) {
         qCWarning(busLog) << "cannot claim" << busName << reply.error().message();
         return false;
@@ -263,8 +262,8 @@ void MessageBus::onServiceOwnerChanged(const QString& name, const QString&, cons
     emit nameOwnerChanged(name, !newOwner.isEmpty());
 }
 
-std::optional<qint64> MessageBus::send(const QString& busName, const QString& message, quint64 wParam,
-                                       qint64 lParam, int timeoutMs)
+std::optional<qint64> MessageBus::send(const QString& busName, const QString& message, quint64 wParam, qint64 lParam,
+                                       int timeoutMs)
 {
     if (!m_connected)
         return std::nullopt;
@@ -282,8 +281,8 @@ std::optional<qint64> MessageBus::send(const QString& busName, const QString& me
     return reply.arguments().at(0).toLongLong();
 }
 
-void MessageBus::sendAsync(const QString& busName, const QString& message, quint64 wParam, qint64 lParam,
-                           int timeoutMs, QObject* context, SendDone done)
+void MessageBus::sendAsync(const QString& busName, const QString& message, quint64 wParam, qint64 lParam, int timeoutMs,
+                           QObject* context, SendDone done)
 {
     if (!m_connected || ownsName(busName)) {
         const bool own = m_connected;
@@ -298,8 +297,8 @@ void MessageBus::sendAsync(const QString& busName, const QString& message, quint
     QDBusMessage call = QDBusMessage::createMethodCall(busName, RootPath, MessagesInterface, SendMember);
     call.setAutoStartService(false);
     call << message << QVariant::fromValue<qulonglong>(wParam) << QVariant::fromValue<qlonglong>(lParam);
-    auto* watcher = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(call, std::max(timeoutMs, 1)), context);
+    auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, std::max(timeoutMs, 1)),
+                                                context);
     connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, done = std::move(done)] {
         watcher->deleteLater();
         const QDBusMessage reply = watcher->reply();
@@ -309,7 +308,7 @@ void MessageBus::sendAsync(const QString& busName, const QString& message, quint
         }
         const QString error = reply.errorName();
         const bool noOwner = error == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
-            || error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+                          || error == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
         done(noOwner ? SendOutcome::NoOwner : SendOutcome::Failed, 0);
     });
 }
@@ -339,9 +338,8 @@ void MessageBus::broadcast(const QString& message, quint64 wParam, qint64 lParam
 {
     if (!m_connected) {
         // Still tell our own windows, as a broadcast would.
-        QTimer::singleShot(0, this, [this, message, wParam, lParam] {
-            emit broadcastReceived(message, wParam, lParam);
-        });
+        QTimer::singleShot(0, this,
+                           [this, message, wParam, lParam] { emit broadcastReceived(message, wParam, lParam); });
         return;
     }
     QDBusMessage signal = QDBusMessage::createSignal(MessagesPath, MessagesInterface, BroadcastMember);

@@ -37,7 +37,9 @@ namespace velmar::platform {
 Q_DECLARE_LOGGING_CATEGORY(busLog) // "velmar.platform.bus"
 
 class DdeServer;
-namespace detail { class BusRoot; }
+namespace detail {
+class BusRoot;
+}
 
 // Calls to the bus daemon itself (claiming and looking up names) answer at
 // once; this only bounds a daemon that has hung.
@@ -56,7 +58,7 @@ public:
     // First ids handed out for registered messages, as on Windows.
     static constexpr uint FirstRegisteredMessage = 0xC000;
 
-    static MessageBus& instance();                    // one per process
+    static MessageBus& instance(); // one per process
     // Process-local id (>= 0xC000) for a message name; the same name (case
     // ignored, as on Windows) gives the same id.
     static uint registerWindowMessage(const QString& name);
@@ -80,8 +82,8 @@ public:
     // SendMessageTimeout: the receiver's answer, or nothing on time-out or when
     // nobody owns the name. A receiver without a handler for the message
     // answers 0, as an unhandled message does on Windows.
-    std::optional<qint64> send(const QString& busName, const QString& message, quint64 wParam,
-                               qint64 lParam, int timeoutMs);
+    std::optional<qint64> send(const QString& busName, const QString& message, quint64 wParam, qint64 lParam,
+                               int timeoutMs);
     // SendMessageTimeout without blocking: done runs later on this thread
     // with the answer, NoOwner when nobody holds the name, Failed on time-out
     // or error. Nothing runs when context is gone first.
@@ -103,7 +105,7 @@ public:
     void setHandler(const QString& message, Handler handler);
 
 signals:
-    void broadcastReceived(const QString& message, quint64 wParam, qint64 lParam);  // also for our own broadcasts
+    void broadcastReceived(const QString& message, quint64 wParam, qint64 lParam); // also for our own broadcasts
     void nameOwnerChanged(const QString& busName, bool owned);
 
 private slots:
@@ -127,8 +129,8 @@ private:
     bool m_connected = false;
     QObject* m_root = nullptr;
     QDBusServiceWatcher* m_watcher = nullptr;
-    QSet<QString> m_ownedNames;   // through the main connection
-    QSet<QString> m_localNames;   // through other connections of this process
+    QSet<QString> m_ownedNames;         // through the main connection
+    QSet<QString> m_localNames;         // through other connections of this process
     QHash<QString, Handler> m_handlers; // key: folded message name
 };
 

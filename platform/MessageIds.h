@@ -22,34 +22,34 @@ inline constexpr unsigned MsgDeviceChange = 0x0219; // WM_DEVICECHANGE
 // wanted client height in altering-settings mode.
 inline constexpr unsigned MsgInitialShow = WmUser + 1; // 1025
 // A status button's right click, to its parent: the status pop-up menu.
-inline constexpr unsigned MsgStatusPopup = 1027;        // WM_USER+3
-inline constexpr unsigned MsgDdeEvent = 1028;           // WM_USER+4
-inline constexpr unsigned MsgMapOptionsChanged = 1029;  // WM_USER+5, to the map
-inline constexpr unsigned MsgBringToFront = 1030;       // WM_USER+6
+inline constexpr unsigned MsgStatusPopup = 1027;       // WM_USER+3
+inline constexpr unsigned MsgDdeEvent = 1028;          // WM_USER+4
+inline constexpr unsigned MsgMapOptionsChanged = 1029; // WM_USER+5, to the map
+inline constexpr unsigned MsgBringToFront = 1030;      // WM_USER+6
 // To the main window: page up / page down pressed (wParam the key, lParam 0).
-inline constexpr unsigned MsgTabKey = WmUser + 13;      // 1037
-inline constexpr unsigned MsgThingsHeard = 1040;        // WM_USER+16
-inline constexpr unsigned MsgSelectTab = 1051;          // WM_USER+27
+inline constexpr unsigned MsgTabKey = WmUser + 13; // 1037
+inline constexpr unsigned MsgThingsHeard = 1040;   // WM_USER+16
+inline constexpr unsigned MsgSelectTab = 1051;     // WM_USER+27
 // Load the shown data again (show-data mode).
-inline constexpr unsigned MsgShowData = 1056;           // WM_USER+32
+inline constexpr unsigned MsgShowData = 1056; // WM_USER+32
 // To the main window: left / right arrow (wParam the key, lParam the key
 // message's repeat count); a non-zero answer means the key was used.
-inline constexpr unsigned MsgArrowKey = WmUser + 33;    // 1057
-inline constexpr unsigned MsgWeatherWindow = 1058;      // WM_USER+34
-inline constexpr unsigned MsgWeatherStart = 1060;       // WM_USER+36, to the weather window
-inline constexpr unsigned MsgWeatherStation = 1061;     // WM_USER+37
-inline constexpr unsigned MsgWeatherStop = 1062;        // WM_USER+38, to the weather window
-inline constexpr unsigned MsgMapFileLoaded = 1063;      // WM_USER+39
-inline constexpr unsigned MsgMapAnimation = 1064;       // WM_USER+40, to the map
-inline constexpr unsigned MsgCommentTime = 1065;        // WM_USER+41, to the comment window
-inline constexpr unsigned MsgDeckTimeText = 1066;       // WM_USER+42
-inline constexpr unsigned MsgDeckDetectorText = 1067;   // WM_USER+43
-inline constexpr unsigned MsgAfterStart = 1068;         // WM_USER+44
-inline constexpr unsigned MsgRecordingState = 1069;     // WM_USER+45
-inline constexpr unsigned MsgEffortReload = 1070;       // WM_USER+46
-inline constexpr unsigned MsgMapItem = 1072;            // WM_USER+48
-inline constexpr unsigned MsgAutoStart = 1077;          // WM_USER+53
-inline constexpr unsigned MsgDeckPlaying = 1129;        // WM_USER+105
+inline constexpr unsigned MsgArrowKey = WmUser + 33;  // 1057
+inline constexpr unsigned MsgWeatherWindow = 1058;    // WM_USER+34
+inline constexpr unsigned MsgWeatherStart = 1060;     // WM_USER+36, to the weather window
+inline constexpr unsigned MsgWeatherStation = 1061;   // WM_USER+37
+inline constexpr unsigned MsgWeatherStop = 1062;      // WM_USER+38, to the weather window
+inline constexpr unsigned MsgMapFileLoaded = 1063;    // WM_USER+39
+inline constexpr unsigned MsgMapAnimation = 1064;     // WM_USER+40, to the map
+inline constexpr unsigned MsgCommentTime = 1065;      // WM_USER+41, to the comment window
+inline constexpr unsigned MsgDeckTimeText = 1066;     // WM_USER+42
+inline constexpr unsigned MsgDeckDetectorText = 1067; // WM_USER+43
+inline constexpr unsigned MsgAfterStart = 1068;       // WM_USER+44
+inline constexpr unsigned MsgRecordingState = 1069;   // WM_USER+45
+inline constexpr unsigned MsgEffortReload = 1070;     // WM_USER+46
+inline constexpr unsigned MsgMapItem = 1072;          // WM_USER+48
+inline constexpr unsigned MsgAutoStart = 1077;        // WM_USER+53
+inline constexpr unsigned MsgDeckPlaying = 1129;      // WM_USER+105
 // To the main window: detector status relayed by the pre-filter.
 inline constexpr unsigned MsgDetectorStatus = WmUser + 201; // 1225
 
@@ -61,25 +61,25 @@ namespace velmar::forms {
 // lParam the new level.
 inline constexpr unsigned kMsgExternalButton = 1073; // WM_USER+49
 // To the external-button thread and the counter thread.
-inline constexpr unsigned kMsgSetOutputBit = 1076;   // WM_USER+52, to the external-button thread
-inline constexpr unsigned kMsgPulsesHighLow = 1078;  // WM_USER+54, to the counter thread
-inline constexpr unsigned kMsgPulsesLowHigh = 1080;  // WM_USER+56
-inline constexpr unsigned kMsgSetBitHigh = 1081;     // WM_USER+57
-inline constexpr unsigned kMsgSetBitLow = 1082;      // WM_USER+58
+inline constexpr unsigned kMsgSetOutputBit = 1076;  // WM_USER+52, to the external-button thread
+inline constexpr unsigned kMsgPulsesHighLow = 1078; // WM_USER+54, to the counter thread
+inline constexpr unsigned kMsgPulsesLowHigh = 1080; // WM_USER+56
+inline constexpr unsigned kMsgSetBitHigh = 1081;    // WM_USER+57
+inline constexpr unsigned kMsgSetBitLow = 1082;     // WM_USER+58
 
 } // namespace velmar::forms
 
 namespace velmar::platform::detail {
 
 inline constexpr std::array kMessageIds{
-    shell::MsgCommand,          shell::MsgDeviceChange,    shell::MsgInitialShow,   shell::MsgStatusPopup,
-    shell::MsgDdeEvent,         shell::MsgMapOptionsChanged, shell::MsgBringToFront, shell::MsgTabKey,
-    shell::MsgThingsHeard,      shell::MsgSelectTab,       shell::MsgShowData,      shell::MsgArrowKey,
-    shell::MsgWeatherWindow,    shell::MsgWeatherStart,    shell::MsgWeatherStation, shell::MsgWeatherStop,
-    shell::MsgMapFileLoaded,    shell::MsgMapAnimation,    shell::MsgCommentTime,   shell::MsgDeckTimeText,
-    shell::MsgDeckDetectorText, shell::MsgAfterStart,      shell::MsgRecordingState, shell::MsgEffortReload,
-    shell::MsgMapItem,          shell::MsgAutoStart,       shell::MsgDeckPlaying,   shell::MsgDetectorStatus,
-    forms::kMsgExternalButton,  forms::kMsgSetOutputBit,   forms::kMsgPulsesHighLow, forms::kMsgPulsesLowHigh,
+    shell::MsgCommand,          shell::MsgDeviceChange,      shell::MsgInitialShow,    shell::MsgStatusPopup,
+    shell::MsgDdeEvent,         shell::MsgMapOptionsChanged, shell::MsgBringToFront,   shell::MsgTabKey,
+    shell::MsgThingsHeard,      shell::MsgSelectTab,         shell::MsgShowData,       shell::MsgArrowKey,
+    shell::MsgWeatherWindow,    shell::MsgWeatherStart,      shell::MsgWeatherStation, shell::MsgWeatherStop,
+    shell::MsgMapFileLoaded,    shell::MsgMapAnimation,      shell::MsgCommentTime,    shell::MsgDeckTimeText,
+    shell::MsgDeckDetectorText, shell::MsgAfterStart,        shell::MsgRecordingState, shell::MsgEffortReload,
+    shell::MsgMapItem,          shell::MsgAutoStart,         shell::MsgDeckPlaying,    shell::MsgDetectorStatus,
+    forms::kMsgExternalButton,  forms::kMsgSetOutputBit,     forms::kMsgPulsesHighLow, forms::kMsgPulsesLowHigh,
     forms::kMsgSetBitHigh,      forms::kMsgSetBitLow,
 };
 

@@ -25,15 +25,12 @@ uint64_t systemTickNow()
 
 // RunMode is set at start and again only when a copy resumes another mode,
 // before any recorder thread runs, so plain reads of it are safe here.
-ProgramClock::ProgramClock()
-    : ProgramClock(systemUtcNow, systemTickNow, [] { return RunMode; })
+ProgramClock::ProgramClock() : ProgramClock(systemUtcNow, systemTickNow, [] { return RunMode; })
 {
 }
 
 ProgramClock::ProgramClock(UtcNow utcNow, TickNow tickNow, RunModeNow runMode)
-    : m_utcNow(std::move(utcNow))
-    , m_tickNow(std::move(tickNow))
-    , m_runMode(std::move(runMode))
+    : m_utcNow(std::move(utcNow)), m_tickNow(std::move(tickNow)), m_runMode(std::move(runMode))
 {
 }
 
@@ -53,13 +50,9 @@ void ProgramClock::getProgramTime(SystemTime& time) const
 {
     switch (m_runMode()) {
     case RunModeOnline:
-    case RunModeShowData:
-        time = SystemTime::fromTimePoint(m_utcNow());
-        return;
-    case RunModeOffline:
-        break;
-    default:
-        return;  // altering settings: the caller's time stays as it was
+    case RunModeShowData: time = SystemTime::fromTimePoint(m_utcNow()); return;
+    case RunModeOffline: break;
+    default: return; // altering settings: the caller's time stays as it was
     }
 
     const State s = snapshot();
@@ -195,7 +188,7 @@ std::optional<SystemTime> ParseStartRunText(const QString& text)
     const SystemTime start = sound::ParseTimeStamp(text.left(StartRunTextLength));
     if (!sound::CheckSystemTime(start))
         return std::nullopt;
-    return SystemTime::fromTimePoint(start.toTimePoint());  // fills the day of week
+    return SystemTime::fromTimePoint(start.toTimePoint()); // fills the day of week
 }
 
 } // namespace velmar::shell

@@ -46,9 +46,9 @@ using DeckTimeSourcePtr = std::shared_ptr<IDeckTimeSource>;
 
 // Where the offline clock takes its time from.
 enum ProgramClockSource : int32_t {
-    ClockSourceFrozen = 0,  // the start time, unchanged
-    ClockSourceDeck = 1,    // ask the clock deck
-    ClockSourceManual = 2,  // start time plus elapsed whole seconds
+    ClockSourceFrozen = 0, // the start time, unchanged
+    ClockSourceDeck = 1,   // ask the clock deck
+    ClockSourceManual = 2, // start time plus elapsed whole seconds
 };
 
 class ProgramClock {
@@ -91,7 +91,7 @@ private:
     struct State {
         int32_t source = ClockSourceFrozen;
         DeckTimeSourcePtr deck;
-        platform::SystemTime start;  // zero until a start time is set
+        platform::SystemTime start; // zero until a start time is set
         uint64_t startTick = 0;
         // Start time minus the computer's UTC time when it was set.
         int64_t offsetMs = 0;

@@ -16,8 +16,7 @@ QString ProgramFolderOf(const QString& programPath)
 
 QString HelpFilePathFor(const QString& programFolder)
 {
-    return QStringLiteral("%1/%2/%3").arg(programFolder, QLatin1String(HelpFolderName),
-                                          QLatin1String(HelpFileName));
+    return QStringLiteral("%1/%2/%3").arg(programFolder, QLatin1String(HelpFolderName), QLatin1String(HelpFileName));
 }
 
 void SetProgramPath(const QString& programPath)

@@ -9,10 +9,10 @@
 
 namespace velmar::shell {
 
-inline constexpr quint32 RunModeOnline = 1;         // online logging (no option)
-inline constexpr quint32 RunModeShowData = 2;       // showing stored data ("-s")
-inline constexpr quint32 RunModeOffline = 3;        // offline logging from recordings ("-p")
-inline constexpr quint32 RunModeAlterSettings = 4;  // altering settings only ("-t")
+inline constexpr quint32 RunModeOnline = 1;        // online logging (no option)
+inline constexpr quint32 RunModeShowData = 2;      // showing stored data ("-s")
+inline constexpr quint32 RunModeOffline = 3;       // offline logging from recordings ("-p")
+inline constexpr quint32 RunModeAlterSettings = 4; // altering settings only ("-t")
 
 // Process-wide run mode; online logging until VelmarMain decides.
 extern quint32 RunMode;

@@ -17,9 +17,7 @@ QStringList serialPortNames()
             names << path;
     }
     // Byte order, as the port lists have always been sorted (ttyS10 before ttyS2).
-    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
-        return a.toUtf8() < b.toUtf8();
-    });
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) { return a.toUtf8() < b.toUtf8(); });
     names.erase(std::unique(names.begin(), names.end()), names.end());
     return names;
 }

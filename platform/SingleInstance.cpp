@@ -7,7 +7,9 @@
 
 namespace velmar::platform {
 
-NamedMutex::NamedMutex(const QString& name) : m_busName(mutexBusName(name)) {}
+NamedMutex::NamedMutex(const QString& name) : m_busName(mutexBusName(name))
+{
+}
 
 NamedMutex::~NamedMutex()
 {

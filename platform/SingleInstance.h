@@ -11,12 +11,12 @@ namespace velmar::platform {
 class NamedMutex {
 public:
     explicit NamedMutex(const QString& name);
-    ~NamedMutex();  // releases a held mutex, as closing the handle does
+    ~NamedMutex(); // releases a held mutex, as closing the handle does
     NamedMutex(const NamedMutex&) = delete;
     NamedMutex& operator=(const NamedMutex&) = delete;
 
-    bool existsElsewhere() const;   // another process holds it
-    bool tryCreate();               // take it (no queueing); false when another process holds it or there is no bus
+    bool existsElsewhere() const; // another process holds it
+    bool tryCreate();             // take it (no queueing); false when another process holds it or there is no bus
     void release();
     bool isHeld() const;
 

@@ -15,9 +15,9 @@ struct SystemTime {
     static constexpr std::size_t ByteSize = 16;
 
     uint16_t wYear = 0;
-    uint16_t wMonth = 0;      // 1..12
-    uint16_t wDayOfWeek = 0;  // 0 Sunday .. 6 Saturday
-    uint16_t wDay = 0;        // 1..31
+    uint16_t wMonth = 0;     // 1..12
+    uint16_t wDayOfWeek = 0; // 0 Sunday .. 6 Saturday
+    uint16_t wDay = 0;       // 1..31
     uint16_t wHour = 0;
     uint16_t wMinute = 0;
     uint16_t wSecond = 0;

@@ -183,15 +183,11 @@ int TextAlignFromLetter(const QString& text)
         return AlignUnknown;
     switch (text[0].toUpper().unicode()) {
     case u'B':
-    case u'R':
-        return AlignRightOrBottom;
-    case u'C':
-        return AlignCentre;
+    case u'R': return AlignRightOrBottom;
+    case u'C': return AlignCentre;
     case u'L':
-    case u'T':
-        return AlignLeftOrTop;
-    default:
-        return AlignUnknown;
+    case u'T': return AlignLeftOrTop;
+    default: return AlignUnknown;
     }
 }
 

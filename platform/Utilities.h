@@ -23,8 +23,8 @@ void Trim(QString& text);
 int CompareNoCase(const QString& a, const QString& b);
 
 // Colour values: red in the low byte, then green, then blue.
-inline constexpr int32_t ColourNone = -1;   // empty or unreadable text
-inline constexpr int32_t ColourClear = -2;  // "Clear": transparent
+inline constexpr int32_t ColourNone = -1;  // empty or unreadable text
+inline constexpr int32_t ColourClear = -2; // "Clear": transparent
 constexpr int32_t MakeColour(int red, int green, int blue)
 {
     return int32_t(uint32_t(red & 0xff) | (uint32_t(green & 0xff) << 8) | (uint32_t(blue & 0xff) << 16));
@@ -39,14 +39,14 @@ int32_t ColourFromName(QString& text);
 // Plot symbols of the map.
 enum PlotSymbol : int {
     SymbolNone = 0,
-    SymbolCross = 4,          // upright cross (+)
-    SymbolCross2 = 5,         // diagonal cross (x)
+    SymbolCross = 4,  // upright cross (+)
+    SymbolCross2 = 5, // diagonal cross (x)
     SymbolSquare = 6,
     SymbolTriangleUp = 7,
     SymbolCircle = 8,
     SymbolDiamond = 9,
-    SymbolDot = 10,           // one pixel in the pen's colour
-    SymbolStar = 11,          // six-pointed asterisk
+    SymbolDot = 10,  // one pixel in the pen's colour
+    SymbolStar = 11, // six-pointed asterisk
     SymbolTriangleDown = 12,
     SymbolTriangleLeft = 13,
     SymbolTriangleRight = 14,

@@ -38,8 +38,7 @@ void postQuitMessage(int exitCode)
     // QCoreApplication::exit does nothing before the loop runs; a queued call
     // reaches the loop as soon as it starts.
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); },
-        Qt::QueuedConnection);
+        QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
 }
 
 } // namespace velmar::shell

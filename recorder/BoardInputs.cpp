@@ -10,7 +10,7 @@ namespace {
 constexpr std::size_t CbBlock = 2048;
 constexpr std::size_t CbBoardBuffer = 20480;
 constexpr int CbBackgroundContinuous = 3;
-constexpr int CbDontPrint = 3;   // cbErrHandling: errors returned, not shown
+constexpr int CbDontPrint = 3; // cbErrHandling: errors returned, not shown
 constexpr int CbStopAll = 2;
 const QString CbCaption = QStringLiteral("Measurement Computing board");
 const QString NiCaption = QStringLiteral("Startup");
@@ -52,8 +52,7 @@ std::size_t CbBoardBufferSamples(int channels)
 
 // ---- Measurement Computing board ----
 
-MeasurementBoardInput::MeasurementBoardInput(const sound::CbLibrary& library)
-    : m_lib(library)
+MeasurementBoardInput::MeasurementBoardInput(const sound::CbLibrary& library) : m_lib(library)
 {
 }
 
@@ -163,8 +162,7 @@ void MeasurementBoardInput::stop()
 
 // ---- NI-DAQ board ----
 
-NiDaqInput::NiDaqInput(sound::NiDaqLibrary& library)
-    : m_lib(library)
+NiDaqInput::NiDaqInput(sound::NiDaqLibrary& library) : m_lib(library)
 {
 }
 
@@ -264,8 +262,8 @@ void NiDaqInput::stop()
 // ---- Tape machine ----
 
 TapeMachineInput::TapeMachineInput(const sound::CbLibrary& library, sound::TapeMachine::Wait wait)
-    : m_lib(library)
-    , m_wait(wait ? std::move(wait) : sound::TapeMachine::Wait([](int ms) { QThread::msleep(ulong(ms)); }))
+    : m_lib(library),
+      m_wait(wait ? std::move(wait) : sound::TapeMachine::Wait([](int ms) { QThread::msleep(ulong(ms)); }))
 {
 }
 

@@ -30,7 +30,7 @@ struct AcquisitionSettings {
     int device = 0;
     int channels = 2;
     uint32_t sampleRate = 48000;
-    QString deviceName;   // the name the device was chosen by
+    QString deviceName; // the name the device was chosen by
 };
 
 // A yes/no question to the operator, asked from the recorder thread and
@@ -104,7 +104,7 @@ struct OtherInputInfo {
     int kind = 0;
     int device = 0;
     int maxChannels = 0;
-    QString unavailable;   // empty when the input can be used
+    QString unavailable; // empty when the input can be used
 };
 std::vector<OtherInputInfo> ListOtherInputs();
 

@@ -2,24 +2,17 @@
 
 #include "settings/PipeSettings.h"
 
-#include <QDateTime>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QThread>
 
 namespace velmar::recorder {
 namespace {
 constexpr uint32_t AutorecPipeBit = 0x20;
 const QString PipeCaption = QStringLiteral("Error");
-// After the first samples, how long Pelvane may take to write the rate its
-// device found into "PipeDat.dat".
-constexpr int SettingsGraceMs = 500;
-// How long Pelvane's device may take to deliver its first samples.
-constexpr int FirstSamplesMs = 3000;
 } // namespace
 
-PipedInput::PipedInput(sound::PelvanePipeClient::Messenger messenger)
-    : m_messenger(std::move(messenger))
+PipedInput::PipedInput(sound::PelvanePipeClient::Messenger messenger, int firstSamplesMs)
+    : m_messenger(std::move(messenger)), m_firstSamplesMs(firstSamplesMs)
 {
 }
 
@@ -32,31 +25,22 @@ bool PipedInput::prepare(AcquisitionSettings& settings)
 {
     stop();
     m_partial.clear();
-    const QDateTime asked = QDateTime::currentDateTimeUtc();
     m_client = std::make_unique<sound::PelvanePipeClient>(AutorecPipeBit, m_messenger);
     if (!m_client->open()) {
         m_client.reset();
         return fail(QStringLiteral("Can't find Pelvaner"), PipeCaption);
     }
-    // Pelvane's device runs once samples come. A rate it finds different
-    // from the one asked for (a JACK server's) is written to "PipeDat.dat"
-    // just after; the recording must carry that rate, not the asked one.
+    // Pelvane's device runs once samples come. Pelvane writes a rate its
+    // device finds different from the one asked for (a JACK server's) to
+    // "PipeDat.dat" before it sends any sample: the recording carries that
+    // rate, not the asked one.
     QElapsedTimer waited;
     waited.start();
-    while (m_client->bytesAvailable() == 0 && waited.elapsed() < FirstSamplesMs)
+    while (m_client->bytesAvailable() == 0 && waited.elapsed() < m_firstSamplesMs)
         QThread::msleep(10);
-    const QString file = pipeserver::PipeSettingsFilePath();
-    const auto rewritten = [&] { return QFileInfo(file).lastModified().toUTC() >= asked.addSecs(-1); };
-    QElapsedTimer grace;
-    grace.start();
-    while (!rewritten() && grace.elapsed() < SettingsGraceMs)
-        QThread::msleep(20);
-    if (rewritten()) {
-        pipeserver::PipeSettings pipe;
-        pipeserver::ReadPipeSettings(pipe);
-        if (const int rate = pipeserver::AutorecPipeSampleRate(pipe); rate > 0)
-            settings.sampleRate = uint32_t(rate);
-    }
+    pipeserver::PipeSettings pipe;
+    if (const int rate = pipeserver::ReadPipeSettings(pipe).ok ? pipeserver::AutorecPipeSampleRate(pipe) : 0; rate > 0)
+        settings.sampleRate = uint32_t(rate);
     return true;
 }
 
@@ -65,9 +49,9 @@ bool PipedInput::start(AcquisitionSettings& settings, SampleRing& ring)
     if (settings.channels < 1)
         return fail(QStringLiteral("No input channel of Pelvane is routed to the recorder pipe"), PipeCaption);
     if (settings.sampleRate < 10)
-        return fail(QStringLiteral("Pelvane's recorder pipe samples at %1 Hz, too slowly to record")
-                        .arg(settings.sampleRate),
-                    PipeCaption);
+        return fail(
+            QStringLiteral("Pelvane's recorder pipe samples at %1 Hz, too slowly to record").arg(settings.sampleRate),
+            PipeCaption);
     m_channels = settings.channels;
     m_frames = 0;
     if (!m_client) {

@@ -11,8 +11,11 @@ namespace velmar::recorder {
 
 class PipedInput : public InputBackend {
 public:
-    // The messenger reaches Pelvane (the session bus by default).
-    explicit PipedInput(sound::PelvanePipeClient::Messenger messenger = sound::PelvanePipeClient::busMessenger());
+    // The messenger reaches Pelvane (the session bus by default);
+    // `firstSamplesMs` is how long Pelvane's device may take to deliver its
+    // first samples (a JACK client starts slowly on a loaded machine).
+    explicit PipedInput(sound::PelvanePipeClient::Messenger messenger = sound::PelvanePipeClient::busMessenger(),
+                        int firstSamplesMs = 10000);
     ~PipedInput() override;
     // Asks Pelvane for the pipe and waits for its first samples: the rate
     // and channels are then those Pelvane's device really runs at.
@@ -24,8 +27,9 @@ public:
 
 private:
     sound::PelvanePipeClient::Messenger m_messenger;
+    int m_firstSamplesMs;
     std::unique_ptr<sound::PelvanePipeClient> m_client;
-    QByteArray m_partial;   // bytes short of a whole sample
+    QByteArray m_partial; // bytes short of a whole sample
     int m_channels = 0;
     qint64 m_frames = 0;
 };

@@ -53,8 +53,8 @@ QString DeviceLabel(PaDeviceIndex index)
                : QString::fromUtf8(info->name);
 }
 
-int Callback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
-             PaStreamCallbackFlags, void* user)
+int Callback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
+             void* user)
 {
     static_cast<PortAudioInput*>(user)->deliver(input, frames);
     return paContinue;

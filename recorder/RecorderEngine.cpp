@@ -51,9 +51,7 @@ qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int
 }
 
 RecorderEngine::RecorderEngine(InputFactory factory, sound::RecordingServices services, QObject* parent)
-    : QObject(parent)
-    , m_factory(std::move(factory))
-    , m_services(std::move(services))
+    : QObject(parent), m_factory(std::move(factory)), m_services(std::move(services))
 {
 }
 
@@ -133,8 +131,7 @@ bool RecorderEngine::startDevice()
     if (m_settings.sampleRate != m_recording.SampleRate) {
         // Before any header is written: the files and their rows carry the
         // rate the sound really has.
-        qCInfo(lcRecorder) << "the device samples at" << m_settings.sampleRate << "Hz, not"
-                           << m_recording.SampleRate;
+        qCInfo(lcRecorder) << "the device samples at" << m_settings.sampleRate << "Hz, not" << m_recording.SampleRate;
         m_recording.SampleRate = m_settings.sampleRate;
         emit sampleRateGranted(m_settings.sampleRate);
     }

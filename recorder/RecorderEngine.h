@@ -107,7 +107,7 @@ private:
     qint64 m_blockBytes = 0;
     std::atomic<int> m_status{StatusStopped};
 
-    std::vector<char> m_buffer;   // pre-trigger buffer
+    std::vector<char> m_buffer; // pre-trigger buffer
     qint64 m_bufWrite = 0;
     qint64 m_bufFill = 0;
     int m_lastBufferSeconds = -1;

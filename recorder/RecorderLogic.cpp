@@ -8,7 +8,10 @@
 namespace velmar::recorder {
 
 namespace {
-bool Continuous(Mode m) { return m == ModeContinuous || m == ModeContinuousBuffer; }
+bool Continuous(Mode m)
+{
+    return m == ModeContinuous || m == ModeContinuousBuffer;
+}
 constexpr double SilenceDb = -60;
 } // namespace
 
@@ -28,12 +31,9 @@ Action UpdateAction(State state, Mode desired, bool enableBuffer)
     const bool off = !Continuous(desired);
     const Action record = desired == ModeContinuousBuffer ? Action::StartRecordWithBuffer : Action::StartRecord;
     switch (state) {
-    case StateIdle:
-        return off ? (enableBuffer ? Action::StartBuffer : Action::Nothing) : record;
-    case StateRecording:
-        return off ? (enableBuffer ? Action::StartBuffer : Action::Stop) : Action::Nothing;
-    case StateBuffering:
-        return off ? (enableBuffer ? Action::Nothing : Action::Stop) : record;
+    case StateIdle: return off ? (enableBuffer ? Action::StartBuffer : Action::Nothing) : record;
+    case StateRecording: return off ? (enableBuffer ? Action::StartBuffer : Action::Stop) : Action::Nothing;
+    case StateBuffering: return off ? (enableBuffer ? Action::Nothing : Action::Stop) : record;
     }
     return Action::Nothing;
 }
@@ -69,8 +69,9 @@ StatusLine StatusText(const StatusInput& in)
         if (failing)
             return {QStringLiteral(" Input device failure"), true};
         if (in.state == StateRecording)
-            return {QStringLiteral(" Automatic Recording running: %1 seconds remaining").arg(in.cycle.end - in.cycle.now),
-                    false};
+            return {
+                QStringLiteral(" Automatic Recording running: %1 seconds remaining").arg(in.cycle.end - in.cycle.now),
+                false};
         return {QStringLiteral(" Buffering %1 stored").arg(buffered), false};
     case ModeContinuous:
     case ModeContinuousBuffer:
@@ -80,7 +81,8 @@ StatusLine StatusText(const StatusInput& in)
             return {QStringLiteral("%1, length: %2 stop at %3")
                         .arg(in.triggerReason, sound::FormatDuration(in.elapsedSeconds), in.triggerStopText),
                     false};
-        return {QStringLiteral(" Long Recording in progress : %1").arg(sound::FormatDuration(in.elapsedSeconds)), false};
+        return {QStringLiteral(" Long Recording in progress : %1").arg(sound::FormatDuration(in.elapsedSeconds)),
+                false};
     }
     return {};
 }

@@ -22,7 +22,7 @@ enum class Action { Nothing, StartRecord, StartBuffer, StartRecordWithBuffer, St
 Action UpdateAction(State state, Mode desired, bool enableBuffer);
 
 struct CycleWindow {
-    int now = 0;     // seconds of the day
+    int now = 0; // seconds of the day
     int start = 0;
     int end = 0;
     bool inside = false;

@@ -34,8 +34,8 @@ RecorderThread::~RecorderThread()
 
 void RecorderThread::start(const sound::RECORDINGINFO& recording, int startType)
 {
-    QMetaObject::invokeMethod(m_engine, [e = m_engine, recording, startType] { e->start(recording, startType); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_engine, [e = m_engine, recording, startType] { e->start(recording, startType); }, Qt::QueuedConnection);
 }
 
 void RecorderThread::stop()
@@ -54,7 +54,8 @@ bool RecorderThread::stopAndWait(int timeoutMs)
     // The stop is queued behind any start; the marker runs once both have.
     QDeadlineTimer deadline(timeoutMs);
     auto done = std::make_shared<std::atomic<bool>>(false);
-    QMetaObject::invokeMethod(m_engine, [done] { *done = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_engine, [done] { *done = true; }, Qt::QueuedConnection);
     while (!*done && !deadline.hasExpired())
         QThread::msleep(5);
     return *done && status() == StatusStopped;

@@ -38,7 +38,7 @@ public:
 
 private:
     QThread m_thread;
-    RecorderEngine* m_engine;   // lives on m_thread; deleted there
+    RecorderEngine* m_engine; // lives on m_thread; deleted there
 };
 
 } // namespace velmar::recorder

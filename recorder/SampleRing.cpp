@@ -5,8 +5,7 @@
 
 namespace velmar::recorder {
 
-SampleRing::SampleRing(std::size_t capacitySamples, int channels)
-    : m_frame(std::size_t(std::max(1, channels)))
+SampleRing::SampleRing(std::size_t capacitySamples, int channels) : m_frame(std::size_t(std::max(1, channels)))
 {
     const std::size_t frames = std::max<std::size_t>(1, (capacitySamples + m_frame - 1) / m_frame);
     m_buffer.assign(frames * m_frame, 0);

@@ -61,8 +61,8 @@ std::vector<OtherInputInfo> ListOtherInputs()
     if (!niBoards)
         list.push_back({QStringLiteral("NI-DAQ board (not available)"), KindNiDaq, 1, sound::NiDaqScanChannels,
                         ni.NiDaqIsLoaded() ? QStringLiteral("No NI-DAQ board is installed.") : NiDaqUnavailableText()});
-    list.push_back({QStringLiteral("NI-DAQmx device (through Pelvane)"), KindNiDaqMx, 1, MaxBoardChannels,
-                    NiDaqMxRecorderText()});
+    list.push_back(
+        {QStringLiteral("NI-DAQmx device (through Pelvane)"), KindNiDaqMx, 1, MaxBoardChannels, NiDaqMxRecorderText()});
     return list;
 }
 

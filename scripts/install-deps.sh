@@ -12,10 +12,11 @@ packages=(
   portaudio19-dev libjack-jackd2-dev jackd2
   libgstreamer1.0-dev libgstreamer-plugins-base1.0-dev
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
+  gstreamer1.0-plugins-bad gstreamer1.0-libav
   libjpeg62-turbo-dev libsndfile1-dev sox
   dbus dbus-x11 socat gpsd gpsd-clients python3
   fonts-dejavu-core
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format-14
 )
 
 missing=()

@@ -5,7 +5,9 @@
 
 namespace velmar::nmeaserver {
 
-IniFile::IniFile(const QString& path) : m_path(path) {}
+IniFile::IniFile(const QString& path) : m_path(path)
+{
+}
 
 bool IniFile::load()
 {
@@ -41,7 +43,7 @@ void IniFile::parse(const QByteArray& text)
         bool replaced = false;
         for (Entry& e : current->entries) {
             if (e.key.compare(key, Qt::CaseInsensitive) == 0) {
-                replaced = true;   // the profile functions read the first one
+                replaced = true; // the profile functions read the first one
                 break;
             }
         }
@@ -135,7 +137,7 @@ double IniFile::readFloat(const QString& section, const QString& key, double def
     if (!v)
         return def;
     bool ok = false;
-    const double d = v->toDouble(&ok);   // C locale: "." only
+    const double d = v->toDouble(&ok); // C locale: "." only
     return ok ? d : def;
 }
 

@@ -39,7 +39,7 @@ public:
 
     void writeString(const QString& section, const QString& key, const QString& value);
     void writeInteger(const QString& section, const QString& key, int value);
-    void writeBool(const QString& section, const QString& key, bool value);   // 1 or 0
+    void writeBool(const QString& section, const QString& key, bool value);    // 1 or 0
     void writeFloat(const QString& section, const QString& key, double value); // "." whatever the locale
 
     // The file's text, as save() writes it.
@@ -47,8 +47,14 @@ public:
     void parse(const QByteArray& text);
 
 private:
-    struct Entry { QString key; QString value; };
-    struct Section { QString name; std::vector<Entry> entries; };
+    struct Entry {
+        QString key;
+        QString value;
+    };
+    struct Section {
+        QString name;
+        std::vector<Entry> entries;
+    };
     const QString* find(const QString& section, const QString& key) const;
     Section& section(const QString& name);
 

@@ -54,17 +54,12 @@ std::optional<QString> InputDeviceName(int kind, int number, int size, const Inp
         if (number < 0 || number >= (catalog.soundCardCount ? catalog.soundCardCount() : 0))
             name = QStringLiteral("Un Installed");
         else
-            name = ask(catalog.soundCardName, number, std::optional<QString>()).value_or(QStringLiteral("Unknown Sound Card"));
+            name = ask(catalog.soundCardName, number, std::optional<QString>())
+                       .value_or(QStringLiteral("Unknown Sound Card"));
         break;
-    case DeviceComputerBoards:
-        name = ask(catalog.boardName, number, std::optional<QString>()).value_or(name);
-        break;
-    case DeviceNiDaq:
-        name = ask(catalog.niBoardName, number, name);
-        break;
-    case DeviceExternalTape:
-        name.clear();
-        break;
+    case DeviceComputerBoards: name = ask(catalog.boardName, number, std::optional<QString>()).value_or(name); break;
+    case DeviceNiDaq: name = ask(catalog.niBoardName, number, name); break;
+    case DeviceExternalTape: name.clear(); break;
     case DeviceNiDaqMx:
         name = ask(catalog.niMxDeviceName, number, std::optional<QString>())
                    .value_or(QStringLiteral("National Instruments mx (unistalled)"));
@@ -75,8 +70,7 @@ std::optional<QString> InputDeviceName(int kind, int number, int size, const Inp
         else
             name = QStringLiteral("Unknown ASIO device");
         break;
-    default:
-        break;
+    default: break;
     }
     return fitting(name, size);
 }

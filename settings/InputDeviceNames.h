@@ -17,10 +17,10 @@ namespace velmar::pipeserver {
 
 struct InputDeviceCatalog {
     std::function<int()> soundCardCount;
-    std::function<std::optional<QString>(int)> soundCardName;   // nothing when the card cannot be asked
-    std::function<std::optional<QString>(int)> boardName;       // nothing without the board library
+    std::function<std::optional<QString>(int)> soundCardName; // nothing when the card cannot be asked
+    std::function<std::optional<QString>(int)> boardName;     // nothing without the board library
     std::function<QString(int)> niBoardName;
-    std::function<std::optional<QString>(int)> niMxDeviceName;  // nothing without the NI-DAQmx library
+    std::function<std::optional<QString>(int)> niMxDeviceName; // nothing without the NI-DAQmx library
     std::function<int()> asioDriverCount;
     std::function<QString(int)> asioDriverName;
 };

@@ -12,8 +12,8 @@ std::array<uint8_t, LogFont::ByteSize> LogFont::toBytes() const
         putLe32(p, uint32_t(v));
         p += 4;
     }
-    for (uint8_t v : {lfItalic, lfUnderline, lfStrikeOut, lfCharSet, lfOutPrecision, lfClipPrecision, lfQuality,
-                      lfPitchAndFamily})
+    for (uint8_t v :
+         {lfItalic, lfUnderline, lfStrikeOut, lfCharSet, lfOutPrecision, lfClipPrecision, lfQuality, lfPitchAndFamily})
         *p++ = v;
     std::memcpy(p, lfFaceName.bytes.data(), FaceSize);
     return out;
@@ -26,8 +26,8 @@ LogFont LogFont::fromBytes(const uint8_t* p)
         *v = int32_t(getLe32(p));
         p += 4;
     }
-    for (uint8_t* v : {&f.lfItalic, &f.lfUnderline, &f.lfStrikeOut, &f.lfCharSet, &f.lfOutPrecision,
-                       &f.lfClipPrecision, &f.lfQuality, &f.lfPitchAndFamily})
+    for (uint8_t* v : {&f.lfItalic, &f.lfUnderline, &f.lfStrikeOut, &f.lfCharSet, &f.lfOutPrecision, &f.lfClipPrecision,
+                       &f.lfQuality, &f.lfPitchAndFamily})
         *v = *p++;
     std::memcpy(f.lfFaceName.bytes.data(), p, FaceSize);
     return f;
@@ -35,7 +35,7 @@ LogFont LogFont::fromBytes(const uint8_t* p)
 
 LogFont LogFont::defaultDisplayFont()
 {
-    constexpr int32_t NormalWeight = 400;     // FW_NORMAL
+    constexpr int32_t NormalWeight = 400;        // FW_NORMAL
     constexpr uint8_t VariablePitchSwiss = 0x22; // VARIABLE_PITCH | FF_SWISS
     LogFont f;
     f.lfHeight = 12;

@@ -25,7 +25,6 @@ constexpr int16_t MaxBits = 32;
 constexpr const char* DefaultProgramPath = "pelvane.exe";
 constexpr const char* FileName = "PipeDat.dat";
 
-
 template <std::size_t N>
 void writeRaw(QDataStream& out, const std::array<uint8_t, N>& a)
 {
@@ -45,10 +44,8 @@ bool isDeviceKindOfFile(int32_t kind)
     case DeviceComputerBoards:
     case DeviceNiDaq:
     case DeviceNiDaqMx:
-    case DeviceAsio:
-        return true;
-    default:
-        return false;
+    case DeviceAsio: return true;
+    default: return false;
     }
 }
 
@@ -189,7 +186,9 @@ QString PipeSettings::problems() const
         constexpr std::array<int16_t, 8> gainCodes{-1, 1, 2, 5, 10, 20, 50, 100};
         const int16_t gain = ChannelSettings[c].Gain;
         if (std::find(gainCodes.begin(), gainCodes.end(), gain) == gainCodes.end())
-            return QStringLiteral("gain code %1 of channel %2 is none of -1, 1, 2, 5, 10, 20, 50, 100").arg(gain).arg(c);
+            return QStringLiteral("gain code %1 of channel %2 is none of -1, 1, 2, 5, 10, 20, 50, 100")
+                .arg(gain)
+                .arg(c);
     }
     for (int32_t m : RateMultipliers)
         if (m < 0 || m > MaxChannels)
@@ -223,8 +222,9 @@ namespace {
 long long leadingNumber(QStringView text)
 {
     qsizetype i = 0;
-    while (i < text.size() && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r'
-                               || text[i] == u'\v' || text[i] == u'\f'))
+    while (i < text.size()
+           && (text[i] == u' ' || text[i] == u'\t' || text[i] == u'\n' || text[i] == u'\r' || text[i] == u'\v'
+               || text[i] == u'\f'))
         ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
@@ -276,10 +276,22 @@ int CountRoutedChannels(const PipeSettings& settings, uint32_t routingBit)
                              [routingBit](const PipeChannelSettings& c) { return (c.Routing & routingBit) != 0; }));
 }
 
-int CountPorpoiseChannels(const PipeSettings& s) { return CountRoutedChannels(s, RoutePorpoise); }
-int CountWhistleChannels(const PipeSettings& s) { return CountRoutedChannels(s, RouteWhistle); }
-int CountQuintraChannels(const PipeSettings& s) { return CountRoutedChannels(s, RouteQuintra); }
-int CountAutorecChannels(const PipeSettings& s) { return CountRoutedChannels(s, RouteAutorec); }
+int CountPorpoiseChannels(const PipeSettings& s)
+{
+    return CountRoutedChannels(s, RoutePorpoise);
+}
+int CountWhistleChannels(const PipeSettings& s)
+{
+    return CountRoutedChannels(s, RouteWhistle);
+}
+int CountQuintraChannels(const PipeSettings& s)
+{
+    return CountRoutedChannels(s, RouteQuintra);
+}
+int CountAutorecChannels(const PipeSettings& s)
+{
+    return CountRoutedChannels(s, RouteAutorec);
+}
 
 int AutorecPipeSampleRate(const PipeSettings& settings)
 {
@@ -347,7 +359,8 @@ PipeFileResult ReadPipeSettings(PipeSettings& settings)
     PipeFileResult r;
     const std::optional<PipeSettings> read = PipeSettings::fromBytes(bytes);
     if (!read) {
-        r.reason = QStringLiteral("%1 holds %2 bytes instead of %3").arg(path).arg(bytes.size()).arg(PipeSettings::ByteSize);
+        r.reason =
+            QStringLiteral("%1 holds %2 bytes instead of %3").arg(path).arg(bytes.size()).arg(PipeSettings::ByteSize);
     } else if (const QString why = read->problems(); !why.isEmpty()) {
         r.reason = QStringLiteral("%1 is damaged: %2").arg(path, why);
     } else {

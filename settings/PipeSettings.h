@@ -39,8 +39,8 @@ struct PipeChannelSettings {
 
     uint32_t Routing = 0;
     int32_t Reserved0 = 0;
-    int16_t Gain = 1;        // NI gain code: -1 (0.5), 1, 2, 5, 10, 20, 50, 100
-    int16_t Reserved1 = 0;   // never set by Pelvane; kept as read
+    int16_t Gain = 1;      // NI gain code: -1 (0.5), 1, 2, 5, 10, 20, 50, 100
+    int16_t Reserved1 = 0; // never set by Pelvane; kept as read
     std::array<uint8_t, 24> Reserved2{};
 
     // The channel's gain code for NI devices (kinds 5 and 10), else 1.
@@ -51,9 +51,9 @@ struct PipeChannelSettings {
 
 struct PipeSettings {
     static constexpr std::size_t ByteSize = 1208;
-    static constexpr int MaxChannels = 16;        // hardware channels 0-15 and scan slots
+    static constexpr int MaxChannels = 16; // hardware channels 0-15 and scan slots
     static constexpr int16_t UnusedSlot = 999;
-    static constexpr int PipeCount = 4;           // porpoise, whistle, click, recorder
+    static constexpr int PipeCount = 4; // porpoise, whistle, click, recorder
     static constexpr int ProgramPathSize = 300;
     static constexpr int MinBufferSeconds = 3;
     static constexpr int MaxBufferSeconds = 30;
@@ -66,11 +66,11 @@ struct PipeSettings {
     std::array<int16_t, MaxChannels> ScanList{};
     std::array<int16_t, MaxChannels> Occurrences{};
     int32_t ScanLength = 0;
-    int16_t NiInputConfig = 0;   // 0 differential, 1 referenced, 2 non-referenced single-ended
+    int16_t NiInputConfig = 0; // 0 differential, 1 referenced, 2 non-referenced single-ended
     std::array<uint8_t, 100> Reserved1{};
     std::array<PipeChannelSettings, MaxChannels> ChannelSettings{};
     std::array<int32_t, PipeCount> RateMultipliers{};
-    std::array<char, ProgramPathSize> ProgramPath{};   // NUL-terminated; bytes after the NUL kept as read
+    std::array<char, ProgramPathSize> ProgramPath{}; // NUL-terminated; bytes after the NUL kept as read
     std::array<uint8_t, 128> Reserved2{};
 
     // The defaults of a fresh system.
@@ -100,7 +100,7 @@ struct PipeSettings {
 // The routing bits in the pipes' order (porpoise, whistle, click, recorder),
 // which is also the order of RateMultipliers.
 inline constexpr std::array<uint32_t, PipeSettings::PipeCount> PipeRoutingBits = {RoutePorpoise, RouteWhistle,
-                                                                                   RouteQuintra, RouteAutorec};
+                                                                                  RouteQuintra, RouteAutorec};
 
 // The pipe's index in RateMultipliers for a routing bit, or -1.
 int PipeIndexOfBit(uint32_t routingBit);

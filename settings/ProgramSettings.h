@@ -181,9 +181,9 @@ struct ProgramSettings {
     int16_t PowerMonitorChannel = 0; // digital input of the hydrophone power monitor
     int16_t CableMonitorChannel = 1; // digital input of the hydrophone cable monitor
     int16_t Spare2590 = 1;
-    int32_t MaxInterval = 10;        // GPS: longest interval between readings, s
-    int32_t MinInterval = 5;         // GPS: shortest interval between readings, s
-    float MapMargin = 20.0f;         // minutes of arc around the fitted track
+    int32_t MaxInterval = 10; // GPS: longest interval between readings, s
+    int32_t MinInterval = 5;  // GPS: shortest interval between readings, s
+    float MapMargin = 20.0f;  // minutes of arc around the fitted track
     bool PlotGrid = true;
     bool PlotTrack = true;
     bool PlotPorpoises = false;
@@ -193,8 +193,8 @@ struct ProgramSettings {
     bool PlotMap = true;
     // Per ProgramTypeIndex: AutoStart | AutoStop bits.
     std::array<int32_t, ProgramSlots> ProgramAutoControl{2, 2, 2, 2, 2, 0};
-    int32_t WarningTime = 30;        // minutes
-    int32_t DisplayTime = 60;        // minutes
+    int32_t WarningTime = 30; // minutes
+    int32_t DisplayTime = 60; // minutes
     bool Spare2643 = true;
     LogFont DisplayLogFont;
     Path MapFile;
@@ -203,8 +203,8 @@ struct ProgramSettings {
     float SpermMinBearingDifference = 15.0f; // degrees
     int32_t SpermTimeWindow = 30;            // seconds
     bool SpermClickColours = false;
-    float SpermClickRange = 4.0f;            // default range of a sperm-whale click event
-    float DolphinClickRange = 1.0f;          // default range of a dolphin click event
+    float SpermClickRange = 4.0f;   // default range of a sperm-whale click event
+    float DolphinClickRange = 1.0f; // default range of a dolphin click event
     Path SpareText3032;
     Path SpareText3312;
     // The recorder block (3592 to 3965, less the fields 3600 to 3609 inside
@@ -214,10 +214,10 @@ struct ProgramSettings {
     bool MarkedPointCrosses = true;
     int32_t LabelledMapLine = 0;
     bool FirstRunPending = true;
-    uint8_t DetectorsPosition = 0;   // 0 not shown, 1 down the left side, 2 on a tab
-    uint8_t TimesAdjacent = 0;       // 0 GMT only, 1 side by side, 2 one above the other
-    bool BlackAndWhite = false;      // status texts in black and white
-    uint8_t NGrabbers = 0;           // number of camera forms
+    uint8_t DetectorsPosition = 0; // 0 not shown, 1 down the left side, 2 on a tab
+    uint8_t TimesAdjacent = 0;     // 0 GMT only, 1 side by side, 2 one above the other
+    bool BlackAndWhite = false;    // status texts in black and white
+    uint8_t NGrabbers = 0;         // number of camera forms
     int32_t Recorder3610 = 1;
     int32_t Recorder3614 = 0;
     int32_t RecorderSampleRate = 48000;
@@ -237,25 +237,25 @@ struct ProgramSettings {
     bool Recorder3957 = true;
     int32_t RecorderFileSizeMb = 600;
     int32_t Recorder3962 = 120;
-    int32_t IODeviceType = 0;        // 0 none, 3 Measurement Computing, 5 NI-DAQ, 10 NI-DAQmx
+    int32_t IODeviceType = 0; // 0 none, 3 Measurement Computing, 5 NI-DAQ, 10 NI-DAQmx
     int32_t IODeviceNumber = 0;
     int32_t IODeviceBits = 16;
     int32_t IODeviceChannels = 0;
-    int32_t PowerMonitor = 0;        // 1 watch hydrophone power, 2 watch the cable
-    platform::SystemTime StartTime;  // shown-data window
+    int32_t PowerMonitor = 0;       // 1 watch hydrophone power, 2 watch the cable
+    platform::SystemTime StartTime; // shown-data window
     platform::SystemTime EndTime;
-    int32_t WeatherPort = 2;         // serial port 1 to 4
+    int32_t WeatherPort = 2; // serial port 1 to 4
     bool CollectWeather = false;
     bool EffortYes = false;
     FixedText<50> EffortForm;
     FixedText<50> EffortControl;
-    int32_t TrackPenWidth = 1;       // pixels, 1 to 9
-    float HydrophoneLength = 0.0f;   // metres behind the ship
-    float MagneticVariation = 0.0f;  // degrees east, -180 to 180
-    int32_t LengthUnits = 1;         // 1 nautical miles, 2 metric
+    int32_t TrackPenWidth = 1;      // pixels, 1 to 9
+    float HydrophoneLength = 0.0f;  // metres behind the ship
+    float MagneticVariation = 0.0f; // degrees east, -180 to 180
+    int32_t LengthUnits = 1;        // 1 nautical miles, 2 metric
     int32_t ReplaySpeedUp = 3600;
-    int32_t PlotStatics = 0;         // bit n: static-object group n drawn
-    int32_t RestartMode = 0;         // run mode to resume after a restart, 0 none
+    int32_t PlotStatics = 0; // bit n: static-object group n drawn
+    int32_t RestartMode = 0; // run mode to resume after a restart, 0 none
     bool NoStartupNotice = false;
     int32_t MaxEffortFixInterval = 300; // seconds
     int32_t CoastColour = 0;
@@ -263,19 +263,19 @@ struct ProgramSettings {
     bool Spare4162 = false;
     int16_t Spare4163 = 60;
     int32_t Spare4165 = 0;
-    bool LookupPopup = false;        // look-up selections in a pop-up box
-    float ZoomStep = 2.0f;           // above 1
-    uint8_t GpsSentence = 1;         // 1 RMC, 2 GGA
+    bool LookupPopup = false; // look-up selections in a pop-up box
+    float ZoomStep = 2.0f;    // above 1
+    uint8_t GpsSentence = 1;  // 1 RMC, 2 GGA
     Talker GgaTalker;
     Talker RmcTalker;
-    int32_t FormErrorChecking = 0;   // 0 none, 1 immediate, 2 when saved
-    int32_t FormErrorWarnings = 0;   // 0 never, 1 manual saves only, 2 always
-    int32_t ButtonDeviceType = 0;    // 0 none, 3 Measurement Computing
+    int32_t FormErrorChecking = 0; // 0 none, 1 immediate, 2 when saved
+    int32_t FormErrorWarnings = 0; // 0 never, 1 manual saves only, 2 always
+    int32_t ButtonDeviceType = 0;  // 0 none, 3 Measurement Computing
     int32_t ButtonDeviceNumber = 0;
     int32_t ButtonInputType = 0;
     int32_t ButtonInputPort = 0;
     int32_t ButtonOutputPort = 0;
-    int32_t ButtonCountRate = 5;     // Hz
+    int32_t ButtonCountRate = 5; // Hz
     bool SimpleWarningTimes = false;
     int32_t ButtonSampleRate = 100;
     bool ShowBottomControls = false;

@@ -105,7 +105,7 @@ public:
         if (boardType == BoardKindMeasurementComputing) {
             uint16_t value = 0;
             return sound::TheCbLibrary().CbReadDigitalInput(boardNumber, line, &value) ? std::optional<int>(value != 0)
-                                                                                      : std::nullopt;
+                                                                                       : std::nullopt;
         }
         if (boardType == BoardKindNiDaq) {
             int16_t state = 0;
@@ -145,9 +145,10 @@ private:
 
 } // namespace
 
-void BindBoards(ShellHooks& hooks)
-{
-    hooks.loadBoardLibrary = [] {
+class BoardLibraryBinding final : public BoardLibraryService {
+public:
+    bool LoadBoardLibrary() override
+    {
         static BoundBoardLibrary library;
         static CbDigitalBoard digital;
         static BoardFieldSources fields(forms::autoFillSources());
@@ -158,7 +159,13 @@ void BindBoards(ShellHooks& hooks)
         static HydrophoneBoardInput hydrophone(fields);
         SetHydrophoneInput(&hydrophone);
         return loaded;
-    };
+    }
+};
+
+BoardLibraryService& BindBoards()
+{
+    static BoardLibraryBinding binding;
+    return binding;
 }
 
 } // namespace velmar::shell

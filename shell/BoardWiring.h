@@ -1,7 +1,7 @@
 #pragma once
 // The measurement boards' libraries as the rest of the program reaches
 // them: loading the Measurement Computing library at start-up (the
-// application object's loadBoardLibrary), and installing, once it is bound,
+// application object's board library service), and installing, once it is bound,
 // the board list of the IO board pages (shell::ui::BoardLibrary), the
 // digital ports of the external buttons (forms::DigitalBoard) and the
 // analog and digital readings of the user forms (forms::AutoFillSources).
@@ -9,10 +9,10 @@
 // (sound::TheCbLibrary().CbReadDigitalInput).
 //
 // User-interface thread only.
-#include "shell/ShellHooks.h"
+#include "shell/BoardLibraryService.h"
 
 namespace velmar::shell {
 
-void BindBoards(ShellHooks& hooks);
+BoardLibraryService& BindBoards();
 
 } // namespace velmar::shell

@@ -8,12 +8,11 @@
 #include "forms/ui/UserControl.h"
 #include "forms/ui/UserFormList.h"
 #include "shell/GrabberForms.h"
-#include "shell/MainCommands.h"
-#include "widgets/MessageInfo.h"
-#include "shell/MainWindowPorts.h"
-#include "shell/ShellHooks.h"
 #include "shell/TV2000Window.h"
+#include "shell/UserFormService.h"
+#include "widgets/MessageInfo.h"
 #include "sound/ButtonSound.h"
+#include "store/FixedSchema.h"
 
 #include <QTabBar>
 
@@ -28,10 +27,7 @@ namespace {
 // the press number and the row's "Ctrl Data".
 class UserFormLink : public ButtonLinkedForm {
 public:
-    explicit UserFormLink(TUserFormInfo* form)
-        : m_form(form)
-    {
-    }
+    explicit UserFormLink(TUserFormInfo* form) : m_form(form) {}
 
     bool FillFromButton(const QString& indexTitle, const QString& indexText, const QString& dataTitle,
                         const QString& ctrlData) override
@@ -69,26 +65,51 @@ ButtonLinkedForm* linkOf(const QString& formName)
 
 } // namespace
 
-void InstallButtonPanels()
-{
-    shell::MainWindowHooks& h = shell::mainWindowHooks();
-    h.loadButtonForms = [](QTabBar* tabs, int firstTab) {
-        return LoadButtonForms(tabs ? tabs->parentWidget() : nullptr, tabs, firstTab);
-    };
-    h.buttonFormsLayout = [](const QRect& area) { ButtonFormsLayout(area); };
-    h.buttonFormsSelectTab = [](int tab) { ButtonFormsSelectTab(tab); };
-    // The user forms' tabs move through the same entry: keep theirs.
-    h.moveFormTabs = [previous = h.moveFormTabs](int from, int delta) {
-        ButtonFormsMoveTabs(from, delta);
-        if (previous)
-            previous(from, delta);
-    };
-    shell::shellHooks().buttonFormsOnHotKey = [](int key) { return ButtonFormsOnHotKey(key); };
+namespace {
 
+void showCounterProgress(int position, int count)
+{
+    if (position < 0)
+        shell::ShowProgressInfo(shell::MainWindowHandle(), 0, count, 0, QStringLiteral("Setting Counter 0"),
+                                QString::fromLatin1(kCounterProgressCaption));
+    else if (position < count)
+        shell::UpdateProgressInfo(position, QStringLiteral("Setting Counter %1/%2").arg(position).arg(count));
+    else
+        shell::CloseProgressInfo();
+}
+
+class ButtonPanels final : public shell::ButtonPanelService {
+public:
+    int LoadPanels(QTabBar* tabs, int firstTab) override
+    {
+        return LoadButtonForms(tabs ? tabs->parentWidget() : nullptr, tabs, firstTab);
+    }
+    void Layout(const QRect& area) override { ButtonFormsLayout(area); }
+    void SelectTab(int tab) override { ButtonFormsSelectTab(tab); }
+    int AddPanelTab(QTabBar* tabs, int command, const QString& table) override
+    {
+        if (command != store::kCmdNewButtonFormTable)
+            return 0;
+        return AddButtonForm(tabs ? tabs->parentWidget() : nullptr, tabs, table) ? 1 : 0;
+    }
+    void MoveTabs(int from, int delta) override { ButtonFormsMoveTabs(from, delta); }
+    bool OnHotKey(int key) override { return ButtonFormsOnHotKey(key); }
+    void RestartButtonThread() override { ButtonFormsStartButtonThread(true); }
+    bool CounterThreadRunning() override { return forms::CounterThreadRunning(); }
+    void QuitCounterThread() override { forms::QuitCounterThread(); }
+    bool WaitCounterThread(int ms) override { return forms::WaitCounterThread(ms); }
+    void StartCounterThread() override { forms::StartCounterThread(showCounterProgress); }
+};
+
+} // namespace
+
+shell::ButtonPanelService& BindButtonPanels()
+{
     ButtonPressPorts& p = buttonPressPorts();
     p.grab = [](int grabber, const QString& reason) {
         shell::TV2000Window* w = shell::MainWindowHandle();
-        shell::GrabberForm* form = w && grabber >= 0 && grabber < shell::MaxGrabberForms ? w->Grabber(grabber) : nullptr;
+        shell::GrabberForm* form = w && grabber >= 0 && grabber < shell::MaxGrabberForms ? w->Grabber(grabber)
+                                                                                         : nullptr;
         if (!form)
             return false;
         shell::GrabberFormGrab(form, reason);
@@ -109,23 +130,8 @@ void InstallButtonPanels()
     p.requestDigitalOutput = [](int bit, int count, int pulseCode, int lengthMs) {
         return RequestDigitalOutput(bit, count, pulseCode, lengthMs);
     };
-
-    shell::mainCommandHooks().restartButtonThread = [] { ButtonFormsStartButtonThread(true); };
-    h.counterThreadRunning = [] { return CounterThreadRunning(); };
-    h.counterThreadQuit = [] { QuitCounterThread(); };
-    h.counterThreadWait = [](int ms) { return WaitCounterThread(ms); };
-    h.counterThreadStart = [] {
-        StartCounterThread([](int position, int count) {
-            if (position < 0)
-                shell::ShowProgressInfo(shell::MainWindowHandle(), 0, count, 0,
-                                        QStringLiteral("Setting Counter 0"),
-                                        QString::fromLatin1(kCounterProgressCaption));
-            else if (position < count)
-                shell::UpdateProgressInfo(position, QStringLiteral("Setting Counter %1/%2").arg(position).arg(count));
-            else
-                shell::CloseProgressInfo();
-        });
-    };
+    static ButtonPanels panels;
+    return panels;
 }
 
 } // namespace velmar::forms

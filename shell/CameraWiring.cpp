@@ -4,7 +4,10 @@
 #include "camera/CameraGrabLog.h"
 #include "camera/SurveySettingsStore.h"
 #include "camera/TestCameras.h"
+#include "settings/ProgramSettings.h"
 #include "shell/GrabberForms.h"
+#include "video/ui/VideoDialogsUi.h"
+#include "shell/MainWindowServices.h"
 
 #include <QPointer>
 
@@ -29,8 +32,9 @@ camera::CameraGrabLog& GrabLog()
 class CameraGrabberForm final : public GrabberForm {
 public:
     explicit CameraGrabberForm(QWidget* parent)
-        // The main program finds each camera by its number; its sections carry the form's number.
-        : m_form(new camera::TCamerGrab(SettingsRows(), &GrabLog(), false, true, parent))
+        // The main program finds each camera by its number unless asked to go by names.
+        : m_form(new camera::TCamerGrab(SettingsRows(), &GrabLog(), store::TheProgramSettings.IdCamerasByName,
+                                        camera::GrabberHost::MainProgram, parent))
     {
     }
     ~CameraGrabberForm() override { delete m_form.data(); }
@@ -69,12 +73,19 @@ private:
     int m_tab = -1;
 };
 
+class CameraForms final : public CameraService {
+public:
+    GrabberForm* MakeGrabberForm(QWidget* parent, int) override { return new CameraGrabberForm(parent); }
+};
+
 } // namespace
 
-void BindCameras()
+CameraService& BindCameras()
 {
     camera::UseTestCamerasWhenAsked();
-    SetGrabberFormFactory([](QWidget* parent, int) -> GrabberForm* { return new CameraGrabberForm(parent); });
+    video::InstallVideoDialogs();
+    static CameraForms forms;
+    return forms;
 }
 
 } // namespace velmar::shell

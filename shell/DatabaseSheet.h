@@ -15,7 +15,7 @@ class QWidget;
 namespace velmar::store {
 class DatabaseDialog;
 class RecentDatabaseList;
-}
+} // namespace velmar::store
 
 namespace velmar::shell {
 

@@ -4,6 +4,7 @@
 #include "deck/ui/TMavrelDlgClient.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
 #include "shell/TV2000Window.h"
@@ -80,10 +81,11 @@ std::vector<deck::PeriodRecording> periodRecordings()
     store::SqlStatement q(store::GetDbConnection());
     const QString end = sound::FormatTimeStamp(store::TheProgramSettings.EndTime);
     if (!q.isValid()
-        || !q.execDirect(QStringLiteral("SELECT \"Start Time\", \"Duration\", \"Media Name\", \"File Name\", \"Sample Rate\", "
-                                        "\"nChannels\", \"Comment\" FROM \"Recordings\" WHERE \"Start Time\" <= '%1' "
-                                        "ORDER BY \"GpsIndex\"")
-                             .arg(end)))
+        || !q.execDirect(
+            QStringLiteral("SELECT \"Start Time\", \"Duration\", \"Media Name\", \"File Name\", \"Sample Rate\", "
+                           "\"nChannels\", \"Comment\" FROM \"Recordings\" WHERE \"Start Time\" <= '%1' "
+                           "ORDER BY \"GpsIndex\"")
+                .arg(end)))
         return rows;
     while (store::sqlSucceeded(SQLFetch(q.handle()))) {
         std::array<QString, 7> text;
@@ -110,8 +112,7 @@ public:
             ui::ShowMessageBox(m_page, text, caption);
         };
         s.askOkCancel = [this](const QString& text, const QString& caption) {
-            return ui::ShowMessageBox(m_page, text, caption, QMessageBox::NoIcon,
-                                      QMessageBox::Ok | QMessageBox::Cancel)
+            return ui::ShowMessageBox(m_page, text, caption, QMessageBox::NoIcon, QMessageBox::Ok | QMessageBox::Cancel)
                 == QMessageBox::Ok;
         };
         s.periodRecordings = periodRecordings;
@@ -121,7 +122,8 @@ public:
         };
         s.stateReport = [this](const QString& name, int state) {
             m_name = name.toUtf8();
-            postWindowMessage(m_main, MsgRecordingState, quint64(reinterpret_cast<quintptr>(m_name.constData())), state);
+            postWindowMessage(m_main, MsgRecordingState, quint64(reinterpret_cast<quintptr>(m_name.constData())),
+                              state);
         };
         s.clockState = [this](int state) { postWindowMessage(m_main, MsgDeckPlaying, quint64(state), m_index); };
         s.timeText = [this](const QString& text, const platform::SystemTime* time) {
@@ -131,7 +133,8 @@ public:
         };
         s.fileText = [this](const QString& path, int seconds) {
             const QByteArray bytes = path.toUtf8();
-            sendWindowMessage(m_main, MsgDeckDetectorText, quint64(reinterpret_cast<quintptr>(bytes.constData())), seconds);
+            sendWindowMessage(m_main, MsgDeckDetectorText, quint64(reinterpret_cast<quintptr>(bytes.constData())),
+                              seconds);
         };
         m_deck = new TMavrelDlgClient(m_page, RunMode, std::move(s));
         m_page->deck = m_deck;
@@ -172,26 +175,35 @@ private:
 
 } // namespace
 
-void BindDecks(MainWindowHooks& window, MainCommandHooks& commands)
-{
-    window.makeDeck = [](QWidget* parent, int index) -> std::unique_ptr<Deck> {
+class DeckTabs final : public DeckService {
+public:
+    std::unique_ptr<Deck> MakeDeck(QWidget* parent, int index) override
+    {
         if (index < 0 || index >= MaxRecorders)
             return nullptr;
         return std::make_unique<DeckTab>(parent, index);
-    };
-    window.setProgramClockDeck = [](Deck* d) {
+    }
+    void SetProgramClockDeck(Deck* d) override
+    {
         if (auto* tab = dynamic_cast<DeckTab*>(d))
-            SetProgramClockDeck(tab->clock());
-    };
+            shell::SetProgramClockDeck(tab->clock());
+    }
     // The deck that plays in offline logging drives the clock; when it stops
     // the clock stands at the position it reached.
-    commands.deckPlaying = [](bool playing, int index) {
+    void DeckPlaying(bool playing, int index) override
+    {
         if (index < 0 || index >= MaxRecorders || !g_clocks[std::size_t(index)])
             return;
         platform::SystemTime at;
         if (g_clocks[std::size_t(index)]->deckTime(at))
             ProgramClock::instance().deckStateChanged(at, g_clocks[std::size_t(index)], playing);
-    };
+    }
+};
+
+DeckService& DeckTabService()
+{
+    static DeckTabs decks;
+    return decks;
 }
 
 } // namespace velmar::shell

@@ -5,9 +5,9 @@
 // User-interface thread.
 namespace velmar::shell {
 
-struct MainWindowHooks;
-struct MainCommandHooks;
+class DeckService;
 
-void BindDecks(MainWindowHooks& window, MainCommandHooks& commands);
+// The deck service of the running program: a deck tab for each recorder.
+DeckService& DeckTabService();
 
 } // namespace velmar::shell

@@ -5,11 +5,15 @@
 #include "forms/ControlKeywords.h"
 #include "forms/UserFormInfo.h"
 #include "forms/UserPlotThing.h"
+#include "forms/ui/THeardForm.h"
+#include "forms/ui/TWhistleForm.h"
+#include "nav/DetectorEventServer.h"
 #include "nav/DetectorLinks.h"
 #include "nav/GpsFixList.h"
 #include "nav/HydrophoneMonitor.h"
 #include "nav/ProgramLinks.h"
 #include "nav/RecentEventDispatch.h"
+#include "nav/ShowDataSinks.h"
 #include "nav/TrackStatistics.h"
 #include "nav/WeatherStation.h"
 #include "platform/MessageIds.h"
@@ -18,8 +22,9 @@
 #include "settings/ProgramSettings.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
-#include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
 #include "shell/ShellLog.h"
+#include "shell/ShowDataWiring.h"
 #include "shell/TV2000Window.h"
 #include "shell/ui/SettingsChecks.h"
 #include "widgets/DavisPortDlg.h"
@@ -27,6 +32,7 @@
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/MyControls.h"
 #include "widgets/StatisticsDialog.h"
+#include "widgets/DialogService.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -39,19 +45,19 @@ using store::TheProgramSettings;
 
 nav::DigitalInput* g_hydrophoneInput = nullptr;
 
-bool NoModal() { return qEnvironmentVariableIsSet("VELMAR_NO_MODAL"); }
-
 TDetectorForm* Panel()
 {
     TV2000Window* window = MainWindowHandle();
     return window ? qobject_cast<TDetectorForm*>(window->DetectorForm()) : nullptr;
 }
 
-// The status box of a panel index, or null (the Listening group belongs to
-// the things-heard form).
+// The status box of a panel index, or null. The Listening group is on the
+// things-heard form.
 TMyEdit* PanelEdit(int panelIndex, int offset)
 {
     static constexpr int bases[] = {PorpoisePanelBase, WhistlePanelBase, ClickPanelBase};
+    if (panelIndex == nav::PanelIndexOf(nav::ProgramIdListening))
+        return FindHeardFormEdit(forms::TheHeardForm(), ListeningPanelBase + offset);
     TDetectorForm* panel = Panel();
     if (!panel || panelIndex < 0 || panelIndex > 2)
         return nullptr;
@@ -70,9 +76,7 @@ void ShowBox(TMyEdit* edit, const QString& text, unsigned colour)
 // (message 1058), started by it (1060) and ended by it (1062).
 class WeatherWindow : public QWidget {
 public:
-    explicit WeatherWindow(QWidget* mainWindow)
-        : QWidget(mainWindow)
-        , m_thread(TheProgramSettings.WeatherPort, this)
+    explicit WeatherWindow(QWidget* mainWindow) : QWidget(mainWindow), m_thread(TheProgramSettings.WeatherPort, this)
     {
         setObjectName(QStringLiteral("DAVISCLASS"));
         setWindowTitle(QStringLiteral("V2000.ini"));
@@ -124,7 +128,7 @@ void ShowWeatherMessage(const QString& text, const QString& caption)
     QMetaObject::invokeMethod(qApp, [text, caption] {
         ui::ShowMessageBox(MainWindowHandle(), text, caption,
                            caption == QLatin1String(nav::WeatherErrorCaption) ? QMessageBox::Critical
-                                                                               : QMessageBox::Warning);
+                                                                              : QMessageBox::Warning);
     });
 }
 
@@ -137,8 +141,8 @@ QStringList EffortCategories()
     if (source >= 0)
         return nav::DetectorEffortCategories(source);
     forms::TUserFormInfo* form = forms::FindEffortForm();
-    const forms::CONTROLTYPEINFO* control =
-        form ? form->FindRowByTitle(TheProgramSettings.EffortControl.text()) : nullptr;
+    const forms::CONTROLTYPEINFO* control = form ? form->FindRowByTitle(TheProgramSettings.EffortControl.text())
+                                                 : nullptr;
     if (!control)
         return {};
     QStringList entries;
@@ -159,20 +163,6 @@ nav::TrackStatistics CurrentTrackStatistics()
             for (const EffortPoint& point : *line)
                 marks.push_back(nav::EffortMark{point.gpsIndex, point.state});
     return nav::ComputeTrackStatistics(track, marks, categories);
-}
-
-void ShowStatistics(QWidget* parent)
-{
-    ui::StatisticsDialog dialog(parent, CurrentTrackStatistics());
-    MainCommandHooks& h = mainCommandHooks();
-    if (h.runDialog) {
-        h.runDialog(parent, dialog);
-        return;
-    }
-    // Scripted runs see the table in the log instead of a dialog.
-    qCInfo(shellLog).noquote() << "Effort Statistics:\n" << dialog.ClipboardText();
-    if (!NoModal())
-        dialog.exec();
 }
 
 void BindLinksPorts(nav::DetectorLinks& links, nav::HydrophoneMonitor& monitor)
@@ -235,26 +225,46 @@ void BindCounts(nav::DetectorLinks& links)
         p.setListeningEffortFull = [&links] { links.SetListeningStatus(nav::CmListeningFull); };
 }
 
-void BindWeather(MainCommandHooks& commands)
+void BindWeather()
 {
     static WeatherFillSources sources(forms::autoFillSources());
     forms::setAutoFillSources(&sources);
     nav::SetWeatherMessageSink(ShowWeatherMessage);
-    commands.loadWeatherDll = [] { return nav::LoadWeatherDll(); };
-    commands.weatherWindowExists = [] { return !TheWeatherWindow().isNull(); };
-    commands.startWeatherThread = [](QWidget* mainWindow) {
-        auto* window = new WeatherWindow(mainWindow);
-        TheWeatherWindow() = window;
-        postWindowMessage(mainWindow, MsgWeatherWindow, 0, qint64(reinterpret_cast<quintptr>(window)));
-    };
-    commands.makePage = [previous = commands.makePage](const QString& name) -> ui::SettingsPage* {
-        if (name == QLatin1String("DavisPortDlg"))
-            return new ui::DavisPortDlg;
-        return previous ? previous(name) : nullptr;
-    };
 }
 
 } // namespace
+
+void ShowStatistics(QWidget* parent)
+{
+    ui::StatisticsDialog dialog(parent, CurrentTrackStatistics());
+    // Scripted runs see the table in the log instead of a dialog.
+    if (!ui::Dialogs().Attended())
+        qCInfo(shellLog).noquote() << "Effort Statistics:\n" << dialog.ClipboardText();
+    ui::Dialogs().RunDialog(dialog);
+}
+
+ui::SettingsPage* MakeWeatherPage(const QString& name)
+{
+    return name == QLatin1String("DavisPortDlg") ? new ui::DavisPortDlg : nullptr;
+}
+
+class WeatherStation final : public WeatherService {
+public:
+    bool LoadLibrary() override { return nav::LoadWeatherDll(); }
+    bool WindowExists() override { return !TheWeatherWindow().isNull(); }
+    void StartWindow(QWidget* mainWindow) override
+    {
+        auto* window = new WeatherWindow(mainWindow);
+        TheWeatherWindow() = window;
+        postWindowMessage(mainWindow, MsgWeatherWindow, 0, qint64(reinterpret_cast<quintptr>(window)));
+    }
+};
+
+WeatherService& WeatherStationService()
+{
+    static WeatherStation station;
+    return station;
+}
 
 nav::DetectorLinks& TheDetectorLinks()
 {
@@ -275,40 +285,68 @@ void SetHydrophoneInput(nav::DigitalInput* input)
     g_hydrophoneInput = input;
 }
 
-void BindDetectorLinks(MainWindowHooks& window, MainCommandHooks& commands)
+class DetectorLinkBinding final : public DetectorLinkService {
+public:
+    explicit DetectorLinkBinding(nav::DetectorLinks& links) : m_links(links) {}
+
+    QWidget* MakeDetectorForm(QWidget* parent) override
+    {
+        auto* main = qobject_cast<TV2000Window*>(parent);
+        const int display = main ? main->DetectorDisplay() : int(TheProgramSettings.DetectorsPosition);
+        return new TDetectorForm(parent, display, GetRecorderCount());
+    }
+    QWidget* MakeWhistleForm(QWidget* parent) override { return new forms::TWhistleForm(parent); }
+    int DetectorPanelWidth() override
+    {
+        TDetectorForm* panel = Panel();
+        return panel ? panel->GetDetectorPanelWidth() : 0;
+    }
+    void PlaceDetectorForm(QWidget* panel, const QRect& page) override
+    {
+        if (auto* form = qobject_cast<TDetectorForm*>(panel))
+            form->Place(page);
+    }
+    void InitDde() override { nav::DetectorEventServer::instance().InitDde(); }
+    void CloseDde() override { nav::DetectorEventServer::instance().CloseDde(); }
+    void StartDetectorListener(QWidget*) override { m_links.StartListener(); }
+    void UpdateProgramStatus() override { m_links.UpdateProgramStatus(); }
+    void PurgeOldDetections() override { TheRecentEventDispatch().PurgeOldEvents(); }
+    quint32 ProgramStatus(int program) override { return m_links.LastStatus(program); }
+    void StartProgram(int program, int) override { nav::StartProgram(program); }
+    void SendDetectorCommand(int program, int action, int) override { m_links.SendDetectorCommand(program, action); }
+    void ShowProgramme(int command) override { m_links.ShowProgramme(command); }
+    void SetListeningStatus(int command) override { m_links.SetListeningStatus(command); }
+    void SetProgramStatus(quint64 program, qint64 status) override
+    {
+        m_links.SetProgramStatus(int(program), quint32(status));
+    }
+    void DdeEvent(quint64 kind, qint64 record) override
+    {
+        TheRecentEventDispatch().OnDetection(nav::DetectionKey{int32_t(kind), uint64_t(record)});
+    }
+    void LoadSpermData() override
+    {
+        nav::ProgramEventSink sink;
+        ShownDataReader().DbLoadSpermData(sink);
+    }
+    void LoadPorpoiseEvents() override
+    {
+        nav::ProgramEventSink sink;
+        ShownDataReader().DbLoadPorpoiseEvents(sink);
+    }
+
+private:
+    nav::DetectorLinks& m_links;
+};
+
+DetectorLinkService& BindDetectorLinks()
 {
     nav::DetectorLinks& links = TheDetectorLinks();
     BindLinksPorts(links, TheHydrophoneMonitor());
     BindCounts(links);
-    BindWeather(commands);
-
-    window.makeDetectorForm = [](QWidget* parent) -> QWidget* {
-        auto* main = qobject_cast<TV2000Window*>(parent);
-        const int display = main ? main->DetectorDisplay() : int(TheProgramSettings.DetectorsPosition);
-        return new TDetectorForm(parent, display, GetRecorderCount());
-    };
-    window.detectorPanelWidth = [] {
-        TDetectorForm* panel = Panel();
-        return panel ? panel->GetDetectorPanelWidth() : 0;
-    };
-    window.placeDetectorForm = [](QWidget* panel, const QRect& page) {
-        if (auto* form = qobject_cast<TDetectorForm*>(panel))
-            form->Place(page);
-    };
-    window.startDetectorListener = [&links](QWidget*) { links.StartListener(); };
-    window.updateProgramStatus = [&links] { links.UpdateProgramStatus(); };
-
-    commands.getProgramStatus = [&links](int program) { return links.LastStatus(program); };
-    commands.startProgram = [](int program, int) { nav::StartProgram(program); };
-    commands.sendDetectorCommand = [&links](int program, int action, int) {
-        links.SendDetectorCommand(program, action);
-    };
-    commands.showProgramme = [&links](int id) { links.ShowProgramme(id); };
-    commands.setListeningStatus = [&links](int id) { links.SetListeningStatus(id); };
-    commands.setProgramStatus = [&links](quint64 program, qint64 status) {
-        links.SetProgramStatus(int(program), quint32(status));
-    };
-    commands.statisticsDialog = ShowStatistics;
+    BindWeather();
+    static DetectorLinkBinding binding(links);
+    return binding;
 }
 
 } // namespace velmar::shell

@@ -2,28 +2,16 @@
 
 namespace velmar::shell {
 
-namespace {
-GrabberFormFactory& Factory()
-{
-    static GrabberFormFactory f;
-    return f;
-}
-} // namespace
-
-void SetGrabberFormFactory(GrabberFormFactory factory) { Factory() = std::move(factory); }
-
-GrabberForm* CreateGrabberForm(QWidget* parent, int grabberIndex)
-{
-    return Factory() ? Factory()(parent, grabberIndex) : nullptr;
-}
-
 void SetGrabberFormTab(GrabberForm* form, int tabIndex)
 {
     if (form)
         form->SetTab(tabIndex);
 }
 
-int GetGrabberFormTab(const GrabberForm* form) { return form ? form->Tab() : -1; }
+int GetGrabberFormTab(const GrabberForm* form)
+{
+    return form ? form->Tab() : -1;
+}
 
 void PlaceGrabberForm(GrabberForm* form, QWidget* parent, const QRect& rect)
 {
@@ -49,6 +37,9 @@ void GrabberFormGrab(GrabberForm* form, const QString& reason)
         form->Grab(reason);
 }
 
-void FreeGrabberForm(GrabberForm* form) { delete form; }
+void FreeGrabberForm(GrabberForm* form)
+{
+    delete form;
+}
 
 } // namespace velmar::shell

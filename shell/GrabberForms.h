@@ -1,8 +1,8 @@
 #pragma once
 // How the main window drives the camera forms. The camera forms themselves
-// are built by the video subsystem, which installs a factory at start-up;
-// without one no form is made. Every function accepts a null form and then
-// does nothing (GetGrabberFormTab answers -1).
+// come from the camera service the main window is made with
+// (MainWindowServices.h). Every function accepts a null form and then does
+// nothing (GetGrabberFormTab answers -1).
 //
 // User-interface thread only. The main window owns the forms it creates and
 // frees them with FreeGrabberForm.
@@ -29,10 +29,6 @@ public:
     virtual void Grab(const QString& reason) = 0;
 };
 
-using GrabberFormFactory = std::function<GrabberForm*(QWidget* parent, int grabberIndex)>;
-void SetGrabberFormFactory(GrabberFormFactory factory);
-
-GrabberForm* CreateGrabberForm(QWidget* parent, int grabberIndex);
 void SetGrabberFormTab(GrabberForm* form, int tabIndex);
 int GetGrabberFormTab(const GrabberForm* form);
 void PlaceGrabberForm(GrabberForm* form, QWidget* parent, const QRect& rect);

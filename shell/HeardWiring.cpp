@@ -2,8 +2,6 @@
 
 #include "comments/TCommentWindow.h"
 #include "forms/ui/THeardForm.h"
-#include "forms/ui/TWhistleForm.h"
-#include "nav/DetectorLinks.h"
 #include "nav/EventWriters.h"
 #include "nav/HeardSpecies.h"
 #include "nav/RecentEventDispatch.h"
@@ -12,13 +10,14 @@
 #include "platform/WindowMessage.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
-#include "shell/MainWindowPorts.h"
+#include "shell/DetectorLinkService.h"
 #include "shell/ShellLog.h"
 #include "shell/ShowDataWiring.h"
 #include "shell/TV2000Window.h"
 #include "store/RecordWriters.h"
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/MyControls.h"
+#include "widgets/DialogService.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -32,35 +31,12 @@ namespace velmar::shell {
 
 namespace {
 
-bool NoModal() { return qEnvironmentVariableIsSet("VELMAR_NO_MODAL"); }
-
 void SetHeardEdit(int id, const QString& text, unsigned colour)
 {
     if (TMyEdit* edit = FindHeardFormEdit(forms::TheHeardForm(), id)) {
         edit->setText(text);
         edit->SetColourCode(colour);
     }
-}
-
-// The operator's listening effort, kept here while the main window's
-// detector links do not carry it.
-nav::DetectorLinks& ListeningLinks()
-{
-    static nav::DetectorLinks links;
-    static const bool ported = [] {
-        const int listening = nav::PanelIndexOf(nav::ProgramIdListening);
-        links.ports.showStatus = [listening](int panel, const QString& text, unsigned colour) {
-            if (panel == listening)
-                SetHeardEdit(forms::kListeningStatusEdit, text, colour);
-        };
-        links.ports.showRunTime = [listening](int panel, const QString& text) {
-            if (panel == listening)
-                SetHeardEdit(forms::kListeningRunTimeEdit, text, 1);
-        };
-        return true;
-    }();
-    (void)ported;
-    return links;
 }
 
 void SendCommand(int command)
@@ -80,13 +56,13 @@ forms::HeardFormPorts FormPorts()
     };
     p.listeningCommand = SendCommand;
     p.askEffortReason = [](QWidget* owner) {
-        if (NoModal()) {
+        if (!ui::Dialogs().Attended()) {
             qCWarning(shellLog) << "Listening Effort : no reason asked (no modal dialogs)";
             forms::ListeningEffortReason().clear();
             return QString();
         }
         forms::TEffortReason dialog(owner);
-        dialog.exec();
+        ui::Dialogs().RunDialog(dialog);
         return forms::ListeningEffortReason();
     };
     p.writeComment = [](const QString& comment) { return store::DbWriteHeardComment(comment); };
@@ -95,8 +71,8 @@ forms::HeardFormPorts FormPorts()
                                          [](const QString& text) { QGuiApplication::clipboard()->setText(text); });
     };
     p.redrawMap = [] {
-        if (mainCommandHooks().redrawMap)
-            mainCommandHooks().redrawMap(false, true);
+        if (TV2000Window* w = MainWindowHandle())
+            w->Map().Redraw(false, true);
     };
     return p;
 }
@@ -132,6 +108,8 @@ void PressWhenShown(forms::THeardForm* form, const QString& species, int strengt
         qCInfo(shellLog).noquote() << "pressing" << species << strength << (button ? "" : "(no such button)");
         if (button)
             button->click();
+        const TMyEdit* status = FindHeardFormEdit(form, forms::kListeningStatusEdit);
+        qCInfo(shellLog).noquote() << "listening status:" << (status ? status->text() : QString());
     });
 }
 
@@ -155,8 +133,6 @@ void BindDispatch()
         else if (other)
             other(id, text, colour);
     };
-    if (!p.listeningEffortStatus)
-        p.listeningEffortStatus = [] { return int(ListeningLinks().LastStatus(nav::ProgramIdListening)); };
     if (!p.askYesNo)
         p.askYesNo = [](const QString& text, const QString& caption) {
             return ui::ShowMessageBox(MainWindowHandle(), text, caption, QMessageBox::Question,
@@ -169,24 +145,29 @@ void BindDispatch()
 
 } // namespace
 
-void BindThingsHeard(MainWindowHooks& hooks, MainCommandHooks& commands)
-{
-    hooks.makeHeardForm = MakeHeardForm;
-    hooks.makeWhistleForm = [](QWidget* parent) -> QWidget* { return new forms::TWhistleForm(parent); };
-    commands.thingsHeard = [](quint64 wParam, qint64 lParam) {
+class HeardFormBinding final : public ThingsHeardService {
+public:
+    QWidget* MakeHeardForm(QWidget* parent) override { return shell::MakeHeardForm(parent); }
+    void ThingsHeard(quint64 wParam, qint64 lParam) override
+    {
         if (const auto* text = reinterpret_cast<const QString*>(quintptr(wParam)))
             TheRecentEventDispatch().OnThingHeard(*text, int16_t(lParam));
-    };
-    commands.reloadThingsHeard = [] {
+    }
+    void ReloadThingsHeard() override
+    {
         if (forms::THeardForm* form = forms::TheHeardForm())
             form->Reload(ShownDataReader());
-    };
-    if (!commands.setListeningStatus)
-        commands.setListeningStatus = [](int id) { ListeningLinks().SetListeningStatus(id); };
+    }
+};
+
+ThingsHeardService& BindThingsHeard()
+{
     store::SetListeningEffortReasonSource([] { return forms::ListeningEffortReason(); });
     BindDispatch();
     if (const QString tab = qEnvironmentVariable("VELMAR_SHOW_TAB"); !tab.isEmpty())
         SelectTabWhenShown(qApp, tab, {});
+    static HeardFormBinding heard;
+    return heard;
 }
 
 } // namespace velmar::shell

@@ -1,39 +1,44 @@
 #include "shell/HelpAndAbout.h"
 
-#include "shell/MainCommands.h"
-#include "shell/ShellHooks.h"
+#include "shell/MainWindowServices.h"
 #include "shell/ShellLog.h"
 #include "shell/ui/HtmlHelp.h"
 #include "shell/ui/TOrvidAboutDlg.h"
+#include "widgets/DialogService.h"
 
 #include <QUrl>
 
 namespace velmar::shell {
 
-void BindHelpAndAbout(ShellHooks& hooks)
-{
-    hooks.showHelp = [](QWidget* owner, const QString& helpPath, int command, quint64 data) {
+namespace {
+
+class HelpPages final : public HelpService {
+public:
+    bool ShowHelp(QWidget* owner, const QString& helpPath, int command, quint64 data) override
+    {
         const int page = command == HelpDisplayContents ? ui::HelpCommandContents : ui::HelpCommandTopic;
         return ui::ShowHelp(owner, helpPath, page, data);
-    };
-    hooks.closeHelp = [] { ui::CloseHelp(); };
-    hooks.showAboutBox = [](QWidget* parent) {
+    }
+    void CloseHelp() override { ui::CloseHelp(); }
+    void ShowAboutBox(QWidget* parent) override
+    {
         ui::TOrvidAboutDlg dialog(parent);
-        // The same runner as the main window's other dialogs: tests answer
-        // it, and copies started by scripts never wait on it.
-        if (mainCommandHooks().runDialog)
-            mainCommandHooks().runDialog(parent, dialog);
-        else if (!qEnvironmentVariableIsSet("VELMAR_NO_MODAL"))
-            dialog.exec();
-        else
-            qCInfo(shellLog).noquote() << "dialog not shown:" << dialog.windowTitle();
-    };
+        ui::Dialogs().RunDialog(dialog);
+    }
+};
+
+} // namespace
+
+HelpService& BindHelpAndAbout()
+{
     // Copies started by scripts open no browser: the page is only logged.
-    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL"))
+    if (!ui::Dialogs().Attended())
         ui::setUrlOpener([](const QUrl& url) {
             qCInfo(shellLog).noquote() << "page not opened:" << url.toString();
             return true;
         });
+    static HelpPages pages;
+    return pages;
 }
 
 } // namespace velmar::shell

@@ -1,14 +1,14 @@
 #pragma once
-// Help and the about box of the running program: the shell's help and about
-// entry points (ShellHooks.h) bound to the HTML help pages beside the
-// program and to the about box.
+// Help and the about box of the running program: the help service
+// (MainWindowServices.h) on the HTML help pages beside the program and the
+// about box.
 //
 // User-interface thread only.
 
 namespace velmar::shell {
 
-struct ShellHooks;
+class HelpService;
 
-void BindHelpAndAbout(ShellHooks& hooks);
+HelpService& BindHelpAndAbout();
 
 } // namespace velmar::shell

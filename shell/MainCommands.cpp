@@ -19,6 +19,7 @@
 #include "shell/ui/IOBoardDialog.h"
 #include "shell/ui/LiableDlg.h"
 #include "shell/ui/MapOptsDialog.h"
+#include "widgets/DialogService.h"
 #include "widgets/MessageBoxSeam.h"
 #include "shell/ui/ProgContDialog.h"
 #include "shell/ui/ProgLocDialog.h"
@@ -33,11 +34,9 @@
 
 #include <QAction>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QStyle>
 #include <QToolButton>
@@ -57,35 +56,9 @@ constexpr const char* PrintDocumentName = "Velmar 2010 Map";
 // threads, once the counter thread runs again.
 constexpr int CounterStartDelayMs = 1000;
 
-template <class F, class... A>
-void Run(const F& f, A&&... a)
-{
-    if (f)
-        f(std::forward<A>(a)...);
-}
-
-template <class R, class F, class... A>
-R Call(const F& f, R fallback, A&&... a)
-{
-    return f ? f(std::forward<A>(a)...) : fallback;
-}
-
-void Tell(QWidget* owner, const QString& text, const QString& caption,
-             QMessageBox::Icon icon = QMessageBox::NoIcon)
+void Tell(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon = QMessageBox::NoIcon)
 {
     ui::ShowMessageBox(owner, text, caption, icon);
-}
-
-// Copies started by scripts (VELMAR_NO_MODAL) never wait for an operator:
-// their dialogs and sheets end at once as cancelled, and the log says so.
-bool NoModal()
-{
-    return qEnvironmentVariableIsSet("VELMAR_NO_MODAL");
-}
-
-void NotShown(const QString& what)
-{
-    qCInfo(shellLog).noquote() << "dialog not shown:" << what;
 }
 
 class LocalRecentList : public store::RecentDatabaseList {
@@ -102,12 +75,6 @@ private:
 };
 
 } // namespace
-
-MainCommandHooks& mainCommandHooks()
-{
-    static MainCommandHooks hooks;
-    return hooks;
-}
 
 TMainCommands::TMainCommands(TV2000Window& window) : m_window(window)
 {
@@ -150,23 +117,14 @@ void TMainCommands::SelectTab(int index)
 
 void TMainCommands::RunSheet(ui::SettingsSheet& sheet, int* result)
 {
-    // Unattended copies take a sheet as it stands when asked to accept sheets.
-    if (NoModal() && !mainCommandHooks().runSheet) {
-        QStringList pages;
-        for (int i = 0; i < sheet.PageCount(); ++i)
-            pages << sheet.Page(i)->Title();
-        qCInfo(shellLog).noquote() << "sheet:" << sheet.windowTitle() << "pages:" << pages.join(QStringLiteral(", "));
-    }
-    const int r = mainCommandHooks().runSheet ? mainCommandHooks().runSheet(sheet)
-                  : NoModal()                 ? int(AcceptSheetsUnattended() && sheet.ApplyNow())
-                                              : sheet.Execute();
+    const int r = ui::Dialogs().RunSheet(sheet);
     if (result)
         *result = r;
 }
 
 void TMainCommands::AddPageByName(ui::SettingsSheet& sheet, const QString& name)
 {
-    if (ui::SettingsPage* page = Call(mainCommandHooks().makePage, static_cast<ui::SettingsPage*>(nullptr), name))
+    if (ui::SettingsPage* page = m_window.SettingsDialogs().MakePage(name))
         sheet.AddPage(page);
 }
 
@@ -177,18 +135,12 @@ bool TMainCommands::IsEnabled(int id) const
     const TMyTabControl* tabs = m_window.TabControl();
     const int selected = tabs ? tabs->currentIndex() : -1;
     switch (id) {
-    case Command::PrintMap:
-        return selected == 0;
-    case Command::UpdateGpsReferences:
-        return RunMode != RunModeOnline;
-    case Command::ExportFormData:
-        return selected >= 0 && selected >= m_window.FirstFreeTab();
-    case Command::StartRun:
-        return GetProgramClockSource() == ClockSourceFrozen;
-    case Command::StopRun:
-        return GetProgramClockSource() == ClockSourceManual;
-    default:
-        return true;
+    case Command::PrintMap: return selected == 0;
+    case Command::UpdateGpsReferences: return RunMode != RunModeOnline;
+    case Command::ExportFormData: return selected >= 0 && selected >= m_window.FirstFreeTab();
+    case Command::StartRun: return GetProgramClockSource() == ClockSourceFrozen;
+    case Command::StopRun: return GetProgramClockSource() == ClockSourceManual;
+    default: return true;
     }
 }
 
@@ -222,57 +174,33 @@ void TMainCommands::UpdateEnablers()
 
 bool TMainCommands::Command(int id)
 {
-    MainCommandHooks& h = mainCommandHooks();
     QWidget* self = &m_window;
     if (!IsEnabled(id))
         return true; // a disabled command arriving anyway does nothing
     switch (id) {
-    case Command::DatabaseFile:
-        CmDatabaseFile();
-        return true;
+    case Command::DatabaseFile: CmDatabaseFile(); return true;
     case Command::OpenDatabase:
         ui::OpenUrlOrSay(self, QUrl::fromLocalFile(TheProgramSettings.DatabasePath.text()));
         return true;
-    case Command::PrintMap:
-        CmPrintMap();
-        return true;
-    case Command::PrinterSetup:
-        if (h.printDialog)
-            h.printDialog(self, Printer(), true);
-        else if (NoModal())
-            NotShown(QStringLiteral("Printer Setup"));
-        else {
-            QPrintDialog dialog(&Printer(), self);
-            dialog.exec();
-        }
-        return true;
-    case Command::UpdateGpsReferences:
-        Run(h.checkGpsReferences, self);
-        return true;
+    case Command::PrintMap: CmPrintMap(); return true;
+    case Command::PrinterSetup: ui::Dialogs().PrintDialog(self, Printer(), true); return true;
+    case Command::UpdateGpsReferences: m_window.Store().CheckGpsReferences(self); return true;
     case Command::ExportFormData:
-        Run(h.exportUserFormData, self, m_window.TabControl() ? m_window.TabControl()->currentIndex() : -1);
+        m_window.UserForms().ExportData(self, m_window.TabControl() ? m_window.TabControl()->currentIndex() : -1);
         return true;
-    case Command::CopyTableData:
-        Run(h.transferEffortDialog, self);
-        return true;
+    case Command::CopyTableData: m_window.SettingsDialogs().TransferEffortDialog(self); return true;
     case Command::NewStaticPointsTable:
     case Command::NewUserForm:
     case Command::NewStaticLinesTable:
-    case Command::NewButtonsForm:
-        CmNewTable(id);
-        return true;
+    case Command::NewButtonsForm: CmNewTable(id); return true;
     case Command::DataControl: {
         ui::SettingsSheet sheet(self, QStringLiteral("Data Control"));
         sheet.AddPage(new ui::DataKeepDialog);
         RunSheet(sheet);
         return true;
     }
-    case Command::GpsControl:
-        CmGpsControl();
-        return true;
-    case Command::FlashWarnings:
-        Run(h.flashWarningTypeDialog, self);
-        return true;
+    case Command::GpsControl: CmGpsControl(); return true;
+    case Command::FlashWarnings: m_window.SettingsDialogs().FlashWarningTypeDialog(self); return true;
     case Command::ProgrammeControl: {
         ui::SettingsSheet sheet(self, QStringLiteral("Programme Control"));
         sheet.AddPage(new ui::ProgLocDialog);
@@ -280,93 +208,53 @@ bool TMainCommands::Command(int id)
         RunSheet(sheet);
         return true;
     }
-    case Command::ErrorChecking:
-        Run(h.errorCheckingDialog, self);
-        return true;
-    case Command::IoSelections:
-        CmIoSheet();
-        return true;
-    case Command::DisplayOptions:
-        CmDisplaySheet();
-        return true;
-    case Command::ZoomStepSize:
-        Run(h.zoomStepSizeDialog, self);
-        return true;
+    case Command::ErrorChecking: m_window.SettingsDialogs().ErrorCheckingDialog(self); return true;
+    case Command::IoSelections: CmIoSheet(); return true;
+    case Command::DisplayOptions: CmDisplaySheet(); return true;
+    case Command::ZoomStepSize: m_window.Map().ShowZoomStepSizeDialog(self); return true;
     case Command::MenuStyle:
         // The map's plot menus follow the style; the map draws again.
-        if (Call(h.menuStyleDialog, false, self)) {
-            Run(mainWindowHooks().buildPlotMenu, Map());
-            if (QWidget* map = Map())
+        if (m_window.Map().ShowMenuStyleDialog(self)) {
+            if (QWidget* map = Map()) {
+                m_window.Map().BuildPlotMenu(map);
                 postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
+            }
         }
         return true;
-    case Command::Font:
-        CmFont();
-        return true;
-    case Command::ShowTimes:
-        ShowTimesSheet();
-        return true;
-    case Command::RescanDatabase:
-        ReloadData();
-        return true;
+    case Command::Font: CmFont(); return true;
+    case Command::ShowTimes: ShowTimesSheet(); return true;
+    case Command::RescanDatabase: ReloadData(); return true;
     case Command::Statistics:
-        if (h.statisticsDialog)
-            h.statisticsDialog(self);
-        else
+        if (!m_window.SettingsDialogs().StatisticsDialog(self))
             Tell(self, QStringLiteral("The track statistics are not available in this version of the programme"),
                  TV2000Window::ProgramName);
         return true;
-    case Command::Animate:
-        CmAnimate();
-        return true;
-    case Command::StopAnimation:
-        CmStopAnimation();
-        return true;
+    case Command::Animate: CmAnimate(); return true;
+    case Command::StopAnimation: CmStopAnimation(); return true;
     case Command::NavigationWarning: {
         ui::LiableDlg dialog(self);
-        if (h.runDialog)
-            h.runDialog(self, dialog);
-        else if (!NoModal())
-            dialog.exec();
-        else
-            NotShown(dialog.windowTitle());
+        ui::Dialogs().RunDialog(dialog);
         return true;
     }
-    case Command::WebPage:
-        ui::OpenUrlOrSay(self, QUrl(QString::fromLatin1(WebAddress)));
-        return true;
-    case Command::OnlineHelpPage:
-        ui::OpenUrlOrSay(self, QUrl(QString::fromLatin1(OnlineHelpAddress)));
-        return true;
-    case Command::StartRun:
-        CmStartRun();
-        return true;
-    case Command::StopRun:
-        CmStopRun();
-        return true;
+    case Command::WebPage: ui::OpenUrlOrSay(self, QUrl(QString::fromLatin1(WebAddress))); return true;
+    case Command::OnlineHelpPage: ui::OpenUrlOrSay(self, QUrl(QString::fromLatin1(OnlineHelpAddress))); return true;
+    case Command::StartRun: CmStartRun(); return true;
+    case Command::StopRun: CmStopRun(); return true;
     case Command::PopupStart:
     case Command::PopupStop:
-    case Command::PopupShow:
-        CmProgramPopup(id);
-        return true;
+    case Command::PopupShow: CmProgramPopup(id); return true;
     case Command::ShowPorpoiseProgramme:
     case Command::ShowWhistleProgramme:
-    case Command::ShowClickProgramme:
-        Run(h.showProgramme, id);
-        return true;
+    case Command::ShowClickProgramme: m_window.Detectors().ShowProgramme(id); return true;
     case Command::SelectThingsHeard:
         if (m_window.m_heardForm)
             SelectTab(m_window.m_heardTab);
         return true;
-    case Command::PollGpsIfDue:
-        Run(mainWindowHooks().pollGpsIfDue);
-        return true;
-    case Command::PollGps:
-        Run(mainWindowHooks().pollGps);
-        return true;
+    case Command::PollGpsIfDue: m_window.Navigation().PollGpsIfDue(); return true;
+    case Command::PollGps: m_window.Navigation().PollGps(); return true;
     default:
         if (id >= Command::ListeningFirst && id <= Command::ListeningLast) {
-            Run(h.setListeningStatus, id);
+            m_window.Detectors().SetListeningStatus(id);
             return true;
         }
         return false;
@@ -401,7 +289,7 @@ void TMainCommands::CmDatabaseFile()
     if (SameDatabaseFile(oldPath, newPath) || RunMode == RunModeAlterSettings)
         return;
     Tell(&m_window, QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"),
-            QStringLiteral("Velmar 2010"), QMessageBox::Warning);
+         QStringLiteral("Velmar 2010"), QMessageBox::Warning);
     TheProgramSettings.RestartMode = qint32(RunMode);
     // The normal shut-down first: settings rows saved, the survey closed and
     // compacted, and the block written with the mode to resume.
@@ -412,29 +300,28 @@ void TMainCommands::CmDatabaseFile()
 void TMainCommands::CmGpsControl()
 {
     const int before = TheProgramSettings.MaxInterval;
-    const bool ok = Call(mainCommandHooks().gpsControlDialog, false, &m_window);
+    const bool ok = m_window.SettingsDialogs().GpsControlDialog(&m_window);
     if (ok && before != TheProgramSettings.MaxInterval && RunMode == RunModeOnline) {
-        Run(mainWindowHooks().pollGpsIfDue);
+        m_window.Navigation().PollGpsIfDue();
         m_window.RestartGpsTimer();
     }
 }
 
 void TMainCommands::CmIoSheet()
 {
-    MainCommandHooks& h = mainCommandHooks();
     ui::SettingsSheet sheet(&m_window, QStringLiteral("Analogue and Digital I/O board"));
     sheet.AddPage(new ui::IOBoardDialog);
     sheet.AddPage(new ui::ButtonBoardDialog);
-    if (Call(h.loadWeatherDll, false))
+    if (m_window.Weather().LoadLibrary())
         AddPageByName(sheet, QStringLiteral("DavisPortDlg"));
     int result = 0;
     RunSheet(sheet, &result);
     PostToSelf(MsgWeatherStation);
     if (result == 0)
         return;
-    Run(h.restartButtonThread);
+    m_window.ButtonPanels().RestartButtonThread();
     m_window.RestartCounterThread();
-    QTimer::singleShot(CounterStartDelayMs, &m_window, [] { Run(mainCommandHooks().startUserFormCounters); });
+    QTimer::singleShot(CounterStartDelayMs, &m_window, [this] { m_window.UserForms().StartCounters(); });
 }
 
 void TMainCommands::CmDisplaySheet()
@@ -453,17 +340,17 @@ void TMainCommands::CmDisplaySheet()
     if (before.DetectorsPosition != TheProgramSettings.DetectorsPosition
         || before.TimesAdjacent != TheProgramSettings.TimesAdjacent) {
         Tell(&m_window, QStringLiteral("You must restart the programme before this change takes effect"),
-                QStringLiteral("Display Options"), QMessageBox::Critical);
+             QStringLiteral("Display Options"), QMessageBox::Critical);
         return;
     }
     m_window.UpdateRecorderTabs();
     if (TheProgramSettings.NGrabbers != GetGrabberCount()) {
         Tell(&m_window,
-                RunMode == RunModeOnline
-                    ? QStringLiteral("New Camera forms will only be created when Velmar is restarted\n\n"
-                                     "Remember that each grabber form may contian multiple cameras")
-                    : QStringLiteral("Camera forms are only available when Velmar is running in normal (Velmar) mode"),
-                TV2000Window::ProgramName);
+             RunMode == RunModeOnline
+                 ? QStringLiteral("New Camera forms will only be created when Velmar is restarted\n\n"
+                                  "Remember that each grabber form may contian multiple cameras")
+                 : QStringLiteral("Camera forms are only available when Velmar is running in normal (Velmar) mode"),
+             TV2000Window::ProgramName);
     }
     if (QWidget* map = Map())
         postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
@@ -472,49 +359,38 @@ void TMainCommands::CmDisplaySheet()
 void TMainCommands::CmFont()
 {
     QFont font = FontFromLogFont(TheProgramSettings.DisplayLogFont);
-    bool ok = false;
-    if (mainCommandHooks().fontDialog)
-        ok = mainCommandHooks().fontDialog(&m_window, font);
-    else if (NoModal())
-        NotShown(QStringLiteral("Font"));
-    else
-        font = QFontDialog::getFont(&ok, font, &m_window);
-    if (!ok)
+    if (!ui::Dialogs().FontDialog(&m_window, font))
         return;
     TheProgramSettings.DisplayLogFont = LogFontFromFont(font, TheProgramSettings.DisplayLogFont);
     Tell(&m_window,
-            QStringLiteral("The New font you have selected will not take effect until next time you start the programme"),
-            TV2000Window::ProgramName);
+         QStringLiteral("The New font you have selected will not take effect until next time you start the programme"),
+         TV2000Window::ProgramName);
 }
 
 void TMainCommands::CmNewTable(int id)
 {
-    QString name;
-    bool ok = false;
-    if (mainCommandHooks().newTableDialog) {
-        ok = mainCommandHooks().newTableDialog(&m_window, id, name);
-    } else if (NoModal()) {
-        NotShown(QStringLiteral("New Database Object"));
-    } else {
-        store::NewTableDialog dialog(&m_window, id);
-        ok = dialog.exec() == QDialog::Accepted;
-        name = store::NewTableDialog::tableName();
-    }
-    if (!ok)
+    store::NewTableDialog dialog(&m_window, id);
+    if (!ui::Dialogs().RunDialog(dialog))
         return;
+    QString name = store::NewTableDialog::tableName();
     while (name.endsWith(QLatin1Char(' ')))
         name.chop(1);
     if (name.isEmpty()) {
         Tell(&m_window, QStringLiteral("No name was given: nothing has been made"), TV2000Window::ProgramName);
         return;
     }
-    // A failure has been shown by the data layer. The new object's window is
-    // made with the others at start-up: the operator is told when it comes.
-    if (store::DbCreateUserTable(id, name))
-        Tell(&m_window,
-             QStringLiteral("\"%1\" has been added to the database. Its window opens when the programme next starts")
-                 .arg(name),
-             TV2000Window::ProgramName, QMessageBox::Information);
+    // A failure has been shown by the data layer. A new panel or form gets
+    // its tab at once where the run mode shows it.
+    if (!store::DbCreateUserTable(id, name))
+        return;
+    const QString table = store::DbUserTableName(id, name);
+    const bool kindHasTab = id == Command::NewUserForm || id == Command::NewButtonsForm;
+    QString text = QStringLiteral("\"%1\" has been added to the database").arg(name);
+    if (m_window.AddFormTab(id, table))
+        text += QStringLiteral(": its tab is open");
+    else if (kindHasTab)
+        text += QStringLiteral(". Its window opens when the programme next starts");
+    Tell(&m_window, text, TV2000Window::ProgramName, QMessageBox::Information);
 }
 
 int TMainCommands::ShowTimesSheet()
@@ -537,16 +413,7 @@ QPrinter& TMainCommands::Printer()
 void TMainCommands::CmPrintMap()
 {
     QPrinter& printer = Printer();
-    bool ok = false;
-    if (mainCommandHooks().printDialog) {
-        ok = mainCommandHooks().printDialog(&m_window, printer, false);
-    } else if (NoModal()) {
-        NotShown(QStringLiteral("Print"));
-    } else {
-        QPrintDialog dialog(&printer, &m_window);
-        ok = dialog.exec() == QDialog::Accepted;
-    }
-    if (!ok)
+    if (!ui::Dialogs().PrintDialog(&m_window, printer, false))
         return;
     // Copies are made here, one page each, as the map draws every page
     // itself; the printer is not asked to repeat the document.
@@ -561,11 +428,13 @@ void TMainCommands::CmPrintMap()
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)
             printer.newPage();
-        if (mainCommandHooks().printMap && Map()) {
+        bool drawn = false;
+        if (Map()) {
             painter.save();
-            mainCommandHooks().printMap(Map(), painter, printer);
+            drawn = m_window.Map().PrintMap(Map(), painter, printer);
             painter.restore();
-        } else {
+        }
+        if (!drawn) {
             // Without a map the page keeps its frame and title.
             const QRect page = painter.viewport().adjusted(0, 0, -1, -1);
             painter.drawRect(page);
@@ -579,11 +448,7 @@ void TMainCommands::CmPrintMap()
 void TMainCommands::CmAnimate()
 {
     ui::AnimateDialog dialog(&m_window);
-    if (!mainCommandHooks().runDialog && NoModal())
-        NotShown(dialog.windowTitle());
-    const bool ok = mainCommandHooks().runDialog ? mainCommandHooks().runDialog(&m_window, dialog)
-                                                 : !NoModal() && dialog.exec() == QDialog::Accepted;
-    if (!ok || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))
+    if (!ui::Dialogs().RunDialog(dialog) || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))
         return;
     Timers().Start(TimerAnimationStep, AnimationStepMs);
     Timers().Start(TimerAnimationFix, AnimationFixMs);
@@ -624,9 +489,9 @@ void TMainCommands::CmStopRun()
 
 void TMainCommands::CmProgramPopup(int id)
 {
-    MainCommandHooks& h = mainCommandHooks();
+    DetectorLinkService& detectors = m_window.Detectors();
     const int action = id - Command::RecorderLongRecording;
-    const quint32 status = Call(h.getProgramStatus, StatusNotRunning, m_popupTarget);
+    const quint32 status = detectors.ProgramStatus(m_popupTarget);
     if (m_popupTarget == PopupLongRecording) {
         if (!m_window.Recorder(0))
             return;
@@ -641,11 +506,11 @@ void TMainCommands::CmProgramPopup(int id)
         return;
     }
     if ((status == StatusNotRunning || status == StatusNotFound) && id != Command::PopupStop) {
-        Run(h.startProgram, m_popupTarget, 1);
+        detectors.StartProgram(m_popupTarget, 1);
         if (id != Command::PopupShow)
             PostToSelf(MsgBringToFront);
     }
-    Run(h.sendDetectorCommand, m_popupTarget, action, 0);
+    detectors.SendDetectorCommand(m_popupTarget, action, 0);
 }
 
 // ---- status pop-up
@@ -668,8 +533,7 @@ long TMainCommands::EvStatusPopup(int buttonId, const QPoint& screenPoint)
     menu.addSeparator();
     add(Command::PopupStart, recording ? "&Start Long Recording" : "&Start Detector");
     add(Command::PopupStop, recording ? "S&top Long Recording" : "S&top Detector");
-    QAction* chosen = mainCommandHooks().runPopup ? mainCommandHooks().runPopup(menu, screenPoint)
-                                                  : menu.exec(screenPoint);
+    QAction* chosen = ui::Dialogs().RunPopup(menu, screenPoint);
     if (chosen)
         Command(chosen->data().toInt());
     return 0;
@@ -679,33 +543,22 @@ long TMainCommands::EvStatusPopup(int buttonId, const QPoint& screenPoint)
 
 qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool& handled)
 {
-    MainCommandHooks& h = mainCommandHooks();
     handled = true;
     switch (message) {
-    case MsgCommand:
-        handled = m_window.Command(int(wParam));
-        return 0;
-    case MsgDetectorStatus:
-        Run(h.setProgramStatus, wParam, lParam);
-        return 0;
+    case MsgCommand: handled = m_window.Command(int(wParam)); return 0;
+    case MsgDetectorStatus: m_window.Detectors().SetProgramStatus(wParam, lParam); return 0;
     case MsgStatusPopup: {
         const auto* point = reinterpret_cast<const QPoint*>(lParam);
         return EvStatusPopup(int(wParam), point ? *point : QPoint());
     }
-    case MsgDdeEvent:
-        Run(h.ddeEvent, wParam, lParam);
-        return 0;
-    case MsgThingsHeard:
-        Run(h.thingsHeard, wParam, lParam);
-        return 0;
-    case MsgShowData:
-        EvShowData();
-        return 0;
+    case MsgDdeEvent: m_window.Detectors().DdeEvent(wParam, lParam); return 0;
+    case MsgThingsHeard: m_window.Heard().ThingsHeard(wParam, lParam); return 0;
+    case MsgShowData: EvShowData(); return 0;
     case MsgEffortReload:
         ClearEffortLists();
-        if (!Call(h.rebuildEffortSegments, false))
+        if (!m_window.UserForms().RebuildEffortSegments())
             LoadEffortLists();
-        Run(h.redrawMap, false, true);
+        m_window.Map().Redraw(false, true);
         return 0;
     case MsgArrowKey: {
         const TMyTabControl* tabs = m_window.TabControl();
@@ -720,12 +573,10 @@ qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool&
         if (m_weatherWindow)
             postWindowMessage(m_weatherWindow, MsgWeatherStart, 0, 0);
         return 0;
-    case MsgWeatherStation:
-        EvWeatherStation();
-        return 0;
+    case MsgWeatherStation: EvWeatherStation(); return 0;
     case MsgMapFileLoaded:
         if (Map())
-            Run(h.mapCheckTrack);
+            m_window.Map().CheckTrack();
         return 0;
     case MsgDeviceChange: {
         Deck* deck = m_window.DeckAt(0);
@@ -738,12 +589,10 @@ qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool&
         if (m_window.m_commentWindow)
             sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 1, qint64(wParam));
         if (const auto* time = reinterpret_cast<const platform::SystemTime*>(lParam); time && Map())
-            Run(h.mapNewGpsFix, *time);
+            m_window.Map().NewGpsFix(*time);
         return 1;
     }
-    case MsgDeckPlaying:
-        Run(h.deckPlaying, wParam != 0, int(lParam));
-        return 0;
+    case MsgDeckPlaying: m_window.Decks().DeckPlaying(wParam != 0, int(lParam)); return 0;
     case MsgDeckDetectorText: {
         QWidget* panel = m_window.DetectorForm();
         if (!panel)
@@ -758,14 +607,10 @@ qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool&
         return m_window.m_commentWindow ? sendWindowMessage(m_window.m_commentWindow, message, wParam, lParam) : 0;
     case MsgMapItem:
         if (Map())
-            Run(h.mapItem, qint64(wParam));
+            m_window.Map().PlotItem(qint64(wParam));
         return 0;
-    case MsgAfterStart:
-        AddWebButton();
-        return 0;
-    default:
-        handled = false;
-        return 0;
+    case MsgAfterStart: AddWebButton(); return 0;
+    default: handled = false; return 0;
     }
 }
 
@@ -795,13 +640,13 @@ void TMainCommands::AddWebButton()
 
 void TMainCommands::EvWeatherStation()
 {
-    MainCommandHooks& h = mainCommandHooks();
-    if (!Call(h.loadWeatherDll, false))
+    WeatherService& weather = m_window.Weather();
+    if (!weather.LoadLibrary())
         return;
-    const bool exists = Call(h.weatherWindowExists, false);
+    const bool exists = weather.WindowExists();
     if (TheProgramSettings.CollectWeather && RunMode == RunModeOnline) {
         if (!exists)
-            Run(h.startWeatherThread, &m_window);
+            weather.StartWindow(&m_window);
     } else if (exists && m_weatherWindow) {
         postWindowMessage(m_weatherWindow, MsgWeatherStop, 0, 0);
     }
@@ -825,41 +670,40 @@ void TMainCommands::EvShowData()
 
 void TMainCommands::ReloadData()
 {
-    MainCommandHooks& h = mainCommandHooks();
     TVelmarApp* app = GetVelmarApp();
     auto status = [app](const QString& text) {
         if (app)
             app->SetStatusText(text);
     };
-    Run(h.clearShownData);
-    Run(h.clearComments);
+    m_window.ShownData().ClearShownData();
+    m_window.Comments().ClearComments();
     ClearEffortLists();
-    if (!Call(mainWindowHooks().isDbOpen, false))
+    if (!m_window.Store().IsDbOpen())
         return;
     status(QStringLiteral("Loading GPS data from database ..."));
-    if (Call(h.loadAllGpsData, 0) <= 0) {
+    if (m_window.ShownData().LoadAllGpsData() <= 0) {
         status(QStringLiteral("No Data Loaded"));
         return;
     }
     status(QStringLiteral("Loading Sperm Whale data from database ..."));
-    Run(h.loadSpermData);
+    m_window.Detectors().LoadSpermData();
     status(QStringLiteral("Loading Porpoise data from database ..."));
-    Run(h.loadPorpoiseEvents);
+    m_window.Detectors().LoadPorpoiseEvents();
     status(QStringLiteral("Loading User Form data from database ..."));
-    Run(h.loadAllUserFormData);
+    m_window.UserForms().LoadAllData();
     status(QStringLiteral("Loading Comments from database ..."));
-    Run(h.reloadComments);
+    m_window.Comments().ReloadComments();
     status(QStringLiteral("Loading Things Heard data from database ..."));
     if (m_window.m_heardForm)
-        Run(h.reloadThingsHeard);
-    if (!Call(h.rebuildEffortSegments, false))
+        m_window.Heard().ReloadThingsHeard();
+    if (!m_window.UserForms().RebuildEffortSegments())
         LoadEffortLists();
     for (int i = 0; i < MaxRecorders; ++i)
         if (Deck* d = m_window.DeckAt(i); d && d->Widget())
             postWindowMessage(d->Widget(), MsgShowData, 0, 0);
     status(QString());
-    Run(h.redrawMap, true, true);
-    Run(h.showEmptyGpsData);
+    m_window.Map().Redraw(true, true);
+    m_window.Map().ShowEmptyGpsData();
 }
 
 void TMainCommands::ClearEffortLists()
@@ -873,7 +717,7 @@ void TMainCommands::LoadEffortLists()
     if (!TheProgramSettings.EffortYes)
         return;
     for (int source = 0; source < 4; ++source)
-        Run(mainCommandHooks().dbGetEffortData, source, m_effort[std::size_t(source)]);
+        m_window.ShownData().LoadEffortData(source, m_effort[std::size_t(source)]);
 }
 
 void TMainCommands::AddEffortPoint(int list, const EffortPoint& point)
@@ -896,9 +740,9 @@ void TMainCommands::AddEffortChange(int list, quint32 status)
 
 const EffortList* TMainCommands::GetEffortLine() const
 {
-    const int source = Call(mainCommandHooks().effortSourceIndex, 0);
+    const int source = m_window.UserForms().EffortSourceIndex();
     if (source < 0)
-        return Call(mainCommandHooks().effortFormLine, static_cast<const EffortList*>(nullptr));
+        return m_window.UserForms().EffortFormLine();
     if (source >= EffortListCount)
         return nullptr;
     return &m_effort[std::size_t(source)];

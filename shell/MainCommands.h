@@ -3,11 +3,9 @@
 // settings sheets they open, the commands other windows send it, the private
 // messages it handles beyond layout and start-up, the effort lists and the
 // animation timers. Owned by TV2000Window, which hands it every command and
-// message it does not handle itself.
-//
-// Subsystems these handlers reach that are not part of the main window come
-// through mainCommandHooks(); an empty entry does nothing and answers a
-// neutral value (no dialog shown, status unknown, nothing loaded).
+// message it does not handle itself. Subsystems these handlers reach that
+// are not part of the main window are the window's typed services
+// (MainWindowServices.h).
 //
 // User-interface thread only.
 #include "platform/MessageIds.h"
@@ -88,79 +86,6 @@ struct EffortPoint {
 };
 inline constexpr int EffortListCount = 6;
 using EffortList = std::vector<EffortPoint>;
-
-struct MainCommandHooks {
-    // Small settings forms; the bool ones answer true when ended with OK.
-    std::function<bool(QWidget* parent)> gpsControlDialog;
-    std::function<void(QWidget* parent)> flashWarningTypeDialog;
-    std::function<void(QWidget* parent)> errorCheckingDialog;
-    std::function<void(QWidget* parent)> zoomStepSizeDialog;
-    // How look-up selections are offered; the plot menus are built again
-    // after OK.
-    std::function<bool(QWidget* parent)> menuStyleDialog;
-    std::function<void(QWidget* parent)> transferEffortDialog;
-    std::function<void(QWidget* parent)> statisticsDialog;
-    std::function<void(QWidget* parent, int tab)> exportUserFormData;
-    std::function<void(QWidget* parent)> checkGpsReferences;
-    // The pages of other subsystems by class name: "MapFileDialog",
-    // "EffortDlg", "NavigateDialog", "DavisPortDlg"; null when not there.
-    std::function<ui::SettingsPage*(const QString& name)> makePage;
-    // Modal dialogs whose answer is fixed in tests: the print and printer
-    // set-up dialogs, the font dialog and the new-table dialog. Each answers
-    // true for OK.
-    std::function<bool(QWidget* parent, QPrinter& printer, bool setupOnly)> printDialog;
-    std::function<bool(QWidget* parent, QFont& font)> fontDialog;
-    std::function<bool(QWidget* parent, int command, QString& name)> newTableDialog;
-    std::function<bool(QWidget* parent, QDialog& dialog)> runDialog;
-    // Runs a settings sheet and returns its result; tests drive the sheet.
-    std::function<int(ui::SettingsSheet& sheet)> runSheet;
-    // Runs a pop-up menu at a screen point; the chosen action or null.
-    std::function<QAction*(QMenu& menu, const QPoint& at)> runPopup;
-    // The map draws itself on a printer page.
-    std::function<void(QWidget* map, QPainter& painter, QPrinter& printer)> printMap;
-
-    // Threads and counters of the button panels and the weather station.
-    std::function<void()> restartButtonThread;
-    std::function<void()> startUserFormCounters;
-    std::function<bool()> loadWeatherDll;
-    std::function<bool()> weatherWindowExists;
-    std::function<void(QWidget* mainWindow)> startWeatherThread;
-
-    // Program links.
-    std::function<quint32(int program)> getProgramStatus;
-    std::function<void(int program, int how)> startProgram;
-    std::function<void(int program, int action, int value)> sendDetectorCommand;
-    std::function<void(int id)> showProgramme;
-    std::function<void(int id)> setListeningStatus;
-    std::function<void(quint64 program, qint64 status)> setProgramStatus;
-    std::function<void(quint64 kind, qint64 record)> ddeEvent;
-    std::function<void(quint64 wParam, qint64 lParam)> thingsHeard;
-
-    // The shown data.
-    std::function<void()> clearShownData; // user-form items, click and porpoise events, GPS fixes
-    std::function<void()> clearComments;
-    std::function<int()> loadAllGpsData;  // fixes loaded
-    std::function<void()> loadSpermData;
-    std::function<void()> loadPorpoiseEvents;
-    std::function<void()> loadAllUserFormData;
-    std::function<void()> reloadComments;
-    std::function<void()> reloadThingsHeard;
-    std::function<bool()> rebuildEffortSegments;
-    // Fills list `source` (0 to 3) from the database.
-    std::function<void(int source, EffortList& list)> dbGetEffortData;
-    std::function<void(bool refit, bool reset)> redrawMap;
-    std::function<void()> showEmptyGpsData;
-    std::function<void(const platform::SystemTime& time)> mapNewGpsFix;
-    std::function<void()> mapCheckTrack;
-    std::function<void(qint64 item)> mapItem;
-    // -1 when a user form is the effort source (its line then comes from
-    // effortFormLine, null when there is no effort form).
-    std::function<int()> effortSourceIndex;
-    std::function<const EffortList*()> effortFormLine;
-    std::function<void(bool playing, int deck)> deckPlaying;
-};
-
-MainCommandHooks& mainCommandHooks();
 
 class TMainCommands {
 public:

@@ -13,7 +13,9 @@ void MainTimers::SetManualByDefault(bool manual)
     manualByDefault = manual;
 }
 
-MainTimers::MainTimers(QObject* parent) : QObject(parent), m_manual(manualByDefault) {}
+MainTimers::MainTimers(QObject* parent) : QObject(parent), m_manual(manualByDefault)
+{
+}
 
 MainTimers::~MainTimers() = default;
 

@@ -16,7 +16,7 @@ nav::RecentEventDispatch& TheRecentEventDispatch()
     return dispatch;
 }
 
-void BindDetectorEvents(MainWindowHooks& hooks)
+void BindDetectorEvents()
 {
     nav::DetectorEventServer& server = nav::DetectorEventServer::instance();
     server.hooks.post = [](nav::DetectionKey key) { TheRecentEventDispatch().OnDetection(key); };
@@ -25,15 +25,10 @@ void BindDetectorEvents(MainWindowHooks& hooks)
         ui::ShowMessageBox(QApplication::activeWindow(), text, caption, QMessageBox::Critical);
     };
     server.hooks.beep = [] { QApplication::beep(); };
-    hooks.initDde = [] { nav::DetectorEventServer::instance().InitDde(); };
-    hooks.closeDde = [] { nav::DetectorEventServer::instance().CloseDde(); };
-    hooks.updateCounts = [] { TheRecentEventDispatch().UpdateCounts(); };
-    hooks.purgeOldDetections = [] { TheRecentEventDispatch().PurgeOldEvents(); };
     // The service goes with the application object, also on the restart
     // path that skips the main window's own shutdown.
-    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &server, [] {
-        nav::DetectorEventServer::instance().CloseDde();
-    });
+    QObject::connect(qApp, &QCoreApplication::aboutToQuit, &server,
+                     [] { nav::DetectorEventServer::instance().CloseDde(); });
 }
 
 } // namespace velmar::shell

@@ -13,16 +13,11 @@ int VirtualKeyOf(int qtKey)
     if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
         return VkF1 + (qtKey - Qt::Key_F1);
     switch (qtKey) {
-    case Qt::Key_PageUp:
-        return VkPrior;
-    case Qt::Key_PageDown:
-        return VkNext;
-    case Qt::Key_Left:
-        return VkLeft;
-    case Qt::Key_Right:
-        return VkRight;
-    default:
-        return 0;
+    case Qt::Key_PageUp: return VkPrior;
+    case Qt::Key_PageDown: return VkNext;
+    case Qt::Key_Left: return VkLeft;
+    case Qt::Key_Right: return VkRight;
+    default: return 0;
     }
 }
 

@@ -18,5 +18,4 @@ inline constexpr int VkF1 = 0x70;
 // characters, F1 to F24, the paging and arrow keys; 0 for any other key.
 int VirtualKeyOf(int qtKey);
 
-
 } // namespace velmar::shell

@@ -5,11 +5,11 @@
 #include "forms/ui/UserFormList.h"
 #include "nav/GpsFixList.h"
 #include "nav/GpsPoller.h"
-#include "shell/MainWindowPorts.h"
 #include "widgets/MyControls.h"
 #include "shell/ShellLog.h"
 #include "shell/TV2000Window.h"
 #include "store/RecordWriters.h"
+#include "widgets/DialogService.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -39,8 +39,7 @@ nav::GpsPoller::Hooks PollerHooks()
 class NmeaFieldSources final : public forms::ForwardingAutoFillSources {
 public:
     NmeaFieldSources(nav::NmeaClient& client, forms::AutoFillSources& others)
-        : ForwardingAutoFillSources(others)
-        , m_client(client)
+        : ForwardingAutoFillSources(others), m_client(client)
     {
     }
 
@@ -52,15 +51,14 @@ public:
     std::optional<int> nmeaInt(const QString& sentence, int position) override
     {
         int32_t value = 0;
-        return m_client.DdeGetNmeaInt(sentence, position, value, FieldWidth) ? std::optional(int(value))
-                                                                             : std::nullopt;
+        return m_client.DdeGetNmeaInt(sentence, position, value, FieldWidth) ? std::optional(int(value)) : std::nullopt;
     }
     std::optional<QString> nmeaString(const QString& sentence, int position) override
     {
         QString text;
-        return m_client.DdeGetNmeaString(sentence, position, text, FieldWidth) ? std::optional(text)
-                                                                               : std::nullopt;
+        return m_client.DdeGetNmeaString(sentence, position, text, FieldWidth) ? std::optional(text) : std::nullopt;
     }
+
 private:
     // A field can be no longer than the sentence it comes from; the form's
     // control cuts it to its own length.
@@ -74,9 +72,8 @@ private:
 class Navigation : public QObject {
 public:
     explicit Navigation(QObject* parent)
-        : QObject(parent)
-        , poller(readout, nav::TheGpsFixList(), PollerHooks())
-        , fields(poller.client(), forms::autoFillSources())
+        : QObject(parent), poller(readout, nav::TheGpsFixList(), PollerHooks()),
+          fields(poller.client(), forms::autoFillSources())
     {
         forms::setAutoFillSources(&fields);
     }
@@ -117,10 +114,14 @@ void MainWindowGpsReadout::ShowNmeaStatus(const nav::ReadoutText& status)
 void MainWindowGpsReadout::ShowGpsPanel(const nav::GpsPanelTexts& panel)
 {
     const std::pair<int, const std::optional<nav::ReadoutText>*> boxes[] = {
-        {nav::ControlNmeaStatus, &panel.status},   {nav::ControlLatitude, &panel.latitude},
-        {nav::ControlLongitude, &panel.longitude}, {nav::ControlCourse, &panel.course},
-        {nav::ControlSpeed, &panel.speed},         {nav::ControlFixTime, &panel.time},
-        {nav::ControlTrueHeading, &panel.trueHeading}, {nav::ControlMagHeading, &panel.magHeading},
+        {nav::ControlNmeaStatus, &panel.status},
+        {nav::ControlLatitude, &panel.latitude},
+        {nav::ControlLongitude, &panel.longitude},
+        {nav::ControlCourse, &panel.course},
+        {nav::ControlSpeed, &panel.speed},
+        {nav::ControlFixTime, &panel.time},
+        {nav::ControlTrueHeading, &panel.trueHeading},
+        {nav::ControlMagHeading, &panel.magHeading},
     };
     for (const auto& [id, text] : boxes) {
         if (*text)
@@ -136,7 +137,7 @@ void MainWindowGpsReadout::ShowMapDatum(const QString& datum)
 void MainWindowGpsReadout::ShowMessage(const QString& text, const QString& caption)
 {
     qCWarning(shellLog).noquote() << caption << ":" << text;
-    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL") || m_box)
+    if (!ui::Dialogs().Attended() || m_box)
         return;
     std::vector<QWidget*> holders = m_holders();
     m_box = new QMessageBox(QMessageBox::Warning, caption, text, QMessageBox::Ok,
@@ -146,24 +147,31 @@ void MainWindowGpsReadout::ShowMessage(const QString& text, const QString& capti
     m_box->show();
 }
 
-nav::GpsPoller& BindNavigation(MainWindowHooks& hooks)
+NavigationBinding BindNavigation()
 {
-    static QPointer<Navigation> navigation;
-    if (!navigation)
-        navigation = new Navigation(QCoreApplication::instance());
-    nav::GpsPoller* poller = &navigation->poller;
-    const auto pollIfDue = [n = navigation] {
-        if (n)
-            n->poller.PollGpsIfDue();
+    // The poll of the navigation of this process; nothing once the
+    // application object (and with it the poller) is gone.
+    class GpsPolls final : public NavigationService {
+    public:
+        void PollGps() override
+        {
+            if (navigation)
+                navigation->poller.PollGps();
+        }
+        void PollGpsIfDue() override
+        {
+            if (navigation)
+                navigation->poller.PollGpsIfDue();
+        }
+        QPointer<Navigation> navigation;
     };
-    hooks.pollGps = [n = navigation] {
-        if (n)
-            n->poller.PollGps();
-    };
-    hooks.pollGpsIfDue = pollIfDue;
+    static GpsPolls polls;
+    if (!polls.navigation)
+        polls.navigation = new Navigation(QCoreApplication::instance());
+    const auto pollIfDue = [] { polls.PollGpsIfDue(); };
     store::SetGpsPollRequest(pollIfDue);
     forms::setPollGpsHandler(pollIfDue);
-    return *poller;
+    return {polls, polls.navigation->poller};
 }
 
 } // namespace velmar::shell

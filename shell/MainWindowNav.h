@@ -1,6 +1,6 @@
 #pragma once
 // Binds the GPS poll through the NMEA server into the main window: the
-// poll and poll-if-due entries (commands 30058 and 30057, the start-up poll
+// navigation service (commands 30058 and 30057, the start-up poll
 // and the GPS timer), the poll request that every record writer and user
 // form sends before it stores, the user forms that store with each GPS
 // reading, the NMEA fields the user forms fill themselves with, and the GPS
@@ -27,11 +27,16 @@ class GpsPoller;
 
 namespace velmar::shell {
 
-struct MainWindowHooks;
+class NavigationService;
 
-// The poller of this process lives as long as the application object.
-// Returns it (tests drive it, the map connects to its new fixes).
-nav::GpsPoller& BindNavigation(MainWindowHooks& hooks);
+// The poll of this process and its poller, which live as long as the
+// application object. Tests drive the poller; the map connects to its new
+// fixes.
+struct NavigationBinding {
+    NavigationService& service;
+    nav::GpsPoller& poller;
+};
+NavigationBinding BindNavigation();
 
 // The read-outs on the controls of the windows that hold them: the status
 // and datum boxes of the main window, the position, course, speed, time and

@@ -1,11 +1,12 @@
 #pragma once
-// Binds the main window's database entries (MainWindowPorts.h) to the survey
-// database layer and the recorder rows. Called once at start-up by the entry
-// function; tests leave them unbound or script them. User-interface thread.
+// The main window's survey database: the survey database layer, the recorder
+// rows, the user-form tables and the check of GPS cross references. Called
+// once at start-up by the entry function; tests make the main window with
+// it or with a stand-in. User-interface thread.
 namespace velmar::shell {
 
-struct MainWindowHooks;
+class SurveyStoreService;
 
-void BindSurveyDatabase(MainWindowHooks& hooks);
+SurveyStoreService& BindSurveyDatabase();
 
 } // namespace velmar::shell

@@ -7,16 +7,22 @@
 #include "forms/ui/THeardForm.h"
 #include "forms/ui/UserFormPlotMenus.h"
 #include "map/ui/MapUi.h"
+#include "map/ui/TMapPlot.h"
+#include "widgets/MessageInfo.h"
+#include "platform/RunMode.h"
 #include "nav/GpsFixList.h"
 #include "nav/HeardSpecies.h"
 #include "nav/RecentEventDispatch.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
-#include "shell/MainWindowPorts.h"
+#include "shell/MapService.h"
+#include "shell/SettingsDialogService.h"
 #include "shell/TV2000Window.h"
 #include "shell/ui/SmallForms.h"
+#include "shell/ui/SettingsChecks.h"
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/SettingsSheet.h"
+#include "widgets/DialogService.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,17 +30,6 @@
 namespace velmar::shell {
 
 namespace {
-
-bool NoModal()
-{
-    return qEnvironmentVariableIsSet("VELMAR_NO_MODAL");
-}
-
-void RedrawMap(bool refit, bool reset)
-{
-    if (map::TMapWindow* window = map::TheMapWindow())
-        window->Redraw(refit, reset);
-}
 
 map::MapRecord RecordOf(const forms::USERPLOTTHING& item, int32_t colour, int32_t symbol)
 {
@@ -57,7 +52,7 @@ map::MapRecord RecordOf(const forms::USERPLOTTHING& item, int32_t colour, int32_
     r.line = form.Symbol.lineFlag != 0;
     r.bearingType = form.BearingReference;
     r.mark = map::HeadingMark{form.HeadingReference, double(form.HeadingLength), double(form.HeadingWidth),
-                              form.HeadingColour, form.HeadingPlot != 0, form.HeadingUnits};
+                              form.HeadingColour,    form.HeadingPlot != 0,      form.HeadingUnits};
     r.interpolate = form.InterpolateGps != 0;
     r.hydrophoneLength = form.HydrophoneLength;
     r.label1 = item.GetLabel(1);
@@ -90,9 +85,9 @@ std::vector<map::EffortChange> EffortLine()
     return out;
 }
 
-void DisplaySettings(QWidget* parent, const QString& page)
+void DisplaySettings(QWidget* parent, const QString& page, SettingsDialogService& dialogs)
 {
-    ui::SettingsPage* made = mainCommandHooks().makePage ? mainCommandHooks().makePage(page) : nullptr;
+    ui::SettingsPage* made = dialogs.MakePage(page);
     if (!made) {
         ui::ShowMessageBox(parent, QStringLiteral("The %1 page is not available in this programme").arg(page),
                            QStringLiteral("Display Settings"), QMessageBox::Warning);
@@ -100,10 +95,17 @@ void DisplaySettings(QWidget* parent, const QString& page)
     }
     ui::SettingsSheet sheet(parent, QStringLiteral("Display Settings"));
     sheet.AddPage(made);
-    if (mainCommandHooks().runSheet)
-        mainCommandHooks().runSheet(sheet);
-    else if (!NoModal())
-        sheet.Execute();
+    ui::Dialogs().RunSheet(sheet);
+}
+
+// A user form's new item: its area of the map is drawn again.
+void PlotUserItem(forms::USERPLOTTHING& item)
+{
+    map::TMapWindow* window = map::TheMapWindow();
+    if (!window || !item.form)
+        return;
+    const nav::GPSTHING* fix = nav::FindGpsFixByIndex(item.gpsIndex, item.form->GpsDataSet);
+    window->PlotUserRecord(fix, item.bearing.value_or(0), item.range.value_or(0));
 }
 
 // Test hook: VELMAR_MAP_SNAPSHOT names a PNG file that holds what the map
@@ -124,8 +126,45 @@ void ArmMapSnapshots()
 
 } // namespace
 
-void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
+class MapWindowService final : public MapService {
+public:
+    QWidget* MakeMap(QWidget* parent) override { return map::MakeMapWindow(parent); }
+    void LoadMapFile(const QString& path) override { map::LoadMapFile(path); }
+    void ReadStaticObjects() override { map::ReadStaticObjects(); }
+    void BuildPlotMenu(QWidget* window) override { map::BuildPlotMenu(window); }
+    void ShowZoomStepSizeDialog(QWidget* parent) override { ui::ShowZoomStepSizeDialog(parent); }
+    bool ShowMenuStyleDialog(QWidget* parent) override { return ui::ShowMenuStyleDialog(parent); }
+    bool PrintMap(QWidget* window, QPainter& painter, QPrinter& printer) override
+    {
+        map::PrintMapPlot(window, painter, printer);
+        return true;
+    }
+    void Redraw(bool refit, bool reset) override { map::RedrawMap(refit, reset); }
+    void ShowEmptyGpsData() override { map::ShowEmptyGpsData(); }
+    void NewGpsFix(const platform::SystemTime& time) override { map::NewGpsFix(time); }
+    void CheckTrack() override { map::CheckTrack(); }
+    // The message may outlive the item it names: only an item a form still
+    // holds is drawn.
+    void PlotItem(qint64 item) override
+    {
+        for (const forms::TUserFormInfo* form : forms::UserFormList())
+            for (const auto& thing : form->PlotThings)
+                if (reinterpret_cast<quintptr>(thing.get()) == quintptr(item)) {
+                    PlotUserItem(*thing);
+                    return;
+                }
+    }
+};
+
+MapService& BindMapService(nav::GpsPoller* poller, SettingsDialogService& dialogs)
 {
+    map::MapEnvironment environment;
+    environment.runMode = [] { return int(RunMode); };
+    environment.progress = [](const QString& text) {
+        text.isEmpty() ? CloseMessageInfo() : ShowMessageInfo(MainWindowHandle(), text);
+    };
+    environment.poller = poller;
+
     map::MapWindowSources sources;
     sources.plot.userRecords = PlottedRecords;
     sources.plot.effortLine = EffortLine;
@@ -133,7 +172,7 @@ void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
         const nav::HeardSpeciesList::PlotStyle style = nav::HeardFormPlotStyle(thing);
         return style.plotted ? std::optional<int32_t>(style.colour) : std::nullopt;
     };
-    sources.effortSource = [] { return mainCommandHooks().effortSourceIndex ? mainCommandHooks().effortSourceIndex() : -1; };
+    sources.effortSource = [] { return ui::GetEffortSourceIndex(); };
     sources.effortControl = []() -> std::optional<map::KeyEffortControl> {
         const std::optional<forms::EffortKeyControl> c = forms::EffortKeyControlOf(forms::FindEffortForm());
         if (!c)
@@ -156,21 +195,19 @@ void BindMapWindowWiring(MainWindowHooks& hooks, MainCommandHooks& commands)
     };
     sources.addUserFormPlotMenus = [](QMenu* menu) { return forms::AddUserFormPlotMenus(menu); };
     sources.addHeardPlotMenu = [](QMenu* acoustic) { forms::AddHeardFormPlotMenu(acoustic); };
-    sources.displaySettings = DisplaySettings;
+    sources.displaySettings = [&dialogs](QWidget* parent, const QString& page) {
+        DisplaySettings(parent, page, dialogs);
+    };
     sources.menuStyleDialog = [](QWidget* parent) { ui::ShowMenuStyleDialog(parent); };
-    map::BindMapWindow({hooks.buildPlotMenu, commands.mapCheckTrack, commands.mapNewGpsFix,
-                        TheRecentEventDispatch().ports.toMap},
-                       std::move(sources));
+    map::BindMap(std::move(environment), std::move(sources), TheRecentEventDispatch().ports.toMap);
 
-    forms::setPlotChangedHandler([] { RedrawMap(false, true); });
-    forms::setUserPlotPort({[](forms::USERPLOTTHING& item) {
-        map::TMapWindow* window = map::TheMapWindow();
-        if (!window || !item.form)
-            return;
-        const nav::GPSTHING* fix = nav::FindGpsFixByIndex(item.gpsIndex, item.form->GpsDataSet);
-        window->PlotUserRecord(fix, item.bearing.value_or(0), item.range.value_or(0));
-    }});
+    forms::setPlotChangedHandler([] { map::RedrawMap(false, true); });
+    // A purge that dropped detections or fixes shows the map without them.
+    TheRecentEventDispatch().ports.redrawMap = [] { map::RedrawMap(false, true); };
+    forms::setUserPlotPort({PlotUserItem});
     ArmMapSnapshots();
+    static MapWindowService service;
+    return service;
 }
 
 } // namespace velmar::shell

@@ -22,10 +22,22 @@ struct Entry {
     const char* text;
 };
 
-constexpr Entry popup(const char* text) { return {Kind::Popup, 0, text}; }
-constexpr Entry end() { return {Kind::End, 0, nullptr}; }
-constexpr Entry item(int id, const char* text) { return {Kind::Item, id, text}; }
-constexpr Entry separator() { return {Kind::Separator, 0, nullptr}; }
+constexpr Entry popup(const char* text)
+{
+    return {Kind::Popup, 0, text};
+}
+constexpr Entry end()
+{
+    return {Kind::End, 0, nullptr};
+}
+constexpr Entry item(int id, const char* text)
+{
+    return {Kind::Item, id, text};
+}
+constexpr Entry separator()
+{
+    return {Kind::Separator, 0, nullptr};
+}
 
 using namespace Command;
 
@@ -136,8 +148,7 @@ const std::vector<Entry> alterSettings = {
     end(),
 };
 
-void addEntries(QMenuBar* bar, std::span<const Entry> entries,
-                const std::function<void(int)>& onCommand)
+void addEntries(QMenuBar* bar, std::span<const Entry> entries, const std::function<void(int)>& onCommand)
 {
     std::vector<QMenu*> open;
     for (const Entry& e : entries) {
@@ -146,12 +157,8 @@ void addEntries(QMenuBar* bar, std::span<const Entry> entries,
             open.push_back(open.empty() ? bar->addMenu(QString::fromLatin1(e.text))
                                         : open.back()->addMenu(QString::fromLatin1(e.text)));
             break;
-        case Kind::End:
-            open.pop_back();
-            break;
-        case Kind::Separator:
-            open.back()->addSeparator();
-            break;
+        case Kind::End: open.pop_back(); break;
+        case Kind::Separator: open.back()->addSeparator(); break;
         case Kind::Item: {
             QAction* action = open.back()->addAction(QString::fromLatin1(e.text));
             action->setData(e.id);
@@ -172,20 +179,17 @@ void addEntries(QMenuBar* bar, std::span<const Entry> entries,
 int MenuForRunMode(quint32 runMode)
 {
     switch (runMode) {
-    case RunModeShowData:
-        return MenuShowData;
-    case RunModeAlterSettings:
-        return MenuAlterSettings;
-    default:
-        return MenuOnlineOffline;
+    case RunModeShowData: return MenuShowData;
+    case RunModeAlterSettings: return MenuAlterSettings;
+    default: return MenuOnlineOffline;
     }
 }
 
 void BuildMenuBar(QMenuBar* bar, int menuId, const std::function<void(int)>& onCommand)
 {
-    const std::vector<Entry>& body = menuId == MenuShowData        ? showData
-                                     : menuId == MenuAlterSettings ? alterSettings
-                                                                   : onlineOffline;
+    const std::vector<Entry>& body = menuId == MenuShowData      ? showData
+                                   : menuId == MenuAlterSettings ? alterSettings
+                                                                 : onlineOffline;
     addEntries(bar, body, onCommand);
     addEntries(bar, helpMenu, onCommand);
 }

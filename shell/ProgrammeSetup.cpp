@@ -1,7 +1,7 @@
 #include "shell/ProgrammeSetup.h"
 
 #include "shell/DatabaseSheet.h"
-#include "shell/MainCommands.h"
+#include "shell/SettingsDialogService.h"
 #include "shell/TV2000Window.h"
 #include "shell/ui/DataKeepDialog.h"
 #include "shell/ui/DatabasePage.h"
@@ -30,7 +30,8 @@ void AddPage(ui::SettingsSheet& sheet, ui::SettingsPage* page, const QString& ti
 
 } // namespace
 
-std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, store::RecentDatabaseList& recent)
+std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, store::RecentDatabaseList& recent,
+                                                           SettingsDialogService& dialogs)
 {
     auto sheet = std::make_unique<ui::SettingsSheet>(parent, QStringLiteral("Programme Setup"),
                                                      ui::SettingsSheet::Style::Wizard);
@@ -39,9 +40,7 @@ std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, stor
     // A new installation names no database yet: offer the default file, as
     // the "Database File" sheet does.
     OfferDefaultDatabase(*database->Dialog());
-    const auto& makePage = mainCommandHooks().makePage;
-    AddPage(*sheet, makePage ? makePage(QStringLiteral("MapFileDialog")) : nullptr,
-            QStringLiteral("Select Map File (optional)"));
+    AddPage(*sheet, dialogs.MakePage(QStringLiteral("MapFileDialog")), QStringLiteral("Select Map File (optional)"));
     AddPage(*sheet, new ui::MapOptsDialog, QStringLiteral("General Display options"));
     AddPage(*sheet, new ui::ShowTapeDialog(GetRecorderCount(), [](int n) { SetRecorderCount(n); }));
     AddPage(*sheet, new ui::IOBoardDialog, QStringLiteral("Select a board for digital and analogue i/o"));
@@ -54,11 +53,10 @@ std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, stor
     return sheet;
 }
 
-int ProgrammeSetup(QWidget* parent, store::RecentDatabaseList& recent)
+int ProgrammeSetup(QWidget* parent, store::RecentDatabaseList& recent, SettingsDialogService& dialogs)
 {
-    if (const auto& gps = mainCommandHooks().gpsControlDialog)
-        gps(parent);
-    const std::unique_ptr<ui::SettingsSheet> sheet = MakeProgrammeSetupSheet(parent, recent);
+    dialogs.GpsControlDialog(parent);
+    const std::unique_ptr<ui::SettingsSheet> sheet = MakeProgrammeSetupSheet(parent, recent, dialogs);
     return RunStartupSheet(*sheet);
 }
 

@@ -19,16 +19,20 @@ class RecentDatabaseList;
 
 namespace velmar::shell {
 
+class SettingsDialogService;
+
 namespace ui {
 class SettingsSheet;
 }
 
-// The wizard with its pages, each with the title the set-up gives it.
-std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, store::RecentDatabaseList& recent);
+// The wizard with its pages, each with the title the set-up gives it; the
+// map file page is the settings dialogs' one.
+std::unique_ptr<ui::SettingsSheet> MakeProgrammeSetupSheet(QWidget* parent, store::RecentDatabaseList& recent,
+                                                           SettingsDialogService& dialogs);
 
 // The GPS control form, then the wizard; returns the wizard's result (1 when
 // values were applied). Clearing the first-run flag and writing the block
 // are the caller's.
-int ProgrammeSetup(QWidget* parent, store::RecentDatabaseList& recent);
+int ProgrammeSetup(QWidget* parent, store::RecentDatabaseList& recent, SettingsDialogService& dialogs);
 
 } // namespace velmar::shell

@@ -8,11 +8,13 @@ namespace velmar::shell {
 
 namespace {
 const QString Section = QStringLiteral("Recent Files");
-QString key(int i) { return QStringLiteral("File%1").arg(i + 1); }
+QString key(int i)
+{
+    return QStringLiteral("File%1").arg(i + 1);
+}
 } // namespace
 
-TRecentFiles::TRecentFiles(const QString& iniName, int maxEntries)
-    : m_iniName(iniName), m_maxEntries(maxEntries)
+TRecentFiles::TRecentFiles(const QString& iniName, int maxEntries) : m_iniName(iniName), m_maxEntries(maxEntries)
 {
 }
 

@@ -8,6 +8,7 @@
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
 #include "shell/TV2000Window.h"
@@ -38,8 +39,8 @@ QHash<QString, int>& FormTriggerBits()
 // The main window's view of one recorder window.
 class RecorderTab : public AutoRecorder, public QObject {
 public:
-    RecorderTab(QWidget* parent, int index)
-        : m_window(new TAutoRec(Host(), index, parent))
+    RecorderTab(QWidget* parent, int index, NavigationService& navigation, StartupService& startup)
+        : m_window(new TAutoRec(Host(navigation, startup), index, parent))
     {
         m_window->adjustSize();
         m_window->hide();
@@ -65,7 +66,6 @@ public:
     bool CanClose() override { return m_window->CanClose(); }
     void StopRecording(int how) override { m_window->StopRecording(how != 0); }
     void AutoStartCheck() override { m_window->SetEnableBuffer(m_window->Recording().EnableBuffer); }
-    QByteArray SettingsRecord() override { return {}; }
 
 protected:
     bool eventFilter(QObject*, QEvent* e) override
@@ -80,7 +80,7 @@ protected:
     }
 
 private:
-    static recorder::ui::RecorderHost Host()
+    static recorder::ui::RecorderHost Host(NavigationService& navigation, StartupService& startup)
     {
         recorder::ui::RecorderHost h;
         h.programTime = [] {
@@ -88,18 +88,15 @@ private:
             GetProgramTime(&t);
             return t;
         };
-        h.gpsReference = [](int32_t& index, QString& time) {
-            if (mainWindowHooks().pollGpsIfDue)
-                mainWindowHooks().pollGpsIfDue();
+        h.gpsReference = [&navigation](int32_t& index, QString& time) {
+            navigation.PollGpsIfDue();
             index = store::GetLastGpsIndex(&time);
         };
         h.ask = [](QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon,
                    QMessageBox::StandardButtons buttons) {
             return ui::ShowMessageBox(owner, text, caption, icon, buttons);
         };
-        h.writeProgramSettings = [] {
-            return mainWindowHooks().writeProgramSettings ? mainWindowHooks().writeProgramSettings() : false;
-        };
+        h.writeProgramSettings = [&startup] { return startup.WriteProgramSettings(nullptr); };
         h.recordingState = [](const QString& fileName, int state) {
             if (TV2000Window* w = MainWindowHandle())
                 sendWindowMessage(w, MsgRecordingState, quint64(reinterpret_cast<quintptr>(&fileName)), state);
@@ -124,11 +121,18 @@ private:
 
 } // namespace
 
-void BindRecorders()
+class RecorderTabs final : public RecorderService {
+public:
+    std::unique_ptr<AutoRecorder> MakeRecorder(QWidget* parent, int index) override
+    {
+        return std::make_unique<RecorderTab>(parent, index, *navigation, *startup);
+    }
+    NavigationService* navigation = &NoNavigation();
+    StartupService* startup = &NoStartup();
+};
+
+RecorderService& BindRecorders(NavigationService& navigation, StartupService& startup)
 {
-    mainWindowHooks().makeRecorder = [](QWidget* parent, int index) -> std::unique_ptr<AutoRecorder> {
-        return std::make_unique<RecorderTab>(parent, index);
-    };
     TheRecentEventDispatch().ports.triggerRecorders = [](const nav::RecorderTrigger& t) {
         TAutoRec::TriggerRecorders(t.formBit, t.seconds, t.reason);
     };
@@ -145,6 +149,10 @@ void BindRecorders()
             return std::nullopt;
         return r->TriggerRecorder(seconds, reason, false);
     };
+    static RecorderTabs tabs;
+    tabs.navigation = &navigation;
+    tabs.startup = &startup;
+    return tabs;
 }
 
 } // namespace velmar::shell

@@ -10,14 +10,10 @@ namespace velmar::shell {
 int IconForRunMode(quint32 runMode)
 {
     switch (runMode) {
-    case RunModeShowData:
-        return IconShowData;
-    case RunModeOffline:
-        return IconOffline;
-    case RunModeAlterSettings:
-        return IconAlterSettings;
-    default:
-        return IconOnline;
+    case RunModeShowData: return IconShowData;
+    case RunModeOffline: return IconOffline;
+    case RunModeAlterSettings: return IconAlterSettings;
+    default: return IconOnline;
     }
 }
 
@@ -27,10 +23,10 @@ QIcon RunModeIcon(int iconId)
         QColor fill;
         QChar letter;
     };
-    const Look look = iconId == IconShowData        ? Look{QColor(0x2e, 0x7d, 0x32), u'S'}
-                      : iconId == IconOffline       ? Look{QColor(0xef, 0x6c, 0x00), u'P'}
-                      : iconId == IconAlterSettings ? Look{QColor(0x61, 0x61, 0x61), u'T'}
-                                                    : Look{QColor(0x15, 0x65, 0xc0), u'V'};
+    const Look look = iconId == IconShowData      ? Look{QColor(0x2e, 0x7d, 0x32), u'S'}
+                    : iconId == IconOffline       ? Look{QColor(0xef, 0x6c, 0x00), u'P'}
+                    : iconId == IconAlterSettings ? Look{QColor(0x61, 0x61, 0x61), u'T'}
+                                                  : Look{QColor(0x15, 0x65, 0xc0), u'V'};
     QIcon icon;
     for (const int size : {16, 32}) {
         QPixmap pixmap(size, size);

@@ -1,6 +1,8 @@
 #pragma once
 // Which of the main window's services the start-up wiring bound, and what
-// each unbound one does instead (its default): the binding table.
+// each unbound one does instead (its default): the binding table. It lists
+// the typed services the main window is made with (MainWindowServices.h),
+// one row a service.
 //
 // At start-up the running program logs every service left to its default
 // (category "velmar.shell.services"), so a subsystem that is not there yet
@@ -15,23 +17,19 @@
 
 namespace velmar::shell {
 
-struct MainWindowHooks;
-struct MainCommandHooks;
-struct ShellHooks;
+struct MainWindowServices;
 
 struct ServiceBinding {
-    const char* group;  // the subsystem: "map", "recorders", "dialogs" ...
-    const char* name;   // the entry
+    const char* group; // the subsystem: "map", "recorders", "dialogs" ...
+    const char* name;  // the entry
     bool bound;
     const char* byDefault; // what the entry does while unbound
 };
 
-std::vector<ServiceBinding> ServiceBindings(const MainWindowHooks& windowHooks, const MainCommandHooks& commandHooks,
-                                            const ShellHooks& shellHooks);
+std::vector<ServiceBinding> ServiceBindings(const MainWindowServices& services);
 
 // Logs the services left to their defaults and writes the table where
 // VELMAR_SERVICE_TABLE says.
-void ReportServiceBindings(const MainWindowHooks& windowHooks, const MainCommandHooks& commandHooks,
-                           const ShellHooks& shellHooks);
+void ReportServiceBindings(const MainWindowServices& services);
 
 } // namespace velmar::shell

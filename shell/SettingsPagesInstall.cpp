@@ -8,6 +8,7 @@
 #include "platform/MessageIds.h"
 #include "platform/WindowMessage.h"
 #include "shell/DatabaseSheet.h"
+#include "shell/DetectorWiring.h"
 #include "shell/MainCommands.h"
 #include "shell/ShellLog.h"
 #include "shell/TV2000Window.h"
@@ -26,23 +27,6 @@ namespace {
 
 const QString MainGpsTable = QStringLiteral("GpsData");
 
-bool RunSmallForm(QDialog& form)
-{
-    if (const auto& run = mainCommandHooks().runDialog)
-        return run(form.parentWidget(), form);
-    if (!qEnvironmentVariableIsSet("VELMAR_NO_MODAL"))
-        return form.exec() == QDialog::Accepted;
-    if (!AcceptSheetsUnattended()) {
-        qCInfo(shellLog).noquote() << "form not shown:" << form.windowTitle();
-        return false;
-    }
-    // Taken as it stands, as if "Ok" were pressed.
-    form.accept();
-    const bool ok = form.result() == QDialog::Accepted;
-    qCInfo(shellLog).noquote() << "form:" << form.windowTitle() << (ok ? "ended with OK" : "closed");
-    return ok;
-}
-
 QWidget* MapWindow()
 {
     TV2000Window* w = MainWindowHandle();
@@ -53,8 +37,8 @@ void MapOptionsChanged()
 {
     if (QWidget* map = MapWindow())
         postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
-    if (const auto& redraw = mainCommandHooks().redrawMap)
-        redraw(false, true);
+    if (TV2000Window* w = MainWindowHandle())
+        w->Map().Redraw(false, true);
 }
 
 QStringList TransferEntries()
@@ -91,20 +75,26 @@ std::vector<ui::EffortFormChoice> EffortForms()
 
 } // namespace
 
-void BindSettingsPages(MainCommandHooks& hooks)
-{
-    ui::setFormRunner(RunSmallForm);
-    hooks.gpsControlDialog = [](QWidget* parent) { return ui::ShowGpsControlDialog(parent); };
-    hooks.flashWarningTypeDialog = [](QWidget* parent) { ui::ShowFlashWarningTypeDialog(parent); };
-    hooks.errorCheckingDialog = [](QWidget* parent) { ui::ShowErrorCheckingDialog(parent); };
-    hooks.zoomStepSizeDialog = [](QWidget* parent) { ui::ShowZoomStepSizeDialog(parent); };
-    hooks.menuStyleDialog = [](QWidget* parent) { return ui::ShowMenuStyleDialog(parent); };
-    hooks.transferEffortDialog = [](QWidget* parent) {
+namespace {
+
+// The forms of the running program; the statistics and the weather
+// station's page are the detector links' (DetectorWiring.h).
+class SettingsForms final : public SettingsDialogService {
+public:
+    bool GpsControlDialog(QWidget* parent) override { return ui::ShowGpsControlDialog(parent); }
+    void FlashWarningTypeDialog(QWidget* parent) override { ui::ShowFlashWarningTypeDialog(parent); }
+    void ErrorCheckingDialog(QWidget* parent) override { ui::ShowErrorCheckingDialog(parent); }
+    void TransferEffortDialog(QWidget* parent) override
+    {
         ui::ShowTransferEffortDialog(parent, {TransferEntries, DataTableOfEntry});
-    };
-    hooks.effortSourceIndex = [] { return ui::GetEffortSourceIndex(); };
-    // Pages of other subsystems (the weather station's) stay theirs.
-    hooks.makePage = [others = hooks.makePage](const QString& name) -> ui::SettingsPage* {
+    }
+    bool StatisticsDialog(QWidget* parent) override
+    {
+        ShowStatistics(parent);
+        return true;
+    }
+    ui::SettingsPage* MakePage(const QString& name) override
+    {
         if (name == QLatin1String("MapFileDialog"))
             return new ui::MapFileDialog(MapOptionsChanged);
         if (name == QLatin1String("EffortDlg"))
@@ -114,12 +104,20 @@ void BindSettingsPages(MainCommandHooks& hooks)
             });
         if (name == QLatin1String("NavigateDialog"))
             return new ui::NavigateDialog;
-        return others ? others(name) : nullptr;
-    };
+        return MakeWeatherPage(name);
+    }
+};
+
+} // namespace
+
+SettingsDialogService& BindSettingsPages()
+{
     forms::setLookupCheckBoxesHandler([](forms::TUserFormInfo& form) {
         forms::LookupCheckBoxes boxes(MainWindowHandle(), form, MapOptionsChanged);
         ui::RunForm(boxes);
     });
+    static SettingsForms settingsForms;
+    return settingsForms;
 }
 
 } // namespace velmar::shell

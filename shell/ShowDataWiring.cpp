@@ -2,6 +2,7 @@
 
 #include "comments/TCommentWindow.h"
 #include "forms/UserFormInfo.h"
+#include "forms/UserPlotThing.h"
 #include "nav/GpsDataSets.h"
 #include "nav/GpsFixList.h"
 #include "nav/ShowDataSinks.h"
@@ -9,6 +10,8 @@
 #include "shell/DatabaseSheet.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
+#include "shell/ShownDataService.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
@@ -21,6 +24,7 @@
 #include "store/FixedSchema.h"
 #include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
+#include "widgets/DialogService.h"
 
 #include <QClipboard>
 #include <QLabel>
@@ -50,16 +54,9 @@ ShowData& State()
     return s;
 }
 
-bool NoModal() { return qEnvironmentVariableIsSet("VELMAR_NO_MODAL"); }
-
 void ShowStop(QWidget* owner, const QString& text, const QString& caption)
 {
-    // Copies started by tests must not wait for an operator.
-    if (NoModal()) {
-        qCWarning(shellLog).noquote() << caption << ":" << text;
-        return;
-    }
-    QMessageBox::critical(owner, caption, text);
+    ui::Dialogs().MessageBox(owner, text, caption, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 nav::ReaderProgress AppProgress()
@@ -162,8 +159,8 @@ gpsref::GpsReferenceUi CrossReferenceUi()
     gpsref::GpsReferenceUi ui;
     ui.showStop = ShowStop;
     ui.runDialog = [](QDialog& dialog) {
-        if (!NoModal())
-            return dialog.exec();
+        if (ui::Dialogs().Attended())
+            return int(ui::Dialogs().RunDialog(dialog) ? QDialog::Accepted : QDialog::Rejected);
         auto* check = qobject_cast<gpsref::NoGpsRefDlg*>(&dialog);
         qCWarning(shellLog).noquote() << dialog.windowTitle() << ":" << (check ? check->Text()->text() : QString());
         // Unattended copies that accept sheets take the offered fill too.
@@ -181,6 +178,17 @@ gpsref::GpsReferenceUi CrossReferenceUi()
     return ui;
 }
 
+struct EffortListSink : nav::EffortSink {
+    explicit EffortListSink(EffortList& list) : list(list) {}
+    void AddEffortPoint(int, int32_t gpsIndex, uint32_t colour, int state) override
+    {
+        list.push_back(EffortPoint{gpsIndex, colour, state});
+    }
+    EffortList& list;
+};
+
+} // namespace
+
 void CheckGpsReferences(QWidget* parent)
 {
     std::vector<gpsref::TableAndTrack> forms;
@@ -195,76 +203,74 @@ void CheckGpsReferences(QWidget* parent)
         sink->endTableCheck();
 }
 
-struct EffortListSink : nav::EffortSink {
-    explicit EffortListSink(EffortList& list)
-        : list(list)
-    {
-    }
-    void AddEffortPoint(int, int32_t gpsIndex, uint32_t colour, int state) override
-    {
-        list.push_back(EffortPoint{gpsIndex, colour, state});
-    }
-    EffortList& list;
-};
-
-} // namespace
-
 nav::ShowDataReader& ShownDataReader()
 {
     return Reader();
 }
 
-void BindShowData(MainWindowHooks& hooks, MainCommandHooks& commands)
-{
-    hooks.makeCommentWindow = MakeCommentWindow;
-    hooks.commentClockText = [](const QString& text) {
+class CommentPanel final : public CommentService {
+public:
+    QWidget* MakeCommentWindow(QWidget* parent) override { return shell::MakeCommentWindow(parent); }
+    void ClockText(const QString& text) override
+    {
         if (TCommentWindow* p = State().panel)
             p->EvCommentTime(comments::CommentTimeText, text);
-    };
-    commands.clearComments = [] {
+    }
+    void ClearComments() override
+    {
         if (TCommentWindow* p = State().panel)
             p->ClearComments();
-    };
-    commands.reloadComments = [] {
+    }
+    void ReloadComments() override
+    {
         if (TCommentWindow* p = State().panel) {
             p->LoadComments(Reader());
             qCInfo(shellLog) << "comments listed:" << p->List()->topLevelItemCount();
         }
-    };
-    commands.clearShownData = [previous = commands.clearShownData] {
-        if (previous)
-            previous();
+    }
+};
+
+CommentService& CommentPanelService()
+{
+    static CommentPanel panel;
+    return panel;
+}
+
+class ShownDataReaders final : public ShownDataService {
+public:
+    void ClearShownData() override
+    {
+        forms::ClearUserPlotThings();
         nav::ClearRCEvents();
         nav::ClearPorpoiseEvents();
         nav::ClearGpsFixes();
-    };
-    commands.loadAllGpsData = [] {
-        State().reader = std::make_unique<nav::ShowDataReader>(TheProgramSettings.StartTime,
-                                                               TheProgramSettings.EndTime, AppProgress());
+    }
+    int LoadAllGpsData() override
+    {
+        State().reader = std::make_unique<nav::ShowDataReader>(TheProgramSettings.StartTime, TheProgramSettings.EndTime,
+                                                               AppProgress());
         nav::ProgramFixSink sink(TheProgramSettings.StartTime);
         State().reader->DbLoadAllGpsData(sink);
         const qint64 loaded = State().reader->FixesLoaded();
         qCInfo(shellLog) << "shown data: GPS fixes loaded:" << loaded;
         return int(std::min<qint64>(loaded, std::numeric_limits<int>::max()));
-    };
-    commands.loadSpermData = [] {
-        nav::ProgramEventSink sink;
-        Reader().DbLoadSpermData(sink);
-    };
-    commands.loadPorpoiseEvents = [] {
-        nav::ProgramEventSink sink;
-        Reader().DbLoadPorpoiseEvents(sink);
-    };
-    commands.dbGetEffortData = [](int source, EffortList& list) {
+    }
+    void LoadEffortData(int source, EffortList& list) override
+    {
         EffortListSink sink(list);
         const nav::GPSTHING* first = nav::GetFirstGpsFix(0);
         Reader().DbGetEffortData(source, sink, first ? std::optional<int32_t>(first->Index) : std::nullopt);
-    };
-    commands.checkGpsReferences = CheckGpsReferences;
+    }
+};
+
+ShownDataService& BindShowData()
+{
     store::SetGpsIndexCheck([](const QString& table) {
         gpsref::CheckGpsIndexes(MainWindowHandle(), table, QString::fromLatin1(forms::kMainGpsDataSet),
-                                 CrossReferenceUi());
+                                CrossReferenceUi());
     });
+    static ShownDataReaders shown;
+    return shown;
 }
 
 } // namespace velmar::shell

@@ -7,18 +7,26 @@
 //
 // Everything the main window needs of these is set here, in one place.
 // User-interface thread only.
+class QWidget;
+
 namespace velmar::nav {
 class ShowDataReader;
 }
 
 namespace velmar::shell {
 
-struct MainWindowHooks;
-struct MainCommandHooks;
+class CommentService;
+class ShownDataService;
 
-void BindShowData(MainWindowHooks& hooks, MainCommandHooks& commands);
+// The shown data's service: the readers of the survey database.
+ShownDataService& BindShowData();
+// The comment panel's service: the panel on the "Comments" tab.
+CommentService& CommentPanelService();
 // The reader of the last load of the shown data, whose ranges select the
 // events the other lists load.
 nav::ShowDataReader& ShownDataReader();
+// "Update GPS Cross References": the fixed event tables, then each user
+// form's data table, offered the fill of their missing cross references.
+void CheckGpsReferences(QWidget* parent);
 
 } // namespace velmar::shell

@@ -6,8 +6,7 @@
 
 namespace velmar::shell {
 
-TSDIDecFrame::TSDIDecFrame(QWidget* parent, const QString& title, QWidget* client)
-    : QMainWindow(parent)
+TSDIDecFrame::TSDIDecFrame(QWidget* parent, const QString& title, QWidget* client) : QMainWindow(parent)
 {
     setWindowTitle(title);
     setCentralWidget(client ? client : new TV2000Window);

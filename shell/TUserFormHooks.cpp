@@ -13,8 +13,11 @@
 #include "nav/DetectorEventServer.h"
 #include "nav/GpsFixList.h"
 #include "shell/MainCommands.h"
+#include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/ShellHooks.h"
+#include "shell/UserFormService.h"
+#include "shell/ui/SettingsChecks.h"
+#include "store/FixedSchema.h"
 
 #include <QTabBar>
 
@@ -68,38 +71,76 @@ bool RebuildEffortSegments()
     return true;
 }
 
-void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
-                         nav::RecentEventDispatch::Ports& events, UserFormLoadReport report)
-{
-    hooks.userFormsCanClose = [](QWidget* owner) { return TUserForm::CloseRecordWindowsForExit(owner); };
-    commands.loadAllUserFormData = [report] { LoadAllUserFormData(report); };
-    commands.exportUserFormData = [](QWidget*, int tab) { ExportUserFormData(tab); };
-    commands.startUserFormCounters = [] { StartUserFormCounters(); };
-    commands.rebuildEffortSegments = [] { return RebuildEffortSegments(); };
-    commands.effortFormLine = [] {
+namespace {
+
+class UserFormTabs final : public shell::UserFormService {
+public:
+    void InstallHotKeys(QWidget* mainWindow) override { InstallHotKeyService(mainWindow); }
+    int LoadForms(QTabBar* tabs, int firstTab) override
+    {
+        QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;
+        return LoadUserForms(mainWindow, tabs, firstTab) - firstTab;
+    }
+    void CreateTopControls(QWidget* parent, const QPoint& origin) override { forms::CreateTopControls(parent, origin); }
+    bool CanClose(QWidget* owner) override { return TUserForm::CloseRecordWindowsForExit(owner); }
+    void SavePlotMenus() override { SaveUserFormPlotMenus(); }
+    void Layout(const QRect& area) override { UserFormsLayout(area); }
+    void PlaceWarnings(const QRect& firstBar) override
+    {
+        UserFormsPlaceWarnings(firstBar.left(), firstBar.top(), firstBar.left() + firstBar.width());
+    }
+    void SelectTab(int tab) override { UserFormsSelectTab(tab); }
+    int AddFormTab(QTabBar* tabs, int command, const QString& table) override
+    {
+        if (command != store::kCmdNewUserFormTable)
+            return 0;
+        return AddUserForm(tabs ? tabs->parentWidget() : nullptr, tabs, table);
+    }
+    void MoveTabs(int from, int delta) override { MoveUserFormTabs(from, delta); }
+    QTabBar* FindSubTabs(int tab) override { return FindUserFormSubTabs(tab); }
+    bool OnHotKey(QWidget* frame, int key) override { return UserFormsOnHotKey(frame, key); }
+    void UpdateCounts() override { shell::TheRecentEventDispatch().UpdateCounts(); }
+    void ExportData(QWidget*, int tab) override { ExportUserFormData(tab); }
+    void StartCounters() override { StartUserFormCounters(); }
+    void LoadAllData() override { LoadAllUserFormData(report); }
+    bool RebuildEffortSegments() override { return forms::RebuildEffortSegments(); }
+    int EffortSourceIndex() override { return shell::ui::GetEffortSourceIndex(); }
+    const shell::EffortList* EffortFormLine() override
+    {
         // The shell keeps its own copy of the line in its own terms.
-        static shell::EffortList line;
-        line.clear();
+        m_line.clear();
         if (const TUserFormInfo* form = FindEffortForm())
             for (const EffortSegment& s : form->EffortSegments)
-                line.push_back(shell::EffortPoint{s.gpsIndex, quint32(s.colour), s.state});
-        return static_cast<const shell::EffortList*>(&line);
-    };
-    commands.clearShownData = [previous = commands.clearShownData] {
-        if (previous)
-            previous();
-        ClearUserPlotThings();
-    };
+                m_line.push_back(shell::EffortPoint{s.gpsIndex, quint32(s.colour), s.state});
+        return &m_line;
+    }
+
+    UserFormLoadReport report;
+
+private:
+    shell::EffortList m_line;
+};
+
+UserFormTabs& userFormTabs()
+{
+    static UserFormTabs tabs;
+    return tabs;
+}
+
+} // namespace
+
+shell::UserFormService& BindUserFormWindows(nav::RecentEventDispatch::Ports& events, UserFormLoadReport report)
+{
+    userFormTabs().report = std::move(report);
     events.purgeUserPlotThings = [](uint64_t ageMs) {
         return PurgeUserPlotThings(ageMs, nav::MonotonicMilliseconds());
     };
+    return userFormTabs();
 }
 
-void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
+shell::UserFormService& BindUserForms(shell::ButtonPanelService& panels)
 {
-    SetHotKeyFirstTaker([&shellHooks](int key) {
-        return shellHooks.buttonFormsOnHotKey && shellHooks.buttonFormsOnHotKey(key);
-    });
+    SetHotKeyFirstTaker([&panels](int key) { return panels.OnHotKey(key); });
     UseDefaultUserFormWindowFactory();
     nav::DetectorEventServer::instance().hooks.userFormPoke = UserFormDdePoke;
     // What the form windows ask of the rest of the program; entries other
@@ -112,26 +153,7 @@ void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks)
         return w ? qobject_cast<TUserForm*>(w->Object()) : nullptr;
     };
     setUserFormHost(host);
-    hooks.installHotKeys = [](QWidget* mainWindow) { InstallHotKeyService(mainWindow); };
-    hooks.loadUserForms = [](QTabBar* tabs, int firstTab) {
-        QWidget* mainWindow = tabs ? tabs->parentWidget() : nullptr;
-        return LoadUserForms(mainWindow, tabs, firstTab) - firstTab;
-    };
-    hooks.saveUserFormPlotMenus = [] { SaveUserFormPlotMenus(); };
-    hooks.userFormsLayout = [](const QRect& area) { UserFormsLayout(area); };
-    hooks.userFormsSelectTab = [](int tab) { UserFormsSelectTab(tab); };
-    hooks.moveFormTabs = [previous = hooks.moveFormTabs](int from, int delta) {
-        if (previous)
-            previous(from, delta);
-        MoveUserFormTabs(from, delta);
-    };
-    hooks.findUserFormSubTabs = [](int tab) { return FindUserFormSubTabs(tab); };
-    hooks.userFormDbTableExists = [](const QString& table) { return UserFormDbTableExists(table); };
-    hooks.createTopControls = [](QWidget* parent, const QPoint& origin) { CreateTopControls(parent, origin); };
-    hooks.userFormsPlaceWarnings = [](const QRect& firstBar) {
-        UserFormsPlaceWarnings(firstBar.left(), firstBar.top(), firstBar.left() + firstBar.width());
-    };
-    shellHooks.userFormsOnHotKey = [](QWidget* frame, int key) { return UserFormsOnHotKey(frame, key); };
+    return userFormTabs();
 }
 
 } // namespace velmar::forms

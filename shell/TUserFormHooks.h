@@ -1,8 +1,8 @@
 #pragma once
-// The main window's entries that reach the user-form windows themselves: the
-// exit check of open pop-up and sub-tab forms, the show-data load and export
-// of the tab forms, the external counters, and the forms' map items in the
-// detector purge and the clearing of the shown data.
+// The user forms' service of the main window (UserFormService.h): tabs,
+// layout, hot keys, the exit check of open pop-up and sub-tab forms, the
+// show-data load and export of the tab forms, the external counters and the
+// effort line; and the forms' map items in the detector purge.
 //
 // User-interface thread only.
 #include "nav/RecentEventDispatch.h"
@@ -12,10 +12,9 @@
 #include <functional>
 
 namespace velmar::shell {
-struct MainWindowHooks;
-struct MainCommandHooks;
-struct ShellHooks;
-}
+class ButtonPanelService;
+class UserFormService;
+} // namespace velmar::shell
 
 namespace velmar::forms {
 
@@ -35,10 +34,12 @@ void ExportUserFormData(int tab);
 // when there is no effort form.
 bool RebuildEffortSegments();
 
-// Fills the main window's entries for the user forms.
-void BindUserForms(shell::MainWindowHooks& hooks, shell::ShellHooks& shellHooks);
+// The user forms' service; binds what the form windows ask of the rest of
+// the program. The button panels are offered a hot key before the forms.
+shell::UserFormService& BindUserForms(shell::ButtonPanelService& panels);
 
-void BindUserFormWindows(shell::MainWindowHooks& hooks, shell::MainCommandHooks& commands,
-                         nav::RecentEventDispatch::Ports& events, UserFormLoadReport report = {});
+// The forms' part in the detector purge; report tells of the service's
+// show-data loads. Answers the service.
+shell::UserFormService& BindUserFormWindows(nav::RecentEventDispatch::Ports& events, UserFormLoadReport report = {});
 
 } // namespace velmar::forms

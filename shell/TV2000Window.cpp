@@ -4,12 +4,14 @@
 #include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
+#include "shell/ShellLog.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
 #include "widgets/MessageBoxSeam.h"
 #include "widgets/TrafficLight.h"
 #include "platform/WindowMessage.h"
 #include "settings/ProgramSettings.h"
+#include "widgets/DialogService.h"
 
 #include <QApplication>
 #include <QDateTime>
@@ -62,39 +64,45 @@ int g_recorderCount = 0;
 int g_grabberCount = 0;
 QPointer<TV2000Window> g_mainWindow;
 
-MainWindowHooks& Hooks() { return mainWindowHooks(); }
-
-// Neutral answers of hooks nobody has filled yet.
-template <typename R, typename F, typename... A>
-R Call(const F& f, R fallback, A&&... args)
+bool Online()
 {
-    return f ? f(std::forward<A>(args)...) : fallback;
+    return RunMode == RunModeOnline;
 }
-template <typename F, typename... A>
-void Run(const F& f, A&&... args)
+bool ShowingData()
 {
-    if (f)
-        f(std::forward<A>(args)...);
+    return RunMode == RunModeShowData;
 }
-
-bool Online() { return RunMode == RunModeOnline; }
-bool ShowingData() { return RunMode == RunModeShowData; }
-bool Offline() { return RunMode == RunModeOffline; }
-bool Logging() { return Online() || Offline(); }
-bool AlteringSettings() { return RunMode == RunModeAlterSettings; }
+bool Offline()
+{
+    return RunMode == RunModeOffline;
+}
+bool Logging()
+{
+    return Online() || Offline();
+}
+bool AlteringSettings()
+{
+    return RunMode == RunModeAlterSettings;
+}
 
 } // namespace
 
-MainWindowHooks& mainWindowHooks()
+int GetRecorderCount()
 {
-    static MainWindowHooks hooks;
-    return hooks;
+    return g_recorderCount;
 }
-
-int GetRecorderCount() { return g_recorderCount; }
-void SetRecorderCount(int count) { g_recorderCount = std::clamp(count, 0, MaxRecorders); }
-int GetGrabberCount() { return g_grabberCount; }
-TV2000Window* MainWindowHandle() { return g_mainWindow.data(); }
+void SetRecorderCount(int count)
+{
+    g_recorderCount = std::clamp(count, 0, MaxRecorders);
+}
+int GetGrabberCount()
+{
+    return g_grabberCount;
+}
+TV2000Window* MainWindowHandle()
+{
+    return g_mainWindow.data();
+}
 
 QString GetRecorderName(int index)
 {
@@ -106,18 +114,32 @@ QString GetRecorderName(int index)
 
 // ---- construction
 
-TV2000Window::TV2000Window(QWidget* parent)
-    : QWidget(parent)
-    , NightDayWindow(this)
+TV2000Window::TV2000Window(QWidget* parent, const MainWindowServices& services)
+    : QWidget(parent), NightDayWindow(this),
+      m_recorderService(services.recorders ? services.recorders : &NoRecorders()),
+      m_deckService(services.decks ? services.decks : &NoDecks()),
+      m_cameraService(services.cameras ? services.cameras : &NoCameras()),
+      m_commentService(services.comments ? services.comments : &NoComments()),
+      m_weatherService(services.weather ? services.weather : &NoWeather()),
+      m_mapService(services.map ? services.map : &NoMap()),
+      m_shownDataService(services.shownData ? services.shownData : &NoShownData()),
+      m_storeService(services.store ? services.store : &NoSurveyStore()),
+      m_startupService(services.startup ? services.startup : &NoStartup()),
+      m_navigationService(services.navigation ? services.navigation : &NoNavigation()),
+      m_settingsDialogService(services.settingsDialogs ? services.settingsDialogs : &NoSettingsDialogs()),
+      m_userFormService(services.userForms ? services.userForms : &NoUserForms()),
+      m_buttonPanelService(services.buttonPanels ? services.buttonPanels : &NoButtonPanels()),
+      m_detectorService(services.detectors ? services.detectors : &NoDetectorLinks()),
+      m_heardService(services.heard ? services.heard : &NoThingsHeard())
 {
     g_mainWindow = this;
     m_timers.SetWork(TimerClock, [this] { UpdateClock(); });
-    m_timers.SetWork(TimerProgramStatus, [] {
-        Run(Hooks().updateProgramStatus);
-        Run(Hooks().updateCounts);
+    m_timers.SetWork(TimerProgramStatus, [this] {
+        Detectors().UpdateProgramStatus();
+        UserForms().UpdateCounts();
     });
-    m_timers.SetWork(TimerGps, [] { Run(Hooks().pollGpsIfDue); });
-    m_timers.SetWork(TimerPurge, [] { Run(Hooks().purgeOldDetections); });
+    m_timers.SetWork(TimerGps, [this] { Navigation().PollGpsIfDue(); });
+    m_timers.SetWork(TimerPurge, [this] { Detectors().PurgeOldDetections(); });
     m_commands = std::make_unique<TMainCommands>(*this);
     if (NightDayApp* app = NightDayApp::Instance())
         app->SetNightDayMainWindow(this);
@@ -126,7 +148,7 @@ TV2000Window::TV2000Window(QWidget* parent)
     ReadSettingsBlock();
 
     m_detectorDisplay = ShowingData() ? DetectorsNotShown : TheProgramSettings.DetectorsPosition;
-    Run(Hooks().readPipeSettings);
+    Startup().ReadPipeSettings();
     SetDisplayFont(FontFromLogFont(TheProgramSettings.DisplayLogFont));
     SetStatusBlackAndWhiteSource([] { return TheProgramSettings.BlackAndWhite; });
     for (ProgramStatusSlot& slot : m_statusSlots) {
@@ -142,8 +164,8 @@ TV2000Window::TV2000Window(QWidget* parent)
     if (!ChooseDatabase())
         return;
 
-    Run(Hooks().loadSettingsFromDb);
-    SetRecorderCount(Call(Hooks().dbCountRecorders, 0));
+    Store().LoadSettingsFromDb();
+    SetRecorderCount(Store().CountRecorders());
     g_grabberCount = TheProgramSettings.NGrabbers;
     RestartCounterThread();
     if (!AlteringSettings())
@@ -186,7 +208,7 @@ void TV2000Window::ReadSettingsBlock()
 void TV2000Window::ProgrammeSetup()
 {
     const int before = GetRecorderCount();
-    Run(Hooks().programmeSetup, this);
+    Startup().ProgrammeSetup(this);
     // The audio page of the set-up changes the live recorder count; the rows
     // are brought in line once the database is open and the tabs exist.
     if (GetRecorderCount() != before)
@@ -200,26 +222,26 @@ bool TV2000Window::ChooseDatabase()
 {
     if (m_firstRun)
         return true;
-    Run(Hooks().addRecentFile, TheProgramSettings.DatabasePath.text());
+    Startup().AddRecentFile(TheProgramSettings.DatabasePath.text());
     if (TheProgramSettings.RestartMode == 0) {
-        m_dbConfirmed = Call(Hooks().databaseSheet, true, this);
+        m_dbConfirmed = Startup().DatabaseSheet(this);
         if (!m_dbConfirmed) {
             PostQuit();
             return false;
         }
     }
     const QString path = TheProgramSettings.DatabasePath.text();
-    if (Call(Hooks().openDB, 0, path, nullptr) == 0) {
+    if (Store().OpenDb(path, nullptr) == 0) {
         if (TheProgramSettings.RestartMode != 0)
             m_dbConfirmed = true;
         return true;
     }
-    Run(Hooks().addRecentFile, path);
-    m_dbConfirmed = Call(Hooks().databaseSheet, true, this);
-    if (!Call(Hooks().isDbOpen, true)) {
+    Startup().AddRecentFile(path);
+    m_dbConfirmed = Startup().DatabaseSheet(this);
+    if (!Store().IsDbOpen()) {
         m_dbConfirmed = false;
-        Ask(QStringLiteral("A valid database must be open before the programme can execute"),
-            ProgramName, QMessageBox::Ok);
+        Ask(QStringLiteral("A valid database must be open before the programme can execute"), ProgramName,
+            QMessageBox::Ok);
         PostQuit();
         return false;
     }
@@ -228,53 +250,52 @@ bool TV2000Window::ChooseDatabase()
 
 void TV2000Window::RestartCounterThread()
 {
-    MainWindowHooks& h = Hooks();
-    if (Call(h.counterThreadRunning, false)) {
-        Run(h.counterThreadQuit);
-        if (!Call(h.counterThreadWait, true, CounterThreadStopTimeoutMs)) {
+    ButtonPanelService& panels = ButtonPanels();
+    if (panels.CounterThreadRunning()) {
+        panels.QuitCounterThread();
+        if (!panels.WaitCounterThread(CounterThreadStopTimeoutMs)) {
             // Two readers of one board would fight over it: leave it be.
             qCWarning(lcMainWindow) << "counter thread did not stop; not restarted";
             return;
         }
     }
     if (Logging() && TheProgramSettings.ButtonDeviceType != 0 && TheProgramSettings.ButtonOutputPort != 0)
-        Run(h.counterThreadStart);
+        panels.StartCounterThread();
 }
 
 void TV2000Window::CreateChildObjects()
 {
-    MainWindowHooks& h = Hooks();
     m_tabPane = new QFrame(this);
     m_tabPane->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     m_tabs = new TMyTabControl(this, MainTabControlId, 100, 100, 300, 300);
     connect(m_tabs, &QTabBar::currentChanged, this, [this] { ShowSelectedTab(); });
 
-    m_map = Call(h.makeMap, static_cast<QWidget*>(nullptr), this);
+    m_map = Map().MakeMap(this);
     if (Logging()) {
         m_trafficLight = new TTrafficLight(this);
         connect(m_trafficLight, &TTrafficLight::activateMainWindow, this, [this] { EvBringToFront(); });
     }
     if (m_detectorDisplay != DetectorsNotShown) {
-        m_detectorForm = Call(h.makeDetectorForm, static_cast<QWidget*>(nullptr), this);
-        m_whistleForm = Call(h.makeWhistleForm, static_cast<QWidget*>(nullptr), this);
+        m_detectorForm = Detectors().MakeDetectorForm(this);
+        m_whistleForm = Detectors().MakeWhistleForm(this);
     }
-    if (Call(h.userFormDbTableExists, false, QStringLiteral("UDF_ThingsHeard")))
-        m_heardForm = Call(h.makeHeardForm, static_cast<QWidget*>(nullptr), this);
-    m_commentWindow = Call(h.makeCommentWindow, static_cast<QWidget*>(nullptr), this);
+    if (Store().UserFormTableExists(QStringLiteral("UDF_ThingsHeard")))
+        m_heardForm = Heard().MakeHeardForm(this);
+    m_commentWindow = Comments().MakeCommentWindow(this);
 
     for (int i = 0; i < GetRecorderCount(); ++i) {
-        if (Logging() && h.makeRecorder)
-            m_recorders[i] = h.makeRecorder(this, i);
-        if ((ShowingData() || Offline()) && h.makeDeck) {
-            m_decks[i] = h.makeDeck(this, i);
+        if (Logging())
+            m_recorders[i] = Recorders().MakeRecorder(this, i);
+        if (ShowingData() || Offline()) {
+            m_decks[i] = Decks().MakeDeck(this, i);
             if (m_decks[i])
-                Run(h.setProgramClockDeck, m_decks[i].get());
+                Decks().SetProgramClockDeck(m_decks[i].get());
         }
     }
     if (Online()) {
         const int n = std::min(GetGrabberCount(), MaxGrabberForms);
         for (int i = 0; i < n; ++i)
-            m_grabbers.push_back(CreateGrabberForm(this, i));
+            m_grabbers.push_back(Cameras().MakeGrabberForm(this, i));
     }
     CreateClockStrip();
 }
@@ -286,15 +307,15 @@ void TV2000Window::CreateClockStrip()
     const QFontMetrics fm(DisplayFont());
     for (const char* text : {"GMT:", "Local:", "Start:", "End:"})
         labelWidth = std::max(labelWidth, fm.horizontalAdvance(QLatin1String(text)) + 2 * fm.averageCharWidth());
-    m_clock = LayoutClockStrip(RunMode, option, LeftMargin(m_detectorDisplay, Call(Hooks().detectorPanelWidth, 0)),
+    m_clock = LayoutClockStrip(RunMode, option, LeftMargin(m_detectorDisplay, Detectors().DetectorPanelWidth()),
                                m_cells, labelWidth);
     auto* box = new TMyGroupBox(this, -1, QStringLiteral("PC Time"), m_clock.groupBox.x(), m_clock.groupBox.y(),
                                 m_clock.groupBox.width(), m_clock.groupBox.height());
     box->lower();
     auto place = [](QWidget* w, const QRect& r) { w->setGeometry(r); };
 
-    auto* l1 = new TMyStatic(this, IdClockLabel1, ShowingData() ? QStringLiteral("Start:") : QStringLiteral("GMT:"),
-                             0, 0, 0, 0);
+    auto* l1 = new TMyStatic(this, IdClockLabel1, ShowingData() ? QStringLiteral("Start:") : QStringLiteral("GMT:"), 0,
+                             0, 0, 0);
     place(l1, m_clock.label1);
     auto* e1 = new TMyEdit(this, IdClockEdit1, QString(), 0, 0, 0, 0, Offline());
     place(e1, m_clock.edit1);
@@ -325,7 +346,6 @@ void TV2000Window::CreateClockStrip()
 
 void TV2000Window::SetupWindow()
 {
-    MainWindowHooks& h = Hooks();
     g_mainWindow = this;
     if (!m_dbConfirmed)
         return;
@@ -336,8 +356,8 @@ void TV2000Window::SetupWindow()
         return;
     }
     if (Logging()) {
-        Run(h.initDde);
-        Run(h.startDetectorListener, this);
+        Detectors().InitDde();
+        Detectors().StartDetectorListener(this);
     }
     PostToSelf(MsgWeatherStation);
 
@@ -376,28 +396,28 @@ void TV2000Window::SetupWindow()
     }
     m_firstFreeTab = m_tabs->count();
     int tabCount = m_firstFreeTab;
-    Run(h.installHotKeys, this);
+    UserForms().InstallHotKeys(this);
     if (Online())
-        tabCount = Call(h.loadButtonForms, tabCount, m_tabs, tabCount);
-    Call(h.loadUserForms, 0, m_tabs, tabCount);
+        tabCount = ButtonPanels().LoadPanels(m_tabs, tabCount);
+    UserForms().LoadForms(m_tabs, tabCount);
 
-    Run(h.dbReadStaticObjects);
+    Map().ReadStaticObjects();
     if (Logging())
-        Run(h.createTopControls, this, m_clock.topControlsOrigin);
+        UserForms().CreateTopControls(this, m_clock.topControlsOrigin);
     for (auto& r : m_recorders) {
         if (r)
             r->CreateTriggerBoxes();
     }
     if (Online()) {
-        Run(h.pollGps);
+        Navigation().PollGps();
         m_timers.Start(TimerClock, ClockPeriodMs);
         UpdateClock();
-        Run(h.updateCounts);
+        UserForms().UpdateCounts();
         RestartGpsTimer();
         m_timers.Start(TimerPurge, PurgePeriodMs);
     }
     if (Logging()) {
-        Run(h.updateProgramStatus);
+        Detectors().UpdateProgramStatus();
         m_timers.Start(TimerProgramStatus, ProgramStatusPeriodMs);
     }
     postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
@@ -411,9 +431,9 @@ void TV2000Window::SetupWindow()
         title += QStringLiteral(" - (Offline Logging)");
     window()->setWindowTitle(title);
 
-    Run(h.loadMapFile, TheProgramSettings.MapFile.text());
+    Map().LoadMapFile(TheProgramSettings.MapFile.text());
     if (m_map)
-        Run(h.buildPlotMenu, m_map);
+        Map().BuildPlotMenu(m_map);
 
     // The remaining child windows come to life: the recorders' set-up
     // starts their acquisition threads.
@@ -464,8 +484,7 @@ bool TV2000Window::CanClose()
 {
     if (m_shutDown)
         return true;
-    MainWindowHooks& h = Hooks();
-    if (!Call(h.userFormsCanClose, true, this))
+    if (!UserForms().CanClose(this))
         return false;
     int busy = 0;
     for (int i = 0; i < MaxRecorders; ++i) {
@@ -497,7 +516,6 @@ void TV2000Window::ShutDown()
     if (m_shutDown)
         return;
     m_shutDown = true;
-    MainWindowHooks& h = Hooks();
     // Nothing may go on writing into files that are about to close.
     for (int i = 0; i < MaxRecorders; ++i) {
         if (m_recorders[i] && !m_recorders[i]->CanClose())
@@ -511,11 +529,11 @@ void TV2000Window::ShutDown()
         m_grabbers.clear();
     }
     StopMainTimers();
-    Run(h.saveUserFormPlotMenus);
-    Run(h.saveSettingsToDb);
-    Run(h.closeDB);
+    UserForms().SavePlotMenus();
+    Store().SaveSettingsToDb();
+    Store().CloseDb();
     WriteBlock();
-    Run(h.closeDde);
+    Detectors().CloseDde();
 }
 
 // The program-status timer keeps running until the window goes.
@@ -562,7 +580,7 @@ void TV2000Window::UpdateClock()
     if (TMyEdit* gmt = FindMyEdit(this, IdClockEdit1))
         gmt->setText(text);
     if (Offline()) {
-        Run(Hooks().commentClockText, text);
+        Comments().ClockText(text);
         return;
     }
     if (TMyEdit* local = FindMyEdit(this, IdClockEdit2)) {
@@ -583,7 +601,6 @@ void TV2000Window::ShowSelectedTab()
     if (!m_tabs)
         return;
     m_commands->UpdateEnablers();
-    MainWindowHooks& h = Hooks();
     const int s = m_tabs->currentIndex();
     if (m_detectorDisplay != DetectorsNotShown) {
         if (m_detectorForm)
@@ -607,8 +624,8 @@ void TV2000Window::ShowSelectedTab()
         for (GrabberForm* g : m_grabbers)
             ShowGrabberForm(g, g && s == GetGrabberFormTab(g));
     }
-    Run(h.buttonFormsSelectTab, s);
-    Run(h.userFormsSelectTab, s);
+    ButtonPanels().SelectTab(s);
+    UserForms().SelectTab(s);
 }
 
 long TV2000Window::EvTabKey(int key)
@@ -620,7 +637,7 @@ long TV2000Window::EvTabKey(int key)
     else if (key == Qt::Key_PageDown)
         key = VkNext;
     const int s = m_tabs->currentIndex();
-    QTabBar* sub = Call(Hooks().findUserFormSubTabs, static_cast<QTabBar*>(nullptr), s);
+    QTabBar* sub = UserForms().FindSubTabs(s);
     const int subCount = sub ? sub->count() : 0;
     const TabKeyResult r = EvaluateTabKey(key, s, m_tabs->count(), sub ? sub->currentIndex() : -1, subCount);
     if (r.subMoved)
@@ -648,7 +665,8 @@ void TV2000Window::ShiftTabs(int from, int delta)
     }
     if (m_firstFreeTab >= from)
         m_firstFreeTab += delta;
-    Run(Hooks().moveFormTabs, from, delta);
+    ButtonPanels().MoveTabs(from, delta);
+    UserForms().MoveTabs(from, delta);
 }
 
 // A new recorder's tab goes after the recorder and deck tabs of the slots
@@ -674,18 +692,27 @@ void TV2000Window::AddRecorderTab(int slot, int position)
     r->TabIndex = position;
 }
 
+bool TV2000Window::AddFormTab(int command, const QString& table)
+{
+    if (!m_tabs
+        || ButtonPanels().AddPanelTab(m_tabs, command, table) + UserForms().AddFormTab(m_tabs, command, table) <= 0)
+        return false;
+    Layout();
+    m_tabs->setCurrentIndex(m_tabs->count() - 1);
+    ShowSelectedTab();
+    qCInfo(shellLog).noquote() << "tab" << m_tabs->tabText(m_tabs->currentIndex()) << "selected";
+    return true;
+}
+
 void TV2000Window::UpdateRecorderTabs()
 {
     if (!m_tabs)
         return;
-    MainWindowHooks& h = Hooks();
-    const int rows = std::min(Call(h.dbCountRecorders, 0), MaxRecorders);
+    const int rows = std::min(Store().CountRecorders(), MaxRecorders);
     const int count = GetRecorderCount();
     for (int i = rows; i < count; ++i) {
-        Run(h.dbAddRecorder, i);
-        if (!h.makeRecorder)
-            continue;
-        m_recorders[i] = h.makeRecorder(this, i);
+        Store().AddRecorder(i);
+        m_recorders[i] = Recorders().MakeRecorder(this, i);
         if (!m_recorders[i])
             continue;
         AddRecorderTab(i, RecorderInsertPosition(i));
@@ -705,10 +732,9 @@ void TV2000Window::RemoveRecorder(int slot)
         qCWarning(lcMainWindow) << "recorder" << slot << "has no object; its row is kept";
         return;
     }
-    const QByteArray record = r->SettingsRecord();
     const int tab = r->TabIndex;
     r.reset();
-    Run(Hooks().dbDeleteRecorder, record);
+    Store().DeleteRecorder(slot);
     if (tab >= 0) {
         m_tabs->removeTab(tab);
         ShiftTabs(tab + 1, -1);
@@ -722,11 +748,10 @@ void TV2000Window::Layout()
 {
     if (!m_dbConfirmed || AlteringSettings() || !m_tabs)
         return;
-    MainWindowHooks& h = Hooks();
     MainLayoutInput in;
     in.runMode = RunMode;
     in.font = m_cells;
-    in.leftMargin = LeftMargin(m_detectorDisplay, Call(h.detectorPanelWidth, 0));
+    in.leftMargin = LeftMargin(m_detectorDisplay, Detectors().DetectorPanelWidth());
     in.tabTop = m_clock.tabTop;
     in.client = size();
     in.bottomControls = TheProgramSettings.ShowBottomControls;
@@ -745,10 +770,10 @@ void TV2000Window::Layout()
     m_tabs->setGeometry(g.tabControl.x(), g.tabControl.y(), g.tabControl.width(), in.tabHeaderHeight);
     m_tabPane->setGeometry(g.tabControl.adjusted(0, in.tabHeaderHeight - 1, 0, 0));
     m_tabPane->lower();
-    Run(h.userFormsPlaceWarnings, g.firstWarning);
+    UserForms().PlaceWarnings(g.firstWarning);
 
     if (m_detectorForm)
-        Run(h.placeDetectorForm, m_detectorForm, g.page);
+        Detectors().PlaceDetectorForm(m_detectorForm, g.page);
     for (QWidget* w : {m_whistleForm, m_heardForm, m_commentWindow}) {
         if (w)
             w->setGeometry(g.page);
@@ -774,8 +799,8 @@ void TV2000Window::Layout()
         m_bottom[3]->setGeometry(*g.cable);
     }
     const QRect display = g.page;
-    Run(h.buttonFormsLayout, display);
-    Run(h.userFormsLayout, display);
+    ButtonPanels().Layout(display);
+    UserForms().Layout(display);
 }
 
 bool TV2000Window::eventFilter(QObject* watched, QEvent* e)
@@ -816,19 +841,15 @@ bool TV2000Window::event(QEvent* event)
 qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64 lParam)
 {
     switch (message) {
-    case MsgTabKey:
-        return EvTabKey(int(wParam));
+    case MsgTabKey: return EvTabKey(int(wParam));
     case MsgSelectTab:
         if (m_tabs) {
             m_tabs->setCurrentIndex(int(wParam));
             ShowSelectedTab();
         }
         return 0;
-    case MsgAutoStart:
-        return EvAutoStart();
-    case MsgBringToFront:
-        EvBringToFront();
-        return 0;
+    case MsgAutoStart: return EvAutoStart();
+    case MsgBringToFront: EvBringToFront(); return 0;
     default: {
         bool handled = false;
         return m_commands->Message(message, wParam, lParam, handled);
@@ -874,8 +895,7 @@ long TV2000Window::EvStatusPopup(int controlId, const QPoint& screenPoint)
 void TV2000Window::WriteBlock()
 {
     QString error;
-    const bool ok = Hooks().writeProgramSettings ? Hooks().writeProgramSettings()
-                                                 : velmar::store::WriteProgramSettings(&error);
+    const bool ok = Startup().WriteProgramSettings(&error);
     if (!ok && !error.isEmpty())
         Ask(error, QString::fromLatin1(velmar::store::SettingsFileErrorCaption), QMessageBox::Ok);
 }
@@ -883,10 +903,7 @@ void TV2000Window::WriteBlock()
 void TV2000Window::PostQuit()
 {
     m_quitPosted = true;
-    if (Hooks().postQuit)
-        Hooks().postQuit();
-    else
-        postQuitMessage();
+    Startup().PostQuit();
 }
 
 void TV2000Window::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
@@ -895,17 +912,9 @@ void TV2000Window::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
 }
 
 QMessageBox::StandardButton TV2000Window::Ask(const QString& text, const QString& caption,
-                                               QMessageBox::StandardButtons buttons)
+                                              QMessageBox::StandardButtons buttons)
 {
-    if (Hooks().askUser)
-        return Hooks().askUser(this, text, caption, buttons);
-    // Copies started by tests must not wait for an operator.
-    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL")) {
-        qCWarning(lcMainWindow).noquote() << caption << ":" << text;
-        return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-    }
-    QMessageBox box(QMessageBox::NoIcon, caption, text, buttons, this);
-    return QMessageBox::StandardButton(box.exec());
+    return ui::Dialogs().MessageBox(this, text, caption, QMessageBox::NoIcon, buttons);
 }
 
 } // namespace velmar::shell

@@ -9,8 +9,9 @@
 // Tabs: a tab strip (id 31000) whose pages are sibling windows, shown when
 // the selected tab equals the tab index each page object stores.
 //
-// Subsystems around the main window are reached through mainWindowHooks()
-// (MainWindowPorts.h) and GrabberForms.h; one that is not there does nothing.
+// Subsystems around the main window are reached through its typed services
+// (MainWindowServices.h) and GrabberForms.h; one that is not there does
+// nothing.
 //
 // User-interface thread only. The window owns its recorders, decks and
 // grabber forms; child windows belong to it through Qt parenthood.
@@ -20,6 +21,7 @@
 #include "platform/MessageIds.h"
 #include "shell/MainTimers.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
 #include "widgets/MyControls.h"
 #include "widgets/NightDay.h"
 #include "widgets/TrafficLight.h"
@@ -81,7 +83,6 @@ class TMainCommands;
 // The main window, once built; null otherwise.
 TV2000Window* MainWindowHandle();
 
-
 // What the main window last knew of one detector program (status code and
 // two times); the program-status cycle keeps them.
 struct ProgramStatusSlot {
@@ -97,7 +98,9 @@ class TV2000Window : public QWidget, public NightDayWindow, public StatusPopupTa
 public:
     inline static const QString ProgramName = QStringLiteral("Velmar 2010");
 
-    explicit TV2000Window(QWidget* parent = nullptr);
+    // The services the start-up wiring supplies; each left null is its
+    // default (MainWindowServices.h).
+    explicit TV2000Window(QWidget* parent = nullptr, const MainWindowServices& services = {});
     ~TV2000Window() override;
 
     // Called once the frame around the window exists.
@@ -114,6 +117,21 @@ public:
     virtual bool Command(int id);
     // Menu commands, sheets, messages and animation timers (MainCommands.h).
     TMainCommands& Commands() { return *m_commands; }
+    RecorderService& Recorders() const { return *m_recorderService; }
+    DeckService& Decks() const { return *m_deckService; }
+    CameraService& Cameras() const { return *m_cameraService; }
+    CommentService& Comments() const { return *m_commentService; }
+    WeatherService& Weather() const { return *m_weatherService; }
+    MapService& Map() const { return *m_mapService; }
+    ShownDataService& ShownData() const { return *m_shownDataService; }
+    SurveyStoreService& Store() const { return *m_storeService; }
+    StartupService& Startup() const { return *m_startupService; }
+    NavigationService& Navigation() const { return *m_navigationService; }
+    SettingsDialogService& SettingsDialogs() const { return *m_settingsDialogService; }
+    UserFormService& UserForms() const { return *m_userFormService; }
+    ButtonPanelService& ButtonPanels() const { return *m_buttonPanelService; }
+    DetectorLinkService& Detectors() const { return *m_detectorService; }
+    ThingsHeardService& Heard() const { return *m_heardService; }
     // Timers 555 to 560; tests make them manual before SetupWindow.
     MainTimers& Timers() { return m_timers; }
     // Timer 557 again with the interval now in the settings block.
@@ -127,6 +145,10 @@ public:
     void UpdateClock();
     void ShowSelectedTab();
     void UpdateRecorderTabs();
+    // A panel or form definition table just made (command 31941 or 31943):
+    // its tab at the end of the row, made current. False when none was
+    // added (a kind or run mode without one).
+    bool AddFormTab(int command, const QString& table);
     long EvTabKey(int key);
     long EvAutoStart();
     void EvBringToFront();
@@ -172,8 +194,7 @@ private:
     void StopMainTimers();
     void PostQuit();
     void WriteBlock();
-    QMessageBox::StandardButton Ask(const QString& text, const QString& caption,
-                                    QMessageBox::StandardButtons buttons);
+    QMessageBox::StandardButton Ask(const QString& text, const QString& caption, QMessageBox::StandardButtons buttons);
     void PostToSelf(unsigned message, quint64 wParam = 0, qint64 lParam = 0);
 
     uint m_detectorStatusMessage = 0;
@@ -212,6 +233,21 @@ private:
     int m_firstFreeTab = 0;
 
     std::unique_ptr<TMainCommands> m_commands;
+    RecorderService* m_recorderService;
+    DeckService* m_deckService;
+    CameraService* m_cameraService;
+    CommentService* m_commentService;
+    WeatherService* m_weatherService;
+    MapService* m_mapService;
+    ShownDataService* m_shownDataService;
+    SurveyStoreService* m_storeService;
+    StartupService* m_startupService;
+    NavigationService* m_navigationService;
+    SettingsDialogService* m_settingsDialogService;
+    UserFormService* m_userFormService;
+    ButtonPanelService* m_buttonPanelService;
+    DetectorLinkService* m_detectorService;
+    ThingsHeardService* m_heardService;
     // After the commands: their timer work goes before they do.
     MainTimers m_timers;
 };

@@ -8,7 +8,6 @@
 #include "platform/ProgramFolder.h"
 #include "platform/RunMode.h"
 #include "shell/RunModeIcon.h"
-#include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
@@ -37,10 +36,7 @@ public:
     explicit PreFilter(TVelmarApp* app) : QObject(app), m_app(app) {}
 
 protected:
-    bool eventFilter(QObject* receiver, QEvent* event) override
-    {
-        return m_app->ProcessAppMsg(receiver, event);
-    }
+    bool eventFilter(QObject* receiver, QEvent* event) override { return m_app->ProcessAppMsg(receiver, event); }
 
 private:
     TVelmarApp* m_app;
@@ -53,9 +49,10 @@ TVelmarApp* GetVelmarApp()
     return g_app;
 }
 
-TVelmarApp::TVelmarApp(int& argc, char** argv)
+TVelmarApp::TVelmarApp(int& argc, char** argv, BoardLibraryService* boards)
     : QApplication(argc, argv), TRecentFiles(QLatin1String(RecentFilesName), RecentFilesCount)
 {
+    m_services.boards = boards;
     g_app = this;
     m_detectorStatusMessage = MessageBus::registerWindowMessage(QStringLiteral("DetectorStatusMessage"));
     m_buttonMessage = MessageBus::registerWindowMessage(QStringLiteral("VelmarButtonMessage"));
@@ -68,8 +65,8 @@ TVelmarApp::TVelmarApp(int& argc, char** argv)
                 postWindowMessage(this, MessageBus::registerWindowMessage(message), wParam, lParam);
             });
 
-    if (RunMode != RunModeShowData && shellHooks().loadBoardLibrary)
-        shellHooks().loadBoardLibrary();
+    if (RunMode != RunModeShowData)
+        Boards().LoadBoardLibrary();
 
     m_preFilter = new PreFilter(this);
     installEventFilter(m_preFilter);
@@ -98,7 +95,7 @@ void TVelmarApp::InitMainWindow()
     SetNightDayMainWindow(nullptr);
     m_frame.reset();
 
-    auto frame = std::make_unique<TSDIDecFrame>(nullptr, GetName());
+    auto frame = std::make_unique<TSDIDecFrame>(nullptr, GetName(), new TV2000Window(nullptr, m_services));
     frame->setWindowIcon(RunModeIcon(IconForRunMode(RunMode)));
 
     // Online logging has no status bar: the logging screen keeps its room.
@@ -146,8 +143,8 @@ bool TVelmarApp::CanClose()
 {
     TV2000Window* client = GetClientWindow();
     const bool canClose = client ? client->CanClose() : true;
-    if (canClose && shellHooks().closeHelp)
-        shellHooks().closeHelp();
+    if (canClose)
+        Help().CloseHelp();
     return canClose;
 }
 
@@ -200,8 +197,7 @@ bool TVelmarApp::ProcessAppMsg(QObject* receiver, QEvent* event)
         // A key reaches its window first, then the widgets; looking at it
         // only there sees each key once, before any widget does.
         return receiver->isWindowType() && KeyMessage(static_cast<QKeyEvent*>(event));
-    default:
-        return false;
+    default: return false;
     }
 }
 
@@ -224,9 +220,9 @@ bool TVelmarApp::KeyMessage(QKeyEvent* key)
             // A menu closed without a command (Escape, a submenu left) must
             // not leave help mode on: it would swallow every mouse move.
             // The command of a chosen item comes before this queued check.
-            connect(menu, &QMenu::aboutToHide, this, [this] {
-                QTimer::singleShot(0, this, [this] { SetHelpMode(false); });
-            }, Qt::SingleShotConnection);
+            connect(
+                menu, &QMenu::aboutToHide, this,
+                [this] { QTimer::singleShot(0, this, [this] { SetHelpMode(false); }); }, Qt::SingleShotConnection);
             postEvent(menu, new QKeyEvent(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier));
             return true;
         }
@@ -239,22 +235,19 @@ bool TVelmarApp::KeyMessage(QKeyEvent* key)
 
     switch (k) {
     case Qt::Key_PageUp:
-    case Qt::Key_PageDown:
-        postWindowMessage(GetClientWindow(), MsgTabKey, static_cast<quint64>(vk), 0);
-        return false;
+    case Qt::Key_PageDown: postWindowMessage(GetClientWindow(), MsgTabKey, static_cast<quint64>(vk), 0); return false;
     case Qt::Key_Left:
     case Qt::Key_Right:
         return sendWindowMessage(GetClientWindow(), MsgArrowKey, static_cast<quint64>(vk), key->count()) != 0;
-    default:
-        return false;
+    default: return false;
     }
 }
 
 bool TVelmarApp::OfferHotKey(int key)
 {
-    const ShellHooks& hooks = shellHooks();
-    const bool taken = (hooks.buttonFormsOnHotKey && hooks.buttonFormsOnHotKey(key))
-                       || (hooks.userFormsOnHotKey && hooks.userFormsOnHotKey(m_frame.get(), key));
+    ButtonPanelService& panels = m_services.buttonPanels ? *m_services.buttonPanels : NoButtonPanels();
+    UserFormService& forms = m_services.userForms ? *m_services.userForms : NoUserForms();
+    const bool taken = panels.OnHotKey(key) || forms.OnHotKey(m_frame.get(), key);
     if (taken && m_frame) {
         m_frame->show();
         BringMainFrameToTop();
@@ -286,9 +279,7 @@ void TVelmarApp::ProcessCommand(int id)
 {
     if (m_helpMode || m_f1Down) {
         SetHelpMode(false);
-        const ShellHooks& hooks = shellHooks();
-        m_helpShown = hooks.showHelp
-                      && hooks.showHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayTopic, static_cast<quint64>(id));
+        m_helpShown = Help().ShowHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayTopic, static_cast<quint64>(id));
         return;
     }
     if (TV2000Window* client = GetClientWindow(); client && client->Command(id))
@@ -298,30 +289,21 @@ void TVelmarApp::ProcessCommand(int id)
 
 void TVelmarApp::AppCommand(int id)
 {
-    const ShellHooks& hooks = shellHooks();
     switch (id) {
     case Command::HelpContents:
-        m_helpShown = hooks.showHelp && hooks.showHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayContents, 0);
+        m_helpShown = Help().ShowHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayContents, 0);
         break;
     case Command::HelpDefaultTopic:
-        m_helpShown = hooks.showHelp && hooks.showHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayTopic, 0);
+        m_helpShown = Help().ShowHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayTopic, 0);
         break;
-    case Command::About:
-        if (hooks.showAboutBox)
-            hooks.showAboutBox(m_frame.get());
-        break;
+    case Command::About: Help().ShowAboutBox(m_frame.get()); break;
     case Command::Exit:
         if (m_frame)
             m_frame->close();
         break;
-    case CmNightId:
-        CmNight();
-        break;
-    case CmDayId:
-        CmDay();
-        break;
-    default:
-        break;
+    case CmNightId: CmNight(); break;
+    case CmDayId: CmDay(); break;
+    default: break;
     }
 }
 
@@ -349,7 +331,7 @@ void TVelmarApp::InitialShow(qint64 clientHeight)
     if (RunMode == RunModeAlterSettings) {
         // Keep position and width; little more than the menu bar shows.
         int height = static_cast<int>(std::clamp<qint64>(clientHeight, 0, 1 << 15))
-                     + m_frame->menuBar()->sizeHint().height();
+                   + m_frame->menuBar()->sizeHint().height();
         if (m_statusBar)
             height += m_statusBar->sizeHint().height();
         m_frame->setAttribute(Qt::WA_ShowWithoutActivating);

@@ -8,6 +8,7 @@
 // method is for the user-interface thread only. The frame and the main
 // window belong to the application object.
 #include "widgets/NightDay.h"
+#include "shell/MainWindowServices.h"
 #include "shell/RecentFiles.h"
 
 #include <QApplication>
@@ -33,13 +34,25 @@ inline constexpr int GaugeWidth = 150;
 class TVelmarApp : public QApplication, public TRecentFiles, public NightDayApp {
     Q_OBJECT
 public:
-    // RunMode must be decided before the application object is made.
-    TVelmarApp(int& argc, char** argv);
+    // RunMode must be decided before the application object is made. The
+    // constructor binds the board library (its default when null), except
+    // in show-data mode; it must outlive the application object.
+    TVelmarApp(int& argc, char** argv, BoardLibraryService* boards = nullptr);
     ~TVelmarApp() override;
 
     // The application's name, also the frame's title and the caption of its
     // plain messages.
     static QString GetName();
+
+    // The services the main window is made with (before InitMainWindow);
+    // they must outlive the application object.
+    void SetMainWindowServices(const MainWindowServices& services) { m_services = services; }
+    const MainWindowServices& GetMainWindowServices() const { return m_services; }
+    // The help pages and the about box (the help service, or its default).
+    HelpService& Help() const { return m_services.help ? *m_services.help : NoHelp(); }
+    // The measurement-board library (the board library service, or its
+    // default).
+    BoardLibraryService& Boards() const { return m_services.boards ? *m_services.boards : NoBoardLibrary(); }
 
     // Makes the frame with its main window, icon, status bar and menu for
     // the run mode in force. Calling it again replaces the frame.
@@ -91,6 +104,7 @@ private:
     void AppCommand(int id);
     void SetHelpMode(bool on);
 
+    MainWindowServices m_services;
     std::unique_ptr<TSDIDecFrame> m_frame;
     QPointer<QStatusBar> m_statusBar;
     QPointer<QProgressBar> m_gauge;

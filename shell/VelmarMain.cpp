@@ -6,7 +6,6 @@
 #include "shell/CommandIds.h"
 #include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
-#include "map/ui/MapUi.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
@@ -20,16 +19,13 @@
 #include "shell/MainWindowNav.h"
 #include "shell/MainWindowStore.h"
 #include "shell/MapWiring.h"
-#include "widgets/MessageInfo.h"
+#include "widgets/ScriptedClicks.h"
 #include "platform/ProgramFolder.h"
 #include "shell/ProgrammeSetup.h"
 #include "platform/RunMode.h"
 #include "shell/RecorderWiring.h"
-#include "platform/ProgramFolder.h"
-#include "platform/RunMode.h"
 #include "shell/ServiceTable.h"
 #include "shell/SettingsPagesInstall.h"
-#include "shell/ShellHooks.h"
 #include "shell/ShellLog.h"
 #include "shell/ShowDataWiring.h"
 #include "shell/TSDIDecFrame.h"
@@ -37,14 +33,16 @@
 #include "shell/TVelmarApp.h"
 #include "widgets/MessageBoxSeam.h"
 #include "settings/ProgramSettings.h"
+#include "store/ui/NewTableDialog.h"
 #include "store/ui/QtDbMessageSink.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QMenuBar>
-#include "settings/ProgramSettings.h"
+#include "widgets/DialogService.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScopeGuard>
@@ -75,33 +73,27 @@ class OperatorDbMessages : public store::QtDbMessageSink {
 public:
     void showMessage(QObject* owner, const QString& text, const QString& caption, store::DbIcon icon) override
     {
-        static constexpr QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical,
-                                                      QMessageBox::Warning, QMessageBox::Information};
+        static constexpr QMessageBox::Icon icons[] = {QMessageBox::NoIcon, QMessageBox::Critical, QMessageBox::Warning,
+                                                      QMessageBox::Information};
         ui::ShowMessageBox(qobject_cast<QWidget*>(owner), text,
-                           caption.isEmpty() ? QApplication::applicationDisplayName() : caption,
-                           icons[int(icon)]);
+                           caption.isEmpty() ? QApplication::applicationDisplayName() : caption, icons[int(icon)]);
     }
 };
 
 void ShowAlreadyRunning()
 {
-    // Tests start copies that must not wait for an operator.
-    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL")) {
-        qCWarning(shellLog).noquote() << AlreadyRunningCaption << ":" << AlreadyRunningText;
-        return;
-    }
-    QMessageBox::warning(nullptr, QLatin1String(AlreadyRunningCaption),
-                         QLatin1String(AlreadyRunningText), QMessageBox::Ok);
+    ui::Dialogs().MessageBox(nullptr, QLatin1String(AlreadyRunningText), QLatin1String(AlreadyRunningCaption),
+                             QMessageBox::Warning, QMessageBox::Ok);
 }
 
 // Test hook: end the program by itself the given time after its main window
 // is up. The frame is closed first, so the exit checks and the shut-down
 // (database closed and compacted, settings block written) run as when the
-// operator closes it; with VELMAR_NO_MODAL their questions take their default
-// answers. The time counts from the main window, not from the start: a
-// start-up slowed by a loaded machine must not eat the time a test gives the
-// running program, and an exit asked for while a start-up step still waits in
-// a loop of its own would be lost.
+// operator closes it; in scripted runs (the unattended dialog binding) their
+// questions take their default answers. The time counts from the main window,
+// not from the start: a start-up slowed by a loaded machine must not eat the
+// time a test gives the running program, and an exit asked for while a
+// start-up step still waits in a loop of its own would be lost.
 void ArmQuitTimer(TVelmarApp& app, int ms)
 {
     constexpr int PollMs = 50;
@@ -161,6 +153,57 @@ void RunScriptedCommands(TVelmarApp& app)
     });
 }
 
+// Test hook: the "Create New Table" dialog is answered with the names in
+// VELMAR_NEW_TABLE_NAME (separated by commas), one each time in turn, as if
+// typed and confirmed; when they run out it is cancelled. Every other dialog
+// goes to the service bound before.
+class NewTableAnswers final : public ui::DialogService {
+public:
+    NewTableAnswers(ui::DialogService& next, QStringList names) : m_next(next), m_names(std::move(names)) {}
+
+    bool Attended() const override { return m_next.Attended(); }
+    QMessageBox::StandardButton MessageBox(QWidget* owner, const QString& text, const QString& caption,
+                                           QMessageBox::Icon icon, QMessageBox::StandardButtons buttons) override
+    {
+        return m_next.MessageBox(owner, text, caption, icon, buttons);
+    }
+    bool RunDialog(QDialog& dialog) override
+    {
+        auto* newTable = qobject_cast<store::NewTableDialog*>(&dialog);
+        if (!newTable)
+            return m_next.RunDialog(dialog);
+        if (m_names.isEmpty())
+            return false;
+        const QString typed = m_names.takeFirst();
+        qCInfo(shellLog).noquote() << "new table" << newTable->command() << typed;
+        if (auto* edit = newTable->findChild<QLineEdit*>())
+            edit->setText(typed);
+        newTable->accept();
+        return newTable->result() == QDialog::Accepted;
+    }
+    bool RunForm(QDialog& form) override { return m_next.RunForm(form); }
+    int RunSheet(ui::SettingsSheet& sheet) override { return m_next.RunSheet(sheet); }
+    bool PrintDialog(QWidget* parent, QPrinter& printer, bool setupOnly) override
+    {
+        return m_next.PrintDialog(parent, printer, setupOnly);
+    }
+    bool FontDialog(QWidget* parent, QFont& font) override { return m_next.FontDialog(parent, font); }
+    QAction* RunPopup(QMenu& menu, const QPoint& at) override { return m_next.RunPopup(menu, at); }
+
+private:
+    ui::DialogService& m_next;
+    QStringList m_names;
+};
+
+void AnswerNewTableDialog()
+{
+    const QString names = qEnvironmentVariable("VELMAR_NEW_TABLE_NAME");
+    if (names.isEmpty())
+        return;
+    static NewTableAnswers answers(ui::Dialogs(), names.split(u','));
+    ui::BindDialogs(&answers);
+}
+
 } // namespace
 
 bool StartProgramDetached(const QString& programPath, const QStringList& arguments)
@@ -197,15 +240,19 @@ int VelmarMain(int argc, char** argv)
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
 
+    // Copies started by scripts bind dialogs that never wait for an operator.
+    ui::BindDialogsForThisRun();
     RunMode = RunModeFromArguments(arguments);
     const QString programPath = ProgramPath(arguments);
     SetProgramPath(programPath);
 
     // The application object comes first on Linux: the bus connection and
     // the warning box need it. Its constructor reads RunMode and binds the
-    // board library, whose hook is set before it.
-    BindBoards(shellHooks());
-    TVelmarApp app(argc, argv);
+    // board library, whose service is made before it.
+    BoardLibraryService& boards = BindBoards();
+    TVelmarApp app(argc, argv, &boards);
+    // The program's version, as the camera forms' about box shows it.
+    QApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
 
     OperatorDbMessages operatorMessages;
     store::setDbMessageSink(&operatorMessages);
@@ -226,37 +273,40 @@ int VelmarMain(int argc, char** argv)
         }
     }
 
-    BindSurveyDatabase(mainWindowHooks());
-    BindDetectorEvents(mainWindowHooks());
-    BindDetectorLinks(mainWindowHooks(), mainCommandHooks());
-    nav::GpsPoller& poller = BindNavigation(mainWindowHooks());
-    BindDecks(mainWindowHooks(), mainCommandHooks());
-    forms::BindUserForms(mainWindowHooks(), shellHooks());
-    forms::InstallButtonPanels();
-    BindHelpAndAbout(shellHooks());
-    BindSettingsPages(mainCommandHooks());
-    map::BindMap({mainWindowHooks().makeMap, mainWindowHooks().loadMapFile, mainWindowHooks().dbReadStaticObjects,
-                  mainCommandHooks().redrawMap, mainCommandHooks().printMap},
-                 {[] { return int(RunMode); },
-                  [](const QString& text) {
-                      text.isEmpty() ? CloseMessageInfo() : ShowMessageInfo(MainWindowHandle(), text);
-                  },
-                  &poller});
-    BindMapWindowWiring(mainWindowHooks(), mainCommandHooks());
-    forms::BindUserFormWindows(mainWindowHooks(), mainCommandHooks(), TheRecentEventDispatch().ports,
+    BindDetectorEvents();
+    DetectorLinkService& detectors = BindDetectorLinks();
+    const NavigationBinding navigation = BindNavigation();
+    SettingsDialogService& settingsDialogs = BindSettingsPages();
+    ProgramStartup startup(app, settingsDialogs);
+    MainWindowServices services;
+    services.recorders = &BindRecorders(navigation.service, startup);
+    services.decks = &DeckTabService();
+    services.cameras = &BindCameras();
+    services.comments = &CommentPanelService();
+    services.help = &BindHelpAndAbout();
+    services.weather = &WeatherStationService();
+    services.map = &BindMapService(&navigation.poller, settingsDialogs);
+    services.shownData = &BindShowData();
+    services.store = &BindSurveyDatabase();
+    services.startup = &startup;
+    services.navigation = &navigation.service;
+    services.settingsDialogs = &settingsDialogs;
+    services.buttonPanels = &forms::BindButtonPanels();
+    services.userForms = &forms::BindUserForms(*services.buttonPanels);
+    services.detectors = &detectors;
+    services.boards = &boards;
+    forms::BindUserFormWindows(TheRecentEventDispatch().ports,
                                {[&app](const QString& text) { app.SetStatusText(text); },
                                 [&app](int done, int total) { app.SetProgress(done, total); }});
-    BindShowData(mainWindowHooks(), mainCommandHooks());
-    BindThingsHeard(mainWindowHooks(), mainCommandHooks());
-    BindRecorders();
-    BindCameras();
-    mainWindowHooks().addRecentFile = [&app](const QString& path) { app.SaveMenuChoice(path); };
-    mainWindowHooks().databaseSheet = [&app](QWidget* parent) { return DatabaseSheet(parent, app); };
-    mainWindowHooks().programmeSetup = [&app](QWidget* parent) { ProgrammeSetup(parent, app); };
+    // After the steps whose status-box setters it wraps.
+    services.heard = &BindThingsHeard();
+    app.SetMainWindowServices(services);
     ArmQuitTimer(app);
+    AnswerNewTableDialog();
     RunScriptedCommands(app);
+    ui::RunScriptedClicks(&app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
-    QTimer::singleShot(0, &app, [] { ReportServiceBindings(mainWindowHooks(), mainCommandHooks(), shellHooks()); });
+    QTimer::singleShot(0, &app, [&app] { ReportServiceBindings(app.GetMainWindowServices()); });
     const int result = app.Run();
 
     RestartAfterDatabaseChange(programPath, lock);

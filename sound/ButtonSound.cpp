@@ -104,8 +104,7 @@ int playCallback(const void*, void* output, unsigned long frames, const PaStream
 
 } // namespace
 
-ButtonSoundPlayer::ButtonSoundPlayer(QObject* parent)
-    : QObject(parent)
+ButtonSoundPlayer::ButtonSoundPlayer(QObject* parent) : QObject(parent)
 {
 }
 
@@ -144,9 +143,8 @@ bool ButtonSoundPlayer::Play(const QString& file, QString* error)
         return false;
     if (!OutputAvailable(error))
         return false;
-    PaError e = Pa_OpenDefaultStream(&stream->stream, 0, stream->sound.channels, paFloat32,
-                                     stream->sound.sampleRate, paFramesPerBufferUnspecified, playCallback,
-                                     stream.get());
+    PaError e = Pa_OpenDefaultStream(&stream->stream, 0, stream->sound.channels, paFloat32, stream->sound.sampleRate,
+                                     paFramesPerBufferUnspecified, playCallback, stream.get());
     if (e == paNoError)
         e = Pa_StartStream(stream->stream);
     if (e != paNoError) {

@@ -30,10 +30,10 @@ PipeMessageIds& ids()
 const PipeMessageIds& RegisterPipeMessages()
 {
     uint* idSlots[] = {
-        &ids().PipeMsgPipeCommand,  &ids().PipeMsgNewSettings, &ids().PipeMsgIconNotification,
+        &ids().PipeMsgPipeCommand,   &ids().PipeMsgNewSettings,  &ids().PipeMsgIconNotification,
         &ids().PipeMsgPoroiseStatus, &ids().PipeMsgLastFillTime, &ids().PipeMsgGetIpDevice,
-        &ids().PipeMsgStartSection, &ids().PipeMsgStopSection, &ids().PipeMsgAvailBytes,
-        &ids().PipeMsgStartRun,     &ids().PipeMsgGetADCStatus, &ids().PipeMsgSampleSettings,
+        &ids().PipeMsgStartSection,  &ids().PipeMsgStopSection,  &ids().PipeMsgAvailBytes,
+        &ids().PipeMsgStartRun,      &ids().PipeMsgGetADCStatus, &ids().PipeMsgSampleSettings,
     };
     static_assert(std::size(idSlots) == PipeMessageNames.size());
     for (std::size_t i = 0; i < PipeMessageNames.size(); ++i)
@@ -110,17 +110,14 @@ qint64 PorpoiseStatusReply(int channel, int porpoiseChannels, PelvaneAcquisition
     if (porpoiseChannels < channel + 1)
         return PorpoiseNoChannel;
     switch (state) {
-    case PelvaneAcquisition::Idle:
-        return spotReading.value_or(PorpoiseNoChannel);
+    case PelvaneAcquisition::Idle: return spotReading.value_or(PorpoiseNoChannel);
     case PelvaneAcquisition::Running:
         if (!channelInScan)
             return PorpoiseNoChannel;
         return deviceType == pipeserver::DeviceComputerBoards ? PorpoiseRunningInScanBoard : PorpoiseRunningInScan;
     case PelvaneAcquisition::Starting:
-    case PelvaneAcquisition::Stopping:
-        return PorpoiseNoChannel;
-    case PelvaneAcquisition::Other:
-        break;
+    case PelvaneAcquisition::Stopping: return PorpoiseNoChannel;
+    case PelvaneAcquisition::Other: break;
     }
     return PorpoiseOtherState;
 }

@@ -25,9 +25,9 @@ namespace velmar::sound {
 
 // The twelve message names in their order of registration.
 inline constexpr std::array<const char*, 12> PipeMessageNames = {
-    "PipeMsgPipeCommand",   "PipeMsgNewSettings", "PipeMsgIconNotification", "PipeMsgPoroiseStatus",
-    "PipeMsgLastFillTime",  "PipeMsgGetIpDevice", "PipeMsgStartSection",     "PipeMsgStopSection",
-    "PipeMsgAvailBytes",    "PipeMsgStartRun",    "PipeMsgGetADCStatus",     "PipeMsgSampleSettings",
+    "PipeMsgPipeCommand",  "PipeMsgNewSettings", "PipeMsgIconNotification", "PipeMsgPoroiseStatus",
+    "PipeMsgLastFillTime", "PipeMsgGetIpDevice", "PipeMsgStartSection",     "PipeMsgStopSection",
+    "PipeMsgAvailBytes",   "PipeMsgStartRun",    "PipeMsgGetADCStatus",     "PipeMsgSampleSettings",
 };
 
 // The process-local identifiers of the twelve messages.
@@ -53,13 +53,13 @@ const PipeMessageIds& RegisterPipeMessages();
 const PipeMessageIds& PipeMessages();
 
 // Parameters and replies of the family.
-inline constexpr quint64 PipeCommandOpen = 3;          // "PipeMsgPipeCommand" wParam
+inline constexpr quint64 PipeCommandOpen = 3; // "PipeMsgPipeCommand" wParam
 inline constexpr quint64 PipeCommandClose = 4;
-inline constexpr qint64 GetIpDeviceAccepted = 9;       // "PipeMsgGetIpDevice" reply
-inline constexpr qint64 SampleSettingsAccepted = 1;    // "PipeMsgSampleSettings" reply
-inline constexpr quint64 AvailBytesQuery = 0;          // "PipeMsgAvailBytes" wParam
+inline constexpr qint64 GetIpDeviceAccepted = 9;    // "PipeMsgGetIpDevice" reply
+inline constexpr qint64 SampleSettingsAccepted = 1; // "PipeMsgSampleSettings" reply
+inline constexpr quint64 AvailBytesQuery = 0;       // "PipeMsgAvailBytes" wParam
 inline constexpr quint64 AvailBytesEndOfData = 1;
-inline constexpr qint64 AdcStatusStopped = 0;          // "PipeMsgGetADCStatus" reply
+inline constexpr qint64 AdcStatusStopped = 0; // "PipeMsgGetADCStatus" reply
 
 // Pelvane's frame title, by which the other programs find it.
 inline constexpr const char* PelvaneTitle = "Pelvane";
@@ -67,10 +67,10 @@ inline constexpr const char* PelvaneTitle = "Pelvane";
 QString PelvaneBusName();
 
 struct PipeRoute {
-    uint32_t bit;              // routing bit
-    const char* pipeName;      // as the Windows design names it, "\\.\pipe\..."
-    const char* label;         // consumer's label in Pelvane
-    const char* inputClass;    // consumer's input window class (empty for the recorder)
+    uint32_t bit;           // routing bit
+    const char* pipeName;   // as the Windows design names it, "\\.\pipe\..."
+    const char* label;      // consumer's label in Pelvane
+    const char* inputClass; // consumer's input window class (empty for the recorder)
 };
 
 // Porpoise (1), whistle (2), click (4) and recorder (32), in that order.
@@ -111,7 +111,7 @@ double SectionTimeFromParameters(quint64 wParam, qint64 lParam);
 // Replies of "PipeMsgPoroiseStatus".
 inline constexpr qint64 PorpoiseNoChannel = 0xFFFF;
 inline constexpr qint64 PorpoiseRunningInScan = 0xFFFFF;
-inline constexpr qint64 PorpoiseRunningInScanBoard = 0xFFFFFF;   // Measurement Computing board
+inline constexpr qint64 PorpoiseRunningInScanBoard = 0xFFFFFF; // Measurement Computing board
 inline constexpr qint64 PorpoiseOtherState = 567;
 
 // Acquisition states of Pelvane as the porpoise status reply sees them.

@@ -109,26 +109,39 @@ struct RecorderColumn {
     const char* name;
     std::variant<int32_t RECORDINGINFO::*, uint32_t RECORDINGINFO::*, bool RECORDINGINFO::*, QString RECORDINGINFO::*>
         field;
-    int width = 0;   // text columns
+    int width = 0; // text columns
 };
 
 const std::vector<RecorderColumn>& recorderColumns()
 {
     using R = RECORDINGINFO;
     static const std::vector<RecorderColumn> columns = {
-        {"RecorderId", &R::RecorderId},         {"Name", &R::Name, 80},
-        {"DeviceType", &R::DeviceType},         {"DeviceNumber", &R::DeviceNumber},
-        {"SampleRate", &R::SampleRate},         {"nChannels", &R::nChannels},
-        {"nBits", &R::nBits},                   {"OutputDirectory", &R::OutputDirectory, 255},
-        {"RecordInterval", &R::RecordInterval}, {"RecordDuration", &R::RecordDuration},
-        {"MediaInitials", &R::MediaInitials, 20}, {"FileInitials", &R::FileInitials, 20},
-        {"TimeFileName", &R::TimeFileName},     {"Copyright", &R::Copyright, 20},
-        {"MediaNumber", &R::MediaNumber},       {"SmartFolders", &R::SmartFolders},
-        {"FolderSize", &R::FolderSize},         {"LimitSingle", &R::LimitSingle},
-        {"MaxSingle", &R::MaxSingle},           {"EnableBuffer", &R::EnableBuffer},
-        {"BufferLength", &R::BufferLength},     {"ChannelGain", &R::ChannelGain},
-        {"RemoteEnable", &R::RemoteEnable},     {"FlashDiode", &R::FlashDiode},
-        {"Diode", &R::Diode},                   {"DeviceName", &R::DeviceName, 255},
+        {"RecorderId", &R::RecorderId},
+        {"Name", &R::Name, 80},
+        {"DeviceType", &R::DeviceType},
+        {"DeviceNumber", &R::DeviceNumber},
+        {"SampleRate", &R::SampleRate},
+        {"nChannels", &R::nChannels},
+        {"nBits", &R::nBits},
+        {"OutputDirectory", &R::OutputDirectory, 255},
+        {"RecordInterval", &R::RecordInterval},
+        {"RecordDuration", &R::RecordDuration},
+        {"MediaInitials", &R::MediaInitials, 20},
+        {"FileInitials", &R::FileInitials, 20},
+        {"TimeFileName", &R::TimeFileName},
+        {"Copyright", &R::Copyright, 20},
+        {"MediaNumber", &R::MediaNumber},
+        {"SmartFolders", &R::SmartFolders},
+        {"FolderSize", &R::FolderSize},
+        {"LimitSingle", &R::LimitSingle},
+        {"MaxSingle", &R::MaxSingle},
+        {"EnableBuffer", &R::EnableBuffer},
+        {"BufferLength", &R::BufferLength},
+        {"ChannelGain", &R::ChannelGain},
+        {"RemoteEnable", &R::RemoteEnable},
+        {"FlashDiode", &R::FlashDiode},
+        {"Diode", &R::Diode},
+        {"DeviceName", &R::DeviceName, 255},
     };
     return columns;
 }
@@ -171,7 +184,8 @@ QString columnList()
 
 bool recorderRowExists(int32_t recorderId)
 {
-    BoundStatement s(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?").arg(QuoteIdentifier(RecorderKey), QuoteIdentifier(RecorderTable)));
+    BoundStatement s(QStringLiteral("SELECT %1 FROM %2 WHERE %1 = ?")
+                         .arg(QuoteIdentifier(RecorderKey), QuoteIdentifier(RecorderTable)));
     s.addInt(recorderId);
     return sqlSucceeded(s.execute()) && s.fetch();
 }
@@ -186,7 +200,7 @@ bool DbReadRecorder(RECORDINGINFO& record)
                          .arg(columnList(), QuoteIdentifier(RecorderTable), QuoteIdentifier(RecorderKey)));
     s.addInt(record.RecorderId);
     if (!sqlSucceeded(s.execute())) {
-        static bool shown = false;   // once per run, as later reads fail alike
+        static bool shown = false; // once per run, as later reads fail alike
         if (!shown) {
             shown = true;
             DbMessage(DbOwnerWindow(), s.text(), QStringLiteral("Error in Form Definition Table"));
@@ -243,7 +257,8 @@ bool DbDeleteRecorder(const RECORDINGINFO& record)
 {
     if (!IsDbOpen())
         return false;
-    BoundStatement s(QStringLiteral("DELETE FROM %1 WHERE %2 = ?").arg(QuoteIdentifier(RecorderTable), QuoteIdentifier(RecorderKey)));
+    BoundStatement s(QStringLiteral("DELETE FROM %1 WHERE %2 = ?")
+                         .arg(QuoteIdentifier(RecorderTable), QuoteIdentifier(RecorderKey)));
     s.addInt(record.RecorderId);
     const SQLRETURN r = s.execute();
     if (r == SQL_NO_DATA)

@@ -67,7 +67,8 @@ QString driveTypeText(const QStorageInfo& storage)
     if (!storage.isValid())
         return QStringLiteral("Unknown Drive Type");
     const QByteArray type = storage.fileSystemType().toLower();
-    static const QRegularExpression remote(QStringLiteral("^(nfs|nfs4|cifs|smb|smb3|smbfs|sshfs|fuse\\.sshfs|9p|afs|ceph|glusterfs)$"));
+    static const QRegularExpression remote(
+        QStringLiteral("^(nfs|nfs4|cifs|smb|smb3|smbfs|sshfs|fuse\\.sshfs|9p|afs|ceph|glusterfs)$"));
     if (remote.match(QString::fromLatin1(type)).hasMatch())
         return QStringLiteral("Remote Disk");
     if (type == "iso9660" || type == "udf")
@@ -262,7 +263,9 @@ RecordingDisk MeasureRecordingDisk(const QString& outputDirectory)
 
 QString DiskSpaceLineText(const RecordingDisk& disk)
 {
-    return QStringLiteral("%1 Megabytes free space on %2 %3").arg(disk.freeMegabytes).arg(disk.driveTypeText, disk.driveText);
+    return QStringLiteral("%1 Megabytes free space on %2 %3")
+        .arg(disk.freeMegabytes)
+        .arg(disk.driveTypeText, disk.driveText);
 }
 
 QString DiskFileLineText(const RECORDINGINFO& r, int deviceStatus, bool buffering)

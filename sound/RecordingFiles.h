@@ -57,9 +57,8 @@ QString TapeCutName(int cut);
 // window is open, else empty), GPS reference and a FileName that is in use
 // neither in the output folder nor in the current media folder. False (with
 // "Unable to create output directory") when the output folder cannot be made.
-bool MakeRecordingFileName(RECORDINGINFO& recording, const platform::SystemTime& time,
-                           const QString& triggerReason, bool automaticWindowOpen,
-                           const RecordingServices& services);
+bool MakeRecordingFileName(RECORDINGINFO& recording, const platform::SystemTime& time, const QString& triggerReason,
+                           bool automaticWindowOpen, const RecordingServices& services);
 
 // The full path of the file being written: output folder and FileName.
 QString RecordingFilePath(const RECORDINGINFO& recording);
@@ -73,8 +72,8 @@ inline constexpr int LastFileSize = 309;
 QString SetLastFileName(RECORDINGINFO& recording, const QString& path, int length = LastFileSize);
 
 struct FileClosedResult {
-    QString finalPath;          // where the file now lies
-    bool mediaChanged = false;  // a new media folder was begun
+    QString finalPath;         // where the file now lies
+    bool mediaChanged = false; // a new media folder was begun
 };
 
 // Books a file that has just been closed: start and duration from fileStart to
@@ -97,8 +96,8 @@ QString FoldersLineText(const RECORDINGINFO& recording);
 struct RecordingDisk {
     bool valid = false;
     qint64 freeMegabytes = 0;
-    QString driveTypeText;   // "Fixed Disk", "Removable Disk", ...
-    QString driveText;       // the mount point
+    QString driveTypeText; // "Fixed Disk", "Removable Disk", ...
+    QString driveText;     // the mount point
 };
 RecordingDisk MeasureRecordingDisk(const QString& outputDirectory);
 
@@ -113,7 +112,7 @@ enum class RecorderDisplayMode { Off, AutomaticCycle, Other };
 
 struct TimeLeft {
     int minutes = 0;
-    bool alarm = false;   // the line flashes
+    bool alarm = false; // the line flashes
     QString text;
 };
 
@@ -128,8 +127,8 @@ TimeLeft TapeTimeLeft(const RECORDINGINFO& recording, RecorderDisplayMode mode);
 
 // The change-media dialog: its four texts, and what OK does.
 struct NewMediaTexts {
-    QString remove;    // "Remove the old tape" / "Remove the old disk"
-    QString insert;    // "Insert the new tape" / "Insert the new disk"
+    QString remove; // "Remove the old tape" / "Remove the old disk"
+    QString insert; // "Insert the new tape" / "Insert the new disk"
     QString oldName;
     QString newName;
 };

@@ -19,9 +19,9 @@ struct RECORDINGINFO {
     // Recordings row hold them.
     static constexpr int NameSize = 81;
     static constexpr int OutputDirectorySize = 260;
-    static constexpr int InitialsSize = 20;      // MediaInitials, FileInitials, Copyright
+    static constexpr int InitialsSize = 20; // MediaInitials, FileInitials, Copyright
     static constexpr int DeviceNameSize = 256;
-    static constexpr int TimeTextSize = 22;      // GpsTime, StartTime
+    static constexpr int TimeTextSize = 22; // GpsTime, StartTime
     static constexpr int MediaTypeSize = 50;
     static constexpr int DeviceTypeTextSize = 20;
     static constexpr int MediaNameSize = 50;
@@ -43,8 +43,8 @@ struct RECORDINGINFO {
     int32_t RecorderId = 0;
     QString Name;
     QString OutputDirectory = QStringLiteral("c:\\AutorecFiles");
-    int32_t RecordInterval = 120;   // minutes
-    int32_t RecordDuration = 20;    // seconds
+    int32_t RecordInterval = 120; // minutes
+    int32_t RecordDuration = 20;  // seconds
     QString MediaInitials = QStringLiteral("AutoRec");
     QString FileInitials = QStringLiteral("Rec");
     bool TimeFileName = true;
@@ -52,13 +52,13 @@ struct RECORDINGINFO {
     int32_t nBits = 16;
     int32_t MediaNumber = 0;
     bool SmartFolders = true;
-    int32_t FolderSize = 640;       // megabytes
+    int32_t FolderSize = 640; // megabytes
     bool LimitSingle = true;
-    int32_t MaxSingle = 640;        // megabytes
+    int32_t MaxSingle = 640; // megabytes
     bool EnableBuffer = false;
-    int32_t BufferLength = 10;      // seconds
-    int32_t TapeLength = 3600;      // minutes
-    int32_t RemoteEnable = 0;       // trigger mask, bit i = user form i
+    int32_t BufferLength = 10; // seconds
+    int32_t TapeLength = 3600; // minutes
+    int32_t RemoteEnable = 0;  // trigger mask, bit i = user form i
     bool FlashDiode = false;
     int32_t Diode = 0;
     QString DeviceName;
@@ -66,15 +66,15 @@ struct RECORDINGINFO {
     // The description of the recording.
     int32_t GpsIndex = 0;
     QString GpsTime;
-    QString StartTime;              // "YYYY-MM-DD hh:mm:ss"
-    int32_t Duration = 0;           // seconds
+    QString StartTime;    // "YYYY-MM-DD hh:mm:ss"
+    int32_t Duration = 0; // seconds
     QString MediaType;
     QString DeviceTypeText;
     QString MediaName;
     QString FileName;
     QString DeviceNameText;
     QString Comment;
-    int32_t FileDate = 0;           // yyyymmdd of the last file name made
+    int32_t FileDate = 0; // yyyymmdd of the last file name made
     int32_t FileSequence = 0;
     float SecondsUsed = 0;
     int32_t StartType = StartRecord;

@@ -19,7 +19,10 @@ int UsedBits(int type)
     }
 }
 
-bool BigEndian(int type) { return type >= AsioInt16MSB && type <= AsioFloat64MSB; }
+bool BigEndian(int type)
+{
+    return type >= AsioInt16MSB && type <= AsioFloat64MSB;
+}
 
 // The sample's bytes, most significant first, whatever the byte order.
 void Ordered(const unsigned char* p, std::size_t n, bool bigEndian, unsigned char* out)
@@ -33,13 +36,9 @@ int16_t One(int type, const unsigned char* p)
     unsigned char b[8];
     switch (type) {
     case AsioInt16MSB:
-    case AsioInt16LSB:
-        Ordered(p, 2, BigEndian(type), b);
-        return int16_t(uint16_t(b[0] << 8 | b[1]));
+    case AsioInt16LSB: Ordered(p, 2, BigEndian(type), b); return int16_t(uint16_t(b[0] << 8 | b[1]));
     case AsioInt24MSB:
-    case AsioInt24LSB:
-        Ordered(p, 3, BigEndian(type), b);
-        return int16_t(uint16_t(b[0] << 8 | b[1]));
+    case AsioInt24LSB: Ordered(p, 3, BigEndian(type), b); return int16_t(uint16_t(b[0] << 8 | b[1]));
     case AsioFloat32MSB:
     case AsioFloat32LSB: {
         Ordered(p, 4, BigEndian(type), b);
@@ -58,7 +57,7 @@ int16_t One(int type, const unsigned char* p)
         std::memcpy(&d, &bits, 8);
         return FloatToSample(d);
     }
-    default: {   // 32-bit integers, with UsedBits() significant bits
+    default: { // 32-bit integers, with UsedBits() significant bits
         Ordered(p, 4, BigEndian(type), b);
         const int32_t v = int32_t(uint32_t(b[0]) << 24 | uint32_t(b[1]) << 16 | uint32_t(b[2]) << 8 | b[3]);
         return int16_t(std::clamp(v >> (UsedBits(type) - 16), -32768, 32767));
@@ -71,11 +70,20 @@ int16_t One(int type, const unsigned char* p)
 std::optional<std::size_t> SampleTypeBytes(int type)
 {
     switch (type) {
-    case AsioInt16MSB: case AsioInt16LSB: return 2;
-    case AsioInt24MSB: case AsioInt24LSB: return 3;
-    case AsioInt32MSB: case AsioInt32LSB: case AsioFloat32MSB: case AsioFloat32LSB:
-    case AsioInt32LSB16: case AsioInt32LSB18: case AsioInt32LSB20: case AsioInt32LSB24: return 4;
-    case AsioFloat64MSB: case AsioFloat64LSB: return 8;
+    case AsioInt16MSB:
+    case AsioInt16LSB: return 2;
+    case AsioInt24MSB:
+    case AsioInt24LSB: return 3;
+    case AsioInt32MSB:
+    case AsioInt32LSB:
+    case AsioFloat32MSB:
+    case AsioFloat32LSB:
+    case AsioInt32LSB16:
+    case AsioInt32LSB18:
+    case AsioInt32LSB20:
+    case AsioInt32LSB24: return 4;
+    case AsioFloat64MSB:
+    case AsioFloat64LSB: return 8;
     default: return std::nullopt;
     }
 }

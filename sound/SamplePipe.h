@@ -50,7 +50,7 @@ public:
 
 private:
     std::unique_ptr<QLocalServer> m_server;
-    QLocalSocket* m_reader = nullptr;   // owned by m_server
+    QLocalSocket* m_reader = nullptr; // owned by m_server
     qint64 m_outBufferBytes = 0;
     QString m_error;
 };

@@ -22,7 +22,7 @@ constexpr int ExtensibleSubFormatAt = 24;
 constexpr int MaxChunksBeforeData = 101;
 constexpr int AiffMinFileBytes = 12;
 constexpr int AiffCommBytes = 18;
-constexpr int AiffSsndHeaderBytes = 8;   // offset and block size
+constexpr int AiffSsndHeaderBytes = 8; // offset and block size
 constexpr uint16_t RequiredBits = 16;
 
 const QString ListErrorText = QStringLiteral("Error in wav file list information");
@@ -169,10 +169,22 @@ uint32_t realDataSize(qint64 fileSize, qint64 firstSample, int frameBytes)
 
 } // namespace
 
-QString WAVHEADER::copyright() const { return textOf(Icop); }
-void WAVHEADER::setCopyright(const QString& text) { setText(Icop, text); }
-QString WAVHEADER::creationDate() const { return textOf(Icrd); }
-void WAVHEADER::setCreationDate(const QString& text) { setText(Icrd, text); }
+QString WAVHEADER::copyright() const
+{
+    return textOf(Icop);
+}
+void WAVHEADER::setCopyright(const QString& text)
+{
+    setText(Icop, text);
+}
+QString WAVHEADER::creationDate() const
+{
+    return textOf(Icrd);
+}
+void WAVHEADER::setCreationDate(const QString& text)
+{
+    setText(Icrd, text);
+}
 
 void WAVHEADER::setDataBytes(qint64 bytes)
 {
@@ -197,16 +209,42 @@ QByteArray WAVHEADER::toBytes()
 
     QByteArray b(ByteSize, '\0');
     char* p = b.data();
-    auto id = [&p](const char* four) { std::memcpy(p, four, 4); p += 4; };
-    auto u32 = [&p](uint32_t v) { qToLittleEndian(v, p); p += 4; };
-    auto u16 = [&p](uint16_t v) { qToLittleEndian(v, p); p += 2; };
-    id("RIFF"); u32(RiffSize); id("WAVE");
-    id("LIST"); u32(ListSize); id("INFO");
-    id("ICOP"); u32(IcopSize); std::memcpy(p, Icop.data(), CopyrightBytes); p += CopyrightBytes;
-    id("ICRD"); u32(IcrdSize); std::memcpy(p, Icrd.data(), CreationDateBytes); p += CreationDateBytes;
-    id("fmt "); u32(FmtSize);
-    u16(FormatTag); u16(Channels); u32(SampleRate); u32(BytesPerSecond); u16(BlockAlign); u16(BitsPerSample);
-    id("data"); u32(DataSize);
+    auto id = [&p](const char* four) {
+        std::memcpy(p, four, 4);
+        p += 4;
+    };
+    auto u32 = [&p](uint32_t v) {
+        qToLittleEndian(v, p);
+        p += 4;
+    };
+    auto u16 = [&p](uint16_t v) {
+        qToLittleEndian(v, p);
+        p += 2;
+    };
+    id("RIFF");
+    u32(RiffSize);
+    id("WAVE");
+    id("LIST");
+    u32(ListSize);
+    id("INFO");
+    id("ICOP");
+    u32(IcopSize);
+    std::memcpy(p, Icop.data(), CopyrightBytes);
+    p += CopyrightBytes;
+    id("ICRD");
+    u32(IcrdSize);
+    std::memcpy(p, Icrd.data(), CreationDateBytes);
+    p += CreationDateBytes;
+    id("fmt ");
+    u32(FmtSize);
+    u16(FormatTag);
+    u16(Channels);
+    u32(SampleRate);
+    u32(BytesPerSecond);
+    u16(BlockAlign);
+    u16(BitsPerSample);
+    id("data");
+    u32(DataSize);
     Q_ASSERT(p == b.data() + ByteSize);
     return b;
 }

@@ -33,8 +33,8 @@ struct FileMessage {
 
 struct WAVHEADER {
     static constexpr int ByteSize = 132;
-    static constexpr int CopyrightBytes = 20;     // ICOP text
-    static constexpr int CreationDateBytes = 40;  // ICRD text
+    static constexpr int CopyrightBytes = 20;    // ICOP text
+    static constexpr int CreationDateBytes = 40; // ICRD text
     static constexpr uint16_t FormatPcm = 1;
     static constexpr uint16_t FormatExtensible = 0xFFFE;
     // The most sample bytes a header can describe: RIFF size = data + 124.

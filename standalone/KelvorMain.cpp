@@ -7,8 +7,12 @@
 #include "camera/TestCameras.h"
 #include "platform/Folders.h"
 #include "platform/MessageBus.h"
+#include "video/ui/VideoDialogsUi.h"
+#include "widgets/ScriptedClicks.h"
+#include "widgets/DialogService.h"
 
 #include <QApplication>
+#include <QScreen>
 
 namespace {
 
@@ -23,13 +27,16 @@ constexpr qint64 kRepeatOfPress = 2;
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Copies started by scripts bind dialogs that never wait for an operator.
+    velmar::shell::ui::BindDialogsForThisRun();
     QApplication::setApplicationName(QStringLiteral("Kelvor"));
     QApplication::setApplicationVersion(QStringLiteral(VELMAR_VERSION));
     velmar::camera::UseTestCamerasWhenAsked();
+    velmar::video::InstallVideoDialogs();
 
     velmar::camera::IniSettingsStore store(velmar::platform::settingsFile(QStringLiteral("Kelvor.ini")));
     // No survey database: nothing is logged, and each camera finds its device by name.
-    velmar::camera::TCamerGrab form(store, nullptr, true, false);
+    velmar::camera::TCamerGrab form(store, nullptr, true, velmar::camera::GrabberHost::Standalone);
     form.setWindowTitle(QStringLiteral("Kelvor"));
 
     QObject::connect(&MessageBus::instance(), &MessageBus::broadcastReceived, &form,
@@ -38,6 +45,10 @@ int main(int argc, char** argv)
                              return;
                          form.GrabAll(QStringLiteral("Velmar Message"));
                      });
+    // At the desktop's centre, sized to its cameras.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        form.move(screen->availableGeometry().center() - form.rect().center());
     form.show();
+    velmar::shell::ui::RunScriptedClicks(&form);
     return app.exec();
 }

@@ -4,6 +4,7 @@
 #include "deck/DeckEngine.h"
 #include "deck/LogWriter.h"
 #include "deck/ui/TMavrelDlgClient.h"
+#include "widgets/DialogService.h"
 #include "widgets/MessageBoxSeam.h"
 
 #include <QApplication>
@@ -26,7 +27,7 @@ QString tapeLogPath()
     if (!configured.isEmpty())
         return configured;
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
-        + QStringLiteral("/velmar");
+                         + QStringLiteral("/velmar");
     QDir().mkpath(folder);
     return folder + QStringLiteral("/TapeLog.txt");
 }
@@ -75,6 +76,8 @@ private:
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    // Copies started by scripts bind dialogs that never wait for an operator.
+    velmar::shell::ui::BindDialogsForThisRun();
     QApplication::setApplicationName(QStringLiteral("Mavrel"));
     // A log that cannot be opened is no reason to stop: the deck plays without.
     velmar::deck::OpenLogFile(tapeLogPath(), true);

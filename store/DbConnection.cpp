@@ -46,7 +46,7 @@ struct DbConnectionState {
     QString templateOverride;
     std::vector<std::pair<int, DbCloseListener>> closeListeners;
     int nextListenerId = 1;
-    PageCounts atOpen;   // unchanged at close: the session wrote nothing
+    PageCounts atOpen; // unchanged at close: the session wrote nothing
 };
 
 DbConnectionState& state()
@@ -131,8 +131,8 @@ bool connectTo(const QString& path, bool showFailure)
             QStringLiteral("DRIVER=%1;Database=%2;Timeout=%3").arg(driver, path).arg(kBusyTimeoutMs));
         SQLCHAR out[256];
         SQLSMALLINT outLength = 0;
-        const SQLRETURN r = SQLDriverConnect(s.connection, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS,
-                                             out, sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
+        const SQLRETURN r = SQLDriverConnect(s.connection, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out,
+                                             sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
         ok = sqlSucceeded(r);
         // SQLite opens any file lazily: read the schema once so that a file
         // that is no database fails here, not in every later statement.
@@ -261,8 +261,8 @@ bool DriverInstalled(SQLHENV environment, const QString& name)
     SQLSMALLINT attributesLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
     for (;;) {
-        const SQLRETURN r = SQLDrivers(environment, direction, description, kDriverDescriptionSize,
-                                       &descriptionLength, attributes, kDriverAttributesSize, &attributesLength);
+        const SQLRETURN r = SQLDrivers(environment, direction, description, kDriverDescriptionSize, &descriptionLength,
+                                       attributes, kDriverAttributesSize, &attributesLength);
         if (!sqlSucceeded(r))
             return false;
         if (wanted == reinterpret_cast<const char*>(description))
@@ -322,8 +322,8 @@ void ShowSqlError(QObject* owner, SQLSMALLINT handleType, SQLHANDLE handle)
     SQLINTEGER nativeError = 0;
     SQLCHAR message[kDiagMessageSize] = {0};
     SQLSMALLINT messageLength = 0;
-    const SQLRETURN r =
-        SQLGetDiagRec(handleType, handle, 1, sqlState, &nativeError, message, kDiagMessageSize, &messageLength);
+    const SQLRETURN r = SQLGetDiagRec(handleType, handle, 1, sqlState, &nativeError, message, kDiagMessageSize,
+                                      &messageLength);
     if (sqlSucceeded(r))
         DbMessage(nullptr, QString::fromUtf8(reinterpret_cast<const char*>(message)), QStringLiteral("SQLGetDiagRec"));
     else

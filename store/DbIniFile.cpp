@@ -16,8 +16,8 @@ namespace velmar::store {
 
 namespace {
 
-const QString kSelectAll =
-    QStringLiteral("SELECT \"Section\", \"Identifier\", \"Data\" FROM \"UDC_Settings\" ORDER BY \"Index\"");
+const QString kSelectAll = QStringLiteral(
+    "SELECT \"Section\", \"Identifier\", \"Data\" FROM \"UDC_Settings\" ORDER BY \"Index\"");
 // Trailing blanks of stored keys do not count, nor does case (the keys are
 // the program's own ASCII names).
 const QString kFind = QStringLiteral(
@@ -67,18 +67,19 @@ TDbIniFile::TDbIniFile()
     }
     const SQLLEN textSize = SQLLEN(sizeof m_section);
     m_valid = prepare(m_find, kFind) && prepare(m_update, kUpdate) && prepare(m_insert, kInsert)
-        && bindText(m_find, 1, m_section, textSize, &m_sectionLength)
-        && bindText(m_find, 2, m_identifier, textSize, &m_identifierLength)
-        && sqlSucceeded(SQLBindCol(m_find, 1, SQL_C_SLONG, &m_foundIndex, 0, &m_foundIndexLength))
-        && sqlSucceeded(SQLBindCol(m_find, 2, SQL_C_CHAR, m_foundData, SQLLEN(sizeof m_foundData), &m_foundDataLength))
-        && bindText(m_update, 1, m_section, textSize, &m_sectionLength)
-        && bindText(m_update, 2, m_identifier, textSize, &m_identifierLength)
-        && bindText(m_update, 3, m_data, textSize, &m_dataLength)
-        && sqlSucceeded(SQLBindParameter(m_update, 4, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &m_foundIndex,
-                                         0, nullptr))
-        && bindText(m_insert, 1, m_section, textSize, &m_sectionLength)
-        && bindText(m_insert, 2, m_identifier, textSize, &m_identifierLength)
-        && bindText(m_insert, 3, m_data, textSize, &m_dataLength);
+           && bindText(m_find, 1, m_section, textSize, &m_sectionLength)
+           && bindText(m_find, 2, m_identifier, textSize, &m_identifierLength)
+           && sqlSucceeded(SQLBindCol(m_find, 1, SQL_C_SLONG, &m_foundIndex, 0, &m_foundIndexLength))
+           && sqlSucceeded(
+                  SQLBindCol(m_find, 2, SQL_C_CHAR, m_foundData, SQLLEN(sizeof m_foundData), &m_foundDataLength))
+           && bindText(m_update, 1, m_section, textSize, &m_sectionLength)
+           && bindText(m_update, 2, m_identifier, textSize, &m_identifierLength)
+           && bindText(m_update, 3, m_data, textSize, &m_dataLength)
+           && sqlSucceeded(SQLBindParameter(m_update, 4, SQL_PARAM_INPUT, SQL_C_SLONG, SQL_INTEGER, 0, 0, &m_foundIndex,
+                                            0, nullptr))
+           && bindText(m_insert, 1, m_section, textSize, &m_sectionLength)
+           && bindText(m_insert, 2, m_identifier, textSize, &m_identifierLength)
+           && bindText(m_insert, 3, m_data, textSize, &m_dataLength);
     if (!m_valid)
         DbMessage(nullptr, kSelectAll, QStringLiteral("Error in Form Definition Table"));
 }
@@ -147,8 +148,8 @@ QString TDbIniFile::ReadString(const QString& section, const QString& identifier
     return defaultText;
 }
 
-void TDbIniFile::ReadStringBuf(const QString& section, const QString& identifier, char* buffer,
-                               std::size_t bufferSize, const QString& defaultText)
+void TDbIniFile::ReadStringBuf(const QString& section, const QString& identifier, char* buffer, std::size_t bufferSize,
+                               const QString& defaultText)
 {
     if (buffer == nullptr || bufferSize == 0)
         return;

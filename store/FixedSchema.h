@@ -51,17 +51,19 @@ bool DbCheckGpsDataSetTables(SQLHSTMT statement);
 bool DbCheckUserTable(SQLHDBC connection, const QString& tableName, int kind);
 // True when the table was made; a failure has been shown.
 bool DbCreateUserTable(int command, const QString& name);
+// The table DbCreateUserTable makes for that command and name ("UDF_" or
+// "UDB_" before the names of form and panel definitions).
+QString DbUserTableName(int command, const QString& name);
 
 bool DbTableExists(SQLHDBC connection, const QString& tableName);
 // The column's 1-based position, or -1 when the table has no such column
 // (names compare without regard to case). Type name, SQL type and size are
 // stored through the pointers that are not null. Date and time types are
 // reported with their ODBC 2 codes (SQL_DATE 9, SQL_TIME 10, SQL_TIMESTAMP 11).
-int DbGetColumnInfo(SQLHDBC connection, const QString& table, const QString& column, QString* typeName,
-                    int* sqlType, int* columnSize);
+int DbGetColumnInfo(SQLHDBC connection, const QString& table, const QString& column, QString* typeName, int* sqlType,
+                    int* columnSize);
 // ALTER TABLE ADD COLUMN; a bare "CHAR" type takes "(length)" when length >= 1.
-bool DbAddColumn(SQLHDBC connection, const QString& table, const QString& column, const QString& type,
-                 int length);
+bool DbAddColumn(SQLHDBC connection, const QString& table, const QString& column, const QString& type, int length);
 // The same for the column that a user-form control stores into.
 int DbGetUserColumnInfo(const QString& table, const QString& column, int* sqlType, int* columnSize);
 bool DbAddUserColumn(const QString& table, const QString& column, int sqlType, int columnSize);

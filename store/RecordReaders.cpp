@@ -20,9 +20,10 @@ int DbGetLastValue(const QString& table, const QString& column, const QString& o
     // whole table back row by row grows with the survey.
     const QString order = orderColumn.isEmpty() ? QStringLiteral("Index") : orderColumn;
     const QString text = takeMaximum
-        ? QStringLiteral("SELECT max(CAST(%1 AS INTEGER)) FROM %2").arg(QuoteIdentifier(column), QuoteIdentifier(table))
-        : QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 DESC LIMIT 1")
-              .arg(QuoteIdentifier(column), QuoteIdentifier(table), QuoteIdentifier(order));
+                           ? QStringLiteral("SELECT max(CAST(%1 AS INTEGER)) FROM %2")
+                                 .arg(QuoteIdentifier(column), QuoteIdentifier(table))
+                           : QStringLiteral("SELECT %1 FROM %2 ORDER BY %3 DESC LIMIT 1")
+                                 .arg(QuoteIdentifier(column), QuoteIdentifier(table), QuoteIdentifier(order));
     SqlStatement statement(GetDbConnection());
     if (!statement.execDirect(text)) {
         DbMessage(DbOwnerWindow(), text, QStringLiteral("Can't execute SQL statement"), DbIcon::Stop);

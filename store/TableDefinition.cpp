@@ -8,8 +8,7 @@
 
 namespace velmar::store {
 
-TableDefinition::TableDefinition(const QString& name)
-    : m_name(name)
+TableDefinition::TableDefinition(const QString& name) : m_name(name)
 {
 }
 
@@ -71,7 +70,7 @@ QString BuildCreateTableText(const TableDefinition& definition, const QString& o
         if (i > 0)
             text += QStringLiteral(", ");
         text += QuoteIdentifier(definition.GetColumnName(i)) + QLatin1Char(' ')
-            + SqliteColumnType(definition.GetColumnType(i));
+              + SqliteColumnType(definition.GetColumnType(i));
         if (definition.IsPrimaryKey(i))
             text += QStringLiteral(" CONSTRAINT MyFieldConstraint PRIMARY KEY");
     }
@@ -86,8 +85,7 @@ bool DbCreateTable(SQLHSTMT statement, const TableDefinition& definition, const 
     const SQLRETURN r = SQLExecDirect(statement, reinterpret_cast<SQLCHAR*>(bytes.data()), SQL_NTS);
     if (sqlSucceeded(r))
         return true;
-    DbMessage(DbOwnerWindow(), text, QStringLiteral("Error creating table %1").arg(definition.GetName()),
-              DbIcon::Stop);
+    DbMessage(DbOwnerWindow(), text, QStringLiteral("Error creating table %1").arg(definition.GetName()), DbIcon::Stop);
     return false;
 }
 
@@ -101,10 +99,14 @@ struct SqlTypeWording {
 };
 
 constexpr SqlTypeWording kSqlTypeWordings[] = {
-    {SQL_CHAR, "CHAR(%1)", "Text(%1)"},  {SQL_VARCHAR, "CHAR(%1)", "Text(%1)"},
-    {SQL_INTEGER, "LONG", "LONG Integer"}, {SQL_SMALLINT, "SHORT", "Integer"},
-    {SQL_REAL, "SINGLE", "SINGLE"},      {SQL_DOUBLE, "DOUBLE", "DOUBLE"},
-    {SQL_TIME, "TIME", "TIME"},          {SQL_TIMESTAMP, "TIMESTAMP", "TIMESTAMP"},
+    {SQL_CHAR, "CHAR(%1)", "Text(%1)"},
+    {SQL_VARCHAR, "CHAR(%1)", "Text(%1)"},
+    {SQL_INTEGER, "LONG", "LONG Integer"},
+    {SQL_SMALLINT, "SHORT", "Integer"},
+    {SQL_REAL, "SINGLE", "SINGLE"},
+    {SQL_DOUBLE, "DOUBLE", "DOUBLE"},
+    {SQL_TIME, "TIME", "TIME"},
+    {SQL_TIMESTAMP, "TIMESTAMP", "TIMESTAMP"},
     {SQL_BIT, "BIT", "BIT"},
 };
 

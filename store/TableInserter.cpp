@@ -39,8 +39,7 @@ struct TableInserter::Slot {
 };
 
 TableInserter::TableInserter(const TableDefinition& definition, const QString& tableName)
-    : m_definition(definition)
-    , m_table(tableName.isEmpty() ? definition.GetName() : tableName)
+    : m_definition(definition), m_table(tableName.isEmpty() ? definition.GetName() : tableName)
 {
     for (int i = 0; i < definition.GetCount(); ++i) {
         const QString type = definition.GetColumnType(i).trimmed().toUpper();
@@ -119,7 +118,7 @@ void TableInserter::setReal(const char* column, double value)
         const double whole = std::trunc(value);
         if (!(whole >= lowest && whole <= highest)) {
             qCWarning(lcStore) << "no value stored in" << m_table << s->name << ": " << value
-                                  << "does not fit an integer column";
+                               << "does not fit an integer column";
             s->indicator = SQL_NULL_DATA;
             break;
         }
@@ -132,11 +131,8 @@ void TableInserter::setReal(const char* column, double value)
         if (std::isnan(value))
             s->indicator = SQL_NULL_DATA;
         break;
-    case Slot::Kind::Real:
-        break;
-    case Slot::Kind::Text:
-        setText(column, FormatReal(value));
-        break;
+    case Slot::Kind::Real: break;
+    case Slot::Kind::Text: setText(column, FormatReal(value)); break;
     }
 }
 
@@ -176,8 +172,7 @@ bool TableInserter::prepare()
     if (m_statement != SQL_NULL_HSTMT)
         return true;
     SQLHDBC connection = GetDbConnection();
-    if (connection == SQL_NULL_HDBC
-        || !sqlSucceeded(SQLAllocHandle(SQL_HANDLE_STMT, connection, &m_statement))) {
+    if (connection == SQL_NULL_HDBC || !sqlSucceeded(SQLAllocHandle(SQL_HANDLE_STMT, connection, &m_statement))) {
         m_statement = SQL_NULL_HSTMT;
         return false;
     }

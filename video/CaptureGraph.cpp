@@ -33,12 +33,8 @@ void forEachPad(GstElement* element, GstPadDirection direction, F f)
             g_value_reset(&item);
             break;
         }
-        case GST_ITERATOR_RESYNC:
-            gst_iterator_resync(it);
-            break;
-        default:
-            done = true;
-            break;
+        case GST_ITERATOR_RESYNC: gst_iterator_resync(it); break;
+        default: done = true; break;
         }
     }
     g_value_unset(&item);
@@ -56,17 +52,16 @@ QString nameOf(GstObject* object)
 const char* stateText(GstState state)
 {
     switch (state) {
-    case GST_STATE_PLAYING:
-        return "running ";
-    case GST_STATE_PAUSED:
-        return "paused ";
-    default:
-        return "stopped ";
+    case GST_STATE_PLAYING: return "running ";
+    case GST_STATE_PAUSED: return "paused ";
+    default: return "stopped ";
     }
 }
 } // namespace
 
-CaptureGraph::CaptureGraph(BusHandler handler) : m_handler(std::move(handler)) {}
+CaptureGraph::CaptureGraph(BusHandler handler) : m_handler(std::move(handler))
+{
+}
 
 CaptureGraph::~CaptureGraph()
 {
@@ -153,6 +148,18 @@ bool CaptureGraph::connect(GstPad* output, GstPad* input)
         gst_bin_remove(GST_BIN(m_pipeline), converter);
     }
     return ok;
+}
+
+GstElement* CaptureGraph::addFilterAfter(GstPad* pin, const char* factory, const QString& name)
+{
+    GstElement* e = pin ? createFilter(factory, name) : nullptr;
+    if (!e || !addFilter(e, name))
+        return nullptr;
+    GstPad* input = gst_element_get_static_pad(e, "sink");
+    const bool linked = input && connect(pin, input);
+    if (input)
+        gst_object_unref(input);
+    return linked ? e : nullptr;
 }
 
 bool CaptureGraph::insertFilterInline(const char* factory, const QString& name, GstPad*& pin)
@@ -325,7 +332,6 @@ void ListFilterChain(GstElement* element, int depth, QStringList& list)
 }
 
 } // namespace velmar::video
-
 
 namespace velmar::video {
 

@@ -38,6 +38,9 @@ public:
     bool addFilter(GstElement* element, const QString& name);
     // Links two pads; when they do not fit, a converter is put between them.
     bool connect(GstPad* output, GstPad* input);
+    // Makes and adds an element of a factory and links the pad to its sink
+    // pad; the element, or nullptr when any step failed.
+    GstElement* addFilterAfter(GstPad* pin, const char* factory, const QString& name);
     // Puts a new element behind the pad; the pad becomes its output.
     bool insertFilterInline(const char* factory, const QString& name, GstPad*& pin);
 

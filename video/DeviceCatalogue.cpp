@@ -48,10 +48,7 @@ CatalogueOptions& catalogueOptions()
 }
 
 TDevices::TDevices(int kind, Enumerator enumerate, TDevices* partner)
-    : m_kind(kind)
-    , m_enumerate(std::move(enumerate))
-    , m_partner(partner)
-    , m_driverSuffix(kinds[kind].driverSuffix)
+    : m_kind(kind), m_enumerate(std::move(enumerate)), m_partner(partner), m_driverSuffix(kinds[kind].driverSuffix)
 {
     for (const QString& f : QString::fromLatin1(kinds[kind].exclusions).split(QLatin1Char('!'))) {
         if (f.isEmpty())
@@ -190,15 +187,15 @@ void TDevices::rebuild()
                 m_entries.push_back(std::move(info));
                 m_inUse.push_back(false);
             }
-            WriteLog(cfBlue, QStringLiteral("l= ") + QString::number(m_names.size()) + QStringLiteral(", adding ")
-                                 + display);
+            WriteLog(cfBlue,
+                     QStringLiteral("l= ") + QString::number(m_names.size()) + QStringLiteral(", adding ") + display);
         }
         if (m_kind == videoCompressorKind || m_kind == audioCompressorKind) {
             // Compressor indexes are published, so the preferred order is
             // settled here, at the one build of these catalogues.
             const QStringList preferred = m_kind == videoCompressorKind
-                ? QStringList{"MPEG-4", "MPEG", "DIVX", "XVID", "MJPEG"}
-                : QStringList{"Windows Media Audio V2", "PCM", "MPEG"};
+                                            ? QStringList{"MPEG-4", "MPEG", "DIVX", "XVID", "MJPEG"}
+                                            : QStringList{"Windows Media Audio V2", "PCM", "MPEG"};
             QStringList names = m_names;
             ReorderPreferred(names, preferred, QStringList{"ADPCM"});
             std::vector<std::unique_ptr<TCapDeviceInfo>> entries;
@@ -240,23 +237,16 @@ bool TDevices::FindDevice(const QList<DeviceDescription>& devices, const QString
             continue;
         bool match = false;
         switch (mode) {
-        case 0:
-            match = d.friendlyName == text;
-            break;
-        case 1:
-            match = d.friendlyName.contains(text);
-            break;
+        case 0: match = d.friendlyName == text; break;
+        case 1: match = d.friendlyName.contains(text); break;
         case 2: {
             match = true;
             for (const QString& f : text.split(QLatin1Char('!'), Qt::SkipEmptyParts))
                 match = match && d.friendlyName.contains(f);
             break;
         }
-        case 3:
-            match = CleanIdentity(d.path) + d.friendlyName == text;
-            break;
-        default:
-            break;
+        case 3: match = CleanIdentity(d.path) + d.friendlyName == text; break;
+        default: break;
         }
         if (match) {
             found = d;

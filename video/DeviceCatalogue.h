@@ -20,11 +20,11 @@ namespace velmar::video {
 
 class TCapDeviceInfo {
 public:
-    QString identityKey;   // cleaned device path + friendly name
+    QString identityKey; // cleaned device path + friendly name
     QString friendlyName;
-    QString path;          // the provider's device path or serial
+    QString path; // the provider's device path or serial
     QString dvNamePart1, dvNamePart2;
-    bool isWDM = true;     // every Linux device is a driver-model device
+    bool isWDM = true; // every Linux device is a driver-model device
     bool wasConnected = false;
     bool isConnected = false;
     bool movedToAudio = false;
@@ -33,7 +33,7 @@ public:
     int occurrence = 1;
     DeviceCategory category = DeviceCategory::VideoInput;
     bool fromRegistry = false;
-    QString classId;       // a compressor's element factory
+    QString classId; // a compressor's element factory
     QList<CapsEntry> formats;
 };
 
@@ -55,8 +55,8 @@ public:
     TDevices(int kind, Enumerator enumerate, TDevices* partner = nullptr);
 
     int kind() const { return m_kind; }
-    QString name() const;               // "video device", ... (log lines)
-    QString title() const;              // "video capture device", ... (messages)
+    QString name() const;  // "video device", ... (log lines)
+    QString title() const; // "video capture device", ... (messages)
 
     void rebuild();
 

@@ -17,15 +17,23 @@ constexpr int noIndex = -1;
 
 // Device properties of the tables, in table order; 0 where V4L2 has none.
 constexpr quint32 qualityIds[videoQualityCount] = {
-    V4L2_CID_BRIGHTNESS, V4L2_CID_CONTRAST,  V4L2_CID_HUE, V4L2_CID_SATURATION, V4L2_CID_SHARPNESS,
-    V4L2_CID_GAMMA,      V4L2_CID_WHITE_BALANCE_TEMPERATURE, V4L2_CID_GAIN, 0, V4L2_CID_BACKLIGHT_COMPENSATION,
+    V4L2_CID_BRIGHTNESS,
+    V4L2_CID_CONTRAST,
+    V4L2_CID_HUE,
+    V4L2_CID_SATURATION,
+    V4L2_CID_SHARPNESS,
+    V4L2_CID_GAMMA,
+    V4L2_CID_WHITE_BALANCE_TEMPERATURE,
+    V4L2_CID_GAIN,
+    0,
+    V4L2_CID_BACKLIGHT_COMPENSATION,
 };
 // The automatic mode of a property, where the device has a switch for it.
 constexpr quint32 qualityAutoIds[videoQualityCount] = {
     0, 0, V4L2_CID_HUE_AUTO, 0, 0, 0, V4L2_CID_AUTO_WHITE_BALANCE, V4L2_CID_AUTOGAIN, 0, 0,
 };
 constexpr quint32 cameraIds[cameraControlCount] = {
-    V4L2_CID_PAN_ABSOLUTE, V4L2_CID_TILT_ABSOLUTE,  0, V4L2_CID_ZOOM_ABSOLUTE, V4L2_CID_EXPOSURE_ABSOLUTE,
+    V4L2_CID_PAN_ABSOLUTE,  V4L2_CID_TILT_ABSOLUTE,  0, V4L2_CID_ZOOM_ABSOLUTE, V4L2_CID_EXPOSURE_ABSOLUTE,
     V4L2_CID_IRIS_ABSOLUTE, V4L2_CID_FOCUS_ABSOLUTE,
 };
 constexpr quint32 cameraAutoIds[cameraControlCount] = {0, 0, 0, 0, V4L2_CID_EXPOSURE_AUTO, 0, V4L2_CID_FOCUS_AUTO};
@@ -37,13 +45,25 @@ struct StandardName {
     quint64 bits;
 };
 constexpr StandardName standardNames[] = {
-    {"NTSC M", V4L2_STD_NTSC_M},           {"NTSC M J", V4L2_STD_NTSC_M_JP},     {"NTSC 433", V4L2_STD_NTSC_443},
-    {"PAL B", V4L2_STD_PAL_B | V4L2_STD_PAL_B1}, {"PAL D", V4L2_STD_PAL_D | V4L2_STD_PAL_D1},
-    {"PAL H", V4L2_STD_PAL_H},             {"PAL I", V4L2_STD_PAL_I},            {"PAL M", V4L2_STD_PAL_M},
-    {"PAL N", V4L2_STD_PAL_N},             {"PAL 60", V4L2_STD_PAL_60},          {"SECAM B", V4L2_STD_SECAM_B},
-    {"SECAM D", V4L2_STD_SECAM_D},         {"SECAM G", V4L2_STD_SECAM_G},        {"SECAM H", V4L2_STD_SECAM_H},
-    {"SECAM K", V4L2_STD_SECAM_K},         {"SECAM K1", V4L2_STD_SECAM_K1},      {"SECAM L", V4L2_STD_SECAM_L},
-    {"SECAM L1", V4L2_STD_SECAM_LC},       {"PAL N COMBO", V4L2_STD_PAL_Nc},
+    {"NTSC M", V4L2_STD_NTSC_M},
+    {"NTSC M J", V4L2_STD_NTSC_M_JP},
+    {"NTSC 433", V4L2_STD_NTSC_443},
+    {"PAL B", V4L2_STD_PAL_B | V4L2_STD_PAL_B1},
+    {"PAL D", V4L2_STD_PAL_D | V4L2_STD_PAL_D1},
+    {"PAL H", V4L2_STD_PAL_H},
+    {"PAL I", V4L2_STD_PAL_I},
+    {"PAL M", V4L2_STD_PAL_M},
+    {"PAL N", V4L2_STD_PAL_N},
+    {"PAL 60", V4L2_STD_PAL_60},
+    {"SECAM B", V4L2_STD_SECAM_B},
+    {"SECAM D", V4L2_STD_SECAM_D},
+    {"SECAM G", V4L2_STD_SECAM_G},
+    {"SECAM H", V4L2_STD_SECAM_H},
+    {"SECAM K", V4L2_STD_SECAM_K},
+    {"SECAM K1", V4L2_STD_SECAM_K1},
+    {"SECAM L", V4L2_STD_SECAM_L},
+    {"SECAM L1", V4L2_STD_SECAM_LC},
+    {"PAL N COMBO", V4L2_STD_PAL_Nc},
 };
 
 quint64 bitsOfStandard(const QString& name)
@@ -62,12 +82,30 @@ struct Connector {
     const char* name;
 };
 constexpr Connector connectorNames[] = {
-    {1, "Tuner"},           {2, "Composite"},         {3, "SVideo"},          {4, "RGB"},
-    {5, "YRYBY"},           {6, "Serial Digital"},    {7, "Parallel Digital"}, {8, "SCSI"},
-    {9, "AUX"},             {10, "1394"},             {11, "USB"},            {12, "Video Decoder"},
-    {13, "Video Encoder"},  {14, "SCART"},            {15, "black"},          {4096, "Audio Tuner"},
-    {4097, "Audio Line"},   {4098, "Audio Mic"},      {4099, "Audio AES Digital"}, {4100, "Audio SPDIF Digital"},
-    {4101, "Audio SCSI"},   {4102, "Audio AUX"},      {4103, "Audio 1394"},   {4104, "Audio USB"},
+    {1, "Tuner"},
+    {2, "Composite"},
+    {3, "SVideo"},
+    {4, "RGB"},
+    {5, "YRYBY"},
+    {6, "Serial Digital"},
+    {7, "Parallel Digital"},
+    {8, "SCSI"},
+    {9, "AUX"},
+    {10, "1394"},
+    {11, "USB"},
+    {12, "Video Decoder"},
+    {13, "Video Encoder"},
+    {14, "SCART"},
+    {15, "black"},
+    {4096, "Audio Tuner"},
+    {4097, "Audio Line"},
+    {4098, "Audio Mic"},
+    {4099, "Audio AES Digital"},
+    {4100, "Audio SPDIF Digital"},
+    {4101, "Audio SCSI"},
+    {4102, "Audio AUX"},
+    {4103, "Audio 1394"},
+    {4104, "Audio USB"},
     {4105, "Audio Decoder"},
 };
 
@@ -119,7 +157,7 @@ void TDeviceControls::attach(std::unique_ptr<V4l2Device> device, bool readRanges
             m_standardNames << QString::fromLatin1(s.name);
     // The input stored for the device stays chosen while the device has it.
     const bool storedInput = m_videoInput >= 0 && m_videoInput < m_inputs.size() && !m_videoInputName.isEmpty()
-                             && m_inputs[m_videoInput].name == m_videoInputName;
+                          && m_inputs[m_videoInput].name == m_videoInputName;
     int current = 0;
     if (!storedInput && m_device->getInput(current) && current >= 0 && current < m_inputs.size()) {
         m_videoInput = current;
@@ -216,7 +254,10 @@ const V4l2Control* TDeviceControls::control(quint32 id) const
     return nullptr;
 }
 
-bool TDeviceControls::hasControl(quint32 id) const { return control(id) != nullptr; }
+bool TDeviceControls::hasControl(quint32 id) const
+{
+    return control(id) != nullptr;
+}
 
 bool TDeviceControls::HasStoredRanges() const
 {
@@ -366,8 +407,8 @@ bool TDeviceControls::IsVideoControlModeAvailable(int mode) const
 
 bool TDeviceControls::SetVideoControlMode(TVideoControlSet modes)
 {
-    if (!m_videoControlSettings || !(IsVideoControlModeAvailable(vc_FlipHorizontal)
-                                     || IsVideoControlModeAvailable(vc_FlipVertical)))
+    if (!m_videoControlSettings
+        || !(IsVideoControlModeAvailable(vc_FlipHorizontal) || IsVideoControlModeAvailable(vc_FlipVertical)))
         return false;
     m_videoControlMode = modes;
     ApplyVideoControlMode();
@@ -406,10 +447,22 @@ bool TDeviceControls::VDECGetHorizontalLocked(int& locked)
 }
 
 // V4L2 has no switch for VCR locking or the decoder's output: the calls fail.
-bool TDeviceControls::VDECPutVCRHorizontalLocking(int) { return false; }
-bool TDeviceControls::VDECGetVCRHorizontalLocking(int&) { return false; }
-bool TDeviceControls::VDECPutOutputEnable(int) { return false; }
-bool TDeviceControls::VDECGetOutputEnable(int&) { return false; }
+bool TDeviceControls::VDECPutVCRHorizontalLocking(int)
+{
+    return false;
+}
+bool TDeviceControls::VDECGetVCRHorizontalLocking(int&)
+{
+    return false;
+}
+bool TDeviceControls::VDECPutOutputEnable(int)
+{
+    return false;
+}
+bool TDeviceControls::VDECGetOutputEnable(int&)
+{
+    return false;
+}
 
 bool TDeviceControls::VDECGetNumberOfLines(int& lines)
 {
@@ -426,7 +479,10 @@ bool TDeviceControls::IsHorizontalSyncLocked()
     return VDECGetHorizontalLocked(locked) && locked == 1;
 }
 
-QString TDeviceControls::AnalogVideoStandards() const { return m_standardNames.join(QStringLiteral("\r\n")); }
+QString TDeviceControls::AnalogVideoStandards() const
+{
+    return m_standardNames.join(QStringLiteral("\r\n"));
+}
 
 int TDeviceControls::AnalogVideoStandard() const
 {
@@ -544,7 +600,7 @@ bool TDeviceControls::CrossbarCanConnectInput(int selector, int input, int outpu
     int inputs = 0;
     int outputs = 0;
     return CrossbarGetPInBounds(selector, inputs, outputs) && input >= 0 && input < inputs && output >= 0
-           && output < outputs;
+        && output < outputs;
 }
 
 bool TDeviceControls::CrossbarConnectInput(int selector, int input, int output)
@@ -561,7 +617,7 @@ bool TDeviceControls::CrossbarGetInputConnected(int selector, int output, int& i
     int inputs = 0;
     int outputs = 0;
     return CrossbarGetPInBounds(selector, inputs, outputs) && output >= 0 && output < outputs
-           && m_device->getInput(input);
+        && m_device->getInput(input);
 }
 
 // -------------------------------------------------------------------- tuner
@@ -591,7 +647,7 @@ bool TDeviceControls::tunerBlocked()
 QString TDeviceControls::overrideKey(int countryCode, int inputType)
 {
     return overrideRoot + QString::number(countryCode + 99990000) + QLatin1Char('-')
-           + QLatin1Char(inputType == TunerInputCable ? '1' : '0') + QLatin1Char('\\');
+         + QLatin1Char(inputType == TunerInputCable ? '1' : '0') + QLatin1Char('\\');
 }
 
 int TDeviceControls::overrideFrequency(int channel) const
@@ -632,15 +688,16 @@ bool TDeviceControls::TuneChannel(int channel)
     // There are no channel tables here: a channel is tuned at the frequency
     // the user gave for it.
     if (info.OverrideFrequency < 0) {
-        report(sevWarning, QStringLiteral("no frequency given for tv channel ") + QString::number(m_channel), w_tv_tuner);
+        report(sevWarning, QStringLiteral("no frequency given for tv channel ") + QString::number(m_channel),
+               w_tv_tuner);
         return false;
     }
     const bool ok = m_device->setFrequency(in.tuner, quint32(info.OverrideFrequency));
     V4l2Tuner tuner;
     int locked = 0;
     info.SignalPresent = IsAnalogVideoDecoderAvailable() && VDECGetHorizontalLocked(locked)
-                             ? locked == 1
-                             : m_device->getTuner(in.tuner, tuner) && tuner.signal != 0;
+                           ? locked == 1
+                           : m_device->getTuner(in.tuner, tuner) && tuner.signal != 0;
     quint32 hz = 0;
     info.VideoFrequency = m_device->getFrequency(in.tuner, hz) ? int(hz) : 0;
     info.DefaultFrequency = info.VideoFrequency;

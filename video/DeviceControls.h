@@ -23,8 +23,16 @@ namespace velmar::video {
 
 enum TCameraControl : int { cc_Pan, cc_Tilt, cc_Roll, cc_Zoom, cc_Exposure, cc_Iris, cc_Focus };
 enum TVideoQuality : int {
-    vq_Brightness, vq_Contrast, vq_Hue, vq_Saturation, vq_Sharpness, vq_Gamma, vq_WhiteBalance, vq_Gain,
-    vq_ColorEnable, vq_BacklightCompensation
+    vq_Brightness,
+    vq_Contrast,
+    vq_Hue,
+    vq_Saturation,
+    vq_Sharpness,
+    vq_Gamma,
+    vq_WhiteBalance,
+    vq_Gain,
+    vq_ColorEnable,
+    vq_BacklightCompensation
 };
 enum TVideoControl : int { vc_FlipHorizontal, vc_FlipVertical, vc_ExternalTriggerEnable, vc_Trigger };
 // A set of TVideoControl values, as their flag bits (1, 2, 4, 8).
@@ -148,7 +156,8 @@ public:
     bool IsAudioCrossbarAvailable() const { return false; }
 
     bool CrossbarGetPInBounds(int selector, int& inputs, int& outputs) const;
-    bool CrossbarGetPinInfo(int selector, int direction, int index, int& related, int& physicalType, QString& name) const;
+    bool CrossbarGetPinInfo(int selector, int direction, int index, int& related, int& physicalType,
+                            QString& name) const;
     bool CrossbarCanConnectInput(int selector, int input, int output) const;
     bool CrossbarConnectInput(int selector, int input, int output);
     bool CrossbarGetInputConnected(int selector, int output, int& input) const;
@@ -206,7 +215,8 @@ private:
     bool hasControl(quint32 id) const;
     const V4l2Control* control(quint32 id) const;
     void readRanges(QVector<TControlRecord>& table, const quint32* ids, int count);
-    void applyTable(const QVector<TControlRecord>& table, const quint32* ids, const quint32* autoIds, int count, bool automatic);
+    void applyTable(const QVector<TControlRecord>& table, const quint32* ids, const quint32* autoIds, int count,
+                    bool automatic);
     void setManual(quint32 id, quint32 autoId, int value);
     bool tunerBlocked();
     int tunerInput() const;

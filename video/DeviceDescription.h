@@ -13,7 +13,7 @@ enum class DeviceCategory { VideoInput, AudioInput, VideoCompressor, AudioCompre
 // One structure of a device's caps: a format and its sizes (a fixed size has
 // its limits equal to it) and frame rates in hundredths of a frame per second.
 struct CapsEntry {
-    QString formatName;  // the component's name: "YUY2", "RGB24", "MJPG"
+    QString formatName; // the component's name: "YUY2", "RGB24", "MJPG"
     VideoSize size;
     VideoSize minSize;
     VideoSize maxSize;

@@ -35,7 +35,8 @@ signals:
 // encoder factories for the compressor catalogues.
 std::unique_ptr<DeviceProvider> createSystemDeviceProvider();
 
-// Compressors: the encoder factories of GStreamer's registry.
+// Compressors: the encoder factories of GStreamer's registry (video:
+// with the Motion JPEG encoder last).
 QList<DeviceDescription> listCompressors(DeviceCategory category);
 
 } // namespace velmar::video

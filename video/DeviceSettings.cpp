@@ -38,39 +38,77 @@ constexpr int notSet = INT_MAX;
 constexpr int defaultLevel = 50000;
 
 const Row videoRows[] = {
-    {"_AudioDeviceAssociated", T::String, 0, 0}, {"_AudioInputAssociated", T::Integer, 0, 0},
-    {"_AudioInputBalanceAssociated", T::Integer, 0, 0}, {"_AudioInputLevelAssociated", T::Integer, defaultLevel, 0},
-    {"_AudioInputMonoAssociated", T::Boolean, 0, 0}, {"_AudioInputNameAssociated", T::String, 0, 0},
-    {"_SpeakerVolumeAssociated", T::Integer, defaultLevel, 0}, {"_SpeakerBalanceAssociated", T::Integer, 0, 0},
-    {"_DeviceDiscovered", T::Boolean, 0, 0}, {"_IsVfw", T::Boolean, 0, 0}, {"_IsDigitalVideoIn", T::Boolean, 0, 0},
-    {"_IsDVPal", T::Boolean, 0, 0}, {"_IsVideoPortAvailable", T::Boolean, 0, 0},
-    {"_IsVideoInterlaced", T::Boolean, 0, 0}, {"_IsTVTunerAvail", T::Boolean, 0, 0},
-    {"_IsTVAudioAvail", T::Boolean, 0, 0}, {"_IsAnalogVideoDecoderAvail", T::Boolean, 0, 0},
-    {"_IsVCRHorizontalLockingAvail", T::Boolean, 0, 0}, {"_IsAudioCrossbarAvail", T::Boolean, 0, 0},
-    {"_IsVideoCrossbarAvail", T::Boolean, 0, 0}, {"_IsVideoQualityAvail", T::Boolean, 0, 0},
-    {"_IsCameraControlAvail", T::Boolean, 0, 0}, {"_IsVideoControlAvail", T::Boolean, 0, 0},
-    {"_IsMpegStream", T::Boolean, 0, 0}, {"_VideoControlCaps", T::Integer, 0, 0},
-    {"_VfwCaptureDialogFormat", T::Boolean, 0, 0}, {"_VfwCaptureDialogSource", T::Boolean, 0, 0},
-    {"_VfwCaptureDialogDisplay", T::Boolean, 0, 0}, {"VideoInputs", T::String, 0, 0},
-    {"ExtTransportAvail", T::Boolean, 0, 0}, {"TimeCodeReaderAvail", T::Boolean, 0, 0},
-    {"ANTVFormats", T::Integer, 0, 0}, {"VIDEOCROSSBARAVAIL", T::Boolean, 0, 0},
-    {"AUDIOCROSSBARAVAIL", T::Boolean, 0, 0}, {"DummyMAYNOTBESAVED", T::Integer, notSet, 0},
-    {"VideoSize", T::Integer, 0, 0}, {"VideoInput", T::Integer, 0, 0}, {"VideoInputName", T::String, 0, 0},
-    {"VideoRenderer", T::Integer, 0, 0}, {"VideoSubtype", T::Integer, 0, 0}, {"_VideoControlMode", T::Integer, 0, 0},
-    {"TVChannel", T::Integer, 0, 0}, {"TVChannelFreq", T::Integer, 0, 0}, {"TVInputType", T::Integer, 0, 0},
-    {"TVConnectInput", T::Integer, notSet, 0}, {"TVTuningSpace", T::Integer, 0, 0},
-    {"TVCountryCode", T::Integer, 0, 0}, {"TVMode", T::Integer, 0, 0}, {"ANTVFormat", T::Integer, 0, 0},
-    {"ANVVCRHorzLocking", T::Integer, 0, 0}, {"ANVOutputEnable", T::Integer, notSet, 0},
-    {"AMVideoCrossbar", T::String, 0, 0}, {"AMAudioCrossbar", T::String, 0, 0},
-    {"VideoQualityAuto", T::Boolean, 1, 0}, {"VideoQualityValues", T::Binary, 0, videoQualityValuesSize},
-    {"CameraControlAuto", T::Boolean, 1, 0}, {"CameraControlValues ", T::Binary, 0, cameraControlValuesSize},
+    {"_AudioDeviceAssociated", T::String, 0, 0},
+    {"_AudioInputAssociated", T::Integer, 0, 0},
+    {"_AudioInputBalanceAssociated", T::Integer, 0, 0},
+    {"_AudioInputLevelAssociated", T::Integer, defaultLevel, 0},
+    {"_AudioInputMonoAssociated", T::Boolean, 0, 0},
+    {"_AudioInputNameAssociated", T::String, 0, 0},
+    {"_SpeakerVolumeAssociated", T::Integer, defaultLevel, 0},
+    {"_SpeakerBalanceAssociated", T::Integer, 0, 0},
+    {"_DeviceDiscovered", T::Boolean, 0, 0},
+    {"_IsVfw", T::Boolean, 0, 0},
+    {"_IsDigitalVideoIn", T::Boolean, 0, 0},
+    {"_IsDVPal", T::Boolean, 0, 0},
+    {"_IsVideoPortAvailable", T::Boolean, 0, 0},
+    {"_IsVideoInterlaced", T::Boolean, 0, 0},
+    {"_IsTVTunerAvail", T::Boolean, 0, 0},
+    {"_IsTVAudioAvail", T::Boolean, 0, 0},
+    {"_IsAnalogVideoDecoderAvail", T::Boolean, 0, 0},
+    {"_IsVCRHorizontalLockingAvail", T::Boolean, 0, 0},
+    {"_IsAudioCrossbarAvail", T::Boolean, 0, 0},
+    {"_IsVideoCrossbarAvail", T::Boolean, 0, 0},
+    {"_IsVideoQualityAvail", T::Boolean, 0, 0},
+    {"_IsCameraControlAvail", T::Boolean, 0, 0},
+    {"_IsVideoControlAvail", T::Boolean, 0, 0},
+    {"_IsMpegStream", T::Boolean, 0, 0},
+    {"_VideoControlCaps", T::Integer, 0, 0},
+    {"_VfwCaptureDialogFormat", T::Boolean, 0, 0},
+    {"_VfwCaptureDialogSource", T::Boolean, 0, 0},
+    {"_VfwCaptureDialogDisplay", T::Boolean, 0, 0},
+    {"VideoInputs", T::String, 0, 0},
+    {"ExtTransportAvail", T::Boolean, 0, 0},
+    {"TimeCodeReaderAvail", T::Boolean, 0, 0},
+    {"ANTVFormats", T::Integer, 0, 0},
+    {"VIDEOCROSSBARAVAIL", T::Boolean, 0, 0},
+    {"AUDIOCROSSBARAVAIL", T::Boolean, 0, 0},
+    {"DummyMAYNOTBESAVED", T::Integer, notSet, 0},
+    {"VideoSize", T::Integer, 0, 0},
+    {"VideoInput", T::Integer, 0, 0},
+    {"VideoInputName", T::String, 0, 0},
+    {"VideoRenderer", T::Integer, 0, 0},
+    {"VideoSubtype", T::Integer, 0, 0},
+    {"_VideoControlMode", T::Integer, 0, 0},
+    {"TVChannel", T::Integer, 0, 0},
+    {"TVChannelFreq", T::Integer, 0, 0},
+    {"TVInputType", T::Integer, 0, 0},
+    {"TVConnectInput", T::Integer, notSet, 0},
+    {"TVTuningSpace", T::Integer, 0, 0},
+    {"TVCountryCode", T::Integer, 0, 0},
+    {"TVMode", T::Integer, 0, 0},
+    {"ANTVFormat", T::Integer, 0, 0},
+    {"ANVVCRHorzLocking", T::Integer, 0, 0},
+    {"ANVOutputEnable", T::Integer, notSet, 0},
+    {"AMVideoCrossbar", T::String, 0, 0},
+    {"AMAudioCrossbar", T::String, 0, 0},
+    {"VideoQualityAuto", T::Boolean, 1, 0},
+    {"VideoQualityValues", T::Binary, 0, videoQualityValuesSize},
+    {"CameraControlAuto", T::Boolean, 1, 0},
+    {"CameraControlValues ", T::Binary, 0, cameraControlValuesSize},
 };
 const Row audioRows[] = {
-    {"_DeviceDiscovered", T::Boolean, 0, 0}, {"AudioInputs", T::String, 0, 0}, {"AudioInput", T::Integer, 0, 0},
-    {"AudioInputBalance", T::Integer, 0, 0}, {"AudioInputLevel", T::Integer, defaultLevel, 0},
-    {"AudioInputMono", T::Boolean, 0, 0}, {"AudioInputName", T::String, 0, 0},
-    {"SpeakerVolume", T::Integer, defaultLevel, 0}, {"SpeakerBalance", T::Integer, 0, 0},
-    {"AudioMute", T::Boolean, 0, 0}, {"AIsSoundCard", T::Boolean, 0, 0}, {"DummyMAYNOTBESAVED", T::Integer, notSet, 0},
+    {"_DeviceDiscovered", T::Boolean, 0, 0},
+    {"AudioInputs", T::String, 0, 0},
+    {"AudioInput", T::Integer, 0, 0},
+    {"AudioInputBalance", T::Integer, 0, 0},
+    {"AudioInputLevel", T::Integer, defaultLevel, 0},
+    {"AudioInputMono", T::Boolean, 0, 0},
+    {"AudioInputName", T::String, 0, 0},
+    {"SpeakerVolume", T::Integer, defaultLevel, 0},
+    {"SpeakerBalance", T::Integer, 0, 0},
+    {"AudioMute", T::Boolean, 0, 0},
+    {"AIsSoundCard", T::Boolean, 0, 0},
+    {"DummyMAYNOTBESAVED", T::Integer, notSet, 0},
     {"AIsAudioCrossbarAvail", T::Boolean, 0, 0},
 };
 const Row lastUseRows[] = {
@@ -81,16 +119,11 @@ const Row lastUseRows[] = {
 QVariant defaultOf(const Row& r)
 {
     switch (r.type) {
-    case T::Integer:
-        return r.defaultValue;
-    case T::String:
-        return QString();
-    case T::Boolean:
-        return r.defaultValue != 0;
-    case T::Float:
-        return 0.0;
-    case T::Binary:
-        return QByteArray(r.binarySize, '\0');
+    case T::Integer: return r.defaultValue;
+    case T::String: return QString();
+    case T::Boolean: return r.defaultValue != 0;
+    case T::Float: return 0.0;
+    case T::Binary: return QByteArray(r.binarySize, '\0');
     }
     return {};
 }
@@ -102,8 +135,7 @@ RegistryOptions& registryOptions()
     return options;
 }
 
-TRegistry2::TRegistry2()
-    : m_settings(std::make_unique<QSettings>(fileName(), QSettings::IniFormat))
+TRegistry2::TRegistry2() : m_settings(std::make_unique<QSettings>(fileName(), QSettings::IniFormat))
 {
 }
 
@@ -360,7 +392,7 @@ bool TDeviceSettings::load(const QString& keyPath, bool storeAll)
             QByteArray bytes;
             int size = 0;
             ok = reg.readInteger(s.name + sizeSuffix, size) && size == s.binarySize
-                && reg.readBinaryData(s.name, bytes, size);
+              && reg.readBinaryData(s.name, bytes, size);
             if (ok)
                 s.value = bytes;
             break;
@@ -377,18 +409,10 @@ void TDeviceSettings::save(const QString& keyPath) const
     reg.openKey(keyPath, true);
     for (const Setting& s : m_settings) {
         switch (s.type) {
-        case T::Integer:
-            reg.writeInteger(s.name, s.value.toInt());
-            break;
-        case T::String:
-            reg.writeString(s.name, s.value.toString());
-            break;
-        case T::Boolean:
-            reg.writeBool(s.name, s.value.toBool());
-            break;
-        case T::Float:
-            reg.writeFloat(s.name, s.value.toDouble());
-            break;
+        case T::Integer: reg.writeInteger(s.name, s.value.toInt()); break;
+        case T::String: reg.writeString(s.name, s.value.toString()); break;
+        case T::Boolean: reg.writeBool(s.name, s.value.toBool()); break;
+        case T::Float: reg.writeFloat(s.name, s.value.toDouble()); break;
         case T::Binary:
             reg.writeBinaryData(s.name, s.value.toByteArray());
             reg.writeInteger(s.name + sizeSuffix, int(s.value.toByteArray().size()));

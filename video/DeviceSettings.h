@@ -50,13 +50,13 @@ public:
     void writeString(const QString& name, const QString& value);
     void writeInteger(const QString& name, int value);
     void writeBool(const QString& name, bool value);
-    void writeFloat(const QString& name, double value);     // 8 bytes, as the design stores it
+    void writeFloat(const QString& name, double value); // 8 bytes, as the design stores it
     void writeBinaryData(const QString& name, const QByteArray& data);
 
     bool readString(const QString& name, QString& value);
     bool readInteger(const QString& name, int& value);
     bool readBool(const QString& name, bool& value);
-    bool readFloat(const QString& name, double& value);      // only an 8-byte binary value
+    bool readFloat(const QString& name, double& value);                   // only an 8-byte binary value
     bool readBinaryData(const QString& name, QByteArray& data, int size); // only of exactly that size
 
     // Wipes what an earlier build stored when the version marker is missing.

@@ -25,7 +25,10 @@ constexpr int displayLeft = 10;
 constexpr int dualDisplayLeft = 400;
 constexpr int displayTop = 10;
 
-bool widgetsAvailable() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+bool widgetsAvailable()
+{
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
 QList<QRect> monitorRects()
 {
@@ -53,8 +56,8 @@ QPoint monitorOrigin(int monitor)
 int MonitorsCount()
 {
     return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-               ? int(std::min<qsizetype>(QGuiApplication::screens().size(), monitorsMax))
-               : 0;
+             ? int(std::min<qsizetype>(QGuiApplication::screens().size(), monitorsMax))
+             : 0;
 }
 
 bool MonitorBounds(int index, QRect* bounds)
@@ -180,13 +183,15 @@ bool TOmbrix::SetLogoFromJPEGFile(const QString& fileName)
 
 bool TOmbrix::displaysWanted() const
 {
-    return m_frozen.frozen && m_frozen.display && (m_currentState == cs_Preview || m_currentState == cs_Recording);
+    return m_frozen.frozen && m_frozen.display
+        && (m_currentState == cs_Preview || m_currentState == cs_Recording || m_currentState == cs_Playback);
 }
 
 void TOmbrix::onWindowChanged(TVideoWindow& window, TVideoWindowNotify index, int)
 {
     // Moves and sizes of a full-screen window wait until it leaves full screen.
-    const bool running = m_currentState == cs_Preview || m_currentState == cs_Recording;
+    const bool running = m_currentState == cs_Preview || m_currentState == cs_Recording
+                      || m_currentState == cs_Playback;
     if (window.GetBool(vwFullScreen) && running
         && (index == vwAutoSize || index == vwEmbedded || index == vwMouseMovesWindow || index == vwLocation
             || index == vwLeft || index == vwTop || index == vwWidth || index == vwHeight))
@@ -244,7 +249,7 @@ void TOmbrix::layoutDisplays()
     for (size_t i = 0; i < m_windows.size(); ++i) {
         TVideoWindow& w = *m_windows[i];
         const bool shown = (wanted && w.GetBool(vwActive) && (i == 0 || dual || !m_windows[0]->GetBool(vwActive)))
-                           || (i == 0 && logo && w.GetBool(vwEmbedded));
+                        || (i == 0 && logo && w.GetBool(vwEmbedded));
         TDisplayForm* form = m_forms[i];
         if (!shown) {
             if (form)
@@ -284,10 +289,10 @@ void TOmbrix::layoutDisplays()
                 form->setGeometry(FullScreenRect(w.GetInt(vwMonitor), monitorRects(), wholeScreen()));
             } else {
                 const QSize size = w.GetBool(vwAutoSize) && m_sourceSize.isValid()
-                                       ? ZoomedVideoSize(m_sourceSize, m_previewZoom)
-                                       : QSize(w.GetInt(vwWidth), w.GetInt(vwHeight));
-                form->setGeometry(QRect(monitorOrigin(w.GetInt(vwMonitor)) + QPoint(w.GetInt(vwLeft), w.GetInt(vwTop)),
-                                        size));
+                                     ? ZoomedVideoSize(m_sourceSize, m_previewZoom)
+                                     : QSize(w.GetInt(vwWidth), w.GetInt(vwHeight));
+                form->setGeometry(
+                    QRect(monitorOrigin(w.GetInt(vwMonitor)) + QPoint(w.GetInt(vwLeft), w.GetInt(vwTop)), size));
             }
         }
         w.laidOut();
@@ -345,9 +350,7 @@ void TOmbrix::displayMouse(TDisplayForm* form, int kind, QMouseEvent* event)
     case TDisplayForm::Down:
         emit OnMouseDown(index, event->button(), event->modifiers(), reported.x(), reported.y());
         break;
-    case TDisplayForm::Move:
-        emit OnMouseMove(index, event->modifiers(), reported.x(), reported.y());
-        break;
+    case TDisplayForm::Move: emit OnMouseMove(index, event->modifiers(), reported.x(), reported.y()); break;
     case TDisplayForm::Up:
         emit OnMouseUp(index, event->button(), event->modifiers(), reported.x(), reported.y());
         break;

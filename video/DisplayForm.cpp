@@ -55,20 +55,22 @@ void TDisplayForm::paintEvent(QPaintEvent*)
     if (logo.isNull())
         return;
     switch (m_owner.LogoLayout()) {
-    case lg_Stretched:
-        painter.drawImage(rect(), logo);
-        break;
-    case lg_Repeated:
-        painter.drawTiledPixmap(rect(), QPixmap::fromImage(logo));
-        break;
+    case lg_Stretched: painter.drawImage(rect(), logo); break;
+    case lg_Repeated: painter.drawTiledPixmap(rect(), QPixmap::fromImage(logo)); break;
     case lg_Centered:
         painter.drawImage(QPoint((width() - logo.width()) / 2, (height() - logo.height()) / 2), logo);
         break;
     }
 }
 
-void TDisplayForm::mousePressEvent(QMouseEvent* event) { m_owner.displayMouse(this, Down, event); }
-void TDisplayForm::mouseMoveEvent(QMouseEvent* event) { m_owner.displayMouse(this, Move, event); }
+void TDisplayForm::mousePressEvent(QMouseEvent* event)
+{
+    m_owner.displayMouse(this, Down, event);
+}
+void TDisplayForm::mouseMoveEvent(QMouseEvent* event)
+{
+    m_owner.displayMouse(this, Move, event);
+}
 
 void TDisplayForm::mouseReleaseEvent(QMouseEvent* event)
 {
@@ -77,8 +79,14 @@ void TDisplayForm::mouseReleaseEvent(QMouseEvent* event)
         emit m_owner.OnClick();
 }
 
-void TDisplayForm::mouseDoubleClickEvent(QMouseEvent*) { emit m_owner.OnDblClick(); }
+void TDisplayForm::mouseDoubleClickEvent(QMouseEvent*)
+{
+    emit m_owner.OnDblClick();
+}
 
-void TDisplayForm::keyPressEvent(QKeyEvent* event) { m_owner.displayKey(this, event); }
+void TDisplayForm::keyPressEvent(QKeyEvent* event)
+{
+    m_owner.displayKey(this, event);
+}
 
 } // namespace velmar::video

@@ -1,9 +1,11 @@
 #include "FileOps.h"
 
 #include "ProcessLog.h"
+#include "platform/LittleEndian.h"
 #include "platform/Folders.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStorageInfo>
 #include <cmath>
@@ -76,6 +78,24 @@ qint64 FileSize64(const QString& fileName)
 {
     const QFileInfo info(fileName);
     return info.exists() ? info.size() : -1;
+}
+
+QSize AviFrameSize(const QString& fileName)
+{
+    // "RIFF" size "AVI " "LIST" size "hdrl" "avih" size, then the main
+    // header, whose ninth and tenth words are the width and the height.
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.read(72);
+    if (head.size() < 72 || !head.startsWith("RIFF") || head.mid(8, 4) != "AVI " || head.mid(12, 4) != "LIST"
+        || head.mid(20, 4) != "hdrl" || head.mid(24, 4) != "avih")
+        return {};
+    const auto word = [&](int at) { return store::getLe32(reinterpret_cast<const uint8_t*>(head.constData()) + at); };
+    const quint32 width = word(32 + 32), height = word(32 + 36);
+    if (width == 0 || height == 0 || width > 65535 || height > 65535)
+        return {};
+    return QSize(int(width), int(height));
 }
 
 bool DirectoryExists(const QString& path)

@@ -2,6 +2,7 @@
 // Small operations on text lists, file names, folders and free space that the
 // video component's graph code relies on, with their exact rules.
 // Pure functions over QtCore; any thread.
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +20,9 @@ int LastCharPos(QChar c, const QString& text);
 QString ChangeExtension(const QString& newExtension, const QString& fileName);
 // The size of a file, -1 when it does not exist.
 qint64 FileSize64(const QString& fileName);
+// The frame size in an AVI file's main header; an invalid size when the file
+// is missing or no AVI file.
+QSize AviFrameSize(const QString& fileName);
 bool DirectoryExists(const QString& path);
 // Creates a folder and its parents; true when it exists afterwards.
 bool ForceDirectories(const QString& path);

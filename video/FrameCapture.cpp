@@ -35,7 +35,10 @@ int ScreenColorDepth()
 }
 
 namespace {
-bool guiAvailable() { return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr; }
+bool guiAvailable()
+{
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
 // The frame being drawn by the overlay handler running on this thread.
 struct OverlayDrawing {
@@ -166,7 +169,10 @@ void TOmbrix::recomputeOverlayNeeded()
     m_overlayNeeded = !m_shapes.isEmpty() || m_shapeOverlayEnabled || m_textOverlayEnabled || bool(m_overlayHandler);
 }
 
-bool TOmbrix::overlayNeeded() const { return m_overlayNeeded.load(); }
+bool TOmbrix::overlayNeeded() const
+{
+    return m_overlayNeeded.load();
+}
 
 void TOmbrix::setTextOverlay_Enabled(bool on)
 {
@@ -351,7 +357,7 @@ void TOmbrix::applyProcessingToGraph()
     }
 }
 
-#define VELMAR_PROCESSING_SETTER(Name, field, Type)                                                                   \
+#define VELMAR_PROCESSING_SETTER(Name, field, Type)                                                                    \
     void TOmbrix::setVideoProcessing_##Name(Type v)                                                                    \
     {                                                                                                                  \
         m_processing.field = v;                                                                                        \
@@ -393,11 +399,12 @@ void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 void TOmbrix::chooseRgbFormat()
 {
     const QString subtype = m_frozen.subtypeIndex > 0 && m_frozen.subtypeIndex < m_subtypes.count()
-                                ? m_subtypes.entries().at(m_frozen.subtypeIndex).trimmed()
-                                : QString();
+                              ? m_subtypes.entries().at(m_frozen.subtypeIndex).trimmed()
+                              : QString();
     const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
-                           || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
-                           || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize;
+                        || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
+                        || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize
+                        || m_motionDetector.enabled();
     m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
 }
 
@@ -408,7 +415,7 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
     // Brightness, contrast, saturation and hue, then flips and turns, then
     // the frame tap in the grabber's RGB format.
     bool ok = m_graph->insertFilterInline("videoconvert", QStringLiteral("Color Space Converter"), pin)
-              && m_graph->insertFilterInline("deinterlace", QStringLiteral("Deinterlacer"), pin);
+           && m_graph->insertFilterInline("deinterlace", QStringLiteral("Deinterlacer"), pin);
     if (ok && m_processing.deinterlacing == di_HalfSize) {
         // One field of each frame: half the height.
         int height = 0;
@@ -419,7 +426,7 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
         }
         if (height > 1) {
             ok = m_graph->insertFilterInline("videoscale", QStringLiteral("Half Size Scaler"), pin)
-                 && m_graph->insertFilterInline("capsfilter", QStringLiteral("Half Size Caps"), pin);
+              && m_graph->insertFilterInline("capsfilter", QStringLiteral("Half Size Caps"), pin);
             if (GstElement* caps = ok ? gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Half Size Caps") : nullptr) {
                 GstCaps* half = gst_caps_new_simple("video/x-raw", "height", G_TYPE_INT, height / 2, nullptr);
                 g_object_set(caps, "caps", half, nullptr);
@@ -429,9 +436,9 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
         }
     }
     ok = ok && m_graph->insertFilterInline("videobalance", QStringLiteral("Video Balance"), pin)
-              && m_graph->insertFilterInline("videoflip", QStringLiteral("Video Flip"), pin)
-              && m_graph->insertFilterInline("videoconvert", QStringLiteral("Grabber Converter"), pin)
-              && m_graph->insertFilterInline("capsfilter", QStringLiteral("Grabber Caps"), pin);
+      && m_graph->insertFilterInline("videoflip", QStringLiteral("Video Flip"), pin)
+      && m_graph->insertFilterInline("videoconvert", QStringLiteral("Grabber Converter"), pin)
+      && m_graph->insertFilterInline("capsfilter", QStringLiteral("Grabber Caps"), pin);
     if (!ok)
         return false;
     if (GstElement* caps = gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Grabber Caps")) {
@@ -463,8 +470,17 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     // prerolls); they count from the first.
     if (m_destroying)
         return;
+    if (m_multiplexedRole == mr_MultiplexedMaster)
+        handOverToSlave(frame);
     const qint64 number = ++m_framesDelivered;
-    const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(streamTime, 0));
+    m_lastStreamTime = streamTime;
+    qint64 frameTime = 0;
+    {
+        // A paused recording's time stands still and runs on after it.
+        QMutexLocker locker(&m_frameLock);
+        frameTime = m_recordingClock.frameTime(streamTime);
+    }
+    const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(frameTime, 0));
     const bool grabbing = m_frozen.frameGrabber != fg_Disabled;
     // Without the frame grabber, frame progress follows the frame times,
     // thinned to about fifteen a second.
@@ -482,13 +498,10 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
                 m_burstPending = true;
                 taken = true;
                 break;
-            case BurstSchedule::Ended:
-                taken = true;
-                break;
-            case BurstSchedule::Skipped:
-                break;
+            case BurstSchedule::Ended: taken = true; break;
+            case BurstSchedule::Skipped: break;
             }
-            taken = taken || m_captureRequested || m_burstPending;
+            taken = taken || m_captureRequested || m_burstPending || m_motionOn;
             if (m_pauseOnNextFrame) {
                 m_pauseOnNextFrame = false;
                 m_pausedOnFrame = true;
@@ -496,8 +509,9 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
             }
         }
     }
-    // Captures carry the overlays unless asked not to; the display always does.
-    const bool overlaysFirst = !m_frozen.withoutOverlay;
+    // Captures carry the overlays unless asked not to; the display always
+    // does. The motion detector compares frames without them.
+    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motionOn;
     const bool sampleAfterOverlays = m_frozen.sampleVideo == sc_AfterOnDraw;
     if (m_frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
         sampleFrame(frame, info);
@@ -524,7 +538,8 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
         }
         // One handover waits at a time: a slow display drops frames.
         if (!m_displayPosted.exchange(true))
-            QMetaObject::invokeMethod(this, [this] { updateDisplays(); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { updateDisplays(); }, Qt::QueuedConnection);
     }
 
     if (eligible && m_frozen.grabberSynchrone) {
@@ -592,6 +607,8 @@ void TOmbrix::captureStep()
         capture(dest, file, true, true);
     else if (burst)
         capture(m_burstType, QString(), burstOn, false);
+    if (m_motionOn)
+        motionStep();
     serveSamples();
 }
 
@@ -669,7 +686,7 @@ void TOmbrix::audioSample(GstPad* pad, GstBuffer* buffer)
     const GstClockTime duration = GST_BUFFER_DURATION(buffer);
     sample.StartTime = GST_CLOCK_TIME_IS_VALID(pts) ? qint64(pts / 100) : -1;
     sample.EndTime = GST_CLOCK_TIME_IS_VALID(pts) && GST_CLOCK_TIME_IS_VALID(duration) ? qint64((pts + duration) / 100)
-                                                                                      : sample.StartTime;
+                                                                                       : sample.StartTime;
     if (!m_frozen.sampleAsync) {
         sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
         emit OnSampleCapture_Audio(sample);
@@ -713,6 +730,11 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
     if (m_captureZoom != percent && !picture.isNull())
         picture = picture.scaled(ZoomedVideoSize(picture.size(), m_captureZoom), Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
+    // A frame copied for the motion detector came before its overlays.
+    if (!m_frozen.withoutOverlay && m_motionOn && !picture.isNull()) {
+        picture.detach();
+        drawOverlays(picture, m_current.info);
+    }
     const TFrameData data{picture, m_current.info.frameNumber, m_current.info.frameTime};
     bool success = false;
     if (save) {
@@ -734,7 +756,8 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
             }
             error.clear();
             success = !fileName.isEmpty()
-                      && (bmp ? WriteBmpFile(picture, fileName, &error) : WriteJpegFile(picture, fileName, m_jpeg, &error));
+                   && (bmp ? WriteBmpFile(picture, fileName, &error)
+                           : WriteJpegFile(picture, fileName, m_jpeg, &error));
             // The host learns of it from the event's success; the log keeps why.
             if (!success && !error.isEmpty())
                 ReportResult(false, sevTrace, error, e_failed_to_create_file);
@@ -764,6 +787,8 @@ void TOmbrix::resetCaptureState()
     }
     m_frameReady = false;
     m_current = FrameRecord();
+    // A new graph's first frame starts the analysis again.
+    m_motionDetector.reset();
     {
         QMutexLocker locker(&m_sampleLock);
         m_pendingSample.reset();

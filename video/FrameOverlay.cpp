@@ -23,9 +23,7 @@ void DrawShapeOverlay(QPainter& painter, const TShapeOverlay& shape)
     painter.setBrush(QBrush(shape.brushColor, shape.brushStyle));
     switch (shape.shape) {
     case stRectangle:
-    case stSquare:
-        painter.drawRect(box);
-        break;
+    case stSquare: painter.drawRect(box); break;
     case stRoundRect:
     case stRoundSquare: {
         const int corner = std::min(box.width(), box.height()) / 4;
@@ -33,9 +31,7 @@ void DrawShapeOverlay(QPainter& painter, const TShapeOverlay& shape)
         break;
     }
     case stEllipse:
-    case stCircle:
-        painter.drawEllipse(box);
-        break;
+    case stCircle: painter.drawEllipse(box); break;
     }
     painter.restore();
 }

@@ -41,7 +41,7 @@ GstFlowReturn tapTransformIp(GstVideoFilter* filter, GstVideoFrame* frame)
                                                  : GST_VIDEO_FRAME_FORMAT(frame) == GST_VIDEO_FORMAT_BGR   ? "BGR"
                                                  : GST_VIDEO_FRAME_FORMAT(frame) == GST_VIDEO_FORMAT_RGB16 ? "RGB16"
                                                  : GST_VIDEO_FRAME_FORMAT(frame) == GST_VIDEO_FORMAT_RGB15 ? "RGB15"
-                                                                                                          : "");
+                                                                                                           : "");
     const gsize mapped = frame->map[0].size;
     const gsize offset = GST_VIDEO_FRAME_PLANE_OFFSET(frame, 0);
     const qint64 needed = qint64(stride) * height;
@@ -122,7 +122,7 @@ bool RegisterFrameTap()
         registered = gst_plugin_register_static(GST_VERSION_MAJOR, GST_VERSION_MINOR, "velmarframetap",
                                                 "The video component's frame tap", pluginInit, "1.0", "Proprietary",
                                                 "velmar", "velmar", "velmar")
-            != FALSE;
+                  != FALSE;
     });
     return registered;
 }
@@ -148,7 +148,10 @@ void SetFrameTapProcessing(GstElement* element, TapProcessing processing)
     GST_OBJECT_UNLOCK(tap);
 }
 
-int FrameTapVersion(GstElement* element) { return isTap(element) ? frameTapVersion : 0; }
+int FrameTapVersion(GstElement* element)
+{
+    return isTap(element) ? frameTapVersion : 0;
+}
 
 quint64 FrameTapDroppedFrames(GstElement* element)
 {
@@ -167,14 +170,10 @@ const char* TapCapsFormat(int rgbFormat)
     // 8-bit palette is not a GStreamer frame format, so those frames are 24-bit.
     switch (rgbFormat) {
     case 2:
-    case 5:
-        return "BGR";
-    case 3:
-        return "RGB16";
-    case 4:
-        return "RGB15";
-    default:
-        return "BGRx";
+    case 5: return "BGR";
+    case 3: return "RGB16";
+    case 4: return "RGB15";
+    default: return "BGRx";
     }
 }
 
@@ -242,8 +241,8 @@ int VideoFlipMethod(TVideoRotation rotation, bool flipHorizontal, bool flipVerti
     if (flipVertical)
         t = upsideDown * t;
     // videoflip's methods, in its own numbering.
-    const std::array<Turn, 8> methods{identity, clockwise, clockwise * clockwise, clockwise * clockwise * clockwise,
-                                      mirror, upsideDown, Turn{0, 1, 1, 0}, Turn{0, -1, -1, 0}};
+    const std::array<Turn, 8> methods{identity, clockwise,  clockwise * clockwise, clockwise * clockwise * clockwise,
+                                      mirror,   upsideDown, Turn{0, 1, 1, 0},      Turn{0, -1, -1, 0}};
     for (size_t i = 0; i < methods.size(); ++i)
         if (methods[i] == t)
             return int(i);

@@ -94,9 +94,9 @@ QStringList SortedPictureFiles(const QString& folder, TFileSort sort)
     const QStringList filters{QStringLiteral("*.bmp"), QStringLiteral("*.jpg"), QStringLiteral("*.jpeg"),
                               QStringLiteral("*.jpe")};
     QFileInfoList files = QDir(folder).entryInfoList(filters, QDir::Files | QDir::CaseSensitive);
-    files += QDir(folder).entryInfoList({QStringLiteral("*.BMP"), QStringLiteral("*.JPG"), QStringLiteral("*.JPEG"),
-                                         QStringLiteral("*.JPE")},
-                                        QDir::Files | QDir::CaseSensitive);
+    files += QDir(folder).entryInfoList(
+        {QStringLiteral("*.BMP"), QStringLiteral("*.JPG"), QStringLiteral("*.JPEG"), QStringLiteral("*.JPE")},
+        QDir::Files | QDir::CaseSensitive);
     const auto byName = [](const QFileInfo& a, const QFileInfo& b) { return a.fileName() < b.fileName(); };
     const auto byTime = [&](const QFileInfo& a, const QFileInfo& b) {
         const QDateTime ta = a.lastModified(), tb = b.lastModified();

@@ -19,6 +19,8 @@
 namespace velmar::video {
 
 namespace {
+// How long a slave waits for its master's next frame before its video ends.
+constexpr int slaveFrameWaitMs = 5000;
 constexpr int defaultWidth = 320;
 constexpr int defaultHeight = 240;
 // 333,667 x 100 ns a frame.
@@ -27,7 +29,10 @@ constexpr int defaultRateDen = 1001;
 constexpr int countFieldSize = 4;
 constexpr int percent = 100;
 
-bool isBmpName(const QString& name) { return QFileInfo(name).suffix().toUpper() == QLatin1String("BMP"); }
+bool isBmpName(const QString& name)
+{
+    return QFileInfo(name).suffix().toUpper() == QLatin1String("BMP");
+}
 
 QByteArray u32(qint32 v)
 {
@@ -112,7 +117,8 @@ bool TOmbrix::VideoFromImages_CreateSetOfBitmaps()
     };
     QFile file(fileName);
     if (!ForceFileDirectory(fileName) || !file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return done(!Report(true, sevError, QStringLiteral("failed to create file: ") + fileName, e_failed_to_create_file));
+        return done(
+            !Report(true, sevError, QStringLiteral("failed to create file: ") + fileName, e_failed_to_create_file));
     QString folder = m_imagesFolder.isEmpty() ? QStringLiteral(".") : m_imagesFolder;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
@@ -161,7 +167,8 @@ bool TOmbrix::VideoFromImages_CreateSetOfBitmaps()
         file.write(u32(qint32(bytes.size())));
         file.write(bytes);
         ++written;
-        progress((i * percent + percent) / int(pictures.size()), i, QStringLiteral("loading ") + QFileInfo(name).fileName());
+        progress((i * percent + percent) / int(pictures.size()), i,
+                 QStringLiteral("loading ") + QFileInfo(name).fileName());
     }
     file.seek(0);
     file.write(u32(written));
@@ -186,6 +193,24 @@ bool TOmbrix::buildPushSource()
         state->width = qFromLittleEndian<qint32>(info.constData() + 4);
         state->height = std::abs(qFromLittleEndian<qint32>(info.constData() + 8));
         state->bitCount = qFromLittleEndian<quint16>(info.constData() + 14);
+    } else if (m_multiplexedRole == mr_MultiplexedSlave) {
+        // The frames of this input, as the master hands them over.
+        QSize size;
+        QImage::Format format = QImage::Format_Invalid;
+        if (TOmbrix* master = m_master) {
+            QMutexLocker locker(&master->m_slaveLock);
+            size = master->m_masterFrameSize;
+            format = master->m_masterFrameFormat;
+        }
+        if (size.isEmpty())
+            return !Report(true, sevError, QStringLiteral("the multiplexed master must run first"),
+                           e_must_restart_master);
+        m_multiplexSlot.setFormat(size, format);
+        state->width = size.width();
+        state->height = size.height();
+        state->bitCount = QImage(1, 1, format).depth() == 32 ? 32 : 24;
+        TMultiplexSlot* slot = &m_multiplexSlot;
+        state->next = [slot](bool*) { return slot->take(slaveFrameWaitMs); };
     } else {
         state->next = m_bitmapNext;
         const QImage format = m_bitmapFormat ? m_bitmapFormat() : QImage();
@@ -248,7 +273,8 @@ bool TOmbrix::buildPushSource()
     m_sourceElement = source;
 
     GstElement* capsFilter = m_graph->createFilter("capsfilter", QStringLiteral("Video Caps"));
-    if (!capsFilter || !m_graph->addFilter(capsFilter, QStringLiteral("Video Caps")) || !gst_element_link(source, capsFilter))
+    if (!capsFilter || !m_graph->addFilter(capsFilter, QStringLiteral("Video Caps"))
+        || !gst_element_link(source, capsFilter))
         return !Report(true, sevError, QStringLiteral("rejected: Video Caps"), e_add_filter);
     WriteLog(cfBlue, QStringLiteral("push source created"));
     return true;

@@ -15,11 +15,10 @@ struct NamedBit {
     const char* name;
 };
 constexpr NamedBit analogStandards[] = {
-    {0x1, "NTSC M"},        {0x2, "NTSC M J"},       {0x4, "NTSC 433"},     {0x10, "PAL B"},
-    {0x20, "PAL D"},        {0x80, "PAL H"},         {0x100, "PAL I"},      {0x200, "PAL M"},
-    {0x400, "PAL N"},       {0x800, "PAL 60"},       {0x1000, "SECAM B"},   {0x2000, "SECAM D"},
-    {0x4000, "SECAM G"},    {0x8000, "SECAM H"},     {0x10000, "SECAM K"},  {0x20000, "SECAM K1"},
-    {0x40000, "SECAM L"},   {0x80000, "SECAM L1"},   {0x100000, "PAL N COMBO"},
+    {0x1, "NTSC M"},       {0x2, "NTSC M J"},    {0x4, "NTSC 433"},     {0x10, "PAL B"},           {0x20, "PAL D"},
+    {0x80, "PAL H"},       {0x100, "PAL I"},     {0x200, "PAL M"},      {0x400, "PAL N"},          {0x800, "PAL 60"},
+    {0x1000, "SECAM B"},   {0x2000, "SECAM D"},  {0x4000, "SECAM G"},   {0x8000, "SECAM H"},       {0x10000, "SECAM K"},
+    {0x20000, "SECAM K1"}, {0x40000, "SECAM L"}, {0x80000, "SECAM L1"}, {0x100000, "PAL N COMBO"},
 };
 
 struct DVMode {
@@ -27,10 +26,10 @@ struct DVMode {
     const char* name;
 };
 constexpr DVMode dvModes[] = {
-    {4296, "play"},          {4297, "stop"},          {4298, "freeze"},        {4299, "thaw"},
-    {4300, "ff"},            {4301, "rew"},           {4302, "record"},        {4904, "record freeze"},
-    {4303, "record strobe"}, {4304, "fwd"},           {4905, "rev"},           {4305, "shuttle"},
-    {5029, "fastest fwd"},   {5030, "slowest fwd"},   {5031, "fastest rev"},   {5032, "slowest rev"},
+    {4296, "play"},        {4297, "stop"},    {4298, "freeze"},        {4299, "thaw"},          {4300, "ff"},
+    {4301, "rew"},         {4302, "record"},  {4904, "record freeze"}, {4303, "record strobe"}, {4304, "fwd"},
+    {4905, "rev"},         {4305, "shuttle"}, {5029, "fastest fwd"},   {5030, "slowest fwd"},   {5031, "fastest rev"},
+    {5032, "slowest rev"},
 };
 
 constexpr int audioRates[] = {8000, 11025, 16000, 22050, 32000, 44100, 48000};
@@ -42,8 +41,8 @@ struct RawName {
     const char* name;
 };
 constexpr RawName rawNames[] = {
-    {"YUY2", "YUY2"}, {"UYVY", "UYVY"},   {"YVYU", "YVYU"},   {"I420", "I420"},     {"YV12", "YV12"},
-    {"NV12", "NV12"}, {"YUV9", "YUV9"},   {"YVU9", "YVU9"},   {"BGR", "RGB24"},     {"BGRx", "RGB32"},
+    {"YUY2", "YUY2"},   {"UYVY", "UYVY"},    {"YVYU", "YVYU"},    {"I420", "I420"},  {"YV12", "YV12"},
+    {"NV12", "NV12"},   {"YUV9", "YUV9"},    {"YVU9", "YVU9"},    {"BGR", "RGB24"},  {"BGRx", "RGB32"},
     {"BGRA", "ARGB32"}, {"RGB16", "RGB565"}, {"RGB15", "RGB555"}, {"GRAY8", "Y800"}, {"RGB", "RGB"},
 };
 struct MediaName {
@@ -51,7 +50,10 @@ struct MediaName {
     const char* name;
 };
 constexpr MediaName mediaNames[] = {
-    {"image/jpeg", "MJPG"}, {"video/x-dv", "dvsd"}, {"video/mpeg", "MPEG2"}, {"video/x-h264", "H264"},
+    {"image/jpeg", "MJPG"},
+    {"video/x-dv", "dvsd"},
+    {"video/mpeg", "MPEG2"},
+    {"video/x-h264", "H264"},
 };
 const char* const dvFourCCs[] = {"dvsd", "dvhd", "dvsl", "dv25", "dv50", "dvh1", "dvsc"};
 } // namespace
@@ -71,7 +73,7 @@ QString SubtypeName(const QString& guidText)
     const QString first = guidText.mid(1, 8).toUpper();
     if (guidText.mid(10, 4).toUpper() == QLatin1String("524F")) {
         static const QHash<QString, QString> rgb{
-            {"E436EB78", "RGB1"},   {"E436EB79", "RGB4"},   {"E436EB7A", "RGB8"},  {"E436EB7B", "RGB565"},
+            {"E436EB78", "RGB1"},   {"E436EB79", "RGB4"},  {"E436EB7A", "RGB8"},  {"E436EB7B", "RGB565"},
             {"E436EB7C", "RGB555"}, {"E436EB7D", "RGB24"}, {"E436EB7E", "RGB32"},
         };
         return rgb.value(first, QStringLiteral("RGB"));

@@ -57,8 +57,21 @@ QStringList AnalogStandardNames(uint32_t mask);
 
 // DV transport: the mode a command sends (0 outside the table) and the name of a mode.
 enum TDVCommand : int {
-    dv_Play, dv_Stop, dv_Freeze, dv_Thaw, dv_Ff, dv_Rew, dv_Record, dv_RecordFreeze, dv_RecordStrobe,
-    dv_StepFwd, dv_StepRev, dv_ModeShuttle, dv_PlayFastestFwd, dv_PlaySlowestFwd, dv_PlayFastestRev,
+    dv_Play,
+    dv_Stop,
+    dv_Freeze,
+    dv_Thaw,
+    dv_Ff,
+    dv_Rew,
+    dv_Record,
+    dv_RecordFreeze,
+    dv_RecordStrobe,
+    dv_StepFwd,
+    dv_StepRev,
+    dv_ModeShuttle,
+    dv_PlayFastestFwd,
+    dv_PlaySlowestFwd,
+    dv_PlayFastestRev,
     dv_PlaySlowestRev
 };
 int DVCommandCode(int command);
@@ -84,7 +97,10 @@ QString CapsOfFormatName(const QString& name);
 bool IsDVSubtype(const QString& name);
 
 // Times: 100-ns units of the original interfaces become nanoseconds.
-constexpr int64_t nanosecondsOf100ns(int64_t units) { return units * 100; }
+constexpr int64_t nanosecondsOf100ns(int64_t units)
+{
+    return units * 100;
+}
 // Frame duration in 100-ns units for a rate in hundredths of a frame per
 // second (1500 = 15 fps), to the nearest whole number; 0 for a rate below 1.
 int64_t AvgTimePerFrame(int rateHundredths);

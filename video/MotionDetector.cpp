@@ -16,11 +16,20 @@ constexpr double unitsPerSecond = 10000000.0;
 const QLatin1String lineEnd("\r\n");
 
 // Halves to even, as every rounding of the detector.
-double roundEven(double v) { return std::nearbyint(v); }
+double roundEven(double v)
+{
+    return std::nearbyint(v);
+}
 
-int thresholdOf(int level) { return thresholdBase - ((level * thresholdPerLevel) >> 1); }
+int thresholdOf(int level)
+{
+    return thresholdBase - ((level * thresholdPerLevel) >> 1);
+}
 
-int rowsOf(const MotionFrame& f) { return std::abs(f.height); }
+int rowsOf(const MotionFrame& f)
+{
+    return std::abs(f.height);
+}
 
 // The row y counted from the top of the picture.
 uchar* rowAt(const MotionFrame& f, int y)
@@ -29,7 +38,10 @@ uchar* rowAt(const MotionFrame& f, int y)
     return f.bits + qsizetype(row) * f.bytesPerLine;
 }
 
-bool depthKnown(int bitsPerPixel) { return bitsPerPixel == 24 || bitsPerPixel == 32; }
+bool depthKnown(int bitsPerPixel)
+{
+    return bitsPerPixel == 24 || bitsPerPixel == 32;
+}
 } // namespace
 
 TImplMotionDetector::TImplMotionDetector()
@@ -435,11 +447,11 @@ int TImplMotionDetector::meanSensitivity() const
 
 // ------------------------------------------------------------------ settings
 
-#define VELMAR_LOCKED_GET(type, name, field) \
-    type TImplMotionDetector::name() const   \
-    {                                        \
-        QMutexLocker locker(&m_lock);        \
-        return field;                        \
+#define VELMAR_LOCKED_GET(type, name, field)                                                                           \
+    type TImplMotionDetector::name() const                                                                             \
+    {                                                                                                                  \
+        QMutexLocker locker(&m_lock);                                                                                  \
+        return field;                                                                                                  \
     }
 VELMAR_LOCKED_GET(bool, enabled, m_enabled)
 VELMAR_LOCKED_GET(int, clickLevel, m_clickLevel)
@@ -454,18 +466,17 @@ VELMAR_LOCKED_GET(qint64, minimumInterval, m_minimumInterval)
 VELMAR_LOCKED_GET(qint64, lastAnalysedTime, m_lastAnalysedTime)
 #undef VELMAR_LOCKED_GET
 
-#define VELMAR_LOCKED_SET(name, field)           \
-    void TImplMotionDetector::name(bool on)      \
-    {                                            \
-        QMutexLocker locker(&m_lock);            \
-        field = on;                              \
+#define VELMAR_LOCKED_SET(name, field)                                                                                 \
+    void TImplMotionDetector::name(bool on)                                                                            \
+    {                                                                                                                  \
+        QMutexLocker locker(&m_lock);                                                                                  \
+        field = on;                                                                                                    \
     }
 VELMAR_LOCKED_SET(setEnabled, m_enabled)
 VELMAR_LOCKED_SET(setCompareRed, m_compareRed)
 VELMAR_LOCKED_SET(setCompareGreen, m_compareGreen)
 VELMAR_LOCKED_SET(setCompareBlue, m_compareBlue)
 #undef VELMAR_LOCKED_SET
-
 
 void TImplMotionDetector::setClickLevel(int level)
 {

@@ -22,10 +22,10 @@ namespace velmar::video {
 struct MotionFrame {
     uchar* bits = nullptr;
     int width = 0;
-    int height = 0;         // rows; a negative value is taken by its size
-    int bytesPerLine = 0;   // the row stride, padding included
-    int bitsPerPixel = 24;  // 24 or 32; anything else is not analysed
-    bool bottomUp = true;   // the first row in memory is the bottom of the picture
+    int height = 0;        // rows; a negative value is taken by its size
+    int bytesPerLine = 0;  // the row stride, padding included
+    int bitsPerPixel = 24; // 24 or 32; anything else is not analysed
+    bool bottomUp = true;  // the first row in memory is the bottom of the picture
 };
 
 class TImplMotionDetector {

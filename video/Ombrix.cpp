@@ -4,6 +4,7 @@
 #include "DisplayForm.h"
 #include "MediaFormats.h"
 #include "ProcessLog.h"
+#include "SequentialNumbers.h"
 #include "StreamConfig.h"
 #include "SyncManager.h"
 
@@ -70,10 +71,14 @@ TOmbrix::~TOmbrix()
     if (TSyncManager* manager = TSyncManager::instance())
         manager->removeInstance(this);
     m_destroying = true;
+    unlinkMultiplexing();
     // No event reaches the host during tear-down.
     blockSignals(true);
     m_worker->halt(true);
     m_worker.reset();
+    // A recording being written is closed so its file keeps its index.
+    if (!m_writerElements.isEmpty())
+        finishWriter();
     ClearGraph(true);
     for (auto& form : m_forms)
         delete form.data();
@@ -159,8 +164,8 @@ bool TOmbrix::Report(bool condition, int severity, const QString& message, TLogT
 
 bool TOmbrix::CheckState(int allowed, int severity, bool needDevice)
 {
-    const QList<StateReport> reports
-        = CheckStateReports({allowed, needDevice, isCaptureDeviceSource(), m_videoDevice, m_currentState});
+    const QList<StateReport> reports = CheckStateReports(
+        {allowed, needDevice, isCaptureDeviceSource(), m_videoDevice, m_currentState});
     for (const StateReport& r : reports)
         Report(true, severity, r.message, r.code);
     return reports.isEmpty();
@@ -192,9 +197,7 @@ void TOmbrix::ExecuteCommand(int code)
             QueueEventNotification(TEventKind::DeviceLost);
         break;
     }
-    case WMProcessNotifyEvent:
-        processNotifyEvents();
-        break;
+    case WMProcessNotifyEvent: processNotifyEvents(); break;
     case WMStopGraph:
         if (m_graphActive || m_runState != 0)
             StopAll();
@@ -203,16 +206,23 @@ void TOmbrix::ExecuteCommand(int code)
         if (RestartGraph(cs_Preview))
             QueueEventNotification(TEventKind::PreviewStarted);
         break;
-    case WMStartRecording:
-        RestartGraph(cs_Recording);
+    case WMStartRecording: RestartGraph(cs_Recording); break;
+    case WMPlayStartByStep: startStepping(); break;
+    case WMOpenPlayer:
+        if (buildPlayerGraph())
+            QueueEventNotification(TEventKind::PlayerOpened);
+        break;
+    case WMStartReencoding:
+        if (buildReencodingGraph(m_reencoding))
+            QueueEventNotification(TEventKind::ReencodingStarted);
         break;
     case WMProcessContinueTVAutoScan:
         if (!m_controls->TVScanStep() && m_tuningStep)
             m_tuningStep->stop();
         break;
     default:
-        // The player, TV tuning and reencoding commands belong to parts of
-        // the component that are not in this library.
+        // TV tuning commands belong to a part of the component that is not
+        // in this library.
         ReportResult(false, sevTrace, QStringLiteral("command not available: ") + QString::number(code), e_failed);
         break;
     }
@@ -233,21 +243,11 @@ void TOmbrix::deliverEvent(TEventKind kind)
     if (m_destroying)
         return;
     switch (kind) {
-    case TEventKind::PreviewStarted:
-        emit OnPreviewStarted();
-        break;
-    case TEventKind::RecordingStarted:
-        emit OnRecordingStarted();
-        break;
-    case TEventKind::ReencodingStarted:
-        emit OnReencodingStarted();
-        break;
-    case TEventKind::PlayerOpened:
-        emit OnPlayerOpened();
-        break;
-    case TEventKind::DeviceLost:
-        emit OnDeviceLost();
-        break;
+    case TEventKind::PreviewStarted: emit OnPreviewStarted(); break;
+    case TEventKind::RecordingStarted: emit OnRecordingStarted(); break;
+    case TEventKind::ReencodingStarted: emit OnReencodingStarted(); break;
+    case TEventKind::PlayerOpened: emit OnPlayerOpened(); break;
+    case TEventKind::DeviceLost: emit OnDeviceLost(); break;
     }
 }
 
@@ -270,6 +270,8 @@ void TOmbrix::TaskStep()
     }
     if (m_graphActive)
         periodicStep();
+    if (m_currentState == cs_Playback && (m_runState == 2 || m_stepping))
+        followTrackBar();
 }
 
 void TOmbrix::periodicStep()
@@ -300,7 +302,8 @@ void TOmbrix::onBusMessage(GstMessage* message)
     const GstMessageType type = GST_MESSAGE_TYPE(message);
     if (type != GST_MESSAGE_ERROR && type != GST_MESSAGE_EOS)
         return;
-    GraphMessage m{m_generation.load(), type == GST_MESSAGE_ERROR, postedBy(message, m_sourceElement.load()), false, {}};
+    GraphMessage m{
+        m_generation.load(), type == GST_MESSAGE_ERROR, postedBy(message, m_sourceElement.load()), false, {}};
     if (type == GST_MESSAGE_ERROR) {
         GError* error = nullptr;
         gchar* debug = nullptr;
@@ -330,6 +333,16 @@ void TOmbrix::processNotifyEvents()
     for (const GraphMessage& m : std::as_const(messages)) {
         if (m.generation != m_generation.load() || m_runState == 0)
             continue; // from a graph that is gone
+        if (!m.error && m_currentState == cs_Playback) {
+            playerEnded();
+            continue;
+        }
+        if (!m.error && m_currentState == cs_Reencoding) {
+            // The new clip is complete.
+            m_playerEnded = true;
+            StopAll();
+            return;
+        }
         if (!m.error && !isCaptureDeviceSource()) {
             // The pictures ran out: everything stops.
             WriteLog(cfBlue, QStringLiteral("end of stream"));
@@ -531,7 +544,8 @@ bool TOmbrix::discoverVideoDevice()
     if (!device)
         return false;
     const QString name = catalogue->nameAt(m_boundVideo);
-    Report(true, sevInfo, QStringLiteral("one-time video device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
+    Report(true, sevInfo,
+           QStringLiteral("one-time video device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
            i_begin_discovering_device);
     m_discovering = true;
     m_sizes.clear();
@@ -586,7 +600,8 @@ bool TOmbrix::discoverAudioDevice()
     TDevices* catalogue = AudioDeviceCatalogue();
     const QString name = catalogue ? catalogue->nameAt(m_boundAudio) : QString();
     WriteLog(cfBlue, QStringLiteral("BEGIN Discovering ") + name);
-    Report(true, sevInfo, QStringLiteral("one-time audio device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
+    Report(true, sevInfo,
+           QStringLiteral("one-time audio device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
            i_begin_discovering_device);
     // Input pins and crossbars of a sound card are not GStreamer's model:
     // the device has one input and no crossbar.
@@ -736,6 +751,22 @@ bool TOmbrix::freezeSettings()
     m_frozen.sampleAudio = m_sampleAudio;
     m_frozen.sampleAsync = m_sampleAsync;
     m_frozen.grabberSynchrone = m_grabberSynchrone;
+    m_motionOn = m_motionDetector.enabled() && m_frameGrabber != fg_Disabled;
+    // Recording on motion pauses and resumes a recording that is never held.
+    m_recFrozen.hold = m_holdRecording && isCaptureDeviceSource() && !m_motionRecording;
+    m_recFrozen.canPause = m_recordingCanPause || m_motionRecording;
+    m_motionGate.reset();
+    if (m_motionRecording)
+        m_motionGate.emplace(m_motionThreshold, m_motionDelayMs);
+    m_recFrozen.backtimed = m_backtimedCount;
+    m_recFrozen.audio = m_audioRecording;
+    m_recFrozen.method = m_recordingMethod;
+    m_recFrozen.openDML = m_aviOpenDML;
+    m_recFrozen.prealloc = m_preallocEnabled && m_recordingMethod == rm_AVI;
+    if (m_preallocEnabled && m_recordingMethod != rm_AVI)
+        Report(true, sevWarning,
+               QStringLiteral("the preallocated recording file is not compatible with ASF or MPEG2 recording"),
+               i_preallocated_file_not_suitable);
     if (m_frameGrabber != fg_Disabled)
         chooseRgbFormat();
     resetCaptureState();
@@ -779,10 +810,11 @@ bool TOmbrix::RestartGraph(int target)
             break;
         m_currentState = TCurrentState(target);
         if (TLog::instance().isEnabled() && isCaptureDeviceSource()) {
-            for (auto [index, cat] : {std::pair{m_videoDevice, VideoDeviceCatalogue()},
-                                      std::pair{m_audioDevice, AudioDeviceCatalogue()}}) {
+            for (auto [index, cat] :
+                 {std::pair{m_videoDevice, VideoDeviceCatalogue()}, std::pair{m_audioDevice, AudioDeviceCatalogue()}}) {
                 if (cat && index >= 0 && index < cat->count())
-                    WriteLog(cfBlue, QStringLiteral("current ") + cat->title() + QStringLiteral(": ") + cat->nameAt(index));
+                    WriteLog(cfBlue,
+                             QStringLiteral("current ") + cat->title() + QStringLiteral(": ") + cat->nameAt(index));
                 else if (cat)
                     WriteLog(cfBlue, QStringLiteral("no ") + cat->title() + QStringLiteral(" available."));
             }
@@ -791,15 +823,7 @@ bool TOmbrix::RestartGraph(int target)
         }
         if (!buildBaseGraph())
             break;
-        bool chain = false;
-        if (target == cs_Preview) {
-            chain = buildPreviewChain();
-        } else {
-            // Recording files and their chains are built by the recording
-            // part of the component, which this library does not hold yet.
-            Report(true, sevError, QStringLiteral("recording is not available in this version"),
-                   e_failed_to_start_recording);
-        }
+        const bool chain = target == cs_Preview ? buildPreviewChain() : buildRecordingChain();
         if (!chain) {
             WriteLog(cfDefault, QStringLiteral("build graph failed"));
             break;
@@ -841,7 +865,8 @@ bool TOmbrix::buildBaseGraph()
     WriteLog(cfBlue, QStringLiteral("creating base graph"));
     if (!BootstrapDone() || !m_frozen.frozen)
         return !Report(true, sevError, QStringLiteral("current params not set"), e_set_filter_graph);
-    if (m_frozen.videoSource == vs_VideoFromImages || m_frozen.videoSource == vs_VideoFromBitmaps)
+    if (m_frozen.videoSource == vs_VideoFromImages || m_frozen.videoSource == vs_VideoFromBitmaps
+        || m_multiplexedRole == mr_MultiplexedSlave)
         return buildPushSource();
     if (m_frozen.videoSource != vs_VideoCaptureDevice) {
         // Files, streams and external sources are other parts of the
@@ -866,18 +891,21 @@ bool TOmbrix::buildBaseGraph()
     }
     const QString deviceName = catalogue->nameAt(index);
     if (catalogue->inUse(index))
-        return !Report(true, sevError, deviceName + QStringLiteral(" is already in use"), e_device_in_use_in_another_graph);
+        return !Report(true, sevError, deviceName + QStringLiteral(" is already in use"),
+                       e_device_in_use_in_another_graph);
     Report(true, sevInfo,
            QStringLiteral("using ") + catalogue->title() + QStringLiteral(":\r\n") + deviceName
                + QStringLiteral("\r\non input ") + m_videoSettings.value("VideoInputName").toString(),
            i_binding_device_or_compressor);
     const TCapDeviceInfo* entry = catalogue->entry(index);
     DeviceProvider* provider = CurrentDeviceProvider();
-    GstElement* source = provider && entry->isConnected ? provider->createSource(entry->path, DeviceCategory::VideoInput)
-                                                        : nullptr;
+    GstElement* source = provider && entry->isConnected
+                           ? provider->createSource(entry->path, DeviceCategory::VideoInput)
+                           : nullptr;
     const QString filterName = QString::number(index) + QLatin1Char(' ') + deviceName;
     if (!source || !m_graph->addFilter(source, filterName))
-        return !Report(true, sevError, QStringLiteral("bind ") + deviceName + QStringLiteral(" device moniker to filter"),
+        return !Report(true, sevError,
+                       QStringLiteral("bind ") + deviceName + QStringLiteral(" device moniker to filter"),
                        e_bind_moniker_to_filter);
     m_sourceElement = source;
     catalogue->setInUse(index, true);
@@ -893,7 +921,8 @@ bool TOmbrix::buildBaseGraph()
     }
     video::VideoSize size;
     SizeOfIndex(sizes, -1, size);
-    const QString subtype = ChooseSubtype(m_subtypes.entries(), m_frozen.subtypeIndex, m_frozen.frameGrabber != fg_Disabled);
+    const QString subtype = ChooseSubtype(m_subtypes.entries(), m_frozen.subtypeIndex,
+                                          m_frozen.frameGrabber != fg_Disabled);
     const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_frozen.rateHundredths);
     WriteLog(cfBlue, QStringLiteral("video stream config ") + QString::number(choice.step));
     if (choice.step == 0)
@@ -927,15 +956,11 @@ bool TOmbrix::buildPreviewChain()
     const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
     if (ok && wanted)
         ok = buildGrabberChain(pin);
-    GstElement* sink = ok ? m_graph->createFilter("fakesink", QStringLiteral("Null Renderer")) : nullptr;
-    ok = ok && sink && m_graph->addFilter(sink, QStringLiteral("Null Renderer"));
-    if (ok) {
-        // A camera paces itself; pictures are shown at their frame rate.
+    GstElement* sink = ok ? m_graph->addFilterAfter(pin, "fakesink", QStringLiteral("Null Renderer")) : nullptr;
+    ok = sink != nullptr;
+    // A camera paces itself; pictures are shown at their frame rate.
+    if (ok)
         g_object_set(sink, "sync", m_frozen.videoSource != vs_VideoCaptureDevice, nullptr);
-        GstPad* input = gst_element_get_static_pad(sink, "sink");
-        ok = m_graph->connect(pin, input);
-        gst_object_unref(input);
-    }
     if (pin)
         gst_object_unref(pin);
     return ok;
@@ -957,11 +982,13 @@ void TOmbrix::buildAudioSource()
         index = 0;
     const TCapDeviceInfo* entry = audio->entry(index);
     DeviceProvider* provider = CurrentDeviceProvider();
-    GstElement* source = provider && entry->isConnected ? provider->createSource(entry->path, DeviceCategory::AudioInput)
-                                                        : nullptr;
+    GstElement* source = provider && entry->isConnected
+                           ? provider->createSource(entry->path, DeviceCategory::AudioInput)
+                           : nullptr;
     const QString name = QString::number(index) + QLatin1Char(' ') + audio->nameAt(index);
     if (!source || !m_graph->addFilter(source, name)) {
-        Report(true, sevWarning, QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
+        Report(true, sevWarning,
+               QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
                e_bind_moniker_to_filter);
         return;
     }
@@ -975,8 +1002,7 @@ void TOmbrix::buildAudioSource()
         if (ok) {
             GstElement* grabber = gst_pad_get_parent_element(pin);
             g_object_set(grabber, "signal-handoffs", TRUE, nullptr);
-            g_signal_connect(grabber, "handoff",
-                             G_CALLBACK(+[](GstElement* element, GstBuffer* buffer, gpointer data) {
+            g_signal_connect(grabber, "handoff", G_CALLBACK(+[](GstElement* element, GstBuffer* buffer, gpointer data) {
                                  GstPad* input = gst_element_get_static_pad(element, "sink");
                                  static_cast<TOmbrix*>(data)->audioSample(input, buffer);
                                  gst_object_unref(input);
@@ -985,13 +1011,7 @@ void TOmbrix::buildAudioSource()
             gst_object_unref(grabber);
         }
     }
-    GstElement* renderer = ok ? m_graph->createFilter("autoaudiosink", QStringLiteral("Audio Renderer")) : nullptr;
-    ok = renderer && m_graph->addFilter(renderer, QStringLiteral("Audio Renderer"));
-    if (ok) {
-        GstPad* input = gst_element_get_static_pad(renderer, "sink");
-        ok = m_graph->connect(pin, input);
-        gst_object_unref(input);
-    }
+    ok = ok && m_graph->addFilterAfter(pin, "autoaudiosink", QStringLiteral("Audio Renderer"));
     if (pin)
         gst_object_unref(pin);
     if (!ok) {
@@ -1038,15 +1058,30 @@ bool TOmbrix::ActivateGraph()
 {
     WriteLog(cfBlue, QStringLiteral("begin activate graph"));
     bool ok = false;
-    if (m_currentState == cs_Preview)
+    if (m_currentState == cs_Preview) {
         ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bprev"));
+    } else if (m_currentState == cs_Recording) {
+        // A held recording runs with its file closed; any other opens it first.
+        m_held = m_recFrozen.hold;
+        ok = (m_held || attachWriter()) && changeGraphState(GST_STATE_PLAYING, QStringLiteral("brec"));
+        if (ok && m_held) {
+            emit OnRecordingReadyToStart();
+        } else if (ok) {
+            m_recordingActive = true;
+            QueueEventNotification(TEventKind::RecordingStarted);
+        }
+    }
     WriteLog(cfBlue, QStringLiteral("end activate graph"));
     if (ok) {
         m_graphState = gs_Active;
         m_displayActive = m_frozen.display;
         layoutDisplays();
-    } else if (m_currentState == cs_Preview)
+    } else if (m_currentState == cs_Preview) {
         Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
+    } else if (m_currentState == cs_Recording) {
+        Report(true, sevError, QStringLiteral("failed to start Recording"), e_failed_to_start_recording);
+        StopAll();
+    }
     return ok;
 }
 
@@ -1058,16 +1093,37 @@ void TOmbrix::StopAll()
     busyOn();
     const TCurrentState ended = m_currentState;
     switch (m_currentState) {
-    case cs_Preview:
-        ClearGraph(true);
-        break;
+    case cs_Preview: ClearGraph(true); break;
     case cs_Recording: {
-        const bool wasRunning = m_recordingActive && !m_graphFailed;
+        // The file is closed with an end of stream before the graph goes, so
+        // its index is written.
+        // After a graph error no frame comes to carry the end of stream.
+        const bool attached = !m_writerElements.isEmpty();
+        const bool closed = attached && !m_graphFailed && finishWriter();
+        const bool wasRunning = m_recordingActive && !m_graphFailed && closed && m_framesWritten > 0;
+        const QString file = attached ? m_finalFile : QString();
+        IncompleteRecording incomplete{m_counterIndex, m_counterNumber, file, true, m_framesWritten.load()};
+        const bool prealloc = m_recFrozen.prealloc;
         ClearGraph(true);
-        emit OnRecordingCompleted(m_lastUse.value("_LastRecordingFileName").toString(), wasRunning);
+        if (attached && incomplete.framesWritten == 0)
+            if (TSyncManager* manager = TSyncManager::instance())
+                DiscardIncompleteRecording(manager->counters(), incomplete);
+        if (attached && prealloc) {
+            // Written to its final name already: the copy is done at once.
+            emit OnCopyPreallocDataStarted(file, file);
+            emit OnCopyPreallocDataCompleted(file, file, wasRunning);
+        }
+        emit OnRecordingCompleted(file, wasRunning);
+        break;
+    }
+    case cs_Reencoding: {
+        const bool complete = m_playerEnded && !m_graphFailed;
+        ClearGraph(true);
+        endReencoding(complete);
         break;
     }
     default:
+        m_stepping = false;
         ClearGraph(true);
         break;
     }
@@ -1081,16 +1137,40 @@ void TOmbrix::ClearGraph(bool endState)
 {
     WriteLog(cfBlue, QStringLiteral("begin clear"));
     m_graphActive = false;
+    // A slave's streaming thread may wait for its master's next frame; a
+    // master's slaves end with it.
+    if (m_multiplexedRole == mr_MultiplexedSlave)
+        m_multiplexSlot.close();
+    if (m_multiplexedRole == mr_MultiplexedMaster) {
+        QMutexLocker locker(&m_slaveLock);
+        for (TOmbrix* slave : m_slaves)
+            if (slave)
+                slave->m_multiplexSlot.close();
+        m_masterFrameSize = QSize();
+    }
     hideDisplays();
     if (m_graph && m_graph->exists())
         changeGraphState(GST_STATE_NULL, QStringLiteral("clear"));
     if (GstElement* tap = m_graph && m_graph->exists()
-                              ? gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Frame Grabber")
-                              : nullptr) {
+                            ? gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Frame Grabber")
+                            : nullptr) {
         SetFrameTapHandler(tap, nullptr);
         gst_object_unref(tap);
     }
     resetCaptureState();
+    detachWriter();
+    for (Gate& gate : m_gates) {
+        if (gate.pad)
+            gst_object_unref(gate.pad);
+        gate = Gate();
+    }
+    m_held = false;
+    m_heldFrames = 0;
+    m_recordingPaused = false;
+    {
+        QMutexLocker locker(&m_frameLock);
+        m_recordingClock.reset();
+    }
     m_runState = 0;
     if (endState) {
         m_currentState = cs_Down;
@@ -1108,6 +1188,7 @@ void TOmbrix::ClearGraph(bool endState)
     m_sourceCaps.clear();
     m_graphState = gs_None;
     m_recordingActive = false;
+    followTrackBar();
     if (TDevices* catalogue = VideoDeviceCatalogue())
         catalogue->setInUse(m_inUseIndex, false);
     m_inUseIndex = -1;

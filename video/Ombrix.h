@@ -18,6 +18,7 @@
 // user-interface thread.
 #include "BurstSchedule.h"
 #include "CaptureGraph.h"
+#include "CompressorSettings.h"
 #include "DeviceControls.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
@@ -27,10 +28,12 @@
 #include "ImageFiles.h"
 #include "LogTypes.h"
 #include "MotionDetector.h"
+#include "MultiplexSlot.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
 #include "PictureCodec.h"
+#include "RecordingRules.h"
 #include "ThirdPartyFilters.h"
 #include "VideoFormatLists.h"
 #include "VideoTypes.h"
@@ -41,6 +44,7 @@
 #include <QMutex>
 #include <QObject>
 #include <QPointer>
+#include <QSlider>
 #include <array>
 #include <QTimer>
 #include <atomic>
@@ -54,19 +58,41 @@ class QPainter;
 
 namespace velmar::video {
 
+class TCapDeviceInfo;
 class TDevices;
 
 // Internal commands: codes 0 to 4 are queued for the worker, the others run at once.
 enum TWMCommandOrNotification : int {
-    WMDeviceLost, WMPlayerSetPosition, WMPausePlayer, WMStopPlayer, WMProcessNotifyEvent,
-    WMPlayerSetTrackBarPosition, WMProcessStartTVAutoScan, WMProcessContinueTVAutoScan, WMStopGraph,
-    WMStartPreview, WMPlayStartByStep, WMStartRecording, WMStartReencoding, WMOpenPlayer
+    WMDeviceLost,
+    WMPlayerSetPosition,
+    WMPausePlayer,
+    WMStopPlayer,
+    WMProcessNotifyEvent,
+    WMPlayerSetTrackBarPosition,
+    WMProcessStartTVAutoScan,
+    WMProcessContinueTVAutoScan,
+    WMStopGraph,
+    WMStartPreview,
+    WMPlayStartByStep,
+    WMStartRecording,
+    WMStartReencoding,
+    WMOpenPlayer
 };
 
 // The device and encoder dialogs.
 enum TDialog : int {
-    dlg_VideoDevice, dlg_VideoCompressor, dlg_AudioCompressor, dlg_StreamConfig, dlg_VfwFormat, dlg_VfwSource,
-    dlg_vfwDisplay, dlg_VideoCrossbar, dlg_AudioCrossbar, dlg_TVTuner, dlg_TVAudio, dlg_AudioDevice
+    dlg_VideoDevice,
+    dlg_VideoCompressor,
+    dlg_AudioCompressor,
+    dlg_StreamConfig,
+    dlg_VfwFormat,
+    dlg_VfwSource,
+    dlg_vfwDisplay,
+    dlg_VideoCrossbar,
+    dlg_AudioCrossbar,
+    dlg_TVTuner,
+    dlg_TVAudio,
+    dlg_AudioDevice
 };
 
 // Dialogs are windows: a program with windows installs the code that shows
@@ -101,7 +127,7 @@ struct TProgressInfo {
 struct TSampleData {
     QByteArray Buffer; // the sample's bytes
     qint64 ActualDataLength = 0;
-    QString Format;    // the media type, as caps text
+    QString Format; // the media type, as caps text
     int Width = 0, Height = 0, BitCount = 0, Stride = 0;
     qint64 StartTime = 0, EndTime = 0; // 100-ns units
 };
@@ -161,6 +187,12 @@ public:
     bool AudioRecording() const { return m_audioRecording; }
     void setAudioRecording(bool on) { m_audioRecording = on; }
     TMultiplexedRole MultiplexedRole() const { return m_multiplexedRole; }
+    // Multiplexed cameras: a master sorts each frame to the slave of its
+    // input (slaves 1 to 4 by UniqueID, -1 for none); a slave shows and
+    // records the frames of its input and can start only while its master runs.
+    void setMultiplexedRole(TMultiplexedRole role);
+    int MultiplexedSlaveID(int slave) const;
+    void setMultiplexedSlaveID(int slave, int uniqueId);
     bool AssociateAudioAndVideoDevices() const { return m_associateDevices; }
     void setAssociateAudioAndVideoDevices(bool on) { m_associateDevices = on; }
     bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
@@ -320,9 +352,11 @@ public:
     bool IsDeviceLost() const { return m_deviceLost; }
     bool Busy() const { return m_busy; }
     int UniqueID() const { return m_uniqueId; }
-    QString VideoSizes() const;       // trimmed, "default" first
+    QString VideoSizes() const; // trimmed, "default" first
     QString VideoSubtypes() const;
     QStringList VideoSizeList() const { return m_sizes.entries(); }
+    // The bound device is a DV camcorder.
+    bool IsDigitalVideoIn() const { return m_isDV; }
     qint64 FrameCount() const { return m_framesDelivered.load(); }
     QString CurrentSourceCaps() const { return m_sourceCaps; }
     // The frame rate the device delivers now, in hundredths; 0 when not known.
@@ -355,6 +389,189 @@ public:
     // The same, waiting for the capture while the host's events run; false
     // when refused, when the capture failed or when no frame came in time.
     bool CaptureFrameSyncTo(TFrameCaptureDest dest, const QString& fileName);
+
+    // --- recording (Recording.cpp) ---
+    TRecordingMethod RecordingMethod() const { return m_recordingMethod; }
+    void setRecordingMethod(TRecordingMethod method);
+    TCompressionMode CompressionMode() const { return m_compressionMode; }
+    void setCompressionMode(TCompressionMode mode) { m_compressionMode = mode; }
+    // A held recording runs its graph with the file closed and keeps the
+    // last RecordingBacktimedFramesCount frames; ResumeRecording opens the
+    // file and those frames lead it.
+    bool HoldRecording() const { return m_holdRecording; }
+    void setHoldRecording(bool on) { m_holdRecording = on; }
+    bool RecordingCanPause() const { return m_recordingCanPause; }
+    void setRecordingCanPause(bool on) { m_recordingCanPause = on; }
+    // AVI files of the OpenDML (2.0) kind, which may grow past 1 GB; read
+    // when a recording starts.
+    bool AVIFormatOpenDML() const { return m_aviOpenDML; }
+    void setAVIFormatOpenDML(bool on) { m_aviOpenDML = on; }
+    int RecordingBacktimedFramesCount() const { return m_backtimedCount; }
+    void setRecordingBacktimedFramesCount(int count);
+    // The next recording's file; empty for an automatic name. Set while a
+    // recording writes, the recording goes on in a new file ("RENEW": one
+    // with an automatic name).
+    QString RecordingFileName() const { return m_recordingFileName; }
+    void setRecordingFileName(const QString& name);
+    // The recording's extension; empty or "default" for "avi" ("asf" for ASF).
+    QString CaptureFileExt() const { return m_captureFileExt; }
+    void setCaptureFileExt(const QString& ext) { m_captureFileExt = ext; }
+    // The preallocated capture file gains nothing here: a recording that
+    // asks for it writes its final file directly and reports the copy as
+    // done at once.
+    bool PreallocCapFileEnabled() const { return m_preallocEnabled; }
+    void setPreallocCapFileEnabled(bool on) { m_preallocEnabled = on; }
+    QString PreallocCapFileName() const { return m_preallocName; }
+    void setPreallocCapFileName(const QString& name) { m_preallocName = name; }
+    int PreallocCapFileSizeInMB() const { return m_preallocSizeMB; }
+    void setPreallocCapFileSizeInMB(int mb) { m_preallocSizeMB = std::max(0, mb); }
+    bool CreatePreallocCapFile();
+    // The system's ASF profiles: Linux has none (no Windows Media Format
+    // library), so the list is empty and saying so is an error; a profile
+    // is given as a file instead.
+    QStringList ASFProfiles();
+    int ASFProfilesCount() const { return 0; }
+    // Compression by the chosen compressor (CompressionMode cm_CompressOnTheFly,
+    // or a reencoding that uses it): when a graph puts it in, it tells what it
+    // can change (OnVideoCompressionSettings) and is given each of these that
+    // it can change and that is not -1.
+    int VideoCompression_KeyFrameRate() const { return m_compression.keyFrameRate; }
+    void setVideoCompression_KeyFrameRate(int frames) { m_compression.keyFrameRate = frames; }
+    int VideoCompression_PFramesPerKeyFrame() const { return m_compression.pFramesPerKeyFrame; }
+    void setVideoCompression_PFramesPerKeyFrame(int frames) { m_compression.pFramesPerKeyFrame = frames; }
+    double VideoCompression_Quality() const { return m_compression.quality; }
+    void setVideoCompression_Quality(double quality) { m_compression.quality = quality; }
+    int VideoCompression_WindowSize() const { return m_compression.windowSize; }
+    void setVideoCompression_WindowSize(int size) { m_compression.windowSize = size; }
+    // The chosen compressor's own settings, kept under its key in the
+    // settings file ("AMCompression_..."). Only while nothing runs. Get gives
+    // the compressor's values (its defaults, or what Set stored) and what it
+    // can change; outputs it cannot change are -1; the data rate reads 3 when
+    // it can change it. Defaults forgets what Set stored.
+    bool GetVideoCompressionSettings(int& dataRate, int& keyFrameRate, int& pFramesPerKeyFrame, int& windowSize,
+                                     double& quality, bool& canQuality, bool& canCrunch, bool& canKeyFrame,
+                                     bool& canBFrame, bool& canWindow);
+    bool SetVideoCompressionSettings(int dataRate, int keyFrameRate, int pFramesPerKeyFrame, int windowSize,
+                                     double quality);
+    bool SetVideoCompressionDefaults();
+    int ASFProfile() const { return m_asfProfile; }
+    void setASFProfile(int index) { m_asfProfile = index; }
+    // ASF files: a profile file whose size and bit rates apply, and the
+    // values that override it (-1 leaves the profile's value).
+    QString ASFProfileFromCustomFile() const { return m_asfProfileFile; }
+    void setASFProfileFromCustomFile(const QString& name) { m_asfProfileFile = name; }
+    int ASFVideoBitRate() const { return m_asfVideoBitRate; }
+    void setASFVideoBitRate(int v) { m_asfVideoBitRate = v; }
+    int ASFAudioBitRate() const { return m_asfAudioBitRate; }
+    void setASFAudioBitRate(int v) { m_asfAudioBitRate = v; }
+    int ASFVideoWidth() const { return m_asfVideoWidth; }
+    void setASFVideoWidth(int v) { m_asfVideoWidth = v; }
+    int ASFVideoHeight() const { return m_asfVideoHeight; }
+    void setASFVideoHeight(int v) { m_asfVideoHeight = v; }
+    // The recorded sound: level 0 .. 65535 and balance -32768 .. 32767 on
+    // the stream itself (never the system mixer).
+    int AudioInputLevel() const { return m_audioInputLevel; }
+    void setAudioInputLevel(int level);
+    int AudioInputBalance() const { return m_audioInputBalance; }
+    void setAudioInputBalance(int balance);
+    bool AudioInputMono() const { return m_audioInputMono; }
+    void setAudioInputMono(bool on) { m_audioInputMono = on; }
+    // Recording on motion: a recording built with it can pause, is never
+    // held, and pauses after the delay without motion at or above the
+    // threshold. The motion detector's capture step calls
+    // RecordingMotionStep for every frame it analyses.
+    bool RecordingOnMotion_Enabled() const { return m_motionRecording; }
+    void setRecordingOnMotion_Enabled(bool on) { m_motionRecording = on; }
+    double RecordingOnMotion_MotionThreshold() const { return m_motionThreshold; }
+    void setRecordingOnMotion_MotionThreshold(double t) { m_motionThreshold = t; }
+    int RecordingOnMotion_NoMotionPauseDelayMs() const { return m_motionDelayMs; }
+    void setRecordingOnMotion_NoMotionPauseDelayMs(int ms) { m_motionDelayMs = std::max(0, ms); }
+    void RecordingMotionStep(bool motion, double globalMotionRatio);
+    bool PauseRecording();
+    bool ResumeRecording();
+    bool IsRecordingPaused() const { return m_recordingPaused; }
+    // True while a held recording waits for ResumeRecording.
+    bool IsRecordingHeld() const { return m_held; }
+    double RecordingDuration() const;
+    QString Last_Recording_FileName() const;
+    // The frames per second of the running graph, else the best the
+    // selected device offers; 0 when not known.
+    double DeviceFrameRate() const;
+    // Frames written to the current (or last) recording file.
+    qint64 RecordedFrames() const { return m_framesWritten.load(); }
+
+    // --- clip player (Player.cpp) ---
+    QString PlayerFileName() const { return m_playerFileName; }
+    void setPlayerFileName(const QString& name) { m_playerFileName = name; }
+    bool AutoStartPlayer() const { return m_autoStartPlayer; }
+    void setAutoStartPlayer(bool on) { m_autoStartPlayer = on; }
+    bool PlayerAudioRendering() const { return m_playerAudioRendering; }
+    void setPlayerAudioRendering(bool on) { m_playerAudioRendering = on; }
+    double PlayerSpeedRatio() const { return m_playerSpeedRatio; }
+    void setPlayerSpeedRatio(double ratio);
+    int PlayerFastSeekSpeedRatio() const { return m_playerFastRatio; }
+    void setPlayerFastSeekSpeedRatio(int ratio)
+    {
+        if (ratio > 0)
+            m_playerFastRatio = ratio;
+    }
+    // The sound of a playing clip: with SpeakerControl, its volume
+    // (0 .. 65535) and balance (-32768 .. 32767), or silence with
+    // MuteAudioRendering, on the stream itself (never the system mixer).
+    bool SpeakerControl() const { return m_speakerControl; }
+    void setSpeakerControl(bool on);
+    int SpeakerVolume() const { return m_speakerVolume; }
+    void setSpeakerVolume(int volume);
+    int SpeakerBalance() const { return m_speakerBalance; }
+    void setSpeakerBalance(int balance);
+    bool MuteAudioRendering() const { return m_muteAudio; }
+    void setMuteAudioRendering(bool on);
+    // The host's track bar of the player: it follows the frames played and,
+    // moved while the clip is paused, moves the clip to its frame. Not owned.
+    QSlider* PlayerTrackBar() const { return m_trackBar; }
+    void setPlayerTrackBar(QSlider* bar);
+    bool OpenPlayer();
+    void RunPlayer();
+    void PausePlayer();
+    void StopPlayer();
+    void ClosePlayer();
+    void RunPlayerBackwards();
+    void RewindPlayer();
+    void FastForwardPlayer();
+    void SetPlayerFramePosition(qint64 frame);
+    void SetPlayerTimePosition(qint64 time);
+    qint64 PlayerDuration() const { return m_playerDuration; }
+    qint64 PlayerFrameCount() const { return m_playerFrameCount; }
+    double PlayerFrameRate() const;
+    qint64 PlayerFramePosition() const;
+    qint64 PlayerTimePosition() const;
+    bool IsPlayerPlaying() const;
+    bool IsPlayerPaused() const;
+    bool IsPlayerAudioStreamAvailable() const { return m_playerHasAudio; }
+    QString Last_Clip_Played() const { return m_lastUse.value("_LastClipPlayed").toString(); }
+    // The length and frame count of a clip file, read by a private graph;
+    // false (both 0) when it cannot be read.
+    static bool AVIDuration(const QString& fileName, qint64& duration, qint64& frameCount);
+
+    // --- reencoding and copying (Player.cpp) ---
+    struct TReencodingSettings {
+        bool IncludeVideoStream = true;
+        bool IncludeAudioStream = true;
+        QString NewVideoClip;
+        TRecordingMethod Method = rm_AVI;
+        QString SourceVideoClip;
+        qint64 StartTime = -1;
+        qint64 StopTime = -1;
+        bool UseFrameGrabber = false;
+        bool UseVideoCompressor = false;
+        bool UseAudioCompressor = false;
+        bool WMVOutput = false;
+    };
+    TReencodingSettings& Reencoding() { return m_reencoding; }
+    bool StartReencoding();
+    bool StopReencoding();
+    bool ReencodeVideoClip(const QString& source, const QString& destination, bool includeVideo, bool includeAudio,
+                           bool useFrameGrabber, bool useVideoCompressor, bool useAudioCompressor);
 
     // Internal commands and events (used by the sync manager and the graph code).
     void PostCommand(int code);
@@ -390,6 +607,10 @@ public:
     // The bound device's adjustments, inputs, standards and tuner.
     TDeviceControls& DeviceControls() { return *m_controls; }
     TImplMotionDetector& MotionDetector() { return m_motionDetector; }
+    // Takes effect at once on a running graph, which then hands every frame
+    // to the detector (a graph grabbing 16- or 8-bit frames is built again).
+    bool MotionDetector_Enabled() const { return m_motionDetector.enabled(); }
+    void setMotionDetector_Enabled(bool on);
     // The path of the bound video device; empty when none.
     QString BoundVideoDevicePath() const;
     bool setVideoInput(int index) { return m_controls->setVideoInput(index) >= 0; }
@@ -405,7 +626,8 @@ public:
     bool TVStartAutoScan();
     bool TVStopAutoScan() { return m_controls->TVStopAutoScan(); }
     // Filters the host adds to the graphs, by place (TThirdPartyFilterList) and index.
-    int ThirdPartyFilter_AddToList(int place, const QString& classId, const QString& name, bool enabled, bool saveState);
+    int ThirdPartyFilter_AddToList(int place, const QString& classId, const QString& name, bool enabled,
+                                   bool saveState);
     bool ThirdPartyFilter_RemoveFromList(int place, int index) { return m_addedFilters.RemoveFromList(place, index); }
     bool ThirdPartyFilter_Enable(int place, int index, bool on) { return m_addedFilters.Enable(place, index, on); }
     bool ThirdPartyFilter_ClearList(int place) { return m_addedFilters.ClearList(place); }
@@ -421,6 +643,16 @@ signals:
     void OnRecordingStarted();
     void OnRecordingCompleted(const QString& fileName, bool success);
     void OnReencodingStarted();
+    void OnVideoCompressionSettings(bool canKeyFrameRate, bool canPFramesPerKeyFrame, bool canQuality,
+                                    bool canWindowSize, int defaultFrameRate, int defaultPFramesPerKey,
+                                    double defaultQuality);
+    void OnReencodingCompleted(const QString& sourceFile, const QString& destFile, bool success);
+    void OnRecordingReadyToStart();
+    void OnBacktimedFramesCountReached();
+    void OnDiskFull();
+    void OnCopyPreallocDataStarted(const QString& sourceFile, const QString& destFile);
+    void OnCopyPreallocDataCompleted(const QString& sourceFile, const QString& destFile, bool success);
+    void OnCreatePreallocFileCompleted(const QString& fileName, bool success);
     void OnPlayerOpened();
     void OnDeviceLost();
     void OnDeviceArrivalOrRemoval(bool isDeviceArrival, bool isVideoDevice, const QString& deviceName, int deviceIndex);
@@ -446,6 +678,11 @@ signals:
     void OnMouseMove(int videoWindow, Qt::KeyboardModifiers shift, int x, int y);
     // The handler may change *key.
     void OnKeyPress(int videoWindow, QChar* key, int physicalKey, Qt::KeyboardModifiers shiftState);
+
+    // The motion step's answer for an analysed frame, from the fourth frame
+    // of a graph on; the handler may set *captureFrame (nothing starts on it).
+    void OnMotionDetected(double globalMotionRatio, const velmar::video::TFrameData& frameData, bool* captureFrame);
+    void OnMotionNotDetected(const velmar::video::TFrameData& frameData, bool* captureFrame);
 
     void OnTVChannelSelected(const velmar::video::TTVChannelInfo& channelInfo);
     void OnTVChannelScanStarted(int minChannel, int maxChannel);
@@ -487,9 +724,45 @@ private:
     void busyOff();
     void onBusMessage(GstMessage* message);
     QString deviceKey(TDevices* catalogue, int index) const;
+    // The catalogue entry of the chosen video compressor; nullptr when none is chosen.
+    const TCapDeviceInfo* chosenVideoCompressor();
+    // The chosen video compressor, made on its own (nothing linked); nullptr when none.
+    GstElement* makeVideoCompressor(QString& key);
+    // True when there is no video capture device, which is reported.
+    bool reportNoVideoDevice();
+    bool compressorSettingsAllowed();
+    // Tells what a compressor put into a graph can change and gives it the VideoCompression_ values.
+    void applyVideoCompression(GstElement* compressor);
     void connectDeviceControls();
     void bindDeviceControls();
     void applyDeviceControls();
+
+    // Recording (Recording.cpp).
+    bool buildRecordingChain();
+    bool buildRecordingAudio();
+    bool prepareOutputFile();
+    bool attachWriter();
+    bool finishWriter();
+    void detachWriter();
+    void startRecordingWriter();
+    void setGate(int which, int mode);
+    void applyAudioLevels();
+    void applySpeakerSettings();
+    void applyAsfProfile(GstElement* videoEncoder, GstElement* sizeCaps, GstElement* audioEncoder, bool withAudio);
+    QString recordingExtension() const;
+    // Player and reencoding (Player.cpp).
+    bool buildPlayerGraph();
+    bool buildReencodingGraph(const TReencodingSettings& settings);
+    bool playerSeek(qint64 time, double rate);
+    void playerStepTick();
+    void startStepping();
+    void endReencoding(bool success);
+    void playerEnded();
+    void followTrackBar();
+    // Multiplexing (Recording.cpp).
+    void linkSlaves();
+    void unlinkMultiplexing();
+    void handOverToSlave(const QImage& frame);
 
     // Frames (FrameCapture.cpp).
     struct FrameRecord {
@@ -512,6 +785,7 @@ private:
     void serveSamples();
     void audioSample(GstPad* pad, GstBuffer* buffer);
     void chooseRgbFormat();
+    void motionStep();
 
     // Pictures as the source (ImageSource.cpp).
     bool buildPushSource();
@@ -648,8 +922,8 @@ private:
     FrameTimeThinner m_frameTimes; // the streaming thread's
     QElapsedTimer m_tick;
     std::atomic<bool> m_newFrame{false};
-    BurstSchedule m_burst;         // under the frame lock
-    bool m_burstPending = false;   // under the frame lock
+    BurstSchedule m_burst;           // under the frame lock
+    bool m_burstPending = false;     // under the frame lock
     bool m_captureRequested = false; // under the frame lock
     bool m_pauseOnNextFrame = false; // under the frame lock
     bool m_pausedOnFrame = false;    // under the frame lock
@@ -717,7 +991,7 @@ private:
     QImage m_logo;
     QSize m_sourceSize;
     QMutex m_displayLock;
-    QImage m_displayFrame;           // under the display lock
+    QImage m_displayFrame; // under the display lock
     std::atomic<bool> m_displayPosted{false};
     std::atomic<bool> m_displayActive{false};
     QPoint m_dragStart{-1, -1};
@@ -726,9 +1000,109 @@ private:
     TDeviceControls* m_controls = nullptr; // child
     QTimer* m_tuningStep = nullptr;        // child
     TImplMotionDetector m_motionDetector;
+    std::atomic<bool> m_motionOn{false}; // the running graph's copy of MotionDetector_Enabled
     TThirdPartyFilters m_addedFilters;
     int m_videoCompressor = 0;
     int m_audioCompressor = 0;
+
+    // Recording settings and state.
+    TRecordingMethod m_recordingMethod = rm_AVI;
+    TCompressionMode m_compressionMode = cm_NoCompression;
+    bool m_holdRecording = false;
+    bool m_aviOpenDML = true;
+    TCompressionValues m_compression{1.0, 15, 0, -1};
+    int m_asfProfile = -1;
+    bool m_recordingCanPause = false;
+    int m_backtimedCount = 0;
+    QString m_recordingFileName;
+    QString m_captureFileExt;
+    bool m_preallocEnabled = false;
+    QString m_preallocName;
+    int m_preallocSizeMB = 100;
+    bool m_motionRecording = false;
+    double m_motionThreshold = 0.0;
+    int m_motionDelayMs = 5000;
+    std::optional<MotionRecordingGate> m_motionGate;
+    QString m_asfProfileFile;
+    int m_asfVideoBitRate = -1;
+    int m_asfAudioBitRate = -1;
+    int m_asfVideoWidth = -1;
+    int m_asfVideoHeight = -1;
+    int m_audioInputLevel = 65535;
+    int m_audioInputBalance = 0;
+    bool m_audioInputMono = false;
+    struct RecordingFrozen {
+        bool hold = false;
+        bool canPause = false;
+        int backtimed = 0;
+        bool audio = false;
+        bool prealloc = false;
+        bool openDML = true;
+        TRecordingMethod method = rm_AVI;
+    } m_recFrozen;
+    std::atomic<bool> m_held{false};
+    std::atomic<qint64> m_heldFrames{0};
+    bool m_recordingPaused = false;
+    bool m_backtimedReachedOnce = false;
+    QString m_writtenFile;   // the file the writer writes now
+    QString m_finalFile;     // the file the host is told of
+    int m_counterIndex = -1; // the sequential counter that named it
+    int m_counterNumber = 0;
+    std::atomic<qint64> m_framesWritten{0};
+    std::atomic<bool> m_writerEnded{false};
+    std::atomic<qint64> m_lastStreamTime{0};
+    RecordingClock m_recordingClock; // under the frame lock
+    struct Gate {
+        GstPad* pad = nullptr; // the branch queue's output, ours
+        gulong probe = 0;
+        int mode = 0;
+    };
+    std::array<Gate, 2> m_gates; // video, audio
+    std::array<std::atomic<bool>, 2> m_gateEnded{};
+    QList<GstElement*> m_writerElements; // in the graph, which owns them
+    QList<GstPad*> m_writerInputs;       // ours
+    GstElement* m_writerSink = nullptr;
+
+    // Player state.
+    QString m_playerFileName;
+    bool m_autoStartPlayer = false;
+    bool m_playerAudioRendering = false;
+    double m_playerSpeedRatio = 1.0;
+    int m_playerFastRatio = 4;
+    qint64 m_playerDuration = 1;
+    qint64 m_playerFrameCount = 1;
+    qint64 m_playerFrameDuration = 416666;
+    qint64 m_playerPosition = 0;
+    bool m_playerHasAudio = false;
+    QPointer<QSlider> m_trackBar;
+    // Multiplexing: the master's slaves and the frame format it delivers,
+    // under the slave lock; a slave's master and its hand-over slot.
+    std::array<int, 4> m_slaveIds{-1, -1, -1, -1};
+    mutable QMutex m_slaveLock;
+    std::array<TOmbrix*, 4> m_slaves{};
+    QSize m_masterFrameSize;
+    QImage::Format m_masterFrameFormat = QImage::Format_Invalid;
+    TOmbrix* m_master = nullptr; // under the master's slave lock
+    TMultiplexSlot m_multiplexSlot;
+    bool m_speakerControl = false;
+    int m_speakerVolume = 65535;
+    int m_speakerBalance = 0;
+    bool m_muteAudio = false;
+    bool m_playerEnded = false;
+    bool m_stepping = false;
+    bool m_stepBackwards = false;
+    bool m_stepFast = false;
+    qint64 m_stepPosition = 0;
+    qint64 m_stepAdvance = 0; // 100 ns not yet stepped
+    QElapsedTimer m_stepClock;
+    QTimer* m_stepTimer = nullptr; // child
+
+    // Reencoding state.
+    TReencodingSettings m_reencoding;
+    TReencodingSettings m_job;
+    QString m_jobTemporary;
+    bool m_jobCopy = false;
+    qint64 m_jobStop = -1;
 };
 
 } // namespace velmar::video

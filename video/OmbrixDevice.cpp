@@ -22,10 +22,8 @@ bool restartsPreview(TDialog dialog)
     case dlg_VfwFormat:
     case dlg_VfwSource:
     case dlg_vfwDisplay:
-    case dlg_AudioDevice:
-        return true;
-    default:
-        return false;
+    case dlg_AudioDevice: return true;
+    default: return false;
     }
 }
 // A compressor index is stored only when its catalogue has it.
@@ -41,12 +39,16 @@ void selectCompressor(TOmbrix& c, int& field, int index, TDevices* catalogue)
 }
 } // namespace
 
-void SetVideoDialogs(VideoDialogs* dialogs) { g_dialogs = dialogs; }
+void SetVideoDialogs(VideoDialogs* dialogs)
+{
+    g_dialogs = dialogs;
+}
 
 void TOmbrix::connectDeviceControls()
 {
-    connect(m_controls, &TDeviceControls::log, this,
-            [this](int severity, const QString& message, int code) { Report(true, severity, message, TLogType(code)); });
+    connect(m_controls, &TDeviceControls::log, this, [this](int severity, const QString& message, int code) {
+        Report(true, severity, message, TLogType(code));
+    });
     connect(m_controls, &TDeviceControls::videoDeviceSelected, this, &TOmbrix::OnVideoDeviceSelected);
     connect(m_controls, &TDeviceControls::refreshPreview, this, &TOmbrix::RefreshPreview);
     connect(m_controls, &TDeviceControls::tvChannelSelected, this, &TOmbrix::OnTVChannelSelected);
@@ -92,7 +94,8 @@ void TOmbrix::applyDeviceControls()
     // The chosen input, and on a tuner input the chosen channel.
     if (m_controls->IsVideoCrossbarAvailable() && m_controls->VideoInput() < m_controls->VideoInputsCount()) {
         if (!m_controls->CrossbarConnectInput(cs_VideoCrossbar, m_controls->VideoInput(), 0))
-            Report(true, sevError, QStringLiteral("Cannot route video crossbar input"), e_failed_to_connect_crossbar_pin);
+            Report(true, sevError, QStringLiteral("Cannot route video crossbar input"),
+                   e_failed_to_connect_crossbar_pin);
         else if (m_controls->IsTVTunerAvailable())
             m_controls->TuneChannel(-1);
     }
@@ -109,14 +112,10 @@ bool TOmbrix::IsDialogAvailable(TDialog dialog) const
     switch (dialog) {
     case dlg_VideoDevice:
     case dlg_VideoCompressor:
-    case dlg_AudioCompressor:
-        return true;
-    case dlg_StreamConfig:
-        return m_videoDevice >= 0 && !m_isDV;
-    case dlg_VideoCrossbar:
-        return m_controls->IsVideoCrossbarAvailable();
-    case dlg_TVTuner:
-        return m_controls->IsTVTunerAvailable();
+    case dlg_AudioCompressor: return true;
+    case dlg_StreamConfig: return m_videoDevice >= 0 && !m_isDV;
+    case dlg_VideoCrossbar: return m_controls->IsVideoCrossbarAvailable();
+    case dlg_TVTuner: return m_controls->IsTVTunerAvailable();
     case dlg_AudioDevice: {
         TDevices* audio = AudioDeviceCatalogue();
         return BootstrapDone() && audio && audio->count() > 0;

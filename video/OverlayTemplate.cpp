@@ -14,7 +14,7 @@ struct NamedVariable {
     int kind;
 };
 constexpr NamedVariable namedVariables[] = {
-    {"time_code", ok_TimeCode}, {"frame_count", ok_FrameCount}, {"time_full", ok_TimeFull},
+    {"time_code", ok_TimeCode},   {"frame_count", ok_FrameCount}, {"time_full", ok_TimeFull},
     {"time_100ns", ok_Time100ns}, {"time_sec", ok_TimeSec},
 };
 
@@ -145,21 +145,11 @@ QString FormatOverlayDateTime(const QDateTime& when, const QString& format)
         case 'y':
             out += run <= 2 ? twoDigits(d.year() % 100) : QString::number(d.year()).rightJustified(4, QLatin1Char('0'));
             break;
-        case 'h':
-            out += run == 1 ? QString::number(t.hour()) : twoDigits(t.hour());
-            break;
-        case 'n':
-            out += run == 1 ? QString::number(t.minute()) : twoDigits(t.minute());
-            break;
-        case 's':
-            out += run == 1 ? QString::number(t.second()) : twoDigits(t.second());
-            break;
-        case 'z':
-            out += run >= 3 ? QString::asprintf("%.3d", t.msec()) : QString::number(t.msec());
-            break;
-        default:
-            out += format.mid(i, run);
-            break;
+        case 'h': out += run == 1 ? QString::number(t.hour()) : twoDigits(t.hour()); break;
+        case 'n': out += run == 1 ? QString::number(t.minute()) : twoDigits(t.minute()); break;
+        case 's': out += run == 1 ? QString::number(t.second()) : twoDigits(t.second()); break;
+        case 'z': out += run >= 3 ? QString::asprintf("%.3d", t.msec()) : QString::number(t.msec()); break;
+        default: out += format.mid(i, run); break;
         }
         if (c != QLatin1Char(' ') && c != QLatin1Char(':'))
             lastWasHour = c == QLatin1Char('h');
@@ -182,9 +172,7 @@ QString ExpandOverlayTemplate(const QList<TOverlayItem>& items, const TFrameInfo
                 line += QString::asprintf("%.2u:%.2u:%.2u:%.2u", unsigned(f.tcHours), unsigned(f.tcMinutes),
                                           unsigned(f.tcSeconds), unsigned(f.tcFrames));
             break;
-        case ok_FrameCount:
-            line += QString::number(f.frameNumber);
-            break;
+        case ok_FrameCount: line += QString::number(f.frameNumber); break;
         case ok_Time100ns:
             if (time100ns.isEmpty())
                 time100ns = QString::number(f.frameTime);
@@ -196,9 +184,7 @@ QString ExpandOverlayTemplate(const QList<TOverlayItem>& items, const TFrameInfo
         case ok_TimeFull:
             line += QString::asprintf("%.2d:%.2d:%.2d %.2d", f.hours, f.minutes, f.seconds, f.hundredths);
             break;
-        case ok_SysTime:
-            line += FormatOverlayDateTime(now, item.text);
-            break;
+        case ok_SysTime: line += FormatOverlayDateTime(now, item.text); break;
         case ok_DvTime:
             if (const auto dv = DvRecordingDateTime(f))
                 line += FormatOverlayDateTime(*dv, item.text);

@@ -11,7 +11,14 @@
 namespace velmar::video {
 
 enum TOverlayKind : int {
-    ok_Literal = 0, ok_TimeCode, ok_FrameCount, ok_Time100ns, ok_TimeSec, ok_TimeFull, ok_SysTime, ok_DvTime,
+    ok_Literal = 0,
+    ok_TimeCode,
+    ok_FrameCount,
+    ok_Time100ns,
+    ok_TimeSec,
+    ok_TimeFull,
+    ok_SysTime,
+    ok_DvTime,
     ok_Custom0 // ok_Custom0 + digit, up to ok_Custom0 + 9
 };
 

@@ -29,7 +29,9 @@ void jpegErrorExit(j_common_ptr info)
     std::longjmp(error->jump, 1);
 }
 
-void jpegSilence(j_common_ptr, int) {}
+void jpegSilence(j_common_ptr, int)
+{
+}
 
 jpeg_error_mgr* jpegErrors(JpegError& error)
 {
@@ -134,7 +136,8 @@ QByteArray EncodeBmp(const QImage& picture)
     file.resize(headers + rowBytes * height, '\0');
     // Bottom-up rows, each padded to whole 32-bit words.
     for (int y = 0; y < height; ++y)
-        std::memcpy(file.data() + headers + qsizetype(height - 1 - y) * rowBytes, source.constScanLine(y), size_t(used));
+        std::memcpy(file.data() + headers + qsizetype(height - 1 - y) * rowBytes, source.constScanLine(y),
+                    size_t(used));
     return file;
 }
 

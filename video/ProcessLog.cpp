@@ -15,7 +15,9 @@ namespace {
 constexpr int ruleLength = 70;
 const char* const header[] = {
     "{\\rtf1\\ansi\\ansicpg1252\\deff0\\deflang1036{\\fonttbl{\\f0\\fmodern\\fprq1\\fcharset0 Courier New;}}",
-    "{\\colortbl ;\\red128\\green128\\blue128;\\red0\\green0\\blue255;\\red0\\green128\\blue0;\\red255\\green0\\blue0;\\red128\\green0\\blue128;\\red255\\green255\\blue0;}",
+    "{\\colortbl "
+    ";\\red128\\green128\\blue128;\\red0\\green0\\blue255;\\red0\\green128\\blue0;\\red255\\green0\\blue0;"
+    "\\red128\\green0\\blue128;\\red255\\green255\\blue0;}",
     "\\viewkind4\\uc1\\pard\\b\\f0\\fs20",
 };
 
@@ -33,7 +35,9 @@ QString versionText()
     return QStringLiteral("1.0.0 build 1 2026-12-10");
 }
 
-TLog::TLog() : m_tick(monotonicMs) {}
+TLog::TLog() : m_tick(monotonicMs)
+{
+}
 
 TLog& TLog::instance()
 {

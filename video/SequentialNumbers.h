@@ -37,9 +37,9 @@ private:
 
 // A recording that ended before it completed, as the graph clear sees it.
 struct IncompleteRecording {
-    int counterIndex = -1;    // the counter that named it, -1 for a name by date
-    int number = 0;           // the number it took from that counter
-    QString fileName;         // absolute
+    int counterIndex = -1; // the counter that named it, -1 for a name by date
+    int number = 0;        // the number it took from that counter
+    QString fileName;      // absolute
     bool writtenToFinalName = false;
     qint64 framesWritten = 0;
 };

@@ -16,7 +16,7 @@ struct StateReport {
 };
 
 struct StateCheckInput {
-    int allowed = 0;              // AllowedState bits
+    int allowed = 0; // AllowedState bits
     bool needDevice = false;
     bool captureDeviceSource = true;
     int videoDevice = -1;

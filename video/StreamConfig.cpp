@@ -26,7 +26,8 @@ QString capsOf(const QString& format, VideoSize size, int rate)
     QString caps = CapsOfFormatName(format);
     if (caps.isEmpty())
         return {};
-    return caps + QStringLiteral(",width=%1,height=%2,framerate=%3").arg(size.width).arg(size.height).arg(RateFraction(rate));
+    return caps
+         + QStringLiteral(",width=%1,height=%2,framerate=%3").arg(size.width).arg(size.height).arg(RateFraction(rate));
 }
 } // namespace
 
@@ -60,7 +61,8 @@ StreamChoice ChooseStreamCaps(const QList<CapsEntry>& formats, const QString& su
     const bool sized = size.width >= 1 && size.height >= 1;
     if (sized) {
         for (const CapsEntry& e : formats)
-            if (e.formatName == subtype && e.size == size && e.minSize == size && e.maxSize == size && rateFits(e, rate))
+            if (e.formatName == subtype && e.size == size && e.minSize == size && e.maxSize == size
+                && rateFits(e, rate))
                 return {1, capsOf(subtype, size, rate)};
         // Editing the format: another subtype is kept when the chosen one has
         // no caps of its own, the size may lie anywhere in a range.

@@ -16,8 +16,8 @@ namespace velmar::video {
 inline constexpr int defaultRateHundredths = 1500;
 
 struct StreamChoice {
-    int step = 0;        // 1, 2, 3, or 0 when nothing could be set
-    QString caps;        // caps text for the device's capsfilter; empty for none
+    int step = 0; // 1, 2, 3, or 0 when nothing could be set
+    QString caps; // caps text for the device's capsfilter; empty for none
 };
 
 // The subtype to ask for: the entry at the index (0, the default entry, when

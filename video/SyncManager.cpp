@@ -111,24 +111,34 @@ bool Bootstrap()
     if (p.gstReady && !p.provider)
         p.provider = createSystemDeviceProvider();
     p.audioDevices = std::make_unique<TDevices>(1, [] { return devicesOf(DeviceCategory::AudioInput); });
-    p.videoDevices = std::make_unique<TDevices>(0, [] { return devicesOf(DeviceCategory::VideoInput); },
-                                                p.audioDevices.get());
+    p.videoDevices = std::make_unique<TDevices>(
+        0, [] { return devicesOf(DeviceCategory::VideoInput); }, p.audioDevices.get());
     const bool ready = p.gstReady;
-    p.videoCompressors = std::make_unique<TDevices>(2, [ready] {
-        return ready ? listCompressors(DeviceCategory::VideoCompressor) : QList<DeviceDescription>{};
-    });
-    p.audioCompressors = std::make_unique<TDevices>(3, [ready] {
-        return ready ? listCompressors(DeviceCategory::AudioCompressor) : QList<DeviceDescription>{};
-    });
+    p.videoCompressors = std::make_unique<TDevices>(
+        2, [ready] { return ready ? listCompressors(DeviceCategory::VideoCompressor) : QList<DeviceDescription>{}; });
+    p.audioCompressors = std::make_unique<TDevices>(
+        3, [ready] { return ready ? listCompressors(DeviceCategory::AudioCompressor) : QList<DeviceDescription>{}; });
     p.audioFormatNames = AudioFormatNames();
     p.bootstrapState = 2;
     return p.gstReady;
 }
 
-TDevices* VideoDeviceCatalogue() { return process().videoDevices.get(); }
-TDevices* AudioDeviceCatalogue() { return process().audioDevices.get(); }
-TDevices* VideoCompressorCatalogue() { return process().videoCompressors.get(); }
-TDevices* AudioCompressorCatalogue() { return process().audioCompressors.get(); }
+TDevices* VideoDeviceCatalogue()
+{
+    return process().videoDevices.get();
+}
+TDevices* AudioDeviceCatalogue()
+{
+    return process().audioDevices.get();
+}
+TDevices* VideoCompressorCatalogue()
+{
+    return process().videoCompressors.get();
+}
+TDevices* AudioCompressorCatalogue()
+{
+    return process().audioCompressors.get();
+}
 
 namespace {
 TDevices* bootstrapped(TDevices* (*catalogue)())
@@ -138,14 +148,38 @@ TDevices* bootstrapped(TDevices* (*catalogue)())
 }
 } // namespace
 
-QString AudioDevices() { return bootstrapped(AudioDeviceCatalogue)->names(); }
-int AudioDevicesCount() { return bootstrapped(AudioDeviceCatalogue)->count(); }
-QString VideoDevices() { return bootstrapped(VideoDeviceCatalogue)->names(); }
-int VideoDevicesCount() { return bootstrapped(VideoDeviceCatalogue)->count(); }
-QString AudioCompressors() { return bootstrapped(AudioCompressorCatalogue)->names(); }
-int AudioCompressorsCount() { return bootstrapped(AudioCompressorCatalogue)->count(); }
-QString VideoCompressors() { return bootstrapped(VideoCompressorCatalogue)->names(); }
-int VideoCompressorsCount() { return bootstrapped(VideoCompressorCatalogue)->count(); }
+QString AudioDevices()
+{
+    return bootstrapped(AudioDeviceCatalogue)->names();
+}
+int AudioDevicesCount()
+{
+    return bootstrapped(AudioDeviceCatalogue)->count();
+}
+QString VideoDevices()
+{
+    return bootstrapped(VideoDeviceCatalogue)->names();
+}
+int VideoDevicesCount()
+{
+    return bootstrapped(VideoDeviceCatalogue)->count();
+}
+QString AudioCompressors()
+{
+    return bootstrapped(AudioCompressorCatalogue)->names();
+}
+int AudioCompressorsCount()
+{
+    return bootstrapped(AudioCompressorCatalogue)->count();
+}
+QString VideoCompressors()
+{
+    return bootstrapped(VideoCompressorCatalogue)->names();
+}
+int VideoCompressorsCount()
+{
+    return bootstrapped(VideoCompressorCatalogue)->count();
+}
 
 bool IsDVDevice(int index)
 {
@@ -212,7 +246,8 @@ TSyncManager::~TSyncManager()
     m_tickTimer.stop();
     if (registryOptions().cleanOnExit)
         TRegistry2::DeleteSettingsKey();
-    WriteLog(QLatin1Char('='), cfDefault, QStringLiteral("END TOmbrix v") + versionText() + QStringLiteral(" process log"));
+    WriteLog(QLatin1Char('='), cfDefault,
+             QStringLiteral("END TOmbrix v") + versionText() + QStringLiteral(" process log"));
     ProcessState& p = process();
     p.audioDevices.reset();
     p.videoDevices.reset();

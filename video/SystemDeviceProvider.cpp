@@ -17,8 +17,8 @@ const char* const videoClass = "Video/Source";
 const char* const audioClass = "Audio/Source";
 
 // The properties that name a device for good, most specific first.
-const char* const pathProperties[] = {"device.serial", "api.v4l2.path", "device.path", "object.path",
-                                      "api.alsa.path", "device.name"};
+const char* const pathProperties[] = {"device.serial", "api.v4l2.path", "device.path",
+                                      "object.path",   "api.alsa.path", "device.name"};
 
 QString pathOf(GstDevice* device)
 {
@@ -134,24 +134,33 @@ std::unique_ptr<DeviceProvider> createSystemDeviceProvider()
 QList<DeviceDescription> listCompressors(DeviceCategory category)
 {
     const GstElementFactoryListType type = GST_ELEMENT_FACTORY_TYPE_ENCODER
-        | (category == DeviceCategory::VideoCompressor ? GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO
-                                                       : GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO);
+                                         | (category == DeviceCategory::VideoCompressor
+                                                ? GST_ELEMENT_FACTORY_TYPE_MEDIA_VIDEO
+                                                : GST_ELEMENT_FACTORY_TYPE_MEDIA_AUDIO);
     QList<DeviceDescription> result;
-    GList* factories = gst_element_factory_list_get_elements(type, GST_RANK_NONE);
-    factories = g_list_sort(factories, [](gconstpointer a, gconstpointer b) {
-        return g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(a)),
-                         gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(b)));
-    });
-    for (GList* l = factories; l; l = l->next) {
-        GstElementFactory* f = GST_ELEMENT_FACTORY(l->data);
+    const auto add = [&](GstElementFactory* f) {
         DeviceDescription d;
         d.category = category;
         d.factoryName = QString::fromUtf8(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(f)));
         d.path = d.factoryName;
         d.friendlyName = QString::fromUtf8(gst_element_factory_get_metadata(f, GST_ELEMENT_METADATA_LONGNAME));
         result << d;
-    }
+    };
+    GList* factories = gst_element_factory_list_get_elements(type, GST_RANK_NONE);
+    factories = g_list_sort(factories, [](gconstpointer a, gconstpointer b) {
+        return g_strcmp0(gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(a)),
+                         gst_plugin_feature_get_name(GST_PLUGIN_FEATURE(b)));
+    });
+    for (GList* l = factories; l; l = l->next)
+        add(GST_ELEMENT_FACTORY(l->data));
     gst_plugin_feature_list_free(factories);
+    // Motion JPEG, what AVI recordings use by default, counts as an image
+    // encoder; it comes last so that the indexes of the others stay put.
+    if (category == DeviceCategory::VideoCompressor)
+        if (GstElementFactory* jpeg = gst_element_factory_find("jpegenc")) {
+            add(jpeg);
+            gst_object_unref(jpeg);
+        }
     return result;
 }
 

@@ -5,8 +5,7 @@
 namespace velmar::video {
 
 TDualThread::TDualThread(const QString& name, int periodMs, TNotificationMethod mode, std::function<void()> step)
-    : m_name(name)
-    , m_step(std::move(step))
+    : m_name(name), m_step(std::move(step))
 {
     m_timer.setTimerType(Qt::PreciseTimer);
     QObject::connect(&m_timer, &QTimer::timeout, [this] { timerStep(); });

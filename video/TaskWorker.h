@@ -86,7 +86,7 @@ public:
 
     void start();
     void pause();
-    void setPeriod(int periodMs);       // 0 or less is ignored
+    void setPeriod(int periodMs); // 0 or less is ignored
     int period() const { return m_period; }
     void setMode(TNotificationMethod mode);
     TNotificationMethod mode() const { return m_mode; }

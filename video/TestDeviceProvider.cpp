@@ -26,7 +26,9 @@ QString capsText(const DeviceDescription& d)
 }
 } // namespace
 
-TestDeviceProvider::TestDeviceProvider(QObject* parent) : DeviceProvider(parent) {}
+TestDeviceProvider::TestDeviceProvider(QObject* parent) : DeviceProvider(parent)
+{
+}
 
 TestDeviceProvider::~TestDeviceProvider()
 {
@@ -98,7 +100,8 @@ GstElement* TestDeviceProvider::createSource(const QString& path, DeviceCategory
             continue;
         QString description;
         if (category == DeviceCategory::VideoInput)
-            description = QStringLiteral("videotestsrc is-live=true ! capsfilter caps=\"%1\"").arg(capsText(d));
+            description = QStringLiteral("videotestsrc is-live=true pattern=%1 ! capsfilter caps=\"%2\"")
+                              .arg(m_patterns.value(path, QStringLiteral("smpte")), capsText(d));
         else
             description = QStringLiteral("audiotestsrc is-live=true wave=silence");
         GError* error = nullptr;

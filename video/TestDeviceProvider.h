@@ -25,6 +25,10 @@ public:
     void addVideoDevice(const QString& path, const QString& friendlyName, const QList<VideoSize>& sizes,
                         const QString& formatName = QStringLiteral("I420"));
     void addAudioDevice(const QString& path, const QString& friendlyName);
+    // The picture a video device's sources show from now on: a pattern of
+    // videotestsrc ("smpte", the default, with its patch of noise; "colors"
+    // stands still, "ball" moves).
+    void setPattern(const QString& path, const QString& pattern) { m_patterns[path] = pattern; }
     // Removes a device: its running sources report a read error.
     void removeDevice(const QString& path);
     // The device's running sources deliver no more frames, as a camera that
@@ -36,6 +40,7 @@ public:
 
 private:
     QList<DeviceDescription> m_devices;
+    QHash<QString, QString> m_patterns;
     QHash<QString, QList<GstElement*>> m_sources; // weak: cleared when a source is finalised
     static void sourceFinalized(void* data, ::GObject* object);
 };

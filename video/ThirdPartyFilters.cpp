@@ -3,11 +3,14 @@
 namespace velmar::video {
 
 namespace {
-bool validPlace(int place) { return place >= 0 && place < TThirdPartyFilters::placeCount; }
+bool validPlace(int place)
+{
+    return place >= 0 && place < TThirdPartyFilters::placeCount;
+}
 } // namespace
 
-int TThirdPartyFilters::AddToList(int place, const QString& classId, const QString& name, bool enabled,
-                                  bool saveState, QString& duplicateName)
+int TThirdPartyFilters::AddToList(int place, const QString& classId, const QString& name, bool enabled, bool saveState,
+                                  QString& duplicateName)
 {
     duplicateName.clear();
     if (!validPlace(place) || classId.isEmpty())

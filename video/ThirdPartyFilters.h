@@ -11,11 +11,16 @@
 namespace velmar::video {
 
 enum TThirdPartyFilterList : int {
-    tpf_VideoSource, tpf_VideoPreview, tpf_VideoCapture, tpf_AudioSource, tpf_AudioRender, tpf_AudioRecording
+    tpf_VideoSource,
+    tpf_VideoPreview,
+    tpf_VideoCapture,
+    tpf_AudioSource,
+    tpf_AudioRender,
+    tpf_AudioRecording
 };
 
 struct TThirdPartyFilterEntry {
-    QString classId;    // empty: the entry is free
+    QString classId; // empty: the entry is free
     QString name;
     bool enabled = false;
     bool saveState = false;

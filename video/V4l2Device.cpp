@@ -26,7 +26,8 @@ V4l2Opener& Opener()
 
 QString textOf(const __u8* bytes, size_t size)
 {
-    return QString::fromUtf8(reinterpret_cast<const char*>(bytes), int(strnlen(reinterpret_cast<const char*>(bytes), size)));
+    return QString::fromUtf8(reinterpret_cast<const char*>(bytes),
+                             int(strnlen(reinterpret_cast<const char*>(bytes), size)));
 }
 
 class SystemV4l2Device : public V4l2Device {
@@ -44,11 +45,11 @@ public:
                 V4l2Control c;
                 c.id = q.id;
                 c.name = textOf(q.name, sizeof q.name);
-                c.type = q.type == V4L2_CTRL_TYPE_INTEGER   ? V4l2Control::Integer
-                         : q.type == V4L2_CTRL_TYPE_BOOLEAN ? V4l2Control::Boolean
-                         : q.type == V4L2_CTRL_TYPE_MENU    ? V4l2Control::Menu
-                         : q.type == V4L2_CTRL_TYPE_BUTTON  ? V4l2Control::Button
-                                                            : V4l2Control::Other;
+                c.type = q.type == V4L2_CTRL_TYPE_INTEGER ? V4l2Control::Integer
+                       : q.type == V4L2_CTRL_TYPE_BOOLEAN ? V4l2Control::Boolean
+                       : q.type == V4L2_CTRL_TYPE_MENU    ? V4l2Control::Menu
+                       : q.type == V4L2_CTRL_TYPE_BUTTON  ? V4l2Control::Button
+                                                          : V4l2Control::Other;
                 c.minimum = q.minimum;
                 c.maximum = q.maximum;
                 c.step = q.step;
@@ -201,6 +202,9 @@ std::unique_ptr<V4l2Device> OpenV4l2Device(const QString& path)
     return std::make_unique<SystemV4l2Device>(fd);
 }
 
-void SetV4l2Opener(V4l2Opener opener) { Opener() = std::move(opener); }
+void SetV4l2Opener(V4l2Opener opener)
+{
+    Opener() = std::move(opener);
+}
 
 } // namespace velmar::video

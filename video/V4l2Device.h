@@ -32,14 +32,14 @@ struct V4l2Control {
 struct V4l2Input {
     QString name;
     bool isTuner = false;
-    int tuner = 0;              // the tuner of a tuner input
-    quint64 standards = 0;      // V4L2_STD_* bits the input accepts
+    int tuner = 0;         // the tuner of a tuner input
+    quint64 standards = 0; // V4L2_STD_* bits the input accepts
     bool noSignal = false;
     bool noHorizontalLock = false;
 };
 
 struct V4l2Standard {
-    quint64 id = 0;             // V4L2_STD_* bits
+    quint64 id = 0; // V4L2_STD_* bits
     QString name;
 };
 
@@ -47,7 +47,7 @@ struct V4l2Tuner {
     QString name;
     quint32 lowHz = 0;
     quint32 highHz = 0;
-    int signal = 0;             // 0 .. 65535
+    int signal = 0; // 0 .. 65535
 };
 
 class V4l2Device {

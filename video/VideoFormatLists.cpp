@@ -24,7 +24,7 @@ struct DVRow {
     VideoSize ntsc;
 };
 constexpr DVRow dvSizes[] = {
-    {{360, 288}, {360, 240}}, {{88, 72}, {88, 60}}, {{180, 144}, {180, 120}},
+    {{360, 288}, {360, 240}}, {{88, 72}, {88, 60}},     {{180, 144}, {180, 120}},
     {{360, 288}, {360, 240}}, {{720, 576}, {720, 480}},
 };
 
@@ -209,8 +209,8 @@ int NearestSizeIndex(const TVideoSizeList& sizes, int width, int height, int cur
         VideoSize s;
         if (!sizes.sizeAt(i, s))
             continue;
-        candidates.push_back({i, squaredDistance(s, width, height), s.width,
-                              std::fabs(requestedAspect - double(s.width) / s.height)});
+        candidates.push_back(
+            {i, squaredDistance(s, width, height), s.width, std::fabs(requestedAspect - double(s.width) / s.height)});
     }
     std::stable_sort(candidates.begin(), candidates.end(),
                      [](const Candidate& a, const Candidate& b) { return a.distance < b.distance; });
@@ -218,9 +218,9 @@ int NearestSizeIndex(const TVideoSizeList& sizes, int width, int height, int cur
     std::erase_if(candidates, [&](const Candidate& c) { return std::abs(c.width - width) > window; });
     if (candidates.size() <= 1)
         return NearestSizeIndexByDistance(sizes, width, height, currentIndex);
-    const auto best = std::min_element(candidates.begin(), candidates.end(), [](const Candidate& a, const Candidate& b) {
-        return a.aspectDifference < b.aspectDifference;
-    });
+    const auto best = std::min_element(
+        candidates.begin(), candidates.end(),
+        [](const Candidate& a, const Candidate& b) { return a.aspectDifference < b.aspectDifference; });
     return best->index;
 }
 
@@ -284,7 +284,8 @@ void SetMpegDeviceLists(TVideoSizeList& sizes, TVideoSubtypeList& subtypes)
     subtypes.add(QStringLiteral("MPEG2"));
     sizes.clear();
     sizes.addText(QStringLiteral("  360x240"));
-    for (const char* t : {" 320x240", " 352x240", " 352x288", " 360x240", " 640x480", " 704x480", " 720x480", " 720x576"})
+    for (const char* t :
+         {" 320x240", " 352x240", " 352x288", " 360x240", " 640x480", " 704x480", " 720x480", " 720x576"})
         sizes.addText(QString::fromLatin1(t));
 }
 

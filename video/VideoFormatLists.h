@@ -63,8 +63,8 @@ int DVDisplaySizeCode(const QString& sizeText);
 // What a size lookup needs to know of its component.
 struct SizeContext {
     const TVideoSizeList* sizes = nullptr;
-    int videoSize = 0;           // the chosen index
-    VideoSize configuredSize;    // a configured stream size, 0 x 0 when none
+    int videoSize = 0;        // the chosen index
+    VideoSize configuredSize; // a configured stream size, 0 x 0 when none
     bool isDV = false;
     bool isDVPal = false;
 };

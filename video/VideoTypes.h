@@ -6,7 +6,12 @@ enum TCurrentState : int { cs_Down, cs_Preview, cs_Recording, cs_Playback, cs_Re
 enum TGraphState : int { gs_None, gs_Building, gs_WaitForSync, gs_CanActivate, gs_Activating, gs_Active };
 enum TNotificationMethod : int { nm_Timer, nm_Thread };
 enum TVideoSource : int {
-    vs_VideoCaptureDevice, vs_VideoFileOrURL, vs_IPCamera, vs_VideoFromImages, vs_VideoFromBitmaps, vs_ExternalSource
+    vs_VideoCaptureDevice,
+    vs_VideoFileOrURL,
+    vs_IPCamera,
+    vs_VideoFromImages,
+    vs_VideoFromBitmaps,
+    vs_ExternalSource
 };
 enum TFrameGrabber : int { fg_BothStreams, fg_PreviewStream, fg_CaptureStream, fg_Disabled };
 enum TVideoRenderer : int { vr_AutoSelect, vr_VMR9, vr_VMR7, vr_StandardRenderer, vr_None };
@@ -27,7 +32,14 @@ enum TFrameGrabberRGBFormat : int { fgf_Default, fgf_RGB32, fgf_RGB24, fgf_RGB56
 enum TAutoFileName : int { fn_Sequential, fn_DateTime };
 enum TTextOverlayAlign : int { tf_Left, tf_Center, tf_Right };
 enum TVideoRotation : int {
-    rt_0_deg, rt_90_deg, rt_180_deg, rt_270_deg, rt_0_deg_mirror, rt_90_deg_mirror, rt_180_deg_mirror, rt_270_deg_mirror
+    rt_0_deg,
+    rt_90_deg,
+    rt_180_deg,
+    rt_270_deg,
+    rt_0_deg_mirror,
+    rt_90_deg_mirror,
+    rt_180_deg_mirror,
+    rt_270_deg_mirror
 };
 enum TVideoDeinterlacing : int { di_Disabled, di_HalfSize, di_FullSize };
 enum TLogoLayout : int { lg_Centered, lg_Stretched, lg_Repeated };

@@ -13,8 +13,22 @@
 namespace velmar::video {
 
 enum TVideoWindowNotify : int {
-    vwActive, vwAutoSize, vwEmbedded, vwFullScreen, vwKeepAspectRatio, vwStayOnTop, vwMouseMovesWindow,
-    vwVideoPortEnabled, vwMonitor, vwVideoWidth, vwVideoHeight, vwWidth, vwHeight, vwLeft, vwTop, vwLocation
+    vwActive,
+    vwAutoSize,
+    vwEmbedded,
+    vwFullScreen,
+    vwKeepAspectRatio,
+    vwStayOnTop,
+    vwMouseMovesWindow,
+    vwVideoPortEnabled,
+    vwMonitor,
+    vwVideoWidth,
+    vwVideoHeight,
+    vwWidth,
+    vwHeight,
+    vwLeft,
+    vwTop,
+    vwLocation
 };
 
 class TVideoWindow {

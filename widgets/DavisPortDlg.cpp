@@ -14,8 +14,7 @@ namespace velmar::shell::ui {
 
 using store::TheProgramSettings;
 
-DavisPortDlg::DavisPortDlg(QWidget* parent)
-    : SettingsPage(QStringLiteral("Davis WeatherStation"), parent)
+DavisPortDlg::DavisPortDlg(QWidget* parent) : SettingsPage(QStringLiteral("Davis WeatherStation"), parent)
 {
     auto* layout = new QVBoxLayout(this);
     auto* group = new QGroupBox(QStringLiteral("Weather Station Serial Port"), this);

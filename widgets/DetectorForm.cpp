@@ -31,8 +31,7 @@ QString GroupTitle(int baseId)
 }
 
 // One row of a group: its label and its box; returns the next row's top.
-int AddRow(QWidget* parent, const DetectorPanelMetrics& m, int x, int row, const char* label, int id,
-           const char* text)
+int AddRow(QWidget* parent, const DetectorPanelMetrics& m, int x, int row, const char* label, int id, const char* text)
 {
     new TMyStatic(parent, 0, QString::fromLatin1(label), x + 10, row, m.labelWidth(), m.lineHeight());
     new TMyEdit(parent, id, QString::fromLatin1(text), x + m.labelWidth() + m.c + 10, row, m.boxWidth(),
@@ -85,9 +84,7 @@ QRect CreateDetectorPanel(QWidget* parent, int baseId, int x, int y)
     return QRect(QPoint(8, y), QPoint(x + m.groupWidth(), row));
 }
 
-TDetectorForm::TDetectorForm(QWidget* parent, int display, int recorderCount)
-    : QWidget(parent)
-    , m_display(display)
+TDetectorForm::TDetectorForm(QWidget* parent, int display, int recorderCount) : QWidget(parent), m_display(display)
 {
     setAutoFillBackground(true);
     const DetectorPanelMetrics m = CurrentDetectorPanelMetrics();
@@ -141,8 +138,7 @@ void TDetectorForm::Place(const QRect& area)
     if (m_display == 1) {
         const int height = parentWidget() ? parentWidget()->height() : area.bottom();
         setGeometry(QRect(QPoint(1, 1), QPoint(m_groupRight + 1, height - 1)));
-    }
-    else
+    } else
         setGeometry(area.adjusted(2, 2, -2, -2));
 }
 

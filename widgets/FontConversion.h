@@ -13,7 +13,6 @@ QFont FontFromLogFont(const velmar::store::LogFont& lf);
 // The record of a chosen font: base with the font's face, height (a point
 // size is turned into pixels at pixelsPerInch), weight, italic, underline and
 // strike-out; width 0 and the ANSI character set.
-velmar::store::LogFont LogFontFromFont(const QFont& font, const velmar::store::LogFont& base,
-                                       int pixelsPerInch = 96);
+velmar::store::LogFont LogFontFromFont(const QFont& font, const velmar::store::LogFont& base, int pixelsPerInch = 96);
 
 } // namespace velmar::shell

@@ -1,29 +1,12 @@
 #include "widgets/FormRunner.h"
 
-#include <QDialog>
+#include "widgets/DialogService.h"
 
 namespace velmar::shell::ui {
 
-namespace {
-
-FormRunner& runner()
-{
-    static FormRunner r;
-    return r;
-}
-
-} // namespace
-
-void setFormRunner(FormRunner r)
-{
-    runner() = std::move(r);
-}
-
 bool RunForm(QDialog& form)
 {
-    if (runner())
-        return runner()(form);
-    return form.exec() == QDialog::Accepted;
+    return Dialogs().RunForm(form);
 }
 
 } // namespace velmar::shell::ui

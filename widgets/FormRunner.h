@@ -1,17 +1,13 @@
 #pragma once
-// How small modal forms are run: through the runner the program installs
-// (tests answer it, scripted runs never wait on it), else with exec().
+// How small modal forms are run: through the dialog service (DialogService.h),
+// which tests replace and scripted runs bind so that nothing waits.
 //
 // User-interface thread only.
-#include <functional>
-
 class QDialog;
 
 namespace velmar::shell::ui {
 
 // Answers true when the form ended with OK.
-using FormRunner = std::function<bool(QDialog& form)>;
-void setFormRunner(FormRunner runner);
 bool RunForm(QDialog& form);
 
 } // namespace velmar::shell::ui

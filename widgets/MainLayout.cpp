@@ -13,7 +13,10 @@ constexpr int Margin = 8;
 constexpr int Gap = 3;
 
 // Windows rectangles: left, top, exclusive right and bottom.
-QRect Ltrb(int l, int t, int r, int b) { return QRect(l, t, r - l, b - t); }
+QRect Ltrb(int l, int t, int r, int b)
+{
+    return QRect(l, t, r - l, b - t);
+}
 
 } // namespace
 
@@ -80,16 +83,15 @@ MainLayoutGeometry LayoutMainWindow(const MainLayoutInput& in)
     g.page = g.tabControl;
     g.page.setTop(g.tabControl.top() + in.tabRows * (in.tabHeaderHeight + 1) + 5);
 
-    g.grabber = QRect(g.tabControl.left() + 2, g.tabControl.top() + in.tabHeaderHeight + 2,
-                      g.page.width(), g.page.height());
+    g.grabber = QRect(g.tabControl.left() + 2, g.tabControl.top() + in.tabHeaderHeight + 2, g.page.width(),
+                      g.page.height());
 
     const int lightTop = in.lightArea.top() + (in.lightArea.height() - TrafficLightHeight) / 2;
     g.trafficLight = QRect(in.lightArea.right() + 1 - in.trafficLightWidth, lightTop, in.trafficLightWidth,
                            TrafficLightHeight);
 
     g.map = Ltrb(g.tabControl.left() + 8, g.tabControl.top() + in.tabHeaderHeight + 8,
-                 g.tabControl.left() + g.tabControl.width() - 8,
-                 g.tabControl.top() + g.tabControl.height() - 5);
+                 g.tabControl.left() + g.tabControl.width() - 8, g.tabControl.top() + g.tabControl.height() - 5);
 
     if (bottomRow) {
         const int bottom = clientBottom - 4;

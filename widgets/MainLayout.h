@@ -38,31 +38,30 @@ struct FontCells {
 int LeftMargin(int detectorDisplay, int detectorPanelWidth);
 
 struct ClockStripGeometry {
-    QRect label1; // 31010 "GMT:" / "Start:"
-    QRect edit1;  // 31012
-    std::optional<QRect> label2; // 31011 "Local:" / "End:"
-    std::optional<QRect> edit2;  // 31013
+    QRect label1;                  // 31010 "GMT:" / "Start:"
+    QRect edit1;                   // 31012
+    std::optional<QRect> label2;   // 31011 "Local:" / "End:"
+    std::optional<QRect> edit2;    // 31013
     std::optional<QRect> startRun; // 31016, offline logging
     std::optional<QRect> stopRun;  // 31017
-    QRect groupBox; // "PC Time"
-    QPoint topControlsOrigin; // where the user forms' top strip starts
+    QRect groupBox;                // "PC Time"
+    QPoint topControlsOrigin;      // where the user forms' top strip starts
     int tabTop = 0;
 };
 
 // labelWidth: the widest clock label's text in the display font; the label
 // column is never narrower than eight characters.
-ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int leftMargin, FontCells f,
-                                    int labelWidth = 0);
+ClockStripGeometry LayoutClockStrip(unsigned runMode, int timesOption, int leftMargin, FontCells f, int labelWidth = 0);
 
 struct MainLayoutInput {
     unsigned runMode = 1;
     FontCells font;
     int leftMargin = 8;
-    int tabTop = 0;            // from the clock strip
-    QSize client;              // the main window's client area
+    int tabTop = 0; // from the clock strip
+    QSize client;   // the main window's client area
     bool bottomControls = false;
     int tabRows = 1;
-    int tabHeaderHeight = 0;   // height of tab 0's header
+    int tabHeaderHeight = 0; // height of tab 0's header
     // Where the traffic light may sit, in screen coordinates: the free right
     // end of the main window's menu bar, where it hides nothing.
     QRect lightArea;
@@ -73,9 +72,9 @@ inline constexpr int TrafficLightHeight = 18;
 
 struct MainLayoutGeometry {
     QRect tabControl;
-    QRect page;        // where panels, recorders and decks go
+    QRect page; // where panels, recorders and decks go
     QRect map;
-    QRect grabber;     // grabber forms (online logging)
+    QRect grabber;      // grabber forms (online logging)
     QRect firstWarning; // the user forms stack their reminder bars from here
     QRect trafficLight; // screen coordinates: right in lightArea, centred in its height
     // Bottom status row, online logging with the row shown.

@@ -1,11 +1,8 @@
 #pragma once
 // The one way settings pages, sheets and the main window's commands show a
-// plain message box or ask a question.
-//
-// Programs use the default, a real modal QMessageBox (or, with
-// VELMAR_NO_MODAL set, only a log line and the default answer, so scripted
-// runs never wait for an operator). Tests install a handler that records the
-// box and returns a scripted answer.
+// plain message box or ask a question: through the dialog service
+// (DialogService.h), which shows a real box, or in scripted runs only logs it
+// and takes the default answer, and which tests replace to script answers.
 //
 // User-interface thread only.
 #include <QMessageBox>
@@ -17,13 +14,6 @@ class QObject;
 class QWidget;
 
 namespace velmar::shell::ui {
-
-using MessageBoxHandler = std::function<QMessageBox::StandardButton(
-    QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon,
-    QMessageBox::StandardButtons buttons)>;
-
-// Replaces the handler; an empty one restores the default.
-void setMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows the box and returns the button that closed it.
 QMessageBox::StandardButton ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,

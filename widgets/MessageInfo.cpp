@@ -39,8 +39,7 @@ void MakeBox(QDialog* box, QSize client)
 
 class TMessageInfo : public QDialog {
 public:
-    explicit TMessageInfo(QWidget* owner)
-        : QDialog(owner)
+    explicit TMessageInfo(QWidget* owner) : QDialog(owner)
     {
         MakeBox(this, MessageClient);
         setWindowTitle(QCoreApplication::applicationFilePath());
@@ -59,8 +58,7 @@ public:
 
 class TProgressInfo : public QDialog {
 public:
-    TProgressInfo(QWidget* owner, const QString& caption, const QString& label)
-        : QDialog(owner)
+    TProgressInfo(QWidget* owner, const QString& caption, const QString& label) : QDialog(owner)
     {
         MakeBox(this, ProgressClient);
         setWindowTitle(caption);
@@ -100,8 +98,8 @@ void CloseMessageInfo()
     g_message = nullptr;
 }
 
-void ShowProgressInfo(QWidget* owner, int minimum, int maximum, int position,
-                      const std::optional<QString>& text, const std::optional<QString>& caption)
+void ShowProgressInfo(QWidget* owner, int minimum, int maximum, int position, const std::optional<QString>& text,
+                      const std::optional<QString>& caption)
 {
     if (!g_progress)
         g_progress = new TProgressInfo(owner, caption.value_or(QString()), text.value_or(QString()));
@@ -126,7 +124,13 @@ void CloseProgressInfo()
     g_progress = nullptr;
 }
 
-QWidget* MessageInfoBox() { return g_message.data(); }
-QWidget* ProgressInfoBox() { return g_progress.data(); }
+QWidget* MessageInfoBox()
+{
+    return g_message.data();
+}
+QWidget* ProgressInfoBox()
+{
+    return g_progress.data();
+}
 
 } // namespace velmar::shell

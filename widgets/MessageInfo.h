@@ -23,8 +23,8 @@ void CloseMessageInfo();
 // Makes the progress box with caption, range and label text when there is
 // none (parented to owner); otherwise only takes the new range. Then shows it
 // and sets position and text as UpdateProgressInfo does.
-void ShowProgressInfo(QWidget* owner, int minimum, int maximum, int position,
-                      const std::optional<QString>& text, const std::optional<QString>& caption);
+void ShowProgressInfo(QWidget* owner, int minimum, int maximum, int position, const std::optional<QString>& text,
+                      const std::optional<QString>& caption);
 // Sets the bar's position and, when given, the label's text. Nothing without
 // a box.
 void UpdateProgressInfo(int position, const std::optional<QString>& text);

@@ -77,29 +77,43 @@ QWidget* FindChildById(QWidget* window, int id)
 
 } // namespace
 
-const QFont& DisplayFont() { return FontSlot(); }
-void SetDisplayFont(const QFont& font) { FontSlot() = font; }
+const QFont& DisplayFont()
+{
+    return FontSlot();
+}
+void SetDisplayFont(const QFont& font)
+{
+    FontSlot() = font;
+}
 
-void SetStatusBlackAndWhiteSource(std::function<bool()> source) { BlackAndWhiteSlot() = std::move(source); }
+void SetStatusBlackAndWhiteSource(std::function<bool()> source)
+{
+    BlackAndWhiteSlot() = std::move(source);
+}
 bool IsStatusBlackAndWhite()
 {
     const auto& s = BlackAndWhiteSlot();
     return s ? s() : false;
 }
 
-void SetBlinkClock(std::function<int64_t()> clock) { BlinkClockSlot() = std::move(clock); }
+void SetBlinkClock(std::function<int64_t()> clock)
+{
+    BlinkClockSlot() = std::move(clock);
+}
 int64_t BlinkClockMs()
 {
     const auto& c = BlinkClockSlot();
     if (c)
         return c();
     // steady_clock is CLOCK_MONOTONIC: time since the system started.
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-void SetControlId(QWidget* w, int id) { w->setProperty(ControlIdProperty, id); }
+void SetControlId(QWidget* w, int id)
+{
+    w->setProperty(ControlIdProperty, id);
+}
 int ControlIdOf(const QWidget* w)
 {
     return w ? w->property(ControlIdProperty).toInt() : 0;
@@ -135,10 +149,9 @@ QColor StaticOnColourForCode(unsigned code)
 
 // ---- TMyButton
 
-TMyButton::TMyButton(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-                     bool isDefault, bool reportRightClick)
-    : QPushButton(text, parent)
-    , m_reportRightClick(reportRightClick)
+TMyButton::TMyButton(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, bool isDefault,
+                     bool reportRightClick)
+    : QPushButton(text, parent), m_reportRightClick(reportRightClick)
 {
     SetControlId(this, id);
     setGeometry(x, y, w, h);
@@ -164,8 +177,7 @@ void TMyButton::mousePressEvent(QMouseEvent* e)
 
 // ---- TMyCheckBox, TMyGroupBox
 
-TMyCheckBox::TMyCheckBox(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-                         QGroupBox*)
+TMyCheckBox::TMyCheckBox(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, QGroupBox*)
     : QCheckBox(text, parent)
 {
     SetControlId(this, id);
@@ -183,10 +195,8 @@ TMyGroupBox::TMyGroupBox(QWidget* parent, int id, const QString& text, int x, in
 
 // ---- TMyEdit
 
-TMyEdit::TMyEdit(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-                 bool editable)
-    : QLineEdit(text, parent)
-    , NightDayChild(this)
+TMyEdit::TMyEdit(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, bool editable)
+    : QLineEdit(text, parent), NightDayChild(this)
 {
     SetControlId(this, id);
     setGeometry(x, y, w, h);
@@ -217,16 +227,20 @@ void TMyEdit::SetCount(int number, bool alarm)
     SetColourCode(alarm && number != 0 ? 2 : 1);
 }
 
-QColor TMyEdit::Background() const { return palette().color(QPalette::Base); }
-QColor TMyEdit::TextColour() const { return m_textColour; }
+QColor TMyEdit::Background() const
+{
+    return palette().color(QPalette::Base);
+}
+QColor TMyEdit::TextColour() const
+{
+    return m_textColour;
+}
 
 // ---- TMyStatic
 
-TMyStatic::TMyStatic(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-                     int textLimit, bool rightAlign)
-    : QLabel(text, parent)
-    , m_backgroundColour(QApplication::palette().color(QPalette::Button))
-    , m_textLimit(textLimit)
+TMyStatic::TMyStatic(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, int textLimit,
+                     bool rightAlign)
+    : QLabel(text, parent), m_backgroundColour(QApplication::palette().color(QPalette::Button)), m_textLimit(textLimit)
 {
     SetControlId(this, id);
     setGeometry(x, y + 2, w, h);
@@ -264,7 +278,8 @@ void TMyStatic::SetFlashing(bool on, uint8_t)
     m_blinking = on;
     if (on) {
         m_timer.start(BlinkPeriodMs, this);
-        QMetaObject::invokeMethod(this, [this] { EvTimer(BlinkTimerId); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { EvTimer(BlinkTimerId); }, Qt::QueuedConnection);
     } else {
         m_timer.stop();
     }
@@ -335,9 +350,7 @@ void TMyStatic::paintEvent(QPaintEvent*)
 
 // ---- TMyTabControl
 
-TMyTabControl::TMyTabControl(QWidget* parent, int id, int x, int y, int w, int h)
-    : QTabBar(parent)
-    , NightDayChild(this)
+TMyTabControl::TMyTabControl(QWidget* parent, int id, int x, int y, int w, int h) : QTabBar(parent), NightDayChild(this)
 {
     SetControlId(this, id);
     setGeometry(x, y, w, h);
@@ -353,7 +366,10 @@ TMyEdit* FindMyEdit(QWidget* window, int id)
     return qobject_cast<TMyEdit*>(FindChildById(window, id));
 }
 
-TMyEdit* FindHeardFormEdit(QWidget* form, int id) { return FindMyEdit(form, id); }
+TMyEdit* FindHeardFormEdit(QWidget* form, int id)
+{
+    return FindMyEdit(form, id);
+}
 
 TMyCheckBox* FindMyCheckBox(QWidget* window, int id)
 {
@@ -364,8 +380,8 @@ void SetTimeText(QWidget* window, const velmar::platform::SystemTime* time)
 {
     if (!window)
         return;
-    const QString text = time ? QString::asprintf("%02u:%02u:%02u", unsigned(time->wHour),
-                                                  unsigned(time->wMinute), unsigned(time->wSecond))
+    const QString text = time ? QString::asprintf("%02u:%02u:%02u", unsigned(time->wHour), unsigned(time->wMinute),
+                                                  unsigned(time->wSecond))
                               : QStringLiteral("-");
     if (auto* edit = qobject_cast<QLineEdit*>(window))
         edit->setText(text);

@@ -73,8 +73,8 @@ QColor StaticOnColourForCode(unsigned code);
 class TMyButton : public QPushButton {
     Q_OBJECT
 public:
-    TMyButton(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-              bool isDefault = false, bool reportRightClick = false);
+    TMyButton(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, bool isDefault = false,
+              bool reportRightClick = false);
 
 protected:
     void mousePressEvent(QMouseEvent* e) override;
@@ -86,8 +86,7 @@ private:
 class TMyCheckBox : public QCheckBox {
     Q_OBJECT
 public:
-    TMyCheckBox(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-                QGroupBox* group = nullptr);
+    TMyCheckBox(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, QGroupBox* group = nullptr);
 };
 
 class TMyGroupBox : public QGroupBox {
@@ -99,8 +98,7 @@ public:
 class TMyEdit : public QLineEdit, public NightDayChild {
     Q_OBJECT
 public:
-    TMyEdit(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-            bool editable = false);
+    TMyEdit(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, bool editable = false);
 
     // Background and text colour from the code; nothing when the background
     // is the one already applied.
@@ -124,8 +122,8 @@ class TMyStatic : public QLabel {
 public:
     enum class Look { None, Colour, BlackAndWhite };
 
-    TMyStatic(QWidget* parent, int id, const QString& text, int x, int y, int w, int h,
-              int textLimit = 0, bool rightAlign = false);
+    TMyStatic(QWidget* parent, int id, const QString& text, int x, int y, int w, int h, int textLimit = 0,
+              bool rightAlign = false);
 
     // Sets the text when it differs in any way, then recomputes the blink
     // phase and repaints at once.

@@ -17,7 +17,7 @@ struct SchemeState {
     QColor foreground = Qt::black;
     QColor highlight = Qt::black;
     QPen pen = QPen(QColor(Qt::black), 1);
-    std::optional<QPalette> dayPalette;   // the application's own, while night rules
+    std::optional<QPalette> dayPalette; // the application's own, while night rules
 };
 
 SchemeState& State()
@@ -32,15 +32,24 @@ QPalette NightPalette(const QPalette& day)
 {
     QPalette p = day;
     const QColor dark(Qt::black), panel(40, 40, 40), light(Qt::white), dim(128, 128, 128);
-    for (const auto& [role, colour] : {std::pair{QPalette::Window, dark}, {QPalette::Base, dark},
-                                       {QPalette::AlternateBase, QColor(20, 20, 20)}, {QPalette::Button, panel},
-                                       {QPalette::ToolTipBase, dark}, {QPalette::WindowText, light},
-                                       {QPalette::Text, light}, {QPalette::ButtonText, light},
-                                       {QPalette::ToolTipText, light}, {QPalette::BrightText, QColor(255, 0, 0)},
-                                       {QPalette::Highlight, QColor(160, 0, 0)}, {QPalette::HighlightedText, light},
-                                       {QPalette::PlaceholderText, dim}, {QPalette::Light, QColor(90, 90, 90)},
-                                       {QPalette::Midlight, QColor(70, 70, 70)}, {QPalette::Mid, panel},
-                                       {QPalette::Dark, QColor(20, 20, 20)}, {QPalette::Shadow, dark}})
+    for (const auto& [role, colour] : {std::pair{QPalette::Window, dark},
+                                       {QPalette::Base, dark},
+                                       {QPalette::AlternateBase, QColor(20, 20, 20)},
+                                       {QPalette::Button, panel},
+                                       {QPalette::ToolTipBase, dark},
+                                       {QPalette::WindowText, light},
+                                       {QPalette::Text, light},
+                                       {QPalette::ButtonText, light},
+                                       {QPalette::ToolTipText, light},
+                                       {QPalette::BrightText, QColor(255, 0, 0)},
+                                       {QPalette::Highlight, QColor(160, 0, 0)},
+                                       {QPalette::HighlightedText, light},
+                                       {QPalette::PlaceholderText, dim},
+                                       {QPalette::Light, QColor(90, 90, 90)},
+                                       {QPalette::Midlight, QColor(70, 70, 70)},
+                                       {QPalette::Mid, panel},
+                                       {QPalette::Dark, QColor(20, 20, 20)},
+                                       {QPalette::Shadow, dark}})
         p.setColor(role, colour);
     for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         p.setColor(QPalette::Disabled, role, dim);
@@ -85,10 +94,22 @@ void PostToWindow(QWidget* w, int scheme, long lParam)
 
 } // namespace
 
-int GetNightDayScheme() { return State().scheme; }
-QPen GetNightDayPen() { return State().pen; }
-QColor GetNightDayForeColour() { return State().foreground; }
-QColor GetNightDayHighlightColour() { return State().highlight; }
+int GetNightDayScheme()
+{
+    return State().scheme;
+}
+QPen GetNightDayPen()
+{
+    return State().pen;
+}
+QColor GetNightDayForeColour()
+{
+    return State().foreground;
+}
+QColor GetNightDayHighlightColour()
+{
+    return State().highlight;
+}
 
 NightDayApp::NightDayApp()
 {
@@ -105,12 +126,24 @@ NightDayApp::~NightDayApp()
     }
 }
 
-NightDayApp* NightDayApp::Instance() { return g_app; }
+NightDayApp* NightDayApp::Instance()
+{
+    return g_app;
+}
 
-void NightDayApp::SetNightDayMainWindow(QWidget* mainWindow) { g_mainWindow = mainWindow; }
+void NightDayApp::SetNightDayMainWindow(QWidget* mainWindow)
+{
+    g_mainWindow = mainWindow;
+}
 
-void NightDayApp::CmNight() { Broadcast(NightScheme); }
-void NightDayApp::CmDay() { Broadcast(DayScheme); }
+void NightDayApp::CmNight()
+{
+    Broadcast(NightScheme);
+}
+void NightDayApp::CmDay()
+{
+    Broadcast(DayScheme);
+}
 
 void NightDayApp::Broadcast(int scheme)
 {
@@ -142,8 +175,7 @@ long NightDayApp::EvNightDay(int scheme, long lParam)
     return 0;
 }
 
-NightDayWindow::NightDayWindow(QWidget* window)
-    : m_window(window)
+NightDayWindow::NightDayWindow(QWidget* window) : m_window(window)
 {
     PostToWindow(window, GetNightDayScheme(), 0);
 }
@@ -172,8 +204,7 @@ long NightDayWindow::EvNightDay(int scheme, long lParam)
     return 0;
 }
 
-NightDayChild::NightDayChild(QWidget* control)
-    : m_control(control)
+NightDayChild::NightDayChild(QWidget* control) : m_control(control)
 {
     PostToWindow(control, GetNightDayScheme(), 0);
 }

@@ -57,14 +57,12 @@ void drawClosedPath(QPainter& painter, const QPainterPath& path, bool fill)
 
 } // namespace
 
-void DrawPolygonPath(QPainter& painter, int x, int y, int count, int radius, const double* ux,
-                     const double* uy, bool fill)
+void DrawPolygonPath(QPainter& painter, int x, int y, int count, int radius, const double* ux, const double* uy,
+                     bool fill)
 {
     if (count < 1)
         return;
-    auto point = [&](int i) {
-        return QPointF(int(x + radius * ux[i]), int(y - radius * uy[i]));
-    };
+    auto point = [&](int i) { return QPointF(int(x + radius * ux[i]), int(y - radius * uy[i])); };
     QPainterPath path(point(count - 1));
     for (int i = 0; i < count; ++i)
         path.lineTo(point(i));
@@ -92,8 +90,8 @@ void DrawPlotSymbol(QPainter& painter, int x, int y, int symbol, int size, bool 
         break;
     case SymbolSquare: {
         QPainterPath path;
-        path.addPolygon(QPolygonF({QPointF(x - r, y - r), QPointF(x + r, y - r), QPointF(x + r, y + r),
-                                   QPointF(x - r, y + r)}));
+        path.addPolygon(
+            QPolygonF({QPointF(x - r, y - r), QPointF(x + r, y - r), QPointF(x + r, y + r), QPointF(x - r, y + r)}));
         path.closeSubpath();
         drawClosedPath(painter, path, fill);
         break;
@@ -105,16 +103,12 @@ void DrawPlotSymbol(QPainter& painter, int x, int y, int symbol, int size, bool 
         drawClosedPath(painter, path, fill);
         break;
     }
-    case SymbolDot:
-        painter.fillRect(x, y, 1, 1, painter.pen().color());
-        break;
+    case SymbolDot: painter.fillRect(x, y, 1, 1, painter.pen().color()); break;
     case SymbolStar:
         for (std::size_t i = 0; i < std::size(HexagonX); ++i)
             painter.drawLine(x, y, x + int(std::ceil(r * HexagonX[i])), y - int(std::ceil(r * HexagonY[i])));
         break;
-    default:
-        painter.drawEllipse(x - r, y - r, 2 * r, 2 * r);
-        break;
+    default: painter.drawEllipse(x - r, y - r, 2 * r, 2 * r); break;
     }
 }
 

@@ -19,7 +19,7 @@ void DrawPlotSymbolSized(QPainter& painter, int x, int y, int size, int symbol, 
 
 // A closed polygon through (x + radius * ux[i], y - radius * uy[i]) (y of the
 // unit outline upward), stroked, or stroked and filled.
-void DrawPolygonPath(QPainter& painter, int x, int y, int count, int radius, const double* ux,
-                     const double* uy, bool fill);
+void DrawPolygonPath(QPainter& painter, int x, int y, int count, int radius, const double* ux, const double* uy,
+                     bool fill);
 
 } // namespace velmar::store

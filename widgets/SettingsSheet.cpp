@@ -8,7 +8,9 @@
 
 namespace velmar::shell::ui {
 
-SettingsPage::SettingsPage(const QString& title, QWidget* parent) : QWidget(parent), m_title(title) {}
+SettingsPage::SettingsPage(const QString& title, QWidget* parent) : QWidget(parent), m_title(title)
+{
+}
 
 void SettingsPage::SetWizardButtons(int buttons)
 {
@@ -86,7 +88,6 @@ void SettingsSheet::AddPage(SettingsPage* page)
         Activate(0);
     else
         SetWizardButtons(m_wizardButtons); // the last page may have moved
-
 }
 
 int SettingsSheet::Execute()

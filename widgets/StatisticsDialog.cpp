@@ -11,9 +11,7 @@
 namespace velmar::shell::ui {
 
 StatisticsDialog::StatisticsDialog(QWidget* parent, nav::TrackStatistics statistics)
-    : QDialog(parent)
-    , m_statistics(std::move(statistics))
-    , m_text(nav::StatisticsClipboardText(m_statistics))
+    : QDialog(parent), m_statistics(std::move(statistics)), m_text(nav::StatisticsClipboardText(m_statistics))
 {
     setWindowTitle(QStringLiteral("Effort Statistics"));
     auto* grid = new QGridLayout(this);

@@ -110,7 +110,10 @@ void TFlashWarning::SetWarning(const QString& text, bool on)
     setText(text);
 }
 
-int TFlashWarning::GetTextHeight() const { return fontMetrics().height(); }
+int TFlashWarning::GetTextHeight() const
+{
+    return fontMetrics().height();
+}
 
 void TFlashWarning::EvTimer()
 {

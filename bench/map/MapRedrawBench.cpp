@@ -58,15 +58,15 @@ void MakeChart(const QString& folder, map::MapFeatures& features)
     QByteArray coast;
     for (int i = 0; i < 40000; ++i)
         coast += QByteArray::number(55.7 + 0.2 * std::sin(i / 3000.0) + wiggle(random), 'f', 5) + ' '
-                 + QByteArray::number(-8.0 + i * 0.0001, 'f', 5) + '\n';
+               + QByteArray::number(-8.0 + i * 0.0001, 'f', 5) + '\n';
     QByteArray depths;
     for (int level = 1; level <= 8; ++level) {
         const int points = 10000;
         depths += QByteArray::number(level * 50) + ' ' + QByteArray::number(points) + '\n';
         for (int i = 0; i < points; ++i)
-            depths += QByteArray::number(55.75 + level * 0.15 + 0.1 * std::sin(i / 900.0 + level) + wiggle(random),
-                                         'f', 5)
-                      + ' ' + QByteArray::number(-8.0 + i * 0.0004, 'f', 5) + '\n';
+            depths += QByteArray::number(55.75 + level * 0.15 + 0.1 * std::sin(i / 900.0 + level) + wiggle(random), 'f',
+                                         5)
+                    + ' ' + QByteArray::number(-8.0 + i * 0.0004, 'f', 5) + '\n';
     }
     const auto write = [&](const char* name, const QByteArray& bytes) {
         QFile f(folder + '/' + name);
@@ -123,9 +123,8 @@ Result Measure(map::TMapPlot& plot, nav::GpsFixList& list, map::MapFeatures& fea
 
     const map::MapProjection p = map::MapProjection::FromView(plot.View(), PlotSize);
     const std::vector<bool> flags(s.ShowContour.begin(), s.ShowContour.end());
-    const std::vector<QColor> pens =
-        map::MakeContourPens(map::CountShownLevels(flags, int(features.Levels().size())), s.CoastColour, false,
-                             Qt::black);
+    const std::vector<QColor> pens = map::MakeContourPens(map::CountShownLevels(flags, int(features.Levels().size())),
+                                                          s.CoastColour, false, Qt::black);
     struct Line {
         QColor colour;
         std::vector<QPoint> points;

@@ -34,14 +34,16 @@ bool Seed(const QString& file, int count)
     sqlite3* db = nullptr;
     if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK)
         return false;
-    const QByteArray sql = QStringLiteral(
-        "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-        "INSERT INTO \"GpsData\" (\"PCTime\", \"Latitude\", \"Longitude\", \"GPSTime\", \"Heading\", \"HeadingType\", "
-        "\"Speed\", \"SpeedType\", \"GPSError\", \"DataStatus\", \"TrueHeading\", \"MagneticHeading\") "
-        "SELECT datetime('2026-03-01 00:00:00', '+' || i || ' seconds'), 56.0 + i * 0.00001, -6.0, 101530, 90.0, "
-        "'T', 10.0, 'N', 0, 'A', 91.0, NULL FROM n; COMMIT;")
-                               .arg(count)
-                               .toUtf8();
+    const QByteArray sql =
+        QStringLiteral(
+            "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+            "INSERT INTO \"GpsData\" (\"PCTime\", \"Latitude\", \"Longitude\", \"GPSTime\", \"Heading\", "
+            "\"HeadingType\", "
+            "\"Speed\", \"SpeedType\", \"GPSError\", \"DataStatus\", \"TrueHeading\", \"MagneticHeading\") "
+            "SELECT datetime('2026-03-01 00:00:00', '+' || i || ' seconds'), 56.0 + i * 0.00001, -6.0, 101530, 90.0, "
+            "'T', 10.0, 'N', 0, 'A', 91.0, NULL FROM n; COMMIT;")
+            .arg(count)
+            .toUtf8();
     const bool ok = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;

@@ -84,7 +84,7 @@ ProcessUse processUse(pid_t pid)
             v[f] = std::strtoull(p, const_cast<char**>(&p), 10);
             while (*p == ' ')
                 ++p;
-            if (f == 0)   // the state letter
+            if (f == 0) // the state letter
                 ++p;
         }
         use.cpuSeconds = double(v[11] + v[12]) / double(sysconf(_SC_CLK_TCK));
@@ -205,7 +205,11 @@ bool run(pid_t pid, int master, Output& out, double seconds, int baud, Figures& 
     }
     if (!ready)
         return false;
-    while ([&] { bool more = false; out.read(300, [&](const char*, size_t) { more = true; }); return more; }())
+    while ([&] {
+        bool more = false;
+        out.read(300, [&](const char*, size_t) { more = true; });
+        return more;
+    }())
         ;
 
     const size_t most = size_t(seconds * 3e6) + 16;
@@ -310,7 +314,8 @@ bool benchNmea(const std::string& folder, double seconds, int baud, Figures& fig
     ini << "[" << pty.name << "]\r\nBaudRate=38400\r\nEnable=1\r\n"
         << "[UDPPORT]\r\nUDPPort=" << ntohs(address.sin_port) << "\r\nSendUDPData=1\r\n"
         << "[Simulation]\r\nSimulate=0\r\n"
-        << "[Display]\r\nType=" << (std::getenv("BENCH_DISPLAY") ? std::getenv("BENCH_DISPLAY") : "1") << "\r\n";   // 1, the scrolling list: the most drawing
+        << "[Display]\r\nType=" << (std::getenv("BENCH_DISPLAY") ? std::getenv("BENCH_DISPLAY") : "1")
+        << "\r\n"; // 1, the scrolling list: the most drawing
     ini.close();
     const pid_t pid = spawn({NMEA_PROGRAM}, {"VELMAR_HOME=" + folder, "QT_QPA_PLATFORM=offscreen",
                                              "VELMAR_NMEA_CLOCK_SET=off", "VELMAR_PROGRAM_START=off"});
@@ -345,7 +350,7 @@ bool benchGpsd(const std::string& folder, double seconds, int baud, Figures& fig
     }
     const std::string watch = "?WATCH={\"enable\":true,\"raw\":1}\n";
     const bool ok = connected && send(out.fd, watch.data(), watch.size(), 0) == ssize_t(watch.size())
-        && run(pid, pty.master, out, seconds, baud, fig);
+                 && run(pid, pty.master, out, seconds, baud, fig);
     close(out.fd);
     stopProgram(pid);
     return ok;

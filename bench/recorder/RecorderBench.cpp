@@ -58,8 +58,8 @@ double CpuSeconds(int who)
 void Report(const char* what, double seconds, double cpu, double wall)
 {
     const double mb = seconds * BytesPerSecond / 1048576.0;
-    std::printf("%-8s %8.1f MB in %6.2f s: %7.1f MB/s, %6.2f CPU s per real-time hour (%.2f%% of one core)\n", what,
-                mb, wall, mb / wall, cpu * 3600.0 / seconds, cpu * 100.0 / seconds);
+    std::printf("%-8s %8.1f MB in %6.2f s: %7.1f MB/s, %6.2f CPU s per real-time hour (%.2f%% of one core)\n", what, mb,
+                wall, mb / wall, cpu * 3600.0 / seconds, cpu * 100.0 / seconds);
 }
 
 } // namespace
@@ -104,9 +104,9 @@ int main(int argc, char** argv)
     QProcess sox;
     const double children0 = CpuSeconds(RUSAGE_CHILDREN);
     wall.restart();
-    sox.start(QStringLiteral("sox"), {"-t", "raw", "-r", QString::number(Rate), "-e", "signed", "-b", "16", "-c",
-                                      QString::number(Channels), "/dev/zero", soxOut, "trim", "0",
-                                      QString::number(seconds)});
+    sox.start(QStringLiteral("sox"),
+              {"-t", "raw", "-r", QString::number(Rate), "-e", "signed", "-b", "16", "-c", QString::number(Channels),
+               "/dev/zero", soxOut, "trim", "0", QString::number(seconds)});
     if (!sox.waitForFinished(-1) || sox.exitCode() != 0) {
         std::fprintf(stderr, "sox failed: %s\n", sox.readAllStandardError().constData());
         return 1;

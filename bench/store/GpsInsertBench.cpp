@@ -54,9 +54,10 @@ double direct(const QString& file, int count)
     sqlite3_busy_timeout(db, store::kBusyTimeoutMs);
     sqlite3_exec(db, "PRAGMA journal_mode=WAL; PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);
     sqlite3_stmt* st = nullptr;
-    const char* sql = "INSERT INTO \"GpsData\" ( \"PCTime\" , \"Latitude\" , \"Longitude\" , \"GPSTime\" , \"Heading\" , "
-                      "\"HeadingType\" , \"Speed\" , \"SpeedType\" , \"GPSError\" , \"DataStatus\" , \"TrueHeading\" , "
-                      "\"MagneticHeading\"  ) VALUES (? , ? , ? , ? , ? , ? , ? , ? , ? , ? , ? ,  ? )";
+    const char* sql =
+        "INSERT INTO \"GpsData\" ( \"PCTime\" , \"Latitude\" , \"Longitude\" , \"GPSTime\" , \"Heading\" , "
+        "\"HeadingType\" , \"Speed\" , \"SpeedType\" , \"GPSError\" , \"DataStatus\" , \"TrueHeading\" , "
+        "\"MagneticHeading\"  ) VALUES (? , ? , ? , ? , ? , ? , ? , ? , ? , ? , ? ,  ? )";
     if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK)
         return -1;
     QElapsedTimer timer;

@@ -26,12 +26,15 @@ bool fill(const QString& file, int fixes)
     sqlite3* db = nullptr;
     if (sqlite3_open(file.toUtf8().constData(), &db) != SQLITE_OK)
         return false;
-    const QByteArray sql = QStringLiteral(
-        "PRAGMA journal_mode=WAL; BEGIN; "
-        "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-        "INSERT INTO \"GpsData\" (\"PCTime\", \"Latitude\", \"Longitude\", \"GPSTime\", \"Heading\", \"Speed\") "
-        "SELECT '2026-12-04 10:00:00', 56.5 + i * 1e-6, -6.25, 80000 + i % 60, 181.5, 9.5 FROM n; COMMIT; "
-        "PRAGMA wal_checkpoint(TRUNCATE);").arg(fixes).toUtf8();
+    const QByteArray sql =
+        QStringLiteral(
+            "PRAGMA journal_mode=WAL; BEGIN; "
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+            "INSERT INTO \"GpsData\" (\"PCTime\", \"Latitude\", \"Longitude\", \"GPSTime\", \"Heading\", \"Speed\") "
+            "SELECT '2026-12-04 10:00:00', 56.5 + i * 1e-6, -6.25, 80000 + i % 60, 181.5, 9.5 FROM n; COMMIT; "
+            "PRAGMA wal_checkpoint(TRUNCATE);")
+            .arg(fixes)
+            .toUtf8();
     const bool ok = sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) == SQLITE_OK;
     sqlite3_close(db);
     return ok;
@@ -74,7 +77,8 @@ int main(int argc, char** argv)
     Times t[2];
     for (int k = 0; k < 2; ++k) {
         const QString file = dir.filePath(QStringLiteral("survey%1.sqlite").arg(k));
-        if (!QFile::copy(store::BlankDatabaseTemplate(), file) || !fill(file, fixes * (k + 1)) || !measure(file, t[k])) {
+        if (!QFile::copy(store::BlankDatabaseTemplate(), file) || !fill(file, fixes * (k + 1))
+            || !measure(file, t[k])) {
             std::fprintf(stderr, "could not make or open the survey\n");
             return 1;
         }

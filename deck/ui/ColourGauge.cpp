@@ -11,7 +11,9 @@ namespace {
 constexpr int BorderWidth = 1;
 }
 
-TColourGauge::TColourGauge(QWidget* parent, int margin) : QWidget(parent), m_margin(margin) {}
+TColourGauge::TColourGauge(QWidget* parent, int margin) : QWidget(parent), m_margin(margin)
+{
+}
 
 void TColourGauge::setRange(int minimum, int maximum)
 {
@@ -42,9 +44,18 @@ int TColourGauge::barTop() const
     return in.bottom() + 1 - h * (m_value - m_minimum) / (m_maximum - m_minimum);
 }
 
-QColor TColourGauge::levelColour() { return QPalette().color(QPalette::Highlight); }
-QColor TColourGauge::overloadColour() { return QColor(128, 0, 0); }
-QColor TColourGauge::faceColour() { return QPalette().color(QPalette::Button); }
+QColor TColourGauge::levelColour()
+{
+    return QPalette().color(QPalette::Highlight);
+}
+QColor TColourGauge::overloadColour()
+{
+    return QColor(128, 0, 0);
+}
+QColor TColourGauge::faceColour()
+{
+    return QPalette().color(QPalette::Button);
+}
 
 void TColourGauge::paintEvent(QPaintEvent*)
 {
@@ -54,7 +65,7 @@ void TColourGauge::paintEvent(QPaintEvent*)
     const QRect in = interior();
     const int h = in.height();
     const int top = barTop();
-    const int redLimit = std::max(top, h / 6);   // H/6 from the top of the client area
+    const int redLimit = std::max(top, h / 6); // H/6 from the top of the client area
     const int bottom = in.bottom() + 1;
     p.fillRect(QRect(in.left(), in.top(), in.width(), std::max(top - in.top(), 0)), faceColour());
     p.fillRect(QRect(in.left(), redLimit, in.width(), std::max(bottom - redLimit, 0)), levelColour());

@@ -25,9 +25,9 @@ public:
     QRect interior() const;
     int barTop() const;
 
-    static QColor levelColour();      // the highlight colour
-    static QColor overloadColour();   // dark red (128, 0, 0)
-    static QColor faceColour();       // the 3D face colour
+    static QColor levelColour();    // the highlight colour
+    static QColor overloadColour(); // dark red (128, 0, 0)
+    static QColor faceColour();     // the 3D face colour
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -33,7 +33,10 @@ uint32_t StartFrame(uint32_t fileRate, double startSeconds)
     return frame > 0 ? uint32_t(frame) : 0;
 }
 
-double SliderSeconds(int sliderValue, double duration) { return sliderValue / 1000.0 * duration; }
+double SliderSeconds(int sliderValue, double duration)
+{
+    return sliderValue / 1000.0 * duration;
+}
 
 int SliderValue(double positionSeconds, double duration)
 {
@@ -94,8 +97,9 @@ void listDirectory(const QDir& base, const QDir& dir, bool recursive, std::vecto
     }
     const QString relative = base.relativeFilePath(dir.absolutePath());
     const QString folderColumn = relative.isEmpty() || relative == QLatin1String(".")
-        ? QString()
-        : QStringLiteral(".\\%1\\").arg(QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\')));
+                                   ? QString()
+                                   : QStringLiteral(".\\%1\\").arg(
+                                       QString(relative).replace(QLatin1Char('/'), QLatin1Char('\\')));
     for (const QString& f : files) {
         DeckListItem item;
         item.name = f;
@@ -155,7 +159,10 @@ std::vector<DeckListItem> ListPeriod(const std::vector<PeriodRecording>& rows, c
     return items;
 }
 
-int NextSortState(int state) { return state == 1 ? 2 : 1; }
+int NextSortState(int state)
+{
+    return state == 1 ? 2 : 1;
+}
 
 void SortItems(std::vector<DeckListItem>& items, int column, int state)
 {

@@ -20,11 +20,20 @@
 
 namespace velmar::deck {
 
-enum DeckCommand { CmdPlay, CmdPlayList, CmdPause, CmdWind, CmdRewind, CmdOptions, CmdFilter, CmdSelectFolder,
-                   CmdSubFolders };
+enum DeckCommand {
+    CmdPlay,
+    CmdPlayList,
+    CmdPause,
+    CmdWind,
+    CmdRewind,
+    CmdOptions,
+    CmdFilter,
+    CmdSelectFolder,
+    CmdSubFolders
+};
 
 struct DeckCommandState {
-    int lastState = 0;        // last state the engine reported
+    int lastState = 0; // last state the engine reported
     bool fileOpen = false;
     bool playListEmpty = true;
     uint32_t lastFileRate = 0;
@@ -41,8 +50,8 @@ int SliderValue(double positionSeconds, double duration);
 
 // What follows the end of a playback in a play list.
 struct NextTrack {
-    bool chain = false;   // another item follows
-    int delayMs = 0;      // timer 556's delay (0: at once)
+    bool chain = false; // another item follows
+    int delayMs = 0;    // timer 556's delay (0: at once)
 };
 enum class LastTransport { Play, PlayList, Pause };
 NextTrack AfterPlayback(LastTransport last, int index, int count, float interTrackDelay);
@@ -56,14 +65,14 @@ int MeterDb(int peak);
 
 // One row of the file list.
 struct DeckListItem {
-    QString name;      // column 0
-    QString folder;    // column 1: ".\day2\" or the media name
-    QString date;      // column 2
-    QString length;    // column 3
-    QString channels;  // column 4
-    QString rate;      // column 5
-    QString comment;   // column 6
-    int number = 0;    // running number in the listing
+    QString name;     // column 0
+    QString folder;   // column 1: ".\day2\" or the media name
+    QString date;     // column 2
+    QString length;   // column 3
+    QString channels; // column 4
+    QString rate;     // column 5
+    QString comment;  // column 6
+    int number = 0;   // running number in the listing
     QString column(int c) const;
 };
 

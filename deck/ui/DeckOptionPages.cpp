@@ -2,6 +2,7 @@
 
 #include "deck/AudioOutput.h"
 #include "deck/ui/DeckLogic.h"
+#include "widgets/DialogService.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,7 +50,10 @@ QString ApplyPlayRate(const PlayRateFields& fields, const QStringList& devices, 
     return QString();
 }
 
-float DelayFromText(const QString& text) { return float(leadingNumber(text.left(3), false)); }
+float DelayFromText(const QString& text)
+{
+    return float(leadingNumber(text.left(3), false));
+}
 
 ChannelsPage::ChannelsPage(const DeckSettings& settings, QWidget* parent) : QWidget(parent)
 {
@@ -173,7 +177,7 @@ void RunDeckOptions(QWidget* parent, int page, int fileRate, const DeckMessageFn
         settings = edited;
         sheet.accept();
     });
-    sheet.exec();
+    shell::ui::Dialogs().RunDialog(sheet);
 }
 
 } // namespace velmar::deck

@@ -24,9 +24,9 @@ using DeckMessageFn = std::function<void(const QString& text, const QString& cap
 
 // The Soundcard page's fields as typed.
 struct PlayRateFields {
-    QString device;        // the combo's text
+    QString device; // the combo's text
     bool atFileRate = false;
-    QString rate;          // empty: PlaybackRate unchanged
+    QString rate; // empty: PlaybackRate unchanged
     QString gain;
 };
 // Stores the fields into `settings`; the message text when they are refused

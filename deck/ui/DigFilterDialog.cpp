@@ -80,9 +80,18 @@ QString ValidateFilterFields(const FilterFields& f, double sampleRate, FilterSpe
     return QString();
 }
 
-int GainTickStep(double pixelsPerDb) { return firstStepAbove(pixelsPerDb, {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000}); }
-int PhaseTickStep(double pixelsPerDegree) { return firstStepAbove(pixelsPerDegree, {45, 90, 180}); }
-int LinearFrequencyStep(double pixelsPerHz) { return firstStepAbove(pixelsPerHz, {1000, 2000, 5000, 10000}); }
+int GainTickStep(double pixelsPerDb)
+{
+    return firstStepAbove(pixelsPerDb, {1, 2, 5, 10, 20, 50, 100, 200, 500, 1000});
+}
+int PhaseTickStep(double pixelsPerDegree)
+{
+    return firstStepAbove(pixelsPerDegree, {45, 90, 180});
+}
+int LinearFrequencyStep(double pixelsPerHz)
+{
+    return firstStepAbove(pixelsPerHz, {1000, 2000, 5000, 10000});
+}
 
 std::vector<ResponseColumn> ResponseColumns(const FilterDesign& design, double fs, int points,
                                             const FilterDisplaySettings& display)
@@ -194,7 +203,8 @@ void TFilterResponse::paintEvent(QPaintEvent*)
     p.setPen(QColor(192, 0, 0));
     for (int db = 0; db * perDb <= plot.height(); db += gainStep) {
         const int y = plot.top() + int(db * perDb);
-        p.drawLine(m_display->ShowGrid ? plot.left() : plot.left() - 10, y, m_display->ShowGrid ? plot.right() : plot.left(), y);
+        p.drawLine(m_display->ShowGrid ? plot.left() : plot.left() - 10, y,
+                   m_display->ShowGrid ? plot.right() : plot.left(), y);
         p.drawText(QRect(0, y - ch / 2, plot.left() - 12, ch), Qt::AlignRight | Qt::AlignVCenter, QString::number(-db));
     }
     p.drawText(QRect(0, plot.bottom() + 4, plot.left() + 4 * cw, ch), Qt::AlignLeft, QStringLiteral("Gain (dB)"));
@@ -203,7 +213,8 @@ void TFilterResponse::paintEvent(QPaintEvent*)
         const int step = PhaseTickStep(perDegree);
         for (int deg = 180; deg >= -180; deg -= step) {
             const int y = plot.top() + plot.height() / 2 - int(deg * perDegree);
-            p.drawText(QRect(plot.right() + 4, y - ch / 2, 8 * cw, ch), Qt::AlignLeft | Qt::AlignVCenter, QString::number(deg));
+            p.drawText(QRect(plot.right() + 4, y - ch / 2, 8 * cw, ch), Qt::AlignLeft | Qt::AlignVCenter,
+                       QString::number(deg));
         }
         p.drawText(QRect(plot.right(), plot.bottom() + 4, 8 * cw, ch), Qt::AlignLeft, QStringLiteral("Phase"));
     }
@@ -215,7 +226,8 @@ void TFilterResponse::paintEvent(QPaintEvent*)
         for (int f = 0; f <= fN; f += step) {
             const int x = plot.left() + int(f * perHz);
             p.drawLine(x, m_display->ShowGrid ? plot.bottom() : plot.top() - 10, x, plot.top());
-            p.drawText(QRect(x - 3 * cw, plot.top() - 10 - ch, 6 * cw, ch), Qt::AlignCenter, QStringLiteral("%1 k").arg(f / 1000));
+            p.drawText(QRect(x - 3 * cw, plot.top() - 10 - ch, 6 * cw, ch), Qt::AlignCenter,
+                       QStringLiteral("%1 k").arg(f / 1000));
         }
     } else {
         const double start = m_display->StartFrequencyHz;
@@ -230,14 +242,17 @@ void TFilterResponse::paintEvent(QPaintEvent*)
                 p.drawLine(x, m_display->ShowGrid ? plot.bottom() : plot.top() - 10, x, plot.top());
                 if (m == 1)
                     p.drawText(QRect(x - 3 * cw, plot.top() - 10 - ch, 6 * cw, ch), Qt::AlignCenter,
-                               f >= 1000 ? QStringLiteral("%1 k").arg(int(f / 1000)) : QString::asprintf("%3.2f k", f / 1000));
+                               f >= 1000 ? QStringLiteral("%1 k").arg(int(f / 1000))
+                                         : QString::asprintf("%3.2f k", f / 1000));
             }
         }
     }
     p.setPen(Qt::black);
-    p.drawText(QRect(plot.left(), plot.top() - 10 - 2 * ch, plot.width(), ch), Qt::AlignRight, QStringLiteral("Frequency (Hz)"));
-    p.drawText(QRect(0, 0, width(), ch), Qt::AlignLeft,
-               QString::asprintf("Max System Gain : %4.1f dB", 20 * std::log10(m_referenceGain > 0 ? m_referenceGain : 1)));
+    p.drawText(QRect(plot.left(), plot.top() - 10 - 2 * ch, plot.width(), ch), Qt::AlignRight,
+               QStringLiteral("Frequency (Hz)"));
+    p.drawText(
+        QRect(0, 0, width(), ch), Qt::AlignLeft,
+        QString::asprintf("Max System Gain : %4.1f dB", 20 * std::log10(m_referenceGain > 0 ? m_referenceGain : 1)));
     QPolygon gain, phaseLine;
     for (std::size_t i = 0; i < columns.size(); ++i) {
         const int x = plot.left() + int(i);
@@ -344,7 +359,10 @@ DigFilterDialog::DigFilterDialog(QWidget* parent, FilterSpec& spec, FilterDispla
         connect(b, &QRadioButton::clicked, this, typeOrBand);
     connect(m_grid, &QCheckBox::clicked, this, [this] { redesign(); });
     connect(m_phase, &QCheckBox::clicked, this, [this] { redesign(); });
-    connect(m_log, &QCheckBox::clicked, this, [this] { readControls(); redesign(); });
+    connect(m_log, &QCheckBox::clicked, this, [this] {
+        readControls();
+        redesign();
+    });
     readControls();
     redesign();
 }

@@ -25,8 +25,8 @@ namespace velmar::deck {
 
 // The dialog's fields as typed.
 struct FilterFields {
-    int type = 0;          // list index
-    int band = 1;          // 1 high, 2 low, 3 band pass
+    int type = 0; // list index
+    int band = 1; // 1 high, 2 low, 3 band pass
     QString highPass, lowPass, order, ripple;
     bool showGrid = true, showPhase = true, logFrequency = false;
     QString gainRange, startFrequency;
@@ -45,7 +45,7 @@ int LinearFrequencyStep(double pixelsPerHz);
 // One column of the response plot.
 struct ResponseColumn {
     double frequency = 0;
-    double gainDb = 0;      // NoGain when the gain is 0
+    double gainDb = 0;       // NoGain when the gain is 0
     double phaseDegrees = 0; // in [-180, 180)
 };
 inline constexpr double NoGain = -999999.9;
@@ -56,7 +56,11 @@ class TPoleZero : public QWidget {
     Q_OBJECT
 public:
     explicit TPoleZero(QWidget* parent = nullptr);
-    void setDesign(const FilterDesign* design) { m_design = design; update(); }
+    void setDesign(const FilterDesign* design)
+    {
+        m_design = design;
+        update();
+    }
     QString caption() const;
 
 protected:

@@ -4,6 +4,7 @@
 #include "deck/ui/ColourGauge.h"
 #include "deck/ui/DeckOptionPages.h"
 #include "deck/ui/DigFilterDialog.h"
+#include "widgets/DialogService.h"
 #include "platform/DateTimeText.h"
 
 #include <QButtonGroup>
@@ -45,7 +46,10 @@ QStringList mountedVolumes()
 }
 constexpr int SliderRange = 1000;
 
-QString timeText(const platform::SystemTime& t) { return sound::FormatTimeStamp(t); }
+QString timeText(const platform::SystemTime& t)
+{
+    return sound::FormatTimeStamp(t);
+}
 
 // ">>" and "<<": the engine is told of press and release and does nothing
 // with them, so the buttons only show.
@@ -62,7 +66,8 @@ TMavrelDlgClient::TMavrelDlgClient(QWidget* parent, quint32 runMode, DeckWindowS
     : QWidget(parent), m_runMode(runMode), m_services(std::move(services))
 {
     DeckSettingsFile& settings = TheDeckSettingsFile();
-    if (const DeckFileResult r = ReadDeckSettings(settings); !r.ok && !r.messageText.isEmpty() && m_services.showMessage)
+    if (const DeckFileResult r = ReadDeckSettings(settings);
+        !r.ok && !r.messageText.isEmpty() && m_services.showMessage)
         m_services.showMessage(r.messageText, r.messageCaption);
 
     m_play = button(QStringLiteral("Play"), this);
@@ -181,13 +186,16 @@ TMavrelDlgClient::TMavrelDlgClient(QWidget* parent, quint32 runMode, DeckWindowS
         menu.addSeparator();
         QAction* filter = menu.addAction(QStringLiteral("Digital &Filter..."), this, [this] { openFilterDialog(); });
         filter->setEnabled(commandAvailable(CmdFilter));
-        menu.exec(m_options->mapToGlobal(QPoint(0, 0)));
+        shell::ui::Dialogs().RunPopup(menu, m_options->mapToGlobal(QPoint(0, 0)));
     });
     connect(m_slider, &QSlider::sliderMoved, this, [this](int v) { sliderMoved(v); });
     connect(m_slider, &QSlider::sliderReleased, this, [this] { sliderReleased(); });
     connect(m_slider, &QSlider::actionTriggered, this, [this](int action) {
         if (action == QAbstractSlider::SliderPageStepAdd || action == QAbstractSlider::SliderPageStepSub)
-            QTimer::singleShot(0, this, [this] { sliderMoved(m_slider->value()); sliderReleased(); });
+            QTimer::singleShot(0, this, [this] {
+                sliderMoved(m_slider->value());
+                sliderReleased();
+            });
     });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { listDoubleClicked(); });
     connect(m_list, &QTreeWidget::itemClicked, this, [this] { listClicked(); });
@@ -220,7 +228,7 @@ TMavrelDlgClient::~TMavrelDlgClient()
     m_positionTimer.stop();
     m_nextTrackTimer.stop();
     m_volumeTimer.stop();
-    m_transport.reset();   // the engine goes before the files it reads
+    m_transport.reset(); // the engine goes before the files it reads
     {
         std::lock_guard lock(m_clockMutex);
         m_clock = ClockView{};
@@ -236,13 +244,16 @@ void TMavrelDlgClient::setTransport(std::unique_ptr<DeckTransport> transport)
     updateCommands();
 }
 
-int TMavrelDlgClient::GetDeckState() { return g_lastDeckState.load(); }
+int TMavrelDlgClient::GetDeckState()
+{
+    return g_lastDeckState.load();
+}
 
 bool TMavrelDlgClient::commandAvailable(DeckCommand c) const
 {
     const DeckSettings& s = TheDeckSettingsFile().deck;
-    return CommandAvailable(c, {m_lastState, m_file.has_value(), m_playList.empty(), s.LastFileRate,
-                                s.ListByPeriod != 0});
+    return CommandAvailable(c,
+                            {m_lastState, m_file.has_value(), m_playList.empty(), s.LastFileRate, s.ListByPeriod != 0});
 }
 
 void TMavrelDlgClient::updateCommands()
@@ -292,7 +303,8 @@ std::optional<platform::SystemTime> TMavrelDlgClient::fileStartTime() const
 
 std::optional<QString> TMavrelDlgClient::buildItemPath(int number)
 {
-    const auto found = std::find_if(m_items.begin(), m_items.end(), [number](const DeckListItem& i) { return i.number == number; });
+    const auto found = std::find_if(m_items.begin(), m_items.end(),
+                                    [number](const DeckListItem& i) { return i.number == number; });
     if (found == m_items.end())
         return std::nullopt;
     const DeckListItem& item = *found;
@@ -338,7 +350,10 @@ void TMavrelDlgClient::pause()
         m_transport->stop();
 }
 
-void TMavrelDlgClient::StopPlayback() { pause(); }
+void TMavrelDlgClient::StopPlayback()
+{
+    pause();
+}
 
 bool TMavrelDlgClient::CanClose()
 {
@@ -496,7 +511,7 @@ void TMavrelDlgClient::engineStateChanged(int state)
                                                  TheDeckSettingsFile().deck.InterTrackDelay);
             if (next.chain) {
                 if (unplayedCurrent)
-                    --m_index;   // the timer moves on to it again
+                    --m_index; // the timer moves on to it again
                 m_nextTrackTimer.start(next.delayMs);
             }
             m_retired.clear();
@@ -565,12 +580,18 @@ std::optional<platform::SystemTime> TMavrelDlgClient::clockTime() const
     double p = m_clock.currentPos;
     if (m_clock.playing && m_transport && m_clock.rate > 0)
         p = std::max(0.0, double(m_transport->position()) - double(m_clock.frameOffset)) / m_clock.rate
-            + m_clock.startPos;
+          + m_clock.startPos;
     return DeckClockTime(m_clock.start, p);
 }
 
-QString TMavrelDlgClient::dateTimeText() const { return m_dateTime->text(); }
-QString TMavrelDlgClient::elapsedText() const { return m_elapsed->text(); }
+QString TMavrelDlgClient::dateTimeText() const
+{
+    return m_dateTime->text();
+}
+QString TMavrelDlgClient::elapsedText() const
+{
+    return m_elapsed->text();
+}
 
 void TMavrelDlgClient::showPosition()
 {
@@ -604,12 +625,15 @@ void TMavrelDlgClient::showFileFacts()
 {
     const DeckSettings& s = TheDeckSettingsFile().deck;
     if (m_file) {
-        m_fileOf->setText(m_playList.size() > 1 ? QStringLiteral("File %1 of %2").arg(m_index + 1).arg(m_playList.size())
-                                                : QString());
+        m_fileOf->setText(m_playList.size() > 1
+                              ? QStringLiteral("File %1 of %2").arg(m_index + 1).arg(m_playList.size())
+                              : QString());
         m_fileBox->setTitle(m_path);
         const double duration = m_file->header.Duration();
-        m_duration->setText(duration < 3600 ? sound::FormatSecondsMs(duration) : sound::FormatSecondsHms(int(duration)));
-        m_channels->setText(QStringLiteral("%1 channels at %2 Hz").arg(m_file->header.Channels).arg(m_file->header.SampleRate));
+        m_duration->setText(duration < 3600 ? sound::FormatSecondsMs(duration)
+                                            : sound::FormatSecondsHms(int(duration)));
+        m_channels->setText(
+            QStringLiteral("%1 channels at %2 Hz").arg(m_file->header.Channels).arg(m_file->header.SampleRate));
     } else {
         m_fileOf->clear();
         m_fileBox->setTitle(QStringLiteral("FileClosed"));
@@ -736,7 +760,7 @@ void TMavrelDlgClient::openFilterDialog()
 {
     DeckSettingsFile& s = TheDeckSettingsFile();
     DigFilterDialog dialog(this, s.filter, s.display, double(s.deck.LastFileRate), m_services.showMessage);
-    dialog.exec();
+    shell::ui::Dialogs().RunDialog(dialog);
 }
 
 // --- The real engine ---------------------------------------------------------

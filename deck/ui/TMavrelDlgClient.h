@@ -44,7 +44,7 @@ public:
     virtual ~DeckTransport() = default;
     virtual void start(const DeckStart& start) = 0;
     virtual void stop() = 0;
-    virtual uint32_t position() const = 0;   // frames since the start
+    virtual uint32_t position() const = 0; // frames since the start
 };
 
 struct DeckWindowServices {
@@ -161,7 +161,7 @@ private:
 
     // The open file.
     std::optional<SoundFile> m_file;
-    std::vector<std::unique_ptr<QFile>> m_retired;   // files replaced while the engine may still read them
+    std::vector<std::unique_ptr<QFile>> m_retired; // files replaced while the engine may still read them
     QString m_path;
     QString m_currentName;
     double m_startPos = 0;
@@ -190,9 +190,9 @@ private:
         uint32_t frameOffset = 0, rate = 0;
     } m_clock;
 
-    QTimer m_positionTimer;   // 555
-    QTimer m_nextTrackTimer;  // 556
-    QTimer m_volumeTimer;     // media coming and going
+    QTimer m_positionTimer;  // 555
+    QTimer m_nextTrackTimer; // 556
+    QTimer m_volumeTimer;    // media coming and going
     QStringList m_volumes;
 
     QPushButton *m_play, *m_playListButton, *m_pause, *m_rewind, *m_ff, *m_rew, *m_options, *m_selectFolder;

@@ -6,6 +6,7 @@
 #include "forms/ui/UserFormList.h"
 #include "sound/ButtonSound.h"
 #include "store/DbMessages.h"
+#include "widgets/DialogService.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -78,12 +79,8 @@ QHBoxLayout* line(QWidget* page, std::initializer_list<QWidget*> widgets)
 
 } // namespace
 
-TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonForm& panel,
-                               const ButtonTargets& targets)
-    : QDialog(owner)
-    , m_row(row)
-    , m_panel(panel)
-    , m_targets(targets)
+TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonForm& panel, const ButtonTargets& targets)
+    : QDialog(owner), m_row(row), m_panel(panel), m_targets(targets)
 {
     setWindowTitle(QStringLiteral("Button Settings"));
     resize(kClientWidth, kClientHeight);
@@ -123,8 +120,8 @@ TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonFor
     ctrlCode = new QLineEdit;
     codeControl = new QComboBox;
     line(form, {formName});
-    line(form, {new QLabel(QStringLiteral("Write the index of this buttons db record into the control ...")),
-                indexControl});
+    line(form,
+         {new QLabel(QStringLiteral("Write the index of this buttons db record into the control ...")), indexControl});
     line(form, {new QLabel(QStringLiteral("Write this code")), ctrlCode});
     line(form, {new QLabel(QStringLiteral("into the control named ...")), codeControl});
 
@@ -211,11 +208,11 @@ TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonFor
         EnableControls();
     });
     connect(browseSoundFiles, &QPushButton::clicked, this, [this] {
-        const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Select sound file for playback ..."),
-                                                          soundFileName->text(),
-                                                          QStringLiteral("Sound files (*.wav *.WAV)"));
-        if (!file.isEmpty())
-            soundFileName->setText(file);
+        QFileDialog dialog(this, QStringLiteral("Select sound file for playback ..."), soundFileName->text(),
+                           QStringLiteral("Sound files (*.wav *.WAV)"));
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        if (shell::ui::Dialogs().RunDialog(dialog) && !dialog.selectedFiles().isEmpty())
+            soundFileName->setText(dialog.selectedFiles().constFirst());
     });
     // Every page's tab shows its whole title: the dialog widens to the tab
     // row rather than cutting or scrolling it.
@@ -434,10 +431,10 @@ bool TButtonInfoDlg::ReadControls()
         setPresent(BcOutputChannel, false);
         setPresent(BcPulseLength, false);
     } else {
-        r.pulseCode = pulseGOHI->isChecked()   ? PulseGoHi
-                      : pulseGOLO->isChecked() ? PulseGoLo
-                      : pulseLOHI->isChecked() ? PulseLoHi
-                                               : PulseHiLo;
+        r.pulseCode = pulseGOHI->isChecked() ? PulseGoHi
+                    : pulseGOLO->isChecked() ? PulseGoLo
+                    : pulseLOHI->isChecked() ? PulseLoHi
+                                             : PulseHiLo;
         if (pulseChannel->text().isEmpty())
             return Refuse(QStringLiteral("You have not specified a digital output channel"), kActions);
         r.OutputChannel = int16_t(integer(pulseChannel));
@@ -476,8 +473,8 @@ bool TButtonInfoDlg::ReadControls()
     setPresent(BcBroadcast, broadcast);
 
     r.OptionFlags = (repeatRestartTimer->isChecked() ? kRepeatArmsNext : 0)
-                    | (repeatSupressDigitalOut->isChecked() ? kRepeatNoOutputs : 0)
-                    | (repeatSupressSoundPlayback->isChecked() ? kRepeatNoSound : 0);
+                  | (repeatSupressDigitalOut->isChecked() ? kRepeatNoOutputs : 0)
+                  | (repeatSupressSoundPlayback->isChecked() ? kRepeatNoSound : 0);
     setPresent(BcOptionFlags, true);
 
     if (!numbersOk)
@@ -490,9 +487,9 @@ bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& pa
 {
     TButtonInfoDlg dialog(owner, row, panel, targets);
     dialog.PageControl1->setCurrentIndex(lastPage());
-    const int result = dialog.exec();
+    const bool accepted = shell::ui::Dialogs().RunDialog(dialog);
     lastPage() = dialog.PageControl1->currentIndex();
-    return result == QDialog::Accepted;
+    return accepted;
 }
 
 } // namespace velmar::forms

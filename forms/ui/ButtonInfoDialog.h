@@ -100,7 +100,6 @@ private:
 
 // Opens the form on a row of a panel, on the page it last closed on; true
 // when it ended with OK (the row then holds the edit).
-bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& panel,
-                          const ButtonTargets& targets = {});
+bool ShowButtonInfoDialog(QWidget* owner, ButtonDefinition& row, TButtonForm& panel, const ButtonTargets& targets = {});
 
 } // namespace velmar::forms

@@ -67,9 +67,10 @@ const std::vector<LineChoice>& DataBitsChoices()
 
 const std::vector<LineChoice>& ParityChoices()
 {
-    static const std::vector<LineChoice> c = {
-        {QStringLiteral("Even"), 2}, {QStringLiteral("Mark"), 3}, {QStringLiteral("No Parity"), 0},
-        {QStringLiteral("Odd"), 1}};
+    static const std::vector<LineChoice> c = {{QStringLiteral("Even"), 2},
+                                              {QStringLiteral("Mark"), 3},
+                                              {QStringLiteral("No Parity"), 0},
+                                              {QStringLiteral("Odd"), 1}};
     return c;
 }
 
@@ -101,12 +102,10 @@ QStringList ComPortChoices(const QStringList& present, const QString& stored)
     return ports;
 }
 
-std::optional<store::SerialLineSettings> CheckLineChoice(const store::SerialLineSettings& line, int baud,
-                                                         int dataBits, int parity, int stopBits)
+std::optional<store::SerialLineSettings> CheckLineChoice(const store::SerialLineSettings& line, int baud, int dataBits,
+                                                         int parity, int stopBits)
 {
-    const auto valid = [](int index, const std::vector<LineChoice>& c) {
-        return index >= 0 && index < int(c.size());
-    };
+    const auto valid = [](int index, const std::vector<LineChoice>& c) { return index >= 0 && index < int(c.size()); };
     if (!valid(baud, BaudRateChoices()) || !valid(dataBits, DataBitsChoices()) || !valid(parity, ParityChoices())
         || !valid(stopBits, StopBitsChoices()))
         return std::nullopt;
@@ -142,8 +141,7 @@ void TDCBDialog::accept()
     const auto chosen = CheckLineChoice(m_line, baudRate->currentIndex(), dataBits->currentIndex(),
                                         parity->currentIndex(), stopBits->currentIndex());
     if (!chosen) {
-        shell::ui::ShowMessageBox(this, tr("Choose a value in every list"), tr("Port Settings"),
-                                  QMessageBox::Warning);
+        shell::ui::ShowMessageBox(this, tr("Choose a value in every list"), tr("Port Settings"), QMessageBox::Warning);
         return;
     }
     m_line = *chosen;
@@ -196,8 +194,8 @@ void TComPortDialog::accept()
         return;
     }
     if (platform::isWindowsPortName(port)) {
-        shell::ui::ShowMessageBox(this, platform::windowsPortNameMessage(port, m_present), QLatin1String(kNoComPortCaption),
-                                  QMessageBox::Warning);
+        shell::ui::ShowMessageBox(this, platform::windowsPortNameMessage(port, m_present),
+                                  QLatin1String(kNoComPortCaption), QMessageBox::Warning);
         return;
     }
     m_row.Name = port;

@@ -45,8 +45,8 @@ QStringList ComPortChoices(const QStringList& present, const QString& stored);
 
 // The four chosen entries (-1 for none) into the line settings; none while
 // any list has no choice. Other members stay as they were.
-std::optional<store::SerialLineSettings> CheckLineChoice(const store::SerialLineSettings& line, int baud,
-                                                         int dataBits, int parity, int stopBits);
+std::optional<store::SerialLineSettings> CheckLineChoice(const store::SerialLineSettings& line, int baud, int dataBits,
+                                                         int parity, int stopBits);
 
 class TDCBDialog : public QDialog {
     Q_OBJECT

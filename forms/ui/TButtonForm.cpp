@@ -110,10 +110,8 @@ QString buttonMessageName()
 // ---- construction and layout
 
 TButtonForm::TButtonForm(QWidget* parent, int tabIndex, const QString& definitionTable)
-    : QWidget(parent)
-    , TabIndex(tabIndex)
-    , m_definitionTable(definitionTable)
-    , m_panelName(ButtonFormName(definitionTable))
+    : QWidget(parent), TabIndex(tabIndex), m_definitionTable(definitionTable),
+      m_panelName(ButtonFormName(definitionTable))
 {
     panels().push_back(this);
     setObjectName(m_panelName);
@@ -158,7 +156,8 @@ void TButtonForm::LayoutRows()
         case CT_FONT:
             if (!row.Name.isEmpty() && row.Recording != 0) {
                 QFont f(row.Name);
-                f.setPixelSize(std::max(1, int(std::lround(double(row.Recording) * fontResolution() / kPointsPerInch))));
+                f.setPixelSize(
+                    std::max(1, int(std::lround(double(row.Recording) * fontResolution() / kPointsPerInch))));
                 if (row.Recorder > 0)
                     f.setWeight(QFont::Weight(std::clamp(int(row.Recorder), 1, 1000)));
                 f.setItalic((row.Kelvor & 0xFF) != 0);
@@ -183,9 +182,8 @@ void TButtonForm::LayoutRows()
         case CT_BUTTON:
         case CT_PUSHRADIOBUTTON:
         case CT_RADIOBUTTON: {
-            const QString caption = row.HotKey.isEmpty()
-                                        ? row.Name
-                                        : QStringLiteral("%1\nCtrl - %2").arg(row.Name, row.HotKey);
+            const QString caption = row.HotKey.isEmpty() ? row.Name
+                                                         : QStringLiteral("%1\nCtrl - %2").arg(row.Name, row.HotKey);
             row.serialPort = serialPort;
             row.group = group;
             QAbstractButton* button = nullptr;
@@ -259,9 +257,8 @@ void TButtonForm::LayoutRows()
                 received->setProperty("controlId", row.controlId);
                 m_controls[std::size_t(i)] = received;
                 if (ButtonSerialPort* port = m_ports[i])
-                    connect(port, &ButtonSerialPort::textReceived, received, [received](const QString& text) {
-                        AppendReceivedText(received, text);
-                    });
+                    connect(port, &ButtonSerialPort::textReceived, received,
+                            [received](const QString& text) { AppendReceivedText(received, text); });
                 x += m.EditWidth(kReceivedTextChars + 1);
                 lineHeight = m.RowHeight(kReceivedTextRows);
                 if (box)
@@ -275,8 +272,7 @@ void TButtonForm::LayoutRows()
             }
             group = -1;
             break;
-        default:
-            break;
+        default: break;
         }
     }
     y += std::max(lineHeight, m.RowHeight(1));
@@ -287,9 +283,8 @@ void TButtonForm::LayoutRows()
     m_enableEdits = new QCheckBox(QStringLiteral("Enable Property Edits"), this);
     m_enableEdits->setProperty("controlId", kEnablePropertyEditsId);
     m_enableEdits->setFont(m_font);
-    m_enableEdits->setGeometry(kLayoutMargin, y,
-                               std::max(m.EditWidth(kCheckBoxChars), m_enableEdits->sizeHint().width()),
-                               m.RowHeight(1));
+    m_enableEdits->setGeometry(
+        kLayoutMargin, y, std::max(m.EditWidth(kCheckBoxChars), m_enableEdits->sizeHint().width()), m.RowHeight(1));
 }
 
 void TButtonForm::RegisterHotKey(ButtonDefinition& row)
@@ -363,7 +358,8 @@ void TButtonForm::Press(int controlId, const BroadcastChain& chain)
     if (r < 0)
         return;
     SelectRadio(r);
-    QMetaObject::invokeMethod(this, [this, controlId, chain] { CmButton(controlId, chain); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, controlId, chain] { CmButton(controlId, chain); }, Qt::QueuedConnection);
 }
 
 void TButtonForm::SelectRadio(int r)
@@ -425,8 +421,8 @@ void TButtonForm::OnBroadcast(int32_t code, qint64 lParam, const BroadcastChain&
         if (!row.isButton() || !row.isSet(BcOnBroadcast) || row.OnBroadcast != code)
             continue;
         if (row.isSet(BcBroadcast) && chain.count(row.Broadcast)) {
-            qCInfo(panelLog) << "button" << row.Name << "of" << m_panelName << "not pressed again by broadcast"
-                             << code << ": its own broadcast started this chain";
+            qCInfo(panelLog) << "button" << row.Name << "of" << m_panelName << "not pressed again by broadcast" << code
+                             << ": its own broadcast started this chain";
             continue;
         }
         Press(row.controlId, chain);
@@ -498,7 +494,7 @@ void TButtonForm::DoActions(int r, bool external, const BroadcastChain& chain)
         if (row.isSet(BcOutputChannel) && row.pulseCode != PulseNone) {
             const int lengthMs = int(row.PulseLength * 1000.0f);
             const bool sent = ports.requestDigitalOutput
-                              && ports.requestDigitalOutput(row.OutputChannel, 1, row.pulseCode, lengthMs);
+                           && ports.requestDigitalOutput(row.OutputChannel, 1, row.pulseCode, lengthMs);
             if (!sent) {
                 qCWarning(panelLog) << "pulse of" << row.Name << "on output" << row.OutputChannel
                                     << "not sent: no board output in this run";
@@ -640,8 +636,7 @@ bool TButtonForm::eventFilter(QObject* watched, QEvent* event)
 {
     // A right press on a radio button chooses its row; with edits enabled a
     // one-entry menu offers to edit it.
-    if (event->type() == QEvent::MouseButtonPress
-        && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
         const int r = RowOfControl(watched->property("controlId").toInt());
         if (r >= 0) {
             m_editRow = r;
@@ -751,6 +746,19 @@ const std::vector<TButtonForm*>& ButtonFormList()
     return panels();
 }
 
+namespace {
+TButtonForm* makePanel(QWidget* parent, QTabBar* tabs, int tab, const QString& table)
+{
+    store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableButtonForm);
+    auto* panel = new TButtonForm(parent, tab, table);
+    if (tabs)
+        tabs->insertTab(tab, panel->PanelName());
+    panel->hide();
+    panel->SetupWindow();
+    return panel;
+}
+} // namespace
+
 int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
 {
     if (shell::RunMode != shell::RunModeOnline || !store::IsDbOpen())
@@ -758,17 +766,22 @@ int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
     store::BuildFixedSchema();
     panelsOwner() = parent;
     int tab = firstTab;
-    for (const QString& table : ButtonFormTables()) {
-        store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableButtonForm);
-        auto* panel = new TButtonForm(parent, tab, table);
-        if (tabs)
-            tabs->insertTab(tab, panel->PanelName());
-        panel->hide();
-        panel->SetupWindow();
-        ++tab;
-    }
+    for (const QString& table : ButtonFormTables())
+        makePanel(parent, tabs, tab++, table);
     ButtonFormsStartButtonThread(false);
     return tab;
+}
+
+TButtonForm* AddButtonForm(QWidget* parent, QTabBar* tabs, const QString& definitionTable)
+{
+    if (shell::RunMode != shell::RunModeOnline || !store::IsDbOpen() || !tabs)
+        return nullptr;
+    for (const TButtonForm* p : panels())
+        if (p->DefinitionTable().compare(definitionTable, Qt::CaseInsensitive) == 0)
+            return nullptr;
+    if (!panelsOwner())
+        panelsOwner() = parent;
+    return makePanel(parent, tabs, tabs->count(), definitionTable);
 }
 
 void ButtonFormsStartButtonThread(bool restart)
@@ -830,8 +843,8 @@ bool ButtonFormsOnHotKey(int id)
 void PostToButtonForms(int32_t code, qint64 lParam, const BroadcastChain& chain)
 {
     for (TButtonForm* p : panels())
-        QMetaObject::invokeMethod(p, [p, code, lParam, chain] { p->OnBroadcast(code, lParam, chain); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            p, [p, code, lParam, chain] { p->OnBroadcast(code, lParam, chain); }, Qt::QueuedConnection);
 }
 
 void ButtonFormsMoveTabs(int from, int delta)

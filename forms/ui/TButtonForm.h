@@ -150,8 +150,7 @@ ButtonEditor& buttonEditor();
 // The port dialog of a SERIALPORT row: edits the row's Name and OptionFlags
 // and the line settings; true on OK. The panel's own dialog unless the
 // program installs another; empty, nothing is edited.
-using ButtonPortEditor =
-    std::function<bool(QWidget* owner, ButtonDefinition& row, store::SerialLineSettings& line)>;
+using ButtonPortEditor = std::function<bool(QWidget* owner, ButtonDefinition& row, store::SerialLineSettings& line)>;
 ButtonPortEditor& buttonPortEditor();
 
 // Builds a panel for every "UDB_" table of the open database as a page of
@@ -159,6 +158,11 @@ ButtonPortEditor& buttonPortEditor();
 // other modes or without a database nothing is made). Returns the tab index
 // after the last panel.
 int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab);
+// A panel definition table made while the program runs: its panel, with a
+// tab at the end of the row (online logging only), placed by the next
+// ButtonFormsLayout. Null when nothing was made (another mode, no database,
+// a panel of that table already there).
+TButtonForm* AddButtonForm(QWidget* parent, QTabBar* tabs, const QString& definitionTable);
 // Starts (or, after the board settings changed, restarts) the external-button
 // thread with the external inputs of every panel.
 void ButtonFormsStartButtonThread(bool restart);

@@ -68,8 +68,7 @@ QString& ListeningEffortReason()
 
 // ---- the reason dialog
 
-TEffortReason::TEffortReason(QWidget* parent)
-    : QDialog(parent)
+TEffortReason::TEffortReason(QWidget* parent) : QDialog(parent)
 {
     ListeningEffortReason().clear();
     setWindowTitle(QStringLiteral("Listening Effort"));
@@ -97,9 +96,7 @@ void TEffortReason::accept()
 // ---- the form
 
 THeardForm::THeardForm(QWidget* parent, HeardFormPorts ports, bool showData)
-    : QWidget(parent)
-    , m_ports(std::move(ports))
-    , m_showData(showData)
+    : QWidget(parent), m_ports(std::move(ports)), m_showData(showData)
 {
     heardForm() = this;
     setObjectName(QStringLiteral("ThingsHeard"));
@@ -337,8 +334,7 @@ void THeardForm::PressStrength(int row, int strength)
 
 QPushButton* THeardForm::StrengthButton(int row, int strength) const
 {
-    if (row < 0 || row >= int(m_buttons.size()) || strength < 0
-        || strength >= int(m_buttons[std::size_t(row)].size()))
+    if (row < 0 || row >= int(m_buttons.size()) || strength < 0 || strength >= int(m_buttons[std::size_t(row)].size()))
         return nullptr;
     return m_buttons[std::size_t(row)][std::size_t(strength)];
 }

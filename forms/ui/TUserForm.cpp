@@ -5,6 +5,7 @@
 #include "forms/UserPlotThing.h"
 #include "forms/ui/FormMetrics.h"
 #include "nav/GpsFixList.h"
+#include "widgets/DialogService.h"
 #include "widgets/FontConversion.h"
 #include "widgets/MyControls.h"
 #include "platform/RunMode.h"
@@ -26,7 +27,6 @@
 #include <QColorDialog>
 #include <QContextMenuEvent>
 #include <QFileDialog>
-#include <QFontDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -52,7 +52,6 @@ constexpr int kReminderBarHeight = 10;
 UserFormHost g_host;
 // Where each form's last pop-up window was put, so the next opens beside it.
 QHash<const TUserFormInfo*, QRect> g_lastPopupPlace;
-UserFormChoosers g_choosers;
 std::vector<TUserForm*> g_windows;
 
 bool showingData()
@@ -72,25 +71,28 @@ QString askExportFile(QWidget* owner, const QString& proposed)
     dialog.setNameFilter(QStringLiteral("Text Files (*.txt)"));
     dialog.setDefaultSuffix(QStringLiteral("txt"));
     dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (!shell::ui::Dialogs().RunDialog(dialog) || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
 }
 
 bool askFont(QWidget* owner, store::LogFont& font)
 {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, shell::FontFromLogFont(font), owner);
-    if (ok)
-        font = shell::LogFontFromFont(chosen, font, fontResolution());
-    return ok;
+    QFont chosen = shell::FontFromLogFont(font);
+    if (!shell::ui::Dialogs().FontDialog(owner, chosen))
+        return false;
+    font = shell::LogFontFromFont(chosen, font, fontResolution());
+    return true;
 }
 
 bool askColour(QWidget* owner, int32_t& colour, const std::array<int32_t, 12>& custom)
 {
     for (std::size_t i = 0; i < custom.size(); ++i)
         QColorDialog::setCustomColor(int(i), colourOf(custom[i]));
-    const QColor chosen = QColorDialog::getColor(colourOf(colour), owner);
+    QColorDialog dialog(colourOf(colour), owner);
+    if (!shell::ui::Dialogs().RunDialog(dialog))
+        return false;
+    const QColor chosen = dialog.selectedColor();
     if (!chosen.isValid())
         return false;
     colour = store::MakeColour(chosen.red(), chosen.green(), chosen.blue());
@@ -107,12 +109,11 @@ std::optional<RecordPosition> locateOnShownTrack(const LocateRequest& request)
         return DbLocateRecord(request);
     platform::SystemTime time;
     const bool timed = !request.interpolationTime.isEmpty()
-                       && sound::InterpretTimeString(request.interpolationTime, &time);
+                    && sound::InterpretTimeString(request.interpolationTime, &time);
     nav::DetectionPosition second;
-    const nav::DetectionPosition first =
-        nav::GpsLocateDetection(fix, timed ? &time : nullptr, request.hydrophoneLength, request.range,
-                                request.bearing, request.bearingReference,
-                                store::TheProgramSettings.MagneticVariation, &second);
+    const nav::DetectionPosition first = nav::GpsLocateDetection(
+        fix, timed ? &time : nullptr, request.hydrophoneLength, request.range, request.bearing,
+        request.bearingReference, store::TheProgramSettings.MagneticVariation, &second);
     return RecordPosition{first.latitude, first.longitude, second.latitude, second.longitude};
 }
 
@@ -132,11 +133,6 @@ void setUserFormHost(UserFormHost host)
 const UserFormHost& userFormHost()
 {
     return g_host;
-}
-
-void setUserFormChoosers(UserFormChoosers choosers)
-{
-    g_choosers = std::move(choosers);
 }
 
 TUserForm::TUserForm(QWidget* parent, TUserFormInfo* form) : QWidget(parent), NightDayWindow(this), m_form(form)
@@ -193,8 +189,10 @@ bool TUserForm::CloseRecordWindowsForExit(QWidget* owner)
     const std::vector<TUserForm*> open = OpenRecordWindows();
     if (open.empty())
         return true;
-    if (AskForm(owner, QStringLiteral("%1 Pop-Up or Sub-Tab forms have not been saved.\n\nClose them without saving "
-                                      "and exit Velmar ?").arg(open.size()),
+    if (AskForm(owner,
+                QStringLiteral("%1 Pop-Up or Sub-Tab forms have not been saved.\n\nClose them without saving "
+                               "and exit Velmar ?")
+                    .arg(open.size()),
                 QStringLiteral("Velmar"))
         != QMessageBox::Yes)
         return false;
@@ -226,8 +224,8 @@ void TUserForm::CreateControls()
     }
     m_hint = new TUserHint(this, NextControlIds(), kMargin, kMargin, EditWidth(80), RowHeight(1));
     m_prompt = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(1), EditWidth(55), RowHeight(1));
-    m_lastSaved = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(2), EditWidth(50),
-                                RowHeight(1), true);
+    m_lastSaved = new TUserHint(this, NextControlIds(), kMargin, kMargin + RowHeight(2), EditWidth(50), RowHeight(1),
+                                true);
     const bool blackAndWhite = store::TheProgramSettings.BlackAndWhite;
     if (!blackAndWhite) {
         m_hint->setStyleSheet(QStringLiteral("color: rgb(225,0,0)"));
@@ -257,9 +255,10 @@ void TUserForm::CreateControls()
     connect(m_propertyBox, &QCheckBox::toggled, this, [this] { Command(CM_USERFORM_PROPERTYEDITS); });
     if (m_form->HotKeyId != 0) {
         const QString text = m_form->HotKeyTarget.isEmpty()
-                                 ? QStringLiteral("Press Ctrl-%1 to automatically open this form").arg(m_form->HotKeyText)
-                                 : QStringLiteral("Press Ctrl-%1 to automatically open this form and fill in the %2 field")
-                                       .arg(m_form->HotKeyText, m_form->HotKeyTarget);
+                               ? QStringLiteral("Press Ctrl-%1 to automatically open this form").arg(m_form->HotKeyText)
+                               : QStringLiteral(
+                                     "Press Ctrl-%1 to automatically open this form and fill in the %2 field")
+                                     .arg(m_form->HotKeyText, m_form->HotKeyTarget);
         m_hotKeyHint = new QLabel(text, this);
     }
 }
@@ -346,14 +345,16 @@ void TUserForm::SetupWindow()
     if (online) {
         if (m_form->StoreOnTimer && m_form->TimerInterval > 0) {
             StartTimer(kStoreTimer, m_form->TimerInterval * 1000);
-            QMetaObject::invokeMethod(this, [this] { EvTimer(kStoreTimer); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { EvTimer(kStoreTimer); }, Qt::QueuedConnection);
         }
         if (m_form->ReminderInterval > 0) {
             StartTimer(kReminderTimer, 1000);
             SetReminderNow(secondsNow());
             m_reminderBar = new shell::TFlashWarning(parentWidget() ? parentWidget() : this, 0, QString(), 0, 0,
                                                      kReminderBarWidth, kReminderBarHeight);
-            QMetaObject::invokeMethod(this, [this] { EvTimer(kReminderTimer); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { EvTimer(kReminderTimer); }, Qt::QueuedConnection);
         }
         if (const auto last = DbLoadLastValues(*m_form)) {
             const auto rows = m_form->ValueRows();
@@ -395,7 +396,8 @@ void TUserForm::SetupWindow()
     const bool hideClear = IsPopupKind() && (m_form->NoClear || m_form->NoCancel);
     m_clear->setVisible(!hideClear);
     ApplyTopStripRules();
-    QMetaObject::invokeMethod(this, [this] { ClearControls(false); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { ClearControls(false); }, Qt::QueuedConnection);
 }
 
 void TUserForm::ApplyTopStripRules()
@@ -474,8 +476,9 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
         AppendEffortSegment(*m_form, store::GetLastGpsIndex(), CollectValues());
     m_lastSaved->setText(
         QStringLiteral("%1 form last saved at %2").arg(m_form->FormName, sound::FormatTimeString(UserFormTime(), 0)));
-    const int trigger =
-        m_trigger != 0 ? m_trigger : g_host.recorderTrigger ? g_host.recorderTrigger(m_form->FormName) : 0;
+    const int trigger = m_trigger != 0         ? m_trigger
+                      : g_host.recorderTrigger ? g_host.recorderTrigger(m_form->FormName)
+                                               : 0;
     if (trigger != 0 && m_recordSeconds != 0 && g_host.triggerRecorders)
         g_host.triggerRecorders(trigger, m_recordSeconds, m_form->FormName);
     m_gps = GpsReference{};
@@ -594,9 +597,9 @@ void TUserForm::SetEdited(bool state)
     if (showingData() || state == m_edited)
         return;
     m_edited = state;
-    m_prompt->setText(state ? QStringLiteral("Press \"Store\" to save %1 data, \"Clear\" to clear form")
-                                  .arg(m_form->FormName)
-                            : QString());
+    m_prompt->setText(
+        state ? QStringLiteral("Press \"Store\" to save %1 data, \"Clear\" to clear form").arg(m_form->FormName)
+              : QString());
     m_store->setEnabled(state || IsPopupKind());
 }
 
@@ -961,7 +964,7 @@ void TUserForm::CmDump()
         return;
     }
     const QString proposed = QStringLiteral("%1.txt").arg(m_form->FormName);
-    const QString path = g_choosers.exportFile ? g_choosers.exportFile(this, proposed) : askExportFile(this, proposed);
+    const QString path = askExportFile(this, proposed);
     if (path.isEmpty())
         return;
     ExportUserFormData(*m_form, m_loaded, path, locateOnShownTrack);
@@ -988,25 +991,28 @@ std::unique_ptr<QMenu> TUserForm::MakePropertyMenu()
     if (!m_propertyEdits)
         return nullptr;
     auto menu = std::make_unique<QMenu>(this);
-    for (const auto& [text, id] : {std::pair{"&Font...", CM_USERFORM_FONT}, std::pair{"&Colour...", CM_USERFORM_COLOUR}}) {
+    for (const auto& [text, id] :
+         {std::pair{"&Font...", CM_USERFORM_FONT}, std::pair{"&Colour...", CM_USERFORM_COLOUR}}) {
         QAction* action = menu->addAction(QString::fromLatin1(text));
         action->setData(id);
         // Queued: the menu is gone before a dialog opens over the window.
-        connect(action, &QAction::triggered, this, [this, id = id] { Command(id); }, Qt::QueuedConnection);
+        connect(
+            action, &QAction::triggered, this, [this, id = id] { Command(id); }, Qt::QueuedConnection);
     }
     return menu;
 }
 
 void TUserForm::contextMenuEvent(QContextMenuEvent* e)
 {
+    // The chosen action runs its command through its own connection.
     if (auto menu = MakePropertyMenu())
-        menu->exec(e->globalPos());
+        shell::ui::Dialogs().RunPopup(*menu, e->globalPos());
 }
 
 void TUserForm::ChooseFont()
 {
     store::LogFont font = m_form->Font;
-    const bool chosen = g_choosers.font ? g_choosers.font(this, font) : askFont(this, font);
+    const bool chosen = askFont(this, font);
     if (!chosen)
         return;
     m_form->StoreFont(font);
@@ -1019,7 +1025,7 @@ void TUserForm::ChooseColour()
 {
     int32_t colour = m_form->BackgroundColour;
     const auto custom = TUserFormInfo::CustomColours();
-    const bool chosen = g_choosers.colour ? g_choosers.colour(this, colour, custom) : askColour(this, colour, custom);
+    const bool chosen = askColour(this, colour, custom);
     if (!chosen)
         return;
     m_form->StoreFormColour(colour);

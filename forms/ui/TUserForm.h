@@ -75,16 +75,6 @@ struct UserFormHost {
 void setUserFormHost(UserFormHost host);
 const UserFormHost& userFormHost();
 
-// The operator's choices a form window asks for: the export file (empty when
-// cancelled), the form font and the background colour (false when
-// cancelled). Tests install answers; without them the standard dialogs ask.
-struct UserFormChoosers {
-    std::function<QString(QWidget* owner, const QString& proposedName)> exportFile;
-    std::function<bool(QWidget* owner, store::LogFont& font)> font;
-    std::function<bool(QWidget* owner, int32_t& colour, const std::array<int32_t, 12>& custom)> colour;
-};
-void setUserFormChoosers(UserFormChoosers choosers);
-
 class TUserForm : public QWidget, public shell::NightDayWindow {
     Q_OBJECT
 public:

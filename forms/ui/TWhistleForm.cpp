@@ -44,8 +44,7 @@ void ShowCount(QWidget* form, int countId, int timeId, int count, const platform
 } // namespace
 
 TWhistleForm::TWhistleForm(QWidget* parent, std::function<int32_t()> warningMinutes)
-    : QWidget(parent)
-    , m_warningMinutes(std::move(warningMinutes))
+    : QWidget(parent), m_warningMinutes(std::move(warningMinutes))
 {
     setObjectName(QStringLiteral("Whistles"));
     setAutoFillBackground(true);

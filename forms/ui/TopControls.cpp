@@ -151,7 +151,9 @@ QString TopStripText(const UserControl& control)
     QString text;
     switch (row.typeCode) {
     case CT_LOOKUP: text = control.List() ? control.List()->currentText() : QString(); break;
-    case CT_CHECKBOX: text = control.ShownText() == QLatin1String("1") ? QStringLiteral("true") : QStringLiteral("false"); break;
+    case CT_CHECKBOX:
+        text = control.ShownText() == QLatin1String("1") ? QStringLiteral("true") : QStringLiteral("false");
+        break;
     default: text = control.ShownText(); break;
     }
     return text.left(std::max<int>(row.Length, kTopStripMinChars) - 1);

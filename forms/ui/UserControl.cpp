@@ -8,6 +8,7 @@
 #include "forms/ui/FormMetrics.h"
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/TopControls.h"
+#include "widgets/DialogService.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
@@ -48,7 +49,6 @@ constexpr int kBoardNiDaqMx = 10;
 
 std::function<platform::SystemTime()> g_clock;
 std::function<qint64()> g_ticks;
-FormQuestion g_question;
 qint64 g_lastHelpTick = -1000000;
 
 qint64 nowTicks()
@@ -64,26 +64,6 @@ qint64 nowTicks()
 bool showingData()
 {
     return shell::RunMode == shell::RunModeShowData;
-}
-
-bool isEditType(int type)
-{
-    switch (type) {
-    case CT_INTEGER:
-    case CT_SHORT:
-    case CT_SINGLE:
-    case CT_DOUBLE:
-    case CT_NMEAFLOAT:
-    case CT_NMEAINT:
-    case CT_NMEACHAR:
-    case CT_CHAR:
-    case CT_TIME:
-    case CT_ANALOG:
-    case CT_DIGITAL:
-    case CT_DAVISWEATHER:
-    case CT_COUNTER: return true;
-    default: return false;
-    }
 }
 
 // The time of day of a stored TIME value: a whole time stamp's time part, or
@@ -119,16 +99,10 @@ void setUserFormTicks(std::function<qint64()> ticks)
     g_lastHelpTick = -1000000;
 }
 
-void setFormQuestion(FormQuestion question)
-{
-    g_question = std::move(question);
-}
-
 int AskForm(QWidget* owner, const QString& text, const QString& caption)
 {
-    if (g_question)
-        return g_question(owner, text, caption);
-    return QMessageBox::question(owner, caption, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return shell::ui::Dialogs().MessageBox(owner, text, caption, QMessageBox::Question,
+                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
 
 void FormMessage(QWidget* owner, const QString& text, const QString& caption, bool stopIcon)
@@ -406,7 +380,8 @@ void UserControl::Layout(int x, int y, bool create)
         makeEdit(m_second, FILTER_NONE, CharactersAccepted(*m_row), EditWidth(m_row->FieldLength()));
         break;
     default:
-        if (isEditType(type)) {
+        // Every other type with a data field is typed into an edit.
+        if (HasDataField(type)) {
             makeEdit(m_value, EntryFilterOf(type), CharactersAccepted(*m_row), EditWidth(m_row->FieldLength()));
             if (create && type == CT_COUNTER) {
                 auto* edit = static_cast<TUserEdit*>(m_value);
@@ -558,8 +533,7 @@ void UserControl::SetValue(const std::optional<QString>& text)
     }
     case CT_TIME: ValueEdit()->setText(timeOfValue(m_buffer)); break;
     case CT_CHECKBOX:
-        static_cast<QCheckBox*>(m_value)->setChecked(!m_buffer.startsWith(QLatin1Char('0'))
-                                                     && !m_buffer.isEmpty());
+        static_cast<QCheckBox*>(m_value)->setChecked(!m_buffer.startsWith(QLatin1Char('0')) && !m_buffer.isEmpty());
         break;
     case CT_SUBFORM: break;
     default:

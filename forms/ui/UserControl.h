@@ -35,10 +35,9 @@ platform::SystemTime UserFormTime();
 // The tick count of the F1 double-press rule (milliseconds).
 void setUserFormTicks(std::function<qint64()> ticks);
 
-// Yes, No or Cancel questions of the forms (the counter reset). Tests install
-// an answerer; without one a modal box asks. Returns a QMessageBox button.
-using FormQuestion = std::function<int(QWidget* owner, const QString& text, const QString& caption)>;
-void setFormQuestion(FormQuestion question);
+// Yes, No or Cancel questions of the forms (the counter reset, closing
+// forms at exit), asked through the dialog service. Returns a QMessageBox
+// button.
 int AskForm(QWidget* owner, const QString& text, const QString& caption);
 // Messages of the forms go through the data layer's message seam.
 void FormMessage(QWidget* owner, const QString& text, const QString& caption, bool stopIcon = true);

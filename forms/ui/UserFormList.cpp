@@ -179,7 +179,57 @@ shell::TMyTabControl* makeStrip(QWidget* parent)
 
 } // namespace
 
-void setUserFormWindowFactory(UserFormWindowFactory factory) { state().factory = std::move(factory); }
+void setUserFormWindowFactory(UserFormWindowFactory factory)
+{
+    state().factory = std::move(factory);
+}
+
+namespace {
+
+// Checks the definition table and adds its form to the list; null when the
+// definition is refused.
+TUserFormInfo* loadForm(const QString& table)
+{
+    store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableUserForm);
+    auto form = std::make_unique<TUserFormInfo>(table, -1);
+    if (form->Refused)
+        return nullptr;
+    BuildPlotMenu(*form);
+    RestorePlotMenu(*form);
+    state().forms.push_back(std::move(form));
+    return state().forms.back().get();
+}
+
+// Gives the form its tab (a tab form its window, a sub-tab form its group's
+// tab) from nextTab on; returns the next free tab index.
+int placeForm(TUserFormInfo& form, QWidget* parent, QTabBar* tabs, int nextTab)
+{
+    ListState& s = state();
+    form.TabIndex = -1;
+    if (form.Hidden || form.FormKind == kPopupForm)
+        return nextTab;
+    if (form.FormKind == kTabForm) {
+        form.TabIndex = nextTab++;
+        if (tabs)
+            tabs->insertTab(form.TabIndex, form.FormName);
+        UserFormWindow* w = makeWindow(parent, form, false);
+        AddTabFormWindow(w);
+        return nextTab;
+    }
+    if (SubTabGroup* g = groupOf(form); g && g->strip) {
+        form.TabIndex = g->tabIndex;
+        return nextTab;
+    }
+    SubTabGroup g{form.SubTabGroup, nextTab++, makeStrip(parent), {}};
+    form.TabIndex = g.tabIndex;
+    if (tabs)
+        tabs->insertTab(g.tabIndex, g.name);
+    s.groups.push_back(g);
+    labelGroupTab(s.groups.back());
+    return nextTab;
+}
+
+} // namespace
 
 int LoadUserForms(QWidget* mainWindow, QTabBar* tabs, int nextTab)
 {
@@ -194,42 +244,34 @@ int LoadUserForms(QWidget* mainWindow, QTabBar* tabs, int nextTab)
     for (const QString& table : formTables()) {
         if (sink)
             sink->setTableCheckText(table);
-        store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableUserForm);
-        auto form = std::make_unique<TUserFormInfo>(table, -1);
-        if (form->Refused)
-            continue;
-        BuildPlotMenu(*form);
-        RestorePlotMenu(*form);
-        s.forms.push_back(std::move(form));
+        loadForm(table);
     }
     QWidget* parent = tabs ? tabs->parentWidget() : mainWindow;
-    for (TUserFormInfo* form : UserFormList()) {
-        form->TabIndex = -1;
-        if (form->Hidden || form->FormKind == kPopupForm)
-            continue;
-        if (form->FormKind == kTabForm) {
-            form->TabIndex = nextTab++;
-            if (tabs)
-                tabs->insertTab(form->TabIndex, form->FormName);
-            UserFormWindow* w = makeWindow(parent, *form, false);
-            AddTabFormWindow(w);
-            continue;
-        }
-        if (SubTabGroup* g = groupOf(*form); g && g->strip) {
-            form->TabIndex = g->tabIndex;
-            continue;
-        }
-        SubTabGroup g{form->SubTabGroup, nextTab++, makeStrip(parent), {}};
-        form->TabIndex = g.tabIndex;
-        if (tabs)
-            tabs->insertTab(g.tabIndex, g.name);
-        s.groups.push_back(g);
-        labelGroupTab(s.groups.back());
-    }
+    for (TUserFormInfo* form : UserFormList())
+        nextTab = placeForm(*form, parent, tabs, nextTab);
     letterSharedTables();
     if (sink)
         sink->endTableCheck();
     return nextTab;
+}
+
+int AddUserForm(QWidget* mainWindow, QTabBar* tabs, const QString& definitionTable)
+{
+    if (!store::IsDbOpen() || !tabs || !IsUserFormTable(definitionTable) || !UserFormShownInMode(definitionTable))
+        return 0;
+    for (const TUserFormInfo* f : UserFormList())
+        if (f->DefinitionTable.compare(definitionTable, Qt::CaseInsensitive) == 0)
+            return 0;
+    ListState& s = state();
+    s.mainWindow = mainWindow;
+    s.mainTabs = tabs;
+    TUserFormInfo* form = loadForm(definitionTable);
+    if (!form)
+        return 0;
+    const int first = tabs->count();
+    const int added = placeForm(*form, tabs->parentWidget(), tabs, first) - first;
+    letterSharedTables();
+    return added;
 }
 
 void UnloadUserForms()
@@ -507,7 +549,10 @@ HotKeyService* InstallHotKeyService(QWidget* mainWindow)
     return service;
 }
 
-void SetHotKeyFirstTaker(std::function<bool(int key)> taker) { state().firstHotKeyTaker = std::move(taker); }
+void SetHotKeyFirstTaker(std::function<bool(int key)> taker)
+{
+    state().firstHotKeyTaker = std::move(taker);
+}
 
 void SelectMainTab(int tab)
 {

@@ -40,6 +40,12 @@ void setUserFormWindowFactory(UserFormWindowFactory factory);
 // shows and their tabs from nextTab on; returns the next free tab index.
 // Nothing happens without a database.
 int LoadUserForms(QWidget* mainWindow, QTabBar* tabs, int nextTab);
+// A definition table made while the program runs: its form, with a tab at
+// the end of the row when it is a tab or sub-tab form, placed by the next
+// UserFormsLayout. Returns the tabs added (0 for a pop-up form, a form of a
+// sub-tab group already there, one the run mode does not show, or a refused
+// definition).
+int AddUserForm(QWidget* mainWindow, QTabBar* tabs, const QString& definitionTable);
 // Closes every form window and frees every form (program end, tests).
 void UnloadUserForms();
 

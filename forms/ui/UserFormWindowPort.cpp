@@ -39,15 +39,22 @@ void setHotKeyFillTicks(std::function<qint64()> ticks)
     g_lastHotKeyFill = std::numeric_limits<qint64>::min() / 2;
 }
 
-TUserFormPort::TUserFormPort(TUserForm* window)
-    : QObject(window)
-    , m_window(window)
+TUserFormPort::TUserFormPort(TUserForm* window) : QObject(window), m_window(window)
 {
 }
 
-QObject* TUserFormPort::Object() { return m_window; }
-TUserFormInfo& TUserFormPort::Form() { return *m_window->Form(); }
-bool TUserFormPort::HasEdits() const { return m_window->Edited(); }
+QObject* TUserFormPort::Object()
+{
+    return m_window;
+}
+TUserFormInfo& TUserFormPort::Form()
+{
+    return *m_window->Form();
+}
+bool TUserFormPort::HasEdits() const
+{
+    return m_window->Edited();
+}
 
 void TUserFormPort::ActivateFromHotKey(bool fill)
 {
@@ -85,8 +92,10 @@ void TUserFormPort::fillFromHotKey(UserControl& control)
                                  control.Row()->typeCode == CT_TIMESTAMP && focus == control.ValueControl() ? 2 : 1);
 }
 
-
-void TUserFormPort::ActivateTimers(bool on) { m_window->ActivateTimers(on); }
+void TUserFormPort::ActivateTimers(bool on)
+{
+    m_window->ActivateTimers(on);
+}
 
 QString TUserFormPort::SubTabLabel() const
 {
@@ -127,16 +136,25 @@ bool TUserFormPort::StoreFilled(const std::function<void()>& fill)
     return m_window->StoreFilled(fill);
 }
 
-void TUserFormPort::FillAndStore(bool pollGps) { m_window->FillAndStore(pollGps); }
+void TUserFormPort::FillAndStore(bool pollGps)
+{
+    m_window->FillAndStore(pollGps);
+}
 
 void TUserFormPort::SetTableLetter(const QString& letter)
 {
     m_window->SetLetter(letter.isEmpty() ? '\0' : char(letter.at(0).toLatin1()));
 }
 
-void TUserFormPort::ApplyTopStripRules() { m_window->ApplyTopStripRules(); }
+void TUserFormPort::ApplyTopStripRules()
+{
+    m_window->ApplyTopStripRules();
+}
 
-QWidget* TUserFormPort::ReminderBar() { return m_window->ReminderBar(); }
+QWidget* TUserFormPort::ReminderBar()
+{
+    return m_window->ReminderBar();
+}
 
 UserFormWindow* MakeUserFormWindow(QWidget* parent, TUserFormInfo& form, bool popup)
 {

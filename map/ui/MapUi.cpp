@@ -34,58 +34,72 @@ TMapWindow* TheMapWindow()
     return theWindow();
 }
 
-void BindMapWindow(MapWindowEntries entries, MapWindowSources sources)
-{
-    theSources() = std::move(sources);
-    entries.buildPlotMenu = [](QWidget* map) {
-        if (TMapWindow* window = FindMapWindow(map))
-            window->BuildPlotMenu();
-    };
-    entries.mapCheckTrack = [] {
-        if (TMapWindow* window = theWindow())
-            window->CheckTrack();
-    };
-    entries.mapNewGpsFix = [](const platform::SystemTime& time) {
-        if (TMapWindow* window = theWindow())
-            window->NewGpsFix(time);
-    };
-    entries.detectionToMap = [](nav::DetectionKey key) {
-        if (TMapWindow* window = theWindow())
-            window->OnNewDetection(key);
-    };
-}
-
-void BindMap(MapEntries entries, MapEnvironment environment)
+void BindMap(MapEnvironment environment, MapWindowSources sources,
+             std::function<void(nav::DetectionKey key)>& detectionToMap)
 {
     MapMessageHandlers handlers = mapMessageHandlers();
     handlers.progress = environment.progress;
     SetMapMessageHandlers(std::move(handlers));
 
-    entries.makeMap = [runMode = environment.runMode](QWidget* parent) -> QWidget* {
-        MapWindowSources sources = theSources();
-        sources.plot.runMode = runMode;
-        theWindow() = new TMapWindow(parent, std::move(sources));
-        return theWindow();
-    };
-    entries.loadMapFile = [](const QString& path) {
-        TheMapFeatures().LoadMapFile(path);
+    sources.plot.runMode = environment.runMode;
+    theSources() = std::move(sources);
+    detectionToMap = [](nav::DetectionKey key) {
         if (TMapWindow* window = theWindow())
-            window->Redraw(true, false);
+            window->OnNewDetection(key);
     };
-    entries.dbReadStaticObjects = [] { DbReadStaticObjects(store::DbOwnerWindow()); };
-    entries.redrawMap = [](bool refit, bool reset) {
-        if (TMapWindow* window = theWindow())
-            window->Redraw(refit, reset);
-    };
-    entries.printMap = PrintMapPlot;
-
     if (environment.poller) {
-        QObject::connect(environment.poller, &nav::GpsPoller::newFix, environment.poller,
-                         [](const nav::GPSTHING* fix) {
-                             if (TMapWindow* window = theWindow())
-                                 window->OnNewFix(fix);
-                         });
+        QObject::connect(environment.poller, &nav::GpsPoller::newFix, environment.poller, [](const nav::GPSTHING* fix) {
+            if (TMapWindow* window = theWindow())
+                window->OnNewFix(fix);
+        });
     }
+}
+
+QWidget* MakeMapWindow(QWidget* parent)
+{
+    theWindow() = new TMapWindow(parent, theSources());
+    return theWindow();
+}
+
+void LoadMapFile(const QString& path)
+{
+    TheMapFeatures().LoadMapFile(path);
+    RedrawMap(true, false);
+}
+
+void ReadStaticObjects()
+{
+    DbReadStaticObjects(store::DbOwnerWindow());
+}
+
+void RedrawMap(bool refit, bool reset)
+{
+    if (TMapWindow* window = theWindow())
+        window->Redraw(refit, reset);
+}
+
+void BuildPlotMenu(QWidget* map)
+{
+    if (TMapWindow* window = FindMapWindow(map))
+        window->BuildPlotMenu();
+}
+
+void CheckTrack()
+{
+    if (TMapWindow* window = theWindow())
+        window->CheckTrack();
+}
+
+void NewGpsFix(const platform::SystemTime& time)
+{
+    if (TMapWindow* window = theWindow())
+        window->NewGpsFix(time);
+}
+
+void ShowEmptyGpsData()
+{
+    if (TMapWindow* window = theWindow())
+        window->ShowGpsData(nullptr);
 }
 
 } // namespace velmar::map

@@ -1,7 +1,8 @@
 #pragma once
-// How the running program gets its map: the main window's entries that the
-// map fills (make the map, load the chart file, read the static objects,
-// redraw, print) and what the map needs of the program in return.
+// How the running program gets its map: what the map offers the main window
+// (make the map, load the chart file, read the static objects, redraw, the
+// plot menu, the fixes shown) and what the map needs of the program in
+// return.
 //
 // User-interface thread only. The map widget made belongs to the parent the
 // main window gives it.
@@ -11,24 +12,14 @@
 
 #include <functional>
 
-class QPainter;
-class QPrinter;
 class QWidget;
 
 namespace velmar::nav {
 class GpsPoller;
 struct DetectionKey;
-}
+} // namespace velmar::nav
 
 namespace velmar::map {
-
-struct MapEntries {
-    std::function<QWidget*(QWidget* parent)>& makeMap;
-    std::function<void(const QString& mapFile)>& loadMapFile;
-    std::function<void()>& dbReadStaticObjects;
-    std::function<void(bool refit, bool reset)>& redrawMap;
-    std::function<void(QWidget* map, QPainter& painter, QPrinter& printer)>& printMap;
-};
 
 struct MapEnvironment {
     std::function<int()> runMode;
@@ -39,24 +30,27 @@ struct MapEnvironment {
     nav::GpsPoller* poller = nullptr;
 };
 
-// Fills the entries; the map's messages go to the data layer's message seam.
-void BindMap(MapEntries entries, MapEnvironment environment);
+// Keeps what the map window is made with; the map's messages go to the data
+// layer's message seam. detectionToMap is set to pass the event dispatch's
+// detections (message 1028) to the map window.
+void BindMap(MapEnvironment environment, MapWindowSources sources,
+             std::function<void(nav::DetectionKey key)>& detectionToMap);
 
-// What else waits for the map window: its plot menu after the map file is
-// loaded, the track check (message 1063), the fix shown at a deck's time and
-// the detections of the event dispatch (message 1028).
-struct MapWindowEntries {
-    std::function<void(QWidget* map)>& buildPlotMenu;
-    std::function<void()>& mapCheckTrack;
-    std::function<void(const platform::SystemTime& time)>& mapNewGpsFix;
-    std::function<void(nav::DetectionKey key)>& detectionToMap;
-};
-
-// Fills those entries and keeps the sources the map window is made with
-// (before the main window makes it).
-void BindMapWindow(MapWindowEntries entries, MapWindowSources sources);
-
-// The running program's map window, or null.
+// The running program's map window (made once, by the main window), and
+// what the program asks of it. Each call on the window does nothing while
+// there is none.
+QWidget* MakeMapWindow(QWidget* parent);
 TMapWindow* TheMapWindow();
+// The chart file read, and the map drawn again.
+void LoadMapFile(const QString& path);
+// The static objects of the survey database read.
+void ReadStaticObjects();
+void RedrawMap(bool refit, bool reset);
+// The plot menu of the map window of map.
+void BuildPlotMenu(QWidget* map);
+void CheckTrack();
+void NewGpsFix(const platform::SystemTime& time);
+// The GPS read-outs show no fix.
+void ShowEmptyGpsData();
 
 } // namespace velmar::map

@@ -35,10 +35,8 @@ QPen Pen(const QColor& c, int width = 1)
 
 TMapKey::TMapKey(QWidget* parent, std::function<KeyInputs()> inputs, std::function<std::vector<QColor>()> clickColours,
                  std::function<std::vector<QColor>()> contourPens)
-    : QWidget(parent)
-    , m_inputs(std::move(inputs))
-    , m_clickColours(std::move(clickColours))
-    , m_contourPens(std::move(contourPens))
+    : QWidget(parent), m_inputs(std::move(inputs)), m_clickColours(std::move(clickColours)),
+      m_contourPens(std::move(contourPens))
 {
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -81,7 +79,7 @@ void TMapKey::DrawKey(QPainter& painter, const QRect& rect, bool frame)
         // Samples of lines run under their text; symbols and short lines
         // stand beside it.
         const bool under = e.kind == KeyEntry::Ship || e.kind == KeyEntry::Porpoises || e.kind == KeyEntry::Whistles
-                           || e.kind == KeyEntry::Sperms || e.kind == KeyEntry::Aural || e.kind == KeyEntry::Contour;
+                        || e.kind == KeyEntry::Sperms || e.kind == KeyEntry::Aural || e.kind == KeyEntry::Contour;
         const int sy = under ? y + t + 2 : y + t / 2;
         const QColor colour = ColourFromValue(e.colour);
         int step = t + t / 2;

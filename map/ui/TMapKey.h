@@ -21,8 +21,8 @@ class TMapKey : public QWidget {
     Q_OBJECT
 public:
     // inputs gives what the map shows now; clickColours the plot's colours.
-    TMapKey(QWidget* parent, std::function<KeyInputs()> inputs,
-            std::function<std::vector<QColor>()> clickColours, std::function<std::vector<QColor>()> contourPens);
+    TMapKey(QWidget* parent, std::function<KeyInputs()> inputs, std::function<std::vector<QColor>()> clickColours,
+            std::function<std::vector<QColor>()> contourPens);
 
     std::vector<KeyEntry> Entries() const;
     // The key onto a device of that size, with a silver frame when asked.

@@ -52,7 +52,7 @@ constexpr int AfterClickMs = 100;
 constexpr int SelectWithinPixels = 10;
 constexpr int LabelSearchStart = 17;
 constexpr int ShipMarkerMargin = 7;
-constexpr double AnimationTick = 0.1;  // seconds of the main window's step timer
+constexpr double AnimationTick = 0.1; // seconds of the main window's step timer
 const QColor LightYellow{255, 255, 215};
 const QColor AuralDefault{255, 127, 0};
 constexpr int WhistleHalf = 4;
@@ -75,10 +75,8 @@ void DrawLines(QPainter& painter, const std::vector<std::vector<QPoint>>& lines)
 } // namespace
 
 TMapPlot::TMapPlot(QWidget* parent, MapView* view, MapPlotSources sources)
-    : QWidget(parent)
-    , m_view(view ? view : &m_ownView)
-    , m_sources(std::move(sources))
-    , m_clickColours(LoadClickColours(platform::settingsFile(QString::fromLatin1(ClickColourFileName)),
+    : QWidget(parent), m_view(view ? view : &m_ownView), m_sources(std::move(sources)),
+      m_clickColours(LoadClickColours(platform::settingsFile(QString::fromLatin1(ClickColourFileName)),
                                       platform::dataFile(QString::fromLatin1(ClickColourFileName))))
 {
     setMouseTracking(true);
@@ -244,8 +242,9 @@ void TMapPlot::RefreshShipMarker()
     }
     const QPoint old = m_shipDrawnAt.value_or(*now);
     const QPoint fresh = now.value_or(old);
-    const QRect area = QRect(old, old).united(QRect(fresh, fresh)).adjusted(-ShipMarkerMargin, -ShipMarkerMargin,
-                                                                           ShipMarkerMargin, ShipMarkerMargin);
+    const QRect area = QRect(old, old)
+                           .united(QRect(fresh, fresh))
+                           .adjusted(-ShipMarkerMargin, -ShipMarkerMargin, ShipMarkerMargin, ShipMarkerMargin);
     m_shipDrawnAt.reset();
     update(area);
 }
@@ -275,17 +274,16 @@ void TMapPlot::paintEvent(QPaintEvent* event)
     const QRect area = PlotArea();
     painter.setClipRect(area);
     DrawMap(painter, area, event->rect() & area, false);
-    qCDebug(lcMapPlot).noquote() << QStringLiteral("drawn %1x%2: %3 fixes, %4 track points, %5 chart features, %6 static groups, ship %7")
-                                        .arg(area.width())
-                                        .arg(area.height())
-                                        .arg(m_drawnFixes)
-                                        .arg(m_drawnTrackPoints)
-                                        .arg(Features().CountMapFeatures())
-                                        .arg(Statics().size())
-                                        .arg(m_shipDrawnAt ? QStringLiteral("at %1,%2")
-                                                                 .arg(m_shipDrawnAt->x())
-                                                                 .arg(m_shipDrawnAt->y())
-                                                           : QStringLiteral("not drawn"));
+    qCDebug(lcMapPlot).noquote()
+        << QStringLiteral("drawn %1x%2: %3 fixes, %4 track points, %5 chart features, %6 static groups, ship %7")
+               .arg(area.width())
+               .arg(area.height())
+               .arg(m_drawnFixes)
+               .arg(m_drawnTrackPoints)
+               .arg(Features().CountMapFeatures())
+               .arg(Statics().size())
+               .arg(m_shipDrawnAt ? QStringLiteral("at %1,%2").arg(m_shipDrawnAt->x()).arg(m_shipDrawnAt->y())
+                                  : QStringLiteral("not drawn"));
 }
 
 void TMapPlot::DrawMap(QPainter& painter, const QRect& rect, const QRect& clip, bool frame)
@@ -413,7 +411,8 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
     const std::vector<nav::GpsDataSet> sets = DataSets();
     // One entry per data set there is, however many that is.
     m_resumeFix.resize(std::max<std::size_t>(sets.size(), std::size_t(fixes.DataSetCount())));
-    const std::vector<EffortChange> effort = m_sources.effortLine ? m_sources.effortLine() : std::vector<EffortChange>{};
+    const std::vector<EffortChange> effort = m_sources.effortLine ? m_sources.effortLine()
+                                                                  : std::vector<EffortChange>{};
     painter.save();
     for (std::size_t i = 0; i < sets.size(); ++i) {
         const std::vector<TrackPoint>& points = m_trackCache.Points(fixes, int(i));
@@ -437,7 +436,7 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
                 m_drawnTrackPoints += int(line.size());
         }
         m_drawnFixes += int(points.size());
-        m_resumeFix[i].reset();  // the walk reached the end of the list
+        m_resumeFix[i].reset(); // the walk reached the end of the list
     }
     painter.restore();
 }
@@ -635,9 +634,9 @@ void TMapPlot::DrawPorpoiseEvents(QPainter& painter, const QRect& clip)
         if (!hasBearing && e->firstFix == previous)
             continue;
         previous = e->firstFix;
-        const std::optional<Placement> place =
-            PlaceDetection(e->firstFix, s.HydrophoneLength / MetresPerNauticalMile, true, &e->record.eventStart,
-                           m_projection, s.MagneticVariation);
+        const std::optional<Placement> place = PlaceDetection(e->firstFix, s.HydrophoneLength / MetresPerNauticalMile,
+                                                              true, &e->record.eventStart, m_projection,
+                                                              s.MagneticVariation);
         if (!place)
             continue;
         DetectionItem item;
@@ -689,16 +688,16 @@ void TMapPlot::DrawHeard(QPainter& painter, const QRect& clip)
         const std::optional<int32_t> colour = m_sources.heardPlotStyle(*h);
         if (!colour)
             continue;
-        const std::optional<Placement> place = PlaceDetection(h->fix, s.HydrophoneLength / MetresPerNauticalMile,
-                                                              false, nullptr, m_projection, s.MagneticVariation);
+        const std::optional<Placement> place = PlaceDetection(h->fix, s.HydrophoneLength / MetresPerNauticalMile, false,
+                                                              nullptr, m_projection, s.MagneticVariation);
         if (!place || !clip.contains(place->position))
             continue;
         const QColor c = *colour < 0 ? AuralDefault : ColourFromValue(*colour);
         painter.setPen(CosmeticPen(c));
         painter.setBrush(QBrush(c));
         const QPoint p = place->position;
-        painter.drawEllipse(QRect(QPoint(p.x() - WhistleHalf, p.y() - WhistleHalf),
-                                  QPoint(p.x() + WhistleHalf, p.y() + WhistleHalf)));
+        painter.drawEllipse(
+            QRect(QPoint(p.x() - WhistleHalf, p.y() - WhistleHalf), QPoint(p.x() + WhistleHalf, p.y() + WhistleHalf)));
     }
     painter.restore();
 }
@@ -712,8 +711,8 @@ void TMapPlot::DrawClickEvents(QPainter& painter, const QRect& clip)
         events.push_back(e);
         samples.push_back({e->record.eventKey, e->record.firstBearing});
     }
-    const std::vector<bool> drawn =
-        ThinClickEvents(samples, s.SpermPlotAll, s.SpermTimeWindow, s.SpermMinBearingDifference);
+    const std::vector<bool> drawn = ThinClickEvents(samples, s.SpermPlotAll, s.SpermTimeWindow,
+                                                    s.SpermMinBearingDifference);
     painter.save();
     for (std::size_t i = 0; i < events.size(); ++i) {
         const nav::RCEvent* e = events[i];
@@ -727,9 +726,8 @@ void TMapPlot::DrawClickEvents(QPainter& painter, const QRect& clip)
         if (!place)
             continue;
         // An id without a colour of its own draws in the default colour.
-        const QColor c = s.SpermClickColours
-                             ? m_clickColours[std::size_t(nav::GetClickEventColourIndex(*e))]
-                             : QColor(Qt::green);
+        const QColor c = s.SpermClickColours ? m_clickColours[std::size_t(nav::GetClickEventColourIndex(*e))]
+                                             : QColor(Qt::green);
         painter.setPen(CosmeticPen(c));
         painter.setBrush(QBrush(c));
         DetectionItem item;
@@ -757,9 +755,8 @@ void TMapPlot::DrawUserRecords(QPainter& painter, const QRect& clip)
         const AnimFilter filter = AnimationFilter(fix, r.fix.dataSet);
         if (filter != AnimFilter::Draw)
             continue;
-        const std::optional<Placement> place = PlaceDetection(fix, r.hydrophoneLength, r.interpolate,
-                                                              r.hasTime ? &r.time : nullptr, m_projection,
-                                                              s.MagneticVariation);
+        const std::optional<Placement> place = PlaceDetection(
+            fix, r.hydrophoneLength, r.interpolate, r.hasTime ? &r.time : nullptr, m_projection, s.MagneticVariation);
         if (!place)
             continue;
         const QColor c = ColourFromValue(r.colour);
@@ -831,7 +828,8 @@ void TMapPlot::DrawAnimationTracks(QPainter& painter, const QRect& clip)
     const store::ProgramSettings& s = store::TheProgramSettings;
     nav::GpsFixList& fixes = Fixes();
     const std::vector<nav::GpsDataSet> sets = DataSets();
-    const std::vector<EffortChange> effort = m_sources.effortLine ? m_sources.effortLine() : std::vector<EffortChange>{};
+    const std::vector<EffortChange> effort = m_sources.effortLine ? m_sources.effortLine()
+                                                                  : std::vector<EffortChange>{};
     const int width = std::max(1, s.TrackPenWidth);
     painter.save();
     for (std::size_t i = 0; i < m_resumeFix.size(); ++i) {
@@ -855,7 +853,8 @@ void TMapPlot::DrawAnimationTracks(QPainter& painter, const QRect& clip)
                             colour = e.colour;
                 const QPoint a = m_projection.ToPixel(last->fix.GetLatitude(), last->fix.GetLongitude());
                 const QPoint b = m_projection.ToPixel(n->fix.GetLatitude(), n->fix.GetLongitude());
-                const bool gap = sound::SecondsBetween(n->fix.programTime, last->fix.programTime) >= s.MaxEffortFixInterval;
+                const bool gap = sound::SecondsBetween(n->fix.programTime, last->fix.programTime)
+                              >= s.MaxEffortFixInterval;
                 if (colour != ColourClear && !gap && SegmentVisible(a, b, clip)) {
                     painter.setPen(CosmeticPen(ColourFromValue(colour), width));
                     painter.drawLine(a, b);
@@ -1050,9 +1049,8 @@ void TMapPlot::HoverTimeout()
     int side = 1;
     for (const MapRecord& r : m_sources.userRecords()) {
         const nav::GPSTHING* fix = r.hasFix ? fixes.FindByIndex(r.fix.gpsIndex, r.fix.dataSet) : nullptr;
-        const std::optional<Placement> place = PlaceDetection(fix, r.hydrophoneLength, r.interpolate,
-                                                              r.hasTime ? &r.time : nullptr, m_projection,
-                                                              s.MagneticVariation);
+        const std::optional<Placement> place = PlaceDetection(
+            fix, r.hydrophoneLength, r.interpolate, r.hasTime ? &r.time : nullptr, m_projection, s.MagneticVariation);
         if (!place)
             continue;
         const bool ends = r.range && r.bearing && r.bearingType >= BearingTrue && r.bearingType <= BearingFixed;
@@ -1113,8 +1111,7 @@ void TMapPlot::StepShipFix(int keyCode)
     nav::GpsFixList& fixes = Fixes();
     if (!fixes.First(0))
         return;
-    const nav::GPSTHING* current =
-        m_shipFix ? fixes.FindByIndex(m_shipFix->gpsIndex, m_shipFix->dataSet) : nullptr;
+    const nav::GPSTHING* current = m_shipFix ? fixes.FindByIndex(m_shipFix->gpsIndex, m_shipFix->dataSet) : nullptr;
     const nav::GPSTHING* next = nullptr;
     if (keyCode == KeyLeft) {
         const nav::GPSTHING* from = current ? current : fixes.Last(0);

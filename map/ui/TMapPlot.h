@@ -50,7 +50,7 @@ class GpsFixList;
 struct GpsDataSet;
 struct GPSTHING;
 struct THINGHEARD;
-}
+} // namespace velmar::nav
 
 namespace velmar::map {
 
@@ -68,9 +68,9 @@ struct MapRecord {
     bool hasFix = false;
     bool hasTime = false;
     platform::SystemTime time;
-    std::optional<double> range;    // nautical miles
+    std::optional<double> range; // nautical miles
     std::optional<double> bearing;
-    std::optional<double> heading;  // the heading mark's value
+    std::optional<double> heading; // the heading mark's value
     int32_t colour = 0;
     int symbolSize = 0;
     int symbolNumber = 0;
@@ -79,7 +79,7 @@ struct MapRecord {
     int bearingType = 0;
     HeadingMark mark;
     bool interpolate = false;
-    double hydrophoneLength = 0;  // nautical miles
+    double hydrophoneLength = 0; // nautical miles
     QString label1, label2;
     int lineCount = 1;
     int widestLine = 0;

@@ -41,13 +41,14 @@ struct Readout {
     int widthChars;
 };
 constexpr Readout Readouts[] = {
-    {nav::ControlLatitude, "Latitude", 17},       {nav::ControlLongitude, "Longitude", 17},
-    {nav::ControlCourse, "Heading", 17},          {nav::ControlSpeed, "Speed", 17},
-    {nav::ControlFixTime, "Last Fix", 24},        {nav::ControlTrueHeading, "True Heading", 17},
-    {nav::ControlMagHeading, "Mag Heading", 17},
+    {nav::ControlLatitude, "Latitude", 17},      {nav::ControlLongitude, "Longitude", 17},
+    {nav::ControlCourse, "Heading", 17},         {nav::ControlSpeed, "Speed", 17},
+    {nav::ControlFixTime, "Last Fix", 24},       {nav::ControlTrueHeading, "True Heading", 22},
+    {nav::ControlMagHeading, "Mag Heading", 22},
 };
 
-// The read-outs share the row above the plot. A window narrower than their
+// The read-outs share the row above the plot; the headings' are wide enough
+// for "No TRUE Heading info". A window narrower than their
 // natural widths narrows them alike, so that the last one is not cut off by
 // the window's (or, maximised, the screen's) edge; none becomes narrower
 // than its caption.
@@ -97,9 +98,7 @@ TMapWindow* FindMapWindow(QWidget* widget)
     return widget ? widget->findChild<TMapWindow*>() : nullptr;
 }
 
-TMapWindow::TMapWindow(QWidget* parent, MapWindowSources sources)
-    : QWidget(parent)
-    , m_sources(std::move(sources))
+TMapWindow::TMapWindow(QWidget* parent, MapWindowSources sources) : QWidget(parent), m_sources(std::move(sources))
 {
     m_view.Margin = store::TheProgramSettings.MapMargin;
     const QFontMetrics metrics(font());
@@ -113,12 +112,13 @@ TMapWindow::TMapWindow(QWidget* parent, MapWindowSources sources)
         plotSources.showGpsData = [this](const nav::GPSTHING* fix) { ShowGpsData(fix); };
     m_plot = new TMapPlot(this, &m_view, std::move(plotSources));
     connect(m_plot, &TMapPlot::viewCommand, this, [this](int) { update(); });
-    m_key = new TMapKey(this, [this] { return MakeKeyInputs(); },
-                        [this] {
-                            const auto& c = m_plot->ClickColours();
-                            return std::vector<QColor>(c.begin() + 1, c.end());
-                        },
-                        [this] { return ContourPens(); });
+    m_key = new TMapKey(
+        this, [this] { return MakeKeyInputs(); },
+        [this] {
+            const auto& c = m_plot->ClickColours();
+            return std::vector<QColor>(c.begin() + 1, c.end());
+        },
+        [this] { return ContourPens(); });
 
     int x = 22 * m_charWidth;
     for (const Readout& r : Readouts) {
@@ -134,8 +134,7 @@ TMapWindow::TMapWindow(QWidget* parent, MapWindowSources sources)
     };
     connect(button(CmdZoomInMap, "Zoom In", 14), &QPushButton::clicked, this, [this] { Command(CmdZoomInMap); });
     connect(button(CmdZoomOutMap, "Zoom Out", 14), &QPushButton::clicked, this, [this] { Command(CmdZoomOutMap); });
-    connect(button(IdPlotOptions, "Plot Options", 14), &QPushButton::clicked, this,
-            [this] { Command(IdPlotOptions); });
+    connect(button(IdPlotOptions, "Plot Options", 14), &QPushButton::clicked, this, [this] { Command(IdPlotOptions); });
     if (RunMode() == RunModeOnline) {
         auto* follow = new TMyCheckBox(this, IdFollowShip, QStringLiteral("Follow Ship"), x, by, 28 * m_charWidth,
                                        m_rowHeight);
@@ -208,9 +207,9 @@ void TMapWindow::ShowGpsData(const nav::GPSTHING* fix)
 {
     const nav::GpsPanelTexts panel = nav::GpsPanelTextsFor(fix ? &fix->fix : nullptr, quint32(RunMode()));
     const std::pair<int, const std::optional<nav::ReadoutText>*> boxes[] = {
-        {nav::ControlLatitude, &panel.latitude},   {nav::ControlLongitude, &panel.longitude},
-        {nav::ControlCourse, &panel.course},       {nav::ControlSpeed, &panel.speed},
-        {nav::ControlFixTime, &panel.time},        {nav::ControlTrueHeading, &panel.trueHeading},
+        {nav::ControlLatitude, &panel.latitude},     {nav::ControlLongitude, &panel.longitude},
+        {nav::ControlCourse, &panel.course},         {nav::ControlSpeed, &panel.speed},
+        {nav::ControlFixTime, &panel.time},          {nav::ControlTrueHeading, &panel.trueHeading},
         {nav::ControlMagHeading, &panel.magHeading},
     };
     for (const auto& [id, text] : boxes)
@@ -228,12 +227,12 @@ void TMapWindow::OnNewFix(const nav::GPSTHING* fix)
     if (RunMode() == RunModeOnline)
         m_plot->SelectShipFix(FixRef{fix->dataSet, fix->Index});
     const QPoint p = m_plot->Projection().ToPixel(fix->fix.GetLatitude(), fix->fix.GetLongitude());
-    const std::vector<int> commands =
-        m_follow.OnFix(p, m_plot->PlotArea(), store::TheProgramSettings.MapFollowsShip && RunMode() == RunModeOnline);
+    const std::vector<int> commands = m_follow.OnFix(
+        p, m_plot->PlotArea(), store::TheProgramSettings.MapFollowsShip && RunMode() == RunModeOnline);
     if (m_follow.Count() == 0) {
         const QPoint from = old.value_or(p);
-        m_plot->repaint(QRect(from, from).united(QRect(p, p)).adjusted(-MarkerMargin, -MarkerMargin, MarkerMargin,
-                                                                        MarkerMargin));
+        m_plot->repaint(
+            QRect(from, from).united(QRect(p, p)).adjusted(-MarkerMargin, -MarkerMargin, MarkerMargin, MarkerMargin));
     }
     for (int id : commands)
         QTimer::singleShot(0, this, [this, id] { Command(id); });
@@ -381,8 +380,8 @@ void TMapWindow::Command(int id)
     case CmdMapFile:
     case CmdEffortLine:
         if (m_sources.displaySettings)
-            m_sources.displaySettings(this, id == CmdMapFile ? QStringLiteral("MapFileDialog")
-                                                             : QStringLiteral("EffortDlg"));
+            m_sources.displaySettings(this,
+                                      id == CmdMapFile ? QStringLiteral("MapFileDialog") : QStringLiteral("EffortDlg"));
         Redraw(false, true);
         return;
     case CmdMenuStyle: {
@@ -453,7 +452,9 @@ void TMapWindow::DrawFrame(QPainter& painter, const QRect& client)
                                         GridStep(plot.height(), m_view.ViewTop() - m_view.ViewBottom()),
                                         m_view.ViewYScale(0), w);
     const int x0 = w / 2 - bar.pixels / 2;
-    const QPoint line[] = {{x0, bottom - 3 * t / 2}, {x0, bottom - t}, {x0 + bar.pixels, bottom - t},
+    const QPoint line[] = {{x0, bottom - 3 * t / 2},
+                           {x0, bottom - t},
+                           {x0 + bar.pixels, bottom - t},
                            {x0 + bar.pixels, bottom - 3 * t / 2}};
     painter.drawPolyline(line, 4);
     const int lw = metrics.horizontalAdvance(bar.label);
@@ -470,26 +471,25 @@ void TMapWindow::paintEvent(QPaintEvent*)
 
 QMimeData* TMapWindow::CopyData()
 {
-    return PictureMimeData(size(), QString::fromLatin1(CopyDescription), palette().color(QPalette::Window),
-                           [this](QPainter& painter) {
-                               painter.setPen(Qt::black);
-                               painter.drawRect(rect().adjusted(0, 0, -1, -1));
-                               DrawFrame(painter, rect());
-                               const QRect plot = m_plot->geometry();
-                               painter.save();
-                               painter.translate(plot.topLeft());
-                               painter.fillRect(QRect(QPoint(0, 0), plot.size()), Qt::white);
-                               m_plot->DrawMap(painter, QRect(QPoint(0, 0), plot.size()),
-                                               QRect(QPoint(0, 0), plot.size()), true);
-                               painter.restore();
-                               if (m_key->isVisible() && m_key->height() > 0) {
-                                   painter.save();
-                                   painter.translate(m_key->pos());
-                                   painter.fillRect(m_key->rect(), Qt::white);
-                                   m_key->DrawKey(painter, m_key->rect(), true);
-                                   painter.restore();
-                               }
-                           });
+    return PictureMimeData(
+        size(), QString::fromLatin1(CopyDescription), palette().color(QPalette::Window), [this](QPainter& painter) {
+            painter.setPen(Qt::black);
+            painter.drawRect(rect().adjusted(0, 0, -1, -1));
+            DrawFrame(painter, rect());
+            const QRect plot = m_plot->geometry();
+            painter.save();
+            painter.translate(plot.topLeft());
+            painter.fillRect(QRect(QPoint(0, 0), plot.size()), Qt::white);
+            m_plot->DrawMap(painter, QRect(QPoint(0, 0), plot.size()), QRect(QPoint(0, 0), plot.size()), true);
+            painter.restore();
+            if (m_key->isVisible() && m_key->height() > 0) {
+                painter.save();
+                painter.translate(m_key->pos());
+                painter.fillRect(m_key->rect(), Qt::white);
+                m_key->DrawKey(painter, m_key->rect(), true);
+                painter.restore();
+            }
+        });
 }
 
 void TMapWindow::CopyWindow()

@@ -9,12 +9,9 @@ namespace velmar::pipeserver {
 std::unique_ptr<AcquisitionDevice> MakeInputDevice(const PipeSettings& settings, const InputDeviceOptions& options)
 {
     switch (settings.DeviceType) {
-    case DeviceSoundCard:
-        return std::make_unique<PortAudioInput>();
-    case DeviceNiDaqMx:
-        return std::make_unique<NiDaqMxInput>();
-    case DeviceAsio:
-        return std::make_unique<JackInput>(options.jackSourcePorts);
+    case DeviceSoundCard: return std::make_unique<PortAudioInput>();
+    case DeviceNiDaqMx: return std::make_unique<NiDaqMxInput>();
+    case DeviceAsio: return std::make_unique<JackInput>(options.jackSourcePorts);
     case DeviceNiDaq:
         return std::make_unique<UnavailableInput>(
             QStringLiteral("NI-DAQ is not available: the traditional NI-DAQ library has no version for this system; "
@@ -22,8 +19,7 @@ std::unique_ptr<AcquisitionDevice> MakeInputDevice(const PipeSettings& settings,
             QStringLiteral("NI-DAQ"));
     case DeviceComputerBoards:
         return std::make_unique<UnavailableInput>(QStringLiteral("Can't find cbw32.dll"), QStringLiteral("Error"));
-    default:
-        return std::make_unique<UnavailableInput>(QStringLiteral("Unknown input device"), QStringLiteral("Error"));
+    default: return std::make_unique<UnavailableInput>(QStringLiteral("Unknown input device"), QStringLiteral("Error"));
     }
 }
 
@@ -50,19 +46,17 @@ std::optional<QString> DeviceLine(const PipeSettings& settings)
             return QStringLiteral("No Sound Card");
         return QStringLiteral("Sound Card - %1").arg(cards[settings.DeviceNumber]);
     }
-    case DeviceComputerBoards:
-        return QStringLiteral("No board");
-    case DeviceNiDaq:
-        return QStringLiteral("National Instruments %1").arg(QStringLiteral("No NIDaq DLL"));
+    case DeviceComputerBoards: return QStringLiteral("No board");
+    case DeviceNiDaq: return QStringLiteral("National Instruments %1").arg(QStringLiteral("No NIDaq DLL"));
     case DeviceNiDaqMx:
         return QStringLiteral("National Instruments %1")
-            .arg(NiMxIsLoaded() ? NiMxDeviceName(settings.DeviceNumber).value_or(QStringLiteral("Unknown NI mx Board")).left(26)
-                                : QStringLiteral("No NI mx DLL"));
+            .arg(NiMxIsLoaded()
+                     ? NiMxDeviceName(settings.DeviceNumber).value_or(QStringLiteral("Unknown NI mx Board")).left(26)
+                     : QStringLiteral("No NI mx DLL"));
     case DeviceAsio:
-        return QStringLiteral("%1 (ASIO)").arg(settings.DeviceNumber == 0 ? JackInput::driverName()
-                                                                          : QStringLiteral("Unknown ASIO device"));
-    default:
-        return std::nullopt;
+        return QStringLiteral("%1 (ASIO)")
+            .arg(settings.DeviceNumber == 0 ? JackInput::driverName() : QStringLiteral("Unknown ASIO device"));
+    default: return std::nullopt;
     }
 }
 

@@ -11,7 +11,7 @@
 namespace velmar::pipeserver {
 
 struct InputDeviceOptions {
-    QString jackSourcePorts;   // ports to read instead of the capture ports
+    QString jackSourcePorts; // ports to read instead of the capture ports
 };
 
 // A device for the record's DeviceType (one that says why it cannot sample

@@ -61,7 +61,9 @@ void shutdown(void* arg)
 }
 } // namespace
 
-JackInput::JackInput(QString sourcePorts) : m_sourcePorts(std::move(sourcePorts)) {}
+JackInput::JackInput(QString sourcePorts) : m_sourcePorts(std::move(sourcePorts))
+{
+}
 
 JackInput::~JackInput()
 {
@@ -96,8 +98,8 @@ void JackInput::start(const PipeSettings& settings, DeviceEvents& events)
     m_state->client = jack_client_open("Pelvane", JackNoStartServer, &status);
     if (!m_state->client) {
         m_state.reset();
-        events.deviceStartFailed(QStringLiteral("No JACK server is running: start jackd (or your sound server's JACK) first."),
-                                 Caption);
+        events.deviceStartFailed(
+            QStringLiteral("No JACK server is running: start jackd (or your sound server's JACK) first."), Caption);
         return;
     }
     const QByteArray pattern = m_sourcePorts.toUtf8();
@@ -114,11 +116,12 @@ void JackInput::start(const PipeSettings& settings, DeviceEvents& events)
     if (scanLength > sources.size() || highest >= sources.size()) {
         close();
         events.deviceStatus(QStringLiteral("max channels = %1").arg(sources.size()));
-        events.deviceStartFailed(QStringLiteral("The JACK server has %1 capture channels (0 to %2); the channel list asks for channel %3.")
-                                     .arg(sources.size())
-                                     .arg(sources.size() - 1)
-                                     .arg(highest),
-                                 Caption);
+        events.deviceStartFailed(
+            QStringLiteral("The JACK server has %1 capture channels (0 to %2); the channel list asks for channel %3.")
+                .arg(sources.size())
+                .arg(sources.size() - 1)
+                .arg(highest),
+            Caption);
         return;
     }
     const jack_nframes_t rate = jack_get_sample_rate(m_state->client);
@@ -140,7 +143,8 @@ void JackInput::start(const PipeSettings& settings, DeviceEvents& events)
             events.deviceStatus(QStringLiteral("%1 samples lost: the acquisition thread fell behind").arg(lost));
     });
     for (int slot = 0; slot < scanLength; ++slot) {
-        jack_port_t* port = jack_port_register(m_state->client, QByteArray("in_" + QByteArray::number(slot + 1)).constData(),
+        jack_port_t* port = jack_port_register(m_state->client,
+                                               QByteArray("in_" + QByteArray::number(slot + 1)).constData(),
                                                JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         if (!port) {
             close();
@@ -161,7 +165,8 @@ void JackInput::start(const PipeSettings& settings, DeviceEvents& events)
         const QByteArray source = sources[settings.ScanList[slot]].toUtf8();
         if (jack_connect(m_state->client, source.constData(), jack_port_name(m_state->ports[std::size_t(slot)])) != 0) {
             close();
-            events.deviceStartFailed(QStringLiteral("JACK could not connect %1.").arg(QString::fromUtf8(source)), Caption);
+            events.deviceStartFailed(QStringLiteral("JACK could not connect %1.").arg(QString::fromUtf8(source)),
+                                     Caption);
             return;
         }
     }

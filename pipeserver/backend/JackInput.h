@@ -31,7 +31,7 @@ public:
     struct State;
 
 private:
-    QString close();   // the reason when it did not go cleanly
+    QString close(); // the reason when it did not go cleanly
 
     QString m_sourcePorts;
     DeviceEvents* m_events = nullptr;

@@ -72,8 +72,9 @@ void NiDaqMxInput::start(const PipeSettings& settings, DeviceEvents& events)
     m_events = &events;
     sound::NiDaqMxLibrary& mx = TheNiDaqMxLibrary();
     if (!mx.NiMxIsLoaded()) {
-        events.deviceStartFailed(QStringLiteral("NI-DAQmx is not available: its library (libnidaqmx) is not installed."),
-                                 QStringLiteral("NI-DAQmx"));
+        events.deviceStartFailed(
+            QStringLiteral("NI-DAQmx is not available: its library (libnidaqmx) is not installed."),
+            QStringLiteral("NI-DAQmx"));
         return;
     }
     // The library counts as loaded without some entry points; a scan needs these.
@@ -94,8 +95,9 @@ void NiDaqMxInput::start(const PipeSettings& settings, DeviceEvents& events)
     need(entry.DAQmxGetReadAvailSampPerChan, "DAQmxGetReadAvailSampPerChan");
     need(entry.DAQmxReadRaw, "DAQmxReadRaw");
     if (!lacking.isEmpty()) {
-        events.deviceStartFailed(QStringLiteral("The NI-DAQmx library lacks %1.").arg(lacking.join(QStringLiteral(", "))),
-                                 QStringLiteral("NI mx DLL Error"));
+        events.deviceStartFailed(
+            QStringLiteral("The NI-DAQmx library lacks %1.").arg(lacking.join(QStringLiteral(", "))),
+            QStringLiteral("NI mx DLL Error"));
         return;
     }
     m_state = std::make_unique<State>();
@@ -106,28 +108,32 @@ void NiDaqMxInput::start(const PipeSettings& settings, DeviceEvents& events)
         if (m_state->task)
             mx.Entry().DAQmxClearTask(m_state->task);
         m_state.reset();
-        events.deviceStartFailed(text.isEmpty() ? QStringLiteral("error %1").arg(code) : text, QString::fromLatin1(call));
+        events.deviceStartFailed(text.isEmpty() ? QStringLiteral("error %1").arg(code) : text,
+                                 QString::fromLatin1(call));
     };
     if (const int32_t e = mx.Entry().DAQmxCreateTask("QuintraDAQ", &m_state->task); e < 0)
         return fail("DAQmxCreateTask", e);
-    const int32_t terminal = settings.NiInputConfig == 1   ? TerminalReferenced
-                             : settings.NiInputConfig == 2 ? TerminalNonReferenced
-                                                           : TerminalDifferential;
+    const int32_t terminal = settings.NiInputConfig == 1 ? TerminalReferenced
+                           : settings.NiInputConfig == 2 ? TerminalNonReferenced
+                                                         : TerminalDifferential;
     for (int slot = 0; slot < settings.ScanLength; ++slot) {
         const int channel = settings.ScanList[slot];
         const QByteArray name = "Dev" + QByteArray::number(settings.DeviceNumber) + "/ai" + QByteArray::number(channel);
         const int gain = settings.ChannelSettings[channel].Gain;
         const double g = gain == -1 ? 0.5 : double(gain);
-        if (const int32_t e = mx.Entry().DAQmxCreateAIVoltageChan(m_state->task, name.constData(), "", terminal, -FullScaleVolts / g,
-                                                     FullScaleVolts / g, UnitsVolts, nullptr); e < 0)
+        if (const int32_t e = mx.Entry().DAQmxCreateAIVoltageChan(m_state->task, name.constData(), "", terminal,
+                                                                  -FullScaleVolts / g, FullScaleVolts / g, UnitsVolts,
+                                                                  nullptr);
+            e < 0)
             return fail("DAQmxCreateAIVoltageChan", e);
         if (const int32_t e = mx.Entry().DAQmxSetAIRngLow(m_state->task, name.constData(), -FullScaleVolts / g); e < 0)
             return fail("DAQmxSetAIRngLow", e);
         if (const int32_t e = mx.Entry().DAQmxSetAIRngHigh(m_state->task, name.constData(), FullScaleVolts / g); e < 0)
             return fail("DAQmxSetAIRngHigh", e);
     }
-    if (const int32_t e = mx.Entry().DAQmxCfgSampClkTiming(m_state->task, nullptr, settings.SampleRate, RisingEdge, ContinuousSamples,
-                                              uint64_t(settings.SampleRate)); e < 0)
+    if (const int32_t e = mx.Entry().DAQmxCfgSampClkTiming(m_state->task, nullptr, settings.SampleRate, RisingEdge,
+                                                           ContinuousSamples, uint64_t(settings.SampleRate));
+        e < 0)
         return fail("DAQmxCfgSampClkTiming", e);
     if (const int32_t e = mx.Entry().DAQmxStartTask(m_state->task); e < 0)
         return fail("DAQmxStartTask", e);
@@ -137,11 +143,12 @@ void NiDaqMxInput::start(const PipeSettings& settings, DeviceEvents& events)
     State* state = m_state.get();
     QObject::connect(&m_state->poll, &QTimer::timeout, [state, &events, &mx] {
         uint32_t available = 0;
-        if (mx.Entry().DAQmxGetReadAvailSampPerChan(state->task, &available) < 0 || available < uint32_t(state->blockFrames))
+        if (mx.Entry().DAQmxGetReadAvailSampPerChan(state->task, &available) < 0
+            || available < uint32_t(state->blockFrames))
             return;
         int32_t read = 0, bytesPerSample = 0;
         const int32_t e = mx.Entry().DAQmxReadRaw(state->task, state->blockFrames, 0.0, state->block.data(),
-                                     uint32_t(state->block.size() * 2), &read, &bytesPerSample, nullptr);
+                                                  uint32_t(state->block.size() * 2), &read, &bytesPerSample, nullptr);
         if (e < 0) {
             events.deviceStatus(QStringLiteral("DAQmxReadRaw: ") + mx.ErrorText(e));
             return;

@@ -35,8 +35,8 @@ struct PortAudioInput::State {
 };
 
 namespace {
-int callback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
-             PaStreamCallbackFlags, void* arg)
+int callback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags,
+             void* arg)
 {
     auto* s = static_cast<PortAudioInput::State*>(arg);
     if (input)
@@ -97,8 +97,8 @@ void PortAudioInput::start(const PipeSettings& settings, DeviceEvents& events)
     m_events = &events;
     const int bufferBytes = SoundCardBufferBytes(settings);
     if (bufferBytes == 0) {
-        events.deviceStartFailed(QStringLiteral("A sample rate of %1 Hz gives empty sound card buffers.").arg(settings.SampleRate),
-                                 Caption);
+        events.deviceStartFailed(
+            QStringLiteral("A sample rate of %1 Hz gives empty sound card buffers.").arg(settings.SampleRate), Caption);
         return;
     }
     m_state = std::make_unique<State>();
@@ -125,8 +125,8 @@ void PortAudioInput::start(const PipeSettings& settings, DeviceEvents& events)
     in.sampleFormat = paInt16;
     in.suggestedLatency = Pa_GetDeviceInfo(device)->defaultHighInputLatency;
     const unsigned long frames = unsigned(bufferBytes / 2 / settings.ScanLength);
-    PaError err = Pa_OpenStream(&m_state->stream, &in, nullptr, settings.SampleRate, frames, paClipOff | paDitherOff, callback,
-                                m_state.get());
+    PaError err = Pa_OpenStream(&m_state->stream, &in, nullptr, settings.SampleRate, frames, paClipOff | paDitherOff,
+                                callback, m_state.get());
     if (err == paNoError)
         err = Pa_StartStream(m_state->stream);
     if (err != paNoError) {

@@ -30,7 +30,11 @@ public:
     // Driver's thread.
     bool push(const int16_t* samples, std::size_t count);
     // Driver's thread: something for the acquisition thread to notice.
-    void raiseFlag() { m_flag.store(true, std::memory_order_release); ring(); }
+    void raiseFlag()
+    {
+        m_flag.store(true, std::memory_order_release);
+        ring();
+    }
     bool takeFlag() { return m_flag.exchange(false, std::memory_order_acq_rel); }
     qint64 lostSamples() const { return m_lost.load(std::memory_order_relaxed); }
     // Acquisition thread: hands on what the ring holds now.
@@ -42,8 +46,8 @@ private:
 
     std::vector<int16_t> m_ring;
     std::vector<int16_t> m_out;
-    std::atomic<std::size_t> m_head{0};   // written by the producer
-    std::atomic<std::size_t> m_tail{0};   // written by the consumer
+    std::atomic<std::size_t> m_head{0}; // written by the producer
+    std::atomic<std::size_t> m_tail{0}; // written by the consumer
     std::atomic<qint64> m_lost{0};
     std::atomic<bool> m_flag{false};
     int m_bell = -1;

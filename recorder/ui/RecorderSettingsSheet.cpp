@@ -3,6 +3,7 @@
 #include "settings/PipeSettings.h"
 #include "recorder/InputBackend.h"
 #include "sound/RecordingFiles.h"
+#include "widgets/DialogService.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -23,13 +24,32 @@ const QString PipedEntry = QStringLiteral("External Piped Data");
 constexpr int UnavailableRole = Qt::UserRole + 1;
 
 enum Id : int {
-    IdName = 31592, IdDevice = 31560, IdRate = 31561, IdChannels = 31562, IdInterval = 31563, IdDuration = 31564,
-    IdBuffer = 31590, IdFileInitials = 31566, IdTimeName = 31591, IdCopyright = 31570, IdDirectory = 31565,
-    IdMediaInitials = 31568, IdMediaNumber = 31579, IdSmartFolders = 31575, IdFolderSize = 31576,
-    IdLimitSingle = 31578, IdMaxSingle = 31577, IdFlashDiode = 31593, IdDiode = 31594, IdDiskWarning = 31596
+    IdName = 31592,
+    IdDevice = 31560,
+    IdRate = 31561,
+    IdChannels = 31562,
+    IdInterval = 31563,
+    IdDuration = 31564,
+    IdBuffer = 31590,
+    IdFileInitials = 31566,
+    IdTimeName = 31591,
+    IdCopyright = 31570,
+    IdDirectory = 31565,
+    IdMediaInitials = 31568,
+    IdMediaNumber = 31579,
+    IdSmartFolders = 31575,
+    IdFolderSize = 31576,
+    IdLimitSingle = 31578,
+    IdMaxSingle = 31577,
+    IdFlashDiode = 31593,
+    IdDiode = 31594,
+    IdDiskWarning = 31596
 };
 
-QString Name(int id) { return QStringLiteral("c%1").arg(id); }
+QString Name(int id)
+{
+    return QStringLiteral("c%1").arg(id);
+}
 
 } // namespace
 
@@ -37,7 +57,9 @@ int MaxChannelsOfKind(int kind)
 {
     switch (kind) {
     case 1: return 4;
-    case 3: case 5: case 6: return 16;
+    case 3:
+    case 5:
+    case 6: return 16;
     case 8: return 2;
     case 11: return 32;
     default: return 0;
@@ -52,9 +74,7 @@ uint32_t MinSampleRateOfKind(int kind)
 
 RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, AskFunction ask, QWidget* parent,
                                              std::optional<std::vector<SoundCardInfo>> cards)
-    : QDialog(parent)
-    , m_rec(recording)
-    , m_ask(std::move(ask))
+    : QDialog(parent), m_rec(recording), m_ask(std::move(ask))
 {
     setWindowTitle(QStringLiteral("Automatic Recording"));
     auto* layout = new QVBoxLayout(this);
@@ -122,7 +142,8 @@ RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, As
     box(of, QStringLiteral("Limit Folder Size"), IdSmartFolders, m_rec.SmartFolders);
     edit(of, QStringLiteral("Max Folder Size (MBytes)"), IdFolderSize, QString::number(m_rec.FolderSize), 7);
     box(of, QStringLiteral("Limit Single Recording Size"), IdLimitSingle, m_rec.LimitSingle);
-    edit(of, QStringLiteral("Max size for a single recording (MBytes)"), IdMaxSingle, QString::number(m_rec.MaxSingle), 7);
+    edit(of, QStringLiteral("Max size for a single recording (MBytes)"), IdMaxSingle, QString::number(m_rec.MaxSingle),
+         7);
     box(of, QStringLiteral("Flash diode on channel"), IdFlashDiode, m_rec.FlashDiode);
     edit(of, QStringLiteral("Channel"), IdDiode, QString::number(m_rec.Diode), 3);
     edit(of, QStringLiteral("Issue disk warning at (hours)"), IdDiskWarning, QString::number(diskWarningHours), 5);
@@ -143,15 +164,21 @@ RecorderSettingsSheet::RecorderSettingsSheet(sound::RECORDINGINFO& recording, As
     DeviceChanged();
 }
 
-QLineEdit* RecorderSettingsSheet::Edit(int id) const { return findChild<QLineEdit*>(Name(id)); }
-QCheckBox* RecorderSettingsSheet::Box(int id) const { return findChild<QCheckBox*>(Name(id)); }
+QLineEdit* RecorderSettingsSheet::Edit(int id) const
+{
+    return findChild<QLineEdit*>(Name(id));
+}
+QCheckBox* RecorderSettingsSheet::Box(int id) const
+{
+    return findChild<QCheckBox*>(Name(id));
+}
 
 QMessageBox::StandardButton RecorderSettingsSheet::Ask(const QString& text, const QString& caption,
                                                        QMessageBox::StandardButtons buttons)
 {
     if (m_ask)
         return m_ask(this, text, caption, QMessageBox::Warning, buttons);
-    return QMessageBox::StandardButton(QMessageBox(QMessageBox::Warning, caption, text, buttons, this).exec());
+    return shell::ui::Dialogs().MessageBox(this, text, caption, QMessageBox::Warning, buttons);
 }
 
 void RecorderSettingsSheet::DeviceChanged()
@@ -254,7 +281,8 @@ bool RecorderSettingsSheet::CheckOutput()
     r.LimitSingle = Box(IdLimitSingle)->isChecked();
     r.MaxSingle = Edit(IdMaxSingle)->text().toInt();
     if (r.MaxSingle < 1 || r.MaxSingle > MaxSingleMegabytesLimit) {
-        Ask(QStringLiteral("Max size for a single recording must be between 1 and %1 MBytes").arg(MaxSingleMegabytesLimit));
+        Ask(QStringLiteral("Max size for a single recording must be between 1 and %1 MBytes")
+                .arg(MaxSingleMegabytesLimit));
         return false;
     }
     if (r.SmartFolders && r.FolderSize < 1) {
@@ -288,7 +316,7 @@ bool RunRecorderSettings(QWidget* owner, sound::RECORDINGINFO& recording, const 
     sound::RECORDINGINFO copy = recording;
     RecorderSettingsSheet sheet(copy, ask, owner);
     sheet.diskWarningHours = diskWarningHours ? diskWarningHours() : 0;
-    if (qEnvironmentVariableIsSet("VELMAR_NO_MODAL") || sheet.exec() != QDialog::Accepted)
+    if (!shell::ui::Dialogs().RunDialog(sheet))
         return false;
     recording = copy;
     return true;

@@ -22,9 +22,9 @@ class QTabWidget;
 
 namespace velmar::recorder::ui {
 
-using AskFunction = std::function<QMessageBox::StandardButton(
-    QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon,
-    QMessageBox::StandardButtons buttons)>;
+using AskFunction =
+    std::function<QMessageBox::StandardButton(QWidget* owner, const QString& text, const QString& caption,
+                                              QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)>;
 
 // The most channels an input kind offers (0: not a usable kind).
 int MaxChannelsOfKind(int kind);

@@ -5,6 +5,7 @@
 #include "recorder/ui/RecorderSettingsSheet.h"
 #include "platform/DateTimeText.h"
 #include "sound/NewMediaDialog.h"
+#include "widgets/DialogService.h"
 #include "sound/PipeProtocol.h"
 #include "sound/RecorderTable.h"
 #include "sound/RecordingWriter.h"
@@ -52,9 +53,7 @@ const char* const FixedTriggers[FixedTriggerBits] = {"Porpoise", "Single Whistle
 
 } // namespace
 
-TAutoRec::TAutoRec(RecorderHost host, int recorderIndex, QWidget* parent)
-    : QWidget(parent)
-    , m_host(std::move(host))
+TAutoRec::TAutoRec(RecorderHost host, int recorderIndex, QWidget* parent) : QWidget(parent), m_host(std::move(host))
 {
     m_rec.RecorderId = recorderIndex;
     m_recordingNumber = store::DbGetLastValue(QStringLiteral("Recordings"), QStringLiteral("Index"));
@@ -99,8 +98,7 @@ QMessageBox::StandardButton TAutoRec::Ask(const QString& text, const QString& ca
 {
     if (m_host.ask)
         return m_host.ask(this, text, caption, icon, buttons);
-    qWarning().noquote() << caption << ":" << text;
-    return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
+    return shell::ui::Dialogs().MessageBox(this, text, caption, icon, buttons);
 }
 
 sound::RecordingServices TAutoRec::UiServices()
@@ -132,7 +130,8 @@ sound::RecordingServices TAutoRec::ThreadServices()
         time = m_gpsTime;
     };
     s.showMessage = [this](const QString& text, const QString& caption) {
-        QMetaObject::invokeMethod(this, [this, text, caption] { Ask(text, caption); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, text, caption] { Ask(text, caption); }, Qt::QueuedConnection);
     };
     s.askYesNo = [this](const QString& text, const QString& caption) {
         // The recorder thread waits for the answer, a bounded time: an
@@ -142,19 +141,26 @@ sound::RecordingServices TAutoRec::ThreadServices()
         QMetaObject::invokeMethod(
             this,
             [this, text, caption, answer, yes] {
-                *yes = Ask(text, caption, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+                *yes = Ask(text, caption, QMessageBox::Question, QMessageBox::Yes | QMessageBox::No)
+                    == QMessageBox::Yes;
                 answer->release();
             },
             Qt::QueuedConnection);
         return answer->tryAcquire(1, AskYesNoWaitMs) && yes->load();
     };
     s.writeProgramSettings = [this] {
-        QMetaObject::invokeMethod(this, [this] { if (m_host.writeProgramSettings) m_host.writeProgramSettings(); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_host.writeProgramSettings)
+                    m_host.writeProgramSettings();
+            },
+            Qt::QueuedConnection);
         return true;
     };
     s.bookRecording = [this](sound::RECORDINGINFO booking) {
-        QMetaObject::invokeMethod(this, [booking] { store::DbWriteRecording(booking); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [booking] { store::DbWriteRecording(booking); }, Qt::QueuedConnection);
     };
     return s;
 }
@@ -266,9 +272,8 @@ void TAutoRec::SetupWindow()
         m_rec.SampleRate = rate;
         ShowSettings();
     });
-    connect(e, &RecorderEngine::message, this, [this](const QString& text, const QString& caption) {
-        Ask(text, caption, QMessageBox::Warning);
-    });
+    connect(e, &RecorderEngine::message, this,
+            [this](const QString& text, const QString& caption) { Ask(text, caption, QMessageBox::Warning); });
 
     sound::DbReadRecorder(m_rec);
     m_rec.DeviceValid = true;
@@ -494,7 +499,9 @@ void TAutoRec::OnLevels(const QList<int>& levels, int)
     for (int c = 0; c < levels.size() && c < LevelChannels; ++c) {
         const double db = LevelDb(levels[c], m_rec.nBits);
         QProgressBar* g = m_levels[std::size_t(c)];
-        const QString colour = db > -6 ? QStringLiteral("red") : db > -30 ? QStringLiteral("navy") : QStringLiteral("green");
+        const QString colour = db > -6  ? QStringLiteral("red")
+                             : db > -30 ? QStringLiteral("navy")
+                                        : QStringLiteral("green");
         if (g->property("colour").toString() != colour) {
             g->setProperty("colour", colour);
             g->setStyleSheet(QStringLiteral("QProgressBar::chunk { background: %1; }").arg(colour));
@@ -583,7 +590,8 @@ void TAutoRec::Refresh()
                 m_host.detectorState(QStringLiteral("Recording %1").arg(sound::FormatDuration(in.elapsedSeconds)),
                                      ColourNormal);
             else if (m_state == StateBuffering)
-                m_host.detectorState(QStringLiteral("Buffering %1").arg(sound::FormatDuration(m_buffered)), ColourNormal);
+                m_host.detectorState(QStringLiteral("Buffering %1").arg(sound::FormatDuration(m_buffered)),
+                                     ColourNormal);
             else
                 m_host.detectorState(QStringLiteral("Idle"), ColourIdle);
         }
@@ -596,9 +604,9 @@ void TAutoRec::ShowSpace()
     const sound::RecordingDisk disk = sound::MeasureRecordingDisk(m_rec.OutputDirectory);
     m_fileLine->setText(sound::DiskFileLineText(m_rec, m_deviceStatus, m_state == StateBuffering));
     m_spaceLine->setText(sound::DiskSpaceLineText(disk));
-    const auto mode = m_current == ModeOff         ? sound::RecorderDisplayMode::Off
-                      : m_current == ModeAutomatic ? sound::RecorderDisplayMode::AutomaticCycle
-                                                   : sound::RecorderDisplayMode::Other;
+    const auto mode = m_current == ModeOff       ? sound::RecorderDisplayMode::Off
+                    : m_current == ModeAutomatic ? sound::RecorderDisplayMode::AutomaticCycle
+                                                 : sound::RecorderDisplayMode::Other;
     const sound::TimeLeft left = sound::DiskTimeLeft(m_rec, disk.freeMegabytes,
                                                      m_host.diskWarningHours ? m_host.diskWarningHours() : 0, mode);
     m_timeLeft->setText(left.text);
@@ -644,8 +652,8 @@ void TAutoRec::ShowSettings()
 {
     m_name->setText(m_rec.Name);
     const int kind = m_rec.DeviceType & 0xFF;
-    m_rec.DeviceTypeText = pipeserver::InputDeviceKindName(kind, sound::RECORDINGINFO::DeviceTypeTextSize)
-                               .value_or(QString());
+    m_rec.DeviceTypeText =
+        pipeserver::InputDeviceKindName(kind, sound::RECORDINGINFO::DeviceTypeTextSize).value_or(QString());
     if (kind == KindPiped) {
         m_rec.DeviceNameText = QStringLiteral("Pelvane");
     } else if (kind != KindSoundCard) {
@@ -653,18 +661,18 @@ void TAutoRec::ShowSettings()
     } else {
         const auto cards = ListSoundCards();
         m_rec.DeviceNameText = std::size_t(std::max(0, m_rec.DeviceNumber)) < cards.size()
-                                   ? cards[std::size_t(m_rec.DeviceNumber)].name.left(sound::RECORDINGINFO::DeviceNameTextSize - 1)
-                                   : m_rec.DeviceName.left(sound::RECORDINGINFO::DeviceNameTextSize - 1);
+                                 ? cards[std::size_t(m_rec.DeviceNumber)].name.left(
+                                     sound::RECORDINGINFO::DeviceNameTextSize - 1)
+                                 : m_rec.DeviceName.left(sound::RECORDINGINFO::DeviceNameTextSize - 1);
     }
-    m_sampling->setText(m_rec.SampleRate <= 10000
-                            ? QStringLiteral("Sampling %1 channels at %2 Hz from %3 %4")
-                                  .arg(m_rec.nChannels)
-                                  .arg(m_rec.SampleRate)
-                                  .arg(m_rec.DeviceTypeText, m_rec.DeviceNameText)
-                            : QStringLiteral("Sampling %1 channels at %2 kHz from %3 %4")
-                                  .arg(m_rec.nChannels)
-                                  .arg(m_rec.SampleRate / 1000.0, 0, 'f', 1)
-                                  .arg(m_rec.DeviceTypeText, m_rec.DeviceNameText));
+    m_sampling->setText(m_rec.SampleRate <= 10000 ? QStringLiteral("Sampling %1 channels at %2 Hz from %3 %4")
+                                                        .arg(m_rec.nChannels)
+                                                        .arg(m_rec.SampleRate)
+                                                        .arg(m_rec.DeviceTypeText, m_rec.DeviceNameText)
+                                                  : QStringLiteral("Sampling %1 channels at %2 kHz from %3 %4")
+                                                        .arg(m_rec.nChannels)
+                                                        .arg(m_rec.SampleRate / 1000.0, 0, 'f', 1)
+                                                        .arg(m_rec.DeviceTypeText, m_rec.DeviceNameText));
     m_heading->setText(QStringLiteral("Automatic recording to hard disk"));
     m_cycleLine->setText(
         QStringLiteral("Record for %1 seconds every %2 minutes").arg(m_rec.RecordDuration).arg(m_rec.RecordInterval));
@@ -692,7 +700,7 @@ void TAutoRec::Settings()
 void TAutoRec::ChangeMedia()
 {
     sound::NewMediaDialog dialog(m_rec, this);
-    dialog.exec();
+    shell::ui::Dialogs().RunDialog(dialog);
 }
 
 } // namespace velmar::recorder::ui

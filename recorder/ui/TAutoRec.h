@@ -35,9 +35,10 @@ namespace velmar::recorder::ui {
 
 // What a recorder needs of the program around it; every entry may be empty.
 struct RecorderHost {
-    std::function<platform::SystemTime()> programTime;   // any thread
+    std::function<platform::SystemTime()> programTime; // any thread
     // Polls GPS when due; the newest fix (user-interface thread).
     std::function<void(int32_t& gpsIndex, QString& gpsTime)> gpsReference;
+    // The recorder's questions and warnings; empty: the dialog service's box.
     std::function<QMessageBox::StandardButton(QWidget* owner, const QString& text, const QString& caption,
                                               QMessageBox::Icon icon, QMessageBox::StandardButtons buttons)>
         ask;

@@ -12,7 +12,7 @@ BoardLibrary* installed = nullptr;
 // 10 and the ports of each group follow in the order A, B, CL, CH.
 constexpr int AuxPort = 1;
 constexpr int FirstPortA = 10;
-constexpr std::array<const char*, 8> Ordinals = {"FIRST", "SECOND", "THIRD", "FOURTH",
+constexpr std::array<const char*, 8> Ordinals = {"FIRST", "SECOND", "THIRD",   "FOURTH",
                                                  "FIFTH", "SIXTH",  "SEVENTH", "EIGHTH"};
 constexpr std::array<const char*, 4> Halves = {"A", "B", "CL", "CH"};
 } // namespace

@@ -34,9 +34,8 @@ bool& EffortSourceChangeFlag()
 }
 
 EffortDlg::EffortDlg(EffortFormSource forms, std::function<void()> reload, QWidget* parent)
-    : ProgramSettingsPage(tr("Effort Line"), parent)
-    , m_forms(forms ? forms() : std::vector<EffortFormChoice>{})
-    , m_reload(std::move(reload))
+    : ProgramSettingsPage(tr("Effort Line"), parent), m_forms(forms ? forms() : std::vector<EffortFormChoice>{}),
+      m_reload(std::move(reload))
 {
     const auto& s = TheProgramSettings;
     EffortSourceChangeFlag() = false;
@@ -112,9 +111,8 @@ void EffortDlg::FillControlList()
 bool EffortDlg::StoreSettings()
 {
     const store::ProgramSettings before = TheProgramSettings;
-    const CheckedSettings checked = CheckEffortLine(
-        before, {m_gap->text(), m_pen->text(), m_colours->isChecked(), m_formList->currentText(),
-                 m_controlList->currentText()});
+    const CheckedSettings checked = CheckEffortLine(before, {m_gap->text(), m_pen->text(), m_colours->isChecked(),
+                                                             m_formList->currentText(), m_controlList->currentText()});
     if (!checked.ok()) {
         Message(checked.message);
         return false;

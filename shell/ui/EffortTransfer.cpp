@@ -56,7 +56,7 @@ std::optional<QString> TextAt(SQLHSTMT h, SQLUSMALLINT column, bool* failed)
             return std::nullopt;
         // More to come: the chunk is full but for its terminating zero.
         const bool more = r == SQL_SUCCESS_WITH_INFO
-            && (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof chunk));
+                       && (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof chunk));
         const qsizetype full = qsizetype(sizeof chunk - 1);
         const qsizetype length = more || indicator == SQL_NO_TOTAL ? qsizetype(qstrnlen(chunk, sizeof chunk))
                                                                    : std::min(qsizetype(indicator), full);
@@ -167,7 +167,8 @@ QStringList TableColumnNames(SQLHDBC db, const QString& table)
         SQLCHAR name[256] = {};
         SQLSMALLINT length = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        if (sqlSucceeded(SQLDescribeCol(select.handle(), i, name, sizeof name, &length, &type, &size, &digits, &nullable)))
+        if (sqlSucceeded(
+                SQLDescribeCol(select.handle(), i, name, sizeof name, &length, &type, &size, &digits, &nullable)))
             names << QString::fromUtf8(reinterpret_cast<const char*>(name));
     }
     return names;
@@ -187,7 +188,8 @@ TransferOutcome TransferColumn(SQLHDBC db, const EffortTransferRequest& r, const
         SqlStatement select(db);
         const QString text = SelectText(QuoteIdentifier(r.sourceColumn), r.sourceJoin, r.sourceTable);
         if (!select.execDirect(text))
-            return Failed(cantRead.arg(r.sourceTable) + QStringLiteral("\n") + Diagnostic(SQL_HANDLE_STMT, select.handle()));
+            return Failed(cantRead.arg(r.sourceTable) + QStringLiteral("\n")
+                          + Diagnostic(SQL_HANDLE_STMT, select.handle()));
         const SQLHSTMT h = select.handle();
         const SQLSMALLINT valueType = ColumnType(h, 1);
         bool failed = false;
@@ -204,7 +206,7 @@ TransferOutcome TransferColumn(SQLHDBC db, const EffortTransferRequest& r, const
     Transaction transaction(db);
     if (create) {
         const bool characters = create->typeName.contains(QStringLiteral("CHAR"), Qt::CaseInsensitive)
-                                && !create->typeName.contains(QLatin1Char('('));
+                             && !create->typeName.contains(QLatin1Char('('));
         store::DbAddColumn(db, r.destTable, r.destColumn, characters ? QStringLiteral("CHAR") : create->typeName,
                            characters ? create->size : 0);
         if (store::DbGetColumnInfo(db, r.destTable, r.destColumn, nullptr, nullptr, nullptr) < 0)
@@ -229,7 +231,8 @@ TransferOutcome TransferColumn(SQLHDBC db, const EffortTransferRequest& r, const
     {
         SqlStatement select(db);
         if (!select.execDirect(SelectText(QStringLiteral("rowid"), r.destJoin, r.destTable)))
-            return Failed(cantRead.arg(r.destEntry) + QStringLiteral("\n") + Diagnostic(SQL_HANDLE_STMT, select.handle()));
+            return Failed(cantRead.arg(r.destEntry) + QStringLiteral("\n")
+                          + Diagnostic(SQL_HANDLE_STMT, select.handle()));
         const SQLHSTMT h = select.handle();
         bool failed = false;
         while (!failed && sqlSucceeded(SQLFetch(h))) {
@@ -248,8 +251,8 @@ TransferOutcome TransferColumn(SQLHDBC db, const EffortTransferRequest& r, const
     if (progress)
         progress(0, total);
     SqlStatement update(db);
-    QByteArray text = store::toSqlBytes(
-        QStringLiteral("update %1 set %2 = ? where rowid = ?").arg(QuoteIdentifier(r.destTable), QuoteIdentifier(r.destColumn)));
+    QByteArray text = store::toSqlBytes(QStringLiteral("update %1 set %2 = ? where rowid = ?")
+                                            .arg(QuoteIdentifier(r.destTable), QuoteIdentifier(r.destColumn)));
     const SQLHSTMT h = update.handle();
     if (!sqlSucceeded(SQLPrepare(h, reinterpret_cast<SQLCHAR*>(text.data()), SQL_NTS)))
         return Failed(QStringLiteral("Can't update effort info in table") + QStringLiteral("\n")
@@ -273,8 +276,9 @@ TransferOutcome TransferColumn(SQLHDBC db, const EffortTransferRequest& r, const
             const QString s = cutTexts ? store::CutToWidth(v.toString(), destWidth) : v.toString();
             bytes = s.toUtf8();
             indicator = bytes.size();
-            SQLBindParameter(h, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, SQLULEN(std::max<qsizetype>(1, bytes.size())), 0,
-                             bytes.data(), bytes.size() + 1, &indicator);
+            SQLBindParameter(h, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR,
+                             SQLULEN(std::max<qsizetype>(1, bytes.size())), 0, bytes.data(), bytes.size() + 1,
+                             &indicator);
         }
         SQLBIGINT id = rowIds[std::size_t(i)];
         SQLBindParameter(h, 2, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &id, 0, nullptr);

@@ -53,8 +53,8 @@ struct ColumnToCreate {
 
 struct TransferOutcome {
     bool ok = false;
-    int rows = 0;       // destination rows written
-    QString message;    // why it failed
+    int rows = 0;    // destination rows written
+    QString message; // why it failed
     QString caption;
 };
 

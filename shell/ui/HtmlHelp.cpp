@@ -69,9 +69,9 @@ bool OpenUrlOrSay(QWidget* owner, const QUrl& url)
     if (OpenUrl(url))
         return true;
     const QString where = url.isLocalFile() ? url.toLocalFile() : url.toString();
-    ShowMessageBox(owner,
-                   QObject::tr("No program could be started to open %1: this desktop has no launcher for it").arg(where),
-                   QObject::tr("Error"), QMessageBox::Warning);
+    ShowMessageBox(
+        owner, QObject::tr("No program could be started to open %1: this desktop has no launcher for it").arg(where),
+        QObject::tr("Error"), QMessageBox::Warning);
     return false;
 }
 

@@ -13,7 +13,8 @@ LiableDlg::LiableDlg(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(tr("Velmar 2000 Warning"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(tr("This programme has been developed purely for data logging and data analysis"), this));
+    layout->addWidget(
+        new QLabel(tr("This programme has been developed purely for data logging and data analysis"), this));
     layout->addWidget(
         new QLabel(tr("It should not in any way be considered as, or used as, an aid to navigation"), this));
     m_dontShow = new QCheckBox(tr("Don't show this warning again"), this);

@@ -31,8 +31,8 @@ ProgContDialog::ProgContDialog(int recorderCount, QWidget* parent)
     auto* ml = new QVBoxLayout(monitor);
     m_power = MakeCheck(IdPower, tr("Monitor hydrophone power on digital channel 0"),
                         (s.PowerMonitor & WatchPower) != 0, monitor);
-    m_cable = MakeCheck(IdCable, tr("Monitor hydrphone cable on digital channel 1"),
-                        (s.PowerMonitor & WatchCable) != 0, monitor);
+    m_cable = MakeCheck(IdCable, tr("Monitor hydrphone cable on digital channel 1"), (s.PowerMonitor & WatchCable) != 0,
+                        monitor);
     ml->addWidget(m_power);
     ml->addWidget(m_cable);
     layout->addWidget(monitor);
@@ -86,7 +86,7 @@ bool ProgContDialog::StoreSettings()
     s.PowerMonitor = (m_power->isChecked() ? WatchPower : 0) | (m_cable->isChecked() ? WatchCable : 0);
     for (int i = 0; i < Rows; ++i)
         s.ProgramAutoControl[std::size_t(i)] = (m_start[std::size_t(i)]->isChecked() ? AutoStart : 0)
-                                               | (m_stop[std::size_t(i)]->isChecked() ? AutoStop : 0);
+                                             | (m_stop[std::size_t(i)]->isChecked() ? AutoStop : 0);
     return true;
 }
 

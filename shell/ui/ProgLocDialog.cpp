@@ -25,7 +25,7 @@ std::size_t slotOf(int row)
     return std::size_t(store::ProgramTypeIndex(Programs[std::size_t(row)]));
 }
 const char* const RowLabels[ProgLocDialog::Rows] = {"Porpoise Detector", "Whistle Detector", "Quintra Click",
-                                                   "NMEA Server"};
+                                                    "NMEA Server"};
 
 QString chooseExecutable(QWidget* parent, const QString& initial)
 {

@@ -18,8 +18,7 @@ int LeadingIntegerOf(const QString& text, int maxChars)
 
 double LeadingRealOf(const QString& text, int maxChars)
 {
-    static const QRegularExpression re(
-        QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
+    static const QRegularExpression re(QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?"));
     const auto m = re.match(text.left(maxChars));
     if (!m.hasMatch())
         return 0.0;

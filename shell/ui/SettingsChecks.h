@@ -104,10 +104,10 @@ QString EffortGapText(int seconds);
 int EffortGapSeconds(const QString& minutes);
 
 struct EffortLineEntries {
-    QString gap;    // minutes
-    QString pen;    // pixels
+    QString gap; // minutes
+    QString pen; // pixels
     bool colours = false;
-    QString form;   // the form list's text
+    QString form;    // the form list's text
     QString control; // the control list's text
 };
 

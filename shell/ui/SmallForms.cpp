@@ -151,8 +151,10 @@ TGPSControl::TGPSControl(QWidget* parent) : SmallSettingsForm(tr("GPS Settings")
     readHDM->setObjectName(QStringLiteral("readHDM"));
     HDMInitials = edit(which, "HDMInitials", TalkerChars);
     int row = 0;
-    for (auto [button, talker] : {std::pair<QWidget*, QLineEdit*>{useRMC, RMCInitials}, {useGGA, GGAInitials},
-                                  {readHDT, HDTInitials}, {readHDM, HDMInitials}}) {
+    for (auto [button, talker] : {std::pair<QWidget*, QLineEdit*>{useRMC, RMCInitials},
+                                  {useGGA, GGAInitials},
+                                  {readHDT, HDTInitials},
+                                  {readHDM, HDMInitials}}) {
         strings->addWidget(button, row, 0);
         strings->addWidget(talker, row++, 1);
     }
@@ -227,7 +229,7 @@ TErrorChecking::TErrorChecking(QWidget* parent) : SmallSettingsForm(tr("Error Ch
         {"Always", "The error is logged in the UserFormErrors database table and visible warnings are isued when "
                    "data are saved either automatically or manually"},
     };
-    auto fill = [this, layout](const QString& title, const Choice (&choices)[3], int stored) {
+    auto fill = [this, layout](const QString& title, const Choice(&choices)[3], int stored) {
         QGroupBox* g = Group(title, layout, this);
         g->installEventFilter(this);
         auto* group = new QButtonGroup(this);

@@ -95,8 +95,8 @@ class TErrorChecking : public SmallSettingsForm {
 public:
     explicit TErrorChecking(QWidget* parent = nullptr);
 
-    QButtonGroup* when;    // ids 0 to 2
-    QButtonGroup* popups;  // ids 0 to 2
+    QButtonGroup* when;   // ids 0 to 2
+    QButtonGroup* popups; // ids 0 to 2
     QLabel* hint;
 
 protected:

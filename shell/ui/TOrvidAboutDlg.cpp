@@ -17,7 +17,9 @@ TProjectRCVersion::TProjectRCVersion()
 {
 }
 
-TProjectRCVersion::TProjectRCVersion(QHash<QString, QString> block) : m_block(std::move(block)) {}
+TProjectRCVersion::TProjectRCVersion(QHash<QString, QString> block) : m_block(std::move(block))
+{
+}
 
 bool TProjectRCVersion::Read(const QString& key, QString& text) const
 {

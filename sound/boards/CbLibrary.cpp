@@ -46,8 +46,9 @@ bool CbLibrary::Load(const QString& file, const BoardReport& report)
         m_entry.cbGetRevision(&revision, &driver);
     if (revision != CbRequiredRevision) {
         if (report)
-            report(QString::asprintf("Computer Boards library version %4.1f installed. \nYou must upgrade to version %4.1f",
-                                     double(revision), double(CbRequiredRevision)),
+            report(QString::asprintf(
+                       "Computer Boards library version %4.1f installed. \nYou must upgrade to version %4.1f",
+                       double(revision), double(CbRequiredRevision)),
                    QStringLiteral("Initialisation Error"));
         m_entry = {};
         dlclose(handle);

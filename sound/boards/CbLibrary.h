@@ -98,6 +98,9 @@ QString CbLibraryFile();
 // The process's library (never loaded until LoadCbLibrary is called).
 CbLibrary& TheCbLibrary();
 bool LoadCbLibrary(const BoardReport& report);
-inline bool CbIsLoaded() { return TheCbLibrary().CbIsLoaded(); }
+inline bool CbIsLoaded()
+{
+    return TheCbLibrary().CbIsLoaded();
+}
 
 } // namespace velmar::sound

@@ -20,29 +20,117 @@ struct BoardName {
 };
 
 constexpr BoardName BoardNames[] = {
-    {7, "PC_DIO_24"}, {8, "AT_DIO_32F"}, {12, "PC_DIO_96"}, {13, "PC_LPM_16"}, {15, "AT_AO_6"},
-    {25, "AT_MIO_16E_2"}, {26, "AT_AO_10"}, {32, "NEC_MIO_16E_4"}, {35, "DAQCard_DIO_24"}, {36, "AT_MIO_16E_10"},
-    {37, "AT_MIO_16DE_10"}, {38, "AT_MIO_64E_3"}, {39, "AT_MIO_16XE_50"}, {40, "NEC_AI_16E_4"},
-    {41, "NEC_MIO_16XE_50"}, {42, "NEC_AI_16XE_50"}, {44, "AT_MIO_16E_1"}, {50, "AT_MIO_16XE_10"},
-    {51, "AT_AI_16XE_10"}, {52, "DAQCard_AI_16XE_50"}, {53, "DAQCard_AI_16E_4"}, {65, "PC_DIO_24_PnP"},
-    {66, "PC_DIO_96_PnP"}, {67, "AT_DIO_32HS"}, {68, "DAQCard_6533"}, {75, "DAQPad_6507"}, {76, "DAQPad_6020E"},
-    {88, "DAQCard_6062E"}, {89, "DAQCard_6715"}, {90, "DAQCard_6023E"}, {91, "DAQCard_6024E"}, {200, "PCI_DIO_96"},
-    {201, "PCI_"}, {202, "PCI_MIO_16XE_50"}, {203, "PCI_5102"}, {204, "PCI_MIO_16XE_10"}, {205, "PCI_MIO_16E_1"},
-    {206, "PCI_MIO_16E_4"}, {207, "PXI_6070E"}, {208, "PXI_6040E"}, {209, "PXI_6030E"}, {210, "PXI_6011E"},
-    {211, "PCI_DIO_32HS"}, {215, "PXI_6533"}, {216, "PCI_6534"}, {218, "PXI_6534"}, {220, "PCI_6031E"},
-    {221, "PCI_6032E"}, {222, "PCI_6033E"}, {223, "PCI_6071E"}, {232, "PCI_6602"}, {233, "NI_4451"},
-    {234, "NI_4452"}, {235, "NI_4551"}, {236, "NI_4552"}, {237, "PXI_6602"}, {240, "PXI_6508"}, {241, "PCI_6110"},
-    {244, "PCI_6111"}, {256, "PCI_6503"}, {257, "PXI_6503"}, {258, "PXI_6071E"}, {259, "PXI_6031E"},
-    {261, "PCI_6711"}, {262, "PCI_6711a"}, {263, "PCI_6713"}, {264, "PXI_6713"}, {265, "PCI_6704"},
-    {266, "PXI_6704"}, {267, "PCI_6023E"}, {268, "PXI_6023E"}, {269, "PCI_6024E"}, {270, "PXI_6024E"},
-    {271, "PCI_6025E"}, {272, "PXI_6025E"}, {273, "PCI_6052E"}, {274, "PXI_6052E"}, {275, "DAQPad_6070E"},
-    {276, "DAQPad_6052E"}, {285, "PCI_6527"}, {286, "PXI_6527"}, {303, "PCI_6601"}, {311, "PCI_6703"},
-    {314, "PCI_6034E"}, {315, "PXI_6034E"}, {316, "PCI_6035E"}, {317, "PXI_6035E"}, {318, "PXI_6703"},
-    {319, "PXI_6608"}, {321, "NI_4454"}, {327, "PCI_6608"}, {329, "NI_6222"}, {330, "NI_6222PXI"},
-    {331, "NI_6224"}, {332, "DAQPad_6052E USB"}, {335, "NI_4472"}, {338, "PCI_6115"}, {339, "PXI_6115"},
-    {340, "PCI_6120"}, {341, "PXI_6120"}, {342, "NI_4472PCI"}, {348, "DAQCard_6036E"}, {349, "NI_6731"},
-    {350, "NI_6733"}, {351, "NI_6731PXI"}, {352, "NI_6733PXI"}, {353, "NI_6733PXI"}, {354, "BoardName"},
-    {361, "DAQPad_6052BNC"}, {366, "PCI_6013"}, {367, "PCI_6014"},
+    {7, "PC_DIO_24"},
+    {8, "AT_DIO_32F"},
+    {12, "PC_DIO_96"},
+    {13, "PC_LPM_16"},
+    {15, "AT_AO_6"},
+    {25, "AT_MIO_16E_2"},
+    {26, "AT_AO_10"},
+    {32, "NEC_MIO_16E_4"},
+    {35, "DAQCard_DIO_24"},
+    {36, "AT_MIO_16E_10"},
+    {37, "AT_MIO_16DE_10"},
+    {38, "AT_MIO_64E_3"},
+    {39, "AT_MIO_16XE_50"},
+    {40, "NEC_AI_16E_4"},
+    {41, "NEC_MIO_16XE_50"},
+    {42, "NEC_AI_16XE_50"},
+    {44, "AT_MIO_16E_1"},
+    {50, "AT_MIO_16XE_10"},
+    {51, "AT_AI_16XE_10"},
+    {52, "DAQCard_AI_16XE_50"},
+    {53, "DAQCard_AI_16E_4"},
+    {65, "PC_DIO_24_PnP"},
+    {66, "PC_DIO_96_PnP"},
+    {67, "AT_DIO_32HS"},
+    {68, "DAQCard_6533"},
+    {75, "DAQPad_6507"},
+    {76, "DAQPad_6020E"},
+    {88, "DAQCard_6062E"},
+    {89, "DAQCard_6715"},
+    {90, "DAQCard_6023E"},
+    {91, "DAQCard_6024E"},
+    {200, "PCI_DIO_96"},
+    {201, "PCI_"},
+    {202, "PCI_MIO_16XE_50"},
+    {203, "PCI_5102"},
+    {204, "PCI_MIO_16XE_10"},
+    {205, "PCI_MIO_16E_1"},
+    {206, "PCI_MIO_16E_4"},
+    {207, "PXI_6070E"},
+    {208, "PXI_6040E"},
+    {209, "PXI_6030E"},
+    {210, "PXI_6011E"},
+    {211, "PCI_DIO_32HS"},
+    {215, "PXI_6533"},
+    {216, "PCI_6534"},
+    {218, "PXI_6534"},
+    {220, "PCI_6031E"},
+    {221, "PCI_6032E"},
+    {222, "PCI_6033E"},
+    {223, "PCI_6071E"},
+    {232, "PCI_6602"},
+    {233, "NI_4451"},
+    {234, "NI_4452"},
+    {235, "NI_4551"},
+    {236, "NI_4552"},
+    {237, "PXI_6602"},
+    {240, "PXI_6508"},
+    {241, "PCI_6110"},
+    {244, "PCI_6111"},
+    {256, "PCI_6503"},
+    {257, "PXI_6503"},
+    {258, "PXI_6071E"},
+    {259, "PXI_6031E"},
+    {261, "PCI_6711"},
+    {262, "PCI_6711a"},
+    {263, "PCI_6713"},
+    {264, "PXI_6713"},
+    {265, "PCI_6704"},
+    {266, "PXI_6704"},
+    {267, "PCI_6023E"},
+    {268, "PXI_6023E"},
+    {269, "PCI_6024E"},
+    {270, "PXI_6024E"},
+    {271, "PCI_6025E"},
+    {272, "PXI_6025E"},
+    {273, "PCI_6052E"},
+    {274, "PXI_6052E"},
+    {275, "DAQPad_6070E"},
+    {276, "DAQPad_6052E"},
+    {285, "PCI_6527"},
+    {286, "PXI_6527"},
+    {303, "PCI_6601"},
+    {311, "PCI_6703"},
+    {314, "PCI_6034E"},
+    {315, "PXI_6034E"},
+    {316, "PCI_6035E"},
+    {317, "PXI_6035E"},
+    {318, "PXI_6703"},
+    {319, "PXI_6608"},
+    {321, "NI_4454"},
+    {327, "PCI_6608"},
+    {329, "NI_6222"},
+    {330, "NI_6222PXI"},
+    {331, "NI_6224"},
+    {332, "DAQPad_6052E USB"},
+    {335, "NI_4472"},
+    {338, "PCI_6115"},
+    {339, "PXI_6115"},
+    {340, "PCI_6120"},
+    {341, "PXI_6120"},
+    {342, "NI_4472PCI"},
+    {348, "DAQCard_6036E"},
+    {349, "NI_6731"},
+    {350, "NI_6733"},
+    {351, "NI_6731PXI"},
+    {352, "NI_6733PXI"},
+    {353, "NI_6733PXI"},
+    {354, "BoardName"},
+    {361, "DAQPad_6052BNC"},
+    {366, "PCI_6013"},
+    {367, "PCI_6014"},
 };
 
 // Codes as single values and inclusive ranges.
@@ -56,12 +144,23 @@ struct Codes {
 };
 
 const Codes DigitalBoards{{{7, 8}, {12, 12}, {65, 67}}};
-const Codes NoAnalogInput{{{13, 13}, {15, 15}, {26, 26}, {35, 35}, {68, 68}, {75, 75}, {89, 89}, {200, 201},
-                           {203, 203}, {211, 211}, {215, 216}, {218, 218}, {232, 237}, {240, 241}, {244, 244},
-                           {256, 258}, {261, 266}, {285, 286}, {303, 303}, {311, 311}, {318, 319}, {321, 321},
-                           {327, 327}, {335, 335}, {342, 342}, {349, 354}}};
-const Codes TwelveBits{{{25, 25}, {32, 32}, {36, 38}, {40, 40}, {44, 44}, {53, 53}, {76, 76}, {88, 88},
-                        {90, 91}, {205, 208}, {223, 223}, {267, 272}, {275, 275}}};
+const Codes NoAnalogInput{{{13, 13},   {15, 15},   {26, 26},   {35, 35},   {68, 68},   {75, 75},   {89, 89},
+                           {200, 201}, {203, 203}, {211, 211}, {215, 216}, {218, 218}, {232, 237}, {240, 241},
+                           {244, 244}, {256, 258}, {261, 266}, {285, 286}, {303, 303}, {311, 311}, {318, 319},
+                           {321, 321}, {327, 327}, {335, 335}, {342, 342}, {349, 354}}};
+const Codes TwelveBits{{{25, 25},
+                        {32, 32},
+                        {36, 38},
+                        {40, 40},
+                        {44, 44},
+                        {53, 53},
+                        {76, 76},
+                        {88, 88},
+                        {90, 91},
+                        {205, 208},
+                        {223, 223},
+                        {267, 272},
+                        {275, 275}}};
 
 struct GainFamily {
     int family;
@@ -74,7 +173,8 @@ const GainFamily GainFamilies[] = {
     {4, {{{32, 32}, {37, 37}, {40, 40}, {44, 44}, {50, 50}, {205, 209}, {258, 259}}}, {-1, 1, 2, 5, 10, 20, 50, 100}},
     {5, {{{25, 25}, {36, 36}, {38, 38}, {51, 51}, {204, 204}, {220, 223}, {314, 315}}}, {1, 2, 5, 10, 20, 50, 100}},
     {6, {{{39, 39}, {41, 42}, {52, 52}, {202, 202}}}, {1, 2, 10, 100}},
-    {7, {{{53, 53}, {68, 68}, {75, 76}, {88, 91}, {267, 276}, {316, 317}, {332, 332}, {348, 348}, {361, 361}}},
+    {7,
+     {{{53, 53}, {68, 68}, {75, 76}, {88, 91}, {267, 276}, {316, 317}, {332, 332}, {348, 348}, {361, 361}}},
      {-1, 1, 10, 100}},
     {8, {{{233, 236}}}, {0, 10, 20, 30, 40, 50, 60, -10, -20}},
     {9, {{{321, 321}, {335, 335}, {342, 342}, {353, 353}}}, {0}},
@@ -139,9 +239,7 @@ double NiGainFactor(int gainCode)
 
 // ---- NI-DAQ ----
 
-NiDaqLibrary::NiDaqLibrary(QString file, BoardReport report)
-    : m_file(std::move(file))
-    , m_report(std::move(report))
+NiDaqLibrary::NiDaqLibrary(QString file, BoardReport report) : m_file(std::move(file)), m_report(std::move(report))
 {
 }
 
@@ -279,9 +377,7 @@ bool NiDaqLibrary::NiReadDigitalLine(int device, int line, int16_t* state)
 
 // ---- NI-DAQmx ----
 
-NiDaqMxLibrary::NiDaqMxLibrary(QString file, BoardReport report)
-    : m_file(std::move(file))
-    , m_report(std::move(report))
+NiDaqMxLibrary::NiDaqMxLibrary(QString file, BoardReport report) : m_file(std::move(file)), m_report(std::move(report))
 {
 }
 
@@ -330,12 +426,13 @@ bool NiDaqMxLibrary::NiMxIsLoaded()
     // The device table: Dev0 to Dev9, 16 bits each where present.
     for (int n = 0; n < NiMxDevices; ++n) {
         char text[50] = {};
-        m_resolution[std::size_t(n)] =
-            m_entry.DAQmxGetDevProductType
-                    && m_entry.DAQmxGetDevProductType(QByteArray("Dev" + QByteArray::number(n)).constData(), text,
-                                                      sizeof text) >= 0
-                ? 16
-                : 0;
+        m_resolution[std::size_t(n)] = m_entry.DAQmxGetDevProductType
+                                            && m_entry.DAQmxGetDevProductType(
+                                                   QByteArray("Dev" + QByteArray::number(n)).constData(), text,
+                                                   sizeof text)
+                                                   >= 0
+                                         ? 16
+                                         : 0;
     }
     return true;
 }
@@ -370,8 +467,8 @@ int NiDaqMxLibrary::NiMxResolution(int n)
 bool NiDaqMxLibrary::NiMxReadVoltage(int device, int channel, int gainCode, float* volts)
 {
     const NiDaqMxEntryPoints& e = m_entry;
-    if (!NiMxIsLoaded() || !e.DAQmxCreateTask || !e.DAQmxClearTask || !e.DAQmxCreateAIVoltageChan
-        || !e.DAQmxSetAIRngLow || !e.DAQmxSetAIRngHigh || !e.DAQmxReadAnalogScalarF64)
+    if (!NiMxIsLoaded() || !e.DAQmxCreateTask || !e.DAQmxClearTask || !e.DAQmxCreateAIVoltageChan || !e.DAQmxSetAIRngLow
+        || !e.DAQmxSetAIRngHigh || !e.DAQmxReadAnalogScalarF64)
         return false;
     TaskHandle task = nullptr;
     if (e.DAQmxCreateTask("", &task) < 0)
@@ -380,10 +477,11 @@ bool NiDaqMxLibrary::NiMxReadVoltage(int device, int channel, int gainCode, floa
     const QByteArray physical = QStringLiteral("Dev%1/ai%2").arg(device).arg(channel).toLatin1();
     double value = 0;
     const bool ok = e.DAQmxCreateAIVoltageChan(task, physical.constData(), "", NiMxReferenced, -MxFullScaleVolts / g,
-                                               MxFullScaleVolts / g, NiMxVolts, nullptr) >= 0
-                    && e.DAQmxSetAIRngLow(task, physical.constData(), -MxFullScaleVolts / g) >= 0
-                    && e.DAQmxSetAIRngHigh(task, physical.constData(), MxFullScaleVolts / g) >= 0
-                    && e.DAQmxReadAnalogScalarF64(task, MxReadTimeout, &value, nullptr) >= 0;
+                                               MxFullScaleVolts / g, NiMxVolts, nullptr)
+                     >= 0
+                 && e.DAQmxSetAIRngLow(task, physical.constData(), -MxFullScaleVolts / g) >= 0
+                 && e.DAQmxSetAIRngHigh(task, physical.constData(), MxFullScaleVolts / g) >= 0
+                 && e.DAQmxReadAnalogScalarF64(task, MxReadTimeout, &value, nullptr) >= 0;
     *volts = float(value);
     e.DAQmxClearTask(task);
     return ok;
@@ -404,9 +502,9 @@ bool NiDaqMxLibrary::NiMxGainValid(int device, int gainCode)
         e.DAQmxCreateAIVoltageChan(task, physical.constData(), "", NiMxDifferential, -MxFullScaleVolts / g,
                                    MxFullScaleVolts / g, NiMxVolts, nullptr);
     const bool ok = e.DAQmxSetAIRngLow && e.DAQmxSetAIRngHigh && e.DAQmxReadAnalogScalarF64
-                    && e.DAQmxSetAIRngLow(task, physical.constData(), -MxFullScaleVolts / g) >= 0
-                    && e.DAQmxSetAIRngHigh(task, physical.constData(), MxFullScaleVolts / g) >= 0
-                    && e.DAQmxReadAnalogScalarF64(task, MxReadTimeout, &value, nullptr) >= 0;
+                 && e.DAQmxSetAIRngLow(task, physical.constData(), -MxFullScaleVolts / g) >= 0
+                 && e.DAQmxSetAIRngHigh(task, physical.constData(), MxFullScaleVolts / g) >= 0
+                 && e.DAQmxReadAnalogScalarF64(task, MxReadTimeout, &value, nullptr) >= 0;
     if (e.DAQmxClearTask)
         e.DAQmxClearTask(task);
     return ok;

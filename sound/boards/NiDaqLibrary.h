@@ -34,8 +34,8 @@ inline constexpr int NiDaqScanChannels = 8;
 struct NiDaqEntryPoints {
     int16_t (*Get_DAQ_Device_Info)(int16_t device, uint32_t infoType, uint32_t* value) = nullptr;
     int16_t (*Init_DA_Brds)(int16_t device, int16_t* boardCode) = nullptr;
-    int16_t (*AI_Configure)(int16_t device, int16_t channel, int16_t inputMode, int16_t inputRange,
-                            int16_t polarity, int16_t driveAIS) = nullptr;
+    int16_t (*AI_Configure)(int16_t device, int16_t channel, int16_t inputMode, int16_t inputRange, int16_t polarity,
+                            int16_t driveAIS) = nullptr;
     int16_t (*Timeout_Config)(int16_t device, int32_t ticks) = nullptr;
     int16_t (*DAQ_Rate)(double rate, int16_t units, int16_t* timebase, uint16_t* interval) = nullptr;
     int16_t (*DAQ_DB_Config)(int16_t device, int16_t on) = nullptr;

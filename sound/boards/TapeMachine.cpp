@@ -2,9 +2,7 @@
 
 namespace velmar::sound {
 
-TapeMachine::TapeMachine(BitWriter writeBit, Wait wait)
-    : m_writeBit(std::move(writeBit))
-    , m_wait(std::move(wait))
+TapeMachine::TapeMachine(BitWriter writeBit, Wait wait) : m_writeBit(std::move(writeBit)), m_wait(std::move(wait))
 {
 }
 

@@ -12,9 +12,7 @@ constexpr int kWidth = 308;
 constexpr int kHeight = 75;
 } // namespace
 
-CheckTableDialog::CheckTableDialog(QWidget* parent)
-    : QDialog(parent)
-    , m_text(new QLabel(kCaption, this))
+CheckTableDialog::CheckTableDialog(QWidget* parent) : QDialog(parent), m_text(new QLabel(kCaption, this))
 {
     setWindowTitle(kCaption);
     setModal(false);

@@ -22,9 +22,7 @@ const QString kErrorOpening = QStringLiteral("Error Opening Database");
 } // namespace
 
 DatabaseDialog::DatabaseDialog(RecentDatabaseList& recent, QWidget* parent)
-    : QWidget(parent)
-    , m_recent(recent)
-    , m_combo(new QComboBox(this))
+    : QWidget(parent), m_recent(recent), m_combo(new QComboBox(this))
 {
     setWindowTitle(QStringLiteral("Output Database"));
     m_combo->setEditable(true);

@@ -22,9 +22,7 @@ QString& nameBuffer()
 } // namespace
 
 NewTableDialog::NewTableDialog(QWidget* parent, int command)
-    : QDialog(parent)
-    , m_command(command)
-    , m_name(new QLineEdit(nameBuffer(), this))
+    : QDialog(parent), m_command(command), m_name(new QLineEdit(nameBuffer(), this))
 {
     setWindowTitle(kCaption);
     m_name->setMaxLength(kMaxNameLength);

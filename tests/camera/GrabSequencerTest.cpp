@@ -163,8 +163,8 @@ TEST(CamSettings, ValuesThatMakeNoSenseAreRefused)
         double rate, pre, post;
     };
     const Case cases[] = {
-        {"grabFrameRate", "0", 0.1, 5, 5},    {"grabFrameRate", "-3", 0.1, 5, 5},
-        {"grabFrameRate", "abc", 0.1, 5, 5},  {"grabPreSeconds", "-1", 0.1, 5, 5},
+        {"grabFrameRate", "0", 0.1, 5, 5},      {"grabFrameRate", "-3", 0.1, 5, 5},
+        {"grabFrameRate", "abc", 0.1, 5, 5},    {"grabPreSeconds", "-1", 0.1, 5, 5},
         {"grabPostSeconds", "-0.5", 0.1, 5, 5}, {"grabPreSeconds", "0", 0.1, 0, 5},
     };
     for (const Case& c : cases) {

@@ -1,8 +1,11 @@
 // The real Kelvor, offscreen, on the test's bus with a test camera: a button
 // press broadcast by Velmar (sent twice, lParam 1 and 2) saves one frame in
 // the camera's output folder, and the next press one more; a folder that
-// cannot be written is reported once, not for every frame.
+// cannot be written is reported once, not for every frame. An AVI clip
+// that Kelvor was writing when it was killed still plays up to its last
+// written frame.
 #include "platform/MessageBus.h"
+#include "video/Ombrix.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,26 +20,53 @@ namespace {
 
 using velmar::platform::MessageBus;
 
-// Kelvor on the test's bus with one test camera whose section holds `camera`.
-void StartKelvor(QProcess& kelvor, const QMap<QString, QString>& camera)
+QString IniPath()
+{
+    return qEnvironmentVariable("VELMAR_HOME") + "/Kelvor.ini";
+}
+
+// Kelvor on the test's bus with test cameras whose sections hold `camera`
+// (each its own test camera by name), and the extra variables given.
+void StartKelvor(QProcess& kelvor, const QMap<QString, QString>& camera, const QMap<QString, QString>& variables = {},
+                 int cameras = 1)
 {
     {
-        QSettings ini(qEnvironmentVariable("VELMAR_HOME") + "/Kelvor.ini", QSettings::IniFormat);
+        QSettings ini(IniPath(), QSettings::IniFormat);
         ini.clear();
-        for (auto it = camera.begin(); it != camera.end(); ++it)
-            ini.setValue("Camera Grab Unit 0/" + it.key(), it.value());
+        for (int unit = 0; unit < cameras; ++unit)
+            for (auto it = camera.begin(); it != camera.end(); ++it)
+                ini.setValue(QString("Camera Grab Unit %1/").arg(unit) + it.key(),
+                             it.key() == "CameraName" ? QString(it.value()).replace("0", QString::number(unit))
+                                                      : it.value());
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("VELMAR_TEST_CAMERAS", "1");
+    env.insert("VELMAR_TEST_CAMERAS", QString::number(cameras));
+    for (auto it = variables.begin(); it != variables.end(); ++it)
+        env.insert(it.key(), it.value());
     kelvor.setProcessEnvironment(env);
     kelvor.start(qEnvironmentVariable("VELMAR_BIN_DIR") + "/Kelvor");
     ASSERT_TRUE(kelvor.waitForStarted());
     QTest::qWait(3000); // the camera's preview starts
 }
 
-QStringList Frames(const QString& folder)
+QStringList Frames(const QString& folder, const QString& pattern = "Cam_0_*.jpg")
 {
-    return QDir(folder).entryList({"Cam_0_*.jpg"}, QDir::Files);
+    return QDir(folder).entryList({pattern}, QDir::Files);
+}
+
+// Kelvor worked by the steps of `clicks`, its cameras saving single frames
+// in `out`, its message boxes logged in `messages`.
+void StartScriptedKelvor(QProcess& kelvor, const QString& out, const QString& messages, const QString& clicks,
+                         int cameras)
+{
+    StartKelvor(kelvor, {{"CameraName", "Test Camera 0 (WDM)"}, {"grabSingle", "1"}, {"outputDirectory", out}},
+                {{"VELMAR_NO_MODAL", "1"}, {"VELMAR_MESSAGE_LOG", messages}, {"VELMAR_CLICKS", clicks}}, cameras);
+}
+
+QString ReadAll(const QString& file)
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
 bool WaitFor(const std::function<bool()>& condition, int ms)
@@ -102,4 +132,83 @@ TEST(KelvorEndToEnd, AFolderThatCannotBeWrittenIsReportedOnce)
     kelvor.waitForFinished(5000);
     const QString errors = QString::fromLocal8Bit(kelvor.readAllStandardError());
     EXPECT_EQ(errors.count("frame not saved"), 1) << errors.toStdString();
+}
+
+// The camera's settings dialog in the running Kelvor ("Settings", "Camera
+// 0..."): a grab rate of 0 is refused with a message and the dialog stays
+// open; OK then stores the new values, and the camera saves bitmaps.
+TEST(KelvorEndToEnd, CameraSettingsDialogChangesTheCamera)
+{
+    QTemporaryDir out;
+    QTemporaryDir logs;
+    const QString messages = logs.filePath("messages.log");
+    QProcess kelvor;
+    StartScriptedKelvor(kelvor, out.path(), messages,
+                        "Camera 0...;GrabFrameRate=0;Ok;GrabFrameRate=2;outputFormat=Bitmap files;Ok", 1);
+    const auto stored = [] {
+        QSettings ini(IniPath(), QSettings::IniFormat);
+        return ini.value("Camera Grab Unit 0/outputFormat").toString();
+    };
+    EXPECT_TRUE(WaitFor([&] { return stored() == "1"; }, 20000)) << ReadAll(messages).toStdString();
+    {
+        QSettings ini(IniPath(), QSettings::IniFormat);
+        EXPECT_DOUBLE_EQ(ini.value("Camera Grab Unit 0/grabFrameRate").toDouble(), 2.0);
+    }
+    EXPECT_TRUE(ReadAll(messages).contains("CameraSettings : '0' is not a valid Grab Rate"))
+        << ReadAll(messages).toStdString();
+    for (int attempt = 0; attempt < 10 && Frames(out.path(), "Cam_0_*.bmp").isEmpty(); ++attempt) {
+        MessageBus::instance().broadcast("VelmarButtonMessage", 5, 1);
+        WaitFor([&] { return !Frames(out.path(), "Cam_0_*.bmp").isEmpty(); }, 2000);
+    }
+    EXPECT_FALSE(Frames(out.path(), "Cam_0_*.bmp").isEmpty());
+    kelvor.terminate();
+    kelvor.waitForFinished(5000);
+}
+
+// "Setup ..." raises the form to two cameras, which sit side by side and
+// both grab on a press of Velmar; the about box names Kelvor.
+TEST(KelvorEndToEnd, SecondCameraFromSetupGrabsToo)
+{
+    QTemporaryDir out;
+    QTemporaryDir logs;
+    const QString messages = logs.filePath("messages.log");
+    QProcess kelvor;
+    StartScriptedKelvor(kelvor, out.path(), messages, "Setup ...;nCameras=2;Ok;About...", 2);
+    const auto bothSaved = [&] {
+        return !Frames(out.path(), "Cam_0_*.jpg").isEmpty() && !Frames(out.path(), "Cam_1_*.jpg").isEmpty();
+    };
+    for (int attempt = 0; attempt < 15 && !bothSaved(); ++attempt) {
+        MessageBus::instance().broadcast("VelmarButtonMessage", 5, 1);
+        WaitFor(bothSaved, 2000);
+    }
+    EXPECT_TRUE(bothSaved()) << QDir(out.path()).entryList(QDir::Files).join(' ').toStdString();
+    EXPECT_TRUE(ReadAll(messages).contains("About Kelvor : Kelvor")) << ReadAll(messages).toStdString();
+    kelvor.terminate();
+    kelvor.waitForFinished(5000);
+}
+
+TEST(KelvorEndToEnd, AClipCutShortByAKillStillPlays)
+{
+    ASSERT_TRUE(MessageBus::instance().connected());
+    QTemporaryDir out;
+    QProcess kelvor;
+    kelvor.setProcessChannelMode(QProcess::ForwardedChannels);
+    StartKelvor(kelvor, {{"CameraName", "Test Camera 0 (WDM)"},
+                         {"outputFormat", "2"},
+                         {"grabPreSeconds", "1"},
+                         {"grabPostSeconds", "30"},
+                         {"outputDirectory", out.path()}});
+    const auto clips = [&] { return QDir(out.path()).entryList({"Cam_0_*.avi"}, QDir::Files); };
+    for (int attempt = 0; attempt < 10 && clips().isEmpty(); ++attempt) {
+        MessageBus::instance().broadcast("VelmarButtonMessage", 5, 1);
+        WaitFor([&] { return !clips().isEmpty(); }, 2000);
+    }
+    ASSERT_EQ(clips().size(), 1);
+    const QString clip = out.filePath(clips().first());
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo(clip).size() > 200000; }, 15000));
+    kelvor.kill();
+    kelvor.waitForFinished(5000);
+    qint64 duration = 0, frames = 0;
+    EXPECT_TRUE(velmar::video::TOmbrix::AVIDuration(clip, duration, frames)) << clip.toStdString();
+    EXPECT_GT(frames, 10);
 }

@@ -34,9 +34,11 @@ TEST(CommentText, LinesAreCutIntoPiecesThatFitTheCommentColumn)
         QStringList pieces;
     };
     const Case cases[] = {
-        {"150 characters with blanks: up to the last blank before 100", withBlanks,
+        {"150 characters with blanks: up to the last blank before 100",
+         withBlanks,
          {withBlanks.left(lastBlank), withBlanks.mid(lastBlank + 1)}},
-        {"130 without blanks: 100 and 30", QString(130, QLatin1Char('x')),
+        {"130 without blanks: 100 and 30",
+         QString(130, QLatin1Char('x')),
          {QString(100, QLatin1Char('x')), QString(30, QLatin1Char('x'))}},
         {"99 characters: one piece", QString(99, QLatin1Char('y')), {QString(99, QLatin1Char('y'))}},
         {"leading blanks skipped", QStringLiteral("   seal"), {QStringLiteral("seal")}},
@@ -54,8 +56,8 @@ TEST(CommentText, LinesAreCutIntoPiecesThatFitTheCommentColumn)
 
 TEST(CommentText, OnlyTheFirstPieceCarriesTheRecording)
 {
-    const std::vector<CommentRow> rows =
-        CommentRowsToStore({QStringLiteral("one"), QString(), QString(120, QLatin1Char('z'))}, QStringLiteral("R1"));
+    const std::vector<CommentRow> rows = CommentRowsToStore(
+        {QStringLiteral("one"), QString(), QString(120, QLatin1Char('z'))}, QStringLiteral("R1"));
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0], (CommentRow{QStringLiteral("one"), QStringLiteral("R1")}));
     EXPECT_EQ(rows[1].recording, QString());
@@ -65,9 +67,8 @@ TEST(CommentText, OnlyTheFirstPieceCarriesTheRecording)
 
 TEST(CommentText, CopiesJoinEachCommentOnOneLine)
 {
-    const std::vector<CommentListRow> rows{{"2026-03-01 10:00:00", "first line", "Rec1"},
-                                           {"\"", "second line", ""},
-                                           {"2026-03-01 10:05:00", "other", ""}};
+    const std::vector<CommentListRow> rows{
+        {"2026-03-01 10:00:00", "first line", "Rec1"}, {"\"", "second line", ""}, {"2026-03-01 10:05:00", "other", ""}};
     EXPECT_EQ(ListViewCopyText(rows),
               QStringLiteral("2026-03-01 10:00:00 [Rec1]: first line second line\n2026-03-01 10:05:00: other"));
     // A selection that starts on a ditto row.
@@ -139,8 +140,8 @@ TEST(CommentPanel, AThreeLineLinkedCommentShowsAndStoresTheRecordingOnce)
     panel.CommentEdit()->setPlainText(QStringLiteral("Three dolphins\nbow riding\nheading north"));
     panel.Command(1);
     const QString link = name.left(49);
-    EXPECT_EQ(ListRows(panel), (QStringList{"2026-03-01 10:20:30|Three dolphins|" + link, "\"|bow riding|",
-                                            "\"|heading north|"}));
+    EXPECT_EQ(ListRows(panel),
+              (QStringList{"2026-03-01 10:20:30|Three dolphins|" + link, "\"|bow riding|", "\"|heading north|"}));
     ASSERT_EQ(r.rows.size(), 3u);
     EXPECT_EQ(r.rows[0].recording, link);
     EXPECT_EQ(r.rows[1].recording, QString());

@@ -28,7 +28,7 @@ TEST(DeckEngineBus, ThreeSecondsOfAWavFileReachTheWhistleDetectorSampleExact)
     const int rate = 8000, channels = 2, frames = 3 * rate;
     std::vector<int16_t> samples(std::size_t(frames * channels));
     for (std::size_t i = 0; i < samples.size(); ++i)
-        samples[i] = int16_t(i * 7919);   // every sample differs from its neighbours
+        samples[i] = int16_t(i * 7919); // every sample differs from its neighbours
     const QString path = dir.filePath(QStringLiteral("Rec20101208_140305.wav"));
     {
         QFile f(path);
@@ -44,7 +44,7 @@ TEST(DeckEngineBus, ThreeSecondsOfAWavFileReachTheWhistleDetectorSampleExact)
     QSignalSpy started(&engine, &DeckEngine::started);
     QSignalSpy states(&engine, &DeckEngine::stateChanged);
     DeckSettings settings;
-    settings.LeftMask = 0;   // no speakers: the detector sets the pace
+    settings.LeftMask = 0; // no speakers: the detector sets the pace
     settings.RightMask = 0;
     settings.ClickMask = 0;
     settings.WhistleMask = 0x3;
@@ -65,7 +65,7 @@ TEST(DeckEngineBus, ThreeSecondsOfAWavFileReachTheWhistleDetectorSampleExact)
         << "the pipe's bytes differ from the file's samples";
 
     velmar::platform::MessageBus::instance().send(
-        velmar::platform::windowClassBusName(QString::fromLatin1(WhistleDetectorClass)), QStringLiteral("StandInQuit"), 0,
-        0, 5000);
+        velmar::platform::windowClassBusName(QString::fromLatin1(WhistleDetectorClass)), QStringLiteral("StandInQuit"),
+        0, 0, 5000);
     detector.waitForFinished(10000);
 }

@@ -79,7 +79,7 @@ TEST(DeckEngine, EachDeckPlaysItsOwnFile)
     EXPECT_EQ(asked, (std::vector<uint32_t>{8000, 10000}));
     EXPECT_EQ(reported(statesA), (std::vector<int>{DeckStarting, DeckPlaying, DeckStopped}));
     EXPECT_EQ(reported(statesB), (std::vector<int>{DeckStarting, DeckPlaying, DeckStopped}));
-    EXPECT_EQ(levelsA.size(), 25);   // one report per block of 1/20 s heard
+    EXPECT_EQ(levelsA.size(), 25); // one report per block of 1/20 s heard
     EXPECT_EQ(a.position(), 10000u);
     EXPECT_EQ(b.position(), 4000u);
 }
@@ -90,7 +90,7 @@ TEST(DeckEngine, WaitingForADetectorAfterAStopNeverHoldsTheCaller)
     FakeDetectors& fake = *detectors;
     const QString whistle = QString::fromLatin1(WhistleDetectorClass);
     fake.willing(whistle);
-    fake.answers[{whistle, QStringLiteral("PipeMsgGetADCStatus")}] = 1;   // still busy
+    fake.answers[{whistle, QStringLiteral("PipeMsgGetADCStatus")}] = 1; // still busy
     DeckEngine engine(std::move(detectors), [] { return std::unique_ptr<AudioOutput>(); });
     QSignalSpy states(&engine, &DeckEngine::stateChanged);
     QSignalSpy started(&engine, &DeckEngine::started);

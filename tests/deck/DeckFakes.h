@@ -29,7 +29,7 @@ public:
         uint64_t played = 0;
         bool open = false;
         int resets = 0;
-        bool autoPlay = false;   // every frame counts as heard once written
+        bool autoPlay = false; // every frame counts as heard once written
     };
     explicit FakeOutput(Shared& s) : m_s(s) {}
     QString open(int device, int channels, int rate, std::size_t capacityFrames) override
@@ -74,11 +74,10 @@ public:
     std::map<QString, bool> presentClasses;
     std::map<std::pair<QString, QString>, qint64> answers;
     std::vector<Call> calls;
-    std::function<void(const Call&)> onCall;   // sees every message as it goes out
+    std::function<void(const Call&)> onCall; // sees every message as it goes out
 
     bool present(const QString& windowClass) override { return presentClasses[windowClass]; }
-    std::optional<qint64> send(const QString& windowClass, const QString& message, quint64 w, qint64 l,
-                               int) override
+    std::optional<qint64> send(const QString& windowClass, const QString& message, quint64 w, qint64 l, int) override
     {
         calls.push_back({windowClass, message, w, l, false});
         if (onCall)
@@ -115,7 +114,7 @@ public:
 class FakeHost final : public DeckHost {
 public:
     std::optional<velmar::platform::SystemTime> startTime;
-    std::vector<QIODevice*> nextFiles;   // handed out in turn
+    std::vector<QIODevice*> nextFiles; // handed out in turn
     std::vector<uint32_t> nextFileAsks;
     std::vector<BlockLevels> levelReports;
     std::vector<int> states;
@@ -157,8 +156,16 @@ inline QByteArray makeWav(int channels, int rate, const std::vector<int16_t>& sa
 // A 16-bit AIFF file (big-endian samples).
 inline QByteArray makeAiff(int channels, int rate, const std::vector<int16_t>& samples)
 {
-    auto be32 = [](QByteArray& b, uint32_t v) { char c[4]; qToBigEndian(v, c); b.append(c, 4); };
-    auto be16 = [](QByteArray& b, uint16_t v) { char c[2]; qToBigEndian(v, c); b.append(c, 2); };
+    auto be32 = [](QByteArray& b, uint32_t v) {
+        char c[4];
+        qToBigEndian(v, c);
+        b.append(c, 4);
+    };
+    auto be16 = [](QByteArray& b, uint16_t v) {
+        char c[2];
+        qToBigEndian(v, c);
+        b.append(c, 2);
+    };
     const uint32_t frames = uint32_t(samples.size() / std::size_t(channels));
     QByteArray comm;
     be16(comm, uint16_t(channels));

@@ -27,7 +27,10 @@ namespace {
 
 using namespace decktest;
 
-QString binDir() { return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")); }
+QString binDir()
+{
+    return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR"));
+}
 
 // The times of the form's records (its time stamp, filled from the program
 // clock as the record is stored).
@@ -89,10 +92,12 @@ protected:
                 "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"AutoUpdate\") "
                 "VALUES (1, 'TIMESTAMP', 'Seen', 1), (2, 'INTEGER', 'Count', 0), (3, 'DDEENABLE', '', 0)")));
             velmar::store::SqlStatement recordings(velmar::store::GetDbConnection());
-            ASSERT_TRUE(recordings.execDirect(QStringLiteral(
-                "INSERT INTO \"Recordings\" (\"Start Time\", \"Duration\", \"GpsIndex\", \"Media Name\", "
-                "\"File Name\", \"Sample Rate\", \"nChannels\", \"Comment\") "
-                "VALUES ('2010-12-08 14:03:05', 2, 1, 'DISK1', '%1', 8000, 2, 'first')").arg(QLatin1String(recording))));
+            ASSERT_TRUE(recordings.execDirect(
+                QStringLiteral(
+                    "INSERT INTO \"Recordings\" (\"Start Time\", \"Duration\", \"GpsIndex\", \"Media Name\", "
+                    "\"File Name\", \"Sample Rate\", \"nChannels\", \"Comment\") "
+                    "VALUES ('2010-12-08 14:03:05', 2, 1, 'DISK1', '%1', 8000, 2, 'first')")
+                    .arg(QLatin1String(recording))));
         }
         velmar::store::CloseDB();
         velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
@@ -139,7 +144,8 @@ protected:
     // The whole recording reached the detector.
     void expectPlayed()
     {
-        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received()); }, 60000)) << velmar.readAll().toStdString();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(received()); }, 60000))
+            << velmar.readAll().toStdString();
         EXPECT_EQ(QFile(received()).size(), qint64(samples.size() * 2)) << velmar.readAll().toStdString();
     }
     QString tapes() const { return home.filePath(QStringLiteral("tapes")); }

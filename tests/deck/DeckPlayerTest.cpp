@@ -144,7 +144,9 @@ TEST(DeckPlayer, StartsThatCannotPlay)
 TEST(DeckPlayer, SpeakerMixGainAndLevels)
 {
     const float sixDb = float(std::pow(10.0, 0.3));
-    auto gained = [sixDb](int s) { return int16_t(std::clamp(std::trunc(double(float(s) * sixDb)), -32768.0, 32767.0)); };
+    auto gained = [sixDb](int s) {
+        return int16_t(std::clamp(std::trunc(double(float(s) * sixDb)), -32768.0, 32767.0));
+    };
     struct Case {
         const char* legend;
         int channels;
@@ -154,19 +156,35 @@ TEST(DeckPlayer, SpeakerMixGainAndLevels)
         std::vector<int16_t> out;
         BlockLevels levels;
     } cases[] = {
-        {"four channels, masks 0x3 and 0xC: sums clip instead of wrapping", 4, 0x3, 0xC, 0.0f,
+        {"four channels, masks 0x3 and 0xC: sums clip instead of wrapping",
+         4,
+         0x3,
+         0xC,
+         0.0f,
          {1000, 2000, 3000, 4000, 30000, 5000, -30000, -5000, -20000, -20000, 100, 200},
          {3000, 7000, 32767, -32768, -32768, 300},
          {{30000, 5000, 3000, 4000, 0, 0, 0, 0}, {32767, 7000}}},
-        {"6 dB of gain clips at full scale", 1, 0x1, 0, 6.0f,
+        {"6 dB of gain clips at full scale",
+         1,
+         0x1,
+         0,
+         6.0f,
          {1000, 20000, -20000, -3},
          {gained(1000), 32767, -32768, gained(-3)},
          {{20000, 0, 0, 0, 0, 0, 0, 0}, {32767, 0}}},
-        {"only the right mask: one speaker channel of silence", 2, 0, 0x3, 0.0f,
+        {"only the right mask: one speaker channel of silence",
+         2,
+         0,
+         0x3,
+         0.0f,
          {500, 600, 700, 800},
          {0, 0},
          {{700, 800, 0, 0, 0, 0, 0, 0}, {0, 0}}},
-        {"mask bits past the file's channels count for nothing", 2, 0x5, 0x8, 0.0f,
+        {"mask bits past the file's channels count for nothing",
+         2,
+         0x5,
+         0x8,
+         0.0f,
          {-5, -6},
          {-5, 0},
          {{0, 0, 0, 0, 0, 0, 0, 0}, {0, 0}}},
@@ -191,7 +209,7 @@ TEST(DeckPlayer, SpeakerMixGainAndLevels)
 TEST(DeckPlayer, ARefusingClickDetectorLeavesTheWhistleDetectorFedUnfiltered)
 {
     Rig rig;
-    rig.detectors.presentClasses[Click] = true;   // answers 0 to everything
+    rig.detectors.presentClasses[Click] = true; // answers 0 to everything
     rig.detectors.willing(Whistle);
     rig.host.startTime = SystemTime{2010, 12, 0, 8, 14, 3, 5, 0};
     const std::vector<int16_t> samples = ramp(8000, 2, 3);
@@ -208,23 +226,23 @@ TEST(DeckPlayer, ARefusingClickDetectorLeavesTheWhistleDetectorFedUnfiltered)
     EXPECT_EQ(rig.detectors.messagesTo(Whistle),
               (QStringList{"PipeMsgSampleSettings", "PipeMsgStartSection", "PipeMsgStartRun"}));
     const auto& calls = rig.detectors.calls;
-    EXPECT_EQ(calls[0].wParam, 4242u);   // the engine's identity
+    EXPECT_EQ(calls[0].wParam, 4242u); // the engine's identity
     EXPECT_EQ(calls[0].lParam, 8000);
-    EXPECT_EQ(calls[1].wParam, 8000u);   // rate and channels
+    EXPECT_EQ(calls[1].wParam, 8000u); // rate and channels
     EXPECT_EQ(calls[1].lParam, 2);
     // The section starts at the file's start plus the start frame (half a second).
     const auto section = velmar::sound::SectionTimeParameters(
         velmar::sound::AddSecondsToTime(*rig.host.startTime, 0.5));
     EXPECT_EQ(calls[2].wParam, section.first);
     EXPECT_EQ(calls[2].lParam, section.second);
-    EXPECT_EQ(calls[3].wParam, 1u);   // the deck plays to its speakers too
+    EXPECT_EQ(calls[3].wParam, 1u); // the deck plays to its speakers too
 
     velmar::sound::SamplePipeReader reader;
     ASSERT_TRUE(reader.open(QString::fromLatin1(WhistlePipeName), 1000));
     rig.playOut();
     const std::vector<int16_t> played(samples.begin() + 8000, samples.end());
     EXPECT_EQ(drain(reader), littleEndianBytes(played));
-    EXPECT_NE(rig.output.written, played);   // the speakers heard the filter
+    EXPECT_NE(rig.output.written, played); // the speakers heard the filter
     EXPECT_EQ(rig.host.states.back(), DeckStopped);
     EXPECT_TRUE(rig.detectors.messagesTo(Whistle).contains(QStringLiteral("PipeMsgAvailBytes(posted 1)")));
     EXPECT_FALSE(rig.detectors.messagesTo(Click).contains(QStringLiteral("PipeMsgAvailBytes(posted 1)")));
@@ -258,14 +276,14 @@ TEST(DeckPlayer, StoppingTwiceAndWaitingForADetectorThatNeverStops)
     EXPECT_TRUE(rig.player.stop());
     EXPECT_EQ(rig.host.states, (std::vector<int>{DeckPlaying, DeckStopping}));
     EXPECT_TRUE(rig.player.windingUp());
-    EXPECT_TRUE(rig.player.stop());   // still stopping: the end is told again
+    EXPECT_TRUE(rig.player.stop()); // still stopping: the end is told again
     EXPECT_EQ(rig.detectors.messagesTo(Whistle).count(QStringLiteral("PipeMsgAvailBytes(posted 1)")), 2);
     int steps = 0;
     while (rig.player.windingUp() && steps < 1000) {
         rig.player.windUpStep();
         ++steps;
     }
-    EXPECT_EQ(steps, DetectorWaitQuestions - 1);   // the first question came with the stop
+    EXPECT_EQ(steps, DetectorWaitQuestions - 1); // the first question came with the stop
     EXPECT_EQ(rig.detectors.messagesTo(Whistle).count(QStringLiteral("PipeMsgGetADCStatus")), DetectorWaitQuestions);
     EXPECT_EQ(rig.host.states.back(), DeckStopped);
     EXPECT_FALSE(rig.player.stop());
@@ -273,7 +291,8 @@ TEST(DeckPlayer, StoppingTwiceAndWaitingForADetectorThatNeverStops)
     QFile f(log);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QString line = QString::fromLatin1(f.readAll());
-    EXPECT_TRUE(line.endsWith(QStringLiteral(" - MavrelWaitDetectorEnd failure - wated < 50 counts\r\n"))) << line.toStdString();
+    EXPECT_TRUE(line.endsWith(QStringLiteral(" - MavrelWaitDetectorEnd failure - wated < 50 counts\r\n")))
+        << line.toStdString();
 }
 
 TEST(DeckPlayer, AFullPipeDropsWholeFrames)
@@ -291,7 +310,7 @@ TEST(DeckPlayer, AFullPipeDropsWholeFrames)
     }
     SoundFile file(makeWav(3, 48000, samples));
     ASSERT_TRUE(rig.player.start(rig.startOf(file, speakers(1, 0, 0, 7, 48000))));
-    velmar::sound::SamplePipeReader reader;   // connected, but reads only at the end
+    velmar::sound::SamplePipeReader reader; // connected, but reads only at the end
     ASSERT_TRUE(reader.open(QString::fromLatin1(WhistlePipeName), 1000));
     rig.playOut();
     ASSERT_TRUE(rig.player.windingUp());
@@ -302,7 +321,7 @@ TEST(DeckPlayer, AFullPipeDropsWholeFrames)
 
     ASSERT_EQ(got.size() % 6, 0);
     EXPECT_GT(got.size(), 0);
-    EXPECT_LT(got.size(), qsizetype(samples.size() * 2));   // some were dropped
+    EXPECT_LT(got.size(), qsizetype(samples.size() * 2)); // some were dropped
     for (qsizetype i = 0; i < got.size(); i += 6) {
         const auto a = qFromLittleEndian<int16_t>(got.constData() + i);
         ASSERT_EQ(qFromLittleEndian<int16_t>(got.constData() + i + 2), int16_t(~a)) << "frame at byte " << i;

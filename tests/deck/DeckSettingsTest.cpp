@@ -33,7 +33,7 @@ T le(const QByteArray& bytes, int offset)
 {
     T v{};
     std::memcpy(&v, bytes.constData() + offset, sizeof(T));
-    return v;   // the test machines are little-endian, as the file
+    return v; // the test machines are little-endian, as the file
 }
 
 struct Variant {
@@ -107,13 +107,13 @@ TEST(DeckSettings, WriteThenReadGivesTheSameBytes)
         SCOPED_TRACE(v.legend);
         ASSERT_TRUE(WriteDeckSettings(v.settings, path).ok);
         DeckSettingsFile read;
-        read.deck.LeftMask = 77;   // everything must come from the file
+        read.deck.LeftMask = 77; // everything must come from the file
         ASSERT_TRUE(ReadDeckSettings(read, path).ok);
         EXPECT_EQ(read, v.settings);
         EXPECT_EQ(readFile(path), v.settings.toBytes());
     }
     DeckSettingsFile cut = variants()[2].settings;
-    EXPECT_EQ(cut.deck.folder().size(), 129);   // 258 bytes of two-byte characters
+    EXPECT_EQ(cut.deck.folder().size(), 129); // 258 bytes of two-byte characters
 }
 
 TEST(DeckSettings, MissingFileGivesDefaultsAndClosingWritesAWholeFile)
@@ -160,7 +160,7 @@ TEST(DeckSettings, BadFilesGiveDefaultsForTheBadRecords)
     struct Case {
         const char* legend;
         QByteArray bytes;
-        int deckKept, filterKept, displayKept;   // 1 kept, 0 defaults, -1 either (but sound)
+        int deckKept, filterKept, displayKept; // 1 kept, 0 defaults, -1 either (but sound)
     } cases[] = {
         {"empty file", {}, false, false, false},
         {"five bytes", image.left(5), false, false, false},
@@ -200,7 +200,7 @@ TEST(DeckSettings, AnUnreadableFileIsReportedAndChangesNothing)
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("TapeSet.dat"));
-    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("TapeSet.dat")));   // a folder in its place
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("TapeSet.dat"))); // a folder in its place
     DeckSettingsFile s = variants()[1].settings;
     const DeckFileResult read = ReadDeckSettings(s, path);
     EXPECT_FALSE(read.ok);

@@ -82,7 +82,10 @@ protected:
     {
         DeckWindowServices s;
         s.showMessage = [this](const QString& t, const QString&) { messages << t; };
-        s.askOkCancel = [this](const QString& t, const QString&) { prompts << t; return promptAnswer; };
+        s.askOkCancel = [this](const QString& t, const QString&) {
+            prompts << t;
+            return promptAnswer;
+        };
         s.clockState = [this](int state) { clockStates.push_back(state); };
         s.periodRecordings = [this] { return periodRows; };
         s.periodStart = [] { return SystemTime{2010, 12, 3, 8, 0, 0, 0, 0}; };
@@ -141,18 +144,17 @@ TEST(DeckLogic, CommandsSliderJoinsAndMeters)
 
     EXPECT_EQ(MeterDb(0), -60);
     EXPECT_EQ(MeterDb(32768), 0);
-    EXPECT_EQ(MeterDb(3277), -19);   // the deck's factor, truncated toward zero
+    EXPECT_EQ(MeterDb(3277), -19); // the deck's factor, truncated toward zero
 
     for (uint32_t mask : {0u, 1u, 0x81u, 0xFFu})
         EXPECT_EQ(MaskFromBoxes(BoxesFromMask(mask)), mask);
-    EXPECT_EQ(MaskFromBoxes(BoxesFromMask(0x1FFu)), 0xFFu);   // bits 8 and above are not routed
+    EXPECT_EQ(MaskFromBoxes(BoxesFromMask(0x1FFu)), 0xFFu); // bits 8 and above are not routed
 }
 
 TEST_F(DeckWindowTest, FolderListingPathsSortAndOpening)
 {
     writeFile(tape(QStringLiteral("top.wav")), wavAt(1, {2010, 12, 3, 8, 14, 3, 5, 0}));
-    writeFile(tape(QStringLiteral("day2/Rec20120229_101500.aif")),
-              makeAiff(1, 8000, std::vector<int16_t>(8000, 5)));
+    writeFile(tape(QStringLiteral("day2/Rec20120229_101500.aif")), makeAiff(1, 8000, std::vector<int16_t>(8000, 5)));
     writeFile(tape(QStringLiteral("CAPS.WAV")), wavAt(1, {2009, 1, 4, 1, 0, 0, 0, 0}));
     writeFile(tape(QStringLiteral("notes.txt")), "x");
     // Folders are folders whatever else they are: hidden, read-only.
@@ -160,7 +162,7 @@ TEST_F(DeckWindowTest, FolderListingPathsSortAndOpening)
     QFile::setPermissions(tape(QStringLiteral(".hidden")), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
 
     const auto flat = ListFolder(dir.filePath(QStringLiteral("tapes")), false);
-    ASSERT_EQ(flat.size(), 2u);   // the sub-folder is not entered
+    ASSERT_EQ(flat.size(), 2u); // the sub-folder is not entered
     auto all = ListFolder(dir.filePath(QStringLiteral("tapes")), true);
     QFile::setPermissions(tape(QStringLiteral(".hidden")),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
@@ -169,7 +171,8 @@ TEST_F(DeckWindowTest, FolderListingPathsSortAndOpening)
     ASSERT_NE(hidden, all.end());
     EXPECT_EQ(hidden->folder, QStringLiteral(".\\.hidden\\"));
     all.erase(hidden);
-    const auto aif = std::find_if(all.begin(), all.end(), [](const DeckListItem& i) { return i.name.endsWith(".aif"); });
+    const auto aif = std::find_if(all.begin(), all.end(),
+                                  [](const DeckListItem& i) { return i.name.endsWith(".aif"); });
     ASSERT_NE(aif, all.end());
     EXPECT_EQ(aif->folder, QStringLiteral(".\\day2\\"));
     // 29 February is a real date in a file name.
@@ -193,8 +196,8 @@ TEST_F(DeckWindowTest, PeriodListingMarksPresentFilesAndPromptsForMissingOnes)
     writeFile(tape(QStringLiteral("here.wav")), wavAt(1, {2010, 12, 3, 8, 9, 0, 0, 0}));
     periodRows = {{"2010-12-08 09:00:00", "DISK1  ", "here.wav  ", "seen  ", 60, 8000, 1},
                   {"2010-12-08 09:10:00", "DISK2", "gone.wav", "lost", 60, 8000, 1},
-                  {"2010-12-07 09:00:00", "OLD", "old.wav", "", 60, 8000, 1},   // ended before the period
-                  {"2010-13-07 09:00:00", "BAD", "bad.wav", "", 60, 8000, 1}};  // month 13 is refused
+                  {"2010-12-07 09:00:00", "OLD", "old.wav", "", 60, 8000, 1},  // ended before the period
+                  {"2010-13-07 09:00:00", "BAD", "bad.wav", "", 60, 8000, 1}}; // month 13 is refused
     TheDeckSettingsFile().deck.ListByPeriod = 1;
     auto deck = makeDeck(DeckShowDataMode);
     ASSERT_EQ(deck->items().size(), 2u);
@@ -246,7 +249,7 @@ TEST_F(DeckWindowTest, PlayListChainsWithItsDelayUntilPaused)
     ASSERT_EQ(log.startedFiles, std::vector<QString>{QStringLiteral("1.wav")});
     engine(*deck, {2, 1, 4, 0});
     EXPECT_EQ(deck->nextTrackDelayMs(), 2000);
-    deck->nextTrackTimer();   // the 2 s delay has passed
+    deck->nextTrackTimer(); // the 2 s delay has passed
     QCoreApplication::processEvents();
     ASSERT_EQ(log.startedFiles.size(), 2u);
     EXPECT_EQ(log.startedFiles[1], QStringLiteral("2.wav"));
@@ -254,7 +257,7 @@ TEST_F(DeckWindowTest, PlayListChainsWithItsDelayUntilPaused)
     engine(*deck, {2, 1});
     deck->pause();
     engine(*deck, {4, 0});
-    EXPECT_EQ(deck->nextTrackDelayMs(), -1);   // Pause broke the chain
+    EXPECT_EQ(deck->nextTrackDelayMs(), -1); // Pause broke the chain
     QCoreApplication::processEvents();
     EXPECT_EQ(log.startedFiles.size(), 2u);
 }
@@ -270,7 +273,7 @@ TEST_F(DeckWindowTest, JoinsFollowTheRulesAndARefusedJoinIsNotSkipped)
     deck->playList();
     QCoreApplication::processEvents();
     engine(*deck, {2, 1});
-    EXPECT_EQ(deck->nextFile(8000), nullptr);   // a track starting at :25 is not joined
+    EXPECT_EQ(deck->nextFile(8000), nullptr); // a track starting at :25 is not joined
 
     // b is joined after a; c (another rate) is made current, refused by the
     // engine, and must still play next.
@@ -299,7 +302,7 @@ TEST_F(DeckWindowTest, ClockFollowsThePositionAndIsToldOnlyInOfflineLogging)
         deck->listDoubleClicked();
         QCoreApplication::processEvents();
         engine(*deck, {2, 1});
-        log.position = 8000 * 3 / 2;   // 1.5 s
+        log.position = 8000 * 3 / 2; // 1.5 s
         const auto at = deck->clockTime();
         ASSERT_TRUE(at.has_value());
         // Past midnight of 29 February into 1 March.
@@ -324,9 +327,10 @@ TEST(DeckOptionPages, FieldsAreStoredOrRefused)
     for (const char* rate : {"0", "-100"}) {
         EXPECT_EQ(ApplyPlayRate({"default", false, QLatin1String(rate), "0"}, devices, s),
                   QStringLiteral("Playback rate is less than 0"));
-        EXPECT_EQ(s, before);   // nothing stored
+        EXPECT_EQ(s, before); // nothing stored
     }
-    EXPECT_EQ(ApplyPlayRate({"Removed Card", false, "44100", "0"}, devices, s), QStringLiteral("No Sound Card Selected"));
+    EXPECT_EQ(ApplyPlayRate({"Removed Card", false, "44100", "0"}, devices, s),
+              QStringLiteral("No Sound Card Selected"));
     EXPECT_FLOAT_EQ(DelayFromText(QStringLiteral("2.5")), 2.5f);
     EXPECT_FLOAT_EQ(DelayFromText(QStringLiteral("abc")), 0.0f);
 
@@ -352,10 +356,16 @@ TEST(DeckOptionPages, FieldsAreStoredOrRefused)
 
 TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
 {
-    struct Case { int band; const char* high; const char* low; const char* ripple; const char* message; };
+    struct Case {
+        int band;
+        const char* high;
+        const char* low;
+        const char* ripple;
+        const char* message;
+    };
     const Case cases[] = {
         {1, "48000", "", "1", "Invalid high pass cut off frequency"},
-        {1, "24000", "", "1", "Invalid high pass cut off frequency"},   // at half the rate
+        {1, "24000", "", "1", "Invalid high pass cut off frequency"}, // at half the rate
         {1, "23999", "", "1", ""},
         {2, "", "0", "1", "Invalid low pass cut off frequency"},
         {3, "5000", "4000", "1", "Low pass Frequency may not be less than the high pass frequency !"},
@@ -418,7 +428,7 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
     dialog.order()->setFocus();
     dialog.order()->selectAll();
     QTest::keyClicks(dialog.order(), QStringLiteral("8"));
-    dialog.ok();   // the edit is designed and plotted first
+    dialog.ok(); // the edit is designed and plotted first
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.poleCount(), 16);
     EXPECT_EQ(spec.Order, 16);

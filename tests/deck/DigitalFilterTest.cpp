@@ -26,7 +26,10 @@ FilterSpec spec(int type, int band, int highHz, int lowHz, int order, float ripp
     return s;
 }
 
-double w(double hz, double rate) { return 2.0 * Pi * hz / rate; }
+double w(double hz, double rate)
+{
+    return 2.0 * Pi * hz / rate;
+}
 
 } // namespace
 
@@ -55,7 +58,7 @@ TEST(DigitalFilter, ButterworthLowPassOrderTwoAtAQuarterOfTheRate)
         frame = 1000.0;
         f.FilterFrame(&frame);
     }
-    EXPECT_NEAR(frame, 1000.0, 1e-6);   // DC passes with gain 1
+    EXPECT_NEAR(frame, 1000.0, 1e-6); // DC passes with gain 1
 }
 
 TEST(DigitalFilter, SectionsAndPolesOfEachDesign)
@@ -92,7 +95,7 @@ TEST(DigitalFilter, SectionsAndPolesOfEachDesign)
             EXPECT_EQ(f.referenceGain(), 1.0);
         }
         for (const Complex& p : d.poles)
-            EXPECT_LT(std::abs(p), 1.0);   // stable
+            EXPECT_LT(std::abs(p), 1.0); // stable
     }
 }
 
@@ -104,7 +107,7 @@ TEST(DigitalFilter, GainAtTheBandEdges)
         const char* legend;
         FilterSpec spec;
         std::vector<double> edgesHz;
-        double edgeGain;   // relative to the reference gain
+        double edgeGain; // relative to the reference gain
     } cases[] = {
         {"Butterworth low pass", spec(1, 2, 0, 5000, 4), {5000}, halfPower},
         {"Butterworth high pass", spec(1, 1, 3000, 0, 5), {3000}, halfPower},
@@ -186,7 +189,7 @@ TEST(DigitalFilter, BlockCascadeFollowsTheReferenceAndSaturates)
             }
         }
         EXPECT_TRUE(clipped);
-        block.FilterBlock16(samples.data(), 1000);   // in two blocks: the state carries over
+        block.FilterBlock16(samples.data(), 1000); // in two blocks: the state carries over
         block.FilterBlock16(samples.data() + 1000 * channels, std::size_t(frames - 1000));
         for (std::size_t i = 0; i < samples.size(); ++i)
             ASSERT_NEAR(samples[i], expected[i], 1) << "sample " << i;
@@ -198,8 +201,8 @@ TEST(DigitalFilter, SaturationToSixteenBits)
     struct Case {
         double in;
         int16_t out;
-    } cases[] = {{0.0, 0}, {1.9, 1}, {-1.9, -1}, {32766.99, 32766}, {32767.0, 32767}, {40000.0, 32767},
-                 {-32768.0, -32768}, {-32768.7, -32768}, {-1e9, -32768}, {std::nan(""), 0}};
+    } cases[] = {{0.0, 0},         {1.9, 1},           {-1.9, -1},         {32766.99, 32766}, {32767.0, 32767},
+                 {40000.0, 32767}, {-32768.0, -32768}, {-32768.7, -32768}, {-1e9, -32768},    {std::nan(""), 0}};
     for (const Case& c : cases)
         EXPECT_EQ(SaturateToInt16(c.in), c.out) << c.in;
     // FilterFrame16 limits too.

@@ -30,7 +30,8 @@ TEST(LogWriter, LinesWithAndWithoutTime)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(f.readAll());
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d - stamped\r\nplain\r\nappended\r\n$"))
+    EXPECT_TRUE(QRegularExpression(
+                    QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d - stamped\r\nplain\r\nappended\r\n$"))
                     .match(text)
                     .hasMatch())
         << text.toStdString();
@@ -44,8 +45,8 @@ TEST(ColourGauge, LevelColoursByHeight)
     struct Case {
         const char* legend;
         int value;
-        int redRows;        // rows of dark red at the top of the bar
-        int levelRows;      // rows of highlight below it
+        int redRows;   // rows of dark red at the top of the bar
+        int levelRows; // rows of highlight below it
     } cases[] = {
         // 20 x 120 gauge, border 1: interior rows 1..118, H = 118, H / 6 = 19.
         {"minimum: all face", -60, 0, 0},

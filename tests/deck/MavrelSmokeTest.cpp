@@ -63,9 +63,9 @@ protected:
     }
     void startDetector(const QStringList& extra = {})
     {
-        detector.start(QStringLiteral(DETECTOR_STAND_IN),
-                       QStringList{QString::fromLatin1(WhistleDetectorClass), QString::fromLatin1(WhistlePipeName),
-                                   received()} + extra);
+        detector.start(QStringLiteral(DETECTOR_STAND_IN), QStringList{QString::fromLatin1(WhistleDetectorClass),
+                                                                      QString::fromLatin1(WhistlePipeName), received()}
+                                                              + extra);
         ASSERT_TRUE(detector.waitForReadyRead(20000));
     }
     void startMavrel()
@@ -116,7 +116,7 @@ TEST_F(MavrelSmoke, ADetectorThatNeverStopsLeavesTheLogLine)
 TEST_F(MavrelSmoke, APipeHeldByAnotherDeckIsReported)
 {
     startDetector();
-    velmar::sound::SamplePipeServer other;   // the first copy's pipe
+    velmar::sound::SamplePipeServer other; // the first copy's pipe
     ASSERT_TRUE(other.create(QString::fromLatin1(WhistlePipeName), 4096));
     startMavrel();
     EXPECT_TRUE(QTest::qWaitFor([&] { return readAll(messages()).contains(QStringLiteral("another deck")); }, 30000))

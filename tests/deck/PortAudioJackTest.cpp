@@ -55,7 +55,7 @@ public:
         for (int i = 0; i < 50 && m_device < 0; ++i) {
             m_device = jackOutputNumber();
             if (m_device < 0)
-                m_process.waitForFinished(100);   // returns early only when it died
+                m_process.waitForFinished(100); // returns early only when it died
             if (m_process.state() != QProcess::Running)
                 return false;
         }
@@ -107,7 +107,7 @@ TEST(DeckPortAudio, FilteredSpeakersThroughJacksDummyDriverAndAnUnfilteredPipe)
     QObject::connect(&reading, &QTimer::timeout, drain);
     reading.start(10);
 
-    DeckEngine engine(std::move(detectors));   // PortAudio output
+    DeckEngine engine(std::move(detectors)); // PortAudio output
     QSignalSpy states(&engine, &DeckEngine::stateChanged);
     QSignalSpy levels(&engine, &DeckEngine::levels);
     QSignalSpy messages(&engine, &DeckEngine::message);
@@ -138,11 +138,11 @@ TEST(DeckPortAudio, FilteredSpeakersThroughJacksDummyDriverAndAnUnfilteredPipe)
         seen.push_back(s.at(0).toInt());
     EXPECT_EQ(seen, (std::vector<int>{DeckStarting, DeckPlaying, DeckStopped}));
     EXPECT_EQ(engine.position(), 24000u);
-    ASSERT_EQ(levels.size(), 10);   // blocks of 1/20 s
+    ASSERT_EQ(levels.size(), 10); // blocks of 1/20 s
     const auto last = levels.last().at(0).value<BlockLevels>();
     EXPECT_EQ(last.FilePeaks[0], 16000);
     EXPECT_EQ(last.FilePeaks[1], 8000);
-    EXPECT_LT(last.SpeakerPeaks[0], 100);   // the tone is filtered out of the speakers
+    EXPECT_LT(last.SpeakerPeaks[0], 100); // the tone is filtered out of the speakers
     EXPECT_NEAR(last.SpeakerPeaks[1], 8000, 2);
     // The detector heard the file as it is.
     EXPECT_TRUE(received == makeWav(2, 48000, samples).mid(velmar::sound::WAVHEADER::ByteSize))

@@ -159,8 +159,7 @@ TEST(ButtonDigitalIo, PulseTrains)
     ASSERT_EQ(highLow.size(), 20u);
     for (std::size_t i = 0; i < highLow.size(); ++i)
         EXPECT_EQ(highLow[i], (PulseStep{5, i % 2 == 0 ? 1 : 0, 50})) << i;
-    EXPECT_EQ(PulseTrain(kMsgPulsesLowHigh, (2u << 16) + 1, 30, 10),
-              (std::vector<PulseStep>{{2, 0, 30}, {2, 1, 30}}));
+    EXPECT_EQ(PulseTrain(kMsgPulsesLowHigh, (2u << 16) + 1, 30, 10), (std::vector<PulseStep>{{2, 0, 30}, {2, 1, 30}}));
     EXPECT_EQ(PulseTrain(kMsgSetBitHigh, (4u << 16) + 1, 0, 10), (std::vector<PulseStep>{{4, 1, 0}}));
     EXPECT_EQ(PulseTrain(kMsgSetBitLow, (4u << 16) + 1, 0, 10), (std::vector<PulseStep>{{4, 0, 0}}));
     EXPECT_TRUE(PulseTrain(1079, tenOnBitFive, 0, 10).empty());
@@ -198,10 +197,12 @@ TEST_F(ButtonThreadsTest, SwitchReachesTheUserInterfaceThreadAndPulsesReachTheBo
     std::vector<Change> heard;
     bool onUiThread = true;
     board.SetInputs({0x0004, 0x0000}); // closed at the start, then opened
-    StartButtonThread(1u << 2, [&](int bit, int level) {
-        onUiThread = onUiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
-        heard.push_back({bit, level});
-    }, {});
+    StartButtonThread(1u << 2,
+                      [&](int bit, int level) {
+                          onUiThread = onUiThread && QThread::currentThread() == QCoreApplication::instance()->thread();
+                          heard.push_back({bit, level});
+                      },
+                      {});
     ASSERT_TRUE(ButtonThreadRunning());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !heard.empty(); }, 10000));
     EXPECT_EQ(heard, (std::vector<Change>{{2, 0}}));

@@ -99,14 +99,14 @@ protected:
         const QString table = QStringLiteral("UDB_") + panel;
         ASSERT_TRUE(store::DbCheckUserTable(store::GetDbConnection(), table, store::kUserTableButtonForm));
         for (const SampleRow& r : rows) {
-            ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"%1\" (\"Order\", \"Type\", \"Name\") VALUES (%2, '%3', '%4')")
-                                    .arg(table)
-                                    .arg(r.order)
-                                    .arg(QLatin1String(r.type), QLatin1String(r.name))));
+            ASSERT_TRUE(
+                execSql(QStringLiteral("INSERT INTO \"%1\" (\"Order\", \"Type\", \"Name\") VALUES (%2, '%3', '%4')")
+                            .arg(table)
+                            .arg(r.order)
+                            .arg(QLatin1String(r.type), QLatin1String(r.name))));
             if (!r.extra.isEmpty()) {
-                ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"Order\" = %3")
-                                        .arg(table, r.extra)
-                                        .arg(r.order)));
+                ASSERT_TRUE(execSql(
+                    QStringLiteral("UPDATE \"%1\" SET %2 WHERE \"Order\" = %3").arg(table, r.extra).arg(r.order)));
             }
         }
     }
@@ -123,8 +123,9 @@ protected:
                         {6, "BUTTON", "Sighting",
                          "\"Code\"='SIGHT', \"Hot Key\"='S', \"Form\"='sightings', \"Button Index\"='Press', "
                          "\"Form Ctrl\"='What', \"Ctrl Data\"='dolphin', \"Broadcast\"=5"},
-                        {7, "BUTTON", "Record", "\"Code\"='REC', \"Recording\"=30, \"Recorder\"=0, \"Kelvor\"=2, "
-                                                "\"Ctrl Data\"='song'"},
+                        {7, "BUTTON", "Record",
+                         "\"Code\"='REC', \"Recording\"=30, \"Recorder\"=0, \"Kelvor\"=2, "
+                         "\"Ctrl Data\"='song'"},
                         {8, "STATIC", "Notes", {}},
                         {9, "BUTTON", "Echo", "\"Code\"='ECHO', \"OnBroadcast\"=5"},
                     });
@@ -258,7 +259,8 @@ TEST_F(ButtonPanelTest, LinkedFormReceivesPressIndexAndCtrlData)
     QAbstractButton* b = p->ButtonOf(rowOf(p, QStringLiteral("Sighting")));
     b->click();
     b->click();
-    EXPECT_EQ(form.calls, (QStringList{QStringLiteral("Press|1|What|dolphin"), QStringLiteral("Press|2|What|dolphin")}));
+    EXPECT_EQ(form.calls,
+              (QStringList{QStringLiteral("Press|1|What|dolphin"), QStringLiteral("Press|2|What|dolphin")}));
 }
 
 TEST_F(ButtonPanelTest, FailedInsertHandsTheFormNoStaleNumber)
@@ -304,7 +306,11 @@ TEST_F(ButtonPanelTest, RecordingStartsBeforeTheRowIsStoredAndItsIndexIsInTheRow
     ASSERT_NE(p, nullptr);
     QStringList steps;
     buttonPressPorts().triggerRecorder = [&](int recorder, int seconds, const QString& reason) -> std::optional<int> {
-        steps << QStringLiteral("record %1 %2 %3 rows=%4").arg(recorder).arg(seconds).arg(reason).arg(log("Watch").size());
+        steps << QStringLiteral("record %1 %2 %3 rows=%4")
+                     .arg(recorder)
+                     .arg(seconds)
+                     .arg(reason)
+                     .arg(log("Watch").size());
         return 42;
     };
     buttonPressPorts().grab = [&](int grabber, const QString& reason) {
@@ -554,9 +560,10 @@ TEST_F(ButtonPanelTest, EditedRowIsWrittenBackOverItsOrder)
     EXPECT_TRUE(p->WriteBackRow(rowOf(p, QStringLiteral("R"))));
 
     store::test::DirectDb db(dbFile);
-    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Order\", \"Type\", \"Name\", \"Code\", \"PulseType\", \"PulseLength\" "
-                                     "FROM \"UDB_Edit\" ORDER BY rowid")),
-              (QStringList{"1|BUTTON|A|O'NEI|HILO|0.25", "2|RADIOBUTTON|R|NULL|NONE|NULL", "3|BUTTON|C|NULL|NULL|NULL"}));
+    EXPECT_EQ(
+        db.rows(QStringLiteral("SELECT \"Order\", \"Type\", \"Name\", \"Code\", \"PulseType\", \"PulseLength\" "
+                               "FROM \"UDB_Edit\" ORDER BY rowid")),
+        (QStringList{"1|BUTTON|A|O'NEI|HILO|0.25", "2|RADIOBUTTON|R|NULL|NONE|NULL", "3|BUTTON|C|NULL|NULL|NULL"}));
 
     // A row whose "Order" the table no longer has fails without a word.
     a.Order = 9;
@@ -585,10 +592,12 @@ TEST_F(ButtonPanelTest, SerialCommandsGoOutAndReceivedTextIsShown)
     for (int row = 1; row <= 3; ++row)
         p->ButtonOf(row)->click();
     QByteArray received;
-    (void)QTest::qWaitFor([&] {
-        received += instrument.readAll();
-        return received.size() >= 7;
-    }, 10000);
+    (void)QTest::qWaitFor(
+        [&] {
+            received += instrument.readAll();
+            return received.size() >= 7;
+        },
+        10000);
     EXPECT_EQ(received, QByteArray("HELLO\r\r"));
     p->Press(p->Rows()[0].controlId); // the port row's box is no button
     settle();
@@ -609,8 +618,8 @@ TEST_F(ButtonPanelTest, SerialCommandsGoOutAndReceivedTextIsShown)
 
 TEST_F(ButtonPanelTest, PortThatCannotOpenIsReportedAndThePanelWorks)
 {
-    definePanel(QStringLiteral("Bad"), {{1, "SERIALPORT", "/no/such/port", {}},
-                                        {2, "BUTTON", "Send", "\"Code\"='S', \"SerialCommand\"='X'"}});
+    definePanel(QStringLiteral("Bad"),
+                {{1, "SERIALPORT", "/no/such/port", {}}, {2, "BUTTON", "Send", "\"Code\"='S', \"SerialCommand\"='X'"}});
     TButtonForm* p = load();
     ASSERT_NE(p, nullptr);
     EXPECT_EQ(captions(), QStringList{QString::fromLatin1(kCantOpenCommPortCaption)});
@@ -622,8 +631,8 @@ TEST_F(ButtonPanelTest, PortThatCannotOpenIsReportedAndThePanelWorks)
 // that says why and what to choose instead.
 TEST_F(ButtonPanelTest, AWindowsPortNameIsRefusedWithAClearMessage)
 {
-    definePanel(QStringLiteral("Old"), {{1, "SERIALPORT", "COM3", {}},
-                                        {2, "BUTTON", "Send", "\"Code\"='S', \"SerialCommand\"='X'"}});
+    definePanel(QStringLiteral("Old"),
+                {{1, "SERIALPORT", "COM3", {}}, {2, "BUTTON", "Send", "\"Code\"='S', \"SerialCommand\"='X'"}});
     TButtonForm* p = load();
     ASSERT_NE(p, nullptr);
     ASSERT_EQ(sink.messages.size(), 1u);
@@ -685,8 +694,9 @@ TEST_F(ButtonPanelTest, SoundThroughTheRealOutputNeverFailsThePress)
 {
     writeWav(path(QStringLiteral("a.wav")), 400);
     writeWav(path(QStringLiteral("b.wav")), 400);
-    definePanel(QStringLiteral("Snd"), {{1, "BUTTON", "A", QStringLiteral("\"PlaySound\"='%1'").arg(path(QStringLiteral("a.wav")))},
-                                        {2, "BUTTON", "B", QStringLiteral("\"PlaySound\"='%1'").arg(path(QStringLiteral("b.wav")))}});
+    definePanel(QStringLiteral("Snd"),
+                {{1, "BUTTON", "A", QStringLiteral("\"PlaySound\"='%1'").arg(path(QStringLiteral("a.wav")))},
+                 {2, "BUTTON", "B", QStringLiteral("\"PlaySound\"='%1'").arg(path(QStringLiteral("b.wav")))}});
     TButtonForm* p = load();
     ASSERT_NE(p, nullptr);
     auto player = std::make_shared<sound::ButtonSoundPlayer>();
@@ -751,10 +761,12 @@ TEST_F(ButtonEditorTest, EntriesAreCheckedInOrderAndARefusalLeavesTheRowAlone)
              d.pulseLength->clear();
          },
          "You have not specified a pulse length"},
-        {"no number", [](TButtonInfoDlg& d) {
+        {"no number",
+         [](TButtonInfoDlg& d) {
              d.sendBroadcast->setChecked(true);
              d.wParam->setText(QStringLiteral("five"));
-         }, "'five' is not a valid number"},
+         },
+         "'five' is not a valid number"},
     };
     ButtonDefinition& b = row("B"); // renamed on the way
     for (const Case& c : cases) {
@@ -789,7 +801,7 @@ TEST_F(ButtonEditorTest, NextButtonThatIsNoRowIsShownUnchosenAndRefused)
     EXPECT_EQ(sink.messages[0].text, QStringLiteral("You have not specified a button for the next action"));
 
     dialog.nextButton->setCurrentIndex(1);
-    dialog.formName->setCurrentIndex(0); // "- none -"
+    dialog.formName->setCurrentIndex(0);      // "- none -"
     dialog.grabberNumber->setCurrentIndex(0); // "No Frame Grabbing"
     EXPECT_TRUE(dialog.ReadControls());
     EXPECT_EQ(row("A").AutoNextButton, 3);
@@ -803,7 +815,8 @@ TEST_F(ButtonEditorTest, SettingsEntryEditsTheRowAndWritesItBack)
     QStringList entries;
     for (QAction* a : panel->SettingsMenu()->actions())
         entries << a->text();
-    EXPECT_EQ(entries, (QStringList{"/no/such/port port settings ...", "A button settings ...", "B button settings ..."}));
+    EXPECT_EQ(entries,
+              (QStringList{"/no/such/port port settings ...", "A button settings ...", "B button settings ..."}));
 
     buttonEditor() = [](QWidget*, ButtonDefinition& r, TButtonForm&) {
         r.Code = QStringLiteral("EDIT");
@@ -841,10 +854,12 @@ TEST_F(ButtonEditorTest, PortSettingsEntryReopensThePortForItsButtons)
     row("B").SerialCommand = QStringLiteral("GO");
     panel->ButtonOf(rowOf(panel, QStringLiteral("B")))->click();
     QByteArray received;
-    (void)QTest::qWaitFor([&] {
-        received += instrument.readAll();
-        return received.size() >= 2;
-    }, 10000);
+    (void)QTest::qWaitFor(
+        [&] {
+            received += instrument.readAll();
+            return received.size() >= 2;
+        },
+        10000);
     EXPECT_EQ(received, QByteArray("GO"));
 }
 
@@ -863,8 +878,8 @@ struct HotKeyCase {
 TEST(ButtonHotKeyCode, Table)
 {
     const HotKeyCase cases[] = {
-        {"F1", 112}, {"F12", 123}, {"F24", 135}, {"F", 'F'}, {"f", 'F'}, {"x", 'X'}, {"7", '7'},
-        {"", 0},     {"AB", 0},    {"F0", 0},    {"F25", 0}, {"Fx", 0},
+        {"F1", 112}, {"F12", 123}, {"F24", 135}, {"F", 'F'}, {"f", 'F'}, {"x", 'X'},
+        {"7", '7'},  {"", 0},      {"AB", 0},    {"F0", 0},  {"F25", 0}, {"Fx", 0},
     };
     for (const HotKeyCase& c : cases)
         EXPECT_EQ(ButtonHotKeyCode(QString::fromLatin1(c.text)), c.code) << c.text;

@@ -1,8 +1,7 @@
 // The serial port forms of a button panel's SERIALPORT row.
 #include "forms/ui/ComPortDialog.h"
 #include "platform/SerialPortList.h"
-#include "widgets/FormRunner.h"
-#include "widgets/MessageBoxSeam.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,21 +14,23 @@ namespace {
 struct Messages {
     Messages()
     {
-        shell::ui::setMessageBoxHandler([this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
-                                               QMessageBox::StandardButtons) {
+        dialogs.messageBox = [this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                                    QMessageBox::StandardButtons) {
             texts << text;
             return QMessageBox::Ok;
-        });
+        };
     }
-    ~Messages() { shell::ui::setMessageBoxHandler({}); }
+    test::ScriptedDialogs dialogs;
     QStringList texts;
 };
 
 TEST(ComPortChoices, PresentPortsSortedAndAStoredNameAsStored)
 {
-    const QStringList present{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyS0")};
-    EXPECT_EQ(ComPortChoices(present, QStringLiteral("/dev/ttyS1")),
-              (QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyUSB0")}));
+    const QStringList present{QStringLiteral("/dev/ttyUSB0"), QStringLiteral("/dev/ttyS1"),
+                              QStringLiteral("/dev/ttyS0")};
+    EXPECT_EQ(
+        ComPortChoices(present, QStringLiteral("/dev/ttyS1")),
+        (QStringList{QStringLiteral("/dev/ttyS0"), QStringLiteral("/dev/ttyS1"), QStringLiteral("/dev/ttyUSB0")}));
     EXPECT_EQ(ComPortChoices(present, QStringLiteral("COM3")).value(0), QStringLiteral("COM3"));
     EXPECT_EQ(ComPortChoices({}, QString()), QStringList());
     for (const char* name : {"COM1", "com3", "COM256"})
@@ -76,14 +77,14 @@ TEST(ComPortForm, OkWritesThePortAndShowFlagOnly)
 
     // Line settings changed through Advanced stay even when the form is
     // then cancelled.
-    shell::ui::setFormRunner([](QDialog& d) {
+    test::ScriptedDialogs forms;
+    forms.runForm = [](QDialog& d) {
         auto* dcb = qobject_cast<TDCBDialog*>(&d);
         dcb->baudRate->setCurrentText(QStringLiteral("4800"));
         dcb->accept();
         return true;
-    });
+    };
     form.Advanced();
-    shell::ui::setFormRunner({});
     EXPECT_EQ(line.BaudRate, 4800);
     form.reject();
     EXPECT_EQ(row.Name, QStringLiteral("/dev/ttyusb1"));

@@ -14,10 +14,7 @@ namespace velmar::forms::test {
 class FakeFormWindow : public QWidget, public UserFormWindow {
 public:
     FakeFormWindow(QWidget* parent, TUserFormInfo& form, bool popup)
-        : QWidget(parent, popup ? Qt::Window : Qt::Widget)
-        , m_form(form)
-        , popup(popup)
-        , values(form.ValueRows().size())
+        : QWidget(parent, popup ? Qt::Window : Qt::Widget), m_form(form), popup(popup), values(form.ValueRows().size())
     {
     }
     QObject* Object() override { return this; }

@@ -13,7 +13,7 @@
 #include "forms/ui/LookupCheckBoxes.h"
 #include "widgets/MainLayout.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/ShellHooks.h"
+#include "tests/support/ScriptedFormServices.h"
 #include "store/FixedSchema.h"
 #include "settings/ProgramSettings.h"
 #include "shell/TUserFormHooks.h"
@@ -65,7 +65,6 @@ protected:
     {
         UnloadUserForms();
         setUserFormWindowFactory({});
-        shell::shellHooks().buttonFormsOnHotKey = {};
         FormsTest::TearDown();
     }
     int load() { return LoadUserForms(&mainWindow, tabs, kFixedTabs); }
@@ -132,7 +131,8 @@ TEST_F(FormListTest, FormTabsFollowTheFixedTabsAndSubTabFormsShareTheirGroupTab)
 
 TEST_F(FormListTest, HotKeysOpenOrBringFormsForwardAfterThePanelsDeclined)
 {
-    BindUserForms(shell::mainWindowHooks(), shell::shellHooks());
+    velmar::test::ScriptedButtonPanels panels;
+    BindUserForms(panels);
     HotKeyService* service = InstallHotKeyService(&mainWindow);
     load();
     TUserFormInfo* acoustic = FindUserForm(QStringLiteral("Acoustic"));
@@ -144,14 +144,14 @@ TEST_F(FormListTest, HotKeysOpenOrBringFormsForwardAfterThePanelsDeclined)
 
     // A panel that takes the key keeps it from the forms.
     std::vector<int> offered;
-    shell::shellHooks().buttonFormsOnHotKey = [&](int key) {
+    panels.onHotKey = [&](int key) {
         offered.push_back(key);
         return key == s;
     };
     emit service->hotKeyPressed(s);
     EXPECT_EQ(offered, std::vector<int>{s});
     EXPECT_EQ(windowOf("Sightings")->activations, 0);
-    shell::shellHooks().buttonFormsOnHotKey = {};
+    panels.onHotKey = {};
 
     // The tab form: filled and brought forward; with unsaved edits only
     // brought forward, and the key is not taken.
@@ -487,7 +487,7 @@ TEST(FormsAtExit, FormsStillLoadedWhenTheProgramEndsLeaveCleanly)
             if (store::OpenDB(nullptr, dir.filePath(QStringLiteral("survey.sqlite"))) != store::kOpenDbOk
                 || !applyScript(sampleSurveyScript()))
                 std::exit(2);
-            setHotKeyRegistrar(new FakeHotKeys);  // lives on, as the program's service does
+            setHotKeyRegistrar(new FakeHotKeys); // lives on, as the program's service does
             setUserFormWindowFactory([](QWidget* parent, TUserFormInfo& form, bool popup) {
                 return new FakeFormWindow(popup ? nullptr : parent, form, popup);
             });

@@ -32,7 +32,7 @@ protected:
     {
         FormsTest::SetUp();
         const QString script = QString::fromLocal8Bit(qgetenv("VELMAR_SOURCE_DIR"))
-                               + QStringLiteral("/tests/data/forms/form_list.sql");
+                             + QStringLiteral("/tests/data/forms/form_list.sql");
         ASSERT_TRUE(execSql(QStringLiteral("DROP TABLE \"UDF_Sightings\"")));
         ASSERT_TRUE(execSql(QStringLiteral("DELETE FROM \"Lookup\"")));
         QString failed;
@@ -65,8 +65,8 @@ protected:
     }
     QStringList sightings() const
     {
-        return DirectDb(dbFile).rows(
-            QStringLiteral("SELECT \"Count\", \"Species\", \"Comment\", \"Range\" FROM \"Sightings\" ORDER BY \"Index\""));
+        return DirectDb(dbFile).rows(QStringLiteral(
+            "SELECT \"Count\", \"Species\", \"Comment\", \"Range\" FROM \"Sightings\" ORDER BY \"Index\""));
     }
 
     QProcess server;
@@ -97,8 +97,8 @@ TEST_F(FormPokeBusTest, PokedValuesReachTheFormAndAreStored)
     EXPECT_FALSE(poke(QStringLiteral("Sightings"), "many,HP"));
     EXPECT_EQ(nextLine(), QStringLiteral("stored 4"));
 
-    EXPECT_EQ(sightings(), (QStringList{"12|HP|NULL|3.5", "3|MW|" + QString(9, QLatin1Char('y')) + "|NULL",
-                                        "4|NULL|NULL|NULL"}));
+    EXPECT_EQ(sightings(),
+              (QStringList{"12|HP|NULL|3.5", "3|MW|" + QString(9, QLatin1Char('y')) + "|NULL", "4|NULL|NULL|NULL"}));
     EXPECT_EQ(server.state(), QProcess::Running);
 }
 
@@ -108,8 +108,8 @@ TEST_F(FormPokeBusTest, TheReadmeGdbusCommandReachesAForm)
     if (gdbus.isEmpty())
         GTEST_SKIP() << "gdbus is not installed";
     QProcess call;
-    call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/",
-                       "--method", "org.velmar.Dde.Poke", "UDFSERVICE", "Sightings", "b'7,HP,by gdbus'"});
+    call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/", "--method",
+                       "org.velmar.Dde.Poke", "UDFSERVICE", "Sightings", "b'7,HP,by gdbus'"});
     ASSERT_TRUE(call.waitForFinished(kBoundMs));
     EXPECT_EQ(QString::fromUtf8(call.readAllStandardOutput()).trimmed(), QStringLiteral("(true,)"))
         << call.readAllStandardError().toStdString();

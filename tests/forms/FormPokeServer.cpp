@@ -35,13 +35,13 @@ int main(int argc, char** argv)
         forms::setUserFormWindowFactory(forms::MakeUserFormWindow);
     else
         forms::setUserFormWindowFactory([](QWidget* parent, forms::TUserFormInfo& form, bool popup) {
-        auto* w = new forms::test::FakeFormWindow(popup ? nullptr : parent, form, popup);
-        w->onStored = [](int result) {
-            std::printf("stored %d\n", result);
-            std::fflush(stdout);
-        };
-        return w;
-    });
+            auto* w = new forms::test::FakeFormWindow(popup ? nullptr : parent, form, popup);
+            w->onStored = [](int result) {
+                std::printf("stored %d\n", result);
+                std::fflush(stdout);
+            };
+            return w;
+        });
     forms::LoadUserForms(&mainWindow, nullptr, 0);
 
     platform::DdeServer server{QLatin1String(forms::kUserFormDdeService)};

@@ -50,11 +50,11 @@ TEST(HeardSpecies, RowsAsTheFormMakesThem)
         bool gap;
     };
     const Expect expected[] = {
-        {"Sperm Whale", 4096, 5, false},       // NButtons 0: "0" to "5"
-        {"Dolphin", 4112, 15, false},          // 20 capped at 15
-        {"Odd", 4128, -1, false},              // negative: a label, no buttons
-        {"Gap", 4144, -1, true},               // SPACE: a gap that keeps its id and species
-        {"", 4160, -1, true},                  // empty Species: a gap
+        {"Sperm Whale", 4096, 5, false},         // NButtons 0: "0" to "5"
+        {"Dolphin", 4112, 15, false},            // 20 capped at 15
+        {"Odd", 4128, -1, false},                // negative: a label, no buttons
+        {"Gap", 4144, -1, true},                 // SPACE: a gap that keeps its id and species
+        {"", 4160, -1, true},                    // empty Species: a gap
         {"Northern Bottlenose", 4176, 2, false}, // cut to its 20-character column
     };
     ASSERT_EQ(list.Species().size(), std::size(expected));
@@ -107,13 +107,13 @@ protected:
                                             store::kUserTableThingsHeard));
         int order = 1;
         for (const HeardSpeciesRow& r : SampleRows())
-            ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_ThingsHeard\" (\"Order\", \"Title\", \"Species\", "
-                                               "\"NButtons\", \"Colour\") VALUES (%1, '%2', %3, %4, '%5')")
-                                    .arg(order++)
-                                    .arg(r.title, r.species.isEmpty() ? QStringLiteral("NULL")
-                                                                      : QStringLiteral("'%1'").arg(r.species))
-                                    .arg(r.nButtons)
-                                    .arg(r.colour)));
+            ASSERT_TRUE(execSql(
+                QStringLiteral("INSERT INTO \"UDF_ThingsHeard\" (\"Order\", \"Title\", \"Species\", "
+                               "\"NButtons\", \"Colour\") VALUES (%1, '%2', %3, %4, '%5')")
+                    .arg(order++)
+                    .arg(r.title, r.species.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'%1'").arg(r.species))
+                    .arg(r.nButtons)
+                    .arg(r.colour)));
         store::SetLastGpsReference(7, QStringLiteral("2026-12-10 10:00:00"));
         store::SetListeningEffortReasonSource([] { return ListeningEffortReason(); });
         ports.programTime = [] {
@@ -152,8 +152,8 @@ TEST_F(HeardFormTest, RowsMakeTheirButtonsAndThePlotMenu)
     QStringList items;
     for (QAction* a : form.PlotMenu()->actions())
         items << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(items, (QStringList{"Everything...", "-", "Sperm Whale", "Dolphin", "Odd", "Gap", "",
-                                  "Northern Bottlenose"}));
+    EXPECT_EQ(items,
+              (QStringList{"Everything...", "-", "Sperm Whale", "Dolphin", "Odd", "Gap", "", "Northern Bottlenose"}));
 
     // The map's submenu toggles a species and asks for a redraw.
     form.PlotMenu()->actions()[2]->trigger();
@@ -177,9 +177,9 @@ TEST_F(HeardFormTest, StrengthPressStoresItsRowAndAddsAnAuralDetection)
     ASSERT_NE(nav::ThingsHeard.newest, nullptr);
     EXPECT_EQ(nav::ThingsHeard.newest->GetName(), QStringLiteral("Dolphin"));
     EXPECT_EQ(nav::ThingsHeard.newest->value, 1); // its species, for the map's colour
-    const QStringList rows = store::test::DirectDb(dbFile).rows(QStringLiteral(
-        "SELECT \"GpsIndex\", \"GPSTime\", \"Species\", \"Strength\", \"Comment\", length(\"PCTime\") "
-        "FROM \"ThingsHeard\""));
+    const QStringList rows = store::test::DirectDb(dbFile).rows(
+        QStringLiteral("SELECT \"GpsIndex\", \"GPSTime\", \"Species\", \"Strength\", \"Comment\", length(\"PCTime\") "
+                       "FROM \"ThingsHeard\""));
     EXPECT_EQ(rows, QStringList{QStringLiteral("7|2026-12-10 10:00:00|Dolphin|3||19")});
 
     // A comment is a row of its own; an empty one stores nothing.
@@ -196,7 +196,7 @@ TEST_F(HeardFormTest, TheListKeepsTheNewest48Lines)
     for (int i = 0; i < 49; ++i)
         form.PressStrength(0, i % 6);
     ASSERT_EQ(form.HeardList()->count(), kHeardListLines);
-    EXPECT_TRUE(form.HeardList()->item(0)->text().endsWith(QStringLiteral("Sperm Whale,  0"))); // the 49th
+    EXPECT_TRUE(form.HeardList()->item(0)->text().endsWith(QStringLiteral("Sperm Whale,  0")));  // the 49th
     EXPECT_TRUE(form.HeardList()->item(47)->text().endsWith(QStringLiteral("Sperm Whale,  1"))); // the 2nd
 }
 

@@ -8,7 +8,7 @@
 #include "forms/ui/UserFormList.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
-#include "shell/ShellHooks.h"
+#include "tests/support/ScriptedFormServices.h"
 #include "shell/TUserFormHooks.h"
 
 #include <QAbstractItemView>
@@ -40,7 +40,7 @@ protected:
         setUserFormClock(fixedTime);
         setHotKeyFillTicks([this] { return ticks; });
         setUserFormWindowFactory(MakeUserFormWindow);
-        BindUserForms(hooks, shellHooks);
+        BindUserForms(panels);
         tabs = new QTabBar(&mainWindow);
         tabs->addTab(QStringLiteral("Map"));
         mainWindow.resize(1000, 700);
@@ -69,8 +69,7 @@ protected:
     }
     bool press() { return UserFormsOnHotKey(&mainWindow, HotKeyCodeFromText(QStringLiteral("s"))); }
 
-    shell::MainWindowHooks hooks;
-    shell::ShellHooks shellHooks;
+    velmar::test::ScriptedButtonPanels panels;
     QWidget mainWindow;
     QTabBar* tabs = nullptr;
     qint64 ticks = 1000;

@@ -22,11 +22,21 @@ TEST(ControlKeywords, ExactCaseSensitiveMatchWithTrailingBlanksIgnored)
         const char* type;
         int code;
     } cases[] = {
-        {"FONT", CT_FONT},            {"FONT   ", CT_FONT},        {"font", 0},
-        {" FONT", 0},                 {"TIMESTAMP", CT_TIMESTAMP}, {"FORMCOLOUR", CT_FORMCOLOUR},
-        {"FORMCOLOR", CT_FORMCOLOUR}, {"ENDBUTTONGROUP", 54},      {"SUBFORM", CT_SUBFORM},
-        {"CHAR", CT_CHAR},            {"CHARS", 0},                {"", 0},
-        {"Lookup", 0},                {"LOOKUP", CT_LOOKUP},       {"SETTABNUMBER", 49},
+        {"FONT", CT_FONT},
+        {"FONT   ", CT_FONT},
+        {"font", 0},
+        {" FONT", 0},
+        {"TIMESTAMP", CT_TIMESTAMP},
+        {"FORMCOLOUR", CT_FORMCOLOUR},
+        {"FORMCOLOR", CT_FORMCOLOUR},
+        {"ENDBUTTONGROUP", 54},
+        {"SUBFORM", CT_SUBFORM},
+        {"CHAR", CT_CHAR},
+        {"CHARS", 0},
+        {"", 0},
+        {"Lookup", 0},
+        {"LOOKUP", CT_LOOKUP},
+        {"SETTABNUMBER", 49},
     };
     for (const Case& c : cases)
         EXPECT_EQ(ControlTypeFromName(QString::fromLatin1(c.type)), c.code) << c.type;
@@ -79,7 +89,7 @@ TEST(ControlTypeInfo, SqlTypeAndSizesByValueType)
         {CT_DIGITAL, 0, "", SQL_BIT, 1, 1, "BIT"},
         {CT_DAVISWEATHER, 0, "windspeed", SQL_REAL, 5, 5, "SINGLE"},
         {CT_DAVISWEATHER, 0, "OUTSIDEHUM", SQL_SMALLINT, 4, 4, "SHORT"},
-        {CT_DAVISWEATHER, 0, "TOTALRAIN", SQL_REAL, 6, 6, "SINGLE"},  // rain fractions kept
+        {CT_DAVISWEATHER, 0, "TOTALRAIN", SQL_REAL, 6, 6, "SINGLE"}, // rain fractions kept
         {CT_DAVISWEATHER, 0, "SUNSHINE", 0, 0, 0, ""},
         {CT_HOTKEY, 10, "", 0, 0, 0, ""},
         {CT_NONE, 10, "", 0, 0, 0, ""},
@@ -170,11 +180,20 @@ TEST(HotKeyCode, KeyCodesFromTitles)
         int code;
         int qtKey;
     } cases[] = {
-        {"x", 'X', Qt::Key_X},   {"X", 'X', Qt::Key_X},   {"7", '7', Qt::Key_7},
-        {"!", '1', Qt::Key_1},   {";", 0xBA, Qt::Key_Semicolon}, {"/", 0xBF, Qt::Key_Slash},
-        {"F1", 112, Qt::Key_F1}, {"F9", 120, Qt::Key_F9}, {"G5", 116, Qt::Key_F5},
-        {"F10", 0, 0},           {"F0", 0, 0},            {"Fx", 0, 0},
-        {"", 0, 0},              {"\xe9", 0, 0},
+        {"x", 'X', Qt::Key_X},
+        {"X", 'X', Qt::Key_X},
+        {"7", '7', Qt::Key_7},
+        {"!", '1', Qt::Key_1},
+        {";", 0xBA, Qt::Key_Semicolon},
+        {"/", 0xBF, Qt::Key_Slash},
+        {"F1", 112, Qt::Key_F1},
+        {"F9", 120, Qt::Key_F9},
+        {"G5", 116, Qt::Key_F5},
+        {"F10", 0, 0},
+        {"F0", 0, 0},
+        {"Fx", 0, 0},
+        {"", 0, 0},
+        {"\xe9", 0, 0},
     };
     for (const Case& c : cases) {
         const int code = HotKeyCodeFromText(QString::fromLatin1(c.text));

@@ -11,7 +11,7 @@
 #include "forms/ui/UserFormWindowPort.h"
 #include "shell/MainWindowPorts.h"
 #include "widgets/MyControls.h"
-#include "shell/ShellHooks.h"
+#include "tests/support/ScriptedFormServices.h"
 #include "shell/TUserFormHooks.h"
 
 #include <QApplication>
@@ -196,20 +196,18 @@ TEST_F(TopControlsTest, TheMainWindowBuildsTheStripAndStacksReminderBarsThroughI
         "\"Plot\" BIT, \"Hint\" VARCHAR(100), \"Colour\" VARCHAR(20), \"Send Control Name\" VARCHAR(50), "
         "\"Control on Subform\" VARCHAR(50), \"Get Control Data\" VARCHAR(50))");
     ASSERT_TRUE(execSql(QStringLiteral("CREATE TABLE \"UDF_Watch\" ") + columns));
-    ASSERT_TRUE(execSql(QStringLiteral(
-        "INSERT INTO \"UDF_Watch\" (\"Order\", \"Type\", \"Title\") VALUES (1, 'CHAR', 'Observer')")));
+    ASSERT_TRUE(execSql(
+        QStringLiteral("INSERT INTO \"UDF_Watch\" (\"Order\", \"Type\", \"Title\") VALUES (1, 'CHAR', 'Observer')")));
     for (const char* table : {"UDF_Sightings", "UDF_Watch"})
         ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"%1\" (\"Order\", \"Type\", \"AutoUpdate\") "
                                            "VALUES (90, 'AUTOALERT', 30)")
                                 .arg(QLatin1String(table))));
     addRows({{"Sightings", "Count", "Count"}});
 
-    shell::MainWindowHooks hooks;
-    shell::ShellHooks shellHooks;
-    BindUserForms(hooks, shellHooks);
+    velmar::test::ScriptedButtonPanels panels;
+    shell::UserFormService& forms = BindUserForms(panels);
     LoadUserForms(&mainWindow, tabs, kFixedTabs);
-    ASSERT_TRUE(hooks.createTopControls);
-    hooks.createTopControls(&mainWindow, kOrigin);
+    forms.CreateTopControls(&mainWindow, kOrigin);
     EXPECT_NE(stripEdit(*sightings(), "Count"), nullptr);
 
     std::vector<QWidget*> bars;
@@ -217,9 +215,8 @@ TEST_F(TopControlsTest, TheMainWindowBuildsTheStripAndStacksReminderBarsThroughI
         if (w->ReminderBar())
             bars.push_back(w->ReminderBar());
     ASSERT_EQ(bars.size(), 2u);
-    ASSERT_TRUE(hooks.userFormsPlaceWarnings);
     const QRect first(500, 8, 330, 14);
-    hooks.userFormsPlaceWarnings(first);
+    forms.PlaceWarnings(first);
     const int h0 = bars[0]->geometry().height();
     EXPECT_GT(h0, 0);
     EXPECT_EQ(bars[0]->geometry(), QRect(500, 8, 330, h0));

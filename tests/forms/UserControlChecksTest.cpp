@@ -42,30 +42,29 @@ TEST_P(FormatTest, GivesItsCode)
 
 INSTANTIATE_TEST_SUITE_P(
     Values, FormatTest,
-    ::testing::Values(
-        FormatCase{"negative whole", CT_INTEGER, "-12", VALUE_OK},
-        FormatCase{"leading blanks", CT_INTEGER, "   7", VALUE_OK},
-        FormatCase{"minus inside", CT_INTEGER, "1-2", VALUE_NOT_INTEGER},
-        FormatCase{"doubled minus", CT_SHORT, "--1", VALUE_NOT_INTEGER},
-        FormatCase{"minus alone whole", CT_NMEAINT, "-", VALUE_NOT_INTEGER},
-        FormatCase{"point in a whole number", CT_INTEGER, "1.5", VALUE_NOT_INTEGER},
-        FormatCase{"blanks alone are no number", CT_INTEGER, "   ", VALUE_NOT_INTEGER},
-        FormatCase{"trailing blank", CT_INTEGER, "7 ", VALUE_NOT_INTEGER},
-        FormatCase{"decimal", CT_SINGLE, "-12.25", VALUE_OK},
-        FormatCase{"two points", CT_DOUBLE, "1.2.3", VALUE_NOT_DECIMAL},
-        FormatCase{"comma", CT_SINGLE, "1,5", VALUE_NOT_DECIMAL},
-        FormatCase{"minus point five", CT_NMEAFLOAT, "-.5", VALUE_OK},
-        FormatCase{"misplaced minus", CT_SINGLE, "1-2", VALUE_NOT_INTEGER},
-        FormatCase{"second minus", CT_SINGLE, "--1", VALUE_NOT_DECIMAL},
-        FormatCase{"point alone", CT_ANALOG, ".", VALUE_NOT_INTEGER},
-        FormatCase{"minus alone decimal", CT_DOUBLE, "-", VALUE_NOT_INTEGER},
-        FormatCase{"date and time", CT_TIMESTAMP, "2026-06-01 10:15:00", VALUE_OK},
-        FormatCase{"date without time", CT_TIMESTAMP, "2026-06-01 ", VALUE_OK},
-        FormatCase{"time without date", CT_TIMESTAMP, " 10:15:00", VALUE_NOT_DATETIME},
-        FormatCase{"no such day", CT_TIMESTAMP, "2027-02-29 10:00:00", VALUE_NOT_DATETIME},
-        FormatCase{"hours and minutes", CT_TIME, "23:59", VALUE_OK},
-        FormatCase{"hour 24", CT_TIME, "24:00:00", VALUE_NOT_TIME},
-        FormatCase{"text takes anything", CT_CHAR, "1,5; --", VALUE_OK}),
+    ::testing::Values(FormatCase{"negative whole", CT_INTEGER, "-12", VALUE_OK},
+                      FormatCase{"leading blanks", CT_INTEGER, "   7", VALUE_OK},
+                      FormatCase{"minus inside", CT_INTEGER, "1-2", VALUE_NOT_INTEGER},
+                      FormatCase{"doubled minus", CT_SHORT, "--1", VALUE_NOT_INTEGER},
+                      FormatCase{"minus alone whole", CT_NMEAINT, "-", VALUE_NOT_INTEGER},
+                      FormatCase{"point in a whole number", CT_INTEGER, "1.5", VALUE_NOT_INTEGER},
+                      FormatCase{"blanks alone are no number", CT_INTEGER, "   ", VALUE_NOT_INTEGER},
+                      FormatCase{"trailing blank", CT_INTEGER, "7 ", VALUE_NOT_INTEGER},
+                      FormatCase{"decimal", CT_SINGLE, "-12.25", VALUE_OK},
+                      FormatCase{"two points", CT_DOUBLE, "1.2.3", VALUE_NOT_DECIMAL},
+                      FormatCase{"comma", CT_SINGLE, "1,5", VALUE_NOT_DECIMAL},
+                      FormatCase{"minus point five", CT_NMEAFLOAT, "-.5", VALUE_OK},
+                      FormatCase{"misplaced minus", CT_SINGLE, "1-2", VALUE_NOT_INTEGER},
+                      FormatCase{"second minus", CT_SINGLE, "--1", VALUE_NOT_DECIMAL},
+                      FormatCase{"point alone", CT_ANALOG, ".", VALUE_NOT_INTEGER},
+                      FormatCase{"minus alone decimal", CT_DOUBLE, "-", VALUE_NOT_INTEGER},
+                      FormatCase{"date and time", CT_TIMESTAMP, "2026-06-01 10:15:00", VALUE_OK},
+                      FormatCase{"date without time", CT_TIMESTAMP, "2026-06-01 ", VALUE_OK},
+                      FormatCase{"time without date", CT_TIMESTAMP, " 10:15:00", VALUE_NOT_DATETIME},
+                      FormatCase{"no such day", CT_TIMESTAMP, "2027-02-29 10:00:00", VALUE_NOT_DATETIME},
+                      FormatCase{"hours and minutes", CT_TIME, "23:59", VALUE_OK},
+                      FormatCase{"hour 24", CT_TIME, "24:00:00", VALUE_NOT_TIME},
+                      FormatCase{"text takes anything", CT_CHAR, "1,5; --", VALUE_OK}),
     [](const auto& info) {
         std::string name = info.param.legend;
         for (char& ch : name)
@@ -115,9 +114,9 @@ TEST(EntryFilter, DropsARefusedLastCharacter)
         const char* text;
         const char* expected; // null: the text stays
     } cases[] = {
-        {FILTER_WHOLE, "12", nullptr},     {FILTER_WHOLE, "-", nullptr},    {FILTER_WHOLE, "12.", "12"},
-        {FILTER_WHOLE, "1a", "1"},         {FILTER_DECIMAL, "1.", nullptr}, {FILTER_DECIMAL, "1,", "1"},
-        {FILTER_NONE, "a,b", nullptr},     {FILTER_DECIMAL, "", nullptr},
+        {FILTER_WHOLE, "12", nullptr}, {FILTER_WHOLE, "-", nullptr},    {FILTER_WHOLE, "12.", "12"},
+        {FILTER_WHOLE, "1a", "1"},     {FILTER_DECIMAL, "1.", nullptr}, {FILTER_DECIMAL, "1,", "1"},
+        {FILTER_NONE, "a,b", nullptr}, {FILTER_DECIMAL, "", nullptr},
     };
     for (const Case& c : cases) {
         const auto result = FilterLastCharacter(c.filter, QString::fromLatin1(c.text));
@@ -205,22 +204,23 @@ protected:
 TEST_F(RangeCheckTest, FailureIsLoggedWarnedAndTheRepeatPasses)
 {
     store::TheProgramSettings.FormErrorWarnings = 2;
-    EXPECT_FALSE(CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("600"), true,
-                            CheckOrigin::Operator));
-    EXPECT_EQ(warnings, QStringList{QStringLiteral("Sightings: Value 600 is too high for field Count\n between 1 and 500")});
+    EXPECT_FALSE(
+        CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("600"), true, CheckOrigin::Operator));
+    EXPECT_EQ(warnings,
+              QStringList{QStringLiteral("Sightings: Value 600 is too high for field Count\n between 1 and 500")});
     // The same control again: passes at once, so the operator can keep the value.
-    EXPECT_TRUE(CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("600"), true,
-                           CheckOrigin::Operator));
+    EXPECT_TRUE(
+        CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("600"), true, CheckOrigin::Operator));
     EXPECT_EQ(warnings.size(), 1);
     EXPECT_EQ(loggedErrors(), QStringList{QStringLiteral("Sightings|Count|600")});
     // The repeat was used up: the next check is a full one again.
-    EXPECT_FALSE(CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("0"), true,
-                            CheckOrigin::Operator));
+    EXPECT_FALSE(
+        CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("0"), true, CheckOrigin::Operator));
     // Another control failing does not let this one through.
-    EXPECT_FALSE(CheckRange(&other, row, QStringLiteral("Sightings"), QStringLiteral("0"), true,
-                            CheckOrigin::Operator));
-    EXPECT_FALSE(CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("0"), true,
-                            CheckOrigin::Operator));
+    EXPECT_FALSE(
+        CheckRange(&other, row, QStringLiteral("Sightings"), QStringLiteral("0"), true, CheckOrigin::Operator));
+    EXPECT_FALSE(
+        CheckRange(&control, row, QStringLiteral("Sightings"), QStringLiteral("0"), true, CheckOrigin::Operator));
     EXPECT_EQ(loggedErrors().size(), 4);
 }
 
@@ -231,9 +231,8 @@ TEST_F(RangeCheckTest, WarningSettingDecidesWhetherTheValueIsRefused)
         CheckOrigin origin;
         bool accepted;
     } cases[] = {
-        {0, CheckOrigin::Operator, true},   {0, CheckOrigin::Automatic, true},
-        {1, CheckOrigin::Operator, false},  {1, CheckOrigin::Automatic, true},
-        {2, CheckOrigin::Automatic, false},
+        {0, CheckOrigin::Operator, true},  {0, CheckOrigin::Automatic, true},  {1, CheckOrigin::Operator, false},
+        {1, CheckOrigin::Automatic, true}, {2, CheckOrigin::Automatic, false},
     };
     int expectedWarnings = 0;
     for (const Case& c : cases) {

@@ -68,8 +68,9 @@ TEST_F(DataTableTest, DataTableIsMadeFromTheDefinitionAndCompletedLater)
 
 TEST_F(DataTableTest, ChangedColumnFormatsAreReportedAndTolerated)
 {
-    ASSERT_TRUE(execSql(QStringLiteral("CREATE TABLE \"EffortLog\" (\"Index\" INTEGER PRIMARY KEY, "
-                                       "\"Observer\" VARCHAR(5), \"Sea State\" INTEGER, \"Extra\" VARCHAR(10), \"Notes\" TEXT)")));
+    ASSERT_TRUE(execSql(
+        QStringLiteral("CREATE TABLE \"EffortLog\" (\"Index\" INTEGER PRIMARY KEY, "
+                       "\"Observer\" VARCHAR(5), \"Sea State\" INTEGER, \"Extra\" VARCHAR(10), \"Notes\" TEXT)")));
     // Neither a short column for an NMEACHAR control nor a TEXT column for a
     // CHAR control is a changed format.
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\", \"DbTitle\", "
@@ -95,10 +96,14 @@ TEST_F(DataTableTest, ShowDataModeChecksTheTablesGpsReferences)
     QStringList checked;
     setDataTableGpsCheck([&](const QString& table, const QString& dataSet) { checked << table + "/" + dataSet; });
     shell::RunMode = shell::RunModeOffline;
-    { TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0); }
+    {
+        TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
+    }
     EXPECT_TRUE(checked.isEmpty());
     shell::RunMode = shell::RunModeShowData;
-    { TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0); }
+    {
+        TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
+    }
     setDataTableGpsCheck({});
     EXPECT_EQ(checked, QStringList{QStringLiteral("EffortLog/GpsData")});
 }
@@ -126,8 +131,8 @@ TEST_F(DataTableTest, StoredRecordsReadBackWithEveryValueAndTheirGpsReference)
         ++polls;
         store::SetLastGpsReference(2, QStringLiteral("2026-06-01 10:01:00"));
     });
-    const FormValues first =
-        sighting("2026-06-01 10:00:30", "BND", "12", "45.5", QStringLiteral("Ünïcödé; \"quoted\""), "1", "6");
+    const FormValues first = sighting("2026-06-01 10:00:30", "BND", "12", "45.5", QStringLiteral("Ünïcödé; \"quoted\""),
+                                      "1", "6");
     // The reference the window took wins over the newest fix.
     ASSERT_EQ(DbStoreRecord(form, first, {1, "2026-06-01 10:00:00"}, true), kStoreOk);
     // Without one, the newest fix after the poll.
@@ -140,9 +145,10 @@ TEST_F(DataTableTest, StoredRecordsReadBackWithEveryValueAndTheirGpsReference)
     EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(QLatin1Char('\n')).toStdString();
 
     DirectDb db(dbFile);
-    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"GpsIndex\", \"GpsTime\", \"Count\" FROM \"Sightings\" ORDER BY \"Index\"")),
-              (QStringList{QStringLiteral("1|2026-06-01 10:00:00|12"), QStringLiteral("2|2026-06-01 10:01:00|1"),
-                           QStringLiteral("0|1900-01-01 00:00:00|NULL")}));
+    EXPECT_EQ(
+        db.rows(QStringLiteral("SELECT \"GpsIndex\", \"GpsTime\", \"Count\" FROM \"Sightings\" ORDER BY \"Index\"")),
+        (QStringList{QStringLiteral("1|2026-06-01 10:00:00|12"), QStringLiteral("2|2026-06-01 10:01:00|1"),
+                     QStringLiteral("0|1900-01-01 00:00:00|NULL")}));
 
     const auto loaded = DbLoadUserFormData(form, 1, 2);
     ASSERT_EQ(loaded.size(), 2u);
@@ -204,10 +210,19 @@ TEST_F(DataTableTest, ValuesTheirColumnsCannotHoldAreRefused)
         bool stored;
         const char* readBack;
     } cases[] = {
-        {2, " 7 ", true, "7"},      {2, "-12", true, "-12"},  {2, "abc", false, ""},   {2, "1.5", false, ""},
-        {2, "99999999999", false, ""}, {3, "-.5", true, "-0.5"}, {3, "1e3", true, "1000.0"}, {3, "1,5", false, ""},
-        {0, "2026-06-01 10:00:30", true, "2026-06-01 10:00:30"}, {0, "2026-6-1 9:05", true, "2026-06-01 09:05:00"},
-        {0, "yesterday", false, ""}, {5, "1", true, "1"},     {5, "yes", false, ""},
+        {2, " 7 ", true, "7"},
+        {2, "-12", true, "-12"},
+        {2, "abc", false, ""},
+        {2, "1.5", false, ""},
+        {2, "99999999999", false, ""},
+        {3, "-.5", true, "-0.5"},
+        {3, "1e3", true, "1000.0"},
+        {3, "1,5", false, ""},
+        {0, "2026-06-01 10:00:30", true, "2026-06-01 10:00:30"},
+        {0, "2026-6-1 9:05", true, "2026-06-01 09:05:00"},
+        {0, "yesterday", false, ""},
+        {5, "1", true, "1"},
+        {5, "yes", false, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.value);
@@ -247,9 +262,9 @@ TEST_F(DataTableTest, ExportFieldsQuoteOnlyWhatWouldShiftColumns)
 QJsonArray readWithPythonCsv(const QString& file)
 {
     QProcess python;
-    python.start(QStringLiteral("python3"),
-                 {QString::fromLocal8Bit(qgetenv("VELMAR_SOURCE_DIR")) + QStringLiteral("/tests/forms/read_export.py"),
-                  file});
+    python.start(
+        QStringLiteral("python3"),
+        {QString::fromLocal8Bit(qgetenv("VELMAR_SOURCE_DIR")) + QStringLiteral("/tests/forms/read_export.py"), file});
     if (!python.waitForFinished(30000) || python.exitCode() != 0) {
         ADD_FAILURE() << python.readAllStandardError().toStdString();
         return {};
@@ -353,14 +368,17 @@ TEST_F(DataTableTest, ExportFollowsTheFormsGpsDataSet)
 
 TEST_F(DataTableTest, MirrorSideOfARelative2BearingGetsTwoMorePositionColumns)
 {
-    ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Topic\" = 'RELATIVE2' WHERE \"Type\" = 'BEARING'")));
+    ASSERT_TRUE(
+        execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Topic\" = 'RELATIVE2' WHERE \"Type\" = 'BEARING'")));
     TUserFormInfo form(QStringLiteral("UDF_Sightings"), 0);
     EXPECT_TRUE(ExportHeading(form).startsWith(QStringLiteral("   Latitude;  Longitude;  Latitude2; Longitude2; ")));
     LoadedRow row;
     row.values = sighting(nullptr, nullptr, nullptr, "90", QString(), nullptr, nullptr);
     const RecordPosition p{1, 2, 3, 4};
-    EXPECT_TRUE(ExportLine(form, row, p).startsWith(QStringLiteral("    1.00000;    2.00000;    3.00000;    4.00000; ")));
-    EXPECT_TRUE(ExportLine(form, row, std::nullopt).startsWith(QStringLiteral("No Pos Data;No Pos Data;No Pos Data;No Pos Data; ")));
+    EXPECT_TRUE(
+        ExportLine(form, row, p).startsWith(QStringLiteral("    1.00000;    2.00000;    3.00000;    4.00000; ")));
+    EXPECT_TRUE(ExportLine(form, row, std::nullopt)
+                    .startsWith(QStringLiteral("No Pos Data;No Pos Data;No Pos Data;No Pos Data; ")));
     // Heading 0 at fix 2: 90 degrees either side of the bow.
     LocateRequest request = LocateRequestFor(form, row.values);
     request.gpsIndex = 2;

@@ -21,9 +21,10 @@ TEST(UserFormTables, ReservedNamesAreNeverForms)
         const char* name;
         bool form;
     } cases[] = {
-        {"UDF_Sightings", true}, {"udf_Sightings", true}, {"Udf_x", true},     {"UDF_", true},
-        {"UDF_ThingsHeard", false}, {"udf_thingsheard", false}, {"Lookup", false}, {"template", false},
-        {"DUMMY", false},        {"ThingsHeard", false},   {"UDB_Panel", false}, {"Sightings", false},
+        {"UDF_Sightings", true}, {"udf_Sightings", true},    {"Udf_x", true},
+        {"UDF_", true},          {"UDF_ThingsHeard", false}, {"udf_thingsheard", false},
+        {"Lookup", false},       {"template", false},        {"DUMMY", false},
+        {"ThingsHeard", false},  {"UDB_Panel", false},       {"Sightings", false},
         {"UD", false},
     };
     for (const Case& c : cases)
@@ -32,7 +33,8 @@ TEST(UserFormTables, ReservedNamesAreNeverForms)
 
 TEST_F(FormsTest, ModeExclusionKeywordsHideFormsInTheirModes)
 {
-    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (90, 'NOTSHOWDATA ')")));
+    ASSERT_TRUE(
+        execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (90, 'NOTSHOWDATA ')")));
     struct Case {
         quint32 mode;
         bool sightings;
@@ -119,8 +121,9 @@ TEST_F(FormsTest, DefinitionRowsAndFormOptionsAreRead)
 
 TEST_F(FormsTest, LookupListHoldsSelectableRowsAfterTheAllItem)
 {
-    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"Lookup\" (\"Topic\", \"Code\", \"Text\", \"Selectable\", \"Order\") "
-                                       "VALUES ('Species', 'hp', 'Duplicate porpoise', 'y', 9)")));
+    ASSERT_TRUE(
+        execSql(QStringLiteral("INSERT INTO \"Lookup\" (\"Topic\", \"Code\", \"Text\", \"Selectable\", \"Order\") "
+                               "VALUES ('Species', 'hp', 'Duplicate porpoise', 'y', 9)")));
     TUserFormInfo form(QStringLiteral("UDF_Sightings"), -1);
     const CONTROLTYPEINFO* lookup = form.FindRowByType(CT_LOOKUP);
     ASSERT_NE(lookup, nullptr);
@@ -197,7 +200,8 @@ TEST_F(FormsTest, CounterStartValuesDoNotSkipANumberAtRestart)
     shell::RunMode = shell::RunModeOffline;
     {
         TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
-        ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"EffortLog\" (\"GpsIndex\", \"Watch\") VALUES (0, '17'), (0, '9')")));
+        ASSERT_TRUE(
+            execSql(QStringLiteral("INSERT INTO \"EffortLog\" (\"GpsIndex\", \"Watch\") VALUES (0, '17'), (0, '9')")));
     }
     TUserFormInfo sightings(QStringLiteral("UDF_Sightings"), 0);
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 1);

@@ -6,11 +6,13 @@
 // font and colour menu, and a picture of the laid-out form.
 #include "FormsTestSupport.h"
 #include "tests/support/CutTexts.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include "forms/UserControlChecks.h"
 #include "forms/UserPlotThing.h"
 #include "forms/ui/TUserForm.h"
 #include "shell/TUserFormHooks.h"
+#include "shell/UserFormService.h"
 #include "forms/ui/UserFormWindowPort.h"
 #include "nav/GpsFixList.h"
 #include "shell/MainCommands.h"
@@ -23,7 +25,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
@@ -47,6 +52,21 @@ platform::SystemTime fixedTime()
     t.wMinute = 15;
     t.wSecond = 30;
     return t;
+}
+
+// The export file dialog answered with file; proposed, when given, takes
+// the name the dialog offered.
+std::function<bool(QDialog&)> saveAs(const QString& file, QString* proposed = nullptr)
+{
+    return [file, proposed](QDialog& dialog) {
+        auto* files = qobject_cast<QFileDialog*>(&dialog);
+        if (files == nullptr)
+            return false;
+        if (proposed)
+            *proposed = QFileInfo(files->selectedFiles().value(0)).fileName();
+        files->selectFile(file);
+        return true;
+    };
 }
 
 class UserFormWindowTest : public FormsTest {
@@ -108,10 +128,10 @@ TEST_F(UserFormWindowTest, TypedRecordIsStoredWithProgramTimeAndGpsReference)
 
     w->StoreButton()->click();
     EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(rows(QStringLiteral("GpsIndex, GpsTime, SightTime, Species, Count, Bearing, Comment, HasCalves, "
-                                  "\"Sighting No\"")),
-              QStringList{QStringLiteral(
-                  "2|2026-06-01 10:01:00|2026-06-01 10:15:30|BND|12|-12.5|two adults; one calf|1|5")});
+    EXPECT_EQ(
+        rows(QStringLiteral("GpsIndex, GpsTime, SightTime, Species, Count, Bearing, Comment, HasCalves, "
+                            "\"Sighting No\"")),
+        QStringList{QStringLiteral("2|2026-06-01 10:01:00|2026-06-01 10:15:30|BND|12|-12.5|two adults; one calf|1|5")});
     EXPECT_EQ(w->LastSavedText(), QStringLiteral("Sightings form last saved at 10:15:30"));
 
     // A tab form clears its AutoClear fields only; the counter moves on,
@@ -133,7 +153,9 @@ TEST_F(UserFormWindowTest, AStoreTriggersTheRecordersOnTheFormsBit)
     UserFormHost host = before;
     std::vector<std::tuple<int, int, QString>> triggers;
     host.recorderTrigger = [](const QString& form) { return form == QLatin1String("Sightings") ? 6 : 0; };
-    host.triggerRecorders = [&](int bit, int seconds, const QString& form) { triggers.emplace_back(bit, seconds, form); };
+    host.triggerRecorders = [&](int bit, int seconds, const QString& form) {
+        triggers.emplace_back(bit, seconds, form);
+    };
     setUserFormHost(host);
     auto w = openSightings();
     QTest::keyClicks(edit(*w, "Species"), QStringLiteral("bnd"));
@@ -191,8 +213,7 @@ TEST_F(UserFormWindowTest, PopupFormStoresAndCloses)
 {
     ASSERT_TRUE(execSql(QStringLiteral(
         "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"ForceGps\", \"Plot\") VALUES (30, 'POPUP', 1, 1)")));
-    ASSERT_TRUE(execSql(QStringLiteral(
-        "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (31, 'NOCANCEL')")));
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\") VALUES (31, 'NOCANCEL')")));
     info = std::make_unique<TUserFormInfo>(QStringLiteral("UDF_Sightings"), -1);
     ASSERT_EQ(info->FormKind, kPopupForm);
     QPointer<TUserForm> w = new TUserForm(nullptr, info.get());
@@ -238,12 +259,14 @@ TEST_F(UserFormWindowTest, NoCancelPopupDoesNotKeepTheProgramFromEnding)
     QPointer<TUserForm> w = new TUserForm(nullptr, info.get());
     w->SetupWindow();
     w->show();
-    int answer = QMessageBox::No;
+    QMessageBox::StandardButton answer = QMessageBox::No;
     QStringList asked;
-    setFormQuestion([&](QWidget*, const QString& text, const QString&) {
+    velmar::test::ScriptedDialogs dialogs;
+    dialogs.messageBox = [&](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                             QMessageBox::StandardButtons) {
         asked << text;
         return answer;
-    });
+    };
     EXPECT_FALSE(TUserForm::CloseRecordWindowsForExit(nullptr));
     EXPECT_FALSE(w.isNull());
     answer = QMessageBox::Yes;
@@ -252,7 +275,6 @@ TEST_F(UserFormWindowTest, NoCancelPopupDoesNotKeepTheProgramFromEnding)
     EXPECT_TRUE(w.isNull());
     EXPECT_EQ(asked.size(), 2);
     EXPECT_TRUE(rows(QStringLiteral("Count")).isEmpty());
-    setFormQuestion({});
 }
 
 TEST_F(UserFormWindowTest, ReminderDueTimesAfterAStore)
@@ -326,7 +348,8 @@ TEST_F(UserFormWindowTest, RefreshTimersRunWhileTheTabIsShownAndAlwaysForTheTopS
 
 TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
 {
-    ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Topic\" = 'SightTime' WHERE \"Type\" = 'HOTKEY'")));
+    ASSERT_TRUE(
+        execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Topic\" = 'SightTime' WHERE \"Type\" = 'HOTKEY'")));
     info = std::make_unique<TUserFormInfo>(QStringLiteral("UDF_Sightings"), 3);
     UserFormWindow* port = MakeUserFormWindow(nullptr, *info, false);
     std::unique_ptr<TUserForm> w(qobject_cast<TUserForm*>(port->Object()));
@@ -345,8 +368,8 @@ TEST_F(UserFormWindowTest, HotKeyAndPanelFills)
     EXPECT_TRUE(edit(*w, "Count")->text().isEmpty()) << "only the target is filled";
 
     // A panel's link: its press number and text, then the form's tab.
-    EXPECT_TRUE(w->FillFromButton(w->FindControl(QStringLiteral("Count")), 14, w->FindControl(QStringLiteral("comment")),
-                                  QStringLiteral("panel row")));
+    EXPECT_TRUE(w->FillFromButton(w->FindControl(QStringLiteral("Count")), 14,
+                                  w->FindControl(QStringLiteral("comment")), QStringLiteral("panel row")));
     EXPECT_EQ(edit(*w, "Count")->text(), QStringLiteral("14"));
     EXPECT_EQ(edit(*w, "Comment")->text(), QStringLiteral("panel row"));
     EXPECT_EQ(selected, (std::vector<int>{3, 3, 3})) << "each brings the form's tab forward";
@@ -371,16 +394,12 @@ TEST_F(UserFormWindowTest, EffortFormStoresMakeTheEffortLine)
     edit(*w, "Species")->clear();
     w->CmStore();
     EXPECT_EQ(info->EffortSegments,
-              (std::vector<EffortSegment>{{0, 0, 0},
-                                          {2, species.lookup[std::size_t(bnd)].colour, bnd},
-                                          {2, kNoEffortColour, 0}}))
+              (std::vector<EffortSegment>{
+                  {0, 0, 0}, {2, species.lookup[std::size_t(bnd)].colour, bnd}, {2, kNoEffortColour, 0}}))
         << "a new line starts at the oldest fix (none in memory here); each store adds the newest fix";
 
-    shell::MainWindowHooks hooks;
-    shell::MainCommandHooks commands;
     nav::RecentEventDispatch::Ports events;
-    BindUserFormWindows(hooks, commands, events);
-    const shell::EffortList* line = commands.effortFormLine();
+    const shell::EffortList* line = BindUserFormWindows(events).EffortFormLine();
     ASSERT_NE(line, nullptr);
     EXPECT_EQ(line->size(), 3u);
     ClearUserPlotThings();
@@ -393,20 +412,18 @@ protected:
     {
         UserFormWindowTest::SetUp();
         TUserFormInfo makesTheTable(QStringLiteral("UDF_Sightings"), 0);
-        for (const char* values : {"1, '2026-06-01 10:00:00', 'HP', 2, 'first'",
-                                   "2, '2026-06-01 10:01:00', 'BND', 7, NULL",
-                                   "0, '1900-01-01 00:00:00', 'MW', 1, 'no fix'"})
+        for (const char* values :
+             {"1, '2026-06-01 10:00:00', 'HP', 2, 'first'", "2, '2026-06-01 10:01:00', 'BND', 7, NULL",
+              "0, '1900-01-01 00:00:00', 'MW', 1, 'no fix'"})
             ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"Sightings\" (GpsIndex, GpsTime, Species, Count, Comment) "
                                                "VALUES (%1)")
                                     .arg(QString::fromLatin1(values))));
-        ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Default\" = 'none' WHERE \"Title\" = 'Comment'")));
+        ASSERT_TRUE(
+            execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Default\" = 'none' WHERE \"Title\" = 'Comment'")));
         shell::RunMode = shell::RunModeShowData;
     }
-    void TearDown() override
-    {
-        setUserFormChoosers({});
-        UserFormWindowTest::TearDown();
-    }
+    void TearDown() override { UserFormWindowTest::TearDown(); }
+    velmar::test::ScriptedDialogs dialogs;
 };
 
 TEST_F(ShowDataWindowTest, BrowsesTheLoadedRowsAndExportsThem)
@@ -437,12 +454,7 @@ TEST_F(ShowDataWindowTest, BrowsesTheLoadedRowsAndExportsThem)
 
     QString proposed;
     const QString file = path(QStringLiteral("export.txt"));
-    setUserFormChoosers({[&](QWidget*, const QString& name) {
-                             proposed = name;
-                             return file;
-                         },
-                         {},
-                         {}});
+    dialogs.runDialog = saveAs(file, &proposed);
     ExportUserFormData(info->TabIndex); // the main window's export command, for the form's tab
     EXPECT_EQ(proposed, QStringLiteral("Sightings.txt"));
     QFile f(file);
@@ -463,12 +475,10 @@ TEST_F(ShowDataWindowTest, NothingLoadedNothingExported)
     EXPECT_FALSE(w->StoreButton()->isEnabled());
     EXPECT_FALSE(w->ClearButton()->isEnabled());
     bool asked = false;
-    setUserFormChoosers({[&](QWidget*, const QString&) {
-                             asked = true;
-                             return QString();
-                         },
-                         {},
-                         {}});
+    dialogs.runDialog = [&](QDialog&) {
+        asked = true;
+        return false;
+    };
     w->Command(CM_USERFORM_DUMP);
     EXPECT_FALSE(asked);
     EXPECT_EQ(sink.texts(), QStringList{QStringLiteral("Sightings: No Data loaded")});
@@ -485,8 +495,8 @@ TEST_F(ShowDataWindowTest, EffortLineIsRebuiltFromTheRowBeforeAndTheLoadedRows)
     const int hp = FindLookupCode(species, QStringLiteral("HP"));
     const int bnd = FindLookupCode(species, QStringLiteral("BND"));
     EXPECT_EQ(info->EffortSegments, (std::vector<EffortSegment>{{0, 0, 0},
-                                                                 {1, species.lookup[std::size_t(hp)].colour, hp},
-                                                                 {2, species.lookup[std::size_t(bnd)].colour, bnd}}));
+                                                                {1, species.lookup[std::size_t(hp)].colour, hp},
+                                                                {2, species.lookup[std::size_t(bnd)].colour, bnd}}));
     store::TheProgramSettings.EffortControl.setText(QStringLiteral("No such control"));
     EXPECT_FALSE(RebuildEffortSegments()) << "without its control the form is no effort form";
 }
@@ -506,17 +516,15 @@ TEST_F(ShowDataWindowTest, ShownTrackPlacesTheExportedRecords)
     EXPECT_EQ(w->LoadShownData(), 2) << "the period of the fixes in memory";
     w->ShowFirstRow();
     const QString file = path(QStringLiteral("track.txt"));
-    setUserFormChoosers({[&](QWidget*, const QString&) { return file; }, {}, {}});
+    dialogs.runDialog = saveAs(file);
     w->Command(CM_USERFORM_DUMP);
     QStringList reported;
-    shell::MainWindowHooks hooks;
-    shell::MainCommandHooks commands;
     nav::RecentEventDispatch::Ports events;
-    BindUserFormWindows(hooks, commands, events,
-                        {[&](const QString& text) { reported << text; },
-                         [&](int done, int total) { reported << QStringLiteral("%1/%2").arg(done).arg(total); }});
+    shell::UserFormService& forms = BindUserFormWindows(
+        events, {[&](const QString& text) { reported << text; },
+                 [&](int done, int total) { reported << QStringLiteral("%1/%2").arg(done).arg(total); }});
     w->CmNext();
-    commands.loadAllUserFormData(); // the show-data reload: every tab form again, from its first row
+    forms.LoadAllData(); // the show-data reload: every tab form again, from its first row
     EXPECT_EQ(reported, (QStringList{QStringLiteral("Loading Sightings data from database"), QStringLiteral("1/2"),
                                      QStringLiteral("0/0")}));
     EXPECT_EQ(w->CurrentRow(), 1);
@@ -526,7 +534,8 @@ TEST_F(ShowDataWindowTest, ShownTrackPlacesTheExportedRecords)
     const QStringList lines = QString::fromUtf8(f.readAll()).split(QStringLiteral("\r\n"));
     ASSERT_GE(lines.size(), 3);
     // 926 m north (no bearing typed) of each fix.
-    EXPECT_TRUE(lines[1].startsWith(QString::asprintf("%11.5f;%11.5f", 50.0 + 0.5 / 60, -4.0))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].startsWith(QString::asprintf("%11.5f;%11.5f", 50.0 + 0.5 / 60, -4.0)))
+        << lines[1].toStdString();
     EXPECT_TRUE(lines[2].startsWith(QString::asprintf("%11.5f", 50.01 + 0.5 / 60))) << lines[2].toStdString();
 }
 
@@ -544,24 +553,30 @@ TEST_F(UserFormWindowTest, PropertyMenuChoosesFontAndColour)
 
     int32_t offeredWhite = 0;
     bool chooseFont = true;
-    setUserFormChoosers({{},
-                         [&](QWidget*, store::LogFont& font) {
-                             font.lfHeight = -24;
-                             font.lfWeight = 400;
-                             return chooseFont;
-                         },
-                         [&](QWidget*, int32_t& colour, const std::array<int32_t, 12>& custom) {
-                             offeredWhite = custom[0];
-                             colour = store::MakeColour(10, 20, 30);
-                             return true;
-                         }});
+    velmar::test::ScriptedDialogs dialogs;
+    dialogs.fontDialog = [&](QWidget*, QFont& font) {
+        font.setPixelSize(24);
+        font.setWeight(QFont::Normal);
+        return chooseFont;
+    };
+    dialogs.runDialog = [&](QDialog& dialog) {
+        auto* colours = qobject_cast<QColorDialog*>(&dialog);
+        if (colours == nullptr)
+            return false;
+        const QColor white = QColorDialog::customColor(0);
+        offeredWhite = store::MakeColour(white.red(), white.green(), white.blue());
+        colours->setCurrentColor(QColor(10, 20, 30));
+        colours->accept();
+        return true;
+    };
     menu->actions()[1]->trigger();
     QApplication::processEvents();
     EXPECT_EQ(offeredWhite, store::MakeColour(255, 255, 255));
     EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
     auto formRow = [&](const char* type, const char* columns) {
-        return store::test::DirectDb(dbFile).rows(QStringLiteral("SELECT %1 FROM \"UDF_Sightings\" WHERE \"Type\" = '%2'")
-                                                      .arg(QString::fromLatin1(columns), QString::fromLatin1(type)));
+        return store::test::DirectDb(dbFile).rows(
+            QStringLiteral("SELECT %1 FROM \"UDF_Sightings\" WHERE \"Type\" = '%2'")
+                .arg(QString::fromLatin1(columns), QString::fromLatin1(type)));
     };
     EXPECT_EQ(formRow("FORMCOLOUR", "Colour"), QStringList{QStringLiteral("RGB(010,020,030)")});
 
@@ -574,28 +589,14 @@ TEST_F(UserFormWindowTest, PropertyMenuChoosesFontAndColour)
     chooseFont = false;
     w->Command(CM_USERFORM_FONT);
     EXPECT_EQ(formRow("FONT", "Length"), QStringList{QStringLiteral("18")}) << "a cancelled choice changes nothing";
-    setUserFormChoosers({});
 }
 
 TEST_F(UserFormWindowTest, MainWindowEntriesReachTheForms)
 {
-    shell::MainWindowHooks hooks;
-    shell::MainCommandHooks commands;
     nav::RecentEventDispatch::Ports events;
-    bool cleared = false;
-    commands.clearShownData = [&] { cleared = true; };
-    BindUserFormWindows(hooks, commands, events);
-    ASSERT_TRUE(hooks.userFormsCanClose && commands.loadAllUserFormData && commands.exportUserFormData
-                && commands.startUserFormCounters && events.purgeUserPlotThings);
-    EXPECT_TRUE(hooks.userFormsCanClose(nullptr)) << "no pop-up form open";
-
-    auto w = openSightings();
-    PlotThingSource source;
-    source.values = FormValues(info->ValueRows().size());
-    AddUserPlotThing(*info, source);
-    commands.clearShownData();
-    EXPECT_TRUE(cleared) << "what was bound before still runs";
-    EXPECT_TRUE(UserPlotThings(*info).empty());
+    shell::UserFormService& forms = BindUserFormWindows(events);
+    ASSERT_TRUE(events.purgeUserPlotThings);
+    EXPECT_TRUE(forms.CanClose(nullptr)) << "no pop-up form open";
 }
 
 TEST_F(UserFormWindowTest, PictureOfTheSampleForm)

@@ -33,8 +33,13 @@ nav::GPSTHING fixAt(double latitude, double longitude, int32_t index)
 // Species, Count, Bearing, Comment, HasCalves, Sighting No.
 FormValues sighting(const QString& species, const QString& count, const QString& calves = QString())
 {
-    return {QStringLiteral("2026-06-01 10:15:30"), species, count, QStringLiteral("90"),
-            QStringLiteral("two adults   "), calves, QStringLiteral("5")};
+    return {QStringLiteral("2026-06-01 10:15:30"),
+            species,
+            count,
+            QStringLiteral("90"),
+            QStringLiteral("two adults   "),
+            calves,
+            QStringLiteral("5")};
 }
 
 class UserPlotThingTest : public FormsTest {
@@ -77,10 +82,9 @@ TEST_F(UserPlotThingTest, ItemLiesAtRangeAndBearingAndIsLabelled)
     const QStringList lines = item.GetLabel(1).split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 9) << item.GetLabel(1).toStdString();
     EXPECT_EQ(lines.mid(1), (QStringList{QStringLiteral("Sightings"), QStringLiteral("Time : 2026-06-01 10:15:30"),
-                                         QStringLiteral("Species : Bottlenose dolphin"),
-                                         QStringLiteral("Count : 12"), QStringLiteral("Bearing : 90 deg"),
-                                         QStringLiteral("Comment : two adults"), QStringLiteral("Calves : true"),
-                                         QStringLiteral("Sighting No : 5")}));
+                                         QStringLiteral("Species : Bottlenose dolphin"), QStringLiteral("Count : 12"),
+                                         QStringLiteral("Bearing : 90 deg"), QStringLiteral("Comment : two adults"),
+                                         QStringLiteral("Calves : true"), QStringLiteral("Sighting No : 5")}));
     EXPECT_EQ(item.lineCount, 9);
     EXPECT_EQ(item.widestLine, int(QStringLiteral("Species : Bottlenose dolphin").size()));
     EXPECT_EQ(heard, std::vector<USERPLOTTHING*>{&item});
@@ -128,8 +132,8 @@ TEST_P(PlotStyleTest, TicksDecide)
         else
             itemOf(t).plotSelected = 1;
     }
-    const USERPLOTTHING& item = add(sighting(QString::fromLatin1(c.species), QString::fromLatin1(c.count),
-                                             QString::fromLatin1(c.calves)));
+    const USERPLOTTHING& item = add(
+        sighting(QString::fromLatin1(c.species), QString::fromLatin1(c.count), QString::fromLatin1(c.calves)));
     int32_t colour = -5, symbol = -5;
     EXPECT_EQ(item.GetPlotStyle(&colour, &symbol), c.drawn) << c.legend;
     if (!c.drawn)
@@ -194,12 +198,10 @@ TEST_F(UserPlotThingTest, EffortColourOfValues)
     EXPECT_EQ(state, 0);
 
     const std::vector<EffortCase> cases{
-        {CT_CHAR, "on", kEffortOn, true},      {CT_CHAR, "", 0, false},
-        {CT_TIME, "10:00", kEffortOn, true},   {CT_INTEGER, "2", kEffortOn, true},
-        {CT_INTEGER, "0", 0, false},           {CT_COUNTER, "-3", 0, false},
-        {CT_CHECKBOX, "1", kEffortOn, true},   {CT_CHECKBOX, "0", 0, false},
-        {CT_SINGLE, "-0.5", kEffortOn, true},  {CT_NMEAFLOAT, "0.0", 0, false},
-        {CT_DIGITAL, "1", 0, false},           {CT_ANALOG, "2.5", 0, false},
+        {CT_CHAR, "on", kEffortOn, true},    {CT_CHAR, "", 0, false},      {CT_TIME, "10:00", kEffortOn, true},
+        {CT_INTEGER, "2", kEffortOn, true},  {CT_INTEGER, "0", 0, false},  {CT_COUNTER, "-3", 0, false},
+        {CT_CHECKBOX, "1", kEffortOn, true}, {CT_CHECKBOX, "0", 0, false}, {CT_SINGLE, "-0.5", kEffortOn, true},
+        {CT_NMEAFLOAT, "0.0", 0, false},     {CT_DIGITAL, "1", 0, false},  {CT_ANALOG, "2.5", 0, false},
     };
     for (const EffortCase& c : cases) {
         CONTROLTYPEINFO r;

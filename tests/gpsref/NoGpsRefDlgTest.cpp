@@ -4,6 +4,7 @@
 #include "gpsref/NoGpsRefDlg.h"
 
 #include "tests/store/StoreTestSupport.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -23,10 +24,10 @@ protected:
     void SetUp() override
     {
         OpenDbTest::SetUp();
-        ASSERT_TRUE(exec(QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-            "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
-            "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 60) || ' seconds'), 10, 'A' FROM n")));
+        ASSERT_TRUE(exec(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                           "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
+                           "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 60) || ' seconds'), 10, 'A' FROM n")));
         ASSERT_TRUE(exec(QStringLiteral(
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 600) "
             "INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"Comment\") "
@@ -123,6 +124,21 @@ TEST_F(NoGpsRefDlgTest, TheMenuCheckOffersTheDialogForEachTableThatNeedsIt)
     EXPECT_EQ(shown.size(), GpsReferenceTables().size() + 1);
     EXPECT_EQ(shown.first(), QStringLiteral("Hydrophone"));
     EXPECT_EQ(offered, (QStringList{"600 Rows of table Comments", "600 Rows of table Comments"}));
+}
+
+// A check given no runner of its own shows its dialog through the dialog
+// service, never a modal loop of its own.
+TEST_F(NoGpsRefDlgTest, WithoutARunnerTheDialogServiceRunsTheDialog)
+{
+    velmar::test::ScriptedDialogs dialogs;
+    QStringList run;
+    dialogs.runDialog = [&](QDialog& d) {
+        run << d.windowTitle();
+        return false;
+    };
+    CheckGpsIndexes(nullptr, QStringLiteral("Comments"), QStringLiteral("GpsData"), ui);
+    EXPECT_EQ(run, QStringList{QStringLiteral("No GPS Cross References")});
+    EXPECT_EQ(Remaining(), 600);
 }
 
 } // namespace

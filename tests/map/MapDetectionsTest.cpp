@@ -197,8 +197,10 @@ TEST(MapDetectionsTest, PointerReadout)
                               + QStringLiteral(" 30.250") + QChar(0xb4) + "W"))
         << nm.toStdString();
     EXPECT_TRUE(nm.endsWith(QStringLiteral(" Range 0.707 nm, Bearing 45") + deg)) << nm.toStdString();
-    EXPECT_TRUE(PointerReadoutText(0, 0, ship, pointer, 20, 2).endsWith(QStringLiteral(" Range 1309 m, Bearing 45") + deg));
-    EXPECT_TRUE(PointerReadoutText(0, 0, ship, QPoint(100, 0), 20, 2).endsWith(QStringLiteral(" Range 9.26 km, Bearing 0") + deg));
+    EXPECT_TRUE(
+        PointerReadoutText(0, 0, ship, pointer, 20, 2).endsWith(QStringLiteral(" Range 1309 m, Bearing 45") + deg));
+    EXPECT_TRUE(PointerReadoutText(0, 0, ship, QPoint(100, 0), 20, 2)
+                    .endsWith(QStringLiteral(" Range 9.26 km, Bearing 0") + deg));
     EXPECT_FALSE(PointerReadoutText(0, 0, std::nullopt, pointer, 20, 1).contains(QStringLiteral("Range")));
 }
 
@@ -228,16 +230,18 @@ TEST(MapKeyTest, Entries)
     effort.effortSource = 3;
     effort.effortControl = KeyEffortControl{true, "Effort", 0, {{"On", 1}, {"Off", 2}, {"Poor", 3}}};
     EXPECT_EQ(kinds(BuildKeyEntries(effort)),
-              (std::vector<std::pair<K::Kind, QString>>{{K::Ship, "Ship"}, {K::EffortSource, "Listening Effort"},
-                                                        {K::EffortLine, "On"}, {K::EffortLine, "Off"},
+              (std::vector<std::pair<K::Kind, QString>>{{K::Ship, "Ship"},
+                                                        {K::EffortSource, "Listening Effort"},
+                                                        {K::EffortLine, "On"},
+                                                        {K::EffortLine, "Off"},
                                                         {K::EffortLine, "Poor"}}));
 
     KeyInputs contours;
     contours.plotMap = true;
     contours.shownLevels = {0, 200};
     EXPECT_EQ(kinds(BuildKeyEntries(contours)),
-              (std::vector<std::pair<K::Kind, QString>>{{K::ContourHeading, "Contours"}, {K::Contour, "Coast"},
-                                                        {K::Contour, "200 m"}}));
+              (std::vector<std::pair<K::Kind, QString>>{
+                  {K::ContourHeading, "Contours"}, {K::Contour, "Coast"}, {K::Contour, "200 m"}}));
     contours.shownLevels.clear();
     EXPECT_TRUE(BuildKeyEntries(contours).empty()) << "no level shown, no heading";
 }

@@ -53,8 +53,9 @@ TEST(MapEndToEnd, MapTabDrawsChartStaticObjectsAndTheTrack)
     store::CloseDB();
     {
         store::test::DirectDb db(survey);
-        ASSERT_TRUE(db.exec("INSERT INTO StaticObjects (\"Order\", Name, TableName, Type, Symbol, Size, LineColour, "
-                            "FillColour, DrawFirst) VALUES (0, 'Buoys', 'Buoys', 'POINTS', 'Circle', 6, 'Red', '', 0)"));
+        ASSERT_TRUE(
+            db.exec("INSERT INTO StaticObjects (\"Order\", Name, TableName, Type, Symbol, Size, LineColour, "
+                    "FillColour, DrawFirst) VALUES (0, 'Buoys', 'Buoys', 'POINTS', 'Circle', 6, 'Red', '', 0)"));
         ASSERT_TRUE(db.exec("CREATE TABLE Buoys (Latitude REAL, Longitude REAL, \"Text\" VARCHAR(20), "
                             "HTextAlign VARCHAR(20), VTextAlign VARCHAR(20), Hide BIT)"));
         ASSERT_TRUE(db.exec("INSERT INTO Buoys VALUES (51.08, -1.5, 'B1', 'L', 'T', 0)"));
@@ -189,7 +190,7 @@ TEST(MapEndToEnd, SimulatedTrackAndAPokedDetectionAppearOnTheMap)
     EXPECT_TRUE(dde.poke(QStringLiteral("EventsService"), QStringLiteral("PorpoiseEvent"), event.encode(), 10000));
     const int before = fixes();
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixes() >= before + 3; }, 30000));
-    QTest::qWait(1500);  // two more pictures of the map
+    QTest::qWait(1500); // two more pictures of the map
 
     velmar.terminate();
     EXPECT_TRUE(velmar.waitForFinished(60000));

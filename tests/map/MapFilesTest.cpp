@@ -207,7 +207,10 @@ TEST_F(MapFilesTest, ClickColours)
         full += QByteArray::fromHex(QByteArray::number(i, 16).rightJustified(2, '0') + "204000");
     const Case cases[] = {
         // Entry 0 is read and not used; 8 bytes give colour 1 only.
-        {"short", QByteArray::fromHex("ffffff00" "0a141e00"), QColor(10, 20, 30), green, green},
+        {"short",
+         QByteArray::fromHex("ffffff00"
+                             "0a141e00"),
+         QColor(10, 20, 30), green, green},
         {"full", full, QColor(1, 32, 64), QColor(2, 32, 64), QColor(12, 32, 64)},
         {"empty", QByteArray(), green, green, green},
     };

@@ -19,9 +19,9 @@ TEST(MapLayersTest, BorderLabels)
     };
     const QChar minutesMark(0xb4), degree(0xb0);
     const Case cases[] = {
-        {120, QStringLiteral("2") + degree},  {150, QStringLiteral("30") + minutesMark},
+        {120, QStringLiteral("2") + degree},        {150, QStringLiteral("30") + minutesMark},
         {-150, QStringLiteral("30") + minutesMark}, {-180, QStringLiteral("3") + degree},
-        {0, QStringLiteral("0") + degree},    {65, QStringLiteral("05") + minutesMark},
+        {0, QStringLiteral("0") + degree},          {65, QStringLiteral("05") + minutesMark},
         {-60, QStringLiteral("1") + degree},
     };
     for (const Case& c : cases)
@@ -146,13 +146,13 @@ TEST(MapLayersTest, EffortColoursAndClearStretches)
 TEST(MapLayersTest, OffScreenStretchesAndSamePixelFixesCostNoDrawing)
 {
     FixListBuilder track;
-    track.Add(90, 10, 0).Add(90, 10.2, 1).Add(90, 10.4, 2).Add(90, 20, 3);  // three fixes in one pixel
-    track.Add(90, 500, 4).Add(90, 600, 5).Add(90, 700, 6);                   // far east of the plot
+    track.Add(90, 10, 0).Add(90, 10.2, 1).Add(90, 10.4, 2).Add(90, 20, 3); // three fixes in one pixel
+    track.Add(90, 500, 4).Add(90, 600, 5).Add(90, 700, 6);                 // far east of the plot
     track.Add(90, 30, 7).Add(90, 40, 8);
     const TrackDrawing d = BuildTrack(TrackPointsFrom(track.First()), UnitProjection(), Plot, {});
     // The leg back into the plot crosses it and is kept; the ones outside are not.
-    EXPECT_EQ(AllLines(d), (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}, {500, 10}},
-                                                             {{700, 10}, {30, 10}, {40, 10}}}));
+    EXPECT_EQ(AllLines(d),
+              (std::vector<std::vector<QPoint>>{{{10, 10}, {20, 10}, {500, 10}}, {{700, 10}, {30, 10}, {40, 10}}}));
 }
 
 TEST(MapLayersTest, StaticTextPlaces)

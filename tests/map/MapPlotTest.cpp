@@ -21,8 +21,8 @@
 #include <random>
 
 using namespace velmar::map;
-using velmar::store::TheProgramSettings;
 using maptest::FixListBuilder;
+using velmar::store::TheProgramSettings;
 
 namespace {
 
@@ -301,7 +301,7 @@ TEST_F(MapPlotTest, ZoomShowsScrollBarsThatMoveTheView)
     EXPECT_EQ(plot->PlotArea(), QRect(0, 0, 300, 200));
     const double wholeLeft = plot->View().ViewLeft();
 
-    plot->Command(30040);  // "Zoom &In"
+    plot->Command(30040); // "Zoom &In"
     ASSERT_TRUE(plot->HorizontalBar()->isVisibleTo(plot.get()));
     ASSERT_TRUE(plot->VerticalBar()->isVisibleTo(plot.get()));
     EXPECT_EQ(plot->HorizontalBar()->maximum(), 40);

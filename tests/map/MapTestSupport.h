@@ -18,8 +18,8 @@ public:
     {
         using namespace std::chrono;
         const auto start = sys_days{year{2025} / 6 / 1} + hours{8};
-        velmar::nav::GpsFixData fix(velmar::platform::SystemTime::fromTimePoint(
-            time_point_cast<milliseconds>(start + seconds * 1s)));
+        velmar::nav::GpsFixData fix(
+            velmar::platform::SystemTime::fromTimePoint(time_point_cast<milliseconds>(start + seconds * 1s)));
         fix.SetPosition(latitude, longitude);
         fix.SetTrueHeading(m_heading);
         fix.valid = valid ? 1 : 0;

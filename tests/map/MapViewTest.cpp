@@ -12,7 +12,7 @@ using namespace velmar::map;
 namespace {
 
 struct Position {
-    double lat, lon;  // minutes
+    double lat, lon; // minutes
 };
 
 TrackBounds BoundsOf(const std::vector<Position>& fixes)
@@ -28,8 +28,8 @@ struct FitCase {
     std::vector<Position> fixes;
     float margin;
     QSize plot;
-    double latSpan, lonSpan;  // of the fitted view
-    double yScale, xScale;    // pixels per minute at zoom 1
+    double latSpan, lonSpan; // of the fitted view
+    double yScale, xScale;   // pixels per minute at zoom 1
 };
 
 class FitViewTest : public ::testing::TestWithParam<FitCase> {};
@@ -69,10 +69,15 @@ INSTANTIATE_TEST_SUITE_P(
         // A tall plot: the width limits and the latitudes widen.
         FitCase{"tall plot", {{0, 0}}, 10, {200, 400}, 40, 20, 10, 10},
         // One fix with no margin: a minimum span, not an infinite scale.
-        FitCase{"zero span", {{3000, 600}}, 0, {400, 300}, MinimumSpanMinutes, 400 / (300 * Cos50), 300,
-                300 * Cos50},
-        FitCase{"all fixes at one place", {{-600, -120}, {-600, -120}, {-600, -120}}, 0, {300, 200},
-                MinimumSpanMinutes, 300 / (200 * Cos10), 200, 200 * Cos10}));
+        FitCase{"zero span", {{3000, 600}}, 0, {400, 300}, MinimumSpanMinutes, 400 / (300 * Cos50), 300, 300 * Cos50},
+        FitCase{"all fixes at one place",
+                {{-600, -120}, {-600, -120}, {-600, -120}},
+                0,
+                {300, 200},
+                MinimumSpanMinutes,
+                300 / (200 * Cos10),
+                200,
+                200 * Cos10}));
 
 TEST(MapViewTest, MarginAloneAtSixtyDegreesIsTwiceAcross)
 {
@@ -198,8 +203,8 @@ TEST(MapViewTest, NudgesMoveByATenthOfTheVisibleSpan)
         int command;
         float minLat, minLon;
     };
-    for (const Case& c : {Case{CmdNudgeUp, -2, 0}, Case{CmdNudgeDown, 2, 0}, Case{CmdNudgeLeft, 0, 4},
-                          Case{CmdNudgeRight, 0, -4}}) {
+    for (const Case& c :
+         {Case{CmdNudgeUp, -2, 0}, Case{CmdNudgeDown, 2, 0}, Case{CmdNudgeLeft, 0, 4}, Case{CmdNudgeRight, 0, -4}}) {
         MapView view;
         view.MinLat = 0;
         view.MaxLat = 40;

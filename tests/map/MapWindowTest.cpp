@@ -1,7 +1,7 @@
 // The map window offscreen: its controls and menus by run mode, the pointer
 // read-outs, a click on the track, the label of a record under a resting
 // pointer, a replay of a shown survey, the click colours and detections
-// whose fix is gone.
+// whose fix is gone; the program's map emptying its read-outs.
 #include "MapTestSupport.h"
 
 #include "map/MapMessages.h"
@@ -9,6 +9,7 @@
 #include "map/ui/TMapKey.h"
 #include "map/ui/TMapPlot.h"
 #include "map/ui/TMapWindow.h"
+#include "map/ui/MapUi.h"
 #include "nav/RecentLists.h"
 #include "platform/RunMode.h"
 #include "settings/ProgramSettings.h"
@@ -26,8 +27,8 @@
 #include <gtest/gtest.h>
 
 using namespace velmar::map;
-using velmar::store::TheProgramSettings;
 using maptest::FixListBuilder;
+using velmar::store::TheProgramSettings;
 
 namespace {
 
@@ -71,7 +72,7 @@ protected:
         w->resize(900, 600);
         w->show();
         w->Plot()->FitView();
-        w->Plot()->grab();  // one drawing: the projection and the ship marker
+        w->Plot()->grab(); // one drawing: the projection and the ship marker
         return w;
     }
     static void Mouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button = Qt::LeftButton)
@@ -148,6 +149,31 @@ TEST_F(MapWindowTest, ReadoutsFitANarrowWindow)
         }
         EXPECT_LE(right, w->width()) << runMode;
     }
+}
+
+TEST_F(MapWindowTest, TheProgramsMapEmptiesItsReadoutsWhenAskedAndIgnoresCallsBeforeItIsMade)
+{
+    FixListBuilder fixes;
+    std::function<void(velmar::nav::DetectionKey)> toMap;
+    MapEnvironment environment;
+    environment.runMode = [] { return int(velmar::shell::RunModeShowData); };
+    BindMap(std::move(environment), Sources(fixes, int(velmar::shell::RunModeShowData)), toMap);
+    ASSERT_TRUE(toMap);
+    if (!TheMapWindow()) {
+        ShowEmptyGpsData();
+        RedrawMap(true, true);
+        CheckTrack();
+    }
+
+    QWidget parent;
+    QWidget* made = MakeMapWindow(&parent);
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made, TheMapWindow());
+    velmar::shell::TMyEdit* latitude = velmar::shell::FindMyEdit(made, velmar::nav::ControlLatitude);
+    ASSERT_NE(latitude, nullptr);
+    latitude->setText(QStringLiteral("56 00.000 N"));
+    ShowEmptyGpsData();
+    EXPECT_EQ(latitude->text(), QStringLiteral("No Data"));
 }
 
 TEST_F(MapWindowTest, PointerDragShowsRangeAndBearing)
@@ -247,14 +273,14 @@ TEST_F(MapWindowTest, AnimationReplaysToTheEnd)
 {
     velmar::shell::RunMode = velmar::shell::RunModeShowData;
     FixListBuilder fixes;
-    fixes.List().SetShowPeriodStart(velmar::platform::SystemTime::fromTimePoint(
-        std::chrono::time_point_cast<std::chrono::milliseconds>(
+    fixes.List().SetShowPeriodStart(
+        velmar::platform::SystemTime::fromTimePoint(std::chrono::time_point_cast<std::chrono::milliseconds>(
             std::chrono::sys_days{std::chrono::year{2025} / 6 / 1} + std::chrono::hours{8})));
     for (int i = 0; i < 20; ++i)
         fixes.Add(3000 + i * 0.5, -60 + i * 0.5, i * 60);
     auto w = MakeWindow(Sources(fixes, 2));
     TMapPlot* plot = w->Plot();
-    TheProgramSettings.ReplaySpeedUp = 600;  // a minute of survey per step
+    TheProgramSettings.ReplaySpeedUp = 600; // a minute of survey per step
     plot->StartAnimation();
     ASSERT_TRUE(plot->Animating());
     int steps = 0;
@@ -277,7 +303,7 @@ TEST_F(MapWindowTest, ClickColoursAndDetectionsWhoseFixIsGone)
         QFile f(colours);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         for (int i = 0; i <= 12; ++i) {
-            const char entry[4] = {char(i == 3 ? 0xff : 0), 0, char(i == 3 ? 0xff : 0), 0};  // 3 is magenta
+            const char entry[4] = {char(i == 3 ? 0xff : 0), 0, char(i == 3 ? 0xff : 0), 0}; // 3 is magenta
             f.write(entry, 4);
         }
     }
@@ -299,7 +325,7 @@ TEST_F(MapWindowTest, ClickColoursAndDetectionsWhoseFixIsGone)
     r.species = velmar::nav::NewRCEventRecord::SpeciesSpermWhale;
     r.firstBearing = 90;
     r.meanRange = 2;
-    r.whaleId = 13;  // no colour of its own
+    r.whaleId = 13; // no colour of its own
     velmar::nav::NewRCEvent(r, const_cast<velmar::nav::GPSTHING*>(fixes.First()));
     const QImage drawn = w->Plot()->grab().toImage();
     EXPECT_GT(Count(drawn, QColor(0, 255, 0)), Count(plain, QColor(0, 255, 0)) + 20) << "the default green";

@@ -91,8 +91,8 @@ TEST_F(StaticObjectsTest, GroupsAndTheirItems)
     EXPECT_TRUE(groups[2].shown);
     EXPECT_FALSE(groups[3].shown);
 
-    EXPECT_EQ(sink.texts(), (QStringList{"Static Line Table does not exist: Missing",
-                                         "Error: No Static Object Table Name"}));
+    EXPECT_EQ(sink.texts(),
+              (QStringList{"Static Line Table does not exist: Missing", "Error: No Static Object Table Name"}));
 }
 
 TEST_F(StaticObjectsTest, ToggleKeepsTheSettingsBit)

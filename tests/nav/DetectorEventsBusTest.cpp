@@ -27,7 +27,7 @@ protected:
     {
         EventsDbFixture::SetUp();
         ASSERT_TRUE(server.InitDde());
-        ASSERT_TRUE(server.InitDde());  // a second call: already running
+        ASSERT_TRUE(server.InitDde()); // a second call: already running
     }
     void TearDown() override
     {
@@ -68,8 +68,8 @@ protected:
 TEST_F(BusEvents, PokesFromAnotherProgramReachTheDatabase)
 {
     ASSERT_EQ(runDetector({"known"}), "poked 6");
-    for (const char* table : {"Whistles", "Seismics", "QuintraEvents", "PorpoiseEvents", "WhistleEvents",
-                              "Harmonic Events"}) {
+    for (const char* table :
+         {"Whistles", "Seismics", "QuintraEvents", "PorpoiseEvents", "WhistleEvents", "Harmonic Events"}) {
         SCOPED_TRACE(table);
         EXPECT_EQ(rowCount(table), 1);
         EXPECT_EQ(newest(table, "GpsIndex"), QString::number(gpsIndex));
@@ -103,7 +103,7 @@ TEST_F(BusEvents, RandomBytesOfEveryLengthNeverBringTheServiceDown)
             case 3: refused += !decodedWhole<PorpoiseEventRecord>(bytes); break;
             case 4: refused += !decodedWhole<NewWhistleEventRecord>(bytes); break;
             case 5: refused += !decodedWhole<RightWhaleEventRecord>(bytes); break;
-            default: break;  // "Porpoise" and an unknown item: no record
+            default: break; // "Porpoise" and an unknown item: no record
             }
         }
     }
@@ -138,9 +138,8 @@ TEST_F(BusEvents, AGdbusPokeIsARecordLikeAnyOther)
     for (char c : seismic().encode())
         bytes << QString::asprintf("byte 0x%02x", unsigned(uint8_t(c)));
     QProcess call;
-    call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/",
-                       "--method", "org.velmar.Dde.Poke", "EventsService", "NewSeismic",
-                       "[" + bytes.join(", ") + "]"});
+    call.start(gdbus, {"call", "--session", "--dest", "org.velmar.dde.Velmar2000", "--object-path", "/", "--method",
+                       "org.velmar.Dde.Poke", "EventsService", "NewSeismic", "[" + bytes.join(", ") + "]"});
     ASSERT_TRUE(QTest::qWaitFor([&] { return call.state() == QProcess::NotRunning; }, 30'000));
     pump();
     EXPECT_EQ(QString::fromUtf8(call.readAllStandardOutput()).trimmed(), "(true,)");

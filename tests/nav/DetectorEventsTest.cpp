@@ -28,7 +28,7 @@ QByteArray expectedRow(const KnownPoke& poke, uint64_t now)
 
 TEST_F(EventsFixture, EveryKindIsDecodedKeptLinkedStoredAndPosted)
 {
-    now = 0x1'2345'6789;  // beyond 32 bits: the record keeps the low word
+    now = 0x1'2345'6789; // beyond 32 bits: the record keeps the low word
     for (const KnownPoke& p : allKnownPokes()) {
         SCOPED_TRACE(p.item);
         stored.clear();
@@ -87,8 +87,8 @@ TEST_F(EventsFixture, RecordsWithValuesThatAreNoNumbersOrOutOfRangeAreRefusedLik
     // Per kind: the offset of one real field that is no duration, and of the
     // duration (none for seismic reports).
     const std::map<DetectionKind, std::pair<int, int>> offsets{
-        {KindWhistle, {124, 28}},        {KindSeismic, {42, -1}},          {KindClickEvent, {34, 16}},
-        {KindPorpoiseEvent, {232, 36}},  {KindWhistleEvent, {17, 61}},     {KindRightWhaleEvent, {214, 16}},
+        {KindWhistle, {124, 28}},       {KindSeismic, {42, -1}},      {KindClickEvent, {34, 16}},
+        {KindPorpoiseEvent, {232, 36}}, {KindWhistleEvent, {17, 61}}, {KindRightWhaleEvent, {214, 16}},
     };
     const auto withFloat = [](QByteArray bytes, int at, float value) {
         velmar::store::putLeFloat(reinterpret_cast<uint8_t*>(bytes.data()) + at, value);
@@ -146,7 +146,7 @@ TEST_F(EventsFixture, TheSameEventKeyUpdatesItsNodeAnotherKeyMakesANewOne)
 
     PorpoiseEventRecord porpoise = porpoiseEvent();
     ASSERT_TRUE(poke("PorpoiseEvent", porpoise.encode()));
-    porpoise.runId += 1;  // the same Number in another run is another event
+    porpoise.runId += 1; // the same Number in another run is another event
     ASSERT_TRUE(poke("PorpoiseEvent", porpoise.encode()));
     EXPECT_EQ(CountPorpoiseEvents(0), 2);
 }
@@ -159,7 +159,7 @@ TEST_F(EventsFixture, FinalEventsAreStoredOnceEveryStateTriggersAndIsDrawn)
     EXPECT_TRUE(stored.empty());
     porpoise.state = PorpoiseEventRecord::StateFinal;
     ASSERT_TRUE(poke("PorpoiseEvent", porpoise.encode()));
-    ASSERT_TRUE(poke("PorpoiseEvent", porpoise.encode()));  // final state repeated
+    ASSERT_TRUE(poke("PorpoiseEvent", porpoise.encode())); // final state repeated
     EXPECT_EQ(stored.size(), 1u);
     EXPECT_EQ(triggers, std::vector<RecorderTrigger>(3, RecorderTrigger{0, 60, "Porpoise Event"}));
     EXPECT_EQ(mapped.size(), 3u);
@@ -196,9 +196,9 @@ TEST_F(EventsFixture, AnOpenWhistleEventIsStoredOnceWhenTheNextOneArrives)
     NewWhistleEventRecord first = whistleEvent();
     first.open = 1;
     ASSERT_TRUE(poke("NewWhislteEvent", first.encode()));
-    EXPECT_TRUE(stored.empty());                   // open: not stored
-    EXPECT_EQ(triggers.size(), 1u);                // but triggers
-    EXPECT_EQ(mapped.size(), 1u);                  // and is drawn
+    EXPECT_TRUE(stored.empty());    // open: not stored
+    EXPECT_EQ(triggers.size(), 1u); // but triggers
+    EXPECT_EQ(mapped.size(), 1u);   // and is drawn
     const uint64_t firstSerial = WhistleEvents.newest->serial;
 
     NewWhistleEventRecord second = whistleEvent();
@@ -206,7 +206,7 @@ TEST_F(EventsFixture, AnOpenWhistleEventIsStoredOnceWhenTheNextOneArrives)
     second.open = 1;
     ASSERT_TRUE(poke("NewWhislteEvent", second.encode()));
     ASSERT_EQ(stored.size(), 1u);
-    EXPECT_EQ(stored[0].serial, firstSerial);      // the open one, before the new one was added
+    EXPECT_EQ(stored[0].serial, firstSerial); // the open one, before the new one was added
     EXPECT_EQ(CountWhistleEvents(0), 2);
 
     // The detector closing the first one late does not store it again.
@@ -227,10 +227,10 @@ TEST_F(EventsFixture, AStoredOpenWhistleEventNeverBlocksThePurge)
     e.open = 1;
     ASSERT_TRUE(poke("NewWhislteEvent", e.encode()));
     e.eventKey += 1;
-    ASSERT_TRUE(poke("NewWhislteEvent", e.encode()));  // stores the first, still flagged open
+    ASSERT_TRUE(poke("NewWhislteEvent", e.encode())); // stores the first, still flagged open
     e.eventKey += 1;
     e.open = 0;
-    ASSERT_TRUE(poke("NewWhislteEvent", e.encode()));  // stores the second
+    ASSERT_TRUE(poke("NewWhislteEvent", e.encode())); // stores the second
     now += 600'000;
     EXPECT_EQ(PurgeWhistleEvents(60'000), 3);
 }
@@ -240,16 +240,16 @@ TEST_F(EventsFixture, RecordsWithAnImpossibleTimeAreRefusedLikeShortOnes)
 {
     struct Bad {
         const char* legend;
-        std::size_t at;  // offset within the SYSTEMTIME
+        std::size_t at; // offset within the SYSTEMTIME
         uint16_t value;
     };
-    const Bad bads[] = {{"month 13", 2, 13}, {"year 51999", 0, 51999}, {"day 32", 6, 32},
-                        {"hour 24", 8, 24}, {"year 0", 0, 0}};
+    const Bad bads[] = {
+        {"month 13", 2, 13}, {"year 51999", 0, 51999}, {"day 32", 6, 32}, {"hour 24", 8, 24}, {"year 0", 0, 0}};
     int second = 0;
     for (const KnownPoke& p : allKnownPokes()) {
         const auto known = knownTime(++second).toBytes();
-        const qsizetype timeAt =
-            p.bytes.indexOf(QByteArray(reinterpret_cast<const char*>(known.data()), qsizetype(known.size())));
+        const qsizetype timeAt = p.bytes.indexOf(
+            QByteArray(reinterpret_cast<const char*>(known.data()), qsizetype(known.size())));
         ASSERT_GE(timeAt, 0) << p.item;
         for (const Bad& b : bads) {
             SCOPED_TRACE(std::string(p.item) + ", " + b.legend);
@@ -297,7 +297,7 @@ TEST_F(EventsFixture, UserFormPokesNeverReachTheEventHandlers)
 {
     std::vector<QString> formItems;
     for (const KnownPoke& p : allKnownPokes()) {
-        EXPECT_FALSE(poke(p.item, p.bytes, "UDFSERVICE"));  // no user forms yet
+        EXPECT_FALSE(poke(p.item, p.bytes, "UDFSERVICE")); // no user forms yet
         EXPECT_FALSE(poke(p.item, p.bytes, "udfservice"));
     }
     server.hooks.userFormPoke = [&](const QString& item, const QByteArray&) {
@@ -335,13 +335,13 @@ TEST_F(EventsFixture, TopicsItemsAndCommands)
 TEST_F(EventsFixture, AMessageWhoseNodeWasPurgedMeanwhileIsIgnored)
 {
     ASSERT_TRUE(server.Poke(DdeTopicEvents, "NewWhistles", whistle().encode()));
-    PurgeWhistleDetections(0);  // before the queued dispatch runs
+    PurgeWhistleDetections(0); // before the queued dispatch runs
     pump();
     EXPECT_EQ(posted.size(), 1u);
     EXPECT_TRUE(stored.empty());
     EXPECT_TRUE(mapped.empty());
 
-    dispatch.OnDetection({99, posted[0].serial});  // no such kind
+    dispatch.OnDetection({99, posted[0].serial}); // no such kind
     EXPECT_TRUE(stored.empty());
 }
 
@@ -353,13 +353,13 @@ TEST_F(EventsFixture, CountsAndPurgeMeetAtTheAgeBoundary)
     now = t0 + 1;
     NewWhistleDetection(whistle(), nullptr);
 
-    now = t0 + age;  // the first is exactly age old
+    now = t0 + age; // the first is exactly age old
     EXPECT_EQ(CountWhistleDetections(age), 2);
     EXPECT_EQ(CountWhistleDetections(0), 2);
     now = t0 + age + 1;
     EXPECT_EQ(CountWhistleDetections(age), 1);
     now = t0 + age;
-    EXPECT_EQ(PurgeWhistleDetections(now + 1), 0);  // more than the clock has run
+    EXPECT_EQ(PurgeWhistleDetections(now + 1), 0); // more than the clock has run
     EXPECT_EQ(PurgeWhistleDetections(age), 1);
     EXPECT_EQ(CountWhistleDetections(0), 1);
     EXPECT_EQ(PurgeWhistleDetections(0), 1);
@@ -378,17 +378,17 @@ TEST_F(EventsFixture, AnOpenWhistleEventIsCountedAndStopsThePurge)
     NewWhistleEventRecord closedLater = closed;
     closedLater.eventKey += 2;
     WHISTLEEVENT* old = NewWhistleEvent(closedLater, nullptr);
-    old->receiptTick = now - 600'000;  // as old as the others
+    old->receiptTick = now - 600'000; // as old as the others
 
     // From the newest: the closed old one stops the count at once.
     EXPECT_EQ(CountWhistleEvents(60'000), 0);
-    EXPECT_EQ(PurgeWhistleEvents(60'000), 1);  // stops at the open one
+    EXPECT_EQ(PurgeWhistleEvents(60'000), 1); // stops at the open one
     EXPECT_EQ(CountWhistleEvents(0), 2);
     PurgeWhistleEvents(0);
     NewWhistleEvent(closed, nullptr)->receiptTick = now - 600'000;
     NewWhistleEvent(open, nullptr)->receiptTick = now - 600'000;
-    EXPECT_EQ(CountWhistleEvents(60'000), 1);  // the open one, whatever its age
-    EXPECT_EQ(PurgeWhistleEvents(0), 2);       // age 0 frees open ones too
+    EXPECT_EQ(CountWhistleEvents(60'000), 1); // the open one, whatever its age
+    EXPECT_EQ(PurgeWhistleEvents(0), 2);      // age 0 frees open ones too
 }
 
 TEST_F(EventsFixture, ShootingEndsThirtySecondsAfterTheLastReport)
@@ -419,7 +419,7 @@ TEST_F(EventsFixture, ThingsHeardAskForListeningEffortAndTakeTheFixAfterThePoll)
 
     dispatch.OnThingHeard("A very long name of something heard", 3);
     EXPECT_EQ(asked, std::vector<QString>{"Aural Detection: Set Listening Effort status to full ?"});
-    EXPECT_TRUE(notes.empty());  // No: no note, but still full
+    EXPECT_TRUE(notes.empty()); // No: no note, but still full
     EXPECT_EQ(fullCommands, 1);
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].fix, &fixB);
@@ -433,7 +433,7 @@ TEST_F(EventsFixture, ThingsHeardAskForListeningEffortAndTakeTheFixAfterThePoll)
     EXPECT_EQ(notes, std::vector<QString>{"Effort set AFTER hearing something"});
     EXPECT_EQ(fullCommands, 2);
 
-    listening = 2;  // already full: no question, no command
+    listening = 2; // already full: no question, no command
     dispatch.OnThingHeard("Blow", 1);
     EXPECT_EQ(asked.size(), 2u);
     EXPECT_EQ(fullCommands, 2);
@@ -462,7 +462,7 @@ protected:
 
 TEST_F(CountsTest, NothingRecentShowsZerosDashesAndTheQuietLight)
 {
-    NewSeismic(seismic(), nullptr);  // shooting, but not a cetacean
+    NewSeismic(seismic(), nullptr); // shooting, but not a cetacean
     dispatch.UpdateCounts();
     for (int id : {HeardCountEdit, WhistleCountEdit, PorpoiseCountEdit, ClickCountEdit})
         EXPECT_EQ(text(id), "0") << id;
@@ -480,7 +480,7 @@ TEST_F(CountsTest, NothingRecentShowsZerosDashesAndTheQuietLight)
 TEST_F(CountsTest, RecentEventsShowTheirCountsTimesAndTheWarningLight)
 {
     NewPorpoiseEvent(porpoiseEvent(), nullptr);
-    NewRCEvent(clickEvent(), nullptr);  // 09:26:03 plus 42.5 s
+    NewRCEvent(clickEvent(), nullptr); // 09:26:03 plus 42.5 s
     NewWhistleEventRecord open = whistleEvent();
     open.open = 1;
     NewWhistleEvent(open, nullptr);
@@ -521,7 +521,7 @@ TEST_F(EventsFixture, ThePurgeDropsWhatIsOlderThanTheDisplayTimeAndRedrawsTheMap
 
     NewSeismic(seismic(), nullptr);
     now += 301'000;
-    EXPECT_FALSE(dispatch.PurgeOldEvents());  // a seismic report alone: no redraw
+    EXPECT_FALSE(dispatch.PurgeOldEvents()); // a seismic report alone: no redraw
     EXPECT_EQ(seismicCount(), 0);
     EXPECT_EQ(redraws, 0);
     EXPECT_EQ(gpsAges, std::vector<uint64_t>{300'000});

@@ -12,12 +12,18 @@ using velmar::platform::SystemTime;
 
 TEST(ProgramStatus, CodesGiveTextColourAndEffortClass)
 {
-    struct Case { quint32 code; int run; const char* text; unsigned colour; int effort; };
+    struct Case {
+        quint32 code;
+        int run;
+        const char* text;
+        unsigned colour;
+        int effort;
+    };
     const Case cases[] = {
-        {0, 1, "No File", 4, EffortClassStop},      {1, 1, "Idle", 2, EffortClassStop},
-        {1, 2, "Idle", 1, EffortClassStop},         {2, 3, "Running", 1, EffortClassStart},
+        {0, 1, "No File", 4, EffortClassStop},       {1, 1, "Idle", 2, EffortClassStop},
+        {1, 2, "Idle", 1, EffortClassStop},          {2, 3, "Running", 1, EffortClassStart},
         {0x4000, 2, "No Prog'", 1, EffortClassStop}, {0x20000, 1, "Crashed", 2, EffortClassCrashed},
-        {0x100000, 1, "Half", 4, EffortClassHalf},  {0x200000, 1, "Unknown", 4, EffortClassUnchanged},
+        {0x100000, 1, "Half", 4, EffortClassHalf},   {0x200000, 1, "Unknown", 4, EffortClassUnchanged},
         {0x30, 1, "30", 2, EffortClassStop},
     };
     for (const Case& c : cases) {
@@ -81,7 +87,7 @@ TEST_F(FakeDetector, ZeroAndVanishingAfterRunningAreCrashed)
     cycle(StatusNoProgram);
     EXPECT_EQ(shown.mid(shown.size() - 2), (QStringList{"Unknown", "Crashed"}));
     EXPECT_EQ(efforts, (std::vector<int>{EffortClassStart, EffortClassCrashed, EffortClassStop, EffortClassCrashed,
-                                          EffortClassStop, EffortClassCrashed}));
+                                         EffortClassStop, EffortClassCrashed}));
 }
 
 TEST_F(FakeDetector, AShortStopContinuesTheRunTime)
@@ -90,10 +96,10 @@ TEST_F(FakeDetector, AShortStopContinuesTheRunTime)
     cycle(StatusRunning, 5);
     EXPECT_EQ(runTimes.last(), QStringLiteral("00:05"));
     cycle(StatusIdle);
-    cycle(StatusRunning, 8);   // 8 s after the stop: the old run goes on
+    cycle(StatusRunning, 8); // 8 s after the stop: the old run goes on
     EXPECT_EQ(runTimes.last(), QStringLiteral("00:14"));
     cycle(StatusIdle);
-    cycle(StatusRunning, 11);  // 11 s: a new run
+    cycle(StatusRunning, 11); // 11 s: a new run
     EXPECT_EQ(runTimes.last(), QStringLiteral("00:00"));
 }
 

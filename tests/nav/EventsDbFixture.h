@@ -48,8 +48,7 @@ protected:
     QString newest(const QString& table, const QString& column) const
     {
         velmar::store::test::DirectDb db(file);
-        return db
-            .rows(QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY \"Index\" DESC LIMIT 1").arg(column, table))
+        return db.rows(QStringLiteral("SELECT \"%1\" FROM \"%2\" ORDER BY \"Index\" DESC LIMIT 1").arg(column, table))
             .value(0, QStringLiteral("(no row)"));
     }
     int rowCount(const QString& table) const

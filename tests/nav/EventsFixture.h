@@ -38,7 +38,7 @@ protected:
         SetNewestFixSource([this] { return newestFix; });
 
         server.hooks.pollGpsIfDue = [this] { ++gpsPolls; };
-        server.hooks.toProgramTime = [](SystemTime*) {};  // online logging
+        server.hooks.toProgramTime = [](SystemTime*) {}; // online logging
         server.hooks.post = [this](DetectionKey key) {
             posted.push_back(key);
             dispatch.OnDetection(key);
@@ -49,7 +49,9 @@ protected:
         server.hooks.beep = [this] { ++beeps; };
 
         auto& w = dispatch.ports.writers;
-        w.whistle = [this](const WHISTLEDETECTION& n) { stored.push_back({KindWhistle, n.record.encode(), n.fix, n.serial}); };
+        w.whistle = [this](const WHISTLEDETECTION& n) {
+            stored.push_back({KindWhistle, n.record.encode(), n.fix, n.serial});
+        };
         w.seismic = [this](const SEISMIC& n) { stored.push_back({KindSeismic, n.record.encode(), n.fix, n.serial}); };
         w.clickEvent = [this](const RCEvent& n) {
             stored.push_back({KindClickEvent, n.record.encode(), n.firstFix, n.serial});
@@ -88,8 +90,8 @@ protected:
 
     static int nodeCount()
     {
-        return CountWhistleDetections(0) + CountThingsHeard(0) + CountWhistleEvents(0)
-            + CountRightWhaleEvents(0) + CountPorpoiseEvents(0) + CountRCEvents(0) + seismicCount();
+        return CountWhistleDetections(0) + CountThingsHeard(0) + CountWhistleEvents(0) + CountRightWhaleEvents(0)
+             + CountPorpoiseEvents(0) + CountRCEvents(0) + seismicCount();
     }
     // Seismic reports have no count of their own.
     static int seismicCount()
@@ -100,7 +102,7 @@ protected:
         return n;
     }
 
-    uint64_t now = 50'000'000;  // ms of the injected monotonic clock
+    uint64_t now = 50'000'000; // ms of the injected monotonic clock
     GPSTHING fixA;
     GPSTHING fixB;
     GPSTHING* newestFix = &fixA;

@@ -111,13 +111,15 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
                 return server.request(QStringLiteral("strings"), QStringLiteral("GPRMC"), 500) == rmc
                     && server.request(QStringLiteral("strings"), QStringLiteral("HEHDT"), 500) == hdt
                     && server.request(QStringLiteral("System"), QStringLiteral("Status"), 500)
-                    == (first ? QByteArray("Starting\0", 9) : QByteArray("OK\0", 3));
+                           == (first ? QByteArray("Starting\0", 9) : QByteArray("OK\0", 3));
             },
             20000))
             << second.front().constData() << " served "
             << server.request(QStringLiteral("strings"), QStringLiteral("GPRMC"), 500).value_or("none").constData()
-            << " / " << server.request(QStringLiteral("strings"), QStringLiteral("HEHDT"), 500).value_or("none").constData()
-            << " / " << server.request(QStringLiteral("System"), QStringLiteral("Status"), 500).value_or("none").constData();
+            << " / "
+            << server.request(QStringLiteral("strings"), QStringLiteral("HEHDT"), 500).value_or("none").constData()
+            << " / "
+            << server.request(QStringLiteral("System"), QStringLiteral("Status"), 500).value_or("none").constData();
         now += interval;
         poller().PollGpsIfDue();
         first = false;
@@ -125,13 +127,12 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
 
     store::test::DirectDb db(file);
     ASSERT_TRUE(db.ok());
-    const QStringList rows = db.rows(QStringLiteral(
-        "SELECT \"Index\", GPSTime, DataStatus, printf('%.4f', Latitude), printf('%.4f', Longitude), "
-        "printf('%.1f', TrueHeading), Speed, PCTime FROM GpsData ORDER BY \"Index\""));
+    const QStringList rows = db.rows(
+        QStringLiteral("SELECT \"Index\", GPSTime, DataStatus, printf('%.4f', Latitude), printf('%.4f', Longitude), "
+                       "printf('%.1f', TrueHeading), Speed, PCTime FROM GpsData ORDER BY \"Index\""));
     ASSERT_EQ(rows.size(), 5) << rows.join(QLatin1Char('\n')).toStdString();
     const QStringList expected = {
-        "1|101501|V|0.0000|0.0000|44.5",
-        "2|101502|A|50.1167|-5.5000|45.0", "3|101503|A|50.1167|-5.4999|45.5",
+        "1|101501|V|0.0000|0.0000|44.5",   "2|101502|A|50.1167|-5.5000|45.0", "3|101503|A|50.1167|-5.4999|45.5",
         "4|101504|A|50.1167|-5.4999|46.0", "5|101505|A|50.1168|-5.4998|46.5",
     };
     for (int i = 0; i < rows.size(); ++i) {
@@ -161,7 +162,9 @@ TEST_F(GpsEndToEnd, ASimulatedShipIsShownAsSuch)
     startNmea(QStringLiteral("/dev/null-port"), true);
     platform::DdeClient server(QStringLiteral("NMEA"));
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return server.request(QStringLiteral("System"), QStringLiteral("Status"), 500) == QByteArray("OK\0", 3); },
+        [&] {
+            return server.request(QStringLiteral("System"), QStringLiteral("Status"), 500) == QByteArray("OK\0", 3);
+        },
         20000));
     poller().PollGps();
     ASSERT_EQ(readout.panels.size(), 1u);

@@ -30,7 +30,7 @@ struct PositionCase {
     const char* legend;
     float nmea;
     char letter;
-    double signedMinutes;  // latitude
+    double signedMinutes; // latitude
 };
 
 TEST(GpsFixData, SignedMinutesFromNmeaValuesAndLetters)
@@ -48,7 +48,9 @@ TEST(GpsFixData, SignedMinutesFromNmeaValuesAndLetters)
         fix.longitude = c.nmea;
         fix.longitudeLetter = c.letter == 'N' ? 'E' : 'W';
         EXPECT_NEAR(fix.GetLatitude(), c.signedMinutes, 1e-3) << c.legend;
-        EXPECT_NEAR(fix.GetLongitude(), c.signedMinutes == 0 ? 0 : (c.letter == 'N' ? 1 : -1) * std::abs(c.signedMinutes), 1e-3) << c.legend;
+        EXPECT_NEAR(fix.GetLongitude(),
+                    c.signedMinutes == 0 ? 0 : (c.letter == 'N' ? 1 : -1) * std::abs(c.signedMinutes), 1e-3)
+            << c.legend;
     }
 }
 

@@ -82,7 +82,7 @@ TEST_F(ListFixture, FindByTimeGivesTheFixInEffect)
     struct Case {
         const char* legend;
         SystemTime time;
-        int index;  // 0: none
+        int index; // 0: none
     } cases[] = {
         {"before the oldest", at(11, 59, 59), 0},
         {"at the oldest", at(12, 0, 0), 1},
@@ -111,7 +111,7 @@ TEST_F(ListFixture, IndexAndTimeSearchesKeepTheirOwnPlace)
 
 TEST_F(ListFixture, PurgeKeepsTheTrackToTheEdgeOfTheWindow)
 {
-    appendFour();  // ticks 1000000 .. 1030000, now 1040000
+    appendFour(); // ticks 1000000 .. 1030000, now 1040000
     std::set<const GPSTHING*> told;
     list.AddFreeListener([&](const GPSTHING* fix) { told.insert(fix); });
     GPSTHING* first = list.First(0);

@@ -24,8 +24,8 @@ TEST(GpsGeometry, DistancesAndBearings)
     struct Case {
         const char* legend;
         double lat1, lon1, lat2, lon2;
-        double distance;  // nautical miles
-        double bearing;   // from 1 to 2
+        double distance; // nautical miles
+        double bearing;  // from 1 to 2
     } cases[] = {
         {"one degree north", 0, 0, 1, 0, 60, 0},
         {"one degree east at the equator", 0, 0, 0, 1, 60, 90},
@@ -123,7 +123,7 @@ TEST(GpsGeometry, LocateByBearingType)
 {
     GpsFixList list{[] { return uint64_t(1); }};
     GpsFixData ship = fixDegrees(0, 179.99);
-    ship.SetCourse(90);  // heading from the course: no heading sentences
+    ship.SetCourse(90); // heading from the course: no heading sentences
     const GPSTHING* fix = list.Append(ship, 1, 0);
     const double variation = -10;
     // One mile at 30 degrees true from the ship, and the bearings the other
@@ -180,9 +180,9 @@ TEST(GpsGeometry, LocateAtATimeAndAsternAcrossTheDateLine)
         const char* legend;
         const GPSTHING* fix;
         std::optional<SystemTime> time;
-        double astern;     // miles
-        double longitude;  // of the result
-        double heading;    // of the result, through a relative bearing of 0
+        double astern;    // miles
+        double longitude; // of the result
+        double heading;   // of the result, through a relative bearing of 0
     } cases[] = {
         {"at a fix", newest, std::nullopt, 0, -179.9, 20},
         {"half way, over the line", oldest, at(15), 0, 179.95, 0},

@@ -117,7 +117,7 @@ TEST_F(PollFixture, ValidFixIsShownStoredAndAppended)
     QSignalSpy told(&poller, &GpsPoller::newFix);
     poller.PollGps();
 
-    EXPECT_TRUE(readout.statuses.empty());  // the link is fine: the panel says "GPS OK"
+    EXPECT_TRUE(readout.statuses.empty()); // the link is fine: the panel says "GPS OK"
     ASSERT_EQ(stored.size(), 1u);
     EXPECT_EQ(stored[0].sentenceTime, 101530);
     EXPECT_EQ(stored[0].GetTrueHeading(), 271.5f);
@@ -211,8 +211,8 @@ TEST_F(PollFixture, PollIfDueKeepsTheLeastInterval)
     }
 
     // Outside online logging nothing is asked; the GPS reference becomes 0.
-    for (quint32 mode : {velmar::shell::RunModeShowData, velmar::shell::RunModeOffline,
-                         velmar::shell::RunModeAlterSettings}) {
+    for (quint32 mode :
+         {velmar::shell::RunModeShowData, velmar::shell::RunModeOffline, velmar::shell::RunModeAlterSettings}) {
         velmar::shell::RunMode = mode;
         now += 60000;
         poller.PollGpsIfDue();
@@ -244,8 +244,9 @@ TEST_F(PollFixture, AbsentServerIsStartedOnceAndPolledWhenItAppears)
         f.close();
         f.setPermissions(f.permissions() | QFileDevice::ExeOwner);
     }
-    velmar::store::TheProgramSettings.ProgramPaths[std::size_t(
-        velmar::store::ProgramTypeIndex(velmar::store::ProgramNmea))].setText(script);
+    velmar::store::TheProgramSettings
+        .ProgramPaths[std::size_t(velmar::store::ProgramTypeIndex(velmar::store::ProgramNmea))]
+        .setText(script);
     int launched = 0;
     SetProgramLauncher([&](const QString& program) {
         ++launched;
@@ -253,7 +254,7 @@ TEST_F(PollFixture, AbsentServerIsStartedOnceAndPolledWhenItAppears)
     });
 
     GpsPoller::Hooks h = hooks();
-    h.startServer = {};  // the program's own: StartProgram of the NMEA server
+    h.startServer = {}; // the program's own: StartProgram of the NMEA server
     GpsPoller poller(readout, fixes, h);
     QSignalSpy told(&poller, &GpsPoller::newFix);
 
@@ -264,7 +265,7 @@ TEST_F(PollFixture, AbsentServerIsStartedOnceAndPolledWhenItAppears)
 
     now += GpsPoller::ServerStartBackoffMs - 1;
     poller.PollGps();
-    EXPECT_EQ(launched, 1);  // still starting: not again
+    EXPECT_EQ(launched, 1); // still starting: not again
 
     QFile(go).open(QIODevice::WriteOnly);
     ASSERT_TRUE(told.wait(20000));
@@ -282,8 +283,8 @@ TEST_F(PollFixture, AbsentServerIsStartedOnceAndPolledWhenItAppears)
 TEST(ProgramLinks, AFailedPathIsTriedAgainBesideTheMainProgram)
 {
     using velmar::store::ProgramNmea;
-    auto& path = velmar::store::TheProgramSettings.ProgramPaths[std::size_t(
-        velmar::store::ProgramTypeIndex(ProgramNmea))];
+    auto& path =
+        velmar::store::TheProgramSettings.ProgramPaths[std::size_t(velmar::store::ProgramTypeIndex(ProgramNmea))];
     QStringList tried;
     bool besideStarts = true;
     SetProgramLauncher([&](const QString& program) {
@@ -331,8 +332,7 @@ TEST(GpsReadoutTexts, StatusAndDatumTexts)
     fix.programTime.wMonth = 12;
     fix.programTime.wDay = 10;
     fix.programTime.wHour = 7;
-    EXPECT_EQ(GpsPanelTextsFor(&fix, velmar::shell::RunModeShowData).time->text,
-              QStringLiteral("2026-12-10 07:00:00"));
+    EXPECT_EQ(GpsPanelTextsFor(&fix, velmar::shell::RunModeShowData).time->text, QStringLiteral("2026-12-10 07:00:00"));
     const GpsPanelTexts none = GpsPanelTextsFor(nullptr, velmar::shell::RunModeOnline);
     EXPECT_FALSE(none.status);
     EXPECT_EQ(none.magHeading->text, QStringLiteral("No Data"));

@@ -10,7 +10,7 @@ using namespace velmar::nav;
 namespace {
 
 struct FakeBoard : DigitalInput {
-    std::map<int, int> lines;  // line -> level; a missing line fails to read
+    std::map<int, int> lines; // line -> level; a missing line fails to read
     int prepared = 0;
     bool Prepare(int, int, const std::vector<int>&) override
     {
@@ -50,11 +50,16 @@ struct Monitor : ::testing::Test {
 
 TEST_F(Monitor, LinesGiveStatesAndPowerOffHidesTheCable)
 {
-    struct Case { int power; int cable; const char* powerText; const char* cableText; };
+    struct Case {
+        int power;
+        int cable;
+        const char* powerText;
+        const char* cableText;
+    };
     const Case cases[] = {
         {0, 0, "Power On", "Cable Connected"},
         {0, 1, "Power On", "Cable Disconnected"},
-        {1, 0, "Power Off", "Cable Unknown"},   // the cable line says nothing without power
+        {1, 0, "Power Off", "Cable Unknown"}, // the cable line says nothing without power
         {1, 1, "Power Off", "Cable Unknown"},
     };
     for (const Case& c : cases) {
@@ -73,7 +78,8 @@ TEST_F(Monitor, FirstCycleLogsAndUnchangedStatesWriteNoRow)
     board.lines = {{0, 1}, {1, 0}};
     monitor.CheckPowerAndCable();
     monitor.CheckPowerAndCable();
-    EXPECT_EQ(rows, (std::vector<std::pair<int, int>>{{HydrophoneOn, HydrophoneOn}, {HydrophoneOff, HydrophoneUnknown}}));
+    EXPECT_EQ(rows,
+              (std::vector<std::pair<int, int>>{{HydrophoneOn, HydrophoneOn}, {HydrophoneOff, HydrophoneUnknown}}));
 }
 
 TEST_F(Monitor, NoBoardLeavesBothUnknownAndLogsThatOnce)
@@ -111,7 +117,7 @@ TEST_F(Monitor, ABoardChangePreparesTheLinesAgainAndAFailedReadIsUnknown)
     monitor.CheckPowerAndCable();
     monitor.CheckPowerAndCable();
     EXPECT_EQ(board.prepared, 1);
-    EXPECT_EQ(text(CableBoxId), "Cable Unknown");  // line 1 cannot be read
+    EXPECT_EQ(text(CableBoxId), "Cable Unknown"); // line 1 cannot be read
     number = 1;
     monitor.CheckPowerAndCable();
     EXPECT_EQ(board.prepared, 2);

@@ -197,8 +197,7 @@ inline std::vector<KnownPoke> allKnownPokes()
         {KindClickEvent, NewRCEventRecord::ItemName, NewRCEventRecord::Size, clickEvent().encode()},
         {KindPorpoiseEvent, PorpoiseEventRecord::ItemName, PorpoiseEventRecord::Size, porpoiseEvent().encode()},
         {KindWhistleEvent, NewWhistleEventRecord::ItemName, NewWhistleEventRecord::Size, whistleEvent().encode()},
-        {KindRightWhaleEvent, RightWhaleEventRecord::ItemName, RightWhaleEventRecord::Size,
-         rightWhaleEvent().encode()},
+        {KindRightWhaleEvent, RightWhaleEventRecord::ItemName, RightWhaleEventRecord::Size, rightWhaleEvent().encode()},
     };
 }
 

@@ -7,14 +7,14 @@
 #include <gtest/gtest.h>
 
 using namespace velmar::nav;
-using velmar::platform::SystemTime;
 using velmar::navtest::withChecksum;
+using velmar::platform::SystemTime;
 
 namespace {
 
 struct SentenceCase {
     const char* legend;
-    const char* sentence;   // checksum added unless it has one
+    const char* sentence; // checksum added unless it has one
     bool read;
     uint8_t valid = 0;
     char status = 0;
@@ -58,20 +58,20 @@ QByteArray sentenceOf(const SentenceCase& c)
 TEST(NmeaSentence, RmcTable)
 {
     const SentenceCase cases[] = {
-        {"valid fix", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true,
-         1, 'A', 0, 0, 123519, 4807.038f, 'N', 1131.0f, 'E', 22.4f, 84.4f},
-        {"fraction of a second dropped, mode field", "$GPRMC,235959.75,A,5105.123,S,00030.000,W,0.5,359.9,101226,,,A", true,
-         1, 'A', 0, 0, 235959, 5105.123f, 'S', 30.0f, 'W', 0.5f, 359.9f},
-        {"empty time", "$GPRMC,,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true,
-         1, 'A', 0, 1, 0, 4807.038f, 'N', 1131.0f, 'E', 22.4f, 84.4f},
-        {"V with a position", "$GPRMC,123519,V,4807.038,N,01131.000,E,0.0,0.0,230394,,", true,
-         0, 'V', 3, 0, 123519, 4807.038f, 'N', 1131.0f, 'E', 0, 0},
+        {"valid fix", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true, 1, 'A', 0, 0, 123519,
+         4807.038f, 'N', 1131.0f, 'E', 22.4f, 84.4f},
+        {"fraction of a second dropped, mode field", "$GPRMC,235959.75,A,5105.123,S,00030.000,W,0.5,359.9,101226,,,A",
+         true, 1, 'A', 0, 0, 235959, 5105.123f, 'S', 30.0f, 'W', 0.5f, 359.9f},
+        {"empty time", "$GPRMC,,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W", true, 1, 'A', 0, 1, 0, 4807.038f,
+         'N', 1131.0f, 'E', 22.4f, 84.4f},
+        {"V with a position", "$GPRMC,123519,V,4807.038,N,01131.000,E,0.0,0.0,230394,,", true, 0, 'V', 3, 0, 123519,
+         4807.038f, 'N', 1131.0f, 'E', 0, 0},
         {"no fix, fields empty", "$GPRMC,,V,,,,,,,,,,N", true, 0, 'V', 3, 1, 0},
         {"no fix with time", "$GPRMC,081836,V,,,,,,,130998,,", true, 0, 'V', 3, 0, 81836},
-        {"other status letter", "$GPRMC,123519,X,4807.038,N,01131.000,E,1.0,2.0,230394,,", true,
-         0, 'X', 4, 0, 123519, 4807.038f, 'N', 1131.0f, 'E', 1.0f, 2.0f},
-        {"other talker", "$GNRMC,000001,A,0000.500,N,17959.900,W,10.0,270.0,010127,,", true,
-         1, 'A', 0, 0, 1, 0.5f, 'N', 17959.9f, 'W', 10.0f, 270.0f},
+        {"other status letter", "$GPRMC,123519,X,4807.038,N,01131.000,E,1.0,2.0,230394,,", true, 0, 'X', 4, 0, 123519,
+         4807.038f, 'N', 1131.0f, 'E', 1.0f, 2.0f},
+        {"other talker", "$GNRMC,000001,A,0000.500,N,17959.900,W,10.0,270.0,010127,,", true, 1, 'A', 0, 0, 1, 0.5f, 'N',
+         17959.9f, 'W', 10.0f, 270.0f},
         {"checksum of another text", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*00", false},
         {"checksum not hex", "$GPRMC,123519,A,4807.038,N,01131.000,E,022.4,084.4,230394,003.1,W*G1", false},
         {"valid fix without position", "$GPRMC,123519,A,,,,,0.0,0.0,230394,,", false},
@@ -108,12 +108,12 @@ TEST(NmeaSentence, RmcTable)
 TEST(NmeaSentence, GgaTable)
 {
     const SentenceCase cases[] = {
-        {"fix", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", true,
-         1, 'A', 0, 0, 123519, 4807.038f, 'N', 1131.0f, 'E'},
+        {"fix", "$GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,,", true, 1, 'A', 0, 0, 123519, 4807.038f,
+         'N', 1131.0f, 'E'},
         {"differential fix, other talker", "$GNGGA,092750.000,5321.6802,N,00630.3372,W,2,8,1.03,61.7,M,55.2,M,,", true,
          1, 'A', 0, 0, 92750, 5321.6802f, 'N', 630.3372f, 'W'},
-        {"quality 0 with position", "$GPGGA,123519,4807.038,N,01131.000,E,0,00,,,M,,M,,", true,
-         0, 'V', 3, 0, 123519, 4807.038f, 'N', 1131.0f, 'E'},
+        {"quality 0 with position", "$GPGGA,123519,4807.038,N,01131.000,E,0,00,,,M,,M,,", true, 0, 'V', 3, 0, 123519,
+         4807.038f, 'N', 1131.0f, 'E'},
         {"quality 0, fields empty", "$GPGGA,,,,,,0,00,99.99,,,,,,", true, 0, 'V', 3, 1, 0},
         {"quality missing", "$GPGGA,123519,4807.038,N,01131.000,E,,08,0.9,545.4,M,46.9,M,,", false},
         {"fix without position", "$GPGGA,123519,,,,,1,08,0.9,545.4,M,46.9,M,,", false},
@@ -216,14 +216,14 @@ TEST(NmeaSentence, FieldsAndChecksums)
     EXPECT_EQ(GetNmeaField(s, 1), QByteArray("271.5"));
     EXPECT_EQ(GetNmeaField(s, 2), QByteArray("T"));
     EXPECT_FALSE(GetNmeaField(s, 3));
-    EXPECT_FALSE(GetNmeaField(s, 1, 5));       // five characters do not fit in five bytes
+    EXPECT_FALSE(GetNmeaField(s, 1, 5)); // five characters do not fit in five bytes
     EXPECT_EQ(GetNmeaField(s, 1, 6), QByteArray("271.5"));
     EXPECT_EQ(GetNmeaField("$PGRMM,WGS 84", 1), QByteArray("WGS 84"));
     EXPECT_EQ(GetNmeaField("$GPXXX,,", 1), QByteArray());
 
     EXPECT_TRUE(NmeaChecksumOk(s));
     EXPECT_TRUE(NmeaChecksumOk(s + "\r\n"));
-    EXPECT_TRUE(NmeaChecksumOk("$HEHDT,271.5,T"));  // none given
+    EXPECT_TRUE(NmeaChecksumOk("$HEHDT,271.5,T")); // none given
     EXPECT_FALSE(NmeaChecksumOk("$HEHDT,271.5,T*"));
     QByteArray wrong = s;
     wrong[7] = '3';

@@ -15,8 +15,8 @@
 
 #include <cstdio>
 
-using velmar::platform::DdeServer;
 using velmar::platform::ddeNamesEqual;
+using velmar::platform::DdeServer;
 
 int main(int argc, char** argv)
 {

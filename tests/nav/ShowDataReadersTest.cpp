@@ -122,13 +122,20 @@ TEST_F(ShowDataDb, TheGpsWindowTakesValidFixesBetweenItsEdgesAndAnInvalidEdgeLoa
     };
     const QStringList all{"0:1:5:1", "0:2:6:0", "0:4:8:0", "0:5:9:0"};
     const Case cases[] = {
-        {"window on 29 February, both edges included", At(2028, 2, 29, 10, 0, 0), At(2028, 2, 29, 10, 4, 0), true,
-         all, {1, 5}},
-        {"window ending on 29 February", At(2028, 2, 28, 0, 0, 0), At(2028, 2, 29, 10, 1, 0), true,
-         {"0:1:5:1", "0:2:6:0"}, {1, 2}},
+        {"window on 29 February, both edges included",
+         At(2028, 2, 29, 10, 0, 0),
+         At(2028, 2, 29, 10, 4, 0),
+         true,
+         all,
+         {1, 5}},
+        {"window ending on 29 February",
+         At(2028, 2, 28, 0, 0, 0),
+         At(2028, 2, 29, 10, 1, 0),
+         true,
+         {"0:1:5:1", "0:2:6:0"},
+         {1, 2}},
         {"window without fixes", At(2028, 3, 2, 0, 0, 0), At(2028, 3, 3, 0, 0, 0), true, {}, {0, 0}},
-        {"end on 29 February of a common year", At(2028, 2, 29, 10, 0, 0), At(2027, 2, 29, 0, 0, 0), false, {},
-         {0, 0}},
+        {"end on 29 February of a common year", At(2028, 2, 29, 10, 0, 0), At(2027, 2, 29, 0, 0, 0), false, {}, {0, 0}},
         {"start that is no date", At(2028, 13, 1, 0, 0, 0), At(2028, 3, 3, 0, 0, 0), false, {}, {0, 0}},
     };
     for (const Case& c : cases) {
@@ -166,10 +173,10 @@ TEST_F(ShowDataDb, EveryDataSetHasItsRangeAndAnEmptyOneIsZeroToZero)
 TEST_F(ShowDataDb, EventsComeOnlyFromTheMainTracksRangeWithARealFixTime)
 {
     const char* const clicks[] = {
-        "(2, '2028-02-29 10:01:00', 'Dolphin ', 3)",     // in range, fix loaded
-        "(3, '2028-02-29 10:02:00', 'Sperm Whale', 1)",  // in range, fix not loaded
-        "(6, '2028-03-01 10:00:00', 'Dolphin', 1)",      // after the range
-        "(4, '1900-01-01 00:00:00', 'Dolphin', 1)",      // no fix time
+        "(2, '2028-02-29 10:01:00', 'Dolphin ', 3)",    // in range, fix loaded
+        "(3, '2028-02-29 10:02:00', 'Sperm Whale', 1)", // in range, fix not loaded
+        "(6, '2028-03-01 10:00:00', 'Dolphin', 1)",     // after the range
+        "(4, '1900-01-01 00:00:00', 'Dolphin', 1)",     // no fix time
     };
     for (const char* c : clicks)
         ASSERT_TRUE(exec(QStringLiteral("INSERT INTO \"QuintraEvents\" (\"GpsIndex\", \"GPSTime\", \"Species\", "
@@ -188,7 +195,8 @@ TEST_F(ShowDataDb, EventsComeOnlyFromTheMainTracksRangeWithARealFixTime)
     EXPECT_EQ(events.clicks, QStringList{"2:2:3:3000"});
     ASSERT_EQ(sink.messages.size(), 1u);
     EXPECT_EQ(sink.messages[0].caption, QStringLiteral("DbLoadSpermData"));
-    EXPECT_TRUE(sink.messages[0].text.startsWith(QStringLiteral("Can't find GPS data at "))) << sink.texts().join(';').toStdString();
+    EXPECT_TRUE(sink.messages[0].text.startsWith(QStringLiteral("Can't find GPS data at ")))
+        << sink.texts().join(';').toStdString();
     EXPECT_TRUE(sink.messages[0].text.endsWith(QStringLiteral("2028-02-29 10:02:00 3")));
 
     // A porpoise event without its fix stays, without a position; NULL
@@ -224,8 +232,9 @@ TEST_F(ShowDataDb, PiecesOfOneCommentShareItsTimeAndShowItOnce)
     Comments comments;
     EXPECT_EQ(reader.DbLoadComments(comments), 4);
     // A piece that fills the whole column is shown whole.
-    EXPECT_EQ(comments.rows, (QStringList{"0|2028-02-29 10:00:30|earlier|", "1|2028-02-29 10:01:05|first piece|Rec1.wav",
-                                          "2||second piece|", "3|2028-02-29 10:02:00|" + QString(100, 'x') + "|"}));
+    EXPECT_EQ(comments.rows,
+              (QStringList{"0|2028-02-29 10:00:30|earlier|", "1|2028-02-29 10:01:05|first piece|Rec1.wav",
+                           "2||second piece|", "3|2028-02-29 10:02:00|" + QString(100, 'x') + "|"}));
 }
 
 TEST_F(ShowDataDb, EffortPointsStartUnpaintedAndTakeTheColourOfTheirStatus)
@@ -249,10 +258,10 @@ TEST_F(ShowDataDb, EffortPointsStartUnpaintedAndTakeTheColourOfTheirStatus)
 
 TEST_F(ShowDataDb, ThingsHeardAndListeningEffortOfTheRangeGoToTheHeardForm)
 {
-    ASSERT_TRUE(exec(QStringLiteral(
-        "INSERT INTO \"ThingsHeard\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Species\", \"Strength\", "
-        "\"Comment\") VALUES ('2028-02-29 10:01:10', 2, '2028-02-29 10:01:00', 'Sperm ', 3, 'faint'), "
-        "('2028-03-01 10:00:10', 6, '2028-03-01 10:00:00', 'Dolphin', 1, '')")));
+    ASSERT_TRUE(exec(
+        QStringLiteral("INSERT INTO \"ThingsHeard\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Species\", \"Strength\", "
+                       "\"Comment\") VALUES ('2028-02-29 10:01:10', 2, '2028-02-29 10:01:00', 'Sperm ', 3, 'faint'), "
+                       "('2028-03-01 10:00:10', 6, '2028-03-01 10:00:00', 'Dolphin', 1, '')")));
     ASSERT_TRUE(exec(QStringLiteral("INSERT INTO \"ListeningEffort\" (\"PCTime\", \"Status\", \"GPSIndex\", "
                                     "\"GPSTime\", \"Comment\") VALUES ('2028-02-29 10:00:05', 'Start', 1, "
                                     "'2028-02-29 10:00:00', 'watch 1')")));
@@ -261,8 +270,8 @@ TEST_F(ShowDataDb, ThingsHeardAndListeningEffortOfTheRangeGoToTheHeardForm)
     ASSERT_TRUE(reader.DbLoadAllGpsData(fixes));
     Heard heard;
     reader.DbLoadHeardData(heard);
-    EXPECT_EQ(heard.rows, (QStringList{"heard 2028-02-29 10:01:10 2 Sperm 3 faint",
-                                       "effort 2028-02-29 10:00:05 Start watch 1"}));
+    EXPECT_EQ(heard.rows,
+              (QStringList{"heard 2028-02-29 10:01:10 2 Sperm 3 faint", "effort 2028-02-29 10:00:05 Start watch 1"}));
 }
 
 TEST_F(ShowDataDb, LastValueOfAnEmptyTableIsZeroAndATextCountsAsItsLeadingNumber)
@@ -286,8 +295,10 @@ TEST(ShowDataProgress, PercentStaysIn64BitsPastTwentyOneMillionRows)
 
 TEST(GpsTimeSearchTest, EachEventTakesTheLastFixAtOrBeforeIt)
 {
-    const std::vector<FixTime> track{{10, "2025-01-01 10:00:00", 5}, {11, "2025-01-01 10:01:00", 6},
-                                     {12, "2025-01-01 10:01:00", 7}, {13, "2025-01-01 10:02:00", 8}};
+    const std::vector<FixTime> track{{10, "2025-01-01 10:00:00", 5},
+                                     {11, "2025-01-01 10:01:00", 6},
+                                     {12, "2025-01-01 10:01:00", 7},
+                                     {13, "2025-01-01 10:02:00", 8}};
     std::size_t next = 0;
     int reads = 0;
     GpsTimeSearch search([&]() -> std::optional<FixTime> {
@@ -323,8 +334,12 @@ TEST(GpsTimeSearchTest, PorpoiseRangesFollowTheShipsSpeed)
     const Case cases[] = {
         {"seconds off the beam", {3.0, 4.0, 1.0, 1.0}, {3.0, 4.0, 4.0 * v, 5.0 * v}},
         {"none off the beam", {3.0, 0.0, 1.0, 2.0}, {0.0, 0.0, 0.0, 0.0}},
-        {"NULLs stay NULL", {std::nullopt, std::nullopt, 1.0, std::nullopt}, {std::nullopt, std::nullopt, 0.0, std::nullopt}},
-        {"no time abeam counts as 0", {std::nullopt, 4.0, std::nullopt, std::nullopt}, {std::nullopt, 4.0, 4.0 * v, 4.0 * v}},
+        {"NULLs stay NULL",
+         {std::nullopt, std::nullopt, 1.0, std::nullopt},
+         {std::nullopt, std::nullopt, 0.0, std::nullopt}},
+        {"no time abeam counts as 0",
+         {std::nullopt, 4.0, std::nullopt, std::nullopt},
+         {std::nullopt, 4.0, 4.0 * v, 4.0 * v}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.legend);
@@ -369,8 +384,7 @@ TEST_F(CrossReferenceDb, AStoppedFillKeepsWhatItWroteAndARunAfterItDoesTheRest)
     GpsReferenceFill again(QStringLiteral("Comments"), QStringLiteral("PCTime"), QStringLiteral("GpsData"));
     ASSERT_TRUE(again.Start());
     EXPECT_EQ(again.RowCount(), 7);
-    while (again.Step(3)) {
-    }
+    while (again.Step(3)) {}
     EXPECT_FALSE(again.Failed());
     EXPECT_EQ(again.RowsDone(), 7);
     EXPECT_EQ(CountRowsWithoutGpsReference(QStringLiteral("Comments")), 0);
@@ -385,14 +399,14 @@ TEST_F(CrossReferenceDb, AStoppedFillKeepsWhatItWroteAndARunAfterItDoesTheRest)
 
 TEST_F(CrossReferenceDb, PorpoiseRowsGetRangesFromTheSpeedOfTheNextFix)
 {
-    ASSERT_TRUE(exec(QStringLiteral("INSERT INTO \"PorpoiseEvents\" (\"EventStart\", \"GpsIndex\", \"TimeABeam\", "
-                                    "\"SecsOffBeam\", \"RangeOffBeam\", \"InitialRange\") VALUES "
-                                    "('2028-02-29 10:00:30', 0, 3, 4, 0, 0), ('2028-02-29 09:00:00', NULL, 3, 0, 9, 9)")));
+    ASSERT_TRUE(
+        exec(QStringLiteral("INSERT INTO \"PorpoiseEvents\" (\"EventStart\", \"GpsIndex\", \"TimeABeam\", "
+                            "\"SecsOffBeam\", \"RangeOffBeam\", \"InitialRange\") VALUES "
+                            "('2028-02-29 10:00:30', 0, 3, 4, 0, 0), ('2028-02-29 09:00:00', NULL, 3, 0, 9, 9)")));
     GpsReferenceFill fill(QStringLiteral("PorpoiseEvents"), QStringLiteral("EventStart"), QStringLiteral("GpsData"));
     ASSERT_TRUE(fill.Start());
     EXPECT_TRUE(fill.IsPorpoiseTable());
-    while (fill.Step()) {
-    }
+    while (fill.Step()) {}
     // 6 knots after the first row; before the track: -1 and no fix time.
     EXPECT_EQ(Rows(QStringLiteral("SELECT \"GpsIndex\", \"GPSTime\", printf('%.3f', \"RangeOffBeam\"), "
                                   "printf('%.3f', \"InitialRange\"), \"TimeABeam\" FROM \"PorpoiseEvents\" ORDER BY "

@@ -23,7 +23,7 @@ using namespace knownrecords;
 
 namespace {
 
-constexpr int TimeoutMs = 20000;  // generous: test machines may be busy
+constexpr int TimeoutMs = 20000; // generous: test machines may be busy
 
 int pokeKnown(velmar::platform::DdeClient& client, const QString& topic)
 {
@@ -36,8 +36,8 @@ int pokeKnown(velmar::platform::DdeClient& client, const QString& topic)
 int pokeRandom(velmar::platform::DdeClient& client, quint32 seed)
 {
     QRandomGenerator random(seed);
-    const QStringList items{"NewWhistles", "NewSeismic", "NewRCEvent", "PorpoiseEvent",
-                            "NewWhislteEvent", "RightWhaleEvent", "Porpoise", "NoSuchItem"};
+    const QStringList items{"NewWhistles",     "NewSeismic",      "NewRCEvent", "PorpoiseEvent",
+                            "NewWhislteEvent", "RightWhaleEvent", "Porpoise",   "NoSuchItem"};
     int acknowledged = 0;
     for (int length = 0; length <= 300; ++length) {
         for (const QString& item : items) {

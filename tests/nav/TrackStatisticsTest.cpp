@@ -34,7 +34,11 @@ std::vector<TrackPoint> trackAt(const std::vector<int>& seconds)
 
 TEST(TrackStatistics, ALegOf300SecondsIsAGapAnd299IsCounted)
 {
-    struct Case { int gap; double miles; double seconds; };
+    struct Case {
+        int gap;
+        double miles;
+        double seconds;
+    };
     for (const Case c : {Case{299, 2.0, 359.0}, Case{300, 1.0, 60.0}}) {
         const TrackStatistics s = ComputeTrackStatistics(trackAt({0, 60, 60 + c.gap}), {}, {});
         EXPECT_NEAR(s.total.miles, c.miles, 1e-6) << c.gap;
@@ -47,10 +51,10 @@ TEST(TrackStatistics, ALegCrossingAnEffortChangeCountsForTheStateBeforeIt)
 {
     // Five legs of a minute; on effort from fix 2, off from fix 4.
     const std::vector<EffortMark> effort{{2, EffortCategoryOn}, {4, EffortCategoryOff}};
-    const TrackStatistics s =
-        ComputeTrackStatistics(trackAt({0, 60, 120, 180, 240, 300}), effort, DetectorEffortCategories(0));
+    const TrackStatistics s = ComputeTrackStatistics(trackAt({0, 60, 120, 180, 240, 300}), effort,
+                                                     DetectorEffortCategories(0));
     ASSERT_EQ(s.categories.size(), 4u);
-    const double expected[] = {2, 2, 0, 1};  // Unknown, On, Half, Off
+    const double expected[] = {2, 2, 0, 1}; // Unknown, On, Half, Off
     for (int i = 0; i < 4; ++i)
         EXPECT_NEAR(s.categories[std::size_t(i)].miles, expected[i], 1e-6) << i;
     EXPECT_EQ(s.categories[1].name, "Porpoise On Effort");
@@ -60,13 +64,11 @@ TEST(TrackStatistics, ALegCrossingAnEffortChangeCountsForTheStateBeforeIt)
 TEST(TrackStatistics, TheClipboardTextHoldsHeadingTotalAndRows)
 {
     const TrackStatistics none = ComputeTrackStatistics({}, {}, {});
-    EXPECT_EQ(StatisticsClipboardText(none),
-              "             \tmiles \tkm   \tTime\nTotal Track\t  0.0\t  0.0\t00:00\n");
+    EXPECT_EQ(StatisticsClipboardText(none), "             \tmiles \tkm   \tTime\nTotal Track\t  0.0\t  0.0\t00:00\n");
     const TrackStatistics s = ComputeTrackStatistics(trackAt({0, 60}), {}, FormEffortCategories("Effort", {}, false));
-    EXPECT_EQ(StatisticsClipboardText(s),
-              "             \tmiles \tkm   \tTime\nTotal Track\t  1.0\t  1.9\t01:00\n"
-              "Unknown\t  1.0\t  1.9\t01:00\nEffort On Effort\t  0.0\t  0.0\t00:00\n"
-              "Effort Off Effort\t  0.0\t  0.0\t00:00\n");
+    EXPECT_EQ(StatisticsClipboardText(s), "             \tmiles \tkm   \tTime\nTotal Track\t  1.0\t  1.9\t01:00\n"
+                                          "Unknown\t  1.0\t  1.9\t01:00\nEffort On Effort\t  0.0\t  0.0\t00:00\n"
+                                          "Effort Off Effort\t  0.0\t  0.0\t00:00\n");
 }
 
 } // namespace

@@ -17,11 +17,16 @@ namespace {
 TEST(WeatherKeywords, CodesWidthsAndColumnTypes)
 {
     using namespace velmar::forms;
-    struct Case { const char* keyword; int code; int width; int sqlType; };
+    struct Case {
+        const char* keyword;
+        int code;
+        int width;
+        int sqlType;
+    };
     const Case cases[] = {
-        {"windspeed", 6, 5, SQL_REAL},       {"OUTSIDEHUM", 3, 4, SQL_SMALLINT},
-        {"TotalRain", 8, 6, SQL_REAL},       // fractions of rain are kept
-        {"WINDSPEED ", 0, 0, 0},             {"", 0, 0, 0},
+        {"windspeed", 6, 5, SQL_REAL}, {"OUTSIDEHUM", 3, 4, SQL_SMALLINT},
+        {"TotalRain", 8, 6, SQL_REAL}, // fractions of rain are kept
+        {"WINDSPEED ", 0, 0, 0},       {"", 0, 0, 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(WeatherKeywordCode(c.keyword), c.code) << c.keyword;
@@ -38,7 +43,7 @@ TEST(WeatherStation, TheThreadReadsTheStationAndTheFormsSeeItsValues)
         WeatherThread thread(2);
         thread.Begin();
         ASSERT_TRUE(QTest::qWaitFor([] { return bool(FormatWeatherValue(7)); }, 10000));
-        const std::pair<int, const char*> shown[] = {{1, "  12.5"}, {2, "  20.4"}, {3, "80"},   {4, "45"},
+        const std::pair<int, const char*> shown[] = {{1, "  12.5"}, {2, "  20.4"}, {3, "80"},  {4, "45"},
                                                      {5, "1013.2"}, {6, "   7.5"}, {7, "270"}, {8, "   0.3"}};
         for (const auto& [code, text] : shown)
             EXPECT_EQ(FormatWeatherValue(code).value_or("none"), QString::fromLatin1(text)) << code;

@@ -34,9 +34,16 @@ struct ClockFixture {
 
     std::unique_ptr<TSetTime> make()
     {
-        return std::make_unique<TSetTime>(nullptr, [this] { return pcNow; }, [this] { return steadyNow; },
-                        [this](UtcTime t) { setTo.push_back(t); return refusal; },
-                        [this] { ++asked; return answer; });
+        return std::make_unique<TSetTime>(
+            nullptr, [this] { return pcNow; }, [this] { return steadyNow; },
+            [this](UtcTime t) {
+                setTo.push_back(t);
+                return refusal;
+            },
+            [this] {
+                ++asked;
+                return answer;
+            });
     }
 };
 
@@ -131,8 +138,10 @@ TEST(SetTime, YearsNoFixAndAWeekApart)
         const char* date;
         const char* shown;
     };
-    const Row rows[] = {{"010189", "2089-01-01 10:11:59"}, {"311290", "1990-12-31 10:11:59"},
-                        {"010100", "2000-01-01 10:11:59"}, {"311299", "1999-12-31 10:11:59"}};
+    const Row rows[] = {{"010189", "2089-01-01 10:11:59"},
+                        {"311290", "1990-12-31 10:11:59"},
+                        {"010100", "2000-01-01 10:11:59"},
+                        {"311299", "1999-12-31 10:11:59"}};
     ClockFixture f;
     auto form = f.make();
     form->show();
@@ -163,20 +172,20 @@ TEST(SetTime, YearsNoFixAndAWeekApart)
 TEST(SetTime, GarbledRmcsNeverSetTheClock)
 {
     QByteArray garbled = Example;
-    garbled[9] = '6';   // 123619: one digit changed on the line, checksum still *6A
+    garbled[9] = '6'; // 123619: one digit changed on the line, checksum still *6A
     struct Row {
         QByteArray sentence;
         const char* shown;
     };
     const Row rows[] = {
         {garbled, ""},
-        {rmc("101159", "011326"), "No Date Info"},   // month 13
-        {rmc("101159", "300226"), "No Date Info"},   // 30 February
+        {rmc("101159", "011326"), "No Date Info"},    // month 13
+        {rmc("101159", "300226"), "No Date Info"},    // 30 February
         {rmc("101159", "655370194"), "No Date Info"}, // too many digits: would wrap to 1 January 1994
         {rmc("251159", "041226"), "Error"},
         {rmc("106159", "041226"), "Error"},
-        {rmc("1e5", "041226"), "Error"},                    // read as a number: 00:00:00
-        {rmc("101159.4294961760e7", "041226"), "Error"},    // a fraction that wraps to 60 s
+        {rmc("1e5", "041226"), "Error"},                 // read as a number: 00:00:00
+        {rmc("101159.4294961760e7", "041226"), "Error"}, // a fraction that wraps to 60 s
         {rmc("101160", "041226"), "Error"},
         {rmc("240000", "041226"), "Error"},
         {rmc("-10159", "041226"), "Error"},
@@ -213,8 +222,11 @@ TEST(SetTime, GarbledRmcsNeverSetTheClock)
 
 TEST(SettingsDialogs, PortRowsSimulationAndDumpChecks)
 {
-    std::vector<THREADDATA> ports{{true, "/dev/ttyS0", 0}, {false, "/dev/ttyS1", 9600}, {false, "/dev/ttyS2", 4800},
-                                  {false, "/dev/ttyS3", 4800}, {false, "/dev/ttyS4", 4800}};
+    std::vector<THREADDATA> ports{{true, "/dev/ttyS0", 0},
+                                  {false, "/dev/ttyS1", 9600},
+                                  {false, "/dev/ttyS2", 4800},
+                                  {false, "/dev/ttyS3", 4800},
+                                  {false, "/dev/ttyS4", 4800}};
     SIMSETTINGS sim;
     sim.Simulate = true;
     TPortSettings portDialog(nullptr, ports, sim);

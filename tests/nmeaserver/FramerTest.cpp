@@ -13,7 +13,7 @@ namespace {
 // sees it when the port delivers bytes in pieces.
 struct Outcome {
     std::vector<std::vector<std::string>> perChunk;
-    int overflowAt = -1;   // index of the byte that overflowed, -1 for none
+    int overflowAt = -1; // index of the byte that overflowed, -1 for none
 };
 
 Outcome run(const std::vector<std::string>& chunks)
@@ -43,9 +43,12 @@ struct Row {
     int overflowAt;
 };
 
-std::string repeat(char c, int n) { return std::string(size_t(n), c); }
+std::string repeat(char c, int n)
+{
+    return std::string(size_t(n), c);
+}
 
-const std::string Full255 = "$" + repeat('A', 253) + "\r";   // 255 characters with its CR
+const std::string Full255 = "$" + repeat('A', 253) + "\r"; // 255 characters with its CR
 
 using Out = std::vector<std::vector<std::string>>;
 
@@ -56,30 +59,34 @@ TEST(SentenceFramer, HandsEachSentenceOnWhenItsLineEnds)
     const Row rows[] = {
         {"text before the first start and the first sentence are dropped; the rest come at their CR",
          {"xx\r\n$GPAAA,1\r\n$GPBBB,2\r", "\n$GPCCC,3\r", "\n"},
-         Out{{"$GPBBB,2\r"}, {"$GPCCC,3\r"}, {}}, -1},
+         Out{{"$GPBBB,2\r"}, {"$GPCCC,3\r"}, {}},
+         -1},
         {"split inside the text and between CR and LF: out at the CR, the LF adds nothing",
          {"$A,0\r\n$GPB", "BB,2", "\r", "\n", "$GPC"},
-         Out{{}, {}, {"$GPBBB,2\r"}, {}, {}}, -1},
-        {"a line ended by CR alone",
-         {"$A,0\r$B,1\r", "$C,2\r"}, Out{{"$B,1\r"}, {"$C,2\r"}}, -1},
-        {"a line ended by LF alone leaves the LF out",
-         {"$A,0\n$B,1\n", "$C,2", "\n"}, Out{{"$B,1"}, {}, {"$C,2"}}, -1},
+         Out{{}, {}, {"$GPBBB,2\r"}, {}, {}},
+         -1},
+        {"a line ended by CR alone", {"$A,0\r$B,1\r", "$C,2\r"}, Out{{"$B,1\r"}, {"$C,2\r"}}, -1},
+        {"a line ended by LF alone leaves the LF out", {"$A,0\n$B,1\n", "$C,2", "\n"}, Out{{"$B,1"}, {}, {"$C,2"}}, -1},
         {"a line that never ends goes at the next start",
-         {"$A,0\r\n$B,1", "$C,2\r\n"}, Out{{}, {"$B,1", "$C,2\r"}}, -1},
+         {"$A,0\r\n$B,1", "$C,2\r\n"},
+         Out{{}, {"$B,1", "$C,2\r"}},
+         -1},
         {"AIS lines are sentences as $ lines are",
-         {"$GPAAA,1\r\n!AIVDM,1,1,,A,13aG,0*5C\r\n"}, Out{{"!AIVDM,1,1,,A,13aG,0*5C\r"}}, -1},
+         {"$GPAAA,1\r\n!AIVDM,1,1,,A,13aG,0*5C\r\n"},
+         Out{{"!AIVDM,1,1,,A,13aG,0*5C\r"}},
+         -1},
         {"text between a line end and the next start is lost",
-         {"$A,0\r\n$GPBBB,2\r\ngarbage", "$C,1\r\n"}, Out{{"$GPBBB,2\r"}, {"$C,1\r"}}, -1},
-        {"a NUL ends the text",
-         {"$A,0\n$B,1" + std::string(1, '\0') + "tail\r\n"}, Out{{"$B,1"}}, -1},
-        {"255 characters and their line feed pass whole",
-         {"$A,0\n" + Full255, "\n$"}, Out{{Full255}, {}}, -1},
-        {"a 256th character before the line feed overflows",
-         {"$A,0\n$" + repeat('A', 254) + "BC"}, Out{{}}, 5 + 255},
-        {"data at the wrong baud rate overflow after 255 characters",
-         {repeat('U', 300)}, Out{{}}, 255},
+         {"$A,0\r\n$GPBBB,2\r\ngarbage", "$C,1\r\n"},
+         Out{{"$GPBBB,2\r"}, {"$C,1\r"}},
+         -1},
+        {"a NUL ends the text", {"$A,0\n$B,1" + std::string(1, '\0') + "tail\r\n"}, Out{{"$B,1"}}, -1},
+        {"255 characters and their line feed pass whole", {"$A,0\n" + Full255, "\n$"}, Out{{Full255}, {}}, -1},
+        {"a 256th character before the line feed overflows", {"$A,0\n$" + repeat('A', 254) + "BC"}, Out{{}}, 5 + 255},
+        {"data at the wrong baud rate overflow after 255 characters", {repeat('U', 300)}, Out{{}}, 255},
         {"line ends without a start character count toward the limit",
-         {repeat('\r', 128), repeat('\n', 128) + "x"}, Out{{}, {}}, 256},
+         {repeat('\r', 128), repeat('\n', 128) + "x"},
+         Out{{}, {}},
+         256},
     };
     for (const Row& row : rows) {
         const Outcome out = run(row.chunks);

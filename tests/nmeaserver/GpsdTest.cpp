@@ -27,7 +27,7 @@ using namespace velmar;
 
 namespace {
 
-constexpr double StartLatitude = -33.9;   // south and east of the default ship
+constexpr double StartLatitude = -33.9; // south and east of the default ship
 constexpr double StartLongitude = 18.4;
 // At one knot the ship moves about 0.0003 degrees in a minute.
 constexpr double PositionTolerance = 0.001;
@@ -55,7 +55,12 @@ quint16 freeTcpPort()
 // the tests run as root.
 void startGpsd(QProcess& p, const QString& gpsd, const QString& folder, quint16 tcpPort, quint16 udpPort)
 {
-    const QStringList args = {"-N", "-n", "-F", folder + "/gpsd.sock", "-S", QString::number(tcpPort),
+    const QStringList args = {"-N",
+                              "-n",
+                              "-F",
+                              folder + "/gpsd.sock",
+                              "-S",
+                              QString::number(tcpPort),
                               QStringLiteral("udp://127.0.0.1:%1").arg(udpPort)};
     p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     p.setStandardOutputFile(QProcess::nullDevice());
@@ -92,11 +97,14 @@ TEST(NmeaProgramAndGpsd, GpsdReportsAFixAtTheSimulatedPosition)
     startGpsd(daemon, gpsd, folder.path(), tcpPort, udpPort);
     ASSERT_TRUE(daemon.waitForStarted(10000));
     QTcpSocket client;
-    ASSERT_TRUE(QTest::qWaitFor([&] {
-        if (client.state() == QAbstractSocket::UnconnectedState)
-            client.connectToHost(QHostAddress::LocalHost, tcpPort);
-        return client.waitForConnected(200);
-    }, 20000)) << "gpsd does not answer on its port";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (client.state() == QAbstractSocket::UnconnectedState)
+                client.connectToHost(QHostAddress::LocalHost, tcpPort);
+            return client.waitForConnected(200);
+        },
+        20000))
+        << "gpsd does not answer on its port";
     client.write(R"(?WATCH={"enable":true,"json":true};)");
     // Its device list shows the UDP port bound before the program sends to it:
     // a datagram to a port nobody holds would close the program's output.

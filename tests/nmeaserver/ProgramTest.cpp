@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QUdpSocket>
 
@@ -24,11 +25,11 @@ QString nmeaProgram()
     return qEnvironmentVariable("VELMAR_BIN_DIR") + "/NMEA";
 }
 
-void startNmea(QProcess& p)
+void startNmea(QProcess& p, const QString& platform = QStringLiteral("offscreen"))
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VELMAR_NMEA_READ_TIMEOUT_MS", "1000");
-    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QT_QPA_PLATFORM", platform);
     p.setProcessEnvironment(env);
     p.setProcessChannelMode(QProcess::ForwardedChannels);
     p.start(nmeaProgram(), {});
@@ -39,7 +40,10 @@ std::optional<QByteArray> ask(platform::DdeClient& dde, const QString& item)
     return dde.request("strings", item, 500);
 }
 
-QByteArray z(const QByteArray& s) { return s + '\0'; }
+QByteArray z(const QByteArray& s)
+{
+    return s + '\0';
+}
 
 } // namespace
 
@@ -203,4 +207,65 @@ TEST(NmeaProgram, ToldToSimulateItServesASimulatedShip)
     EXPECT_TRUE(ini.readBool("Simulation", "Simulate", false));
     EXPECT_EQ(ini.readInteger("UDPPORT", "UDPPort", 0), 8010);
     EXPECT_FALSE(dde.serverPresent());
+}
+
+// The window's bounds as the running program takes them from its settings
+// file and writes them back at its end, on a screen of 1024 x 768 whose
+// windows have a frame (the offscreen platform's frame margins).
+TEST(NmeaProgram, TheWindowOpensWhereItWasFittedToTheScreen)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString config = dir.filePath("screen.json");
+    {
+        QFile f(config);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(R"({"windowFrameMargins": true, "screens": [{"name": "one", "x": 0, "y": 0,
+                   "width": 1024, "height": 768, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1}]})");
+    }
+    struct Case {
+        const char* legend;
+        QRect saved; // empty: never written
+        QRect expected;
+    };
+    const Case cases[] = {
+        {"as it was: the frame does not grow it from one start to the next", {30, 40, 500, 300}, {30, 40, 500, 300}},
+        {"written on a larger screen: as large as this one", {0, 0, 1600, 1200}, {0, 0, 1024, 768}},
+        {"off the screen: moved onto it", {1500, 900, 400, 300}, {624, 468, 400, 300}},
+        {"never written: its design size", {}, {-1, -1, 696, 480}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.legend);
+        QFile::remove(nmeaserver::settingsFilePath());
+        {
+            nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+            ini.writeInteger("Display", "Type", 2);
+            if (!c.saved.isEmpty()) {
+                ini.writeInteger("Display", "Top", c.saved.top());
+                ini.writeInteger("Display", "Left", c.saved.left());
+                ini.writeInteger("Display", "Height", c.saved.height());
+                ini.writeInteger("Display", "Width", c.saved.width());
+            }
+            ASSERT_TRUE(ini.save());
+        }
+        platform::DdeClient dde("NMEA");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dde.serverPresent(); }, 20000)) << "the last copy has gone";
+        QProcess nmea;
+        startNmea(nmea, "offscreen:configfile=" + config);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dde.serverPresent(); }, 20000));
+        // Answering, it runs its event loop: its window is shown.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dde.request("System", "Simulating", 500).has_value(); }, 20000));
+        nmea.terminate();
+        ASSERT_TRUE(nmea.waitForFinished(10000));
+        EXPECT_EQ(nmea.exitStatus(), QProcess::NormalExit);
+        nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+        ASSERT_TRUE(ini.load());
+        EXPECT_EQ(ini.readString("DumpData", "Directory", "unwritten"), "") << "the program wrote the file";
+        const QRect written(ini.readInteger("Display", "Left", -1), ini.readInteger("Display", "Top", -1),
+                            ini.readInteger("Display", "Width", -1), ini.readInteger("Display", "Height", -1));
+        if (c.saved.isEmpty())
+            EXPECT_EQ(written.size(), c.expected.size());
+        else
+            EXPECT_EQ(written, c.expected);
+    }
 }

@@ -15,13 +15,14 @@ public:
         m_port = m_dir.path() + "/port";
         m_instrument = m_dir.path() + "/instrument";
         m_socat.setProcessChannelMode(QProcess::MergedChannels);
-        m_socat.start("socat", {"-d", "-d",
-                                "pty,raw,echo=0,link=" + m_port,
-                                "pty,raw,echo=0,link=" + m_instrument});
+        m_socat.start("socat", {"-d", "-d", "pty,raw,echo=0,link=" + m_port, "pty,raw,echo=0,link=" + m_instrument});
         m_ready = m_socat.waitForStarted(5000)
-            && QTest::qWaitFor([&] { return m_socat.readAll().contains("starting data transfer loop")
-                                            || (QFileInfo::exists(m_port) && QFileInfo::exists(m_instrument)); },
-                               10000);
+               && QTest::qWaitFor(
+                      [&] {
+                          return m_socat.readAll().contains("starting data transfer loop")
+                              || (QFileInfo::exists(m_port) && QFileInfo::exists(m_instrument));
+                      },
+                      10000);
     }
     ~PtyPair()
     {

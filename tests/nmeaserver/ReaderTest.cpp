@@ -53,7 +53,7 @@ protected:
 
 TEST_F(SerialReader, ReadsSentencesFromAPortStopsWithoutBlockingAndTimesOut)
 {
-    reader.Start(worker("/nonexistent", 4800, 60000));   // a running reader goes on unchanged
+    reader.Start(worker("/nonexistent", 4800, 60000)); // a running reader goes on unchanged
     // Bit 7 is the unchecked parity bit of 7-bit data.
     QByteArray parity = "$GPGGA,2\r\n";
     parity[3] = char(parity[3] | 0x80);

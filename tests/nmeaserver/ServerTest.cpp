@@ -9,8 +9,11 @@
 using namespace velmar::nmeaserver;
 
 namespace {
-QByteArray z(const char* s) { return QByteArray(s) + '\0'; }
+QByteArray z(const char* s)
+{
+    return QByteArray(s) + '\0';
 }
+} // namespace
 
 TEST(NmeaServer, StatusItemFollowsTheReadersAndSentencesAreServedByName)
 {
@@ -131,8 +134,7 @@ TEST(NmeaServer, UdpDatagramCarriesTheRawSentenceAndANul)
     ASSERT_EQ(got.size(), 2);
     EXPECT_EQ(got[0], z("$GPGGA,1,2\r"));
     EXPECT_EQ(got[1], z("!AIVDM,1,1,,A,13aG,0*5C"));
-    EXPECT_EQ(server.ddeRequest("strings", "AIVDM"), z("!AIVDM,1,1,,A,13aG,0*5C"))
-        << "only a line end is stripped";
+    EXPECT_EQ(server.ddeRequest("strings", "AIVDM"), z("!AIVDM,1,1,,A,13aG,0*5C")) << "only a line end is stripped";
 
     server.settings().Udp.SendUDPData = false;
     server.applyUdpSettings();

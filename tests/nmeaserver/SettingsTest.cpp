@@ -38,7 +38,7 @@ TEST(NmeaSettings, WriteThenReadKeepsEveryValueAndTheFileLayout)
     IniFile empty;
     s.setPorts({"/dev/ttyUSB0", "/dev/ttyS0"}, empty);
     s.Display = {OneOfEach, 20, 30, 400, 600, "DejaVu Sans", 14, 255, true, false, true};
-    ASSERT_EQ(s.Ports[0].PortName, "/dev/ttyS0");   // byte order: S before U
+    ASSERT_EQ(s.Ports[0].PortName, "/dev/ttyS0"); // byte order: S before U
     s.Ports[0].Enable = true;
     s.Ports[0].BaudRate = 4800;
     s.Sim = {true, -33.25f, 151.5f, 0.0f, 355.0f, "II", 2.0f, "IN", "IN"};
@@ -53,7 +53,7 @@ TEST(NmeaSettings, WriteThenReadKeepsEveryValueAndTheFileLayout)
     IniFile in(path);
     ASSERT_TRUE(in.load());
     NmeaSettings r;
-    r.setPorts({"/dev/ttyS0"}, in);   // the USB adapter is unplugged now
+    r.setPorts({"/dev/ttyS0"}, in); // the USB adapter is unplugged now
     r.load(in);
     ASSERT_EQ(r.Ports.size(), 2u);
     EXPECT_EQ(r.Ports[0].PortName, "/dev/ttyS0");
@@ -133,22 +133,31 @@ TEST(NmeaSettings, HandEditedNumbersAreCheckedAsTheirDialogsCheckThem)
     };
     const SIMSETTINGS d;
     const Row rows[] = {
-        {"interval nan", "[Simulation]\nInterval=nan\n", [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
-        {"interval inf", "[Simulation]\nInterval=inf\n", [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
-        {"interval 0", "[Simulation]\nInterval=0\n", [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
+        {"interval nan", "[Simulation]\nInterval=nan\n",
+         [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
+        {"interval inf", "[Simulation]\nInterval=inf\n",
+         [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
+        {"interval 0", "[Simulation]\nInterval=0\n",
+         [&](const NmeaSettings& s) { return s.Sim.Interval == d.Interval; }},
         {"interval 0.1", "[Simulation]\nInterval=0.1\n", [](const NmeaSettings& s) { return s.Sim.Interval == 0.1f; }},
-        {"latitude 91", "[Simulation]\nLatitude=91\n", [&](const NmeaSettings& s) { return s.Sim.Latitude == d.Latitude; }},
-        {"latitude -90", "[Simulation]\nLatitude=-90\n", [](const NmeaSettings& s) { return s.Sim.Latitude == -90.0f; }},
-        {"longitude -nan", "[Simulation]\nLongitude=-nan\n", [&](const NmeaSettings& s) { return s.Sim.Longitude == d.Longitude; }},
+        {"latitude 91", "[Simulation]\nLatitude=91\n",
+         [&](const NmeaSettings& s) { return s.Sim.Latitude == d.Latitude; }},
+        {"latitude -90", "[Simulation]\nLatitude=-90\n",
+         [](const NmeaSettings& s) { return s.Sim.Latitude == -90.0f; }},
+        {"longitude -nan", "[Simulation]\nLongitude=-nan\n",
+         [&](const NmeaSettings& s) { return s.Sim.Longitude == d.Longitude; }},
         {"speed -3", "[Simulation]\nSpeed=-3\n", [&](const NmeaSettings& s) { return s.Sim.Speed == d.Speed; }},
         {"speed 1e30", "[Simulation]\nSpeed=1e30\n", [&](const NmeaSettings& s) { return s.Sim.Speed == d.Speed; }},
-        {"heading 361", "[Simulation]\nHeading=361\n", [&](const NmeaSettings& s) { return s.Sim.Heading == d.Heading; }},
+        {"heading 361", "[Simulation]\nHeading=361\n",
+         [&](const NmeaSettings& s) { return s.Sim.Heading == d.Heading; }},
         {"initials of three", "[Simulation]\nInitials=GPS\nHDTInitials=H\n",
          [&](const NmeaSettings& s) { return s.Sim.Initials == d.Initials && s.Sim.HDTInitials == d.HDTInitials; }},
         {"baud 4801", "[/dev/ttyUSB0]\nBaudRate=4801\nEnable=1\n",
          [](const NmeaSettings& s) { return s.Ports.at(0).BaudRate == 0 && s.Ports.at(0).Enable; }},
-        {"baud 9600", "[/dev/ttyUSB0]\nBaudRate=9600\n", [](const NmeaSettings& s) { return s.Ports.at(0).BaudRate == 9600; }},
-        {"dump interval -5", "[DataDump]\nDumpInterval=-5\n", [](const NmeaSettings& s) { return s.Dump.DumpInterval == 30; }},
+        {"baud 9600", "[/dev/ttyUSB0]\nBaudRate=9600\n",
+         [](const NmeaSettings& s) { return s.Ports.at(0).BaudRate == 9600; }},
+        {"dump interval -5", "[DataDump]\nDumpInterval=-5\n",
+         [](const NmeaSettings& s) { return s.Dump.DumpInterval == 30; }},
         {"display type 9", "[Display]\nType=9\n", [](const NmeaSettings& s) { return s.Display.Type == ShowPosition; }},
     };
     for (const Row& r : rows) {

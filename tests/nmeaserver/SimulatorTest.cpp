@@ -72,7 +72,8 @@ TEST(ShipSimulator, DefaultShipSailsSouthWestWithCheckedSentences)
     for (int i = 0; i < ShipSimulator::SentencesPerCycle; ++i) {
         EXPECT_TRUE(first[i].endsWith("*" + nmeaChecksum(first[i]) + "\r\n")) << first[i].constData();
     }
-    EXPECT_TRUE(first[0].startsWith("$GPRMC,120000,A,5124.000,N,00400.000,W,07.5,220,101226,0.0,R,S*")) << first[0].constData();
+    EXPECT_TRUE(first[0].startsWith("$GPRMC,120000,A,5124.000,N,00400.000,W,07.5,220,101226,0.0,R,S*"))
+        << first[0].constData();
     EXPECT_TRUE(first[1].startsWith("$HEHDT,220.0,T*"));
     EXPECT_TRUE(first[2].startsWith("$HCHDM,227.2,M*"));
     EXPECT_TRUE(first[3].startsWith("$GPGGA,120000,5124.000,N,00400.000,W,1,04,24.4,19.7,M,,,,0000*"));
@@ -80,7 +81,8 @@ TEST(ShipSimulator, DefaultShipSailsSouthWestWithCheckedSentences)
     EXPECT_EQ(first[5], QByteArray(AisSentences[0]) + "\r\n");
 
     const QList<QByteArray> second = ship.cycle(Noon);
-    const double dLat = minutesOf(field(second[0], 3), field(second[0], 4)) - minutesOf(field(first[0], 3), field(first[0], 4));
+    const double dLat = minutesOf(field(second[0], 3), field(second[0], 4))
+                      - minutesOf(field(first[0], 3), field(first[0], 4));
     EXPECT_NEAR(ship.latitudeMinutes() - double(51.4f) * 60.0, 2 * -0.000798, 0.00001);
     EXPECT_NEAR(ship.longitudeMinutes() + double(4.0f) * 60.0, 2 * -0.001073, 0.00001);
     EXPECT_NEAR(dLat, 0.0, 0.0011) << "three decimals of a minute";

@@ -13,10 +13,7 @@ namespace {
 
 struct FakeClock {
     SystemTime now{2026, 12, 4, 10, 12, 0, 0, 0};
-    void advance(int seconds)
-    {
-        now = SystemTime::fromTimePoint(now.toTimePoint() + std::chrono::seconds(seconds));
-    }
+    void advance(int seconds) { now = SystemTime::fromTimePoint(now.toTimePoint() + std::chrono::seconds(seconds)); }
 };
 
 QByteArray readFile(const QString& path)
@@ -71,7 +68,7 @@ TEST(SentenceStore, StoresNewestByExactNameAndFindsByType)
     EXPECT_EQ(store.FindSentence("RMC")->Name, "IIRMC");
     EXPECT_EQ(store.FindSentence("GPRMC")->Text, "$GPRMC,4");
     EXPECT_FALSE(store.FindSentence("GPRM"));
-    EXPECT_FALSE(store.FindSentence("GPR"));   // a three-letter look-up is a type: GPR has none
+    EXPECT_FALSE(store.FindSentence("GPR")); // a three-letter look-up is a type: GPR has none
     EXPECT_FALSE(store.FindSentence("rmc"));
     ASSERT_TRUE(store.findItem("gprmc"));
     EXPECT_EQ(store.findItem("gprmc")->Text, "$GPRMC,4");
@@ -100,9 +97,10 @@ TEST(SentenceStore, DumpsEachNameOncePerIntervalFirstSentenceIncluded)
         clock.advance(1);
     }
     const QByteArray text = readFile(dir.path() + "/NMEA_20261210.asc");
-    EXPECT_EQ(text.count("$GPGGA,1"), 3);   // at 0, 30 and 60 s
+    EXPECT_EQ(text.count("$GPGGA,1"), 3); // at 0, 30 and 60 s
     EXPECT_EQ(text.count("$HEHDT,2"), 3);
-    EXPECT_TRUE(text.startsWith("2026-12-10 12:00:00,$GPGGA,1\r\n2026-12-10 12:00:00,$HEHDT,2\r\n")) << text.constData();
+    EXPECT_TRUE(text.startsWith("2026-12-10 12:00:00,$GPGGA,1\r\n2026-12-10 12:00:00,$HEHDT,2\r\n"))
+        << text.constData();
     EXPECT_TRUE(text.contains("2026-12-10 12:00:30,$GPGGA,1\r\n"));
 
     // Every sentence when all strings are dumped.
@@ -127,7 +125,7 @@ TEST(SentenceStore, DumpMovesToANewFileAtUtcMidnightAndSurvivesBadFolders)
     FakeClock clock;
     clock.now = {2026, 12, 4, 31, 23, 59, 59, 500};
     SentenceStore store([&] { return clock.now; });
-    const QString folder = dir.path() + "/dump";   // made on first use
+    const QString folder = dir.path() + "/dump"; // made on first use
     store.setDumpInfo({true, true, 30, folder});
 
     store.StoreSentence("$GPRMC,a", "p");

@@ -31,7 +31,7 @@ void settle()
 {
     QTest::qWait(2 * TTNMEAWindow::RefreshIntervalMs);
 }
-}
+} // namespace
 
 TEST(NmeaWindow, ScrollAllKeepsTheNewestThatFitOneOfEachKeepsOneRowPerName)
 {
@@ -78,6 +78,36 @@ TEST(NmeaWindow, ScrollAllKeepsTheNewestThatFitOneOfEachKeepsOneRowPerName)
     EXPECT_GT(ini.readInteger("Display", "Width", 0), 0);
 }
 
+// Minimised (as after the clock was set) the lists are not redrawn; restored,
+// they show what came meanwhile.
+TEST(NmeaWindow, MinimisedItDrawsNothingRestoredItCatchesUp)
+{
+    NmeaServer server;
+    server.initialise({});
+    server.shutDown(); // no reader of its own
+    TTNMEAWindow window(server);
+    window.applyDisplaySettings();
+    server.settings().Display.Type = ScrollAll;
+    window.ShowDisplayMode();
+    window.show();
+    auto* all = window.findChild<QTableWidget*>("ListAll");
+    ASSERT_TRUE(all);
+    server.OnRawSentence("/dev/ttyS0", "$GPGGA,1\r");
+    settle();
+    ASSERT_EQ(all->rowCount(), 1);
+
+    window.showMinimized();
+    ASSERT_TRUE(window.isMinimized());
+    server.OnRawSentence("/dev/ttyS0", "$GPGGA,2\r");
+    settle();
+    EXPECT_EQ(all->rowCount(), 1) << "not redrawn while minimised";
+
+    window.showNormal();
+    settle();
+    ASSERT_EQ(all->rowCount(), 2);
+    EXPECT_EQ(cell(all, 1, 2), "$GPGGA,2");
+}
+
 // What scripts/run.sh shows a new user: NMEA told to simulate (run.sh does
 // so for a new settings folder) shows the ship in its position window. The simulator's cycles are fed with
 // made-up times, five minutes apart; both views are saved as pictures in the
@@ -100,8 +130,8 @@ TEST(NmeaWindow, ToldToSimulateItShowsTheSimulatedShipMoving)
     ASSERT_TRUE(position->isVisible()) << "the position display is the first one shown";
     // The test feeds the simulator's cycles itself, at made-up times: the
     // server's own simulator, on the real clock, would race them on a slow
-    // (sanitized) build.
-    server.StopPorts();
+    // (sanitized) build. Nor may the restart timer start it again.
+    server.shutDown();
 
     ShipSimulator ship(server.settings().Sim);
     const auto start = SystemTime{2026, 12, 4, 10, 12, 0, 0, 0}.toTimePoint();

@@ -23,20 +23,26 @@ TEST(InputDeviceNames, DeviceNamesByKind)
 {
     InputDeviceCatalog catalog;
     catalog.soundCardCount = [] { return 2; };
-    catalog.soundCardName = [](int n) { return n == 0 ? std::optional<QString>(QStringLiteral("HDA Intel PCH")) : std::nullopt; };
+    catalog.soundCardName = [](int n) {
+        return n == 0 ? std::optional<QString>(QStringLiteral("HDA Intel PCH")) : std::nullopt;
+    };
     catalog.niBoardName = [](int n) { return QStringLiteral("PCI-6024E #%1").arg(n); };
     catalog.asioDriverCount = [] { return 1; };
     catalog.asioDriverName = [](int) { return QString(60, QLatin1Char('a')); };
     PipeSettings pelvane;
     pelvane.DeviceType = DeviceNiDaq;
-    struct Row { int kind; int number; std::optional<QString> name; };
+    struct Row {
+        int kind;
+        int number;
+        std::optional<QString> name;
+    };
     const Row rows[] = {
         {1, 0, QStringLiteral("HDA Intel PCH")},
         {1, 1, QStringLiteral("Unknown Sound Card")},
         {1, 2, QStringLiteral("Un Installed")},
-        {3, 0, QStringLiteral("Unknown Device")},       // no board library
+        {3, 0, QStringLiteral("Unknown Device")}, // no board library
         {5, 1, QStringLiteral("PCI-6024E #1")},
-        {6, 2, QStringLiteral("PCI-6024E #2")},         // Pelvane's kind
+        {6, 2, QStringLiteral("PCI-6024E #2")}, // Pelvane's kind
         {8, 0, QString()},
         {10, 0, QStringLiteral("National Instruments mx (unistalled)")},
         {11, 0, QString(49, QLatin1Char('a'))},
@@ -52,7 +58,13 @@ TEST(InputDeviceNames, DeviceNamesByKind)
 
 TEST(PathText, SplitFilePath)
 {
-    struct Row { const char* path; bool ok; const char* folder; const char* name; const char* ext; };
+    struct Row {
+        const char* path;
+        bool ok;
+        const char* folder;
+        const char* name;
+        const char* ext;
+    };
     const Row rows[] = {
         {"D:\\prog\\tool.exe", true, "D:\\prog", "tool", "exe"},
         {"tool.exe", true, "", "tool", "exe"},

@@ -35,14 +35,20 @@ protected:
         acquisition = std::make_unique<AcquisitionThread>(
             [s = script](const PipeSettings&) { return std::make_unique<FakeDevice>(s); }, [] { return qint64(0); });
         dialog = std::make_unique<PelvaneDialog>(*acquisition, [this] { return nowMs; });
-        dialog->setMessageSink([this](const QString& text, const QString& caption) { messages << caption + ": " + text; });
+        dialog->setMessageSink(
+            [this](const QString& text, const QString& caption) { messages << caption + ": " + text; });
     }
     // Runs a device event on the acquisition thread, then lets its news
     // reach the dialog.
     void onDevice(std::function<void(DeviceEvents&)> fn)
     {
-        acquisition->call<bool>([this, fn](AcquisitionEngine&) { fn(*script->events); return true; }, 5000);
-        acquisition->call<bool>([](AcquisitionEngine&) { return true; }, 5000);   // the engine's own queued turn
+        acquisition->call<bool>(
+            [this, fn](AcquisitionEngine&) {
+                fn(*script->events);
+                return true;
+            },
+            5000);
+        acquisition->call<bool>([](AcquisitionEngine&) { return true; }, 5000); // the engine's own queued turn
         QApplication::processEvents();
     }
 
@@ -108,7 +114,7 @@ TEST_F(DialogFixture, AStatusTextHoldsTheLineForThreeSecondsAndPipeStatesFollowT
     // Porpoise status while running: nothing routed to the porpoise pipe.
     EXPECT_EQ(dialog->porpoiseStatus(0), sound::PorpoiseNoChannel);
     ThePipeSettings().ChannelSettings[1].Routing |= RoutePorpoise;
-    EXPECT_EQ(dialog->porpoiseStatus(0), sound::PorpoiseRunningInScan);   // N=0 is channel 1, the first porpoise channel
+    EXPECT_EQ(dialog->porpoiseStatus(0), sound::PorpoiseRunningInScan); // N=0 is channel 1, the first porpoise channel
     EXPECT_EQ(dialog->porpoiseStatus(1), sound::PorpoiseNoChannel);
 
     dialog->pipeCommand(sound::PipeCommandClose, RouteAutorec);
@@ -122,7 +128,10 @@ TEST_F(DialogFixture, SettingsSheetKeepsThePageOrTheSheetUntilItsValuesStand)
 {
     int published = 0;
     bool writes = false;
-    SettingsSheet sheet([&] { ++published; return writes; });
+    SettingsSheet sheet([&] {
+        ++published;
+        return writes;
+    });
     QStringList said;
     QObject::connect(&sheet, &SettingsSheet::message, [&](const QString& text, const QString&) { said << text; });
     sheet.setDevices({{"Card", DeviceSoundCard, 0}, {"JACK", DeviceAsio, 0}});
@@ -134,13 +143,13 @@ TEST_F(DialogFixture, SettingsSheetKeepsThePageOrTheSheetUntilItsValuesStand)
     device->setCurrentIndex(0);
     channels->setText("0,1,2");
     sheet.tabs()->setCurrentIndex(1);
-    EXPECT_EQ(sheet.tabs()->currentIndex(), 0);   // refused: stays on Sampling
+    EXPECT_EQ(sheet.tabs()->currentIndex(), 0); // refused: stays on Sampling
     EXPECT_EQ(said.last(), "A sound card can only handle two channels");
 
     channels->setText("0,1");
-    EXPECT_FALSE(sheet.apply());                  // the write failed: the sheet stays
+    EXPECT_FALSE(sheet.apply()); // the write failed: the sheet stays
     EXPECT_EQ(said.last(), "Problem writing to defaults file");
-    EXPECT_EQ(ThePipeSettings().DeviceType, DeviceSoundCard);   // the values stand in memory
+    EXPECT_EQ(ThePipeSettings().DeviceType, DeviceSoundCard); // the values stand in memory
     writes = true;
     EXPECT_TRUE(sheet.apply());
     EXPECT_EQ(published, 2);

@@ -99,9 +99,9 @@ TEST_F(EngineFixture, StatesFollowTheFirstOpenAndTheLastCloseAndStartsWaitForIdl
 {
     engine.openOutputPipe(RouteWhistle);
     EXPECT_EQ(engine.adcState(), AdcStarting);
-    engine.openOutputPipe(RouteAutorec);   // a start in state 2 does nothing
-    engine.openOutputPipe(RouteWhistle);   // already open
-    engine.openOutputPipe(8);              // names no pipe
+    engine.openOutputPipe(RouteAutorec); // a start in state 2 does nothing
+    engine.openOutputPipe(RouteWhistle); // already open
+    engine.openOutputPipe(8);            // names no pipe
     EXPECT_EQ(script->starts, 1);
     started();
     EXPECT_EQ(engine.adcState(), AdcRunning);
@@ -117,7 +117,7 @@ TEST_F(EngineFixture, StatesFollowTheFirstOpenAndTheLastCloseAndStartsWaitForIdl
     EXPECT_EQ(script->starts, 1);
     auto reader = connectTo(RouteAutorec);
     next = 100;
-    deliver(2);   // the tail of the stopping device: not for the new consumer
+    deliver(2); // the tail of the stopping device: not for the new consumer
     next = 0;
     stopped();
     EXPECT_EQ(engine.adcState(), AdcStarting);
@@ -129,9 +129,43 @@ TEST_F(EngineFixture, StatesFollowTheFirstOpenAndTheLastCloseAndStartsWaitForIdl
     stopped();
     EXPECT_EQ(states, (std::vector<int>{2, 1, 3, 0, 2, 1, 3, 0}));
     EXPECT_EQ(pipeStates[RouteWhistle], (std::vector<int>{PipeStarting, PipeIdle}));
-    EXPECT_EQ(pipeStates[RouteAutorec], (std::vector<int>{PipeStarting, PipeIdle, PipeStarting, PipeFilling, PipeIdle}));
+    EXPECT_EQ(pipeStates[RouteAutorec],
+              (std::vector<int>{PipeStarting, PipeIdle, PipeStarting, PipeFilling, PipeIdle}));
     EXPECT_FALSE(script->live);
     EXPECT_TRUE(messages.isEmpty());
+}
+
+// A device that runs at another rate than the settings say sends nothing
+// until that rate is published, so no consumer reads samples at a rate the
+// file does not tell yet; with nobody to publish it, nothing is held.
+TEST_F(EngineFixture, ADeviceAtAnotherRateFeedsThePipesOnlyOnceItsRateIsPublished)
+{
+    std::vector<int> found;
+    QObject::connect(&engine, &AcquisitionEngine::sampleRateFound, [&](int rate) { found.push_back(rate); });
+    engine.openOutputPipe(RouteAutorec);
+    auto reader = connectTo(RouteAutorec);
+    script->startPending = false;
+    script->events->deviceStarted(2000);
+    next = 100;
+    deliver(1); // before the engine's turn
+    settle();
+    EXPECT_EQ(found, std::vector<int>{2000});
+    deliver(1); // before the publication
+    engine.ratePublished();
+    next = 0;
+    deliver(2);
+    EXPECT_EQ(readAll(*reader), (std::vector<int16_t>{0, 1, 2, 3}));
+}
+
+TEST_F(EngineFixture, AnotherRateWithNobodyToPublishItHoldsNothing)
+{
+    engine.openOutputPipe(RouteAutorec);
+    auto reader = connectTo(RouteAutorec);
+    script->startPending = false;
+    script->events->deviceStarted(2000);
+    settle();
+    deliver(2);
+    EXPECT_EQ(readAll(*reader), (std::vector<int16_t>{0, 1, 2, 3}));
 }
 
 TEST_F(EngineFixture, AFailedStartCleansUpStaysIdleAndSaysSoOnce)
@@ -198,7 +232,7 @@ TEST_F(EngineFixture, AVanishedReaderEndsOnlyItsOwnPipeAndTheLastOneStopsTheDevi
     EXPECT_EQ(engine.adcState(), AdcRunning);
     const std::vector<int16_t> got = readAll(*recorder);
     ASSERT_FALSE(got.empty());
-    EXPECT_EQ(got.front(), 20);   // nothing lost, nothing out of step
+    EXPECT_EQ(got.front(), 20); // nothing lost, nothing out of step
     EXPECT_EQ(got.back(), next - 1);
 
     recorder->close();
@@ -215,13 +249,13 @@ TEST_F(EngineFixture, AStalledReaderLosesWholeFramesAndHoldsNobodyUp)
     settings.SampleRate = 48000;
     engine.setSettings(settings);
     engine.openOutputPipe(RouteWhistle);
-    auto stalled = connectTo(RouteWhistle);   // never reads
+    auto stalled = connectTo(RouteWhistle); // never reads
     engine.openOutputPipe(RouteAutorec);
     auto healthy = connectTo(RouteAutorec);
     started();
     const qint64 cap = sound::PelvanePipeBufferBytes(1, 48000, 3);
     int expected = 0;
-    for (int block = 0; block < 200; ++block) {   // 20 s of 0.1 s blocks
+    for (int block = 0; block < 200; ++block) { // 20 s of 0.1 s blocks
         deliver(4800);
         for (int16_t s : readAll(*healthy))
             ASSERT_EQ(s, int16_t(expected++));

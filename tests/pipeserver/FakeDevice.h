@@ -9,21 +9,21 @@
 namespace velmar::pipeserver::testing {
 
 struct FakeDeviceScript {
-    DeviceEvents* events = nullptr;   // the engine, once a device was started
+    DeviceEvents* events = nullptr; // the engine, once a device was started
     int starts = 0;
     int stops = 0;
     bool startPending = false;
     bool stopPending = false;
-    bool live = false;                 // made and not destroyed yet
+    bool live = false; // made and not destroyed yet
 };
 
 class FakeDevice : public AcquisitionDevice {
 public:
-    explicit FakeDevice(std::shared_ptr<FakeDeviceScript> script) : m_script(std::move(script)) { m_script->live = true; }
-    ~FakeDevice() override
+    explicit FakeDevice(std::shared_ptr<FakeDeviceScript> script) : m_script(std::move(script))
     {
-        m_script->live = false;
+        m_script->live = true;
     }
+    ~FakeDevice() override { m_script->live = false; }
     void start(const PipeSettings&, DeviceEvents& events) override
     {
         m_script->events = &events;

@@ -40,7 +40,11 @@ std::vector<int16_t> fromBytes(const QByteArray& b)
 
 TEST(FanOut, SplitsBlocksIntoWholeFramesPerPipe)
 {
-    struct Block { int first; int count; std::vector<int16_t> expected; };
+    struct Block {
+        int first;
+        int count;
+        std::vector<int16_t> expected;
+    };
     struct Row {
         const char* legend;
         const char* list;
@@ -51,20 +55,55 @@ TEST(FanOut, SplitsBlocksIntoWholeFramesPerPipe)
         std::vector<Block> blocks;
     };
     const Row rows[] = {
-        {"whistle gets channels 0 and 2 of 0,1,2,3", "0,1,2,3", {{0, RouteWhistle}, {2, RouteWhistle}, {1, RouteAutorec}},
-         RouteWhistle, 2, 1, 0, {{0, 8, {0, 2, 4, 6}}}},
-        {"recorder gets channel 1 of 0,1,2,3", "0,1,2,3", {{0, RouteWhistle}, {2, RouteWhistle}, {1, RouteAutorec}},
-         RouteAutorec, 1, 1, 0, {{0, 8, {1, 5}}}},
-        {"x2 multiplier: 0,1,0,1 to the recorder", "0,1,0,1", {{0, RouteAutorec}, {1, RouteAutorec}},
-         RouteAutorec, 2, 2, 0, {{0, 4, {0, 1, 2, 3}}}},
-        {"partial scans carry over to the next block", "0,1,2", {{0, RouteWhistle}, {1, RouteWhistle}},
-         RouteWhistle, 2, 1, 0, {{0, 4, {0, 1}}, {4, 5, {3, 4, 6, 7}}, {9, 3, {9, 10}}}},
-        {"a block of less than a frame gives nothing until the frame is whole", "0,1", {{0, RouteQuintra}, {1, RouteQuintra}},
-         RouteQuintra, 2, 1, 0, {{0, 1, {}}, {1, 1, {0, 1}}}},
-        {"a pipe opened mid-scan starts at its first frame", "0,1", {{0, RouteQuintra}, {1, RouteQuintra}},
-         RouteQuintra, 2, 1, 1, {{0, 5, {1, 2, 3, 4}}}},
-        {"zero routed channels: nothing at all", "0,1", {{0, RouteWhistle}},
-         RoutePorpoise, 0, 0, 0, {{0, 8, {}}}},
+        {"whistle gets channels 0 and 2 of 0,1,2,3",
+         "0,1,2,3",
+         {{0, RouteWhistle}, {2, RouteWhistle}, {1, RouteAutorec}},
+         RouteWhistle,
+         2,
+         1,
+         0,
+         {{0, 8, {0, 2, 4, 6}}}},
+        {"recorder gets channel 1 of 0,1,2,3",
+         "0,1,2,3",
+         {{0, RouteWhistle}, {2, RouteWhistle}, {1, RouteAutorec}},
+         RouteAutorec,
+         1,
+         1,
+         0,
+         {{0, 8, {1, 5}}}},
+        {"x2 multiplier: 0,1,0,1 to the recorder",
+         "0,1,0,1",
+         {{0, RouteAutorec}, {1, RouteAutorec}},
+         RouteAutorec,
+         2,
+         2,
+         0,
+         {{0, 4, {0, 1, 2, 3}}}},
+        {"partial scans carry over to the next block",
+         "0,1,2",
+         {{0, RouteWhistle}, {1, RouteWhistle}},
+         RouteWhistle,
+         2,
+         1,
+         0,
+         {{0, 4, {0, 1}}, {4, 5, {3, 4, 6, 7}}, {9, 3, {9, 10}}}},
+        {"a block of less than a frame gives nothing until the frame is whole",
+         "0,1",
+         {{0, RouteQuintra}, {1, RouteQuintra}},
+         RouteQuintra,
+         2,
+         1,
+         0,
+         {{0, 1, {}}, {1, 1, {0, 1}}}},
+        {"a pipe opened mid-scan starts at its first frame",
+         "0,1",
+         {{0, RouteQuintra}, {1, RouteQuintra}},
+         RouteQuintra,
+         2,
+         1,
+         1,
+         {{0, 5, {1, 2, 3, 4}}}},
+        {"zero routed channels: nothing at all", "0,1", {{0, RouteWhistle}}, RoutePorpoise, 0, 0, 0, {{0, 8, {}}}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -100,17 +139,40 @@ TEST(FanOut, SamplesAreLittleEndian)
 
 TEST(FanOut, RoutingThatWouldMislabelAStreamIsRefused)
 {
-    struct Row { const char* legend; const char* list; std::vector<std::pair<int, uint32_t>> routing; int rate; const char* problem; };
+    struct Row {
+        const char* legend;
+        const char* list;
+        std::vector<std::pair<int, uint32_t>> routing;
+        int rate;
+        const char* problem;
+    };
     const Row rows[] = {
-        {"routed but not sampled: the consumer would count a channel it never gets", "0,1",
-         {{0, RouteWhistle}, {2, RouteWhistle}}, 48000, "Channel 2 goes to the Whistle Detector but is not in the channel list."},
-        {"different rates on one pipe", "0,1,1", {{0, RouteWhistle}, {1, RouteWhistle}}, 48000,
+        {"routed but not sampled: the consumer would count a channel it never gets",
+         "0,1",
+         {{0, RouteWhistle}, {2, RouteWhistle}},
+         48000,
+         "Channel 2 goes to the Whistle Detector but is not in the channel list."},
+        {"different rates on one pipe",
+         "0,1,1",
+         {{0, RouteWhistle}, {1, RouteWhistle}},
+         48000,
          "The channels going to the Whistle Detector are sampled at different rates."},
-        {"channels out of order between frames", "0,1,1,0", {{0, RouteAutorec}, {1, RouteAutorec}}, 48000,
+        {"channels out of order between frames",
+         "0,1,1,0",
+         {{0, RouteAutorec}, {1, RouteAutorec}},
+         48000,
          "The channel list does not give the Velmar Mavrel its channels in the same order in every frame."},
-        {"a rate that gives empty blocks", "0", {{0, RouteAutorec}}, 9, "A sample rate of 9 Hz cannot be sampled: choose 10 to 1000000 Hz."},
+        {"a rate that gives empty blocks",
+         "0",
+         {{0, RouteAutorec}},
+         9,
+         "A sample rate of 9 Hz cannot be sampled: choose 10 to 1000000 Hz."},
         {"the lowest rate with a scan per block", "0", {{0, RouteAutorec}}, 10, ""},
-        {"the same channel twice to one pipe and once to another", "0,1,0,1", {{0, RouteAutorec | RoutePorpoise}, {1, RouteAutorec}}, 48000, ""},
+        {"the same channel twice to one pipe and once to another",
+         "0,1,0,1",
+         {{0, RouteAutorec | RoutePorpoise}, {1, RouteAutorec}},
+         48000,
+         ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);

@@ -66,7 +66,7 @@ int main(int argc, char** argv)
         if (feed) {
             const char** inputs = jack_get_ports(client, feed, JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput);
             for (std::size_t k = 0; inputs && inputs[k] && k < ports.size(); ++k)
-                jack_connect(client, jack_port_name(ports[k]), inputs[k]);   // EEXIST once connected
+                jack_connect(client, jack_port_name(ports[k]), inputs[k]); // EEXIST once connected
             jack_free(inputs);
         }
         usleep(100000);

@@ -62,8 +62,8 @@ int32_t DAQmxCreateTask(const char* name, void** task)
     return result("DAQmxCreateTask");
 }
 
-int32_t DAQmxCreateAIVoltageChan(void* task, const char* physical, const char*, int32_t terminal, double, double, int32_t,
-                                 const char*)
+int32_t DAQmxCreateAIVoltageChan(void* task, const char* physical, const char*, int32_t terminal, double, double,
+                                 int32_t, const char*)
 {
     const char* ai = std::strstr(physical, "/ai");
     static_cast<Task*>(task)->channels.push_back(ai ? std::atoi(ai + 3) : -1);
@@ -71,9 +71,18 @@ int32_t DAQmxCreateAIVoltageChan(void* task, const char* physical, const char*, 
     return result("DAQmxCreateAIVoltageChan");
 }
 
-int32_t DAQmxSetAIRngLow(void*, const char*, double) { return result("DAQmxSetAIRngLow"); }
-int32_t DAQmxSetAIRngHigh(void*, const char*, double) { return result("DAQmxSetAIRngHigh"); }
-int32_t DAQmxCfgSampClkTiming(void*, const char*, double, int32_t, int32_t, uint64_t) { return result("DAQmxCfgSampClkTiming"); }
+int32_t DAQmxSetAIRngLow(void*, const char*, double)
+{
+    return result("DAQmxSetAIRngLow");
+}
+int32_t DAQmxSetAIRngHigh(void*, const char*, double)
+{
+    return result("DAQmxSetAIRngHigh");
+}
+int32_t DAQmxCfgSampClkTiming(void*, const char*, double, int32_t, int32_t, uint64_t)
+{
+    return result("DAQmxCfgSampClkTiming");
+}
 
 int32_t DAQmxStartTask(void* task)
 {
@@ -100,7 +109,8 @@ int32_t DAQmxGetReadAvailSampPerChan(void*, uint32_t* available)
     return 0;
 }
 
-int32_t DAQmxReadRaw(void* handle, int32_t scans, double, void* data, uint32_t bytes, int32_t* read, int32_t* width, uint32_t*)
+int32_t DAQmxReadRaw(void* handle, int32_t scans, double, void* data, uint32_t bytes, int32_t* read, int32_t* width,
+                     uint32_t*)
 {
     auto* task = static_cast<Task*>(handle);
     auto* out = static_cast<int16_t*>(data);

@@ -50,26 +50,41 @@ TEST(NiDaqMx, SamplesTheScanListThroughTheLibraryAndCleansUpAFailedStart)
     settings.ChannelSettings[5].Routing = RouteWhistle;
     CheckPipeConsistency(settings);
 
-    AcquisitionThread acquisition([](const PipeSettings& s) { return MakeInputDevice(s, {}); }, [] { return qint64(0); });
+    AcquisitionThread acquisition([](const PipeSettings& s) { return MakeInputDevice(s, {}); },
+                                  [] { return qint64(0); });
     QStringList said;
     QObject::connect(acquisition.engine(), &AcquisitionEngine::message,
                      [&](const QString& text, const QString& caption) { said << caption + ": " + text; });
     const auto engine = [&](std::function<void(AcquisitionEngine&)> fn) {
-        acquisition.call<bool>([fn](AcquisitionEngine& e) { fn(e); return true; }, 5000);
+        acquisition.call<bool>(
+            [fn](AcquisitionEngine& e) {
+                fn(e);
+                return true;
+            },
+            5000);
     };
     const auto state = [&] { return acquisition.call<int>([](AcquisitionEngine& e) { return e.adcState(); }, 5000); };
-    engine([settings](AcquisitionEngine& e) { e.setSettings(settings); e.openOutputPipe(RouteWhistle); });
+    engine([settings](AcquisitionEngine& e) {
+        e.setSettings(settings);
+        e.openOutputPipe(RouteWhistle);
+    });
     sound::SamplePipeReader reader;
     ASSERT_TRUE(reader.open(QString::fromLatin1(sound::PipeRouteOfBit(RouteWhistle)->pipeName), 1000));
     QByteArray got;
-    ASSERT_TRUE(QTest::qWaitFor([&] { got += reader.read(1 << 16); return got.size() >= 400; }, 10000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            got += reader.read(1 << 16);
+            return got.size() >= 400;
+        },
+        10000));
     const auto* s = reinterpret_cast<const int16_t*>(got.constData());
     for (int i = 0; i < 200; ++i)
-        ASSERT_EQ(s[i], int16_t((i << 4) | 5)) << i;   // channel 5 alone, every scan
+        ASSERT_EQ(s[i], int16_t((i << 4) | 5)) << i; // channel 5 alone, every scan
     EXPECT_EQ(state(), AdcRunning);
     engine([](AcquisitionEngine& e) { e.closeOutputPipe(RouteWhistle); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return state() == AdcIdle; }, 5000));
-    EXPECT_EQ(logLines(log), (QStringList{"create QuintraDAQ", "channel Dev1/ai3 10083", "channel Dev1/ai5 10083", "stop", "clear"}));
+    EXPECT_EQ(logLines(log),
+              (QStringList{"create QuintraDAQ", "channel Dev1/ai3 10083", "channel Dev1/ai5 10083", "stop", "clear"}));
     EXPECT_TRUE(said.isEmpty());
 
     // The start fails part way: the task goes, the state stays idle, the

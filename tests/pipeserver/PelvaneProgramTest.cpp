@@ -57,10 +57,13 @@ void stop(QProcess& p)
 qsizetype gaps(const QString& consumerSays)
 {
     return consumerSays.section(" gaps ", 1).trimmed().toLongLong()
-        + (consumerSays.section(" torn ", 1).section(' ', 0, 0).toLongLong() > 0 ? 1 : 0);
+         + (consumerSays.section(" torn ", 1).section(' ', 0, 0).toLongLong() > 0 ? 1 : 0);
 }
 
-QString pelvane() { return qEnvironmentVariable("VELMAR_BIN_DIR") + "/Pelvane"; }
+QString pelvane()
+{
+    return qEnvironmentVariable("VELMAR_BIN_DIR") + "/Pelvane";
+}
 
 std::optional<qint64> send(const QString& message, quint64 w, qint64 l)
 {
@@ -85,7 +88,8 @@ protected:
     void startJack(const QStringList& rampArgs)
     {
         JackServer = QStringLiteral("velmar-pelvane-%1-%2").arg(QCoreApplication::applicationPid()).arg(++jackServers);
-        start(jack, "jackd", {"-r", "-n", JackServer, "-d", "dummy", "-r", "48000", "-p", "1024", "-C", "2", "-P", "0"});
+        start(jack, "jackd",
+              {"-r", "-n", JackServer, "-d", "dummy", "-r", "48000", "-p", "1024", "-C", "2", "-P", "0"});
         bool rampReady = false;
         for (int attempt = 0; attempt < 50 && !rampReady; ++attempt) {
             start(ramp, QStringLiteral(PELVANE_JACK_RAMP), rampArgs);
@@ -97,10 +101,7 @@ protected:
         }
         ASSERT_TRUE(rampReady) << "no JACK server";
     }
-    QString output()
-    {
-        return QString::fromLocal8Bit(program.readAllStandardError());
-    }
+    QString output() { return QString::fromLocal8Bit(program.readAllStandardError()); }
 
     QProcess jack, ramp, program;
 };
@@ -110,7 +111,7 @@ protected:
 TEST_F(PelvaneProgram, OneCopyAnswersThePipeMessagesAndSaysWhyItCannotSample)
 {
     PipeSettings settings;
-    settings.DeviceType = DeviceNiDaqMx;   // no NI-DAQmx library on a test machine
+    settings.DeviceType = DeviceNiDaqMx; // no NI-DAQmx library on a test machine
     settings.DeviceNumber = 1;
     settings.ChannelSettings[0].Routing |= RoutePorpoise;
     settings.ChannelSettings[1].Routing |= RoutePorpoise;
@@ -130,7 +131,7 @@ TEST_F(PelvaneProgram, OneCopyAnswersThePipeMessagesAndSaysWhyItCannotSample)
     EXPECT_EQ(stored.programPath(), QFileInfo(pelvane()).canonicalFilePath());
 
     // Porpoise status: query N is about the (N+1)-th porpoise channel.
-    EXPECT_EQ(send("PipeMsgPoroiseStatus", 1, 0), sound::PorpoiseNoChannel);   // idle, no spot reading here
+    EXPECT_EQ(send("PipeMsgPoroiseStatus", 1, 0), sound::PorpoiseNoChannel); // idle, no spot reading here
     EXPECT_EQ(send("PipeMsgPoroiseStatus", 2, 0), sound::PorpoiseNoChannel);
     EXPECT_EQ(send("PipeMsgLastFillTime", 0, 0), 0);
 
@@ -145,7 +146,7 @@ TEST_F(PelvaneProgram, OneCopyAnswersThePipeMessagesAndSaysWhyItCannotSample)
     EXPECT_FALSE(QFileInfo::exists(sound::PipeSocketPathOfBit(1)));
     stop(program);
     const QString log = output();
-    EXPECT_EQ(log.count("NI-DAQmx is not available"), 2) << log.toStdString();   // engine, then dialog
+    EXPECT_EQ(log.count("NI-DAQmx is not available"), 2) << log.toStdString(); // engine, then dialog
 }
 
 TEST_F(PelvaneProgram, StreamsAJackServerToSeveralConsumersWithWholeFramesAtThePublishedRate)
@@ -154,7 +155,7 @@ TEST_F(PelvaneProgram, StreamsAJackServerToSeveralConsumersWithWholeFramesAtTheP
 
     PipeSettings settings;
     settings.DeviceType = DeviceAsio;
-    settings.SampleRate = 44100;   // the server runs at 48000: Pelvane must say so
+    settings.SampleRate = 44100; // the server runs at 48000: Pelvane must say so
     ASSERT_TRUE(ParseChannelList(settings, "0,1,2,3").isEmpty());
     for (auto& c : settings.ChannelSettings)
         c.Routing = 0;
@@ -191,7 +192,7 @@ TEST_F(PelvaneProgram, StreamsAJackServerToSeveralConsumersWithWholeFramesAtTheP
     // loaded machine did not finish in time), and Pelvane said so.
     stop(program);
     const QString log = output();
-    qsizetype xruns = 0, ofThisStart = 0;   // each start of the device counts afresh
+    qsizetype xruns = 0, ofThisStart = 0; // each start of the device counts afresh
     for (const QString& line : log.split('\n')) {
         if (!line.contains("JACK xruns:"))
             continue;
@@ -223,7 +224,7 @@ TEST_F(PelvaneProgram, StreamsASoundCardThroughPortAudio)
     Pa_Terminate();
     ASSERT_GE(jackCard, 0) << "PortAudio without its JACK host API";
 
-    PipeSettings settings;   // sound card, channels 0 and 1 to the recorder
+    PipeSettings settings; // sound card, channels 0 and 1 to the recorder
     settings.DeviceNumber = jackCard;
     for (auto& c : settings.ChannelSettings)
         c.Routing = 0;

@@ -111,9 +111,9 @@ int main(int argc, char** argv)
     QStringList order;
     for (int c : expectedChannel)
         order << QString::number(c);
-    std::printf("frames %lld rate %.0f announced %d channels %s misplaced %lld torn %lld gaps %lld\n", (long long)frames,
-                rate, announced, qPrintable(order.join(',')), (long long)badChannel, (long long)tornFrames,
-                (long long)badStep);
+    std::printf("frames %lld rate %.0f announced %d channels %s misplaced %lld torn %lld gaps %lld\n",
+                (long long)frames, rate, announced, qPrintable(order.join(',')), (long long)badChannel,
+                (long long)tornFrames, (long long)badStep);
     const bool rateOK = announced > 0 && rate > announced * 0.9 && rate < announced * 1.1;
     // Gaps and torn frames are the JACK server's to explain (its xruns);
     // misplaced channels and a wrong rate are never right.

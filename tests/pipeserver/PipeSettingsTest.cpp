@@ -11,8 +11,14 @@ using namespace velmar::pipeserver;
 
 namespace {
 
-int32_t le32(const QByteArray& b, int at) { return qFromLittleEndian<int32_t>(b.constData() + at); }
-int16_t le16(const QByteArray& b, int at) { return qFromLittleEndian<int16_t>(b.constData() + at); }
+int32_t le32(const QByteArray& b, int at)
+{
+    return qFromLittleEndian<int32_t>(b.constData() + at);
+}
+int16_t le16(const QByteArray& b, int at)
+{
+    return qFromLittleEndian<int16_t>(b.constData() + at);
+}
 
 void putFile(const QByteArray& bytes)
 {
@@ -70,10 +76,10 @@ TEST(PipeSettings, DefaultImageHasTheFileLayout)
     EXPECT_EQ(le16(b, 52), 1);
     EXPECT_EQ(le16(b, 54), 0);
     EXPECT_EQ(le32(b, 82), 2);
-    EXPECT_EQ(le32(b, 188), 38);       // channel 0 routing
-    EXPECT_EQ(le16(b, 196), 1);        // channel 0 gain
-    EXPECT_EQ(le32(b, 188 + 36), 38);  // channel 1
-    EXPECT_EQ(le32(b, 188 + 72), 0);   // channel 2
+    EXPECT_EQ(le32(b, 188), 38);      // channel 0 routing
+    EXPECT_EQ(le16(b, 196), 1);       // channel 0 gain
+    EXPECT_EQ(le32(b, 188 + 36), 38); // channel 1
+    EXPECT_EQ(le32(b, 188 + 72), 0);  // channel 2
     EXPECT_EQ(le16(b, 188 + 72 + 8), 1);
     for (int p = 0; p < 4; ++p)
         EXPECT_EQ(le32(b, 764 + 4 * p), 1);
@@ -107,7 +113,10 @@ TEST(PipeSettings, UnusableFilesLeaveTheRecordAsItWas)
         qToLittleEndian<int32_t>(v, b.data() + at);
         return b;
     };
-    struct Row { const char* legend; std::function<QByteArray()> bytes; };
+    struct Row {
+        const char* legend;
+        std::function<QByteArray()> bytes;
+    };
     const Row rows[] = {
         {"empty", [] { return QByteArray(); }},
         {"truncated", [&] { return good.left(1207); }},
@@ -123,7 +132,12 @@ TEST(PipeSettings, UnusableFilesLeaveTheRecordAsItWas)
         {"gain code -1025", [&] { return with(188 + 8, -1025); }},
         {"gain code 0 on the last channel", [&] { return with(188 + 15 * 36 + 8, 0); }},
         {"gain code 3", [&] { return with(188 + 36 + 8, 3); }},
-        {"path without end", [&] { QByteArray b = good; b.replace(780, 300, QByteArray(300, 'p')); return b; }},
+        {"path without end",
+         [&] {
+             QByteArray b = good;
+             b.replace(780, 300, QByteArray(300, 'p'));
+             return b;
+         }},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.legend);
@@ -145,15 +159,22 @@ TEST(PipeSettings, UnusableFilesLeaveTheRecordAsItWas)
 
 TEST(PipeSettings, ChannelListTexts)
 {
-    struct Row { const char* text; int length; std::vector<int16_t> list; const char* formatted; };
+    struct Row {
+        const char* text;
+        int length;
+        std::vector<int16_t> list;
+        const char* formatted;
+    };
     const Row rows[] = {
         {"3", 1, {3}, "3"},
         {"0,1,0,1", 4, {0, 1, 0, 1}, "0,1,0,1"},
         {"0, 1", 2, {0, 1}, "0,1"},
         {"", 1, {0}, "0"},
         {"2,x", 2, {2, 0}, "2,0"},
-        {"15,14,13,12,11,10,9,8,7,6,5,4,3,2,1,0", 16,
-         {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0}, "15,14,13,12,11,10,9,8,7,6,5,4,3,2,1,0"},
+        {"15,14,13,12,11,10,9,8,7,6,5,4,3,2,1,0",
+         16,
+         {15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0},
+         "15,14,13,12,11,10,9,8,7,6,5,4,3,2,1,0"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.text);
@@ -174,7 +195,8 @@ TEST(PipeSettings, ChannelListTexts)
 
 TEST(PipeSettings, ChannelListsThatDoNotFitAreRefused)
 {
-    for (const char* text : {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,0", "0,16", "-1", "0,99999999999", "+3", "0,-0", " +1"}) {
+    for (const char* text :
+         {"0,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,0", "0,16", "-1", "0,99999999999", "+3", "0,-0", " +1"}) {
         SCOPED_TRACE(text);
         PipeSettings s;
         EXPECT_FALSE(ParseChannelList(s, QString::fromLatin1(text)).isEmpty());

@@ -7,11 +7,17 @@ using namespace velmar::platform;
 
 TEST(BusNames, NamesAreMangledIntoValidBusNames)
 {
-    struct Row { const char* legend; QString (*make)(const QString&); QString in; QString expected; };
+    struct Row {
+        const char* legend;
+        QString (*make)(const QString&);
+        QString in;
+        QString expected;
+    };
     const Row rows[] = {
         {"plain class", windowClassBusName, "PorpoiseADCWndClass", "org.velmar.wndclass.PorpoiseADCWndClass"},
         {"mutex with a space", mutexBusName, "NMEA Server", "org.velmar.mutex.NMEA_Server"},
-        {"title with punctuation", windowTitleBusName, "Velmar 2010 - a.sqlite", "org.velmar.wndtitle.Velmar_2010___a_sqlite"},
+        {"title with punctuation", windowTitleBusName, "Velmar 2010 - a.sqlite",
+         "org.velmar.wndtitle.Velmar_2010___a_sqlite"},
         {"dde service keeps its spelling", ddeBusName, "Velmar2000", "org.velmar.dde.Velmar2000"},
         {"underscore kept", mutexBusName, "My_Mutex", "org.velmar.mutex.My_Mutex"},
         {"non-ASCII letters", windowTitleBusName, QString::fromUtf8("Côte d’Azur"), "org.velmar.wndtitle.C_te_d_Azur"},

@@ -50,10 +50,10 @@ int main(int argc, char** argv)
         DdeClient client(QStringLiteral("NMEA"));
         const QString name = QStringLiteral("org.velmar.wndclass.Anything");
         const bool allFail = !bus.ownName(name) && !bus.isNameOwned(name)
-                             && !bus.send(name, QStringLiteral("Add"), 1, 2, 100)
-                             && !bus.post(name, QStringLiteral("Add"), 1, 2) && !mutex.tryCreate()
-                             && !server.start() && !client.serverPresent()
-                             && !client.request(QStringLiteral("System"), QStringLiteral("Status"), 100);
+                          && !bus.send(name, QStringLiteral("Add"), 1, 2, 100)
+                          && !bus.post(name, QStringLiteral("Add"), 1, 2) && !mutex.tryCreate() && !server.start()
+                          && !client.serverPresent()
+                          && !client.request(QStringLiteral("System"), QStringLiteral("Status"), 100);
         say(allFail ? QStringLiteral("nobus, all fail") : QStringLiteral("nobus, something succeeded"));
         return 2;
     }
@@ -88,7 +88,8 @@ int main(int argc, char** argv)
         } else if (option == QLatin1String("--dde")) {
             dde = std::make_unique<DdeServer>(value);
             dde->onConnect = [](const QString& topic) {
-                return ddeNamesEqual(topic, QStringLiteral("System")) || ddeNamesEqual(topic, QStringLiteral("Strings"));
+                return ddeNamesEqual(topic, QStringLiteral("System"))
+                    || ddeNamesEqual(topic, QStringLiteral("Strings"));
             };
             dde->onRequest = [](const QString&, const QString& item) -> std::optional<QByteArray> {
                 if (ddeNamesEqual(item, QStringLiteral("Status")))

@@ -36,8 +36,8 @@ public:
     QString nextLine(int boundMs = 10000)
     {
         // Whether it came is read from the process below.
-        (void)QTest::qWaitFor(
-            [this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; }, boundMs);
+        (void)QTest::qWaitFor([this] { return m_process.canReadLine() || m_process.state() == QProcess::NotRunning; },
+                              boundMs);
         return m_process.canReadLine() ? readOne() : QString();
     }
 

@@ -64,7 +64,8 @@ TEST(Dde, ServerAndClientInOneProcess)
     EXPECT_FALSE(client.connectTopic(QStringLiteral("Other"), DdeTimeoutMs));
     EXPECT_EQ(client.request(QStringLiteral("System"), QStringLiteral("status"), DdeTimeoutMs), QByteArray("OK", 3));
     EXPECT_FALSE(client.request(QStringLiteral("System"), QStringLiteral("Missing"), DdeTimeoutMs));
-    EXPECT_TRUE(client.poke(QStringLiteral("EventsService"), QStringLiteral("newWhistles"), allByteValues(), DdeTimeoutMs));
+    EXPECT_TRUE(
+        client.poke(QStringLiteral("EventsService"), QStringLiteral("newWhistles"), allByteValues(), DdeTimeoutMs));
     EXPECT_EQ(pokedTopic, QStringLiteral("EventsService")) << "handlers see names as the client sent them";
     EXPECT_EQ(pokedItem, QStringLiteral("newWhistles"));
     EXPECT_EQ(poked, allByteValues());
@@ -115,9 +116,10 @@ TEST(Dde, ClientOfAServerInAnotherProcess)
     // Advise from the server reaches the client.
     QSignalSpy advised(&client, &DdeClient::advised);
     const QString serverName = ddeBusName(service);
-    EXPECT_EQ(MessageBus::instance().send(serverName, QStringLiteral("PleaseAdvise"), 0x0102030405060708ull, 0,
-                                          DdeTimeoutMs),
-              1) << "object / of a DDE name answers messages too";
+    EXPECT_EQ(
+        MessageBus::instance().send(serverName, QStringLiteral("PleaseAdvise"), 0x0102030405060708ull, 0, DdeTimeoutMs),
+        1)
+        << "object / of a DDE name answers messages too";
     ASSERT_TRUE(advised.wait(WaitBoundMs));
     EXPECT_EQ(advised.at(0).at(0).toString(), QStringLiteral("Strings"));
     EXPECT_EQ(advised.at(0).at(1).toString(), QStringLiteral("Level"));
@@ -155,21 +157,23 @@ TEST(Dde, ConversationsEndByDisconnectOrWhenTheClientGoes)
     ASSERT_TRUE(server.start());
     const QString clientArgs = QStringLiteral("--dde-client");
 
-    BusPeerProcess tidy({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System"),
-                         QStringLiteral("--connect"), QStringLiteral("Other"), QStringLiteral("--disconnect"),
-                         QStringLiteral("Other"), QStringLiteral("--disconnect"), QStringLiteral("system"),
-                         QStringLiteral("--disconnect"), QStringLiteral("System")});
+    BusPeerProcess tidy({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"),
+                         QStringLiteral("System"), QStringLiteral("--connect"), QStringLiteral("Other"),
+                         QStringLiteral("--disconnect"), QStringLiteral("Other"), QStringLiteral("--disconnect"),
+                         QStringLiteral("system"), QStringLiteral("--disconnect"), QStringLiteral("System")});
     EXPECT_EQ(tidy.nextLine(), QStringLiteral("connected System"));
     EXPECT_EQ(tidy.nextLine(), QStringLiteral("refused Other"));
     ASSERT_TRUE(tidy.waitFor(QStringLiteral("ready")));
     EXPECT_TRUE(QTest::qWaitFor([&] { return ended.size() == 1; }, WaitBoundMs));
-    EXPECT_EQ(ended, QStringList{QStringLiteral("system")}) << "one end per accepted conversation, as the client named it";
+    EXPECT_EQ(ended, QStringList{QStringLiteral("system")})
+        << "one end per accepted conversation, as the client named it";
     EXPECT_EQ(open, 0);
     EXPECT_EQ(clients, 1) << "a program with no conversation open is still a client while on the bus";
 
-    BusPeerProcess first({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System")});
-    BusPeerProcess second({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System"),
-                           QStringLiteral("--connect"), QStringLiteral("SYSTEM")});
+    BusPeerProcess first(
+        {clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"), QStringLiteral("System")});
+    BusPeerProcess second({clientArgs, QStringLiteral("Velmar2000"), QStringLiteral("--connect"),
+                           QStringLiteral("System"), QStringLiteral("--connect"), QStringLiteral("SYSTEM")});
     ASSERT_TRUE(first.waitFor(QStringLiteral("ready")));
     ASSERT_TRUE(second.waitFor(QStringLiteral("ready")));
     EXPECT_EQ(open, 3);

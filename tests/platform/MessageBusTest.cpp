@@ -36,7 +36,10 @@ TEST(MessageBusLocal, SendAndPostToOurOwnNameReachTheHandler)
     EXPECT_TRUE(bus().ownsName(name));
 
     int posted = 0;
-    bus().setHandler(QStringLiteral("Twice"), [&](quint64 w, qint64) { ++posted; return qint64(2 * w); });
+    bus().setHandler(QStringLiteral("Twice"), [&](quint64 w, qint64) {
+        ++posted;
+        return qint64(2 * w);
+    });
     EXPECT_EQ(bus().send(name, QStringLiteral("Twice"), 21, 0, 100), 42);
     EXPECT_EQ(bus().send(name, QStringLiteral("NobodyHandlesThis"), 1, 1, 100), 0) << "unhandled answers 0";
 
@@ -134,7 +137,10 @@ TEST(MessageBusTwoProcesses, MessagesOfAProgramThatEndsAtOnceArrive)
     const QString name = windowClassBusName(QStringLiteral("PostTarget"));
     ASSERT_TRUE(bus().ownName(name));
     int received = 0;
-    bus().setHandler(QStringLiteral("Add"), [&](quint64, qint64) { ++received; return qint64(0); });
+    bus().setHandler(QStringLiteral("Add"), [&](quint64, qint64) {
+        ++received;
+        return qint64(0);
+    });
     BusPeerProcess poster({QStringLiteral("--post-and-leave"), name});
     ASSERT_TRUE(poster.waitForExit());
     EXPECT_EQ(poster.exitCode(), 0);

@@ -21,15 +21,16 @@ TEST(SystemTime, BytesRoundTripKeepLayout)
 
 TEST(SystemTime, ChronoConversionsFollowTheCalendar)
 {
-    struct Row { SystemTime in; bool valid; };
+    struct Row {
+        SystemTime in;
+        bool valid;
+    };
     const Row rows[] = {
-        {{2028, 2, 2, 29, 12, 0, 0, 0}, true},   // leap day
-        {{2027, 2, 0, 29, 12, 0, 0, 0}, false},  // no 29 February in 2027
-        {{2000, 2, 0, 29, 0, 0, 0, 0}, true},    // century leap year
-        {{1900, 2, 0, 29, 0, 0, 0, 0}, false},
-        {{2026, 12, 0, 31, 23, 59, 59, 999}, true},
-        {{2026, 13, 0, 1, 0, 0, 0, 0}, false},
-        {{2026, 1, 0, 1, 24, 0, 0, 0}, false},
+        {{2028, 2, 2, 29, 12, 0, 0, 0}, true},  // leap day
+        {{2027, 2, 0, 29, 12, 0, 0, 0}, false}, // no 29 February in 2027
+        {{2000, 2, 0, 29, 0, 0, 0, 0}, true},   // century leap year
+        {{1900, 2, 0, 29, 0, 0, 0, 0}, false},  {{2026, 12, 0, 31, 23, 59, 59, 999}, true},
+        {{2026, 13, 0, 1, 0, 0, 0, 0}, false},  {{2026, 1, 0, 1, 24, 0, 0, 0}, false},
     };
     for (const Row& r : rows) {
         EXPECT_EQ(r.in.isValid(), r.valid) << r.in.wYear << "-" << r.in.wMonth << "-" << r.in.wDay;

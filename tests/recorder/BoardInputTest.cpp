@@ -93,7 +93,7 @@ TEST(NiDaqInputTest, HalfBuffersWithEveryScanEntryDefinedAndAFailedCallAborts)
     NiDaqLibrary lib(QStringLiteral(STANDIN_NIDAQ));
     {
         NiDaqInput input(lib);
-        AcquisitionSettings s{KindNiDaq, 1, 3, 4, {}};   // a rate below 8 Hz still has one frame per half
+        AcquisitionSettings s{KindNiDaq, 1, 3, 4, {}}; // a rate below 8 Hz still has one frame per half
         ASSERT_TRUE(input.prepare(s)) << input.errorText().toStdString();
         EXPECT_EQ(input.blockSamples(), 3u);
         SampleRing ring(RingSamples(s.sampleRate, 3, input.blockSamples()), 3);
@@ -136,7 +136,8 @@ TEST(BoardInputTest, WithoutTheirLibraryTheKindsSayTheyAreNotAvailable)
     AcquisitionSettings s{KindMeasurementBoard, 0, 2, 20000, {}};
     MeasurementBoardInput board(none);
     EXPECT_FALSE(board.prepare(s));
-    EXPECT_TRUE(board.errorText().startsWith("Measurement Computing boards are not available")) << board.errorText().toStdString();
+    EXPECT_TRUE(board.errorText().startsWith("Measurement Computing boards are not available"))
+        << board.errorText().toStdString();
     TapeMachineInput tape(none, [](int) {});
     SampleRing ring(16, 1);
     EXPECT_FALSE(tape.start(s, ring));
@@ -159,8 +160,8 @@ TEST(BoardInputTest, TheTapeMachineSwitchesThroughTheAuxiliaryPort)
     ASSERT_TRUE(tape.start(s, ring));
     tape.stop();
     qunsetenv("STANDIN_CB_LOG");
-    EXPECT_EQ(LogLines(log), (QStringList{"out 0 1 4 1", "out 0 1 5 1", "out 0 1 5 0", "out 0 1 4 0", "out 0 1 6 1",
-                                          "out 0 1 6 0"}));
+    EXPECT_EQ(LogLines(log),
+              (QStringList{"out 0 1 4 1", "out 0 1 5 1", "out 0 1 5 0", "out 0 1 4 0", "out 0 1 6 1", "out 0 1 6 0"}));
     EXPECT_EQ(waited, 1100);
     EXPECT_FALSE(tape.samples());
 }

@@ -16,9 +16,9 @@ struct FakeDevice {
     int starts = 0;
     int stops = 0;
     bool running = false;
-    bool openedTwice = false;   // a start while the device was running
-    uint32_t grantedRate = 0;   // the rate the device really samples at (0: as asked)
-    qint64 frame = 0;   // frames pushed so far: the value of the next frame
+    bool openedTwice = false; // a start while the device was running
+    uint32_t grantedRate = 0; // the rate the device really samples at (0: as asked)
+    qint64 frame = 0;         // frames pushed so far: the value of the next frame
 
     // Frame f carries f (mod 30000) on channel 0, its negation on channel 1
     // and the channel number on the others, so order and alignment show.
@@ -28,9 +28,9 @@ struct FakeDevice {
         std::vector<int16_t> s(std::size_t(frames * channels));
         for (qint64 i = 0; i < frames; ++i, ++frame)
             for (int c = 0; c < channels; ++c)
-                s[std::size_t(i * channels + c)] = c == 0   ? int16_t(frame % 30000)
-                                                   : c == 1 ? int16_t(-(frame % 30000))
-                                                            : int16_t(c * 100);
+                s[std::size_t(i * channels + c)] = c == 0 ? int16_t(frame % 30000)
+                                                 : c == 1 ? int16_t(-(frame % 30000))
+                                                          : int16_t(c * 100);
         ring->push(s.data(), s.size());
     }
 };

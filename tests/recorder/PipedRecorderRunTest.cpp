@@ -34,9 +34,12 @@ using velmar::store::test::DirectDb;
 
 constexpr int kBoundMs = 60000;
 constexpr int kRate = 48000;
-constexpr int kPipedKind = 6;   // the recorder's device type for Pelvane's pipe
+constexpr int kPipedKind = 6; // the recorder's device type for Pelvane's pipe
 
-QString BinDir() { return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")); }
+QString BinDir()
+{
+    return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR"));
+}
 
 bool Exec(const QString& sql)
 {
@@ -63,17 +66,18 @@ void MakeSurvey(const QString& file, const QString& folder, int seconds)
     ASSERT_TRUE(QFile::copy(BinDir() + QStringLiteral("/BlankVelmar._sqlite"), file));
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     ASSERT_EQ(store::OpenDB(nullptr, file), store::kOpenDbOk);
-    ASSERT_TRUE(Exec(QStringLiteral(
-        "INSERT INTO \"UDC_TapeRecorders\" (\"RecorderId\", \"Name\", \"DeviceType\", \"DeviceNumber\", "
-        "\"SampleRate\", \"nChannels\", \"nBits\", \"OutputDirectory\", \"RecordInterval\", \"RecordDuration\", "
-        "\"MediaInitials\", \"FileInitials\", \"TimeFileName\", \"Copyright\", \"MediaNumber\", \"SmartFolders\", "
-        "\"FolderSize\", \"LimitSingle\", \"MaxSingle\", \"EnableBuffer\", \"BufferLength\", \"ChannelGain\", "
-        "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', %1, 0, 22050, 1, 16, '%2', "
-        "120, 20, 'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '')")
-                         .arg(kPipedKind)
-                         .arg(folder)));
-    ASSERT_TRUE(store::DbCheckUserTable(store::GetDbConnection(), QStringLiteral("UDB_Watch"),
-                                        store::kUserTableButtonForm));
+    ASSERT_TRUE(Exec(
+        QStringLiteral(
+            "INSERT INTO \"UDC_TapeRecorders\" (\"RecorderId\", \"Name\", \"DeviceType\", \"DeviceNumber\", "
+            "\"SampleRate\", \"nChannels\", \"nBits\", \"OutputDirectory\", \"RecordInterval\", \"RecordDuration\", "
+            "\"MediaInitials\", \"FileInitials\", \"TimeFileName\", \"Copyright\", \"MediaNumber\", \"SmartFolders\", "
+            "\"FolderSize\", \"LimitSingle\", \"MaxSingle\", \"EnableBuffer\", \"BufferLength\", \"ChannelGain\", "
+            "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', %1, 0, 22050, 1, 16, '%2', "
+            "120, 20, 'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '')")
+            .arg(kPipedKind)
+            .arg(folder)));
+    ASSERT_TRUE(
+        store::DbCheckUserTable(store::GetDbConnection(), QStringLiteral("UDB_Watch"), store::kUserTableButtonForm));
     ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO \"UDB_Watch\" (\"Order\", \"Type\", \"Name\", \"Code\", "
                                     "\"Recording\", \"Recorder\", \"Default\") VALUES (1, 'BUTTON', 'Record', 'REC', "
                                     "%1, 0, 1)")
@@ -131,7 +135,7 @@ protected:
     {
         pipeserver::PipeSettings settings;
         settings.DeviceType = pipeserver::DeviceAsio;
-        settings.SampleRate = 44100;   // the server runs at 48000, and Pelvane publishes that
+        settings.SampleRate = 44100; // the server runs at 48000, and Pelvane publishes that
         ASSERT_TRUE(pipeserver::ParseChannelList(settings, QStringLiteral("0,1")).isEmpty());
         for (auto& c : settings.ChannelSettings)
             c.Routing = 0;
@@ -207,7 +211,7 @@ TEST_F(PipedRecorderRun, RecordsPelvanesPipeWithItsRateAndChannelsInPlace)
     const bool ranThrough = velmar.state() == QProcess::Running;
     Stop(velmar);
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString() + "\nPelvane:\n"
-                               + pelvane.readAll().toStdString();
+                             + pelvane.readAll().toStdString();
     ASSERT_TRUE(ranThrough) << "exit " << velmar.exitCode() << ' ' << output;
 
     const QString file = WavFile();
@@ -244,8 +248,8 @@ TEST_F(PipedRecorderRun, RecordsPelvanesPipeWithItsRateAndChannelsInPlace)
 
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
-    const QStringList rows =
-        db.rows(QStringLiteral("SELECT \"File Name\", \"Sample Rate\", \"nChannels\" FROM \"Recordings\""));
+    const QStringList rows = db.rows(
+        QStringLiteral("SELECT \"File Name\", \"Sample Rate\", \"nChannels\" FROM \"Recordings\""));
     EXPECT_EQ(rows, QStringList{QStringLiteral("%1|48000|2").arg(QFileInfo(file).fileName())}) << output;
 }
 

@@ -61,7 +61,9 @@ protected:
         rec.SampleRate = 48000;
         rec.nChannels = 2;
         services.programTime = [this] { return clock; };
-        services.showMessage = [this](const QString& text, const QString& caption) { messages << caption + '|' + text; };
+        services.showMessage = [this](const QString& text, const QString& caption) {
+            messages << caption + '|' + text;
+        };
         services.bookRecording = [this](RECORDINGINFO booking) { bookings.push_back(booking); };
         engine = std::make_unique<RecorderEngine>([this](int) { return std::make_unique<test::FakeInput>(device); },
                                                   services);
@@ -157,7 +159,7 @@ TEST_F(RecorderEngineTest, AnExistingFileIsNeverOverwritten)
 
 TEST_F(RecorderEngineTest, AFilePastMaxSingleIsSplitOnWholeBlocksIntoANewName)
 {
-    rec.MaxSingle = 1;   // megabyte: 5.46 s at 48 kHz stereo
+    rec.MaxSingle = 1; // megabyte: 5.46 s at 48 kHz stereo
     startRecording(RECORDINGINFO::StartRecord);
     for (int i = 0; i < 8; ++i)
         advance(1);
@@ -283,9 +285,12 @@ TEST_F(RecorderEngineTest, PipedDataIsReadFromPelvanesRecorderPipe)
         commands << QStringLiteral("%1 %2 %3").arg(message).arg(w).arg(l);
         return 1;
     };
-    RecorderEngine piped([&](int kind) -> std::unique_ptr<InputBackend> {
-        return kind == KindPiped ? std::make_unique<PipedInput>(messenger) : nullptr;
-    }, services);
+    RecorderEngine piped(
+        [&](int kind) -> std::unique_ptr<InputBackend> {
+            // The samples come only once the recorder runs: no long wait for them.
+            return kind == KindPiped ? std::make_unique<PipedInput>(messenger, 200) : nullptr;
+        },
+        services);
     rec.DeviceType = KindPiped;
     rec.nChannels = 3;
     rec.SampleRate = 1000;
@@ -300,7 +305,12 @@ TEST_F(RecorderEngineTest, PipedDataIsReadFromPelvanesRecorderPipe)
     const char* bytes = reinterpret_cast<const char*>(frames.data());
     for (int at = 0; at < 6000; at += 1001)
         pipe.write(bytes + at, std::min(1001, 6000 - at));
-    ASSERT_TRUE(QTest::qWaitFor([&] { piped.tick(); return piped.fileBytes() >= 6000; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            piped.tick();
+            return piped.fileBytes() >= 6000;
+        },
+        5000));
     piped.stop();
     EXPECT_EQ(commands, (QStringList{"PipeMsgPipeCommand 3 32", "PipeMsgPipeCommand 4 32"}));
     ASSERT_EQ(bookings.size(), 1u);
@@ -312,9 +322,12 @@ TEST_F(RecorderEngineTest, PipedDataIsReadFromPelvanesRecorderPipe)
 
 TEST_F(RecorderEngineTest, WithoutPelvaneThePipedInputReportsAndStaysStopped)
 {
-    RecorderEngine piped([&](int) {
-        return std::make_unique<PipedInput>([](const QString&, quint64, qint64) { return std::optional<qint64>(); });
-    }, services);
+    RecorderEngine piped(
+        [&](int) {
+            return std::make_unique<PipedInput>(
+                [](const QString&, quint64, qint64) { return std::optional<qint64>(); });
+        },
+        services);
     QObject::connect(&piped, &RecorderEngine::message,
                      [this](const QString& text, const QString& caption) { messages << caption + '|' + text; });
     rec.DeviceType = KindPiped;
@@ -350,7 +363,7 @@ TEST(RecorderLogicTest, UnusableStoredValuesTakeTheirDefaults)
 
 TEST(SampleRingTest, TakesWholeFramesAndDropsWhatDoesNotFit)
 {
-    SampleRing ring(10, 3);   // rounded up to 12 samples, four frames
+    SampleRing ring(10, 3); // rounded up to 12 samples, four frames
     const int16_t in[15] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
     EXPECT_EQ(ring.push(in, 15), 12u);
     EXPECT_EQ(ring.dropped(), 3u);
@@ -366,7 +379,11 @@ TEST(SampleRingTest, TakesWholeFramesAndDropsWhatDoesNotFit)
 
 TEST(RecorderLogicTest, DesiredModeAndUpdateTables)
 {
-    struct Row { Mode selected, current; bool inside; Mode desired; };
+    struct Row {
+        Mode selected, current;
+        bool inside;
+        Mode desired;
+    };
     const Row rows[] = {
         {ModeOff, ModeContinuous, false, ModeContinuous},
         {ModeOff, ModeContinuousBuffer, false, ModeContinuousBuffer},
@@ -379,7 +396,12 @@ TEST(RecorderLogicTest, DesiredModeAndUpdateTables)
     for (const Row& r : rows)
         EXPECT_EQ(DesiredMode(r.selected, r.current, r.inside), r.desired) << r.selected << ' ' << r.current;
 
-    struct Up { State state; Mode desired; bool buffer; Action action; };
+    struct Up {
+        State state;
+        Mode desired;
+        bool buffer;
+        Action action;
+    };
     const Up ups[] = {
         {StateIdle, ModeOff, false, Action::Nothing},
         {StateIdle, ModeOff, true, Action::StartBuffer},

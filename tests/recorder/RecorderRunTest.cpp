@@ -38,7 +38,10 @@ constexpr int kBoundMs = 60000;
 constexpr int kRate = 48000;
 constexpr qint64 kBytesPerSecond = kRate * 2 * 2;
 
-QString BinDir() { return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")); }
+QString BinDir()
+{
+    return QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR"));
+}
 
 bool Exec(const QString& sql)
 {
@@ -87,14 +90,14 @@ public:
     bool up()
     {
         return QTest::qWaitFor(
-            [&] {
-                jack_client_t* c = jack_client_open("velmar_test_probe", JackNoStartServer, nullptr);
-                if (c)
-                    jack_client_close(c);
-                return c != nullptr || m_jack.state() == QProcess::NotRunning;
-            },
-            20000)
-               && m_jack.state() == QProcess::Running;
+                   [&] {
+                       jack_client_t* c = jack_client_open("velmar_test_probe", JackNoStartServer, nullptr);
+                       if (c)
+                           jack_client_close(c);
+                       return c != nullptr || m_jack.state() == QProcess::NotRunning;
+                   },
+                   20000)
+            && m_jack.state() == QProcess::Running;
     }
 
 private:
@@ -111,18 +114,20 @@ void MakeSurvey(const QString& file, int device, const QString& folder, int seco
     ASSERT_TRUE(QFile::copy(BinDir() + QStringLiteral("/BlankVelmar._sqlite"), file));
     QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner);
     ASSERT_EQ(velmar::store::OpenDB(nullptr, file), velmar::store::kOpenDbOk);
-    ASSERT_TRUE(Exec(QStringLiteral(
-        "INSERT INTO \"UDC_TapeRecorders\" (\"RecorderId\", \"Name\", \"DeviceType\", \"DeviceNumber\", "
-        "\"SampleRate\", \"nChannels\", \"nBits\", \"OutputDirectory\", \"RecordInterval\", \"RecordDuration\", "
-        "\"MediaInitials\", \"FileInitials\", \"TimeFileName\", \"Copyright\", \"MediaNumber\", \"SmartFolders\", "
-        "\"FolderSize\", \"LimitSingle\", \"MaxSingle\", \"EnableBuffer\", \"BufferLength\", \"ChannelGain\", "
-        "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', %4, %1, %2, 2, 16, '%3', 120, 20, "
-        "'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '%5')")
-                         .arg(device)
-                         .arg(rate)
-                         .arg(folder)
-                         .arg(deviceType)
-                         .arg(deviceName)));
+    ASSERT_TRUE(Exec(
+        QStringLiteral(
+            "INSERT INTO \"UDC_TapeRecorders\" (\"RecorderId\", \"Name\", \"DeviceType\", \"DeviceNumber\", "
+            "\"SampleRate\", \"nChannels\", \"nBits\", \"OutputDirectory\", \"RecordInterval\", \"RecordDuration\", "
+            "\"MediaInitials\", \"FileInitials\", \"TimeFileName\", \"Copyright\", \"MediaNumber\", \"SmartFolders\", "
+            "\"FolderSize\", \"LimitSingle\", \"MaxSingle\", \"EnableBuffer\", \"BufferLength\", \"ChannelGain\", "
+            "\"RemoteEnable\", \"FlashDiode\", \"Diode\", \"DeviceName\") VALUES (0, '', %4, %1, %2, 2, 16, '%3', 120, "
+            "20, "
+            "'AutoRec', 'Rec', 1, '', 0, 0, 640, 1, 640, 0, 10, 1, 0, 0, 0, '%5')")
+            .arg(device)
+            .arg(rate)
+            .arg(folder)
+            .arg(deviceType)
+            .arg(deviceName)));
     ASSERT_TRUE(velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDB_Watch"),
                                                 velmar::store::kUserTableButtonForm));
     ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO \"UDB_Watch\" (\"Order\", \"Type\", \"Name\", \"Code\", "
@@ -273,11 +278,11 @@ TEST_F(RecorderRun, ClosingTheProgramWhileRecordingClosesAndBooksTheFile)
         [&] {
             const QString f = WavFile();
             return velmar.state() == QProcess::NotRunning
-                   || (!f.isEmpty() && QFileInfo(f).size() > 132 + 3 * kBytesPerSecond);
+                || (!f.isEmpty() && QFileInfo(f).size() > 132 + 3 * kBytesPerSecond);
         },
         90000);
     ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
-    velmar.terminate();   // as the operator's close
+    velmar.terminate(); // as the operator's close
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
     const QString file = WavFile();
@@ -299,7 +304,7 @@ TEST_F(RecorderRun, AKilledRecordingStaysReadable)
         [&] {
             const QString f = WavFile();
             return velmar.state() == QProcess::NotRunning
-                   || (!f.isEmpty() && QFileInfo(f).size() > 132 + 8 * kBytesPerSecond);
+                || (!f.isEmpty() && QFileInfo(f).size() > 132 + 8 * kBytesPerSecond);
         },
         90000);
     ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
@@ -330,7 +335,10 @@ TEST_F(RecorderRun, RecordsFromAJackServerAtTheServersRate)
     const Sound s = OpenSound(file);
     EXPECT_EQ(s.rate, kServerRate) << output;
     EXPECT_EQ(s.channels, 2);
-    EXPECT_GE(s.frames, 9 * kServerRate) << output;
+    // The dummy driver paces itself on a timer and falls behind the wall
+    // clock on a loaded machine, so ten seconds of recording can hold a
+    // little less than ten seconds of its frames.
+    EXPECT_GE(s.frames, 8 * kServerRate) << output;
     EXPECT_LE(s.frames, 12 * kServerRate) << output;
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
@@ -392,8 +400,8 @@ TEST_F(RecorderRun, RecordsFromAMeasurementComputingBoardAndSaysWhenItsLibraryIs
     qputenv("VELMAR_CB_LIBRARY", "/nonexistent/libcbw.so");
     Start(10, 3, 0, QStringLiteral("PCI-DAS1602/16"));
     qunsetenv("VELMAR_CB_LIBRARY");
-    (void)QTest::qWaitFor([&] { return Messages().contains("are not available") || velmar.state() == QProcess::NotRunning; },
-                          60000);
+    (void)QTest::qWaitFor(
+        [&] { return Messages().contains("are not available") || velmar.state() == QProcess::NotRunning; }, 60000);
     velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     EXPECT_TRUE(Messages().contains("Measurement Computing boards are not available: the Universal Library "
@@ -428,8 +436,8 @@ TEST_F(RecorderRun, SwitchesTheTapeMachineThroughTheBoardsAuxiliaryPort)
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
     QStringList bits = lines();
     bits.removeIf([](const QString& line) { return !line.startsWith("out "); });
-    EXPECT_EQ(bits, (QStringList{"out 0 1 4 1", "out 0 1 5 1", "out 0 1 5 0", "out 0 1 4 0", "out 0 1 6 1",
-                                 "out 0 1 6 0"}))
+    EXPECT_EQ(bits,
+              (QStringList{"out 0 1 4 1", "out 0 1 5 1", "out 0 1 5 0", "out 0 1 4 0", "out 0 1 6 1", "out 0 1 6 0"}))
         << output;
     EXPECT_TRUE(WavFile().isEmpty()) << "the machine records, not the program";
 }
@@ -470,14 +478,21 @@ TEST_F(RecorderRun, AnExternalSwitchOnTheBoardsInputPortPressesItsButton)
     qunsetenv("STANDIN_CB_DIN");
     ASSERT_FALSE(HasFatalFailure());
     // Once the panel is up (its data table exists), the switch closes.
-    (void)QTest::qWaitFor([&] { return velmar.state() == QProcess::NotRunning || DirectDb(survey).rows(
-                                           QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Watch'")).size() == 1; },
-                          60000);
+    (void)QTest::qWaitFor(
+        [&] {
+            return velmar.state() == QProcess::NotRunning
+                || DirectDb(survey).rows(QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Watch'")).size()
+                       == 1;
+        },
+        60000);
     QTest::qWait(1000);
     setPort(0);
-    (void)QTest::qWaitFor([&] { return velmar.state() == QProcess::NotRunning || DirectDb(survey).rows(
-                                           QStringLiteral("SELECT \"Code\" FROM \"Watch\"")).size() == 1; },
-                          30000);
+    (void)QTest::qWaitFor(
+        [&] {
+            return velmar.state() == QProcess::NotRunning
+                || DirectDb(survey).rows(QStringLiteral("SELECT \"Code\" FROM \"Watch\"")).size() == 1;
+        },
+        30000);
     const bool ranThrough = velmar.state() == QProcess::Running;
     velmar.terminate();
     velmar.waitForFinished(kBoundMs);
@@ -485,8 +500,7 @@ TEST_F(RecorderRun, AnExternalSwitchOnTheBoardsInputPortPressesItsButton)
     ASSERT_TRUE(ranThrough) << "exit " << velmar.exitCode() << ' ' << output;
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
-    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Watch\"")), QStringList{"REC|1"})
-        << output;
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Watch\"")), QStringList{"REC|1"}) << output;
 }
 
 } // namespace

@@ -45,15 +45,12 @@ protected:
         host.inputs = [this](int) { return std::make_unique<test::FakeInput>(device); };
         window = std::make_unique<TAutoRec>(host, 0);
         window->SetupWindow();
-        asked.clear();   // no database here: its messages are not what is tested
+        asked.clear(); // no database here: its messages are not what is tested
         window->Recording().OutputDirectory = dir.path();
         window->Recording().SmartFolders = false;
         window->Recording().DeviceValid = true;
     }
-    void TearDown() override
-    {
-        window.reset();
-    }
+    void TearDown() override { window.reset(); }
 
     // Waits for the recorder thread to report the status.
     bool DeviceStatusBecomes(int status)
@@ -86,7 +83,7 @@ TEST_F(RecorderWindowTest, AutomaticCycleRecordsInsideItsWindowAndBuffersAfter)
     window->Refresh();
     EXPECT_EQ(window->StatusLineText(), " Automatic Recording running: 30 seconds remaining");
 
-    At(velmar::sound::AddSecondsToTime(At103030, 30));   // 10:31:00
+    At(velmar::sound::AddSecondsToTime(At103030, 30)); // 10:31:00
     EXPECT_EQ(window->RecorderState(), StateBuffering);
     window->Recording().EnableBuffer = false;
     window->Refresh();
@@ -104,7 +101,8 @@ TEST_F(RecorderWindowTest, ATriggerInOffModeRecordsForItsSecondsThenStops)
     EXPECT_TRUE(window->findChild<QPushButton*>("mode31554")->isChecked()) << "the buttons stay as they were";
     ASSERT_TRUE(DeviceStatusBecomes(StatusRunning));
     At(velmar::sound::AddSecondsToTime(At103030, 5));
-    EXPECT_TRUE(window->StatusLineText().startsWith("Single Whistle, length: ")) << window->StatusLineText().toStdString();
+    EXPECT_TRUE(window->StatusLineText().startsWith("Single Whistle, length: "))
+        << window->StatusLineText().toStdString();
     EXPECT_TRUE(window->StatusLineText().endsWith("stop at 10:32:30")) << window->StatusLineText().toStdString();
 
     At(velmar::sound::AddSecondsToTime(At103030, 120));

@@ -5,11 +5,11 @@
 #include "widgets/MainLayout.h"
 #include "shell/MainWindowMessages.h"
 #include "platform/RunMode.h"
-#include "shell/ShellHooks.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
 #include "platform/WindowMessage.h"
+#include "tests/support/ScriptedFormServices.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -70,18 +70,44 @@ protected:
     }
 };
 
+// The help service the application is given: help and the about box as the
+// test scripts them (none shown while unset).
+struct ScriptedHelp : HelpService {
+    bool ShowHelp(QWidget* owner, const QString& path, int command, quint64 data) override
+    {
+        return showHelp && showHelp(owner, path, command, data);
+    }
+    void CloseHelp() override {}
+    void ShowAboutBox(QWidget* parent) override
+    {
+        if (showAboutBox)
+            showAboutBox(parent);
+    }
+    std::function<bool(QWidget* owner, const QString& path, int command, quint64 data)> showHelp;
+    std::function<void(QWidget* parent)> showAboutBox;
+};
+
 class AppTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shellHooks() = ShellHooks{};
         RunMode = RunModeOnline;
+        saved = app().GetMainWindowServices();
+        MainWindowServices services = saved;
+        services.help = &help;
+        services.buttonPanels = &panels;
+        services.userForms = &forms;
+        app().SetMainWindowServices(services);
     }
     void TearDown() override
     {
-        shellHooks() = ShellHooks{};
+        app().SetMainWindowServices(saved);
         RunMode = RunModeOnline;
     }
+    MainWindowServices saved;
+    ScriptedHelp help;
+    velmar::test::ScriptedButtonPanels panels;
+    velmar::test::ScriptedUserForms forms;
 
     TSDIDecFrame* ShowFrame(quint32 mode)
     {
@@ -152,12 +178,15 @@ TEST_F(AppTest, MenuAndIconFollowTheRunMode)
         std::vector<int> absent;
     };
     const Case cases[] = {
-        {RunModeOnline, {Command::FlashWarnings, Command::PrintMap, CmNightId, Command::About},
+        {RunModeOnline,
+         {Command::FlashWarnings, Command::PrintMap, CmNightId, Command::About},
          {Command::ShowTimes, Command::Animate}},
         {RunModeOffline, {Command::FlashWarnings, Command::NewUserForm}, {Command::ShowTimes}},
-        {RunModeShowData, {Command::Animate, Command::ExportFormData, Command::ShowTimes},
+        {RunModeShowData,
+         {Command::Animate, Command::ExportFormData, Command::ShowTimes},
          {Command::DataControl, CmNightId}},
-        {RunModeAlterSettings, {Command::ShowTimes, Command::DataControl, Command::Exit},
+        {RunModeAlterSettings,
+         {Command::ShowTimes, Command::DataControl, Command::Exit},
          {Command::PrintMap, Command::FlashWarnings}},
     };
     QList<QImage> icons;
@@ -243,11 +272,11 @@ TEST_F(AppTest, HotKeysGoToPanelsThenFormsElseOnNormally)
         TSDIDecFrame* frame = ShowFrame(RunModeOnline);
         keys.presses = 0;
         int panelKey = 0, formAsked = 0;
-        shellHooks().buttonFormsOnHotKey = [&](int key) {
+        panels.onHotKey = [&](int key) {
             panelKey = key;
             return c.panelTakes;
         };
-        shellHooks().userFormsOnHotKey = [&](QWidget* f, int) {
+        forms.onHotKey = [&](QWidget* f, int) {
             EXPECT_EQ(f, frame);
             ++formAsked;
             return c.formTakes;
@@ -264,8 +293,8 @@ TEST_F(AppTest, F1OnAHighlightedMenuItemOpensHelpInsteadOfRunningIt)
     TSDIDecFrame* frame = ShowFrame(RunModeOnline);
     int aboutShown = 0;
     std::vector<std::pair<int, quint64>> helpRequests;
-    shellHooks().showAboutBox = [&](QWidget*) { ++aboutShown; };
-    shellHooks().showHelp = [&](QWidget* owner, const QString&, int command, quint64 data) {
+    help.showAboutBox = [&](QWidget*) { ++aboutShown; };
+    help.showHelp = [&](QWidget* owner, const QString&, int command, quint64 data) {
         EXPECT_EQ(owner, frame);
         helpRequests.emplace_back(command, data);
         return true;
@@ -298,7 +327,7 @@ TEST_F(AppTest, F1OnASubmenuThatClosesWithoutACommandLeavesHelpModeOff)
 {
     TSDIDecFrame* frame = ShowFrame(RunModeOnline);
     int helpRequests = 0;
-    shellHooks().showHelp = [&](QWidget*, const QString&, int, quint64) { return ++helpRequests, true; };
+    help.showHelp = [&](QWidget*, const QString&, int, quint64) { return ++helpRequests, true; };
     QAction* newUserForm = FindAction(Command::NewUserForm);
     ASSERT_NE(newUserForm, nullptr);
     auto* submenu = qobject_cast<QMenu*>(newUserForm->parent());
@@ -335,8 +364,7 @@ TEST_F(AppTest, InitialShowMaximisesExceptWhenAlteringSettings)
     EXPECT_FALSE(frame->isMaximized());
     EXPECT_EQ(frame->geometry().topLeft(), before.topLeft());
     EXPECT_EQ(frame->width(), before.width());
-    EXPECT_LE(frame->height(), frame->menuBar()->sizeHint().height()
-                                   + app().GetStatusBar()->sizeHint().height());
+    EXPECT_LE(frame->height(), frame->menuBar()->sizeHint().height() + app().GetStatusBar()->sizeHint().height());
 }
 
 TEST_F(AppTest, TheTrafficLightSitsInTheMenuBarAndMovesWithTheWindow)
@@ -347,7 +375,7 @@ TEST_F(AppTest, TheTrafficLightSitsInTheMenuBarAndMovesWithTheWindow)
         GTEST_SKIP() << "no main window with a traffic light in this mode";
     frame->showNormal();
     frame->setGeometry(60, 80, 900, 600);
-    client->resize(client->width(), client->height() + 1);   // laid out anew
+    client->resize(client->width(), client->height() + 1); // laid out anew
     QCoreApplication::processEvents();
     TTrafficLight* light = client->TrafficLight();
     const QRect bar(frame->menuBar()->mapToGlobal(QPoint(0, 0)), frame->menuBar()->size());
@@ -369,10 +397,10 @@ TEST(VirtualKey, QtKeysMapToTheDesignsKeyCodes)
         int qtKey;
         int vk;
     };
-    for (const Case c : {Case{Qt::Key_A, 'A'}, Case{Qt::Key_Z, 'Z'}, Case{Qt::Key_0, '0'},
-                         Case{Qt::Key_F1, 0x70}, Case{Qt::Key_F12, 0x7B}, Case{Qt::Key_PageUp, VkPrior},
-                         Case{Qt::Key_PageDown, VkNext}, Case{Qt::Key_Left, VkLeft},
-                         Case{Qt::Key_Right, VkRight}, Case{Qt::Key_Control, 0}, Case{Qt::Key_Escape, 0}})
+    for (const Case c :
+         {Case{Qt::Key_A, 'A'}, Case{Qt::Key_Z, 'Z'}, Case{Qt::Key_0, '0'}, Case{Qt::Key_F1, 0x70},
+          Case{Qt::Key_F12, 0x7B}, Case{Qt::Key_PageUp, VkPrior}, Case{Qt::Key_PageDown, VkNext},
+          Case{Qt::Key_Left, VkLeft}, Case{Qt::Key_Right, VkRight}, Case{Qt::Key_Control, 0}, Case{Qt::Key_Escape, 0}})
         EXPECT_EQ(VirtualKeyOf(c.qtKey), c.vk) << c.qtKey;
 }
 

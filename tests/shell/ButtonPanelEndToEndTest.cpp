@@ -63,8 +63,9 @@ void MakeSurvey(const QString& file)
              "(3, 'INTEGER', 'Count', 0)",
              "(4, 'DDEENABLE', '', 0)",
          })
-        ASSERT_TRUE(Exec(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES ")
-                         + QLatin1String(row)));
+        ASSERT_TRUE(
+            Exec(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES ")
+                 + QLatin1String(row)));
     ASSERT_TRUE(velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDB_Watch"),
                                                 velmar::store::kUserTableButtonForm));
     ASSERT_TRUE(Exec(QStringLiteral(
@@ -122,8 +123,8 @@ TEST(ButtonPanelEndToEnd, DefaultPressIsStoredFillsTheFormAndIsHeard)
 
     // Store the form: empty fields leave the button's values in place.
     DdeClient client{QLatin1String(velmar::forms::kUserFormDdeService)};
-    EXPECT_TRUE(client.poke(QLatin1String(velmar::forms::kUserFormDdeTopic), QStringLiteral("Sightings"), ",,3",
-                            kBoundMs));
+    EXPECT_TRUE(
+        client.poke(QLatin1String(velmar::forms::kUserFormDdeTopic), QStringLiteral("Sightings"), ",,3", kBoundMs));
 
     velmar.terminate(); // ends as the operator's close does
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
@@ -132,9 +133,9 @@ TEST(ButtonPanelEndToEnd, DefaultPressIsStoredFillsTheFormAndIsHeard)
 
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
-    const QStringList presses = db.rows(QStringLiteral(
-        "SELECT \"Index\", \"GpsIndex\", \"GPSTime\", \"Code\", \"External\", \"RecordingIndex\", "
-        "length(\"DateTime\") FROM \"Watch\""));
+    const QStringList presses = db.rows(
+        QStringLiteral("SELECT \"Index\", \"GpsIndex\", \"GPSTime\", \"Code\", \"External\", \"RecordingIndex\", "
+                       "length(\"DateTime\") FROM \"Watch\""));
     EXPECT_EQ(presses, QStringList{QStringLiteral("1|0|1900-01-01 00:00:00|SIGHT|0|0|19")}) << output;
     EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Press\", \"What\", \"Count\" FROM \"Sightings\"")),
               QStringList{QStringLiteral("1|dolphin|3")})

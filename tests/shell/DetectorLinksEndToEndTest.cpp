@@ -36,7 +36,10 @@ using store::TheProgramSettings;
 constexpr int WaitMs = 60000;
 const QString PorpoiseClass = QStringLiteral("PorpoiseADCWndClass");
 
-QString binDir() { return qEnvironmentVariable("VELMAR_BIN_DIR"); }
+QString binDir()
+{
+    return qEnvironmentVariable("VELMAR_BIN_DIR");
+}
 
 class DetectorsInVelmar : public ::testing::Test {
 protected:
@@ -192,9 +195,9 @@ TEST_F(DetectorsInVelmar, TheWeatherStationFillsTheFormsWeatherControl)
     store::DbCheckUserTable(store::GetDbConnection(), QStringLiteral("UDF_Weather"), store::kUserTableUserForm);
     {
         store::SqlStatement form(store::GetDbConnection());
-        ASSERT_TRUE(form.execDirect(QStringLiteral(
-            "INSERT INTO \"UDF_Weather\" (\"Order\", \"Type\", \"Title\", \"Topic\", \"AutoUpdate\") "
-            "VALUES (1, 'DAVISWEATHER', 'Wind', 'WINDSPEED', 60), (2, 'DDEENABLE', '', '', 0)")));
+        ASSERT_TRUE(form.execDirect(
+            QStringLiteral("INSERT INTO \"UDF_Weather\" (\"Order\", \"Type\", \"Title\", \"Topic\", \"AutoUpdate\") "
+                           "VALUES (1, 'DAVISWEATHER', 'Wind', 'WINDSPEED', 60), (2, 'DDEENABLE', '', '', 0)")));
     }
     writeSettings(0);
     TheProgramSettings.CollectWeather = true;

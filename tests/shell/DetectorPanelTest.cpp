@@ -3,7 +3,7 @@
 // and the weather station's page.
 #include "widgets/DavisPortDlg.h"
 #include "widgets/DetectorForm.h"
-#include "widgets/MessageBoxSeam.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "widgets/StatisticsDialog.h"
 #include "platform/MessageIds.h"
 #include "platform/WindowMessage.h"
@@ -114,11 +114,12 @@ TEST(StatisticsDialog, CopyPutsTheTableOnTheClipboard)
 TEST(DavisPortDlg, APortOutsideOneToFourIsRefused)
 {
     QStringList boxes;
-    ui::setMessageBoxHandler([&](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
-                                 QMessageBox::StandardButtons) {
+    velmar::test::ScriptedDialogs dialogs;
+    dialogs.messageBox = [&](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                             QMessageBox::StandardButtons) {
         boxes << text;
         return QMessageBox::Ok;
-    });
+    };
     velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
     ui::DavisPortDlg page;
     EXPECT_FALSE(page.PortEdit()->isEnabled());
@@ -134,7 +135,6 @@ TEST(DavisPortDlg, APortOutsideOneToFourIsRefused)
     EXPECT_TRUE(page.StoreSettings());
     EXPECT_TRUE(velmar::store::TheProgramSettings.CollectWeather);
     EXPECT_EQ(velmar::store::TheProgramSettings.WeatherPort, 4);
-    ui::setMessageBoxHandler({});
 }
 
 } // namespace

@@ -23,8 +23,8 @@ using namespace ui;
 TEST(AboutBox, VersionLineFromTheBlock)
 {
     TOrvidAboutDlg box(nullptr, TProjectRCVersion({{QStringLiteral("ProductName"), QStringLiteral("Velmar 2010")},
-                                                    {QStringLiteral("ProductVersion"), QStringLiteral("4.2")},
-                                                    {QStringLiteral("SpecialBuild"), QStringLiteral("sea trial")}}));
+                                                   {QStringLiteral("ProductVersion"), QStringLiteral("4.2")},
+                                                   {QStringLiteral("SpecialBuild"), QStringLiteral("sea trial")}}));
     EXPECT_EQ(box.Static(TOrvidAboutDlg::IdVersion)->text(), QStringLiteral("Velmar 2010 Version 4.2"));
     EXPECT_EQ(box.Static(TOrvidAboutDlg::IdCopyright)->text(), QString());
     EXPECT_EQ(box.Static(TOrvidAboutDlg::IdSpecialBuild)->text(), QStringLiteral("sea trial"));
@@ -125,9 +125,9 @@ TEST(HtmlHelp, EveryMenuCommandShipsAPage)
 {
     const QString folder = QString::fromLocal8Bit(qgetenv("VELMAR_BIN_DIR")) + QStringLiteral("/help");
     EXPECT_TRUE(QFile::exists(folder + QStringLiteral("/Velmar_2010_Help.html")));
-    for (int id : {30000, 30001, 30002, 30003, 30004, 30005, 30006, 30010, 30012, 30014, 30015, 30017, 30018,
-                   30019, 30020, 30021, 30022, 30034, 31900, 31901, 31904, 31905, 31907, 31940, 31941, 31942,
-                   31943, 20065, 18000, 18001, 20062, 24310})
+    for (int id : {30000, 30001, 30002, 30003, 30004, 30005, 30006, 30010, 30012, 30014, 30015,
+                   30017, 30018, 30019, 30020, 30021, 30022, 30034, 31900, 31901, 31904, 31905,
+                   31907, 31940, 31941, 31942, 31943, 20065, 18000, 18001, 20062, 24310})
         EXPECT_TRUE(QFile::exists(QStringLiteral("%1/%2.html").arg(folder).arg(id))) << id;
 }
 

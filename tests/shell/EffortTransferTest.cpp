@@ -5,7 +5,7 @@
 #include "shell/ui/TransferEffortData.h"
 #include "store/DbConnection.h"
 #include "store/SqlText.h"
-#include "widgets/MessageBoxSeam.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QComboBox>
 #include <QPushButton>
@@ -51,20 +51,33 @@ TEST_P(AssignTest, ValueInForceAtEachKey)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, AssignTest,
-    ::testing::Values(
-        AssignCase{"in force", {{"10", "V1"}, {"20", "V2"}, {"30", "V3"}}, {"5", "10", "15", "25", "35"}, SQL_INTEGER,
-                   {nullptr, "V1", "V1", "V2", "V3"}},
-        AssignCase{"tie: the later row wins", {{"10", "A"}, {"20", "B"}, {"20", "C"}}, {"15", "20", "25"}, SQL_INTEGER,
-                   {"A", "C", "C"}},
-        AssignCase{"numeric: 9 below 10", {{"9", "nine"}, {"10", "ten"}}, {"5", "9", "10"}, SQL_DOUBLE,
-                   {nullptr, "nine", "ten"}},
-        AssignCase{"text: \"10\" below \"9\"", {{"10", "ten"}, {"9", "nine"}}, {"10", "5", "9"}, SQL_VARCHAR,
-                   {"ten", "ten", "nine"}},
-        AssignCase{"a NULL value is in force too", {{"1", "a"}, {"2", nullptr}}, {"1", "3"}, SQL_INTEGER,
-                   {"a", nullptr}},
-        AssignCase{"no sources", {}, {"1"}, SQL_INTEGER, {nullptr}}));
+INSTANTIATE_TEST_SUITE_P(Cases, AssignTest,
+                         ::testing::Values(AssignCase{"in force",
+                                                      {{"10", "V1"}, {"20", "V2"}, {"30", "V3"}},
+                                                      {"5", "10", "15", "25", "35"},
+                                                      SQL_INTEGER,
+                                                      {nullptr, "V1", "V1", "V2", "V3"}},
+                                           AssignCase{"tie: the later row wins",
+                                                      {{"10", "A"}, {"20", "B"}, {"20", "C"}},
+                                                      {"15", "20", "25"},
+                                                      SQL_INTEGER,
+                                                      {"A", "C", "C"}},
+                                           AssignCase{"numeric: 9 below 10",
+                                                      {{"9", "nine"}, {"10", "ten"}},
+                                                      {"5", "9", "10"},
+                                                      SQL_DOUBLE,
+                                                      {nullptr, "nine", "ten"}},
+                                           AssignCase{"text: \"10\" below \"9\"",
+                                                      {{"10", "ten"}, {"9", "nine"}},
+                                                      {"10", "5", "9"},
+                                                      SQL_VARCHAR,
+                                                      {"ten", "ten", "nine"}},
+                                           AssignCase{"a NULL value is in force too",
+                                                      {{"1", "a"}, {"2", nullptr}},
+                                                      {"1", "3"},
+                                                      SQL_INTEGER,
+                                                      {"a", nullptr}},
+                                           AssignCase{"no sources", {}, {"1"}, SQL_INTEGER, {nullptr}}));
 
 // ------------------------------------------------------ against a survey
 
@@ -73,7 +86,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(dir.isValid());
-        store::SetBlankDatabaseTemplate(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/BlankVelmar._sqlite"));
+        store::SetBlankDatabaseTemplate(qEnvironmentVariable("VELMAR_BIN_DIR")
+                                        + QStringLiteral("/BlankVelmar._sqlite"));
         ASSERT_EQ(store::OpenDB(nullptr, dir.filePath(QStringLiteral("survey.sqlite"))), store::kOpenDbOk);
         Exec("CREATE TABLE \"Effort\" (\"Index\" INTEGER PRIMARY KEY, \"T\" INTEGER, \"Status\" VARCHAR(300), "
              "\"Sea\" INTEGER)");
@@ -84,17 +98,13 @@ protected:
         Exec("INSERT INTO \"Fixes\" (\"T\", \"Status\", \"Other\") VALUES "
              "(5, 'old', 'x'), (10, 'old', 'x'), (15, 'old', 'x'), (25, 'old', 'x'), (35, 'old', 'x')");
         messages.clear();
-        ui::setMessageBoxHandler([this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
-                                        QMessageBox::StandardButtons buttons) {
+        dialogs.messageBox = [this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                                    QMessageBox::StandardButtons buttons) {
             messages << text;
             return buttons.testFlag(QMessageBox::Yes) ? QMessageBox::Yes : QMessageBox::Ok;
-        });
+        };
     }
-    void TearDown() override
-    {
-        ui::setMessageBoxHandler({});
-        store::CloseDB();
-    }
+    void TearDown() override { store::CloseDB(); }
     void Exec(const char* sql)
     {
         store::SqlStatement s(store::GetDbConnection());
@@ -108,8 +118,9 @@ protected:
         sqlite3* db = nullptr;
         sqlite3_open(dir.filePath(QStringLiteral("survey.sqlite")).toUtf8().constData(), &db);
         sqlite3_stmt* st = nullptr;
-        const QByteArray sql =
-            QStringLiteral("SELECT typeof(\"%1\"), \"%1\" FROM \"%2\" ORDER BY \"Index\"").arg(QLatin1String(column), QLatin1String(table)).toUtf8();
+        const QByteArray sql = QStringLiteral("SELECT typeof(\"%1\"), \"%1\" FROM \"%2\" ORDER BY \"Index\"")
+                                   .arg(QLatin1String(column), QLatin1String(table))
+                                   .toUtf8();
         sqlite3_prepare_v2(db, sql.constData(), -1, &st, nullptr);
         while (st && sqlite3_step(st) == SQLITE_ROW) {
             const char* type = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
@@ -123,11 +134,12 @@ protected:
     }
     EffortTransferRequest Request(const char* sourceColumn, const char* destColumn)
     {
-        return {QStringLiteral("Effort"), QLatin1String(sourceColumn), QStringLiteral("T"),
-                QStringLiteral("Fixes"),  QLatin1String(destColumn),   QStringLiteral("T"), QStringLiteral("Fixes")};
+        return {QStringLiteral("Effort"),  QLatin1String(sourceColumn), QStringLiteral("T"),    QStringLiteral("Fixes"),
+                QLatin1String(destColumn), QStringLiteral("T"),         QStringLiteral("Fixes")};
     }
 
     QTemporaryDir dir;
+    velmar::test::ScriptedDialogs dialogs;
     QStringList messages;
 };
 
@@ -157,13 +169,13 @@ TEST_F(TransferDbTest, TextKeysAndTiesAsStored)
          "(4, '10', 'ten later'), (3, '10', 'ten first')");
     Exec("CREATE TABLE \"Log\" (\"Index\" INTEGER PRIMARY KEY, \"K\" VARCHAR(10), \"V\" VARCHAR(10))");
     Exec("INSERT INTO \"Log\" (\"Index\", \"K\") VALUES (1, '10'), (2, '5'), (3, '9'), (4, '095')");
-    const EffortTransferRequest r{QStringLiteral("Watch"), QStringLiteral("V"),   QStringLiteral("K"),
-                                  QStringLiteral("Log"),   QStringLiteral("V"),   QStringLiteral("K"),
+    const EffortTransferRequest r{QStringLiteral("Watch"), QStringLiteral("V"), QStringLiteral("K"),
+                                  QStringLiteral("Log"),   QStringLiteral("V"), QStringLiteral("K"),
                                   QStringLiteral("Log")};
     const TransferOutcome out = TransferColumn(store::GetDbConnection(), r, std::nullopt);
     ASSERT_TRUE(out.ok) << out.message.toStdString();
     EXPECT_EQ(Column("Log", "V"), (QStringList{QStringLiteral("text:ten later"), QStringLiteral("text:ten later"),
-                                                QStringLiteral("text:nine"), QStringLiteral("null:")}));
+                                               QStringLiteral("text:nine"), QStringLiteral("null:")}));
 }
 
 TEST_F(TransferDbTest, AFailureHalfWayLeavesTheColumnAsItWas)
@@ -171,14 +183,18 @@ TEST_F(TransferDbTest, AFailureHalfWayLeavesTheColumnAsItWas)
     // The last source value breaks the destination's check at the last row.
     const TransferOutcome out = TransferColumn(store::GetDbConnection(), Request("Status", "Status"), std::nullopt);
     EXPECT_FALSE(out.ok);
-    EXPECT_TRUE(out.message.startsWith(QStringLiteral("Can't update effort info in table"))) << out.message.toStdString();
+    EXPECT_TRUE(out.message.startsWith(QStringLiteral("Can't update effort info in table")))
+        << out.message.toStdString();
     EXPECT_EQ(Column("Fixes", "Status"), QStringList(5, QStringLiteral("text:old")));
 }
 
 TEST_F(TransferDbTest, TheDialogMakesAMissingColumnWithTheSourceType)
 {
-    TTransferEffortData form({[] { return QStringList{QStringLiteral("GpsData"), QStringLiteral("Effort"), QStringLiteral("Fixes")}; },
-                              [](const QString& e) { return e; }});
+    TTransferEffortData form(
+        {[] {
+             return QStringList{QStringLiteral("GpsData"), QStringLiteral("Effort"), QStringLiteral("Fixes")};
+         },
+         [](const QString& e) { return e; }});
     form.sourceTable->setCurrentText(QStringLiteral("Effort"));
     EXPECT_EQ(form.sourceColumn->count(), 4);
     form.sourceColumn->setCurrentText(QStringLiteral("Sea"));
@@ -190,7 +206,8 @@ TEST_F(TransferDbTest, TheDialogMakesAMissingColumnWithTheSourceType)
     EXPECT_TRUE(form.start->isEnabled());
     ASSERT_TRUE(form.Start()) << messages.join(QLatin1Char('\n')).toStdString();
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("Column SeaState does not exit in table Fixes. Do you want to create it ?")))
+    EXPECT_TRUE(messages[0].contains(
+        QStringLiteral("Column SeaState does not exit in table Fixes. Do you want to create it ?")))
         << messages[0].toStdString();
     EXPECT_EQ(Column("Fixes", "SeaState"),
               (QStringList{QStringLiteral("null:"), QStringLiteral("integer:1"), QStringLiteral("integer:1"),
@@ -199,11 +216,11 @@ TEST_F(TransferDbTest, TheDialogMakesAMissingColumnWithTheSourceType)
 
 TEST_F(TransferDbTest, NoToTheQuestionChangesNothing)
 {
-    ui::setMessageBoxHandler([this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
-                                    QMessageBox::StandardButtons) {
+    dialogs.messageBox = [this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                                QMessageBox::StandardButtons) {
         messages << text;
         return QMessageBox::No;
-    });
+    };
     TTransferEffortData form({[] { return QStringList{QStringLiteral("Effort"), QStringLiteral("Fixes")}; }, {}});
     form.sourceTable->setCurrentText(QStringLiteral("Effort"));
     form.sourceColumn->setCurrentText(QStringLiteral("Sea"));
@@ -212,7 +229,8 @@ TEST_F(TransferDbTest, NoToTheQuestionChangesNothing)
     form.destJoin->setCurrentText(QStringLiteral("T"));
     form.destColumn->setCurrentText(QStringLiteral("Other"));
     EXPECT_FALSE(form.Start());
-    EXPECT_EQ(messages, QStringList{QStringLiteral("Do you want to write over all the data in column Other in table Fixes")});
+    EXPECT_EQ(messages,
+              QStringList{QStringLiteral("Do you want to write over all the data in column Other in table Fixes")});
     EXPECT_EQ(Column("Fixes", "Other"), QStringList(5, QStringLiteral("text:x")));
 }
 

@@ -37,8 +37,9 @@ void MakeSurvey(const QString& file)
     for (const char* row : {"('Buttons', 'ButtonDeviceType', '3')", "('Buttons', 'ButtonInputPort', '10')",
                             "('Buttons', 'ButtonOutputPort', '11')", "('Buttons', 'ButtonSampleRate', '100')",
                             "('Buttons', 'ButtonCountRate', '10')"})
-        ASSERT_TRUE(ExecSql(QStringLiteral("INSERT INTO \"UDC_Settings\" (\"Section\", \"Identifier\", \"Data\") VALUES ")
-                         + QLatin1String(row)));
+        ASSERT_TRUE(
+            ExecSql(QStringLiteral("INSERT INTO \"UDC_Settings\" (\"Section\", \"Identifier\", \"Data\") VALUES ")
+                    + QLatin1String(row)));
     velmar::store::CloseDB();
 }
 
@@ -79,16 +80,20 @@ TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
         return lines;
     };
     QByteArray output;
-    (void)QTest::qWaitFor([&] {
-        output += velmar.readAll();
-        return QFile::exists(log) || velmar.state() == QProcess::NotRunning;
-    }, kBoundMs);
+    (void)QTest::qWaitFor(
+        [&] {
+            output += velmar.readAll();
+            return QFile::exists(log) || velmar.state() == QProcess::NotRunning;
+        },
+        kBoundMs);
     QTest::qWait(2000);
     ASSERT_TRUE(setInput(0));
-    (void)QTest::qWaitFor([&] {
-        output += velmar.readAll();
-        return !outputLines().isEmpty() || velmar.state() == QProcess::NotRunning;
-    }, kBoundMs);
+    (void)QTest::qWaitFor(
+        [&] {
+            output += velmar.readAll();
+            return !outputLines().isEmpty() || velmar.state() == QProcess::NotRunning;
+        },
+        kBoundMs);
     velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     output += velmar.readAll();
@@ -96,7 +101,8 @@ TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
     EXPECT_EQ(outputLines(), QStringList{QStringLiteral("5 1")}) << output.toStdString();
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
-    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Ext\"")), QStringList{QStringLiteral("SW|1")})
+    EXPECT_EQ(db.rows(QStringLiteral("SELECT \"Code\", \"External\" FROM \"Ext\"")),
+              QStringList{QStringLiteral("SW|1")})
         << output.toStdString();
 }
 

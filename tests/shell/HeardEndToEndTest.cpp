@@ -1,7 +1,8 @@
 // The real Velmar, offscreen, on a survey with UDF_ThingsHeard: the "Things
 // Heard" tab is there, a strength press (the test hook clicks the button)
 // stores its ThingsHeard row, and since listening effort was off the effort
-// goes to full with the note that it was set after hearing something. With
+// goes to full with the note that it was set after hearing something, which
+// the form's Listening group shows. With
 // the detector display on, the "Whistles" tab counts a whistle the detector
 // pokes.
 #include "platform/Dde.h"
@@ -36,9 +37,10 @@ void MakeSurvey(const QString& file)
         return;
     ASSERT_TRUE(velmar::store::DbCheckUserTable(velmar::store::GetDbConnection(), QStringLiteral("UDF_ThingsHeard"),
                                                 velmar::store::kUserTableThingsHeard));
-    ASSERT_TRUE(ExecSql(QStringLiteral("INSERT INTO \"UDF_ThingsHeard\" (\"Order\", \"Title\", \"Species\", \"NButtons\", "
-                                    "\"Colour\") VALUES (1, 'Sperm clicks', 'Sperm Whale', 0, 'Red'), "
-                                    "(2, 'Dolphin whistles', 'Dolphin', 3, 'Blue')")));
+    ASSERT_TRUE(
+        ExecSql(QStringLiteral("INSERT INTO \"UDF_ThingsHeard\" (\"Order\", \"Title\", \"Species\", \"NButtons\", "
+                               "\"Colour\") VALUES (1, 'Sperm clicks', 'Sperm Whale', 0, 'Red'), "
+                               "(2, 'Dolphin whistles', 'Dolphin', 3, 'Blue')")));
     velmar::store::CloseDB();
 }
 
@@ -52,16 +54,17 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
         return;
 
     QProcess velmar;
-    StartScriptedVelmar(velmar, home.path(),
-                        {{QStringLiteral("VELMAR_PRESS_HEARD"), QStringLiteral("Dolphin/2")}});
+    StartScriptedVelmar(velmar, home.path(), {{QStringLiteral("VELMAR_PRESS_HEARD"), QStringLiteral("Dolphin/2")}});
     if (testing::Test::HasFatalFailure())
         return;
 
     QByteArray output;
-    (void)QTest::qWaitFor([&] {
-        output += velmar.readAll();
-        return output.contains("pressing Dolphin 2") || velmar.state() == QProcess::NotRunning;
-    }, kBoundMs);
+    (void)QTest::qWaitFor(
+        [&] {
+            output += velmar.readAll();
+            return output.contains("pressing Dolphin 2") || velmar.state() == QProcess::NotRunning;
+        },
+        kBoundMs);
     // The press's row and effort change are written before the next events.
     QTest::qWait(1000);
     velmar.terminate();
@@ -69,6 +72,8 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
     output += velmar.readAll();
     EXPECT_EQ(velmar.exitStatus(), QProcess::NormalExit) << output.toStdString();
     EXPECT_TRUE(output.contains("Things Heard shown: true")) << output.toStdString();
+    // The effort set to full shows on the form's Listening group at once.
+    EXPECT_TRUE(output.contains("listening status: Running")) << output.toStdString();
 
     DirectDb db(survey);
     ASSERT_TRUE(db.ok());
@@ -103,17 +108,19 @@ TEST(HeardEndToEnd, WhistlesTabCountsAPokedWhistle)
     ASSERT_TRUE(velmar::store::WriteProgramSettings());
 
     QProcess velmar;
-    StartScriptedVelmar(velmar, home.path(),
-                        {{QStringLiteral("VELMAR_SHOW_TAB"), QStringLiteral("Whistles")}});
+    StartScriptedVelmar(velmar, home.path(), {{QStringLiteral("VELMAR_SHOW_TAB"), QStringLiteral("Whistles")}});
     if (testing::Test::HasFatalFailure())
         return;
 
     QByteArray output;
     const auto seen = [&](const char* text) {
-        return QTest::qWaitFor([&] {
-            output += velmar.readAll();
-            return output.contains(text) || velmar.state() == QProcess::NotRunning;
-        }, kBoundMs) && output.contains(text);
+        return QTest::qWaitFor(
+                   [&] {
+                       output += velmar.readAll();
+                       return output.contains(text) || velmar.state() == QProcess::NotRunning;
+                   },
+                   kBoundMs)
+            && output.contains(text);
     };
     EXPECT_TRUE(seen("tab Whistles selected")) << output.toStdString();
     EXPECT_TRUE(seen("whistle counts: whistles 0 (-)")) << output.toStdString();

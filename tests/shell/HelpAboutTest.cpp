@@ -8,7 +8,6 @@
 #include "shell/MainCommands.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RunMode.h"
-#include "shell/ShellHooks.h"
 #include "shell/TSDIDecFrame.h"
 #include "shell/TV2000Window.h"
 #include "shell/TVelmarApp.h"
@@ -36,8 +35,10 @@ protected:
     {
         RunMode = RunModeOnline;
         SetProgramPath(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"));
-        shellHooks() = ShellHooks{};
-        BindHelpAndAbout(shellHooks());
+        saved = app().GetMainWindowServices();
+        MainWindowServices services = saved;
+        services.help = &BindHelpAndAbout();
+        app().SetMainWindowServices(services);
         ui::setUrlOpener([this](const QUrl& url) {
             opened << url;
             return launcher;
@@ -49,12 +50,12 @@ protected:
     }
     void TearDown() override
     {
-        shellHooks().closeHelp();
-        shellHooks() = ShellHooks{};
-        mainCommandHooks() = MainCommandHooks{};
+        app().Help().CloseHelp();
+        app().SetMainWindowServices(saved);
         ui::setUrlOpener({});
     }
     static TVelmarApp& app() { return *GetVelmarApp(); }
+    MainWindowServices saved;
 
     // A command chosen while F1 is held down asks for its help.
     void WithF1(const std::function<void()>& choose)
@@ -74,7 +75,7 @@ protected:
     TSDIDecFrame* frame = nullptr;
     QList<QUrl> opened;
     MessageRecorder messages;
-    bool launcher = true;   // false: the desktop has nothing to open a page with
+    bool launcher = true; // false: the desktop has nothing to open a page with
 };
 
 TEST_F(HelpAboutTest, HelpMenuAndF1OpenThePageOfTheirCommand)
@@ -118,7 +119,7 @@ TEST_F(HelpAboutTest, AMissingPageIsReportedOnceUntilHelpCloses)
     EXPECT_EQ(messages.captions[0], QStringLiteral("Error"));
 
     // The program closing ends the help session: a new one reports again.
-    shellHooks().closeHelp();
+    app().Help().CloseHelp();
     CommandWithF1(noPage);
     EXPECT_EQ(messages.texts.size(), 2);
 }
@@ -127,8 +128,8 @@ TEST_F(HelpAboutTest, AboutCommandOpensTheAboutBox)
 {
     QString caption, versionLine;
     QWidget* owner = nullptr;
-    mainCommandHooks().runDialog = [&](QWidget* parent, QDialog& dialog) {
-        owner = parent;
+    messages.dialogs.runDialog = [&](QDialog& dialog) {
+        owner = dialog.parentWidget();
         caption = dialog.windowTitle();
         if (auto* about = qobject_cast<ui::TOrvidAboutDlg*>(&dialog))
             versionLine = about->Static(ui::TOrvidAboutDlg::IdVersion)->text();

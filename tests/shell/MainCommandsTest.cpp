@@ -11,6 +11,7 @@
 #include "platform/ProgramClock.h"
 #include "shell/TV2000Window.h"
 
+#include <QLineEdit>
 #include <QFile>
 #include <QPrinter>
 #include <QPushButton>
@@ -28,28 +29,26 @@ protected:
         world.Install();
         SetRecorderCount(0);
         // Nothing modal may wait for an operator.
-        mainCommandHooks().runSheet = [](ui::SettingsSheet&) { return 0; };
-        mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return false; };
+        world.dialogs.runSheet = [](ui::SettingsSheet&) { return 0; };
+        world.dialogs.runDialog = [](QDialog&) { return false; };
     }
     void TearDown() override
     {
         window.reset();
-        mainWindowHooks() = MainWindowHooks{};
-        mainCommandHooks() = MainCommandHooks{};
-        SetGrabberFormFactory({});
         RunMode = RunModeOnline;
     }
     TV2000Window& Make(unsigned mode)
     {
         RunMode = mode;
         WriteSettings([](store::ProgramSettings&) {});
-        window = std::make_unique<TV2000Window>();
+        window = std::make_unique<TV2000Window>(nullptr, world.Services());
         window->resize(1000, 700);
         window->SetupWindow();
         return *window;
     }
-    MessageRecorder messages;
     World world;
+    // Above the world's dialogs: every message box and question is recorded here.
+    MessageRecorder messages;
     std::unique_ptr<TV2000Window> window;
 };
 
@@ -95,13 +94,13 @@ TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
     TheProgramSettings.DatabasePath.setText(open);
     TV2000Window& w = Make(RunModeShowData);
     QString chosen;
-    mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
+    world.dialogs.runSheet = [&](ui::SettingsSheet&) {
         TheProgramSettings.DatabasePath.setText(chosen);
         return 1;
     };
     // Other names of the open file are no change.
-    for (const QString& same : {dir.filePath(QStringLiteral("link.sqlite")),
-                                dir.path() + QStringLiteral("/./season.sqlite")}) {
+    for (const QString& same :
+         {dir.filePath(QStringLiteral("link.sqlite")), dir.path() + QStringLiteral("/./season.sqlite")}) {
         TheProgramSettings.DatabasePath.setText(open);
         chosen = same;
         EXPECT_TRUE(w.Command(Command::DatabaseFile));
@@ -130,9 +129,10 @@ TEST_F(MainCommandsTest, NewDatabaseObjectSaysWhatWasMade)
     ASSERT_EQ(store::OpenDB(nullptr, dir.filePath(QStringLiteral("survey.sqlite"))), store::kOpenDbOk);
     TV2000Window& w = Make(RunModeOnline);
     QString typed;
-    mainCommandHooks().newTableDialog = [&](QWidget*, int, QString& name) {
-        name = typed;
-        return true;
+    world.dialogs.runDialog = [&](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>()->setText(typed);
+        dialog.accept();
+        return dialog.result() == QDialog::Accepted;
     };
     typed = QStringLiteral("Sightings  ");
     EXPECT_TRUE(w.Command(Command::NewUserForm));
@@ -184,7 +184,7 @@ TEST_F(MainCommandsTest, LiveEffortChangesCarryTheCategoryTheStatisticsCount)
     std::vector<qint32> states;
     for (const EffortPoint& p : c.EffortListAt(0))
         states.push_back(p.state);
-    EXPECT_EQ(states, (std::vector<qint32>{1, 2, 3, 3}));  // on, half, off, off
+    EXPECT_EQ(states, (std::vector<qint32>{1, 2, 3, 3})); // on, half, off, off
 }
 
 TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
@@ -192,7 +192,7 @@ TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
     TV2000Window& w = Make(RunModeOnline);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("map.pdf"));
-    mainCommandHooks().printDialog = [&](QWidget*, QPrinter& printer, bool) {
+    world.dialogs.printDialog = [&](QWidget*, QPrinter& printer, bool) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(pdf);
         printer.setCopyCount(3);
@@ -210,7 +210,7 @@ TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
 TEST_F(MainCommandsTest, AnimationTimersRunUntilTheMapRunsOut)
 {
     TV2000Window& w = Make(RunModeShowData);
-    mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return true; };
+    world.dialogs.runDialog = [](QDialog&) { return true; };
     MainTimers& timers = w.Commands().Timers();
     timers.SetManual(true);
     EXPECT_TRUE(w.Command(Command::Animate));

@@ -47,10 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ClockRow{"online, GMT only", 1, 0, None, None, None, QRect(8, 8, 227, 43), 59},
         ClockRow{"online, adjacent", 1, 1, QRect(228, 24, 48, 21), None, None, QRect(8, 8, 457, 43), 59},
-        ClockRow{"online, one above the other", 1, 2, QRect(18, 48, 48, 21), None, None,
-                 QRect(8, 8, 227, 67), 83},
-        ClockRow{"show data ignores the option", 2, 2, QRect(228, 24, 48, 21), None, None,
-                 QRect(8, 8, 457, 43), 59},
+        ClockRow{"online, one above the other", 1, 2, QRect(18, 48, 48, 21), None, None, QRect(8, 8, 227, 67), 83},
+        ClockRow{"show data ignores the option", 2, 2, QRect(228, 24, 48, 21), None, None, QRect(8, 8, 457, 43), 59},
         ClockRow{"offline: run buttons", 3, 1, None, QRect(237, 24, 96, 21), QRect(345, 24, 96, 21),
                  QRect(8, 8, 457, 43), 59}));
 
@@ -64,7 +62,7 @@ TEST(MainLayout, OnlineWithBottomRow)
     in.client = QSize(1000, 700);
     in.bottomControls = true;
     in.tabHeaderHeight = 24;
-    in.lightArea = QRect(300, 120, 660, 24);   // the menu bar's free end, on the screen
+    in.lightArea = QRect(300, 120, 660, 24); // the menu bar's free end, on the screen
     in.trafficLightWidth = 150;
     const MainLayoutGeometry g = LayoutMainWindow(in);
     EXPECT_EQ(g.tabControl, QRect(8, 59, 984, 613));
@@ -132,16 +130,15 @@ TEST_P(TabKeys, MoveSubTabsFirstAndClamp)
     EXPECT_EQ(got.subMoved, r.expected.subMoved) << r.legend;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Keys, TabKeys,
-    ::testing::Values(KeyRow{"page down", VkNext, 2, 5, 0, 0, {3, -1, false}},
-                      KeyRow{"page up", VkPrior, 2, 5, 0, 0, {1, -1, false}},
-                      KeyRow{"page down on the last tab", VkNext, 4, 5, 0, 0, {4, -1, false}},
-                      KeyRow{"page up on the first tab", VkPrior, 0, 5, 0, 0, {0, -1, false}},
-                      KeyRow{"sub-tab back first", VkPrior, 3, 5, 2, 3, {3, 1, true}},
-                      KeyRow{"first sub-tab: main tab back", VkPrior, 3, 5, 0, 3, {2, 0, false}},
-                      KeyRow{"last sub-tab: main tab on", VkNext, 3, 5, 2, 3, {4, 2, false}},
-                      KeyRow{"other key", 0x41, 3, 5, 1, 3, {3, 1, false}},
-                      KeyRow{"no tabs", VkNext, 0, 0, 0, 0, {0, -1, false}}));
+INSTANTIATE_TEST_SUITE_P(Keys, TabKeys,
+                         ::testing::Values(KeyRow{"page down", VkNext, 2, 5, 0, 0, {3, -1, false}},
+                                           KeyRow{"page up", VkPrior, 2, 5, 0, 0, {1, -1, false}},
+                                           KeyRow{"page down on the last tab", VkNext, 4, 5, 0, 0, {4, -1, false}},
+                                           KeyRow{"page up on the first tab", VkPrior, 0, 5, 0, 0, {0, -1, false}},
+                                           KeyRow{"sub-tab back first", VkPrior, 3, 5, 2, 3, {3, 1, true}},
+                                           KeyRow{"first sub-tab: main tab back", VkPrior, 3, 5, 0, 3, {2, 0, false}},
+                                           KeyRow{"last sub-tab: main tab on", VkNext, 3, 5, 2, 3, {4, 2, false}},
+                                           KeyRow{"other key", 0x41, 3, 5, 1, 3, {3, 1, false}},
+                                           KeyRow{"no tabs", VkNext, 0, 0, 0, 0, {0, -1, false}}));
 
 } // namespace

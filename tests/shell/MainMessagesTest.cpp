@@ -58,22 +58,22 @@ protected:
     void InstallHooks()
     {
         world.Install();
-        MainCommandHooks& c = mainCommandHooks();
-        c.setProgramStatus = [this](quint64 p, qint64 s) { Log("status", p, s); };
-        c.ddeEvent = [this](quint64 k, qint64 r) { Log("dde", k, r); };
-        c.thingsHeard = [this](quint64 w, qint64 l) { Log("heard", w, l); };
-        c.mapCheckTrack = [this] { world.Log("check track"); };
-        c.mapItem = [this](qint64 item) { Log("map item", item); };
-        c.mapNewGpsFix = [this](const platform::SystemTime& t) { Log("new fix", t.wSecond); };
-        c.deckPlaying = [this](bool playing, int deck) { Log("deck playing", playing, deck); };
-        c.redrawMap = [this](bool refit, bool reset) { Log("redraw", refit, reset); };
-        c.startProgram = [this](int p, int how) { Log("start program", p, how); };
-        c.sendDetectorCommand = [this](int p, int action, int value) { Log("detector command", p, action, value); };
-        c.getProgramStatus = [this](int) { return programStatus; };
-        c.startWeatherThread = [this](QWidget*) { world.Log("start weather"); };
-        c.loadWeatherDll = [this] { return weatherDll; };
-        c.weatherWindowExists = [this] { return weatherWindowExists; };
-        mainWindowHooks().makeDetectorForm = [](QWidget* parent) {
+        world.detectors.setProgramStatus = [this](quint64 p, qint64 s) { Log("status", p, s); };
+        world.detectors.ddeEvent = [this](quint64 k, qint64 r) { Log("dde", k, r); };
+        world.heard.thingsHeard = [this](quint64 w, qint64 l) { Log("heard", w, l); };
+        world.mapService.checkTrack = [this] { world.Log("check track"); };
+        world.mapService.item = [this](qint64 item) { Log("map item", item); };
+        world.mapService.newFix = [this](const platform::SystemTime& t) { Log("new fix", t.wSecond); };
+        world.decks.playing = [this](bool playing, int deck) { Log("deck playing", playing, deck); };
+        world.mapService.redraw = [this](bool refit, bool reset) { Log("redraw", refit, reset); };
+        world.detectors.startProgram = [this](int p, int how) { Log("start program", p, how); };
+        world.detectors.sendDetectorCommand = [this](int p, int action, int value) {
+            Log("detector command", p, action, value);
+        };
+        world.detectors.getProgramStatus = [this](int) { return programStatus; };
+        world.weather.library = [this] { return weatherDll; };
+        world.weather.windowExists = [this] { return weatherWindowExists; };
+        world.detectors.makeDetectorForm = [](QWidget* parent) {
             auto* panel = new QWidget(parent);
             new TMyEdit(panel, 31552, QString(), 0, 0, 80, 20);
             new TMyEdit(panel, 31559, QString(), 0, 20, 80, 20);
@@ -84,9 +84,6 @@ protected:
     {
         logs.clear();
         window.reset();
-        mainWindowHooks() = MainWindowHooks{};
-        mainCommandHooks() = MainCommandHooks{};
-        SetGrabberFormFactory({});
         RunMode = RunModeOnline;
     }
     template <class... A>
@@ -109,8 +106,8 @@ protected:
             hooks();
         RunMode = mode;
         if (!withMap)
-            mainWindowHooks().makeMap = nullptr;
-        mainWindowHooks().makeCommentWindow = [this, withComments](QWidget* parent) -> QWidget* {
+            world.mapService.make = nullptr;
+        world.comments.make = [this, withComments](QWidget* parent) -> QWidget* {
             if (!withComments)
                 return nullptr;
             auto* w = new QWidget(parent);
@@ -121,7 +118,7 @@ protected:
             s.DetectorsPosition = DetectorsOnTab;
             s.CollectWeather = collectWeather;
         });
-        window = std::make_unique<TV2000Window>();
+        window = std::make_unique<TV2000Window>(nullptr, world.Services());
         window->resize(1000, 700);
         window->SetupWindow();
         Drain();
@@ -143,8 +140,9 @@ protected:
         return lines;
     }
 
-    MessageRecorder messages;
     World world;
+    // Above the world's dialogs: every message box and question is recorded here.
+    MessageRecorder messages;
     std::vector<std::unique_ptr<MessageLog>> logs;
     std::unique_ptr<TV2000Window> window;
     qint64 commentAnswer = 5;
@@ -262,12 +260,12 @@ TEST_F(MainMessagesTest, FirstShowDataCancelledLoadsNothingAndTheNextLoadsWithou
     QString clockText;
     // The set-up's own show-data message meets a cancelled options sheet.
     TV2000Window& w = Make(RunModeShowData, true, true, [&] {
-        mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
+        world.dialogs.runSheet = [&](ui::SettingsSheet&) {
             clockText = FindMyEdit(window.get(), IdClockEdit1)->text();
             return ++sheets, 0;
         };
-        mainCommandHooks().loadAllGpsData = [this] { return world.Log("load gps"), 3; };
-        mainCommandHooks().loadSpermData = [this] { world.Log("load sperm"); };
+        world.shownData.loadGps = [this] { return world.Log("load gps"), 3; };
+        world.detectors.loadSpermData = [this] { world.Log("load sperm"); };
     });
     EXPECT_EQ(sheets, 1);
     EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), clockText);
@@ -279,33 +277,51 @@ TEST_F(MainMessagesTest, FirstShowDataCancelledLoadsNothingAndTheNextLoadsWithou
 
     // An empty database: nothing after the GPS data is loaded.
     world.log.clear();
-    mainCommandHooks().loadAllGpsData = [this] { return world.Log("load gps"), 0; };
+    world.shownData.loadGps = [this] { return world.Log("load gps"), 0; };
     sendWindowMessage(&w, MsgShowData, 0, 0);
     EXPECT_EQ(LogWithout("self "), std::vector<std::string>{"load gps"});
 }
 
 struct PopupRow {
     const char* legend;
-    int button;            // the status button pressed
-    quint32 status;        // of the program behind it
-    int choice;            // pop-up command chosen
+    int button;     // the status button pressed
+    quint32 status; // of the program behind it
+    int choice;     // pop-up command chosen
     std::vector<std::string> effects;
 };
 
 TEST_F(MainMessagesTest, PopupCommandsStartStopAndShowTheProgramOfTheirButton)
 {
     const PopupRow rows[] = {
-        {"start a porpoise detector that is not running", Command::ShowPorpoiseProgramme, StatusNotRunning,
-         Command::PopupStart, {"start program 1 1", "detector command 1 1 0", "self 1030 0"}},
-        {"start a whistle detector already running", Command::ShowWhistleProgramme, 2, Command::PopupStart,
+        {"start a porpoise detector that is not running",
+         Command::ShowPorpoiseProgramme,
+         StatusNotRunning,
+         Command::PopupStart,
+         {"start program 1 1", "detector command 1 1 0", "self 1030 0"}},
+        {"start a whistle detector already running",
+         Command::ShowWhistleProgramme,
+         2,
+         Command::PopupStart,
          {"detector command 2 1 0"}},
-        {"show a click detector not found: started, not brought forward", Command::ShowClickProgramme,
-         StatusNotFound, Command::PopupShow, {"start program 4 1", "detector command 4 3 0"}},
-        {"stop a detector that is not running", Command::ShowPorpoiseProgramme, StatusNotRunning,
-         Command::PopupStop, {"detector command 1 2 0"}},
-        {"start long recording", Command::SelectFirstRecorder, StatusNotRunning, Command::PopupStart,
+        {"show a click detector not found: started, not brought forward",
+         Command::ShowClickProgramme,
+         StatusNotFound,
+         Command::PopupShow,
+         {"start program 4 1", "detector command 4 3 0"}},
+        {"stop a detector that is not running",
+         Command::ShowPorpoiseProgramme,
+         StatusNotRunning,
+         Command::PopupStop,
+         {"detector command 1 2 0"}},
+        {"start long recording",
+         Command::SelectFirstRecorder,
+         StatusNotRunning,
+         Command::PopupStart,
          {"recorder 30060 1"}},
-        {"stop long recording", Command::SelectFirstRecorder, StatusNotRunning, Command::PopupStop,
+        {"stop long recording",
+         Command::SelectFirstRecorder,
+         StatusNotRunning,
+         Command::PopupStop,
          {"recorder 30060 2"}},
     };
     for (const PopupRow& r : rows) {
@@ -314,7 +330,7 @@ TEST_F(MainMessagesTest, PopupCommandsStartStopAndShowTheProgramOfTheirButton)
         ASSERT_NE(w.Recorder(0), nullptr);
         MessageLog recorderLog(world, "recorder", w.Recorder(0)->Widget(), true);
         QStringList items;
-        mainCommandHooks().runPopup = [&](QMenu& menu, const QPoint&) -> QAction* {
+        world.dialogs.runPopup = [&](QMenu& menu, const QPoint&) -> QAction* {
             QAction* chosen = nullptr;
             for (QAction* a : menu.actions()) {
                 if (!a->isSeparator())
@@ -329,8 +345,8 @@ TEST_F(MainMessagesTest, PopupCommandsStartStopAndShowTheProgramOfTheirButton)
         Drain();
         EXPECT_EQ(LogWithout("self 1027 "), r.effects) << r.legend;
         const QStringList expected = r.button == Command::SelectFirstRecorder
-                                         ? QStringList{"S&how Form", "&Start Long Recording", "S&top Long Recording"}
-                                         : QStringList{"S&how Detector", "&Start Detector", "S&top Detector"};
+                                       ? QStringList{"S&how Form", "&Start Long Recording", "S&top Long Recording"}
+                                       : QStringList{"S&how Detector", "&Start Detector", "S&top Detector"};
         EXPECT_EQ(items, expected) << r.legend;
     }
 }
@@ -340,13 +356,14 @@ TEST_F(MainMessagesTest, PopupOfAnotherButtonOrWithoutRecordersDoesNothing)
     int menus = 0;
     world.rows = 0;
     TV2000Window& w = Make(RunModeOnline);
-    mainCommandHooks().runPopup = [&](QMenu& menu, const QPoint&) { return ++menus, menu.actions().first(); };
+    world.dialogs.runPopup = [&](QMenu& menu, const QPoint&) { return ++menus, menu.actions().first(); };
     const QPoint at(10, 10);
     EXPECT_EQ(sendWindowMessage(&w, MsgStatusPopup, 31000, qint64(reinterpret_cast<quintptr>(&at))), 0);
     EXPECT_EQ(menus, 0);
     // Long recording without a recorder: the menu shows, its command finds
     // nothing to do.
-    sendWindowMessage(&w, MsgStatusPopup, quint64(Command::SelectFirstRecorder), qint64(reinterpret_cast<quintptr>(&at)));
+    sendWindowMessage(&w, MsgStatusPopup, quint64(Command::SelectFirstRecorder),
+                      qint64(reinterpret_cast<quintptr>(&at)));
     Drain();
     EXPECT_EQ(menus, 1);
     EXPECT_EQ(LogWithout("self 1027 "), std::vector<std::string>{});
@@ -363,27 +380,38 @@ struct DisplayRow {
 TEST_F(MainMessagesTest, DisplaySheetTellsWhatItsChangesNeed)
 {
     const QString restart = QStringLiteral("You must restart the programme before this change takes effect");
-    const QString newCameras = QStringLiteral(
-        "New Camera forms will only be created when Velmar is restarted\n\n"
-        "Remember that each grabber form may contian multiple cameras");
-    const QString noCameras =
-        QStringLiteral("Camera forms are only available when Velmar is running in normal (Velmar) mode");
+    const QString newCameras = QStringLiteral("New Camera forms will only be created when Velmar is restarted\n\n"
+                                              "Remember that each grabber form may contian multiple cameras");
+    const QString noCameras = QStringLiteral(
+        "Camera forms are only available when Velmar is running in normal (Velmar) mode");
     const DisplayRow rows[] = {
         {"closed without changes", RunModeOnline, [](store::ProgramSettings&) {}, {}, true},
-        {"detector display", RunModeOnline, [](store::ProgramSettings& s) { s.DetectorsPosition = 1; }, {restart},
+        {"detector display",
+         RunModeOnline,
+         [](store::ProgramSettings& s) { s.DetectorsPosition = 1; },
+         {restart},
          false},
         {"clock strip", RunModeShowData, [](store::ProgramSettings& s) { s.TimesAdjacent = 1; }, {restart}, false},
-        {"cameras in online logging", RunModeOnline, [](store::ProgramSettings& s) { s.NGrabbers = 2; },
-         {newCameras}, true},
-        {"cameras in offline logging", RunModeOffline, [](store::ProgramSettings& s) { s.NGrabbers = 2; },
-         {noCameras}, true},
-        {"altering settings", RunModeAlterSettings, [](store::ProgramSettings& s) { s.DetectorsPosition = 1; }, {},
+        {"cameras in online logging",
+         RunModeOnline,
+         [](store::ProgramSettings& s) { s.NGrabbers = 2; },
+         {newCameras},
+         true},
+        {"cameras in offline logging",
+         RunModeOffline,
+         [](store::ProgramSettings& s) { s.NGrabbers = 2; },
+         {noCameras},
+         true},
+        {"altering settings",
+         RunModeAlterSettings,
+         [](store::ProgramSettings& s) { s.DetectorsPosition = 1; },
+         {},
          false},
     };
     for (const DisplayRow& r : rows) {
         TV2000Window& w = Make(r.mode);
         bool changed = false;
-        mainCommandHooks().runSheet = [&](ui::SettingsSheet&) {
+        world.dialogs.runSheet = [&](ui::SettingsSheet&) {
             if (!changed)
                 r.change(TheProgramSettings);
             changed = true;
@@ -407,10 +435,8 @@ TEST_F(MainMessagesTest, IoSheetRestartsTheButtonThreadsOnlyAfterChanges)
     weatherDll = false;
     for (const int result : {0, 1}) {
         world.counterRunning = true;
-        TV2000Window& w = Make(RunModeOnline, true, true, [&] {
-            mainCommandHooks().restartButtonThread = [this] { world.Log("restart button thread"); };
-        });
-        mainCommandHooks().runSheet = [&](ui::SettingsSheet&) { return result; };
+        TV2000Window& w = Make(RunModeOnline, true, true);
+        world.dialogs.runSheet = [&](ui::SettingsSheet&) { return result; };
         ASSERT_TRUE(w.Command(Command::IoSelections));
         Drain();
         // The weather station is looked at again in any case.

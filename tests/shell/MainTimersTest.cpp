@@ -26,20 +26,16 @@ protected:
         world.Install();
         SetRecorderCount(0);
         MainTimers::SetManualByDefault(true);
-        MainWindowHooks& h = mainWindowHooks();
-        h.pollGpsIfDue = [this] { world.Log("poll gps if due"); };
-        h.updateProgramStatus = [this] { world.Log("program status"); };
-        h.updateCounts = [this] { world.Log("counts"); };
-        h.purgeOldDetections = [this] { world.Log("purge"); };
-        h.commentClockText = [this](const QString&) { world.Log("clock text"); };
+        world.navigation.logIfDue = true;
+        world.detectors.updateProgramStatus = [this] { world.Log("program status"); };
+        world.userForms.updateCounts = [this] { world.Log("counts"); };
+        world.detectors.purgeOldDetections = [this] { world.Log("purge"); };
+        world.comments.clockText = [this](const QString&) { world.Log("clock text"); };
     }
     void TearDown() override
     {
         window.reset();
         MainTimers::SetManualByDefault(false);
-        mainWindowHooks() = MainWindowHooks{};
-        mainCommandHooks() = MainCommandHooks{};
-        SetGrabberFormFactory({});
         SetProgramClockSource(ClockSourceFrozen);
         RunMode = RunModeOnline;
     }
@@ -47,7 +43,7 @@ protected:
     {
         RunMode = mode;
         WriteSettings([&](store::ProgramSettings& s) { s.MaxInterval = maxInterval; });
-        window = std::make_unique<TV2000Window>();
+        window = std::make_unique<TV2000Window>(nullptr, world.Services());
         window->resize(1000, 700);
         window->SetupWindow();
         world.log.clear();
@@ -69,8 +65,9 @@ protected:
         return running;
     }
 
-    MessageRecorder messages;
     World world;
+    // Above the world's dialogs: every message box and question is recorded here.
+    MessageRecorder messages;
     std::unique_ptr<TV2000Window> window;
 };
 
@@ -82,7 +79,8 @@ TEST_F(MainTimersTest, EachRunModeStartsItsTimersWithTheirPeriods)
         std::map<int, int> running;
     };
     const Row rows[] = {
-        {"online logging", RunModeOnline,
+        {"online logging",
+         RunModeOnline,
          {{TimerClock, 1000}, {TimerProgramStatus, 1000}, {TimerGps, 7000}, {TimerPurge, 60000}}},
         // The clock waits for "Start Run".
         {"offline logging", RunModeOffline, {{TimerProgramStatus, 1000}}},
@@ -116,7 +114,7 @@ TEST_F(MainTimersTest, EachTickDoesItsWorkOnce)
 TEST_F(MainTimersTest, ExitStopsAllButTheProgramStatus)
 {
     TV2000Window& w = Make(RunModeOnline);
-    world.answers = {QMessageBox::Yes};
+    messages.answers = {QMessageBox::Yes};
     ASSERT_TRUE(w.CanClose());
     EXPECT_EQ(Running(), (std::map<int, int>{{TimerProgramStatus, 1000}}));
     // A stopped timer's late tick does nothing.
@@ -145,7 +143,7 @@ TEST_F(MainTimersTest, OfflineClockRunsBetweenStartRunAndStopRun)
 TEST_F(MainTimersTest, NewGpsIntervalRestartsTheGpsTimer)
 {
     TV2000Window& w = Make(RunModeOnline, 10);
-    mainCommandHooks().gpsControlDialog = [](QWidget*) {
+    world.settingsDialogs.gpsControl = [](QWidget*) {
         TheProgramSettings.MaxInterval = 30;
         return true;
     };
@@ -157,9 +155,12 @@ TEST_F(MainTimersTest, NewGpsIntervalRestartsTheGpsTimer)
 TEST(GpsPeriod, IntervalsBecomeATimerPeriodTheTimerCanTake)
 {
     constexpr int longest = std::numeric_limits<int>::max();
-    const std::pair<int, int> cases[] = {
-        {10, 10000}, {1, 1000}, {0, 1000}, {-5, 1000}, {longest / 1000, longest / 1000 * 1000},
-        {longest, longest / 1000 * 1000}};
+    const std::pair<int, int> cases[] = {{10, 10000},
+                                         {1, 1000},
+                                         {0, 1000},
+                                         {-5, 1000},
+                                         {longest / 1000, longest / 1000 * 1000},
+                                         {longest, longest / 1000 * 1000}};
     for (const auto& [seconds, ms] : cases)
         EXPECT_EQ(GpsPeriodMs(seconds), ms) << seconds;
 }

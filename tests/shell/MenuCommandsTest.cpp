@@ -14,6 +14,7 @@
 #include "shell/SettingsPagesInstall.h"
 #include "shell/TV2000Window.h"
 #include "shell/ui/HtmlHelp.h"
+#include "shell/ui/SmallForms.h"
 #include "widgets/FormRunner.h"
 #include "widgets/NightDay.h"
 
@@ -37,37 +38,40 @@ struct MessageSpy : QObject {
     QList<int> messages;
 };
 
+// The map with the program's own small forms, as the running program's map
+// service opens them.
+struct MapWithItsForms : FakeMap {
+    void ShowZoomStepSizeDialog(QWidget* parent) override { ui::ShowZoomStepSizeDialog(parent); }
+    bool ShowMenuStyleDialog(QWidget* parent) override { return ui::ShowMenuStyleDialog(parent); }
+};
+
 class MenuCommandsTest : public ::testing::TestWithParam<unsigned> {
 protected:
     void SetUp() override
     {
         world.Install();
+        map.make = world.mapService.make;
         SetRecorderCount(0);
-        MainCommandHooks& h = mainCommandHooks();
-        BindSettingsPages(h);
-        h.runSheet = [this](ui::SettingsSheet& s) {
+        world.settingsDialogs.next = &BindSettingsPages();
+        world.dialogs.runSheet = [this](ui::SettingsSheet& s) {
             effects << QStringLiteral("sheet ") + s.windowTitle();
             return 0;
         };
-        h.runDialog = [this](QWidget*, QDialog& d) {
+        world.dialogs.runDialog = [this](QDialog& d) {
             effects << QStringLiteral("dialog ") + d.windowTitle();
             return false;
         };
-        h.printDialog = [this](QWidget*, QPrinter&, bool setup) {
+        world.dialogs.printDialog = [this](QWidget*, QPrinter&, bool setup) {
             effects << (setup ? QStringLiteral("printer setup") : QStringLiteral("print"));
             return false;
         };
-        h.fontDialog = [this](QWidget*, QFont&) {
+        world.dialogs.fontDialog = [this](QWidget*, QFont&) {
             effects << QStringLiteral("font");
             return false;
         };
-        h.newTableDialog = [this](QWidget*, int, QString&) {
-            effects << QStringLiteral("new table");
-            return false;
-        };
-        h.checkGpsReferences = [this](QWidget*) { effects << QStringLiteral("gps references"); };
-        h.statisticsDialog = [this](QWidget*) { effects << QStringLiteral("statistics"); };
-        h.clearShownData = [this] { effects << QStringLiteral("reload"); };
+        world.store.checkGpsReferences = [this] { effects << QStringLiteral("gps references"); };
+        world.settingsDialogs.statistics = [this](QWidget*) { effects << QStringLiteral("statistics"); };
+        world.shownData.clear = [this] { effects << QStringLiteral("reload"); };
         ui::setUrlOpener([this](const QUrl& url) {
             effects << url.toString();
             return true;
@@ -77,14 +81,19 @@ protected:
     {
         window.reset();
         ui::setUrlOpener({});
-        ui::setFormRunner({});
         forms::setLookupCheckBoxesHandler({});
-        mainWindowHooks() = MainWindowHooks{};
-        mainCommandHooks() = MainCommandHooks{};
         RunMode = RunModeOnline;
     }
 
+    MainWindowServices Services()
+    {
+        MainWindowServices services = world.Services();
+        services.map = &map;
+        return services;
+    }
+
     World world;
+    MapWithItsForms map;
     MessageRecorder messages;
     std::unique_ptr<TV2000Window> window;
     QStringList effects;
@@ -96,7 +105,7 @@ TEST_P(MenuCommandsTest, EveryCommandOpensOrActs)
     RunMode = mode;
     // The navigation warning posted at start would pass for a command's effect.
     WriteSettings([](store::ProgramSettings& s) { s.NoStartupNotice = true; });
-    window = std::make_unique<TV2000Window>();
+    window = std::make_unique<TV2000Window>(nullptr, Services());
     window->resize(1000, 700);
     window->SetupWindow();
     MessageSpy mapSpy;
@@ -148,10 +157,10 @@ TEST_F(MenuWindowsTest, TheDisplaySheetAndSmallFormsAreTheRealOnes)
 {
     RunMode = RunModeShowData;
     WriteSettings([](store::ProgramSettings& s) { s.NoStartupNotice = true; });
-    window = std::make_unique<TV2000Window>();
+    window = std::make_unique<TV2000Window>(nullptr, Services());
     window->SetupWindow();
     QStringList pages;
-    mainCommandHooks().runSheet = [&](ui::SettingsSheet& s) {
+    world.dialogs.runSheet = [&](ui::SettingsSheet& s) {
         for (int i = 0; i < s.PageCount(); ++i)
             pages << s.Page(i)->Title();
         return 0;
@@ -163,9 +172,10 @@ TEST_F(MenuWindowsTest, TheDisplaySheetAndSmallFormsAreTheRealOnes)
     for (int id : {Command::ZoomStepSize, Command::GpsControl, Command::ErrorChecking, Command::FlashWarnings,
                    Command::MenuStyle, Command::CopyTableData})
         window->Command(id);
-    EXPECT_EQ(effects, (QStringList{QStringLiteral("dialog Zoom Step"), QStringLiteral("dialog GPS Settings"),
-                                    QStringLiteral("dialog Error Checking"), QStringLiteral("dialog Flash Warning Type"),
-                                    QStringLiteral("dialog Menu Style"), QStringLiteral("dialog Transfer Effort Data")}));
+    EXPECT_EQ(effects,
+              (QStringList{QStringLiteral("dialog Zoom Step"), QStringLiteral("dialog GPS Settings"),
+                           QStringLiteral("dialog Error Checking"), QStringLiteral("dialog Flash Warning Type"),
+                           QStringLiteral("dialog Menu Style"), QStringLiteral("dialog Transfer Effort Data")}));
 }
 
 } // namespace

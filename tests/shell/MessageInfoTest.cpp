@@ -14,9 +14,18 @@ using namespace velmar::shell;
 
 namespace {
 
-QString MemoText() { return MessageInfoBox()->findChild<QPlainTextEdit*>("Msg")->toPlainText(); }
-QString Label() { return ProgressInfoBox()->findChild<QLabel*>("MsgText")->text(); }
-QProgressBar* Bar() { return ProgressInfoBox()->findChild<QProgressBar*>("ProgressBar"); }
+QString MemoText()
+{
+    return MessageInfoBox()->findChild<QPlainTextEdit*>("Msg")->toPlainText();
+}
+QString Label()
+{
+    return ProgressInfoBox()->findChild<QLabel*>("MsgText")->text();
+}
+QProgressBar* Bar()
+{
+    return ProgressInfoBox()->findChild<QProgressBar*>("ProgressBar");
+}
 
 TEST(MessageInfo, OneBoxParentedToTheFirstOwner)
 {

@@ -218,12 +218,12 @@ TEST_P(ShowTimesTest, ReadsAndChecks)
 constexpr char kStartFormat[] = "Start Time format must be YYYY-MM-DD HH:MM:SS";
 INSTANTIATE_TEST_SUITE_P(
     Cases, ShowTimesTest,
-    ::testing::Values(
-        TimesCase{"date only", "2005-03-01", "2005-03-02", "", "2005-03-01 00:00:00"},
-        TimesCase{"short year and time", "05-3-1 6:30", "2005-03-02", "", "2005-03-01 06:30:00"},
-        TimesCase{"29 February of a common year refused", "2005-02-29", "2005-03-02", kStartFormat, ""},
-        TimesCase{"end before start stored", "2005-03-02", "2005-03-01", "", "2005-03-02 00:00:00"},
-        TimesCase{"bad end", "2005-03-02", "tomorrow", "Stop Time format must be YYYY-MM-DD HH:MM:SS", ""}));
+    ::testing::Values(TimesCase{"date only", "2005-03-01", "2005-03-02", "", "2005-03-01 00:00:00"},
+                      TimesCase{"short year and time", "05-3-1 6:30", "2005-03-02", "", "2005-03-01 06:30:00"},
+                      TimesCase{"29 February of a common year refused", "2005-02-29", "2005-03-02", kStartFormat, ""},
+                      TimesCase{"end before start stored", "2005-03-02", "2005-03-01", "", "2005-03-02 00:00:00"},
+                      TimesCase{"bad end", "2005-03-02", "tomorrow", "Stop Time format must be YYYY-MM-DD HH:MM:SS",
+                                ""}));
 
 TEST_F(ShowTimesFixture, FirstSuccessfulCheckSendsNothingLaterChangesReloadOnce)
 {
@@ -278,15 +278,12 @@ TEST_P(SpermPlotTest, StoresAllOrNothing)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SpermPlotTest,
-    ::testing::Values(SpermCase{"zeros accepted", "0", "0", "0", "0", ""},
-                      SpermCase{"reals", "45", "7.5", "2.25", "0.5", ""},
-                      SpermCase{"negative time while disabled", "-1", "5", "4", "1",
-                                "Time difference must be greater than 0"},
-                      SpermCase{"negative bearing", "5", "-1", "4", "1", "Bearing difference must be greater than 0"},
-                      SpermCase{"negative sperm range", "5", "1", "-.5", "1",
-                                "Default Sperm Whale Range must be greater than 0"},
-                      SpermCase{"negative dolphin range", "5", "1", "4", "-2",
-                                "Default Dolphin Range must be greater than 0"}));
+    ::testing::Values(
+        SpermCase{"zeros accepted", "0", "0", "0", "0", ""}, SpermCase{"reals", "45", "7.5", "2.25", "0.5", ""},
+        SpermCase{"negative time while disabled", "-1", "5", "4", "1", "Time difference must be greater than 0"},
+        SpermCase{"negative bearing", "5", "-1", "4", "1", "Bearing difference must be greater than 0"},
+        SpermCase{"negative sperm range", "5", "1", "-.5", "1", "Default Sperm Whale Range must be greater than 0"},
+        SpermCase{"negative dolphin range", "5", "1", "4", "-2", "Default Dolphin Range must be greater than 0"}));
 
 // --------------------------------------------------------------- IO boards
 
@@ -387,15 +384,15 @@ TEST_P(ButtonBoardTest, PortsAndRates)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, ButtonBoardTest,
-    ::testing::Values(
-        ButtonCase{"ports and rates", 1, 2, "100", "10", ""},
-        ButtonCase{"no ports", 0, 0, "1", "999", ""},
-        ButtonCase{"same port", 2, 2, "100", "10", "You cannot use the same port for input and output"},
-        ButtonCase{"rate not a number", 1, 2, "abc", "10",
-                   "The input Count Frequency must be a number from 1 to 9999 Hz"},
-        ButtonCase{"count rate zero", 1, 2, "100", "0", "The output Count Frequency must be a number from 1 to 999 Hz"}));
+INSTANTIATE_TEST_SUITE_P(Cases, ButtonBoardTest,
+                         ::testing::Values(ButtonCase{"ports and rates", 1, 2, "100", "10", ""},
+                                           ButtonCase{"no ports", 0, 0, "1", "999", ""},
+                                           ButtonCase{"same port", 2, 2, "100", "10",
+                                                      "You cannot use the same port for input and output"},
+                                           ButtonCase{"rate not a number", 1, 2, "abc", "10",
+                                                      "The input Count Frequency must be a number from 1 to 9999 Hz"},
+                                           ButtonCase{"count rate zero", 1, 2, "100", "0",
+                                                      "The output Count Frequency must be a number from 1 to 999 Hz"}));
 
 TEST(BoardLibrary, PortNames)
 {

@@ -16,14 +16,13 @@ using velmar::shell::test::Drain;
 namespace {
 
 struct Window : QWidget, NightDayWindow {
-    explicit Window(QWidget* parent = nullptr)
-        : QWidget(parent)
-        , NightDayWindow(this)
-    {
-    }
+    explicit Window(QWidget* parent = nullptr) : QWidget(parent), NightDayWindow(this) {}
 };
 
-QColor Back(QWidget* w) { return w->palette().color(QPalette::Window); }
+QColor Back(QWidget* w)
+{
+    return w->palette().color(QPalette::Window);
+}
 
 TEST(NightDay, ControlsMadeBeforeAndAfterASwitchFollowIt)
 {
@@ -56,7 +55,8 @@ TEST(NightDay, ControlsMadeBeforeAndAfterASwitchFollowIt)
     EXPECT_EQ(before->palette().color(QPalette::WindowText), QColor(Qt::white));
     QLabel plain(QStringLiteral("any other window"));
     for (const auto& [back, text] : {std::pair{QPalette::Window, QPalette::WindowText},
-                                     {QPalette::Base, QPalette::Text}, {QPalette::Button, QPalette::ButtonText}})
+                                     {QPalette::Base, QPalette::Text},
+                                     {QPalette::Button, QPalette::ButtonText}})
         EXPECT_GT(plain.palette().color(text).lightness() - plain.palette().color(back).lightness(), 128);
 
     // The scheme leaves a read-out's colour code alone.

@@ -52,17 +52,16 @@ constexpr char kDisplay[] = "Data display time must be greater than 1 minute";
 constexpr char kWarning[] = "Data Warning time must be greater than 1 minute";
 constexpr char kOrder[] = "Data Warning time must be less than the sotrage time !";
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, DataKeepTest,
-    ::testing::Values(DataKeepCase{"both one", "1", "1", "", 1, 1},
-                      DataKeepCase{"warning equal to display", "45", "45", "", 45, 45},
-                      DataKeepCase{"warning above display", "45", "46", kOrder, 60, 30},
-                      DataKeepCase{"digits then letters", "12abc", " 7", "", 12, 7},
-                      DataKeepCase{"no digits is zero", "abc", "5", kDisplay, 60, 30},
-                      DataKeepCase{"zero display before bad warning", "0", "x", kDisplay, 60, 30},
-                      DataKeepCase{"negative display", "-5", "1", kDisplay, 60, 30},
-                      DataKeepCase{"negative warning", "5", "-1", kWarning, 60, 30},
-                      DataKeepCase{"six digits", "999999", "30", "", 999999, 30}));
+INSTANTIATE_TEST_SUITE_P(Cases, DataKeepTest,
+                         ::testing::Values(DataKeepCase{"both one", "1", "1", "", 1, 1},
+                                           DataKeepCase{"warning equal to display", "45", "45", "", 45, 45},
+                                           DataKeepCase{"warning above display", "45", "46", kOrder, 60, 30},
+                                           DataKeepCase{"digits then letters", "12abc", " 7", "", 12, 7},
+                                           DataKeepCase{"no digits is zero", "abc", "5", kDisplay, 60, 30},
+                                           DataKeepCase{"zero display before bad warning", "0", "x", kDisplay, 60, 30},
+                                           DataKeepCase{"negative display", "-5", "1", kDisplay, 60, 30},
+                                           DataKeepCase{"negative warning", "5", "-1", kWarning, 60, 30},
+                                           DataKeepCase{"six digits", "999999", "30", "", 999999, 30}));
 
 TEST_F(PageTest, DataKeepEditsTakeSixCharactersAndShowTheBlock)
 {
@@ -96,8 +95,8 @@ struct MapOptsCase {
     const char* legend;
     uint8_t detectors, clocks;
     bool blackWhite, bottom;
-    std::vector<int> checkedIds;  // after construction
-    std::vector<int> click;       // buttons the operator clicks
+    std::vector<int> checkedIds; // after construction
+    std::vector<int> click;      // buttons the operator clicks
     uint8_t storedDetectors, storedClocks;
     bool storedBlackWhite, storedBottom;
 };
@@ -134,16 +133,50 @@ TEST_P(MapOptsTest, ShowsAndStores)
 using M = MapOptsDialog;
 INSTANTIATE_TEST_SUITE_P(
     Cases, MapOptsTest,
-    ::testing::Values(
-        MapOptsCase{"defaults", 0, 0, false, false, {M::IdDetectorsNone, M::IdClockGmtOnly, M::IdColour, M::IdBottomHide},
-                    {}, 0, 0, false, false},
-        MapOptsCase{"every choice changed", 0, 0, false, false,
-                    {M::IdDetectorsNone, M::IdClockGmtOnly, M::IdColour, M::IdBottomHide},
-                    {M::IdDetectorsOnTab, M::IdClockAbove, M::IdBlackAndWhite, M::IdBottomShow}, 2, 2, true, true},
-        MapOptsCase{"unknown detector position kept", 3, 1, true, true,
-                    {M::IdClockAdjacent, M::IdBlackAndWhite, M::IdBottomShow}, {}, 3, 1, true, true},
-        MapOptsCase{"unknown clock value becomes GMT only", 1, 3, false, false,
-                    {M::IdDetectorsLeft, M::IdColour, M::IdBottomHide}, {}, 1, 0, false, false}));
+    ::testing::Values(MapOptsCase{"defaults",
+                                  0,
+                                  0,
+                                  false,
+                                  false,
+                                  {M::IdDetectorsNone, M::IdClockGmtOnly, M::IdColour, M::IdBottomHide},
+                                  {},
+                                  0,
+                                  0,
+                                  false,
+                                  false},
+                      MapOptsCase{"every choice changed",
+                                  0,
+                                  0,
+                                  false,
+                                  false,
+                                  {M::IdDetectorsNone, M::IdClockGmtOnly, M::IdColour, M::IdBottomHide},
+                                  {M::IdDetectorsOnTab, M::IdClockAbove, M::IdBlackAndWhite, M::IdBottomShow},
+                                  2,
+                                  2,
+                                  true,
+                                  true},
+                      MapOptsCase{"unknown detector position kept",
+                                  3,
+                                  1,
+                                  true,
+                                  true,
+                                  {M::IdClockAdjacent, M::IdBlackAndWhite, M::IdBottomShow},
+                                  {},
+                                  3,
+                                  1,
+                                  true,
+                                  true},
+                      MapOptsCase{"unknown clock value becomes GMT only",
+                                  1,
+                                  3,
+                                  false,
+                                  false,
+                                  {M::IdDetectorsLeft, M::IdColour, M::IdBottomHide},
+                                  {},
+                                  1,
+                                  0,
+                                  false,
+                                  false}));
 
 } // namespace
 } // namespace velmar::shell::test

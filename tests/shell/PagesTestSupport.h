@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the settings-page tests: recorded message boxes with
 // scripted answers, and a fresh settings block for every test.
-#include "widgets/MessageBoxSeam.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "shell/ui/ProgramSettingsPage.h"
 #include "settings/ProgramSettings.h"
 
@@ -16,8 +16,8 @@ namespace velmar::shell::test {
 struct MessageRecorder {
     MessageRecorder()
     {
-        ui::setMessageBoxHandler([this](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon,
-                                        QMessageBox::StandardButtons buttons) {
+        dialogs.messageBox = [this](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon,
+                                    QMessageBox::StandardButtons buttons) {
             texts << text;
             captions << caption;
             if (!answers.empty()) {
@@ -26,9 +26,9 @@ struct MessageRecorder {
                 return a;
             }
             return buttons.testFlag(QMessageBox::Ok) ? QMessageBox::Ok : QMessageBox::Yes;
-        });
+        };
     }
-    ~MessageRecorder() { ui::setMessageBoxHandler({}); }
+    velmar::test::ScriptedDialogs dialogs;
     QStringList texts;
     QStringList captions;
     std::deque<QMessageBox::StandardButton> answers;

@@ -13,14 +13,19 @@ namespace {
 
 SystemTime at(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 {
-    return SystemTime::fromTimePoint(sys_days{year{y} / mo / d} + hours{h} + minutes{mi} + seconds{s} + milliseconds{ms});
+    return SystemTime::fromTimePoint(sys_days{year{y} / mo / d} + hours{h} + minutes{mi} + seconds{s}
+                                     + milliseconds{ms});
 }
 
 // A clock whose UTC time and tick count the test moves by hand.
 struct ManualTime {
     sys_time<milliseconds> utc = sys_days{year{2026} / 6 / 15} + hours{12};
     uint64_t tick = 5'000'000;
-    void advance(milliseconds d) { utc += d; tick += uint64_t(d.count()); }
+    void advance(milliseconds d)
+    {
+        utc += d;
+        tick += uint64_t(d.count());
+    }
 };
 
 struct FakeDeck : IDeckTimeSource {
@@ -51,7 +56,7 @@ TEST_F(ProgramClockTest, OnlineAndShowDataGiveUtcNow)
 {
     for (quint32 m : {RunModeOnline, RunModeShowData}) {
         mode = m;
-        clock.setSource(ClockSourceManual);  // ignored outside offline logging
+        clock.setSource(ClockSourceManual); // ignored outside offline logging
         EXPECT_EQ(programTime(), SystemTime::fromTimePoint(now.utc)) << m;
         now.advance(seconds(1));
         EXPECT_EQ(programTime(), SystemTime::fromTimePoint(now.utc)) << m;
@@ -96,7 +101,7 @@ TEST_F(ProgramClockTest, ManualRunAdvancesInWholeSecondsAndStopFreezesAtTheStart
     EXPECT_EQ(programTime(), typed);
 
     now.advance(milliseconds(2500));
-    EXPECT_EQ(programTime(), at(2019, 8, 21, 0, 0, 0, 0));  // +2 s, across midnight, ms 0
+    EXPECT_EQ(programTime(), at(2019, 8, 21, 0, 0, 0, 0)); // +2 s, across midnight, ms 0
 
     now.advance(hours(49));
     EXPECT_EQ(programTime(), at(2019, 8, 23, 1, 0, 0, 0));
@@ -194,9 +199,9 @@ TEST(ProgramClockText, StartRunRefusesWhatIsNoDateAndTime)
 {
     const std::pair<const char*, bool> cases[] = {
         {"2024-02-29 23:59:59", true},
-        {"2024/02/29 00:00:00 and more text", true},  // only the first 21 characters count
-        {"2023-02-30 10:00:00", false},               // 30 February
-        {"1950-06-01 10:00:00", false},               // not after 1950
+        {"2024/02/29 00:00:00 and more text", true}, // only the first 21 characters count
+        {"2023-02-30 10:00:00", false},              // 30 February
+        {"1950-06-01 10:00:00", false},              // not after 1950
         {"2023-13-01 10:00:00", false},
         {"2023-01-01 24:00:00", false},
         {"2023-01-01 10:60:00", false},
@@ -211,7 +216,7 @@ TEST(ProgramClockText, StartRunRefusesWhatIsNoDateAndTime)
 TEST(ProgramClockThreads, ReaderNeverSeesAHalfReplacedStartTime)
 {
     ProgramClock clock{[] { return time_point_cast<milliseconds>(system_clock::now()); }, [] { return uint64_t(0); },
-        [] { return RunModeOffline; }};
+                       [] { return RunModeOffline; }};
     const SystemTime a = at(2001, 1, 1, 0, 0, 0, 1);
     const SystemTime b = at(2029, 12, 31, 23, 59, 59, 999);
     clock.setProgramStartTime(a, nullptr);

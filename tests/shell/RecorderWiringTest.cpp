@@ -8,9 +8,10 @@
 #include "shell/MainCommands.h"
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
 #include "shell/RecorderWiring.h"
 #include "platform/WindowMessage.h"
-#include "widgets/MessageBoxSeam.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QCoreApplication>
 
@@ -21,19 +22,18 @@ namespace {
 
 TEST(RecorderWiring, MessageThirtySixtyAndTriggersReachTheRecorderWindow)
 {
-    const MainWindowHooks savedHooks = mainWindowHooks();
     const auto savedDispatch = TheRecentEventDispatch().ports.triggerRecorders;
     const forms::ButtonPressPorts savedButtons = forms::buttonPressPorts();
     const forms::UserFormHost savedForms = forms::userFormHost();
     QStringList boxes;
-    ui::setMessageBoxHandler([&](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon,
-                                 QMessageBox::StandardButtons) {
+    velmar::test::ScriptedDialogs dialogs;
+    dialogs.messageBox = [&](QWidget*, const QString& text, const QString& caption, QMessageBox::Icon,
+                             QMessageBox::StandardButtons) {
         boxes << caption + QLatin1String(" : ") + text;
         return QMessageBox::Ok;
-    });
+    };
 
-    BindRecorders();
-    std::unique_ptr<AutoRecorder> tab = mainWindowHooks().makeRecorder(nullptr, 0);
+    std::unique_ptr<AutoRecorder> tab = BindRecorders(NoNavigation(), NoStartup()).MakeRecorder(nullptr, 0);
     ASSERT_TRUE(tab);
     auto* window = qobject_cast<recorder::ui::TAutoRec*>(tab->Widget());
     ASSERT_TRUE(window);
@@ -59,8 +59,6 @@ TEST(RecorderWiring, MessageThirtySixtyAndTriggersReachTheRecorderWindow)
     EXPECT_FALSE(forms::buttonPressPorts().triggerRecorder(7, 30, QStringLiteral("Watch button")).has_value());
 
     tab.reset();
-    ui::setMessageBoxHandler({});
-    mainWindowHooks() = savedHooks;
     TheRecentEventDispatch().ports.triggerRecorders = savedDispatch;
     forms::buttonPressPorts() = savedButtons;
     forms::setUserFormHost(savedForms);

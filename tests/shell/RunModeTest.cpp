@@ -19,28 +19,25 @@ class RunModeSelection : public ::testing::TestWithParam<RunModeCase> {};
 
 TEST_P(RunModeSelection, FirstMatchingArgumentDecides)
 {
-    EXPECT_EQ(RunModeFromArguments(GetParam().arguments), GetParam().expected)
-        << GetParam().legend;
+    EXPECT_EQ(RunModeFromArguments(GetParam().arguments), GetParam().expected) << GetParam().legend;
 }
 
 const QString prog = QStringLiteral("/opt/velmar/bin/Velmar");
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RunModeSelection,
-    ::testing::Values(
-        RunModeCase{"no arguments", {prog}, RunModeOnline},
-        RunModeCase{"empty list", {}, RunModeOnline},
-        RunModeCase{"-s", {prog, "-s"}, RunModeShowData},
-        RunModeCase{"-S upper case", {prog, "-S"}, RunModeShowData},
-        RunModeCase{"-p with more letters", {prog, "-playback"}, RunModeOffline},
-        RunModeCase{"-P upper case", {prog, "-P"}, RunModeOffline},
-        RunModeCase{"-t", {prog, "-t"}, RunModeAlterSettings},
-        RunModeCase{"-t then -s: first wins", {prog, "-t", "-s"}, RunModeAlterSettings},
-        RunModeCase{"non-matching then -p", {prog, "-x", "-p"}, RunModeOffline},
-        RunModeCase{"single dash matches nothing", {prog, "-"}, RunModeOnline},
-        RunModeCase{"empty argument skipped", {prog, "", "-s"}, RunModeShowData},
-        RunModeCase{"option without dash", {prog, "s"}, RunModeOnline},
-        RunModeCase{"program path itself is never an option", {"-s"}, RunModeOnline}),
+    ::testing::Values(RunModeCase{"no arguments", {prog}, RunModeOnline}, RunModeCase{"empty list", {}, RunModeOnline},
+                      RunModeCase{"-s", {prog, "-s"}, RunModeShowData},
+                      RunModeCase{"-S upper case", {prog, "-S"}, RunModeShowData},
+                      RunModeCase{"-p with more letters", {prog, "-playback"}, RunModeOffline},
+                      RunModeCase{"-P upper case", {prog, "-P"}, RunModeOffline},
+                      RunModeCase{"-t", {prog, "-t"}, RunModeAlterSettings},
+                      RunModeCase{"-t then -s: first wins", {prog, "-t", "-s"}, RunModeAlterSettings},
+                      RunModeCase{"non-matching then -p", {prog, "-x", "-p"}, RunModeOffline},
+                      RunModeCase{"single dash matches nothing", {prog, "-"}, RunModeOnline},
+                      RunModeCase{"empty argument skipped", {prog, "", "-s"}, RunModeShowData},
+                      RunModeCase{"option without dash", {prog, "s"}, RunModeOnline},
+                      RunModeCase{"program path itself is never an option", {"-s"}, RunModeOnline}),
     [](const auto& info) { return std::to_string(info.index); });
 
 TEST(ProgramFolder, SplitsAtLastSeparatorWhateverDots)

@@ -1,11 +1,9 @@
-// The main window's services: the binding table covers every entry, and the
-// real program, started with no operator, has each one bound or left to a
-// named default that it logs.
+// The main window's services: the binding table covers every service, and
+// the real program, started with no operator, has each one bound or left to
+// a named default that it logs.
 #include "ScriptedVelmar.h"
-#include "shell/MainCommands.h"
-#include "shell/MainWindowPorts.h"
+#include "shell/MainWindowServices.h"
 #include "shell/ServiceTable.h"
-#include "shell/ShellHooks.h"
 
 #include <QFile>
 #include <QProcess>
@@ -14,29 +12,21 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 using namespace velmar::shell;
 
 namespace {
 
-// The three structs hold nothing but entries, and every std::function has
-// one size: so their sizes count their entries.
-constexpr size_t kEntrySize = sizeof(std::function<void()>);
-constexpr size_t kEntries =
-    (sizeof(MainWindowHooks) + sizeof(MainCommandHooks) + sizeof(ShellHooks)) / kEntrySize;
+// The services struct holds nothing but pointers, one a service.
+constexpr size_t kServices = sizeof(MainWindowServices) / sizeof(void*);
+static_assert(sizeof(MainWindowServices) % sizeof(void*) == 0);
 
 } // namespace
 
-TEST(ServiceTable, HasOneNamedRowPerEntryAndSeesWhatIsBound)
+TEST(ServiceTable, HasOneNamedRowPerServiceAndSeesWhatIsBound)
 {
-    static_assert(sizeof(MainWindowHooks) % kEntrySize == 0 && sizeof(MainCommandHooks) % kEntrySize == 0
-                  && sizeof(ShellHooks) % kEntrySize == 0);
-    MainWindowHooks window;
-    MainCommandHooks commands;
-    ShellHooks shell;
-    std::vector<ServiceBinding> rows = ServiceBindings(window, commands, shell);
-    ASSERT_EQ(rows.size(), kEntries);
+    MainWindowServices services;
+    std::vector<ServiceBinding> rows = ServiceBindings(services);
+    ASSERT_EQ(rows.size(), kServices);
     QSet<QString> names;
     for (const ServiceBinding& row : rows) {
         SCOPED_TRACE(row.name);
@@ -45,18 +35,17 @@ TEST(ServiceTable, HasOneNamedRowPerEntryAndSeesWhatIsBound)
         EXPECT_GT(qstrlen(row.byDefault), 0u);
         names.insert(QLatin1String(row.name));
     }
-    EXPECT_EQ(size_t(names.size()), kEntries);
+    EXPECT_EQ(size_t(names.size()), kServices);
 
-    // One entry of each struct bound: exactly those rows say so.
-    window.makeMap = [](QWidget*) -> QWidget* { return nullptr; };
-    commands.runPopup = [](QMenu&, const QPoint&) -> QAction* { return nullptr; };
-    shell.showHelp = [](QWidget*, const QString&, int, quint64) { return true; };
+    // Two services bound: exactly those rows say so.
     QSet<QString> bound;
-    for (const ServiceBinding& row : ServiceBindings(window, commands, shell))
+    services.decks = &NoDecks();
+    services.boards = &NoBoardLibrary();
+    for (const ServiceBinding& row : ServiceBindings(services))
         if (row.bound)
             bound.insert(QStringLiteral("%1.%2").arg(QLatin1String(row.group), QLatin1String(row.name)));
-    EXPECT_EQ(bound, (QSet<QString>{QStringLiteral("map.makeMap"), QStringLiteral("dialogs.runPopup"),
-                                    QStringLiteral("help.showHelp")}));
+    EXPECT_EQ(bound,
+              (QSet<QString>{QStringLiteral("boards.BoardLibraryService"), QStringLiteral("decks.DeckService")}));
 }
 
 TEST(ServiceTableEndToEnd, RunningVelmarBindsOrNamesEveryService)
@@ -78,7 +67,7 @@ TEST(ServiceTableEndToEnd, RunningVelmarBindsOrNamesEveryService)
     QFile file(tablePath);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << output.toStdString();
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    ASSERT_EQ(size_t(lines.size()), kEntries);
+    ASSERT_EQ(size_t(lines.size()), kServices);
     QSet<QString> bound;
     for (const QString& line : lines) {
         SCOPED_TRACE(line.toStdString());
@@ -95,11 +84,6 @@ TEST(ServiceTableEndToEnd, RunningVelmarBindsOrNamesEveryService)
         EXPECT_FALSE(does.isEmpty());
         EXPECT_TRUE(output.contains(service + QStringLiteral(" is not bound; its default ") + does));
     }
-    // What the start-up wiring binds today stays bound.
-    for (const char* service :
-         {"store.openDB", "store.isDbOpen", "store.closeDB", "store.databaseSheet", "store.addRecentFile",
-          "navigation.programmeSetup", "navigation.pollGps", "detector links.initDde", "user forms.loadUserForms",
-          "user forms.installHotKeys", "user forms.userFormsOnHotKey", "button panels.loadButtonForms",
-          "button panels.buttonFormsOnHotKey", "help.showHelp", "help.showAboutBox", "shown data.clearShownData"})
-        EXPECT_TRUE(bound.contains(QLatin1String(service))) << service;
+    // The start-up wiring binds every service of the main window.
+    EXPECT_EQ(size_t(bound.size()), kServices);
 }

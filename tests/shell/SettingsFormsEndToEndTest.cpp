@@ -60,8 +60,8 @@ TEST(SettingsFormsEndToEnd, TheMenuCommandsOpenTheFormsAndPages)
     ASSERT_TRUE(home.isValid());
     PrepareHome(home);
     int code = -1;
-    const QByteArray output =
-        RunVelmar(home, {QStringLiteral("-s")}, QStringLiteral("30022,30002,30005,30006,30021,30020,30019,20062,20060"), &code);
+    const QByteArray output = RunVelmar(home, {QStringLiteral("-s")},
+                                        QStringLiteral("30022,30002,30005,30006,30021,30020,30019,20062,20060"), &code);
     const std::string log = output.toStdString();
     EXPECT_EQ(code, 0) << log;
     for (const char* line :
@@ -69,8 +69,8 @@ TEST(SettingsFormsEndToEnd, TheMenuCommandsOpenTheFormsAndPages)
           "form: Flash Warning Type ended with OK", "form: Menu Style ended with OK",
           "sheet: Display Settings pages: General Options, Audio and Cameras, Map File, Quintra Click, Effort Line, "
           "Nav Data",
-          "form: Transfer Effort Data closed", "dialog not shown: About Velmar 2010",
-          "page not opened: file://", "Velmar_2010_Help.html", "commands done"})
+          "form: Transfer Effort Data closed", "dialog not shown: About Velmar 2010", "page not opened: file://",
+          "Velmar_2010_Help.html", "commands done"})
         EXPECT_TRUE(output.contains(line)) << line << "\n" << log;
 
     // Taken as they stood: the values the forms showed are the values kept.
@@ -83,9 +83,8 @@ TEST(SettingsFormsEndToEnd, TheMenuCommandsOpenTheFormsAndPages)
 
 TEST(SettingsFormsEndToEnd, EveryMenuCommandRunsInEachRunMode)
 {
-    for (const QStringList& arguments :
-         {QStringList{}, QStringList{QStringLiteral("-s")}, QStringList{QStringLiteral("-p")},
-          QStringList{QStringLiteral("-t")}}) {
+    for (const QStringList& arguments : {QStringList{}, QStringList{QStringLiteral("-s")},
+                                         QStringList{QStringLiteral("-p")}, QStringList{QStringLiteral("-t")}}) {
         SCOPED_TRACE(arguments.value(0, QStringLiteral("online")).toStdString());
         QTemporaryDir home;
         ASSERT_TRUE(home.isValid());

@@ -90,13 +90,14 @@ TEST_F(ShowDataEndToEnd, ShowDataLoadsAHundredThousandFixesAndTheCommentsOfTheWi
 {
     {
         DirectDb db(survey);
-        ASSERT_TRUE(db.exec(QStringLiteral(
-            "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
-            "INSERT INTO \"GpsData\" (\"PCTime\", \"Latitude\", \"Longitude\", \"GPSTime\", \"Heading\", "
-            "\"HeadingType\", \"Speed\", \"SpeedType\", \"GPSError\", \"DataStatus\") "
-            "SELECT datetime('2026-03-01 00:00:00', '+' || i || ' seconds'), 56.0 + i * 0.00001, -6.0, 0, 90.0, "
-            "'T', 10.0, 'N', 0, 'A' FROM n; COMMIT;")
-                                .arg(kFixes)));
+        ASSERT_TRUE(db.exec(
+            QStringLiteral(
+                "BEGIN; WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1) "
+                "INSERT INTO \"GpsData\" (\"PCTime\", \"Latitude\", \"Longitude\", \"GPSTime\", \"Heading\", "
+                "\"HeadingType\", \"Speed\", \"SpeedType\", \"GPSError\", \"DataStatus\") "
+                "SELECT datetime('2026-03-01 00:00:00', '+' || i || ' seconds'), 56.0 + i * 0.00001, -6.0, 0, 90.0, "
+                "'T', 10.0, 'N', 0, 'A' FROM n; COMMIT;")
+                .arg(kFixes)));
         // One comment in two pieces, and one outside the shown window.
         ASSERT_TRUE(db.exec(QStringLiteral(
             "INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Comment\", \"Recording\") VALUES "
@@ -106,8 +107,8 @@ TEST_F(ShowDataEndToEnd, ShowDataLoadsAHundredThousandFixesAndTheCommentsOfTheWi
     }
     WriteSettings(At(2026, 3, 1), At(2026, 3, 2, 12));
 
-    const QByteArray output =
-        Run({QStringLiteral("-s")}, velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 1000));
+    const QByteArray output = Run({QStringLiteral("-s")},
+                                  velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 1000));
     EXPECT_TRUE(output.contains(QByteArray("shown data: GPS fixes loaded: ") + QByteArray::number(kFixes)))
         << output.toStdString();
     EXPECT_TRUE(output.contains("comments listed: 2")) << output.toStdString();
@@ -117,8 +118,8 @@ TEST_F(ShowDataEndToEnd, AStoredEndThatIsNoDateLoadsNothingAndSaysSo)
 {
     // 29 February of a common year: the Show Times page refuses it.
     WriteSettings(At(2026, 3, 1), At(2026, 2, 29, 12));
-    const QByteArray output =
-        Run({QStringLiteral("-s")}, velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 500));
+    const QByteArray output = Run({QStringLiteral("-s")},
+                                  velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 500));
     EXPECT_TRUE(output.contains("Stop Time format must be YYYY-MM-DD HH:MM:SS")) << output.toStdString();
     EXPECT_FALSE(output.contains("shown data: GPS fixes loaded")) << output.toStdString();
 }
@@ -144,23 +145,24 @@ TEST_F(ShowDataEndToEnd, RowsStoredWithoutAGpsReferenceAreGivenOneWhenTheSurveyI
 {
     {
         DirectDb db(survey);
-        ASSERT_TRUE(db.exec(QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
-            "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
-            "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 60) || ' seconds'), 10.0, 'A' FROM n")));
+        ASSERT_TRUE(db.exec(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                           "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
+                           "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 60) || ' seconds'), 10.0, 'A' FROM n")));
         // Comments typed while nothing was read from the GPS.
-        ASSERT_TRUE(db.exec(QStringLiteral(
-            "INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Comment\") VALUES "
-            "('2026-03-01 00:30:30', 0, '1900-01-01 00:00:00', 'half past'), "
-            "('2026-03-01 00:00:10', 0, '1900-01-01 00:00:00', 'before the track')")));
+        ASSERT_TRUE(db.exec(
+            QStringLiteral("INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Comment\") VALUES "
+                           "('2026-03-01 00:30:30', 0, '1900-01-01 00:00:00', 'half past'), "
+                           "('2026-03-01 00:00:10', 0, '1900-01-01 00:00:00', 'before the track')")));
     }
     WriteSettings(At(2026, 3, 1), At(2026, 3, 2));
-    const QByteArray output =
-        Run({QStringLiteral("-s")}, velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 500));
+    const QByteArray output = Run({QStringLiteral("-s")},
+                                  velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 500));
     EXPECT_TRUE(output.contains("2 Rows of table Comments do not contain a valid Gps cross reference"))
         << output.toStdString();
-    EXPECT_EQ(Rows(QStringLiteral("SELECT \"Comment\", \"GpsIndex\", \"GPSTime\" FROM \"Comments\" ORDER BY \"PCTime\"")),
-              (QStringList{"before the track|-1|1900-01-01 00:00:00", "half past|30|2026-03-01 00:30:00"}));
+    EXPECT_EQ(
+        Rows(QStringLiteral("SELECT \"Comment\", \"GpsIndex\", \"GPSTime\" FROM \"Comments\" ORDER BY \"PCTime\"")),
+        (QStringList{"before the track|-1|1900-01-01 00:00:00", "half past|30|2026-03-01 00:30:00"}));
     // Filled before the load: the comment on the track is listed.
     EXPECT_TRUE(output.contains("comments listed: 1")) << output.toStdString();
 }

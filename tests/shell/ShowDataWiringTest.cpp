@@ -1,11 +1,16 @@
 // The comment panel as the main window reaches it: the messages 1069 (a
 // recorder's file and state) and 1065 (offline logging's time) that the main
-// window passes on arrive at the panel made by the show-data wiring.
+// window passes on arrive at the panel made by the show-data wiring; and the
+// shown data's clearing reaches the user forms' map items.
 #include "comments/TCommentWindow.h"
+#include "forms/UserFormInfo.h"
+#include "forms/UserPlotThing.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowPorts.h"
 #include "platform/RunMode.h"
+#include "shell/MainWindowServices.h"
 #include "shell/ShowDataWiring.h"
+#include "shell/ShownDataService.h"
 #include "shell/TV2000Window.h"
 #include "platform/WindowMessage.h"
 
@@ -23,7 +28,7 @@ struct Wired : ::testing::Test {
     {
         savedMode = RunMode;
         SetRecorderCount(1);
-        BindShowData(hooks, commands);
+        shown = &BindShowData();
     }
     void TearDown() override
     {
@@ -33,10 +38,9 @@ struct Wired : ::testing::Test {
     velmar::comments::TCommentWindow* Make(quint32 mode)
     {
         RunMode = mode;
-        return qobject_cast<velmar::comments::TCommentWindow*>(hooks.makeCommentWindow(&parent));
+        return qobject_cast<velmar::comments::TCommentWindow*>(CommentPanelService().MakeCommentWindow(&parent));
     }
-    MainWindowHooks hooks;
-    MainCommandHooks commands;
+    ShownDataService* shown = nullptr;
     QWidget parent;
     quint32 savedMode = 0;
 };
@@ -58,10 +62,19 @@ TEST_F(Wired, OfflineTimeTextsReachTheTimeReadout)
     const QByteArray text("2026-03-01 10:00:00");
     sendWindowMessage(panel, MsgCommentTime, 1, qint64(reinterpret_cast<quintptr>(text.constData())));
     EXPECT_EQ(panel->TimeReadout()->text(), QString::fromLatin1(text));
-    hooks.commentClockText(QStringLiteral("2026-03-01 10:00:01"));
+    CommentPanelService().ClockText(QStringLiteral("2026-03-01 10:00:01"));
     EXPECT_EQ(panel->TimeReadout()->text(), QStringLiteral("2026-03-01 10:00:01"));
     sendWindowMessage(panel, MsgCommentTime, 3, 0);
     EXPECT_TRUE(panel->TimeReadout()->text().isEmpty());
+}
+
+TEST_F(Wired, ClearingTheShownDataDropsTheFormsMapItems)
+{
+    velmar::forms::TUserFormInfo form(QStringLiteral("UDF_Sightings"), 0);
+    velmar::forms::AddUserPlotThing(form, {});
+    ASSERT_EQ(velmar::forms::UserPlotThings(form).size(), 1u);
+    shown->ClearShownData();
+    EXPECT_TRUE(velmar::forms::UserPlotThings(form).empty());
 }
 
 } // namespace

@@ -172,7 +172,7 @@ TEST(Restart, NothingHappensWithoutARestartMode)
     QFile::remove(store::ProgramSettingsFilePath());
     int starts = 0;
     EXPECT_FALSE(shell::RestartAfterDatabaseChange(QStringLiteral("/opt/velmar/Velmar"), lock,
-                                                  [&](const QString&, const QStringList&) { return ++starts, true; }));
+                                                   [&](const QString&, const QStringList&) { return ++starts, true; }));
     EXPECT_EQ(starts, 0);
     EXPECT_TRUE(lock.isHeld());
     EXPECT_FALSE(QFile::exists(store::ProgramSettingsFilePath()));
@@ -190,12 +190,11 @@ TEST(Restart, AShowDataCopyResumesBesideARunningOnlineCopy)
     ASSERT_TRUE(store::ReadProgramSettings());
     store::TheProgramSettings.RestartMode = int32_t(shell::RunModeShowData);
     std::unique_ptr<Velmar> resumed;
-    EXPECT_TRUE(shell::RestartAfterDatabaseChange(
-        qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"), lock,
-        [&](const QString&, const QStringList& arguments) {
-            resumed = std::make_unique<Velmar>(arguments, true);
-            return true;
-        }));
+    EXPECT_TRUE(shell::RestartAfterDatabaseChange(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"),
+                                                  lock, [&](const QString&, const QStringList& arguments) {
+                                                      resumed = std::make_unique<Velmar>(arguments, true);
+                                                      return true;
+                                                  }));
     ASSERT_TRUE(resumed);
     ASSERT_TRUE(resumed->WaitForLog(InLoopShowData)) << resumed->Log().toStdString();
     EXPECT_FALSE(resumed->Log().contains(QStringLiteral("already running")));

@@ -179,8 +179,8 @@ class EffortCheckTest : public ::testing::TestWithParam<EffortCase> {};
 TEST_P(EffortCheckTest, GapAndPen)
 {
     const EffortCase& c = GetParam();
-    const CheckedSettings r =
-        CheckEffortLine(ProgramSettings(), {QString::fromLatin1(c.gap), QString::fromLatin1(c.pen), false, {}, {}});
+    const CheckedSettings r = CheckEffortLine(ProgramSettings(),
+                                              {QString::fromLatin1(c.gap), QString::fromLatin1(c.pen), false, {}, {}});
     EXPECT_EQ(r.message, QString::fromLatin1(c.message)) << c.gap << " " << c.pen;
     if (r.ok()) {
         EXPECT_EQ(r.block->MaxEffortFixInterval, c.seconds) << c.gap;
@@ -206,8 +206,9 @@ TEST(EffortGap, ShownGapsReadBackExactly)
 TEST(EffortSource, Index)
 {
     ProgramSettings s;
-    const std::pair<const char*, int> rows[] = {{"Porpoise Detector", 0}, {"Quintra Click", 2}, {"Listening", 3},
-                                                {"listening", 3},         {"", -1},              {"Sightings", -1}};
+    const std::pair<const char*, int> rows[] = {
+        {"Porpoise Detector", 0}, {"Quintra Click", 2}, {"Listening", 3}, {"listening", 3}, {"", -1},
+        {"Sightings", -1}};
     for (const auto& [name, index] : rows) {
         s.EffortForm.setText(QString::fromLatin1(name));
         EXPECT_EQ(GetEffortSourceIndex(s), index) << name;
@@ -215,7 +216,8 @@ TEST(EffortSource, Index)
 }
 
 struct EffortPageTest : PageTest {
-    std::vector<EffortFormChoice> forms{{QStringLiteral("Sightings"), {QStringLiteral("Species"), QStringLiteral("Effort")}}};
+    std::vector<EffortFormChoice> forms{
+        {QStringLiteral("Sightings"), {QStringLiteral("Species"), QStringLiteral("Effort")}}};
     int reloads = 0;
     std::unique_ptr<EffortDlg> Page()
     {
@@ -292,7 +294,8 @@ class NavDataTest : public ::testing::TestWithParam<NavCase> {};
 TEST_P(NavDataTest, Variation)
 {
     const NavCase& c = GetParam();
-    const CheckedSettings r = CheckNavData(ProgramSettings(), QString::fromLatin1(c.variation), false, QStringLiteral("250"));
+    const CheckedSettings r = CheckNavData(ProgramSettings(), QString::fromLatin1(c.variation), false,
+                                           QStringLiteral("250"));
     ASSERT_EQ(r.ok(), c.accepted) << c.variation;
     if (c.accepted) {
         EXPECT_FLOAT_EQ(r.block->MagneticVariation, c.stored);
@@ -352,7 +355,6 @@ struct MapFileTest : PageTest {
     void TearDown() override
     {
         map::TheMapFeatures().FreeMapFeatures();
-        setFormRunner({});
         PageTest::TearDown();
     }
 };
@@ -374,7 +376,7 @@ TEST_F(MapFileTest, PathsLoadOrAreRefusedAndContoursFollowTheLevels)
 
     page.PathEdit()->setText(depths);
     std::vector<int> boxes;
-    setFormRunner([&](QDialog& d) {
+    messages.dialogs.runForm = [&](QDialog& d) {
         auto* contours = qobject_cast<ContoursDialog*>(&d);
         boxes.push_back(contours ? contours->LevelCount() : -1);
         if (!contours || !contours->LevelBox(0) || !contours->LevelBox(1))
@@ -383,7 +385,7 @@ TEST_F(MapFileTest, PathsLoadOrAreRefusedAndContoursFollowTheLevels)
         contours->LevelBox(1)->setChecked(true);
         contours->CmOk();
         return true;
-    });
+    };
     page.CmSelectContours();
     EXPECT_EQ(boxes, std::vector<int>{2});
     EXPECT_FALSE(TheProgramSettings.ShowContour[0]);

@@ -9,6 +9,7 @@
 #include "shell/ProgrammeSetup.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/MainWindowStore.h"
+#include "shell/MainWindowServices.h"
 #include "shell/RecentFiles.h"
 #include "platform/RunMode.h"
 #include "shell/TV2000Window.h"
@@ -22,7 +23,7 @@
 #include "shell/CommandIds.h"
 #include "shell/ui/DataKeepDialog.h"
 #include "shell/ui/DatabasePage.h"
-#include "widgets/MessageBoxSeam.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "widgets/SettingsSheet.h"
 #include "shell/ui/ShowTapeDialog.h"
 #include "sound/RecorderTable.h"
@@ -122,6 +123,47 @@ void SetEdit(QWidget* page, int id, const QString& text)
     edit->setText(text);
 }
 
+// The program's start-up with its sheets counted, its quits kept from the
+// event loop, and the first-run set-up only where a test asks for it.
+class CountingStartup final : public ProgramStartup {
+public:
+    CountingStartup(velmar::store::RecentDatabaseList& recent, SettingsDialogService& dialogs, int& sheets, int& quits)
+        : ProgramStartup(recent, dialogs), m_sheets(sheets), m_quits(quits)
+    {
+    }
+    bool DatabaseSheet(QWidget* parent) override
+    {
+        ++m_sheets;
+        return ProgramStartup::DatabaseSheet(parent);
+    }
+    void ProgrammeSetup(QWidget* parent) override
+    {
+        if (withSetUp)
+            ProgramStartup::ProgrammeSetup(parent);
+    }
+    void PostQuit() override { ++m_quits; }
+
+    bool withSetUp = false;
+
+private:
+    int& m_sheets;
+    int& m_quits;
+};
+
+// Settings dialogs that lend only a map file page.
+class MapFilePageOnly final : public SettingsDialogService {
+public:
+    bool GpsControlDialog(QWidget*) override { return false; }
+    void FlashWarningTypeDialog(QWidget*) override {}
+    void ErrorCheckingDialog(QWidget*) override {}
+    void TransferEffortDialog(QWidget*) override {}
+    bool StatisticsDialog(QWidget*) override { return false; }
+    ui::SettingsPage* MakePage(const QString& name) override
+    {
+        return name == QStringLiteral("MapFileDialog") ? new ui::SettingsPage(QStringLiteral("Map File")) : nullptr;
+    }
+};
+
 class StartupTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -135,34 +177,20 @@ protected:
         RunMode = RunModeOnline;
         recent = std::make_unique<TRecentFiles>(QLatin1String(RecentFilesName), RecentFilesCount);
 
-        MainWindowHooks& h = mainWindowHooks();
-        h = MainWindowHooks{};
-        BindSurveyDatabase(h);
-        h.addRecentFile = [this](const QString& path) { recent->SaveMenuChoice(path); };
-        h.databaseSheet = [this](QWidget* parent) {
-            ++sheets;
-            return DatabaseSheet(parent, *recent);
-        };
-        h.askUser = [this](QWidget*, const QString& text, const QString&, QMessageBox::StandardButtons) {
-            questions << text;
-            return QMessageBox::Ok;
-        };
-        h.postQuit = [this] { ++quits; };
+        startup = std::make_unique<CountingStartup>(*recent, NoSettingsDialogs(), sheets, quits);
         // The navigation warning the window posts at start.
-        mainCommandHooks().runDialog = [](QWidget*, QDialog&) { return true; };
-        ui::setMessageBoxHandler([this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
-                                        QMessageBox::StandardButtons) {
+        dialogs.runDialog = [](QDialog&) { return true; };
+        // The main window's questions and the message boxes alike.
+        dialogs.messageBox = [this](QWidget*, const QString& text, const QString&, QMessageBox::Icon,
+                                    QMessageBox::StandardButtons) {
             questions << text;
             return QMessageBox::Ok;
-        });
+        };
     }
     void TearDown() override
     {
         window.reset();
         velmar::store::CloseDB();
-        mainWindowHooks() = MainWindowHooks{};
-        ui::setMessageBoxHandler({});
-        mainCommandHooks() = MainCommandHooks{};
         qunsetenv("VELMAR_ACCEPT_SHEETS");
         qputenv("VELMAR_HOME", m_oldHome);
         RunMode = RunModeOnline;
@@ -170,7 +198,10 @@ protected:
 
     TV2000Window& Start()
     {
-        window = std::make_unique<TV2000Window>();
+        MainWindowServices services;
+        services.store = &BindSurveyDatabase();
+        services.startup = startup.get();
+        window = std::make_unique<TV2000Window>(nullptr, services);
         window->resize(1000, 700);
         window->SetupWindow();
         return *window;
@@ -178,7 +209,9 @@ protected:
 
     QTemporaryDir home;
     std::unique_ptr<TRecentFiles> recent;
+    std::unique_ptr<CountingStartup> startup;
     std::unique_ptr<TV2000Window> window;
+    velmar::test::ScriptedDialogs dialogs;
     QStringList questions;
     int sheets = 0;
     int quits = 0;
@@ -193,7 +226,7 @@ private:
 // follows. Cancelling it still leaves a written block with the flag cleared.
 TEST_F(StartupTest, FirstRunSetUpKeepsItsChoicesOrIsCancelled)
 {
-    mainWindowHooks().programmeSetup = [this](QWidget* parent) { ProgrammeSetup(parent, *recent); };
+    startup->withSetUp = true;
     for (const bool finish : {true, false}) {
         SCOPED_TRACE(finish ? "finished" : "cancelled");
         QTemporaryDir fresh;
@@ -291,11 +324,8 @@ TEST_F(StartupTest, FirstRunSetUpKeepsItsChoicesOrIsCancelled)
 // the set-up's second page, under the set-up's own title.
 TEST_F(StartupTest, SetUpTakesTheMapFilePageWhenThereIsOne)
 {
-    MainCommandHooks& h = mainCommandHooks();
-    h.makePage = [](const QString& name) {
-        return name == QStringLiteral("MapFileDialog") ? new ui::SettingsPage(QStringLiteral("Map File")) : nullptr;
-    };
-    const std::unique_ptr<ui::SettingsSheet> sheet = MakeProgrammeSetupSheet(nullptr, *recent);
+    MapFilePageOnly dialogs;
+    const std::unique_ptr<ui::SettingsSheet> sheet = MakeProgrammeSetupSheet(nullptr, *recent, dialogs);
     ASSERT_EQ(sheet->PageCount(), FirstRunPages.size() + 1);
     EXPECT_EQ(sheet->Page(1)->Title(), QStringLiteral("Select Map File (optional)"));
     EXPECT_EQ(sheet->Page(2)->Title(), FirstRunPages[1]);
@@ -327,6 +357,23 @@ TEST_F(StartupTest, NewUserGetsTheDefaultSurveyDatabase)
     EXPECT_EQ(TheProgramSettings.DatabasePath.text(), expected);
 }
 
+// A recorder taken away loses its row: the next start counts the rows, and
+// would bring the recorder back.
+TEST_F(StartupTest, ATakenAwayRecorderLosesItsRowInTheSurvey)
+{
+    qputenv("VELMAR_ACCEPT_SHEETS", "1");
+    Start();
+    ASSERT_TRUE(velmar::store::IsDbOpen());
+    SurveyStoreService& store = BindSurveyDatabase();
+    for (int i = store.CountRecorders(); i < 2; ++i)
+        store.AddRecorder(i);
+    ASSERT_EQ(store.CountRecorders(), 2);
+    store.DeleteRecorder(1);
+    EXPECT_EQ(store.CountRecorders(), 1);
+    store.DeleteRecorder(1); // no such row any more: said in the log, nothing else goes
+    EXPECT_EQ(store.CountRecorders(), 1);
+}
+
 // The menu's "Database File" command shows the sheet of the start-up, with
 // its one database page.
 TEST_F(StartupTest, TheMenuShowsTheStartUpDatabaseSheet)
@@ -336,7 +383,7 @@ TEST_F(StartupTest, TheMenuShowsTheStartUpDatabaseSheet)
     ASSERT_TRUE(w.DatabaseConfirmed());
     QString title;
     std::vector<bool> databasePages;
-    mainCommandHooks().runSheet = [&](ui::SettingsSheet& sheet) {
+    dialogs.runSheet = [&](ui::SettingsSheet& sheet) {
         title = sheet.windowTitle();
         for (int i = 0; i < sheet.PageCount(); ++i)
             databasePages.push_back(qobject_cast<ui::DatabasePage*>(sheet.Page(i)) != nullptr);
@@ -415,8 +462,8 @@ TEST(StartupEndToEnd, FreshHomeStartsAndEndsCleanly)
         ASSERT_TRUE(QFileInfo::exists(survey)) << output.toStdString();
         ExpectFixedTables(survey);
         // Closed and compacted: no write-ahead log left behind.
-        EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal")) &&
-                     QFileInfo(survey + QStringLiteral("-wal")).size() > 0);
+        EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal"))
+                     && QFileInfo(survey + QStringLiteral("-wal")).size() > 0);
 
         qputenv("VELMAR_HOME", home.path().toLocal8Bit());
         TheProgramSettings = ProgramSettings();
@@ -473,12 +520,12 @@ TEST(StartupEndToEnd, TheDataLayersMessagesReachTheOperator)
     {
         // The statements end before the connection they were made on.
         velmar::store::SqlStatement rows(velmar::store::GetDbConnection());
-        ASSERT_TRUE(rows.execDirect(QStringLiteral(
-            "INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", \"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
+        ASSERT_TRUE(rows.execDirect(QStringLiteral("INSERT INTO \"UDF_Comments\" (\"Order\", \"Type\", \"Title\", "
+                                                   "\"Length\") VALUES (1, 'CHAR', 'Remark', 20)")));
         velmar::store::SqlStatement form(velmar::store::GetDbConnection());
-        ASSERT_TRUE(form.execDirect(QStringLiteral(
-            "INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Required\") "
-            "VALUES (1, 'INTEGER', 'Count', 1), (2, 'CHAR', 'Note', 0), (3, 'DDEENABLE', '', 0)")));
+        ASSERT_TRUE(form.execDirect(
+            QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\", \"Required\") "
+                           "VALUES (1, 'INTEGER', 'Count', 1), (2, 'CHAR', 'Note', 0), (3, 'DDEENABLE', '', 0)")));
     }
     velmar::store::CloseDB();
     TheProgramSettings = ProgramSettings();

@@ -7,6 +7,9 @@
 #include "shell/CommandIds.h"
 #include "shell/MainCommands.h"
 #include "shell/MainWindowMessages.h"
+#include "settings/PipeSettings.h"
+#include "shell/StartupService.h"
+#include "store/ui/DatabaseDialog.h"
 #include "widgets/MyControls.h"
 #include "widgets/TrafficLight.h"
 #include "shell/TV2000Window.h"
@@ -16,6 +19,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTabBar>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace velmar::shell;
@@ -35,16 +39,15 @@ protected:
     void TearDown() override
     {
         window.reset();
-        mainWindowHooks() = MainWindowHooks{};
-        SetGrabberFormFactory({});
         RunMode = RunModeOnline;
     }
 
-    TV2000Window& Make(unsigned mode, const std::function<void(ProgramSettings&)>& edit = [](ProgramSettings&) {})
+    TV2000Window& Make(
+        unsigned mode, const std::function<void(ProgramSettings&)>& edit = [](ProgramSettings&) {})
     {
         RunMode = mode;
         WriteSettings(edit);
-        window = std::make_unique<TV2000Window>();
+        window = std::make_unique<TV2000Window>(nullptr, world.Services());
         window->resize(1000, 700);
         window->SetupWindow();
         return *window;
@@ -101,20 +104,45 @@ TEST_P(RunModeTabs, TabsFollowRunModeAndSettings)
     ExpectIndicesConsistent(row.legend);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Modes, RunModeTabs,
-    ::testing::Values(
-        ModeRow{"online, everything on tabs", RunModeOnline, 2, 1, 2, true,
-                {"Map", "Comments", "Detectors", "Whistles", "Things Heard", "Wav Recorder 0", "Grabber 0",
-                 "Grabber 1", "Panel", "Form A"},
-                true, true},
-        ModeRow{"online, detectors down the left side", RunModeOnline, 1, 0, 0, false,
-                {"Map", "Comments", "Whistles", "Panel", "Form A"}, true, true},
-        ModeRow{"show data: no detectors, no light, no panels", RunModeShowData, 2, 2, 3, false,
-                {"Map", "Comments", "Wav Player 0", "Wav Player 1", "Form A"}, false, false},
-        ModeRow{"offline logging with two recorders", RunModeOffline, 0, 2, 1, false,
-                {"Map", "Comments", "Wav Recorder 0", "Wav Player 0", "Wav Recorder 1", "Wav Player 1", "Form A"},
-                true, false}));
+INSTANTIATE_TEST_SUITE_P(Modes, RunModeTabs,
+                         ::testing::Values(ModeRow{"online, everything on tabs",
+                                                   RunModeOnline,
+                                                   2,
+                                                   1,
+                                                   2,
+                                                   true,
+                                                   {"Map", "Comments", "Detectors", "Whistles", "Things Heard",
+                                                    "Wav Recorder 0", "Grabber 0", "Grabber 1", "Panel", "Form A"},
+                                                   true,
+                                                   true},
+                                           ModeRow{"online, detectors down the left side",
+                                                   RunModeOnline,
+                                                   1,
+                                                   0,
+                                                   0,
+                                                   false,
+                                                   {"Map", "Comments", "Whistles", "Panel", "Form A"},
+                                                   true,
+                                                   true},
+                                           ModeRow{"show data: no detectors, no light, no panels",
+                                                   RunModeShowData,
+                                                   2,
+                                                   2,
+                                                   3,
+                                                   false,
+                                                   {"Map", "Comments", "Wav Player 0", "Wav Player 1", "Form A"},
+                                                   false,
+                                                   false},
+                                           ModeRow{"offline logging with two recorders",
+                                                   RunModeOffline,
+                                                   0,
+                                                   2,
+                                                   1,
+                                                   false,
+                                                   {"Map", "Comments", "Wav Recorder 0", "Wav Player 0",
+                                                    "Wav Recorder 1", "Wav Player 1", "Form A"},
+                                                   true,
+                                                   false}));
 
 TEST_F(MainWindowTest, OfflineLastDeckDrivesTheClock)
 {
@@ -197,8 +225,8 @@ TEST_F(MainWindowTest, OfflineResyncPutsTheNewRecorderAfterTheLastDeck)
     TV2000Window& w = Make(RunModeOffline);
     SetRecorderCount(3);
     w.UpdateRecorderTabs();
-    EXPECT_EQ(TabTexts(w), (std::vector<QString>{"Map", "Comments", "Wav Recorder 0", "Wav Player 0",
-                                                 "Wav Recorder 1", "Wav Player 1", "Wav Recorder 2", "Form A"}));
+    EXPECT_EQ(TabTexts(w), (std::vector<QString>{"Map", "Comments", "Wav Recorder 0", "Wav Player 0", "Wav Recorder 1",
+                                                 "Wav Player 1", "Wav Recorder 2", "Form A"}));
     ExpectIndicesConsistent("offline raised");
 }
 
@@ -214,7 +242,8 @@ struct CloseRow {
 };
 
 const QString PopupText = "close unsaved forms ?";
-const QString BusyText = "One or more Mavrels are still recording / playing.\nThey must be stopped before exiting Velmar";
+const QString BusyText =
+    "One or more Mavrels are still recording / playing.\nThey must be stopped before exiting Velmar";
 const QString SureText = "Are you sure you want to exit Velmar ?";
 
 class CloseDecisions : public MainWindowTest, public ::testing::WithParamInterface<CloseRow> {};
@@ -240,17 +269,35 @@ TEST_P(CloseDecisions, AsksAndDecides)
 INSTANTIATE_TEST_SUITE_P(
     Table, CloseDecisions,
     ::testing::Values(
-        CloseRow{"pop-up form open, kept: refused, nothing stopped", RunModeOnline, 1, true, {QMessageBox::No}, false,
-                 {PopupText}, false},
-        CloseRow{"pop-up form open, let go: the usual question follows", RunModeOnline, 1, false,
-                 {QMessageBox::Yes, QMessageBox::Yes}, true, {PopupText, SureText}, false},
+        CloseRow{"pop-up form open, kept: refused, nothing stopped",
+                 RunModeOnline,
+                 1,
+                 true,
+                 {QMessageBox::No},
+                 false,
+                 {PopupText},
+                 false},
+        CloseRow{"pop-up form open, let go: the usual question follows",
+                 RunModeOnline,
+                 1,
+                 false,
+                 {QMessageBox::Yes, QMessageBox::Yes},
+                 true,
+                 {PopupText, SureText},
+                 false},
         CloseRow{"online, idle, Yes", RunModeOnline, 0, false, {QMessageBox::Yes}, true, {SureText}, false},
         CloseRow{"online, idle, No", RunModeOnline, 0, false, {QMessageBox::No}, false, {SureText}, false},
         CloseRow{"online, idle, Cancel", RunModeOnline, 0, false, {QMessageBox::Cancel}, false, {SureText}, false},
-        CloseRow{"recording, Cancel keeps running", RunModeOnline, 0, true, {QMessageBox::Cancel}, false, {BusyText},
-                 false},
-        CloseRow{"recording, OK stops and exits without asking again", RunModeOnline, 0, true, {QMessageBox::Ok},
-                 true, {BusyText}, true},
+        CloseRow{
+            "recording, Cancel keeps running", RunModeOnline, 0, true, {QMessageBox::Cancel}, false, {BusyText}, false},
+        CloseRow{"recording, OK stops and exits without asking again",
+                 RunModeOnline,
+                 0,
+                 true,
+                 {QMessageBox::Ok},
+                 true,
+                 {BusyText},
+                 true},
         CloseRow{"offline, idle: no question", RunModeOffline, 0, false, {}, true, {}, false}));
 
 TEST_F(MainWindowTest, ShutdownClosesDatabaseThenWritesBlockLast)
@@ -261,8 +308,8 @@ TEST_F(MainWindowTest, ShutdownClosesDatabaseThenWritesBlockLast)
     world.log.clear();
     RemoveSettings();
     ASSERT_TRUE(w.CanClose());
-    const std::vector<std::string> expected{"free grabber 0", "save plot menus", "save settings rows", "close db",
-                                            "write block", "close dde"};
+    const std::vector<std::string> expected{"free grabber 0", "save plot menus", "save settings rows",
+                                            "close db",       "write block",     "close dde"};
     EXPECT_EQ(world.log, expected);
     EXPECT_TRUE(QFileInfo::exists(velmar::store::ProgramSettingsFilePath()));
 }
@@ -305,7 +352,7 @@ TEST_F(MainWindowTest, FirstRunKeepsTheRecorderCountChosenInSetup)
     RemoveSettings();
     world.rows = 1;
     world.setupRecorderCount = 2;
-    window = std::make_unique<TV2000Window>();
+    window = std::make_unique<TV2000Window>(nullptr, world.Services());
     window->SetupWindow();
     ASSERT_GE(world.questions.size(), 1u);
     EXPECT_TRUE(world.questions[0].startsWith("This is either the first time"));
@@ -366,7 +413,8 @@ TEST_F(MainWindowTest, ClockStripStatusSlotsAndDetectorMessages)
 {
     TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.TimesAdjacent = 1; });
     const QRegularExpression dateTime(R"(^\d\d \w{3} \d{4} \d\d:\d\d:\d\d$)");
-    EXPECT_TRUE(dateTime.match(FindMyEdit(&w, IdClockEdit1)->text()).hasMatch()) << FindMyEdit(&w, IdClockEdit1)->text().toStdString();
+    EXPECT_TRUE(dateTime.match(FindMyEdit(&w, IdClockEdit1)->text()).hasMatch())
+        << FindMyEdit(&w, IdClockEdit1)->text().toStdString();
     EXPECT_TRUE(dateTime.match(FindMyEdit(&w, IdClockEdit2)->text()).hasMatch());
 
     for (int i = 0; i < ProgramStatusSlots; ++i) {
@@ -381,7 +429,7 @@ TEST_F(MainWindowTest, ClockStripStatusSlotsAndDetectorMessages)
 TEST_F(MainWindowTest, OfflineClockTextGoesToTheCommentsToo)
 {
     QString toComments;
-    mainWindowHooks().commentClockText = [&](const QString& t) { toComments = t; };
+    world.comments.clockText = [&](const QString& t) { toComments = t; };
     TV2000Window& w = Make(RunModeOffline);
     w.UpdateClock();
     EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d$)").match(toComments).hasMatch())
@@ -418,9 +466,9 @@ TEST_F(MainWindowTest, NightSchemeReachesTheMainWindowsControls)
 
 TEST_F(MainWindowTest, DetectorColumnDownTheLeftSide)
 {
-    mainWindowHooks().detectorPanelWidth = [] { return 120; };
+    world.detectors.panelWidth = 120;
     QRect placedIn;
-    mainWindowHooks().placeDetectorForm = [&](QWidget*, const QRect& page) { placedIn = page; };
+    world.detectors.placeDetectorForm = [&](QWidget*, const QRect& page) { placedIn = page; };
     TV2000Window& w = Make(RunModeOnline, [](ProgramSettings& s) { s.DetectorsPosition = 1; });
     w.show();
     EXPECT_EQ(w.TabControl()->x(), 128);
@@ -437,7 +485,7 @@ TEST_F(MainWindowTest, PageKeysMoveAmongSubTabsFirst)
     for (const char* t : {"Sighting", "Effort", "Weather"})
         sub.addTab(t);
     int formTab = -1;
-    mainWindowHooks().findUserFormSubTabs = [&](int tab) { return tab == formTab ? &sub : nullptr; };
+    world.userForms.findSubTabs = [&](int tab) { return tab == formTab ? &sub : nullptr; };
     TV2000Window& w = Make(RunModeOnline);
     formTab = world.forms.back().index;
     QTabBar* tabs = w.TabControl();
@@ -500,10 +548,9 @@ TEST_F(MainWindowTest, OnlineWindowRendering)
 
 namespace {
 
-TEST(GrabberForms, NullFormsAndNoFactoryDoNothing)
+TEST(GrabberForms, NullFormsAndNoCameraServiceDoNothing)
 {
-    SetGrabberFormFactory({});
-    EXPECT_EQ(CreateGrabberForm(nullptr, 0), nullptr);
+    EXPECT_EQ(NoCameras().MakeGrabberForm(nullptr, 0), nullptr);
     SetGrabberFormTab(nullptr, 3);
     EXPECT_EQ(GetGrabberFormTab(nullptr), -1);
     PlaceGrabberForm(nullptr, nullptr, QRect(0, 0, 10, 10));
@@ -511,6 +558,47 @@ TEST(GrabberForms, NullFormsAndNoFactoryDoNothing)
     StartGrabberForm(nullptr, 1);
     GrabberFormGrab(nullptr, "Button 7");
     FreeGrabberForm(nullptr);
+}
+
+// A main window made without a start-up service still writes its settings
+// block and still ends the event loop.
+TEST(StartupDefault, WritesTheSettingsBlockAndEndsTheEventLoop)
+{
+    QFile::remove(velmar::store::ProgramSettingsFilePath());
+    QString error;
+    ASSERT_TRUE(NoStartup().WriteProgramSettings(&error)) << error.toStdString();
+    EXPECT_TRUE(QFile::exists(velmar::store::ProgramSettingsFilePath()));
+
+    QTimer stuck;
+    stuck.setSingleShot(true);
+    QObject::connect(&stuck, &QTimer::timeout, [] { QCoreApplication::exit(1); });
+    stuck.start(10000);
+    NoStartup().PostQuit();
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+// Velmar's start-up takes the pipe server's settings file into the
+// process-wide record; without the file the record keeps its values.
+TEST(ProgramStartupPipes, ReadsThePipeServersFileWhenThereIsOne)
+{
+    struct NoRecent : velmar::store::RecentDatabaseList {
+        QStringList entries() const override { return {}; }
+        void saveMenuChoice(const QString&) override {}
+    } recent;
+    ProgramStartup startup(recent, NoSettingsDialogs());
+    namespace pipes = velmar::pipeserver;
+    const pipes::PipeSettings before = pipes::ThePipeSettings();
+    QFile::remove(pipes::PipeSettingsFilePath());
+    startup.ReadPipeSettings();
+    EXPECT_EQ(pipes::ThePipeSettings().SampleRate, before.SampleRate);
+
+    pipes::PipeSettings written = before;
+    written.SampleRate = before.SampleRate == 96000 ? 48000 : 96000;
+    ASSERT_TRUE(pipes::WritePipeSettings(written).ok);
+    startup.ReadPipeSettings();
+    EXPECT_EQ(pipes::ThePipeSettings().SampleRate, written.SampleRate);
+    pipes::ThePipeSettings() = before;
+    QFile::remove(pipes::PipeSettingsFilePath());
 }
 
 } // namespace

@@ -65,8 +65,8 @@ TEST_P(Termination, EndsLikeAClose)
 
     const QString survey = QDir(home.path()).filePath(QStringLiteral("data/Survey.sqlite"));
     ASSERT_TRUE(QFileInfo::exists(survey));
-    EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal")) &&
-                 QFileInfo(survey + QStringLiteral("-wal")).size() > 0)
+    EXPECT_FALSE(QFileInfo::exists(survey + QStringLiteral("-wal"))
+                 && QFileInfo(survey + QStringLiteral("-wal")).size() > 0)
         << "database not closed";
 
     qputenv("VELMAR_HOME", home.path().toLocal8Bit());

@@ -113,7 +113,8 @@ protected:
         TheProgramSettings.MaxInterval = 1;
         TheProgramSettings.MinInterval = 1;
         TheProgramSettings.ReadHdt = true;
-        TheProgramSettings.ProgramPaths[std::size_t(store::ProgramTypeIndex(store::ProgramNmea))].setText(serverProgram);
+        TheProgramSettings.ProgramPaths[std::size_t(store::ProgramTypeIndex(store::ProgramNmea))].setText(
+            serverProgram);
         ASSERT_TRUE(store::WriteProgramSettings());
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -178,9 +179,9 @@ TEST_F(VelmarGps, EveryReadingIsStoredAndTheFormRecordsPointAtIt)
     server.waitForFinished(5000);
 
     // The start-up poll and at least one of the GPS timer.
-    const QStringList rows = Rows(QStringLiteral(
-        "SELECT \"Index\", GPSTime, DataStatus, printf('%.5f', Latitude), printf('%.5f', Longitude) "
-        "FROM GpsData ORDER BY \"Index\""));
+    const QStringList rows = Rows(
+        QStringLiteral("SELECT \"Index\", GPSTime, DataStatus, printf('%.5f', Latitude), printf('%.5f', Longitude) "
+                       "FROM GpsData ORDER BY \"Index\""));
     ASSERT_GE(rows.size(), 2) << output.toStdString();
     for (int i = 0; i < rows.size(); ++i)
         EXPECT_EQ(rows[i], QStringLiteral("%1|101530|A|51.08538|-1.50833").arg(i + 1));
@@ -213,8 +214,8 @@ TEST_F(VelmarGps, AStartedServerIsPolledAsSoonAsItAppears)
     const QByteArray output = RunVelmar(3500);
 
     EXPECT_EQ(StartLines().size(), 1) << output.toStdString();
-    const QStringList rows =
-        Rows(QStringLiteral("SELECT printf('%.5f', Latitude), printf('%.5f', Longitude) FROM GpsData"));
+    const QStringList rows = Rows(
+        QStringLiteral("SELECT printf('%.5f', Latitude), printf('%.5f', Longitude) FROM GpsData"));
     ASSERT_FALSE(rows.isEmpty()) << output.toStdString();
     for (const QString& row : rows)
         EXPECT_EQ(row, QStringLiteral("51.08538|-1.50833"));
@@ -272,9 +273,9 @@ TEST_F(VelmarGps, TheShipsLogThroughTheNmeaProgramBecomesTheRows)
 
     // Every reading is a row: each second as often as Velmar read it.
     QStringList seconds;
-    for (const QString& row : Rows(QStringLiteral(
-             "SELECT GPSTime, DataStatus, printf('%.4f', Latitude), printf('%.4f', Longitude), "
-             "printf('%.1f', TrueHeading) FROM GpsData ORDER BY \"Index\""))) {
+    for (const QString& row :
+         Rows(QStringLiteral("SELECT GPSTime, DataStatus, printf('%.4f', Latitude), printf('%.4f', Longitude), "
+                             "printf('%.1f', TrueHeading) FROM GpsData ORDER BY \"Index\""))) {
         if (seconds.isEmpty() || seconds.back() != row)
             seconds << row;
     }
@@ -298,8 +299,7 @@ TEST(FormNmeaFields, FieldsOfTheNewestSentences)
                   QString::fromLatin1(withChecksum("$GPGGA,101530,5105.123,N,00130.500,W,1,08,0.9,12.0,M,,,,"))});
     ASSERT_TRUE(server.waitForReadyRead(10000));
     ASSERT_EQ(server.readLine().trimmed(), QByteArray("ready"));
-    shell::MainWindowHooks hooks;
-    shell::BindNavigation(hooks);
+    shell::BindNavigation();
     forms::AutoFillSources& fields = forms::autoFillSources();
 
     EXPECT_EQ(fields.nmeaFloat(QStringLiteral("HEHDT"), 1), std::optional(271.5));

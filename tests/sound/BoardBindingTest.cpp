@@ -77,8 +77,8 @@ TEST(CbLibraryTest, ReadingsTakeTheRangeOfTheGainAndRetryRefusedRangesAtUnitGain
     const struct {
         int gain;
         int range;
-    } rows[] = {{-1, 15}, {0, 1}, {1, 1}, {2, 0}, {4, 2}, {5, 14}, {7, 1}, {10, 4}, {20, 6}, {40, 12},
-                {50, 13}, {100, 7}, {200, 8}, {1000, 1}, {2000, 10}};
+    } rows[] = {{-1, 15}, {0, 1},   {1, 1},   {2, 0},   {4, 2},   {5, 14},   {7, 1},    {10, 4},
+                {20, 6},  {40, 12}, {50, 13}, {100, 7}, {200, 8}, {1000, 1}, {2000, 10}};
     for (const auto& row : rows) {
         float volts = 0;
         ASSERT_TRUE(lib.CbReadVoltage(0, 2, row.gain, &volts)) << row.gain;
@@ -133,7 +133,7 @@ TEST(NiDaqLibraryTest, BoardTablesReadingsAndOneLoad)
     ASSERT_TRUE(lib.NiReadVoltage(1, 0, -1, &volts));
     EXPECT_NEAR(volts, 9.995, 0.001);
     EXPECT_FALSE(lib.NiReadVoltage(1, 16, 1, &volts)) << "channels 0 to 15";
-    qputenv("STANDIN_NI_TYPE", "39");   // family 6: gains 1, 2, 10, 100
+    qputenv("STANDIN_NI_TYPE", "39"); // family 6: gains 1, 2, 10, 100
     EXPECT_FALSE(lib.NiReadVoltage(1, 0, 5, &volts));
     EXPECT_EQ(lib.NiBoardResolution(1), 16);
     qputenv("STANDIN_NI_TYPE", "999");
@@ -149,9 +149,9 @@ TEST(NiDaqLibraryTest, BoardTablesReadingsAndOneLoad)
         const char* name;
         int bits;
         int family;
-    } tables[] = {{7, "PC_DIO_24", 1, 0},        {13, "PC_LPM_16", 0, 1},       {25, "AT_MIO_16E_2", 12, 5},
-                  {202, "PCI_MIO_16XE_50", 16, 6}, {233, "NI_4451", 0, 8},      {330, "NI_6222PXI", 16, 10},
-                  {353, "NI_6733PXI", 0, 9},     {367, "PCI_6014", 16, 12},     {210, "PXI_6011E", 16, 11}};
+    } tables[] = {{7, "PC_DIO_24", 1, 0},          {13, "PC_LPM_16", 0, 1},   {25, "AT_MIO_16E_2", 12, 5},
+                  {202, "PCI_MIO_16XE_50", 16, 6}, {233, "NI_4451", 0, 8},    {330, "NI_6222PXI", 16, 10},
+                  {353, "NI_6733PXI", 0, 9},       {367, "PCI_6014", 16, 12}, {210, "PXI_6011E", 16, 11}};
     for (const auto& t : tables) {
         EXPECT_EQ(NiBoardTableName(t.type), QString::fromLatin1(t.name)) << t.type;
         EXPECT_EQ(NiBoardTableResolution(t.type), t.bits) << t.type;
@@ -178,7 +178,8 @@ TEST(NiDaqMxLibraryTest, DeviceNamesAndOneLoadAlsoWhenItFailed)
     const QStringList first = r.said;
     EXPECT_TRUE(lib.NiMxIsLoaded());
     EXPECT_EQ(r.said, first) << "loaded and reported once";
-    EXPECT_TRUE(first.contains("NI mx DLL Error: No function DAQmxGetReadRawDataWidth")) << first.join('\n').toStdString();
+    EXPECT_TRUE(first.contains("NI mx DLL Error: No function DAQmxGetReadRawDataWidth"))
+        << first.join('\n').toStdString();
     EXPECT_EQ(lib.NiMxDeviceName(1), "PCI-6221 (mx)");
     EXPECT_FALSE(lib.NiMxDeviceName(3));
     EXPECT_EQ(lib.NiMxResolution(1), 16);

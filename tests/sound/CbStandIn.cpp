@@ -88,7 +88,10 @@ int cbDBitOut(int board, int port, int bit, uint16_t value)
     return board == 0 ? 0 : 1;
 }
 
-int cbErrHandling(int, int) { return 0; }
+int cbErrHandling(int, int)
+{
+    return 0;
+}
 
 int cbGetErrMsg(int code, char* text)
 {
@@ -102,7 +105,10 @@ int cbGetBoardName(int board, char* name)
     return 0;
 }
 
-void* cbWinBufAlloc(int32_t points) { return new uint16_t[std::size_t(points)](); }
+void* cbWinBufAlloc(int32_t points)
+{
+    return new uint16_t[std::size_t(points)]();
+}
 
 int cbWinBufFree(void* buffer)
 {

@@ -26,7 +26,10 @@ SystemTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0
     return t;
 }
 
-std::string dateTimeOf(const SystemTime& t) { return FormatTimeStamp(t).toStdString(); }
+std::string dateTimeOf(const SystemTime& t)
+{
+    return FormatTimeStamp(t).toStdString();
+}
 
 std::vector<QString> mixedWordMessages;
 void collectMessage(const QString& text, const QString& caption)
@@ -38,13 +41,13 @@ void collectMessage(const QString& text, const QString& caption)
 
 TEST(DateTimeText, OleDatesCountFromThe30thOfDecember1899)
 {
-    struct Row { SystemTime t; double ole; };
+    struct Row {
+        SystemTime t;
+        double ole;
+    };
     const Row rows[] = {
-        {at(1899, 12, 30), 0.0},
-        {at(1900, 1, 1, 12), 2.5},
-        {at(2000, 1, 1), 36526.0},
-        {at(2028, 2, 29, 6), 46812.25},
-        {at(1899, 12, 29, 6), -1.25}, // before day 0 the fraction counts forwards
+        {at(1899, 12, 30), 0.0},        {at(1900, 1, 1, 12), 2.5},    {at(2000, 1, 1), 36526.0},
+        {at(2028, 2, 29, 6), 46812.25}, {at(1899, 12, 29, 6), -1.25}, // before day 0 the fraction counts forwards
     };
     for (const Row& r : rows) {
         double v = -99;
@@ -83,8 +86,8 @@ TEST(DateTimeText, Formatters)
     EXPECT_EQ(FormatTimeString(t, 3600.5), QStringLiteral("15:03:05"));
     EXPECT_EQ(FormatTimeString(at(2010, 0, 8, 14), 0), QString());
 
-    const std::pair<int, const char*> durations[] = {{59, "00:59"}, {3599, "59:59"}, {3600, "1:00:00"},
-                                                     {36061, "10:01:01"}, {-1, "-"}};
+    const std::pair<int, const char*> durations[] = {
+        {59, "00:59"}, {3599, "59:59"}, {3600, "1:00:00"}, {36061, "10:01:01"}, {-1, "-"}};
     for (auto [s, text] : durations)
         EXPECT_EQ(FormatDuration(s), QString::fromLatin1(text)) << s;
 
@@ -92,8 +95,8 @@ TEST(DateTimeText, Formatters)
     for (auto [s, text] : hms)
         EXPECT_EQ(FormatSecondsHms(s), QString::fromLatin1(text)) << s;
 
-    const std::pair<double, const char*> ms[] = {{75.25, "01:15.250"}, {3675.5, "0101:15.500"},
-                                                 {0.3, "00:00.300"}, {59.9999, "00:59.999"}};
+    const std::pair<double, const char*> ms[] = {
+        {75.25, "01:15.250"}, {3675.5, "0101:15.500"}, {0.3, "00:00.300"}, {59.9999, "00:59.999"}};
     for (auto [s, text] : ms)
         EXPECT_EQ(FormatSecondsMs(s), QString::fromLatin1(text)) << s;
 }
@@ -116,7 +119,12 @@ TEST(DateTimeText, TextsIgnoreTheLocale)
 
 TEST(DateTimeText, AddSecondsToTime)
 {
-    struct Row { SystemTime in; double seconds; const char* out; int ms; };
+    struct Row {
+        SystemTime in;
+        double seconds;
+        const char* out;
+        int ms;
+    };
     const Row rows[] = {
         {at(2010, 12, 8, 14, 3, 5), 2.7, "2010-12-08 14:03:07", 700},
         {at(2010, 12, 8, 14, 3, 5), 1.5, "2010-12-08 14:03:06", 500},
@@ -147,7 +155,10 @@ TEST(DateTimeText, SecondsBetweenAndOfDay)
 
 TEST(DateTimeText, CalendarChecksCountLeapYears)
 {
-    struct Row { SystemTime t; bool ok; };
+    struct Row {
+        SystemTime t;
+        bool ok;
+    };
     const Row rows[] = {
         {at(2028, 2, 29), true},
         {at(2027, 2, 29), false},
@@ -174,8 +185,8 @@ TEST(DateTimeText, CalendarChecksCountLeapYears)
 
 TEST(DateTimeText, MonthNames)
 {
-    const std::pair<const char*, int> rows[] = {{"sep", 9}, {"Mar", 3}, {"MARCH", 3}, {"september", 9},
-                                                {"Dec", 12}, {"xyz", 13}, {"Ma", 13}, {"", 13}};
+    const std::pair<const char*, int> rows[] = {{"sep", 9},  {"Mar", 3},  {"MARCH", 3}, {"september", 9},
+                                                {"Dec", 12}, {"xyz", 13}, {"Ma", 13},   {"", 13}};
     for (auto [word, month] : rows)
         EXPECT_EQ(MonthFromName(QString::fromLatin1(word)), month) << word;
     EXPECT_EQ(MonthName(7), QStringLiteral("July"));
@@ -184,7 +195,10 @@ TEST(DateTimeText, MonthNames)
 
 TEST(DateTimeText, ParseTimeStamp)
 {
-    struct Row { const char* text; const char* out; };
+    struct Row {
+        const char* text;
+        const char* out;
+    };
     const Row rows[] = {
         {"2010-12-08 14:03:05", "2010-12-08 14:03:05"},
         {"2010/12/08   14.03.05", "2010-12-08 14:03:05"},
@@ -207,7 +221,11 @@ TEST(DateTimeText, ParseTimeStamp)
 
 TEST(DateTimeText, ReadDateTimeString)
 {
-    struct Row { const char* text; bool ok; const char* out; };
+    struct Row {
+        const char* text;
+        bool ok;
+        const char* out;
+    };
     const Row rows[] = {
         {"2010-12-08 14:03:05", true, "2010-12-08 14:03:05"},
         {"10-12-08", true, "2010-12-08 00:00:00"},
@@ -240,10 +258,9 @@ TEST(DateTimeText, ReadDateTimeString)
 
 TEST(DateTimeText, CheckTimeString)
 {
-    const std::pair<const char*, bool> rows[] = {{"7:5", true},      {"23:59:59", true}, {"  12:30", true},
-                                                 {"24:00", false},   {"12", false},      {"12:60", false},
-                                                 {"12:00:60", false}, {"", false},       {"   ", false},
-                                                 {"1:2:3:4", false}};
+    const std::pair<const char*, bool> rows[] = {
+        {"7:5", true},    {"23:59:59", true},  {"  12:30", true}, {"24:00", false}, {"12", false},
+        {"12:60", false}, {"12:00:60", false}, {"", false},       {"   ", false},   {"1:2:3:4", false}};
     for (auto [text, ok] : rows)
         EXPECT_EQ(CheckTimeString(QString::fromLatin1(text)), ok) << text;
 }
@@ -252,22 +269,20 @@ TEST(DateTimeText, InterpretDateString)
 {
     SetDateTextMessageHandler(collectMessage);
     const int thisYear = SystemTime::nowUtc().wYear;
-    struct Row { const char* text; bool ok; int kind; SystemTime out; };
+    struct Row {
+        const char* text;
+        bool ok;
+        int kind;
+        SystemTime out;
+    };
     const Row rows[] = {
-        {"2010-12-08", true, 3, at(2010, 12, 8)},
-        {"  8 Dec 2010", true, 1, at(2010, 12, 8)},
-        {"Dec 8 2010", true, 1, at(2010, 12, 8)},
-        {"8 March 10", true, 1, at(2010, 3, 8)},
-        {"8 March 75", true, 1, at(1975, 3, 8)},
-        {"8 March 49", true, 1, at(2049, 3, 8)},
-        {"29 Feb 2028", true, 1, at(2028, 2, 29)},
-        {"29 Feb 2027", false, 1, at(2027, 2, 29)},
-        {"2028-02-29", true, 3, at(2028, 2, 29)},
-        {"2027-02-29", false, 3, at(2027, 2, 29)},
-        {"8 xyz 2010", false, 1, at(2010, 13, 8)},
-        {"08/12/2010", false, 2, SystemTime{}},
-        {"2010-12-08 14:03", false, 0, SystemTime{}},
-        {"8Dec 2010", false, 0, SystemTime{}},
+        {"2010-12-08", true, 3, at(2010, 12, 8)},     {"  8 Dec 2010", true, 1, at(2010, 12, 8)},
+        {"Dec 8 2010", true, 1, at(2010, 12, 8)},     {"8 March 10", true, 1, at(2010, 3, 8)},
+        {"8 March 75", true, 1, at(1975, 3, 8)},      {"8 March 49", true, 1, at(2049, 3, 8)},
+        {"29 Feb 2028", true, 1, at(2028, 2, 29)},    {"29 Feb 2027", false, 1, at(2027, 2, 29)},
+        {"2028-02-29", true, 3, at(2028, 2, 29)},     {"2027-02-29", false, 3, at(2027, 2, 29)},
+        {"8 xyz 2010", false, 1, at(2010, 13, 8)},    {"08/12/2010", false, 2, SystemTime{}},
+        {"2010-12-08 14:03", false, 0, SystemTime{}}, {"8Dec 2010", false, 0, SystemTime{}},
         {"December", false, 0, SystemTime{}},
     };
     for (const Row& r : rows) {
@@ -293,7 +308,11 @@ TEST(DateTimeText, InterpretDateString)
 TEST(DateTimeText, InterpretTimeString)
 {
     SetDateTextMessageHandler(collectMessage);
-    struct Row { const char* text; bool ok; const char* out; };
+    struct Row {
+        const char* text;
+        bool ok;
+        const char* out;
+    };
     const Row rows[] = {
         {"2010-12-08 14:03:05", true, "2010-12-08 14:03:05"},
         {"08 Dec 2010 14:03:05", true, "2010-12-08 14:03:05"},
@@ -325,14 +344,17 @@ TEST(DateTimeText, InterpretTimeString)
 TEST(DateTimeText, TimeTextFromFileName)
 {
     const QString tmp = QDir::tempPath();
-    struct Row { QString path; std::optional<QString> text; };
+    struct Row {
+        QString path;
+        std::optional<QString> text;
+    };
     const Row rows[] = {
         {QStringLiteral("/data/rec/Rec20101208_140305.wav"), QStringLiteral("08 Dec 2010 14:03:05")},
         {QStringLiteral("/data/D101208/140305.wav"), QStringLiteral("08 Dec 2010 14:03:05")},
         {QStringLiteral("/data/20280229/235959.wav"), QStringLiteral("29 Feb 2028 23:59:59")},
         {QStringLiteral("C:\\AutorecFiles\\OD20100308_090000.wav"), QStringLiteral("08 March 2010 09:00:00")},
         {QStringLiteral("/data/D991231/000001.wav"), QStringLiteral("31 Dec 1999 00:00:01")},
-        {QStringLiteral("/data/D1208/140305.wav"), std::nullopt},   // too few date digits
+        {QStringLiteral("/data/D1208/140305.wav"), std::nullopt},    // too few date digits
         {QStringLiteral("/data/D1012080/140305.wav"), std::nullopt}, // seven digits
         {QStringLiteral("/data/rec/Rec20101208_1403.wav"), std::nullopt},
         {QStringLiteral("/data/rec/Rec20101308_140305.wav"), std::nullopt}, // month 13

@@ -53,14 +53,20 @@ int16_t AI_Configure(int16_t, int16_t channel, int16_t, int16_t, int16_t, int16_
     return 0;
 }
 
-int16_t Timeout_Config(int16_t, int32_t) { return result("Timeout_Config"); }
+int16_t Timeout_Config(int16_t, int32_t)
+{
+    return result("Timeout_Config");
+}
 int16_t DAQ_Rate(double, int16_t, int16_t* timebase, uint16_t* interval)
 {
     *timebase = 1;
     *interval = 10;
     return result("DAQ_Rate");
 }
-int16_t DAQ_DB_Config(int16_t, int16_t) { return result("DAQ_DB_Config"); }
+int16_t DAQ_DB_Config(int16_t, int16_t)
+{
+    return result("DAQ_DB_Config");
+}
 
 int16_t SCAN_Setup(int16_t, int16_t count, const int16_t* channels, const int16_t*)
 {
@@ -106,7 +112,13 @@ int16_t AI_Read(int16_t, int16_t channel, int16_t gain, int16_t* reading)
     return 0;
 }
 
-int16_t DIG_Line_Config(int16_t, int16_t, int16_t, int16_t) { return 0; }
-int16_t Config_DAQ_Event_Message() { return 0; }
+int16_t DIG_Line_Config(int16_t, int16_t, int16_t, int16_t)
+{
+    return 0;
+}
+int16_t Config_DAQ_Event_Message()
+{
+    return 0;
+}
 
 } // extern "C"

@@ -24,10 +24,10 @@ TEST(PipeProtocol, MessagesAreRegisteredInOrderUnderTheirNames)
 {
     const PipeMessageIds first = RegisterPipeMessages();
     const PipeMessageIds& again = RegisterPipeMessages();
-    const uint all[] = {first.PipeMsgPipeCommand,  first.PipeMsgNewSettings,  first.PipeMsgIconNotification,
+    const uint all[] = {first.PipeMsgPipeCommand,   first.PipeMsgNewSettings,  first.PipeMsgIconNotification,
                         first.PipeMsgPoroiseStatus, first.PipeMsgLastFillTime, first.PipeMsgGetIpDevice,
-                        first.PipeMsgStartSection, first.PipeMsgStopSection,  first.PipeMsgAvailBytes,
-                        first.PipeMsgStartRun,     first.PipeMsgGetADCStatus, first.PipeMsgSampleSettings};
+                        first.PipeMsgStartSection,  first.PipeMsgStopSection,  first.PipeMsgAvailBytes,
+                        first.PipeMsgStartRun,      first.PipeMsgGetADCStatus, first.PipeMsgSampleSettings};
     for (std::size_t i = 0; i < std::size(all); ++i) {
         EXPECT_GE(all[i], MessageBus::FirstRegisteredMessage);
         EXPECT_EQ(MessageBus::messageName(all[i]), QString::fromLatin1(PipeMessageNames[i]));
@@ -38,7 +38,11 @@ TEST(PipeProtocol, MessagesAreRegisteredInOrderUnderTheirNames)
 
 TEST(PipeProtocol, PipeCommandsAndRoutes)
 {
-    struct Row { quint64 w; qint64 l; bool valid; };
+    struct Row {
+        quint64 w;
+        qint64 l;
+        bool valid;
+    };
     for (const Row& r : {Row{3, 32, true}, Row{4, 1, true}, Row{3, 4, true}, Row{4, 2, true}, Row{3, 8, false},
                          Row{3, 3, false}, Row{3, 16, false}, Row{3, 0, false}, Row{5, 1, false}, Row{0, 1, false},
                          Row{3, 32 + (qint64(1) << 32), false}}) {
@@ -64,7 +68,16 @@ TEST(PipeProtocol, SectionTimeTravelsAsOleDateBytes)
 TEST(PipeProtocol, PorpoiseStatusReplies)
 {
     using A = PelvaneAcquisition;
-    struct Row { const char* legend; int channel; int routed; A state; bool inScan; int device; std::optional<qint64> spot; qint64 reply; };
+    struct Row {
+        const char* legend;
+        int channel;
+        int routed;
+        A state;
+        bool inScan;
+        int device;
+        std::optional<qint64> spot;
+        qint64 reply;
+    };
     const Row rows[] = {
         {"too few porpoise channels", 2, 2, A::Running, true, 5, {}, 0xFFFF},
         {"idle NI board reads the channel", 1, 2, A::Idle, false, 5, 1234, 1234},
@@ -84,7 +97,7 @@ TEST(PipeProtocol, PorpoiseStatusReplies)
 
 namespace {
 struct FakeWorld {
-    int looksUntilRunning = 0;   // -1: never
+    int looksUntilRunning = 0; // -1: never
     bool startable = true;
     int looks = 0;
     int waits = 0;
@@ -96,8 +109,14 @@ struct FakeWorld {
     {
         PelvaneLauncher l;
         l.isRunning = [this] { return looksUntilRunning >= 0 && looks++ >= looksUntilRunning; };
-        l.start = [this](const QString& path) { started << path; return startable; };
-        l.wait = [this](int ms) { EXPECT_EQ(ms, 100); ++waits; };
+        l.start = [this](const QString& path) {
+            started << path;
+            return startable;
+        };
+        l.wait = [this](int ms) {
+            EXPECT_EQ(ms, 100);
+            ++waits;
+        };
         l.minimise = [this] { ++minimised; };
         l.showMessage = [this](const QString& text, const QString& caption) { messages << caption + "|" + text; };
         return l;
@@ -180,6 +199,28 @@ TEST(SamplePipe, ServerWritesWithoutWaitingForItsReader)
     EXPECT_FALSE(late.open(name, 100));
 }
 
+// Whether some process listens on the socket at path, as the kernel lists
+// it (without connecting, which would make socat fork a handler); waits up to
+// 5 s for the answer `wanted`.
+static bool WaitUntilListening(const QString& path, bool wanted)
+{
+    constexpr char listeningFlag[] = "00010000";
+    for (int i = 0; i < 500; ++i) {
+        QFile table(QStringLiteral("/proc/net/unix"));
+        bool listening = false;
+        if (table.open(QIODevice::ReadOnly))
+            for (const QByteArray& line : table.readAll().split('\n')) {
+                const QList<QByteArray> f = line.simplified().split(' ');
+                if (f.size() >= 8 && f[3] == listeningFlag && QString::fromLocal8Bit(f[7]) == path)
+                    listening = true;
+            }
+        if (listening == wanted)
+            return true;
+        QThread::msleep(10);
+    }
+    return false;
+}
+
 // Another program's pipe (here socat listening on the socket) is never taken
 // over; a socket left by a program that died is.
 TEST(SamplePipe, OnlyAStaleSocketIsReplaced)
@@ -188,12 +229,11 @@ TEST(SamplePipe, OnlyAStaleSocketIsReplaced)
     const QString path = PipeSocketPath(name);
     QFile::remove(path);
     QProcess owner;
-    owner.start(QStringLiteral("socat"), {QStringLiteral("UNIX-LISTEN:") + path + QStringLiteral(",fork"),
-                                          QStringLiteral("SYSTEM:cat")});
+    owner.start(QStringLiteral("socat"),
+                {QStringLiteral("UNIX-LISTEN:") + path + QStringLiteral(",fork"), QStringLiteral("SYSTEM:cat")});
     ASSERT_TRUE(owner.waitForStarted());
-    for (int i = 0; i < 500 && !QFileInfo::exists(path); ++i)
-        QThread::msleep(10);
-    ASSERT_TRUE(QFileInfo::exists(path));
+    // socat makes the file before it listens.
+    ASSERT_TRUE(WaitUntilListening(path, true));
 
     SamplePipeServer second;
     EXPECT_FALSE(second.create(name, 4096));
@@ -208,6 +248,9 @@ TEST(SamplePipe, OnlyAStaleSocketIsReplaced)
     ::kill(pid_t(owner.processId()), SIGKILL);
     owner.waitForFinished();
     ASSERT_TRUE(QFileInfo::exists(path));
+    // The copy socat forked for the check's caller holds the socket until
+    // that caller's hang-up reaches it.
+    ASSERT_TRUE(WaitUntilListening(path, false));
     SamplePipeServer next;
     ASSERT_TRUE(next.create(name, 4096)) << next.errorString().toStdString();
     SamplePipeReader reader;
@@ -246,7 +289,8 @@ TEST(SamplePipe, ConsumerOpensReadsAndClosesItsPipe)
     commands.clear();
     PelvanePipeClient whistle(2, messenger);
     EXPECT_FALSE(whistle.open(100));
-    EXPECT_EQ(commands, (QStringList{QStringLiteral("PipeMsgPipeCommand 3 2"), QStringLiteral("PipeMsgPipeCommand 4 2")}));
+    EXPECT_EQ(commands,
+              (QStringList{QStringLiteral("PipeMsgPipeCommand 3 2"), QStringLiteral("PipeMsgPipeCommand 4 2")}));
     // Pelvane not answering at all.
     PelvanePipeClient silent(4, [](const QString&, quint64, qint64) { return std::optional<qint64>(); });
     EXPECT_FALSE(silent.open(100));

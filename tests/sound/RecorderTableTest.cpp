@@ -167,8 +167,9 @@ TEST_F(RecorderTableTest, BookingsFromRecorderThreadsStayApart)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     a.join();
     b.join();
-    const QStringList rows = DirectDb(file).rows(QStringLiteral(
-        "SELECT DeckNo, \"File Name\", Comment, Duration, \"Start Time\" FROM Recordings ORDER BY DeckNo, \"File Name\""));
+    const QStringList rows = DirectDb(file).rows(
+        QStringLiteral("SELECT DeckNo, \"File Name\", Comment, Duration, \"Start Time\" FROM Recordings ORDER BY "
+                       "DeckNo, \"File Name\""));
     QStringList expected;
     for (int id = 0; id < 2; ++id)
         for (int i = 0; i < PerRecorder; ++i)

@@ -11,7 +11,10 @@
 
 // Readable failures for texts and lists of texts.
 QT_BEGIN_NAMESPACE
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QString& s, std::ostream* os)
+{
+    *os << '"' << s.toStdString() << '"';
+}
 QT_END_NAMESPACE
 
 using namespace velmar::sound;
@@ -35,7 +38,10 @@ protected:
         services.showMessage = [this](const QString& text, const QString& caption) {
             messages << caption + QLatin1Char('|') + text;
         };
-        services.writeProgramSettings = [this] { ++settingsWrites; return true; };
+        services.writeProgramSettings = [this] {
+            ++settingsWrites;
+            return true;
+        };
         services.bookRecording = [this](RECORDINGINFO booking) { bookings.push_back(booking); };
     }
 
@@ -133,7 +139,7 @@ TEST_F(RecordingFilesTest, ClosedFilesMoveIntoMediaFoldersThatRollOver)
     constexpr qint64 MB = 1 << 20;
     rec.FolderSize = 640;
     makeFile(out(QStringLiteral("AutoRec_0000/old.WAV")), 600 * MB);
-    makeFile(out(QStringLiteral("AutoRec_0000/notes.txt")), 100 * MB);   // not a recording
+    makeFile(out(QStringLiteral("AutoRec_0000/notes.txt")), 100 * MB); // not a recording
     record(At140305, 30 * MB);
     now.wMinute = 13; // ten minutes later
     FileClosedResult r = OnFileClosed(rec, At140305, services);
@@ -236,7 +242,8 @@ TEST(RecordingDisplay, RecordTimeLeft)
     EXPECT_FALSE(left.alarm);
     EXPECT_EQ(left.text, QStringLiteral("372 minutes of record time remaining on disk"));
     EXPECT_TRUE(DiskTimeLeft(r, 4096, 7, RecorderDisplayMode::Other).alarm);
-    EXPECT_EQ(DiskTimeLeft(r, 4096, 7, RecorderDisplayMode::Other).text, QStringLiteral("Disk will be full in 372 minutes"));
+    EXPECT_EQ(DiskTimeLeft(r, 4096, 7, RecorderDisplayMode::Other).text,
+              QStringLiteral("Disk will be full in 372 minutes"));
     r.RecordDuration = 20;
     r.RecordInterval = 120;
     EXPECT_EQ(DiskTimeLeft(r, 4096, 7, RecorderDisplayMode::AutomaticCycle).minutes, 134217); // x 360
@@ -274,13 +281,15 @@ TEST(RecordingDisplay, DiskOfTheRecordingFolderAndMedia)
     const double freeNow = double(QStorageInfo(dir.path()).bytesAvailable() / (1 << 20));
     EXPECT_NEAR(double(disk.freeMegabytes), freeNow, 1024.0);
     EXPECT_EQ(disk.driveText, QStorageInfo(dir.path()).rootPath());
-    EXPECT_TRUE(DiskSpaceLineText(disk).startsWith(QString::number(disk.freeMegabytes) + QStringLiteral(" Megabytes free space on ")));
+    EXPECT_TRUE(DiskSpaceLineText(disk).startsWith(QString::number(disk.freeMegabytes)
+                                                   + QStringLiteral(" Megabytes free space on ")));
     const RecordingDisk ram = MeasureRecordingDisk(QStringLiteral("/dev/shm"));
     if (ram.valid) {
         EXPECT_EQ(ram.driveTypeText, QStringLiteral("RAM Disk"));
     }
 
-    EXPECT_EQ(RecordingFolderPath(QStringLiteral("c:\\AutorecFiles")), QDir::home().filePath(QStringLiteral("AutorecFiles")));
+    EXPECT_EQ(RecordingFolderPath(QStringLiteral("c:\\AutorecFiles")),
+              QDir::home().filePath(QStringLiteral("AutorecFiles")));
     EXPECT_EQ(RecordingFolderPath(QStringLiteral("/data/rec/")), QStringLiteral("/data/rec"));
 
     RECORDINGINFO r;

@@ -16,10 +16,30 @@ using namespace velmar::sound;
 
 namespace {
 
-QByteArray le32(uint32_t v) { QByteArray b(4, '\0'); qToLittleEndian(v, b.data()); return b; }
-QByteArray le16(uint16_t v) { QByteArray b(2, '\0'); qToLittleEndian(v, b.data()); return b; }
-QByteArray be32(uint32_t v) { QByteArray b(4, '\0'); qToBigEndian(v, b.data()); return b; }
-QByteArray be16(uint16_t v) { QByteArray b(2, '\0'); qToBigEndian(v, b.data()); return b; }
+QByteArray le32(uint32_t v)
+{
+    QByteArray b(4, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+QByteArray le16(uint16_t v)
+{
+    QByteArray b(2, '\0');
+    qToLittleEndian(v, b.data());
+    return b;
+}
+QByteArray be32(uint32_t v)
+{
+    QByteArray b(4, '\0');
+    qToBigEndian(v, b.data());
+    return b;
+}
+QByteArray be16(uint16_t v)
+{
+    QByteArray b(2, '\0');
+    qToBigEndian(v, b.data());
+    return b;
+}
 
 // One RIFF or IFF chunk, padded to an even length unless told not to.
 QByteArray chunk(const char* id, const QByteArray& data, bool bigEndian = false, bool pad = true,
@@ -132,7 +152,11 @@ TEST(WavHeader, WrittenHeaderHasFixedLayoutAndRewritesInPlace)
 // written again; our reader and libsndfile must agree on every fact.
 TEST(WavHeader, RecordingReadsBackWithOurReaderAndLibsndfile)
 {
-    struct Row { uint16_t channels; uint32_t rate; int frames; };
+    struct Row {
+        uint16_t channels;
+        uint32_t rate;
+        int frames;
+    };
     for (const Row& row : {Row{1, 8000, 801}, Row{2, 48000, 4800}, Row{4, 96000, 1000}}) {
         SCOPED_TRACE(row.channels);
         TempFile t;
@@ -173,7 +197,8 @@ TEST(WavHeader, RecordingReadsBackWithOurReaderAndLibsndfile)
         EXPECT_EQ(theirs.info.samplerate, int(row.rate));
         EXPECT_EQ(theirs.info.frames, row.frames);
         EXPECT_EQ(theirs.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
-        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(theirs.samples.data()), int(theirs.samples.size() * 2)), body);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(theirs.samples.data()), int(theirs.samples.size() * 2)),
+                  body);
     }
 }
 
@@ -184,7 +209,7 @@ TEST(WavHeader, AwkwardFiles)
     const QByteArray info = chunk("LIST", "INFO" + chunk("IART", "Someone") + chunk("ICOP", "ABCDE")
                                               + chunk("ICRD", QByteArray(30, 'd')));
     QByteArray extensibleFmt = le16(0xFFFE) + le16(4) + le32(8000) + le32(64000) + le16(8) + le16(16) + le16(22)
-                               + le16(16) + le32(0x33) + le16(1) + QByteArray(14, '\x11');
+                             + le16(16) + le32(0x33) + le16(1) + QByteArray(14, '\x11');
     struct Row {
         const char* legend;
         QByteArray bytes;
@@ -194,12 +219,12 @@ TEST(WavHeader, AwkwardFiles)
         bool message = false;
     };
     const Row rows[] = {
-        {"chunks with odd sizes before data", wav(pcm + chunk("fact", "abc") + chunk("junk", "") + chunk("data", frames)),
-         true, 1000, 12 + 24 + 12 + 8 + 8},
+        {"chunks with odd sizes before data",
+         wav(pcm + chunk("fact", "abc") + chunk("junk", "") + chunk("data", frames)), true, 1000, 12 + 24 + 12 + 8 + 8},
         {"LIST with an unknown odd sub-chunk", wav(info + pcm + chunk("data", frames)), true, 1000,
          12 + info.size() + 24 + 8},
-        {"identifiers in mixed case", wav(pcm + chunk("DaTa", frames)).replace(0, 4, "riff").replace(8, 4, "Wave"), true,
-         1000, 44},
+        {"identifiers in mixed case", wav(pcm + chunk("DaTa", frames)).replace(0, 4, "riff").replace(8, 4, "Wave"),
+         true, 1000, 44},
         {"16-bit extensible PCM", wav(chunk("fmt ", extensibleFmt) + chunk("data", samples(10, 4))), true, 80, 68},
         {"data size 0 after a crash", wav(pcm + chunk("data", frames, false, true, 0u)), true, 1000, 44},
         {"data size past the end", wav(pcm + chunk("data", frames + "x", false, false, 70000u)), true, 1000, 44},
@@ -208,7 +233,8 @@ TEST(WavHeader, AwkwardFiles)
         {"no channels", wav(fmtChunk(1, 0, 8000, 16) + chunk("data", "abcd")), false, 0, 0, true},
         {"rate 0", wav(fmtChunk(1, 1, 0, 16) + chunk("data", "abcd")), false, 0, 0, true},
         // Frames and byte rates that the header's 16 and 32 bits cannot hold.
-        {"32768 channels: a 0-byte frame", wav(fmtChunk(1, 32768, 8000, 16) + chunk("data", "abcd")), false, 0, 0, true},
+        {"32768 channels: a 0-byte frame", wav(fmtChunk(1, 32768, 8000, 16) + chunk("data", "abcd")), false, 0, 0,
+         true},
         {"65535 channels", wav(fmtChunk(1, 65535, 8000, 16) + chunk("data", "abcd")), false, 0, 0, true},
         {"a byte rate past 32 bits", wav(fmtChunk(1, 2, 1073741825, 16) + chunk("data", samples(100, 2))), false, 0, 0,
          true},
@@ -254,10 +280,10 @@ TEST(AiffHeader, FileMadeBySoxIsDescribed)
     TempFile t;
     const QString path = t.path(QStringLiteral("tone.aiff"));
     QProcess sox;
-    sox.start(QStringLiteral("sox"), {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"),
-                                      QStringLiteral("-c"), QStringLiteral("2"), QStringLiteral("-b"),
-                                      QStringLiteral("16"), path, QStringLiteral("synth"), QStringLiteral("0.1"),
-                                      QStringLiteral("sine"), QStringLiteral("440")});
+    sox.start(QStringLiteral("sox"),
+              {QStringLiteral("-n"), QStringLiteral("-r"), QStringLiteral("44100"), QStringLiteral("-c"),
+               QStringLiteral("2"), QStringLiteral("-b"), QStringLiteral("16"), path, QStringLiteral("synth"),
+               QStringLiteral("0.1"), QStringLiteral("sine"), QStringLiteral("440")});
     ASSERT_TRUE(sox.waitForFinished(20000));
     ASSERT_EQ(sox.exitCode(), 0) << sox.readAllStandardError().toStdString();
 
@@ -284,7 +310,8 @@ TEST(AiffHeader, AwkwardFiles)
 {
     const QByteArray rate44100 = QByteArray::fromHex("400EAC44000000000000");
     auto comm = [&](int16_t channels, int16_t bits, const QByteArray& rate = QByteArray()) {
-        return chunk("COMM", be16(uint16_t(channels)) + be32(100) + be16(uint16_t(bits)) + (rate.isEmpty() ? rate44100 : rate),
+        return chunk("COMM",
+                     be16(uint16_t(channels)) + be32(100) + be16(uint16_t(bits)) + (rate.isEmpty() ? rate44100 : rate),
                      true);
     };
     auto ssnd = [](const QByteArray& data, uint32_t offset = 0, std::optional<uint32_t> size = {}) {
@@ -302,12 +329,17 @@ TEST(AiffHeader, AwkwardFiles)
         qint64 offset = 0;
     };
     const Row rows[] = {
-        {"odd chunk before COMM", aiff(chunk("NAME", "abc", true) + comm(2, 16) + ssnd(frames)), {}, 44100, 400,
+        {"odd chunk before COMM",
+         aiff(chunk("NAME", "abc", true) + comm(2, 16) + ssnd(frames)),
+         {},
+         44100,
+         400,
          12 + 12 + 26 + 16},
         {"sample offset in SSND", aiff(comm(2, 16) + ssnd(frames, 4)), {}, 44100, 400, 12 + 26 + 16 + 4},
         {"SSND size 0 after a crash", aiff(comm(2, 16) + ssnd(frames, 0, 0u)), {}, 44100, 400, 12 + 26 + 16},
         {"SSND size past the end", aiff(comm(2, 16) + ssnd(frames + "x", 0, 99999u)), {}, 44100, 400, 12 + 26 + 16},
-        {"8-bit samples", aiff(comm(1, 8) + ssnd(frames)), QStringLiteral("AIFF file has 8 bit samples; only 16 bit samples can be read.")},
+        {"8-bit samples", aiff(comm(1, 8) + ssnd(frames)),
+         QStringLiteral("AIFF file has 8 bit samples; only 16 bit samples can be read.")},
         {"infinite rate", aiff(comm(2, 16, QByteArray::fromHex("7FFF8000000000000000")) + ssnd(frames)),
          QStringLiteral("Can't convert SANE 80-bit Inf or NaN to double.")},
         {"a byte rate past 32 bits", aiff(comm(2, 16, QByteArray::fromHex("401D8000000200000000")) + ssnd(frames)),
@@ -315,7 +347,8 @@ TEST(AiffHeader, AwkwardFiles)
         {"no COMM", aiff(ssnd(frames)), QStringLiteral("AIFF file common chunk seek failed.")},
         {"no SSND", aiff(comm(2, 16)), QStringLiteral("AIFF file sound data chunk seek failed.")},
         {"AIFC", aiff(comm(2, 16) + ssnd(frames)).replace(8, 4, "AIFC"), QStringLiteral("File is not AIFF file.")},
-        {"lower-case form", aiff(comm(2, 16) + ssnd(frames)).replace(0, 4, "form"), QStringLiteral("File is not AIFF file.")},
+        {"lower-case form", aiff(comm(2, 16) + ssnd(frames)).replace(0, 4, "form"),
+         QStringLiteral("File is not AIFF file.")},
         {"short", QByteArray("FORM"), QStringLiteral("File is not AIFF file.")},
     };
     for (const Row& row : rows) {
@@ -371,12 +404,16 @@ TEST(SoundFileReaders, DamagedHeadersAreReadSafely)
     const QByteArray frames = samples(64, 2);
     const QByteArray wavFile = wav(chunk("LIST", "INFO" + chunk("ICOP", "abc")) + fmtChunk(1, 2, 8000, 16)
                                    + chunk("fact", "abcde") + chunk("data", frames));
-    const QByteArray aiffBody = chunk("COMM", be16(2) + be32(64) + be16(16) + QByteArray::fromHex("400CFA00000000000000"), true)
-                                + chunk("SSND", be32(0) + be32(0) + frames, true);
+    const QByteArray aiffBody = chunk("COMM",
+                                      be16(2) + be32(64) + be16(16) + QByteArray::fromHex("400CFA00000000000000"), true)
+                              + chunk("SSND", be32(0) + be32(0) + frames, true);
     const QByteArray aiffFile = "FORM" + be32(uint32_t(aiffBody.size() + 4)) + "AIFF" + aiffBody;
     TempFile t;
     uint32_t seed = 12345;
-    auto next = [&seed] { seed = seed * 1664525u + 1013904223u; return seed >> 8; };
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
     for (const QByteArray& original : {wavFile, aiffFile}) {
         for (int round = 0; round < 300; ++round) {
             QByteArray bytes = original;

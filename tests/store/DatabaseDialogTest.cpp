@@ -177,9 +177,8 @@ TEST(NewTableDialog, NamesItsKindAndRefusesNamesThatCannotBeTables)
         EXPECT_EQ(NewTableDialog(nullptr, command).kindText(), QString::fromLatin1(text));
 
     const std::pair<const char*, bool> names[] = {
-        {"Sightings 2026", true}, {"   ", true},      {"", true},         {"a.b", false},
-        {"[x]", false},           {" lead", false},   {"sqlite_x", false}, {"it's", false},
-        {"tab\there", false},     {"Walvis_Bay", true},
+        {"Sightings 2026", true}, {"   ", true},       {"", true},      {"a.b", false},       {"[x]", false},
+        {" lead", false},         {"sqlite_x", false}, {"it's", false}, {"tab\there", false}, {"Walvis_Bay", true},
     };
     for (const auto& [name, valid] : names)
         EXPECT_EQ(NewTableDialog::IsValidTableName(QString::fromLatin1(name)), valid) << name;
@@ -214,7 +213,7 @@ TEST(QtDbMessageSink, ShowsEachTableWhileTheFixedTablesAreChecked)
             QtDbMessageSink::setTableCheckText(text);
             shown << checkDialog()->text();
             visible = visible && checkDialog()->isVisible()
-                && checkDialog()->windowTitle() == QStringLiteral("Checking Database Tables");
+                   && checkDialog()->windowTitle() == QStringLiteral("Checking Database Tables");
         }
         QStringList messages;
         QStringList shown;

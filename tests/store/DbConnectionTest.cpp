@@ -148,9 +148,9 @@ TEST_F(DbConnectionTest, CloseTwiceIsHarmlessAndCompacts)
     ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
     {
         SqlStatement st(GetDbConnection());
-        ASSERT_TRUE(st.execDirect(QStringLiteral(
-            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-            "INSERT INTO \"Comments\" (\"Comment\") SELECT printf('%0100d', i) FROM n")));
+        ASSERT_TRUE(st.execDirect(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                           "INSERT INTO \"Comments\" (\"Comment\") SELECT printf('%0100d', i) FROM n")));
         SqlStatement del(GetDbConnection());
         ASSERT_TRUE(del.execDirect(QStringLiteral("DELETE FROM \"Comments\"")));
     }
@@ -177,7 +177,9 @@ TEST_F(DbConnectionTest, CloseLeavesTheFileWhenNothingWasWrittenOrLittleLiesFree
         db.rows(QStringLiteral("DELETE FROM \"Comments\" WHERE \"Index\" <= 2000"));
         db.rows(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
     }
-    const auto freePages = [&] { return DirectDb(file).rows(QStringLiteral("PRAGMA freelist_count")).value(0).toInt(); };
+    const auto freePages = [&] {
+        return DirectDb(file).rows(QStringLiteral("PRAGMA freelist_count")).value(0).toInt();
+    };
     const int leftFree = freePages();
     ASSERT_GT(leftFree, 40);
 
@@ -209,7 +211,8 @@ TEST_F(DbConnectionTest, CloseLeavesTheFileWhenNothingWasWrittenOrLittleLiesFree
     ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
     {
         SqlStatement st(GetDbConnection());
-        ASSERT_TRUE(st.execDirect(QStringLiteral("DELETE FROM \"Comments\" WHERE \"Index\" > 2100 AND \"Index\" <= 2400")));
+        ASSERT_TRUE(
+            st.execDirect(QStringLiteral("DELETE FROM \"Comments\" WHERE \"Index\" > 2100 AND \"Index\" <= 2400")));
     }
     CloseDB();
     EXPECT_GT(freePages(), 0);
@@ -257,9 +260,11 @@ TEST(DriverLookup, FollowsTheInstalledDrivers)
     };
     const Row rows[] = {
         {"no driver", "", {"driver=", "fix=0:/tmp/folder.v2/survey", "open=1"}},
-        {"SQLite 2 only", "[SQLite]\nDescription=SQLite ODBC Driver\nDriver=libsqliteodbc.so\n",
+        {"SQLite 2 only",
+         "[SQLite]\nDescription=SQLite ODBC Driver\nDriver=libsqliteodbc.so\n",
          {"driver=", "fix=0:/tmp/folder.v2/survey", "open=1"}},
-        {"SQLite3", "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\n",
+        {"SQLite3",
+         "[SQLite3]\nDescription=SQLite3 ODBC Driver\nDriver=libsqlite3odbc.so\n",
          {"driver=SQLite3", "fix=1:/tmp/folder.v2/survey.sqlite", "open=0"}},
     };
     int n = 0;
@@ -274,8 +279,7 @@ TEST(DriverLookup, FollowsTheInstalledDrivers)
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ODBCSYSINI"), folder);
         probe.setProcessEnvironment(env);
-        probe.start(QStringLiteral(STORE_DRIVER_PROBE),
-                    {folder + QStringLiteral("/survey.sqlite"), blankTemplate()});
+        probe.start(QStringLiteral(STORE_DRIVER_PROBE), {folder + QStringLiteral("/survey.sqlite"), blankTemplate()});
         ASSERT_TRUE(probe.waitForFinished(30000)) << r.legend;
         const QString out = QString::fromUtf8(probe.readAllStandardOutput());
         EXPECT_EQ(out.split(u'\n', Qt::SkipEmptyParts), r.expected) << r.legend;

@@ -51,7 +51,8 @@ TEST_F(DbIniFileTest, KeysMatchWithoutRegardToCaseOrTrailingBlanks)
         "('Twice', 'Key', 'first'), ('Twice', 'KEY', 'second'), ('Num', 'N', '42 knots'), ('Num', 'Bad', 'abc')")));
     {
         TDbIniFile ini;
-        EXPECT_EQ(ini.ReadString(QStringLiteral("Map"), QStringLiteral("MapFile"), QString()), QStringLiteral("coast.map"));
+        EXPECT_EQ(ini.ReadString(QStringLiteral("Map"), QStringLiteral("MapFile"), QString()),
+                  QStringLiteral("coast.map"));
         EXPECT_TRUE(ini.ReadBool(QStringLiteral("Flags"), QStringLiteral("A"), false));
         EXPECT_FALSE(ini.ReadBool(QStringLiteral("Flags"), QStringLiteral("B"), true));
         EXPECT_EQ(ini.ReadString(QStringLiteral("Twice"), QStringLiteral("key"), QString()), QStringLiteral("first"));

@@ -53,8 +53,9 @@ protected:
     QString typeOf(const QString& table, const QString& column)
     {
         DirectDb db(file);
-        return db.rows(QStringLiteral("SELECT typeof(%1) FROM %2 ORDER BY rowid DESC LIMIT 1")
-                           .arg(QuoteIdentifier(column), QuoteIdentifier(table)))
+        return db
+            .rows(QStringLiteral("SELECT typeof(%1) FROM %2 ORDER BY rowid DESC LIMIT 1")
+                      .arg(QuoteIdentifier(column), QuoteIdentifier(table)))
             .value(0);
     }
 };
@@ -157,8 +158,9 @@ TEST_F(EventWritersTest, EveryWriterStoresItsColumns)
         {"GpsData", [] { return DbWriteGpsData(sampleFix(2)); },
          "2|2026-12-10 08:00:02|56.5|-6.25|80002|181.5|T|9.5|N|0|A|183.0|-99999.0"},
         {"Whistles", [&] { return DbWriteWhistle(whistle); },
-         "1|0|" + kProgramTimeText + "|2|2026-12-10 08:00:02|1.5|2|0.25|0.5|12000|8000|10000|3.5|7.5|3|4|11000|9000|"
-                                     "8500|11500|45.5|2.5|Tursiops truncatus l|w.wav|7"},
+         "1|0|" + kProgramTimeText
+             + "|2|2026-12-10 08:00:02|1.5|2|0.25|0.5|12000|8000|10000|3.5|7.5|3|4|11000|9000|"
+               "8500|11500|45.5|2.5|Tursiops truncatus l|w.wav|7"},
         {"QuintraEvents", [&] { return DbWriteQuintraEvent(click); },
          "1|" + kProgramTimeText + "|12|2|2026-12-10 08:00:02|3.5|40|Unknown|9|2|10.5|0.0|0.0|0.0|0.0|0.0|0.0|0.0"},
         {"Seismics", [&] { return DbWriteSeismic(seismic); },
@@ -187,7 +189,8 @@ TEST_F(EventWritersTest, EveryWriterStoresItsColumns)
     EXPECT_TRUE(porpoiseRow.startsWith("1|" + kProgramTimeText + "|5|2|2026-12-10 08:00:02||0.0|PP|0|"))
         << porpoiseRow.toStdString();
     EXPECT_TRUE(porpoiseRow.contains(QStringLiteral("|close|"))) << porpoiseRow.toStdString();
-    EXPECT_TRUE(porpoiseRow.endsWith(QStringLiteral("|1|0.0|0.0|0.0|0.0|0.0|0.0|0.0|0.0|0.0|0"))) << porpoiseRow.toStdString();
+    EXPECT_TRUE(porpoiseRow.endsWith(QStringLiteral("|1|0.0|0.0|0.0|0.0|0.0|0.0|0.0|0.0|0.0|0")))
+        << porpoiseRow.toStdString();
     EXPECT_EQ(typeOf(QStringLiteral("GpsData"), QStringLiteral("Latitude")), QStringLiteral("real"));
     EXPECT_EQ(typeOf(QStringLiteral("Whistles"), QStringLiteral("Max Frequency")), QStringLiteral("integer"));
     EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(u'\n').toStdString();
@@ -353,7 +356,7 @@ TEST_F(EventWritersTest, RealsReachIntegerColumnsOnlyWhenTheyFit)
     TableInserter insert(definition);
     struct Row {
         double value;
-        const char* stored;  // L|S|D|B as read back
+        const char* stored; // L|S|D|B as read back
     };
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const Row rows[] = {

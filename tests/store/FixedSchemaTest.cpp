@@ -76,15 +76,17 @@ TEST_F(FixedSchemaTest, ColumnFactsAndAddedColumns)
     EXPECT_EQ(type, SQL_INTEGER);
     EXPECT_EQ(DbGetColumnInfo(c, QStringLiteral("Comments"), QStringLiteral("PCTime"), nullptr, &type, nullptr), 2);
     EXPECT_EQ(type, SQL_TIMESTAMP);
-    EXPECT_EQ(DbGetColumnInfo(c, QStringLiteral("UDC_TapeRecorders"), QStringLiteral("DeviceName"), &typeName, &type,
-                              &size),
-              26);
+    EXPECT_EQ(
+        DbGetColumnInfo(c, QStringLiteral("UDC_TapeRecorders"), QStringLiteral("DeviceName"), &typeName, &type, &size),
+        26);
     EXPECT_EQ(SqlTypeDefinitionText(type, size), QStringLiteral("CHAR(255)"));
     EXPECT_EQ(DbGetColumnInfo(c, QStringLiteral("Comments"), QStringLiteral("Nope"), nullptr, nullptr, nullptr), -1);
     EXPECT_EQ(DbGetColumnInfo(c, QStringLiteral("NoTable"), QStringLiteral("Index"), nullptr, nullptr, nullptr), -1);
 
-    EXPECT_TRUE(DbAddColumn(c, QStringLiteral("Comments"), QStringLiteral("Observer Name"), QStringLiteral("CHAR"), 30));
-    EXPECT_EQ(DbGetColumnInfo(c, QStringLiteral("Comments"), QStringLiteral("Observer Name"), nullptr, &type, &size), 7);
+    EXPECT_TRUE(
+        DbAddColumn(c, QStringLiteral("Comments"), QStringLiteral("Observer Name"), QStringLiteral("CHAR"), 30));
+    EXPECT_EQ(DbGetColumnInfo(c, QStringLiteral("Comments"), QStringLiteral("Observer Name"), nullptr, &type, &size),
+              7);
     EXPECT_EQ(SqlTypeDefinitionText(type, size), QStringLiteral("CHAR(30)"));
     EXPECT_TRUE(DbAddUserColumn(QStringLiteral("Comments"), QStringLiteral("Group Size"), SQL_SMALLINT, 5));
     EXPECT_EQ(DbGetUserColumnInfo(QStringLiteral("Comments"), QStringLiteral("Group Size"), &type, &size), 8);
@@ -138,12 +140,9 @@ TEST(FixedSchema, ComparesValuesAndTypes)
         int expected;
     };
     const Row rows[] = {
-        {SQL_INTEGER, "10", "9", 1},
-        {SQL_CHAR, "10", "9", -1},
-        {SQL_REAL, "2.5", "2.50", 0},
-        {SQL_TIMESTAMP, "2026-01-02 03:04:05", "2026-01-02 03:04:06", -1},
-        {SQL_VARCHAR, "b", "a", 1},
-        {SQL_CHAR, "\xC3\xA9", "z", 1}, // unsigned bytes: e-acute sorts after ASCII
+        {SQL_INTEGER, "10", "9", 1},  {SQL_CHAR, "10", "9", -1},
+        {SQL_REAL, "2.5", "2.50", 0}, {SQL_TIMESTAMP, "2026-01-02 03:04:05", "2026-01-02 03:04:06", -1},
+        {SQL_VARCHAR, "b", "a", 1},   {SQL_CHAR, "\xC3\xA9", "z", 1}, // unsigned bytes: e-acute sorts after ASCII
     };
     for (const Row& r : rows)
         EXPECT_EQ(DbCompareValues(r.type, QString::fromUtf8(r.a), QString::fromUtf8(r.b)), r.expected)

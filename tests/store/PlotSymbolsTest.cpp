@@ -9,15 +9,15 @@ using namespace velmar::store;
 
 namespace {
 
-constexpr int C = 20;  // centre of the test image
+constexpr int C = 20; // centre of the test image
 
 struct SymbolCase {
     const char* legend;
     int symbol;
     int size;
     bool fill;
-    QPoint inked;  // a pixel the symbol must cover (offset from the centre)
-    QPoint clear;  // a pixel it must leave alone
+    QPoint inked; // a pixel the symbol must cover (offset from the centre)
+    QPoint clear; // a pixel it must leave alone
 };
 
 QImage draw(const SymbolCase& c, const QBrush& brush)

@@ -15,9 +15,15 @@ using namespace velmar::store;
 
 namespace {
 
-const uint8_t* raw(const QByteArray& b) { return reinterpret_cast<const uint8_t*>(b.constData()); }
+const uint8_t* raw(const QByteArray& b)
+{
+    return reinterpret_cast<const uint8_t*>(b.constData());
+}
 
-QString textAt(const QByteArray& b, int offset) { return QString::fromLatin1(b.constData() + offset); }
+QString textAt(const QByteArray& b, int offset)
+{
+    return QString::fromLatin1(b.constData() + offset);
+}
 
 bool writeRaw(const QString& path, const QByteArray& bytes)
 {
@@ -275,8 +281,8 @@ TEST(ProgramSettings, FailedOpenIsReported)
 
 TEST(ProgramSettings, ProgramTypeIndexTable)
 {
-    const std::pair<int, int> rows[] = {{1, 0}, {2, 1}, {4, 2}, {16, 3}, {32, 4}, {8, 5},
-                                        {0, -1}, {3, -1}, {64, -1}, {-1, -1}};
+    const std::pair<int, int> rows[] = {{1, 0}, {2, 1},  {4, 2},  {16, 3},  {32, 4},
+                                        {8, 5}, {0, -1}, {3, -1}, {64, -1}, {-1, -1}};
     for (auto [bit, index] : rows)
         EXPECT_EQ(ProgramTypeIndex(bit), index) << bit;
 }

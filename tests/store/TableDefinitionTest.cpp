@@ -32,8 +32,7 @@ TEST(TableDefinition, StatementTextsAreExact)
         return s;
     };
     const Row rows[] = {
-        {"select", select(d, QString()),
-         R"(SELECT "Index" , "Max Frequency" , "Say ""hi"""  FROM "Harmonic Events")"},
+        {"select", select(d, QString()), R"(SELECT "Index" , "Max Frequency" , "Say ""hi"""  FROM "Harmonic Events")"},
         {"select with suffix trimmed", select(d, QStringLiteral("  WHERE \"Index\" > 3 ")),
          R"(SELECT "Index" , "Max Frequency" , "Say ""hi"""  FROM "Harmonic Events" WHERE "Index" > 3)"},
         {"select without columns", select(empty, QString()), R"(SELECT  FROM "Empty")"},
@@ -83,10 +82,11 @@ TEST(TableDefinition, ColumnsOutOfRangeAndASecondPrimaryKey)
 TEST(SqlText, TypeTranslationAndTypeTexts)
 {
     const std::pair<const char*, const char*> translations[] = {
-        {"COUNTER", "INTEGER"}, {"LONG", "INTEGER"},        {"SHORT", "SMALLINT"},     {"SINGLE", "REAL"},
-        {"DOUBLE", "DOUBLE"},   {"BIT", "BIT"},             {"CHAR(20)", "VARCHAR(20)"}, {"text(5)", "VARCHAR(5)"},
-        {"CHAR", "VARCHAR(255)"}, {"DATETIME", "TIMESTAMP"}, {"TIMESTAMP", "TIMESTAMP"}, {"MEMO", "TEXT"},
-        {"LONGCHAR", "TEXT"},   {"TIME", "TIME"},
+        {"COUNTER", "INTEGER"},      {"LONG", "INTEGER"},        {"SHORT", "SMALLINT"},
+        {"SINGLE", "REAL"},          {"DOUBLE", "DOUBLE"},       {"BIT", "BIT"},
+        {"CHAR(20)", "VARCHAR(20)"}, {"text(5)", "VARCHAR(5)"},  {"CHAR", "VARCHAR(255)"},
+        {"DATETIME", "TIMESTAMP"},   {"TIMESTAMP", "TIMESTAMP"}, {"MEMO", "TEXT"},
+        {"LONGCHAR", "TEXT"},        {"TIME", "TIME"},
     };
     for (const auto& [access, sqlite] : translations)
         EXPECT_EQ(SqliteColumnType(QString::fromLatin1(access)), QString::fromLatin1(sqlite)) << access;
@@ -107,7 +107,8 @@ TEST(SqlText, CutsOnCharacterBoundariesAndWritesLocaleFreeReals)
     EXPECT_EQ(CutToWidth(QStringLiteral("ab"), 3), QStringLiteral("ab"));
     EXPECT_EQ(CutToWidth(QStringLiteral("ab"), -1), QString());
     // A whale emoji is two UTF-16 units but one character.
-    const QString whale = QString::fromUtf8("a\xF0\x9F\x90\x8B" "b");
+    const QString whale = QString::fromUtf8("a\xF0\x9F\x90\x8B"
+                                            "b");
     EXPECT_EQ(CutToWidth(whale, 2), QString::fromUtf8("a\xF0\x9F\x90\x8B"));
     EXPECT_EQ(CutToWidth(whale, 1), QStringLiteral("a"));
     QLocale::setDefault(QLocale(QLocale::German));

@@ -71,14 +71,14 @@ TEST(Utilities, ColourFromNameTable)
         {"Pink", MakeColour(225, 128, 192)},
         {"Violet", MakeColour(128, 0, 255)},
         {"White", MakeColour(255, 255, 255)},
-        {"Redd", ColourNone},          // longer than the name
-        {"Purple", ColourNone},        // not in the table
+        {"Redd", ColourNone},   // longer than the name
+        {"Purple", ColourNone}, // not in the table
         {"", ColourNone},
         {"   ", ColourNone},
         {"RGB(10,20,30)", MakeColour(10, 20, 30)},
         {"rgb( 1, 2, 3)", MakeColour(1, 2, 3)},
         {"RGB(10,20)", MakeColour(10, 20, 0)},
-        {"RGB(256,257,-1)", MakeColour(0, 1, 255)},  // low bytes only
+        {"RGB(256,257,-1)", MakeColour(0, 1, 255)}, // low bytes only
         {"RGB(x)", MakeColour(0, 0, 0)},
         {"RGB(", ColourNone},
     };
@@ -103,10 +103,11 @@ struct SymbolCase {
 TEST(Utilities, SymbolFromNameTable)
 {
     const SymbolCase cases[] = {
-        {"Cross", 4}, {"cross2", 5}, {"SQUARE", 6}, {"Triangle", 7}, {"circle", 8}, {"Diamond", 9},
-        {"None", 0}, {".", 10}, {"o", 8}, {"x", 5}, {"+", 4}, {"*", 11}, {"star", 11}, {"s", 6},
-        {"d", 9}, {"v", 12}, {"^", 7}, {"<", 13}, {">", 14}, {"P", 15}, {"pentagram", 15},
-        {"H", 16}, {"hexagram", 16}, {"", 0}, {"Cros", 0}, {"Hexagon", 0},
+        {"Cross", 4}, {"cross2", 5},  {"SQUARE", 6},     {"Triangle", 7}, {"circle", 8},    {"Diamond", 9},
+        {"None", 0},  {".", 10},      {"o", 8},          {"x", 5},        {"+", 4},         {"*", 11},
+        {"star", 11}, {"s", 6},       {"d", 9},          {"v", 12},       {"^", 7},         {"<", 13},
+        {">", 14},    {"P", 15},      {"pentagram", 15}, {"H", 16},       {"hexagram", 16}, {"", 0},
+        {"Cros", 0},  {"Hexagon", 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(SymbolFromName(c.in), c.symbol) << '"' << c.in << '"';
@@ -115,8 +116,13 @@ TEST(Utilities, SymbolFromNameTable)
 TEST(Utilities, TextAlignFromLetter)
 {
     const std::pair<const char*, int> cases[] = {
-        {"bottom", AlignRightOrBottom}, {"Right", AlignRightOrBottom}, {"centre", AlignCentre},
-        {"Left", AlignLeftOrTop}, {"top", AlignLeftOrTop}, {"middle", AlignUnknown}, {"", AlignUnknown},
+        {"bottom", AlignRightOrBottom},
+        {"Right", AlignRightOrBottom},
+        {"centre", AlignCentre},
+        {"Left", AlignLeftOrTop},
+        {"top", AlignLeftOrTop},
+        {"middle", AlignUnknown},
+        {"", AlignUnknown},
     };
     for (const auto& [in, align] : cases)
         EXPECT_EQ(TextAlignFromLetter(in), align) << in;
@@ -146,7 +152,7 @@ protected:
 TEST_F(FolderHelpers, SumWavFileSizesCountsPastFourGigabytesAndKeepsTheCurrentFolder)
 {
     const QString before = QDir::currentPath();
-    makeFile("a.wav", 3'000'000'000LL);  // sparse files: no disk space used
+    makeFile("a.wav", 3'000'000'000LL); // sparse files: no disk space used
     makeFile("b.WAV", 2'000'000'000LL);
     makeFile("c.txt", 7);
     ASSERT_TRUE(QDir(dir.path()).mkdir("d.wav"));
@@ -165,7 +171,7 @@ TEST_F(FolderHelpers, CountSubFoldersCountsPlainFoldersOnly)
     ASSERT_TRUE(QFile::link(path("20240701"), path("link")));
     const QString before = QDir::currentPath();
     EXPECT_EQ(CountSubFolders(dir.path(), "skip"), 2);
-    EXPECT_EQ(CountSubFolders(dir.path(), "Skip"), 3);  // exact comparison
+    EXPECT_EQ(CountSubFolders(dir.path(), "Skip"), 3); // exact comparison
     EXPECT_EQ(CountSubFolders(path("missing"), ""), 0);
     EXPECT_EQ(QDir::currentPath(), before);
     QFile::setPermissions(path("readonly"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

@@ -55,8 +55,7 @@ inline QStringList CutTexts(QWidget* root)
                 int widest = 0;
                 for (const QString& word : text.split(QLatin1Char(' '), Qt::SkipEmptyParts))
                     widest = std::max(widest, fm.horizontalAdvance(word));
-                const int high =
-                    fm.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text).height();
+                const int high = fm.boundingRect(QRect(0, 0, room.width(), 1 << 20), Qt::TextWordWrap, text).height();
                 check(w, text, widest, room.width(), high, room.height());
             } else {
                 check(w, text, WidestLine(fm, text), room.width());
@@ -68,7 +67,7 @@ inline QStringList CutTexts(QWidget* root)
             int extra = 4; // the push button's frame
             if (qobject_cast<QCheckBox*>(w) || qobject_cast<QRadioButton*>(w))
                 extra = w->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, w)
-                        + w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
+                      + w->style()->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, w);
             check(w, text, WidestLine(fm, text) + extra, button->contentsRect().width());
         } else if (auto* list = qobject_cast<QComboBox*>(w)) {
             constexpr int Arrow = 16;

@@ -246,11 +246,10 @@ TEST_F(Capture, DisplayWindowEventsReachTheHost)
     QSignalSpy down(m_component.get(), &TOmbrix::OnMouseDown);
     QSignalSpy up(m_component.get(), &TOmbrix::OnMouseUp);
     QList<QChar> keys;
-    QObject::connect(m_component.get(), &TOmbrix::OnKeyPress,
-                     [&](int window, QChar* key, int, Qt::KeyboardModifiers) {
-                         EXPECT_EQ(window, 0);
-                         keys << *key;
-                     });
+    QObject::connect(m_component.get(), &TOmbrix::OnKeyPress, [&](int window, QChar* key, int, Qt::KeyboardModifiers) {
+        EXPECT_EQ(window, 0);
+        keys << *key;
+    });
 
     // Video pixels: the middle of a 320 x 240 picture shown 640 x 480.
     QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(320, 240));
@@ -317,7 +316,8 @@ TEST(FrameTap, DropsFramesTheirBufferCannotHold)
     }
     gst_app_src_end_of_stream(GST_APP_SRC(src));
     GstBus* bus = gst_element_get_bus(pipeline);
-    GstMessage* end = gst_bus_timed_pop_filtered(bus, 5 * GST_SECOND, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
+    GstMessage* end = gst_bus_timed_pop_filtered(bus, 5 * GST_SECOND,
+                                                 GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR));
     ASSERT_NE(end, nullptr);
     EXPECT_EQ(GST_MESSAGE_TYPE(end), GST_MESSAGE_EOS);
     gst_message_unref(end);
@@ -503,11 +503,13 @@ TEST_F(Capture, SynchroneGrabberCapturesOnTheStreamingThread)
 {
     std::atomic<int> captures{0};
     std::atomic<bool> onUiThread{false};
-    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted, m_component.get(),
-                     [&](const TFrameData&, int, const QString&, bool) {
-                         onUiThread = onUiThread || QThread::currentThread() == qApp->thread();
-                         ++captures;
-                     }, Qt::DirectConnection);
+    QObject::connect(
+        m_component.get(), &TOmbrix::OnFrameCaptureCompleted, m_component.get(),
+        [&](const TFrameData&, int, const QString&, bool) {
+            onUiThread = onUiThread || QThread::currentThread() == qApp->thread();
+            ++captures;
+        },
+        Qt::DirectConnection);
     m_component->setFrameGrabberSynchrone(true);
     ASSERT_TRUE(startPreview());
     ASSERT_TRUE(m_component->CaptureFrameTo(fc_TBitmap, QString()));
@@ -521,18 +523,15 @@ TEST_F(Capture, HostAndShapeOverlaysAreDrawnIntoTheFrames)
     red.fill(Qt::red);
     EXPECT_FALSE(m_component->DrawBitmapOverFrame(red, 0, 0, 10, 10)) << "outside the overlay handler";
     std::atomic<bool> drawn{false};
-    m_component->setFrameOverlayHandler([&](const TFrameInfo&, QPainter&) {
-        drawn = m_component->DrawBitmapOverFrame(red, 300, 220, 10, 10);
-    });
+    m_component->setFrameOverlayHandler(
+        [&](const TFrameInfo&, QPainter&) { drawn = m_component->DrawBitmapOverFrame(red, 300, 220, 10, 10); });
     TShapeOverlay box;
     box.bounds = QRect(0, 200, 20, 20);
     box.brushColor = Qt::black;
     EXPECT_TRUE(m_component->ShapeOverlayList(box, true));
     EXPECT_FALSE(m_component->ShapeOverlayList(box, true)) << "already in the list";
 
-    m_component->setFramePixelsHandler([](const TFrameInfo&, QImage& frame) {
-        frame.setPixelColor(0, 0, Qt::white);
-    });
+    m_component->setFramePixelsHandler([](const TFrameInfo&, QImage& frame) { frame.setPixelColor(0, 0, Qt::white); });
     ASSERT_TRUE(startPreview());
     QImage frame;
     QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
@@ -555,7 +554,8 @@ TEST_F(Capture, DualDisplayFloatsAndFollowsTheMouse)
     ASSERT_TRUE(startPreview());
     TDisplayForm* dual = m_component->DisplayForm(1);
     ASSERT_NE(dual, nullptr);
-    ASSERT_TRUE(runUntil([&] { return dual->paintedFrames() > 0 && m_component->DisplayForm(0)->paintedFrames() > 0; }));
+    ASSERT_TRUE(
+        runUntil([&] { return dual->paintedFrames() > 0 && m_component->DisplayForm(0)->paintedFrames() > 0; }));
     EXPECT_EQ(dual->parentWidget(), nullptr) << "floating";
     EXPECT_EQ(dual->size(), QSize(320, 240)) << "sized to the video";
     EXPECT_EQ(dual->pos(), QPoint(400, 10));
@@ -603,9 +603,8 @@ TEST_F(Capture, SynchronousCaptureNeverNests)
         if (nested.isEmpty())
             nested << m_component->CaptureFrameSyncTo(fc_TBitmap, QString());
     });
-    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted, [&] {
-        nested << m_component->CaptureFrameSyncTo(fc_TBitmap, QString());
-    });
+    QObject::connect(m_component.get(), &TOmbrix::OnFrameCaptureCompleted,
+                     [&] { nested << m_component->CaptureFrameSyncTo(fc_TBitmap, QString()); });
     ASSERT_TRUE(startPreview());
     ASSERT_TRUE(runUntil([&] { return !nested.isEmpty(); }));
     EXPECT_FALSE(nested.first()) << "inside a frame event";
@@ -647,9 +646,9 @@ TEST(FrameTap, TurnsAndFlipsComposeIntoOneFlipMethod)
         bool horizontal, vertical;
         int method;
     } cases[] = {
-        {rt_0_deg, false, false, 0},        {rt_90_deg, false, false, 1},        {rt_180_deg, false, false, 2},
-        {rt_270_deg, false, false, 3},      {rt_0_deg, true, false, 4},          {rt_0_deg, false, true, 5},
-        {rt_0_deg, true, true, 2},          {rt_0_deg_mirror, false, false, 4},  {rt_0_deg_mirror, true, false, 0},
+        {rt_0_deg, false, false, 0},         {rt_90_deg, false, false, 1},         {rt_180_deg, false, false, 2},
+        {rt_270_deg, false, false, 3},       {rt_0_deg, true, false, 4},           {rt_0_deg, false, true, 5},
+        {rt_0_deg, true, true, 2},           {rt_0_deg_mirror, false, false, 4},   {rt_0_deg_mirror, true, false, 0},
         {rt_90_deg_mirror, false, false, 7}, {rt_270_deg_mirror, false, false, 6}, {rt_180_deg, false, true, 4},
     };
     for (const Case& c : cases)
@@ -682,4 +681,102 @@ TEST_F(Capture, GreyScaleAndInversionChangeTheFrames)
     c = frame.pixelColor(70, 10);
     EXPECT_LT(c.red(), 100);
     EXPECT_GT(c.blue(), 200);
+}
+
+// Motion detection on the running graph: a still picture gives "no motion"
+// answers only, a moving ball motion answers; 24-bit frames of an odd width
+// (rows padded to their stride) are compared as well as 32-bit ones. The
+// first three frames of a graph carry no answer, and the detector keeps
+// the last frame for its grid dialog.
+TEST(MotionOnTheGraph, MovingPicturesOnlyShowMotion)
+{
+    struct Case {
+        const char* pattern;
+        TFrameGrabberRGBFormat format;
+        VideoSize size;
+        bool moving;
+    };
+    const Case cases[] = {
+        {"colors", fgf_RGB32, {320, 240}, false},
+        {"ball", fgf_RGB32, {320, 240}, true},
+        {"colors", fgf_RGB24, {161, 121}, false},
+        {"ball", fgf_RGB24, {161, 121}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.pattern) + " " + std::to_string(c.size.width));
+        TRegistry2::DeleteSettingsKey();
+        auto provider = std::make_unique<TestDeviceProvider>();
+        provider->addVideoDevice("/dev/test0", "Test Camera", {c.size});
+        provider->setPattern("/dev/test0", c.pattern);
+        SetDeviceProvider(std::move(provider));
+        TSyncManager::ensure();
+        {
+            TOmbrix component;
+            component.setVideoDevice(0);
+            component.setFrameGrabberRGBFormat(c.format);
+            component.MotionDetector().setEnabled(true);
+            int detected = 0, notDetected = 0;
+            qint32 firstNumber = 0;
+            double ratio = 0;
+            QObject::connect(&component, &TOmbrix::OnMotionDetected, [&](double r, const TFrameData& f, bool*) {
+                ++detected;
+                ratio = std::max(ratio, r);
+                firstNumber = firstNumber ? firstNumber : f.FrameNumber;
+            });
+            QObject::connect(&component, &TOmbrix::OnMotionNotDetected, [&](const TFrameData& f, bool*) {
+                ++notDetected;
+                firstNumber = firstNumber ? firstNumber : f.FrameNumber;
+            });
+            ASSERT_TRUE(component.StartPreview());
+            ASSERT_TRUE(QTest::qWaitFor([&] { return detected + notDetected >= 12; }, waitLimitMs));
+            component.StopPreview();
+            EXPECT_GE(firstNumber, 4);
+            if (c.moving) {
+                EXPECT_GE(detected, 6) << notDetected << " frames without motion";
+                EXPECT_GT(ratio, 0.0);
+            } else {
+                EXPECT_EQ(detected, 0);
+            }
+            const TImplMotionDetector::Snapshot shot = component.MotionDetector().snapshot();
+            EXPECT_EQ(shot.width, c.size.width);
+            EXPECT_EQ(shot.height, c.size.height);
+        }
+        TSyncManager::destroy();
+    }
+}
+
+// The grid changes size on the user-interface thread while the worker's
+// thread analyses frames: neither waits long nor reads a cell array that
+// is being resized, and answers keep coming.
+TEST(MotionOnTheGraph, GridResizedWhileTheWorkerAnalyses)
+{
+    TRegistry2::DeleteSettingsKey();
+    auto provider = std::make_unique<TestDeviceProvider>();
+    provider->addVideoDevice("/dev/test0", "Test Camera", {{161, 121}});
+    provider->setPattern("/dev/test0", "ball");
+    SetDeviceProvider(std::move(provider));
+    TSyncManager::ensure();
+    {
+        TOmbrix component;
+        component.setNotificationMethod(nm_Thread);
+        component.setVideoDevice(0);
+        component.setFrameGrabberRGBFormat(fgf_RGB24);
+        component.MotionDetector().setEnabled(true);
+        std::atomic<int> answers{0};
+        QObject::connect(&component, &TOmbrix::OnMotionDetected, [&](double, const TFrameData&, bool*) { ++answers; });
+        QObject::connect(&component, &TOmbrix::OnMotionNotDetected, [&](const TFrameData&, bool*) { ++answers; });
+        ASSERT_TRUE(component.StartPreview());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answers > 0; }, waitLimitMs));
+        const int before = answers;
+        QElapsedTimer busy;
+        busy.start();
+        for (int i = 0; busy.elapsed() < 1500; ++i) {
+            component.MotionDetector().setGridSize(1 + i % 12, 1 + i % 7);
+            component.MotionDetector().setCellSensitivity(0, 0, i % 10);
+            QCoreApplication::processEvents();
+        }
+        EXPECT_TRUE(QTest::qWaitFor([&] { return answers > before + 5; }, waitLimitMs));
+        component.StopPreview();
+    }
+    TSyncManager::destroy();
 }

@@ -55,10 +55,7 @@ protected:
         m_manager = TSyncManager::ensure();
         m_manager->setClock([this] { return m_now; });
     }
-    void TearDown() override
-    {
-        TSyncManager::destroy();
-    }
+    void TearDown() override { TSyncManager::destroy(); }
 
     // Runs the component's worker and the event loop until the condition
     // holds; frames arrive from GStreamer's streaming threads.
@@ -120,7 +117,8 @@ TEST_F(Component, PreviewsIntoASinkAndStops)
     QSignalSpy inactive(&c, &TOmbrix::OnInactive);
     EXPECT_TRUE(c.StartPreview());
     EXPECT_EQ(c.CurrentState(), cs_Preview);
-    EXPECT_TRUE(c.CurrentSourceCaps().contains("width=640,height=480,framerate=15/1")) << c.CurrentSourceCaps().toStdString();
+    EXPECT_TRUE(c.CurrentSourceCaps().contains("width=640,height=480,framerate=15/1"))
+        << c.CurrentSourceCaps().toStdString();
     ASSERT_TRUE(runUntil(c, [&] { return c.FrameCount() >= 3 && !progress.isEmpty(); }));
     EXPECT_EQ(started.count(), 1);
     EXPECT_EQ(c.GraphState(), gs_Active);
@@ -390,6 +388,7 @@ TEST_F(Component, FailedRecordingNeverLooksAlive)
 {
     TOmbrix c;
     c.setVideoDevice(0);
+    c.setStoragePath("/proc"); // no file can be made there
     QSignalSpy logs(&c, &TOmbrix::OnLog);
     QSignalSpy started(&c, &TOmbrix::OnRecordingStarted);
     EXPECT_FALSE(c.StartRecording());

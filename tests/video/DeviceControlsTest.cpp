@@ -44,13 +44,18 @@ TEST(DeviceControls, RangesComeFromTheDevice)
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(r.legend);
-        const TControlRecord got = r.camera
-            ? TControlRecord{c.IsCameraControlSettingAvailable(r.property), c.GetCameraControl(r.property),
-                             c.CameraControlMin(r.property), c.CameraControlMax(r.property),
-                             c.CameraControlStep(r.property), c.CameraControlDefault(r.property)}
-            : TControlRecord{c.IsVideoQualitySettingAvailable(r.property), c.GetVideoQuality(r.property),
-                             c.VideoQualityMin(r.property), c.VideoQualityMax(r.property),
-                             c.VideoQualityStep(r.property), c.VideoQualityDefault(r.property)};
+        const TControlRecord got = r.camera ? TControlRecord{c.IsCameraControlSettingAvailable(r.property),
+                                                             c.GetCameraControl(r.property),
+                                                             c.CameraControlMin(r.property),
+                                                             c.CameraControlMax(r.property),
+                                                             c.CameraControlStep(r.property),
+                                                             c.CameraControlDefault(r.property)}
+                                            : TControlRecord{c.IsVideoQualitySettingAvailable(r.property),
+                                                             c.GetVideoQuality(r.property),
+                                                             c.VideoQualityMin(r.property),
+                                                             c.VideoQualityMax(r.property),
+                                                             c.VideoQualityStep(r.property),
+                                                             c.VideoQualityDefault(r.property)};
         EXPECT_EQ(got.available, r.available);
         EXPECT_EQ((QList<int>{got.value, got.minimum, got.maximum, got.step, got.defaultValue}),
                   (QList<int>{r.value, r.minimum, r.maximum, r.step, r.defaultValue}));
@@ -287,8 +292,7 @@ TEST(DeviceControls, TunerTunesTheFrequenciesTheUserGives)
     ASSERT_TRUE(c.TVStartAutoScan());
     EXPECT_FALSE(c.AMTVTunerPutChannel(7, -1, -1));
     EXPECT_EQ(logs.last().at(1).toString(), "TV commands not allowed during tv auto tuning");
-    while (c.TVScanStep()) {
-    }
+    while (c.TVScanStep()) {}
     EXPECT_EQ(tuned.count(), 3);
     EXPECT_EQ(completed.count(), 1);
     EXPECT_FALSE(c.IsTVAutoTuneRunning());

@@ -60,9 +60,16 @@ TEST(DisplayGeometry, FrameTimeUpdatesAreThinnedTo66Ms)
         quint32 tick;
         bool taken;
     } steps[] = {
-        {1000, true}, {1033, false}, {1066, false}, {1067, true}, {1100, false}, {1200, true},
+        {1000, true},
+        {1033, false},
+        {1066, false},
+        {1067, true},
+        {1100, false},
+        {1200, true},
         // The tick wraps after 49 days; the difference is taken unsigned.
-        {0xFFFFFFF0u, true}, {20, false}, {60, true},
+        {0xFFFFFFF0u, true},
+        {20, false},
+        {60, true},
     };
     for (const Step& s : steps)
         EXPECT_EQ(thinner.take(s.tick), s.taken) << s.tick;

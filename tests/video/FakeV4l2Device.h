@@ -139,7 +139,8 @@ inline std::shared_ptr<FakeV4l2State> webcamState()
     s->addControl(V4L2_CID_AUTOGAIN, "Gain, Automatic", T::Boolean, 0, 1, 1, 1, 1);
     s->addControl(V4L2_CID_GAIN, "Gain", T::Integer, 0, 100, 1, 50, 64);
     s->addControl(V4L2_CID_AUTO_WHITE_BALANCE, "White Balance, Automatic", T::Boolean, 0, 1, 1, 1, 1);
-    s->addControl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, "White Balance Temperature", T::Integer, 2800, 6500, 10, 4600, 4600);
+    s->addControl(V4L2_CID_WHITE_BALANCE_TEMPERATURE, "White Balance Temperature", T::Integer, 2800, 6500, 10, 4600,
+                  4600);
     s->addControl(V4L2_CID_EXPOSURE_AUTO, "Auto Exposure", T::Menu, 0, 3, 1, 3, 3,
                   {"", "Manual Mode", "", "Aperture Priority Mode"});
     s->addControl(V4L2_CID_EXPOSURE_ABSOLUTE, "Exposure Time, Absolute", T::Integer, 3, 2047, 1, 250, 250);

@@ -34,8 +34,8 @@ TEST(SizeList, ParsesSizeTexts)
         bool ok;
         int w, h;
     } cases[] = {
-        {" 640x480", true, 640, 480}, {"x480", false, 0, 0},   {"640x", false, 0, 0},
-        {"    96x72", true, 96, 72},  {"half", false, 0, 0},  {"0x0", false, 0, 0},
+        {" 640x480", true, 640, 480}, {"x480", false, 0, 0}, {"640x", false, 0, 0},
+        {"    96x72", true, 96, 72},  {"half", false, 0, 0}, {"0x0", false, 0, 0},
     };
     for (const Case& c : cases) {
         int w = 0, h = 0;
@@ -57,7 +57,10 @@ TEST(SizeList, WalksEndForEveryCapability)
         QStringList expected; // empty: only check it ends with sane sizes
     } cases[] = {
         {"fixed size", {640, 480}, {640, 480}, {640, 480}, {"    640x480", " 640x480"}},
-        {"range halves to the minimum", {640, 480}, {160, 120}, {640, 480},
+        {"range halves to the minimum",
+         {640, 480},
+         {160, 120},
+         {640, 480},
          {"    640x480", " 160x120", " 320x240", " 640x480"}},
         {"minimum of 0", {640, 480}, {0, 0}, {640, 480}, {}},
         {"negative minimum", {64, 48}, {-5, -5}, {64, 48}, {}},
@@ -88,7 +91,9 @@ TEST(SizeList, NearestSize)
         VideoSize request;
         QString expected;
     } cases[] = {
-        {"one inside the width window falls back to distance", {{320, 240}, {640, 480}, {1280, 720}}, {640, 360},
+        {"one inside the width window falls back to distance",
+         {{320, 240}, {640, 480}, {1280, 720}},
+         {640, 360},
          " 640x480"},
         {"closest aspect among those inside the window", {{640, 480}, {704, 396}}, {640, 360}, " 704x396"},
         {"exact size", {{320, 240}, {640, 480}}, {320, 240}, " 320x240"},

@@ -122,7 +122,8 @@ TEST(ImageFiles, SetOfBitmapsWithBadLengthsIsRefused)
         {"negative length", u32(1) + u32(0xFFFFFFF0u) + a},
         {"length beyond the file", u32(1) + u32(a.size() + 1) + a},
         {"truncated length", u32(1) + QByteArray(2, '\1')},
-        {"pixel offset beyond the picture", [&] {
+        {"pixel offset beyond the picture",
+         [&] {
              QByteArray bad = a;
              qToLittleEndian<quint32>(quint32(a.size() + 10), bad.data() + 10);
              return u32(1) + u32(bad.size()) + bad;

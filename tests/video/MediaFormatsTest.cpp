@@ -25,9 +25,13 @@ TEST(MediaFormats, CompressionAndImageSize)
         uint32_t compression;
         int bits;
     } cases[] = {
-        {"RGB24", true, BI_RGB, 24},   {"BITF16", true, BI_BITFIELDS, 16},           {"RLE4", true, BI_RLE4, 4},
-        {"YVU9", true, fourCC('Y', 'U', 'V', '9'), 9}, {"I420", true, fourCC('I', '4', '2', '0'), 12},
-        {"", false, 0, 0},             {"H264", false, 0, 0},
+        {"RGB24", true, BI_RGB, 24},
+        {"BITF16", true, BI_BITFIELDS, 16},
+        {"RLE4", true, BI_RLE4, 4},
+        {"YVU9", true, fourCC('Y', 'U', 'V', '9'), 9},
+        {"I420", true, fourCC('I', '4', '2', '0'), 12},
+        {"", false, 0, 0},
+        {"H264", false, 0, 0},
     };
     for (const Case& c : cases) {
         const auto r = CompressionFromName(QString::fromLatin1(c.name));
@@ -71,15 +75,18 @@ TEST(MediaFormats, FormatListsFromCaps)
         const char* caps;
         QList<CapsEntry> expected;
     } cases[] = {
-        {"fixed raw size", "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1",
+        {"fixed raw size",
+         "video/x-raw,format=YUY2,width=640,height=480,framerate=30/1",
          {{"YUY2", {640, 480}, {640, 480}, {640, 480}, 3000, 3000}}},
         {"format list and ranges",
          "video/x-raw,format={BGR,I420},width=[160,1280],height=[120,720],framerate=[1/1,30/1]",
          {{"RGB24", {1280, 720}, {160, 120}, {1280, 720}, 100, 3000},
           {"I420", {1280, 720}, {160, 120}, {1280, 720}, 100, 3000}}},
-        {"jpeg and a rate list", "image/jpeg,width=320,height=240,framerate={15/1,30000/1001}",
+        {"jpeg and a rate list",
+         "image/jpeg,width=320,height=240,framerate={15/1,30000/1001}",
          {{"MJPG", {320, 240}, {320, 240}, {320, 240}, 1500, 2997}}},
-        {"two structures", "video/x-raw,format=BGRx,width=64,height=48; video/x-dv,width=720,height=576",
+        {"two structures",
+         "video/x-raw,format=BGRx,width=64,height=48; video/x-dv,width=720,height=576",
          {{"RGB32", {64, 48}, {64, 48}, {64, 48}, 0, 0}, {"dvsd", {720, 576}, {720, 576}, {720, 576}, 0, 0}}},
         {"unknown media type is skipped", "audio/x-raw,rate=8000", {}},
         {"nonsense caps", "not caps at all ,,,", {}},

@@ -19,7 +19,8 @@ struct ParseCase {
 TEST(OverlayTemplate, ParsesTemplatesIntoItems)
 {
     const ParseCase cases[] = {
-        {"literal, variable, literal", "Frame %frame_count% of day",
+        {"literal, variable, literal",
+         "Frame %frame_count% of day",
          {{"Frame ", ok_Literal}, {"", ok_FrameCount}, {" of day", ok_Literal}}},
         {"format variable", "%sys_time[hh:nn:ss]%", {{"", ok_Literal}, {"hh:nn:ss", ok_SysTime}}},
         {"dv format", "%dv_time[dd/mm/yy]%", {{"", ok_Literal}, {"dd/mm/yy", ok_DvTime}}},
@@ -28,9 +29,16 @@ TEST(OverlayTemplate, ParsesTemplatesIntoItems)
         {"custom digit", "%custom3%", {{"", ok_Literal}, {"", ok_Custom0 + 3}}},
         {"custom two digits", "%custom10%", {{"", ok_Literal}, {"%custom10%", ok_Literal}}},
         {"case matters", "%Custom3%", {{"", ok_Literal}, {"%Custom3%", ok_Literal}}},
-        {"all names", "%time_code%%time_100ns%%time_sec%%time_full%",
-         {{"", ok_Literal}, {"", ok_TimeCode}, {"", ok_Literal}, {"", ok_Time100ns}, {"", ok_Literal},
-          {"", ok_TimeSec}, {"", ok_Literal}, {"", ok_TimeFull}}},
+        {"all names",
+         "%time_code%%time_100ns%%time_sec%%time_full%",
+         {{"", ok_Literal},
+          {"", ok_TimeCode},
+          {"", ok_Literal},
+          {"", ok_Time100ns},
+          {"", ok_Literal},
+          {"", ok_TimeSec},
+          {"", ok_Literal},
+          {"", ok_TimeFull}}},
         {"empty", "", {}},
     };
     for (const ParseCase& c : cases)

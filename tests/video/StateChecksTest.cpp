@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <QtEndian>
 #include <gtest/gtest.h>
 
 using namespace velmar::video;
@@ -76,6 +77,32 @@ TEST(SequentialNumbers, ScanReserveAndReturn)
     EXPECT_EQ(counters.getSequentialNumber(-1), -1);
     EXPECT_EQ(counters.getSequentialNumber(99), -1);
     counters.releaseSequentialNumber(99);
+}
+
+// The clip's main header as avimux writes it: "avih" right after "hdrl",
+// width and height the ninth and tenth words.
+TEST(FileOps, AviFrameSizeComesFromTheMainHeader)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const auto header = [](quint32 width, quint32 height) {
+        QByteArray b("RIFF\0\0\0\0AVI LIST\0\0\0\0hdrlavih\x38\0\0\0", 32);
+        QByteArray main(56, '\0');
+        qToLittleEndian(width, main.data() + 32);
+        qToLittleEndian(height, main.data() + 36);
+        return b + main;
+    };
+    const auto write = [&](const QString& name, const QByteArray& bytes) {
+        QFile f(dir.filePath(name));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    EXPECT_EQ(AviFrameSize(write("clip.avi", header(320, 240))), QSize(320, 240));
+    EXPECT_FALSE(AviFrameSize(write("short.avi", header(320, 240).left(60))).isValid());
+    EXPECT_FALSE(AviFrameSize(write("wave.avi", QByteArray(header(320, 240)).replace(8, 4, "WAVE"))).isValid());
+    EXPECT_FALSE(AviFrameSize(write("empty.avi", header(0, 240))).isValid());
+    EXPECT_FALSE(AviFrameSize(dir.filePath("missing.avi")).isValid());
 }
 
 TEST(FileOps, NamesListsAndVolumes)

@@ -105,7 +105,8 @@ TEST(Catalogue, NamesOccurrencesAndConnections)
                                    {"/dev/video1", "Cam", DeviceCategory::VideoInput, {}, {}},
                                    {"/dev/video2", "XYZ Audio Capture", DeviceCategory::VideoInput, {}, {}}};
     TDevices audio(1, [] { return QList<DeviceDescription>{}; });
-    TDevices devices(0, [&] { return video; }, &audio);
+    TDevices devices(
+        0, [&] { return video; }, &audio);
     EXPECT_EQ(devices.nameList(), (QStringList{"Cam (WDM)", "Cam #2 (WDM)"}));
     EXPECT_EQ(audio.nameList(), (QStringList{"XYZ Audio Capture (WDM)"}));
     EXPECT_EQ(devices.deviceRegistryKey(0), "devvideo0Cam");

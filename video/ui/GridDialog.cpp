@@ -26,7 +26,10 @@ constexpr int smallestImage = 20;
 constexpr int edgeWithoutLine = 5;
 const QColor labelBackground(128, 128, 128); // 8421504
 
-int roundEven(double v) { return int(std::nearbyint(v)); }
+int roundEven(double v)
+{
+    return int(std::nearbyint(v));
+}
 
 int fontSizeFor(int cellWidth)
 {
@@ -39,9 +42,8 @@ QImage imageOf(const TImplMotionDetector::Snapshot& s)
         return {};
     const auto* bits = reinterpret_cast<const uchar*>(s.pixels.constData());
     // Both layouts keep blue first in memory.
-    const QImage view = s.bytesPerPixel == 3
-                            ? QImage(bits, s.width, s.height, s.width * 3, QImage::Format_BGR888)
-                            : QImage(bits, s.width, s.height, s.width * 4, QImage::Format_RGB32);
+    const QImage view = s.bytesPerPixel == 3 ? QImage(bits, s.width, s.height, s.width * 3, QImage::Format_BGR888)
+                                             : QImage(bits, s.width, s.height, s.width * 4, QImage::Format_RGB32);
     return view.copy();
 }
 } // namespace
@@ -109,7 +111,8 @@ TfrmGridDialog::TfrmGridDialog(QWidget* parent) : QDialog(parent)
         };
     };
     connect(m_globalUp, &QToolButton::clicked, this, changeAll([this] { m_detector->globallyIncOrDecSensitivity(1); }));
-    connect(m_globalDown, &QToolButton::clicked, this, changeAll([this] { m_detector->globallyIncOrDecSensitivity(-1); }));
+    connect(m_globalDown, &QToolButton::clicked, this,
+            changeAll([this] { m_detector->globallyIncOrDecSensitivity(-1); }));
     connect(m_clearAll, &QPushButton::clicked, this, changeAll([this] { m_detector->resetGlobalSensitivity(0); }));
     connect(m_enableAll, &QPushButton::clicked, this,
             changeAll([this] { m_detector->resetGlobalSensitivity(m_detector->clickLevel()); }));
@@ -192,17 +195,10 @@ bool TfrmGridDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_image && m_detector) {
         switch (event->type()) {
-        case QEvent::MouseButtonPress:
-            mouseDown(static_cast<QMouseEvent*>(event));
-            return true;
-        case QEvent::MouseMove:
-            mouseMove(static_cast<QMouseEvent*>(event));
-            return true;
-        case QEvent::MouseButtonRelease:
-            mouseUp(static_cast<QMouseEvent*>(event));
-            return true;
-        default:
-            break;
+        case QEvent::MouseButtonPress: mouseDown(static_cast<QMouseEvent*>(event)); return true;
+        case QEvent::MouseMove: mouseMove(static_cast<QMouseEvent*>(event)); return true;
+        case QEvent::MouseButtonRelease: mouseUp(static_cast<QMouseEvent*>(event)); return true;
+        default: break;
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -22,7 +22,10 @@ constexpr int realDecimals = 3;
 constexpr int largestVisibleRows = 16;
 
 // Integer ranges of the editors: GStreamer's 64-bit and unsigned limits are cut to them.
-double clampInt(double v) { return std::clamp(v, double(INT_MIN), double(INT_MAX)); }
+double clampInt(double v)
+{
+    return std::clamp(v, double(INT_MIN), double(INT_MAX));
+}
 } // namespace
 
 // ------------------------------------------------------------------ V4L2
@@ -39,18 +42,13 @@ QList<PropertyItem> V4l2PropertySource::items()
         item.step = c.step > 0 ? c.step : 1;
         item.readOnly = c.readOnly;
         switch (c.type) {
-        case V4l2Control::Integer:
-            item.kind = PropertyItem::Integer;
-            break;
-        case V4l2Control::Boolean:
-            item.kind = PropertyItem::Boolean;
-            break;
+        case V4l2Control::Integer: item.kind = PropertyItem::Integer; break;
+        case V4l2Control::Boolean: item.kind = PropertyItem::Boolean; break;
         case V4l2Control::Menu:
             item.kind = PropertyItem::Choice;
             item.choices = c.menu;
             break;
-        default:
-            continue;
+        default: continue;
         }
         int value = c.defaultValue;
         if (!m_device.getControl(c.id, value))
@@ -68,9 +66,14 @@ bool V4l2PropertySource::write(const QString& key, const QVariant& value)
 
 // ------------------------------------------------------------------ GStreamer
 
-ElementPropertySource::ElementPropertySource(GstElement* element) : m_element(GST_ELEMENT(gst_object_ref(element))) {}
+ElementPropertySource::ElementPropertySource(GstElement* element) : m_element(GST_ELEMENT(gst_object_ref(element)))
+{
+}
 
-ElementPropertySource::~ElementPropertySource() { gst_object_unref(m_element); }
+ElementPropertySource::~ElementPropertySource()
+{
+    gst_object_unref(m_element);
+}
 
 QList<PropertyItem> ElementPropertySource::items()
 {

@@ -69,7 +69,10 @@ private:
 class ListPropertySource : public PropertySource {
 public:
     using Writer = std::function<bool(const QString& key, const QVariant& value)>;
-    ListPropertySource(QList<PropertyItem> items, Writer writer) : m_items(std::move(items)), m_writer(std::move(writer)) {}
+    ListPropertySource(QList<PropertyItem> items, Writer writer)
+        : m_items(std::move(items)), m_writer(std::move(writer))
+    {
+    }
     QList<PropertyItem> items() override { return m_items; }
     bool write(const QString& key, const QVariant& value) override { return m_writer(key, value); }
 

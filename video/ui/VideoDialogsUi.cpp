@@ -50,31 +50,33 @@ PropertyItem numberItem(const QString& key, const QString& caption, PropertyItem
     return item;
 }
 
-QStringList linesOf(const QString& text) { return text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts); }
+QStringList linesOf(const QString& text)
+{
+    return text.split(QRegularExpression(QStringLiteral("\r?\n")), Qt::SkipEmptyParts);
+}
 
 class QtVideoDialogs : public VideoDialogs {
 public:
     bool showDeviceDialog(TOmbrix& c, TDialog dialog) override
     {
         switch (dialog) {
-        case dlg_VideoDevice:
-            return showVideoDevice(c);
+        case dlg_VideoDevice: return showVideoDevice(c);
         case dlg_StreamConfig: {
-            ListPropertySource source(
-                {choiceItem(QStringLiteral("VideoSize"), QStringLiteral("Video size"), linesOf(c.VideoSizes()), c.VideoSize()),
-                 choiceItem(QStringLiteral("VideoSubtype"), QStringLiteral("Video subtype"), linesOf(c.VideoSubtypes()),
-                            c.VideoSubtype()),
-                 numberItem(QStringLiteral("FrameRate"), QStringLiteral("Frame rate"), PropertyItem::Real,
-                            largestFrameRate, c.FrameRate())},
-                [&c](const QString& key, const QVariant& v) {
-                    if (key == QLatin1String("VideoSize"))
-                        c.setVideoSize(v.toInt());
-                    else if (key == QLatin1String("VideoSubtype"))
-                        c.setVideoSubtype(v.toInt());
-                    else
-                        c.setFrameRate(v.toDouble());
-                    return true;
-                });
+            ListPropertySource source({choiceItem(QStringLiteral("VideoSize"), QStringLiteral("Video size"),
+                                                  linesOf(c.VideoSizes()), c.VideoSize()),
+                                       choiceItem(QStringLiteral("VideoSubtype"), QStringLiteral("Video subtype"),
+                                                  linesOf(c.VideoSubtypes()), c.VideoSubtype()),
+                                       numberItem(QStringLiteral("FrameRate"), QStringLiteral("Frame rate"),
+                                                  PropertyItem::Real, largestFrameRate, c.FrameRate())},
+                                      [&c](const QString& key, const QVariant& v) {
+                                          if (key == QLatin1String("VideoSize"))
+                                              c.setVideoSize(v.toInt());
+                                          else if (key == QLatin1String("VideoSubtype"))
+                                              c.setVideoSubtype(v.toInt());
+                                          else
+                                              c.setFrameRate(v.toDouble());
+                                          return true;
+                                      });
             return run(c, QStringLiteral("Stream format"), source);
         }
         case dlg_VideoCrossbar: {
@@ -87,8 +89,8 @@ public:
         case dlg_TVTuner: {
             TDeviceControls& d = c.DeviceControls();
             ListPropertySource source(
-                {numberItem(QStringLiteral("TVChannel"), QStringLiteral("Channel"), PropertyItem::Integer, largestChannel,
-                            d.TVChannel()),
+                {numberItem(QStringLiteral("TVChannel"), QStringLiteral("Channel"), PropertyItem::Integer,
+                            largestChannel, d.TVChannel()),
                  numberItem(QStringLiteral("TVCountryCode"), QStringLiteral("Country code"), PropertyItem::Integer,
                             largestCountryCode, d.TVCountryCode()),
                  choiceItem(QStringLiteral("TVTunerInputType"), QStringLiteral("Input type"),
@@ -104,8 +106,7 @@ public:
                 });
             return run(c, QStringLiteral("TV tuner"), source);
         }
-        case dlg_AudioDevice:
-            return showRunningSource(c, AudioDeviceCatalogue(), c.AudioDevice());
+        case dlg_AudioDevice: return showRunningSource(c, AudioDeviceCatalogue(), c.AudioDevice());
         case dlg_VideoCompressor:
             return showCompressor(c, VideoCompressorCatalogue(), c.VideoCompressor(),
                                   QStringLiteral("no dialog for this video compressor"));

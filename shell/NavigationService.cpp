@@ -1,0 +1,27 @@
+#include "shell/NavigationService.h"
+
+#include <QLoggingCategory>
+
+// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
+Q_DECLARE_LOGGING_CATEGORY(lcServices)
+
+namespace velmar::shell {
+
+namespace {
+
+class NoNavigationService final : public NavigationService {
+public:
+    void PollGps() override { qCInfo(lcServices) << "navigation: no GPS poll (no navigation service)"; }
+    // The GPS timer's work: every second, so not logged.
+    void PollGpsIfDue() override {}
+};
+
+} // namespace
+
+NavigationService& NoNavigation()
+{
+    static NoNavigationService navigation;
+    return navigation;
+}
+
+} // namespace velmar::shell
