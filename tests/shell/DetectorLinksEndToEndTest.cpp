@@ -147,17 +147,8 @@ TEST_F(DetectorsInVelmar, StatusSequenceIsLoggedAsEffortAndAVanishedDetectorAsCr
         EXPECT_EQ(rows(QStringLiteral("SELECT COUNT(*) FROM \"%1\"").arg(QLatin1String(table))),
                   QStringList{QStringLiteral("0")})
             << table;
-    // The log line comes before the row, but the row can be read before
-    // the line has been taken from the pipe: read until it is there.
     QByteArray output;
-    (void)QTest::qWaitFor(
-        [&] {
-            output += velmar.readAll();
-            return output.contains("\"Crashed\"") || velmar.state() == QProcess::NotRunning;
-        },
-        WaitMs);
-    output += velmar.readAll();
-    EXPECT_TRUE(output.contains("\"Crashed\"")) << output.toStdString();
+    EXPECT_TRUE(shell::test::ReadOutputUntil(velmar, "\"Crashed\"", output, WaitMs)) << output.toStdString();
 }
 
 TEST_F(DetectorsInVelmar, TheDeckPlayingInOfflineLoggingStartsAndStopsTheDetector)

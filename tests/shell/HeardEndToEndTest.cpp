@@ -59,12 +59,7 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
         return;
 
     QByteArray output;
-    (void)QTest::qWaitFor(
-        [&] {
-            output += velmar.readAll();
-            return output.contains("pressing Dolphin 2") || velmar.state() == QProcess::NotRunning;
-        },
-        kBoundMs);
+    (void)velmar::shell::test::ReadOutputUntil(velmar, "pressing Dolphin 2", output, kBoundMs);
     // The press's row and effort change are written before the next events.
     QTest::qWait(1000);
     velmar.terminate();

@@ -40,12 +40,7 @@ TEST(NewDatabaseObjectEndToEnd, ANewPanelAndANewFormGetTheirTabsAtOnce)
     if (testing::Test::HasFatalFailure())
         return;
     QByteArray output;
-    (void)QTest::qWaitFor(
-        [&] {
-            output += velmar.readAll();
-            return output.contains("commands done") || velmar.state() == QProcess::NotRunning;
-        },
-        kBoundMs);
+    (void)velmar::shell::test::ReadOutputUntil(velmar, "commands done", output, kBoundMs);
     velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     output += velmar.readAll();

@@ -8,7 +8,6 @@
 #include "settings/ProgramSettings.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -22,17 +21,6 @@ using velmar::store::ProgramSettings;
 using velmar::store::TheProgramSettings;
 
 namespace {
-
-bool WaitForOutput(QProcess& p, const QByteArray& text, QByteArray& seen, int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!seen.contains(text) && clock.elapsed() < ms && p.state() == QProcess::Running) {
-        p.waitForReadyRead(100);
-        seen += p.readAll();
-    }
-    return seen.contains(text);
-}
 
 class Termination : public ::testing::TestWithParam<int> {};
 
@@ -49,7 +37,8 @@ TEST_P(Termination, EndsLikeAClose)
     velmar.start(velmar::shell::test::VelmarProgramPath(), {});
     ASSERT_TRUE(velmar.waitForStarted(30000));
     QByteArray output;
-    ASSERT_TRUE(WaitForOutput(velmar, "main window shown", output, 60000)) << output.toStdString();
+    ASSERT_TRUE(velmar::shell::test::ReadOutputUntil(velmar, "main window shown", output, 60000))
+        << output.toStdString();
 
     ::kill(pid_t(velmar.processId()), GetParam());
     const bool ended = velmar.waitForFinished(30000);
