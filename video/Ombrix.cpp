@@ -972,28 +972,9 @@ void TOmbrix::buildAudioSource()
     // is the recording part's business.
     if (m_currentState != cs_Preview || !m_audioDeviceRendering)
         return;
-    TDevices* audio = AudioDeviceCatalogue();
-    if (!audio || audio->count() == 0) {
-        Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
+    GstElement* source = addAudioInput();
+    if (!source)
         return;
-    }
-    int index = m_audioDevice;
-    if (index < 0 || index >= audio->count())
-        index = 0;
-    const TCapDeviceInfo* entry = audio->entry(index);
-    DeviceProvider* provider = CurrentDeviceProvider();
-    GstElement* source = provider && entry->isConnected
-                           ? provider->createSource(entry->path, DeviceCategory::AudioInput)
-                           : nullptr;
-    const QString name = QString::number(index) + QLatin1Char(' ') + audio->nameAt(index);
-    if (!source || !m_graph->addFilter(source, name)) {
-        Report(true, sevWarning,
-               QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
-               e_bind_moniker_to_filter);
-        return;
-    }
-    Report(true, sevInfo, QStringLiteral("using ") + audio->title() + QStringLiteral(": ") + audio->nameAt(index),
-           i_binding_device_or_compressor);
     GstPad* pin = gst_element_get_static_pad(source, "src");
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
     if (ok && m_frozen.sampleAudio != sc_Disabled) {
@@ -1023,6 +1004,31 @@ void TOmbrix::buildAudioSource()
         gst_bin_remove(GST_BIN(m_graph->pipeline()), source);
         Report(true, sevWarning, QStringLiteral("render audio stream"), e_render_audio_stream);
     }
+}
+
+GstElement* TOmbrix::addAudioInput()
+{
+    TDevices* audio = AudioDeviceCatalogue();
+    if (!audio || audio->count() == 0) {
+        Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
+        return nullptr;
+    }
+    const int index = m_audioDevice >= 0 && m_audioDevice < audio->count() ? m_audioDevice : 0;
+    const TCapDeviceInfo* entry = audio->entry(index);
+    DeviceProvider* provider = CurrentDeviceProvider();
+    GstElement* source = provider && entry->isConnected
+                           ? provider->createSource(entry->path, DeviceCategory::AudioInput)
+                           : nullptr;
+    const QString name = QString::number(index) + QLatin1Char(' ') + audio->nameAt(index);
+    if (!source || !m_graph->addFilter(source, name)) {
+        Report(true, sevWarning,
+               QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
+               e_bind_moniker_to_filter);
+        return nullptr;
+    }
+    Report(true, sevInfo, QStringLiteral("using ") + audio->title() + QStringLiteral(": ") + audio->nameAt(index),
+           i_binding_device_or_compressor);
+    return source;
 }
 
 bool TOmbrix::finishGraph()

@@ -712,6 +712,9 @@ private:
     bool buildBaseGraph();
     bool buildPreviewChain();
     void buildAudioSource();
+    // The chosen audio input (the first one when none is chosen) in the
+    // graph, its use reported; nullptr, reported, when there is none.
+    GstElement* addAudioInput();
     bool finishGraph();
     void setBuiltGraphState();
     bool changeGraphState(GstState state, const QString& reason);

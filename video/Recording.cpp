@@ -487,22 +487,9 @@ bool TOmbrix::buildRecordingChain()
 
 bool TOmbrix::buildRecordingAudio()
 {
-    TDevices* audio = AudioDeviceCatalogue();
-    if (!audio || audio->count() == 0)
-        return !Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
-    const int index = m_audioDevice >= 0 && m_audioDevice < audio->count() ? m_audioDevice : 0;
-    const TCapDeviceInfo* entry = audio->entry(index);
-    DeviceProvider* provider = CurrentDeviceProvider();
-    GstElement* source = provider && entry->isConnected
-                           ? provider->createSource(entry->path, DeviceCategory::AudioInput)
-                           : nullptr;
-    const QString name = QString::number(index) + QLatin1Char(' ') + audio->nameAt(index);
-    if (!source || !m_graph->addFilter(source, name))
-        return !Report(true, sevWarning,
-                       QStringLiteral("bind ") + audio->nameAt(index) + QStringLiteral(" device moniker to filter"),
-                       e_bind_moniker_to_filter);
-    Report(true, sevInfo, QStringLiteral("using ") + audio->title() + QStringLiteral(": ") + audio->nameAt(index),
-           i_binding_device_or_compressor);
+    GstElement* source = addAudioInput();
+    if (!source)
+        return false;
     GstPad* pin = gst_element_get_static_pad(source, "src");
     if (!m_graph->insertFilterInline("queue", QStringLiteral("Audio Capture Queue"), pin)) {
         if (pin)
