@@ -1046,7 +1046,6 @@ private:
     std::atomic<bool> m_held{false};
     std::atomic<qint64> m_heldFrames{0};
     bool m_recordingPaused = false;
-    bool m_backtimedReachedOnce = false;
     QString m_writtenFile;   // the file the writer writes now
     QString m_finalFile;     // the file the host is told of
     int m_counterIndex = -1; // the sequential counter that named it

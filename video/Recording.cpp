@@ -462,9 +462,8 @@ bool TOmbrix::buildRecordingChain()
             input, GST_PAD_PROBE_TYPE_BUFFER,
             +[](GstPad*, GstPadProbeInfo*, gpointer data) {
                 auto* self = static_cast<TOmbrix*>(data);
-                if (self->m_held && !self->m_backtimedReachedOnce
-                    && ++self->m_heldFrames >= self->m_recFrozen.backtimed) {
-                    self->m_backtimedReachedOnce = true;
+                // Told once per recording: the count starts again with each graph.
+                if (self->m_held && ++self->m_heldFrames == self->m_recFrozen.backtimed) {
                     QMetaObject::invokeMethod(
                         self, [self] { emit self->OnBacktimedFramesCountReached(); }, Qt::QueuedConnection);
                 }

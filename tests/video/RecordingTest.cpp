@@ -131,12 +131,18 @@ TEST_F(Recording, HeldRecordingLeadsWithTheFramesBeforeItsTrigger)
 
 TEST_F(Recording, AHeldRecordingStoppedBeforeItsTriggerLeavesNoFile)
 {
-    for (int kept : {0, 15}) {
+    // The second recording that keeps frames tells again when it has them.
+    for (int kept : {0, 15, 15}) {
         m_component->setHoldRecording(true);
         m_component->setRecordingBacktimedFramesCount(kept);
         QSignalSpy completed(m_component.get(), &TOmbrix::OnRecordingCompleted);
+        QSignalSpy reached(m_component.get(), &TOmbrix::OnBacktimedFramesCountReached);
         ASSERT_TRUE(m_component->StartRecording()) << kept;
         ASSERT_TRUE(passFrames(20)) << kept;
+        if (kept > 0)
+            EXPECT_TRUE(runUntil([&] { return reached.size() == 1; })) << kept;
+        else
+            EXPECT_TRUE(reached.isEmpty());
         m_component->StopRecording();
         EXPECT_EQ(m_component->CurrentState(), cs_Down) << kept;
         ASSERT_EQ(completed.size(), 1) << kept;
