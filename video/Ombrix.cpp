@@ -1107,7 +1107,7 @@ void TOmbrix::StopAll()
         const bool attached = !m_writerElements.isEmpty();
         const bool closed = attached && !m_graphFailed && finishWriter();
         const bool wasRunning = m_recordingActive && !m_graphFailed && closed && m_framesWritten > 0;
-        const QString file = attached ? m_finalFile : QString();
+        const QString file = attached ? m_writtenFile : QString();
         IncompleteRecording incomplete{m_counterIndex, m_counterNumber, file, true, m_framesWritten.load()};
         const bool prealloc = m_recFrozen.prealloc;
         ClearGraph(true);

@@ -1046,8 +1046,7 @@ private:
     std::atomic<bool> m_held{false};
     std::atomic<qint64> m_heldFrames{0};
     bool m_recordingPaused = false;
-    QString m_writtenFile;   // the file the writer writes now
-    QString m_finalFile;     // the file the host is told of
+    QString m_writtenFile;   // the file the writer writes, the one the host is told of
     int m_counterIndex = -1; // the sequential counter that named it
     int m_counterNumber = 0;
     std::atomic<qint64> m_framesWritten{0};
@@ -1063,7 +1062,6 @@ private:
     std::array<std::atomic<bool>, 2> m_gateEnded{};
     QList<GstElement*> m_writerElements; // in the graph, which owns them
     QList<GstPad*> m_writerInputs;       // ours
-    GstElement* m_writerSink = nullptr;
 
     // Player state.
     QString m_playerFileName;
@@ -1103,8 +1101,6 @@ private:
     TReencodingSettings m_reencoding;
     TReencodingSettings m_job;
     QString m_jobTemporary;
-    bool m_jobCopy = false;
-    qint64 m_jobStop = -1;
 };
 
 } // namespace velmar::video

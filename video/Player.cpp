@@ -258,8 +258,7 @@ bool TOmbrix::OpenPlayer()
         return false;
     if (m_currentState != cs_Down)
         StopAll();
-    if (buildPlayerGraph())
-        QueueEventNotification(TEventKind::PlayerOpened);
+    ExecuteCommand(WMOpenPlayer);
     return m_currentState == cs_Playback;
 }
 
@@ -545,8 +544,7 @@ bool TOmbrix::StartReencoding()
     if (Report(m_currentState == cs_Reencoding, sevError, QStringLiteral("already reencoding"), e_stop_reencoding_first)
         || !CheckState(as_Preview | 1, sevError, false))
         return false;
-    if (buildReencodingGraph(m_reencoding))
-        QueueEventNotification(TEventKind::ReencodingStarted);
+    ExecuteCommand(WMStartReencoding);
     return m_currentState == cs_Reencoding;
 }
 
@@ -572,8 +570,10 @@ bool TOmbrix::ReencodeVideoClip(const QString& source, const QString& destinatio
     job.UseFrameGrabber = useFrameGrabber;
     job.UseVideoCompressor = useVideoCompressor;
     job.UseAudioCompressor = useAudioCompressor;
-    emit OnReencodingStarted();
-    return buildReencodingGraph(job);
+    if (!buildReencodingGraph(job))
+        return false;
+    QueueEventNotification(TEventKind::ReencodingStarted);
+    return true;
 }
 
 bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
@@ -622,7 +622,6 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
     freezeSettings();
     m_currentState = cs_Reencoding;
     m_job = job;
-    m_jobCopy = false;
     m_playerEnded = false;
     // The new clip is written beside its final name and renamed at the end.
     const QFileInfo destination(job.NewVideoClip);
@@ -749,10 +748,7 @@ void TOmbrix::endReencoding(bool success)
     if (!m_jobTemporary.isEmpty())
         QFile::remove(m_jobTemporary);
     m_jobTemporary.clear();
-    if (m_jobCopy)
-        emit OnCopyPreallocDataCompleted(m_job.SourceVideoClip, m_job.NewVideoClip, success);
-    else
-        emit OnReencodingCompleted(m_job.SourceVideoClip, m_job.NewVideoClip, success);
+    emit OnReencodingCompleted(m_job.SourceVideoClip, m_job.NewVideoClip, success);
 }
 
 } // namespace velmar::video

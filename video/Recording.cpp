@@ -127,6 +127,25 @@ void setLevels(GstElement* pipeline, const char* volumeName, const char* panName
         gst_object_unref(pan);
     }
 }
+
+// The values last stored for a compressor (SetVideoCompressionSettings),
+// given to it; nothing when none are stored.
+void LoadStoredCompression(TEncoderCompression& compressor, const QString& key)
+{
+    TRegistry2 reg;
+    bool saved = false;
+    if (!reg.openKey(key, false) || !reg.readBool(QStringLiteral("AMCompression_Saved"), saved) || !saved)
+        return;
+    const int caps = compressor.capabilities();
+    double q = 0;
+    int n = 0;
+    if ((caps & CompressionCaps_CanQuality) && reg.readFloat(QStringLiteral("AMCompression_Quality"), q))
+        compressor.setQuality(q);
+    if ((caps & CompressionCaps_CanKeyFrame) && reg.readInteger(QStringLiteral("AMCompression_KeyFrameRate"), n))
+        compressor.setKeyFrameRate(n);
+    if ((caps & CompressionCaps_CanBFrame) && reg.readInteger(QStringLiteral("AMCompression_PFramesPerKeyFrame"), n))
+        compressor.setPFramesPerKeyFrame(n);
+}
 } // namespace
 
 void TOmbrix::applyAudioLevels()
@@ -282,18 +301,7 @@ bool TOmbrix::GetVideoCompressionSettings(int& dataRate, int& keyFrameRate, int&
     pFramesPerKeyFrame = initial.pFramesPerKeyFrame;
     quality = initial.quality;
 
-    TRegistry2 reg;
-    bool saved = false;
-    if (reg.openKey(key, false) && reg.readBool(QStringLiteral("AMCompression_Saved"), saved) && saved) {
-        double q = 0;
-        int n = 0;
-        if (canQuality && reg.readFloat(QStringLiteral("AMCompression_Quality"), q))
-            compressor.setQuality(q);
-        if (canKeyFrame && reg.readInteger(QStringLiteral("AMCompression_KeyFrameRate"), n))
-            compressor.setKeyFrameRate(n);
-        if (canBFrame && reg.readInteger(QStringLiteral("AMCompression_PFramesPerKeyFrame"), n))
-            compressor.setPFramesPerKeyFrame(n);
-    }
+    LoadStoredCompression(compressor, key);
     const TCompressionValues now = compressor.current();
     if (canQuality)
         quality = now.quality;
@@ -372,6 +380,8 @@ void TOmbrix::applyVideoCompression(GstElement* element)
         caps & CompressionCaps_CanKeyFrame, caps & CompressionCaps_CanBFrame, caps & CompressionCaps_CanQuality,
         caps & CompressionCaps_CanWindow, initial.keyFrameRate < 0 ? 15 : initial.keyFrameRate,
         std::max(0, initial.pFramesPerKeyFrame), initial.quality < 0 ? 1.0 : initial.quality);
+    // What was stored for this compressor, then the component's own values over it.
+    LoadStoredCompression(compressor, deviceKey(VideoCompressorCatalogue(), m_videoCompressor));
     if (m_compression.keyFrameRate != -1)
         compressor.setKeyFrameRate(m_compression.keyFrameRate);
     if (m_compression.pFramesPerKeyFrame != -1)
@@ -579,7 +589,6 @@ bool TOmbrix::prepareOutputFile()
         emit OnDiskFull();
         return !Report(true, sevError, QStringLiteral("disk full!"), e_disk_full);
     }
-    m_finalFile = final;
     m_writtenFile = final;
     return true;
 }
@@ -630,7 +639,6 @@ bool TOmbrix::attachWriter()
                        e_video_compressor_not_suitable);
     }
     g_object_set(sink, "location", m_writtenFile.toLocal8Bit().constData(), "async", FALSE, nullptr);
-    m_writerSink = sink;
     // ASF places the streams by their timestamps: both run from one origin.
     const auto oneSegment = [&](const QString& name) {
         GstElement* e = make("identity", name);
@@ -712,7 +720,7 @@ bool TOmbrix::attachWriter()
         return !Report(true, sevError, QStringLiteral("video connection to file mux failed"),
                        e_failed_to_start_recording);
     }
-    m_lastUse.setValue("_LastRecordingFileName", m_finalFile);
+    m_lastUse.setValue("_LastRecordingFileName", m_writtenFile);
     WriteLog(cfBlue, QStringLiteral("recording to ") + m_writtenFile);
     setGate(videoGate, m_recordingPaused ? gateDrop : gateOpen);
     setGate(audioGate, m_recordingPaused || !withAudio ? gateDrop : gateOpen);
@@ -801,7 +809,6 @@ void TOmbrix::detachWriter()
             gst_bin_remove(GST_BIN(pipeline), e);
     }
     m_writerElements.clear();
-    m_writerSink = nullptr;
 }
 
 void TOmbrix::startRecordingWriter()
@@ -833,7 +840,7 @@ void TOmbrix::setRecordingFileName(const QString& name)
     m_recordingFileName = name;
     if (m_currentState == cs_Recording && m_graphActive && !m_writerElements.isEmpty()) {
         // The recording goes on in a new file.
-        const QString old = m_finalFile;
+        const QString old = m_writtenFile;
         const bool closed = finishWriter();
         const qint64 frames = m_framesWritten.load();
         detachWriter();

@@ -558,4 +558,11 @@ TEST_F(Recording, CompressorSettingsAreKeptPerCompressorAndRecordingsUseThem)
     EXPECT_FALSE(told[0][0].toBool()) << "no key frames in Motion JPEG";
     EXPECT_DOUBLE_EQ(told[0][6].toDouble(), 0.85);
     EXPECT_GT(sizes[1], 2 * sizes[0]) << "quality 1.0 gives much bigger frames than 0.05";
+
+    // Without a value of its own the recording takes the one stored for the compressor.
+    ASSERT_TRUE(m_component->SetVideoCompressionSettings(0, 0, 0, 0, 0.05));
+    m_component->setVideoCompression_Quality(-1.0);
+    const QString clip = recordClip(10, false);
+    ASSERT_FALSE(clip.isEmpty()) << m_messages.join('|').toStdString();
+    EXPECT_LT(QFileInfo(clip).size(), 2 * sizes[0]) << "stored quality 0.05";
 }
