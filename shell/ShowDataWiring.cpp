@@ -25,6 +25,7 @@
 #include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
 #include "widgets/DialogService.h"
+#include "widgets/MessageBoxSeam.h"
 
 #include <QClipboard>
 #include <QLabel>
@@ -56,7 +57,7 @@ ShowData& State()
 
 void ShowStop(QWidget* owner, const QString& text, const QString& caption)
 {
-    ui::Dialogs().MessageBox(owner, text, caption, QMessageBox::Critical, QMessageBox::Ok);
+    ui::ShowMessageBox(owner, text, caption, QMessageBox::Critical, QMessageBox::Ok);
 }
 
 nav::ReaderProgress AppProgress()

@@ -914,7 +914,7 @@ void TV2000Window::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
 QMessageBox::StandardButton TV2000Window::Ask(const QString& text, const QString& caption,
                                               QMessageBox::StandardButtons buttons)
 {
-    return ui::Dialogs().MessageBox(this, text, caption, QMessageBox::NoIcon, buttons);
+    return ui::ShowMessageBox(this, text, caption, QMessageBox::NoIcon, buttons);
 }
 
 } // namespace velmar::shell

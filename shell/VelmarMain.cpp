@@ -82,8 +82,8 @@ public:
 
 void ShowAlreadyRunning()
 {
-    ui::Dialogs().MessageBox(nullptr, QLatin1String(AlreadyRunningText), QLatin1String(AlreadyRunningCaption),
-                             QMessageBox::Warning, QMessageBox::Ok);
+    ui::ShowMessageBox(nullptr, QLatin1String(AlreadyRunningText), QLatin1String(AlreadyRunningCaption),
+                       QMessageBox::Warning, QMessageBox::Ok);
 }
 
 // Test hook: end the program by itself the given time after its main window

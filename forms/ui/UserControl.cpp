@@ -8,7 +8,7 @@
 #include "forms/ui/FormMetrics.h"
 #include "forms/ui/TUserForm.h"
 #include "forms/ui/TopControls.h"
-#include "widgets/DialogService.h"
+#include "widgets/MessageBoxSeam.h"
 #include "widgets/MyControls.h"
 #include "platform/ProgramClock.h"
 #include "platform/RunMode.h"
@@ -101,8 +101,8 @@ void setUserFormTicks(std::function<qint64()> ticks)
 
 int AskForm(QWidget* owner, const QString& text, const QString& caption)
 {
-    return shell::ui::Dialogs().MessageBox(owner, text, caption, QMessageBox::Question,
-                                           QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    return shell::ui::ShowMessageBox(owner, text, caption, QMessageBox::Question,
+                                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
 }
 
 void FormMessage(QWidget* owner, const QString& text, const QString& caption, bool stopIcon)

@@ -4,6 +4,7 @@
 #include "recorder/InputBackend.h"
 #include "sound/RecordingFiles.h"
 #include "widgets/DialogService.h"
+#include "widgets/MessageBoxSeam.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -178,7 +179,7 @@ QMessageBox::StandardButton RecorderSettingsSheet::Ask(const QString& text, cons
 {
     if (m_ask)
         return m_ask(this, text, caption, QMessageBox::Warning, buttons);
-    return shell::ui::Dialogs().MessageBox(this, text, caption, QMessageBox::Warning, buttons);
+    return shell::ui::ShowMessageBox(this, text, caption, QMessageBox::Warning, buttons);
 }
 
 void RecorderSettingsSheet::DeviceChanged()

@@ -6,6 +6,7 @@
 #include "platform/DateTimeText.h"
 #include "sound/NewMediaDialog.h"
 #include "widgets/DialogService.h"
+#include "widgets/MessageBoxSeam.h"
 #include "sound/PipeProtocol.h"
 #include "sound/RecorderTable.h"
 #include "sound/RecordingWriter.h"
@@ -98,7 +99,7 @@ QMessageBox::StandardButton TAutoRec::Ask(const QString& text, const QString& ca
 {
     if (m_host.ask)
         return m_host.ask(this, text, caption, icon, buttons);
-    return shell::ui::Dialogs().MessageBox(this, text, caption, icon, buttons);
+    return shell::ui::ShowMessageBox(this, text, caption, icon, buttons);
 }
 
 sound::RecordingServices TAutoRec::UiServices()
