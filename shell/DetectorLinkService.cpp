@@ -1,11 +1,8 @@
 #include "shell/DetectorLinkService.h"
 
+#include "shell/ShellLog.h"
+
 #include "shell/MainCommands.h"
-
-#include <QLoggingCategory>
-
-// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
-Q_DECLARE_LOGGING_CATEGORY(lcServices)
 
 namespace velmar::shell {
 

@@ -23,6 +23,7 @@
 #include "widgets/MessageBoxSeam.h"
 #include "shell/ui/ProgContDialog.h"
 #include "shell/ui/ProgLocDialog.h"
+#include "shell/ui/SettingsChecks.h"
 #include "shell/ui/ShowTapeDialog.h"
 #include "shell/ui/ShowTimesDialog.h"
 #include "shell/ui/SpermPlotDialog.h"
@@ -740,7 +741,7 @@ void TMainCommands::AddEffortChange(int list, quint32 status)
 
 const EffortList* TMainCommands::GetEffortLine() const
 {
-    const int source = m_window.UserForms().EffortSourceIndex();
+    const int source = ui::GetEffortSourceIndex();
     if (source < 0)
         return m_window.UserForms().EffortFormLine();
     if (source >= EffortListCount)

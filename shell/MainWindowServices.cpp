@@ -1,12 +1,10 @@
 #include "shell/MainWindowServices.h"
 
+#include "shell/ShellLog.h"
+
 #include "shell/MainWindowPorts.h"
 
-#include <QLoggingCategory>
 #include <QString>
-
-// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
-Q_DECLARE_LOGGING_CATEGORY(lcServices)
 
 namespace velmar::shell {
 

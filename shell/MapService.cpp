@@ -1,10 +1,8 @@
 #include "shell/MapService.h"
 
-#include <QLoggingCategory>
-#include <QString>
+#include "shell/ShellLog.h"
 
-// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
-Q_DECLARE_LOGGING_CATEGORY(lcServices)
+#include <QString>
 
 namespace velmar::shell {
 

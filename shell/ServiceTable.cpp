@@ -1,14 +1,12 @@
 #include "shell/ServiceTable.h"
 
 #include "shell/MainWindowServices.h"
+#include "shell/ShellLog.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 #include <QTextStream>
 
 #include <algorithm>
-
-Q_LOGGING_CATEGORY(lcServices, "velmar.shell.services")
 
 namespace velmar::shell {
 

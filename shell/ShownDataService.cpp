@@ -1,9 +1,6 @@
 #include "shell/ShownDataService.h"
 
-#include <QLoggingCategory>
-
-// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
-Q_DECLARE_LOGGING_CATEGORY(lcServices)
+#include "shell/ShellLog.h"
 
 namespace velmar::shell {
 

@@ -1,5 +1,7 @@
 #include "shell/StartupService.h"
 
+#include "shell/ShellLog.h"
+
 #include "platform/WindowMessage.h"
 #include "settings/PipeSettings.h"
 #include "settings/ProgramSettings.h"
@@ -7,11 +9,6 @@
 #include "shell/ProgrammeSetup.h"
 #include "store/ui/DatabaseDialog.h"
 #include "widgets/MessageBoxSeam.h"
-
-#include <QLoggingCategory>
-
-// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
-Q_DECLARE_LOGGING_CATEGORY(lcServices)
 
 namespace velmar::shell {
 
@@ -79,12 +76,12 @@ void ProgramStartup::AddRecentFile(const QString& path)
 
 bool ProgramStartup::WriteProgramSettings(QString* error)
 {
-    return NoStartup().WriteProgramSettings(error);
+    return store::WriteProgramSettings(error);
 }
 
 void ProgramStartup::PostQuit()
 {
-    NoStartup().PostQuit();
+    postQuitMessage();
 }
 
 } // namespace velmar::shell

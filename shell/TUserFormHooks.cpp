@@ -16,7 +16,6 @@
 #include "shell/MainWindowEvents.h"
 #include "shell/MainWindowPorts.h"
 #include "shell/UserFormService.h"
-#include "shell/ui/SettingsChecks.h"
 #include "store/FixedSchema.h"
 
 #include <QTabBar>
@@ -104,7 +103,6 @@ public:
     void StartCounters() override { StartUserFormCounters(); }
     void LoadAllData() override { LoadAllUserFormData(report); }
     bool RebuildEffortSegments() override { return forms::RebuildEffortSegments(); }
-    int EffortSourceIndex() override { return shell::ui::GetEffortSourceIndex(); }
     const shell::EffortList* EffortFormLine() override
     {
         // The shell keeps its own copy of the line in its own terms.

@@ -1,10 +1,8 @@
 #include "shell/UserFormService.h"
 
-#include <QLoggingCategory>
-#include <QString>
+#include "shell/ShellLog.h"
 
-// "velmar.shell.services", the binding table's category (ServiceTable.cpp).
-Q_DECLARE_LOGGING_CATEGORY(lcServices)
+#include <QString>
 
 namespace velmar::shell {
 
@@ -40,7 +38,6 @@ public:
     void StartCounters() override {}
     void LoadAllData() override { qCInfo(lcServices) << "user forms: no form data loaded (no user form service)"; }
     bool RebuildEffortSegments() override { return false; }
-    int EffortSourceIndex() override { return 0; }
     const std::vector<EffortPoint>* EffortFormLine() override { return nullptr; }
 };
 

@@ -57,10 +57,8 @@ public:
     virtual void LoadAllData() = 0;
     // The effort form's line made again; false when there is no effort form.
     virtual bool RebuildEffortSegments() = 0;
-    // Which list the effort line comes from (0 to 3); -1 when a user form is
-    // the effort source, whose line is then EffortFormLine (null when there
-    // is no effort form).
-    virtual int EffortSourceIndex() = 0;
+    // The effort line of the user form that is the effort source (when the
+    // settings make a user form the source); null when there is no effort form.
     virtual const std::vector<EffortPoint>* EffortFormLine() = 0;
 };
 

@@ -63,7 +63,8 @@ public:
 
 // Copies started by scripts: nothing waits for an operator. Boxes are logged
 // and take their default answer (OK, else Yes, else Cancel, else No); dialogs
-// and menus are logged as not shown and end as cancelled. With acceptSheets
+// are logged as not shown and end as cancelled; pop-up menus open, as they
+// hold nothing up (a scripted click can choose from them). With acceptSheets
 // (scripted runs that stand for an operator pressing OK) small forms and
 // settings sheets are taken as they stand, as if OK were pressed.
 class UnattendedDialogs : public DialogService {

@@ -41,7 +41,6 @@ struct ScriptedUserForms : shell::UserFormService {
     void StartCounters() override {}
     void LoadAllData() override {}
     bool RebuildEffortSegments() override { return false; }
-    int EffortSourceIndex() override { return 0; }
     const std::vector<shell::EffortPoint>* EffortFormLine() override { return nullptr; }
 
     std::function<int(QTabBar* tabs, int firstTab)> loadForms;
