@@ -169,7 +169,7 @@ bool TVideoUnit::SaveSettings()
 
 int TVideoUnit::FindVideoDevice(const QString& name)
 {
-    const QStringList names = VideoDevices().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList names = Lines(VideoDevices());
     for (int i = 0; i < names.size() && i < VideoDevicesCount(); ++i)
         if (names[i] == name)
             return i;
@@ -202,12 +202,13 @@ bool TVideoUnit::SetupGrabber(bool start)
     // Bound now, so that its size and input apply to it.
     if (m_settings.CameraNumber >= 0 && m_ombrix.BoundVideoDevice() != m_settings.CameraNumber)
         m_ombrix.BindVideoDevice();
-    const QStringList names = VideoDevices().split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    const QStringList names = Lines(VideoDevices());
     const int device = m_settings.CameraNumber;
     m_deviceName->setText(device >= 0 && device < names.size() ? names[device] : QString());
     m_ombrix.setVideoSize(m_settings.VideoSize);
     m_ombrix.setFrameGrabber(fg_PreviewStream);
     m_ombrix.setTextOverlay_Enabled(true);
+    m_ombrix.setJPEGProgressiveDisplay(true);
     m_ombrix.setFrameGrabberRGBFormat(TFrameGrabberRGBFormat(m_settings.FrameGrabberRGBFormat));
     m_ombrix.setFrameCaptureWithoutOverlay(false);
     m_ombrix.setTextOverlay_String(QStringLiteral("%sys_time[dd/mm/yy hh:nn:ss.zzz]%"));
@@ -234,8 +235,7 @@ bool TVideoUnit::SetupGrabber(bool start)
     if (m_settings.outputFormat < 0 || m_settings.outputFormat > 2)
         return true;
     if (device < 0) {
-        const QString present =
-            VideoDevices().split(QLatin1Char('\n'), Qt::SkipEmptyParts).join(QStringLiteral("\", \""));
+        const QString present = Lines(VideoDevices()).join(QStringLiteral("\", \""));
         fail(QStringLiteral("Camera %1: no video device named \"%2\" (present: \"%3\")")
                  .arg(m_unitNumber)
                  .arg(m_settings.CameraName, present));

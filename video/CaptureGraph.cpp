@@ -232,6 +232,11 @@ void CaptureGraph::clear()
     m_pipeline = nullptr;
 }
 
+GstElement* ElementByName(GstElement* pipeline, const char* name)
+{
+    return pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), name) : nullptr;
+}
+
 QString UniqueName(const QString& prefix)
 {
     return prefix + QString::number(QRandomGenerator::global()->bounded(INT_MAX));

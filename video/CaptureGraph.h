@@ -63,6 +63,9 @@ private:
     quint64 m_generation = 0;
 };
 
+// The element of a pipeline with that name: a new reference, or nullptr
+// when there is no pipeline or no such element.
+GstElement* ElementByName(GstElement* pipeline, const char* name);
 // A filter name made unique by a random number ("Smart Tee 1234567").
 QString UniqueName(const QString& prefix);
 

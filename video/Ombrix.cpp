@@ -720,7 +720,7 @@ void TOmbrix::RefreshPreview(const QString& reason)
 int TOmbrix::CurrentFrameRate() const
 {
     GstElement* pipeline = Pipeline();
-    GstElement* caps = pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), "Video Caps") : nullptr;
+    GstElement* caps = ElementByName(pipeline, "Video Caps");
     if (!caps)
         return 0;
     int rate = 0;

@@ -86,11 +86,6 @@ ClipFacts DiscoverClip(const QString& fileName)
     return facts;
 }
 
-GstElement* byName(GstElement* pipeline, const char* name)
-{
-    return pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), name) : nullptr;
-}
-
 // The decoder's new pad goes to the branch of its kind: the first element
 // of that branch is named "Decoded Video" or "Decoded Audio".
 void LinkDecodedPad(GstElement* decoder, GstPad* pad, gpointer)
@@ -107,7 +102,7 @@ void LinkDecodedPad(GstElement* decoder, GstPad* pad, gpointer)
                        : kind.startsWith("audio/") ? "Decoded Audio"
                                                    : nullptr;
     GstElement* pipeline = GST_ELEMENT(gst_element_get_parent(decoder));
-    GstElement* first = branch ? byName(pipeline, branch) : nullptr;
+    GstElement* first = branch ? ElementByName(pipeline, branch) : nullptr;
     if (first) {
         GstPad* input = gst_element_get_static_pad(first, "sink");
         if (!gst_pad_is_linked(input))
@@ -691,7 +686,7 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
           && m_graph->insertFilterInline("capsfilter", QStringLiteral("Audio Format"), pin);
         if (ok && job.Method == rm_AVI) {
             // AVI takes 16-bit samples; the ASF encoder takes the format it wants.
-            GstElement* format = byName(pipeline, "Audio Format");
+            GstElement* format = ElementByName(pipeline, "Audio Format");
             GstCaps* caps = gst_caps_new_simple("audio/x-raw", "format", G_TYPE_STRING, "S16LE", nullptr);
             g_object_set(format, "caps", caps, nullptr);
             gst_caps_unref(caps);
@@ -714,7 +709,7 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
         // The part of the clip is cut on the decoded streams (a seek would
         // flush a writer that has begun its file).
         for (const char* branch : {"Decoded Video", "Decoded Audio"}) {
-            GstElement* queue = byName(pipeline, branch);
+            GstElement* queue = ElementByName(pipeline, branch);
             if (!queue)
                 continue;
             auto* cut = new TimeCut{GstClockTime(range.start) * 100, GstClockTime(range.stop) * 100};

@@ -78,10 +78,6 @@ double capsRate(const QString& capsText)
     return rate;
 }
 
-GstElement* byName(GstElement* pipeline, const char* name)
-{
-    return pipeline ? gst_bin_get_by_name(GST_BIN(pipeline), name) : nullptr;
-}
 } // namespace
 
 // ------------------------------------------------------------- settings
@@ -117,11 +113,11 @@ namespace {
 // A level 0 .. 65535 and a balance -32768 .. 32767 on the named elements.
 void setLevels(GstElement* pipeline, const char* volumeName, const char* panName, int level, int balance)
 {
-    if (GstElement* volume = byName(pipeline, volumeName)) {
+    if (GstElement* volume = ElementByName(pipeline, volumeName)) {
         g_object_set(volume, "volume", double(std::clamp(level, 0, maxLevel)) / maxLevel, nullptr);
         gst_object_unref(volume);
     }
-    if (GstElement* pan = byName(pipeline, panName)) {
+    if (GstElement* pan = ElementByName(pipeline, panName)) {
         const double value = balance >= 0 ? balance / maxBalance : -balance / minBalance;
         g_object_set(pan, "panorama", float(std::clamp(value, -1.0, 1.0)), nullptr);
         gst_object_unref(pan);
@@ -414,7 +410,7 @@ bool TOmbrix::buildRecordingChain()
     if (!prepareOutputFile())
         return false;
     GstElement* pipeline = m_graph->pipeline();
-    GstElement* caps = byName(pipeline, "Video Caps");
+    GstElement* caps = ElementByName(pipeline, "Video Caps");
     if (!caps)
         return false;
     GstPad* pin = gst_element_get_static_pad(caps, "src");
@@ -438,7 +434,7 @@ bool TOmbrix::buildRecordingChain()
     GstPad* preview = gst_element_request_pad_simple(tee, "src_%u");
     ok = m_graph->insertFilterInline("queue", QStringLiteral("Preview Queue"), preview);
     if (ok) {
-        GstElement* queue = byName(pipeline, "Preview Queue");
+        GstElement* queue = ElementByName(pipeline, "Preview Queue");
         g_object_set(queue, "leaky", 2, "max-size-buffers", guint(previewQueueFrames), "max-size-time", guint64(0),
                      "max-size-bytes", guint(0), nullptr);
         gst_object_unref(queue);
@@ -462,7 +458,7 @@ bool TOmbrix::buildRecordingChain()
             gst_object_unref(capture);
         return false;
     }
-    GstElement* queue = byName(pipeline, "Capture Queue");
+    GstElement* queue = ElementByName(pipeline, "Capture Queue");
     if (m_recFrozen.hold && m_recFrozen.backtimed > 0) {
         // The last frames before the trigger: the queue drops its oldest.
         g_object_set(queue, "leaky", 2, "max-size-buffers", guint(m_recFrozen.backtimed), "max-size-time", guint64(0),
@@ -511,7 +507,7 @@ bool TOmbrix::buildRecordingAudio()
         if (rate <= 0.0)
             rate = defaultRate;
         const guint64 ns = guint64(double(m_recFrozen.backtimed) / rate * GST_SECOND);
-        GstElement* queue = byName(m_graph->pipeline(), "Audio Capture Queue");
+        GstElement* queue = ElementByName(m_graph->pipeline(), "Audio Capture Queue");
         g_object_set(queue, "leaky", 2, "max-size-buffers", guint(0), "max-size-bytes", guint(0), "max-size-time", ns,
                      nullptr);
         gst_object_unref(queue);
