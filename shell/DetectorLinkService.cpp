@@ -35,6 +35,7 @@ public:
     }
     void UpdateProgramStatus() override {}
     void PurgeOldDetections() override {}
+    void UpdateCounts() override {}
     quint32 ProgramStatus(int) override { return StatusNotRunning; }
     void StartProgram(int program, int) override
     {

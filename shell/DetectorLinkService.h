@@ -40,6 +40,9 @@ public:
     virtual void UpdateProgramStatus() = 0;
     // Timer 558: the recent detections too old to keep go.
     virtual void PurgeOldDetections() = 0;
+    // The recent-event counts (things heard, the detector panel) brought up
+    // to date, with the traffic light.
+    virtual void UpdateCounts() = 0;
 
     // The last status code of a program (StatusNotRunning when unknown).
     virtual quint32 ProgramStatus(int program) = 0;

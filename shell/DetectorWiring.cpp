@@ -311,6 +311,7 @@ public:
     void StartDetectorListener(QWidget*) override { m_links.StartListener(); }
     void UpdateProgramStatus() override { m_links.UpdateProgramStatus(); }
     void PurgeOldDetections() override { TheRecentEventDispatch().PurgeOldEvents(); }
+    void UpdateCounts() override { TheRecentEventDispatch().UpdateCounts(); }
     quint32 ProgramStatus(int program) override { return m_links.LastStatus(program); }
     void StartProgram(int program, int) override { nav::StartProgram(program); }
     void SendDetectorCommand(int program, int action, int) override { m_links.SendDetectorCommand(program, action); }

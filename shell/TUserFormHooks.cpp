@@ -98,7 +98,6 @@ public:
     void MoveTabs(int from, int delta) override { MoveUserFormTabs(from, delta); }
     QTabBar* FindSubTabs(int tab) override { return FindUserFormSubTabs(tab); }
     bool OnHotKey(QWidget* frame, int key) override { return UserFormsOnHotKey(frame, key); }
-    void UpdateCounts() override { shell::TheRecentEventDispatch().UpdateCounts(); }
     void ExportData(QWidget*, int tab) override { ExportUserFormData(tab); }
     void StartCounters() override { StartUserFormCounters(); }
     void LoadAllData() override { LoadAllUserFormData(report); }

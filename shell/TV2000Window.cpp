@@ -136,7 +136,7 @@ TV2000Window::TV2000Window(QWidget* parent, const MainWindowServices& services)
     m_timers.SetWork(TimerClock, [this] { UpdateClock(); });
     m_timers.SetWork(TimerProgramStatus, [this] {
         Detectors().UpdateProgramStatus();
-        UserForms().UpdateCounts();
+        Detectors().UpdateCounts();
     });
     m_timers.SetWork(TimerGps, [this] { Navigation().PollGpsIfDue(); });
     m_timers.SetWork(TimerPurge, [this] { Detectors().PurgeOldDetections(); });
@@ -412,7 +412,7 @@ void TV2000Window::SetupWindow()
         Navigation().PollGps();
         m_timers.Start(TimerClock, ClockPeriodMs);
         UpdateClock();
-        UserForms().UpdateCounts();
+        Detectors().UpdateCounts();
         RestartGpsTimer();
         m_timers.Start(TimerPurge, PurgePeriodMs);
     }

@@ -30,7 +30,6 @@ public:
     void MoveTabs(int, int) override {}
     QTabBar* FindSubTabs(int) override { return nullptr; }
     bool OnHotKey(QWidget*, int) override { return false; }
-    void UpdateCounts() override {}
     void ExportData(QWidget*, int tab) override
     {
         qCInfo(lcServices) << "user forms: nothing exported from tab" << tab << "(no user form service)";

@@ -47,8 +47,6 @@ public:
     virtual QTabBar* FindSubTabs(int tab) = 0;
     // True when a form took the hot key; frame is the main frame.
     virtual bool OnHotKey(QWidget* frame, int key) = 0;
-    // The recent-event counts the forms show, brought up to date.
-    virtual void UpdateCounts() = 0;
     // The form on main tab `tab` exports its loaded rows.
     virtual void ExportData(QWidget* parent, int tab) = 0;
     // The forms' external counters, started.

@@ -28,7 +28,7 @@ protected:
         MainTimers::SetManualByDefault(true);
         world.navigation.logIfDue = true;
         world.detectors.updateProgramStatus = [this] { world.Log("program status"); };
-        world.userForms.updateCounts = [this] { world.Log("counts"); };
+        world.detectors.updateCounts = [this] { world.Log("counts"); };
         world.detectors.purgeOldDetections = [this] { world.Log("purge"); };
         world.comments.clockText = [this](const QString&) { world.Log("clock text"); };
     }

@@ -283,6 +283,7 @@ struct FakeDetectorLinks : DetectorLinkService {
     void StartDetectorListener(QWidget*) override {}
     void UpdateProgramStatus() override { Run(updateProgramStatus); }
     void PurgeOldDetections() override { Run(purgeOldDetections); }
+    void UpdateCounts() override { Run(updateCounts); }
     quint32 ProgramStatus(int program) override;
     void StartProgram(int program, int how) override { Run(startProgram, program, how); }
     void SendDetectorCommand(int program, int action, int value) override
@@ -302,6 +303,7 @@ struct FakeDetectorLinks : DetectorLinkService {
     std::function<void(QWidget* panel, const QRect& page)> placeDetectorForm;
     std::function<void()> updateProgramStatus;
     std::function<void()> purgeOldDetections;
+    std::function<void()> updateCounts;
     std::function<quint32(int program)> getProgramStatus;
     std::function<void(int program, int how)> startProgram;
     std::function<void(int program, int action, int value)> sendDetectorCommand;

@@ -32,11 +32,6 @@ struct ScriptedUserForms : shell::UserFormService {
     }
     QTabBar* FindSubTabs(int tab) override { return findSubTabs ? findSubTabs(tab) : nullptr; }
     bool OnHotKey(QWidget* frame, int key) override { return onHotKey && onHotKey(frame, key); }
-    void UpdateCounts() override
-    {
-        if (updateCounts)
-            updateCounts();
-    }
     void ExportData(QWidget*, int) override {}
     void StartCounters() override {}
     void LoadAllData() override {}
@@ -49,7 +44,6 @@ struct ScriptedUserForms : shell::UserFormService {
     std::function<void(int from, int delta)> moveTabs;
     std::function<QTabBar*(int tab)> findSubTabs;
     std::function<bool(QWidget* frame, int key)> onHotKey;
-    std::function<void()> updateCounts;
 };
 
 struct ScriptedButtonPanels : shell::ButtonPanelService {
