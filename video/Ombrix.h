@@ -743,6 +743,11 @@ private:
     // Recording (Recording.cpp).
     bool buildRecordingChain();
     bool buildRecordingAudio();
+    // True when GStreamer has the muxer; otherwise says which plugins are missing.
+    bool muxAvailable(const char* factory);
+    // The encoder a written clip's video goes through: the chosen compressor,
+    // else Windows Media for ASF, else Motion JPEG.
+    static QByteArray videoEncoderFactory(const TCapDeviceInfo* chosen, bool asf);
     bool prepareOutputFile();
     bool attachWriter();
     bool finishWriter();

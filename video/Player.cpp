@@ -588,13 +588,8 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
                        QStringLiteral("specify either the video stream, the audio stream or both streams"),
                        e_reencoding);
     const char* muxFactory = job.Method == rm_ASF ? "asfmux" : "avimux";
-    if (GstElementFactory* factory = gst_element_factory_find(muxFactory))
-        gst_object_unref(factory);
-    else
-        return !Report(true, sevError,
-                       QStringLiteral("%1 not found. Install the GStreamer plugins that provide it.")
-                           .arg(QLatin1String(muxFactory)),
-                       e_library_not_found);
+    if (!muxAvailable(muxFactory))
+        return false;
     const ClipFacts facts = DiscoverClip(job.SourceVideoClip);
     if (!facts.ok)
         return !Report(true, sevError, QStringLiteral("source not found or not suitable: ") + job.SourceVideoClip,
@@ -653,9 +648,7 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
                          e_failed_to_bind_frame_grabber);
         const TCapDeviceInfo* chosen = job.UseVideoCompressor && job.Method == rm_AVI ? chosenVideoCompressor()
                                                                                       : nullptr;
-        const QByteArray encoder = chosen               ? chosen->classId.toUtf8()
-                                 : job.Method == rm_ASF ? QByteArrayLiteral("avenc_wmv2")
-                                                        : QByteArrayLiteral("jpegenc");
+        const QByteArray encoder = videoEncoderFactory(chosen, job.Method == rm_ASF);
         ok = ok && m_graph->insertFilterInline("videoconvert", QStringLiteral("Compressor Converter"), pin);
         if (ok && !m_graph->insertFilterInline(encoder.constData(), QStringLiteral("VIDC"), pin))
             ok = !Report(true, sevError,

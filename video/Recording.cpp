@@ -589,6 +589,23 @@ bool TOmbrix::prepareOutputFile()
     return true;
 }
 
+bool TOmbrix::muxAvailable(const char* factory)
+{
+    GstElementFactory* available = gst_element_factory_find(factory);
+    if (!available)
+        return !Report(
+            true, sevError,
+            QStringLiteral("%1 not found. Install the GStreamer plugins that provide it.").arg(QLatin1String(factory)),
+            e_library_not_found);
+    gst_object_unref(available);
+    return true;
+}
+
+QByteArray TOmbrix::videoEncoderFactory(const TCapDeviceInfo* chosen, bool asf)
+{
+    return chosen ? chosen->classId.toUtf8() : asf ? QByteArrayLiteral("avenc_wmv2") : QByteArrayLiteral("jpegenc");
+}
+
 bool TOmbrix::attachWriter()
 {
     GstElement* pipeline = m_graph->pipeline();
@@ -596,19 +613,11 @@ bool TOmbrix::attachWriter()
         return false;
     const bool asf = m_recFrozen.method == rm_ASF;
     const char* muxFactory = asf ? "asfmux" : "avimux";
-    GstElementFactory* available = gst_element_factory_find(muxFactory);
-    if (!available)
-        return !Report(true, sevError,
-                       QStringLiteral("%1 not found. Install the GStreamer plugins that provide it.")
-                           .arg(QLatin1String(muxFactory)),
-                       e_library_not_found);
-    gst_object_unref(available);
-
-    // The video compressor chosen for compressing on the fly, else Motion JPEG.
+    if (!muxAvailable(muxFactory))
+        return false;
+    // The video compressor chosen for compressing on the fly.
     const TCapDeviceInfo* chosen = m_compressionMode == cm_CompressOnTheFly ? chosenVideoCompressor() : nullptr;
-    const QByteArray encoder = chosen ? chosen->classId.toUtf8()
-                             : asf    ? QByteArrayLiteral("avenc_wmv2")
-                                      : QByteArrayLiteral("jpegenc");
+    const QByteArray encoder = videoEncoderFactory(chosen, asf);
     const auto make = [&](const char* factory, const QString& name) -> GstElement* {
         GstElement* e = m_graph->createFilter(factory, name);
         if (!e || !m_graph->addFilter(e, name))
