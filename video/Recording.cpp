@@ -118,8 +118,10 @@ void setLevels(GstElement* pipeline, const char* volumeName, const char* panName
         gst_object_unref(volume);
     }
     if (GstElement* pan = ElementByName(pipeline, panName)) {
+        // The simple method lowers the other channel and mixes nothing in,
+        // as the balance does (VolumeBalanceToChannels).
         const double value = balance >= 0 ? balance / maxBalance : -balance / minBalance;
-        g_object_set(pan, "panorama", float(std::clamp(value, -1.0, 1.0)), nullptr);
+        g_object_set(pan, "method", 1, "panorama", float(std::clamp(value, -1.0, 1.0)), nullptr);
         gst_object_unref(pan);
     }
 }
