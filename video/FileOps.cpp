@@ -68,8 +68,9 @@ int LastCharPos(QChar c, const QString& text)
 
 QString ChangeExtension(const QString& newExtension, const QString& fileName)
 {
+    // A dot in a folder's name is not the file's extension.
     const int dot = LastCharPos(QLatin1Char('.'), fileName);
-    if (dot == 0)
+    if (dot == 0 || dot < LastCharPos(QLatin1Char('/'), fileName))
         return fileName + QLatin1Char('.') + newExtension;
     return fileName.left(dot) + newExtension;
 }

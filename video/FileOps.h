@@ -16,7 +16,8 @@ void MoveToFront(QStringList& list, const QString& item);
 
 // 1-based position of the last occurrence of a character, 0 when absent.
 int LastCharPos(QChar c, const QString& text);
-// The name with its last extension replaced ("clip" gives "clip.avi").
+// The name with its last extension replaced ("clip" gives "clip.avi"; a dot
+// in a folder's name is not an extension).
 QString ChangeExtension(const QString& newExtension, const QString& fileName);
 // The size of a file, -1 when it does not exist.
 qint64 FileSize64(const QString& fileName);

@@ -1,5 +1,7 @@
 #include "RecordingRules.h"
 
+#include "FileOps.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -143,11 +145,7 @@ std::optional<QString> CheckReencodingFiles(const QString& source, const QString
 
 QString WmvDestination(const QString& destination)
 {
-    const int dot = int(destination.lastIndexOf(QLatin1Char('.')));
-    const int slash = int(destination.lastIndexOf(QLatin1Char('/')));
-    if (dot < 0 || dot < slash)
-        return destination + QStringLiteral(".wmv");
-    return destination.left(dot + 1) + QStringLiteral("wmv");
+    return ChangeExtension(QStringLiteral("wmv"), destination);
 }
 
 } // namespace velmar::video

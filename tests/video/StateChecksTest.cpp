@@ -109,6 +109,7 @@ TEST(FileOps, NamesListsAndVolumes)
 {
     EXPECT_EQ(ChangeExtension("avi", "clip"), "clip.avi");
     EXPECT_EQ(ChangeExtension("avi", "a.b.mpg"), "a.b.avi");
+    EXPECT_EQ(ChangeExtension("avi", "/data/v1.2/clip"), "/data/v1.2/clip.avi");
     EXPECT_EQ(LastCharPos('.', "a.b.c"), 4);
     EXPECT_EQ(LastCharPos('x', "abc"), 0);
     EXPECT_EQ(LineAt("a\nb\nc", 1), "b");
