@@ -64,14 +64,16 @@ GstPadProbeReturn endOnNextFrame(GstPad* pad, GstPadProbeInfo*, gpointer data)
     return GST_PAD_PROBE_DROP;
 }
 
-// The frame rate in the caps text of the device's format; 0 when none.
+// The frame rate in the caps text of the device's format; the default rate
+// when it has none.
 double capsRate(const QString& capsText)
 {
-    double rate = 0.0;
+    double rate = defaultRate;
     if (GstCaps* caps = gst_caps_from_string(capsText.toUtf8().constData())) {
         int num = 0, den = 0;
         if (!gst_caps_is_empty(caps)
-            && gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "framerate", &num, &den) && den > 0)
+            && gst_structure_get_fraction(gst_caps_get_structure(caps, 0), "framerate", &num, &den) && num > 0
+            && den > 0)
             rate = double(num) / den;
         gst_caps_unref(caps);
     }
@@ -197,10 +199,7 @@ QString TOmbrix::Last_Recording_FileName() const
 
 double TOmbrix::RecordingDuration() const
 {
-    double rate = capsRate(m_sourceCaps);
-    if (rate <= 0.0)
-        rate = defaultRate;
-    return double(m_framesWritten.load()) / rate;
+    return double(m_framesWritten.load()) / capsRate(m_sourceCaps);
 }
 
 double TOmbrix::DeviceFrameRate() const
@@ -505,9 +504,7 @@ bool TOmbrix::buildRecordingAudio()
     }
     if (m_recFrozen.hold && m_recFrozen.backtimed > 0) {
         // As many seconds of sound as the frames kept before the trigger.
-        double rate = capsRate(m_sourceCaps);
-        if (rate <= 0.0)
-            rate = defaultRate;
+        const double rate = capsRate(m_sourceCaps);
         const guint64 ns = guint64(double(m_recFrozen.backtimed) / rate * GST_SECOND);
         GstElement* queue = ElementByName(m_graph->pipeline(), "Audio Capture Queue");
         g_object_set(queue, "leaky", 2, "max-size-buffers", guint(0), "max-size-bytes", guint(0), "max-size-time", ns,
