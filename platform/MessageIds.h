@@ -57,6 +57,11 @@ inline constexpr unsigned MsgDetectorStatus = WmUser + 201; // 1225
 
 namespace velmar::forms {
 
+// Messages a form window takes.
+inline constexpr unsigned kShowHintMessage = 1032;      // WM_USER+8
+inline constexpr unsigned kAutoFillMessage = 1039;      // WM_USER+15
+inline constexpr unsigned kClearControlsMessage = 1052; // WM_USER+28
+
 // From the external-button thread to the panels: wParam the input bit,
 // lParam the new level.
 inline constexpr unsigned kMsgExternalButton = 1073; // WM_USER+49
@@ -72,15 +77,43 @@ inline constexpr unsigned kMsgSetBitLow = 1082;     // WM_USER+58
 namespace velmar::platform::detail {
 
 inline constexpr std::array kMessageIds{
-    shell::MsgCommand,          shell::MsgDeviceChange,      shell::MsgInitialShow,    shell::MsgStatusPopup,
-    shell::MsgDdeEvent,         shell::MsgMapOptionsChanged, shell::MsgBringToFront,   shell::MsgTabKey,
-    shell::MsgThingsHeard,      shell::MsgSelectTab,         shell::MsgShowData,       shell::MsgArrowKey,
-    shell::MsgWeatherWindow,    shell::MsgWeatherStart,      shell::MsgWeatherStation, shell::MsgWeatherStop,
-    shell::MsgMapFileLoaded,    shell::MsgMapAnimation,      shell::MsgCommentTime,    shell::MsgDeckTimeText,
-    shell::MsgDeckDetectorText, shell::MsgAfterStart,        shell::MsgRecordingState, shell::MsgEffortReload,
-    shell::MsgMapItem,          shell::MsgAutoStart,         shell::MsgDeckPlaying,    shell::MsgDetectorStatus,
-    forms::kMsgExternalButton,  forms::kMsgSetOutputBit,     forms::kMsgPulsesHighLow, forms::kMsgPulsesLowHigh,
-    forms::kMsgSetBitHigh,      forms::kMsgSetBitLow,
+    shell::MsgCommand,
+    shell::MsgDeviceChange,
+    shell::MsgInitialShow,
+    shell::MsgStatusPopup,
+    shell::MsgDdeEvent,
+    shell::MsgMapOptionsChanged,
+    shell::MsgBringToFront,
+    shell::MsgTabKey,
+    shell::MsgThingsHeard,
+    shell::MsgSelectTab,
+    shell::MsgShowData,
+    shell::MsgArrowKey,
+    shell::MsgWeatherWindow,
+    shell::MsgWeatherStart,
+    shell::MsgWeatherStation,
+    shell::MsgWeatherStop,
+    shell::MsgMapFileLoaded,
+    shell::MsgMapAnimation,
+    shell::MsgCommentTime,
+    shell::MsgDeckTimeText,
+    shell::MsgDeckDetectorText,
+    shell::MsgAfterStart,
+    shell::MsgRecordingState,
+    shell::MsgEffortReload,
+    shell::MsgMapItem,
+    shell::MsgAutoStart,
+    shell::MsgDeckPlaying,
+    shell::MsgDetectorStatus,
+    forms::kMsgExternalButton,
+    forms::kMsgSetOutputBit,
+    forms::kMsgPulsesHighLow,
+    forms::kMsgPulsesLowHigh,
+    forms::kMsgSetBitHigh,
+    forms::kMsgSetBitLow,
+    forms::kShowHintMessage,
+    forms::kAutoFillMessage,
+    forms::kClearControlsMessage,
 };
 
 constexpr bool allDistinct()

@@ -47,10 +47,6 @@ inline constexpr int kStoreTimer = 500;
 inline constexpr int kReminderTimer = 501;
 inline constexpr int kFirstControlTimer = 555;
 inline constexpr int kNmeaTimer = 600;
-// Messages a form window takes (WM_USER + n).
-inline constexpr int kShowHintMessage = 1024 + 8;
-inline constexpr int kAutoFillMessage = 1024 + 15;
-inline constexpr int kClearControlsMessage = 1024 + 28;
 // The trigger name of an AUTORECORD row without a Title.
 inline constexpr const char* kDefaultTriggerName = "zzzzrecordzzzz";
 // The entries of the form's pop-up menu while property edits are on.
