@@ -10,7 +10,8 @@
 # Builds one test executable and registers it with CTest. Every test runs
 # offscreen, with a fresh settings folder, and with a time-out; the programs a
 # main program would start are not started (VELMAR_PROGRAM_START=off). Tests labelled
-# dbus run inside a private session bus of their own.
+# dbus run inside a private session bus of their own; tests labelled audio (they
+# start JACK servers) inside a /dev/shm of their own (scripts/with-private-shm.sh).
 find_package(GTest REQUIRED)
 
 function(add_velmar_test name)
@@ -30,6 +31,10 @@ function(add_velmar_test name)
   set(cmd $<TARGET_FILE:${name}>)
   if("dbus" IN_LIST T_LABELS)
     set(cmd dbus-run-session -- ${cmd})
+  endif()
+  # Tests that start JACK servers register them in a /dev/shm of their own.
+  if("audio" IN_LIST T_LABELS)
+    set(cmd ${CMAKE_SOURCE_DIR}/scripts/with-private-shm.sh ${cmd})
   endif()
   add_test(NAME ${name}
            COMMAND ${CMAKE_SOURCE_DIR}/scripts/with-fresh-home.sh ${cmd}
