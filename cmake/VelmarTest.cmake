@@ -14,6 +14,24 @@
 # start JACK servers) inside a /dev/shm of their own (scripts/with-private-shm.sh).
 find_package(GTest REQUIRED)
 
+# A python3 with scipy (Debian's python3-scipy), the independent reference of
+# the deck's filter test and benchmark: the system's before one found on the
+# path. Empty when there is none.
+set(VELMAR_SCIPY_PYTHON "")
+foreach(candidate /usr/bin/python3 python3)
+  if(NOT VELMAR_SCIPY_PYTHON)
+    execute_process(COMMAND ${candidate} -c "import scipy.signal"
+                    RESULT_VARIABLE scipy_missing OUTPUT_QUIET ERROR_QUIET)
+    if(scipy_missing EQUAL 0)
+      set(VELMAR_SCIPY_PYTHON ${candidate})
+    endif()
+  endif()
+endforeach()
+if(NOT VELMAR_SCIPY_PYTHON)
+  message(WARNING "no python3 with scipy: the deck filter's comparison with scipy will be skipped")
+endif()
+set(VELMAR_FILTER_REFERENCE ${CMAKE_CURRENT_LIST_DIR}/../tests/deck/filter_reference.py)
+
 function(add_velmar_test name)
   cmake_parse_arguments(T "QT;GUI" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   if(NOT T_TIMEOUT)

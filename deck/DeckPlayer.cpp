@@ -7,6 +7,7 @@
 #include "sound/PipeProtocol.h"
 #include "sound/SamplePipe.h"
 
+#include <QElapsedTimer>
 #include <QIODevice>
 #include <QLoggingCategory>
 
@@ -73,6 +74,8 @@ struct DeckPlayer::Detector {
     int channels = 0;
     qint64 pipeBytes = 0;
     std::unique_ptr<sound::SamplePipeServer> pipe;
+    bool hadReader = false;    // its program has connected to the pipe
+    QElapsedTimer silentSince; // valid while it answers no question
 
     bool pipeOpen() const { return pipe && pipe->isCreated(); }
 };
@@ -158,6 +161,8 @@ void DeckPlayer::openDetectorPipes()
     whistle.channels = m_routing.whistleChannels();
     for (auto& d : m_detectors) {
         d->known = false;
+        d->hadReader = false;
+        d->silentSince.invalidate();
         d->pipe.reset();
         if (d->channels > 0)
             d->known = openDetector(*d, section);
@@ -206,15 +211,37 @@ bool DeckPlayer::openDetector(Detector& d, const std::pair<quint64, qint64>& sec
 
 void DeckPlayer::writeToPipe(Detector& d, const QByteArray& bytes)
 {
-    if (!d.pipeOpen() || bytes.isEmpty() || !d.pipe->hasReader())
+    if (!d.pipeOpen() || bytes.isEmpty())
         return;
+    if (!d.pipe->hasReader()) {
+        // Not connected yet is fine; connected before and not now means the
+        // detector has closed its end (or died).
+        if (d.hadReader)
+            dropDetector(d, "closed its pipe");
+        return;
+    }
+    d.hadReader = true;
     // A full pipe drops whole frames: the reader must never lose its place
     // in the interleaving.
     const qint64 frameBytes = qint64(d.channels) * 2;
     const qint64 room = std::max<qint64>(d.pipeBytes - d.pipe->pendingBytes(), 0);
     const qint64 take = std::min<qint64>(bytes.size(), room) / frameBytes * frameBytes;
-    if (take > 0)
-        d.pipe->write(bytes.constData(), take);
+    if (take > 0 && d.pipe->write(bytes.constData(), take) < 0)
+        dropDetector(d, "closed its pipe");
+}
+
+void DeckPlayer::dropDetector(Detector& d, const char* why)
+{
+    if (!d.known)
+        return;
+    qCWarning(lcDeck) << "the detector reading" << d.pipeName << why << "- its pipe is closed, the playback goes on";
+    if (d.pipe) {
+        d.pipe->close();
+        d.pipe.reset();
+    }
+    // No end-of-data notice and no wait for it at the end: nobody is there.
+    d.known = false;
+    m_host.message(QString::fromLatin1(DetectorGoneText).arg(d.pipeName), QString::fromLatin1(PipeProblemCaption));
 }
 
 void DeckPlayer::postEndOfData()
@@ -359,10 +386,22 @@ void DeckPlayer::pumpTick()
     for (auto& d : m_detectors) {
         if (!d->pipeOpen())
             continue;
-        // A detector that does not answer is taken as one whose pipe is full.
-        const qint64 unread = m_link
-                                  .send(d->windowClass, AvailBytes(), sound::AvailBytesQuery, 0, DetectorSendTimeoutMs)
-                                  .value_or(d->pipeBytes);
+        const auto answer = m_link.send(d->windowClass, AvailBytes(), sound::AvailBytesQuery, 0, DetectorSendTimeoutMs);
+        if (answer)
+            d->silentSince.invalidate();
+        else if (!d->silentSince.isValid())
+            d->silentSince.start();
+        // One that has left the bus, closed its end of the pipe or stayed
+        // silent too long is gone: the others must not wait for it.
+        if (!answer
+            && (!m_link.present(d->windowClass) || d->silentSince.elapsed() >= DetectorSilenceLimitMs
+                || (d->hadReader && !d->pipe->hasReader()))) {
+            dropDetector(*d, "stopped answering");
+            continue;
+        }
+        // A detector that is silent for a moment is taken as one whose pipe
+        // is full.
+        const qint64 unread = answer.value_or(d->pipeBytes);
         const qint64 frames = std::max<qint64>(d->pipeBytes - unread, 0) / d->channels / 2;
         freeFrames = freeFrames < 0 ? frames : std::min(freeFrames, frames);
     }

@@ -51,6 +51,9 @@ inline constexpr int DetectorWaitQuestions = 52; // about five seconds
 inline constexpr int AdcStatusTimeoutMs = 50;
 // Our bound on every other question to a detector (Windows waited forever).
 inline constexpr int DetectorSendTimeoutMs = 2000;
+// A detector still on the bus that answers no question for this long is
+// taken for dead, like one that has left the bus or closed its pipe.
+inline constexpr int DetectorSilenceLimitMs = 2000;
 
 inline constexpr const char* ClickDetectorClass = "QuintraADCWndClass";
 inline constexpr const char* WhistleDetectorClass = "WhistleADCWndClass";
@@ -61,6 +64,10 @@ inline constexpr const char* SoundCardErrorCaption = "Error starting Soundcard";
 inline constexpr const char* FilterProblemCaption = "Digital Filter";
 inline constexpr const char* PipeProblemCaption = "Detector Pipe";
 inline constexpr const char* DetectorWaitFailureText = "MavrelWaitDetectorEnd failure - wated < 50 counts";
+// %1 is the detector's pipe.
+inline constexpr const char* DetectorGoneText =
+    "The detector reading %1 has stopped (it no longer answers or has closed the pipe). Its pipe is closed; "
+    "the rest of this playback goes to the other detector only.";
 
 // How the engine reaches the detector programs (found by window class).
 class DetectorLink {
@@ -142,6 +149,8 @@ private:
     void openDetectorPipes();
     bool openDetector(Detector& d, const std::pair<quint64, qint64>& section);
     void writeToPipe(Detector& d, const QByteArray& bytes);
+    // Closes the pipe of a detector that has gone and tells the operator, once.
+    void dropDetector(Detector& d, const char* why);
     void postEndOfData();
     void closeDetectorPipes();
     std::size_t queueBlock();

@@ -60,8 +60,10 @@ int16_t SaturateToInt16(double value)
 
 QString FilterSpecProblem(const FilterSpec& spec, double sampleRate)
 {
-    if (spec.Order < 1 || spec.Order > FilterSpec::MaxOrder)
-        return QStringLiteral("Filter order must be between 1 and %1").arg(FilterSpec::MaxOrder);
+    if (spec.Order < 1 || spec.Order > MaxFilterOrder)
+        return QStringLiteral("Filter order must be between 1 and %1").arg(MaxFilterOrder);
+    if (spec.FilterType == FilterChebyshev && !(spec.RippleDb > 0.0f && spec.RippleDb <= MaxFilterRippleDb))
+        return QStringLiteral("The passband ripple must be above 0 and at most %1 dB").arg(MaxFilterRippleDb);
     const double nyquist = sampleRate / 2.0;
     auto edgeOk = [nyquist](double hz) { return hz > 0.0 && hz < nyquist; };
     if (usesHighPassEdge(spec.Band) && !edgeOk(spec.HighPassHz))
@@ -160,26 +162,40 @@ double FilterPhaseAt(const FilterDesign& design, double w)
     return phase;
 }
 
+double FilterReferenceFrequency(const FilterSpec& spec, double sampleRate)
+{
+    switch (spec.Band) {
+    case BandHighPass: return Pi;
+    case BandLowPass: return 0.0;
+    case BandPass: {
+        const double w1 = 2.0 * Pi * spec.HighPassHz / sampleRate;
+        const double w2 = 2.0 * Pi * spec.LowPassHz / sampleRate;
+        return std::acos(std::clamp(std::cos((w2 + w1) / 2.0) / std::cos((w2 - w1) / 2.0), -1.0, 1.0));
+    }
+    default: return -1.0;
+    }
+}
+
+namespace {
+
+double rippleFactor(const FilterSpec& spec)
+{
+    return spec.FilterType == FilterChebyshev && spec.Order % 2 == 0 ? std::pow(10.0, spec.RippleDb / 20.0) : 1.0;
+}
+
+} // namespace
+
 double FilterReferenceGain(const FilterSpec& spec, double sampleRate, const FilterDesign& design)
 {
-    double w = 0.0;
-    switch (spec.Band) {
-    case BandHighPass: w = Pi; break;
-    case BandLowPass: w = 0.0; break;
-    case BandPass:
-        w = std::sqrt((2.0 * Pi * spec.HighPassHz / sampleRate) * (2.0 * Pi * spec.LowPassHz / sampleRate));
-        break;
-    default: return 0.0;
-    }
-    double gain = FilterGainAt(design, w);
-    if (spec.FilterType == FilterChebyshev && spec.Order % 2 == 0)
-        gain *= std::pow(10.0, spec.RippleDb / 20.0);
-    return gain;
+    const double w = FilterReferenceFrequency(spec, sampleRate);
+    if (w < 0.0)
+        return 0.0;
+    return FilterGainAt(design, w) * rippleFactor(spec);
 }
 
 FilterPair::FilterPair(int channels, Complex pole, Complex zero, bool secondOrder)
-    : m_channels(channels), m_order(secondOrder ? 2 : 1), m_x(std::size_t(channels) * 3, 0.0),
-      m_y(std::size_t(channels) * 3, 0.0)
+    : m_channels(channels), m_order(secondOrder ? 2 : 1), m_pole(secondOrder ? pole : Complex(pole.real(), 0.0)),
+      m_x(std::size_t(channels) * 3, 0.0), m_y(std::size_t(channels) * 3, 0.0)
 {
     if (secondOrder) {
         a1 = 2.0 * pole.real();
@@ -190,6 +206,23 @@ FilterPair::FilterPair(int channels, Complex pole, Complex zero, bool secondOrde
         a1 = pole.real();
         b1 = -zero.real();
     }
+}
+
+FilterPair::FilterPair(int channels, Complex pole, double zero, double otherZero)
+    : FilterPair(channels, pole, Complex(zero, 0.0), true)
+{
+    b1 = -(zero + otherZero);
+    b2 = zero * otherZero;
+}
+
+double FilterPair::GainAt(double w) const
+{
+    // From the pole itself rather than from 1 - a1 - a2, which cancels to
+    // nothing for a pole close to the unit circle.
+    const Complex z = std::polar(1.0, w);
+    if (m_order == 1)
+        return gain * std::abs(z + b1) / std::abs(z - m_pole);
+    return gain * std::abs(z * z + b1 * z + b2) / (std::abs(z - m_pole) * std::abs(z - std::conj(m_pole)));
 }
 
 void FilterPair::Filter(double* frame)
@@ -203,9 +236,9 @@ void FilterPair::Filter(double* frame)
         y[1] = y[0];
         x[0] = frame[c];
         if (m_order == 1)
-            y[0] = a1 * y[1] + x[0] + b1 * x[1];
+            y[0] = a1 * y[1] + gain * (x[0] + b1 * x[1]);
         else
-            y[0] = a1 * y[1] + a2 * y[2] + x[0] + b1 * x[1] + b2 * x[2];
+            y[0] = a1 * y[1] + a2 * y[2] + gain * (x[0] + b1 * x[1] + b2 * x[2]);
         frame[c] = y[0];
     }
 }
@@ -214,17 +247,53 @@ DigitalFilter::DigitalFilter(const FilterSpec& spec, int channels, double sample
     : m_channels(std::max(channels, 1)), m_work(std::size_t(m_channels), 0.0)
 {
     const FilterDesign design = DesignFilter(spec, sampleRate);
-    if (design.count() > 0)
+    if (design.count() > 0) {
         m_referenceGain = FilterReferenceGain(spec, sampleRate, design);
-    for (int i = 0; i < design.count(); ++i) {
-        const Complex& pole = design.poles[std::size_t(i)];
-        if (pole.imag() < 0.0)
-            continue; // the conjugate's section covers it
-        m_sections.emplace_back(m_channels, pole, design.zeros[std::size_t(i)], pole.imag() > RealPoleLimit);
+        m_outputScale = 1.0 / rippleFactor(spec);
+    }
+    // A real pole makes a first-order section; a complex one and its
+    // conjugate make a second-order section with the zeros of both (which
+    // differ for the pole pair of a band pass made from a real prototype
+    // pole: one zero at +1, the other at -1).
+    const std::size_t count = design.poles.size();
+    std::vector<bool> used(count, false);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (used[i])
+            continue;
+        used[i] = true;
+        const Complex pole = design.poles[i];
+        const double zero = design.zeros[i].real();
+        if (std::abs(pole.imag()) <= RealPoleLimit) {
+            m_sections.emplace_back(m_channels, pole, design.zeros[i], false);
+            continue;
+        }
+        std::size_t partner = count;
+        double nearest = 0.0;
+        for (std::size_t j = i + 1; j < count; ++j) {
+            const double distance = std::abs(design.poles[j] - std::conj(pole));
+            if (!used[j] && (partner == count || distance < nearest)) {
+                partner = j;
+                nearest = distance;
+            }
+        }
+        const Complex upper(pole.real(), std::abs(pole.imag()));
+        if (partner == count) { // cannot happen with a real filter's design
+            m_sections.emplace_back(m_channels, upper, zero, zero);
+            continue;
+        }
+        used[partner] = true;
+        m_sections.emplace_back(m_channels, upper, zero, design.zeros[partner].real());
+    }
+    // Each section at unit gain where the pass band is normalised.
+    const double w = FilterReferenceFrequency(spec, sampleRate);
+    for (FilterPair& s : m_sections) {
+        const double g = s.GainAt(w);
+        if (g > 0.0 && std::isfinite(g))
+            s.gain = 1.0 / g;
     }
     for (const FilterPair& s : m_sections) {
         // A first-order section is a second-order one with a2 = b2 = 0.
-        m_coeffs.insert(m_coeffs.end(), {s.a1, s.a2, s.b1, s.b2});
+        m_coeffs.insert(m_coeffs.end(), {s.a1, s.a2, s.gain, s.gain * s.b1, s.gain * s.b2});
     }
     m_state.assign(m_sections.size() * std::size_t(m_channels) * 4, 0.0);
     m_chunk.assign(ChunkFrames * std::size_t(m_channels), 0.0);
@@ -235,7 +304,7 @@ void DigitalFilter::FilterFrame(double* frame)
     for (FilterPair& s : m_sections)
         s.Filter(frame);
     for (int c = 0; c < m_channels; ++c)
-        frame[c] /= m_referenceGain;
+        frame[c] *= m_outputScale;
 }
 
 void DigitalFilter::FilterFrame16(int16_t* frame)
@@ -270,8 +339,9 @@ void runSections1(double* work, std::size_t frames, int stride, const double* k,
         double x0 = work[f * std::size_t(stride)];
         for (int s = 0; s < S; ++s) {
             // Only a1 * y1 waits on the previous output.
-            const double rest = k[4 * s + 1] * y2[s] + (x0 + k[4 * s + 2] * x1[s] + k[4 * s + 3] * x2[s]);
-            const double y0 = k[4 * s] * y1[s] + rest;
+            const double rest = k[5 * s + 1] * y2[s]
+                              + (k[5 * s + 2] * x0 + k[5 * s + 3] * x1[s] + k[5 * s + 4] * x2[s]);
+            const double y0 = k[5 * s] * y1[s] + rest;
             x2[s] = x1[s];
             x1[s] = x0;
             y2[s] = y1[s];
@@ -295,13 +365,14 @@ using Double2 = double __attribute__((vector_size(16)));
 template <int S>
 void runSections2(double* work, std::size_t frames, int stride, const double* k, double* const* states)
 {
-    Double2 a1[S], a2[S], b1[S], b2[S];
+    Double2 a1[S], a2[S], b0[S], b1[S], b2[S];
     Double2 x1[S], x2[S], y1[S], y2[S];
     for (int s = 0; s < S; ++s) {
-        a1[s] = Double2{k[4 * s], k[4 * s]};
-        a2[s] = Double2{k[4 * s + 1], k[4 * s + 1]};
-        b1[s] = Double2{k[4 * s + 2], k[4 * s + 2]};
-        b2[s] = Double2{k[4 * s + 3], k[4 * s + 3]};
+        a1[s] = Double2{k[5 * s], k[5 * s]};
+        a2[s] = Double2{k[5 * s + 1], k[5 * s + 1]};
+        b0[s] = Double2{k[5 * s + 2], k[5 * s + 2]};
+        b1[s] = Double2{k[5 * s + 3], k[5 * s + 3]};
+        b2[s] = Double2{k[5 * s + 4], k[5 * s + 4]};
         const double* l = states[s]; // the first channel's four values, then the second's
         x1[s] = Double2{l[0], l[4]};
         x2[s] = Double2{l[1], l[5]};
@@ -313,7 +384,7 @@ void runSections2(double* work, std::size_t frames, int stride, const double* k,
         Double2 x0;
         std::memcpy(&x0, v, sizeof x0);
         for (int s = 0; s < S; ++s) {
-            const Double2 rest = a2[s] * y2[s] + (x0 + b1[s] * x1[s] + b2[s] * x2[s]);
+            const Double2 rest = a2[s] * y2[s] + (b0[s] * x0 + b1[s] * x1[s] + b2[s] * x2[s]);
             const Double2 y0 = a1[s] * y1[s] + rest;
             x2[s] = x1[s];
             x1[s] = x0;
@@ -343,13 +414,14 @@ template <int S>
 __attribute__((target("avx"))) void runSections4(double* work, std::size_t frames, int stride, const double* k,
                                                  double* const* states)
 {
-    Double4 a1[S], a2[S], b1[S], b2[S];
+    Double4 a1[S], a2[S], b0[S], b1[S], b2[S];
     Double4 x1[S], x2[S], y1[S], y2[S];
     for (int s = 0; s < S; ++s) {
-        a1[s] = Double4{k[4 * s], k[4 * s], k[4 * s], k[4 * s]};
-        a2[s] = Double4{k[4 * s + 1], k[4 * s + 1], k[4 * s + 1], k[4 * s + 1]};
-        b1[s] = Double4{k[4 * s + 2], k[4 * s + 2], k[4 * s + 2], k[4 * s + 2]};
-        b2[s] = Double4{k[4 * s + 3], k[4 * s + 3], k[4 * s + 3], k[4 * s + 3]};
+        a1[s] = Double4{k[5 * s], k[5 * s], k[5 * s], k[5 * s]};
+        a2[s] = Double4{k[5 * s + 1], k[5 * s + 1], k[5 * s + 1], k[5 * s + 1]};
+        b0[s] = Double4{k[5 * s + 2], k[5 * s + 2], k[5 * s + 2], k[5 * s + 2]};
+        b1[s] = Double4{k[5 * s + 3], k[5 * s + 3], k[5 * s + 3], k[5 * s + 3]};
+        b2[s] = Double4{k[5 * s + 4], k[5 * s + 4], k[5 * s + 4], k[5 * s + 4]};
         const double* l = states[s]; // channels 0..3, four values each
         x1[s] = Double4{l[0], l[4], l[8], l[12]};
         x2[s] = Double4{l[1], l[5], l[9], l[13]};
@@ -361,7 +433,7 @@ __attribute__((target("avx"))) void runSections4(double* work, std::size_t frame
         Double4 x0;
         std::memcpy(&x0, v, sizeof x0);
         for (int s = 0; s < S; ++s) {
-            const Double4 rest = a2[s] * y2[s] + (x0 + b1[s] * x1[s] + b2[s] * x2[s]);
+            const Double4 rest = a2[s] * y2[s] + (b0[s] * x0 + b1[s] * x1[s] + b2[s] * x2[s]);
             const Double4 y0 = a1[s] * y1[s] + rest;
             x2[s] = x1[s];
             x1[s] = x0;
@@ -403,7 +475,7 @@ bool haveAvx()
 void DigitalFilter::FilterBlock16(int16_t* samples, std::size_t frames)
 {
     // Section by section over chunks that stay in the first-level cache.
-    const double scale = 1.0 / m_referenceGain;
+    const double scale = m_outputScale;
     const std::size_t channels = std::size_t(m_channels);
     const std::size_t sections = m_sections.size();
     const double* k = m_coeffs.data();
@@ -421,11 +493,11 @@ void DigitalFilter::FilterBlock16(int16_t* samples, std::size_t frames)
             std::size_t s = 0;
             for (; s + 4 <= sections; s += 4) {
                 double* st[4] = {stateOf(s, c), stateOf(s + 1, c), stateOf(s + 2, c), stateOf(s + 3, c)};
-                kernel4(m_chunk.data() + c, n, m_channels, k + 4 * s, st);
+                kernel4(m_chunk.data() + c, n, m_channels, k + 5 * s, st);
             }
             for (; s < sections; ++s) {
                 double* st[1] = {stateOf(s, c)};
-                kernel1(m_chunk.data() + c, n, m_channels, k + 4 * s, st);
+                kernel1(m_chunk.data() + c, n, m_channels, k + 5 * s, st);
             }
         };
         if (haveAvx())

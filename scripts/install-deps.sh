@@ -14,7 +14,7 @@ packages=(
   gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-tools
   gstreamer1.0-plugins-bad gstreamer1.0-libav
   libjpeg62-turbo-dev libsndfile1-dev sox
-  dbus dbus-x11 socat gpsd gpsd-clients python3
+  dbus dbus-x11 socat gpsd gpsd-clients python3 python3-numpy python3-scipy
   fonts-dejavu-core
   clang libclang-rt-14-dev clang-format-14
 )

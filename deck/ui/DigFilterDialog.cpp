@@ -62,9 +62,15 @@ QString ValidateFilterFields(const FilterFields& f, double sampleRate, FilterSpe
     spec.Order = intField(f.order, &ok);
     if (spec.Order <= 0)
         return QStringLiteral("Filter order must be greater than 0");
+    // Longer filters than the deck can run to the last bit are refused here,
+    // not found out at the next playback.
+    if (spec.Order > MaxFilterOrder)
+        return QStringLiteral("Filter order may not be more than %1").arg(MaxFilterOrder);
     const double ripple = f.ripple.trimmed().toDouble(&ok);
     if (!ok || !(ripple > 0) || !std::isfinite(ripple))
         return QStringLiteral("Passband ripple must be greater than 0 dB");
+    if (spec.FilterType == FilterChebyshev && ripple > MaxFilterRippleDb)
+        return QStringLiteral("Passband ripple may not be more than %1 dB").arg(MaxFilterRippleDb);
     spec.RippleDb = float(ripple);
     display.ShowGrid = f.showGrid;
     display.ShowPhase = f.showPhase;

@@ -399,6 +399,54 @@ TEST(DeckPlayer, TimerModeTopsThePipesUpInTenthsOfASecond)
     EXPECT_EQ(drain(reader), littleEndianBytes(channel0));
 }
 
+// A detector that dies mid-play, in either pacing: its pipe is closed and the
+// operator told once, the other detector gets every frame to the end, and the
+// wind-up does not wait for the dead one.
+TEST(DeckPlayer, ADeadDetectorIsDroppedOnceAndTheOtherIsFedToTheEnd)
+{
+    for (const bool withSpeakers : {false, true}) {
+        SCOPED_TRACE(withSpeakers ? "paced by the sound output" : "paced by the detectors");
+        Rig rig;
+        rig.detectors.willing(Click);
+        rig.detectors.willing(Whistle);
+        const int frames = 48000;
+        SoundFile file(makeWav(2, 8000, ramp(frames, 2)));
+        ASSERT_TRUE(rig.player.start(rig.startOf(file, speakers(withSpeakers ? 1 : 0, 0, 1, 2))));
+        velmar::sound::SamplePipeReader click, whistle;
+        ASSERT_TRUE(click.open(QString::fromLatin1(ClickPipeName), 1000));
+        ASSERT_TRUE(whistle.open(QString::fromLatin1(WhistlePipeName), 1000));
+        QByteArray clickGot, whistleGot;
+        auto step = [&] {
+            if (withSpeakers) {
+                rig.output.played = rig.output.written.size();
+                rig.player.serviceOutput();
+            } else {
+                rig.player.pumpTick();
+            }
+            clickGot += drain(click);
+            if (whistle.isOpen())
+                whistleGot += drain(whistle);
+        };
+        for (int i = 0; i < 3; ++i)
+            step();
+        ASSERT_FALSE(whistleGot.isEmpty());
+        // The whistle detector dies: its socket closes and its name leaves the bus.
+        whistle.close();
+        rig.detectors.presentClasses[Whistle] = false;
+        for (int i = 0; i < 1000 && (rig.player.pumping() || rig.player.outputActive()); ++i)
+            step();
+        std::vector<int16_t> channel0;
+        for (int f = 0; f < frames; ++f)
+            channel0.push_back(int16_t(2 * f));
+        EXPECT_EQ(clickGot, littleEndianBytes(channel0));
+        ASSERT_EQ(rig.host.messages.size(), 1u);
+        EXPECT_TRUE(rig.host.messages[0].first.contains(QString::fromLatin1(WhistlePipeName)));
+        EXPECT_EQ(rig.host.messages[0].second, QString::fromLatin1(PipeProblemCaption));
+        EXPECT_EQ(rig.host.states.back(), DeckStopped); // no wait for the dead one
+        EXPECT_FALSE(rig.detectors.messagesTo(Whistle).contains(QStringLiteral("PipeMsgAvailBytes(posted 1)")));
+    }
+}
+
 TEST(DeckPlayer, TheClockAnswerIsUnknownWithoutAStartTime)
 {
     EXPECT_FALSE(DeckClockTime(std::nullopt, 12.5).has_value());

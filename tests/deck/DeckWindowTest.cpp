@@ -362,8 +362,17 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
         const char* low;
         const char* ripple;
         const char* message;
+        QString order = QStringLiteral("4");
+        int type = FilterButterworth;
     };
+    const QString longest = QString::number(MaxFilterOrder);
+    const QString tooLong = QString::number(MaxFilterOrder + 1);
     const Case cases[] = {
+        {2, "", "5000", "1", "", longest},
+        {2, "", "5000", "1", "Filter order may not be more than ", tooLong},
+        {2, "", "5000", "20", "", QStringLiteral("4"), FilterChebyshev},
+        {2, "", "5000", "20.5", "Passband ripple may not be more than 20 dB", QStringLiteral("4"), FilterChebyshev},
+        {2, "", "5000", "20.5", ""}, // a Butterworth filter has no ripple
         {1, "48000", "", "1", "Invalid high pass cut off frequency"},
         {1, "24000", "", "1", "Invalid high pass cut off frequency"}, // at half the rate
         {1, "23999", "", "1", ""},
@@ -375,14 +384,15 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
         FilterSpec spec;
         FilterDisplaySettings display;
         FilterFields f;
-        f.type = FilterButterworth;
+        f.type = c.type;
         f.band = c.band;
         f.highPass = QLatin1String(c.high);
         f.lowPass = QLatin1String(c.low);
-        f.order = QStringLiteral("4");
+        f.order = c.order;
         f.ripple = QLatin1String(c.ripple);
         f.gainRange = QStringLiteral("50");
-        EXPECT_EQ(ValidateFilterFields(f, 48000, spec, display), QLatin1String(c.message)) << c.high << c.low;
+        const QString expected = QLatin1String(c.message) + (c.order == tooLong ? longest : QString());
+        EXPECT_EQ(ValidateFilterFields(f, 48000, spec, display), expected) << c.high << c.low << c.order.toStdString();
     }
     EXPECT_EQ(GainTickStep(300.0 / 50), 10);
     EXPECT_EQ(PhaseTickStep(300.0 / 360), 90);

@@ -10,7 +10,7 @@
 // faster than 32000 bytes a second (two channels at 8 kHz), as a detector
 // that keeps pace with the sound would, so a deck without speakers plays in
 // real time.
-// Prints "ready" once the name is owned. Ends on "StandInQuit" or after a
+// Prints "ready" once the name is owned, "running" when a run starts. Ends on "StandInQuit" or after a
 // minute.
 #include "platform/BusNames.h"
 #include "platform/MessageBus.h"
@@ -46,10 +46,12 @@ int main(int argc, char** argv)
     sound::SamplePipeReader reader;
     QByteArray received;
     qint64 running = 0;
-    auto readAll = [&] {
+    // At the end of the data a detector takes the rest of the pipe at once.
+    auto readAll = [&](bool rest) {
         while (reader.isOpen()) {
-            const qint64 budget = realTime ? sinceStart.elapsed() * RealTimeBytesPerSecond / 1000 - received.size()
-                                           : qint64(1 << 20);
+            const qint64 budget = realTime && !rest
+                                    ? sinceStart.elapsed() * RealTimeBytesPerSecond / 1000 - received.size()
+                                    : qint64(1 << 20);
             if (budget <= 0)
                 break;
             const QByteArray got = reader.read(std::min<qint64>(budget, 1 << 20));
@@ -60,7 +62,7 @@ int main(int argc, char** argv)
     };
     QTimer poll;
     poll.setInterval(5);
-    QObject::connect(&poll, &QTimer::timeout, readAll);
+    QObject::connect(&poll, &QTimer::timeout, [&] { readAll(false); });
 
     bus.setHandler(QStringLiteral("PipeMsgGetIpDevice"), [](quint64, qint64) { return sound::GetIpDeviceAccepted; });
     bus.setHandler(QStringLiteral("PipeMsgSampleSettings"),
@@ -71,10 +73,11 @@ int main(int argc, char** argv)
         running = reader.open(pipeName, 5000) ? 1 : 0;
         sinceStart.start();
         poll.start();
+        QTextStream(stdout) << "running" << Qt::endl;
         return qint64(0);
     });
     bus.setHandler(QStringLiteral("PipeMsgAvailBytes"), [&](quint64 wParam, qint64) {
-        readAll();
+        readAll(wParam == sound::AvailBytesEndOfData);
         if (wParam == sound::AvailBytesEndOfData && running) {
             poll.stop();
             // Whole or not at all: a test that sees the file reads all of it.

@@ -1,6 +1,12 @@
-// The speaker filters against responses known from the design formulas, and
-// the fast block cascade against the section-by-section reference.
+// The speaker filters against responses known from the design formulas and
+// against scipy, and the fast block cascade against the section-by-section
+// loop.
+#include "deck/DeckBlock.h"
 #include "deck/DigitalFilter.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -216,4 +222,143 @@ TEST(DigitalFilter, SaturationToSixteenBits)
     }
     EXPECT_EQ(peak, 32767);
     EXPECT_EQ(trough, -32768);
+}
+
+// The filters as they play (the block path, int16 in and out, in the deck's
+// blocks of 1/20 s) against scipy's butter/cheby1 designs run by sosfilt in
+// double precision on the same input.
+namespace {
+
+constexpr int ReferenceChannels = 4;
+constexpr int ReferenceFrames = 24000;
+
+// Noise and a chirp from 0 Hz to half the sample rate, different on each
+// channel, loud enough that a ringing filter clips now and then.
+std::vector<int16_t> referenceInput()
+{
+    std::vector<int16_t> samples(std::size_t(ReferenceFrames * ReferenceChannels));
+    uint32_t noise = 2024;
+    for (int f = 0; f < ReferenceFrames; ++f) {
+        for (int c = 0; c < ReferenceChannels; ++c) {
+            noise = noise * 1664525u + 1013904223u;
+            const double t = double(f) / ReferenceFrames;
+            const double chirp = 9000.0 * std::sin(Pi * ReferenceFrames / 2.0 * t * t + c);
+            samples[std::size_t(f * ReferenceChannels + c)] = int16_t(chirp + double(int(noise >> 16) - 32768) / 4.0);
+        }
+    }
+    return samples;
+}
+
+struct ReferenceCase {
+    FilterSpec spec;
+    int rate;
+};
+
+std::vector<ReferenceCase> referenceCases()
+{
+    std::vector<ReferenceCase> cases;
+    struct Band {
+        int band, high, low, rate;
+    } bands[] = {
+        {BandLowPass, 0, 5000, 48000},   {BandLowPass, 0, 1, 48000},       {BandLowPass, 0, 23999, 48000},
+        {BandLowPass, 0, 20, 192000},    {BandHighPass, 3000, 0, 48000},   {BandHighPass, 1, 0, 48000},
+        {BandHighPass, 23999, 0, 48000}, {BandHighPass, 95999, 0, 192000}, {BandPass, 2000, 8000, 48000},
+        {BandPass, 300, 3400, 8000},     {BandPass, 1, 2, 48000},          {BandPass, 23998, 23999, 48000},
+        {BandPass, 1, 23999, 48000},     {BandPass, 2000, 40000, 192000},  {BandLowPass, 0, 1, 192000},
+        {BandHighPass, 1, 0, 192000},    {BandPass, 1, 2, 192000},         {BandPass, 10000, 10001, 48000},
+        {BandPass, 10, 20, 8000},        {BandLowPass, 0, 3999, 8000},
+    };
+    const int orders[] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 13, 16, 24, MaxFilterOrder};
+    for (const Band& b : bands)
+        for (int kind : {FilterButterworth, FilterChebyshev})
+            for (int order : orders)
+                for (float ripple : kind == FilterChebyshev ? std::vector<float>{0.1f, 2.0f, float(MaxFilterRippleDb)}
+                                                            : std::vector<float>{2.0f})
+                    cases.push_back({spec(kind, b.band, b.high, b.low, order, ripple), b.rate});
+    return cases;
+}
+
+QString caseText(const ReferenceCase& c)
+{
+    return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
+        .arg(c.spec.FilterType)
+        .arg(c.spec.Band)
+        .arg(c.spec.HighPassHz)
+        .arg(c.spec.LowPassHz)
+        .arg(c.spec.Order)
+        .arg(double(c.spec.RippleDb), 0, 'g', 17)
+        .arg(c.rate);
+}
+
+} // namespace
+
+TEST(DigitalFilter, PlayingPathMatchesScipyWithinTwoLsb)
+{
+    const QString python = QStringLiteral(SCIPY_PYTHON);
+    if (python.isEmpty())
+        GTEST_SKIP() << "no python3 with scipy (Debian's python3-scipy) was found when the build was configured";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::vector<int16_t> input = referenceInput();
+    const std::vector<ReferenceCase> cases = referenceCases();
+    {
+        QFile in(dir.filePath(QStringLiteral("in.raw")));
+        ASSERT_TRUE(in.open(QIODevice::WriteOnly));
+        in.write(reinterpret_cast<const char*>(input.data()), qint64(input.size() * 2));
+        QFile list(dir.filePath(QStringLiteral("cases.txt")));
+        ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+        for (const ReferenceCase& c : cases)
+            list.write((caseText(c) + QLatin1Char('\n')).toLatin1());
+    }
+    QProcess scipy;
+    scipy.start(python, {QStringLiteral(FILTER_REFERENCE_SCRIPT), dir.filePath(QStringLiteral("cases.txt")),
+                         dir.filePath(QStringLiteral("in.raw")), dir.filePath(QStringLiteral("out.raw")),
+                         QString::number(ReferenceChannels)});
+    ASSERT_TRUE(scipy.waitForFinished(300000));
+    ASSERT_EQ(scipy.exitCode(), 0) << scipy.readAllStandardError().toStdString();
+    const QString unusable = QString::fromUtf8(scipy.readAllStandardError());
+    QFile out(dir.filePath(QStringLiteral("out.raw")));
+    ASSERT_TRUE(out.open(QIODevice::ReadOnly));
+    const QByteArray reference = out.readAll();
+    ASSERT_EQ(reference.size(), qint64(cases.size() * input.size() * 2));
+
+    const bool report = qEnvironmentVariableIsSet("VELMAR_FILTER_REPORT");
+    for (std::size_t n = 0; n < cases.size(); ++n) {
+        const ReferenceCase& c = cases[n];
+        SCOPED_TRACE(caseText(c).toStdString());
+        if (unusable.contains(QStringLiteral("unusable: %1\n").arg(n))) {
+            ADD_FAILURE() << "scipy cannot design it";
+            continue;
+        }
+        // Each case on 1 to 4 channels, so every width of the block path runs.
+        const int channels = 1 + int(n % ReferenceChannels);
+        std::vector<int16_t> samples(std::size_t(ReferenceFrames * channels));
+        for (int f = 0; f < ReferenceFrames; ++f)
+            for (int ch = 0; ch < channels; ++ch)
+                samples[std::size_t(f * channels + ch)] = input[std::size_t(f * ReferenceChannels + ch)];
+        ASSERT_TRUE(FilterSpecProblem(c.spec, c.rate).isEmpty()) << FilterSpecProblem(c.spec, c.rate).toStdString();
+        DigitalFilter filter(c.spec, channels, c.rate);
+        const DeckRouting routing{channels, 1, 0, 0, 0};
+        const std::size_t block = std::size_t(c.rate / 20);
+        std::vector<int16_t> speaker(block);
+        BlockLevels levels;
+        for (std::size_t f = 0; f < std::size_t(ReferenceFrames); f += block)
+            PlayBlock(samples.data() + f * std::size_t(channels), std::min(block, ReferenceFrames - f), routing,
+                      &filter, std::nullopt, speaker.data(), levels);
+        const auto* expected = reinterpret_cast<const int16_t*>(reference.constData()) + n * input.size();
+        int worst = 0;
+        std::size_t worstAt = 0;
+        for (int f = 0; f < ReferenceFrames; ++f)
+            for (int ch = 0; ch < channels; ++ch) {
+                const int d = std::abs(samples[std::size_t(f * channels + ch)]
+                                       - expected[std::size_t(f * ReferenceChannels + ch)]);
+                if (d > worst) {
+                    worst = d;
+                    worstAt = std::size_t(f);
+                }
+            }
+        if (report)
+            std::printf("%-40s %6d (frame %zu)\n", caseText(c).toLatin1().constData(), worst, worstAt);
+        EXPECT_LE(worst, 2) << "frame " << worstAt;
+    }
 }

@@ -56,6 +56,12 @@ protected:
                 QStringLiteral("StandInQuit"), 0, 0, 5000);
             detector.waitForFinished(10000);
         }
+        if (click.state() != QProcess::NotRunning) {
+            velmar::platform::MessageBus::instance().send(
+                velmar::platform::windowClassBusName(QString::fromLatin1(ClickDetectorClass)),
+                QStringLiteral("StandInQuit"), 0, 0, 5000);
+            click.waitForFinished(10000);
+        }
         if (mavrel.state() != QProcess::NotRunning) {
             mavrel.terminate();
             mavrel.waitForFinished(20000);
@@ -89,7 +95,7 @@ protected:
     static constexpr int rate = 8000, channels = 1;
     std::vector<int16_t> samples = std::vector<int16_t>(std::size_t(rate), 1234);
     QTemporaryDir home;
-    QProcess detector, mavrel;
+    QProcess detector, click, mavrel;
 };
 
 TEST_F(MavrelSmoke, PlaysARecordingIntoAReadingDetector)
@@ -100,6 +106,37 @@ TEST_F(MavrelSmoke, PlaysARecordingIntoAReadingDetector)
     EXPECT_EQ(QFile(received()).size(), qint64(samples.size() * 2));
     EXPECT_FALSE(readAll(tapeLog()).contains(QStringLiteral("failure")));
     EXPECT_TRUE(readAll(messages()).isEmpty()) << readAll(messages()).toStdString();
+}
+
+TEST_F(MavrelSmoke, ADetectorKilledMidPlayIsReportedOnceAndTheOtherGetsItsDataToTheEnd)
+{
+    // Six seconds of sound that both detectors read in real time.
+    samples.assign(std::size_t(rate) * 6, 0);
+    for (std::size_t i = 0; i < samples.size(); ++i)
+        samples[i] = int16_t(i * 7);
+    SetUp();
+    DeckSettingsFile deck;
+    deck.deck.setFolder(home.filePath(QStringLiteral("tapes")));
+    deck.deck.LeftMask = deck.deck.RightMask = 0;
+    deck.deck.ClickMask = deck.deck.WhistleMask = 1;
+    ASSERT_TRUE(WriteDeckSettings(deck, home.filePath(QStringLiteral("TapeSet.dat"))).ok);
+    const QString clickReceived = home.filePath(QStringLiteral("click.raw"));
+    click.start(QStringLiteral(DETECTOR_STAND_IN),
+                {QString::fromLatin1(ClickDetectorClass), QString::fromLatin1(ClickPipeName), clickReceived,
+                 QStringLiteral("real-time")});
+    ASSERT_TRUE(click.waitForReadyRead(20000));
+    startDetector({QStringLiteral("real-time")});
+    startMavrel();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return detector.readAll().contains("running"); }, 30000));
+    detector.kill();
+    ASSERT_TRUE(detector.waitForFinished(10000));
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(clickReceived); }, 30000))
+        << readAll(messages()).toStdString();
+    EXPECT_EQ(QFile(clickReceived).size(), qint64(samples.size() * 2));
+    EXPECT_EQ(readAll(messages()).count(QString::fromLatin1(DetectorGoneText).arg(WhistlePipeName)), 1)
+        << readAll(messages()).toStdString();
+    EXPECT_FALSE(readAll(tapeLog()).contains(QStringLiteral("failure")));
 }
 
 TEST_F(MavrelSmoke, ADetectorThatNeverStopsLeavesTheLogLine)
