@@ -531,16 +531,9 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
         m_work = FrameRecord();
     }
 
-    if (m_displayActive) {
-        {
-            QMutexLocker locker(&m_displayLock);
-            m_displayFrame = frame.copy();
-        }
-        // One handover waits at a time: a slow display drops frames.
-        if (!m_displayPosted.exchange(true))
-            QMetaObject::invokeMethod(
-                this, [this] { updateDisplays(); }, Qt::QueuedConnection);
-    }
+    if (m_display.offerFrame(frame))
+        QMetaObject::invokeMethod(
+            this, [this] { m_display.showNewest(); }, Qt::QueuedConnection);
 
     if (eligible && m_frozen.grabberSynchrone) {
         takeFrame();

@@ -22,7 +22,6 @@
 #include "DeviceControls.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
-#include "DisplayForm.h"
 #include "FrameOverlay.h"
 #include "FrameTap.h"
 #include "ImageFiles.h"
@@ -32,6 +31,8 @@
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
+#include "ClipTrackBar.h"
+#include "PreviewDisplay.h"
 #include "PictureCodec.h"
 #include "RecordingRules.h"
 #include "ThirdPartyFilters.h"
@@ -43,8 +44,6 @@
 #include <QImage>
 #include <QMutex>
 #include <QObject>
-#include <QPointer>
-#include <QSlider>
 #include <array>
 #include <QTimer>
 #include <atomic>
@@ -52,9 +51,9 @@
 #include <memory>
 #include <optional>
 
-class QKeyEvent;
-class QMouseEvent;
 class QPainter;
+class QSlider;
+class QWidget;
 
 namespace velmar::video {
 
@@ -315,32 +314,33 @@ public:
     void setVideoFromBitmapsHandlers(BitmapFormatNeeded format, BitmapNextFrameNeeded next);
 
     // --- display windows ---
-    TVideoWindow& Display() { return *m_windows[0]; }
-    TVideoWindow& DualDisplay() { return *m_windows[1]; }
-    // The host's widget in which an embedded display sits (the component's area).
+    TVideoWindow& Display() { return m_display.window(0); }
+    TVideoWindow& DualDisplay() { return m_display.window(1); }
+    // The host's widget in which an embedded display sits (the component's
+    // area). The windows come with the first panel (video/ui).
     void setPanel(QWidget* panel);
-    QWidget* Panel() const { return m_panel; }
+    QWidget* Panel() const { return m_display.panel(); }
     // The window showing display 0 or 1; nullptr while none is made.
     TDisplayForm* DisplayForm(int window) const;
-    QColor BackgroundColor() const { return m_backgroundColor; }
+    QColor BackgroundColor() const { return m_display.background(); }
     void setBackgroundColor(const QColor& color);
-    int PreviewZoomSize() const { return m_previewZoom; }
-    void setPreviewZoomSize(int percent);
-    bool TranslateMouseCoordinates() const { return m_translateMouse; }
-    void setTranslateMouseCoordinates(bool on) { m_translateMouse = on; }
-    bool ColorKeyEnabled() const { return m_colorKeyEnabled; }
+    int PreviewZoomSize() const { return m_display.zoom(); }
+    void setPreviewZoomSize(int percent) { m_display.setZoom(percent); }
+    bool TranslateMouseCoordinates() const { return m_display.translateMouse(); }
+    void setTranslateMouseCoordinates(bool on) { m_display.setTranslateMouse(on); }
+    bool ColorKeyEnabled() const { return m_display.colorKey(); }
     void setColorKeyEnabled(bool on);
     void SetColorKeys(quint32 low, quint32 high);
-    bool LogoDisplayed() const { return m_logoDisplayed; }
+    bool LogoDisplayed() const { return m_display.logoDisplayed(); }
     void setLogoDisplayed(bool on);
-    TLogoLayout LogoLayout() const { return m_logoLayout; }
-    void setLogoLayout(TLogoLayout layout);
+    TLogoLayout LogoLayout() const { return m_display.logoLayout(); }
+    void setLogoLayout(TLogoLayout layout) { m_display.setLogoLayout(layout); }
     bool SetLogoFromBMPFile(const QString& fileName);
     bool SetLogoFromJPEGFile(const QString& fileName);
     bool SetLogoFromImage(const QImage& image);
-    QImage Logo() const { return m_logo; }
-    int VideoSourceWidth() const { return m_sourceSize.width(); }
-    int VideoSourceHeight() const { return m_sourceSize.height(); }
+    QImage Logo() const { return m_display.logo(); }
+    int VideoSourceWidth() const { return m_display.sourceSize().width(); }
+    int VideoSourceHeight() const { return m_display.sourceSize().height(); }
 
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
     void setVideoStreamConfigSize(int width, int height) { m_configuredSize = {width, height}; }
@@ -528,7 +528,7 @@ public:
     void setMuteAudioRendering(bool on);
     // The host's track bar of the player: it follows the frames played and,
     // moved while the clip is paused, moves the clip to its frame. Not owned.
-    QSlider* PlayerTrackBar() const { return m_trackBar; }
+    QSlider* PlayerTrackBar() const { return m_trackBar ? m_trackBar->bar() : nullptr; }
     void setPlayerTrackBar(QSlider* bar);
     bool OpenPlayer();
     void RunPlayer();
@@ -688,11 +688,7 @@ signals:
     void OnTVChannelScanStarted(int minChannel, int maxChannel);
     void OnTVChannelScanCompleted();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    friend class TDisplayForm;
     struct GraphMessage {
         quint64 generation;
         bool error;
@@ -800,15 +796,8 @@ private:
     QString imagesFilePath() const;
     void progress(int percent, qint64 position, const QString& text);
 
-    // Display windows (Display.cpp).
-    void createWindows();
-    void onWindowChanged(TVideoWindow& window, TVideoWindowNotify index, int value);
-    void updateDisplays();
-    void layoutDisplays();
-    void hideDisplays();
+    // Display windows.
     bool displaysWanted() const;
-    void displayMouse(TDisplayForm* form, int kind, QMouseEvent* event);
-    void displayKey(TDisplayForm* form, QKeyEvent* event);
 
     // Published values.
     int m_videoDevice = -1;
@@ -987,23 +976,12 @@ private:
     std::shared_ptr<PushState> m_push; // the running graph's source state
 
     // Display windows.
-    std::array<std::unique_ptr<TVideoWindow>, 2> m_windows;
-    std::array<QPointer<TDisplayForm>, 2> m_forms;
-    QPointer<QWidget> m_panel;
-    QColor m_backgroundColor = Qt::black;
-    int m_previewZoom = 100;
-    bool m_translateMouse = true;
-    bool m_colorKeyEnabled = false;
-    bool m_logoDisplayed = false;
-    TLogoLayout m_logoLayout = lg_Stretched;
-    QImage m_logo;
-    QSize m_sourceSize;
-    QMutex m_displayLock;
-    QImage m_displayFrame; // under the display lock
-    std::atomic<bool> m_displayPosted{false};
-    std::atomic<bool> m_displayActive{false};
-    QPoint m_dragStart{-1, -1};
-    bool m_layingOut = false;
+    PreviewDisplay m_display{{[this] { return displaysWanted(); },
+                              [this] {
+                                  return m_currentState == cs_Preview || m_currentState == cs_Recording
+                                      || m_currentState == cs_Playback;
+                              },
+                              [this](QSize size) { emit OnResizeVideo(size.width(), size.height()); }}};
     // Device hardware and motion.
     TDeviceControls* m_controls = nullptr; // child
     QTimer* m_tuningStep = nullptr;        // child
@@ -1079,7 +1057,7 @@ private:
     qint64 m_playerFrameDuration = 416666;
     qint64 m_playerPosition = 0;
     bool m_playerHasAudio = false;
-    QPointer<QSlider> m_trackBar;
+    std::unique_ptr<ClipTrackBar> m_trackBar;
     // Multiplexing: the master's slaves and the frame format it delivers,
     // under the slave lock; a slave's master and its hand-over slot.
     std::array<int, 4> m_slaveIds{-1, -1, -1, -1};
