@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QScreen>
 #include <QThread>
 
@@ -33,20 +32,6 @@ int ScreenColorDepth()
     QScreen* screen = app ? QGuiApplication::primaryScreen() : nullptr;
     return screen ? screen->depth() : 32;
 }
-
-namespace {
-bool guiAvailable()
-{
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-// The frame being drawn by the overlay handler running on this thread.
-struct OverlayDrawing {
-    const TOmbrix* owner = nullptr;
-    QPainter* painter = nullptr;
-};
-thread_local OverlayDrawing t_drawing;
-} // namespace
 
 // ------------------------------------------------------------- settings
 
@@ -164,164 +149,10 @@ void TOmbrix::setCaptureFrameSyncTimeOutMs(int ms)
 
 // ------------------------------------------------------------- overlays
 
-void TOmbrix::recomputeOverlayNeeded()
-{
-    m_overlayNeeded = !m_shapes.isEmpty() || m_shapeOverlayEnabled || m_textOverlayEnabled || bool(m_overlayHandler);
-}
-
-bool TOmbrix::overlayNeeded() const
-{
-    return m_overlayNeeded.load();
-}
-
-void TOmbrix::setTextOverlay_Enabled(bool on)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_textOverlayEnabled = on;
-    recomputeOverlayNeeded();
-}
-
-void TOmbrix::setTextOverlay_String(const QString& text)
-{
-    QList<TOverlayItem> items = ParseOverlayTemplate(text);
-    QMutexLocker locker(&m_overlayLock);
-    m_textOverlayString = text;
-    m_overlayItems = std::move(items);
-}
-
-TextOverlayStyle TOmbrix::TextOverlay_Style() const
-{
-    QMutexLocker locker(&m_overlayLock);
-    return m_textStyle;
-}
-
-void TOmbrix::setTextOverlay_Style(const TextOverlayStyle& style)
-{
-    QMutexLocker locker(&m_overlayLock);
-    const TTextOverlayAlign before = m_textStyle.align;
-    m_textStyle = style;
-    // An alignment beyond right keeps the one before.
-    if (style.align < tf_Left || style.align > tf_Right)
-        m_textStyle.align = before;
-}
-
-void TOmbrix::SetTextOverlayCustomVar(int index, const QString& text)
-{
-    if (index < 0 || index >= overlayCustomVars)
-        return;
-    QMutexLocker locker(&m_overlayLock);
-    m_customVars[size_t(index)] = text;
-}
-
-std::optional<TShapeOverlay> TOmbrix::ShapeOverlay() const
-{
-    QMutexLocker locker(&m_overlayLock);
-    return m_shapeOverlay;
-}
-
-void TOmbrix::setShapeOverlay(const std::optional<TShapeOverlay>& shape)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_shapeOverlay = shape;
-}
-
-void TOmbrix::setShapeOverlayEnabled(bool on)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_shapeOverlayEnabled = on;
-    recomputeOverlayNeeded();
-}
-
-bool TOmbrix::ShapeOverlayList(const TShapeOverlay& shape, bool add)
-{
-    QMutexLocker locker(&m_overlayLock);
-    if (add) {
-        if (m_shapes.contains(shape))
-            return false;
-        m_shapes << shape;
-    } else {
-        m_shapes.removeOne(shape);
-    }
-    recomputeOverlayNeeded();
-    return true;
-}
-
-void TOmbrix::setFrameOverlayHandler(FrameOverlayHandler handler)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_overlayHandler = std::move(handler);
-    recomputeOverlayNeeded();
-}
-
-bool TOmbrix::DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height)
-{
-    // Only the thread inside this component's overlay handler has a frame.
-    if (t_drawing.owner != this || !t_drawing.painter || bitmap.isNull())
-        return false;
-    t_drawing.painter->drawImage(QRect(left, top, width, height), bitmap);
-    return true;
-}
-
-void TOmbrix::setFramePixelsHandler(FramePixelsHandler handler)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_pixelsHandler = std::move(handler);
-    m_pixelsHandlerSet = bool(m_pixelsHandler);
-}
-
 void TOmbrix::drawOverlays(QImage& frame, const TFrameInfo& info)
 {
-    if (m_destroying)
-        return;
-    drawBuiltInOverlays(frame, info);
-    if (!m_pixelsHandlerSet)
-        return;
-    FramePixelsHandler pixels;
-    {
-        QMutexLocker locker(&m_overlayLock);
-        pixels = m_pixelsHandler;
-    }
-    if (pixels)
-        pixels(info, frame);
-}
-
-void TOmbrix::drawBuiltInOverlays(QImage& frame, const TFrameInfo& info)
-{
-    if (!overlayNeeded())
-        return;
-    QList<TOverlayItem> items;
-    TOverlayCustomVars custom;
-    TextOverlayStyle style;
-    std::optional<TShapeOverlay> shape;
-    QList<TShapeOverlay> shapes;
-    FrameOverlayHandler handler;
-    bool text = false;
-    {
-        QMutexLocker locker(&m_overlayLock);
-        text = m_textOverlayEnabled;
-        items = m_overlayItems;
-        custom = m_customVars;
-        style = m_textStyle;
-        if (m_shapeOverlayEnabled)
-            shape = m_shapeOverlay;
-        shapes = m_shapes;
-        handler = m_overlayHandler;
-    }
-    QPainter painter(&frame);
-    if (shape)
-        DrawShapeOverlay(painter, *shape);
-    for (const TShapeOverlay& s : std::as_const(shapes))
-        DrawShapeOverlay(painter, s);
-    // Text needs the fonts of a graphical application.
-    if (text && guiAvailable())
-        DrawTextOverlay(painter, ExpandOverlayTemplate(items, info, custom, QDateTime::currentDateTime()), style);
-    if (handler) {
-        painter.save();
-        t_drawing = {this, &painter};
-        handler(info, painter);
-        t_drawing = {};
-        painter.restore();
-    }
+    if (!m_destroying)
+        m_overlays.draw(frame, info);
 }
 
 // ------------------------------------------------------------- processing

@@ -53,7 +53,6 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_tick.start();
     m_storagePath = QDir::currentPath();
     m_imagesFolder = m_storagePath;
-    setTextOverlay_String(DefaultOverlayTemplate());
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
     m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
                                              [this] { TaskStep(); });

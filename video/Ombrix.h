@@ -31,6 +31,7 @@
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
+#include "Overlays.h"
 #include "ClipTrackBar.h"
 #include "PreviewDisplay.h"
 #include "PictureCodec.h"
@@ -246,28 +247,31 @@ public:
     QString Last_BurstFrameCapture_FileName() const { return m_lastBurstFile; }
 
     // --- overlays ---
-    bool TextOverlay_Enabled() const { return m_textOverlayEnabled; }
-    void setTextOverlay_Enabled(bool on);
-    QString TextOverlay_String() const { return m_textOverlayString; }
-    void setTextOverlay_String(const QString& text);
-    TextOverlayStyle TextOverlay_Style() const;
+    bool TextOverlay_Enabled() const { return m_overlays.textEnabled(); }
+    void setTextOverlay_Enabled(bool on) { m_overlays.setTextEnabled(on); }
+    QString TextOverlay_String() const { return m_overlays.text(); }
+    void setTextOverlay_String(const QString& text) { m_overlays.setText(text); }
+    TextOverlayStyle TextOverlay_Style() const { return m_overlays.textStyle(); }
     // Left, top, right, alignment, background, transparency, font and colour.
-    void setTextOverlay_Style(const TextOverlayStyle& style);
-    void SetTextOverlayCustomVar(int index, const QString& text);
-    std::optional<TShapeOverlay> ShapeOverlay() const;
-    void setShapeOverlay(const std::optional<TShapeOverlay>& shape);
-    bool ShapeOverlayEnabled() const { return m_shapeOverlayEnabled; }
-    void setShapeOverlayEnabled(bool on);
-    bool ShapeOverlayList(const TShapeOverlay& shape, bool add);
+    void setTextOverlay_Style(const TextOverlayStyle& style) { m_overlays.setTextStyle(style); }
+    void SetTextOverlayCustomVar(int index, const QString& text) { m_overlays.setCustomVar(index, text); }
+    std::optional<TShapeOverlay> ShapeOverlay() const { return m_overlays.shape(); }
+    void setShapeOverlay(const std::optional<TShapeOverlay>& shape) { m_overlays.setShape(shape); }
+    bool ShapeOverlayEnabled() const { return m_overlays.shapeEnabled(); }
+    void setShapeOverlayEnabled(bool on) { m_overlays.setShapeEnabled(on); }
+    bool ShapeOverlayList(const TShapeOverlay& shape, bool add) { return m_overlays.changeShapeList(shape, add); }
     // Draws on every frame after the built-in overlays (the streaming thread).
-    using FrameOverlayHandler = std::function<void(const TFrameInfo& info, QPainter& painter)>;
-    void setFrameOverlayHandler(FrameOverlayHandler handler);
+    using FrameOverlayHandler = Overlays::FrameOverlayHandler;
+    void setFrameOverlayHandler(FrameOverlayHandler handler) { m_overlays.setOverlayHandler(std::move(handler)); }
     // Changes the frame's pixels itself after the overlays (the streaming
     // thread); the picture lies over the frame's buffer.
-    using FramePixelsHandler = std::function<void(const TFrameInfo& info, QImage& frame)>;
-    void setFramePixelsHandler(FramePixelsHandler handler);
+    using FramePixelsHandler = Overlays::FramePixelsHandler;
+    void setFramePixelsHandler(FramePixelsHandler handler) { m_overlays.setPixelsHandler(std::move(handler)); }
     // Only inside the frame overlay handler.
-    bool DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height);
+    bool DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height)
+    {
+        return m_overlays.drawBitmap(bitmap, left, top, width, height);
+    }
 
     // --- video processing ---
     int VideoProcessing_Brightness() const { return m_processing.brightness; }
@@ -777,8 +781,6 @@ private:
     bool buildGrabberChain(GstPad*& pin);
     void applyProcessingToGraph();
     void drawOverlays(QImage& frame, const TFrameInfo& info);
-    void drawBuiltInOverlays(QImage& frame, const TFrameInfo& info);
-    bool overlayNeeded() const;
     void takeFrame();
     void frameProgressStep();
     void captureStep();
@@ -939,22 +941,7 @@ private:
     std::optional<TSampleData> m_pendingSample;
     std::optional<TSampleData> m_pendingAudioSample;
 
-    // Overlays: the template in use and its values, copied per frame under
-    // the overlay lock.
-    mutable QMutex m_overlayLock;
-    bool m_textOverlayEnabled = false;
-    QString m_textOverlayString;
-    QList<TOverlayItem> m_overlayItems;
-    TOverlayCustomVars m_customVars;
-    TextOverlayStyle m_textStyle;
-    std::optional<TShapeOverlay> m_shapeOverlay;
-    bool m_shapeOverlayEnabled = false;
-    QList<TShapeOverlay> m_shapes;
-    FrameOverlayHandler m_overlayHandler;
-    FramePixelsHandler m_pixelsHandler;
-    std::atomic<bool> m_pixelsHandlerSet{false};
-    std::atomic<bool> m_overlayNeeded{false};
-    void recomputeOverlayNeeded();
+    Overlays m_overlays;
 
     // Video processing values.
     struct Processing {
