@@ -235,7 +235,7 @@ void TOmbrix::chooseRgbFormat()
     const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
                         || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
                         || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize
-                        || m_motionDetector.enabled();
+                        || m_motion.enabled();
     m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
 }
 
@@ -332,7 +332,7 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
             case BurstSchedule::Ended: taken = true; break;
             case BurstSchedule::Skipped: break;
             }
-            taken = taken || m_captureRequested || m_burstPending || m_motionOn;
+            taken = taken || m_captureRequested || m_burstPending || m_motion.running();
             if (m_pauseOnNextFrame) {
                 m_pauseOnNextFrame = false;
                 m_pausedOnFrame = true;
@@ -342,7 +342,7 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     }
     // Captures carry the overlays unless asked not to; the display always
     // does. The motion detector compares frames without them.
-    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motionOn;
+    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motion.running();
     const bool sampleAfterOverlays = m_frozen.sampleVideo == sc_AfterOnDraw;
     if (m_frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
         sampleFrame(frame, info);
@@ -431,7 +431,7 @@ void TOmbrix::captureStep()
         capture(dest, file, true, true);
     else if (burst)
         capture(m_burstType, QString(), burstOn, false);
-    if (m_motionOn)
+    if (m_motion.running())
         motionStep();
     serveSamples();
 }
@@ -555,7 +555,7 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
         picture = picture.scaled(ZoomedVideoSize(picture.size(), m_captureZoom), Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
     // A frame copied for the motion detector came before its overlays.
-    if (!m_frozen.withoutOverlay && m_motionOn && !picture.isNull()) {
+    if (!m_frozen.withoutOverlay && m_motion.running() && !picture.isNull()) {
         picture.detach();
         drawOverlays(picture, m_current.info);
     }
@@ -612,7 +612,7 @@ void TOmbrix::resetCaptureState()
     m_frameReady = false;
     m_current = FrameRecord();
     // A new graph's first frame starts the analysis again.
-    m_motionDetector.reset();
+    m_motion.reset();
     {
         QMutexLocker locker(&m_sampleLock);
         m_pendingSample.reset();

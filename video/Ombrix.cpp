@@ -747,7 +747,7 @@ bool TOmbrix::freezeSettings()
     m_frozen.sampleAudio = m_sampleAudio;
     m_frozen.sampleAsync = m_sampleAsync;
     m_frozen.grabberSynchrone = m_grabberSynchrone;
-    m_motionOn = m_motionDetector.enabled() && m_frameGrabber != fg_Disabled;
+    m_motion.setRunning(m_motion.enabled() && m_frameGrabber != fg_Disabled);
     // Recording on motion pauses and resumes a recording that is never held.
     m_recFrozen.hold = m_holdRecording && isCaptureDeviceSource() && !m_motionRecording;
     m_recFrozen.canPause = m_recordingCanPause || m_motionRecording;

@@ -26,7 +26,7 @@
 #include "FrameTap.h"
 #include "ImageFiles.h"
 #include "LogTypes.h"
-#include "MotionDetector.h"
+#include "MotionPart.h"
 #include "MultiplexSlot.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
@@ -610,10 +610,10 @@ public:
     // --- device hardware, dialogs and the motion detector (OmbrixDevice.cpp) ---
     // The bound device's adjustments, inputs, standards and tuner.
     TDeviceControls& DeviceControls() { return *m_controls; }
-    TImplMotionDetector& MotionDetector() { return m_motionDetector; }
+    TImplMotionDetector& MotionDetector() { return m_motion.detector(); }
     // Takes effect at once on a running graph, which then hands every frame
     // to the detector (a graph grabbing 16- or 8-bit frames is built again).
-    bool MotionDetector_Enabled() const { return m_motionDetector.enabled(); }
+    bool MotionDetector_Enabled() const { return m_motion.enabled(); }
     void setMotionDetector_Enabled(bool on);
     // The path of the bound video device; empty when none.
     QString BoundVideoDevicePath() const;
@@ -972,8 +972,7 @@ private:
     // Device hardware and motion.
     TDeviceControls* m_controls = nullptr; // child
     QTimer* m_tuningStep = nullptr;        // child
-    TImplMotionDetector m_motionDetector;
-    std::atomic<bool> m_motionOn{false}; // the running graph's copy of MotionDetector_Enabled
+    MotionPart m_motion;
     TThirdPartyFilters m_addedFilters;
     int m_videoCompressor = 0;
     int m_audioCompressor = 0;
