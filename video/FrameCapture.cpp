@@ -14,7 +14,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QGuiApplication>
-#include <QPainter>
 #include <QScreen>
 #include <QThread>
 
@@ -33,20 +32,6 @@ int ScreenColorDepth()
     QScreen* screen = app ? QGuiApplication::primaryScreen() : nullptr;
     return screen ? screen->depth() : 32;
 }
-
-namespace {
-bool guiAvailable()
-{
-    return qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
-}
-
-// The frame being drawn by the overlay handler running on this thread.
-struct OverlayDrawing {
-    const TOmbrix* owner = nullptr;
-    QPainter* painter = nullptr;
-};
-thread_local OverlayDrawing t_drawing;
-} // namespace
 
 // ------------------------------------------------------------- settings
 
@@ -164,164 +149,10 @@ void TOmbrix::setCaptureFrameSyncTimeOutMs(int ms)
 
 // ------------------------------------------------------------- overlays
 
-void TOmbrix::recomputeOverlayNeeded()
-{
-    m_overlayNeeded = !m_shapes.isEmpty() || m_shapeOverlayEnabled || m_textOverlayEnabled || bool(m_overlayHandler);
-}
-
-bool TOmbrix::overlayNeeded() const
-{
-    return m_overlayNeeded.load();
-}
-
-void TOmbrix::setTextOverlay_Enabled(bool on)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_textOverlayEnabled = on;
-    recomputeOverlayNeeded();
-}
-
-void TOmbrix::setTextOverlay_String(const QString& text)
-{
-    QList<TOverlayItem> items = ParseOverlayTemplate(text);
-    QMutexLocker locker(&m_overlayLock);
-    m_textOverlayString = text;
-    m_overlayItems = std::move(items);
-}
-
-TextOverlayStyle TOmbrix::TextOverlay_Style() const
-{
-    QMutexLocker locker(&m_overlayLock);
-    return m_textStyle;
-}
-
-void TOmbrix::setTextOverlay_Style(const TextOverlayStyle& style)
-{
-    QMutexLocker locker(&m_overlayLock);
-    const TTextOverlayAlign before = m_textStyle.align;
-    m_textStyle = style;
-    // An alignment beyond right keeps the one before.
-    if (style.align < tf_Left || style.align > tf_Right)
-        m_textStyle.align = before;
-}
-
-void TOmbrix::SetTextOverlayCustomVar(int index, const QString& text)
-{
-    if (index < 0 || index >= overlayCustomVars)
-        return;
-    QMutexLocker locker(&m_overlayLock);
-    m_customVars[size_t(index)] = text;
-}
-
-std::optional<TShapeOverlay> TOmbrix::ShapeOverlay() const
-{
-    QMutexLocker locker(&m_overlayLock);
-    return m_shapeOverlay;
-}
-
-void TOmbrix::setShapeOverlay(const std::optional<TShapeOverlay>& shape)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_shapeOverlay = shape;
-}
-
-void TOmbrix::setShapeOverlayEnabled(bool on)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_shapeOverlayEnabled = on;
-    recomputeOverlayNeeded();
-}
-
-bool TOmbrix::ShapeOverlayList(const TShapeOverlay& shape, bool add)
-{
-    QMutexLocker locker(&m_overlayLock);
-    if (add) {
-        if (m_shapes.contains(shape))
-            return false;
-        m_shapes << shape;
-    } else {
-        m_shapes.removeOne(shape);
-    }
-    recomputeOverlayNeeded();
-    return true;
-}
-
-void TOmbrix::setFrameOverlayHandler(FrameOverlayHandler handler)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_overlayHandler = std::move(handler);
-    recomputeOverlayNeeded();
-}
-
-bool TOmbrix::DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height)
-{
-    // Only the thread inside this component's overlay handler has a frame.
-    if (t_drawing.owner != this || !t_drawing.painter || bitmap.isNull())
-        return false;
-    t_drawing.painter->drawImage(QRect(left, top, width, height), bitmap);
-    return true;
-}
-
-void TOmbrix::setFramePixelsHandler(FramePixelsHandler handler)
-{
-    QMutexLocker locker(&m_overlayLock);
-    m_pixelsHandler = std::move(handler);
-    m_pixelsHandlerSet = bool(m_pixelsHandler);
-}
-
 void TOmbrix::drawOverlays(QImage& frame, const TFrameInfo& info)
 {
-    if (m_destroying)
-        return;
-    drawBuiltInOverlays(frame, info);
-    if (!m_pixelsHandlerSet)
-        return;
-    FramePixelsHandler pixels;
-    {
-        QMutexLocker locker(&m_overlayLock);
-        pixels = m_pixelsHandler;
-    }
-    if (pixels)
-        pixels(info, frame);
-}
-
-void TOmbrix::drawBuiltInOverlays(QImage& frame, const TFrameInfo& info)
-{
-    if (!overlayNeeded())
-        return;
-    QList<TOverlayItem> items;
-    TOverlayCustomVars custom;
-    TextOverlayStyle style;
-    std::optional<TShapeOverlay> shape;
-    QList<TShapeOverlay> shapes;
-    FrameOverlayHandler handler;
-    bool text = false;
-    {
-        QMutexLocker locker(&m_overlayLock);
-        text = m_textOverlayEnabled;
-        items = m_overlayItems;
-        custom = m_customVars;
-        style = m_textStyle;
-        if (m_shapeOverlayEnabled)
-            shape = m_shapeOverlay;
-        shapes = m_shapes;
-        handler = m_overlayHandler;
-    }
-    QPainter painter(&frame);
-    if (shape)
-        DrawShapeOverlay(painter, *shape);
-    for (const TShapeOverlay& s : std::as_const(shapes))
-        DrawShapeOverlay(painter, s);
-    // Text needs the fonts of a graphical application.
-    if (text && guiAvailable())
-        DrawTextOverlay(painter, ExpandOverlayTemplate(items, info, custom, QDateTime::currentDateTime()), style);
-    if (handler) {
-        painter.save();
-        t_drawing = {this, &painter};
-        handler(info, painter);
-        t_drawing = {};
-        painter.restore();
-    }
+    if (!m_destroying)
+        m_overlays.draw(frame, info);
 }
 
 // ------------------------------------------------------------- processing
@@ -404,7 +235,7 @@ void TOmbrix::chooseRgbFormat()
     const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
                         || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
                         || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize
-                        || m_motionDetector.enabled();
+                        || m_motion.enabled();
     m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
 }
 
@@ -501,7 +332,7 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
             case BurstSchedule::Ended: taken = true; break;
             case BurstSchedule::Skipped: break;
             }
-            taken = taken || m_captureRequested || m_burstPending || m_motionOn;
+            taken = taken || m_captureRequested || m_burstPending || m_motion.running();
             if (m_pauseOnNextFrame) {
                 m_pauseOnNextFrame = false;
                 m_pausedOnFrame = true;
@@ -511,7 +342,7 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     }
     // Captures carry the overlays unless asked not to; the display always
     // does. The motion detector compares frames without them.
-    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motionOn;
+    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motion.running();
     const bool sampleAfterOverlays = m_frozen.sampleVideo == sc_AfterOnDraw;
     if (m_frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
         sampleFrame(frame, info);
@@ -531,16 +362,9 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
         m_work = FrameRecord();
     }
 
-    if (m_displayActive) {
-        {
-            QMutexLocker locker(&m_displayLock);
-            m_displayFrame = frame.copy();
-        }
-        // One handover waits at a time: a slow display drops frames.
-        if (!m_displayPosted.exchange(true))
-            QMetaObject::invokeMethod(
-                this, [this] { updateDisplays(); }, Qt::QueuedConnection);
-    }
+    if (m_display.offerFrame(frame))
+        QMetaObject::invokeMethod(
+            this, [this] { m_display.showNewest(); }, Qt::QueuedConnection);
 
     if (eligible && m_frozen.grabberSynchrone) {
         takeFrame();
@@ -607,7 +431,7 @@ void TOmbrix::captureStep()
         capture(dest, file, true, true);
     else if (burst)
         capture(m_burstType, QString(), burstOn, false);
-    if (m_motionOn)
+    if (m_motion.running())
         motionStep();
     serveSamples();
 }
@@ -731,7 +555,7 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
         picture = picture.scaled(ZoomedVideoSize(picture.size(), m_captureZoom), Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
     // A frame copied for the motion detector came before its overlays.
-    if (!m_frozen.withoutOverlay && m_motionOn && !picture.isNull()) {
+    if (!m_frozen.withoutOverlay && m_motion.running() && !picture.isNull()) {
         picture.detach();
         drawOverlays(picture, m_current.info);
     }
@@ -788,7 +612,7 @@ void TOmbrix::resetCaptureState()
     m_frameReady = false;
     m_current = FrameRecord();
     // A new graph's first frame starts the analysis again.
-    m_motionDetector.reset();
+    m_motion.reset();
     {
         QMutexLocker locker(&m_sampleLock);
         m_pendingSample.reset();

@@ -1,7 +1,6 @@
 #include "Ombrix.h"
 
 #include "DeviceCatalogue.h"
-#include "DisplayForm.h"
 #include "MediaFormats.h"
 #include "ProcessLog.h"
 #include "SequentialNumbers.h"
@@ -54,8 +53,6 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_tick.start();
     m_storagePath = QDir::currentPath();
     m_imagesFolder = m_storagePath;
-    setTextOverlay_String(DefaultOverlayTemplate());
-    createWindows();
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
     m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
                                              [this] { TaskStep(); });
@@ -80,8 +77,7 @@ TOmbrix::~TOmbrix()
     if (!m_writerElements.isEmpty())
         finishWriter();
     ClearGraph(true);
-    for (auto& form : m_forms)
-        delete form.data();
+    m_display.setWindows(nullptr);
     m_commands.clear();
     m_events.clear();
     saveVideoSettings();
@@ -751,7 +747,7 @@ bool TOmbrix::freezeSettings()
     m_frozen.sampleAudio = m_sampleAudio;
     m_frozen.sampleAsync = m_sampleAsync;
     m_frozen.grabberSynchrone = m_grabberSynchrone;
-    m_motionOn = m_motionDetector.enabled() && m_frameGrabber != fg_Disabled;
+    m_motion.setRunning(m_motion.enabled() && m_frameGrabber != fg_Disabled);
     // Recording on motion pauses and resumes a recording that is never held.
     m_recFrozen.hold = m_holdRecording && isCaptureDeviceSource() && !m_motionRecording;
     m_recFrozen.canPause = m_recordingCanPause || m_motionRecording;
@@ -1080,8 +1076,8 @@ bool TOmbrix::ActivateGraph()
     WriteLog(cfBlue, QStringLiteral("end activate graph"));
     if (ok) {
         m_graphState = gs_Active;
-        m_displayActive = m_frozen.display;
-        layoutDisplays();
+        m_display.setActive(m_frozen.display);
+        m_display.layout();
     } else if (m_currentState == cs_Preview) {
         Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
     } else if (m_currentState == cs_Recording) {
@@ -1154,7 +1150,7 @@ void TOmbrix::ClearGraph(bool endState)
                 slave->m_multiplexSlot.close();
         m_masterFrameSize = QSize();
     }
-    hideDisplays();
+    m_display.hide();
     if (m_graph && m_graph->exists())
         changeGraphState(GST_STATE_NULL, QStringLiteral("clear"));
     if (GstElement* tap = m_graph && m_graph->exists()
@@ -1198,7 +1194,7 @@ void TOmbrix::ClearGraph(bool endState)
     if (TDevices* catalogue = VideoDeviceCatalogue())
         catalogue->setInUse(m_inUseIndex, false);
     m_inUseIndex = -1;
-    layoutDisplays();
+    m_display.layout();
     WriteLog(cfBlue, QStringLiteral("all cleared"));
 }
 

@@ -22,16 +22,18 @@
 #include "DeviceControls.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
-#include "DisplayForm.h"
 #include "FrameOverlay.h"
 #include "FrameTap.h"
 #include "ImageFiles.h"
 #include "LogTypes.h"
-#include "MotionDetector.h"
+#include "MotionPart.h"
 #include "MultiplexSlot.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
+#include "Overlays.h"
+#include "ClipTrackBar.h"
+#include "PreviewDisplay.h"
 #include "PictureCodec.h"
 #include "RecordingRules.h"
 #include "ThirdPartyFilters.h"
@@ -43,8 +45,6 @@
 #include <QImage>
 #include <QMutex>
 #include <QObject>
-#include <QPointer>
-#include <QSlider>
 #include <array>
 #include <QTimer>
 #include <atomic>
@@ -52,9 +52,9 @@
 #include <memory>
 #include <optional>
 
-class QKeyEvent;
-class QMouseEvent;
 class QPainter;
+class QSlider;
+class QWidget;
 
 namespace velmar::video {
 
@@ -247,28 +247,31 @@ public:
     QString Last_BurstFrameCapture_FileName() const { return m_lastBurstFile; }
 
     // --- overlays ---
-    bool TextOverlay_Enabled() const { return m_textOverlayEnabled; }
-    void setTextOverlay_Enabled(bool on);
-    QString TextOverlay_String() const { return m_textOverlayString; }
-    void setTextOverlay_String(const QString& text);
-    TextOverlayStyle TextOverlay_Style() const;
+    bool TextOverlay_Enabled() const { return m_overlays.textEnabled(); }
+    void setTextOverlay_Enabled(bool on) { m_overlays.setTextEnabled(on); }
+    QString TextOverlay_String() const { return m_overlays.text(); }
+    void setTextOverlay_String(const QString& text) { m_overlays.setText(text); }
+    TextOverlayStyle TextOverlay_Style() const { return m_overlays.textStyle(); }
     // Left, top, right, alignment, background, transparency, font and colour.
-    void setTextOverlay_Style(const TextOverlayStyle& style);
-    void SetTextOverlayCustomVar(int index, const QString& text);
-    std::optional<TShapeOverlay> ShapeOverlay() const;
-    void setShapeOverlay(const std::optional<TShapeOverlay>& shape);
-    bool ShapeOverlayEnabled() const { return m_shapeOverlayEnabled; }
-    void setShapeOverlayEnabled(bool on);
-    bool ShapeOverlayList(const TShapeOverlay& shape, bool add);
+    void setTextOverlay_Style(const TextOverlayStyle& style) { m_overlays.setTextStyle(style); }
+    void SetTextOverlayCustomVar(int index, const QString& text) { m_overlays.setCustomVar(index, text); }
+    std::optional<TShapeOverlay> ShapeOverlay() const { return m_overlays.shape(); }
+    void setShapeOverlay(const std::optional<TShapeOverlay>& shape) { m_overlays.setShape(shape); }
+    bool ShapeOverlayEnabled() const { return m_overlays.shapeEnabled(); }
+    void setShapeOverlayEnabled(bool on) { m_overlays.setShapeEnabled(on); }
+    bool ShapeOverlayList(const TShapeOverlay& shape, bool add) { return m_overlays.changeShapeList(shape, add); }
     // Draws on every frame after the built-in overlays (the streaming thread).
-    using FrameOverlayHandler = std::function<void(const TFrameInfo& info, QPainter& painter)>;
-    void setFrameOverlayHandler(FrameOverlayHandler handler);
+    using FrameOverlayHandler = Overlays::FrameOverlayHandler;
+    void setFrameOverlayHandler(FrameOverlayHandler handler) { m_overlays.setOverlayHandler(std::move(handler)); }
     // Changes the frame's pixels itself after the overlays (the streaming
     // thread); the picture lies over the frame's buffer.
-    using FramePixelsHandler = std::function<void(const TFrameInfo& info, QImage& frame)>;
-    void setFramePixelsHandler(FramePixelsHandler handler);
+    using FramePixelsHandler = Overlays::FramePixelsHandler;
+    void setFramePixelsHandler(FramePixelsHandler handler) { m_overlays.setPixelsHandler(std::move(handler)); }
     // Only inside the frame overlay handler.
-    bool DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height);
+    bool DrawBitmapOverFrame(const QImage& bitmap, int left, int top, int width, int height)
+    {
+        return m_overlays.drawBitmap(bitmap, left, top, width, height);
+    }
 
     // --- video processing ---
     int VideoProcessing_Brightness() const { return m_processing.brightness; }
@@ -315,32 +318,33 @@ public:
     void setVideoFromBitmapsHandlers(BitmapFormatNeeded format, BitmapNextFrameNeeded next);
 
     // --- display windows ---
-    TVideoWindow& Display() { return *m_windows[0]; }
-    TVideoWindow& DualDisplay() { return *m_windows[1]; }
-    // The host's widget in which an embedded display sits (the component's area).
+    TVideoWindow& Display() { return m_display.window(0); }
+    TVideoWindow& DualDisplay() { return m_display.window(1); }
+    // The host's widget in which an embedded display sits (the component's
+    // area). The windows come with the first panel (video/ui).
     void setPanel(QWidget* panel);
-    QWidget* Panel() const { return m_panel; }
+    QWidget* Panel() const { return m_display.panel(); }
     // The window showing display 0 or 1; nullptr while none is made.
     TDisplayForm* DisplayForm(int window) const;
-    QColor BackgroundColor() const { return m_backgroundColor; }
+    QColor BackgroundColor() const { return m_display.background(); }
     void setBackgroundColor(const QColor& color);
-    int PreviewZoomSize() const { return m_previewZoom; }
-    void setPreviewZoomSize(int percent);
-    bool TranslateMouseCoordinates() const { return m_translateMouse; }
-    void setTranslateMouseCoordinates(bool on) { m_translateMouse = on; }
-    bool ColorKeyEnabled() const { return m_colorKeyEnabled; }
+    int PreviewZoomSize() const { return m_display.zoom(); }
+    void setPreviewZoomSize(int percent) { m_display.setZoom(percent); }
+    bool TranslateMouseCoordinates() const { return m_display.translateMouse(); }
+    void setTranslateMouseCoordinates(bool on) { m_display.setTranslateMouse(on); }
+    bool ColorKeyEnabled() const { return m_display.colorKey(); }
     void setColorKeyEnabled(bool on);
     void SetColorKeys(quint32 low, quint32 high);
-    bool LogoDisplayed() const { return m_logoDisplayed; }
+    bool LogoDisplayed() const { return m_display.logoDisplayed(); }
     void setLogoDisplayed(bool on);
-    TLogoLayout LogoLayout() const { return m_logoLayout; }
-    void setLogoLayout(TLogoLayout layout);
+    TLogoLayout LogoLayout() const { return m_display.logoLayout(); }
+    void setLogoLayout(TLogoLayout layout) { m_display.setLogoLayout(layout); }
     bool SetLogoFromBMPFile(const QString& fileName);
     bool SetLogoFromJPEGFile(const QString& fileName);
     bool SetLogoFromImage(const QImage& image);
-    QImage Logo() const { return m_logo; }
-    int VideoSourceWidth() const { return m_sourceSize.width(); }
-    int VideoSourceHeight() const { return m_sourceSize.height(); }
+    QImage Logo() const { return m_display.logo(); }
+    int VideoSourceWidth() const { return m_display.sourceSize().width(); }
+    int VideoSourceHeight() const { return m_display.sourceSize().height(); }
 
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
     void setVideoStreamConfigSize(int width, int height) { m_configuredSize = {width, height}; }
@@ -528,7 +532,7 @@ public:
     void setMuteAudioRendering(bool on);
     // The host's track bar of the player: it follows the frames played and,
     // moved while the clip is paused, moves the clip to its frame. Not owned.
-    QSlider* PlayerTrackBar() const { return m_trackBar; }
+    QSlider* PlayerTrackBar() const { return m_trackBar ? m_trackBar->bar() : nullptr; }
     void setPlayerTrackBar(QSlider* bar);
     bool OpenPlayer();
     void RunPlayer();
@@ -606,10 +610,10 @@ public:
     // --- device hardware, dialogs and the motion detector (OmbrixDevice.cpp) ---
     // The bound device's adjustments, inputs, standards and tuner.
     TDeviceControls& DeviceControls() { return *m_controls; }
-    TImplMotionDetector& MotionDetector() { return m_motionDetector; }
+    TImplMotionDetector& MotionDetector() { return m_motion.detector(); }
     // Takes effect at once on a running graph, which then hands every frame
     // to the detector (a graph grabbing 16- or 8-bit frames is built again).
-    bool MotionDetector_Enabled() const { return m_motionDetector.enabled(); }
+    bool MotionDetector_Enabled() const { return m_motion.enabled(); }
     void setMotionDetector_Enabled(bool on);
     // The path of the bound video device; empty when none.
     QString BoundVideoDevicePath() const;
@@ -688,11 +692,7 @@ signals:
     void OnTVChannelScanStarted(int minChannel, int maxChannel);
     void OnTVChannelScanCompleted();
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
-    friend class TDisplayForm;
     struct GraphMessage {
         quint64 generation;
         bool error;
@@ -781,8 +781,6 @@ private:
     bool buildGrabberChain(GstPad*& pin);
     void applyProcessingToGraph();
     void drawOverlays(QImage& frame, const TFrameInfo& info);
-    void drawBuiltInOverlays(QImage& frame, const TFrameInfo& info);
-    bool overlayNeeded() const;
     void takeFrame();
     void frameProgressStep();
     void captureStep();
@@ -800,15 +798,8 @@ private:
     QString imagesFilePath() const;
     void progress(int percent, qint64 position, const QString& text);
 
-    // Display windows (Display.cpp).
-    void createWindows();
-    void onWindowChanged(TVideoWindow& window, TVideoWindowNotify index, int value);
-    void updateDisplays();
-    void layoutDisplays();
-    void hideDisplays();
+    // Display windows.
     bool displaysWanted() const;
-    void displayMouse(TDisplayForm* form, int kind, QMouseEvent* event);
-    void displayKey(TDisplayForm* form, QKeyEvent* event);
 
     // Published values.
     int m_videoDevice = -1;
@@ -950,22 +941,7 @@ private:
     std::optional<TSampleData> m_pendingSample;
     std::optional<TSampleData> m_pendingAudioSample;
 
-    // Overlays: the template in use and its values, copied per frame under
-    // the overlay lock.
-    mutable QMutex m_overlayLock;
-    bool m_textOverlayEnabled = false;
-    QString m_textOverlayString;
-    QList<TOverlayItem> m_overlayItems;
-    TOverlayCustomVars m_customVars;
-    TextOverlayStyle m_textStyle;
-    std::optional<TShapeOverlay> m_shapeOverlay;
-    bool m_shapeOverlayEnabled = false;
-    QList<TShapeOverlay> m_shapes;
-    FrameOverlayHandler m_overlayHandler;
-    FramePixelsHandler m_pixelsHandler;
-    std::atomic<bool> m_pixelsHandlerSet{false};
-    std::atomic<bool> m_overlayNeeded{false};
-    void recomputeOverlayNeeded();
+    Overlays m_overlays;
 
     // Video processing values.
     struct Processing {
@@ -987,28 +963,16 @@ private:
     std::shared_ptr<PushState> m_push; // the running graph's source state
 
     // Display windows.
-    std::array<std::unique_ptr<TVideoWindow>, 2> m_windows;
-    std::array<QPointer<TDisplayForm>, 2> m_forms;
-    QPointer<QWidget> m_panel;
-    QColor m_backgroundColor = Qt::black;
-    int m_previewZoom = 100;
-    bool m_translateMouse = true;
-    bool m_colorKeyEnabled = false;
-    bool m_logoDisplayed = false;
-    TLogoLayout m_logoLayout = lg_Stretched;
-    QImage m_logo;
-    QSize m_sourceSize;
-    QMutex m_displayLock;
-    QImage m_displayFrame; // under the display lock
-    std::atomic<bool> m_displayPosted{false};
-    std::atomic<bool> m_displayActive{false};
-    QPoint m_dragStart{-1, -1};
-    bool m_layingOut = false;
+    PreviewDisplay m_display{{[this] { return displaysWanted(); },
+                              [this] {
+                                  return m_currentState == cs_Preview || m_currentState == cs_Recording
+                                      || m_currentState == cs_Playback;
+                              },
+                              [this](QSize size) { emit OnResizeVideo(size.width(), size.height()); }}};
     // Device hardware and motion.
     TDeviceControls* m_controls = nullptr; // child
     QTimer* m_tuningStep = nullptr;        // child
-    TImplMotionDetector m_motionDetector;
-    std::atomic<bool> m_motionOn{false}; // the running graph's copy of MotionDetector_Enabled
+    MotionPart m_motion;
     TThirdPartyFilters m_addedFilters;
     int m_videoCompressor = 0;
     int m_audioCompressor = 0;
@@ -1079,7 +1043,7 @@ private:
     qint64 m_playerFrameDuration = 416666;
     qint64 m_playerPosition = 0;
     bool m_playerHasAudio = false;
-    QPointer<QSlider> m_trackBar;
+    std::unique_ptr<ClipTrackBar> m_trackBar;
     // Multiplexing: the master's slaves and the frame format it delivers,
     // under the slave lock; a slave's master and its hand-over slot.
     std::array<int, 4> m_slaveIds{-1, -1, -1, -1};

@@ -20,8 +20,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSignalBlocker>
-#include <QSlider>
 #include <QUrl>
 
 #include <climits>
@@ -214,34 +212,10 @@ bool TOmbrix::IsPlayerPaused() const
     return m_currentState == cs_Playback && m_runState == 1 && !m_stepping;
 }
 
-void TOmbrix::setPlayerTrackBar(QSlider* bar)
-{
-    if (m_trackBar)
-        disconnect(m_trackBar, nullptr, this, nullptr);
-    m_trackBar = bar;
-    if (!bar)
-        return;
-    // A bar moved by the user while the clip is paused moves the clip.
-    connect(bar, &QSlider::valueChanged, this, [this](int frame) {
-        if (IsPlayerPaused())
-            SetPlayerFramePosition(frame);
-    });
-    followTrackBar();
-}
-
 void TOmbrix::followTrackBar()
 {
-    if (!m_trackBar)
-        return;
-    const QSignalBlocker ownMove(m_trackBar);
-    if (m_currentState != cs_Playback) {
-        m_trackBar->setValue(0);
-        return;
-    }
-    m_trackBar->setRange(1, int(std::min<qint64>(m_playerFrameCount, INT_MAX)));
-    m_trackBar->setSingleStep(1);
-    m_trackBar->setPageStep(1);
-    m_trackBar->setValue(int(PlayerFramePosition()));
+    if (m_trackBar)
+        m_trackBar->follow(m_currentState == cs_Playback, m_playerFrameCount, PlayerFramePosition());
 }
 
 bool TOmbrix::OpenPlayer()
@@ -343,8 +317,8 @@ bool TOmbrix::buildPlayerGraph()
     }
     if (ok) {
         m_graphState = gs_Active;
-        m_displayActive = m_frozen.display;
-        layoutDisplays();
+        m_display.setActive(m_frozen.display);
+        m_display.layout();
         followTrackBar();
     } else {
         Report(true, sevError, QStringLiteral("cannot play ") + file, e_failed_to_render_file);

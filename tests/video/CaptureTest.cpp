@@ -1,130 +1,19 @@
-// Frames of a test camera through the frame tap, offscreen: the preview
-// window shows them stamped with the time, bursts and single captures reach
-// the host on the user-interface thread, JPEG and BMP files are written, a
-// stalled camera makes the synchronous capture give up in time, the
-// display window's mouse and key events reach the host, and the frame tap
-// never reads a frame beyond its buffer.
-#include "video/DisplayForm.h"
-#include "video/Ombrix.h"
-#include "video/PictureCodec.h"
-#include "video/ProcessLog.h"
-#include "video/SyncManager.h"
-#include "video/TestDeviceProvider.h"
+// Frames of a test camera through the frame tap, offscreen: bursts and single
+// captures reach the host on the user-interface thread, JPEG and BMP files
+// are written, a stalled camera makes the synchronous capture give up in
+// time, and the frame tap never reads a frame beyond its buffer.
+#include "CaptureFixture.h"
 
-#include <QApplication>
-#include <QScreen>
-#include <QElapsedTimer>
-#include <QFile>
+#include <QCoreApplication>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
-#include <QThread>
-#include <QVBoxLayout>
-#include <QWidget>
 #include <QtEndian>
 #include <gtest/gtest.h>
 
 #include <gst/app/gstappsrc.h>
 
 using namespace velmar::video;
-
-namespace {
-constexpr int waitLimitMs = 10000;
-const QRect textArea(0, 0, 120, 24);
-
-// Dark pixels in an area; the test camera's bars hold none at the top.
-int darkPixels(const QImage& picture, QRect area)
-{
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom() && y < picture.height(); ++y)
-        for (int x = area.left(); x <= area.right() && x < picture.width(); ++x) {
-            const QColor c = picture.pixelColor(x, y);
-            n += c.red() < 60 && c.green() < 60 && c.blue() < 60;
-        }
-    return n;
-}
-
-class Capture : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        TRegistry2::DeleteSettingsKey();
-        auto provider = std::make_unique<TestDeviceProvider>();
-        m_provider = provider.get();
-        m_provider->addVideoDevice("/dev/test0", "Test Camera", {{320, 240}});
-        SetDeviceProvider(std::move(provider));
-        TSyncManager::ensure();
-        m_component = std::make_unique<TOmbrix>();
-        m_component->setVideoDevice(0);
-        m_component->setStoragePath(m_dir.path());
-    }
-    void TearDown() override
-    {
-        m_component.reset();
-        TSyncManager::destroy();
-    }
-
-    template <typename F>
-    bool runUntil(F condition, int limitMs = waitLimitMs)
-    {
-        QElapsedTimer limit;
-        limit.start();
-        while (!condition()) {
-            if (limit.elapsed() > limitMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-            QThread::msleep(1);
-        }
-        return true;
-    }
-
-    // The time in black at the top left of every frame.
-    void stampTime()
-    {
-        TextOverlayStyle style = m_component->TextOverlay_Style();
-        style.color = Qt::black;
-        style.font.setPixelSize(16);
-        m_component->setTextOverlay_Style(style);
-        m_component->setTextOverlay_String("%sys_time[hh:nn:ss]%");
-        m_component->setTextOverlay_Enabled(true);
-    }
-
-    bool startPreview()
-    {
-        return m_component->StartPreview() && runUntil([&] { return m_component->DeliveredFrames() > 2; });
-    }
-
-    QTemporaryDir m_dir;
-    TestDeviceProvider* m_provider = nullptr;
-    std::unique_ptr<TOmbrix> m_component;
-};
-} // namespace
-
-TEST_F(Capture, PreviewWindowShowsTheStampedFrames)
-{
-    QWidget panel;
-    panel.resize(200, 150);
-    panel.show();
-    m_component->setPanel(&panel);
-    stampTime();
-    ASSERT_TRUE(startPreview());
-    TDisplayForm* form = m_component->DisplayForm(0);
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(runUntil([&] { return form->paintedFrames() > 2; }));
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(form->parentWidget(), &panel);
-    EXPECT_EQ(form->geometry(), panel.rect());
-    EXPECT_EQ(m_component->VideoSourceWidth(), 320);
-    EXPECT_EQ(panel.size(), QSize(320, 240)) << "sized to the video";
-
-    const QImage shown = form->grab().toImage();
-    EXPECT_NE(shown.pixelColor(160, 120), QColor(Qt::black)) << "the picture, not the background";
-    EXPECT_GT(darkPixels(form->frame(), textArea), 20) << "the time stamp";
-
-    m_component->StopPreview();
-    ASSERT_TRUE(runUntil([&] { return m_component->CurrentState() == cs_Down; }));
-    EXPECT_FALSE(form->isVisible());
-}
+using namespace velmar::video::tests;
 
 TEST_F(Capture, BurstsReachTheHostOnTheUserInterfaceThread)
 {
@@ -228,57 +117,6 @@ TEST_F(Capture, SynchronousCaptureFromAStalledCameraGivesUp)
     EXPECT_TRUE(m_component->CaptureFrameTo(fc_TBitmap, QString())) << "the request was withdrawn";
 }
 
-TEST_F(Capture, DisplayWindowEventsReachTheHost)
-{
-    // A panel laid out by its form keeps its size.
-    QWidget form640;
-    auto* layout = new QVBoxLayout(&form640);
-    layout->setContentsMargins(0, 0, 0, 0);
-    QWidget panel;
-    layout->addWidget(&panel);
-    form640.resize(640, 480);
-    form640.show();
-    m_component->setPanel(&panel);
-    ASSERT_TRUE(startPreview());
-    TDisplayForm* form = m_component->DisplayForm(0);
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(runUntil([&] { return !form->frame().isNull(); }));
-    QSignalSpy down(m_component.get(), &TOmbrix::OnMouseDown);
-    QSignalSpy up(m_component.get(), &TOmbrix::OnMouseUp);
-    QList<QChar> keys;
-    QObject::connect(m_component.get(), &TOmbrix::OnKeyPress, [&](int window, QChar* key, int, Qt::KeyboardModifiers) {
-        EXPECT_EQ(window, 0);
-        keys << *key;
-    });
-
-    // Video pixels: the middle of a 320 x 240 picture shown 640 x 480.
-    QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(320, 240));
-    ASSERT_EQ(down.count(), 1);
-    EXPECT_EQ(down.first().at(3).toInt(), 160);
-    EXPECT_EQ(down.first().at(4).toInt(), 120);
-
-    // Window pixels: press and release at one place report one position.
-    m_component->setTranslateMouseCoordinates(false);
-    QTest::mouseClick(form, Qt::LeftButton, {}, QPoint(5, 5));
-    ASSERT_EQ(down.count(), 2);
-    ASSERT_EQ(up.count(), 2);
-    EXPECT_EQ(down.last().at(3).toInt(), 5);
-    EXPECT_EQ(up.last().at(3).toInt(), 5);
-    EXPECT_EQ(up.last().at(4).toInt(), 5);
-
-    // The key pressed now, and Escape leaves full screen at once.
-    m_component->Display().SetBool(vwFullScreen, true);
-    EXPECT_EQ(form->parentWidget(), nullptr);
-    EXPECT_EQ(form->geometry(), QGuiApplication::primaryScreen()->geometry()) << "covers its monitor";
-    QTest::keyClick(form, Qt::Key_A);
-    QTest::keyClick(form, Qt::Key_Escape);
-    ASSERT_EQ(keys.size(), 2);
-    EXPECT_EQ(keys.at(0), QChar('a'));
-    EXPECT_EQ(keys.at(1), QChar(27));
-    EXPECT_FALSE(m_component->Display().GetBool(vwFullScreen));
-    EXPECT_EQ(form->parentWidget(), &panel);
-}
-
 namespace {
 struct CountingHandler : FrameTapHandler {
     int frames = 0;
@@ -330,21 +168,6 @@ TEST(FrameTap, DropsFramesTheirBufferCannotHold)
     gst_object_unref(src);
     gst_object_unref(pipeline);
 }
-
-namespace {
-// A picture red above, blue below, written as a 24-bit BMP file.
-void writeBmp(const QString& name, QSize size)
-{
-    QImage picture(size, QImage::Format_BGR888);
-    picture.fill(Qt::blue);
-    for (int y = 0; y < size.height() / 2; ++y)
-        for (int x = 0; x < size.width(); ++x)
-            picture.setPixelColor(x, y, Qt::red);
-    QFile file(name);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(EncodeBmp(picture));
-}
-} // namespace
 
 TEST_F(Capture, PicturesOfAFolderPlayAsVideo)
 {
@@ -448,33 +271,6 @@ TEST_F(Capture, VideoSamplesReachTheHost)
     EXPECT_FALSE(onUiThread.contains(true)) << "every sample, at once on the streaming thread";
 }
 
-TEST_F(Capture, LogoShowsWhileThereIsNoVideo)
-{
-    QWidget panel;
-    panel.resize(100, 100);
-    panel.show();
-    m_component->setPanel(&panel);
-    EXPECT_FALSE(m_component->SetLogoFromBMPFile(m_dir.filePath("missing.bmp")));
-    writeBmp(m_dir.filePath("logo.bmp"), {32, 24});
-    ASSERT_TRUE(m_component->SetLogoFromBMPFile(m_dir.filePath("logo.bmp")));
-    m_component->setLogoLayout(lg_Stretched);
-    m_component->setLogoDisplayed(true);
-    TDisplayForm* form = m_component->DisplayForm(0);
-    ASSERT_NE(form, nullptr);
-    EXPECT_TRUE(form->isVisible());
-    QImage shown = form->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(50, 10), QColor(Qt::red));
-    EXPECT_EQ(shown.pixelColor(50, 90), QColor(Qt::blue));
-
-    ASSERT_TRUE(startPreview());
-    ASSERT_TRUE(runUntil([&] { return !form->frame().isNull(); }));
-    m_component->StopPreview();
-    EXPECT_TRUE(form->isVisible());
-    EXPECT_TRUE(form->frame().isNull());
-    shown = form->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(50, 10), QColor(Qt::red)) << "the logo again";
-}
-
 TEST_F(Capture, WithoutTheFrameGrabberProgressIsThinned)
 {
     EXPECT_EQ(MonitorsCount(), 1);
@@ -541,35 +337,6 @@ TEST_F(Capture, HostAndShapeOverlaysAreDrawnIntoTheFrames)
     EXPECT_EQ(frame.pixelColor(0, 0), QColor(Qt::white)) << "the host's own pixels";
     EXPECT_EQ(frame.pixelColor(305, 225), QColor(Qt::red));
     EXPECT_EQ(frame.pixelColor(10, 210), QColor(Qt::black));
-}
-
-TEST_F(Capture, DualDisplayFloatsAndFollowsTheMouse)
-{
-    QWidget panel;
-    panel.resize(320, 240);
-    panel.show();
-    m_component->setPanel(&panel);
-    m_component->DualDisplay().SetBool(vwActive, true);
-    QSignalSpy down(m_component.get(), &TOmbrix::OnMouseDown);
-    ASSERT_TRUE(startPreview());
-    TDisplayForm* dual = m_component->DisplayForm(1);
-    ASSERT_NE(dual, nullptr);
-    ASSERT_TRUE(
-        runUntil([&] { return dual->paintedFrames() > 0 && m_component->DisplayForm(0)->paintedFrames() > 0; }));
-    EXPECT_EQ(dual->parentWidget(), nullptr) << "floating";
-    EXPECT_EQ(dual->size(), QSize(320, 240)) << "sized to the video";
-    EXPECT_EQ(dual->pos(), QPoint(400, 10));
-
-    // A floating window is dragged, and the host sees no mouse events.
-    QTest::mousePress(dual, Qt::LeftButton, {}, QPoint(10, 10));
-    QMouseEvent move(QEvent::MouseMove, QPointF(30, 25), dual->mapToGlobal(QPointF(30, 25)), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(dual, &move);
-    QTest::mouseRelease(dual, Qt::LeftButton, {}, QPoint(30, 25));
-    EXPECT_EQ(down.count(), 0);
-    EXPECT_EQ(dual->pos(), QPoint(420, 25));
-    EXPECT_EQ(m_component->DualDisplay().GetInt(vwLeft), 420);
-    EXPECT_EQ(m_component->DualDisplay().GetInt(vwTop), 25);
 }
 
 TEST_F(Capture, TheFirstPictureDecidesBetweenBmpAndJpeg)
@@ -681,102 +448,4 @@ TEST_F(Capture, GreyScaleAndInversionChangeTheFrames)
     c = frame.pixelColor(70, 10);
     EXPECT_LT(c.red(), 100);
     EXPECT_GT(c.blue(), 200);
-}
-
-// Motion detection on the running graph: a still picture gives "no motion"
-// answers only, a moving ball motion answers; 24-bit frames of an odd width
-// (rows padded to their stride) are compared as well as 32-bit ones. The
-// first three frames of a graph carry no answer, and the detector keeps
-// the last frame for its grid dialog.
-TEST(MotionOnTheGraph, MovingPicturesOnlyShowMotion)
-{
-    struct Case {
-        const char* pattern;
-        TFrameGrabberRGBFormat format;
-        VideoSize size;
-        bool moving;
-    };
-    const Case cases[] = {
-        {"colors", fgf_RGB32, {320, 240}, false},
-        {"ball", fgf_RGB32, {320, 240}, true},
-        {"colors", fgf_RGB24, {161, 121}, false},
-        {"ball", fgf_RGB24, {161, 121}, true},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.pattern) + " " + std::to_string(c.size.width));
-        TRegistry2::DeleteSettingsKey();
-        auto provider = std::make_unique<TestDeviceProvider>();
-        provider->addVideoDevice("/dev/test0", "Test Camera", {c.size});
-        provider->setPattern("/dev/test0", c.pattern);
-        SetDeviceProvider(std::move(provider));
-        TSyncManager::ensure();
-        {
-            TOmbrix component;
-            component.setVideoDevice(0);
-            component.setFrameGrabberRGBFormat(c.format);
-            component.MotionDetector().setEnabled(true);
-            int detected = 0, notDetected = 0;
-            qint32 firstNumber = 0;
-            double ratio = 0;
-            QObject::connect(&component, &TOmbrix::OnMotionDetected, [&](double r, const TFrameData& f, bool*) {
-                ++detected;
-                ratio = std::max(ratio, r);
-                firstNumber = firstNumber ? firstNumber : f.FrameNumber;
-            });
-            QObject::connect(&component, &TOmbrix::OnMotionNotDetected, [&](const TFrameData& f, bool*) {
-                ++notDetected;
-                firstNumber = firstNumber ? firstNumber : f.FrameNumber;
-            });
-            ASSERT_TRUE(component.StartPreview());
-            ASSERT_TRUE(QTest::qWaitFor([&] { return detected + notDetected >= 12; }, waitLimitMs));
-            component.StopPreview();
-            EXPECT_GE(firstNumber, 4);
-            if (c.moving) {
-                EXPECT_GE(detected, 6) << notDetected << " frames without motion";
-                EXPECT_GT(ratio, 0.0);
-            } else {
-                EXPECT_EQ(detected, 0);
-            }
-            const TImplMotionDetector::Snapshot shot = component.MotionDetector().snapshot();
-            EXPECT_EQ(shot.width, c.size.width);
-            EXPECT_EQ(shot.height, c.size.height);
-        }
-        TSyncManager::destroy();
-    }
-}
-
-// The grid changes size on the user-interface thread while the worker's
-// thread analyses frames: neither waits long nor reads a cell array that
-// is being resized, and answers keep coming.
-TEST(MotionOnTheGraph, GridResizedWhileTheWorkerAnalyses)
-{
-    TRegistry2::DeleteSettingsKey();
-    auto provider = std::make_unique<TestDeviceProvider>();
-    provider->addVideoDevice("/dev/test0", "Test Camera", {{161, 121}});
-    provider->setPattern("/dev/test0", "ball");
-    SetDeviceProvider(std::move(provider));
-    TSyncManager::ensure();
-    {
-        TOmbrix component;
-        component.setNotificationMethod(nm_Thread);
-        component.setVideoDevice(0);
-        component.setFrameGrabberRGBFormat(fgf_RGB24);
-        component.MotionDetector().setEnabled(true);
-        std::atomic<int> answers{0};
-        QObject::connect(&component, &TOmbrix::OnMotionDetected, [&](double, const TFrameData&, bool*) { ++answers; });
-        QObject::connect(&component, &TOmbrix::OnMotionNotDetected, [&](const TFrameData&, bool*) { ++answers; });
-        ASSERT_TRUE(component.StartPreview());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return answers > 0; }, waitLimitMs));
-        const int before = answers;
-        QElapsedTimer busy;
-        busy.start();
-        for (int i = 0; busy.elapsed() < 1500; ++i) {
-            component.MotionDetector().setGridSize(1 + i % 12, 1 + i % 7);
-            component.MotionDetector().setCellSensitivity(0, 0, i % 10);
-            QCoreApplication::processEvents();
-        }
-        EXPECT_TRUE(QTest::qWaitFor([&] { return answers > before + 5; }, waitLimitMs));
-        component.StopPreview();
-    }
-    TSyncManager::destroy();
 }

@@ -1,16 +1,18 @@
 #include "DisplayForm.h"
 
-#include "DisplayGeometry.h"
-#include "Ombrix.h"
-#include "VideoWindow.h"
+#include "DisplayWindows.h"
+#include "video/DisplayGeometry.h"
+#include "video/PreviewDisplay.h"
+#include "video/VideoWindow.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-namespace velmar::video {
+namespace velmar::video::ui {
 
-TDisplayForm::TDisplayForm(TOmbrix& owner, TVideoWindow& window) : m_owner(owner), m_window(window)
+TDisplayForm::TDisplayForm(VideoDisplayWindows& owner, const PreviewDisplay& display, TVideoWindow& window)
+    : m_owner(owner), m_display(display), m_window(window)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
@@ -51,10 +53,10 @@ void TDisplayForm::paintEvent(QPaintEvent*)
         ++m_painted;
         return;
     }
-    const QImage logo = m_owner.LogoDisplayed() ? m_owner.Logo() : QImage();
+    const QImage logo = m_display.logoDisplayed() ? m_display.logo() : QImage();
     if (logo.isNull())
         return;
-    switch (m_owner.LogoLayout()) {
+    switch (m_display.logoLayout()) {
     case lg_Stretched: painter.drawImage(rect(), logo); break;
     case lg_Repeated: painter.drawTiledPixmap(rect(), QPixmap::fromImage(logo)); break;
     case lg_Centered:
@@ -65,28 +67,28 @@ void TDisplayForm::paintEvent(QPaintEvent*)
 
 void TDisplayForm::mousePressEvent(QMouseEvent* event)
 {
-    m_owner.displayMouse(this, Down, event);
+    m_owner.mouse(this, Down, event);
 }
 void TDisplayForm::mouseMoveEvent(QMouseEvent* event)
 {
-    m_owner.displayMouse(this, Move, event);
+    m_owner.mouse(this, Move, event);
 }
 
 void TDisplayForm::mouseReleaseEvent(QMouseEvent* event)
 {
-    m_owner.displayMouse(this, Up, event);
+    m_owner.mouse(this, Up, event);
     if (rect().contains(event->position().toPoint()))
-        emit m_owner.OnClick();
+        m_owner.clicked();
 }
 
 void TDisplayForm::mouseDoubleClickEvent(QMouseEvent*)
 {
-    emit m_owner.OnDblClick();
+    m_owner.doubleClicked();
 }
 
 void TDisplayForm::keyPressEvent(QKeyEvent* event)
 {
-    m_owner.displayKey(this, event);
+    m_owner.key(this, event);
 }
 
-} // namespace velmar::video
+} // namespace velmar::video::ui

@@ -2,22 +2,26 @@
 // A display window of the video component: a borderless widget that paints
 // the newest frame into its picture rectangle (the aspect ratio kept when
 // asked) on the background colour, or the component's logo while it has no
-// frame. Its mouse and key events go to the component, which raises them to
-// the host. Works on any desktop and offscreen.
+// frame. Its mouse and key events go to the display windows, which raise them
+// to the host. Works on any desktop and offscreen.
 //
 // User-interface thread only.
 #include <QImage>
 #include <QWidget>
 
 namespace velmar::video {
-
-class TOmbrix;
 class TVideoWindow;
+class PreviewDisplay;
+} // namespace velmar::video
+
+namespace velmar::video::ui {
+
+class VideoDisplayWindows;
 
 class TDisplayForm : public QWidget {
     Q_OBJECT
 public:
-    TDisplayForm(TOmbrix& owner, TVideoWindow& window);
+    TDisplayForm(VideoDisplayWindows& owner, const PreviewDisplay& display, TVideoWindow& window);
 
     TVideoWindow& window() const { return m_window; }
     void setFrame(const QImage& frame);
@@ -40,11 +44,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    TOmbrix& m_owner;
+    VideoDisplayWindows& m_owner;
+    const PreviewDisplay& m_display;
     TVideoWindow& m_window;
     QImage m_frame;
     QColor m_background = Qt::black;
     qint64 m_painted = 0;
 };
 
-} // namespace velmar::video
+} // namespace velmar::video::ui
