@@ -25,8 +25,9 @@ constexpr QChar DegreeSign{0xb0};
 class TrackWalker {
 public:
     TrackWalker(const std::vector<TrackPoint>& points, const MapProjection& projection, const QRect& clip,
-                double maxGapSeconds)
-        : m_points(points), m_projection(projection), m_clip(clip), m_maxGapMs(maxGapSeconds * 1000.0)
+                double maxGapSeconds, ReachedPixels* thinPen)
+        : m_points(points), m_projection(projection), m_clip(clip), m_maxGapMs(maxGapSeconds * 1000.0),
+          m_thinPen(thinPen)
     {
     }
 
@@ -36,7 +37,10 @@ public:
     // is given), drawing into the stretch unless it is invisible.
     void Walk(TrackStretch* stretch, std::optional<int32_t> endIndex)
     {
-        PolylineBuilder builder(m_clip);
+        // Each stretch has its own colour and paints over what came before.
+        if (stretch && m_thinPen)
+            m_thinPen->Reset(m_clip);
+        PolylineBuilder builder(m_clip, stretch ? m_thinPen : nullptr);
         if (stretch && m_joined)
             builder.MoveTo(m_lastPixel);
         const std::size_t count = m_points.size();
@@ -73,6 +77,7 @@ private:
     const MapProjection& m_projection;
     QRect m_clip;
     double m_maxGapMs;
+    ReachedPixels* m_thinPen;
     bool m_joined = false;
     QPoint m_lastPixel;
     int64_t m_lastMs = 0;
@@ -141,6 +146,20 @@ int ContourPenIndex(int position, const std::vector<bool>& showFlags)
     return CountShownLevels(showFlags, position);
 }
 
+void ReachedPixels::Reset(const QRect& area)
+{
+    const std::size_t size = std::size_t(std::max(0, area.width())) * std::size_t(std::max(0, area.height()));
+    if (area != m_area || m_stamps.size() != size) {
+        m_area = area;
+        m_stamps.assign(size, 0);
+        m_stamp = 0;
+    }
+    if (++m_stamp == 0) {
+        std::fill(m_stamps.begin(), m_stamps.end(), uint8_t(0));
+        m_stamp = 1;
+    }
+}
+
 std::vector<std::vector<QPoint>> PolylineBuilder::Take()
 {
     Flush();
@@ -151,7 +170,7 @@ TrackDrawing BuildTrack(const std::vector<TrackPoint>& points, const MapProjecti
                         const TrackOptions& options)
 {
     TrackDrawing drawing;
-    TrackWalker walker(points, projection, clip, options.maxGapSeconds);
+    TrackWalker walker(points, projection, clip, options.maxGapSeconds, options.thinPen);
     int32_t colour = options.lineColour;
     const auto walkStretch = [&](std::optional<int32_t> endIndex) {
         if (colour == ColourClear) {

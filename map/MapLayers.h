@@ -17,6 +17,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 namespace velmar::map {
@@ -58,12 +59,64 @@ inline bool SegmentVisible(QPoint a, QPoint b, const QRect& clip)
     return minX < clip.x() + clip.width() && maxX >= clip.x() && maxY >= clip.y() && minY < clip.y() + clip.height();
 }
 
+// The pixels that the lines of one colour have certainly painted, for a pen
+// one pixel wide without antialiasing: such a pen paints a step to a
+// neighbouring pixel on one of its two ends, so a step between two pixels
+// already painted adds nothing to the picture. A long track that wanders
+// over the same ground (a random walk, a ship on station, any track seen
+// from far) then costs the drawing of the ground it covers, not of its
+// fixes. Keeps its room from one use to the next.
+class ReachedPixels {
+public:
+    // Covers the area, with no pixel reached.
+    void Reset(const QRect& area);
+    bool Has(QPoint p) const
+    {
+        const std::size_t i = indexOf(p);
+        return i != Outside && m_stamps[i] == m_stamp;
+    }
+    void Add(QPoint p)
+    {
+        const std::size_t i = indexOf(p);
+        if (i != Outside)
+            m_stamps[i] = m_stamp;
+    }
+
+private:
+    static constexpr std::size_t Outside = std::size_t(-1);
+    std::size_t indexOf(QPoint p) const
+    {
+        const unsigned x = unsigned(p.x() - m_area.x()), y = unsigned(p.y() - m_area.y());
+        return x < unsigned(m_area.width()) && y < unsigned(m_area.height())
+                 ? std::size_t(y) * std::size_t(m_area.width()) + x
+                 : Outside;
+    }
+
+    QRect m_area;
+    // A pixel is reached when its stamp is the current one: starting anew
+    // is one increment, not a clearing of every pixel.
+    std::vector<uint8_t> m_stamps;
+    uint8_t m_stamp = 0;
+};
+
+// The pixel that a pen one pixel wide, aliased and with flat caps, paints
+// for a step between neighbouring pixels, wherever the step stands in its
+// line: the left end, or the upper end of a step straight up or down.
+inline QPoint ThinStepPixel(QPoint a, QPoint b)
+{
+    if (a.x() != b.x())
+        return a.x() < b.x() ? a : b;
+    return a.y() < b.y() ? a : b;
+}
+
 // Polylines of pixels. Points that follow one another in one pixel are
 // kept once, and segments that do not reach the clip rectangle break the
-// line, so an off-screen stretch costs no drawing.
+// line, so an off-screen stretch costs no drawing. Given the pixels a thin
+// pen has reached in this colour, a step between two of them breaks the
+// line too (see ReachedPixels): the picture stays the same to the pixel.
 class PolylineBuilder {
 public:
-    explicit PolylineBuilder(const QRect& clip) : m_clip(clip) {}
+    explicit PolylineBuilder(const QRect& clip, ReachedPixels* reached = nullptr) : m_clip(clip), m_reached(reached) {}
     // Starts a new line at p.
     void MoveTo(QPoint p)
     {
@@ -79,6 +132,13 @@ public:
         if (!m_hasCurrent || !SegmentVisible(m_current, p, m_clip)) {
             MoveTo(p);
             return;
+        }
+        if (m_reached && std::abs(p.x() - m_current.x()) <= 1 && std::abs(p.y() - m_current.y()) <= 1) {
+            if (m_reached->Has(m_current) && m_reached->Has(p)) {
+                MoveTo(p);
+                return;
+            }
+            m_reached->Add(ThinStepPixel(m_current, p));
         }
         if (m_line.empty())
             m_line.push_back(m_current);
@@ -97,6 +157,7 @@ private:
     }
 
     QRect m_clip;
+    ReachedPixels* m_reached;
     QPoint m_current;
     bool m_hasCurrent = false;
     std::vector<QPoint> m_line;
@@ -121,6 +182,10 @@ struct TrackOptions {
     double maxGapSeconds = 300;       // a longer gap between fixes breaks the line
     bool effortColours = false;       // colour the stretches by the effort list
     std::vector<EffortChange> effort; // data set 0 only
+    // Given when the pen is one pixel wide, aliased and not scaled: the
+    // walk then passes over steps that would paint nothing new. Reset for
+    // each stretch.
+    ReachedPixels* thinPen = nullptr;
 };
 
 // What the walk of a data set leaves: its stretches, and the last fix drawn

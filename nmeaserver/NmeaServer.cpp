@@ -169,16 +169,19 @@ void NmeaServer::shutDown()
 
 void NmeaServer::OnRawSentence(const QString& source, const QByteArray& text)
 {
-    const DataThing* rmc = handleSentence(source, text);
+    const DataThing* rmc = handleSentence(source, text, m_store.now());
     batchHandled(rmc);
 }
 
 void NmeaServer::OnSentences(const QString& source, const SentenceBatch& batch)
 {
+    // The sentences of a batch came together: one reading of the clock (and
+    // one conversion to the calendar) serves them all.
+    const platform::SystemTime now = m_store.now();
     const DataThing* rmc = nullptr;
     for (size_t i = 0; i < batch.size(); ++i)
-        if (const DataThing* entry = handleSentence(source,
-                                                    QByteArrayView(batch[i].data(), qsizetype(batch[i].size()))))
+        if (const DataThing* entry = handleSentence(source, QByteArrayView(batch[i].data(), qsizetype(batch[i].size())),
+                                                    now))
             rmc = entry;
     batchHandled(rmc);
 }
@@ -192,7 +195,7 @@ void NmeaServer::batchHandled(const DataThing* newestRmc)
         emit rmcStored(*newestRmc);
 }
 
-const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayView text)
+const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayView text, const platform::SystemTime& now)
 {
     if (text.isEmpty())
         return nullptr;
@@ -202,7 +205,7 @@ const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayVie
     if (text.size() < 2)
         return nullptr;
     const QByteArrayView stripped = withoutLineEnd(text);
-    const SentenceStore::Stored stored = m_store.StoreSentence(stripped, source);
+    const SentenceStore::Stored stored = m_store.StoreSentence(stripped, source, now);
     if (!stored.entry)
         return nullptr;
     if (stored.known && !(m_lastStatusCode == StatusCollecting && m_lastStatusSource == source))

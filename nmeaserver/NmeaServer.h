@@ -94,7 +94,7 @@ signals:
 
 private:
     // The stored entry when the sentence was an RMC, else null.
-    const DataThing* handleSentence(const QString& source, QByteArrayView text);
+    const DataThing* handleSentence(const QString& source, QByteArrayView text, const platform::SystemTime& now);
     void batchHandled(const DataThing* newestRmc);
     void connectReader(SerialThread& reader);
     void startReader(SerialThread& reader, const THREADDATA& port);

@@ -89,6 +89,12 @@ SentenceStore::SentenceStore(Clock clock) : m_clock(std::move(clock))
 
 SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QString& source)
 {
+    return StoreSentence(text, source, m_clock());
+}
+
+SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QString& source,
+                                                   const platform::SystemTime& now)
+{
     const QByteArrayView name = nameOf(text);
     if (name.isEmpty())
         return {}; // nothing to serve it under; a growing list of "0" entries helps no one
@@ -109,7 +115,6 @@ SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QS
     }
     // The first sentence of a name is dumped too: it may be the only one
     // before the instrument falls silent.
-    const platform::SystemTime now = m_clock();
     maybeDump(*entry, text, now);
     assign(entry->Text, text);
     entry->Received = now;

@@ -85,6 +85,10 @@ public:
     // Stores a sentence (already stripped of its line end) and dumps it when
     // due. A name seen before is stored without allocating.
     Stored StoreSentence(QByteArrayView text, const QString& source);
+    // The same with the time it was received: a batch of sentences that
+    // arrived together reads the clock once, with now().
+    Stored StoreSentence(QByteArrayView text, const QString& source, const platform::SystemTime& received);
+    platform::SystemTime now() const { return m_clock(); }
 
     // A three-letter type finds the newest entry of that type on any talker
     // ("RMC" finds GPRMC or IIRMC); a five-letter name finds that name

@@ -1,8 +1,11 @@
 // Milliseconds per redraw of the map plot (coast, contours, border scale and
 // a long track with the ship marker) into a 1600 x 1000 image, against plain
 // QPainter polylines of the same points, with the whole track in view and
-// zoomed in four times. Also counts the pixels in which the two pictures
-// differ away from the grid and the border labels.
+// zoomed in four times, for two tracks: a survey of parallel transects and a
+// random walk (a fix a second in any direction, the track that wanders over
+// its own ground most). Also counts the pixels in which the two pictures
+// differ away from the grid and the border labels, and those of them that
+// have no pixel of their colour next to them in the other picture.
 //   bench_map_redraw [fixes] [redraws]     (default 1000000 and 10)
 #include "map/MapFiles.h"
 #include "map/ui/TMapPlot.h"
@@ -20,6 +23,8 @@
 #include <cmath>
 #include <cstdio>
 #include <random>
+#include <string>
+#include <utility>
 
 using namespace velmar;
 
@@ -45,6 +50,24 @@ void MakeTrack(nav::GpsFixList& list, int fixes)
         lon += dLon;
         nav::GpsFixData fix(platform::SystemTime::fromTimePoint(start + std::chrono::seconds(i)));
         fix.SetPosition((lat + noise(random)) * 60, (lon + noise(random)) * 60);
+        fix.valid = 1;
+        list.Append(fix, i + 1, 0);
+    }
+}
+
+// A random walk around the same waters: each fix a few metres from the last
+// in any direction.
+void MakeRandomWalk(nav::GpsFixList& list, int fixes)
+{
+    std::mt19937 random(13);
+    std::normal_distribution<double> step(0.0, 0.00004);
+    const auto start = std::chrono::sys_days{std::chrono::year{2026} / 6 / 1};
+    double lat = 56.2, lon = -7.0;
+    for (int i = 0; i < fixes; ++i) {
+        lat += step(random);
+        lon += step(random);
+        nav::GpsFixData fix(platform::SystemTime::fromTimePoint(start + std::chrono::seconds(i)));
+        fix.SetPosition(lat * 60, lon * 60);
         fix.valid = 1;
         list.Append(fix, i + 1, 0);
     }
@@ -87,7 +110,17 @@ double Median(std::vector<double> v)
 struct Result {
     double mapMs = 0, plainMs = 0, plainProjectedMs = 0;
     int differentPixels = 0;
+    int apartPixels = 0; // differing with no pixel of their colour beside them in the other picture
 };
+
+bool ColourNear(const QImage& image, int x, int y, QRgb colour)
+{
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+            if (image.rect().contains(x + dx, y + dy) && image.pixel(x + dx, y + dy) == colour)
+                return true;
+    return false;
+}
 
 Result Measure(map::TMapPlot& plot, nav::GpsFixList& list, map::MapFeatures& features, int redraws)
 {
@@ -188,17 +221,22 @@ Result Measure(map::TMapPlot& plot, nav::GpsFixList& list, map::MapFeatures& fea
         s.PlotTrack = s.PlotMap = true;
     }
     for (int y = 0; y < PlotSize.height(); ++y)
-        for (int x = 0; x < PlotSize.width(); ++x)
-            r.differentPixels += mask.pixel(x, y) == untouched && image.pixel(x, y) != plain.pixel(x, y) ? 1 : 0;
+        for (int x = 0; x < PlotSize.width(); ++x) {
+            if (mask.pixel(x, y) != untouched || image.pixel(x, y) == plain.pixel(x, y))
+                continue;
+            ++r.differentPixels;
+            if (!ColourNear(plain, x, y, image.pixel(x, y)) || !ColourNear(image, x, y, plain.pixel(x, y)))
+                ++r.apartPixels;
+        }
     return r;
 }
 
 void Report(const char* legend, const Result& r)
 {
     std::printf("%-22s map plot %8.1f ms   plain polylines %8.1f ms (%6.1f ms with their projection)   "
-                "ratio %.2f (%.2f)   differing pixels %d\n",
+                "ratio %.2f (%.2f)   differing pixels %d, apart %d\n",
                 legend, r.mapMs, r.plainMs, r.plainProjectedMs, r.mapMs / r.plainMs, r.mapMs / r.plainProjectedMs,
-                r.differentPixels);
+                r.differentPixels, r.apartPixels);
 }
 
 } // namespace
@@ -220,43 +258,49 @@ int main(int argc, char** argv)
     s.MapMargin = 5;
     s.ShowContour.fill(true);
 
-    nav::GpsFixList list([] { return uint64_t(0); });
-    MakeTrack(list, fixes);
     map::MapFeatures features;
     MakeChart(folder.path(), features);
     int chartPoints = 0;
     for (const map::MapFeature& f : features.Features())
         chartPoints += int(f.points.size());
-
-    map::MapPlotSources sources;
-    sources.fixes = &list;
-    sources.features = &features;
-    sources.dataSets = [] {
-        std::vector<nav::GpsDataSet> sets(1);
-        sets[0].lineColour = Grey;
-        return sets;
-    };
-    sources.runMode = [] { return 1; };
-    map::TMapPlot plot(nullptr, nullptr, sources);
-    plot.resize(PlotSize);
-    plot.FitView();
-
     std::printf("%d fixes, %d chart points in %d features, %dx%d, median of %d redraws\n", fixes, chartPoints,
                 features.CountMapFeatures(), PlotSize.width(), PlotSize.height(), redraws);
-    {
-        // The plot reads the fix list into its arrays once, then only the fixes that come.
-        map::TrackCache cache;
-        QElapsedTimer t;
-        t.start();
-        cache.Points(list, 0);
-        std::printf("reading the fixes into the drawing's arrays (once) %.1f ms\n", t.nsecsElapsed() / 1e6);
-        // The first drawing loads the fonts.
-        QImage image(PlotSize, QImage::Format_RGB32);
-        QPainter painter(&image);
-        plot.DrawMap(painter, image.rect(), image.rect(), false);
+
+    const std::pair<const char*, void (*)(nav::GpsFixList&, int)> tracks[] = {
+        {"transects", MakeTrack},
+        {"random walk", MakeRandomWalk},
+    };
+    for (const auto& [name, make] : tracks) {
+        nav::GpsFixList list([] { return uint64_t(0); });
+        make(list, fixes);
+        map::MapPlotSources sources;
+        sources.fixes = &list;
+        sources.features = &features;
+        sources.dataSets = [] {
+            std::vector<nav::GpsDataSet> sets(1);
+            sets[0].lineColour = Grey;
+            return sets;
+        };
+        sources.runMode = [] { return 1; };
+        map::TMapPlot plot(nullptr, nullptr, sources);
+        plot.resize(PlotSize);
+        plot.FitView();
+        {
+            // The plot reads the fix list into its arrays once, then only the fixes that come.
+            map::TrackCache cache;
+            QElapsedTimer t;
+            t.start();
+            cache.Points(list, 0);
+            std::printf("%s: reading the fixes into the drawing's arrays (once) %.1f ms\n", name,
+                        t.nsecsElapsed() / 1e6);
+            // The first drawing loads the fonts.
+            QImage image(PlotSize, QImage::Format_RGB32);
+            QPainter painter(&image);
+            plot.DrawMap(painter, image.rect(), image.rect(), false);
+        }
+        Report((std::string(name) + ", whole track").c_str(), Measure(plot, list, features, redraws));
+        plot.View().ZoomIn(4);
+        Report((std::string(name) + ", zoomed in 4x").c_str(), Measure(plot, list, features, redraws));
     }
-    Report("whole track in view", Measure(plot, list, features, redraws));
-    plot.View().ZoomIn(4);
-    Report("zoomed in 4 times", Measure(plot, list, features, redraws));
     return 0;
 }

@@ -1,12 +1,15 @@
 // The NMEA program and gpsd, each in turn, read a pseudo-terminal that is
-// fed as fast as it takes the bytes (or paced at a baud rate): GGA sentences
-// numbered in one field. The NMEA program passes each on by UDP, gpsd to a
+// fed as fast as it takes the bytes (or paced at a baud rate): the sentence
+// mix of a survey ship's instruments (about 100 sentences a second at 38400
+// baud), numbered in one field. The NMEA program passes each on by UDP, gpsd to a
 // client that watches its raw sentences. Reports per program the sentences
 // written and delivered per second, the latency from the write to the output
 // (median, 99th percentile, largest), its CPU share and its memory.
 //   bench_nmea_feed [seconds] [baud]      (default 5 s, flat out; baud 38400 paces)
 // Runs on a private session bus of its own when none is there. gpsd reads as
 // the user "nobody" when this runs as root, as in the tests.
+#include "ShipFeed.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -39,29 +42,45 @@ long long nowNs()
     return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
 }
 
+using velmar::nmeabench::IsAis;
+using velmar::nmeabench::ShipFeed;
+
+// Each sentence but the AIS ones carries its number in one more field at its end.
+bool numbered(unsigned long seq)
+{
+    return !IsAis(ShipFeed[seq % std::size(ShipFeed)]);
+}
+
 std::string sentence(unsigned long seq)
 {
-    char body[128];
-    std::snprintf(body, sizeof body, "GPGGA,123519,4807.038,N,01131.000,E,1,08,0.9,545.4,M,46.9,M,%lu,0000", seq);
+    const char* body = ShipFeed[seq % std::size(ShipFeed)];
+    char text[160];
+    if (numbered(seq))
+        std::snprintf(text, sizeof text, "%s,%lu", body, seq);
+    else
+        std::snprintf(text, sizeof text, "%s", body);
     unsigned sum = 0;
-    for (const char* p = body; *p; ++p)
+    for (const char* p = text; *p; ++p)
         sum ^= unsigned(static_cast<unsigned char>(*p));
-    char line[160];
-    std::snprintf(line, sizeof line, "$%s*%02X\r\n", body, sum);
+    char line[192];
+    std::snprintf(line, sizeof line, "%c%s*%02X\r\n", numbered(seq) ? '$' : '!', text, sum);
     return line;
 }
 
-// The number in the 14th field, or -1.
+// The number in the last field before the checksum, or -1.
 long sequenceOf(const char* text, size_t length)
 {
-    int commas = 0;
-    size_t i = 0;
-    for (; i < length && commas < 13; ++i)
-        if (text[i] == ',')
-            ++commas;
-    if (commas < 13 || i >= length || text[i] < '0' || text[i] > '9')
+    if (length == 0 || text[0] != '$')
         return -1;
-    return std::strtol(text + i, nullptr, 10);
+    const char* star = static_cast<const char*>(std::memchr(text, '*', length));
+    if (!star)
+        return -1;
+    const char* p = star;
+    while (p > text && p[-1] >= '0' && p[-1] <= '9')
+        --p;
+    if (p == star || p == text || p[-1] != ',')
+        return -1;
+    return std::strtol(p, nullptr, 10);
 }
 
 struct ProcessUse {
@@ -215,6 +234,7 @@ bool run(pid_t pid, int master, Output& out, double seconds, int baud, Figures& 
     const size_t most = size_t(seconds * 3e6) + 16;
     std::vector<std::atomic<long long>> sentAt(most);
     std::atomic<long long> sentCount{0};
+    std::atomic<long long> numberedSent{0};
     std::atomic<bool> stop{false};
     const ProcessUse before = processUse(pid);
     const long long start = nowNs();
@@ -233,6 +253,8 @@ bool run(pid_t pid, int master, Output& out, double seconds, int baud, Figures& 
                 break;
             bytesSent += double(s.size());
             sentCount = (long long)seq;
+            if (numbered(seq))
+                ++numberedSent;
         }
     });
     std::vector<long long> latencies;
@@ -258,10 +280,12 @@ bool run(pid_t pid, int master, Output& out, double seconds, int baud, Figures& 
     writer.join();
     const ProcessUse after = processUse(pid);
 
-    fig.sent = sentCount;
+    fig.sent = numberedSent;
     fig.received = (long long)latencies.size();
-    fig.written = double(fig.sent) / ((writerEnd - start) / 1e9);
-    fig.delivered = double(fig.received) / ((std::max(lastArrival, writerEnd) - start) / 1e9);
+    fig.written = double(sentCount) / ((writerEnd - start) / 1e9);
+    // Only the numbered sentences are followed: scaled to all of them.
+    fig.delivered = double(fig.received) * double(sentCount) / double(std::max(1LL, fig.sent))
+                  / ((std::max(lastArrival, writerEnd) - start) / 1e9);
     std::sort(latencies.begin(), latencies.end());
     if (!latencies.empty()) {
         fig.p50 = latencies[latencies.size() / 2] / 1e6;

@@ -20,6 +20,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QMimeData>
+#include <QPaintEngine>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -413,6 +414,13 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
     m_resumeFix.resize(std::max<std::size_t>(sets.size(), std::size_t(fixes.DataSetCount())));
     const std::vector<EffortChange> effort = m_sources.effortLine ? m_sources.effortLine()
                                                                   : std::vector<EffortChange>{};
+    // Only where a line of one pixel lands on the pixels the points name
+    // can a step between two pixels already reached be left out.
+    const bool thinPen = s.TrackPenWidth <= 1 && !painter.testRenderHint(QPainter::Antialiasing)
+                      && painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster
+                      && painter.deviceTransform().type() <= QTransform::TxTranslate
+                      && painter.deviceTransform().dx() == std::round(painter.deviceTransform().dx())
+                      && painter.deviceTransform().dy() == std::round(painter.deviceTransform().dy());
     painter.save();
     for (std::size_t i = 0; i < sets.size(); ++i) {
         const std::vector<TrackPoint>& points = m_trackCache.Points(fixes, int(i));
@@ -427,6 +435,8 @@ void TMapPlot::DrawTracks(QPainter& painter, const QRect& clip)
         }
         // A wide pen reaches into the clip from a little outside it.
         const int width = std::max(1, s.TrackPenWidth);
+        if (thinPen)
+            options.thinPen = &m_reachedPixels;
         const TrackDrawing drawing = BuildTrack(points, m_projection, clip.adjusted(-width, -width, width, width),
                                                 options);
         for (const TrackStretch& stretch : drawing.stretches) {

@@ -231,6 +231,7 @@ private:
     std::optional<QPoint> m_shipDrawnAt;
     QSize m_fittedSize;
     TrackCache m_trackCache;
+    ReachedPixels m_reachedPixels; // room kept from one redraw to the next
     int m_drawnFixes = 0;
     int m_drawnTrackPoints = 0;
     QScrollBar* m_hBar = nullptr;
