@@ -1,8 +1,8 @@
 #include "deck/DeckSettings.h"
 
 #include "platform/Folders.h"
+#include "platform/RecordIO.h"
 
-#include <QDataStream>
 #include <QFile>
 #include <QSaveFile>
 
@@ -13,37 +13,30 @@ namespace velmar::deck {
 
 namespace {
 
-QDataStream& littleEndian(QDataStream& s)
-{
-    s.setByteOrder(QDataStream::LittleEndian);
-    s.setFloatingPointPrecision(QDataStream::SinglePrecision);
-    return s;
-}
-
-template <std::size_t N, typename T>
-void writeRaw(QDataStream& out, const std::array<T, N>& bytes)
-{
-    static_assert(sizeof(T) == 1);
-    out.writeRawData(reinterpret_cast<const char*>(bytes.data()), int(N));
-}
-
-template <std::size_t N, typename T>
-void readRaw(QDataStream& in, std::array<T, N>& bytes)
-{
-    static_assert(sizeof(T) == 1);
-    in.readRawData(reinterpret_cast<char*>(bytes.data()), int(N));
-}
+// One list of fields serves both directions, so reader and writer cannot
+// drift apart.
+struct Io {
+    platform::RecordWriter* out;
+    platform::RecordReader* in;
+    template <typename T>
+    Io& operator()(T& value)
+    {
+        if (out)
+            *out << value;
+        else
+            *in >> value;
+        return *this;
+    }
+};
 
 // Streams write and read exactly what the record's table lists, in its order.
 template <typename Record, typename Fields>
 QByteArray recordBytes(const Record& record, Fields fields)
 {
-    QByteArray bytes;
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    littleEndian(out);
-    fields(out, const_cast<Record&>(record), true);
-    Q_ASSERT(std::size_t(bytes.size()) == Record::ByteSize);
-    return bytes;
+    platform::RecordWriter out(Record::ByteSize);
+    fields(Io{&out, nullptr}, const_cast<Record&>(record));
+    Q_ASSERT(std::size_t(out.bytes().size()) == Record::ByteSize);
+    return out.bytes();
 }
 
 template <typename Record, typename Fields>
@@ -52,53 +45,26 @@ std::optional<Record> recordFromBytes(const QByteArray& bytes, Fields fields)
     if (std::size_t(bytes.size()) != Record::ByteSize)
         return std::nullopt;
     Record record;
-    QDataStream in(bytes);
-    littleEndian(in);
-    fields(in, record, false);
-    if (in.status() != QDataStream::Ok)
+    platform::RecordReader in(bytes);
+    fields(Io{nullptr, &in}, record);
+    if (!in.ok())
         return std::nullopt;
     return record;
 }
 
-// One list of fields serves both directions, so reader and writer cannot
-// drift apart.
-struct Io {
-    QDataStream& s;
-    bool writing;
-    template <typename T>
-    Io& operator()(T& value)
-    {
-        if constexpr (std::is_integral_v<T> || std::is_floating_point_v<T>) {
-            if (writing)
-                s << value;
-            else
-                s >> value;
-        } else {
-            if (writing)
-                writeRaw(s, value);
-            else
-                readRaw(s, value);
-        }
-        return *this;
-    }
-};
-
-void deckFields(QDataStream& s, DeckSettings& d, bool writing)
+void deckFields(Io io, DeckSettings& d)
 {
-    Io io{s, writing};
     io(d.LeftMask)(d.RightMask)(d.ClickMask)(d.WhistleMask)(d.PlaybackRate)(d.PlayAtFileRate)(d.PlaybackDevice)(
         d.Folder)(d.JoinTracks)(d.InterTrackDelay)(d.Reserved)(d.LastFileRate)(d.GainDb)(d.ListByPeriod);
 }
 
-void filterFields(QDataStream& s, FilterSpec& f, bool writing)
+void filterFields(Io io, FilterSpec& f)
 {
-    Io io{s, writing};
     io(f.FilterType)(f.Band)(f.HighPassHz)(f.LowPassHz)(f.RippleDb)(f.Order)(f.Reserved);
 }
 
-void displayFields(QDataStream& s, FilterDisplaySettings& f, bool writing)
+void displayFields(Io io, FilterDisplaySettings& f)
 {
-    Io io{s, writing};
     io(f.LogFrequency)(f.GainRangeDb)(f.ShowGrid)(f.ShowPhase)(f.StartFrequencyHz)(f.Reserved);
 }
 

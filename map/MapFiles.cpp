@@ -4,7 +4,7 @@
 #include "map/MapMessages.h"
 #include "map/MapView.h"
 
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -279,7 +279,7 @@ std::array<QColor, ClickColourCount + 1> LoadClickColours(const QString& path, c
         }
         if (got < ColourRecordBytes)
             break;
-        const uint32_t value = store::getLe32(bytes);
+        const uint32_t value = platform::loadLe<uint32_t>(bytes);
         colours[std::size_t(i)] = ColourFromValue(int32_t(value));
     }
     colours[0] = DefaultClickColour;

@@ -1,37 +1,33 @@
 #pragma once
-// Explicit little-endian access to the bytes of stored records, so that a
-// record reads the same on any host and no struct is ever cast over bytes.
-#include <bit>
-#include <cstdint>
-#include <cstring>
+// Older spellings of the record field access in platform/RecordIO.h, kept for
+// the callers not yet moved to loadLe/storeLe.
+#include "platform/RecordIO.h"
 
 namespace velmar::store {
 
 inline uint16_t getLe16(const uint8_t* p)
 {
-    return uint16_t(p[0] | (p[1] << 8));
+    return platform::loadLe<uint16_t>(p);
 }
 inline uint32_t getLe32(const uint8_t* p)
 {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+    return platform::loadLe<uint32_t>(p);
 }
 inline void putLe16(uint8_t* p, uint16_t v)
 {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
+    platform::storeLe(p, v);
 }
 inline void putLe32(uint8_t* p, uint32_t v)
 {
-    for (int i = 0; i < 4; ++i)
-        p[i] = uint8_t(v >> (8 * i));
+    platform::storeLe(p, v);
 }
 inline float getLeFloat(const uint8_t* p)
 {
-    return std::bit_cast<float>(getLe32(p));
+    return platform::loadLe<float>(p);
 }
 inline void putLeFloat(uint8_t* p, float v)
 {
-    putLe32(p, std::bit_cast<uint32_t>(v));
+    platform::storeLe(p, v);
 }
 
 } // namespace velmar::store

@@ -1,6 +1,6 @@
 #include "LogFont.h"
 
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 
 namespace velmar::store {
 
@@ -9,7 +9,7 @@ std::array<uint8_t, LogFont::ByteSize> LogFont::toBytes() const
     std::array<uint8_t, ByteSize> out{};
     uint8_t* p = out.data();
     for (int32_t v : {lfHeight, lfWidth, lfEscapement, lfOrientation, lfWeight}) {
-        putLe32(p, uint32_t(v));
+        platform::storeLe(p, v);
         p += 4;
     }
     for (uint8_t v :
@@ -23,7 +23,7 @@ LogFont LogFont::fromBytes(const uint8_t* p)
 {
     LogFont f;
     for (int32_t* v : {&f.lfHeight, &f.lfWidth, &f.lfEscapement, &f.lfOrientation, &f.lfWeight}) {
-        *v = int32_t(getLe32(p));
+        *v = platform::loadLe<int32_t>(p);
         p += 4;
     }
     for (uint8_t* v : {&f.lfItalic, &f.lfUnderline, &f.lfStrikeOut, &f.lfCharSet, &f.lfOutPrecision, &f.lfClipPrecision,

@@ -1,8 +1,8 @@
 #include "settings/PipeSettings.h"
 
 #include "platform/Folders.h"
+#include "platform/RecordIO.h"
 
-#include <QDataStream>
 #include <QFile>
 #include <QLoggingCategory>
 #include <QSaveFile>
@@ -24,18 +24,6 @@ constexpr int32_t MaxSampleRate = 10'000'000;
 constexpr int16_t MaxBits = 32;
 constexpr const char* DefaultProgramPath = "pelvane.exe";
 constexpr const char* FileName = "PipeDat.dat";
-
-template <std::size_t N>
-void writeRaw(QDataStream& out, const std::array<uint8_t, N>& a)
-{
-    out.writeRawData(reinterpret_cast<const char*>(a.data()), int(N));
-}
-
-template <std::size_t N>
-void readRaw(QDataStream& in, std::array<uint8_t, N>& a)
-{
-    in.readRawData(reinterpret_cast<char*>(a.data()), int(N));
-}
 
 bool isDeviceKindOfFile(int32_t kind)
 {
@@ -102,27 +90,23 @@ void PipeSettings::setProgramPath(const QString& path)
 
 QByteArray PipeSettings::toBytes() const
 {
-    QByteArray bytes;
-    bytes.reserve(int(ByteSize));
-    QDataStream out(&bytes, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
+    platform::RecordWriter out(ByteSize);
     out << SampleRate << DeviceType << DeviceNumber << Bits << BufferSeconds;
     for (int16_t v : ScanList)
         out << v;
     for (int16_t v : Occurrences)
         out << v;
     out << ScanLength << NiInputConfig;
-    writeRaw(out, Reserved1);
+    out << Reserved1;
     for (const PipeChannelSettings& c : ChannelSettings) {
         out << c.Routing << c.Reserved0 << c.Gain << c.Reserved1;
-        writeRaw(out, c.Reserved2);
+        out << c.Reserved2;
     }
     for (int32_t v : RateMultipliers)
         out << v;
-    out.writeRawData(ProgramPath.data(), ProgramPathSize);
-    writeRaw(out, Reserved2);
-    Q_ASSERT(bytes.size() == int(ByteSize));
-    return bytes;
+    out << ProgramPath << Reserved2;
+    Q_ASSERT(out.bytes().size() == int(ByteSize));
+    return out.bytes();
 }
 
 std::optional<PipeSettings> PipeSettings::fromBytes(const QByteArray& bytes)
@@ -130,24 +114,22 @@ std::optional<PipeSettings> PipeSettings::fromBytes(const QByteArray& bytes)
     if (bytes.size() != int(ByteSize))
         return std::nullopt;
     PipeSettings s;
-    QDataStream in(bytes);
-    in.setByteOrder(QDataStream::LittleEndian);
+    platform::RecordReader in(bytes);
     in >> s.SampleRate >> s.DeviceType >> s.DeviceNumber >> s.Bits >> s.BufferSeconds;
     for (int16_t& v : s.ScanList)
         in >> v;
     for (int16_t& v : s.Occurrences)
         in >> v;
     in >> s.ScanLength >> s.NiInputConfig;
-    readRaw(in, s.Reserved1);
+    in >> s.Reserved1;
     for (PipeChannelSettings& c : s.ChannelSettings) {
         in >> c.Routing >> c.Reserved0 >> c.Gain >> c.Reserved1;
-        readRaw(in, c.Reserved2);
+        in >> c.Reserved2;
     }
     for (int32_t& v : s.RateMultipliers)
         in >> v;
-    in.readRawData(s.ProgramPath.data(), ProgramPathSize);
-    readRaw(in, s.Reserved2);
-    if (in.status() != QDataStream::Ok)
+    in >> s.ProgramPath >> s.Reserved2;
+    if (!in.ok())
         return std::nullopt;
     return s;
 }

@@ -1,7 +1,7 @@
 #include "ProgramSettings.h"
 
 #include "platform/Folders.h"
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -147,12 +147,12 @@ void visitFields(Settings& s, Visitor&& v)
 // record's current (default) value. Collected here so the reader can tell.
 struct FieldReader {
     const uint8_t* d;
-    void operator()(std::size_t off, int32_t& f) const { f = int32_t(getLe32(d + off)); }
-    void operator()(std::size_t off, int16_t& f) const { f = int16_t(getLe16(d + off)); }
+    void operator()(std::size_t off, int32_t& f) const { f = platform::loadLe<int32_t>(d + off); }
+    void operator()(std::size_t off, int16_t& f) const { f = platform::loadLe<int16_t>(d + off); }
     void operator()(std::size_t off, uint8_t& f) const { f = d[off]; }
     void operator()(std::size_t off, float& f) const
     {
-        const float v = getLeFloat(d + off);
+        const float v = platform::loadLe<float>(d + off);
         if (std::isfinite(v))
             f = v;
     }
@@ -185,10 +185,10 @@ struct FieldReader {
 
 struct FieldWriter {
     uint8_t* d;
-    void operator()(std::size_t off, int32_t f) const { putLe32(d + off, uint32_t(f)); }
-    void operator()(std::size_t off, int16_t f) const { putLe16(d + off, uint16_t(f)); }
+    void operator()(std::size_t off, int32_t f) const { platform::storeLe(d + off, f); }
+    void operator()(std::size_t off, int16_t f) const { platform::storeLe(d + off, f); }
     void operator()(std::size_t off, uint8_t f) const { d[off] = f; }
-    void operator()(std::size_t off, float f) const { putLeFloat(d + off, f); }
+    void operator()(std::size_t off, float f) const { platform::storeLe(d + off, f); }
     void operator()(std::size_t off, bool f) const { d[off] = f ? 1 : 0; }
     template <std::size_t N>
     void operator()(std::size_t off, const FixedText<N>& f) const

@@ -190,7 +190,16 @@ TEST(MapEndToEnd, SimulatedTrackAndAPokedDetectionAppearOnTheMap)
     EXPECT_TRUE(dde.poke(QStringLiteral("EventsService"), QStringLiteral("PorpoiseEvent"), event.encode(), 10000));
     const int before = fixes();
     EXPECT_TRUE(QTest::qWaitFor([&] { return fixes() >= before + 3; }, 30000));
-    QTest::qWait(1500); // two more pictures of the map
+    // The map's picture is taken on a timer: wait for one that shows the detection.
+    const auto showsRed = [&] {
+        const QImage shot = QImage(snapshot).convertToFormat(QImage::Format_RGB32);
+        for (int y = 0; y < shot.height(); ++y)
+            for (int x = 0; x < shot.width(); ++x)
+                if (shot.pixelColor(x, y) == QColor(255, 0, 0))
+                    return true;
+        return false;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(showsRed, 30000));
 
     velmar.terminate();
     EXPECT_TRUE(velmar.waitForFinished(60000));

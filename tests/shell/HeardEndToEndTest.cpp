@@ -60,8 +60,17 @@ TEST(HeardEndToEnd, TabShownAndAPressStoresItsRow)
 
     QByteArray output;
     (void)velmar::shell::test::ReadOutputUntil(velmar, "pressing Dolphin 2", output, kBoundMs);
-    // The press's row and effort change are written before the next events.
-    QTest::qWait(1000);
+    // The press's row and effort change are stored before Velmar is closed;
+    // a reader beside it sees them once they are durable.
+    (void)QTest::qWaitFor(
+        [&] {
+            DirectDb seen(survey);
+            return seen.ok()
+                && seen.rows(QStringLiteral("SELECT count(*) FROM \"ThingsHeard\"")) == QStringList{QStringLiteral("1")}
+                && seen.rows(QStringLiteral("SELECT count(*) FROM \"ListeningEffort\""))
+                       == QStringList{QStringLiteral("1")};
+        },
+        kBoundMs);
     velmar.terminate();
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     output += velmar.readAll();

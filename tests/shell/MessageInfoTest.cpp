@@ -94,12 +94,11 @@ TEST(MessageInfo, ABoxQueuedBehindAModalWindowWaitsForItToClose)
     int shown = 0;
     QObject context;
     velmar::shell::ui::WhenNoModalWindow(&context, [&shown] { ++shown; });
-    QTest::qWait(300);
-    EXPECT_EQ(shown, 0);
+    // Nothing may show while the modal window is up, nor twice after it.
+    EXPECT_FALSE(QTest::qWaitFor([&shown] { return shown != 0; }, 300));
     first.close();
     EXPECT_TRUE(QTest::qWaitFor([&shown] { return shown == 1; }, 2000));
-    QTest::qWait(300);
-    EXPECT_EQ(shown, 1);
+    EXPECT_FALSE(QTest::qWaitFor([&shown] { return shown != 1; }, 300));
     velmar::shell::ui::WhenNoModalWindow(&context, [&shown] { ++shown; }); // none up: at once
     EXPECT_EQ(shown, 2);
 }
