@@ -109,37 +109,38 @@ bool DetectorEventServer::Poke(const QString& topic, const QString& item, const 
     const auto is = [&item](const char* name) { return ddeNamesEqual(item, QString::fromLatin1(name)); };
     if (is(DdeItemPorpoise))
         return true;
+    // A refused record is answered false: nothing of it was kept.
     if (is(NewWhistlesRecord::ItemName))
-        OnNewWhistles(data);
-    else if (is(NewSeismicRecord::ItemName))
-        OnNewSeismic(data);
-    else if (is(NewRCEventRecord::ItemName))
-        OnNewRCEvent(data);
-    else if (is(PorpoiseEventRecord::ItemName))
-        OnPorpoiseEvent(data);
-    else if (is(NewWhistleEventRecord::ItemName))
-        OnNewWhistleEvent(data);
-    else if (is(RightWhaleEventRecord::ItemName))
-        OnRightWhaleEvent(data);
-    else
-        return false;
-    return true;
+        return OnNewWhistles(data);
+    if (is(NewSeismicRecord::ItemName))
+        return OnNewSeismic(data);
+    if (is(NewRCEventRecord::ItemName))
+        return OnNewRCEvent(data);
+    if (is(PorpoiseEventRecord::ItemName))
+        return OnPorpoiseEvent(data);
+    if (is(NewWhistleEventRecord::ItemName))
+        return OnNewWhistleEvent(data);
+    if (is(RightWhaleEventRecord::ItemName))
+        return OnRightWhaleEvent(data);
+    return false;
 }
 
 template <class Record>
 std::optional<Record> DetectorEventServer::Decode(const QByteArray& data, DetectionKind kind)
 {
     std::optional<Record> record = Record::decode(data);
+    const QString item = QString::fromLatin1(Record::ItemName);
     if (!record) {
         qCWarning(lcEvents) << "refused" << Record::ItemName << "of" << data.size() << "bytes, needs" << Record::Size;
-        ShowRefusal(InvalidRecordText(kind));
+        ShowRefusal(InvalidRecordText(kind)
+                    + QStringLiteral(": \"%1\" of %2 bytes, needs %3").arg(item).arg(data.size()).arg(Record::Size));
     } else if (!HasPossibleTimes(*record)) {
         qCWarning(lcEvents) << "refused" << Record::ItemName << "with an impossible time";
-        ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": impossible time in \"%1\"").arg(Record::ItemName));
+        ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": impossible time in \"%1\"").arg(item));
         record.reset();
     } else if (!record->valuesValid()) {
         qCWarning(lcEvents) << "refused" << Record::ItemName << ": a value is no number or out of range";
-        ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": a value out of range in \"%1\"").arg(Record::ItemName));
+        ShowRefusal(InvalidRecordText(kind) + QStringLiteral(": a value out of range in \"%1\"").arg(item));
         record.reset();
     }
     return record;
@@ -179,29 +180,31 @@ void DetectorEventServer::Post(DetectionKind kind, uint64_t serial)
     });
 }
 
-void DetectorEventServer::OnNewWhistles(const QByteArray& data)
+bool DetectorEventServer::OnNewWhistles(const QByteArray& data)
 {
     auto record = Decode<NewWhistlesRecord>(data, KindWhistle);
     if (!record)
-        return;
+        return false;
     Prepare(record->pcTime);
     Post(KindWhistle, NewWhistleDetection(*record, NewestFix())->serial);
+    return true;
 }
 
-void DetectorEventServer::OnNewSeismic(const QByteArray& data)
+bool DetectorEventServer::OnNewSeismic(const QByteArray& data)
 {
     auto record = Decode<NewSeismicRecord>(data, KindSeismic);
     if (!record)
-        return;
+        return false;
     Prepare(record->pcTime);
     Post(KindSeismic, NewSeismic(*record, NewestFix())->serial);
+    return true;
 }
 
-void DetectorEventServer::OnNewRCEvent(const QByteArray& data)
+bool DetectorEventServer::OnNewRCEvent(const QByteArray& data)
 {
     auto record = Decode<NewRCEventRecord>(data, KindClickEvent);
     if (!record)
-        return;
+        return false;
     Prepare(record->eventTime);
     RCEvent* event = FindRCEvent(*record);
     if (event)
@@ -209,13 +212,14 @@ void DetectorEventServer::OnNewRCEvent(const QByteArray& data)
     else
         event = NewRCEvent(*record, NewestFix());
     Post(KindClickEvent, event->serial);
+    return true;
 }
 
-void DetectorEventServer::OnPorpoiseEvent(const QByteArray& data)
+bool DetectorEventServer::OnPorpoiseEvent(const QByteArray& data)
 {
     auto record = Decode<PorpoiseEventRecord>(data, KindPorpoiseEvent);
     if (!record)
-        return;
+        return false;
     Prepare(record->eventStart);
     PorpoiseEvent* event = FindPorpoiseEvent(*record);
     if (event)
@@ -223,13 +227,14 @@ void DetectorEventServer::OnPorpoiseEvent(const QByteArray& data)
     else
         event = NewPorpoiseEvent(*record, NewestFix());
     Post(KindPorpoiseEvent, event->serial);
+    return true;
 }
 
-void DetectorEventServer::OnNewWhistleEvent(const QByteArray& data)
+bool DetectorEventServer::OnNewWhistleEvent(const QByteArray& data)
 {
     auto record = Decode<NewWhistleEventRecord>(data, KindWhistleEvent);
     if (!record)
-        return;
+        return false;
     Prepare(record->eventStart);
     WHISTLEEVENT* event = FindWhistleEvent(*record);
     if (event) {
@@ -239,15 +244,17 @@ void DetectorEventServer::OnNewWhistleEvent(const QByteArray& data)
         event = NewWhistleEvent(*record, NewestFix());
     }
     Post(KindWhistleEvent, event->serial);
+    return true;
 }
 
-void DetectorEventServer::OnRightWhaleEvent(const QByteArray& data)
+bool DetectorEventServer::OnRightWhaleEvent(const QByteArray& data)
 {
     auto record = Decode<RightWhaleEventRecord>(data, KindRightWhaleEvent);
     if (!record)
-        return;
+        return false;
     Prepare(record->eventStart);
     Post(KindRightWhaleEvent, NewRightWhaleEvent(*record, NewestFix())->serial);
+    return true;
 }
 
 } // namespace velmar::nav

@@ -8,8 +8,9 @@
 // into a node of its recent list (a new one, or the existing node of the same
 // event updated), linked to the newest GPS fix, and then posted (queued, so
 // the poke is answered first) to the dispatch as a DetectionKey. A record
-// shorter than its layout is refused with a message and creates nothing; the
-// poke is still acknowledged, as detectors expect.
+// shorter than its layout, or with an impossible time or value, is refused:
+// it creates nothing, the poke is answered false, and a message naming the
+// item tells the operator.
 //
 // Started once per run by the main window (online and offline logging).
 // User-interface thread only: pokes arrive inside its event loop.
@@ -91,16 +92,16 @@ public:
     // The answers to the bus's transactions (also called directly by tests).
     bool Connect(const QString& topic) const;
     bool Execute(const QString& topic, const QByteArray& command);
-    // False: the item was not processed.
+    // False: the item was not processed, or its record was refused.
     bool Poke(const QString& topic, const QString& item, const QByteArray& data);
 
 private:
-    void OnNewWhistles(const QByteArray& data);
-    void OnNewSeismic(const QByteArray& data);
-    void OnNewRCEvent(const QByteArray& data);
-    void OnPorpoiseEvent(const QByteArray& data);
-    void OnNewWhistleEvent(const QByteArray& data);
-    void OnRightWhaleEvent(const QByteArray& data);
+    bool OnNewWhistles(const QByteArray& data);
+    bool OnNewSeismic(const QByteArray& data);
+    bool OnNewRCEvent(const QByteArray& data);
+    bool OnPorpoiseEvent(const QByteArray& data);
+    bool OnNewWhistleEvent(const QByteArray& data);
+    bool OnRightWhaleEvent(const QByteArray& data);
 
     // Decodes the record, or queues the refusal box and returns nothing.
     template <class Record>

@@ -25,7 +25,10 @@
 #include "widgets/DialogService.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QTimer>
+
+#include <chrono>
 
 namespace velmar::shell {
 
@@ -124,6 +127,47 @@ void ArmMapSnapshots()
     timer->start(SnapshotMs);
 }
 
+qint64 MonotonicMs()
+{
+    // The steady clock is the system's monotonic clock, which every process
+    // reads alike.
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// Test hook: VELMAR_PAINT_LOG names a file to which every paint of the map
+// window (or of a widget inside it) appends a line with the monotonic clock's
+// milliseconds, so that a benchmark can tell whether the window kept
+// redrawing while the program worked.
+class MapPaintLog : public QObject {
+public:
+    explicit MapPaintLog(const QString& path) : QObject(qApp), m_file(path)
+    {
+        if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+            qWarning("paint log %s cannot be opened", qPrintable(path));
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && m_file.isOpen() && watched->isWidgetType()) {
+            const map::TMapWindow* window = map::TheMapWindow();
+            const auto* widget = static_cast<QWidget*>(watched);
+            if (window && (widget == window || window->isAncestorOf(widget)))
+                m_file.write(QByteArray::number(MonotonicMs()) + '\n');
+        }
+        return false;
+    }
+
+private:
+    QFile m_file;
+};
+
+void ArmMapPaintLog()
+{
+    const QString path = qEnvironmentVariable("VELMAR_PAINT_LOG");
+    if (!path.isEmpty())
+        qApp->installEventFilter(new MapPaintLog(path));
+}
+
 } // namespace
 
 class MapWindowService final : public MapService {
@@ -206,6 +250,7 @@ MapService& BindMapService(nav::GpsPoller* poller, SettingsDialogService& dialog
     TheRecentEventDispatch().ports.redrawMap = [] { map::RedrawMap(false, true); };
     forms::setUserPlotPort({PlotUserItem});
     ArmMapSnapshots();
+    ArmMapPaintLog();
     static MapWindowService service;
     return service;
 }

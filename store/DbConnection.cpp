@@ -5,6 +5,7 @@
 #include "RecordWriters.h"
 #include "platform/RunMode.h"
 #include "SqlText.h"
+#include "WalCheckpointer.h"
 #include "platform/Folders.h"
 
 #include <QFile>
@@ -47,6 +48,8 @@ struct DbConnectionState {
     std::vector<std::pair<int, DbCloseListener>> closeListeners;
     int nextListenerId = 1;
     PageCounts atOpen; // unchanged at close: the session wrote nothing
+    WalCheckpointer checkpointer;
+    int checkpointIntervalMs = kCheckpointIntervalMs;
 };
 
 DbConnectionState& state()
@@ -83,6 +86,36 @@ bool compactingWorthwhile(const PageCounts& atOpen, const PageCounts& now)
         return false;
     return now.free * kWorthwhileFreeShare >= now.pages;
 }
+
+} // namespace
+
+bool ConnectSurveyFile(SQLHDBC connection, const QString& driver, const QString& path)
+{
+    // The driver cuts a value at the first ";" and knows no quoting, so such a
+    // path would name another file (or smuggle in options).
+    if (driver.isEmpty() || path.contains(QLatin1Char(';')))
+        return false;
+    QByteArray in = toSqlBytes(
+        QStringLiteral("DRIVER=%1;Database=%2;Timeout=%3").arg(driver, path).arg(kBusyTimeoutMs));
+    SQLCHAR out[256];
+    SQLSMALLINT outLength = 0;
+    if (!sqlSucceeded(SQLDriverConnect(connection, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out,
+                                       sizeof out, &outLength, SQL_DRIVER_NOPROMPT)))
+        return false;
+    // SQLite opens any file lazily: read the schema once so that a file that
+    // is no database fails here, not in every later statement.
+    bool ok = false;
+    {
+        // The probe's handle goes before the disconnect frees it.
+        SqlStatement probe(connection);
+        ok = probe.execDirect(QStringLiteral("SELECT count(*) FROM sqlite_master"));
+    }
+    if (!ok)
+        SQLDisconnect(connection);
+    return ok;
+}
+
+namespace {
 
 bool allocEnvironment(SQLHENV& env)
 {
@@ -122,31 +155,7 @@ bool connectTo(const QString& path, bool showFailure)
         freeHandles();
         return false;
     }
-    const QString driver = getAccessDriverName(s.environment);
-    // The driver cuts a value at the first ";" and knows no quoting, so such a
-    // path would name another file (or smuggle in options).
-    bool ok = !driver.isEmpty() && !path.contains(QLatin1Char(';'));
-    if (ok) {
-        QByteArray in = toSqlBytes(
-            QStringLiteral("DRIVER=%1;Database=%2;Timeout=%3").arg(driver, path).arg(kBusyTimeoutMs));
-        SQLCHAR out[256];
-        SQLSMALLINT outLength = 0;
-        const SQLRETURN r = SQLDriverConnect(s.connection, nullptr, reinterpret_cast<SQLCHAR*>(in.data()), SQL_NTS, out,
-                                             sizeof out, &outLength, SQL_DRIVER_NOPROMPT);
-        ok = sqlSucceeded(r);
-        // SQLite opens any file lazily: read the schema once so that a file
-        // that is no database fails here, not in every later statement.
-        if (ok) {
-            // The probe's handle goes before the disconnect frees it.
-            {
-                SqlStatement probe(s.connection);
-                ok = probe.execDirect(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-            }
-            if (!ok)
-                SQLDisconnect(s.connection);
-        }
-    }
-    if (!ok) {
+    if (!ConnectSurveyFile(s.connection, getAccessDriverName(s.environment), path)) {
         if (showFailure)
             DbMessage(s.owner, QStringLiteral("You have not opened a database file"), QStringLiteral("Warning"));
         freeHandles();
@@ -182,6 +191,13 @@ int OpenDB(QObject* owner, const QString& path)
     }
     if (!connectTo(path, true))
         return kOpenDbFailed;
+    // Commits on the user-interface thread only append to the log; the
+    // checkpointer's thread copies it back. Without one SQLite checkpoints
+    // inside the commits, as it does by default.
+    if (s.checkpointer.start(getAccessDriverName(s.environment), path, s.checkpointIntervalMs)) {
+        SqlStatement noAutomatic(s.connection);
+        noAutomatic.execDirect(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+    }
     DbCheckFixedTables();
     if (shell::RunMode == shell::RunModeOnline)
         DbReadLastGpsIndex();
@@ -193,6 +209,7 @@ void CloseDB()
     auto& s = state();
     if (!s.connected)
         return;
+    s.checkpointer.stop();
     for (const auto& [id, listener] : s.closeListeners)
         listener();
     // SQLite compacts inside the connection, so before it goes. Rewriting the
@@ -210,6 +227,16 @@ bool CompactDB()
         return false;
     SqlStatement statement(s.connection);
     return statement.execDirect(QStringLiteral("VACUUM"));
+}
+
+bool DbLogCheckpointedApart()
+{
+    return state().checkpointer.isRunning();
+}
+
+void SetDbCheckpointInterval(int ms)
+{
+    state().checkpointIntervalMs = ms > 0 ? ms : kCheckpointIntervalMs;
 }
 
 bool IsDbOpen()

@@ -47,6 +47,12 @@ void CloseDB();
 // Compacts the open database (VACUUM). False when none is open or it failed.
 bool CompactDB();
 bool IsDbOpen();
+// True while the open survey's log is checkpointed by a thread of its own
+// (see WalCheckpointer.h) rather than inside the commits.
+bool DbLogCheckpointedApart();
+// How often that thread checkpoints, for the databases opened from now on;
+// 0 restores the default (kCheckpointIntervalMs). Tests make it short.
+void SetDbCheckpointInterval(int ms);
 SQLHDBC GetDbConnection();
 // The file of the open database; empty when none is open.
 QString GetDbPath();
@@ -74,6 +80,11 @@ bool CreateBlankDatabase(const QString& path);
 // Installers and tests may point it elsewhere; an empty text restores it.
 void SetBlankDatabaseTemplate(const QString& path);
 QString BlankDatabaseTemplate();
+
+// Connects an allocated connection handle to the survey file at path through
+// the named driver, and reads the schema once so that a file that is no
+// database fails here. False (disconnected) on failure.
+bool ConnectSurveyFile(SQLHDBC connection, const QString& driver, const QString& path);
 
 // Shows the first diagnostic record of an ODBC handle.
 void ShowSqlError(QObject* owner, SQLSMALLINT handleType, SQLHANDLE handle);

@@ -67,9 +67,13 @@ TEST_F(EventsFixture, ShortRecordsAreRefusedLongerOnesReadAsFarAsTheirLayout)
         stored.clear();
         PurgeAllDetections();
 
-        // Still acknowledged: the detector must not retry a bad record.
-        EXPECT_TRUE(poke(p.item, p.bytes.left(qsizetype(p.size) - 1)));
-        EXPECT_EQ(errors, std::vector<QString>{"Error: " + boxes.at(p.kind)});
+        // Answered false, and the box names the item and the lengths.
+        EXPECT_FALSE(poke(p.item, p.bytes.left(qsizetype(p.size) - 1)));
+        EXPECT_EQ(errors, std::vector<QString>{"Error: " + boxes.at(p.kind)
+                                               + QStringLiteral(": \"%1\" of %2 bytes, needs %3")
+                                                     .arg(QLatin1String(p.item))
+                                                     .arg(p.size - 1)
+                                                     .arg(p.size)});
         EXPECT_EQ(nodeCount(), 0);
         EXPECT_TRUE(stored.empty());
 
@@ -108,8 +112,9 @@ TEST_F(EventsFixture, RecordsWithValuesThatAreNoNumbersOrOutOfRangeAreRefusedLik
             errors.clear();
             stored.clear();
             PurgeAllDetections();
-            EXPECT_TRUE(poke(p.item, bytes));
-            EXPECT_EQ(errors.size(), 1u);
+            EXPECT_FALSE(poke(p.item, bytes));
+            ASSERT_EQ(errors.size(), 1u);
+            EXPECT_TRUE(errors[0].contains(QString::fromLatin1(p.item))) << errors[0].toStdString();
             EXPECT_EQ(nodeCount(), 0);
             EXPECT_TRUE(stored.empty());
         }
@@ -259,8 +264,8 @@ TEST_F(EventsFixture, RecordsWithAnImpossibleTimeAreRefusedLikeShortOnes)
             QByteArray bytes = p.bytes;
             bytes[timeAt + qsizetype(b.at)] = char(b.value & 0xFF);
             bytes[timeAt + qsizetype(b.at) + 1] = char(b.value >> 8);
-            // Acknowledged, as a short record is, so the detector does not retry it.
-            EXPECT_TRUE(poke(p.item, bytes));
+            // Refused, as a short record is: the sender is told nothing was kept.
+            EXPECT_FALSE(poke(p.item, bytes));
             ASSERT_EQ(errors.size(), 1u);
             EXPECT_TRUE(errors[0].contains(QString::fromLatin1(p.item))) << errors[0].toStdString();
             EXPECT_TRUE(errors[0].startsWith(QStringLiteral("Error: Invalid "))) << errors[0].toStdString();

@@ -4,9 +4,12 @@
 #include "store/SqlText.h"
 #include "store/TableDefinition.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+
+#include <thread>
 
 using namespace velmar::store;
 using namespace velmar::store::test;
@@ -216,6 +219,48 @@ TEST_F(DbConnectionTest, CloseLeavesTheFileWhenNothingWasWrittenOrLittleLiesFree
     }
     CloseDB();
     EXPECT_GT(freePages(), 0);
+}
+
+// Commits only append to the log: a connection of the checkpointer's own
+// copies it back into the file while the survey is open (the file grows
+// without a checkpoint inside any commit), and it is closed first, so that
+// the survey's last close still removes the log.
+TEST_F(DbConnectionTest, TheLogIsCopiedBackApartFromTheCommitsAndRemovedAtClose)
+{
+    const QString file = path(QStringLiteral("survey.sqlite"));
+    SetDbCheckpointInterval(200);
+    const int opened = OpenDB(nullptr, file);
+    SetDbCheckpointInterval(0);
+    ASSERT_EQ(opened, kOpenDbOk);
+    ASSERT_TRUE(DbLogCheckpointedApart());
+    {
+        SqlStatement st(GetDbConnection());
+        ASSERT_TRUE(st.execDirect(QStringLiteral("PRAGMA wal_autocheckpoint")));
+        ASSERT_TRUE(sqlSucceeded(SQLFetch(st.handle())));
+        SQLBIGINT pages = -1;
+        SQLLEN indicator = 0;
+        ASSERT_TRUE(sqlSucceeded(SQLGetData(st.handle(), 1, SQL_C_SBIGINT, &pages, 0, &indicator)));
+        EXPECT_EQ(pages, 0);
+    }
+    const qint64 atOpen = QFileInfo(file).size();
+    constexpr qint64 kWritten = 40 * 100 * 100; // commits x rows x characters
+    for (int commit = 0; commit < 40; ++commit) {
+        SqlStatement st(GetDbConnection());
+        ASSERT_TRUE(st.execDirect(QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                                                 "WHERE i < 100) INSERT INTO \"Comments\" (\"Comment\") "
+                                                 "SELECT printf('%0100d', i) FROM n")));
+    }
+    // A few of the checkpointer's intervals.
+    QElapsedTimer waited;
+    waited.start();
+    while (QFileInfo(file).size() < atOpen + kWritten && waited.elapsed() < 20000)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_GE(QFileInfo(file).size(), atOpen + kWritten);
+
+    CloseDB();
+    EXPECT_FALSE(DbLogCheckpointedApart());
+    EXPECT_FALSE(QFileInfo::exists(file + QStringLiteral("-wal")));
+    EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT count(*) FROM \"Comments\"")), QStringList{"4000"});
 }
 
 TEST(FixDatabaseExtension, KeepsOrMendsTheExtension)
