@@ -27,6 +27,7 @@ struct JackInput::State {
     std::atomic<qint64> lost{0};
     std::atomic<int> xruns{0};
     std::atomic<jack_nframes_t> period{0};
+    int channels = 0;
     std::atomic<bool> serverGone{false};
     bool goneSaid = false;
     // The frame time the next cycle starts at, when the client runs in step
@@ -160,13 +161,13 @@ bool JackInput::prepare(InputSettings& settings)
     }
     settings.sampleRate = jack_get_sample_rate(m_state->client);
     m_state->period = jack_get_buffer_size(m_state->client);
+    m_state->channels = settings.channels;
     return true;
 }
 
 std::size_t JackInput::blockSamples() const
 {
-    return m_state ? std::size_t(m_state->period.load()) * std::size_t(std::max<qsizetype>(1, m_state->ports.size()))
-                   : 0;
+    return m_state ? std::size_t(m_state->period.load()) * std::size_t(std::max(1, m_state->channels)) : 0;
 }
 
 qint64 JackInput::position() const
