@@ -5,8 +5,9 @@
 // It answers start and stop through DeviceEvents, at once or later, and hands
 // its samples (interleaved int16 in scan-list order, whole scans) to
 // DeviceEvents::deviceBlock on the acquisition thread. Devices whose driver
-// calls back on a thread of its own copy into a SampleRing there and drain it
-// on the acquisition thread (RingInput).
+// calls back on a thread of its own are the shared sound inputs
+// (sound/input/), run by SoundInputDevice: their callbacks copy into a
+// sample ring there, drained on the acquisition thread.
 #include "settings/PipeSettings.h"
 
 #include <QString>

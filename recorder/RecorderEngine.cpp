@@ -1,8 +1,10 @@
 #include "recorder/RecorderEngine.h"
 
 #include "platform/DateTimeText.h"
+#include "recorder/RecorderLogic.h"
 
 #include <QLoggingCategory>
+#include <QStringList>
 
 #include <unistd.h>
 
@@ -18,7 +20,7 @@ namespace {
 
 const QString CantOpenFileCaption = QStringLiteral("Can't open file");
 const QString MemoryCaption = QStringLiteral("Memory Warning");
-constexpr std::size_t MinRingBlocks = 3;
+const QString SoundLostCaption = QStringLiteral("Sound lost");
 
 qint64 BytesPerSecond(uint32_t rate, int channels)
 {
@@ -36,7 +38,7 @@ std::size_t RingSamples(uint32_t sampleRate, int channels, std::size_t deviceBlo
 {
     const std::size_t seconds = std::size_t(BytesPerSecond(sampleRate, channels) / 2) * SampleRingSeconds;
     const std::size_t blocks = std::max(std::size_t(BlockBytes(sampleRate, channels) / 2), deviceBlockSamples);
-    return std::max(seconds, blocks * MinRingBlocks);
+    return sound::InputRingSamples(seconds, blocks);
 }
 
 qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int bufferSeconds)
@@ -103,8 +105,12 @@ bool RecorderEngine::startDevice()
 {
     stopDevice();
     setStatus(StatusStarting);
-    m_settings = {m_recording.DeviceType & 0xFF, m_recording.DeviceNumber, m_recording.nChannels,
-                  m_recording.SampleRate, m_recording.DeviceName};
+    m_settings = {};
+    m_settings.kind = m_recording.DeviceType & 0xFF;
+    m_settings.device = m_recording.DeviceNumber;
+    m_settings.channels = m_recording.nChannels;
+    m_settings.sampleRate = m_recording.SampleRate;
+    m_settings.deviceName = m_recording.DeviceName;
     auto failed = [this](const QString& text, const QString& caption) {
         m_input.reset();
         m_ring.reset();
@@ -148,6 +154,9 @@ bool RecorderEngine::startDevice()
     }
     if (!m_input->start(m_settings, *m_ring))
         return failed(m_input->errorText(), m_input->errorCaption());
+    m_droppedFrames = m_deviceLostFrames = m_untoldDropped = m_untoldDeviceLost = 0;
+    m_gaps = m_untoldGaps = 0;
+    emit soundLost(0, 0);
     setStatus(StatusRunning);
     return true;
 }
@@ -157,15 +166,21 @@ void RecorderEngine::stop()
     freeBuffer();
     if (m_input) {
         setStatus(StatusStopping);
+        countLosses();
         m_input->stop();
         // What the device delivered before it stopped still belongs to the file.
         tick();
         std::size_t n = m_ring ? m_ring->pop(m_block.data(), m_block.size()) : 0;
         if (n > 0)
             consumeBlock(m_block.data(), qint64(n) * 2);
+        countLosses();
+        if (const QString problem = m_input->takeProblem(); !problem.isEmpty())
+            emit message(problem, QStringLiteral("Input device"));
         m_input.reset();
     }
     closeFile();
+    // Losses while only the pre-trigger buffer filled.
+    tellLosses(QStringLiteral("the pre-trigger buffer"));
     m_ring.reset();
     setStatus(StatusStopped);
 }
@@ -197,11 +212,56 @@ void RecorderEngine::tick()
     m_input->poll(*m_ring);
     if (const QString problem = m_input->takeProblem(); !problem.isEmpty())
         emit message(problem, QStringLiteral("Input device"));
+    countLosses();
     const std::size_t blockSamples = m_block.size();
     while (m_ring->available() >= blockSamples) {
         m_ring->pop(m_block.data(), blockSamples);
         consumeBlock(m_block.data(), m_blockBytes);
     }
+}
+
+void RecorderEngine::countLosses()
+{
+    if (!m_input || !m_ring)
+        return;
+    // The counters only grow; an input that forgets them at its stop takes
+    // nothing back.
+    const qint64 dropped = std::max(m_droppedFrames, qint64(m_ring->dropped()) / std::max(1, m_ring->channels()));
+    const qint64 deviceLost = std::max(m_deviceLostFrames, m_input->lostFrames());
+    const int gaps = std::max(m_gaps, m_input->gaps());
+    if (dropped == m_droppedFrames && deviceLost == m_deviceLostFrames && gaps == m_gaps)
+        return;
+    m_untoldDropped += dropped - m_droppedFrames;
+    m_untoldDeviceLost += deviceLost - m_deviceLostFrames;
+    m_untoldGaps += gaps - m_gaps;
+    m_droppedFrames = dropped;
+    m_deviceLostFrames = deviceLost;
+    m_gaps = gaps;
+    emit soundLost(double(dropped + deviceLost) / std::max<uint32_t>(1, m_settings.sampleRate), gaps);
+}
+
+void RecorderEngine::tellLosses(const QString& where)
+{
+    if (m_untoldDropped == 0 && m_untoldDeviceLost == 0 && m_untoldGaps == 0)
+        return;
+    const double rate = std::max<uint32_t>(1, m_settings.sampleRate);
+    QStringList lines{QStringLiteral("%1 of sound are missing from %2.")
+                          .arg(LostTimeText(double(m_untoldDropped + m_untoldDeviceLost) / rate), where)};
+    if (m_untoldDropped > 0)
+        lines << QStringLiteral("%1 (%2 frames) came from the device faster than the recorder could store them.")
+                     .arg(LostTimeText(double(m_untoldDropped) / rate))
+                     .arg(m_untoldDropped);
+    if (m_untoldDeviceLost > 0)
+        lines << QStringLiteral("%1 (%2 frames) the input device lost before the recorder got them.")
+                     .arg(LostTimeText(double(m_untoldDeviceLost) / rate))
+                     .arg(m_untoldDeviceLost);
+    if (m_untoldGaps > 0)
+        lines << QStringLiteral("The input device reported a loss %1 times.").arg(m_untoldGaps);
+    m_untoldDropped = m_untoldDeviceLost = 0;
+    m_untoldGaps = 0;
+    const QString text = lines.join(QLatin1Char('\n'));
+    qCWarning(lcRecorder).noquote() << text;
+    emit message(text, SoundLostCaption);
 }
 
 void RecorderEngine::consumeBlock(const int16_t* samples, qint64 bytes)
@@ -303,6 +363,10 @@ bool RecorderEngine::openFile(bool withBuffer)
     m_header.BitsPerSample = 16;
     m_header.DataSize = 0;
     const bool useBuffer = withBuffer && !m_buffer.empty();
+    // The buffer's losses go with it into the file; without it, they are
+    // the buffer's alone.
+    if (!useBuffer)
+        tellLosses(QStringLiteral("the pre-trigger buffer"));
     m_fileStart = now();
     if (useBuffer)
         m_fileStart = sound::AddSecondsToTime(m_fileStart, -double(m_bufFill / perSecond));
@@ -360,6 +424,7 @@ void RecorderEngine::closeFile()
     refreshHeader();
     m_file.close();
     const sound::FileClosedResult result = sound::OnFileClosed(m_recording, m_fileStart, m_services);
+    tellLosses(result.finalPath.isEmpty() ? m_file.fileName() : result.finalPath);
     emit fileClosed(m_recording, result.finalPath);
 }
 

@@ -38,8 +38,9 @@ inline constexpr int SampleRingSeconds = 3;
 // Bytes of one block: a tenth of a second of whole frames.
 qint64 BlockBytes(uint32_t sampleRate, int channels);
 // Samples of the ring between device and thread: SampleRingSeconds of sound,
-// and never fewer than three of the blocks either side moves at once, so
-// that a slow rate still has room for whole blocks.
+// and never fewer than sound::MinRingBlocks of the blocks either side moves
+// at once, so that a slow rate or a long JACK period still has room for
+// whole blocks.
 std::size_t RingSamples(uint32_t sampleRate, int channels, std::size_t deviceBlockSamples);
 // Bytes of the pre-trigger buffer: a whole number of blocks, at least four.
 qint64 PreTriggerBytes(qint64 blockBytes, uint32_t sampleRate, int channels, int bufferSeconds);
@@ -83,6 +84,10 @@ signals:
     // counters); the window takes its counters over.
     void fileClosed(const velmar::sound::RECORDINGINFO& recording, const QString& finalPath);
     void message(const QString& text, const QString& caption);
+    // Sound lost since the device started: what the ring could not take and
+    // what the device lost, in seconds, and the times the device reported a
+    // loss. Sent when it grows, and with zeros when a device starts.
+    void soundLost(double seconds, int gaps);
 
 private:
     void setStatus(int status);
@@ -96,6 +101,11 @@ private:
     void consumeBlock(const int16_t* samples, qint64 bytes);
     void measureLevels(const int16_t* samples, qint64 bytes);
     platform::SystemTime now() const;
+    // Adds what the ring and the device lost since the last look.
+    void countLosses();
+    // Tells the log and the operator, once, what was lost in `where` (a file
+    // or the pre-trigger buffer) since the last telling.
+    void tellLosses(const QString& where);
 
     InputFactory m_factory;
     sound::RecordingServices m_services;
@@ -118,6 +128,14 @@ private:
     qint64 m_sinceRefresh = 0;
     platform::SystemTime m_fileStart;
     bool m_writeFailed = false;
+
+    // Losses since the device started, and those not yet told.
+    qint64 m_droppedFrames = 0;
+    qint64 m_deviceLostFrames = 0;
+    int m_gaps = 0;
+    qint64 m_untoldDropped = 0;
+    qint64 m_untoldDeviceLost = 0;
+    int m_untoldGaps = 0;
 };
 
 } // namespace velmar::recorder

@@ -48,7 +48,8 @@ CycleWindow CycleAt(int secondsOfDay, int intervalMinutes, int durationSeconds)
     return c;
 }
 
-StatusLine StatusText(const StatusInput& in)
+namespace {
+StatusLine BaseStatusText(const StatusInput& in)
 {
     if (!in.deviceValid)
         return {QStringLiteral("%1 cannot be found on the system").arg(in.deviceName), true};
@@ -85,6 +86,24 @@ StatusLine StatusText(const StatusInput& in)
                 false};
     }
     return {};
+}
+} // namespace
+
+StatusLine StatusText(const StatusInput& in)
+{
+    StatusLine line = BaseStatusText(in);
+    if (!in.lostText.isEmpty())
+        line.text += QStringLiteral(" - ") + in.lostText;
+    return line;
+}
+
+QString LostTimeText(double seconds)
+{
+    if (seconds < 10)
+        return QStringLiteral("%1 s").arg(seconds, 0, 'f', 2);
+    if (seconds < 60)
+        return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
+    return sound::FormatDuration(int(std::lround(seconds)));
 }
 
 QStringList RepairStoredRecording(sound::RECORDINGINFO& r)

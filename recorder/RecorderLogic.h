@@ -44,12 +44,18 @@ struct StatusInput {
     bool triggerActive = false;
     QString triggerReason;
     QString triggerStopText;
+    // Sound lost since the device started ("0.25 s of sound lost"), empty
+    // when none.
+    QString lostText;
 };
 struct StatusLine {
     QString text;
     bool alarm = false;
 };
 StatusLine StatusText(const StatusInput& in);
+
+// The length of lost sound: "0.02 s", "12.5 s", "03:25" (from 60 s on).
+QString LostTimeText(double seconds);
 
 // Decibels of full scale of a peak (bits of the samples); -60 for silence.
 double LevelDb(int peak, int bits);

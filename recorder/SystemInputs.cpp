@@ -1,8 +1,8 @@
 // The recorder's devices by input kind.
 #include "recorder/BoardInputs.h"
-#include "recorder/JackInput.h"
 #include "recorder/PipedInput.h"
-#include "recorder/PortAudioInput.h"
+#include "sound/input/JackInput.h"
+#include "sound/input/PortAudioInput.h"
 
 namespace velmar::recorder {
 namespace {
@@ -15,9 +15,10 @@ constexpr int MaxTapeChannels = 2;
 std::unique_ptr<InputBackend> MakeSystemInput(int kind)
 {
     switch (kind) {
-    case KindSoundCard: return std::make_unique<PortAudioInput>();
+    case KindSoundCard: return std::make_unique<sound::PortAudioInput>(QStringLiteral("Error starting Soundcard"));
     case KindPiped: return std::make_unique<PipedInput>();
-    case KindAsio: return std::make_unique<JackInput>();
+    case KindAsio:
+        return std::make_unique<sound::JackInput>(QStringLiteral("Velmar"), QString(), QStringLiteral("ASIO (JACK)"));
     case KindMeasurementBoard: return std::make_unique<MeasurementBoardInput>();
     case KindNiDaq: return std::make_unique<NiDaqInput>();
     case KindTapeMachine: return std::make_unique<TapeMachineInput>();
@@ -29,10 +30,19 @@ std::unique_ptr<InputBackend> MakeSystemInput(int kind)
     }
 }
 
+std::vector<SoundCardInfo> ListSoundCards()
+{
+    std::vector<SoundCardInfo> list;
+    for (const sound::InputCard& card : sound::InputCards())
+        list.push_back({card.hostApi.isEmpty() ? card.name : QStringLiteral("%1: %2").arg(card.hostApi, card.name),
+                        card.maxChannels});
+    return list;
+}
+
 std::vector<OtherInputInfo> ListOtherInputs()
 {
     std::vector<OtherInputInfo> list;
-    list.push_back({JackInput::driverName(), KindAsio, 0, MaxAsioChannels, {}});
+    list.push_back({sound::JackInput::driverName(), KindAsio, 0, MaxAsioChannels, {}});
     const sound::CbLibrary& cb = sound::TheCbLibrary();
     bool boards = false;
     for (int board = 0; cb.CbIsLoaded() && board < MaxBoards; ++board) {

@@ -1,17 +1,23 @@
 #include "pipeserver/backend/InputDevices.h"
 
-#include "pipeserver/backend/JackInput.h"
 #include "pipeserver/backend/NiDaqMxInput.h"
-#include "pipeserver/backend/PortAudioInput.h"
+#include "pipeserver/backend/SoundInputDevice.h"
+#include "sound/input/JackInput.h"
+#include "sound/input/PortAudioInput.h"
 
 namespace velmar::pipeserver {
 
 std::unique_ptr<AcquisitionDevice> MakeInputDevice(const PipeSettings& settings, const InputDeviceOptions& options)
 {
     switch (settings.DeviceType) {
-    case DeviceSoundCard: return std::make_unique<PortAudioInput>();
+    case DeviceSoundCard:
+        return std::make_unique<SoundInputDevice>(std::make_unique<sound::PortAudioInput>(QStringLiteral("Sound Card")),
+                                                  QStringLiteral("Sound card overflows"), true);
     case DeviceNiDaqMx: return std::make_unique<NiDaqMxInput>();
-    case DeviceAsio: return std::make_unique<JackInput>(options.jackSourcePorts);
+    case DeviceAsio:
+        return std::make_unique<SoundInputDevice>(
+            std::make_unique<sound::JackInput>(QStringLiteral("Pelvane"), options.jackSourcePorts),
+            QStringLiteral("JACK xruns"), false);
     case DeviceNiDaq:
         return std::make_unique<UnavailableInput>(
             QStringLiteral("NI-DAQ is not available: the traditional NI-DAQ library has no version for this system; "
@@ -23,17 +29,27 @@ std::unique_ptr<AcquisitionDevice> MakeInputDevice(const PipeSettings& settings,
     }
 }
 
+namespace {
+QStringList SoundCardNames()
+{
+    QStringList names;
+    for (const sound::InputCard& card : sound::InputCards())
+        names << card.name;
+    return names;
+}
+} // namespace
+
 QList<InputDeviceEntry> ListInputDevices()
 {
     QList<InputDeviceEntry> list;
-    const QStringList cards = PortAudioInput::inputDeviceNames();
+    const QStringList cards = SoundCardNames();
     for (int i = 0; i < cards.size(); ++i)
         list.append({cards[i], DeviceSoundCard, i});
     if (NiMxIsLoaded())
         for (int n = 1; n <= 9; ++n)
             if (const auto name = NiMxDeviceName(n))
                 list.append({name->left(26), DeviceNiDaqMx, n});
-    list.append({JackInput::driverName(), DeviceAsio, 0});
+    list.append({sound::JackInput::driverName(), DeviceAsio, 0});
     return list;
 }
 
@@ -41,7 +57,7 @@ std::optional<QString> DeviceLine(const PipeSettings& settings)
 {
     switch (settings.DeviceType) {
     case DeviceSoundCard: {
-        const QStringList cards = PortAudioInput::inputDeviceNames();
+        const QStringList cards = SoundCardNames();
         if (settings.DeviceNumber < 0 || settings.DeviceNumber >= cards.size())
             return QStringLiteral("No Sound Card");
         return QStringLiteral("Sound Card - %1").arg(cards[settings.DeviceNumber]);
@@ -55,7 +71,7 @@ std::optional<QString> DeviceLine(const PipeSettings& settings)
                      : QStringLiteral("No NI mx DLL"));
     case DeviceAsio:
         return QStringLiteral("%1 (ASIO)")
-            .arg(settings.DeviceNumber == 0 ? JackInput::driverName() : QStringLiteral("Unknown ASIO device"));
+            .arg(settings.DeviceNumber == 0 ? sound::JackInput::driverName() : QStringLiteral("Unknown ASIO device"));
     default: return std::nullopt;
     }
 }

@@ -275,6 +275,11 @@ void TAutoRec::SetupWindow()
     });
     connect(e, &RecorderEngine::message, this,
             [this](const QString& text, const QString& caption) { Ask(text, caption, QMessageBox::Warning); });
+    connect(e, &RecorderEngine::soundLost, this, [this](double seconds, int gaps) {
+        m_lostText = seconds > 0 ? QStringLiteral("%1 of sound lost").arg(LostTimeText(seconds))
+                   : gaps > 0    ? QStringLiteral("sound lost %1 times").arg(gaps)
+                                 : QString();
+    });
 
     sound::DbReadRecorder(m_rec);
     m_rec.DeviceValid = true;
@@ -565,6 +570,7 @@ void TAutoRec::Refresh()
     in.triggerActive = m_triggerActive;
     in.triggerReason = m_triggerReason;
     in.triggerStopText = sound::FormatTimeString(m_triggerStop, 0);
+    in.lostText = m_lostText;
     const StatusLine line = StatusText(in);
     if (m_status->text() != line.text)
         m_status->setText(line.text);

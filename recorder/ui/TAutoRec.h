@@ -135,6 +135,7 @@ private:
     CycleWindow m_cycle;
     platform::SystemTime m_startTime;
     int m_buffered = 0;
+    QString m_lostText; // sound lost since the device started
     bool m_triggerActive = false;
     QString m_triggerReason;
     platform::SystemTime m_triggerStop;

@@ -99,7 +99,9 @@ protected:
                 QTest::qWait(200);
             }
         }
-        ASSERT_TRUE(rampReady) << "no JACK server";
+        ASSERT_TRUE(rampReady) << "no JACK server; jackd said:\n"
+                               << jack.readAllStandardOutput().toStdString()
+                               << jack.readAllStandardError().toStdString();
     }
     QString output() { return QString::fromLocal8Bit(program.readAllStandardError()); }
 

@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <atomic>
 #include <vector>
 
 namespace velmar::recorder::test {
@@ -16,9 +17,11 @@ struct FakeDevice {
     int starts = 0;
     int stops = 0;
     bool running = false;
-    bool openedTwice = false; // a start while the device was running
-    uint32_t grantedRate = 0; // the rate the device really samples at (0: as asked)
-    qint64 frame = 0;         // frames pushed so far: the value of the next frame
+    bool openedTwice = false;          // a start while the device was running
+    uint32_t grantedRate = 0;          // the rate the device really samples at (0: as asked)
+    qint64 frame = 0;                  // frames pushed so far: the value of the next frame
+    std::atomic<qint64> lostFrames{0}; // frames the device says it lost (read on the recorder thread)
+    std::atomic<int> gaps{0};          // losses the device reported
 
     // Frame f carries f (mod 30000) on channel 0, its negation on channel 1
     // and the channel number on the others, so order and alignment show.
@@ -61,6 +64,9 @@ public:
             ++m_device.stops;
         m_device.running = false;
     }
+
+    qint64 lostFrames() const override { return m_device.lostFrames; }
+    int gaps() const override { return m_device.gaps; }
 
 private:
     FakeDevice& m_device;

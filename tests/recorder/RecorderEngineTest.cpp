@@ -2,7 +2,6 @@
 #include "recorder/PipedInput.h"
 #include "recorder/RecorderEngine.h"
 #include "recorder/RecorderLogic.h"
-#include "recorder/SampleRing.h"
 #include "platform/DateTimeText.h"
 #include "sound/PipeProtocol.h"
 #include "sound/SamplePipe.h"
@@ -211,6 +210,55 @@ TEST_F(RecorderEngineTest, AFullDiskIsReportedOnceAndTheFileCountsOnlyWhatWasWri
     EXPECT_EQ(f.frames() * 4 + 132, QFileInfo(path).size());
 }
 
+TEST_F(RecorderEngineTest, LostSoundShowsAndIsToldOncePerFileWithItsLength)
+{
+    QSignalSpy lost(engine.get(), &RecorderEngine::soundLost);
+    startRecording(RECORDINGINFO::StartRecord);
+    ASSERT_TRUE(engine->fileOpen());
+    const QString first = engine->filePath();
+    // Five seconds arrive while the recorder thread is held up: its ring
+    // holds three, the other two are lost.
+    advance(5);
+    ASSERT_FALSE(lost.isEmpty());
+    EXPECT_DOUBLE_EQ(lost.last().at(0).toDouble(), 2.0);
+    EXPECT_TRUE(messages.filter("Sound lost|").isEmpty()) << "told once the file is closed";
+    advance(1);
+    engine->split();
+    // In the next file the device itself loses a tenth of a second, twice.
+    device.lostFrames = 4800;
+    device.gaps = 2;
+    advance(1);
+    EXPECT_DOUBLE_EQ(lost.last().at(0).toDouble(), 2.1);
+    EXPECT_EQ(lost.last().at(1).toInt(), 2);
+    engine->stop();
+
+    const QStringList told = messages.filter("Sound lost|");
+    ASSERT_EQ(told.size(), 2) << messages.join('\n').toStdString();
+    EXPECT_TRUE(told[0].startsWith("Sound lost|2.00 s of sound are missing from ")) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains(QFileInfo(first).completeBaseName())) << told[0].toStdString();
+    EXPECT_TRUE(told[0].contains("2.00 s (96000 frames) came from the device faster")) << told[0].toStdString();
+    EXPECT_TRUE(told[1].startsWith("Sound lost|0.10 s of sound are missing from ")) << told[1].toStdString();
+    EXPECT_FALSE(told[1].contains(QFileInfo(first).completeBaseName())) << told[1].toStdString();
+    EXPECT_TRUE(told[1].contains("0.10 s (4800 frames) the input device lost")) << told[1].toStdString();
+    EXPECT_TRUE(told[1].contains("reported a loss 2 times")) << told[1].toStdString();
+
+    // The next start counts afresh.
+    startRecording(RECORDINGINFO::StartRecord);
+    EXPECT_DOUBLE_EQ(lost.last().at(0).toDouble(), 0.0);
+}
+
+TEST(RecorderLogicTest, TheStatusLineShowsLostSound)
+{
+    StatusInput s;
+    s.mode = ModeContinuous;
+    s.deviceStatus = 1;
+    s.elapsedSeconds = 65;
+    s.lostText = QStringLiteral("%1 of sound lost").arg(LostTimeText(0.25));
+    EXPECT_EQ(StatusText(s).text, " Long Recording in progress : 01:05 - 0.25 s of sound lost");
+    EXPECT_EQ(LostTimeText(12.34), "12.3 s");
+    EXPECT_EQ(LostTimeText(205), "03:25");
+}
+
 TEST_F(RecorderEngineTest, LevelsOfTheFirstEightChannels)
 {
     rec.nChannels = 10;
@@ -359,22 +407,6 @@ TEST(RecorderLogicTest, UnusableStoredValuesTakeTheirDefaults)
               (QStringList{"nChannels", "SampleRate", "RecordInterval", "RecordDuration", "MaxSingle"}));
     EXPECT_EQ(r, RECORDINGINFO{});
     EXPECT_TRUE(RepairStoredRecording(r).isEmpty());
-}
-
-TEST(SampleRingTest, TakesWholeFramesAndDropsWhatDoesNotFit)
-{
-    SampleRing ring(10, 3); // rounded up to 12 samples, four frames
-    const int16_t in[15] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
-    EXPECT_EQ(ring.push(in, 15), 12u);
-    EXPECT_EQ(ring.dropped(), 3u);
-    int16_t out[7];
-    EXPECT_EQ(ring.pop(out, 7), 6u) << "never half a frame";
-    EXPECT_EQ(out[0], 1);
-    EXPECT_EQ(ring.push(in, 6), 6u);
-    int16_t rest[12];
-    EXPECT_EQ(ring.pop(rest, 12), 12u);
-    EXPECT_EQ(rest[0], 7);
-    EXPECT_EQ(rest[6], 1) << "wrapped around in order";
 }
 
 TEST(RecorderLogicTest, DesiredModeAndUpdateTables)

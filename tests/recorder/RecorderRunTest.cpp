@@ -193,6 +193,19 @@ protected:
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
+    // Waits until the file holds more than `bytes`; false when the program
+    // ended first.
+    bool WaitForFileBytes(qint64 bytes)
+    {
+        (void)QTest::qWaitFor(
+            [&] {
+                const QString f = WavFile();
+                return velmar.state() == QProcess::NotRunning || (!f.isEmpty() && QFileInfo(f).size() > bytes);
+            },
+            90000);
+        return velmar.state() == QProcess::Running;
+    }
+
     // The file is closed once it stops growing (a recording file grows with
     // every block); the survey is read after the program has ended. True
     // when the program still runs.
@@ -274,14 +287,7 @@ TEST_F(RecorderRun, ClosingTheProgramWhileRecordingClosesAndBooksTheFile)
 {
     Start(60);
     ASSERT_FALSE(HasFatalFailure());
-    (void)QTest::qWaitFor(
-        [&] {
-            const QString f = WavFile();
-            return velmar.state() == QProcess::NotRunning
-                || (!f.isEmpty() && QFileInfo(f).size() > 132 + 3 * kBytesPerSecond);
-        },
-        90000);
-    ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
+    ASSERT_TRUE(WaitForFileBytes(132 + 3 * kBytesPerSecond)) << velmar.readAll().toStdString();
     velmar.terminate(); // as the operator's close
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
@@ -300,14 +306,7 @@ TEST_F(RecorderRun, AKilledRecordingStaysReadable)
     Start(60);
     ASSERT_FALSE(HasFatalFailure());
     // Wait for more than 8 s of sound in the file, then kill the program.
-    (void)QTest::qWaitFor(
-        [&] {
-            const QString f = WavFile();
-            return velmar.state() == QProcess::NotRunning
-                || (!f.isEmpty() && QFileInfo(f).size() > 132 + 8 * kBytesPerSecond);
-        },
-        90000);
-    ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString();
+    ASSERT_TRUE(WaitForFileBytes(132 + 8 * kBytesPerSecond)) << velmar.readAll().toStdString();
     ::kill(pid_t(velmar.processId()), SIGKILL);
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
     const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
@@ -364,9 +363,130 @@ std::vector<int16_t> ReadSamples(const QString& path)
     return samples;
 }
 
+// A recording of pelvane_jack_ramp against the ramp: sample k of frame n is
+// ((n mod 4096) << 4) | k. Checking starts at the first frame that carries
+// the ramp on every channel (the ramp's ports are connected a moment after
+// the recording starts); from there every sample must be the ramp's, frame
+// after frame, except where the server skipped whole cycles.
+struct RampCheck {
+    qint64 checked = 0; // frames
+    qint64 wrong = 0;   // samples
+    qint64 breaks = 0;  // places where whole frames are missing
+    std::string first;  // the first wrong sample
+};
+
+RampCheck CheckRamp(const std::vector<int16_t>& samples, int channels)
+{
+    RampCheck r;
+    const qint64 frames = qint64(samples.size()) / channels;
+    const auto at = [&](qint64 f, int k) { return uint16_t(samples[std::size_t(f * channels + k)]); };
+    const auto isRamp = [&](qint64 f) {
+        for (int k = 0; k < channels; ++k)
+            if ((at(f, k) & 0xF) != k || (at(f, k) >> 4) != (at(f, 0) >> 4))
+                return false;
+        return true;
+    };
+    qint64 f = 0;
+    while (f < frames && (!isRamp(f) || (at(f, 0) == 0 && at(f, 1) == 0)))
+        ++f;
+    uint16_t n = f < frames ? at(f, 0) >> 4 : 0;
+    for (; f < frames; ++f, n = (n + 1) % 4096, ++r.checked) {
+        if ((at(f, 0) & 0xF) == 0 && (at(f, 0) >> 4) != n) {
+            ++r.breaks;
+            n = at(f, 0) >> 4;
+        }
+        for (int k = 0; k < channels; ++k) {
+            if (at(f, k) == uint16_t(n << 4 | k))
+                continue;
+            if (r.wrong++ == 0)
+                r.first = "frame " + std::to_string(f) + " channel " + std::to_string(k) + ": "
+                        + std::to_string(int16_t(at(f, k))) + " for " + std::to_string(int16_t(n << 4 | k));
+        }
+    }
+    return r;
+}
+
+// pelvane_jack_ramp on the test's server, its two outputs connected to the
+// input ports `feed` names; scaled for PortAudio's conversion with `pa`.
+bool StartRamp(QProcess& ramp, const QString& feed, bool pa)
+{
+    QStringList args{"2", feed};
+    if (pa)
+        args << "pa";
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        ramp.start(QStringLiteral(PIPED_JACK_RAMP), args);
+        if (ramp.waitForStarted(10000) && ramp.waitForReadyRead(2000) && ramp.readLine().startsWith("ready"))
+            return true;
+        ramp.kill();
+        ramp.waitForFinished(5000);
+        QTest::qWait(200);
+    }
+    return false;
+}
+
 } // namespace
 
 namespace {
+
+TEST_F(RecorderRun, EveryInputKindStoresTheServersSamplesBitExact)
+{
+    // A sound card (JACK through PortAudio, whose own float-to-16-bit
+    // conversion the ramp is scaled for) and the JACK kind, each recording a
+    // ramp that names every sample's frame and channel. Pelvane's piped kind
+    // has the same check in the piped recorder test.
+    struct Kind {
+        int deviceType;
+        const char* feed;
+        bool pa;
+    };
+    for (const Kind kind : {Kind{1, "PortAudio.*:in_", true}, Kind{11, "Velmar.*:in_", false}}) {
+        SCOPED_TRACE(kind.deviceType);
+        QFile::remove(survey);
+        QDir(folder).removeRecursively();
+        QProcess ramp;
+        ASSERT_TRUE(StartRamp(ramp, QString::fromLatin1(kind.feed), kind.pa)) << jack.output().toStdString();
+        Start(5, kind.deviceType, kind.deviceType == 1 ? device : 0,
+              kind.deviceType == 1 ? QString() : QStringLiteral("JACK"));
+        ASSERT_FALSE(HasFatalFailure());
+        std::string output;
+        const QString file = RecordedFile(4 * kBytesPerSecond, output);
+        ramp.terminate();
+        ramp.waitForFinished(10000);
+        ASSERT_FALSE(file.isEmpty()) << output;
+        const Sound s = OpenSound(file);
+        ASSERT_EQ(s.channels, 2);
+        const RampCheck r = CheckRamp(ReadSamples(file), 2);
+        EXPECT_GE(r.checked, 3 * kRate) << output;
+        EXPECT_EQ(r.wrong, 0) << r.first << '\n' << output;
+        EXPECT_LE(r.breaks, 20) << "the ramp is broken more often than a loaded machine explains";
+    }
+}
+
+TEST_F(RecorderRun, SoundLostWhileTheProgramStandsStillIsToldWithItsLength)
+{
+    // The JACK kind records while the whole program is stopped for two
+    // seconds: the server's cycles go on without it, and the operator is
+    // told, once, how much of the file is missing.
+    Start(10, 11, 0, QStringLiteral("JACK"));
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(WaitForFileBytes(132 + 2 * kBytesPerSecond)) << velmar.readAll().toStdString();
+    ::kill(pid_t(velmar.processId()), SIGSTOP);
+    QTest::qWait(2000);
+    ::kill(pid_t(velmar.processId()), SIGCONT);
+    std::string output;
+    const QString file = RecordedFile(6 * kBytesPerSecond, output);
+    ASSERT_FALSE(file.isEmpty()) << output;
+    const QStringList told = Messages().split(QLatin1Char('\n')).filter(QStringLiteral(" of sound are missing from "));
+    ASSERT_EQ(told.size(), 1) << output;
+    EXPECT_TRUE(told[0].contains(QFileInfo(file).fileName())) << told[0].toStdString();
+    EXPECT_TRUE(told[0].startsWith(QStringLiteral("Sound lost : "))) << told[0].toStdString();
+    const double seconds = told[0].section(QStringLiteral(" : "), 1).section(QLatin1Char(' '), 0, 0).toDouble();
+    const double inFile = double(OpenSound(file).frames) / kRate;
+    EXPECT_GE(seconds, 1.5) << output;
+    EXPECT_LE(seconds, 3.0) << output;
+    EXPECT_LE(inFile + seconds, 12.5) << "the file and what is missing make the recording's length" << output;
+    EXPECT_TRUE(QString::fromStdString(output).contains(QStringLiteral("of sound are missing from"))) << output;
+}
 
 TEST_F(RecorderRun, RecordsFromAMeasurementComputingBoardAndSaysWhenItsLibraryIsMissing)
 {

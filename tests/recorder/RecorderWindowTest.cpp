@@ -153,6 +153,30 @@ TEST_F(RecorderWindowTest, AFailingDeviceIsReportedOnceAndLeavesTheRecorderIdle)
     ASSERT_TRUE(DeviceStatusBecomes(StatusRunning));
 }
 
+TEST_F(RecorderWindowTest, LostSoundShowsOnTheStatusLineAndIsToldWhenTheFileCloses)
+{
+    window->ModeCommand(ModeContinuous);
+    ASSERT_TRUE(DeviceStatusBecomes(StatusRunning));
+    device.lostFrames = window->Recording().SampleRate / 2;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            window->Refresh();
+            return window->StatusLineText().endsWith(" - 0.50 s of sound lost");
+        },
+        10000))
+        << window->StatusLineText().toStdString();
+    window->ModeCommand(ModeOff);
+    ASSERT_TRUE(DeviceStatusBecomes(StatusStopped));
+    const auto told = [&] {
+        return std::count_if(asked.begin(), asked.end(), [](const Asked& a) { return a.caption == "Sound lost"; });
+    };
+    ASSERT_TRUE(QTest::qWaitFor([&] { return told() > 0; }, 10000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told(), 1);
+    const auto it = std::find_if(asked.begin(), asked.end(), [](const Asked& a) { return a.caption == "Sound lost"; });
+    EXPECT_TRUE(it->text.startsWith("0.50 s of sound are missing from ")) << it->text.toStdString();
+}
+
 TEST_F(RecorderWindowTest, AStartRightAfterAStopWaitsForTheStop)
 {
     window->ModeCommand(ModeContinuous);

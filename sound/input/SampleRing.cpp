@@ -1,14 +1,31 @@
-#include "recorder/SampleRing.h"
+#include "sound/input/SampleRing.h"
+
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 
-namespace velmar::recorder {
+namespace velmar::sound {
 
-SampleRing::SampleRing(std::size_t capacitySamples, int channels) : m_frame(std::size_t(std::max(1, channels)))
+std::size_t InputRingSamples(std::size_t wantedSamples, std::size_t blockSamples)
+{
+    return std::max(wantedSamples, blockSamples * MinRingBlocks);
+}
+
+SampleRing::SampleRing(std::size_t capacitySamples, int channels, bool withBell)
+    : m_frame(std::size_t(std::max(1, channels)))
 {
     const std::size_t frames = std::max<std::size_t>(1, (capacitySamples + m_frame - 1) / m_frame);
     m_buffer.assign(frames * m_frame, 0);
+    if (withBell)
+        m_bell = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+SampleRing::~SampleRing()
+{
+    if (m_bell >= 0)
+        ::close(m_bell);
 }
 
 std::size_t SampleRing::push(const int16_t* samples, std::size_t count)
@@ -25,7 +42,24 @@ std::size_t SampleRing::push(const int16_t* samples, std::size_t count)
     std::memcpy(m_buffer.data() + at, samples, first * sizeof(int16_t));
     std::memcpy(m_buffer.data(), samples + first, (n - first) * sizeof(int16_t));
     m_written.store(w + n, std::memory_order_release);
+    ringBell();
     return n;
+}
+
+void SampleRing::ringBell()
+{
+    if (m_bell < 0)
+        return;
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = ::write(m_bell, &one, sizeof one);
+}
+
+void SampleRing::takeBell()
+{
+    if (m_bell < 0)
+        return;
+    uint64_t rings;
+    [[maybe_unused]] const ssize_t n = ::read(m_bell, &rings, sizeof rings);
 }
 
 std::size_t SampleRing::pop(int16_t* out, std::size_t maxSamples)
@@ -47,4 +81,4 @@ std::size_t SampleRing::available() const
     return std::size_t(m_written.load(std::memory_order_acquire) - m_read.load(std::memory_order_acquire));
 }
 
-} // namespace velmar::recorder
+} // namespace velmar::sound
