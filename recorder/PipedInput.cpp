@@ -54,6 +54,8 @@ bool PipedInput::start(AcquisitionSettings& settings, SampleRing& ring)
             PipeCaption);
     m_channels = settings.channels;
     m_frames = 0;
+    m_ended = false;
+    m_endedSaid = false;
     if (!m_client) {
         m_client = std::make_unique<sound::PelvanePipeClient>(AutorecPipeBit, m_messenger);
         if (!m_client->open()) {
@@ -74,12 +76,25 @@ void PipedInput::poll(SampleRing& ring)
     if (want <= 0)
         return;
     m_partial += m_client->read(want);
+    // Pelvane has closed its end once nothing is left to read on ours; a
+    // part of a frame it left is no sound.
+    if (!m_client->connected() && m_client->bytesAvailable() == 0)
+        m_ended = true;
     const qint64 whole = m_partial.size() - m_partial.size() % frameBytes;
     if (whole == 0)
         return;
     ring.push(reinterpret_cast<const int16_t*>(m_partial.constData()), std::size_t(whole / 2));
     m_frames += whole / frameBytes;
     m_partial.remove(0, whole);
+}
+
+QString PipedInput::takeProblem()
+{
+    if (!m_ended || m_endedSaid)
+        return {};
+    m_endedSaid = true;
+    return QStringLiteral("Pelvane has closed the recorder pipe (has Pelvane ended?): no more sound comes, and the "
+                          "recording stops.");
 }
 
 void PipedInput::stop()

@@ -1,6 +1,8 @@
 #pragma once
 // Piped data: Pelvane's recorder pipe, asked for over the bus and read by
-// polling on the recorder thread.
+// polling on the recorder thread. When Pelvane closes the pipe (it quits, or
+// dies) the input has ended: it says so once, and the recorder stops.
+#include "recorder/EndingInput.h"
 #include "recorder/InputBackend.h"
 #include "sound/PelvanePipeClient.h"
 
@@ -9,7 +11,7 @@
 
 namespace velmar::recorder {
 
-class PipedInput : public InputBackend {
+class PipedInput : public InputBackend, public EndingInput {
 public:
     // The messenger reaches Pelvane (the session bus by default);
     // `firstSamplesMs` is how long Pelvane's device may take to deliver its
@@ -24,6 +26,8 @@ public:
     void stop() override;
     void poll(SampleRing& ring) override;
     qint64 position() const override { return m_frames; }
+    QString takeProblem() override;
+    bool ended() const override { return m_ended; }
 
 private:
     sound::PelvanePipeClient::Messenger m_messenger;
@@ -32,6 +36,8 @@ private:
     QByteArray m_partial; // bytes short of a whole sample
     int m_channels = 0;
     qint64 m_frames = 0;
+    bool m_ended = false; // the pipe has closed and been read to its end
+    bool m_endedSaid = false;
 };
 
 } // namespace velmar::recorder

@@ -1,12 +1,14 @@
 #include "recorder/RecorderEngine.h"
 
+#include "recorder/EndingInput.h"
 #include "platform/DateTimeText.h"
 #include "recorder/RecorderLogic.h"
+#include "sound/RecordingJournal.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLoggingCategory>
 #include <QStringList>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -19,6 +21,7 @@ namespace velmar::recorder {
 namespace {
 
 const QString CantOpenFileCaption = QStringLiteral("Can't open file");
+const QString CantWriteCaption = QStringLiteral("Can't write to file");
 const QString MemoryCaption = QStringLiteral("Memory Warning");
 const QString SoundLostCaption = QStringLiteral("Sound lost");
 
@@ -79,6 +82,7 @@ void RecorderEngine::start(const sound::RECORDINGINFO& recording, int startType)
 {
     m_recording = recording;
     m_recording.StartType = startType;
+    m_writeFailed = false;
     if (startType < sound::RECORDINGINFO::StartRecord || startType > sound::RECORDINGINFO::StartRecordWithBuffer)
         return;
     if (status() == StatusRunning) {
@@ -196,7 +200,7 @@ void RecorderEngine::stopDevice()
 
 void RecorderEngine::split()
 {
-    if (!m_file.isOpen())
+    if (!m_file.isOpen() || m_writeFailed)
         return;
     const QString reason = m_recording.Comment;
     closeFile();
@@ -218,6 +222,11 @@ void RecorderEngine::tick()
         m_ring->pop(m_block.data(), blockSamples);
         consumeBlock(m_block.data(), m_blockBytes);
     }
+    // No more sound comes, or none can be kept: the recording ends here, as
+    // when it is stopped (the window sees the device stop unasked).
+    const auto* ending = dynamic_cast<const EndingInput*>(m_input.get());
+    if (status() == StatusRunning && (m_writeFailed || (ending && ending->ended())))
+        stop();
 }
 
 void RecorderEngine::countLosses()
@@ -284,26 +293,18 @@ void RecorderEngine::consumeBlock(const int16_t* samples, qint64 bytes)
             m_lastBufferSeconds = seconds;
             emit bufferedSeconds(seconds);
         }
-    } else if (m_file.isOpen()) {
+    } else if (m_file.isOpen() && !m_writeFailed) {
         // Split before the file could pass its limit: the WAV header's sizes
         // are 32 bits, and every file ends on a whole block.
         const qint64 limit = m_recording.LimitSingle ? m_recording.SingleFileLimitBytes()
                                                      : sound::WAVHEADER::MaxDataBytes;
-        if (m_dataBytes > 0 && m_dataBytes + bytes > std::min(limit, sound::WAVHEADER::MaxDataBytes))
+        if (m_file.soundBytes() > 0 && m_file.soundBytes() + bytes > std::min(limit, sound::WAVHEADER::MaxDataBytes))
             split();
-        if (m_file.isOpen()) {
-            const qint64 written = m_file.write(reinterpret_cast<const char*>(samples), bytes);
-            if (written < bytes && !m_writeFailed) {
-                // A full or failing disk: said once per file, the sound that
-                // did not fit is not counted in the header.
-                m_writeFailed = true;
-                emit message(QStringLiteral("%1\n%2").arg(m_file.fileName(), m_file.errorString()),
-                             QStringLiteral("Can't write to file"));
-            }
-            if (written > 0) {
-                m_dataBytes += written;
-                m_sinceRefresh += written;
-            }
+        if (m_file.isOpen() && !m_writeFailed) {
+            if (m_file.append(reinterpret_cast<const char*>(samples), bytes))
+                m_sinceRefresh += bytes;
+            else
+                writeFailed();
             if (m_sinceRefresh >= BytesPerSecond(m_recording.SampleRate, m_recording.nChannels) * HeaderRefreshSeconds)
                 refreshHeader();
         }
@@ -355,13 +356,13 @@ void RecorderEngine::freeBuffer()
 bool RecorderEngine::openFile(bool withBuffer)
 {
     const qint64 perSecond = BytesPerSecond(m_recording.SampleRate, m_recording.nChannels);
-    m_header = sound::WAVHEADER{};
-    m_header.Channels = uint16_t(m_recording.nChannels);
-    m_header.SampleRate = m_recording.SampleRate;
-    m_header.BytesPerSecond = uint32_t(perSecond);
-    m_header.BlockAlign = uint16_t(m_recording.nChannels * 2);
-    m_header.BitsPerSample = 16;
-    m_header.DataSize = 0;
+    sound::WAVHEADER header;
+    header.Channels = uint16_t(m_recording.nChannels);
+    header.SampleRate = m_recording.SampleRate;
+    header.BytesPerSecond = uint32_t(perSecond);
+    header.BlockAlign = uint16_t(m_recording.nChannels * 2);
+    header.BitsPerSample = 16;
+    header.DataSize = 0;
     const bool useBuffer = withBuffer && !m_buffer.empty();
     // The buffer's losses go with it into the file; without it, they are
     // the buffer's alone.
@@ -370,31 +371,30 @@ bool RecorderEngine::openFile(bool withBuffer)
     m_fileStart = now();
     if (useBuffer)
         m_fileStart = sound::AddSecondsToTime(m_fileStart, -double(m_bufFill / perSecond));
-    m_header.setCreationDate(sound::RecordingCreationDate(m_fileStart));
-    m_header.setCopyright(m_recording.Copyright);
+    header.setCreationDate(sound::RecordingCreationDate(m_fileStart));
+    header.setCopyright(m_recording.Copyright);
 
     const QString path = sound::RecordingFilePath(m_recording);
-    m_file.setFileName(path);
     // An existing file is never overwritten.
-    if (!m_file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-        emit message(path, CantOpenFileCaption);
+    if (!m_file.create(path, header)) {
+        emit message(QStringLiteral("%1\n%2").arg(path, m_file.errorText()), CantOpenFileCaption);
         freeBuffer();
         return false;
     }
-    m_dataBytes = 0;
+    if (QString error; !sound::WriteRecordingJournal(m_recording, m_fileStart, &error))
+        emit message(QStringLiteral("%1\nThe journal beside it cannot be written: %2. Should the program end before "
+                                    "the file is closed, the file will not be booked.")
+                         .arg(path, error),
+                     CantWriteCaption);
     m_sinceRefresh = 0;
-    m_writeFailed = false;
-    sound::WriteWavHeader(m_header, &m_file);
     if (useBuffer) {
         const qint64 size = qint64(m_buffer.size());
-        if (m_bufWrite == 0 || m_bufFill < size) {
-            m_file.write(m_buffer.data(), m_bufFill);
-        } else {
-            m_file.write(m_buffer.data() + m_bufWrite, size - m_bufWrite);
-            m_file.write(m_buffer.data(), m_bufWrite);
-        }
-        m_dataBytes = m_bufFill;
-        m_recording.StartType = sound::RECORDINGINFO::StartRecord;
+        const bool written = m_bufWrite == 0 || m_bufFill < size
+                               ? m_file.append(m_buffer.data(), m_bufFill)
+                               : m_file.append(m_buffer.data() + m_bufWrite, size - m_bufWrite)
+                                     && m_file.append(m_buffer.data(), m_bufWrite);
+        if (!written)
+            writeFailed();
     }
     m_recording.StartType = sound::RECORDINGINFO::StartRecord;
     freeBuffer();
@@ -405,26 +405,38 @@ bool RecorderEngine::openFile(bool withBuffer)
 
 void RecorderEngine::refreshHeader()
 {
-    if (!m_file.isOpen())
+    if (!m_file.isOpen() || m_writeFailed)
         return;
-    const qint64 end = m_file.pos();
-    m_header.setDataBytes(m_dataBytes);
-    sound::WriteWavHeader(m_header, &m_file);
-    m_file.seek(end);
-    m_file.flush();
-    // The data must reach the disk, not only the page cache, for a power cut.
-    ::fdatasync(m_file.handle());
+    if (!m_file.sync())
+        writeFailed();
     m_sinceRefresh = 0;
+}
+
+// A full or failing disk: said once, with the system's reason and the folder;
+// nothing more goes into the file, which keeps the whole frames written so
+// far, and the recording stops at the end of this tick.
+void RecorderEngine::writeFailed()
+{
+    if (m_writeFailed)
+        return;
+    m_writeFailed = true;
+    const QFileInfo file(m_file.path());
+    const QString text = QStringLiteral("Writing into %1 failed: %2.\n%3 keeps the %4 s recorded before; the "
+                                        "recording stops.")
+                             .arg(QDir::toNativeSeparators(file.absolutePath()), m_file.errorText(), file.fileName())
+                             .arg(m_file.seconds(), 0, 'f', 2);
+    qCWarning(lcRecorder).noquote() << text;
+    emit message(text, CantWriteCaption);
 }
 
 void RecorderEngine::closeFile()
 {
     if (!m_file.isOpen())
         return;
-    refreshHeader();
-    m_file.close();
-    const sound::FileClosedResult result = sound::OnFileClosed(m_recording, m_fileStart, m_services);
-    tellLosses(result.finalPath.isEmpty() ? m_file.fileName() : result.finalPath);
+    if (!m_file.close())
+        writeFailed();
+    const sound::FileClosedResult result = sound::OnFileClosed(m_recording, m_fileStart, m_services, m_file.seconds());
+    tellLosses(result.finalPath.isEmpty() ? m_file.path() : result.finalPath);
     emit fileClosed(m_recording, result.finalPath);
 }
 

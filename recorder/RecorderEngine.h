@@ -4,7 +4,11 @@
 // files, or, between recordings, into the pre-trigger buffer that heads the
 // next file. It splits files that pass the size limit, keeps each open file
 // readable after a crash (header sizes rewritten and data flushed every few
-// seconds), measures peak levels and books every closed file.
+// seconds, a journal beside it so that the next start books it), measures
+// peak levels and books every closed file with the seconds of sound it holds.
+// When the input's source ends (EndingInput) or the file cannot be written,
+// the operator is told why, the file is closed and booked, and the recorder
+// stops.
 //
 // The engine lives on its own thread (RecorderThread moves it there); every
 // slot runs on that thread and every signal reaches the recorder window
@@ -13,9 +17,8 @@
 #include "recorder/InputBackend.h"
 #include "sound/RecordingFiles.h"
 #include "sound/RecordingInfo.h"
-#include "sound/WavHeader.h"
+#include "sound/WavRecordingFile.h"
 
-#include <QFile>
 #include <QList>
 #include <QObject>
 
@@ -58,8 +61,8 @@ public:
     qint64 bufferBytes() const { return m_bufFill; }
     qint64 bufferCapacity() const { return qint64(m_buffer.size()); }
     bool fileOpen() const { return m_file.isOpen(); }
-    qint64 fileBytes() const { return m_dataBytes; }
-    QString filePath() const { return m_file.fileName(); }
+    qint64 fileBytes() const { return m_file.soundBytes(); }
+    QString filePath() const { return m_file.path(); }
 
 public slots:
     // Start types of RECORDINGINFO: record, fill the buffer only, record
@@ -96,6 +99,7 @@ private:
     bool openFile(bool withBuffer);
     void closeFile();
     void refreshHeader();
+    void writeFailed();
     void allocateBuffer();
     void freeBuffer();
     void consumeBlock(const int16_t* samples, qint64 bytes);
@@ -122,12 +126,10 @@ private:
     qint64 m_bufFill = 0;
     int m_lastBufferSeconds = -1;
 
-    QFile m_file;
-    sound::WAVHEADER m_header;
-    qint64 m_dataBytes = 0;
+    sound::WavRecordingFile m_file;
     qint64 m_sinceRefresh = 0;
     platform::SystemTime m_fileStart;
-    bool m_writeFailed = false;
+    bool m_writeFailed = false; // said; the recorder stops after this tick
 
     // Losses since the device started, and those not yet told.
     qint64 m_droppedFrames = 0;

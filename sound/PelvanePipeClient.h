@@ -35,6 +35,9 @@ public:
     // that Pelvane does not keep sampling for nobody).
     bool open(int connectTimeoutMs = PipeDefaultTimeoutMs);
     bool isOpen() const { return m_open; }
+    // False once Pelvane has closed its end of the pipe (what it sent before
+    // may still wait to be read).
+    bool connected() const { return m_open && m_reader.isOpen(); }
     qint64 bytesAvailable() { return m_reader.bytesAvailable(); }
     QByteArray read(qint64 maxBytes) { return m_reader.read(maxBytes); }
     // Tells Pelvane to close the pipe, then lets go of it.

@@ -199,13 +199,19 @@ QString FoldersLineText(const RECORDINGINFO& r)
 }
 
 FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& fileStart,
-                              const RecordingServices& services)
+                              const RecordingServices& services, std::optional<double> fileSeconds)
 {
     FileClosedResult result;
-    const platform::SystemTime now = services.programTime ? services.programTime() : platform::SystemTime::nowUtc();
     r.FileTime = fileStart;
     r.StartTime = FormatTimeStamp(fileStart);
-    r.Duration = int32_t(SecondsBetween(now, fileStart));
+    if (fileSeconds) {
+        // What the file holds, not the time it was open: a source that ended
+        // or a disk that filled up leaves less sound than time.
+        r.Duration = int32_t(std::clamp(*fileSeconds, 0.0, double(INT32_MAX)));
+    } else {
+        const platform::SystemTime now = services.programTime ? services.programTime() : platform::SystemTime::nowUtc();
+        r.Duration = int32_t(SecondsBetween(now, fileStart));
+    }
 
     const QDir output(RecordingFolderPath(r.OutputDirectory));
     const QString lastFile = output.filePath(r.FileName);

@@ -18,6 +18,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 namespace velmar::sound {
 
@@ -76,13 +77,15 @@ struct FileClosedResult {
     bool mediaChanged = false; // a new media folder was begun
 };
 
-// Books a file that has just been closed: start and duration from fileStart to
-// now; with SmartFolders the file moves into the media folder, which rolls
+// Books a file that has just been closed: start at fileStart; the duration is
+// the whole seconds of sound the file holds (`fileSeconds`), or, for a
+// recording without a file of its own, the seconds from fileStart to now; with
+// SmartFolders the file moves into the media folder, which rolls
 // over to the next media number when the file would take it past FolderSize;
 // the booking gets its Recordings row; Comment is cleared. Every failure shows
 // its message and the booking goes on. Sizes are summed in 64 bits.
 FileClosedResult OnFileClosed(RECORDINGINFO& recording, const platform::SystemTime& fileStart,
-                              const RecordingServices& services);
+                              const RecordingServices& services, std::optional<double> fileSeconds = std::nullopt);
 
 // Moves a closed file; across file systems it is copied, the copy checked,
 // and only then the original deleted. Never overwrites an existing file.

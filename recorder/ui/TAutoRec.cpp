@@ -9,7 +9,7 @@
 #include "widgets/MessageBoxSeam.h"
 #include "sound/PipeProtocol.h"
 #include "sound/RecorderTable.h"
-#include "sound/RecordingWriter.h"
+#include "sound/RecordingBooking.h"
 #include "nav/EventWriters.h"
 #include "store/RecordReaders.h"
 
@@ -115,7 +115,7 @@ sound::RecordingServices TAutoRec::UiServices()
     };
     s.showMessage = [this](const QString& text, const QString& caption) { Ask(text, caption); };
     s.writeProgramSettings = m_host.writeProgramSettings;
-    s.bookRecording = [](sound::RECORDINGINFO booking) { store::DbWriteRecording(booking); };
+    s.bookRecording = [](sound::RECORDINGINFO booking) { sound::BookRecording(booking); };
     return s;
 }
 
@@ -161,7 +161,7 @@ sound::RecordingServices TAutoRec::ThreadServices()
     };
     s.bookRecording = [this](sound::RECORDINGINFO booking) {
         QMetaObject::invokeMethod(
-            this, [booking] { store::DbWriteRecording(booking); }, Qt::QueuedConnection);
+            this, [booking] { sound::BookRecording(booking); }, Qt::QueuedConnection);
     };
     return s;
 }
@@ -290,6 +290,8 @@ void TAutoRec::SetupWindow()
             QStringLiteral("WAV Recorder %1 : %2").arg(m_rec.RecorderId).arg(m_rec.Name), QMessageBox::Warning);
     if (m_rec.BufferLength == 0)
         m_rec.BufferLength = DefaultBufferSeconds;
+    // Files that were being written when the program last ended get their rows.
+    m_recordingNumber += sound::BookInterruptedRecordings(m_rec, UiServices());
     CheckDevice();
     m_enableBuffer->setChecked(m_rec.EnableBuffer);
     m_modeButtons[3]->setEnabled(m_rec.EnableBuffer);

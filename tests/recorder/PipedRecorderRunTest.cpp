@@ -4,7 +4,8 @@
 // recorder pipe. A button panel's start-up default press triggers 10 s on a
 // recorder whose input is Pelvane's pipe; the WAV file carries Pelvane's
 // rate, both channels in their places and an unbroken ramp, and its
-// Recordings row points at it.
+// Recordings row points at it. When Pelvane dies mid-recording the recorder
+// says so, closes the file and books the sound it holds.
 #include "settings/PipeSettings.h"
 #include "platform/MessageBus.h"
 #include "sound/PipeProtocol.h"
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
+#include <csignal>
 #include <vector>
 
 namespace {
@@ -251,6 +253,59 @@ TEST_F(PipedRecorderRun, RecordsPelvanesPipeWithItsRateAndChannelsInPlace)
     const QStringList rows = db.rows(
         QStringLiteral("SELECT \"File Name\", \"Sample Rate\", \"nChannels\" FROM \"Recordings\""));
     EXPECT_EQ(rows, QStringList{QStringLiteral("%1|48000|2").arg(QFileInfo(file).fileName())}) << output;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(PipedRecorderRun, WhenPelvaneEndsTheRecorderSaysSoAndBooksWhatTheFileHolds)
+{
+    StartJackAndRamp();
+    ASSERT_FALSE(HasFatalFailure());
+    StartPelvane();
+    ASSERT_FALSE(HasFatalFailure());
+    StartVelmar(60);
+    ASSERT_FALSE(HasFatalFailure());
+
+    // Pelvane dies with more than 4 s of its sound in the file.
+    (void)QTest::qWaitFor(
+        [&] {
+            const QString f = WavFile();
+            return velmar.state() == QProcess::NotRunning
+                || (!f.isEmpty() && QFileInfo(f).size() > 132 + 4LL * kRate * 4);
+        },
+        120000);
+    ASSERT_EQ(velmar.state(), QProcess::Running) << velmar.readAll().toStdString() << Messages().toStdString();
+    ::kill(pid_t(pelvane.processId()), SIGKILL);
+    ASSERT_TRUE(pelvane.waitForFinished(kBoundMs));
+
+    // The recorder says so, and the file is closed and booked while Velmar
+    // runs on, long before the 60 s of the trigger are over.
+    QStringList rows;
+    (void)QTest::qWaitFor(
+        [&] {
+            rows = DirectDb(survey).rows(QStringLiteral("SELECT \"File Name\", \"Duration\" FROM \"Recordings\""));
+            return velmar.state() == QProcess::NotRunning || !rows.isEmpty();
+        },
+        30000);
+    const bool ranThrough = velmar.state() == QProcess::Running;
+    Stop(velmar);
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    ASSERT_TRUE(ranThrough) << output;
+    EXPECT_TRUE(Messages().contains(QStringLiteral("Pelvane has closed the recorder pipe"))) << output;
+
+    const QString file = WavFile();
+    ASSERT_FALSE(file.isEmpty()) << output;
+    SF_INFO info{};
+    SNDFILE* sf = sf_open(file.toLocal8Bit().constData(), SFM_READ, &info);
+    ASSERT_NE(sf, nullptr) << sf_strerror(nullptr);
+    sf_close(sf);
+    EXPECT_EQ(info.frames * 4, QFileInfo(file).size() - 132) << "the closed header counts every frame";
+    EXPECT_GE(info.frames, 4LL * kRate);
+    EXPECT_LT(info.frames, 50LL * kRate);
+    EXPECT_EQ(rows, QStringList{QStringLiteral("%1|%2").arg(QFileInfo(file).fileName()).arg(info.frames / kRate)})
+        << output;
 }
 
 } // namespace

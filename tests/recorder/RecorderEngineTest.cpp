@@ -4,6 +4,7 @@
 #include "recorder/RecorderLogic.h"
 #include "platform/DateTimeText.h"
 #include "sound/PipeProtocol.h"
+#include "sound/RecordingJournal.h"
 #include "sound/SamplePipe.h"
 
 #include <QDir>
@@ -149,7 +150,7 @@ TEST_F(RecorderEngineTest, AnExistingFileIsNeverOverwritten)
     engine->start(rec, RECORDINGINFO::StartRecord);
     advance(1);
     EXPECT_FALSE(engine->fileOpen());
-    EXPECT_TRUE(messages.contains("Can't open file|" + path)) << messages.join('\n').toStdString();
+    EXPECT_TRUE(messages.contains("Can't open file|" + path + "\nFile exists")) << messages.join('\n').toStdString();
     engine->stop();
     ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
     EXPECT_EQ(existing.readAll(), QByteArray("keep me"));
@@ -186,28 +187,60 @@ TEST_F(RecorderEngineTest, WithoutLimitSingleFilesAreNotSplit)
     EXPECT_EQ(bookings.size(), 1u);
 }
 
-TEST_F(RecorderEngineTest, AFullDiskIsReportedOnceAndTheFileCountsOnlyWhatWasWritten)
+TEST_F(RecorderEngineTest, AFullDiskIsSaidWithItsReasonAndTheFileCountsTheWholeFramesWritten)
 {
-    // The process may write files of at most 1 MB: as a disk that fills up.
+    // The process may write files of at most 1 MB, as a disk that fills up;
+    // the limit falls inside a frame of three channels.
+    rec.nChannels = 3;
     rlimit before{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
     const auto oldSignal = std::signal(SIGXFSZ, SIG_IGN);
     rlimit small = before;
     small.rlim_cur = 1 << 20;
     ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QSignalSpy status(engine.get(), &RecorderEngine::statusChanged);
     startRecording(RECORDINGINFO::StartRecord);
-    for (int i = 0; i < 8; ++i)
+    int seconds = 0;
+    while (seconds < 8 && engine->status() == StatusRunning) {
         advance(1);
+        ++seconds;
+    }
     engine->stop();
     setrlimit(RLIMIT_FSIZE, &before);
     std::signal(SIGXFSZ, oldSignal);
 
-    EXPECT_EQ(messages.filter("Can't write to file|").size(), 1) << messages.join('\n').toStdString();
+    const QStringList said = messages.filter("Can't write to file|");
+    ASSERT_EQ(said.size(), 1) << messages.join('\n').toStdString();
+    EXPECT_TRUE(said[0].contains("Writing into " + dir.path() + " failed: File too large.")) << said[0].toStdString();
+    EXPECT_EQ(seconds, 4) << "the recording stops on the failed write, 3.64 s in";
+    ASSERT_FALSE(status.isEmpty());
+    EXPECT_EQ(status.last().at(0).toInt(), StatusStopped);
     ASSERT_EQ(bookings.size(), 1u);
     const QString path = QDir(dir.path()).filePath(bookings[0].FileName);
     const SoundFile f = ReadSound(path);
-    EXPECT_GT(f.frames(), 0);
-    EXPECT_EQ(f.frames() * 4 + 132, QFileInfo(path).size());
+    const qint64 wholeFrames = ((1 << 20) - 132) / 6;
+    EXPECT_EQ(f.frames(), wholeFrames) << "every whole frame written, and no more";
+    EXPECT_EQ(QFileInfo(path).size(), 132 + wholeFrames * 6) << "no partial frame left behind";
+    EXPECT_EQ(bookings[0].Duration, int(wholeFrames / 48000));
+    EXPECT_TRUE(said[0].contains(QStringLiteral("keeps the %1 s").arg(double(wholeFrames) / 48000, 0, 'f', 2)));
+    // The channels are still in place at the end of the file.
+    EXPECT_EQ(f.samples[std::size_t(3 * (wholeFrames - 1))], int16_t((wholeFrames - 1) % 30000));
+    EXPECT_EQ(f.samples[std::size_t(3 * (wholeFrames - 1) + 2)], 200);
+}
+
+TEST_F(RecorderEngineTest, TheRowCountsTheSoundTheFileHoldsNotTheTimeItWasOpen)
+{
+    startRecording(RECORDINGINFO::StartRecord);
+    // 9.66 s of sound over 24 s of the clock: a source that gave out.
+    for (int i = 0; i < 9; ++i)
+        advance(1);
+    advance(0.66);
+    clock = velmar::sound::AddSecondsToTime(clock, 24 - 9.66);
+    engine->stop();
+    ASSERT_EQ(bookings.size(), 1u);
+    const SoundFile f = ReadSound(QDir(dir.path()).filePath(bookings[0].FileName));
+    EXPECT_EQ(bookings[0].Duration, int(f.frames() / 48000));
+    EXPECT_EQ(bookings[0].Duration, 9);
 }
 
 TEST_F(RecorderEngineTest, LostSoundShowsAndIsToldOncePerFileWithItsLength)
@@ -366,6 +399,48 @@ TEST_F(RecorderEngineTest, PipedDataIsReadFromPelvanesRecorderPipe)
     ASSERT_EQ(f.frames(), 1000);
     EXPECT_EQ(f.samples[3 * 999], 999);
     EXPECT_EQ(f.samples[3 * 999 + 2], 2) << "channels in place";
+}
+
+TEST_F(RecorderEngineTest, WhenPelvaneClosesThePipeTheRecorderSaysSoClosesTheFileAndStops)
+{
+    auto pipe = std::make_unique<velmar::sound::SamplePipeServer>();
+    ASSERT_TRUE(pipe->create(QStringLiteral("\\\\.\\pipe\\AutorecPipe"), 1 << 22)) << pipe->errorString().toStdString();
+    auto messenger = [](const QString&, quint64, qint64) -> std::optional<qint64> { return 1; };
+    RecorderEngine piped(
+        [&](int kind) -> std::unique_ptr<InputBackend> {
+            return kind == KindPiped ? std::make_unique<PipedInput>(messenger, 200) : nullptr;
+        },
+        services);
+    QObject::connect(&piped, &RecorderEngine::message,
+                     [this](const QString& text, const QString& caption) { messages << caption + '|' + text; });
+    rec.DeviceType = KindPiped;
+    rec.nChannels = 2;
+    rec.SampleRate = 1000;
+    ASSERT_TRUE(velmar::sound::MakeRecordingFileName(rec, clock, {}, false, services));
+    piped.start(rec, RECORDINGINFO::StartRecord);
+    ASSERT_EQ(piped.status(), StatusRunning);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pipe->hasReader(); }, 5000));
+    const QString journal = velmar::sound::RecordingJournalPath(rec);
+    EXPECT_TRUE(QFileInfo::exists(journal)) << "the open file has its journal";
+    // 1.5 s and a half frame, then Pelvane goes; the clock runs on to 20 s.
+    std::vector<int16_t> samples(3001, 7);
+    pipe->write(reinterpret_cast<const char*>(samples.data()), qint64(samples.size() * 2));
+    pipe->close();
+    pipe.reset();
+    clock = velmar::sound::AddSecondsToTime(clock, 20);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            piped.tick();
+            return piped.status() == StatusStopped;
+        },
+        5000))
+        << messages.join('\n').toStdString();
+    EXPECT_EQ(messages.filter("Pelvane has closed the recorder pipe").size(), 1) << messages.join('\n').toStdString();
+    EXPECT_FALSE(piped.fileOpen());
+    ASSERT_EQ(bookings.size(), 1u);
+    const SoundFile f = ReadSound(QDir(dir.path()).filePath(bookings[0].FileName));
+    EXPECT_EQ(f.frames(), 1500);
+    EXPECT_EQ(bookings[0].Duration, 1) << "the sound the file holds, not the 20 s it was open";
 }
 
 TEST_F(RecorderEngineTest, WithoutPelvaneThePipedInputReportsAndStaysStopped)

@@ -1,8 +1,10 @@
 // The real Velmar, offscreen, records from a JACK server with the dummy
 // driver through PortAudio: a button panel's start-up default press
 // triggers a 10 s recording on recorder 0, whose file libsndfile opens and
-// whose Recordings row points at it. A second run is killed mid-recording
-// and its file still opens with all but the last seconds. The other inputs
+// whose Recordings row points at it. A second run is killed mid-recording:
+// its file still opens with all but the last seconds, and the next start
+// books it with the sound it holds. A disk that fills up is said with the
+// system's reason, and the file keeps every whole frame. The other inputs
 // end to end: a JACK client (the ASIO kind) at the server's rate, a
 // Measurement Computing board and the tape machine over the stand-in
 // library (and the board's missing library said), and an external switch
@@ -27,6 +29,10 @@
 #include <sndfile.h>
 
 #include <csignal>
+#include <cstring>
+
+#include <sys/mount.h>
+#include <unistd.h>
 
 #include <jack/jack.h>
 
@@ -301,7 +307,7 @@ TEST_F(RecorderRun, ClosingTheProgramWhileRecordingClosesAndBooksTheFile)
         << output;
 }
 
-TEST_F(RecorderRun, AKilledRecordingStaysReadable)
+TEST_F(RecorderRun, AKilledRecordingStaysReadableAndIsBookedAtTheNextStart)
 {
     Start(60);
     ASSERT_FALSE(HasFatalFailure());
@@ -309,14 +315,80 @@ TEST_F(RecorderRun, AKilledRecordingStaysReadable)
     ASSERT_TRUE(WaitForFileBytes(132 + 8 * kBytesPerSecond)) << velmar.readAll().toStdString();
     ::kill(pid_t(velmar.processId()), SIGKILL);
     ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
-    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    std::string output = velmar.readAll().toStdString() + Messages().toStdString();
     const QString file = WavFile();
     const qint64 onDisk = QFileInfo(file).size();
-    const Sound s = OpenSound(file);
+    Sound s = OpenSound(file);
     EXPECT_EQ(s.rate, kRate);
     EXPECT_EQ(s.channels, 2);
     EXPECT_GE(s.frames * 4, onDisk - 132 - 5 * kBytesPerSecond);
     EXPECT_GE(s.frames, 3 * kRate) << output;
+    EXPECT_TRUE(DirectDb(survey).rows(QStringLiteral("SELECT \"File Name\" FROM \"Recordings\"")).isEmpty());
+
+    // The next start books the file with the sound it holds (and records
+    // nothing new: the panel's button is no longer pressed at start-up).
+    ASSERT_TRUE(DirectDb(survey).exec(QStringLiteral("UPDATE \"UDB_Watch\" SET \"Default\" = 0")));
+    Launch();
+    ASSERT_FALSE(HasFatalFailure());
+    QStringList rows;
+    (void)QTest::qWaitFor(
+        [&] {
+            rows = DirectDb(survey).rows(QStringLiteral(
+                "SELECT \"File Name\", \"Duration\", \"Sample Rate\", \"nChannels\" FROM \"Recordings\""));
+            return velmar.state() == QProcess::NotRunning || !rows.isEmpty();
+        },
+        60000);
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    output += velmar.readAll().toStdString() + Messages().toStdString();
+    s = OpenSound(file);
+    EXPECT_EQ(s.frames * 4, QFileInfo(file).size() - 132) << "the header counts every frame on disk";
+    EXPECT_GE(s.frames * 4, onDisk - 132 - 4);
+    EXPECT_EQ(rows, QStringList{QStringLiteral("%1|%2|48000|2").arg(QFileInfo(file).fileName()).arg(s.frames / kRate)})
+        << output;
+    EXPECT_EQ(QDir(folder).entryList({QStringLiteral("*.booking")}, QDir::Files), QStringList()) << output;
+}
+
+TEST_F(RecorderRun, AFullDiskIsSaidWithItsReasonAndTheFileKeepsEveryWholeFrame)
+{
+    // A disk of 2 MiB: room for a little under 11 s of the recording.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system for the recordings needs root";
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_EQ(::mount("tmpfs", QFile::encodeName(folder).constData(), "tmpfs", 0, "size=2m"), 0)
+        << std::strerror(errno);
+    struct Unmount {
+        QByteArray path;
+        ~Unmount() { ::umount2(path.constData(), MNT_DETACH); }
+    } unmount{QFile::encodeName(folder)};
+    Start(60);
+    ASSERT_FALSE(HasFatalFailure());
+    (void)QTest::qWaitFor(
+        [&] {
+            return velmar.state() == QProcess::NotRunning || Messages().contains(QStringLiteral("Can't write to file"));
+        },
+        90000);
+    // The file is closed and booked while the program runs on.
+    QStringList rows;
+    (void)QTest::qWaitFor(
+        [&] {
+            rows = DirectDb(survey).rows(QStringLiteral("SELECT \"File Name\", \"Duration\" FROM \"Recordings\""));
+            return velmar.state() == QProcess::NotRunning || !rows.isEmpty();
+        },
+        30000);
+    const bool ranThrough = velmar.state() == QProcess::Running;
+    velmar.terminate();
+    ASSERT_TRUE(velmar.waitForFinished(kBoundMs));
+    const std::string output = velmar.readAll().toStdString() + Messages().toStdString();
+    ASSERT_TRUE(ranThrough) << output;
+    EXPECT_TRUE(Messages().contains(QStringLiteral("Writing into %1 failed: No space left on device.").arg(folder)))
+        << output;
+    const QString file = WavFile();
+    const Sound s = OpenSound(file);
+    EXPECT_EQ(s.frames * 4, QFileInfo(file).size() - 132) << "the header counts every whole frame written";
+    EXPECT_GE(s.frames, 10 * kRate) << output;
+    EXPECT_EQ(rows, QStringList{QStringLiteral("%1|%2").arg(QFileInfo(file).fileName()).arg(s.frames / kRate)})
+        << output;
 }
 
 TEST_F(RecorderRun, RecordsFromAJackServerAtTheServersRate)

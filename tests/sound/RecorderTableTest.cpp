@@ -1,11 +1,17 @@
 #include "sound/RecorderTable.h"
+#include "sound/RecordingBooking.h"
 #include "sound/RecordingFiles.h"
+#include "sound/RecordingJournal.h"
 #include "sound/RecordingWriter.h"
+#include "sound/WavHeader.h"
 
 #include "tests/store/StoreTestSupport.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <atomic>
@@ -181,4 +187,87 @@ TEST_F(RecorderTableTest, BookingsFromRecorderThreadsStayApart)
     QStringList sorted = rows;
     std::sort(sorted.begin(), sorted.end());
     EXPECT_EQ(sorted, expected);
+}
+
+namespace {
+
+// A recording file as a program that ended while writing it leaves it: the
+// header counts what it counted at its last rewrite, and sound follows,
+// possibly ending inside a frame.
+void LeaveOpenFile(const QString& path, const RECORDINGINFO& r, qint64 bytesOnDisk)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    WAVHEADER h;
+    h.Channels = uint16_t(r.nChannels);
+    h.SampleRate = r.SampleRate;
+    h.BlockAlign = uint16_t(r.nChannels * 2);
+    h.BytesPerSecond = r.SampleRate * h.BlockAlign;
+    h.setDataBytes(bytesOnDisk / 3);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(WriteWavHeader(h, &f));
+    f.write(QByteArray(bytesOnDisk, '\x01'));
+}
+
+} // namespace
+
+TEST_F(RecorderTableTest, FilesLeftOpenByAProgramThatEndedAreBookedWithTheSoundTheyHold)
+{
+    const QString output = path(QStringLiteral("rec"));
+    ASSERT_TRUE(QDir().mkpath(output));
+    RECORDINGINFO r = recorder(0);
+    r.OutputDirectory = output;
+    r.SampleRate = 8000;
+    r.nChannels = 2;
+    r.DeviceTypeText = QStringLiteral("Sound Card");
+    QStringList said;
+    RecordingServices services;
+    services.showMessage = [&said](const QString& text, const QString&) { said << text; };
+    services.bookRecording = [](RECORDINGINFO booking) { BookRecording(booking); };
+    const auto journal = [&](int recorderId, const QString& name, const QString& comment) {
+        RECORDINGINFO j = r;
+        j.RecorderId = recorderId;
+        j.FileName = name;
+        j.Comment = comment;
+        j.MediaName = j.MediaFolderName();
+        velmar::platform::SystemTime start{2010, 12, 3, 8, 14, 3, 5, 0};
+        ASSERT_TRUE(WriteRecordingJournal(j, start));
+    };
+    // Cut short while still in the output folder: 3.5 s and 3 bytes.
+    journal(0, QStringLiteral("A.wav"), QStringLiteral("cut short"));
+    LeaveOpenFile(QDir(output).filePath("A.wav"), r, 7 * 16000 + 3);
+    // Closed and moved into its media folder, but its row never stored.
+    journal(0, QStringLiteral("B.wav"), QStringLiteral("moved"));
+    LeaveOpenFile(QDir(output).filePath("AutoRec_0000/B.wav"), r, 72000); // 2.25 s
+    // Another recorder's file, and a file that has gone since.
+    journal(1, QStringLiteral("C.wav"), QStringLiteral("other recorder"));
+    LeaveOpenFile(QDir(output).filePath("C.wav"), r, 16000);
+    journal(0, QStringLiteral("D.wav"), QStringLiteral("gone"));
+
+    EXPECT_EQ(BookInterruptedRecordings(r, services), 2);
+    EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT DeckNo, \"File Name\", Duration, \"Media Name\", \"Start "
+                                                 "Time\", Comment, \"Sample Rate\" FROM Recordings ORDER BY "
+                                                 "\"File Name\"")),
+              (QStringList{"0|A.wav|3|AutoRec_0000|2010-12-08 14:03:05|cut short|8000",
+                           "0|B.wav|2|AutoRec_0000|2010-12-08 14:03:05|moved|8000"}));
+    ASSERT_EQ(said.size(), 1) << said.join('\n').toStdString();
+    EXPECT_TRUE(said[0].startsWith("D.wav was being recorded in " + output)) << said[0].toStdString();
+    // A's header now counts the whole frames it holds, and it lies with B.
+    const QString a = QDir(output).filePath("AutoRec_0000/A.wav");
+    QFile f(a);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    WAVHEADER h;
+    ASSERT_TRUE(ReadWavHeader(h, &f));
+    EXPECT_EQ(h.DataSize, 7u * 16000);
+    EXPECT_EQ(f.size(), 132 + 7 * 16000);
+    EXPECT_EQ(FindRecordingJournals(output), QStringList{QDir(output).filePath("C.wav.booking")});
+
+    // A journal whose row is stored already (the program ended between the
+    // two) books nothing twice.
+    said.clear();
+    journal(0, QStringLiteral("A.wav"), QStringLiteral("cut short"));
+    EXPECT_EQ(BookInterruptedRecordings(r, services), 0);
+    EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT COUNT(*) FROM Recordings")), QStringList{"2"});
+    EXPECT_TRUE(said.isEmpty()) << said.join('\n').toStdString();
+    EXPECT_EQ(FindRecordingJournals(output).size(), 1);
 }
