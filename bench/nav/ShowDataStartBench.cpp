@@ -1,6 +1,6 @@
 // The real "Velmar -s" on a season's survey: a fix every 5 s (default
-// 1,000,000 fixes) and a tenth as many comment rows, all with their GPS
-// reference but the blank template's one Hydrophone row. Run offscreen and
+// 1,000,000 fixes) and a tenth as many hydrophone rows, all with their GPS
+// reference but one, which the start-up check fills. Run offscreen and
 // unattended under /usr/bin/time -v, twice: the first show adds the track's
 // PCTime index, the second is every later one. Beside it, the reference: a
 // plain Python sqlite3 fetch of the same fixes (fetchall, as a program that
@@ -49,9 +49,10 @@ bool Seed(const QString& file, int fixes)
             "SELECT datetime('2026-03-01 00:00:00', '+' || (i * %2) || ' seconds'), 56.0 + (i % 5000) * 0.0001, "
             "-6.0 - (i / 5000) * 0.001, 101530, 90.0, 'T', 10.0, 'N', 0, 'A', 91.0, NULL FROM n; "
             "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < %1 / 10) "
-            "INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"GPSTime\", \"Comment\") "
+            "INSERT INTO \"Hydrophone\" (\"PCTime\", \"GPSIndex\", \"GPSTime\", \"Power\") "
             "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 10 * %2) || ' seconds'), i * 10, "
-            "datetime('2026-03-01 00:00:00', '+' || (i * 10 * %2) || ' seconds'), 'comment ' || i FROM n; "
+            "datetime('2026-03-01 00:00:00', '+' || (i * 10 * %2) || ' seconds'), 'On' FROM n; "
+            "INSERT INTO \"Hydrophone\" (\"PCTime\", \"Power\") VALUES ('2026-03-02 12:00:02', 'On'); "
             "COMMIT; PRAGMA wal_checkpoint(TRUNCATE);")
             .arg(fixes)
             .arg(kSecondsBetweenFixes)
@@ -183,6 +184,9 @@ int main(int argc, char** argv)
     const Run python = PlainPython(survey);
     if (!again.output.contains("shown data: GPS fixes loaded: " + QByteArray::number(fixes)))
         std::fprintf(stderr, "the show did not load every fix:\n%s\n", again.output.constData());
+    // What the program said, with QT_MESSAGE_PATTERN="%{time process} %{message}" for times.
+    if (qEnvironmentVariableIsSet("BENCH_SHOW_OUTPUT"))
+        std::printf("%s\n", again.output.constData());
     Print("first show (adds the index)", first);
     Print("later show", again);
     std::printf("  %-28s %6.2f s  peak RSS %7.1f MB\n", "plain python3 sqlite3 fetch", python.total,
