@@ -102,7 +102,10 @@ qint64 CountRows(const QString& query)
 // A read-only connection of SQLite's own on the open survey, for the GPS
 // tracks: the ODBC driver turns every value into text and back, several
 // times the work of stepping the rows. WAL lets it read beside the program's
-// connection; it sees what that one has committed.
+// connection; it sees what that one has committed. It is the SQLite library
+// the driver itself is linked to (libsqlite3), so both connections share
+// SQLite's bookkeeping of the file's POSIX locks; a driver carrying its own
+// copy of SQLite would not, and closing this connection could drop its locks.
 class SurveyReadConnection {
 public:
     SurveyReadConnection()
