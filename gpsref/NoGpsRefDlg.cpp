@@ -140,6 +140,7 @@ void NoGpsRefDlg::EndFill()
     UpdateControls();
     const bool stopped = m_stopRequested;
     std::unique_ptr<GpsReferenceFill> fill = std::move(m_fill);
+    m_filled += fill->RowsDone();
     if (fill->Failed()) {
         // Nothing is said to be done that was not written.
         if (m_ui.showStop)
@@ -168,26 +169,43 @@ void NoGpsRefDlg::CmCancel()
     accept();
 }
 
-void CheckGpsIndexes(QWidget* parent, const QString& table, const QString& gpsTable, const GpsReferenceUi& ui)
+QString GpsReferenceSummary(const GpsReferenceCheck& check)
+{
+    if (check.rowsMissing == 0)
+        return QStringLiteral("Every row has a GPS cross reference: none needed filling.");
+    QString text = QStringLiteral("%1 of %2 rows without a GPS cross reference were given one.")
+                       .arg(check.rowsFilled)
+                       .arg(check.rowsMissing);
+    if (check.rowsFilled < check.rowsMissing)
+        text += QStringLiteral(" %1 rows still have none.").arg(check.rowsMissing - check.rowsFilled);
+    return text;
+}
+
+GpsReferenceCheck CheckGpsIndexes(QWidget* parent, const QString& table, const QString& gpsTable,
+                                  const GpsReferenceUi& ui)
 {
     if (ui.showTable)
         ui.showTable(table);
     const int rows = CountRowsWithoutGpsReference(table);
     if (rows <= 0)
-        return;
+        return {};
     NoGpsRefDlg dialog(parent, table, rows, gpsTable, ui);
     if (ui.runDialog)
         ui.runDialog(dialog);
     else
         shell::ui::Dialogs().RunDialog(dialog);
+    return {rows, dialog.RowsFilled()};
 }
 
-void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables, const GpsReferenceUi& ui)
+GpsReferenceCheck DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables,
+                                       const GpsReferenceUi& ui)
 {
+    GpsReferenceCheck check;
     for (const QString& table : GpsReferenceTables())
-        CheckGpsIndexes(parent, table, kMainTrack, ui);
+        check += CheckGpsIndexes(parent, table, kMainTrack, ui);
     for (const TableAndTrack& t : userFormTables)
-        CheckGpsIndexes(parent, t.table, t.gpsTable, ui);
+        check += CheckGpsIndexes(parent, t.table, t.gpsTable, ui);
+    return check;
 }
 
 } // namespace velmar::gpsref

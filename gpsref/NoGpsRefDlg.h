@@ -59,6 +59,9 @@ public:
     int RunToEnd();
 
     bool Running() const { return m_running; }
+    // Rows written by every fill this dialog ran (stopped and failed ones
+    // count what they committed).
+    qint64 RowsFilled() const { return m_filled; }
     QComboBox* Columns() const { return m_columns; }
     QLabel* Text() const { return m_text; }
     QProgressBar* Progress() const { return m_progress; }
@@ -77,6 +80,7 @@ private:
     GpsReferenceUi m_ui;
     bool m_running = false;
     bool m_stopRequested = false;
+    qint64 m_filled = 0;
     std::unique_ptr<nav::GpsReferenceFill> m_fill;
     QTimer m_timer;
     QLabel* m_text = nullptr;
@@ -87,9 +91,25 @@ private:
     QPushButton* m_stop = nullptr;
 };
 
+// What a check found and did.
+struct GpsReferenceCheck {
+    qint64 rowsMissing = 0; // rows without a reference when their table was checked
+    qint64 rowsFilled = 0;
+    GpsReferenceCheck& operator+=(const GpsReferenceCheck& other)
+    {
+        rowsMissing += other.rowsMissing;
+        rowsFilled += other.rowsFilled;
+        return *this;
+    }
+};
+// The operator's summary of a check: how many rows were filled, and how many
+// still have no reference.
+QString GpsReferenceSummary(const GpsReferenceCheck& check);
+
 // Counts the table's rows without a cross reference and, when there are
 // any, runs NoGpsRefDlg on them with the data set's track.
-void CheckGpsIndexes(QWidget* parent, const QString& table, const QString& gpsTable, const GpsReferenceUi& ui);
+GpsReferenceCheck CheckGpsIndexes(QWidget* parent, const QString& table, const QString& gpsTable,
+                                  const GpsReferenceUi& ui);
 
 // The fixed event tables in their order, each against the main track; then
 // the further tables given (a user form's data table with its data set's
@@ -98,7 +118,8 @@ struct TableAndTrack {
     QString table;
     QString gpsTable;
 };
-void DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables, const GpsReferenceUi& ui);
+GpsReferenceCheck DbCheckGpsReferences(QWidget* parent, const std::vector<TableAndTrack>& userFormTables,
+                                       const GpsReferenceUi& ui);
 // The fixed tables the menu command checks, in order.
 QStringList GpsReferenceTables();
 

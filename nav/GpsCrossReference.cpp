@@ -27,6 +27,7 @@ constexpr double kSecondsPerHour = 3600.0;
 constexpr std::size_t kTimeTextSize = 32;
 constexpr int kSqlTimestamp = 11; // ODBC 2 code of TIMESTAMP columns
 constexpr int kCatalogTextSize = 128;
+constexpr qsizetype kStoredTimeLength = 19; // "YYYY-MM-DD hh:mm:ss"
 
 QString NoFixTime()
 {
@@ -60,23 +61,26 @@ void BindNullable(SQLHSTMT h, SQLUSMALLINT number, const std::optional<double>& 
 
 // ---- the search
 
-GpsTimeSearch::GpsTimeSearch(NextFix next) : m_next(std::move(next))
+GpsTimeSearch::GpsTimeSearch(FixLookup atOrBefore, FixLookup after)
+    : m_atOrBefore(std::move(atOrBefore)), m_after(std::move(after))
 {
-    m_previous.index = NoGpsFixIndex;
-    m_previous.pcTime = NoFixTime();
-    m_current = m_next();
-    if (m_current)
-        m_lastSpeed = m_current->speed;
+}
+
+bool GpsTimeSearch::InKnownGap(const QString& eventTime) const
+{
+    return m_known && (!m_before || m_before->pcTime <= eventTime) && (!m_next || eventTime < m_next->pcTime);
 }
 
 GpsSearchResult GpsTimeSearch::FindGpsIndexForTime(const QString& eventTime)
 {
-    while (m_current && m_current->pcTime <= eventTime) {
-        m_previous = *m_current;
-        m_lastSpeed = m_current->speed;
-        m_current = m_next();
+    if (!InKnownGap(eventTime)) {
+        m_before = m_atOrBefore(eventTime);
+        m_next = m_after(eventTime);
+        m_known = true;
     }
-    return {m_previous.index, m_previous.pcTime, m_current ? m_current->speed : m_lastSpeed};
+    if (!m_before)
+        return {NoGpsFixIndex, NoFixTime(), m_next ? m_next->speed : 0.0};
+    return {m_before->index, m_before->pcTime, m_next ? m_next->speed : m_before->speed};
 }
 
 PorpoiseRanges ComputePorpoiseRanges(const PorpoiseRanges& stored, double speedKnots)
@@ -133,24 +137,63 @@ QStringList EventTimeColumns(const QString& table)
 
 // ---- the fill
 
-// The fixes the fill needs, read once in Start: everything from the last fix
-// at or before the earliest event to the first fix after the latest event.
-struct GpsReferenceFill::Track {
-    struct Fix {
-        int32_t index;
-        std::array<char, 20> time;
-        float speed;
-    };
-    std::vector<Fix> fixes;
-    std::size_t next = 0;
+// The two seeks of the search, prepared once: the event time is their one
+// parameter, one fix their row.
+struct GpsReferenceFill::Lookups {
+    struct Seek {
+        explicit Seek(SQLHDBC db) : statement(db) {}
 
-    std::optional<FixTime> Next()
-    {
-        if (next >= fixes.size())
-            return std::nullopt;
-        const Fix& f = fixes[next++];
-        return FixTime{f.index, QString::fromLatin1(f.time.data()), f.speed};
-    }
+        bool Prepare(const QString& text)
+        {
+            query = text;
+            QByteArray bytes = store::toSqlBytes(text);
+            const SQLHSTMT h = statement.handle();
+            if (!sqlSucceeded(SQLPrepare(h, reinterpret_cast<SQLCHAR*>(bytes.data()), SQL_NTS)))
+                return false;
+            SQLBindParameter(h, 1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, parameter.size() - 1, 0, parameter.data(),
+                             SQLLEN(parameter.size()), &parameterLength);
+            SQLBindCol(h, 1, SQL_C_SLONG, &index, 0, &ind[0]);
+            SQLBindCol(h, 2, SQL_C_CHAR, time.data(), SQLLEN(time.size()), &ind[1]);
+            SQLBindCol(h, 3, SQL_C_DOUBLE, &speed, 0, &ind[2]);
+            return true;
+        }
+
+        // Nothing also when the seek fails: failed then tells.
+        std::optional<FixTime> Find(const QString& eventTime)
+        {
+            const QByteArray t = eventTime.toLatin1().left(qsizetype(parameter.size() - 1));
+            std::memcpy(parameter.data(), t.constData(), std::size_t(t.size()));
+            parameter[std::size_t(t.size())] = '\0';
+            parameterLength = SQL_NTS;
+            const SQLHSTMT h = statement.handle();
+            std::optional<FixTime> found;
+            if (!sqlSucceeded(SQLExecute(h))) {
+                error = DiagnosticText(SQL_HANDLE_STMT, h);
+                failed = true;
+            } else if (sqlSucceeded(SQLFetch(h))) {
+                found = FixTime{ind[0] == SQL_NULL_DATA ? 0 : index,
+                                QString::fromLatin1(time.data()).left(kStoredTimeLength),
+                                ind[2] == SQL_NULL_DATA ? 0.0 : speed};
+            }
+            SQLFreeStmt(h, SQL_CLOSE);
+            return found;
+        }
+
+        SqlStatement statement;
+        QString query;
+        std::array<char, kTimeTextSize> parameter{};
+        SQLLEN parameterLength = SQL_NTS;
+        SQLINTEGER index = 0;
+        std::array<char, kTimeTextSize> time{};
+        double speed = 0;
+        std::array<SQLLEN, 3> ind{};
+        bool failed = false;
+        QString error;
+    };
+
+    explicit Lookups(SQLHDBC db) : atOrBefore(db), after(db) {}
+    Seek atOrBefore;
+    Seek after;
 };
 
 GpsReferenceFill::GpsReferenceFill(const QString& table, const QString& eventColumn, const QString& gpsTable)
@@ -216,50 +259,30 @@ bool GpsReferenceFill::Start()
         }
     }
 
-    m_track = std::make_unique<Track>();
-    if (!m_rows.empty()) {
-        const QString first = m_rows.front().eventTime;
-        const QString last = m_rows.back().eventTime;
-        const QString fixes = QStringLiteral("SELECT \"Index\", \"PCTime\", \"Speed\" FROM %1 ORDER BY \"PCTime\" ASC")
-                                  .arg(QuoteIdentifier(m_gpsTable));
-        SqlStatement track(db);
-        if (!track.execDirect(fixes)) {
-            m_error = DiagnosticText(SQL_HANDLE_STMT, track.handle());
-            m_failedQuery = fixes;
+    if (m_rows.empty())
+        return true;
+    // A track without its time index would be read whole for every row.
+    store::EnsureGpsTimeIndex(m_gpsTable);
+    m_lookups = std::make_unique<Lookups>(db);
+    const QString g = QuoteIdentifier(m_gpsTable);
+    for (auto [seek, text] :
+         {std::pair{&m_lookups->atOrBefore, QStringLiteral("SELECT \"Index\", \"PCTime\", \"Speed\" FROM %1 WHERE "
+                                                           "\"PCTime\" <= ? ORDER BY \"PCTime\" DESC, \"Index\" DESC "
+                                                           "LIMIT 1")},
+          std::pair{&m_lookups->after,
+                    QStringLiteral("SELECT \"Index\", \"PCTime\", \"Speed\" FROM %1 WHERE "
+                                   "\"PCTime\" > ? ORDER BY \"PCTime\" ASC, \"Index\" ASC LIMIT 1")}}) {
+        if (!seek->Prepare(text.arg(g))) {
+            m_error = DiagnosticText(SQL_HANDLE_STMT, seek->statement.handle());
+            m_failedQuery = seek->query;
             m_rows.clear();
+            m_lookups.reset();
             return false;
         }
-        SQLINTEGER index = 0;
-        std::array<char, kTimeTextSize> time{};
-        double speed = 0;
-        std::array<SQLLEN, 3> ind{};
-        const SQLHSTMT h = track.handle();
-        SQLBindCol(h, 1, SQL_C_SLONG, &index, 0, &ind[0]);
-        SQLBindCol(h, 2, SQL_C_CHAR, time.data(), SQLLEN(time.size()), &ind[1]);
-        SQLBindCol(h, 3, SQL_C_DOUBLE, &speed, 0, &ind[2]);
-        const QByteArray firstBytes = first.toLatin1();
-        const QByteArray lastBytes = last.toLatin1();
-        while (sqlSucceeded(SQLFetch(h))) {
-            Track::Fix f{index, {}, ind[2] == SQL_NULL_DATA ? 0.0f : float(speed)};
-            if (ind[1] != SQL_NULL_DATA) {
-                // The time text is cut to its stored width and always ends.
-                const std::size_t n = std::min(std::strlen(time.data()), f.time.size() - 1);
-                std::memcpy(f.time.data(), time.data(), n);
-                f.time[n] = '\0';
-            }
-            // Before the first event only the newest fix matters.
-            if (std::strcmp(f.time.data(), firstBytes.constData()) <= 0 && !m_track->fixes.empty()
-                && std::strcmp(m_track->fixes.back().time.data(), firstBytes.constData()) <= 0)
-                m_track->fixes.back() = f;
-            else
-                m_track->fixes.push_back(f);
-            // One fix beyond the last event gives its speed; the rest is not needed.
-            if (std::strcmp(f.time.data(), lastBytes.constData()) > 0)
-                break;
-        }
     }
-    Track* track = m_track.get();
-    m_search = std::make_unique<GpsTimeSearch>([track] { return track->Next(); });
+    Lookups* lookups = m_lookups.get();
+    m_search = std::make_unique<GpsTimeSearch>([lookups](const QString& t) { return lookups->atOrBefore.Find(t); },
+                                               [lookups](const QString& t) { return lookups->after.Find(t); });
     return true;
 }
 
@@ -288,6 +311,14 @@ bool GpsReferenceFill::Step(int maxRows)
         for (int n = 0; ok && n < maxRows && row < m_rows.size(); ++n, ++row) {
             Row& r = m_rows[row];
             const GpsSearchResult found = m_search->FindGpsIndexForTime(r.eventTime);
+            for (const Lookups::Seek* seek : {&m_lookups->atOrBefore, &m_lookups->after})
+                if (seek->failed && ok) {
+                    m_error = seek->error;
+                    text = seek->query;
+                    ok = false;
+                }
+            if (!ok)
+                break;
             const SQLHSTMT h = update.handle();
             SQLUSMALLINT p = 1;
             SQLINTEGER index = found.index;

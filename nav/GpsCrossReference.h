@@ -1,10 +1,12 @@
 #pragma once
 // Filling the GPS cross reference of rows stored without one: each row gets
 // the last fix of a data set whose PC time is not later than the row's event
-// time. Events and fixes are both taken in time order, so the whole fill is
-// one forward merge of two sorted sequences; the rows are written back with a
-// keyed UPDATE, a few hundred to a transaction, in steps a timer drives (so a
-// Stop between steps takes effect and the window repaints).
+// time. The fixes are looked up through the track's PCTime index, two seeks
+// for a row (the fix at or before it, the fix after it), and a row whose time
+// falls between the same two fixes as the row before needs none; a season's
+// track is never read whole for a handful of rows. The rows are written back
+// with a keyed UPDATE, a few hundred to a transaction, in steps a timer drives
+// (so a Stop between steps takes effect and the window repaints).
 //
 // No window: the dialog that runs a fill (NoGpsRefDlg) and the menu command
 // sit above this. User-interface thread only (the survey's connection).
@@ -36,21 +38,25 @@ struct GpsSearchResult {
     bool operator==(const GpsSearchResult&) const = default;
 };
 
-// The forward search over one track. Times compare as texts, which orders
-// "YYYY-MM-DD hh:mm:ss" by time. Asked for rising event times, it reads each
-// fix once.
+// The search over one track. Times compare as texts, which orders
+// "YYYY-MM-DD hh:mm:ss" by time; of fixes with equal times the one with the
+// highest Index is the later. An event between the same two fixes as the
+// event before is answered without a lookup.
 class GpsTimeSearch {
 public:
-    // The next fix in PC-time order, or nothing at the end of the track.
-    using NextFix = std::function<std::optional<FixTime>()>;
-    explicit GpsTimeSearch(NextFix next);
+    // The last fix at or before a time / the first fix after it, or nothing.
+    using FixLookup = std::function<std::optional<FixTime>(const QString& time)>;
+    GpsTimeSearch(FixLookup atOrBefore, FixLookup after);
     GpsSearchResult FindGpsIndexForTime(const QString& eventTime);
 
 private:
-    NextFix m_next;
-    std::optional<FixTime> m_current;
-    FixTime m_previous;
-    double m_lastSpeed = 0;
+    bool InKnownGap(const QString& eventTime) const;
+
+    FixLookup m_atOrBefore;
+    FixLookup m_after;
+    bool m_known = false;
+    std::optional<FixTime> m_before; // around the last event looked up
+    std::optional<FixTime> m_next;
 };
 
 // The porpoise detector's ranges of a row from the ship's speed (knots).
@@ -83,8 +89,9 @@ public:
     GpsReferenceFill(const GpsReferenceFill&) = delete;
     GpsReferenceFill& operator=(const GpsReferenceFill&) = delete;
 
-    // Reads the rows to fill and opens the track. False with errorText() and
-    // the failing statement in failedQuery() when a query fails.
+    // Reads the rows to fill and prepares the track's lookups (adding the
+    // track's PCTime index when it lacks one). False with errorText() and the
+    // failing statement in failedQuery() when a query fails.
     bool Start();
     // Fills and commits up to maxRows rows. False once the fill has ended
     // (all rows done, or a write failed: see Failed()).
@@ -104,7 +111,7 @@ private:
         QString eventTime;
         PorpoiseRanges ranges;
     };
-    struct Track;
+    struct Lookups;
 
     QString m_table;
     QString m_eventColumn;
@@ -118,7 +125,7 @@ private:
     bool m_failed = false;
     QString m_error;
     QString m_failedQuery;
-    std::unique_ptr<Track> m_track;
+    std::unique_ptr<Lookups> m_lookups;
     std::unique_ptr<GpsTimeSearch> m_search;
 };
 

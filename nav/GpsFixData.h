@@ -25,22 +25,24 @@ struct GpsFixData {
     static constexpr int16_t StatusCodeVoid = 3;  // "V"
     static constexpr int16_t StatusCodeOther = 4; // any other letter
 
-    uint8_t valid = 0;        // 1 when the sentence reported a valid position
-    float latitude = 0;       // ddmm.mmm
-    char latitudeLetter = 0;  // 'N', 'S', or 0 when cleared
-    float longitude = 0;      // dddmm.mmm
-    char longitudeLetter = 0; // 'E', 'W', or 0 when cleared
-    float speed = 0;          // knots over ground
-    int32_t sentenceTime = 0; // UTC of the sentence as hhmmss
-    platform::SystemTime programTime;
-    char courseReference = 'T';
-    char speedUnit = 'N';
-    int16_t statusCode = 0;
-    char statusLetter = 0; // the sentence's status letter, 0 when cleared
-    uint8_t noTime = 0;    // 1 when the sentence carried no time
-    float course = 0;      // degrees over ground
+    // Ordered by size, so that a season's track held in memory wastes no
+    // padding (56 bytes a fix).
+    float latitude = 0;  // ddmm.mmm
+    float longitude = 0; // dddmm.mmm
+    float speed = 0;     // knots over ground
+    float course = 0;    // degrees over ground
     float trueHeading = NoHeading;
     float magHeading = NoHeading;
+    int32_t sentenceTime = 0; // UTC of the sentence as hhmmss
+    platform::SystemTime programTime;
+    int16_t statusCode = 0;
+    uint8_t valid = 0;        // 1 when the sentence reported a valid position
+    char latitudeLetter = 0;  // 'N', 'S', or 0 when cleared
+    char longitudeLetter = 0; // 'E', 'W', or 0 when cleared
+    char courseReference = 'T';
+    char speedUnit = 'N';
+    char statusLetter = 0; // the sentence's status letter, 0 when cleared
+    uint8_t noTime = 0;    // 1 when the sentence carried no time
 
     // A cleared fix stamped with the program time now.
     GpsFixData();
@@ -93,10 +95,10 @@ QString FormatLongitude(double degrees);
 struct GPSTHING {
     GpsFixData fix;
     int32_t secondsFromShowStart = 0; // show-data mode only
+    int32_t Index = 0;                // the fix's Index in its GPS table
     uint64_t tickCount = 0;           // monotonic milliseconds at creation
     GPSTHING* newer = nullptr;
     GPSTHING* older = nullptr;
-    int32_t Index = 0; // the fix's Index in its GPS table
     int32_t dataSet = 0;
 };
 

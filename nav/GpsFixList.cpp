@@ -33,15 +33,25 @@ GpsFixList::GpsFixList(TickNow tickNow) : m_tickNow(std::move(tickNow))
 {
 }
 
-GpsFixList::~GpsFixList()
+GpsFixList::~GpsFixList() = default;
+
+GPSTHING* GpsFixList::NewNode()
 {
-    for (GPSTHING* fix : m_oldest) {
-        while (fix) {
-            GPSTHING* next = fix->newer;
-            delete fix;
-            fix = next;
+    GPSTHING* node = m_freeNodes;
+    if (node) {
+        m_freeNodes = node->newer;
+    } else {
+        if (m_usedInBlock == BlockSize) {
+            ++m_block;
+            m_usedInBlock = 0;
         }
+        if (m_block == m_blocks.size())
+            m_blocks.push_back(std::make_unique<GPSTHING[]>(BlockSize));
+        node = &m_blocks[m_block][m_usedInBlock++];
     }
+    *node = GPSTHING{};
+    ++m_liveNodes;
+    return node;
 }
 
 GPSTHING* GpsFixList::Append(const GpsFixData& fix, int32_t gpsIndex, int32_t dataSet)
@@ -52,7 +62,7 @@ GPSTHING* GpsFixList::Append(const GpsFixData& fix, int32_t gpsIndex, int32_t da
         m_oldest.resize(std::size_t(dataSet) + 1, nullptr);
         m_newest.resize(std::size_t(dataSet) + 1, nullptr);
     }
-    auto* node = new GPSTHING;
+    GPSTHING* node = NewNode();
     node->fix = fix;
     node->Index = gpsIndex;
     node->dataSet = dataSet;
@@ -142,6 +152,13 @@ int GpsFixList::Purge(uint64_t ageMs)
         else
             m_newest[set] = nullptr;
     }
+    // Emptied: the blocks are filled again from the first (a reload of the
+    // shown data takes the same memory).
+    if (m_liveNodes == 0) {
+        m_block = 0;
+        m_usedInBlock = 0;
+        m_freeNodes = nullptr;
+    }
     return freed;
 }
 
@@ -153,7 +170,9 @@ void GpsFixList::Free(GPSTHING* fix)
         m_timeCache = {};
     for (const auto& [id, listener] : m_freeListeners)
         listener(fix);
-    delete fix;
+    fix->newer = m_freeNodes;
+    m_freeNodes = fix;
+    --m_liveNodes;
 }
 
 int GpsFixList::AddFreeListener(FreeListener listener)

@@ -4,7 +4,9 @@
 // by Index and by program time and the purge by age.
 //
 // The list owns every GPSTHING it hands out; a pointer stays good until the
-// purge frees that fix. Whoever keeps such a pointer beyond one call (the
+// purge frees that fix. Fixes live in blocks of a few thousand (a season's
+// track is a million of them): a freed fix's place is reused, and once the
+// lists are empty the blocks are filled again from the first. Whoever keeps such a pointer beyond one call (the
 // map's ship fix, the recent detection lists) registers a free listener and
 // lets go of the fix when told, so nothing points at a freed fix. The two
 // search caches are cleared the same way.
@@ -16,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 namespace velmar::nav {
@@ -68,6 +71,9 @@ private:
         int dataSet = -1;
     };
 
+    static constexpr std::size_t BlockSize = 8192;
+
+    GPSTHING* NewNode();
     void Free(GPSTHING* fix);
 
     TickNow m_tickNow;
@@ -78,6 +84,11 @@ private:
     SearchCache m_timeCache;
     platform::SystemTime m_lastTime;
     platform::SystemTime m_showStart;
+    std::vector<std::unique_ptr<GPSTHING[]>> m_blocks;
+    std::size_t m_block = 0; // the block being filled
+    std::size_t m_usedInBlock = 0;
+    GPSTHING* m_freeNodes = nullptr; // chained through newer
+    std::size_t m_liveNodes = 0;
     std::map<int, FreeListener> m_freeListeners;
     int m_nextListener = 1;
 };

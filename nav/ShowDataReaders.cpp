@@ -12,6 +12,7 @@
 #include "platform/Utilities.h"
 
 #include <sqlext.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <array>
@@ -28,6 +29,8 @@ namespace {
 
 constexpr const char* kCaptionSqlError = "Can't execute SQL statement";
 constexpr qint64 kGpsProgressStep = 500;
+// The gauge repaints at once: about one report per percent of a big track.
+constexpr qint64 kGpsProgressReports = 100;
 constexpr qint64 kEventProgressStep = 100;
 // Widths the rows are read to (as the list view and the forms show them).
 constexpr int kCommentTimeWidth = 21;
@@ -96,6 +99,60 @@ qint64 CountRows(const QString& query)
     return GetInt(count.handle(), 1).value_or(0);
 }
 
+// A read-only connection of SQLite's own on the open survey, for the GPS
+// tracks: the ODBC driver turns every value into text and back, several
+// times the work of stepping the rows. WAL lets it read beside the program's
+// connection; it sees what that one has committed. It is the SQLite library
+// the driver itself is linked to (libsqlite3), so both connections share
+// SQLite's bookkeeping of the file's POSIX locks; a driver carrying its own
+// copy of SQLite would not, and closing this connection could drop its locks.
+class SurveyReadConnection {
+public:
+    SurveyReadConnection()
+    {
+        const QByteArray path = store::GetDbPath().toUtf8();
+        if (sqlite3_open_v2(path.constData(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) == SQLITE_OK)
+            sqlite3_busy_timeout(m_db, store::kBusyTimeoutMs);
+    }
+    ~SurveyReadConnection()
+    {
+        sqlite3_finalize(m_statement);
+        sqlite3_close(m_db);
+    }
+    SurveyReadConnection(const SurveyReadConnection&) = delete;
+    SurveyReadConnection& operator=(const SurveyReadConnection&) = delete;
+
+    // The statement, stepped by the caller; nothing when it cannot be made.
+    sqlite3_stmt* Prepare(const QString& query)
+    {
+        sqlite3_finalize(m_statement);
+        m_statement = nullptr;
+        const QByteArray text = query.toUtf8();
+        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &m_statement, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(m_statement);
+            m_statement = nullptr;
+        }
+        return m_statement;
+    }
+    // The one number a COUNT query gives; 0 when it fails.
+    qint64 Count(const QString& query) const
+    {
+        const QByteArray text = query.toUtf8();
+        sqlite3_stmt* count = nullptr;
+        qint64 n = 0;
+        if (sqlite3_prepare_v2(m_db, text.constData(), int(text.size()), &count, nullptr) == SQLITE_OK
+            && sqlite3_step(count) == SQLITE_ROW)
+            n = sqlite3_column_int64(count, 0);
+        sqlite3_finalize(count);
+        return n;
+    }
+    QString ErrorText() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_statement = nullptr;
+};
+
 // Every column of a fixed table in definition order, quoted, for a SELECT.
 QString AllColumns(const QString& table, QString* counterColumn = nullptr)
 {
@@ -146,8 +203,9 @@ bool ReadEventRows(const QString& table, const QString& query,
     return true;
 }
 
-// The bound row of the GPS reader: the track tables are the big ones, so
-// their rows land in fixed buffers without a call per column.
+// One row of the GPS reader, read from SQLite's own statement: the track
+// tables are the big ones, so their values are taken as SQLite holds them
+// (the ODBC driver would turn each into text and back).
 struct GpsRowBuffer {
     enum Column {
         Index = 1,
@@ -165,45 +223,84 @@ struct GpsRowBuffer {
         MagneticHeading,
         Count = MagneticHeading
     };
-    SQLINTEGER index = 0;
+    int32_t index = 0;
     std::array<char, 32> pcTime{};
     double latitude = 0, longitude = 0;
-    SQLINTEGER gpsTime = 0;
+    int32_t gpsTime = 0;
     double heading = 0;
     std::array<char, 8> headingType{};
     double speed = 0;
     std::array<char, 8> speedType{};
-    SQLINTEGER gpsError = 0;
+    int32_t gpsError = 0;
     std::array<char, 8> dataStatus{};
     double trueHeading = 0, magneticHeading = 0;
-    std::array<SQLLEN, Count + 1> ind{};
+    std::array<bool, Count + 1> null{};
 
-    void Bind(SQLHSTMT h)
+    template <std::size_t N>
+    void ReadText(sqlite3_stmt* st, int column, std::array<char, N>& text)
     {
-        SQLBindCol(h, Index, SQL_C_SLONG, &index, 0, &ind[Index]);
-        SQLBindCol(h, PCTime, SQL_C_CHAR, pcTime.data(), SQLLEN(pcTime.size()), &ind[PCTime]);
-        SQLBindCol(h, Latitude, SQL_C_DOUBLE, &latitude, 0, &ind[Latitude]);
-        SQLBindCol(h, Longitude, SQL_C_DOUBLE, &longitude, 0, &ind[Longitude]);
-        SQLBindCol(h, GPSTime, SQL_C_SLONG, &gpsTime, 0, &ind[GPSTime]);
-        SQLBindCol(h, Heading, SQL_C_DOUBLE, &heading, 0, &ind[Heading]);
-        SQLBindCol(h, HeadingType, SQL_C_CHAR, headingType.data(), SQLLEN(headingType.size()), &ind[HeadingType]);
-        SQLBindCol(h, Speed, SQL_C_DOUBLE, &speed, 0, &ind[Speed]);
-        SQLBindCol(h, SpeedType, SQL_C_CHAR, speedType.data(), SQLLEN(speedType.size()), &ind[SpeedType]);
-        SQLBindCol(h, GPSError, SQL_C_SLONG, &gpsError, 0, &ind[GPSError]);
-        SQLBindCol(h, DataStatus, SQL_C_CHAR, dataStatus.data(), SQLLEN(dataStatus.size()), &ind[DataStatus]);
-        SQLBindCol(h, TrueHeading, SQL_C_DOUBLE, &trueHeading, 0, &ind[TrueHeading]);
-        SQLBindCol(h, MagneticHeading, SQL_C_DOUBLE, &magneticHeading, 0, &ind[MagneticHeading]);
+        const auto* value = reinterpret_cast<const char*>(sqlite3_column_text(st, column - 1));
+        const std::size_t n = value ? std::min<std::size_t>(std::size_t(sqlite3_column_bytes(st, column - 1)), N - 1)
+                                    : 0;
+        if (n > 0)
+            std::memcpy(text.data(), value, n);
+        text[n] = '\0';
     }
-    bool Has(int column) const { return ind[std::size_t(column)] != SQL_NULL_DATA; }
+
+    void Read(sqlite3_stmt* st)
+    {
+        for (int c = Index; c <= Count; ++c)
+            null[std::size_t(c)] = sqlite3_column_type(st, c - 1) == SQLITE_NULL;
+        index = sqlite3_column_int(st, Index - 1);
+        ReadText(st, PCTime, pcTime);
+        latitude = sqlite3_column_double(st, Latitude - 1);
+        longitude = sqlite3_column_double(st, Longitude - 1);
+        gpsTime = sqlite3_column_int(st, GPSTime - 1);
+        heading = sqlite3_column_double(st, Heading - 1);
+        ReadText(st, HeadingType, headingType);
+        speed = sqlite3_column_double(st, Speed - 1);
+        ReadText(st, SpeedType, speedType);
+        gpsError = sqlite3_column_int(st, GPSError - 1);
+        ReadText(st, DataStatus, dataStatus);
+        trueHeading = sqlite3_column_double(st, TrueHeading - 1);
+        magneticHeading = sqlite3_column_double(st, MagneticHeading - 1);
+    }
+    bool Has(int column) const { return !null[std::size_t(column)]; }
     double Real(int column, double value) const { return Has(column) ? value : 0.0; }
     char Letter(int column, const std::array<char, 8>& text, char fallback) const
     {
         return Has(column) && text[0] != 0 && text[0] != ' ' ? text[0] : fallback;
     }
 
+    // The stored "YYYY-MM-DD hh:mm:ss" read in place; any other form goes
+    // through the general parser.
+    platform::SystemTime ProgramTime() const
+    {
+        if (!Has(PCTime))
+            return sound::ParseTimeStamp(QString());
+        const char* t = pcTime.data();
+        auto digits = [t](int at, int n, uint16_t& out) {
+            int v = 0;
+            for (int i = at; i < at + n; ++i) {
+                if (t[i] < '0' || t[i] > '9')
+                    return false;
+                v = v * 10 + (t[i] - '0');
+            }
+            out = uint16_t(v);
+            return true;
+        };
+        platform::SystemTime time;
+        constexpr int kLength = 19;
+        if (std::strlen(t) == kLength && t[4] == '-' && t[7] == '-' && t[10] == ' ' && t[13] == ':' && t[16] == ':'
+            && digits(0, 4, time.wYear) && digits(5, 2, time.wMonth) && digits(8, 2, time.wDay)
+            && digits(11, 2, time.wHour) && digits(14, 2, time.wMinute) && digits(17, 2, time.wSecond))
+            return time;
+        return sound::ParseTimeStamp(QString::fromLatin1(t));
+    }
+
     GpsFixData Fix() const
     {
-        GpsFixData fix(sound::ParseTimeStamp(Has(PCTime) ? QString::fromLatin1(pcTime.data()) : QString()));
+        GpsFixData fix(ProgramTime());
         fix.SetLatitude(Real(Latitude, latitude));
         fix.SetLongitude(Real(Longitude, longitude));
         fix.sentenceTime = Has(GPSTime) ? gpsTime : 0;
@@ -230,6 +327,23 @@ int ProgressPercent(qint64 done, qint64 total)
     if (done >= total)
         return 100;
     return int(done * 100 / total);
+}
+
+std::optional<TrackTimeSpan> MainTrackTimeSpan()
+{
+    if (!store::IsDbOpen())
+        return std::nullopt;
+    // Both ends are one seek each through the PCTime index.
+    SqlStatement span(store::GetDbConnection());
+    if (!span.execDirect(QStringLiteral("SELECT MIN(\"PCTime\"), MAX(\"PCTime\") FROM \"GpsData\""))
+        || !sqlSucceeded(SQLFetch(span.handle())))
+        return std::nullopt;
+    const std::optional<QString> first = GetText(span.handle(), 1);
+    const std::optional<QString> last = GetText(span.handle(), 2);
+    TrackTimeSpan t;
+    if (!first || !last || !sound::ReadDateTimeString(*first, &t.first) || !sound::ReadDateTimeString(*last, &t.last))
+        return std::nullopt;
+    return t;
 }
 
 int32_t ClickSpeciesCode(const QString& stored)
@@ -296,27 +410,36 @@ bool ShowDataReader::DbLoadGpsData(const QString& table, int dataSet, GpsFixSink
         m_ranges.resize(std::size_t(dataSet) + 1);
     ShownIndexRange& range = m_ranges[std::size_t(dataSet)];
     range = {};
-    const QString query = QStringLiteral("SELECT %1 FROM %2 WHERE \"PCTime\" BETWEEN '%3' AND '%4' AND "
-                                         "\"DataStatus\" = 'A' ORDER BY \"PCTime\"")
-                              .arg(AllColumns(QStringLiteral("GpsData")), QuoteIdentifier(table),
-                                   sound::FormatTimeStamp(m_start), sound::FormatTimeStamp(m_end));
-    const qint64 total = CountRows(query);
-    SqlStatement statement(store::GetDbConnection());
-    if (!statement.execDirect(query)) {
-        ShowQueryError(query, QString::fromLatin1(kCaptionSqlError));
+    const QString window = QStringLiteral("FROM %1 WHERE \"PCTime\" BETWEEN '%2' AND '%3'")
+                               .arg(QuoteIdentifier(table), sound::FormatTimeStamp(m_start),
+                                    sound::FormatTimeStamp(m_end));
+    const QString query = QStringLiteral("SELECT %1 %2 AND \"DataStatus\" = 'A' ORDER BY \"PCTime\"")
+                              .arg(AllColumns(QStringLiteral("GpsData")), window);
+    SurveyReadConnection direct;
+    sqlite3_stmt* statement = direct.Prepare(query);
+    if (!statement) {
+        ShowQueryError(query + QStringLiteral("\n") + direct.ErrorText(), QString::fromLatin1(kCaptionSqlError));
         return true;
     }
+    // For the gauge, the fixes of the window whatever their status: the
+    // index alone answers that.
+    const qint64 total = direct.Count(QStringLiteral("SELECT COUNT(*) ") + window);
     GpsRowBuffer row;
-    row.Bind(statement.handle());
+    const qint64 progressStep = std::max(kGpsProgressStep, total / kGpsProgressReports);
     qint64 done = 0;
-    while (sqlSucceeded(SQLFetch(statement.handle()))) {
+    int stepped = SQLITE_ROW;
+    while ((stepped = sqlite3_step(statement)) == SQLITE_ROW) {
+        row.Read(statement);
         sink.AddFix(row.Fix(), row.index, dataSet);
         if (done == 0)
             range.first = row.index;
         range.last = row.index;
-        if (++done % kGpsProgressStep == 0)
+        if (++done % progressStep == 0)
             Progress(done, std::max(total, done));
     }
+    if (stepped != SQLITE_DONE)
+        ShowQueryError(QStringLiteral("%1\n%2 fixes were read before: %3").arg(query).arg(done).arg(direct.ErrorText()),
+                       QString::fromLatin1(kCaptionSqlError));
     m_fixesLoaded += done;
     Progress(0, 0);
     return true;

@@ -130,6 +130,14 @@ private:
     qint64 m_fixesLoaded = 0;
 };
 
+// The PC times of the main track's first and last fix (GpsData, any status);
+// nothing without an open survey or a fix with a readable time.
+struct TrackTimeSpan {
+    platform::SystemTime first;
+    platform::SystemTime last;
+};
+std::optional<TrackTimeSpan> MainTrackTimeSpan();
+
 // The species code of a stored click event: 1 "Sperm Whale", 2 "Dolphin"
 // (trailing blanks ignored), else 0.
 int32_t ClickSpeciesCode(const QString& stored);

@@ -705,6 +705,7 @@ void TMainCommands::ReloadData()
     status(QString());
     m_window.Map().Redraw(true, true);
     m_window.Map().ShowEmptyGpsData();
+    qCInfo(shellLog) << "shown data: loaded and drawn";
 }
 
 void TMainCommands::ClearEffortLists()

@@ -199,9 +199,23 @@ void CheckGpsReferences(QWidget* parent)
     store::DbMessageSink* sink = store::dbMessageSink();
     if (sink)
         sink->beginTableCheck();
-    gpsref::DbCheckGpsReferences(parent, forms, CrossReferenceUi());
+    // The progress: each table as it is checked, in the status bar too.
+    gpsref::GpsReferenceUi ui = CrossReferenceUi();
+    ui.showTable = [shown = ui.showTable](const QString& table) {
+        shown(table);
+        if (TVelmarApp* app = GetVelmarApp())
+            app->SetStatusText(QStringLiteral("Checking GPS cross references: %1").arg(table));
+        qCInfo(shellLog).noquote() << "checking GPS cross references of" << table;
+    };
+    const gpsref::GpsReferenceCheck check = gpsref::DbCheckGpsReferences(parent, forms, ui);
     if (sink)
         sink->endTableCheck();
+    if (TVelmarApp* app = GetVelmarApp())
+        app->SetStatusText(QString());
+    const QString summary = gpsref::GpsReferenceSummary(check);
+    qCInfo(shellLog).noquote() << "GPS cross references:" << summary;
+    ui::ShowMessageBox(parent, summary, QStringLiteral("Update GPS Cross References"), QMessageBox::Information,
+                       QMessageBox::Ok);
 }
 
 nav::ShowDataReader& ShownDataReader()

@@ -616,9 +616,38 @@ bool DbCheckTable(SQLHSTMT statement, const TableDefinition& definition, const Q
         }
     }
     const QString name = definition.GetName();
+    if (name == u"GpsData")
+        EnsureGpsTimeIndex(table);
     if (shell::RunMode == shell::RunModeShowData && name != u"GpsData" && name != u"UDF_ThingsHeard" && s.gpsIndexCheck)
         s.gpsIndexCheck(table);
     return true;
+}
+
+bool EnsureGpsTimeIndex(const QString& table)
+{
+    SQLHDBC connection = GetDbConnection();
+    if (connection == SQL_NULL_HDBC)
+        return false;
+    // Any index whose first column is PCTime serves, whatever its name.
+    QString literal = table;
+    literal.replace(QLatin1Char('\''), QStringLiteral("''"));
+    {
+        SqlStatement existing(connection);
+        if (existing.execDirect(
+                QStringLiteral("SELECT 1 FROM pragma_index_list(%1) AS l, pragma_index_info(l.name) AS i "
+                               "WHERE i.seqno = 0 AND i.name = 'PCTime' COLLATE NOCASE LIMIT 1")
+                    .arg(QLatin1Char('\'') + literal + QLatin1Char('\'')))
+            && sqlSucceeded(SQLFetch(existing.handle())))
+            return true;
+    }
+    QString name = table + QStringLiteral("_PCTime");
+    name.replace(QLatin1Char(' '), QLatin1Char('_'));
+    SqlStatement create(connection);
+    if (create.execDirect(QStringLiteral("CREATE INDEX IF NOT EXISTS %1 ON %2 (\"PCTime\")")
+                              .arg(QuoteIdentifier(name), QuoteIdentifier(table))))
+        return true;
+    qCWarning(lcStore).noquote() << "could not add the PCTime index to" << table;
+    return false;
 }
 
 bool DbCheckUserTable(SQLHDBC connection, const QString& tableName, int kind)

@@ -48,6 +48,10 @@ QStringList FixedTablesAtOpen();
 void DbCheckFixedTables();
 bool DbCheckTable(SQLHSTMT statement, const TableDefinition& definition, const QString& tableName = QString());
 bool DbCheckGpsDataSetTables(SQLHSTMT statement);
+// Adds an index on PCTime to a GPS track table that has none leading with
+// that column (the show-data load and the cross-reference seeks go by it).
+// True when the table has one afterwards; a refused write is logged.
+bool EnsureGpsTimeIndex(const QString& table);
 bool DbCheckUserTable(SQLHDBC connection, const QString& tableName, int kind);
 // True when the table was made; a failure has been shown.
 bool DbCreateUserTable(int command, const QString& name);

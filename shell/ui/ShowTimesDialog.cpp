@@ -1,5 +1,6 @@
 #include "shell/ui/ShowTimesDialog.h"
 
+#include "nav/ShowDataReaders.h"
 #include "platform/DateTimeText.h"
 #include "settings/ProgramSettings.h"
 
@@ -16,7 +17,15 @@ using store::TheProgramSettings;
 
 namespace {
 constexpr int EditLimit = 22;
+constexpr uint16_t LastHour = 23;
+constexpr uint16_t LastMinuteOrSecond = 59;
 bool firstUse = true;
+
+// The settings block holds zeros for show times nobody has stored.
+bool NeverStored(const platform::SystemTime& t)
+{
+    return t.wYear == 0 && t.wMonth == 0 && t.wDay == 0;
+}
 } // namespace
 
 bool ShowTimesDialog::FirstUse()
@@ -47,8 +56,25 @@ ShowTimesDialog::ShowTimesDialog(std::function<void()> reloadShownData, QWidget*
 
 void ShowTimesDialog::ShowStoredTimes()
 {
-    m_start->setText(FormatTimeStamp(TheProgramSettings.StartTime));
-    m_end->setText(FormatTimeStamp(TheProgramSettings.EndTime));
+    platform::SystemTime start = TheProgramSettings.StartTime;
+    platform::SystemTime end = TheProgramSettings.EndTime;
+    // Times never stored (a first start) are offered as the survey's first
+    // and last fix, or today when it has none; a stored time that is no date
+    // is shown as it is, for the check to name.
+    if (NeverStored(start) || NeverStored(end)) {
+        platform::SystemTime first = platform::SystemTime::nowUtc();
+        first.wHour = first.wMinute = first.wSecond = first.wMilliseconds = 0;
+        platform::SystemTime last = first;
+        last.wHour = LastHour, last.wMinute = last.wSecond = LastMinuteOrSecond;
+        if (const std::optional<nav::TrackTimeSpan> track = nav::MainTrackTimeSpan())
+            first = track->first, last = track->last;
+        if (NeverStored(start))
+            start = first;
+        if (NeverStored(end))
+            end = last;
+    }
+    m_start->setText(FormatTimeStamp(start));
+    m_end->setText(FormatTimeStamp(end));
 }
 
 bool ShowTimesDialog::ReadTime(int boxId, platform::SystemTime& time) const

@@ -3,10 +3,15 @@
 // transaction and Ok again for the rest, and the check over the fixed tables.
 #include "gpsref/NoGpsRefDlg.h"
 
+#include "platform/RunMode.h"
+#include "store/DbConnection.h"
+#include "store/FixedSchema.h"
+
 #include "tests/store/StoreTestSupport.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -120,10 +125,69 @@ TEST_F(NoGpsRefDlgTest, TheMenuCheckOffersTheDialogForEachTableThatNeedsIt)
         offered << d.findChild<QLabel*>()->text().section(QLatin1Char(' '), 0, 4);
         return 0;
     };
-    DbCheckGpsReferences(nullptr, {{QStringLiteral("Comments"), QStringLiteral("GpsData")}}, ui);
+    const GpsReferenceCheck declined = DbCheckGpsReferences(
+        nullptr, {{QStringLiteral("Comments"), QStringLiteral("GpsData")}}, ui);
+    EXPECT_EQ(declined.rowsFilled, 0);
+    EXPECT_EQ(GpsReferenceSummary(declined).toStdString(),
+              "0 of 1200 rows without a GPS cross reference were given one. 1200 rows still have none.");
     EXPECT_EQ(shown.size(), GpsReferenceTables().size() + 1);
     EXPECT_EQ(shown.first(), QStringLiteral("Hydrophone"));
     EXPECT_EQ(offered, (QStringList{"600 Rows of table Comments", "600 Rows of table Comments"}));
+
+    // Taken: the summary counts what was written.
+    ui.runDialog = [](QDialog& d) { return qobject_cast<NoGpsRefDlg*>(&d)->RunToEnd(); };
+    const GpsReferenceCheck taken = DbCheckGpsReferences(nullptr, {}, ui);
+    EXPECT_EQ(GpsReferenceSummary(taken).toStdString(),
+              "600 of 600 rows without a GPS cross reference were given one.");
+    EXPECT_EQ(GpsReferenceSummary(DbCheckGpsReferences(nullptr, {}, ui)).toStdString(),
+              "Every row has a GPS cross reference: none needed filling.");
+}
+
+// Opening a survey to show it: the track gets its PCTime index once, the
+// rows without a reference are looked up through it, and a survey with none
+// missing is not written at all.
+TEST_F(NoGpsRefDlgTest, ShowingASurveyAddsTheTimeIndexOnceAndWritesOnlyRowsThatNeedIt)
+{
+    ASSERT_TRUE(exec(QStringLiteral("DROP INDEX \"GpsData_PCTime\"")));
+    ASSERT_TRUE(exec(QStringLiteral("UPDATE \"Comments\" SET \"GpsIndex\" = 7, \"GPSTime\" = 'kept' "
+                                    "WHERE \"Comment\" <> 'c75'")));
+    store::CloseDB();
+    const store::test::DirectDb direct(file);
+    auto indexes = [&] {
+        return direct.rows(QStringLiteral("SELECT i.name FROM pragma_index_list('GpsData') AS l, "
+                                          "pragma_index_info(l.name) AS i WHERE i.seqno = 0"));
+    };
+    ASSERT_EQ(indexes(), QStringList{});
+
+    const quint32 mode = shell::RunMode;
+    shell::RunMode = shell::RunModeShowData;
+    ui.runDialog = [](QDialog& d) { return qobject_cast<NoGpsRefDlg*>(&d)->RunToEnd(); };
+    store::SetGpsIndexCheck(
+        [this](const QString& table) { CheckGpsIndexes(nullptr, table, QStringLiteral("GpsData"), ui); });
+    auto showOnce = [&] {
+        ASSERT_EQ(store::OpenDB(nullptr, file), store::kOpenDbOk);
+        store::CloseDB();
+    };
+    showOnce();
+    EXPECT_EQ(indexes(), QStringList{"PCTime"});
+    // 750 s: the fix of 720 s (Index 12); the rest untouched.
+    EXPECT_EQ(direct.rows(QStringLiteral("SELECT \"Comment\", \"GpsIndex\", \"GPSTime\" FROM \"Comments\" "
+                                         "WHERE \"GPSTime\" <> 'kept'")),
+              QStringList{"c75|12|2026-03-01 00:12:00"});
+    EXPECT_EQ(direct.rows(QStringLiteral("SELECT COUNT(*) FROM \"Comments\" WHERE \"GpsIndex\" = 7")),
+              QStringList{"599"});
+
+    // Nothing missing: neither a commit nor a touch of the file.
+    const QStringList version = direct.rows(QStringLiteral("PRAGMA data_version"));
+    const QDateTime modified = QFileInfo(file).lastModified();
+    showOnce();
+    EXPECT_EQ(direct.rows(QStringLiteral("PRAGMA data_version")), version);
+    EXPECT_EQ(QFileInfo(file).lastModified(), modified);
+    EXPECT_EQ(indexes(), QStringList{"PCTime"});
+
+    store::SetGpsIndexCheck({});
+    shell::RunMode = mode;
+    ASSERT_EQ(store::OpenDB(nullptr, file), store::kOpenDbOk);
 }
 
 // A check given no runner of its own shows its dialog through the dialog

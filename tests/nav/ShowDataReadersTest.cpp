@@ -293,35 +293,54 @@ TEST(ShowDataProgress, PercentStaysIn64BitsPastTwentyOneMillionRows)
 
 // ---- cross references
 
-TEST(GpsTimeSearchTest, EachEventTakesTheLastFixAtOrBeforeIt)
+TEST(GpsTimeSearchTest, EachEventTakesTheLastFixAtOrBeforeItAndAGapIsLookedUpOnce)
 {
     const std::vector<FixTime> track{{10, "2025-01-01 10:00:00", 5},
                                      {11, "2025-01-01 10:01:00", 6},
                                      {12, "2025-01-01 10:01:00", 7},
                                      {13, "2025-01-01 10:02:00", 8}};
-    std::size_t next = 0;
-    int reads = 0;
-    GpsTimeSearch search([&]() -> std::optional<FixTime> {
-        ++reads;
-        return next < track.size() ? std::optional(track[next++]) : std::nullopt;
-    });
+    int lookups = 0;
+    // The seeks as the survey answers them: ties go to the higher Index.
+    GpsTimeSearch search(
+        [&](const QString& t) -> std::optional<FixTime> {
+            ++lookups;
+            std::optional<FixTime> found;
+            for (const FixTime& f : track)
+                if (f.pcTime <= t)
+                    found = f;
+            return found;
+        },
+        [&](const QString& t) -> std::optional<FixTime> {
+            ++lookups;
+            for (const FixTime& f : track)
+                if (f.pcTime > t)
+                    return f;
+            return std::nullopt;
+        });
     struct Case {
         const char* legend;
         const char* time;
         GpsSearchResult expected;
+        int lookups; // after this event
     };
     const Case cases[] = {
-        {"before the first fix", "2025-01-01 09:59:59", {-1, "1900-01-01 00:00:00", 5}},
-        {"exactly at a fix", "2025-01-01 10:00:00", {10, "2025-01-01 10:00:00", 6}},
-        {"two fixes at the same time: the later row", "2025-01-01 10:01:00", {12, "2025-01-01 10:01:00", 8}},
-        {"an equal event time again", "2025-01-01 10:01:00", {12, "2025-01-01 10:01:00", 8}},
-        {"after the last fix", "2025-01-02 00:00:00", {13, "2025-01-01 10:02:00", 8}},
+        {"before the first fix", "2025-01-01 09:59:59", {-1, "1900-01-01 00:00:00", 5}, 2},
+        {"exactly at a fix", "2025-01-01 10:00:00", {10, "2025-01-01 10:00:00", 6}, 4},
+        {"between the same two fixes: no lookup", "2025-01-01 10:00:59", {10, "2025-01-01 10:00:00", 6}, 4},
+        {"two fixes at the same time: the later row", "2025-01-01 10:01:00", {12, "2025-01-01 10:01:00", 8}, 6},
+        {"an earlier time again", "2025-01-01 10:00:30", {10, "2025-01-01 10:00:00", 6}, 8},
+        {"after the last fix", "2025-01-02 00:00:00", {13, "2025-01-01 10:02:00", 8}, 10},
+        {"later still", "2025-02-01 00:00:00", {13, "2025-01-01 10:02:00", 8}, 10},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.legend);
         EXPECT_EQ(search.FindGpsIndexForTime(QString::fromLatin1(c.time)), c.expected);
+        EXPECT_EQ(lookups, c.lookups);
     }
-    EXPECT_EQ(reads, 5); // each fix once, and the end once
+    GpsTimeSearch empty([](const QString&) { return std::optional<FixTime>(); },
+                        [](const QString&) { return std::optional<FixTime>(); });
+    EXPECT_EQ(empty.FindGpsIndexForTime(QStringLiteral("2025-01-01 10:00:00")),
+              (GpsSearchResult{-1, "1900-01-01 00:00:00", 0}));
 }
 
 TEST(GpsTimeSearchTest, PorpoiseRangesFollowTheShipsSpeed)

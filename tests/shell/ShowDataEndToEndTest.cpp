@@ -10,6 +10,7 @@
 #include "tests/store/StoreTestSupport.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -165,6 +166,53 @@ TEST_F(ShowDataEndToEnd, RowsStoredWithoutAGpsReferenceAreGivenOneWhenTheSurveyI
         (QStringList{"before the track|-1|1900-01-01 00:00:00", "half past|30|2026-03-01 00:30:00"}));
     // Filled before the load: the comment on the track is listed.
     EXPECT_TRUE(output.contains("comments listed: 1")) << output.toStdString();
+}
+
+TEST_F(ShowDataEndToEnd, AFirstStartWithNoStoredTimesShowsTheWholeTrack)
+{
+    {
+        DirectDb db(survey);
+        ASSERT_TRUE(db.exec(QStringLiteral(
+            "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 500) "
+            "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
+            "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 600) || ' seconds'), 10.0, 'A' FROM n")));
+    }
+    WriteSettings({}, {});
+    const QByteArray output = Run({QStringLiteral("-s")},
+                                  velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 500));
+    EXPECT_FALSE(output.contains("Time format must be")) << output.toStdString();
+    // The first and the last fix are inside the window offered.
+    EXPECT_TRUE(output.contains("shown data: GPS fixes loaded: 500")) << output.toStdString();
+}
+
+TEST_F(ShowDataEndToEnd, UpdateGpsCrossReferencesShowsEachTableAndHowManyRowsItFilled)
+{
+    {
+        DirectDb db(survey);
+        ASSERT_TRUE(db.exec(
+            QStringLiteral("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 100) "
+                           "INSERT INTO \"GpsData\" (\"PCTime\", \"Speed\", \"DataStatus\") "
+                           "SELECT datetime('2026-03-01 00:00:00', '+' || (i * 60) || ' seconds'), 10.0, 'A' FROM n")));
+        // Two time columns: an unattended copy cannot choose the event time,
+        // so these rows stay without a reference.
+        ASSERT_TRUE(db.exec(QStringLiteral("ALTER TABLE \"Comments\" ADD COLUMN \"Noted\" TIMESTAMP")));
+        ASSERT_TRUE(db.exec(QStringLiteral("INSERT INTO \"Comments\" (\"PCTime\", \"GpsIndex\", \"Comment\") VALUES "
+                                           "('2026-03-01 00:30:30', 0, 'one'), ('2026-03-01 00:40:30', NULL, 'two')")));
+    }
+    WriteSettings(At(2026, 3, 1), At(2026, 3, 2));
+    const QString messages = QDir(home.path()).filePath(QStringLiteral("messages.log"));
+    QProcessEnvironment env = velmar::shell::test::ScriptedVelmarEnvironment(home.path(), 1500);
+    env.insert(QStringLiteral("VELMAR_RUN_COMMANDS"), QStringLiteral("30017"));
+    env.insert(QStringLiteral("VELMAR_MESSAGE_LOG"), messages);
+    const QByteArray output = Run({QStringLiteral("-s")}, env);
+    EXPECT_TRUE(output.contains("checking GPS cross references of Hydrophone")) << output.toStdString();
+    EXPECT_TRUE(output.contains("checking GPS cross references of CameraGrabs")) << output.toStdString();
+    QFile log(messages);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly)) << output.toStdString();
+    EXPECT_TRUE(log.readAll().contains("Update GPS Cross References : 0 of 2 rows without a GPS cross reference were "
+                                       "given one. 2 rows still have none."))
+        << output.toStdString();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT COUNT(*) FROM \"Comments\" WHERE \"GpsIndex\" > 0")), QStringList{"0"});
 }
 
 } // namespace
