@@ -36,8 +36,9 @@ bool AutoFillSources::boardLibraryBound()
     return false;
 }
 
-void AutoFillSources::requestDigitalOutput(int, int)
+bool AutoFillSources::requestDigitalOutput(int, int)
 {
+    return false;
 }
 
 std::optional<QString> AutoFillSources::weatherValue(int)
@@ -75,9 +76,9 @@ bool ForwardingAutoFillSources::boardLibraryBound()
     return m_others.boardLibraryBound();
 }
 
-void ForwardingAutoFillSources::requestDigitalOutput(int line, int count)
+bool ForwardingAutoFillSources::requestDigitalOutput(int line, int count)
 {
-    m_others.requestDigitalOutput(line, count);
+    return m_others.requestDigitalOutput(line, count);
 }
 
 std::optional<QString> ForwardingAutoFillSources::weatherValue(int item)

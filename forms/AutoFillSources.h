@@ -31,8 +31,9 @@ public:
 
     // Whether the counter board's library is loaded; pulses go nowhere without it.
     virtual bool boardLibraryBound();
-    // `count` pulses on a digital output line of the counter board.
-    virtual void requestDigitalOutput(int line, int count);
+    // `count` pulses on a digital output line of the counter board; false
+    // when they could not be sent (no board output in this run).
+    virtual bool requestDigitalOutput(int line, int count);
 
     // The newest value of a weather item (WeatherKeywordCode), as shown.
     virtual std::optional<QString> weatherValue(int item);
@@ -50,7 +51,7 @@ public:
     std::optional<double> readVoltage(int boardType, int boardNumber, int channel, int gain) override;
     std::optional<int> readDigitalLine(int boardType, int boardNumber, int line) override;
     bool boardLibraryBound() override;
-    void requestDigitalOutput(int line, int count) override;
+    bool requestDigitalOutput(int line, int count) override;
     std::optional<QString> weatherValue(int item) override;
 
     AutoFillSources& Others() { return m_others; }

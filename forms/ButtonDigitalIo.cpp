@@ -326,7 +326,8 @@ bool RequestDigitalOutput(int bit, int count, int type, int lengthMs)
     if (type < 1 || type > 4)
         return true; // no pulse asked
     CounterThreadState& t = counterThread();
-    if (!t.worker.Running())
+    // Without the external-button thread no level would reach the board.
+    if (!t.worker.Running() || !buttonThread().worker.Running())
         return false;
     const unsigned message = kMessageOfType[type];
     const uint64_t wParam = (uint64_t(uint16_t(bit)) << kWordBits) + uint64_t(uint16_t(count));

@@ -155,7 +155,8 @@ bool WaitCounterThread(int ms);
 // A pulse request of a press or a user-form counter: type 1 set high, 2 set
 // low, 3 pulses high then low, 4 low then high; a length of 0 takes the
 // default half period. False when no board library is bound or the counter
-// thread is not running (the request would be lost).
+// thread or the external-button thread is not running (the request would be
+// lost).
 bool RequestDigitalOutput(int bit, int count, int type, int lengthMs);
 
 } // namespace velmar::forms

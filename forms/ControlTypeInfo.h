@@ -9,6 +9,7 @@
 
 #include <bitset>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 class QObject;
@@ -102,6 +103,10 @@ struct CONTROLTYPEINFO {
     // Columns that were NULL when read and are still empty or zero: a
     // write-back keeps them NULL (a NULL "ADC Channel" means no counter line).
     std::bitset<DefinitionColumnCount> nullColumns;
+    // The table row this one was read from or last written to (SQLite's
+    // rowid): rows may share an Order, so a write-back finds its row by this.
+    // None for a row not in the table yet.
+    std::optional<qint64> rowId;
 
     int32_t typeCode = 0;
     int32_t newLineCount = 0;

@@ -6,7 +6,9 @@
 // form will give next. Done when a form is made and when the main window
 // starts the counters (after a change of the board settings).
 //
-// Nothing is sent while the board library is not bound.
+// Nothing is sent while the board library is not bound. Pulses that cannot
+// be sent are never passed over in silence: the log has each, and the
+// operator is told once per counter in a run.
 //
 // User-interface thread only.
 #include "forms/ControlTypeInfo.h"
@@ -27,8 +29,12 @@ void setCounterDelay(CounterDelay delay);
 
 // Whether the row drives an external counter.
 bool HasExternalCounter(const CONTROLTYPEINFO& row);
+// `count` pulses on `line` for the counter titled `title` of the form named
+// formName; false when they could not be sent (then said as above). Nothing
+// is asked, and false returned, while the board library is not bound.
+bool SendCounterPulses(const QString& formName, const QString& title, int line, int count);
 // Resets the row's counter, then sends it the row's counter value in pulses.
-void StartExternalCounter(const CONTROLTYPEINFO& row);
+void StartExternalCounter(const QString& formName, const CONTROLTYPEINFO& row);
 // Every COUNTER row of the form with a counter line.
 void StartFormCounters(const TUserFormInfo& form);
 // Every form's counters.

@@ -70,12 +70,25 @@ int16_t toShort(std::optional<qint64> v)
     return v ? int16_t(std::clamp<qint64>(*v, INT16_MIN, INT16_MAX)) : int16_t(0);
 }
 
-QString definitionSelectText(const QString& table)
+// The 28 columns, and after them the rowid when asked for (not quoted: a
+// quoted name that is no column would be read as a text).
+QString definitionSelectText(const QString& table, bool withRowId)
 {
     QStringList columns;
     for (int c = 0; c < DefinitionColumnCount; ++c)
         columns << QString::fromLatin1(DefinitionColumnName(c));
-    return detail::definitionSelectText(columns, table);
+    QString text = detail::definitionSelectText(columns, table);
+    if (withRowId)
+        text.insert(text.indexOf(QStringLiteral(" FROM ")), QStringLiteral(", rowid"));
+    return text;
+}
+
+std::optional<qint64> lastInsertedRowId(SQLHDBC connection)
+{
+    store::SqlStatement s(connection);
+    if (!s.execDirect(QStringLiteral("SELECT last_insert_rowid()")) || !store::sqlSucceeded(SQLFetch(s.handle())))
+        return std::nullopt;
+    return detail::columnInt(s.handle(), 1);
 }
 
 // Reads the fetched row into a fresh definition row.
@@ -317,15 +330,27 @@ std::vector<CONTROLTYPEINFO*> TUserFormInfo::ValueRows() const
 void TUserFormInfo::ReadDefinition()
 {
     m_rows.clear();
-    const QString text = definitionSelectText(DefinitionTable);
+    // Each row with its rowid, unless the table has none (WITHOUT ROWID).
+    m_rowIds = true;
+    QString text = definitionSelectText(DefinitionTable, true);
     store::SqlStatement statement(store::GetDbConnection());
-    if (!statement.isValid() || !statement.execDirect(text)) {
+    bool read = statement.execDirect(text);
+    if (!read && statement.isValid()) {
+        m_rowIds = false;
+        text = definitionSelectText(DefinitionTable, false);
+        read = statement.execDirect(text);
+    }
+    if (!read) {
         store::DbMessage(store::DbOwnerWindow(), text, QString::fromLatin1(kDefinitionErrorCaption));
         return;
     }
     while (store::sqlSucceeded(SQLFetch(statement.handle()))) {
         auto row = std::make_unique<CONTROLTYPEINFO>();
         readRow(statement.handle(), *row);
+        if (m_rowIds) {
+            row->rowId = detail::columnInt(statement.handle(), DefinitionColumnCount + 1);
+            m_rowIds = row->rowId.has_value();
+        }
         row->typeCode = ControlTypeFromName(row->Type);
         QString colour = row->Colour;
         row->colourValue = store::ColourFromName(colour);
@@ -503,17 +528,21 @@ bool TUserFormInfo::WriteDefinitionRow(CONTROLTYPEINFO& row)
         sets << name + QStringLiteral(" = ?");
         names << name;
     }
-    {
+    // The row is found by its rowid: several rows may share an Order, and
+    // only this one may change. A table without rowids has only the Order.
+    // A row that was never in the table is added.
+    if (row.rowId || !m_rowIds) {
         detail::ParamStatement update(connection);
-        const QString text =
-            QStringLiteral("UPDATE %1 SET %2 WHERE \"Order\" = ?").arg(table, sets.join(QStringLiteral(", ")));
+        const QString text = QStringLiteral("UPDATE %1 SET %2 WHERE %3 = ?")
+                                 .arg(table, sets.join(QStringLiteral(", ")),
+                                      row.rowId ? QStringLiteral("rowid") : QStringLiteral("\"Order\""));
         if (!update.prepare(text)) {
             store::DbMessage(store::DbOwnerWindow(), QStringLiteral("Can't update UDF table with new info"),
                              DefinitionTable);
             return false;
         }
         bindRowValues(update, row);
-        update.addInt(row.Order);
+        update.addInt(row.rowId ? *row.rowId : qint64(row.Order));
         if (!update.execute()) {
             store::DbMessage(store::DbOwnerWindow(), QStringLiteral("Can't update UDF table with new info"),
                              DefinitionTable);
@@ -531,8 +560,11 @@ bool TUserFormInfo::WriteDefinitionRow(CONTROLTYPEINFO& row)
     const bool prepared = insert.prepare(text);
     insert.addInt(row.Order);
     bindRowValues(insert, row);
-    if (prepared && insert.execute())
+    if (prepared && insert.execute()) {
+        if (m_rowIds)
+            row.rowId = lastInsertedRowId(connection);
         return true;
+    }
     store::ShowSqlError(store::DbOwnerWindow(), SQL_HANDLE_STMT, insert.handle());
     return false;
 }

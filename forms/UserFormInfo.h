@@ -207,6 +207,8 @@ private:
     bool WriteFormRow(int typeCode, const QString& keyword, const std::function<void(CONTROLTYPEINFO&)>& fill);
 
     std::vector<std::unique_ptr<CONTROLTYPEINFO>> m_rows;
+    // The definition table has rowids (not a WITHOUT ROWID table).
+    bool m_rowIds = false;
 };
 
 } // namespace velmar::forms

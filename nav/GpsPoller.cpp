@@ -10,6 +10,7 @@
 #include "store/RecordWriters.h"
 
 #include <QLoggingCategory>
+#include <QScopedValueRollback>
 
 namespace velmar::nav {
 
@@ -74,12 +75,19 @@ void GpsPoller::PollGpsIfDue()
     const uint64_t least = uint64_t(std::max(m_hooks.minInterval(), 0)) * MillisecondsPerSecond;
     if (m_lastPoll && now - *m_lastPoll < least)
         return;
-    m_lastPoll = now;
     PollGps();
 }
 
 void GpsPoller::PollGps()
 {
+    // A record stored while this poll stores its own (the forms that store
+    // with every reading) asks for a poll in turn: it takes this reading.
+    if (m_polling)
+        return;
+    const QScopedValueRollback<bool> polling(m_polling, true);
+    // Every poll counts for the interval, the one at start-up too: the
+    // first record after it must not read the same fix again.
+    m_lastPoll = m_hooks.tickNow();
     const quint32 mode = m_hooks.runMode();
     const uint32_t status = m_client.DdeGetNmeaStatus();
     if (status != NmeaOk)
@@ -144,12 +152,7 @@ void GpsPoller::OnNameOwnerChanged(const QString& busName, bool owned)
     m_awaitingServer = false;
     // Poll from the event loop, not from inside the bus library's signal.
     QMetaObject::invokeMethod(
-        this,
-        [this] {
-            m_lastPoll = m_hooks.tickNow();
-            PollGps();
-        },
-        Qt::QueuedConnection);
+        this, [this] { PollGps(); }, Qt::QueuedConnection);
 }
 
 bool StoreGpsFix(const GpsFixData& fix)

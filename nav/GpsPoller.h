@@ -60,10 +60,11 @@ public:
     ~GpsPoller() override;
 
     // Command 30057: in online logging, polls when MinInterval seconds have
-    // passed since the last poll it started; in every other mode sets
+    // passed since the last poll (of any kind); in every other mode sets
     // LastGpsIndex to 0 and polls nothing.
     void PollGpsIfDue();
-    // Command 30058: one full poll.
+    // Command 30058: one full poll, unless one is under way (a record that
+    // it makes asks for a poll: it takes the reading of the poll under way).
     void PollGps();
 
     NmeaClient& client() { return m_client; }
@@ -82,6 +83,7 @@ private:
     NmeaClient m_client;
     std::optional<uint64_t> m_lastPoll;
     std::optional<uint64_t> m_lastServerStart;
+    bool m_polling = false;
     bool m_awaitingServer = false;
 };
 

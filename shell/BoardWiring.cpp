@@ -1,6 +1,7 @@
 #include "shell/BoardWiring.h"
 
 #include "forms/AutoFillSources.h"
+#include "forms/ButtonDefinition.h"
 #include "forms/ButtonDigitalIo.h"
 #include "nav/HydrophoneMonitor.h"
 #include "shell/DetectorWiring.h"
@@ -115,7 +116,12 @@ public:
         return m_others.readDigitalLine(boardType, boardNumber, line);
     }
     bool boardLibraryBound() override { return sound::CbIsLoaded() || m_others.boardLibraryBound(); }
-    void requestDigitalOutput(int line, int count) override { m_others.requestDigitalOutput(line, count); }
+    // Counter pulses take the road of a panel's pulses: the counter thread
+    // times them and the external-button thread sets each level.
+    bool requestDigitalOutput(int line, int count) override
+    {
+        return forms::RequestDigitalOutput(line, count, forms::PulseHiLo, 0);
+    }
     std::optional<QString> weatherValue(int item) override { return m_others.weatherValue(item); }
 
 private:

@@ -1,5 +1,6 @@
 #include "shell/RecorderWiring.h"
 
+#include "forms/ButtonDigitalIo.h"
 #include "forms/ButtonPorts.h"
 #include "forms/UserFormInfo.h"
 #include "forms/ui/TUserForm.h"
@@ -113,6 +114,8 @@ private:
             }
         };
         h.diskWarningHours = [] { return int(store::TheProgramSettings.DiskWarningHours); };
+        // The board number is the external buttons' own.
+        h.digitalOutput = [](int bit, int value) { return forms::PostDigitalOutput(0, bit, value); };
         return h;
     }
 

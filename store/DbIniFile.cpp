@@ -8,6 +8,8 @@
 
 #include <sqlext.h>
 
+#include <QSet>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -179,7 +181,23 @@ double TDbIniFile::ReadFloat(const QString& section, const QString& identifier, 
 
 bool TDbIniFile::ReadBool(const QString& section, const QString& identifier, bool defaultValue)
 {
-    return ReadString(section, identifier, BoolText(defaultValue)).compare(u"true", Qt::CaseInsensitive) == 0;
+    const QString text = ReadString(section, identifier, BoolText(defaultValue));
+    if (text.compare(u"true", Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(u"false", Qt::CaseInsensitive) != 0) {
+        // Only "true" means true: a "1" or a "yes" that someone typed into
+        // the table reads as false, which the log says once per row and text
+        // (a row is read again whenever its settings are).
+        static QSet<QString> reported;
+        const QString row = section.toLower() + QLatin1Char('\n') + identifier.toLower() + QLatin1Char('\n') + text;
+        if (!reported.contains(row)) {
+            reported.insert(row);
+            qCWarning(lcStore).noquote() << QStringLiteral("settings row %1/%2 holds \"%3\", which is neither "
+                                                           "\"true\" nor \"false\": it is read as false")
+                                                .arg(section, identifier, text);
+        }
+    }
+    return false;
 }
 
 platform::SystemTime TDbIniFile::ReadTime(const QString& section, const QString& identifier,

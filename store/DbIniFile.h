@@ -43,6 +43,8 @@ public:
     // Reals are stored with "."; a "," is read as the decimal point too. A text
     // that is no number gives the default (the row stays as it is).
     double ReadFloat(const QString& section, const QString& identifier, double defaultValue);
+    // True only for "true" (any case). Any text but "true" or "false" reads as
+    // false and is logged, once per row and text in a run.
     bool ReadBool(const QString& section, const QString& identifier, bool defaultValue);
     platform::SystemTime ReadTime(const QString& section, const QString& identifier,
                                   const platform::SystemTime& defaultValue);

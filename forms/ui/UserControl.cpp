@@ -2,6 +2,7 @@
 
 #include "forms/AutoFillSources.h"
 #include "forms/ControlKeywords.h"
+#include "forms/ExternalCounters.h"
 #include "forms/UserFormInfo.h"
 #include "forms/UserPlotThing.h"
 #include "forms/WeatherKeywords.h"
@@ -746,8 +747,8 @@ void UserControl::SetCounter(int value, bool writeBack)
 void UserControl::IncrementCounter()
 {
     const int value = m_row->counterValue + 1;
-    if (!m_row->IsNull(COL_ADCCHANNEL) && autoFillSources().boardLibraryBound())
-        autoFillSources().requestDigitalOutput(m_row->AdcChannel + 1, 1);
+    if (!m_row->IsNull(COL_ADCCHANNEL))
+        SendCounterPulses(m_form->Form()->FormName, m_row->Title, m_row->AdcChannel + 1, 1);
     SetCounter(value, true);
 }
 
@@ -756,9 +757,10 @@ void UserControl::ResetCounter()
     if (AskForm(m_form, QStringLiteral("Are you sure you want to reset the counter to zero ?"), m_row->Title)
         != QMessageBox::Yes)
         return;
-    if (!m_row->IsNull(COL_ADCCHANNEL) && autoFillSources().boardLibraryBound()) {
-        autoFillSources().requestDigitalOutput(m_row->AdcChannel, 1);
-        autoFillSources().requestDigitalOutput(m_row->AdcChannel + 1, 1);
+    if (!m_row->IsNull(COL_ADCCHANNEL)) {
+        const QString& form = m_form->Form()->FormName;
+        if (SendCounterPulses(form, m_row->Title, m_row->AdcChannel, 1))
+            SendCounterPulses(form, m_row->Title, m_row->AdcChannel + 1, 1);
     }
     SetCounter(1, true);
 }

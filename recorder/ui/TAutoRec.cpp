@@ -21,6 +21,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QMetaObject>
 #include <QProgressBar>
 #include <QPushButton>
@@ -33,6 +34,8 @@
 
 namespace velmar::recorder::ui {
 namespace {
+
+Q_LOGGING_CATEGORY(lcRecorderWindow, "velmar.sound.recorder.window")
 
 constexpr int RefreshMs = 500;
 // How long the recorder thread waits for the operator's yes or no.
@@ -605,7 +608,36 @@ void TAutoRec::Refresh()
                 m_host.detectorState(QStringLiteral("Idle"), ColourIdle);
         }
     }
+    FlashDiode();
     ShowSpace();
+}
+
+void TAutoRec::FlashDiode()
+{
+    if (!m_rec.FlashDiode)
+        return;
+    // Lit while recording, blinking at the refresh rate while buffering.
+    int value = 0;
+    if (m_state == StateRecording) {
+        value = 1;
+    } else if (m_state == StateBuffering) {
+        m_diodePhase = !m_diodePhase;
+        value = m_diodePhase ? 1 : 0;
+    }
+    if (m_host.digitalOutput && m_host.digitalOutput(m_rec.Diode, value))
+        return;
+    if (m_diodeReported)
+        return;
+    m_diodeReported = true;
+    qCWarning(lcRecorderWindow) << "recorder" << m_rec.RecorderId << "cannot set its diode on output" << m_rec.Diode
+                                << ": no board output in this run";
+    const QString text = QStringLiteral("The diode on output %1 cannot be flashed: no measurement board output is "
+                                        "available.")
+                             .arg(m_rec.Diode);
+    const QString caption = QStringLiteral("WAV Recorder %1 : %2").arg(m_rec.RecorderId).arg(m_rec.Name);
+    // Told from the event loop: the refresh goes on meanwhile.
+    QMetaObject::invokeMethod(
+        this, [this, text, caption] { Ask(text, caption, QMessageBox::Warning); }, Qt::QueuedConnection);
 }
 
 void TAutoRec::ShowSpace()

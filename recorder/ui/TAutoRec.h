@@ -50,6 +50,9 @@ struct RecorderHost {
     std::function<void(const QString& modeText)> detectorMode;
     std::function<void(const QString& stateText, int colourCode)> detectorState;
     std::function<int()> diskWarningHours;
+    // Sets a digital output bit of the board to 0 or 1; false when nothing
+    // could be sent (the diode; empty: no board output).
+    std::function<bool(int bit, int value)> digitalOutput;
     // The input devices; the system's when empty.
     InputFactory inputs;
     // The settings sheet; the built-in one when empty. True on OK.
@@ -108,6 +111,7 @@ private:
     void CheckDevice();
     void ShowSettings();
     void ShowSpace();
+    void FlashDiode();
     void OnStatus(int status);
     void OnLevels(const QList<int>& levels, int channels);
     void OnBuffered(int seconds);
@@ -145,6 +149,7 @@ private:
     int m_lastStateSent = -1;
     Mode m_lastModeShown = Mode(0);
     bool m_diodePhase = false;
+    bool m_diodeReported = false; // the operator was told the diode cannot be set
     QMutex m_gpsLock;
     int32_t m_gpsIndex = 0;
     QString m_gpsTime;

@@ -261,5 +261,66 @@ TEST_F(FormsTest, WriteBacksUpdateTheRowOrInsertWithTheLowestFreeOrder)
     EXPECT_EQ(sink.messages[0].text, QStringLiteral("Can't update UDF table with new info"));
 }
 
+// Rows of a definition table may share an Order (nothing but a primary key
+// forbids it): a write-back changes its own row and no other, found by its
+// rowid; a table without rowids is written by its Order key.
+TEST_F(FormsTest, AWriteBackChangesItsOwnRowOnly)
+{
+    const QString columns = QStringLiteral(
+        "\"Type\" VARCHAR(50), \"Title\" VARCHAR(50), \"PostTitle\" VARCHAR(50), \"DbTitle\" VARCHAR(50), "
+        "\"Default\" VARCHAR(50), \"Length\" SMALLINT, \"Height\" SMALLINT, \"Topic\" VARCHAR(50), \"MinValue\" REAL, "
+        "\"MaxValue\" REAL, \"NMEA String\" VARCHAR(50), \"NMEA Position\" SMALLINT, \"ADC Channel\" SMALLINT, "
+        "\"ADC Gain\" SMALLINT, \"Analog Multiply\" REAL, \"Analog Add\" REAL, \"Required\" BIT, \"ReadOnly\" BIT, "
+        "\"AutoUpdate\" SMALLINT, \"AutoClear\" BIT, \"ForceGps\" BIT, \"Plot\" BIT, \"Hint\" VARCHAR(100), "
+        "\"Colour\" VARCHAR(20), \"Send Control Name\" VARCHAR(50), \"Control on Subform\" VARCHAR(50), "
+        "\"Get Control Data\" VARCHAR(50)");
+    ASSERT_TRUE(execSql(QStringLiteral("CREATE TABLE \"UDF_Pairs\" (\"Order\" SMALLINT, %1)").arg(columns)));
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Pairs\" (\"Order\", \"Type\", \"Title\", \"Default\") VALUES "
+                                       "(1, 'CHAR', 'Observer', 'Ann'), (2, 'COUNTER', 'Tally', '4'), "
+                                       "(2, 'CHAR', 'Note', 'keep'), (3, 'CHAR', 'Ship', 'Oriel')")));
+    ASSERT_TRUE(execSql(
+        QStringLiteral("CREATE TABLE \"UDF_Keyed\" (\"Order\" SMALLINT PRIMARY KEY, %1) WITHOUT ROWID").arg(columns)));
+    ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Keyed\" (\"Order\", \"Type\", \"Title\", \"Default\") VALUES "
+                                       "(1, 'CHAR', 'Observer', 'Ann'), (2, 'CHAR', 'Note', 'keep')")));
+    // In the order the rows were added.
+    const auto defaults = [&](const char* table, const char* order) {
+        return DirectDb(dbFile).rows(QStringLiteral("SELECT \"Order\", \"Title\", \"Default\" FROM \"%1\" ORDER BY %2")
+                                         .arg(QLatin1String(table), QLatin1String(order)));
+    };
+    {
+        TUserFormInfo form(QStringLiteral("UDF_Pairs"), 0);
+        ASSERT_EQ(form.Rows().size(), 4u);
+        const struct {
+            const char* title;
+            const char* value;
+        } writes[] = {{"Tally", "9"}, {"Note", "changed"}, {"Tally", "10"}};
+        for (const auto& w : writes) {
+            CONTROLTYPEINFO* row = form.FindRowByTitle(QLatin1String(w.title));
+            ASSERT_NE(row, nullptr) << w.title;
+            row->Default = QLatin1String(w.value);
+            row->SetLengths();
+            EXPECT_TRUE(form.WriteDefinitionRow(*row)) << w.title;
+        }
+        // A row new to the table is added once, then updated where it went.
+        EXPECT_TRUE(form.StoreFormColour(store::MakeColour(1, 2, 3)));
+        EXPECT_TRUE(form.StoreFormColour(store::MakeColour(4, 5, 6)));
+    }
+    EXPECT_EQ(defaults("UDF_Pairs", "rowid"),
+              (QStringList{"1|Observer|Ann", "2|Tally|10", "2|Note|changed", "3|Ship|Oriel", "4|NULL|NULL"}));
+    EXPECT_EQ(DirectDb(dbFile).rows(QStringLiteral("SELECT \"Colour\" FROM \"UDF_Pairs\" WHERE \"Order\" = 4")),
+              QStringList{QStringLiteral("RGB(004,005,006)")});
+
+    {
+        TUserFormInfo form(QStringLiteral("UDF_Keyed"), 0);
+        ASSERT_EQ(form.Rows().size(), 2u);
+        CONTROLTYPEINFO* note = form.FindRowByTitle(QStringLiteral("Note"));
+        note->Default = QStringLiteral("changed");
+        note->SetLengths();
+        EXPECT_TRUE(form.WriteDefinitionRow(*note));
+    }
+    EXPECT_EQ(defaults("UDF_Keyed", "\"Order\""), (QStringList{"1|Observer|Ann", "2|Note|changed"}));
+    EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(QLatin1Char('\n')).toStdString();
+}
+
 } // namespace
 } // namespace velmar::forms::test

@@ -217,8 +217,13 @@ TEST_F(UserPlotThingTest, EffortColourOfValues)
 class PulseRecorder : public AutoFillSources {
 public:
     bool boardLibraryBound() override { return bound; }
-    void requestDigitalOutput(int line, int count) override { pulses.emplace_back(line, count); }
+    bool requestDigitalOutput(int line, int count) override
+    {
+        pulses.emplace_back(line, count);
+        return sent;
+    }
     bool bound = true;
+    bool sent = true;
     std::vector<std::pair<int, int>> pulses;
 };
 
@@ -246,6 +251,19 @@ TEST_F(UserPlotThingTest, ExternalCounterIsResetThenCountedUp)
     StartUserFormCounters();
     EXPECT_EQ(board.pulses, (std::vector<std::pair<int, int>>{{4, 1}, {5, 4}}))
         << "only the form with a counter line pulses";
+    EXPECT_EQ(captions().filter(QStringLiteral("Digital Output")), QStringList());
+
+    // A bound library whose pulses cannot go out: the reset fails, no count
+    // follows it, and the operator hears of it once for the counter.
+    sink.messages.clear();
+    board.pulses.clear();
+    board.sent = false;
+    StartUserFormCounters();
+    StartUserFormCounters();
+    EXPECT_EQ(board.pulses, (std::vector<std::pair<int, int>>{{4, 1}, {4, 1}}));
+    EXPECT_EQ(captions(), QStringList{QStringLiteral("Digital Output")});
+    ASSERT_FALSE(sink.messages.empty());
+    EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("on output 4"))) << sink.messages[0].text.toStdString();
     setCounterDelay({});
     setAutoFillSources(nullptr);
 }

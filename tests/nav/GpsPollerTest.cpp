@@ -221,6 +221,40 @@ TEST_F(PollFixture, PollIfDueKeepsTheLeastInterval)
     EXPECT_EQ(resets, 3);
 }
 
+// The poll at start-up counts for the interval like any other, and a record
+// stored by the poll itself (a form that stores with every reading asks for
+// a poll before it stores) takes the poll's own reading: one row per reading.
+TEST_F(PollFixture, EveryPollCountsForTheIntervalAndNoneRunsInsideAnother)
+{
+    startServer(serving(QStringLiteral("OK"), {ValidRmc}));
+    for (int least : {5, 0}) {
+        SCOPED_TRACE(least);
+        velmar::store::TheProgramSettings.MinInterval = least;
+        stored.clear();
+        now = 1000;
+        GpsPoller* inside = nullptr;
+        int formStores = 0;
+        GpsPoller::Hooks h = hooks();
+        h.userFormsStoreOnGps = [&] {
+            ++formStores;
+            inside->PollGpsIfDue();
+            inside->PollGps();
+        };
+        GpsPoller poller(readout, fixes, h);
+        inside = &poller;
+
+        poller.PollGps(); // at start-up
+        EXPECT_EQ(stored.size(), 1u);
+        EXPECT_EQ(formStores, 1);
+        poller.PollGpsIfDue(); // the first record after it
+        EXPECT_EQ(stored.size(), least > 0 ? 1u : 2u);
+        now += uint64_t(least) * 1000;
+        poller.PollGpsIfDue();
+        EXPECT_EQ(stored.size(), least > 0 ? 2u : 3u);
+        EXPECT_EQ(size_t(formStores), stored.size());
+    }
+}
+
 // The server program is a script that waits for a go file before it becomes
 // the stand-in server, so a poll that waited for the server would never
 // return.

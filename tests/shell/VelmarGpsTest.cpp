@@ -104,14 +104,15 @@ protected:
         serverProgram = script;
     }
 
-    // Velmar in online logging for runMs with a one-second GPS timer.
-    void StartVelmar(int runMs)
+    // Velmar in online logging for runMs with a GPS timer of that many
+    // seconds, the shortest interval between readings too.
+    void StartVelmar(int runMs, int intervalSeconds = 1)
     {
         TheProgramSettings = store::ProgramSettings();
         TheProgramSettings.DatabasePath.setText(survey);
         TheProgramSettings.FirstRunPending = 0;
-        TheProgramSettings.MaxInterval = 1;
-        TheProgramSettings.MinInterval = 1;
+        TheProgramSettings.MaxInterval = intervalSeconds;
+        TheProgramSettings.MinInterval = intervalSeconds;
         TheProgramSettings.ReadHdt = true;
         TheProgramSettings.ProgramPaths[std::size_t(store::ProgramTypeIndex(store::ProgramNmea))].setText(
             serverProgram);
@@ -139,9 +140,9 @@ protected:
         return output;
     }
 
-    QByteArray RunVelmar(int runMs)
+    QByteArray RunVelmar(int runMs, int intervalSeconds = 1)
     {
-        StartVelmar(runMs);
+        StartVelmar(runMs, intervalSeconds);
         return FinishVelmar();
     }
 
@@ -219,6 +220,46 @@ TEST_F(VelmarGps, AStartedServerIsPolledAsSoonAsItAppears)
     ASSERT_FALSE(rows.isEmpty()) << output.toStdString();
     for (const QString& row : rows)
         EXPECT_EQ(row, QStringLiteral("51.08538|-1.50833"));
+}
+
+// The NMEA program's simulated ship, already running when Velmar starts, as
+// on board: its position and time move on with every second, so each of
+// Velmar's readings is a fix of its own and is stored once, from the first,
+// with the form's records pointing at their own readings.
+TEST_F(VelmarGps, EachReadingOfTheSimulatedShipIsOneRow)
+{
+    nmeaserver::IniFile ini(nmeaserver::settingsFilePath());
+    ini.writeBool("Simulation", "Simulate", true);
+    ini.writeBool("UDPPORT", "SendUDPData", false);
+    ini.writeBool("DataDump", "DumpData", false);
+    ASSERT_TRUE(ini.save());
+    QProcess nmea;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("VELMAR_NMEA_CLOCK_SET"), QStringLiteral("off"));
+    nmea.setProcessEnvironment(env);
+    nmea.setProcessChannelMode(QProcess::ForwardedChannels);
+    nmea.start(BinDir() + QStringLiteral("/NMEA"), {});
+    ASSERT_TRUE(nmea.waitForStarted(10000));
+    platform::DdeClient server(QStringLiteral("NMEA"));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            return server.request(QStringLiteral("System"), QStringLiteral("Status"), 500) == QByteArray("OK\0", 3);
+        },
+        30000));
+
+    const QByteArray output = RunVelmar(7000, 2);
+    nmea.terminate();
+    nmea.waitForFinished(10000);
+
+    const QStringList rows = Rows(QStringLiteral("SELECT \"Index\", GPSTime, PCTime FROM GpsData ORDER BY \"Index\""));
+    ASSERT_GE(rows.size(), 2) << output.toStdString();
+    EXPECT_TRUE(Rows(QStringLiteral("SELECT GPSTime FROM GpsData GROUP BY GPSTime HAVING COUNT(*) > 1")).isEmpty())
+        << rows.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(Rows(QStringLiteral("SELECT GpsIndex FROM Watch ORDER BY \"Index\"")),
+              Rows(QStringLiteral("SELECT \"Index\" FROM GpsData ORDER BY \"Index\"")))
+        << rows.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(StartLines().isEmpty()) << "the running server is used";
 }
 
 // The whole road: a ship's log written into a pseudo-terminal, read by the

@@ -66,6 +66,46 @@ TEST_F(DbIniFileTest, KeysMatchWithoutRegardToCaseOrTrailingBlanks)
     EXPECT_EQ(rows().size(), 7); // nothing added
 }
 
+// Only "true" reads as true. A row holding anything but "true" or "false"
+// (a "1" typed into the table) reads as false and says so in the log, once
+// per row however often it is read.
+TEST_F(DbIniFileTest, ABoolNeitherTrueNorFalseReadsFalseAndIsLoggedOncePerRow)
+{
+    ASSERT_TRUE(exec(QStringLiteral(
+        "INSERT INTO \"UDC_Settings\" (\"Section\", \"Identifier\", \"Data\") VALUES "
+        "('PLOT', 'PlotTrack', '1'), ('Shown', 'Grid', 'True'), ('Shown', 'Key', 'FALSE'), ('Shown', 'Coast', 'on'), "
+        "('Shown', 'Blank', '')")));
+    static QStringList logged;
+    logged.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& m) { logged << m; });
+    const struct {
+        const char* section;
+        const char* identifier;
+        bool value;
+    } cases[] = {{"Plot", "PlotTrack", false},
+                 {"Shown", "Grid", true},
+                 {"Shown", "Key", false},
+                 {"Shown", "Coast", false},
+                 {"Shown", "Blank", false}};
+    for (int pass = 0; pass < 2; ++pass) {
+        TDbIniFile ini;
+        for (const auto& c : cases)
+            EXPECT_EQ(ini.ReadBool(QLatin1String(c.section), QLatin1String(c.identifier), !c.value), c.value)
+                << c.section << "/" << c.identifier << " pass " << pass;
+    }
+    qInstallMessageHandler(previous);
+
+    ASSERT_EQ(logged.size(), 3) << logged.join(u'\n').toStdString();
+    EXPECT_TRUE(logged[0].contains(QStringLiteral("PlotTrack")) && logged[0].contains(QStringLiteral("\"1\"")))
+        << logged[0].toStdString();
+    EXPECT_TRUE(logged[1].contains(QStringLiteral("Coast")) && logged[1].contains(QStringLiteral("\"on\"")))
+        << logged[1].toStdString();
+    EXPECT_TRUE(logged[2].contains(QStringLiteral("Blank"))) << logged[2].toStdString();
+    // The rows stay as they were typed.
+    EXPECT_EQ(rows().size(), 5);
+}
+
 TEST_F(DbIniFileTest, WritesUpdateInPlaceAndSurviveReopening)
 {
     {
