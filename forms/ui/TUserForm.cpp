@@ -1,5 +1,6 @@
 #include "forms/ui/TUserForm.h"
 
+#include "platform/FileDialogs.h"
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserPlotThing.h"
@@ -66,14 +67,14 @@ QColor colourOf(int32_t ref)
 
 QString askExportFile(QWidget* owner, const QString& proposed)
 {
-    QFileDialog dialog(owner);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("Text Files (*.txt)"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(proposed);
-    if (!shell::ui::Dialogs().RunDialog(dialog) || dialog.selectedFiles().isEmpty())
+    std::unique_ptr<QFileDialog> dialog = platform::NewFileDialog(owner, QString(), QString(),
+                                                                  QStringLiteral("Text Files (*.txt)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->selectFile(proposed);
+    if (!shell::ui::Dialogs().RunDialog(*dialog) || dialog->selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 bool askFont(QWidget* owner, store::LogFont& font)
