@@ -12,6 +12,7 @@
 #include "platform/RunMode.h"
 #include "widgets/TrafficLight.h"
 #include "platform/DateTimeText.h"
+#include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "nav/EventWriters.h"
 #include "settings/ProgramSettings.h"
@@ -968,6 +969,12 @@ void TUserForm::CmDump()
     const QString path = askExportFile(this, proposed);
     if (path.isEmpty())
         return;
+    // Written over, the survey would be lost.
+    if (store::IsOpenDbFile(path)) {
+        store::DbMessage(this, path + QStringLiteral("\n\nis the open survey database: choose another file"),
+                         QStringLiteral("Export Data"));
+        return;
+    }
     ExportUserFormData(*m_form, m_loaded, path, locateOnShownTrack);
 }
 
