@@ -1,12 +1,12 @@
 #include "CameraSettingsDialog.h"
 
+#include "platform/FileDialogs.h"
 #include "widgets/MessageBoxSeam.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -152,7 +152,7 @@ TCameraSettings::TCameraSettings(QWidget* parent, const TCamSettings& settings, 
     select->setObjectName(QStringLiteral("selectDirectory"));
     m_selectDirectory = select;
     connect(select, &QPushButton::clicked, this, [this] {
-        const QString folder = QFileDialog::getExistingDirectory(this, QString(), m_outputDirectory->text());
+        const QString folder = platform::ChooseFolder(this, QString(), m_outputDirectory->text());
         if (!folder.isEmpty())
             m_outputDirectory->setText(folder);
     });

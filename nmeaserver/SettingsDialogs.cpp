@@ -1,9 +1,10 @@
 #include "nmeaserver/SettingsDialogs.h"
 
+#include "platform/FileDialogs.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -303,8 +304,7 @@ bool TDumpDialog::okButtonClick()
 
 void TDumpDialog::dirSelectClick()
 {
-    const QString folder = QFileDialog::getExistingDirectory(this, QStringLiteral("Output directory"),
-                                                             Directory->text());
+    const QString folder = platform::ChooseFolder(this, QStringLiteral("Output directory"), Directory->text());
     if (!folder.isEmpty())
         Directory->setText(folder);
 }

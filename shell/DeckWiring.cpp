@@ -1,5 +1,6 @@
 #include "shell/DeckWiring.h"
 
+#include "platform/FileDialogs.h"
 #include "deck/DeckEngine.h"
 #include "deck/ui/TMavrelDlgClient.h"
 #include "shell/MainCommands.h"
@@ -15,7 +16,6 @@
 #include "settings/ProgramSettings.h"
 #include "store/SqlText.h"
 
-#include <QFileDialog>
 #include <QPointer>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -118,7 +118,7 @@ public:
         s.periodRecordings = periodRecordings;
         s.periodStart = [] { return store::TheProgramSettings.StartTime; };
         s.chooseFolder = [](QWidget* owner) {
-            return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select Directory for sound files"));
+            return velmar::platform::ChooseFolder(owner, QStringLiteral("Select Directory for sound files"), QString());
         };
         s.stateReport = [this](const QString& name, int state) {
             m_name = name.toUtf8();

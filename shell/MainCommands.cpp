@@ -28,6 +28,7 @@
 #include "shell/ui/ShowTimesDialog.h"
 #include "shell/ui/SpermPlotDialog.h"
 #include "platform/DateTimeText.h"
+#include "store/DbConnection.h"
 #include "store/FixedSchema.h"
 #include "settings/ProgramSettings.h"
 #include "store/RecordWriters.h"
@@ -416,6 +417,13 @@ void TMainCommands::CmPrintMap()
     QPrinter& printer = Printer();
     if (!ui::Dialogs().PrintDialog(&m_window, printer, false))
         return;
+    // A PDF written over the survey would lose it.
+    if (printer.outputFormat() == QPrinter::PdfFormat && store::IsOpenDbFile(printer.outputFileName())) {
+        Tell(&m_window,
+             printer.outputFileName() + QStringLiteral("\n\nis the open survey database: choose another file"),
+             QStringLiteral("Print Map"), QMessageBox::Warning);
+        return;
+    }
     // Copies are made here, one page each, as the map draws every page
     // itself; the printer is not asked to repeat the document.
     const int copies = std::max(1, printer.copyCount());

@@ -6,6 +6,7 @@
 #include "shell/CommandIds.h"
 #include "shell/TUserFormHooks.h"
 #include "forms/ui/UserFormList.h"
+#include "platform/FileDialogs.h"
 #include "platform/MessageBus.h"
 #include "platform/SingleInstance.h"
 #include "shell/DatabaseSheet.h"
@@ -48,6 +49,8 @@
 #include <QScopeGuard>
 #include <QThread>
 #include <QTimer>
+
+#include <functional>
 
 namespace velmar::shell {
 
@@ -119,6 +122,20 @@ void ArmQuitTimer(TVelmarApp& app)
         ArmQuitTimer(app, ms);
 }
 
+// Runs then once the main window is up (test hooks).
+void WhenMainWindowShown(TVelmarApp& app, std::function<void(QWidget& frame)> then)
+{
+    constexpr int PollMs = 50;
+    QTimer::singleShot(PollMs, &app, [&app, then = std::move(then)]() mutable {
+        QWidget* frame = app.GetMainWindow();
+        if (!frame || !frame->isVisible()) {
+            WhenMainWindowShown(app, std::move(then));
+            return;
+        }
+        then(*frame);
+    });
+}
+
 // Test hook: once the main window is up, run the commands of
 // VELMAR_RUN_COMMANDS (ids separated by commas, or "menu" for every item of
 // the menu bar but Exit) one after another, as if chosen from the menu.
@@ -128,16 +145,10 @@ void RunScriptedCommands(TVelmarApp& app)
     const QString list = qEnvironmentVariable("VELMAR_RUN_COMMANDS");
     if (list.isEmpty())
         return;
-    constexpr int PollMs = 50;
-    QTimer::singleShot(PollMs, &app, [&app, list] {
-        QWidget* frame = app.GetMainWindow();
-        if (!frame || !frame->isVisible()) {
-            RunScriptedCommands(app);
-            return;
-        }
+    WhenMainWindowShown(app, [&app, list](QWidget& frame) {
         std::vector<std::pair<int, QString>> commands;
         if (list == QLatin1String("menu")) {
-            if (auto* bar = frame->findChild<QMenuBar*>())
+            if (auto* bar = frame.findChild<QMenuBar*>())
                 for (QAction* action : bar->findChildren<QAction*>())
                     if (const int id = action->data().toInt(); id != 0 && id != Command::Exit)
                         commands.emplace_back(id, action->text());
@@ -151,6 +162,16 @@ void RunScriptedCommands(TVelmarApp& app)
         }
         qCInfo(shellLog) << "commands done";
     });
+}
+
+// Test hook: once the main window is up, every kind of file dialog the
+// program makes is shown on the folder VELMAR_FILE_DIALOGS names and left
+// open (see ShowFileDialogsOn).
+void ShowScriptedFileDialogs(TVelmarApp& app)
+{
+    const QString folder = qEnvironmentVariable("VELMAR_FILE_DIALOGS");
+    if (!folder.isEmpty())
+        WhenMainWindowShown(app, [&app, folder](QWidget&) { platform::ShowFileDialogsOn(folder, &app); });
 }
 
 // Test hook: the "Create New Table" dialog is answered with the names in
@@ -304,6 +325,7 @@ int VelmarMain(int argc, char** argv)
     ArmQuitTimer(app);
     AnswerNewTableDialog();
     RunScriptedCommands(app);
+    ShowScriptedFileDialogs(app);
     ui::RunScriptedClicks(&app);
     QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
     QTimer::singleShot(0, &app, [&app] { ReportServiceBindings(app.GetMainWindowServices()); });

@@ -2,6 +2,7 @@
 // sharing "TapeSet.dat" with Velmar's decks, playing recordings to the
 // speakers and into the detector programs' pipes, and keeping its play log.
 #include "deck/DeckEngine.h"
+#include "platform/FileDialogs.h"
 #include "deck/LogWriter.h"
 #include "deck/ui/TMavrelDlgClient.h"
 #include "widgets/DialogService.h"
@@ -10,7 +11,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QFileDialog>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -43,7 +43,7 @@ public:
             velmar::shell::ui::ShowMessageBox(this, text, caption);
         };
         services.chooseFolder = [](QWidget* owner) {
-            return QFileDialog::getExistingDirectory(owner, QStringLiteral("Select Directory for sound files"));
+            return velmar::platform::ChooseFolder(owner, QStringLiteral("Select Directory for sound files"), QString());
         };
         // Run mode 0: no period listing and nothing told to a parent.
         m_deck = new TMavrelDlgClient(this, 0, std::move(services));

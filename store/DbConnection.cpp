@@ -254,6 +254,21 @@ QString GetDbPath()
     return state().path;
 }
 
+bool IsOpenDbFile(const QString& path)
+{
+    const QString db = GetDbPath();
+    if (db.isEmpty() || path.isEmpty())
+        return false;
+    const QFileInfo chosen(path);
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) {
+        const QFileInfo file(db + QLatin1String(suffix));
+        if (chosen.absoluteFilePath() == file.absoluteFilePath()
+            || (chosen.exists() && file.exists() && chosen.canonicalFilePath() == file.canonicalFilePath()))
+            return true;
+    }
+    return false;
+}
+
 QObject* DbOwnerWindow()
 {
     return state().owner;

@@ -56,6 +56,11 @@ void SetDbCheckpointInterval(int ms);
 SQLHDBC GetDbConnection();
 // The file of the open database; empty when none is open.
 QString GetDbPath();
+// Whether path names the open database or one of SQLite's files beside it
+// ("-wal", "-shm", "-journal"): a file nothing but the connection may open,
+// so never an output file. Compares names and, for files present, their
+// identity; opens nothing.
+bool IsOpenDbFile(const QString& path);
 // The window given to the last OpenDB.
 QObject* DbOwnerWindow();
 

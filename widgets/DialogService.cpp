@@ -1,5 +1,6 @@
 #include "widgets/DialogService.h"
 
+#include "platform/FileDialogs.h"
 #include "widgets/SettingsSheet.h"
 
 #include <QDialog>
@@ -61,8 +62,8 @@ bool ModalDialogs::PrintDialog(QWidget* parent, QPrinter& printer, bool setupOnl
 {
     // The printer set-up is the print dialog too, as the operator knows it.
     Q_UNUSED(setupOnly);
-    QPrintDialog dialog(&printer, parent);
-    return dialog.exec() == QDialog::Accepted;
+    const std::unique_ptr<QPrintDialog> dialog = platform::NewPrintDialog(printer, parent);
+    return dialog->exec() == QDialog::Accepted;
 }
 
 bool ModalDialogs::FontDialog(QWidget* parent, QFont& font)

@@ -1,5 +1,6 @@
 #include "forms/ui/ButtonInfoDialog.h"
 
+#include "platform/FileDialogs.h"
 #include "forms/ButtonSerialPort.h"
 #include "forms/ControlKeywords.h"
 #include "forms/ui/TButtonForm.h"
@@ -208,11 +209,12 @@ TButtonInfoDlg::TButtonInfoDlg(QWidget* owner, ButtonDefinition& row, TButtonFor
         EnableControls();
     });
     connect(browseSoundFiles, &QPushButton::clicked, this, [this] {
-        QFileDialog dialog(this, QStringLiteral("Select sound file for playback ..."), soundFileName->text(),
-                           QStringLiteral("Sound files (*.wav *.WAV)"));
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        if (shell::ui::Dialogs().RunDialog(dialog) && !dialog.selectedFiles().isEmpty())
-            soundFileName->setText(dialog.selectedFiles().constFirst());
+        std::unique_ptr<QFileDialog> dialog = platform::NewFileDialog(
+            this, QStringLiteral("Select sound file for playback ..."), soundFileName->text(),
+            QStringLiteral("Sound files (*.wav *.WAV)"));
+        dialog->setFileMode(QFileDialog::ExistingFile);
+        if (shell::ui::Dialogs().RunDialog(*dialog) && !dialog->selectedFiles().isEmpty())
+            soundFileName->setText(dialog->selectedFiles().constFirst());
     });
     // Every page's tab shows its whole title: the dialog widens to the tab
     // row rather than cutting or scrolling it.

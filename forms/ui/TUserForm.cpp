@@ -1,5 +1,6 @@
 #include "forms/ui/TUserForm.h"
 
+#include "platform/FileDialogs.h"
 #include "forms/ControlIds.h"
 #include "forms/ControlKeywords.h"
 #include "forms/UserPlotThing.h"
@@ -11,6 +12,7 @@
 #include "platform/RunMode.h"
 #include "widgets/TrafficLight.h"
 #include "platform/DateTimeText.h"
+#include "store/DbConnection.h"
 #include "store/DbMessages.h"
 #include "nav/EventWriters.h"
 #include "settings/ProgramSettings.h"
@@ -66,14 +68,14 @@ QColor colourOf(int32_t ref)
 
 QString askExportFile(QWidget* owner, const QString& proposed)
 {
-    QFileDialog dialog(owner);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    dialog.setNameFilter(QStringLiteral("Text Files (*.txt)"));
-    dialog.setDefaultSuffix(QStringLiteral("txt"));
-    dialog.selectFile(proposed);
-    if (!shell::ui::Dialogs().RunDialog(dialog) || dialog.selectedFiles().isEmpty())
+    std::unique_ptr<QFileDialog> dialog = platform::NewFileDialog(owner, QString(), QString(),
+                                                                  QStringLiteral("Text Files (*.txt)"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setDefaultSuffix(QStringLiteral("txt"));
+    dialog->selectFile(proposed);
+    if (!shell::ui::Dialogs().RunDialog(*dialog) || dialog->selectedFiles().isEmpty())
         return QString();
-    return dialog.selectedFiles().constFirst();
+    return dialog->selectedFiles().constFirst();
 }
 
 bool askFont(QWidget* owner, store::LogFont& font)
@@ -967,6 +969,12 @@ void TUserForm::CmDump()
     const QString path = askExportFile(this, proposed);
     if (path.isEmpty())
         return;
+    // Written over, the survey would be lost.
+    if (store::IsOpenDbFile(path)) {
+        store::DbMessage(this, path + QStringLiteral("\n\nis the open survey database: choose another file"),
+                         QStringLiteral("Export Data"));
+        return;
+    }
     ExportUserFormData(*m_form, m_loaded, path, locateOnShownTrack);
 }
 

@@ -1,5 +1,6 @@
 #include "shell/ui/MapFileDialog.h"
 
+#include "platform/FileDialogs.h"
 #include "map/MapFiles.h"
 #include "shell/ui/SettingsChecks.h"
 #include "shell/ui/SmallForms.h"
@@ -8,7 +9,6 @@
 #include "widgets/MyControls.h"
 
 #include <QColorDialog>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -137,7 +137,7 @@ bool MapFileDialog::StoreSettings()
 
 void MapFileDialog::CmBrowseMapFiles()
 {
-    const QString chosen = QFileDialog::getOpenFileName(this, tr("Map File"), m_path->text(),
+    const QString chosen = platform::ChooseExistingFile(this, tr("Map File"), m_path->text(),
                                                         tr("Map Files (*.asc *.map)"));
     if (chosen.isEmpty())
         return;

@@ -1,10 +1,10 @@
 #include "shell/ui/ProgLocDialog.h"
 
+#include "platform/FileDialogs.h"
 #include "widgets/MessageBoxSeam.h"
 #include "settings/ProgramSettings.h"
 #include "platform/Utilities.h"
 
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,8 +30,7 @@ const char* const RowLabels[ProgLocDialog::Rows] = {"Porpoise Detector", "Whistl
 QString chooseExecutable(QWidget* parent, const QString& initial)
 {
     // The suite's programs carry no extension here; any executable file goes.
-    return QFileDialog::getOpenFileName(parent, QString(), initial, QObject::tr("Executables (*)"), nullptr,
-                                        QFileDialog::ReadOnly);
+    return platform::ChooseExistingFile(parent, QString(), initial, QObject::tr("Executables (*)"));
 }
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "DatabaseDialog.h"
 
+#include "platform/FileDialogs.h"
 #include "platform/RunMode.h"
 #include "store/DbConnection.h"
 #include "store/DbMessages.h"
@@ -99,16 +100,17 @@ bool DatabaseDialog::Apply()
 
 void DatabaseDialog::Browse()
 {
-    QFileDialog dialog(this);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The open survey's folder is listed without opening the survey.
+    std::unique_ptr<QFileDialog> dialog = platform::NewFileDialog(
+        this, QString(), QString(), QStringLiteral("SQLite Survey Database Files (*.sqlite *.db)"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
     // Any name, so that a new database may be typed.
-    dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::ReadOnly, false);
-    dialog.setNameFilter(QStringLiteral("SQLite Survey Database Files (*.sqlite *.db)"));
-    dialog.setDefaultSuffix(QStringLiteral("sqlite"));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    dialog->setFileMode(QFileDialog::AnyFile);
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    dialog->setDefaultSuffix(QStringLiteral("sqlite"));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return;
-    UseBrowsedFile(dialog.selectedFiles().constFirst());
+    UseBrowsedFile(dialog->selectedFiles().constFirst());
 }
 
 void DatabaseDialog::UseBrowsedFile(const QString& fileName)

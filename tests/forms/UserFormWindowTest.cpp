@@ -466,6 +466,21 @@ TEST_F(ShowDataWindowTest, BrowsesTheLoadedRowsAndExportsThem)
     EXPECT_EQ(w->CurrentRow(), 1);
 }
 
+TEST_F(ShowDataWindowTest, AnExportOverTheOpenSurveyIsRefused)
+{
+    auto w = openSightings();
+    ASSERT_EQ(w->LoadRows(1, 2), 2);
+    for (const QString& file : {dbFile, dbFile + QStringLiteral("-wal")}) {
+        sink.messages.clear();
+        dialogs.runDialog = saveAs(file);
+        ExportUserFormData(info->TabIndex);
+        EXPECT_EQ(sink.texts(),
+                  QStringList{
+                      QStringLiteral("Export Data: %1\n\nis the open survey database: choose another file").arg(file)});
+    }
+    EXPECT_EQ(rows(QStringLiteral("Count")).size(), 3) << "the survey is whole";
+}
+
 TEST_F(ShowDataWindowTest, NothingLoadedNothingExported)
 {
     auto w = openSightings();

@@ -207,6 +207,28 @@ TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
         << bytes.count("/Type /Page");
 }
 
+TEST_F(MainCommandsTest, PrintMapRefusesToWriteOverTheOpenSurvey)
+{
+    QTemporaryDir dir;
+    const QString survey = dir.filePath(QStringLiteral("survey.sqlite"));
+    store::SetBlankDatabaseTemplate(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/BlankVelmar._sqlite"));
+    ASSERT_EQ(store::OpenDB(nullptr, survey), store::kOpenDbOk);
+    TV2000Window& w = Make(RunModeOnline);
+    world.dialogs.printDialog = [&](QWidget*, QPrinter& printer, bool) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(survey);
+        return true;
+    };
+    w.TabControl()->setCurrentIndex(0);
+    EXPECT_TRUE(w.Command(Command::PrintMap));
+    store::CloseDB();
+    ASSERT_FALSE(messages.texts.isEmpty());
+    EXPECT_EQ(messages.texts.last(), survey + QStringLiteral("\n\nis the open survey database: choose another file"));
+    QFile f(survey);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(f.readAll().startsWith("SQLite format 3")) << "the survey is still a database";
+}
+
 TEST_F(MainCommandsTest, AnimationTimersRunUntilTheMapRunsOut)
 {
     TV2000Window& w = Make(RunModeShowData);

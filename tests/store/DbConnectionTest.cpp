@@ -263,6 +263,35 @@ TEST_F(DbConnectionTest, TheLogIsCopiedBackApartFromTheCommitsAndRemovedAtClose)
     EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT count(*) FROM \"Comments\"")), QStringList{"4000"});
 }
 
+// Output files (an export, a printed PDF) are checked against the open
+// survey: written over, the survey and its live log would be lost.
+TEST_F(DbConnectionTest, OpenDbFilesAreTheSurveyAndSqlitesFilesBesideIt)
+{
+    const QString file = path(QStringLiteral("survey.sqlite"));
+    EXPECT_FALSE(IsOpenDbFile(file)) << "nothing open";
+    ASSERT_EQ(OpenDB(nullptr, file), kOpenDbOk);
+    ASSERT_TRUE(QFile::link(file, path(QStringLiteral("link.sqlite"))));
+    const struct {
+        const char* legend;
+        QString path;
+        bool open;
+    } rows[] = {
+        {"the survey", file, true},
+        {"its write-ahead log", file + QStringLiteral("-wal"), true},
+        {"its shared memory", file + QStringLiteral("-shm"), true},
+        {"its rollback journal, absent", file + QStringLiteral("-journal"), true},
+        {"spelt with a dot folder", path(QStringLiteral("./survey.sqlite")), true},
+        {"a link to it", path(QStringLiteral("link.sqlite")), true},
+        {"another name in the folder", path(QStringLiteral("survey.sqlite.txt")), false},
+        {"a namesake elsewhere", QStringLiteral("/tmp/survey.sqlite"), false},
+        {"empty", QString(), false},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IsOpenDbFile(row.path), row.open) << row.legend;
+    CloseDB();
+    EXPECT_FALSE(IsOpenDbFile(file)) << "closed";
+}
+
 TEST(FixDatabaseExtension, KeepsOrMendsTheExtension)
 {
     struct Row {
