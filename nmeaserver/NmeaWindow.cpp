@@ -285,7 +285,10 @@ void TTNMEAWindow::refresh()
 
 void TTNMEAWindow::newRmc(const DataThing& entry)
 {
-    const auto arrived = std::chrono::steady_clock::now();
+    // The moment the reader read it: the hand-over and the batch took some
+    // of the time since.
+    const auto arrived = entry.Arrived != std::chrono::steady_clock::time_point{} ? entry.Arrived
+                                                                                  : std::chrono::steady_clock::now();
     m_newestRmcName = entry.Name;
     // The first RMC after start sets the PC clock by itself. The simulator's
     // ship takes its time from the PC clock, cut to whole seconds: setting

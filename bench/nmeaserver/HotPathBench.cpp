@@ -66,7 +66,9 @@ long long serverPath(const std::string& bytes, double& seconds)
     QElapsedTimer timer;
     timer.start();
     for (size_t at = 0; at < bytes.size(); at += Read) {
-        framer.feed(bytes.data() + at, std::min(Read, bytes.size() - at), [&](std::string_view s) { batch.append(s); });
+        const auto readAt = std::chrono::steady_clock::now();
+        framer.feed(bytes.data() + at, std::min(Read, bytes.size() - at),
+                    [&](std::string_view s) { batch.append(s, readAt); });
         server.OnSentences(source, batch);
         for (size_t i = 0; i < batch.size(); ++i)
             if (isRmc(batch[i])
