@@ -169,20 +169,34 @@ void NmeaServer::shutDown()
 
 void NmeaServer::OnRawSentence(const QString& source, const QByteArray& text)
 {
-    const DataThing* rmc = handleSentence(source, text, m_store.now());
+    const DataThing* rmc = handleSentence(source, text, m_store.now(), {});
     batchHandled(rmc);
 }
 
 void NmeaServer::OnSentences(const QString& source, const SentenceBatch& batch)
 {
-    // The sentences of a batch came together: one reading of the clock (and
-    // one conversion to the calendar) serves them all.
+    // The clock is read (and converted to the calendar) once per batch; each
+    // sentence is stamped with the moment it was read, which may lie a little
+    // before the batch was handed on. The sentences of one read share it.
     const platform::SystemTime now = m_store.now();
+    const auto nowPoint = now.toTimePoint();
+    const SteadyTime steadyNow = std::chrono::steady_clock::now();
+    SteadyTime lastRead;
+    platform::SystemTime received = now;
     const DataThing* rmc = nullptr;
-    for (size_t i = 0; i < batch.size(); ++i)
+    for (size_t i = 0; i < batch.size(); ++i) {
+        const SteadyTime readAt = batch.readAt(i);
+        if (readAt != lastRead) {
+            lastRead = readAt;
+            const auto before = std::chrono::duration_cast<std::chrono::milliseconds>(steadyNow - readAt);
+            received = readAt == SteadyTime{} || before.count() <= 0
+                         ? now
+                         : platform::SystemTime::fromTimePoint(nowPoint - before);
+        }
         if (const DataThing* entry = handleSentence(source, QByteArrayView(batch[i].data(), qsizetype(batch[i].size())),
-                                                    now))
+                                                    received, readAt))
             rmc = entry;
+    }
     batchHandled(rmc);
 }
 
@@ -195,7 +209,8 @@ void NmeaServer::batchHandled(const DataThing* newestRmc)
         emit rmcStored(*newestRmc);
 }
 
-const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayView text, const platform::SystemTime& now)
+const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayView text, const platform::SystemTime& now,
+                                            SteadyTime readAt)
 {
     if (text.isEmpty())
         return nullptr;
@@ -205,7 +220,7 @@ const DataThing* NmeaServer::handleSentence(const QString& source, QByteArrayVie
     if (text.size() < 2)
         return nullptr;
     const QByteArrayView stripped = withoutLineEnd(text);
-    const SentenceStore::Stored stored = m_store.StoreSentence(stripped, source, now);
+    const SentenceStore::Stored stored = m_store.StoreSentence(stripped, source, now, readAt);
     if (!stored.entry)
         return nullptr;
     if (stored.known && !(m_lastStatusCode == StatusCollecting && m_lastStatusSource == source))

@@ -5,8 +5,10 @@
 // The main form shows what it reports and edits its settings.
 //
 // Lives on the user-interface thread; the readers reach it through queued
-// signals only, each carrying every sentence that waited. The windows learn
-// once per batch that sentences were stored, never once per sentence.
+// signals only, each carrying every sentence that waited (a reader hands them
+// on a few times a second, each stamped with the moment it was read). The
+// windows learn once per batch that sentences were stored, never once per
+// sentence.
 #include "nmeaserver/NmeaSettings.h"
 #include "nmeaserver/SentenceStore.h"
 #include "nmeaserver/SerialThread.h"
@@ -94,7 +96,8 @@ signals:
 
 private:
     // The stored entry when the sentence was an RMC, else null.
-    const DataThing* handleSentence(const QString& source, QByteArrayView text, const platform::SystemTime& now);
+    const DataThing* handleSentence(const QString& source, QByteArrayView text, const platform::SystemTime& now,
+                                    SteadyTime readAt);
     void batchHandled(const DataThing* newestRmc);
     void connectReader(SerialThread& reader);
     void startReader(SerialThread& reader, const THREADDATA& port);

@@ -285,7 +285,10 @@ void TTNMEAWindow::refresh()
 
 void TTNMEAWindow::newRmc(const DataThing& entry)
 {
-    const auto arrived = std::chrono::steady_clock::now();
+    // The moment the reader read it: the hand-over and the batch took some
+    // of the time since.
+    const auto arrived = entry.Arrived != std::chrono::steady_clock::time_point{} ? entry.Arrived
+                                                                                  : std::chrono::steady_clock::now();
     m_newestRmcName = entry.Name;
     // The first RMC after start sets the PC clock by itself. The simulator's
     // ship takes its time from the PC clock, cut to whole seconds: setting
@@ -371,7 +374,9 @@ void TTNMEAWindow::oneOfEach()
     const RecentSentences& recent = m_server.recent();
     if (recent.total() == m_shownTotal)
         return;
-    m_listOne->setSortingEnabled(false);
+    // Only a new name sorts the list again: sorting, like a change of the
+    // current row, repaints all of it even when no text changed.
+    bool inserted = false;
     QTableWidgetItem* newestItem = nullptr;
     const QByteArrayView newestName = recent.newest(0).name();
     for (const DataThing& entry : m_server.store().entries()) {
@@ -384,6 +389,9 @@ void TTNMEAWindow::oneOfEach()
             }
         }
         if (row < 0) {
+            if (!inserted)
+                m_listOne->setSortingEnabled(false);
+            inserted = true;
             row = m_listOne->rowCount();
             m_listOne->insertRow(row);
         }
@@ -395,8 +403,9 @@ void TTNMEAWindow::oneOfEach()
             m_listOne->resizeColumnsToContents();
         }
     }
-    m_listOne->setSortingEnabled(true);
-    if (newestItem)
+    if (inserted)
+        m_listOne->setSortingEnabled(true);
+    if (newestItem && m_listOne->currentItem() != newestItem)
         m_listOne->setCurrentItem(newestItem);
 }
 

@@ -2,20 +2,43 @@
 
 namespace velmar::nmeaserver {
 
-bool SentenceQueue::handOver(SentenceBatch& batch)
+namespace {
+constexpr int QuietLineWait = 2; // times the delay
+} // namespace
+
+SentenceQueue::HandOver SentenceQueue::handOver(SentenceBatch& batch, SteadyTime now,
+                                                std::chrono::steady_clock::duration delay)
 {
     if (batch.empty())
-        return false;
+        return {};
     std::lock_guard lock(m_mutex);
-    if (m_waiting.empty())
+    if (m_waiting.empty()) {
         m_waiting.swap(batch);
-    else
+        m_firstWaiting = now;
+    } else {
         for (std::size_t i = 0; i < batch.size(); ++i)
-            m_waiting.append(batch[i]);
+            m_waiting.append(batch[i], batch.readAt(i));
+    }
     batch.clear();
-    const bool wake = !m_wakeSent;
+    if (m_wakeSent)
+        return {};
+    const auto waited = now - m_firstWaiting;
+    if (waited >= delay || m_waiting.size() >= WakeCount) {
+        m_wakeSent = true;
+        return {true, std::nullopt};
+    }
+    // The next read, a few milliseconds on, is the one that wakes it; the
+    // timer is for a line that has gone quiet meanwhile.
+    return {false, QuietLineWait * delay - waited};
+}
+
+bool SentenceQueue::wakeDue()
+{
+    std::lock_guard lock(m_mutex);
+    if (m_wakeSent || m_waiting.empty())
+        return false;
     m_wakeSent = true;
-    return wake;
+    return true;
 }
 
 bool SentenceQueue::full()

@@ -93,7 +93,8 @@ SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QS
 }
 
 SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QString& source,
-                                                   const platform::SystemTime& now)
+                                                   const platform::SystemTime& now,
+                                                   std::chrono::steady_clock::time_point arrived)
 {
     const QByteArrayView name = nameOf(text);
     if (name.isEmpty())
@@ -118,6 +119,7 @@ SentenceStore::Stored SentenceStore::StoreSentence(QByteArrayView text, const QS
     maybeDump(*entry, text, now);
     assign(entry->Text, text);
     entry->Received = now;
+    entry->Arrived = arrived;
     if (entry->Source != source)
         entry->Source = source;
     result.entry = entry;

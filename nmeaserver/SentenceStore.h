@@ -16,6 +16,7 @@
 #include <QString>
 
 #include <array>
+#include <chrono>
 #include <functional>
 #include <list>
 
@@ -31,6 +32,9 @@ struct DataThing {
     platform::SystemTime LastDump; // all zero before the first dump
     int32_t Index = 0;             // order in which the names were first seen
     QString Source;                // port of the newest sentence
+    // When the reader read the newest sentence (steady clock); a default
+    // time when not known.
+    std::chrono::steady_clock::time_point Arrived;
 
     // Characters 3 to 5 of the name equal the three letters exactly ("RMC").
     bool IsType(QByteArrayView type) const;
@@ -85,9 +89,11 @@ public:
     // Stores a sentence (already stripped of its line end) and dumps it when
     // due. A name seen before is stored without allocating.
     Stored StoreSentence(QByteArrayView text, const QString& source);
-    // The same with the time it was received: a batch of sentences that
-    // arrived together reads the clock once, with now().
-    Stored StoreSentence(QByteArrayView text, const QString& source, const platform::SystemTime& received);
+    // The same with the time it was received (and, when known, the moment it
+    // was read): a batch of sentences that arrived together reads the clock
+    // once, with now().
+    Stored StoreSentence(QByteArrayView text, const QString& source, const platform::SystemTime& received,
+                         std::chrono::steady_clock::time_point arrived = {});
     platform::SystemTime now() const { return m_clock(); }
 
     // A three-letter type finds the newest entry of that type on any talker

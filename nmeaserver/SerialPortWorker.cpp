@@ -5,9 +5,16 @@
 #include <QLoggingCategory>
 #include <QSerialPort>
 #include <QSet>
-#include <QTimer>
 
+#include <algorithm>
 #include <mutex>
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 
 namespace velmar::nmeaserver {
 
@@ -16,6 +23,9 @@ Q_DECLARE_LOGGING_CATEGORY(lcReader)
 namespace {
 constexpr int ReadsBeforeTimeOut = 2;
 constexpr qint64 InputQueueBytes = 4096;
+// Less than this in one look is a line no faster than a serial port's
+// 115200 baud over the read pause.
+constexpr qint64 TrickleBytes = 1024;
 constexpr char ParityBit = char(0x80);
 
 // Ports whose last open failed. A missing port is tried every second: its
@@ -44,13 +54,16 @@ bool noteOpened(const QString& port)
 } // namespace
 
 SerialPortWorker::SerialPortWorker(const QString& portName, int baudRate, int readTimeoutMs)
-    : m_portName(portName), m_baudRate(baudRate), m_readTimeoutMs(readTimeoutMs)
+    : m_portName(portName), m_baudRate(baudRate), m_readTimeoutMs(readTimeoutMs),
+      m_wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC))
 {
 }
 
 SerialPortWorker::~SerialPortWorker()
 {
     ClosePort();
+    if (m_wakeFd >= 0)
+        close(m_wakeFd);
 }
 
 bool SerialPortWorker::OpenPort()
@@ -58,9 +71,10 @@ bool SerialPortWorker::OpenPort()
     ClosePort();
     m_port = new QSerialPort;
     m_port->setPortName(m_portName);
-    if (!m_port->open(QIODevice::ReadOnly)) {
+    if (m_wakeFd < 0 || !m_port->open(QIODevice::ReadOnly)) {
         if (noteOpenFailed(m_portName))
-            qCInfo(lcReader) << "cannot open" << m_portName << m_port->errorString()
+            qCInfo(lcReader) << "cannot open" << m_portName
+                             << (m_wakeFd < 0 ? QStringLiteral("(no event descriptor)") : m_port->errorString())
                              << "(tried again every second, logged again when it opens)";
         ClosePort();
         return false;
@@ -83,24 +97,15 @@ bool SerialPortWorker::OpenPort()
     // not to read them.
     m_port->setDataTerminalReady(false);
     m_port->setRequestToSend(false);
-    m_port->setReadBufferSize(InputQueueBytes);
     m_port->clearError();
     return true;
 }
 
 void SerialPortWorker::ClosePort()
 {
-    // Deferred deletes: this may run inside a signal of the port itself. They
-    // are carried out on this thread before it ends.
-    if (m_silence) {
-        m_silence->stop();
-        m_silence->deleteLater();
-        m_silence = nullptr;
-    }
     if (m_port) {
-        m_port->disconnect(this);
         m_port->close();
-        m_port->deleteLater();
+        delete m_port;
         m_port = nullptr;
     }
 }
@@ -109,80 +114,137 @@ void SerialPortWorker::start()
 {
     if (!OpenPort()) {
         m_ended = true;
-        emit status(StatusPortError);
+        reportStatus(StatusPortError);
         emit finished();
         return;
     }
     m_framer.reset();
-    m_silence = new QTimer;
-    m_silence->setSingleShot(true);
-    m_silence->setInterval(m_readTimeoutMs * ReadsBeforeTimeOut);
-    connect(m_silence, &QTimer::timeout, this, &SerialPortWorker::onSilence);
-    m_lastData.start();
-    connect(m_port, &QSerialPort::readyRead, this, &SerialPortWorker::onReadyRead);
-    connect(m_port, &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) { onError(int(e)); });
-    emit status(StatusStarting);
-    m_silence->start();
-    if (m_port->bytesAvailable() > 0)
-        onReadyRead();
+    reportStatus(StatusStarting);
+    readLoop();
 }
 
-void SerialPortWorker::onReadyRead()
+void SerialPortWorker::readLoop()
 {
-    if (m_ended || !m_port)
-        return;
+    // The port opened in non-blocking mode: a read returns what is there.
+    const int fd = m_port->handle();
+    const auto silence = std::chrono::milliseconds(qint64(m_readTimeoutMs) * ReadsBeforeTimeOut);
+    Clock::time_point lastData = Clock::now();
+    Clock::time_point lookAgainAt = lastData;
+    std::optional<Clock::time_point> wakeAt;
+    while (!m_ended) {
+        if (m_stopRequested) {
+            end(StatusIdle);
+            return;
+        }
+        if (m_resumeRequested.exchange(false))
+            m_paused = false;
+        const Clock::time_point now = Clock::now();
+        if (wakeAt && now >= *wakeAt) {
+            wakeAt.reset();
+            wakeIfDue();
+        }
+        // A port not read because its sentences still wait is not silent.
+        if (m_paused)
+            lastData = now;
+        if (now - lastData >= silence) {
+            end(StatusTimeOut);
+            return;
+        }
+        const bool lookAtPort = !m_paused && now >= lookAgainAt;
+        Clock::time_point until = lastData + silence;
+        if (wakeAt)
+            until = std::min(until, *wakeAt);
+        if (!m_paused && !lookAtPort)
+            until = std::min(until, lookAgainAt);
+        const int timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(until - now).count());
+        pollfd fds[] = {{m_wakeFd, POLLIN, 0}, {fd, POLLIN, 0}};
+        const int ready = poll(fds, lookAtPort ? 2 : 1, std::max(0, timeoutMs));
+        if (ready < 0 && errno != EINTR) {
+            qCInfo(lcReader) << "cannot wait for" << m_portName << strerror(errno);
+            end(StatusIdle);
+            return;
+        }
+        if (fds[0].revents & POLLIN) {
+            uint64_t count = 0;
+            [[maybe_unused]] const ssize_t n = read(m_wakeFd, &count, sizeof count);
+        }
+        if (!lookAtPort || fds[1].revents == 0)
+            continue;
+        const ReadResult result = readPort(wakeAt);
+        if (result == ReadResult::Ended)
+            return;
+        lastData = Clock::now();
+        if (result == ReadResult::Pause)
+            lookAgainAt = lastData + ReadPause;
+    }
+}
+
+SerialPortWorker::ReadResult SerialPortWorker::readPort(std::optional<Clock::time_point>& wakeAt)
+{
     char chunk[InputQueueBytes];
-    while (m_port && !m_ended) {
+    qint64 total = 0;
+    bool full = false;
+    bool gone = false;
+    bool whole = true;
+    while (whole) {
         if (queueFull()) {
             m_paused = true;
-            return;
+            full = true;
+            break;
         }
-        m_paused = false;
-        const qint64 n = m_port->read(chunk, sizeof chunk);
-        if (n <= 0)
-            return;
-        // Not a timer restart per read: the timer looks at this when it fires.
-        m_lastData.start();
-        for (qint64 i = 0; i < n; ++i)
+        const ssize_t n = read(m_port->handle(), chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            break;
+        if (n <= 0) {
+            // A device that goes away (an unplugged adapter, the far end of a
+            // pseudo-terminal closing) ends the reader.
+            qCInfo(lcReader) << "read error on" << m_portName << (n < 0 ? strerror(errno) : "end of data");
+            gone = true;
+            break;
+        }
+        total += n;
+        const Clock::time_point readAt = Clock::now();
+        for (ssize_t i = 0; i < n; ++i)
             chunk[i] = char(chunk[i] & ~ParityBit);
-        const bool whole = m_framer.feed(chunk, size_t(n), [this](std::string_view s) { m_batch.append(s); });
-        // What came before an overflow is handed on first.
-        deliver(m_batch);
-        if (!whole) {
-            end(StatusOverflow);
-            return;
-        }
+        whole = m_framer.feed(chunk, size_t(n), [this, readAt](std::string_view s) { m_batch.append(s, readAt); });
+        if (n < qint64(sizeof chunk))
+            break;
     }
+    // What came before an overflow or the end is handed on first.
+    if (const auto wakeIn = deliver(m_batch); wakeIn && !wakeAt)
+        wakeAt = Clock::now() + *wakeIn;
+    if (!whole || gone) {
+        end(whole ? StatusIdle : StatusOverflow);
+        return ReadResult::Ended;
+    }
+    // A line that brought a few sentences: what comes next gathers for a
+    // moment. A faster one (a pseudo-terminal fed flat out) is read on at once.
+    return !full && total > 0 && total < TrickleBytes ? ReadResult::Pause : ReadResult::LookAgain;
+}
+
+void SerialPortWorker::wakeLoop()
+{
+    const uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(m_wakeFd, &one, sizeof one);
+}
+
+void SerialPortWorker::requestStop()
+{
+    m_stopRequested = true;
+    wakeLoop();
+}
+
+void SerialPortWorker::requestResume()
+{
+    m_resumeRequested = true;
+    wakeLoop();
 }
 
 void SerialPortWorker::resume()
 {
-    if (m_paused)
-        onReadyRead();
-}
-
-void SerialPortWorker::onSilence()
-{
-    // A port not read because its sentences still wait is not silent.
-    if (m_paused)
-        m_lastData.start();
-    const qint64 silentMs = qint64(m_readTimeoutMs) * ReadsBeforeTimeOut;
-    const qint64 quiet = m_lastData.elapsed();
-    if (quiet < silentMs) {
-        m_silence->start(int(silentMs - quiet));
-        return;
-    }
-    end(StatusTimeOut);
-}
-
-void SerialPortWorker::onError(int error)
-{
-    // A device that goes away (an unplugged adapter, the far end of a
-    // pseudo-terminal closing) ends the reader as a failed read did.
-    if (error == QSerialPort::NoError || error == QSerialPort::TimeoutError)
-        return;
-    qCInfo(lcReader) << "read error on" << m_portName << (m_port ? m_port->errorString() : QString());
-    end(StatusIdle);
+    m_paused = false;
 }
 
 void SerialPortWorker::stop()
@@ -196,7 +258,7 @@ void SerialPortWorker::end(int code)
         return;
     m_ended = true;
     ClosePort();
-    emit status(code);
+    reportStatus(code);
     emit finished();
 }
 

@@ -13,10 +13,35 @@ namespace {
 constexpr unsigned long ExitWaitMs = 5000;
 } // namespace
 
-void ReaderWorker::deliver(SentenceBatch& batch)
+void ReaderWorker::requestStop()
 {
-    if (m_queue->handOver(batch))
+    QMetaObject::invokeMethod(this, &ReaderWorker::stop, Qt::QueuedConnection);
+}
+
+void ReaderWorker::requestResume()
+{
+    QMetaObject::invokeMethod(this, &ReaderWorker::resume, Qt::QueuedConnection);
+}
+
+std::optional<std::chrono::steady_clock::duration> ReaderWorker::deliver(SentenceBatch& batch,
+                                                                         std::chrono::steady_clock::duration delay)
+{
+    const SentenceQueue::HandOver next = m_queue->handOver(batch, std::chrono::steady_clock::now(), delay);
+    if (next.wakeNow)
         emit sentencesWaiting();
+    return next.wakeIn;
+}
+
+void ReaderWorker::wakeIfDue()
+{
+    if (m_queue->wakeDue())
+        emit sentencesWaiting();
+}
+
+void ReaderWorker::reportStatus(int code)
+{
+    wakeIfDue();
+    emit status(code);
 }
 
 SerialThread::SerialThread(const QString& name, QObject* parent) : QObject(parent), m_name(name)
@@ -75,7 +100,7 @@ void SerialThread::Stop()
     if (!m_thread || m_stopping)
         return;
     m_stopping = true;
-    QMetaObject::invokeMethod(m_worker, &ReaderWorker::stop, Qt::QueuedConnection);
+    m_worker->requestStop();
 }
 
 void SerialThread::takeSentences()
@@ -91,7 +116,7 @@ void SerialThread::takeSentences()
     m_taken.swap(batch);
     // The worker is deleted on this thread only, so it is still there.
     if (resume && m_worker && !m_stopping)
-        QMetaObject::invokeMethod(m_worker, &ReaderWorker::resume, Qt::QueuedConnection);
+        m_worker->requestResume();
 }
 
 void SerialThread::onThreadFinished()

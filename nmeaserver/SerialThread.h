@@ -3,7 +3,9 @@
 //
 // The worker object lives on its own thread and owns its device; it hands
 // whole sentences to the user-interface thread in batches through a bounded
-// queue (SentenceQueue), and its state changes through queued signals. SerialThread is the facade on the user-interface
+// queue (SentenceQueue) that wakes that thread a few times a second, not once
+// per sentence, and its state changes through queued signals; a state change
+// first hands on every sentence that waits. SerialThread is the facade on the user-interface
 // thread: Start makes a thread when none runs (on a running reader it changes nothing), Stop asks the worker to end and
 // returns at once. The worker then reports StatusIdle, and the thread goes away by itself. Only the destructor waits,
 // and only for a worker that has already been told to stop.
@@ -14,17 +16,25 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QThread;
 
 namespace velmar::nmeaserver {
 
-// Base of the workers. Lives on the reader thread; start() and stop() are
-// called there through queued invocations.
+// Base of the workers. Lives on the reader thread; start() runs there when
+// the thread starts. stop() and resume() are asked for from the
+// user-interface thread through requestStop() and requestResume(), which by
+// default invoke them queued on the reader thread; a worker that reads in a
+// loop of its own, without the thread's event loop, takes them itself.
 class ReaderWorker : public QObject {
     Q_OBJECT
 public:
     using QObject::QObject;
+
+    // User-interface thread.
+    virtual void requestStop();
+    virtual void requestResume();
 
 public slots:
     virtual void start() = 0;
@@ -42,14 +52,24 @@ public:
 signals:
     // Sentences wait in the queue; sent once until they have been taken.
     void sentencesWaiting();
+    // Emitted through reportStatus only.
     void status(int code);
     void finished();
 
 protected:
     // Hands the batch's sentences (raw, from the start character, CR
-    // included) to the user-interface thread; the batch is left empty.
-    void deliver(SentenceBatch& batch);
+    // included) to the user-interface thread; the batch is left empty. They
+    // may wait there up to delay before that thread is woken: then the
+    // worker must call wakeIfDue() within the time returned, unless it
+    // hands more over before.
+    std::optional<std::chrono::steady_clock::duration>
+    deliver(SentenceBatch& batch, std::chrono::steady_clock::duration delay = SentenceQueue::HandOverDelay);
+    // Wakes the user-interface thread when sentences wait for it.
+    void wakeIfDue();
     bool queueFull() { return m_queue->full(); }
+    // Wakes the user-interface thread for what waits, then reports the state:
+    // sentences read before it are handled before it.
+    void reportStatus(int code);
 
 private:
     std::shared_ptr<SentenceQueue> m_queue;

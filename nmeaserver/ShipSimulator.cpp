@@ -119,7 +119,7 @@ SimulatorWorker::SimulatorWorker(const SIMSETTINGS& settings) : m_ship(settings)
 
 void SimulatorWorker::start()
 {
-    emit status(StatusSimulating);
+    reportStatus(StatusSimulating);
     m_timer = new QTimer(this);
     m_timer->setTimerType(Qt::PreciseTimer);
     m_timer->setInterval(int(m_ship.interval() * 1000.0 / ShipSimulator::SentencesPerCycle));
@@ -135,8 +135,9 @@ void SimulatorWorker::tick()
     if (m_pending.isEmpty())
         m_pending = m_ship.cycle(platform::SystemTime::nowUtc());
     const QByteArray next = m_pending.takeFirst();
-    m_batch.append(std::string_view(next.constData(), size_t(next.size())));
-    deliver(m_batch);
+    m_batch.append(std::string_view(next.constData(), size_t(next.size())), std::chrono::steady_clock::now());
+    // Paced by its own timer, a few sentences a second: handed on at once.
+    deliver(m_batch, std::chrono::steady_clock::duration::zero());
 }
 
 void SimulatorWorker::stop()
@@ -149,7 +150,7 @@ void SimulatorWorker::stop()
         m_timer->deleteLater();
         m_timer = nullptr;
     }
-    emit status(StatusIdle);
+    reportStatus(StatusIdle);
     emit finished();
 }
 

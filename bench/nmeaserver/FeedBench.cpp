@@ -8,6 +8,7 @@
 //   bench_nmea_feed [seconds] [baud]      (default 5 s, flat out; baud 38400 paces)
 // Runs on a private session bus of its own when none is there. gpsd reads as
 // the user "nobody" when this runs as root, as in the tests.
+#include "BenchProcess.h"
 #include "ShipFeed.h"
 
 #include <algorithm>
@@ -35,15 +36,7 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-long long nowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now().time_since_epoch()).count();
-}
-
-using velmar::nmeabench::IsAis;
-using velmar::nmeabench::ShipFeed;
+using namespace velmar::nmeabench;
 
 // Each sentence but the AIS ones carries its number in one more field at its end.
 bool numbered(unsigned long seq)
@@ -83,62 +76,6 @@ long sequenceOf(const char* text, size_t length)
     return std::strtol(p, nullptr, 10);
 }
 
-struct ProcessUse {
-    double cpuSeconds = 0;
-    long rssKb = 0;
-    long peakKb = 0;
-};
-
-ProcessUse processUse(pid_t pid)
-{
-    ProcessUse use;
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), {});
-    const size_t close = text.rfind(')');
-    if (close != std::string::npos) {
-        // Fields after the name: state is the 3rd field; utime and stime the 14th and 15th.
-        const char* p = text.c_str() + close + 2;
-        unsigned long long v[13] = {};
-        for (int f = 0; f < 13 && *p; ++f) {
-            v[f] = std::strtoull(p, const_cast<char**>(&p), 10);
-            while (*p == ' ')
-                ++p;
-            if (f == 0) // the state letter
-                ++p;
-        }
-        use.cpuSeconds = double(v[11] + v[12]) / double(sysconf(_SC_CLK_TCK));
-    }
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0)
-            use.rssKb = std::atol(line.c_str() + 6);
-        if (line.rfind("VmHWM:", 0) == 0)
-            use.peakKb = std::atol(line.c_str() + 6);
-    }
-    return use;
-}
-
-pid_t spawn(const std::vector<std::string>& args, const std::vector<std::string>& env)
-{
-    const pid_t pid = fork();
-    if (pid == 0) {
-        for (const std::string& e : env)
-            putenv(strdup(e.c_str()));
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        if (!std::getenv("BENCH_VERBOSE"))
-            dup2(null, STDERR_FILENO);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execvp(argv[0], argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
 struct Pty {
     int master = -1;
     int slave = -1;
@@ -164,18 +101,6 @@ struct Pty {
             close(slave);
     }
 };
-
-bool writeAll(int fd, const std::string& s)
-{
-    size_t done = 0;
-    while (done < s.size()) {
-        const ssize_t n = write(fd, s.data() + done, s.size() - done);
-        if (n < 0)
-            return false;
-        done += size_t(n);
-    }
-    return true;
-}
 
 // Where a program's sentences come out: one per datagram or one per line.
 struct Output {
@@ -299,31 +224,6 @@ bool run(pid_t pid, int master, Output& out, double seconds, int baud, Figures& 
     return true;
 }
 
-void stopProgram(pid_t pid)
-{
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 50; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid)
-            return;
-        usleep(100000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-}
-
-int boundSocket(int type, sockaddr_in& address)
-{
-    const int fd = socket(AF_INET, type, 0);
-    address = {};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)
-        return -1;
-    return fd;
-}
-
 bool benchNmea(const std::string& folder, double seconds, int baud, Figures& fig)
 {
     Pty pty;
@@ -359,22 +259,13 @@ bool benchGpsd(const std::string& folder, double seconds, int baud, Figures& fig
     close(probe);
     const std::string port = std::to_string(ntohs(address.sin_port));
     chmod(folder.c_str(), 0777);
-    std::vector<std::string> args = {"gpsd", "-N", "-n", "-b", "-F", folder + "/gpsd.sock", "-S", port, pty.name};
-    if (geteuid() == 0)
-        args.insert(args.begin(), {"setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"});
+    const std::vector<std::string> args = gpsdCommand(
+        {"-N", "-n", "-b", "-F", folder + "/gpsd.sock", "-S", port, pty.name});
     const pid_t pid = spawn(args, {});
     Output out;
     out.lines = true;
-    out.fd = socket(AF_INET, SOCK_STREAM, 0);
-    bool connected = false;
-    for (int i = 0; i < 100 && !connected; ++i) {
-        connected = connect(out.fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-        if (!connected)
-            usleep(100000);
-    }
-    const std::string watch = "?WATCH={\"enable\":true,\"raw\":1}\n";
-    const bool ok = connected && send(out.fd, watch.data(), watch.size(), 0) == ssize_t(watch.size())
-                 && run(pid, pty.master, out, seconds, baud, fig);
+    out.fd = watchGpsd(address, "?WATCH={\"enable\":true,\"raw\":1}\n");
+    const bool ok = out.fd >= 0 && run(pid, pty.master, out, seconds, baud, fig);
     close(out.fd);
     stopProgram(pid);
     return ok;
@@ -391,15 +282,7 @@ void print(const char* name, const Figures& f)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("DBUS_SESSION_BUS_ADDRESS")) {
-        std::vector<char*> again = {const_cast<char*>("dbus-run-session"), const_cast<char*>("--")};
-        for (int i = 0; i < argc; ++i)
-            again.push_back(argv[i]);
-        again.push_back(nullptr);
-        execvp(again[0], again.data());
-        std::perror("dbus-run-session");
-        return 1;
-    }
+    velmar::nmeabench::runOnSessionBus(argc, argv);
     signal(SIGPIPE, SIG_IGN);
     const double seconds = argc > 1 ? std::max(1.0, std::atof(argv[1])) : 5.0;
     const int baud = argc > 2 ? std::atoi(argv[2]) : 0;

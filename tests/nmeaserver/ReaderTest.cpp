@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <thread>
 
 using namespace velmar::nmeaserver;
@@ -97,6 +99,39 @@ TEST_F(SerialReader, StopsReadingWhileItsSentencesWaitAndLosesNoneOfThem)
     ASSERT_EQ(rec.sentences.size(), Count);
     for (int i = 0; i < Count; ++i)
         ASSERT_EQ(rec.sentences[i], "$GPGGA," + QByteArray::number(i + 1) + "\r") << i;
+}
+
+// An instrument line brings a sentence every few milliseconds: they reach the
+// user-interface thread a few at a time, each stamped with the moment it was
+// read, none lost and in order.
+TEST_F(SerialReader, HandsATrickleOnInBatchesStampedWhenRead)
+{
+    constexpr int Count = 40;
+    QList<std::chrono::steady_clock::time_point> stamps;
+    QObject::connect(&reader, &SerialThread::sentencesReceived, [&](const QString&, const SentenceBatch& b) {
+        for (size_t i = 0; i < b.size(); ++i)
+            stamps << b.readAt(i);
+    });
+    const auto begin = std::chrono::steady_clock::now();
+    std::thread writer([&] {
+        for (int i = 0; i <= Count; ++i) {
+            pty.write("$HEHDT," + QByteArray::number(i) + ",T\r\n");
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    const bool all = QTest::qWaitFor([&] { return rec.sentences.size() >= Count; }, 20000);
+    writer.join();
+    ASSERT_TRUE(all);
+    const auto spent = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - begin);
+    for (int i = 0; i < Count; ++i)
+        ASSERT_EQ(rec.sentences[i], "$HEHDT," + QByteArray::number(i + 1) + ",T\r") << i;
+    // One wake per hand-over delay at most (and one for the last ones), not one per sentence.
+    EXPECT_LE(rec.batchSizes.size(), int(spent / SentenceQueue::HandOverDelay) + 2) << spent.count() << " ms";
+    EXPECT_LT(rec.batchSizes.size(), Count / 2);
+    ASSERT_EQ(stamps.size(), Count);
+    EXPECT_GT(stamps.first(), begin);
+    EXPECT_TRUE(std::is_sorted(stamps.begin(), stamps.end()));
+    EXPECT_LT(stamps.first() + std::chrono::milliseconds(200), stamps.last()) << "read as they came, not at the end";
 }
 
 TEST_F(SerialReader, OverflowBadPortsAndRefusedSettingsEndTheReader)
