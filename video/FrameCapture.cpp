@@ -304,12 +304,12 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     if (m_multiplexedRole == mr_MultiplexedMaster)
         handOverToSlave(frame);
     const qint64 number = ++m_framesDelivered;
-    m_lastStreamTime = streamTime;
+    m_recording.lastStreamTime = streamTime;
     qint64 frameTime = 0;
     {
         // A paused recording's time stands still and runs on after it.
         QMutexLocker locker(&m_frameLock);
-        frameTime = m_recordingClock.frameTime(streamTime);
+        frameTime = m_recording.clock.frameTime(streamTime);
     }
     const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(frameTime, 0));
     const bool grabbing = m_frozen.frameGrabber != fg_Disabled;

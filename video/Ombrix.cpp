@@ -74,7 +74,7 @@ TOmbrix::~TOmbrix()
     m_worker->halt(true);
     m_worker.reset();
     // A recording being written is closed so its file keeps its index.
-    if (!m_writerElements.isEmpty())
+    if (m_recording.writerAttached())
         finishWriter();
     ClearGraph(true);
     m_display.setWindows(nullptr);
@@ -748,18 +748,7 @@ bool TOmbrix::freezeSettings()
     m_frozen.sampleAsync = m_sampleAsync;
     m_frozen.grabberSynchrone = m_grabberSynchrone;
     m_motion.setRunning(m_motion.enabled() && m_frameGrabber != fg_Disabled);
-    // Recording on motion pauses and resumes a recording that is never held.
-    m_recFrozen.hold = m_holdRecording && isCaptureDeviceSource() && !m_motionRecording;
-    m_recFrozen.canPause = m_recordingCanPause || m_motionRecording;
-    m_motionGate.reset();
-    if (m_motionRecording)
-        m_motionGate.emplace(m_motionThreshold, m_motionDelayMs);
-    m_recFrozen.backtimed = m_backtimedCount;
-    m_recFrozen.audio = m_audioRecording;
-    m_recFrozen.method = m_recordingMethod;
-    m_recFrozen.openDML = m_aviOpenDML;
-    m_recFrozen.prealloc = m_preallocEnabled && m_recordingMethod == rm_AVI;
-    if (m_preallocEnabled && m_recordingMethod != rm_AVI)
+    if (m_recording.freeze(isCaptureDeviceSource(), m_audioRecording))
         Report(true, sevWarning,
                QStringLiteral("the preallocated recording file is not compatible with ASF or MPEG2 recording"),
                i_preallocated_file_not_suitable);
@@ -839,7 +828,7 @@ bool TOmbrix::RestartGraph(int target)
             m_previewFailed = true;
             Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
         } else {
-            m_recordingActive = false;
+            m_recording.active = false;
             Report(true, sevError, QStringLiteral("failed to start Recording"), e_failed_to_start_recording);
         }
         m_currentState = cs_Down;
@@ -1064,12 +1053,12 @@ bool TOmbrix::ActivateGraph()
         ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bprev"));
     } else if (m_currentState == cs_Recording) {
         // A held recording runs with its file closed; any other opens it first.
-        m_held = m_recFrozen.hold;
-        ok = (m_held || attachWriter()) && changeGraphState(GST_STATE_PLAYING, QStringLiteral("brec"));
-        if (ok && m_held) {
+        m_recording.held = m_recording.frozen().hold;
+        ok = (m_recording.held || attachWriter()) && changeGraphState(GST_STATE_PLAYING, QStringLiteral("brec"));
+        if (ok && m_recording.held) {
             emit OnRecordingReadyToStart();
         } else if (ok) {
-            m_recordingActive = true;
+            m_recording.active = true;
             QueueEventNotification(TEventKind::RecordingStarted);
         }
     }
@@ -1100,12 +1089,13 @@ void TOmbrix::StopAll()
         // The file is closed with an end of stream before the graph goes, so
         // its index is written.
         // After a graph error no frame comes to carry the end of stream.
-        const bool attached = !m_writerElements.isEmpty();
+        const bool attached = m_recording.writerAttached();
         const bool closed = attached && !m_graphFailed && finishWriter();
-        const bool wasRunning = m_recordingActive && !m_graphFailed && closed && m_framesWritten > 0;
-        const QString file = attached ? m_writtenFile : QString();
-        IncompleteRecording incomplete{m_counterIndex, m_counterNumber, file, true, m_framesWritten.load()};
-        const bool prealloc = m_recFrozen.prealloc;
+        const bool wasRunning = m_recording.active && !m_graphFailed && closed && m_recording.framesWritten > 0;
+        const QString file = attached ? m_recording.writtenFile : QString();
+        IncompleteRecording incomplete{m_recording.counterIndex, m_recording.counterNumber, file, true,
+                                       m_recording.framesWritten.load()};
+        const bool prealloc = m_recording.frozen().prealloc;
         ClearGraph(true);
         if (attached && incomplete.framesWritten == 0)
             if (TSyncManager* manager = TSyncManager::instance())
@@ -1161,17 +1151,11 @@ void TOmbrix::ClearGraph(bool endState)
     }
     resetCaptureState();
     detachWriter();
-    for (Gate& gate : m_gates) {
-        if (gate.pad)
-            gst_object_unref(gate.pad);
-        gate = Gate();
-    }
-    m_held = false;
-    m_heldFrames = 0;
-    m_recordingPaused = false;
+    m_recording.clearGates();
+    m_recording.resetRun();
     {
         QMutexLocker locker(&m_frameLock);
-        m_recordingClock.reset();
+        m_recording.clock.reset();
     }
     m_runState = 0;
     if (endState) {
@@ -1189,7 +1173,6 @@ void TOmbrix::ClearGraph(bool endState)
     m_push.reset();
     m_sourceCaps.clear();
     m_graphState = gs_None;
-    m_recordingActive = false;
     followTrackBar();
     if (TDevices* catalogue = VideoDeviceCatalogue())
         catalogue->setInUse(m_inUseIndex, false);

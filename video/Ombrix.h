@@ -35,6 +35,7 @@
 #include "ClipTrackBar.h"
 #include "PreviewDisplay.h"
 #include "PictureCodec.h"
+#include "RecordingPart.h"
 #include "RecordingRules.h"
 #include "ThirdPartyFilters.h"
 #include "VideoFormatLists.h"
@@ -395,40 +396,40 @@ public:
     bool CaptureFrameSyncTo(TFrameCaptureDest dest, const QString& fileName);
 
     // --- recording (Recording.cpp) ---
-    TRecordingMethod RecordingMethod() const { return m_recordingMethod; }
-    void setRecordingMethod(TRecordingMethod method);
-    TCompressionMode CompressionMode() const { return m_compressionMode; }
-    void setCompressionMode(TCompressionMode mode) { m_compressionMode = mode; }
+    TRecordingMethod RecordingMethod() const { return m_recording.settings().method; }
+    void setRecordingMethod(TRecordingMethod method) { m_recording.setMethod(method); }
+    TCompressionMode CompressionMode() const { return m_recording.settings().compressionMode; }
+    void setCompressionMode(TCompressionMode mode) { m_recording.settings().compressionMode = mode; }
     // A held recording runs its graph with the file closed and keeps the
     // last RecordingBacktimedFramesCount frames; ResumeRecording opens the
     // file and those frames lead it.
-    bool HoldRecording() const { return m_holdRecording; }
-    void setHoldRecording(bool on) { m_holdRecording = on; }
-    bool RecordingCanPause() const { return m_recordingCanPause; }
-    void setRecordingCanPause(bool on) { m_recordingCanPause = on; }
+    bool HoldRecording() const { return m_recording.settings().hold; }
+    void setHoldRecording(bool on) { m_recording.settings().hold = on; }
+    bool RecordingCanPause() const { return m_recording.settings().canPause; }
+    void setRecordingCanPause(bool on) { m_recording.settings().canPause = on; }
     // AVI files of the OpenDML (2.0) kind, which may grow past 1 GB; read
     // when a recording starts.
-    bool AVIFormatOpenDML() const { return m_aviOpenDML; }
-    void setAVIFormatOpenDML(bool on) { m_aviOpenDML = on; }
-    int RecordingBacktimedFramesCount() const { return m_backtimedCount; }
-    void setRecordingBacktimedFramesCount(int count);
+    bool AVIFormatOpenDML() const { return m_recording.settings().aviOpenDML; }
+    void setAVIFormatOpenDML(bool on) { m_recording.settings().aviOpenDML = on; }
+    int RecordingBacktimedFramesCount() const { return m_recording.settings().backtimedCount; }
+    void setRecordingBacktimedFramesCount(int count) { m_recording.setBacktimedCount(count); }
     // The next recording's file; empty for an automatic name. Set while a
     // recording writes, the recording goes on in a new file ("RENEW": one
     // with an automatic name).
-    QString RecordingFileName() const { return m_recordingFileName; }
+    QString RecordingFileName() const { return m_recording.settings().fileName; }
     void setRecordingFileName(const QString& name);
     // The recording's extension; empty or "default" for "avi" ("asf" for ASF).
-    QString CaptureFileExt() const { return m_captureFileExt; }
-    void setCaptureFileExt(const QString& ext) { m_captureFileExt = ext; }
+    QString CaptureFileExt() const { return m_recording.settings().fileExt; }
+    void setCaptureFileExt(const QString& ext) { m_recording.settings().fileExt = ext; }
     // The preallocated capture file gains nothing here: a recording that
     // asks for it writes its final file directly and reports the copy as
     // done at once.
-    bool PreallocCapFileEnabled() const { return m_preallocEnabled; }
-    void setPreallocCapFileEnabled(bool on) { m_preallocEnabled = on; }
-    QString PreallocCapFileName() const { return m_preallocName; }
-    void setPreallocCapFileName(const QString& name) { m_preallocName = name; }
-    int PreallocCapFileSizeInMB() const { return m_preallocSizeMB; }
-    void setPreallocCapFileSizeInMB(int mb) { m_preallocSizeMB = std::max(0, mb); }
+    bool PreallocCapFileEnabled() const { return m_recording.settings().preallocEnabled; }
+    void setPreallocCapFileEnabled(bool on) { m_recording.settings().preallocEnabled = on; }
+    QString PreallocCapFileName() const { return m_recording.settings().preallocName; }
+    void setPreallocCapFileName(const QString& name) { m_recording.settings().preallocName = name; }
+    int PreallocCapFileSizeInMB() const { return m_recording.settings().preallocSizeMB; }
+    void setPreallocCapFileSizeInMB(int mb) { m_recording.settings().preallocSizeMB = std::max(0, mb); }
     bool CreatePreallocCapFile();
     // The system's ASF profiles: Linux has none (no Windows Media Format
     // library), so the list is empty and saying so is an error; a profile
@@ -439,14 +440,17 @@ public:
     // or a reencoding that uses it): when a graph puts it in, it tells what it
     // can change (OnVideoCompressionSettings) and is given each of these that
     // it can change and that is not -1.
-    int VideoCompression_KeyFrameRate() const { return m_compression.keyFrameRate; }
-    void setVideoCompression_KeyFrameRate(int frames) { m_compression.keyFrameRate = frames; }
-    int VideoCompression_PFramesPerKeyFrame() const { return m_compression.pFramesPerKeyFrame; }
-    void setVideoCompression_PFramesPerKeyFrame(int frames) { m_compression.pFramesPerKeyFrame = frames; }
-    double VideoCompression_Quality() const { return m_compression.quality; }
-    void setVideoCompression_Quality(double quality) { m_compression.quality = quality; }
-    int VideoCompression_WindowSize() const { return m_compression.windowSize; }
-    void setVideoCompression_WindowSize(int size) { m_compression.windowSize = size; }
+    int VideoCompression_KeyFrameRate() const { return m_recording.settings().compression.keyFrameRate; }
+    void setVideoCompression_KeyFrameRate(int frames) { m_recording.settings().compression.keyFrameRate = frames; }
+    int VideoCompression_PFramesPerKeyFrame() const { return m_recording.settings().compression.pFramesPerKeyFrame; }
+    void setVideoCompression_PFramesPerKeyFrame(int frames)
+    {
+        m_recording.settings().compression.pFramesPerKeyFrame = frames;
+    }
+    double VideoCompression_Quality() const { return m_recording.settings().compression.quality; }
+    void setVideoCompression_Quality(double quality) { m_recording.settings().compression.quality = quality; }
+    int VideoCompression_WindowSize() const { return m_recording.settings().compression.windowSize; }
+    void setVideoCompression_WindowSize(int size) { m_recording.settings().compression.windowSize = size; }
     // The chosen compressor's own settings, kept under its key in the
     // settings file ("AMCompression_..."). Only while nothing runs. Get gives
     // the compressor's values (its defaults, or what Set stored) and what it
@@ -458,51 +462,51 @@ public:
     bool SetVideoCompressionSettings(int dataRate, int keyFrameRate, int pFramesPerKeyFrame, int windowSize,
                                      double quality);
     bool SetVideoCompressionDefaults();
-    int ASFProfile() const { return m_asfProfile; }
-    void setASFProfile(int index) { m_asfProfile = index; }
+    int ASFProfile() const { return m_recording.settings().asfProfile; }
+    void setASFProfile(int index) { m_recording.settings().asfProfile = index; }
     // ASF files: a profile file whose size and bit rates apply, and the
     // values that override it (-1 leaves the profile's value).
-    QString ASFProfileFromCustomFile() const { return m_asfProfileFile; }
-    void setASFProfileFromCustomFile(const QString& name) { m_asfProfileFile = name; }
-    int ASFVideoBitRate() const { return m_asfVideoBitRate; }
-    void setASFVideoBitRate(int v) { m_asfVideoBitRate = v; }
-    int ASFAudioBitRate() const { return m_asfAudioBitRate; }
-    void setASFAudioBitRate(int v) { m_asfAudioBitRate = v; }
-    int ASFVideoWidth() const { return m_asfVideoWidth; }
-    void setASFVideoWidth(int v) { m_asfVideoWidth = v; }
-    int ASFVideoHeight() const { return m_asfVideoHeight; }
-    void setASFVideoHeight(int v) { m_asfVideoHeight = v; }
+    QString ASFProfileFromCustomFile() const { return m_recording.settings().asfProfileFile; }
+    void setASFProfileFromCustomFile(const QString& name) { m_recording.settings().asfProfileFile = name; }
+    int ASFVideoBitRate() const { return m_recording.settings().asfVideoBitRate; }
+    void setASFVideoBitRate(int v) { m_recording.settings().asfVideoBitRate = v; }
+    int ASFAudioBitRate() const { return m_recording.settings().asfAudioBitRate; }
+    void setASFAudioBitRate(int v) { m_recording.settings().asfAudioBitRate = v; }
+    int ASFVideoWidth() const { return m_recording.settings().asfVideoWidth; }
+    void setASFVideoWidth(int v) { m_recording.settings().asfVideoWidth = v; }
+    int ASFVideoHeight() const { return m_recording.settings().asfVideoHeight; }
+    void setASFVideoHeight(int v) { m_recording.settings().asfVideoHeight = v; }
     // The recorded sound: level 0 .. 65535 and balance -32768 .. 32767 on
     // the stream itself (never the system mixer).
-    int AudioInputLevel() const { return m_audioInputLevel; }
+    int AudioInputLevel() const { return m_recording.settings().audioInputLevel; }
     void setAudioInputLevel(int level);
-    int AudioInputBalance() const { return m_audioInputBalance; }
+    int AudioInputBalance() const { return m_recording.settings().audioInputBalance; }
     void setAudioInputBalance(int balance);
-    bool AudioInputMono() const { return m_audioInputMono; }
-    void setAudioInputMono(bool on) { m_audioInputMono = on; }
+    bool AudioInputMono() const { return m_recording.settings().audioInputMono; }
+    void setAudioInputMono(bool on) { m_recording.settings().audioInputMono = on; }
     // Recording on motion: a recording built with it can pause, is never
     // held, and pauses after the delay without motion at or above the
     // threshold. The motion detector's capture step calls
     // RecordingMotionStep for every frame it analyses.
-    bool RecordingOnMotion_Enabled() const { return m_motionRecording; }
-    void setRecordingOnMotion_Enabled(bool on) { m_motionRecording = on; }
-    double RecordingOnMotion_MotionThreshold() const { return m_motionThreshold; }
-    void setRecordingOnMotion_MotionThreshold(double t) { m_motionThreshold = t; }
-    int RecordingOnMotion_NoMotionPauseDelayMs() const { return m_motionDelayMs; }
-    void setRecordingOnMotion_NoMotionPauseDelayMs(int ms) { m_motionDelayMs = std::max(0, ms); }
+    bool RecordingOnMotion_Enabled() const { return m_recording.settings().onMotion; }
+    void setRecordingOnMotion_Enabled(bool on) { m_recording.settings().onMotion = on; }
+    double RecordingOnMotion_MotionThreshold() const { return m_recording.settings().motionThreshold; }
+    void setRecordingOnMotion_MotionThreshold(double t) { m_recording.settings().motionThreshold = t; }
+    int RecordingOnMotion_NoMotionPauseDelayMs() const { return m_recording.settings().motionDelayMs; }
+    void setRecordingOnMotion_NoMotionPauseDelayMs(int ms) { m_recording.settings().motionDelayMs = std::max(0, ms); }
     void RecordingMotionStep(bool motion, double globalMotionRatio);
     bool PauseRecording();
     bool ResumeRecording();
-    bool IsRecordingPaused() const { return m_recordingPaused; }
+    bool IsRecordingPaused() const { return m_recording.paused; }
     // True while a held recording waits for ResumeRecording.
-    bool IsRecordingHeld() const { return m_held; }
+    bool IsRecordingHeld() const { return m_recording.held; }
     double RecordingDuration() const;
     QString Last_Recording_FileName() const;
     // The frames per second of the running graph, else the best the
     // selected device offers; 0 when not known.
     double DeviceFrameRate() const;
     // Frames written to the current (or last) recording file.
-    qint64 RecordedFrames() const { return m_framesWritten.load(); }
+    qint64 RecordedFrames() const { return m_recording.framesWritten.load(); }
 
     // --- clip player (Player.cpp) ---
     QString PlayerFileName() const { return m_playerFileName; }
@@ -753,11 +757,9 @@ private:
     bool finishWriter();
     void detachWriter();
     void startRecordingWriter();
-    void setGate(int which, int mode);
     void applyAudioLevels();
     void applySpeakerSettings();
     void applyAsfProfile(GstElement* videoEncoder, GstElement* sizeCaps, GstElement* audioEncoder, bool withAudio);
-    QString recordingExtension() const;
     // Player and reencoding (Player.cpp).
     bool buildPlayerGraph();
     bool buildReencodingGraph(const TReencodingSettings& settings);
@@ -854,7 +856,6 @@ private:
     bool m_restarting = false;
     bool m_stopping = false;
     bool m_previewFailed = false;
-    bool m_recordingActive = false;
     bool m_graphFailed = false;
     bool m_commandRunning = false;
     bool m_firstBindDone = false;
@@ -977,60 +978,7 @@ private:
     int m_videoCompressor = 0;
     int m_audioCompressor = 0;
 
-    // Recording settings and state.
-    TRecordingMethod m_recordingMethod = rm_AVI;
-    TCompressionMode m_compressionMode = cm_NoCompression;
-    bool m_holdRecording = false;
-    bool m_aviOpenDML = true;
-    TCompressionValues m_compression{1.0, 15, 0, -1};
-    int m_asfProfile = -1;
-    bool m_recordingCanPause = false;
-    int m_backtimedCount = 0;
-    QString m_recordingFileName;
-    QString m_captureFileExt;
-    bool m_preallocEnabled = false;
-    QString m_preallocName;
-    int m_preallocSizeMB = 100;
-    bool m_motionRecording = false;
-    double m_motionThreshold = 0.0;
-    int m_motionDelayMs = 5000;
-    std::optional<MotionRecordingGate> m_motionGate;
-    QString m_asfProfileFile;
-    int m_asfVideoBitRate = -1;
-    int m_asfAudioBitRate = -1;
-    int m_asfVideoWidth = -1;
-    int m_asfVideoHeight = -1;
-    int m_audioInputLevel = 65535;
-    int m_audioInputBalance = 0;
-    bool m_audioInputMono = false;
-    struct RecordingFrozen {
-        bool hold = false;
-        bool canPause = false;
-        int backtimed = 0;
-        bool audio = false;
-        bool prealloc = false;
-        bool openDML = true;
-        TRecordingMethod method = rm_AVI;
-    } m_recFrozen;
-    std::atomic<bool> m_held{false};
-    std::atomic<qint64> m_heldFrames{0};
-    bool m_recordingPaused = false;
-    QString m_writtenFile;   // the file the writer writes, the one the host is told of
-    int m_counterIndex = -1; // the sequential counter that named it
-    int m_counterNumber = 0;
-    std::atomic<qint64> m_framesWritten{0};
-    std::atomic<bool> m_writerEnded{false};
-    std::atomic<qint64> m_lastStreamTime{0};
-    RecordingClock m_recordingClock; // under the frame lock
-    struct Gate {
-        GstPad* pad = nullptr; // the branch queue's output, ours
-        gulong probe = 0;
-        int mode = 0;
-    };
-    std::array<Gate, 2> m_gates; // video, audio
-    std::array<std::atomic<bool>, 2> m_gateEnded{};
-    QList<GstElement*> m_writerElements; // in the graph, which owns them
-    QList<GstPad*> m_writerInputs;       // ours
+    RecordingPart m_recording;
 
     // Player state.
     QString m_playerFileName;
