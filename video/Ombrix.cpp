@@ -209,7 +209,7 @@ void TOmbrix::ExecuteCommand(int code)
             QueueEventNotification(TEventKind::PlayerOpened);
         break;
     case WMStartReencoding:
-        if (buildReencodingGraph(m_reencoding))
+        if (buildReencodingGraph(m_player.reencoding))
             QueueEventNotification(TEventKind::ReencodingStarted);
         break;
     case WMProcessContinueTVAutoScan:
@@ -266,7 +266,7 @@ void TOmbrix::TaskStep()
     }
     if (m_graphActive)
         periodicStep();
-    if (m_currentState == cs_Playback && (m_runState == 2 || m_stepping))
+    if (m_currentState == cs_Playback && (m_runState == 2 || m_player.stepping))
         followTrackBar();
 }
 
@@ -335,7 +335,7 @@ void TOmbrix::processNotifyEvents()
         }
         if (!m.error && m_currentState == cs_Reencoding) {
             // The new clip is complete.
-            m_playerEnded = true;
+            m_player.ended = true;
             StopAll();
             return;
         }
@@ -1109,13 +1109,13 @@ void TOmbrix::StopAll()
         break;
     }
     case cs_Reencoding: {
-        const bool complete = m_playerEnded && !m_graphFailed;
+        const bool complete = m_player.ended && !m_graphFailed;
         ClearGraph(true);
         endReencoding(complete);
         break;
     }
     default:
-        m_stepping = false;
+        m_player.stepping = false;
         ClearGraph(true);
         break;
     }

@@ -35,6 +35,7 @@
 #include "ClipTrackBar.h"
 #include "PreviewDisplay.h"
 #include "PictureCodec.h"
+#include "PlayerPart.h"
 #include "RecordingPart.h"
 #include "RecordingRules.h"
 #include "ThirdPartyFilters.h"
@@ -509,34 +510,30 @@ public:
     qint64 RecordedFrames() const { return m_recording.framesWritten.load(); }
 
     // --- clip player (Player.cpp) ---
-    QString PlayerFileName() const { return m_playerFileName; }
-    void setPlayerFileName(const QString& name) { m_playerFileName = name; }
-    bool AutoStartPlayer() const { return m_autoStartPlayer; }
-    void setAutoStartPlayer(bool on) { m_autoStartPlayer = on; }
-    bool PlayerAudioRendering() const { return m_playerAudioRendering; }
-    void setPlayerAudioRendering(bool on) { m_playerAudioRendering = on; }
-    double PlayerSpeedRatio() const { return m_playerSpeedRatio; }
+    QString PlayerFileName() const { return m_player.settings().fileName; }
+    void setPlayerFileName(const QString& name) { m_player.settings().fileName = name; }
+    bool AutoStartPlayer() const { return m_player.settings().autoStart; }
+    void setAutoStartPlayer(bool on) { m_player.settings().autoStart = on; }
+    bool PlayerAudioRendering() const { return m_player.settings().audioRendering; }
+    void setPlayerAudioRendering(bool on) { m_player.settings().audioRendering = on; }
+    double PlayerSpeedRatio() const { return m_player.settings().speedRatio; }
     void setPlayerSpeedRatio(double ratio);
-    int PlayerFastSeekSpeedRatio() const { return m_playerFastRatio; }
-    void setPlayerFastSeekSpeedRatio(int ratio)
-    {
-        if (ratio > 0)
-            m_playerFastRatio = ratio;
-    }
+    int PlayerFastSeekSpeedRatio() const { return m_player.settings().fastRatio; }
+    void setPlayerFastSeekSpeedRatio(int ratio) { m_player.setFastRatio(ratio); }
     // The sound of a playing clip: with SpeakerControl, its volume
     // (0 .. 65535) and balance (-32768 .. 32767), or silence with
     // MuteAudioRendering, on the stream itself (never the system mixer).
-    bool SpeakerControl() const { return m_speakerControl; }
+    bool SpeakerControl() const { return m_player.settings().speakerControl; }
     void setSpeakerControl(bool on);
-    int SpeakerVolume() const { return m_speakerVolume; }
+    int SpeakerVolume() const { return m_player.settings().speakerVolume; }
     void setSpeakerVolume(int volume);
-    int SpeakerBalance() const { return m_speakerBalance; }
+    int SpeakerBalance() const { return m_player.settings().speakerBalance; }
     void setSpeakerBalance(int balance);
-    bool MuteAudioRendering() const { return m_muteAudio; }
+    bool MuteAudioRendering() const { return m_player.settings().mute; }
     void setMuteAudioRendering(bool on);
     // The host's track bar of the player: it follows the frames played and,
     // moved while the clip is paused, moves the clip to its frame. Not owned.
-    QSlider* PlayerTrackBar() const { return m_trackBar ? m_trackBar->bar() : nullptr; }
+    QSlider* PlayerTrackBar() const { return m_player.trackBar ? m_player.trackBar->bar() : nullptr; }
     void setPlayerTrackBar(QSlider* bar);
     bool OpenPlayer();
     void RunPlayer();
@@ -548,34 +545,22 @@ public:
     void FastForwardPlayer();
     void SetPlayerFramePosition(qint64 frame);
     void SetPlayerTimePosition(qint64 time);
-    qint64 PlayerDuration() const { return m_playerDuration; }
-    qint64 PlayerFrameCount() const { return m_playerFrameCount; }
+    qint64 PlayerDuration() const { return m_player.duration; }
+    qint64 PlayerFrameCount() const { return m_player.frameCount; }
     double PlayerFrameRate() const;
     qint64 PlayerFramePosition() const;
     qint64 PlayerTimePosition() const;
     bool IsPlayerPlaying() const;
     bool IsPlayerPaused() const;
-    bool IsPlayerAudioStreamAvailable() const { return m_playerHasAudio; }
+    bool IsPlayerAudioStreamAvailable() const { return m_player.hasAudio; }
     QString Last_Clip_Played() const { return m_lastUse.value("_LastClipPlayed").toString(); }
     // The length and frame count of a clip file, read by a private graph;
     // false (both 0) when it cannot be read.
     static bool AVIDuration(const QString& fileName, qint64& duration, qint64& frameCount);
 
     // --- reencoding and copying (Player.cpp) ---
-    struct TReencodingSettings {
-        bool IncludeVideoStream = true;
-        bool IncludeAudioStream = true;
-        QString NewVideoClip;
-        TRecordingMethod Method = rm_AVI;
-        QString SourceVideoClip;
-        qint64 StartTime = -1;
-        qint64 StopTime = -1;
-        bool UseFrameGrabber = false;
-        bool UseVideoCompressor = false;
-        bool UseAudioCompressor = false;
-        bool WMVOutput = false;
-    };
-    TReencodingSettings& Reencoding() { return m_reencoding; }
+    using TReencodingSettings = video::TReencodingSettings;
+    TReencodingSettings& Reencoding() { return m_player.reencoding; }
     bool StartReencoding();
     bool StopReencoding();
     bool ReencodeVideoClip(const QString& source, const QString& destination, bool includeVideo, bool includeAudio,
@@ -980,18 +965,7 @@ private:
 
     RecordingPart m_recording;
 
-    // Player state.
-    QString m_playerFileName;
-    bool m_autoStartPlayer = false;
-    bool m_playerAudioRendering = false;
-    double m_playerSpeedRatio = 1.0;
-    int m_playerFastRatio = 4;
-    qint64 m_playerDuration = 1;
-    qint64 m_playerFrameCount = 1;
-    qint64 m_playerFrameDuration = 416666;
-    qint64 m_playerPosition = 0;
-    bool m_playerHasAudio = false;
-    std::unique_ptr<ClipTrackBar> m_trackBar;
+    PlayerPart m_player;
     // Multiplexing: the master's slaves and the frame format it delivers,
     // under the slave lock; a slave's master and its hand-over slot.
     std::array<int, 4> m_slaveIds{-1, -1, -1, -1};
@@ -1001,23 +975,7 @@ private:
     QImage::Format m_masterFrameFormat = QImage::Format_Invalid;
     TOmbrix* m_master = nullptr; // under the master's slave lock
     TMultiplexSlot m_multiplexSlot;
-    bool m_speakerControl = false;
-    int m_speakerVolume = 65535;
-    int m_speakerBalance = 0;
-    bool m_muteAudio = false;
-    bool m_playerEnded = false;
-    bool m_stepping = false;
-    bool m_stepBackwards = false;
-    bool m_stepFast = false;
-    qint64 m_stepPosition = 0;
-    qint64 m_stepAdvance = 0; // 100 ns not yet stepped
-    QElapsedTimer m_stepClock;
     QTimer* m_stepTimer = nullptr; // child
-
-    // Reencoding state.
-    TReencodingSettings m_reencoding;
-    TReencodingSettings m_job;
-    QString m_jobTemporary;
 };
 
 } // namespace velmar::video

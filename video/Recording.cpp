@@ -118,33 +118,33 @@ void TOmbrix::applyAudioLevels()
 
 void TOmbrix::applySpeakerSettings()
 {
-    if (!m_speakerControl)
+    if (!m_player.settings().speakerControl)
         return;
-    setLevels(Pipeline(), "Speaker Volume", "Speaker Balance", m_muteAudio ? 0 : m_speakerVolume,
-              m_muteAudio ? 0 : m_speakerBalance);
+    setLevels(Pipeline(), "Speaker Volume", "Speaker Balance", m_player.speakerVolumeNow(),
+              m_player.speakerBalanceNow());
 }
 
 void TOmbrix::setSpeakerControl(bool on)
 {
-    m_speakerControl = on;
+    m_player.settings().speakerControl = on;
     applySpeakerSettings();
 }
 
 void TOmbrix::setSpeakerVolume(int volume)
 {
-    m_speakerVolume = std::clamp(volume, 0, maxLevel);
+    m_player.setSpeakerVolume(volume);
     applySpeakerSettings();
 }
 
 void TOmbrix::setSpeakerBalance(int balance)
 {
-    m_speakerBalance = std::clamp(balance, int(minBalance), int(maxBalance));
+    m_player.setSpeakerBalance(balance);
     applySpeakerSettings();
 }
 
 void TOmbrix::setMuteAudioRendering(bool on)
 {
-    m_muteAudio = on;
+    m_player.settings().mute = on;
     applySpeakerSettings();
 }
 
