@@ -51,8 +51,8 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_audioSettings.setDefaults();
     m_lastUse.load(TRegistry2::rootKeyPath(), true);
     m_tick.start();
-    m_storagePath = QDir::currentPath();
-    m_imagesFolder = m_storagePath;
+    m_capture.settings().storagePath = QDir::currentPath();
+    m_imagesFolder = m_capture.settings().storagePath;
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
     m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
                                              [this] { TaskStep(); });
@@ -277,12 +277,12 @@ void TOmbrix::periodicStep()
     m_periodicBusy = true;
     if (m_frozen.frameGrabber != fg_Disabled) {
         // A frame handed over by the frame tap: progress, then captures.
-        if (m_frameReady) {
+        if (m_capture.frameReady) {
             takeFrame();
             frameProgressStep();
-            m_frameReady = false;
+            m_capture.frameReady = false;
         }
-    } else if (m_newFrame.exchange(false)) {
+    } else if (m_capture.newFrame.exchange(false)) {
         const qint64 delivered = m_framesDelivered.load();
         if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
             m_lastFrameReported = delivered;
@@ -674,8 +674,7 @@ bool TOmbrix::PausePreview()
         return false;
     if (m_frozen.frameGrabber != fg_Disabled) {
         // The next frame that reaches the frame grabber is the one held.
-        QMutexLocker locker(&m_frameLock);
-        m_pauseOnNextFrame = true;
+        m_capture.pauseOnNextFrame();
         return true;
     }
     changeGraphState(GST_STATE_PAUSED, QStringLiteral("pause preview"));
@@ -741,12 +740,12 @@ bool TOmbrix::freezeSettings()
     m_frozen.audioRecording = m_audioRecording;
     m_frozen.rateHundredths = int(std::lround(m_frameRate * hundredths));
     m_frozen.subtypeIndex = m_videoSubtype;
-    m_frozen.withoutOverlay = m_captureWithoutOverlay;
+    m_frozen.withoutOverlay = m_capture.settings().withoutOverlay;
     m_frozen.display = m_videoRenderer != vr_None;
-    m_frozen.sampleVideo = m_sampleVideo;
-    m_frozen.sampleAudio = m_sampleAudio;
-    m_frozen.sampleAsync = m_sampleAsync;
-    m_frozen.grabberSynchrone = m_grabberSynchrone;
+    m_frozen.sampleVideo = m_capture.settings().sampleVideo;
+    m_frozen.sampleAudio = m_capture.settings().sampleAudio;
+    m_frozen.sampleAsync = m_capture.settings().sampleAsync;
+    m_frozen.grabberSynchrone = m_capture.settings().grabberSynchrone;
     m_motion.setRunning(m_motion.enabled() && m_frameGrabber != fg_Disabled);
     if (m_recording.freeze(isCaptureDeviceSource(), m_audioRecording))
         Report(true, sevWarning,
@@ -1153,10 +1152,6 @@ void TOmbrix::ClearGraph(bool endState)
     detachWriter();
     m_recording.clearGates();
     m_recording.resetRun();
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_recording.clock.reset();
-    }
     m_runState = 0;
     if (endState) {
         m_currentState = cs_Down;

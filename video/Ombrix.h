@@ -22,6 +22,7 @@
 #include "DeviceControls.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
+#include "FrameCapturePart.h"
 #include "FrameOverlay.h"
 #include "FrameTap.h"
 #include "ImageFiles.h"
@@ -125,15 +126,6 @@ struct TProgressInfo {
     QString Text;
 };
 
-// A media sample handed to the host: valid only during the event.
-struct TSampleData {
-    QByteArray Buffer; // the sample's bytes
-    qint64 ActualDataLength = 0;
-    QString Format; // the media type, as caps text
-    int Width = 0, Height = 0, BitCount = 0, Stride = 0;
-    qint64 StartTime = 0, EndTime = 0; // 100-ns units
-};
-
 // A captured frame as the host receives it; the picture is the host's copy.
 struct TFrameData {
     QImage Bitmap;
@@ -200,53 +192,53 @@ public:
     bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
     void setAutoRefreshPreview(bool on) { m_autoRefreshPreview = on; }
     // --- frame capture ---
-    TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return m_rgbFormat; }
+    TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return m_capture.settings().rgbFormat; }
     void setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format);
     TFrameGrabberRGBFormat FrameGrabberCurrentRGBFormat() const { return m_frozen.rgbFormat; }
-    bool FrameCaptureWithoutOverlay() const { return m_captureWithoutOverlay; }
+    bool FrameCaptureWithoutOverlay() const { return m_capture.settings().withoutOverlay; }
     void setFrameCaptureWithoutOverlay(bool on);
-    int FrameCaptureZoomSize() const { return m_captureZoom; }
-    void setFrameCaptureZoomSize(int percent);
-    bool FrameGrabberSynchrone() const { return m_grabberSynchrone; }
-    void setFrameGrabberSynchrone(bool on) { m_grabberSynchrone = on; }
-    int FrameBuffers() const { return m_frameBuffers; }
+    int FrameCaptureZoomSize() const { return m_capture.settings().zoom; }
+    void setFrameCaptureZoomSize(int percent) { m_capture.setZoom(percent); }
+    bool FrameGrabberSynchrone() const { return m_capture.settings().grabberSynchrone; }
+    void setFrameGrabberSynchrone(bool on) { m_capture.settings().grabberSynchrone = on; }
+    int FrameBuffers() const { return m_capture.settings().frameBuffers; }
     void setFrameBuffers(int n);
-    bool BurstMode() const;
-    void setBurstMode(bool on);
-    int BurstCount() const { return m_burstCount; }
-    void setBurstCount(int n);
-    int BurstInterval() const { return m_burstInterval; }
-    void setBurstInterval(int n);
-    TFrameCaptureDest BurstType() const { return m_burstType; }
-    void setBurstType(TFrameCaptureDest type);
-    int JPEGQuality() const { return m_jpeg.quality; }
-    void setJPEGQuality(int quality);
-    TJPEGPerformance JPEGPerformance() const { return m_jpeg.performance; }
-    void setJPEGPerformance(TJPEGPerformance p);
-    bool JPEGProgressiveDisplay() const { return m_jpeg.progressive; }
-    void setJPEGProgressiveDisplay(bool on) { m_jpeg.progressive = on; }
-    TAutoFileName AutoFileName() const { return m_autoFileName; }
-    void setAutoFileName(TAutoFileName kind);
-    QString AutoFilePrefix() const { return m_autoFilePrefix; }
-    void setAutoFilePrefix(const QString& prefix);
-    QString StoragePath() const { return m_storagePath; }
-    void setStoragePath(const QString& path);
+    bool BurstMode() const { return m_capture.burstMode(); }
+    void setBurstMode(bool on) { m_capture.setBurstMode(on); }
+    int BurstCount() const { return m_capture.burstCount(); }
+    void setBurstCount(int n) { m_capture.setBurstCount(n); }
+    int BurstInterval() const { return m_capture.burstInterval(); }
+    void setBurstInterval(int n) { m_capture.setBurstInterval(n); }
+    TFrameCaptureDest BurstType() const { return m_capture.settings().burstType; }
+    void setBurstType(TFrameCaptureDest type) { m_capture.setBurstType(type); }
+    int JPEGQuality() const { return m_capture.settings().jpeg.quality; }
+    void setJPEGQuality(int quality) { m_capture.setJpegQuality(quality); }
+    TJPEGPerformance JPEGPerformance() const { return m_capture.settings().jpeg.performance; }
+    void setJPEGPerformance(TJPEGPerformance p) { m_capture.setJpegPerformance(p); }
+    bool JPEGProgressiveDisplay() const { return m_capture.settings().jpeg.progressive; }
+    void setJPEGProgressiveDisplay(bool on) { m_capture.settings().jpeg.progressive = on; }
+    TAutoFileName AutoFileName() const { return m_capture.settings().autoFileName; }
+    void setAutoFileName(TAutoFileName kind) { m_capture.setAutoFileName(kind); }
+    QString AutoFilePrefix() const { return m_capture.settings().autoFilePrefix; }
+    void setAutoFilePrefix(const QString& prefix) { m_capture.setAutoFilePrefix(prefix); }
+    QString StoragePath() const { return m_capture.settings().storagePath; }
+    void setStoragePath(const QString& path) { m_capture.setStoragePath(path); }
     // The longest CaptureFrameSyncTo waits for its frame.
-    int CaptureFrameSyncTimeOutMs() const { return m_syncTimeOutMs; }
-    void setCaptureFrameSyncTimeOutMs(int ms);
+    int CaptureFrameSyncTimeOutMs() const { return m_capture.settings().syncTimeOutMs; }
+    void setCaptureFrameSyncTimeOutMs(int ms) { m_capture.setSyncTimeOutMs(ms); }
     // Video samples for the host as they pass the frame grabber (after the
     // overlays with sc_AfterOnDraw); audio samples as they reach the audio
     // renderer of a preview that renders its sound.
-    TSampleCapture SampleCapture_Video() const { return m_sampleVideo; }
-    void setSampleCapture_Video(TSampleCapture where);
-    TSampleCapture SampleCapture_Audio() const { return m_sampleAudio; }
-    void setSampleCapture_Audio(TSampleCapture where);
+    TSampleCapture SampleCapture_Video() const { return m_capture.settings().sampleVideo; }
+    void setSampleCapture_Video(TSampleCapture where) { m_capture.setSampleVideo(where); }
+    TSampleCapture SampleCapture_Audio() const { return m_capture.settings().sampleAudio; }
+    void setSampleCapture_Audio(TSampleCapture where) { m_capture.setSampleAudio(where); }
     // On: the newest sample reaches the host on the worker's thread (others
     // are dropped); off: every sample, at once on the streaming thread.
-    bool SampleCaptureAsyncEvent() const { return m_sampleAsync; }
-    void setSampleCaptureAsyncEvent(bool on) { m_sampleAsync = on; }
-    QString Last_CaptureFrameTo_FileName() const { return m_lastCaptureFile; }
-    QString Last_BurstFrameCapture_FileName() const { return m_lastBurstFile; }
+    bool SampleCaptureAsyncEvent() const { return m_capture.settings().sampleAsync; }
+    void setSampleCaptureAsyncEvent(bool on) { m_capture.settings().sampleAsync = on; }
+    QString Last_CaptureFrameTo_FileName() const { return m_capture.settings().lastCaptureFile; }
+    QString Last_BurstFrameCapture_FileName() const { return m_capture.settings().lastBurstFile; }
 
     // --- overlays ---
     bool TextOverlay_Enabled() const { return m_overlays.textEnabled(); }
@@ -368,7 +360,7 @@ public:
     // The frame rate the device delivers now, in hundredths; 0 when not known.
     int CurrentFrameRate() const;
     qint64 DeliveredFrames() const { return m_framesDelivered.load(); }
-    bool InFrameProgressEvent() const { return m_inFrameProgress; }
+    bool InFrameProgressEvent() const { return m_capture.inFrameProgress; }
     // The running graph, nullptr when none (diagnosis and tests).
     GstElement* Pipeline() const { return m_graph ? m_graph->pipeline() : nullptr; }
 
@@ -760,10 +752,6 @@ private:
     void handOverToSlave(const QImage& frame);
 
     // Frames (FrameCapture.cpp).
-    struct FrameRecord {
-        QImage image;
-        TFrameInfo info;
-    };
     void tapFrame(QImage& frame, qint64 streamTime) override;
     bool buildGrabberChain(GstPad*& pin);
     void applyProcessingToGraph();
@@ -878,54 +866,8 @@ private:
     qint64 m_lastFrameReported = -1;
     bool m_periodicBusy = false;
 
-    // Frame capture settings.
-    TFrameGrabberRGBFormat m_rgbFormat = fgf_Default;
-    bool m_captureWithoutOverlay = false;
-    int m_captureZoom = 100;
-    bool m_grabberSynchrone = false;
-    int m_frameBuffers = 5;
-    int m_burstCount = 3;    // under the frame lock
-    int m_burstInterval = 0; // under the frame lock
-    TFrameCaptureDest m_burstType = fc_TBitmap;
-    JpegOptions m_jpeg;
-    TAutoFileName m_autoFileName = fn_Sequential;
-    QString m_autoFilePrefix = QStringLiteral("om");
-    QString m_storagePath;
-    bool m_storagePathChanged = true;
-    int m_syncTimeOutMs = 5000;
-    QString m_lastCaptureFile;
-    QString m_lastBurstFile;
-
-    // Frame records and capture state: the work record belongs to the
-    // streaming thread, the published one is handed over under the frame
-    // lock, the current one belongs to the capture step.
-    mutable QMutex m_frameLock;
-    FrameRecord m_work;
-    FrameRecord m_published;
-    FrameRecord m_current;
-    std::atomic<bool> m_frameReady{false};
-    FrameTimeThinner m_frameTimes; // the streaming thread's
-    QElapsedTimer m_tick;
-    std::atomic<bool> m_newFrame{false};
-    BurstSchedule m_burst;           // under the frame lock
-    bool m_burstPending = false;     // under the frame lock
-    bool m_captureRequested = false; // under the frame lock
-    bool m_pauseOnNextFrame = false; // under the frame lock
-    bool m_pausedOnFrame = false;    // under the frame lock
-    TFrameCaptureDest m_requestDest = fc_TBitmap;
-    QString m_requestFile;
-    std::atomic<bool> m_syncWaiting{false};
-    std::atomic<bool> m_syncResult{false};
-    bool m_inSyncCapture = false;
-    bool m_inFrameProgress = false;
-
-    // Video samples for the host; the pending one under the sample lock.
-    TSampleCapture m_sampleVideo = sc_Disabled;
-    TSampleCapture m_sampleAudio = sc_Disabled;
-    bool m_sampleAsync = true;
-    QMutex m_sampleLock;
-    std::optional<TSampleData> m_pendingSample;
-    std::optional<TSampleData> m_pendingAudioSample;
+    FrameCapturePart m_capture;
+    QElapsedTimer m_tick; // the component's clock: frame progress, recording on motion
 
     Overlays m_overlays;
 

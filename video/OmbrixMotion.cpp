@@ -20,11 +20,12 @@ void TOmbrix::setMotionDetector_Enabled(bool on)
 
 void TOmbrix::motionStep()
 {
-    const auto answer = m_motion.step(m_current.image, m_current.info);
+    const auto answer = m_motion.step(m_capture.current.image, m_capture.current.info);
     if (!answer || m_destroying)
         return;
     RecordingMotionStep(answer->found, answer->globalMotionRatio);
-    const TFrameData data{m_current.image, m_current.info.frameNumber, m_current.info.frameTime};
+    const TFrameData data{m_capture.current.image, m_capture.current.info.frameNumber,
+                          m_capture.current.info.frameTime};
     bool captureFrame = false;
     if (answer->found)
         emit OnMotionDetected(answer->globalMotionRatio, data, &captureFrame);

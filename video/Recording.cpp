@@ -348,7 +348,7 @@ bool TOmbrix::CreatePreallocCapFile()
     // Nothing to gain from a preallocated file on this system: the
     // recording writes its final file, so there is nothing to create.
     const QString name = m_recording.settings().preallocName.isEmpty()
-                           ? m_storagePath + QLatin1Char('/') + objectName() + QStringLiteral(".rec")
+                           ? m_capture.settings().storagePath + QLatin1Char('/') + objectName() + QStringLiteral(".rec")
                            : m_recording.settings().preallocName;
     Report(true, sevInfo, QStringLiteral("prealloc. cap. file \"") + name + QStringLiteral("\" not needed"),
            i_preallocated_file_size_large_enough);
@@ -478,7 +478,8 @@ bool TOmbrix::prepareOutputFile()
     TSyncManager* manager = TSyncManager::instance();
     if (!manager)
         return false;
-    QString folder = m_storagePath.isEmpty() ? QDir::currentPath() : m_storagePath;
+    QString folder = m_capture.settings().storagePath.isEmpty() ? QDir::currentPath()
+                                                                : m_capture.settings().storagePath;
     const QString ext = m_recording.extension();
     QString final;
     m_recording.counterIndex = -1;
@@ -488,12 +489,12 @@ bool TOmbrix::prepareOutputFile()
         final = autoFileName(2, ext);
         if (final.isEmpty())
             return false;
-        if (m_autoFileName == fn_Sequential) {
+        if (m_capture.settings().autoFileName == fn_Sequential) {
             QString dir = folder;
             if (!dir.endsWith(QLatin1Char('/')))
                 dir += QLatin1Char('/');
             m_recording.counterIndex = manager->counters().indexOfKey(
-                TSequentialCounters::counterKey(dir, m_autoFilePrefix, ext));
+                TSequentialCounters::counterKey(dir, m_capture.settings().autoFilePrefix, ext));
             m_recording.counterNumber = manager->counters().getSequentialNumber(m_recording.counterIndex);
         }
     }
@@ -765,10 +766,7 @@ bool TOmbrix::PauseRecording()
         return false;
     for (int g : {videoGate, audioGate})
         m_recording.setGate(g, gateDrop);
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_recording.clock.pause(m_recording.lastStreamTime.load());
-    }
+    m_recording.pauseClock();
     m_recording.paused = true;
     return true;
 }
@@ -786,10 +784,7 @@ bool TOmbrix::ResumeRecording()
         || Report(!m_recording.frozen().canPause, sevError, QStringLiteral("RecordingCanPause property disabled"),
                   e_pause_resume_disabled))
         return false;
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_recording.clock.resume(m_recording.lastStreamTime.load());
-    }
+    m_recording.resumeClock();
     m_recording.paused = false;
     m_recording.setGate(videoGate, gateOpen);
     // A branch the writer does not take stays closed.

@@ -182,8 +182,30 @@ void RecordingPart::detachWriter(GstElement* pipeline)
     m_writerElements.clear();
 }
 
+qint64 RecordingPart::frameTime(qint64 streamTime) const
+{
+    QMutexLocker locker(&m_clockLock);
+    return m_clock.frameTime(streamTime);
+}
+
+void RecordingPart::pauseClock()
+{
+    QMutexLocker locker(&m_clockLock);
+    m_clock.pause(lastStreamTime.load());
+}
+
+void RecordingPart::resumeClock()
+{
+    QMutexLocker locker(&m_clockLock);
+    m_clock.resume(lastStreamTime.load());
+}
+
 void RecordingPart::resetRun()
 {
+    {
+        QMutexLocker locker(&m_clockLock);
+        m_clock.reset();
+    }
     held = false;
     heldFrames = 0;
     paused = false;

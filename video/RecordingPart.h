@@ -6,8 +6,7 @@
 //
 // User-interface thread, except the counters GStreamer's threads touch
 // (frames written and held, the writer's end of stream, the last stream
-// time, the gates' end of stream); the recording clock is read by the
-// streaming thread under the component's frame lock. The gates' pads and the
+// time, the gates' end of stream, the frame times). The gates' pads and the
 // writer's inputs are the part's references; the writer's elements belong
 // to the graph they were added to.
 #include "AsfProfileXml.h"
@@ -18,6 +17,7 @@
 #include <gst/gst.h>
 
 #include <QList>
+#include <QMutex>
 #include <QString>
 #include <array>
 #include <atomic>
@@ -119,7 +119,12 @@ public:
     std::atomic<qint64> framesWritten{0};
     std::atomic<bool> writerEnded{false};
     std::atomic<qint64> lastStreamTime{0};
-    RecordingClock clock; // under the component's frame lock
+    // The time of a frame: a paused recording's time stands still and runs
+    // on after it (the streaming thread).
+    qint64 frameTime(qint64 streamTime) const;
+    // The recording clock pauses and resumes at the last stream time.
+    void pauseClock();
+    void resumeClock();
 
     // The gates: a branch queue's output, taken over (nullptr for none).
     GstPad* gatePad(int which) const { return m_gates[size_t(which)].pad; }
@@ -139,7 +144,7 @@ public:
     bool finishWriter(int timeoutMs);
     // The writer unlinked from the gates and taken out of the pipeline.
     void detachWriter(GstElement* pipeline);
-    // The run state of a graph that is gone (the clock is the caller's, under its lock).
+    // The run state and the clock of a graph that is gone.
     void resetRun();
 
 private:
@@ -152,6 +157,8 @@ private:
     RecordingSettings m_settings;
     RecordingFrozen m_frozen;
     std::optional<MotionRecordingGate> m_motionGate;
+    mutable QMutex m_clockLock;
+    RecordingClock m_clock; // under the clock lock
     std::array<Gate, 2> m_gates;
     std::array<std::atomic<bool>, 2> m_gateEnded{};
     QList<GstElement*> m_writerElements;
