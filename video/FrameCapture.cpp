@@ -146,9 +146,7 @@ void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 
 void TOmbrix::chooseRgbFormat()
 {
-    const QString subtype = m_frozen.subtypeIndex > 0 && m_frozen.subtypeIndex < m_subtypes.count()
-                              ? m_subtypes.entries().at(m_frozen.subtypeIndex).trimmed()
-                              : QString();
+    const QString subtype = m_devices.subtypeAt(m_frozen.subtypeIndex);
     const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
                         || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
                         || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize

@@ -19,15 +19,6 @@ constexpr int defaultNotificationPeriodMs = 15;
 constexpr int hundredths = 100;
 constexpr int lastQueuedCommand = WMProcessNotifyEvent;
 constexpr int lastCommand = WMOpenPlayer;
-const char* const formatValue = "FMT%1";
-const char* const subtypeValue = "SUB%1";
-constexpr int formatDigits = 3;
-
-QString numberedValue(const char* pattern, int n)
-{
-    return QString::fromLatin1(pattern).arg(n, formatDigits, 10, QLatin1Char('0'));
-}
-
 // Whether a message comes from the element or something inside it.
 bool postedBy(GstMessage* message, GstElement* element)
 {
@@ -47,8 +38,8 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
 {
     TSyncManager* manager = TSyncManager::ensure();
     m_uniqueId = manager->addInstance(this);
-    m_videoSettings.setDefaults();
-    m_audioSettings.setDefaults();
+    m_devices.videoSettings.setDefaults();
+    m_devices.audioSettings.setDefaults();
     m_lastUse.load(TRegistry2::rootKeyPath(), true);
     m_tick.start();
     m_capture.settings().storagePath = QDir::currentPath();
@@ -115,22 +106,6 @@ void TOmbrix::setNotificationSleepTime(int ms)
     m_notificationSleepTime = ms;
     if (m_worker)
         m_worker->setPeriod(ms < 0 ? defaultNotificationPeriodMs : ms);
-}
-
-QString TOmbrix::VideoSizes() const
-{
-    QStringList lines;
-    for (int i = 0; i < m_sizes.count(); ++i)
-        lines << (i == 0 ? QStringLiteral("default") : m_sizes.entries().at(i).trimmed());
-    return lines.join(QLatin1Char('\n'));
-}
-
-QString TOmbrix::VideoSubtypes() const
-{
-    QStringList lines;
-    for (int i = 0; i < m_subtypes.count(); ++i)
-        lines << (i == 0 ? QStringLiteral("default") : m_subtypes.entries().at(i).trimmed());
-    return lines.join(QLatin1Char('\n'));
 }
 
 // ---------------------------------------------------------------- reporting
@@ -385,23 +360,25 @@ QString TOmbrix::deviceKey(TDevices* catalogue, int index) const
 
 void TOmbrix::saveVideoSettings()
 {
-    if (!isCaptureDeviceSource() || m_boundVideo < 0 || !m_videoSettings.value("_DeviceDiscovered").toBool())
+    if (!isCaptureDeviceSource() || m_devices.boundVideo < 0
+        || !m_devices.videoSettings.value("_DeviceDiscovered").toBool())
         return;
-    m_videoSettings.setValue("VideoSize", m_videoSize);
-    m_videoSettings.setValue("VideoSubtype", m_videoSubtype);
-    m_controls->storeTo(m_videoSettings);
-    const QString key = deviceKey(VideoDeviceCatalogue(), m_boundVideo);
+    m_devices.videoSettings.setValue("VideoSize", m_videoSize);
+    m_devices.videoSettings.setValue("VideoSubtype", m_videoSubtype);
+    m_controls->storeTo(m_devices.videoSettings);
+    const QString key = deviceKey(VideoDeviceCatalogue(), m_devices.boundVideo);
     if (!key.isEmpty())
-        m_videoSettings.save(key);
+        m_devices.videoSettings.save(key);
 }
 
 void TOmbrix::saveAudioSettings()
 {
-    if (!isCaptureDeviceSource() || m_boundAudio < 0 || !m_audioSettings.value("_DeviceDiscovered").toBool())
+    if (!isCaptureDeviceSource() || m_devices.boundAudio < 0
+        || !m_devices.audioSettings.value("_DeviceDiscovered").toBool())
         return;
-    const QString key = deviceKey(AudioDeviceCatalogue(), m_boundAudio);
+    const QString key = deviceKey(AudioDeviceCatalogue(), m_devices.boundAudio);
     if (!key.isEmpty())
-        m_audioSettings.save(key);
+        m_devices.audioSettings.save(key);
 }
 
 bool TOmbrix::BindVideoDevice()
@@ -418,26 +395,26 @@ bool TOmbrix::BindVideoDevice()
     const IndexReport check = CheckIndex(m_videoDevice, catalogue->count(), catalogue->title());
     if (check.reported)
         Report(true, check.severity, check.message, check.code);
-    if (check.reported || m_bindingVideo)
+    if (check.reported || m_devices.bindingVideo)
         return false;
 
     busyOn();
     saveVideoSettings();
-    m_bindingVideo = true;
-    m_boundVideo = m_videoDevice;
-    m_videoSettings.setDefaults();
-    if (!m_videoSettings.load(deviceKey(catalogue, m_boundVideo), m_storeDeviceSettings))
-        m_videoSettings.setDefaults();
+    m_devices.bindingVideo = true;
+    m_devices.boundVideo = m_videoDevice;
+    m_devices.videoSettings.setDefaults();
+    if (!m_devices.videoSettings.load(deviceKey(catalogue, m_devices.boundVideo), m_storeDeviceSettings))
+        m_devices.videoSettings.setDefaults();
     else if (m_storeDeviceSettings) {
-        m_videoSize = m_videoSettings.value("VideoSize").toInt();
-        m_videoSubtype = m_videoSettings.value("VideoSubtype").toInt();
+        m_videoSize = m_devices.videoSettings.value("VideoSize").toInt();
+        m_videoSubtype = m_devices.videoSettings.value("VideoSubtype").toInt();
     }
-    m_isDV = catalogue->entry(m_boundVideo)->isDV;
-    m_formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
+    m_devices.isDV = catalogue->entry(m_devices.boundVideo)->isDV;
+    m_devices.formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
     bindDeviceControls();
     saveVideoSettings();
     busyOff();
-    if (m_formatsKnown) {
+    if (m_devices.formatsKnown) {
         WriteLog(cfBlue, QStringLiteral("call change video device"));
         emit OnVideoDeviceSelected();
         WriteLog(cfBlue, QStringLiteral("end call change video device"));
@@ -445,19 +422,19 @@ bool TOmbrix::BindVideoDevice()
             // The audio device last used with this camera comes back with it;
             // one that is not installed now leaves the choice alone.
             TDevices* audio = AudioDeviceCatalogue();
-            const QString associated = m_videoSettings.value("_AudioDeviceAssociated").toString();
+            const QString associated = m_devices.videoSettings.value("_AudioDeviceAssociated").toString();
             const int index = audio && !associated.isEmpty() ? int(audio->nameList().indexOf(associated)) : -1;
             if (index >= 0) {
                 setAudioDevice(index);
                 BindAudioDevice();
-            } else if (associated.isEmpty() && audio && m_boundAudio >= 0) {
-                m_videoSettings.setValue("_AudioDeviceAssociated", audio->nameAt(m_boundAudio));
+            } else if (associated.isEmpty() && audio && m_devices.boundAudio >= 0) {
+                m_devices.videoSettings.setValue("_AudioDeviceAssociated", audio->nameAt(m_devices.boundAudio));
             }
         }
     }
-    m_bindingVideo = false;
-    m_videoBound = true;
-    return m_formatsKnown;
+    m_devices.bindingVideo = false;
+    m_devices.videoBound = true;
+    return m_devices.formatsKnown;
 }
 
 bool TOmbrix::BindAudioDevice()
@@ -469,35 +446,35 @@ bool TOmbrix::BindAudioDevice()
     const IndexReport check = CheckIndex(m_audioDevice, catalogue->count(), catalogue->title());
     if (check.reported)
         Report(true, check.severity, check.message, check.code);
-    if (check.reported || m_bindingAudio)
+    if (check.reported || m_devices.bindingAudio)
         return false;
-    m_bindingAudio = true;
+    m_devices.bindingAudio = true;
     busyOn();
     saveAudioSettings();
-    m_boundAudio = m_audioDevice;
-    m_audioSettings.setDefaults();
-    m_audioSettings.load(deviceKey(catalogue, m_boundAudio), m_storeDeviceSettings);
-    bool discovered = m_audioSettings.value("_DeviceDiscovered").toBool();
+    m_devices.boundAudio = m_audioDevice;
+    m_devices.audioSettings.setDefaults();
+    m_devices.audioSettings.load(deviceKey(catalogue, m_devices.boundAudio), m_storeDeviceSettings);
+    bool discovered = m_devices.audioSettings.value("_DeviceDiscovered").toBool();
     if (!discovered && discoverAudioDevice()) {
         discovered = true;
-        m_audioSettings.setValue("_DeviceDiscovered", true);
+        m_devices.audioSettings.setValue("_DeviceDiscovered", true);
     }
     saveAudioSettings();
-    if (discovered && m_associateDevices && m_boundVideo >= 0)
-        m_videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_boundAudio));
+    if (discovered && m_associateDevices && m_devices.boundVideo >= 0)
+        m_devices.videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_devices.boundAudio));
     if (discovered)
         emit OnAudioDeviceSelected();
     busyOff();
-    m_bindingAudio = false;
-    m_audioBound = true;
+    m_devices.bindingAudio = false;
+    m_devices.audioBound = true;
     return discovered;
 }
 
 void TOmbrix::BindMissingDevices()
 {
-    if (!m_videoBound)
+    if (!m_devices.videoBound)
         BindVideoDevice();
-    if (!m_audioBound)
+    if (!m_devices.audioBound)
         BindAudioDevice();
 }
 
@@ -506,7 +483,7 @@ void TOmbrix::FirstBind()
     if (m_firstBindDone)
         return;
     m_firstBindDone = true;
-    if (m_boundVideo != m_videoDevice) {
+    if (m_devices.boundVideo != m_videoDevice) {
         BindAudioDevice();
         BindVideoDevice();
     }
@@ -515,19 +492,10 @@ void TOmbrix::FirstBind()
 bool TOmbrix::loadFormatsFromRegistry()
 {
     TRegistry2 reg;
-    if (!isCaptureDeviceSource() || m_boundVideo < 0)
+    if (!isCaptureDeviceSource() || m_devices.boundVideo < 0)
         return false;
-    reg.openKey(deviceKey(VideoDeviceCatalogue(), m_boundVideo), true);
-    m_sizes.clear();
-    m_subtypes.clear();
-    QString text;
-    for (int n = 0; reg.readString(numberedValue(formatValue, n), text); ++n)
-        if (!text.isEmpty())
-            m_sizes.addText(text);
-    for (int n = 0; reg.readString(numberedValue(subtypeValue, n), text); ++n)
-        if (!text.isEmpty())
-            m_subtypes.entries() << text;
-    if (m_sizes.count() > 0 && m_subtypes.count() > 0)
+    reg.openKey(deviceKey(VideoDeviceCatalogue(), m_devices.boundVideo), true);
+    if (m_devices.readFormats(reg))
         return true;
     WriteLog(cfRed, QStringLiteral("ERROR when loading from registry: Formats or Subtypes empty"));
     return false;
@@ -536,16 +504,15 @@ bool TOmbrix::loadFormatsFromRegistry()
 bool TOmbrix::discoverVideoDevice()
 {
     TDevices* catalogue = VideoDeviceCatalogue();
-    const TCapDeviceInfo* device = catalogue ? catalogue->entry(m_boundVideo) : nullptr;
+    const TCapDeviceInfo* device = catalogue ? catalogue->entry(m_devices.boundVideo) : nullptr;
     if (!device)
         return false;
-    const QString name = catalogue->nameAt(m_boundVideo);
+    const QString name = catalogue->nameAt(m_devices.boundVideo);
     Report(true, sevInfo,
            QStringLiteral("one-time video device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
            i_begin_discovering_device);
-    m_discovering = true;
-    m_sizes.clear();
-    m_subtypes.clear();
+    m_devices.discovering = true;
+    m_devices.clearFormats();
     ClearGraph(false);
     bool ok = false;
     if (!device->isConnected || device->formats.isEmpty()) {
@@ -555,55 +522,46 @@ bool TOmbrix::discoverVideoDevice()
         WriteLog(cfBlue, QStringLiteral("CapAvail: looping capabilities ") + QString::number(device->formats.size()));
         for (const CapsEntry& c : device->formats) {
             WriteLog(cfGrey, QStringLiteral("seen: ") + c.formatName.toLower());
-            if (m_subtypes.add(c.formatName))
+            const DevicePart::Added added = m_devices.addCaps(c);
+            if (added.newFormat)
                 Report(true, sevInfo, QStringLiteral("video format: ") + c.formatName.toLower(), i_discovering_device);
-            const int before = m_sizes.count();
-            m_sizes.addWalkedSizes(c.size, c.minSize, c.maxSize);
-            if (m_sizes.count() != before)
-                Report(true, sevInfo, QStringLiteral("video sizes: ") + QString::number(m_sizes.count() - 1),
+            if (added.newSizes)
+                Report(true, sevInfo, QStringLiteral("video sizes: ") + QString::number(m_devices.sizes().count() - 1),
                        i_discovering_device);
         }
-        FixDefaults(m_sizes, m_subtypes, m_isDV ? DeviceFormatKind::DV : DeviceFormatKind::Capture);
+        m_devices.fixDefaults();
         WriteLog(cfBlue, QStringLiteral("END Discovering formats for ") + name);
         TRegistry2 reg;
-        reg.openKey(deviceKey(catalogue, m_boundVideo), true);
-        for (int n = 0; n < m_sizes.count(); ++n)
-            reg.writeString(numberedValue(formatValue, n), m_sizes.entries().at(n));
-        for (int n = 0; n < m_subtypes.count(); ++n)
-            reg.writeString(numberedValue(subtypeValue, n), m_subtypes.entries().at(n));
-        // Values of a longer list stored before would be read back as part of this one.
-        for (int n = m_sizes.count(); reg.valueExists(numberedValue(formatValue, n)); ++n)
-            reg.deleteValue(numberedValue(formatValue, n));
-        for (int n = m_subtypes.count(); reg.valueExists(numberedValue(subtypeValue, n)); ++n)
-            reg.deleteValue(numberedValue(subtypeValue, n));
+        reg.openKey(deviceKey(catalogue, m_devices.boundVideo), true);
+        m_devices.writeFormats(reg);
         reg.sync();
         // Video for Windows capture dialogs do not exist here.
         for (const char* dialog : {"_VfwCaptureDialogFormat", "_VfwCaptureDialogSource", "_VfwCaptureDialogDisplay"})
-            m_videoSettings.setValue(dialog, false);
+            m_devices.videoSettings.setValue(dialog, false);
         WriteLog(cfGrey, QStringLiteral("Video for Windows capture dialogs: not available"));
-        m_videoSettings.setValue("_DeviceDiscovered", true);
-        m_videoSettings.setValue("_IsDigitalVideoIn", m_isDV);
-        WriteLogYesNo(m_isDV, cfBlue, QStringLiteral("Digital video in"));
-        ok = m_sizes.count() > 0 && m_subtypes.count() > 0;
+        m_devices.videoSettings.setValue("_DeviceDiscovered", true);
+        m_devices.videoSettings.setValue("_IsDigitalVideoIn", m_devices.isDV);
+        WriteLogYesNo(m_devices.isDV, cfBlue, QStringLiteral("Digital video in"));
+        ok = m_devices.sizes().count() > 0 && m_devices.subtypes().count() > 0;
     }
     Report(true, sevInfo, QStringLiteral("end of device discovery"), i_end_discovering_device);
-    m_discovering = false;
+    m_devices.discovering = false;
     return ok;
 }
 
 bool TOmbrix::discoverAudioDevice()
 {
     TDevices* catalogue = AudioDeviceCatalogue();
-    const QString name = catalogue ? catalogue->nameAt(m_boundAudio) : QString();
+    const QString name = catalogue ? catalogue->nameAt(m_devices.boundAudio) : QString();
     WriteLog(cfBlue, QStringLiteral("BEGIN Discovering ") + name);
     Report(true, sevInfo,
            QStringLiteral("one-time audio device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
            i_begin_discovering_device);
     // Input pins and crossbars of a sound card are not GStreamer's model:
     // the device has one input and no crossbar.
-    m_audioSettings.setValue("AIsSoundCard", false);
-    m_audioSettings.setValue("AudioInputs", QString());
-    m_audioSettings.setValue("AudioInput", 0);
+    m_devices.audioSettings.setValue("AIsSoundCard", false);
+    m_devices.audioSettings.setValue("AudioInputs", QString());
+    m_devices.audioSettings.setValue("AudioInput", 0);
     WriteLogYesNo(false, cfBlue, QStringLiteral("audio crossbar available on audio device"));
     WriteLog(cfBlue, QStringLiteral("END Discovering ") + name);
     Report(true, sevInfo, QStringLiteral("end of device discovery"), i_end_discovering_device);
@@ -778,11 +736,11 @@ bool TOmbrix::RestartGraph(int target)
     do {
         StopAll();
         if (isCaptureDeviceSource()) {
-            if (m_boundVideo != m_videoDevice && !BindVideoDevice())
+            if (m_devices.boundVideo != m_videoDevice && !BindVideoDevice())
                 break;
-            if (m_boundAudio != m_audioDevice)
+            if (m_devices.boundAudio != m_audioDevice)
                 BindAudioDevice();
-            if (!m_formatsKnown)
+            if (!m_devices.formatsKnown)
                 break;
         }
         emit OnReinitializing();
@@ -865,13 +823,13 @@ bool TOmbrix::buildBaseGraph()
     m_graphState = gs_Building;
 
     TDevices* catalogue = VideoDeviceCatalogue();
-    int index = m_boundVideo;
+    int index = m_devices.boundVideo;
     if (index == -1)
         return !Report(true, sevWarning, catalogue->title() + QStringLiteral(" not selected!"), e_index_out_of_range);
     if (index < 0 || index >= catalogue->count()) {
         Report(true, sevError, catalogue->title() + QStringLiteral(" index out of range, index 0 used instead"),
                e_index_out_of_range);
-        index = m_boundVideo = 0;
+        index = m_devices.boundVideo = 0;
     }
     const QString deviceName = catalogue->nameAt(index);
     if (catalogue->inUse(index))
@@ -879,7 +837,7 @@ bool TOmbrix::buildBaseGraph()
                        e_device_in_use_in_another_graph);
     Report(true, sevInfo,
            QStringLiteral("using ") + catalogue->title() + QStringLiteral(":\r\n") + deviceName
-               + QStringLiteral("\r\non input ") + m_videoSettings.value("VideoInputName").toString(),
+               + QStringLiteral("\r\non input ") + m_devices.videoSettings.value("VideoInputName").toString(),
            i_binding_device_or_compressor);
     const TCapDeviceInfo* entry = catalogue->entry(index);
     DeviceProvider* provider = CurrentDeviceProvider();
@@ -893,19 +851,20 @@ bool TOmbrix::buildBaseGraph()
                        e_bind_moniker_to_filter);
     m_sourceElement = source;
     catalogue->setInUse(index, true);
-    m_inUseIndex = index;
+    m_devices.inUseIndex = index;
     applyDeviceControls();
     WriteLog(cfBlue, QStringLiteral("device graph created"));
 
     // The chosen size, format and rate, as the device's caps allow them.
-    SizeContext sizes{&m_sizes, m_videoSize, m_configuredSize, m_isDV, m_videoSettings.value("_IsDVPal").toBool()};
-    if (m_videoSize >= m_sizes.count()) {
+    SizeContext sizes{&m_devices.sizes(), m_videoSize, m_configuredSize, m_devices.isDV,
+                      m_devices.videoSettings.value("_IsDVPal").toBool()};
+    if (m_videoSize >= m_devices.sizes().count()) {
         m_videoSize = 0;
         Report(true, sevError, QStringLiteral("VideoSize index out of range, default size used"), e_index_out_of_range);
     }
     video::VideoSize size;
     SizeOfIndex(sizes, -1, size);
-    const QString subtype = ChooseSubtype(m_subtypes.entries(), m_frozen.subtypeIndex,
+    const QString subtype = ChooseSubtype(m_devices.subtypes().entries(), m_frozen.subtypeIndex,
                                           m_frozen.frameGrabber != fg_Disabled);
     const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_frozen.rateHundredths);
     WriteLog(cfBlue, QStringLiteral("video stream config ") + QString::number(choice.step));
@@ -923,7 +882,7 @@ bool TOmbrix::buildBaseGraph()
     if (!gst_element_link(source, capsFilter))
         return !Report(true, sevError, QStringLiteral("set format: ") + choice.caps, e_set_format);
     WriteLog(cfBlue, QStringLiteral("sizes"));
-    WriteLog(cfBlue, m_sizes.entries().join(QLatin1Char('|')));
+    WriteLog(cfBlue, m_devices.sizes().entries().join(QLatin1Char('|')));
     WriteLog(cfBlue, QStringLiteral("base graph created"));
     return true;
 }
@@ -1170,8 +1129,8 @@ void TOmbrix::ClearGraph(bool endState)
     m_graphState = gs_None;
     followTrackBar();
     if (TDevices* catalogue = VideoDeviceCatalogue())
-        catalogue->setInUse(m_inUseIndex, false);
-    m_inUseIndex = -1;
+        catalogue->setInUse(m_devices.inUseIndex, false);
+    m_devices.inUseIndex = -1;
     m_display.layout();
     WriteLog(cfBlue, QStringLiteral("all cleared"));
 }

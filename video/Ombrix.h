@@ -20,6 +20,7 @@
 #include "CaptureGraph.h"
 #include "CompressorSettings.h"
 #include "DeviceControls.h"
+#include "DevicePart.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
 #include "FrameCapturePart.h"
@@ -350,11 +351,11 @@ public:
     bool IsDeviceLost() const { return m_deviceLost; }
     bool Busy() const { return m_busy; }
     int UniqueID() const { return m_uniqueId; }
-    QString VideoSizes() const; // trimmed, "default" first
-    QString VideoSubtypes() const;
-    QStringList VideoSizeList() const { return m_sizes.entries(); }
+    QString VideoSizes() const { return m_devices.sizesText(); } // trimmed, "default" first
+    QString VideoSubtypes() const { return m_devices.subtypesText(); }
+    QStringList VideoSizeList() const { return m_devices.sizes().entries(); }
     // The bound device is a DV camcorder.
-    bool IsDigitalVideoIn() const { return m_isDV; }
+    bool IsDigitalVideoIn() const { return m_devices.isDV; }
     qint64 FrameCount() const { return m_framesDelivered.load(); }
     QString CurrentSourceCaps() const { return m_sourceCaps; }
     // The frame rate the device delivers now, in hundredths; 0 when not known.
@@ -575,8 +576,8 @@ public:
     bool BindAudioDevice();
     void BindMissingDevices();
     void FirstBind();
-    bool FormatsKnown() const { return m_formatsKnown; }
-    int BoundVideoDevice() const { return m_boundVideo; }
+    bool FormatsKnown() const { return m_devices.formatsKnown; }
+    int BoundVideoDevice() const { return m_devices.boundVideo; }
     bool IsDestroying() const { return m_destroying; }
     void SetGraphState(TGraphState state) { m_graphState = state; }
 
@@ -833,21 +834,7 @@ private:
     bool m_commandRunning = false;
     bool m_firstBindDone = false;
 
-    // Devices.
-    int m_boundVideo = -1;
-    int m_boundAudio = -1;
-    bool m_videoBound = false;
-    bool m_audioBound = false;
-    bool m_bindingVideo = false;
-    bool m_bindingAudio = false;
-    bool m_formatsKnown = false;
-    bool m_discovering = false;
-    int m_inUseIndex = -1;
-    TVideoSizeList m_sizes;
-    TVideoSubtypeList m_subtypes;
-    bool m_isDV = false;
-    TDeviceSettings m_videoSettings{TDeviceSettings::Video};
-    TDeviceSettings m_audioSettings{TDeviceSettings::Audio};
+    DevicePart m_devices;
     TDeviceSettings m_lastUse{TDeviceSettings::LastUse};
     QString m_sourceCaps;
 

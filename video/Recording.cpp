@@ -165,7 +165,7 @@ double TOmbrix::DeviceFrameRate() const
     // The rate a graph asks of the device: FrameRate, else the default rate,
     // when the device offers it; else the best it offers.
     TDevices* catalogue = VideoDeviceCatalogue();
-    const int index = m_boundVideo >= 0 ? m_boundVideo : m_videoDevice;
+    const int index = m_devices.boundVideo >= 0 ? m_devices.boundVideo : m_videoDevice;
     const TCapDeviceInfo* entry = catalogue ? catalogue->entry(index) : nullptr;
     if (!entry)
         return 0.0;
