@@ -82,10 +82,9 @@ void TOmbrix::applyProcessingToGraph()
     if (GstElement* balance = gst_bin_get_by_name(GST_BIN(pipeline), "Video Balance")) {
         // Brightness and hue from -100 to 100, contrast and saturation from
         // -100 (none) through 0 (as delivered) to 100 (double).
-        g_object_set(balance, "brightness", std::clamp(m_processing.brightness, -100, 100) / 100.0, "hue",
-                     std::clamp(m_processing.hue, -100, 100) / 100.0, "contrast",
-                     1.0 + std::clamp(m_processing.contrast, -100, 100) / 100.0, "saturation",
-                     1.0 + std::clamp(m_processing.saturation, -100, 100) / 100.0, nullptr);
+        const PreviewProcessing::Balance values = m_processing.balance();
+        g_object_set(balance, "brightness", values.brightness, "hue", values.hue, "contrast", values.contrast,
+                     "saturation", values.saturation, nullptr);
         gst_object_unref(balance);
     }
     if (GstElement* deinterlace = gst_bin_get_by_name(GST_BIN(pipeline), "Deinterlacer")) {
@@ -123,20 +122,18 @@ VELMAR_PROCESSING_SETTER(FlipVertical, flipVertical, bool)
 
 void TOmbrix::setVideoProcessing_Deinterlacing(TVideoDeinterlacing d)
 {
-    if (d < di_Disabled || d > di_FullSize || d == m_processing.deinterlacing)
+    const PreviewProcessing::Change change = m_processing.setDeinterlacing(d);
+    if (change == PreviewProcessing::Unchanged)
         return;
-    const bool halfSizeChanged = d == di_HalfSize || m_processing.deinterlacing == di_HalfSize;
-    m_processing.deinterlacing = d;
     applyProcessingToGraph();
-    if (halfSizeChanged)
+    if (change == PreviewProcessing::NewGraph)
         RefreshPreview(QStringLiteral("VideoProcessing_Deinterlacing"));
 }
 
 void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 {
-    if (r < rt_0_deg || r > rt_270_deg_mirror || r == m_processing.rotation)
+    if (m_processing.setRotation(r) == PreviewProcessing::Unchanged)
         return;
-    m_processing.rotation = r;
     applyProcessingToGraph();
     // A quarter turn swaps width and height: a new graph.
     RefreshPreview(QStringLiteral("VideoProcessing_Rotation"));
@@ -147,10 +144,7 @@ void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 void TOmbrix::chooseRgbFormat()
 {
     const QString subtype = m_devices.subtypeAt(m_frozen.subtypeIndex);
-    const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
-                        || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
-                        || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize
-                        || m_motion.enabled();
+    const bool mustBeRgb = m_processing.needsRgb() || m_motion.enabled();
     m_frozen.rgbFormat = GrabberRgbFormat(m_capture.settings().rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
 }
 

@@ -36,6 +36,7 @@
 #include "Overlays.h"
 #include "ClipTrackBar.h"
 #include "PreviewDisplay.h"
+#include "PreviewProcessing.h"
 #include "PictureCodec.h"
 #include "PlayerPart.h"
 #include "RecordingPart.h"
@@ -858,13 +859,7 @@ private:
 
     Overlays m_overlays;
 
-    // Video processing values.
-    struct Processing {
-        int brightness = 0, contrast = 0, saturation = 0, hue = 0;
-        bool grayScale = false, invertColors = false, flipHorizontal = false, flipVertical = false;
-        TVideoRotation rotation = rt_0_deg;
-        TVideoDeinterlacing deinterlacing = di_Disabled;
-    } m_processing;
+    PreviewProcessing m_processing;
 
     // Pictures as the source.
     QString m_imagesFolder;
