@@ -36,9 +36,8 @@ int ScreenColorDepth()
 
 void TOmbrix::setFrameGrabber(TFrameGrabber g)
 {
-    if (g < fg_BothStreams || g > fg_Disabled || g == m_frameGrabber)
+    if (!m_settings.setFrameGrabber(g))
         return;
-    m_frameGrabber = g;
     RefreshPreview(QStringLiteral("FrameGrabber"));
 }
 
@@ -46,7 +45,7 @@ void TOmbrix::setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format)
 {
     if (!m_capture.setRgbFormat(format))
         return;
-    if (m_frameGrabber != fg_Disabled)
+    if (m_settings.values.frameGrabber != fg_Disabled)
         RefreshPreview(QStringLiteral("FrameGrabberRGBFormat"));
 }
 
@@ -143,9 +142,10 @@ void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 
 void TOmbrix::chooseRgbFormat()
 {
-    const QString subtype = m_devices.subtypeAt(m_frozen.subtypeIndex);
+    const QString subtype = m_devices.subtypeAt(m_settings.frozen.subtypeIndex);
     const bool mustBeRgb = m_processing.needsRgb() || m_motion.enabled();
-    m_frozen.rgbFormat = GrabberRgbFormat(m_capture.settings().rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
+    m_settings.frozen.rgbFormat = GrabberRgbFormat(m_capture.settings().rgbFormat, subtype, ScreenColorDepth(),
+                                                   mustBeRgb);
 }
 
 bool TOmbrix::buildGrabberChain(GstPad*& pin)
@@ -182,8 +182,8 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
     if (!ok)
         return false;
     if (GstElement* caps = gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Grabber Caps")) {
-        GstCaps* wanted = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, TapCapsFormat(m_frozen.rgbFormat),
-                                              nullptr);
+        GstCaps* wanted = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
+                                              TapCapsFormat(m_settings.frozen.rgbFormat), nullptr);
         g_object_set(caps, "caps", wanted, nullptr);
         gst_caps_unref(wanted);
         gst_object_unref(caps);
@@ -210,14 +210,14 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     // prerolls); they count from the first.
     if (m_destroying)
         return;
-    if (m_multiplexedRole == mr_MultiplexedMaster)
+    if (m_settings.values.multiplexedRole == mr_MultiplexedMaster)
         handOverToSlave(frame);
     const qint64 number = ++m_framesDelivered;
     m_recording.lastStreamTime = streamTime;
     // A paused recording's time stands still and runs on after it.
     const qint64 frameTime = m_recording.frameTime(streamTime);
     const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(frameTime, 0));
-    const bool grabbing = m_frozen.frameGrabber != fg_Disabled;
+    const bool grabbing = m_settings.frozen.frameGrabber != fg_Disabled;
     // Without the frame grabber, frame progress follows the frame times,
     // thinned to about fifteen a second.
     if (!grabbing && m_capture.frameTimes.take(quint32(m_tick.elapsed())))
@@ -227,9 +227,9 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     const bool eligible = offer.eligible;
     // Captures carry the overlays unless asked not to; the display always
     // does. The motion detector compares frames without them.
-    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motion.running();
-    const bool sampleAfterOverlays = m_frozen.sampleVideo == sc_AfterOnDraw;
-    if (m_frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
+    const bool overlaysFirst = !m_settings.frozen.withoutOverlay && !m_motion.running();
+    const bool sampleAfterOverlays = m_settings.frozen.sampleVideo == sc_AfterOnDraw;
+    if (m_settings.frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
         sampleFrame(frame, info);
     if (overlaysFirst)
         drawOverlays(frame, info);
@@ -249,7 +249,7 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
         QMetaObject::invokeMethod(
             this, [this] { m_display.showNewest(); }, Qt::QueuedConnection);
 
-    if (eligible && m_frozen.grabberSynchrone) {
+    if (eligible && m_settings.frozen.grabberSynchrone) {
         takeFrame();
         captureStep();
         return;
@@ -271,7 +271,7 @@ void TOmbrix::frameProgressStep()
         return;
     m_capture.inFrameProgress = true;
     emit OnFrameProgress(m_capture.current.info.frameNumber, 0);
-    if (!m_frozen.grabberSynchrone)
+    if (!m_settings.frozen.grabberSynchrone)
         captureStep();
     const bool pause = m_capture.takePausedOnFrame();
     // The frame just handed over is the one the paused preview holds.
@@ -305,12 +305,12 @@ void TOmbrix::sampleFrame(const QImage& frame, const TFrameInfo& info)
     sample.BitCount = frame.depth();
     sample.Stride = int(frame.bytesPerLine());
     sample.Format = QStringLiteral("video/x-raw, format=%1, width=%2, height=%3")
-                        .arg(QLatin1String(TapCapsFormat(m_frozen.rgbFormat)))
+                        .arg(QLatin1String(TapCapsFormat(m_settings.frozen.rgbFormat)))
                         .arg(frame.width())
                         .arg(frame.height());
     sample.StartTime = info.frameTime;
     sample.EndTime = info.frameTime;
-    if (!m_frozen.sampleAsync) {
+    if (!m_settings.frozen.sampleAsync) {
         // At once, on this thread, over the frame itself.
         sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(frame.constBits()),
                                                 qsizetype(frame.sizeInBytes()));
@@ -354,7 +354,7 @@ void TOmbrix::audioSample(GstPad* pad, GstBuffer* buffer)
     sample.StartTime = GST_CLOCK_TIME_IS_VALID(pts) ? qint64(pts / 100) : -1;
     sample.EndTime = GST_CLOCK_TIME_IS_VALID(pts) && GST_CLOCK_TIME_IS_VALID(duration) ? qint64((pts + duration) / 100)
                                                                                        : sample.StartTime;
-    if (!m_frozen.sampleAsync) {
+    if (!m_settings.frozen.sampleAsync) {
         sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
         emit OnSampleCapture_Audio(sample);
     } else {
@@ -398,7 +398,7 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
         picture = picture.scaled(ZoomedVideoSize(picture.size(), m_capture.settings().zoom), Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
     // A frame copied for the motion detector came before its overlays.
-    if (!m_frozen.withoutOverlay && m_motion.running() && !picture.isNull()) {
+    if (!m_settings.frozen.withoutOverlay && m_motion.running() && !picture.isNull()) {
         picture.detach();
         drawOverlays(picture, m_capture.current.info);
     }
@@ -451,7 +451,7 @@ void TOmbrix::resetCaptureState()
 
 bool TOmbrix::CaptureFrameTo(TFrameCaptureDest dest, const QString& fileName)
 {
-    if (!m_frozen.frozen || m_frozen.frameGrabber == fg_Disabled || !m_graphActive)
+    if (!m_settings.frozen.frozen || m_settings.frozen.frameGrabber == fg_Disabled || !m_graphActive)
         return false;
     if (m_capture.requestPending())
         return false;

@@ -40,13 +40,13 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
     m_uniqueId = manager->addInstance(this);
     m_devices.videoSettings.setDefaults();
     m_devices.audioSettings.setDefaults();
-    m_lastUse.load(TRegistry2::rootKeyPath(), true);
+    m_settings.lastUse.load(TRegistry2::rootKeyPath(), true);
     m_tick.start();
     m_capture.settings().storagePath = QDir::currentPath();
     m_imagesFolder = m_capture.settings().storagePath;
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
-    m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
-                                             [this] { TaskStep(); });
+    m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs,
+                                             m_settings.values.notificationMethod, [this] { TaskStep(); });
     m_controls = new TDeviceControls(this);
     connectDeviceControls();
     m_initialised = true;
@@ -73,37 +73,37 @@ TOmbrix::~TOmbrix()
     m_events.clear();
     saveVideoSettings();
     saveAudioSettings();
-    m_lastUse.save(TRegistry2::rootKeyPath());
+    m_settings.lastUse.save(TRegistry2::rootKeyPath());
     if (m_busy)
         busyOff();
 }
 
 void TOmbrix::setVideoDevice(int index)
 {
-    if (index == m_videoDevice)
+    if (index == m_settings.values.videoDevice)
         return;
     saveVideoSettings();
-    m_videoDevice = index;
+    m_settings.values.videoDevice = index;
 }
 
 void TOmbrix::setAudioDevice(int index)
 {
-    if (index == m_audioDevice)
+    if (index == m_settings.values.audioDevice)
         return;
     saveAudioSettings();
-    m_audioDevice = index;
+    m_settings.values.audioDevice = index;
 }
 
 void TOmbrix::setNotificationMethod(TNotificationMethod method)
 {
-    m_notificationMethod = method;
+    m_settings.values.notificationMethod = method;
     if (m_worker)
         m_worker->setMode(method);
 }
 
 void TOmbrix::setNotificationSleepTime(int ms)
 {
-    m_notificationSleepTime = ms;
+    m_settings.values.notificationSleepTime = ms;
     if (m_worker)
         m_worker->setPeriod(ms < 0 ? defaultNotificationPeriodMs : ms);
 }
@@ -136,7 +136,7 @@ bool TOmbrix::Report(bool condition, int severity, const QString& message, TLogT
 bool TOmbrix::CheckState(int allowed, int severity, bool needDevice)
 {
     const QList<StateReport> reports = CheckStateReports(
-        {allowed, needDevice, isCaptureDeviceSource(), m_videoDevice, m_currentState});
+        {allowed, needDevice, isCaptureDeviceSource(), m_settings.values.videoDevice, m_currentState});
     for (const StateReport& r : reports)
         Report(true, severity, r.message, r.code);
     return reports.isEmpty();
@@ -203,7 +203,7 @@ void TOmbrix::QueueEventNotification(TEventKind kind)
 {
     if (!TSyncManager::instance())
         return;
-    if (m_eventSynchrone)
+    if (m_settings.values.eventSynchrone)
         deliverEvent(kind);
     else
         m_events.addItem(kind);
@@ -250,7 +250,7 @@ void TOmbrix::periodicStep()
     if (m_periodicBusy)
         return;
     m_periodicBusy = true;
-    if (m_frozen.frameGrabber != fg_Disabled) {
+    if (m_settings.frozen.frameGrabber != fg_Disabled) {
         // A frame handed over by the frame tap: progress, then captures.
         if (m_capture.frameReady) {
             takeFrame();
@@ -363,8 +363,8 @@ void TOmbrix::saveVideoSettings()
     if (!isCaptureDeviceSource() || m_devices.boundVideo < 0
         || !m_devices.videoSettings.value("_DeviceDiscovered").toBool())
         return;
-    m_devices.videoSettings.setValue("VideoSize", m_videoSize);
-    m_devices.videoSettings.setValue("VideoSubtype", m_videoSubtype);
+    m_devices.videoSettings.setValue("VideoSize", m_settings.values.videoSize);
+    m_devices.videoSettings.setValue("VideoSubtype", m_settings.values.videoSubtype);
     m_controls->storeTo(m_devices.videoSettings);
     const QString key = deviceKey(VideoDeviceCatalogue(), m_devices.boundVideo);
     if (!key.isEmpty())
@@ -383,16 +383,16 @@ void TOmbrix::saveAudioSettings()
 
 bool TOmbrix::BindVideoDevice()
 {
-    if (!BootstrapDone() || m_videoSource != vs_VideoCaptureDevice)
+    if (!BootstrapDone() || m_settings.values.videoSource != vs_VideoCaptureDevice)
         return false;
     TDevices* catalogue = VideoDeviceCatalogue();
     if (!catalogue || catalogue->count() == 0) {
         emit OnNoVideoDevices();
         return false;
     }
-    if (m_videoDevice < 0)
+    if (m_settings.values.videoDevice < 0)
         return false;
-    const IndexReport check = CheckIndex(m_videoDevice, catalogue->count(), catalogue->title());
+    const IndexReport check = CheckIndex(m_settings.values.videoDevice, catalogue->count(), catalogue->title());
     if (check.reported)
         Report(true, check.severity, check.message, check.code);
     if (check.reported || m_devices.bindingVideo)
@@ -401,13 +401,14 @@ bool TOmbrix::BindVideoDevice()
     busyOn();
     saveVideoSettings();
     m_devices.bindingVideo = true;
-    m_devices.boundVideo = m_videoDevice;
+    m_devices.boundVideo = m_settings.values.videoDevice;
     m_devices.videoSettings.setDefaults();
-    if (!m_devices.videoSettings.load(deviceKey(catalogue, m_devices.boundVideo), m_storeDeviceSettings))
+    if (!m_devices.videoSettings.load(deviceKey(catalogue, m_devices.boundVideo),
+                                      m_settings.values.storeDeviceSettings))
         m_devices.videoSettings.setDefaults();
-    else if (m_storeDeviceSettings) {
-        m_videoSize = m_devices.videoSettings.value("VideoSize").toInt();
-        m_videoSubtype = m_devices.videoSettings.value("VideoSubtype").toInt();
+    else if (m_settings.values.storeDeviceSettings) {
+        m_settings.values.videoSize = m_devices.videoSettings.value("VideoSize").toInt();
+        m_settings.values.videoSubtype = m_devices.videoSettings.value("VideoSubtype").toInt();
     }
     m_devices.isDV = catalogue->entry(m_devices.boundVideo)->isDV;
     m_devices.formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
@@ -418,7 +419,7 @@ bool TOmbrix::BindVideoDevice()
         WriteLog(cfBlue, QStringLiteral("call change video device"));
         emit OnVideoDeviceSelected();
         WriteLog(cfBlue, QStringLiteral("end call change video device"));
-        if (m_associateDevices) {
+        if (m_settings.values.associateDevices) {
             // The audio device last used with this camera comes back with it;
             // one that is not installed now leaves the choice alone.
             TDevices* audio = AudioDeviceCatalogue();
@@ -440,10 +441,10 @@ bool TOmbrix::BindVideoDevice()
 bool TOmbrix::BindAudioDevice()
 {
     TDevices* catalogue = AudioDeviceCatalogue();
-    if (!BootstrapDone() || m_videoSource != vs_VideoCaptureDevice || !catalogue || catalogue->count() == 0
-        || m_audioDevice < 0)
+    if (!BootstrapDone() || m_settings.values.videoSource != vs_VideoCaptureDevice || !catalogue
+        || catalogue->count() == 0 || m_settings.values.audioDevice < 0)
         return false;
-    const IndexReport check = CheckIndex(m_audioDevice, catalogue->count(), catalogue->title());
+    const IndexReport check = CheckIndex(m_settings.values.audioDevice, catalogue->count(), catalogue->title());
     if (check.reported)
         Report(true, check.severity, check.message, check.code);
     if (check.reported || m_devices.bindingAudio)
@@ -451,16 +452,16 @@ bool TOmbrix::BindAudioDevice()
     m_devices.bindingAudio = true;
     busyOn();
     saveAudioSettings();
-    m_devices.boundAudio = m_audioDevice;
+    m_devices.boundAudio = m_settings.values.audioDevice;
     m_devices.audioSettings.setDefaults();
-    m_devices.audioSettings.load(deviceKey(catalogue, m_devices.boundAudio), m_storeDeviceSettings);
+    m_devices.audioSettings.load(deviceKey(catalogue, m_devices.boundAudio), m_settings.values.storeDeviceSettings);
     bool discovered = m_devices.audioSettings.value("_DeviceDiscovered").toBool();
     if (!discovered && discoverAudioDevice()) {
         discovered = true;
         m_devices.audioSettings.setValue("_DeviceDiscovered", true);
     }
     saveAudioSettings();
-    if (discovered && m_associateDevices && m_devices.boundVideo >= 0)
+    if (discovered && m_settings.values.associateDevices && m_devices.boundVideo >= 0)
         m_devices.videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_devices.boundAudio));
     if (discovered)
         emit OnAudioDeviceSelected();
@@ -483,7 +484,7 @@ void TOmbrix::FirstBind()
     if (m_firstBindDone)
         return;
     m_firstBindDone = true;
-    if (m_devices.boundVideo != m_videoDevice) {
+    if (m_devices.boundVideo != m_settings.values.videoDevice) {
         BindAudioDevice();
         BindVideoDevice();
     }
@@ -630,7 +631,7 @@ bool TOmbrix::PausePreview()
 {
     if (!CheckState(as_Preview, sevError, true) || m_runState != 2)
         return false;
-    if (m_frozen.frameGrabber != fg_Disabled) {
+    if (m_settings.frozen.frameGrabber != fg_Disabled) {
         // The next frame that reaches the frame grabber is the one held.
         m_capture.pauseOnNextFrame();
         return true;
@@ -650,7 +651,7 @@ bool TOmbrix::ResumePreview()
 bool TOmbrix::ResetPreview()
 {
     TDevices* catalogue = VideoDeviceCatalogue();
-    if (isCaptureDeviceSource() && m_videoDevice >= (catalogue ? catalogue->count() : 0))
+    if (isCaptureDeviceSource() && m_settings.values.videoDevice >= (catalogue ? catalogue->count() : 0))
         return !Report(true, sevError, QStringLiteral("video device index out of range"), e_index_out_of_range);
     if (m_currentState != cs_Preview || m_runState != 2)
         return false;
@@ -660,7 +661,7 @@ bool TOmbrix::ResetPreview()
 
 void TOmbrix::RefreshPreview(const QString& reason)
 {
-    if (!m_autoRefreshPreview || m_videoDevice < 0)
+    if (!m_settings.values.autoRefreshPreview || m_settings.values.videoDevice < 0)
         return;
     if (!CheckState(as_Preview | 1, sevError, true))
         return;
@@ -692,27 +693,16 @@ int TOmbrix::CurrentFrameRate() const
 bool TOmbrix::freezeSettings()
 {
     ClearGraph(false);
-    m_frozen.frameGrabber = m_frameGrabber;
-    m_frozen.videoRenderer = m_videoRenderer;
-    m_frozen.videoSource = m_videoSource;
-    m_frozen.audioRecording = m_audioRecording;
-    m_frozen.rateHundredths = int(std::lround(m_frameRate * hundredths));
-    m_frozen.subtypeIndex = m_videoSubtype;
-    m_frozen.withoutOverlay = m_capture.settings().withoutOverlay;
-    m_frozen.display = m_videoRenderer != vr_None;
-    m_frozen.sampleVideo = m_capture.settings().sampleVideo;
-    m_frozen.sampleAudio = m_capture.settings().sampleAudio;
-    m_frozen.sampleAsync = m_capture.settings().sampleAsync;
-    m_frozen.grabberSynchrone = m_capture.settings().grabberSynchrone;
-    m_motion.setRunning(m_motion.enabled() && m_frameGrabber != fg_Disabled);
-    if (m_recording.freeze(isCaptureDeviceSource(), m_audioRecording))
+    m_settings.freeze(m_capture.settings());
+    m_motion.setRunning(m_motion.enabled() && m_settings.values.frameGrabber != fg_Disabled);
+    if (m_recording.freeze(isCaptureDeviceSource(), m_settings.values.audioRecording))
         Report(true, sevWarning,
                QStringLiteral("the preallocated recording file is not compatible with ASF or MPEG2 recording"),
                i_preallocated_file_not_suitable);
-    if (m_frameGrabber != fg_Disabled)
+    if (m_settings.values.frameGrabber != fg_Disabled)
         chooseRgbFormat();
     resetCaptureState();
-    m_frozen.frozen = true;
+    m_settings.frozen.frozen = true;
     return true;
 }
 
@@ -721,7 +711,7 @@ bool TOmbrix::RestartGraph(int target)
     TDevices* catalogue = VideoDeviceCatalogue();
     const int deviceCount = catalogue ? catalogue->count() : 0;
     if (!TSyncManager::instance() || (target != cs_Preview && target != cs_Recording) || !m_initialised
-        || (isCaptureDeviceSource() && m_videoDevice >= deviceCount) || !IsDirectX8OrHigherInstalled())
+        || (isCaptureDeviceSource() && m_settings.values.videoDevice >= deviceCount) || !IsDirectX8OrHigherInstalled())
         return false;
     if (isCaptureDeviceSource() && deviceCount == 0) {
         Report(true, sevError, QStringLiteral("no video capture device"), e_no_video_input_device);
@@ -736,9 +726,9 @@ bool TOmbrix::RestartGraph(int target)
     do {
         StopAll();
         if (isCaptureDeviceSource()) {
-            if (m_devices.boundVideo != m_videoDevice && !BindVideoDevice())
+            if (m_devices.boundVideo != m_settings.values.videoDevice && !BindVideoDevice())
                 break;
-            if (m_devices.boundAudio != m_audioDevice)
+            if (m_devices.boundAudio != m_settings.values.audioDevice)
                 BindAudioDevice();
             if (!m_devices.formatsKnown)
                 break;
@@ -752,16 +742,16 @@ bool TOmbrix::RestartGraph(int target)
             break;
         m_currentState = TCurrentState(target);
         if (TLog::instance().isEnabled() && isCaptureDeviceSource()) {
-            for (auto [index, cat] :
-                 {std::pair{m_videoDevice, VideoDeviceCatalogue()}, std::pair{m_audioDevice, AudioDeviceCatalogue()}}) {
+            for (auto [index, cat] : {std::pair{m_settings.values.videoDevice, VideoDeviceCatalogue()},
+                                      std::pair{m_settings.values.audioDevice, AudioDeviceCatalogue()}}) {
                 if (cat && index >= 0 && index < cat->count())
                     WriteLog(cfBlue,
                              QStringLiteral("current ") + cat->title() + QStringLiteral(": ") + cat->nameAt(index));
                 else if (cat)
                     WriteLog(cfBlue, QStringLiteral("no ") + cat->title() + QStringLiteral(" available."));
             }
-            WriteLogYesNo(m_audioRecording, cfBlue, QStringLiteral("capture audio"));
-            WriteLogYesNo(m_audioDeviceRendering, cfBlue, QStringLiteral("render audio"));
+            WriteLogYesNo(m_settings.values.audioRecording, cfBlue, QStringLiteral("capture audio"));
+            WriteLogYesNo(m_settings.values.audioDeviceRendering, cfBlue, QStringLiteral("render audio"));
         }
         if (!buildBaseGraph())
             break;
@@ -805,12 +795,12 @@ bool TOmbrix::RestartGraph(int target)
 bool TOmbrix::buildBaseGraph()
 {
     WriteLog(cfBlue, QStringLiteral("creating base graph"));
-    if (!BootstrapDone() || !m_frozen.frozen)
+    if (!BootstrapDone() || !m_settings.frozen.frozen)
         return !Report(true, sevError, QStringLiteral("current params not set"), e_set_filter_graph);
-    if (m_frozen.videoSource == vs_VideoFromImages || m_frozen.videoSource == vs_VideoFromBitmaps
-        || m_multiplexedRole == mr_MultiplexedSlave)
+    if (m_settings.frozen.videoSource == vs_VideoFromImages || m_settings.frozen.videoSource == vs_VideoFromBitmaps
+        || m_settings.values.multiplexedRole == mr_MultiplexedSlave)
         return buildPushSource();
-    if (m_frozen.videoSource != vs_VideoCaptureDevice) {
+    if (m_settings.frozen.videoSource != vs_VideoCaptureDevice) {
         // Files, streams and external sources are other parts of the
         // component.
         return !Report(true, sevError, QStringLiteral("video source not available in this version"), e_failed);
@@ -856,17 +846,17 @@ bool TOmbrix::buildBaseGraph()
     WriteLog(cfBlue, QStringLiteral("device graph created"));
 
     // The chosen size, format and rate, as the device's caps allow them.
-    SizeContext sizes{&m_devices.sizes(), m_videoSize, m_configuredSize, m_devices.isDV,
+    SizeContext sizes{&m_devices.sizes(), m_settings.values.videoSize, m_settings.values.configuredSize, m_devices.isDV,
                       m_devices.videoSettings.value("_IsDVPal").toBool()};
-    if (m_videoSize >= m_devices.sizes().count()) {
-        m_videoSize = 0;
+    if (m_settings.values.videoSize >= m_devices.sizes().count()) {
+        m_settings.values.videoSize = 0;
         Report(true, sevError, QStringLiteral("VideoSize index out of range, default size used"), e_index_out_of_range);
     }
     video::VideoSize size;
     SizeOfIndex(sizes, -1, size);
-    const QString subtype = ChooseSubtype(m_devices.subtypes().entries(), m_frozen.subtypeIndex,
-                                          m_frozen.frameGrabber != fg_Disabled);
-    const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_frozen.rateHundredths);
+    const QString subtype = ChooseSubtype(m_devices.subtypes().entries(), m_settings.frozen.subtypeIndex,
+                                          m_settings.frozen.frameGrabber != fg_Disabled);
+    const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_settings.frozen.rateHundredths);
     WriteLog(cfBlue, QStringLiteral("video stream config ") + QString::number(choice.step));
     if (choice.step == 0)
         ReportResult(false, sevTrace, QStringLiteral("failed to set video format"), e_set_format);
@@ -896,14 +886,14 @@ bool TOmbrix::buildPreviewChain()
     gst_object_unref(caps);
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Preview Queue"), pin);
     // Frames pass the frame tap unless neither display nor grabbing wants them.
-    const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
+    const bool wanted = !(m_settings.frozen.videoRenderer == vr_None && m_settings.frozen.frameGrabber == fg_Disabled);
     if (ok && wanted)
         ok = buildGrabberChain(pin);
     GstElement* sink = ok ? m_graph->addFilterAfter(pin, "fakesink", QStringLiteral("Null Renderer")) : nullptr;
     ok = sink != nullptr;
     // A camera paces itself; pictures are shown at their frame rate.
     if (ok)
-        g_object_set(sink, "sync", m_frozen.videoSource != vs_VideoCaptureDevice, nullptr);
+        g_object_set(sink, "sync", m_settings.frozen.videoSource != vs_VideoCaptureDevice, nullptr);
     if (pin)
         gst_object_unref(pin);
     return ok;
@@ -913,14 +903,14 @@ void TOmbrix::buildAudioSource()
 {
     // Audio goes with a preview only when it is rendered; a recording's audio
     // is the recording part's business.
-    if (m_currentState != cs_Preview || !m_audioDeviceRendering)
+    if (m_currentState != cs_Preview || !m_settings.values.audioDeviceRendering)
         return;
     GstElement* source = addAudioInput();
     if (!source)
         return;
     GstPad* pin = gst_element_get_static_pad(source, "src");
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
-    if (ok && m_frozen.sampleAudio != sc_Disabled) {
+    if (ok && m_settings.frozen.sampleAudio != sc_Disabled) {
         // The host's audio samples, taken on their way to the renderer.
         ok = m_graph->insertFilterInline("identity", QStringLiteral("GRB_Sample"), pin);
         if (ok) {
@@ -956,7 +946,9 @@ GstElement* TOmbrix::addAudioInput()
         Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
         return nullptr;
     }
-    const int index = m_audioDevice >= 0 && m_audioDevice < audio->count() ? m_audioDevice : 0;
+    const int index = m_settings.values.audioDevice >= 0 && m_settings.values.audioDevice < audio->count()
+                        ? m_settings.values.audioDevice
+                        : 0;
     const TCapDeviceInfo* entry = audio->entry(index);
     DeviceProvider* provider = CurrentDeviceProvider();
     GstElement* source = provider && entry->isConnected
@@ -990,7 +982,9 @@ bool TOmbrix::finishGraph()
 
 void TOmbrix::setBuiltGraphState()
 {
-    m_graphState = m_synchronized && m_multiplexedRole != mr_MultiplexedSlave ? gs_WaitForSync : gs_CanActivate;
+    m_graphState = m_settings.values.synchronized && m_settings.values.multiplexedRole != mr_MultiplexedSlave
+                     ? gs_WaitForSync
+                     : gs_CanActivate;
 }
 
 bool TOmbrix::changeGraphState(GstState state, const QString& reason)
@@ -1023,7 +1017,7 @@ bool TOmbrix::ActivateGraph()
     WriteLog(cfBlue, QStringLiteral("end activate graph"));
     if (ok) {
         m_graphState = gs_Active;
-        m_display.setActive(m_frozen.display);
+        m_display.setActive(m_settings.frozen.display);
         m_display.layout();
     } else if (m_currentState == cs_Preview) {
         Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
@@ -1089,9 +1083,9 @@ void TOmbrix::ClearGraph(bool endState)
     m_graphActive = false;
     // A slave's streaming thread may wait for its master's next frame; a
     // master's slaves end with it.
-    if (m_multiplexedRole == mr_MultiplexedSlave)
+    if (m_settings.values.multiplexedRole == mr_MultiplexedSlave)
         m_multiplexSlot.close();
-    if (m_multiplexedRole == mr_MultiplexedMaster) {
+    if (m_settings.values.multiplexedRole == mr_MultiplexedMaster) {
         QMutexLocker locker(&m_slaveLock);
         for (TOmbrix* slave : m_slaves)
             if (slave)
@@ -1114,7 +1108,7 @@ void TOmbrix::ClearGraph(bool endState)
     m_runState = 0;
     if (endState) {
         m_currentState = cs_Down;
-        m_frozen.frozen = false;
+        m_settings.frozen.frozen = false;
     }
     // What the device's adjustments are now, after a dialog or another program changed them.
     if (m_sourceElement.load() && m_controls) {

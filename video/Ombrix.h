@@ -30,6 +30,7 @@
 #include "LogTypes.h"
 #include "MotionPart.h"
 #include "MultiplexSlot.h"
+#include "SettingsPart.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
@@ -150,53 +151,53 @@ public:
     ~TOmbrix() override;
 
     // --- published properties (the subset the engine uses) ---
-    int VideoDevice() const { return m_videoDevice; }
+    int VideoDevice() const { return m_settings.values.videoDevice; }
     void setVideoDevice(int index);
-    int AudioDevice() const { return m_audioDevice; }
+    int AudioDevice() const { return m_settings.values.audioDevice; }
     void setAudioDevice(int index);
-    int VideoSize() const { return m_videoSize; }
-    void setVideoSize(int index) { m_videoSize = index; }
-    int VideoSubtype() const { return m_videoSubtype; }
-    void setVideoSubtype(int index) { m_videoSubtype = index; }
-    double FrameRate() const { return m_frameRate; }
-    void setFrameRate(double fps) { m_frameRate = fps; }
-    TVideoSource VideoSource() const { return m_videoSource; }
-    void setVideoSource(TVideoSource source) { m_videoSource = source; }
-    TFrameGrabber FrameGrabber() const { return m_frameGrabber; }
+    int VideoSize() const { return m_settings.values.videoSize; }
+    void setVideoSize(int index) { m_settings.values.videoSize = index; }
+    int VideoSubtype() const { return m_settings.values.videoSubtype; }
+    void setVideoSubtype(int index) { m_settings.values.videoSubtype = index; }
+    double FrameRate() const { return m_settings.values.frameRate; }
+    void setFrameRate(double fps) { m_settings.values.frameRate = fps; }
+    TVideoSource VideoSource() const { return m_settings.values.videoSource; }
+    void setVideoSource(TVideoSource source) { m_settings.values.videoSource = source; }
+    TFrameGrabber FrameGrabber() const { return m_settings.values.frameGrabber; }
     void setFrameGrabber(TFrameGrabber g);
-    TVideoRenderer VideoRenderer() const { return m_videoRenderer; }
-    void setVideoRenderer(TVideoRenderer r) { m_videoRenderer = r; }
-    bool AutoStartPreview() const { return m_autoStartPreview; }
-    void setAutoStartPreview(bool on) { m_autoStartPreview = on; }
-    bool Synchronized() const { return m_synchronized; }
-    void setSynchronized(bool on) { m_synchronized = on; }
-    bool StoreDeviceSettingsInRegistry() const { return m_storeDeviceSettings; }
-    void setStoreDeviceSettingsInRegistry(bool on) { m_storeDeviceSettings = on; }
-    bool EventNotificationSynchrone() const { return m_eventSynchrone; }
-    void setEventNotificationSynchrone(bool on) { m_eventSynchrone = on; }
-    TNotificationMethod NotificationMethod() const { return m_notificationMethod; }
+    TVideoRenderer VideoRenderer() const { return m_settings.values.videoRenderer; }
+    void setVideoRenderer(TVideoRenderer r) { m_settings.values.videoRenderer = r; }
+    bool AutoStartPreview() const { return m_settings.values.autoStartPreview; }
+    void setAutoStartPreview(bool on) { m_settings.values.autoStartPreview = on; }
+    bool Synchronized() const { return m_settings.values.synchronized; }
+    void setSynchronized(bool on) { m_settings.values.synchronized = on; }
+    bool StoreDeviceSettingsInRegistry() const { return m_settings.values.storeDeviceSettings; }
+    void setStoreDeviceSettingsInRegistry(bool on) { m_settings.values.storeDeviceSettings = on; }
+    bool EventNotificationSynchrone() const { return m_settings.values.eventSynchrone; }
+    void setEventNotificationSynchrone(bool on) { m_settings.values.eventSynchrone = on; }
+    TNotificationMethod NotificationMethod() const { return m_settings.values.notificationMethod; }
     void setNotificationMethod(TNotificationMethod method);
-    int NotificationSleepTime() const { return m_notificationSleepTime; }
+    int NotificationSleepTime() const { return m_settings.values.notificationSleepTime; }
     void setNotificationSleepTime(int ms);
-    bool AudioDeviceRendering() const { return m_audioDeviceRendering; }
-    void setAudioDeviceRendering(bool on) { m_audioDeviceRendering = on; }
-    bool AudioRecording() const { return m_audioRecording; }
-    void setAudioRecording(bool on) { m_audioRecording = on; }
-    TMultiplexedRole MultiplexedRole() const { return m_multiplexedRole; }
+    bool AudioDeviceRendering() const { return m_settings.values.audioDeviceRendering; }
+    void setAudioDeviceRendering(bool on) { m_settings.values.audioDeviceRendering = on; }
+    bool AudioRecording() const { return m_settings.values.audioRecording; }
+    void setAudioRecording(bool on) { m_settings.values.audioRecording = on; }
+    TMultiplexedRole MultiplexedRole() const { return m_settings.values.multiplexedRole; }
     // Multiplexed cameras: a master sorts each frame to the slave of its
     // input (slaves 1 to 4 by UniqueID, -1 for none); a slave shows and
     // records the frames of its input and can start only while its master runs.
     void setMultiplexedRole(TMultiplexedRole role);
     int MultiplexedSlaveID(int slave) const;
     void setMultiplexedSlaveID(int slave, int uniqueId);
-    bool AssociateAudioAndVideoDevices() const { return m_associateDevices; }
-    void setAssociateAudioAndVideoDevices(bool on) { m_associateDevices = on; }
-    bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
-    void setAutoRefreshPreview(bool on) { m_autoRefreshPreview = on; }
+    bool AssociateAudioAndVideoDevices() const { return m_settings.values.associateDevices; }
+    void setAssociateAudioAndVideoDevices(bool on) { m_settings.values.associateDevices = on; }
+    bool AutoRefreshPreview() const { return m_settings.values.autoRefreshPreview; }
+    void setAutoRefreshPreview(bool on) { m_settings.values.autoRefreshPreview = on; }
     // --- frame capture ---
     TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return m_capture.settings().rgbFormat; }
     void setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format);
-    TFrameGrabberRGBFormat FrameGrabberCurrentRGBFormat() const { return m_frozen.rgbFormat; }
+    TFrameGrabberRGBFormat FrameGrabberCurrentRGBFormat() const { return m_settings.frozen.rgbFormat; }
     bool FrameCaptureWithoutOverlay() const { return m_capture.settings().withoutOverlay; }
     void setFrameCaptureWithoutOverlay(bool on);
     int FrameCaptureZoomSize() const { return m_capture.settings().zoom; }
@@ -343,7 +344,7 @@ public:
     int VideoSourceHeight() const { return m_display.sourceSize().height(); }
 
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
-    void setVideoStreamConfigSize(int width, int height) { m_configuredSize = {width, height}; }
+    void setVideoStreamConfigSize(int width, int height) { m_settings.values.configuredSize = {width, height}; }
 
     // --- read-only state ---
     TCurrentState CurrentState() const { return m_currentState; }
@@ -547,7 +548,7 @@ public:
     bool IsPlayerPlaying() const;
     bool IsPlayerPaused() const;
     bool IsPlayerAudioStreamAvailable() const { return m_player.hasAudio; }
-    QString Last_Clip_Played() const { return m_lastUse.value("_LastClipPlayed").toString(); }
+    QString Last_Clip_Played() const { return m_settings.lastUse.value("_LastClipPlayed").toString(); }
     // The length and frame count of a clip file, read by a private graph;
     // false (both 0) when it cannot be read.
     static bool AVIDuration(const QString& fileName, qint64& duration, qint64& frameCount);
@@ -684,10 +685,7 @@ private:
         QString text;
     };
 
-    bool isCaptureDeviceSource() const
-    {
-        return m_videoSource == vs_VideoCaptureDevice && m_multiplexedRole != mr_MultiplexedSlave;
-    }
+    bool isCaptureDeviceSource() const { return m_settings.captureDeviceSource(); }
     void deliverEvent(TEventKind kind);
     void processNotifyEvents();
     void periodicStep();
@@ -778,45 +776,7 @@ private:
     // Display windows.
     bool displaysWanted() const;
 
-    // Published values.
-    int m_videoDevice = -1;
-    int m_audioDevice = -1;
-    int m_videoSize = 0;
-    int m_videoSubtype = 0;
-    double m_frameRate = 0.0;
-    TVideoSource m_videoSource = vs_VideoCaptureDevice;
-    TFrameGrabber m_frameGrabber = fg_BothStreams;
-    TVideoRenderer m_videoRenderer = vr_AutoSelect;
-    bool m_autoStartPreview = false;
-    bool m_synchronized = false;
-    bool m_storeDeviceSettings = true;
-    bool m_eventSynchrone = false;
-    TNotificationMethod m_notificationMethod = nm_Timer;
-    int m_notificationSleepTime = -1;
-    bool m_audioDeviceRendering = false;
-    bool m_audioRecording = false;
-    bool m_autoRefreshPreview = true;
-    bool m_associateDevices = false;
-    TMultiplexedRole m_multiplexedRole = mr_NotMultiplexed;
-    video::VideoSize m_configuredSize;
-
-    // Frozen for the life of one graph.
-    struct Frozen {
-        bool frozen = false;
-        TFrameGrabber frameGrabber = fg_BothStreams;
-        TVideoRenderer videoRenderer = vr_AutoSelect;
-        TVideoSource videoSource = vs_VideoCaptureDevice;
-        int rateHundredths = 0;
-        int subtypeIndex = -1;
-        bool audioRecording = false;
-        TFrameGrabberRGBFormat rgbFormat = fgf_Default;
-        bool withoutOverlay = false;
-        bool display = false;
-        TSampleCapture sampleVideo = sc_Disabled;
-        TSampleCapture sampleAudio = sc_Disabled;
-        bool sampleAsync = true;
-        bool grabberSynchrone = false;
-    } m_frozen;
+    SettingsPart m_settings;
 
     // State.
     int m_uniqueId = -1;
@@ -836,7 +796,6 @@ private:
     bool m_firstBindDone = false;
 
     DevicePart m_devices;
-    TDeviceSettings m_lastUse{TDeviceSettings::LastUse};
     QString m_sourceCaps;
 
     // Queues and worker.

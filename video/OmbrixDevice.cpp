@@ -68,7 +68,7 @@ void TOmbrix::bindDeviceControls()
 {
     m_controls->loadFrom(m_devices.videoSettings);
     // A device seen before keeps the values stored for it until a graph applies them.
-    const bool readRanges = !m_storeDeviceSettings || !m_controls->HasStoredRanges();
+    const bool readRanges = !m_settings.values.storeDeviceSettings || !m_controls->HasStoredRanges();
     m_controls->attach(OpenV4l2Device(BoundVideoDevicePath()), readRanges);
     const struct {
         const char* name;
@@ -101,7 +101,7 @@ void TOmbrix::applyDeviceControls()
             m_controls->TuneChannel(-1);
     }
     m_controls->ApplyAnalogVideoStandard();
-    if (m_storeDeviceSettings && !m_devices.discovering) {
+    if (m_settings.values.storeDeviceSettings && !m_devices.discovering) {
         m_controls->ApplyVideoQualityValues();
         m_controls->ApplyCameraControlValues();
         m_controls->ApplyVideoControlMode();
@@ -114,7 +114,7 @@ bool TOmbrix::IsDialogAvailable(TDialog dialog) const
     case dlg_VideoDevice:
     case dlg_VideoCompressor:
     case dlg_AudioCompressor: return true;
-    case dlg_StreamConfig: return m_videoDevice >= 0 && !m_devices.isDV;
+    case dlg_StreamConfig: return m_settings.values.videoDevice >= 0 && !m_devices.isDV;
     case dlg_VideoCrossbar: return m_controls->IsVideoCrossbarAvailable();
     case dlg_TVTuner: return m_controls->IsTVTunerAvailable();
     case dlg_AudioDevice: {

@@ -9,9 +9,9 @@ namespace velmar::video {
 void TOmbrix::setMotionDetector_Enabled(bool on)
 {
     m_motion.detector().setEnabled(on);
-    if (!m_frozen.frozen || m_frozen.frameGrabber == fg_Disabled)
+    if (!m_settings.frozen.frozen || m_settings.frozen.frameGrabber == fg_Disabled)
         return;
-    if (on && MotionPart::needsNewGraph(m_frozen.rgbFormat) && m_graphActive) {
+    if (on && MotionPart::needsNewGraph(m_settings.frozen.rgbFormat) && m_graphActive) {
         RefreshPreview(QStringLiteral("MotionDetector_Enabled"));
         return;
     }

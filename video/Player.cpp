@@ -247,7 +247,7 @@ bool TOmbrix::buildPlayerGraph()
     }
     GstElement* pipeline = ok ? m_graph->pipeline() : nullptr;
     if (ok) {
-        m_lastUse.setValue("_LastClipPlayed", file);
+        m_settings.lastUse.setValue("_LastClipPlayed", file);
         m_player.openClip(facts.duration, facts.frameDuration, facts.hasAudio);
         GstElement* source = m_graph->createFilter("filesrc", QStringLiteral("Source"));
         GstElement* decoder = m_graph->createFilter("decodebin", QStringLiteral("Decoder"));
@@ -263,8 +263,8 @@ bool TOmbrix::buildPlayerGraph()
         ok = queue && m_graph->addFilter(queue, QStringLiteral("Decoded Video"));
         GstPad* pin = ok ? gst_element_get_static_pad(queue, "src") : nullptr;
         ok = ok && m_graph->insertFilterInline("videoconvert", QStringLiteral("Player Converter"), pin);
-        if (ok && m_frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin)) {
-            m_frozen.frameGrabber = fg_Disabled;
+        if (ok && m_settings.frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin)) {
+            m_settings.frozen.frameGrabber = fg_Disabled;
             Report(true, sevError,
                    QStringLiteral("failed to bind the frame grabber, it is probable that the current decompressor does "
                                   "not accept uncompressed RGB, you install another decompressor and use the "
@@ -278,7 +278,7 @@ bool TOmbrix::buildPlayerGraph()
         if (pin)
             gst_object_unref(pin);
     } else if (ok) {
-        m_frozen.frameGrabber = fg_Disabled;
+        m_settings.frozen.frameGrabber = fg_Disabled;
     }
     if (ok && facts.hasAudio) {
         GstElement* queue = m_graph->createFilter("queue", QStringLiteral("Decoded Audio"));
@@ -308,7 +308,7 @@ bool TOmbrix::buildPlayerGraph()
     }
     if (ok) {
         m_graphState = gs_Active;
-        m_display.setActive(m_frozen.display);
+        m_display.setActive(m_settings.frozen.display);
         m_display.layout();
         followTrackBar();
     } else {
@@ -581,7 +581,7 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
         ok = queue && m_graph->addFilter(queue, QStringLiteral("Decoded Video"));
         GstPad* pin = ok ? gst_element_get_static_pad(queue, "src") : nullptr;
         ok = ok && m_graph->insertFilterInline("videoconvert", QStringLiteral("Reencoding Converter"), pin);
-        if (ok && job.UseFrameGrabber && m_frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin))
+        if (ok && job.UseFrameGrabber && m_settings.frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin))
             ok = !Report(true, sevError, QStringLiteral("can't connect the frame grabber. Disable it and try again"),
                          e_failed_to_bind_frame_grabber);
         const TCapDeviceInfo* chosen = job.UseVideoCompressor && job.Method == rm_AVI ? chosenVideoCompressor()

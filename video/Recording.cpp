@@ -150,7 +150,7 @@ void TOmbrix::setMuteAudioRendering(bool on)
 
 QString TOmbrix::Last_Recording_FileName() const
 {
-    return m_lastUse.value("_LastRecordingFileName").toString();
+    return m_settings.lastUse.value("_LastRecordingFileName").toString();
 }
 
 double TOmbrix::RecordingDuration() const
@@ -165,11 +165,12 @@ double TOmbrix::DeviceFrameRate() const
     // The rate a graph asks of the device: FrameRate, else the default rate,
     // when the device offers it; else the best it offers.
     TDevices* catalogue = VideoDeviceCatalogue();
-    const int index = m_devices.boundVideo >= 0 ? m_devices.boundVideo : m_videoDevice;
+    const int index = m_devices.boundVideo >= 0 ? m_devices.boundVideo : m_settings.values.videoDevice;
     const TCapDeviceInfo* entry = catalogue ? catalogue->entry(index) : nullptr;
     if (!entry)
         return 0.0;
-    const int wanted = m_frameRate > 0.0 ? int(std::lround(m_frameRate * 100)) : defaultRateHundredths;
+    const int wanted = m_settings.values.frameRate > 0.0 ? int(std::lround(m_settings.values.frameRate * 100))
+                                                         : defaultRateHundredths;
     int best = 0;
     for (const CapsEntry& c : entry->formats) {
         if ((c.minRate == 0 && c.maxRate == 0) || (wanted >= c.minRate && wanted <= c.maxRate))
@@ -375,8 +376,9 @@ bool TOmbrix::buildRecordingChain()
 
     // The frame grabber (overlays, captures, display) sits before the tee
     // when the recorded frames are to carry what it draws.
-    const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
-    const bool grabberFirst = m_frozen.frameGrabber == fg_BothStreams || m_frozen.frameGrabber == fg_CaptureStream;
+    const bool wanted = !(m_settings.frozen.videoRenderer == vr_None && m_settings.frozen.frameGrabber == fg_Disabled);
+    const bool grabberFirst = m_settings.frozen.frameGrabber == fg_BothStreams
+                           || m_settings.frozen.frameGrabber == fg_CaptureStream;
     bool ok = true;
     if (wanted && grabberFirst)
         ok = buildGrabberChain(pin);
@@ -644,7 +646,7 @@ bool TOmbrix::attachWriter()
         return !Report(true, sevError, QStringLiteral("video connection to file mux failed"),
                        e_failed_to_start_recording);
     }
-    m_lastUse.setValue("_LastRecordingFileName", m_recording.writtenFile);
+    m_settings.lastUse.setValue("_LastRecordingFileName", m_recording.writtenFile);
     WriteLog(cfBlue, QStringLiteral("recording to ") + m_recording.writtenFile);
     m_recording.setGate(videoGate, m_recording.paused ? gateDrop : gateOpen);
     m_recording.setGate(audioGate, m_recording.paused || !withAudio ? gateDrop : gateOpen);
@@ -797,10 +799,10 @@ bool TOmbrix::ResumeRecording()
 
 void TOmbrix::setMultiplexedRole(TMultiplexedRole role)
 {
-    if (role < mr_NotMultiplexed || role > mr_MultiplexedSlave || role == m_multiplexedRole)
+    if (role < mr_NotMultiplexed || role > mr_MultiplexedSlave || role == m_settings.values.multiplexedRole)
         return;
     unlinkMultiplexing();
-    m_multiplexedRole = role;
+    m_settings.values.multiplexedRole = role;
     linkSlaves();
 }
 
@@ -819,7 +821,7 @@ void TOmbrix::setMultiplexedSlaveID(int slave, int uniqueId)
 
 void TOmbrix::linkSlaves()
 {
-    if (m_multiplexedRole != mr_MultiplexedMaster)
+    if (m_settings.values.multiplexedRole != mr_MultiplexedMaster)
         return;
     TSyncManager* manager = TSyncManager::instance();
     const QList<TOmbrix*> components = manager ? manager->instances() : QList<TOmbrix*>();
