@@ -21,7 +21,6 @@ namespace velmar::video {
 
 namespace {
 constexpr int sequentialDigits = 6;
-constexpr int maxFrameBuffers = 10;
 constexpr int percent = 100;
 
 } // namespace
@@ -37,114 +36,31 @@ int ScreenColorDepth()
 
 void TOmbrix::setFrameGrabber(TFrameGrabber g)
 {
-    if (g < fg_BothStreams || g > fg_Disabled || g == m_frameGrabber)
+    if (!m_settings.setFrameGrabber(g))
         return;
-    m_frameGrabber = g;
     RefreshPreview(QStringLiteral("FrameGrabber"));
 }
 
 void TOmbrix::setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format)
 {
-    if (format < fgf_Default || format > fgf_RGB8 || format == m_rgbFormat)
+    if (!m_capture.setRgbFormat(format))
         return;
-    m_rgbFormat = format;
-    if (m_frameGrabber != fg_Disabled)
+    if (m_settings.values.frameGrabber != fg_Disabled)
         RefreshPreview(QStringLiteral("FrameGrabberRGBFormat"));
 }
 
 void TOmbrix::setFrameCaptureWithoutOverlay(bool on)
 {
-    if (on == m_captureWithoutOverlay)
+    if (!m_capture.setWithoutOverlay(on))
         return;
-    m_captureWithoutOverlay = on;
     RefreshPreview(QStringLiteral("FrameCaptureWithoutOverlay"));
-}
-
-void TOmbrix::setFrameCaptureZoomSize(int zoom)
-{
-    if (zoom > 0)
-        m_captureZoom = zoom;
 }
 
 void TOmbrix::setFrameBuffers(int n)
 {
-    if (n < 0 || n > maxFrameBuffers || n == m_frameBuffers)
+    if (!m_capture.setFrameBuffers(n))
         return;
-    m_frameBuffers = n;
     RefreshPreview(QStringLiteral("FrameBuffers"));
-}
-
-bool TOmbrix::BurstMode() const
-{
-    QMutexLocker locker(&m_frameLock);
-    return m_burst.isOn();
-}
-
-void TOmbrix::setBurstMode(bool on)
-{
-    QMutexLocker locker(&m_frameLock);
-    if (on)
-        m_burst.switchOn(m_burstCount);
-    else
-        m_burst.switchOff();
-}
-
-void TOmbrix::setBurstCount(int n)
-{
-    QMutexLocker locker(&m_frameLock);
-    if (n >= 0)
-        m_burstCount = n;
-}
-
-void TOmbrix::setBurstInterval(int n)
-{
-    QMutexLocker locker(&m_frameLock);
-    if (n >= 0)
-        m_burstInterval = n;
-}
-
-void TOmbrix::setBurstType(TFrameCaptureDest type)
-{
-    if (type >= fc_TBitmap && type <= fc_JpegFile)
-        m_burstType = type;
-}
-
-void TOmbrix::setJPEGQuality(int quality)
-{
-    if (quality >= 1 && quality <= percent)
-        m_jpeg.quality = quality;
-}
-
-void TOmbrix::setJPEGPerformance(TJPEGPerformance p)
-{
-    if (p == jpBestQuality || p == jpBestSpeed)
-        m_jpeg.performance = p;
-}
-
-void TOmbrix::setAutoFileName(TAutoFileName kind)
-{
-    if (kind == fn_Sequential || kind == fn_DateTime)
-        m_autoFileName = kind;
-}
-
-void TOmbrix::setAutoFilePrefix(const QString& prefix)
-{
-    if (prefix == m_autoFilePrefix)
-        return;
-    m_autoFilePrefix = prefix;
-    m_storagePathChanged = true;
-}
-
-void TOmbrix::setStoragePath(const QString& path)
-{
-    m_storagePath = path;
-    m_storagePathChanged = true;
-}
-
-void TOmbrix::setCaptureFrameSyncTimeOutMs(int ms)
-{
-    if (ms > 0)
-        m_syncTimeOutMs = ms;
 }
 
 // ------------------------------------------------------------- overlays
@@ -165,10 +81,9 @@ void TOmbrix::applyProcessingToGraph()
     if (GstElement* balance = gst_bin_get_by_name(GST_BIN(pipeline), "Video Balance")) {
         // Brightness and hue from -100 to 100, contrast and saturation from
         // -100 (none) through 0 (as delivered) to 100 (double).
-        g_object_set(balance, "brightness", std::clamp(m_processing.brightness, -100, 100) / 100.0, "hue",
-                     std::clamp(m_processing.hue, -100, 100) / 100.0, "contrast",
-                     1.0 + std::clamp(m_processing.contrast, -100, 100) / 100.0, "saturation",
-                     1.0 + std::clamp(m_processing.saturation, -100, 100) / 100.0, nullptr);
+        const PreviewProcessing::Balance values = m_processing.balance();
+        g_object_set(balance, "brightness", values.brightness, "hue", values.hue, "contrast", values.contrast,
+                     "saturation", values.saturation, nullptr);
         gst_object_unref(balance);
     }
     if (GstElement* deinterlace = gst_bin_get_by_name(GST_BIN(pipeline), "Deinterlacer")) {
@@ -206,20 +121,18 @@ VELMAR_PROCESSING_SETTER(FlipVertical, flipVertical, bool)
 
 void TOmbrix::setVideoProcessing_Deinterlacing(TVideoDeinterlacing d)
 {
-    if (d < di_Disabled || d > di_FullSize || d == m_processing.deinterlacing)
+    const PreviewProcessing::Change change = m_processing.setDeinterlacing(d);
+    if (change == PreviewProcessing::Unchanged)
         return;
-    const bool halfSizeChanged = d == di_HalfSize || m_processing.deinterlacing == di_HalfSize;
-    m_processing.deinterlacing = d;
     applyProcessingToGraph();
-    if (halfSizeChanged)
+    if (change == PreviewProcessing::NewGraph)
         RefreshPreview(QStringLiteral("VideoProcessing_Deinterlacing"));
 }
 
 void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 {
-    if (r < rt_0_deg || r > rt_270_deg_mirror || r == m_processing.rotation)
+    if (m_processing.setRotation(r) == PreviewProcessing::Unchanged)
         return;
-    m_processing.rotation = r;
     applyProcessingToGraph();
     // A quarter turn swaps width and height: a new graph.
     RefreshPreview(QStringLiteral("VideoProcessing_Rotation"));
@@ -229,14 +142,10 @@ void TOmbrix::setVideoProcessing_Rotation(TVideoRotation r)
 
 void TOmbrix::chooseRgbFormat()
 {
-    const QString subtype = m_frozen.subtypeIndex > 0 && m_frozen.subtypeIndex < m_subtypes.count()
-                              ? m_subtypes.entries().at(m_frozen.subtypeIndex).trimmed()
-                              : QString();
-    const bool mustBeRgb = m_processing.brightness != 0 || m_processing.contrast != 0 || m_processing.saturation != 0
-                        || m_processing.hue != 0 || m_processing.grayScale || m_processing.invertColors
-                        || (m_processing.rotation % 2) == 1 || m_processing.deinterlacing == di_HalfSize
-                        || m_motion.enabled();
-    m_frozen.rgbFormat = GrabberRgbFormat(m_rgbFormat, subtype, ScreenColorDepth(), mustBeRgb);
+    const QString subtype = m_devices.subtypeAt(m_settings.frozen.subtypeIndex);
+    const bool mustBeRgb = m_processing.needsRgb() || m_motion.enabled();
+    m_settings.frozen.rgbFormat = GrabberRgbFormat(m_capture.settings().rgbFormat, subtype, ScreenColorDepth(),
+                                                   mustBeRgb);
 }
 
 bool TOmbrix::buildGrabberChain(GstPad*& pin)
@@ -273,8 +182,8 @@ bool TOmbrix::buildGrabberChain(GstPad*& pin)
     if (!ok)
         return false;
     if (GstElement* caps = gst_bin_get_by_name(GST_BIN(m_graph->pipeline()), "Grabber Caps")) {
-        GstCaps* wanted = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING, TapCapsFormat(m_frozen.rgbFormat),
-                                              nullptr);
+        GstCaps* wanted = gst_caps_new_simple("video/x-raw", "format", G_TYPE_STRING,
+                                              TapCapsFormat(m_settings.frozen.rgbFormat), nullptr);
         g_object_set(caps, "caps", wanted, nullptr);
         gst_caps_unref(wanted);
         gst_object_unref(caps);
@@ -301,151 +210,90 @@ void TOmbrix::tapFrame(QImage& frame, qint64 streamTime)
     // prerolls); they count from the first.
     if (m_destroying)
         return;
-    if (m_multiplexedRole == mr_MultiplexedMaster)
+    if (m_settings.values.multiplexedRole == mr_MultiplexedMaster)
         handOverToSlave(frame);
     const qint64 number = ++m_framesDelivered;
-    m_lastStreamTime = streamTime;
-    qint64 frameTime = 0;
-    {
-        // A paused recording's time stands still and runs on after it.
-        QMutexLocker locker(&m_frameLock);
-        frameTime = m_recordingClock.frameTime(streamTime);
-    }
+    m_recording.lastStreamTime = streamTime;
+    // A paused recording's time stands still and runs on after it.
+    const qint64 frameTime = m_recording.frameTime(streamTime);
     const TFrameInfo info = MakeFrameInfo(qint32(number), std::max<qint64>(frameTime, 0));
-    const bool grabbing = m_frozen.frameGrabber != fg_Disabled;
+    const bool grabbing = m_settings.frozen.frameGrabber != fg_Disabled;
     // Without the frame grabber, frame progress follows the frame times,
     // thinned to about fifteen a second.
-    if (!grabbing && m_frameTimes.take(quint32(m_tick.elapsed())))
-        m_newFrame = true;
+    if (!grabbing && m_capture.frameTimes.take(quint32(m_tick.elapsed())))
+        m_capture.newFrame = true;
 
-    bool eligible = false;
-    bool taken = false;
-    {
-        QMutexLocker locker(&m_frameLock);
-        eligible = grabbing && !m_frameReady.load();
-        if (eligible) {
-            switch (m_burst.frame(m_burstCount, m_burstInterval)) {
-            case BurstSchedule::Pending:
-                m_burstPending = true;
-                taken = true;
-                break;
-            case BurstSchedule::Ended: taken = true; break;
-            case BurstSchedule::Skipped: break;
-            }
-            taken = taken || m_captureRequested || m_burstPending || m_motion.running();
-            if (m_pauseOnNextFrame) {
-                m_pauseOnNextFrame = false;
-                m_pausedOnFrame = true;
-                taken = true;
-            }
-        }
-    }
+    const FrameCapturePart::Offer offer = m_capture.offerFrame(grabbing, m_motion.running());
+    const bool eligible = offer.eligible;
     // Captures carry the overlays unless asked not to; the display always
     // does. The motion detector compares frames without them.
-    const bool overlaysFirst = !m_frozen.withoutOverlay && !m_motion.running();
-    const bool sampleAfterOverlays = m_frozen.sampleVideo == sc_AfterOnDraw;
-    if (m_frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
+    const bool overlaysFirst = !m_settings.frozen.withoutOverlay && !m_motion.running();
+    const bool sampleAfterOverlays = m_settings.frozen.sampleVideo == sc_AfterOnDraw;
+    if (m_settings.frozen.sampleVideo != sc_Disabled && !sampleAfterOverlays)
         sampleFrame(frame, info);
     if (overlaysFirst)
         drawOverlays(frame, info);
+    FrameCapturePart::FrameRecord work;
     if (eligible) {
-        m_work.info = info;
-        m_work.image = taken ? frame.copy() : QImage();
+        work.info = info;
+        work.image = offer.taken ? frame.copy() : QImage();
     }
     if (!overlaysFirst)
         drawOverlays(frame, info);
     if (sampleAfterOverlays)
         sampleFrame(frame, info);
-    if (eligible) {
-        QMutexLocker locker(&m_frameLock);
-        m_published = std::move(m_work);
-        m_work = FrameRecord();
-    }
+    if (eligible)
+        m_capture.publish(std::move(work));
 
     if (m_display.offerFrame(frame))
         QMetaObject::invokeMethod(
             this, [this] { m_display.showNewest(); }, Qt::QueuedConnection);
 
-    if (eligible && m_frozen.grabberSynchrone) {
+    if (eligible && m_settings.frozen.grabberSynchrone) {
         takeFrame();
         captureStep();
         return;
     }
     if (eligible)
-        m_frameReady = true;
+        m_capture.frameReady = true;
 }
 
 // ------------------------------------------------------------ worker tick
 
 void TOmbrix::takeFrame()
 {
-    QMutexLocker locker(&m_frameLock);
-    m_current = std::move(m_published);
-    m_published = FrameRecord();
+    m_capture.take();
 }
 
 void TOmbrix::frameProgressStep()
 {
     if (m_destroying || !m_graphActive)
         return;
-    m_inFrameProgress = true;
-    emit OnFrameProgress(m_current.info.frameNumber, 0);
-    if (!m_frozen.grabberSynchrone)
+    m_capture.inFrameProgress = true;
+    emit OnFrameProgress(m_capture.current.info.frameNumber, 0);
+    if (!m_settings.frozen.grabberSynchrone)
         captureStep();
-    bool pause = false;
-    {
-        QMutexLocker locker(&m_frameLock);
-        pause = std::exchange(m_pausedOnFrame, false);
-    }
+    const bool pause = m_capture.takePausedOnFrame();
     // The frame just handed over is the one the paused preview holds.
     if (pause && m_runState == 2)
         changeGraphState(GST_STATE_PAUSED, QStringLiteral("cspnf"));
-    m_inFrameProgress = false;
+    m_capture.inFrameProgress = false;
 }
 
 void TOmbrix::captureStep()
 {
-    if (m_current.image.isNull()) {
+    if (m_capture.current.image.isNull()) {
         serveSamples();
         return;
     }
-    bool request = false;
-    bool burst = false;
-    bool burstOn = false;
-    TFrameCaptureDest dest = fc_TBitmap;
-    QString file;
-    {
-        QMutexLocker locker(&m_frameLock);
-        if (m_captureRequested) {
-            request = true;
-            m_captureRequested = false;
-            dest = m_requestDest;
-            file = m_requestFile;
-        } else if (m_burstPending) {
-            burst = true;
-            m_burstPending = false;
-            burstOn = m_burst.isOn();
-        }
-    }
-    if (request)
-        capture(dest, file, true, true);
-    else if (burst)
-        capture(m_burstType, QString(), burstOn, false);
+    const FrameCapturePart::Pending pending = m_capture.takePending();
+    if (pending.kind == FrameCapturePart::Pending::Request)
+        capture(pending.dest, pending.file, true, true);
+    else if (pending.kind == FrameCapturePart::Pending::Burst)
+        capture(pending.dest, QString(), pending.burstOn, false);
     if (m_motion.running())
         motionStep();
     serveSamples();
-}
-
-void TOmbrix::setSampleCapture_Video(TSampleCapture where)
-{
-    if (where >= sc_Disabled && where <= sc_AfterCompression)
-        m_sampleVideo = where;
-}
-
-void TOmbrix::setSampleCapture_Audio(TSampleCapture where)
-{
-    if (where >= sc_Disabled && where <= sc_AfterCompression)
-        m_sampleAudio = where;
 }
 
 void TOmbrix::sampleFrame(const QImage& frame, const TFrameInfo& info)
@@ -457,12 +305,12 @@ void TOmbrix::sampleFrame(const QImage& frame, const TFrameInfo& info)
     sample.BitCount = frame.depth();
     sample.Stride = int(frame.bytesPerLine());
     sample.Format = QStringLiteral("video/x-raw, format=%1, width=%2, height=%3")
-                        .arg(QLatin1String(TapCapsFormat(m_frozen.rgbFormat)))
+                        .arg(QLatin1String(TapCapsFormat(m_settings.frozen.rgbFormat)))
                         .arg(frame.width())
                         .arg(frame.height());
     sample.StartTime = info.frameTime;
     sample.EndTime = info.frameTime;
-    if (!m_frozen.sampleAsync) {
+    if (!m_settings.frozen.sampleAsync) {
         // At once, on this thread, over the frame itself.
         sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(frame.constBits()),
                                                 qsizetype(frame.sizeInBytes()));
@@ -471,20 +319,15 @@ void TOmbrix::sampleFrame(const QImage& frame, const TFrameInfo& info)
         return;
     }
     // Only the newest sample waits; a host still busy with one drops others.
-    QMutexLocker locker(&m_sampleLock);
     sample.Buffer = QByteArray(reinterpret_cast<const char*>(frame.constBits()), qsizetype(frame.sizeInBytes()));
-    m_pendingSample = std::move(sample);
+    m_capture.offerVideoSample(std::move(sample));
 }
 
 void TOmbrix::serveSamples()
 {
     std::optional<TSampleData> video;
     std::optional<TSampleData> audio;
-    {
-        QMutexLocker locker(&m_sampleLock);
-        video.swap(m_pendingSample);
-        audio.swap(m_pendingAudioSample);
-    }
+    m_capture.takeSamples(video, audio);
     if (video && !m_destroying)
         emit OnSampleCapture_Video(*video);
     if (audio && !m_destroying)
@@ -511,13 +354,12 @@ void TOmbrix::audioSample(GstPad* pad, GstBuffer* buffer)
     sample.StartTime = GST_CLOCK_TIME_IS_VALID(pts) ? qint64(pts / 100) : -1;
     sample.EndTime = GST_CLOCK_TIME_IS_VALID(pts) && GST_CLOCK_TIME_IS_VALID(duration) ? qint64((pts + duration) / 100)
                                                                                        : sample.StartTime;
-    if (!m_frozen.sampleAsync) {
+    if (!m_settings.frozen.sampleAsync) {
         sample.Buffer = QByteArray::fromRawData(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
         emit OnSampleCapture_Audio(sample);
     } else {
         sample.Buffer = QByteArray(reinterpret_cast<const char*>(map.data), qsizetype(map.size));
-        QMutexLocker locker(&m_sampleLock);
-        m_pendingAudioSample = std::move(sample);
+        m_capture.offerAudioSample(std::move(sample));
     }
     gst_buffer_unmap(buffer, &map);
 }
@@ -527,39 +369,40 @@ QString TOmbrix::autoFileName(int kind, const QString& extension)
     TSyncManager* manager = TSyncManager::instance();
     if (!manager)
         return {};
-    QString folder = m_storagePath.isEmpty() ? QDir::currentPath() : m_storagePath;
+    QString folder = m_capture.settings().storagePath.isEmpty() ? QDir::currentPath()
+                                                                : m_capture.settings().storagePath;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     const QString ext = kind == 0 ? QStringLiteral("bmp") : kind == 1 ? QStringLiteral("jpg") : extension;
-    if (m_storagePathChanged) {
+    if (m_capture.settings().storagePathChanged) {
         if (!ForceDirectories(folder))
             Report(true, sevError, QStringLiteral("cannot create directory: ") + folder, e_failed_to_create_directory);
-        manager->counters().scanSequentialNumbers(folder, m_autoFilePrefix, ext);
-        m_storagePathChanged = false;
+        manager->counters().scanSequentialNumbers(folder, m_capture.settings().autoFilePrefix, ext);
+        m_capture.settings().storagePathChanged = false;
     }
     QString stamp;
-    if (m_autoFileName == fn_DateTime) {
+    if (m_capture.settings().autoFileName == fn_DateTime) {
         stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyMMdd_hhmmss_zzz"));
     } else {
         int index = -1;
-        const int n = manager->counters().nextSequentialNumber(folder, m_autoFilePrefix, ext, index);
+        const int n = manager->counters().nextSequentialNumber(folder, m_capture.settings().autoFilePrefix, ext, index);
         stamp = QString::number(n).rightJustified(sequentialDigits, QLatin1Char('0'));
     }
-    return folder + m_autoFilePrefix + stamp + QLatin1Char('.') + ext;
+    return folder + m_capture.settings().autoFilePrefix + stamp + QLatin1Char('.') + ext;
 }
 
 void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool isRequest)
 {
-    QImage picture = m_current.image;
-    if (m_captureZoom != percent && !picture.isNull())
-        picture = picture.scaled(ZoomedVideoSize(picture.size(), m_captureZoom), Qt::IgnoreAspectRatio,
+    QImage picture = m_capture.current.image;
+    if (m_capture.settings().zoom != percent && !picture.isNull())
+        picture = picture.scaled(ZoomedVideoSize(picture.size(), m_capture.settings().zoom), Qt::IgnoreAspectRatio,
                                  Qt::SmoothTransformation);
     // A frame copied for the motion detector came before its overlays.
-    if (!m_frozen.withoutOverlay && m_motion.running() && !picture.isNull()) {
+    if (!m_settings.frozen.withoutOverlay && m_motion.running() && !picture.isNull()) {
         picture.detach();
-        drawOverlays(picture, m_current.info);
+        drawOverlays(picture, m_capture.current.info);
     }
-    const TFrameData data{picture, m_current.info.frameNumber, m_current.info.frameTime};
+    const TFrameData data{picture, m_capture.current.info.frameNumber, m_capture.current.info.frameTime};
     bool success = false;
     if (save) {
         QString error;
@@ -581,7 +424,7 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
             error.clear();
             success = !fileName.isEmpty()
                    && (bmp ? WriteBmpFile(picture, fileName, &error)
-                           : WriteJpegFile(picture, fileName, m_jpeg, &error));
+                           : WriteJpegFile(picture, fileName, m_capture.settings().jpeg, &error));
             // The host learns of it from the event's success; the log keeps why.
             if (!success && !error.isEmpty())
                 ReportResult(false, sevTrace, error, e_failed_to_create_file);
@@ -589,65 +432,33 @@ void TOmbrix::capture(TFrameCaptureDest dest, QString fileName, bool save, bool 
         }
         }
         if (success && dest != fc_TBitmap)
-            (isRequest ? m_lastCaptureFile : m_lastBurstFile) = fileName;
+            (isRequest ? m_capture.settings().lastCaptureFile : m_capture.settings().lastBurstFile) = fileName;
         if (!m_destroying)
             emit OnFrameCaptureCompleted(data, dest, fileName, success);
-        m_syncResult = success;
-        m_syncWaiting = false;
+        m_capture.syncResult = success;
+        m_capture.syncWaiting = false;
     }
 }
 
 void TOmbrix::resetCaptureState()
 {
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_captureRequested = false;
-        m_burstPending = false;
-        m_pauseOnNextFrame = false;
-        m_pausedOnFrame = false;
-        m_burst.loadForGraph(m_burstCount, m_burstInterval);
-        m_published = FrameRecord();
-        m_work = FrameRecord();
-    }
-    m_frameReady = false;
-    m_current = FrameRecord();
+    m_capture.resetForGraph();
     // A new graph's first frame starts the analysis again.
     m_motion.reset();
-    {
-        QMutexLocker locker(&m_sampleLock);
-        m_pendingSample.reset();
-        m_pendingAudioSample.reset();
-    }
-    // A waiting synchronous capture returns without a frame.
-    m_syncResult = false;
-    m_syncWaiting = false;
 }
 
 // ------------------------------------------------------------ host calls
 
 bool TOmbrix::CaptureFrameTo(TFrameCaptureDest dest, const QString& fileName)
 {
-    if (!m_frozen.frozen || m_frozen.frameGrabber == fg_Disabled || !m_graphActive)
+    if (!m_settings.frozen.frozen || m_settings.frozen.frameGrabber == fg_Disabled || !m_graphActive)
         return false;
-    {
-        QMutexLocker locker(&m_frameLock);
-        if (m_captureRequested)
-            return false;
-        if (m_runState != 1) {
-            m_requestDest = dest;
-            m_requestFile = fileName;
-            m_captureRequested = true;
-            return true;
-        }
-    }
-    // A paused graph delivers nothing new: its last frame is the one.
-    if (m_current.image.isNull()) {
-        QMutexLocker locker(&m_frameLock);
-        m_requestDest = dest;
-        m_requestFile = fileName;
-        m_captureRequested = true;
-        return true;
-    }
+    if (m_capture.requestPending())
+        return false;
+    // A running graph's next frame; a paused graph delivers nothing new,
+    // so its last frame is the one (the next when it has none).
+    if (m_runState != 1 || m_capture.current.image.isNull())
+        return m_capture.request(dest, fileName);
     capture(dest, fileName, true, true);
     return true;
 }
@@ -656,36 +467,35 @@ bool TOmbrix::CaptureFrameSyncTo(TFrameCaptureDest dest, const QString& fileName
 {
     // Nested waits, and waits inside a frame event (whose frames could never
     // arrive while it runs), are refused.
-    if (m_inSyncCapture)
+    if (m_capture.inSyncCapture)
         return !Report(true, sevWarning, QStringLiteral("frame capture already waiting"), e_failed);
-    if (m_periodicBusy || m_inFrameProgress)
+    if (m_periodicBusy || m_capture.inFrameProgress)
         return !Report(true, sevWarning, QStringLiteral("frame capture cannot wait inside a frame event"), e_failed);
-    m_syncResult = false;
-    m_syncWaiting = true;
+    m_capture.syncResult = false;
+    m_capture.syncWaiting = true;
     if (!CaptureFrameTo(dest, fileName)) {
-        m_syncWaiting = false;
+        m_capture.syncWaiting = false;
         return false;
     }
-    m_inSyncCapture = true;
+    m_capture.inSyncCapture = true;
     QElapsedTimer waited;
     waited.start();
-    while (m_syncWaiting && waited.elapsed() < m_syncTimeOutMs) {
+    while (m_capture.syncWaiting && waited.elapsed() < m_capture.settings().syncTimeOutMs) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        if (m_syncWaiting)
+        if (m_capture.syncWaiting)
             QThread::msleep(1);
     }
-    m_inSyncCapture = false;
-    if (m_syncWaiting) {
-        m_syncWaiting = false;
-        {
-            QMutexLocker locker(&m_frameLock);
-            m_captureRequested = false;
-        }
+    m_capture.inSyncCapture = false;
+    if (m_capture.syncWaiting) {
+        m_capture.syncWaiting = false;
+        m_capture.cancelRequest();
         Report(true, sevWarning,
-               QStringLiteral("no frame within ") + QString::number(m_syncTimeOutMs) + QStringLiteral(" ms"), e_failed);
+               QStringLiteral("no frame within ") + QString::number(m_capture.settings().syncTimeOutMs)
+                   + QStringLiteral(" ms"),
+               e_failed);
         return false;
     }
-    return m_syncResult;
+    return m_capture.syncResult;
 }
 
 } // namespace velmar::video

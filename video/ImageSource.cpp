@@ -181,7 +181,7 @@ bool TOmbrix::buildPushSource()
 {
     auto state = std::make_shared<PushState>();
     state->repeat = m_imagesRepeat;
-    if (m_frozen.videoSource == vs_VideoFromImages) {
+    if (m_settings.frozen.videoSource == vs_VideoFromImages) {
         state->fromFile = true;
         QString error;
         QByteArray info;
@@ -193,7 +193,7 @@ bool TOmbrix::buildPushSource()
         state->width = qFromLittleEndian<qint32>(info.constData() + 4);
         state->height = std::abs(qFromLittleEndian<qint32>(info.constData() + 8));
         state->bitCount = qFromLittleEndian<quint16>(info.constData() + 14);
-    } else if (m_multiplexedRole == mr_MultiplexedSlave) {
+    } else if (m_settings.values.multiplexedRole == mr_MultiplexedSlave) {
         // The frames of this input, as the master hands them over.
         QSize size;
         QImage::Format format = QImage::Format_Invalid;
@@ -226,8 +226,8 @@ bool TOmbrix::buildPushSource()
     if ((state->bitCount != 24 && state->bitCount != 32) || state->width <= 0 || state->height <= 0)
         return !Report(true, sevError, QStringLiteral("bitmap format not suitable"), e_failed_to_load_set_of_bitmaps);
     state->rowBytes = DibImageSize(state->width, 1, state->bitCount);
-    const int num = m_frozen.rateHundredths > 0 ? m_frozen.rateHundredths : defaultRateNum;
-    const int den = m_frozen.rateHundredths > 0 ? percent : defaultRateDen;
+    const int num = m_settings.frozen.rateHundredths > 0 ? m_settings.frozen.rateHundredths : defaultRateNum;
+    const int den = m_settings.frozen.rateHundredths > 0 ? percent : defaultRateDen;
     state->frameDuration = gst_util_uint64_scale(GST_SECOND, guint64(den), guint64(num));
 
     m_generation = m_graph->generation() + 1;

@@ -19,15 +19,6 @@ constexpr int defaultNotificationPeriodMs = 15;
 constexpr int hundredths = 100;
 constexpr int lastQueuedCommand = WMProcessNotifyEvent;
 constexpr int lastCommand = WMOpenPlayer;
-const char* const formatValue = "FMT%1";
-const char* const subtypeValue = "SUB%1";
-constexpr int formatDigits = 3;
-
-QString numberedValue(const char* pattern, int n)
-{
-    return QString::fromLatin1(pattern).arg(n, formatDigits, 10, QLatin1Char('0'));
-}
-
 // Whether a message comes from the element or something inside it.
 bool postedBy(GstMessage* message, GstElement* element)
 {
@@ -47,15 +38,15 @@ TOmbrix::TOmbrix(QObject* owner) : QObject(owner)
 {
     TSyncManager* manager = TSyncManager::ensure();
     m_uniqueId = manager->addInstance(this);
-    m_videoSettings.setDefaults();
-    m_audioSettings.setDefaults();
-    m_lastUse.load(TRegistry2::rootKeyPath(), true);
+    m_devices.videoSettings.setDefaults();
+    m_devices.audioSettings.setDefaults();
+    m_settings.lastUse.load(TRegistry2::rootKeyPath(), true);
     m_tick.start();
-    m_storagePath = QDir::currentPath();
-    m_imagesFolder = m_storagePath;
+    m_capture.settings().storagePath = QDir::currentPath();
+    m_imagesFolder = m_capture.settings().storagePath;
     m_graph = std::make_unique<CaptureGraph>([this](GstMessage* m) { onBusMessage(m); });
-    m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs, m_notificationMethod,
-                                             [this] { TaskStep(); });
+    m_worker = std::make_unique<TDualThread>(QStringLiteral("task"), defaultNotificationPeriodMs,
+                                             m_settings.values.notificationMethod, [this] { TaskStep(); });
     m_controls = new TDeviceControls(this);
     connectDeviceControls();
     m_initialised = true;
@@ -74,7 +65,7 @@ TOmbrix::~TOmbrix()
     m_worker->halt(true);
     m_worker.reset();
     // A recording being written is closed so its file keeps its index.
-    if (!m_writerElements.isEmpty())
+    if (m_recording.writerAttached())
         finishWriter();
     ClearGraph(true);
     m_display.setWindows(nullptr);
@@ -82,55 +73,39 @@ TOmbrix::~TOmbrix()
     m_events.clear();
     saveVideoSettings();
     saveAudioSettings();
-    m_lastUse.save(TRegistry2::rootKeyPath());
+    m_settings.lastUse.save(TRegistry2::rootKeyPath());
     if (m_busy)
         busyOff();
 }
 
 void TOmbrix::setVideoDevice(int index)
 {
-    if (index == m_videoDevice)
+    if (index == m_settings.values.videoDevice)
         return;
     saveVideoSettings();
-    m_videoDevice = index;
+    m_settings.values.videoDevice = index;
 }
 
 void TOmbrix::setAudioDevice(int index)
 {
-    if (index == m_audioDevice)
+    if (index == m_settings.values.audioDevice)
         return;
     saveAudioSettings();
-    m_audioDevice = index;
+    m_settings.values.audioDevice = index;
 }
 
 void TOmbrix::setNotificationMethod(TNotificationMethod method)
 {
-    m_notificationMethod = method;
+    m_settings.values.notificationMethod = method;
     if (m_worker)
         m_worker->setMode(method);
 }
 
 void TOmbrix::setNotificationSleepTime(int ms)
 {
-    m_notificationSleepTime = ms;
+    m_settings.values.notificationSleepTime = ms;
     if (m_worker)
         m_worker->setPeriod(ms < 0 ? defaultNotificationPeriodMs : ms);
-}
-
-QString TOmbrix::VideoSizes() const
-{
-    QStringList lines;
-    for (int i = 0; i < m_sizes.count(); ++i)
-        lines << (i == 0 ? QStringLiteral("default") : m_sizes.entries().at(i).trimmed());
-    return lines.join(QLatin1Char('\n'));
-}
-
-QString TOmbrix::VideoSubtypes() const
-{
-    QStringList lines;
-    for (int i = 0; i < m_subtypes.count(); ++i)
-        lines << (i == 0 ? QStringLiteral("default") : m_subtypes.entries().at(i).trimmed());
-    return lines.join(QLatin1Char('\n'));
 }
 
 // ---------------------------------------------------------------- reporting
@@ -161,7 +136,7 @@ bool TOmbrix::Report(bool condition, int severity, const QString& message, TLogT
 bool TOmbrix::CheckState(int allowed, int severity, bool needDevice)
 {
     const QList<StateReport> reports = CheckStateReports(
-        {allowed, needDevice, isCaptureDeviceSource(), m_videoDevice, m_currentState});
+        {allowed, needDevice, isCaptureDeviceSource(), m_settings.values.videoDevice, m_currentState});
     for (const StateReport& r : reports)
         Report(true, severity, r.message, r.code);
     return reports.isEmpty();
@@ -209,7 +184,7 @@ void TOmbrix::ExecuteCommand(int code)
             QueueEventNotification(TEventKind::PlayerOpened);
         break;
     case WMStartReencoding:
-        if (buildReencodingGraph(m_reencoding))
+        if (buildReencodingGraph(m_player.reencoding))
             QueueEventNotification(TEventKind::ReencodingStarted);
         break;
     case WMProcessContinueTVAutoScan:
@@ -228,7 +203,7 @@ void TOmbrix::QueueEventNotification(TEventKind kind)
 {
     if (!TSyncManager::instance())
         return;
-    if (m_eventSynchrone)
+    if (m_settings.values.eventSynchrone)
         deliverEvent(kind);
     else
         m_events.addItem(kind);
@@ -266,7 +241,7 @@ void TOmbrix::TaskStep()
     }
     if (m_graphActive)
         periodicStep();
-    if (m_currentState == cs_Playback && (m_runState == 2 || m_stepping))
+    if (m_currentState == cs_Playback && (m_runState == 2 || m_player.stepping))
         followTrackBar();
 }
 
@@ -275,14 +250,14 @@ void TOmbrix::periodicStep()
     if (m_periodicBusy)
         return;
     m_periodicBusy = true;
-    if (m_frozen.frameGrabber != fg_Disabled) {
+    if (m_settings.frozen.frameGrabber != fg_Disabled) {
         // A frame handed over by the frame tap: progress, then captures.
-        if (m_frameReady) {
+        if (m_capture.frameReady) {
             takeFrame();
             frameProgressStep();
-            m_frameReady = false;
+            m_capture.frameReady = false;
         }
-    } else if (m_newFrame.exchange(false)) {
+    } else if (m_capture.newFrame.exchange(false)) {
         const qint64 delivered = m_framesDelivered.load();
         if ((m_currentState == cs_Preview || m_currentState == cs_Recording) && delivered != m_lastFrameReported) {
             m_lastFrameReported = delivered;
@@ -335,7 +310,7 @@ void TOmbrix::processNotifyEvents()
         }
         if (!m.error && m_currentState == cs_Reencoding) {
             // The new clip is complete.
-            m_playerEnded = true;
+            m_player.ended = true;
             StopAll();
             return;
         }
@@ -385,119 +360,122 @@ QString TOmbrix::deviceKey(TDevices* catalogue, int index) const
 
 void TOmbrix::saveVideoSettings()
 {
-    if (!isCaptureDeviceSource() || m_boundVideo < 0 || !m_videoSettings.value("_DeviceDiscovered").toBool())
+    if (!isCaptureDeviceSource() || m_devices.boundVideo < 0
+        || !m_devices.videoSettings.value("_DeviceDiscovered").toBool())
         return;
-    m_videoSettings.setValue("VideoSize", m_videoSize);
-    m_videoSettings.setValue("VideoSubtype", m_videoSubtype);
-    m_controls->storeTo(m_videoSettings);
-    const QString key = deviceKey(VideoDeviceCatalogue(), m_boundVideo);
+    m_devices.videoSettings.setValue("VideoSize", m_settings.values.videoSize);
+    m_devices.videoSettings.setValue("VideoSubtype", m_settings.values.videoSubtype);
+    m_controls->storeTo(m_devices.videoSettings);
+    const QString key = deviceKey(VideoDeviceCatalogue(), m_devices.boundVideo);
     if (!key.isEmpty())
-        m_videoSettings.save(key);
+        m_devices.videoSettings.save(key);
 }
 
 void TOmbrix::saveAudioSettings()
 {
-    if (!isCaptureDeviceSource() || m_boundAudio < 0 || !m_audioSettings.value("_DeviceDiscovered").toBool())
+    if (!isCaptureDeviceSource() || m_devices.boundAudio < 0
+        || !m_devices.audioSettings.value("_DeviceDiscovered").toBool())
         return;
-    const QString key = deviceKey(AudioDeviceCatalogue(), m_boundAudio);
+    const QString key = deviceKey(AudioDeviceCatalogue(), m_devices.boundAudio);
     if (!key.isEmpty())
-        m_audioSettings.save(key);
+        m_devices.audioSettings.save(key);
 }
 
 bool TOmbrix::BindVideoDevice()
 {
-    if (!BootstrapDone() || m_videoSource != vs_VideoCaptureDevice)
+    if (!BootstrapDone() || m_settings.values.videoSource != vs_VideoCaptureDevice)
         return false;
     TDevices* catalogue = VideoDeviceCatalogue();
     if (!catalogue || catalogue->count() == 0) {
         emit OnNoVideoDevices();
         return false;
     }
-    if (m_videoDevice < 0)
+    if (m_settings.values.videoDevice < 0)
         return false;
-    const IndexReport check = CheckIndex(m_videoDevice, catalogue->count(), catalogue->title());
+    const IndexReport check = CheckIndex(m_settings.values.videoDevice, catalogue->count(), catalogue->title());
     if (check.reported)
         Report(true, check.severity, check.message, check.code);
-    if (check.reported || m_bindingVideo)
+    if (check.reported || m_devices.bindingVideo)
         return false;
 
     busyOn();
     saveVideoSettings();
-    m_bindingVideo = true;
-    m_boundVideo = m_videoDevice;
-    m_videoSettings.setDefaults();
-    if (!m_videoSettings.load(deviceKey(catalogue, m_boundVideo), m_storeDeviceSettings))
-        m_videoSettings.setDefaults();
-    else if (m_storeDeviceSettings) {
-        m_videoSize = m_videoSettings.value("VideoSize").toInt();
-        m_videoSubtype = m_videoSettings.value("VideoSubtype").toInt();
+    m_devices.bindingVideo = true;
+    m_devices.boundVideo = m_settings.values.videoDevice;
+    m_devices.videoSettings.setDefaults();
+    if (!m_devices.videoSettings.load(deviceKey(catalogue, m_devices.boundVideo),
+                                      m_settings.values.storeDeviceSettings))
+        m_devices.videoSettings.setDefaults();
+    else if (m_settings.values.storeDeviceSettings) {
+        m_settings.values.videoSize = m_devices.videoSettings.value("VideoSize").toInt();
+        m_settings.values.videoSubtype = m_devices.videoSettings.value("VideoSubtype").toInt();
     }
-    m_isDV = catalogue->entry(m_boundVideo)->isDV;
-    m_formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
+    m_devices.isDV = catalogue->entry(m_devices.boundVideo)->isDV;
+    m_devices.formatsKnown = loadFormatsFromRegistry() || discoverVideoDevice();
     bindDeviceControls();
     saveVideoSettings();
     busyOff();
-    if (m_formatsKnown) {
+    if (m_devices.formatsKnown) {
         WriteLog(cfBlue, QStringLiteral("call change video device"));
         emit OnVideoDeviceSelected();
         WriteLog(cfBlue, QStringLiteral("end call change video device"));
-        if (m_associateDevices) {
+        if (m_settings.values.associateDevices) {
             // The audio device last used with this camera comes back with it;
             // one that is not installed now leaves the choice alone.
             TDevices* audio = AudioDeviceCatalogue();
-            const QString associated = m_videoSettings.value("_AudioDeviceAssociated").toString();
+            const QString associated = m_devices.videoSettings.value("_AudioDeviceAssociated").toString();
             const int index = audio && !associated.isEmpty() ? int(audio->nameList().indexOf(associated)) : -1;
             if (index >= 0) {
                 setAudioDevice(index);
                 BindAudioDevice();
-            } else if (associated.isEmpty() && audio && m_boundAudio >= 0) {
-                m_videoSettings.setValue("_AudioDeviceAssociated", audio->nameAt(m_boundAudio));
+            } else if (associated.isEmpty() && audio && m_devices.boundAudio >= 0) {
+                m_devices.videoSettings.setValue("_AudioDeviceAssociated", audio->nameAt(m_devices.boundAudio));
             }
         }
     }
-    m_bindingVideo = false;
-    m_videoBound = true;
-    return m_formatsKnown;
+    m_devices.bindingVideo = false;
+    m_devices.videoBound = true;
+    return m_devices.formatsKnown;
 }
 
 bool TOmbrix::BindAudioDevice()
 {
     TDevices* catalogue = AudioDeviceCatalogue();
-    if (!BootstrapDone() || m_videoSource != vs_VideoCaptureDevice || !catalogue || catalogue->count() == 0
-        || m_audioDevice < 0)
+    if (!BootstrapDone() || m_settings.values.videoSource != vs_VideoCaptureDevice || !catalogue
+        || catalogue->count() == 0 || m_settings.values.audioDevice < 0)
         return false;
-    const IndexReport check = CheckIndex(m_audioDevice, catalogue->count(), catalogue->title());
+    const IndexReport check = CheckIndex(m_settings.values.audioDevice, catalogue->count(), catalogue->title());
     if (check.reported)
         Report(true, check.severity, check.message, check.code);
-    if (check.reported || m_bindingAudio)
+    if (check.reported || m_devices.bindingAudio)
         return false;
-    m_bindingAudio = true;
+    m_devices.bindingAudio = true;
     busyOn();
     saveAudioSettings();
-    m_boundAudio = m_audioDevice;
-    m_audioSettings.setDefaults();
-    m_audioSettings.load(deviceKey(catalogue, m_boundAudio), m_storeDeviceSettings);
-    bool discovered = m_audioSettings.value("_DeviceDiscovered").toBool();
+    m_devices.boundAudio = m_settings.values.audioDevice;
+    m_devices.audioSettings.setDefaults();
+    m_devices.audioSettings.load(deviceKey(catalogue, m_devices.boundAudio), m_settings.values.storeDeviceSettings);
+    bool discovered = m_devices.audioSettings.value("_DeviceDiscovered").toBool();
     if (!discovered && discoverAudioDevice()) {
         discovered = true;
-        m_audioSettings.setValue("_DeviceDiscovered", true);
+        m_devices.audioSettings.setValue("_DeviceDiscovered", true);
     }
     saveAudioSettings();
-    if (discovered && m_associateDevices && m_boundVideo >= 0)
-        m_videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_boundAudio));
+    if (discovered && m_settings.values.associateDevices && m_devices.boundVideo >= 0)
+        m_devices.videoSettings.setValue("_AudioDeviceAssociated", catalogue->nameAt(m_devices.boundAudio));
     if (discovered)
         emit OnAudioDeviceSelected();
     busyOff();
-    m_bindingAudio = false;
-    m_audioBound = true;
+    m_devices.bindingAudio = false;
+    m_devices.audioBound = true;
     return discovered;
 }
 
 void TOmbrix::BindMissingDevices()
 {
-    if (!m_videoBound)
+    if (!m_devices.videoBound)
         BindVideoDevice();
-    if (!m_audioBound)
+    if (!m_devices.audioBound)
         BindAudioDevice();
 }
 
@@ -506,7 +484,7 @@ void TOmbrix::FirstBind()
     if (m_firstBindDone)
         return;
     m_firstBindDone = true;
-    if (m_boundVideo != m_videoDevice) {
+    if (m_devices.boundVideo != m_settings.values.videoDevice) {
         BindAudioDevice();
         BindVideoDevice();
     }
@@ -515,19 +493,10 @@ void TOmbrix::FirstBind()
 bool TOmbrix::loadFormatsFromRegistry()
 {
     TRegistry2 reg;
-    if (!isCaptureDeviceSource() || m_boundVideo < 0)
+    if (!isCaptureDeviceSource() || m_devices.boundVideo < 0)
         return false;
-    reg.openKey(deviceKey(VideoDeviceCatalogue(), m_boundVideo), true);
-    m_sizes.clear();
-    m_subtypes.clear();
-    QString text;
-    for (int n = 0; reg.readString(numberedValue(formatValue, n), text); ++n)
-        if (!text.isEmpty())
-            m_sizes.addText(text);
-    for (int n = 0; reg.readString(numberedValue(subtypeValue, n), text); ++n)
-        if (!text.isEmpty())
-            m_subtypes.entries() << text;
-    if (m_sizes.count() > 0 && m_subtypes.count() > 0)
+    reg.openKey(deviceKey(VideoDeviceCatalogue(), m_devices.boundVideo), true);
+    if (m_devices.readFormats(reg))
         return true;
     WriteLog(cfRed, QStringLiteral("ERROR when loading from registry: Formats or Subtypes empty"));
     return false;
@@ -536,16 +505,15 @@ bool TOmbrix::loadFormatsFromRegistry()
 bool TOmbrix::discoverVideoDevice()
 {
     TDevices* catalogue = VideoDeviceCatalogue();
-    const TCapDeviceInfo* device = catalogue ? catalogue->entry(m_boundVideo) : nullptr;
+    const TCapDeviceInfo* device = catalogue ? catalogue->entry(m_devices.boundVideo) : nullptr;
     if (!device)
         return false;
-    const QString name = catalogue->nameAt(m_boundVideo);
+    const QString name = catalogue->nameAt(m_devices.boundVideo);
     Report(true, sevInfo,
            QStringLiteral("one-time video device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
            i_begin_discovering_device);
-    m_discovering = true;
-    m_sizes.clear();
-    m_subtypes.clear();
+    m_devices.discovering = true;
+    m_devices.clearFormats();
     ClearGraph(false);
     bool ok = false;
     if (!device->isConnected || device->formats.isEmpty()) {
@@ -555,55 +523,46 @@ bool TOmbrix::discoverVideoDevice()
         WriteLog(cfBlue, QStringLiteral("CapAvail: looping capabilities ") + QString::number(device->formats.size()));
         for (const CapsEntry& c : device->formats) {
             WriteLog(cfGrey, QStringLiteral("seen: ") + c.formatName.toLower());
-            if (m_subtypes.add(c.formatName))
+            const DevicePart::Added added = m_devices.addCaps(c);
+            if (added.newFormat)
                 Report(true, sevInfo, QStringLiteral("video format: ") + c.formatName.toLower(), i_discovering_device);
-            const int before = m_sizes.count();
-            m_sizes.addWalkedSizes(c.size, c.minSize, c.maxSize);
-            if (m_sizes.count() != before)
-                Report(true, sevInfo, QStringLiteral("video sizes: ") + QString::number(m_sizes.count() - 1),
+            if (added.newSizes)
+                Report(true, sevInfo, QStringLiteral("video sizes: ") + QString::number(m_devices.sizes().count() - 1),
                        i_discovering_device);
         }
-        FixDefaults(m_sizes, m_subtypes, m_isDV ? DeviceFormatKind::DV : DeviceFormatKind::Capture);
+        m_devices.fixDefaults();
         WriteLog(cfBlue, QStringLiteral("END Discovering formats for ") + name);
         TRegistry2 reg;
-        reg.openKey(deviceKey(catalogue, m_boundVideo), true);
-        for (int n = 0; n < m_sizes.count(); ++n)
-            reg.writeString(numberedValue(formatValue, n), m_sizes.entries().at(n));
-        for (int n = 0; n < m_subtypes.count(); ++n)
-            reg.writeString(numberedValue(subtypeValue, n), m_subtypes.entries().at(n));
-        // Values of a longer list stored before would be read back as part of this one.
-        for (int n = m_sizes.count(); reg.valueExists(numberedValue(formatValue, n)); ++n)
-            reg.deleteValue(numberedValue(formatValue, n));
-        for (int n = m_subtypes.count(); reg.valueExists(numberedValue(subtypeValue, n)); ++n)
-            reg.deleteValue(numberedValue(subtypeValue, n));
+        reg.openKey(deviceKey(catalogue, m_devices.boundVideo), true);
+        m_devices.writeFormats(reg);
         reg.sync();
         // Video for Windows capture dialogs do not exist here.
         for (const char* dialog : {"_VfwCaptureDialogFormat", "_VfwCaptureDialogSource", "_VfwCaptureDialogDisplay"})
-            m_videoSettings.setValue(dialog, false);
+            m_devices.videoSettings.setValue(dialog, false);
         WriteLog(cfGrey, QStringLiteral("Video for Windows capture dialogs: not available"));
-        m_videoSettings.setValue("_DeviceDiscovered", true);
-        m_videoSettings.setValue("_IsDigitalVideoIn", m_isDV);
-        WriteLogYesNo(m_isDV, cfBlue, QStringLiteral("Digital video in"));
-        ok = m_sizes.count() > 0 && m_subtypes.count() > 0;
+        m_devices.videoSettings.setValue("_DeviceDiscovered", true);
+        m_devices.videoSettings.setValue("_IsDigitalVideoIn", m_devices.isDV);
+        WriteLogYesNo(m_devices.isDV, cfBlue, QStringLiteral("Digital video in"));
+        ok = m_devices.sizes().count() > 0 && m_devices.subtypes().count() > 0;
     }
     Report(true, sevInfo, QStringLiteral("end of device discovery"), i_end_discovering_device);
-    m_discovering = false;
+    m_devices.discovering = false;
     return ok;
 }
 
 bool TOmbrix::discoverAudioDevice()
 {
     TDevices* catalogue = AudioDeviceCatalogue();
-    const QString name = catalogue ? catalogue->nameAt(m_boundAudio) : QString();
+    const QString name = catalogue ? catalogue->nameAt(m_devices.boundAudio) : QString();
     WriteLog(cfBlue, QStringLiteral("BEGIN Discovering ") + name);
     Report(true, sevInfo,
            QStringLiteral("one-time audio device discovery:\r\n") + name + QStringLiteral("\r\nplease wait..."),
            i_begin_discovering_device);
     // Input pins and crossbars of a sound card are not GStreamer's model:
     // the device has one input and no crossbar.
-    m_audioSettings.setValue("AIsSoundCard", false);
-    m_audioSettings.setValue("AudioInputs", QString());
-    m_audioSettings.setValue("AudioInput", 0);
+    m_devices.audioSettings.setValue("AIsSoundCard", false);
+    m_devices.audioSettings.setValue("AudioInputs", QString());
+    m_devices.audioSettings.setValue("AudioInput", 0);
     WriteLogYesNo(false, cfBlue, QStringLiteral("audio crossbar available on audio device"));
     WriteLog(cfBlue, QStringLiteral("END Discovering ") + name);
     Report(true, sevInfo, QStringLiteral("end of device discovery"), i_end_discovering_device);
@@ -672,10 +631,9 @@ bool TOmbrix::PausePreview()
 {
     if (!CheckState(as_Preview, sevError, true) || m_runState != 2)
         return false;
-    if (m_frozen.frameGrabber != fg_Disabled) {
+    if (m_settings.frozen.frameGrabber != fg_Disabled) {
         // The next frame that reaches the frame grabber is the one held.
-        QMutexLocker locker(&m_frameLock);
-        m_pauseOnNextFrame = true;
+        m_capture.pauseOnNextFrame();
         return true;
     }
     changeGraphState(GST_STATE_PAUSED, QStringLiteral("pause preview"));
@@ -693,7 +651,7 @@ bool TOmbrix::ResumePreview()
 bool TOmbrix::ResetPreview()
 {
     TDevices* catalogue = VideoDeviceCatalogue();
-    if (isCaptureDeviceSource() && m_videoDevice >= (catalogue ? catalogue->count() : 0))
+    if (isCaptureDeviceSource() && m_settings.values.videoDevice >= (catalogue ? catalogue->count() : 0))
         return !Report(true, sevError, QStringLiteral("video device index out of range"), e_index_out_of_range);
     if (m_currentState != cs_Preview || m_runState != 2)
         return false;
@@ -703,7 +661,7 @@ bool TOmbrix::ResetPreview()
 
 void TOmbrix::RefreshPreview(const QString& reason)
 {
-    if (!m_autoRefreshPreview || m_videoDevice < 0)
+    if (!m_settings.values.autoRefreshPreview || m_settings.values.videoDevice < 0)
         return;
     if (!CheckState(as_Preview | 1, sevError, true))
         return;
@@ -735,38 +693,16 @@ int TOmbrix::CurrentFrameRate() const
 bool TOmbrix::freezeSettings()
 {
     ClearGraph(false);
-    m_frozen.frameGrabber = m_frameGrabber;
-    m_frozen.videoRenderer = m_videoRenderer;
-    m_frozen.videoSource = m_videoSource;
-    m_frozen.audioRecording = m_audioRecording;
-    m_frozen.rateHundredths = int(std::lround(m_frameRate * hundredths));
-    m_frozen.subtypeIndex = m_videoSubtype;
-    m_frozen.withoutOverlay = m_captureWithoutOverlay;
-    m_frozen.display = m_videoRenderer != vr_None;
-    m_frozen.sampleVideo = m_sampleVideo;
-    m_frozen.sampleAudio = m_sampleAudio;
-    m_frozen.sampleAsync = m_sampleAsync;
-    m_frozen.grabberSynchrone = m_grabberSynchrone;
-    m_motion.setRunning(m_motion.enabled() && m_frameGrabber != fg_Disabled);
-    // Recording on motion pauses and resumes a recording that is never held.
-    m_recFrozen.hold = m_holdRecording && isCaptureDeviceSource() && !m_motionRecording;
-    m_recFrozen.canPause = m_recordingCanPause || m_motionRecording;
-    m_motionGate.reset();
-    if (m_motionRecording)
-        m_motionGate.emplace(m_motionThreshold, m_motionDelayMs);
-    m_recFrozen.backtimed = m_backtimedCount;
-    m_recFrozen.audio = m_audioRecording;
-    m_recFrozen.method = m_recordingMethod;
-    m_recFrozen.openDML = m_aviOpenDML;
-    m_recFrozen.prealloc = m_preallocEnabled && m_recordingMethod == rm_AVI;
-    if (m_preallocEnabled && m_recordingMethod != rm_AVI)
+    m_settings.freeze(m_capture.settings());
+    m_motion.setRunning(m_motion.enabled() && m_settings.values.frameGrabber != fg_Disabled);
+    if (m_recording.freeze(isCaptureDeviceSource(), m_settings.values.audioRecording))
         Report(true, sevWarning,
                QStringLiteral("the preallocated recording file is not compatible with ASF or MPEG2 recording"),
                i_preallocated_file_not_suitable);
-    if (m_frameGrabber != fg_Disabled)
+    if (m_settings.values.frameGrabber != fg_Disabled)
         chooseRgbFormat();
     resetCaptureState();
-    m_frozen.frozen = true;
+    m_settings.frozen.frozen = true;
     return true;
 }
 
@@ -775,7 +711,7 @@ bool TOmbrix::RestartGraph(int target)
     TDevices* catalogue = VideoDeviceCatalogue();
     const int deviceCount = catalogue ? catalogue->count() : 0;
     if (!TSyncManager::instance() || (target != cs_Preview && target != cs_Recording) || !m_initialised
-        || (isCaptureDeviceSource() && m_videoDevice >= deviceCount) || !IsDirectX8OrHigherInstalled())
+        || (isCaptureDeviceSource() && m_settings.values.videoDevice >= deviceCount) || !IsDirectX8OrHigherInstalled())
         return false;
     if (isCaptureDeviceSource() && deviceCount == 0) {
         Report(true, sevError, QStringLiteral("no video capture device"), e_no_video_input_device);
@@ -790,11 +726,11 @@ bool TOmbrix::RestartGraph(int target)
     do {
         StopAll();
         if (isCaptureDeviceSource()) {
-            if (m_boundVideo != m_videoDevice && !BindVideoDevice())
+            if (m_devices.boundVideo != m_settings.values.videoDevice && !BindVideoDevice())
                 break;
-            if (m_boundAudio != m_audioDevice)
+            if (m_devices.boundAudio != m_settings.values.audioDevice)
                 BindAudioDevice();
-            if (!m_formatsKnown)
+            if (!m_devices.formatsKnown)
                 break;
         }
         emit OnReinitializing();
@@ -806,16 +742,16 @@ bool TOmbrix::RestartGraph(int target)
             break;
         m_currentState = TCurrentState(target);
         if (TLog::instance().isEnabled() && isCaptureDeviceSource()) {
-            for (auto [index, cat] :
-                 {std::pair{m_videoDevice, VideoDeviceCatalogue()}, std::pair{m_audioDevice, AudioDeviceCatalogue()}}) {
+            for (auto [index, cat] : {std::pair{m_settings.values.videoDevice, VideoDeviceCatalogue()},
+                                      std::pair{m_settings.values.audioDevice, AudioDeviceCatalogue()}}) {
                 if (cat && index >= 0 && index < cat->count())
                     WriteLog(cfBlue,
                              QStringLiteral("current ") + cat->title() + QStringLiteral(": ") + cat->nameAt(index));
                 else if (cat)
                     WriteLog(cfBlue, QStringLiteral("no ") + cat->title() + QStringLiteral(" available."));
             }
-            WriteLogYesNo(m_audioRecording, cfBlue, QStringLiteral("capture audio"));
-            WriteLogYesNo(m_audioDeviceRendering, cfBlue, QStringLiteral("render audio"));
+            WriteLogYesNo(m_settings.values.audioRecording, cfBlue, QStringLiteral("capture audio"));
+            WriteLogYesNo(m_settings.values.audioDeviceRendering, cfBlue, QStringLiteral("render audio"));
         }
         if (!buildBaseGraph())
             break;
@@ -839,7 +775,7 @@ bool TOmbrix::RestartGraph(int target)
             m_previewFailed = true;
             Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
         } else {
-            m_recordingActive = false;
+            m_recording.active = false;
             Report(true, sevError, QStringLiteral("failed to start Recording"), e_failed_to_start_recording);
         }
         m_currentState = cs_Down;
@@ -859,12 +795,12 @@ bool TOmbrix::RestartGraph(int target)
 bool TOmbrix::buildBaseGraph()
 {
     WriteLog(cfBlue, QStringLiteral("creating base graph"));
-    if (!BootstrapDone() || !m_frozen.frozen)
+    if (!BootstrapDone() || !m_settings.frozen.frozen)
         return !Report(true, sevError, QStringLiteral("current params not set"), e_set_filter_graph);
-    if (m_frozen.videoSource == vs_VideoFromImages || m_frozen.videoSource == vs_VideoFromBitmaps
-        || m_multiplexedRole == mr_MultiplexedSlave)
+    if (m_settings.frozen.videoSource == vs_VideoFromImages || m_settings.frozen.videoSource == vs_VideoFromBitmaps
+        || m_settings.values.multiplexedRole == mr_MultiplexedSlave)
         return buildPushSource();
-    if (m_frozen.videoSource != vs_VideoCaptureDevice) {
+    if (m_settings.frozen.videoSource != vs_VideoCaptureDevice) {
         // Files, streams and external sources are other parts of the
         // component.
         return !Report(true, sevError, QStringLiteral("video source not available in this version"), e_failed);
@@ -877,13 +813,13 @@ bool TOmbrix::buildBaseGraph()
     m_graphState = gs_Building;
 
     TDevices* catalogue = VideoDeviceCatalogue();
-    int index = m_boundVideo;
+    int index = m_devices.boundVideo;
     if (index == -1)
         return !Report(true, sevWarning, catalogue->title() + QStringLiteral(" not selected!"), e_index_out_of_range);
     if (index < 0 || index >= catalogue->count()) {
         Report(true, sevError, catalogue->title() + QStringLiteral(" index out of range, index 0 used instead"),
                e_index_out_of_range);
-        index = m_boundVideo = 0;
+        index = m_devices.boundVideo = 0;
     }
     const QString deviceName = catalogue->nameAt(index);
     if (catalogue->inUse(index))
@@ -891,7 +827,7 @@ bool TOmbrix::buildBaseGraph()
                        e_device_in_use_in_another_graph);
     Report(true, sevInfo,
            QStringLiteral("using ") + catalogue->title() + QStringLiteral(":\r\n") + deviceName
-               + QStringLiteral("\r\non input ") + m_videoSettings.value("VideoInputName").toString(),
+               + QStringLiteral("\r\non input ") + m_devices.videoSettings.value("VideoInputName").toString(),
            i_binding_device_or_compressor);
     const TCapDeviceInfo* entry = catalogue->entry(index);
     DeviceProvider* provider = CurrentDeviceProvider();
@@ -905,21 +841,22 @@ bool TOmbrix::buildBaseGraph()
                        e_bind_moniker_to_filter);
     m_sourceElement = source;
     catalogue->setInUse(index, true);
-    m_inUseIndex = index;
+    m_devices.inUseIndex = index;
     applyDeviceControls();
     WriteLog(cfBlue, QStringLiteral("device graph created"));
 
     // The chosen size, format and rate, as the device's caps allow them.
-    SizeContext sizes{&m_sizes, m_videoSize, m_configuredSize, m_isDV, m_videoSettings.value("_IsDVPal").toBool()};
-    if (m_videoSize >= m_sizes.count()) {
-        m_videoSize = 0;
+    SizeContext sizes{&m_devices.sizes(), m_settings.values.videoSize, m_settings.values.configuredSize, m_devices.isDV,
+                      m_devices.videoSettings.value("_IsDVPal").toBool()};
+    if (m_settings.values.videoSize >= m_devices.sizes().count()) {
+        m_settings.values.videoSize = 0;
         Report(true, sevError, QStringLiteral("VideoSize index out of range, default size used"), e_index_out_of_range);
     }
     video::VideoSize size;
     SizeOfIndex(sizes, -1, size);
-    const QString subtype = ChooseSubtype(m_subtypes.entries(), m_frozen.subtypeIndex,
-                                          m_frozen.frameGrabber != fg_Disabled);
-    const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_frozen.rateHundredths);
+    const QString subtype = ChooseSubtype(m_devices.subtypes().entries(), m_settings.frozen.subtypeIndex,
+                                          m_settings.frozen.frameGrabber != fg_Disabled);
+    const StreamChoice choice = ChooseStreamCaps(entry->formats, subtype, size, m_settings.frozen.rateHundredths);
     WriteLog(cfBlue, QStringLiteral("video stream config ") + QString::number(choice.step));
     if (choice.step == 0)
         ReportResult(false, sevTrace, QStringLiteral("failed to set video format"), e_set_format);
@@ -935,7 +872,7 @@ bool TOmbrix::buildBaseGraph()
     if (!gst_element_link(source, capsFilter))
         return !Report(true, sevError, QStringLiteral("set format: ") + choice.caps, e_set_format);
     WriteLog(cfBlue, QStringLiteral("sizes"));
-    WriteLog(cfBlue, m_sizes.entries().join(QLatin1Char('|')));
+    WriteLog(cfBlue, m_devices.sizes().entries().join(QLatin1Char('|')));
     WriteLog(cfBlue, QStringLiteral("base graph created"));
     return true;
 }
@@ -949,14 +886,14 @@ bool TOmbrix::buildPreviewChain()
     gst_object_unref(caps);
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Preview Queue"), pin);
     // Frames pass the frame tap unless neither display nor grabbing wants them.
-    const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
+    const bool wanted = !(m_settings.frozen.videoRenderer == vr_None && m_settings.frozen.frameGrabber == fg_Disabled);
     if (ok && wanted)
         ok = buildGrabberChain(pin);
     GstElement* sink = ok ? m_graph->addFilterAfter(pin, "fakesink", QStringLiteral("Null Renderer")) : nullptr;
     ok = sink != nullptr;
     // A camera paces itself; pictures are shown at their frame rate.
     if (ok)
-        g_object_set(sink, "sync", m_frozen.videoSource != vs_VideoCaptureDevice, nullptr);
+        g_object_set(sink, "sync", m_settings.frozen.videoSource != vs_VideoCaptureDevice, nullptr);
     if (pin)
         gst_object_unref(pin);
     return ok;
@@ -966,14 +903,14 @@ void TOmbrix::buildAudioSource()
 {
     // Audio goes with a preview only when it is rendered; a recording's audio
     // is the recording part's business.
-    if (m_currentState != cs_Preview || !m_audioDeviceRendering)
+    if (m_currentState != cs_Preview || !m_settings.values.audioDeviceRendering)
         return;
     GstElement* source = addAudioInput();
     if (!source)
         return;
     GstPad* pin = gst_element_get_static_pad(source, "src");
     bool ok = m_graph->insertFilterInline("queue", QStringLiteral("Audio Queue"), pin);
-    if (ok && m_frozen.sampleAudio != sc_Disabled) {
+    if (ok && m_settings.frozen.sampleAudio != sc_Disabled) {
         // The host's audio samples, taken on their way to the renderer.
         ok = m_graph->insertFilterInline("identity", QStringLiteral("GRB_Sample"), pin);
         if (ok) {
@@ -1009,7 +946,9 @@ GstElement* TOmbrix::addAudioInput()
         Report(true, sevWarning, QStringLiteral("no audio device found"), w_find_audio_device);
         return nullptr;
     }
-    const int index = m_audioDevice >= 0 && m_audioDevice < audio->count() ? m_audioDevice : 0;
+    const int index = m_settings.values.audioDevice >= 0 && m_settings.values.audioDevice < audio->count()
+                        ? m_settings.values.audioDevice
+                        : 0;
     const TCapDeviceInfo* entry = audio->entry(index);
     DeviceProvider* provider = CurrentDeviceProvider();
     GstElement* source = provider && entry->isConnected
@@ -1043,7 +982,9 @@ bool TOmbrix::finishGraph()
 
 void TOmbrix::setBuiltGraphState()
 {
-    m_graphState = m_synchronized && m_multiplexedRole != mr_MultiplexedSlave ? gs_WaitForSync : gs_CanActivate;
+    m_graphState = m_settings.values.synchronized && m_settings.values.multiplexedRole != mr_MultiplexedSlave
+                     ? gs_WaitForSync
+                     : gs_CanActivate;
 }
 
 bool TOmbrix::changeGraphState(GstState state, const QString& reason)
@@ -1064,19 +1005,19 @@ bool TOmbrix::ActivateGraph()
         ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bprev"));
     } else if (m_currentState == cs_Recording) {
         // A held recording runs with its file closed; any other opens it first.
-        m_held = m_recFrozen.hold;
-        ok = (m_held || attachWriter()) && changeGraphState(GST_STATE_PLAYING, QStringLiteral("brec"));
-        if (ok && m_held) {
+        m_recording.held = m_recording.frozen().hold;
+        ok = (m_recording.held || attachWriter()) && changeGraphState(GST_STATE_PLAYING, QStringLiteral("brec"));
+        if (ok && m_recording.held) {
             emit OnRecordingReadyToStart();
         } else if (ok) {
-            m_recordingActive = true;
+            m_recording.active = true;
             QueueEventNotification(TEventKind::RecordingStarted);
         }
     }
     WriteLog(cfBlue, QStringLiteral("end activate graph"));
     if (ok) {
         m_graphState = gs_Active;
-        m_display.setActive(m_frozen.display);
+        m_display.setActive(m_settings.frozen.display);
         m_display.layout();
     } else if (m_currentState == cs_Preview) {
         Report(true, sevError, QStringLiteral("failed to start preview"), e_failed_to_start_preview);
@@ -1100,12 +1041,13 @@ void TOmbrix::StopAll()
         // The file is closed with an end of stream before the graph goes, so
         // its index is written.
         // After a graph error no frame comes to carry the end of stream.
-        const bool attached = !m_writerElements.isEmpty();
+        const bool attached = m_recording.writerAttached();
         const bool closed = attached && !m_graphFailed && finishWriter();
-        const bool wasRunning = m_recordingActive && !m_graphFailed && closed && m_framesWritten > 0;
-        const QString file = attached ? m_writtenFile : QString();
-        IncompleteRecording incomplete{m_counterIndex, m_counterNumber, file, true, m_framesWritten.load()};
-        const bool prealloc = m_recFrozen.prealloc;
+        const bool wasRunning = m_recording.active && !m_graphFailed && closed && m_recording.framesWritten > 0;
+        const QString file = attached ? m_recording.writtenFile : QString();
+        IncompleteRecording incomplete{m_recording.counterIndex, m_recording.counterNumber, file, true,
+                                       m_recording.framesWritten.load()};
+        const bool prealloc = m_recording.frozen().prealloc;
         ClearGraph(true);
         if (attached && incomplete.framesWritten == 0)
             if (TSyncManager* manager = TSyncManager::instance())
@@ -1119,13 +1061,13 @@ void TOmbrix::StopAll()
         break;
     }
     case cs_Reencoding: {
-        const bool complete = m_playerEnded && !m_graphFailed;
+        const bool complete = m_player.ended && !m_graphFailed;
         ClearGraph(true);
         endReencoding(complete);
         break;
     }
     default:
-        m_stepping = false;
+        m_player.stepping = false;
         ClearGraph(true);
         break;
     }
@@ -1141,9 +1083,9 @@ void TOmbrix::ClearGraph(bool endState)
     m_graphActive = false;
     // A slave's streaming thread may wait for its master's next frame; a
     // master's slaves end with it.
-    if (m_multiplexedRole == mr_MultiplexedSlave)
+    if (m_settings.values.multiplexedRole == mr_MultiplexedSlave)
         m_multiplexSlot.close();
-    if (m_multiplexedRole == mr_MultiplexedMaster) {
+    if (m_settings.values.multiplexedRole == mr_MultiplexedMaster) {
         QMutexLocker locker(&m_slaveLock);
         for (TOmbrix* slave : m_slaves)
             if (slave)
@@ -1161,22 +1103,12 @@ void TOmbrix::ClearGraph(bool endState)
     }
     resetCaptureState();
     detachWriter();
-    for (Gate& gate : m_gates) {
-        if (gate.pad)
-            gst_object_unref(gate.pad);
-        gate = Gate();
-    }
-    m_held = false;
-    m_heldFrames = 0;
-    m_recordingPaused = false;
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_recordingClock.reset();
-    }
+    m_recording.clearGates();
+    m_recording.resetRun();
     m_runState = 0;
     if (endState) {
         m_currentState = cs_Down;
-        m_frozen.frozen = false;
+        m_settings.frozen.frozen = false;
     }
     // What the device's adjustments are now, after a dialog or another program changed them.
     if (m_sourceElement.load() && m_controls) {
@@ -1189,11 +1121,10 @@ void TOmbrix::ClearGraph(bool endState)
     m_push.reset();
     m_sourceCaps.clear();
     m_graphState = gs_None;
-    m_recordingActive = false;
     followTrackBar();
     if (TDevices* catalogue = VideoDeviceCatalogue())
-        catalogue->setInUse(m_inUseIndex, false);
-    m_inUseIndex = -1;
+        catalogue->setInUse(m_devices.inUseIndex, false);
+    m_devices.inUseIndex = -1;
     m_display.layout();
     WriteLog(cfBlue, QStringLiteral("all cleared"));
 }

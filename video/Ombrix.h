@@ -20,21 +20,27 @@
 #include "CaptureGraph.h"
 #include "CompressorSettings.h"
 #include "DeviceControls.h"
+#include "DevicePart.h"
 #include "DeviceSettings.h"
 #include "DisplayGeometry.h"
+#include "FrameCapturePart.h"
 #include "FrameOverlay.h"
 #include "FrameTap.h"
 #include "ImageFiles.h"
 #include "LogTypes.h"
 #include "MotionPart.h"
 #include "MultiplexSlot.h"
+#include "SettingsPart.h"
 #include "StateChecks.h"
 #include "TaskWorker.h"
 #include "OverlayTemplate.h"
 #include "Overlays.h"
 #include "ClipTrackBar.h"
 #include "PreviewDisplay.h"
+#include "PreviewProcessing.h"
 #include "PictureCodec.h"
+#include "PlayerPart.h"
+#include "RecordingPart.h"
 #include "RecordingRules.h"
 #include "ThirdPartyFilters.h"
 #include "VideoFormatLists.h"
@@ -123,15 +129,6 @@ struct TProgressInfo {
     QString Text;
 };
 
-// A media sample handed to the host: valid only during the event.
-struct TSampleData {
-    QByteArray Buffer; // the sample's bytes
-    qint64 ActualDataLength = 0;
-    QString Format; // the media type, as caps text
-    int Width = 0, Height = 0, BitCount = 0, Stride = 0;
-    qint64 StartTime = 0, EndTime = 0; // 100-ns units
-};
-
 // A captured frame as the host receives it; the picture is the host's copy.
 struct TFrameData {
     QImage Bitmap;
@@ -154,97 +151,97 @@ public:
     ~TOmbrix() override;
 
     // --- published properties (the subset the engine uses) ---
-    int VideoDevice() const { return m_videoDevice; }
+    int VideoDevice() const { return m_settings.values.videoDevice; }
     void setVideoDevice(int index);
-    int AudioDevice() const { return m_audioDevice; }
+    int AudioDevice() const { return m_settings.values.audioDevice; }
     void setAudioDevice(int index);
-    int VideoSize() const { return m_videoSize; }
-    void setVideoSize(int index) { m_videoSize = index; }
-    int VideoSubtype() const { return m_videoSubtype; }
-    void setVideoSubtype(int index) { m_videoSubtype = index; }
-    double FrameRate() const { return m_frameRate; }
-    void setFrameRate(double fps) { m_frameRate = fps; }
-    TVideoSource VideoSource() const { return m_videoSource; }
-    void setVideoSource(TVideoSource source) { m_videoSource = source; }
-    TFrameGrabber FrameGrabber() const { return m_frameGrabber; }
+    int VideoSize() const { return m_settings.values.videoSize; }
+    void setVideoSize(int index) { m_settings.values.videoSize = index; }
+    int VideoSubtype() const { return m_settings.values.videoSubtype; }
+    void setVideoSubtype(int index) { m_settings.values.videoSubtype = index; }
+    double FrameRate() const { return m_settings.values.frameRate; }
+    void setFrameRate(double fps) { m_settings.values.frameRate = fps; }
+    TVideoSource VideoSource() const { return m_settings.values.videoSource; }
+    void setVideoSource(TVideoSource source) { m_settings.values.videoSource = source; }
+    TFrameGrabber FrameGrabber() const { return m_settings.values.frameGrabber; }
     void setFrameGrabber(TFrameGrabber g);
-    TVideoRenderer VideoRenderer() const { return m_videoRenderer; }
-    void setVideoRenderer(TVideoRenderer r) { m_videoRenderer = r; }
-    bool AutoStartPreview() const { return m_autoStartPreview; }
-    void setAutoStartPreview(bool on) { m_autoStartPreview = on; }
-    bool Synchronized() const { return m_synchronized; }
-    void setSynchronized(bool on) { m_synchronized = on; }
-    bool StoreDeviceSettingsInRegistry() const { return m_storeDeviceSettings; }
-    void setStoreDeviceSettingsInRegistry(bool on) { m_storeDeviceSettings = on; }
-    bool EventNotificationSynchrone() const { return m_eventSynchrone; }
-    void setEventNotificationSynchrone(bool on) { m_eventSynchrone = on; }
-    TNotificationMethod NotificationMethod() const { return m_notificationMethod; }
+    TVideoRenderer VideoRenderer() const { return m_settings.values.videoRenderer; }
+    void setVideoRenderer(TVideoRenderer r) { m_settings.values.videoRenderer = r; }
+    bool AutoStartPreview() const { return m_settings.values.autoStartPreview; }
+    void setAutoStartPreview(bool on) { m_settings.values.autoStartPreview = on; }
+    bool Synchronized() const { return m_settings.values.synchronized; }
+    void setSynchronized(bool on) { m_settings.values.synchronized = on; }
+    bool StoreDeviceSettingsInRegistry() const { return m_settings.values.storeDeviceSettings; }
+    void setStoreDeviceSettingsInRegistry(bool on) { m_settings.values.storeDeviceSettings = on; }
+    bool EventNotificationSynchrone() const { return m_settings.values.eventSynchrone; }
+    void setEventNotificationSynchrone(bool on) { m_settings.values.eventSynchrone = on; }
+    TNotificationMethod NotificationMethod() const { return m_settings.values.notificationMethod; }
     void setNotificationMethod(TNotificationMethod method);
-    int NotificationSleepTime() const { return m_notificationSleepTime; }
+    int NotificationSleepTime() const { return m_settings.values.notificationSleepTime; }
     void setNotificationSleepTime(int ms);
-    bool AudioDeviceRendering() const { return m_audioDeviceRendering; }
-    void setAudioDeviceRendering(bool on) { m_audioDeviceRendering = on; }
-    bool AudioRecording() const { return m_audioRecording; }
-    void setAudioRecording(bool on) { m_audioRecording = on; }
-    TMultiplexedRole MultiplexedRole() const { return m_multiplexedRole; }
+    bool AudioDeviceRendering() const { return m_settings.values.audioDeviceRendering; }
+    void setAudioDeviceRendering(bool on) { m_settings.values.audioDeviceRendering = on; }
+    bool AudioRecording() const { return m_settings.values.audioRecording; }
+    void setAudioRecording(bool on) { m_settings.values.audioRecording = on; }
+    TMultiplexedRole MultiplexedRole() const { return m_settings.values.multiplexedRole; }
     // Multiplexed cameras: a master sorts each frame to the slave of its
     // input (slaves 1 to 4 by UniqueID, -1 for none); a slave shows and
     // records the frames of its input and can start only while its master runs.
     void setMultiplexedRole(TMultiplexedRole role);
     int MultiplexedSlaveID(int slave) const;
     void setMultiplexedSlaveID(int slave, int uniqueId);
-    bool AssociateAudioAndVideoDevices() const { return m_associateDevices; }
-    void setAssociateAudioAndVideoDevices(bool on) { m_associateDevices = on; }
-    bool AutoRefreshPreview() const { return m_autoRefreshPreview; }
-    void setAutoRefreshPreview(bool on) { m_autoRefreshPreview = on; }
+    bool AssociateAudioAndVideoDevices() const { return m_settings.values.associateDevices; }
+    void setAssociateAudioAndVideoDevices(bool on) { m_settings.values.associateDevices = on; }
+    bool AutoRefreshPreview() const { return m_settings.values.autoRefreshPreview; }
+    void setAutoRefreshPreview(bool on) { m_settings.values.autoRefreshPreview = on; }
     // --- frame capture ---
-    TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return m_rgbFormat; }
+    TFrameGrabberRGBFormat FrameGrabberRGBFormat() const { return m_capture.settings().rgbFormat; }
     void setFrameGrabberRGBFormat(TFrameGrabberRGBFormat format);
-    TFrameGrabberRGBFormat FrameGrabberCurrentRGBFormat() const { return m_frozen.rgbFormat; }
-    bool FrameCaptureWithoutOverlay() const { return m_captureWithoutOverlay; }
+    TFrameGrabberRGBFormat FrameGrabberCurrentRGBFormat() const { return m_settings.frozen.rgbFormat; }
+    bool FrameCaptureWithoutOverlay() const { return m_capture.settings().withoutOverlay; }
     void setFrameCaptureWithoutOverlay(bool on);
-    int FrameCaptureZoomSize() const { return m_captureZoom; }
-    void setFrameCaptureZoomSize(int percent);
-    bool FrameGrabberSynchrone() const { return m_grabberSynchrone; }
-    void setFrameGrabberSynchrone(bool on) { m_grabberSynchrone = on; }
-    int FrameBuffers() const { return m_frameBuffers; }
+    int FrameCaptureZoomSize() const { return m_capture.settings().zoom; }
+    void setFrameCaptureZoomSize(int percent) { m_capture.setZoom(percent); }
+    bool FrameGrabberSynchrone() const { return m_capture.settings().grabberSynchrone; }
+    void setFrameGrabberSynchrone(bool on) { m_capture.settings().grabberSynchrone = on; }
+    int FrameBuffers() const { return m_capture.settings().frameBuffers; }
     void setFrameBuffers(int n);
-    bool BurstMode() const;
-    void setBurstMode(bool on);
-    int BurstCount() const { return m_burstCount; }
-    void setBurstCount(int n);
-    int BurstInterval() const { return m_burstInterval; }
-    void setBurstInterval(int n);
-    TFrameCaptureDest BurstType() const { return m_burstType; }
-    void setBurstType(TFrameCaptureDest type);
-    int JPEGQuality() const { return m_jpeg.quality; }
-    void setJPEGQuality(int quality);
-    TJPEGPerformance JPEGPerformance() const { return m_jpeg.performance; }
-    void setJPEGPerformance(TJPEGPerformance p);
-    bool JPEGProgressiveDisplay() const { return m_jpeg.progressive; }
-    void setJPEGProgressiveDisplay(bool on) { m_jpeg.progressive = on; }
-    TAutoFileName AutoFileName() const { return m_autoFileName; }
-    void setAutoFileName(TAutoFileName kind);
-    QString AutoFilePrefix() const { return m_autoFilePrefix; }
-    void setAutoFilePrefix(const QString& prefix);
-    QString StoragePath() const { return m_storagePath; }
-    void setStoragePath(const QString& path);
+    bool BurstMode() const { return m_capture.burstMode(); }
+    void setBurstMode(bool on) { m_capture.setBurstMode(on); }
+    int BurstCount() const { return m_capture.burstCount(); }
+    void setBurstCount(int n) { m_capture.setBurstCount(n); }
+    int BurstInterval() const { return m_capture.burstInterval(); }
+    void setBurstInterval(int n) { m_capture.setBurstInterval(n); }
+    TFrameCaptureDest BurstType() const { return m_capture.settings().burstType; }
+    void setBurstType(TFrameCaptureDest type) { m_capture.setBurstType(type); }
+    int JPEGQuality() const { return m_capture.settings().jpeg.quality; }
+    void setJPEGQuality(int quality) { m_capture.setJpegQuality(quality); }
+    TJPEGPerformance JPEGPerformance() const { return m_capture.settings().jpeg.performance; }
+    void setJPEGPerformance(TJPEGPerformance p) { m_capture.setJpegPerformance(p); }
+    bool JPEGProgressiveDisplay() const { return m_capture.settings().jpeg.progressive; }
+    void setJPEGProgressiveDisplay(bool on) { m_capture.settings().jpeg.progressive = on; }
+    TAutoFileName AutoFileName() const { return m_capture.settings().autoFileName; }
+    void setAutoFileName(TAutoFileName kind) { m_capture.setAutoFileName(kind); }
+    QString AutoFilePrefix() const { return m_capture.settings().autoFilePrefix; }
+    void setAutoFilePrefix(const QString& prefix) { m_capture.setAutoFilePrefix(prefix); }
+    QString StoragePath() const { return m_capture.settings().storagePath; }
+    void setStoragePath(const QString& path) { m_capture.setStoragePath(path); }
     // The longest CaptureFrameSyncTo waits for its frame.
-    int CaptureFrameSyncTimeOutMs() const { return m_syncTimeOutMs; }
-    void setCaptureFrameSyncTimeOutMs(int ms);
+    int CaptureFrameSyncTimeOutMs() const { return m_capture.settings().syncTimeOutMs; }
+    void setCaptureFrameSyncTimeOutMs(int ms) { m_capture.setSyncTimeOutMs(ms); }
     // Video samples for the host as they pass the frame grabber (after the
     // overlays with sc_AfterOnDraw); audio samples as they reach the audio
     // renderer of a preview that renders its sound.
-    TSampleCapture SampleCapture_Video() const { return m_sampleVideo; }
-    void setSampleCapture_Video(TSampleCapture where);
-    TSampleCapture SampleCapture_Audio() const { return m_sampleAudio; }
-    void setSampleCapture_Audio(TSampleCapture where);
+    TSampleCapture SampleCapture_Video() const { return m_capture.settings().sampleVideo; }
+    void setSampleCapture_Video(TSampleCapture where) { m_capture.setSampleVideo(where); }
+    TSampleCapture SampleCapture_Audio() const { return m_capture.settings().sampleAudio; }
+    void setSampleCapture_Audio(TSampleCapture where) { m_capture.setSampleAudio(where); }
     // On: the newest sample reaches the host on the worker's thread (others
     // are dropped); off: every sample, at once on the streaming thread.
-    bool SampleCaptureAsyncEvent() const { return m_sampleAsync; }
-    void setSampleCaptureAsyncEvent(bool on) { m_sampleAsync = on; }
-    QString Last_CaptureFrameTo_FileName() const { return m_lastCaptureFile; }
-    QString Last_BurstFrameCapture_FileName() const { return m_lastBurstFile; }
+    bool SampleCaptureAsyncEvent() const { return m_capture.settings().sampleAsync; }
+    void setSampleCaptureAsyncEvent(bool on) { m_capture.settings().sampleAsync = on; }
+    QString Last_CaptureFrameTo_FileName() const { return m_capture.settings().lastCaptureFile; }
+    QString Last_BurstFrameCapture_FileName() const { return m_capture.settings().lastBurstFile; }
 
     // --- overlays ---
     bool TextOverlay_Enabled() const { return m_overlays.textEnabled(); }
@@ -347,7 +344,7 @@ public:
     int VideoSourceHeight() const { return m_display.sourceSize().height(); }
 
     // The size of the frames asked of the device; 0 x 0 for the chosen VideoSize.
-    void setVideoStreamConfigSize(int width, int height) { m_configuredSize = {width, height}; }
+    void setVideoStreamConfigSize(int width, int height) { m_settings.values.configuredSize = {width, height}; }
 
     // --- read-only state ---
     TCurrentState CurrentState() const { return m_currentState; }
@@ -356,17 +353,17 @@ public:
     bool IsDeviceLost() const { return m_deviceLost; }
     bool Busy() const { return m_busy; }
     int UniqueID() const { return m_uniqueId; }
-    QString VideoSizes() const; // trimmed, "default" first
-    QString VideoSubtypes() const;
-    QStringList VideoSizeList() const { return m_sizes.entries(); }
+    QString VideoSizes() const { return m_devices.sizesText(); } // trimmed, "default" first
+    QString VideoSubtypes() const { return m_devices.subtypesText(); }
+    QStringList VideoSizeList() const { return m_devices.sizes().entries(); }
     // The bound device is a DV camcorder.
-    bool IsDigitalVideoIn() const { return m_isDV; }
+    bool IsDigitalVideoIn() const { return m_devices.isDV; }
     qint64 FrameCount() const { return m_framesDelivered.load(); }
     QString CurrentSourceCaps() const { return m_sourceCaps; }
     // The frame rate the device delivers now, in hundredths; 0 when not known.
     int CurrentFrameRate() const;
     qint64 DeliveredFrames() const { return m_framesDelivered.load(); }
-    bool InFrameProgressEvent() const { return m_inFrameProgress; }
+    bool InFrameProgressEvent() const { return m_capture.inFrameProgress; }
     // The running graph, nullptr when none (diagnosis and tests).
     GstElement* Pipeline() const { return m_graph ? m_graph->pipeline() : nullptr; }
 
@@ -395,40 +392,40 @@ public:
     bool CaptureFrameSyncTo(TFrameCaptureDest dest, const QString& fileName);
 
     // --- recording (Recording.cpp) ---
-    TRecordingMethod RecordingMethod() const { return m_recordingMethod; }
-    void setRecordingMethod(TRecordingMethod method);
-    TCompressionMode CompressionMode() const { return m_compressionMode; }
-    void setCompressionMode(TCompressionMode mode) { m_compressionMode = mode; }
+    TRecordingMethod RecordingMethod() const { return m_recording.settings().method; }
+    void setRecordingMethod(TRecordingMethod method) { m_recording.setMethod(method); }
+    TCompressionMode CompressionMode() const { return m_recording.settings().compressionMode; }
+    void setCompressionMode(TCompressionMode mode) { m_recording.settings().compressionMode = mode; }
     // A held recording runs its graph with the file closed and keeps the
     // last RecordingBacktimedFramesCount frames; ResumeRecording opens the
     // file and those frames lead it.
-    bool HoldRecording() const { return m_holdRecording; }
-    void setHoldRecording(bool on) { m_holdRecording = on; }
-    bool RecordingCanPause() const { return m_recordingCanPause; }
-    void setRecordingCanPause(bool on) { m_recordingCanPause = on; }
+    bool HoldRecording() const { return m_recording.settings().hold; }
+    void setHoldRecording(bool on) { m_recording.settings().hold = on; }
+    bool RecordingCanPause() const { return m_recording.settings().canPause; }
+    void setRecordingCanPause(bool on) { m_recording.settings().canPause = on; }
     // AVI files of the OpenDML (2.0) kind, which may grow past 1 GB; read
     // when a recording starts.
-    bool AVIFormatOpenDML() const { return m_aviOpenDML; }
-    void setAVIFormatOpenDML(bool on) { m_aviOpenDML = on; }
-    int RecordingBacktimedFramesCount() const { return m_backtimedCount; }
-    void setRecordingBacktimedFramesCount(int count);
+    bool AVIFormatOpenDML() const { return m_recording.settings().aviOpenDML; }
+    void setAVIFormatOpenDML(bool on) { m_recording.settings().aviOpenDML = on; }
+    int RecordingBacktimedFramesCount() const { return m_recording.settings().backtimedCount; }
+    void setRecordingBacktimedFramesCount(int count) { m_recording.setBacktimedCount(count); }
     // The next recording's file; empty for an automatic name. Set while a
     // recording writes, the recording goes on in a new file ("RENEW": one
     // with an automatic name).
-    QString RecordingFileName() const { return m_recordingFileName; }
+    QString RecordingFileName() const { return m_recording.settings().fileName; }
     void setRecordingFileName(const QString& name);
     // The recording's extension; empty or "default" for "avi" ("asf" for ASF).
-    QString CaptureFileExt() const { return m_captureFileExt; }
-    void setCaptureFileExt(const QString& ext) { m_captureFileExt = ext; }
+    QString CaptureFileExt() const { return m_recording.settings().fileExt; }
+    void setCaptureFileExt(const QString& ext) { m_recording.settings().fileExt = ext; }
     // The preallocated capture file gains nothing here: a recording that
     // asks for it writes its final file directly and reports the copy as
     // done at once.
-    bool PreallocCapFileEnabled() const { return m_preallocEnabled; }
-    void setPreallocCapFileEnabled(bool on) { m_preallocEnabled = on; }
-    QString PreallocCapFileName() const { return m_preallocName; }
-    void setPreallocCapFileName(const QString& name) { m_preallocName = name; }
-    int PreallocCapFileSizeInMB() const { return m_preallocSizeMB; }
-    void setPreallocCapFileSizeInMB(int mb) { m_preallocSizeMB = std::max(0, mb); }
+    bool PreallocCapFileEnabled() const { return m_recording.settings().preallocEnabled; }
+    void setPreallocCapFileEnabled(bool on) { m_recording.settings().preallocEnabled = on; }
+    QString PreallocCapFileName() const { return m_recording.settings().preallocName; }
+    void setPreallocCapFileName(const QString& name) { m_recording.settings().preallocName = name; }
+    int PreallocCapFileSizeInMB() const { return m_recording.settings().preallocSizeMB; }
+    void setPreallocCapFileSizeInMB(int mb) { m_recording.settings().preallocSizeMB = std::max(0, mb); }
     bool CreatePreallocCapFile();
     // The system's ASF profiles: Linux has none (no Windows Media Format
     // library), so the list is empty and saying so is an error; a profile
@@ -439,14 +436,17 @@ public:
     // or a reencoding that uses it): when a graph puts it in, it tells what it
     // can change (OnVideoCompressionSettings) and is given each of these that
     // it can change and that is not -1.
-    int VideoCompression_KeyFrameRate() const { return m_compression.keyFrameRate; }
-    void setVideoCompression_KeyFrameRate(int frames) { m_compression.keyFrameRate = frames; }
-    int VideoCompression_PFramesPerKeyFrame() const { return m_compression.pFramesPerKeyFrame; }
-    void setVideoCompression_PFramesPerKeyFrame(int frames) { m_compression.pFramesPerKeyFrame = frames; }
-    double VideoCompression_Quality() const { return m_compression.quality; }
-    void setVideoCompression_Quality(double quality) { m_compression.quality = quality; }
-    int VideoCompression_WindowSize() const { return m_compression.windowSize; }
-    void setVideoCompression_WindowSize(int size) { m_compression.windowSize = size; }
+    int VideoCompression_KeyFrameRate() const { return m_recording.settings().compression.keyFrameRate; }
+    void setVideoCompression_KeyFrameRate(int frames) { m_recording.settings().compression.keyFrameRate = frames; }
+    int VideoCompression_PFramesPerKeyFrame() const { return m_recording.settings().compression.pFramesPerKeyFrame; }
+    void setVideoCompression_PFramesPerKeyFrame(int frames)
+    {
+        m_recording.settings().compression.pFramesPerKeyFrame = frames;
+    }
+    double VideoCompression_Quality() const { return m_recording.settings().compression.quality; }
+    void setVideoCompression_Quality(double quality) { m_recording.settings().compression.quality = quality; }
+    int VideoCompression_WindowSize() const { return m_recording.settings().compression.windowSize; }
+    void setVideoCompression_WindowSize(int size) { m_recording.settings().compression.windowSize = size; }
     // The chosen compressor's own settings, kept under its key in the
     // settings file ("AMCompression_..."). Only while nothing runs. Get gives
     // the compressor's values (its defaults, or what Set stored) and what it
@@ -458,81 +458,77 @@ public:
     bool SetVideoCompressionSettings(int dataRate, int keyFrameRate, int pFramesPerKeyFrame, int windowSize,
                                      double quality);
     bool SetVideoCompressionDefaults();
-    int ASFProfile() const { return m_asfProfile; }
-    void setASFProfile(int index) { m_asfProfile = index; }
+    int ASFProfile() const { return m_recording.settings().asfProfile; }
+    void setASFProfile(int index) { m_recording.settings().asfProfile = index; }
     // ASF files: a profile file whose size and bit rates apply, and the
     // values that override it (-1 leaves the profile's value).
-    QString ASFProfileFromCustomFile() const { return m_asfProfileFile; }
-    void setASFProfileFromCustomFile(const QString& name) { m_asfProfileFile = name; }
-    int ASFVideoBitRate() const { return m_asfVideoBitRate; }
-    void setASFVideoBitRate(int v) { m_asfVideoBitRate = v; }
-    int ASFAudioBitRate() const { return m_asfAudioBitRate; }
-    void setASFAudioBitRate(int v) { m_asfAudioBitRate = v; }
-    int ASFVideoWidth() const { return m_asfVideoWidth; }
-    void setASFVideoWidth(int v) { m_asfVideoWidth = v; }
-    int ASFVideoHeight() const { return m_asfVideoHeight; }
-    void setASFVideoHeight(int v) { m_asfVideoHeight = v; }
+    QString ASFProfileFromCustomFile() const { return m_recording.settings().asfProfileFile; }
+    void setASFProfileFromCustomFile(const QString& name) { m_recording.settings().asfProfileFile = name; }
+    int ASFVideoBitRate() const { return m_recording.settings().asfVideoBitRate; }
+    void setASFVideoBitRate(int v) { m_recording.settings().asfVideoBitRate = v; }
+    int ASFAudioBitRate() const { return m_recording.settings().asfAudioBitRate; }
+    void setASFAudioBitRate(int v) { m_recording.settings().asfAudioBitRate = v; }
+    int ASFVideoWidth() const { return m_recording.settings().asfVideoWidth; }
+    void setASFVideoWidth(int v) { m_recording.settings().asfVideoWidth = v; }
+    int ASFVideoHeight() const { return m_recording.settings().asfVideoHeight; }
+    void setASFVideoHeight(int v) { m_recording.settings().asfVideoHeight = v; }
     // The recorded sound: level 0 .. 65535 and balance -32768 .. 32767 on
     // the stream itself (never the system mixer).
-    int AudioInputLevel() const { return m_audioInputLevel; }
+    int AudioInputLevel() const { return m_recording.settings().audioInputLevel; }
     void setAudioInputLevel(int level);
-    int AudioInputBalance() const { return m_audioInputBalance; }
+    int AudioInputBalance() const { return m_recording.settings().audioInputBalance; }
     void setAudioInputBalance(int balance);
-    bool AudioInputMono() const { return m_audioInputMono; }
-    void setAudioInputMono(bool on) { m_audioInputMono = on; }
+    bool AudioInputMono() const { return m_recording.settings().audioInputMono; }
+    void setAudioInputMono(bool on) { m_recording.settings().audioInputMono = on; }
     // Recording on motion: a recording built with it can pause, is never
     // held, and pauses after the delay without motion at or above the
     // threshold. The motion detector's capture step calls
     // RecordingMotionStep for every frame it analyses.
-    bool RecordingOnMotion_Enabled() const { return m_motionRecording; }
-    void setRecordingOnMotion_Enabled(bool on) { m_motionRecording = on; }
-    double RecordingOnMotion_MotionThreshold() const { return m_motionThreshold; }
-    void setRecordingOnMotion_MotionThreshold(double t) { m_motionThreshold = t; }
-    int RecordingOnMotion_NoMotionPauseDelayMs() const { return m_motionDelayMs; }
-    void setRecordingOnMotion_NoMotionPauseDelayMs(int ms) { m_motionDelayMs = std::max(0, ms); }
+    bool RecordingOnMotion_Enabled() const { return m_recording.settings().onMotion; }
+    void setRecordingOnMotion_Enabled(bool on) { m_recording.settings().onMotion = on; }
+    double RecordingOnMotion_MotionThreshold() const { return m_recording.settings().motionThreshold; }
+    void setRecordingOnMotion_MotionThreshold(double t) { m_recording.settings().motionThreshold = t; }
+    int RecordingOnMotion_NoMotionPauseDelayMs() const { return m_recording.settings().motionDelayMs; }
+    void setRecordingOnMotion_NoMotionPauseDelayMs(int ms) { m_recording.settings().motionDelayMs = std::max(0, ms); }
     void RecordingMotionStep(bool motion, double globalMotionRatio);
     bool PauseRecording();
     bool ResumeRecording();
-    bool IsRecordingPaused() const { return m_recordingPaused; }
+    bool IsRecordingPaused() const { return m_recording.paused; }
     // True while a held recording waits for ResumeRecording.
-    bool IsRecordingHeld() const { return m_held; }
+    bool IsRecordingHeld() const { return m_recording.held; }
     double RecordingDuration() const;
     QString Last_Recording_FileName() const;
     // The frames per second of the running graph, else the best the
     // selected device offers; 0 when not known.
     double DeviceFrameRate() const;
     // Frames written to the current (or last) recording file.
-    qint64 RecordedFrames() const { return m_framesWritten.load(); }
+    qint64 RecordedFrames() const { return m_recording.framesWritten.load(); }
 
     // --- clip player (Player.cpp) ---
-    QString PlayerFileName() const { return m_playerFileName; }
-    void setPlayerFileName(const QString& name) { m_playerFileName = name; }
-    bool AutoStartPlayer() const { return m_autoStartPlayer; }
-    void setAutoStartPlayer(bool on) { m_autoStartPlayer = on; }
-    bool PlayerAudioRendering() const { return m_playerAudioRendering; }
-    void setPlayerAudioRendering(bool on) { m_playerAudioRendering = on; }
-    double PlayerSpeedRatio() const { return m_playerSpeedRatio; }
+    QString PlayerFileName() const { return m_player.settings().fileName; }
+    void setPlayerFileName(const QString& name) { m_player.settings().fileName = name; }
+    bool AutoStartPlayer() const { return m_player.settings().autoStart; }
+    void setAutoStartPlayer(bool on) { m_player.settings().autoStart = on; }
+    bool PlayerAudioRendering() const { return m_player.settings().audioRendering; }
+    void setPlayerAudioRendering(bool on) { m_player.settings().audioRendering = on; }
+    double PlayerSpeedRatio() const { return m_player.settings().speedRatio; }
     void setPlayerSpeedRatio(double ratio);
-    int PlayerFastSeekSpeedRatio() const { return m_playerFastRatio; }
-    void setPlayerFastSeekSpeedRatio(int ratio)
-    {
-        if (ratio > 0)
-            m_playerFastRatio = ratio;
-    }
+    int PlayerFastSeekSpeedRatio() const { return m_player.settings().fastRatio; }
+    void setPlayerFastSeekSpeedRatio(int ratio) { m_player.setFastRatio(ratio); }
     // The sound of a playing clip: with SpeakerControl, its volume
     // (0 .. 65535) and balance (-32768 .. 32767), or silence with
     // MuteAudioRendering, on the stream itself (never the system mixer).
-    bool SpeakerControl() const { return m_speakerControl; }
+    bool SpeakerControl() const { return m_player.settings().speakerControl; }
     void setSpeakerControl(bool on);
-    int SpeakerVolume() const { return m_speakerVolume; }
+    int SpeakerVolume() const { return m_player.settings().speakerVolume; }
     void setSpeakerVolume(int volume);
-    int SpeakerBalance() const { return m_speakerBalance; }
+    int SpeakerBalance() const { return m_player.settings().speakerBalance; }
     void setSpeakerBalance(int balance);
-    bool MuteAudioRendering() const { return m_muteAudio; }
+    bool MuteAudioRendering() const { return m_player.settings().mute; }
     void setMuteAudioRendering(bool on);
     // The host's track bar of the player: it follows the frames played and,
     // moved while the clip is paused, moves the clip to its frame. Not owned.
-    QSlider* PlayerTrackBar() const { return m_trackBar ? m_trackBar->bar() : nullptr; }
+    QSlider* PlayerTrackBar() const { return m_player.trackBar ? m_player.trackBar->bar() : nullptr; }
     void setPlayerTrackBar(QSlider* bar);
     bool OpenPlayer();
     void RunPlayer();
@@ -544,34 +540,22 @@ public:
     void FastForwardPlayer();
     void SetPlayerFramePosition(qint64 frame);
     void SetPlayerTimePosition(qint64 time);
-    qint64 PlayerDuration() const { return m_playerDuration; }
-    qint64 PlayerFrameCount() const { return m_playerFrameCount; }
+    qint64 PlayerDuration() const { return m_player.duration; }
+    qint64 PlayerFrameCount() const { return m_player.frameCount; }
     double PlayerFrameRate() const;
     qint64 PlayerFramePosition() const;
     qint64 PlayerTimePosition() const;
     bool IsPlayerPlaying() const;
     bool IsPlayerPaused() const;
-    bool IsPlayerAudioStreamAvailable() const { return m_playerHasAudio; }
-    QString Last_Clip_Played() const { return m_lastUse.value("_LastClipPlayed").toString(); }
+    bool IsPlayerAudioStreamAvailable() const { return m_player.hasAudio; }
+    QString Last_Clip_Played() const { return m_settings.lastUse.value("_LastClipPlayed").toString(); }
     // The length and frame count of a clip file, read by a private graph;
     // false (both 0) when it cannot be read.
     static bool AVIDuration(const QString& fileName, qint64& duration, qint64& frameCount);
 
     // --- reencoding and copying (Player.cpp) ---
-    struct TReencodingSettings {
-        bool IncludeVideoStream = true;
-        bool IncludeAudioStream = true;
-        QString NewVideoClip;
-        TRecordingMethod Method = rm_AVI;
-        QString SourceVideoClip;
-        qint64 StartTime = -1;
-        qint64 StopTime = -1;
-        bool UseFrameGrabber = false;
-        bool UseVideoCompressor = false;
-        bool UseAudioCompressor = false;
-        bool WMVOutput = false;
-    };
-    TReencodingSettings& Reencoding() { return m_reencoding; }
+    using TReencodingSettings = video::TReencodingSettings;
+    TReencodingSettings& Reencoding() { return m_player.reencoding; }
     bool StartReencoding();
     bool StopReencoding();
     bool ReencodeVideoClip(const QString& source, const QString& destination, bool includeVideo, bool includeAudio,
@@ -594,8 +578,8 @@ public:
     bool BindAudioDevice();
     void BindMissingDevices();
     void FirstBind();
-    bool FormatsKnown() const { return m_formatsKnown; }
-    int BoundVideoDevice() const { return m_boundVideo; }
+    bool FormatsKnown() const { return m_devices.formatsKnown; }
+    int BoundVideoDevice() const { return m_devices.boundVideo; }
     bool IsDestroying() const { return m_destroying; }
     void SetGraphState(TGraphState state) { m_graphState = state; }
 
@@ -701,10 +685,7 @@ private:
         QString text;
     };
 
-    bool isCaptureDeviceSource() const
-    {
-        return m_videoSource == vs_VideoCaptureDevice && m_multiplexedRole != mr_MultiplexedSlave;
-    }
+    bool isCaptureDeviceSource() const { return m_settings.captureDeviceSource(); }
     void deliverEvent(TEventKind kind);
     void processNotifyEvents();
     void periodicStep();
@@ -753,11 +734,9 @@ private:
     bool finishWriter();
     void detachWriter();
     void startRecordingWriter();
-    void setGate(int which, int mode);
     void applyAudioLevels();
     void applySpeakerSettings();
     void applyAsfProfile(GstElement* videoEncoder, GstElement* sizeCaps, GstElement* audioEncoder, bool withAudio);
-    QString recordingExtension() const;
     // Player and reencoding (Player.cpp).
     bool buildPlayerGraph();
     bool buildReencodingGraph(const TReencodingSettings& settings);
@@ -773,10 +752,6 @@ private:
     void handOverToSlave(const QImage& frame);
 
     // Frames (FrameCapture.cpp).
-    struct FrameRecord {
-        QImage image;
-        TFrameInfo info;
-    };
     void tapFrame(QImage& frame, qint64 streamTime) override;
     bool buildGrabberChain(GstPad*& pin);
     void applyProcessingToGraph();
@@ -801,45 +776,7 @@ private:
     // Display windows.
     bool displaysWanted() const;
 
-    // Published values.
-    int m_videoDevice = -1;
-    int m_audioDevice = -1;
-    int m_videoSize = 0;
-    int m_videoSubtype = 0;
-    double m_frameRate = 0.0;
-    TVideoSource m_videoSource = vs_VideoCaptureDevice;
-    TFrameGrabber m_frameGrabber = fg_BothStreams;
-    TVideoRenderer m_videoRenderer = vr_AutoSelect;
-    bool m_autoStartPreview = false;
-    bool m_synchronized = false;
-    bool m_storeDeviceSettings = true;
-    bool m_eventSynchrone = false;
-    TNotificationMethod m_notificationMethod = nm_Timer;
-    int m_notificationSleepTime = -1;
-    bool m_audioDeviceRendering = false;
-    bool m_audioRecording = false;
-    bool m_autoRefreshPreview = true;
-    bool m_associateDevices = false;
-    TMultiplexedRole m_multiplexedRole = mr_NotMultiplexed;
-    video::VideoSize m_configuredSize;
-
-    // Frozen for the life of one graph.
-    struct Frozen {
-        bool frozen = false;
-        TFrameGrabber frameGrabber = fg_BothStreams;
-        TVideoRenderer videoRenderer = vr_AutoSelect;
-        TVideoSource videoSource = vs_VideoCaptureDevice;
-        int rateHundredths = 0;
-        int subtypeIndex = -1;
-        bool audioRecording = false;
-        TFrameGrabberRGBFormat rgbFormat = fgf_Default;
-        bool withoutOverlay = false;
-        bool display = false;
-        TSampleCapture sampleVideo = sc_Disabled;
-        TSampleCapture sampleAudio = sc_Disabled;
-        bool sampleAsync = true;
-        bool grabberSynchrone = false;
-    } m_frozen;
+    SettingsPart m_settings;
 
     // State.
     int m_uniqueId = -1;
@@ -854,27 +791,11 @@ private:
     bool m_restarting = false;
     bool m_stopping = false;
     bool m_previewFailed = false;
-    bool m_recordingActive = false;
     bool m_graphFailed = false;
     bool m_commandRunning = false;
     bool m_firstBindDone = false;
 
-    // Devices.
-    int m_boundVideo = -1;
-    int m_boundAudio = -1;
-    bool m_videoBound = false;
-    bool m_audioBound = false;
-    bool m_bindingVideo = false;
-    bool m_bindingAudio = false;
-    bool m_formatsKnown = false;
-    bool m_discovering = false;
-    int m_inUseIndex = -1;
-    TVideoSizeList m_sizes;
-    TVideoSubtypeList m_subtypes;
-    bool m_isDV = false;
-    TDeviceSettings m_videoSettings{TDeviceSettings::Video};
-    TDeviceSettings m_audioSettings{TDeviceSettings::Audio};
-    TDeviceSettings m_lastUse{TDeviceSettings::LastUse};
+    DevicePart m_devices;
     QString m_sourceCaps;
 
     // Queues and worker.
@@ -892,64 +813,12 @@ private:
     qint64 m_lastFrameReported = -1;
     bool m_periodicBusy = false;
 
-    // Frame capture settings.
-    TFrameGrabberRGBFormat m_rgbFormat = fgf_Default;
-    bool m_captureWithoutOverlay = false;
-    int m_captureZoom = 100;
-    bool m_grabberSynchrone = false;
-    int m_frameBuffers = 5;
-    int m_burstCount = 3;    // under the frame lock
-    int m_burstInterval = 0; // under the frame lock
-    TFrameCaptureDest m_burstType = fc_TBitmap;
-    JpegOptions m_jpeg;
-    TAutoFileName m_autoFileName = fn_Sequential;
-    QString m_autoFilePrefix = QStringLiteral("om");
-    QString m_storagePath;
-    bool m_storagePathChanged = true;
-    int m_syncTimeOutMs = 5000;
-    QString m_lastCaptureFile;
-    QString m_lastBurstFile;
-
-    // Frame records and capture state: the work record belongs to the
-    // streaming thread, the published one is handed over under the frame
-    // lock, the current one belongs to the capture step.
-    mutable QMutex m_frameLock;
-    FrameRecord m_work;
-    FrameRecord m_published;
-    FrameRecord m_current;
-    std::atomic<bool> m_frameReady{false};
-    FrameTimeThinner m_frameTimes; // the streaming thread's
-    QElapsedTimer m_tick;
-    std::atomic<bool> m_newFrame{false};
-    BurstSchedule m_burst;           // under the frame lock
-    bool m_burstPending = false;     // under the frame lock
-    bool m_captureRequested = false; // under the frame lock
-    bool m_pauseOnNextFrame = false; // under the frame lock
-    bool m_pausedOnFrame = false;    // under the frame lock
-    TFrameCaptureDest m_requestDest = fc_TBitmap;
-    QString m_requestFile;
-    std::atomic<bool> m_syncWaiting{false};
-    std::atomic<bool> m_syncResult{false};
-    bool m_inSyncCapture = false;
-    bool m_inFrameProgress = false;
-
-    // Video samples for the host; the pending one under the sample lock.
-    TSampleCapture m_sampleVideo = sc_Disabled;
-    TSampleCapture m_sampleAudio = sc_Disabled;
-    bool m_sampleAsync = true;
-    QMutex m_sampleLock;
-    std::optional<TSampleData> m_pendingSample;
-    std::optional<TSampleData> m_pendingAudioSample;
+    FrameCapturePart m_capture;
+    QElapsedTimer m_tick; // the component's clock: frame progress, recording on motion
 
     Overlays m_overlays;
 
-    // Video processing values.
-    struct Processing {
-        int brightness = 0, contrast = 0, saturation = 0, hue = 0;
-        bool grayScale = false, invertColors = false, flipHorizontal = false, flipVertical = false;
-        TVideoRotation rotation = rt_0_deg;
-        TVideoDeinterlacing deinterlacing = di_Disabled;
-    } m_processing;
+    PreviewProcessing m_processing;
 
     // Pictures as the source.
     QString m_imagesFolder;
@@ -977,73 +846,9 @@ private:
     int m_videoCompressor = 0;
     int m_audioCompressor = 0;
 
-    // Recording settings and state.
-    TRecordingMethod m_recordingMethod = rm_AVI;
-    TCompressionMode m_compressionMode = cm_NoCompression;
-    bool m_holdRecording = false;
-    bool m_aviOpenDML = true;
-    TCompressionValues m_compression{1.0, 15, 0, -1};
-    int m_asfProfile = -1;
-    bool m_recordingCanPause = false;
-    int m_backtimedCount = 0;
-    QString m_recordingFileName;
-    QString m_captureFileExt;
-    bool m_preallocEnabled = false;
-    QString m_preallocName;
-    int m_preallocSizeMB = 100;
-    bool m_motionRecording = false;
-    double m_motionThreshold = 0.0;
-    int m_motionDelayMs = 5000;
-    std::optional<MotionRecordingGate> m_motionGate;
-    QString m_asfProfileFile;
-    int m_asfVideoBitRate = -1;
-    int m_asfAudioBitRate = -1;
-    int m_asfVideoWidth = -1;
-    int m_asfVideoHeight = -1;
-    int m_audioInputLevel = 65535;
-    int m_audioInputBalance = 0;
-    bool m_audioInputMono = false;
-    struct RecordingFrozen {
-        bool hold = false;
-        bool canPause = false;
-        int backtimed = 0;
-        bool audio = false;
-        bool prealloc = false;
-        bool openDML = true;
-        TRecordingMethod method = rm_AVI;
-    } m_recFrozen;
-    std::atomic<bool> m_held{false};
-    std::atomic<qint64> m_heldFrames{0};
-    bool m_recordingPaused = false;
-    QString m_writtenFile;   // the file the writer writes, the one the host is told of
-    int m_counterIndex = -1; // the sequential counter that named it
-    int m_counterNumber = 0;
-    std::atomic<qint64> m_framesWritten{0};
-    std::atomic<bool> m_writerEnded{false};
-    std::atomic<qint64> m_lastStreamTime{0};
-    RecordingClock m_recordingClock; // under the frame lock
-    struct Gate {
-        GstPad* pad = nullptr; // the branch queue's output, ours
-        gulong probe = 0;
-        int mode = 0;
-    };
-    std::array<Gate, 2> m_gates; // video, audio
-    std::array<std::atomic<bool>, 2> m_gateEnded{};
-    QList<GstElement*> m_writerElements; // in the graph, which owns them
-    QList<GstPad*> m_writerInputs;       // ours
+    RecordingPart m_recording;
 
-    // Player state.
-    QString m_playerFileName;
-    bool m_autoStartPlayer = false;
-    bool m_playerAudioRendering = false;
-    double m_playerSpeedRatio = 1.0;
-    int m_playerFastRatio = 4;
-    qint64 m_playerDuration = 1;
-    qint64 m_playerFrameCount = 1;
-    qint64 m_playerFrameDuration = 416666;
-    qint64 m_playerPosition = 0;
-    bool m_playerHasAudio = false;
-    std::unique_ptr<ClipTrackBar> m_trackBar;
+    PlayerPart m_player;
     // Multiplexing: the master's slaves and the frame format it delivers,
     // under the slave lock; a slave's master and its hand-over slot.
     std::array<int, 4> m_slaveIds{-1, -1, -1, -1};
@@ -1053,23 +858,7 @@ private:
     QImage::Format m_masterFrameFormat = QImage::Format_Invalid;
     TOmbrix* m_master = nullptr; // under the master's slave lock
     TMultiplexSlot m_multiplexSlot;
-    bool m_speakerControl = false;
-    int m_speakerVolume = 65535;
-    int m_speakerBalance = 0;
-    bool m_muteAudio = false;
-    bool m_playerEnded = false;
-    bool m_stepping = false;
-    bool m_stepBackwards = false;
-    bool m_stepFast = false;
-    qint64 m_stepPosition = 0;
-    qint64 m_stepAdvance = 0; // 100 ns not yet stepped
-    QElapsedTimer m_stepClock;
     QTimer* m_stepTimer = nullptr; // child
-
-    // Reencoding state.
-    TReencodingSettings m_reencoding;
-    TReencodingSettings m_job;
-    QString m_jobTemporary;
 };
 
 } // namespace velmar::video

@@ -59,15 +59,16 @@ void TOmbrix::connectDeviceControls()
 QString TOmbrix::BoundVideoDevicePath() const
 {
     TDevices* catalogue = VideoDeviceCatalogue();
-    const TCapDeviceInfo* entry = catalogue && m_boundVideo >= 0 ? catalogue->entry(m_boundVideo) : nullptr;
+    const TCapDeviceInfo* entry = catalogue && m_devices.boundVideo >= 0 ? catalogue->entry(m_devices.boundVideo)
+                                                                         : nullptr;
     return entry ? entry->path : QString();
 }
 
 void TOmbrix::bindDeviceControls()
 {
-    m_controls->loadFrom(m_videoSettings);
+    m_controls->loadFrom(m_devices.videoSettings);
     // A device seen before keeps the values stored for it until a graph applies them.
-    const bool readRanges = !m_storeDeviceSettings || !m_controls->HasStoredRanges();
+    const bool readRanges = !m_settings.values.storeDeviceSettings || !m_controls->HasStoredRanges();
     m_controls->attach(OpenV4l2Device(BoundVideoDevicePath()), readRanges);
     const struct {
         const char* name;
@@ -82,7 +83,7 @@ void TOmbrix::bindDeviceControls()
         {"_IsAnalogVideoDecoderAvail", m_controls->IsAnalogVideoDecoderAvailable()},
     };
     for (const auto& f : flags) {
-        m_videoSettings.setValue(f.name, f.value);
+        m_devices.videoSettings.setValue(f.name, f.value);
         WriteLogYesNo(f.value, cfBlue, QString::fromLatin1(f.name + 1));
     }
 }
@@ -100,7 +101,7 @@ void TOmbrix::applyDeviceControls()
             m_controls->TuneChannel(-1);
     }
     m_controls->ApplyAnalogVideoStandard();
-    if (m_storeDeviceSettings && !m_discovering) {
+    if (m_settings.values.storeDeviceSettings && !m_devices.discovering) {
         m_controls->ApplyVideoQualityValues();
         m_controls->ApplyCameraControlValues();
         m_controls->ApplyVideoControlMode();
@@ -113,7 +114,7 @@ bool TOmbrix::IsDialogAvailable(TDialog dialog) const
     case dlg_VideoDevice:
     case dlg_VideoCompressor:
     case dlg_AudioCompressor: return true;
-    case dlg_StreamConfig: return m_videoDevice >= 0 && !m_isDV;
+    case dlg_StreamConfig: return m_settings.values.videoDevice >= 0 && !m_devices.isDV;
     case dlg_VideoCrossbar: return m_controls->IsVideoCrossbarAvailable();
     case dlg_TVTuner: return m_controls->IsTVTunerAvailable();
     case dlg_AudioDevice: {
@@ -128,7 +129,7 @@ bool TOmbrix::IsDialogAvailable(TDialog dialog) const
 
 bool TOmbrix::ShowDialog(TDialog dialog)
 {
-    if (dialog == dlg_StreamConfig && m_isDV)
+    if (dialog == dlg_StreamConfig && m_devices.isDV)
         return false;
     if (dialog == dlg_VfwFormat || dialog == dlg_VfwSource || dialog == dlg_vfwDisplay)
         return true; // a driver-model device has none of these: nothing to show

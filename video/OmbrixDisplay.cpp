@@ -60,7 +60,7 @@ bool TOmbrix::SetLogoFromJPEGFile(const QString& fileName)
 
 bool TOmbrix::displaysWanted() const
 {
-    return m_frozen.frozen && m_frozen.display
+    return m_settings.frozen.frozen && m_settings.frozen.display
         && (m_currentState == cs_Preview || m_currentState == cs_Recording || m_currentState == cs_Playback);
 }
 

@@ -9,9 +9,9 @@ namespace velmar::video {
 void TOmbrix::setMotionDetector_Enabled(bool on)
 {
     m_motion.detector().setEnabled(on);
-    if (!m_frozen.frozen || m_frozen.frameGrabber == fg_Disabled)
+    if (!m_settings.frozen.frozen || m_settings.frozen.frameGrabber == fg_Disabled)
         return;
-    if (on && MotionPart::needsNewGraph(m_frozen.rgbFormat) && m_graphActive) {
+    if (on && MotionPart::needsNewGraph(m_settings.frozen.rgbFormat) && m_graphActive) {
         RefreshPreview(QStringLiteral("MotionDetector_Enabled"));
         return;
     }
@@ -20,11 +20,12 @@ void TOmbrix::setMotionDetector_Enabled(bool on)
 
 void TOmbrix::motionStep()
 {
-    const auto answer = m_motion.step(m_current.image, m_current.info);
+    const auto answer = m_motion.step(m_capture.current.image, m_capture.current.info);
     if (!answer || m_destroying)
         return;
     RecordingMotionStep(answer->found, answer->globalMotionRatio);
-    const TFrameData data{m_current.image, m_current.info.frameNumber, m_current.info.frameTime};
+    const TFrameData data{m_capture.current.image, m_capture.current.info.frameNumber,
+                          m_capture.current.info.frameTime};
     bool captureFrame = false;
     if (answer->found)
         emit OnMotionDetected(answer->globalMotionRatio, data, &captureFrame);

@@ -28,11 +28,9 @@
 namespace velmar::video {
 
 namespace {
-constexpr qint64 defaultFrameDuration = 416666; // 24 frames a second
 constexpr qint64 ticksPerSecond = 10000000;
 constexpr int discoverTimeoutSeconds = 10;
 constexpr int prerollMs = 5000;
-constexpr int minSteppingMs = 10;
 
 struct ClipFacts {
     bool ok = false;
@@ -173,56 +171,56 @@ bool TOmbrix::AVIDuration(const QString& fileName, qint64& duration, qint64& fra
 
 void TOmbrix::setPlayerSpeedRatio(double ratio)
 {
-    if (!(ratio > 0.0) || ratio == m_playerSpeedRatio)
+    if (!m_player.setSpeedRatio(ratio))
         return;
-    m_playerSpeedRatio = ratio;
-    if (m_currentState == cs_Playback && m_runState == 2 && !m_stepping)
-        playerSeek(PlayerTimePosition(), m_playerSpeedRatio);
+    if (m_currentState == cs_Playback && m_runState == 2 && !m_player.stepping)
+        playerSeek(PlayerTimePosition(), m_player.settings().speedRatio);
 }
 
 double TOmbrix::PlayerFrameRate() const
 {
-    return ClipFrameRate(m_playerFrameCount, m_playerDuration);
+    return m_player.frameRate();
 }
 
 qint64 TOmbrix::PlayerTimePosition() const
 {
     if (m_currentState != cs_Playback || !m_graph->exists())
-        return m_playerPosition;
+        return m_player.position;
     gint64 position = 0;
-    if (!m_stepping && gst_element_query_position(m_graph->pipeline(), GST_FORMAT_TIME, &position) && position >= 0)
+    if (!m_player.stepping && gst_element_query_position(m_graph->pipeline(), GST_FORMAT_TIME, &position)
+        && position >= 0)
         return qint64(position / 100);
-    return m_playerPosition;
+    return m_player.position;
 }
 
 qint64 TOmbrix::PlayerFramePosition() const
 {
-    if (m_currentState != cs_Playback || !m_graphActive || m_playerFrameDuration <= 0)
+    if (m_currentState != cs_Playback || !m_graphActive)
         return 0;
-    return std::llround(double(PlayerTimePosition()) / m_playerFrameDuration) + 1;
+    return m_player.framePosition(PlayerTimePosition());
 }
 
 bool TOmbrix::IsPlayerPlaying() const
 {
-    return m_currentState == cs_Playback && (m_runState == 2 || m_stepping);
+    return m_currentState == cs_Playback && (m_runState == 2 || m_player.stepping);
 }
 
 bool TOmbrix::IsPlayerPaused() const
 {
-    return m_currentState == cs_Playback && m_runState == 1 && !m_stepping;
+    return m_currentState == cs_Playback && m_runState == 1 && !m_player.stepping;
 }
 
 void TOmbrix::followTrackBar()
 {
-    if (m_trackBar)
-        m_trackBar->follow(m_currentState == cs_Playback, m_playerFrameCount, PlayerFramePosition());
+    if (m_player.trackBar)
+        m_player.trackBar->follow(m_currentState == cs_Playback, m_player.frameCount, PlayerFramePosition());
 }
 
 bool TOmbrix::OpenPlayer()
 {
     if (!CheckState(as_Preview | as_Player | 1, sevError, false))
         return false;
-    if (Report(m_playerFileName.trimmed().isEmpty(), sevError, QStringLiteral("file name not specified"),
+    if (Report(m_player.settings().fileName.trimmed().isEmpty(), sevError, QStringLiteral("file name not specified"),
                e_file_name_not_specified))
         return false;
     if (m_currentState != cs_Down)
@@ -238,12 +236,8 @@ bool TOmbrix::buildPlayerGraph()
     m_currentState = cs_Playback;
     freezeSettings();
     m_currentState = cs_Playback;
-    m_playerEnded = false;
-    m_stepping = false;
-    m_playerPosition = 0;
-    m_playerDuration = 1;
-    m_playerFrameCount = 1;
-    const QString file = m_playerFileName.trimmed();
+    m_player.resetClip();
+    const QString file = m_player.settings().fileName.trimmed();
     const ClipFacts facts = DiscoverClip(file);
     bool ok = facts.ok && (facts.hasVideo || facts.hasAudio);
     if (ok) {
@@ -253,11 +247,8 @@ bool TOmbrix::buildPlayerGraph()
     }
     GstElement* pipeline = ok ? m_graph->pipeline() : nullptr;
     if (ok) {
-        m_lastUse.setValue("_LastClipPlayed", file);
-        m_playerDuration = std::max<qint64>(facts.duration, 1);
-        m_playerFrameDuration = facts.frameDuration > 0 ? facts.frameDuration : defaultFrameDuration;
-        m_playerFrameCount = std::max<qint64>(1, std::llround(double(m_playerDuration) / m_playerFrameDuration));
-        m_playerHasAudio = facts.hasAudio;
+        m_settings.lastUse.setValue("_LastClipPlayed", file);
+        m_player.openClip(facts.duration, facts.frameDuration, facts.hasAudio);
         GstElement* source = m_graph->createFilter("filesrc", QStringLiteral("Source"));
         GstElement* decoder = m_graph->createFilter("decodebin", QStringLiteral("Decoder"));
         ok = source && decoder && m_graph->addFilter(source, QStringLiteral("Source"))
@@ -272,8 +263,8 @@ bool TOmbrix::buildPlayerGraph()
         ok = queue && m_graph->addFilter(queue, QStringLiteral("Decoded Video"));
         GstPad* pin = ok ? gst_element_get_static_pad(queue, "src") : nullptr;
         ok = ok && m_graph->insertFilterInline("videoconvert", QStringLiteral("Player Converter"), pin);
-        if (ok && m_frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin)) {
-            m_frozen.frameGrabber = fg_Disabled;
+        if (ok && m_settings.frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin)) {
+            m_settings.frozen.frameGrabber = fg_Disabled;
             Report(true, sevError,
                    QStringLiteral("failed to bind the frame grabber, it is probable that the current decompressor does "
                                   "not accept uncompressed RGB, you install another decompressor and use the "
@@ -287,7 +278,7 @@ bool TOmbrix::buildPlayerGraph()
         if (pin)
             gst_object_unref(pin);
     } else if (ok) {
-        m_frozen.frameGrabber = fg_Disabled;
+        m_settings.frozen.frameGrabber = fg_Disabled;
     }
     if (ok && facts.hasAudio) {
         GstElement* queue = m_graph->createFilter("queue", QStringLiteral("Decoded Audio"));
@@ -295,7 +286,7 @@ bool TOmbrix::buildPlayerGraph()
         GstElement* resample = m_graph->createFilter("audioresample", QStringLiteral("Audio Resampler"));
         GstElement* volume = m_graph->createFilter("volume", QStringLiteral("Speaker Volume"));
         GstElement* pan = m_graph->createFilter("audiopanorama", QStringLiteral("Speaker Balance"));
-        GstElement* renderer = m_graph->createFilter(m_playerAudioRendering ? "autoaudiosink" : "fakesink",
+        GstElement* renderer = m_graph->createFilter(m_player.settings().audioRendering ? "autoaudiosink" : "fakesink",
                                                      QStringLiteral("Audio Renderer"));
         ok = queue && convert && resample && volume && pan && renderer
           && m_graph->addFilter(queue, QStringLiteral("Decoded Audio"))
@@ -305,19 +296,19 @@ bool TOmbrix::buildPlayerGraph()
           && m_graph->addFilter(pan, QStringLiteral("Speaker Balance"))
           && m_graph->addFilter(renderer, QStringLiteral("Audio Renderer"))
           && gst_element_link_many(queue, convert, resample, volume, pan, renderer, nullptr);
-        if (ok && !m_playerAudioRendering)
+        if (ok && !m_player.settings().audioRendering)
             g_object_set(renderer, "sync", TRUE, nullptr);
         if (ok)
             applySpeakerSettings();
     }
     if (ok) {
         ok = changeGraphState(GST_STATE_PAUSED, QStringLiteral("bplay")) && waitForState(pipeline);
-        if (ok && m_autoStartPlayer)
+        if (ok && m_player.settings().autoStart)
             ok = changeGraphState(GST_STATE_PLAYING, QStringLiteral("bplay2"));
     }
     if (ok) {
         m_graphState = gs_Active;
-        m_display.setActive(m_frozen.display);
+        m_display.setActive(m_settings.frozen.display);
         m_display.layout();
         followTrackBar();
     } else {
@@ -332,8 +323,7 @@ bool TOmbrix::playerSeek(qint64 time, double rate)
 {
     if (m_currentState != cs_Playback || !m_graph->exists())
         return false;
-    time = ClampSeekTime(time, m_playerDuration, m_playerFrameDuration);
-    m_playerPosition = time;
+    time = m_player.seekTo(time);
     const auto flags = GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_ACCURATE);
     const bool ok = gst_element_seek(m_graph->pipeline(), rate, GST_FORMAT_TIME, flags, GST_SEEK_TYPE_SET,
                                      gint64(time) * 100, GST_SEEK_TYPE_NONE, GST_CLOCK_TIME_NONE);
@@ -348,14 +338,14 @@ void TOmbrix::RunPlayer()
         ReportResult(false, sevTrace, QStringLiteral("no clip opened"), w_not_playing);
         return;
     }
-    if (m_runState == 2 && !m_stepping)
+    if (m_runState == 2 && !m_player.stepping)
         return;
-    m_stepping = false;
+    m_player.stepping = false;
     const qint64 position = PlayerTimePosition();
     // At the end the clip plays again from its start.
-    const bool atEnd = m_playerEnded || position + m_playerFrameDuration + 1000 >= m_playerDuration;
-    m_playerEnded = false;
-    playerSeek(atEnd ? 0 : position, m_playerSpeedRatio);
+    const bool atEnd = m_player.atEnd(position);
+    m_player.ended = false;
+    playerSeek(atEnd ? 0 : position, m_player.settings().speedRatio);
     changeGraphState(GST_STATE_PLAYING, QStringLiteral("run player"));
 }
 
@@ -366,10 +356,10 @@ void TOmbrix::PausePlayer()
         return;
     }
     const qint64 position = PlayerTimePosition();
-    m_stepping = false;
+    m_player.stepping = false;
     changeGraphState(GST_STATE_PAUSED, QStringLiteral("pause player"));
     waitForState(m_graph->pipeline());
-    m_playerPosition = position;
+    m_player.position = position;
 }
 
 void TOmbrix::StopPlayer()
@@ -378,11 +368,11 @@ void TOmbrix::StopPlayer()
         ReportResult(false, sevTrace, QStringLiteral("not playing"), w_not_playing);
         return;
     }
-    m_stepping = false;
+    m_player.stepping = false;
     changeGraphState(GST_STATE_PAUSED, QStringLiteral("stop player"));
     waitForState(m_graph->pipeline());
     // Back to the first frame, or the last when the clip had ended.
-    playerSeek(m_playerEnded ? m_playerDuration : 0, 1.0);
+    playerSeek(m_player.ended ? m_player.duration : 0, 1.0);
 }
 
 void TOmbrix::ClosePlayer()
@@ -398,34 +388,32 @@ void TOmbrix::SetPlayerFramePosition(qint64 frame)
 {
     if (m_currentState != cs_Playback || !m_graphActive)
         return;
-    playerSeek(FramePositionTime(frame, m_playerFrameDuration), m_runState == 2 ? m_playerSpeedRatio : 1.0);
+    playerSeek(FramePositionTime(frame, m_player.frameDuration),
+               m_runState == 2 ? m_player.settings().speedRatio : 1.0);
 }
 
 void TOmbrix::SetPlayerTimePosition(qint64 time)
 {
     if (m_currentState != cs_Playback || !m_graphActive || time < 0)
         return;
-    playerSeek(time, m_runState == 2 ? m_playerSpeedRatio : 1.0);
+    playerSeek(time, m_runState == 2 ? m_player.settings().speedRatio : 1.0);
 }
 
 void TOmbrix::RunPlayerBackwards()
 {
-    m_stepFast = false;
-    m_stepBackwards = true;
+    m_player.setStepDirection(true, false);
     ExecuteCommand(WMPlayStartByStep);
 }
 
 void TOmbrix::RewindPlayer()
 {
-    m_stepFast = true;
-    m_stepBackwards = true;
+    m_player.setStepDirection(true, true);
     ExecuteCommand(WMPlayStartByStep);
 }
 
 void TOmbrix::FastForwardPlayer()
 {
-    m_stepFast = true;
-    m_stepBackwards = false;
+    m_player.setStepDirection(false, true);
     ExecuteCommand(WMPlayStartByStep);
 }
 
@@ -434,38 +422,24 @@ void TOmbrix::FastForwardPlayer()
 void TOmbrix::playerStepTick()
 {
     if (m_currentState != cs_Playback || !m_graph->exists()) {
-        m_stepping = false;
+        m_player.stepping = false;
     }
-    if (!m_stepping) {
+    if (!m_player.stepping) {
         if (m_stepTimer)
             m_stepTimer->stop();
         return;
     }
-    const double ratio = m_stepFast ? double(m_playerFastRatio) : m_playerSpeedRatio;
-    m_stepAdvance += SteppedAdvance(m_stepClock.restart(), ratio);
-    if (m_stepAdvance < m_playerFrameDuration)
-        return; // less than a frame: wait for the next tick
-    const qint64 advance = std::exchange(m_stepAdvance, 0);
-    if (m_stepBackwards) {
-        m_stepPosition -= advance;
-        if (m_stepPosition <= 0) {
-            m_stepping = false;
-            m_stepPosition = 0;
-        }
-        playerSeek(m_stepPosition, 1.0);
-        return;
+    const PlayerPart::Step step = m_player.stepTick(m_player.restartStepClock());
+    switch (step.kind) {
+    case PlayerPart::Step::Wait: break; // less than a frame: wait for the next tick
+    case PlayerPart::Step::Seek: playerSeek(step.position, 1.0); break;
+    case PlayerPart::Step::End: playerEnded(); break;
+    case PlayerPart::Step::Forward:
+        // Forwards by step events: the frames are shown in order, none skipped by a seek.
+        gst_element_send_event(m_graph->pipeline(),
+                               gst_event_new_step(GST_FORMAT_BUFFERS, guint64(step.frames), 1.0, TRUE, FALSE));
+        break;
     }
-    const qint64 frames = std::max<qint64>(1, advance / m_playerFrameDuration);
-    m_stepPosition += frames * m_playerFrameDuration;
-    if (m_stepPosition >= m_playerDuration - m_playerFrameDuration) {
-        m_stepping = false;
-        playerEnded();
-        return;
-    }
-    // Forwards by step events: the frames are shown in order, none skipped by a seek.
-    gst_element_send_event(m_graph->pipeline(),
-                           gst_event_new_step(GST_FORMAT_BUFFERS, guint64(frames), 1.0, TRUE, FALSE));
-    m_playerPosition = m_stepPosition;
 }
 
 void TOmbrix::startStepping()
@@ -478,29 +452,19 @@ void TOmbrix::startStepping()
         changeGraphState(GST_STATE_PAUSED, QStringLiteral("spbw"));
         waitForState(m_graph->pipeline());
     }
-    m_stepPosition = std::llround(double(position) / m_playerFrameDuration) * m_playerFrameDuration;
-    if (m_stepBackwards && m_stepPosition <= m_playerFrameDuration)
-        m_stepPosition = m_playerDuration - m_playerFrameDuration;
-    else if (!m_stepBackwards && m_stepPosition >= m_playerDuration - m_playerFrameDuration)
-        m_stepPosition = 0;
-    playerSeek(m_stepPosition, 1.0);
-    m_playerEnded = false;
-    m_stepping = true;
-    m_stepAdvance = 0;
-    m_stepClock.start();
+    playerSeek(m_player.startStepping(position), 1.0);
     if (!m_stepTimer) {
         m_stepTimer = new QTimer(this);
         connect(m_stepTimer, &QTimer::timeout, this, [this] { playerStepTick(); });
     }
-    const double ratio = m_stepFast ? double(m_playerFastRatio) : m_playerSpeedRatio;
-    m_stepTimer->start(std::max(minSteppingMs, SteppingIntervalMs(m_playerFrameDuration, ratio)));
+    m_stepTimer->start(m_player.stepIntervalMs());
 }
 
 void TOmbrix::playerEnded()
 {
-    m_playerEnded = true;
-    m_stepping = false;
-    m_playerPosition = std::max<qint64>(0, m_playerDuration - m_playerFrameDuration);
+    m_player.ended = true;
+    m_player.stepping = false;
+    m_player.position = m_player.endPosition();
     if (m_runState == 2)
         changeGraphState(GST_STATE_PAUSED, QStringLiteral("end of clip"));
     emit OnPlayerEndOfStream();
@@ -585,12 +549,12 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
     m_currentState = cs_Reencoding;
     freezeSettings();
     m_currentState = cs_Reencoding;
-    m_job = job;
-    m_playerEnded = false;
+    m_player.job = job;
+    m_player.ended = false;
     // The new clip is written beside its final name and renamed at the end.
     const QFileInfo destination(job.NewVideoClip);
-    m_jobTemporary = destination.absolutePath() + QStringLiteral("/.") + destination.fileName()
-                   + QStringLiteral(".%1.part").arg(QRandomGenerator::global()->bounded(1000000));
+    m_player.jobTemporary = destination.absolutePath() + QStringLiteral("/.") + destination.fileName()
+                          + QStringLiteral(".%1.part").arg(QRandomGenerator::global()->bounded(1000000));
     m_generation = m_graph->generation() + 1;
     bool ok = m_graph->create();
     m_generation = m_graph->generation();
@@ -608,7 +572,7 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
           && gst_element_link(mux, sink);
         if (ok) {
             g_object_set(source, "location", QFile::encodeName(job.SourceVideoClip).constData(), nullptr);
-            g_object_set(sink, "location", QFile::encodeName(m_jobTemporary).constData(), nullptr);
+            g_object_set(sink, "location", QFile::encodeName(m_player.jobTemporary).constData(), nullptr);
             g_signal_connect(decoder, "pad-added", G_CALLBACK(LinkDecodedPad), nullptr);
         }
     }
@@ -617,7 +581,7 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
         ok = queue && m_graph->addFilter(queue, QStringLiteral("Decoded Video"));
         GstPad* pin = ok ? gst_element_get_static_pad(queue, "src") : nullptr;
         ok = ok && m_graph->insertFilterInline("videoconvert", QStringLiteral("Reencoding Converter"), pin);
-        if (ok && job.UseFrameGrabber && m_frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin))
+        if (ok && job.UseFrameGrabber && m_settings.frozen.frameGrabber != fg_Disabled && !buildGrabberChain(pin))
             ok = !Report(true, sevError, QStringLiteral("can't connect the frame grabber. Disable it and try again"),
                          e_failed_to_bind_frame_grabber);
         const TCapDeviceInfo* chosen = job.UseVideoCompressor && job.Method == rm_AVI ? chosenVideoCompressor()
@@ -701,16 +665,18 @@ bool TOmbrix::buildReencodingGraph(const TReencodingSettings& settings)
 void TOmbrix::endReencoding(bool success)
 {
     // The graph is gone: the new clip replaces the destination only when complete.
-    if (success && !m_jobTemporary.isEmpty()
-        && std::rename(QFile::encodeName(m_jobTemporary).constData(), QFile::encodeName(m_job.NewVideoClip).constData())
+    if (success && !m_player.jobTemporary.isEmpty()
+        && std::rename(QFile::encodeName(m_player.jobTemporary).constData(),
+                       QFile::encodeName(m_player.job.NewVideoClip).constData())
                != 0) {
         success = false;
-        Report(true, sevError, QStringLiteral("can't write the new video clip: ") + m_job.NewVideoClip, e_reencoding);
+        Report(true, sevError, QStringLiteral("can't write the new video clip: ") + m_player.job.NewVideoClip,
+               e_reencoding);
     }
-    if (!m_jobTemporary.isEmpty())
-        QFile::remove(m_jobTemporary);
-    m_jobTemporary.clear();
-    emit OnReencodingCompleted(m_job.SourceVideoClip, m_job.NewVideoClip, success);
+    if (!m_player.jobTemporary.isEmpty())
+        QFile::remove(m_player.jobTemporary);
+    m_player.jobTemporary.clear();
+    emit OnReencodingCompleted(m_player.job.SourceVideoClip, m_player.job.NewVideoClip, success);
 }
 
 } // namespace velmar::video

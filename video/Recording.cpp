@@ -17,52 +17,26 @@
 #include "StreamConfig.h"
 #include "SyncManager.h"
 
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-#include <QThread>
 
 namespace velmar::video {
 
 namespace {
-constexpr int gateOpen = 0;
-constexpr int gateBlock = 1; // the queue keeps its frames
-constexpr int gateDrop = 2;  // frames are thrown away, events pass
-constexpr int gateEnd = 3;   // the writer's end of stream, then as gateDrop
-constexpr int videoGate = 0;
-constexpr int audioGate = 1;
+constexpr int gateOpen = RecordingPart::gateOpen;
+constexpr int gateBlock = RecordingPart::gateBlock; // the queue keeps its frames
+constexpr int gateDrop = RecordingPart::gateDrop;   // frames are thrown away, events pass
+constexpr int gateEnd = RecordingPart::gateEnd;     // the writer's end of stream, then as gateDrop
+constexpr int videoGate = RecordingPart::videoGate;
+constexpr int audioGate = RecordingPart::audioGate;
 constexpr int writerEndMs = 5000;
 constexpr int previewQueueFrames = 2;
 constexpr double defaultRate = 25.0;
-constexpr int maxLevel = 65535;
-constexpr double maxBalance = 32767.0;
-constexpr double minBalance = -32768.0;
-
-GstPadProbeReturn dropBuffers(GstPad*, GstPadProbeInfo*, gpointer)
-{
-    return GST_PAD_PROBE_DROP;
-}
-
-GstPadProbeReturn keepBlocked(GstPad*, GstPadProbeInfo*, gpointer)
-{
-    return GST_PAD_PROBE_OK;
-}
-
-// The branch's next frame is replaced by the end of stream, sent on the
-// branch's own thread, so the writer's other branch is never waited for
-// while it waits for this one; later frames are dropped.
-GstPadProbeReturn endOnNextFrame(GstPad* pad, GstPadProbeInfo*, gpointer data)
-{
-    auto* ended = static_cast<std::atomic<bool>*>(data);
-    if (!ended->exchange(true))
-        if (GstPad* peer = gst_pad_get_peer(pad)) {
-            gst_pad_send_event(peer, gst_event_new_eos());
-            gst_object_unref(peer);
-        }
-    return GST_PAD_PROBE_DROP;
-}
+constexpr int maxLevel = RecordingPart::maxLevel;
+constexpr double maxBalance = RecordingPart::maxBalance;
+constexpr double minBalance = RecordingPart::minBalance;
 
 // The frame rate in the caps text of the device's format; the default rate
 // when it has none.
@@ -84,30 +58,18 @@ double capsRate(const QString& capsText)
 
 // ------------------------------------------------------------- settings
 
-void TOmbrix::setRecordingMethod(TRecordingMethod method)
-{
-    if (method >= rm_AVI && method <= rm_Stream)
-        m_recordingMethod = method;
-}
-
-void TOmbrix::setRecordingBacktimedFramesCount(int count)
-{
-    if (count >= 0)
-        m_backtimedCount = count;
-}
-
 void TOmbrix::setAudioInputLevel(int level)
 {
-    m_audioInputLevel = std::clamp(level, 0, maxLevel);
+    m_recording.setAudioInputLevel(level);
     applyAudioLevels();
 }
 
 void TOmbrix::setAudioInputBalance(int balance)
 {
-    if (Report(balance < int(minBalance) || balance > int(maxBalance), sevError,
-               QStringLiteral("Audio Balance value out of range"), e_value_out_of_range))
+    if (Report(!RecordingPart::balanceInRange(balance), sevError, QStringLiteral("Audio Balance value out of range"),
+               e_value_out_of_range))
         return;
-    m_audioInputBalance = balance;
+    m_recording.settings().audioInputBalance = balance;
     applyAudioLevels();
 }
 
@@ -150,56 +112,50 @@ void LoadStoredCompression(TEncoderCompression& compressor, const QString& key)
 
 void TOmbrix::applyAudioLevels()
 {
-    setLevels(Pipeline(), "Audio Volume", "Audio Balance", m_audioInputLevel, m_audioInputBalance);
+    setLevels(Pipeline(), "Audio Volume", "Audio Balance", m_recording.settings().audioInputLevel,
+              m_recording.settings().audioInputBalance);
 }
 
 void TOmbrix::applySpeakerSettings()
 {
-    if (!m_speakerControl)
+    if (!m_player.settings().speakerControl)
         return;
-    setLevels(Pipeline(), "Speaker Volume", "Speaker Balance", m_muteAudio ? 0 : m_speakerVolume,
-              m_muteAudio ? 0 : m_speakerBalance);
+    setLevels(Pipeline(), "Speaker Volume", "Speaker Balance", m_player.speakerVolumeNow(),
+              m_player.speakerBalanceNow());
 }
 
 void TOmbrix::setSpeakerControl(bool on)
 {
-    m_speakerControl = on;
+    m_player.settings().speakerControl = on;
     applySpeakerSettings();
 }
 
 void TOmbrix::setSpeakerVolume(int volume)
 {
-    m_speakerVolume = std::clamp(volume, 0, maxLevel);
+    m_player.setSpeakerVolume(volume);
     applySpeakerSettings();
 }
 
 void TOmbrix::setSpeakerBalance(int balance)
 {
-    m_speakerBalance = std::clamp(balance, int(minBalance), int(maxBalance));
+    m_player.setSpeakerBalance(balance);
     applySpeakerSettings();
 }
 
 void TOmbrix::setMuteAudioRendering(bool on)
 {
-    m_muteAudio = on;
+    m_player.settings().mute = on;
     applySpeakerSettings();
-}
-
-QString TOmbrix::recordingExtension() const
-{
-    if (!m_captureFileExt.isEmpty() && m_captureFileExt.compare(QStringLiteral("default"), Qt::CaseInsensitive) != 0)
-        return m_captureFileExt;
-    return m_recordingMethod == rm_ASF ? QStringLiteral("asf") : QStringLiteral("avi");
 }
 
 QString TOmbrix::Last_Recording_FileName() const
 {
-    return m_lastUse.value("_LastRecordingFileName").toString();
+    return m_settings.lastUse.value("_LastRecordingFileName").toString();
 }
 
 double TOmbrix::RecordingDuration() const
 {
-    return double(m_framesWritten.load()) / capsRate(m_sourceCaps);
+    return double(m_recording.framesWritten.load()) / capsRate(m_sourceCaps);
 }
 
 double TOmbrix::DeviceFrameRate() const
@@ -209,11 +165,12 @@ double TOmbrix::DeviceFrameRate() const
     // The rate a graph asks of the device: FrameRate, else the default rate,
     // when the device offers it; else the best it offers.
     TDevices* catalogue = VideoDeviceCatalogue();
-    const int index = m_boundVideo >= 0 ? m_boundVideo : m_videoDevice;
+    const int index = m_devices.boundVideo >= 0 ? m_devices.boundVideo : m_settings.values.videoDevice;
     const TCapDeviceInfo* entry = catalogue ? catalogue->entry(index) : nullptr;
     if (!entry)
         return 0.0;
-    const int wanted = m_frameRate > 0.0 ? int(std::lround(m_frameRate * 100)) : defaultRateHundredths;
+    const int wanted = m_settings.values.frameRate > 0.0 ? int(std::lround(m_settings.values.frameRate * 100))
+                                                         : defaultRateHundredths;
     int best = 0;
     for (const CapsEntry& c : entry->formats) {
         if ((c.minRate == 0 && c.maxRate == 0) || (wanted >= c.minRate && wanted <= c.maxRate))
@@ -379,21 +336,21 @@ void TOmbrix::applyVideoCompression(GstElement* element)
         std::max(0, initial.pFramesPerKeyFrame), initial.quality < 0 ? 1.0 : initial.quality);
     // What was stored for this compressor, then the component's own values over it.
     LoadStoredCompression(compressor, deviceKey(VideoCompressorCatalogue(), m_videoCompressor));
-    if (m_compression.keyFrameRate != -1)
-        compressor.setKeyFrameRate(m_compression.keyFrameRate);
-    if (m_compression.pFramesPerKeyFrame != -1)
-        compressor.setPFramesPerKeyFrame(m_compression.pFramesPerKeyFrame);
-    if (m_compression.quality != -1.0)
-        compressor.setQuality(m_compression.quality);
+    if (m_recording.settings().compression.keyFrameRate != -1)
+        compressor.setKeyFrameRate(m_recording.settings().compression.keyFrameRate);
+    if (m_recording.settings().compression.pFramesPerKeyFrame != -1)
+        compressor.setPFramesPerKeyFrame(m_recording.settings().compression.pFramesPerKeyFrame);
+    if (m_recording.settings().compression.quality != -1.0)
+        compressor.setQuality(m_recording.settings().compression.quality);
 }
 
 bool TOmbrix::CreatePreallocCapFile()
 {
     // Nothing to gain from a preallocated file on this system: the
     // recording writes its final file, so there is nothing to create.
-    const QString name = m_preallocName.isEmpty()
-                           ? m_storagePath + QLatin1Char('/') + objectName() + QStringLiteral(".rec")
-                           : m_preallocName;
+    const QString name = m_recording.settings().preallocName.isEmpty()
+                           ? m_capture.settings().storagePath + QLatin1Char('/') + objectName() + QStringLiteral(".rec")
+                           : m_recording.settings().preallocName;
     Report(true, sevInfo, QStringLiteral("prealloc. cap. file \"") + name + QStringLiteral("\" not needed"),
            i_preallocated_file_size_large_enough);
     emit OnCreatePreallocFileCompleted(name, true);
@@ -405,7 +362,7 @@ bool TOmbrix::CreatePreallocCapFile()
 bool TOmbrix::buildRecordingChain()
 {
     WriteLog(cfBlue, QStringLiteral("BEGIN build capture and preview"));
-    if (m_recFrozen.method == rm_Stream)
+    if (m_recording.frozen().method == rm_Stream)
         return !Report(true, sevError, QStringLiteral("network streaming is not available in this version"),
                        e_not_streaming);
     if (!prepareOutputFile())
@@ -419,8 +376,9 @@ bool TOmbrix::buildRecordingChain()
 
     // The frame grabber (overlays, captures, display) sits before the tee
     // when the recorded frames are to carry what it draws.
-    const bool wanted = !(m_frozen.videoRenderer == vr_None && m_frozen.frameGrabber == fg_Disabled);
-    const bool grabberFirst = m_frozen.frameGrabber == fg_BothStreams || m_frozen.frameGrabber == fg_CaptureStream;
+    const bool wanted = !(m_settings.frozen.videoRenderer == vr_None && m_settings.frozen.frameGrabber == fg_Disabled);
+    const bool grabberFirst = m_settings.frozen.frameGrabber == fg_BothStreams
+                           || m_settings.frozen.frameGrabber == fg_CaptureStream;
     bool ok = true;
     if (wanted && grabberFirst)
         ok = buildGrabberChain(pin);
@@ -460,17 +418,17 @@ bool TOmbrix::buildRecordingChain()
         return false;
     }
     GstElement* queue = ElementByName(pipeline, "Capture Queue");
-    if (m_recFrozen.hold && m_recFrozen.backtimed > 0) {
+    if (m_recording.frozen().hold && m_recording.frozen().backtimed > 0) {
         // The last frames before the trigger: the queue drops its oldest.
-        g_object_set(queue, "leaky", 2, "max-size-buffers", guint(m_recFrozen.backtimed), "max-size-time", guint64(0),
-                     "max-size-bytes", guint(0), nullptr);
+        g_object_set(queue, "leaky", 2, "max-size-buffers", guint(m_recording.frozen().backtimed), "max-size-time",
+                     guint64(0), "max-size-bytes", guint(0), nullptr);
         GstPad* input = gst_element_get_static_pad(queue, "sink");
         gst_pad_add_probe(
             input, GST_PAD_PROBE_TYPE_BUFFER,
             +[](GstPad*, GstPadProbeInfo*, gpointer data) {
                 auto* self = static_cast<TOmbrix*>(data);
                 // Told once per recording: the count starts again with each graph.
-                if (self->m_held && ++self->m_heldFrames == self->m_recFrozen.backtimed) {
+                if (self->m_recording.held && ++self->m_recording.heldFrames == self->m_recording.frozen().backtimed) {
                     QMetaObject::invokeMethod(
                         self, [self] { emit self->OnBacktimedFramesCountReached(); }, Qt::QueuedConnection);
                 }
@@ -480,13 +438,13 @@ bool TOmbrix::buildRecordingChain()
         gst_object_unref(input);
     }
     gst_object_unref(queue);
-    m_gates[videoGate].pad = capture;
-    if (m_recFrozen.audio)
+    m_recording.setGatePad(videoGate, capture);
+    if (m_recording.frozen().audio)
         buildRecordingAudio();
     // Until the writer is attached the gates hold the frames (held: the
     // last ones are kept; otherwise the writer comes before the graph runs).
     for (int g : {videoGate, audioGate})
-        setGate(g, m_recFrozen.hold && m_recFrozen.backtimed > 0 ? gateBlock : gateDrop);
+        m_recording.setGate(g, m_recording.frozen().hold && m_recording.frozen().backtimed > 0 ? gateBlock : gateDrop);
     WriteLog(cfBlue, QStringLiteral("END build capture and preview"));
     return true;
 }
@@ -502,40 +460,17 @@ bool TOmbrix::buildRecordingAudio()
             gst_object_unref(pin);
         return !Report(true, sevWarning, QStringLiteral("render audio stream"), e_render_audio_stream);
     }
-    if (m_recFrozen.hold && m_recFrozen.backtimed > 0) {
+    if (m_recording.frozen().hold && m_recording.frozen().backtimed > 0) {
         // As many seconds of sound as the frames kept before the trigger.
         const double rate = capsRate(m_sourceCaps);
-        const guint64 ns = guint64(double(m_recFrozen.backtimed) / rate * GST_SECOND);
+        const guint64 ns = guint64(double(m_recording.frozen().backtimed) / rate * GST_SECOND);
         GstElement* queue = ElementByName(m_graph->pipeline(), "Audio Capture Queue");
         g_object_set(queue, "leaky", 2, "max-size-buffers", guint(0), "max-size-bytes", guint(0), "max-size-time", ns,
                      nullptr);
         gst_object_unref(queue);
     }
-    m_gates[audioGate].pad = pin;
+    m_recording.setGatePad(audioGate, pin);
     return true;
-}
-
-void TOmbrix::setGate(int which, int mode)
-{
-    Gate& gate = m_gates[which];
-    if (!gate.pad || gate.mode == mode)
-        return;
-    if (gate.probe)
-        gst_pad_remove_probe(gate.pad, gate.probe);
-    gate.probe = 0;
-    if (mode == gateBlock)
-        gate.probe = gst_pad_add_probe(gate.pad, GST_PAD_PROBE_TYPE_BLOCK_DOWNSTREAM, keepBlocked, nullptr, nullptr);
-    else if (mode == gateDrop)
-        gate.probe = gst_pad_add_probe(gate.pad,
-                                       GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
-                                       dropBuffers, nullptr, nullptr);
-    else if (mode == gateEnd) {
-        m_gateEnded[which] = false;
-        gate.probe = gst_pad_add_probe(gate.pad,
-                                       GstPadProbeType(GST_PAD_PROBE_TYPE_BUFFER | GST_PAD_PROBE_TYPE_BUFFER_LIST),
-                                       endOnNextFrame, &m_gateEnded[which], nullptr);
-    }
-    gate.mode = mode;
 }
 
 // ------------------------------------------------------------- the file
@@ -545,23 +480,24 @@ bool TOmbrix::prepareOutputFile()
     TSyncManager* manager = TSyncManager::instance();
     if (!manager)
         return false;
-    QString folder = m_storagePath.isEmpty() ? QDir::currentPath() : m_storagePath;
-    const QString ext = recordingExtension();
+    QString folder = m_capture.settings().storagePath.isEmpty() ? QDir::currentPath()
+                                                                : m_capture.settings().storagePath;
+    const QString ext = m_recording.extension();
     QString final;
-    m_counterIndex = -1;
-    if (!m_recordingFileName.isEmpty() && m_recordingFileName != QStringLiteral("RENEW")) {
-        final = QDir(folder).absoluteFilePath(m_recordingFileName);
+    m_recording.counterIndex = -1;
+    if (!m_recording.settings().fileName.isEmpty() && m_recording.settings().fileName != QStringLiteral("RENEW")) {
+        final = QDir(folder).absoluteFilePath(m_recording.settings().fileName);
     } else {
         final = autoFileName(2, ext);
         if (final.isEmpty())
             return false;
-        if (m_autoFileName == fn_Sequential) {
+        if (m_capture.settings().autoFileName == fn_Sequential) {
             QString dir = folder;
             if (!dir.endsWith(QLatin1Char('/')))
                 dir += QLatin1Char('/');
-            m_counterIndex = manager->counters().indexOfKey(
-                TSequentialCounters::counterKey(dir, m_autoFilePrefix, ext));
-            m_counterNumber = manager->counters().getSequentialNumber(m_counterIndex);
+            m_recording.counterIndex = manager->counters().indexOfKey(
+                TSequentialCounters::counterKey(dir, m_capture.settings().autoFilePrefix, ext));
+            m_recording.counterNumber = manager->counters().getSequentialNumber(m_recording.counterIndex);
         }
     }
     folder = QFileInfo(final).absolutePath();
@@ -584,7 +520,7 @@ bool TOmbrix::prepareOutputFile()
         emit OnDiskFull();
         return !Report(true, sevError, QStringLiteral("disk full!"), e_disk_full);
     }
-    m_writtenFile = final;
+    m_recording.writtenFile = final;
     return true;
 }
 
@@ -608,20 +544,22 @@ QByteArray TOmbrix::videoEncoderFactory(const TCapDeviceInfo* chosen, bool asf)
 bool TOmbrix::attachWriter()
 {
     GstElement* pipeline = m_graph->pipeline();
-    if (!pipeline || !m_gates[videoGate].pad)
+    if (!pipeline || !m_recording.gatePad(videoGate))
         return false;
-    const bool asf = m_recFrozen.method == rm_ASF;
+    const bool asf = m_recording.frozen().method == rm_ASF;
     const char* muxFactory = asf ? "asfmux" : "avimux";
     if (!muxAvailable(muxFactory))
         return false;
     // The video compressor chosen for compressing on the fly.
-    const TCapDeviceInfo* chosen = m_compressionMode == cm_CompressOnTheFly ? chosenVideoCompressor() : nullptr;
+    const TCapDeviceInfo* chosen = m_recording.settings().compressionMode == cm_CompressOnTheFly
+                                     ? chosenVideoCompressor()
+                                     : nullptr;
     const QByteArray encoder = videoEncoderFactory(chosen, asf);
     const auto make = [&](const char* factory, const QString& name) -> GstElement* {
         GstElement* e = m_graph->createFilter(factory, name);
         if (!e || !m_graph->addFilter(e, name))
             return nullptr;
-        m_writerElements << e;
+        m_recording.writerElements() << e;
         return e;
     };
     GstElement* convert = make("videoconvert", QStringLiteral("Recording Converter"));
@@ -632,7 +570,7 @@ bool TOmbrix::attachWriter()
         applyVideoCompression(compressor);
     GstElement* mux = make(muxFactory, asf ? QStringLiteral("ASF Writer") : QStringLiteral("AVI Mux"));
     if (mux && !asf)
-        g_object_set(mux, "bigfile", gboolean(m_recFrozen.openDML), nullptr);
+        g_object_set(mux, "bigfile", gboolean(m_recording.frozen().openDML), nullptr);
     GstElement* sink = make("filesink", QStringLiteral("File Writer"));
     bool ok = convert && scale && size && compressor && mux && sink;
     if (!ok) {
@@ -642,7 +580,7 @@ bool TOmbrix::attachWriter()
                            + QStringLiteral(" not suitable"),
                        e_video_compressor_not_suitable);
     }
-    g_object_set(sink, "location", m_writtenFile.toLocal8Bit().constData(), "async", FALSE, nullptr);
+    g_object_set(sink, "location", m_recording.writtenFile.toLocal8Bit().constData(), "async", FALSE, nullptr);
     // ASF places the streams by their timestamps: both run from one origin.
     const auto oneSegment = [&](const QString& name) {
         GstElement* e = make("identity", name);
@@ -655,7 +593,7 @@ bool TOmbrix::attachWriter()
               : gst_element_link_many(convert, scale, size, compressor, mux, nullptr))
       && gst_element_link(mux, sink);
     GstElement* audioCompressor = nullptr;
-    const bool withAudio = m_gates[audioGate].pad != nullptr;
+    const bool withAudio = m_recording.gatePad(audioGate) != nullptr;
     if (ok && withAudio) {
         GstElement* aconvert = make("audioconvert", QStringLiteral("Audio Converter"));
         GstElement* volume = make("volume", QStringLiteral("Audio Volume"));
@@ -667,8 +605,8 @@ bool TOmbrix::attachWriter()
         ok = aconvert && volume && pan && aconvert2 && format && (!asf || aencoder);
         if (ok) {
             // AVI takes 16-bit samples; the ASF encoder takes the format it wants.
-            GstCaps* caps = gst_caps_new_simple("audio/x-raw", "channels", G_TYPE_INT, m_audioInputMono ? 1 : 2,
-                                                nullptr);
+            GstCaps* caps = gst_caps_new_simple("audio/x-raw", "channels", G_TYPE_INT,
+                                                m_recording.settings().audioInputMono ? 1 : 2, nullptr);
             if (!asf)
                 gst_caps_set_simple(caps, "format", G_TYPE_STRING, "S16LE", nullptr);
             g_object_set(format, "caps", caps, nullptr);
@@ -678,7 +616,7 @@ bool TOmbrix::attachWriter()
                       ? gst_element_link_many(format, aencoder, oneSegment(QStringLiteral("Audio Times")), mux, nullptr)
                       : gst_element_link(format, mux));
             GstPad* input = gst_element_get_static_pad(aconvert, "sink");
-            m_writerInputs << input;
+            m_recording.writerInputs() << input;
         }
         if (!ok)
             Report(true, sevError, QStringLiteral("cannot record the audio stream"), e_render_audio_stream);
@@ -688,46 +626,30 @@ bool TOmbrix::attachWriter()
         return !Report(true, sevError, QStringLiteral("video connection to file mux failed"),
                        e_failed_to_start_recording);
     }
-    m_writerInputs.prepend(gst_element_get_static_pad(convert, "sink"));
+    m_recording.writerInputs().prepend(gst_element_get_static_pad(convert, "sink"));
     applyAudioLevels();
     if (asf)
-        applyAsfProfile(compressor, size, audioCompressor, m_writerInputs.size() > 1);
+        applyAsfProfile(compressor, size, audioCompressor, m_recording.writerInputs().size() > 1);
 
-    m_writerEnded = false;
-    m_framesWritten = 0;
     GstPad* sinkInput = gst_element_get_static_pad(sink, "sink");
-    gst_pad_add_probe(
-        sinkInput, GST_PAD_PROBE_TYPE_EVENT_DOWNSTREAM,
-        +[](GstPad*, GstPadProbeInfo* info, gpointer data) {
-            if (GST_EVENT_TYPE(GST_PAD_PROBE_INFO_EVENT(info)) == GST_EVENT_EOS)
-                static_cast<TOmbrix*>(data)->m_writerEnded = true;
-            return GST_PAD_PROBE_OK;
-        },
-        this, nullptr);
+    m_recording.watchWriter(sinkInput, m_recording.writerInputs().first());
     gst_object_unref(sinkInput);
-    gst_pad_add_probe(
-        m_writerInputs.first(), GST_PAD_PROBE_TYPE_BUFFER,
-        +[](GstPad*, GstPadProbeInfo*, gpointer data) {
-            ++static_cast<TOmbrix*>(data)->m_framesWritten;
-            return GST_PAD_PROBE_OK;
-        },
-        this, nullptr);
 
     // Downstream first, so nothing reaches an element that is not running.
-    for (auto it = m_writerElements.rbegin(); it != m_writerElements.rend(); ++it)
+    for (auto it = m_recording.writerElements().rbegin(); it != m_recording.writerElements().rend(); ++it)
         gst_element_sync_state_with_parent(*it);
-    ok = gst_pad_link(m_gates[videoGate].pad, m_writerInputs.first()) == GST_PAD_LINK_OK;
-    if (ok && withAudio && m_writerInputs.size() > 1)
-        ok = gst_pad_link(m_gates[audioGate].pad, m_writerInputs.at(1)) == GST_PAD_LINK_OK;
+    ok = gst_pad_link(m_recording.gatePad(videoGate), m_recording.writerInputs().first()) == GST_PAD_LINK_OK;
+    if (ok && withAudio && m_recording.writerInputs().size() > 1)
+        ok = gst_pad_link(m_recording.gatePad(audioGate), m_recording.writerInputs().at(1)) == GST_PAD_LINK_OK;
     if (!ok) {
         detachWriter();
         return !Report(true, sevError, QStringLiteral("video connection to file mux failed"),
                        e_failed_to_start_recording);
     }
-    m_lastUse.setValue("_LastRecordingFileName", m_writtenFile);
-    WriteLog(cfBlue, QStringLiteral("recording to ") + m_writtenFile);
-    setGate(videoGate, m_recordingPaused ? gateDrop : gateOpen);
-    setGate(audioGate, m_recordingPaused || !withAudio ? gateDrop : gateOpen);
+    m_settings.lastUse.setValue("_LastRecordingFileName", m_recording.writtenFile);
+    WriteLog(cfBlue, QStringLiteral("recording to ") + m_recording.writtenFile);
+    m_recording.setGate(videoGate, m_recording.paused ? gateDrop : gateOpen);
+    m_recording.setGate(audioGate, m_recording.paused || !withAudio ? gateDrop : gateOpen);
     return true;
 }
 
@@ -735,8 +657,8 @@ void TOmbrix::applyAsfProfile(GstElement* videoEncoder, GstElement* sizeCaps, Gs
 {
     // The profile's size and bit rates, with the component's values over them.
     TASFXML xml;
-    if (!m_asfProfileFile.isEmpty()) {
-        QFile file(m_asfProfileFile);
+    if (!m_recording.settings().asfProfileFile.isEmpty()) {
+        QFile file(m_recording.settings().asfProfileFile);
         if (file.open(QIODevice::ReadOnly))
             xml.Parse(QString::fromUtf8(file.readAll()));
         else
@@ -744,29 +666,13 @@ void TOmbrix::applyAsfProfile(GstElement* videoEncoder, GstElement* sizeCaps, Gs
                    e_failed_to_load_ASF_profile_custom_file);
         xml.RemoveStreams(true, withAudio);
     }
-    const auto set = [&](int value, std::initializer_list<const char*> names, TAsfStreamKind kind) {
-        if (value >= 0)
-            for (const char* name : names)
-                xml.SetAttribute(QLatin1String(name), QString::number(value), kind);
-    };
-    set(m_asfAudioBitRate, {"BitRate"}, ask_Audio);
-    set(m_asfVideoBitRate, {"BitRate", "dwBitRate"}, ask_Video);
-    if (m_asfVideoWidth >= 0 && m_asfVideoHeight >= 0) {
-        set(m_asfVideoWidth, {"biwidth", "right"}, ask_Video);
-        set(m_asfVideoHeight, {"biheight", "bottom"}, ask_Video);
-    }
-    const auto value = [&](const char* name, TAsfStreamKind kind) {
-        return xml.Attribute(QLatin1String(name), kind).toInt();
-    };
-    const int videoRate = m_asfVideoBitRate >= 0 ? m_asfVideoBitRate
-                                                 : std::max(value("dwBitRate", ask_Video), value("BitRate", ask_Video));
-    if (videoRate > 0)
-        g_object_set(videoEncoder, "bitrate", videoRate, nullptr);
-    const int audioRate = m_asfAudioBitRate >= 0 ? m_asfAudioBitRate : value("BitRate", ask_Audio);
-    if (audioEncoder && audioRate > 0)
-        g_object_set(audioEncoder, "bitrate", audioRate, nullptr);
-    const int width = m_asfVideoWidth >= 0 && m_asfVideoHeight >= 0 ? m_asfVideoWidth : value("biwidth", ask_Video);
-    const int height = m_asfVideoWidth >= 0 && m_asfVideoHeight >= 0 ? m_asfVideoHeight : value("biheight", ask_Video);
+    const AsfValues values = m_recording.asfValues(xml);
+    if (values.videoBitRate > 0)
+        g_object_set(videoEncoder, "bitrate", values.videoBitRate, nullptr);
+    if (audioEncoder && values.audioBitRate > 0)
+        g_object_set(audioEncoder, "bitrate", values.audioBitRate, nullptr);
+    const int width = values.width;
+    const int height = values.height;
     if (width > 0 && height > 0) {
         GstCaps* caps = gst_caps_new_simple("video/x-raw", "width", G_TYPE_INT, width, "height", G_TYPE_INT, height,
                                             nullptr);
@@ -775,52 +681,34 @@ void TOmbrix::applyAsfProfile(GstElement* videoEncoder, GstElement* sizeCaps, Gs
     }
     if (!xml.Items().isEmpty())
         Report(true, sevInfo,
-               QStringLiteral("using ASF profile: \"") + QFileInfo(m_asfProfileFile).fileName() + QLatin1Char('"'),
+               QStringLiteral("using ASF profile: \"") + QFileInfo(m_recording.settings().asfProfileFile).fileName()
+                   + QLatin1Char('"'),
                i_using_ASF_Profile);
 }
 
 bool TOmbrix::finishWriter()
 {
-    if (m_writerElements.isEmpty())
+    if (!m_recording.writerAttached())
         return false;
     // No more frames into this file: each branch ends it on its next frame.
-    for (int g : {videoGate, audioGate})
-        setGate(g, gateEnd);
-    const QDeadlineTimer deadline(writerEndMs);
-    while (!m_writerEnded && !deadline.hasExpired())
-        QThread::msleep(5);
-    if (!m_writerEnded)
-        Report(true, sevError, QStringLiteral("the recording file was not closed in time: ") + m_writtenFile,
+    const bool ended = m_recording.finishWriter(writerEndMs);
+    if (!ended)
+        Report(true, sevError, QStringLiteral("the recording file was not closed in time: ") + m_recording.writtenFile,
                e_failed_to_create_file);
-    return m_writerEnded;
+    return ended;
 }
 
 void TOmbrix::detachWriter()
 {
-    for (int g : {videoGate, audioGate})
-        if (m_gates[g].pad)
-            if (GstPad* peer = gst_pad_get_peer(m_gates[g].pad)) {
-                gst_pad_unlink(m_gates[g].pad, peer);
-                gst_object_unref(peer);
-            }
-    for (GstPad* input : std::as_const(m_writerInputs))
-        gst_object_unref(input);
-    m_writerInputs.clear();
-    GstElement* pipeline = m_graph ? m_graph->pipeline() : nullptr;
-    for (GstElement* e : std::as_const(m_writerElements)) {
-        gst_element_set_state(e, GST_STATE_NULL);
-        if (pipeline)
-            gst_bin_remove(GST_BIN(pipeline), e);
-    }
-    m_writerElements.clear();
+    m_recording.detachWriter(m_graph ? m_graph->pipeline() : nullptr);
 }
 
 void TOmbrix::startRecordingWriter()
 {
     // A name given while the recording was held replaces the one chosen at its start.
-    if (!m_recordingFileName.isEmpty() && m_recordingFileName != QStringLiteral("RENEW")) {
-        if (TSyncManager* manager = TSyncManager::instance(); manager && m_counterIndex >= 0)
-            manager->counters().releaseSequentialNumber(m_counterIndex);
+    if (!m_recording.settings().fileName.isEmpty() && m_recording.settings().fileName != QStringLiteral("RENEW")) {
+        if (TSyncManager* manager = TSyncManager::instance(); manager && m_recording.counterIndex >= 0)
+            manager->counters().releaseSequentialNumber(m_recording.counterIndex);
         if (!prepareOutputFile()) {
             m_graphFailed = true;
             StopAll();
@@ -832,21 +720,21 @@ void TOmbrix::startRecordingWriter()
         StopAll();
         return;
     }
-    m_held = false;
-    m_recordingActive = true;
+    m_recording.held = false;
+    m_recording.active = true;
     QueueEventNotification(TEventKind::RecordingStarted);
 }
 
 void TOmbrix::setRecordingFileName(const QString& name)
 {
-    if (name == m_recordingFileName)
+    if (name == m_recording.settings().fileName)
         return;
-    m_recordingFileName = name;
-    if (m_currentState == cs_Recording && m_graphActive && !m_writerElements.isEmpty()) {
+    m_recording.settings().fileName = name;
+    if (m_currentState == cs_Recording && m_graphActive && !m_recording.writerElements().isEmpty()) {
         // The recording goes on in a new file.
-        const QString old = m_writtenFile;
+        const QString old = m_recording.writtenFile;
         const bool closed = finishWriter();
-        const qint64 frames = m_framesWritten.load();
+        const qint64 frames = m_recording.framesWritten.load();
         detachWriter();
         emit OnRecordingCompleted(old, closed && frames > 0);
         if (prepareOutputFile() && attachWriter())
@@ -856,17 +744,15 @@ void TOmbrix::setRecordingFileName(const QString& name)
             StopAll();
         }
     }
-    if (m_recordingFileName == QStringLiteral("RENEW"))
-        m_recordingFileName.clear();
+    if (m_recording.settings().fileName == QStringLiteral("RENEW"))
+        m_recording.settings().fileName.clear();
 }
 
 // ------------------------------------------------------- pause and resume
 
 void TOmbrix::RecordingMotionStep(bool motion, double globalMotionRatio)
 {
-    if (!m_motionGate || !m_recordingActive)
-        return;
-    switch (m_motionGate->step(motion, globalMotionRatio, m_tick.elapsed(), m_recordingPaused)) {
+    switch (m_recording.motionStep(motion, globalMotionRatio, m_tick.elapsed())) {
     case MotionRecordingGate::Pause: PauseRecording(); break;
     case MotionRecordingGate::Resume: ResumeRecording(); break;
     case MotionRecordingGate::Nothing: break;
@@ -875,18 +761,15 @@ void TOmbrix::RecordingMotionStep(bool motion, double globalMotionRatio)
 
 bool TOmbrix::PauseRecording()
 {
-    if (Report(!m_recordingActive, sevError, QStringLiteral("not recording"), e_recording_cannot_pause)
-        || Report(m_recordingPaused, sevError, QStringLiteral("Recording already paused"), e_recording_cannot_pause)
-        || Report(!m_recFrozen.canPause, sevError, QStringLiteral("RecordingCanPause property disabled"),
+    if (Report(!m_recording.active, sevError, QStringLiteral("not recording"), e_recording_cannot_pause)
+        || Report(m_recording.paused, sevError, QStringLiteral("Recording already paused"), e_recording_cannot_pause)
+        || Report(!m_recording.frozen().canPause, sevError, QStringLiteral("RecordingCanPause property disabled"),
                   e_pause_resume_disabled))
         return false;
     for (int g : {videoGate, audioGate})
-        setGate(g, gateDrop);
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_recordingClock.pause(m_lastStreamTime.load());
-    }
-    m_recordingPaused = true;
+        m_recording.setGate(g, gateDrop);
+    m_recording.pauseClock();
+    m_recording.paused = true;
     return true;
 }
 
@@ -894,24 +777,21 @@ bool TOmbrix::ResumeRecording()
 {
     if (Report(m_currentState != cs_Recording, sevError, QStringLiteral("not recording"), e_not_recording))
         return false;
-    if (m_held && m_graphActive) {
+    if (m_recording.held && m_graphActive) {
         startRecordingWriter();
-        return m_recordingActive;
+        return m_recording.active;
     }
-    if (Report(!m_recordingActive, sevError, QStringLiteral("not recording"), e_recording_cannot_pause)
-        || Report(!m_recordingPaused, sevError, QStringLiteral("Recording not paused"), e_recording_cannot_pause)
-        || Report(!m_recFrozen.canPause, sevError, QStringLiteral("RecordingCanPause property disabled"),
+    if (Report(!m_recording.active, sevError, QStringLiteral("not recording"), e_recording_cannot_pause)
+        || Report(!m_recording.paused, sevError, QStringLiteral("Recording not paused"), e_recording_cannot_pause)
+        || Report(!m_recording.frozen().canPause, sevError, QStringLiteral("RecordingCanPause property disabled"),
                   e_pause_resume_disabled))
         return false;
-    {
-        QMutexLocker locker(&m_frameLock);
-        m_recordingClock.resume(m_lastStreamTime.load());
-    }
-    m_recordingPaused = false;
-    setGate(videoGate, gateOpen);
+    m_recording.resumeClock();
+    m_recording.paused = false;
+    m_recording.setGate(videoGate, gateOpen);
     // A branch the writer does not take stays closed.
-    if (m_gates[audioGate].pad && gst_pad_is_linked(m_gates[audioGate].pad))
-        setGate(audioGate, gateOpen);
+    if (m_recording.gatePad(audioGate) && gst_pad_is_linked(m_recording.gatePad(audioGate)))
+        m_recording.setGate(audioGate, gateOpen);
     return true;
 }
 
@@ -919,10 +799,10 @@ bool TOmbrix::ResumeRecording()
 
 void TOmbrix::setMultiplexedRole(TMultiplexedRole role)
 {
-    if (role < mr_NotMultiplexed || role > mr_MultiplexedSlave || role == m_multiplexedRole)
+    if (role < mr_NotMultiplexed || role > mr_MultiplexedSlave || role == m_settings.values.multiplexedRole)
         return;
     unlinkMultiplexing();
-    m_multiplexedRole = role;
+    m_settings.values.multiplexedRole = role;
     linkSlaves();
 }
 
@@ -941,7 +821,7 @@ void TOmbrix::setMultiplexedSlaveID(int slave, int uniqueId)
 
 void TOmbrix::linkSlaves()
 {
-    if (m_multiplexedRole != mr_MultiplexedMaster)
+    if (m_settings.values.multiplexedRole != mr_MultiplexedMaster)
         return;
     TSyncManager* manager = TSyncManager::instance();
     const QList<TOmbrix*> components = manager ? manager->instances() : QList<TOmbrix*>();

@@ -55,10 +55,10 @@ void TOmbrix::setPanel(QWidget* panel)
 
 void TOmbrix::setPlayerTrackBar(QSlider* bar)
 {
-    m_trackBar.reset();
+    m_player.trackBar.reset();
     if (!bar)
         return;
-    m_trackBar = std::make_unique<SliderTrackBar>(*this, bar);
+    m_player.trackBar = std::make_unique<SliderTrackBar>(*this, bar);
     followTrackBar();
 }
 
