@@ -26,8 +26,8 @@ concept RecordNumber = std::is_arithmetic_v<T> && !std::is_same_v<T, bool>;
 template <RecordNumber T>
 T loadLe(const void* at)
 {
-    using U = std::make_unsigned_t<std::conditional_t<
-        std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
+    using U = std::make_unsigned_t<
+        std::conditional_t<std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
     const auto* p = static_cast<const uint8_t*>(at);
     U v = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -38,8 +38,8 @@ T loadLe(const void* at)
 template <RecordNumber T>
 void storeLe(void* at, T value)
 {
-    using U = std::make_unsigned_t<std::conditional_t<
-        std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
+    using U = std::make_unsigned_t<
+        std::conditional_t<std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
     auto* p = static_cast<uint8_t*>(at);
     const U v = std::bit_cast<U>(value);
     for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -49,15 +49,8 @@ void storeLe(void* at, T value)
 // Reads a record in the order of its fields.
 class RecordReader {
 public:
-    RecordReader(const void* data, std::size_t size)
-        : m_data(static_cast<const uint8_t*>(data))
-        , m_size(size)
-    {
-    }
-    explicit RecordReader(const QByteArray& bytes)
-        : RecordReader(bytes.constData(), std::size_t(bytes.size()))
-    {
-    }
+    RecordReader(const void* data, std::size_t size) : m_data(static_cast<const uint8_t*>(data)), m_size(size) {}
+    explicit RecordReader(const QByteArray& bytes) : RecordReader(bytes.constData(), std::size_t(bytes.size())) {}
 
     template <RecordNumber T>
     RecordReader& operator>>(T& value)
@@ -70,8 +63,7 @@ public:
 
     // A run of bytes kept as it is stored (text, reserved space).
     template <typename T, std::size_t N>
-        requires(sizeof(T) == 1)
-    RecordReader& operator>>(std::array<T, N>& bytes)
+    requires(sizeof(T) == 1) RecordReader& operator>>(std::array<T, N>& bytes)
     {
         take(bytes.data(), N);
         return *this;
@@ -115,8 +107,7 @@ public:
     }
 
     template <typename T, std::size_t N>
-        requires(sizeof(T) == 1)
-    RecordWriter& operator<<(const std::array<T, N>& bytes)
+    requires(sizeof(T) == 1) RecordWriter& operator<<(const std::array<T, N>& bytes)
     {
         put(bytes.data(), N);
         return *this;

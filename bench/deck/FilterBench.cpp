@@ -4,11 +4,14 @@
 // uses, in the engine's blocks of 1/20 s, and once through the
 // straightforward frame-by-frame direct-form loop of the same sections.
 //   bench_deck_filter [seconds] [channels] [rate] [order]
-// The goal for the block cascade is 100 M samples/s on one core.
+// The goal for the block cascade is 100 M samples/s on one core; scipy's
+// sosfilt of the same design over the same number of samples is timed in the
+// same sitting and printed beside it.
 #include "deck/DigitalFilter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QStringList>
 
 #include <cstdio>
@@ -67,5 +70,21 @@ int main(int argc, char** argv)
     std::printf("block cascade:        %8.1f M samples/s (%.2f s)\n", samples / blockSeconds / 1e6, blockSeconds);
     std::printf("direct-form per frame:%8.1f M samples/s (%.2f s)\n", samples / directSeconds / 1e6, directSeconds);
     std::printf("speed-up %.1fx; samples differing by more than 1: %zu\n", directSeconds / blockSeconds, differ);
+
+    const QString python = QStringLiteral(VELMAR_SCIPY_PYTHON);
+    if (python.isEmpty()) {
+        std::printf("scipy sosfilt:        not measured (no python3 with scipy)\n");
+    } else {
+        QProcess scipy;
+        scipy.start(python, {QStringLiteral(VELMAR_FILTER_REFERENCE), QStringLiteral("--rate"),
+                             QString::number(qint64(samples)), QString::number(order)});
+        const bool ran = scipy.waitForFinished(600000) && scipy.exitCode() == 0;
+        const double scipyRate = ran ? scipy.readAllStandardOutput().trimmed().toDouble() : 0.0;
+        if (scipyRate > 0)
+            std::printf("scipy sosfilt:        %8.1f M samples/s (double precision, one channel of the same length)\n",
+                        scipyRate / 1e6);
+        else
+            std::printf("scipy sosfilt:        failed: %s\n", scipy.readAllStandardError().constData());
+    }
     return differ == 0 ? 0 : 1;
 }

@@ -12,13 +12,13 @@ using velmar::platform::RecordWriter;
 
 namespace {
 
-const QByteArray Reference = QByteArray::fromHex("feffffff"   // int32 -2
-                                                 "0080"       // int16 -32768
-                                                 "3412"       // uint16 0x1234
-                                                 "0000c03f"   // float 1.5
+const QByteArray Reference = QByteArray::fromHex("feffffff"         // int32 -2
+                                                 "0080"             // int16 -32768
+                                                 "3412"             // uint16 0x1234
+                                                 "0000c03f"         // float 1.5
                                                  "000000000000f03f" // double 1.0
-                                                 "7f"         // uint8 127
-                                                 "414200");   // three bytes kept as stored
+                                                 "7f"               // uint8 127
+                                                 "414200");         // three bytes kept as stored
 
 } // namespace
 
