@@ -28,7 +28,6 @@ namespace {
 constexpr int gateOpen = RecordingPart::gateOpen;
 constexpr int gateBlock = RecordingPart::gateBlock; // the queue keeps its frames
 constexpr int gateDrop = RecordingPart::gateDrop;   // frames are thrown away, events pass
-constexpr int gateEnd = RecordingPart::gateEnd;     // the writer's end of stream, then as gateDrop
 constexpr int videoGate = RecordingPart::videoGate;
 constexpr int audioGate = RecordingPart::audioGate;
 constexpr int writerEndMs = 5000;
