@@ -171,13 +171,18 @@ void DetectorEventServer::Later(std::function<void()> work)
     QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
 }
 
-void DetectorEventServer::Post(DetectionKind kind, uint64_t serial)
+bool DetectorEventServer::StoreAndPost(DetectionKind kind, uint64_t serial)
 {
     const DetectionKey key{kind, serial};
+    // The row is committed before the answer says the record is kept.
+    const bool stored = !hooks.store || hooks.store(key);
+    if (!stored)
+        qCWarning(lcEvents) << "could not store the record of kind" << int(kind) << "; the poke is answered false";
     Later([this, key] {
         if (hooks.post)
             hooks.post(key);
     });
+    return stored;
 }
 
 bool DetectorEventServer::OnNewWhistles(const QByteArray& data)
@@ -186,8 +191,7 @@ bool DetectorEventServer::OnNewWhistles(const QByteArray& data)
     if (!record)
         return false;
     Prepare(record->pcTime);
-    Post(KindWhistle, NewWhistleDetection(*record, NewestFix())->serial);
-    return true;
+    return StoreAndPost(KindWhistle, NewWhistleDetection(*record, NewestFix())->serial);
 }
 
 bool DetectorEventServer::OnNewSeismic(const QByteArray& data)
@@ -196,8 +200,7 @@ bool DetectorEventServer::OnNewSeismic(const QByteArray& data)
     if (!record)
         return false;
     Prepare(record->pcTime);
-    Post(KindSeismic, NewSeismic(*record, NewestFix())->serial);
-    return true;
+    return StoreAndPost(KindSeismic, NewSeismic(*record, NewestFix())->serial);
 }
 
 bool DetectorEventServer::OnNewRCEvent(const QByteArray& data)
@@ -211,8 +214,7 @@ bool DetectorEventServer::OnNewRCEvent(const QByteArray& data)
         RCEvent::Update(event, *record);
     else
         event = NewRCEvent(*record, NewestFix());
-    Post(KindClickEvent, event->serial);
-    return true;
+    return StoreAndPost(KindClickEvent, event->serial);
 }
 
 bool DetectorEventServer::OnPorpoiseEvent(const QByteArray& data)
@@ -226,8 +228,7 @@ bool DetectorEventServer::OnPorpoiseEvent(const QByteArray& data)
         PorpoiseEvent::Update(event, *record);
     else
         event = NewPorpoiseEvent(*record, NewestFix());
-    Post(KindPorpoiseEvent, event->serial);
-    return true;
+    return StoreAndPost(KindPorpoiseEvent, event->serial);
 }
 
 bool DetectorEventServer::OnNewWhistleEvent(const QByteArray& data)
@@ -243,8 +244,7 @@ bool DetectorEventServer::OnNewWhistleEvent(const QByteArray& data)
         CloseOpenWhistleEvent(hooks.writeWhistleEvent);
         event = NewWhistleEvent(*record, NewestFix());
     }
-    Post(KindWhistleEvent, event->serial);
-    return true;
+    return StoreAndPost(KindWhistleEvent, event->serial);
 }
 
 bool DetectorEventServer::OnRightWhaleEvent(const QByteArray& data)
@@ -253,8 +253,7 @@ bool DetectorEventServer::OnRightWhaleEvent(const QByteArray& data)
     if (!record)
         return false;
     Prepare(record->eventStart);
-    Post(KindRightWhaleEvent, NewRightWhaleEvent(*record, NewestFix())->serial);
-    return true;
+    return StoreAndPost(KindRightWhaleEvent, NewRightWhaleEvent(*record, NewestFix())->serial);
 }
 
 } // namespace velmar::nav

@@ -6,8 +6,12 @@
 //
 // Each event record is decoded field by field (DetectorRecords.h), turned
 // into a node of its recent list (a new one, or the existing node of the same
-// event updated), linked to the newest GPS fix, and then posted (queued, so
-// the poke is answered first) to the dispatch as a DetectionKey. A record
+// event updated), linked to the newest GPS fix, and its row stored when one
+// is due; only then is the poke answered, true once the row is committed and
+// false when it could not be stored. What else the node sets going (the
+// recorders, the map) is posted as a DetectionKey and runs from the event
+// loop after the answer, so a slow or modal step there cannot hold the
+// detector's call nor take further pokes inside this one. A record
 // shorter than its layout, or with an impossible time or value, is refused:
 // it creates nothing, the poke is answered false, and a message naming the
 // item tells the operator.
@@ -61,8 +65,12 @@ public:
         // Stores a whistle event that a newer one closes (default
         // DbWriteWhistleEvent).
         std::function<void(const WHISTLEEVENT&)> writeWhistleEvent;
-        // Receives each new or updated node; called from the event loop after
-        // the poke has been answered.
+        // Stores the row of a new or updated node when one is due; false when
+        // the row was due and could not be stored. Called inside the poke,
+        // before it is answered. Unset: nothing is stored here.
+        std::function<bool(DetectionKey)> store;
+        // Receives each new or updated node once it is stored; called from
+        // the event loop after the poke has been answered.
         std::function<void(DetectionKey)> post;
         // A message box with the stop icon; called from the event loop after
         // the poke has been answered. Default: a warning in the log.
@@ -92,7 +100,8 @@ public:
     // The answers to the bus's transactions (also called directly by tests).
     bool Connect(const QString& topic) const;
     bool Execute(const QString& topic, const QByteArray& command);
-    // False: the item was not processed, or its record was refused.
+    // False: the item was not processed, its record was refused, or its
+    // row could not be stored.
     bool Poke(const QString& topic, const QString& item, const QByteArray& data);
 
 private:
@@ -109,7 +118,9 @@ private:
     // Poll GPS and shift the record's time stamp: steps 2 and 3 of every
     // accepted record.
     void Prepare(platform::SystemTime& stamp);
-    void Post(DetectionKind kind, uint64_t serial);
+    // Stores the node's row (hooks.store) and posts the node; false when
+    // the row could not be stored.
+    bool StoreAndPost(DetectionKind kind, uint64_t serial);
     void Later(std::function<void()> work);
     // The refusal box of a record, shown once the poke is answered.
     void ShowRefusal(const QString& text);

@@ -60,22 +60,30 @@ std::optional<RecorderTrigger> TriggerFor(DetectionKind kind, int32_t clickSpeci
 RecentEventDispatch::RecentEventDispatch()
 {
     Writers& w = ports.writers;
-    w.whistle = [](const WHISTLEDETECTION& n) { store::DbWriteWhistle(n); };
-    w.porpoiseEvent = [](const PorpoiseEvent& n) { store::DbWritePorpoiseEvent(n); };
-    w.clickEvent = [](const RCEvent& n) { store::DbWriteQuintraEvent(n); };
-    w.thingHeard = [](const THINGHEARD& n) { store::DbWriteThingHeard(n); };
-    w.seismic = [](const SEISMIC& n) { store::DbWriteSeismic(n); };
-    w.whistleEvent = [](const WHISTLEEVENT& n) { store::DbWriteWhistleEvent(n); };
-    w.rightWhaleEvent = [](const RWEVENT& n) { store::DbWriteRightWhaleEvent(n); };
+    w.whistle = [](const WHISTLEDETECTION& n) { return store::DbWriteWhistle(n); };
+    w.porpoiseEvent = [](const PorpoiseEvent& n) { return store::DbWritePorpoiseEvent(n); };
+    w.clickEvent = [](const RCEvent& n) { return store::DbWriteQuintraEvent(n); };
+    w.thingHeard = [](const THINGHEARD& n) { return store::DbWriteThingHeard(n); };
+    w.seismic = [](const SEISMIC& n) { return store::DbWriteSeismic(n); };
+    w.whistleEvent = [](const WHISTLEEVENT& n) { return store::DbWriteWhistleEvent(n); };
+    w.rightWhaleEvent = [](const RWEVENT& n) { return store::DbWriteRightWhaleEvent(n); };
     ports.pollGpsIfDue = store::RequestGpsPoll;
     ports.purgeGpsFixes = PurgeGpsFixes;
 }
 
 template <class Node>
-void RecentEventDispatch::Store(Node& node, const std::function<void(const Node&)>& write)
+bool RecentEventDispatch::Store(Node& node, const std::function<bool(const Node&)>& write)
 {
-    if (write)
-        write(node);
+    return !write || write(node);
+}
+
+template <class Node>
+bool RecentEventDispatch::StoreOnce(Node& node, const std::function<bool(const Node&)>& write)
+{
+    if (node.stored)
+        return true;
+    node.stored = Store(node, write);
+    return node.stored;
 }
 
 void RecentEventDispatch::Trigger(DetectionKind kind, int32_t clickSpecies)
@@ -86,76 +94,70 @@ void RecentEventDispatch::Trigger(DetectionKind kind, int32_t clickSpecies)
 
 void RecentEventDispatch::OnDetection(DetectionKey key)
 {
-    const auto kind = DetectionKind(key.kind);
+    StoreDetection(key);
+    Announce(key);
+}
+
+bool RecentEventDispatch::StoreDetection(DetectionKey key)
+{
     const Writers& w = ports.writers;
-    switch (kind) {
+    switch (DetectionKind(key.kind)) {
     case KindWhistle: {
         WHISTLEDETECTION* node = WhistleDetections.FindBySerial(key.serial);
-        if (!node)
-            return;
-        Store(*node, w.whistle);
-        Trigger(kind);
-        break;
+        return !node || Store(*node, w.whistle);
     }
     case KindPorpoiseEvent: {
-        PorpoiseEvent* node = PorpoiseEvents.FindBySerial(key.serial);
-        if (!node)
-            return;
         // Updates may repeat the final state; its row is written once.
-        if (node->record.state == PorpoiseEventRecord::StateFinal && !node->stored) {
-            Store(*node, w.porpoiseEvent);
-            node->stored = true;
-        }
-        Trigger(kind);
-        break;
+        PorpoiseEvent* node = PorpoiseEvents.FindBySerial(key.serial);
+        return !node || node->record.state != PorpoiseEventRecord::StateFinal || StoreOnce(*node, w.porpoiseEvent);
     }
     case KindClickEvent: {
         RCEvent* node = RCEvents.FindBySerial(key.serial);
-        if (!node)
-            return;
-        if (node->record.state == NewRCEventRecord::StateFinal && !node->stored) {
-            Store(*node, w.clickEvent);
-            node->stored = true;
-        }
-        Trigger(kind, node->record.species);
-        break;
+        return !node || node->record.state != NewRCEventRecord::StateFinal || StoreOnce(*node, w.clickEvent);
     }
     case KindThingHeard: {
         THINGHEARD* node = ThingsHeard.FindBySerial(key.serial);
-        if (!node)
-            return;
-        Store(*node, w.thingHeard);
-        break;
+        return !node || Store(*node, w.thingHeard);
     }
     case KindSeismic: {
         SEISMIC* node = Seismics.FindBySerial(key.serial);
-        if (!node)
-            return;
-        Store(*node, w.seismic);
-        return; // seismic reports trigger nothing and are not drawn
+        return !node || Store(*node, w.seismic);
     }
     case KindWhistleEvent: {
-        WHISTLEEVENT* node = WhistleEvents.FindBySerial(key.serial);
-        if (!node)
-            return;
         // Stored already when a newer event closed it while it was open.
-        if (!node->IsOpen() && !node->stored) {
-            Store(*node, w.whistleEvent);
-            node->stored = true;
-        }
-        Trigger(kind);
-        break;
+        WHISTLEEVENT* node = WhistleEvents.FindBySerial(key.serial);
+        return !node || node->IsOpen() || StoreOnce(*node, w.whistleEvent);
     }
     case KindRightWhaleEvent: {
         RWEVENT* node = RightWhaleEvents.FindBySerial(key.serial);
-        if (!node)
-            return;
-        Store(*node, w.rightWhaleEvent);
-        Trigger(kind);
+        return !node || Store(*node, w.rightWhaleEvent);
+    }
+    }
+    return true;
+}
+
+void RecentEventDispatch::Announce(DetectionKey key)
+{
+    const auto kind = DetectionKind(key.kind);
+    bool found = false;
+    int32_t clickSpecies = 0;
+    switch (kind) {
+    case KindWhistle: found = WhistleDetections.FindBySerial(key.serial); break;
+    case KindPorpoiseEvent: found = PorpoiseEvents.FindBySerial(key.serial); break;
+    case KindClickEvent:
+        if (const RCEvent* node = RCEvents.FindBySerial(key.serial)) {
+            found = true;
+            clickSpecies = node->record.species;
+        }
         break;
+    case KindThingHeard: found = ThingsHeard.FindBySerial(key.serial); break;
+    case KindSeismic: return; // seismic reports trigger nothing and are not drawn
+    case KindWhistleEvent: found = WhistleEvents.FindBySerial(key.serial); break;
+    case KindRightWhaleEvent: found = RightWhaleEvents.FindBySerial(key.serial); break;
     }
-    default: return;
-    }
+    if (!found)
+        return;
+    Trigger(kind, clickSpecies); // things heard have no trigger
     if (ports.toMap)
         ports.toMap(key);
 }

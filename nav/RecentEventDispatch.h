@@ -3,7 +3,9 @@
 // recent lists. Each new or updated node (message 1028 from the event
 // server, or an aural detection from the things-heard form, message 1040) is
 // stored in the survey database when its kind's condition holds, triggers
-// the sound recorders and goes to the map. Once a second the main window
+// the sound recorders and goes to the map. The event server stores a poked
+// record's node itself before it answers the poke (StoreDetection), and
+// leaves the rest (Announce) to the event loop. Once a second the main window
 // counts the events of the warning time for the status panels and the
 // traffic light; once a minute it purges what is older than the display time.
 //
@@ -64,15 +66,16 @@ std::optional<RecorderTrigger> TriggerFor(DetectionKind kind, int32_t clickSpeci
 
 class RecentEventDispatch {
 public:
-    // Each stores its node in its table (store/EventWriters.h by default).
+    // Each stores its node in its table (store/EventWriters.h by default)
+    // and says whether the row was committed.
     struct Writers {
-        std::function<void(const WHISTLEDETECTION&)> whistle;    // DbWriteWhistle
-        std::function<void(const PorpoiseEvent&)> porpoiseEvent; // DbWritePorpoiseEvent
-        std::function<void(const RCEvent&)> clickEvent;          // DbWriteQuintraEvent
-        std::function<void(const THINGHEARD&)> thingHeard;       // DbWriteThingHeard
-        std::function<void(const SEISMIC&)> seismic;             // DbWriteSeismic
-        std::function<void(const WHISTLEEVENT&)> whistleEvent;   // DbWriteWhistleEvent
-        std::function<void(const RWEVENT&)> rightWhaleEvent;     // DbWriteRightWhaleEvent
+        std::function<bool(const WHISTLEDETECTION&)> whistle;    // DbWriteWhistle
+        std::function<bool(const PorpoiseEvent&)> porpoiseEvent; // DbWritePorpoiseEvent
+        std::function<bool(const RCEvent&)> clickEvent;          // DbWriteQuintraEvent
+        std::function<bool(const THINGHEARD&)> thingHeard;       // DbWriteThingHeard
+        std::function<bool(const SEISMIC&)> seismic;             // DbWriteSeismic
+        std::function<bool(const WHISTLEEVENT&)> whistleEvent;   // DbWriteWhistleEvent
+        std::function<bool(const RWEVENT&)> rightWhaleEvent;     // DbWriteRightWhaleEvent
     };
 
     struct Ports {
@@ -125,6 +128,13 @@ public:
     // A key whose node was purged meanwhile, or of an unknown kind, is
     // ignored.
     void OnDetection(DetectionKey key);
+    // The two halves of OnDetection. StoreDetection writes the node's row
+    // when its kind's condition holds and returns false only when that row
+    // was due and could not be stored (the writer has beeped and logged it);
+    // a row that failed stays due, so a repeat of the final update stores it.
+    // Announce triggers the recorders and sends the node to the map.
+    bool StoreDetection(DetectionKey key);
+    void Announce(DetectionKey key);
     // Message 1040: something heard, with its strength.
     void OnThingHeard(const QString& text, int16_t strength);
     // UpdateCounts.
@@ -134,7 +144,10 @@ public:
 
 private:
     template <class Node>
-    void Store(Node& node, const std::function<void(const Node&)>& write);
+    bool Store(Node& node, const std::function<bool(const Node&)>& write);
+    // Stores a row that is written once per node; sets its stored mark.
+    template <class Node>
+    bool StoreOnce(Node& node, const std::function<bool(const Node&)>& write);
     void Trigger(DetectionKind kind, int32_t clickSpecies = 0);
     void SetEdit(int id, const QString& text, unsigned colour);
     int CountHeard(uint64_t ageMs);

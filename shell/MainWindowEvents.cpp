@@ -19,7 +19,8 @@ nav::RecentEventDispatch& TheRecentEventDispatch()
 void BindDetectorEvents()
 {
     nav::DetectorEventServer& server = nav::DetectorEventServer::instance();
-    server.hooks.post = [](nav::DetectionKey key) { TheRecentEventDispatch().OnDetection(key); };
+    server.hooks.store = [](nav::DetectionKey key) { return TheRecentEventDispatch().StoreDetection(key); };
+    server.hooks.post = [](nav::DetectionKey key) { TheRecentEventDispatch().Announce(key); };
     server.hooks.showError = [](const QString& text, const QString& caption) {
         // Through the seam, so that scripted runs log it instead of waiting.
         ui::ShowMessageBox(QApplication::activeWindow(), text, caption, QMessageBox::Critical);

@@ -51,6 +51,49 @@ TEST_F(EventsFixture, EveryKindIsDecodedKeptLinkedStoredAndPosted)
     EXPECT_TRUE(errors.empty());
 }
 
+TEST_F(EventsFixture, ARecordIsAnsweredOnlyOnceItsRowIsStoredAndFalseWhenItCannotBe)
+{
+    for (const bool fail : {false, true}) {
+        for (const KnownPoke& p : allKnownPokes()) {
+            SCOPED_TRACE(std::string(p.item) + (fail ? " failing" : ""));
+            PurgeAllDetections();
+            stored.clear();
+            storedAtAnswer.clear();
+            posted.clear();
+            mapped.clear();
+            writesFail = fail;
+
+            // No event loop between the poke and the look: what the answer
+            // claims is already in the table.
+            EXPECT_EQ(server.Poke(DdeTopicEvents, QString::fromLatin1(p.item), p.bytes), !fail);
+            ASSERT_EQ(storedAtAnswer.size(), 1u);
+            EXPECT_EQ(stored.size(), fail ? 0u : 1u);
+            EXPECT_TRUE(posted.empty());
+
+            // The node is kept, drawn and triggers all the same.
+            pump();
+            EXPECT_EQ(posted.size(), 1u);
+            EXPECT_EQ(mapped.size(), p.kind == KindSeismic ? 0u : 1u);
+        }
+    }
+
+    // A final event whose row failed stays due: the detector's repeat stores
+    // it, once.
+    PurgeAllDetections();
+    stored.clear();
+    PorpoiseEventRecord porpoise = porpoiseEvent();
+    porpoise.state = 1;
+    writesFail = true;
+    EXPECT_TRUE(poke("PorpoiseEvent", porpoise.encode())); // no row due yet
+    porpoise.state = PorpoiseEventRecord::StateFinal;
+    EXPECT_FALSE(poke("PorpoiseEvent", porpoise.encode()));
+    writesFail = false;
+    EXPECT_TRUE(poke("PorpoiseEvent", porpoise.encode()));
+    EXPECT_TRUE(poke("PorpoiseEvent", porpoise.encode()));
+    EXPECT_EQ(stored.size(), 1u);
+    EXPECT_EQ(CountPorpoiseEvents(0), 1);
+}
+
 TEST_F(EventsFixture, ShortRecordsAreRefusedLongerOnesReadAsFarAsTheirLayout)
 {
     const std::map<DetectionKind, QString> boxes{
@@ -340,14 +383,17 @@ TEST_F(EventsFixture, TopicsItemsAndCommands)
 TEST_F(EventsFixture, AMessageWhoseNodeWasPurgedMeanwhileIsIgnored)
 {
     ASSERT_TRUE(server.Poke(DdeTopicEvents, "NewWhistles", whistle().encode()));
-    PurgeWhistleDetections(0); // before the queued dispatch runs
+    EXPECT_EQ(stored.size(), 1u); // before the answer
+    PurgeWhistleDetections(0);    // before the queued dispatch runs
     pump();
     EXPECT_EQ(posted.size(), 1u);
-    EXPECT_TRUE(stored.empty());
     EXPECT_TRUE(mapped.empty());
+    EXPECT_TRUE(triggers.empty());
 
-    dispatch.OnDetection({99, posted[0].serial}); // no such kind
-    EXPECT_TRUE(stored.empty());
+    dispatch.OnDetection({KindWhistle, posted[0].serial}); // purged
+    dispatch.OnDetection({99, posted[0].serial});          // no such kind
+    EXPECT_EQ(stored.size(), 1u);
+    EXPECT_TRUE(mapped.empty());
 }
 
 TEST_F(EventsFixture, CountsAndPurgeMeetAtTheAgeBoundary)

@@ -39,9 +39,13 @@ protected:
 
         server.hooks.pollGpsIfDue = [this] { ++gpsPolls; };
         server.hooks.toProgramTime = [](SystemTime*) {}; // online logging
+        server.hooks.store = [this](DetectionKey key) {
+            storedAtAnswer.push_back(key);
+            return dispatch.StoreDetection(key);
+        };
         server.hooks.post = [this](DetectionKey key) {
             posted.push_back(key);
-            dispatch.OnDetection(key);
+            dispatch.Announce(key);
         };
         server.hooks.showError = [this](const QString& text, const QString& caption) {
             errors.push_back(caption + QStringLiteral(": ") + text);
@@ -49,23 +53,29 @@ protected:
         server.hooks.beep = [this] { ++beeps; };
 
         auto& w = dispatch.ports.writers;
-        w.whistle = [this](const WHISTLEDETECTION& n) {
-            stored.push_back({KindWhistle, n.record.encode(), n.fix, n.serial});
+        // A writer that fails (writesFail) stores nothing.
+        const auto write = [this](StoredRow row) {
+            if (!writesFail)
+                stored.push_back(std::move(row));
+            return !writesFail;
         };
-        w.seismic = [this](const SEISMIC& n) { stored.push_back({KindSeismic, n.record.encode(), n.fix, n.serial}); };
-        w.clickEvent = [this](const RCEvent& n) {
-            stored.push_back({KindClickEvent, n.record.encode(), n.firstFix, n.serial});
+        w.whistle = [write](const WHISTLEDETECTION& n) {
+            return write({KindWhistle, n.record.encode(), n.fix, n.serial});
         };
-        w.porpoiseEvent = [this](const PorpoiseEvent& n) {
-            stored.push_back({KindPorpoiseEvent, n.record.encode(), n.firstFix, n.serial});
+        w.seismic = [write](const SEISMIC& n) { return write({KindSeismic, n.record.encode(), n.fix, n.serial}); };
+        w.clickEvent = [write](const RCEvent& n) {
+            return write({KindClickEvent, n.record.encode(), n.firstFix, n.serial});
         };
-        w.whistleEvent = [this](const WHISTLEEVENT& n) {
-            stored.push_back({KindWhistleEvent, n.record.encode(), n.fix, n.serial});
+        w.porpoiseEvent = [write](const PorpoiseEvent& n) {
+            return write({KindPorpoiseEvent, n.record.encode(), n.firstFix, n.serial});
         };
-        w.rightWhaleEvent = [this](const RWEVENT& n) {
-            stored.push_back({KindRightWhaleEvent, n.record.encode(), n.fix, n.serial});
+        w.whistleEvent = [write](const WHISTLEEVENT& n) {
+            return write({KindWhistleEvent, n.record.encode(), n.fix, n.serial});
         };
-        w.thingHeard = [this](const THINGHEARD& n) { stored.push_back({KindThingHeard, {}, n.fix, n.serial}); };
+        w.rightWhaleEvent = [write](const RWEVENT& n) {
+            return write({KindRightWhaleEvent, n.record.encode(), n.fix, n.serial});
+        };
+        w.thingHeard = [write](const THINGHEARD& n) { return write({KindThingHeard, {}, n.fix, n.serial}); };
         server.hooks.writeWhistleEvent = w.whistleEvent;
         dispatch.ports.triggerRecorders = [this](const RecorderTrigger& t) { triggers.push_back(t); };
         dispatch.ports.toMap = [this](DetectionKey key) { mapped.push_back(key); };
@@ -108,9 +118,13 @@ protected:
     GPSTHING* newestFix = &fixA;
     int gpsPolls = 0;
     int beeps = 0;
+    bool writesFail = false;
 
     DetectorEventServer server;
     RecentEventDispatch dispatch;
+    // The nodes handed to the store inside the pokes, and to the event loop
+    // after them.
+    std::vector<DetectionKey> storedAtAnswer;
     std::vector<DetectionKey> posted;
     std::vector<DetectionKey> mapped;
     std::vector<RecorderTrigger> triggers;

@@ -2,7 +2,10 @@
 // as any D-Bus client sends them (gdbus): a record the program refuses (too
 // short, a time no clock can show) is answered false, leaves no row in the
 // survey (read with the sqlite3 program) and is told to the operator in a
-// message naming the item; a good one is answered true and stored.
+// message naming the item; a good one is answered true only once its row is
+// committed: an outside reader sees it the moment the answer comes, and it
+// outlives the program killed right after; one that cannot be stored (another
+// program holds the survey's write lock) is answered false and logged.
 #include "ScriptedVelmar.h"
 
 #include "nav/DetectorRecords.h"
@@ -91,10 +94,11 @@ protected:
         return QString::fromUtf8(call.readAllStandardOutput()).trimmed()
              + QString::fromUtf8(call.readAllStandardError()).trimmed();
     }
-    QString seismicRows() const
+    QString seismicRows() const { return sqlite(QStringLiteral("SELECT Detector FROM Seismics ORDER BY \"Index\"")); }
+    QString sqlite(const QString& query) const
     {
         QProcess cli;
-        cli.start(sqlite3, {survey(), "SELECT Detector FROM Seismics ORDER BY \"Index\""});
+        cli.start(sqlite3, {survey(), query});
         if (!cli.waitForFinished(10000) || cli.exitCode() != 0)
             return QStringLiteral("sqlite3 failed: ") + QString::fromUtf8(cli.readAllStandardError());
         return QString::fromUtf8(cli.readAllStandardOutput()).trimmed();
@@ -157,6 +161,65 @@ TEST_F(DetectorEventsInVelmar, ARefusedRecordIsAnsweredFalseStoresNothingAndIsTo
               QStringLiteral("(true,)"));
     EXPECT_TRUE(QTest::qWaitFor([&] { return !seismicRows().isEmpty(); }, WaitMs));
     EXPECT_EQ(seismicRows(), QStringLiteral("Airgun"));
+    EXPECT_EQ(velmar.state(), QProcess::Running);
+}
+
+TEST_F(DetectorEventsInVelmar, AnAcknowledgedRecordIsInTheSurveyAtOnceAndSurvivesAKill)
+{
+    constexpr int Records = 25;
+    QStringList acknowledged;
+    for (int i = 0; i < Records; ++i) {
+        const QString detector = QStringLiteral("Gun%1").arg(i);
+        ASSERT_EQ(poke(QStringLiteral("NewSeismic"), seismic(detector).encode()), QStringLiteral("(true,)"));
+        acknowledged << detector;
+        // Read by another program at once, with no wait for the program to
+        // catch up: the answer is the promise that the row is there.
+        EXPECT_EQ(seismicRows(), acknowledged.join(QLatin1Char('\n'))) << "after the answer to " << i;
+    }
+
+    // Killed right after the last answer, with no chance to close the survey:
+    // every acknowledged row is in the file SQLite recovers.
+    velmar.kill();
+    ASSERT_TRUE(velmar.waitForFinished(30000));
+    EXPECT_EQ(sqlite(QStringLiteral("PRAGMA integrity_check")), QStringLiteral("ok"));
+    EXPECT_EQ(seismicRows(), acknowledged.join(QLatin1Char('\n')));
+}
+
+TEST_F(DetectorEventsInVelmar, ARecordThatCannotBeStoredIsAnsweredFalseAndLogged)
+{
+    // Another program holds the survey's write lock past the program's busy
+    // wait: the insert cannot commit.
+    QProcess locker;
+    locker.start(sqlite3, {survey()});
+    ASSERT_TRUE(locker.waitForStarted(10000));
+    locker.write("BEGIN IMMEDIATE;\nSELECT 'locked';\n");
+    QByteArray said;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            said += locker.readAllStandardOutput();
+            return said.contains("locked");
+        },
+        WaitMs))
+        << locker.readAllStandardError().toStdString();
+
+    EXPECT_EQ(poke(QStringLiteral("NewSeismic"), seismic(QStringLiteral("Blocked")).encode()),
+              QStringLiteral("(false,)"));
+    EXPECT_EQ(seismicRows(), QString());
+    QByteArray log;
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            log += velmar.readAll();
+            return log.contains("could not store");
+        },
+        WaitMs))
+        << log.toStdString();
+
+    // With the lock gone the next record is taken, and is the only row.
+    locker.write("ROLLBACK;\n");
+    locker.closeWriteChannel();
+    ASSERT_TRUE(locker.waitForFinished(10000));
+    EXPECT_EQ(poke(QStringLiteral("NewSeismic"), seismic(QStringLiteral("Free")).encode()), QStringLiteral("(true,)"));
+    EXPECT_EQ(seismicRows(), QStringLiteral("Free"));
     EXPECT_EQ(velmar.state(), QProcess::Running);
 }
 
