@@ -58,6 +58,26 @@ constexpr const char* PrintDocumentName = "Velmar 2010 Map";
 // threads, once the counter thread runs again.
 constexpr int CounterStartDelayMs = 1000;
 
+// Why a print could not start: a PDF's file cannot be written, or the
+// printer does not take the document.
+QString PrintNotStartedText(const QPrinter& printer)
+{
+    if (printer.outputFormat() == QPrinter::PdfFormat) {
+        const QFileInfo file(printer.outputFileName());
+        const QFileInfo folder(file.absolutePath());
+        const QString reason = !folder.isDir() ? QStringLiteral("its folder does not exist")
+                             : file.isDir()    ? QStringLiteral("it is a folder")
+                             : file.exists()   ? QStringLiteral("the file cannot be written")
+                                               : QStringLiteral("the folder cannot be written to");
+        return QStringLiteral("The map was not printed: the file\n\n%1\n\ncannot be made (%2).")
+            .arg(printer.outputFileName(), reason);
+    }
+    if (!printer.isValid() || printer.printerName().isEmpty())
+        return QStringLiteral("The map was not printed: no printer is available.");
+    return QStringLiteral("The map was not printed: the printer \"%1\" did not take the document.")
+        .arg(printer.printerName());
+}
+
 void Tell(QWidget* owner, const QString& text, const QString& caption, QMessageBox::Icon icon = QMessageBox::NoIcon)
 {
     ui::ShowMessageBox(owner, text, caption, icon);
@@ -432,7 +452,10 @@ void TMainCommands::CmPrintMap()
     QPainter painter;
     if (!painter.begin(&printer)) {
         printer.setCopyCount(copies);
-        return; // nothing printed, nothing reported
+        const QString why = PrintNotStartedText(printer);
+        qCWarning(shellLog).noquote() << "map not printed:" << why;
+        Tell(&m_window, why, QStringLiteral("Print Map"), QMessageBox::Warning);
+        return;
     }
     for (int copy = 0; copy < copies; ++copy) {
         if (copy > 0)

@@ -50,7 +50,9 @@ TEST(AviClip, TriggersInsideAClipExtendItAndEachClipIsLoggedOnce)
         s.outputDirectory = dir.filePath("clips");
         s.VideoSize = 0;
         unit.SetupGrabber(true);
-        QTest::qWait(1500); // more than the second kept before a trigger
+        // More than the second kept before a trigger: the held recording
+        // must have that much to keep.
+        QTest::qWait(1500);
         // The first trigger that finds the held recording ready opens the clip.
         ASSERT_TRUE(WaitFor(
             [&] {
@@ -61,6 +63,8 @@ TEST(AviClip, TriggersInsideAClipExtendItAndEachClipIsLoggedOnce)
             15000));
         QElapsedTimer clock;
         clock.start();
+        // The second trigger comes a second into the clip: the clip's end is
+        // timed from it, which is what is measured.
         QTest::qWait(1000);
         unit.Grab("Button B");
         EXPECT_TRUE(unit.aviClipOpen());

@@ -89,7 +89,9 @@ TEST_F(SerialReader, StopsReadingWhileItsSentencesWaitAndLosesNoneOfThem)
     bool written = false;
     std::thread writer([&] { written = pty.write(all); });
     // Nothing is taken meanwhile: the reader must stop at the queue's bound
-    // (and one read more), and the writer wait.
+    // (and one read more), and the writer wait. The user-interface thread is
+    // kept busy on purpose (a wait for a condition would take the sentences):
+    // the stretch it takes nothing is what is under test.
     QThread::msleep(500);
     ASSERT_TRUE(QTest::qWaitFor([&] { return rec.sentences.size() >= Count; }, 20000));
     writer.join();

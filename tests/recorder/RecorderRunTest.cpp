@@ -543,6 +543,7 @@ TEST_F(RecorderRun, SoundLostWhileTheProgramStandsStillIsToldWithItsLength)
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_TRUE(WaitForFileBytes(132 + 2 * kBytesPerSecond)) << velmar.readAll().toStdString();
     ::kill(pid_t(velmar.processId()), SIGSTOP);
+    // The time stood still is what is lost, and what the message must tell.
     QTest::qWait(2000);
     ::kill(pid_t(velmar.processId()), SIGCONT);
     std::string output;
@@ -660,6 +661,8 @@ TEST_F(RecorderRun, AnExternalSwitchOnTheBoardsInputPortPressesItsButton)
     setPort(8);
     qputenv("VELMAR_CB_LIBRARY", STANDIN_CB);
     qputenv("STANDIN_CB_DIN", port.toLocal8Bit());
+    const QString log = QDir(home.path()).filePath(QStringLiteral("board.log"));
+    qputenv("STANDIN_CB_LOG", log.toLocal8Bit());
     MakeSurvey(survey, device, folder, 0);
     ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(velmar::store::OpenDB(nullptr, survey), velmar::store::kOpenDbOk);
@@ -668,16 +671,16 @@ TEST_F(RecorderRun, AnExternalSwitchOnTheBoardsInputPortPressesItsButton)
     Launch();
     qunsetenv("VELMAR_CB_LIBRARY");
     qunsetenv("STANDIN_CB_DIN");
+    qunsetenv("STANDIN_CB_LOG");
     ASSERT_FALSE(HasFatalFailure());
-    // Once the panel is up (its data table exists), the switch closes.
-    (void)QTest::qWaitFor(
-        [&] {
-            return velmar.state() == QProcess::NotRunning
-                || DirectDb(survey).rows(QStringLiteral("SELECT name FROM sqlite_master WHERE name = 'Watch'")).size()
-                       == 1;
-        },
-        60000);
-    QTest::qWait(1000);
+    // Once the panel is up and the external-button thread, started after it,
+    // has read the port and polled it once (two "din" lines of the board's
+    // log), the switch closes.
+    const auto polls = [&] {
+        QFile f(log);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().count("din ") : 0;
+    };
+    (void)QTest::qWaitFor([&] { return velmar.state() == QProcess::NotRunning || polls() >= 2; }, 60000);
     setPort(0);
     (void)QTest::qWaitFor(
         [&] {

@@ -115,11 +115,15 @@ protected:
         return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(QByteArray::number(value)) > 0;
     }
 
-    // Closes the switch once the board is in use.
+    // Closes the switch once the external-button thread has read the port
+    // and polled it once ("din" lines of the board's log).
     void PressSwitch()
     {
-        (void)QTest::qWaitFor([&] { return QFile::exists(log) || velmar.state() == QProcess::NotRunning; }, kBoundMs);
-        QTest::qWait(2000);
+        const auto polls = [&] {
+            QFile f(log);
+            return f.open(QIODevice::ReadOnly) ? f.readAll().count("din ") : 0;
+        };
+        (void)QTest::qWaitFor([&] { return polls() >= 2 || velmar.state() == QProcess::NotRunning; }, kBoundMs);
         ASSERT_TRUE(SetInput(0));
     }
 
@@ -219,7 +223,12 @@ TEST_F(BoardOutputs, WithoutAThreadToSetTheBitsTheFormAndTheRecorderSaySoOnce)
             return Messages().filter(QStringLiteral("cannot")).size() >= 2 || velmar.state() == QProcess::NotRunning;
         },
         kBoundMs);
-    QTest::qWait(3000); // a few more refreshes and stores' worth: still once
+    // A few more refreshes and stores' worth: still once.
+    EXPECT_FALSE(QTest::qWaitFor(
+        [&] {
+            return Messages().filter(QStringLiteral("cannot")).size() > 2 || velmar.state() == QProcess::NotRunning;
+        },
+        3000));
     const QByteArray output = Stop();
 
     for (int line : {kCounterLine, kCounterLine + 1, kDiodeLine})

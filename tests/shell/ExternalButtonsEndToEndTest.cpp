@@ -59,7 +59,9 @@ TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
     };
 
     // The switch is open (bit 3 high) until the panels and both threads are
-    // up, then closed for good.
+    // up, then closed for good. The counter thread starts before the panels,
+    // and the external-button thread after them: once that thread has read
+    // the port twice (its first reading, then its first poll), all are up.
     ASSERT_TRUE(setInput(0x8));
     QProcess velmar;
     StartScriptedVelmar(velmar, home.path(),
@@ -69,24 +71,29 @@ TEST(ExternalButtonsEndToEnd, SwitchPressesTheButtonAndItsOutputBitIsSet)
     if (testing::Test::HasFatalFailure())
         return;
 
-    // The output bits the board was given: "out board port bit value" lines.
-    auto outputLines = [&] {
+    auto logLines = [&](const QString& kind) {
         QFile f(log);
         QStringList lines;
         if (f.open(QIODevice::ReadOnly))
             for (const QString& line : QString::fromLatin1(f.readAll()).split(u'\n', Qt::SkipEmptyParts))
-                if (line.startsWith(QStringLiteral("out ")))
-                    lines << line.section(u' ', 3);
+                if (line.startsWith(kind + u' '))
+                    lines << line;
         return lines;
+    };
+    // The output bits the board was given: "out board port bit value" lines.
+    auto outputLines = [&] {
+        QStringList bits;
+        for (const QString& line : logLines(QStringLiteral("out")))
+            bits << line.section(u' ', 3);
+        return bits;
     };
     QByteArray output;
     (void)QTest::qWaitFor(
         [&] {
             output += velmar.readAll();
-            return QFile::exists(log) || velmar.state() == QProcess::NotRunning;
+            return logLines(QStringLiteral("din")).size() >= 2 || velmar.state() == QProcess::NotRunning;
         },
         kBoundMs);
-    QTest::qWait(2000);
     ASSERT_TRUE(setInput(0));
     (void)QTest::qWaitFor(
         [&] {

@@ -229,6 +229,33 @@ TEST_F(MainCommandsTest, PrintMapRefusesToWriteOverTheOpenSurvey)
     EXPECT_TRUE(f.readAll().startsWith("SQLite format 3")) << "the survey is still a database";
 }
 
+TEST_F(MainCommandsTest, PrintMapThatCannotStartSaysWhy)
+{
+    TV2000Window& w = Make(RunModeOnline);
+    w.TabControl()->setCurrentIndex(0);
+    QTemporaryDir dir;
+    struct Case {
+        QString file;
+        QString reason;
+    };
+    for (const Case& c :
+         {Case{dir.filePath(QStringLiteral("gone/map.pdf")), QStringLiteral("its folder does not exist")},
+          Case{dir.path(), QStringLiteral("it is a folder")}}) {
+        SCOPED_TRACE(c.file.toStdString());
+        world.dialogs.printDialog = [&](QWidget*, QPrinter& printer, bool) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(c.file);
+            return true;
+        };
+        messages.texts.clear();
+        EXPECT_TRUE(w.Command(Command::PrintMap));
+        EXPECT_EQ(messages.texts,
+                  QStringList{QStringLiteral("The map was not printed: the file\n\n") + c.file
+                              + QStringLiteral("\n\ncannot be made (") + c.reason + QStringLiteral(").")});
+    }
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath(QStringLiteral("gone"))));
+}
+
 TEST_F(MainCommandsTest, AnimationTimersRunUntilTheMapRunsOut)
 {
     TV2000Window& w = Make(RunModeShowData);

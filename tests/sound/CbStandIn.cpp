@@ -5,8 +5,9 @@
 // so a reading tells which range it was made on. A background scan grants
 // STANDIN_CB_GRANT Hz when set, and each status query moves the scan on by
 // 3000 samples, sample n of the scan being n mod 32768. Digital calls are
-// logged, one line each, to STANDIN_CB_LOG; a port reads the number in the
-// file STANDIN_CB_DIN (5 without one).
+// logged, one line each, to STANDIN_CB_LOG (a port read as "din board port",
+// so a test can wait for a program's first poll); a port reads the number in
+// the file STANDIN_CB_DIN (5 without one).
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -68,8 +69,9 @@ int cbDBitIn(int board, int port, int bit, uint16_t* value)
     return 0;
 }
 
-int cbDIn(int, int, uint16_t* value)
+int cbDIn(int board, int port, uint16_t* value)
 {
+    note("din " + std::to_string(board) + " " + std::to_string(port));
     *value = 0x5;
     if (const char* path = std::getenv("STANDIN_CB_DIN"))
         if (FILE* f = std::fopen(path, "r")) {

@@ -4,10 +4,27 @@
 // writer's file on a small running pipeline.
 #include "video/RecordingPart.h"
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <gtest/gtest.h>
 
 using namespace velmar::video;
+
+namespace {
+// True once the condition holds, false when it has not within limitMs.
+template <typename F>
+bool WaitUntil(F condition, int limitMs)
+{
+    QElapsedTimer limit;
+    limit.start();
+    while (!condition()) {
+        if (limit.elapsed() > limitMs)
+            return false;
+        QThread::msleep(5);
+    }
+    return true;
+}
+} // namespace
 
 TEST(RecordingPart, RefusesOrBoundsOutOfRangeValues)
 {
@@ -174,12 +191,11 @@ TEST(RecordingPart, GatesDropFramesAndEndTheWritersFile)
     part.setGate(RecordingPart::videoGate, RecordingPart::gateDrop);
     part.setGate(RecordingPart::audioGate, RecordingPart::gateOpen); // no pad: nothing to do
     ASSERT_NE(gst_element_set_state(graph.pipeline, GST_STATE_PLAYING), GST_STATE_CHANGE_FAILURE);
-    QThread::msleep(200);
-    EXPECT_EQ(part.framesWritten.load(), 0) << "a dropping gate lets no frame through";
+    EXPECT_FALSE(WaitUntil([&] { return part.framesWritten.load() > 0; }, 200))
+        << "a dropping gate lets no frame through";
 
     part.setGate(RecordingPart::videoGate, RecordingPart::gateOpen);
-    QThread::msleep(200);
-    EXPECT_GT(part.framesWritten.load(), 0);
+    EXPECT_TRUE(WaitUntil([&] { return part.framesWritten.load() > 0; }, 10000));
     EXPECT_TRUE(part.finishWriter(5000)) << "the next frame carries the end of stream";
     EXPECT_EQ(part.gateMode(RecordingPart::videoGate), RecordingPart::gateEnd);
 }
