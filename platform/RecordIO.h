@@ -26,8 +26,8 @@ concept RecordNumber = std::is_arithmetic_v<T> && !std::is_same_v<T, bool>;
 template <RecordNumber T>
 T loadLe(const void* at)
 {
-    using U = std::make_unsigned_t<std::conditional_t<
-        std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
+    using U = std::make_unsigned_t<
+        std::conditional_t<std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
     const auto* p = static_cast<const uint8_t*>(at);
     U v = 0;
     for (std::size_t i = 0; i < sizeof(T); ++i)
@@ -38,26 +38,34 @@ T loadLe(const void* at)
 template <RecordNumber T>
 void storeLe(void* at, T value)
 {
-    using U = std::make_unsigned_t<std::conditional_t<
-        std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
+    using U = std::make_unsigned_t<
+        std::conditional_t<std::is_floating_point_v<T>, std::conditional_t<sizeof(T) == 4, int32_t, int64_t>, T>>;
     auto* p = static_cast<uint8_t*>(at);
     const U v = std::bit_cast<U>(value);
     for (std::size_t i = 0; i < sizeof(T); ++i)
         p[i] = uint8_t(v >> (8 * i));
 }
 
+// Stores a run of numbers one after another, such as a block of samples; on a
+// little-endian host that is a single copy.
+template <RecordNumber T>
+void storeLeArray(void* at, const T* values, std::size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (count)
+            std::memcpy(at, values, count * sizeof(T));
+    } else {
+        auto* p = static_cast<uint8_t*>(at);
+        for (std::size_t i = 0; i < count; ++i)
+            storeLe(p + i * sizeof(T), values[i]);
+    }
+}
+
 // Reads a record in the order of its fields.
 class RecordReader {
 public:
-    RecordReader(const void* data, std::size_t size)
-        : m_data(static_cast<const uint8_t*>(data))
-        , m_size(size)
-    {
-    }
-    explicit RecordReader(const QByteArray& bytes)
-        : RecordReader(bytes.constData(), std::size_t(bytes.size()))
-    {
-    }
+    RecordReader(const void* data, std::size_t size) : m_data(static_cast<const uint8_t*>(data)), m_size(size) {}
+    explicit RecordReader(const QByteArray& bytes) : RecordReader(bytes.constData(), std::size_t(bytes.size())) {}
 
     template <RecordNumber T>
     RecordReader& operator>>(T& value)
@@ -70,8 +78,7 @@ public:
 
     // A run of bytes kept as it is stored (text, reserved space).
     template <typename T, std::size_t N>
-        requires(sizeof(T) == 1)
-    RecordReader& operator>>(std::array<T, N>& bytes)
+    requires(sizeof(T) == 1) RecordReader& operator>>(std::array<T, N>& bytes)
     {
         take(bytes.data(), N);
         return *this;
@@ -115,8 +122,7 @@ public:
     }
 
     template <typename T, std::size_t N>
-        requires(sizeof(T) == 1)
-    RecordWriter& operator<<(const std::array<T, N>& bytes)
+    requires(sizeof(T) == 1) RecordWriter& operator<<(const std::array<T, N>& bytes)
     {
         put(bytes.data(), N);
         return *this;
