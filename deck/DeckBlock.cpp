@@ -1,6 +1,7 @@
 #include "deck/DeckBlock.h"
 
 #include "deck/DigitalFilter.h"
+#include "platform/RecordIO.h"
 
 #include <QtEndian>
 
@@ -59,7 +60,7 @@ QByteArray ExtractChannels(const int16_t* samples, std::size_t frames, int fileC
         const int16_t* frame = samples + f * std::size_t(fileChannels);
         for (int c = 0; c < std::min(fileChannels, 32); ++c) {
             if (used & (1u << c)) {
-                qToLittleEndian<int16_t>(frame[c], out);
+                platform::storeLe(out, frame[c]);
                 out += 2;
             }
         }

@@ -1,6 +1,6 @@
 #include "nav/DetectorRecords.h"
 
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 
 #include <QStringDecoder>
 
@@ -21,10 +21,10 @@ public:
     explicit FieldReader(const uint8_t* data) : m_data(data) {}
 
     void u8(std::size_t at, uint8_t& v) { v = m_data[at]; }
-    void i16(std::size_t at, int16_t& v) { v = int16_t(store::getLe16(m_data + at)); }
-    void u32(std::size_t at, uint32_t& v) { v = store::getLe32(m_data + at); }
-    void i32(std::size_t at, int32_t& v) { v = int32_t(store::getLe32(m_data + at)); }
-    void f32(std::size_t at, float& v) { v = store::getLeFloat(m_data + at); }
+    void i16(std::size_t at, int16_t& v) { v = platform::loadLe<int16_t>(m_data + at); }
+    void u32(std::size_t at, uint32_t& v) { v = platform::loadLe<uint32_t>(m_data + at); }
+    void i32(std::size_t at, int32_t& v) { v = platform::loadLe<int32_t>(m_data + at); }
+    void f32(std::size_t at, float& v) { v = platform::loadLe<float>(m_data + at); }
     void time(std::size_t at, SystemTime& v) { v = *SystemTime::fromBytes(m_data + at, SystemTime::ByteSize); }
     void text(std::size_t at, int width, QString& v)
     {
@@ -49,10 +49,10 @@ public:
     explicit FieldWriter(QByteArray& out) : m_out(out) {}
 
     void u8(std::size_t at, const uint8_t& v) { m_out[qsizetype(at)] = char(v); }
-    void i16(std::size_t at, const int16_t& v) { store::putLe16(bytes(at), uint16_t(v)); }
-    void u32(std::size_t at, const uint32_t& v) { store::putLe32(bytes(at), v); }
-    void i32(std::size_t at, const int32_t& v) { store::putLe32(bytes(at), uint32_t(v)); }
-    void f32(std::size_t at, const float& v) { store::putLeFloat(bytes(at), v); }
+    void i16(std::size_t at, const int16_t& v) { platform::storeLe(bytes(at), v); }
+    void u32(std::size_t at, const uint32_t& v) { platform::storeLe(bytes(at), v); }
+    void i32(std::size_t at, const int32_t& v) { platform::storeLe(bytes(at), v); }
+    void f32(std::size_t at, const float& v) { platform::storeLe(bytes(at), v); }
     void time(std::size_t at, const SystemTime& v)
     {
         const auto raw = v.toBytes();

@@ -1,8 +1,7 @@
 #include "pipeserver/FanOut.h"
 
+#include "platform/RecordIO.h"
 #include "sound/PipeProtocol.h"
-
-#include <QtEndian>
 
 #include <algorithm>
 
@@ -118,7 +117,7 @@ QByteArray SplitBlock(const int16_t* samples, qsizetype count, int firstSlot, co
     }
     const std::size_t whole = appended.size() - appended.size() % std::size_t(pipe.channels);
     QByteArray bytes(qsizetype(whole * 2), Qt::Uninitialized);
-    qToLittleEndian<int16_t>(appended.data(), qsizetype(whole), bytes.data());
+    platform::storeLeArray(bytes.data(), appended.data(), whole);
     carry.partial.assign(appended.begin() + qsizetype(whole), appended.end());
     return bytes;
 }

@@ -46,6 +46,21 @@ void storeLe(void* at, T value)
         p[i] = uint8_t(v >> (8 * i));
 }
 
+// Stores a run of numbers one after another, such as a block of samples; on a
+// little-endian host that is a single copy.
+template <RecordNumber T>
+void storeLeArray(void* at, const T* values, std::size_t count)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (count)
+            std::memcpy(at, values, count * sizeof(T));
+    } else {
+        auto* p = static_cast<uint8_t*>(at);
+        for (std::size_t i = 0; i < count; ++i)
+            storeLe(p + i * sizeof(T), values[i]);
+    }
+}
+
 // Reads a record in the order of its fields.
 class RecordReader {
 public:

@@ -1,5 +1,7 @@
 #include "SystemTime.h"
 
+#include "RecordIO.h"
+
 namespace velmar::platform {
 
 using namespace std::chrono;
@@ -8,10 +10,8 @@ std::array<uint8_t, SystemTime::ByteSize> SystemTime::toBytes() const
 {
     const uint16_t fields[8] = {wYear, wMonth, wDayOfWeek, wDay, wHour, wMinute, wSecond, wMilliseconds};
     std::array<uint8_t, ByteSize> out{};
-    for (int i = 0; i < 8; ++i) {
-        out[2 * i] = uint8_t(fields[i] & 0xff);
-        out[2 * i + 1] = uint8_t(fields[i] >> 8);
-    }
+    for (int i = 0; i < 8; ++i)
+        storeLe(out.data() + 2 * i, fields[i]);
     return out;
 }
 
@@ -21,7 +21,7 @@ std::optional<SystemTime> SystemTime::fromBytes(const uint8_t* data, std::size_t
         return std::nullopt;
     uint16_t f[8];
     for (int i = 0; i < 8; ++i)
-        f[i] = uint16_t(data[2 * i] | (data[2 * i + 1] << 8));
+        f[i] = loadLe<uint16_t>(data + 2 * i);
     return SystemTime{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7]};
 }
 

@@ -1,6 +1,7 @@
 #include "sound/WavHeader.h"
 
 #include "platform/DateTimeText.h"
+#include "platform/RecordIO.h"
 #include "sound/RecordingInfo.h"
 
 #include <QIODevice>
@@ -62,7 +63,7 @@ std::optional<uint32_t> readLe32(QIODevice* file)
     const auto b = readExact(file, 4);
     if (!b)
         return std::nullopt;
-    return qFromLittleEndian<uint32_t>(b->constData());
+    return platform::loadLe<uint32_t>(b->constData());
 }
 
 std::optional<uint32_t> readBe32(QIODevice* file)
@@ -152,7 +153,7 @@ bool acceptedFormat(const WAVHEADER& h, const QByteArray& fmt)
 {
     bool pcm = h.FormatTag == WAVHEADER::FormatPcm;
     if (h.FormatTag == WAVHEADER::FormatExtensible && fmt.size() >= ExtensibleFmtBytes)
-        pcm = qFromLittleEndian<uint16_t>(fmt.constData() + ExtensibleSubFormatAt) == WAVHEADER::FormatPcm;
+        pcm = platform::loadLe<uint16_t>(fmt.constData() + ExtensibleSubFormatAt) == WAVHEADER::FormatPcm;
     return pcm && h.BitsPerSample == RequiredBits && h.Channels >= 1 && h.SampleRate >= 1
         && frameFitsHeader(h.Channels, h.SampleRate);
 }
@@ -207,46 +208,24 @@ QByteArray WAVHEADER::toBytes()
     FmtSize = PcmFmtBytes;
     RiffSize = 4 + (ListSize + ChunkHeaderBytes) + (FmtSize + ChunkHeaderBytes) + ChunkHeaderBytes + DataSize;
 
-    QByteArray b(ByteSize, '\0');
-    char* p = b.data();
-    auto id = [&p](const char* four) {
-        std::memcpy(p, four, 4);
-        p += 4;
-    };
-    auto u32 = [&p](uint32_t v) {
-        qToLittleEndian(v, p);
-        p += 4;
-    };
-    auto u16 = [&p](uint16_t v) {
-        qToLittleEndian(v, p);
-        p += 2;
-    };
+    platform::RecordWriter out(ByteSize);
+    const auto id = [&out](const char* four) { out.writeBytes(four, 4); };
     id("RIFF");
-    u32(RiffSize);
+    out << RiffSize;
     id("WAVE");
     id("LIST");
-    u32(ListSize);
+    out << ListSize;
     id("INFO");
     id("ICOP");
-    u32(IcopSize);
-    std::memcpy(p, Icop.data(), CopyrightBytes);
-    p += CopyrightBytes;
+    out << IcopSize << Icop;
     id("ICRD");
-    u32(IcrdSize);
-    std::memcpy(p, Icrd.data(), CreationDateBytes);
-    p += CreationDateBytes;
+    out << IcrdSize << Icrd;
     id("fmt ");
-    u32(FmtSize);
-    u16(FormatTag);
-    u16(Channels);
-    u32(SampleRate);
-    u32(BytesPerSecond);
-    u16(BlockAlign);
-    u16(BitsPerSample);
+    out << FmtSize << FormatTag << Channels << SampleRate << BytesPerSecond << BlockAlign << BitsPerSample;
     id("data");
-    u32(DataSize);
-    Q_ASSERT(p == b.data() + ByteSize);
-    return b;
+    out << DataSize;
+    Q_ASSERT(out.bytes().size() == ByteSize);
+    return out.bytes();
 }
 
 bool WriteWavHeader(WAVHEADER& header, QIODevice* file)
@@ -308,13 +287,8 @@ bool ReadWavHeader(WAVHEADER& header, QIODevice* file, FileMessage* message)
             ListErrorCaption);
         return false;
     }
-    const char* f = fmt->constData();
-    header.FormatTag = qFromLittleEndian<uint16_t>(f);
-    header.Channels = qFromLittleEndian<uint16_t>(f + 2);
-    header.SampleRate = qFromLittleEndian<uint32_t>(f + 4);
-    header.BytesPerSecond = qFromLittleEndian<uint32_t>(f + 8);
-    header.BlockAlign = qFromLittleEndian<uint16_t>(f + 12);
-    header.BitsPerSample = qFromLittleEndian<uint16_t>(f + 14);
+    platform::RecordReader(*fmt) >> header.FormatTag >> header.Channels >> header.SampleRate >> header.BytesPerSecond
+        >> header.BlockAlign >> header.BitsPerSample;
     if (!acceptedFormat(header, *fmt)) {
         say(message,
             QStringLiteral("Only 16 bit PCM wav files can be read; this one has format %1, %2 bits, "

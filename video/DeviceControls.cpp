@@ -2,7 +2,7 @@
 
 #include "MediaFormats.h"
 #include "VideoFormatLists.h"
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 
 #include <algorithm>
 
@@ -185,28 +185,22 @@ void TDeviceControls::attach(std::unique_ptr<V4l2Device> device, bool readRanges
 
 QByteArray TDeviceControls::encodeTable(const QVector<TControlRecord>& table)
 {
-    QByteArray bytes(table.size() * recordFields * fieldBytes, '\0');
-    auto* p = reinterpret_cast<uint8_t*>(bytes.data());
-    for (const TControlRecord& r : table) {
-        for (const int v : {int(r.available), r.value, r.minimum, r.maximum, r.step, r.defaultValue}) {
-            store::putLe32(p, uint32_t(v));
-            p += fieldBytes;
-        }
-    }
-    return bytes;
+    platform::RecordWriter out(std::size_t(table.size() * recordFields * fieldBytes));
+    for (const TControlRecord& r : table)
+        for (const int v : {int(r.available), r.value, r.minimum, r.maximum, r.step, r.defaultValue})
+            out << int32_t(v);
+    return out.bytes();
 }
 
 bool TDeviceControls::decodeTable(const QByteArray& bytes, QVector<TControlRecord>& table)
 {
     if (bytes.size() != table.size() * recordFields * fieldBytes)
         return false;
-    const auto* p = reinterpret_cast<const uint8_t*>(bytes.constData());
+    platform::RecordReader in(bytes);
     for (TControlRecord& r : table) {
-        int f[recordFields];
-        for (int& v : f) {
-            v = int(store::getLe32(p));
-            p += fieldBytes;
-        }
+        int32_t f[recordFields];
+        for (int32_t& v : f)
+            in >> v;
         r = {f[0] != 0, f[1], f[2], f[3], f[4], f[5]};
     }
     return true;

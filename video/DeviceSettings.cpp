@@ -2,9 +2,8 @@
 
 #include "ProcessLog.h"
 #include "platform/Folders.h"
+#include "platform/RecordIO.h"
 
-#include <QDataStream>
-#include <QtEndian>
 #include <climits>
 #include <cstring>
 
@@ -232,7 +231,7 @@ void TRegistry2::writeBool(const QString& name, bool value)
 void TRegistry2::writeFloat(const QString& name, double value)
 {
     QByteArray bytes(sizeof(double), '\0');
-    qToLittleEndian(value, bytes.data());
+    platform::storeLe(bytes.data(), value);
     writeBinaryData(name, bytes);
 }
 
@@ -281,7 +280,7 @@ bool TRegistry2::readFloat(const QString& name, double& value)
     QByteArray bytes;
     if (!readBinaryData(name, bytes, sizeof(double)))
         return false;
-    value = qFromLittleEndian<double>(bytes.constData());
+    value = platform::loadLe<double>(bytes.constData());
     return true;
 }
 

@@ -1,8 +1,8 @@
 #include "FileOps.h"
 
 #include "ProcessLog.h"
-#include "platform/LittleEndian.h"
 #include "platform/Folders.h"
+#include "platform/RecordIO.h"
 
 #include <QDir>
 #include <QFile>
@@ -92,7 +92,7 @@ QSize AviFrameSize(const QString& fileName)
     if (head.size() < 72 || !head.startsWith("RIFF") || head.mid(8, 4) != "AVI " || head.mid(12, 4) != "LIST"
         || head.mid(20, 4) != "hdrl" || head.mid(24, 4) != "avih")
         return {};
-    const auto word = [&](int at) { return store::getLe32(reinterpret_cast<const uint8_t*>(head.constData()) + at); };
+    const auto word = [&](int at) { return platform::loadLe<quint32>(head.constData() + at); };
     const quint32 width = word(32 + 32), height = word(32 + 36);
     if (width == 0 || height == 0 || width > 65535 || height > 65535)
         return {};

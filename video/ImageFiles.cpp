@@ -1,8 +1,9 @@
 #include "ImageFiles.h"
 
+#include "platform/RecordIO.h"
+
 #include <QDir>
 #include <QFileInfo>
-#include <QtEndian>
 #include <algorithm>
 #include <cstring>
 
@@ -11,19 +12,6 @@ namespace velmar::video {
 namespace {
 constexpr int countFieldSize = 4;
 constexpr int lengthFieldSize = 4;
-
-void putU16(QByteArray& b, int at, quint16 v)
-{
-    qToLittleEndian(v, b.data() + at);
-}
-void putU32(QByteArray& b, int at, quint32 v)
-{
-    qToLittleEndian(v, b.data() + at);
-}
-quint32 getU32(const QByteArray& b, int at)
-{
-    return qFromLittleEndian<quint32>(b.constData() + at);
-}
 } // namespace
 
 qint64 DibImageSize(int width, int height, int bitCount)
@@ -38,14 +26,15 @@ QByteArray BmpHeaders(int width, int height, int bitCount)
     const qint64 imageSize = DibImageSize(width, height, bitCount);
     b[0] = 'B';
     b[1] = 'M';
-    putU32(b, 2, quint32(b.size() + imageSize));
-    putU32(b, 10, quint32(b.size()));
-    putU32(b, 14, bmpInfoHeaderSize);
-    putU32(b, 18, quint32(width));
-    putU32(b, 22, quint32(height));
-    putU16(b, 26, 1);
-    putU16(b, 28, quint16(bitCount));
-    putU32(b, 34, quint32(imageSize));
+    char* p = b.data();
+    platform::storeLe(p + 2, quint32(b.size() + imageSize));
+    platform::storeLe(p + 10, quint32(b.size()));
+    platform::storeLe(p + 14, quint32(bmpInfoHeaderSize));
+    platform::storeLe(p + 18, qint32(width));
+    platform::storeLe(p + 22, qint32(height));
+    platform::storeLe(p + 26, quint16(1));
+    platform::storeLe(p + 28, quint16(bitCount));
+    platform::storeLe(p + 34, quint32(imageSize));
     return b;
 }
 
@@ -54,14 +43,15 @@ std::optional<BmpLayout> ParseBmp(const QByteArray& file)
     if (file.size() < bmpFileHeaderSize + bmpInfoHeaderSize || !file.startsWith("BM"))
         return std::nullopt;
     BmpLayout l;
-    l.pixelOffset = getU32(file, 10);
-    const quint32 infoSize = getU32(file, 14);
+    const char* f = file.constData();
+    l.pixelOffset = platform::loadLe<quint32>(f + 10);
+    const quint32 infoSize = platform::loadLe<quint32>(f + 14);
     if (infoSize < bmpInfoHeaderSize || l.pixelOffset < bmpFileHeaderSize + infoSize
         || l.pixelOffset > quint32(file.size()))
         return std::nullopt;
-    l.width = qint32(getU32(file, 18));
-    l.height = qint32(getU32(file, 22));
-    l.bitCount = qFromLittleEndian<quint16>(file.constData() + 28);
+    l.width = platform::loadLe<qint32>(f + 18);
+    l.height = platform::loadLe<qint32>(f + 22);
+    l.bitCount = platform::loadLe<quint16>(f + 28);
     l.infoHeader = file.mid(bmpFileHeaderSize, bmpInfoHeaderSize);
     l.bitmapInfo = file.mid(bmpFileHeaderSize, qsizetype(l.pixelOffset) - bmpFileHeaderSize);
     return l;
@@ -131,7 +121,7 @@ bool SetOfBitmapsReader::open(const QString& fileName, QString* error)
         m_file.close();
         return false;
     }
-    m_count = qint32(getU32(head, 0));
+    m_count = platform::loadLe<qint32>(head.constData());
     return true;
 }
 
@@ -147,7 +137,7 @@ std::optional<QByteArray> SetOfBitmapsReader::readPicture(QString* error)
         return fail(QStringLiteral("set of bitmaps: truncated length"));
     // A length that cannot hold even a file header, or that runs past the
     // end, marks a damaged file: nothing is read from beyond the picture.
-    const qint32 length = qint32(getU32(lengthField, 0));
+    const qint32 length = platform::loadLe<qint32>(lengthField.constData());
     if (length <= bmpFileHeaderSize || length > m_file.size() - m_file.pos())
         return fail(QStringLiteral("set of bitmaps: bad picture length ") + QString::number(length));
     QByteArray picture = m_file.read(length);

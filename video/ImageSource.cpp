@@ -7,10 +7,10 @@
 #include "Ombrix.h"
 #include "PictureCodec.h"
 #include "ProcessLog.h"
+#include "platform/RecordIO.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QtEndian>
 
 #include <gst/app/gstappsrc.h>
 
@@ -37,7 +37,7 @@ bool isBmpName(const QString& name)
 QByteArray u32(qint32 v)
 {
     QByteArray b(countFieldSize, '\0');
-    qToLittleEndian(v, b.data());
+    platform::storeLe(b.data(), v);
     return b;
 }
 } // namespace
@@ -190,9 +190,9 @@ bool TOmbrix::buildPushSource()
         if (info.size() < bmpInfoHeaderSize)
             return !Report(true, sevError, QStringLiteral("failed to load set of bitmaps: ") + imagesFilePath(),
                            e_failed_to_load_set_of_bitmaps);
-        state->width = qFromLittleEndian<qint32>(info.constData() + 4);
-        state->height = std::abs(qFromLittleEndian<qint32>(info.constData() + 8));
-        state->bitCount = qFromLittleEndian<quint16>(info.constData() + 14);
+        state->width = platform::loadLe<qint32>(info.constData() + 4);
+        state->height = std::abs(platform::loadLe<qint32>(info.constData() + 8));
+        state->bitCount = platform::loadLe<quint16>(info.constData() + 14);
     } else if (m_settings.values.multiplexedRole == mr_MultiplexedSlave) {
         // The frames of this input, as the master hands them over.
         QSize size;

@@ -4,7 +4,7 @@
 #include "EventsFixture.h"
 
 #include "nav/ClickEventRange.h"
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 #include "settings/ProgramSettings.h"
 #include "settings/ProgramSettings.h"
 
@@ -138,7 +138,7 @@ TEST_F(EventsFixture, RecordsWithValuesThatAreNoNumbersOrOutOfRangeAreRefusedLik
         {KindPorpoiseEvent, {232, 36}}, {KindWhistleEvent, {17, 61}}, {KindRightWhaleEvent, {214, 16}},
     };
     const auto withFloat = [](QByteArray bytes, int at, float value) {
-        velmar::store::putLeFloat(reinterpret_cast<uint8_t*>(bytes.data()) + at, value);
+        velmar::platform::storeLe(bytes.data() + at, value);
         return bytes;
     };
     const float nan = std::numeric_limits<float>::quiet_NaN();

@@ -1,7 +1,7 @@
 #include "settings/ProgramSettings.h"
 
 #include "platform/Folders.h"
-#include "platform/LittleEndian.h"
+#include "platform/RecordIO.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,6 +12,7 @@
 #include <random>
 
 using namespace velmar::store;
+using velmar::platform::loadLe;
 
 namespace {
 
@@ -83,13 +84,13 @@ TEST(ProgramSettings, FieldsLieAtTheirStoredOffsets)
     EXPECT_EQ(textAt(b, 1680), QStringLiteral("/data/surveys/Skagerrak 2026.sqlite"));
     EXPECT_EQ(textAt(b, 1960), QStringLiteral("Microsoft Access Driver (*.mdb)"));
     EXPECT_EQ(textAt(b, 5 * 280), QStringLiteral("/opt/velmar/NMEA"));
-    EXPECT_EQ(int32_t(getLe32(d + 2592)), 20);
-    EXPECT_EQ(int32_t(getLe32(d + 2596)), 5);
-    EXPECT_FLOAT_EQ(getLeFloat(d + 2600), 12.5f);
+    EXPECT_EQ(loadLe<int32_t>(d + 2592), 20);
+    EXPECT_EQ(loadLe<int32_t>(d + 2596), 5);
+    EXPECT_FLOAT_EQ(loadLe<float>(d + 2600), 12.5f);
     EXPECT_EQ(d[2608], 1);
-    EXPECT_EQ(int32_t(getLe32(d + 2611)), 3);
-    EXPECT_EQ(int32_t(getLe32(d + 2631)), 1);
-    EXPECT_EQ(int32_t(getLe32(d + 2644)), -15);
+    EXPECT_EQ(loadLe<int32_t>(d + 2611), 3);
+    EXPECT_EQ(loadLe<int32_t>(d + 2631), 1);
+    EXPECT_EQ(loadLe<int32_t>(d + 2644), -15);
     EXPECT_EQ(textAt(b, 2644 + 28), QStringLiteral("Sans Serif"));
     EXPECT_EQ(textAt(b, 2704), QStringLiteral("/data/maps/Kattegat.asc"));
     EXPECT_EQ(d[2984], 1);
@@ -97,24 +98,24 @@ TEST(ProgramSettings, FieldsLieAtTheirStoredOffsets)
     EXPECT_EQ(d[3605], 0);
     EXPECT_EQ(d[3606], 2);
     EXPECT_EQ(d[3609], 3);
-    EXPECT_EQ(int32_t(getLe32(d + 3618)), 48000);
+    EXPECT_EQ(loadLe<int32_t>(d + 3618), 48000);
     EXPECT_EQ(textAt(b, 3624), QStringLiteral("C:\\AutorecFiles"));
-    EXPECT_EQ(getLe16(d + 3986), 2028);
-    EXPECT_EQ(getLe16(d + 3986 + 6), 29);
-    EXPECT_EQ(getLe16(d + 4002 + 2), 3);
+    EXPECT_EQ(loadLe<uint16_t>(d + 3986), 2028);
+    EXPECT_EQ(loadLe<uint16_t>(d + 3986 + 6), 29);
+    EXPECT_EQ(loadLe<uint16_t>(d + 4002 + 2), 3);
     EXPECT_EQ(textAt(b, 4024), QStringLiteral("Effort"));
     EXPECT_EQ(textAt(b, 4074), QStringLiteral("Status"));
-    EXPECT_FLOAT_EQ(getLeFloat(d + 4128), 250.0f);
-    EXPECT_FLOAT_EQ(getLeFloat(d + 4132), -3.25f);
-    EXPECT_EQ(int32_t(getLe32(d + 4148)), 3);
-    EXPECT_EQ(int32_t(getLe32(d + 4153)), 300);
-    EXPECT_FLOAT_EQ(getLeFloat(d + 4170), 2.0f);
+    EXPECT_FLOAT_EQ(loadLe<float>(d + 4128), 250.0f);
+    EXPECT_FLOAT_EQ(loadLe<float>(d + 4132), -3.25f);
+    EXPECT_EQ(loadLe<int32_t>(d + 4148), 3);
+    EXPECT_EQ(loadLe<int32_t>(d + 4153), 300);
+    EXPECT_FLOAT_EQ(loadLe<float>(d + 4170), 2.0f);
     EXPECT_EQ(d[4174], 2);
     EXPECT_EQ(textAt(b, 4175), QStringLiteral("GN"));
     EXPECT_EQ(textAt(b, 4178), QStringLiteral("GP"));
-    EXPECT_EQ(int32_t(getLe32(d + 4209)), 5);
-    EXPECT_EQ(int32_t(getLe32(d + 4214)), 100);
-    EXPECT_EQ(getLe16(d + 4221), 6);
+    EXPECT_EQ(loadLe<int32_t>(d + 4209), 5);
+    EXPECT_EQ(loadLe<int32_t>(d + 4214), 100);
+    EXPECT_EQ(loadLe<uint16_t>(d + 4221), 6);
     EXPECT_EQ(textAt(b, 4223), QStringLiteral("HE"));
     EXPECT_EQ(textAt(b, 4227), QStringLiteral("HC"));
     EXPECT_EQ(d[4230], 1);
