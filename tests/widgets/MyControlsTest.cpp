@@ -1,6 +1,6 @@
 // Status controls: colour codes, the shared blink phase, lookups by id.
 #include "widgets/MyControls.h"
-#include "ShellTestUtil.h"
+#include "tests/shell/ShellTestUtil.h"
 #include "tests/support/CutTexts.h"
 
 #include "platform/SystemTime.h"

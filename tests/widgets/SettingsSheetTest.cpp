@@ -1,10 +1,10 @@
 // The settings sheet: a page whose check fails keeps the activation, stops OK
 // and Apply, and is never reported as applied.
-#include "PagesTestSupport.h"
-
 #include "widgets/SettingsSheet.h"
 
 #include <QPushButton>
+
+#include <gtest/gtest.h>
 
 namespace velmar::shell::test {
 namespace {

@@ -1,7 +1,7 @@
 // Traffic light lamps and the flashing warning's colours.
 #include "widgets/MyControls.h"
 #include "widgets/TrafficLight.h"
-#include "ShellTestUtil.h"
+#include "tests/shell/ShellTestUtil.h"
 
 #include <QSignalSpy>
 #include <QTest>

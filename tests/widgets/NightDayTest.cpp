@@ -1,7 +1,7 @@
 // Night/day scheme: every control follows a switch, whenever it was made.
 #include "widgets/MyControls.h"
 #include "widgets/NightDay.h"
-#include "ShellTestUtil.h"
+#include "tests/shell/ShellTestUtil.h"
 
 #include <QApplication>
 #include <QLabel>
