@@ -114,7 +114,7 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
 {
     // A sentence garbled on the line must never set the clock: one whose
     // checksum fails is passed over, and the next good one is taken.
-    if (!nav::NmeaChecksumOk(text))
+    if (!nmea::NmeaChecksumOk(text))
         return;
     RmcFix fix = newRmcFix();
     ParseRmc(fix, text);
