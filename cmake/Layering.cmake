@@ -142,21 +142,7 @@ endfunction()
 # windows), ::detail or ::<its subfolder>. Files still off are listed in
 # VELMAR_NAMESPACE_EXCEPTIONS (paths from the top of the tree) until they move.
 set(VELMAR_NAMESPACE_EXCEPTIONS
-  platform/DateTimeText.cpp
-  platform/DateTimeText.h
-  platform/FixedText.h
   platform/LittleEndian.h
-  platform/MessageIds.h
-  platform/ProgramClock.cpp
-  platform/ProgramClock.h
-  platform/ProgramFolder.cpp
-  platform/ProgramFolder.h
-  platform/RunMode.cpp
-  platform/RunMode.h
-  platform/Utilities.cpp
-  platform/Utilities.h
-  platform/WindowMessage.cpp
-  platform/WindowMessage.h
   settings/IniFile.cpp
   settings/IniFile.h
   settings/InputDeviceNames.cpp

@@ -71,7 +71,7 @@ float nmeaFromMinutes(double minutes)
 
 GpsFixData::GpsFixData()
 {
-    shell::GetProgramTime(&programTime);
+    platform::GetProgramTime(&programTime);
 }
 
 GpsFixData::GpsFixData(const platform::SystemTime& time) : programTime(time)

@@ -141,7 +141,7 @@ bool GpsSentenceParser::ParseRMC(GpsFixData& fix, const QByteArray& sentence)
 {
     enum { Name, Time, Status, Lat, Speed = 7, Course = 8, Required = 8 };
     fix.noTime = 0;
-    shell::GetProgramTime(&fix.programTime);
+    platform::GetProgramTime(&fix.programTime);
 
     const auto fields = sentenceFields(sentence);
     if (!fields || fields->size() < Required || !nameIs(fields->at(Name), "RMC"))
@@ -209,7 +209,7 @@ bool GpsSentenceParser::ParseGGA(GpsFixData& fix, const QByteArray& sentence)
     if (position == PositionFields::Bad || (position == PositionFields::Absent && fix.valid))
         return false;
 
-    shell::GetProgramTime(&fix.programTime);
+    platform::GetProgramTime(&fix.programTime);
 
     if (fix.valid && m_previousGga.valid && !fix.noTime && !m_previousGga.noTime) {
         const int seconds = GpsFixData::SecondsSince(fix, m_previousGga);

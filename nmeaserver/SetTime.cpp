@@ -107,7 +107,7 @@ void TSetTime::hideEvent(QHideEvent* event)
 
 void TSetTime::PCTimerTimer()
 {
-    pcTime->setText(sound::FormatTimeStamp(m_clock()));
+    pcTime->setText(platform::FormatTimeStamp(m_clock()));
 }
 
 void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_point arrived)
@@ -152,7 +152,7 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
         m_setDone = false;
         return;
     }
-    gpsTime->setText(sound::FormatTimeStamp(t));
+    gpsTime->setText(platform::FormatTimeStamp(t));
     m_pcTimer.start();
     if (!m_setDone)
         button_setnow->setEnabled(true);
