@@ -137,6 +137,120 @@ function(velmar_check_includes source_dir errors_var)
   set(${errors_var} "${errors}" PARENT_SCOPE)
 endfunction()
 
+# Each folder has its own namespace: the first "namespace velmar::..." of a
+# source names velmar::<its top folder>, optionally followed by ::ui (its
+# windows), ::detail or ::<its subfolder>. Files still off are listed in
+# VELMAR_NAMESPACE_EXCEPTIONS (paths from the top of the tree) until they move.
+set(VELMAR_NAMESPACE_EXCEPTIONS
+  platform/LittleEndian.h
+  settings/IniFile.cpp
+  settings/IniFile.h
+  settings/InputDeviceNames.cpp
+  settings/InputDeviceNames.h
+  settings/LogFont.cpp
+  settings/LogFont.h
+  settings/PathText.cpp
+  settings/PathText.h
+  settings/PipeSettings.cpp
+  settings/PipeSettings.h
+  settings/ProgramSettings.cpp
+  settings/ProgramSettings.h
+  nav/EventWriters.cpp
+  nav/EventWriters.h
+  sound/RecordingWriter.cpp
+  sound/RecordingWriter.h
+  widgets/DavisPortDlg.cpp
+  widgets/DavisPortDlg.h
+  widgets/DetectorForm.cpp
+  widgets/DetectorForm.h
+  widgets/DialogService.cpp
+  widgets/DialogService.h
+  widgets/FontConversion.cpp
+  widgets/FontConversion.h
+  widgets/FormRunner.cpp
+  widgets/FormRunner.h
+  widgets/MainLayout.cpp
+  widgets/MainLayout.h
+  widgets/MessageBoxSeam.cpp
+  widgets/MessageBoxSeam.h
+  widgets/MessageInfo.cpp
+  widgets/MessageInfo.h
+  widgets/MyControls.cpp
+  widgets/MyControls.h
+  widgets/NightDay.cpp
+  widgets/NightDay.h
+  widgets/PlotSymbols.cpp
+  widgets/PlotSymbols.h
+  widgets/ScriptedClicks.cpp
+  widgets/ScriptedClicks.h
+  widgets/SettingsSheet.cpp
+  widgets/SettingsSheet.h
+  widgets/StatisticsDialog.cpp
+  widgets/StatisticsDialog.h
+  widgets/TrafficLight.cpp
+  widgets/TrafficLight.h
+  shell/ButtonPanelsInstall.cpp
+  shell/ButtonPanelsInstall.h
+  shell/TUserFormHooks.cpp
+  shell/TUserFormHooks.h
+)
+
+# out: the first namespace velmar::... of `path` that holds more than forward
+# declarations ("class X;"), empty when there is none. Reads the lines that
+# start at the margin, where namespace contents stand in this tree.
+function(velmar_namespace_of path out)
+  set(${out} "" PARENT_SCOPE)
+  file(STRINGS ${path} lines REGEX "^[^ \t/#]")
+  set(space "")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "^namespace[ \t]+(velmar::[A-Za-z0-9_:]*[A-Za-z0-9_])[ \t]*{(.*)$")
+      set(space ${CMAKE_MATCH_1})
+      if(CMAKE_MATCH_2 MATCHES "}")
+        set(space "")
+      endif()
+    elseif(NOT space)
+      continue()
+    elseif(line MATCHES "^}")
+      set(space "")
+    elseif(NOT line MATCHES "^(class|struct)[ \t]+[A-Za-z0-9_]+;")
+      set(${out} ${space} PARENT_SCOPE)
+      return()
+    endif()
+  endforeach()
+endfunction()
+
+function(velmar_check_namespaces source_dir errors_var)
+  set(errors ${${errors_var}})
+  foreach(line IN LISTS VELMAR_LAYERS)
+    string(REPLACE " " ";" names "${line}")
+    list(REMOVE_ITEM names "")
+    foreach(folder IN LISTS names)
+      if(NOT IS_DIRECTORY ${source_dir}/${folder})
+        continue()
+      endif()
+      file(GLOB_RECURSE files RELATIVE ${source_dir}
+           ${source_dir}/${folder}/*.h ${source_dir}/${folder}/*.hpp ${source_dir}/${folder}/*.cpp)
+      foreach(file IN LISTS files)
+        if(file IN_LIST VELMAR_NAMESPACE_EXCEPTIONS)
+          continue()
+        endif()
+        velmar_namespace_of(${source_dir}/${file} space)
+        if(NOT space)
+          continue()
+        endif()
+        set(allowed "ui|detail")
+        if(file MATCHES "^${folder}/([A-Za-z0-9_]+)/")
+          string(APPEND allowed "|${CMAKE_MATCH_1}")
+        endif()
+        if(NOT space MATCHES "^velmar::${folder}(::(${allowed}))?$")
+          list(APPEND errors "${file} is in namespace ${space}, not velmar::${folder}")
+        endif()
+      endforeach()
+    endforeach()
+  endforeach()
+  set(${errors_var} "${errors}" PARENT_SCOPE)
+endfunction()
+
 # Lines "from-folder to-folder target library" from a list written at configure.
 function(velmar_check_link_lines link_lines errors_var)
   set(errors ${${errors_var}})
@@ -210,6 +324,7 @@ function(velmar_check_layering)
   set(errors)
   velmar_check_folders(${CMAKE_SOURCE_DIR} errors)
   velmar_check_includes(${CMAKE_SOURCE_DIR} errors)
+  velmar_check_namespaces(${CMAKE_SOURCE_DIR} errors)
   velmar_check_link_lines("${link_lines}" errors)
   velmar_report_layering("${errors}")
 endfunction()
@@ -230,10 +345,11 @@ if(CMAKE_SCRIPT_MODE_FILE STREQUAL CMAKE_CURRENT_LIST_FILE)
   set(errors)
   velmar_check_folders(${VELMAR_SOURCE_DIR} errors)
   velmar_check_includes(${VELMAR_SOURCE_DIR} errors)
+  velmar_check_namespaces(${VELMAR_SOURCE_DIR} errors)
   if(VELMAR_LINKS_FILE)
     file(STRINGS ${VELMAR_LINKS_FILE} link_lines REGEX ".")
     velmar_check_link_lines("${link_lines}" errors)
   endif()
   velmar_report_layering("${errors}")
-  message(STATUS "Layering: every include and link runs down the layer table")
+  message(STATUS "Layering: every include and link runs down the layer table, every source is in its folder's namespace")
 endif()

@@ -275,8 +275,8 @@ void TCommentWindow::StoreComment()
     platform::SystemTime time;
     if (m_context.runMode == PanelOffline) {
         const QString typed = m_time ? m_time->text().left(kTimeTextWidth) : QString();
-        time = sound::ParseTimeStamp(typed);
-        if (!sound::CheckSystemTime(time)) {
+        time = platform::ParseTimeStamp(typed);
+        if (!platform::CheckSystemTime(time)) {
             if (m_context.showStop)
                 m_context.showStop(this, typed, QStringLiteral("Invalid Comment Time String"));
             if (m_time)
@@ -286,7 +286,7 @@ void TCommentWindow::StoreComment()
     } else if (m_context.programTime) {
         time = m_context.programTime();
     }
-    const QString stamp = sound::FormatTimeStamp(time);
+    const QString stamp = platform::FormatTimeStamp(time);
     // A hidden panel has not had its resize yet: its edit's width follows
     // the panel's now, so the lines are those the operator will see.
     if (!isVisible())

@@ -150,7 +150,7 @@ void DeckPlayer::openDetectorPipes()
 {
     platform::SystemTime sectionTime = platform::SystemTime::nowUtc();
     if (const auto fileStart = m_host.fileStartTime(); fileStart && m_header.SampleRate > 0)
-        sectionTime = sound::AddSecondsToTime(*fileStart, double(float(m_startFrame) / float(m_header.SampleRate)));
+        sectionTime = platform::AddSecondsToTime(*fileStart, double(float(m_startFrame) / float(m_header.SampleRate)));
     const auto section = sound::SectionTimeParameters(sectionTime);
 
     Detector& click = *m_detectors[0];
@@ -500,7 +500,7 @@ std::optional<platform::SystemTime> DeckClockTime(const std::optional<platform::
 {
     if (!fileStart)
         return std::nullopt;
-    return sound::AddSecondsToTime(*fileStart, positionSeconds);
+    return platform::AddSecondsToTime(*fileStart, positionSeconds);
 }
 
 } // namespace velmar::deck

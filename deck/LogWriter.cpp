@@ -35,9 +35,9 @@ bool WriteLogLine(const QString& text, bool withTime)
     std::lock_guard lock(logLock);
     if (!logFile)
         return false;
-    const QString line = withTime
-                           ? QStringLiteral("%1 - %2").arg(sound::FormatTimeStamp(platform::SystemTime::nowUtc()), text)
-                           : text;
+    const QString line = withTime ? QStringLiteral("%1 - %2").arg(
+                             platform::FormatTimeStamp(platform::SystemTime::nowUtc()), text)
+                                  : text;
     logFile->write(line.toLocal8Bit() + "\r\n");
     logFile->flush();
     return true;

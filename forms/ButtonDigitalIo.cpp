@@ -35,7 +35,7 @@ DigitalBoard*& boundBoard()
 
 bool loggingMode()
 {
-    return shell::RunMode == shell::RunModeOnline || shell::RunMode == shell::RunModeOffline;
+    return platform::RunMode == platform::RunModeOnline || platform::RunMode == platform::RunModeOffline;
 }
 
 // Runs fn on the user-interface thread, after what it is doing now.
@@ -223,18 +223,18 @@ std::vector<PulseStep> PulseTrain(unsigned message, uint64_t wParam, int64_t lPa
     const int bit = int(int16_t((wParam >> kWordBits) & kCountMask));
     std::vector<PulseStep> steps;
     switch (message) {
-    case kMsgPulsesHighLow:
-    case kMsgPulsesLowHigh: {
+    case platform::kMsgPulsesHighLow:
+    case platform::kMsgPulsesLowHigh: {
         const int half = lParam != 0 ? int(lParam) : DefaultHalfPeriodMs(countRate);
-        const int first = message == kMsgPulsesHighLow ? 1 : 0;
+        const int first = message == platform::kMsgPulsesHighLow ? 1 : 0;
         for (int i = 0; i < count; ++i) {
             steps.push_back({bit, first, half});
             steps.push_back({bit, 1 - first, half});
         }
         break;
     }
-    case kMsgSetBitHigh: steps.push_back({bit, 1, 0}); break;
-    case kMsgSetBitLow: steps.push_back({bit, 0, 0}); break;
+    case platform::kMsgSetBitHigh: steps.push_back({bit, 1, 0}); break;
+    case platform::kMsgSetBitLow: steps.push_back({bit, 0, 0}); break;
     default: break;
     }
     return steps;
@@ -321,8 +321,8 @@ bool RequestDigitalOutput(int bit, int count, int type, int lengthMs)
 {
     if (!digitalBoard())
         return false;
-    static constexpr unsigned kMessageOfType[] = {0, kMsgSetBitHigh, kMsgSetBitLow, kMsgPulsesHighLow,
-                                                  kMsgPulsesLowHigh};
+    static constexpr unsigned kMessageOfType[] = {0, platform::kMsgSetBitHigh, platform::kMsgSetBitLow,
+                                                  platform::kMsgPulsesHighLow, platform::kMsgPulsesLowHigh};
     if (type < 1 || type > 4)
         return true; // no pulse asked
     CounterThreadState& t = counterThread();
@@ -332,7 +332,7 @@ bool RequestDigitalOutput(int bit, int count, int type, int lengthMs)
     const unsigned message = kMessageOfType[type];
     const uint64_t wParam = (uint64_t(uint16_t(bit)) << kWordBits) + uint64_t(uint16_t(count));
     const std::vector<PulseStep> steps = PulseTrain(message, wParam, lengthMs, t.countRate);
-    const bool showProgress = (message == kMsgPulsesHighLow || message == kMsgPulsesLowHigh)
+    const bool showProgress = (message == platform::kMsgPulsesHighLow || message == platform::kMsgPulsesLowHigh)
                            && count > kProgressBoxAboveCount && t.progress;
     t.worker.Post([steps, showProgress, count, progress = t.progress] {
         if (showProgress)

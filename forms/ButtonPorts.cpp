@@ -14,7 +14,7 @@ ButtonPressPorts defaultPorts()
     p.pollGps = [] { store::RequestGpsPoll(); };
     p.programTime = [] {
         platform::SystemTime t;
-        shell::GetProgramTime(&t);
+        platform::GetProgramTime(&t);
         return t;
     };
     p.broadcast = [](const QString& message, quint64 wParam, qint64 lParam) {

@@ -124,7 +124,7 @@ QString DefinitionRowReader::text(int column, int width) const
     const QString value = columnText(m_statement, column + 1);
     m_seen(column, !value.isNull());
     QString cut = store::CutToWidth(value, width);
-    store::TrimRight(cut);
+    platform::TrimRight(cut);
     return cut;
 }
 

@@ -172,7 +172,7 @@ int ValidateValue(const CONTROLTYPEINFO& row, const QString& value, bool hasValu
     if (!hasValue)
         return VALUE_NONE;
     switch (row.typeCode) {
-    case CT_TIMESTAMP: return sound::ReadDateTimeString(value) ? VALUE_OK : VALUE_NOT_DATETIME;
+    case CT_TIMESTAMP: return platform::ReadDateTimeString(value) ? VALUE_OK : VALUE_NOT_DATETIME;
     case CT_LOOKUP: return FindLookupCode(row, value) >= 0 ? VALUE_OK : VALUE_NOT_LOOKUP;
     case CT_INTEGER:
     case CT_SHORT:
@@ -181,7 +181,7 @@ int ValidateValue(const CONTROLTYPEINFO& row, const QString& value, bool hasValu
     case CT_DOUBLE:
     case CT_NMEAFLOAT:
     case CT_ANALOG: return ValidateDecimalNumber(value);
-    case CT_TIME: return sound::CheckTimeString(value) ? VALUE_OK : VALUE_NOT_TIME;
+    case CT_TIME: return platform::CheckTimeString(value) ? VALUE_OK : VALUE_NOT_TIME;
     default: return VALUE_OK;
     }
 }

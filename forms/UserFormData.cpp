@@ -110,11 +110,11 @@ std::optional<QString> storedValue(const CONTROLTYPEINFO& row, const QString& va
     }
     case SQL_TIMESTAMP: {
         if (row.typeCode == CT_TIME)
-            return sound::CheckTimeString(trimmed) ? std::optional<QString>(trimmed) : std::nullopt;
+            return platform::CheckTimeString(trimmed) ? std::optional<QString>(trimmed) : std::nullopt;
         platform::SystemTime time;
-        if (!sound::ReadDateTimeString(trimmed, &time))
+        if (!platform::ReadDateTimeString(trimmed, &time))
             return std::nullopt;
-        return sound::FormatTimeStamp(time);
+        return platform::FormatTimeStamp(time);
     }
     default: return value;
     }
@@ -227,7 +227,7 @@ bool TUserFormInfo::DbCheckDataTable()
                              row.DbTitle);
         }
     }
-    if (shell::RunMode == shell::RunModeShowData && gpsCheck())
+    if (platform::RunMode == platform::RunModeShowData && gpsCheck())
         gpsCheck()(DataTable, GpsDataSetTable);
     return true;
 }

@@ -55,13 +55,13 @@ Globals& globals()
 
 QString trimmedRight(QString text)
 {
-    store::TrimRight(text);
+    platform::TrimRight(text);
     return text;
 }
 
 QString trimmedBoth(QString text)
 {
-    store::Trim(text);
+    platform::Trim(text);
     return text;
 }
 
@@ -195,12 +195,12 @@ int leadingNumber(const QString& text)
 
 bool onlineLogging()
 {
-    return shell::RunMode == shell::RunModeOnline;
+    return platform::RunMode == platform::RunModeOnline;
 }
 
 bool loggingMode()
 {
-    return shell::RunMode == shell::RunModeOnline || shell::RunMode == shell::RunModeOffline;
+    return platform::RunMode == platform::RunModeOnline || platform::RunMode == platform::RunModeOffline;
 }
 
 } // namespace
@@ -246,9 +246,9 @@ bool IsUserFormTable(const QString& tableName)
 QString ExclusionKeywordOfMode(quint32 runMode)
 {
     switch (runMode) {
-    case shell::RunModeOnline: return ControlTypeName(CT_NOTONLINE);
-    case shell::RunModeShowData: return ControlTypeName(CT_NOTSHOWDATA);
-    case shell::RunModeOffline: return ControlTypeName(CT_NOTOFFLINE);
+    case platform::RunModeOnline: return ControlTypeName(CT_NOTONLINE);
+    case platform::RunModeShowData: return ControlTypeName(CT_NOTSHOWDATA);
+    case platform::RunModeOffline: return ControlTypeName(CT_NOTOFFLINE);
     default: return QString();
     }
 }
@@ -258,7 +258,7 @@ bool UserFormShownInMode(const QString& tableName)
     SQLHDBC connection = store::GetDbConnection();
     if (connection == SQL_NULL_HDBC)
         return false;
-    const QString keyword = ExclusionKeywordOfMode(shell::RunMode);
+    const QString keyword = ExclusionKeywordOfMode(platform::RunMode);
     if (keyword.isEmpty())
         return true;
     // The same rule as the keyword table: exact text, trailing blanks ignored.
@@ -353,7 +353,7 @@ void TUserFormInfo::ReadDefinition()
         }
         row->typeCode = ControlTypeFromName(row->Type);
         QString colour = row->Colour;
-        row->colourValue = store::ColourFromName(colour);
+        row->colourValue = platform::ColourFromName(colour);
         if (row->typeCode != CT_HOTKEY) {
             if (row->DbTitle.isEmpty())
                 row->DbTitle = row->Title;
@@ -416,10 +416,12 @@ void TUserFormInfo::ApplyFormKeyword(CONTROLTYPEINFO& row)
         if (RangeSource == RANGE_FIXED)
             FixedRange = float(FixedRangeToMiles(row.Length, RangeUnits));
         break;
-    case CT_BLOBSIZE: store::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), store::SymbolCircle, 1, 1); break;
+    case CT_BLOBSIZE:
+        platform::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), platform::SymbolCircle, 1, 1);
+        break;
     case CT_SYMBOLTYPE:
-        store::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), store::SymbolFromName(row.Title), row.Plot,
-                              Symbol.lineFlag);
+        platform::InitSymbolDesc(Symbol, std::max<int>(row.Length, 0), platform::SymbolFromName(row.Title), row.Plot,
+                                 Symbol.lineFlag);
         break;
     case CT_INTERPOLATEGPS:
         InterpolateGps = 1;
@@ -501,8 +503,8 @@ void TUserFormInfo::LoadLookupList(CONTROLTYPEINFO& row)
         item.text = trimmedRight(store::CutToWidth(columnText(s.handle(), 2), LookupItem::TextWidth));
         QString colour = trimmedRight(store::CutToWidth(columnText(s.handle(), 3), CONTROLTYPEINFO::ColourWidth));
         const QString symbol = trimmedRight(store::CutToWidth(columnText(s.handle(), 4), CONTROLTYPEINFO::ColourWidth));
-        item.colour = colour.isEmpty() ? row.colourValue : store::ColourFromName(colour);
-        item.symbol = symbol.isEmpty() ? Symbol.symbol : store::SymbolFromName(symbol);
+        item.colour = colour.isEmpty() ? row.colourValue : platform::ColourFromName(colour);
+        item.symbol = symbol.isEmpty() ? Symbol.symbol : platform::SymbolFromName(symbol);
         for (std::size_t i = 1; i < row.lookup.size(); ++i) {
             const LookupItem& earlier = row.lookup[i];
             if (earlier.code.compare(item.code, Qt::CaseInsensitive) == 0) {
@@ -628,7 +630,7 @@ std::array<int32_t, 12> TUserFormInfo::CustomColours()
     std::array<int32_t, 12> colours{};
     for (std::size_t i = 0; i < colours.size(); ++i) {
         const int level = 255 - kStep * int(i);
-        colours[i] = store::MakeColour(level, level, level);
+        colours[i] = platform::MakeColour(level, level, level);
     }
     return colours;
 }

@@ -43,7 +43,7 @@ inline constexpr const char* kDefinitionErrorCaption = "Error in Form Definition
 // The name of the GPS data set every form refers to unless GPSDATASET says otherwise.
 inline constexpr const char* kMainGpsDataSet = "GpsData";
 // The system's 3D-face colour, the default background of form windows.
-inline constexpr int32_t kDefaultFormBackground = store::MakeColour(240, 240, 240);
+inline constexpr int32_t kDefaultFormBackground = platform::MakeColour(240, 240, 240);
 
 // Registers the Ctrl hot keys of forms with the main program's hot-key
 // service. Without one installed, every registration fails.
@@ -163,7 +163,7 @@ public:
     QString BearingControl;
     QString HeadingControl;
     QString InterpolationControl;
-    store::SymbolDesc Symbol{3, store::SymbolCircle, 1, 1};
+    platform::SymbolDesc Symbol{3, platform::SymbolCircle, 1, 1};
     uint8_t InterpolateGps = 0;
     float HydrophoneLength = 0;
     uint8_t Hidden = 0;

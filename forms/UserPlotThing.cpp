@@ -95,7 +95,7 @@ std::optional<QString> labelLine(const CONTROLTYPEINFO& row, const QString& valu
     case CT_TIME: {
         QString shown = value;
         if (showingData && value.contains(QLatin1Char('-')))
-            shown = sound::FormatTimeString(sound::ParseTimeStamp(value), 0);
+            shown = platform::FormatTimeString(platform::ParseTimeStamp(value), 0);
         return QStringLiteral("%1 : %2").arg(title, shown);
     }
     case CT_CHECKBOX:
@@ -196,7 +196,7 @@ USERPLOTTHING& AddUserPlotThing(TUserFormInfo& form, const PlotThingSource& sour
     if (form.InterpolateGps) {
         if (const auto t = valueTitled(form, values, form.InterpolationControl)) {
             platform::SystemTime time;
-            if (sound::ReadDateTimeString(t->trimmed(), &time)) {
+            if (platform::ReadDateTimeString(t->trimmed(), &time)) {
                 item->hasTime = true;
                 item->time = time;
             }

@@ -27,7 +27,7 @@
 namespace velmar::forms {
 
 // The colour of a value that shows no effort.
-inline constexpr int32_t kNoEffortColour = store::MakeColour(128, 128, 128);
+inline constexpr int32_t kNoEffortColour = platform::MakeColour(128, 128, 128);
 // The effort state of a value that shows effort (a LOOKUP gives its item index).
 inline constexpr int kEffortOn = 3;
 

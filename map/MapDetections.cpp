@@ -187,15 +187,16 @@ std::optional<Placement> PlaceDetection(const nav::GPSTHING* fix, double distanc
     Placement place{PixelOf(fix, projection), fix->fix.GetHeading(magneticVariation)};
     double d = 0;
     const nav::GPSTHING* current = fix;
-    if (interpolate && time && std::fabs(sound::SecondsBetween(*time, fix->fix.programTime)) >= InterpolationSeconds) {
+    if (interpolate && time
+        && std::fabs(platform::SecondsBetween(*time, fix->fix.programTime)) >= InterpolationSeconds) {
         const nav::GPSTHING* a = fix;
-        while (a->older && sound::SecondsBetween(a->fix.programTime, *time) > 0)
+        while (a->older && platform::SecondsBetween(a->fix.programTime, *time) > 0)
             a = a->older;
         const nav::GPSTHING* b = a;
-        while (b->newer && sound::SecondsBetween(b->fix.programTime, *time) <= 0)
+        while (b->newer && platform::SecondsBetween(b->fix.programTime, *time) <= 0)
             b = b->newer;
-        const double tA = sound::SecondsBetween(*time, a->fix.programTime);
-        const double tB = sound::SecondsBetween(b->fix.programTime, *time);
+        const double tA = platform::SecondsBetween(*time, a->fix.programTime);
+        const double tB = platform::SecondsBetween(b->fix.programTime, *time);
         current = a;
         place = {PixelOf(a, projection), a->fix.GetHeading(magneticVariation)};
         // A time outside the track stays at the fix on its side.

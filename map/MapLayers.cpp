@@ -200,14 +200,14 @@ QPoint StaticTextOrigin(QPoint p, int size, int hAlign, int vAlign, QSize text)
 {
     const int s = std::max(1, size / 2);
     int x = p.x() + s;
-    if (hAlign == store::AlignRightOrBottom)
+    if (hAlign == platform::AlignRightOrBottom)
         x = p.x() - s - text.width();
-    else if (hAlign == store::AlignCentre)
+    else if (hAlign == platform::AlignCentre)
         x = p.x() - text.width() / 2;
     int y = p.y() + s;
-    if (vAlign == store::AlignRightOrBottom)
+    if (vAlign == platform::AlignRightOrBottom)
         y = p.y() + s - text.height();
-    else if (vAlign == store::AlignCentre)
+    else if (vAlign == platform::AlignCentre)
         y = p.y() - text.height() / 2;
     return {x, y};
 }

@@ -28,7 +28,7 @@ QString TrimmedText(const SQLCHAR* bytes, SQLLEN indicator)
     if (indicator == SQL_NULL_DATA)
         return {};
     QString text = QString::fromUtf8(reinterpret_cast<const char*>(bytes));
-    store::TrimRight(text);
+    platform::TrimRight(text);
     return text;
 }
 
@@ -80,8 +80,8 @@ void ReadPoints(QObject* owner, SQLHDBC connection, const QString& table, Static
         item.fillColour = group.fillColour;
         item.size = group.size;
         item.text = TrimmedText(label, ind[2]);
-        item.hAlign = store::TextAlignFromLetter(TrimmedText(hAlign, ind[3]));
-        item.vAlign = store::TextAlignFromLetter(TrimmedText(vAlign, ind[4]));
+        item.hAlign = platform::TextAlignFromLetter(TrimmedText(hAlign, ind[3]));
+        item.vAlign = platform::TextAlignFromLetter(TrimmedText(vAlign, ind[4]));
         group.items.push_back(item);
     }
 }
@@ -183,10 +183,10 @@ int DbReadStaticObjects(QObject* owner)
         group.type = row.type.compare(QStringLiteral("POINTS"), Qt::CaseInsensitive) == 0 ? StaticPoints
                    : row.type.compare(QStringLiteral("LINES"), Qt::CaseInsensitive) == 0  ? StaticLines
                                                                                           : StaticOther;
-        group.symbol = store::SymbolFromName(row.symbol);
+        group.symbol = platform::SymbolFromName(row.symbol);
         group.size = row.size;
-        group.lineColour = store::ColourFromName(row.line);
-        group.fillColour = store::ColourFromName(row.fill);
+        group.lineColour = platform::ColourFromName(row.line);
+        group.fillColour = platform::ColourFromName(row.fill);
         group.drawFirst = row.drawFirst;
         group.shown = group.index < StaticSavedGroups
                    && (uint32_t(store::TheProgramSettings.PlotStatics) >> group.index) & 1u;

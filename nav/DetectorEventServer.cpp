@@ -163,7 +163,7 @@ void DetectorEventServer::Prepare(platform::SystemTime& stamp)
     if (hooks.toProgramTime)
         hooks.toProgramTime(&stamp);
     else
-        shell::ToProgramTime(&stamp);
+        platform::ToProgramTime(&stamp);
 }
 
 void DetectorEventServer::Later(std::function<void()> work)

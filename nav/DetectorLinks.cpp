@@ -61,10 +61,10 @@ DetectorLinks::DetectorLinks(QObject* parent) : QObject(parent)
 {
     ports.now = [] {
         platform::SystemTime t;
-        shell::GetProgramTime(&t);
+        platform::GetProgramTime(&t);
         return t;
     };
-    ports.runMode = [] { return shell::RunMode; };
+    ports.runMode = [] { return platform::RunMode; };
     ports.query = [this](int id, std::function<void(quint32)> done) { QueryBus(id, std::move(done)); };
     ports.sendCommand = [](int id, int command) {
         const QString cls = DetectorWindowClass(id);
@@ -109,12 +109,12 @@ void DetectorLinks::QueryBus(int programId, std::function<void(quint32)> done)
 
 void DetectorLinks::UpdateProgramStatus()
 {
-    const quint32 mode = ports.runMode ? ports.runMode() : shell::RunMode;
-    if (mode == shell::RunModeOnline && ports.checkPowerAndCable)
+    const quint32 mode = ports.runMode ? ports.runMode() : platform::RunMode;
+    if (mode == platform::RunModeOnline && ports.checkPowerAndCable)
         ports.checkPowerAndCable();
     for (int id : {ProgramIdPorpoise, ProgramIdWhistle, ProgramIdClick, ProgramIdListening})
         PollProgram(id);
-    if (store::TheProgramSettings.PowerMonitor != 0 || mode == shell::RunModeOffline)
+    if (store::TheProgramSettings.PowerMonitor != 0 || mode == platform::RunModeOffline)
         AutoStartStopPrograms();
 }
 
@@ -185,7 +185,7 @@ void DetectorLinks::ShowRunTime(int programId, quint32 code)
     }
     s.previous = code;
     if (ports.showRunTime)
-        ports.showRunTime(PanelIndexOf(programId), sound::FormatDuration(int(runTime)));
+        ports.showRunTime(PanelIndexOf(programId), platform::FormatDuration(int(runTime)));
 }
 
 void DetectorLinks::ShowProgramStatus(int programId, quint32 code)
@@ -272,8 +272,8 @@ bool DetectorLinks::StartListener()
 
 int DetectorLinks::GetRunState() const
 {
-    const quint32 mode = ports.runMode ? ports.runMode() : shell::RunMode;
-    if (mode == shell::RunModeOffline)
+    const quint32 mode = ports.runMode ? ports.runMode() : platform::RunMode;
+    if (mode == platform::RunModeOffline)
         return ports.deckPlaying && ports.deckPlaying() ? RunStateRun : RunStateStop;
     const int power = ports.powerState ? ports.powerState() : RunStateLeave;
     const int cable = ports.cableState ? ports.cableState() : RunStateLeave;

@@ -24,8 +24,8 @@ constexpr int kNoFileSection = -1;
 QString programTimeText()
 {
     platform::SystemTime now;
-    shell::GetProgramTime(&now);
-    return sound::FormatTimeStamp(now);
+    platform::GetProgramTime(&now);
+    return platform::FormatTimeStamp(now);
 }
 
 QString charText(char c)
@@ -80,10 +80,10 @@ int lastInsertedRow()
 
 bool ProgramClockSetOrTell()
 {
-    if (shell::RunMode != shell::RunModeOffline)
+    if (platform::RunMode != platform::RunModeOffline)
         return true;
     platform::SystemTime now;
-    shell::GetProgramTime(&now);
+    platform::GetProgramTime(&now);
     if (now.isValid())
         return true;
     DbMessage(DbOwnerWindow(), QString::fromLatin1(kClockNotSetText), QString::fromLatin1(kClockNotSetCaption),
@@ -96,7 +96,7 @@ bool DbWriteGpsData(const nav::GpsFixData& fix)
     static TableInserter w("GpsData");
     if (!IsDbOpen())
         return false;
-    const QString time = sound::FormatTimeStamp(fix.programTime);
+    const QString time = platform::FormatTimeStamp(fix.programTime);
     w.setText("PCTime", time);
     w.setReal("Latitude", fix.GetLatitude() / 60.0);
     w.setReal("Longitude", fix.GetLongitude() / 60.0);
@@ -144,8 +144,8 @@ bool DbWriteEffort(int programType, int status)
     default: DbBeep(); return false;
     }
     RequestGpsPoll();
-    if (shell::RunMode == shell::RunModeOffline)
-        SetLastGpsTime(sound::FormatTimeStamp(platform::SystemTime::nowUtc()));
+    if (platform::RunMode == platform::RunModeOffline)
+        SetLastGpsTime(platform::FormatTimeStamp(platform::SystemTime::nowUtc()));
     w->setText("PCTime", programTimeText());
     w->setText("Status", EffortStatusText(status));
     stampCrossReference(*w, "GPSIndex");

@@ -30,7 +30,7 @@ GpsDataSet mainDataSet()
     GpsDataSet main;
     main.tableName = QString::fromLatin1(MainTable);
     QString colour = QString::fromLatin1(MainColour);
-    main.lineColour = store::ColourFromName(colour);
+    main.lineColour = platform::ColourFromName(colour);
     return main;
 }
 
@@ -62,7 +62,7 @@ void readTable(std::vector<GpsDataSet>& list)
         GpsDataSet set;
         set.tableName = trimmedText(table, indicators[0]);
         QString colourName = trimmedText(colour, indicators[1]);
-        set.lineColour = store::ColourFromName(colourName);
+        set.lineColour = platform::ColourFromName(colourName);
         set.effortTable = trimmedText(effortTable, indicators[2]);
         set.effortControl = trimmedText(effortControl, indicators[3]);
         list.push_back(set);
@@ -90,7 +90,7 @@ const std::vector<GpsDataSet>& DbReadGpsDataSets(int* count)
 int FindGpsDataSet(const QString& name)
 {
     QString wanted = name;
-    store::TrimRight(wanted);
+    platform::TrimRight(wanted);
     const std::vector<GpsDataSet>& list = DbReadGpsDataSets();
     for (std::size_t i = 0; i < list.size(); ++i)
         if (list[i].tableName.compare(wanted, Qt::CaseInsensitive) == 0)

@@ -18,7 +18,7 @@ constexpr QChar MinuteMark{0x00B4};
 
 double signedMinutes(float nmeaValue, char letter, char positiveLetter)
 {
-    const double minutes = NmeaDegrees(nmeaValue) * MinutesPerDegree + NmeaMinutes(nmeaValue);
+    const double minutes = nmea::NmeaDegrees(nmeaValue) * MinutesPerDegree + nmea::NmeaMinutes(nmeaValue);
     // No position is 0, never -0.
     return letter == positiveLetter || minutes == 0 ? minutes : -minutes;
 }
@@ -71,7 +71,7 @@ float nmeaFromMinutes(double minutes)
 
 GpsFixData::GpsFixData()
 {
-    shell::GetProgramTime(&programTime);
+    platform::GetProgramTime(&programTime);
 }
 
 GpsFixData::GpsFixData(const platform::SystemTime& time) : programTime(time)
@@ -129,12 +129,14 @@ int GpsFixData::SecondsSince(const GpsFixData& fix, const GpsFixData& earlier)
 
 QString GpsFixData::FormatLatitudeText(const GpsFixData& fix)
 {
-    return positionText(NmeaDegrees(fix.latitude), NmeaMinutes(fix.latitude), letterText(fix.latitudeLetter));
+    return positionText(nmea::NmeaDegrees(fix.latitude), nmea::NmeaMinutes(fix.latitude),
+                        letterText(fix.latitudeLetter));
 }
 
 QString GpsFixData::FormatLongitudeText(const GpsFixData& fix)
 {
-    return positionText(NmeaDegrees(fix.longitude), NmeaMinutes(fix.longitude), letterText(fix.longitudeLetter));
+    return positionText(nmea::NmeaDegrees(fix.longitude), nmea::NmeaMinutes(fix.longitude),
+                        letterText(fix.longitudeLetter));
 }
 
 QString GpsFixData::FormatSentenceTime(const GpsFixData& fix)

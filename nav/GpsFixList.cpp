@@ -14,7 +14,7 @@ namespace {
 
 double secondsBetween(const GPSTHING* fix, const platform::SystemTime& time)
 {
-    return sound::SecondsBetween(fix->fix.programTime, time);
+    return platform::SecondsBetween(fix->fix.programTime, time);
 }
 
 } // namespace
@@ -67,10 +67,10 @@ GPSTHING* GpsFixList::Append(const GpsFixData& fix, int32_t gpsIndex, int32_t da
     node->Index = gpsIndex;
     node->dataSet = dataSet;
     node->tickCount = m_tickNow();
-    if (shell::RunMode == shell::RunModeShowData) {
+    if (platform::RunMode == platform::RunModeShowData) {
         // A stored fix decades from the shown start (a damaged time) is as far
         // as the count goes, not a wrapped one.
-        const double seconds = sound::SecondsBetween(fix.programTime, m_showStart);
+        const double seconds = platform::SecondsBetween(fix.programTime, m_showStart);
         node->secondsFromShowStart = std::isfinite(seconds)
                                        ? int32_t(std::clamp(seconds, double(std::numeric_limits<int32_t>::min()),
                                                             double(std::numeric_limits<int32_t>::max())))
@@ -120,7 +120,7 @@ GPSTHING* GpsFixList::FindByTime(const platform::SystemTime& time, int dataSet)
     GPSTHING* fix = First(dataSet);
     if (secondsBetween(fix, time) > 0)
         return nullptr;
-    if (m_timeCache.fix && dataSet == m_timeCache.dataSet && sound::SecondsBetween(time, m_lastTime) >= 0
+    if (m_timeCache.fix && dataSet == m_timeCache.dataSet && platform::SecondsBetween(time, m_lastTime) >= 0
         && secondsBetween(m_timeCache.fix, time) <= 0)
         fix = m_timeCache.fix;
     m_lastTime = time;

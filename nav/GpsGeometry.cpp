@@ -66,7 +66,7 @@ double distanceMetres(const DetectionPosition& a, const DetectionPosition& b)
 
 double fixTime(const GPSTHING* fix, const platform::SystemTime& time)
 {
-    return sound::SecondsBetween(time, fix->fix.programTime);
+    return platform::SecondsBetween(time, fix->fix.programTime);
 }
 
 } // namespace

@@ -44,7 +44,7 @@ GpsPoller::Hooks withDefaults(GpsPoller::Hooks h)
     if (!h.minInterval)
         h.minInterval = [] { return int(store::TheProgramSettings.MinInterval); };
     if (!h.runMode)
-        h.runMode = [] { return shell::RunMode; };
+        h.runMode = [] { return platform::RunMode; };
     return h;
 }
 
@@ -67,7 +67,7 @@ GpsPoller::~GpsPoller() = default;
 
 void GpsPoller::PollGpsIfDue()
 {
-    if (m_hooks.runMode() != shell::RunModeOnline) {
+    if (m_hooks.runMode() != platform::RunModeOnline) {
         m_hooks.resetLastGpsIndex();
         return;
     }

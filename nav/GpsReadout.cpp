@@ -56,9 +56,9 @@ GpsPanelTexts GpsPanelTextsFor(const GpsFixData* given, quint32 runMode)
     panel.course = ReadoutText{QString::asprintf("COG %4.1f °", double(fix.course)) + letter(fix.courseReference),
                                ColourNormal};
     panel.speed = ReadoutText{QString::asprintf("SOG %4.2f ", double(fix.speed)) + letter(fix.speedUnit), ColourNormal};
-    panel.time = ReadoutText{runMode == shell::RunModeOnline
+    panel.time = ReadoutText{runMode == platform::RunModeOnline
                                  ? QStringLiteral("Last Fix ") + GpsFixData::FormatSentenceTime(fix)
-                                 : sound::FormatTimeStamp(fix.programTime),
+                                 : platform::FormatTimeStamp(fix.programTime),
                              ColourNormal};
     panel.trueHeading = ReadoutText{fix.HasTrueHeading() ? QString::asprintf("HDT %4.1f °T", double(fix.trueHeading))
                                                          : QStringLiteral("No TRUE Heading info"),

@@ -42,7 +42,7 @@ void HeardSpeciesList::Build(const std::vector<HeardSpeciesRow>& rows)
         s.gap = IsHeardGapRow(row);
         s.topStrength = s.gap ? -1 : HeardTopStrength(row.nButtons);
         QString colour = row.colour;
-        s.colour = store::ColourFromName(colour);
+        s.colour = platform::ColourFromName(colour);
         m_species.push_back(s);
         baseId += HeardBaseIdStep;
     }

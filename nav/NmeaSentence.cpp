@@ -33,7 +33,7 @@ QByteArray trimmedSentence(const QByteArray& sentence)
 std::optional<QList<QByteArray>> sentenceFields(const QByteArray& sentence)
 {
     const QByteArray s = trimmedSentence(sentence);
-    if (s.size() < 2 || s.front() != '$' || !NmeaChecksumOk(s))
+    if (s.size() < 2 || s.front() != '$' || !nmea::NmeaChecksumOk(s))
         return std::nullopt;
     const qsizetype star = s.indexOf('*');
     return s.mid(1, star < 0 ? -1 : star - 1).split(',');
@@ -53,7 +53,7 @@ bool readTime(GpsFixData& fix, const QByteArray& field)
         fix.sentenceTime = 0;
         return true;
     }
-    const std::optional<NmeaTimeField> time = ReadNmeaTimeField(field);
+    const std::optional<nmea::NmeaTimeField> time = nmea::ReadNmeaTimeField(field);
     if (!time)
         return false;
     fix.sentenceTime = time->hhmmss;
@@ -64,7 +64,7 @@ bool readTime(GpsFixData& fix, const QByteArray& field)
 // above largest either.
 bool readFloat(const QByteArray& field, float& value, float largest)
 {
-    const std::optional<double> v = ReadNmeaNumber(field);
+    const std::optional<double> v = nmea::ReadNmeaNumber(field);
     if (!v || *v < 0 || *v > largest || float(*v) > largest)
         return false;
     value = float(*v);
@@ -141,7 +141,7 @@ bool GpsSentenceParser::ParseRMC(GpsFixData& fix, const QByteArray& sentence)
 {
     enum { Name, Time, Status, Lat, Speed = 7, Course = 8, Required = 8 };
     fix.noTime = 0;
-    shell::GetProgramTime(&fix.programTime);
+    platform::GetProgramTime(&fix.programTime);
 
     const auto fields = sentenceFields(sentence);
     if (!fields || fields->size() < Required || !nameIs(fields->at(Name), "RMC"))
@@ -209,7 +209,7 @@ bool GpsSentenceParser::ParseGGA(GpsFixData& fix, const QByteArray& sentence)
     if (position == PositionFields::Bad || (position == PositionFields::Absent && fix.valid))
         return false;
 
-    shell::GetProgramTime(&fix.programTime);
+    platform::GetProgramTime(&fix.programTime);
 
     if (fix.valid && m_previousGga.valid && !fix.noTime && !m_previousGga.noTime) {
         const int seconds = GpsFixData::SecondsSince(fix, m_previousGga);

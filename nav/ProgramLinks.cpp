@@ -43,7 +43,7 @@ QString programFileName(const QString& path)
 
 QString mainProgramFolder()
 {
-    const QString folder = shell::GetProgramFolder();
+    const QString folder = platform::GetProgramFolder();
     return folder.isEmpty() ? platform::executableFolder() : folder;
 }
 

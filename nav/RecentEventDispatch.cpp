@@ -250,8 +250,8 @@ void RecentEventDispatch::UpdateCounts()
     // panel's boxes are simply not there to fill.
     total += CountDetectorPanel(ageMs);
 
-    const quint32 mode = ports.runMode ? ports.runMode() : shell::RunMode;
-    if ((mode == shell::RunModeOnline || mode == shell::RunModeOffline) && ports.setTrafficLight)
+    const quint32 mode = ports.runMode ? ports.runMode() : platform::RunMode;
+    if ((mode == platform::RunModeOnline || mode == platform::RunModeOffline) && ports.setTrafficLight)
         ports.setTrafficLight(total ? TrafficLightRecent : TrafficLightQuiet);
 }
 

@@ -39,7 +39,7 @@ uint64_t nextSerial()
 platform::SystemTime programTimeNow()
 {
     platform::SystemTime t;
-    shell::GetProgramTime(&t);
+    platform::GetProgramTime(&t);
     return t;
 }
 

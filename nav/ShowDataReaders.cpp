@@ -58,7 +58,7 @@ std::optional<QString> GetText(SQLHSTMT h, int column)
         || indicator == SQL_NULL_DATA)
         return std::nullopt;
     QString text = QString::fromUtf8(buffer.data());
-    store::TrimRight(text);
+    platform::TrimRight(text);
     return text;
 }
 
@@ -277,7 +277,7 @@ struct GpsRowBuffer {
     platform::SystemTime ProgramTime() const
     {
         if (!Has(PCTime))
-            return sound::ParseTimeStamp(QString());
+            return platform::ParseTimeStamp(QString());
         const char* t = pcTime.data();
         auto digits = [t](int at, int n, uint16_t& out) {
             int v = 0;
@@ -295,7 +295,7 @@ struct GpsRowBuffer {
             && digits(0, 4, time.wYear) && digits(5, 2, time.wMonth) && digits(8, 2, time.wDay)
             && digits(11, 2, time.wHour) && digits(14, 2, time.wMinute) && digits(17, 2, time.wSecond))
             return time;
-        return sound::ParseTimeStamp(QString::fromLatin1(t));
+        return platform::ParseTimeStamp(QString::fromLatin1(t));
     }
 
     GpsFixData Fix() const
@@ -341,7 +341,8 @@ std::optional<TrackTimeSpan> MainTrackTimeSpan()
     const std::optional<QString> first = GetText(span.handle(), 1);
     const std::optional<QString> last = GetText(span.handle(), 2);
     TrackTimeSpan t;
-    if (!first || !last || !sound::ReadDateTimeString(*first, &t.first) || !sound::ReadDateTimeString(*last, &t.last))
+    if (!first || !last || !platform::ReadDateTimeString(*first, &t.first)
+        || !platform::ReadDateTimeString(*last, &t.last))
         return std::nullopt;
     return t;
 }
@@ -349,7 +350,7 @@ std::optional<TrackTimeSpan> MainTrackTimeSpan()
 int32_t ClickSpeciesCode(const QString& stored)
 {
     QString s = stored;
-    store::TrimRight(s);
+    platform::TrimRight(s);
     if (s == u"Sperm Whale")
         return NewRCEventRecord::SpeciesSpermWhale;
     if (s == u"Dolphin")
@@ -387,11 +388,11 @@ bool ShowDataReader::DbLoadAllGpsData(GpsFixSink& sink)
     if (!store::IsDbOpen())
         return false;
     sink.ClearGpsFixes();
-    if (!sound::CheckSystemTime(m_start) || !sound::CheckSystemTime(m_end)) {
+    if (!platform::CheckSystemTime(m_start) || !platform::CheckSystemTime(m_end)) {
         // Said once, so the operator knows why the displays stay empty.
         store::DbMessage(store::DbOwnerWindow(),
                          QStringLiteral("The shown data window %1 to %2 is not a valid period; no data loaded")
-                             .arg(sound::FormatTimeStamp(m_start), sound::FormatTimeStamp(m_end)),
+                             .arg(platform::FormatTimeStamp(m_start), platform::FormatTimeStamp(m_end)),
                          QStringLiteral("DbLoadGpsData"), store::DbIcon::Stop);
         return false;
     }
@@ -411,8 +412,8 @@ bool ShowDataReader::DbLoadGpsData(const QString& table, int dataSet, GpsFixSink
     ShownIndexRange& range = m_ranges[std::size_t(dataSet)];
     range = {};
     const QString window = QStringLiteral("FROM %1 WHERE \"PCTime\" BETWEEN '%2' AND '%3'")
-                               .arg(QuoteIdentifier(table), sound::FormatTimeStamp(m_start),
-                                    sound::FormatTimeStamp(m_end));
+                               .arg(QuoteIdentifier(table), platform::FormatTimeStamp(m_start),
+                                    platform::FormatTimeStamp(m_end));
     const QString query = QStringLiteral("SELECT %1 %2 AND \"DataStatus\" = 'A' ORDER BY \"PCTime\"")
                               .arg(AllColumns(QStringLiteral("GpsData")), window);
     SurveyReadConnection direct;
@@ -529,7 +530,7 @@ bool ShowDataReader::DbLoadPorpoiseEvents(DetectorEventSink& sink)
                     field = v->left(width - 1);
             };
             if (auto v = GetText(h, col("EventStart")))
-                r.eventStart = sound::ParseTimeStamp(*v);
+                r.eventStart = platform::ParseTimeStamp(*v);
             integer("Number", r.number);
             const int32_t gpsIndex = int32_t(GetInt(h, col("GpsIndex")).value_or(0));
             text("FileName", r.fileName, PorpoiseEventRecord::FileNameWidth);

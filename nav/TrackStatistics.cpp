@@ -86,7 +86,7 @@ TrackStatistics ComputeTrackStatistics(const std::vector<TrackPoint>& track, con
 QStringList StatisticsTexts(const TrackAmount& amount)
 {
     return {QString::asprintf("%5.1f", amount.miles), QString::asprintf("%5.1f", amount.miles * KmPerNauticalMile),
-            sound::FormatDuration(int(amount.seconds))};
+            platform::FormatDuration(int(amount.seconds))};
 }
 
 QString StatisticsClipboardText(const TrackStatistics& statistics)

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-namespace velmar::nav {
+namespace velmar::nmea {
 
 namespace {
 constexpr float DegreesPerHundred = 0.01f;
@@ -32,4 +32,4 @@ float NmeaMinutes(float value)
     return value - HundredPerDegree * static_cast<float>(NmeaDegrees(value));
 }
 
-} // namespace velmar::nav
+} // namespace velmar::nmea

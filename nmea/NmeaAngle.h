@@ -7,7 +7,7 @@
 // input must split the same way everywhere.
 #include <cstdint>
 
-namespace velmar::nav {
+namespace velmar::nmea {
 
 // Whole degrees: value x 0.01, cut toward zero. A value that is no number
 // (NaN, infinite) or more than 360 degrees splits into 0 degrees, 0 minutes.
@@ -16,4 +16,4 @@ int32_t NmeaDegrees(float value);
 // Minutes: value - 100 x NmeaDegrees(value).
 float NmeaMinutes(float value);
 
-} // namespace velmar::nav
+} // namespace velmar::nmea

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace velmar::nav {
+namespace velmar::nmea {
 
 namespace {
 constexpr int ChecksumDigits = 2;
@@ -39,4 +39,4 @@ bool NmeaChecksumOk(const QByteArray& sentence)
     return sum == uint8_t(high * 16 + low);
 }
 
-} // namespace velmar::nav
+} // namespace velmar::nmea

@@ -5,11 +5,11 @@
 // Pure function; safe from any thread.
 #include <QByteArray>
 
-namespace velmar::nav {
+namespace velmar::nmea {
 
 // True when the sentence carries no checksum, or a "*hh" that matches the
 // exclusive or of the characters between "$" and "*". Trailing carriage
 // return, line feed and NUL are ignored.
 bool NmeaChecksumOk(const QByteArray& sentence);
 
-} // namespace velmar::nav
+} // namespace velmar::nmea

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace velmar::nav {
+namespace velmar::nmea {
 
 namespace {
 constexpr int TimeDigits = 6;
@@ -73,4 +73,4 @@ std::optional<NmeaTimeField> ReadNmeaTimeField(QByteArrayView field)
     return time;
 }
 
-} // namespace velmar::nav
+} // namespace velmar::nmea

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <optional>
 
-namespace velmar::nav {
+namespace velmar::nmea {
 
 // The value of a plain decimal field; nothing for an empty field or any
 // other text.
@@ -27,4 +27,4 @@ struct NmeaTimeField {
 };
 std::optional<NmeaTimeField> ReadNmeaTimeField(QByteArrayView field);
 
-} // namespace velmar::nav
+} // namespace velmar::nmea

@@ -1,7 +1,7 @@
 #pragma once
 // The checksum of an NMEA 0183 sentence: the two hex digits after "*", the
 // XOR of every character between the start character and the "*". Checking
-// one is nav::NmeaChecksumOk.
+// one is nmea::NmeaChecksumOk.
 //
 // Pure functions; safe from any thread.
 #include <QByteArray>

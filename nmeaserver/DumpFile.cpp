@@ -30,7 +30,7 @@ bool DumpFile::write(const QString& directory, const platform::SystemTime& utc, 
         if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
             return false;
     }
-    const QByteArray line = sound::FormatTimeStamp(utc).toLatin1() + ',' + sentence + "\r\n";
+    const QByteArray line = platform::FormatTimeStamp(utc).toLatin1() + ',' + sentence + "\r\n";
     if (m_file.write(line) != line.size() || !m_file.flush()) {
         close();
         return false;

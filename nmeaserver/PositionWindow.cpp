@@ -16,8 +16,8 @@ constexpr QChar MinuteSign(0xB4); // the acute accent stands for the minute sign
 
 QString angleText(const char* format, float value, const char* hemisphere)
 {
-    return QString::asprintf(format, int(nav::NmeaDegrees(value)), DegreeSign.unicode(),
-                             double(nav::NmeaMinutes(value)), MinuteSign.unicode(), hemisphere);
+    return QString::asprintf(format, int(nmea::NmeaDegrees(value)), DegreeSign.unicode(),
+                             double(nmea::NmeaMinutes(value)), MinuteSign.unicode(), hemisphere);
 }
 } // namespace
 

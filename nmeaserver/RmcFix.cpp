@@ -38,7 +38,7 @@ Fields splitFields(QByteArrayView text)
 // A plain decimal that a float holds: "nan", "inf" and exponents are no numbers.
 bool number(QByteArrayView field, float& out)
 {
-    const std::optional<double> v = nav::ReadNmeaNumber(field);
+    const std::optional<double> v = nmea::ReadNmeaNumber(field);
     if (!v || !std::isfinite(float(*v)))
         return false;
     out = float(*v);
@@ -90,7 +90,7 @@ bool ParseRmc(RmcFix& fix, QByteArrayView text)
     const bool noTime = f[TimeField].isEmpty();
     // The clock form sets the computer's clock from this field: anything but
     // hhmmss[.d+] within the day is no time at all.
-    const std::optional<nav::NmeaTimeField> time = nav::ReadNmeaTimeField(f[TimeField]);
+    const std::optional<nmea::NmeaTimeField> time = nmea::ReadNmeaTimeField(f[TimeField]);
     if (!noTime && !time) {
         fix.NoTime = true;
         return false;

@@ -130,7 +130,7 @@ bool SentenceStore::dumpDue(const DataThing& entry, const platform::SystemTime& 
 {
     if (m_dump.DumpALLStrings || entry.LastDump == platform::SystemTime{})
         return true;
-    const auto whole = static_cast<long long>(sound::SecondsBetween(now, entry.LastDump) + DumpSlackSeconds);
+    const auto whole = static_cast<long long>(platform::SecondsBetween(now, entry.LastDump) + DumpSlackSeconds);
     return whole >= m_dump.DumpInterval;
 }
 

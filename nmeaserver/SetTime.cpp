@@ -107,14 +107,14 @@ void TSetTime::hideEvent(QHideEvent* event)
 
 void TSetTime::PCTimerTimer()
 {
-    pcTime->setText(sound::FormatTimeStamp(m_clock()));
+    pcTime->setText(platform::FormatTimeStamp(m_clock()));
 }
 
 void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_point arrived)
 {
     // A sentence garbled on the line must never set the clock: one whose
     // checksum fails is passed over, and the next good one is taken.
-    if (!nav::NmeaChecksumOk(text))
+    if (!nmea::NmeaChecksumOk(text))
         return;
     RmcFix fix = newRmcFix();
     ParseRmc(fix, text);
@@ -152,7 +152,7 @@ void TSetTime::NewRmc(const QByteArray& text, std::chrono::steady_clock::time_po
         m_setDone = false;
         return;
     }
-    gpsTime->setText(sound::FormatTimeStamp(t));
+    gpsTime->setText(platform::FormatTimeStamp(t));
     m_pcTimer.start();
     if (!m_setDone)
         button_setnow->setEnabled(true);

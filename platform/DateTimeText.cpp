@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-namespace velmar::sound {
+namespace velmar::platform {
 
 namespace {
 
@@ -633,4 +633,4 @@ void SetDateTextMessageHandler(DateTextMessageHandler handler)
     messageHandler.store(handler);
 }
 
-} // namespace velmar::sound
+} // namespace velmar::platform

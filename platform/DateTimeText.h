@@ -16,9 +16,7 @@
 
 #include <optional>
 
-namespace velmar::sound {
-
-using platform::SystemTime;
+namespace velmar::platform {
 
 // --- OLE dates --------------------------------------------------------------
 
@@ -123,4 +121,4 @@ bool InterpretTimeString(const QString& text, SystemTime* out);
 using DateTextMessageHandler = void (*)(const QString& text, const QString& caption);
 void SetDateTextMessageHandler(DateTextMessageHandler handler);
 
-} // namespace velmar::sound
+} // namespace velmar::platform

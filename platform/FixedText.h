@@ -15,7 +15,7 @@
 #include <cstring>
 #include <string_view>
 
-namespace velmar::store {
+namespace velmar::platform {
 
 template <std::size_t N>
 struct FixedText {
@@ -75,4 +75,4 @@ struct FixedText {
 // Records are laid out with sizeof of their fields: a text is its bytes only.
 static_assert(sizeof(FixedText<33>) == 33);
 
-} // namespace velmar::store
+} // namespace velmar::platform

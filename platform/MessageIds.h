@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <array>
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 inline constexpr unsigned WmUser = 1024;
 
@@ -53,9 +53,9 @@ inline constexpr unsigned MsgDeckPlaying = 1129;      // WM_USER+105
 // To the main window: detector status relayed by the pre-filter.
 inline constexpr unsigned MsgDetectorStatus = WmUser + 201; // 1225
 
-} // namespace velmar::shell
+} // namespace velmar::platform
 
-namespace velmar::forms {
+namespace velmar::platform {
 
 // Messages a form window takes.
 inline constexpr unsigned kShowHintMessage = 1032;      // WM_USER+8
@@ -72,48 +72,48 @@ inline constexpr unsigned kMsgPulsesLowHigh = 1080; // WM_USER+56
 inline constexpr unsigned kMsgSetBitHigh = 1081;    // WM_USER+57
 inline constexpr unsigned kMsgSetBitLow = 1082;     // WM_USER+58
 
-} // namespace velmar::forms
+} // namespace velmar::platform
 
 namespace velmar::platform::detail {
 
 inline constexpr std::array kMessageIds{
-    shell::MsgCommand,
-    shell::MsgDeviceChange,
-    shell::MsgInitialShow,
-    shell::MsgStatusPopup,
-    shell::MsgDdeEvent,
-    shell::MsgMapOptionsChanged,
-    shell::MsgBringToFront,
-    shell::MsgTabKey,
-    shell::MsgThingsHeard,
-    shell::MsgSelectTab,
-    shell::MsgShowData,
-    shell::MsgArrowKey,
-    shell::MsgWeatherWindow,
-    shell::MsgWeatherStart,
-    shell::MsgWeatherStation,
-    shell::MsgWeatherStop,
-    shell::MsgMapFileLoaded,
-    shell::MsgMapAnimation,
-    shell::MsgCommentTime,
-    shell::MsgDeckTimeText,
-    shell::MsgDeckDetectorText,
-    shell::MsgAfterStart,
-    shell::MsgRecordingState,
-    shell::MsgEffortReload,
-    shell::MsgMapItem,
-    shell::MsgAutoStart,
-    shell::MsgDeckPlaying,
-    shell::MsgDetectorStatus,
-    forms::kMsgExternalButton,
-    forms::kMsgSetOutputBit,
-    forms::kMsgPulsesHighLow,
-    forms::kMsgPulsesLowHigh,
-    forms::kMsgSetBitHigh,
-    forms::kMsgSetBitLow,
-    forms::kShowHintMessage,
-    forms::kAutoFillMessage,
-    forms::kClearControlsMessage,
+    platform::MsgCommand,
+    platform::MsgDeviceChange,
+    platform::MsgInitialShow,
+    platform::MsgStatusPopup,
+    platform::MsgDdeEvent,
+    platform::MsgMapOptionsChanged,
+    platform::MsgBringToFront,
+    platform::MsgTabKey,
+    platform::MsgThingsHeard,
+    platform::MsgSelectTab,
+    platform::MsgShowData,
+    platform::MsgArrowKey,
+    platform::MsgWeatherWindow,
+    platform::MsgWeatherStart,
+    platform::MsgWeatherStation,
+    platform::MsgWeatherStop,
+    platform::MsgMapFileLoaded,
+    platform::MsgMapAnimation,
+    platform::MsgCommentTime,
+    platform::MsgDeckTimeText,
+    platform::MsgDeckDetectorText,
+    platform::MsgAfterStart,
+    platform::MsgRecordingState,
+    platform::MsgEffortReload,
+    platform::MsgMapItem,
+    platform::MsgAutoStart,
+    platform::MsgDeckPlaying,
+    platform::MsgDetectorStatus,
+    platform::kMsgExternalButton,
+    platform::kMsgSetOutputBit,
+    platform::kMsgPulsesHighLow,
+    platform::kMsgPulsesLowHigh,
+    platform::kMsgSetBitHigh,
+    platform::kMsgSetBitLow,
+    platform::kShowHintMessage,
+    platform::kAutoFillMessage,
+    platform::kClearControlsMessage,
 };
 
 constexpr bool allDistinct()

@@ -2,7 +2,7 @@
 
 #include "platform/DateTimeText.h"
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 using platform::SystemTime;
 using namespace std::chrono;
@@ -179,16 +179,16 @@ QString ProgramClockText(const SystemTime& time, quint32 runMode)
 {
     constexpr int dateInWords = 1;
     if (runMode == RunModeOffline)
-        return sound::FormatTimeStamp(time);
-    return sound::FormatDateString(time, 0, dateInWords) + u' ' + sound::FormatTimeString(time, 0);
+        return platform::FormatTimeStamp(time);
+    return platform::FormatDateString(time, 0, dateInWords) + u' ' + platform::FormatTimeString(time, 0);
 }
 
 std::optional<SystemTime> ParseStartRunText(const QString& text)
 {
-    const SystemTime start = sound::ParseTimeStamp(text.left(StartRunTextLength));
-    if (!sound::CheckSystemTime(start))
+    const SystemTime start = platform::ParseTimeStamp(text.left(StartRunTextLength));
+    if (!platform::CheckSystemTime(start))
         return std::nullopt;
     return SystemTime::fromTimePoint(start.toTimePoint()); // fills the day of week
 }
 
-} // namespace velmar::shell
+} // namespace velmar::platform

@@ -24,7 +24,7 @@
 #include <mutex>
 #include <optional>
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 // What a sound-file deck offers the program clock: the time of its current
 // playing position. Implemented by the deck (and by fakes in tests).
@@ -134,4 +134,4 @@ inline constexpr int StartRunTextLength = 21;
 // date and time after 1950. Any thread.
 std::optional<platform::SystemTime> ParseStartRunText(const QString& text);
 
-} // namespace velmar::shell
+} // namespace velmar::platform

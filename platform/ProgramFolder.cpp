@@ -1,6 +1,6 @@
 #include "platform/ProgramFolder.h"
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 namespace {
 QString programFolder;
@@ -35,4 +35,4 @@ const QString& GetHelpFilePath()
     return helpFilePath;
 }
 
-} // namespace velmar::shell
+} // namespace velmar::platform

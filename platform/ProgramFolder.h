@@ -7,7 +7,7 @@
 // read-only afterwards and may be read from any thread.
 #include <QString>
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 // Folder name and start page of the suite's HTML help beside the program.
 inline constexpr const char* HelpFolderName = "help";
@@ -28,4 +28,4 @@ void SetProgramPath(const QString& programPath);
 const QString& GetProgramFolder();
 const QString& GetHelpFilePath();
 
-} // namespace velmar::shell
+} // namespace velmar::platform

@@ -1,6 +1,6 @@
 #include "platform/RunMode.h"
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 quint32 RunMode = RunModeOnline;
 
@@ -27,4 +27,4 @@ quint32 RunModeFromArguments(const QStringList& arguments)
     return RunModeOnline;
 }
 
-} // namespace velmar::shell
+} // namespace velmar::platform

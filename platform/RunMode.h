@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <QtGlobal>
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 inline constexpr quint32 RunModeOnline = 1;        // online logging (no option)
 inline constexpr quint32 RunModeShowData = 2;      // showing stored data ("-s")
@@ -23,4 +23,4 @@ extern quint32 RunMode;
 // skipped; without a match the mode is online logging.
 quint32 RunModeFromArguments(const QStringList& arguments);
 
-} // namespace velmar::shell
+} // namespace velmar::platform

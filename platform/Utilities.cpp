@@ -9,7 +9,7 @@
 #include <array>
 #include <climits>
 
-namespace velmar::store {
+namespace velmar::platform {
 
 namespace {
 
@@ -252,4 +252,4 @@ bool WriteCrLf(QIODevice& file)
     return file.write("\r\n", 2) == 2;
 }
 
-} // namespace velmar::store
+} // namespace velmar::platform

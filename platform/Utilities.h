@@ -12,7 +12,7 @@
 
 class QIODevice;
 
-namespace velmar::store {
+namespace velmar::platform {
 
 // Blanks are the blank character only (not tabs or line ends).
 void TrimRight(QString& text);
@@ -96,4 +96,4 @@ bool FileExists(const QString& path);
 // Writes a carriage return and a line feed; false when the write failed.
 bool WriteCrLf(QIODevice& file);
 
-} // namespace velmar::store
+} // namespace velmar::platform

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 WindowMessageEvent::WindowMessageEvent(uint message, quint64 wParam, qint64 lParam)
     : QEvent(eventType()), m_message(message), m_wParam(wParam), m_lParam(lParam)
@@ -41,4 +41,4 @@ void postQuitMessage(int exitCode)
         QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
 }
 
-} // namespace velmar::shell
+} // namespace velmar::platform

@@ -9,7 +9,7 @@
 #include <QEvent>
 #include <QObject>
 
-namespace velmar::shell {
+namespace velmar::platform {
 
 class WindowMessageEvent : public QEvent {
 public:
@@ -42,4 +42,4 @@ qint64 sendWindowMessage(QObject* receiver, uint message, quint64 wParam, qint64
 // this call are handled; works before the loop has started too.
 void postQuitMessage(int exitCode = 0);
 
-} // namespace velmar::shell
+} // namespace velmar::platform

@@ -370,7 +370,7 @@ bool RecorderEngine::openFile(bool withBuffer)
         tellLosses(QStringLiteral("the pre-trigger buffer"));
     m_fileStart = now();
     if (useBuffer)
-        m_fileStart = sound::AddSecondsToTime(m_fileStart, -double(m_bufFill / perSecond));
+        m_fileStart = platform::AddSecondsToTime(m_fileStart, -double(m_bufFill / perSecond));
     header.setCreationDate(sound::RecordingCreationDate(m_fileStart));
     header.setCopyright(m_recording.Copyright);
 

@@ -53,7 +53,7 @@ StatusLine BaseStatusText(const StatusInput& in)
 {
     if (!in.deviceValid)
         return {QStringLiteral("%1 cannot be found on the system").arg(in.deviceName), true};
-    const QString buffered = sound::FormatDuration(in.bufferedSeconds);
+    const QString buffered = platform::FormatDuration(in.bufferedSeconds);
     const bool failing = in.deviceStatus != 1;
     switch (in.mode) {
     case ModeOff:
@@ -65,7 +65,7 @@ StatusLine BaseStatusText(const StatusInput& in)
     case ModeAutomatic:
         if (in.state == StateIdle)
             return {QStringLiteral(" Next automatic recording due in %1 minutes")
-                        .arg(sound::FormatDuration(in.intervalMinutes * 60 + in.cycle.start - in.cycle.now)),
+                        .arg(platform::FormatDuration(in.intervalMinutes * 60 + in.cycle.start - in.cycle.now)),
                     false};
         if (failing)
             return {QStringLiteral(" Input device failure"), true};
@@ -80,9 +80,9 @@ StatusLine BaseStatusText(const StatusInput& in)
             return {QStringLiteral(" Input device failure"), true};
         if (in.triggerActive)
             return {QStringLiteral("%1, length: %2 stop at %3")
-                        .arg(in.triggerReason, sound::FormatDuration(in.elapsedSeconds), in.triggerStopText),
+                        .arg(in.triggerReason, platform::FormatDuration(in.elapsedSeconds), in.triggerStopText),
                     false};
-        return {QStringLiteral(" Long Recording in progress : %1").arg(sound::FormatDuration(in.elapsedSeconds)),
+        return {QStringLiteral(" Long Recording in progress : %1").arg(platform::FormatDuration(in.elapsedSeconds)),
                 false};
     }
     return {};
@@ -103,7 +103,7 @@ QString LostTimeText(double seconds)
         return QStringLiteral("%1 s").arg(seconds, 0, 'f', 2);
     if (seconds < 60)
         return QStringLiteral("%1 s").arg(seconds, 0, 'f', 1);
-    return sound::FormatDuration(int(std::lround(seconds)));
+    return platform::FormatDuration(int(std::lround(seconds)));
 }
 
 QStringList RepairStoredRecording(sound::RECORDINGINFO& r)

@@ -29,7 +29,7 @@ struct LogFont {
     uint8_t lfClipPrecision = 0;
     uint8_t lfQuality = 0;
     uint8_t lfPitchAndFamily = 0;
-    FixedText<FaceSize> lfFaceName;
+    platform::FixedText<FaceSize> lfFaceName;
 
     bool operator==(const LogFont&) const = default;
 

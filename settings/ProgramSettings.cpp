@@ -162,7 +162,7 @@ struct FieldReader {
             f = d[off] == 1;
     }
     template <std::size_t N>
-    void operator()(std::size_t off, FixedText<N>& f) const
+    void operator()(std::size_t off, platform::FixedText<N>& f) const
     {
         std::memcpy(f.bytes.data(), d + off, N);
         f.terminate();
@@ -191,7 +191,7 @@ struct FieldWriter {
     void operator()(std::size_t off, float f) const { platform::storeLe(d + off, f); }
     void operator()(std::size_t off, bool f) const { d[off] = f ? 1 : 0; }
     template <std::size_t N>
-    void operator()(std::size_t off, const FixedText<N>& f) const
+    void operator()(std::size_t off, const platform::FixedText<N>& f) const
     {
         std::memcpy(d + off, f.bytes.data(), N);
     }
@@ -231,7 +231,7 @@ struct LayoutChecker {
         else if constexpr (std::is_same_v<T, LogFont>)
             at(off, LogFont::ByteSize);
         else
-            at(off, sizeof(T)); // scalars, FixedText and byte arrays: their size
+            at(off, sizeof(T)); // scalars, platform::FixedText and byte arrays: their size
     }
 };
 

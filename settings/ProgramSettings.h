@@ -164,8 +164,8 @@ struct ProgramSettings {
     static constexpr std::size_t TalkerSize = 3;
     static constexpr std::size_t ReservedSize = 58;
 
-    using Path = FixedText<PathSize>;
-    using Talker = FixedText<TalkerSize>;
+    using Path = platform::FixedText<PathSize>;
+    using Talker = platform::FixedText<TalkerSize>;
 
     // Fills every default and then the default program paths.
     ProgramSettings();
@@ -173,13 +173,13 @@ struct ProgramSettings {
     // Paths of the watched programs, indexed by ProgramTypeIndex (slots 3 and
     // 4, listening and automatic recordings, have no program file).
     std::array<Path, ProgramSlots> ProgramPaths;
-    Path DatabasePath;               // the survey database
-    FixedText<33> DriverName;        // stored and copied only
-    Path DatabasePath2;              // not read
-    FixedText<33> DriverName2;       // not read
-    Path SpareText2306;              // not read
-    int16_t PowerMonitorChannel = 0; // digital input of the hydrophone power monitor
-    int16_t CableMonitorChannel = 1; // digital input of the hydrophone cable monitor
+    Path DatabasePath;                   // the survey database
+    platform::FixedText<33> DriverName;  // stored and copied only
+    Path DatabasePath2;                  // not read
+    platform::FixedText<33> DriverName2; // not read
+    Path SpareText2306;                  // not read
+    int16_t PowerMonitorChannel = 0;     // digital input of the hydrophone power monitor
+    int16_t CableMonitorChannel = 1;     // digital input of the hydrophone cable monitor
     int16_t Spare2590 = 1;
     int32_t MaxInterval = 10; // GPS: longest interval between readings, s
     int32_t MinInterval = 5;  // GPS: shortest interval between readings, s
@@ -222,14 +222,14 @@ struct ProgramSettings {
     int32_t Recorder3614 = 0;
     int32_t RecorderSampleRate = 48000;
     int16_t RecorderChannels = 2;
-    FixedText<260> RecorderFolder;
+    platform::FixedText<260> RecorderFolder;
     int32_t Recorder3884 = 15;
     int32_t Recorder3888 = 60;
-    FixedText<20> RecorderMediaInitials;
-    FixedText<4> RecorderFileInitials;
+    platform::FixedText<20> RecorderMediaInitials;
+    platform::FixedText<4> RecorderFileInitials;
     int32_t Recorder3916 = 5;
     int32_t Recorder3920 = 1;
-    FixedText<20> RecorderNotice;
+    platform::FixedText<20> RecorderNotice;
     int32_t Recorder3944 = 16;
     int32_t Recorder3948 = 0;
     bool Recorder3952 = true;
@@ -247,8 +247,8 @@ struct ProgramSettings {
     int32_t WeatherPort = 2; // serial port 1 to 4
     bool CollectWeather = false;
     bool EffortYes = false;
-    FixedText<50> EffortForm;
-    FixedText<50> EffortControl;
+    platform::FixedText<50> EffortForm;
+    platform::FixedText<50> EffortControl;
     int32_t TrackPenWidth = 1;      // pixels, 1 to 9
     float HydrophoneLength = 0.0f;  // metres behind the ship
     float MagneticVariation = 0.0f; // degrees east, -180 to 180

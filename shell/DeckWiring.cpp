@@ -30,7 +30,7 @@ namespace {
 using deck::TMavrelDlgClient;
 
 // The deck as the program clock sees it; outlives its deck safely.
-class DeckClockSource final : public IDeckTimeSource {
+class DeckClockSource final : public platform::IDeckTimeSource {
 public:
     explicit DeckClockSource(TMavrelDlgClient* deck) : m_deck(deck) {}
     bool deckTime(platform::SystemTime& time) override
@@ -63,11 +63,11 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        if (e->type() == WindowMessageEvent::eventType() && deck) {
-            auto* m = static_cast<WindowMessageEvent*>(e);
-            if (m->message() == MsgShowData)
+        if (e->type() == platform::WindowMessageEvent::eventType() && deck) {
+            auto* m = static_cast<platform::WindowMessageEvent*>(e);
+            if (m->message() == platform::MsgShowData)
                 deck->showDataReloaded();
-            else if (m->message() == MsgDeviceChange)
+            else if (m->message() == platform::MsgDeviceChange)
                 deck->devicesChanged();
             return true;
         }
@@ -79,7 +79,7 @@ std::vector<deck::PeriodRecording> periodRecordings()
 {
     std::vector<deck::PeriodRecording> rows;
     store::SqlStatement q(store::GetDbConnection());
-    const QString end = sound::FormatTimeStamp(store::TheProgramSettings.EndTime);
+    const QString end = platform::FormatTimeStamp(store::TheProgramSettings.EndTime);
     if (!q.isValid()
         || !q.execDirect(
             QStringLiteral("SELECT \"Start Time\", \"Duration\", \"Media Name\", \"File Name\", \"Sample Rate\", "
@@ -122,21 +122,24 @@ public:
         };
         s.stateReport = [this](const QString& name, int state) {
             m_name = name.toUtf8();
-            postWindowMessage(m_main, MsgRecordingState, quint64(reinterpret_cast<quintptr>(m_name.constData())),
-                              state);
+            platform::postWindowMessage(m_main, platform::MsgRecordingState,
+                                        quint64(reinterpret_cast<quintptr>(m_name.constData())), state);
         };
-        s.clockState = [this](int state) { postWindowMessage(m_main, MsgDeckPlaying, quint64(state), m_index); };
+        s.clockState = [this](int state) {
+            platform::postWindowMessage(m_main, platform::MsgDeckPlaying, quint64(state), m_index);
+        };
         s.timeText = [this](const QString& text, const platform::SystemTime* time) {
             const QByteArray bytes = text.toUtf8();
-            sendWindowMessage(m_main, MsgDeckTimeText, quint64(reinterpret_cast<quintptr>(bytes.constData())),
-                              qint64(reinterpret_cast<quintptr>(time)));
+            platform::sendWindowMessage(m_main, platform::MsgDeckTimeText,
+                                        quint64(reinterpret_cast<quintptr>(bytes.constData())),
+                                        qint64(reinterpret_cast<quintptr>(time)));
         };
         s.fileText = [this](const QString& path, int seconds) {
             const QByteArray bytes = path.toUtf8();
-            sendWindowMessage(m_main, MsgDeckDetectorText, quint64(reinterpret_cast<quintptr>(bytes.constData())),
-                              seconds);
+            platform::sendWindowMessage(m_main, platform::MsgDeckDetectorText,
+                                        quint64(reinterpret_cast<quintptr>(bytes.constData())), seconds);
         };
-        m_deck = new TMavrelDlgClient(m_page, RunMode, std::move(s));
+        m_deck = new TMavrelDlgClient(m_page, platform::RunMode, std::move(s));
         m_page->deck = m_deck;
         auto* layout = new QVBoxLayout(m_page);
         layout->setContentsMargins(0, 0, 0, 0);
@@ -186,7 +189,7 @@ public:
     void SetProgramClockDeck(Deck* d) override
     {
         if (auto* tab = dynamic_cast<DeckTab*>(d))
-            shell::SetProgramClockDeck(tab->clock());
+            platform::SetProgramClockDeck(tab->clock());
     }
     // The deck that plays in offline logging drives the clock; when it stops
     // the clock stands at the position it reached.
@@ -196,7 +199,7 @@ public:
             return;
         platform::SystemTime at;
         if (g_clocks[std::size_t(index)]->deckTime(at))
-            ProgramClock::instance().deckStateChanged(at, g_clocks[std::size_t(index)], playing);
+            platform::ProgramClock::instance().deckStateChanged(at, g_clocks[std::size_t(index)], playing);
     }
 };
 

@@ -86,12 +86,12 @@ public:
 protected:
     bool event(QEvent* e) override
     {
-        if (e->type() != WindowMessageEvent::eventType())
+        if (e->type() != platform::WindowMessageEvent::eventType())
             return QWidget::event(e);
-        const auto* m = static_cast<WindowMessageEvent*>(e);
-        if (m->message() == MsgWeatherStart) {
+        const auto* m = static_cast<platform::WindowMessageEvent*>(e);
+        if (m->message() == platform::MsgWeatherStart) {
             m_thread.Begin();
-        } else if (m->message() == MsgWeatherStop) {
+        } else if (m->message() == platform::MsgWeatherStop) {
             m_thread.Stop();
             deleteLater();
         }
@@ -256,7 +256,8 @@ public:
     {
         auto* window = new WeatherWindow(mainWindow);
         TheWeatherWindow() = window;
-        postWindowMessage(mainWindow, MsgWeatherWindow, 0, qint64(reinterpret_cast<quintptr>(window)));
+        platform::postWindowMessage(mainWindow, platform::MsgWeatherWindow, 0,
+                                    qint64(reinterpret_cast<quintptr>(window)));
     }
 };
 

@@ -42,7 +42,7 @@ void SetHeardEdit(int id, const QString& text, unsigned colour)
 void SendCommand(int command)
 {
     if (TV2000Window* main = MainWindowHandle())
-        sendWindowMessage(main, MsgCommand, quint64(command), 0);
+        platform::sendWindowMessage(main, platform::MsgCommand, quint64(command), 0);
 }
 
 forms::HeardFormPorts FormPorts()
@@ -51,7 +51,8 @@ forms::HeardFormPorts FormPorts()
     p.thingHeard = [](const QString& species, int strength) {
         if (TV2000Window* main = MainWindowHandle()) {
             QString text = species;
-            sendWindowMessage(main, MsgThingsHeard, quint64(reinterpret_cast<quintptr>(&text)), strength);
+            platform::sendWindowMessage(main, platform::MsgThingsHeard, quint64(reinterpret_cast<quintptr>(&text)),
+                                        strength);
         }
     };
     p.listeningCommand = SendCommand;
@@ -115,7 +116,7 @@ void PressWhenShown(forms::THeardForm* form, const QString& species, int strengt
 
 QWidget* MakeHeardForm(QWidget* parent)
 {
-    auto* form = new forms::THeardForm(parent, FormPorts(), RunMode == RunModeShowData);
+    auto* form = new forms::THeardForm(parent, FormPorts(), platform::RunMode == platform::RunModeShowData);
     const QString press = qEnvironmentVariable("VELMAR_PRESS_HEARD");
     if (const qsizetype slash = press.lastIndexOf(u'/'); slash > 0)
         PressWhenShown(form, press.left(slash), press.mid(slash + 1).toInt());

@@ -103,12 +103,12 @@ TMainCommands::TMainCommands(TV2000Window& window) : m_window(window)
     MainTimers& timers = Timers();
     timers.SetWork(TimerAnimationStep, [this] {
         QWidget* map = Map();
-        if (!map || sendWindowMessage(map, MsgMapAnimation, AnimationStep, 0) == 0)
-            PostToSelf(MsgCommand, Command::StopAnimation);
+        if (!map || platform::sendWindowMessage(map, platform::MsgMapAnimation, AnimationStep, 0) == 0)
+            PostToSelf(platform::MsgCommand, Command::StopAnimation);
     });
     timers.SetWork(TimerAnimationFix, [this] {
         if (QWidget* map = Map())
-            sendWindowMessage(map, MsgMapAnimation, AnimationShowFix, 0);
+            platform::sendWindowMessage(map, platform::MsgMapAnimation, AnimationShowFix, 0);
     });
 }
 
@@ -126,7 +126,7 @@ QWidget* TMainCommands::Map() const
 
 void TMainCommands::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
 {
-    postWindowMessage(&m_window, message, wParam, lParam);
+    platform::postWindowMessage(&m_window, message, wParam, lParam);
 }
 
 void TMainCommands::SelectTab(int index)
@@ -158,10 +158,10 @@ bool TMainCommands::IsEnabled(int id) const
     const int selected = tabs ? tabs->currentIndex() : -1;
     switch (id) {
     case Command::PrintMap: return selected == 0;
-    case Command::UpdateGpsReferences: return RunMode != RunModeOnline;
+    case Command::UpdateGpsReferences: return platform::RunMode != platform::RunModeOnline;
     case Command::ExportFormData: return selected >= 0 && selected >= m_window.FirstFreeTab();
-    case Command::StartRun: return GetProgramClockSource() == ClockSourceFrozen;
-    case Command::StopRun: return GetProgramClockSource() == ClockSourceManual;
+    case Command::StartRun: return platform::GetProgramClockSource() == platform::ClockSourceFrozen;
+    case Command::StopRun: return platform::GetProgramClockSource() == platform::ClockSourceManual;
     default: return true;
     }
 }
@@ -239,7 +239,7 @@ bool TMainCommands::Command(int id)
         if (m_window.Map().ShowMenuStyleDialog(self)) {
             if (QWidget* map = Map()) {
                 m_window.Map().BuildPlotMenu(map);
-                postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
+                platform::postWindowMessage(map, platform::MsgMapOptionsChanged, 0, 1);
             }
         }
         return true;
@@ -308,11 +308,11 @@ void TMainCommands::CmDatabaseFile()
     DatabaseSheet();
     const QString oldPath = before.DatabasePath.text();
     const QString newPath = TheProgramSettings.DatabasePath.text();
-    if (SameDatabaseFile(oldPath, newPath) || RunMode == RunModeAlterSettings)
+    if (SameDatabaseFile(oldPath, newPath) || platform::RunMode == platform::RunModeAlterSettings)
         return;
     Tell(&m_window, QStringLiteral("Velmar 2010 will now restart for the database changes to take effect"),
          QStringLiteral("Velmar 2010"), QMessageBox::Warning);
-    TheProgramSettings.RestartMode = qint32(RunMode);
+    TheProgramSettings.RestartMode = qint32(platform::RunMode);
     // The normal shut-down first: settings rows saved, the survey closed and
     // compacted, and the block written with the mode to resume.
     m_window.ShutDown();
@@ -323,7 +323,7 @@ void TMainCommands::CmGpsControl()
 {
     const int before = TheProgramSettings.MaxInterval;
     const bool ok = m_window.SettingsDialogs().GpsControlDialog(&m_window);
-    if (ok && before != TheProgramSettings.MaxInterval && RunMode == RunModeOnline) {
+    if (ok && before != TheProgramSettings.MaxInterval && platform::RunMode == platform::RunModeOnline) {
         m_window.Navigation().PollGpsIfDue();
         m_window.RestartGpsTimer();
     }
@@ -338,7 +338,7 @@ void TMainCommands::CmIoSheet()
         AddPageByName(sheet, QStringLiteral("DavisPortDlg"));
     int result = 0;
     RunSheet(sheet, &result);
-    PostToSelf(MsgWeatherStation);
+    PostToSelf(platform::MsgWeatherStation);
     if (result == 0)
         return;
     m_window.ButtonPanels().RestartButtonThread();
@@ -357,7 +357,7 @@ void TMainCommands::CmDisplaySheet()
     AddPageByName(sheet, QStringLiteral("EffortDlg"));
     AddPageByName(sheet, QStringLiteral("NavigateDialog"));
     RunSheet(sheet);
-    if (RunMode == RunModeAlterSettings)
+    if (platform::RunMode == platform::RunModeAlterSettings)
         return;
     if (before.DetectorsPosition != TheProgramSettings.DetectorsPosition
         || before.TimesAdjacent != TheProgramSettings.TimesAdjacent) {
@@ -368,14 +368,14 @@ void TMainCommands::CmDisplaySheet()
     m_window.UpdateRecorderTabs();
     if (TheProgramSettings.NGrabbers != GetGrabberCount()) {
         Tell(&m_window,
-             RunMode == RunModeOnline
+             platform::RunMode == platform::RunModeOnline
                  ? QStringLiteral("New Camera forms will only be created when Velmar is restarted\n\n"
                                   "Remember that each grabber form may contian multiple cameras")
                  : QStringLiteral("Camera forms are only available when Velmar is running in normal (Velmar) mode"),
              TV2000Window::ProgramName);
     }
     if (QWidget* map = Map())
-        postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
+        platform::postWindowMessage(map, platform::MsgMapOptionsChanged, 0, 1);
 }
 
 void TMainCommands::CmFont()
@@ -419,7 +419,7 @@ int TMainCommands::ShowTimesSheet()
 {
     ui::SettingsSheet sheet(&m_window, QStringLiteral("ShowData Options"));
     QWidget* self = &m_window;
-    sheet.AddPage(new ui::ShowTimesDialog([self] { sendWindowMessage(self, MsgShowData, 0, 0); }));
+    sheet.AddPage(new ui::ShowTimesDialog([self] { platform::sendWindowMessage(self, platform::MsgShowData, 0, 0); }));
     int result = 0;
     RunSheet(sheet, &result);
     return result;
@@ -480,7 +480,8 @@ void TMainCommands::CmPrintMap()
 void TMainCommands::CmAnimate()
 {
     ui::AnimateDialog dialog(&m_window);
-    if (!ui::Dialogs().RunDialog(dialog) || !Map() || !postWindowMessage(Map(), MsgMapAnimation, AnimationStart, 0))
+    if (!ui::Dialogs().RunDialog(dialog) || !Map()
+        || !platform::postWindowMessage(Map(), platform::MsgMapAnimation, AnimationStart, 0))
         return;
     Timers().Start(TimerAnimationStep, AnimationStepMs);
     Timers().Start(TimerAnimationFix, AnimationFixMs);
@@ -491,31 +492,31 @@ void TMainCommands::CmStopAnimation()
     Timers().Stop(TimerAnimationStep);
     Timers().Stop(TimerAnimationFix);
     if (QWidget* map = Map())
-        postWindowMessage(map, MsgMapAnimation, AnimationStop, 0);
+        platform::postWindowMessage(map, platform::MsgMapAnimation, AnimationStop, 0);
 }
 
 void TMainCommands::CmStartRun()
 {
     TMyEdit* edit = FindMyEdit(&m_window, IdClockEdit1);
-    const QString text = edit ? edit->text().left(StartRunTextLength) : QString();
-    const auto start = ParseStartRunText(text);
+    const QString text = edit ? edit->text().left(platform::StartRunTextLength) : QString();
+    const auto start = platform::ParseStartRunText(text);
     if (!start) {
-        Tell(&m_window, text, QString::fromLatin1(InvalidStartTimeCaption), QMessageBox::Critical);
+        Tell(&m_window, text, QString::fromLatin1(platform::InvalidStartTimeCaption), QMessageBox::Critical);
         return;
     }
-    ProgramClock::instance().startRun(*start, nullptr);
+    platform::ProgramClock::instance().startRun(*start, nullptr);
     Timers().Start(TimerClock, ClockPeriodMs);
     if (m_window.m_commentWindow)
-        sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 2, 0);
+        platform::sendWindowMessage(m_window.m_commentWindow, platform::MsgCommentTime, 2, 0);
     UpdateEnablers();
 }
 
 void TMainCommands::CmStopRun()
 {
     Timers().Stop(TimerClock);
-    ProgramClock::instance().stopRun();
+    platform::ProgramClock::instance().stopRun();
     if (m_window.m_commentWindow)
-        sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 3, 0);
+        platform::sendWindowMessage(m_window.m_commentWindow, platform::MsgCommentTime, 3, 0);
     UpdateEnablers();
 }
 
@@ -534,13 +535,14 @@ void TMainCommands::CmProgramPopup(int id)
         for (int i = 0; i < MaxRecorders; ++i)
             if (AutoRecorder* r = m_window.Recorder(i))
                 if (QWidget* w = r->Widget())
-                    postWindowMessage(w, Command::RecorderLongRecording, id == Command::PopupStart ? 1 : 2, 0);
+                    platform::postWindowMessage(w, Command::RecorderLongRecording, id == Command::PopupStart ? 1 : 2,
+                                                0);
         return;
     }
     if ((status == StatusNotRunning || status == StatusNotFound) && id != Command::PopupStop) {
         detectors.StartProgram(m_popupTarget, 1);
         if (id != Command::PopupShow)
-            PostToSelf(MsgBringToFront);
+            PostToSelf(platform::MsgBringToFront);
     }
     detectors.SendDetectorCommand(m_popupTarget, action, 0);
 }
@@ -577,71 +579,72 @@ qint64 TMainCommands::Message(uint message, quint64 wParam, qint64 lParam, bool&
 {
     handled = true;
     switch (message) {
-    case MsgCommand: handled = m_window.Command(int(wParam)); return 0;
-    case MsgDetectorStatus: m_window.Detectors().SetProgramStatus(wParam, lParam); return 0;
-    case MsgStatusPopup: {
+    case platform::MsgCommand: handled = m_window.Command(int(wParam)); return 0;
+    case platform::MsgDetectorStatus: m_window.Detectors().SetProgramStatus(wParam, lParam); return 0;
+    case platform::MsgStatusPopup: {
         const auto* point = reinterpret_cast<const QPoint*>(lParam);
         return EvStatusPopup(int(wParam), point ? *point : QPoint());
     }
-    case MsgDdeEvent: m_window.Detectors().DdeEvent(wParam, lParam); return 0;
-    case MsgThingsHeard: m_window.Heard().ThingsHeard(wParam, lParam); return 0;
-    case MsgShowData: EvShowData(); return 0;
-    case MsgEffortReload:
+    case platform::MsgDdeEvent: m_window.Detectors().DdeEvent(wParam, lParam); return 0;
+    case platform::MsgThingsHeard: m_window.Heard().ThingsHeard(wParam, lParam); return 0;
+    case platform::MsgShowData: EvShowData(); return 0;
+    case platform::MsgEffortReload:
         ClearEffortLists();
         if (!m_window.UserForms().RebuildEffortSegments())
             LoadEffortLists();
         m_window.Map().Redraw(false, true);
         return 0;
-    case MsgArrowKey: {
+    case platform::MsgArrowKey: {
         const TMyTabControl* tabs = m_window.TabControl();
         if (!tabs || tabs->currentIndex() != 0)
             return 0;
         if (Map())
-            postWindowMessage(Map(), MsgArrowKey, wParam, lParam);
+            platform::postWindowMessage(Map(), platform::MsgArrowKey, wParam, lParam);
         return 1;
     }
-    case MsgWeatherWindow:
+    case platform::MsgWeatherWindow:
         m_weatherWindow = reinterpret_cast<QWidget*>(lParam);
         if (m_weatherWindow)
-            postWindowMessage(m_weatherWindow, MsgWeatherStart, 0, 0);
+            platform::postWindowMessage(m_weatherWindow, platform::MsgWeatherStart, 0, 0);
         return 0;
-    case MsgWeatherStation: EvWeatherStation(); return 0;
-    case MsgMapFileLoaded:
+    case platform::MsgWeatherStation: EvWeatherStation(); return 0;
+    case platform::MsgMapFileLoaded:
         if (Map())
             m_window.Map().CheckTrack();
         return 0;
-    case MsgDeviceChange: {
+    case platform::MsgDeviceChange: {
         Deck* deck = m_window.DeckAt(0);
-        return deck && deck->Widget() ? sendWindowMessage(deck->Widget(), message, wParam, lParam) : 0;
+        return deck && deck->Widget() ? platform::sendWindowMessage(deck->Widget(), message, wParam, lParam) : 0;
     }
-    case MsgDeckTimeText: {
+    case platform::MsgDeckTimeText: {
         const QString text = QString::fromUtf8(reinterpret_cast<const char*>(wParam));
         if (TMyEdit* edit = FindMyEdit(&m_window, IdClockEdit1))
             edit->setText(text);
         if (m_window.m_commentWindow)
-            sendWindowMessage(m_window.m_commentWindow, MsgCommentTime, 1, qint64(wParam));
+            platform::sendWindowMessage(m_window.m_commentWindow, platform::MsgCommentTime, 1, qint64(wParam));
         if (const auto* time = reinterpret_cast<const platform::SystemTime*>(lParam); time && Map())
             m_window.Map().NewGpsFix(*time);
         return 1;
     }
-    case MsgDeckPlaying: m_window.Decks().DeckPlaying(wParam != 0, int(lParam)); return 0;
-    case MsgDeckDetectorText: {
+    case platform::MsgDeckPlaying: m_window.Decks().DeckPlaying(wParam != 0, int(lParam)); return 0;
+    case platform::MsgDeckDetectorText: {
         QWidget* panel = m_window.DetectorForm();
         if (!panel)
             return 0;
         if (TMyEdit* e = FindMyEdit(panel, 31552))
             e->setText(QString::fromUtf8(reinterpret_cast<const char*>(wParam)));
         if (TMyEdit* e = FindMyEdit(panel, 31559))
-            e->setText(sound::FormatSecondsHms(int(lParam)));
+            e->setText(platform::FormatSecondsHms(int(lParam)));
         return 1;
     }
-    case MsgRecordingState:
-        return m_window.m_commentWindow ? sendWindowMessage(m_window.m_commentWindow, message, wParam, lParam) : 0;
-    case MsgMapItem:
+    case platform::MsgRecordingState:
+        return m_window.m_commentWindow ? platform::sendWindowMessage(m_window.m_commentWindow, message, wParam, lParam)
+                                        : 0;
+    case platform::MsgMapItem:
         if (Map())
             m_window.Map().PlotItem(qint64(wParam));
         return 0;
-    case MsgAfterStart: AddWebButton(); return 0;
+    case platform::MsgAfterStart: AddWebButton(); return 0;
     default: handled = false; return 0;
     }
 }
@@ -676,11 +679,11 @@ void TMainCommands::EvWeatherStation()
     if (!weather.LoadLibrary())
         return;
     const bool exists = weather.WindowExists();
-    if (TheProgramSettings.CollectWeather && RunMode == RunModeOnline) {
+    if (TheProgramSettings.CollectWeather && platform::RunMode == platform::RunModeOnline) {
         if (!exists)
             weather.StartWindow(&m_window);
     } else if (exists && m_weatherWindow) {
-        postWindowMessage(m_weatherWindow, MsgWeatherStop, 0, 0);
+        platform::postWindowMessage(m_weatherWindow, platform::MsgWeatherStop, 0, 0);
     }
 }
 
@@ -694,9 +697,9 @@ void TMainCommands::EvShowData()
             return; // cancelled: nothing loaded; the next message loads without asking
     }
     if (TMyEdit* e = FindMyEdit(&m_window, IdClockEdit1))
-        e->setText(sound::FormatTimeStamp(TheProgramSettings.StartTime));
+        e->setText(platform::FormatTimeStamp(TheProgramSettings.StartTime));
     if (TMyEdit* e = FindMyEdit(&m_window, IdClockEdit2))
-        e->setText(sound::FormatTimeStamp(TheProgramSettings.EndTime));
+        e->setText(platform::FormatTimeStamp(TheProgramSettings.EndTime));
     ReloadData();
 }
 
@@ -732,7 +735,7 @@ void TMainCommands::ReloadData()
         LoadEffortLists();
     for (int i = 0; i < MaxRecorders; ++i)
         if (Deck* d = m_window.DeckAt(i); d && d->Widget())
-            postWindowMessage(d->Widget(), MsgShowData, 0, 0);
+            platform::postWindowMessage(d->Widget(), platform::MsgShowData, 0, 0);
     status(QString());
     m_window.Map().Redraw(true, true);
     m_window.Map().ShowEmptyGpsData();

@@ -203,7 +203,7 @@ public:
 MapService& BindMapService(nav::GpsPoller* poller, SettingsDialogService& dialogs)
 {
     map::MapEnvironment environment;
-    environment.runMode = [] { return int(RunMode); };
+    environment.runMode = [] { return int(platform::RunMode); };
     environment.progress = [](const QString& text) {
         text.isEmpty() ? CloseMessageInfo() : ShowMessageInfo(MainWindowHandle(), text);
     };

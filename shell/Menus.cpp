@@ -179,8 +179,8 @@ void addEntries(QMenuBar* bar, std::span<const Entry> entries, const std::functi
 int MenuForRunMode(quint32 runMode)
 {
     switch (runMode) {
-    case RunModeShowData: return MenuShowData;
-    case RunModeAlterSettings: return MenuAlterSettings;
+    case platform::RunModeShowData: return MenuShowData;
+    case platform::RunModeAlterSettings: return MenuAlterSettings;
     default: return MenuOnlineOffline;
     }
 }

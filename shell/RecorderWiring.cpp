@@ -71,9 +71,9 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        if (e->type() != WindowMessageEvent::eventType())
+        if (e->type() != platform::WindowMessageEvent::eventType())
             return false;
-        auto* m = static_cast<WindowMessageEvent*>(e);
+        auto* m = static_cast<platform::WindowMessageEvent*>(e);
         if (m->message() != uint(Command::RecorderLongRecording))
             return false;
         m_window->LongRecording(int(m->wParam()));
@@ -86,7 +86,7 @@ private:
         recorder::ui::RecorderHost h;
         h.programTime = [] {
             platform::SystemTime t = platform::SystemTime::nowUtc();
-            GetProgramTime(&t);
+            platform::GetProgramTime(&t);
             return t;
         };
         h.gpsReference = [&navigation](int32_t& index, QString& time) {
@@ -100,7 +100,8 @@ private:
         h.writeProgramSettings = [&startup] { return startup.WriteProgramSettings(nullptr); };
         h.recordingState = [](const QString& fileName, int state) {
             if (TV2000Window* w = MainWindowHandle())
-                sendWindowMessage(w, MsgRecordingState, quint64(reinterpret_cast<quintptr>(&fileName)), state);
+                platform::sendWindowMessage(w, platform::MsgRecordingState,
+                                            quint64(reinterpret_cast<quintptr>(&fileName)), state);
         };
         h.hasDetectorPanel = [] { return MainWindowHandle() && MainWindowHandle()->DetectorForm(); };
         h.detectorMode = [](const QString& text) {

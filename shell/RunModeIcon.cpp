@@ -10,9 +10,9 @@ namespace velmar::shell {
 int IconForRunMode(quint32 runMode)
 {
     switch (runMode) {
-    case RunModeShowData: return IconShowData;
-    case RunModeOffline: return IconOffline;
-    case RunModeAlterSettings: return IconAlterSettings;
+    case platform::RunModeShowData: return IconShowData;
+    case platform::RunModeOffline: return IconOffline;
+    case platform::RunModeAlterSettings: return IconAlterSettings;
     default: return IconOnline;
     }
 }

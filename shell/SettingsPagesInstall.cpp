@@ -36,7 +36,7 @@ QWidget* MapWindow()
 void MapOptionsChanged()
 {
     if (QWidget* map = MapWindow())
-        postWindowMessage(map, MsgMapOptionsChanged, 0, 1);
+        platform::postWindowMessage(map, platform::MsgMapOptionsChanged, 0, 1);
     if (TV2000Window* w = MainWindowHandle())
         w->Map().Redraw(false, true);
 }
@@ -100,7 +100,7 @@ public:
         if (name == QLatin1String("EffortDlg"))
             return new ui::EffortDlg(EffortForms, [] {
                 if (TV2000Window* w = MainWindowHandle())
-                    postWindowMessage(w, MsgEffortReload, 0, 0);
+                    platform::postWindowMessage(w, platform::MsgEffortReload, 0, 0);
             });
         if (name == QLatin1String("NavigateDialog"))
             return new ui::NavigateDialog;

@@ -89,15 +89,15 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
         auto* panel = qobject_cast<TCommentWindow*>(watched);
-        if (!panel || event->type() != WindowMessageEvent::eventType())
+        if (!panel || event->type() != platform::WindowMessageEvent::eventType())
             return false;
-        auto* m = static_cast<WindowMessageEvent*>(event);
-        if (m->message() == MsgCommentTime) {
+        auto* m = static_cast<platform::WindowMessageEvent*>(event);
+        if (m->message() == platform::MsgCommentTime) {
             const auto* text = reinterpret_cast<const char*>(m->lParam());
             panel->EvCommentTime(int(m->wParam()), text ? QString::fromUtf8(text) : QString());
             return true;
         }
-        if (m->message() == MsgRecordingState) {
+        if (m->message() == platform::MsgRecordingState) {
             const auto* name = reinterpret_cast<const char*>(m->wParam());
             panel->EvRecordingState(name ? QString::fromUtf8(name) : QString(), int(m->lParam()));
             return true;
@@ -132,12 +132,12 @@ void TypeCommentWhenShown(TCommentWindow* panel, const QString& typed)
 QWidget* MakeCommentWindow(QWidget* parent)
 {
     comments::CommentPanelContext context;
-    context.runMode = int(RunMode);
+    context.runMode = int(platform::RunMode);
     context.recorderCount = GetRecorderCount();
     context.displayFont = DisplayFont();
     context.programTime = [] {
         platform::SystemTime now;
-        GetProgramTime(&now);
+        platform::GetProgramTime(&now);
         return now;
     };
     context.pollGpsIfDue = [] { store::RequestGpsPoll(); };

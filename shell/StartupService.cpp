@@ -32,7 +32,7 @@ public:
         qCInfo(lcServices).noquote() << "program:" << path << "not added to a recent-files list (no startup service)";
     }
     bool WriteProgramSettings(QString* error) override { return store::WriteProgramSettings(error); }
-    void PostQuit() override { postQuitMessage(); }
+    void PostQuit() override { platform::postQuitMessage(); }
 };
 
 } // namespace
@@ -81,7 +81,7 @@ bool ProgramStartup::WriteProgramSettings(QString* error)
 
 void ProgramStartup::PostQuit()
 {
-    postQuitMessage();
+    platform::postQuitMessage();
 }
 
 } // namespace velmar::shell

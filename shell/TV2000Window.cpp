@@ -66,15 +66,15 @@ QPointer<TV2000Window> g_mainWindow;
 
 bool Online()
 {
-    return RunMode == RunModeOnline;
+    return platform::RunMode == platform::RunModeOnline;
 }
 bool ShowingData()
 {
-    return RunMode == RunModeShowData;
+    return platform::RunMode == platform::RunModeShowData;
 }
 bool Offline()
 {
-    return RunMode == RunModeOffline;
+    return platform::RunMode == platform::RunModeOffline;
 }
 bool Logging()
 {
@@ -82,7 +82,7 @@ bool Logging()
 }
 bool AlteringSettings()
 {
-    return RunMode == RunModeAlterSettings;
+    return platform::RunMode == platform::RunModeAlterSettings;
 }
 
 } // namespace
@@ -153,7 +153,7 @@ TV2000Window::TV2000Window(QWidget* parent, const MainWindowServices& services)
     SetStatusBlackAndWhiteSource([] { return TheProgramSettings.BlackAndWhite; });
     for (ProgramStatusSlot& slot : m_statusSlots) {
         slot.status = StatusNotRunning;
-        GetProgramTime(&slot.time);
+        platform::GetProgramTime(&slot.time);
         slot.earlier = platform::SystemTime::fromTimePoint(slot.time.toTimePoint()
                                                            - std::chrono::seconds(ProgramStatusHeadStartS));
     }
@@ -190,7 +190,7 @@ void TV2000Window::ReadSettingsBlock()
         m_firstRun = false;
         TheProgramSettings.FirstRunPending = false;
         if (TheProgramSettings.RestartMode != 0)
-            RunMode = quint32(TheProgramSettings.RestartMode);
+            platform::RunMode = quint32(TheProgramSettings.RestartMode);
         return;
     }
     if (!error.isEmpty())
@@ -307,8 +307,8 @@ void TV2000Window::CreateClockStrip()
     const QFontMetrics fm(DisplayFont());
     for (const char* text : {"GMT:", "Local:", "Start:", "End:"})
         labelWidth = std::max(labelWidth, fm.horizontalAdvance(QLatin1String(text)) + 2 * fm.averageCharWidth());
-    m_clock = LayoutClockStrip(RunMode, option, LeftMargin(m_detectorDisplay, Detectors().DetectorPanelWidth()),
-                               m_cells, labelWidth);
+    m_clock = LayoutClockStrip(platform::RunMode, option,
+                               LeftMargin(m_detectorDisplay, Detectors().DetectorPanelWidth()), m_cells, labelWidth);
     auto* box = new TMyGroupBox(this, -1, QStringLiteral("PC Time"), m_clock.groupBox.x(), m_clock.groupBox.y(),
                                 m_clock.groupBox.width(), m_clock.groupBox.height());
     box->lower();
@@ -350,16 +350,16 @@ void TV2000Window::SetupWindow()
     if (!m_dbConfirmed)
         return;
     if (AlteringSettings()) {
-        postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
+        platform::postWindowMessage(QCoreApplication::instance(), platform::MsgInitialShow, 0, 0);
         window()->setWindowTitle(ProgramName + QStringLiteral(" - Alter Settings"));
-        PostToSelf(MsgAfterStart);
+        PostToSelf(platform::MsgAfterStart);
         return;
     }
     if (Logging()) {
         Detectors().InitDde();
         Detectors().StartDetectorListener(this);
     }
-    PostToSelf(MsgWeatherStation);
+    PostToSelf(platform::MsgWeatherStation);
 
     for (int i = 0; i < MaxRecorders; ++i) {
         if (m_decks[i])
@@ -420,7 +420,7 @@ void TV2000Window::SetupWindow()
         Detectors().UpdateProgramStatus();
         m_timers.Start(TimerProgramStatus, ProgramStatusPeriodMs);
     }
-    postWindowMessage(QCoreApplication::instance(), MsgInitialShow, 0, 0);
+    platform::postWindowMessage(QCoreApplication::instance(), platform::MsgInitialShow, 0, 0);
     ShowSelectedTab();
 
     const QString db = TheProgramSettings.DatabasePath.text();
@@ -445,8 +445,8 @@ void TV2000Window::SetupWindow()
         m_trafficLight->show();
 
     if (ShowingData())
-        PostToSelf(MsgShowData);
-    PostToSelf(MsgAfterStart);
+        PostToSelf(platform::MsgShowData);
+    PostToSelf(platform::MsgAfterStart);
     if (!TheProgramSettings.NoStartupNotice)
         // After whatever sheet the start opens first (the show times in
         // show data), not on top of it.
@@ -455,7 +455,7 @@ void TV2000Window::SetupWindow()
             Qt::QueuedConnection);
     if (auto* bar = window()->findChild<QMenuBar*>())
         m_commands->AttachMenuBar(bar);
-    PostToSelf(MsgAutoStart);
+    PostToSelf(platform::MsgAutoStart);
 
     if (m_setupRecorderCount) {
         SetRecorderCount(*m_setupRecorderCount);
@@ -575,8 +575,8 @@ GrabberForm* TV2000Window::Grabber(int index) const
 void TV2000Window::UpdateClock()
 {
     platform::SystemTime now;
-    GetProgramTime(&now);
-    const QString text = ProgramClockText(now, RunMode);
+    platform::GetProgramTime(&now);
+    const QString text = platform::ProgramClockText(now, platform::RunMode);
     if (TMyEdit* gmt = FindMyEdit(this, IdClockEdit1))
         gmt->setText(text);
     if (Offline()) {
@@ -592,7 +592,7 @@ void TV2000Window::UpdateClock()
         l.wHour = uint16_t(t.time().hour());
         l.wMinute = uint16_t(t.time().minute());
         l.wSecond = uint16_t(t.time().second());
-        local->setText(ProgramClockText(l, RunMode));
+        local->setText(platform::ProgramClockText(l, platform::RunMode));
     }
 }
 
@@ -749,7 +749,7 @@ void TV2000Window::Layout()
     if (!m_dbConfirmed || AlteringSettings() || !m_tabs)
         return;
     MainLayoutInput in;
-    in.runMode = RunMode;
+    in.runMode = platform::RunMode;
     in.font = m_cells;
     in.leftMargin = LeftMargin(m_detectorDisplay, Detectors().DetectorPanelWidth());
     in.tabTop = m_clock.tabTop;
@@ -830,8 +830,8 @@ void TV2000Window::paintEvent(QPaintEvent*)
 
 bool TV2000Window::event(QEvent* event)
 {
-    if (event->type() == WindowMessageEvent::eventType()) {
-        auto* m = static_cast<WindowMessageEvent*>(event);
+    if (event->type() == platform::WindowMessageEvent::eventType()) {
+        auto* m = static_cast<platform::WindowMessageEvent*>(event);
         m->setResult(WindowMessage(m->message(), m->wParam(), m->lParam()));
         return true;
     }
@@ -841,15 +841,15 @@ bool TV2000Window::event(QEvent* event)
 qint64 TV2000Window::WindowMessage(uint message, quint64 wParam, qint64 lParam)
 {
     switch (message) {
-    case MsgTabKey: return EvTabKey(int(wParam));
-    case MsgSelectTab:
+    case platform::MsgTabKey: return EvTabKey(int(wParam));
+    case platform::MsgSelectTab:
         if (m_tabs) {
             m_tabs->setCurrentIndex(int(wParam));
             ShowSelectedTab();
         }
         return 0;
-    case MsgAutoStart: return EvAutoStart();
-    case MsgBringToFront: EvBringToFront(); return 0;
+    case platform::MsgAutoStart: return EvAutoStart();
+    case platform::MsgBringToFront: EvBringToFront(); return 0;
     default: {
         bool handled = false;
         return m_commands->Message(message, wParam, lParam, handled);
@@ -908,7 +908,7 @@ void TV2000Window::PostQuit()
 
 void TV2000Window::PostToSelf(unsigned message, quint64 wParam, qint64 lParam)
 {
-    postWindowMessage(this, message, wParam, lParam);
+    platform::postWindowMessage(this, message, wParam, lParam);
 }
 
 QMessageBox::StandardButton TV2000Window::Ask(const QString& text, const QString& caption,

@@ -62,10 +62,10 @@ TVelmarApp::TVelmarApp(int& argc, char** argv, BoardLibraryService* boards)
     // queued message of this program.
     connect(&MessageBus::instance(), &MessageBus::broadcastReceived, this,
             [this](const QString& message, quint64 wParam, qint64 lParam) {
-                postWindowMessage(this, MessageBus::registerWindowMessage(message), wParam, lParam);
+                platform::postWindowMessage(this, MessageBus::registerWindowMessage(message), wParam, lParam);
             });
 
-    if (RunMode != RunModeShowData)
+    if (platform::RunMode != platform::RunModeShowData)
         Boards().LoadBoardLibrary();
 
     m_preFilter = new PreFilter(this);
@@ -96,10 +96,10 @@ void TVelmarApp::InitMainWindow()
     m_frame.reset();
 
     auto frame = std::make_unique<TSDIDecFrame>(nullptr, GetName(), new TV2000Window(nullptr, m_services));
-    frame->setWindowIcon(RunModeIcon(IconForRunMode(RunMode)));
+    frame->setWindowIcon(RunModeIcon(IconForRunMode(platform::RunMode)));
 
     // Online logging has no status bar: the logging screen keeps its room.
-    if (RunMode != RunModeOnline) {
+    if (platform::RunMode != platform::RunModeOnline) {
         QStatusBar* bar = frame->statusBar();
         auto* gauge = new QProgressBar;
         gauge->setRange(0, 100);
@@ -111,7 +111,7 @@ void TVelmarApp::InitMainWindow()
         m_gauge = gauge;
     }
 
-    BuildMenuBar(frame->menuBar(), MenuForRunMode(RunMode), [this](int id) { ProcessCommand(id); });
+    BuildMenuBar(frame->menuBar(), MenuForRunMode(platform::RunMode), [this](int id) { ProcessCommand(id); });
     frame->SetCanClose([this] { return CanClose(); });
     m_frame = std::move(frame);
     SetNightDayMainWindow(GetClientWindow());
@@ -170,10 +170,10 @@ void TVelmarApp::SetStatusText(const QString& text)
 bool TVelmarApp::ProcessAppMsg(QObject* receiver, QEvent* event)
 {
     const QEvent::Type type = event->type();
-    if (type == WindowMessageEvent::eventType()) {
-        const auto* m = static_cast<WindowMessageEvent*>(event);
+    if (type == platform::WindowMessageEvent::eventType()) {
+        const auto* m = static_cast<platform::WindowMessageEvent*>(event);
         if (m->message() == m_detectorStatusMessage) {
-            sendWindowMessage(GetClientWindow(), MsgDetectorStatus, m->wParam(), m->lParam());
+            platform::sendWindowMessage(GetClientWindow(), platform::MsgDetectorStatus, m->wParam(), m->lParam());
             return true;
         }
         if (m->message() == m_onTopMessage) {
@@ -235,10 +235,14 @@ bool TVelmarApp::KeyMessage(QKeyEvent* key)
 
     switch (k) {
     case Qt::Key_PageUp:
-    case Qt::Key_PageDown: postWindowMessage(GetClientWindow(), MsgTabKey, static_cast<quint64>(vk), 0); return false;
+    case Qt::Key_PageDown:
+        platform::postWindowMessage(GetClientWindow(), platform::MsgTabKey, static_cast<quint64>(vk), 0);
+        return false;
     case Qt::Key_Left:
     case Qt::Key_Right:
-        return sendWindowMessage(GetClientWindow(), MsgArrowKey, static_cast<quint64>(vk), key->count()) != 0;
+        return platform::sendWindowMessage(GetClientWindow(), platform::MsgArrowKey, static_cast<quint64>(vk),
+                                           key->count())
+            != 0;
     default: return false;
     }
 }
@@ -279,7 +283,8 @@ void TVelmarApp::ProcessCommand(int id)
 {
     if (m_helpMode || m_f1Down) {
         SetHelpMode(false);
-        m_helpShown = Help().ShowHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayTopic, static_cast<quint64>(id));
+        m_helpShown = Help().ShowHelp(m_frame.get(), platform::GetHelpFilePath(), HelpDisplayTopic,
+                                      static_cast<quint64>(id));
         return;
     }
     if (TV2000Window* client = GetClientWindow(); client && client->Command(id))
@@ -291,10 +296,10 @@ void TVelmarApp::AppCommand(int id)
 {
     switch (id) {
     case Command::HelpContents:
-        m_helpShown = Help().ShowHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayContents, 0);
+        m_helpShown = Help().ShowHelp(m_frame.get(), platform::GetHelpFilePath(), HelpDisplayContents, 0);
         break;
     case Command::HelpDefaultTopic:
-        m_helpShown = Help().ShowHelp(m_frame.get(), GetHelpFilePath(), HelpDisplayTopic, 0);
+        m_helpShown = Help().ShowHelp(m_frame.get(), platform::GetHelpFilePath(), HelpDisplayTopic, 0);
         break;
     case Command::About: Help().ShowAboutBox(m_frame.get()); break;
     case Command::Exit:
@@ -309,9 +314,9 @@ void TVelmarApp::AppCommand(int id)
 
 bool TVelmarApp::event(QEvent* event)
 {
-    if (event->type() == WindowMessageEvent::eventType()) {
-        auto* m = static_cast<WindowMessageEvent*>(event);
-        if (m->message() == MsgInitialShow)
+    if (event->type() == platform::WindowMessageEvent::eventType()) {
+        auto* m = static_cast<platform::WindowMessageEvent*>(event);
+        if (m->message() == platform::MsgInitialShow)
             InitialShow(m->lParam());
         m->setResult(0);
         return true;
@@ -328,7 +333,7 @@ void TVelmarApp::InitialShow(qint64 clientHeight)
 {
     if (!m_frame)
         return;
-    if (RunMode == RunModeAlterSettings) {
+    if (platform::RunMode == platform::RunModeAlterSettings) {
         // Keep position and width; little more than the menu bar shows.
         int height = static_cast<int>(std::clamp<qint64>(clientHeight, 0, 1 << 15))
                    + m_frame->menuBar()->sizeHint().height();

@@ -235,9 +235,9 @@ bool StartProgramDetached(const QString& programPath, const QStringList& argumen
 QStringList RunModeArguments(quint32 runMode)
 {
     switch (runMode) {
-    case RunModeShowData: return {QStringLiteral("-s")};
-    case RunModeOffline: return {QStringLiteral("-p")};
-    case RunModeAlterSettings: return {QStringLiteral("-t")};
+    case platform::RunModeShowData: return {QStringLiteral("-s")};
+    case platform::RunModeOffline: return {QStringLiteral("-p")};
+    case platform::RunModeAlterSettings: return {QStringLiteral("-t")};
     default: return {};
     }
 }
@@ -263,9 +263,9 @@ int VelmarMain(int argc, char** argv)
 
     // Copies started by scripts bind dialogs that never wait for an operator.
     ui::BindDialogsForThisRun();
-    RunMode = RunModeFromArguments(arguments);
+    platform::RunMode = platform::RunModeFromArguments(arguments);
     const QString programPath = ProgramPath(arguments);
-    SetProgramPath(programPath);
+    platform::SetProgramPath(programPath);
 
     // The application object comes first on Linux: the bus connection and
     // the warning box need it. Its constructor reads RunMode and binds the
@@ -279,12 +279,12 @@ int VelmarMain(int argc, char** argv)
     store::setDbMessageSink(&operatorMessages);
     const auto sinkGone = qScopeGuard([] { store::setDbMessageSink(nullptr); });
 
-    if (RunMode == RunModeOffline)
+    if (platform::RunMode == platform::RunModeOffline)
         QThread::currentThread()->setPriority(QThread::HighPriority);
     MessageBus::registerWindowMessage(QLatin1String(OnTopMessageName));
 
     NamedMutex lock{QString::fromLatin1(SingleInstanceMutexName)};
-    if (RunMode == RunModeOnline) {
+    if (platform::RunMode == platform::RunModeOnline) {
         // Two copies started at the same moment both find the lock free;
         // the one that fails to take it gives way as well.
         if (lock.existsElsewhere() || (!lock.tryCreate() && lock.existsElsewhere())) {
@@ -327,7 +327,7 @@ int VelmarMain(int argc, char** argv)
     RunScriptedCommands(app);
     ShowScriptedFileDialogs(app);
     ui::RunScriptedClicks(&app);
-    QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << RunMode; });
+    QTimer::singleShot(0, &app, [] { qCInfo(shellLog) << "running in run mode" << platform::RunMode; });
     QTimer::singleShot(0, &app, [&app] { ReportServiceBindings(app.GetMainWindowServices()); });
     const int result = app.Run();
 

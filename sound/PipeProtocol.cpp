@@ -89,7 +89,7 @@ qint64 DeckPipeBufferBytes(int channels, int sampleRate)
 std::pair<quint64, qint64> SectionTimeParameters(const platform::SystemTime& time)
 {
     double date = 0;
-    SystemTimeToVariantTime(time, date);
+    platform::SystemTimeToVariantTime(time, date);
     uint64_t bits;
     std::memcpy(&bits, &date, sizeof bits);
     // The double's bytes in memory order (little-endian): first four, last four.

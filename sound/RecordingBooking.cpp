@@ -107,7 +107,7 @@ int BookInterruptedRecordings(RECORDINGINFO& recorder, const RecordingServices& 
         RECORDINGINFO r = recorder;
         r.FileName = was.FileName;
         r.FileTime = journal->fileStart;
-        r.StartTime = FormatTimeStamp(journal->fileStart);
+        r.StartTime = platform::FormatTimeStamp(journal->fileStart);
         r.GpsIndex = was.GpsIndex;
         r.GpsTime = was.GpsTime;
         r.MediaType = was.MediaType;

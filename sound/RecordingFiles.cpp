@@ -129,7 +129,7 @@ bool MakeRecordingFileName(RECORDINGINFO& r, const platform::SystemTime& time, c
                            bool automaticWindowOpen, const RecordingServices& services)
 {
     r.FileTime = time;
-    r.StartTime = FormatTimeStamp(time);
+    r.StartTime = platform::FormatTimeStamp(time);
     r.MediaName = r.MediaFolderName();
     if (!triggerReason.isEmpty())
         r.Comment = triggerReason;
@@ -166,7 +166,7 @@ bool MakeRecordingFileName(RECORDINGINFO& r, const platform::SystemTime& time, c
 
 QString SetLastFileName(RECORDINGINFO& r, const QString& path, int length)
 {
-    r.FileName = store::FileNameTail(path).left(RECORDINGINFO::FileNameSize - 1);
+    r.FileName = platform::FileNameTail(path).left(RECORDINGINFO::FileNameSize - 1);
     return path.left(std::max(length, 0));
 }
 
@@ -195,7 +195,7 @@ bool MoveRecordingFile(const QString& from, const QString& to)
 QString FoldersLineText(const RECORDINGINFO& r)
 {
     return QStringLiteral("%1 Directories require backing up and deleting")
-        .arg(store::CountSubFolders(RecordingFolderPath(r.OutputDirectory), r.MediaFolderName()));
+        .arg(platform::CountSubFolders(RecordingFolderPath(r.OutputDirectory), r.MediaFolderName()));
 }
 
 FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& fileStart,
@@ -203,14 +203,14 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
 {
     FileClosedResult result;
     r.FileTime = fileStart;
-    r.StartTime = FormatTimeStamp(fileStart);
+    r.StartTime = platform::FormatTimeStamp(fileStart);
     if (fileSeconds) {
         // What the file holds, not the time it was open: a source that ended
         // or a disk that filled up leaves less sound than time.
         r.Duration = int32_t(std::clamp(*fileSeconds, 0.0, double(INT32_MAX)));
     } else {
         const platform::SystemTime now = services.programTime ? services.programTime() : platform::SystemTime::nowUtc();
-        r.Duration = int32_t(SecondsBetween(now, fileStart));
+        r.Duration = int32_t(platform::SecondsBetween(now, fileStart));
     }
 
     const QDir output(RecordingFolderPath(r.OutputDirectory));
@@ -220,7 +220,7 @@ FileClosedResult OnFileClosed(RECORDINGINFO& r, const platform::SystemTime& file
         QString folder = output.filePath(r.MediaName);
         if (!ensureFolder(folder))
             say(services, folder, UnableToCreate);
-        const qint64 folderBytes = store::SumWavFileSizes(folder);
+        const qint64 folderBytes = platform::SumWavFileSizes(folder);
         const QFileInfo closed(lastFile);
         qint64 fileBytes = 0;
         if (closed.isFile())
@@ -299,7 +299,8 @@ TimeLeft DiskTimeLeft(const RECORDINGINFO& r, qint64 freeMegabytes, int diskWarn
 
 QString TapeUsedLineText(const RECORDINGINFO& r, double secondsUsed)
 {
-    return QStringLiteral("%1 Used on Tape %2").arg(FormatSecondsHms(int(std::max(secondsUsed, 0.0))), r.MediaName);
+    return QStringLiteral("%1 Used on Tape %2")
+        .arg(platform::FormatSecondsHms(int(std::max(secondsUsed, 0.0))), r.MediaName);
 }
 
 TimeLeft TapeTimeLeft(const RECORDINGINFO& r, RecorderDisplayMode mode)

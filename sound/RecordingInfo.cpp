@@ -37,7 +37,7 @@ void RECORDINGINFO::Clear()
 void RECORDINGINFO::TrimTexts()
 {
     for (QString* text : {&Name, &OutputDirectory, &MediaInitials, &FileInitials, &Copyright, &DeviceName})
-        store::TrimRight(*text);
+        platform::TrimRight(*text);
 }
 
 QString RECORDINGINFO::MediaFolderName() const

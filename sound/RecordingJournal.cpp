@@ -74,7 +74,7 @@ bool WriteRecordingJournal(const RECORDINGINFO& r, const platform::SystemTime& f
         {QStringLiteral("recorderId"), r.RecorderId},
         {QStringLiteral("fileName"), r.FileName},
         {QStringLiteral("fileStart"), timeToJson(fileStart)},
-        {QStringLiteral("startTime"), FormatTimeStamp(fileStart)},
+        {QStringLiteral("startTime"), platform::FormatTimeStamp(fileStart)},
         {QStringLiteral("gpsIndex"), r.GpsIndex},
         {QStringLiteral("gpsTime"), r.GpsTime},
         {QStringLiteral("mediaName"), r.MediaName},

@@ -445,10 +445,10 @@ bool ReadAiffFileHeader(WAVHEADER& header, QIODevice* file, FileMessage* message
     return false;
 }
 
-QString RecordingCreationDate(const SystemTime& start)
+QString RecordingCreationDate(const platform::SystemTime& start)
 {
     constexpr int DayMonthYear = 1;
-    return FormatDateString(start, 0, DayMonthYear) + QLatin1Char(' ') + FormatTimeString(start, 0);
+    return platform::FormatDateString(start, 0, DayMonthYear) + QLatin1Char(' ') + platform::FormatTimeString(start, 0);
 }
 
 bool WavHeaderToRecordingInfo(const WAVHEADER& header, RECORDINGINFO& recording)
@@ -457,9 +457,9 @@ bool WavHeaderToRecordingInfo(const WAVHEADER& header, RECORDINGINFO& recording)
     constexpr int MaxStartTextLength = 21;
     recording.Clear();
     const QString created = header.creationDate();
-    SystemTime start;
-    if (InterpretTimeString(created, &start))
-        recording.StartTime = FormatTimeStamp(start);
+    platform::SystemTime start;
+    if (platform::InterpretTimeString(created, &start))
+        recording.StartTime = platform::FormatTimeStamp(start);
     else
         recording.StartTime = created.left(MaxStartTextLength);
     recording.Duration = int32_t(header.Duration());

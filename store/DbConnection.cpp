@@ -199,7 +199,7 @@ int OpenDB(QObject* owner, const QString& path)
         noAutomatic.execDirect(QStringLiteral("PRAGMA wal_autocheckpoint=0"));
     }
     DbCheckFixedTables();
-    if (shell::RunMode == shell::RunModeOnline)
+    if (platform::RunMode == platform::RunModeOnline)
         DbReadLastGpsIndex();
     return kOpenDbOk;
 }

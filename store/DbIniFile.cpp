@@ -203,7 +203,7 @@ bool TDbIniFile::ReadBool(const QString& section, const QString& identifier, boo
 platform::SystemTime TDbIniFile::ReadTime(const QString& section, const QString& identifier,
                                           const platform::SystemTime& defaultValue)
 {
-    return sound::ParseTimeStamp(ReadString(section, identifier, sound::FormatTimeStamp(defaultValue)));
+    return platform::ParseTimeStamp(ReadString(section, identifier, platform::FormatTimeStamp(defaultValue)));
 }
 
 bool TDbIniFile::WriteString(const QString& section, const QString& identifier, const QString& text)
@@ -231,7 +231,7 @@ bool TDbIniFile::WriteBool(const QString& section, const QString& identifier, bo
 
 bool TDbIniFile::WriteTime(const QString& section, const QString& identifier, const platform::SystemTime& value)
 {
-    return WriteString(section, identifier, sound::FormatTimeStamp(value));
+    return WriteString(section, identifier, platform::FormatTimeStamp(value));
 }
 
 QString TDbIniFile::IntegerText(int value)

@@ -618,7 +618,8 @@ bool DbCheckTable(SQLHSTMT statement, const TableDefinition& definition, const Q
     const QString name = definition.GetName();
     if (name == u"GpsData")
         EnsureGpsTimeIndex(table);
-    if (shell::RunMode == shell::RunModeShowData && name != u"GpsData" && name != u"UDF_ThingsHeard" && s.gpsIndexCheck)
+    if (platform::RunMode == platform::RunModeShowData && name != u"GpsData" && name != u"UDF_ThingsHeard"
+        && s.gpsIndexCheck)
         s.gpsIndexCheck(table);
     return true;
 }

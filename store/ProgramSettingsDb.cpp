@@ -56,7 +56,7 @@ void forEachMirroredField(ProgramSettings& s, Visitor&& v)
 struct Saver {
     TDbIniFile& ini;
     template <std::size_t N>
-    void operator()(const QString& section, const QString& key, FixedText<N>& field)
+    void operator()(const QString& section, const QString& key, platform::FixedText<N>& field)
     {
         ini.WriteString(section, key, field.text());
     }
@@ -79,7 +79,7 @@ struct Saver {
 struct Loader {
     TDbIniFile& ini;
     template <std::size_t N>
-    void operator()(const QString& section, const QString& key, FixedText<N>& field)
+    void operator()(const QString& section, const QString& key, platform::FixedText<N>& field)
     {
         // A survey without a map file of its own shows none.
         const QString defaultText = key == u"MapFile" ? QString() : field.text();

@@ -159,7 +159,7 @@ void TableInserter::setText(const char* column, const QString& text)
 
 void TableInserter::setTime(const char* column, const platform::SystemTime& time)
 {
-    setText(column, sound::FormatTimeStamp(time));
+    setText(column, platform::FormatTimeStamp(time));
 }
 
 QString TableInserter::statementText() const

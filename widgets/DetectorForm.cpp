@@ -15,7 +15,7 @@ void ConnectForward(TMyButton* button, QWidget* panel, int id)
 {
     QObject::connect(button, &QPushButton::clicked, panel, [panel, id] {
         if (QWidget* target = panel->parentWidget())
-            sendWindowMessage(target, MsgCommand, quint64(id), 0);
+            platform::sendWindowMessage(target, platform::MsgCommand, quint64(id), 0);
     });
 }
 

@@ -204,7 +204,7 @@ TMyEdit::TMyEdit(QWidget* parent, int id, const QString& text, int x, int y, int
     TakeDisplayFont(this);
     if (!editable) {
         setAlignment(Qt::AlignCenter);
-        setReadOnly(RunMode != RunModeShowData); // data shown can be edited
+        setReadOnly(platform::RunMode != platform::RunModeShowData); // data shown can be edited
     }
 }
 

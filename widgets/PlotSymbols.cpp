@@ -37,12 +37,12 @@ const Outline* polygonOutline(int symbol)
     static const Outline pentagon{PentagonX, PentagonY};
     static const Outline hexagon{HexagonX, HexagonY};
     switch (symbol) {
-    case SymbolTriangleUp: return &triangleUp;
-    case SymbolTriangleDown: return &triangleDown;
-    case SymbolTriangleRight: return &triangleRight;
-    case SymbolTriangleLeft: return &triangleLeft;
-    case SymbolPentagon: return &pentagon;
-    case SymbolHexagon: return &hexagon;
+    case platform::SymbolTriangleUp: return &triangleUp;
+    case platform::SymbolTriangleDown: return &triangleDown;
+    case platform::SymbolTriangleRight: return &triangleRight;
+    case platform::SymbolTriangleLeft: return &triangleLeft;
+    case platform::SymbolPentagon: return &pentagon;
+    case platform::SymbolHexagon: return &hexagon;
     default: return nullptr;
     }
 }
@@ -80,15 +80,15 @@ void DrawPlotSymbol(QPainter& painter, int x, int y, int symbol, int size, bool 
         return;
     }
     switch (symbol) {
-    case SymbolCross:
+    case platform::SymbolCross:
         painter.drawLine(x - r, y, x + r, y);
         painter.drawLine(x, y - r, x, y + r);
         break;
-    case SymbolCross2:
+    case platform::SymbolCross2:
         painter.drawLine(x - r, y - r, x + r, y + r);
         painter.drawLine(x - r, y + r, x + r, y - r);
         break;
-    case SymbolSquare: {
+    case platform::SymbolSquare: {
         QPainterPath path;
         path.addPolygon(
             QPolygonF({QPointF(x - r, y - r), QPointF(x + r, y - r), QPointF(x + r, y + r), QPointF(x - r, y + r)}));
@@ -96,15 +96,15 @@ void DrawPlotSymbol(QPainter& painter, int x, int y, int symbol, int size, bool 
         drawClosedPath(painter, path, fill);
         break;
     }
-    case SymbolDiamond: {
+    case platform::SymbolDiamond: {
         QPainterPath path;
         path.addPolygon(QPolygonF({QPointF(x + r, y), QPointF(x, y + r), QPointF(x - r, y), QPointF(x, y - r)}));
         path.closeSubpath();
         drawClosedPath(painter, path, fill);
         break;
     }
-    case SymbolDot: painter.fillRect(x, y, 1, 1, painter.pen().color()); break;
-    case SymbolStar:
+    case platform::SymbolDot: painter.fillRect(x, y, 1, 1, painter.pen().color()); break;
+    case platform::SymbolStar:
         for (std::size_t i = 0; i < std::size(HexagonX); ++i)
             painter.drawLine(x, y, x + int(std::ceil(r * HexagonX[i])), y - int(std::ceil(r * HexagonY[i])));
         break;

@@ -72,7 +72,7 @@ int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const int fixes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1000000;
-    shell::RunMode = shell::RunModeOnline;
+    platform::RunMode = platform::RunModeOnline;
     QTemporaryDir dir;
     Times t[2];
     for (int k = 0; k < 2; ++k) {

@@ -109,7 +109,7 @@ void listDirectory(const QDir& base, const QDir& dir, bool recursive, std::vecto
             sound::RECORDINGINFO info;
             sound::WavHeaderToRecordingInfo(sound->header, info);
             item.date = info.StartTime;
-            item.length = sound::FormatSecondsHms(int(sound->header.Duration()));
+            item.length = platform::FormatSecondsHms(int(sound->header.Duration()));
             item.channels = QString::number(sound->header.Channels);
             item.rate = QString::number(sound->header.SampleRate);
             item.comment = info.Comment;
@@ -140,15 +140,15 @@ std::vector<DeckListItem> ListPeriod(const std::vector<PeriodRecording>& rows, c
     std::vector<DeckListItem> items;
     for (const PeriodRecording& r : rows) {
         platform::SystemTime start;
-        if (!sound::InterpretTimeString(r.startTime, &start))
+        if (!platform::InterpretTimeString(r.startTime, &start))
             continue;
-        if (sound::SecondsBetween(sound::AddSecondsToTime(start, r.duration), periodStart) < 0)
+        if (platform::SecondsBetween(platform::AddSecondsToTime(start, r.duration), periodStart) < 0)
             continue;
         DeckListItem item;
         item.name = r.fileName.trimmed();
         item.folder = r.mediaName.trimmed();
         item.date = r.startTime;
-        item.length = sound::FormatSecondsHms(r.duration);
+        item.length = platform::FormatSecondsHms(r.duration);
         item.channels = QString::number(r.channels);
         item.rate = QString::number(r.sampleRate);
         const QString comment = r.comment.trimmed();
@@ -212,11 +212,11 @@ std::optional<SoundFile> OpenSoundFile(const QString& path)
     } else {
         if (!sound::ReadAiffHeader(sound.header, sound.file.get()).isEmpty())
             return std::nullopt;
-        if (const auto text = sound::TimeTextFromFileName(path))
+        if (const auto text = platform::TimeTextFromFileName(path))
             sound.header.setCreationDate(*text);
     }
     platform::SystemTime start;
-    if (sound::InterpretTimeString(sound.header.creationDate(), &start))
+    if (platform::InterpretTimeString(sound.header.creationDate(), &start))
         sound.start = start;
     return sound;
 }

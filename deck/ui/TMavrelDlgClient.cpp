@@ -48,7 +48,7 @@ constexpr int SliderRange = 1000;
 
 QString timeText(const platform::SystemTime& t)
 {
-    return sound::FormatTimeStamp(t);
+    return platform::FormatTimeStamp(t);
 }
 
 // ">>" and "<<": the engine is told of press and release and does nothing
@@ -601,7 +601,7 @@ void TMavrelDlgClient::showPosition()
     m_currentPos = p;
     std::optional<platform::SystemTime> at;
     if (m_file->start) {
-        at = sound::AddSecondsToTime(*m_file->start, p);
+        at = platform::AddSecondsToTime(*m_file->start, p);
         m_dateTime->setText(timeText(*at));
     } else {
         const QString date = m_file->header.creationDate();
@@ -613,7 +613,7 @@ void TMavrelDlgClient::showPosition()
         if (m_services.fileText)
             m_services.fileText(m_path, int(p));
     }
-    m_elapsed->setText(sound::FormatSecondsMs(p));
+    m_elapsed->setText(platform::FormatSecondsMs(p));
     const double duration = m_file->header.Duration();
     if (duration > 0 && !m_dragging) {
         const QSignalBlocker block(m_slider);
@@ -630,8 +630,8 @@ void TMavrelDlgClient::showFileFacts()
                               : QString());
         m_fileBox->setTitle(m_path);
         const double duration = m_file->header.Duration();
-        m_duration->setText(duration < 3600 ? sound::FormatSecondsMs(duration)
-                                            : sound::FormatSecondsHms(int(duration)));
+        m_duration->setText(duration < 3600 ? platform::FormatSecondsMs(duration)
+                                            : platform::FormatSecondsHms(int(duration)));
         m_channels->setText(
             QStringLiteral("%1 channels at %2 Hz").arg(m_file->header.Channels).arg(m_file->header.SampleRate));
     } else {

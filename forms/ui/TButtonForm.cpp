@@ -431,9 +431,9 @@ void TButtonForm::OnBroadcast(int32_t code, qint64 lParam, const BroadcastChain&
 
 bool TButtonForm::event(QEvent* event)
 {
-    if (event->type() == shell::WindowMessageEvent::eventType()) {
-        const auto* m = static_cast<shell::WindowMessageEvent*>(event);
-        if (m->message() == kMsgExternalButton) {
+    if (event->type() == platform::WindowMessageEvent::eventType()) {
+        const auto* m = static_cast<platform::WindowMessageEvent*>(event);
+        if (m->message() == platform::kMsgExternalButton) {
             OnExternalInput(int(m->wParam()), int(m->lParam()));
             return true;
         }
@@ -761,7 +761,7 @@ TButtonForm* makePanel(QWidget* parent, QTabBar* tabs, int tab, const QString& t
 
 int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
 {
-    if (shell::RunMode != shell::RunModeOnline || !store::IsDbOpen())
+    if (platform::RunMode != platform::RunModeOnline || !store::IsDbOpen())
         return firstTab;
     store::BuildFixedSchema();
     panelsOwner() = parent;
@@ -774,7 +774,7 @@ int LoadButtonForms(QWidget* parent, QTabBar* tabs, int firstTab)
 
 TButtonForm* AddButtonForm(QWidget* parent, QTabBar* tabs, const QString& definitionTable)
 {
-    if (shell::RunMode != shell::RunModeOnline || !store::IsDbOpen() || !tabs)
+    if (platform::RunMode != platform::RunModeOnline || !store::IsDbOpen() || !tabs)
         return nullptr;
     for (const TButtonForm* p : panels())
         if (p->DefinitionTable().compare(definitionTable, Qt::CaseInsensitive) == 0)
@@ -792,7 +792,7 @@ void ButtonFormsStartButtonThread(bool restart)
     // Every panel hears every change, in list order, as the thread's posts.
     ExternalInputDelivery deliver = [](int bit, int level) {
         for (TButtonForm* p : panels())
-            shell::postWindowMessage(p, kMsgExternalButton, quint64(bit), level);
+            platform::postWindowMessage(p, platform::kMsgExternalButton, quint64(bit), level);
     };
     BoardReport report = [](const QString& text, const QString& caption, bool ownedByMainWindow) {
         store::DbMessage(ownedByMainWindow ? panelsOwner().data() : nullptr, text, caption, store::DbIcon::Stop);
@@ -802,7 +802,7 @@ void ButtonFormsStartButtonThread(bool restart)
     const ButtonBoardSettings settings = ButtonBoardSettings::FromProgramSettings();
     static bool unavailableShown = false;
     if (mask && settings.deviceType == kMeasurementComputingBoard && !digitalBoard() && !unavailableShown
-        && (shell::RunMode == shell::RunModeOnline || shell::RunMode == shell::RunModeOffline)) {
+        && (platform::RunMode == platform::RunModeOnline || platform::RunMode == platform::RunModeOffline)) {
         unavailableShown = true;
         report(QLatin1String(kExternalButtonsUnavailableText), QLatin1String(kExternalButtonErrorCaption), true);
     }

@@ -307,8 +307,8 @@ QString THeardForm::NowText() const
     if (m_ports.programTime)
         now = m_ports.programTime();
     else
-        shell::GetProgramTime(&now);
-    return sound::FormatTimeStamp(now);
+        platform::GetProgramTime(&now);
+    return platform::FormatTimeStamp(now);
 }
 
 void THeardForm::PutAtTop(const QString& line)

@@ -58,7 +58,7 @@ std::vector<TUserForm*> g_windows;
 
 bool showingData()
 {
-    return shell::RunMode == shell::RunModeShowData;
+    return platform::RunMode == platform::RunModeShowData;
 }
 
 QColor colourOf(int32_t ref)
@@ -97,7 +97,7 @@ bool askColour(QWidget* owner, int32_t& colour, const std::array<int32_t, 12>& c
     const QColor chosen = dialog.selectedColor();
     if (!chosen.isValid())
         return false;
-    colour = store::MakeColour(chosen.red(), chosen.green(), chosen.blue());
+    colour = platform::MakeColour(chosen.red(), chosen.green(), chosen.blue());
     return true;
 }
 
@@ -111,7 +111,7 @@ std::optional<RecordPosition> locateOnShownTrack(const LocateRequest& request)
         return DbLocateRecord(request);
     platform::SystemTime time;
     const bool timed = !request.interpolationTime.isEmpty()
-                    && sound::InterpretTimeString(request.interpolationTime, &time);
+                    && platform::InterpretTimeString(request.interpolationTime, &time);
     nav::DetectionPosition second;
     const nav::DetectionPosition first = nav::GpsLocateDetection(
         fix, timed ? &time : nullptr, request.hydrophoneLength, request.range, request.bearing,
@@ -342,8 +342,8 @@ void TUserForm::resizeEvent(QResizeEvent* e)
 
 void TUserForm::SetupWindow()
 {
-    const bool online = shell::RunMode == shell::RunModeOnline;
-    const bool logging = online || shell::RunMode == shell::RunModeOffline;
+    const bool online = platform::RunMode == platform::RunModeOnline;
+    const bool logging = online || platform::RunMode == platform::RunModeOffline;
     if (online) {
         if (m_form->StoreOnTimer && m_form->TimerInterval > 0) {
             StartTimer(kStoreTimer, m_form->TimerInterval * 1000);
@@ -404,7 +404,7 @@ void TUserForm::SetupWindow()
 
 void TUserForm::ApplyTopStripRules()
 {
-    if (shell::RunMode == shell::RunModeOffline)
+    if (platform::RunMode == platform::RunModeOffline)
         return;
     for (const auto& c : m_controls)
         if (c->Row()->ReadOnly)
@@ -476,8 +476,8 @@ bool TUserForm::Store(bool pollGps, CheckOrigin origin)
         AddPlotThing(CollectValues(), m_rowGpsIndex);
     if (IsEffortFormName(m_form->FormName))
         AppendEffortSegment(*m_form, store::GetLastGpsIndex(), CollectValues());
-    m_lastSaved->setText(
-        QStringLiteral("%1 form last saved at %2").arg(m_form->FormName, sound::FormatTimeString(UserFormTime(), 0)));
+    m_lastSaved->setText(QStringLiteral("%1 form last saved at %2")
+                             .arg(m_form->FormName, platform::FormatTimeString(UserFormTime(), 0)));
     const int trigger = m_trigger != 0         ? m_trigger
                       : g_host.recorderTrigger ? g_host.recorderTrigger(m_form->FormName)
                                                : 0;
@@ -859,7 +859,7 @@ void TUserForm::ApplyBackground()
 
 void TUserForm::AddPlotThing(const FormValues& values, int32_t gpsIndex)
 {
-    const bool online = shell::RunMode == shell::RunModeOnline;
+    const bool online = platform::RunMode == platform::RunModeOnline;
     PlotThingSource source;
     source.values = values;
     source.fix = online ? nav::GetLastGpsFix(0) : nav::FindGpsFixByIndex(gpsIndex, m_form->GpsDataSet);

@@ -38,7 +38,7 @@ std::vector<StripEntry>& strip()
 QString stripColumn(SQLHSTMT statement, int column)
 {
     QString text = detail::columnText(statement, column).left(kTopControlTextWidth);
-    store::TrimRight(text);
+    platform::TrimRight(text);
     return text;
 }
 

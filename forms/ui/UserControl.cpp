@@ -64,7 +64,7 @@ qint64 nowTicks()
 
 bool showingData()
 {
-    return shell::RunMode == shell::RunModeShowData;
+    return platform::RunMode == platform::RunModeShowData;
 }
 
 // The time of day of a stored TIME value: a whole time stamp's time part, or
@@ -72,8 +72,8 @@ bool showingData()
 QString timeOfValue(const QString& value)
 {
     if (value.contains(QLatin1Char('-'))) {
-        const platform::SystemTime t = sound::ParseTimeStamp(value);
-        return sound::FormatTimeString(t, 0);
+        const platform::SystemTime t = platform::ParseTimeStamp(value);
+        return platform::FormatTimeString(t, 0);
     }
     return value.trimmed();
 }
@@ -90,7 +90,7 @@ platform::SystemTime UserFormTime()
     if (g_clock)
         return g_clock();
     platform::SystemTime now;
-    shell::GetProgramTime(&now);
+    platform::GetProgramTime(&now);
     return now;
 }
 
@@ -506,9 +506,9 @@ void UserControl::SetValue(const std::optional<QString>& text)
         SetBuffer(*text);
     switch (m_row->typeCode) {
     case CT_TIMESTAMP: {
-        const platform::SystemTime t = sound::ParseTimeStamp(m_buffer);
-        ValueEdit()->setText(sound::FormatDateString(t, 0, 3));
-        TimeEdit()->setText(sound::FormatTimeString(t, 0));
+        const platform::SystemTime t = platform::ParseTimeStamp(m_buffer);
+        ValueEdit()->setText(platform::FormatDateString(t, 0, 3));
+        TimeEdit()->setText(platform::FormatTimeString(t, 0));
         break;
     }
     case CT_LOOKUP: {
@@ -672,13 +672,13 @@ bool UserControl::AutoFill()
     switch (m_row->typeCode) {
     case CT_TIMESTAMP: {
         const platform::SystemTime now = UserFormTime();
-        const QString date = sound::FormatDateString(now, 0, 3);
+        const QString date = platform::FormatDateString(now, 0, 3);
         if (ValueEdit()->text() != date)
             ValueEdit()->setText(date);
-        TimeEdit()->setText(sound::FormatTimeString(now, 0));
+        TimeEdit()->setText(platform::FormatTimeString(now, 0));
         return true;
     }
-    case CT_TIME: ValueEdit()->setText(sound::FormatTimeString(UserFormTime(), 0)); return true;
+    case CT_TIME: ValueEdit()->setText(platform::FormatTimeString(UserFormTime(), 0)); return true;
     case CT_NMEAFLOAT:
         if (const auto v = sources.nmeaFloat(m_row->NmeaString, m_row->NmeaPosition)) {
             ShowFillText(QString::asprintf("%g", *v));
@@ -838,15 +838,15 @@ bool UserControl::OnEditFocusLeft(TUserEdit* edit, QWidget* next)
         if (text.isEmpty())
             return true;
         platform::SystemTime date;
-        int kind = sound::DateKindNone;
-        if (!sound::InterpretDateString(text.left(kDateEditCharacters), &date, &kind))
+        int kind = platform::DateKindNone;
+        if (!platform::InterpretDateString(text.left(kDateEditCharacters), &date, &kind))
             return refuse(InvalidDateMessage(text));
-        if (kind == sound::DateKindWords)
-            edit->setText(sound::FormatDateString(date, 0, 3));
+        if (kind == platform::DateKindWords)
+            edit->setText(platform::FormatDateString(date, 0, 3));
         return true;
     }
     if ((type == CT_TIMESTAMP && edit == m_second) || type == CT_TIME) {
-        if (!text.isEmpty() && !sound::CheckTimeString(text))
+        if (!text.isEmpty() && !platform::CheckTimeString(text))
             return refuse(InvalidTimeMessage(text));
         return true;
     }

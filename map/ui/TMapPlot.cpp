@@ -658,7 +658,7 @@ void TMapPlot::DrawPorpoiseEvents(QPainter& painter, const QRect& clip)
             item.bearing = bearing;
             item.range = e->record.initialRange / MetresPerNauticalMile;
         }
-        item.symbolNumber = store::SymbolCircle;
+        item.symbolNumber = platform::SymbolCircle;
         item.line = true;
         DrawDetection(painter, item, clip, PorpoiseSymbolSize, true);
     }
@@ -863,7 +863,7 @@ void TMapPlot::DrawAnimationTracks(QPainter& painter, const QRect& clip)
                             colour = e.colour;
                 const QPoint a = m_projection.ToPixel(last->fix.GetLatitude(), last->fix.GetLongitude());
                 const QPoint b = m_projection.ToPixel(n->fix.GetLatitude(), n->fix.GetLongitude());
-                const bool gap = sound::SecondsBetween(n->fix.programTime, last->fix.programTime)
+                const bool gap = platform::SecondsBetween(n->fix.programTime, last->fix.programTime)
                               >= s.MaxEffortFixInterval;
                 if (colour != ColourClear && !gap && SegmentVisible(a, b, clip)) {
                     painter.setPen(CosmeticPen(ColourFromValue(colour), width));

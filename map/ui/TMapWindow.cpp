@@ -406,13 +406,13 @@ void TMapWindow::Command(int id)
 
 bool TMapWindow::event(QEvent* e)
 {
-    if (e->type() != shell::WindowMessageEvent::eventType())
+    if (e->type() != platform::WindowMessageEvent::eventType())
         return QWidget::event(e);
-    auto* m = static_cast<shell::WindowMessageEvent*>(e);
+    auto* m = static_cast<platform::WindowMessageEvent*>(e);
     switch (m->message()) {
-    case shell::MsgMapOptionsChanged: Redraw(m->wParam() != 0, m->lParam() != 0); break;
-    case shell::MsgArrowKey: m_plot->StepShipFix(int(m->wParam())); break;
-    case shell::MsgMapAnimation:
+    case platform::MsgMapOptionsChanged: Redraw(m->wParam() != 0, m->lParam() != 0); break;
+    case platform::MsgArrowKey: m_plot->StepShipFix(int(m->wParam())); break;
+    case platform::MsgMapAnimation:
         switch (m->wParam()) {
         case 1: m_plot->StartAnimation(); break;
         case 2: m_plot->StopAnimation(); break;
@@ -421,7 +421,7 @@ bool TMapWindow::event(QEvent* e)
         default: break;
         }
         break;
-    case shell::MsgCommand: Command(int(m->wParam())); break;
+    case platform::MsgCommand: Command(int(m->wParam())); break;
     default: break;
     }
     return true;

@@ -421,7 +421,7 @@ void TAutoRec::Start(int startType)
     m_rec.StartType = startType;
     m_state = startType == sound::RECORDINGINFO::StartBufferOnly ? StateBuffering : StateRecording;
     if (startType == sound::RECORDINGINFO::StartRecordWithBuffer)
-        m_startTime = sound::AddSecondsToTime(m_startTime, -m_buffered);
+        m_startTime = platform::AddSecondsToTime(m_startTime, -m_buffered);
     if (startType != sound::RECORDINGINFO::StartBufferOnly
         && !sound::MakeRecordingFileName(m_rec, m_startTime, m_triggerReason, m_cycle.inside, UiServices())) {
         m_state = StateIdle;
@@ -451,7 +451,7 @@ void TAutoRec::StopRecording(bool wait)
             m_thread->stop();
     }
     if (wasActive)
-        m_rec.SecondsUsed += float(sound::SecondsBetween(Now(), m_startTime));
+        m_rec.SecondsUsed += float(platform::SecondsBetween(Now(), m_startTime));
     m_settings->setEnabled(true);
 }
 
@@ -467,7 +467,7 @@ int TAutoRec::TriggerRecorder(int seconds, const QString& reason, bool closeFirs
     SetMode(m_rec.EnableBuffer ? ModeContinuousBuffer : ModeContinuous, false);
     m_triggerReason = reason.left(TriggerReasonSize);
     if (timed) {
-        m_triggerStop = sound::AddSecondsToTime(Now(), seconds);
+        m_triggerStop = platform::AddSecondsToTime(Now(), seconds);
         Update();
     }
     return result;
@@ -554,8 +554,8 @@ QString TAutoRec::StatusLineText() const
 void TAutoRec::Refresh()
 {
     const platform::SystemTime now = Now();
-    m_cycle = CycleAt(sound::SecondsOfDay(now), m_rec.RecordInterval, m_rec.RecordDuration);
-    if (m_triggerActive && sound::SecondsBetween(now, m_triggerStop) >= 0)
+    m_cycle = CycleAt(platform::SecondsOfDay(now), m_rec.RecordInterval, m_rec.RecordDuration);
+    if (m_triggerActive && platform::SecondsBetween(now, m_triggerStop) >= 0)
         EndTrigger(true);
     Update();
 
@@ -570,11 +570,11 @@ void TAutoRec::Refresh()
     in.intervalMinutes = m_rec.RecordInterval;
     // Before the first start the start time is unset: no elapsed time, never
     // a count of centuries that no int holds.
-    const double elapsed = double(sound::SecondsBetween(now, m_startTime));
+    const double elapsed = double(platform::SecondsBetween(now, m_startTime));
     in.elapsedSeconds = std::isfinite(elapsed) && std::abs(elapsed) < 1e9 ? int(elapsed) : 0;
     in.triggerActive = m_triggerActive;
     in.triggerReason = m_triggerReason;
-    in.triggerStopText = sound::FormatTimeString(m_triggerStop, 0);
+    in.triggerStopText = platform::FormatTimeString(m_triggerStop, 0);
     in.lostText = m_lostText;
     const StatusLine line = StatusText(in);
     if (m_status->text() != line.text)
@@ -599,10 +599,10 @@ void TAutoRec::Refresh()
             if (m_state != StateIdle && m_deviceStatus != StatusRunning)
                 m_host.detectorState(QStringLiteral("Device Failure"), ColourAlarm);
             else if (m_state == StateRecording)
-                m_host.detectorState(QStringLiteral("Recording %1").arg(sound::FormatDuration(in.elapsedSeconds)),
+                m_host.detectorState(QStringLiteral("Recording %1").arg(platform::FormatDuration(in.elapsedSeconds)),
                                      ColourNormal);
             else if (m_state == StateBuffering)
-                m_host.detectorState(QStringLiteral("Buffering %1").arg(sound::FormatDuration(m_buffered)),
+                m_host.detectorState(QStringLiteral("Buffering %1").arg(platform::FormatDuration(m_buffered)),
                                      ColourNormal);
             else
                 m_host.detectorState(QStringLiteral("Idle"), ColourIdle);

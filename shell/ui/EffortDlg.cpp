@@ -128,7 +128,7 @@ bool EffortDlg::Apply()
 {
     if (!ProgramSettingsPage::Apply())
         return false;
-    if (EffortSourceChangeFlag() && RunMode == RunModeShowData && m_reload)
+    if (EffortSourceChangeFlag() && platform::RunMode == platform::RunModeShowData && m_reload)
         m_reload();
     EffortSourceChangeFlag() = false;
     return true;

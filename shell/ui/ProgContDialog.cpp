@@ -72,7 +72,7 @@ void ProgContDialog::EnableControls()
     }
     m_power->setEnabled(board);
     m_cable->setEnabled(powerWatched);
-    if (RunMode == RunModeOffline && m_recorderCount > 0)
+    if (platform::RunMode == platform::RunModeOffline && m_recorderCount > 0)
         return; // the deck drives the run state: the rows stay as they are
     for (int i = 0; i < Rows; ++i) {
         m_start[std::size_t(i)]->setEnabled(powerWatched);

@@ -69,7 +69,7 @@ bool ProgLocDialog::StoreSettings()
     for (int i = 0; i < Rows; ++i) {
         const QString text = m_edits[std::size_t(i)]->text();
         copy.ProgramPaths[slotOf(i)].setText(text);
-        if (!text.isEmpty() && !store::FileExists(text)) {
+        if (!text.isEmpty() && !platform::FileExists(text)) {
             ShowMessageBox(this, text, tr("Can't find the file"));
             return false;
         }

@@ -10,9 +10,9 @@
 
 namespace velmar::shell::ui {
 
-using sound::FormatTimeStamp;
-using sound::ReadDateTimeString;
-using sound::SecondsBetween;
+using platform::FormatTimeStamp;
+using platform::ReadDateTimeString;
+using platform::SecondsBetween;
 using store::TheProgramSettings;
 
 namespace {

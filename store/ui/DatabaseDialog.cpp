@@ -58,7 +58,7 @@ bool DatabaseDialog::OpenChosenDatabase()
             DbMessage(this, name + QStringLiteral("\n\nis not a survey database (.sqlite or .db)"), kErrorOpening);
             return false;
         }
-        if (shell::RunMode != shell::RunModeAlterSettings)
+        if (platform::RunMode != platform::RunModeAlterSettings)
             DbMessage(this, QStringLiteral("No Database"), QString());
         return true;
     }

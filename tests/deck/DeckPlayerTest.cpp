@@ -232,7 +232,7 @@ TEST(DeckPlayer, ARefusingClickDetectorLeavesTheWhistleDetectorFedUnfiltered)
     EXPECT_EQ(calls[1].lParam, 2);
     // The section starts at the file's start plus the start frame (half a second).
     const auto section = velmar::sound::SectionTimeParameters(
-        velmar::sound::AddSecondsToTime(*rig.host.startTime, 0.5));
+        velmar::platform::AddSecondsToTime(*rig.host.startTime, 0.5));
     EXPECT_EQ(calls[2].wParam, section.first);
     EXPECT_EQ(calls[2].lParam, section.second);
     EXPECT_EQ(calls[3].wParam, 1u); // the deck plays to its speakers too
@@ -451,5 +451,5 @@ TEST(DeckPlayer, TheClockAnswerIsUnknownWithoutAStartTime)
 {
     EXPECT_FALSE(DeckClockTime(std::nullopt, 12.5).has_value());
     const SystemTime start{2010, 12, 0, 8, 14, 3, 5, 0};
-    EXPECT_EQ(DeckClockTime(start, 60.0), velmar::sound::AddSecondsToTime(start, 60.0));
+    EXPECT_EQ(DeckClockTime(start, 60.0), velmar::platform::AddSecondsToTime(start, 60.0));
 }

@@ -306,7 +306,7 @@ TEST_F(DeckWindowTest, ClockFollowsThePositionAndIsToldOnlyInOfflineLogging)
         const auto at = deck->clockTime();
         ASSERT_TRUE(at.has_value());
         // Past midnight of 29 February into 1 March.
-        EXPECT_EQ(velmar::sound::FormatTimeStamp(*at), QStringLiteral("2012-03-01 00:00:00"));
+        EXPECT_EQ(velmar::platform::FormatTimeStamp(*at), QStringLiteral("2012-03-01 00:00:00"));
         engine(*deck, {4, 0});
         if (mode == DeckOfflineMode)
             EXPECT_EQ(clockStates, (std::vector<int>{2, 1, 4, 0}));

@@ -155,13 +155,14 @@ TEST(ButtonDigitalIo, PollPeriodAndHalfPeriod)
 TEST(ButtonDigitalIo, PulseTrains)
 {
     const uint64_t tenOnBitFive = (5u << 16) + 10;
-    const std::vector<PulseStep> highLow = PulseTrain(kMsgPulsesHighLow, tenOnBitFive, 0, 10);
+    const std::vector<PulseStep> highLow = PulseTrain(platform::kMsgPulsesHighLow, tenOnBitFive, 0, 10);
     ASSERT_EQ(highLow.size(), 20u);
     for (std::size_t i = 0; i < highLow.size(); ++i)
         EXPECT_EQ(highLow[i], (PulseStep{5, i % 2 == 0 ? 1 : 0, 50})) << i;
-    EXPECT_EQ(PulseTrain(kMsgPulsesLowHigh, (2u << 16) + 1, 30, 10), (std::vector<PulseStep>{{2, 0, 30}, {2, 1, 30}}));
-    EXPECT_EQ(PulseTrain(kMsgSetBitHigh, (4u << 16) + 1, 0, 10), (std::vector<PulseStep>{{4, 1, 0}}));
-    EXPECT_EQ(PulseTrain(kMsgSetBitLow, (4u << 16) + 1, 0, 10), (std::vector<PulseStep>{{4, 0, 0}}));
+    EXPECT_EQ(PulseTrain(platform::kMsgPulsesLowHigh, (2u << 16) + 1, 30, 10),
+              (std::vector<PulseStep>{{2, 0, 30}, {2, 1, 30}}));
+    EXPECT_EQ(PulseTrain(platform::kMsgSetBitHigh, (4u << 16) + 1, 0, 10), (std::vector<PulseStep>{{4, 1, 0}}));
+    EXPECT_EQ(PulseTrain(platform::kMsgSetBitLow, (4u << 16) + 1, 0, 10), (std::vector<PulseStep>{{4, 0, 0}}));
     EXPECT_TRUE(PulseTrain(1079, tenOnBitFive, 0, 10).empty());
 }
 
@@ -171,7 +172,7 @@ class ButtonThreadsTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        shell::RunMode = shell::RunModeOnline;
+        platform::RunMode = platform::RunModeOnline;
         store::TheProgramSettings.ButtonDeviceType = kMeasurementComputingBoard;
         store::TheProgramSettings.ButtonSampleRate = 1000;
         store::TheProgramSettings.ButtonCountRate = 1000;
@@ -227,10 +228,10 @@ TEST_F(ButtonThreadsTest, NothingRunsWithoutABoardOrOutsideLogging)
 
     setDigitalBoard(&board);
     EXPECT_FALSE(PostDigitalOutput(0, 1, 1)) << "a board but no thread to set the bit: nothing posted";
-    shell::RunMode = shell::RunModeShowData;
+    platform::RunMode = platform::RunModeShowData;
     StartButtonThread(1, {}, {});
     EXPECT_FALSE(ButtonThreadRunning());
-    shell::RunMode = shell::RunModeOnline;
+    platform::RunMode = platform::RunModeOnline;
     store::TheProgramSettings.ButtonDeviceType = 1;
     StartButtonThread(1, {}, {});
     EXPECT_FALSE(ButtonThreadRunning());

@@ -523,7 +523,7 @@ TEST_F(ButtonPanelTest, DefaultRadioStartsSelectedAndPressesOnce)
 TEST_F(ButtonPanelTest, NoPanelsOutsideOnlineLogging)
 {
     defineSample();
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     tabs = std::make_unique<QTabBar>();
     EXPECT_EQ(LoadButtonForms(nullptr, tabs.get(), 3), 3);
     EXPECT_TRUE(ButtonFormList().empty());

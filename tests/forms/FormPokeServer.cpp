@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     if (argc < 2)
         return 2;
-    shell::RunMode = shell::RunModeOnline;
+    platform::RunMode = platform::RunModeOnline;
     if (store::OpenDB(nullptr, QString::fromLocal8Bit(argv[1])) != store::kOpenDbOk)
         return 3;
     QWidget mainWindow;

@@ -83,7 +83,7 @@ protected:
     void SetUp() override
     {
         StoreTest::SetUp();
-        shell::RunMode = shell::RunModeOnline;
+        platform::RunMode = platform::RunModeOnline;
         setHotKeyRegistrar(&hotKeys);
         dbFile = path(QStringLiteral("survey.sqlite"));
         ASSERT_EQ(store::OpenDB(nullptr, dbFile), store::kOpenDbOk);
@@ -94,7 +94,7 @@ protected:
     void TearDown() override
     {
         setHotKeyRegistrar(nullptr);
-        shell::RunMode = shell::RunModeOnline;
+        platform::RunMode = platform::RunModeOnline;
         StoreTest::TearDown();
     }
     QStringList captions() const

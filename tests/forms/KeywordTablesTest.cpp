@@ -209,9 +209,9 @@ TEST(HotKeyCode, KeyCodesFromTitles)
 TEST(FormColours, CustomColoursStepDownFromWhite)
 {
     const auto colours = TUserFormInfo::CustomColours();
-    EXPECT_EQ(colours.front(), store::MakeColour(255, 255, 255));
-    EXPECT_EQ(colours[1], store::MakeColour(239, 239, 239));
-    EXPECT_EQ(colours.back(), store::MakeColour(79, 79, 79));
+    EXPECT_EQ(colours.front(), platform::MakeColour(255, 255, 255));
+    EXPECT_EQ(colours[1], platform::MakeColour(239, 239, 239));
+    EXPECT_EQ(colours.back(), platform::MakeColour(79, 79, 79));
 }
 
 TEST(ControlIds, NeverCollideWithFixedCommands)

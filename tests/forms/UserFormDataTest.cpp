@@ -76,7 +76,7 @@ TEST_F(DataTableTest, ChangedColumnFormatsAreReportedAndTolerated)
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\", \"DbTitle\", "
                                        "\"Length\") VALUES (6, 'NMEACHAR', 'Ship', 'Extra', 40), "
                                        "(7, 'CHAR', 'Notes', '', 200)")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     ASSERT_EQ(sink.messages.size(), 2u) << sink.texts().join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(sink.messages[0].caption, QStringLiteral("Observer"));
@@ -95,12 +95,12 @@ TEST_F(DataTableTest, ShowDataModeChecksTheTablesGpsReferences)
 {
     QStringList checked;
     setDataTableGpsCheck([&](const QString& table, const QString& dataSet) { checked << table + "/" + dataSet; });
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     {
         TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     }
     EXPECT_TRUE(checked.isEmpty());
-    shell::RunMode = shell::RunModeShowData;
+    platform::RunMode = platform::RunModeShowData;
     {
         TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     }
@@ -112,7 +112,7 @@ TEST_F(DataTableTest, FormsSharingATableEachAddTheirColumns)
 {
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Sightings\" (\"Order\", \"Type\", \"Title\") "
                                        "VALUES (30, 'DBTABLENAME', 'EffortLog')")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     TUserFormInfo sightings(QStringLiteral("UDF_Sightings"), 1);
     EXPECT_EQ(sightings.DataTable, QStringLiteral("EffortLog"));
@@ -168,7 +168,7 @@ TEST_F(DataTableTest, StoredRecordsReadBackWithEveryValueAndTheirGpsReference)
 
 TEST_F(DataTableTest, LastValuesSkipAutoClearRows)
 {
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     ASSERT_EQ(DbStoreRecord(effort, {QStringLiteral("Bo"), QStringLiteral("4")}, {1, "2026-06-01 10:00:00"}, false),
               kStoreOk);
@@ -284,7 +284,7 @@ QStringList strings(const QJsonValue& row)
 // their data tables made, records stored, read back and exported.
 TEST_F(DataTableTest, SampleSurveyExportIsReadBackByACsvReader)
 {
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     TUserFormInfo sightings(QStringLiteral("UDF_Sightings"), 0);
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 1);
     ASSERT_EQ(sightings.FindRowByType(CT_LOOKUP)->lookup.size(), 4u);
@@ -350,7 +350,7 @@ TEST_F(DataTableTest, ExportFollowsTheFormsGpsDataSet)
                                        "VALUES (1, '2026-06-01 10:00:00', -33.5, 18.25)")));
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\") "
                                        "VALUES (7, 'GPSDATASET', 'ShipTwo ')")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
     EXPECT_EQ(effort.GpsDataSetTable, QStringLiteral("ShipTwo"));
     LoadedRow row;

@@ -40,19 +40,19 @@ TEST_F(FormsTest, ModeExclusionKeywordsHideFormsInTheirModes)
         bool sightings;
         bool effort;
     } cases[] = {
-        {shell::RunModeOnline, true, false},
-        {shell::RunModeShowData, false, true},
-        {shell::RunModeOffline, true, true},
-        {shell::RunModeAlterSettings, true, true},
+        {platform::RunModeOnline, true, false},
+        {platform::RunModeShowData, false, true},
+        {platform::RunModeOffline, true, true},
+        {platform::RunModeAlterSettings, true, true},
     };
     for (const Case& c : cases) {
-        shell::RunMode = c.mode;
+        platform::RunMode = c.mode;
         EXPECT_EQ(UserFormShownInMode(QStringLiteral("UDF_Sightings")), c.sightings) << c.mode;
         EXPECT_EQ(UserFormShownInMode(QStringLiteral("UDF_Effort")), c.effort) << c.mode;
     }
     // A keyword in the wrong case is no keyword and hides nothing.
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\") VALUES (91, 'notoffline')")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     EXPECT_TRUE(UserFormShownInMode(QStringLiteral("UDF_Effort")));
     EXPECT_TRUE(sink.messages.empty());
 
@@ -85,7 +85,7 @@ TEST_F(FormsTest, DefinitionRowsAndFormOptionsAreRead)
     EXPECT_EQ(rows[2]->newLineCount, 1) << "the NEWLINE row counts on the row before it";
     EXPECT_EQ(rows[5]->typeCode, CT_CHAR) << "trailing blanks of Type are ignored";
     EXPECT_EQ(rows[5]->AutoUpdate, 0) << "AutoUpdate only for self-filling types";
-    EXPECT_EQ(rows[5]->colourValue, store::MakeColour(225, 128, 0));
+    EXPECT_EQ(rows[5]->colourValue, platform::MakeColour(225, 128, 0));
     EXPECT_EQ(rows[5]->Topic, QStringLiteral("Comment")) << "an empty Topic takes the Title";
     EXPECT_EQ(rows[6]->DbTitle, QStringLiteral("HasCalves")) << "DbTitle is trimmed";
     EXPECT_EQ(rows[12]->typeCode, CT_NONE) << "lower-case font is no keyword";
@@ -103,8 +103,8 @@ TEST_F(FormsTest, DefinitionRowsAndFormOptionsAreRead)
     EXPECT_EQ(form.RangeSource, RANGE_FIXED);
     EXPECT_EQ(form.RangeUnits, UNITS_METRES);
     EXPECT_FLOAT_EQ(form.FixedRange, 0.5f);
-    EXPECT_EQ(form.BackgroundColour, store::MakeColour(200, 220, 240));
-    EXPECT_EQ(form.Symbol, (store::SymbolDesc{6, store::SymbolDiamond, 0, 0}));
+    EXPECT_EQ(form.BackgroundColour, platform::MakeColour(200, 220, 240));
+    EXPECT_EQ(form.Symbol, (platform::SymbolDesc{6, platform::SymbolDiamond, 0, 0}));
 
     EXPECT_EQ(form.Font.lfFaceName.text(), QStringLiteral("DejaVu Sans"));
     EXPECT_EQ(form.Font.lfHeight, -16) << "12 points at 96 pixels per inch";
@@ -130,10 +130,10 @@ TEST_F(FormsTest, LookupListHoldsSelectableRowsAfterTheAllItem)
     ASSERT_EQ(lookup->lookup.size(), 5u);
     EXPECT_TRUE(lookup->lookup[0].code.isEmpty());
     EXPECT_EQ(lookup->lookup[1].code, QStringLiteral("HP"));
-    EXPECT_EQ(lookup->lookup[1].colour, store::MakeColour(255, 0, 0));
-    EXPECT_EQ(lookup->lookup[1].symbol, store::SymbolCircle);
+    EXPECT_EQ(lookup->lookup[1].colour, platform::MakeColour(255, 0, 0));
+    EXPECT_EQ(lookup->lookup[1].symbol, platform::SymbolCircle);
     EXPECT_EQ(lookup->lookup[2].code, QStringLiteral("BND")) << "Selectable compares without regard to case";
-    EXPECT_EQ(lookup->lookup[2].symbol, store::SymbolStar);
+    EXPECT_EQ(lookup->lookup[2].symbol, platform::SymbolStar);
     EXPECT_EQ(lookup->lookup[3].code, QStringLiteral("MW"));
     EXPECT_EQ(lookup->lookup[3].colour, lookup->colourValue) << "no colour: the row's";
     EXPECT_EQ(lookup->lookup[3].symbol, form.Symbol.symbol) << "no symbol: the form's";
@@ -147,7 +147,7 @@ TEST_F(FormsTest, LookupListHoldsSelectableRowsAfterTheAllItem)
 TEST_F(FormsTest, HotKeyTakenByAnotherFormIsReportedAndDropped)
 {
     ASSERT_TRUE(execSql(QStringLiteral("UPDATE \"UDF_Effort\" SET \"Title\" = 'S' WHERE \"Type\" = 'HOTKEY'")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     TUserFormInfo sightings(QStringLiteral("UDF_Sightings"), 0);
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 1);
     EXPECT_EQ(sightings.HotKeyId, 'S');
@@ -163,13 +163,13 @@ TEST_F(FormsTest, PopupKeywordOnlyOnline)
 {
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"ForceGps\", \"Plot\") "
                                        "VALUES (9, 'POPUP', 1, 0)")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     {
         TUserFormInfo effort(QStringLiteral("UDF_Effort"), 2);
         EXPECT_EQ(effort.FormKind, kTabForm);
         EXPECT_EQ(effort.TabIndex, 2);
     }
-    shell::RunMode = shell::RunModeOnline;
+    platform::RunMode = platform::RunModeOnline;
     TUserFormInfo effort(QStringLiteral("UDF_Effort"), 2);
     EXPECT_EQ(effort.FormKind, kPopupForm);
     EXPECT_EQ(effort.OpenInBackground, 1);
@@ -197,7 +197,7 @@ TEST_F(FormsTest, CounterStartValuesDoNotSkipANumberAtRestart)
                                        "VALUES (12, 'COUNTER', 'Tape', ' 12b')")));
     ASSERT_TRUE(execSql(QStringLiteral("INSERT INTO \"UDF_Effort\" (\"Order\", \"Type\", \"Title\") "
                                        "VALUES (11, 'COUNTER', 'Watch')")));
-    shell::RunMode = shell::RunModeOffline;
+    platform::RunMode = platform::RunModeOffline;
     {
         TUserFormInfo effort(QStringLiteral("UDF_Effort"), 0);
         ASSERT_TRUE(
@@ -212,7 +212,7 @@ TEST_F(FormsTest, CounterStartValuesDoNotSkipANumberAtRestart)
     EXPECT_EQ(effort.FindRowByTitle(QStringLiteral("Tape"))->counterValue + 1, 12) << "the number Default begins with";
 
     // Show-data mode and settings mode set no counters.
-    shell::RunMode = shell::RunModeShowData;
+    platform::RunMode = platform::RunModeShowData;
     TUserFormInfo shown(QStringLiteral("UDF_Effort"), 2);
     EXPECT_EQ(shown.FindRowByTitle(QStringLiteral("Watch"))->counterValue, 0);
 }
@@ -231,7 +231,7 @@ TEST_F(FormsTest, WriteBacksUpdateTheRowOrInsertWithTheLowestFreeOrder)
     font.lfWeight = 400;
     font.lfFaceName.setText(QStringLiteral("Liberation Serif"));
     EXPECT_TRUE(form.StoreFont(font));
-    EXPECT_TRUE(form.StoreFormColour(store::MakeColour(1, 20, 255)));
+    EXPECT_TRUE(form.StoreFormColour(platform::MakeColour(1, 20, 255)));
     EXPECT_TRUE(sink.messages.empty()) << sink.texts().join(QLatin1Char('\n')).toStdString();
 
     DirectDb db(dbFile);
@@ -302,8 +302,8 @@ TEST_F(FormsTest, AWriteBackChangesItsOwnRowOnly)
             EXPECT_TRUE(form.WriteDefinitionRow(*row)) << w.title;
         }
         // A row new to the table is added once, then updated where it went.
-        EXPECT_TRUE(form.StoreFormColour(store::MakeColour(1, 2, 3)));
-        EXPECT_TRUE(form.StoreFormColour(store::MakeColour(4, 5, 6)));
+        EXPECT_TRUE(form.StoreFormColour(platform::MakeColour(1, 2, 3)));
+        EXPECT_TRUE(form.StoreFormColour(platform::MakeColour(4, 5, 6)));
     }
     EXPECT_EQ(defaults("UDF_Pairs", "rowid"),
               (QStringList{"1|Observer|Ann", "2|Tally|10", "2|Note|changed", "3|Ship|Oriel", "4|NULL|NULL"}));

@@ -420,7 +420,7 @@ protected:
                                     .arg(QString::fromLatin1(values))));
         ASSERT_TRUE(
             execSql(QStringLiteral("UPDATE \"UDF_Sightings\" SET \"Default\" = 'none' WHERE \"Title\" = 'Comment'")));
-        shell::RunMode = shell::RunModeShowData;
+        platform::RunMode = platform::RunModeShowData;
     }
     void TearDown() override { UserFormWindowTest::TearDown(); }
     velmar::test::ScriptedDialogs dialogs;
@@ -579,14 +579,14 @@ TEST_F(UserFormWindowTest, PropertyMenuChoosesFontAndColour)
         if (colours == nullptr)
             return false;
         const QColor white = QColorDialog::customColor(0);
-        offeredWhite = store::MakeColour(white.red(), white.green(), white.blue());
+        offeredWhite = platform::MakeColour(white.red(), white.green(), white.blue());
         colours->setCurrentColor(QColor(10, 20, 30));
         colours->accept();
         return true;
     };
     menu->actions()[1]->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(offeredWhite, store::MakeColour(255, 255, 255));
+    EXPECT_EQ(offeredWhite, platform::MakeColour(255, 255, 255));
     EXPECT_EQ(w->palette().color(QPalette::Window), QColor(10, 20, 30));
     auto formRow = [&](const char* type, const char* columns) {
         return store::test::DirectDb(dbFile).rows(

@@ -116,7 +116,7 @@ TEST_P(PlotStyleTest, TicksDecide)
     row("Count").Plot = 1;
     row("Calves").Plot = 1;
     form->HasPlotAll = 1;
-    form->PlotColour = store::MakeColour(1, 2, 3);
+    form->PlotColour = platform::MakeColour(1, 2, 3);
     CONTROLTYPEINFO& species = row("Species");
     auto itemOf = [&](const char* code) -> LookupItem& {
         if (std::string(code) == "all")
@@ -206,7 +206,7 @@ TEST_F(UserPlotThingTest, EffortColourOfValues)
     for (const EffortCase& c : cases) {
         CONTROLTYPEINFO r;
         r.typeCode = c.type;
-        r.colourValue = store::MakeColour(10, 20, 30);
+        r.colourValue = platform::MakeColour(10, 20, 30);
         const QString value = QString::fromLatin1(c.value);
         const int32_t colour = EffortColourOf(r, value, !value.isEmpty(), &state);
         EXPECT_EQ(state, c.state) << c.type << " " << c.value;

@@ -26,7 +26,7 @@ void checkFix(const nav::GpsFixData& fix)
     FUZZ_CHECK(std::isfinite(fix.latitude) && fix.latitude >= 0 && fix.latitude <= 9000);
     FUZZ_CHECK(std::isfinite(fix.longitude) && fix.longitude >= 0 && fix.longitude <= 18000);
     FUZZ_CHECK(std::isfinite(fix.speed) && std::isfinite(fix.course));
-    FUZZ_CHECK(nav::NmeaDegrees(fix.latitude) <= 90 && nav::NmeaDegrees(fix.longitude) <= 180);
+    FUZZ_CHECK(nmea::NmeaDegrees(fix.latitude) <= 90 && nmea::NmeaDegrees(fix.longitude) <= 180);
 }
 
 } // namespace
@@ -56,11 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size)
                    && std::isfinite(fix.Course));
     }
 
-    if (const auto time = nav::ReadNmeaTimeField(sentence)) {
+    if (const auto time = nmea::ReadNmeaTimeField(sentence)) {
         FUZZ_CHECK(isTimeOfDay(time->hhmmss));
         FUZZ_CHECK(time->milliseconds >= 0 && time->milliseconds <= 999);
     }
-    if (const auto number = nav::ReadNmeaNumber(sentence))
+    if (const auto number = nmea::ReadNmeaNumber(sentence))
         FUZZ_CHECK(std::isfinite(*number));
     return 0;
 }

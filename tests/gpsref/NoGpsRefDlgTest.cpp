@@ -159,8 +159,8 @@ TEST_F(NoGpsRefDlgTest, ShowingASurveyAddsTheTimeIndexOnceAndWritesOnlyRowsThatN
     };
     ASSERT_EQ(indexes(), QStringList{});
 
-    const quint32 mode = shell::RunMode;
-    shell::RunMode = shell::RunModeShowData;
+    const quint32 mode = platform::RunMode;
+    platform::RunMode = platform::RunModeShowData;
     ui.runDialog = [](QDialog& d) { return qobject_cast<NoGpsRefDlg*>(&d)->RunToEnd(); };
     store::SetGpsIndexCheck(
         [this](const QString& table) { CheckGpsIndexes(nullptr, table, QStringLiteral("GpsData"), ui); });
@@ -186,7 +186,7 @@ TEST_F(NoGpsRefDlgTest, ShowingASurveyAddsTheTimeIndexOnceAndWritesOnlyRowsThatN
     EXPECT_EQ(indexes(), QStringList{"PCTime"});
 
     store::SetGpsIndexCheck({});
-    shell::RunMode = mode;
+    platform::RunMode = mode;
     ASSERT_EQ(store::OpenDB(nullptr, file), store::kOpenDbOk);
 }
 

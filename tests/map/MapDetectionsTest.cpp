@@ -174,7 +174,7 @@ TEST(MapDetectionsTest, PlacementInterpolatesOnTheShorterArc)
     projection.Left = -10;
     projection.YScale = projection.XScale = 10;
     velmar::platform::SystemTime half = fixes.First()->fix.programTime;
-    half = velmar::sound::AddSecondsToTime(half, 5);
+    half = velmar::platform::AddSecondsToTime(half, 5);
     const auto place = PlaceDetection(fixes.First()->newer, 0, true, &half, projection, 0);
     ASSERT_TRUE(place);
     EXPECT_NEAR(std::fmod(place->heading + 360, 360), 0, 1e-6) << "350 and 10 give 0, not 180";

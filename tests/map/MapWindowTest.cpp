@@ -39,7 +39,7 @@ protected:
     void SetUp() override
     {
         saved = TheProgramSettings;
-        savedMode = velmar::shell::RunMode;
+        savedMode = velmar::platform::RunMode;
         MapMessageHandlers h;
         h.message = [this](const QString& t, const QString& c) { messages << c + ": " + t; };
         before = SetMapMessageHandlers(std::move(h));
@@ -48,7 +48,7 @@ protected:
     {
         velmar::nav::PurgeAllDetections();
         TheProgramSettings = saved;
-        velmar::shell::RunMode = savedMode;
+        velmar::platform::RunMode = savedMode;
         SetMapMessageHandlers(std::move(before));
     }
 
@@ -156,8 +156,8 @@ TEST_F(MapWindowTest, TheProgramsMapEmptiesItsReadoutsWhenAskedAndIgnoresCallsBe
     FixListBuilder fixes;
     std::function<void(velmar::nav::DetectionKey)> toMap;
     MapEnvironment environment;
-    environment.runMode = [] { return int(velmar::shell::RunModeShowData); };
-    BindMap(std::move(environment), Sources(fixes, int(velmar::shell::RunModeShowData)), toMap);
+    environment.runMode = [] { return int(velmar::platform::RunModeShowData); };
+    BindMap(std::move(environment), Sources(fixes, int(velmar::platform::RunModeShowData)), toMap);
     ASSERT_TRUE(toMap);
     if (!TheMapWindow()) {
         ShowEmptyGpsData();
@@ -271,7 +271,7 @@ TEST_F(MapWindowTest, LabelOfARecordAfterTheRestingTime)
 
 TEST_F(MapWindowTest, AnimationReplaysToTheEnd)
 {
-    velmar::shell::RunMode = velmar::shell::RunModeShowData;
+    velmar::platform::RunMode = velmar::platform::RunModeShowData;
     FixListBuilder fixes;
     fixes.List().SetShowPeriodStart(
         velmar::platform::SystemTime::fromTimePoint(std::chrono::time_point_cast<std::chrono::milliseconds>(

@@ -83,7 +83,7 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
 {
     const std::vector<QList<QByteArray>> log = navtest::readShipGpsLog();
     ASSERT_EQ(log.size(), 6u);
-    shell::RunMode = shell::RunModeOnline;
+    platform::RunMode = platform::RunModeOnline;
     store::TheProgramSettings = store::ProgramSettings();
     store::TheProgramSettings.ReadHdt = true;
     const uint64_t interval = uint64_t(store::TheProgramSettings.MaxInterval) * 1000;
@@ -157,7 +157,7 @@ TEST_F(GpsEndToEnd, EveryIntervalStoresTheFixTheShipSent)
 // real.
 TEST_F(GpsEndToEnd, ASimulatedShipIsShownAsSuch)
 {
-    shell::RunMode = shell::RunModeOnline;
+    platform::RunMode = platform::RunModeOnline;
     store::TheProgramSettings = store::ProgramSettings();
     startNmea(QStringLiteral("/dev/null-port"), true);
     platform::DdeClient server(QStringLiteral("NMEA"));

@@ -11,7 +11,7 @@ namespace {
 
 TEST(GpsFixData, ClearedFixCarriesTheProgramTimeAndNoHeadings)
 {
-    velmar::shell::RunMode = velmar::shell::RunModeOnline;
+    velmar::platform::RunMode = velmar::platform::RunModeOnline;
     const auto before = SystemTime::nowUtc().toTimePoint();
     const GpsFixData fix;
     EXPECT_GE(fix.programTime.toTimePoint(), before);

@@ -48,7 +48,7 @@ class PollFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        velmar::shell::RunMode = velmar::shell::RunModeOnline;
+        velmar::platform::RunMode = velmar::platform::RunModeOnline;
         velmar::store::TheProgramSettings = velmar::store::ProgramSettings();
         velmar::store::TheProgramSettings.ReadHdt = true;
     }
@@ -75,7 +75,7 @@ protected:
             ++starts;
             return false;
         };
-        h.runMode = [] { return velmar::shell::RunMode; };
+        h.runMode = [] { return velmar::platform::RunMode; };
         return h;
     }
 
@@ -211,9 +211,9 @@ TEST_F(PollFixture, PollIfDueKeepsTheLeastInterval)
     }
 
     // Outside online logging nothing is asked; the GPS reference becomes 0.
-    for (quint32 mode :
-         {velmar::shell::RunModeShowData, velmar::shell::RunModeOffline, velmar::shell::RunModeAlterSettings}) {
-        velmar::shell::RunMode = mode;
+    for (quint32 mode : {velmar::platform::RunModeShowData, velmar::platform::RunModeOffline,
+                         velmar::platform::RunModeAlterSettings}) {
+        velmar::platform::RunMode = mode;
         now += 60000;
         poller.PollGpsIfDue();
     }
@@ -366,8 +366,9 @@ TEST(GpsReadoutTexts, StatusAndDatumTexts)
     fix.programTime.wMonth = 12;
     fix.programTime.wDay = 10;
     fix.programTime.wHour = 7;
-    EXPECT_EQ(GpsPanelTextsFor(&fix, velmar::shell::RunModeShowData).time->text, QStringLiteral("2026-12-10 07:00:00"));
-    const GpsPanelTexts none = GpsPanelTextsFor(nullptr, velmar::shell::RunModeOnline);
+    EXPECT_EQ(GpsPanelTextsFor(&fix, velmar::platform::RunModeShowData).time->text,
+              QStringLiteral("2026-12-10 07:00:00"));
+    const GpsPanelTexts none = GpsPanelTextsFor(nullptr, velmar::platform::RunModeOnline);
     EXPECT_FALSE(none.status);
     EXPECT_EQ(none.magHeading->text, QStringLiteral("No Data"));
 }

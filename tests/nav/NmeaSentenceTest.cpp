@@ -8,6 +8,7 @@
 
 using namespace velmar::nav;
 using velmar::navtest::withChecksum;
+using velmar::nmea::NmeaChecksumOk;
 using velmar::platform::SystemTime;
 
 namespace {

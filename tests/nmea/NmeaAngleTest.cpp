@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-using namespace velmar::nav;
+using namespace velmar::nmea;
 
 TEST(NmeaAngle, SplitsDegreesAndMinutes)
 {

@@ -9,7 +9,7 @@
 #include <clocale>
 #include <vector>
 
-using namespace velmar::sound;
+using namespace velmar::platform;
 
 namespace {
 

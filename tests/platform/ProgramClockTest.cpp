@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-using namespace velmar::shell;
+using namespace velmar::platform;
 using velmar::platform::SystemTime;
 using namespace std::chrono;
 

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace velmar::shell;
+using namespace velmar::platform;
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace velmar::store;
+using namespace velmar::platform;
 
 namespace {
 

@@ -75,7 +75,7 @@ protected:
     {
         device.pushSeconds(seconds, rec.SampleRate);
         engine->tick();
-        clock = velmar::sound::AddSecondsToTime(clock, seconds);
+        clock = velmar::platform::AddSecondsToTime(clock, seconds);
     }
 
     void startRecording(int type)
@@ -111,7 +111,7 @@ TEST_F(RecorderEngineTest, TriggerAfterFourSecondsStartsTheFileWithTheBufferAndB
     EXPECT_EQ(device.starts, 1) << "the device keeps running from buffer to file";
 
     ASSERT_EQ(bookings.size(), 1u);
-    EXPECT_EQ(bookings[0].FileTime, velmar::sound::AddSecondsToTime(trigger, -4));
+    EXPECT_EQ(bookings[0].FileTime, velmar::platform::AddSecondsToTime(trigger, -4));
     const SoundFile f = ReadSound(QDir(dir.path()).filePath(bookings[0].FileName));
     EXPECT_EQ(f.rate, 48000);
     EXPECT_EQ(f.channels, 2);
@@ -235,7 +235,7 @@ TEST_F(RecorderEngineTest, TheRowCountsTheSoundTheFileHoldsNotTheTimeItWasOpen)
     for (int i = 0; i < 9; ++i)
         advance(1);
     advance(0.66);
-    clock = velmar::sound::AddSecondsToTime(clock, 24 - 9.66);
+    clock = velmar::platform::AddSecondsToTime(clock, 24 - 9.66);
     engine->stop();
     ASSERT_EQ(bookings.size(), 1u);
     const SoundFile f = ReadSound(QDir(dir.path()).filePath(bookings[0].FileName));
@@ -427,7 +427,7 @@ TEST_F(RecorderEngineTest, WhenPelvaneClosesThePipeTheRecorderSaysSoClosesTheFil
     pipe->write(reinterpret_cast<const char*>(samples.data()), qint64(samples.size() * 2));
     pipe->close();
     pipe.reset();
-    clock = velmar::sound::AddSecondsToTime(clock, 20);
+    clock = velmar::platform::AddSecondsToTime(clock, 20);
     ASSERT_TRUE(QTest::qWaitFor(
         [&] {
             piped.tick();

@@ -83,7 +83,7 @@ TEST_F(RecorderWindowTest, AutomaticCycleRecordsInsideItsWindowAndBuffersAfter)
     window->Refresh();
     EXPECT_EQ(window->StatusLineText(), " Automatic Recording running: 30 seconds remaining");
 
-    At(velmar::sound::AddSecondsToTime(At103030, 30)); // 10:31:00
+    At(velmar::platform::AddSecondsToTime(At103030, 30)); // 10:31:00
     EXPECT_EQ(window->RecorderState(), StateBuffering);
     window->Recording().EnableBuffer = false;
     window->Refresh();
@@ -100,12 +100,12 @@ TEST_F(RecorderWindowTest, ATriggerInOffModeRecordsForItsSecondsThenStops)
     EXPECT_EQ(window->CurrentMode(), ModeContinuous);
     EXPECT_TRUE(window->findChild<QPushButton*>("mode31554")->isChecked()) << "the buttons stay as they were";
     ASSERT_TRUE(DeviceStatusBecomes(StatusRunning));
-    At(velmar::sound::AddSecondsToTime(At103030, 5));
+    At(velmar::platform::AddSecondsToTime(At103030, 5));
     EXPECT_TRUE(window->StatusLineText().startsWith("Single Whistle, length: "))
         << window->StatusLineText().toStdString();
     EXPECT_TRUE(window->StatusLineText().endsWith("stop at 10:32:30")) << window->StatusLineText().toStdString();
 
-    At(velmar::sound::AddSecondsToTime(At103030, 120));
+    At(velmar::platform::AddSecondsToTime(At103030, 120));
     EXPECT_EQ(window->CurrentMode(), ModeOff);
     EXPECT_EQ(window->RecorderState(), StateIdle);
     ASSERT_TRUE(DeviceStatusBecomes(StatusStopped));
@@ -116,7 +116,7 @@ TEST_F(RecorderWindowTest, ATriggerInContinuousModeChangesOnlyTheReason)
     window->ModeCommand(ModeContinuous);
     ASSERT_TRUE(DeviceStatusBecomes(StatusRunning));
     window->TriggerRecorder(120, QStringLiteral("Porpoise Event"), false);
-    At(velmar::sound::AddSecondsToTime(At103030, 300));
+    At(velmar::platform::AddSecondsToTime(At103030, 300));
     EXPECT_EQ(window->CurrentMode(), ModeContinuous);
     EXPECT_EQ(window->RecorderState(), StateRecording);
     EXPECT_EQ(device.starts, 1);

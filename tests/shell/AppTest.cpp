@@ -22,6 +22,7 @@
 #include <vector>
 
 using namespace velmar::shell;
+using namespace velmar::platform;
 
 namespace {
 

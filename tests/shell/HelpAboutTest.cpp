@@ -33,8 +33,8 @@ class HelpAboutTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        RunMode = RunModeOnline;
-        SetProgramPath(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"));
+        platform::RunMode = platform::RunModeOnline;
+        platform::SetProgramPath(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"));
         saved = app().GetMainWindowServices();
         MainWindowServices services = saved;
         services.help = &BindHelpAndAbout();
@@ -144,8 +144,8 @@ TEST_F(HelpAboutTest, AboutCommandOpensTheAboutBox)
 
 TEST_F(HelpAboutTest, WebButtonAtTheEndOfTheMenuBarOpensTheWebPageOrItsHelp)
 {
-    sendWindowMessage(app().GetClientWindow(), MsgAfterStart, 0, 0);
-    sendWindowMessage(app().GetClientWindow(), MsgAfterStart, 0, 0);
+    platform::sendWindowMessage(app().GetClientWindow(), platform::MsgAfterStart, 0, 0);
+    platform::sendWindowMessage(app().GetClientWindow(), platform::MsgAfterStart, 0, 0);
     auto* button = qobject_cast<QToolButton*>(frame->menuBar()->cornerWidget(Qt::TopRightCorner));
     ASSERT_NE(button, nullptr);
     int webButtons = 0;

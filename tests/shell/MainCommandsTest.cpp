@@ -35,11 +35,11 @@ protected:
     void TearDown() override
     {
         window.reset();
-        RunMode = RunModeOnline;
+        platform::RunMode = platform::RunModeOnline;
     }
     TV2000Window& Make(unsigned mode)
     {
-        RunMode = mode;
+        platform::RunMode = mode;
         WriteSettings([](store::ProgramSettings&) {});
         window = std::make_unique<TV2000Window>(nullptr, world.Services());
         window->resize(1000, 700);
@@ -77,13 +77,14 @@ TEST_P(EnablerTest, ByModeAndTab)
     EXPECT_TRUE(c.IsEnabled(Command::CopyTableData)) << r.legend;
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, EnablerTest,
-                         ::testing::Values(EnablerRow{"online, map", RunModeOnline, 0, true, false, false},
-                                           EnablerRow{"online, comments", RunModeOnline, 1, false, false, false},
-                                           EnablerRow{"online, form", RunModeOnline, -1, false, false, true},
-                                           EnablerRow{"show data, map", RunModeShowData, 0, true, true, false},
-                                           EnablerRow{"show data, form", RunModeShowData, -1, false, true, true},
-                                           EnablerRow{"offline, comments", RunModeOffline, 1, false, true, false}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EnablerTest,
+    ::testing::Values(EnablerRow{"online, map", platform::RunModeOnline, 0, true, false, false},
+                      EnablerRow{"online, comments", platform::RunModeOnline, 1, false, false, false},
+                      EnablerRow{"online, form", platform::RunModeOnline, -1, false, false, true},
+                      EnablerRow{"show data, map", platform::RunModeShowData, 0, true, true, false},
+                      EnablerRow{"show data, form", platform::RunModeShowData, -1, false, true, true},
+                      EnablerRow{"offline, comments", platform::RunModeOffline, 1, false, true, false}));
 
 TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
 {
@@ -92,7 +93,7 @@ TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
     QFile(open).open(QIODevice::WriteOnly);
     QFile::link(open, dir.filePath(QStringLiteral("link.sqlite")));
     TheProgramSettings.DatabasePath.setText(open);
-    TV2000Window& w = Make(RunModeShowData);
+    TV2000Window& w = Make(platform::RunModeShowData);
     QString chosen;
     world.dialogs.runSheet = [&](ui::SettingsSheet&) {
         TheProgramSettings.DatabasePath.setText(chosen);
@@ -112,7 +113,7 @@ TEST_F(MainCommandsTest, DatabaseChangeSetsTheRestartModeAndQuits)
     TheProgramSettings.DatabasePath.setText(open);
     chosen = dir.filePath(QStringLiteral("Season.sqlite"));
     EXPECT_TRUE(w.Command(Command::DatabaseFile));
-    EXPECT_EQ(TheProgramSettings.RestartMode, int(RunModeShowData));
+    EXPECT_EQ(TheProgramSettings.RestartMode, int(platform::RunModeShowData));
     EXPECT_NE(world.At("quit"), -1);
     // The normal shut-down runs before the program ends for its restart.
     EXPECT_NE(world.At("save settings rows"), -1);
@@ -127,7 +128,7 @@ TEST_F(MainCommandsTest, NewDatabaseObjectSaysWhatWasMade)
     QTemporaryDir dir;
     store::SetBlankDatabaseTemplate(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/BlankVelmar._sqlite"));
     ASSERT_EQ(store::OpenDB(nullptr, dir.filePath(QStringLiteral("survey.sqlite"))), store::kOpenDbOk);
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     QString typed;
     world.dialogs.runDialog = [&](QDialog& dialog) {
         dialog.findChild<QLineEdit*>()->setText(typed);
@@ -148,7 +149,7 @@ TEST_F(MainCommandsTest, NewDatabaseObjectSaysWhatWasMade)
 // Offline logging: the clock strip's buttons run their commands.
 TEST_F(MainCommandsTest, StartRunAndStopRunButtonsDriveTheProgramClock)
 {
-    TV2000Window& w = Make(RunModeOffline);
+    TV2000Window& w = Make(platform::RunModeOffline);
     QPushButton* start = nullptr;
     QPushButton* stop = nullptr;
     for (QPushButton* b : w.findChildren<QPushButton*>()) {
@@ -159,25 +160,25 @@ TEST_F(MainCommandsTest, StartRunAndStopRunButtonsDriveTheProgramClock)
     }
     ASSERT_NE(start, nullptr);
     ASSERT_NE(stop, nullptr);
-    SetProgramStartTime(velmar::platform::SystemTime{}, nullptr);
-    SetProgramClockSource(ClockSourceFrozen);
+    platform::SetProgramStartTime(velmar::platform::SystemTime{}, nullptr);
+    platform::SetProgramClockSource(platform::ClockSourceFrozen);
     FindMyEdit(&w, IdClockEdit1)->setText(QStringLiteral("2026-05-06 07:08:09"));
     start->setEnabled(true);
     start->click();
-    EXPECT_EQ(GetProgramClockSource(), ClockSourceManual);
+    EXPECT_EQ(platform::GetProgramClockSource(), platform::ClockSourceManual);
     velmar::platform::SystemTime now;
-    GetProgramTime(&now);
+    platform::GetProgramTime(&now);
     EXPECT_EQ(now.wYear, 2026);
     EXPECT_EQ(now.wHour, 7);
     EXPECT_TRUE(stop->isEnabled());
     stop->click();
-    EXPECT_EQ(GetProgramClockSource(), ClockSourceFrozen);
+    EXPECT_EQ(platform::GetProgramClockSource(), platform::ClockSourceFrozen);
     EXPECT_TRUE(start->isEnabled());
 }
 
 TEST_F(MainCommandsTest, LiveEffortChangesCarryTheCategoryTheStatisticsCount)
 {
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     TMainCommands& c = w.Commands();
     for (quint32 status : {2u, 0x100000u, 1u, 0x20000u})
         c.AddEffortChange(0, status);
@@ -189,7 +190,7 @@ TEST_F(MainCommandsTest, LiveEffortChangesCarryTheCategoryTheStatisticsCount)
 
 TEST_F(MainCommandsTest, PrintMapMakesOnePagePerCopy)
 {
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("map.pdf"));
     world.dialogs.printDialog = [&](QWidget*, QPrinter& printer, bool) {
@@ -213,7 +214,7 @@ TEST_F(MainCommandsTest, PrintMapRefusesToWriteOverTheOpenSurvey)
     const QString survey = dir.filePath(QStringLiteral("survey.sqlite"));
     store::SetBlankDatabaseTemplate(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/BlankVelmar._sqlite"));
     ASSERT_EQ(store::OpenDB(nullptr, survey), store::kOpenDbOk);
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     world.dialogs.printDialog = [&](QWidget*, QPrinter& printer, bool) {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(survey);
@@ -258,7 +259,7 @@ TEST_F(MainCommandsTest, PrintMapThatCannotStartSaysWhy)
 
 TEST_F(MainCommandsTest, AnimationTimersRunUntilTheMapRunsOut)
 {
-    TV2000Window& w = Make(RunModeShowData);
+    TV2000Window& w = Make(platform::RunModeShowData);
     world.dialogs.runDialog = [](QDialog&) { return true; };
     MainTimers& timers = w.Commands().Timers();
     timers.SetManual(true);

@@ -36,9 +36,9 @@ public:
 protected:
     bool eventFilter(QObject*, QEvent* e) override
     {
-        if (e->type() != WindowMessageEvent::eventType())
+        if (e->type() != platform::WindowMessageEvent::eventType())
             return false;
-        auto* m = static_cast<WindowMessageEvent*>(e);
+        auto* m = static_cast<platform::WindowMessageEvent*>(e);
         m_world.Log(m_name + " " + std::to_string(m->message()) + " " + std::to_string(m->wParam()));
         if (m_consume)
             m->setResult(m_answer);
@@ -84,7 +84,7 @@ protected:
     {
         logs.clear();
         window.reset();
-        RunMode = RunModeOnline;
+        platform::RunMode = platform::RunModeOnline;
     }
     template <class... A>
     void Log(const std::string& what, A... a)
@@ -104,7 +104,7 @@ protected:
         InstallHooks();
         if (hooks)
             hooks();
-        RunMode = mode;
+        platform::RunMode = mode;
         if (!withMap)
             world.mapService.make = nullptr;
         world.comments.make = [this, withComments](QWidget* parent) -> QWidget* {
@@ -179,40 +179,148 @@ TEST_F(MainMessagesTest, EachMessageReachesItsTargetOrAnswersZeroWithoutIt)
     const auto time = qint64(reinterpret_cast<quintptr>(&deckTime));
     const std::string textArg = std::to_string(text);
     const MessageRow rows[] = {
-        {"arrow key on the map tab", RunModeShowData, true, true, 0, MsgArrowKey, VkLeft, 1, 1, {"map 1057 37"}},
-        {"arrow key on another tab", RunModeShowData, true, true, 1, MsgArrowKey, VkLeft, 1, 0, {}},
-        {"arrow key on the map tab, no map", RunModeShowData, false, true, 0, MsgArrowKey, VkLeft, 1, 1, {}},
-        {"map file loaded", RunModeOnline, true, true, 0, MsgMapFileLoaded, 0, 0, 0, {"check track"}},
-        {"map file loaded, no map", RunModeOnline, false, true, 0, MsgMapFileLoaded, 0, 0, 0, {}},
-        {"map item", RunModeOnline, true, true, 0, MsgMapItem, 7, 0, 0, {"map item 7"}},
-        {"map item, no map", RunModeOnline, false, true, 0, MsgMapItem, 7, 0, 0, {}},
-        {"deck time", RunModeShowData, true, true, 0, MsgDeckTimeText, text, time, 1, {"comments 1065 1", "new fix 5"}},
-        {"deck time, no map nor comments", RunModeShowData, false, false, 0, MsgDeckTimeText, text, time, 1, {}},
-        {"recording state", RunModeOnline, true, true, 0, MsgRecordingState, 2, 0, 5, {"comments 1069 2"}},
-        {"recording state, no comments", RunModeOnline, true, false, 0, MsgRecordingState, 2, 0, 0, {}},
-        {"device change, a deck", RunModeShowData, true, true, 0, MsgDeviceChange, 7, 0, 6, {"deck 537 7"}},
-        {"device change, no deck", RunModeOnline, true, true, 0, MsgDeviceChange, 7, 0, 0, {}},
-        {"deck detector text, a panel", RunModeOnline, true, true, 0, MsgDeckDetectorText, text, 3725, 1, {}},
-        {"deck detector text, no panel", RunModeShowData, true, true, 0, MsgDeckDetectorText, text, 3725, 0, {}},
-        {"deck playing", RunModeShowData, true, true, 0, MsgDeckPlaying, 1, 0, 0, {"deck playing 1 0"}},
-        {"detector status", RunModeOnline, true, true, 0, MsgDetectorStatus, 4, 131072, 0, {"status 4 131072"}},
-        {"detector event", RunModeOnline, true, true, 0, MsgDdeEvent, 3, 9, 0, {"dde 3 9"}},
-        {"thing heard", RunModeOnline, true, true, 0, MsgThingsHeard, 1, 2, 0, {"heard 1 2"}},
-        {"effort reload", RunModeShowData, true, true, 0, MsgEffortReload, 0, 0, 0, {"redraw 0 1"}},
-        {"a message nobody handles", RunModeOnline, true, true, 0, 1999, 0, 0, 0, {}},
+        {"arrow key on the map tab",
+         platform::RunModeShowData,
+         true,
+         true,
+         0,
+         platform::MsgArrowKey,
+         VkLeft,
+         1,
+         1,
+         {"map 1057 37"}},
+        {"arrow key on another tab", platform::RunModeShowData, true, true, 1, platform::MsgArrowKey, VkLeft, 1, 0, {}},
+        {"arrow key on the map tab, no map",
+         platform::RunModeShowData,
+         false,
+         true,
+         0,
+         platform::MsgArrowKey,
+         VkLeft,
+         1,
+         1,
+         {}},
+        {"map file loaded",
+         platform::RunModeOnline,
+         true,
+         true,
+         0,
+         platform::MsgMapFileLoaded,
+         0,
+         0,
+         0,
+         {"check track"}},
+        {"map file loaded, no map", platform::RunModeOnline, false, true, 0, platform::MsgMapFileLoaded, 0, 0, 0, {}},
+        {"map item", platform::RunModeOnline, true, true, 0, platform::MsgMapItem, 7, 0, 0, {"map item 7"}},
+        {"map item, no map", platform::RunModeOnline, false, true, 0, platform::MsgMapItem, 7, 0, 0, {}},
+        {"deck time",
+         platform::RunModeShowData,
+         true,
+         true,
+         0,
+         platform::MsgDeckTimeText,
+         text,
+         time,
+         1,
+         {"comments 1065 1", "new fix 5"}},
+        {"deck time, no map nor comments",
+         platform::RunModeShowData,
+         false,
+         false,
+         0,
+         platform::MsgDeckTimeText,
+         text,
+         time,
+         1,
+         {}},
+        {"recording state",
+         platform::RunModeOnline,
+         true,
+         true,
+         0,
+         platform::MsgRecordingState,
+         2,
+         0,
+         5,
+         {"comments 1069 2"}},
+        {"recording state, no comments",
+         platform::RunModeOnline,
+         true,
+         false,
+         0,
+         platform::MsgRecordingState,
+         2,
+         0,
+         0,
+         {}},
+        {"device change, a deck",
+         platform::RunModeShowData,
+         true,
+         true,
+         0,
+         platform::MsgDeviceChange,
+         7,
+         0,
+         6,
+         {"deck 537 7"}},
+        {"device change, no deck", platform::RunModeOnline, true, true, 0, platform::MsgDeviceChange, 7, 0, 0, {}},
+        {"deck detector text, a panel",
+         platform::RunModeOnline,
+         true,
+         true,
+         0,
+         platform::MsgDeckDetectorText,
+         text,
+         3725,
+         1,
+         {}},
+        {"deck detector text, no panel",
+         platform::RunModeShowData,
+         true,
+         true,
+         0,
+         platform::MsgDeckDetectorText,
+         text,
+         3725,
+         0,
+         {}},
+        {"deck playing",
+         platform::RunModeShowData,
+         true,
+         true,
+         0,
+         platform::MsgDeckPlaying,
+         1,
+         0,
+         0,
+         {"deck playing 1 0"}},
+        {"detector status",
+         platform::RunModeOnline,
+         true,
+         true,
+         0,
+         platform::MsgDetectorStatus,
+         4,
+         131072,
+         0,
+         {"status 4 131072"}},
+        {"detector event", platform::RunModeOnline, true, true, 0, platform::MsgDdeEvent, 3, 9, 0, {"dde 3 9"}},
+        {"thing heard", platform::RunModeOnline, true, true, 0, platform::MsgThingsHeard, 1, 2, 0, {"heard 1 2"}},
+        {"effort reload", platform::RunModeShowData, true, true, 0, platform::MsgEffortReload, 0, 0, 0, {"redraw 0 1"}},
+        {"a message nobody handles", platform::RunModeOnline, true, true, 0, 1999, 0, 0, 0, {}},
     };
     for (const MessageRow& r : rows) {
         TV2000Window& w = Make(r.mode, r.withMap, r.withComments);
         w.TabControl()->setCurrentIndex(r.tab);
         world.log.clear();
-        EXPECT_EQ(sendWindowMessage(&w, r.message, r.wParam, r.lParam), r.result) << r.legend;
+        EXPECT_EQ(platform::sendWindowMessage(&w, r.message, r.wParam, r.lParam), r.result) << r.legend;
         Drain();
         EXPECT_EQ(LogWithout("self "), r.effects) << r.legend;
 
-        if (r.message == MsgDeckTimeText) {
+        if (r.message == platform::MsgDeckTimeText) {
             EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), QString::fromLatin1(deckClockText)) << r.legend;
         }
-        if (r.message == MsgDeckDetectorText && w.DetectorForm()) {
+        if (r.message == platform::MsgDeckDetectorText && w.DetectorForm()) {
             EXPECT_EQ(FindMyEdit(w.DetectorForm(), 31552)->text(), QString::fromLatin1(deckClockText));
             EXPECT_EQ(FindMyEdit(w.DetectorForm(), 31559)->text(), QStringLiteral("01:02:05"));
         }
@@ -228,11 +336,11 @@ TEST_F(MainMessagesTest, WeatherStationRunsOnlyWhenEnabledInOnlineLogging)
         std::vector<std::string> effects;
     };
     const Row rows[] = {
-        {"enabled, online, not running", RunModeOnline, true, true, false, {"start weather"}},
-        {"enabled, online, running", RunModeOnline, true, true, true, {}},
-        {"turned off while online", RunModeOnline, false, true, true, {"weather 1062 0"}},
-        {"enabled, show data", RunModeShowData, true, true, true, {"weather 1062 0"}},
-        {"no weather library", RunModeOnline, true, false, false, {}},
+        {"enabled, online, not running", platform::RunModeOnline, true, true, false, {"start weather"}},
+        {"enabled, online, running", platform::RunModeOnline, true, true, true, {}},
+        {"turned off while online", platform::RunModeOnline, false, true, true, {"weather 1062 0"}},
+        {"enabled, show data", platform::RunModeShowData, true, true, true, {"weather 1062 0"}},
+        {"no weather library", platform::RunModeOnline, true, false, false, {}},
     };
     for (const Row& r : rows) {
         collectWeather = r.enabled;
@@ -242,13 +350,15 @@ TEST_F(MainMessagesTest, WeatherStationRunsOnlyWhenEnabledInOnlineLogging)
         QObject weatherWindow;
         MessageLog weatherLog(world, "weather", &weatherWindow, true);
         // The weather thread announces its window, which is told to start.
-        EXPECT_EQ(sendWindowMessage(&w, MsgWeatherWindow, 0, qint64(reinterpret_cast<quintptr>(&weatherWindow))), 0);
+        EXPECT_EQ(platform::sendWindowMessage(&w, platform::MsgWeatherWindow, 0,
+                                              qint64(reinterpret_cast<quintptr>(&weatherWindow))),
+                  0);
         Drain();
         EXPECT_EQ(LogWithout("self "), std::vector<std::string>{"weather 1060 0"}) << r.legend;
 
         world.log.clear();
         weatherWindowExists = r.windowExists;
-        sendWindowMessage(&w, MsgWeatherStation, 0, 0);
+        platform::sendWindowMessage(&w, platform::MsgWeatherStation, 0, 0);
         Drain();
         EXPECT_EQ(LogWithout("self "), r.effects) << r.legend;
     }
@@ -259,7 +369,7 @@ TEST_F(MainMessagesTest, FirstShowDataCancelledLoadsNothingAndTheNextLoadsWithou
     int sheets = 0;
     QString clockText;
     // The set-up's own show-data message meets a cancelled options sheet.
-    TV2000Window& w = Make(RunModeShowData, true, true, [&] {
+    TV2000Window& w = Make(platform::RunModeShowData, true, true, [&] {
         world.dialogs.runSheet = [&](ui::SettingsSheet&) {
             clockText = FindMyEdit(window.get(), IdClockEdit1)->text();
             return ++sheets, 0;
@@ -270,7 +380,7 @@ TEST_F(MainMessagesTest, FirstShowDataCancelledLoadsNothingAndTheNextLoadsWithou
     EXPECT_EQ(sheets, 1);
     EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), clockText);
 
-    sendWindowMessage(&w, MsgShowData, 0, 0);
+    platform::sendWindowMessage(&w, platform::MsgShowData, 0, 0);
     EXPECT_EQ(sheets, 1);
     EXPECT_EQ(LogWithout("self "), (std::vector<std::string>{"load gps", "load sperm", "redraw 1 1"}));
     EXPECT_EQ(FindMyEdit(&w, IdClockEdit1)->text(), QStringLiteral("0000-00-00 00:00:00"));
@@ -278,7 +388,7 @@ TEST_F(MainMessagesTest, FirstShowDataCancelledLoadsNothingAndTheNextLoadsWithou
     // An empty database: nothing after the GPS data is loaded.
     world.log.clear();
     world.shownData.loadGps = [this] { return world.Log("load gps"), 0; };
-    sendWindowMessage(&w, MsgShowData, 0, 0);
+    platform::sendWindowMessage(&w, platform::MsgShowData, 0, 0);
     EXPECT_EQ(LogWithout("self "), std::vector<std::string>{"load gps"});
 }
 
@@ -326,7 +436,7 @@ TEST_F(MainMessagesTest, PopupCommandsStartStopAndShowTheProgramOfTheirButton)
     };
     for (const PopupRow& r : rows) {
         programStatus = r.status;
-        TV2000Window& w = Make(RunModeOnline);
+        TV2000Window& w = Make(platform::RunModeOnline);
         ASSERT_NE(w.Recorder(0), nullptr);
         MessageLog recorderLog(world, "recorder", w.Recorder(0)->Widget(), true);
         QStringList items;
@@ -341,7 +451,9 @@ TEST_F(MainMessagesTest, PopupCommandsStartStopAndShowTheProgramOfTheirButton)
             return chosen;
         };
         const QPoint at(10, 10);
-        EXPECT_EQ(sendWindowMessage(&w, MsgStatusPopup, quint64(r.button), qint64(reinterpret_cast<quintptr>(&at))), 0);
+        EXPECT_EQ(platform::sendWindowMessage(&w, platform::MsgStatusPopup, quint64(r.button),
+                                              qint64(reinterpret_cast<quintptr>(&at))),
+                  0);
         Drain();
         EXPECT_EQ(LogWithout("self 1027 "), r.effects) << r.legend;
         const QStringList expected = r.button == Command::SelectFirstRecorder
@@ -355,15 +467,16 @@ TEST_F(MainMessagesTest, PopupOfAnotherButtonOrWithoutRecordersDoesNothing)
 {
     int menus = 0;
     world.rows = 0;
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     world.dialogs.runPopup = [&](QMenu& menu, const QPoint&) { return ++menus, menu.actions().first(); };
     const QPoint at(10, 10);
-    EXPECT_EQ(sendWindowMessage(&w, MsgStatusPopup, 31000, qint64(reinterpret_cast<quintptr>(&at))), 0);
+    EXPECT_EQ(platform::sendWindowMessage(&w, platform::MsgStatusPopup, 31000, qint64(reinterpret_cast<quintptr>(&at))),
+              0);
     EXPECT_EQ(menus, 0);
     // Long recording without a recorder: the menu shows, its command finds
     // nothing to do.
-    sendWindowMessage(&w, MsgStatusPopup, quint64(Command::SelectFirstRecorder),
-                      qint64(reinterpret_cast<quintptr>(&at)));
+    platform::sendWindowMessage(&w, platform::MsgStatusPopup, quint64(Command::SelectFirstRecorder),
+                                qint64(reinterpret_cast<quintptr>(&at)));
     Drain();
     EXPECT_EQ(menus, 1);
     EXPECT_EQ(LogWithout("self 1027 "), std::vector<std::string>{});
@@ -385,25 +498,29 @@ TEST_F(MainMessagesTest, DisplaySheetTellsWhatItsChangesNeed)
     const QString noCameras = QStringLiteral(
         "Camera forms are only available when Velmar is running in normal (Velmar) mode");
     const DisplayRow rows[] = {
-        {"closed without changes", RunModeOnline, [](store::ProgramSettings&) {}, {}, true},
+        {"closed without changes", platform::RunModeOnline, [](store::ProgramSettings&) {}, {}, true},
         {"detector display",
-         RunModeOnline,
+         platform::RunModeOnline,
          [](store::ProgramSettings& s) { s.DetectorsPosition = 1; },
          {restart},
          false},
-        {"clock strip", RunModeShowData, [](store::ProgramSettings& s) { s.TimesAdjacent = 1; }, {restart}, false},
+        {"clock strip",
+         platform::RunModeShowData,
+         [](store::ProgramSettings& s) { s.TimesAdjacent = 1; },
+         {restart},
+         false},
         {"cameras in online logging",
-         RunModeOnline,
+         platform::RunModeOnline,
          [](store::ProgramSettings& s) { s.NGrabbers = 2; },
          {newCameras},
          true},
         {"cameras in offline logging",
-         RunModeOffline,
+         platform::RunModeOffline,
          [](store::ProgramSettings& s) { s.NGrabbers = 2; },
          {noCameras},
          true},
         {"altering settings",
-         RunModeAlterSettings,
+         platform::RunModeAlterSettings,
          [](store::ProgramSettings& s) { s.DetectorsPosition = 1; },
          {},
          false},
@@ -435,7 +552,7 @@ TEST_F(MainMessagesTest, IoSheetRestartsTheButtonThreadsOnlyAfterChanges)
     weatherDll = false;
     for (const int result : {0, 1}) {
         world.counterRunning = true;
-        TV2000Window& w = Make(RunModeOnline, true, true);
+        TV2000Window& w = Make(platform::RunModeOnline, true, true);
         world.dialogs.runSheet = [&](ui::SettingsSheet&) { return result; };
         ASSERT_TRUE(w.Command(Command::IoSelections));
         Drain();

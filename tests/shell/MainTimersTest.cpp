@@ -36,12 +36,12 @@ protected:
     {
         window.reset();
         MainTimers::SetManualByDefault(false);
-        SetProgramClockSource(ClockSourceFrozen);
-        RunMode = RunModeOnline;
+        platform::SetProgramClockSource(platform::ClockSourceFrozen);
+        platform::RunMode = platform::RunModeOnline;
     }
     TV2000Window& Make(unsigned mode, int maxInterval = 10)
     {
-        RunMode = mode;
+        platform::RunMode = mode;
         WriteSettings([&](store::ProgramSettings& s) { s.MaxInterval = maxInterval; });
         window = std::make_unique<TV2000Window>(nullptr, world.Services());
         window->resize(1000, 700);
@@ -80,12 +80,12 @@ TEST_F(MainTimersTest, EachRunModeStartsItsTimersWithTheirPeriods)
     };
     const Row rows[] = {
         {"online logging",
-         RunModeOnline,
+         platform::RunModeOnline,
          {{TimerClock, 1000}, {TimerProgramStatus, 1000}, {TimerGps, 7000}, {TimerPurge, 60000}}},
         // The clock waits for "Start Run".
-        {"offline logging", RunModeOffline, {{TimerProgramStatus, 1000}}},
-        {"show data", RunModeShowData, {}},
-        {"altering settings", RunModeAlterSettings, {}},
+        {"offline logging", platform::RunModeOffline, {{TimerProgramStatus, 1000}}},
+        {"show data", platform::RunModeShowData, {}},
+        {"altering settings", platform::RunModeAlterSettings, {}},
     };
     for (const Row& r : rows) {
         Make(r.mode, 7);
@@ -95,7 +95,7 @@ TEST_F(MainTimersTest, EachRunModeStartsItsTimersWithTheirPeriods)
 
 TEST_F(MainTimersTest, EachTickDoesItsWorkOnce)
 {
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     const std::map<int, std::vector<std::string>> work = {
         {TimerProgramStatus, {"program status", "counts"}},
         {TimerGps, {"poll gps if due"}},
@@ -113,7 +113,7 @@ TEST_F(MainTimersTest, EachTickDoesItsWorkOnce)
 
 TEST_F(MainTimersTest, ExitStopsAllButTheProgramStatus)
 {
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     messages.answers = {QMessageBox::Yes};
     ASSERT_TRUE(w.CanClose());
     EXPECT_EQ(Running(), (std::map<int, int>{{TimerProgramStatus, 1000}}));
@@ -124,8 +124,8 @@ TEST_F(MainTimersTest, ExitStopsAllButTheProgramStatus)
 
 TEST_F(MainTimersTest, OfflineClockRunsBetweenStartRunAndStopRun)
 {
-    TV2000Window& w = Make(RunModeOffline);
-    SetProgramClockSource(ClockSourceFrozen);
+    TV2000Window& w = Make(platform::RunModeOffline);
+    platform::SetProgramClockSource(platform::ClockSourceFrozen);
     TMyEdit* clock = FindMyEdit(&w, IdClockEdit1);
     ASSERT_NE(clock, nullptr);
     clock->setText(QStringLiteral("2010-06-01 10:00:00"));
@@ -142,7 +142,7 @@ TEST_F(MainTimersTest, OfflineClockRunsBetweenStartRunAndStopRun)
 
 TEST_F(MainTimersTest, NewGpsIntervalRestartsTheGpsTimer)
 {
-    TV2000Window& w = Make(RunModeOnline, 10);
+    TV2000Window& w = Make(platform::RunModeOnline, 10);
     world.settingsDialogs.gpsControl = [](QWidget*) {
         TheProgramSettings.MaxInterval = 30;
         return true;

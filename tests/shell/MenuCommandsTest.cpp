@@ -31,8 +31,8 @@ namespace {
 struct MessageSpy : QObject {
     bool eventFilter(QObject*, QEvent* e) override
     {
-        if (e->type() == WindowMessageEvent::eventType())
-            messages << int(static_cast<WindowMessageEvent*>(e)->message());
+        if (e->type() == platform::WindowMessageEvent::eventType())
+            messages << int(static_cast<platform::WindowMessageEvent*>(e)->message());
         return false;
     }
     QList<int> messages;
@@ -82,7 +82,7 @@ protected:
         window.reset();
         ui::setUrlOpener({});
         forms::setLookupCheckBoxesHandler({});
-        RunMode = RunModeOnline;
+        platform::RunMode = platform::RunModeOnline;
     }
 
     MainWindowServices Services()
@@ -102,7 +102,7 @@ protected:
 TEST_P(MenuCommandsTest, EveryCommandOpensOrActs)
 {
     const unsigned mode = GetParam();
-    RunMode = mode;
+    platform::RunMode = mode;
     // The navigation warning posted at start would pass for a command's effect.
     WriteSettings([](store::ProgramSettings& s) { s.NoStartupNotice = true; });
     window = std::make_unique<TV2000Window>(nullptr, Services());
@@ -148,14 +148,15 @@ TEST_P(MenuCommandsTest, EveryCommandOpensOrActs)
 }
 
 INSTANTIATE_TEST_SUITE_P(RunModes, MenuCommandsTest,
-                         ::testing::Values(RunModeOnline, RunModeShowData, RunModeOffline, RunModeAlterSettings));
+                         ::testing::Values(platform::RunModeOnline, platform::RunModeShowData, platform::RunModeOffline,
+                                           platform::RunModeAlterSettings));
 
 struct MenuWindowsTest : MenuCommandsTest {};
 
 // The pages and forms the commands open are the program's own.
 TEST_F(MenuWindowsTest, TheDisplaySheetAndSmallFormsAreTheRealOnes)
 {
-    RunMode = RunModeShowData;
+    platform::RunMode = platform::RunModeShowData;
     WriteSettings([](store::ProgramSettings& s) { s.NoStartupNotice = true; });
     window = std::make_unique<TV2000Window>(nullptr, Services());
     window->SetupWindow();

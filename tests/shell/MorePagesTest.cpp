@@ -28,8 +28,8 @@ using namespace ui;
 // ------------------------------------------------------ Automatic Start / Stop
 
 struct RunModeGuard {
-    explicit RunModeGuard(quint32 mode) : saved(RunMode) { RunMode = mode; }
-    ~RunModeGuard() { RunMode = saved; }
+    explicit RunModeGuard(quint32 mode) : saved(platform::RunMode) { platform::RunMode = mode; }
+    ~RunModeGuard() { platform::RunMode = saved; }
     quint32 saved;
 };
 
@@ -73,7 +73,7 @@ TEST_F(PageTest, ProgContPowerBoxDrivesCableAndRows)
 
 TEST_F(PageTest, ProgContOfflineWithSlotsKeepsRowsEnabledAndStoresOnlyKnownBits)
 {
-    RunModeGuard mode(RunModeOffline);
+    RunModeGuard mode(platform::RunModeOffline);
     TheProgramSettings.IODeviceType = 0;
     TheProgramSettings.ProgramAutoControl[0] = 0x10 | 1;
     ProgContDialog page(1);
@@ -187,7 +187,7 @@ struct ShowTimesFixture : PageTest {
     {
         return std::make_unique<ShowTimesDialog>([this] { ++reloads; });
     }
-    static QString text(const platform::SystemTime& t) { return sound::FormatTimeStamp(t); }
+    static QString text(const platform::SystemTime& t) { return platform::FormatTimeStamp(t); }
 };
 
 struct TimesCase {

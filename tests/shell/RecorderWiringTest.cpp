@@ -42,7 +42,7 @@ TEST(RecorderWiring, MessageThirtySixtyAndTriggersReachTheRecorderWindow)
     tab->SetNumber(0);
     EXPECT_EQ(tab->GetRecorderName(), QStringLiteral("Wav Recorder 0"));
 
-    postWindowMessage(tab->Widget(), Command::RecorderLongRecording, 1, 0);
+    platform::postWindowMessage(tab->Widget(), Command::RecorderLongRecording, 1, 0);
     QCoreApplication::sendPostedEvents();
     EXPECT_EQ(window->CurrentMode(), recorder::ModeContinuous);
 

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmar::shell;
+using namespace velmar::platform;
 
 namespace {
 

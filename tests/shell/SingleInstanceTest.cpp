@@ -188,7 +188,7 @@ TEST(Restart, AShowDataCopyResumesBesideARunningOnlineCopy)
     platform::NamedMutex lock{QLatin1String(shell::SingleInstanceMutexName)};
     store::TheProgramSettings = store::ProgramSettings();
     ASSERT_TRUE(store::ReadProgramSettings());
-    store::TheProgramSettings.RestartMode = int32_t(shell::RunModeShowData);
+    store::TheProgramSettings.RestartMode = int32_t(platform::RunModeShowData);
     std::unique_ptr<Velmar> resumed;
     EXPECT_TRUE(shell::RestartAfterDatabaseChange(qEnvironmentVariable("VELMAR_BIN_DIR") + QStringLiteral("/Velmar"),
                                                   lock, [&](const QString&, const QStringList& arguments) {

@@ -247,8 +247,8 @@ TEST_F(EffortPageTest, FailedCheckKeepsTheSheetOpenWithNothingStored)
 
 TEST_F(EffortPageTest, SourceListsAndTheReloadInShowData)
 {
-    const quint32 savedMode = RunMode;
-    RunMode = RunModeShowData;
+    const quint32 savedMode = platform::RunMode;
+    platform::RunMode = platform::RunModeShowData;
     TheProgramSettings.EffortYes = true;
     TheProgramSettings.EffortForm.setText(QStringLiteral("Sightings"));
     TheProgramSettings.EffortControl.setText(QStringLiteral("Effort"));
@@ -278,7 +278,7 @@ TEST_F(EffortPageTest, SourceListsAndTheReloadInShowData)
     auto page = Page();
     EXPECT_EQ(Ctl<QComboBox>(page.get(), EffortDlg::IdFormList)->currentText(), QStringLiteral("Porpoise Detector"));
     EXPECT_EQ(Ctl<QComboBox>(page.get(), EffortDlg::IdControlList)->count(), 0);
-    RunMode = savedMode;
+    platform::RunMode = savedMode;
 }
 
 // ---------------------------------------------------------------- nav data

@@ -45,6 +45,7 @@
 #include <memory>
 
 using namespace velmar::shell;
+using namespace velmar::platform;
 using velmar::store::ProgramSettings;
 using velmar::store::TheProgramSettings;
 

@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmar::shell;
+using namespace velmar::platform;
 using namespace velmar::shell::test;
 using velmar::store::ProgramSettings;
 using velmar::store::TheProgramSettings;

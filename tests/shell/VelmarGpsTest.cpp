@@ -378,7 +378,7 @@ TEST(MainWindowGpsReadout, FixAndFailureReachTheirBoxes)
     nav::GpsFixData fix{platform::SystemTime{}};
     ASSERT_TRUE(nav::ParseRMC(fix, Rmc));
     fix.SetTrueHeading(271.5f);
-    readout.ShowGpsPanel(nav::GpsPanelTextsFor(&fix, shell::RunModeOnline));
+    readout.ShowGpsPanel(nav::GpsPanelTextsFor(&fix, platform::RunModeOnline));
     readout.ShowMapDatum(nav::MapDatumText(nav::NmeaOk, QStringLiteral("WGS 84")));
     EXPECT_EQ(status->text(), QStringLiteral("GPS OK"));
     EXPECT_EQ(datum->text(), QStringLiteral("WGS 84"));
@@ -390,7 +390,7 @@ TEST(MainWindowGpsReadout, FixAndFailureReachTheirBoxes)
 
     // A read that fails: the state in the alarm colour, the fix boxes empty.
     readout.ShowNmeaStatus(nav::NmeaStatusText(nav::NmeaPortError));
-    readout.ShowGpsPanel(nav::GpsPanelTextsFor(nullptr, shell::RunModeOnline));
+    readout.ShowGpsPanel(nav::GpsPanelTextsFor(nullptr, platform::RunModeOnline));
     EXPECT_EQ(status->text(), QStringLiteral("Port Error"));
     shell::TMyEdit alarm(nullptr, 0, QString(), 0, 0, 0, 0);
     alarm.SetColourCode(nav::ColourAlarm);
@@ -399,7 +399,7 @@ TEST(MainWindowGpsReadout, FixAndFailureReachTheirBoxes)
         EXPECT_EQ(box->text(), QStringLiteral("No Data")) << id;
 
     withMap = false;
-    readout.ShowGpsPanel(nav::GpsPanelTextsFor(&fix, shell::RunModeOnline));
+    readout.ShowGpsPanel(nav::GpsPanelTextsFor(&fix, platform::RunModeOnline));
     EXPECT_EQ(status->text(), QStringLiteral("GPS OK"));
     EXPECT_EQ(boxes[nav::ControlLatitude]->text(), QStringLiteral("No Data"));
 }

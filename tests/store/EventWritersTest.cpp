@@ -19,6 +19,7 @@
 
 using namespace velmar;
 using namespace velmar::store;
+using namespace velmar::platform;
 using namespace velmar::store::test;
 using platform::SystemTime;
 
@@ -32,16 +33,16 @@ class EventWritersTest : public OpenDbTest {
 protected:
     void SetUp() override
     {
-        shell::RunMode = shell::RunModeOffline;
-        shell::SetProgramClockSource(shell::ClockSourceFrozen);
-        shell::SetProgramStartTime(kProgramTime, nullptr);
+        RunMode = RunModeOffline;
+        SetProgramClockSource(ClockSourceFrozen);
+        SetProgramStartTime(kProgramTime, nullptr);
         OpenDbTest::SetUp();
         SetLastGpsReference(0, QString::fromLatin1(kNoGpsTime));
     }
     void TearDown() override
     {
         OpenDbTest::TearDown();
-        shell::RunMode = shell::RunModeOnline;
+        RunMode = RunModeOnline;
     }
     // The newest row of a table as stored, cells joined with "|".
     QString newestRow(const QString& table)
@@ -271,7 +272,7 @@ TEST_F(EventWritersTest, RefusedWritesAndNoDatabase)
 // stored without one, so it is refused and the operator told.
 TEST_F(EventWritersTest, OfflineRecordsWaitForTheProgramClock)
 {
-    shell::SetProgramStartTime(SystemTime{}, nullptr);
+    SetProgramStartTime(SystemTime{}, nullptr);
     EXPECT_FALSE(DbWriteComment(kProgramTime, QStringLiteral("too early")));
     EXPECT_FALSE(DbWriteEffort(ProgramWhistle, 2));
     ASSERT_EQ(sink.messages.size(), 2u);
@@ -279,15 +280,15 @@ TEST_F(EventWritersTest, OfflineRecordsWaitForTheProgramClock)
     EXPECT_TRUE(sink.messages[0].text.contains(QStringLiteral("\"Start Run\"")));
     EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT count(*) FROM Comments")), QStringList{QStringLiteral("0")});
 
-    shell::ProgramClock::instance().startRun(kProgramTime, nullptr);
+    ProgramClock::instance().startRun(kProgramTime, nullptr);
     EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("timed")));
-    shell::ProgramClock::instance().stopRun();
+    ProgramClock::instance().stopRun();
     EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("frozen at the start")));
     EXPECT_EQ(DirectDb(file).rows(QStringLiteral("SELECT count(*) FROM Comments")), QStringList{QStringLiteral("2")});
     EXPECT_EQ(sink.messages.size(), 2u);
 
-    shell::RunMode = shell::RunModeOnline;
-    shell::SetProgramStartTime(SystemTime{}, nullptr);
+    RunMode = RunModeOnline;
+    SetProgramStartTime(SystemTime{}, nullptr);
     EXPECT_TRUE(DbWriteComment(kProgramTime, QStringLiteral("online: the computer's clock")));
 }
 

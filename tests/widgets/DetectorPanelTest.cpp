@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmar::shell;
+using namespace velmar::platform;
 
 namespace {
 

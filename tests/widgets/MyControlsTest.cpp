@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 using namespace velmar::shell;
+using namespace velmar::platform;
 using velmar::shell::test::Drain;
 using velmar::shell::test::PaintCounter;
 using velmar::shell::test::PixelAt;

@@ -1,0 +1,4 @@
+// Allowed: a subfolder's own namespace.
+namespace velmar::store::sql {
+int query();
+}
