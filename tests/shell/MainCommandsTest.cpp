@@ -232,7 +232,7 @@ TEST_F(MainCommandsTest, PrintMapRefusesToWriteOverTheOpenSurvey)
 
 TEST_F(MainCommandsTest, PrintMapThatCannotStartSaysWhy)
 {
-    TV2000Window& w = Make(RunModeOnline);
+    TV2000Window& w = Make(platform::RunModeOnline);
     w.TabControl()->setCurrentIndex(0);
     QTemporaryDir dir;
     struct Case {
