@@ -58,45 +58,45 @@ int16_t SaturateToInt16(double value)
     return int16_t(value); // truncates toward zero
 }
 
-QString FilterSpecProblem(const FilterSpec& spec, double sampleRate)
+QString FilterSpecProblem(const FilterSpec& wanted, double sampleRate)
 {
-    if (spec.Order < 1 || spec.Order > MaxFilterOrder)
+    if (wanted.Order < 1 || wanted.Order > MaxFilterOrder)
         return QStringLiteral("Filter order must be between 1 and %1").arg(MaxFilterOrder);
-    if (spec.FilterType == FilterChebyshev && !(spec.RippleDb > 0.0f && spec.RippleDb <= MaxFilterRippleDb))
+    if (wanted.FilterType == FilterChebyshev && !(wanted.RippleDb > 0.0f && wanted.RippleDb <= MaxFilterRippleDb))
         return QStringLiteral("The passband ripple must be above 0 and at most %1 dB").arg(MaxFilterRippleDb);
     const double nyquist = sampleRate / 2.0;
     auto edgeOk = [nyquist](double hz) { return hz > 0.0 && hz < nyquist; };
-    if (usesHighPassEdge(spec.Band) && !edgeOk(spec.HighPassHz))
+    if (usesHighPassEdge(wanted.Band) && !edgeOk(wanted.HighPassHz))
         return QStringLiteral("The high pass frequency must be above 0 and below %1 Hz").arg(nyquist);
-    if (usesLowPassEdge(spec.Band) && !edgeOk(spec.LowPassHz))
+    if (usesLowPassEdge(wanted.Band) && !edgeOk(wanted.LowPassHz))
         return QStringLiteral("The low pass frequency must be above 0 and below %1 Hz").arg(nyquist);
-    if (spec.Band == BandPass && spec.HighPassHz >= spec.LowPassHz)
+    if (wanted.Band == BandPass && wanted.HighPassHz >= wanted.LowPassHz)
         return QStringLiteral("The high pass frequency must be below the low pass frequency");
     return {};
 }
 
-FilterDesign DesignFilter(const FilterSpec& spec, double sampleRate)
+FilterDesign DesignFilter(const FilterSpec& wanted, double sampleRate)
 {
     FilterDesign design;
-    if (spec.FilterType != FilterButterworth && spec.FilterType != FilterChebyshev)
+    if (wanted.FilterType != FilterButterworth && wanted.FilterType != FilterChebyshev)
         return design;
-    if (spec.Band < BandHighPass || spec.Band > BandPass || !FilterSpecProblem(spec, sampleRate).isEmpty())
+    if (wanted.Band < BandHighPass || wanted.Band > BandPass || !FilterSpecProblem(wanted, sampleRate).isEmpty())
         return design;
 
-    const int n = spec.Order;
+    const int n = wanted.Order;
     double omega = 0, zeroValue = 0, w1 = 0, w2 = 0;
-    switch (spec.Band) {
+    switch (wanted.Band) {
     case BandHighPass:
-        omega = Pi - 2.0 * Pi * spec.HighPassHz / sampleRate;
+        omega = Pi - 2.0 * Pi * wanted.HighPassHz / sampleRate;
         zeroValue = 1.0;
         break;
     case BandLowPass:
-        omega = 2.0 * Pi * spec.LowPassHz / sampleRate;
+        omega = 2.0 * Pi * wanted.LowPassHz / sampleRate;
         zeroValue = -1.0;
         break;
     default:
-        w1 = 2.0 * Pi * spec.HighPassHz / sampleRate;
-        w2 = 2.0 * Pi * spec.LowPassHz / sampleRate;
+        w1 = 2.0 * Pi * wanted.HighPassHz / sampleRate;
+        w2 = 2.0 * Pi * wanted.LowPassHz / sampleRate;
         omega = w2 - w1;
         zeroValue = 0.0;
         break;
@@ -104,7 +104,7 @@ FilterDesign DesignFilter(const FilterSpec& spec, double sampleRate)
     const double t = std::tan(omega / 2.0);
 
     std::vector<Complex>& poles = design.poles;
-    if (spec.FilterType == FilterButterworth) {
+    if (wanted.FilterType == FilterButterworth) {
         for (int k = 0; k < 2 * n; ++k) {
             const double theta = prototypeAngle(k, n);
             const double d = 1.0 - 2.0 * t * std::cos(theta) + t * t;
@@ -115,7 +115,7 @@ FilterDesign DesignFilter(const FilterSpec& spec, double sampleRate)
                 poles.push_back(pole);
         }
     } else {
-        const double a = std::pow(10.0, -spec.RippleDb / 20.0);
+        const double a = std::pow(10.0, -wanted.RippleDb / 20.0);
         const double eps = std::sqrt(1.0 / (a * a) - 1.0);
         const double x = 1.0 / eps + std::sqrt(1.0 / (eps * eps) + 1.0);
         const double xn = std::pow(x, 1.0 / n);
@@ -135,9 +135,9 @@ FilterDesign DesignFilter(const FilterSpec& spec, double sampleRate)
     }
     design.zeros.assign(poles.size(), Complex(zeroValue, 0.0));
 
-    if (spec.Band == BandPass)
+    if (wanted.Band == BandPass)
         poles = bandPassTransform(poles, w1, w2, design.zeros);
-    if (spec.Band == BandHighPass)
+    if (wanted.Band == BandHighPass)
         for (Complex& p : poles)
             p = Complex(-p.real(), p.imag());
     return design;
@@ -162,14 +162,14 @@ double FilterPhaseAt(const FilterDesign& design, double w)
     return phase;
 }
 
-double FilterReferenceFrequency(const FilterSpec& spec, double sampleRate)
+double FilterReferenceFrequency(const FilterSpec& wanted, double sampleRate)
 {
-    switch (spec.Band) {
+    switch (wanted.Band) {
     case BandHighPass: return Pi;
     case BandLowPass: return 0.0;
     case BandPass: {
-        const double w1 = 2.0 * Pi * spec.HighPassHz / sampleRate;
-        const double w2 = 2.0 * Pi * spec.LowPassHz / sampleRate;
+        const double w1 = 2.0 * Pi * wanted.HighPassHz / sampleRate;
+        const double w2 = 2.0 * Pi * wanted.LowPassHz / sampleRate;
         return std::acos(std::clamp(std::cos((w2 + w1) / 2.0) / std::cos((w2 - w1) / 2.0), -1.0, 1.0));
     }
     default: return -1.0;
@@ -178,19 +178,19 @@ double FilterReferenceFrequency(const FilterSpec& spec, double sampleRate)
 
 namespace {
 
-double rippleFactor(const FilterSpec& spec)
+double rippleFactor(const FilterSpec& wanted)
 {
-    return spec.FilterType == FilterChebyshev && spec.Order % 2 == 0 ? std::pow(10.0, spec.RippleDb / 20.0) : 1.0;
+    return wanted.FilterType == FilterChebyshev && wanted.Order % 2 == 0 ? std::pow(10.0, wanted.RippleDb / 20.0) : 1.0;
 }
 
 } // namespace
 
-double FilterReferenceGain(const FilterSpec& spec, double sampleRate, const FilterDesign& design)
+double FilterReferenceGain(const FilterSpec& wanted, double sampleRate, const FilterDesign& design)
 {
-    const double w = FilterReferenceFrequency(spec, sampleRate);
+    const double w = FilterReferenceFrequency(wanted, sampleRate);
     if (w < 0.0)
         return 0.0;
-    return FilterGainAt(design, w) * rippleFactor(spec);
+    return FilterGainAt(design, w) * rippleFactor(wanted);
 }
 
 FilterPair::FilterPair(int channels, Complex pole, Complex zero, bool secondOrder)
@@ -243,13 +243,13 @@ void FilterPair::Filter(double* frame)
     }
 }
 
-DigitalFilter::DigitalFilter(const FilterSpec& spec, int channels, double sampleRate)
+DigitalFilter::DigitalFilter(const FilterSpec& wanted, int channels, double sampleRate)
     : m_channels(std::max(channels, 1)), m_work(std::size_t(m_channels), 0.0)
 {
-    const FilterDesign design = DesignFilter(spec, sampleRate);
+    const FilterDesign design = DesignFilter(wanted, sampleRate);
     if (design.count() > 0) {
-        m_referenceGain = FilterReferenceGain(spec, sampleRate, design);
-        m_outputScale = 1.0 / rippleFactor(spec);
+        m_referenceGain = FilterReferenceGain(wanted, sampleRate, design);
+        m_outputScale = 1.0 / rippleFactor(wanted);
     }
     // A real pole makes a first-order section; a complex one and its
     // conjugate make a second-order section with the zeros of both (which
@@ -285,7 +285,7 @@ DigitalFilter::DigitalFilter(const FilterSpec& spec, int channels, double sample
         m_sections.emplace_back(m_channels, upper, zero, design.zeros[partner].real());
     }
     // Each section at unit gain where the pass band is normalised.
-    const double w = FilterReferenceFrequency(spec, sampleRate);
+    const double w = FilterReferenceFrequency(wanted, sampleRate);
     for (FilterPair& s : m_sections) {
         const double g = s.GainAt(w);
         if (g > 0.0 && std::isfinite(g))

@@ -34,32 +34,32 @@ inline constexpr int MaxFilterOrder = 32;
 // band edge near 0 Hz or half the sample rate too close to the unit circle.
 inline constexpr double MaxFilterRippleDb = 20.0;
 
-// Why a spec cannot be designed at this sample rate, or empty when it can:
+// Why a filter cannot be designed at this sample rate, or empty when it can:
 // every edge the band uses must lie above 0 Hz and below half the sample rate
 // (the bilinear transform folds anything else back into nonsense), a band
 // pass's lower edge below its upper one, the order within 1..MaxFilterOrder and
 // a Chebyshev filter's ripple above 0 and at most MaxFilterRippleDb.
-QString FilterSpecProblem(const FilterSpec& spec, double sampleRate);
+QString FilterSpecProblem(const FilterSpec& wanted, double sampleRate);
 
-// The poles and zeros of the spec; none for a type other than Butterworth or
-// Chebyshev, a band other than 1..3, or a spec with a problem (above).
-FilterDesign DesignFilter(const FilterSpec& spec, double sampleRate);
+// The poles and zeros of the filter; none for a type other than Butterworth or
+// Chebyshev, a band other than 1..3, or a filter with a problem (above).
+FilterDesign DesignFilter(const FilterSpec& wanted, double sampleRate);
 
 // Gain |H| and phase (radians) of a design at angular frequency w (0..pi).
 double FilterGainAt(const FilterDesign& design, double w);
 double FilterPhaseAt(const FilterDesign& design, double w);
 
-// The angular frequency at which a spec's pass band is normalised: pi for a
+// The angular frequency at which a filter's pass band is normalised: pi for a
 // high pass, 0 for a low pass and, for a band pass, the centre frequency that
 // the band-pass transform maps the prototype's 0 Hz to (cos w0 = alpha), where
 // the gain of an even-order Chebyshev band pass sits in a ripple trough as its
 // low pass prototype's does at 0 Hz. -1 for any other band.
-double FilterReferenceFrequency(const FilterSpec& spec, double sampleRate);
+double FilterReferenceFrequency(const FilterSpec& wanted, double sampleRate);
 
 // The gain at the band's reference frequency (above), raised by the ripple
 // for a Chebyshev filter of even order, so that dividing by it normalises the
 // pass band to unity.
-double FilterReferenceGain(const FilterSpec& spec, double sampleRate, const FilterDesign& design);
+double FilterReferenceGain(const FilterSpec& wanted, double sampleRate, const FilterDesign& design);
 
 // One first- or second-order section, run on frames of `channels` doubles:
 // y0 = a1 y1 + a2 y2 + gain (x0 + b1 x1 + b2 x2).
@@ -91,7 +91,7 @@ private:
 
 class DigitalFilter {
 public:
-    DigitalFilter(const FilterSpec& spec, int channels, double sampleRate);
+    DigitalFilter(const FilterSpec& wanted, int channels, double sampleRate);
 
     int sectionCount() const { return int(m_sections.size()); }
     const FilterPair& section(int i) const { return m_sections[std::size_t(i)]; }

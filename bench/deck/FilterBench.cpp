@@ -29,12 +29,12 @@ int main(int argc, char** argv)
     const int rate = args.value(3, QStringLiteral("192000")).toInt();
     const int order = args.value(4, QStringLiteral("8")).toInt();
 
-    FilterSpec spec;
-    spec.FilterType = FilterButterworth;
-    spec.Band = BandPass;
-    spec.HighPassHz = 2000;
-    spec.LowPassHz = 40000;
-    spec.Order = order;
+    FilterSpec wanted;
+    wanted.FilterType = FilterButterworth;
+    wanted.Band = BandPass;
+    wanted.HighPassHz = 2000;
+    wanted.LowPassHz = 40000;
+    wanted.Order = order;
 
     const std::size_t frames = std::size_t(seconds) * std::size_t(rate);
     std::vector<int16_t> source(frames * std::size_t(channels));
@@ -46,7 +46,7 @@ int main(int argc, char** argv)
     const double samples = double(source.size());
 
     std::vector<int16_t> block = source;
-    DigitalFilter cascade(spec, channels, rate);
+    DigitalFilter cascade(wanted, channels, rate);
     const std::size_t blockFrames = std::size_t(rate / 20);
     QElapsedTimer t;
     t.start();
@@ -55,7 +55,7 @@ int main(int argc, char** argv)
     const double blockSeconds = double(t.nsecsElapsed()) / 1e9;
 
     std::vector<int16_t> direct = source;
-    DigitalFilter reference(spec, channels, rate);
+    DigitalFilter reference(wanted, channels, rate);
     t.restart();
     for (std::size_t f = 0; f < frames; ++f)
         reference.FilterFrame16(direct.data() + f * std::size_t(channels));

@@ -40,38 +40,39 @@ int firstStepAbove(double pixelsPerUnit, std::initializer_list<int> steps)
 
 } // namespace
 
-QString ValidateFilterFields(const FilterFields& f, double sampleRate, FilterSpec& spec, FilterDisplaySettings& display)
+QString ValidateFilterFields(const FilterFields& f, double sampleRate, FilterSpec& wanted,
+                             FilterDisplaySettings& display)
 {
     const double nyquist = sampleRate / 2;
-    spec.FilterType = int16_t(f.type);
-    spec.Band = int16_t(f.band);
+    wanted.FilterType = int16_t(f.type);
+    wanted.Band = int16_t(f.band);
     bool ok = false;
     if (f.band == BandHighPass || f.band == BandPass) {
-        spec.HighPassHz = intField(f.highPass, &ok);
+        wanted.HighPassHz = intField(f.highPass, &ok);
         // Cut-offs at or above half the sample rate fold back into nonsense.
-        if (!ok || spec.HighPassHz <= 0 || spec.HighPassHz >= nyquist)
+        if (!ok || wanted.HighPassHz <= 0 || wanted.HighPassHz >= nyquist)
             return QStringLiteral("Invalid high pass cut off frequency");
     }
     if (f.band == BandLowPass || f.band == BandPass) {
-        spec.LowPassHz = intField(f.lowPass, &ok);
-        if (!ok || spec.LowPassHz <= 0 || spec.LowPassHz >= nyquist)
+        wanted.LowPassHz = intField(f.lowPass, &ok);
+        if (!ok || wanted.LowPassHz <= 0 || wanted.LowPassHz >= nyquist)
             return QStringLiteral("Invalid low pass cut off frequency");
     }
-    if (f.band == BandPass && spec.LowPassHz <= spec.HighPassHz)
+    if (f.band == BandPass && wanted.LowPassHz <= wanted.HighPassHz)
         return QStringLiteral("Low pass Frequency may not be less than the high pass frequency !");
-    spec.Order = intField(f.order, &ok);
-    if (spec.Order <= 0)
+    wanted.Order = intField(f.order, &ok);
+    if (wanted.Order <= 0)
         return QStringLiteral("Filter order must be greater than 0");
     // Longer filters than the deck can run to the last bit are refused here,
     // not found out at the next playback.
-    if (spec.Order > MaxFilterOrder)
+    if (wanted.Order > MaxFilterOrder)
         return QStringLiteral("Filter order may not be more than %1").arg(MaxFilterOrder);
     const double ripple = f.ripple.trimmed().toDouble(&ok);
     if (!ok || !(ripple > 0) || !std::isfinite(ripple))
         return QStringLiteral("Passband ripple must be greater than 0 dB");
-    if (spec.FilterType == FilterChebyshev && ripple > MaxFilterRippleDb)
+    if (wanted.FilterType == FilterChebyshev && ripple > MaxFilterRippleDb)
         return QStringLiteral("Passband ripple may not be more than %1 dB").arg(MaxFilterRippleDb);
-    spec.RippleDb = float(ripple);
+    wanted.RippleDb = float(ripple);
     display.ShowGrid = f.showGrid;
     display.ShowPhase = f.showPhase;
     display.LogFrequency = f.logFrequency;
@@ -277,9 +278,9 @@ void TFilterResponse::paintEvent(QPaintEvent*)
 
 // --- The dialog --------------------------------------------------------------
 
-DigFilterDialog::DigFilterDialog(QWidget* parent, FilterSpec& spec, FilterDisplaySettings& display, double sampleRate,
+DigFilterDialog::DigFilterDialog(QWidget* parent, FilterSpec& wanted, FilterDisplaySettings& display, double sampleRate,
                                  MessageFn showMessage, const QString& caption)
-    : QDialog(parent), m_callerSpec(spec), m_display(display), m_spec(spec), m_rate(sampleRate),
+    : QDialog(parent), m_callerSpec(wanted), m_display(display), m_spec(wanted), m_rate(sampleRate),
       m_showMessage(std::move(showMessage))
 {
     setWindowTitle(caption.isEmpty() ? QStringLiteral("Digital Filter") : caption);

@@ -381,7 +381,7 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
         {1, "2000", "", "", "Passband ripple must be greater than 0 dB"},
     };
     for (const Case& c : cases) {
-        FilterSpec spec;
+        FilterSpec wanted;
         FilterDisplaySettings display;
         FilterFields f;
         f.type = c.type;
@@ -392,7 +392,8 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
         f.ripple = QLatin1String(c.ripple);
         f.gainRange = QStringLiteral("50");
         const QString expected = QLatin1String(c.message) + (c.order == tooLong ? longest : QString());
-        EXPECT_EQ(ValidateFilterFields(f, 48000, spec, display), expected) << c.high << c.low << c.order.toStdString();
+        EXPECT_EQ(ValidateFilterFields(f, 48000, wanted, display), expected)
+            << c.high << c.low << c.order.toStdString();
     }
     EXPECT_EQ(GainTickStep(300.0 / 50), 10);
     EXPECT_EQ(PhaseTickStep(300.0 / 360), 90);
@@ -422,15 +423,15 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
     EXPECT_NEAR(logColumns[1].frequency, std::sqrt(100.0 * 24000.0), 1e-6);
     EXPECT_NEAR(logColumns[2].frequency, 24000.0, 1e-6);
 
-    FilterSpec spec;
-    spec.FilterType = FilterButterworth;
-    spec.Band = BandPass;
-    spec.HighPassHz = 2000;
-    spec.LowPassHz = 15000;
-    spec.Order = 16;
+    FilterSpec wanted;
+    wanted.FilterType = FilterButterworth;
+    wanted.Band = BandPass;
+    wanted.HighPassHz = 2000;
+    wanted.LowPassHz = 15000;
+    wanted.Order = 16;
     FilterDisplaySettings display;
     QStringList shown;
-    DigFilterDialog dialog(nullptr, spec, display, 48000, [&](const QString& t, const QString&) { shown << t; });
+    DigFilterDialog dialog(nullptr, wanted, display, 48000, [&](const QString& t, const QString&) { shown << t; });
     EXPECT_EQ(dialog.poleCount(), 32);
     EXPECT_EQ(dialog.poleZeroCaption(), QStringLiteral("32 pole zero pairs"));
 
@@ -441,10 +442,10 @@ TEST(DeckFilterDialog, ValidationDesignAndOkAfterAnEdit)
     dialog.ok(); // the edit is designed and plotted first
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.poleCount(), 16);
-    EXPECT_EQ(spec.Order, 16);
+    EXPECT_EQ(wanted.Order, 16);
     dialog.ok();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(spec.Order, 8);
+    EXPECT_EQ(wanted.Order, 8);
     EXPECT_TRUE(shown.isEmpty());
 }
 

@@ -20,7 +20,7 @@ namespace {
 
 constexpr double Pi = std::numbers::pi;
 
-FilterSpec spec(int type, int band, int highHz, int lowHz, int order, float ripple = 2.0f)
+FilterSpec wanted(int type, int band, int highHz, int lowHz, int order, float ripple = 2.0f)
 {
     FilterSpec s;
     s.FilterType = int16_t(type);
@@ -41,7 +41,7 @@ double w(double hz, double rate)
 
 TEST(DigitalFilter, ButterworthLowPassOrderTwoAtAQuarterOfTheRate)
 {
-    const FilterSpec s = spec(FilterButterworth, BandLowPass, 2000, 12000, 2);
+    const FilterSpec s = wanted(FilterButterworth, BandLowPass, 2000, 12000, 2);
     const FilterDesign d = DesignFilter(s, 48000);
     ASSERT_EQ(d.count(), 2);
     EXPECT_NEAR(d.poles[0].real(), 0.0, 1e-12);
@@ -71,29 +71,29 @@ TEST(DigitalFilter, SectionsAndPolesOfEachDesign)
 {
     struct Case {
         const char* legend;
-        FilterSpec spec;
+        FilterSpec wanted;
         int poles, sections, firstOrderSections;
     } cases[] = {
-        {"Butterworth low pass order 5", spec(1, 2, 0, 5000, 5), 5, 3, 1},
-        {"Butterworth high pass order 4", spec(1, 1, 3000, 0, 4), 4, 2, 0},
-        {"Chebyshev low pass order 5", spec(2, 2, 0, 5000, 5), 5, 3, 1},
-        {"Butterworth band pass order 3", spec(1, 3, 2000, 10000, 3), 6, 3, 0},
-        {"Butterworth band pass order 8", spec(1, 3, 2000, 15000, 8), 16, 8, 0},
-        {"Butterworth band pass order 16", spec(1, 3, 2000, 15000, 16), 32, 16, 0},
-        {"no filter", spec(0, 2, 0, 5000, 5), 0, 0, 0},
-        {"unknown band", spec(1, 4, 2000, 5000, 5), 0, 0, 0},
+        {"Butterworth low pass order 5", wanted(1, 2, 0, 5000, 5), 5, 3, 1},
+        {"Butterworth high pass order 4", wanted(1, 1, 3000, 0, 4), 4, 2, 0},
+        {"Chebyshev low pass order 5", wanted(2, 2, 0, 5000, 5), 5, 3, 1},
+        {"Butterworth band pass order 3", wanted(1, 3, 2000, 10000, 3), 6, 3, 0},
+        {"Butterworth band pass order 8", wanted(1, 3, 2000, 15000, 8), 16, 8, 0},
+        {"Butterworth band pass order 16", wanted(1, 3, 2000, 15000, 16), 32, 16, 0},
+        {"no filter", wanted(0, 2, 0, 5000, 5), 0, 0, 0},
+        {"unknown band", wanted(1, 4, 2000, 5000, 5), 0, 0, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.legend);
-        const FilterDesign d = DesignFilter(c.spec, 48000);
+        const FilterDesign d = DesignFilter(c.wanted, 48000);
         EXPECT_EQ(d.count(), c.poles);
-        DigitalFilter f(c.spec, 2, 48000);
+        DigitalFilter f(c.wanted, 2, 48000);
         EXPECT_EQ(f.sectionCount(), c.sections);
         int firstOrder = 0;
         for (int i = 0; i < f.sectionCount(); ++i)
             firstOrder += f.section(i).order() == 1 ? 1 : 0;
         EXPECT_EQ(firstOrder, c.firstOrderSections);
-        if (c.spec.Band == BandPass) {
+        if (c.wanted.Band == BandPass) {
             for (int i = 0; i < d.count(); ++i)
                 EXPECT_EQ(d.zeros[std::size_t(i)].real(), i % 2 == 0 ? 1.0 : -1.0);
         }
@@ -111,34 +111,34 @@ TEST(DigitalFilter, GainAtTheBandEdges)
     const double halfPower = 1.0 / std::sqrt(2.0);
     struct Case {
         const char* legend;
-        FilterSpec spec;
+        FilterSpec wanted;
         std::vector<double> edgesHz;
         double edgeGain; // relative to the reference gain
     } cases[] = {
-        {"Butterworth low pass", spec(1, 2, 0, 5000, 4), {5000}, halfPower},
-        {"Butterworth high pass", spec(1, 1, 3000, 0, 5), {3000}, halfPower},
-        {"Butterworth band pass", spec(1, 3, 2000, 10000, 4), {2000, 10000}, halfPower},
-        {"Chebyshev low pass, odd order", spec(2, 2, 0, 6000, 5, 1.0f), {6000}, std::pow(10.0, -1.0 / 20)},
-        {"Chebyshev low pass, even order", spec(2, 2, 0, 6000, 4, 3.0f), {6000}, std::pow(10.0, -3.0 / 20)},
-        {"Chebyshev high pass, even order", spec(2, 1, 4000, 0, 6, 0.5f), {4000}, std::pow(10.0, -0.5 / 20)},
+        {"Butterworth low pass", wanted(1, 2, 0, 5000, 4), {5000}, halfPower},
+        {"Butterworth high pass", wanted(1, 1, 3000, 0, 5), {3000}, halfPower},
+        {"Butterworth band pass", wanted(1, 3, 2000, 10000, 4), {2000, 10000}, halfPower},
+        {"Chebyshev low pass, odd order", wanted(2, 2, 0, 6000, 5, 1.0f), {6000}, std::pow(10.0, -1.0 / 20)},
+        {"Chebyshev low pass, even order", wanted(2, 2, 0, 6000, 4, 3.0f), {6000}, std::pow(10.0, -3.0 / 20)},
+        {"Chebyshev high pass, even order", wanted(2, 1, 4000, 0, 6, 0.5f), {4000}, std::pow(10.0, -0.5 / 20)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.legend);
-        const FilterDesign d = DesignFilter(c.spec, rate);
-        const double reference = FilterReferenceGain(c.spec, rate, d);
+        const FilterDesign d = DesignFilter(c.wanted, rate);
+        const double reference = FilterReferenceGain(c.wanted, rate, d);
         for (double edge : c.edgesHz)
             EXPECT_NEAR(FilterGainAt(d, w(edge, rate)) / reference, c.edgeGain, 1e-3) << edge << " Hz";
     }
     // A Chebyshev filter of even order is normalised to its ripple peak: DC,
     // in a trough, lies the ripple below unity.
-    const FilterSpec even = spec(2, 2, 0, 6000, 4, 3.0f);
+    const FilterSpec even = wanted(2, 2, 0, 6000, 4, 3.0f);
     const FilterDesign d = DesignFilter(even, rate);
     EXPECT_NEAR(FilterGainAt(d, 0) / FilterReferenceGain(even, rate, d), std::pow(10.0, -3.0 / 20), 1e-9);
 }
 
 TEST(DigitalFilter, PhaseOfAFirstOrderLowPass)
 {
-    const FilterDesign d = DesignFilter(spec(1, 2, 0, 12000, 1), 48000);
+    const FilterDesign d = DesignFilter(wanted(1, 2, 0, 12000, 1), 48000);
     ASSERT_EQ(d.count(), 1);
     EXPECT_NEAR(FilterPhaseAt(d, 0.0), 0.0, 1e-12);
     // One pole at 0, one zero at -1: H = (z + 1) / z, phase -w/2.
@@ -149,22 +149,22 @@ TEST(DigitalFilter, EdgesMustLieBelowHalfTheSampleRate)
 {
     struct Case {
         const char* legend;
-        FilterSpec spec;
+        FilterSpec wanted;
         bool designable;
     } cases[] = {
-        {"low pass just below half the rate", spec(1, 2, 0, 23999, 4), true},
-        {"low pass at half the rate", spec(1, 2, 0, 24000, 4), false},
-        {"low pass above half the rate", spec(1, 2, 0, 40000, 4), false},
-        {"high pass at 0 Hz", spec(1, 1, 0, 0, 4), false},
-        {"band pass reaching past half the rate", spec(2, 3, 2000, 30000, 4), false},
-        {"band pass with its edges swapped", spec(1, 3, 10000, 2000, 4), false},
-        {"order 0", spec(1, 2, 0, 5000, 0), false},
-        {"high pass ignores the low pass edge", spec(1, 1, 2000, 90000, 4), true},
+        {"low pass just below half the rate", wanted(1, 2, 0, 23999, 4), true},
+        {"low pass at half the rate", wanted(1, 2, 0, 24000, 4), false},
+        {"low pass above half the rate", wanted(1, 2, 0, 40000, 4), false},
+        {"high pass at 0 Hz", wanted(1, 1, 0, 0, 4), false},
+        {"band pass reaching past half the rate", wanted(2, 3, 2000, 30000, 4), false},
+        {"band pass with its edges swapped", wanted(1, 3, 10000, 2000, 4), false},
+        {"order 0", wanted(1, 2, 0, 5000, 0), false},
+        {"high pass ignores the low pass edge", wanted(1, 1, 2000, 90000, 4), true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.legend);
-        EXPECT_EQ(FilterSpecProblem(c.spec, 48000).isEmpty(), c.designable);
-        EXPECT_EQ(DesignFilter(c.spec, 48000).count() > 0, c.designable);
+        EXPECT_EQ(FilterSpecProblem(c.wanted, 48000).isEmpty(), c.designable);
+        EXPECT_EQ(DesignFilter(c.wanted, 48000).count() > 0, c.designable);
     }
 }
 
@@ -174,7 +174,7 @@ TEST(DigitalFilter, BlockCascadeFollowsTheReferenceAndSaturates)
     // samples must clip there, never wrap round to the other sign.
     for (int channels : {1, 2, 3, 4, 8}) {
         SCOPED_TRACE(channels);
-        const FilterSpec s = spec(FilterChebyshev, BandLowPass, 0, 3000, 8, 3.0f);
+        const FilterSpec s = wanted(FilterChebyshev, BandLowPass, 0, 3000, 8, 3.0f);
         DigitalFilter reference(s, channels, 48000);
         DigitalFilter block(s, channels, 48000);
         const int frames = 4800;
@@ -212,7 +212,7 @@ TEST(DigitalFilter, SaturationToSixteenBits)
     for (const Case& c : cases)
         EXPECT_EQ(SaturateToInt16(c.in), c.out) << c.in;
     // FilterFrame16 limits too.
-    DigitalFilter f(spec(FilterChebyshev, BandLowPass, 0, 3000, 8, 3.0f), 1, 48000);
+    DigitalFilter f(wanted(FilterChebyshev, BandLowPass, 0, 3000, 8, 3.0f), 1, 48000);
     int16_t peak = 0, trough = 0;
     for (int i = 0; i < 4800; ++i) {
         int16_t s = int16_t((i / 40) % 2 ? 32767 : -32768);
@@ -250,7 +250,7 @@ std::vector<int16_t> referenceInput()
 }
 
 struct ReferenceCase {
-    FilterSpec spec;
+    FilterSpec wanted;
     int rate;
 };
 
@@ -274,19 +274,19 @@ std::vector<ReferenceCase> referenceCases()
             for (int order : orders)
                 for (float ripple : kind == FilterChebyshev ? std::vector<float>{0.1f, 2.0f, float(MaxFilterRippleDb)}
                                                             : std::vector<float>{2.0f})
-                    cases.push_back({spec(kind, b.band, b.high, b.low, order, ripple), b.rate});
+                    cases.push_back({wanted(kind, b.band, b.high, b.low, order, ripple), b.rate});
     return cases;
 }
 
 QString caseText(const ReferenceCase& c)
 {
     return QStringLiteral("%1 %2 %3 %4 %5 %6 %7")
-        .arg(c.spec.FilterType)
-        .arg(c.spec.Band)
-        .arg(c.spec.HighPassHz)
-        .arg(c.spec.LowPassHz)
-        .arg(c.spec.Order)
-        .arg(double(c.spec.RippleDb), 0, 'g', 17)
+        .arg(c.wanted.FilterType)
+        .arg(c.wanted.Band)
+        .arg(c.wanted.HighPassHz)
+        .arg(c.wanted.LowPassHz)
+        .arg(c.wanted.Order)
+        .arg(double(c.wanted.RippleDb), 0, 'g', 17)
         .arg(c.rate);
 }
 
@@ -336,8 +336,8 @@ TEST(DigitalFilter, PlayingPathMatchesScipyWithinTwoLsb)
         for (int f = 0; f < ReferenceFrames; ++f)
             for (int ch = 0; ch < channels; ++ch)
                 samples[std::size_t(f * channels + ch)] = input[std::size_t(f * ReferenceChannels + ch)];
-        ASSERT_TRUE(FilterSpecProblem(c.spec, c.rate).isEmpty()) << FilterSpecProblem(c.spec, c.rate).toStdString();
-        DigitalFilter filter(c.spec, channels, c.rate);
+        ASSERT_TRUE(FilterSpecProblem(c.wanted, c.rate).isEmpty()) << FilterSpecProblem(c.wanted, c.rate).toStdString();
+        DigitalFilter filter(c.wanted, channels, c.rate);
         const DeckRouting routing{channels, 1, 0, 0, 0};
         const std::size_t block = std::size_t(c.rate / 20);
         std::vector<int16_t> speaker(block);
